@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Renders the icon sources (src/resources/icons-src/**/*.svg) to the PNGs the program compiles in.
+# Needs rsvg-convert (Debian package librsvg2-bin). Run after changing an SVG and commit both.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+src="$top/src/resources/icons-src"
+dst="$top/src/resources/icons"
+size=${ICON_SIZE:-16}
+find "$src" -name '*.svg' | sort | while read -r svg; do
+    rel=${svg#"$src"/}
+    out="$dst/${rel%.svg}.png"
+    mkdir -p "$(dirname "$out")"
+    rsvg-convert -w "$size" -h "$size" "$svg" -o "$out"
+    echo "$out"
+done

@@ -1,0 +1,343 @@
+#include "can/abstractcanhandler.h"
+
+#include "model/abstractcanmessagedispatcher.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <chrono>
+
+namespace {
+
+std::atomic<AbstractCanHandler *> s_instance{nullptr};
+
+qint64 steadyMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+constexpr int PollIntervalMs = 1;
+constexpr int ErrorTimeoutMs = 5000;
+constexpr quint32 HousekeepingEveryPolls = 1000;
+
+} // namespace
+
+AbstractCanHandler::AbstractCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent)
+    : QObject(parent)
+    , m_pollTimer(this)
+    , m_dispatcher(dispatcher)
+    , m_errorTimer(this)
+    , m_startedAt(steadyMilliseconds())
+{
+    m_pollTimer.setInterval(PollIntervalMs);
+    m_pollTimer.setSingleShot(true);
+    m_pollTimer.setTimerType(Qt::PreciseTimer);
+    m_errorTimer.setInterval(ErrorTimeoutMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &AbstractCanHandler::receiveMessages);
+    connect(&m_errorTimer, &QTimer::timeout, this, &AbstractCanHandler::errorTimeout);
+    s_instance.store(this);
+}
+
+AbstractCanHandler::~AbstractCanHandler()
+{
+    AbstractCanHandler *self = this;
+    s_instance.compare_exchange_strong(self, nullptr);
+}
+
+AbstractCanHandler *AbstractCanHandler::instance()
+{
+    return s_instance.load();
+}
+
+int AbstractCanHandler::transceiverIndexForName(const QString &name)
+{
+    const auto list = transceivers();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list.at(i).second == name)
+            return i;
+    }
+    return -1;
+}
+
+bool AbstractCanHandler::start()
+{
+    m_startedAt.store(steadyMilliseconds());
+    const bool ok = startImpl();
+    setTransmissionState(ok ? Open : Closed);
+    return ok;
+}
+
+bool AbstractCanHandler::stop()
+{
+    const bool ok = stopImpl();
+    if (ok)
+        setTransmissionState(Closed);
+    return ok;
+}
+
+bool AbstractCanHandler::setTransceiver(int index)
+{
+    stop();
+    if (index < 0) {
+        setLastError(QStringLiteral("Incorrect transceiver index"));
+        return false;
+    }
+    if (unsigned(index) >= transceiversCount()) {
+        setLastError(QStringLiteral("Tranceiver %1 unavailable").arg(index));
+        return false;
+    }
+    return setTransceiverImpl(unsigned(index));
+}
+
+bool AbstractCanHandler::setBaudRate(unsigned rate)
+{
+    bool ok = false;
+    const Qt::ConnectionType type = QThread::currentThread() == thread()
+                                        ? Qt::DirectConnection
+                                        : Qt::BlockingQueuedConnection;
+    if (!QMetaObject::invokeMethod(this, "setBaudRateImpl", type, Q_RETURN_ARG(bool, ok),
+                                   Q_ARG(unsigned, rate)))
+        return false;
+    if (ok)
+        m_baudRate.store(rate);
+    return ok;
+}
+
+QString AbstractCanHandler::lastError() const
+{
+    QMutexLocker locker(&m_lastErrorMutex);
+    return m_lastError;
+}
+
+void AbstractCanHandler::setLastError(const QString &text)
+{
+    QMutexLocker locker(&m_lastErrorMutex);
+    m_lastError = text;
+}
+
+void AbstractCanHandler::receiveMessages()
+{
+    if (state() != Open) {
+        qDebug("Device not open. Not receiving messages");
+        return;
+    }
+    bool ok = true;
+    for (;;) {
+        unsigned count = 0;
+        {
+            QMutexLocker locker(&m_handlerMutex);
+            ok = receiveMessagesImpl(&count);
+        }
+        {
+            QMutexLocker locker(&m_sendMutex);
+            if (!m_sendQueue.isEmpty()) {
+                sendMessages(m_sendQueue.constData(), m_sendQueue.size());
+                m_sendQueue.clear();
+            }
+        }
+        if (!ok || count == 0)
+            break;
+        if (state() != Open)
+            setTransmissionState(Open);
+        if (count < unsigned(ReadBatchLimit))
+            break;
+    }
+    if (ok) {
+        applyLowLatencyToPollTimer();
+    } else {
+        qDebug("CAN Receive error %s", qUtf8Printable(lastError()));
+        if (state() != Error) {
+            setTransmissionState(Error);
+            applyLowLatencyToPollTimer();
+        }
+    }
+    const quint32 polls = ++m_pollCount;
+    if (polls % HousekeepingEveryPolls == 0)
+        checkDropNewData();
+    if (m_pollTimer.isSingleShot())
+        m_pollTimer.start();
+}
+
+void AbstractCanHandler::applyLowLatencyToPollTimer()
+{
+    m_pollTimer.setSingleShot(!m_lowLatency.load());
+}
+
+void AbstractCanHandler::errorTimeout()
+{
+    if (state() != Error)
+        return;
+    if (stopImpl())
+        setTransmissionState(Closed);
+}
+
+void AbstractCanHandler::sendMessage(const CanMessage &message)
+{
+    if (!m_handlerMutex.tryLock()) {
+        // A poll cycle holds the adapter: that cycle sends the frame once its read is done.
+        QMutexLocker locker(&m_sendMutex);
+        m_sendQueue.append(message);
+        return;
+    }
+    bool ok = false;
+    if (state() == Open)
+        sendMessagesImpl(&message, 1, &ok);
+    m_handlerMutex.unlock();
+    if (ok && state() != Open)
+        setTransmissionState(Open);
+    enqueueSent(&message, 1,
+                ok ? DispatchResult::Status(DispatchResult::Dispatched)
+                   : DispatchResult::Dispatched | DispatchResult::TransmitError);
+}
+
+void AbstractCanHandler::sendMessages(const CanMessage *messages, int count)
+{
+    while (count > SendBatchLimit) {
+        sendMessages(messages, SendBatchLimit);
+        messages += SendBatchLimit;
+        count -= SendBatchLimit;
+    }
+    if (count <= 0)
+        return;
+    bool ok = false;
+    {
+        QMutexLocker locker(&m_handlerMutex);
+        if (state() == Open)
+            sendMessagesImpl(messages, unsigned(count), &ok);
+    }
+    DispatchResult::Status status = DispatchResult::Dispatched;
+    if (!ok) {
+        status |= DispatchResult::TransmitError;
+        if (state() != Error)
+            setTransmissionState(Error);
+    } else if (state() != Open) {
+        setTransmissionState(Open);
+    }
+    enqueueSent(messages, count, status);
+}
+
+void AbstractCanHandler::enqueueSent(const CanMessage *messages, int count,
+                                     DispatchResult::Status status)
+{
+    const DispatchResult result(status, messageElapsedTimer());
+    MessagePack pack;
+    pack.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        pack.append(qMakePair(messages[i], result));
+        // The sender is the item that transmitted; the raw view resolves it through the
+        // live-item registry before use.
+        pack.last().second.item = messages[i].sender;
+    }
+    enqueueMessagePack(pack);
+}
+
+void AbstractCanHandler::deliverReceived(const QVector<CanMessage> &frames, qint64 timestamp)
+{
+    const DispatchResult result(DispatchResult::Received, timestamp);
+    MessagePack pack;
+    pack.reserve(frames.size());
+    for (const CanMessage &frame : frames) {
+        pack.append(qMakePair(frame, result));
+        dispatchMessage(&pack.last());
+    }
+    enqueueMessagePack(pack);
+}
+
+void AbstractCanHandler::enqueueMessagePack(const MessagePack &pack)
+{
+    QMutexLocker locker(&m_queueMutex);
+    m_packQueue.append(pack);
+}
+
+bool AbstractCanHandler::isMessageQueueEmpty() const
+{
+    QMutexLocker locker(&m_queueMutex);
+    return m_packQueue.isEmpty();
+}
+
+AbstractCanHandler::MessagePack AbstractCanHandler::dequeuePack()
+{
+    QMutexLocker locker(&m_queueMutex);
+    if (m_packQueue.isEmpty())
+        return {};
+    return m_packQueue.takeFirst();
+}
+
+void AbstractCanHandler::dispatchMessage(QPair<CanMessage, DispatchResult> *pair)
+{
+    if (AbstractCanMessageDispatcher *d = m_dispatcher.load())
+        d->dispatchMessage(pair->first, &pair->second);
+}
+
+qint64 AbstractCanHandler::messageElapsedTimer() const
+{
+    return steadyMilliseconds() - m_startedAt.load();
+}
+
+void AbstractCanHandler::setDispatcher(AbstractCanMessageDispatcher *dispatcher)
+{
+    m_dispatcher.store(dispatcher);
+}
+
+void AbstractCanHandler::setFastMode(bool on)
+{
+    if (QThread::currentThread() != m_pollTimer.thread()) {
+        QMetaObject::invokeMethod(this, [this, on] { setFastMode(on); }, Qt::QueuedConnection);
+        return;
+    }
+    if (on) {
+        const bool wasSingleShot = m_pollTimer.isSingleShot();
+        m_pollTimer.setSingleShot(false);
+        if (wasSingleShot)
+            m_pollTimer.start();
+    } else {
+        m_pollTimer.setSingleShot(true);
+    }
+}
+
+void AbstractCanHandler::updateLowLatencyMode()
+{
+    if (AbstractCanMessageDispatcher *d = m_dispatcher.load())
+        m_lowLatency.store(d->isLowLatencyEnabled());
+}
+
+void AbstractCanHandler::checkDropNewData()
+{
+    if (AbstractCanMessageDispatcher *d = m_dispatcher.load())
+        d->checkDropNewData();
+}
+
+void AbstractCanHandler::postTimerCall(QTimer *timer, const char *method)
+{
+    QMetaObject::invokeMethod(timer, method, Qt::QueuedConnection);
+}
+
+void AbstractCanHandler::setTransmissionState(State newState)
+{
+    const int old = m_state.exchange(newState);
+    if (old == newState)
+        return;
+    qDebug("Transmission state changed to %d", int(newState));
+    switch (newState) {
+    case Open:
+        qDebug("Starting poll timer");
+        postTimerCall(&m_pollTimer, "start");
+        emit stateChanged(Open);
+        postTimerCall(&m_errorTimer, "stop");
+        break;
+    case Error:
+        emit stateChanged(Error);
+        postTimerCall(&m_errorTimer, "start");
+        break;
+    case Closed:
+        qDebug("Stopping poll timer");
+        postTimerCall(&m_pollTimer, "stop");
+        emit stateChanged(Closed);
+        postTimerCall(&m_errorTimer, "stop");
+        break;
+    }
+}

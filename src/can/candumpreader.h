@@ -1,0 +1,37 @@
+#pragma once
+
+#include "can/canmessage.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// One frame of a recording with its time stamp in microseconds.
+struct TimedFrame
+{
+    qint64 timeUs = 0;
+    CanMessage message;
+};
+
+// Reads recordings in the candump log format of Linux can-utils:
+//   (1436509052.249713) can0 18FEF100#0102030405060708
+// Eight hex digits make an extended identifier, three a standard one. Remote and CAN FD lines and
+// anything malformed are skipped and counted; a bad line never stops the reading.
+class CandumpReader
+{
+public:
+    static bool parseLine(const char *begin, const char *end, TimedFrame *frame);
+
+    // Parses a whole recording; frames stay in file order.
+    void parse(const QByteArray &text);
+    bool readFile(const QString &path);
+
+    const QVector<TimedFrame> &frames() const { return m_frames; }
+    int skippedLines() const { return m_skipped; }
+    QString errorString() const { return m_error; }
+
+private:
+    QVector<TimedFrame> m_frames;
+    int m_skipped = 0;
+    QString m_error;
+};

@@ -1,0 +1,95 @@
+#include "can/canthread.h"
+
+#include "can/abstractcanhandler.h"
+#include "can/adapterchoicedialog.h"
+#include "can/canhandlerfactory.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMetaObject>
+
+namespace {
+std::atomic<CanThread *> s_instance{nullptr};
+}
+
+CanThread::CanThread(int handlerType, QObject *parent)
+    : QThread(parent)
+    , m_handlerType(handlerType)
+{
+    s_instance.store(this);
+    if (m_handlerType == CanHandlerFactory::None) {
+        AdapterChoiceDialog dialog;
+        m_handlerType = dialog.exec();
+        if (m_handlerType == 0)
+            QCoreApplication::exit(0);
+    }
+}
+
+CanThread::~CanThread()
+{
+    if (isRunning()) {
+        quit();
+        wait();
+    }
+    CanThread *self = this;
+    s_instance.compare_exchange_strong(self, nullptr);
+}
+
+CanThread *CanThread::instance()
+{
+    return s_instance.load();
+}
+
+void CanThread::waitInit()
+{
+    while (!m_initDone.load())
+        msleep(50);
+}
+
+void CanThread::run()
+{
+    // The dispatcher of the device model joins here once devices exist; until then frames are
+    // only stamped and batched for the GUI.
+    AbstractCanMessageDispatcher *dispatcher = m_dispatcher.load();
+    AbstractCanHandler *handler = CanHandlerFactory::create(m_handlerType, dispatcher);
+    if (!handler) {
+        qDebug("Not set CAN handler");
+        QCoreApplication::exit(0);
+        m_initDone.store(true);
+        return;
+    }
+    QObject inThread;
+    m_inThread.store(&inThread);
+    m_handler.store(handler);
+    m_initDone.store(true);
+    exec();
+    delete m_handler.exchange(nullptr);
+    m_inThread.store(nullptr);
+}
+
+bool CanThread::setCanHandler(AbstractCanHandler *handler)
+{
+    QObject *inThread = m_inThread.load();
+    if (!handler || !inThread)
+        return false;
+    handler->moveToThread(this);
+    bool ok = false;
+    QMetaObject::invokeMethod(
+        inThread, [&] { ok = setCanHandlerImpl(handler); }, Qt::BlockingQueuedConnection);
+    return ok;
+}
+
+bool CanThread::setCanHandlerImpl(QObject *object)
+{
+    auto *handler = qobject_cast<AbstractCanHandler *>(object);
+    if (!handler)
+        return false;
+    if (AbstractCanHandler *old = m_handler.load()) {
+        old->stop();
+        old->deleteLater();
+    }
+    handler->setDispatcher(m_dispatcher.load());
+    const bool ok = handler->start();
+    m_handler.store(handler);
+    return ok;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QThread>
+
+#include <atomic>
+
+class AbstractCanHandler;
+class AbstractCanMessageDispatcher;
+
+// The bus thread: creates the dispatcher and the chosen handler inside itself and runs the event
+// loop in which all adapter work happens. The object itself belongs to the GUI thread.
+class CanThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    // handlerType 0 asks the user with the adapter-choice dialog.
+    explicit CanThread(int handlerType = 0, QObject *parent = nullptr);
+    ~CanThread() override;
+
+    static CanThread *instance();
+
+    AbstractCanHandler *canHandler() const { return m_handler.load(); }
+    AbstractCanMessageDispatcher *dispatcher() const { return m_dispatcher.load(); }
+    int handlerType() const { return m_handlerType; }
+    bool isInitDone() const { return m_initDone.load(); }
+    void waitInit();
+
+    bool setCanHandler(AbstractCanHandler *handler);
+
+protected:
+    void run() override;
+
+private slots:
+    bool setCanHandlerImpl(QObject *handler);
+
+private:
+    std::atomic<bool> m_initDone{false};
+    std::atomic<AbstractCanHandler *> m_handler{nullptr};
+    std::atomic<AbstractCanMessageDispatcher *> m_dispatcher{nullptr};
+    int m_handlerType = 0;
+    // Receives the queued calls that must run inside the bus thread.
+    std::atomic<QObject *> m_inThread{nullptr};
+};

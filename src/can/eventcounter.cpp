@@ -1,0 +1,123 @@
+#include "can/eventcounter.h"
+
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+constexpr int DefaultIntervalMs = 500;
+}
+
+EventCounter::EventCounter(int depth, QObject *parent)
+    : QObject(parent)
+    , m_timer(this)
+{
+    m_buckets.resize(std::max(1, depth));
+    std::fill(m_buckets.begin(), m_buckets.end(), 0);
+    m_timer.setInterval(DefaultIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &EventCounter::shift);
+}
+
+void EventCounter::inc(int n)
+{
+    QMutexLocker locker(&m_mutex);
+    m_buckets.last() += n;
+    m_total += n;
+    if (m_sum == 0 && !m_timerActive.load()) {
+        m_timerActive.store(true);
+        startTimer();
+    }
+}
+
+void EventCounter::startTimer()
+{
+    if (QThread::currentThread() == thread())
+        m_timer.start();
+    else
+        QMetaObject::invokeMethod(&m_timer, "start", Qt::QueuedConnection);
+}
+
+int EventCounter::get() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_sum;
+}
+
+qint64 EventCounter::totalEvents() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_total;
+}
+
+int EventCounter::periodFor(int sum) const
+{
+    return sum != 0 ? m_buckets.size() * m_timer.interval() / sum : 0;
+}
+
+int EventCounter::period() const
+{
+    QMutexLocker locker(&m_mutex);
+    return periodFor(m_sum);
+}
+
+int EventCounter::depth() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_buckets.size();
+}
+
+void EventCounter::setDepth(int depth)
+{
+    QMutexLocker locker(&m_mutex);
+    depth = std::max(1, depth);
+    const int old = m_buckets.size();
+    if (depth < old) {
+        // Keep the newest buckets: they are at the back.
+        std::move(m_buckets.end() - depth, m_buckets.end(), m_buckets.begin());
+        m_buckets.resize(depth);
+    } else if (depth > old) {
+        m_buckets.resize(depth);
+        std::move_backward(m_buckets.begin(), m_buckets.begin() + old, m_buckets.end());
+        std::fill(m_buckets.begin(), m_buckets.begin() + (depth - old), 0);
+    }
+}
+
+int EventCounter::interval() const
+{
+    return m_timer.interval();
+}
+
+void EventCounter::setInterval(int ms)
+{
+    m_timer.setInterval(ms);
+}
+
+int EventCounter::shiftLocked()
+{
+    const int oldSum = m_sum;
+    int sum = 0;
+    for (int v : m_buckets)
+        sum += v;
+    m_sum = sum;
+    std::move(m_buckets.begin() + 1, m_buckets.end(), m_buckets.begin());
+    m_buckets.last() = 0;
+    if (m_sum == 0 && oldSum == 0) {
+        m_timer.stop();
+        m_timerActive.store(false);
+    }
+    return m_sum;
+}
+
+void EventCounter::shift()
+{
+    int sum;
+    int p;
+    {
+        QMutexLocker locker(&m_mutex);
+        sum = shiftLocked();
+        p = periodFor(sum);
+    }
+    emit periodChanged(p);
+}

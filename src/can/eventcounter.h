@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QTimer>
+#include <QVarLengthArray>
+
+#include <atomic>
+
+// Counts events in a sliding window of fixed-length buckets and derives a rate. `inc` may be
+// called from any thread; the timer and `shift` run in the counter's own thread.
+class EventCounter : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit EventCounter(int depth = 10, QObject *parent = nullptr);
+
+    void inc(int n = 1);
+    int get() const;
+    qint64 totalEvents() const;
+    int period() const;
+    int depth() const;
+    void setDepth(int depth);
+    int interval() const;
+    void setInterval(int ms);
+    bool isTimerActive() const { return m_timerActive.load(); }
+
+signals:
+    void periodChanged(int ms);
+
+public slots:
+    virtual void shift();
+
+protected:
+    // Moves the window one bucket on; returns the new window sum. Caller holds the mutex.
+    int shiftLocked();
+    int periodFor(int sum) const;
+
+    mutable QRecursiveMutex m_mutex;
+
+private:
+    void startTimer();
+
+    QVarLengthArray<int, 10> m_buckets;
+    int m_sum = 0;
+    QTimer m_timer;
+    qint64 m_total = 0;
+    std::atomic<bool> m_timerActive{false};
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "can/abstractcanhandler.h"
+#include "can/candumpreader.h"
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QStringList>
+
+// Plays candump recordings in real time, looping, as if an adapter received them; sent frames are
+// accepted. The built-in demo bus is transceiver 0; recordings named by the user follow.
+class ReplayCanHandler : public AbstractCanHandler
+{
+    Q_OBJECT
+
+public:
+    static const char *const DemoRecording;
+
+    explicit ReplayCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent = nullptr);
+    ~ReplayCanHandler() override;
+
+    QList<QPair<int, QString>> transceivers() override;
+    unsigned transceiversCount() override;
+    // Accepts listed names and the path of any readable recording, which is added to the list.
+    int transceiverIndexForName(const QString &name) override;
+    int addRecording(const QString &path);
+
+    int loadedFrameCount() const;
+    int skippedLineCount() const;
+    qint64 loopPeriodUs() const;
+    quint64 loopsCompleted() const;
+
+public slots:
+    bool setBaudRateImpl(unsigned rate) override;
+
+protected:
+    bool receiveMessagesImpl(unsigned *count) override;
+    void sendMessagesImpl(const CanMessage *messages, unsigned count, bool *ok) override;
+    bool setTransceiverImpl(unsigned index) override;
+    bool startImpl() override;
+    bool stopImpl() override;
+
+private:
+    mutable QMutex m_mutex; // guards everything below
+    QStringList m_paths;
+    QVector<TimedFrame> m_frames;
+    int m_skipped = 0;
+    qint64 m_loopPeriodUs = 0;
+    bool m_playing = false;
+    QElapsedTimer m_clock;
+    int m_next = 0;
+    qint64 m_loopOffsetUs = 0;
+    quint64 m_loops = 0;
+};

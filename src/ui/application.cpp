@@ -1,0 +1,129 @@
+#include "ui/application.h"
+
+#include "can/abstractcanhandler.h"
+#include "can/canhandlerfactory.h"
+#include "can/canthread.h"
+#include "can/dispatchresult.h"
+#include "can/guimessagenotifier.h"
+#include "ui/busstartup.h"
+#include "ui/commandline.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+void initTarvikResources()
+{
+    Q_INIT_RESOURCE(tarvik);
+    Q_INIT_RESOURCE(tarvik_translations);
+}
+
+namespace {
+
+int choosePortWithDialog(const QStringList &names)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(nullptr,
+                                                 QCoreApplication::translate("Main", "Select port"),
+                                                 QCoreApplication::translate("Main", "Port"), names,
+                                                 0, false, &ok);
+    return ok ? names.indexOf(chosen) : -1;
+}
+
+void printOut(const QString &text, FILE *stream)
+{
+    std::fputs(qPrintable(text), stream);
+    std::fputc('\n', stream);
+}
+
+} // namespace
+
+int runTarvik(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Zentrax"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarvik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    initTarvikResources();
+
+    QTranslator translator;
+    if (translator.load(QStringLiteral(":/tr/tarvik_ru.qm")))
+        QCoreApplication::installTranslator(&translator);
+
+    registerCanMetaTypes();
+
+    const CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
+    if (!options.error.isEmpty()) {
+        printOut(options.error, stderr);
+        printOut(CommandLineOptions::helpText(), stderr);
+        return 1;
+    }
+    if (options.showHelp) {
+        printOut(CommandLineOptions::helpText(), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        printOut(QStringLiteral("Tarvik %1").arg(QCoreApplication::applicationVersion()), stdout);
+        return 0;
+    }
+    if (options.adapterType != CanHandlerFactory::None
+        && !CanHandlerFactory::isAvailable(options.adapterType)) {
+        printOut(QCoreApplication::translate("Main", "Adapter '%1' is not available in this build")
+                     .arg(CanHandlerFactory::commandLineKey(options.adapterType)),
+                 stderr);
+        return 1;
+    }
+
+    QThread::currentThread()->setObjectName(QStringLiteral("MainThread"));
+    auto canThread = std::make_unique<CanThread>(options.adapterType);
+    canThread->setObjectName(QStringLiteral("CanThread"));
+    canThread->start(QThread::InheritPriority);
+    canThread->setPriority(QThread::TimeCriticalPriority);
+    canThread->waitInit();
+    if (canThread->wait(50))
+        return 0;
+
+    auto shutdown = [&canThread] {
+        canThread->quit();
+        canThread->wait();
+    };
+
+    GuiMessageNotifier notifier;
+    auto window = std::make_unique<MainWindow>();
+    window->setWindowTitle(MainWindow::defaultTitle());
+    window->show();
+
+    AbstractCanHandler *handler = canThread->canHandler();
+    window->attachBus(handler, &notifier);
+    const BusStartup::Result started = BusStartup::run(handler, options.port, options.bitRate,
+                                                       choosePortWithDialog);
+    if (started.exitCode != 0) {
+        if (!started.errorTitle.isEmpty()) {
+            printOut(QStringLiteral("%1: %2").arg(started.errorTitle, started.errorText), stderr);
+            QMessageBox::critical(nullptr, started.errorTitle, started.errorText, QMessageBox::Ok);
+        }
+        shutdown();
+        return started.exitCode;
+    }
+
+    if (!options.schemeFile.isEmpty()) {
+        const QString text = QCoreApplication::translate("Main",
+                                                         "Scheme files cannot be opened yet: %1")
+                                 .arg(options.schemeFile);
+        qWarning("%s", qUtf8Printable(text));
+        window->statusBar()->showMessage(text);
+    }
+
+    const int code = app.exec();
+    shutdown();
+    window.reset();
+    canThread.reset();
+    return code;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class AbstractCanHandler;
+
+// Connects the handler the bus thread created: port choice, bit rate, start. Dialog-free so the
+// same path runs in tests; the caller shows what failed.
+class BusStartup
+{
+public:
+    // Returns the chosen position in the port names, or -1 when the user cancelled.
+    using PortChooser = std::function<int(const QStringList &names)>;
+
+    struct Result
+    {
+        int exitCode = 0;   // 0: the handler runs
+        QString errorTitle; // a box title of the start-up sequence, or empty
+        QString errorText;
+    };
+
+    static Result run(AbstractCanHandler *handler, const QString &requestedPort, unsigned bitRate,
+                      const PortChooser &choosePort);
+};

@@ -1,0 +1,94 @@
+#include "ui/commandline.h"
+
+#include "can/canhandlerfactory.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+struct Parser
+{
+    QCommandLineParser parser;
+    QCommandLineOption adapter{QStringLiteral("adapter"),
+                               QCoreApplication::translate("Main",
+                                                           "Adapter type, skipping the choice "
+                                                           "dialog: %1.")
+                                   .arg(CanHandlerFactory::commandLineKeys().join(QLatin1String(", "))),
+                               QStringLiteral("name")};
+    QCommandLineOption port{QStringLiteral("port"),
+                            QCoreApplication::translate(
+                                "Main", "Adapter port, skipping the port dialog: a listed name, a "
+                                        "serial device path, or a candump *.log file to replay."),
+                            QStringLiteral("name")};
+    QCommandLineOption bitRate{QStringLiteral("bitrate"),
+                               QCoreApplication::translate("Main",
+                                                           "Bus bit rate in bit/s (default 250000)."),
+                               QStringLiteral("n")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QCoreApplication::translate("Main", "Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QCoreApplication::translate("Main", "Show the version and exit.")};
+
+    Parser()
+    {
+        parser.setApplicationDescription(QCoreApplication::translate(
+            "Main", "Tarvik: service and diagnostic tool for the SAE J1939 CAN bus."));
+        parser.addOptions({adapter, port, bitRate, help, version});
+        parser.addPositionalArgument(QStringLiteral("scheme"),
+                                     QCoreApplication::translate("Main",
+                                                                 "Scheme file (*.tvsx) to open."),
+                                     QStringLiteral("[scheme]"));
+    }
+};
+
+} // namespace
+
+CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
+{
+    CommandLineOptions options;
+    Parser p;
+    if (!p.parser.parse(arguments)) {
+        options.error = p.parser.errorText();
+        return options;
+    }
+    options.showHelp = p.parser.isSet(p.help);
+    options.showVersion = p.parser.isSet(p.version);
+    if (p.parser.isSet(p.adapter)) {
+        const QString key = p.parser.value(p.adapter);
+        options.adapterType = CanHandlerFactory::typeForKey(key);
+        if (options.adapterType == CanHandlerFactory::None) {
+            options.error = QCoreApplication::translate("Main", "Unknown adapter '%1' (one of: %2)")
+                                .arg(key, CanHandlerFactory::commandLineKeys().join(
+                                              QLatin1String(", ")));
+            return options;
+        }
+    }
+    if (p.parser.isSet(p.port)) {
+        options.port = p.parser.value(p.port);
+        if (options.port.isEmpty()) {
+            options.error = QCoreApplication::translate("Main", "The port name is empty");
+            return options;
+        }
+    }
+    if (p.parser.isSet(p.bitRate)) {
+        bool ok = false;
+        const uint rate = p.parser.value(p.bitRate).toUInt(&ok);
+        if (!ok || rate == 0) {
+            options.error = QCoreApplication::translate("Main", "Invalid bit rate '%1'")
+                                .arg(p.parser.value(p.bitRate));
+            return options;
+        }
+        options.bitRate = rate;
+    }
+    const QStringList positional = p.parser.positionalArguments();
+    if (!positional.isEmpty())
+        options.schemeFile = positional.first();
+    return options;
+}
+
+QString CommandLineOptions::helpText()
+{
+    Parser p;
+    return p.parser.helpText();
+}

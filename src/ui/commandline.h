@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the user asked for on the command line.
+struct CommandLineOptions
+{
+    int adapterType = 0; // 0: ask with the adapter-choice dialog
+    QString port;        // empty: ask when the adapter offers more than one
+    unsigned bitRate = 250000;
+    QString schemeFile;
+    bool showHelp = false;
+    bool showVersion = false;
+    QString error; // not empty: the command line was refused
+
+    static CommandLineOptions parse(const QStringList &arguments);
+    static QString helpText();
+};

@@ -1,0 +1,118 @@
+#include "ui/mainwindow.h"
+
+#include "can/abstractcanhandler.h"
+#include "can/canloadbar.h"
+#include "can/guimessagenotifier.h"
+#include "can/trafficcalculator.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+
+#ifndef TARVIK_VERSION
+#define TARVIK_VERSION "0.0.0"
+#endif
+
+namespace {
+MainWindow *s_instance = nullptr;
+
+const char *const StateIcons[] = {
+    ":/icons/transstate/closed.png",
+    ":/icons/transstate/error.png",
+    ":/icons/transstate/ok.png",
+};
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    s_instance = this;
+    setObjectName(QStringLiteral("MainWindow"));
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabWidget"));
+    m_mainView = new QTreeView(m_tabs);
+    m_mainView->setObjectName(QStringLiteral("mainView"));
+    m_mainView->setSortingEnabled(true);
+    m_mainView->header()->setSortIndicatorShown(false);
+    m_tabs->addTab(m_mainView, tr("Tree Scheme"));
+    setCentralWidget(m_tabs);
+    buildStatusBar();
+    resize(1024, 700);
+}
+
+MainWindow::~MainWindow()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+MainWindow *MainWindow::instance()
+{
+    return s_instance;
+}
+
+QString MainWindow::defaultTitle()
+{
+    return QStringLiteral("Tarvik - v%1 %2 %3")
+        .arg(QLatin1String(TARVIK_VERSION), QLatin1String(__DATE__), QLatin1String(__TIME__));
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+
+    m_parameterLogCounter = new QLabel(QStringLiteral("0"), bar);
+    m_parameterLogCounter->setObjectName(QStringLiteral("parameterLogCounterLabel"));
+    bar->addPermanentWidget(m_parameterLogCounter);
+
+    m_traffic = new TrafficCalculator(this);
+    m_loadBar = new CanLoadBar(m_traffic, bar);
+    m_loadBar->setObjectName(QStringLiteral("canLoadBar"));
+    bar->addPermanentWidget(m_loadBar);
+
+    m_trafficLabel = new QLabel(bar);
+    m_trafficLabel->setObjectName(QStringLiteral("trafficLabel"));
+    m_trafficLabel->setToolTip(tr("Net capacity %n messages per second", nullptr,
+                                  m_traffic->netMessageCapacityPerInterval()));
+    bar->addPermanentWidget(m_trafficLabel);
+    connect(m_traffic, qOverload<const QString &>(&TrafficCalculator::trafficChanged),
+            m_trafficLabel, &QLabel::setText);
+    connect(m_traffic, qOverload<int>(&TrafficCalculator::trafficChanged), m_loadBar,
+            &CanLoadBar::setLoad);
+
+    m_transceiverState = new QToolButton(bar);
+    m_transceiverState->setObjectName(QStringLiteral("transceiverStateButton"));
+    m_transceiverState->setAutoRaise(true);
+    m_transceiverState->setMaximumHeight(16);
+    m_transceiverState->setIconSize(QSize(16, 16));
+    bar->addPermanentWidget(m_transceiverState);
+    slotTransceiverStateChanged(AbstractCanHandler::Closed);
+}
+
+void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier)
+{
+    if (notifier) {
+        connect(notifier, &GuiMessageNotifier::notifyPack, m_traffic,
+                &TrafficCalculator::slotNotifyPack);
+    }
+    if (handler) {
+        connect(handler, &AbstractCanHandler::stateChanged, this,
+                &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
+        slotTransceiverStateChanged(handler->state());
+    }
+}
+
+void MainWindow::slotTransceiverStateChanged(int state)
+{
+    if (state < 0 || state > 2)
+        return;
+    m_transceiverState->setIcon(QIcon(QLatin1String(StateIcons[state])));
+    m_transceiverState->setProperty("transceiverState", state);
+    // The traffic capacity follows the bit rate, which is set before the adapter opens.
+    m_trafficLabel->setToolTip(tr("Net capacity %n messages per second", nullptr,
+                                  m_traffic->netMessageCapacityPerInterval()));
+}

@@ -1,0 +1,128 @@
+#include "can/candumpreader.h"
+#include "support/testenvironment.h"
+
+#include <QtTest>
+
+class tst_CandumpReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void line_data();
+    void line();
+    void recordingSkipsAndCounts();
+    void realTruckRecording();
+    void missingFile();
+};
+
+void tst_CandumpReader::line_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<qint64>("timeUs");
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<QByteArray>("data");
+
+    QTest::newRow("extended, 8 bytes")
+        << QByteArray("(1436509052.249713) can0 18FEF100#0102030405060708") << true
+        << qint64(1436509052249713) << 0x18FEF100u << true
+        << QByteArray::fromHex("0102030405060708");
+    QTest::newRow("standard 3 digits")
+        << QByteArray("(0.500000) can1 1A0#01A2") << true << qint64(500000) << 0x1A0u << false
+        << QByteArray::fromHex("01A2");
+    QTest::newRow("no data") << QByteArray("(1.000000) vcan0 18EA0021#") << true
+                             << qint64(1000000) << 0x18EA0021u << true << QByteArray();
+    QTest::newRow("lower-case hex, CR, blanks")
+        << QByteArray("  (2.5) can0 0cf00400#f0ff7d \r") << true << qint64(2500000)
+        << 0x0CF00400u << true << QByteArray::fromHex("F0FF7D");
+    QTest::newRow("fraction beyond microseconds ignored")
+        << QByteArray("(3.1234567) can0 123#") << true << qint64(3123456) << 0x123u << false
+        << QByteArray();
+
+    const QByteArray nothing;
+    QTest::newRow("nine data bytes") << QByteArray("(1.0) can0 18FEF100#010203040506070809")
+                                     << false << qint64(0) << 0u << true << nothing;
+    QTest::newRow("odd data digit") << QByteArray("(1.0) can0 18FEF100#012") << false
+                                    << qint64(0) << 0u << true << nothing;
+    QTest::newRow("five-digit identifier") << QByteArray("(1.0) can0 12345#00") << false
+                                           << qint64(0) << 0u << true << nothing;
+    QTest::newRow("29-bit overflow") << QByteArray("(1.0) can0 3FFFFFFF#00") << false
+                                     << qint64(0) << 0u << true << nothing;
+    QTest::newRow("standard overflow") << QByteArray("(1.0) can0 800#00") << false << qint64(0)
+                                       << 0u << false << nothing;
+    QTest::newRow("remote frame") << QByteArray("(1.0) can0 123#R") << false << qint64(0) << 0u
+                                  << false << nothing;
+    QTest::newRow("CAN FD") << QByteArray("(1.0) can0 123##100") << false << qint64(0) << 0u
+                            << false << nothing;
+    QTest::newRow("missing time") << QByteArray("can0 123#00") << false << qint64(0) << 0u
+                                  << false << nothing;
+    QTest::newRow("no interface") << QByteArray("(1.0) 123#00") << false << qint64(0) << 0u
+                                  << false << nothing;
+    QTest::newRow("garbage after data") << QByteArray("(1.0) can0 123#00 x") << false
+                                        << qint64(0) << 0u << false << nothing;
+    QTest::newRow("non-hex identifier") << QByteArray("(1.0) can0 12G#00") << false << qint64(0)
+                                        << 0u << false << nothing;
+}
+
+void tst_CandumpReader::line()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, ok);
+    QFETCH(qint64, timeUs);
+    QFETCH(quint32, id);
+    QFETCH(bool, extended);
+    QFETCH(QByteArray, data);
+    TimedFrame frame;
+    QCOMPARE(CandumpReader::parseLine(line.constData(), line.constData() + line.size(), &frame), ok);
+    if (!ok)
+        return;
+    QCOMPARE(frame.timeUs, timeUs);
+    QCOMPARE(frame.message.id, id);
+    QCOMPARE(frame.message.extended, extended);
+    QCOMPARE(int(frame.message.length), data.size());
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(frame.message.data), data.size()), data);
+}
+
+void tst_CandumpReader::recordingSkipsAndCounts()
+{
+    CandumpReader reader;
+    reader.parse("(0.0) can0 18FEF100#01\n"
+                 "this is not a frame\n"
+                 "\n"
+                 "(0.1) can0 18FEF100#0102030405060708090A\n"
+                 "(0.2) can0 1A0#\n"
+                 "(0.3) can0 18FEF1"); // cut off at the end
+    QCOMPARE(reader.frames().size(), 2);
+    QCOMPARE(reader.skippedLines(), 3);
+    QCOMPARE(reader.frames().at(1).message.id, 0x1A0u);
+}
+
+void tst_CandumpReader::realTruckRecording()
+{
+    CandumpReader reader;
+    QVERIFY(reader.readFile(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))));
+    QCOMPARE(reader.frames().size(), 1815);
+    QCOMPARE(reader.skippedLines(), 0);
+    int bamAnnouncements = 0;
+    for (const TimedFrame &f : reader.frames()) {
+        QVERIFY(f.message.extended);
+        if ((f.message.id & 0x00FFFF00) == 0x00ECFF00 && f.message.data[0] == 0x20)
+            ++bamAnnouncements;
+    }
+    QCOMPARE(bamAnnouncements, 16); // 13 EC1 and 3 VI
+    for (int i = 1; i < reader.frames().size(); ++i)
+        QVERIFY(reader.frames().at(i).timeUs >= reader.frames().at(i - 1).timeUs);
+}
+
+void tst_CandumpReader::missingFile()
+{
+    CandumpReader reader;
+    QVERIFY(!reader.readFile(QStringLiteral("/nonexistent/recording.log")));
+    QVERIFY(!reader.errorString().isEmpty());
+    QVERIFY(reader.frames().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_CandumpReader)
+#include "tst_candumpreader.moc"

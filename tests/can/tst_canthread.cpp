@@ -1,0 +1,190 @@
+#include "can/abstractcanhandler.h"
+#include "can/canhandlerfactory.h"
+#include "can/canthread.h"
+#include "can/replaycanhandler.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "ui/busstartup.h"
+
+#include <QtTest>
+
+class tst_CanThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void replayRunsInBusThread();
+    void requestedRecordingIsPlayed();
+    void unknownPortFails();
+    void unavailableAdapterEndsThread();
+    void handlerSwap();
+    void startupChoosesPort_data();
+    void startupChoosesPort();
+    void startupReportsStartFailure();
+    void startupBitRate();
+};
+
+void tst_CanThread::replayRunsInBusThread()
+{
+    CanThread thread(CanHandlerFactory::Replay);
+    QCOMPARE(CanThread::instance(), &thread);
+    thread.start();
+    thread.waitInit();
+    QVERIFY(!thread.wait(50));
+    AbstractCanHandler *handler = thread.canHandler();
+    QVERIFY(handler);
+    QCOMPARE(handler->thread(), static_cast<QThread *>(&thread));
+    QCOMPARE(AbstractCanHandler::instance(), handler);
+
+    QSignalSpy states(handler, &AbstractCanHandler::stateChanged);
+    const BusStartup::Result result = BusStartup::run(handler, QString(), 250000, {});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(handler->isOpen());
+    QCOMPARE(handler->baudRate(), 250000u);
+    // Frames of the demo bus flow from the bus thread's poll loop.
+    QTRY_VERIFY_WITH_TIMEOUT(!handler->isMessageQueueEmpty(), 5000);
+    int received = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            while (!handler->isMessageQueueEmpty())
+                received += handler->dequeuePack().size();
+            return received > 20;
+        }(),
+        5000);
+
+    thread.quit();
+    QVERIFY(thread.wait(5000));
+    QVERIFY(!thread.canHandler());
+    QVERIFY(!AbstractCanHandler::instance());
+}
+
+void tst_CanThread::requestedRecordingIsPlayed()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bus.log"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("(5.000) can0 18FEF1AB#0102\n");
+    file.close();
+
+    CanThread thread(CanHandlerFactory::Replay);
+    thread.start();
+    thread.waitInit();
+    AbstractCanHandler *handler = thread.canHandler();
+    QVERIFY(handler);
+    QCOMPARE(BusStartup::run(handler, path, 500000, {}).exitCode, 0);
+    QCOMPARE(handler->baudRate(), 500000u);
+    AbstractCanHandler::MessagePack got;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            while (!handler->isMessageQueueEmpty())
+                got += handler->dequeuePack();
+            return !got.isEmpty();
+        }(),
+        5000);
+    QCOMPARE(got.first().first.id, 0x18FEF1ABu);
+    QVERIFY(got.first().second.isReceived());
+    thread.quit();
+    QVERIFY(thread.wait(5000));
+}
+
+void tst_CanThread::unknownPortFails()
+{
+    CanThread thread(CanHandlerFactory::Replay);
+    thread.start();
+    thread.waitInit();
+    const BusStartup::Result result = BusStartup::run(thread.canHandler(),
+                                                      QStringLiteral("/no/such/recording.log"),
+                                                      250000, {});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.errorTitle, QStringLiteral("CAN handler transceiver set error"));
+    QVERIFY(result.errorText.contains(QLatin1String("/no/such/recording.log")));
+    QVERIFY(!thread.canHandler()->isOpen());
+    thread.quit();
+    QVERIFY(thread.wait(5000));
+}
+
+void tst_CanThread::unavailableAdapterEndsThread()
+{
+    QVERIFY(!CanHandlerFactory::isAvailable(CanHandlerFactory::Slmcp));
+    QTest::ignoreMessage(QtDebugMsg, "Not set CAN handler");
+    CanThread thread(CanHandlerFactory::Slmcp);
+    thread.start();
+    thread.waitInit();
+    QVERIFY(thread.wait(1000));
+    QVERIFY(!thread.canHandler());
+}
+
+void tst_CanThread::handlerSwap()
+{
+    CanThread thread(CanHandlerFactory::Replay);
+    thread.start();
+    thread.waitInit();
+    QPointer<AbstractCanHandler> old = thread.canHandler();
+    auto *replacement = new TestCanHandler;
+    QVERIFY(thread.setCanHandler(replacement));
+    QCOMPARE(thread.canHandler(), replacement);
+    QCOMPARE(replacement->thread(), static_cast<QThread *>(&thread));
+    QVERIFY(replacement->isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(old.isNull(), 5000);
+    thread.quit();
+    QVERIFY(thread.wait(5000));
+}
+
+void tst_CanThread::startupChoosesPort_data()
+{
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("one port, not asked") << QStringList{"a"} << 5 << 0 << 0 << false;
+    QTest::newRow("three ports, second chosen") << QStringList{"a", "b", "c"} << 1 << 0 << 1 << true;
+    QTest::newRow("cancelled") << QStringList{"a", "b"} << -1 << 1 << -1 << true;
+    QTest::newRow("choice outside the list") << QStringList{"a", "b"} << 2 << 1 << -1 << true;
+    QTest::newRow("no ports") << QStringList{} << 0 << 1 << -1 << false;
+}
+
+void tst_CanThread::startupChoosesPort()
+{
+    QFETCH(QStringList, ports);
+    QFETCH(int, choice);
+    QFETCH(int, exitCode);
+    QFETCH(int, selected);
+    QFETCH(bool, asked);
+    TestCanHandler handler;
+    handler.setPorts(ports);
+    bool wasAsked = false;
+    const auto result = BusStartup::run(&handler, QString(), 250000, [&](const QStringList &names) {
+        wasAsked = true;
+        return names == ports ? choice : -1;
+    });
+    QCOMPARE(result.exitCode, exitCode);
+    QCOMPARE(wasAsked, asked);
+    QCOMPARE(handler.selectedTransceiver(), selected);
+    QCOMPARE(handler.isOpen(), exitCode == 0);
+}
+
+void tst_CanThread::startupReportsStartFailure()
+{
+    TestCanHandler handler;
+    handler.setStartOk(false);
+    const auto result = BusStartup::run(&handler, QStringLiteral("test0"), 250000, {});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.errorTitle, QStringLiteral("CAN handler start error"));
+    QCOMPARE(handler.state(), AbstractCanHandler::Closed);
+}
+
+void tst_CanThread::startupBitRate()
+{
+    TestCanHandler handler;
+    handler.setSupportedRates({250000});
+    // An unsupported rate is reported, and the adapter still starts at its current rate.
+    const auto result = BusStartup::run(&handler, QString(), 800000, {});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(handler.baudRate(), 250000u);
+}
+
+QTEST_MAIN(tst_CanThread)
+#include "tst_canthread.moc"

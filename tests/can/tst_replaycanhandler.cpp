@@ -1,0 +1,186 @@
+#include "can/replaycanhandler.h"
+#include "support/testenvironment.h"
+
+#include <QtTest>
+
+namespace {
+
+QString writeRecording(QTemporaryDir &dir, const QByteArray &text)
+{
+    const QString path = dir.filePath(QStringLiteral("recording.log"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(text);
+    return path;
+}
+
+int drainCount(AbstractCanHandler &handler, QVector<CanMessage> *into = nullptr)
+{
+    int n = 0;
+    while (!handler.isMessageQueueEmpty()) {
+        for (const auto &pair : handler.dequeuePack()) {
+            if (into)
+                into->append(pair.first);
+            ++n;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+class tst_ReplayCanHandler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void demoBusIsBuiltIn();
+    void recordingsByName();
+    void malformedLinesAreSkipped();
+    void emptyRecordingRefused();
+    void paceFollowsTimestamps();
+    void loops();
+    void sentFramesAreEchoedAsSent();
+};
+
+void tst_ReplayCanHandler::demoBusIsBuiltIn()
+{
+    ReplayCanHandler handler(nullptr);
+    QCOMPARE(handler.transceiversCount(), 1u);
+    QVERIFY(handler.setTransceiver(0));
+    QVERIFY(handler.loadedFrameCount() > 20000);
+    QCOMPARE(handler.skippedLineCount(), 0);
+    // The loop joins seamlessly: one EEC1 period (20 ms) after the last frame.
+    QCOMPARE(handler.loopPeriodUs(), qint64(90 * 1000 * 1000));
+
+    CandumpReader reader;
+    QVERIFY(reader.readFile(QString::fromLatin1(ReplayCanHandler::DemoRecording)));
+    QSet<quint32> ids;
+    for (const TimedFrame &f : reader.frames())
+        ids.insert(f.message.id);
+    const quint32 expected[] = {0x0CF00400, 0x18FF30A0, 0x18FF31A0, 0x10FF329D, 0x10FF329E,
+                                0x10FF329F, 0x10FF339C, 0x18FED90A, 0x18FED980, 0x18FEEE00,
+                                0x18FEE500, 0x1CECFF00, 0x1CEBFF00};
+    for (quint32 id : expected)
+        QVERIFY2(ids.contains(id), qPrintable(QString::number(id, 16)));
+}
+
+void tst_ReplayCanHandler::recordingsByName()
+{
+    QTemporaryDir dir;
+    const QString path = writeRecording(dir, "(0.0) can0 18FEF100#01\n");
+    ReplayCanHandler handler(nullptr);
+    QCOMPARE(handler.transceiverIndexForName(QStringLiteral("/no/such/file.log")), -1);
+    QCOMPARE(handler.transceiverIndexForName(path), 1);
+    QCOMPARE(handler.transceiverIndexForName(path), 1); // known paths are not added twice
+    QCOMPARE(handler.transceiversCount(), 2u);
+    QCOMPARE(handler.transceiverIndexForName(handler.transceivers().first().second), 0);
+    QVERIFY(handler.setTransceiver(1));
+    QCOMPARE(handler.loadedFrameCount(), 1);
+}
+
+void tst_ReplayCanHandler::malformedLinesAreSkipped()
+{
+    QTemporaryDir dir;
+    const QString path = writeRecording(dir, "(0.0) can0 18FEF100#01\n"
+                                             "garbage\n"
+                                             "(0.1) can0 18FEF100#0\n"
+                                             "(0.2) can0 1A0#0102\n");
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    QCOMPARE(handler.loadedFrameCount(), 2);
+    QCOMPARE(handler.skippedLineCount(), 2);
+}
+
+void tst_ReplayCanHandler::emptyRecordingRefused()
+{
+    QTemporaryDir dir;
+    const QString path = writeRecording(dir, "nothing to see\n");
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(!handler.setTransceiver(handler.addRecording(path)));
+    QVERIFY(handler.lastError().contains(QLatin1String("holds no frames")));
+    QVERIFY(!handler.start());
+    QCOMPARE(handler.state(), AbstractCanHandler::Closed);
+}
+
+void tst_ReplayCanHandler::paceFollowsTimestamps()
+{
+    QTemporaryDir dir;
+    // A recording that starts at an absolute time: pacing is relative to its first frame.
+    const QString path = writeRecording(dir, "(1622547830.000000) can0 18FEF100#00\n"
+                                             "(1622547830.150000) can0 18FEF100#01\n"
+                                             "(1622547830.300000) can0 18FEF100#02\n"
+                                             "(1622547830.600000) can0 18FEF100#03\n");
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    QVERIFY(handler.start());
+    QElapsedTimer clock;
+    clock.start();
+    QVector<CanMessage> got;
+    handler.receiveMessages();
+    drainCount(handler, &got);
+    QCOMPARE(got.size(), 1);
+    // Generous bounds: a frame is never early, and arrives within 250 ms of its time.
+    while (got.size() < 4 && clock.elapsed() < 5000) {
+        QTest::qWait(5);
+        const int before = got.size();
+        drainCount(handler, &got);
+        const qint64 now = clock.elapsed();
+        for (int i = before; i < got.size(); ++i) {
+            const int index = got.at(i).data[0];
+            const qint64 due = index == 3 ? 600 : index * 150;
+            QVERIFY2(now + 50 >= due, qPrintable(QStringLiteral("frame %1 early at %2 ms")
+                                                      .arg(index).arg(now)));
+            QVERIFY2(now <= due + 250, qPrintable(QStringLiteral("frame %1 late at %2 ms")
+                                                       .arg(index).arg(now)));
+        }
+    }
+    QCOMPARE(got.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(int(got.at(i).data[0]), i);
+}
+
+void tst_ReplayCanHandler::loops()
+{
+    QTemporaryDir dir;
+    const QString path = writeRecording(dir, "(0.000) can0 18FEF100#00\n"
+                                             "(0.010) can0 18FEF101#01\n"
+                                             "(0.020) can0 18FEF100#02\n");
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    // The next pass starts one period of the first identifier after its last frame.
+    QCOMPARE(handler.loopPeriodUs(), qint64(40000));
+    QVERIFY(handler.start());
+    QVector<CanMessage> got;
+    QTRY_VERIFY_WITH_TIMEOUT((drainCount(handler, &got), handler.loopsCompleted() >= 3), 5000);
+    drainCount(handler, &got);
+    QVERIFY(got.size() >= 9);
+    for (int i = 0; i < got.size(); ++i)
+        QCOMPARE(int(got.at(i).data[0]), i % 3);
+}
+
+void tst_ReplayCanHandler::sentFramesAreEchoedAsSent()
+{
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(0));
+    CanMessage request;
+    request.id = 0x18EA00F9;
+    const quint8 pgn[] = {0xE5, 0xFE, 0x00};
+    request.setData(pgn, 3);
+    handler.sendMessage(request); // not started: refused
+    QVERIFY(handler.start());
+    handler.sendMessage(request);
+    QList<AbstractCanHandler::MessagePack> packs;
+    while (!handler.isMessageQueueEmpty())
+        packs.append(handler.dequeuePack());
+    QCOMPARE(packs.size(), 2);
+    QVERIFY(packs.at(0).first().second.status.testFlag(DispatchResult::TransmitError));
+    const auto &sent = packs.at(1).first();
+    QCOMPARE(sent.first.id, request.id);
+    QCOMPARE(sent.second.status, DispatchResult::Status(DispatchResult::Dispatched));
+}
+
+QTEST_MAIN(tst_ReplayCanHandler)
+#include "tst_replaycanhandler.moc"

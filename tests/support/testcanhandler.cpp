@@ -1,0 +1,186 @@
+#include "support/testcanhandler.h"
+
+#include <QMutexLocker>
+
+#include <vector>
+
+TestCanHandler::TestCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent)
+    : AbstractCanHandler(dispatcher, parent)
+{
+}
+
+TestCanHandler::~TestCanHandler()
+{
+    stop();
+}
+
+QList<QPair<int, QString>> TestCanHandler::transceivers()
+{
+    QMutexLocker locker(&m_mutex);
+    QList<QPair<int, QString>> list;
+    for (int i = 0; i < m_ports.size(); ++i)
+        list.append(qMakePair(i, m_ports.at(i)));
+    return list;
+}
+
+unsigned TestCanHandler::transceiversCount()
+{
+    QMutexLocker locker(&m_mutex);
+    return unsigned(m_ports.size());
+}
+
+void TestCanHandler::setPorts(const QStringList &names)
+{
+    QMutexLocker locker(&m_mutex);
+    m_ports = names;
+}
+
+void TestCanHandler::queueBatch(const QVector<CanMessage> &frames)
+{
+    QMutexLocker locker(&m_mutex);
+    m_batches.append(frames);
+}
+
+void TestCanHandler::setReceiveOk(bool ok)
+{
+    QMutexLocker locker(&m_mutex);
+    m_receiveOk = ok;
+}
+
+void TestCanHandler::setSendOk(bool ok)
+{
+    QMutexLocker locker(&m_mutex);
+    m_sendOk = ok;
+}
+
+void TestCanHandler::setStartOk(bool ok)
+{
+    QMutexLocker locker(&m_mutex);
+    m_startOk = ok;
+}
+
+void TestCanHandler::setStopOk(bool ok)
+{
+    QMutexLocker locker(&m_mutex);
+    m_stopOk = ok;
+}
+
+void TestCanHandler::setSupportedRates(const QSet<unsigned> &rates)
+{
+    QMutexLocker locker(&m_mutex);
+    m_rates = rates;
+}
+
+void TestCanHandler::setDuringReceive(std::function<void()> hook)
+{
+    QMutexLocker locker(&m_mutex);
+    m_duringReceive = std::move(hook);
+}
+
+int TestCanHandler::receiveCalls() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_receiveCalls;
+}
+
+QVector<int> TestCanHandler::writtenBatchSizes() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_writtenSizes;
+}
+
+QVector<CanMessage> TestCanHandler::writtenFrames() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_written;
+}
+
+int TestCanHandler::selectedTransceiver() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_selected;
+}
+
+int TestCanHandler::startCalls() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_startCalls;
+}
+
+int TestCanHandler::stopCalls() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_stopCalls;
+}
+
+bool TestCanHandler::setBaudRateImpl(unsigned rate)
+{
+    QMutexLocker locker(&m_mutex);
+    return m_rates.contains(rate);
+}
+
+bool TestCanHandler::receiveMessagesImpl(unsigned *count)
+{
+    const qint64 stamp = messageElapsedTimer();
+    QVector<CanMessage> batch;
+    std::function<void()> hook;
+    bool ok;
+    {
+        QMutexLocker locker(&m_mutex);
+        ++m_receiveCalls;
+        ok = m_receiveOk;
+        if (ok && !m_batches.isEmpty())
+            batch = m_batches.takeFirst();
+        hook = m_duringReceive;
+    }
+    if (hook)
+        hook();
+    if (!ok) {
+        setLastError(QStringLiteral("test adapter read failure"));
+        *count = 0;
+        return false;
+    }
+    *count = unsigned(batch.size());
+    deliverReceived(batch, stamp);
+    return true;
+}
+
+void TestCanHandler::sendMessagesImpl(const CanMessage *messages, unsigned count, bool *ok)
+{
+    QMutexLocker locker(&m_mutex);
+    *ok = m_sendOk;
+    if (!m_sendOk)
+        return;
+    m_writtenSizes.append(int(count));
+    for (unsigned i = 0; i < count; ++i)
+        m_written.append(messages[i]);
+}
+
+bool TestCanHandler::setTransceiverImpl(unsigned index)
+{
+    QMutexLocker locker(&m_mutex);
+    m_selected = int(index);
+    return true;
+}
+
+bool TestCanHandler::startImpl()
+{
+    QMutexLocker locker(&m_mutex);
+    ++m_startCalls;
+    return m_startOk;
+}
+
+bool TestCanHandler::stopImpl()
+{
+    QMutexLocker locker(&m_mutex);
+    ++m_stopCalls;
+    return m_stopOk;
+}
+
+CanMessage makeFrame(quint32 id, std::initializer_list<quint8> bytes, bool extended)
+{
+    std::vector<quint8> data(bytes);
+    CanMessage m(id, data.data(), int(data.size()));
+    m.extended = extended;
+    return m;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "can/abstractcanhandler.h"
+
+#include <QMutex>
+#include <QSet>
+
+#include <functional>
+
+// Scriptable adapter for tests: hands out queued receive batches and records what was written.
+// The production AbstractCanHandler runs on top of it unchanged.
+class TestCanHandler : public AbstractCanHandler
+{
+    Q_OBJECT
+
+public:
+    explicit TestCanHandler(AbstractCanMessageDispatcher *dispatcher = nullptr,
+                            QObject *parent = nullptr);
+    ~TestCanHandler() override;
+
+    QList<QPair<int, QString>> transceivers() override;
+    unsigned transceiversCount() override;
+
+    void setPorts(const QStringList &names);
+    void queueBatch(const QVector<CanMessage> &frames);
+    void setReceiveOk(bool ok);
+    void setSendOk(bool ok);
+    void setStartOk(bool ok);
+    void setStopOk(bool ok);
+    void setSupportedRates(const QSet<unsigned> &rates);
+    // Runs inside receiveMessagesImpl, while the adapter is held by the poll cycle.
+    void setDuringReceive(std::function<void()> hook);
+
+    int receiveCalls() const;
+    QVector<int> writtenBatchSizes() const;
+    QVector<CanMessage> writtenFrames() const;
+    int selectedTransceiver() const;
+    int startCalls() const;
+    int stopCalls() const;
+
+    using AbstractCanHandler::errorTimer;
+    using AbstractCanHandler::pollTimer;
+    using AbstractCanHandler::setTransmissionState;
+
+public slots:
+    bool setBaudRateImpl(unsigned rate) override;
+
+protected:
+    bool receiveMessagesImpl(unsigned *count) override;
+    void sendMessagesImpl(const CanMessage *messages, unsigned count, bool *ok) override;
+    bool setTransceiverImpl(unsigned index) override;
+    bool startImpl() override;
+    bool stopImpl() override;
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_ports{QStringLiteral("test0")};
+    QList<QVector<CanMessage>> m_batches;
+    bool m_receiveOk = true;
+    bool m_sendOk = true;
+    bool m_startOk = true;
+    bool m_stopOk = true;
+    QSet<unsigned> m_rates{125000, 250000, 500000, 1000000};
+    std::function<void()> m_duringReceive;
+    int m_receiveCalls = 0;
+    QVector<int> m_writtenSizes;
+    QVector<CanMessage> m_written;
+    int m_selected = -1;
+    int m_startCalls = 0;
+    int m_stopCalls = 0;
+};
+
+// A frame with the given identifier and data bytes.
+CanMessage makeFrame(quint32 id, std::initializer_list<quint8> bytes, bool extended = true);

@@ -1,0 +1,83 @@
+#include "can/canhandlerfactory.h"
+#include "support/testenvironment.h"
+#include "ui/commandline.h"
+
+#include <QtTest>
+
+class tst_CommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void parse_data();
+    void parse();
+    void helpListsOptions();
+};
+
+void tst_CommandLine::parse_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("adapter");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<unsigned>("bitRate");
+    QTest::addColumn<QString>("scheme");
+
+    QTest::newRow("nothing: ask for everything")
+        << QStringList{"tarvik"} << true << 0 << "" << 250000u << "";
+    QTest::newRow("scheme only") << QStringList{"tarvik", "machine.tvsx"} << true << 0 << ""
+                                 << 250000u << "machine.tvsx";
+    QTest::newRow("replay demo") << QStringList{"tarvik", "--adapter", "replay"} << true
+                                 << int(CanHandlerFactory::Replay) << "" << 250000u << "";
+    QTest::newRow("serial path and rate")
+        << QStringList{"tarvik", "--adapter=zentrax", "--port", "/dev/serial/by-id/usb-x",
+                       "--bitrate", "500000", "a.tvsx"}
+        << true << int(CanHandlerFactory::Zentrax) << "/dev/serial/by-id/usb-x" << 500000u
+        << "a.tvsx";
+    QTest::newRow("adapter key ignores case") << QStringList{"tarvik", "--adapter", "I7565"}
+                                              << true << int(CanHandlerFactory::I7565) << ""
+                                              << 250000u << "";
+    QTest::newRow("unknown adapter") << QStringList{"tarvik", "--adapter", "peak"} << false << 0
+                                     << "" << 250000u << "";
+    QTest::newRow("bit rate not a number")
+        << QStringList{"tarvik", "--bitrate", "fast"} << false << 0 << "" << 250000u << "";
+    QTest::newRow("bit rate zero") << QStringList{"tarvik", "--bitrate", "0"} << false << 0 << ""
+                                   << 250000u << "";
+    QTest::newRow("unknown option") << QStringList{"tarvik", "--frobnicate"} << false << 0 << ""
+                                    << 250000u << "";
+    QTest::newRow("option without value") << QStringList{"tarvik", "--port"} << false << 0 << ""
+                                          << 250000u << "";
+}
+
+void tst_CommandLine::parse()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, ok);
+    QFETCH(int, adapter);
+    QFETCH(QString, port);
+    QFETCH(unsigned, bitRate);
+    QFETCH(QString, scheme);
+    const CommandLineOptions options = CommandLineOptions::parse(args);
+    QCOMPARE(options.error.isEmpty(), ok);
+    if (!ok)
+        return;
+    QCOMPARE(options.adapterType, adapter);
+    QCOMPARE(options.port, port);
+    QCOMPARE(options.bitRate, bitRate);
+    QCOMPARE(options.schemeFile, scheme);
+}
+
+void tst_CommandLine::helpListsOptions()
+{
+    const QString help = CommandLineOptions::helpText();
+    for (const char *option : {"--adapter", "--port", "--bitrate", "--help", "--version"})
+        QVERIFY2(help.contains(QLatin1String(option)), option);
+    for (const QString &key : CanHandlerFactory::commandLineKeys())
+        QVERIFY(help.contains(key));
+    QVERIFY(CommandLineOptions::parse({"tarvik", "-h"}).showHelp);
+    QVERIFY(CommandLineOptions::parse({"tarvik", "--version"}).showVersion);
+}
+
+QTEST_GUILESS_MAIN(tst_CommandLine)
+#include "tst_commandline.moc"

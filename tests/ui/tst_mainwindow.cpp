@@ -1,0 +1,152 @@
+#include "can/adapterchoicedialog.h"
+#include "can/canhandlerfactory.h"
+#include "can/canloadbar.h"
+#include "can/guimessagenotifier.h"
+#include "can/trafficcalculator.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "ui/mainwindow.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QtTest>
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void title();
+    void statusBarWidgets();
+    void stateIconFollowsHandler_data();
+    void stateIconFollowsHandler();
+    void trafficReachesStatusBar();
+    void choiceDialogOffersSixAdapters();
+    void unavailableAdapterKeepsDialogOpen();
+    void availableAdapterEndsDialog();
+};
+
+void tst_MainWindow::title()
+{
+    const QString title = MainWindow::defaultTitle();
+    QVERIFY(QRegularExpression(QStringLiteral("^Tarvik - v\\d+\\.\\d+\\.\\d+ [A-Z][a-z]{2} [ \\d]\\d "
+                                              "\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
+                .match(title)
+                .hasMatch());
+}
+
+void tst_MainWindow::statusBarWidgets()
+{
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStatusBar *bar = window.statusBar();
+    QVERIFY(bar->findChild<QLabel *>(QStringLiteral("parameterLogCounterLabel")));
+    auto *load = bar->findChild<CanLoadBar *>(QStringLiteral("canLoadBar"));
+    QVERIFY(load);
+    QCOMPARE(load->value(), 0);
+    auto *traffic = bar->findChild<QLabel *>(QStringLiteral("trafficLabel"));
+    QVERIFY(traffic);
+    QVERIFY(traffic->toolTip().contains(QLatin1String("1953")));
+    auto *state = bar->findChild<QToolButton *>(QStringLiteral("transceiverStateButton"));
+    QVERIFY(state);
+    QVERIFY(state->maximumHeight() <= 16);
+    QVERIFY(!state->icon().isNull());
+}
+
+void tst_MainWindow::stateIconFollowsHandler_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("icon");
+    QTest::newRow("closed") << 0 << ":/icons/transstate/closed.png";
+    QTest::newRow("error") << 1 << ":/icons/transstate/error.png";
+    QTest::newRow("open") << 2 << ":/icons/transstate/ok.png";
+}
+
+void tst_MainWindow::stateIconFollowsHandler()
+{
+    QFETCH(int, state);
+    QFETCH(QString, icon);
+    QVERIFY(QFile::exists(icon));
+    TestCanHandler handler;
+    MainWindow window;
+    window.attachBus(&handler, nullptr);
+    auto *button = window.statusBar()->findChild<QToolButton *>(
+        QStringLiteral("transceiverStateButton"));
+    QVERIFY(handler.start());
+    handler.setTransmissionState(AbstractCanHandler::State(state));
+    QTRY_COMPARE(button->property("transceiverState").toInt(), state);
+    const QImage shown = button->icon().pixmap(16, 16).toImage();
+    const QImage expected = QIcon(icon).pixmap(16, 16).toImage();
+    QCOMPARE(shown, expected);
+}
+
+void tst_MainWindow::trafficReachesStatusBar()
+{
+    TestCanHandler handler;
+    GuiMessageNotifier notifier;
+    MainWindow window;
+    window.attachBus(&handler, &notifier);
+    window.trafficCalculator()->setInterval(20);
+    auto *traffic = window.statusBar()->findChild<QLabel *>(QStringLiteral("trafficLabel"));
+    auto *load = window.statusBar()->findChild<CanLoadBar *>(QStringLiteral("canLoadBar"));
+    AbstractCanHandler::MessagePack pack;
+    for (int i = 0; i < 300; ++i)
+        pack.append(qMakePair(makeFrame(0x18FEF100, {}), DispatchResult(DispatchResult::Received, 0)));
+    handler.enqueueMessagePack(pack);
+    notifier.slotCheckQueue();
+    QTRY_COMPARE_WITH_TIMEOUT(load->load(), 300, 5000);
+    QVERIFY(traffic->text().contains(QLatin1String("300")));
+    QCOMPARE(load->value(), 100);
+}
+
+void tst_MainWindow::choiceDialogOffersSixAdapters()
+{
+    AdapterChoiceDialog dialog;
+    const QStringList expected{"Slmcp (old)", "Slcan (new)", "J2534 (OpenPort 2.0)",
+                               "I7565 (USB-COM)", "Zentrax", "Replay (demo)"};
+    QStringList texts;
+    for (int type = 1; type <= 6; ++type) {
+        auto *button = dialog.findChild<QPushButton *>(QStringLiteral("adapterButton%1").arg(type));
+        QVERIFY(button);
+        texts << button->text();
+    }
+    QCOMPARE(texts, expected);
+    QVERIFY(dialog.windowTitle().isEmpty());
+}
+
+void tst_MainWindow::unavailableAdapterKeepsDialogOpen()
+{
+    AdapterChoiceDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    int type = CanHandlerFactory::FirstType;
+    while (CanHandlerFactory::isAvailable(type))
+        ++type;
+    QVERIFY(type <= CanHandlerFactory::LastType);
+    auto *button = dialog.findChild<QPushButton *>(QStringLiteral("adapterButton%1").arg(type));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
+    auto *note = dialog.findChild<QLabel *>(QStringLiteral("adapterNote"));
+    QVERIFY(note->isVisible());
+    QVERIFY(note->text().contains(QLatin1String("not available in this build")));
+}
+
+void tst_MainWindow::availableAdapterEndsDialog()
+{
+    AdapterChoiceDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *button = dialog.findChild<QPushButton *>(
+        QStringLiteral("adapterButton%1").arg(CanHandlerFactory::Replay));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(CanHandlerFactory::Replay));
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
