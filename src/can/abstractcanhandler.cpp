@@ -286,7 +286,8 @@ void AbstractCanHandler::setDispatcher(AbstractCanMessageDispatcher *dispatcher)
 void AbstractCanHandler::setFastMode(bool on)
 {
     if (QThread::currentThread() != m_pollTimer.thread()) {
-        QMetaObject::invokeMethod(this, [this, on] { setFastMode(on); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, on] { setFastMode(on); }, Qt::QueuedConnection);
         return;
     }
     if (on) {

@@ -29,7 +29,8 @@ public:
     static constexpr int ReadBatchLimit = 128;
     static constexpr int SendBatchLimit = 64;
 
-    explicit AbstractCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent = nullptr);
+    explicit AbstractCanHandler(AbstractCanMessageDispatcher *dispatcher,
+                                QObject *parent = nullptr);
     ~AbstractCanHandler() override;
 
     static AbstractCanHandler *instance();

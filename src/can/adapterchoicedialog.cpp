@@ -29,7 +29,8 @@ AdapterChoiceDialog::AdapterChoiceDialog(QWidget *parent)
 void AdapterChoiceDialog::choose(int type)
 {
     if (!CanHandlerFactory::isAvailable(type)) {
-        m_note->setText(tr("%1 is not available in this build").arg(CanHandlerFactory::buttonText(type)));
+        m_note->setText(
+            tr("%1 is not available in this build").arg(CanHandlerFactory::buttonText(type)));
         m_note->show();
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 
 class TrafficCalculator;
 

@@ -5,8 +5,7 @@
 DispatchResult::DispatchResult(Status flags, qint64 time)
     : status(flags)
     , timestamp(time)
-{
-}
+{}
 
 void registerCanMetaTypes()
 {

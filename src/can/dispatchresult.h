@@ -38,5 +38,6 @@ public:
 Q_DECLARE_OPERATORS_FOR_FLAGS(DispatchResult::Status)
 Q_DECLARE_METATYPE(DispatchResult)
 
-// Registers the frame types under the names queued connections use ("CanMessage", "DispatchResult").
+// Registers the frame types under the names queued connections use ("CanMessage",
+// "DispatchResult").
 void registerCanMetaTypes();

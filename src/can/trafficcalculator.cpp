@@ -10,8 +10,7 @@ constexpr qint64 BitsPerFrame = 128;
 
 TrafficCalculator::TrafficCalculator(QObject *parent)
     : EventCounter(WindowDepth, parent)
-{
-}
+{}
 
 int TrafficCalculator::netMessageCapacityPerInterval() const
 {

@@ -30,10 +30,9 @@ namespace {
 int choosePortWithDialog(const QStringList &names)
 {
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(nullptr,
-                                                 QCoreApplication::translate("Main", "Select port"),
-                                                 QCoreApplication::translate("Main", "Port"), names,
-                                                 0, false, &ok);
+    const QString chosen
+        = QInputDialog::getItem(nullptr, QCoreApplication::translate("Main", "Select port"),
+                                QCoreApplication::translate("Main", "Port"), names, 0, false, &ok);
     return ok ? names.indexOf(chosen) : -1;
 }
 
@@ -102,8 +101,8 @@ int runTarvik(int argc, char **argv)
 
     AbstractCanHandler *handler = canThread->canHandler();
     window->attachBus(handler, &notifier);
-    const BusStartup::Result started = BusStartup::run(handler, options.port, options.bitRate,
-                                                       choosePortWithDialog);
+    const BusStartup::Result started
+        = BusStartup::run(handler, options.port, options.bitRate, choosePortWithDialog);
     if (started.exitCode != 0) {
         if (!started.errorTitle.isEmpty()) {
             printOut(QStringLiteral("%1: %2").arg(started.errorTitle, started.errorText), stderr);
@@ -114,9 +113,9 @@ int runTarvik(int argc, char **argv)
     }
 
     if (!options.schemeFile.isEmpty()) {
-        const QString text = QCoreApplication::translate("Main",
-                                                         "Scheme files cannot be opened yet: %1")
-                                 .arg(options.schemeFile);
+        const QString text
+            = QCoreApplication::translate("Main", "Scheme files cannot be opened yet: %1")
+                  .arg(options.schemeFile);
         qWarning("%s", qUtf8Printable(text));
         window->statusBar()->showMessage(text);
     }

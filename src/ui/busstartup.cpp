@@ -21,7 +21,8 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
         index = handler->transceiverIndexForName(requestedPort);
         if (index < 0) {
             result.exitCode = 1;
-            result.errorTitle = QCoreApplication::translate("Main", "CAN handler transceiver set error");
+            result.errorTitle
+                = QCoreApplication::translate("Main", "CAN handler transceiver set error");
             result.errorText = QCoreApplication::translate("Main", "Port %1 is not available")
                                    .arg(requestedPort);
             return result;
@@ -42,7 +43,8 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
 
     if (!handler->setTransceiver(index)) {
         result.exitCode = 1;
-        result.errorTitle = QCoreApplication::translate("Main", "CAN handler transceiver set error");
+        result.errorTitle
+            = QCoreApplication::translate("Main", "CAN handler transceiver set error");
         result.errorText = handler->lastError();
         return result;
     }

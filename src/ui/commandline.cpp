@@ -10,21 +10,21 @@ namespace {
 struct Parser
 {
     QCommandLineParser parser;
-    QCommandLineOption adapter{QStringLiteral("adapter"),
-                               QCoreApplication::translate("Main",
-                                                           "Adapter type, skipping the choice "
-                                                           "dialog: %1.")
-                                   .arg(CanHandlerFactory::commandLineKeys().join(QLatin1String(", "))),
-                               QStringLiteral("name")};
+    QCommandLineOption adapter{
+        QStringLiteral("adapter"),
+        QCoreApplication::translate("Main", "Adapter type, skipping the choice "
+                                            "dialog: %1.")
+            .arg(CanHandlerFactory::commandLineKeys().join(QLatin1String(", "))),
+        QStringLiteral("name")};
     QCommandLineOption port{QStringLiteral("port"),
                             QCoreApplication::translate(
                                 "Main", "Adapter port, skipping the port dialog: a listed name, a "
                                         "serial device path, or a candump *.log file to replay."),
                             QStringLiteral("name")};
-    QCommandLineOption bitRate{QStringLiteral("bitrate"),
-                               QCoreApplication::translate("Main",
-                                                           "Bus bit rate in bit/s (default 250000)."),
-                               QStringLiteral("n")};
+    QCommandLineOption bitRate{
+        QStringLiteral("bitrate"),
+        QCoreApplication::translate("Main", "Bus bit rate in bit/s (default 250000)."),
+        QStringLiteral("n")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QCoreApplication::translate("Main", "Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -35,10 +35,10 @@ struct Parser
         parser.setApplicationDescription(QCoreApplication::translate(
             "Main", "Tarvik: service and diagnostic tool for the SAE J1939 CAN bus."));
         parser.addOptions({adapter, port, bitRate, help, version});
-        parser.addPositionalArgument(QStringLiteral("scheme"),
-                                     QCoreApplication::translate("Main",
-                                                                 "Scheme file (*.tvsx) to open."),
-                                     QStringLiteral("[scheme]"));
+        parser.addPositionalArgument(
+            QStringLiteral("scheme"),
+            QCoreApplication::translate("Main", "Scheme file (*.tvsx) to open."),
+            QStringLiteral("[scheme]"));
     }
 };
 
@@ -58,9 +58,9 @@ CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
         const QString key = p.parser.value(p.adapter);
         options.adapterType = CanHandlerFactory::typeForKey(key);
         if (options.adapterType == CanHandlerFactory::None) {
-            options.error = QCoreApplication::translate("Main", "Unknown adapter '%1' (one of: %2)")
-                                .arg(key, CanHandlerFactory::commandLineKeys().join(
-                                              QLatin1String(", ")));
+            options.error
+                = QCoreApplication::translate("Main", "Unknown adapter '%1' (one of: %2)")
+                      .arg(key, CanHandlerFactory::commandLineKeys().join(QLatin1String(", ")));
             return options;
         }
     }

@@ -105,8 +105,8 @@ void tst_AbstractCanHandler::receivedFramesAreDispatchedAndPacked()
     dispatcher.takenAddress = 0x01;
     TestCanHandler handler(&dispatcher);
     QVERIFY(handler.start());
-    handler.queueBatch({makeFrame(0x18FEF100, {1}), makeFrame(0x18FEF101, {2}),
-                        makeFrame(0x0CF00400, {3})});
+    handler.queueBatch(
+        {makeFrame(0x18FEF100, {1}), makeFrame(0x18FEF101, {2}), makeFrame(0x0CF00400, {3})});
     handler.receiveMessages();
     QCOMPARE(dispatcher.ids, (QVector<quint32>{0x18FEF100, 0x18FEF101, 0x0CF00400}));
     const auto packs = drain(handler);
@@ -198,8 +198,8 @@ void tst_AbstractCanHandler::immediateSendStatus_data()
     QTest::newRow("open, written") << true << true << int(DispatchResult::Dispatched) << 1;
     QTest::newRow("open, adapter refuses")
         << true << false << int(DispatchResult::Dispatched | DispatchResult::TransmitError) << 0;
-    QTest::newRow("closed")
-        << false << true << int(DispatchResult::Dispatched | DispatchResult::TransmitError) << 0;
+    QTest::newRow("closed") << false << true
+                            << int(DispatchResult::Dispatched | DispatchResult::TransmitError) << 0;
 }
 
 void tst_AbstractCanHandler::immediateSendStatus()

@@ -32,11 +32,11 @@ void tst_CandumpReader::line_data()
     QTest::newRow("standard 3 digits")
         << QByteArray("(0.500000) can1 1A0#01A2") << true << qint64(500000) << 0x1A0u << false
         << QByteArray::fromHex("01A2");
-    QTest::newRow("no data") << QByteArray("(1.000000) vcan0 18EA0021#") << true
-                             << qint64(1000000) << 0x18EA0021u << true << QByteArray();
+    QTest::newRow("no data") << QByteArray("(1.000000) vcan0 18EA0021#") << true << qint64(1000000)
+                             << 0x18EA0021u << true << QByteArray();
     QTest::newRow("lower-case hex, CR, blanks")
-        << QByteArray("  (2.5) can0 0cf00400#f0ff7d \r") << true << qint64(2500000)
-        << 0x0CF00400u << true << QByteArray::fromHex("F0FF7D");
+        << QByteArray("  (2.5) can0 0cf00400#f0ff7d \r") << true << qint64(2500000) << 0x0CF00400u
+        << true << QByteArray::fromHex("F0FF7D");
     QTest::newRow("fraction beyond microseconds ignored")
         << QByteArray("(3.1234567) can0 123#") << true << qint64(3123456) << 0x123u << false
         << QByteArray();
@@ -44,26 +44,26 @@ void tst_CandumpReader::line_data()
     const QByteArray nothing;
     QTest::newRow("nine data bytes") << QByteArray("(1.0) can0 18FEF100#010203040506070809")
                                      << false << qint64(0) << 0u << true << nothing;
-    QTest::newRow("odd data digit") << QByteArray("(1.0) can0 18FEF100#012") << false
-                                    << qint64(0) << 0u << true << nothing;
-    QTest::newRow("five-digit identifier") << QByteArray("(1.0) can0 12345#00") << false
-                                           << qint64(0) << 0u << true << nothing;
-    QTest::newRow("29-bit overflow") << QByteArray("(1.0) can0 3FFFFFFF#00") << false
-                                     << qint64(0) << 0u << true << nothing;
-    QTest::newRow("standard overflow") << QByteArray("(1.0) can0 800#00") << false << qint64(0)
-                                       << 0u << false << nothing;
+    QTest::newRow("odd data digit")
+        << QByteArray("(1.0) can0 18FEF100#012") << false << qint64(0) << 0u << true << nothing;
+    QTest::newRow("five-digit identifier")
+        << QByteArray("(1.0) can0 12345#00") << false << qint64(0) << 0u << true << nothing;
+    QTest::newRow("29-bit overflow")
+        << QByteArray("(1.0) can0 3FFFFFFF#00") << false << qint64(0) << 0u << true << nothing;
+    QTest::newRow("standard overflow")
+        << QByteArray("(1.0) can0 800#00") << false << qint64(0) << 0u << false << nothing;
     QTest::newRow("remote frame") << QByteArray("(1.0) can0 123#R") << false << qint64(0) << 0u
                                   << false << nothing;
     QTest::newRow("CAN FD") << QByteArray("(1.0) can0 123##100") << false << qint64(0) << 0u
                             << false << nothing;
-    QTest::newRow("missing time") << QByteArray("can0 123#00") << false << qint64(0) << 0u
-                                  << false << nothing;
-    QTest::newRow("no interface") << QByteArray("(1.0) 123#00") << false << qint64(0) << 0u
-                                  << false << nothing;
-    QTest::newRow("garbage after data") << QByteArray("(1.0) can0 123#00 x") << false
-                                        << qint64(0) << 0u << false << nothing;
-    QTest::newRow("non-hex identifier") << QByteArray("(1.0) can0 12G#00") << false << qint64(0)
-                                        << 0u << false << nothing;
+    QTest::newRow("missing time") << QByteArray("can0 123#00") << false << qint64(0) << 0u << false
+                                  << nothing;
+    QTest::newRow("no interface") << QByteArray("(1.0) 123#00") << false << qint64(0) << 0u << false
+                                  << nothing;
+    QTest::newRow("garbage after data")
+        << QByteArray("(1.0) can0 123#00 x") << false << qint64(0) << 0u << false << nothing;
+    QTest::newRow("non-hex identifier")
+        << QByteArray("(1.0) can0 12G#00") << false << qint64(0) << 0u << false << nothing;
 }
 
 void tst_CandumpReader::line()
@@ -75,7 +75,8 @@ void tst_CandumpReader::line()
     QFETCH(bool, extended);
     QFETCH(QByteArray, data);
     TimedFrame frame;
-    QCOMPARE(CandumpReader::parseLine(line.constData(), line.constData() + line.size(), &frame), ok);
+    QCOMPARE(CandumpReader::parseLine(line.constData(), line.constData() + line.size(), &frame),
+             ok);
     if (!ok)
         return;
     QCOMPARE(frame.timeUs, timeUs);
@@ -102,7 +103,8 @@ void tst_CandumpReader::recordingSkipsAndCounts()
 void tst_CandumpReader::realTruckRecording()
 {
     CandumpReader reader;
-    QVERIFY(reader.readFile(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))));
+    QVERIFY(reader.readFile(
+        TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))));
     QCOMPARE(reader.frames().size(), 1815);
     QCOMPARE(reader.skippedLines(), 0);
     int bamAnnouncements = 0;

@@ -94,9 +94,8 @@ void tst_CanThread::unknownPortFails()
     CanThread thread(CanHandlerFactory::Replay);
     thread.start();
     thread.waitInit();
-    const BusStartup::Result result = BusStartup::run(thread.canHandler(),
-                                                      QStringLiteral("/no/such/recording.log"),
-                                                      250000, {});
+    const BusStartup::Result result = BusStartup::run(
+        thread.canHandler(), QStringLiteral("/no/such/recording.log"), 250000, {});
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.errorTitle, QStringLiteral("CAN handler transceiver set error"));
     QVERIFY(result.errorText.contains(QLatin1String("/no/such/recording.log")));
@@ -140,7 +139,8 @@ void tst_CanThread::startupChoosesPort_data()
     QTest::addColumn<int>("selected");
     QTest::addColumn<bool>("asked");
     QTest::newRow("one port, not asked") << QStringList{"a"} << 5 << 0 << 0 << false;
-    QTest::newRow("three ports, second chosen") << QStringList{"a", "b", "c"} << 1 << 0 << 1 << true;
+    QTest::newRow("three ports, second chosen")
+        << QStringList{"a", "b", "c"} << 1 << 0 << 1 << true;
     QTest::newRow("cancelled") << QStringList{"a", "b"} << -1 << 1 << -1 << true;
     QTest::newRow("choice outside the list") << QStringList{"a", "b"} << 2 << 1 << -1 << true;
     QTest::newRow("no ports") << QStringList{} << 0 << 1 << -1 << false;

@@ -60,9 +60,9 @@ void tst_ReplayCanHandler::demoBusIsBuiltIn()
     QSet<quint32> ids;
     for (const TimedFrame &f : reader.frames())
         ids.insert(f.message.id);
-    const quint32 expected[] = {0x0CF00400, 0x18FF30A0, 0x18FF31A0, 0x10FF329D, 0x10FF329E,
-                                0x10FF329F, 0x10FF339C, 0x18FED90A, 0x18FED980, 0x18FEEE00,
-                                0x18FEE500, 0x1CECFF00, 0x1CEBFF00};
+    const quint32 expected[]
+        = {0x0CF00400, 0x18FF30A0, 0x18FF31A0, 0x10FF329D, 0x10FF329E, 0x10FF329F, 0x10FF339C,
+           0x18FED90A, 0x18FED980, 0x18FEEE00, 0x18FEE500, 0x1CECFF00, 0x1CEBFF00};
     for (quint32 id : expected)
         QVERIFY2(ids.contains(id), qPrintable(QString::number(id, 16)));
 }
@@ -131,10 +131,10 @@ void tst_ReplayCanHandler::paceFollowsTimestamps()
         for (int i = before; i < got.size(); ++i) {
             const int index = got.at(i).data[0];
             const qint64 due = index == 3 ? 600 : index * 150;
-            QVERIFY2(now + 50 >= due, qPrintable(QStringLiteral("frame %1 early at %2 ms")
-                                                      .arg(index).arg(now)));
-            QVERIFY2(now <= due + 250, qPrintable(QStringLiteral("frame %1 late at %2 ms")
-                                                       .arg(index).arg(now)));
+            QVERIFY2(now + 50 >= due,
+                     qPrintable(QStringLiteral("frame %1 early at %2 ms").arg(index).arg(now)));
+            QVERIFY2(now <= due + 250,
+                     qPrintable(QStringLiteral("frame %1 late at %2 ms").arg(index).arg(now)));
         }
     }
     QCOMPARE(got.size(), 4);

@@ -6,8 +6,7 @@
 
 TestCanHandler::TestCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent)
     : AbstractCanHandler(dispatcher, parent)
-{
-}
+{}
 
 TestCanHandler::~TestCanHandler()
 {

@@ -22,8 +22,8 @@ void init()
 
 QString dataFile(const QString &name)
 {
-    const QString dir = qEnvironmentVariable("TARVIK_TEST_DATA",
-                                             QStringLiteral(TARVIK_TEST_DATA_DIR));
+    const QString dir
+        = qEnvironmentVariable("TARVIK_TEST_DATA", QStringLiteral(TARVIK_TEST_DATA_DIR));
     return QDir(dir).filePath(name);
 }
 

@@ -30,24 +30,25 @@ void tst_CommandLine::parse_data()
                                  << 250000u << "machine.tvsx";
     QTest::newRow("replay demo") << QStringList{"tarvik", "--adapter", "replay"} << true
                                  << int(CanHandlerFactory::Replay) << "" << 250000u << "";
-    QTest::newRow("serial path and rate")
-        << QStringList{"tarvik", "--adapter=zentrax", "--port", "/dev/serial/by-id/usb-x",
-                       "--bitrate", "500000", "a.tvsx"}
-        << true << int(CanHandlerFactory::Zentrax) << "/dev/serial/by-id/usb-x" << 500000u
-        << "a.tvsx";
-    QTest::newRow("adapter key ignores case") << QStringList{"tarvik", "--adapter", "I7565"}
-                                              << true << int(CanHandlerFactory::I7565) << ""
-                                              << 250000u << "";
-    QTest::newRow("unknown adapter") << QStringList{"tarvik", "--adapter", "peak"} << false << 0
-                                     << "" << 250000u << "";
+    QTest::newRow("serial path and rate") << QStringList{"tarvik",    "--adapter=zentrax",
+                                                         "--port",    "/dev/serial/by-id/usb-x",
+                                                         "--bitrate", "500000",
+                                                         "a.tvsx"}
+                                          << true << int(CanHandlerFactory::Zentrax)
+                                          << "/dev/serial/by-id/usb-x" << 500000u << "a.tvsx";
+    QTest::newRow("adapter key ignores case")
+        << QStringList{"tarvik", "--adapter", "I7565"} << true << int(CanHandlerFactory::I7565)
+        << "" << 250000u << "";
+    QTest::newRow("unknown adapter")
+        << QStringList{"tarvik", "--adapter", "peak"} << false << 0 << "" << 250000u << "";
     QTest::newRow("bit rate not a number")
         << QStringList{"tarvik", "--bitrate", "fast"} << false << 0 << "" << 250000u << "";
-    QTest::newRow("bit rate zero") << QStringList{"tarvik", "--bitrate", "0"} << false << 0 << ""
-                                   << 250000u << "";
-    QTest::newRow("unknown option") << QStringList{"tarvik", "--frobnicate"} << false << 0 << ""
-                                    << 250000u << "";
-    QTest::newRow("option without value") << QStringList{"tarvik", "--port"} << false << 0 << ""
-                                          << 250000u << "";
+    QTest::newRow("bit rate zero")
+        << QStringList{"tarvik", "--bitrate", "0"} << false << 0 << "" << 250000u << "";
+    QTest::newRow("unknown option")
+        << QStringList{"tarvik", "--frobnicate"} << false << 0 << "" << 250000u << "";
+    QTest::newRow("option without value")
+        << QStringList{"tarvik", "--port"} << false << 0 << "" << 250000u << "";
 }
 
 void tst_CommandLine::parse()

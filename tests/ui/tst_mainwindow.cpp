@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
 
 class tst_MainWindow : public QObject
@@ -27,15 +28,17 @@ private slots:
     void choiceDialogOffersSixAdapters();
     void unavailableAdapterKeepsDialogOpen();
     void availableAdapterEndsDialog();
+    void russianTranslationShipped();
 };
 
 void tst_MainWindow::title()
 {
     const QString title = MainWindow::defaultTitle();
-    QVERIFY(QRegularExpression(QStringLiteral("^Tarvik - v\\d+\\.\\d+\\.\\d+ [A-Z][a-z]{2} [ \\d]\\d "
-                                              "\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
-                .match(title)
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^Tarvik - v\\d+\\.\\d+\\.\\d+ [A-Z][a-z]{2} [ \\d]\\d "
+                                          "\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
+            .match(title)
+            .hasMatch());
 }
 
 void tst_MainWindow::statusBarWidgets()
@@ -74,8 +77,8 @@ void tst_MainWindow::stateIconFollowsHandler()
     TestCanHandler handler;
     MainWindow window;
     window.attachBus(&handler, nullptr);
-    auto *button = window.statusBar()->findChild<QToolButton *>(
-        QStringLiteral("transceiverStateButton"));
+    auto *button
+        = window.statusBar()->findChild<QToolButton *>(QStringLiteral("transceiverStateButton"));
     QVERIFY(handler.start());
     handler.setTransmissionState(AbstractCanHandler::State(state));
     QTRY_COMPARE(button->property("transceiverState").toInt(), state);
@@ -95,7 +98,8 @@ void tst_MainWindow::trafficReachesStatusBar()
     auto *load = window.statusBar()->findChild<CanLoadBar *>(QStringLiteral("canLoadBar"));
     AbstractCanHandler::MessagePack pack;
     for (int i = 0; i < 300; ++i)
-        pack.append(qMakePair(makeFrame(0x18FEF100, {}), DispatchResult(DispatchResult::Received, 0)));
+        pack.append(
+            qMakePair(makeFrame(0x18FEF100, {}), DispatchResult(DispatchResult::Received, 0)));
     handler.enqueueMessagePack(pack);
     notifier.slotCheckQueue();
     QTRY_COMPARE_WITH_TIMEOUT(load->load(), 300, 5000);
@@ -106,8 +110,8 @@ void tst_MainWindow::trafficReachesStatusBar()
 void tst_MainWindow::choiceDialogOffersSixAdapters()
 {
     AdapterChoiceDialog dialog;
-    const QStringList expected{"Slmcp (old)", "Slcan (new)", "J2534 (OpenPort 2.0)",
-                               "I7565 (USB-COM)", "Zentrax", "Replay (demo)"};
+    const QStringList expected{"Slmcp (old)",     "Slcan (new)", "J2534 (OpenPort 2.0)",
+                               "I7565 (USB-COM)", "Zentrax",     "Replay (demo)"};
     QStringList texts;
     for (int type = 1; type <= 6; ++type) {
         auto *button = dialog.findChild<QPushButton *>(QStringLiteral("adapterButton%1").arg(type));
@@ -146,6 +150,14 @@ void tst_MainWindow::availableAdapterEndsDialog()
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(CanHandlerFactory::Replay));
+}
+
+void tst_MainWindow::russianTranslationShipped()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/tr/tarvik_ru.qm")));
+    QCOMPARE(translator.translate("Main", "Select port"), QString::fromUtf8("Выбор порта"));
+    QVERIFY(!translator.translate("TrafficCalculator", "%n msg / %1 s", nullptr, 5).isEmpty());
 }
 
 QTEST_MAIN(tst_MainWindow)

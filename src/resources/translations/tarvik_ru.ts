@@ -5,147 +5,139 @@
     <name>AdapterChoiceDialog</name>
     <message>
         <source>%1 is not available in this build</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 недоступен в этой сборке</translation>
     </message>
     <message>
         <source>Slmcp (old)</source>
-        <translation type="unfinished"></translation>
+        <translation>Slmcp (старый)</translation>
     </message>
     <message>
         <source>Slcan (new)</source>
-        <translation type="unfinished"></translation>
+        <translation>Slcan (новый)</translation>
     </message>
     <message>
         <source>J2534 (OpenPort 2.0)</source>
-        <translation type="unfinished"></translation>
+        <translation>J2534 (OpenPort 2.0)</translation>
     </message>
     <message>
         <source>I7565 (USB-COM)</source>
-        <translation type="unfinished"></translation>
+        <translation>I7565 (USB-COM)</translation>
     </message>
     <message>
         <source>Zentrax</source>
-        <translation type="unfinished"></translation>
+        <translation>Zentrax</translation>
     </message>
     <message>
         <source>Replay (demo)</source>
-        <translation type="unfinished"></translation>
+        <translation>Воспроизведение (демо)</translation>
     </message>
 </context>
 <context>
     <name>Main</name>
     <message>
         <source>Select port</source>
-        <translation type="unfinished"></translation>
+        <translation>Выбор порта</translation>
     </message>
     <message>
         <source>Port</source>
-        <translation type="unfinished"></translation>
+        <translation>Порт</translation>
     </message>
     <message>
-        <source>Adapter &apos;%1&apos; is not available in this build</source>
-        <translation type="unfinished"></translation>
+        <source>Adapter '%1' is not available in this build</source>
+        <translation>Адаптер '%1' недоступен в этой сборке</translation>
     </message>
     <message>
         <source>Scheme files cannot be opened yet: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлы схем пока не открываются: %1</translation>
     </message>
     <message>
         <source>CAN handler transceiver set error</source>
-        <translation type="unfinished"></translation>
+        <translation>Ошибка выбора трансивера CAN</translation>
     </message>
     <message>
         <source>Port %1 is not available</source>
-        <translation type="unfinished"></translation>
+        <translation>Порт %1 недоступен</translation>
     </message>
     <message>
         <source>CAN handler start error</source>
-        <translation type="unfinished"></translation>
+        <translation>Ошибка запуска CAN</translation>
     </message>
     <message>
         <source>Adapter type, skipping the choice dialog: %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Тип адаптера без диалога выбора: %1.</translation>
     </message>
     <message>
         <source>Adapter port, skipping the port dialog: a listed name, a serial device path, or a candump *.log file to replay.</source>
-        <translation type="unfinished"></translation>
+        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту или файл candump *.log для воспроизведения.</translation>
     </message>
     <message>
         <source>Bus bit rate in bit/s (default 250000).</source>
-        <translation type="unfinished"></translation>
+        <translation>Скорость шины в бит/с (по умолчанию 250000).</translation>
     </message>
     <message>
         <source>Show this help and exit.</source>
-        <translation type="unfinished"></translation>
+        <translation>Показать эту справку и выйти.</translation>
     </message>
     <message>
         <source>Show the version and exit.</source>
-        <translation type="unfinished"></translation>
+        <translation>Показать версию и выйти.</translation>
     </message>
     <message>
         <source>Tarvik: service and diagnostic tool for the SAE J1939 CAN bus.</source>
-        <translation type="unfinished"></translation>
+        <translation>Tarvik: сервисный и диагностический инструмент для шины CAN SAE J1939.</translation>
     </message>
     <message>
         <source>Scheme file (*.tvsx) to open.</source>
-        <translation type="unfinished"></translation>
+        <translation>Файл схемы (*.tvsx) для открытия.</translation>
     </message>
     <message>
-        <source>Unknown adapter &apos;%1&apos; (one of: %2)</source>
-        <translation type="unfinished"></translation>
+        <source>Unknown adapter '%1' (one of: %2)</source>
+        <translation>Неизвестный адаптер '%1' (допустимы: %2)</translation>
     </message>
     <message>
         <source>The port name is empty</source>
-        <translation type="unfinished"></translation>
+        <translation>Имя порта пустое</translation>
     </message>
     <message>
-        <source>Invalid bit rate &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <source>Invalid bit rate '%1'</source>
+        <translation>Неверная скорость '%1'</translation>
     </message>
 </context>
 <context>
     <name>MainWindow</name>
     <message>
         <source>Tree Scheme</source>
-        <translation type="unfinished"></translation>
+        <translation>Схема</translation>
     </message>
     <message numerus="yes">
         <source>Net capacity %n messages per second</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>Пропускная способность %n сообщение в секунду</numerusform><numerusform>Пропускная способность %n сообщения в секунду</numerusform><numerusform>Пропускная способность %n сообщений в секунду</numerusform></translation>
     </message>
 </context>
 <context>
     <name>ReplayCanHandler</name>
     <message>
         <source>Demo bus (built in)</source>
-        <translation type="unfinished"></translation>
+        <translation>Демо-шина (встроенная)</translation>
     </message>
     <message>
         <source>Cannot read recording %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удаётся прочитать запись %1: %2</translation>
     </message>
     <message>
         <source>Recording %1 holds no frames</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись %1 не содержит кадров</translation>
     </message>
     <message>
         <source>No recording selected</source>
-        <translation type="unfinished"></translation>
+        <translation>Запись не выбрана</translation>
     </message>
 </context>
 <context>
     <name>TrafficCalculator</name>
     <message numerus="yes">
         <source>%n msg / %1 s</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>%n сообщ. / %1 с</numerusform><numerusform>%n сообщ. / %1 с</numerusform><numerusform>%n сообщ. / %1 с</numerusform></translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Tarvik needs to build, run and test. Installs only what is
+# missing, so it is quick and safe to run again. Runs apt-get as root, or through sudo.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev qtscript5-dev
+    qttools5-dev qttools5-dev-tools
+    python3
+)
+if [ "${1:-}" = "--test" ]; then
+    packages+=(libbenchmark-dev clang libclang-rt-dev)
+fi
+if [ "${1:-}" = "--demo" ]; then
+    packages+=(qt5-gtk-platformtheme)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
