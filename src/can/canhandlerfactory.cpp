@@ -1,6 +1,8 @@
 #include "can/canhandlerfactory.h"
 
+#include "can/i7565canhandler.h"
 #include "can/replaycanhandler.h"
+#include "can/zentraxv1canhandler.h"
 
 #include <QCoreApplication>
 
@@ -66,7 +68,7 @@ QStringList commandLineKeys()
 
 bool isAvailable(int type)
 {
-    return type == Replay;
+    return type == Replay || type == Zentrax || type == I7565;
 }
 
 AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher)
@@ -74,6 +76,10 @@ AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher)
     switch (type) {
     case Replay:
         return new ReplayCanHandler(dispatcher);
+    case Zentrax:
+        return new ZentraxV1CanHandler(dispatcher);
+    case I7565:
+        return new I7565CanHandler(dispatcher);
     default:
         return nullptr;
     }

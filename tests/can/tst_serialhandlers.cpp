@@ -1,0 +1,337 @@
+#include "can/i7565canhandler.h"
+#include "can/zentraxv1canhandler.h"
+#include "support/adapterbytes.h"
+#include "support/i7565adapterpeer.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/zentraxadapterpeer.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+template<typename Handler>
+class Exposed : public Handler
+{
+public:
+    using Handler::errorTimer;
+    using Handler::Handler;
+};
+
+enum Adapter { Zentrax, I7565 };
+
+struct Rig
+{
+    std::unique_ptr<PtyAdapterPeer> peer;
+    std::unique_ptr<AbstractCanHandler> handler;
+    QTimer *errorTimer = nullptr;
+};
+
+Rig makeRig(Adapter adapter)
+{
+    Rig rig;
+    if (adapter == Zentrax) {
+        rig.peer = std::make_unique<ZentraxAdapterPeer>();
+        auto *h = new Exposed<ZentraxV1CanHandler>(nullptr);
+        rig.errorTimer = h->errorTimer();
+        rig.handler.reset(h);
+    } else {
+        rig.peer = std::make_unique<I7565AdapterPeer>();
+        auto *h = new Exposed<I7565CanHandler>(nullptr);
+        rig.errorTimer = h->errorTimer();
+        rig.handler.reset(h);
+    }
+    return rig;
+}
+
+// What the adapter sends for a frame.
+QByteArray adapterBytes(Adapter adapter, const CanMessage &m)
+{
+    if (adapter == Zentrax)
+        return zentraxFramePacket(m.id, m.extended,
+                                  QByteArray(reinterpret_cast<const char *>(m.data), m.length));
+    QByteArray line;
+    I7565Codec::encodeFrame(m, &line);
+    return line;
+}
+
+QVector<CanMessage> collect(AbstractCanHandler &handler, int count)
+{
+    QVector<CanMessage> frames;
+    QElapsedTimer clock;
+    clock.start();
+    while (frames.size() < count && clock.elapsed() < 5000) {
+        QTest::qWait(2);
+        while (!handler.isMessageQueueEmpty()) {
+            for (const auto &pair : handler.dequeuePack()) {
+                if (pair.second.isReceived())
+                    frames.append(pair.first);
+            }
+        }
+    }
+    return frames;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Adapter)
+
+class tst_SerialHandlers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void adapters_data();
+    void selectionByPath_data() { adapters_data(); }
+    void selectionByPath();
+    void unknownPathRefused_data() { adapters_data(); }
+    void unknownPathRefused();
+    void bitRateCommands();
+    void startSequence();
+    void framesFromAdapter_data();
+    void framesFromAdapter();
+    void framesToAdapter_data() { adapters_data(); }
+    void framesToAdapter();
+    void unplugEndsInClosed_data() { adapters_data(); }
+    void unplugEndsInClosed();
+    void writeAfterUnplugFailsBatch_data() { adapters_data(); }
+    void writeAfterUnplugFailsBatch();
+    void handlerInBusThread();
+};
+
+void tst_SerialHandlers::adapters_data()
+{
+    QTest::addColumn<Adapter>("adapter");
+    QTest::newRow("zentrax") << Zentrax;
+    QTest::newRow("i7565") << I7565;
+}
+
+void tst_SerialHandlers::selectionByPath()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY(rig.peer->open());
+    const int index = rig.handler->transceiverIndexForName(rig.peer->portPath());
+    QVERIFY(index >= 0);
+    QCOMPARE(rig.handler->transceivers().at(index).second, rig.peer->portPath());
+    QVERIFY2(rig.handler->setTransceiver(index), qPrintable(rig.handler->lastError()));
+    QVERIFY(rig.handler->lastError().isEmpty());
+    // The same path again maps to the same entry.
+    QCOMPARE(rig.handler->transceiverIndexForName(rig.peer->portPath()), index);
+}
+
+void tst_SerialHandlers::unknownPathRefused()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QCOMPARE(rig.handler->transceiverIndexForName(QStringLiteral("/dev/no-such-adapter")), -1);
+    QCOMPARE(rig.handler->transceiverIndexForName(QStringLiteral("not-a-port")), -1);
+}
+
+void tst_SerialHandlers::bitRateCommands()
+{
+    {
+        Rig rig = makeRig(Zentrax);
+        QVERIFY(rig.peer->open());
+        QVERIFY(rig.handler->setTransceiver(
+            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(!rig.handler->setBaudRate(800000));
+        QVERIFY(rig.handler->setBaudRate(500000));
+        QCOMPARE(rig.handler->baudRate(), 500000u);
+        QTRY_COMPARE(rig.peer->written().toHex(), QByteArray("f00303fcf00283"));
+        auto *peer = static_cast<ZentraxAdapterPeer *>(rig.peer.get());
+        QCOMPARE(peer->lastBitRateCode(), 0xFC);
+        QCOMPARE(peer->settingsCommits(), 1);
+    }
+    {
+        Rig rig = makeRig(I7565);
+        QVERIFY(rig.peer->open());
+        QVERIFY(rig.handler->setTransceiver(
+            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(!rig.handler->setBaudRate(83333));
+        QVERIFY(rig.handler->setBaudRate(250000));
+        QTRY_COMPARE(static_cast<I7565AdapterPeer *>(rig.peer.get())->lines(), QStringList{"P15"});
+        QCOMPARE(rig.peer->written(), QByteArray("P15\r"));
+    }
+}
+
+void tst_SerialHandlers::startSequence()
+{
+    {
+        // Selection opens the port, the rate goes out, start finds the port open.
+        Rig rig = makeRig(Zentrax);
+        QVERIFY(rig.peer->open());
+        QVERIFY(rig.handler->setTransceiver(
+            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(rig.handler->setBaudRate(250000));
+        QVERIFY(rig.handler->start());
+        QVERIFY(rig.handler->isOpen());
+        QTRY_COMPARE(rig.peer->written().toHex(), QByteArray("f00303faf00283"));
+        QTest::qWait(20);
+        QCOMPARE(rig.peer->written().size(), 7);
+    }
+    {
+        Rig rig = makeRig(I7565);
+        QVERIFY(rig.peer->open());
+        QVERIFY(rig.handler->setTransceiver(
+            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(rig.handler->setBaudRate(250000));
+        QVERIFY(rig.handler->start());
+        QTRY_COMPARE(static_cast<I7565AdapterPeer *>(rig.peer.get())->lines(),
+                     (QStringList{"P15", "C"}));
+    }
+}
+
+void tst_SerialHandlers::framesFromAdapter_data()
+{
+    QTest::addColumn<Adapter>("adapter");
+    QTest::addColumn<int>("chunk");
+    for (Adapter a : {Zentrax, I7565}) {
+        const char *name = a == Zentrax ? "zentrax" : "i7565";
+        for (int chunk : {0, 1, 3, 7}) {
+            QTest::addRow("%s, chunks of %d", name, chunk) << a << chunk;
+        }
+    }
+}
+
+void tst_SerialHandlers::framesFromAdapter()
+{
+    QFETCH(Adapter, adapter);
+    QFETCH(int, chunk);
+    Rig rig = makeRig(adapter);
+    QVERIFY(rig.peer->open());
+    QVERIFY(
+        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(rig.handler->start());
+    QVector<CanMessage> sent;
+    QByteArray stream;
+    for (int i = 0; i < 300; ++i) {
+        const CanMessage m = i % 5 == 0 ? makeFrame(0x1F0 + quint32(i % 8), {quint8(i)}, false)
+                                        : makeFrame(0x18F0F000 | quint32(i),
+                                                    {0xF0, quint8(i), 0xF0, quint8(i >> 8)});
+        sent << m;
+        stream += adapterBytes(adapter, m);
+    }
+    QVERIFY(rig.peer->deliver(stream, chunk == 0 ? 0 : chunk * 97));
+    const QVector<CanMessage> got = collect(*rig.handler, sent.size());
+    QCOMPARE(got.size(), sent.size());
+    for (int i = 0; i < sent.size(); ++i)
+        QCOMPARE(got.at(i).toString(), sent.at(i).toString());
+    QVERIFY(rig.handler->isOpen());
+}
+
+void tst_SerialHandlers::framesToAdapter()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY(rig.peer->open());
+    QVERIFY(
+        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(rig.handler->start());
+    QTRY_VERIFY(rig.peer->written().size() >= (adapter == Zentrax ? 0 : 2));
+    rig.peer->clearWritten();
+    const CanMessage a = makeFrame(0x18FEF100, {0x01, 0xA2});
+    const CanMessage b = makeFrame(0x1A0, {}, false);
+    rig.handler->sendMessage(a);
+    const QVector<CanMessage> batch{b, a};
+    rig.handler->sendMessages(batch.constData(), batch.size());
+    const QByteArray expected = adapter == Zentrax
+                                    ? QByteArray::fromHex("f00f0200f1fe18d201a2000000000000"
+                                                          "f00f02a0010000c00000000000000000"
+                                                          "f00f0200f1fe18d201a2000000000000")
+                                    : QByteArray("e18FEF100201A2\rt1A00\re18FEF100201A2\r");
+    QTRY_COMPARE(rig.peer->written().toHex(), expected.toHex());
+    int sentFrames = 0;
+    while (!rig.handler->isMessageQueueEmpty()) {
+        for (const auto &pair : rig.handler->dequeuePack()) {
+            if (!pair.second.isReceived()) {
+                QCOMPARE(pair.second.status, DispatchResult::Status(DispatchResult::Dispatched));
+                ++sentFrames;
+            }
+        }
+    }
+    QCOMPARE(sentFrames, 3);
+}
+
+void tst_SerialHandlers::unplugEndsInClosed()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    rig.errorTimer->setInterval(100);
+    QVERIFY(rig.peer->open());
+    QVERIFY(
+        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(rig.handler->start());
+    QSignalSpy states(rig.handler.get(), &AbstractCanHandler::stateChanged);
+    rig.peer->deliver(adapterBytes(adapter, makeFrame(0x18FEF100, {1})));
+    QCOMPARE(collect(*rig.handler, 1).size(), 1);
+
+    rig.peer->unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.handler->state(), AbstractCanHandler::Error, 5000);
+    QVERIFY(!rig.handler->lastError().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.handler->state(), AbstractCanHandler::Closed, 5000);
+    QCOMPARE(states.count(), 2);
+    QCOMPARE(states.at(0).first().toInt(), int(AbstractCanHandler::Error));
+    QCOMPARE(states.at(1).first().toInt(), int(AbstractCanHandler::Closed));
+    // No busy loop on a dead port: nothing runs the poll cycle any more.
+    const quint32 polls = rig.handler->pollCount();
+    QTest::qWait(50);
+    QCOMPARE(rig.handler->pollCount(), polls);
+}
+
+void tst_SerialHandlers::writeAfterUnplugFailsBatch()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY(rig.peer->open());
+    QVERIFY(
+        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(rig.handler->start());
+    rig.peer->unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.handler->state() != AbstractCanHandler::Open, 5000);
+    const CanMessage m = makeFrame(0x18FEF100, {1});
+    rig.handler->sendMessages(&m, 1);
+    bool failed = false;
+    while (!rig.handler->isMessageQueueEmpty()) {
+        for (const auto &pair : rig.handler->dequeuePack()) {
+            if (!pair.second.isReceived())
+                failed = pair.second.status.testFlag(DispatchResult::TransmitError);
+        }
+    }
+    QVERIFY(failed);
+}
+
+void tst_SerialHandlers::handlerInBusThread()
+{
+    ZentraxAdapterPeer peer;
+    QVERIFY(peer.open());
+    QThread bus;
+    QObject inBus;
+    inBus.moveToThread(&bus);
+    bus.start();
+    ZentraxV1CanHandler *handler = nullptr;
+    // Created inside the bus thread, as the program does, so its port lives there.
+    QMetaObject::invokeMethod(
+        &inBus, [&] { handler = new ZentraxV1CanHandler(nullptr); }, Qt::BlockingQueuedConnection);
+    QVERIFY(handler);
+    QCOMPARE(handler->thread(), &bus);
+    const int index = handler->transceiverIndexForName(peer.portPath());
+    QVERIFY(handler->setTransceiver(index));
+    QVERIFY(handler->setBaudRate(1000000));
+    QVERIFY(handler->start());
+    QTRY_COMPARE(peer.lastBitRateCode(), 0xFE);
+    peer.deliver(zentraxFramePacket(0x0CF00400, true, QByteArray::fromHex("f0ff7d")));
+    const QVector<CanMessage> got = collect(*handler, 1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got.first().toString(), QStringLiteral("3 f00400 f0 ff 7d"));
+    QVERIFY(handler->stop());
+    QMetaObject::invokeMethod(handler, "deleteLater");
+    bus.quit();
+    QVERIFY(bus.wait(5000));
+}
+
+QTEST_MAIN(tst_SerialHandlers)
+#include "tst_serialhandlers.moc"
