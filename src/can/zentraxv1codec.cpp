@@ -107,11 +107,11 @@ bool ZentraxV1Codec::feed(const char *data, int size)
     return true;
 }
 
-bool ZentraxV1Codec::syncToMarker()
+bool ZentraxV1Codec::syncToMarker(int *pos)
 {
     const auto *bytes = reinterpret_cast<const quint8 *>(m_buffer.constData());
     const int size = int(m_buffer.size());
-    int i = 0;
+    int i = *pos;
     while (i < size - 1) {
         if (bytes[i] == Marker) {
             if (bytes[i + 1] != Marker)
@@ -122,21 +122,21 @@ bool ZentraxV1Codec::syncToMarker()
         ++i;
     }
     if (i < size - 1) {
-        if (i > 0) {
-            log("Stray data: " + hex(m_buffer.constData(), i));
-            m_buffer.remove(0, i);
+        if (i > *pos) {
+            log("Stray data: " + hex(m_buffer.constData() + *pos, i - *pos));
+            *pos = i;
         }
         return true;
     }
-    if (size > 0 && bytes[size - 1] == Marker) {
+    if (size > *pos && bytes[size - 1] == Marker) {
         // A lone marker at the end may start the next packet.
-        if (size > 1) {
+        if (size - *pos > 1) {
             log("Removing stray data upto marker");
-            m_buffer.remove(0, size - 1);
+            *pos = size - 1;
         }
-    } else if (size > 0) {
+    } else if (size > *pos) {
         log("Removing stray data without marker");
-        m_buffer.clear();
+        *pos = size;
     }
     return false;
 }
@@ -144,23 +144,27 @@ bool ZentraxV1Codec::syncToMarker()
 int ZentraxV1Codec::decode(QVector<CanMessage> *out, int maxFrames)
 {
     const int before = out->size();
-    while (!m_buffer.isEmpty() && out->size() - before < maxFrames) {
-        if (!syncToMarker() || m_buffer.size() < 4)
+    const auto *bytes = reinterpret_cast<const quint8 *>(m_buffer.constData());
+    const int size = int(m_buffer.size());
+    // Consumed bytes are skipped by offset and removed once at the end.
+    int pos = 0;
+    while (pos < size && out->size() - before < maxFrames) {
+        if (!syncToMarker(&pos) || size - pos < 4)
             break;
-        const auto *bytes = reinterpret_cast<const quint8 *>(m_buffer.constData());
-        const int length = bytes[1];
+        const int length = bytes[pos + 1];
         if (length < 2 || length > MaxPacketLength) {
             log("Inalivd packet length " + QByteArray::number(length));
-            m_buffer.remove(0, 1);
+            ++pos;
             continue;
         }
-        if (m_buffer.size() < length + 1)
+        if (size - pos < length + 1)
             break;
-        const quint8 id = bytes[2];
+        const quint8 id = bytes[pos + 2];
         m_body.clear();
-        for (int i = 3; i <= length; ++i) {
+        const int end = pos + length;
+        for (int i = pos + 3; i <= end; ++i) {
             if (bytes[i] == Marker) {
-                if (i + 1 <= length && bytes[i + 1] == Marker) {
+                if (i + 1 <= end && bytes[i + 1] == Marker) {
                     m_body.append(char(Marker));
                     ++i;
                 }
@@ -169,9 +173,10 @@ int ZentraxV1Codec::decode(QVector<CanMessage> *out, int maxFrames)
             }
             m_body.append(char(bytes[i]));
         }
-        m_buffer.remove(0, length + 1);
+        pos = end + 1;
         handlePacket(id, m_body, out);
     }
+    m_buffer.remove(0, pos);
     return out->size() - before;
 }
 

@@ -46,8 +46,8 @@ public:
 
 private:
     void log(const QByteArray &text) const;
-    // Drops bytes before the next packet marker; false when no packet can start yet.
-    bool syncToMarker();
+    // Moves *pos past bytes before the next packet marker; false when no packet can start yet.
+    bool syncToMarker(int *pos);
     void handlePacket(quint8 id, const QByteArray &body, QVector<CanMessage> *out);
 
     QByteArray m_buffer;
