@@ -3,6 +3,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/adapterchoicedialog.h"
 #include "can/canhandlerfactory.h"
+#include "model/devicedispatcher.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -48,11 +49,15 @@ void CanThread::waitInit()
 
 void CanThread::run()
 {
-    // The dispatcher of the device model joins here once devices exist; until then frames are
-    // only stamped and batched for the GUI.
-    AbstractCanMessageDispatcher *dispatcher = m_dispatcher.load();
+    // Created here, so it lives in the bus thread; it lives as long as the thread.
+    auto *dispatcher = new DeviceDispatcher;
+    m_dispatcher.store(dispatcher);
+    m_deviceDispatcher.store(dispatcher);
     AbstractCanHandler *handler = CanHandlerFactory::create(m_handlerType, dispatcher);
     if (!handler) {
+        m_dispatcher.store(nullptr);
+        m_deviceDispatcher.store(nullptr);
+        delete dispatcher;
         qDebug("Not set CAN handler");
         QCoreApplication::exit(0);
         m_initDone.store(true);
@@ -64,6 +69,11 @@ void CanThread::run()
     m_initDone.store(true);
     exec();
     delete m_handler.exchange(nullptr);
+    // Devices still registered go with the dispatcher, in the thread they live in.
+    dispatcher->clearScheme();
+    m_dispatcher.store(nullptr);
+    m_deviceDispatcher.store(nullptr);
+    delete dispatcher;
     m_inThread.store(nullptr);
 }
 

@@ -6,6 +6,7 @@
 
 class AbstractCanHandler;
 class AbstractCanMessageDispatcher;
+class DeviceDispatcher;
 
 // The bus thread: creates the dispatcher and the chosen handler inside itself and runs the event
 // loop in which all adapter work happens. The object itself belongs to the GUI thread.
@@ -22,6 +23,7 @@ public:
 
     AbstractCanHandler *canHandler() const { return m_handler.load(); }
     AbstractCanMessageDispatcher *dispatcher() const { return m_dispatcher.load(); }
+    DeviceDispatcher *deviceDispatcher() const { return m_deviceDispatcher.load(); }
     int handlerType() const { return m_handlerType; }
     bool isInitDone() const { return m_initDone.load(); }
     void waitInit();
@@ -38,6 +40,7 @@ private:
     std::atomic<bool> m_initDone{false};
     std::atomic<AbstractCanHandler *> m_handler{nullptr};
     std::atomic<AbstractCanMessageDispatcher *> m_dispatcher{nullptr};
+    std::atomic<DeviceDispatcher *> m_deviceDispatcher{nullptr};
     int m_handlerType = 0;
     // Receives the queued calls that must run inside the bus thread.
     std::atomic<QObject *> m_inThread{nullptr};

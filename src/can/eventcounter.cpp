@@ -22,12 +22,12 @@ EventCounter::EventCounter(int depth, QObject *parent)
 
 void EventCounter::inc(int n)
 {
-    QMutexLocker locker(&m_mutex);
-    m_buckets.last() += n;
-    m_total += n;
-    if (m_sum == 0 && !m_timerActive.load()) {
-        m_timerActive.store(true);
-        startTimer();
+    m_pending.fetch_add(n, std::memory_order_relaxed);
+    m_total.fetch_add(n, std::memory_order_relaxed);
+    if (!m_timerActive.load(std::memory_order_relaxed)) {
+        bool expected = false;
+        if (m_timerActive.compare_exchange_strong(expected, true))
+            startTimer();
     }
 }
 
@@ -41,14 +41,12 @@ void EventCounter::startTimer()
 
 int EventCounter::get() const
 {
-    QMutexLocker locker(&m_mutex);
-    return m_sum;
+    return m_sum.load(std::memory_order_relaxed);
 }
 
 qint64 EventCounter::totalEvents() const
 {
-    QMutexLocker locker(&m_mutex);
-    return m_total;
+    return m_total.load(std::memory_order_relaxed);
 }
 
 int EventCounter::periodFor(int sum) const
@@ -59,7 +57,7 @@ int EventCounter::periodFor(int sum) const
 int EventCounter::period() const
 {
     QMutexLocker locker(&m_mutex);
-    return periodFor(m_sum);
+    return periodFor(m_sum.load());
 }
 
 int EventCounter::depth() const
@@ -96,18 +94,23 @@ void EventCounter::setInterval(int ms)
 
 int EventCounter::shiftLocked()
 {
-    const int oldSum = m_sum;
+    m_buckets.last() += m_pending.exchange(0);
+    const int oldSum = m_sum.load();
     int sum = 0;
     for (int v : m_buckets)
         sum += v;
-    m_sum = sum;
+    m_sum.store(sum);
     std::move(m_buckets.begin() + 1, m_buckets.end(), m_buckets.begin());
     m_buckets.last() = 0;
-    if (m_sum == 0 && oldSum == 0) {
+    if (sum == 0 && oldSum == 0) {
         m_timer.stop();
         m_timerActive.store(false);
+        // An event that raced the decision restarts the timer at once.
+        bool expected = false;
+        if (m_pending.load() != 0 && m_timerActive.compare_exchange_strong(expected, true))
+            m_timer.start();
     }
-    return m_sum;
+    return sum;
 }
 
 void EventCounter::shift()

@@ -8,7 +8,8 @@
 #include <atomic>
 
 // Counts events in a sliding window of fixed-length buckets and derives a rate. `inc` may be
-// called from any thread; the timer and `shift` run in the counter's own thread.
+// called from any thread and takes no lock (it is on the path of every frame); the timer and
+// `shift` run in the counter's own thread and fold the pending count into the window.
 class EventCounter : public QObject
 {
     Q_OBJECT
@@ -43,8 +44,9 @@ private:
     void startTimer();
 
     QVarLengthArray<int, 10> m_buckets;
-    int m_sum = 0;
+    std::atomic<int> m_sum{0};
     QTimer m_timer;
-    qint64 m_total = 0;
+    std::atomic<qint64> m_total{0};
+    std::atomic<int> m_pending{0}; // events since the last shift, not yet in a bucket
     std::atomic<bool> m_timerActive{false};
 };

@@ -7,6 +7,8 @@
 #include "can/guimessagenotifier.h"
 #include "ui/busstartup.h"
 #include "ui/commandline.h"
+#include "model/units.h"
+#include "model/zxvariant.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -57,6 +59,8 @@ int runTarvik(int argc, char **argv)
         QCoreApplication::installTranslator(&translator);
 
     registerCanMetaTypes();
+    qRegisterMetaType<ZxVariant>("ZxVariant");
+    Units::init();
 
     const CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {

@@ -1,0 +1,246 @@
+#pragma once
+
+#include "can/canmessage.h"
+#include "can/dispatchresult.h"
+#include "can/eventcounter.h"
+#include "model/itemaddress.h"
+#include "model/parameterbinding.h"
+
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QTimer>
+#include <QVariant>
+#include <QVector>
+
+#include <atomic>
+#include <utility>
+#include <vector>
+
+class QDomElement;
+class QIODevice;
+class TPConnection;
+class ZxParameter;
+class ZxIntParameter;
+class ZxBoolParameter;
+class ZxFloatParameter;
+class ZxListParameter;
+class ZxStringParameter;
+class AbstractDeviceFactory;
+
+// Common base of every device, function and variable of the scheme: state, flags, transmission
+// type and timer, children, parameters and the last frame. Lives in the bus thread once
+// registered; the GUI thread reads state, flags and texts, which are atomics or copied under the
+// item's own lock.
+class AbstractDisplayableItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum DeviceType {
+        Bridge = 1,
+        Continuous = 2,
+        Spontaneous = 4,
+        Commit = 0x1000,
+        ContinuousCommit = 0x1002,
+        SpontaneousCommit = 0x1004,
+    };
+    Q_ENUM(DeviceType)
+
+    enum ItemState {
+        Unknown = 0,
+        Auto = 1,
+        Send = 2,
+        ReceiveOk = 3,
+        ReceiveWarning = 4,
+        ReceiveError = 5,
+        ReceiveForced = 6,
+        Mixed = 7, // a device whose functions disagree
+    };
+
+    enum ItemFlag { NewFlag = 0x1, AutoFlag = 0x2, ActivityFlag = 0x4, ChangedFlag = 0x8 };
+
+    static constexpr int ReceiveToleranceMs = 24;
+    static constexpr int MaxMissedPeriods = 128;
+    static constexpr qint64 ChangedHoldMs = 5000;
+
+    explicit AbstractDisplayableItem(QObject *parent = nullptr);
+    ~AbstractDisplayableItem() override;
+
+    // Whether the pointer names an item that still exists.
+    static bool isValid(const AbstractDisplayableItem *item);
+
+    virtual bool matchMessage(const CanMessage &message) = 0;
+    virtual int state() const;
+    virtual bool matchTargetMessage(const CanMessage &message);
+    virtual void dispatchTargetLongMessage(TPConnection *connection);
+    virtual bool dispatchBroadcastData(const QByteArray &data);
+    virtual void saveItemToXmlNodeImpl(QDomElement &element);
+    virtual void updateUserReadableAddress();
+    virtual void dumpParameterIdsImpl(QIODevice *device);
+    virtual void dumpParametersImpl(QIODevice *device);
+    virtual QString textDataImpl() const;
+    virtual bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result);
+    virtual bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result);
+    virtual bool dispatchBroadcastDataImpl(const QByteArray &data);
+    virtual void transmitData(const unsigned char *data, unsigned int length);
+
+    // Entry points of the dispatcher.
+    bool dispatchMessage(const CanMessage &message, DispatchResult *result);
+    bool dispatchTargetMessage(const CanMessage &message, DispatchResult *result);
+    void predispatch(const CanMessage &message, DispatchResult *result);
+    void checkDataUpdate(const CanMessage &message);
+    void checkDropNewData();
+
+    // Parameters.
+    void addParameter(ZxParameter *parameter, const QString &name, const QString &id = QString());
+    ZxIntParameter *addIntParameter(const QString &name, const QString &id = QString());
+    ZxBoolParameter *addBoolParameter(const QString &name, const QString &id = QString());
+    ZxFloatParameter *addFloatParameter(const QString &name, const QString &id = QString());
+    ZxStringParameter *addStringParameter(const QString &name, const QString &id = QString());
+    ZxListParameter *addListParameter(const QString &name, const QStringList &items);
+    ZxListParameter *addListParameter(const QString &name, const QString &id,
+                                      const QStringList &items);
+    ZxIntParameter *intParameter(int index) const;
+    ZxBoolParameter *boolParameter(int index) const;
+    ZxFloatParameter *floatParameter(int index) const;
+    ZxListParameter *listParameter(int index) const;
+    ZxStringParameter *stringParameter(int index) const;
+    ZxParameter *parameter(const QString &id) const;
+    const QList<ZxParameter *> &parameters() const { return m_parameters; }
+    static QString sanitizeParameterId(QString id);
+
+    // Description-driven items: bindings of parameters to payload fields.
+    void setBinding(ZxParameter *parameter, const ParameterBinding &binding);
+    const ParameterBinding *binding(const ZxParameter *parameter) const;
+    bool xmlDispatchMessageImpl(const CanMessage &message, DispatchResult *result);
+    void xmlTransmitState();
+    // Whether description-driven items write their one-line text into every result.
+    static void setDescribeFrames(bool on);
+    static bool describeFrames();
+
+    // Children.
+    void registerChild(AbstractDisplayableItem *child);
+    const QList<AbstractDisplayableItem *> &children() const { return m_children; }
+    AbstractDisplayableItem *parentItem() const;
+    AbstractDeviceFactory *subFactory() const { return m_subFactory; }
+    void setSubFactory(AbstractDeviceFactory *factory) { m_subFactory = factory; }
+
+    // Transmission control.
+    void setDeviceType(DeviceType type, int interval);
+    DeviceType deviceType() const { return DeviceType(m_deviceType.load()); }
+    int transmissionInterval() const { return m_interval.load(); }
+    bool isBridge() const { return (deviceType() & Bridge) != 0; }
+    bool isPaused() const { return m_paused.load(); }
+    void setPaused(bool paused);
+    void requestTransmitState();
+    void setLowLatencyMode(bool on);
+    bool isLowLatencyMode() const;
+
+    // Sending.
+    void sendMessage(CanMessage &message);
+    void sendMessageUp(const CanMessage &message);
+
+    // Identity and display.
+    QString name() const;
+    void setName(const QString &name);
+    ItemAddress address() const;
+    void setAddress(const ItemAddress &address);
+    QString userReadableAddress() const;
+    QString description() const;
+    void setDescription(const QString &text);
+    QString fullDescription() const;
+    void setFullDescription(const QString &text);
+    QByteArray key() const;
+    void setKey(const QByteArray &key);
+    // Start of the parameter log identifiers: the scheme tree's unique key, else the name.
+    QString logPrefix() const;
+    void setLogPrefix(const QString &prefix);
+    static QString hexAddressText(quint32 value);
+
+    // Flags, counters and the last frame.
+    quint32 flags() const { return m_flags.load(); }
+    bool hasFlag(ItemFlag flag) const { return (m_flags.load() & flag) != 0; }
+    bool isUpdateNeeded() const { return m_updateNeeded.load(); }
+    void setUpdateNeeded(bool needed = true) { m_updateNeeded.store(needed); }
+    bool isFiltered() const { return m_filtered.load(); }
+    void setFiltered(bool filtered);
+    int missedPeriods() const { return m_missedPeriods.load(); }
+    CanMessage lastMessage() const;
+    qint64 lastChangeTime() const { return m_lastChangeTime.load(); }
+    int period() const { return m_counter.period(); }
+    qint64 totalEvents() const { return m_counter.totalEvents(); }
+    void counterInc() { m_counter.inc(); }
+    EventCounter *counter() { return &m_counter; }
+    QTimer *timer() { return &m_timer; }
+
+    // Scheme and description files.
+    void applyXmlAttributes(const QDomElement &element);
+    void dumpParameterIds(QIODevice *device);
+    void dumpParameters(QIODevice *device);
+
+signals:
+    void registered();
+    void stateChanged(int s);
+    void scriptDispatch();
+    void scriptTransmit();
+
+public slots:
+    QVariant parameterValue(QString pname);
+    void setParameterValue(QString pname, QVariant value);
+    virtual bool setState(int v);
+    virtual void transmitState();
+    void setTransmissionInterval(int p);
+
+protected:
+    void childEvent(QChildEvent *event) override;
+    void setFlag(ItemFlag flag, bool on);
+    void updateReceiveState();
+    // Receive supervision and change tracking shared by dispatch and predispatch.
+    void takeFrame(const CanMessage &message, DispatchResult *result);
+    void setUserReadableAddress(const QString &text);
+
+private slots:
+    void updateState();
+    void update();
+    void dropNewFlag();
+    void slotContinuousTransmissionTimeout();
+    void slotActivityTimeout();
+
+private:
+    bool rearmForLateFrame();
+    void startSupervisionTimer(int interval);
+
+    EventCounter m_counter;
+    mutable QMutex m_textMutex; // guards the texts, the address and the last frame
+    QString m_name;
+    ItemAddress m_address;
+    QString m_userReadableAddress;
+    QString m_description;
+    QString m_fullDescription;
+    QByteArray m_key;
+    QString m_logPrefix;
+    std::atomic<bool> m_updateNeeded{true};
+    std::atomic<bool> m_filtered{false};
+    std::atomic<int> m_state{Unknown};
+    QList<ZxParameter *> m_parameters;
+    QHash<QString, ZxParameter *> m_parameterIndex;
+    QList<AbstractDisplayableItem *> m_children;
+    AbstractDeviceFactory *m_subFactory = nullptr;
+    std::atomic<quint32> m_flags{NewFlag};
+    QTimer m_timer;
+    std::atomic<int> m_missedPeriods{0};
+    std::atomic<int> m_deviceType{Bridge};
+    std::atomic<int> m_interval{-1};
+    CanMessage m_lastMessage;
+    std::atomic<qint64> m_lastChangeTime{0};
+    std::atomic<bool> m_lowLatency{false};
+    std::atomic<bool> m_paused{false};
+    std::vector<std::pair<ZxParameter *, ParameterBinding>> m_bindings;
+    // Receive supervision restarts the period on every frame without touching the timer: the
+    // frame time is noted and the timer, when it fires early, waits out the rest.
+    int m_nominalInterval = -1;
+    qint64 m_lastFrameAt = 0;
+    bool m_frameSinceArm = false;
+};

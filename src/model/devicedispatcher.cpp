@@ -1,0 +1,122 @@
+#include "model/devicedispatcher.h"
+
+#include "can/canmessage.h"
+#include "can/dispatchresult.h"
+#include "model/candevice.h"
+
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QThread>
+
+DeviceDispatcher::DeviceDispatcher(QObject *parent)
+    : QObject(parent)
+{}
+
+DeviceDispatcher::~DeviceDispatcher() = default;
+
+void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *result)
+{
+    QMutexLocker locker(&m_lock);
+    // The walks use a snapshot: an item may register another during its dispatch.
+    const QList<CanDevice *> devices = m_devices;
+    const bool decode = m_rawDataDecode.load(std::memory_order_relaxed);
+    for (CanDevice *device : devices) {
+        if (!device->matchMessage(msg))
+            continue;
+        if (device->dispatchMessage(msg, result))
+            result->status |= DispatchResult::Dispatched;
+        else
+            result->status &= ~DispatchResult::Status(DispatchResult::Dispatched);
+        if (decode) {
+            result->description = device->decodeMessage(msg);
+            result->status |= DispatchResult::Described;
+        }
+    }
+    if (!msg.isUnicast())
+        return;
+    const QList<CanDevice *> targets = m_devices;
+    for (CanDevice *device : targets) {
+        if (device->matchTargetMessage(msg))
+            device->dispatchTargetMessage(msg, result);
+    }
+}
+
+void DeviceDispatcher::checkDropNewData()
+{
+    for (CanDevice *device : qAsConst(m_devices))
+        device->checkDropNewData();
+}
+
+bool DeviceDispatcher::isLowLatencyEnabled() const
+{
+    for (const CanDevice *device : m_devices) {
+        if (device->isLowLatencyMode())
+            return true;
+    }
+    return false;
+}
+
+void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
+{
+    if (!item)
+        return;
+    {
+        QMutexLocker locker(&m_lock);
+        if (item->thread() != thread())
+            item->moveToThread(thread());
+        if (auto *device = qobject_cast<CanDevice *>(item)) {
+            if (!m_devices.contains(device))
+                m_devices.append(device);
+        }
+    }
+    emit item->registered();
+}
+
+bool DeviceDispatcher::invokeBlocking(const char *method, QObject *argument)
+{
+    const Qt::ConnectionType type = QThread::currentThread() == thread()
+                                        ? Qt::DirectConnection
+                                        : Qt::BlockingQueuedConnection;
+    if (argument)
+        return QMetaObject::invokeMethod(this, method, type, Q_ARG(QObject *, argument));
+    return QMetaObject::invokeMethod(this, method, type);
+}
+
+bool DeviceDispatcher::unregisterDisplayable(AbstractDisplayableItem *item)
+{
+    return item && invokeBlocking("slotDoUnregisterDisplayable", item);
+}
+
+void DeviceDispatcher::slotDoUnregisterDisplayable(QObject *object)
+{
+    QMutexLocker locker(&m_lock);
+    auto *item = static_cast<AbstractDisplayableItem *>(object);
+    if (item->thread() != thread())
+        item->moveToThread(thread());
+    m_devices.removeAll(static_cast<CanDevice *>(item));
+}
+
+bool DeviceDispatcher::clearScheme()
+{
+    return invokeBlocking("slotDoClearScheme", nullptr);
+}
+
+void DeviceDispatcher::slotDoClearScheme()
+{
+    QMutexLocker locker(&m_lock);
+    const QList<CanDevice *> devices = m_devices;
+    m_devices.clear();
+    qDeleteAll(devices);
+}
+
+void DeviceDispatcher::setRawDataDecodeEnabled(bool on)
+{
+    QMutexLocker locker(&m_lock);
+    m_rawDataDecode.store(on);
+}
+
+QList<CanDevice *> DeviceDispatcher::devices() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_devices;
+}

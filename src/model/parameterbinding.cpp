@@ -1,0 +1,84 @@
+#include "model/parameterbinding.h"
+
+#include "model/zxfloatparameter.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr int PayloadSize = 8;
+}
+
+bool ParameterBinding::fits() const
+{
+    return bitLength >= 0 && bitLength <= 32 && startBit >= 0 && startBit <= 7 && startByte <= 7
+           && startByte + unsigned(byteCount()) <= PayloadSize;
+}
+
+quint32 ParameterBinding::mask() const
+{
+    return bitLength >= 32 ? 0xFFFFFFFFu : (quint32(1) << bitLength) - 1;
+}
+
+bool ParameterBinding::extractRaw(const quint8 *d, quint32 *raw) const
+{
+    if (!fits())
+        return false;
+    const int n = byteCount();
+    quint64 word = 0;
+    if (bigEndian) {
+        for (int k = 0; k < n; ++k)
+            word = (word << 8) | d[startByte + unsigned(k)];
+    } else {
+        for (int k = n - 1; k >= 0; --k)
+            word = (word << 8) | d[startByte + unsigned(k)];
+        word >>= startBit;
+    }
+    *raw = quint32(word) & mask();
+    return true;
+}
+
+bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) const
+{
+    quint32 raw = 0;
+    if (!extractRaw(payload, &raw))
+        return false;
+    const quint32 m = mask();
+    if (raw == m) {
+        if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter))
+            f->setValue(std::numeric_limits<float>::quiet_NaN());
+        else
+            parameter->setVariantValue(float(double(m) * multiplier - adder));
+        parameter->setValid(false);
+        return true;
+    }
+    parameter->setVariantValue(float(double(raw) * multiplier - adder));
+    return true;
+}
+
+quint32 ParameterBinding::rawFor(double value) const
+{
+    if (!std::isfinite(value) || multiplier == 0.0f)
+        return mask();
+    const double scaled = std::trunc((value + adder + 0.5 * multiplier) / multiplier);
+    constexpr double Limit = 9.0e18;
+    const qint64 raw = scaled > Limit    ? qint64(Limit)
+                       : scaled < -Limit ? -qint64(Limit)
+                                         : qint64(scaled);
+    return quint32(quint64(raw)) & mask();
+}
+
+bool ParameterBinding::encode(quint8 *d, const ZxParameter *parameter) const
+{
+    if (!fits())
+        return false;
+    const quint32 raw = rawFor(parameter->variantValue().toDouble());
+    const quint64 fieldMask = quint64(mask()) << startBit;
+    const quint64 fieldBits = quint64(raw) << startBit;
+    const int n = byteCount();
+    for (int k = 0; k < n; ++k) {
+        quint8 &byte = d[startByte + unsigned(k)];
+        byte = quint8((byte & ~quint8(fieldMask >> (8 * k))) | quint8(fieldBits >> (8 * k)));
+    }
+    return true;
+}

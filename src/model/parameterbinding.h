@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QtGlobal>
+
+class ZxParameter;
+
+// Placement and scaling of one parameter in an 8-byte payload: value = raw x multiplier - adder.
+// A raw field of all ones means "not available".
+struct ParameterBinding
+{
+    float multiplier = 1.0f;
+    float adder = 0.0f;
+    unsigned startByte = 0;
+    int startBit = 0;
+    int bitLength = 8;
+    bool bigEndian = false;
+
+    // Bytes the field touches, and whether they lie inside the payload.
+    int byteCount() const { return (startBit + bitLength + 7) / 8; }
+    bool fits() const;
+    quint32 mask() const;
+    // Raw field value; false when the field lies outside the payload.
+    bool extractRaw(const quint8 *payload, quint32 *raw) const;
+    // Decodes the field into the parameter (Not available: NaN or the scaled mask, not valid).
+    bool decode(const quint8 *payload, ZxParameter *parameter) const;
+    // Writes the parameter's value into the field, little-endian; other bits are kept.
+    bool encode(quint8 *payload, const ZxParameter *parameter) const;
+    // The raw field for a physical value: rounded half up, cut to the field.
+    quint32 rawFor(double value) const;
+};

@@ -1,0 +1,53 @@
+#include "model/zxboolparameter.h"
+
+#include <QCheckBox>
+#include <QDebug>
+
+ZxBoolParameter::ZxBoolParameter(bool initial)
+    : ZxPodParameter(initial)
+{}
+
+QString ZxBoolParameter::toString() const
+{
+    if (!isValid())
+        return QStringLiteral("3");
+    return value() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void ZxBoolParameter::updateWidgetValue(QWidget *widget)
+{
+    auto *box = qobject_cast<QCheckBox *>(widget);
+    if (!box) {
+        qDebug("Can't update ZxBoolParameter to other than QCheckBox");
+        return;
+    }
+    box->setChecked(value());
+}
+
+void ZxBoolParameter::updateFromWidget(QWidget *widget)
+{
+    auto *box = qobject_cast<QCheckBox *>(widget);
+    if (!box) {
+        qDebug("Can't update ZxBoolParameter from other than QCheckBox");
+        return;
+    }
+    setValue(box->isChecked());
+    setValid(true);
+}
+
+bool ZxBoolParameter::setVariantValue(const QVariant &v)
+{
+    // Non-zero is true, whatever the variant's type.
+    setValue(v.toDouble() != 0.0);
+    setValid(true);
+    return true;
+}
+
+QWidget *ZxBoolParameter::createWidgetImpl(bool *ok, const char **changedSignal)
+{
+    auto *box = new QCheckBox;
+    box->setChecked(value());
+    *changedSignal = SIGNAL(toggled(bool));
+    *ok = true;
+    return box;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/zxparameter.h"
+
+// Boolean parameter: "1", "0", or "3" while not available (the J1939 two-bit pattern).
+class ZxBoolParameter : public ZxPodParameter<bool, ZxParameter::Bool>
+{
+public:
+    explicit ZxBoolParameter(bool initial = false);
+
+    QString toString() const override;
+    void updateWidgetValue(QWidget *widget) override;
+    void updateFromWidget(QWidget *widget) override;
+    bool setVariantValue(const QVariant &value) override;
+
+protected:
+    QWidget *createWidgetImpl(bool *ok, const char **changedSignal) override;
+};

@@ -1,0 +1,61 @@
+#include "model/zxfloatparameter.h"
+
+#include <QDebug>
+#include <QDoubleSpinBox>
+
+#include <cmath>
+#include <limits>
+
+ZxFloatParameter::ZxFloatParameter(float initial)
+    : ZxPodParameter(initial)
+{}
+
+QString ZxFloatParameter::toString() const
+{
+    const float v = value();
+    if (!isValid() || std::isnan(v))
+        return QStringLiteral("nan");
+    return QVariant(v).toString();
+}
+
+void ZxFloatParameter::updateWidgetValue(QWidget *widget)
+{
+    auto *box = qobject_cast<QDoubleSpinBox *>(widget);
+    if (!box) {
+        qDebug("Can't update ZxFloatParameter to other than QDoubleSpinBox");
+        return;
+    }
+    const float v = value();
+    box->setValue(isValid() && !std::isnan(v) ? double(v) : 0.0);
+}
+
+void ZxFloatParameter::updateFromWidget(QWidget *widget)
+{
+    auto *box = qobject_cast<QDoubleSpinBox *>(widget);
+    if (!box) {
+        qDebug("Can't update ZxFloatParameter from other than QDoubleSpinBox");
+        return;
+    }
+    setValue(float(box->value()));
+    setValid(true);
+}
+
+bool ZxFloatParameter::setVariantValue(const QVariant &v)
+{
+    setValue(v.toFloat());
+    setValid(true);
+    return true;
+}
+
+QWidget *ZxFloatParameter::createWidgetImpl(bool *ok, const char **changedSignal)
+{
+    auto *box = new QDoubleSpinBox;
+    box->setRange(double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max()));
+    if (m_decimals >= 0)
+        box->setDecimals(m_decimals);
+    box->setSuffix(suffix());
+    updateWidgetValue(box);
+    *changedSignal = SIGNAL(valueChanged(double));
+    *ok = true;
+    return box;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/zxparameter.h"
+
+// Integer parameter; "nan" while not available. Editor: spin box.
+class ZxIntParameter : public ZxPodParameter<int, ZxParameter::Int>
+{
+public:
+    explicit ZxIntParameter(int initial = 0);
+
+    QString toString() const override;
+    void updateWidgetValue(QWidget *widget) override;
+    void updateFromWidget(QWidget *widget) override;
+    bool setVariantValue(const QVariant &value) override;
+
+protected:
+    QWidget *createWidgetImpl(bool *ok, const char **changedSignal) override;
+};

@@ -1,0 +1,79 @@
+#include "model/zxlistparameter.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDebug>
+
+ZxListParameter::ZxListParameter(const QStringList &items, int minimumContentsLength)
+    : m_minimumContentsLength(minimumContentsLength)
+    , m_items(items)
+{}
+
+QString ZxListParameter::currentText() const
+{
+    const int index = value();
+    return index >= 0 && index < m_items.size() ? m_items.at(index) : QString::number(index);
+}
+
+void ZxListParameter::updateWidgetValue(QWidget *widget)
+{
+    auto *box = qobject_cast<QComboBox *>(widget);
+    if (!box) {
+        qDebug("Can't update ZxListParameter to other than QComboBox");
+        return;
+    }
+    box->setCurrentIndex(value());
+}
+
+void ZxListParameter::updateFromWidget(QWidget *widget)
+{
+    auto *box = qobject_cast<QComboBox *>(widget);
+    if (!box) {
+        qDebug("Can't update ZxListParameter from other than QComboBox");
+        return;
+    }
+    setValue(box->currentIndex());
+    setValid(true);
+}
+
+bool ZxListParameter::save(QDataStream &stream) const
+{
+    stream << qint32(value());
+    return streamOk(stream);
+}
+
+bool ZxListParameter::restore(QDataStream &stream)
+{
+    qint32 v = 0;
+    stream >> v;
+    if (!streamOk(stream))
+        return false;
+    setValue(v);
+    setValid(true);
+    return true;
+}
+
+bool ZxListParameter::setVariantValue(const QVariant &v)
+{
+    setValue(v.toInt());
+    setValid(true);
+    return true;
+}
+
+QWidget *ZxListParameter::createWidgetImpl(bool *ok, const char **changedSignal)
+{
+    auto *box = new QComboBox;
+    box->addItems(m_items);
+    box->setCurrentIndex(value());
+    if (m_minimumContentsLength != 0) {
+        box->setMinimumContentsLength(m_minimumContentsLength);
+        int widest = 0;
+        const QFontMetrics metrics = box->fontMetrics();
+        for (const QString &item : qAsConst(m_items))
+            widest = std::max(widest, metrics.horizontalAdvance(item));
+        box->view()->setMinimumWidth(widest + 8);
+    }
+    *changedSignal = SIGNAL(currentIndexChanged(int));
+    *ok = true;
+    return box;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "model/zxparameter.h"
+
+#include <QStringList>
+
+// Index into a list of texts. Editor: combo box.
+class ZxListParameter : public ZxTemplateParameter<int>
+{
+public:
+    explicit ZxListParameter(const QStringList &items = QStringList(),
+                             int minimumContentsLength = 0);
+
+    Type type() const override { return List; }
+    QString toString() const override { return QString::number(value()); }
+    void updateWidgetValue(QWidget *widget) override;
+    void updateFromWidget(QWidget *widget) override;
+    bool save(QDataStream &stream) const override;
+    bool restore(QDataStream &stream) override;
+    QVariant variantValue() const override { return value(); }
+    bool setVariantValue(const QVariant &value) override;
+
+    QStringList items() const { return m_items; }
+    void setItems(const QStringList &items) { m_items = items; }
+    // Text of the current entry, or the index when it is outside the list.
+    QString currentText() const;
+    int minimumContentsLength() const { return m_minimumContentsLength; }
+
+protected:
+    QWidget *createWidgetImpl(bool *ok, const char **changedSignal) override;
+
+private:
+    int m_minimumContentsLength = 0;
+    QStringList m_items;
+};

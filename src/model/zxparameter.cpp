@@ -1,0 +1,68 @@
+#include "model/zxparameter.h"
+
+#include "can/canmessage.h"
+#include "model/zxparameterlink.h"
+
+#include <QWidget>
+
+ZxParameter::~ZxParameter() = default;
+
+bool ZxParameter::save(QDataStream &) const
+{
+    return false;
+}
+
+bool ZxParameter::restore(QDataStream &)
+{
+    return false;
+}
+
+QVariant ZxParameter::variantValue() const
+{
+    return {};
+}
+
+bool ZxParameter::setVariantValue(const QVariant &)
+{
+    return false;
+}
+
+ZxParameterLink *ZxParameter::createDefaultLink()
+{
+    return new ZxParameterLink(this, nullptr);
+}
+
+QWidget *ZxParameter::createWidget(const char **changedSignal)
+{
+    return createWidget(nullptr, changedSignal);
+}
+
+QWidget *ZxParameter::createWidget(bool *ok, const char **changedSignal)
+{
+    bool dummyOk;
+    const char *dummySignal;
+    if (!ok)
+        ok = &dummyOk;
+    if (!changedSignal)
+        changedSignal = &dummySignal;
+    *ok = false;
+    *changedSignal = nullptr;
+    QWidget *widget = createWidgetImpl(ok, changedSignal);
+    if (widget)
+        widget->setToolTip(m_description.isEmpty() ? m_name : m_description);
+    return widget;
+}
+
+QString bytesToHex(const unsigned char *data, unsigned int length)
+{
+    QString out;
+    out.reserve(int(length) * 3);
+    appendHexBytes(out, data, int(length));
+    return out;
+}
+
+QString bytesToHex(const QByteArray &data)
+{
+    return bytesToHex(reinterpret_cast<const unsigned char *>(data.constData()),
+                      unsigned(data.size()));
+}

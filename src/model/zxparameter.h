@@ -1,0 +1,126 @@
+#pragma once
+
+#include "model/guardedvalue.h"
+
+#include <QDataStream>
+#include <QIcon>
+#include <QString>
+#include <QVariant>
+
+class QWidget;
+class ZxParameterLink;
+
+// One named, typed value of an item: prints itself, edits itself in a widget and streams itself.
+// Values cross threads (bus thread writes, GUI reads) through GuardedValue; name, id, description
+// and suffix are set while the item is built, before it is shared.
+class ZxParameter
+{
+public:
+    enum Type {
+        None = 0,
+        Int = 1,
+        Float = 2,
+        List = 3,
+        Bool = 4,
+        Joystick = 6,
+        Variant = 7,
+        SaeJoystick = 9,
+        String = 10,
+        ErrorCodes = 11,
+    };
+
+    ZxParameter() = default;
+    virtual ~ZxParameter();
+
+    virtual Type type() const { return None; }
+    virtual QString toString() const = 0;
+    virtual void updateWidgetValue(QWidget *widget) = 0;
+    virtual void updateFromWidget(QWidget *widget) = 0;
+    virtual bool save(QDataStream &stream) const;
+    virtual bool restore(QDataStream &stream);
+    virtual QVariant variantValue() const;
+    virtual bool setVariantValue(const QVariant &value);
+    virtual ZxParameterLink *createDefaultLink();
+
+    QWidget *createWidget(const char **changedSignal);
+    QWidget *createWidget(bool *ok, const char **changedSignal);
+
+    bool isValid() const { return m_valid.load(std::memory_order_relaxed); }
+    void setValid(bool valid) { m_valid.store(valid, std::memory_order_relaxed); }
+    bool isHidden() const { return m_hidden; }
+    void setHidden(bool hidden) { m_hidden = hidden; }
+    QString name() const { return m_name; }
+    void setName(const QString &name) { m_name = name; }
+    QString id() const { return m_id; }
+    void setId(const QString &id) { m_id = id; }
+    // The id, or the name when the id is empty.
+    QString key() const { return m_id.isEmpty() ? m_name : m_id; }
+    QString description() const { return m_description; }
+    void setDescription(const QString &description) { m_description = description; }
+    QString suffix() const { return m_suffix; }
+    void setSuffix(const QString &suffix) { m_suffix = suffix; }
+    QIcon icon() const { return m_icon; }
+    void setIcon(const QIcon &icon) { m_icon = icon; }
+
+protected:
+    virtual QWidget *createWidgetImpl(bool *ok, const char **changedSignal) = 0;
+    static bool streamOk(const QDataStream &stream) { return stream.status() == QDataStream::Ok; }
+
+private:
+    ZxParameter(const ZxParameter &) = delete;
+    ZxParameter &operator=(const ZxParameter &) = delete;
+
+    std::atomic<bool> m_valid{true};
+    bool m_hidden = false;
+    QString m_name;
+    QString m_id;
+    QString m_description;
+    QString m_suffix;
+    QIcon m_icon;
+};
+
+// A parameter holding one value of type T.
+template<typename T>
+class ZxTemplateParameter : public ZxParameter
+{
+public:
+    explicit ZxTemplateParameter(T initial = T())
+        : m_value(initial)
+    {}
+    T value() const { return m_value.load(); }
+    void setValue(const T &value) { m_value.store(value); }
+
+private:
+    GuardedValue<T> m_value;
+};
+
+// A parameter of a plain value type with its stream form and variant conversion.
+template<typename T, int TypeCode>
+class ZxPodParameter : public ZxTemplateParameter<T>
+{
+public:
+    using ZxTemplateParameter<T>::ZxTemplateParameter;
+
+    ZxParameter::Type type() const override { return ZxParameter::Type(TypeCode); }
+    QString toString() const override { return QVariant::fromValue(this->value()).toString(); }
+    bool save(QDataStream &stream) const override
+    {
+        stream << this->value();
+        return ZxParameter::streamOk(stream);
+    }
+    bool restore(QDataStream &stream) override
+    {
+        T v{};
+        stream >> v;
+        if (!ZxParameter::streamOk(stream))
+            return false;
+        this->setValue(v);
+        this->setValid(true);
+        return true;
+    }
+    QVariant variantValue() const override { return QVariant::fromValue(this->value()); }
+};
+
+// Each byte as two lower-case hex digits, separated by single blanks.
+QString bytesToHex(const unsigned char *data, unsigned int length);
+QString bytesToHex(const QByteArray &data);
