@@ -31,6 +31,7 @@ QSet<const AbstractDisplayableItem *> &liveItems()
 }
 
 std::atomic<bool> s_describeFrames{true};
+std::atomic<qint64> s_changedHoldMs{AbstractDisplayableItem::DefaultChangedHoldMs};
 
 constexpr int NewFlagHoldMs = 2000;
 
@@ -59,6 +60,9 @@ AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
 
 AbstractDisplayableItem::~AbstractDisplayableItem()
 {
+    // The counter and timer are Qt children destroyed after this body: their removal must not
+    // touch the child list, which is gone by then.
+    m_destroying = true;
     {
         QMutexLocker locker(&s_liveMutex);
         liveItems().remove(this);
@@ -244,7 +248,7 @@ void AbstractDisplayableItem::updateReceiveState()
 
 void AbstractDisplayableItem::checkDropNewData()
 {
-    if (QDateTime::currentMSecsSinceEpoch() - m_lastChangeTime.load() >= ChangedHoldMs) {
+    if (QDateTime::currentMSecsSinceEpoch() - m_lastChangeTime.load() >= s_changedHoldMs.load()) {
         setFlag(ChangedFlag, false);
         setUpdateNeeded();
     }
@@ -587,6 +591,11 @@ const ParameterBinding *AbstractDisplayableItem::binding(const ZxParameter *para
     return nullptr;
 }
 
+void AbstractDisplayableItem::setChangedHoldMs(qint64 ms)
+{
+    s_changedHoldMs.store(ms);
+}
+
 void AbstractDisplayableItem::setDescribeFrames(bool on)
 {
     s_describeFrames.store(on);
@@ -654,6 +663,8 @@ AbstractDisplayableItem *AbstractDisplayableItem::parentItem() const
 void AbstractDisplayableItem::childEvent(QChildEvent *event)
 {
     QObject::childEvent(event);
+    if (m_destroying)
+        return;
     if (event->added()) {
         // The child is not fully constructed yet when it is added; the cast is by pointer only.
         auto *item = static_cast<AbstractDisplayableItem *>(event->child());

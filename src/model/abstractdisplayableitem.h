@@ -63,7 +63,9 @@ public:
 
     static constexpr int ReceiveToleranceMs = 24;
     static constexpr int MaxMissedPeriods = 128;
-    static constexpr qint64 ChangedHoldMs = 5000;
+    static constexpr qint64 DefaultChangedHoldMs = 5000;
+    // How long ChangedFlag stays after the last change (shortened by tests).
+    static void setChangedHoldMs(qint64 ms);
 
     explicit AbstractDisplayableItem(QObject *parent = nullptr);
     ~AbstractDisplayableItem() override;
@@ -243,4 +245,5 @@ private:
     int m_nominalInterval = -1;
     qint64 m_lastFrameAt = 0;
     bool m_frameSinceArm = false;
+    bool m_destroying = false;
 };

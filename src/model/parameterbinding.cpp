@@ -48,11 +48,12 @@ bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) con
         if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter))
             f->setValue(std::numeric_limits<float>::quiet_NaN());
         else
-            parameter->setVariantValue(float(double(m) * multiplier - adder));
+            parameter->setVariantValue(double(m) * double(multiplier) - double(adder));
         parameter->setValid(false);
         return true;
     }
-    parameter->setVariantValue(float(double(raw) * multiplier - adder));
+    // Computed and handed over in double precision: a float would round 32-bit counters.
+    parameter->setVariantValue(double(raw) * double(multiplier) - double(adder));
     return true;
 }
 

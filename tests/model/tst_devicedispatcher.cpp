@@ -1,0 +1,245 @@
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/testitems.h"
+
+#include <QtTest>
+
+namespace {
+
+// A device that records both walks and answers with a fixed decision.
+class ProbeDevice : public J1939Device
+{
+public:
+    ProbeDevice(quint8 address, bool accept)
+        : J1939Device(address)
+        , m_accept(accept)
+    {}
+    bool dispatchMessageImpl(const CanMessage &, DispatchResult *result) override
+    {
+        result->item = this;
+        ++dispatched;
+        return m_accept;
+    }
+    bool matchTargetMessage(const CanMessage &message) override
+    {
+        ++targetChecks;
+        return message.pduSpecific() == address().value;
+    }
+    bool dispatchTargetMessageImpl(const CanMessage &, DispatchResult *result) override
+    {
+        result->targetItem = this;
+        ++targeted;
+        return true;
+    }
+    QString decodeMessage(const CanMessage &) override
+    {
+        return QStringLiteral("probe %1").arg(address().value);
+    }
+
+    int dispatched = 0;
+    int targetChecks = 0;
+    int targeted = 0;
+
+private:
+    bool m_accept;
+};
+
+} // namespace
+
+class tst_DeviceDispatcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void twoMatchingDevices_data();
+    void twoMatchingDevices();
+    void rawDecode();
+    void broadcastNeverReachesTargetWalk();
+    void unicastReachesTarget();
+    void nonDeviceRegistration();
+    void unregisterFromAnotherThread();
+    void clearSchemeDeletes();
+    void lowLatencyAndHousekeeping();
+    void instance();
+};
+
+void tst_DeviceDispatcher::twoMatchingDevices_data()
+{
+    QTest::addColumn<bool>("firstAccepts");
+    QTest::addColumn<bool>("lastAccepts");
+    QTest::newRow("last accepts") << false << true;
+    QTest::newRow("last refuses") << true << false;
+}
+
+void tst_DeviceDispatcher::twoMatchingDevices()
+{
+    QFETCH(bool, firstAccepts);
+    QFETCH(bool, lastAccepts);
+    DeviceDispatcher dispatcher;
+    auto *a = new ProbeDevice(0x21, firstAccepts);
+    auto *b = new ProbeDevice(0x21, lastAccepts);
+    auto *other = new ProbeDevice(0x22, true);
+    dispatcher.registerDisplayable(a);
+    dispatcher.registerDisplayable(b);
+    dispatcher.registerDisplayable(other);
+    DispatchResult r(DispatchResult::Received, 0);
+    dispatcher.dispatchMessage(makeFrame(0x18FEF121, {}), &r);
+    QCOMPARE(a->dispatched, 1);
+    QCOMPARE(b->dispatched, 1);
+    QCOMPARE(other->dispatched, 0);
+    // The flag tells the outcome of the last matching device.
+    QCOMPARE(r.status.testFlag(DispatchResult::Dispatched), lastAccepts);
+    QVERIFY(r.status.testFlag(DispatchResult::Received));
+    QCOMPARE(r.item, static_cast<AbstractDisplayableItem *>(b));
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::rawDecode()
+{
+    DeviceDispatcher dispatcher;
+    dispatcher.registerDisplayable(new ProbeDevice(0x21, true));
+    DispatchResult off;
+    dispatcher.dispatchMessage(makeFrame(0x18FEF121, {}), &off);
+    QVERIFY(off.description.isEmpty());
+    QVERIFY(!off.status.testFlag(DispatchResult::Described));
+    dispatcher.setRawDataDecodeEnabled(true);
+    QVERIFY(dispatcher.isRawDataDecodeEnabled());
+    DispatchResult on;
+    dispatcher.dispatchMessage(makeFrame(0x18FEF121, {}), &on);
+    QCOMPARE(on.description, QStringLiteral("probe 33"));
+    QVERIFY(on.status.testFlag(DispatchResult::Described));
+    DispatchResult nobody;
+    dispatcher.dispatchMessage(makeFrame(0x18FEF199, {}), &nobody);
+    QVERIFY(!nobody.status.testFlag(DispatchResult::Described));
+    QVERIFY(!nobody.status.testFlag(DispatchResult::Dispatched));
+    QVERIFY(!nobody.item);
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::broadcastNeverReachesTargetWalk()
+{
+    DeviceDispatcher dispatcher;
+    auto *d = new ProbeDevice(0x30, true);
+    dispatcher.registerDisplayable(d);
+    DispatchResult r;
+    dispatcher.dispatchMessage(makeFrame(0x18FE30F9, {}), &r); // PDU2, PS happens to be 0x30
+    dispatcher.dispatchMessage(makeFrame(0x18EAFFF9, {}), &r); // PDU1 to global
+    QCOMPARE(d->targetChecks, 0);
+    QVERIFY(!r.targetItem);
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::unicastReachesTarget()
+{
+    DeviceDispatcher dispatcher;
+    auto *d = new ProbeDevice(0x30, true);
+    auto *e = new ProbeDevice(0x31, true);
+    dispatcher.registerDisplayable(d);
+    dispatcher.registerDisplayable(e);
+    DispatchResult r;
+    dispatcher.dispatchMessage(makeFrame(0x18EA30F9, {0xF1, 0xFE, 0x00}), &r);
+    QCOMPARE(d->targeted, 1);
+    QCOMPARE(e->targeted, 0);
+    QCOMPARE(e->targetChecks, 1);
+    QCOMPARE(r.targetItem, static_cast<AbstractDisplayableItem *>(d));
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::nonDeviceRegistration()
+{
+    QThread bus;
+    DeviceDispatcher *dispatcher = new DeviceDispatcher;
+    dispatcher->moveToThread(&bus);
+    bus.start();
+    auto *function = new BindingFunction(0xFE, 0xF1);
+    QSignalSpy registered(function, &AbstractDisplayableItem::registered);
+    dispatcher->registerDisplayable(function);
+    QCOMPARE(registered.count(), 1);
+    QCOMPARE(function->thread(), &bus); // moved, but not listed
+    QVERIFY(dispatcher->devices().isEmpty());
+    DispatchResult r;
+    dispatcher->dispatchMessage(makeFrame(0x18FEF100, {}), &r);
+    QCOMPARE(function->totalEvents(), qint64(0));
+    QVERIFY(dispatcher->unregisterDisplayable(function));
+    QMetaObject::invokeMethod(function, "deleteLater");
+    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    bus.quit();
+    QVERIFY(bus.wait(5000));
+}
+
+void tst_DeviceDispatcher::unregisterFromAnotherThread()
+{
+    QThread bus;
+    auto *dispatcher = new DeviceDispatcher;
+    dispatcher->moveToThread(&bus);
+    bus.start();
+    auto *device = new ProbeDevice(0x21, true);
+    dispatcher->registerDisplayable(device);
+    QCOMPARE(dispatcher->devices().size(), 1);
+    // Blocks until the bus thread has removed it: deleting afterwards is safe.
+    QVERIFY(dispatcher->unregisterDisplayable(device));
+    QVERIFY(dispatcher->devices().isEmpty());
+    QMetaObject::invokeMethod(device, "deleteLater");
+    QTRY_VERIFY(!AbstractDisplayableItem::isValid(device));
+    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    bus.quit();
+    QVERIFY(bus.wait(5000));
+}
+
+void tst_DeviceDispatcher::clearSchemeDeletes()
+{
+    QThread bus;
+    auto *dispatcher = new DeviceDispatcher;
+    dispatcher->moveToThread(&bus);
+    bus.start();
+    QList<AbstractDisplayableItem *> devices;
+    for (quint8 a = 1; a <= 3; ++a) {
+        auto *d = new J1939Device(a);
+        new BindingFunction(0xFE, 0xF1, d);
+        devices << d << d->children().first();
+        dispatcher->registerDisplayable(d);
+    }
+    QVERIFY(dispatcher->clearScheme());
+    QVERIFY(dispatcher->devices().isEmpty());
+    for (AbstractDisplayableItem *item : qAsConst(devices))
+        QVERIFY(!AbstractDisplayableItem::isValid(item)); // functions went with their devices
+    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    bus.quit();
+    QVERIFY(bus.wait(5000));
+}
+
+void tst_DeviceDispatcher::lowLatencyAndHousekeeping()
+{
+    AbstractDisplayableItem::setChangedHoldMs(0);
+    DeviceDispatcher dispatcher;
+    auto *d = new J1939Device(0x21);
+    auto *f = new BindingFunction(0xFE, 0xF1, d);
+    dispatcher.registerDisplayable(d);
+    QVERIFY(!dispatcher.isLowLatencyEnabled());
+    f->setLowLatencyMode(true);
+    QVERIFY(dispatcher.isLowLatencyEnabled()); // a descendant's wish counts
+    DispatchResult r;
+    dispatcher.dispatchMessage(makeFrame(0x18FEF121, {1}), &r);
+    dispatcher.dispatchMessage(makeFrame(0x18FEF121, {2}), &r);
+    QVERIFY(f->hasFlag(AbstractDisplayableItem::ChangedFlag));
+    dispatcher.checkDropNewData();
+    QVERIFY(!f->hasFlag(AbstractDisplayableItem::ChangedFlag));
+    AbstractDisplayableItem::setChangedHoldMs(AbstractDisplayableItem::DefaultChangedHoldMs);
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::instance()
+{
+    {
+        DeviceDispatcher dispatcher;
+        QCOMPARE(AbstractCanMessageDispatcher::instance(),
+                 static_cast<AbstractCanMessageDispatcher *>(&dispatcher));
+    }
+    QVERIFY(!AbstractCanMessageDispatcher::instance());
+}
+
+QTEST_MAIN(tst_DeviceDispatcher)
+#include "tst_devicedispatcher.moc"

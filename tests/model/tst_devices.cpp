@@ -1,0 +1,271 @@
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+#include "model/j1939reg.h"
+#include "model/siddevice.h"
+#include "model/zbusbridge.h"
+#include "model/zxboolparameter.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/testitems.h"
+
+#include <QtTest>
+
+namespace {
+
+// A bridge function that records what its sensors send.
+class RecordingBridge : public StaticPgnJ1939DeviceFunction, public ZBusBridge
+{
+public:
+    RecordingBridge()
+        : StaticPgnJ1939DeviceFunction(0xFF, 0x50)
+    {}
+    void sendMessage(const ZBusMessage &message) override { sent.append(message); }
+    using StaticPgnJ1939DeviceFunction::sendMessage;
+    QVector<ZBusMessage> sent;
+};
+
+} // namespace
+
+class tst_Devices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void routing_data();
+    void routing();
+    void functionMatching_data();
+    void functionMatching();
+    void aggregateState_data();
+    void aggregateState();
+    void setStatePropagates();
+    void targetMatching();
+    void requestAnswered();
+    void requestForUnknownPgnConsumed();
+    void functionFrameIdentifier();
+    void sidTransmitData();
+    void zbusFault_data();
+    void zbusFault();
+    void zbusSendThroughBridge();
+    void registryLookup();
+};
+
+void tst_Devices::routing_data()
+{
+    QTest::addColumn<CanMessage>("frame");
+    QTest::addColumn<bool>("j1939At21");
+    QTest::addColumn<bool>("j1939At22");
+    QTest::addColumn<bool>("sid21");
+    QTest::newRow("J1939 from 0x21") << makeFrame(0x18FEF121, {}) << true << false << false;
+    QTest::newRow("J1939 from 0x22") << makeFrame(0x0CF00422, {}) << false << true << false;
+    QTest::newRow("standard id 0x21") << makeFrame(0x021, {}, false) << false << false << true;
+    QTest::newRow("standard id 0x121") << makeFrame(0x121, {}, false) << false << false << false;
+}
+
+void tst_Devices::routing()
+{
+    QFETCH(CanMessage, frame);
+    QFETCH(bool, j1939At21);
+    QFETCH(bool, j1939At22);
+    QFETCH(bool, sid21);
+    J1939Device a(0x21);
+    J1939Device b(0x22);
+    SidDevice s(0x21);
+    QCOMPARE(a.matchMessage(frame), j1939At21);
+    QCOMPARE(b.matchMessage(frame), j1939At22);
+    QCOMPARE(s.matchMessage(frame), sid21);
+}
+
+void tst_Devices::functionMatching_data()
+{
+    QTest::addColumn<int>("pf");
+    QTest::addColumn<int>("ps");
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<bool>("match");
+    QTest::newRow("pdu1 ignores the destination") << 0xEF << 0x00 << 0x18EF2100u << true;
+    QTest::newRow("pdu1 other destination") << 0xEF << 0x00 << 0x18EF9900u << true;
+    QTest::newRow("pdu1 other format") << 0xEF << 0x00 << 0x18EE2100u << false;
+    QTest::newRow("pdu1 to global needs the same PS") << 0xEF << 0x00 << 0x18EFFF00u << false;
+    QTest::newRow("pdu2 exact") << 0xFE << 0xF1 << 0x18FEF100u << true;
+    QTest::newRow("pdu2 other PS") << 0xFE << 0xF1 << 0x18FEF200u << false;
+}
+
+void tst_Devices::functionMatching()
+{
+    QFETCH(int, pf);
+    QFETCH(int, ps);
+    QFETCH(quint32, id);
+    QFETCH(bool, match);
+    BindingFunction f{quint8(pf), quint8(ps)};
+    QCOMPARE(f.matchMessage(makeFrame(id, {})), match);
+}
+
+void tst_Devices::aggregateState_data()
+{
+    QTest::addColumn<QVector<int>>("states");
+    QTest::addColumn<int>("aggregate");
+    QTest::newRow("no functions") << QVector<int>{} << 0;
+    QTest::newRow("all unknown") << QVector<int>{0, 0} << 0;
+    QTest::newRow("ok and warning mixed") << QVector<int>{3, 4} << 7;
+    QTest::newRow("all send") << QVector<int>{2, 2, 2} << 2;
+    QTest::newRow("unknown first is skipped") << QVector<int>{0, 3, 3} << 3;
+    QTest::newRow("a later unknown mixes") << QVector<int>{3, 0} << 7;
+}
+
+void tst_Devices::aggregateState()
+{
+    QFETCH(QVector<int>, states);
+    QFETCH(int, aggregate);
+    J1939Device device(0x10);
+    for (int s : states)
+        (new BindingFunction(0xFE, quint8(0x10 + device.children().size()), &device))->setState(s);
+    QCOMPARE(device.state(), aggregate);
+}
+
+void tst_Devices::setStatePropagates()
+{
+    J1939Device device(0x10);
+    auto *a = new BindingFunction(0xFE, 0x01, &device);
+    auto *b = new BindingFunction(0xFE, 0x02, &device);
+    a->setState(AbstractDisplayableItem::ReceiveOk);
+    QVERIFY(device.setState(AbstractDisplayableItem::Send));
+    QCOMPARE(a->state(), int(AbstractDisplayableItem::Send));
+    QCOMPARE(b->state(), int(AbstractDisplayableItem::Send));
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::Send));
+}
+
+void tst_Devices::targetMatching()
+{
+    J1939Device device(0x30);
+    auto *f = new BindingFunction(0xFE, 0xF1, &device);
+    const CanMessage request = makeFrame(0x18EA30F9, {0xF1, 0xFE, 0x00});
+    QVERIFY(!device.matchTargetMessage(request)); // not simulated
+    f->setState(AbstractDisplayableItem::Send);
+    QVERIFY(device.matchTargetMessage(request));
+    QVERIFY(!device.matchTargetMessage(makeFrame(0x18EA31F9, {0xF1, 0xFE, 0x00})));
+    QVERIFY(!device.matchTargetMessage(makeFrame(0x18EAFFF9, {0xF1, 0xFE, 0x00})));
+    QVERIFY(!device.matchTargetMessage(makeFrame(0x18FEF130, {})));
+}
+
+void tst_Devices::requestAnswered()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    J1939Device device(0x30);
+    auto *other = new BindingFunction(0xFE, 0xF2, &device);
+    auto *ccvs = new BindingFunction(0xFE, 0xF1, &device);
+    ccvs->addField(QStringLiteral("speed"), 1, 0, 16, 1.0f / 256);
+    ccvs->parameters().first()->setVariantValue(50);
+    device.setState(AbstractDisplayableItem::Send);
+    DispatchResult r;
+    QVERIFY(device.dispatchTargetMessage(makeFrame(0x18EA30F9, {0xF1, 0xFE, 0x00}), &r));
+    QCOMPARE(ccvs->transmitCount(), 1);
+    QCOMPARE(other->transmitCount(), 0);
+    QCOMPARE(handler.writtenFrames().size(), 1);
+    QCOMPARE(handler.writtenFrames().first().toString(),
+             QStringLiteral("6 fef130 ff 00 32 ff ff ff ff ff"));
+    // A paused function does not answer.
+    ccvs->setPaused(true);
+    QVERIFY(device.dispatchTargetMessage(makeFrame(0x18EA30F9, {0xF1, 0xFE, 0x00}), &r));
+    QCOMPARE(ccvs->transmitCount(), 1);
+}
+
+void tst_Devices::requestForUnknownPgnConsumed()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    J1939Device device(0x30);
+    auto *f = new BindingFunction(0xFE, 0xF1, &device);
+    device.setState(AbstractDisplayableItem::Send);
+    DispatchResult r;
+    QVERIFY(device.dispatchTargetMessage(makeFrame(0x18EA30F9, {0xE5, 0xFE, 0x00}), &r));
+    QCOMPARE(f->transmitCount(), 0);
+    QVERIFY(handler.writtenFrames().isEmpty());
+    // A short request carries no PGN.
+    QVERIFY(device.dispatchTargetMessage(makeFrame(0x18EA30F9, {0xF1}), &r));
+    QCOMPARE(f->transmitCount(), 0);
+}
+
+void tst_Devices::functionFrameIdentifier()
+{
+    J1939Device device(0x42);
+    auto *f = new BindingFunction(0xFE, 0xEE, &device);
+    QCOMPARE(f->canMessageId(), 0x18FEEE42u);
+    f->setDefaultPriority(3);
+    QCOMPARE(f->canMessageId(), 0x0CFEEE42u);
+    QCOMPARE(f->pgnValue(), 0xFEEEu);
+    QCOMPARE(f->j1939DeviceAddress(), quint8(0x42));
+    QCOMPARE(f->userReadableAddress(), QStringLiteral("0xfeee"));
+}
+
+void tst_Devices::sidTransmitData()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    SidDevice device(0x1A0);
+    const unsigned char data[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    device.transmitData(data, 9); // too long: nothing
+    QVERIFY(handler.writtenFrames().isEmpty());
+    device.transmitData(data, 2);
+    QCOMPARE(handler.writtenFrames().size(), 1);
+    QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("SID1a0 01 02"));
+    QCOMPARE(handler.writtenFrames().first().sender,
+             static_cast<AbstractDisplayableItem *>(&device));
+}
+
+void tst_Devices::zbusFault_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<bool>("fault");
+    QTest::newRow("all FF") << QByteArray::fromHex("07ffffffffffffff") << true;
+    QTest::newRow("one byte not FF") << QByteArray::fromHex("07ffffffffffff00") << false;
+    QTest::newRow("zeros") << QByteArray::fromHex("0700000000000000") << false;
+}
+
+void tst_Devices::zbusFault()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(bool, fault);
+    TestZBusSensor sensor(0x07);
+    CanMessage frame(0x18FF5000, reinterpret_cast<const quint8 *>(payload.constData()), 8);
+    QVERIFY(sensor.matchMessage(frame));
+    QVERIFY(!TestZBusSensor(0x08).matchMessage(frame));
+    DispatchResult r;
+    QVERIFY(sensor.dispatchMessageImpl(frame, &r));
+    QCOMPARE(sensor.faultParameter()->value(), fault);
+    QCOMPARE(sensor.received, 1);
+}
+
+void tst_Devices::zbusSendThroughBridge()
+{
+    RecordingBridge bridge;
+    auto *sensor = new TestZBusSensor(0x09, &bridge);
+    const unsigned char data[] = {1, 2, 3};
+    sensor->sendMessage(data, 3);
+    QCOMPARE(bridge.sent.size(), 1);
+    QCOMPARE(int(bridge.sent.first().address()), 0x09);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(bridge.sent.first().data()), 7),
+             QByteArray::fromHex("010203ffffffff"));
+    sensor->faultParameter()->setValue(true); // a faulty sensor sends all 0xFF
+    sensor->sendMessage(data, 3);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(bridge.sent.last().data()), 7),
+             QByteArray::fromHex("ffffffffffffff"));
+}
+
+void tst_Devices::registryLookup()
+{
+    J1939Reg::registerClass([](J1939Device *d) { return new BindingFunction(0xFD, 0xD6, d); },
+                            0xFDD6, QStringLiteral("bjm1"),
+                            QStringLiteral("Basic Joystick Message 1"));
+    J1939PgnDescription d;
+    QVERIFY(J1939Reg::find(0xFDD6, &d));
+    QCOMPARE(d.key, QStringLiteral("bjm1"));
+    QVERIFY(J1939Reg::findKey(QStringLiteral("bjm1"), &d));
+    QVERIFY(!J1939Reg::find(0x1234, &d));
+    J1939Device device(0x10);
+    std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
+    QVERIFY(f->matchMessage(makeFrame(0x0CFDD610, {})));
+}
+
+QTEST_MAIN(tst_Devices)
+#include "tst_devices.moc"

@@ -1,0 +1,176 @@
+#include "model/parameterbinding.h"
+#include "model/zxboolparameter.h"
+#include "model/zxfloatparameter.h"
+#include "model/zxintparameter.h"
+#include "support/testenvironment.h"
+
+#include <QtTest>
+
+#include <cstring>
+
+#include <memory>
+
+namespace {
+
+ParameterBinding field(unsigned startByte, int startBit, int bitLength, float multiplier = 1,
+                       float adder = 0, bool bigEndian = false)
+{
+    ParameterBinding b;
+    b.startByte = startByte;
+    b.startBit = startBit;
+    b.bitLength = bitLength;
+    b.multiplier = multiplier;
+    b.adder = adder;
+    b.bigEndian = bigEndian;
+    return b;
+}
+
+std::unique_ptr<ZxParameter> makeParameter(const QString &kind)
+{
+    if (kind == QLatin1String("int"))
+        return std::make_unique<ZxIntParameter>(-7);
+    if (kind == QLatin1String("bool"))
+        return std::make_unique<ZxBoolParameter>();
+    return std::make_unique<ZxFloatParameter>(-7.0f);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ParameterBinding)
+
+class tst_ParameterBinding : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void decode_data();
+    void decode();
+    void encode_data();
+    void encode();
+    void decodeEncodeRoundTrip();
+};
+
+void tst_ParameterBinding::decode_data()
+{
+    QTest::addColumn<ParameterBinding>("binding");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+
+    const QByteArray ff = QByteArray::fromHex("ffffffffffffffff");
+    QTest::newRow("engine speed 1000 rpm")
+        << field(3, 0, 16, 0.125f) << "float" << QByteArray::fromHex("ffffff401fffffff") << "1000"
+        << true;
+    QTest::newRow("engine speed not available")
+        << field(3, 0, 16, 0.125f) << "float" << ff << "nan" << false;
+    QTest::newRow("torque offset -125: raw 0x7D is 0")
+        << field(1, 0, 8, 1, 125) << "float" << QByteArray::fromHex("ff7dffffffffffff") << "0"
+        << true;
+    QTest::newRow("torque offset, raw 0 is -125")
+        << field(1, 0, 8, 1, 125) << "int" << QByteArray::fromHex("ff00ffffffffffff") << "-125"
+        << true;
+    QTest::newRow("2-bit all ones: bool shows 3")
+        << field(0, 2, 2) << "bool" << QByteArray::fromHex("0c00000000000000") << "3" << false;
+    QTest::newRow("2-bit value 1")
+        << field(0, 2, 2) << "bool" << QByteArray::fromHex("0400000000000000") << "1" << true;
+    QTest::newRow("32-bit all ones not available")
+        << field(4, 0, 32, 0.05f) << "float" << ff << "nan" << false;
+    QTest::newRow("32-bit full mask")
+        << field(0, 0, 32) << "int" << QByteArray::fromHex("78563412ffffffff") << "305419896"
+        << true;
+    QTest::newRow("start byte 7, 16 bits: never decoded")
+        << field(7, 0, 16) << "int" << QByteArray::fromHex("0000000000000001") << "-7" << true;
+    QTest::newRow("start byte 8: never decoded") << field(8, 0, 8) << "int" << ff << "-7" << true;
+    QTest::newRow("big-endian 16 bits")
+        << field(2, 0, 16, 1, 0, true) << "int" << QByteArray::fromHex("00001234ffffffff") << "4660"
+        << true;
+    QTest::newRow("single byte reads the same big-endian")
+        << field(2, 0, 8, 1, 0, true) << "int" << QByteArray::fromHex("0000120000000000") << "18"
+        << true;
+    QTest::newRow("little-endian across a byte boundary")
+        << field(0, 4, 8) << "int" << QByteArray::fromHex("abcd000000000000") << "218" << true;
+    QTest::newRow("coolant temperature -40 offset")
+        << field(0, 0, 8, 1, 40) << "float" << QByteArray::fromHex("7800000000000000") << "80"
+        << true;
+    QTest::newRow("not available int: scaled mask")
+        << field(0, 0, 8, 1, 40) << "int" << ff << "nan" << false;
+}
+
+void tst_ParameterBinding::decode()
+{
+    QFETCH(ParameterBinding, binding);
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, payload);
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    auto p = makeParameter(kind);
+    binding.decode(reinterpret_cast<const quint8 *>(payload.constData()), p.get());
+    QCOMPARE(p->toString(), text);
+    QCOMPARE(p->isValid(), valid);
+}
+
+void tst_ParameterBinding::encode_data()
+{
+    QTest::addColumn<ParameterBinding>("binding");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("1000 rpm at byte 3")
+        << field(3, 0, 16, 0.125f) << 1000.0 << QByteArray::fromHex("ffffff401fffffff");
+    QTest::newRow("0 with offset 125 gives raw 125")
+        << field(1, 0, 8, 1, 125) << 0.0 << QByteArray::fromHex("ff7dffffffffffff");
+    QTest::newRow("2-bit field keeps the other bits")
+        << field(0, 2, 2) << 1.0 << QByteArray::fromHex("f7ffffffffffffff");
+    QTest::newRow("rounds half up")
+        << field(0, 0, 8, 0.5f) << 1.25 << QByteArray::fromHex("03ffffffffffffff");
+    QTest::newRow("value cut to the field")
+        << field(0, 0, 4) << 18.0 << QByteArray::fromHex("f2ffffffffffffff");
+    QTest::newRow("across a byte boundary")
+        << field(0, 4, 8) << 218.0 << QByteArray::fromHex("affdffffffffffff");
+    QTest::newRow("32 bits") << field(4, 0, 32) << 305419776.0
+                             << QByteArray::fromHex("ffffffff00563412");
+    QTest::newRow("big-endian flag does not apply to encoding")
+        << field(2, 0, 16, 1, 0, true) << 4660.0 << QByteArray::fromHex("ffff3412ffffffff");
+    QTest::newRow("outside the payload is skipped")
+        << field(7, 0, 16) << 1.0 << QByteArray::fromHex("ffffffffffffffff");
+    QTest::newRow("not a number gives not available")
+        << field(0, 0, 8) << qQNaN() << QByteArray::fromHex("ffffffffffffffff");
+}
+
+void tst_ParameterBinding::encode()
+{
+    QFETCH(ParameterBinding, binding);
+    QFETCH(double, value);
+    QFETCH(QByteArray, payload);
+    ZxFloatParameter p;
+    p.setValue(float(value));
+    quint8 out[8];
+    std::memset(out, 0xFF, sizeof out);
+    binding.encode(out, &p);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(out), 8).toHex(), payload.toHex());
+}
+
+void tst_ParameterBinding::decodeEncodeRoundTrip()
+{
+    // Every raw value of a 12-bit field at an odd position survives decode then encode.
+    const ParameterBinding b = field(2, 3, 12, 0.5f, 100);
+    for (quint32 raw = 0; raw < 0xFFF; raw += 7) {
+        quint8 in[8];
+        std::memset(in, 0xFF, sizeof in);
+        const quint64 bits = quint64(raw) << 3;
+        const quint64 mask = quint64(0xFFF) << 3;
+        for (int k = 0; k < 2; ++k)
+            in[2 + k] = quint8((in[2 + k] & ~quint8(mask >> (8 * k))) | quint8(bits >> (8 * k)));
+        ZxFloatParameter p;
+        b.decode(in, &p);
+        quint8 out[8];
+        std::memset(out, 0xFF, sizeof out);
+        b.encode(out, &p);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(out), 8),
+                 QByteArray(reinterpret_cast<const char *>(in), 8));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_ParameterBinding)
+#include "tst_parameterbinding.moc"

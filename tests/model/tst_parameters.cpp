@@ -1,0 +1,349 @@
+#include "model/errorcodeseditor.h"
+#include "model/rawdataparameter.h"
+#include "model/targeteditor.h"
+#include "model/targetparameter.h"
+#include "model/zx3bitiostateparameter.h"
+#include "model/zxboolparameter.h"
+#include "model/zxerrorcodesparameter.h"
+#include "model/zxfloatparameter.h"
+#include "model/zxinputstateparameter.h"
+#include "model/zxintparameter.h"
+#include "model/zxlistparameter.h"
+#include "model/zxstringparameter.h"
+#include "model/zxvariantparameter.h"
+#include "model/zxvariantwidget.h"
+#include "support/testenvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using ParameterMaker = std::function<ZxParameter *()>;
+Q_DECLARE_METATYPE(ParameterMaker)
+
+class tst_Parameters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void text_data();
+    void text();
+    void variantText_data();
+    void variantText();
+    void streamRoundTrip_data();
+    void streamRoundTrip();
+    void truncatedStreamFails();
+    void wrongEditorRefused_data();
+    void wrongEditorRefused();
+    void editorRoundTrip();
+    void editorToolTip();
+    void fixedLists();
+    void errorCodeTexts();
+    void bytesToHexText();
+};
+
+void tst_Parameters::text_data()
+{
+    QTest::addColumn<ParameterMaker>("make");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("type");
+    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(-42); }) << "-42" << 1;
+    QTest::newRow("int not available") << ParameterMaker([] {
+        auto *p = new ZxIntParameter(5);
+        p->setValid(false);
+        return p;
+    }) << "nan" << 1;
+    QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(12.5f); }) << "12.5"
+                           << 2;
+    QTest::newRow("float not available") << ParameterMaker([] {
+        auto *p = new ZxFloatParameter(1);
+        p->setValid(false);
+        return p;
+    }) << "nan" << 2;
+    QTest::newRow("bool true") << ParameterMaker([] { return new ZxBoolParameter(true); }) << "1"
+                               << 4;
+    QTest::newRow("bool false") << ParameterMaker([] { return new ZxBoolParameter(false); }) << "0"
+                                << 4;
+    QTest::newRow("bool not available") << ParameterMaker([] {
+        auto *p = new ZxBoolParameter(true);
+        p->setValid(false);
+        return p;
+    }) << "3" << 4;
+    QTest::newRow("string") << ParameterMaker([] { return new ZxStringParameter("abc d"); })
+                            << "abc d" << 10;
+    QTest::newRow("list prints the index") << ParameterMaker([] {
+        auto *p = new ZxListParameter({"a", "b", "c"});
+        p->setValue(2);
+        return p;
+    }) << "2" << 3;
+    QTest::newRow("error codes up to the first FF") << ParameterMaker([] {
+        auto *p = new ZxErrorCodesParameter;
+        const unsigned char codes[6] = {0x01, 0x0A, 0xFF, 0x05, 0x06, 0x07};
+        p->setCodes(codes);
+        return p;
+    }) << "0x01 0x0a" << 11;
+    QTest::newRow("error codes none")
+        << ParameterMaker([] { return new ZxErrorCodesParameter; }) << "" << 11;
+    QTest::newRow("target in hex")
+        << ParameterMaker([] { return new TargetParameter(0x1A2B); }) << "1a2b" << 1;
+    QTest::newRow("raw data") << ParameterMaker([] {
+        auto *p = new RawDataParameter;
+        const unsigned char bytes[] = {0x01, 0xA2, 0xFF};
+        p->setBytes(bytes, 3);
+        return p;
+    }) << "01 a2 ff" << 0;
+}
+
+void tst_Parameters::text()
+{
+    QFETCH(ParameterMaker, make);
+    QFETCH(QString, text);
+    QFETCH(int, type);
+    std::unique_ptr<ZxParameter> p(make());
+    QCOMPARE(p->toString(), text);
+    QCOMPARE(int(p->type()), type);
+}
+
+void tst_Parameters::variantText_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("S-5") << 2 << -5.0 << "S-5";
+    QTest::newRow("C200") << 1 << 200.0 << "C200";
+    QTest::newRow("C wraps to a byte") << 1 << 300.0 << "C44";
+    QTest::newRow("L-70000") << 3 << -70000.0 << "L-70000";
+    QTest::newRow("F1.5") << 4 << 1.5 << "F1.5";
+    QTest::newRow("F small uses exponent") << 4 << 1e-7 << "F1e-07";
+    QTest::newRow("F six digits") << 4 << 3.14159265 << "F3.14159";
+    QTest::newRow("unknown type 9") << 9 << 1.0 << "U";
+}
+
+void tst_Parameters::variantText()
+{
+    QFETCH(int, type);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    const ZxVariant v = type == ZxVariant::Float ? ZxVariant::fromFloat(float(value))
+                                                 : ZxVariant::fromInt(type, int(value));
+    QCOMPARE(v.toString(), text);
+}
+
+void tst_Parameters::streamRoundTrip_data()
+{
+    QTest::addColumn<ParameterMaker>("make");
+    QTest::addColumn<ParameterMaker>("fresh");
+    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(-123456); })
+                         << ParameterMaker([] { return new ZxIntParameter; });
+    QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(-0.375f); })
+                           << ParameterMaker([] { return new ZxFloatParameter; });
+    QTest::newRow("bool") << ParameterMaker([] { return new ZxBoolParameter(true); })
+                          << ParameterMaker([] { return new ZxBoolParameter; });
+    QTest::newRow("string") << ParameterMaker([] { return new ZxStringParameter("Зона 1"); })
+                            << ParameterMaker([] { return new ZxStringParameter; });
+    QTest::newRow("list") << ParameterMaker([] {
+        auto *p = new ZxListParameter({"a", "b"});
+        p->setValue(1);
+        return p;
+    }) << ParameterMaker([] {
+        return new ZxListParameter({"a", "b"});
+    });
+    QTest::newRow("variant") << ParameterMaker([] {
+        auto *p = new ZxVariantParameter;
+        p->setValue(ZxVariant::fromFloat(2.5f));
+        return p;
+    }) << ParameterMaker([] { return new ZxVariantParameter; });
+    QTest::newRow("error codes") << ParameterMaker([] {
+        auto *p = new ZxErrorCodesParameter;
+        const unsigned char codes[6] = {1, 2, 3, 0xFF, 0xFF, 0xFF};
+        p->setCodes(codes);
+        return p;
+    }) << ParameterMaker([] { return new ZxErrorCodesParameter; });
+    QTest::newRow("target") << ParameterMaker([] { return new TargetParameter(0xABCD); })
+                            << ParameterMaker([] { return new TargetParameter; });
+}
+
+void tst_Parameters::streamRoundTrip()
+{
+    QFETCH(ParameterMaker, make);
+    QFETCH(ParameterMaker, fresh);
+    std::unique_ptr<ZxParameter> original(make());
+    std::unique_ptr<ZxParameter> restored(fresh());
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QVERIFY(original->save(out));
+    }
+    QDataStream in(bytes);
+    QVERIFY(restored->restore(in));
+    QCOMPARE(restored->toString(), original->toString());
+    QVERIFY(in.atEnd());
+}
+
+void tst_Parameters::truncatedStreamFails()
+{
+    ZxIntParameter p(77);
+    QByteArray two("\x00\x01", 2);
+    QDataStream in(two);
+    QVERIFY(!p.restore(in));
+    QCOMPARE(p.value(), 77);
+    ZxErrorCodesParameter codes;
+    QDataStream shortIn(QByteArray("\x01\x02\x03", 3));
+    QVERIFY(!codes.restore(shortIn));
+    QCOMPARE(codes.toString(), QString());
+    RawDataParameter raw; // no stream form
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    QVERIFY(!raw.save(out));
+    QVERIFY(bytes.isEmpty());
+}
+
+void tst_Parameters::wrongEditorRefused_data()
+{
+    QTest::addColumn<ParameterMaker>("make");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("from");
+    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(3); })
+                         << "Can't update ZxIntParameter to other than QSpinBox"
+                         << "Can't update ZxIntParameter from other than QSpinBox";
+    QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(3); })
+                           << "Can't update ZxFloatParameter to other than QDoubleSpinBox"
+                           << "Can't update ZxFloatParameter from other than QDoubleSpinBox";
+    QTest::newRow("bool") << ParameterMaker([] { return new ZxBoolParameter(true); })
+                          << "Can't update ZxBoolParameter to other than QCheckBox"
+                          << "Can't update ZxBoolParameter from other than QCheckBox";
+    QTest::newRow("list") << ParameterMaker([] {
+        auto *p = new ZxListParameter({"a", "b"});
+        p->setValue(1);
+        return p;
+    }) << "Can't update ZxListParameter to other than QComboBox"
+                          << "Can't update ZxListParameter from other than QComboBox";
+}
+
+void tst_Parameters::wrongEditorRefused()
+{
+    QFETCH(ParameterMaker, make);
+    QFETCH(QString, to);
+    QFETCH(QString, from);
+    std::unique_ptr<ZxParameter> p(make());
+    const QString before = p->toString();
+    QWidget wrong;
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(to));
+    p->updateWidgetValue(&wrong);
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(from));
+    p->updateFromWidget(&wrong);
+    QCOMPARE(p->toString(), before);
+}
+
+void tst_Parameters::editorRoundTrip()
+{
+    ZxIntParameter i(5);
+    std::unique_ptr<QWidget> spin(i.createWidget(nullptr));
+    qobject_cast<QSpinBox *>(spin.get())->setValue(-9);
+    i.updateFromWidget(spin.get());
+    QCOMPARE(i.value(), -9);
+
+    ZxBoolParameter b;
+    b.setValid(false);
+    const char *signal = nullptr;
+    bool ok = false;
+    std::unique_ptr<QWidget> check(b.createWidget(&ok, &signal));
+    QVERIFY(ok);
+    QCOMPARE(QByteArray(signal), QByteArray(SIGNAL(toggled(bool))));
+    QCOMPARE(b.toString(), QStringLiteral("3"));
+    qobject_cast<QCheckBox *>(check.get())->setChecked(true);
+    b.updateFromWidget(check.get());
+    QCOMPARE(b.toString(), QStringLiteral("1")); // the user's tick makes it valid
+
+    ZxListParameter l({"x", "y", "z"});
+    std::unique_ptr<QWidget> combo(l.createWidget(&ok, &signal));
+    auto *box = qobject_cast<QComboBox *>(combo.get());
+    QCOMPARE(box->count(), 3);
+    box->setCurrentIndex(2);
+    l.updateFromWidget(box);
+    QCOMPARE(l.value(), 2);
+    QCOMPARE(l.currentText(), QStringLiteral("z"));
+
+    ZxFloatParameter f;
+    f.setDecimals(1);
+    f.setSuffix(QStringLiteral(" rpm"));
+    std::unique_ptr<QWidget> dspin(f.createWidget(nullptr));
+    auto *dbox = qobject_cast<QDoubleSpinBox *>(dspin.get());
+    QCOMPARE(dbox->decimals(), 1);
+    QCOMPARE(dbox->suffix(), QStringLiteral(" rpm"));
+
+    ZxVariantParameter v;
+    v.setValue(ZxVariant::fromInt(ZxVariant::Int16, -300));
+    std::unique_ptr<QWidget> vw(v.createWidget(nullptr));
+    v.setValue(ZxVariant());
+    v.updateFromWidget(vw.get());
+    QCOMPARE(v.toString(), QStringLiteral("S-300"));
+
+    ZxErrorCodesParameter e;
+    const unsigned char codes[6] = {0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    e.setCodes(codes);
+    std::unique_ptr<QWidget> ew(e.createWidget(nullptr));
+    e.setCodes(codes + 1);
+    e.updateFromWidget(ew.get());
+    QCOMPARE(e.toString(), QStringLiteral("0x12"));
+
+    TargetParameter t(0x3F);
+    std::unique_ptr<QWidget> tw(t.createWidget(nullptr));
+    qobject_cast<TargetEditor *>(tw.get())->setTarget(0xBEEF);
+    t.updateFromWidget(tw.get());
+    QCOMPARE(t.toString(), QStringLiteral("beef"));
+}
+
+void tst_Parameters::editorToolTip()
+{
+    ZxIntParameter p;
+    p.setName(QStringLiteral("Speed"));
+    std::unique_ptr<QWidget> a(p.createWidget(nullptr));
+    QCOMPARE(a->toolTip(), QStringLiteral("Speed"));
+    p.setDescription(QStringLiteral("Engine speed, SPN 190"));
+    std::unique_ptr<QWidget> b(p.createWidget(nullptr));
+    QCOMPARE(b->toolTip(), QStringLiteral("Engine speed, SPN 190"));
+}
+
+void tst_Parameters::fixedLists()
+{
+    Zx3BitIOStateParameter out;
+    QCOMPARE(out.items().size(), 8);
+    QCOMPARE(out.items().first(), QStringLiteral("000 - Off, Ok"));
+    QCOMPARE(out.items().last(), QStringLiteral("111 - On, valve locked"));
+    ZxInputStateParameter in;
+    QCOMPARE(in.items(), (QStringList{"00 - Z", "01 - +V", "10 - GND"}));
+    QCOMPARE(in.minimumContentsLength(), 2);
+    // The translated lists are built once and shared.
+    QCOMPARE(&Zx3BitIOStateParameter::stateTexts(), &Zx3BitIOStateParameter::stateTexts());
+}
+
+void tst_Parameters::errorCodeTexts()
+{
+    const auto &table = ZxErrorCodesParameter::texts();
+    QCOMPARE(table.size(), 20);
+    QCOMPARE(table.first().first, 0x00);
+    QCOMPARE(table.at(13).first, 0x0D);
+    QCOMPARE(table.at(14).first, 0xFA);
+    QCOMPARE(table.last().first, 0xFF);
+    // Without a catalogue the key itself shows.
+    QCOMPARE(table.at(10).second, QStringLiteral("ERROR_0A_PH"));
+}
+
+void tst_Parameters::bytesToHexText()
+{
+    const unsigned char data[] = {0x00, 0x0F, 0xF0, 0xFF};
+    QCOMPARE(bytesToHex(data, 4), QStringLiteral("00 0f f0 ff"));
+    QCOMPARE(bytesToHex(QByteArray()), QString());
+    QCOMPARE(bytesToHex(QByteArray("\x7f", 1)), QStringLiteral("7f"));
+}
+
+QTEST_MAIN(tst_Parameters)
+#include "tst_parameters.moc"
