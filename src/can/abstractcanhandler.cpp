@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMetaObject>
-#include <QMutexLocker>
 #include <QThread>
+#include <mutex>
 
 #include <chrono>
 
@@ -95,27 +95,27 @@ bool AbstractCanHandler::setTransceiver(int index)
 
 bool AbstractCanHandler::setBaudRate(unsigned rate)
 {
-    bool ok = false;
-    const Qt::ConnectionType type = QThread::currentThread() == thread()
-                                        ? Qt::DirectConnection
-                                        : Qt::BlockingQueuedConnection;
-    if (!QMetaObject::invokeMethod(this, "setBaudRateImpl", type, Q_RETURN_ARG(bool, ok),
-                                   Q_ARG(unsigned, rate)))
+    // The result crosses threads through an atomic, visible to race checkers as well.
+    std::atomic<bool> ok{false};
+    auto apply = [this, rate, &ok] { ok.store(setBaudRateImpl(rate)); };
+    if (QThread::currentThread() == thread())
+        apply();
+    else if (!QMetaObject::invokeMethod(this, apply, Qt::BlockingQueuedConnection))
         return false;
-    if (ok)
+    if (ok.load())
         m_baudRate.store(rate);
-    return ok;
+    return ok.load();
 }
 
 QString AbstractCanHandler::lastError() const
 {
-    QMutexLocker locker(&m_lastErrorMutex);
+    std::lock_guard locker(m_lastErrorMutex);
     return m_lastError;
 }
 
 void AbstractCanHandler::setLastError(const QString &text)
 {
-    QMutexLocker locker(&m_lastErrorMutex);
+    std::lock_guard locker(m_lastErrorMutex);
     m_lastError = text;
 }
 
@@ -129,11 +129,11 @@ void AbstractCanHandler::receiveMessages()
     for (;;) {
         unsigned count = 0;
         {
-            QMutexLocker locker(&m_handlerMutex);
+            std::lock_guard locker(m_handlerMutex);
             ok = receiveMessagesImpl(&count);
         }
         {
-            QMutexLocker locker(&m_sendMutex);
+            std::lock_guard locker(m_sendMutex);
             if (!m_sendQueue.isEmpty()) {
                 sendMessages(m_sendQueue.constData(), m_sendQueue.size());
                 m_sendQueue.clear();
@@ -177,9 +177,9 @@ void AbstractCanHandler::errorTimeout()
 
 void AbstractCanHandler::sendMessage(const CanMessage &message)
 {
-    if (!m_handlerMutex.tryLock()) {
+    if (!m_handlerMutex.try_lock()) {
         // A poll cycle holds the adapter: that cycle sends the frame once its read is done.
-        QMutexLocker locker(&m_sendMutex);
+        std::lock_guard locker(m_sendMutex);
         m_sendQueue.append(message);
         return;
     }
@@ -205,7 +205,7 @@ void AbstractCanHandler::sendMessages(const CanMessage *messages, int count)
         return;
     bool ok = false;
     {
-        QMutexLocker locker(&m_handlerMutex);
+        std::lock_guard locker(m_handlerMutex);
         if (state() == Open)
             sendMessagesImpl(messages, unsigned(count), &ok);
     }
@@ -249,19 +249,19 @@ void AbstractCanHandler::deliverReceived(const QVector<CanMessage> &frames, qint
 
 void AbstractCanHandler::enqueueMessagePack(const MessagePack &pack)
 {
-    QMutexLocker locker(&m_queueMutex);
+    std::lock_guard locker(m_queueMutex);
     m_packQueue.append(pack);
 }
 
 bool AbstractCanHandler::isMessageQueueEmpty() const
 {
-    QMutexLocker locker(&m_queueMutex);
+    std::lock_guard locker(m_queueMutex);
     return m_packQueue.isEmpty();
 }
 
 AbstractCanHandler::MessagePack AbstractCanHandler::dequeuePack()
 {
-    QMutexLocker locker(&m_queueMutex);
+    std::lock_guard locker(m_queueMutex);
     if (m_packQueue.isEmpty())
         return {};
     return m_packQueue.takeFirst();

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <mutex>
+
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
 
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QPair>
 #include <QString>
@@ -97,14 +98,14 @@ private:
     void postTimerCall(QTimer *timer, const char *method);
 
     std::atomic<unsigned> m_baudRate{250000};
-    mutable QMutex m_lastErrorMutex;
+    mutable std::mutex m_lastErrorMutex;
     QString m_lastError;
     QTimer m_pollTimer;
-    QMutex m_handlerMutex;
+    std::mutex m_handlerMutex;
     std::atomic<AbstractCanMessageDispatcher *> m_dispatcher;
     QTimer m_errorTimer;
-    mutable QMutex m_queueMutex;
-    mutable QMutex m_sendMutex;
+    mutable std::mutex m_queueMutex;
+    mutable std::mutex m_sendMutex;
     QList<MessagePack> m_packQueue;
     std::atomic<int> m_state{Closed};
     QVector<CanMessage> m_sendQueue;

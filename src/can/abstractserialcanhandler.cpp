@@ -3,9 +3,9 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QMetaObject>
-#include <QMutexLocker>
 #include <QSerialPortInfo>
 #include <QThread>
+#include <mutex>
 
 AbstractSerialCanHandler::AbstractSerialCanHandler(AbstractCanMessageDispatcher *dispatcher,
                                                    QObject *parent)
@@ -21,7 +21,7 @@ QList<QPair<int, QString>> AbstractSerialCanHandler::transceivers()
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports)
         list.append(qMakePair(list.size(), info.portName()));
-    QMutexLocker locker(&m_cacheMutex);
+    std::lock_guard locker(m_cacheMutex);
     for (const QString &extra : qAsConst(m_extraPorts))
         list.append(qMakePair(list.size(), extra));
     m_transceiverCache = list;
@@ -45,7 +45,7 @@ int AbstractSerialCanHandler::transceiverIndexForName(const QString &name)
     if (!name.startsWith(QLatin1Char('/')) || !QFileInfo::exists(name))
         return -1;
     {
-        QMutexLocker locker(&m_cacheMutex);
+        std::lock_guard locker(m_cacheMutex);
         m_extraPorts.append(name);
     }
     return int(transceivers().size()) - 1;
@@ -53,7 +53,7 @@ int AbstractSerialCanHandler::transceiverIndexForName(const QString &name)
 
 QString AbstractSerialCanHandler::cachedPortName(unsigned id) const
 {
-    QMutexLocker locker(&m_cacheMutex);
+    std::lock_guard locker(m_cacheMutex);
     return id < unsigned(m_transceiverCache.size()) ? m_transceiverCache.at(int(id)).second
                                                     : QString();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+
 #include "can/abstractcanhandler.h"
 
 #include <QSerialPort>
@@ -45,7 +47,7 @@ private:
     void onPortError(QSerialPort::SerialPortError error);
     bool invokeInThread(const char *method, const char *faultText, unsigned *id);
 
-    mutable QMutex m_cacheMutex;
+    mutable std::mutex m_cacheMutex;
     QList<QPair<int, QString>> m_transceiverCache;
     QStringList m_extraPorts; // paths the user named that the system does not list
     QSerialPort *m_port = nullptr;

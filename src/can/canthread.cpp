@@ -83,10 +83,10 @@ bool CanThread::setCanHandler(AbstractCanHandler *handler)
     if (!handler || !inThread)
         return false;
     handler->moveToThread(this);
-    bool ok = false;
+    std::atomic<bool> ok{false};
     QMetaObject::invokeMethod(
-        inThread, [&] { ok = setCanHandlerImpl(handler); }, Qt::BlockingQueuedConnection);
-    return ok;
+        inThread, [&] { ok.store(setCanHandlerImpl(handler)); }, Qt::BlockingQueuedConnection);
+    return ok.load();
 }
 
 bool CanThread::setCanHandlerImpl(QObject *object)

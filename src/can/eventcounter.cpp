@@ -1,8 +1,8 @@
 #include "can/eventcounter.h"
 
 #include <QMetaObject>
-#include <QMutexLocker>
 #include <QThread>
+#include <mutex>
 
 #include <algorithm>
 
@@ -56,19 +56,19 @@ int EventCounter::periodFor(int sum) const
 
 int EventCounter::period() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return periodFor(m_sum.load());
 }
 
 int EventCounter::depth() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_buckets.size();
 }
 
 void EventCounter::setDepth(int depth)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     depth = std::max(1, depth);
     const int old = m_buckets.size();
     if (depth < old) {
@@ -118,7 +118,7 @@ void EventCounter::shift()
     int sum;
     int p;
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard locker(m_mutex);
         sum = shiftLocked();
         p = periodFor(sum);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QMutex>
+#include <mutex>
+
 #include <QObject>
 #include <QTimer>
 #include <QVarLengthArray>
@@ -38,7 +39,7 @@ protected:
     int shiftLocked();
     int periodFor(int sum) const;
 
-    mutable QRecursiveMutex m_mutex;
+    mutable std::recursive_mutex m_mutex;
 
 private:
     void startTimer();

@@ -2,7 +2,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QMutexLocker>
+#include <mutex>
 
 #include <algorithm>
 
@@ -48,7 +48,7 @@ ReplayCanHandler::~ReplayCanHandler()
 
 QList<QPair<int, QString>> ReplayCanHandler::transceivers()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     QList<QPair<int, QString>> list;
     for (int i = 0; i < m_paths.size(); ++i)
         list.append(qMakePair(i, i == 0 ? tr("Demo bus (built in)") : m_paths.at(i)));
@@ -57,7 +57,7 @@ QList<QPair<int, QString>> ReplayCanHandler::transceivers()
 
 unsigned ReplayCanHandler::transceiversCount()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return unsigned(m_paths.size());
 }
 
@@ -74,7 +74,7 @@ int ReplayCanHandler::addRecording(const QString &path)
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable())
         return -1;
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     const QString canonical = info.absoluteFilePath();
     const int known = m_paths.indexOf(canonical);
     if (known >= 0)
@@ -87,7 +87,7 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 {
     QString path;
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard locker(m_mutex);
         path = m_paths.value(int(index));
     }
     CandumpReader reader;
@@ -102,7 +102,7 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
         setLastError(tr("Recording %1 holds no frames").arg(path));
         return false;
     }
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_frames = reader.frames();
     m_skipped = reader.skippedLines();
     m_loopPeriodUs = loopPeriodFor(m_frames);
@@ -113,7 +113,7 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 
 bool ReplayCanHandler::startImpl()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     if (m_frames.isEmpty()) {
         setLastError(tr("No recording selected"));
         return false;
@@ -128,7 +128,7 @@ bool ReplayCanHandler::startImpl()
 
 bool ReplayCanHandler::stopImpl()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_playing = false;
     return true;
 }
@@ -143,7 +143,7 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
     const qint64 stamp = messageElapsedTimer();
     QVector<CanMessage> batch;
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard locker(m_mutex);
         if (m_playing) {
             const qint64 nowUs = m_clock.nsecsElapsed() / 1000;
             const qint64 originUs = m_frames.first().timeUs;
@@ -167,30 +167,30 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
 
 void ReplayCanHandler::sendMessagesImpl(const CanMessage *, unsigned, bool *ok)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     *ok = m_playing;
 }
 
 int ReplayCanHandler::loadedFrameCount() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_frames.size();
 }
 
 int ReplayCanHandler::skippedLineCount() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_skipped;
 }
 
 qint64 ReplayCanHandler::loopPeriodUs() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_loopPeriodUs;
 }
 
 quint64 ReplayCanHandler::loopsCompleted() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_loops;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <mutex>
+
 #include "can/abstractcanhandler.h"
 #include "can/candumpreader.h"
 
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QStringList>
 
 // Plays candump recordings in real time, looping, as if an adapter received them; sent frames are
@@ -41,7 +42,7 @@ protected:
     bool stopImpl() override;
 
 private:
-    mutable QMutex m_mutex; // guards everything below
+    mutable std::mutex m_mutex; // guards everything below
     QStringList m_paths;
     QVector<TimedFrame> m_frames;
     int m_skipped = 0;

@@ -1,6 +1,6 @@
 #include "can/trafficcalculator.h"
 
-#include <QMutexLocker>
+#include <mutex>
 
 namespace {
 constexpr int WindowDepth = 2;
@@ -35,7 +35,7 @@ void TrafficCalculator::shift()
     int sum;
     int p;
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard locker(m_mutex);
         sum = get();
         emit trafficChanged(trafficText(sum, depth() * interval() / 1000));
         emit trafficChanged(sum);

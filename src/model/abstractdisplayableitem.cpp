@@ -14,16 +14,16 @@
 #include <QDomElement>
 #include <QIODevice>
 #include <QMetaEnum>
-#include <QMutexLocker>
 #include <QSet>
 #include <QThread>
+#include <mutex>
 
 #include <chrono>
 #include <cstring>
 
 namespace {
 
-QMutex s_liveMutex;
+std::mutex s_liveMutex;
 QSet<const AbstractDisplayableItem *> &liveItems()
 {
     static QSet<const AbstractDisplayableItem *> items;
@@ -49,7 +49,7 @@ AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
     , m_timer(this)
 {
     {
-        QMutexLocker locker(&s_liveMutex);
+        std::lock_guard locker(s_liveMutex);
         liveItems().insert(this);
     }
     connect(&m_counter, &EventCounter::periodChanged, this, &AbstractDisplayableItem::update);
@@ -64,7 +64,7 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
     // touch the child list, which is gone by then.
     m_destroying = true;
     {
-        QMutexLocker locker(&s_liveMutex);
+        std::lock_guard locker(s_liveMutex);
         liveItems().remove(this);
     }
     m_bindings.clear();
@@ -77,7 +77,7 @@ bool AbstractDisplayableItem::isValid(const AbstractDisplayableItem *item)
 {
     if (!item)
         return false;
-    QMutexLocker locker(&s_liveMutex);
+    std::lock_guard locker(s_liveMutex);
     return liveItems().contains(item);
 }
 
@@ -157,7 +157,7 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
     m_counter.inc();
     checkDataUpdate(message);
     {
-        QMutexLocker locker(&m_textMutex);
+        std::lock_guard locker(m_textMutex);
         m_lastMessage = message;
     }
     setUpdateNeeded();
@@ -684,14 +684,14 @@ void AbstractDisplayableItem::childEvent(QChildEvent *event)
 
 QString AbstractDisplayableItem::name() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_name;
 }
 
 void AbstractDisplayableItem::setName(const QString &name)
 {
     {
-        QMutexLocker locker(&m_textMutex);
+        std::lock_guard locker(m_textMutex);
         m_name = name;
     }
     setUpdateNeeded();
@@ -699,14 +699,14 @@ void AbstractDisplayableItem::setName(const QString &name)
 
 ItemAddress AbstractDisplayableItem::address() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_address;
 }
 
 void AbstractDisplayableItem::setAddress(const ItemAddress &address)
 {
     {
-        QMutexLocker locker(&m_textMutex);
+        std::lock_guard locker(m_textMutex);
         m_address = address;
     }
     updateUserReadableAddress();
@@ -715,67 +715,67 @@ void AbstractDisplayableItem::setAddress(const ItemAddress &address)
 
 QString AbstractDisplayableItem::userReadableAddress() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_userReadableAddress;
 }
 
 void AbstractDisplayableItem::setUserReadableAddress(const QString &text)
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     m_userReadableAddress = text;
 }
 
 QString AbstractDisplayableItem::description() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_description;
 }
 
 void AbstractDisplayableItem::setDescription(const QString &text)
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     m_description = text;
 }
 
 QString AbstractDisplayableItem::fullDescription() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_fullDescription;
 }
 
 void AbstractDisplayableItem::setFullDescription(const QString &text)
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     m_fullDescription = text;
 }
 
 QByteArray AbstractDisplayableItem::key() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_key;
 }
 
 void AbstractDisplayableItem::setKey(const QByteArray &key)
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     m_key = key;
 }
 
 QString AbstractDisplayableItem::logPrefix() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_logPrefix.isEmpty() ? m_name : m_logPrefix;
 }
 
 void AbstractDisplayableItem::setLogPrefix(const QString &prefix)
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     m_logPrefix = prefix;
 }
 
 CanMessage AbstractDisplayableItem::lastMessage() const
 {
-    QMutexLocker locker(&m_textMutex);
+    std::lock_guard locker(m_textMutex);
     return m_lastMessage;
 }
 

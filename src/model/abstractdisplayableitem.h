@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
 #include "can/eventcounter.h"
@@ -8,7 +10,6 @@
 
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QTimer>
 #include <QVariant>
@@ -215,7 +216,7 @@ private:
     void startSupervisionTimer(int interval);
 
     EventCounter m_counter;
-    mutable QMutex m_textMutex; // guards the texts, the address and the last frame
+    mutable std::mutex m_textMutex; // guards the texts, the address and the last frame
     QString m_name;
     ItemAddress m_address;
     QString m_userReadableAddress;

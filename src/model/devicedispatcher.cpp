@@ -5,8 +5,8 @@
 #include "model/candevice.h"
 
 #include <QMetaObject>
-#include <QMutexLocker>
 #include <QThread>
+#include <mutex>
 
 DeviceDispatcher::DeviceDispatcher(QObject *parent)
     : QObject(parent)
@@ -16,7 +16,7 @@ DeviceDispatcher::~DeviceDispatcher() = default;
 
 void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *result)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     // The walks use a snapshot: an item may register another during its dispatch.
     const QList<CanDevice *> devices = m_devices;
     const bool decode = m_rawDataDecode.load(std::memory_order_relaxed);
@@ -61,7 +61,7 @@ void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
     if (!item)
         return;
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard locker(m_lock);
         if (item->thread() != thread())
             item->moveToThread(thread());
         if (auto *device = qobject_cast<CanDevice *>(item)) {
@@ -89,7 +89,7 @@ bool DeviceDispatcher::unregisterDisplayable(AbstractDisplayableItem *item)
 
 void DeviceDispatcher::slotDoUnregisterDisplayable(QObject *object)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     auto *item = static_cast<AbstractDisplayableItem *>(object);
     if (item->thread() != thread())
         item->moveToThread(thread());
@@ -103,7 +103,7 @@ bool DeviceDispatcher::clearScheme()
 
 void DeviceDispatcher::slotDoClearScheme()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     const QList<CanDevice *> devices = m_devices;
     m_devices.clear();
     qDeleteAll(devices);
@@ -111,12 +111,12 @@ void DeviceDispatcher::slotDoClearScheme()
 
 void DeviceDispatcher::setRawDataDecodeEnabled(bool on)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     m_rawDataDecode.store(on);
 }
 
 QList<CanDevice *> DeviceDispatcher::devices() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     return m_devices;
 }

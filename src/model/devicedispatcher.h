@@ -1,9 +1,10 @@
 #pragma once
 
+#include <mutex>
+
 #include "model/abstractcanmessagedispatcher.h"
 
 #include <QList>
-#include <QMutex>
 #include <QObject>
 
 #include <atomic>
@@ -40,7 +41,7 @@ private slots:
 private:
     bool invokeBlocking(const char *method, QObject *argument);
 
-    mutable QRecursiveMutex m_lock;
+    mutable std::recursive_mutex m_lock;
     QList<CanDevice *> m_devices;
     std::atomic<bool> m_rawDataDecode{false};
 };

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 #include <atomic>
 #include <type_traits>
@@ -35,7 +34,7 @@ public:
     {}
     T load() const
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard locker(m_mutex);
         return m_value;
     }
     void store(const T &value)
@@ -43,13 +42,13 @@ public:
         // The old value is released outside the lock.
         T old;
         {
-            QMutexLocker locker(&m_mutex);
+            std::lock_guard locker(m_mutex);
             old = std::move(m_value);
             m_value = value;
         }
     }
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     T m_value;
 };

@@ -1,11 +1,10 @@
 #include "model/j1939reg.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace {
 
-QMutex s_mutex;
+std::mutex s_mutex;
 QList<J1939PgnDescription> &entries()
 {
     static QList<J1939PgnDescription> list;
@@ -14,7 +13,7 @@ QList<J1939PgnDescription> &entries()
 
 void add(J1939PgnDescription d)
 {
-    QMutexLocker locker(&s_mutex);
+    std::lock_guard locker(s_mutex);
     for (J1939PgnDescription &existing : entries()) {
         if (existing.key == d.key) {
             existing = std::move(d);
@@ -40,13 +39,13 @@ void J1939Reg::registerClass(const QMetaObject *metaObject, quint32 pgn, const Q
 
 QList<J1939PgnDescription> J1939Reg::descriptions()
 {
-    QMutexLocker locker(&s_mutex);
+    std::lock_guard locker(s_mutex);
     return entries();
 }
 
 bool J1939Reg::find(quint32 pgn, J1939PgnDescription *out)
 {
-    QMutexLocker locker(&s_mutex);
+    std::lock_guard locker(s_mutex);
     for (const J1939PgnDescription &d : entries()) {
         if (d.pgn == pgn) {
             *out = d;
@@ -58,7 +57,7 @@ bool J1939Reg::find(quint32 pgn, J1939PgnDescription *out)
 
 bool J1939Reg::findKey(const QString &key, J1939PgnDescription *out)
 {
-    QMutexLocker locker(&s_mutex);
+    std::lock_guard locker(s_mutex);
     for (const J1939PgnDescription &d : entries()) {
         if (d.key == key) {
             *out = d;

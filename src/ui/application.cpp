@@ -5,10 +5,10 @@
 #include "can/canthread.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
-#include "ui/busstartup.h"
-#include "ui/commandline.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
+#include "ui/busstartup.h"
+#include "ui/commandline.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "support/testcanhandler.h"
 
-#include <QMutexLocker>
+#include <mutex>
 
 #include <vector>
 
@@ -15,7 +15,7 @@ TestCanHandler::~TestCanHandler()
 
 QList<QPair<int, QString>> TestCanHandler::transceivers()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     QList<QPair<int, QString>> list;
     for (int i = 0; i < m_ports.size(); ++i)
         list.append(qMakePair(i, m_ports.at(i)));
@@ -24,97 +24,97 @@ QList<QPair<int, QString>> TestCanHandler::transceivers()
 
 unsigned TestCanHandler::transceiversCount()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return unsigned(m_ports.size());
 }
 
 void TestCanHandler::setPorts(const QStringList &names)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_ports = names;
 }
 
 void TestCanHandler::queueBatch(const QVector<CanMessage> &frames)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_batches.append(frames);
 }
 
 void TestCanHandler::setReceiveOk(bool ok)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_receiveOk = ok;
 }
 
 void TestCanHandler::setSendOk(bool ok)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_sendOk = ok;
 }
 
 void TestCanHandler::setStartOk(bool ok)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_startOk = ok;
 }
 
 void TestCanHandler::setStopOk(bool ok)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_stopOk = ok;
 }
 
 void TestCanHandler::setSupportedRates(const QSet<unsigned> &rates)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_rates = rates;
 }
 
 void TestCanHandler::setDuringReceive(std::function<void()> hook)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_duringReceive = std::move(hook);
 }
 
 int TestCanHandler::receiveCalls() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_receiveCalls;
 }
 
 QVector<int> TestCanHandler::writtenBatchSizes() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_writtenSizes;
 }
 
 QVector<CanMessage> TestCanHandler::writtenFrames() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_written;
 }
 
 int TestCanHandler::selectedTransceiver() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_selected;
 }
 
 int TestCanHandler::startCalls() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_startCalls;
 }
 
 int TestCanHandler::stopCalls() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_stopCalls;
 }
 
 bool TestCanHandler::setBaudRateImpl(unsigned rate)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     return m_rates.contains(rate);
 }
 
@@ -125,7 +125,7 @@ bool TestCanHandler::receiveMessagesImpl(unsigned *count)
     std::function<void()> hook;
     bool ok;
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard locker(m_mutex);
         ++m_receiveCalls;
         ok = m_receiveOk;
         if (ok && !m_batches.isEmpty())
@@ -146,7 +146,7 @@ bool TestCanHandler::receiveMessagesImpl(unsigned *count)
 
 void TestCanHandler::sendMessagesImpl(const CanMessage *messages, unsigned count, bool *ok)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     *ok = m_sendOk;
     if (!m_sendOk)
         return;
@@ -157,21 +157,21 @@ void TestCanHandler::sendMessagesImpl(const CanMessage *messages, unsigned count
 
 bool TestCanHandler::setTransceiverImpl(unsigned index)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     m_selected = int(index);
     return true;
 }
 
 bool TestCanHandler::startImpl()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     ++m_startCalls;
     return m_startOk;
 }
 
 bool TestCanHandler::stopImpl()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard locker(m_mutex);
     ++m_stopCalls;
     return m_stopOk;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <mutex>
+
 #include "can/abstractcanhandler.h"
 
-#include <QMutex>
 #include <QSet>
 
 #include <functional>
@@ -53,7 +54,7 @@ protected:
     bool stopImpl() override;
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QStringList m_ports{QStringLiteral("test0")};
     QList<QVector<CanMessage>> m_batches;
     bool m_receiveOk = true;
