@@ -13,3 +13,11 @@ find "$src" -name '*.svg' | sort | while read -r svg; do
     rsvg-convert -w "$size" -h "$size" "$svg" -o "$out"
     echo "$out"
 done
+
+# Pictures keep the size their SVG declares.
+pics="$top/src/resources/images-src"
+find "$pics" -name '*.svg' | sort | while read -r svg; do
+    out="$top/src/resources/$(basename "${svg%.svg}").png"
+    rsvg-convert "$svg" -o "$out"
+    echo "$out"
+done

@@ -2,7 +2,9 @@
 
 #include "model/candevice.h"
 
+#include <QByteArray>
 #include <QMap>
+#include <QTimer>
 
 class StaticPgnJ1939DeviceFunction;
 class TPConnection;
@@ -19,7 +21,12 @@ public:
     static constexpr quint8 PfTransportData = 0xEB;
     static constexpr quint8 PfTransportControl = 0xEC;
 
+    enum BroadcastState { BroadcastIdle = 0, BroadcastInProgress = 1, BroadcastTimedOut = 2 };
+    static constexpr int BroadcastReceiveTimeoutMs = 250;
+    static constexpr int BroadcastTransmitIntervalMs = 50;
+
     explicit J1939Device(quint8 address = 0xFE, QObject *parent = nullptr);
+    ~J1939Device() override;
 
     bool matchMessage(const CanMessage &message) override;
     int state() const override;
@@ -28,18 +35,44 @@ public:
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool applyXmlData(QDomElement &element) override;
+    void dispatchTargetLongMessage(TPConnection *connection) override;
 
-    // Broadcasts a long message (BAM) under the given PGN value.
-    virtual void transmitBroadcastData(const unsigned char *data, unsigned int length,
-                                       unsigned int pgn);
+    // Broadcasts a long message (BAM, up to 255 bytes) under the given PGN value.
+    void transmitBroadcastData(const unsigned char *data, unsigned int length, unsigned int pgn);
     // The first function for a PGN value (PS | PF << 8), or none.
     StaticPgnJ1939DeviceFunction *functionForPgn(quint32 pgnValue) const;
 
-protected:
-    // Transport-protocol frames the device itself sends, and those addressed to it.
-    virtual bool dispatchTransportMessage(const CanMessage &message, DispatchResult *result);
-    virtual bool dispatchTransportTargetMessage(const CanMessage &message);
+    // Transport-protocol frames the device itself sends (broadcast reception)...
+    bool dispatchConnectionMessage(const CanMessage &message, DispatchResult *result);
+    bool dispatchDataTransmissionMessage(const CanMessage &message, DispatchResult *result);
+    // ... and those addressed to it while it is simulated (connection-mode reception).
+    void dispatchConnectionTargetMessage(const CanMessage &message);
+    void dispatchDataTransmissionTargetMessage(const CanMessage &message);
+
+    TPConnection *openConnection(const CanMessage &rts);
+    TPConnection *getConnection(quint8 peer) const;
+    void dropConnection(quint8 peer);
+    int connectionCount() const { return m_connections.size(); }
+
+    int broadcastState() const { return m_broadcastState; }
+    quint32 broadcastPgn() const { return m_broadcastPgn; }
+    QTimer *broadcastTimer() { return &m_broadcastTimer; }
+
+public slots:
+    void slotBroadcastTimeout();
 
 private:
     bool answerRequest(const CanMessage &message);
+    void sendNextBroadcastPacket();
+    CanMessage transportFrame(quint8 pf, const quint8 *payload) const;
+
+    quint32 m_broadcastPgn = 0;
+    int m_broadcastSize = 0;
+    int m_broadcastPackets = 0;
+    int m_broadcastNext = 1;
+    int m_broadcastState = BroadcastIdle;
+    bool m_broadcastSending = false;
+    QTimer m_broadcastTimer;
+    QByteArray m_broadcastData;
+    QMap<quint8, TPConnection *> m_connections;
 };

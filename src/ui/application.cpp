@@ -5,6 +5,7 @@
 #include "can/canthread.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
+#include "diagnostics/diagnosticsregistry.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
 #include "ui/busstartup.h"
@@ -61,6 +62,7 @@ int runTarvik(int argc, char **argv)
     registerCanMetaTypes();
     qRegisterMetaType<ZxVariant>("ZxVariant");
     Units::init();
+    registerDiagnosticsFunctions();
 
     const CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {

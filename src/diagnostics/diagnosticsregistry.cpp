@@ -1,0 +1,18 @@
+#include "diagnostics/diagnosticsregistry.h"
+
+#include "diagnostics/dm1function.h"
+#include "diagnostics/ecuidfunction.h"
+#include "diagnostics/softfunction.h"
+#include "model/j1939device.h"
+#include "model/j1939reg.h"
+
+void registerDiagnosticsFunctions()
+{
+    J1939Reg::registerClass([](J1939Device *device) { return new DM1Function(device); }, 0xFECA,
+                            QStringLiteral("dm1"),
+                            QStringLiteral("DM - Active Diagnostic Trouble Codes"));
+    J1939Reg::registerClass([](J1939Device *device) { return new EcuidFunction(device); }, 0xFDC5,
+                            QStringLiteral("ecuid"), QStringLiteral("ECU Identification"));
+    J1939Reg::registerClass([](J1939Device *device) { return new SoftFunction(device); }, 0xFEDA,
+                            QStringLiteral("soft"), QStringLiteral("Soft"));
+}

@@ -1,0 +1,134 @@
+#include "diagnostics/dm1function.h"
+
+#include "diagnostics/dtcarrayparameter.h"
+#include "diagnostics/saeswitchstatusparameter.h"
+#include "model/zxintparameter.h"
+
+namespace {
+
+const char *const LampKeys[] = {"MIL", "RSL", "AWL", "PL", "FMIL", "FRSL", "FAWL", "FPL"};
+const char *const LampTexts[] = {
+    QT_TRANSLATE_NOOP("DM1Function", "Malfunction Indicator Lamp"),
+    QT_TRANSLATE_NOOP("DM1Function", "Red Stop Lamp"),
+    QT_TRANSLATE_NOOP("DM1Function", "Amber Warning Lamp"),
+    QT_TRANSLATE_NOOP("DM1Function", "Protect Lamp"),
+    QT_TRANSLATE_NOOP("DM1Function", "Flash MIL"),
+    QT_TRANSLATE_NOOP("DM1Function", "Flash Red Stop Lamp"),
+    QT_TRANSLATE_NOOP("DM1Function", "Flash AWL"),
+    QT_TRANSLATE_NOOP("DM1Function", "Flash Protect Lamp"),
+};
+
+constexpr int LampBytes = 2;
+constexpr int CodeBytes = 4;
+constexpr int MinimumLength = 6;
+
+} // namespace
+
+DM1Function::DM1Function(QObject *parent)
+    : StaticPgnJ1939DeviceFunction(0xFE, 0xCA, parent)
+{
+    setObjectName(QStringLiteral("DM1Function"));
+    setName(tr("DM1 - Active Diagnostic Trouble Codes"));
+    for (int i = 0; i < 8; ++i) {
+        auto *lamp = new SaeSwitchStatusParameter;
+        addParameter(lamp, QString::fromLatin1(LampKeys[i]));
+        lamp->setDescription(tr(LampTexts[i]));
+    }
+    for (int i = 0; i < SlotCount; ++i) {
+        for (const char *key : {"SPN%1", "FMI%1", "OC%1"}) {
+            const QString name = QString::fromLatin1(key).arg(i);
+            addIntParameter(name)->setDescription(tr(key).arg(i));
+        }
+    }
+    addIntParameter(QStringLiteral("COUNT"))->setDescription(tr("DTC Count"));
+    auto *dtc = new DtcArrayParameter;
+    addParameter(dtc, QStringLiteral("DTC"));
+    dtc->setDescription(tr("DTC"));
+    setDeviceType(ContinuousCommit, 1000);
+}
+
+DtcArrayParameter *DM1Function::dtcParameter() const
+{
+    return static_cast<DtcArrayParameter *>(parameters().at(Dtc));
+}
+
+bool DM1Function::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
+{
+    result->item = this;
+    decode(QByteArray(reinterpret_cast<const char *>(message.data), message.length));
+    return true;
+}
+
+bool DM1Function::dispatchBroadcastDataImpl(const QByteArray &data)
+{
+    return decode(data);
+}
+
+bool DM1Function::decode(const QByteArray &data)
+{
+    if (data.size() < MinimumLength)
+        return false;
+    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
+    for (int i = 0; i < 4; ++i) {
+        listParameter(Mil + i)->setValue((b[0] >> (6 - 2 * i)) & 0x03);
+        listParameter(Mil + i)->setValid(true);
+        listParameter(Fmil + i)->setValue((b[1] >> (6 - 2 * i)) & 0x03);
+        listParameter(Fmil + i)->setValid(true);
+    }
+    const int count = (int(data.size()) - LampBytes) / CodeBytes;
+    intParameter(Count)->setValue(count);
+    intParameter(Count)->setValid(true);
+    QVector<DtcArrayParameter::DtcItem> codes;
+    codes.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const quint8 *code = b + LampBytes + CodeBytes * i;
+        DtcArrayParameter::DtcItem item;
+        // Conversion method 4: the three high bits of the third byte are SPN bits 16 to 18.
+        item.spn = quint32(code[0]) | quint32(code[1]) << 8 | quint32(code[2] >> 5) << 16;
+        item.fmi = code[2] & 0x1F;
+        item.oc = code[3];
+        codes.append(item);
+    }
+    for (int i = 0; i < SlotCount; ++i) {
+        const bool used = i < count;
+        intParameter(FirstSlot + 3 * i)->setValue(used ? int(codes.at(i).spn) : -1);
+        intParameter(FirstSlot + 3 * i + 1)->setValue(used ? int(codes.at(i).fmi) : -1);
+        intParameter(FirstSlot + 3 * i + 2)->setValue(used ? int(codes.at(i).oc) : -1);
+        for (int k = 0; k < 3; ++k)
+            parameters().at(FirstSlot + 3 * i + k)->setValid(true);
+    }
+    dtcParameter()->setCodes(codes);
+    setUpdateNeeded();
+    return true;
+}
+
+QByteArray DM1Function::encode() const
+{
+    const int n = std::clamp(intParameter(Count)->value(), 0, SlotCount);
+    QByteArray out(LampBytes + CodeBytes * n, char(0xFF));
+    quint8 lamps = 0;
+    quint8 flashes = 0;
+    for (int i = 0; i < 4; ++i) {
+        lamps |= quint8((listParameter(Mil + i)->value() & 0x03) << (6 - 2 * i));
+        flashes |= quint8((listParameter(Fmil + i)->value() & 0x03) << (6 - 2 * i));
+    }
+    out[0] = char(lamps);
+    out[1] = char(flashes);
+    for (int i = 0; i < n; ++i) {
+        const quint32 spn = quint32(intParameter(FirstSlot + 3 * i)->value());
+        const quint32 fmi = quint32(intParameter(FirstSlot + 3 * i + 1)->value());
+        const quint32 oc = quint32(intParameter(FirstSlot + 3 * i + 2)->value());
+        const int at = LampBytes + CodeBytes * i;
+        out[at] = char(spn & 0xFF);
+        out[at + 1] = char((spn >> 8) & 0xFF);
+        out[at + 2] = char(((spn >> 16) & 0x07) << 5 | (fmi & 0x1F));
+        out[at + 3] = char(oc & 0xFF);
+    }
+    return out;
+}
+
+void DM1Function::transmitState()
+{
+    const QByteArray data = encode();
+    transmitData(reinterpret_cast<const unsigned char *>(data.constData()), unsigned(data.size()));
+}

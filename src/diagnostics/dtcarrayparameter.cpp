@@ -1,0 +1,155 @@
+#include "diagnostics/dtcarrayparameter.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QListWidget>
+#include <QTextCodec>
+
+namespace {
+
+struct KnownCode
+{
+    quint32 spn;
+    quint32 fmi;
+    const char *text;
+};
+
+// The machine's own codes.
+const KnownCode MachineCodes[] = {
+    {521024, 31, "Отказ одного из датчиков подсистемы безопасности, все движения запрещены"},
+    {521025, 15, "Номинальная загрузка рабочей платформы"},
+    {521025, 16, "Перегрузка рабочей платформы"},
+    {521041, 15, "Приближение к максимальному вылету"},
+    {521041, 16, "Превышение максимально допустимого вылет"},
+    {521042, 17, "Приближение к зоне кабины"},
+    {521042, 18, "Вход в зону кабины"},
+};
+
+QListWidgetItem *findRow(QListWidget *list, quint32 spn, quint32 fmi)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *row = list->item(i);
+        if (row->data(DtcArrayParameter::SpnRole).toUInt() == spn
+            && row->data(DtcArrayParameter::FmiRole).toUInt() == fmi)
+            return row;
+    }
+    return nullptr;
+}
+
+void mark(QListWidgetItem *row, int state, qint64 deadline, const QBrush &background)
+{
+    row->setData(DtcArrayParameter::StateRole, state);
+    row->setData(DtcArrayParameter::DeadlineRole, deadline);
+    row->setBackground(background);
+}
+
+} // namespace
+
+DtcArrayParameter::DtcArrayParameter()
+{
+    for (const KnownCode &code : MachineCodes)
+        m_descriptions.insert(qMakePair(code.spn, code.fmi), QString::fromUtf8(code.text));
+}
+
+QString DtcArrayParameter::toString() const
+{
+    QString text;
+    for (const DtcItem &code : codes()) {
+        if (!text.isEmpty())
+            text += QLatin1Char(' ');
+        text += QStringLiteral("[%1,%2]").arg(code.spn).arg(code.fmi);
+    }
+    return text;
+}
+
+QVector<DtcArrayParameter::DtcItem> DtcArrayParameter::codes() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_codes;
+}
+
+void DtcArrayParameter::setCodes(const QVector<DtcItem> &codes)
+{
+    QVector<DtcItem> old;
+    {
+        std::lock_guard locker(m_mutex);
+        old = std::move(m_codes);
+        m_codes = codes;
+    }
+    setValid(true);
+}
+
+QString DtcArrayParameter::descriptionFor(quint32 spn, quint32 fmi) const
+{
+    return m_descriptions.value(qMakePair(spn, fmi));
+}
+
+void DtcArrayParameter::updateWidgetValue(QWidget *widget)
+{
+    refreshList(widget, QDateTime::currentMSecsSinceEpoch());
+}
+
+void DtcArrayParameter::refreshList(QWidget *widget, qint64 now) const
+{
+    auto *list = qobject_cast<QListWidget *>(widget);
+    if (!list) {
+        qDebug("Can't update DtcArrayParameter to other than QListWidget");
+        return;
+    }
+    const QVector<DtcItem> current = codes();
+    const qint64 deadline = now + HighlightMs;
+    const QBrush fresh(Qt::green);
+    for (const DtcItem &code : current) {
+        if (QListWidgetItem *row = findRow(list, code.spn, code.fmi)) {
+            if (row->data(OcRole).toUInt() != code.oc) {
+                row->setData(OcRole, code.oc);
+                mark(row, RowNew, deadline, fresh);
+            }
+            continue;
+        }
+        auto *row = new QListWidgetItem(QStringLiteral("[%1,%2] %3")
+                                            .arg(code.spn)
+                                            .arg(code.fmi)
+                                            .arg(descriptionFor(code.spn, code.fmi)));
+        row->setData(SpnRole, code.spn);
+        row->setData(FmiRole, code.fmi);
+        row->setData(OcRole, code.oc);
+        mark(row, RowNew, deadline, fresh);
+        list->addItem(row);
+    }
+    for (int i = list->count() - 1; i >= 0; --i) {
+        QListWidgetItem *row = list->item(i);
+        const quint32 spn = row->data(SpnRole).toUInt();
+        const quint32 fmi = row->data(FmiRole).toUInt();
+        const bool present = std::any_of(current.begin(), current.end(), [&](const DtcItem &c) {
+            return c.spn == spn && c.fmi == fmi;
+        });
+        const int state = row->data(StateRole).toInt();
+        if (!present && (state == RowNew || state == RowSteady))
+            mark(row, RowGone, deadline, QBrush(Qt::lightGray));
+        if (now >= row->data(DeadlineRole).toLongLong()) {
+            const int s = row->data(StateRole).toInt();
+            if (s == RowNew) {
+                row->setData(StateRole, RowSteady);
+                row->setBackground(QBrush());
+            } else if (s == RowGone) {
+                delete list->takeItem(i);
+            }
+        }
+    }
+}
+
+void DtcArrayParameter::updateFromWidget(QWidget *)
+{
+    // The list is display-only.
+}
+
+QWidget *DtcArrayParameter::createWidgetImpl(bool *ok, const char **changedSignal)
+{
+    auto *list = new QListWidget;
+    list->setMinimumHeight(40);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    *changedSignal = nullptr;
+    *ok = true;
+    return list;
+}

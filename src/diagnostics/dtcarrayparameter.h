@@ -1,0 +1,58 @@
+#pragma once
+
+#include "model/zxparameter.h"
+
+#include <QHash>
+#include <QPair>
+#include <QVector>
+
+#include <mutex>
+
+class QListWidgetItem;
+
+// The active trouble codes of a DM1, shown as a live list: new or changed codes green for two
+// seconds, vanished ones grey for two seconds. The codes are written on the bus thread and read
+// by the list on the GUI thread under the parameter's lock.
+class DtcArrayParameter : public ZxParameter
+{
+public:
+    struct DtcItem
+    {
+        quint32 spn = 0;
+        quint32 fmi = 0;
+        quint32 oc = 0;
+        bool operator==(const DtcItem &o) const { return spn == o.spn && fmi == o.fmi && oc == o.oc; }
+    };
+
+    enum RowRole {
+        StateRole = Qt::UserRole + 1,
+        SpnRole = Qt::UserRole + 2,
+        FmiRole = Qt::UserRole + 3,
+        OcRole = Qt::UserRole + 4,
+        DeadlineRole = Qt::UserRole + 5,
+    };
+    enum RowState { RowNew = 1, RowSteady = 2, RowGone = 3 };
+    static constexpr qint64 HighlightMs = 2000;
+
+    DtcArrayParameter();
+
+    Type type() const override { return ErrorCodes; }
+    // "[SPN,FMI]" pairs separated by blanks; empty without codes.
+    QString toString() const override;
+    void updateWidgetValue(QWidget *widget) override;
+    void updateFromWidget(QWidget *widget) override;
+
+    QVector<DtcItem> codes() const;
+    void setCodes(const QVector<DtcItem> &codes);
+    QString descriptionFor(quint32 spn, quint32 fmi) const;
+    // The refresh of a list widget at a given time (ms since the epoch).
+    void refreshList(QWidget *widget, qint64 now) const;
+
+protected:
+    QWidget *createWidgetImpl(bool *ok, const char **changedSignal) override;
+
+private:
+    mutable std::mutex m_mutex;
+    QVector<DtcItem> m_codes;
+    QHash<QPair<quint32, quint32>, QString> m_descriptions;
+};

@@ -1,0 +1,41 @@
+#include "diagnostics/softfunction.h"
+
+#include "model/tpconnection.h"
+#include "model/zxintparameter.h"
+#include "model/zxstringparameter.h"
+
+SoftFunction::SoftFunction(QObject *parent)
+    : StaticPgnJ1939DeviceFunction(0xFE, 0xDA, parent)
+{
+    setObjectName(QStringLiteral("SoftFunction"));
+    setName(tr("Software Identification"));
+    addIntParameter(QStringLiteral("IDC"))->setDescription(tr("ID Count"));
+    addStringParameter(QStringLiteral("VER"))->setDescription(tr("Software Identification"));
+    setDeviceType(Spontaneous, 5000);
+}
+
+bool SoftFunction::dispatchBroadcastDataImpl(const QByteArray &data)
+{
+    return decode(data);
+}
+
+void SoftFunction::dispatchTargetLongMessage(TPConnection *connection)
+{
+    if (decode(connection->data())) {
+        counterInc();
+        setUpdateNeeded();
+    }
+}
+
+bool SoftFunction::decode(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return false;
+    intParameter(0)->setValue(quint8(data.at(0)));
+    intParameter(0)->setValid(true);
+    // The whole text, zero bytes included.
+    stringParameter(1)->setValue(QString::fromLatin1(data.constData() + 1, int(data.size()) - 1));
+    stringParameter(1)->setValid(true);
+    setUpdateNeeded();
+    return true;
+}

@@ -1,0 +1,256 @@
+#include "diagnostics/dm1function.h"
+#include "diagnostics/dtcarrayparameter.h"
+#include "model/j1939device.h"
+#include "model/zxintparameter.h"
+#include "model/zxlistparameter.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+
+#include <QListWidget>
+#include <QtTest>
+
+#include <memory>
+
+class tst_DM1Function : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void parameterLayout();
+    void decode_data();
+    void decode();
+    void conversionMethod4RoundTrip();
+    void encodeLimits_data();
+    void encodeLimits();
+    void singleFrameAndBroadcastPaths();
+    void transmitsBySingleFrameOrBam();
+    void codeListOverTime();
+    void codeListDescriptions();
+};
+
+void tst_DM1Function::parameterLayout()
+{
+    DM1Function f;
+    QCOMPARE(f.parameters().size(), 25);
+    QCOMPARE(f.parameters().at(0)->key(), QStringLiteral("MIL"));
+    QCOMPARE(f.parameters().at(7)->key(), QStringLiteral("FPL"));
+    QCOMPARE(f.parameters().at(8)->key(), QStringLiteral("SPN0"));
+    QCOMPARE(f.parameters().at(10)->key(), QStringLiteral("OC0"));
+    QCOMPARE(f.parameters().at(22)->key(), QStringLiteral("OC4"));
+    QCOMPARE(f.parameters().at(23)->key(), QStringLiteral("COUNT"));
+    QCOMPARE(f.parameters().at(24)->key(), QStringLiteral("DTC"));
+    QCOMPARE(int(f.parameters().at(24)->type()), 11);
+    QCOMPARE(f.pgnValue(), 0xFECAu);
+    QCOMPARE(int(f.deviceType()), int(AbstractDisplayableItem::ContinuousCommit));
+    QCOMPARE(f.transmissionInterval(), 1000);
+    QCOMPARE(f.listParameter(2)->items().size(), 4);
+}
+
+void tst_DM1Function::decode_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("codeSlots"); // "spn/fmi/oc" per slot
+    QTest::addColumn<QString>("lamps");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("single frame, one code") << QByteArray::fromHex("0000000000 00ffff") << true << 1
+                                            << "0/0/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                            << "0000 0000" << "[0,0]";
+    QTest::newRow("conversion method 4 and OC 2")
+        << QByteArray::fromHex("44ff41f34702ffff") << true << 1
+        << "193345/7/2 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "1010 3333" << "[193345,7]";
+    QTest::newRow("OC keeps the conversion bit")
+        << QByteArray::fromHex("0000010000850000") << true << 1
+        << "1/0/133 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0000 0000" << "[1,0]";
+    QTest::newRow("count 2: slots 2 to 4 read -1")
+        << QByteArray::fromHex("0400 6e001003 64001201") << true << 2
+        << "110/16/3 100/18/1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0010 0000" << "[110,16] [100,18]";
+    QTest::newRow("22 bytes: five codes")
+        << QByteArray::fromHex("0000 01000001 02000002 03000003 04000004 05000005") << true << 5
+        << "1/0/1 2/0/2 3/0/3 4/0/4 5/0/5" << "0000 0000" << "[1,0] [2,0] [3,0] [4,0] [5,0]";
+    QTest::newRow("26 bytes: the sixth only in the list")
+        << QByteArray::fromHex("0000 01000001 02000002 03000003 04000004 05000005 41f34702")
+        << true << 6 << "1/0/1 2/0/2 3/0/3 4/0/4 5/0/5" << "0000 0000"
+        << "[1,0] [2,0] [3,0] [4,0] [5,0] [193345,7]";
+    QTest::newRow("trailing partial group ignored")
+        << QByteArray::fromHex("0000 01000001 0200") << true << 1
+        << "1/0/1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0000 0000" << "[1,0]";
+    QTest::newRow("shorter than 6 bytes: nothing changes")
+        << QByteArray::fromHex("ffff00") << false << 0 << "0/0/0 0/0/0 0/0/0 0/0/0 0/0/0"
+        << "0000 0000" << "";
+    QTest::newRow("SPN 521025 FMI 16") << QByteArray::fromHex("0000 41f3f000") << true << 1
+                                       << "521025/16/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                       << "0000 0000" << "[521025,16]";
+}
+
+void tst_DM1Function::decode()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, ok);
+    QFETCH(int, count);
+    QFETCH(QString, codeSlots);
+    QFETCH(QString, lamps);
+    QFETCH(QString, text);
+    DM1Function f;
+    QCOMPARE(f.decode(data), ok);
+    QCOMPARE(f.intParameter(DM1Function::Count)->value(), count);
+    QStringList got;
+    for (int i = 0; i < DM1Function::SlotCount; ++i) {
+        got << QStringLiteral("%1/%2/%3")
+                   .arg(f.intParameter(8 + 3 * i)->value())
+                   .arg(f.intParameter(9 + 3 * i)->value())
+                   .arg(f.intParameter(10 + 3 * i)->value());
+    }
+    QCOMPARE(got.join(QLatin1Char(' ')), codeSlots);
+    QString lampText;
+    for (int i = 0; i < 8; ++i) {
+        lampText += QString::number(f.listParameter(i)->value());
+        if (i == 3)
+            lampText += QLatin1Char(' ');
+    }
+    QCOMPARE(lampText, lamps);
+    QCOMPARE(f.dtcParameter()->toString(), text);
+}
+
+void tst_DM1Function::conversionMethod4RoundTrip()
+{
+    DM1Function f;
+    const QByteArray data = QByteArray::fromHex("44ff41f34702ffff");
+    QVERIFY(f.decode(data));
+    QCOMPARE(f.encode(), data.left(6));
+}
+
+void tst_DM1Function::encodeLimits_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("size");
+    QTest::newRow("COUNT 9 sends five codes") << 9 << 22;
+    QTest::newRow("COUNT negative: lamps only") << -3 << 2;
+    QTest::newRow("COUNT 0") << 0 << 2;
+    QTest::newRow("COUNT 1: one frame") << 1 << 6;
+    QTest::newRow("COUNT 5") << 5 << 22;
+}
+
+void tst_DM1Function::encodeLimits()
+{
+    QFETCH(int, count);
+    QFETCH(int, size);
+    DM1Function f;
+    f.intParameter(DM1Function::Count)->setValue(count);
+    for (int i = 0; i < 5; ++i) {
+        f.intParameter(8 + 3 * i)->setValue(521025);
+        f.intParameter(9 + 3 * i)->setValue(16);
+        f.intParameter(10 + 3 * i)->setValue(i);
+    }
+    f.listParameter(DM1Function::Awl)->setValue(1);
+    const QByteArray out = f.encode();
+    QCOMPARE(out.size(), size);
+    QCOMPARE(quint8(out.at(0)), quint8(0x04));
+    if (size > 2)
+        QCOMPARE(out.mid(2, 4).toHex(), QByteArray("41f3f000"));
+}
+
+void tst_DM1Function::singleFrameAndBroadcastPaths()
+{
+    J1939Device device(0x00);
+    auto *f = new DM1Function(&device);
+    DispatchResult r;
+    // A single frame counts as handled even when too short to decode.
+    QVERIFY(device.dispatchMessage(makeFrame(0x18FECA00, {0x00, 0x00, 0x01}), &r));
+    QCOMPARE(f->intParameter(DM1Function::Count)->value(), 0);
+    QVERIFY(device.dispatchMessage(makeFrame(0x18FECA00, {0x40, 0xFF, 0x64, 0, 0x12, 1, 0xFF, 0xFF}),
+                                   &r));
+    QCOMPARE(f->intParameter(DM1Function::Count)->value(), 1);
+    QCOMPARE(f->listParameter(DM1Function::Mil)->value(), 1);
+    // Two codes by BAM, as the demo engine sends them.
+    const QByteArray dm1 = QByteArray::fromHex("04ff6e00100364001201");
+    const qint64 before = f->totalEvents();
+    QVERIFY(f->dispatchBroadcastData(dm1));
+    QCOMPARE(f->totalEvents(), before + 1);
+    QCOMPARE(f->dtcParameter()->toString(), QStringLiteral("[110,16] [100,18]"));
+    QVERIFY(!f->dispatchBroadcastData(QByteArray(3, 0)));
+}
+
+void tst_DM1Function::transmitsBySingleFrameOrBam()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    J1939Device device(0x00);
+    auto *f = new DM1Function(&device);
+    f->intParameter(DM1Function::Count)->setValue(1);
+    f->transmitState();
+    QCOMPARE(handler.writtenFrames().size(), 1);
+    QCOMPARE(handler.writtenFrames().first().toString(),
+             QStringLiteral("6 feca00 00 00 00 00 00 00"));
+    f->intParameter(DM1Function::Count)->setValue(2);
+    f->transmitState();
+    QCOMPARE(handler.writtenFrames().size(), 2);
+    QCOMPARE(handler.writtenFrames().last().toString(),
+             QStringLiteral("6 ecff00 20 0a 00 02 ff ca fe 00"));
+    QTRY_COMPARE(handler.writtenFrames().size(), 4);
+}
+
+void tst_DM1Function::codeListOverTime()
+{
+    DtcArrayParameter p;
+    std::unique_ptr<QWidget> widget(p.createWidget(nullptr));
+    auto *list = qobject_cast<QListWidget *>(widget.get());
+    QVERIFY(list);
+    QCOMPARE(list->minimumHeight(), 40);
+    using Item = DtcArrayParameter::DtcItem;
+    auto state = [&](int row) { return list->item(row)->data(DtcArrayParameter::StateRole).toInt(); };
+    auto colour = [&](int row) { return list->item(row)->background().color(); };
+    const qint64 t0 = 1'000'000;
+
+    p.setCodes({Item{110, 16, 3}, Item{100, 18, 1}});
+    p.refreshList(list, t0);
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(state(0), int(DtcArrayParameter::RowNew));
+    QCOMPARE(colour(0), QColor(Qt::green));
+
+    p.refreshList(list, t0 + 1999); // still new
+    QCOMPARE(state(1), int(DtcArrayParameter::RowNew));
+    p.refreshList(list, t0 + 2000); // steady, plain
+    QCOMPARE(state(0), int(DtcArrayParameter::RowSteady));
+    QCOMPARE(list->item(0)->background().style(), Qt::NoBrush);
+
+    p.setCodes({Item{110, 16, 4}}); // OC changed, the other code gone
+    p.refreshList(list, t0 + 3000);
+    QCOMPARE(state(0), int(DtcArrayParameter::RowNew));
+    QCOMPARE(colour(0), QColor(Qt::green));
+    QCOMPARE(state(1), int(DtcArrayParameter::RowGone));
+    QCOMPARE(colour(1), QColor(Qt::lightGray));
+    p.refreshList(list, t0 + 4999);
+    QCOMPARE(list->count(), 2);
+    p.refreshList(list, t0 + 5000); // gone rows vanish at their deadline
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->data(DtcArrayParameter::SpnRole).toUInt(), 110u);
+
+    p.setCodes({Item{100, 18, 1}, Item{110, 16, 4}}); // order of first appearance is kept
+    p.refreshList(list, t0 + 6000);
+    QCOMPARE(list->item(0)->data(DtcArrayParameter::SpnRole).toUInt(), 110u);
+    QCOMPARE(list->item(1)->data(DtcArrayParameter::SpnRole).toUInt(), 100u);
+    QCOMPARE(state(1), int(DtcArrayParameter::RowNew));
+}
+
+void tst_DM1Function::codeListDescriptions()
+{
+    DtcArrayParameter p;
+    std::unique_ptr<QWidget> widget(p.createWidget(nullptr));
+    auto *list = qobject_cast<QListWidget *>(widget.get());
+    p.setCodes({DtcArrayParameter::DtcItem{521025, 16, 1}, DtcArrayParameter::DtcItem{0, 0, 0}});
+    p.refreshList(list, 0);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("[521025,16] ") + QString::fromUtf8("Перегрузка рабочей платформы"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("[0,0] "));
+    // Saving writes nothing.
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    QVERIFY(!p.save(out));
+    QVERIFY(bytes.isEmpty());
+}
+
+QTEST_MAIN(tst_DM1Function)
+#include "tst_dm1function.moc"
