@@ -47,13 +47,17 @@ AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
     : QObject(parent)
     , m_counter(10, this)
     , m_timer(this)
+    , m_newFlagTimer(this)
 {
     {
         std::lock_guard locker(s_liveMutex);
         liveItems().insert(this);
     }
     connect(&m_counter, &EventCounter::periodChanged, this, &AbstractDisplayableItem::update);
-    QTimer::singleShot(NewFlagHoldMs, this, &AbstractDisplayableItem::dropNewFlag);
+    // A child timer, so it goes with the item (a free single-shot would outlive it).
+    m_newFlagTimer.setSingleShot(true);
+    connect(&m_newFlagTimer, &QTimer::timeout, this, &AbstractDisplayableItem::dropNewFlag);
+    m_newFlagTimer.start(NewFlagHoldMs);
     if (auto *p = qobject_cast<AbstractDisplayableItem *>(parent))
         p->registerChild(this);
 }
@@ -665,18 +669,24 @@ void AbstractDisplayableItem::childEvent(QChildEvent *event)
     QObject::childEvent(event);
     if (m_destroying)
         return;
+    QObject *object = event->child();
     if (event->added()) {
-        // The child is not fully constructed yet when it is added; the cast is by pointer only.
-        auto *item = static_cast<AbstractDisplayableItem *>(event->child());
-        if (event->child()->inherits("AbstractDisplayableItem") && !m_children.contains(item)) {
-            qDebug("%s added to %s", event->child()->metaObject()->className(),
-                   metaObject()->className());
+        // A child still under construction is no item yet; its constructor registers it.
+        auto *item = qobject_cast<AbstractDisplayableItem *>(object);
+        if (item && !m_children.contains(item)) {
+            qDebug("%s added to %s", object->metaObject()->className(), metaObject()->className());
             m_children.append(item);
         }
     } else if (event->removed()) {
-        auto *item = static_cast<AbstractDisplayableItem *>(event->child());
-        if (m_children.removeAll(item) > 0)
+        // The child may be half destroyed: compare addresses only.
+        const auto removed = std::remove_if(m_children.begin(), m_children.end(),
+                                            [object](AbstractDisplayableItem *child) {
+                                                return static_cast<QObject *>(child) == object;
+                                            });
+        if (removed != m_children.end()) {
+            m_children.erase(removed, m_children.end());
             qDebug("item removed from %s", metaObject()->className());
+        }
     }
 }
 

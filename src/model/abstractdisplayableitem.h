@@ -215,6 +215,8 @@ private:
     bool rearmForLateFrame();
     void startSupervisionTimer(int interval);
 
+    // First member: child events arrive while the counter and timer below are constructed.
+    bool m_destroying = false;
     EventCounter m_counter;
     mutable std::mutex m_textMutex; // guards the texts, the address and the last frame
     QString m_name;
@@ -233,6 +235,7 @@ private:
     AbstractDeviceFactory *m_subFactory = nullptr;
     std::atomic<quint32> m_flags{NewFlag};
     QTimer m_timer;
+    QTimer m_newFlagTimer;
     std::atomic<int> m_missedPeriods{0};
     std::atomic<int> m_deviceType{Bridge};
     std::atomic<int> m_interval{-1};
@@ -246,5 +249,4 @@ private:
     int m_nominalInterval = -1;
     qint64 m_lastFrameAt = 0;
     bool m_frameSinceArm = false;
-    bool m_destroying = false;
 };
