@@ -10,7 +10,7 @@ packages=(
     python3
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(libbenchmark-dev clang libclang-rt-dev)
+    packages+=(libbenchmark-dev clang libclang-rt-dev tshark)
 fi
 if [ "${1:-}" = "--demo" ]; then
     packages+=(qt5-gtk-platformtheme)
