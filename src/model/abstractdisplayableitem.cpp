@@ -1,6 +1,7 @@
 #include "model/abstractdisplayableitem.h"
 
 #include "can/abstractcanhandler.h"
+#include "descriptions/abstractdevicefactory.h"
 #include "model/abstractcanmessagedispatcher.h"
 #include "model/zxboolparameter.h"
 #include "model/zxfloatparameter.h"
@@ -657,6 +658,18 @@ void AbstractDisplayableItem::registerChild(AbstractDisplayableItem *child)
         child->setParent(this); // childEvent appends it
     if (!m_children.contains(child))
         m_children.append(child);
+}
+
+AbstractDisplayableItem *AbstractDisplayableItem::factoryCreateChild(const QByteArray &key)
+{
+    AbstractDeviceFactory *factory = subFactory();
+    AbstractDisplayableItem *child = factory ? factory->createDevice(key) : nullptr;
+    if (!child) {
+        qDebug("Unable to create child %s", key.constData());
+        return nullptr;
+    }
+    registerChild(child);
+    return child;
 }
 
 AbstractDisplayableItem *AbstractDisplayableItem::parentItem() const

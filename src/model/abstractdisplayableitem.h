@@ -127,8 +127,10 @@ public:
     void registerChild(AbstractDisplayableItem *child);
     const QList<AbstractDisplayableItem *> &children() const { return m_children; }
     AbstractDisplayableItem *parentItem() const;
-    AbstractDeviceFactory *subFactory() const { return m_subFactory; }
+    virtual AbstractDeviceFactory *subFactory() { return m_subFactory; }
     void setSubFactory(AbstractDeviceFactory *factory) { m_subFactory = factory; }
+    // Creates the child of that key from the sub-factory and registers it; null when it cannot.
+    AbstractDisplayableItem *factoryCreateChild(const QByteArray &key);
 
     // Transmission control.
     void setDeviceType(DeviceType type, int interval);
@@ -180,6 +182,11 @@ public:
 
     // Scheme and description files.
     void applyXmlAttributes(const QDomElement &element);
+    // Parameters and bindings from the <param> children of a description element.
+    void initParametersFromDescription(const QDomElement &func);
+    static QDomElement findSubTypeNode(const QString &typeName, const QDomElement &func);
+    static ZxParameter *createBasicType(const QString &typeName, const QDomElement &node,
+                                        ParameterBinding *binding);
     void dumpParameterIds(QIODevice *device);
     void dumpParameters(QIODevice *device);
 

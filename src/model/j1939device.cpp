@@ -1,5 +1,7 @@
 #include "model/j1939device.h"
 
+#include "descriptions/unknownpgnfactory.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/tpconnection.h"
 
@@ -124,9 +126,46 @@ StaticPgnJ1939DeviceFunction *J1939Device::functionForPgn(quint32 pgnValue) cons
     return nullptr;
 }
 
+AbstractDeviceFactory *J1939Device::subFactory()
+{
+    if (!AbstractDisplayableItem::subFactory())
+        setSubFactory(new UnknownPgnFactory(this));
+    return AbstractDisplayableItem::subFactory();
+}
+
 bool J1939Device::applyXmlData(QDomElement &element)
 {
-    applyXmlAttributes(element);
+    for (QDomElement func = element.firstChildElement(QStringLiteral("func")); !func.isNull();
+         func = func.nextSiblingElement(QStringLiteral("func"))) {
+        if (func.attribute(QStringLiteral("internal")) != QLatin1String("true")) {
+            registerChild(new XmlStaticPgnJ1939DeviceFunction(func));
+            continue;
+        }
+        AbstractDisplayableItem *child
+            = factoryCreateChild(func.attribute(QStringLiteral("key")).toLatin1());
+        if (!child) {
+            bool ok = false;
+            const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
+            for (AbstractDisplayableItem *existing : children()) {
+                const ItemAddress a = existing->address();
+                if (ok && a.kind == ItemAddress::Pgn && a.value == pgn) {
+                    child = existing;
+                    break;
+                }
+            }
+        }
+        if (!child)
+            break; // the rest of this device's functions is not read
+        child->applyXmlAttributes(func);
+        for (QDomElement nested = func.firstChildElement(QStringLiteral("func")); !nested.isNull();
+             nested = nested.nextSiblingElement(QStringLiteral("func"))) {
+            if (nested.attribute(QStringLiteral("internal")) != QLatin1String("true"))
+                continue;
+            if (AbstractDisplayableItem *grandchild
+                = child->factoryCreateChild(nested.attribute(QStringLiteral("key")).toLatin1()))
+                grandchild->applyXmlAttributes(nested);
+        }
+    }
     return true;
 }
 

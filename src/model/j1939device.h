@@ -36,6 +36,8 @@ public:
     bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool applyXmlData(QDomElement &element) override;
     void dispatchTargetLongMessage(TPConnection *connection) override;
+    // The device's function catalogue, built (and the function library read) on first use.
+    AbstractDeviceFactory *subFactory() override;
 
     // Broadcasts a long message (BAM, up to 255 bytes) under the given PGN value.
     void transmitBroadcastData(const unsigned char *data, unsigned int length, unsigned int pgn);

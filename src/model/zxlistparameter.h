@@ -25,6 +25,7 @@ public:
     // Text of the current entry, or the index when it is outside the list.
     QString currentText() const;
     int minimumContentsLength() const { return m_minimumContentsLength; }
+    void setMinimumContentsLength(int length) { m_minimumContentsLength = length; }
 
 protected:
     QWidget *createWidgetImpl(bool *ok, const char **changedSignal) override;

@@ -1,0 +1,258 @@
+#include "descriptions/abstractdevicefactory.h"
+
+#include "can/canmessage.h"
+#include "can/dispatchresult.h"
+#include "model/abstractdisplayableitem.h"
+
+#include <QDebug>
+#include <QMetaObject>
+
+#include <algorithm>
+
+const ItemAddress AbstractDeviceFactory::NoAddress{ItemAddress::None, ItemAddress::Unassigned};
+
+AbstractDeviceFactory::AbstractDeviceFactory(QObject *parent)
+    : QObject(parent)
+{
+}
+
+const DeviceFactoryEntry *AbstractDeviceFactory::entry(int index) const
+{
+    return index >= 0 && index < m_entries.size() ? &m_entries.at(index) : nullptr;
+}
+
+void AbstractDeviceFactory::appendEntry(const DeviceFactoryEntry &entry)
+{
+    m_entries.append(entry);
+    emit dataChanged();
+}
+
+void AbstractDeviceFactory::setUnknownEntry(const DeviceFactoryEntry &entry)
+{
+    m_unknown = entry;
+    m_unknown.derived = true;
+}
+
+int AbstractDeviceFactory::indexOfKey(const QByteArray &key, bool withoutInstance) const
+{
+    for (int i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).key == key && (!withoutInstance || !m_entries.at(i).instance))
+            return i;
+    }
+    return -1;
+}
+
+const DeviceFactoryEntry *AbstractDeviceFactory::getEntry(const QByteArray &key) const
+{
+    return entry(indexOfKey(key));
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::getDevice(const QByteArray &key) const
+{
+    const DeviceFactoryEntry *e = getEntry(key);
+    return e ? e->instance : nullptr;
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const QByteArray &key)
+{
+    const int index = indexOfKey(key);
+    return index < 0 ? nullptr : createDeviceAt(index, NoAddress);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromKey(const QByteArray &key,
+                                                                    const ItemAddress &address)
+{
+    const int index = indexOfKey(key, true);
+    return index < 0 ? nullptr : createDeviceAt(index, address);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index, const ItemAddress &address)
+{
+    if (index < 0 || index >= m_entries.size())
+        return nullptr;
+    if (address == NoAddress)
+        return createDeviceFromEntry(index);
+    const DeviceFactoryEntry copy = m_entries.at(index);
+    return createDevice(copy, address);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const DeviceFactoryEntry &entry,
+                                                             const ItemAddress &address)
+{
+    if (address == NoAddress) {
+        for (int i = 0; i < m_entries.size(); ++i) {
+            if (&m_entries.at(i) == &entry)
+                return createDeviceFromEntry(i);
+        }
+        // An entry from outside the catalogue: it joins as a derived entry.
+        DeviceFactoryEntry copy = entry;
+        copy.derived = true;
+        m_entries.append(copy);
+        return createDeviceFromEntry(m_entries.size() - 1);
+    }
+    for (const DeviceFactoryEntry &e : qAsConst(m_entries)) {
+        if (e.address == address && e.instance)
+            return nullptr;
+    }
+    DeviceFactoryEntry copy = entry;
+    copy.address = address;
+    if (copy.key.isEmpty())
+        copy.key = m_unknown.key;
+    copy.derived = true;
+    copy.instance = nullptr;
+    m_entries.append(copy);
+    AbstractDisplayableItem *item = createDeviceFromEntry(m_entries.size() - 1);
+    if (!item) {
+        m_entries.removeLast();
+        emit dataChanged();
+    }
+    return item;
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
+{
+    DeviceFactoryEntry &e = m_entries[index];
+    if (e.instance)
+        return nullptr;
+    if (!e.create && !e.metaObject) {
+        qDebug("No constructor neither metaobject for key %s", e.key.constData());
+        return nullptr;
+    }
+    if (QObject *owner = parent()) {
+        for (QObject *child : owner->children()) {
+            auto *item = qobject_cast<AbstractDisplayableItem *>(child);
+            if (item && item->address() == e.address)
+                return nullptr; // a function for that PGN already exists
+        }
+    }
+    qDebug("Going to create device for key %s. mo %p", e.key.constData(),
+           static_cast<const void *>(e.metaObject));
+    AbstractDisplayableItem *item = e.create ? e.create() : nullptr;
+    if (!item) {
+        if (!e.metaObject) {
+            qDebug("This is strange but create call failed for key %s", e.key.constData());
+            return nullptr;
+        }
+        QObject *object = e.metaObject->newInstance();
+        if (!object)
+            object = e.metaObject->newInstance(Q_ARG(QString, e.xml));
+        item = qobject_cast<AbstractDisplayableItem *>(object);
+        if (!item) {
+            delete object;
+            qDebug("This is strange but create call failed for key %s", e.key.constData());
+            return nullptr;
+        }
+    }
+    item->setAddress(e.address);
+    if (!e.name.isEmpty())
+        item->setName(e.name);
+    item->setDescription(e.description);
+    item->setFullDescription(e.fullDescription);
+    item->setObjectName(QString::fromLatin1(e.key));
+    if (item->key().isEmpty())
+        item->setKey(e.key);
+    e.instance = item;
+    connect(item, &QObject::destroyed, this, &AbstractDeviceFactory::slotOnDestruction);
+    if (parent())
+        connect(item, &AbstractDisplayableItem::registered, this,
+                &AbstractDeviceFactory::slotDeviceRegistered);
+    emit dataChanged();
+    return item;
+}
+
+void AbstractDeviceFactory::slotDeviceRegistered()
+{
+    if (auto *item = qobject_cast<AbstractDisplayableItem *>(sender())) {
+        if (auto *owner = qobject_cast<AbstractDisplayableItem *>(parent()))
+            owner->registerChild(item);
+        else
+            item->setParent(parent());
+    }
+}
+
+void AbstractDeviceFactory::slotOnDestruction(QObject *object)
+{
+    for (int i = 0; i < m_entries.size(); ++i) {
+        DeviceFactoryEntry &e = m_entries[i];
+        if (static_cast<QObject *>(e.instance) != object)
+            continue;
+        qDebug("Deleted object %p [%s]", static_cast<void *>(object), e.key.constData());
+        if (e.derived)
+            m_entries.removeAt(i);
+        else
+            e.instance = nullptr;
+        emit dataChanged();
+        return;
+    }
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createTargetDevice(const CanMessage &)
+{
+    return nullptr;
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const CanMessage &)
+{
+    return nullptr;
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const CanMessage &frame,
+                                                             const DispatchResult &)
+{
+    return createDevice(frame);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createUnknownDevice(quint32)
+{
+    return nullptr;
+}
+
+QIcon AbstractDeviceFactory::icon(const DeviceFactoryEntry &) const
+{
+    return m_icon;
+}
+
+QIcon AbstractDeviceFactory::icon(int index) const
+{
+    const DeviceFactoryEntry *e = entry(index);
+    return e ? icon(*e) : QIcon();
+}
+
+QString AbstractDeviceFactory::humanReadableAddress(int index) const
+{
+    const DeviceFactoryEntry *e = entry(index);
+    if (!e)
+        return QStringLiteral("N/A");
+    return QStringLiteral("0x%1").arg(e->address.value, 2, 16, QLatin1Char('0'));
+}
+
+void AbstractDeviceFactory::sortByAddress(Qt::SortOrder order)
+{
+    auto less = [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
+        return a.address.kind != b.address.kind ? a.address.kind < b.address.kind
+                                                : a.address.value < b.address.value;
+    };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(m_entries.begin(), m_entries.end(), less);
+    else
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+                         [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
+                             return less(b, a);
+                         });
+    emit dataChanged();
+}
+
+void AbstractDeviceFactory::sortByName(Qt::SortOrder order)
+{
+    auto less = [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
+        return a.name < b.name;
+    };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(m_entries.begin(), m_entries.end(), less);
+    else
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+                         [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
+                             return less(b, a);
+                         });
+    emit dataChanged();
+}

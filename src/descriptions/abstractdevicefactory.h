@@ -1,0 +1,67 @@
+#pragma once
+
+#include "descriptions/devicefactoryentry.h"
+
+#include <QIcon>
+#include <QList>
+#include <QObject>
+
+class CanMessage;
+class DispatchResult;
+
+// A catalogue of creatable items. Items made from an entry are remembered as its instance (one
+// at a time); entries made for one concrete address are derived copies that go with their item.
+// GUI thread.
+class AbstractDeviceFactory : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AbstractDeviceFactory(QObject *parent = nullptr);
+
+    const QList<DeviceFactoryEntry> &entries() const { return m_entries; }
+    int count() const { return m_entries.size(); }
+    const DeviceFactoryEntry *entry(int index) const;
+    void appendEntry(const DeviceFactoryEntry &entry);
+    void setUnknownEntry(const DeviceFactoryEntry &entry);
+    const DeviceFactoryEntry &unknownEntry() const { return m_unknown; }
+
+    const DeviceFactoryEntry *getEntry(const QByteArray &key) const;
+    AbstractDisplayableItem *getDevice(const QByteArray &key) const;
+    AbstractDisplayableItem *createDevice(const QByteArray &key);
+    AbstractDisplayableItem *createDeviceFromKey(const QByteArray &key, const ItemAddress &address);
+    // Creates from entry `index` of the catalogue (explicit address, or none).
+    AbstractDisplayableItem *createDeviceAt(int index, const ItemAddress &address);
+
+    virtual AbstractDisplayableItem *createDeviceFromEntry(int index);
+    virtual AbstractDisplayableItem *createDevice(const DeviceFactoryEntry &entry,
+                                                  const ItemAddress &address);
+    virtual AbstractDisplayableItem *createTargetDevice(const CanMessage &frame);
+    virtual AbstractDisplayableItem *createDevice(const CanMessage &frame);
+    virtual AbstractDisplayableItem *createDevice(const CanMessage &frame,
+                                                  const DispatchResult &result);
+    virtual QIcon icon(const DeviceFactoryEntry &entry) const;
+    AbstractDisplayableItem *createUnknownDevice(quint32 value);
+
+    QIcon icon(int index) const;
+    QString humanReadableAddress(int index) const;
+    void sortByAddress(Qt::SortOrder order);
+    void sortByName(Qt::SortOrder order);
+    void setDefaultIcon(const QIcon &icon) { m_icon = icon; }
+
+    static const ItemAddress NoAddress;
+
+signals:
+    void dataChanged();
+
+private slots:
+    void slotDeviceRegistered();
+    void slotOnDestruction(QObject *object);
+
+private:
+    int indexOfKey(const QByteArray &key, bool withoutInstance = false) const;
+
+    QList<DeviceFactoryEntry> m_entries;
+    QIcon m_icon;
+    DeviceFactoryEntry m_unknown;
+};

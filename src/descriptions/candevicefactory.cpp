@@ -1,0 +1,154 @@
+#include "descriptions/candevicefactory.h"
+
+#include "can/canmessage.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/unknownj1939device.h"
+#include "descriptions/unknownsiddevice.h"
+#include "descriptions/xmlj1939device.h"
+#include "descriptions/xmlsiddevice.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "model/zxparameter.h"
+
+#include <QDebug>
+#include <QDomElement>
+
+namespace {
+CanDeviceFactory *s_instance = nullptr;
+}
+
+CanDeviceFactory::CanDeviceFactory()
+{
+    setUnknownEntry(unknownDeviceEntry());
+}
+
+DeviceFactoryEntry CanDeviceFactory::unknownDeviceEntry()
+{
+    return DeviceFactoryEntry("unknown_device", {ItemAddress::J1939, 0xFF}, tr("Unknown device"),
+                              QStringLiteral("UNKNOWN_DEVICE_DESC_PH"),
+                              QStringLiteral("UNKNOWN_DEVICE_FDESC_PH"),
+                              [] { return new UnknownJ1939Device; });
+}
+
+void CanDeviceFactory::init()
+{
+    reset();
+    s_instance = new CanDeviceFactory;
+    // Built-in kinds of the machine join here as their classes exist.
+    s_instance->appendEntry(DeviceFactoryEntry("empty_device",
+                                               {ItemAddress::J1939, ItemAddress::Unassigned},
+                                               tr("Stub"), QString(), QString(),
+                                               [] { return new J1939Device; }));
+    for (const QString &path : DescriptionFiles::deviceListFiles())
+        s_instance->addDeviceDescriptionsFromFile(path);
+}
+
+CanDeviceFactory *CanDeviceFactory::instance()
+{
+    return s_instance;
+}
+
+void CanDeviceFactory::reset()
+{
+    delete s_instance;
+    s_instance = nullptr;
+}
+
+const QMetaObject *CanDeviceFactory::deviceTypeMetaObject(const QString &type)
+{
+    if (type.isEmpty() || type == QLatin1String("j1939"))
+        return &XmlJ1939Device::staticMetaObject;
+    if (type == QLatin1String("sid"))
+        return &XmlSidDevice::staticMetaObject;
+    return nullptr;
+}
+
+ItemAddress CanDeviceFactory::deviceNodeItemAddress(const QDomElement &element)
+{
+    const QString type = element.attribute(QStringLiteral("type"), QStringLiteral("j1939"));
+    bool ok = false;
+    const uint value = element.attribute(QStringLiteral("address")).toUInt(&ok, 16);
+    return {ItemAddress::kindForKeyword(type), ok ? value : 0u};
+}
+
+void CanDeviceFactory::addDeviceDescriptionsFromFile(const QString &path)
+{
+    for (const QDomElement &device : DescriptionFiles::readDeviceList(path)) {
+        const QString type = device.attribute(QStringLiteral("type"), QStringLiteral("j1939"));
+        const QMetaObject *mo = deviceTypeMetaObject(type);
+        if (!mo) {
+            qDebug("Unknown CanDevice type %s", qUtf8Printable(type));
+            continue;
+        }
+        DeviceFactoryEntry entry(device.attribute(QStringLiteral("key")).toLatin1(),
+                                 deviceNodeItemAddress(device),
+                                 device.firstChildElement(QStringLiteral("name")).text(), mo);
+        entry.xml = elementToXml(device);
+        appendEntry(entry);
+    }
+}
+
+AbstractDisplayableItem *CanDeviceFactory::createDeviceFromDescription(const QDomElement &element)
+{
+    const QString type = element.attribute(QStringLiteral("type"), QStringLiteral("j1939"));
+    const QMetaObject *mo = deviceTypeMetaObject(type);
+    if (!mo) {
+        qDebug("Unknown CanDevice type %s", qUtf8Printable(type));
+        return nullptr;
+    }
+    ItemAddress address = deviceNodeItemAddress(element);
+    address.kind = ItemAddress::J1939;
+    DeviceFactoryEntry entry(element.attribute(QStringLiteral("key")).toLatin1(), address,
+                             element.firstChildElement(QStringLiteral("name")).text(), mo);
+    entry.xml = elementToXml(element);
+    entry.derived = true;
+    appendEntry(entry);
+    return createDeviceFromEntry(count() - 1);
+}
+
+AbstractDisplayableItem *CanDeviceFactory::createEmptyJ1939DeviceFromAddress(quint8 sa)
+{
+    const ItemAddress address{ItemAddress::J1939, sa};
+    for (const DeviceFactoryEntry &e : entries()) {
+        const bool makesJ1939 = e.create || e.metaInherits("J1939Device");
+        if (makesJ1939 && e.address == address && e.instance)
+            return nullptr;
+    }
+    return AbstractDeviceFactory::createDevice(unknownDeviceEntry(), address);
+}
+
+AbstractDisplayableItem *CanDeviceFactory::createDevice(const CanMessage &frame)
+{
+    if (frame.extended)
+        return createEmptyJ1939DeviceFromAddress(frame.address());
+    const DeviceFactoryEntry sid("unknown_sid_device", {ItemAddress::Sid, 0xFF},
+                                 tr("Unknown SID device"), QStringLiteral("UNKNOWN_DEVICE_DESC_PH"),
+                                 QStringLiteral("UNKNOWN_DEVICE_FDESC_PH"),
+                                 [] { return new UnknownSidDevice; });
+    return AbstractDeviceFactory::createDevice(sid, {ItemAddress::Sid, frame.id & 0x7FF});
+}
+
+AbstractDisplayableItem *CanDeviceFactory::createTargetDevice(const CanMessage &frame)
+{
+    return createEmptyJ1939DeviceFromAddress(frame.pduSpecific());
+}
+
+AbstractDisplayableItem *CanDeviceFactory::getDeviceByPath(const QString &path) const
+{
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return nullptr;
+    const DeviceFactoryEntry *e = getEntry(parts.first().toLatin1());
+    QObject *object = e ? e->instance : nullptr;
+    for (int i = 1; object && i < parts.size(); ++i)
+        object = object->findChild<QObject *>(parts.at(i));
+    return qobject_cast<AbstractDisplayableItem *>(object);
+}
+
+ZxParameter *CanDeviceFactory::getParameter(const QString &path) const
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return nullptr;
+    AbstractDisplayableItem *item = getDeviceByPath(path.left(slash));
+    return item ? item->parameter(path.mid(slash + 1)) : nullptr;
+}

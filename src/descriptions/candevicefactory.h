@@ -1,0 +1,35 @@
+#pragma once
+
+#include "descriptions/abstractdevicefactory.h"
+
+class QDomElement;
+
+// The global catalogue of bus devices: built-in kinds, then the device list. Created once at
+// start-up; used from the GUI thread.
+class CanDeviceFactory : public AbstractDeviceFactory
+{
+    Q_OBJECT
+
+public:
+    static void init();
+    static CanDeviceFactory *instance();
+    // Drops the global factory (tests build a fresh one with init()).
+    static void reset();
+
+    void addDeviceDescriptionsFromFile(const QString &path);
+    static ItemAddress deviceNodeItemAddress(const QDomElement &element);
+    static const QMetaObject *deviceTypeMetaObject(const QString &type);
+    AbstractDisplayableItem *createDeviceFromDescription(const QDomElement &element);
+    AbstractDisplayableItem *createEmptyJ1939DeviceFromAddress(quint8 sa);
+
+    AbstractDisplayableItem *createDevice(const CanMessage &frame) override;
+    AbstractDisplayableItem *createTargetDevice(const CanMessage &frame) override;
+    using AbstractDeviceFactory::createDevice;
+
+    AbstractDisplayableItem *getDeviceByPath(const QString &path) const;
+    class ZxParameter *getParameter(const QString &path) const;
+
+private:
+    CanDeviceFactory();
+    static DeviceFactoryEntry unknownDeviceEntry();
+};

@@ -1,0 +1,96 @@
+#include "descriptions/unknownpgnfactory.h"
+
+#include "can/canmessage.h"
+#include "can/dispatchresult.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/unknownpgnfunction.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "model/j1939device.h"
+#include "model/j1939reg.h"
+
+#include <QCoreApplication>
+#include <QDomElement>
+
+namespace {
+constexpr quint32 BroadcastAnnouncement = 0xECFF;
+constexpr quint32 BroadcastData = 0xEBFF;
+} // namespace
+
+DeviceFactoryEntry UnknownPgnFactory::j1939PgnEntry(const QByteArray &key, quint32 pgn,
+                                                    const QString &name,
+                                                    const QMetaObject *metaObject)
+{
+    return DeviceFactoryEntry(key, {ItemAddress::Pgn, pgn}, name, metaObject);
+}
+
+UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
+    : AbstractDeviceFactory(device)
+    , m_device(device)
+{
+    setUnknownEntry(DeviceFactoryEntry("unknown_pgn", {ItemAddress::Pgn, 0xFF}, tr("Unknown PGN"),
+                                       QStringLiteral("UNKNOWN_PGN_DESC_PH"),
+                                       QStringLiteral("UNKNOWN_PGN_FDESC_PH"),
+                                       [] { return new UnknownPgnFunction; }));
+    for (const J1939PgnDescription &d : J1939Reg::descriptions()) {
+        const QString name = QCoreApplication::translate("J1939", d.name.toUtf8().constData());
+        if (d.metaObject && d.metaObject->constructorCount() > 0) {
+            appendEntry(j1939PgnEntry(d.key.toLatin1(), d.pgn, name, d.metaObject));
+        } else if (d.creator) {
+            const auto creator = d.creator;
+            appendEntry(DeviceFactoryEntry(d.key.toLatin1(), {ItemAddress::Pgn, d.pgn}, name,
+                                           QString(), QString(), [creator] {
+                                               return creator(nullptr);
+                                           }));
+        }
+    }
+    for (const QString &path : DescriptionFiles::functionLibraryFiles())
+        appendXmlDescFile(path);
+}
+
+void UnknownPgnFactory::appendXmlDescFile(const QString &path)
+{
+    for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
+        bool ok = false;
+        const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
+        DeviceFactoryEntry entry = j1939PgnEntry(func.attribute(QStringLiteral("key")).toLatin1(),
+                                                 ok ? pgn : 0u,
+                                                 func.firstChildElement(QStringLiteral("name")).text(),
+                                                 &XmlStaticPgnJ1939DeviceFunction::staticMetaObject);
+        entry.xml = elementToXml(func);
+        appendEntry(entry);
+    }
+}
+
+AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
+{
+    const bool pdu1 = ((pgn >> 8) & 0xFF) < 0xF0;
+    for (int i = 0; i < count(); ++i) {
+        const DeviceFactoryEntry &e = entries().at(i);
+        const bool match = pdu1 ? ((e.address.value >> 8) & 0xFF) == ((pgn >> 8) & 0xFF)
+                                      && e.address.value <= 0xFFFF
+                                : e.address.value == pgn;
+        if (!match)
+            continue;
+        if (e.instance)
+            return nullptr;
+        return createDeviceAt(i, NoAddress);
+    }
+    return nullptr;
+}
+
+AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame)
+{
+    quint32 pgn = (frame.id >> 8) & 0xFFFF;
+    if (pgn == BroadcastAnnouncement)
+        pgn = quint32(frame.data[5]) | quint32(frame.data[6]) << 8;
+    return createDeviceFromPgn(pgn);
+}
+
+AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame,
+                                                         const DispatchResult &result)
+{
+    const quint32 pgn = !result.payload.isEmpty() ? (result.pgn & 0xFFFF) : (frame.id >> 8) & 0xFFFF;
+    if (pgn == BroadcastData || pgn == BroadcastAnnouncement)
+        return nullptr;
+    return createDeviceFromPgn(pgn);
+}

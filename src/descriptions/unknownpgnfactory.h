@@ -1,0 +1,28 @@
+#pragma once
+
+#include "descriptions/abstractdevicefactory.h"
+
+class J1939Device;
+
+// The function catalogue of one J1939 device: registered function classes and the function
+// library. Owned by its device.
+class UnknownPgnFactory : public AbstractDeviceFactory
+{
+    Q_OBJECT
+
+public:
+    explicit UnknownPgnFactory(J1939Device *device);
+
+    void appendXmlDescFile(const QString &path);
+    AbstractDisplayableItem *createDeviceFromPgn(quint32 pgn);
+    AbstractDisplayableItem *createDevice(const CanMessage &frame) override;
+    AbstractDisplayableItem *createDevice(const CanMessage &frame,
+                                          const DispatchResult &result) override;
+    using AbstractDeviceFactory::createDevice;
+
+    static DeviceFactoryEntry j1939PgnEntry(const QByteArray &key, quint32 pgn,
+                                            const QString &name, const QMetaObject *metaObject);
+
+private:
+    J1939Device *m_device;
+};

@@ -1,0 +1,122 @@
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
+
+#include "descriptions/itemscript.h"
+#include "model/j1939device.h"
+#include "model/zxparameter.h"
+
+#include <QDebug>
+#include <QDomDocument>
+#include <QTextStream>
+
+QString elementToXml(const QDomElement &element)
+{
+    QString text;
+    QTextStream stream(&text);
+    element.save(stream, 2);
+    return text;
+}
+
+XmlStaticPgnJ1939DeviceFunction::XmlStaticPgnJ1939DeviceFunction(const QString &xml,
+                                                                 J1939Device *device)
+    : StaticPgnJ1939DeviceFunction(0xFF, 0xFF, device)
+{
+    qDebug("XML Desc: %s", qUtf8Printable(xml));
+    QDomDocument doc;
+    doc.setContent(xml);
+    QDomElement func = doc.firstChildElement(QStringLiteral("func"));
+    init(func);
+}
+
+XmlStaticPgnJ1939DeviceFunction::XmlStaticPgnJ1939DeviceFunction(const QDomElement &func)
+    : StaticPgnJ1939DeviceFunction(0xFF, 0xFF, nullptr)
+{
+    init(func);
+}
+
+XmlStaticPgnJ1939DeviceFunction::~XmlStaticPgnJ1939DeviceFunction() = default;
+
+void XmlStaticPgnJ1939DeviceFunction::init(const QDomElement &func)
+{
+    if (func.isNull())
+        return;
+    const QByteArray key = func.attribute(QStringLiteral("key")).toLatin1();
+    setKey(key);
+    setObjectName(QStringLiteral("XmlFunction") + QString::fromLatin1(key));
+    bool ok = false;
+    const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
+    if (ok)
+        setPgn(quint8(pgn >> 8), quint8(pgn));
+    applyXmlAttributes(func);
+    const uint priority = func.attribute(QStringLiteral("priority")).toUInt(&ok, 10);
+    setDefaultPriority(ok ? quint8(priority) : quint8(3));
+    setName(func.firstChildElement(QStringLiteral("name")).text());
+    initParametersFromDescription(func);
+    const QDomElement widget = func.firstChildElement(QStringLiteral("widget"));
+    if (!widget.isNull())
+        m_widgetXml = elementToXml(widget);
+    const QDomElement text = func.firstChildElement(QStringLiteral("text"));
+    if (!text.isNull()) {
+        m_textFormat = text.attribute(QStringLiteral("format"));
+        for (QDomElement e = text.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+            QVector<int> group;
+            if (e.tagName() == QLatin1String("group")) {
+                for (QDomElement p = e.firstChildElement(); !p.isNull(); p = p.nextSiblingElement())
+                    group << p.text().trimmed().toInt();
+            } else if (e.tagName() == QLatin1String("param")) {
+                group << e.text().trimmed().toInt();
+            }
+            m_textGroups << group;
+        }
+    }
+    const QDomElement script = func.firstChildElement(QStringLiteral("script"));
+    if (!script.isNull())
+        m_script = new ItemScript(this, script.text());
+    m_descriptionXml = elementToXml(func);
+}
+
+void XmlStaticPgnJ1939DeviceFunction::transmitState()
+{
+    xmlTransmitState();
+}
+
+bool XmlStaticPgnJ1939DeviceFunction::dispatchMessageImpl(const CanMessage &message,
+                                                          DispatchResult *result)
+{
+    result->item = this;
+    return xmlDispatchMessageImpl(message, result);
+}
+
+QString XmlStaticPgnJ1939DeviceFunction::textDataImpl() const
+{
+    if (m_textFormat.isEmpty())
+        return StaticPgnJ1939DeviceFunction::textDataImpl();
+    QString text = m_textFormat;
+    const auto &list = parameters();
+    for (const QVector<int> &group : m_textGroups) {
+        QString joined;
+        for (int index : group) {
+            // Indexes outside the parameter list show nothing.
+            if (index >= 0 && index < list.size())
+                joined += list.at(index)->toString();
+        }
+        text = text.arg(joined);
+    }
+    return text;
+}
+
+void XmlStaticPgnJ1939DeviceFunction::saveItemToXmlNodeImpl(QDomElement &element)
+{
+    element.setTagName(schemeTag());
+    QDomDocument description;
+    if (!description.setContent(m_descriptionXml))
+        return;
+    const QDomElement root = description.documentElement();
+    const QDomNamedNodeMap attributes = root.attributes();
+    for (int i = 0; i < attributes.count(); ++i) {
+        const QDomAttr a = attributes.item(i).toAttr();
+        element.setAttribute(a.name(), a.value());
+    }
+    QDomDocument owner = element.ownerDocument();
+    for (QDomNode n = root.firstChild(); !n.isNull(); n = n.nextSibling())
+        element.appendChild(owner.importNode(n, true));
+}

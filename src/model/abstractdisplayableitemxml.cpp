@@ -1,0 +1,126 @@
+// The description-reading operations of AbstractDisplayableItem: parameters, types and bindings.
+#include "model/abstractdisplayableitem.h"
+
+#include "model/buttonlistparameter.h"
+#include "model/zxboolparameter.h"
+#include "model/zxfloatparameter.h"
+#include "model/zxintparameter.h"
+#include "model/zxlistparameter.h"
+
+#include <QDebug>
+#include <QDomElement>
+
+#include <cmath>
+
+namespace {
+
+QString childText(const QDomElement &parent, const QString &tag)
+{
+    return parent.firstChildElement(tag).text();
+}
+
+unsigned childUnsigned(const QDomElement &parent, const QString &tag)
+{
+    return childText(parent, tag).trimmed().toUInt();
+}
+
+float childFloat(const QDomElement &parent, const QString &tag)
+{
+    return float(childText(parent, tag).trimmed().toDouble());
+}
+
+int floatPrecision(float multiplier)
+{
+    return int(std::ceil(1.0 + std::log10(1.0 / double(multiplier))));
+}
+
+} // namespace
+
+QDomElement AbstractDisplayableItem::findSubTypeNode(const QString &typeName,
+                                                     const QDomElement &func)
+{
+    const QDomElement types = func.firstChildElement(QStringLiteral("types"));
+    for (QDomElement type = types.firstChildElement(QStringLiteral("type")); !type.isNull();
+         type = type.nextSiblingElement(QStringLiteral("type"))) {
+        if (type.attribute(QStringLiteral("key")) == typeName)
+            return type;
+    }
+    return QDomElement();
+}
+
+ZxParameter *AbstractDisplayableItem::createBasicType(const QString &typeName,
+                                                      const QDomElement &node,
+                                                      ParameterBinding *binding)
+{
+    if (typeName == QLatin1String("int"))
+        return new ZxIntParameter;
+    if (typeName == QLatin1String("float"))
+        return new ZxFloatParameter;
+    if (typeName == QLatin1String("bool"))
+        return new ZxBoolParameter;
+    ZxListParameter *list = nullptr;
+    if (typeName == QLatin1String("list"))
+        list = new ZxListParameter;
+    else if (typeName == QLatin1String("buttonlist"))
+        list = new ButtonListParameter;
+    if (!list)
+        return nullptr;
+    const QDomElement items = node.firstChildElement(QStringLiteral("list"));
+    bool ok = false;
+    const uint minimum = items.attribute(QStringLiteral("minsize")).toUInt(&ok);
+    QStringList texts;
+    for (QDomElement value = items.firstChildElement(QStringLiteral("value")); !value.isNull();
+         value = value.nextSiblingElement(QStringLiteral("value")))
+        texts << value.text();
+    list->setItems(texts);
+    if (ok)
+        list->setMinimumContentsLength(int(minimum));
+    binding->multiplier = 1.0f;
+    binding->adder = 0.0f;
+    return list;
+}
+
+void AbstractDisplayableItem::initParametersFromDescription(const QDomElement &func)
+{
+    for (QDomElement param = func.firstChildElement(QStringLiteral("param")); !param.isNull();
+         param = param.nextSiblingElement(QStringLiteral("param"))) {
+        const QString typeName = param.attribute(QStringLiteral("type"));
+        const QDomElement typeNode = findSubTypeNode(typeName, func);
+        const QDomElement scaling = typeNode.isNull() ? param : typeNode;
+        const QDomElement startByte = param.firstChildElement(QStringLiteral("startbyte"));
+
+        ParameterBinding binding;
+        binding.bigEndian = startByte.attribute(QStringLiteral("endian"), QStringLiteral("little"))
+                            == QLatin1String("big");
+        binding.startByte = startByte.text().trimmed().toUInt();
+        binding.startBit = int(childUnsigned(param, QStringLiteral("startbit")));
+        binding.bitLength = int(childUnsigned(scaling, QStringLiteral("bitlength")));
+        binding.multiplier = childFloat(scaling, QStringLiteral("multiplier"));
+        binding.adder = childFloat(scaling, QStringLiteral("adder"));
+
+        ZxParameter *parameter = createBasicType(typeName, param, &binding);
+        if (!parameter && !typeNode.isNull())
+            parameter = createBasicType(typeNode.attribute(QStringLiteral("basetype")), typeNode,
+                                        &binding);
+        if (!parameter)
+            continue;
+        if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter)) {
+            if (binding.multiplier != 0.0f)
+                f->setDecimals(floatPrecision(binding.multiplier));
+        }
+        parameter->setSuffix(childText(scaling, QStringLiteral("suffix")));
+        parameter->setDescription(childText(param, QStringLiteral("description")));
+        const QString name = childText(param, QStringLiteral("name"));
+        QString id = childText(param, QStringLiteral("shortname"));
+        if (id.isEmpty())
+            id = name;
+        if (param.attribute(QStringLiteral("hidden")) == QLatin1String("true"))
+            parameter->setHidden(true);
+        if (!startByte.isNull()) {
+            if (binding.bigEndian)
+                qDebug("Parameter %s is BIGENDIAN", qUtf8Printable(name));
+            setBinding(parameter, binding);
+        }
+        addParameter(parameter, name, id);
+    }
+}

@@ -1,0 +1,40 @@
+#include "model/buttonlistparameter.h"
+
+#include "model/buttonlistparameterwidget.h"
+
+#include <QDebug>
+
+ButtonListParameter::ButtonListParameter(const QStringList &items, int minimumContentsLength)
+    : ZxListParameter(items, minimumContentsLength)
+{
+}
+
+void ButtonListParameter::updateWidgetValue(QWidget *widget)
+{
+    auto *button = qobject_cast<ButtonListParameterWidget *>(widget);
+    if (!button) {
+        qDebug("Can't update ButtonListParameter to other than ButtonListParameterWidget");
+        return;
+    }
+    button->setCurrentIndex(value());
+}
+
+void ButtonListParameter::updateFromWidget(QWidget *widget)
+{
+    auto *button = qobject_cast<ButtonListParameterWidget *>(widget);
+    if (!button) {
+        qDebug("Can't update ButtonListParameter from other than ButtonListParameterWidget");
+        return;
+    }
+    setValue(button->currentIndex());
+    setValid(true);
+}
+
+QWidget *ButtonListParameter::createWidgetImpl(bool *ok, const char **changedSignal)
+{
+    auto *button = new ButtonListParameterWidget(items());
+    button->setCurrentIndex(value());
+    *changedSignal = SIGNAL(currentIndexChanged(int));
+    *ok = true;
+    return button;
+}
