@@ -5,12 +5,12 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 src="$top/src/resources/icons-src"
 dst="$top/src/resources/icons"
-size=${ICON_SIZE:-16}
 find "$src" -name '*.svg' | sort | while read -r svg; do
     rel=${svg#"$src"/}
     out="$dst/${rel%.svg}.png"
     mkdir -p "$(dirname "$out")"
-    rsvg-convert -w "$size" -h "$size" "$svg" -o "$out"
+    # An SVG declares its own size (16 or 24 pixels).
+    rsvg-convert "$svg" -o "$out"
     echo "$out"
 done
 

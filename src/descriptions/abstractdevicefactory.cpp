@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QMetaObject>
+#include <QThread>
 
 #include <algorithm>
 
@@ -13,8 +14,7 @@ const ItemAddress AbstractDeviceFactory::NoAddress{ItemAddress::None, ItemAddres
 
 AbstractDeviceFactory::AbstractDeviceFactory(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 const DeviceFactoryEntry *AbstractDeviceFactory::entry(int index) const
 {
@@ -66,7 +66,8 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromKey(const QByteA
     return index < 0 ? nullptr : createDeviceAt(index, address);
 }
 
-AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index, const ItemAddress &address)
+AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index,
+                                                               const ItemAddress &address)
 {
     if (index < 0 || index >= m_entries.size())
         return nullptr;
@@ -118,8 +119,8 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
         qDebug("No constructor neither metaobject for key %s", e.key.constData());
         return nullptr;
     }
-    if (QObject *owner = parent()) {
-        for (QObject *child : owner->children()) {
+    if (QObject *owning = owner()) {
+        for (QObject *child : owning->children()) {
             auto *item = qobject_cast<AbstractDisplayableItem *>(child);
             if (item && item->address() == e.address)
                 return nullptr; // a function for that PGN already exists
@@ -153,7 +154,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
         item->setKey(e.key);
     e.instance = item;
     connect(item, &QObject::destroyed, this, &AbstractDeviceFactory::slotOnDestruction);
-    if (parent())
+    if (owner())
         connect(item, &AbstractDisplayableItem::registered, this,
                 &AbstractDeviceFactory::slotDeviceRegistered);
     emit dataChanged();
@@ -162,12 +163,21 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
 
 void AbstractDeviceFactory::slotDeviceRegistered()
 {
-    if (auto *item = qobject_cast<AbstractDisplayableItem *>(sender())) {
-        if (auto *owner = qobject_cast<AbstractDisplayableItem *>(parent()))
-            owner->registerChild(item);
+    auto *item = qobject_cast<AbstractDisplayableItem *>(sender());
+    QObject *owning = owner();
+    if (!item || !owning)
+        return;
+    // The owner lives in the bus thread once registered: its child list changes there.
+    auto adopt = [item, owning] {
+        if (auto *ownerItem = qobject_cast<AbstractDisplayableItem *>(owning))
+            ownerItem->registerChild(item);
         else
-            item->setParent(parent());
-    }
+            item->setParent(owning);
+    };
+    if (QThread::currentThread() == owning->thread())
+        adopt();
+    else
+        QMetaObject::invokeMethod(owning, adopt, Qt::BlockingQueuedConnection);
 }
 
 void AbstractDeviceFactory::slotOnDestruction(QObject *object)
@@ -235,24 +245,21 @@ void AbstractDeviceFactory::sortByAddress(Qt::SortOrder order)
     if (order == Qt::AscendingOrder)
         std::stable_sort(m_entries.begin(), m_entries.end(), less);
     else
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
-                             return less(b, a);
-                         });
+        std::stable_sort(
+            m_entries.begin(), m_entries.end(),
+            [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return less(b, a); });
     emit dataChanged();
 }
 
 void AbstractDeviceFactory::sortByName(Qt::SortOrder order)
 {
-    auto less = [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
-        return a.name < b.name;
-    };
+    auto less
+        = [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return a.name < b.name; };
     if (order == Qt::AscendingOrder)
         std::stable_sort(m_entries.begin(), m_entries.end(), less);
     else
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
-                             return less(b, a);
-                         });
+        std::stable_sort(
+            m_entries.begin(), m_entries.end(),
+            [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return less(b, a); });
     emit dataChanged();
 }

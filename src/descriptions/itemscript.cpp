@@ -3,7 +3,6 @@
 #include "model/abstractdisplayableitem.h"
 
 #include <QDebug>
-#include <QScriptEngineAgent>
 
 #include <atomic>
 
@@ -11,38 +10,10 @@ namespace {
 std::atomic<int> s_timeLimitMs{250};
 }
 
-// Aborts an evaluation that runs past the time limit; checked at every statement.
-class ScriptWatchdog : public QScriptEngineAgent
-{
-public:
-    explicit ScriptWatchdog(QScriptEngine *engine)
-        : QScriptEngineAgent(engine)
-    {
-    }
-    void arm() { m_clock.start(); }
-    bool fired() const { return m_fired; }
-    void reset() { m_fired = false; }
-    void positionChange(qint64, int, int) override { check(); }
-    void functionEntry(qint64) override { check(); }
-
-private:
-    void check()
-    {
-        if (!m_fired && m_clock.isValid() && m_clock.elapsed() > s_timeLimitMs.load()) {
-            m_fired = true;
-            engine()->abortEvaluation();
-        }
-    }
-
-    QElapsedTimer m_clock;
-    bool m_fired = false;
-};
-
 ItemScriptInterface::ItemScriptInterface(AbstractDisplayableItem *item, QObject *parent)
     : QObject(parent)
     , m_item(item)
-{
-}
+{}
 
 QVariant ItemScriptInterface::parameterValue(QString pname)
 {
@@ -94,15 +65,33 @@ ItemScript::ItemScript(AbstractDisplayableItem *item, const QString &source)
     , m_item(item)
     , m_engine(new QScriptEngine(this))
     , m_interface(new ItemScriptInterface(item, this))
-    , m_watchdog(std::make_unique<ScriptWatchdog>(m_engine))
+    , m_watchdog(this)
 {
-    m_engine->setAgent(m_watchdog.get());
-    const QScriptEngine::QObjectWrapOptions options
-        = QScriptEngine::ExcludeChildObjects | QScriptEngine::ExcludeSuperClassContents
-          | QScriptEngine::ExcludeDeleteLater;
-    m_this = m_engine->newQObject(m_interface, QScriptEngine::QtOwnership, options);
+    // The engine looks at its events every few milliseconds while it runs, so the watchdog can
+    // stop even an empty endless loop.
+    m_engine->setProcessEventsInterval(20);
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, &ItemScript::abortRunaway);
+
+    // Scripts see a plain object whose functions call the item's interface; the wrapped QObject
+    // itself (with its findChild, signals and QObject members) stays out of their reach.
+    const QScriptValue wrapper = m_engine->newQObject(m_interface, QScriptEngine::QtOwnership,
+                                                      QScriptEngine::ExcludeChildObjects
+                                                          | QScriptEngine::ExcludeSuperClassContents
+                                                          | QScriptEngine::ExcludeDeleteLater);
+    QScriptValue makeApi = m_engine->evaluate(
+        QStringLiteral("(function (w) { return {"
+                       " parameterValue: function (n) { return w.parameterValue(n); },"
+                       " setParameterValue: function (n, v) { w.setParameterValue(n, v); },"
+                       " setState: function (s) { return w.setState(s); },"
+                       " transmitState: function () { w.transmitState(); },"
+                       " setTransmissionInterval: function (p) { w.setTransmissionInterval(p); },"
+                       " updateState: function () { w.updateState(); },"
+                       " update: function () { w.update(); } }; })"));
+    m_this = makeApi.call(QScriptValue(), QScriptValueList() << wrapper);
     m_engine->globalObject().setProperty(QStringLiteral("xmlfunc"), m_this);
-    m_watchdog->arm();
+
+    arm();
     m_engine->evaluate(source, QString(), 1);
     if (!finish("evaluation"))
         return;
@@ -114,18 +103,29 @@ ItemScript::ItemScript(AbstractDisplayableItem *item, const QString &source)
             Qt::DirectConnection);
 }
 
-ItemScript::~ItemScript()
+ItemScript::~ItemScript() = default;
+
+void ItemScript::arm()
 {
-    m_engine->setAgent(nullptr);
+    m_aborted = false;
+    m_watchdog.start(s_timeLimitMs.load());
+}
+
+void ItemScript::abortRunaway()
+{
+    // Armed only while an evaluation or a hook call runs (isEvaluating() misses the calls).
+    m_aborted = true;
+    m_engine->abortEvaluation();
 }
 
 bool ItemScript::finish(const char *what)
 {
-    if (m_watchdog->fired()) {
+    m_watchdog.stop();
+    if (m_aborted) {
         qWarning("Script of %s aborted after %d ms in %s; script disabled",
                  qUtf8Printable(m_item->objectName()), s_timeLimitMs.load(), what);
         m_enabled = false;
-        m_watchdog->reset();
+        m_aborted = false;
         m_engine->clearExceptions();
         return false;
     }
@@ -144,8 +144,10 @@ void ItemScript::run(QScriptValue function, const char *hook)
     if (!m_enabled || m_running || !function.isFunction())
         return;
     m_running = true;
-    m_watchdog->arm();
-    function.call(m_this);
+    arm();
+    // Through evaluate(): only evaluations let the engine's interrupt check (and with it the
+    // watchdog) in while the hook runs.
+    m_engine->evaluate(QStringLiteral("%1.call(xmlfunc)").arg(QLatin1String(hook)));
     finish(hook);
     m_running = false;
 }

@@ -4,12 +4,12 @@
 #include <QObject>
 #include <QScriptEngine>
 #include <QScriptValue>
+#include <QTimer>
 #include <QVariant>
 
 #include <memory>
 
 class AbstractDisplayableItem;
-class ScriptWatchdog;
 
 // What a description script may touch of its item: these slots and nothing else (no QObject
 // members, no children, no deleteLater).
@@ -58,12 +58,15 @@ public slots:
 
 private:
     void run(QScriptValue function, const char *hook);
+    void arm();
     bool finish(const char *what);
+    void abortRunaway();
 
     AbstractDisplayableItem *m_item;
     QScriptEngine *m_engine;
     ItemScriptInterface *m_interface;
-    std::unique_ptr<ScriptWatchdog> m_watchdog;
+    QTimer m_watchdog; // aborts an evaluation that runs past the time limit
+    bool m_aborted = false;
     QScriptValue m_this;
     QScriptValue m_transmit;
     QScriptValue m_dispatch;

@@ -23,8 +23,10 @@ DeviceFactoryEntry UnknownPgnFactory::j1939PgnEntry(const QByteArray &key, quint
     return DeviceFactoryEntry(key, {ItemAddress::Pgn, pgn}, name, metaObject);
 }
 
+// No QObject parent: the factory lives in the GUI thread, its device in the bus thread. The
+// device deletes it.
 UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
-    : AbstractDeviceFactory(device)
+    : AbstractDeviceFactory(nullptr)
     , m_device(device)
 {
     setUnknownEntry(DeviceFactoryEntry("unknown_pgn", {ItemAddress::Pgn, 0xFF}, tr("Unknown PGN"),
@@ -38,13 +40,17 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
         } else if (d.creator) {
             const auto creator = d.creator;
             appendEntry(DeviceFactoryEntry(d.key.toLatin1(), {ItemAddress::Pgn, d.pgn}, name,
-                                           QString(), QString(), [creator] {
-                                               return creator(nullptr);
-                                           }));
+                                           QString(), QString(),
+                                           [creator] { return creator(nullptr); }));
         }
     }
     for (const QString &path : DescriptionFiles::functionLibraryFiles())
         appendXmlDescFile(path);
+}
+
+QObject *UnknownPgnFactory::owner() const
+{
+    return m_device.data();
 }
 
 void UnknownPgnFactory::appendXmlDescFile(const QString &path)
@@ -52,10 +58,10 @@ void UnknownPgnFactory::appendXmlDescFile(const QString &path)
     for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
         bool ok = false;
         const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
-        DeviceFactoryEntry entry = j1939PgnEntry(func.attribute(QStringLiteral("key")).toLatin1(),
-                                                 ok ? pgn : 0u,
-                                                 func.firstChildElement(QStringLiteral("name")).text(),
-                                                 &XmlStaticPgnJ1939DeviceFunction::staticMetaObject);
+        DeviceFactoryEntry entry
+            = j1939PgnEntry(func.attribute(QStringLiteral("key")).toLatin1(), ok ? pgn : 0u,
+                            func.firstChildElement(QStringLiteral("name")).text(),
+                            &XmlStaticPgnJ1939DeviceFunction::staticMetaObject);
         entry.xml = elementToXml(func);
         appendEntry(entry);
     }
@@ -89,7 +95,8 @@ AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame
 AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame,
                                                          const DispatchResult &result)
 {
-    const quint32 pgn = !result.payload.isEmpty() ? (result.pgn & 0xFFFF) : (frame.id >> 8) & 0xFFFF;
+    const quint32 pgn
+        = !result.payload.isEmpty() ? (result.pgn & 0xFFFF) : (frame.id >> 8) & 0xFFFF;
     if (pgn == BroadcastData || pgn == BroadcastAnnouncement)
         return nullptr;
     return createDeviceFromPgn(pgn);

@@ -2,6 +2,8 @@
 
 #include "descriptions/abstractdevicefactory.h"
 
+#include <QPointer>
+
 class J1939Device;
 
 // The function catalogue of one J1939 device: registered function classes and the function
@@ -13,6 +15,8 @@ class UnknownPgnFactory : public AbstractDeviceFactory
 public:
     explicit UnknownPgnFactory(J1939Device *device);
 
+    QObject *owner() const override;
+
     void appendXmlDescFile(const QString &path);
     AbstractDisplayableItem *createDeviceFromPgn(quint32 pgn);
     AbstractDisplayableItem *createDevice(const CanMessage &frame) override;
@@ -20,9 +24,9 @@ public:
                                           const DispatchResult &result) override;
     using AbstractDeviceFactory::createDevice;
 
-    static DeviceFactoryEntry j1939PgnEntry(const QByteArray &key, quint32 pgn,
-                                            const QString &name, const QMetaObject *metaObject);
+    static DeviceFactoryEntry j1939PgnEntry(const QByteArray &key, quint32 pgn, const QString &name,
+                                            const QMetaObject *metaObject);
 
 private:
-    J1939Device *m_device;
+    QPointer<J1939Device> m_device;
 };

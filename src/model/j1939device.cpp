@@ -25,7 +25,15 @@ J1939Device::J1939Device(quint8 address, QObject *parent)
     connect(&m_broadcastTimer, &QTimer::timeout, this, &J1939Device::slotBroadcastTimeout);
 }
 
-J1939Device::~J1939Device() = default;
+J1939Device::~J1939Device()
+{
+    if (AbstractDeviceFactory *factory = AbstractDisplayableItem::subFactory()) {
+        if (factory->thread() == QThread::currentThread())
+            delete factory;
+        else
+            factory->deleteLater();
+    }
+}
 
 bool J1939Device::matchMessage(const CanMessage &message)
 {
@@ -215,9 +223,9 @@ void J1939Device::transmitBroadcastData(const unsigned char *data, unsigned int 
     m_broadcastPgn = pgn;
     m_broadcastSize = int(length);
     m_broadcastPackets = (int(length) + BytesPerPacket - 1) / BytesPerPacket;
-    const quint8 announce[8] = {TPConnection::Bam, quint8(length), quint8(length >> 8),
-                                quint8(m_broadcastPackets), 0xFF, quint8(pgn), quint8(pgn >> 8),
-                                quint8(pgn >> 16)};
+    const quint8 announce[8] = {
+        TPConnection::Bam, quint8(length),   quint8(length >> 8), quint8(m_broadcastPackets), 0xFF,
+        quint8(pgn),       quint8(pgn >> 8), quint8(pgn >> 16)};
     CanMessage cm = transportFrame(PfTransportControl, announce);
     sendMessage(cm);
     m_broadcastTimer.setSingleShot(false);
@@ -290,8 +298,7 @@ bool J1939Device::dispatchConnectionMessage(const CanMessage &message, DispatchR
     return functionForPgn(m_broadcastPgn) != nullptr;
 }
 
-bool J1939Device::dispatchDataTransmissionMessage(const CanMessage &message,
-                                                  DispatchResult *result)
+bool J1939Device::dispatchDataTransmissionMessage(const CanMessage &message, DispatchResult *result)
 {
     // Only data of a broadcast (to global) belongs to the BAM being received; data this device
     // sends to a peer in a connection of its own is not part of it.
@@ -373,8 +380,7 @@ TPConnection *J1939Device::openConnection(const CanMessage &rts)
 {
     const quint16 size = quint16(rts.data[1] | rts.data[2] << 8);
     if (rts.length < 8 || !TPConnection::isValidAnnouncement(size, rts.data[3])) {
-        qDebug("Invalid RTS from 0x%02x: %d bytes in %d packets", rts.address(), size,
-               rts.data[3]);
+        qDebug("Invalid RTS from 0x%02x: %d bytes in %d packets", rts.address(), size, rts.data[3]);
         return nullptr;
     }
     auto *connection = new TPConnection(rts, this);

@@ -11,7 +11,8 @@ public:
     explicit J1939DeviceFunction(QObject *parent = nullptr);
 
     quint8 defaultPriority() const { return m_defaultPriority.load(); }
-    void setDefaultPriority(quint8 priority) { m_defaultPriority.store(priority & 0x07); }
+    // Kept as given; frame identifiers use its low three bits.
+    void setDefaultPriority(quint8 priority) { m_defaultPriority.store(priority); }
     // The parent device's address.
     quint8 j1939DeviceAddress() const;
     static QString schemeTag() { return QStringLiteral("func"); }

@@ -2,11 +2,42 @@
 
 #include "model/zxfloatparameter.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace {
+
 constexpr int PayloadSize = 8;
+
+// The shortest decimal that reads back as this float, as a double.
+double decimalOf(float value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text - 1, value);
+    *result.ptr = '\0';
+    return std::strtod(text, nullptr);
+}
+
+} // namespace
+
+double ParameterBinding::scale() const
+{
+    if (m_cachedMultiplier != multiplier) {
+        m_cachedMultiplier = multiplier;
+        m_scale = decimalOf(multiplier);
+    }
+    return m_scale;
+}
+
+double ParameterBinding::offset() const
+{
+    if (m_cachedAdder != adder) {
+        m_cachedAdder = adder;
+        m_offset = decimalOf(adder);
+    }
+    return m_offset;
 }
 
 bool ParameterBinding::fits() const
@@ -48,12 +79,12 @@ bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) con
         if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter))
             f->setValue(std::numeric_limits<float>::quiet_NaN());
         else
-            parameter->setVariantValue(double(m) * double(multiplier) - double(adder));
+            parameter->setVariantValue(double(m) * scale() - offset());
         parameter->setValid(false);
         return true;
     }
     // Computed and handed over in double precision: a float would round 32-bit counters.
-    parameter->setVariantValue(double(raw) * double(multiplier) - double(adder));
+    parameter->setVariantValue(double(raw) * scale() - offset());
     return true;
 }
 
@@ -61,7 +92,8 @@ quint32 ParameterBinding::rawFor(double value) const
 {
     if (!std::isfinite(value) || multiplier == 0.0f)
         return mask();
-    const double scaled = std::trunc((value + adder + 0.5 * multiplier) / multiplier);
+    const double m = scale();
+    const double scaled = std::trunc((value + offset() + 0.5 * m) / m);
     constexpr double Limit = 9.0e18;
     const qint64 raw = scaled > Limit    ? qint64(Limit)
                        : scaled < -Limit ? -qint64(Limit)

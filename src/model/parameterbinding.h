@@ -27,4 +27,14 @@ struct ParameterBinding
     bool encode(quint8 *payload, const ZxParameter *parameter) const;
     // The raw field for a physical value: rounded half up, cut to the field.
     quint32 rawFor(double value) const;
+    // Multiplier and adder as the decimal numbers the description wrote (0.05, not the float
+    // 0.0500000007), so 4200 x 0.05 - 200 reads 10 and not 10.000003.
+    double scale() const;
+    double offset() const;
+
+private:
+    mutable float m_cachedMultiplier = 1.0f;
+    mutable double m_scale = 1.0;
+    mutable float m_cachedAdder = 0.0f;
+    mutable double m_offset = 0.0;
 };

@@ -29,7 +29,8 @@ bool StaticPgnJ1939DeviceFunction::matchMessage(const CanMessage &message)
 
 quint32 StaticPgnJ1939DeviceFunction::canMessageId() const
 {
-    return quint32(defaultPriority()) << 26 | quint32(m_pf) << 16 | quint32(m_ps) << 8
+    // Only three bits of priority fit the identifier; a description may say more.
+    return quint32(defaultPriority() & 0x07) << 26 | quint32(m_pf) << 16 | quint32(m_ps) << 8
            | j1939DeviceAddress();
 }
 

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDoubleSpinBox>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -15,7 +16,13 @@ QString ZxFloatParameter::toString() const
     const float v = value();
     if (!isValid() || std::isnan(v))
         return QStringLiteral("nan");
-    return QVariant(v).toString();
+    // The shortest text that reads back as this float, without exponent: 26.4, not
+    // 26.399999618530273 (the float widened to double) and 1000000, not 1e+06.
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return QVariant(v).toString();
+    return QString::fromLatin1(text, int(result.ptr - text));
 }
 
 void ZxFloatParameter::updateWidgetValue(QWidget *widget)

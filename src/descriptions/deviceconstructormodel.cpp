@@ -1,0 +1,178 @@
+#include "descriptions/deviceconstructormodel.h"
+
+#include "descriptions/candevicefactory.h"
+
+#include <QBrush>
+#include <QIcon>
+
+namespace {
+
+const char *const KindIcons[] = {
+    nullptr,
+    ":/icons/devices/sidx24.png",
+    ":/icons/devices/eidx24.png",
+    ":/icons/devices/j1939x24.png",
+    ":/icons/devices/j1939pgnx24.png",
+    ":/icons/devices/zbusx24.png",
+    ":/icons/devices/varx24.png",
+};
+
+} // namespace
+
+DeviceConstructorModel::DeviceConstructorModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+    m_factory = globalFactory();
+    if (m_factory)
+        connect(m_factory, &AbstractDeviceFactory::dataChanged, this,
+                &DeviceConstructorModel::slotFactoryDataChanged);
+}
+
+AbstractDeviceFactory *DeviceConstructorModel::globalFactory() const
+{
+    return CanDeviceFactory::instance();
+}
+
+const DeviceFactoryEntry *DeviceConstructorModel::entryAt(const QModelIndex &index) const
+{
+    if (!m_factory || !index.isValid())
+        return nullptr;
+    return m_factory->entry(index.row());
+}
+
+int DeviceConstructorModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !m_factory ? 0 : m_factory->count();
+}
+
+int DeviceConstructorModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant DeviceConstructorModel::data(const QModelIndex &index, int role) const
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    if (!e)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return index.column() == 0 ? m_factory->humanReadableAddress(index.row()) : e->name;
+    case Qt::DecorationRole:
+        if (index.column() == 0) {
+            const int kind = e->address.kind;
+            if (kind >= 1 && kind <= 6)
+                return QIcon(QLatin1String(KindIcons[kind]));
+            return {};
+        }
+        return e->testScheme.isEmpty() ? QVariant() : QIcon(QStringLiteral(":/icons/test.png"));
+    case Qt::ToolTipRole:
+        return tr(e->description.toUtf8().constData());
+    case Qt::BackgroundRole:
+        return e->instance ? QVariant(QBrush(Qt::gray)) : QVariant();
+    case TestSchemeRole:
+        return e->testScheme.isEmpty() ? QVariant() : QVariant(e->testScheme);
+    default:
+        return {};
+    }
+}
+
+QVariant DeviceConstructorModel::headerData(int section, Qt::Orientation orientation,
+                                            int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return section == 0 ? tr("Address") : section == 1 ? tr("Name") : QVariant();
+}
+
+void DeviceConstructorModel::follow(AbstractDeviceFactory *factory)
+{
+    m_factory = factory;
+    if (!factory)
+        return;
+    connect(factory, &AbstractDeviceFactory::dataChanged, this,
+            &DeviceConstructorModel::slotFactoryDataChanged);
+    if (factory != globalFactory())
+        connect(factory, &QObject::destroyed, this, &DeviceConstructorModel::slotFactoryDestroyed);
+}
+
+void DeviceConstructorModel::setFactory(AbstractDeviceFactory *factory)
+{
+    if (!factory)
+        factory = globalFactory();
+    if (factory == m_factory)
+        return;
+    beginResetModel();
+    if (m_factory)
+        disconnect(m_factory, nullptr, this, nullptr);
+    follow(factory);
+    endResetModel();
+}
+
+void DeviceConstructorModel::slotFactoryDestroyed(QObject *)
+{
+    beginResetModel();
+    follow(globalFactory());
+    endResetModel();
+}
+
+void DeviceConstructorModel::slotFactoryDataChanged()
+{
+    // Entries may have been appended or removed: a reset keeps views consistent.
+    beginResetModel();
+    endResetModel();
+}
+
+void DeviceConstructorModel::refresh()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+void DeviceConstructorModel::sort(int column, Qt::SortOrder order)
+{
+    if (!m_factory)
+        return;
+    beginResetModel();
+    const QSignalBlocker blocker(m_factory);
+    if (column == 0)
+        m_factory->sortByAddress(order);
+    else
+        m_factory->sortByName(order);
+    endResetModel();
+}
+
+bool DeviceConstructorModel::isAvailable(const QModelIndex &index) const
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    return e && !e->instance;
+}
+
+bool DeviceConstructorModel::isDynamicAddress(const QModelIndex &index) const
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    return e && e->hasDynamicAddress();
+}
+
+AbstractDisplayableItem *DeviceConstructorModel::getDevice(const QModelIndex &index,
+                                                           quint32 address)
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    if (!e)
+        return nullptr;
+    const ItemAddress a = address == ItemAddress::Unassigned
+                              ? AbstractDeviceFactory::NoAddress
+                              : ItemAddress{e->address.kind, address};
+    AbstractDisplayableItem *item = m_factory->createDeviceAt(index.row(), a);
+    if (item)
+        refresh();
+    return item;
+}
+
+DeviceTest *DeviceConstructorModel::createTest(const QModelIndex &index) const
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    if (!e || !e->instance || !e->createTest)
+        return nullptr;
+    return e->createTest(e->instance);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "descriptions/abstractdevicefactory.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+
+class DeviceTest;
+
+// The "Devices" table: the entries of one factory (the global device factory, or the sub-factory
+// of the current scheme item), from which the user adds items by hand. GUI thread.
+class DeviceConstructorModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TestSchemeRole = Qt::UserRole + 1;
+
+    explicit DeviceConstructorModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void sort(int column, Qt::SortOrder order) override;
+
+    AbstractDeviceFactory *factory() const { return m_factory; }
+    void setFactory(AbstractDeviceFactory *factory);
+    bool isAvailable(const QModelIndex &index) const;
+    bool isDynamicAddress(const QModelIndex &index) const;
+    AbstractDisplayableItem *getDevice(const QModelIndex &index, quint32 address);
+    DeviceTest *createTest(const QModelIndex &index) const;
+
+public slots:
+    void refresh();
+    void slotFactoryDestroyed(QObject *factory);
+    void slotFactoryDataChanged();
+
+private:
+    const DeviceFactoryEntry *entryAt(const QModelIndex &index) const;
+    void follow(AbstractDeviceFactory *factory);
+    AbstractDeviceFactory *globalFactory() const;
+
+    QPointer<AbstractDeviceFactory> m_factory;
+};

@@ -1,0 +1,294 @@
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/deviceconstructormodel.h"
+#include "descriptions/unknownpgnfactory.h"
+#include "descriptions/unknownpgnfunction.h"
+#include "descriptions/unknownsiddevice.h"
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+#include "model/j1939reg.h"
+#include "model/rawdataparameter.h"
+#include "model/zxparameter.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/testitems.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+#include <memory>
+
+class tst_Factories : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init() { CanDeviceFactory::init(); }
+    void twoFramesOneDevice();
+    void derivedEntryGoesWithItsItem();
+    void fixedAddressKindTakesPrecedence();
+    void sidTrafficMakesSidDevice();
+    void pdu1MatchesByFormat();
+    void transportAnnouncementNamesThePgn();
+    void functionOnceOnly();
+    void humanReadableAddress_data();
+    void humanReadableAddress();
+    void paths();
+    void unknownPgnFunctionShowsRaw();
+    void constructorModelRows();
+    void constructorModelFallsBack();
+    void constructorModelDerivedRow();
+    void constructorModelSorts();
+};
+
+void tst_Factories::initTestCase()
+{
+    TestEnvironment::init();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    J1939Reg::registerClass([](J1939Device *d) { return new BindingFunction(0xEF, 0x00, d); },
+                            0xEF00, QStringLiteral("propa"), QStringLiteral("Proprietary A"));
+}
+
+void tst_Factories::twoFramesOneDevice()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const int before = factory->count();
+    std::unique_ptr<AbstractDisplayableItem> first(
+        factory->createDevice(makeFrame(0x18FEF133, {})));
+    QVERIFY(first);
+    QVERIFY(qobject_cast<J1939Device *>(first.get()));
+    QCOMPARE(first->address().value, 0x33u);
+    QCOMPARE(first->objectName(), QStringLiteral("unknown_device"));
+    QVERIFY(!factory->createDevice(makeFrame(0x0CF00433, {})));
+    QCOMPARE(factory->count(), before + 1);
+    QVERIFY(factory->entries().last().derived);
+}
+
+void tst_Factories::derivedEntryGoesWithItsItem()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const int before = factory->count();
+    QSignalSpy changed(factory, &AbstractDeviceFactory::dataChanged);
+    AbstractDisplayableItem *device = factory->createDevice(makeFrame(0x18FEF133, {}));
+    QVERIFY(device);
+    delete device;
+    QCOMPARE(factory->count(), before);
+    QVERIFY(changed.count() >= 2);
+    std::unique_ptr<AbstractDisplayableItem> again(
+        factory->createDevice(makeFrame(0x18FEF133, {})));
+    QVERIFY(again);
+}
+
+void tst_Factories::fixedAddressKindTakesPrecedence()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    std::unique_ptr<AbstractDisplayableItem> engine(factory->createDevice(QByteArray("engine1")));
+    QVERIFY(engine);
+    QCOMPARE(factory->getDevice("engine1"), engine.get());
+    // A frame from 0x00 the engine did not take makes no second device.
+    QVERIFY(!factory->createDevice(makeFrame(0x18FFFF00, {})));
+    // And the kind exists once at a time.
+    QVERIFY(!factory->createDevice(QByteArray("engine1")));
+    engine.reset();
+    QVERIFY(!factory->getDevice("engine1"));
+    std::unique_ptr<AbstractDisplayableItem> second(factory->createDevice(QByteArray("engine1")));
+    QVERIFY(second);
+}
+
+void tst_Factories::sidTrafficMakesSidDevice()
+{
+    std::unique_ptr<AbstractDisplayableItem> device(
+        CanDeviceFactory::instance()->createDevice(makeFrame(0x1A0, {1, 2}, false)));
+    auto *sid = qobject_cast<UnknownSidDevice *>(device.get());
+    QVERIFY(sid);
+    QCOMPARE(sid->address().kind, int(ItemAddress::Sid));
+    QCOMPARE(sid->address().value, 0x1A0u);
+    DispatchResult r;
+    sid->dispatchMessage(makeFrame(0x1A0, {1, 2}, false), &r);
+    QCOMPARE(sid->dataParameter()->toString(), QStringLiteral("01 02"));
+}
+
+void tst_Factories::pdu1MatchesByFormat()
+{
+    J1939Device device(0x10);
+    auto *factory = qobject_cast<UnknownPgnFactory *>(device.subFactory());
+    QVERIFY(factory);
+    std::unique_ptr<AbstractDisplayableItem> f(factory->createDevice(makeFrame(0x18EF2110, {})));
+    QVERIFY(f);
+    QCOMPARE(f->objectName(), QStringLiteral("propa"));
+}
+
+void tst_Factories::transportAnnouncementNamesThePgn()
+{
+    J1939Device device(0x00);
+    auto *factory = device.subFactory();
+    const CanMessage bam = makeFrame(0x1CECFF00, {0x20, 9, 0, 2, 0xFF, 0xEE, 0xFE, 0x00});
+    std::unique_ptr<AbstractDisplayableItem> f(factory->createDevice(bam));
+    QVERIFY(f);
+    QCOMPARE(f->key(), QByteArray("et1"));
+    f.reset();
+    // With the dispatch result: broadcast frames themselves make nothing, a completed transfer
+    // makes the function for its PGN.
+    DispatchResult plain(DispatchResult::Received, 0);
+    QVERIFY(!factory->createDevice(bam, plain));
+    QVERIFY(!factory->createDevice(makeFrame(0x1CEBFF00, {1}), plain));
+    DispatchResult done(DispatchResult::Received, 0);
+    done.pgn = 0xFEEE;
+    done.payload = QByteArray(9, 0);
+    std::unique_ptr<AbstractDisplayableItem> g(
+        factory->createDevice(makeFrame(0x1CEBFF00, {2}), done));
+    QVERIFY(g);
+    QCOMPARE(g->key(), QByteArray("et1"));
+}
+
+void tst_Factories::functionOnceOnly()
+{
+    DeviceDispatcher dispatcher;
+    auto *device = new J1939Device(0x10);
+    dispatcher.registerDisplayable(device);
+    AbstractDisplayableItem *f = device->subFactory()->createDevice(makeFrame(0x18FEEE10, {}));
+    QVERIFY(f);
+    dispatcher.registerDisplayable(f);
+    // Registration makes it the device's child; a second one for the PGN is refused.
+    QCOMPARE(f->parent(), static_cast<QObject *>(device));
+    QVERIFY(device->children().contains(f));
+    QVERIFY(!device->subFactory()->createDevice(makeFrame(0x18FEEE10, {})));
+    dispatcher.clearScheme();
+}
+
+void tst_Factories::humanReadableAddress_data()
+{
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("9") << 9u << "0x09";
+    QTest::newRow("0xfeee") << 0xFEEEu << "0xfeee";
+}
+
+void tst_Factories::humanReadableAddress()
+{
+    QFETCH(quint32, address);
+    QFETCH(QString, text);
+    AbstractDeviceFactory factory;
+    factory.appendEntry(DeviceFactoryEntry("k", {ItemAddress::J1939, address}, QStringLiteral("n"),
+                                           QString(), QString(), [] { return new J1939Device; }));
+    QCOMPARE(factory.humanReadableAddress(0), text);
+    QCOMPARE(factory.humanReadableAddress(-1), QStringLiteral("N/A"));
+    QCOMPARE(factory.humanReadableAddress(1), QStringLiteral("N/A"));
+}
+
+void tst_Factories::paths()
+{
+    std::unique_ptr<AbstractDisplayableItem> engine(
+        CanDeviceFactory::instance()->createDevice(QByteArray("engine1")));
+    QVERIFY(engine);
+    AbstractDisplayableItem *eec1
+        = CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("/engine1//eec1"));
+    QVERIFY(eec1);
+    QCOMPARE(eec1->key(), QByteArray("eec1"));
+    QVERIFY(CanDeviceFactory::instance()->getParameter(QStringLiteral("engine1/eec1/SPN190")));
+    QVERIFY(!CanDeviceFactory::instance()->getParameter(QStringLiteral("engine1/eec1/SPN1")));
+    QVERIFY(!CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("nosuch/eec1")));
+}
+
+void tst_Factories::unknownPgnFunctionShowsRaw()
+{
+    UnknownPgnFunction f;
+    f.setAddress({ItemAddress::Pgn, 0xFF77});
+    QVERIFY(f.matchMessage(makeFrame(0x18FF7710, {})));
+    QVERIFY(!f.matchMessage(makeFrame(0x18FF7810, {})));
+    DispatchResult r;
+    QVERIFY(f.dispatchMessageImpl(makeFrame(0x18FF7710, {0xDE, 0xAD}), &r));
+    QCOMPARE(f.dataParameter()->toString(), QStringLiteral("de ad"));
+    QCOMPARE(int(f.deviceType()), int(AbstractDisplayableItem::Spontaneous));
+    QTest::ignoreMessage(QtDebugMsg, "Deleting UnknownPgnFunction");
+}
+
+void tst_Factories::constructorModelRows()
+{
+    DeviceConstructorModel model;
+    QAbstractItemModelTester tester(&model);
+    QVERIFY(model.rowCount() > 5);
+    QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Address"));
+    QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Name"));
+    QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
+    int engineRow = -1;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        if (model.data(model.index(r, 1), Qt::DisplayRole).toString() == QLatin1String("Engine #1"))
+            engineRow = r;
+    }
+    QVERIFY(engineRow >= 0);
+    const QModelIndex engine = model.index(engineRow, 0);
+    QCOMPARE(model.data(engine, Qt::DisplayRole).toString(), QStringLiteral("0x00"));
+    QVERIFY(!model.data(engine, Qt::DecorationRole).value<QIcon>().isNull());
+    QVERIFY(model.isAvailable(engine));
+    QVERIFY(!model.data(engine, Qt::BackgroundRole).isValid());
+    std::unique_ptr<AbstractDisplayableItem> item(model.getDevice(engine, ItemAddress::Unassigned));
+    QVERIFY(item);
+    const QModelIndex again = model.index(engineRow, 1);
+    QVERIFY(!model.isAvailable(again));
+    QCOMPARE(model.data(again, Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::gray));
+    item.reset();
+    QVERIFY(model.isAvailable(model.index(engineRow, 0)));
+    QVERIFY(!model.data(model.index(engineRow, 0), Qt::BackgroundRole).isValid());
+}
+
+void tst_Factories::constructorModelFallsBack()
+{
+    DeviceConstructorModel model;
+    QAbstractItemModelTester tester(&model);
+    auto device = std::make_unique<J1939Device>(0x10);
+    model.setFactory(device->subFactory());
+    QCOMPARE(model.factory(), device->subFactory());
+    QVERIFY(model.rowCount() >= 40);
+    device.reset(); // the function factory goes with its device
+    QTRY_COMPARE(model.factory(),
+                 static_cast<AbstractDeviceFactory *>(CanDeviceFactory::instance()));
+    model.setFactory(nullptr);
+    QCOMPARE(model.factory(), static_cast<AbstractDeviceFactory *>(CanDeviceFactory::instance()));
+}
+
+void tst_Factories::constructorModelDerivedRow()
+{
+    DeviceConstructorModel model;
+    QAbstractItemModelTester tester(&model);
+    int stub = -1;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        if (CanDeviceFactory::instance()->entry(r)->key == "empty_device")
+            stub = r;
+    }
+    QVERIFY(stub >= 0);
+    QVERIFY(model.isDynamicAddress(model.index(stub, 0)));
+    const int rows = model.rowCount();
+    std::unique_ptr<AbstractDisplayableItem> item(model.getDevice(model.index(stub, 0), 0x42));
+    QVERIFY(item);
+    QCOMPARE(item->address().value, 0x42u);
+    QCOMPARE(model.rowCount(), rows + 1);
+    QCOMPARE(model.data(model.index(rows, 0), Qt::DisplayRole).toString(), QStringLiteral("0x42"));
+    // The picked entry stays available for other addresses.
+    QVERIFY(model.isAvailable(model.index(stub, 0)));
+    item.reset();
+    QCOMPARE(model.rowCount(), rows);
+}
+
+void tst_Factories::constructorModelSorts()
+{
+    DeviceConstructorModel model;
+    QAbstractItemModelTester tester(&model);
+    model.sort(1, Qt::DescendingOrder);
+    for (int r = 1; r < model.rowCount(); ++r)
+        QVERIFY(model.data(model.index(r - 1, 1), Qt::DisplayRole).toString()
+                >= model.data(model.index(r, 1), Qt::DisplayRole).toString());
+    model.sort(0, Qt::AscendingOrder);
+    const auto &entries = CanDeviceFactory::instance()->entries();
+    for (int r = 1; r < entries.size(); ++r) {
+        const ItemAddress a = entries.at(r - 1).address;
+        const ItemAddress b = entries.at(r).address;
+        QVERIFY(a.kind < b.kind || (a.kind == b.kind && a.value <= b.value));
+    }
+}
+
+QTEST_MAIN(tst_Factories)
+#include "tst_factories.moc"
