@@ -3,6 +3,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/adapterchoicedialog.h"
 #include "can/canhandlerfactory.h"
+#include "descriptions/candevicefactory.h"
 #include "model/devicedispatcher.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,9 @@ CanThread::CanThread(int handlerType, QObject *parent)
     , m_handlerType(handlerType)
 {
     s_instance.store(this);
+    // The catalogue of device kinds; it stays in the GUI thread, where all its users are.
+    if (!CanDeviceFactory::instance())
+        CanDeviceFactory::init();
     if (m_handlerType == CanHandlerFactory::None) {
         AdapterChoiceDialog dialog;
         m_handlerType = dialog.exec();

@@ -5,6 +5,7 @@
 #include "can/canthread.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
+#include "descriptions/descriptionfiles.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
@@ -63,6 +64,10 @@ int runTarvik(int argc, char **argv)
     qRegisterMetaType<ZxVariant>("ZxVariant");
     Units::init();
     registerDiagnosticsFunctions();
+    DescriptionFiles::setFaultReporter([](const QString &message) {
+        QMessageBox::warning(nullptr, QCoreApplication::translate("Main", "Description files"),
+                             message);
+    });
 
     const CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {

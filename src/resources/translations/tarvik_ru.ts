@@ -33,6 +33,206 @@
     </message>
 </context>
 <context>
+    <name>CanDevice</name>
+    <message>
+        <source>TODO:Not implemented</source>
+        <translation>TODO:Не реализовано</translation>
+    </message>
+</context>
+<context>
+    <name>CanDeviceFactory</name>
+    <message>
+        <source>Unknown device</source>
+        <translation>Неизвестное устройство</translation>
+    </message>
+    <message>
+        <source>Stub</source>
+        <translation>Заглушка</translation>
+    </message>
+    <message>
+        <source>Unknown SID device</source>
+        <translation>Неизвестное устройство SID</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionTimeoutsDialog</name>
+    <message>
+        <source>Connection timeouts</source>
+        <translation>Тайм-ауты соединения</translation>
+    </message>
+    <message>
+        <source>Receive Node Delays</source>
+        <translation>Задержки приёмника</translation>
+    </message>
+    <message>
+        <source>RTS to CTS</source>
+        <translation>RTS до CTS</translation>
+    </message>
+    <message>
+        <source>Data to CTS0</source>
+        <translation>Данные до CTS0</translation>
+    </message>
+    <message>
+        <source>Pause timing</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Last data to ACK</source>
+        <translation>Последние данные до ACK</translation>
+    </message>
+    <message>
+        <source>Window size</source>
+        <translation>Размер окна</translation>
+    </message>
+    <message>
+        <source>Receive Node Timeouts</source>
+        <translation>Тайм-ауты приёмника</translation>
+    </message>
+    <message>
+        <source>Data to data(T1)</source>
+        <translation>Между данными (T1)</translation>
+    </message>
+    <message>
+        <source>CTS to data(T2)</source>
+        <translation>CTS до данных (T2)</translation>
+    </message>
+    <message>
+        <source>Originating Node Delays(TODO)</source>
+        <translation>Задержки передатчика (TODO)</translation>
+    </message>
+    <message>
+        <source>Originating Node Timeouts(TODO)</source>
+        <translation>Тайм-ауты передатчика (TODO)</translation>
+    </message>
+    <message>
+        <source>Connection diagram</source>
+        <translation>Диаграмма соединения</translation>
+    </message>
+</context>
+<context>
+    <name>DM1Function</name>
+    <message>
+        <source>Malfunction Indicator Lamp</source>
+        <translation>Лампа индикации неисправности</translation>
+    </message>
+    <message>
+        <source>Red Stop Lamp</source>
+        <translation>Красная лампа «Стоп»</translation>
+    </message>
+    <message>
+        <source>Amber Warning Lamp</source>
+        <translation>Жёлтая лампа предупреждения</translation>
+    </message>
+    <message>
+        <source>Protect Lamp</source>
+        <translation>Лампа защиты</translation>
+    </message>
+    <message>
+        <source>Flash MIL</source>
+        <translation>Мигание MIL</translation>
+    </message>
+    <message>
+        <source>Flash Red Stop Lamp</source>
+        <translation>Мигание красной лампы</translation>
+    </message>
+    <message>
+        <source>Flash AWL</source>
+        <translation>Мигание AWL</translation>
+    </message>
+    <message>
+        <source>Flash Protect Lamp</source>
+        <translation>Мигание лампы защиты</translation>
+    </message>
+    <message>
+        <source>DM1 - Active Diagnostic Trouble Codes</source>
+        <translation>DM1 - Активные диагностические коды неисправностей</translation>
+    </message>
+    <message>
+        <source>DTC Count</source>
+        <translation>Число кодов</translation>
+    </message>
+    <message>
+        <source>DTC</source>
+        <translation>Коды</translation>
+    </message>
+</context>
+<context>
+    <name>DescriptionFiles</name>
+    <message>
+        <source>The function library %1 cannot be read: %2 (line %3, column %4). It is skipped.</source>
+        <translation>Библиотеку функций %1 не удалось прочитать: %2 (строка %3, столбец %4). Она пропущена.</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceConstructorModel</name>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+</context>
+<context>
+    <name>EcuidFunction</name>
+    <message>
+        <source>ECU Identification Information</source>
+        <translation>Идентификация ЭБУ</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+</context>
+<context>
+    <name>IOState</name>
+    <message>
+        <source>000 - Off, Ok</source>
+        <translation>000 - Выкл, норма</translation>
+    </message>
+    <message>
+        <source>001 - On, Ok</source>
+        <translation>001 - Вкл, норма</translation>
+    </message>
+    <message>
+        <source>010 - Off, output voltage</source>
+        <translation>010 - Выкл, напряжение на выходе</translation>
+    </message>
+    <message>
+        <source>011 - On, no load</source>
+        <translation>011 - Вкл, нет нагрузки</translation>
+    </message>
+    <message>
+        <source>100 - Not used</source>
+        <translation>100 - Не используется</translation>
+    </message>
+    <message>
+        <source>101 - On, current overload</source>
+        <translation>101 - Вкл, перегрузка по току</translation>
+    </message>
+    <message>
+        <source>110 - On, load short circuit</source>
+        <translation>110 - Вкл, КЗ нагрузки</translation>
+    </message>
+    <message>
+        <source>111 - On, valve locked</source>
+        <translation>111 - Вкл, клапан заблокирован</translation>
+    </message>
+    <message>
+        <source>00 - Z</source>
+        <translation>00 - Z</translation>
+    </message>
+    <message>
+        <source>01 - +V</source>
+        <translation>01 - +V</translation>
+    </message>
+    <message>
+        <source>10 - GND</source>
+        <translation>10 - Земля</translation>
+    </message>
+</context>
+<context>
     <name>Main</name>
     <message>
         <source>Select port</source>
@@ -102,6 +302,10 @@
         <source>Invalid bit rate '%1'</source>
         <translation>Неверная скорость '%1'</translation>
     </message>
+    <message>
+        <source>Description files</source>
+        <translation>Файлы описаний</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -134,10 +338,137 @@
     </message>
 </context>
 <context>
+    <name>SoftFunction</name>
+    <message>
+        <source>Software Identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>ID Count</source>
+        <translation>Число полей</translation>
+    </message>
+</context>
+<context>
+    <name>SwitchStatus</name>
+    <message>
+        <source>00 - De-activate</source>
+        <translation>00 - Выключено</translation>
+    </message>
+    <message>
+        <source>01 - Activate</source>
+        <translation>01 - Включено</translation>
+    </message>
+    <message>
+        <source>10 - Fault Detected</source>
+        <translation>10 - Неисправность</translation>
+    </message>
+    <message>
+        <source>11 - Not Available</source>
+        <translation>11 - Нет данных</translation>
+    </message>
+</context>
+<context>
     <name>TrafficCalculator</name>
     <message numerus="yes">
         <source>%n msg / %1 s</source>
         <translation><numerusform>%n сообщ. / %1 с</numerusform><numerusform>%n сообщ. / %1 с</numerusform><numerusform>%n сообщ. / %1 с</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>Units</name>
+    <message>
+        <source>V</source>
+        <translation>В</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>А</translation>
+    </message>
+    <message>
+        <source>kPa</source>
+        <translation>кПа</translation>
+    </message>
+    <message>
+        <source>C degree</source>
+        <translation>°C</translation>
+    </message>
+    <message>
+        <source>rpm</source>
+        <translation>об/мин</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>km/L</source>
+        <translation>км/л</translation>
+    </message>
+    <message>
+        <source>km/h</source>
+        <translation>км/ч</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>мс</translation>
+    </message>
+</context>
+<context>
+    <name>UnknownPgnFactory</name>
+    <message>
+        <source>Unknown PGN</source>
+        <translation>Неизвестная PGN</translation>
+    </message>
+</context>
+<context>
+    <name>UnknownPgnFunction</name>
+    <message>
+        <source>DATA</source>
+        <translation>ДАННЫЕ</translation>
+    </message>
+</context>
+<context>
+    <name>UnknownSidDevice</name>
+    <message>
+        <source>DATA</source>
+        <translation>ДАННЫЕ</translation>
+    </message>
+</context>
+<context>
+    <name>ZBusDevice</name>
+    <message>
+        <source>Sensor Fault</source>
+        <translation>Неисправность датчика</translation>
+    </message>
+    <message>
+        <source>Not implemented</source>
+        <translation>Не реализовано</translation>
+    </message>
+</context>
+<context>
+    <name>ZxParameterLink</name>
+    <message>
+        <source>%1 - %2</source>
+        <translation>%1 - %2</translation>
+    </message>
+</context>
+<context>
+    <name>ZxVariantWidget</name>
+    <message>
+        <source>U8</source>
+        <translation>U8</translation>
+    </message>
+    <message>
+        <source>S16</source>
+        <translation>S16</translation>
+    </message>
+    <message>
+        <source>S32</source>
+        <translation>S32</translation>
+    </message>
+    <message>
+        <source>Float</source>
+        <translation>Float</translation>
     </message>
 </context>
 </TS>
