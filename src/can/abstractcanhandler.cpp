@@ -1,6 +1,7 @@
 #include "can/abstractcanhandler.h"
 
 #include "model/abstractcanmessagedispatcher.h"
+#include "model/abstractdisplayableitem.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -228,9 +229,12 @@ void AbstractCanHandler::enqueueSent(const CanMessage *messages, int count,
     pack.reserve(count);
     for (int i = 0; i < count; ++i) {
         pack.append(qMakePair(messages[i], result));
-        // The sender is the item that transmitted; the raw view resolves it through the
-        // live-item registry before use.
-        pack.last().second.item = messages[i].sender;
+        // The sender is the item that transmitted; consumers resolve it through the live-item
+        // registry before use. A sender with the filter mark makes the frame a target.
+        AbstractDisplayableItem *sender = messages[i].sender;
+        pack.last().second.item = sender;
+        if (sender && AbstractDisplayableItem::isValid(sender) && sender->isFiltered())
+            pack.last().second.status |= DispatchResult::Target;
     }
     enqueueMessagePack(pack);
 }

@@ -2,6 +2,7 @@
 #include "model/abstractcanmessagedispatcher.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
+#include "support/testitems.h"
 
 #include <QtTest>
 
@@ -72,6 +73,7 @@ private slots:
     void lowLatencyFollowsDispatcher();
     void housekeepingEveryThousandPolls();
     void timestampsRestartWithStart();
+    void sentFramesCarryTheirSender();
 };
 
 void tst_AbstractCanHandler::pollReadsAgainOnlyAfterFullBatch_data()
@@ -411,6 +413,28 @@ void tst_AbstractCanHandler::timestampsRestartWithStart()
     const qint64 before = handler.messageElapsedTimer();
     QTest::qWait(10);
     QVERIFY(handler.messageElapsedTimer() >= before);
+}
+
+void tst_AbstractCanHandler::sentFramesCarryTheirSender()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    BindingFunction marked(0xFE, 0xF1);
+    marked.setFiltered(true);
+    BindingFunction plain(0xFE, 0xF2);
+    CanMessage a = makeFrame(0x18FEF100, {1});
+    marked.sendMessage(a);
+    CanMessage b = makeFrame(0x18FEF200, {2});
+    plain.sendMessage(b);
+    const auto packs = drain(handler);
+    QCOMPARE(packs.size(), 2);
+    const DispatchResult &first = packs.at(0).first().second;
+    QCOMPARE(first.item, static_cast<AbstractDisplayableItem *>(&marked));
+    QCOMPARE(first.status, DispatchResult::Dispatched | DispatchResult::Target);
+    const DispatchResult &second = packs.at(1).first().second;
+    QCOMPARE(second.item, static_cast<AbstractDisplayableItem *>(&plain));
+    QCOMPARE(second.status, DispatchResult::Status(DispatchResult::Dispatched));
+    QCOMPARE(marked.totalEvents(), qint64(1));
 }
 
 QTEST_MAIN(tst_AbstractCanHandler)
