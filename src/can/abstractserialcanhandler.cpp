@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QSerialPortInfo>
 #include <QThread>
+
+#include <algorithm>
 #include <mutex>
 
 AbstractSerialCanHandler::AbstractSerialCanHandler(AbstractCanMessageDispatcher *dispatcher,
@@ -131,6 +133,29 @@ qint64 AbstractSerialCanHandler::readPort(char *buffer, qint64 room)
     if (n < 0)
         setLastError(m_port->errorString());
     return n;
+}
+
+bool AbstractSerialCanHandler::receiveMessagesImpl(unsigned *count)
+{
+    const qint64 stamp = messageElapsedTimer();
+    QVector<CanMessage> frames;
+    decode(&frames, ReadBatchLimit);
+    char chunk[4096];
+    bool ok = true;
+    while (frames.size() < ReadBatchLimit) {
+        const qint64 n = readPort(chunk, std::min<qint64>(decoderRoom(), sizeof chunk));
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        feedDecoder(chunk, int(n));
+        decode(&frames, ReadBatchLimit - frames.size());
+    }
+    *count = unsigned(frames.size());
+    deliverReceived(frames, stamp);
+    return ok;
 }
 
 void AbstractSerialCanHandler::onPortError(QSerialPort::SerialPortError error)

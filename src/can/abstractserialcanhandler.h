@@ -32,6 +32,13 @@ protected slots:
 
 protected:
     bool setTransceiverImpl(unsigned id) override;
+    // Reads what fits into the decoder, decodes up to a batch of frames (leftovers from the last
+    // call first) and delivers them; false when the port failed.
+    bool receiveMessagesImpl(unsigned *count) override;
+    // The wire protocol's stream decoder.
+    virtual int decoderRoom() const = 0;
+    virtual void feedDecoder(const char *data, int size) = 0;
+    virtual int decode(QVector<CanMessage> *out, int maxFrames) = 0;
     bool startImpl() override;
     bool stopImpl() override;
 

@@ -55,25 +55,17 @@ void I7565CanHandler::sendMessagesImpl(const CanMessage *messages, unsigned coun
     port()->flush();
 }
 
-bool I7565CanHandler::receiveMessagesImpl(unsigned *count)
+int I7565CanHandler::decoderRoom() const
 {
-    const qint64 stamp = messageElapsedTimer();
-    QVector<CanMessage> frames;
-    m_codec.decode(&frames, ReadBatchLimit);
-    char chunk[I7565Codec::BufferLimit];
-    bool ok = true;
-    while (frames.size() < ReadBatchLimit) {
-        const qint64 n = readPort(chunk, m_codec.room());
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        m_codec.feed(chunk, int(n));
-        m_codec.decode(&frames, ReadBatchLimit - frames.size());
-    }
-    *count = unsigned(frames.size());
-    deliverReceived(frames, stamp);
-    return ok;
+    return m_codec.room();
+}
+
+void I7565CanHandler::feedDecoder(const char *data, int size)
+{
+    m_codec.feed(data, size);
+}
+
+int I7565CanHandler::decode(QVector<CanMessage> *out, int maxFrames)
+{
+    return m_codec.decode(out, maxFrames);
 }

@@ -69,26 +69,17 @@ void ZentraxV1CanHandler::sendMessagesImpl(const CanMessage *messages, unsigned 
     port()->flush();
 }
 
-bool ZentraxV1CanHandler::receiveMessagesImpl(unsigned *count)
+int ZentraxV1CanHandler::decoderRoom() const
 {
-    const qint64 stamp = messageElapsedTimer();
-    QVector<CanMessage> frames;
-    // Packets left over from the last call come first.
-    m_codec.decode(&frames, ReadBatchLimit);
-    char chunk[ZentraxV1Codec::BufferLimit];
-    bool ok = true;
-    while (frames.size() < ReadBatchLimit) {
-        const qint64 n = readPort(chunk, m_codec.room());
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        m_codec.feed(chunk, int(n));
-        m_codec.decode(&frames, ReadBatchLimit - frames.size());
-    }
-    *count = unsigned(frames.size());
-    deliverReceived(frames, stamp);
-    return ok;
+    return m_codec.room();
+}
+
+void ZentraxV1CanHandler::feedDecoder(const char *data, int size)
+{
+    m_codec.feed(data, size);
+}
+
+int ZentraxV1CanHandler::decode(QVector<CanMessage> *out, int maxFrames)
+{
+    return m_codec.decode(out, maxFrames);
 }

@@ -23,7 +23,9 @@ protected slots:
     bool startInThreadImpl() override;
 
 protected:
-    bool receiveMessagesImpl(unsigned *count) override;
+    int decoderRoom() const override;
+    void feedDecoder(const char *data, int size) override;
+    int decode(QVector<CanMessage> *out, int maxFrames) override;
     void sendMessagesImpl(const CanMessage *messages, unsigned count, bool *ok) override;
 
 private:
