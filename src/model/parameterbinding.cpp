@@ -94,6 +94,9 @@ quint32 ParameterBinding::rawFor(double value) const
         return mask();
     const double m = scale();
     const double scaled = std::trunc((value + offset() + 0.5 * m) / m);
+    // A description may give an infinite or absurd adder or multiplier.
+    if (!std::isfinite(scaled))
+        return mask();
     constexpr double Limit = 9.0e18;
     const qint64 raw = scaled > Limit    ? qint64(Limit)
                        : scaled < -Limit ? -qint64(Limit)
