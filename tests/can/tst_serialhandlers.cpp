@@ -46,6 +46,13 @@ Rig makeRig(Adapter adapter)
     return rig;
 }
 
+// Opens the far end and selects it as the handler's port.
+bool connectRig(Rig &rig)
+{
+    return rig.peer->open()
+           && rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath()));
+}
+
 // What the adapter sends for a frame.
 QByteArray adapterBytes(Adapter adapter, const CanMessage &m)
 {
@@ -135,9 +142,7 @@ void tst_SerialHandlers::bitRateCommands()
 {
     {
         Rig rig = makeRig(Zentrax);
-        QVERIFY(rig.peer->open());
-        QVERIFY(rig.handler->setTransceiver(
-            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(connectRig(rig));
         QVERIFY(!rig.handler->setBaudRate(800000));
         QVERIFY(rig.handler->setBaudRate(500000));
         QCOMPARE(rig.handler->baudRate(), 500000u);
@@ -148,9 +153,7 @@ void tst_SerialHandlers::bitRateCommands()
     }
     {
         Rig rig = makeRig(I7565);
-        QVERIFY(rig.peer->open());
-        QVERIFY(rig.handler->setTransceiver(
-            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(connectRig(rig));
         QVERIFY(!rig.handler->setBaudRate(83333));
         QVERIFY(rig.handler->setBaudRate(250000));
         QTRY_COMPARE(static_cast<I7565AdapterPeer *>(rig.peer.get())->lines(), QStringList{"P15"});
@@ -163,9 +166,7 @@ void tst_SerialHandlers::startSequence()
     {
         // Selection opens the port, the rate goes out, start finds the port open.
         Rig rig = makeRig(Zentrax);
-        QVERIFY(rig.peer->open());
-        QVERIFY(rig.handler->setTransceiver(
-            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(connectRig(rig));
         QVERIFY(rig.handler->setBaudRate(250000));
         QVERIFY(rig.handler->start());
         QVERIFY(rig.handler->isOpen());
@@ -175,9 +176,7 @@ void tst_SerialHandlers::startSequence()
     }
     {
         Rig rig = makeRig(I7565);
-        QVERIFY(rig.peer->open());
-        QVERIFY(rig.handler->setTransceiver(
-            rig.handler->transceiverIndexForName(rig.peer->portPath())));
+        QVERIFY(connectRig(rig));
         QVERIFY(rig.handler->setBaudRate(250000));
         QVERIFY(rig.handler->start());
         QTRY_COMPARE(static_cast<I7565AdapterPeer *>(rig.peer.get())->lines(),
@@ -202,9 +201,7 @@ void tst_SerialHandlers::framesFromAdapter()
     QFETCH(Adapter, adapter);
     QFETCH(int, chunk);
     Rig rig = makeRig(adapter);
-    QVERIFY(rig.peer->open());
-    QVERIFY(
-        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(connectRig(rig));
     QVERIFY(rig.handler->start());
     QVector<CanMessage> sent;
     QByteArray stream;
@@ -227,9 +224,7 @@ void tst_SerialHandlers::framesToAdapter()
 {
     QFETCH(Adapter, adapter);
     Rig rig = makeRig(adapter);
-    QVERIFY(rig.peer->open());
-    QVERIFY(
-        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(connectRig(rig));
     QVERIFY(rig.handler->start());
     QTRY_VERIFY(rig.peer->written().size() >= (adapter == Zentrax ? 0 : 2));
     rig.peer->clearWritten();
@@ -261,9 +256,7 @@ void tst_SerialHandlers::unplugEndsInClosed()
     QFETCH(Adapter, adapter);
     Rig rig = makeRig(adapter);
     rig.errorTimer->setInterval(100);
-    QVERIFY(rig.peer->open());
-    QVERIFY(
-        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(connectRig(rig));
     QVERIFY(rig.handler->start());
     QSignalSpy states(rig.handler.get(), &AbstractCanHandler::stateChanged);
     rig.peer->deliver(adapterBytes(adapter, makeFrame(0x18FEF100, {1})));
@@ -286,9 +279,7 @@ void tst_SerialHandlers::writeAfterUnplugFailsBatch()
 {
     QFETCH(Adapter, adapter);
     Rig rig = makeRig(adapter);
-    QVERIFY(rig.peer->open());
-    QVERIFY(
-        rig.handler->setTransceiver(rig.handler->transceiverIndexForName(rig.peer->portPath())));
+    QVERIFY(connectRig(rig));
     QVERIFY(rig.handler->start());
     rig.peer->unplug();
     QTRY_VERIFY_WITH_TIMEOUT(rig.handler->state() != AbstractCanHandler::Open, 5000);
