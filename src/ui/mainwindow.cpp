@@ -5,10 +5,17 @@
 #include "can/guimessagenotifier.h"
 #include "can/trafficcalculator.h"
 
+#include "ui/filterdockwidget.h"
+#include "ui/rawdatamodel.h"
+
+#include <QAction>
+#include <QDockWidget>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -40,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_tabs->addTab(m_mainView, tr("Tree Scheme"));
     setCentralWidget(m_tabs);
     buildStatusBar();
+    buildRawView();
     resize(1024, 700);
 }
 
@@ -93,9 +101,52 @@ void MainWindow::buildStatusBar()
     slotTransceiverStateChanged(AbstractCanHandler::Closed);
 }
 
+void MainWindow::buildRawView()
+{
+    m_rawModel = new RawDataModel(this);
+    m_filterDock = new FilterDockWidget(this);
+    m_rawModel->setFilters(m_filterDock->filters());
+    addDockWidget(Qt::RightDockWidgetArea, m_filterDock);
+
+    m_rawDock = new QDockWidget(tr("Raw data"), this);
+    m_rawDock->setObjectName(QStringLiteral("rawDataWindow"));
+    m_rawView = new QTableView(m_rawDock);
+    m_rawView->setObjectName(QStringLiteral("rawDataView"));
+    m_rawView->setModel(m_rawModel);
+    m_rawView->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
+    m_rawView->setAlternatingRowColors(true);
+    m_rawView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_rawView->horizontalHeader()->setStretchLastSection(true);
+    m_rawView->verticalHeader()->setDefaultSectionSize(m_rawView->fontMetrics().height() + 4);
+    m_rawView->setColumnWidth(0, 360);
+    m_rawView->setColumnWidth(1, 260);
+    m_rawDock->setWidget(m_rawView);
+    addDockWidget(Qt::BottomDockWidgetArea, m_rawDock);
+
+    m_rawEnable = new QAction(tr("Raw enable"), this);
+    m_rawEnable->setObjectName(QStringLiteral("actionRawEnable"));
+    m_rawEnable->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+R")));
+    m_rawEnable->setCheckable(true);
+    m_rawClear = new QAction(tr("Raw clear"), this);
+    m_rawClear->setObjectName(QStringLiteral("actionRawClear"));
+    m_rawClear->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    connect(m_rawEnable, &QAction::toggled, m_rawModel, &RawDataModel::setFlowEnabled);
+    connect(m_rawClear, &QAction::triggered, m_rawModel, &RawDataModel::clearModel);
+    m_rawEnable->setChecked(true);
+    auto *bar = addToolBar(tr("Toolbar"));
+    bar->setObjectName(QStringLiteral("mainToolBar"));
+    bar->addAction(m_rawEnable);
+    bar->addAction(m_rawClear);
+    m_rawView->addAction(m_rawEnable);
+    m_rawView->addAction(m_rawClear);
+    m_rawView->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier)
 {
     if (notifier) {
+        connect(notifier, &GuiMessageNotifier::notifyPack, m_rawModel,
+                &RawDataModel::slotNotifyPack);
         connect(notifier, &GuiMessageNotifier::notifyPack, m_traffic,
                 &TrafficCalculator::slotNotifyPack);
     }

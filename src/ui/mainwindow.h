@@ -3,6 +3,11 @@
 #include <QMainWindow>
 
 class CanLoadBar;
+class FilterDockWidget;
+class QAction;
+class QDockWidget;
+class QTableView;
+class RawDataModel;
 class QLabel;
 class QTabWidget;
 class QToolButton;
@@ -26,12 +31,14 @@ public:
     // Follows the handler's connection state and the notifier's packs.
     void attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier);
     TrafficCalculator *trafficCalculator() const { return m_traffic; }
+    RawDataModel *rawDataModel() const { return m_rawModel; }
 
 public slots:
     void slotTransceiverStateChanged(int state);
 
 private:
     void buildStatusBar();
+    void buildRawView();
 
     QTabWidget *m_tabs = nullptr;
     QTreeView *m_mainView = nullptr;
@@ -40,4 +47,10 @@ private:
     CanLoadBar *m_loadBar = nullptr;
     QLabel *m_trafficLabel = nullptr;
     QToolButton *m_transceiverState = nullptr;
+    RawDataModel *m_rawModel = nullptr;
+    QDockWidget *m_rawDock = nullptr;
+    QTableView *m_rawView = nullptr;
+    FilterDockWidget *m_filterDock = nullptr;
+    QAction *m_rawEnable = nullptr;
+    QAction *m_rawClear = nullptr;
 };

@@ -6,10 +6,14 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "ui/mainwindow.h"
+#include "ui/rawdatamodel.h"
 
+#include <QAction>
+#include <QDockWidget>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QToolButton>
 #include <QTranslator>
 #include <QtTest>
@@ -29,6 +33,7 @@ private slots:
     void unavailableAdapterKeepsDialogOpen();
     void availableAdapterEndsDialog();
     void russianTranslationShipped();
+    void rawViewFollowsTraffic();
 };
 
 void tst_MainWindow::title()
@@ -158,6 +163,31 @@ void tst_MainWindow::russianTranslationShipped()
     QVERIFY(translator.load(QStringLiteral(":/tr/tarvik_ru.qm")));
     QCOMPARE(translator.translate("Main", "Select port"), QString::fromUtf8("Выбор порта"));
     QVERIFY(!translator.translate("TrafficCalculator", "%n msg / %1 s", nullptr, 5).isEmpty());
+}
+
+void tst_MainWindow::rawViewFollowsTraffic()
+{
+    TestCanHandler handler;
+    GuiMessageNotifier notifier;
+    MainWindow window;
+    window.attachBus(&handler, &notifier);
+    auto *view = window.findChild<QTableView *>(QStringLiteral("rawDataView"));
+    QVERIFY(view);
+    QCOMPARE(view->model(), static_cast<QAbstractItemModel *>(window.rawDataModel()));
+    auto *enable = window.findChild<QAction *>(QStringLiteral("actionRawEnable"));
+    QVERIFY(enable && enable->isChecked());
+    handler.enqueueMessagePack(
+        {qMakePair(makeFrame(0x18FEF100, {1}), DispatchResult(DispatchResult::Received, 0))});
+    notifier.slotCheckQueue();
+    QCOMPARE(view->model()->rowCount(), 1);
+    enable->setChecked(false);
+    handler.enqueueMessagePack(
+        {qMakePair(makeFrame(0x18FEF100, {2}), DispatchResult(DispatchResult::Received, 0))});
+    notifier.slotCheckQueue();
+    QCOMPARE(view->model()->rowCount(), 1);
+    window.findChild<QAction *>(QStringLiteral("actionRawClear"))->trigger();
+    QCOMPARE(view->model()->rowCount(), 0);
+    QVERIFY(window.findChild<QDockWidget *>(QStringLiteral("FilterDockWidget")));
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -186,6 +186,49 @@
     </message>
 </context>
 <context>
+    <name>FilterDockWidget</name>
+    <message>
+        <source>Filters</source>
+        <translation>Фильтры</translation>
+    </message>
+    <message>
+        <source>Dispatch filter</source>
+        <translation>Фильтр обработки</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Да</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Priority filter</source>
+        <translation>Фильтр приоритета</translation>
+    </message>
+    <message>
+        <source>Id filter</source>
+        <translation>Фильтр идентификатора</translation>
+    </message>
+    <message>
+        <source>Priority:PDUF:PDUS:Address</source>
+        <translation>Приоритет:PDUF:PDUS:Адрес</translation>
+    </message>
+    <message>
+        <source>Mask</source>
+        <translation>Маска</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Target filter</source>
+        <translation>Фильтр цели</translation>
+    </message>
+</context>
+<context>
     <name>IOState</name>
     <message>
         <source>000 - Off, Ok</source>
@@ -316,6 +359,44 @@
     <message numerus="yes">
         <source>Net capacity %n messages per second</source>
         <translation><numerusform>Пропускная способность %n сообщение в секунду</numerusform><numerusform>Пропускная способность %n сообщения в секунду</numerusform><numerusform>Пропускная способность %n сообщений в секунду</numerusform></translation>
+    </message>
+    <message>
+        <source>Raw data</source>
+        <translation>Сырые данные</translation>
+    </message>
+    <message>
+        <source>Raw enable</source>
+        <translation>Поток включён</translation>
+    </message>
+    <message>
+        <source>Raw clear</source>
+        <translation>Очистить поток</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Панель инструментов</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Priority:PDUF:PDUS:Address</source>
+        <translation>Приоритет:PDUF:PDUS:Адрес</translation>
+    </message>
+</context>
+<context>
+    <name>RawDataModel</name>
+    <message>
+        <source>Raw data</source>
+        <translation>Сырые данные</translation>
+    </message>
+    <message>
+        <source>Decoded data</source>
+        <translation>Расшифровка</translation>
+    </message>
+    <message>
+        <source>Timing</source>
+        <translation>Время</translation>
     </message>
 </context>
 <context>

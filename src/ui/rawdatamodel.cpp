@@ -1,0 +1,233 @@
+#include "ui/rawdatamodel.h"
+
+#include "model/abstractdisplayableitem.h"
+#include "ui/messagefilter.h"
+
+#include <QBrush>
+#include <QTextStream>
+
+namespace {
+
+qint64 handlerElapsed()
+{
+    const AbstractCanHandler *handler = AbstractCanHandler::instance();
+    return handler ? handler->messageElapsedTimer() : 0;
+}
+
+void collectWithDescendants(AbstractDisplayableItem *item,
+                            QSet<const AbstractDisplayableItem *> *into)
+{
+    if (!item || !AbstractDisplayableItem::isValid(item))
+        return;
+    into->insert(item);
+    for (AbstractDisplayableItem *child : item->children())
+        collectWithDescendants(child, into);
+}
+
+} // namespace
+
+QString RawDataModel::Row::rawText() const
+{
+    CanMessage m(id, data, length);
+    m.extended = extended;
+    QString out = (status & DispatchResult::Received) ? QStringLiteral("I ") : QStringLiteral("O ");
+    out += m.toString();
+    out += QLatin1Char(' ');
+    if (status & DispatchResult::TransmitError)
+        out += QStringLiteral("[TO]");
+    return out;
+}
+
+RawDataModel::RawDataModel(QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_timeBase(handlerElapsed())
+{}
+
+int RawDataModel::slot(int r) const
+{
+    const int capacity = m_ring.size();
+    return (m_head - r % capacity + capacity) % capacity;
+}
+
+const RawDataModel::Row &RawDataModel::row(int r) const
+{
+    return m_ring.at(slot(r));
+}
+
+int RawDataModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_count;
+}
+
+int RawDataModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant RawDataModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_count)
+        return {};
+    const Row &r = row(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case 0:
+            return r.rawText();
+        case 1:
+            return r.text;
+        case 2:
+            return r.timing;
+        default:
+            return {};
+        }
+    case Qt::BackgroundRole:
+        switch (r.missedPeriods) {
+        case 1:
+            return QBrush(Qt::yellow);
+        case 2:
+            return QBrush(Qt::darkYellow);
+        case 3:
+            return QBrush(Qt::red);
+        default:
+            return r.missedPeriods >= 4 ? QVariant(QBrush(Qt::darkRed)) : QVariant();
+        }
+    case Qt::ForegroundRole:
+        return r.active ? QVariant() : QVariant(QBrush(Qt::gray));
+    default:
+        return {};
+    }
+}
+
+QVariant RawDataModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case 0:
+        return tr("Raw data");
+    case 1:
+        return tr("Decoded data");
+    case 2:
+        return tr("Timing");
+    default:
+        return {};
+    }
+}
+
+void RawDataModel::setFilters(const QList<MessageFilter *> &filters)
+{
+    m_filters = filters;
+}
+
+bool RawDataModel::isActive(const AbstractDisplayableItem *item) const
+{
+    if (m_activeItems.isEmpty())
+        return true;
+    return item && m_activeItems.contains(item);
+}
+
+void RawDataModel::setActiveDisplayables(const QList<AbstractDisplayableItem *> &items)
+{
+    m_activeItems.clear();
+    for (AbstractDisplayableItem *item : items)
+        collectWithDescendants(item, &m_activeItems);
+    for (int r = 0; r < m_count; ++r) {
+        Row &row = m_ring[slot(r)];
+        row.active = isActive(row.item);
+    }
+    if (m_count > 0)
+        emit dataChanged(index(0, 0), index(m_count - 1, 2));
+}
+
+void RawDataModel::setFlowEnabled(bool enabled)
+{
+    m_flowEnabled = enabled;
+}
+
+void RawDataModel::clearModel()
+{
+    beginResetModel();
+    m_ring.clear();
+    m_head = 0;
+    m_count = 0;
+    m_timeBase = handlerElapsed();
+    endResetModel();
+}
+
+bool RawDataModel::passes(const QPair<CanMessage, DispatchResult> &pair,
+                          const QList<MessageFilter *> &enabled) const
+{
+    for (const MessageFilter *f : enabled) {
+        if (!f->filter(pair))
+            return false;
+    }
+    return true;
+}
+
+void RawDataModel::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
+{
+    if (!m_flowEnabled)
+        return;
+    QList<MessageFilter *> enabled;
+    for (MessageFilter *f : qAsConst(m_filters)) {
+        if (f && f->isEnabled())
+            enabled << f;
+    }
+    QVector<int> passing;
+    passing.reserve(pack.size());
+    for (int i = 0; i < pack.size(); ++i) {
+        if (passes(pack.at(i), enabled))
+            passing << i;
+    }
+    if (passing.isEmpty())
+        return;
+    // More than the limit in one pack: only its newest frames can stay.
+    if (passing.size() > RowLimit)
+        passing.erase(passing.begin(), passing.end() - RowLimit);
+    const int incoming = passing.size();
+    const int surplus = m_count + incoming - RowLimit;
+    if (surplus > 0) {
+        beginRemoveRows(QModelIndex(), m_count - surplus, m_count - 1);
+        m_count -= surplus;
+        endRemoveRows();
+    }
+    if (m_ring.size() < RowLimit && m_ring.size() < m_count + incoming) {
+        // Grow the ring, keeping row order: unroll it so the oldest row is first.
+        QVector<Row> grown;
+        grown.reserve(std::min(RowLimit, std::max(1024, (m_count + incoming) * 2)));
+        for (int r = m_count - 1; r >= 0; --r)
+            grown.append(m_ring.at(slot(r)));
+        grown.resize(std::min(RowLimit, std::max(1024, (m_count + incoming) * 2)));
+        m_ring = std::move(grown);
+        m_head = m_count - 1;
+    }
+    beginInsertRows(QModelIndex(), 0, incoming - 1);
+    for (int i : qAsConst(passing)) {
+        const auto &pair = pack.at(i);
+        m_head = (m_head + 1) % m_ring.size();
+        Row &r = m_ring[m_head];
+        r.index = m_nextIndex++;
+        r.id = pair.first.id;
+        std::copy(pair.first.data, pair.first.data + 8, r.data);
+        r.length = pair.first.length;
+        r.extended = pair.first.extended;
+        r.status = quint8(pair.second.status);
+        r.missedPeriods = qint8(std::clamp(pair.second.missedPeriods, -1, 127));
+        r.timing = std::max<qint64>(0, pair.second.timestamp - m_timeBase);
+        r.item = pair.second.item;
+        r.text = pair.first.text;
+        r.active = m_activeItems.isEmpty() ? true : (r.item ? isActive(r.item) : false);
+    }
+    m_count += incoming;
+    endInsertRows();
+}
+
+void RawDataModel::save(QTextStream &stream) const
+{
+    for (int r = m_count - 1; r >= 0; --r) {
+        const Row &row = this->row(r);
+        stream << row.index << ' ' << row.rawText() << '\t' << row.timing << '\t' << row.text
+               << '\n';
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "can/abstractcanhandler.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QSet>
+#include <QVector>
+
+class AbstractDisplayableItem;
+class MessageFilter;
+class QTextStream;
+
+// Every frame received or sent, newest first, at most 200000. A row keeps the frame compactly
+// and builds its texts when asked, so a full table stays small. GUI thread.
+class RawDataModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int RowLimit = 200000;
+
+    struct Row
+    {
+        quint32 index = 0;
+        quint32 id = 0;
+        quint8 data[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        quint8 length = 0;
+        quint8 status = 0;
+        qint8 missedPeriods = -1;
+        bool extended = true;
+        bool active = true;
+        qint64 timing = 0;
+        AbstractDisplayableItem *item = nullptr;
+        QString text;
+
+        QString rawText() const;
+    };
+
+    explicit RawDataModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void setFilters(const QList<MessageFilter *> &filters);
+    void setActiveDisplayables(const QList<AbstractDisplayableItem *> &items);
+    bool isFlowEnabled() const { return m_flowEnabled; }
+    const Row &row(int r) const;
+    qint64 timing(int r) const { return row(r).timing; }
+    void save(QTextStream &stream) const;
+
+public slots:
+    void setFlowEnabled(bool enabled);
+    void clearModel();
+    void slotNotifyPack(const AbstractCanHandler::MessagePack &pack);
+
+private:
+    bool passes(const QPair<CanMessage, DispatchResult> &pair,
+                const QList<MessageFilter *> &enabled) const;
+    bool isActive(const AbstractDisplayableItem *item) const;
+    // Rows live in a ring: row 0 (the newest) is at m_head.
+    int slot(int r) const;
+
+    QVector<Row> m_ring;
+    int m_head = 0;
+    int m_count = 0;
+    quint32 m_nextIndex = 0;
+    QList<MessageFilter *> m_filters;
+    QSet<const AbstractDisplayableItem *> m_activeItems;
+    bool m_flowEnabled = false;
+    qint64 m_timeBase = 0;
+};

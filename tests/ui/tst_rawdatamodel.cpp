@@ -1,0 +1,333 @@
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/testitems.h"
+#include "ui/filterdockwidget.h"
+#include "ui/messagefilter.h"
+#include "ui/rawdatamodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSlider>
+#include <QtTest>
+
+namespace {
+
+using Pair = QPair<CanMessage, DispatchResult>;
+
+Pair received(quint32 id, std::initializer_list<quint8> data, DispatchResult::Status extra = {},
+              qint64 time = 0)
+{
+    return qMakePair(makeFrame(id, data), DispatchResult(DispatchResult::Received | extra, time));
+}
+
+Pair sent(quint32 id, bool failed = false)
+{
+    return qMakePair(makeFrame(id, {}),
+                     DispatchResult(failed
+                                        ? DispatchResult::Dispatched | DispatchResult::TransmitError
+                                        : DispatchResult::Status(DispatchResult::Dispatched),
+                                    0));
+}
+
+QStringList rawTexts(const RawDataModel &model)
+{
+    QStringList texts;
+    for (int r = 0; r < model.rowCount(); ++r)
+        texts << model.data(model.index(r, 0), Qt::DisplayRole).toString();
+    return texts;
+}
+
+} // namespace
+
+class tst_RawDataModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void rowTexts_data();
+    void rowTexts();
+    void newestFirst();
+    void flowOff();
+    void backgroundByMissedPeriods_data();
+    void backgroundByMissedPeriods();
+    void dispatchFilter();
+    void priorityFilter();
+    void idFilter();
+    void targetFilter();
+    void rowLimitTrimsInOneRemoval();
+    void greyingBySelection();
+    void saveOldestFirst();
+    void clearResetsTimeBase();
+    void filterDockSettingsRoundTrip();
+};
+
+void tst_RawDataModel::rowTexts_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("received, dispatched") << 0 << "I 6 fef100 01 02 ";
+    QTest::newRow("sent") << 1 << "O 6 fef100  ";
+    QTest::newRow("failed transmission") << 2 << "O 6 fef100  [TO]";
+    QTest::newRow("standard frame") << 3 << "I SID1a0 aa ";
+}
+
+void tst_RawDataModel::rowTexts()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    RawDataModel model;
+    QAbstractItemModelTester tester(&model);
+    model.setFlowEnabled(true);
+    Pair p = kind == 0   ? received(0x18FEF100, {1, 2}, DispatchResult::Dispatched)
+             : kind == 1 ? sent(0x18FEF100)
+             : kind == 2 ? sent(0x18FEF100, true)
+                         : qMakePair(makeFrame(0x1A0, {0xAA}, false),
+                                     DispatchResult(DispatchResult::Received, 0));
+    p.first.text = QStringLiteral("decoded");
+    model.slotNotifyPack({p});
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), text);
+    QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), QStringLiteral("decoded"));
+    QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Raw data"));
+    QCOMPARE(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Timing"));
+    QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
+}
+
+void tst_RawDataModel::newestFirst()
+{
+    RawDataModel model;
+    QAbstractItemModelTester tester(&model);
+    model.setFlowEnabled(true);
+    model.slotNotifyPack({received(0x100, {}), received(0x101, {})});
+    model.slotNotifyPack({received(0x102, {})});
+    QCOMPARE(rawTexts(model), (QStringList{"I 0 000102  ", "I 0 000101  ", "I 0 000100  "}));
+}
+
+void tst_RawDataModel::flowOff()
+{
+    RawDataModel model;
+    model.slotNotifyPack({received(0x100, {})});
+    QCOMPARE(model.rowCount(), 0);
+    FilterDockWidget dock;
+    model.setFilters(dock.filters());
+    dock.findChild<QGroupBox *>(QStringLiteral("dispatchFilterGroupBox"))->setChecked(true);
+    model.slotNotifyPack({received(0x100, {})});
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void tst_RawDataModel::backgroundByMissedPeriods_data()
+{
+    QTest::addColumn<int>("missed");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("on time") << 0 << QColor();
+    QTest::newRow("no item") << -1 << QColor();
+    QTest::newRow("1") << 1 << QColor(Qt::yellow);
+    QTest::newRow("2") << 2 << QColor(Qt::darkYellow);
+    QTest::newRow("3") << 3 << QColor(Qt::red);
+    QTest::newRow("5") << 5 << QColor(Qt::darkRed);
+}
+
+void tst_RawDataModel::backgroundByMissedPeriods()
+{
+    QFETCH(int, missed);
+    QFETCH(QColor, colour);
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    Pair p = received(0x100, {});
+    p.second.missedPeriods = missed;
+    model.slotNotifyPack({p});
+    const QVariant v = model.data(model.index(0, 0), Qt::BackgroundRole);
+    QCOMPARE(v.isValid() ? v.value<QBrush>().color() : QColor(), colour);
+}
+
+void tst_RawDataModel::dispatchFilter()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    FilterDockWidget dock;
+    model.setFilters(dock.filters());
+    dock.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dock));
+    dock.findChild<QGroupBox *>(QStringLiteral("dispatchFilterGroupBox"))->setChecked(true);
+    dock.findChild<QRadioButton *>(QStringLiteral("radioButton_2"))->click();
+    const AbstractCanHandler::MessagePack pack{
+        received(0x100, {}), received(0x101, {}, DispatchResult::Dispatched), sent(0x102)};
+    model.slotNotifyPack(pack);
+    QCOMPARE(rawTexts(model), QStringList{"I 0 000100  "});
+    model.clearModel();
+    dock.findChild<QRadioButton *>(QStringLiteral("radioButton"))->click();
+    model.slotNotifyPack(pack);
+    QCOMPARE(rawTexts(model), (QStringList{"O 0 000102  ", "I 0 000101  "}));
+}
+
+void tst_RawDataModel::priorityFilter()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    FilterDockWidget dock;
+    model.setFilters(dock.filters());
+    dock.findChild<QGroupBox *>(QStringLiteral("priorityFilterGroupBox"))->setChecked(true);
+    dock.findChild<QSlider *>(QStringLiteral("priorityFilterSlider"))->setValue(3);
+    model.slotNotifyPack(
+        {received(0x00F00400, {}), received(0x0CF00400, {}), received(0x18FEF100, {})});
+    QCOMPARE(model.rowCount(), 2); // priorities 0 and 3 pass, 6 does not
+}
+
+void tst_RawDataModel::idFilter()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    FilterDockWidget dock;
+    model.setFilters(dock.filters());
+    dock.findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->setChecked(true);
+    dock.findChild<QLineEdit *>(QStringLiteral("idFilterMaskEdit"))
+        ->setText(QStringLiteral("0:00:FF:00"));
+    dock.findChild<QLineEdit *>(QStringLiteral("idFilterValueEdit"))
+        ->setText(QStringLiteral("0:00:21:00"));
+    model.slotNotifyPack(
+        {received(0x18EA2100, {}), received(0x18EA2200, {}), received(0x0CEF2133, {})});
+    QCOMPARE(rawTexts(model), (QStringList{"I 3 ef2133  ", "I 6 ea2100  "}));
+    QCOMPARE(FilterDockWidget::idFieldValue(QStringLiteral("1:FE:F1:00")), 0x1FEF100u);
+    QCOMPARE(FilterDockWidget::idFieldValue(QStringLiteral(" :  :  :  ")), 0u);
+}
+
+void tst_RawDataModel::targetFilter()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    FilterDockWidget dock;
+    model.setFilters(dock.filters());
+    dock.findChild<QCheckBox *>(QStringLiteral("targetFilterCheckBox"))->setChecked(true);
+    model.slotNotifyPack({received(0x100, {}), received(0x101, {}, DispatchResult::Target)});
+    QCOMPARE(rawTexts(model), QStringList{"I 0 000101  "});
+}
+
+void tst_RawDataModel::rowLimitTrimsInOneRemoval()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    AbstractCanHandler::MessagePack big;
+    for (int i = 0; i < RawDataModel::RowLimit; ++i)
+        big.append(received(quint32(i), {}));
+    model.slotNotifyPack(big);
+    QCOMPARE(model.rowCount(), RawDataModel::RowLimit);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    AbstractCanHandler::MessagePack ten;
+    for (int i = 0; i < 10; ++i)
+        ten.append(received(0x1000000u + quint32(i), {}));
+    model.slotNotifyPack(ten);
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.first().at(1).toInt(), RawDataModel::RowLimit - 10);
+    QCOMPARE(removed.first().at(2).toInt(), RawDataModel::RowLimit - 1);
+    QCOMPARE(model.rowCount(), RawDataModel::RowLimit);
+    QCOMPARE(model.row(0).id, 0x1000009u);
+    QCOMPARE(model.row(RawDataModel::RowLimit - 1).id, 10u); // 0..9 are gone
+}
+
+void tst_RawDataModel::greyingBySelection()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    J1939Device device(0x21);
+    auto *function = new BindingFunction(0xFE, 0xF1, &device);
+    BindingFunction other(0xFE, 0xF2);
+    Pair mine = received(0x18FEF121, {});
+    mine.second.item = function;
+    Pair theirs = received(0x18FEF221, {});
+    theirs.second.item = &other;
+    Pair nobody = received(0x18FEF321, {});
+    model.slotNotifyPack({mine, theirs, nobody});
+    for (int r = 0; r < 3; ++r)
+        QVERIFY(!model.data(model.index(r, 0), Qt::ForegroundRole).isValid());
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.setActiveDisplayables({&device}); // the device's function counts too
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(!model.data(model.index(2, 0), Qt::ForegroundRole).isValid());
+    QCOMPARE(model.data(model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(),
+             QColor(Qt::gray));
+    QCOMPARE(model.data(model.index(0, 0), Qt::ForegroundRole).value<QBrush>().color(),
+             QColor(Qt::gray));
+    model.setActiveDisplayables({});
+    QVERIFY(!model.data(model.index(0, 0), Qt::ForegroundRole).isValid());
+}
+
+void tst_RawDataModel::saveOldestFirst()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    Pair a = received(0x100, {1}, {}, 0);
+    a.first.text = QStringLiteral("first");
+    model.slotNotifyPack({a});
+    model.slotNotifyPack({received(0x101, {2}, {}, 0)});
+    QString out;
+    QTextStream stream(&out);
+    model.save(stream);
+    stream.flush();
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).contains(QLatin1String("000100 01")));
+    QVERIFY(lines.at(0).endsWith(QLatin1String("\tfirst")));
+    QVERIFY(lines.at(1).contains(QLatin1String("000101 02")));
+    QCOMPARE(lines.at(0).section(QLatin1Char('\t'), 1, 1),
+             model.data(model.index(1, 2), Qt::DisplayRole).toString());
+}
+
+void tst_RawDataModel::clearResetsTimeBase()
+{
+    TestCanHandler handler;
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    QTest::qWait(20);
+    model.clearModel();
+    const qint64 now = handler.messageElapsedTimer();
+    model.slotNotifyPack({received(0x100, {}, {}, now + 5), received(0x101, {}, {}, 0)});
+    QVERIFY(model.timing(1) >= 0 && model.timing(1) <= 10);
+    QCOMPARE(model.timing(0), qint64(0)); // never below zero
+}
+
+void tst_RawDataModel::filterDockSettingsRoundTrip()
+{
+    QSettings settings;
+    settings.clear();
+    {
+        FilterDockWidget dock;
+        dock.findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->setChecked(true);
+        dock.findChild<QLineEdit *>(QStringLiteral("idFilterMaskEdit"))
+            ->setText(QStringLiteral("0:00:FF:00"));
+        // The radio buttons only take clicks while their group is checked.
+        auto *dispatchGroup = dock.findChild<QGroupBox *>(QStringLiteral("dispatchFilterGroupBox"));
+        dispatchGroup->setChecked(true);
+        dock.findChild<QRadioButton *>(QStringLiteral("radioButton_2"))->click();
+        dispatchGroup->setChecked(false);
+        dock.findChild<QSlider *>(QStringLiteral("priorityFilterSlider"))->setValue(5);
+        dock.findChild<QCheckBox *>(QStringLiteral("targetFilterCheckBox"))->setChecked(true);
+        settings.beginGroup(QStringLiteral("Filters"));
+        dock.saveSettings(settings);
+        settings.endGroup();
+    }
+    FilterDockWidget restored;
+    settings.beginGroup(QStringLiteral("Filters"));
+    restored.restoreSettings(settings);
+    settings.endGroup();
+    const auto filters = restored.filters();
+    QVERIFY(filters.at(1)->isEnabled());
+    QCOMPARE(static_cast<AddressMaskMessageFilter *>(filters.at(1))->mask(), 0xFF00u);
+    QCOMPARE(static_cast<DispatchMessageFilter *>(filters.at(0))->state(), 1);
+    QVERIFY(!filters.at(0)->isEnabled());
+    QCOMPARE(static_cast<PriorityMessageFilter *>(filters.at(2))->priority(), 5);
+    QVERIFY(filters.at(3)->isEnabled());
+    QCOMPARE(settings.value(QStringLiteral("Filters/TargetFilter/Enabled")).toBool(), true);
+    settings.clear();
+}
+
+QTEST_MAIN(tst_RawDataModel)
+#include "tst_rawdatamodel.moc"
