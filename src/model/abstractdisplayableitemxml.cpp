@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QDomElement>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -29,9 +30,12 @@ float childFloat(const QDomElement &parent, const QString &tag)
     return float(childText(parent, tag).trimmed().toDouble());
 }
 
+// Decimals that show one step of the multiplier. A negative, infinite or absurd multiplier in a
+// description must not make a nonsense count (or an undefined conversion).
 int floatPrecision(float multiplier)
 {
-    return int(std::ceil(1.0 + std::log10(1.0 / double(multiplier))));
+    const double digits = std::ceil(1.0 + std::log10(1.0 / std::fabs(double(multiplier))));
+    return std::isfinite(digits) ? int(std::clamp(digits, 0.0, 15.0)) : -1;
 }
 
 } // namespace

@@ -173,6 +173,9 @@ void tst_XmlDescriptions::precision_data()
     QTest::newRow("1") << "<multiplier>1</multiplier>" << 1;
     QTest::newRow("10") << "<multiplier>10</multiplier>" << 0;
     QTest::newRow("absent stays unset") << "" << -1;
+    QTest::newRow("negative uses its size") << "<multiplier>-0.05</multiplier>" << 3;
+    QTest::newRow("tiny is capped") << "<multiplier>1e-30</multiplier>" << 15;
+    QTest::newRow("infinite stays unset") << "<multiplier>inf</multiplier>" << -1;
 }
 
 void tst_XmlDescriptions::precision()
