@@ -5,6 +5,8 @@
 #include "model/candevice.h"
 
 #include <QMetaObject>
+
+#include <algorithm>
 #include <QThread>
 #include <mutex>
 
@@ -90,10 +92,14 @@ bool DeviceDispatcher::unregisterDisplayable(AbstractDisplayableItem *item)
 void DeviceDispatcher::slotDoUnregisterDisplayable(QObject *object)
 {
     std::lock_guard locker(m_lock);
-    auto *item = static_cast<AbstractDisplayableItem *>(object);
-    if (item->thread() != thread())
-        item->moveToThread(thread());
-    m_devices.removeAll(static_cast<CanDevice *>(item));
+    if (object->thread() != thread())
+        object->moveToThread(thread());
+    // Compared as objects: the item need not be a device.
+    m_devices.erase(std::remove_if(m_devices.begin(), m_devices.end(),
+                                   [object](CanDevice *device) {
+                                       return static_cast<QObject *>(device) == object;
+                                   }),
+                    m_devices.end());
 }
 
 bool DeviceDispatcher::clearScheme()

@@ -319,7 +319,7 @@ void tst_SerialHandlers::handlerInBusThread()
     QCOMPARE(got.size(), 1);
     QCOMPARE(got.first().toString(), QStringLiteral("3 f00400 f0 ff 7d"));
     QVERIFY(handler->stop());
-    QMetaObject::invokeMethod(handler, "deleteLater");
+    QMetaObject::invokeMethod(handler, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(5000));
 }

@@ -164,8 +164,8 @@ void tst_DeviceDispatcher::nonDeviceRegistration()
     dispatcher->dispatchMessage(makeFrame(0x18FEF100, {}), &r);
     QCOMPARE(function->totalEvents(), qint64(0));
     QVERIFY(dispatcher->unregisterDisplayable(function));
-    QMetaObject::invokeMethod(function, "deleteLater");
-    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    QMetaObject::invokeMethod(function, "deleteLater", Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(5000));
 }
@@ -182,9 +182,9 @@ void tst_DeviceDispatcher::unregisterFromAnotherThread()
     // Blocks until the bus thread has removed it: deleting afterwards is safe.
     QVERIFY(dispatcher->unregisterDisplayable(device));
     QVERIFY(dispatcher->devices().isEmpty());
-    QMetaObject::invokeMethod(device, "deleteLater");
+    QMetaObject::invokeMethod(device, "deleteLater", Qt::BlockingQueuedConnection);
     QTRY_VERIFY(!AbstractDisplayableItem::isValid(device));
-    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(5000));
 }
@@ -206,7 +206,7 @@ void tst_DeviceDispatcher::clearSchemeDeletes()
     QVERIFY(dispatcher->devices().isEmpty());
     for (AbstractDisplayableItem *item : qAsConst(devices))
         QVERIFY(!AbstractDisplayableItem::isValid(item)); // functions went with their devices
-    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(5000));
 }

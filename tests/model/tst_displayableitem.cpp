@@ -223,7 +223,7 @@ void tst_DisplayableItem::crossThreadSetState()
     bus.start();
     QVERIFY(!f->setState(AbstractDisplayableItem::Send)); // re-posted to the item's thread
     QTRY_COMPARE(f->state(), int(AbstractDisplayableItem::Send));
-    QMetaObject::invokeMethod(f, "deleteLater");
+    QMetaObject::invokeMethod(f, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(5000));
 }

@@ -92,7 +92,7 @@ void tst_ThreadStress::dispatchWhileReading()
     }
     stop.store(true);
     QVERIFY(dispatcher->clearScheme());
-    QMetaObject::invokeMethod(dispatcher, "deleteLater");
+    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(10000));
     QVERIFY2(dispatched.load() > 10000, qPrintable(QString::number(dispatched.load())));
