@@ -127,9 +127,11 @@ void MainWindow::buildRawView()
     m_rawEnable->setObjectName(QStringLiteral("actionRawEnable"));
     m_rawEnable->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+R")));
     m_rawEnable->setCheckable(true);
+    m_rawEnable->setIcon(QIcon(QStringLiteral(":/icons/media-playback-start.png")));
     m_rawClear = new QAction(tr("Raw clear"), this);
     m_rawClear->setObjectName(QStringLiteral("actionRawClear"));
     m_rawClear->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    m_rawClear->setIcon(QIcon(QStringLiteral(":/icons/edit-clear.png")));
     connect(m_rawEnable, &QAction::toggled, m_rawModel, &RawDataModel::setFlowEnabled);
     connect(m_rawClear, &QAction::triggered, m_rawModel, &RawDataModel::clearModel);
     m_rawEnable->setChecked(true);
