@@ -41,16 +41,22 @@ QWidget *ZxParameter::createWidget(bool *ok, const char **changedSignal)
 {
     bool dummyOk;
     const char *dummySignal;
-    if (!ok)
-        ok = &dummyOk;
-    if (!changedSignal)
-        changedSignal = &dummySignal;
-    *ok = false;
-    *changedSignal = nullptr;
+    prepareEditorOutArgs(ok, changedSignal, &dummyOk, &dummySignal);
     QWidget *widget = createWidgetImpl(ok, changedSignal);
     if (widget)
-        widget->setToolTip(m_description.isEmpty() ? m_name : m_description);
+        widget->setToolTip(toolTipText());
     return widget;
+}
+
+void prepareEditorOutArgs(bool *&ok, const char **&changedSignal, bool *okStandIn,
+                          const char **signalStandIn)
+{
+    if (!ok)
+        ok = okStandIn;
+    if (!changedSignal)
+        changedSignal = signalStandIn;
+    *ok = false;
+    *changedSignal = nullptr;
 }
 
 QString bytesToHex(const unsigned char *data, unsigned int length)

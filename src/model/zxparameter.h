@@ -56,6 +56,8 @@ public:
     // The id, or the name when the id is empty.
     QString key() const { return m_id.isEmpty() ? m_name : m_id; }
     QString description() const { return m_description; }
+    // The editor's tool tip: the description, or the name when there is none.
+    QString toolTipText() const { return m_description.isEmpty() ? m_name : m_description; }
     void setDescription(const QString &description) { m_description = description; }
     QString suffix() const { return m_suffix; }
     void setSuffix(const QString &suffix) { m_suffix = suffix; }
@@ -120,6 +122,10 @@ public:
     }
     QVariant variantValue() const override { return QVariant::fromValue(this->value()); }
 };
+
+// Points null out-arguments of editor creation at the caller's stand-ins and clears both.
+void prepareEditorOutArgs(bool *&ok, const char **&changedSignal, bool *okStandIn,
+                          const char **signalStandIn);
 
 // Each byte as two lower-case hex digits, separated by single blanks.
 QString bytesToHex(const unsigned char *data, unsigned int length);

@@ -35,18 +35,12 @@ QWidget *ZxParameterLink::createWidget(bool *ok, const char **changedSignal)
 {
     bool dummyOk;
     const char *dummySignal;
-    if (!ok)
-        ok = &dummyOk;
-    if (!changedSignal)
-        changedSignal = &dummySignal;
-    *ok = false;
-    *changedSignal = nullptr;
+    prepareEditorOutArgs(ok, changedSignal, &dummyOk, &dummySignal);
     QWidget *widget = createWidgetImpl(ok, changedSignal);
     if (!widget)
         return nullptr;
     widget->setProperty("parameterLink", QVariant::fromValue<QObject *>(this));
-    widget->setToolTip(m_parameter->description().isEmpty() ? m_parameter->name()
-                                                            : m_parameter->description());
+    widget->setToolTip(m_parameter->toolTipText());
     if (*changedSignal)
         connect(widget, *changedSignal, this, SLOT(slotUpdateParameterFromValue()));
     m_savedFocusPolicy = widget->focusPolicy();
