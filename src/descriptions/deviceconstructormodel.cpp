@@ -148,6 +148,12 @@ bool DeviceConstructorModel::isAvailable(const QModelIndex &index) const
     return e && !e->instance;
 }
 
+bool DeviceConstructorModel::hasTest(const QModelIndex &index) const
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    return e && e->createTest;
+}
+
 bool DeviceConstructorModel::isDynamicAddress(const QModelIndex &index) const
 {
     const DeviceFactoryEntry *e = entryAt(index);

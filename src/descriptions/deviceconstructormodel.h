@@ -28,6 +28,7 @@ public:
     void setFactory(AbstractDeviceFactory *factory);
     bool isAvailable(const QModelIndex &index) const;
     bool isDynamicAddress(const QModelIndex &index) const;
+    bool hasTest(const QModelIndex &index) const;
     AbstractDisplayableItem *getDevice(const QModelIndex &index, quint32 address);
     DeviceTest *createTest(const QModelIndex &index) const;
 

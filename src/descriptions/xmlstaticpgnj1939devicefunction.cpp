@@ -3,6 +3,7 @@
 #include "descriptions/itemscript.h"
 #include "model/j1939device.h"
 #include "model/zxparameter.h"
+#include "scheme/xmlschemetreeitem.h"
 
 #include <QDebug>
 #include <QDomDocument>
@@ -119,4 +120,9 @@ void XmlStaticPgnJ1939DeviceFunction::saveItemToXmlNodeImpl(QDomElement &element
     QDomDocument owner = element.ownerDocument();
     for (QDomNode n = root.firstChild(); !n.isNull(); n = n.nextSibling())
         element.appendChild(owner.importNode(n, true));
+}
+
+AbstractSchemeTreeItem *XmlStaticPgnJ1939DeviceFunction::createTreeItem()
+{
+    return new XmlSchemeTreeItem(this, m_widgetXml);
 }

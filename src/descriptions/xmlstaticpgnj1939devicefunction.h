@@ -24,6 +24,7 @@ public:
     void saveItemToXmlNodeImpl(QDomElement &element) override;
     QString textDataImpl() const override;
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
+    AbstractSchemeTreeItem *createTreeItem() override;
 
     QString widgetXml() const { return m_widgetXml; }
     QString descriptionXml() const { return m_descriptionXml; }

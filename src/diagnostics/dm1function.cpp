@@ -1,5 +1,6 @@
 #include "diagnostics/dm1function.h"
 
+#include "diagnostics/dm1schemetreeitem.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "diagnostics/saeswitchstatusparameter.h"
 #include "model/zxintparameter.h"
@@ -131,4 +132,9 @@ void DM1Function::transmitState()
 {
     const QByteArray data = encode();
     transmitData(reinterpret_cast<const unsigned char *>(data.constData()), unsigned(data.size()));
+}
+
+AbstractSchemeTreeItem *DM1Function::createTreeItem()
+{
+    return new DM1SchemeTreeItem(this);
 }

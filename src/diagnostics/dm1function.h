@@ -19,6 +19,7 @@ public:
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool dispatchBroadcastDataImpl(const QByteArray &data) override;
     void transmitState() override;
+    AbstractSchemeTreeItem *createTreeItem() override;
 
     bool decode(const QByteArray &data);
     QByteArray encode() const;

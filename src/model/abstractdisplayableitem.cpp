@@ -8,6 +8,7 @@
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
 #include "model/zxstringparameter.h"
+#include "scheme/abstractschemetreeitem.h"
 
 #include <QChildEvent>
 #include <QDateTime>
@@ -113,6 +114,23 @@ bool AbstractDisplayableItem::dispatchBroadcastDataImpl(const QByteArray &)
 }
 
 void AbstractDisplayableItem::saveItemToXmlNodeImpl(QDomElement &) {}
+
+AbstractSchemeTreeItem *AbstractDisplayableItem::createTreeItem()
+{
+    return new AbstractSchemeTreeItem(this);
+}
+
+AbstractSchemeTreeItem *AbstractDisplayableItem::treeItem()
+{
+    if (!m_treeItem)
+        m_treeItem = createTreeItem();
+    return existingTreeItem();
+}
+
+AbstractSchemeTreeItem *AbstractDisplayableItem::existingTreeItem() const
+{
+    return static_cast<AbstractSchemeTreeItem *>(m_treeItem.data());
+}
 
 QString AbstractDisplayableItem::hexAddressText(quint32 value)
 {

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <QVariant>
 #include <QVector>
@@ -29,6 +30,7 @@ class ZxFloatParameter;
 class ZxListParameter;
 class ZxStringParameter;
 class AbstractDeviceFactory;
+class AbstractSchemeTreeItem;
 
 // Common base of every device, function and variable of the scheme: state, flags, transmission
 // type and timer, children, parameters and the last frame. Lives in the bus thread once
@@ -88,6 +90,7 @@ public:
     virtual bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result);
     virtual bool dispatchBroadcastDataImpl(const QByteArray &data);
     virtual void transmitData(const unsigned char *data, unsigned int length);
+    virtual AbstractSchemeTreeItem *createTreeItem();
 
     // Entry points of the dispatcher.
     bool dispatchMessage(const CanMessage &message, DispatchResult *result);
@@ -180,7 +183,17 @@ public:
     EventCounter *counter() { return &m_counter; }
     QTimer *timer() { return &m_timer; }
 
+    // The scheme tree node of this item, created on first use. GUI thread only.
+    AbstractSchemeTreeItem *treeItem();
+    AbstractSchemeTreeItem *existingTreeItem() const;
+
     // Scheme and description files.
+    void saveItemToXmlNode(QDomElement &element);
+    void saveParameterValues(QDomElement &element);
+    void restoreParameterValues(const QDomElement &element);
+    // Whether a scheme file's <initcall> may invoke this method: only methods a class names in
+    // its "initcalls" class info (comma-separated) are callable from files.
+    bool allowsInitCall(const QByteArray &method) const;
     void applyXmlAttributes(const QDomElement &element);
     // Parameters and bindings from the <param> children of a description element.
     void initParametersFromDescription(const QDomElement &func);
@@ -224,6 +237,8 @@ private:
 
     // First member: child events arrive while the counter and timer below are constructed.
     bool m_destroying = false;
+    // Touched by the GUI thread only; the node is destroyed there, which clears the pointer.
+    QPointer<QObject> m_treeItem;
     EventCounter m_counter;
     mutable std::mutex m_textMutex; // guards the texts, the address and the last frame
     QString m_name;

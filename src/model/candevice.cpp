@@ -1,5 +1,7 @@
 #include "model/candevice.h"
 
+#include <QDomElement>
+
 CanDevice::CanDevice(QObject *parent)
     : AbstractDisplayableItem(parent)
 {}
@@ -7,4 +9,9 @@ CanDevice::CanDevice(QObject *parent)
 QString CanDevice::decodeMessage(const CanMessage &)
 {
     return tr("TODO:Not implemented");
+}
+
+void CanDevice::saveItemToXmlNodeImpl(QDomElement &element)
+{
+    element.setTagName(schemeTag());
 }

@@ -17,4 +17,5 @@ public:
     // Loads the device from its description element; false when the description is unusable.
     virtual bool applyXmlData(QDomElement &element) = 0;
     static QString schemeTag() { return QStringLiteral("device"); }
+    void saveItemToXmlNodeImpl(QDomElement &element) override;
 };

@@ -146,7 +146,9 @@ bool J1939Device::applyXmlData(QDomElement &element)
     for (QDomElement func = element.firstChildElement(QStringLiteral("func")); !func.isNull();
          func = func.nextSiblingElement(QStringLiteral("func"))) {
         if (func.attribute(QStringLiteral("internal")) != QLatin1String("true")) {
-            registerChild(new XmlStaticPgnJ1939DeviceFunction(func));
+            auto *function = new XmlStaticPgnJ1939DeviceFunction(func);
+            registerChild(function);
+            function->restoreParameterValues(func);
             continue;
         }
         AbstractDisplayableItem *child
@@ -170,9 +172,12 @@ bool J1939Device::applyXmlData(QDomElement &element)
             if (nested.attribute(QStringLiteral("internal")) != QLatin1String("true"))
                 continue;
             if (AbstractDisplayableItem *grandchild
-                = child->factoryCreateChild(nested.attribute(QStringLiteral("key")).toLatin1()))
+                = child->factoryCreateChild(nested.attribute(QStringLiteral("key")).toLatin1())) {
                 grandchild->applyXmlAttributes(nested);
+                grandchild->restoreParameterValues(nested);
+            }
         }
+        child->restoreParameterValues(func);
     }
     return true;
 }

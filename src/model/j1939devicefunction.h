@@ -16,6 +16,7 @@ public:
     // The parent device's address.
     quint8 j1939DeviceAddress() const;
     static QString schemeTag() { return QStringLiteral("func"); }
+    void saveItemToXmlNodeImpl(QDomElement &element) override;
 
 private:
     std::atomic<quint8> m_defaultPriority{6};

@@ -123,13 +123,8 @@ int runTarvik(int argc, char **argv)
         return started.exitCode;
     }
 
-    if (!options.schemeFile.isEmpty()) {
-        const QString text
-            = QCoreApplication::translate("Main", "Scheme files cannot be opened yet: %1")
-                  .arg(options.schemeFile);
-        qWarning("%s", qUtf8Printable(text));
-        window->statusBar()->showMessage(text);
-    }
+    if (!options.schemeFile.isEmpty())
+        window->openScheme(options.schemeFile);
 
     const int code = app.exec();
     shutdown();

@@ -1,27 +1,51 @@
 #pragma once
 
-#include <QMainWindow>
+#include "can/abstractcanhandler.h"
+#include "can/guimessagenotifier.h"
 
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class AbstractCanHandler;
+class AbstractDisplayableItem;
+class AbstractSchemeTreeItem;
+class AutoDetector;
 class CanLoadBar;
+class DeviceConstructorModel;
 class FilterDockWidget;
-class QAction;
+class GuiMessageNotifier;
+class ParameterLog;
+class QActionGroup;
+class QButtonGroup;
+class QDomElement;
 class QDockWidget;
-class QTableView;
-class RawDataModel;
 class QLabel;
+class QMenu;
+class QRadioButton;
+class QScrollArea;
 class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolBar;
 class QToolButton;
 class QTreeView;
+class RawDataModel;
+class SchemeController;
+class SchemeTreeModel;
 class TrafficCalculator;
-class GuiMessageNotifier;
-class AbstractCanHandler;
 
-// The program's one window. GUI thread.
+// The program's one window: the scheme tree, the device constructor, raw traffic, filters and
+// details docks, the parameter log and the settings. It builds and wires; behaviour lives in the
+// models and controllers. GUI thread.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    static constexpr int UiVersion = 4;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -30,27 +54,114 @@ public:
 
     // Follows the handler's connection state and the notifier's packs.
     void attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier);
+    void addDisplayable(AbstractDisplayableItem *item);
+    QDockWidget *getDetailsWidgetForPath(const QString &path);
+    void addTab(QDomElement &element);
+    Qt::DockWidgetArea lastDetailsDockArea() const;
+    // Restores the user's layout and options; false when the stored layout version differs.
+    bool restoreUiState();
+    void saveUiState();
+    void refreshConnectionTimeouts();
+    bool openScheme(const QString &path);
+
     TrafficCalculator *trafficCalculator() const { return m_traffic; }
     RawDataModel *rawDataModel() const { return m_rawModel; }
+    SchemeTreeModel *schemeModel() const { return m_schemeModel; }
+    SchemeController *schemeController() const { return m_schemeController; }
+    DeviceConstructorModel *constructorModel() const { return m_constructorModel; }
+    FilterDockWidget *filterDock() const { return m_filterDock; }
+    QTreeView *mainView() const { return m_mainView; }
+    ParameterLog *parameterLog() const { return m_parameterLog.get(); }
+    GuiMessageNotifier *notifier() const { return m_notifier; }
 
 public slots:
     void slotTransceiverStateChanged(int state);
+    void slotAutoAddChanged(bool on);
+    void slotCheckForNewDevices(const AbstractCanHandler::MessagePack &pack);
+    void slotParameterLogTick();
+    void slotOnMainViewRowChanged(const QModelIndex &current);
+    void slotOnMainViewSelectionChanged();
+    void slotOnRawDataViewSelectionChanged();
+    void slotOnConstructorViewCurrentRowChanged(const QModelIndex &current);
+
+    void on_constructorView_activated(const QModelIndex &index);
+    void on_actionOpen_triggered();
+    void on_actionSave_triggered();
+    void on_actionTest_triggered();
+    void on_actionAddFlasher_triggered();
+    void on_actionSetTransmissionInterval_triggered();
+    void on_actionRename_triggered();
+    void on_actionDeleteDevice_triggered();
+    void on_actionDetails_triggered();
+    void on_actionFilterOn_triggered();
+    void on_actionFilterOff_triggered();
+    void on_actionSend_triggered();
+    void on_actionReceive_triggered();
+    void on_actionSaveLog_triggered();
+    void on_actionStartParameterLog_toggled(bool on);
+    void on_actionParameter_Log_Period_triggered();
+    void on_actionParameter_Log_Directory_triggered();
+    void on_actionConnectionTimeouts_triggered();
+
+protected:
+    // The window's questions to the user; tests answer them without modal dialogs.
+    virtual int askInt(const QString &title, const QString &label, int value, int min, int max,
+                       bool *ok);
+    virtual QString askText(const QString &title, const QString &label, const QString &text,
+                            bool *ok);
+    virtual QString askOpenFileName(const QString &title, const QString &filter);
+    virtual QString askSaveFileName(const QString &title, const QString &filter);
+    virtual QString askDirectory(const QString &title, const QString &start);
+    virtual bool runConnectionTimeoutsDialog();
+    virtual void showError(const QString &title, const QString &text);
 
 private:
+    void buildForm();
+    void buildActions();
+    void buildMenus();
     void buildStatusBar();
-    void buildRawView();
+    void buildDocks();
+    void wireViews();
+    QAction *action(const char *objectName, const QString &text, const char *shortcut = nullptr);
+    AbstractSchemeTreeItem *currentNode() const;
+    QList<AbstractSchemeTreeItem *> selectedNodes() const;
+    void setSelectedFiltered(bool on);
+    void selectNode(AbstractSchemeTreeItem *node);
+    void stopParameterLog();
 
-    QTabWidget *m_tabs = nullptr;
-    QTreeView *m_mainView = nullptr;
+    QPointer<GuiMessageNotifier> m_notifier;
+    std::unique_ptr<ParameterLog> m_parameterLog;
+    QTimer *m_parameterLogTimer = nullptr;
+    qint64 m_parameterLogStart = 0;
+    int m_parameterLogRecords = 0;
     QLabel *m_parameterLogCounter = nullptr;
+    SchemeTreeModel *m_schemeModel = nullptr;
+    DeviceConstructorModel *m_constructorModel = nullptr;
+    RawDataModel *m_rawModel = nullptr;
+    QToolButton *m_transceiverState = nullptr;
+    FilterDockWidget *m_filterDock = nullptr;
+    QPointer<QDockWidget> m_lastDetailsDock;
+    SchemeController *m_schemeController = nullptr;
+
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;
     QLabel *m_trafficLabel = nullptr;
-    QToolButton *m_transceiverState = nullptr;
-    RawDataModel *m_rawModel = nullptr;
-    QDockWidget *m_rawDock = nullptr;
-    QTableView *m_rawView = nullptr;
-    FilterDockWidget *m_filterDock = nullptr;
-    QAction *m_rawEnable = nullptr;
-    QAction *m_rawClear = nullptr;
+    AutoDetector *m_autoDetector = nullptr;
+    QTimer *m_updateTimer = nullptr;
+
+    // Form objects.
+    QTabWidget *m_tabs = nullptr;
+    QTreeView *m_mainView = nullptr;
+    QDockWidget *m_constructorWindow = nullptr;
+    QTableView *m_constructorView = nullptr;
+    QButtonGroup *m_initialStateGroup = nullptr;
+    QDockWidget *m_rawDataWindow = nullptr;
+    QTableView *m_rawDataView = nullptr;
+    QDockWidget *m_detailsWindow = nullptr;
+    QScrollArea *m_detailsArea = nullptr;
+    QToolBar *m_mainToolBar = nullptr;
+    QMenu *m_menuFile = nullptr;
+    QMenu *m_menuOptions = nullptr;
+    QMenu *m_menuWindows = nullptr;
+    QMenu *m_menuDevice = nullptr;
 };

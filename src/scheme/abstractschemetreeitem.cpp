@@ -1,0 +1,296 @@
+#include "scheme/abstractschemetreeitem.h"
+
+#include "descriptions/abstractdevicefactory.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+#include "model/zxparameterlink.h"
+
+#include <QBrush>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QIcon>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+
+
+namespace {
+
+const char *const StateIconFiles[] = {
+    ":/icons/devicestate/unknown.png",         ":/icons/devicestate/auto.png",
+    ":/icons/devicestate/send.png",            ":/icons/devicestate/receive-ok.png",
+    ":/icons/devicestate/receive-warning.png", ":/icons/devicestate/receive-error.png",
+    ":/icons/devicestate/receive-forced.png",
+};
+
+bool addressLess(const AbstractDisplayableItem *a, const AbstractDisplayableItem *b)
+{
+    const ItemAddress x = a->address();
+    const ItemAddress y = b->address();
+    if (x.kind != y.kind)
+        return x.kind < y.kind;
+    return x.value < y.value;
+}
+
+} // namespace
+
+AbstractSchemeTreeItem::AbstractSchemeTreeItem(AbstractDisplayableItem *displayable)
+    : m_displayable(displayable)
+{
+    static const int registered = qRegisterMetaType<AbstractDeviceFactory *>(
+        "AbstractDeviceFactory*");
+    Q_UNUSED(registered)
+    if (!displayable)
+        return;
+    for (AbstractDisplayableItem *child : displayable->children()) {
+        if (AbstractSchemeTreeItem *node = child->treeItem())
+            node->setParent(this);
+    }
+    for (ZxParameter *parameter : displayable->parameters()) {
+        ZxParameterLink *link = parameter->createDefaultLink();
+        link->setParent(this);
+        link->setDisplayable(displayable);
+        m_links.push_back(link);
+    }
+}
+
+AbstractSchemeTreeItem::~AbstractSchemeTreeItem()
+{
+    detach();
+    const QList<AbstractSchemeTreeItem *> children = m_children;
+    m_children.clear();
+    for (AbstractSchemeTreeItem *child : children) {
+        child->m_parent = nullptr;
+        delete child;
+    }
+    // Editors show this node's links: they go with it.
+    delete m_widget.data();
+    for (const QPointer<QWidget> &w : qAsConst(m_extraWidgets))
+        delete w.data();
+}
+
+void AbstractSchemeTreeItem::detach()
+{
+    if (m_parent)
+        m_parent->m_children.removeAll(this);
+    m_parent = nullptr;
+}
+
+void AbstractSchemeTreeItem::setParent(AbstractSchemeTreeItem *newParent)
+{
+    detach();
+    m_parent = newParent;
+    if (newParent)
+        newParent->m_children.append(this);
+}
+
+QString AbstractSchemeTreeItem::stateIconPath(int state)
+{
+    if (state < 0 || state >= int(std::size(StateIconFiles)))
+        return QStringLiteral(":/icons/devicestate/dummy.png");
+    return QLatin1String(StateIconFiles[state]);
+}
+
+QVariant AbstractSchemeTreeItem::data(int column, int role) const
+{
+    const AbstractDisplayableItem *d = m_displayable;
+    if (!d)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case 1:
+            return d->userReadableAddress();
+        case 2:
+            return d->name();
+        case 3:
+            return d->textDataImpl();
+        case 4:
+            return d->period();
+        case 5:
+            return quint64(d->totalEvents());
+        default:
+            return {};
+        }
+    case Qt::DecorationRole: {
+        if (column != 0)
+            return {};
+        // Icons are cached per path by Qt's pixmap cache; a QIcon per state keeps it cheap.
+        static QHash<int, QIcon> icons;
+        const int state = d->state();
+        auto it = icons.find(state);
+        if (it == icons.end())
+            it = icons.insert(state, QIcon(stateIconPath(state)));
+        return *it;
+    }
+    case Qt::ToolTipRole: {
+        QString tip = d->description();
+        if (d->transmissionInterval() > 0)
+            tip += QLatin1Char('\n')
+                   + tr("Declared period: %1").arg(d->transmissionInterval());
+        return tip;
+    }
+    case Qt::BackgroundRole:
+        if (d->hasFlag(AbstractDisplayableItem::NewFlag))
+            return QBrush(Qt::darkGreen);
+        if (d->hasFlag(AbstractDisplayableItem::ChangedFlag))
+            return QBrush(Qt::lightGray);
+        if (column == 1 && !d->parent())
+            return QBrush(Qt::cyan);
+        return {};
+    case SubFactoryRole:
+        return QVariant::fromValue(const_cast<AbstractDisplayableItem *>(d)->subFactory());
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags AbstractSchemeTreeItem::flags() const
+{
+    if (m_displayable && m_displayable->hasFlag(AbstractDisplayableItem::ActivityFlag))
+        return Qt::ItemIsEnabled;
+    return Qt::NoItemFlags;
+}
+
+bool AbstractSchemeTreeItem::doUpdate()
+{
+    if (!m_displayable || !m_displayable->isUpdateNeeded())
+        return false;
+    m_displayable->setUpdateNeeded(false);
+    m_updating = true;
+    for (ZxParameterLink *link : m_links)
+        link->doUpdate();
+    m_updating = false;
+    return true;
+}
+
+QWidget *AbstractSchemeTreeItem::getWidget()
+{
+    if (!m_widget)
+        m_widget = createWidget();
+    return m_widget;
+}
+
+QWidget *AbstractSchemeTreeItem::getNewWidget(unsigned int kind)
+{
+    QWidget *w = createWidget(kind);
+    if (w)
+        m_extraWidgets.append(w);
+    // Forget editors that were closed meanwhile.
+    m_extraWidgets.removeAll(QPointer<QWidget>());
+    return w;
+}
+
+void AbstractSchemeTreeItem::putWidget()
+{
+    for (AbstractSchemeTreeItem *child : qAsConst(m_children))
+        child->putWidget();
+    delete m_widget.data();
+    m_widget = nullptr;
+}
+
+QWidget *AbstractSchemeTreeItem::createWidget(unsigned int)
+{
+    return createWidget();
+}
+
+QWidget *AbstractSchemeTreeItem::createWidget()
+{
+    return createDefaultWidget();
+}
+
+QWidget *AbstractSchemeTreeItem::createDefaultWidget()
+{
+    auto *widget = new QWidget;
+    if (!m_links.empty()) {
+        auto *form = new QFormLayout(widget);
+        for (ZxParameterLink *link : m_links) {
+            if (link->parameter()->isHidden())
+                continue;
+            bool labelled = false;
+            const char *signal = nullptr;
+            QWidget *editor = link->createWidget(&labelled, &signal);
+            if (!editor)
+                continue;
+            if (labelled)
+                form->addRow(link->parameter()->name(), editor);
+            else
+                form->addRow(editor);
+        }
+        return widget;
+    }
+    auto *box = new QVBoxLayout(widget);
+    for (AbstractSchemeTreeItem *child : qAsConst(m_children)) {
+        auto *group = new QGroupBox(child->data(2, Qt::DisplayRole).toString(), widget);
+        auto *inner = new QVBoxLayout(group);
+        if (QWidget *editor = child->createWidget())
+            inner->addWidget(editor);
+        box->addWidget(group);
+    }
+    box->addStretch(1);
+    return widget;
+}
+
+QWidget *AbstractSchemeTreeItem::createParameterWidget(int index)
+{
+    if (index < 0 || index >= int(m_links.size()))
+        return nullptr;
+    const char *signal = nullptr;
+    return m_links.at(size_t(index))->createWidget(&signal);
+}
+
+QString AbstractSchemeTreeItem::uniqueKey() const
+{
+    QStringList levels;
+    for (const QObject *o = m_displayable; o; o = o->parent()) {
+        const auto *item = qobject_cast<const AbstractDisplayableItem *>(o);
+        if (!item)
+            break;
+        levels.prepend(QString::number(item->address().value, 16) + item->objectName());
+    }
+    return levels.join(QLatin1Char(':'));
+}
+
+QString AbstractSchemeTreeItem::uniqueName() const
+{
+    QStringList levels;
+    for (const AbstractSchemeTreeItem *n = this; n; n = n->m_parent) {
+        levels.prepend(QStringLiteral("[%1] ").arg(n->data(1, Qt::DisplayRole).toString())
+                       + n->data(2, Qt::DisplayRole).toString());
+    }
+    return levels.join(QStringLiteral(" - "));
+}
+
+bool AbstractSchemeTreeItem::lessThan(const AbstractSchemeTreeItem *a,
+                                      const AbstractSchemeTreeItem *b, int column,
+                                      Qt::SortOrder order)
+{
+    if (order == Qt::DescendingOrder)
+        std::swap(a, b);
+    const AbstractDisplayableItem *x = a->m_displayable;
+    const AbstractDisplayableItem *y = b->m_displayable;
+    if (!x || !y)
+        return !x && y;
+    switch (column) {
+    case 0:
+        return x->state() < y->state();
+    case 2:
+        return x->name() < y->name();
+    case 4:
+        return x->period() < y->period();
+    default:
+        return addressLess(x, y);
+    }
+}
+
+void AbstractSchemeTreeItem::sort(int column, Qt::SortOrder order)
+{
+    std::stable_sort(m_children.begin(), m_children.end(),
+                     [column, order](const AbstractSchemeTreeItem *a,
+                                     const AbstractSchemeTreeItem *b) {
+                         return lessThan(a, b, column, order);
+                     });
+    for (AbstractSchemeTreeItem *child : qAsConst(m_children))
+        child->sort(column, order);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+#include <vector>
+
+class AbstractDisplayableItem;
+class QWidget;
+class ZxParameterLink;
+
+// The view-side node of one displayable item: its child rows, the links that keep editors in step
+// with the item's parameters, and its editor. GUI thread; the item itself may live in the bus
+// thread and is only read (its texts and flags are guarded there).
+class AbstractSchemeTreeItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AbstractSchemeTreeItem(AbstractDisplayableItem *displayable);
+    ~AbstractSchemeTreeItem() override;
+
+    AbstractDisplayableItem *displayable() const { return m_displayable; }
+    AbstractSchemeTreeItem *parentNode() const { return m_parent; }
+    const QList<AbstractSchemeTreeItem *> &childNodes() const { return m_children; }
+    void setParent(AbstractSchemeTreeItem *newParent);
+    // Detaches the node from its parent's rows without giving it a new one.
+    void detach();
+    int rowCache() const { return m_row; }
+    void setRowCache(int row) { m_row = row; }
+    const std::vector<ZxParameterLink *> &links() const { return m_links; }
+    bool isUpdating() const { return m_updating; }
+
+    virtual QVariant data(int column, int role) const;
+    virtual bool doUpdate();
+    virtual QWidget *getWidget();
+    virtual void putWidget();
+    virtual QWidget *createWidget(unsigned int kind);
+    virtual QWidget *createWidget();
+
+    Qt::ItemFlags flags() const;
+    QWidget *getNewWidget(unsigned int kind = 0);
+    QWidget *createParameterWidget(int index);
+    QString uniqueKey() const;
+    QString uniqueName() const;
+    void sort(int column, Qt::SortOrder order);
+    static bool lessThan(const AbstractSchemeTreeItem *a, const AbstractSchemeTreeItem *b,
+                         int column, Qt::SortOrder order);
+    static QString stateIconPath(int state);
+    static constexpr int SubFactoryRole = Qt::UserRole + 1;
+
+protected:
+    // The default editor: a form of the parameters, or one group box per child row.
+    QWidget *createDefaultWidget();
+
+private:
+    AbstractDisplayableItem *m_displayable;
+    AbstractSchemeTreeItem *m_parent = nullptr;
+    QList<AbstractSchemeTreeItem *> m_children;
+    QPointer<QWidget> m_widget;
+    QList<QPointer<QWidget>> m_extraWidgets;
+    int m_row = -1;
+    std::vector<ZxParameterLink *> m_links;
+    bool m_updating = false;
+};

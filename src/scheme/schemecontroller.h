@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QModelIndex>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class AbstractDisplayableItem;
+class MainWindow;
+class QDomDocument;
+class QDomElement;
+class SchemeTreeModel;
+
+// Loads, saves and clears the scheme: the devices with their functions and parameter values, and
+// the detail docks and layout of the window. Files are written atomically. GUI thread.
+class SchemeController : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int WindowStateVersion = 4;
+    // Asked when a file cannot be written: true tries again.
+    using RetryPrompt = std::function<bool(const QString &errorText)>;
+
+    SchemeController(SchemeTreeModel *model, MainWindow *mainWindow, QObject *parent = nullptr);
+
+    bool serialize(const QString &path);
+    bool deserialize(const QString &path);
+    QString lastError() const { return m_lastError; }
+    void setRetryPrompt(RetryPrompt prompt) { m_retryPrompt = std::move(prompt); }
+    // The scheme as a document (what serialize writes).
+    QDomDocument toDocument() const;
+
+signals:
+    void schemeUpdated();
+    void itemAdded(const QModelIndex &index);
+
+public slots:
+    void clearScheme();
+
+private:
+    bool loadDevice(QDomElement &element, const QString &path);
+    void addDevice(AbstractDisplayableItem *device);
+
+    SchemeTreeModel *m_model;
+    MainWindow *m_mainWindow;
+    QString m_lastError;
+    RetryPrompt m_retryPrompt;
+};

@@ -1,0 +1,107 @@
+#include "ui/parameterlog.h"
+
+#include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+
+#include <QDir>
+
+namespace {
+
+void collect(const AbstractSchemeTreeItem *node, QList<ParameterLog::Column> *columns)
+{
+    AbstractDisplayableItem *item = node->displayable();
+    if (item && AbstractDisplayableItem::isValid(item) && item->isFiltered()) {
+        const QString key = node->uniqueKey();
+        const QList<ZxParameter *> &parameters = item->parameters();
+        for (int i = 0; i < parameters.size(); ++i) {
+            ParameterLog::Column c;
+            c.item = item;
+            c.parameter = i;
+            c.id = AbstractDisplayableItem::sanitizeParameterId(key + parameters.at(i)->name());
+            columns->append(c);
+        }
+    }
+    for (const AbstractSchemeTreeItem *child : node->childNodes())
+        collect(child, columns);
+}
+
+// A value with a separator, quote or line break is quoted, so every record keeps its field count.
+QByteArray csvField(const QString &text)
+{
+    QByteArray field = text.toLatin1();
+    if (field.contains(',') || field.contains('"') || field.contains('\n') || field.contains('\r')) {
+        field.replace('"', "\"\"");
+        field = '"' + field + '"';
+    }
+    return field;
+}
+
+} // namespace
+
+QString ParameterLog::fileName(const QString &directory, const QDateTime &start)
+{
+    return QDir(directory).filePath(
+        QStringLiteral("log%1.csv").arg(start.toString(QStringLiteral("yy-MM-ddThh-mm-ss"))));
+}
+
+QList<ParameterLog::Column> ParameterLog::collectColumns(const SchemeTreeModel *model)
+{
+    QList<Column> columns;
+    if (!model)
+        return columns;
+    for (const AbstractSchemeTreeItem *node : model->topLevelItems())
+        collect(node, &columns);
+    return columns;
+}
+
+ParameterLog::~ParameterLog()
+{
+    stop();
+}
+
+bool ParameterLog::start(const QString &path, const QList<Column> &columns, qint64 startMs)
+{
+    stop();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    m_columns = columns;
+    m_start = startMs;
+    QByteArray header("Time");
+    for (const Column &c : qAsConst(m_columns))
+        header += ',' + csvField(c.id);
+    header += '\n';
+    if (m_file.write(header) != header.size()) {
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void ParameterLog::stop()
+{
+    if (m_file.isOpen())
+        m_file.close();
+    m_columns.clear();
+}
+
+bool ParameterLog::writeRecord(qint64 nowMs, bool flush)
+{
+    if (!m_file.isOpen())
+        return false;
+    QByteArray record = QByteArray::number(double(nowMs - m_start) / 1000.0, 'f', 3);
+    for (const Column &c : qAsConst(m_columns)) {
+        record += ',';
+        // A deleted item keeps its column, empty.
+        AbstractDisplayableItem *item = c.item.data();
+        if (item && AbstractDisplayableItem::isValid(item) && c.parameter < item->parameters().size())
+            record += csvField(item->parameters().at(c.parameter)->toString());
+    }
+    record += '\n';
+    const bool ok = m_file.write(record) == record.size();
+    if (flush)
+        m_file.flush();
+    return ok;
+}

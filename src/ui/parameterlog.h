@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class AbstractDisplayableItem;
+class SchemeTreeModel;
+
+// The parameter log: one CSV record per tick with the values of every parameter of the items
+// under the filter mark. The columns are fixed when the log starts, so marking, unmarking or
+// deleting items while logging never shifts values under another header. GUI thread.
+class ParameterLog
+{
+public:
+    struct Column
+    {
+        QPointer<AbstractDisplayableItem> item;
+        int parameter = 0;
+        QString id;
+    };
+
+    static QString fileName(const QString &directory, const QDateTime &start);
+    // The marked items' parameters, walking the scheme tree depth-first, parents first.
+    static QList<Column> collectColumns(const SchemeTreeModel *model);
+
+    ~ParameterLog();
+
+    bool start(const QString &path, const QList<Column> &columns, qint64 startMs);
+    void stop();
+    bool isRunning() const { return m_file.isOpen(); }
+    bool writeRecord(qint64 nowMs, bool flush);
+    QString path() const { return m_file.fileName(); }
+    qint64 startTime() const { return m_start; }
+    int columnCount() const { return m_columns.size(); }
+
+private:
+    QFile m_file;
+    QList<Column> m_columns;
+    qint64 m_start = 0;
+};
