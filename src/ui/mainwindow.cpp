@@ -98,6 +98,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_schemeController = new SchemeController(m_schemeModel, this, this);
     connect(m_schemeController, &SchemeController::schemeUpdated, m_constructorModel,
             &DeviceConstructorModel::refresh);
+    // A loaded scheme opens one level deep, so the functions and their data show at once.
+    connect(m_schemeController, &SchemeController::schemeUpdated, this,
+            [this] { m_mainView->expandToDepth(0); });
     m_autoDetector = new AutoDetector(this);
     wireViews();
     buildStatusBar();
@@ -321,10 +324,9 @@ void MainWindow::wireViews()
 {
     auto a = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
     m_mainView->setModel(m_schemeModel);
-    m_mainView->setColumnWidth(0, 52);
-    m_mainView->setColumnWidth(1, 150);
-    m_mainView->setColumnWidth(2, 220);
-    m_mainView->setColumnWidth(3, 420);
+    const int widths[] = {60, 90, 230, 420, 60, 90};
+    for (int column = 0; column < int(std::size(widths)); ++column)
+        m_mainView->setColumnWidth(column, widths[column]);
     m_constructorView->setModel(m_constructorModel);
     m_rawDataView->setModel(m_rawModel);
     m_rawDataView->setColumnWidth(0, 360);
