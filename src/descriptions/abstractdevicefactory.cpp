@@ -63,7 +63,17 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromKey(const QByteA
                                                                     const ItemAddress &address)
 {
     const int index = indexOfKey(key, true);
-    return index < 0 ? nullptr : createDeviceAt(index, address);
+    if (index >= 0)
+        return createDeviceAt(index, address);
+    // Items made for traffic have no catalogue entry of their own once they are gone: their
+    // key names the kind that made them.
+    const DeviceFactoryEntry fallback = fallbackEntry(key);
+    return fallback.key.isEmpty() ? nullptr : createDevice(fallback, address);
+}
+
+DeviceFactoryEntry AbstractDeviceFactory::fallbackEntry(const QByteArray &key) const
+{
+    return key == m_unknown.key && m_unknown.create ? m_unknown : DeviceFactoryEntry();
 }
 
 AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index,

@@ -41,6 +41,8 @@ public:
     virtual AbstractDisplayableItem *createDevice(const CanMessage &frame,
                                                   const DispatchResult &result);
     virtual QIcon icon(const DeviceFactoryEntry &entry) const;
+    // The kind that stands behind a key no catalogue entry has (the unknown-item kinds).
+    virtual DeviceFactoryEntry fallbackEntry(const QByteArray &key) const;
     // The item whose children this factory makes (its QObject parent by default).
     virtual QObject *owner() const { return parent(); }
     AbstractDisplayableItem *createUnknownDevice(quint32 value);

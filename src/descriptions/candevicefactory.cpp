@@ -29,6 +29,21 @@ DeviceFactoryEntry CanDeviceFactory::unknownDeviceEntry()
                               [] { return new UnknownJ1939Device; });
 }
 
+DeviceFactoryEntry CanDeviceFactory::unknownSidEntry()
+{
+    return DeviceFactoryEntry("unknown_sid_device", {ItemAddress::Sid, 0xFF},
+                              tr("Unknown SID device"), QStringLiteral("UNKNOWN_DEVICE_DESC_PH"),
+                              QStringLiteral("UNKNOWN_DEVICE_FDESC_PH"),
+                              [] { return new UnknownSidDevice; });
+}
+
+DeviceFactoryEntry CanDeviceFactory::fallbackEntry(const QByteArray &key) const
+{
+    if (key == "unknown_sid_device")
+        return unknownSidEntry();
+    return AbstractDeviceFactory::fallbackEntry(key);
+}
+
 void CanDeviceFactory::init()
 {
     reset();
@@ -120,11 +135,7 @@ AbstractDisplayableItem *CanDeviceFactory::createDevice(const CanMessage &frame)
 {
     if (frame.extended)
         return createEmptyJ1939DeviceFromAddress(frame.address());
-    const DeviceFactoryEntry sid("unknown_sid_device", {ItemAddress::Sid, 0xFF},
-                                 tr("Unknown SID device"), QStringLiteral("UNKNOWN_DEVICE_DESC_PH"),
-                                 QStringLiteral("UNKNOWN_DEVICE_FDESC_PH"),
-                                 [] { return new UnknownSidDevice; });
-    return AbstractDeviceFactory::createDevice(sid, {ItemAddress::Sid, frame.id & 0x7FF});
+    return AbstractDeviceFactory::createDevice(unknownSidEntry(), {ItemAddress::Sid, frame.id & 0x7FF});
 }
 
 AbstractDisplayableItem *CanDeviceFactory::createTargetDevice(const CanMessage &frame)

@@ -25,6 +25,7 @@ public:
     AbstractDisplayableItem *createDevice(const CanMessage &frame) override;
     AbstractDisplayableItem *createTargetDevice(const CanMessage &frame) override;
     using AbstractDeviceFactory::createDevice;
+    DeviceFactoryEntry fallbackEntry(const QByteArray &key) const override;
 
     AbstractDisplayableItem *getDeviceByPath(const QString &path) const;
     class ZxParameter *getParameter(const QString &path) const;
@@ -32,4 +33,5 @@ public:
 private:
     CanDeviceFactory();
     static DeviceFactoryEntry unknownDeviceEntry();
+    static DeviceFactoryEntry unknownSidEntry();
 };

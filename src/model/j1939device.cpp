@@ -141,6 +141,28 @@ AbstractDeviceFactory *J1939Device::subFactory()
     return AbstractDisplayableItem::subFactory();
 }
 
+AbstractDisplayableItem *J1939Device::findOrCreateFunction(const QByteArray &key,
+                                                          const QString &addressText)
+{
+    bool ok = false;
+    const uint pgn = addressText.toUInt(&ok, 16);
+    if (!ok)
+        return nullptr;
+    for (AbstractDisplayableItem *existing : children()) {
+        const ItemAddress a = existing->address();
+        if (a.kind == ItemAddress::Pgn && a.value == pgn)
+            return existing;
+    }
+    // A function made for unknown traffic has no catalogue entry: its key names the kind and
+    // its address the PGN.
+    AbstractDeviceFactory *factory = subFactory();
+    AbstractDisplayableItem *child
+        = factory ? factory->createDeviceFromKey(key, {ItemAddress::Pgn, pgn}) : nullptr;
+    if (child)
+        registerChild(child);
+    return child;
+}
+
 bool J1939Device::applyXmlData(QDomElement &element)
 {
     for (QDomElement func = element.firstChildElement(QStringLiteral("func")); !func.isNull();
@@ -151,19 +173,10 @@ bool J1939Device::applyXmlData(QDomElement &element)
             function->restoreParameterValues(func);
             continue;
         }
-        AbstractDisplayableItem *child
-            = factoryCreateChild(func.attribute(QStringLiteral("key")).toLatin1());
-        if (!child) {
-            bool ok = false;
-            const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
-            for (AbstractDisplayableItem *existing : children()) {
-                const ItemAddress a = existing->address();
-                if (ok && a.kind == ItemAddress::Pgn && a.value == pgn) {
-                    child = existing;
-                    break;
-                }
-            }
-        }
+        const QByteArray key = func.attribute(QStringLiteral("key")).toLatin1();
+        AbstractDisplayableItem *child = factoryCreateChild(key);
+        if (!child)
+            child = findOrCreateFunction(key, func.attribute(QStringLiteral("address")));
         if (!child)
             break; // the rest of this device's functions is not read
         child->applyXmlAttributes(func);

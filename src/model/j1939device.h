@@ -35,6 +35,9 @@ public:
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool applyXmlData(QDomElement &element) override;
+    // The child for a function element whose key the catalogue does not offer: an existing child
+    // with that PGN, or a new one of the kind the key names.
+    AbstractDisplayableItem *findOrCreateFunction(const QByteArray &key, const QString &addressText);
     void dispatchTargetLongMessage(TPConnection *connection) override;
     // The device's function catalogue, built (and the function library read) on first use.
     AbstractDeviceFactory *subFactory() override;

@@ -8,13 +8,13 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/mainwindow.h"
+#include "ui/savefile.h"
 
 #include <QDebug>
 #include <QDockWidget>
 #include <QDomDocument>
 #include <QFile>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace {
@@ -78,13 +78,10 @@ bool SchemeController::serialize(const QString &path)
     const QByteArray text = toDocument().toByteArray(2);
     for (;;) {
         // Written beside the old file and renamed over it: a failed save keeps the old scheme.
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            file.write(text);
-            if (file.commit())
-                return true;
-        }
-        if (!m_retryPrompt || !m_retryPrompt(file.errorString()))
+        QString error;
+        if (SaveFile::write(path, text, &error))
+            return true;
+        if (!m_retryPrompt || !m_retryPrompt(error))
             return false;
     }
 }

@@ -20,6 +20,7 @@
 #include "ui/filterdockwidget.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
+#include "ui/savefile.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -39,7 +40,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
@@ -758,13 +758,11 @@ void MainWindow::on_actionSaveLog_triggered()
     const QString path = askSaveFileName(tr("Log Filename"), QString());
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
-    QTextStream stream(&file);
+    QString text;
+    QTextStream stream(&text);
     m_rawModel->save(stream);
     stream.flush();
-    if (stream.status() == QTextStream::Ok && file.commit())
+    if (SaveFile::write(path, text.toUtf8()))
         statusBar()->showMessage(tr("%n messages saved to %1", nullptr, m_rawModel->rowCount())
                                      .arg(path),
                                  5000);

@@ -1,0 +1,499 @@
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/unknownj1939device.h"
+#include "descriptions/unknownpgnfunction.h"
+#include "descriptions/unknownsiddevice.h"
+#include "descriptions/xmlj1939device.h"
+#include "descriptions/xmlsiddevice.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "diagnostics/dm1function.h"
+#include "diagnostics/ecuidfunction.h"
+#include "diagnostics/softfunction.h"
+#include "model/devicedispatcher.h"
+#include "model/zxintparameter.h"
+#include "model/zxparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/testitems.h"
+#include "ui/mainwindow.h"
+
+#include <QDockWidget>
+#include <QDomDocument>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+#include <memory>
+
+// An item that offers one method to scheme files and has another that it does not offer.
+class InitCallItem : public TestContainerItem
+{
+    Q_OBJECT
+    Q_CLASSINFO("initcalls", "setLabel, setOther")
+
+public:
+    Q_INVOKABLE void setLabel(const QByteArray &text) { label = QString::fromUtf8(text); }
+    Q_INVOKABLE void forbidden(const QByteArray &) { forbiddenCalled = true; }
+    QString label;
+    bool forbiddenCalled = false;
+};
+
+namespace {
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        return QString();
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The device elements of a saved scheme, without the window layout.
+QString deviceElements(const QString &path)
+{
+    QDomDocument doc;
+    doc.setContent(readFile(path));
+    QDomElement root = doc.documentElement();
+    root.removeChild(root.firstChildElement(QStringLiteral("widgets")));
+    return doc.toString(1);
+}
+
+AbstractDisplayableItem *childByKey(AbstractDisplayableItem *item, const QByteArray &key)
+{
+    for (AbstractDisplayableItem *c : item->children()) {
+        if (c->key() == key)
+            return c;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class tst_SchemeController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void roundTrip();
+    void savedXmlFunctionCarriesDescriptionAndValues();
+    void positionalValuesWithTooFewParams();
+    void notXmlOrEmptyLoadsAsEmptyScheme_data();
+    void notXmlOrEmptyLoadsAsEmptyScheme();
+    void missingFileLeavesSchemeAlone();
+    void deviceFromItsOwnDescription();
+    void failedDeviceReportsLineAndFile_data();
+    void failedDeviceReportsLineAndFile();
+    void failedSaveKeepsOldFile();
+    void initCallsOnlyFromAllowList();
+    void unnamedChildElementIsSavedAsFunc();
+    void shippedClassesNameTheirElement_data();
+    void shippedClassesNameTheirElement();
+    void tabsAreSkippedAndHideDocks();
+
+private:
+    std::unique_ptr<DeviceDispatcher> m_dispatcher;
+    std::unique_ptr<MainWindow> m_window;
+    QTemporaryDir m_dir;
+};
+
+void tst_SchemeController::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeControllerTest"));
+    QSettings().clear();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    registerDiagnosticsFunctions();
+    m_dispatcher = std::make_unique<DeviceDispatcher>();
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_SchemeController::init()
+{
+    CanDeviceFactory::init();
+    m_window = std::make_unique<MainWindow>();
+}
+
+void tst_SchemeController::cleanup()
+{
+    m_window->schemeController()->clearScheme();
+    m_window.reset();
+    QSettings().clear();
+}
+
+void tst_SchemeController::roundTrip()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    // Hard-coded kind with a library function, renamed, sending, filtered.
+    AbstractDisplayableItem *body = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
+    QVERIFY(body);
+    body->setName(QStringLiteral("Body"));
+    AbstractDisplayableItem *eec1 = body->factoryCreateChild("eec1");
+    QVERIFY(eec1);
+    body->setState(AbstractDisplayableItem::Send); // a device's state is that of its functions
+    eec1->parameter(QStringLiteral("SPN190"))->setVariantValue(1500.5);
+    eec1->setFiltered(true);
+    // Described kind from the device list.
+    AbstractDisplayableItem *engine = factory->createDeviceFromKey("engine1", {ItemAddress::J1939, 0});
+    QVERIFY(qobject_cast<XmlJ1939Device *>(engine));
+    engine->setState(AbstractDisplayableItem::ReceiveOk);
+    AbstractDisplayableItem *hours = childByKey(engine, "hours");
+    QVERIFY(hours);
+    hours->parameters().at(0)->setVariantValue(1234.5);
+    // Made for traffic: an unknown device with a function for an unknown PGN.
+    AbstractDisplayableItem *unknown = factory->createDevice(makeFrame(0x18FEF533, {1, 2}));
+    QVERIFY(qobject_cast<UnknownJ1939Device *>(unknown));
+    DispatchResult result(DispatchResult::Received, 0);
+    result.item = unknown;
+    AbstractDisplayableItem *amb = unknown->subFactory()->createDevice(makeFrame(0x18FEF533, {1, 2}), result);
+    QVERIFY(amb);
+    unknown->registerChild(amb);
+    // A function for a PGN nobody describes, added from the catalogue's unknown entry.
+    AbstractDisplayableItem *raw = unknown->subFactory()->createDevice(
+        unknown->subFactory()->unknownEntry(), {ItemAddress::Pgn, 0xFF77});
+    QVERIFY(raw);
+    unknown->registerChild(raw);
+    for (AbstractDisplayableItem *d : {body, engine, unknown})
+        m_window->addDisplayable(d);
+    QCOMPARE(m_window->schemeModel()->rowCount(), 3);
+    const QString eecKey = eec1->existingTreeItem()->uniqueKey();
+    QVERIFY(m_window->getDetailsWidgetForPath(eecKey));
+    QVERIFY(m_window->getDetailsWidgetForPath(engine->existingTreeItem()->uniqueKey()));
+
+    const QString first = m_dir.filePath(QStringLiteral("round.tvsx"));
+    QVERIFY(m_window->schemeController()->serialize(first));
+    QVERIFY(!readFile(first).startsWith("<?xml"));
+
+    qDeleteAll(m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$"))));
+    m_window->schemeController()->clearScheme();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+    QVERIFY(m_dispatcher->devices().isEmpty());
+
+    QSignalSpy updated(m_window->schemeController(), &SchemeController::schemeUpdated);
+    QVERIFY(m_window->schemeController()->deserialize(first));
+    QCOMPARE(updated.count(), 1);
+    QVERIFY(m_window->schemeController()->lastError().isEmpty());
+    SchemeTreeModel *model = m_window->schemeModel();
+    QCOMPARE(model->rowCount(), 3);
+    QCOMPARE(m_dispatcher->devices().size(), 3);
+    auto top = [model](int row) { return model->item(model->index(row, 0))->displayable(); };
+    QCOMPARE(top(0)->name(), QStringLiteral("Body"));
+    QCOMPARE(top(0)->address().value, 0x21u);
+    QCOMPARE(top(0)->state(), int(AbstractDisplayableItem::Send));
+    AbstractDisplayableItem *eec1Again = childByKey(top(0), "eec1");
+    QVERIFY(eec1Again);
+    QVERIFY(eec1Again->isFiltered());
+    QCOMPARE(eec1Again->parameter(QStringLiteral("SPN190"))->variantValue().toDouble(), 1500.5);
+    QVERIFY(qobject_cast<XmlJ1939Device *>(top(1)));
+    QCOMPARE(top(1)->children().size(), 19);
+    QCOMPARE(childByKey(top(1), "hours")->parameters().at(0)->variantValue().toDouble(), 1234.5);
+    QVERIFY(qobject_cast<UnknownJ1939Device *>(top(2)));
+    QCOMPARE(top(2)->address().value, 0x33u);
+    QCOMPARE(top(2)->children().size(), 2);
+    QCOMPARE(top(2)->children().at(0)->key(), QByteArray("amb"));
+    QVERIFY(qobject_cast<UnknownPgnFunction *>(top(2)->children().at(1)));
+    QCOMPARE(top(2)->children().at(1)->address().value, 0xFF77u);
+    // Both detail docks came back under the same keys.
+    QVERIFY(m_window->findChild<QDockWidget *>(eecKey + QStringLiteral("DetailsDockWidget")));
+    QCOMPARE(m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$"))).size(), 2);
+
+    // Saving the loaded scheme again gives the same devices.
+    const QString second = m_dir.filePath(QStringLiteral("round2.tvsx"));
+    QVERIFY(m_window->schemeController()->serialize(second));
+    QCOMPARE(deviceElements(second), deviceElements(first));
+}
+
+void tst_SchemeController::savedXmlFunctionCarriesDescriptionAndValues()
+{
+    AbstractDisplayableItem *device = CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x05});
+    AbstractDisplayableItem *eec1 = device->factoryCreateChild("eec1");
+    eec1->parameter(QStringLiteral("SPN190"))->setVariantValue(800);
+    m_window->addDisplayable(device);
+    const QDomDocument doc = m_window->schemeController()->toDocument();
+    const QDomElement deviceElement = doc.documentElement().firstChildElement(QStringLiteral("device"));
+    QCOMPARE(deviceElement.attribute(QStringLiteral("key")), QStringLiteral("empty_device"));
+    QCOMPARE(deviceElement.attribute(QStringLiteral("address")), QStringLiteral("5"));
+    QCOMPARE(deviceElement.attribute(QStringLiteral("internal")), QStringLiteral("true"));
+    const QDomElement func = deviceElement.firstChildElement(QStringLiteral("func"));
+    QCOMPARE(func.attribute(QStringLiteral("key")), QStringLiteral("eec1"));
+    QCOMPARE(func.attribute(QStringLiteral("address")), QStringLiteral("f004"));
+    QCOMPARE(func.attribute(QStringLiteral("priority")), QStringLiteral("3"));
+    QCOMPARE(func.firstChildElement(QStringLiteral("name")).text(),
+             QStringLiteral("EEC1 - Electronic Engine Controller 1"));
+    // The description's fields and the value share the same param element.
+    int withInit = 0;
+    for (QDomElement p = func.firstChildElement(QStringLiteral("param")); !p.isNull();
+         p = p.nextSiblingElement(QStringLiteral("param"))) {
+        QVERIFY(!p.firstChildElement(QStringLiteral("startbyte")).isNull());
+        if (p.firstChildElement(QStringLiteral("shortname")).text() == QLatin1String("SPN190")) {
+            QCOMPARE(p.firstChildElement(QStringLiteral("init")).text(), QStringLiteral("800"));
+            ++withInit;
+        }
+    }
+    QCOMPARE(withInit, 1);
+    int params = 0;
+    for (QDomElement p = func.firstChildElement(QStringLiteral("param")); !p.isNull();
+         p = p.nextSiblingElement(QStringLiteral("param")))
+        ++params;
+    QCOMPARE(params, eec1->parameters().size());
+}
+
+void tst_SchemeController::positionalValuesWithTooFewParams()
+{
+    TestContainerItem item;
+    ZxIntParameter *a = item.addIntParameter(QStringLiteral("A"));
+    ZxIntParameter *b = item.addIntParameter(QStringLiteral("B"));
+    ZxIntParameter *c = item.addIntParameter(QStringLiteral("C"));
+    a->setVariantValue(1);
+    b->setVariantValue(2);
+    c->setVariantValue(3);
+    QDomDocument doc;
+    doc.setContent(QStringLiteral("<func><param><init>10</init></param><param/><junk/>"
+                                  "<param><init>20</init></param></func>"));
+    item.restoreParameterValues(doc.documentElement());
+    QCOMPARE(a->variantValue().toInt(), 10);
+    QCOMPARE(b->variantValue().toInt(), 2); // no init: left alone
+    QCOMPARE(c->variantValue().toInt(), 20);
+    doc.setContent(QStringLiteral("<func><param><init>7</init></param></func>"));
+    item.restoreParameterValues(doc.documentElement());
+    QCOMPARE(a->variantValue().toInt(), 7);
+    QCOMPARE(b->variantValue().toInt(), 2);
+    QCOMPARE(c->variantValue().toInt(), 20);
+}
+
+void tst_SchemeController::notXmlOrEmptyLoadsAsEmptyScheme_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary") << QByteArray("\xEF\x4E\x5C\xCA\x01\x02\x00\x00", 8);
+    QTest::newRow("truncated xml") << QByteArray("<devices><device key=\"engine1\"");
+    QTest::newRow("no devices") << QByteArray("<devices><widgets/></devices>");
+}
+
+void tst_SchemeController::notXmlOrEmptyLoadsAsEmptyScheme()
+{
+    QFETCH(QByteArray, content);
+    m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x07}));
+    const QString path = writeFile(m_dir, QStringLiteral("junk.tvsx"), content);
+    QVERIFY(m_window->schemeController()->deserialize(path));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+    QVERIFY(m_dispatcher->devices().isEmpty());
+}
+
+void tst_SchemeController::missingFileLeavesSchemeAlone()
+{
+    m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x07}));
+    QVERIFY(!m_window->schemeController()->deserialize(m_dir.filePath(QStringLiteral("none.tvsx"))));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+}
+
+void tst_SchemeController::deviceFromItsOwnDescription()
+{
+    const QByteArray scheme = R"(<devices>
+  <device key="mine" address="2a" internal="false" state="4">
+    <name>My unit</name>
+    <func internal="true" key="dm1" address="feca"/>
+    <func key="own" address="ff55" period="100">
+      <name>Own</name>
+      <param type="int"><name>V</name><shortname>V</shortname><startbyte>0</startbyte>
+        <bitlength>8</bitlength><multiplier>1</multiplier><init>42</init></param>
+    </func>
+  </device>
+</devices>)";
+    const QString path = writeFile(m_dir, QStringLiteral("own.tvsx"), scheme);
+    QVERIFY(m_window->schemeController()->deserialize(path));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    AbstractDisplayableItem *device = m_dispatcher->devices().value(0);
+    QVERIFY(qobject_cast<XmlJ1939Device *>(device));
+    QCOMPARE(device->name(), QStringLiteral("My unit"));
+    QCOMPARE(device->address().value, 0x2Au);
+    QCOMPARE(device->children().size(), 2);
+    QVERIFY(qobject_cast<DM1Function *>(device->children().at(0)));
+    AbstractDisplayableItem *own = device->children().at(1);
+    QCOMPARE(own->address().value, 0xFF55u);
+    QCOMPARE(own->parameters().at(0)->variantValue().toInt(), 42);
+}
+
+void tst_SchemeController::failedDeviceReportsLineAndFile_data()
+{
+    QTest::addColumn<QByteArray>("badDevice");
+    QTest::newRow("description of an unknown type")
+        << QByteArray(R"(<device key="x" address="1" type="bogus" internal="false"/>)");
+    QTest::newRow("key no factory knows")
+        << QByteArray(R"(<device key="no_such_kind" address="1" internal="true"/>)");
+}
+
+void tst_SchemeController::failedDeviceReportsLineAndFile()
+{
+    QFETCH(QByteArray, badDevice);
+    const QByteArray scheme = "<devices>\n"
+                              "  <device key=\"empty_device\" address=\"9\" internal=\"true\"/>\n  "
+                              + badDevice
+                              + "\n  <device key=\"empty_device\" address=\"a\" internal=\"true\"/>\n"
+                                "</devices>\n";
+    const QString path = writeFile(m_dir, QStringLiteral("bad.tvsx"), scheme);
+    QSignalSpy updated(m_window->schemeController(), &SchemeController::schemeUpdated);
+    QVERIFY(!m_window->schemeController()->deserialize(path));
+    QCOMPARE(m_window->schemeController()->lastError(),
+             QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1); // the device before stays
+    QCOMPARE(updated.count(), 0);
+}
+
+void tst_SchemeController::failedSaveKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    for (int a = 0; a < 20; ++a)
+        m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
+            "empty_device", {ItemAddress::J1939, quint32(0x40 + a)}));
+    QTemporaryDir dir;
+    const QByteArray old("<devices><device key=\"empty_device\" address=\"1\" internal=\"true\"/></devices>");
+    const QString path = writeFile(dir, QStringLiteral("keep.tvsx"), old);
+    int prompts = 0;
+    QString reported;
+    m_window->schemeController()->setRetryPrompt([&](const QString &text) {
+        reported = text;
+        return ++prompts < 2; // retry once, then cancel
+    });
+    // Writes beyond 64 bytes fail (as on a full disk) while the limit holds.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool ok = m_window->schemeController()->serialize(path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!ok);
+    QCOMPARE(prompts, 2);
+    QVERIFY(!reported.isEmpty());
+    QCOMPARE(readFile(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.tvsx"});
+    // Once writing works again the save replaces the file.
+    m_window->schemeController()->setRetryPrompt([](const QString &) { return false; });
+    QVERIFY(m_window->schemeController()->serialize(path));
+    QVERIFY(readFile(path).size() > old.size());
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+void tst_SchemeController::initCallsOnlyFromAllowList()
+{
+    QPointer<InitCallItem> item = new InitCallItem;
+    QDomDocument doc;
+    doc.setContent(QStringLiteral("<device><initcall name=\"setLabel\">Стрела</initcall>"
+                                  "<initcall name=\"forbidden\">x</initcall>"
+                                  "<initcall name=\"deleteLater\"/>"
+                                  "<initcall name=\"setOther\">listed but missing</initcall>"
+                                  "</device>"));
+    QTest::ignoreMessage(QtWarningMsg, "initcall forbidden refused: InitCallItem does not offer it");
+    QTest::ignoreMessage(QtWarningMsg, "initcall deleteLater refused: InitCallItem does not offer it");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("setOther")));
+    QTest::ignoreMessage(QtWarningMsg, "initcall setOther failed on InitCallItem");
+    item->restoreParameterValues(doc.documentElement());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(item);
+    QCOMPARE(item->label, QStringLiteral("Стрела"));
+    QVERIFY(!item->forbiddenCalled);
+    delete item;
+}
+
+void tst_SchemeController::unnamedChildElementIsSavedAsFunc()
+{
+    J1939Device device(0x11);
+    auto *child = new TestContainerItem;
+    device.registerChild(child);
+    QDomDocument doc;
+    QDomElement element = doc.createElement(QStringLiteral("noname"));
+    doc.appendChild(element);
+    QTest::ignoreMessage(QtWarningMsg, "TestContainerItem tag name not implemented");
+    device.saveItemToXmlNode(element);
+    QCOMPARE(element.tagName(), QStringLiteral("device"));
+    QCOMPARE(element.firstChildElement(QStringLiteral("func")).isNull(), false);
+    QVERIFY(element.firstChildElement(QStringLiteral("genericitem")).isNull());
+}
+
+void tst_SchemeController::shippedClassesNameTheirElement_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("tag");
+    for (const char *name : {"XmlStaticPgnJ1939DeviceFunction", "DM1Function", "EcuidFunction",
+                             "SoftFunction", "UnknownPgnFunction", "ZBusDevice"})
+        QTest::newRow(name) << QString::fromLatin1(name) << QStringLiteral("func");
+    for (const char *name : {"J1939Device", "XmlJ1939Device", "XmlSidDevice",
+                             "UnknownJ1939Device", "UnknownSidDevice"})
+        QTest::newRow(name) << QString::fromLatin1(name) << QStringLiteral("device");
+}
+
+void tst_SchemeController::shippedClassesNameTheirElement()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, tag);
+    const QString func = QStringLiteral("<func key=\"k\" address=\"ff01\"><name>N</name></func>");
+    std::unique_ptr<AbstractDisplayableItem> item;
+    if (className == QLatin1String("XmlStaticPgnJ1939DeviceFunction"))
+        item = std::make_unique<XmlStaticPgnJ1939DeviceFunction>(func);
+    else if (className == QLatin1String("DM1Function"))
+        item = std::make_unique<DM1Function>();
+    else if (className == QLatin1String("EcuidFunction"))
+        item = std::make_unique<EcuidFunction>();
+    else if (className == QLatin1String("SoftFunction"))
+        item = std::make_unique<SoftFunction>();
+    else if (className == QLatin1String("UnknownPgnFunction"))
+        item = std::make_unique<UnknownPgnFunction>();
+    else if (className == QLatin1String("ZBusDevice"))
+        item = std::make_unique<TestZBusSensor>(quint8(3));
+    else if (className == QLatin1String("J1939Device"))
+        item = std::make_unique<J1939Device>();
+    else if (className == QLatin1String("XmlJ1939Device"))
+        item = std::make_unique<XmlJ1939Device>(QStringLiteral("<device key=\"d\"/>"));
+    else if (className == QLatin1String("XmlSidDevice"))
+        item = std::make_unique<XmlSidDevice>(QStringLiteral("<device key=\"s\" address=\"100\" type=\"sid\"/>"));
+    else if (className == QLatin1String("UnknownJ1939Device"))
+        item = std::make_unique<UnknownJ1939Device>();
+    else if (className == QLatin1String("UnknownSidDevice"))
+        item = std::make_unique<UnknownSidDevice>();
+    QVERIFY(item);
+    QDomDocument doc;
+    QDomElement element = doc.createElement(QStringLiteral("genericitem"));
+    doc.appendChild(element);
+    item->saveItemToXmlNodeImpl(element);
+    QCOMPARE(element.tagName(), tag);
+}
+
+void tst_SchemeController::tabsAreSkippedAndHideDocks()
+{
+    const QByteArray scheme = "<devices><widgets/><tab name=\"Panel\"/></devices>";
+    const QString path = writeFile(m_dir, QStringLiteral("tab.tvsx"), scheme);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTest::ignoreMessage(QtDebugMsg, "Tab \"Panel\" skipped: multi-item panels are not available");
+    QVERIFY(m_window->schemeController()->deserialize(path));
+    for (QDockWidget *dock : m_window->findChildren<QDockWidget *>())
+        QVERIFY2(dock->isHidden(), qPrintable(dock->objectName()));
+}
+
+QTEST_MAIN(tst_SchemeController)
+#include "tst_schemecontroller.moc"
