@@ -495,7 +495,8 @@ QList<AbstractSchemeTreeItem *> MainWindow::selectedNodes() const
 
 void MainWindow::selectNode(AbstractSchemeTreeItem *node)
 {
-    const QModelIndex index = m_schemeModel->index(node, 0);
+    // Column 0 of an idle item is disabled, and a view will not make it current.
+    const QModelIndex index = m_schemeModel->index(node, 1);
     if (!index.isValid())
         return;
     m_mainView->setCurrentIndex(index);

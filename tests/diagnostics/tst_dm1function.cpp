@@ -1,4 +1,5 @@
 #include "diagnostics/dm1function.h"
+#include "diagnostics/dm1schemetreeitem.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"
@@ -6,7 +7,9 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
+#include <QFormLayout>
 #include <QListWidget>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
@@ -18,6 +21,7 @@ class tst_DM1Function : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void parameterLayout();
+    void treeItemShowsTheCodeList();
     void decode_data();
     void decode();
     void conversionMethod4RoundTrip();
@@ -250,6 +254,29 @@ void tst_DM1Function::codeListDescriptions()
     QDataStream out(&bytes, QIODevice::WriteOnly);
     QVERIFY(!p.save(out));
     QVERIFY(bytes.isEmpty());
+}
+
+void tst_DM1Function::treeItemShowsTheCodeList()
+{
+    DM1Function dm1;
+    std::unique_ptr<AbstractSchemeTreeItem> node(dm1.treeItem());
+    QVERIFY(qobject_cast<DM1SchemeTreeItem *>(node.get()));
+    dm1.dtcParameter()->setCodes({{110, 16, 3}, {100, 18, 1}});
+    // The data column's editor is the live code list alone.
+    std::unique_ptr<QWidget> column(node->createWidget(1));
+    auto *box = qobject_cast<QVBoxLayout *>(column->layout());
+    QVERIFY(box);
+    QCOMPARE(box->count(), 1);
+    auto *list = qobject_cast<QListWidget *>(box->itemAt(0)->widget());
+    QVERIFY(list);
+    dm1.setUpdateNeeded();
+    QVERIFY(node->doUpdate());
+    QCOMPARE(list->count(), 2);
+    // Any other kind is the ordinary editor of all parameters.
+    std::unique_ptr<QWidget> details(node->createWidget(0));
+    auto *form = qobject_cast<QFormLayout *>(details->layout());
+    QVERIFY(form);
+    QVERIFY(form->rowCount() > 20);
 }
 
 QTEST_MAIN(tst_DM1Function)

@@ -1,0 +1,677 @@
+#include "can/guimessagenotifier.h"
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/deviceconstructormodel.h"
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+#include "model/tpconnection.h"
+#include "model/zxintparameter.h"
+#include "model/zxstringparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/testitems.h"
+#include "ui/mainwindow.h"
+#include "ui/parameterlog.h"
+#include "ui/rawdatamodel.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+// Answers the window's questions from the test instead of modal dialogs.
+class ScriptedMainWindow : public MainWindow
+{
+public:
+    int intAnswer = 0;
+    QString textAnswer;
+    QString fileAnswer;
+    QString directoryAnswer;
+    bool accept = true;
+    QStringList asked;
+    QStringList errors;
+
+protected:
+    int askInt(const QString &title, const QString &label, int value, int min, int max,
+               bool *ok) override
+    {
+        asked << QStringLiteral("%1|%2|%3|%4|%5").arg(title, label).arg(value).arg(min).arg(max);
+        *ok = accept;
+        return intAnswer;
+    }
+    QString askText(const QString &, const QString &label, const QString &text, bool *ok) override
+    {
+        asked << label + QLatin1Char('|') + text;
+        *ok = accept;
+        return textAnswer;
+    }
+    QString askOpenFileName(const QString &title, const QString &filter) override
+    {
+        asked << title + QLatin1Char('|') + filter;
+        return fileAnswer;
+    }
+    QString askSaveFileName(const QString &title, const QString &filter) override
+    {
+        asked << title + QLatin1Char('|') + filter;
+        return fileAnswer;
+    }
+    QString askDirectory(const QString &title, const QString &) override
+    {
+        asked << title;
+        return directoryAnswer;
+    }
+    void showError(const QString &, const QString &text) override { errors << text; }
+};
+
+namespace {
+
+QAction *action(QObject *window, const char *name)
+{
+    return window->findChild<QAction *>(QLatin1String(name));
+}
+
+QStringList menuActions(QMenuBar *bar, const QString &title)
+{
+    for (QAction *m : bar->actions()) {
+        if (m->text() != title || !m->menu())
+            continue;
+        QStringList names;
+        for (QAction *a : m->menu()->actions())
+            names << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
+        return names;
+    }
+    return {};
+}
+
+AbstractCanHandler::MessagePack pack(std::initializer_list<QPair<CanMessage, qint64>> frames,
+                                     DispatchResult::Status status = DispatchResult::Received)
+{
+    AbstractCanHandler::MessagePack out;
+    for (const auto &f : frames)
+        out.append({f.first, DispatchResult(status, f.second)});
+    return out;
+}
+
+std::unique_ptr<J1939Device> deviceWithParameters(quint8 address, int count)
+{
+    auto device = std::make_unique<J1939Device>(address);
+    device->setName(QStringLiteral("D%1").arg(address));
+    device->setObjectName(device->name());
+    for (int i = 0; i < count; ++i)
+        device->addIntParameter(QStringLiteral("p%1").arg(i))->setVariantValue(i * 10 + address);
+    return device;
+}
+
+int fieldCount(const QByteArray &line)
+{
+    return line.split(',').size();
+}
+
+} // namespace
+
+class tst_MainWindowActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void actions_data();
+    void actions();
+    void menusAndToolBar();
+    void windowsMenuShortcuts_data();
+    void windowsMenuShortcuts();
+    void contextMenus();
+    void autoAddConnectsAndDisconnects();
+    void settingsRoundTrip();
+    void otherUiVersionRestoresNothing();
+    void notifierInterval_data();
+    void notifierInterval();
+    void rawSelectionStatusText();
+    void parameterLogFileName();
+    void parameterLogColumnsStayFixed();
+    void parameterLogUnwritableDirectory();
+    void parameterLogDialogs();
+    void renameAndPeriodThroughTheModel();
+    void deleteRemovesEverywhere();
+    void detailsDocks();
+    void constructorAddsWithInitialState();
+    void addFlasherTwiceAddsOne();
+    void filterMarksAndStates();
+    void saveAndOpenSchemeDialogs();
+
+private:
+    std::unique_ptr<DeviceDispatcher> m_dispatcher;
+    std::unique_ptr<ScriptedMainWindow> m_window;
+    QTemporaryDir m_dir;
+};
+
+void tst_MainWindowActions::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikMainWindowActionsTest"));
+    QSettings().clear();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    m_dispatcher = std::make_unique<DeviceDispatcher>();
+}
+
+void tst_MainWindowActions::init()
+{
+    CanDeviceFactory::init();
+    m_window = std::make_unique<ScriptedMainWindow>();
+}
+
+void tst_MainWindowActions::cleanup()
+{
+    if (m_window)
+        m_window->schemeController()->clearScheme();
+    m_window.reset();
+    QSettings().clear();
+}
+
+void tst_MainWindowActions::actions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<bool>("checkable");
+    const struct
+    {
+        const char *name, *text, *shortcut;
+        bool checkable;
+    } rows[] = {
+        {"actionOpen", "Open..", "Ctrl+O", false},
+        {"actionSave", "Save..", "Ctrl+S", false},
+        {"actionExit", "Exit", "Ctrl+Q", false},
+        {"actionAutoAdd", "Auto add", "Ctrl+G", true},
+        {"actionConnectionTimeouts", "Connection Options..", "", false},
+        {"actionParameter_Log_Period", "Parameter Log Period..", "", false},
+        {"actionParameter_Log_Directory", "Parameter Log Directory..", "", false},
+        {"actionLiveParameterLog", "Live Parameter Log", "", true},
+        {"actionDetails", "Details", "", false},
+        {"actionFilterOn", "Filter On", "", false},
+        {"actionFilterOff", "Filter Off", "", false},
+        {"actionSetTransmissionInterval", "Period..", "", false},
+        {"actionRename", "Rename..", "", false},
+        {"actionTest", "Test", "", false},
+        {"actionDeleteDevice", "Delete", "", false},
+        {"actionClearScheme", "Clear Scheme", "", false},
+        {"actionSend", "Send", "", false},
+        {"actionReceive", "Receive", "", false},
+        {"actionAddFlasher", "Add flasher", "Ctrl+Shift+T", false},
+        {"actionRawEnable", "Raw enable", "Ctrl+Shift+R", true},
+        {"actionRawClear", "Raw clear", "Ctrl+Shift+E", false},
+        {"actionSaveLog", "Save log", "", false},
+        {"actionStartParameterLog", "Start Parameter Log", "", true},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << r.name << r.text << r.shortcut << r.checkable;
+}
+
+void tst_MainWindowActions::actions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, shortcut);
+    QFETCH(bool, checkable);
+    QAction *a = action(m_window.get(), qPrintable(name));
+    QVERIFY(a);
+    QCOMPARE(a->text(), text);
+    QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+    QCOMPARE(a->isCheckable(), checkable);
+}
+
+void tst_MainWindowActions::menusAndToolBar()
+{
+    QMenuBar *bar = m_window->menuBar();
+    QStringList titles;
+    for (QAction *m : bar->actions())
+        titles << m->text();
+    QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device"}));
+    QCOMPARE(menuActions(bar, QStringLiteral("File")),
+             (QStringList{"actionOpen", "actionSave", "|", "actionExit"}));
+    QCOMPARE(menuActions(bar, QStringLiteral("Options")),
+             (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
+                          "actionParameter_Log_Directory", "actionLiveParameterLog"}));
+    const QStringList device = menuActions(bar, QStringLiteral("Device"));
+    QCOMPARE(device.mid(device.size() - 2), (QStringList{"|", "actionAddFlasher"}));
+    for (const char *name : {"actionDetails", "actionFilterOn", "actionFilterOff",
+                             "actionSetTransmissionInterval", "actionRename", "actionTest",
+                             "actionDeleteDevice", "actionClearScheme", "actionSend", "actionReceive"})
+        QVERIFY2(device.contains(QLatin1String(name)), name);
+
+    auto *toolBar = m_window->findChild<QToolBar *>(QStringLiteral("mainToolBar"));
+    QVERIFY(toolBar);
+    QCOMPARE(toolBar->windowTitle(), QStringLiteral("Toolbar"));
+    QStringList order;
+    for (QAction *a : toolBar->actions())
+        order << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
+    QCOMPARE(order, (QStringList{"actionRawEnable", "actionRawClear", "actionSaveLog",
+                                 "actionStartParameterLog", "|", "actionAutoAdd", "actionTest"}));
+    for (const char *name : {"actionRawEnable", "actionRawClear", "actionSaveLog",
+                             "actionStartParameterLog", "actionAutoAdd", "actionTest"})
+        QVERIFY2(!action(m_window.get(), name)->icon().isNull(), name);
+    QVERIFY(!action(m_window.get(), "actionTest")->isEnabled());
+}
+
+void tst_MainWindowActions::windowsMenuShortcuts_data()
+{
+    QTest::addColumn<QString>("dock");
+    QTest::addColumn<QString>("shortcut");
+    QTest::newRow("filters") << "FilterDockWidget" << "Ctrl+F";
+    QTest::newRow("details") << "detailsWindow" << "Ctrl+D";
+    QTest::newRow("raw data") << "rawDataWindow" << "Ctrl+R";
+    QTest::newRow("devices") << "constructorWindow" << "Ctrl+B";
+}
+
+void tst_MainWindowActions::windowsMenuShortcuts()
+{
+    QFETCH(QString, dock);
+    QFETCH(QString, shortcut);
+    auto *d = m_window->findChild<QDockWidget *>(dock);
+    QVERIFY(d);
+    QCOMPARE(d->toggleViewAction()->shortcut(), QKeySequence(shortcut));
+    bool listed = false;
+    for (QAction *m : m_window->menuBar()->actions()) {
+        if (m->text() == QLatin1String("Windows"))
+            listed = m->menu()->actions().contains(d->toggleViewAction());
+    }
+    QVERIFY(listed);
+}
+
+void tst_MainWindowActions::contextMenus()
+{
+    QStringList scheme;
+    for (QAction *a : m_window->mainView()->actions())
+        scheme << a->objectName();
+    QCOMPARE(scheme, (QStringList{"actionDetails", "actionFilterOn", "actionFilterOff",
+                                  "actionSetTransmissionInterval", "actionRename",
+                                  "actionDeleteDevice", "actionSend", "actionReceive"}));
+    auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
+    auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
+    QCOMPARE(raw->actions().size(), 3);
+    QVERIFY(raw->actions().at(2)->isSeparator());
+    QCOMPARE(raw->font().family(), QStringLiteral("DejaVu Sans Mono"));
+}
+
+void tst_MainWindowActions::autoAddConnectsAndDisconnects()
+{
+    GuiMessageNotifier notifier;
+    m_window->attachBus(nullptr, &notifier);
+    QAction *autoAdd = action(m_window.get(), "actionAutoAdd");
+    QVERIFY(!autoAdd->isChecked());
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+
+    autoAdd->setChecked(true);
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 6}, {makeFrame(0x18FEF133, {2}), 7}}));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    AbstractDisplayableItem *device = m_window->schemeModel()->topLevelItems().at(0)->displayable();
+    QCOMPARE(device->address().value, 0x33u);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
+    // Dispatched frames make nothing.
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF144, {1}), 8}},
+                                  DispatchResult::Status(DispatchResult::Received | DispatchResult::Dispatched)));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+
+    autoAdd->setChecked(false);
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF155, {1}), 9}}));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+}
+
+void tst_MainWindowActions::settingsRoundTrip()
+{
+    action(m_window.get(), "actionRawEnable")->setChecked(false);
+    action(m_window.get(), "actionAutoAdd")->setChecked(true);
+    m_window->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"))->setChecked(true);
+    m_window.reset(); // saves
+    QSettings settings;
+    QCOMPARE(settings.value(QStringLiteral("WindowState/UiVersion")).toInt(), 4);
+    QCOMPARE(settings.value(QStringLiteral("Misc/DefaultState")).toInt(), 2);
+    QVERIFY(settings.contains(QStringLiteral("WindowState/deviceViewHeader")));
+
+    m_window = std::make_unique<ScriptedMainWindow>();
+    QVERIFY(!action(m_window.get(), "actionRawEnable")->isChecked());
+    QVERIFY(!m_window->rawDataModel()->isFlowEnabled());
+    QVERIFY(action(m_window.get(), "actionAutoAdd")->isChecked());
+    QVERIFY(m_window->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"))->isChecked());
+}
+
+void tst_MainWindowActions::otherUiVersionRestoresNothing()
+{
+    m_window.reset();
+    QSettings settings;
+    settings.setValue(QStringLiteral("WindowState/UiVersion"), 3);
+    settings.setValue(QStringLiteral("RawState/Enabled"), false);
+    settings.setValue(QStringLiteral("Misc/AutoAdd"), true);
+    settings.setValue(QStringLiteral("ConnectionTiming/WindowSize"), 9);
+    settings.sync();
+    const TPConnection::Timing before = TPConnection::timing();
+    QTest::ignoreMessage(QtDebugMsg, "UiVersion changed from 3 to 4, won't restore ui state");
+    m_window = std::make_unique<ScriptedMainWindow>();
+    QVERIFY(action(m_window.get(), "actionRawEnable")->isChecked());
+    QVERIFY(!action(m_window.get(), "actionAutoAdd")->isChecked());
+    QCOMPARE(TPConnection::timing().windowSize, before.windowSize);
+}
+
+void tst_MainWindowActions::notifierInterval_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("applied");
+    QTest::newRow("0 ignored") << 0 << 50;
+    QTest::newRow("101 ignored") << 101 << 50;
+    QTest::newRow("100 applied") << 100 << 100;
+    QTest::newRow("1 applied") << 1 << 1;
+}
+
+void tst_MainWindowActions::notifierInterval()
+{
+    QFETCH(int, stored);
+    QFETCH(int, applied);
+    m_window.reset();
+    QSettings settings;
+    settings.setValue(QStringLiteral("WindowState/UiVersion"), 4);
+    settings.setValue(QStringLiteral("Misc/GuiMessageNotifierInterval"), stored);
+    settings.sync();
+    GuiMessageNotifier notifier;
+    if (stored == applied)
+        QTest::ignoreMessage(QtDebugMsg,
+                             qPrintable(QStringLiteral("Adjusting GuiMessageNotifierInterval to %1")
+                                            .arg(stored)));
+    m_window = std::make_unique<ScriptedMainWindow>();
+    QCOMPARE(notifier.notifyInterval(), applied);
+}
+
+void tst_MainWindowActions::rawSelectionStatusText()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    GuiMessageNotifier notifier;
+    m_window->attachBus(nullptr, &notifier);
+    emit notifier.notifyPack(pack({{makeFrame(0x100, {}, false), 10},
+                                   {makeFrame(0x101, {}, false), 25},
+                                   {makeFrame(0x102, {}, false), 40},
+                                   {makeFrame(0x103, {}, false), 90}}));
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
+    QCOMPARE(view->model()->rowCount(), 4);
+    // Rows are newest first: timings 90, 40, 25, 10.
+    view->selectionModel()->select(view->model()->index(3, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(m_window->statusBar()->currentMessage(), QString());
+    view->selectionModel()->select(view->model()->index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(view->model()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("3 messages, interval 30 ms"));
+    view->clearSelection();
+    QCOMPARE(m_window->statusBar()->currentMessage(), QString());
+}
+
+void tst_MainWindowActions::parameterLogFileName()
+{
+    const QDateTime start(QDate(2016, 4, 14), QTime(9, 5, 3));
+    const QString name = ParameterLog::fileName(m_dir.path(), start);
+    QCOMPARE(QFileInfo(name).fileName(), QStringLiteral("log16-04-14T09-05-03.csv"));
+    QCOMPARE(QFileInfo(name).absolutePath(), QFileInfo(m_dir.path()).absoluteFilePath());
+    QVERIFY(!name.contains(QLatin1Char('\\')));
+}
+
+void tst_MainWindowActions::parameterLogColumnsStayFixed()
+{
+    QTemporaryDir logDir;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), logDir.path());
+    QSettings().setValue(QStringLiteral("ParameterLog/Period"), 20);
+    auto a = deviceWithParameters(0x10, 2);
+    auto b = deviceWithParameters(0x11, 3);
+    auto c = deviceWithParameters(0x12, 4);
+    // A marked item's parameter with a separator in its text keeps the field count.
+    b->addStringParameter(QStringLiteral("text"))->setVariantValue(QStringLiteral("a,b"));
+    a->setFiltered(true);
+    b->setFiltered(true);
+    J1939Device *aRaw = a.get();
+    for (auto *d : {a.release(), b.release(), c.release()})
+        m_window->addDisplayable(d);
+    action(m_window.get(), "actionLiveParameterLog")->setChecked(true);
+    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    start->setChecked(true);
+    QVERIFY(m_window->parameterLog()->isRunning());
+    const QString path = m_window->parameterLog()->path();
+    QVERIFY(QRegularExpression(QStringLiteral("log\\d\\d-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d\\.csv$"))
+                .match(path)
+                .hasMatch());
+    auto *counter = m_window->findChild<QLabel *>(QStringLiteral("parameterLogCounterLabel"));
+    QTRY_VERIFY_WITH_TIMEOUT(counter->text().toInt() >= 2, 5000);
+    // Marks and deletions while logging do not move columns.
+    m_window->schemeModel()->topLevelItems().at(2)->displayable()->setFiltered(true);
+    aRaw->setFiltered(false);
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(aRaw->existingTreeItem(), 1));
+    action(m_window.get(), "actionDeleteDevice")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const int before = counter->text().toInt();
+    QTRY_VERIFY_WITH_TIMEOUT(counter->text().toInt() >= before + 2, 5000);
+    start->setChecked(false);
+    QVERIFY(!m_window->parameterLog()->isRunning());
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines.size() >= 5);
+    QVERIFY(lines.last().isEmpty());
+    const QByteArray header = lines.first();
+    QVERIFY(header.startsWith("Time,10D16p0,10D16p1,11D17p0,"));
+    QCOMPARE(fieldCount(header), 7); // Time, 2 of a, 3 of b and its text
+    int records = 0;
+    for (int i = 1; i < lines.size() - 1; ++i) {
+        const QByteArray line = lines.at(i);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d{3},")).match(QString::fromLatin1(line)).hasMatch());
+        QVERIFY2(line.endsWith(",\"a,b\""), line.constData());
+        // Quoted separators aside, every record has the header's field count.
+        QCOMPARE(fieldCount(line) - 1, 7);
+        ++records;
+    }
+    QVERIFY(records >= 4);
+    QVERIFY(lines.at(1).contains(",16,26,17,27,37,"));
+    QVERIFY(lines.at(lines.size() - 2).contains(",,,17,27,37,")); // the deleted device is empty
+}
+
+void tst_MainWindowActions::parameterLogUnwritableDirectory()
+{
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"),
+                         m_dir.filePath(QStringLiteral("missing/sub")));
+    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    start->setChecked(true);
+    QVERIFY(!start->isChecked());
+    QVERIFY(!m_window->parameterLog()->isRunning());
+}
+
+void tst_MainWindowActions::parameterLogDialogs()
+{
+    m_window->intAnswer = 250;
+    action(m_window.get(), "actionParameter_Log_Period")->trigger();
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Parameter Log Period|Period, ms|1000|10|99999"));
+    QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Period")).toInt(), 250);
+    m_window->accept = false;
+    m_window->intAnswer = 40;
+    action(m_window.get(), "actionParameter_Log_Period")->trigger();
+    QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Period")).toInt(), 250);
+    m_window->directoryAnswer = m_dir.path();
+    action(m_window.get(), "actionParameter_Log_Directory")->trigger();
+    QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Directory")).toString(), m_dir.path());
+}
+
+void tst_MainWindowActions::renameAndPeriodThroughTheModel()
+{
+    auto owned = deviceWithParameters(0x20, 0);
+    J1939Device *device = owned.release();
+    m_window->addDisplayable(device);
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(device->existingTreeItem(), 1));
+    m_window->textAnswer = QStringLiteral("Boom");
+    action(m_window.get(), "actionRename")->trigger();
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Device Name|D32"));
+    QCOMPARE(device->name(), QStringLiteral("Boom"));
+    m_window->intAnswer = 250;
+    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+    QVERIFY(m_window->asked.last().endsWith(QStringLiteral("Transmission period|-1|-1|2147483647")));
+    QCOMPARE(device->transmissionInterval(), 250);
+    m_window->accept = false;
+    m_window->intAnswer = 900;
+    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+    QCOMPARE(device->transmissionInterval(), 250);
+}
+
+void tst_MainWindowActions::deleteRemovesEverywhere()
+{
+    auto owned = deviceWithParameters(0x21, 1);
+    QPointer<J1939Device> device = owned.release();
+    m_window->addDisplayable(device);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(0, 1));
+    action(m_window.get(), "actionDeleteDevice")->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+    QVERIFY(m_dispatcher->devices().isEmpty());
+    QTRY_VERIFY(!device);
+}
+
+void tst_MainWindowActions::detailsDocks()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    auto owned = deviceWithParameters(0x22, 2);
+    J1939Device *device = owned.release();
+    m_window->addDisplayable(device);
+    AbstractSchemeTreeItem *node = device->existingTreeItem();
+    QVERIFY(!m_window->getDetailsWidgetForPath(QStringLiteral("nothing")));
+    QDockWidget *first = m_window->getDetailsWidgetForPath(node->uniqueKey());
+    QVERIFY(first);
+    QCOMPARE(first->objectName(), node->uniqueKey() + QStringLiteral("DetailsDockWidget"));
+    QCOMPARE(first->windowTitle(), node->uniqueName());
+    QCOMPARE(m_window->dockWidgetArea(first), Qt::LeftDockWidgetArea);
+    m_window->addDockWidget(Qt::RightDockWidgetArea, first);
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(node, 1));
+    action(m_window.get(), "actionDetails")->trigger();
+    const auto docks = m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$")));
+    QCOMPARE(docks.size(), 2);
+    // A new dock goes where the last one is.
+    QCOMPARE(m_window->lastDetailsDockArea(), Qt::RightDockWidgetArea);
+    m_window.reset();
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/LastDetailsArea")).toInt(), int(Qt::RightDockWidgetArea));
+    m_window = std::make_unique<ScriptedMainWindow>();
+    QCOMPARE(m_window->lastDetailsDockArea(), Qt::RightDockWidgetArea);
+}
+
+void tst_MainWindowActions::constructorAddsWithInitialState()
+{
+    DeviceConstructorModel *model = m_window->constructorModel();
+    int row = -1;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->isDynamicAddress(model->index(r, 0)))
+            row = r;
+    }
+    QVERIFY(row >= 0);
+    m_window->findChild<QRadioButton *>(QStringLiteral("addModeAutoButton"))->setChecked(true);
+    m_window->intAnswer = 0x42;
+    m_window->on_constructorView_activated(model->index(row, 0));
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Address|Device address|0|0|255"));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    AbstractDisplayableItem *item = m_window->schemeModel()->topLevelItems().at(0)->displayable();
+    QCOMPARE(item->address().value, 0x42u);
+    QVERIFY(item->hasFlag(AbstractDisplayableItem::AutoFlag));
+    // Cancelling the address dialog adds nothing.
+    m_window->accept = false;
+    m_window->on_constructorView_activated(model->index(row, 0));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+}
+
+void tst_MainWindowActions::addFlasherTwiceAddsOne()
+{
+    QAction *flasher = action(m_window.get(), "actionAddFlasher");
+    QVERIFY(!flasher->isEnabled()); // no flashing kind in the catalogue yet
+    flasher->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+
+    CanDeviceFactory::instance()->appendEntry(DeviceFactoryEntry(
+        "offboarddiagunit", {ItemAddress::J1939, 0xF9}, QStringLiteral("Flasher"), QString(),
+        QString(), [] { return new J1939Device; }));
+    m_window->constructorModel()->refresh();
+    QVERIFY(flasher->isEnabled());
+    flasher->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    m_window->mainView()->clearSelection();
+    m_window->mainView()->setCurrentIndex(QModelIndex());
+    flasher->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    QCOMPARE(m_window->mainView()->currentIndex().row(), 0);
+}
+
+void tst_MainWindowActions::filterMarksAndStates()
+{
+    auto a = deviceWithParameters(0x30, 1);
+    auto b = deviceWithParameters(0x31, 1);
+    J1939Device *ra = a.get();
+    J1939Device *rb = b.get();
+    m_window->addDisplayable(a.release());
+    m_window->addDisplayable(b.release());
+    QItemSelectionModel *selection = m_window->mainView()->selectionModel();
+    selection->select(m_window->schemeModel()->index(0, 0),
+                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(m_window->schemeModel()->index(1, 0),
+                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    action(m_window.get(), "actionFilterOn")->trigger();
+    QVERIFY(ra->isFiltered() && rb->isFiltered());
+    selection->select(m_window->schemeModel()->index(1, 0),
+                      QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    action(m_window.get(), "actionFilterOff")->trigger();
+    QVERIFY(!ra->isFiltered());
+    QVERIFY(rb->isFiltered());
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(1, 1));
+    action(m_window.get(), "actionSend")->trigger();
+    QCOMPARE(rb->AbstractDisplayableItem::state(), int(AbstractDisplayableItem::Send));
+    action(m_window.get(), "actionReceive")->trigger();
+    QCOMPARE(rb->AbstractDisplayableItem::state(), int(AbstractDisplayableItem::ReceiveOk));
+    action(m_window.get(), "actionClearScheme")->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+}
+
+void tst_MainWindowActions::saveAndOpenSchemeDialogs()
+{
+    m_window->addDisplayable(deviceWithParameters(0x40, 1).release());
+    m_window->fileAnswer = m_dir.filePath(QStringLiteral("dialog"));
+    action(m_window.get(), "actionSave")->trigger();
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Save scheme|Tarvik scheme XML (*.tvsx)"));
+    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("dialog.tvsx"))));
+    // A missing file opens nothing and leaves the scheme alone.
+    m_window->fileAnswer = m_dir.filePath(QStringLiteral("missing.tvsx"));
+    action(m_window.get(), "actionOpen")->trigger();
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Open scheme|Tarvik scheme XML (*.tvsx)"));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    // A device the file cannot rebuild is reported.
+    QFile bad(m_dir.filePath(QStringLiteral("bad.tvsx")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("<devices>\n<device key=\"none\" internal=\"true\"/>\n</devices>\n");
+    bad.close();
+    m_window->fileAnswer = bad.fileName();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Unable to create device")));
+    action(m_window.get(), "actionOpen")->trigger();
+    QCOMPARE(m_window->errors.size(), 1);
+    QVERIFY(m_window->errors.first().contains(QStringLiteral("2 line of")));
+}
+
+QTEST_MAIN(tst_MainWindowActions)
+#include "tst_mainwindowactions.moc"
