@@ -1,0 +1,162 @@
+// The GUI thread's cost of one notifier tick at full load, with the window shown offscreen: the
+// raw view takes a 50 ms batch of a saturated 1 Mbit/s bus (382 frames) while its table is at the
+// 200000-row limit, and the scheme tree refreshes a 30-device scheme whose items all changed.
+// Also the heap held per raw row at the limit.
+#include "can/abstractcanhandler.h"
+#include "can/dispatchresult.h"
+#include "can/guimessagenotifier.h"
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+#include "model/staticpgnj1939devicefunction.h"
+#include "model/zxfloatparameter.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/application.h"
+#include "ui/mainwindow.h"
+#include "ui/rawdatamodel.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTableView>
+#include <QTreeView>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include <memory>
+
+namespace {
+
+constexpr int FramesPerTick = 382; // 50 ms of back-to-back 128-bit frames at 1 Mbit/s
+
+class BenchFunction : public StaticPgnJ1939DeviceFunction
+{
+public:
+    BenchFunction(quint8 ps, QObject *parent)
+        : StaticPgnJ1939DeviceFunction(0xFE, ps, parent)
+    {
+        for (int i = 0; i < 4; ++i) {
+            ZxParameter *p = addFloatParameter(QStringLiteral("p%1").arg(i));
+            ParameterBinding b;
+            b.startByte = unsigned(i * 2);
+            b.bitLength = 16;
+            b.multiplier = 0.125f;
+            setBinding(p, b);
+        }
+    }
+    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override
+    {
+        result->item = this;
+        return xmlDispatchMessageImpl(message, result);
+    }
+};
+
+struct Window
+{
+    DeviceDispatcher dispatcher;
+    std::unique_ptr<MainWindow> window;
+    quint32 sequence = 0;
+
+    Window()
+    {
+        window = std::make_unique<MainWindow>();
+        for (quint8 address = 0; address < 30; ++address) {
+            auto *device = new J1939Device(address);
+            device->setName(QStringLiteral("Device %1").arg(address));
+            for (int f = 0; f < 5; ++f)
+                new BenchFunction(quint8(0x10 + f), device);
+            window->addDisplayable(device);
+        }
+        window->mainView()->expandAll();
+        window->resize(1280, 900);
+        window->show();
+        QApplication::processEvents();
+    }
+    ~Window() { window->schemeController()->clearScheme(); }
+
+    // A tick's batch as the bus thread hands it over: dispatched, with results.
+    AbstractCanHandler::MessagePack nextPack()
+    {
+        AbstractCanHandler::MessagePack pack;
+        pack.reserve(FramesPerTick);
+        for (int i = 0; i < FramesPerTick; ++i, ++sequence) {
+            CanMessage m;
+            m.id = 0x18FE0000 | quint32(0x10 + sequence % 5) << 8 | quint32((sequence / 5) % 30);
+            for (int b = 0; b < 8; ++b)
+                m.data[b] = quint8(sequence * 13 + b * 29);
+            DispatchResult r(DispatchResult::Received, qint64(sequence));
+            dispatcher.dispatchMessage(m, &r);
+            pack.append({m, r});
+        }
+        return pack;
+    }
+
+    void fill(int rows)
+    {
+        while (window->rawDataModel()->rowCount() < rows)
+            window->rawDataModel()->slotNotifyPack(nextPack());
+    }
+};
+
+size_t heapInUse()
+{
+#ifdef __GLIBC__
+    return mallinfo2().uordblks;
+#else
+    return 0;
+#endif
+}
+
+void BM_NotifierTickAtRowLimit(benchmark::State &state)
+{
+    Window w;
+    w.fill(RawDataModel::RowLimit);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AbstractCanHandler::MessagePack pack = w.nextPack();
+        state.ResumeTiming();
+        // What one notifier tick runs on the GUI thread, repaint included.
+        w.window->rawDataModel()->slotNotifyPack(pack);
+        w.window->schemeModel()->checkForUpdates();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = w.window->rawDataModel()->rowCount();
+    state.counters["frames_per_tick"] = FramesPerTick;
+}
+BENCHMARK(BM_NotifierTickAtRowLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_RawRowMemory(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Window w;
+        const size_t before = heapInUse();
+        state.ResumeTiming();
+        w.fill(RawDataModel::RowLimit);
+        state.PauseTiming();
+        const size_t after = heapInUse();
+        state.counters["bytes_per_row"]
+            = double(after - before) / double(w.window->rawDataModel()->rowCount());
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RawRowMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("ZentraxBench"));
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikBench"));
+    initTarvikResources();
+    registerCanMetaTypes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
