@@ -24,10 +24,20 @@ def param(kind, name, short, startbyte, bitlength, startbit=None, multiplier=1, 
     return out
 
 
+# One-bit fields as two-entry lists: a plain number of one bit would read "all ones" as
+# "not available".
+TYPES = ['      <types>',
+         '        <type key="sign" basetype="list"><bitlength>1</bitlength>'
+         '<list><value>+</value><value>-</value></list></type>',
+         '        <type key="flag" basetype="list"><bitlength>1</bitlength>'
+         '<list><value>no</value><value>yes</value></list></type>',
+         '      </types>']
+
+
 def func(key, pgn, name, period, params, text=None):
     out = ['    <func internal="false" key="%s" address="%x" priority="6" period="%d">'
            % (key, pgn, period),
-           '      <name>%s</name>' % escape(name)]
+           '      <name>%s</name>' % escape(name)] + TYPES
     for p in params:
         out += p
     if text:
@@ -47,16 +57,16 @@ def device(key, address, name, funcs):
 
 
 def joystick_axis(prefix, short, byte):
-    return [param('int', '%s magnitude' % prefix, short, byte, 7, startbit=0, suffix=' %'),
-            param('int', '%s negative' % prefix, short + 'N', byte, 1, startbit=7)]
+    return [param('sign', '%s sign' % prefix, short + 'S', byte, 1, startbit=7),
+            param('int', '%s magnitude' % prefix, short, byte, 7, startbit=0, suffix=' %')]
 
 
 def panel(key, address, name):
     params = (joystick_axis('Left X', 'LX', 0) + joystick_axis('Left Y', 'LY', 1)
-              + [param('int', 'Left joystick deflected', 'LJ', 2, 1, startbit=0),
+              + [param('flag', 'Left joystick deflected', 'LJ', 2, 1, startbit=0),
                  param('int', 'Left buttons', 'LB', 2, 7, startbit=1)]
               + joystick_axis('Right X', 'RX', 3) + joystick_axis('Right Y', 'RY', 4)
-              + [param('int', 'Right joystick deflected', 'RJ', 5, 1, startbit=0),
+              + [param('flag', 'Right joystick deflected', 'RJ', 5, 1, startbit=0),
                  param('int', 'Right buttons', 'RB', 5, 7, startbit=1)])
     return device(key, address, name, [func('demo_panel', 0xFF32, 'Panel state', 20, params)])
 
@@ -69,9 +79,9 @@ def main():
     lines += device('demo_controller', 0xA0, 'Machine controller', [
         func('demo_ctrl_io', 0xFF30, 'Controller inputs and outputs', 100, [
             param('int', 'Input 1', 'IN1', 0, 2, startbit=0),
-            param('int', 'Input 1 ok', 'IN1OK', 0, 1, startbit=2),
+            param('flag', 'Input 1 ok', 'IN1OK', 0, 1, startbit=2),
             param('int', 'Input 2', 'IN2', 0, 2, startbit=3),
-            param('int', 'Input 2 ok', 'IN2OK', 0, 1, startbit=5),
+            param('flag', 'Input 2 ok', 'IN2OK', 0, 1, startbit=5),
             param('int', 'Status', 'ST', 3, 8),
             param('int', 'Output groups', 'OUT', 4, 30)]),
         func('demo_ctrl_blocks', 0xFF31, 'Controller blocks', 100, [

@@ -324,7 +324,7 @@ void MainWindow::wireViews()
 {
     auto a = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
     m_mainView->setModel(m_schemeModel);
-    const int widths[] = {60, 90, 230, 420, 60, 90};
+    const int widths[] = {72, 90, 230, 420, 60, 90};
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_mainView->setColumnWidth(column, widths[column]);
     m_constructorView->setModel(m_constructorModel);

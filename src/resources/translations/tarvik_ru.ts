@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>AbstractSchemeTreeItem</name>
+    <message>
+        <source>Declared period: %1</source>
+        <translation>Заявленный период: %1</translation>
+    </message>
+</context>
+<context>
     <name>AdapterChoiceDialog</name>
     <message>
         <source>%1 is not available in this build</source>
@@ -229,6 +236,13 @@
     </message>
 </context>
 <context>
+    <name>HeaderViewHiderMenu</name>
+    <message>
+        <source>Show</source>
+        <translation>Показать</translation>
+    </message>
+</context>
+<context>
     <name>IOState</name>
     <message>
         <source>000 - Off, Ok</source>
@@ -288,10 +302,6 @@
     <message>
         <source>Adapter '%1' is not available in this build</source>
         <translation>Адаптер '%1' недоступен в этой сборке</translation>
-    </message>
-    <message>
-        <source>Scheme files cannot be opened yet: %1</source>
-        <translation>Файлы схем пока не открываются: %1</translation>
     </message>
     <message>
         <source>CAN handler transceiver set error</source>
@@ -376,6 +386,198 @@
         <source>Toolbar</source>
         <translation>Панель инструментов</translation>
     </message>
+    <message>
+        <source>Tarvik scheme XML (*.tvsx)</source>
+        <translation>Схема Tarvik XML (*.tvsx)</translation>
+    </message>
+    <message>
+        <source>Open..</source>
+        <translation>Открыть..</translation>
+    </message>
+    <message>
+        <source>Save..</source>
+        <translation>Сохранить..</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Auto add</source>
+        <translation>Автодобавление</translation>
+    </message>
+    <message>
+        <source>Connection Options..</source>
+        <translation>Параметры соединения..</translation>
+    </message>
+    <message>
+        <source>Parameter Log Period..</source>
+        <translation>Период журнала параметров..</translation>
+    </message>
+    <message>
+        <source>Parameter Log Directory..</source>
+        <translation>Каталог журнала параметров..</translation>
+    </message>
+    <message>
+        <source>Live Parameter Log</source>
+        <translation>Журнал параметров без буфера</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+    <message>
+        <source>Filter On</source>
+        <translation>Включить фильтр</translation>
+    </message>
+    <message>
+        <source>Filter Off</source>
+        <translation>Выключить фильтр</translation>
+    </message>
+    <message>
+        <source>Period..</source>
+        <translation>Период..</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>Переименовать..</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Тест</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Clear Scheme</source>
+        <translation>Очистить схему</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Передача</translation>
+    </message>
+    <message>
+        <source>Receive</source>
+        <translation>Приём</translation>
+    </message>
+    <message>
+        <source>Add flasher</source>
+        <translation>Добавить прошивальщик</translation>
+    </message>
+    <message>
+        <source>Save log</source>
+        <translation>Сохранить журнал</translation>
+    </message>
+    <message>
+        <source>Start Parameter Log</source>
+        <translation>Запустить журнал параметров</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Windows</source>
+        <translation>Окна</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>Устройства</translation>
+    </message>
+    <message>
+        <source>Initial state</source>
+        <translation>Начальное состояние</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Авто</translation>
+    </message>
+    <message>
+        <source>Parameter log records</source>
+        <translation>Записей в журнале параметров</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n messages, interval %1 ms</source>
+        <translation><numerusform>%n сообщение, интервал %1 мс</numerusform><numerusform>%n сообщения, интервал %1 мс</numerusform><numerusform>%n сообщений, интервал %1 мс</numerusform></translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Device address</source>
+        <translation>Адрес устройства</translation>
+    </message>
+    <message>
+        <source>Device tests are not available in this build</source>
+        <translation>Тесты устройств в этой сборке недоступны</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Период</translation>
+    </message>
+    <message>
+        <source>Transmission period</source>
+        <translation>Период передачи</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Переименование</translation>
+    </message>
+    <message>
+        <source>Device Name</source>
+        <translation>Имя устройства</translation>
+    </message>
+    <message>
+        <source>Open scheme</source>
+        <translation>Открыть схему</translation>
+    </message>
+    <message>
+        <source>Unable to open scheme %1: %2</source>
+        <translation>Не удалось открыть схему %1: %2</translation>
+    </message>
+    <message>
+        <source>Save scheme</source>
+        <translation>Сохранить схему</translation>
+    </message>
+    <message>
+        <source>Scheme saved to %1</source>
+        <translation>Схема сохранена в %1</translation>
+    </message>
+    <message>
+        <source>Log Filename</source>
+        <translation>Имя файла журнала</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n messages saved to %1</source>
+        <translation><numerusform>%n сообщение сохранено в %1</numerusform><numerusform>%n сообщения сохранено в %1</numerusform><numerusform>%n сообщений сохранено в %1</numerusform></translation>
+    </message>
+    <message>
+        <source>Parameter log: %1</source>
+        <translation>Журнал параметров: %1</translation>
+    </message>
+    <message>
+        <source>Parameter Log Period</source>
+        <translation>Период журнала параметров</translation>
+    </message>
+    <message>
+        <source>Period, ms</source>
+        <translation>Период, мс</translation>
+    </message>
+    <message>
+        <source>Parameter Log Directory</source>
+        <translation>Каталог журнала параметров</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -416,6 +618,51 @@
     <message>
         <source>No recording selected</source>
         <translation>Запись не выбрана</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFile</name>
+    <message>
+        <source>Only %1 of %2 bytes could be written</source>
+        <translation>Удалось записать только %1 из %2 байт</translation>
+    </message>
+</context>
+<context>
+    <name>SchemeController</name>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>Unable to create device from %1 line of %2 file</source>
+        <translation>Не удалось создать устройство из строки %1 файла %2</translation>
+    </message>
+</context>
+<context>
+    <name>SchemeTreeModel</name>
+    <message>
+        <source>State</source>
+        <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation>Данные</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Период</translation>
+    </message>
+    <message>
+        <source>Event counter</source>
+        <translation>Счётчик событий</translation>
     </message>
 </context>
 <context>
