@@ -1,6 +1,8 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxfloatparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -8,9 +10,11 @@
 #include <QtTest>
 
 #include <atomic>
+#include <functional>
 
 // The bus thread dispatches at full speed while this (GUI) thread reads every parameter's text
-// and every item's state, name and last frame, and renames items. Run under ThreadSanitizer to
+// and every item's state, name and last frame, renames items, or refreshes the scheme tree with
+// open editors. Run under ThreadSanitizer to
 // catch unguarded shared values; here it checks that every value read is one that was written.
 class tst_ThreadStress : public QObject
 {
@@ -19,58 +23,86 @@ class tst_ThreadStress : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void dispatchWhileReading();
+    void treeRefreshWhileDispatching();
 };
+
+namespace {
+
+// Eight devices of four functions dispatched at full speed in a bus thread of their own.
+struct BusUnderLoad
+{
+    QThread bus;
+    DeviceDispatcher *dispatcher = new DeviceDispatcher;
+    QList<J1939Device *> devices;
+    QList<AbstractDisplayableItem *> items;
+    std::atomic<bool> stop{false};
+    std::atomic<qint64> dispatched{0};
+    std::function<void()> chunk;
+
+    BusUnderLoad()
+    {
+        dispatcher->moveToThread(&bus);
+        bus.start();
+        for (quint8 address = 0; address < 8; ++address) {
+            auto *device = new J1939Device(address);
+            device->setName(QStringLiteral("device %1").arg(address));
+            for (quint8 ps = 0; ps < 4; ++ps) {
+                auto *f = new BindingFunction(0xFF, ps, device);
+                f->setDeviceType(AbstractDisplayableItem::Continuous, 20);
+                f->setState(AbstractDisplayableItem::ReceiveOk);
+                for (unsigned b = 0; b < 4; ++b)
+                    f->addField(QStringLiteral("p%1").arg(b), b * 2, 0, 16, 0.5f);
+                items << f;
+            }
+            items << device;
+            devices << device;
+        }
+    }
+
+    void start()
+    {
+        for (J1939Device *device : qAsConst(devices))
+            dispatcher->registerDisplayable(device);
+        // Chunks re-post themselves so the bus thread's timers keep running in between.
+        chunk = [this] {
+            for (int i = 0; i < 2000; ++i) {
+                const qint64 n = dispatched.fetch_add(1);
+                // Every field carries a value v = 2 x k for some k below 1000: text "k".
+                const quint16 raw = quint16((n * 7) % 2000);
+                CanMessage m
+                    = makeFrame(0x18FF0000 | quint32((n % 4) << 8) | quint32(n % 8),
+                                {quint8(raw), quint8(raw >> 8), quint8(raw), quint8(raw >> 8),
+                                 quint8(raw), quint8(raw >> 8), quint8(raw), quint8(raw >> 8)});
+                DispatchResult r(DispatchResult::Received, n);
+                dispatcher->dispatchMessage(m, &r);
+            }
+            if (!stop.load())
+                QMetaObject::invokeMethod(dispatcher, chunk, Qt::QueuedConnection);
+        };
+        QMetaObject::invokeMethod(dispatcher, chunk, Qt::QueuedConnection);
+    }
+
+    bool finish()
+    {
+        stop.store(true);
+        const bool cleared = dispatcher->clearScheme();
+        QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
+        bus.quit();
+        return cleared && bus.wait(10000);
+    }
+};
+
+} // namespace
 
 void tst_ThreadStress::dispatchWhileReading()
 {
-    QThread bus;
-    auto *dispatcher = new DeviceDispatcher;
-    dispatcher->moveToThread(&bus);
-    bus.start();
-
-    QList<J1939Device *> devices;
-    QList<AbstractDisplayableItem *> items;
-    for (quint8 address = 0; address < 8; ++address) {
-        auto *device = new J1939Device(address);
-        device->setName(QStringLiteral("device %1").arg(address));
-        for (quint8 ps = 0; ps < 4; ++ps) {
-            auto *f = new BindingFunction(0xFF, ps, device);
-            f->setDeviceType(AbstractDisplayableItem::Continuous, 20);
-            f->setState(AbstractDisplayableItem::ReceiveOk);
-            for (unsigned b = 0; b < 4; ++b)
-                f->addField(QStringLiteral("p%1").arg(b), b * 2, 0, 16, 0.5f);
-            items << f;
-        }
-        items << device;
-        devices << device;
-        dispatcher->registerDisplayable(device);
-    }
-
-    std::atomic<bool> stop{false};
-    std::atomic<qint64> dispatched{0};
-    // Chunks re-post themselves so the bus thread's timers keep running in between.
-    std::function<void()> chunk = [&] {
-        for (int i = 0; i < 2000; ++i) {
-            const qint64 n = dispatched.fetch_add(1);
-            // Every field carries a value v = 2 x k for some k below 1000: text "k".
-            const quint16 raw = quint16((n * 7) % 2000);
-            CanMessage m
-                = makeFrame(0x18FF0000 | quint32((n % 4) << 8) | quint32(n % 8),
-                            {quint8(raw), quint8(raw >> 8), quint8(raw), quint8(raw >> 8),
-                             quint8(raw), quint8(raw >> 8), quint8(raw), quint8(raw >> 8)});
-            DispatchResult r(DispatchResult::Received, n);
-            dispatcher->dispatchMessage(m, &r);
-        }
-        if (!stop.load())
-            QMetaObject::invokeMethod(dispatcher, chunk, Qt::QueuedConnection);
-    };
-    QMetaObject::invokeMethod(dispatcher, chunk, Qt::QueuedConnection);
-
+    BusUnderLoad load;
+    load.start();
     QElapsedTimer clock;
     clock.start();
     qint64 reads = 0;
     while (clock.elapsed() < 1500) {
-        for (AbstractDisplayableItem *item : qAsConst(items)) {
+        for (AbstractDisplayableItem *item : qAsConst(load.items)) {
             const int state = item->state();
             QVERIFY(state >= 0 && state <= 7);
             QVERIFY(item->name().startsWith(QLatin1String("device")) || item->name().isEmpty()
@@ -87,17 +119,56 @@ void tst_ThreadStress::dispatchWhileReading()
             (void)item->textDataImpl();
             (void)item->userReadableAddress();
         }
-        devices.at(int(reads % 8))->setName(QStringLiteral("renamed %1").arg(reads));
+        load.devices.at(int(reads % 8))->setName(QStringLiteral("renamed %1").arg(reads));
         QCoreApplication::processEvents();
     }
-    stop.store(true);
-    QVERIFY(dispatcher->clearScheme());
-    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
-    bus.quit();
-    QVERIFY(bus.wait(10000));
-    QVERIFY2(dispatched.load() > 10000, qPrintable(QString::number(dispatched.load())));
+    QVERIFY(load.finish());
+    QVERIFY2(load.dispatched.load() > 10000, qPrintable(QString::number(load.dispatched.load())));
     QVERIFY(reads > 1000);
-    qInfo("%lld frames dispatched, %lld parameter reads", dispatched.load(), reads);
+    qInfo("%lld frames dispatched, %lld parameter reads", load.dispatched.load(), reads);
+}
+
+void tst_ThreadStress::treeRefreshWhileDispatching()
+{
+    BusUnderLoad load;
+    SchemeTreeModel model;
+    for (J1939Device *device : qAsConst(load.devices))
+        model.addItem(device->treeItem());
+    // Open editors: every refresh pushes the new values into them.
+    QList<QWidget *> editors;
+    for (AbstractDisplayableItem *item : qAsConst(load.items))
+        editors << item->treeItem()->getWidget();
+    load.start();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 cells = 0;
+    int refreshed = 0;
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    while (clock.elapsed() < 1500) {
+        model.checkForUpdates();
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const QModelIndex device = model.index(r, 0);
+            // A device's function catalogue is made on first use, from this thread.
+            (void)device.data(AbstractSchemeTreeItem::SubFactoryRole);
+            for (int c = 0; c < model.rowCount(device); ++c) {
+                for (int column = 0; column < model.columnCount(); ++column) {
+                    const QModelIndex cell = model.index(c, column, device);
+                    for (int role : {int(Qt::DisplayRole), int(Qt::DecorationRole),
+                                     int(Qt::ToolTipRole), int(Qt::BackgroundRole),
+                                     AbstractSchemeTreeItem::SubFactoryRole})
+                        (void)cell.data(role);
+                    ++cells;
+                }
+            }
+        }
+        refreshed = changed.count();
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(refreshed > 0);
+    model.clear();
+    QVERIFY(load.finish());
+    QVERIFY(cells > 1000);
+    qInfo("%lld cells read, %d rows refreshed", cells, refreshed);
 }
 
 QTEST_MAIN(tst_ThreadStress)
