@@ -140,8 +140,13 @@ bool SchemeController::deserialize(const QString &path)
         m_lastError = file.errorString();
         return false;
     }
+    return load(file.readAll(), path);
+}
+
+bool SchemeController::load(const QByteArray &content, const QString &path)
+{
     QDomDocument doc;
-    doc.setContent(&file); // not XML: an empty document, so an empty scheme
+    doc.setContent(content); // not XML: an empty document, so an empty scheme
     clearScheme();
     const QDomElement root = doc.documentElement();
     for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();

@@ -27,6 +27,8 @@ public:
 
     bool serialize(const QString &path);
     bool deserialize(const QString &path);
+    // Replaces the scheme by the one in a file's content; origin names it in messages.
+    bool load(const QByteArray &content, const QString &origin);
     QString lastError() const { return m_lastError; }
     void setRetryPrompt(RetryPrompt prompt) { m_retryPrompt = std::move(prompt); }
     // The scheme as a document (what serialize writes).

@@ -365,7 +365,7 @@ void MainWindow::wireViews()
     connect(m_constructorView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::slotOnConstructorViewCurrentRowChanged);
     // A factory that learns its flasher entry later enables the action then.
-    auto updateFlasher = [this, a] {
+    auto updateFlasher = [a] {
         const CanDeviceFactory *factory = CanDeviceFactory::instance();
         a("actionAddFlasher")->setEnabled(factory && factory->getEntry(FlasherKey));
     };

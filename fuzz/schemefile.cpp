@@ -1,0 +1,73 @@
+// Arbitrary bytes as a scheme file: loaded into a scheme with the built-in catalogue, every
+// item's editor is built (the <widget> layouts of embedded descriptions), the scheme is saved
+// back into a document, and cleared. No crash, hang or leak.
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/itemscript.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "model/devicedispatcher.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QDomDocument>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+struct Environment
+{
+    std::unique_ptr<QApplication> app;
+    std::unique_ptr<DeviceDispatcher> dispatcher;
+    std::unique_ptr<SchemeTreeModel> model;
+    std::unique_ptr<SchemeController> controller;
+};
+
+Environment &environment()
+{
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    // Never destroyed: the application's platform objects stay reachable until exit.
+    static Environment *env = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+        auto *e = new Environment;
+        e->app = std::make_unique<QApplication>(argc, argv);
+        initTarvikResources();
+        ItemScript::setTimeLimitMs(20);
+        registerDiagnosticsFunctions();
+        CanDeviceFactory::init();
+        e->dispatcher = std::make_unique<DeviceDispatcher>();
+        e->model = std::make_unique<SchemeTreeModel>();
+        e->controller = std::make_unique<SchemeController>(e->model.get(), nullptr);
+        return e;
+    }();
+    return *env;
+}
+
+void buildEditors(AbstractSchemeTreeItem *node)
+{
+    delete node->createWidget();
+    for (AbstractSchemeTreeItem *child : node->childNodes())
+        buildEditors(child);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    Environment &env = environment();
+    const QByteArray content(reinterpret_cast<const char *>(data), int(size));
+    env.controller->load(content, QStringLiteral("fuzz.tvsx"));
+    for (AbstractSchemeTreeItem *node : env.model->topLevelItems())
+        buildEditors(node);
+    (void)env.controller->toDocument().toByteArray(2);
+    env.controller->clearScheme();
+    return 0;
+}
