@@ -4,6 +4,7 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/headerviewhidermenu.h"
 #include "scheme/schemetreemodel.h"
+#include "scheme/stateicondelegate.h"
 #include "scheme/xmlschemetreeitem.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -103,6 +105,7 @@ private slots:
     void xmlBoxFormAndLabelLayouts();
     void xmlWithoutWidgetFallsBackToForm();
     void headerMenuHidesColumns();
+    void delegateDrawsMarkersThatFit();
 };
 
 void tst_SchemeTreeModel::columnsAndHeaders()
@@ -548,6 +551,37 @@ void tst_SchemeTreeModel::headerMenuHidesColumns()
     for (QAction *a : menu->actions())
         checked += a->isCheckable() && a->isChecked();
     QCOMPARE(checked, 5);
+}
+
+void tst_SchemeTreeModel::delegateDrawsMarkersThatFit()
+{
+    SchemeTreeModel model;
+    auto plain = makeItem(QStringLiteral("plain"), 1);
+    auto marked = makeItem(QStringLiteral("marked"), 2);
+    marked->setFiltered(true);
+    model.addItem(plain->treeItem());
+    model.addItem(marked->treeItem());
+    StateIconDelegate delegate;
+    auto paint = [&](int row, int width) {
+        QImage image(width, 16, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, width, 16);
+        option.state = QStyle::State_Enabled;
+        delegate.paint(&painter, option, model.index(row, 0));
+        return image;
+    };
+    const QImage plainWide = paint(0, 48);
+    const QImage markedWide = paint(1, 48);
+    // The same state icon first; the filter mark only on the marked row, in the next square
+    // (neither item has a factory of its own).
+    QCOMPARE(plainWide.copy(0, 0, 16, 16), markedWide.copy(0, 0, 16, 16));
+    QVERIFY(plainWide.copy(16, 0, 16, 16) != markedWide.copy(16, 0, 16, 16));
+    QCOMPARE(plainWide.copy(32, 0, 16, 16), markedWide.copy(32, 0, 16, 16));
+    // A cell too narrow for a second square shows the state icon only.
+    QCOMPARE(paint(1, 30), paint(0, 30));
+    model.clear();
 }
 
 QTEST_MAIN(tst_SchemeTreeModel)

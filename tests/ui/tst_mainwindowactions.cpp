@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QDockWidget>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -341,6 +342,7 @@ void tst_MainWindowActions::settingsRoundTrip()
     action(m_window.get(), "actionRawEnable")->setChecked(false);
     action(m_window.get(), "actionAutoAdd")->setChecked(true);
     m_window->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"))->setChecked(true);
+    m_window->findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->setChecked(true);
     m_window.reset(); // saves
     QSettings settings;
     QCOMPARE(settings.value(QStringLiteral("WindowState/UiVersion")).toInt(), 4);
@@ -352,6 +354,8 @@ void tst_MainWindowActions::settingsRoundTrip()
     QVERIFY(!m_window->rawDataModel()->isFlowEnabled());
     QVERIFY(action(m_window.get(), "actionAutoAdd")->isChecked());
     QVERIFY(m_window->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"))->isChecked());
+    QVERIFY(m_window->findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->isChecked());
+    QCOMPARE(QSettings().value(QStringLiteral("Filters/IdFilter/Enabled")).toBool(), true);
 }
 
 void tst_MainWindowActions::otherUiVersionRestoresNothing()
