@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QInputDialog>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTranslator>
@@ -51,6 +52,9 @@ void printOut(const QString &text, FILE *stream)
 int runTarvik(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Developer messages stay quiet unless asked for (QT_LOGGING_RULES="default.debug=true").
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     QCoreApplication::setOrganizationName(QStringLiteral("Zentrax"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarvik"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));

@@ -302,8 +302,14 @@ void MainWindow::buildDocks()
     m_detailsArea = new QScrollArea(m_detailsWindow);
     m_detailsArea->setObjectName(QStringLiteral("detailsScrollArea"));
     m_detailsArea->setWidgetResizable(true);
+    // The editor sits on top of a stretch, so short editors keep their natural height.
+    auto *detailsPanel = new QWidget(m_detailsArea);
+    m_detailsBox = new QVBoxLayout(detailsPanel);
+    m_detailsBox->addStretch(1);
+    m_detailsArea->setWidget(detailsPanel);
     m_detailsWindow->setWidget(m_detailsArea);
     addDockWidget(Qt::LeftDockWidgetArea, m_detailsWindow);
+    resizeDocks({m_detailsWindow}, {320}, Qt::Horizontal);
 
     const struct
     {
@@ -506,14 +512,20 @@ void MainWindow::selectNode(AbstractSchemeTreeItem *node)
 void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
 {
     AbstractSchemeTreeItem *node = m_schemeModel->item(current);
-    // The editor belongs to its node: take it back before another one is shown.
-    if (QWidget *old = m_detailsArea->takeWidget())
-        old->hide();
+    // The editor belongs to its node: it leaves the panel (unparented) before another one is
+    // shown, and dies with its node.
+    if (m_detailsEditor) {
+        m_detailsBox->removeWidget(m_detailsEditor);
+        m_detailsEditor->hide();
+        m_detailsEditor->setParent(nullptr);
+    }
+    m_detailsEditor = nullptr;
     if (!node)
         return;
     if (QWidget *editor = node->getWidget()) {
-        m_detailsArea->setWidget(editor);
+        m_detailsBox->insertWidget(0, editor);
         editor->show();
+        m_detailsEditor = editor;
     }
     m_detailsWindow->setWindowTitle(tr("Details") + QStringLiteral(" - ") + node->uniqueName());
     if (node->displayable()) {

@@ -31,6 +31,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class QVBoxLayout;
 class RawDataModel;
 class SchemeController;
 class SchemeTreeModel;
@@ -159,6 +160,8 @@ private:
     QTableView *m_rawDataView = nullptr;
     QDockWidget *m_detailsWindow = nullptr;
     QScrollArea *m_detailsArea = nullptr;
+    QVBoxLayout *m_detailsBox = nullptr;
+    QPointer<QWidget> m_detailsEditor;
     QToolBar *m_mainToolBar = nullptr;
     QMenu *m_menuFile = nullptr;
     QMenu *m_menuOptions = nullptr;

@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -152,6 +153,7 @@ private slots:
     void renameAndPeriodThroughTheModel();
     void deleteRemovesEverywhere();
     void detailsDocks();
+    void detailsPanelFollowsCurrentRow();
     void constructorAddsWithInitialState();
     void addFlasherTwiceAddsOne();
     void filterMarksAndStates();
@@ -578,6 +580,32 @@ void tst_MainWindowActions::detailsDocks()
     QCOMPARE(QSettings().value(QStringLiteral("Misc/LastDetailsArea")).toInt(), int(Qt::RightDockWidgetArea));
     m_window = std::make_unique<ScriptedMainWindow>();
     QCOMPARE(m_window->lastDetailsDockArea(), Qt::RightDockWidgetArea);
+}
+
+void tst_MainWindowActions::detailsPanelFollowsCurrentRow()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    J1939Device *a = deviceWithParameters(0x23, 2).release();
+    J1939Device *b = deviceWithParameters(0x24, 3).release();
+    m_window->addDisplayable(a);
+    m_window->addDisplayable(b);
+    auto *panel = m_window->findChild<QScrollArea *>(QStringLiteral("detailsScrollArea"));
+    QVERIFY(panel);
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(a->existingTreeItem(), 1));
+    QPointer<QWidget> editorA = a->existingTreeItem()->getWidget();
+    QVERIFY(editorA->isVisible());
+    QVERIFY(panel->widget()->isAncestorOf(editorA));
+    // Another row: the first editor leaves the panel but lives on with its node.
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(b->existingTreeItem(), 1));
+    QVERIFY(editorA);
+    QVERIFY(!panel->widget()->isAncestorOf(editorA));
+    QVERIFY(panel->widget()->isAncestorOf(b->existingTreeItem()->getWidget()));
+    // Deleting the shown item takes its editor away.
+    QPointer<QWidget> editorB = b->existingTreeItem()->getWidget();
+    action(m_window.get(), "actionDeleteDevice")->trigger();
+    QVERIFY(!editorB);
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
 }
 
 void tst_MainWindowActions::constructorAddsWithInitialState()
