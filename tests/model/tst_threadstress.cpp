@@ -1,3 +1,4 @@
+#include "descriptions/abstractdevicefactory.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxfloatparameter.h"
@@ -24,6 +25,7 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void dispatchWhileReading();
     void treeRefreshWhileDispatching();
+    void functionAddedWhileDispatching();
 };
 
 namespace {
@@ -169,6 +171,38 @@ void tst_ThreadStress::treeRefreshWhileDispatching()
     QVERIFY(load.finish());
     QVERIFY(cells > 1000);
     qInfo("%lld cells read, %d rows refreshed", cells, refreshed);
+}
+
+void tst_ThreadStress::functionAddedWhileDispatching()
+{
+    BusUnderLoad load;
+    SchemeTreeModel model;
+    for (J1939Device *device : qAsConst(load.devices))
+        model.addItem(device->treeItem());
+    load.start();
+    // As the main window adds a function chosen from a device's catalogue: the factory lives
+    // here, the device in the bus thread, which adopts the function on registration.
+    J1939Device *device = load.devices.at(3);
+    AbstractDeviceFactory *catalogue = device->subFactory();
+    QVERIFY(catalogue);
+    AbstractDisplayableItem *eec1 = catalogue->createDevice(QByteArray("eec1"));
+    QVERIFY(eec1);
+    load.dispatcher->registerDisplayable(eec1);
+    QCOMPARE(eec1->parentItem(), static_cast<AbstractDisplayableItem *>(device));
+    QCOMPARE(eec1->thread(), &load.bus);
+    model.addItem(eec1->treeItem(), device->existingTreeItem());
+    QCOMPARE(model.rowCount(model.index(device->existingTreeItem(), 0)), 5);
+    // EEC1 frames of that device now reach the new function.
+    QMetaObject::invokeMethod(load.dispatcher, [&] {
+        for (int i = 0; i < 10; ++i) {
+            DispatchResult r(DispatchResult::Received, i);
+            load.dispatcher->dispatchMessage(makeFrame(0x0CF00403, {0, 0, 0, 0x40, 0x1F, 0, 0, 0}), &r);
+        }
+    }, Qt::BlockingQueuedConnection);
+    QCOMPARE(eec1->totalEvents(), 10);
+    QCOMPARE(eec1->parameter(QStringLiteral("SPN190"))->variantValue().toDouble(), 1000.0);
+    model.clear();
+    QVERIFY(load.finish());
 }
 
 QTEST_MAIN(tst_ThreadStress)
