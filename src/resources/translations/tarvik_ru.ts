@@ -300,8 +300,8 @@
         <translation>Порт</translation>
     </message>
     <message>
-        <source>Adapter '%1' is not available in this build</source>
-        <translation>Адаптер '%1' недоступен в этой сборке</translation>
+        <source>Adapter &apos;%1&apos; is not available in this build</source>
+        <translation>Адаптер &apos;%1&apos; недоступен в этой сборке</translation>
     </message>
     <message>
         <source>CAN handler transceiver set error</source>
@@ -344,16 +344,16 @@
         <translation>Файл схемы (*.tvsx) для открытия.</translation>
     </message>
     <message>
-        <source>Unknown adapter '%1' (one of: %2)</source>
-        <translation>Неизвестный адаптер '%1' (допустимы: %2)</translation>
+        <source>Unknown adapter &apos;%1&apos; (one of: %2)</source>
+        <translation>Неизвестный адаптер &apos;%1&apos; (допустимы: %2)</translation>
     </message>
     <message>
         <source>The port name is empty</source>
         <translation>Имя порта пустое</translation>
     </message>
     <message>
-        <source>Invalid bit rate '%1'</source>
-        <translation>Неверная скорость '%1'</translation>
+        <source>Invalid bit rate &apos;%1&apos;</source>
+        <translation>Неверная скорость &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Description files</source>
@@ -368,7 +368,11 @@
     </message>
     <message numerus="yes">
         <source>Net capacity %n messages per second</source>
-        <translation><numerusform>Пропускная способность %n сообщение в секунду</numerusform><numerusform>Пропускная способность %n сообщения в секунду</numerusform><numerusform>Пропускная способность %n сообщений в секунду</numerusform></translation>
+        <translation>
+            <numerusform>Пропускная способность %n сообщение в секунду</numerusform>
+            <numerusform>Пропускная способность %n сообщения в секунду</numerusform>
+            <numerusform>Пропускная способность %n сообщений в секунду</numerusform>
+        </translation>
     </message>
     <message>
         <source>Raw data</source>
@@ -508,7 +512,11 @@
     </message>
     <message numerus="yes">
         <source>%n messages, interval %1 ms</source>
-        <translation><numerusform>%n сообщение, интервал %1 мс</numerusform><numerusform>%n сообщения, интервал %1 мс</numerusform><numerusform>%n сообщений, интервал %1 мс</numerusform></translation>
+        <translation>
+            <numerusform>%n сообщение, интервал %1 мс</numerusform>
+            <numerusform>%n сообщения, интервал %1 мс</numerusform>
+            <numerusform>%n сообщений, интервал %1 мс</numerusform>
+        </translation>
     </message>
     <message>
         <source>Address</source>
@@ -560,7 +568,11 @@
     </message>
     <message numerus="yes">
         <source>%n messages saved to %1</source>
-        <translation><numerusform>%n сообщение сохранено в %1</numerusform><numerusform>%n сообщения сохранено в %1</numerusform><numerusform>%n сообщений сохранено в %1</numerusform></translation>
+        <translation>
+            <numerusform>%n сообщение сохранено в %1</numerusform>
+            <numerusform>%n сообщения сохранено в %1</numerusform>
+            <numerusform>%n сообщений сохранено в %1</numerusform>
+        </translation>
     </message>
     <message>
         <source>Parameter log: %1</source>
@@ -699,7 +711,11 @@
     <name>TrafficCalculator</name>
     <message numerus="yes">
         <source>%n msg / %1 s</source>
-        <translation><numerusform>%n сообщ. / %1 с</numerusform><numerusform>%n сообщ. / %1 с</numerusform><numerusform>%n сообщ. / %1 с</numerusform></translation>
+        <translation>
+            <numerusform>%n сообщ. / %1 с</numerusform>
+            <numerusform>%n сообщ. / %1 с</numerusform>
+            <numerusform>%n сообщ. / %1 с</numerusform>
+        </translation>
     </message>
 </context>
 <context>
