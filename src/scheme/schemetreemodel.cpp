@@ -58,11 +58,10 @@ QModelIndex SchemeTreeModel::index(int row, int column, const QModelIndex &paren
 {
     if (column < 0 || column >= ColumnCount || row < 0)
         return {};
-    const QList<AbstractSchemeTreeItem *> &rows = parent.isValid() && item(parent)
-                                                      ? item(parent)->childNodes()
-                                                      : m_items;
-    if (parent.isValid() && !item(parent))
+    const AbstractSchemeTreeItem *parentNode = item(parent);
+    if (parent.isValid() && !parentNode)
         return {};
+    const QList<AbstractSchemeTreeItem *> &rows = parentNode ? parentNode->childNodes() : m_items;
     if (row >= rows.size())
         return {};
     AbstractSchemeTreeItem *node = rows.at(row);

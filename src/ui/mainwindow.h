@@ -46,6 +46,8 @@ class MainWindow : public QMainWindow
 
 public:
     static constexpr int UiVersion = 4;
+    // Factory key of the flashing device that "Add flasher" adds.
+    static constexpr const char *FlasherKey = "offboarddiagunit";
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;

@@ -1,0 +1,273 @@
+// The file side of the main window: scheme files, the raw log, the parameter log, the settings
+// and the questions it asks the user.
+#include "ui/mainwindow.h"
+
+#include "can/guimessagenotifier.h"
+#include "descriptions/deviceconstructormodel.h"
+#include "model/connectiontimeoutsdialog.h"
+#include "model/tpconnection.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/filterdockwidget.h"
+#include "ui/parameterlog.h"
+#include "ui/rawdatamodel.h"
+#include "ui/savefile.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTextStream>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+const char *const SchemeFilter = QT_TRANSLATE_NOOP("MainWindow", "Tarvik scheme XML (*.tvsx)");
+}
+
+bool MainWindow::openScheme(const QString &path)
+{
+    const bool ok = m_schemeController->deserialize(path);
+    if (!ok) {
+        const QString reason = m_schemeController->lastError();
+        showError(tr("Open scheme"), tr("Unable to open scheme %1: %2").arg(path, reason));
+    }
+    m_constructorModel->refresh();
+    return ok;
+}
+
+void MainWindow::on_actionOpen_triggered()
+{
+    const QString path = askOpenFileName(tr("Open scheme"), tr(SchemeFilter));
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    openScheme(path);
+}
+
+void MainWindow::on_actionSave_triggered()
+{
+    QString path = askSaveFileName(tr("Save scheme"), tr(SchemeFilter));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".tvsx");
+    if (m_schemeController->serialize(path))
+        statusBar()->showMessage(tr("Scheme saved to %1").arg(path), 5000);
+}
+
+void MainWindow::on_actionSaveLog_triggered()
+{
+    const QString path = askSaveFileName(tr("Log Filename"), QString());
+    if (path.isEmpty())
+        return;
+    QString text;
+    QTextStream stream(&text);
+    m_rawModel->save(stream);
+    stream.flush();
+    if (SaveFile::write(path, text.toUtf8()))
+        statusBar()->showMessage(tr("%n messages saved to %1", nullptr, m_rawModel->rowCount())
+                                     .arg(path),
+                                 5000);
+}
+
+void MainWindow::on_actionStartParameterLog_toggled(bool on)
+{
+    if (!on) {
+        stopParameterLog();
+        return;
+    }
+    QSettings settings;
+    int period = settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt();
+    if (period < 1)
+        period = 1000;
+    const QString directory
+        = settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString();
+    const QDateTime start = QDateTime::currentDateTime();
+    const QString path = ParameterLog::fileName(directory, start);
+    if (!m_parameterLog->start(path, ParameterLog::collectColumns(m_schemeModel),
+                               start.toMSecsSinceEpoch())) {
+        findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
+        return;
+    }
+    m_parameterLogStart = start.toMSecsSinceEpoch();
+    m_parameterLogRecords = 0;
+    m_parameterLogCounter->setText(QStringLiteral("0"));
+    m_parameterLogTimer->setInterval(period);
+    m_parameterLogTimer->start();
+    statusBar()->showMessage(tr("Parameter log: %1").arg(QDir::toNativeSeparators(path)), 5000);
+}
+
+void MainWindow::stopParameterLog()
+{
+    m_parameterLogTimer->stop();
+    m_parameterLog->stop();
+}
+
+void MainWindow::slotParameterLogTick()
+{
+    if (!m_parameterLog->isRunning()) {
+        m_parameterLogTimer->stop();
+        return;
+    }
+    const bool live = findChild<QAction *>(QStringLiteral("actionLiveParameterLog"))->isChecked();
+    m_parameterLog->writeRecord(QDateTime::currentMSecsSinceEpoch(), live);
+    ++m_parameterLogRecords;
+    m_parameterLogCounter->setText(QString::number(m_parameterLogRecords));
+}
+
+void MainWindow::on_actionParameter_Log_Period_triggered()
+{
+    QSettings settings;
+    bool ok = false;
+    const int period
+        = askInt(tr("Parameter Log Period"), tr("Period, ms"),
+                 settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt(), 10, 99999,
+                 &ok);
+    if (ok)
+        settings.setValue(QStringLiteral("ParameterLog/Period"), period);
+}
+
+void MainWindow::on_actionParameter_Log_Directory_triggered()
+{
+    QSettings settings;
+    const QString directory = askDirectory(
+        tr("Parameter Log Directory"),
+        settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString());
+    if (!directory.isEmpty())
+        settings.setValue(QStringLiteral("ParameterLog/Directory"), directory);
+}
+
+void MainWindow::on_actionConnectionTimeouts_triggered()
+{
+    if (runConnectionTimeoutsDialog())
+        refreshConnectionTimeouts();
+}
+
+void MainWindow::refreshConnectionTimeouts()
+{
+    QSettings settings;
+    TPConnection::readTiming(settings);
+}
+
+// --- Settings -----------------------------------------------------------------------------------
+
+bool MainWindow::restoreUiState()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("WindowState"));
+    const int stored = settings.value(QStringLiteral("UiVersion"), -1).toInt();
+    if (stored != UiVersion) {
+        qDebug("UiVersion changed from %d to %d, won't restore ui state", stored, UiVersion);
+        return false;
+    }
+    restoreGeometry(settings.value(QStringLiteral("mainWindowGeometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("mainWindowState")).toByteArray(), UiVersion);
+    m_constructorView->horizontalHeader()->restoreState(
+        settings.value(QStringLiteral("constructorViewHeader")).toByteArray());
+    m_rawDataView->horizontalHeader()->restoreState(
+        settings.value(QStringLiteral("rawViewHeader")).toByteArray());
+    m_mainView->header()->restoreState(
+        settings.value(QStringLiteral("deviceViewHeader")).toByteArray());
+    settings.endGroup();
+
+    if (settings.contains(QStringLiteral("RawState/Enabled")))
+        findChild<QAction *>(QStringLiteral("actionRawEnable"))
+            ->setChecked(settings.value(QStringLiteral("RawState/Enabled")).toBool());
+    if (settings.contains(QStringLiteral("Misc/AutoAdd")))
+        findChild<QAction *>(QStringLiteral("actionAutoAdd"))
+            ->setChecked(settings.value(QStringLiteral("Misc/AutoAdd")).toBool());
+    settings.beginGroup(QStringLiteral("Filters"));
+    m_filterDock->restoreSettings(settings);
+    settings.endGroup();
+    if (settings.contains(QStringLiteral("Misc/DefaultState"))) {
+        const int id = settings.value(QStringLiteral("Misc/DefaultState")).toInt();
+        if (QAbstractButton *button = m_initialStateGroup->button(id))
+            button->setChecked(true);
+    }
+    bool ok = false;
+    const int interval
+        = settings.value(QStringLiteral("Misc/GuiMessageNotifierInterval")).toInt(&ok);
+    GuiMessageNotifier *notifier = GuiMessageNotifier::instance();
+    if (ok && interval >= 1 && interval <= 100 && notifier) {
+        qDebug("Adjusting GuiMessageNotifierInterval to %d", interval);
+        notifier->setNotifyInterval(interval);
+    }
+    refreshConnectionTimeouts();
+    return true;
+}
+
+void MainWindow::saveUiState()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("WindowState"));
+    settings.setValue(QStringLiteral("UiVersion"), UiVersion);
+    settings.setValue(QStringLiteral("mainWindowGeometry"), saveGeometry());
+    settings.setValue(QStringLiteral("mainWindowState"), saveState(UiVersion));
+    settings.setValue(QStringLiteral("constructorViewHeader"),
+                      m_constructorView->horizontalHeader()->saveState());
+    settings.setValue(QStringLiteral("rawViewHeader"), m_rawDataView->horizontalHeader()->saveState());
+    settings.setValue(QStringLiteral("deviceViewHeader"), m_mainView->header()->saveState());
+    settings.endGroup();
+    settings.setValue(QStringLiteral("RawState/Enabled"),
+                      findChild<QAction *>(QStringLiteral("actionRawEnable"))->isChecked());
+    settings.beginGroup(QStringLiteral("Filters"));
+    m_filterDock->saveSettings(settings);
+    settings.endGroup();
+    settings.setValue(QStringLiteral("Misc/AutoAdd"),
+                      findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
+    settings.setValue(QStringLiteral("Misc/DefaultState"), m_initialStateGroup->checkedId());
+    if (m_lastDetailsDock)
+        settings.setValue(QStringLiteral("Misc/LastDetailsArea"),
+                          int(dockWidgetArea(m_lastDetailsDock)));
+}
+
+// --- Questions to the user ----------------------------------------------------------------------
+
+int MainWindow::askInt(const QString &title, const QString &label, int value, int min, int max,
+                       bool *ok)
+{
+    return QInputDialog::getInt(this, title, label, value, min, max, 1, ok);
+}
+
+QString MainWindow::askText(const QString &title, const QString &label, const QString &text,
+                            bool *ok)
+{
+    return QInputDialog::getText(this, title, label, QLineEdit::Normal, text, ok);
+}
+
+QString MainWindow::askOpenFileName(const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(this, title, QString(), filter);
+}
+
+QString MainWindow::askSaveFileName(const QString &title, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(this, title, QString(), filter);
+}
+
+QString MainWindow::askDirectory(const QString &title, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(this, title, start, QFileDialog::ShowDirsOnly);
+}
+
+bool MainWindow::runConnectionTimeoutsDialog()
+{
+    ConnectionTimeoutsDialog dialog(this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void MainWindow::showError(const QString &title, const QString &text)
+{
+    QMessageBox::warning(this, title, text);
+}

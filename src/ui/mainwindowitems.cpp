@@ -1,0 +1,326 @@
+// The scheme-item side of the main window: adding, selecting, editing and deleting items, and
+// their detail docks.
+#include "ui/mainwindow.h"
+
+#include "descriptions/autodetector.h"
+#include "descriptions/candevicefactory.h"
+#include "descriptions/deviceconstructormodel.h"
+#include "model/abstractcanmessagedispatcher.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/rawdatamodel.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QDebug>
+#include <QDockWidget>
+#include <QDomElement>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString DetailsSuffix = QStringLiteral("DetailsDockWidget");
+
+DeviceDispatcher *dispatcher()
+{
+    return dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
+}
+
+} // namespace
+
+void MainWindow::slotAutoAddChanged(bool on)
+{
+    if (!m_notifier)
+        return;
+    if (on)
+        connect(m_notifier, &GuiMessageNotifier::notifyPack, this,
+                &MainWindow::slotCheckForNewDevices, Qt::UniqueConnection);
+    else
+        disconnect(m_notifier, &GuiMessageNotifier::notifyPack, this,
+                   &MainWindow::slotCheckForNewDevices);
+}
+
+void MainWindow::slotCheckForNewDevices(const AbstractCanHandler::MessagePack &pack)
+{
+    const QList<AbstractDisplayableItem *> created = m_autoDetector->process(pack);
+    for (AbstractDisplayableItem *item : created)
+        addDisplayable(item);
+    if (!created.isEmpty())
+        m_constructorModel->refresh();
+}
+
+void MainWindow::addDisplayable(AbstractDisplayableItem *item)
+{
+    if (!item)
+        return;
+    // Registration also makes a function a child of its device (in the bus thread).
+    if (DeviceDispatcher *d = dispatcher())
+        d->registerDisplayable(item);
+    AbstractDisplayableItem *parentItem = item->parentItem();
+    AbstractSchemeTreeItem *parentNode = parentItem ? parentItem->existingTreeItem() : nullptr;
+    if (parentItem && !parentNode)
+        return; // the parent's node lists it when the parent joins the scheme
+    AbstractSchemeTreeItem *node = item->treeItem();
+    if (node->parentNode() || m_schemeModel->topLevelItems().contains(node))
+        return;
+    m_schemeModel->addItem(node, parentNode);
+}
+
+AbstractSchemeTreeItem *MainWindow::currentNode() const
+{
+    return m_schemeModel->item(m_mainView->currentIndex());
+}
+
+QList<AbstractSchemeTreeItem *> MainWindow::selectedNodes() const
+{
+    QList<AbstractSchemeTreeItem *> nodes;
+    for (const QModelIndex &index : m_mainView->selectionModel()->selectedRows()) {
+        if (AbstractSchemeTreeItem *node = m_schemeModel->item(index))
+            nodes << node;
+    }
+    return nodes;
+}
+
+void MainWindow::selectNode(AbstractSchemeTreeItem *node)
+{
+    // Column 0 of an idle item is disabled, and a view will not make it current.
+    const QModelIndex index = m_schemeModel->index(node, 1);
+    if (!index.isValid())
+        return;
+    m_mainView->setCurrentIndex(index);
+    m_mainView->scrollTo(index);
+}
+
+void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
+{
+    AbstractSchemeTreeItem *node = m_schemeModel->item(current);
+    // The editor belongs to its node: it leaves the panel (unparented) before another one is
+    // shown, and dies with its node.
+    if (m_detailsEditor) {
+        m_detailsBox->removeWidget(m_detailsEditor);
+        m_detailsEditor->hide();
+        m_detailsEditor->setParent(nullptr);
+    }
+    m_detailsEditor = nullptr;
+    if (!node)
+        return;
+    if (QWidget *editor = node->getWidget()) {
+        m_detailsBox->insertWidget(0, editor);
+        editor->show();
+        m_detailsEditor = editor;
+    }
+    m_detailsWindow->setWindowTitle(tr("Details") + QStringLiteral(" - ") + node->uniqueName());
+    if (node->displayable()) {
+        if (AbstractDeviceFactory *factory = node->displayable()->subFactory())
+            m_constructorModel->setFactory(factory);
+    }
+}
+
+void MainWindow::slotOnMainViewSelectionChanged()
+{
+    QList<AbstractDisplayableItem *> items;
+    for (AbstractSchemeTreeItem *node : selectedNodes()) {
+        if (node->displayable())
+            items << node->displayable();
+    }
+    m_rawModel->setActiveDisplayables(items);
+}
+
+void MainWindow::slotOnRawDataViewSelectionChanged()
+{
+    QModelIndexList rows = m_rawDataView->selectionModel()->selectedRows();
+    if (rows.size() < 2) {
+        statusBar()->clearMessage();
+        return;
+    }
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &x, const QModelIndex &y) { return x.row() < y.row(); });
+    const qint64 first = m_rawModel->timing(rows.first().row());
+    const qint64 last = m_rawModel->timing(rows.last().row());
+    statusBar()->showMessage(tr("%n messages, interval %1 ms", nullptr, rows.size())
+                                 .arg(qAbs(last - first)));
+}
+
+void MainWindow::slotOnConstructorViewCurrentRowChanged(const QModelIndex &current)
+{
+    findChild<QAction *>(QStringLiteral("actionTest"))
+        ->setEnabled(m_constructorModel->hasTest(current));
+}
+
+void MainWindow::on_constructorView_activated(const QModelIndex &index)
+{
+    const int state = m_initialStateGroup->checkedId();
+    if (!m_constructorModel->isAvailable(index))
+        return;
+    quint32 address = ItemAddress::Unassigned;
+    if (m_constructorModel->isDynamicAddress(index)) {
+        bool ok = false;
+        address = quint32(askInt(tr("Address"), tr("Device address"), 0, 0, 255, &ok));
+        if (!ok)
+            return;
+    }
+    AbstractDisplayableItem *item = m_constructorModel->getDevice(index, address);
+    if (!item)
+        return;
+    item->setState(state);
+    addDisplayable(item);
+    m_constructorModel->refresh();
+}
+
+void MainWindow::on_actionTest_triggered()
+{
+    const QModelIndex index = m_constructorView->currentIndex();
+    if (!m_constructorModel->hasTest(index))
+        return;
+    // Device tests run in their own dialog, which this build does not have yet.
+    statusBar()->showMessage(tr("Device tests are not available in this build"), 5000);
+}
+
+void MainWindow::on_actionAddFlasher_triggered()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    if (!factory)
+        return;
+    if (AbstractDisplayableItem *existing = factory->getDevice(FlasherKey)) {
+        selectNode(existing->existingTreeItem());
+        return;
+    }
+    AbstractDisplayableItem *item = factory->createDevice(QByteArray(FlasherKey));
+    if (!item)
+        return;
+    addDisplayable(item);
+    m_constructorModel->refresh();
+    selectNode(item->existingTreeItem());
+}
+
+void MainWindow::on_actionSetTransmissionInterval_triggered()
+{
+    AbstractSchemeTreeItem *node = currentNode();
+    if (!node || !node->displayable())
+        return;
+    bool ok = false;
+    const int value = askInt(tr("Period"), tr("Transmission period"),
+                             node->displayable()->transmissionInterval(), -1, 2147483647, &ok);
+    if (ok)
+        m_schemeModel->setData(m_schemeModel->index(node, 4), value, Qt::EditRole);
+}
+
+void MainWindow::on_actionRename_triggered()
+{
+    AbstractSchemeTreeItem *node = currentNode();
+    if (!node || !node->displayable())
+        return;
+    bool ok = false;
+    const QString name = askText(tr("Rename"), tr("Device Name"), node->displayable()->name(), &ok);
+    if (ok)
+        m_schemeModel->setData(m_schemeModel->index(node, 2), name, Qt::EditRole);
+}
+
+void MainWindow::on_actionDeleteDevice_triggered()
+{
+    AbstractSchemeTreeItem *node = currentNode();
+    if (!node)
+        return;
+    AbstractDisplayableItem *item = node->displayable();
+    m_schemeModel->takeItem(m_schemeModel->index(node, 0));
+    delete node;
+    if (item) {
+        if (DeviceDispatcher *d = dispatcher())
+            d->unregisterDisplayable(item);
+        item->deleteLater();
+    }
+    m_constructorModel->refresh();
+}
+
+void MainWindow::setSelectedFiltered(bool on)
+{
+    for (AbstractSchemeTreeItem *node : selectedNodes()) {
+        if (node->displayable())
+            node->displayable()->setFiltered(on);
+    }
+    m_mainView->viewport()->update();
+}
+
+void MainWindow::on_actionFilterOn_triggered()
+{
+    setSelectedFiltered(true);
+}
+
+void MainWindow::on_actionFilterOff_triggered()
+{
+    setSelectedFiltered(false);
+}
+
+void MainWindow::on_actionSend_triggered()
+{
+    AbstractSchemeTreeItem *node = currentNode();
+    if (node && node->displayable())
+        node->displayable()->setState(AbstractDisplayableItem::Send);
+}
+
+void MainWindow::on_actionReceive_triggered()
+{
+    AbstractSchemeTreeItem *node = currentNode();
+    if (node && node->displayable())
+        node->displayable()->setState(AbstractDisplayableItem::ReceiveOk);
+}
+
+Qt::DockWidgetArea MainWindow::lastDetailsDockArea() const
+{
+    if (m_lastDetailsDock)
+        return dockWidgetArea(m_lastDetailsDock);
+    QSettings settings;
+    const int area = settings.value(QStringLiteral("Misc/LastDetailsArea"), 1).toInt();
+    switch (area) {
+    case Qt::LeftDockWidgetArea:
+    case Qt::RightDockWidgetArea:
+    case Qt::TopDockWidgetArea:
+    case Qt::BottomDockWidgetArea:
+        return Qt::DockWidgetArea(area);
+    default:
+        return Qt::LeftDockWidgetArea;
+    }
+}
+
+QDockWidget *MainWindow::getDetailsWidgetForPath(const QString &path)
+{
+    AbstractSchemeTreeItem *node = m_schemeModel->getItemForPath(path);
+    if (!node)
+        return nullptr;
+    auto *dock = new QDockWidget(node->uniqueName(), this);
+    dock->setObjectName(node->uniqueKey() + DetailsSuffix);
+    dock->setAttribute(Qt::WA_DeleteOnClose);
+    auto *area = new QScrollArea(dock);
+    area->setWidgetResizable(true);
+    if (QWidget *editor = node->getNewWidget()) {
+        area->setWidget(editor);
+        // The editor dies with its node; the dock goes with it.
+        connect(editor, &QObject::destroyed, dock, &QObject::deleteLater);
+    }
+    dock->setWidget(area);
+    addDockWidget(lastDetailsDockArea(), dock);
+    m_lastDetailsDock = dock;
+    return dock;
+}
+
+void MainWindow::on_actionDetails_triggered()
+{
+    if (AbstractSchemeTreeItem *node = currentNode())
+        getDetailsWidgetForPath(node->uniqueKey());
+}
+
+void MainWindow::addTab(QDomElement &element)
+{
+    // Multi-item panels are not part of this build: the tab is left out.
+    qDebug("Tab \"%s\" skipped: multi-item panels are not available",
+           qUtf8Printable(element.attribute(QStringLiteral("name"))));
+}
