@@ -6,6 +6,7 @@
 #include "scheme/schemetreemodel.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -64,9 +65,21 @@ ParameterLog::~ParameterLog()
 bool ParameterLog::start(const QString &path, const QList<Column> &columns, qint64 startMs)
 {
     stop();
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    // Names have a resolution of one second: a log started again within the same second gets a
+    // numbered name instead of replacing the one just written.
+    const QFileInfo info(path);
+    for (int n = 1;; ++n) {
+        const QString candidate = n == 1 ? path
+                                         : info.dir().filePath(QStringLiteral("%1-%2.%3")
+                                                                   .arg(info.completeBaseName())
+                                                                   .arg(n)
+                                                                   .arg(info.suffix()));
+        m_file.setFileName(candidate);
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (!QFileInfo::exists(candidate) || n >= 99)
+            return false;
+    }
     m_columns = columns;
     m_start = startMs;
     QByteArray header("Time");

@@ -149,6 +149,7 @@ private slots:
     void parameterLogFileName();
     void parameterLogColumnsStayFixed();
     void parameterLogUnwritableDirectory();
+    void parameterLogNeverReplacesALog();
     void parameterLogDialogs();
     void renameAndPeriodThroughTheModel();
     void deleteRemovesEverywhere();
@@ -505,6 +506,25 @@ void tst_MainWindowActions::parameterLogUnwritableDirectory()
     start->setChecked(true);
     QVERIFY(!start->isChecked());
     QVERIFY(!m_window->parameterLog()->isRunning());
+}
+
+void tst_MainWindowActions::parameterLogNeverReplacesALog()
+{
+    QTemporaryDir dir;
+    const QString path = ParameterLog::fileName(dir.path(), QDateTime::currentDateTime());
+    ParameterLog first;
+    QVERIFY(first.start(path, {}, 0));
+    QVERIFY(first.writeRecord(1000, true));
+    first.stop();
+    // Started again within the same second: a second file, the first one intact.
+    ParameterLog second;
+    QVERIFY(second.start(path, {}, 0));
+    QVERIFY(second.path() != path);
+    QVERIFY(second.path().endsWith(QStringLiteral("-2.csv")));
+    second.stop();
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("Time\n1.000\n"));
 }
 
 void tst_MainWindowActions::parameterLogDialogs()
