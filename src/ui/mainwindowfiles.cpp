@@ -121,7 +121,13 @@ void MainWindow::slotParameterLogTick()
         return;
     }
     const bool live = findChild<QAction *>(QStringLiteral("actionLiveParameterLog"))->isChecked();
-    m_parameterLog->writeRecord(QDateTime::currentMSecsSinceEpoch(), live);
+    if (!m_parameterLog->writeRecord(QDateTime::currentMSecsSinceEpoch(), live)) {
+        // What was written so far stays; the user learns why the log ended.
+        const QString reason = m_parameterLog->errorString();
+        findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
+        statusBar()->showMessage(tr("Parameter log stopped: %1").arg(reason));
+        return;
+    }
     ++m_parameterLogRecords;
     m_parameterLogCounter->setText(QString::number(m_parameterLogRecords));
 }

@@ -113,8 +113,8 @@ bool ParameterLog::writeRecord(qint64 nowMs, bool flush)
             record += csvField(item->parameters().at(c.parameter)->toString());
     }
     record += '\n';
-    const bool ok = m_file.write(record) == record.size();
+    bool ok = m_file.write(record) == record.size();
     if (flush)
-        m_file.flush();
-    return ok;
+        ok = m_file.flush() && ok;
+    return ok && m_file.error() == QFileDevice::NoError;
 }

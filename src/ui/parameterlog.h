@@ -32,7 +32,9 @@ public:
     bool start(const QString &path, const QList<Column> &columns, qint64 startMs);
     void stop();
     bool isRunning() const { return m_file.isOpen(); }
+    // False once the file reports an error (a full disk shows at the latest when flushing).
     bool writeRecord(qint64 nowMs, bool flush);
+    QString errorString() const { return m_file.errorString(); }
     QString path() const { return m_file.fileName(); }
     qint64 startTime() const { return m_start; }
     int columnCount() const { return m_columns.size(); }

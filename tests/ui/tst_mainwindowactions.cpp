@@ -36,6 +36,11 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 // Answers the window's questions from the test instead of modal dialogs.
 class ScriptedMainWindow : public MainWindow
 {
@@ -150,6 +155,7 @@ private slots:
     void parameterLogColumnsStayFixed();
     void parameterLogUnwritableDirectory();
     void parameterLogNeverReplacesALog();
+    void parameterLogStopsOnWriteError();
     void parameterLogDialogs();
     void renameAndPeriodThroughTheModel();
     void deleteRemovesEverywhere();
@@ -525,6 +531,39 @@ void tst_MainWindowActions::parameterLogNeverReplacesALog()
     QFile kept(path);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("Time\n1.000\n"));
+}
+
+void tst_MainWindowActions::parameterLogStopsOnWriteError()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir logDir;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), logDir.path());
+    QSettings().setValue(QStringLiteral("ParameterLog/Period"), 10);
+    auto device = deviceWithParameters(0x50, 3);
+    device->setFiltered(true);
+    m_window->addDisplayable(device.release());
+    action(m_window.get(), "actionLiveParameterLog")->setChecked(true);
+    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    start->setChecked(true);
+    QVERIFY(m_window->parameterLog()->isRunning());
+    const QString path = m_window->parameterLog()->path();
+    // The disk fills up: writes beyond the header fail.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 40;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QTRY_VERIFY_WITH_TIMEOUT(!start->isChecked(), 5000);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!m_window->parameterLog()->isRunning());
+    QVERIFY(m_window->statusBar()->currentMessage().startsWith(QStringLiteral("Parameter log stopped: ")));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("Time,50D80p0"));
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 void tst_MainWindowActions::parameterLogDialogs()

@@ -590,6 +590,10 @@
         <source>Parameter Log Directory</source>
         <translation>Каталог журнала параметров</translation>
     </message>
+    <message>
+        <source>Parameter log stopped: %1</source>
+        <translation>Журнал параметров остановлен: %1</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
