@@ -131,6 +131,8 @@ public:
     const QList<AbstractDisplayableItem *> &children() const { return m_children; }
     AbstractDisplayableItem *parentItem() const;
     virtual AbstractDeviceFactory *subFactory() { return m_subFactory; }
+    // Whether subFactory() gives a factory, without building one that is made on first use.
+    virtual bool hasSubFactory() const { return m_subFactory != nullptr; }
     void setSubFactory(AbstractDeviceFactory *factory) { m_subFactory = factory; }
     // Creates the child of that key from the sub-factory and registers it; null when it cannot.
     AbstractDisplayableItem *factoryCreateChild(const QByteArray &key);

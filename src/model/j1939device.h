@@ -41,6 +41,7 @@ public:
     void dispatchTargetLongMessage(TPConnection *connection) override;
     // The device's function catalogue, built (and the function library read) on first use.
     AbstractDeviceFactory *subFactory() override;
+    bool hasSubFactory() const override { return true; }
 
     // Broadcasts a long message (BAM, up to 255 bytes) under the given PGN value.
     void transmitBroadcastData(const unsigned char *data, unsigned int length, unsigned int pgn);

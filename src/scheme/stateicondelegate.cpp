@@ -23,16 +23,17 @@ void StateIconDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     int slot = 0;
     if (!drawIcon(painter, option, state, &slot))
         return;
-    const QVariant factory = index.data(AbstractSchemeTreeItem::SubFactoryRole);
-    if (factory.isValid() && factory.value<QObject *>()) {
+    const auto *model = qobject_cast<const SchemeTreeModel *>(index.model());
+    const AbstractSchemeTreeItem *node = model ? model->item(index) : nullptr;
+    const AbstractDisplayableItem *item = node ? node->displayable() : nullptr;
+    // Painting never builds a catalogue: a device's function library is read on first use.
+    if (item && item->hasSubFactory()) {
         if (m_subFactoryIcon.isNull())
             m_subFactoryIcon = QIcon(QStringLiteral(":/icons/devicestate/subfactory.png"));
         if (!drawIcon(painter, option, m_subFactoryIcon, &slot))
             return;
     }
-    const auto *model = qobject_cast<const SchemeTreeModel *>(index.model());
-    const AbstractSchemeTreeItem *node = model ? model->item(index) : nullptr;
-    if (node && node->displayable() && node->displayable()->isFiltered()) {
+    if (item && item->isFiltered()) {
         if (m_filterIcon.isNull())
             m_filterIcon = QIcon(QStringLiteral(":/icons/devicestate/filter.png"));
         drawIcon(painter, option, m_filterIcon, &slot);

@@ -581,6 +581,12 @@ void tst_SchemeTreeModel::delegateDrawsMarkersThatFit()
     QCOMPARE(plainWide.copy(32, 0, 16, 16), markedWide.copy(32, 0, 16, 16));
     // A cell too narrow for a second square shows the state icon only.
     QCOMPARE(paint(1, 30), paint(0, 30));
+    // A J1939 device offers its function catalogue: marked, but painting does not build it.
+    J1939Device device(0x10);
+    model.addItem(device.treeItem());
+    const QImage deviceWide = paint(2, 48);
+    QVERIFY(deviceWide.copy(16, 0, 16, 16) != plainWide.copy(16, 0, 16, 16));
+    QVERIFY(!device.AbstractDisplayableItem::subFactory());
     model.clear();
 }
 
