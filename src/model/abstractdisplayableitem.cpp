@@ -173,6 +173,15 @@ void AbstractDisplayableItem::predispatch(const CanMessage &message, DispatchRes
     takeFrame(message, result);
 }
 
+bool AbstractDisplayableItem::dispatchCompletedBroadcast(const CanMessage &completing,
+                                                         DispatchResult *result,
+                                                         const QByteArray &data)
+{
+    takeFrame(completing, result);
+    // Counted above: dispatchBroadcastData would count the same message a second time.
+    return dispatchBroadcastDataImpl(data);
+}
+
 void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResult *result)
 {
     if (m_filtered.load())

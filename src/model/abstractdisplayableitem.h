@@ -96,6 +96,10 @@ public:
     bool dispatchMessage(const CanMessage &message, DispatchResult *result);
     bool dispatchTargetMessage(const CanMessage &message, DispatchResult *result);
     void predispatch(const CanMessage &message, DispatchResult *result);
+    // A long message completed on the bus by `completing` (its last data frame): the frame feeds
+    // the receive supervision and counts the message once, then the data goes to the decoder.
+    bool dispatchCompletedBroadcast(const CanMessage &completing, DispatchResult *result,
+                                    const QByteArray &data);
     void checkDataUpdate(const CanMessage &message);
     void checkDropNewData();
 

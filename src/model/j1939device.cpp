@@ -22,6 +22,8 @@ J1939Device::J1939Device(quint8 address, QObject *parent)
     , m_broadcastTimer(this)
 {
     setAddress({ItemAddress::J1939, address});
+    // A coarse timer may fire a time-out up to 5 % early.
+    m_broadcastTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_broadcastTimer, &QTimer::timeout, this, &J1939Device::slotBroadcastTimeout);
 }
 
@@ -252,7 +254,8 @@ void J1939Device::transmitBroadcastData(const unsigned char *data, unsigned int 
 
 void J1939Device::sendNextBroadcastPacket()
 {
-    quint8 payload[8] = {quint8(m_broadcastNext), 0, 0, 0, 0, 0, 0, 0};
+    // Bytes of the last packet beyond the message are not available: 0xFF.
+    quint8 payload[8] = {quint8(m_broadcastNext), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const int offset = (m_broadcastNext - 1) * BytesPerPacket;
     const int n = std::min(BytesPerPacket, m_broadcastSize - offset);
     if (n > 0)
@@ -312,7 +315,7 @@ bool J1939Device::dispatchConnectionMessage(const CanMessage &message, DispatchR
     m_broadcastData.reserve(packets * BytesPerPacket);
     m_broadcastState = BroadcastInProgress;
     m_broadcastTimer.setSingleShot(true);
-    m_broadcastTimer.start(BroadcastReceiveTimeoutMs);
+    m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
     return functionForPgn(m_broadcastPgn) != nullptr;
 }
 
@@ -336,7 +339,7 @@ bool J1939Device::dispatchDataTransmissionMessage(const CanMessage &message, Dis
     }
     m_broadcastData.append(reinterpret_cast<const char *>(message.data + 1), BytesPerPacket);
     if (sequence < m_broadcastPackets) {
-        m_broadcastTimer.start(BroadcastReceiveTimeoutMs);
+        m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
         return true;
     }
     m_broadcastData.truncate(m_broadcastSize);
@@ -347,10 +350,9 @@ bool J1939Device::dispatchDataTransmissionMessage(const CanMessage &message, Dis
     StaticPgnJ1939DeviceFunction *function = functionForPgn(m_broadcastPgn);
     if (!function)
         return false;
-    // The function received its message: its receive supervision and state follow.
-    function->predispatch(message, result);
+    // The function received its message: its receive supervision, state and count follow.
     result->item = function;
-    function->dispatchBroadcastData(m_broadcastData);
+    function->dispatchCompletedBroadcast(message, result, m_broadcastData);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QTimer>
 
+#include <algorithm>
+
 class StaticPgnJ1939DeviceFunction;
 class TPConnection;
 
@@ -22,7 +24,9 @@ public:
     static constexpr quint8 PfTransportControl = 0xEC;
 
     enum BroadcastState { BroadcastIdle = 0, BroadcastInProgress = 1, BroadcastTimedOut = 2 };
-    static constexpr int BroadcastReceiveTimeoutMs = 250;
+    // A receiver waits T1 = 750 ms for the next packet of a broadcast: a sender may space its
+    // packets up to 200 ms apart, and a busy bus delays them further.
+    static constexpr int BroadcastReceiveTimeoutMs = 750;
     static constexpr int BroadcastTransmitIntervalMs = 50;
 
     explicit J1939Device(quint8 address = 0xFE, QObject *parent = nullptr);
@@ -60,6 +64,9 @@ public:
     void dropConnection(quint8 peer);
     int connectionCount() const { return m_connections.size(); }
 
+    // The broadcast receive time-out of this device (tests shorten it).
+    int broadcastReceiveTimeout() const { return m_broadcastReceiveTimeoutMs; }
+    void setBroadcastReceiveTimeout(int ms) { m_broadcastReceiveTimeoutMs = std::max(1, ms); }
     int broadcastState() const { return m_broadcastState; }
     quint32 broadcastPgn() const { return m_broadcastPgn; }
     QTimer *broadcastTimer() { return &m_broadcastTimer; }
@@ -77,6 +84,7 @@ private:
     int m_broadcastPackets = 0;
     int m_broadcastNext = 1;
     int m_broadcastState = BroadcastIdle;
+    int m_broadcastReceiveTimeoutMs = BroadcastReceiveTimeoutMs;
     bool m_broadcastSending = false;
     QTimer m_broadcastTimer;
     QByteArray m_broadcastData;

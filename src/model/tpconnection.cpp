@@ -7,6 +7,7 @@
 #include <QMetaEnum>
 #include <QSettings>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -187,6 +188,13 @@ void TPConnection::setState(State s)
     m_timer.start();
 }
 
+quint8 TPConnection::packetsToRequest() const
+{
+    // A CTS never asks for packets beyond the end of the message.
+    const int remaining = std::max(0, int(m_packets) - int(m_next) + 1);
+    return quint8(std::min(int(m_window), remaining));
+}
+
 void TPConnection::sendCts(quint8 packets)
 {
     J1939Device *d = device();
@@ -232,7 +240,7 @@ void TPConnection::slotTimeout()
     switch (m_state) {
     case WaitingToRespondRTS:
     case Paused:
-        sendCts(m_window);
+        sendCts(packetsToRequest());
         setState(WaitingFirstData);
         break;
     case WaitingToSendCTS0:

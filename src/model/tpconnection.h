@@ -46,7 +46,7 @@ public:
         int delayDataToCts0 = 200;
         int delayCts0ToCts = 500;
         int delayDataToAck = 200;
-        int timeoutDataToData = 250;
+        int timeoutDataToData = 750; // T1: a sender may space its packets up to 200 ms
         int timeoutCtsToData = 1250;
         int windowSize = 2;
     };
@@ -76,6 +76,8 @@ public:
     QTimer *timer() { return &m_timer; }
 
     int dataMessage(const CanMessage &message);
+    // Packets the next CTS asks for: the window, or fewer at the end of the message.
+    quint8 packetsToRequest() const;
     void sendCts(quint8 packets);
     CanMessage ackMessage() const;
     void setState(State state);
