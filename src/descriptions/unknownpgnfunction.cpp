@@ -21,7 +21,8 @@ bool UnknownPgnFunction::matchMessage(const CanMessage &message)
 {
     // Its address is the PGN it was made for (PS | PF << 8).
     const quint32 pgn = address().value;
-    if (message.isUnicast())
+    // A PDU1 group is the same whatever its destination, the global address included.
+    if (CanMessage::isPdu1(message.pduFormat()))
         return message.pduFormat() == ((pgn >> 8) & 0xFF);
     return message.pduFormat() == ((pgn >> 8) & 0xFF) && message.pduSpecific() == (pgn & 0xFF);
 }

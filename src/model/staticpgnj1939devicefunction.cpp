@@ -21,8 +21,9 @@ void StaticPgnJ1939DeviceFunction::setPgn(quint8 pf, quint8 ps)
 
 bool StaticPgnJ1939DeviceFunction::matchMessage(const CanMessage &message)
 {
-    // PDU1 frames carry the destination in PS: only the format identifies the group.
-    if (message.isUnicast())
+    // PDU1 frames carry the destination in PS, the global address included: only the format
+    // identifies the group.
+    if (CanMessage::isPdu1(message.pduFormat()))
         return message.pduFormat() == m_pf;
     return message.pduFormat() == m_pf && message.pduSpecific() == m_ps;
 }

@@ -197,10 +197,17 @@ void tst_Factories::unknownPgnFunctionShowsRaw()
     f.setAddress({ItemAddress::Pgn, 0xFF77});
     QVERIFY(f.matchMessage(makeFrame(0x18FF7710, {})));
     QVERIFY(!f.matchMessage(makeFrame(0x18FF7810, {})));
+    // A PDU1 group whatever its destination, the global address included.
+    UnknownPgnFunction pdu1;
+    pdu1.setAddress({ItemAddress::Pgn, 0xEF00});
+    QVERIFY(pdu1.matchMessage(makeFrame(0x18EF2110, {})));
+    QVERIFY(pdu1.matchMessage(makeFrame(0x18EFFF10, {})));
+    QVERIFY(!pdu1.matchMessage(makeFrame(0x18EEFF10, {})));
     DispatchResult r;
     QVERIFY(f.dispatchMessageImpl(makeFrame(0x18FF7710, {0xDE, 0xAD}), &r));
     QCOMPARE(f.dataParameter()->toString(), QStringLiteral("de ad"));
     QCOMPARE(int(f.deviceType()), int(AbstractDisplayableItem::Spontaneous));
+    QTest::ignoreMessage(QtDebugMsg, "Deleting UnknownPgnFunction");
     QTest::ignoreMessage(QtDebugMsg, "Deleting UnknownPgnFunction");
 }
 

@@ -1,5 +1,6 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
+#include "support/recordingfunction.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -59,6 +60,8 @@ private slots:
     void rawDecode();
     void broadcastNeverReachesTargetWalk();
     void unicastReachesTarget();
+    void pdu1GroupReachesItsFunction_data();
+    void pdu1GroupReachesItsFunction();
     void nonDeviceRegistration();
     void unregisterFromAnotherThread();
     void clearSchemeDeletes();
@@ -129,6 +132,31 @@ void tst_DeviceDispatcher::broadcastNeverReachesTargetWalk()
     dispatcher.dispatchMessage(makeFrame(0x18EAFFF9, {}), &r); // PDU1 to global
     QCOMPARE(d->targetChecks, 0);
     QVERIFY(!r.targetItem);
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::pdu1GroupReachesItsFunction_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<bool>("reaches");
+    QTest::newRow("to one unit") << 0x18EF30F9u << true;
+    QTest::newRow("to the global address") << 0x18EFFFF9u << true;
+    QTest::newRow("to the function's own PS") << 0x18EF00F9u << true;
+    QTest::newRow("another PDU1 format to global") << 0x18EEFFF9u << false;
+}
+
+void tst_DeviceDispatcher::pdu1GroupReachesItsFunction()
+{
+    QFETCH(quint32, id);
+    QFETCH(bool, reaches);
+    DeviceDispatcher dispatcher;
+    auto *device = new J1939Device(0xF9);
+    auto *function = new RecordingFunction(0xEF, 0x00, device);
+    dispatcher.registerDisplayable(device);
+    DispatchResult r(DispatchResult::Received, 0);
+    dispatcher.dispatchMessage(makeFrame(id, {1, 2, 3}), &r);
+    QCOMPARE(r.item == function, reaches);
+    QCOMPARE(function->totalEvents(), qint64(reaches ? 1 : 0));
     dispatcher.clearScheme();
 }
 

@@ -85,7 +85,11 @@ void tst_Devices::functionMatching_data()
     QTest::newRow("pdu1 ignores the destination") << 0xEF << 0x00 << 0x18EF2100u << true;
     QTest::newRow("pdu1 other destination") << 0xEF << 0x00 << 0x18EF9900u << true;
     QTest::newRow("pdu1 other format") << 0xEF << 0x00 << 0x18EE2100u << false;
-    QTest::newRow("pdu1 to global needs the same PS") << 0xEF << 0x00 << 0x18EFFF00u << false;
+    QTest::newRow("pdu1 to global") << 0xEF << 0x00 << 0x18EFFF00u << true;
+    QTest::newRow("pdu1 to global, function PS 0x21") << 0xEF << 0x21 << 0x18EFFF00u << true;
+    QTest::newRow("pdu1 to global, other format") << 0xEF << 0x00 << 0x18EEFF00u << false;
+    QTest::newRow("last pdu1 format 0xEF") << 0xEF << 0x00 << 0x18EF3000u << true;
+    QTest::newRow("first pdu2 format 0xF0 needs the PS") << 0xF0 << 0x04 << 0x18F00500u << false;
     QTest::newRow("pdu2 exact") << 0xFE << 0xF1 << 0x18FEF100u << true;
     QTest::newRow("pdu2 other PS") << 0xFE << 0xF1 << 0x18FEF200u << false;
 }
