@@ -109,9 +109,20 @@ bool ParameterBinding::encode(quint8 *d, const ZxParameter *parameter) const
     if (!fits())
         return false;
     const quint32 raw = rawFor(parameter->variantValue().toDouble());
+    const int n = byteCount();
+    if (bigEndian) {
+        // The mirror of extractRaw: the start byte is the most significant of the n bytes and
+        // the field sits in the low bits of that big-endian word.
+        const quint64 fieldMask = mask();
+        for (int k = 0; k < n; ++k) {
+            const int shift = 8 * (n - 1 - k);
+            quint8 &byte = d[startByte + unsigned(k)];
+            byte = quint8((byte & ~quint8(fieldMask >> shift)) | quint8(quint64(raw) >> shift));
+        }
+        return true;
+    }
     const quint64 fieldMask = quint64(mask()) << startBit;
     const quint64 fieldBits = quint64(raw) << startBit;
-    const int n = byteCount();
     for (int k = 0; k < n; ++k) {
         quint8 &byte = d[startByte + unsigned(k)];
         byte = quint8((byte & ~quint8(fieldMask >> (8 * k))) | quint8(fieldBits >> (8 * k)));

@@ -23,7 +23,7 @@ struct ParameterBinding
     bool extractRaw(const quint8 *payload, quint32 *raw) const;
     // Decodes the field into the parameter (Not available: NaN or the scaled mask, not valid).
     bool decode(const quint8 *payload, ZxParameter *parameter) const;
-    // Writes the parameter's value into the field, little-endian; other bits are kept.
+    // Writes the parameter's value into the field in its byte order; other bits are kept.
     bool encode(quint8 *payload, const ZxParameter *parameter) const;
     // The raw field for a physical value: rounded half up, cut to the field.
     quint32 rawFor(double value) const;

@@ -48,7 +48,10 @@ private slots:
     void decode();
     void encode_data();
     void encode();
+    void decodeEncodeRoundTrip_data();
     void decodeEncodeRoundTrip();
+    void editedValueReadsBack_data();
+    void editedValueReadsBack();
 };
 
 void tst_ParameterBinding::decode_data()
@@ -130,8 +133,18 @@ void tst_ParameterBinding::encode_data()
         << field(0, 4, 8) << 218.0 << QByteArray::fromHex("affdffffffffffff");
     QTest::newRow("32 bits") << field(4, 0, 32) << 305419776.0
                              << QByteArray::fromHex("ffffffff00563412");
-    QTest::newRow("big-endian flag does not apply to encoding")
-        << field(2, 0, 16, 1, 0, true) << 4660.0 << QByteArray::fromHex("ffff3412ffffffff");
+    QTest::newRow("big-endian 0x1234 goes out as 12 34")
+        << field(2, 0, 16, 1, 0, true) << 4660.0 << QByteArray::fromHex("ffff1234ffffffff");
+    QTest::newRow("big-endian 32 bits at byte 4")
+        << field(4, 0, 32, 1, 0, true) << 305419776.0 << QByteArray::fromHex("ffffffff12345600");
+    QTest::newRow("big-endian 24 bits at byte 5")
+        << field(5, 0, 24, 1, 0, true) << 1193046.0 << QByteArray::fromHex("ffffffffff123456");
+    QTest::newRow("big-endian single byte as little-endian")
+        << field(0, 0, 8, 1, 0, true) << 18.0 << QByteArray::fromHex("12ffffffffffffff");
+    QTest::newRow("big-endian scaled: 1000 rpm")
+        << field(3, 0, 16, 0.125f, 0, true) << 1000.0 << QByteArray::fromHex("ffffff1f40ffffff");
+    QTest::newRow("big-endian outside the payload is skipped")
+        << field(7, 0, 16, 1, 0, true) << 1.0 << QByteArray::fromHex("ffffffffffffffff");
     QTest::newRow("outside the payload is skipped")
         << field(7, 0, 16) << 1.0 << QByteArray::fromHex("ffffffffffffffff");
     QTest::newRow("not a number gives not available")
@@ -151,25 +164,66 @@ void tst_ParameterBinding::encode()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(out), 8).toHex(), payload.toHex());
 }
 
+void tst_ParameterBinding::decodeEncodeRoundTrip_data()
+{
+    QTest::addColumn<ParameterBinding>("binding");
+    QTest::newRow("12 bits at an odd position") << field(2, 3, 12, 0.5f, 100);
+    QTest::newRow("big-endian 16 bits") << field(2, 0, 16, 0.125f, 0, true);
+    QTest::newRow("big-endian 24 bits") << field(1, 0, 24, 1, 40, true);
+    QTest::newRow("big-endian 16 bits at the last byte pair") << field(6, 0, 16, 1, 0, true);
+}
+
 void tst_ParameterBinding::decodeEncodeRoundTrip()
 {
-    // Every raw value of a 12-bit field at an odd position survives decode then encode.
-    const ParameterBinding b = field(2, 3, 12, 0.5f, 100);
-    for (quint32 raw = 0; raw < 0xFFF; raw += 7) {
+    // Raw values of the field, placed by hand in the field's byte order, survive decode then
+    // encode.
+    QFETCH(ParameterBinding, binding);
+    const int n = binding.byteCount();
+    const quint64 step = binding.mask() / 577 + 1;
+    for (quint64 raw = 0; raw < binding.mask(); raw += step) {
         quint8 in[8];
         std::memset(in, 0xFF, sizeof in);
-        const quint64 bits = quint64(raw) << 3;
-        const quint64 mask = quint64(0xFFF) << 3;
-        for (int k = 0; k < 2; ++k)
-            in[2 + k] = quint8((in[2 + k] & ~quint8(mask >> (8 * k))) | quint8(bits >> (8 * k)));
+        const quint64 bits = raw << binding.startBit;
+        const quint64 mask = quint64(binding.mask()) << binding.startBit;
+        for (int k = 0; k < n; ++k) {
+            const int shift = binding.bigEndian ? 8 * (n - 1 - k) : 8 * k;
+            quint8 &byte = in[binding.startByte + unsigned(k)];
+            byte = quint8((byte & ~quint8(mask >> shift)) | quint8(bits >> shift));
+        }
         ZxFloatParameter p;
-        b.decode(in, &p);
+        binding.decode(in, &p);
         quint8 out[8];
         std::memset(out, 0xFF, sizeof out);
-        b.encode(out, &p);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(out), 8),
-                 QByteArray(reinterpret_cast<const char *>(in), 8));
+        binding.encode(out, &p);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(out), 8).toHex(),
+                 QByteArray(reinterpret_cast<const char *>(in), 8).toHex());
     }
+}
+
+void tst_ParameterBinding::editedValueReadsBack_data()
+{
+    QTest::addColumn<ParameterBinding>("binding");
+    QTest::addColumn<int>("value");
+    QTest::newRow("big-endian 0x1234") << field(2, 0, 16, 1, 0, true) << 0x1234;
+    QTest::newRow("big-endian 0x00ff") << field(0, 0, 16, 1, 0, true) << 0x00FF;
+    QTest::newRow("big-endian with offset") << field(6, 0, 16, 1, 100, true) << -50;
+    QTest::newRow("little-endian 0x1234") << field(2, 0, 16) << 0x1234;
+}
+
+void tst_ParameterBinding::editedValueReadsBack()
+{
+    // An edited value goes out and is read back by the same description unchanged.
+    QFETCH(ParameterBinding, binding);
+    QFETCH(int, value);
+    ZxIntParameter edited;
+    edited.setValue(value);
+    quint8 payload[8];
+    std::memset(payload, 0xFF, sizeof payload);
+    QVERIFY(binding.encode(payload, &edited));
+    ZxIntParameter received(-7);
+    QVERIFY(binding.decode(payload, &received));
+    QCOMPARE(received.value(), value);
+    QVERIFY(received.isValid());
 }
 
 QTEST_GUILESS_MAIN(tst_ParameterBinding)
