@@ -5,6 +5,8 @@
 #include "diagnostics/saeswitchstatusparameter.h"
 #include "model/zxintparameter.h"
 
+#include <algorithm>
+
 namespace {
 
 const char *const LampKeys[] = {"MIL", "RSL", "AWL", "PL", "FMIL", "FRSL", "FAWL", "FPL"};
@@ -22,6 +24,14 @@ const char *const LampTexts[] = {
 constexpr int LampBytes = 2;
 constexpr int CodeBytes = 4;
 constexpr int MinimumLength = 6;
+// A DM1 that fits one frame is sent as a whole frame of 8 bytes, unused bytes 0xFF.
+constexpr int SingleFrameLength = 8;
+
+// With no active code a unit sends one code of SPN 0 and FMI 0 in its place.
+bool isNoActiveCode(const DtcArrayParameter::DtcItem &item)
+{
+    return item.spn == 0 && item.fmi == 0;
+}
 
 } // namespace
 
@@ -76,12 +86,10 @@ bool DM1Function::decode(const QByteArray &data)
         listParameter(Fmil + i)->setValue((b[1] >> (6 - 2 * i)) & 0x03);
         listParameter(Fmil + i)->setValid(true);
     }
-    const int count = (int(data.size()) - LampBytes) / CodeBytes;
-    intParameter(Count)->setValue(count);
-    intParameter(Count)->setValid(true);
+    const int groups = (int(data.size()) - LampBytes) / CodeBytes;
     QVector<DtcArrayParameter::DtcItem> codes;
-    codes.reserve(count);
-    for (int i = 0; i < count; ++i) {
+    codes.reserve(groups);
+    for (int i = 0; i < groups; ++i) {
         const quint8 *code = b + LampBytes + CodeBytes * i;
         DtcArrayParameter::DtcItem item;
         // Conversion method 4: the three high bits of the third byte are SPN bits 16 to 18.
@@ -90,6 +98,11 @@ bool DM1Function::decode(const QByteArray &data)
         item.oc = code[3];
         codes.append(item);
     }
+    if (codes.size() == 1 && isNoActiveCode(codes.first()))
+        codes.clear();
+    const int count = int(codes.size());
+    intParameter(Count)->setValue(count);
+    intParameter(Count)->setValid(true);
     for (int i = 0; i < SlotCount; ++i) {
         const bool used = i < count;
         intParameter(FirstSlot + 3 * i)->setValue(used ? int(codes.at(i).spn) : -1);
@@ -106,7 +119,10 @@ bool DM1Function::decode(const QByteArray &data)
 QByteArray DM1Function::encode() const
 {
     const int n = std::clamp(intParameter(Count)->value(), 0, SlotCount);
-    QByteArray out(LampBytes + CodeBytes * n, char(0xFF));
+    // No code goes out as the code SPN 0, FMI 0, OC 0 in a frame of its own.
+    QByteArray out(std::max(SingleFrameLength, LampBytes + CodeBytes * n), char(0xFF));
+    if (n == 0)
+        std::fill(out.begin() + LampBytes, out.begin() + LampBytes + CodeBytes, char(0));
     quint8 lamps = 0;
     quint8 flashes = 0;
     for (int i = 0; i < 4; ++i) {

@@ -28,6 +28,7 @@ private slots:
     void encodeLimits_data();
     void encodeLimits();
     void singleFrameAndBroadcastPaths();
+    void transmitsBySingleFrameOrBam_data();
     void transmitsBySingleFrameOrBam();
     void codeListOverTime();
     void codeListDescriptions();
@@ -60,9 +61,25 @@ void tst_DM1Function::decode_data()
     QTest::addColumn<QString>("lamps");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("single frame, one code") << QByteArray::fromHex("0000000000 00ffff") << true << 1
-                                            << "0/0/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                            << "0000 0000" << "[0,0]";
+    QTest::newRow("no active code: SPN 0 FMI 0") << QByteArray::fromHex("0000000000 00ffff") << true
+                                                 << 0
+                                                 << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                                 << "0000 0000" << "";
+    QTest::newRow("no active code, lamps on") << QByteArray::fromHex("4400000000 00ffff") << true << 0
+                                              << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                              << "1010 0000" << "";
+    QTest::newRow("no active code, 6 bytes") << QByteArray::fromHex("0000 00000000") << true << 0
+                                             << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                             << "0000 0000" << "";
+    QTest::newRow("SPN 0 FMI 1 is a code") << QByteArray::fromHex("0000 00000100 ffff") << true << 1
+                                           << "0/1/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                           << "0000 0000" << "[0,1]";
+    QTest::newRow("SPN 1 FMI 0 is a code") << QByteArray::fromHex("0000 01000000 ffff") << true << 1
+                                           << "1/0/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                           << "0000 0000" << "[1,0]";
+    QTest::newRow("SPN 0 FMI 0 beside another code is kept")
+        << QByteArray::fromHex("0000 00000000 64001201") << true << 2
+        << "0/0/0 100/18/1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0000 0000" << "[0,0] [100,18]";
     QTest::newRow("conversion method 4 and OC 2")
         << QByteArray::fromHex("44ff41f34702ffff") << true << 1
         << "193345/7/2 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "1010 3333" << "[193345,7]";
@@ -124,24 +141,27 @@ void tst_DM1Function::conversionMethod4RoundTrip()
     DM1Function f;
     const QByteArray data = QByteArray::fromHex("44ff41f34702ffff");
     QVERIFY(f.decode(data));
-    QCOMPARE(f.encode(), data.left(6));
+    QCOMPARE(f.encode(), data); // one code: a whole frame, padded with FF FF
 }
 
 void tst_DM1Function::encodeLimits_data()
 {
     QTest::addColumn<int>("count");
-    QTest::addColumn<int>("size");
-    QTest::newRow("COUNT 9 sends five codes") << 9 << 22;
-    QTest::newRow("COUNT negative: lamps only") << -3 << 2;
-    QTest::newRow("COUNT 0") << 0 << 2;
-    QTest::newRow("COUNT 1: one frame") << 1 << 6;
-    QTest::newRow("COUNT 5") << 5 << 22;
+    QTest::addColumn<QByteArray>("codes"); // the bytes after the lamps, in hex
+    QTest::newRow("COUNT 9 sends five codes") << 9 << QByteArray("41f3f000" "41f3f001" "41f3f002"
+                                                                 "41f3f003" "41f3f004");
+    QTest::newRow("COUNT negative: no code") << -3 << QByteArray("00000000ffff");
+    QTest::newRow("COUNT 0: no code in 8 bytes") << 0 << QByteArray("00000000ffff");
+    QTest::newRow("COUNT 1: one frame of 8 bytes") << 1 << QByteArray("41f3f000ffff");
+    QTest::newRow("COUNT 2: 10 bytes, no padding") << 2 << QByteArray("41f3f000" "41f3f001");
+    QTest::newRow("COUNT 5") << 5 << QByteArray("41f3f000" "41f3f001" "41f3f002"
+                                                "41f3f003" "41f3f004");
 }
 
 void tst_DM1Function::encodeLimits()
 {
     QFETCH(int, count);
-    QFETCH(int, size);
+    QFETCH(QByteArray, codes);
     DM1Function f;
     f.intParameter(DM1Function::Count)->setValue(count);
     for (int i = 0; i < 5; ++i) {
@@ -151,10 +171,14 @@ void tst_DM1Function::encodeLimits()
     }
     f.listParameter(DM1Function::Awl)->setValue(1);
     const QByteArray out = f.encode();
-    QCOMPARE(out.size(), size);
+    QCOMPARE(out.size(), 2 + codes.size() / 2);
     QCOMPARE(quint8(out.at(0)), quint8(0x04));
-    if (size > 2)
-        QCOMPARE(out.mid(2, 4).toHex(), QByteArray("41f3f000"));
+    QCOMPARE(quint8(out.at(1)), quint8(0x00));
+    QCOMPARE(out.mid(2).toHex(), codes);
+    // Decoding what was sent gives the count back (no code for COUNT 0 or below).
+    DM1Function receiver;
+    QVERIFY(receiver.decode(out));
+    QCOMPARE(receiver.intParameter(DM1Function::Count)->value(), std::clamp(count, 0, 5));
 }
 
 void tst_DM1Function::singleFrameAndBroadcastPaths()
@@ -169,32 +193,65 @@ void tst_DM1Function::singleFrameAndBroadcastPaths()
                                    &r));
     QCOMPARE(f->intParameter(DM1Function::Count)->value(), 1);
     QCOMPARE(f->listParameter(DM1Function::Mil)->value(), 1);
+    // The no-code frame empties the list.
+    QVERIFY(device.dispatchMessage(makeFrame(0x18FECA00, {0x00, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF}),
+                                   &r));
+    QCOMPARE(f->intParameter(DM1Function::Count)->value(), 0);
+    QCOMPARE(f->dtcParameter()->codes().size(), 0);
     // Two codes by BAM, as the demo engine sends them.
     const QByteArray dm1 = QByteArray::fromHex("04ff6e00100364001201");
-    const qint64 before = f->totalEvents();
+    qint64 before = f->totalEvents();
     QVERIFY(f->dispatchBroadcastData(dm1));
     QCOMPARE(f->totalEvents(), before + 1);
     QCOMPARE(f->dtcParameter()->toString(), QStringLiteral("[110,16] [100,18]"));
     QVERIFY(!f->dispatchBroadcastData(QByteArray(3, 0)));
+    // The same message reassembled by the device counts once too.
+    before = f->totalEvents();
+    const CanMessage frames[] = {
+        makeFrame(0x1CECFF00, {0x20, 10, 0, 2, 0xFF, 0xCA, 0xFE, 0x00}),
+        makeFrame(0x1CEBFF00, {1, 0x44, 0xFF, 0x6E, 0x00, 0x10, 0x03, 0x64}),
+        makeFrame(0x1CEBFF00, {2, 0x00, 0x12, 0x01, 0xFF, 0xFF, 0xFF, 0xFF}),
+    };
+    for (const CanMessage &frame : frames)
+        QVERIFY(device.dispatchMessage(frame, &r));
+    QCOMPARE(f->totalEvents(), before + 1);
+    QCOMPARE(f->intParameter(DM1Function::Count)->value(), 2);
+    QCOMPARE(f->listParameter(DM1Function::Mil)->value(), 1);
+}
+
+void tst_DM1Function::transmitsBySingleFrameOrBam_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("frames");
+    QTest::newRow("no code") << 0 << QStringList{"6 feca00 00 00 00 00 00 00 ff ff"};
+    QTest::newRow("one code") << 1 << QStringList{"6 feca00 00 00 41 f3 f0 01 ff ff"};
+    QTest::newRow("two codes by BAM, last packet padded")
+        << 2
+        << QStringList{"6 ecff00 20 0a 00 02 ff ca fe 00", "6 ebff00 01 00 00 41 f3 f0 01 41",
+                       "6 ebff00 02 f3 f0 02 ff ff ff ff"};
 }
 
 void tst_DM1Function::transmitsBySingleFrameOrBam()
 {
+    QFETCH(int, count);
+    QFETCH(QStringList, frames);
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x00);
     auto *f = new DM1Function(&device);
-    f->intParameter(DM1Function::Count)->setValue(1);
+    f->intParameter(DM1Function::Count)->setValue(count);
+    for (int i = 0; i < count; ++i) {
+        f->intParameter(8 + 3 * i)->setValue(521025);
+        f->intParameter(9 + 3 * i)->setValue(16);
+        f->intParameter(10 + 3 * i)->setValue(i + 1);
+    }
     f->transmitState();
-    QCOMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().toString(),
-             QStringLiteral("6 feca00 00 00 00 00 00 00"));
-    f->intParameter(DM1Function::Count)->setValue(2);
-    f->transmitState();
-    QCOMPARE(handler.writtenFrames().size(), 2);
-    QCOMPARE(handler.writtenFrames().last().toString(),
-             QStringLiteral("6 ecff00 20 0a 00 02 ff ca fe 00"));
-    QTRY_COMPARE(handler.writtenFrames().size(), 4);
+    QTRY_COMPARE(handler.writtenFrames().size(), frames.size());
+    QStringList got;
+    for (const CanMessage &m : handler.writtenFrames())
+        got << m.toString();
+    QCOMPARE(got, frames);
+    QCOMPARE(device.broadcastState(), int(J1939Device::BroadcastIdle));
 }
 
 void tst_DM1Function::codeListOverTime()
