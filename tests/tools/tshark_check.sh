@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Decodes Tarvik's own transport-protocol transmissions with Wireshark's J1939 dissector and
-# compares every field with what Tarvik meant to send.
+# Decodes Tarvik's own DM1 and transport-protocol transmissions with Wireshark's J1939 dissector and
+# compares every field with what the J1939 rules say the frames must carry.
 # Usage: tshark_check.sh TPCAPTURE_BINARY
 set -euo pipefail
 tool=$1
@@ -16,7 +16,9 @@ import sys
 for line in open(sys.argv[1]):
     f = line.rstrip('\n').split('\t')
     num = lambda s: str(int(s, 0))
-    print('\t'.join([num(f[0]), num(f[1]), num(f[2]), num(f[3]), f[4].replace(':', '').lower()]))
+    # A PDU2 group has no destination field: it goes to all (255).
+    dst = num(f[2]) if f[2] else '255'
+    print('\t'.join([num(f[0]), num(f[1]), dst, num(f[3]), f[4].replace(':', '').lower()]))
 PY
 if ! diff -u "$work/expected.tsv" "$work/decoded.tsv"; then
     echo "tshark decoded fields differ from what Tarvik sent"
