@@ -63,25 +63,32 @@ void tst_DM1Function::decode_data()
     QTest::addColumn<QString>("lamps");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("no active code: SPN 0 FMI 0") << QByteArray::fromHex("0000000000 00ffff") << true
-                                                 << 0
-                                                 << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                                 << "0000 0000" << "";
-    QTest::newRow("no active code, lamps on") << QByteArray::fromHex("4400000000 00ffff") << true << 0
-                                              << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                              << "1010 0000" << "";
+    QTest::newRow("no active code: SPN 0 FMI 0")
+        << QByteArray::fromHex("0000000000 00ffff") << true << 0
+        << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+        << "0000 0000"
+        << "";
+    QTest::newRow("no active code, lamps on") << QByteArray::fromHex("4400000000 00ffff") << true
+                                              << 0 << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+                                              << "1010 0000"
+                                              << "";
     QTest::newRow("no active code, 6 bytes") << QByteArray::fromHex("0000 00000000") << true << 0
                                              << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                             << "0000 0000" << "";
+                                             << "0000 0000"
+                                             << "";
     QTest::newRow("SPN 0 FMI 1 is a code") << QByteArray::fromHex("0000 00000100 ffff") << true << 1
                                            << "0/1/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                           << "0000 0000" << "[0,1]";
+                                           << "0000 0000"
+                                           << "[0,1]";
     QTest::newRow("SPN 1 FMI 0 is a code") << QByteArray::fromHex("0000 01000000 ffff") << true << 1
                                            << "1/0/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                           << "0000 0000" << "[1,0]";
+                                           << "0000 0000"
+                                           << "[1,0]";
     QTest::newRow("SPN 0 FMI 0 beside another code is kept")
         << QByteArray::fromHex("0000 00000000 64001201") << true << 2
-        << "0/0/0 100/18/1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0000 0000" << "[0,0] [100,18]";
+        << "0/0/0 100/18/1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
+        << "0000 0000"
+        << "[0,0] [100,18]";
     QTest::newRow("conversion method 4 and OC 2")
         << QByteArray::fromHex("44ff41f34702ffff") << true << 1
         << "193345/7/2 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "1010 3333" << "[193345,7]";
@@ -150,14 +157,13 @@ void tst_DM1Function::encodeLimits_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QByteArray>("codes"); // the bytes after the lamps, in hex
-    QTest::newRow("COUNT 9 sends five codes") << 9 << QByteArray("41f3f000" "41f3f001" "41f3f002"
-                                                                 "41f3f003" "41f3f004");
+    QTest::newRow("COUNT 9 sends five codes")
+        << 9 << QByteArray("41f3f00041f3f00141f3f00241f3f00341f3f004");
     QTest::newRow("COUNT negative: no code") << -3 << QByteArray("00000000ffff");
     QTest::newRow("COUNT 0: no code in 8 bytes") << 0 << QByteArray("00000000ffff");
     QTest::newRow("COUNT 1: one frame of 8 bytes") << 1 << QByteArray("41f3f000ffff");
-    QTest::newRow("COUNT 2: 10 bytes, no padding") << 2 << QByteArray("41f3f000" "41f3f001");
-    QTest::newRow("COUNT 5") << 5 << QByteArray("41f3f000" "41f3f001" "41f3f002"
-                                                "41f3f003" "41f3f004");
+    QTest::newRow("COUNT 2: 10 bytes, no padding") << 2 << QByteArray("41f3f00041f3f001");
+    QTest::newRow("COUNT 5") << 5 << QByteArray("41f3f00041f3f00141f3f00241f3f00341f3f004");
 }
 
 void tst_DM1Function::encodeLimits()
@@ -196,8 +202,8 @@ void tst_DM1Function::singleFrameAndBroadcastPaths()
     QCOMPARE(f->intParameter(DM1Function::Count)->value(), 1);
     QCOMPARE(f->listParameter(DM1Function::Mil)->value(), 1);
     // The no-code frame empties the list.
-    QVERIFY(device.dispatchMessage(makeFrame(0x18FECA00, {0x00, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF}),
-                                   &r));
+    QVERIFY(
+        device.dispatchMessage(makeFrame(0x18FECA00, {0x00, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF}), &r));
     QCOMPARE(f->intParameter(DM1Function::Count)->value(), 0);
     QCOMPARE(f->dtcParameter()->codes().size(), 0);
     // Two codes by BAM, as the demo engine sends them.

@@ -87,7 +87,8 @@ void tst_TruckRecording::everyBroadcastReassembles()
 void tst_TruckRecording::broadcastFunctionsAtRealPeriods()
 {
     CandumpReader reader;
-    QVERIFY(reader.readFile(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))));
+    QVERIFY(reader.readFile(
+        TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))));
     DeviceDispatcher dispatcher;
     auto *engine = new J1939Device(0x00);
     auto *ec1 = new RecordingFunction(0xFE, 0xE3, engine); // BAM, every 5.1 s

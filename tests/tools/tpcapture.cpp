@@ -140,7 +140,7 @@ int main(int argc, char **argv)
     new SoftFunction(&tool);
     tool.setState(AbstractDisplayableItem::Send);
     DispatchResult r;
-    const QByteArray soft("\x03" "TARVIK*0.36.3*ZENTRAX*TP*TEST", 30);
+    const QByteArray soft = QByteArray(1, '\x03') + "TARVIK*0.36.3*ZENTRAX*TP*TEST";
     auto data = [&](int seq) {
         quint8 p[8] = {quint8(seq), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
         const QByteArray chunk = soft.mid((seq - 1) * 7, 7);
