@@ -117,6 +117,11 @@ protected:
     virtual QString askDirectory(const QString &title, const QString &start);
     virtual bool runConnectionTimeoutsDialog();
     virtual void showError(const QString &title, const QString &text);
+    // A bus address in hexadecimal, 0..maximum.
+    virtual quint32 askAddress(const QString &title, const QString &label, quint32 value,
+                               quint32 maximum, bool *ok);
+    // A transmission period below the safe minimum is used only when this says yes.
+    virtual bool confirmShortPeriod(int periodMs);
 
 private:
     void buildForm();

@@ -6,9 +6,11 @@
 #include "descriptions/deviceconstructormodel.h"
 #include "model/connectiontimeoutsdialog.h"
 #include "model/tpconnection.h"
+#include "model/transmissionperiod.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/filterdockwidget.h"
+#include "ui/hexaddressdialog.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/savefile.h"
@@ -276,4 +278,24 @@ bool MainWindow::runConnectionTimeoutsDialog()
 void MainWindow::showError(const QString &title, const QString &text)
 {
     QMessageBox::warning(this, title, text);
+}
+
+quint32 MainWindow::askAddress(const QString &title, const QString &label, quint32 value,
+                               quint32 maximum, bool *ok)
+{
+    HexAddressDialog dialog(title, label, value, maximum, this);
+    *ok = dialog.exec() == QDialog::Accepted && dialog.hasAcceptableInput();
+    return dialog.value();
+}
+
+bool MainWindow::confirmShortPeriod(int periodMs)
+{
+    const QString text
+        = tr("A period of %1 ms is shorter than %2 ms: this item alone can take much of the bus.\n"
+             "Use %1 ms?")
+              .arg(periodMs)
+              .arg(TransmissionPeriod::MinimumMs);
+    return QMessageBox::question(this, tr("Period"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+           == QMessageBox::Yes;
 }
