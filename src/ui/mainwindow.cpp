@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -186,7 +187,11 @@ void MainWindow::buildMenus()
     m_menuFile->addAction(a("actionSave"));
     m_menuFile->addSeparator();
     m_menuFile->addAction(a("actionExit"));
-    connect(a("actionExit"), &QAction::triggered, this, &QWidget::close);
+    // Exit ends the program once the window agrees to close, whatever other window is open.
+    connect(a("actionExit"), &QAction::triggered, this, [this] {
+        if (close())
+            QCoreApplication::quit();
+    });
 
     m_menuOptions = bar->addMenu(tr("Options"));
     m_menuOptions->setObjectName(QStringLiteral("menuOptions"));

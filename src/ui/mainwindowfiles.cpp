@@ -107,13 +107,21 @@ void MainWindow::on_actionStartParameterLog_toggled(bool on)
     m_parameterLogCounter->setText(QStringLiteral("0"));
     m_parameterLogTimer->setInterval(period);
     m_parameterLogTimer->start();
-    statusBar()->showMessage(tr("Parameter log: %1").arg(QDir::toNativeSeparators(path)), 5000);
+    const QString written = QDir::toNativeSeparators(m_parameterLog->path());
+    m_parameterLogCounter->setToolTip(tr("Parameter log records, written to %1").arg(written));
+    statusBar()->showMessage(tr("Parameter log started: %1").arg(written));
 }
 
 void MainWindow::stopParameterLog()
 {
     m_parameterLogTimer->stop();
+    if (!m_parameterLog->isRunning())
+        return;
+    const QString written = QDir::toNativeSeparators(m_parameterLog->path());
     m_parameterLog->stop();
+    m_parameterLogCounter->setToolTip(tr("Parameter log records"));
+    statusBar()->showMessage(
+        tr("Parameter log stopped: %n records in %1", nullptr, m_parameterLogRecords).arg(written));
 }
 
 void MainWindow::slotParameterLogTick()
