@@ -16,6 +16,7 @@
 #include "ui/filterdockwidget.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -266,7 +267,7 @@ void MainWindow::buildDocks()
 
     m_rawDataWindow = new QDockWidget(tr("Raw data"), this);
     m_rawDataWindow->setObjectName(QStringLiteral("rawDataWindow"));
-    m_rawDataView = new QTableView(m_rawDataWindow);
+    m_rawDataView = new RawDataView(m_rawDataWindow);
     m_rawDataView->setObjectName(QStringLiteral("rawDataView"));
     m_rawDataView->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
     m_rawDataView->setAlternatingRowColors(true);
@@ -332,6 +333,7 @@ void MainWindow::wireViews()
     auto *separator = new QAction(m_rawDataView);
     separator->setSeparator(true);
     m_rawDataView->addAction(separator);
+    m_rawDataView->addAction(m_rawDataView->followAction());
 
     connect(a("actionClearScheme"), &QAction::triggered, m_schemeController,
             &SchemeController::clearScheme);

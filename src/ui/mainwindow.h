@@ -33,6 +33,7 @@ class QToolButton;
 class QTreeView;
 class QVBoxLayout;
 class RawDataModel;
+class RawDataView;
 class SchemeController;
 class SchemeTreeModel;
 class TrafficCalculator;
@@ -164,7 +165,7 @@ private:
     QTableView *m_constructorView = nullptr;
     QButtonGroup *m_initialStateGroup = nullptr;
     QDockWidget *m_rawDataWindow = nullptr;
-    QTableView *m_rawDataView = nullptr;
+    RawDataView *m_rawDataView = nullptr;
     QDockWidget *m_detailsWindow = nullptr;
     QScrollArea *m_detailsArea = nullptr;
     QVBoxLayout *m_detailsBox = nullptr;

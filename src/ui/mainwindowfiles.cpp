@@ -13,6 +13,7 @@
 #include "ui/hexaddressdialog.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 #include "ui/savefile.h"
 
 #include <QAbstractButton>

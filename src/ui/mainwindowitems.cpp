@@ -12,6 +12,7 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QButtonGroup>
