@@ -116,7 +116,8 @@ bool ParameterLog::writeRecord(qint64 nowMs, bool flush)
     }
     record += '\n';
     bool ok = m_file.write(record) == record.size();
-    if (flush || nowMs - m_lastFlush >= m_flushIntervalMs) {
+    // A clock set back must not hold records back until it has caught up again.
+    if (flush || nowMs - m_lastFlush >= m_flushIntervalMs || nowMs < m_lastFlush) {
         ok = m_file.flush() && ok;
         m_lastFlush = nowMs;
     }

@@ -104,6 +104,7 @@ void tst_ExitAndLog::logReachesTheDisk_data()
         << 1000 << QList<int>{100, 1000, 1999, 2000} << false << 5;
     QTest::newRow("live: every record") << 1000 << QList<int>{100, 200} << true << 3;
     QTest::newRow("short interval") << 50 << QList<int>{20, 40, 60, 70} << false << 4;
+    QTest::newRow("clock set back") << 1000 << QList<int>{1000, 1100, 500} << false << 4;
 }
 
 void tst_ExitAndLog::logReachesTheDisk()
