@@ -14,10 +14,12 @@
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTreeView>
 
@@ -126,6 +128,31 @@ void BM_NotifierTickAtRowLimit(benchmark::State &state)
     state.counters["frames_per_tick"] = FramesPerTick;
 }
 BENCHMARK(BM_NotifierTickAtRowLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The same tick while the raw view holds its rows ("follow" off, a row selected): the view moves
+// down with the inserted rows so the rows on the screen stay where they are.
+void BM_NotifierTickAtRowLimitHoldingRows(benchmark::State &state)
+{
+    Window w;
+    w.fill(RawDataModel::RowLimit);
+    auto *view = w.window->findChild<RawDataView *>(QStringLiteral("rawDataView"));
+    view->setFollowing(false);
+    view->verticalScrollBar()->setValue(1000);
+    view->selectRow(1005);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AbstractCanHandler::MessagePack pack = w.nextPack();
+        state.ResumeTiming();
+        w.window->rawDataModel()->slotNotifyPack(pack);
+        w.window->schemeModel()->checkForUpdates();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = w.window->rawDataModel()->rowCount();
+    state.counters["first_row_shown"] = view->rowAt(0);
+    view->setFollowing(true); // the choice is kept in the settings
+}
+BENCHMARK(BM_NotifierTickAtRowLimitHoldingRows)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_RawRowMemory(benchmark::State &state)
 {

@@ -81,10 +81,27 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index,
 {
     if (index < 0 || index >= m_entries.size())
         return nullptr;
-    if (address == NoAddress)
+    if (address == NoAddress) {
+        const DeviceFactoryEntry &e = m_entries.at(index);
+        if (!e.instance && occupant(e.address)) {
+            qDebug("Address 0x%x of %s is in use", e.address.value, e.key.constData());
+            return nullptr;
+        }
         return createDeviceFromEntry(index);
+    }
     const DeviceFactoryEntry copy = m_entries.at(index);
     return createDevice(copy, address);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::occupant(const ItemAddress &address) const
+{
+    if (address.kind == ItemAddress::None || address.value == ItemAddress::Unassigned)
+        return nullptr;
+    for (const DeviceFactoryEntry &e : m_entries) {
+        if (e.instance && e.address == address)
+            return e.instance;
+    }
+    return nullptr;
 }
 
 AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const DeviceFactoryEntry &entry,

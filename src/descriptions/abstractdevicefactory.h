@@ -30,8 +30,11 @@ public:
     AbstractDisplayableItem *getDevice(const QByteArray &key) const;
     AbstractDisplayableItem *createDevice(const QByteArray &key);
     AbstractDisplayableItem *createDeviceFromKey(const QByteArray &key, const ItemAddress &address);
-    // Creates from entry `index` of the catalogue (explicit address, or none).
+    // Creates from entry `index` of the catalogue (explicit address, or none). A fixed address
+    // that another live item already has is refused: both would answer every frame there.
     AbstractDisplayableItem *createDeviceAt(int index, const ItemAddress &address);
+    // The live item made from any entry at `address`; none for an address chosen at creation.
+    AbstractDisplayableItem *occupant(const ItemAddress &address) const;
 
     virtual AbstractDisplayableItem *createDeviceFromEntry(int index);
     virtual AbstractDisplayableItem *createDevice(const DeviceFactoryEntry &entry,

@@ -69,7 +69,7 @@ QVariant DeviceConstructorModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         return tr(e->description.toUtf8().constData());
     case Qt::BackgroundRole:
-        return e->instance ? QVariant(QBrush(Qt::gray)) : QVariant();
+        return isAvailable(index) ? QVariant() : QVariant(QBrush(Qt::gray));
     case TestSchemeRole:
         return e->testScheme.isEmpty() ? QVariant() : QVariant(e->testScheme);
     default:
@@ -145,7 +145,22 @@ void DeviceConstructorModel::sort(int column, Qt::SortOrder order)
 bool DeviceConstructorModel::isAvailable(const QModelIndex &index) const
 {
     const DeviceFactoryEntry *e = entryAt(index);
-    return e && !e->instance;
+    return e && !e->instance && !m_factory->occupant(e->address);
+}
+
+AbstractDisplayableItem *DeviceConstructorModel::occupant(const QModelIndex &index,
+                                                          quint32 address) const
+{
+    const DeviceFactoryEntry *e = entryAt(index);
+    if (!e)
+        return nullptr;
+    if (e->instance)
+        return e->instance;
+    if (!e->hasDynamicAddress())
+        return m_factory->occupant(e->address);
+    if (address == ItemAddress::Unassigned)
+        return nullptr;
+    return m_factory->occupant({e->address.kind, address});
 }
 
 bool DeviceConstructorModel::hasTest(const QModelIndex &index) const

@@ -26,7 +26,12 @@ public:
 
     AbstractDeviceFactory *factory() const { return m_factory; }
     void setFactory(AbstractDeviceFactory *factory);
+    // False while the entry's item exists or another unit holds the entry's fixed address.
     bool isAvailable(const QModelIndex &index) const;
+    // The live item already at the address the entry would take (`address` for an entry whose
+    // address is chosen at creation); none when the address is free.
+    AbstractDisplayableItem *occupant(const QModelIndex &index,
+                                      quint32 address = ItemAddress::Unassigned) const;
     bool isDynamicAddress(const QModelIndex &index) const;
     bool hasTest(const QModelIndex &index) const;
     AbstractDisplayableItem *getDevice(const QModelIndex &index, quint32 address);

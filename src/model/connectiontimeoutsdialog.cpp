@@ -104,10 +104,13 @@ void ConnectionTimeoutsDialog::accept()
 
 void ConnectionTimeoutsDialog::showDiagram()
 {
-    auto *view = new QLabel;
+    // A window of the dialog's own: it closes with the dialog and never outlives the program's
+    // main window, which would keep the program running after Exit.
+    auto *view = new QLabel(this, Qt::Window);
     view->setObjectName(QStringLiteral("connectionDiagram"));
     view->setAttribute(Qt::WA_DeleteOnClose);
     view->setWindowTitle(tr("Connection diagram"));
     view->setPixmap(QPixmap(QStringLiteral(":/connection_diagram.png")));
+    connect(this, &QDialog::finished, view, &QWidget::close);
     view->show();
 }

@@ -1,6 +1,7 @@
 #include "model/zxparameterlink.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/wheelguard.h"
 #include "model/zxparameter.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,8 @@ QWidget *ZxParameterLink::createWidget(bool *ok, const char **changedSignal)
     widget->setToolTip(m_parameter->toolTipText());
     if (*changedSignal)
         connect(widget, *changedSignal, this, SLOT(slotUpdateParameterFromValue()));
+    // Guarded first: the focus policy kept for Send is then one the wheel cannot take.
+    WheelGuard::install(widget);
     m_savedFocusPolicy = widget->focusPolicy();
     if (m_lastState != AbstractDisplayableItem::Send)
         widget->setFocusPolicy(Qt::NoFocus);
@@ -128,9 +131,14 @@ bool ZxParameterLink::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
         // Values of items the program does not transmit cannot be changed by the mouse.
         return !itemIsSending();
+    case QEvent::Wheel:
+        if (itemIsSending())
+            return false;
+        // Refused but not taken: the enclosing panel scrolls instead.
+        event->ignore();
+        return true;
     case QEvent::ToolTip: {
         auto *help = static_cast<QHelpEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);

@@ -2,6 +2,7 @@
 
 #include "descriptions/abstractdevicefactory.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/wheelguard.h"
 #include "model/zxparameter.h"
 #include "model/zxparameterlink.h"
 
@@ -167,16 +168,20 @@ bool AbstractSchemeTreeItem::doUpdate()
 
 QWidget *AbstractSchemeTreeItem::getWidget()
 {
-    if (!m_widget)
+    if (!m_widget) {
         m_widget = createWidget();
+        WheelGuard::install(m_widget);
+    }
     return m_widget;
 }
 
 QWidget *AbstractSchemeTreeItem::getNewWidget(unsigned int kind)
 {
     QWidget *w = createWidget(kind);
-    if (w)
+    if (w) {
+        WheelGuard::install(w);
         m_extraWidgets.append(w);
+    }
     // Forget editors that were closed meanwhile.
     m_extraWidgets.removeAll(QPointer<QWidget>());
     return w;

@@ -16,9 +16,11 @@
 #include "ui/filterdockwidget.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -186,7 +188,11 @@ void MainWindow::buildMenus()
     m_menuFile->addAction(a("actionSave"));
     m_menuFile->addSeparator();
     m_menuFile->addAction(a("actionExit"));
-    connect(a("actionExit"), &QAction::triggered, this, &QWidget::close);
+    // Exit ends the program once the window agrees to close, whatever other window is open.
+    connect(a("actionExit"), &QAction::triggered, this, [this] {
+        if (close())
+            QCoreApplication::quit();
+    });
 
     m_menuOptions = bar->addMenu(tr("Options"));
     m_menuOptions->setObjectName(QStringLiteral("menuOptions"));
@@ -261,7 +267,7 @@ void MainWindow::buildDocks()
 
     m_rawDataWindow = new QDockWidget(tr("Raw data"), this);
     m_rawDataWindow->setObjectName(QStringLiteral("rawDataWindow"));
-    m_rawDataView = new QTableView(m_rawDataWindow);
+    m_rawDataView = new RawDataView(m_rawDataWindow);
     m_rawDataView->setObjectName(QStringLiteral("rawDataView"));
     m_rawDataView->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
     m_rawDataView->setAlternatingRowColors(true);
@@ -327,6 +333,7 @@ void MainWindow::wireViews()
     auto *separator = new QAction(m_rawDataView);
     separator->setSeparator(true);
     m_rawDataView->addAction(separator);
+    m_rawDataView->addAction(m_rawDataView->followAction());
 
     connect(a("actionClearScheme"), &QAction::triggered, m_schemeController,
             &SchemeController::clearScheme);

@@ -33,6 +33,7 @@ class QToolButton;
 class QTreeView;
 class QVBoxLayout;
 class RawDataModel;
+class RawDataView;
 class SchemeController;
 class SchemeTreeModel;
 class TrafficCalculator;
@@ -117,6 +118,11 @@ protected:
     virtual QString askDirectory(const QString &title, const QString &start);
     virtual bool runConnectionTimeoutsDialog();
     virtual void showError(const QString &title, const QString &text);
+    // A bus address in hexadecimal, 0..maximum.
+    virtual quint32 askAddress(const QString &title, const QString &label, quint32 value,
+                               quint32 maximum, bool *ok);
+    // A transmission period below the safe minimum is used only when this says yes.
+    virtual bool confirmShortPeriod(int periodMs);
 
 private:
     void buildForm();
@@ -159,7 +165,7 @@ private:
     QTableView *m_constructorView = nullptr;
     QButtonGroup *m_initialStateGroup = nullptr;
     QDockWidget *m_rawDataWindow = nullptr;
-    QTableView *m_rawDataView = nullptr;
+    RawDataView *m_rawDataView = nullptr;
     QDockWidget *m_detailsWindow = nullptr;
     QScrollArea *m_detailsArea = nullptr;
     QVBoxLayout *m_detailsBox = nullptr;

@@ -6,11 +6,14 @@
 #include "descriptions/deviceconstructormodel.h"
 #include "model/connectiontimeoutsdialog.h"
 #include "model/tpconnection.h"
+#include "model/transmissionperiod.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/filterdockwidget.h"
+#include "ui/hexaddressdialog.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 #include "ui/savefile.h"
 
 #include <QAbstractButton>
@@ -105,13 +108,21 @@ void MainWindow::on_actionStartParameterLog_toggled(bool on)
     m_parameterLogCounter->setText(QStringLiteral("0"));
     m_parameterLogTimer->setInterval(period);
     m_parameterLogTimer->start();
-    statusBar()->showMessage(tr("Parameter log: %1").arg(QDir::toNativeSeparators(path)), 5000);
+    const QString written = QDir::toNativeSeparators(m_parameterLog->path());
+    m_parameterLogCounter->setToolTip(tr("Parameter log records, written to %1").arg(written));
+    statusBar()->showMessage(tr("Parameter log started: %1").arg(written));
 }
 
 void MainWindow::stopParameterLog()
 {
     m_parameterLogTimer->stop();
+    if (!m_parameterLog->isRunning())
+        return;
+    const QString written = QDir::toNativeSeparators(m_parameterLog->path());
     m_parameterLog->stop();
+    m_parameterLogCounter->setToolTip(tr("Parameter log records"));
+    statusBar()->showMessage(
+        tr("Parameter log stopped: %n records in %1", nullptr, m_parameterLogRecords).arg(written));
 }
 
 void MainWindow::slotParameterLogTick()
@@ -276,4 +287,24 @@ bool MainWindow::runConnectionTimeoutsDialog()
 void MainWindow::showError(const QString &title, const QString &text)
 {
     QMessageBox::warning(this, title, text);
+}
+
+quint32 MainWindow::askAddress(const QString &title, const QString &label, quint32 value,
+                               quint32 maximum, bool *ok)
+{
+    HexAddressDialog dialog(title, label, value, maximum, this);
+    *ok = dialog.exec() == QDialog::Accepted && dialog.hasAcceptableInput();
+    return dialog.value();
+}
+
+bool MainWindow::confirmShortPeriod(int periodMs)
+{
+    const QString text
+        = tr("A period of %1 ms is shorter than %2 ms: this item alone can take much of the bus.\n"
+             "Use %1 ms?")
+              .arg(periodMs)
+              .arg(TransmissionPeriod::MinimumMs);
+    return QMessageBox::question(this, tr("Period"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+           == QMessageBox::Yes;
 }

@@ -8,9 +8,11 @@
 #include "model/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
+#include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/rawdatamodel.h"
+#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -159,18 +161,30 @@ void MainWindow::slotOnConstructorViewCurrentRowChanged(const QModelIndex &curre
 void MainWindow::on_constructorView_activated(const QModelIndex &index)
 {
     const int state = m_initialStateGroup->checkedId();
-    if (!m_constructorModel->isAvailable(index))
+    // A unit at the address answers every frame there: a second one is refused with the reason.
+    auto refuseOccupied = [this, index](quint32 address) {
+        const AbstractDisplayableItem *occupant = m_constructorModel->occupant(index, address);
+        if (occupant)
+            statusBar()->showMessage(tr("Address %1 is already used by %2")
+                                         .arg(occupant->userReadableAddress(), occupant->name()),
+                                     5000);
+    };
+    if (!m_constructorModel->isAvailable(index)) {
+        refuseOccupied(ItemAddress::Unassigned);
         return;
+    }
     quint32 address = ItemAddress::Unassigned;
     if (m_constructorModel->isDynamicAddress(index)) {
         bool ok = false;
-        address = quint32(askInt(tr("Address"), tr("Device address"), 0, 0, 255, &ok));
+        address = askAddress(tr("Address"), tr("Device address"), 0, 0xFF, &ok);
         if (!ok)
             return;
     }
     AbstractDisplayableItem *item = m_constructorModel->getDevice(index, address);
-    if (!item)
+    if (!item) {
+        refuseOccupied(address);
         return;
+    }
     item->setState(state);
     addDisplayable(item);
     m_constructorModel->refresh();
@@ -208,10 +222,11 @@ void MainWindow::on_actionSetTransmissionInterval_triggered()
     if (!node || !node->displayable())
         return;
     bool ok = false;
-    const int value = askInt(tr("Period"), tr("Transmission period"),
+    const int value = askInt(tr("Period"), tr("Transmission period, ms"),
                              node->displayable()->transmissionInterval(), -1, 2147483647, &ok);
-    if (ok)
-        m_schemeModel->setData(m_schemeModel->index(node, 4), value, Qt::EditRole);
+    if (!ok || (TransmissionPeriod::needsConfirmation(value) && !confirmShortPeriod(value)))
+        return;
+    m_schemeModel->setData(m_schemeModel->index(node, 4), value, Qt::EditRole);
 }
 
 void MainWindow::on_actionRename_triggered()

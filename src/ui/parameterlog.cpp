@@ -86,10 +86,12 @@ bool ParameterLog::start(const QString &path, const QList<Column> &columns, qint
     for (const Column &c : qAsConst(m_columns))
         header += ',' + csvField(c.id);
     header += '\n';
-    if (m_file.write(header) != header.size()) {
+    // The header is on disk at once: the file shows what it will hold from the start.
+    if (m_file.write(header) != header.size() || !m_file.flush()) {
         stop();
         return false;
     }
+    m_lastFlush = startMs;
     return true;
 }
 
@@ -114,7 +116,10 @@ bool ParameterLog::writeRecord(qint64 nowMs, bool flush)
     }
     record += '\n';
     bool ok = m_file.write(record) == record.size();
-    if (flush)
+    // A clock set back must not hold records back until it has caught up again.
+    if (flush || nowMs - m_lastFlush >= m_flushIntervalMs || nowMs < m_lastFlush) {
         ok = m_file.flush() && ok;
+        m_lastFlush = nowMs;
+    }
     return ok && m_file.error() == QFileDevice::NoError;
 }

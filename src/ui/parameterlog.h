@@ -29,11 +29,17 @@ public:
 
     ~ParameterLog();
 
+    static constexpr int DefaultFlushIntervalMs = 1000;
+
     bool start(const QString &path, const QList<Column> &columns, qint64 startMs);
     void stop();
     bool isRunning() const { return m_file.isOpen(); }
     // False once the file reports an error (a full disk shows at the latest when flushing).
+    // Records reach the file on disk with `flush`, else once the flush interval has passed since
+    // the last time they did, so a copy taken while logging (or a power cut) loses at most that.
     bool writeRecord(qint64 nowMs, bool flush);
+    void setFlushInterval(int ms) { m_flushIntervalMs = ms; }
+    int flushInterval() const { return m_flushIntervalMs; }
     QString errorString() const { return m_file.errorString(); }
     QString path() const { return m_file.fileName(); }
     qint64 startTime() const { return m_start; }
@@ -43,4 +49,6 @@ private:
     QFile m_file;
     QList<Column> m_columns;
     qint64 m_start = 0;
+    qint64 m_lastFlush = 0;
+    int m_flushIntervalMs = DefaultFlushIntervalMs;
 };

@@ -12,6 +12,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
@@ -23,7 +24,9 @@ class tst_MainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestEnvironment::init(); }
+    void initTestCase();
+    // Windows write their settings as they close: every test starts from none.
+    void cleanup() { QSettings().clear(); }
     void title();
     void statusBarWidgets();
     void stateIconFollowsHandler_data();
@@ -35,6 +38,13 @@ private slots:
     void russianTranslationShipped();
     void rawViewFollowsTraffic();
 };
+
+void tst_MainWindow::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikMainWindowTest"));
+    QSettings().clear();
+}
 
 void tst_MainWindow::title()
 {

@@ -83,6 +83,14 @@ protected:
         return directoryAnswer;
     }
     void showError(const QString &, const QString &text) override { errors << text; }
+    quint32 askAddress(const QString &title, const QString &label, quint32 value, quint32 maximum,
+                       bool *ok) override
+    {
+        asked << QStringLiteral("%1|%2|%3|%4").arg(title, label).arg(value).arg(maximum);
+        *ok = accept;
+        return quint32(intAnswer);
+    }
+    bool confirmShortPeriod(int) override { return accept; }
 };
 
 namespace {
@@ -316,8 +324,9 @@ void tst_MainWindowActions::contextMenus()
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
-    QCOMPARE(raw->actions().size(), 3);
+    QCOMPARE(raw->actions().size(), 4);
     QVERIFY(raw->actions().at(2)->isSeparator());
+    QCOMPARE(raw->actions().at(3)->objectName(), QStringLiteral("actionRawFollow"));
     QCOMPARE(raw->font().family(), QStringLiteral("DejaVu Sans Mono"));
 }
 
@@ -593,7 +602,7 @@ void tst_MainWindowActions::renameAndPeriodThroughTheModel()
     QCOMPARE(device->name(), QStringLiteral("Boom"));
     m_window->intAnswer = 250;
     action(m_window.get(), "actionSetTransmissionInterval")->trigger();
-    QVERIFY(m_window->asked.last().endsWith(QStringLiteral("Transmission period|-1|-1|2147483647")));
+    QVERIFY(m_window->asked.last().endsWith(QStringLiteral("Transmission period, ms|-1|-1|2147483647")));
     QCOMPARE(device->transmissionInterval(), 250);
     m_window->accept = false;
     m_window->intAnswer = 900;
@@ -679,7 +688,7 @@ void tst_MainWindowActions::constructorAddsWithInitialState()
     m_window->findChild<QRadioButton *>(QStringLiteral("addModeAutoButton"))->setChecked(true);
     m_window->intAnswer = 0x42;
     m_window->on_constructorView_activated(model->index(row, 0));
-    QCOMPARE(m_window->asked.last(), QStringLiteral("Address|Device address|0|0|255"));
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Address|Device address|0|255"));
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
     AbstractDisplayableItem *item = m_window->schemeModel()->topLevelItems().at(0)->displayable();
     QCOMPARE(item->address().value, 0x42u);

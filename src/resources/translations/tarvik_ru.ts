@@ -243,6 +243,13 @@
     </message>
 </context>
 <context>
+    <name>HexAddressDialog</name>
+    <message>
+        <source>Hexadecimal, %1 to %2</source>
+        <translation>Шестнадцатеричное, от %1 до %2</translation>
+    </message>
+</context>
+<context>
     <name>IOState</name>
     <message>
         <source>000 - Off, Ok</source>
@@ -535,10 +542,6 @@
         <translation>Период</translation>
     </message>
     <message>
-        <source>Transmission period</source>
-        <translation>Период передачи</translation>
-    </message>
-    <message>
         <source>Rename</source>
         <translation>Переименование</translation>
     </message>
@@ -575,10 +578,6 @@
         </translation>
     </message>
     <message>
-        <source>Parameter log: %1</source>
-        <translation>Журнал параметров: %1</translation>
-    </message>
-    <message>
         <source>Parameter Log Period</source>
         <translation>Период журнала параметров</translation>
     </message>
@@ -593,6 +592,36 @@
     <message>
         <source>Parameter log stopped: %1</source>
         <translation>Журнал параметров остановлен: %1</translation>
+    </message>
+    <message>
+        <source>Parameter log records, written to %1</source>
+        <translation>Записи журнала параметров, файл %1</translation>
+    </message>
+    <message>
+        <source>Parameter log started: %1</source>
+        <translation>Журнал параметров начат: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Parameter log stopped: %n records in %1</source>
+        <translation>
+            <numerusform>Журнал параметров остановлен: %n запись в %1</numerusform>
+            <numerusform>Журнал параметров остановлен: %n записи в %1</numerusform>
+            <numerusform>Журнал параметров остановлен: %n записей в %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>A period of %1 ms is shorter than %2 ms: this item alone can take much of the bus.
+Use %1 ms?</source>
+        <translation>Период %1 мс короче %2 мс: один этот элемент может занять большую часть шины.
+Использовать %1 мс?</translation>
+    </message>
+    <message>
+        <source>Address %1 is already used by %2</source>
+        <translation>Адрес %1 уже занят: %2</translation>
+    </message>
+    <message>
+        <source>Transmission period, ms</source>
+        <translation>Период передачи, мс</translation>
     </message>
 </context>
 <context>
@@ -615,6 +644,13 @@
     <message>
         <source>Timing</source>
         <translation>Время</translation>
+    </message>
+</context>
+<context>
+    <name>RawDataView</name>
+    <message>
+        <source>Follow new rows</source>
+        <translation>Следовать за новыми строками</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,232 @@
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "model/connectiontimeoutsdialog.h"
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+#include "model/zxintparameter.h"
+#include "scheme/schemecontroller.h"
+#include "support/testenvironment.h"
+#include "ui/mainwindow.h"
+#include "ui/parameterlog.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QAction *action(QObject *window, const char *name)
+{
+    return window->findChild<QAction *>(QLatin1String(name));
+}
+
+// What another program reading the file sees now: only what has reached the file.
+QByteArray onDisk(const QString &path)
+{
+    QFile reader(path);
+    return reader.open(QIODevice::ReadOnly) ? reader.readAll() : QByteArray();
+}
+
+QWidget *diagramWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("connectionDiagram"))
+            return w;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class tst_ExitAndLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void logReachesTheDisk_data();
+    void logReachesTheDisk();
+    void logGrowsWhileLogging();
+    void diagramClosesWithItsDialog();
+    // Last: it runs the application's own event loop.
+    void exitAfterTheDiagramEndsTheEventLoop();
+
+private:
+    std::unique_ptr<DeviceDispatcher> m_dispatcher;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void tst_ExitAndLog::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikExitAndLogTest"));
+    QSettings().clear();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    m_dispatcher = std::make_unique<DeviceDispatcher>();
+}
+
+void tst_ExitAndLog::init()
+{
+    CanDeviceFactory::init();
+    m_window = std::make_unique<MainWindow>();
+}
+
+void tst_ExitAndLog::cleanup()
+{
+    if (m_window)
+        m_window->schemeController()->clearScheme();
+    m_window.reset();
+    QSettings().clear();
+}
+
+void tst_ExitAndLog::logReachesTheDisk_data()
+{
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QList<int>>("times");
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("the header at once") << 1000 << QList<int>{} << false << 1;
+    QTest::newRow("records of the first second wait") << 1000 << QList<int>{100, 500} << false << 1;
+    QTest::newRow("a second after the header all go")
+        << 1000 << QList<int>{100, 500, 1000} << false << 4;
+    QTest::newRow("then the next second waits")
+        << 1000 << QList<int>{100, 1000, 1999} << false << 3;
+    QTest::newRow("and goes in its turn")
+        << 1000 << QList<int>{100, 1000, 1999, 2000} << false << 5;
+    QTest::newRow("live: every record") << 1000 << QList<int>{100, 200} << true << 3;
+    QTest::newRow("short interval") << 50 << QList<int>{20, 40, 60, 70} << false << 4;
+    QTest::newRow("clock set back") << 1000 << QList<int>{1000, 1100, 500} << false << 4;
+}
+
+void tst_ExitAndLog::logReachesTheDisk()
+{
+    QFETCH(int, interval);
+    QFETCH(QList<int>, times);
+    QFETCH(bool, live);
+    QFETCH(int, lines);
+    QTemporaryDir dir;
+    ParameterLog log;
+    QCOMPARE(log.flushInterval(), ParameterLog::DefaultFlushIntervalMs);
+    log.setFlushInterval(interval);
+    QVERIFY(log.start(dir.filePath(QStringLiteral("log.csv")), {}, 0));
+    for (int t : times)
+        QVERIFY(log.writeRecord(t, live));
+    const QByteArray seen = onDisk(log.path());
+    QCOMPARE(seen.count('\n'), lines);
+    QVERIFY(seen.startsWith("Time\n"));
+    log.stop();
+    QCOMPARE(onDisk(log.path()).count('\n'), 1 + times.size());
+}
+
+void tst_ExitAndLog::logGrowsWhileLogging()
+{
+    QTemporaryDir dir;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), dir.path());
+    QSettings().setValue(QStringLiteral("ParameterLog/Period"), 20);
+    auto *device = new J1939Device(0x40);
+    device->setName(QStringLiteral("D"));
+    device->addIntParameter(QStringLiteral("p"))->setVariantValue(7);
+    device->setFiltered(true);
+    m_window->addDisplayable(device);
+    QVERIFY(!action(m_window.get(), "actionLiveParameterLog")->isChecked());
+    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    start->setChecked(true);
+    QVERIFY(m_window->parameterLog()->isRunning());
+    const QString path = m_window->parameterLog()->path();
+    const QString shown = QDir::toNativeSeparators(path);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Parameter log started: %1").arg(shown));
+    auto *counter = m_window->findChild<QLabel *>(QStringLiteral("parameterLogCounterLabel"));
+    QVERIFY(counter->toolTip().contains(shown));
+
+    const int header = onDisk(path).size();
+    QVERIFY(header > 0);
+    // Without "Live Parameter Log" the records still reach the disk within about a second.
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk(path).size() > header, 5000);
+    const int first = onDisk(path).size();
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk(path).size() > first, 5000);
+
+    start->setChecked(false);
+    const int records = counter->text().toInt();
+    QVERIFY(records >= 2);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Parameter log stopped: %1 records in %2").arg(records).arg(shown));
+    QCOMPARE(onDisk(path).count('\n'), records + 1);
+    QVERIFY(!counter->toolTip().contains(shown));
+}
+
+void tst_ExitAndLog::diagramClosesWithItsDialog()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    auto dialog = std::make_unique<ConnectionTimeoutsDialog>(m_window.get());
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Help), Qt::LeftButton);
+    QPointer<QWidget> diagram = diagramWindow();
+    QVERIFY(diagram);
+    QVERIFY(diagram->isVisible());
+    QVERIFY(diagram->isWindow());
+    QCOMPARE(diagram->windowTitle(), QStringLiteral("Connection diagram"));
+    // The diagram belongs to the dialog, which belongs to the window.
+    QCOMPARE(diagram->parentWidget(), dialog.get());
+    dialog->reject();
+    QVERIFY(!diagram->isVisible());
+    dialog.reset();
+    QVERIFY(!diagram);
+}
+
+void tst_ExitAndLog::exitAfterTheDiagramEndsTheEventLoop()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    bool diagramShown = false;
+    bool timedOut = false;
+    // Inside the modal timing dialog: show the diagram, then close the dialog with OK.
+    auto answerDialog = [&diagramShown] {
+        auto *dialog = qobject_cast<ConnectionTimeoutsDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        buttons->button(QDialogButtonBox::Help)->click();
+        QWidget *diagram = diagramWindow();
+        diagramShown = diagram && diagram->isVisible();
+        buttons->button(QDialogButtonBox::Ok)->click();
+    };
+    QTimer::singleShot(0, m_window.get(), [&] {
+        QTimer::singleShot(20, answerDialog);
+        action(m_window.get(), "actionConnectionTimeouts")->trigger();
+        action(m_window.get(), "actionExit")->trigger();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [&timedOut] {
+        timedOut = true;
+        QCoreApplication::exit(2);
+    });
+    guard.start(10000);
+    const int code = QApplication::exec();
+    guard.stop();
+    QVERIFY(diagramShown);
+    QVERIFY(!timedOut);
+    QCOMPARE(code, 0);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!diagramWindow() || !diagramWindow()->isVisible());
+    // The settings are written as the window goes.
+    m_window.reset();
+    QCOMPARE(QSettings().value(QStringLiteral("WindowState/UiVersion")).toInt(),
+             MainWindow::UiVersion);
+}
+
+QTEST_MAIN(tst_ExitAndLog)
+#include "tst_exitandlog.moc"
