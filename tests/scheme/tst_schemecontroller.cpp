@@ -83,7 +83,63 @@ AbstractDisplayableItem *childByKey(AbstractDisplayableItem *item, const QByteAr
     return nullptr;
 }
 
+// Finds an item by its key path ("device/function"), the first of equal keys.
+AbstractDisplayableItem *itemByPath(SchemeTreeModel *model, const QString &path)
+{
+    const QStringList keys = path.split(QLatin1Char('/'));
+    AbstractDisplayableItem *item = nullptr;
+    for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
+        if (node->displayable()->key() == keys.first().toLatin1()) {
+            item = node->displayable();
+            break;
+        }
+    }
+    for (int i = 1; item && i < keys.size(); ++i)
+        item = childByKey(item, keys.at(i).toLatin1());
+    return item;
+}
+
+// Everything the engineer can change, item by item, and the open detail docks.
+void describeItem(AbstractDisplayableItem *item, const QString &path, QStringList *out)
+{
+    QStringList values;
+    for (const ZxParameter *p : item->parameters())
+        values << (p->isValid() ? p->toString() : QStringLiteral("n/a"));
+    *out << QStringLiteral("%1 state=%2 name=%3 type=%4 interval=%5 filtered=%6 values=%7")
+                .arg(path)
+                .arg(item->schemeState())
+                .arg(item->name())
+                .arg(int(item->deviceType()))
+                .arg(item->transmissionInterval())
+                .arg(item->isFiltered())
+                .arg(values.join(QLatin1Char(',')));
+    for (AbstractDisplayableItem *child : item->children())
+        describeItem(child,
+                     path + QLatin1Char('/') + QString::fromLatin1(child->key())
+                         + QString::number(child->address().value, 16),
+                     out);
+}
+
+QStringList describeScheme(MainWindow *window)
+{
+    QStringList out;
+    for (AbstractSchemeTreeItem *node : window->schemeModel()->topLevelItems())
+        describeItem(node->displayable(), QString::fromLatin1(node->displayable()->key()), &out);
+    QStringList docks;
+    for (const QDockWidget *dock : window->findChildren<QDockWidget *>(
+             QRegularExpression(QStringLiteral("DetailsDockWidget$")))) {
+        if (!dock->property("closing").toBool())
+            docks << dock->objectName();
+    }
+    docks.sort();
+    return out << docks;
+}
+
+enum class Setting { None, State, Name, Period, Filter, Value, NotAvailable, Dock, TakeOver };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Setting)
 
 class tst_SchemeController : public QObject
 {
@@ -96,8 +152,8 @@ private slots:
     void roundTrip();
     void savedXmlFunctionCarriesDescriptionAndValues();
     void positionalValuesWithTooFewParams();
-    void notXmlOrEmptyLoadsAsEmptyScheme_data();
-    void notXmlOrEmptyLoadsAsEmptyScheme();
+    void unreadableFileLeavesScheme_data();
+    void unreadableFileLeavesScheme();
     void missingFileLeavesSchemeAlone();
     void deviceFromItsOwnDescription();
     void failedDeviceReportsLineAndFile_data();
@@ -108,6 +164,10 @@ private slots:
     void shippedClassesNameTheirElement_data();
     void shippedClassesNameTheirElement();
     void tabsAreSkippedAndHideDocks();
+    void everySettingSurvivesSaveAndOpen_data();
+    void everySettingSurvivesSaveAndOpen();
+    void oldFormFileOpens();
+    void failureAfterClearingRestoresPreviousScheme();
 
 private:
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
@@ -280,24 +340,35 @@ void tst_SchemeController::positionalValuesWithTooFewParams()
     QCOMPARE(c->variantValue().toInt(), 20);
 }
 
-void tst_SchemeController::notXmlOrEmptyLoadsAsEmptyScheme_data()
+void tst_SchemeController::unreadableFileLeavesScheme_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("binary") << QByteArray("\xEF\x4E\x5C\xCA\x01\x02\x00\x00", 8);
-    QTest::newRow("truncated xml") << QByteArray("<devices><device key=\"engine1\"");
-    QTest::newRow("no devices") << QByteArray("<devices><widgets/></devices>");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("binary") << QByteArray("\xEF\x4E\x5C\xCA\x01\x02\x00\x00", 8) << false;
+    QTest::newRow("truncated xml") << QByteArray("<devices><device key=\"engine1\"") << false;
+    QTest::newRow("other root") << QByteArray("<funcs><func key=\"x\"/></funcs>") << false;
+    QTest::newRow("no devices") << QByteArray("<devices><widgets/></devices>") << true;
 }
 
-void tst_SchemeController::notXmlOrEmptyLoadsAsEmptyScheme()
+void tst_SchemeController::unreadableFileLeavesScheme()
 {
     QFETCH(QByteArray, content);
-    m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
-        "empty_device", {ItemAddress::J1939, 0x07}));
+    QFETCH(bool, loads);
+    AbstractDisplayableItem *before = CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x07});
+    m_window->addDisplayable(before);
     const QString path = writeFile(m_dir, QStringLiteral("junk.tvsx"), content);
-    QVERIFY(m_window->schemeController()->deserialize(path));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
-    QVERIFY(m_dispatcher->devices().isEmpty());
+    QCOMPARE(m_window->schemeController()->deserialize(path), loads);
+    if (loads) {
+        QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+        QVERIFY(m_dispatcher->devices().isEmpty());
+        return;
+    }
+    QVERIFY(m_window->schemeController()->lastError().contains(path));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
+    QCOMPARE(static_cast<AbstractDisplayableItem *>(m_dispatcher->devices().at(0)), before);
 }
 
 void tst_SchemeController::missingFileLeavesSchemeAlone()
@@ -342,11 +413,17 @@ void tst_SchemeController::failedDeviceReportsLineAndFile_data()
         << QByteArray(R"(<device key="x" address="1" type="bogus" internal="false"/>)");
     QTest::newRow("key no factory knows")
         << QByteArray(R"(<device key="no_such_kind" address="1" internal="true"/>)");
+    QTest::newRow("second unit at one address")
+        << QByteArray(R"(<device key="unknown_device" address="9" internal="true"/>)");
 }
 
 void tst_SchemeController::failedDeviceReportsLineAndFile()
 {
     QFETCH(QByteArray, badDevice);
+    AbstractDisplayableItem *before = CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x09});
+    before->setName(QStringLiteral("Kept"));
+    m_window->addDisplayable(before);
     const QByteArray scheme = "<devices>\n"
                               "  <device key=\"empty_device\" address=\"9\" internal=\"true\"/>\n  "
                               + badDevice
@@ -357,7 +434,11 @@ void tst_SchemeController::failedDeviceReportsLineAndFile()
     QVERIFY(!m_window->schemeController()->deserialize(path));
     QCOMPARE(m_window->schemeController()->lastError(),
              QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1); // the device before stays
+    // Nothing of the file was loaded; the scheme before is untouched.
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
+    QCOMPARE(m_window->schemeModel()->topLevelItems().at(0)->displayable(), before);
+    QCOMPARE(before->name(), QStringLiteral("Kept"));
     QCOMPARE(updated.count(), 0);
 }
 
@@ -493,6 +574,196 @@ void tst_SchemeController::tabsAreSkippedAndHideDocks()
     QVERIFY(m_window->schemeController()->deserialize(path));
     for (QDockWidget *dock : m_window->findChildren<QDockWidget *>())
         QVERIFY2(dock->isHidden(), qPrintable(dock->objectName()));
+}
+
+void tst_SchemeController::everySettingSurvivesSaveAndOpen_data()
+{
+    QTest::addColumn<Setting>("setting");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QVariant>("value");
+    // demo_controller: a unit from its own description, with functions from the description;
+    // engine1: a catalogue unit with library functions; empty_device: a stub with a library and
+    // a hard-coded function; unknown_device: made for traffic, with a function for an unknown PGN.
+    const QString ownFunction = QStringLiteral("demo_controller/demo_ctrl_io");
+    const QString libraryFunction = QStringLiteral("empty_device/eec1");
+    QTest::newRow("nothing changed") << Setting::None << QString() << QVariant();
+    QTest::newRow("own function sends") << Setting::State << ownFunction << QVariant(2);
+    QTest::newRow("library function sends") << Setting::State << libraryFunction << QVariant(2);
+    QTest::newRow("catalogue function auto") << Setting::State << "engine1/hours" << QVariant(1);
+    QTest::newRow("whole device sends") << Setting::State << "demo_cabin" << QVariant(2);
+    QTest::newRow("auto that took over stays auto") << Setting::TakeOver << ownFunction << QVariant();
+    QTest::newRow("own function renamed") << Setting::Name << ownFunction << QVariant("Мои входы");
+    QTest::newRow("library function renamed") << Setting::Name << libraryFunction << QVariant("Motor");
+    QTest::newRow("device renamed") << Setting::Name << "engine1" << QVariant("Main engine");
+    QTest::newRow("own function period") << Setting::Period << ownFunction << QVariant(250);
+    QTest::newRow("library function period") << Setting::Period << libraryFunction << QVariant(40);
+    QTest::newRow("commit function period") << Setting::Period << "empty_device/dm1" << QVariant(700);
+    QTest::newRow("spontaneous function period")
+        << Setting::Period << "unknown_device/unknown_pgn" << QVariant(3000);
+    QTest::newRow("device filtered") << Setting::Filter << "unknown_device" << QVariant(true);
+    QTest::newRow("own function filtered") << Setting::Filter << ownFunction << QVariant(true);
+    QTest::newRow("library function filtered") << Setting::Filter << libraryFunction << QVariant(true);
+    QTest::newRow("own function value") << Setting::Value << ownFunction << QVariant(3);
+    QTest::newRow("library function value") << Setting::Value << libraryFunction << QVariant(1500);
+    QTest::newRow("own value not available") << Setting::NotAvailable << ownFunction << QVariant(3);
+    QTest::newRow("library value not available")
+        << Setting::NotAvailable << libraryFunction << QVariant(255);
+    QTest::newRow("detail dock of a function") << Setting::Dock << libraryFunction << QVariant();
+    QTest::newRow("detail dock of a device") << Setting::Dock << "demo_cabin" << QVariant();
+}
+
+void tst_SchemeController::everySettingSurvivesSaveAndOpen()
+{
+    QFETCH(Setting, setting);
+    QFETCH(QString, target);
+    QFETCH(QVariant, value);
+    SchemeController *controller = m_window->schemeController();
+    QVERIFY(controller->deserialize(QStringLiteral(":/demo/demo.tvsx")));
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    AbstractDisplayableItem *stub = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
+    QVERIFY(stub->factoryCreateChild("eec1") && stub->factoryCreateChild("dm1"));
+    AbstractDisplayableItem *unknown = factory->createDevice(makeFrame(0x18FEF533, {1, 2}));
+    unknown->registerChild(unknown->subFactory()->createDevice(unknown->subFactory()->unknownEntry(),
+                                                               {ItemAddress::Pgn, 0xFF77}));
+    m_window->addDisplayable(stub);
+    m_window->addDisplayable(unknown);
+    const QStringList original = describeScheme(m_window.get());
+
+    AbstractDisplayableItem *item = target.isEmpty() ? nullptr : itemByPath(m_window->schemeModel(), target);
+    QVERIFY(target.isEmpty() || item);
+    switch (setting) {
+    case Setting::None:
+        break;
+    case Setting::State:
+        // The device's other functions keep theirs.
+        QVERIFY(item->setState(value.toInt()));
+        break;
+    case Setting::TakeOver:
+        item->setTransmissionInterval(5);
+        item->setState(AbstractDisplayableItem::Auto);
+        QTRY_COMPARE(item->state(), int(AbstractDisplayableItem::Send));
+        item->setTransmissionInterval(100);
+        break;
+    case Setting::Name:
+        QVERIFY(m_window->schemeModel()->setData(
+            m_window->schemeModel()->index(item->existingTreeItem(), 2), value, Qt::EditRole));
+        break;
+    case Setting::Period:
+        QVERIFY(m_window->schemeModel()->setData(
+            m_window->schemeModel()->index(item->existingTreeItem(), 4), value, Qt::EditRole));
+        break;
+    case Setting::Filter:
+        item->setFiltered(value.toBool());
+        break;
+    case Setting::Value:
+    case Setting::NotAvailable:
+        // The last parameter: positional values must reach the right one.
+        item->parameters().last()->setVariantValue(value);
+        item->parameters().last()->setValid(setting == Setting::Value);
+        break;
+    case Setting::Dock:
+        QVERIFY(m_window->getDetailsWidgetForPath(item->existingTreeItem()->uniqueKey()));
+        break;
+    }
+    const QStringList changed = describeScheme(m_window.get());
+    if (setting != Setting::None)
+        QVERIFY(changed != original);
+
+    const QString path = m_dir.filePath(QStringLiteral("settings.tvsx"));
+    QVERIFY(controller->serialize(path));
+    for (QDockWidget *dock : m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$"))))
+        delete dock;
+    // Opened over the scheme it came from: the same units, keys and addresses.
+    QVERIFY2(controller->deserialize(path), qPrintable(controller->lastError()));
+    QCOMPARE(describeScheme(m_window.get()), changed);
+    if (setting == Setting::TakeOver)
+        QCOMPARE(itemByPath(m_window->schemeModel(), target)->state(), int(AbstractDisplayableItem::Auto));
+}
+
+void tst_SchemeController::oldFormFileOpens()
+{
+    // As written before files kept every setting: no version, measured periods, the library's
+    // name after the engineer's, states that were never read back.
+    const QByteArray scheme = R"(<devices>
+  <device key="empty_device" address="21" type="j1939" internal="true" state="7" period="0">
+    <name>Body</name>
+    <func key="eec1" address="f004" state="2" period="20" internal="true" priority="3">
+      <name>My engine</name>
+      <name>EEC1 - Electronic Engine Controller 1</name>
+      <param type="int"><name>Engine Torque Mode</name><init>255</init></param>
+    </func>
+    <func key="dm1" address="feca" state="3" period="0" internal="true"/>
+  </device>
+  <device key="own" address="2a" internal="false" state="3" period="37">
+    <name>Own unit</name>
+    <func key="own_f" address="ff55" period="100" state="3" internal="false">
+      <name>Renamed own</name>
+      <name>Own function</name>
+      <param type="int"><name>V</name><startbyte>0</startbyte><bitlength>8</bitlength><init>42</init></param>
+    </func>
+  </device>
+  <widgets/>
+</devices>)";
+    const QString path = writeFile(m_dir, QStringLiteral("old.tvsx"), scheme);
+    QVERIFY2(m_window->schemeController()->deserialize(path),
+             qPrintable(m_window->schemeController()->lastError()));
+    SchemeTreeModel *model = m_window->schemeModel();
+    QCOMPARE(model->rowCount(), 2);
+    AbstractDisplayableItem *eec1 = itemByPath(model, QStringLiteral("empty_device/eec1"));
+    QVERIFY(eec1);
+    QCOMPARE(eec1->name(), QStringLiteral("My engine"));
+    QCOMPARE(eec1->state(), int(AbstractDisplayableItem::Send));
+    QCOMPARE(eec1->transmissionInterval(), 20);
+    QCOMPARE(eec1->parameters().at(0)->toString(), QStringLiteral("255")); // no mark: a value
+    // A measured period of 0 did not make the trouble-code function spontaneous.
+    AbstractDisplayableItem *dm1 = itemByPath(model, QStringLiteral("empty_device/dm1"));
+    QCOMPARE(dm1->deviceType(), AbstractDisplayableItem::ContinuousCommit);
+    QCOMPARE(dm1->transmissionInterval(), 1000);
+    QCOMPARE(dm1->state(), int(AbstractDisplayableItem::ReceiveOk));
+    AbstractDisplayableItem *own = itemByPath(model, QStringLiteral("own/own_f"));
+    QVERIFY(own);
+    QCOMPARE(own->name(), QStringLiteral("Renamed own"));
+    QCOMPARE(own->transmissionInterval(), 100);
+    QCOMPARE(own->parameters().at(0)->variantValue().toInt(), 42);
+    QCOMPARE(itemByPath(model, QStringLiteral("own"))->transmissionInterval(), -1);
+    // Saved again in the current form, with one name per function.
+    const QDomDocument doc = m_window->schemeController()->toDocument();
+    QCOMPARE(doc.documentElement().attribute(QStringLiteral("version")),
+             QString::number(SchemeController::FormatVersion));
+    const QDomElement func = doc.documentElement()
+                                 .firstChildElement(QStringLiteral("device"))
+                                 .firstChildElement(QStringLiteral("func"));
+    int names = 0;
+    for (QDomElement n = func.firstChildElement(QStringLiteral("name")); !n.isNull();
+         n = n.nextSiblingElement(QStringLiteral("name")))
+        ++names;
+    QCOMPARE(names, 1);
+    QCOMPARE(func.firstChildElement(QStringLiteral("name")).text(), QStringLiteral("My engine"));
+}
+
+void tst_SchemeController::failureAfterClearingRestoresPreviousScheme()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    AbstractDisplayableItem *kept = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x10});
+    kept->setName(QStringLiteral("Kept"));
+    AbstractDisplayableItem *eec1 = kept->factoryCreateChild("eec1");
+    eec1->setState(AbstractDisplayableItem::Send);
+    m_window->addDisplayable(kept);
+    const QStringList before = describeScheme(m_window.get());
+    // A unit outside the scheme holds 0x44: only creating the file's unit finds that out.
+    std::unique_ptr<AbstractDisplayableItem> outside(
+        factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x44}));
+    QVERIFY(outside);
+    const QString path = writeFile(m_dir, QStringLiteral("late.tvsx"),
+                                   "<devices version=\"2\">\n"
+                                   "  <device key=\"empty_device\" address=\"20\" internal=\"true\"/>\n"
+                                   "  <device key=\"unknown_device\" address=\"44\" internal=\"true\"/>\n"
+                                   "</devices>\n");
+    QVERIFY(!m_window->schemeController()->deserialize(path));
+    QCOMPARE(m_window->schemeController()->lastError(),
+             QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
+    QCOMPARE(describeScheme(m_window.get()), before);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
 }
 
 QTEST_MAIN(tst_SchemeController)
