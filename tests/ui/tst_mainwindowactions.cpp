@@ -83,6 +83,20 @@ protected:
         return directoryAnswer;
     }
     void showError(const QString &, const QString &text) override { errors << text; }
+    SaveChoice askSaveChanges(const QString &fileName) override
+    {
+        asked << QStringLiteral("save changes|") + fileName;
+        return saveChoice;
+    }
+    bool askConfirm(const QString &title, const QString &text) override
+    {
+        asked << title + QLatin1Char('|') + text;
+        return confirm;
+    }
+
+public:
+    SaveChoice saveChoice = SaveChoice::Discard;
+    bool confirm = true;
 };
 
 namespace {
@@ -255,7 +269,7 @@ void tst_MainWindowActions::menusAndToolBar()
         titles << m->text();
     QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device"}));
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
-             (QStringList{"actionOpen", "actionSave", "|", "actionExit"}));
+             (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
                           "actionParameter_Log_Directory", "actionLiveParameterLog"}));
