@@ -22,8 +22,13 @@ int chosenMode(int state)
     }
 }
 
-void addItem(QCryptographicHash &hash, const AbstractDisplayableItem *item)
+// Walks the tree nodes, which this thread owns, rather than the items' child lists, which the bus
+// thread may change.
+void addNode(QCryptographicHash &hash, const AbstractSchemeTreeItem *node)
 {
+    const AbstractDisplayableItem *item = node->displayable();
+    if (!item)
+        return;
     QByteArray text = item->key();
     text += '|' + QByteArray::number(item->address().kind) + ':'
             + QByteArray::number(item->address().value, 16);
@@ -32,15 +37,15 @@ void addItem(QCryptographicHash &hash, const AbstractDisplayableItem *item)
     text += item->isFiltered() ? "|f" : "|-";
     // A device's state is made of its functions': they speak for it.
     const int mode = chosenMode(item->schemeState());
-    if (item->children().isEmpty())
+    if (node->childNodes().isEmpty())
         text += '|' + QByteArray::number(mode);
     if (mode == AbstractDisplayableItem::Send || mode == AbstractDisplayableItem::Auto) {
         for (const ZxParameter *p : item->parameters())
             text += '|' + (p->isValid() ? p->toString().toUtf8() : QByteArray("n/a"));
     }
     hash.addData(text + '\n');
-    for (const AbstractDisplayableItem *child : item->children())
-        addItem(hash, child);
+    for (const AbstractSchemeTreeItem *child : node->childNodes())
+        addNode(hash, child);
     hash.addData("<\n"); // the end of the children: the same items under other parents differ
 }
 
@@ -99,9 +104,7 @@ void SchemeDocument::scheduleCheck()
 QByteArray SchemeDocument::fingerprint(const SchemeTreeModel *model)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const AbstractSchemeTreeItem *node : model->topLevelItems()) {
-        if (const AbstractDisplayableItem *item = node->displayable())
-            addItem(hash, item);
-    }
+    for (const AbstractSchemeTreeItem *node : model->topLevelItems())
+        addNode(hash, node);
     return hash.result();
 }
