@@ -27,6 +27,8 @@ void RecentFiles::store(const QStringList &files)
 
 void RecentFiles::add(const QString &path)
 {
+    if (path.startsWith(QLatin1Char(':')))
+        return; // built into the program: not a file the engineer opens again from the disk
     const QString absolute = QFileInfo(path).absoluteFilePath();
     QStringList list = files();
     list.removeAll(absolute);
