@@ -113,13 +113,25 @@ void XmlStaticPgnJ1939DeviceFunction::saveItemToXmlNodeImpl(QDomElement &element
         return;
     const QDomElement root = description.documentElement();
     const QDomNamedNodeMap attributes = root.attributes();
+    // State, period and filter mark are the engineer's settings, already written from the item;
+    // the description (or an earlier save it came from) must not overwrite them. Only a period
+    // that makes the function spontaneous, which no interval expresses, stays the description's.
+    const bool spontaneous = (deviceType() & (Continuous | Commit)) == 0;
     for (int i = 0; i < attributes.count(); ++i) {
         const QDomAttr a = attributes.item(i).toAttr();
-        element.setAttribute(a.name(), a.value());
+        const QString name = a.name();
+        if (name == QLatin1String("state") || name == QLatin1String("filtered")
+            || (name == QLatin1String("period") && !spontaneous))
+            continue;
+        element.setAttribute(name, a.value());
     }
     QDomDocument owner = element.ownerDocument();
-    for (QDomNode n = root.firstChild(); !n.isNull(); n = n.nextSibling())
+    for (QDomNode n = root.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        // The item's own name is already the element's first child.
+        if (n.isElement() && n.toElement().tagName() == QLatin1String("name"))
+            continue;
         element.appendChild(owner.importNode(n, true));
+    }
 }
 
 AbstractSchemeTreeItem *XmlStaticPgnJ1939DeviceFunction::createTreeItem()

@@ -298,6 +298,7 @@ bool AbstractDisplayableItem::setState(int v)
     }
     if (v == m_state.load())
         return false;
+    m_tookOver.store(false);
     const int interval = m_interval.load() + (v == Send ? 0 : ReceiveToleranceMs);
     m_nominalInterval = interval;
     m_timer.setInterval(std::max(0, interval));
@@ -387,6 +388,7 @@ void AbstractDisplayableItem::slotContinuousTransmissionTimeout()
         if (missed > 5) {
             m_missedPeriods.store(0);
             setState(Send);
+            m_tookOver.store(true);
         }
         return;
     }
@@ -831,9 +833,19 @@ CanMessage AbstractDisplayableItem::lastMessage() const
 
 // --- Files --------------------------------------------------------------------------------
 
-void AbstractDisplayableItem::applyXmlAttributes(const QDomElement &element)
+void AbstractDisplayableItem::applyXmlAttributes(const QDomElement &element,
+                                                 PeriodMeaning meaning)
 {
     bool ok = false;
+    if (meaning == PeriodKeepsType) {
+        // -1 is the interval of an item that never sends by itself.
+        const int interval = element.attribute(QStringLiteral("period")).toInt(&ok, 10);
+        if (ok && interval >= -1 && interval != transmissionInterval())
+            setTransmissionInterval(interval);
+        setFiltered(element.attribute(QStringLiteral("filtered")) == QLatin1String("true"));
+        setUpdateNeeded();
+        return;
+    }
     const uint period = element.attribute(QStringLiteral("period")).toUInt(&ok, 10);
     if (ok) {
         if (period == 0)

@@ -197,10 +197,20 @@ public:
     void saveItemToXmlNode(QDomElement &element);
     void saveParameterValues(QDomElement &element);
     void restoreParameterValues(const QDomElement &element);
+    // Applies what the engineer set on this item and, by key and address, on its descendants:
+    // name, state, transmission period and filter mark. Values are left to
+    // restoreParameterValues. Run before the item is registered.
+    void applySchemeSettings(const QDomElement &element);
+    // The state a scheme file keeps: an Auto item that took over transmission is still Auto.
+    int schemeState() const;
     // Whether a scheme file's <initcall> may invoke this method: only methods a class names in
     // its "initcalls" class info (comma-separated) are callable from files.
     bool allowsInitCall(const QByteArray &method) const;
-    void applyXmlAttributes(const QDomElement &element);
+    enum PeriodMeaning {
+        PeriodSetsType, // a description: the period chooses continuous or spontaneous sending
+        PeriodKeepsType, // a reference to a kind with a type of its own: only the interval
+    };
+    void applyXmlAttributes(const QDomElement &element, PeriodMeaning meaning = PeriodSetsType);
     // Parameters and bindings from the <param> children of a description element.
     void initParametersFromDescription(const QDomElement &func);
     static QDomElement findSubTypeNode(const QString &typeName, const QDomElement &func);
@@ -271,6 +281,8 @@ private:
     std::atomic<qint64> m_lastChangeTime{0};
     std::atomic<bool> m_lowLatency{false};
     std::atomic<bool> m_paused{false};
+    // Set when an Auto item took over transmission, cleared by any other change of state.
+    std::atomic<bool> m_tookOver{false};
     std::vector<std::pair<ZxParameter *, ParameterBinding>> m_bindings;
     // Receive supervision restarts the period on every frame without touching the timer: the
     // frame time is noted and the timer, when it fires early, waits out the rest.

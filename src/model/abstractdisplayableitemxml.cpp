@@ -40,6 +40,13 @@ int floatPrecision(float multiplier)
     return std::isfinite(digits) ? int(std::clamp(digits, 0.0, 15.0)) : -1;
 }
 
+const QString AvailableAttribute = QStringLiteral("available");
+
+bool isChildElement(const QDomElement &e)
+{
+    return e.tagName() == QLatin1String("func");
+}
+
 } // namespace
 
 QDomElement AbstractDisplayableItem::findSubTypeNode(const QString &typeName,
@@ -138,8 +145,9 @@ void AbstractDisplayableItem::saveItemToXmlNode(QDomElement &element)
     const ItemAddress a = address();
     element.setAttribute(QStringLiteral("key"), QString::fromLatin1(key()));
     element.setAttribute(QStringLiteral("address"), QString::number(a.value, 16));
-    element.setAttribute(QStringLiteral("state"), QString::number(state()));
-    element.setAttribute(QStringLiteral("period"), QString::number(period()));
+    element.setAttribute(QStringLiteral("state"), QString::number(schemeState()));
+    // The period the engineer can set (what the loader applies), not the measured one.
+    element.setAttribute(QStringLiteral("period"), QString::number(transmissionInterval()));
     element.setAttribute(QStringLiteral("internal"), QStringLiteral("true"));
     QDomDocument doc = element.ownerDocument();
     QDomElement nameElement = doc.createElement(QStringLiteral("name"));
@@ -180,6 +188,12 @@ void AbstractDisplayableItem::saveParameterValues(QDomElement &element)
             while (init.hasChildNodes())
                 init.removeChild(init.firstChild());
             init.appendChild(doc.createTextNode(value.toString()));
+            // The raw value of a "not available" parameter is kept, but marked: it must not
+            // come back as a real reading.
+            if (p->isValid())
+                init.removeAttribute(AvailableAttribute);
+            else
+                init.setAttribute(AvailableAttribute, QStringLiteral("false"));
         }
         param = param.nextSiblingElement(QStringLiteral("param"));
     }
@@ -192,8 +206,11 @@ void AbstractDisplayableItem::restoreParameterValues(const QDomElement &element)
         if (param.isNull())
             break;
         const QDomElement init = param.firstChildElement(QStringLiteral("init"));
-        if (!init.isNull())
+        if (!init.isNull()) {
             p->setVariantValue(QVariant(init.text()));
+            if (init.attribute(AvailableAttribute) == QLatin1String("false"))
+                p->setValid(false);
+        }
         param = param.nextSiblingElement(QStringLiteral("param"));
     }
     setUpdateNeeded();
@@ -227,4 +244,38 @@ bool AbstractDisplayableItem::allowsInitCall(const QByteArray &method) const
         }
     }
     return false;
+}
+
+int AbstractDisplayableItem::schemeState() const
+{
+    return m_tookOver.load() && state() == Send ? int(Auto) : state();
+}
+
+void AbstractDisplayableItem::applySchemeSettings(const QDomElement &element)
+{
+    const QDomElement nameElement = element.firstChildElement(QStringLiteral("name"));
+    if (!nameElement.isNull())
+        setName(nameElement.text()); // the engineer's name wins over the description's
+    applyXmlAttributes(element, PeriodKeepsType);
+    // A device passes its state on to its functions: it goes first, their own states after.
+    // A device whose functions disagree has no state of its own to set.
+    bool ok = false;
+    const int savedState = element.attribute(QStringLiteral("state")).toInt(&ok);
+    if (ok && savedState >= Unknown && savedState < Mixed)
+        setState(savedState);
+    QList<AbstractDisplayableItem *> unmatched = m_children;
+    for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (!isChildElement(e))
+            continue;
+        const QByteArray childKey = e.attribute(QStringLiteral("key")).toLatin1();
+        const uint childAddress = e.attribute(QStringLiteral("address")).toUInt(&ok, 16);
+        for (int i = 0; i < unmatched.size(); ++i) {
+            AbstractDisplayableItem *child = unmatched.at(i);
+            if (child->key() == childKey && (!ok || child->address().value == childAddress)) {
+                child->applySchemeSettings(e);
+                unmatched.removeAt(i);
+                break;
+            }
+        }
+    }
 }

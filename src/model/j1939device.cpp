@@ -181,14 +181,15 @@ bool J1939Device::applyXmlData(QDomElement &element)
             child = findOrCreateFunction(key, func.attribute(QStringLiteral("address")));
         if (!child)
             break; // the rest of this device's functions is not read
-        child->applyXmlAttributes(func);
+        // The kind has its own way of sending; a reference only sets its period.
+        child->applyXmlAttributes(func, PeriodKeepsType);
         for (QDomElement nested = func.firstChildElement(QStringLiteral("func")); !nested.isNull();
              nested = nested.nextSiblingElement(QStringLiteral("func"))) {
             if (nested.attribute(QStringLiteral("internal")) != QLatin1String("true"))
                 continue;
             if (AbstractDisplayableItem *grandchild
                 = child->factoryCreateChild(nested.attribute(QStringLiteral("key")).toLatin1())) {
-                grandchild->applyXmlAttributes(nested);
+                grandchild->applyXmlAttributes(nested, PeriodKeepsType);
                 grandchild->restoreParameterValues(nested);
             }
         }

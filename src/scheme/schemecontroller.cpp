@@ -10,11 +10,13 @@
 #include "ui/mainwindow.h"
 #include "ui/savefile.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDockWidget>
 #include <QDomDocument>
 #include <QFile>
 #include <QMessageBox>
+#include <QSet>
 #include <QTextStream>
 
 namespace {
@@ -24,6 +26,25 @@ const QString DetailsSuffix = QStringLiteral("DetailsDockWidget");
 DeviceDispatcher *dispatcher()
 {
     return dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
+}
+
+bool isInternal(const QDomElement &element)
+{
+    return element.attribute(QStringLiteral("internal")) == QLatin1String("true");
+}
+
+// Files of the first form wrote each item's measured message period where a period belongs;
+// only descriptions embedded in the file (functions not made by key) carry a real one.
+void dropMeasuredPeriods(QDomElement element)
+{
+    const bool description = element.tagName() == QLatin1String("func") && !isInternal(element);
+    if (!description)
+        element.removeAttribute(QStringLiteral("period"));
+    for (QDomElement child = element.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        if (child.tagName() == QLatin1String("device") || child.tagName() == QLatin1String("func"))
+            dropMeasuredPeriods(child);
+    }
 }
 
 } // namespace
@@ -45,6 +66,7 @@ QDomDocument SchemeController::toDocument() const
 {
     QDomDocument doc;
     QDomElement root = doc.createElement(QStringLiteral("devices"));
+    root.setAttribute(QStringLiteral("version"), FormatVersion);
     doc.appendChild(root);
     for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
         AbstractDisplayableItem *item = node->displayable();
@@ -92,6 +114,11 @@ void SchemeController::clearScheme()
     m_model->clear();
     if (DeviceDispatcher *d = dispatcher())
         d->clearScheme();
+    // The devices died in the bus thread; the catalogue hears of it through queued calls. They
+    // are taken now, so the catalogue no longer counts the cleared units as alive and a scheme
+    // loaded next may use their keys and addresses.
+    if (CanDeviceFactory *factory = CanDeviceFactory::instance())
+        QCoreApplication::sendPostedEvents(factory, QEvent::MetaCall);
 }
 
 void SchemeController::addDevice(AbstractDisplayableItem *device)
@@ -102,35 +129,92 @@ void SchemeController::addDevice(AbstractDisplayableItem *device)
     emit itemAdded(index);
 }
 
+void SchemeController::setDeviceError(const QDomElement &element, const QString &path)
+{
+    m_lastError = tr("Unable to create device from %1 line of %2 file")
+                      .arg(element.lineNumber())
+                      .arg(path);
+    qWarning("%s", qUtf8Printable(m_lastError));
+}
+
+bool SchemeController::checkDevices(const QDomElement &root, const QString &path)
+{
+    // What loadDevice will ask of the catalogue once the current scheme is gone: a kind for
+    // every device, and no two units at one address (the catalogue refuses the second).
+    const CanDeviceFactory *factory = CanDeviceFactory::instance();
+    QSet<QPair<int, quint32>> taken;
+    for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();
+         device = device.nextSiblingElement(QStringLiteral("device"))) {
+        ItemAddress address = CanDeviceFactory::deviceNodeItemAddress(device);
+        bool creatable = factory != nullptr;
+        if (creatable && !isInternal(device)) {
+            address.kind = ItemAddress::J1939;
+            creatable = CanDeviceFactory::deviceTypeMetaObject(
+                            device.attribute(QStringLiteral("type"), QStringLiteral("j1939")))
+                        != nullptr;
+        } else if (creatable) {
+            const QByteArray key = device.attribute(QStringLiteral("key")).toLatin1();
+            const DeviceFactoryEntry *entry = factory->getEntry(key);
+            creatable = (entry && (entry->create || entry->metaObject))
+                        || !factory->fallbackEntry(key).key.isEmpty();
+            creatable = creatable && !taken.contains({address.kind, address.value});
+        }
+        if (!creatable) {
+            setDeviceError(device, path);
+            return false;
+        }
+        taken.insert({address.kind, address.value});
+    }
+    return true;
+}
+
 bool SchemeController::loadDevice(QDomElement &element, const QString &path)
 {
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     AbstractDisplayableItem *device = nullptr;
-    if (factory && element.attribute(QStringLiteral("internal")) != QLatin1String("true")) {
+    if (factory && !isInternal(element)) {
         device = factory->createDeviceFromDescription(element);
     } else if (factory) {
         const ItemAddress address = CanDeviceFactory::deviceNodeItemAddress(element);
         device = factory->createDeviceFromKey(element.attribute(QStringLiteral("key")).toLatin1(),
                                               address);
-        if (device) {
-            const QDomElement name = element.firstChildElement(QStringLiteral("name"));
-            if (!name.isNull())
-                device->setName(name.text());
-            if (auto *canDevice = qobject_cast<CanDevice *>(device))
-                canDevice->applyXmlData(element);
-        }
+        if (auto *canDevice = qobject_cast<CanDevice *>(device))
+            canDevice->applyXmlData(element);
     }
     if (!device) {
-        m_lastError = tr("Unable to create device from %1 line of %2 file")
-                          .arg(element.lineNumber())
-                          .arg(path);
-        qWarning("%s", qUtf8Printable(m_lastError));
+        setDeviceError(element, path);
         return false;
     }
     device->restoreParameterValues(element);
-    device->setState(element.attribute(QStringLiteral("state")).toInt());
+    // Name, state, period and filter mark of the device and every function, before the device
+    // joins the bus thread.
+    device->applySchemeSettings(element);
     addDevice(device);
     return true;
+}
+
+bool SchemeController::loadDevices(const QDomElement &root, const QString &path)
+{
+    for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();
+         device = device.nextSiblingElement(QStringLiteral("device"))) {
+        if (!loadDevice(device, path))
+            return false;
+    }
+    return true;
+}
+
+void SchemeController::restoreWindow(const QDomElement &root)
+{
+    if (!m_mainWindow)
+        return;
+    const QDomElement widgets = root.firstChildElement(QStringLiteral("widgets"));
+    for (QDomElement w = widgets.firstChildElement(QStringLiteral("widget")); !w.isNull();
+         w = w.nextSiblingElement(QStringLiteral("widget")))
+        m_mainWindow->getDetailsWidgetForPath(w.attribute(QStringLiteral("path")));
+    const QByteArray state
+        = QByteArray::fromBase64(widgets.attribute(QStringLiteral("state")).toLatin1());
+    if (!state.isEmpty())
+        m_mainWindow->restoreState(state, WindowStateVersion);
 }
 
 bool SchemeController::deserialize(const QString &path)
@@ -146,24 +230,35 @@ bool SchemeController::deserialize(const QString &path)
 bool SchemeController::load(const QByteArray &content, const QString &path)
 {
     QDomDocument doc;
-    doc.setContent(content); // not XML: an empty document, so an empty scheme
+    QString parseError;
+    int line = 0;
+    if (!doc.setContent(content, &parseError, &line)) {
+        m_lastError = tr("%1 is not a scheme file: %2 (line %3)").arg(path, parseError).arg(line);
+        return false;
+    }
+    QDomElement root = doc.documentElement();
+    if (root.tagName() != QLatin1String("devices")) {
+        m_lastError = tr("%1 is not a scheme file").arg(path);
+        return false;
+    }
+    if (root.attribute(QStringLiteral("version")).toInt() < FormatVersion)
+        dropMeasuredPeriods(root);
+    if (!checkDevices(root, path))
+        return false;
+    // Kept to put the current scheme back should a device still fail once it is gone.
+    const QDomDocument previous = toDocument();
     clearScheme();
-    const QDomElement root = doc.documentElement();
-    for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();
-         device = device.nextSiblingElement(QStringLiteral("device"))) {
-        if (!loadDevice(device, path))
-            return false;
+    if (!loadDevices(root, path)) {
+        const QString error = m_lastError;
+        clearScheme();
+        const QDomElement previousRoot = previous.documentElement();
+        if (!loadDevices(previousRoot, tr("previous scheme")))
+            qWarning("The previous scheme could not be restored completely");
+        restoreWindow(previousRoot);
+        m_lastError = error;
+        return false;
     }
-    const QDomElement widgets = root.firstChildElement(QStringLiteral("widgets"));
-    if (m_mainWindow) {
-        for (QDomElement w = widgets.firstChildElement(QStringLiteral("widget")); !w.isNull();
-             w = w.nextSiblingElement(QStringLiteral("widget")))
-            m_mainWindow->getDetailsWidgetForPath(w.attribute(QStringLiteral("path")));
-        const QByteArray state
-            = QByteArray::fromBase64(widgets.attribute(QStringLiteral("state")).toLatin1());
-        if (!state.isEmpty())
-            m_mainWindow->restoreState(state, WindowStateVersion);
-    }
+    restoreWindow(root);
     emit schemeUpdated();
     QDomElement tab = root.firstChildElement(QStringLiteral("tab"));
     if (!tab.isNull() && m_mainWindow) {

@@ -20,6 +20,9 @@ class SchemeController : public QObject
 
 public:
     static constexpr int WindowStateVersion = 4;
+    // Files of version 2 and later keep the engineer's settings of every item (the root's
+    // "version"); older files wrote measured periods, which are not settings and are ignored.
+    static constexpr int FormatVersion = 2;
     // Asked when a file cannot be written: true tries again.
     using RetryPrompt = std::function<bool(const QString &errorText)>;
 
@@ -27,7 +30,9 @@ public:
 
     bool serialize(const QString &path);
     bool deserialize(const QString &path);
-    // Replaces the scheme by the one in a file's content; origin names it in messages.
+    // Replaces the scheme by the one in a file's content, completely or not at all: a file that
+    // does not parse or holds a device that cannot be made leaves the current scheme in place.
+    // origin names the file in messages.
     bool load(const QByteArray &content, const QString &origin);
     QString lastError() const { return m_lastError; }
     void setRetryPrompt(RetryPrompt prompt) { m_retryPrompt = std::move(prompt); }
@@ -42,8 +47,12 @@ public slots:
     void clearScheme();
 
 private:
+    bool checkDevices(const QDomElement &root, const QString &path);
+    bool loadDevices(const QDomElement &root, const QString &path);
     bool loadDevice(QDomElement &element, const QString &path);
     void addDevice(AbstractDisplayableItem *device);
+    void restoreWindow(const QDomElement &root);
+    void setDeviceError(const QDomElement &element, const QString &path);
 
     SchemeTreeModel *m_model;
     MainWindow *m_mainWindow;

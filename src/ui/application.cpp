@@ -111,7 +111,6 @@ int runTarvik(int argc, char **argv)
 
     GuiMessageNotifier notifier;
     auto window = std::make_unique<MainWindow>();
-    window->setWindowTitle(MainWindow::defaultTitle());
     window->show();
 
     AbstractCanHandler *handler = canThread->canHandler();

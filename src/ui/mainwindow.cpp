@@ -80,6 +80,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_schemeController, &SchemeController::schemeUpdated, this,
             [this] { m_mainView->expandToDepth(0); });
     m_autoDetector = new AutoDetector(this);
+    buildSchemeDocument();
     wireViews();
     buildStatusBar();
 
@@ -335,10 +336,6 @@ void MainWindow::wireViews()
     m_rawDataView->addAction(separator);
     m_rawDataView->addAction(m_rawDataView->followAction());
 
-    connect(a("actionClearScheme"), &QAction::triggered, m_schemeController,
-            &SchemeController::clearScheme);
-    connect(a("actionClearScheme"), &QAction::triggered, m_constructorModel,
-            &DeviceConstructorModel::refresh);
     connect(a("actionRawEnable"), &QAction::toggled, m_rawModel, &RawDataModel::setFlowEnabled);
     m_rawModel->setFlowEnabled(a("actionRawEnable")->isChecked());
     connect(a("actionRawClear"), &QAction::triggered, m_rawModel, &RawDataModel::clearModel);

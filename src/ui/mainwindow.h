@@ -34,7 +34,9 @@ class QTreeView;
 class QVBoxLayout;
 class RawDataModel;
 class RawDataView;
+class RecentFiles;
 class SchemeController;
+class SchemeDocument;
 class SchemeTreeModel;
 class TrafficCalculator;
 
@@ -78,6 +80,15 @@ public:
     ParameterLog *parameterLog() const { return m_parameterLog.get(); }
     GuiMessageNotifier *notifier() const { return m_notifier; }
 
+    // Unsaved changes and the recently used schemes.
+    enum class SaveChoice { Save, Discard, Cancel };
+    SchemeDocument *schemeDocument() const { return m_schemeDocument; }
+    RecentFiles *recentFiles() const { return m_recentFiles; }
+    // Asks Save/Discard/Cancel when the scheme differs from its file; false means stay.
+    bool maybeSaveChanges();
+    // Where scheme file dialogs start: the current file, else beside the last one used.
+    QString schemeDialogStart() const;
+
 public slots:
     void slotTransceiverStateChanged(int state);
     void slotAutoAddChanged(bool on);
@@ -106,6 +117,8 @@ public slots:
     void on_actionParameter_Log_Period_triggered();
     void on_actionParameter_Log_Directory_triggered();
     void on_actionConnectionTimeouts_triggered();
+    void on_actionClearScheme_triggered();
+    void openRecentScheme(const QString &path);
 
 protected:
     // The window's questions to the user; tests answer them without modal dialogs.
@@ -123,6 +136,9 @@ protected:
                                quint32 maximum, bool *ok);
     // A transmission period below the safe minimum is used only when this says yes.
     virtual bool confirmShortPeriod(int periodMs);
+    virtual SaveChoice askSaveChanges(const QString &fileName);
+    virtual bool askConfirm(const QString &title, const QString &text);
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildForm();
@@ -137,6 +153,9 @@ private:
     void setSelectedFiltered(bool on);
     void selectNode(AbstractSchemeTreeItem *node);
     void stopParameterLog();
+    void buildSchemeDocument();
+    bool saveSchemeTo(QString path);
+    void updateTitle();
 
     QPointer<GuiMessageNotifier> m_notifier;
     std::unique_ptr<ParameterLog> m_parameterLog;
@@ -151,6 +170,8 @@ private:
     FilterDockWidget *m_filterDock = nullptr;
     QPointer<QDockWidget> m_lastDetailsDock;
     SchemeController *m_schemeController = nullptr;
+    SchemeDocument *m_schemeDocument = nullptr;
+    RecentFiles *m_recentFiles = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

@@ -8,12 +8,14 @@
 #include "model/tpconnection.h"
 #include "model/transmissionperiod.h"
 #include "scheme/schemecontroller.h"
+#include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/filterdockwidget.h"
 #include "ui/hexaddressdialog.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/rawdataview.h"
+#include "ui/recentfiles.h"
 #include "ui/savefile.h"
 
 #include <QAbstractButton>
@@ -45,6 +47,9 @@ bool MainWindow::openScheme(const QString &path)
     if (!ok) {
         const QString reason = m_schemeController->lastError();
         showError(tr("Open scheme"), tr("Unable to open scheme %1: %2").arg(path, reason));
+    } else {
+        m_schemeDocument->setClean(path);
+        m_recentFiles->add(path);
     }
     m_constructorModel->refresh();
     return ok;
@@ -52,6 +57,8 @@ bool MainWindow::openScheme(const QString &path)
 
 void MainWindow::on_actionOpen_triggered()
 {
+    if (!maybeSaveChanges())
+        return;
     const QString path = askOpenFileName(tr("Open scheme"), tr(SchemeFilter));
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
@@ -60,13 +67,9 @@ void MainWindow::on_actionOpen_triggered()
 
 void MainWindow::on_actionSave_triggered()
 {
-    QString path = askSaveFileName(tr("Save scheme"), tr(SchemeFilter));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".tvsx");
-    if (m_schemeController->serialize(path))
-        statusBar()->showMessage(tr("Scheme saved to %1").arg(path), 5000);
+    const QString path = askSaveFileName(tr("Save scheme"), tr(SchemeFilter));
+    if (!path.isEmpty())
+        saveSchemeTo(path);
 }
 
 void MainWindow::on_actionSaveLog_triggered()
@@ -265,12 +268,13 @@ QString MainWindow::askText(const QString &title, const QString &label, const QS
 
 QString MainWindow::askOpenFileName(const QString &title, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(this, title, QString(), filter);
+    return QFileDialog::getOpenFileName(this, title, schemeDialogStart(), filter);
 }
 
 QString MainWindow::askSaveFileName(const QString &title, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(this, title, QString(), filter);
+    const QString start = filter == tr(SchemeFilter) ? schemeDialogStart() : QString();
+    return QFileDialog::getSaveFileName(this, title, start, filter);
 }
 
 QString MainWindow::askDirectory(const QString &title, const QString &start)

@@ -113,8 +113,10 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
         m_detailsEditor->setParent(nullptr);
     }
     m_detailsEditor = nullptr;
-    if (!node)
+    if (!node) {
+        m_detailsWindow->setWindowTitle(tr("Details"));
         return;
+    }
     if (QWidget *editor = node->getWidget()) {
         m_detailsBox->insertWidget(0, editor);
         editor->show();
@@ -243,7 +245,8 @@ void MainWindow::on_actionRename_triggered()
 void MainWindow::on_actionDeleteDevice_triggered()
 {
     AbstractSchemeTreeItem *node = currentNode();
-    if (!node)
+    if (!node
+        || !askConfirm(tr("Delete"), tr("Delete %1 from the scheme?").arg(node->uniqueName())))
         return;
     AbstractDisplayableItem *item = node->displayable();
     m_schemeModel->takeItem(m_schemeModel->index(node, 0));

@@ -96,8 +96,8 @@ private slots:
     void roundTrip();
     void savedXmlFunctionCarriesDescriptionAndValues();
     void positionalValuesWithTooFewParams();
-    void notXmlOrEmptyLoadsAsEmptyScheme_data();
-    void notXmlOrEmptyLoadsAsEmptyScheme();
+    void unreadableFileLeavesScheme_data();
+    void unreadableFileLeavesScheme();
     void missingFileLeavesSchemeAlone();
     void deviceFromItsOwnDescription();
     void failedDeviceReportsLineAndFile_data();
@@ -280,24 +280,35 @@ void tst_SchemeController::positionalValuesWithTooFewParams()
     QCOMPARE(c->variantValue().toInt(), 20);
 }
 
-void tst_SchemeController::notXmlOrEmptyLoadsAsEmptyScheme_data()
+void tst_SchemeController::unreadableFileLeavesScheme_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("binary") << QByteArray("\xEF\x4E\x5C\xCA\x01\x02\x00\x00", 8);
-    QTest::newRow("truncated xml") << QByteArray("<devices><device key=\"engine1\"");
-    QTest::newRow("no devices") << QByteArray("<devices><widgets/></devices>");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("binary") << QByteArray("\xEF\x4E\x5C\xCA\x01\x02\x00\x00", 8) << false;
+    QTest::newRow("truncated xml") << QByteArray("<devices><device key=\"engine1\"") << false;
+    QTest::newRow("other root") << QByteArray("<funcs><func key=\"x\"/></funcs>") << false;
+    QTest::newRow("no devices") << QByteArray("<devices><widgets/></devices>") << true;
 }
 
-void tst_SchemeController::notXmlOrEmptyLoadsAsEmptyScheme()
+void tst_SchemeController::unreadableFileLeavesScheme()
 {
     QFETCH(QByteArray, content);
-    m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
-        "empty_device", {ItemAddress::J1939, 0x07}));
+    QFETCH(bool, loads);
+    AbstractDisplayableItem *before = CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x07});
+    m_window->addDisplayable(before);
     const QString path = writeFile(m_dir, QStringLiteral("junk.tvsx"), content);
-    QVERIFY(m_window->schemeController()->deserialize(path));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
-    QVERIFY(m_dispatcher->devices().isEmpty());
+    QCOMPARE(m_window->schemeController()->deserialize(path), loads);
+    if (loads) {
+        QCOMPARE(m_window->schemeModel()->rowCount(), 0);
+        QVERIFY(m_dispatcher->devices().isEmpty());
+        return;
+    }
+    QVERIFY(m_window->schemeController()->lastError().contains(path));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
+    QCOMPARE(static_cast<AbstractDisplayableItem *>(m_dispatcher->devices().at(0)), before);
 }
 
 void tst_SchemeController::missingFileLeavesSchemeAlone()
@@ -342,11 +353,17 @@ void tst_SchemeController::failedDeviceReportsLineAndFile_data()
         << QByteArray(R"(<device key="x" address="1" type="bogus" internal="false"/>)");
     QTest::newRow("key no factory knows")
         << QByteArray(R"(<device key="no_such_kind" address="1" internal="true"/>)");
+    QTest::newRow("second unit at one address")
+        << QByteArray(R"(<device key="unknown_device" address="9" internal="true"/>)");
 }
 
 void tst_SchemeController::failedDeviceReportsLineAndFile()
 {
     QFETCH(QByteArray, badDevice);
+    AbstractDisplayableItem *before = CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x09});
+    before->setName(QStringLiteral("Kept"));
+    m_window->addDisplayable(before);
     const QByteArray scheme = "<devices>\n"
                               "  <device key=\"empty_device\" address=\"9\" internal=\"true\"/>\n  "
                               + badDevice
@@ -357,7 +374,11 @@ void tst_SchemeController::failedDeviceReportsLineAndFile()
     QVERIFY(!m_window->schemeController()->deserialize(path));
     QCOMPARE(m_window->schemeController()->lastError(),
              QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1); // the device before stays
+    // Nothing of the file was loaded; the scheme before is untouched.
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    QCOMPARE(m_dispatcher->devices().size(), 1);
+    QCOMPARE(m_window->schemeModel()->topLevelItems().at(0)->displayable(), before);
+    QCOMPARE(before->name(), QStringLiteral("Kept"));
     QCOMPARE(updated.count(), 0);
 }
 

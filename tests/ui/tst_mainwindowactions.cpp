@@ -91,6 +91,20 @@ protected:
         return quint32(intAnswer);
     }
     bool confirmShortPeriod(int) override { return accept; }
+    SaveChoice askSaveChanges(const QString &fileName) override
+    {
+        asked << QStringLiteral("save changes|") + fileName;
+        return saveChoice;
+    }
+    bool askConfirm(const QString &title, const QString &text) override
+    {
+        asked << title + QLatin1Char('|') + text;
+        return confirm;
+    }
+
+public:
+    SaveChoice saveChoice = SaveChoice::Discard;
+    bool confirm = true;
 };
 
 namespace {
@@ -263,7 +277,7 @@ void tst_MainWindowActions::menusAndToolBar()
         titles << m->text();
     QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device"}));
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
-             (QStringList{"actionOpen", "actionSave", "|", "actionExit"}));
+             (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
                           "actionParameter_Log_Directory", "actionLiveParameterLog"}));

@@ -623,6 +623,26 @@ Use %1 ms?</source>
         <source>Transmission period, ms</source>
         <translation>Период передачи, мс</translation>
     </message>
+    <message>
+        <source>Delete %1 from the scheme?</source>
+        <translation>Удалить %1 из схемы?</translation>
+    </message>
+    <message>
+        <source>Recent schemes</source>
+        <translation>Недавние схемы</translation>
+    </message>
+    <message>
+        <source>Scheme %1 no longer exists</source>
+        <translation>Схема %1 больше не существует</translation>
+    </message>
+    <message>
+        <source>Unsaved changes</source>
+        <translation>Несохранённые изменения</translation>
+    </message>
+    <message>
+        <source>The scheme %1 has changed since it was saved. Save the changes?</source>
+        <translation>Схема %1 изменилась после сохранения. Сохранить изменения?</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -688,6 +708,25 @@ Use %1 ms?</source>
     <message>
         <source>Unable to create device from %1 line of %2 file</source>
         <translation>Не удалось создать устройство из строки %1 файла %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a scheme file: %2 (line %3)</source>
+        <translation>%1 не является файлом схемы: %2 (строка %3)</translation>
+    </message>
+    <message>
+        <source>%1 is not a scheme file</source>
+        <translation>%1 не является файлом схемы</translation>
+    </message>
+    <message>
+        <source>previous scheme</source>
+        <translation>предыдущая схема</translation>
+    </message>
+</context>
+<context>
+    <name>SchemeDocument</name>
+    <message>
+        <source>Untitled</source>
+        <translation>Без имени</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,138 @@
+// The scheme-document side of the main window: unsaved changes, the questions before they are
+// lost, the window title and the recently used schemes.
+#include "ui/mainwindow.h"
+
+#include "descriptions/deviceconstructormodel.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemedocument.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/recentfiles.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+
+namespace {
+
+// Resources and missing paths cannot be written back.
+bool isWritableScheme(const QString &path)
+{
+    return !path.isEmpty() && !path.startsWith(QLatin1Char(':'));
+}
+
+} // namespace
+
+void MainWindow::buildSchemeDocument()
+{
+    m_schemeDocument = new SchemeDocument(m_schemeModel, this);
+    m_recentFiles = new RecentFiles(this);
+    connect(m_schemeDocument, &SchemeDocument::modifiedChanged, this, &MainWindow::updateTitle);
+    connect(m_schemeDocument, &SchemeDocument::filePathChanged, this, &MainWindow::updateTitle);
+    connect(m_recentFiles, &RecentFiles::fileChosen, this, &MainWindow::openRecentScheme);
+    // Offered right after Save.
+    QMenu *recent = m_recentFiles->createMenu(tr("Recent schemes"), m_menuFile);
+    recent->menuAction()->setObjectName(QStringLiteral("menuRecentSchemes"));
+    const QList<QAction *> actions = m_menuFile->actions();
+    const int save = actions.indexOf(findChild<QAction *>(QStringLiteral("actionSave")));
+    m_menuFile->insertMenu(actions.value(save + 1), recent);
+    // A cleared or newly opened scheme leaves no item in the Details dock.
+    connect(m_schemeModel, &QAbstractItemModel::modelReset, this,
+            [this] { slotOnMainViewRowChanged(QModelIndex()); });
+    updateTitle();
+}
+
+void MainWindow::updateTitle()
+{
+    setWindowTitle(QStringLiteral("%1[*] \u2014 %2")
+                       .arg(m_schemeDocument->displayName(), defaultTitle()));
+    setWindowModified(m_schemeDocument->isModified());
+}
+
+QString MainWindow::schemeDialogStart() const
+{
+    const QString current = m_schemeDocument->filePath();
+    if (isWritableScheme(current))
+        return current;
+    return m_recentFiles->lastDirectory();
+}
+
+bool MainWindow::saveSchemeTo(QString path)
+{
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".tvsx");
+    if (!m_schemeController->serialize(path))
+        return false;
+    m_schemeDocument->setClean(path);
+    m_recentFiles->add(path);
+    statusBar()->showMessage(tr("Scheme saved to %1").arg(path), 5000);
+    return true;
+}
+
+bool MainWindow::maybeSaveChanges()
+{
+    if (!m_schemeDocument->check())
+        return true;
+    switch (askSaveChanges(m_schemeDocument->displayName())) {
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        return false;
+    case SaveChoice::Save:
+        break;
+    }
+    QString path = m_schemeDocument->filePath();
+    if (!isWritableScheme(path))
+        path = askSaveFileName(tr("Save scheme"), tr("Tarvik scheme XML (*.tvsx)"));
+    return !path.isEmpty() && saveSchemeTo(path);
+}
+
+void MainWindow::on_actionClearScheme_triggered()
+{
+    if (!maybeSaveChanges())
+        return;
+    m_schemeController->clearScheme();
+    m_constructorModel->refresh();
+    m_schemeDocument->setClean(QString());
+}
+
+void MainWindow::openRecentScheme(const QString &path)
+{
+    if (!maybeSaveChanges())
+        return;
+    if (!QFileInfo::exists(path)) {
+        showError(tr("Open scheme"), tr("Scheme %1 no longer exists").arg(path));
+        m_recentFiles->remove(path);
+        return;
+    }
+    openScheme(path);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!maybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+MainWindow::SaveChoice MainWindow::askSaveChanges(const QString &fileName)
+{
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("Unsaved changes"),
+        tr("The scheme %1 has changed since it was saved. Save the changes?").arg(fileName),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save)
+        return SaveChoice::Save;
+    return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
+}
+
+bool MainWindow::askConfirm(const QString &title, const QString &text)
+{
+    return QMessageBox::question(this, title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+           == QMessageBox::Yes;
+}

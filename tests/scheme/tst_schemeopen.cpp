@@ -1,0 +1,184 @@
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/unknownj1939device.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "model/devicedispatcher.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QTreeView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// Open over a scheme whose units live in a real bus thread: they are deleted there, and the
+// catalogue hears of it through queued calls, while the new file wants the same keys and
+// addresses.
+class tst_SchemeOpen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void sameSchemeTwice();
+    void overAutoAddedScheme();
+    void failingFileKeepsSchemeInBusThread();
+    void engineerChangesComeBackFromBusThread();
+
+private:
+    QList<AbstractDisplayableItem *> devices() const;
+
+    QThread m_bus;
+    DeviceDispatcher *m_dispatcher = nullptr;
+    std::unique_ptr<MainWindow> m_window;
+    QTemporaryDir m_dir;
+};
+
+void tst_SchemeOpen::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeOpenTest"));
+    QSettings().clear();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    registerDiagnosticsFunctions();
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_SchemeOpen::init()
+{
+    CanDeviceFactory::init();
+    m_dispatcher = new DeviceDispatcher;
+    m_dispatcher->moveToThread(&m_bus);
+    m_bus.start();
+    m_window = std::make_unique<MainWindow>();
+}
+
+void tst_SchemeOpen::cleanup()
+{
+    m_window->schemeController()->clearScheme();
+    m_window.reset();
+    QMetaObject::invokeMethod(m_dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
+    m_bus.quit();
+    QVERIFY(m_bus.wait(10000));
+    QSettings().clear();
+}
+
+QList<AbstractDisplayableItem *> tst_SchemeOpen::devices() const
+{
+    QList<AbstractDisplayableItem *> out;
+    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems())
+        out << node->displayable();
+    return out;
+}
+
+void tst_SchemeOpen::sameSchemeTwice()
+{
+    SchemeController *controller = m_window->schemeController();
+    const QString demo = QStringLiteral(":/demo/demo.tvsx");
+    QVERIFY2(controller->deserialize(demo), qPrintable(controller->lastError()));
+    const QList<AbstractDisplayableItem *> first = devices();
+    QCOMPARE(first.size(), 8);
+    QCOMPARE(first.first()->thread(), &m_bus);
+    QVERIFY2(controller->deserialize(demo), qPrintable(controller->lastError()));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 8);
+    QCOMPARE(m_dispatcher->devices().size(), 8);
+    for (AbstractDisplayableItem *old : first)
+        QVERIFY(!m_dispatcher->devices().contains(static_cast<CanDevice *>(old)));
+    // And a third time, from a file the program saved itself.
+    const QString path = m_dir.filePath(QStringLiteral("demo-again.tvsx"));
+    QVERIFY(controller->serialize(path));
+    QVERIFY2(controller->deserialize(path), qPrintable(controller->lastError()));
+    QCOMPARE(m_dispatcher->devices().size(), 8);
+    // The catalogue counts exactly the units of the scheme as alive.
+    int alive = 0;
+    for (const DeviceFactoryEntry &e : CanDeviceFactory::instance()->entries())
+        alive += e.instance ? 1 : 0;
+    QCOMPARE(alive, 8);
+}
+
+void tst_SchemeOpen::overAutoAddedScheme()
+{
+    // Units the window made for unknown traffic.
+    AbstractCanHandler::MessagePack pack;
+    for (quint32 id : {0x18FEF533u, 0x18FEEE51u, 0x0CF00400u})
+        pack.append({makeFrame(id, {1, 2, 3, 4, 5, 6, 7, 8}),
+                     DispatchResult(DispatchResult::Received, 0)});
+    m_window->slotCheckForNewDevices(pack);
+    QCOMPARE(m_window->schemeModel()->rowCount(), 3);
+    for (AbstractDisplayableItem *d : devices()) {
+        QVERIFY(qobject_cast<UnknownJ1939Device *>(d));
+        QCOMPARE(d->thread(), &m_bus);
+    }
+    const QString path = m_dir.filePath(QStringLiteral("auto.tvsx"));
+    QVERIFY(m_window->schemeController()->serialize(path));
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY2(m_window->schemeController()->deserialize(path),
+                 qPrintable(m_window->schemeController()->lastError()));
+        QStringList addresses;
+        for (AbstractDisplayableItem *d : devices())
+            addresses << QString::number(d->address().value, 16);
+        QCOMPARE(addresses, (QStringList{"33", "51", "0"}));
+    }
+}
+
+void tst_SchemeOpen::failingFileKeepsSchemeInBusThread()
+{
+    SchemeController *controller = m_window->schemeController();
+    QVERIFY(controller->deserialize(QStringLiteral(":/demo/demo.tvsx")));
+    const QList<AbstractDisplayableItem *> before = devices();
+    const QString path = m_dir.filePath(QStringLiteral("bad.tvsx"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<devices version=\"2\">\n  <device key=\"engine1\" address=\"0\" internal=\"true\"/>\n"
+               "  <device key=\"nobody_knows\" address=\"1\" internal=\"true\"/>\n</devices>\n");
+    file.close();
+    QVERIFY(!controller->deserialize(path));
+    QCOMPARE(controller->lastError(),
+             QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
+    QCOMPARE(devices(), before);
+    QCOMPARE(m_dispatcher->devices().size(), 8);
+}
+
+void tst_SchemeOpen::engineerChangesComeBackFromBusThread()
+{
+    const QString demo = QStringLiteral(":/demo/demo.tvsx");
+    QVERIFY(m_window->openScheme(demo));
+    QVERIFY(m_window->openScheme(demo));
+    SchemeTreeModel *model = m_window->schemeModel();
+    auto panelNode = [&]() -> AbstractSchemeTreeItem * {
+        for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
+            if (node->displayable()->key() == "demo_panel_left")
+                return node->childNodes().value(0);
+        }
+        return nullptr;
+    };
+    AbstractSchemeTreeItem *node = panelNode();
+    QVERIFY(node);
+    m_window->mainView()->setCurrentIndex(model->index(node, 1));
+    m_window->findChild<QAction *>(QStringLiteral("actionSend"))->trigger();
+    QVERIFY(model->setData(model->index(node, 2), QStringLiteral("Stand-in"), Qt::EditRole));
+    QVERIFY(model->setData(model->index(node, 4), 40, Qt::EditRole));
+    // Both reach the item in its own thread.
+    QTRY_COMPARE(node->displayable()->state(), int(AbstractDisplayableItem::Send));
+    QTRY_COMPARE(node->displayable()->transmissionInterval(), 40);
+    const QString path = m_dir.filePath(QStringLiteral("engineer.tvsx"));
+    QVERIFY(m_window->schemeController()->serialize(path));
+    QVERIFY(m_window->openScheme(path));
+    node = panelNode();
+    QCOMPARE(node->displayable()->thread(), &m_bus);
+    QCOMPARE(node->displayable()->state(), int(AbstractDisplayableItem::Send));
+    QCOMPARE(node->displayable()->name(), QStringLiteral("Stand-in"));
+    QCOMPARE(node->displayable()->transmissionInterval(), 40);
+}
+
+QTEST_MAIN(tst_SchemeOpen)
+#include "tst_schemeopen.moc"

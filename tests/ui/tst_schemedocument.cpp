@@ -1,0 +1,422 @@
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
+#include "model/zxparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemedocument.h"
+#include "scheme/schemetreemodel.h"
+#include "support/testenvironment.h"
+#include "ui/mainwindow.h"
+#include "ui/recentfiles.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+// Answers the window's questions from the test and records them.
+class AnsweringWindow : public MainWindow
+{
+public:
+    SaveChoice saveChoice = SaveChoice::Cancel;
+    bool confirm = false;
+    QString fileAnswer;
+    QString textAnswer;
+    int intAnswer = 0;
+    QStringList asked;
+    QStringList errors;
+
+protected:
+    SaveChoice askSaveChanges(const QString &fileName) override
+    {
+        asked << QStringLiteral("save changes|") + fileName;
+        return saveChoice;
+    }
+    bool askConfirm(const QString &title, const QString &text) override
+    {
+        asked << title + QLatin1Char('|') + text;
+        return confirm;
+    }
+    QString askOpenFileName(const QString &title, const QString &) override
+    {
+        asked << title;
+        return fileAnswer;
+    }
+    QString askSaveFileName(const QString &title, const QString &) override
+    {
+        asked << title;
+        return fileAnswer;
+    }
+    QString askText(const QString &, const QString &, const QString &, bool *ok) override
+    {
+        *ok = true;
+        return textAnswer;
+    }
+    int askInt(const QString &, const QString &, int, int, int, bool *ok) override
+    {
+        *ok = true;
+        return intAnswer;
+    }
+    void showError(const QString &, const QString &text) override { errors << text; }
+};
+
+namespace {
+
+QAction *action(QObject *window, const char *name)
+{
+    return window->findChild<QAction *>(QLatin1String(name));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+AbstractSchemeTreeItem *nodeByKeys(SchemeTreeModel *model, const QByteArray &device,
+                                   const QByteArray &function = QByteArray())
+{
+    for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
+        if (node->displayable()->key() != device)
+            continue;
+        if (function.isEmpty())
+            return node;
+        for (AbstractSchemeTreeItem *child : node->childNodes()) {
+            if (child->displayable()->key() == function)
+                return child;
+        }
+    }
+    return nullptr;
+}
+
+enum class Change { None, Add, Delete, Rename, Period, Send, Auto, Filter, SentValue, ReceivedValue };
+enum class Question { Open, Clear, Close };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(Question)
+Q_DECLARE_METATYPE(MainWindow::SaveChoice)
+
+class tst_SchemeDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void everyKindOfChangeIsSeen_data();
+    void everyKindOfChangeIsSeen();
+    void questionsBeforeLosingChanges_data();
+    void questionsBeforeLosingChanges();
+    void deleteAsksFirst();
+    void detailsDockResetByClearAndOpen();
+    void recentSchemesAndDialogStart();
+    void engineerChangesComeBack();
+
+private:
+    void openDemoCopy();
+    QString m_demo;
+    std::unique_ptr<DeviceDispatcher> m_dispatcher;
+    std::unique_ptr<AnsweringWindow> m_window;
+    QTemporaryDir m_dir;
+};
+
+void tst_SchemeDocument::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeDocumentTest"));
+    QSettings().clear();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    registerDiagnosticsFunctions();
+    m_dispatcher = std::make_unique<DeviceDispatcher>();
+    QVERIFY(m_dir.isValid());
+    m_demo = m_dir.filePath(QStringLiteral("demo.tvsx"));
+}
+
+void tst_SchemeDocument::init()
+{
+    CanDeviceFactory::init();
+    m_window = std::make_unique<AnsweringWindow>();
+    QFile::remove(m_demo);
+    QVERIFY(QFile::copy(QStringLiteral(":/demo/demo.tvsx"), m_demo));
+    QFile::setPermissions(m_demo, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void tst_SchemeDocument::cleanup()
+{
+    m_window->schemeController()->clearScheme();
+    m_window.reset();
+    QSettings().clear();
+}
+
+void tst_SchemeDocument::openDemoCopy()
+{
+    QVERIFY(m_window->openScheme(m_demo));
+    QVERIFY(!m_window->schemeDocument()->check());
+    QVERIFY(!m_window->isWindowModified());
+}
+
+void tst_SchemeDocument::everyKindOfChangeIsSeen_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("nothing") << Change::None << false;
+    QTest::newRow("unit added") << Change::Add << true;
+    QTest::newRow("unit deleted") << Change::Delete << true;
+    QTest::newRow("function renamed") << Change::Rename << true;
+    QTest::newRow("period changed") << Change::Period << true;
+    QTest::newRow("function sends") << Change::Send << true;
+    QTest::newRow("function auto") << Change::Auto << true;
+    QTest::newRow("filter mark") << Change::Filter << true;
+    QTest::newRow("value of a sending function") << Change::SentValue << true;
+    QTest::newRow("value received from the bus") << Change::ReceivedValue << false;
+}
+
+void tst_SchemeDocument::everyKindOfChangeIsSeen()
+{
+    QFETCH(Change, change);
+    QFETCH(bool, modified);
+    openDemoCopy();
+    m_window->confirm = true;
+    m_window->schemeDocument()->setCheckDelay(10);
+    SchemeTreeModel *model = m_window->schemeModel();
+    AbstractSchemeTreeItem *io = nodeByKeys(model, "demo_controller", "demo_ctrl_io");
+    QVERIFY(io);
+    AbstractDisplayableItem *item = io->displayable();
+    m_window->mainView()->setCurrentIndex(model->index(io, 1));
+    switch (change) {
+    case Change::None:
+        break;
+    case Change::Add:
+        m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
+            "empty_device", {ItemAddress::J1939, 0x66}));
+        break;
+    case Change::Delete:
+        m_window->mainView()->setCurrentIndex(model->index(nodeByKeys(model, "demo_cabin"), 1));
+        action(m_window.get(), "actionDeleteDevice")->trigger();
+        break;
+    case Change::Rename:
+        m_window->textAnswer = QStringLiteral("Inputs");
+        action(m_window.get(), "actionRename")->trigger();
+        break;
+    case Change::Period:
+        m_window->intAnswer = 200;
+        action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+        break;
+    case Change::Send:
+        action(m_window.get(), "actionSend")->trigger();
+        break;
+    case Change::Auto:
+        item->setState(AbstractDisplayableItem::Auto);
+        break;
+    case Change::Filter:
+        action(m_window.get(), "actionFilterOn")->trigger();
+        break;
+    case Change::SentValue:
+        item->setState(AbstractDisplayableItem::Send);
+        m_window->schemeDocument()->setClean(m_demo);
+        item->parameters().at(4)->setVariantValue(77);
+        break;
+    case Change::ReceivedValue:
+        // What the bus brings is not the engineer's change.
+        item->parameters().at(4)->setVariantValue(77);
+        item->setState(AbstractDisplayableItem::ReceiveWarning);
+        break;
+    }
+    QCOMPARE(m_window->schemeDocument()->check(), modified);
+    QCOMPARE(m_window->isWindowModified(), modified);
+    QVERIFY(m_window->windowTitle().startsWith(QStringLiteral("demo.tvsx[*] \u2014 Tarvik")));
+    // The model's own signals bring the check without being asked.
+    m_window->schemeDocument()->setClean(m_demo);
+    QVERIFY(!m_window->isWindowModified());
+    if (change == Change::Rename) {
+        m_window->textAnswer = QStringLiteral("Inputs again");
+        action(m_window.get(), "actionRename")->trigger();
+        QTRY_VERIFY(m_window->isWindowModified());
+    }
+}
+
+void tst_SchemeDocument::questionsBeforeLosingChanges_data()
+{
+    QTest::addColumn<Question>("question");
+    QTest::addColumn<MainWindow::SaveChoice>("answer");
+    const struct
+    {
+        const char *name;
+        Question question;
+    } questions[] = {{"open", Question::Open}, {"clear", Question::Clear}, {"close", Question::Close}};
+    const struct
+    {
+        const char *name;
+        MainWindow::SaveChoice answer;
+    } answers[] = {{"save", MainWindow::SaveChoice::Save},
+                   {"discard", MainWindow::SaveChoice::Discard},
+                   {"cancel", MainWindow::SaveChoice::Cancel}};
+    for (const auto &q : questions) {
+        for (const auto &a : answers)
+            QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(q.name, a.name)))
+                << q.question << a.answer;
+    }
+}
+
+void tst_SchemeDocument::questionsBeforeLosingChanges()
+{
+    QFETCH(Question, question);
+    QFETCH(MainWindow::SaveChoice, answer);
+    const QString other = m_dir.filePath(QStringLiteral("other.tvsx"));
+    QVERIFY(m_window->schemeController()->serialize(other)); // an empty scheme
+    openDemoCopy();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const QByteArray fileBefore = readFile(m_demo);
+    nodeByKeys(m_window->schemeModel(), "engine1")->displayable()->setName(QStringLiteral("Changed"));
+    m_window->saveChoice = answer;
+    m_window->fileAnswer = other;
+    bool closed = false;
+    switch (question) {
+    case Question::Open:
+        action(m_window.get(), "actionOpen")->trigger();
+        break;
+    case Question::Clear:
+        action(m_window.get(), "actionClearScheme")->trigger();
+        break;
+    case Question::Close:
+        closed = m_window->close();
+        break;
+    }
+    QCOMPARE(m_window->asked.value(0), QStringLiteral("save changes|demo.tvsx"));
+    const bool proceeded = answer != MainWindow::SaveChoice::Cancel;
+    // Saved into its own file only when asked to; never without a question.
+    QCOMPARE(readFile(m_demo) != fileBefore, answer == MainWindow::SaveChoice::Save);
+    if (answer == MainWindow::SaveChoice::Save)
+        QVERIFY(readFile(m_demo).contains("<name>Changed</name>"));
+    if (question == Question::Close) {
+        QCOMPARE(closed, proceeded);
+        QCOMPARE(m_window->isVisible(), !proceeded);
+        return;
+    }
+    QCOMPARE(m_window->schemeModel()->rowCount(), proceeded ? 0 : 8);
+    QCOMPARE(m_window->isWindowModified(), !proceeded);
+    if (proceeded)
+        QCOMPARE(m_window->schemeDocument()->filePath(),
+                 question == Question::Open ? other : QString());
+}
+
+void tst_SchemeDocument::deleteAsksFirst()
+{
+    openDemoCopy();
+    SchemeTreeModel *model = m_window->schemeModel();
+    AbstractSchemeTreeItem *engine = nodeByKeys(model, "engine1");
+    m_window->mainView()->setCurrentIndex(model->index(engine, 1));
+    m_window->confirm = false;
+    action(m_window.get(), "actionDeleteDevice")->trigger();
+    QCOMPARE(m_window->asked.last(), QStringLiteral("Delete|Delete %1 from the scheme?").arg(engine->uniqueName()));
+    QCOMPARE(model->rowCount(), 8);
+    m_window->confirm = true;
+    action(m_window.get(), "actionDeleteDevice")->trigger();
+    QCOMPARE(model->rowCount(), 7);
+    QVERIFY(!nodeByKeys(model, "engine1"));
+}
+
+void tst_SchemeDocument::detailsDockResetByClearAndOpen()
+{
+    openDemoCopy();
+    auto *details = m_window->findChild<QDockWidget *>(QStringLiteral("detailsWindow"));
+    auto *panel = details->findChild<QWidget *>(QStringLiteral("detailsScrollArea"));
+    SchemeTreeModel *model = m_window->schemeModel();
+    auto select = [&] {
+        AbstractSchemeTreeItem *node = nodeByKeys(model, "demo_controller", "demo_ctrl_io");
+        m_window->mainView()->setCurrentIndex(model->index(node, 1));
+        QVERIFY(details->windowTitle().endsWith(node->uniqueName()));
+    };
+    auto editors = [&] { return panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(); };
+    select();
+    m_window->saveChoice = MainWindow::SaveChoice::Discard;
+    action(m_window.get(), "actionClearScheme")->trigger();
+    QCOMPARE(details->windowTitle(), QStringLiteral("Details"));
+    QVERIFY(m_window->openScheme(m_demo));
+    select();
+    const int shown = editors();
+    QVERIFY(m_window->openScheme(m_demo));
+    QCOMPARE(details->windowTitle(), QStringLiteral("Details"));
+    QVERIFY(editors() <= shown);
+}
+
+void tst_SchemeDocument::recentSchemesAndDialogStart()
+{
+    RecentFiles *recent = m_window->recentFiles();
+    QVERIFY(recent->files().isEmpty());
+    QCOMPARE(m_window->schemeDialogStart(), QString());
+    openDemoCopy();
+    QCOMPARE(m_window->schemeDialogStart(), m_demo);
+    const QString saved = m_dir.filePath(QStringLiteral("saved"));
+    m_window->fileAnswer = saved;
+    action(m_window.get(), "actionSave")->trigger();
+    const QString savedFile = saved + QStringLiteral(".tvsx");
+    QCOMPARE(recent->files(), (QStringList{savedFile, m_demo}));
+    QCOMPARE(m_window->schemeDialogStart(), savedFile);
+    QCOMPARE(m_window->windowTitle().left(11), QStringLiteral("saved.tvsx["));
+    // Kept in the settings: a new window offers them in its File menu.
+    m_window->schemeController()->clearScheme();
+    m_window = std::make_unique<AnsweringWindow>();
+    QCOMPARE(m_window->schemeDialogStart(), m_dir.path());
+    auto *menu = m_window->menuBar()->findChild<QMenu *>(QStringLiteral("menuRecentSchemes"));
+    QVERIFY(menu && menu->isEnabled());
+    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions().at(1)->data().toString(), m_demo);
+    menu->actions().at(1)->trigger();
+    QCOMPARE(m_window->schemeDocument()->filePath(), m_demo);
+    QCOMPARE(m_window->schemeModel()->rowCount(), 8);
+    QCOMPARE(m_window->recentFiles()->files().first(), m_demo);
+    // A file gone from the disk is dropped from the list with a word.
+    QVERIFY(QFile::remove(savedFile));
+    m_window->recentFiles()->fileChosen(savedFile);
+    QCOMPARE(m_window->errors.size(), 1);
+    QCOMPARE(m_window->recentFiles()->files(), QStringList{m_demo});
+}
+
+void tst_SchemeDocument::engineerChangesComeBack()
+{
+    // As a new user: the example scheme twice, then a function sent, renamed, given a period,
+    // saved and opened again.
+    QVERIFY(m_window->openScheme(m_demo));
+    QVERIFY(m_window->openScheme(m_demo));
+    SchemeTreeModel *model = m_window->schemeModel();
+    m_window->mainView()->setCurrentIndex(
+        model->index(nodeByKeys(model, "demo_panel_left", "demo_panel"), 1));
+    action(m_window.get(), "actionSend")->trigger();
+    m_window->textAnswer = QStringLiteral("Left panel, stand-in");
+    action(m_window.get(), "actionRename")->trigger();
+    m_window->intAnswer = 50;
+    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+    QVERIFY(m_window->schemeDocument()->check());
+    m_window->fileAnswer = m_demo;
+    action(m_window.get(), "actionSave")->trigger();
+    QVERIFY(!m_window->isWindowModified());
+    action(m_window.get(), "actionOpen")->trigger();
+    QVERIFY(m_window->errors.isEmpty());
+    AbstractDisplayableItem *panel = nodeByKeys(model, "demo_panel_left", "demo_panel")->displayable();
+    QCOMPARE(panel->state(), int(AbstractDisplayableItem::Send));
+    QCOMPARE(panel->name(), QStringLiteral("Left panel, stand-in"));
+    QCOMPARE(panel->transmissionInterval(), 50);
+    QCOMPARE(panel->deviceType(), AbstractDisplayableItem::Continuous);
+    // The other panels were left alone.
+    AbstractDisplayableItem *right = nodeByKeys(model, "demo_panel_right", "demo_panel")->displayable();
+    QCOMPARE(right->state(), int(AbstractDisplayableItem::ReceiveOk));
+    QCOMPARE(right->transmissionInterval(), 20);
+    QVERIFY(!m_window->schemeDocument()->check());
+}
+
+QTEST_MAIN(tst_SchemeDocument)
+#include "tst_schemedocument.moc"
