@@ -62,6 +62,13 @@ protected:
         asked << QStringLiteral("confirm|%1").arg(periodMs);
         return confirmAnswer;
     }
+    // Deleting a unit asks first; these tests always mean it.
+    bool askConfirm(const QString &title, const QString &) override
+    {
+        asked << QStringLiteral("ask|") + title;
+        return true;
+    }
+    SaveChoice askSaveChanges(const QString &) override { return SaveChoice::Discard; }
 };
 
 namespace {
