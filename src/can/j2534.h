@@ -20,6 +20,8 @@ public:
     QString dllName() const { return m_dllName; }
     bool checkDLL();
     bool valid() const { return m_library.isLoaded(); }
+    // One debug line per library call.
+    void setTrace(bool on) { m_trace = on; }
     void unload() { m_library.unload(); }
     QString lastError() const { return m_lastError; }
     // The file tried and the loader's reason after a failed checkDLL().
