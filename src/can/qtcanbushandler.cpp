@@ -187,8 +187,10 @@ bool QtCanBusHandler::startInThread()
     bool ok = m_device->connectDevice();
     if (ok && m_device->state() == QCanBusDevice::ConnectingState) {
         // The virtual bus and pass-thru connect asynchronously.
-        timeout.start(ConnectTimeoutMs);
+        timeout.start(m_connectTimeoutMs.load());
+        m_connecting = true;
         wait.exec();
+        m_connecting = false;
     }
     ok = ok && m_device->state() == QCanBusDevice::ConnectedState;
     if (!ok) {
@@ -313,6 +315,9 @@ bool QtCanBusHandler::receiveMessagesImpl(unsigned *count)
 {
     *count = 0;
     const qint64 stamp = messageElapsedTimer();
+    // A restart's poll cycle while the device is being replaced: nothing to read yet.
+    if (m_connecting)
+        return true;
     writePending();
     if (!m_device) {
         setLastError(QStringLiteral("CAN bus device closed"));

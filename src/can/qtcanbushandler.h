@@ -19,7 +19,7 @@ class QtCanBusHandler : public AbstractCanHandler
     Q_OBJECT
 
 public:
-    static constexpr int ConnectTimeoutMs = 3000;
+    static constexpr int DefaultConnectTimeoutMs = 3000;
 
     explicit QtCanBusHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent = nullptr);
     ~QtCanBusHandler() override;
@@ -33,6 +33,9 @@ public:
     quint64 droppedFrames() const { return m_dropped.load(); }
 
     static bool probe(QString *why);
+    // How long start() waits for a device that connects asynchronously (the virtual bus, which
+    // reports a refused connection only by never connecting).
+    void setConnectTimeout(int ms) { m_connectTimeoutMs.store(ms); }
     // A configuration value of the open device (invalid without one); bus thread only.
     QVariant deviceConfiguration(int key) const;
 
@@ -61,7 +64,9 @@ private:
     QStringList m_extraPorts;
     QString m_selected; // "plugin:interface", guarded by m_listMutex
     QCanBusDevice *m_device = nullptr;
+    bool m_connecting = false; // bus thread: start() waits for the device in a nested loop
     std::atomic<bool> m_connected{false};
+    std::atomic<int> m_connectTimeoutMs{DefaultConnectTimeoutMs};
     std::atomic<bool> m_failed{false};
     std::mutex m_pendingMutex;
     QVector<CanMessage> m_pending;
