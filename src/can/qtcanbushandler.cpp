@@ -17,8 +17,9 @@ const QString SocketCanPlugin = QStringLiteral("socketcan");
 
 QString socketCanBitRateHint(const QString &interfaceName, unsigned rate)
 {
-    return QStringLiteral("The system owns the bit rate of %1: set it with "
-                          "'ip link set %1 type can bitrate %2' (as root), then start again.")
+    return QStringLiteral("The system owns the bit rate of %1: set it as root with "
+                          "'ip link set %1 type can bitrate %2' and 'ip link set %1 up', then "
+                          "start again.")
         .arg(interfaceName)
         .arg(rate);
 }
@@ -197,11 +198,20 @@ bool QtCanBusHandler::startInThread()
         QString text = m_device->errorString();
         if (text.isEmpty())
             text = QStringLiteral("Cannot connect to %1").arg(selected);
-        if (plugin == SocketCanPlugin && m_device->error() == QCanBusDevice::ConfigurationError)
+        // A SocketCAN interface that is down (or has no rate) is the system's to set up.
+        if (plugin == SocketCanPlugin)
             text += QLatin1Char('\n') + socketCanBitRateHint(interfaceName, baudRate());
         setLastError(text);
         closeDevice();
         return false;
+    }
+    if (m_device->error() == QCanBusDevice::ConfigurationError) {
+        // Connected at the rate the interface already has (SocketCAN lets only the system set
+        // it, and only while the interface is down): say so, and how to change it.
+        QString text = m_device->errorString();
+        if (plugin == SocketCanPlugin)
+            text += QLatin1Char(' ') + socketCanBitRateHint(interfaceName, baudRate());
+        qWarning("%s", qUtf8Printable(text));
     }
     m_failed.store(false);
     m_connected.store(true);

@@ -184,6 +184,14 @@ void tst_QtCanBusHandler::unusableInterfaceFails()
         QStringLiteral("virtualcan:tcp://127.0.0.1:1/can0"))));
     QVERIFY(!handler.start());
     QVERIFY(!handler.lastError().isEmpty());
+    if (!QCanBus::instance()->plugins().contains(QStringLiteral("socketcan")))
+        return;
+    // A SocketCAN interface that cannot be used says how the system sets it up.
+    QVERIFY(handler.setTransceiver(handler.transceiverIndexForName(QStringLiteral("tvk9"))));
+    QVERIFY(!handler.start());
+    QVERIFY2(handler.lastError().contains(
+                 QLatin1String("ip link set tvk9 type can bitrate 250000")),
+             qPrintable(handler.lastError()));
 }
 
 void tst_QtCanBusHandler::handlerInBusThread()
