@@ -7,6 +7,7 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -202,10 +203,12 @@ void tst_QtCanBusHandler::handlerInBusThread()
     bus.start();
     QObject inBus;
     inBus.moveToThread(&bus);
-    Exposed<QtCanBusHandler> *handler = nullptr;
+    // Handed over through an atomic, so that thread checkers see the hand-over.
+    std::atomic<Exposed<QtCanBusHandler> *> created{nullptr};
     QMetaObject::invokeMethod(
-        &inBus, [&] { handler = new Exposed<QtCanBusHandler>(nullptr); },
+        &inBus, [&] { created.store(new Exposed<QtCanBusHandler>(nullptr)); },
         Qt::BlockingQueuedConnection);
+    Exposed<QtCanBusHandler> *handler = created.load();
     QMetaObject::invokeMethod(
         &inBus, [&] { handler->errorTimer()->setInterval(100); }, Qt::BlockingQueuedConnection);
     // The start-up calls come from this (GUI) thread and run in the bus thread.

@@ -9,6 +9,7 @@
 
 #include <QRegularExpression>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -244,43 +245,53 @@ void tst_SlcanSlmcpHandlers::slcanHotPlugFromLibraryThread()
     }
     QThread bus;
     bus.start();
-    SlcanCanHandler *handler = nullptr;
+    // Handed over through an atomic, and signals counted through queued connections, so that
+    // thread checkers see every hand-over between the two threads.
+    std::atomic<SlcanCanHandler *> created{nullptr};
     QObject inBus;
     inBus.moveToThread(&bus);
     QMetaObject::invokeMethod(
-        &inBus, [&] { handler = new SlcanCanHandler(nullptr, fake.path()); },
+        &inBus, [&] { created.store(new SlcanCanHandler(nullptr, fake.path())); },
         Qt::BlockingQueuedConnection);
+    SlcanCanHandler *handler = created.load();
     QVERIFY(handler->isReady());
     fake.setValue("callDelayUs", 200);
     handler->transceivers();
     QVERIFY(handler->setTransceiver(0));
     QVERIFY(handler->start());
-    QSignalSpy states(handler, &AbstractCanHandler::stateChanged);
-    QSignalSpy devices(handler, &AbstractCanHandler::devicesChanged);
+    QObject receiver;
+    QVector<int> states;
+    int devices = 0;
+    connect(
+        handler, &AbstractCanHandler::stateChanged, &receiver, [&](int s) { states << s; },
+        Qt::QueuedConnection);
+    connect(
+        handler, &AbstractCanHandler::devicesChanged, &receiver, [&] { ++devices; },
+        Qt::QueuedConnection);
     // The bus thread polls while the GUI thread sends and the library reports events.
     for (int i = 0; i < 50; ++i)
         handler->sendMessage(makeFrame(0x18FEF100, {quint8(i)}));
     fake.fireDeviceEvent(0, 1);
     fake.fireListEvent();
-    QTRY_COMPARE(devices.count(), 2);
+    QTRY_COMPARE(devices, 2);
     QCOMPARE(handler->state(), AbstractCanHandler::Open);
     fake.fireDeviceEvent(0, SlcanApi::EventDeviceRemoved);
-    QTRY_COMPARE(devices.count(), 3);
+    QTRY_COMPARE(devices, 3);
     QTRY_COMPARE(handler->state(), AbstractCanHandler::Closed);
-    QCOMPARE(states.count(), 1);
-    QCOMPARE(states.first().first().toInt(), int(AbstractCanHandler::Closed));
+    QTRY_COMPARE(states, QVector<int>{int(AbstractCanHandler::Closed)});
     QCOMPARE(FakeLibrary::calls("SlCan_DeviceClose").size(), 1);
     QCOMPARE(fake.maxInFlight(), 1);
     // The callback only posted the event: the device was closed by the bus thread.
-    quint64 busThread = 0;
+    std::atomic<quint64> busThread{0};
     QMetaObject::invokeMethod(
-        &inBus, [&] { busThread = std::hash<std::thread::id>()(std::this_thread::get_id()); },
+        &inBus,
+        [&] { busThread.store(std::hash<std::thread::id>()(std::this_thread::get_id())); },
         Qt::BlockingQueuedConnection);
     const QStringList calls = FakeLibrary::calls();
     const QList<quint64> threads = FakeLibrary::threads();
     const int close = calls.indexOf(QRegularExpression(QStringLiteral("^SlCan_DeviceClose.*")));
     QVERIFY(close >= 0);
-    QCOMPARE(threads.at(close), busThread);
+    QCOMPARE(threads.at(close), busThread.load());
     QMetaObject::invokeMethod(handler, "deleteLater", Qt::BlockingQueuedConnection);
     bus.quit();
     QVERIFY(bus.wait(5000));
