@@ -280,6 +280,8 @@ private slots:
     void sentFramesArriveExact();
     void batchesOfAtMost64_data() { adapters_data(); }
     void batchesOfAtMost64();
+    void readsOfAtMost128_data();
+    void readsOfAtMost128();
     void readErrorEndsInClosed_data() { adapters_data(); }
     void readErrorEndsInClosed();
     void stopTwiceIsHarmless_data() { adapters_data(); }
@@ -385,6 +387,43 @@ void tst_AdapterContract::batchesOfAtMost64()
         QVERIFY(writes.at(2).contains(QLatin1String("n=2")));
         QCOMPARE(library->fake().maxInFlight(), 1);
     }
+}
+
+void tst_AdapterContract::readsOfAtMost128_data()
+{
+    // The adapters whose far end hands over everything it holds at once.
+    QTest::addColumn<Adapter>("adapter");
+    QTest::newRow("j2534") << OnJ2534;
+    QTest::newRow("slcan") << OnSlcan;
+    QTest::newRow("slmcp") << OnSlmcp;
+}
+
+void tst_AdapterContract::readsOfAtMost128()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    drain(*rig.handler);
+    QVector<CanMessage> sent;
+    for (int i = 0; i < 200; ++i)
+        sent << makeFrame(0x18FF0000u | quint32(i), {quint8(i)});
+    rig.end->deliver(sent);
+    // A full read of 128 is followed at once by another in the same poll cycle.
+    QVector<int> reads;
+    int total = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            while (!rig.handler->isMessageQueueEmpty()) {
+                const auto pack = rig.handler->dequeuePack();
+                if (!pack.isEmpty() && pack.first().second.isReceived()) {
+                    reads << pack.size();
+                    total += pack.size();
+                }
+            }
+            return total >= sent.size();
+        }(),
+        5000);
+    QCOMPARE(reads, (QVector<int>{128, 72}));
 }
 
 void tst_AdapterContract::readErrorEndsInClosed()

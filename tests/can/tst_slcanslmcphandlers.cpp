@@ -57,6 +57,7 @@ private slots:
     void init() { FakeLibrary::clearLog(); }
 
     void slcanLifecycle();
+    void slcanWithoutSetMode();
     void slcanStartFailures_data();
     void slcanStartFailures();
     void slcanReadAndWriteResults();
@@ -109,6 +110,21 @@ void tst_SlcanSlmcpHandlers::slcanLifecycle()
     fake.release();
     handler.reset();
     QCOMPARE(FakeLibrary::calls(), (QStringList{"SlCan_Free", "unload"}));
+}
+
+void tst_SlcanSlmcpHandlers::slcanWithoutSetMode()
+{
+    // SlCan_DeviceSetMode is optional: without it the start skips that step.
+    FakeLibrary fake(FakeLibrary::Slcan, "nomode");
+    SlcanHandler handler(nullptr, fake.path());
+    QVERIFY2(handler.isReady(), qPrintable(handler.lastError()));
+    handler.transceivers();
+    QVERIFY(handler.setTransceiver(0));
+    FakeLibrary::clearLog();
+    QVERIFY(handler.start());
+    QCOMPARE(FakeLibrary::calls(),
+             (QStringList{"SlCan_DeviceOpen dev=0", "SlCan_DeviceSetBitRate dev=0 word=0x8003",
+                          "SlCan_DeviceSetTXTimeOut dev=0 ms=10", "SlCan_DeviceEnaRec dev=0 on=1"}));
 }
 
 void tst_SlcanSlmcpHandlers::slcanStartFailures_data()

@@ -151,11 +151,13 @@ SLCAN_EXPORT SlCan_DeviceSetTXTimeOut(Device device, std::uint32_t ms)
     return failed("SlCan_DeviceSetTXTimeOut") ? 0 : 1;
 }
 
+#ifndef FAKE_OMIT_MODE
 SLCAN_EXPORT SlCan_DeviceSetMode(Device device, std::uint32_t mode)
 {
     fake::Call call("SlCan_DeviceSetMode dev=%u mode=%u", indexOf(device), mode);
     return failed("SlCan_DeviceSetMode") ? 0 : 1;
 }
+#endif
 
 SLCAN_EXPORT SlCan_DeviceGetInfo(Device device, std::uint32_t code, char *buffer,
                                  std::uint32_t size)
