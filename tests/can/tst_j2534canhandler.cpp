@@ -1,5 +1,6 @@
 // J2534 pass-thru handler on its fake library, and how the adapter libraries are chosen.
 #include "can/adapterchoicedialog.h"
+#include "can/adapterlibrary.h"
 #include "can/canhandlerfactory.h"
 #include "can/j2534.h"
 #include "can/j2534canhandler.h"
@@ -71,6 +72,7 @@ private slots:
     void libraryChoice_data();
     void libraryChoice();
     void probeAndCreate();
+    void libraryBesideProgramFirst();
     void choiceDialogSaysWhy();
 };
 
@@ -341,6 +343,28 @@ void tst_J2534CanHandler::probeAndCreate()
     QVERIFY(handler);
     QVERIFY(qobject_cast<SlmcpCanHandler *>(handler.get()));
     QVERIFY(probe(Zentrax, {}, &why));
+}
+
+void tst_J2534CanHandler::libraryBesideProgramFirst()
+{
+    const QString name = QStringLiteral("tarvikbeside%1").arg(QCoreApplication::applicationPid());
+#if defined(Q_OS_WIN)
+    const QString file = name + QStringLiteral(".dll");
+#else
+    const QString file = QStringLiteral("lib") + name + QStringLiteral(".so");
+#endif
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(file);
+    QCOMPARE(AdapterLibrary::resolveFileName(name), name);
+    QVERIFY(QFile::copy(FakeLibrary::pathOf(FakeLibrary::J2534), beside));
+    QCOMPARE(AdapterLibrary::resolveFileName(name), beside);
+    // A path is taken as it is.
+    QCOMPARE(AdapterLibrary::resolveFileName(QStringLiteral("/opt/x/") + file),
+             QStringLiteral("/opt/x/") + file);
+    {
+        J2534CanHandler handler(nullptr, name);
+        QVERIFY2(handler.isReady(), qPrintable(handler.lastError()));
+    }
+    QVERIFY(QFile::remove(beside));
 }
 
 void tst_J2534CanHandler::choiceDialogSaysWhy()
