@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev qtscript5-dev
+    libqt5serialbus5-dev libqt5serialbus5-plugins
     qttools5-dev qttools5-dev-tools
     python3
 )

@@ -6,8 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-AdapterChoiceDialog::AdapterChoiceDialog(QWidget *parent)
+AdapterChoiceDialog::AdapterChoiceDialog(const CanHandlerFactory::AdapterOptions &options,
+                                         QWidget *parent)
     : QDialog(parent)
+    , m_options(options)
 {
     setWindowTitle(QString());
     setModal(true);
@@ -16,6 +18,9 @@ AdapterChoiceDialog::AdapterChoiceDialog(QWidget *parent)
         auto *button = new QPushButton(CanHandlerFactory::buttonText(type), this);
         button->setObjectName(QStringLiteral("adapterButton%1").arg(type));
         button->setAutoDefault(false);
+        QString why;
+        if (!CanHandlerFactory::probe(type, m_options, &why))
+            button->setToolTip(why);
         connect(button, &QPushButton::clicked, this, [this, type] { choose(type); });
         layout->addWidget(button);
     }
@@ -28,9 +33,10 @@ AdapterChoiceDialog::AdapterChoiceDialog(QWidget *parent)
 
 void AdapterChoiceDialog::choose(int type)
 {
-    if (!CanHandlerFactory::isAvailable(type)) {
-        m_note->setText(
-            tr("%1 is not available in this build").arg(CanHandlerFactory::buttonText(type)));
+    // Probed again: the user may have plugged in or installed something meanwhile.
+    QString why;
+    if (!CanHandlerFactory::probe(type, m_options, &why)) {
+        m_note->setText(why);
         m_note->show();
         return;
     }

@@ -1,10 +1,21 @@
 #include "can/canhandlerfactory.h"
 
+#include "can/adapterlibrary.h"
 #include "can/i7565canhandler.h"
+#include "can/j2534.h"
+#include "can/j2534canhandler.h"
 #include "can/replaycanhandler.h"
+#include "can/slcancanhandler.h"
+#include "can/slmcpcanhandler.h"
 #include "can/zentraxv1canhandler.h"
+#ifdef TARVIK_HAVE_SERIALBUS
+#include "can/qtcanbushandler.h"
+#endif
 
 #include <QCoreApplication>
+#include <QSettings>
+
+#include <memory>
 
 namespace CanHandlerFactory {
 
@@ -15,15 +26,24 @@ struct AdapterInfo
     int type;
     const char *buttonText;
     const char *key;
+    const char *libraryKey;
+    const char *defaultLibrary;
 };
 
 const AdapterInfo Adapters[] = {
-    {Slmcp, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slmcp (old)"), "slmcp"},
-    {Slcan, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slcan (new)"), "slcan"},
-    {J2534, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "J2534 (OpenPort 2.0)"), "j2534"},
-    {I7565, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "I7565 (USB-COM)"), "i7565"},
-    {Zentrax, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Zentrax"), "zentrax"},
-    {Replay, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Replay (demo)"), "replay"},
+    {Slmcp, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slmcp (old)"), "slmcp",
+     "Misc/SlmcpLibrary", SlmcpLibrary::DefaultLibrary},
+    {Slcan, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slcan (new)"), "slcan",
+     "Misc/SlcanLibrary", SlcanCanHandler::DefaultLibrary},
+    {J2534, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "J2534 (OpenPort 2.0)"), "j2534",
+     "Misc/J2534Library", J2534::DefaultDllName},
+    {I7565, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "I7565 (USB-COM)"), "i7565", nullptr,
+     nullptr},
+    {Zentrax, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Zentrax"), "zentrax", nullptr, nullptr},
+    {Replay, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Replay (demo)"), "replay", nullptr,
+     nullptr},
+    {CanBus, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "CAN bus (SocketCAN, PEAK, virtual…)"),
+     "canbus", nullptr, nullptr},
 };
 
 const AdapterInfo *find(int type)
@@ -32,6 +52,45 @@ const AdapterInfo *find(int type)
         if (info.type == type)
             return &info;
     }
+    return nullptr;
+}
+
+std::vector<const char *> requiredFunctions(int type)
+{
+    switch (type) {
+    case Slmcp:
+        return SlmcpLibrary::requiredFunctions();
+    case Slcan:
+        return SlcanCanHandler::requiredFunctions();
+    case J2534:
+        return {std::begin(J2534::FunctionNames), std::end(J2534::FunctionNames)};
+    default:
+        return {};
+    }
+}
+
+// The fixed report of each library handler when its library is unusable.
+QString libraryFailureText(int type, bool missingFunction)
+{
+    switch (type) {
+    case Slcan:
+        return missingFunction ? QStringLiteral("Corrupted slcan.dll: missing function")
+                               : QStringLiteral("Unable to load slcan.dll");
+    case Slmcp:
+        return QStringLiteral("Unable to load slmcp.dll");
+    default:
+        return QStringLiteral("Unable to init j2534");
+    }
+}
+
+template<typename Handler>
+AbstractCanHandler *readyOrNull(Handler *handler, QString *error)
+{
+    if (handler->isReady())
+        return handler;
+    if (error)
+        *error = handler->lastError();
+    delete handler;
     return nullptr;
 }
 
@@ -68,10 +127,69 @@ QStringList commandLineKeys()
 
 bool isAvailable(int type)
 {
-    return type == Replay || type == Zentrax || type == I7565;
+#ifdef TARVIK_HAVE_SERIALBUS
+    if (type == CanBus)
+        return true;
+#endif
+    return find(type) && type != CanBus;
 }
 
-AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher)
+bool usesLibrary(int type)
+{
+    const AdapterInfo *info = find(type);
+    return info && info->libraryKey;
+}
+
+QString librarySettingsKey(int type)
+{
+    const AdapterInfo *info = find(type);
+    return info && info->libraryKey ? QString::fromLatin1(info->libraryKey) : QString();
+}
+
+QString libraryFileName(int type, const AdapterOptions &options)
+{
+    const AdapterInfo *info = find(type);
+    if (!info || !info->libraryKey)
+        return QString();
+    if (!options.libraryPath.isEmpty())
+        return options.libraryPath;
+    const QString configured = QSettings().value(QLatin1String(info->libraryKey)).toString();
+    return configured.isEmpty() ? QString::fromLatin1(info->defaultLibrary) : configured;
+}
+
+bool probe(int type, const AdapterOptions &options, QString *why)
+{
+    if (!isAvailable(type)) {
+        if (why)
+            *why = QCoreApplication::translate("AdapterChoiceDialog",
+                                               "%1 is not available in this build")
+                       .arg(buttonText(type));
+        return false;
+    }
+#ifdef TARVIK_HAVE_SERIALBUS
+    if (type == CanBus)
+        return QtCanBusHandler::probe(why);
+#endif
+    if (!usesLibrary(type))
+        return true;
+    const std::vector<const char *> names = requiredFunctions(type);
+    // Declared before the library, which clears them when it is destroyed.
+    std::vector<QFunctionPointer> entries(names.size());
+    AdapterLibrary library;
+    for (size_t i = 0; i < names.size(); ++i)
+        library.bind(names[i], &entries[i]);
+    if (library.load(libraryFileName(type, options)))
+        return true;
+    if (why) {
+        *why = QStringLiteral("%1\n%2").arg(
+            libraryFailureText(type, !library.missingFunction().isEmpty()),
+            library.errorString());
+    }
+    return false;
+}
+
+AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher,
+                           const AdapterOptions &options, QString *error)
 {
     switch (type) {
     case Replay:
@@ -80,7 +198,21 @@ AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher)
         return new ZentraxV1CanHandler(dispatcher);
     case I7565:
         return new I7565CanHandler(dispatcher);
+    case J2534:
+        return readyOrNull(new J2534CanHandler(dispatcher, libraryFileName(type, options)), error);
+    case Slcan:
+        return readyOrNull(new SlcanCanHandler(dispatcher, libraryFileName(type, options)), error);
+    case Slmcp:
+        return readyOrNull(new SlmcpCanHandler(dispatcher, libraryFileName(type, options)), error);
+#ifdef TARVIK_HAVE_SERIALBUS
+    case CanBus:
+        return new QtCanBusHandler(dispatcher);
+#endif
     default:
+        if (error)
+            *error = QCoreApplication::translate("AdapterChoiceDialog",
+                                                 "%1 is not available in this build")
+                         .arg(buttonText(type));
         return nullptr;
     }
 }

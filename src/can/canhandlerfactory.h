@@ -17,18 +17,38 @@ enum AdapterType {
     I7565 = 4,
     Zentrax = 5,
     Replay = 6,
+    CanBus = 7,
 };
 
 constexpr int FirstType = Slmcp;
-constexpr int LastType = Replay;
+constexpr int LastType = CanBus;
+
+// What the user chose beyond the adapter type.
+struct AdapterOptions
+{
+    QString libraryPath; // the vendor library to load; empty: the setting, else the default
+};
 
 QString buttonText(int type);
 QString commandLineKey(int type);
 // AdapterType for a command-line key ("zentrax", "replay", ...), None when unknown.
 int typeForKey(const QString &key);
 QStringList commandLineKeys();
+// Built into this program.
 bool isAvailable(int type);
-// Creates the handler of that type in the calling thread; null when the type is not built in.
-AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher);
+// The adapter reaches the bus through a vendor library that is loaded at run time.
+bool usesLibrary(int type);
+// Settings key ("Misc/SlcanLibrary", ...) naming that library; empty for other types.
+QString librarySettingsKey(int type);
+// The library file to load: the option, else the setting, else the library's default name
+// (without the platform's suffix, which the loader adds).
+QString libraryFileName(int type, const AdapterOptions &options);
+// Whether the adapter can be used now (built in, its library loads and is complete); `why`
+// tells the user what stands in the way.
+bool probe(int type, const AdapterOptions &options, QString *why);
+// Creates the handler of that type in the calling thread; null when the type is not built in
+// or its handler cannot work, with the reason in `error`.
+AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher,
+                           const AdapterOptions &options = {}, QString *error = nullptr);
 
 } // namespace CanHandlerFactory

@@ -15,15 +15,21 @@ std::atomic<CanThread *> s_instance{nullptr};
 }
 
 CanThread::CanThread(int handlerType, QObject *parent)
+    : CanThread(handlerType, {}, parent)
+{}
+
+CanThread::CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &options,
+                     QObject *parent)
     : QThread(parent)
     , m_handlerType(handlerType)
+    , m_options(options)
 {
     s_instance.store(this);
     // The catalogue of device kinds; it stays in the GUI thread, where all its users are.
     if (!CanDeviceFactory::instance())
         CanDeviceFactory::init();
     if (m_handlerType == CanHandlerFactory::None) {
-        AdapterChoiceDialog dialog;
+        AdapterChoiceDialog dialog(options);
         m_handlerType = dialog.exec();
         if (m_handlerType == 0)
             QCoreApplication::exit(0);
@@ -45,6 +51,11 @@ CanThread *CanThread::instance()
     return s_instance.load();
 }
 
+QString CanThread::initError() const
+{
+    return m_initDone.load() ? m_initError : QString();
+}
+
 void CanThread::waitInit()
 {
     while (!m_initDone.load())
@@ -57,13 +68,18 @@ void CanThread::run()
     auto *dispatcher = new DeviceDispatcher;
     m_dispatcher.store(dispatcher);
     m_deviceDispatcher.store(dispatcher);
-    AbstractCanHandler *handler = CanHandlerFactory::create(m_handlerType, dispatcher);
+    QString error;
+    AbstractCanHandler *handler
+        = CanHandlerFactory::create(m_handlerType, dispatcher, m_options, &error);
     if (!handler) {
         m_dispatcher.store(nullptr);
         m_deviceDispatcher.store(nullptr);
         delete dispatcher;
         qDebug("Not set CAN handler");
-        QCoreApplication::exit(0);
+        // A chosen adapter that cannot work is a failure the user is told about (exit 1); no
+        // choice at all is a plain exit.
+        m_initError = m_handlerType == CanHandlerFactory::None ? QString() : error;
+        QCoreApplication::exit(m_initError.isEmpty() ? 0 : 1);
         m_initDone.store(true);
         return;
     }

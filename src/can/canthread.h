@@ -1,5 +1,7 @@
 #pragma once
 
+#include "can/canhandlerfactory.h"
+
 #include <QThread>
 
 #include <atomic>
@@ -17,6 +19,8 @@ class CanThread : public QThread
 public:
     // handlerType 0 asks the user with the adapter-choice dialog.
     explicit CanThread(int handlerType = 0, QObject *parent = nullptr);
+    CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &options,
+              QObject *parent = nullptr);
     ~CanThread() override;
 
     static CanThread *instance();
@@ -26,6 +30,9 @@ public:
     DeviceDispatcher *deviceDispatcher() const { return m_deviceDispatcher.load(); }
     int handlerType() const { return m_handlerType; }
     bool isInitDone() const { return m_initDone.load(); }
+    // Why the chosen handler could not be created (its library failed, say); empty otherwise.
+    // Valid once waitInit() returned.
+    QString initError() const;
     void waitInit();
 
     bool setCanHandler(AbstractCanHandler *handler);
@@ -42,6 +49,8 @@ private:
     std::atomic<AbstractCanMessageDispatcher *> m_dispatcher{nullptr};
     std::atomic<DeviceDispatcher *> m_deviceDispatcher{nullptr};
     int m_handlerType = 0;
+    CanHandlerFactory::AdapterOptions m_options;
+    QString m_initError; // written by run() before m_initDone is set, read after
     // Receives the queued calls that must run inside the bus thread.
     std::atomic<QObject *> m_inThread{nullptr};
 };

@@ -87,22 +87,31 @@ int runTarvik(int argc, char **argv)
         printOut(QStringLiteral("Tarvik %1").arg(QCoreApplication::applicationVersion()), stdout);
         return 0;
     }
+    CanHandlerFactory::AdapterOptions adapterOptions;
+    adapterOptions.libraryPath = options.libraryPath;
+    QString unusable;
     if (options.adapterType != CanHandlerFactory::None
-        && !CanHandlerFactory::isAvailable(options.adapterType)) {
-        printOut(QCoreApplication::translate("Main", "Adapter '%1' is not available in this build")
-                     .arg(CanHandlerFactory::commandLineKey(options.adapterType)),
-                 stderr);
+        && !CanHandlerFactory::probe(options.adapterType, adapterOptions, &unusable)) {
+        printOut(unusable, stderr);
         return 1;
     }
 
     QThread::currentThread()->setObjectName(QStringLiteral("MainThread"));
-    auto canThread = std::make_unique<CanThread>(options.adapterType);
+    auto canThread = std::make_unique<CanThread>(options.adapterType, adapterOptions);
     canThread->setObjectName(QStringLiteral("CanThread"));
     canThread->start(QThread::InheritPriority);
     canThread->setPriority(QThread::TimeCriticalPriority);
     canThread->waitInit();
-    if (canThread->wait(50))
-        return 0;
+    if (canThread->wait(50)) {
+        // No handler: the dialog was closed, or the chosen adapter cannot work.
+        const QString error = canThread->initError();
+        if (error.isEmpty())
+            return 0;
+        const QString title = QCoreApplication::translate("Main", "CAN handler init error");
+        printOut(QStringLiteral("%1: %2").arg(title, error), stderr);
+        QMessageBox::critical(nullptr, title, error, QMessageBox::Ok);
+        return 1;
+    }
 
     auto shutdown = [&canThread] {
         canThread->quit();

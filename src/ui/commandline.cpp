@@ -19,8 +19,14 @@ struct Parser
     QCommandLineOption port{QStringLiteral("port"),
                             QCoreApplication::translate(
                                 "Main", "Adapter port, skipping the port dialog: a listed name, a "
-                                        "serial device path, or a candump *.log file to replay."),
+                                        "serial device path, a CAN bus plugin:interface, or a "
+                                        "candump *.log file to replay."),
                             QStringLiteral("name")};
+    QCommandLineOption library{
+        QStringLiteral("library"),
+        QCoreApplication::translate("Main", "Adapter library to load for j2534, slcan or slmcp, "
+                                            "instead of the configured or default one."),
+        QStringLiteral("path")};
     QCommandLineOption bitRate{
         QStringLiteral("bitrate"),
         QCoreApplication::translate("Main", "Bus bit rate in bit/s (default 250000)."),
@@ -34,7 +40,7 @@ struct Parser
     {
         parser.setApplicationDescription(QCoreApplication::translate(
             "Main", "Tarvik: service and diagnostic tool for the SAE J1939 CAN bus."));
-        parser.addOptions({adapter, port, bitRate, help, version});
+        parser.addOptions({adapter, port, library, bitRate, help, version});
         parser.addPositionalArgument(
             QStringLiteral("scheme"),
             QCoreApplication::translate("Main", "Scheme file (*.tvsx) to open."),
@@ -68,6 +74,21 @@ CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
         options.port = p.parser.value(p.port);
         if (options.port.isEmpty()) {
             options.error = QCoreApplication::translate("Main", "The port name is empty");
+            return options;
+        }
+    }
+    if (p.parser.isSet(p.library)) {
+        options.libraryPath = p.parser.value(p.library);
+        if (options.libraryPath.isEmpty()) {
+            options.error = QCoreApplication::translate("Main", "The library path is empty");
+            return options;
+        }
+        if (options.adapterType != CanHandlerFactory::None
+            && !CanHandlerFactory::usesLibrary(options.adapterType)) {
+            options.error = QCoreApplication::translate(
+                                "Main", "--library applies to the j2534, slcan and slmcp "
+                                        "adapters, not to '%1'")
+                                .arg(CanHandlerFactory::commandLineKey(options.adapterType));
             return options;
         }
     }

@@ -17,7 +17,7 @@ private slots:
     void replayRunsInBusThread();
     void requestedRecordingIsPlayed();
     void unknownPortFails();
-    void unavailableAdapterEndsThread();
+    void unusableAdapterEndsThread();
     void handlerSwap();
     void startupChoosesPort_data();
     void startupChoosesPort();
@@ -104,15 +104,21 @@ void tst_CanThread::unknownPortFails()
     QVERIFY(thread.wait(5000));
 }
 
-void tst_CanThread::unavailableAdapterEndsThread()
+void tst_CanThread::unusableAdapterEndsThread()
 {
-    QVERIFY(!CanHandlerFactory::isAvailable(CanHandlerFactory::Slmcp));
+    // The library of the chosen adapter cannot be loaded: no handler, and the reason is kept for
+    // the start-up to show (exit code 1 there).
+    CanHandlerFactory::AdapterOptions options;
+    options.libraryPath = QStringLiteral("/no/such/libslcan.so");
     QTest::ignoreMessage(QtDebugMsg, "Not set CAN handler");
-    CanThread thread(CanHandlerFactory::Slmcp);
+    CanThread thread(CanHandlerFactory::Slcan, options);
     thread.start();
     thread.waitInit();
     QVERIFY(thread.wait(1000));
     QVERIFY(!thread.canHandler());
+    QVERIFY2(thread.initError().startsWith(QLatin1String("Unable to load slcan.dll\n"
+                                                         "/no/such/libslcan.so")),
+             qPrintable(thread.initError()));
 }
 
 void tst_CanThread::handlerSwap()

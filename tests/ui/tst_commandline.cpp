@@ -39,6 +39,21 @@ void tst_CommandLine::parse_data()
     QTest::newRow("adapter key ignores case")
         << QStringList{"tarvik", "--adapter", "I7565"} << true << int(CanHandlerFactory::I7565)
         << "" << 250000u << "";
+    QTest::newRow("CAN bus port") << QStringList{"tarvik", "--adapter", "canbus", "--port",
+                                                 "virtualcan:can0"}
+                                  << true << int(CanHandlerFactory::CanBus) << "virtualcan:can0"
+                                  << 250000u << "";
+    QTest::newRow("library for a library adapter")
+        << QStringList{"tarvik", "--adapter", "slcan", "--library", "/opt/v/libslcan.so"} << true
+        << int(CanHandlerFactory::Slcan) << "" << 250000u << "";
+    QTest::newRow("library without adapter: for the dialog's choice")
+        << QStringList{"tarvik", "--library", "C:/vendor/op20pt32.dll"} << true << 0 << ""
+        << 250000u << "";
+    QTest::newRow("library refused for a serial adapter")
+        << QStringList{"tarvik", "--adapter", "zentrax", "--library", "/x.so"} << false << 0 << ""
+        << 250000u << "";
+    QTest::newRow("library path empty")
+        << QStringList{"tarvik", "--library", ""} << false << 0 << "" << 250000u << "";
     QTest::newRow("unknown adapter")
         << QStringList{"tarvik", "--adapter", "peak"} << false << 0 << "" << 250000u << "";
     QTest::newRow("bit rate not a number")
@@ -67,12 +82,15 @@ void tst_CommandLine::parse()
     QCOMPARE(options.port, port);
     QCOMPARE(options.bitRate, bitRate);
     QCOMPARE(options.schemeFile, scheme);
+    const int library = args.indexOf(QStringLiteral("--library"));
+    QCOMPARE(options.libraryPath, library < 0 ? QString() : args.at(library + 1));
 }
 
 void tst_CommandLine::helpListsOptions()
 {
     const QString help = CommandLineOptions::helpText();
-    for (const char *option : {"--adapter", "--port", "--bitrate", "--help", "--version"})
+    for (const char *option :
+         {"--adapter", "--port", "--library", "--bitrate", "--help", "--version"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
     for (const QString &key : CanHandlerFactory::commandLineKeys())
         QVERIFY(help.contains(key));

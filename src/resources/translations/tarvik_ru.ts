@@ -38,6 +38,14 @@
         <source>Replay (demo)</source>
         <translation>Воспроизведение (демо)</translation>
     </message>
+    <message>
+        <source>CAN bus (SocketCAN, PEAK, virtual…)</source>
+        <translation>Шина CAN (SocketCAN, PEAK, виртуальная…)</translation>
+    </message>
+    <message>
+        <source>No Qt CAN bus plugins are installed</source>
+        <translation>Модули шины CAN для Qt не установлены</translation>
+    </message>
 </context>
 <context>
     <name>CanDevice</name>
@@ -307,10 +315,6 @@
         <translation>Порт</translation>
     </message>
     <message>
-        <source>Adapter &apos;%1&apos; is not available in this build</source>
-        <translation>Адаптер &apos;%1&apos; недоступен в этой сборке</translation>
-    </message>
-    <message>
         <source>CAN handler transceiver set error</source>
         <translation>Ошибка выбора трансивера CAN</translation>
     </message>
@@ -325,10 +329,6 @@
     <message>
         <source>Adapter type, skipping the choice dialog: %1.</source>
         <translation>Тип адаптера без диалога выбора: %1.</translation>
-    </message>
-    <message>
-        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, or a candump *.log file to replay.</source>
-        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту или файл candump *.log для воспроизведения.</translation>
     </message>
     <message>
         <source>Bus bit rate in bit/s (default 250000).</source>
@@ -365,6 +365,26 @@
     <message>
         <source>Description files</source>
         <translation>Файлы описаний</translation>
+    </message>
+    <message>
+        <source>CAN handler init error</source>
+        <translation>Ошибка инициализации CAN</translation>
+    </message>
+    <message>
+        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a candump *.log file to replay.</source>
+        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту, модуль:интерфейс шины CAN или файл candump *.log для воспроизведения.</translation>
+    </message>
+    <message>
+        <source>Adapter library to load for j2534, slcan or slmcp, instead of the configured or default one.</source>
+        <translation>Библиотека адаптера j2534, slcan или slmcp вместо заданной в настройках или стандартной.</translation>
+    </message>
+    <message>
+        <source>The library path is empty</source>
+        <translation>Путь к библиотеке пуст</translation>
+    </message>
+    <message>
+        <source>--library applies to the j2534, slcan and slmcp adapters, not to &apos;%1&apos;</source>
+        <translation>--library относится к адаптерам j2534, slcan и slmcp, а не к &apos;%1&apos;</translation>
     </message>
 </context>
 <context>

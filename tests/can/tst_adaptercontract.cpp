@@ -1,0 +1,467 @@
+#include "can/i7565canhandler.h"
+#include "can/i7565codec.h"
+#include "can/j2534canhandler.h"
+#include "can/slcancanhandler.h"
+#include "can/slmcpcanhandler.h"
+#include "can/zentraxv1canhandler.h"
+#include "can/zentraxv1codec.h"
+#include "support/adapterbytes.h"
+#include "support/fakelibrary.h"
+#include "support/i7565adapterpeer.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+#include "support/zentraxadapterpeer.h"
+#ifdef TARVIK_HAVE_SERIALBUS
+#include "can/qtcanbushandler.h"
+#include "support/virtualcanpeer.h"
+#endif
+
+#include <QtTest>
+
+#include <memory>
+
+// One contract, every adapter: each production handler runs against its stand-in far end (a
+// pseudo-terminal peer, a fake vendor library, a virtual CAN bus peer).
+namespace {
+
+template<typename Handler>
+class Exposed : public Handler
+{
+public:
+    using Handler::errorTimer;
+    using Handler::Handler;
+};
+
+enum Adapter { OnZentrax, OnI7565, OnJ2534, OnSlcan, OnSlmcp, OnCanBus };
+
+// A frame as the far end saw it: direction-independent text, exact in every field.
+QString exact(const CanMessage &m)
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(m.extended ? 'X' : 'S')
+        .arg(m.id, 8, 16, QLatin1Char('0'))
+        .arg(m.length)
+        .arg(QString::fromLatin1(
+            QByteArray(reinterpret_cast<const char *>(m.data), qMin<int>(m.length, 8)).toHex()));
+}
+
+class FarEnd
+{
+public:
+    virtual ~FarEnd() = default;
+    virtual QString portName() = 0;
+    virtual void deliver(const QVector<CanMessage> &frames) = 0;
+    // Everything that arrived at the far end so far, and what should have for `sent`.
+    virtual QStringList written() = 0;
+    virtual QStringList expected(const QVector<CanMessage> &sent)
+    {
+        QStringList out;
+        for (const CanMessage &m : sent)
+            out << exact(m);
+        return out;
+    }
+    virtual void breakReads() = 0;
+};
+
+class PtyEnd : public FarEnd
+{
+public:
+    explicit PtyEnd(Adapter adapter)
+        : m_adapter(adapter)
+    {
+        if (adapter == OnZentrax)
+            m_peer = std::make_unique<ZentraxAdapterPeer>();
+        else
+            m_peer = std::make_unique<I7565AdapterPeer>();
+        m_peer->open();
+    }
+    QString portName() override { return m_peer->portPath(); }
+    void deliver(const QVector<CanMessage> &frames) override
+    {
+        QByteArray stream;
+        for (const CanMessage &m : frames)
+            stream += m_adapter == OnZentrax
+                          ? zentraxFramePacket(m.id, m.extended,
+                                               QByteArray(reinterpret_cast<const char *>(m.data),
+                                                          m.length))
+                          : i7565Line(m);
+        m_peer->deliver(stream);
+    }
+    // The serial adapters' wire bytes, compared whole.
+    QStringList written() override { return {QString::fromLatin1(m_peer->written().toHex())}; }
+    QStringList expected(const QVector<CanMessage> &sent) override
+    {
+        QByteArray bytes;
+        for (const CanMessage &m : sent) {
+            QByteArray one;
+            if (m_adapter == OnZentrax)
+                ZentraxV1Codec::encodeFrame(m, &one);
+            else
+                I7565Codec::encodeFrame(m, &one);
+            bytes += one;
+        }
+        return {QString::fromLatin1(bytes.toHex())};
+    }
+    void clearWritten() { m_peer->clearWritten(); }
+    void breakReads() override { m_peer->unplug(); }
+
+private:
+    static QByteArray i7565Line(const CanMessage &m)
+    {
+        QByteArray line;
+        I7565Codec::encodeFrame(m, &line);
+        return line;
+    }
+
+    Adapter m_adapter;
+    std::unique_ptr<PtyAdapterPeer> m_peer;
+};
+
+class LibraryEnd : public FarEnd
+{
+public:
+    explicit LibraryEnd(FakeLibrary::Kind kind)
+        : m_fake(kind)
+        , m_kind(kind)
+    {}
+    QString portName() override
+    {
+        return m_kind == FakeLibrary::J2534   ? QStringLiteral("J2534")
+               : m_kind == FakeLibrary::Slcan ? QStringLiteral("FAKE-0")
+                                              : QStringLiteral("SN0005");
+    }
+    void deliver(const QVector<CanMessage> &frames) override { m_fake.queue(frames); }
+    QStringList written() override
+    {
+        for (const CanMessage &m : m_fake.takeWritten())
+            m_written << exact(m);
+        return m_written;
+    }
+    void breakReads() override
+    {
+        m_fake.failNext(m_kind == FakeLibrary::J2534   ? "PassThruReadMsgs"
+                        : m_kind == FakeLibrary::Slcan ? "SlCan_DeviceReadMessages"
+                                                       : "CnRecievePackets",
+                        8);
+    }
+    FakeLibrary &fake() { return m_fake; }
+
+private:
+    FakeLibrary m_fake;
+    FakeLibrary::Kind m_kind;
+    QStringList m_written;
+};
+
+#ifdef TARVIK_HAVE_SERIALBUS
+class VirtualBusEnd : public FarEnd
+{
+public:
+    VirtualBusEnd() { m_peer.listen(); }
+    QString portName() override { return m_peer.portName(); }
+    void deliver(const QVector<CanMessage> &frames) override
+    {
+        for (const CanMessage &m : frames)
+            m_peer.send(m);
+    }
+    QStringList written() override
+    {
+        QStringList out;
+        for (const CanMessage &m : m_peer.received())
+            out << exact(m);
+        return out;
+    }
+    void breakReads() override { m_peer.vanish(); }
+
+private:
+    VirtualCanPeer m_peer;
+};
+#endif
+
+struct Rig
+{
+    std::unique_ptr<FarEnd> end;
+    std::unique_ptr<AbstractCanHandler> handler;
+    QTimer *errorTimer = nullptr;
+};
+
+template<typename Handler, typename... Args>
+void makeHandler(Rig &rig, Args... args)
+{
+    auto *h = new Exposed<Handler>(nullptr, args...);
+    rig.errorTimer = h->errorTimer();
+    rig.handler.reset(h);
+}
+
+Rig makeRig(Adapter adapter)
+{
+    Rig rig;
+    switch (adapter) {
+    case OnZentrax:
+        rig.end = std::make_unique<PtyEnd>(OnZentrax);
+        makeHandler<ZentraxV1CanHandler>(rig);
+        break;
+    case OnI7565:
+        rig.end = std::make_unique<PtyEnd>(OnI7565);
+        makeHandler<I7565CanHandler>(rig);
+        break;
+    case OnJ2534:
+        rig.end = std::make_unique<LibraryEnd>(FakeLibrary::J2534);
+        makeHandler<J2534CanHandler>(rig, FakeLibrary::pathOf(FakeLibrary::J2534));
+        break;
+    case OnSlcan:
+        rig.end = std::make_unique<LibraryEnd>(FakeLibrary::Slcan);
+        makeHandler<SlcanCanHandler>(rig, FakeLibrary::pathOf(FakeLibrary::Slcan));
+        break;
+    case OnSlmcp:
+        rig.end = std::make_unique<LibraryEnd>(FakeLibrary::Slmcp);
+        makeHandler<SlmcpCanHandler>(rig, FakeLibrary::pathOf(FakeLibrary::Slmcp));
+        break;
+    case OnCanBus:
+#ifdef TARVIK_HAVE_SERIALBUS
+        rig.end = std::make_unique<VirtualBusEnd>();
+        makeHandler<QtCanBusHandler>(rig);
+#endif
+        break;
+    }
+    return rig;
+}
+
+bool startRig(Rig &rig)
+{
+    const int index = rig.handler->transceiverIndexForName(rig.end->portName());
+    if (index < 0 || !rig.handler->setTransceiver(index) || !rig.handler->start())
+        return false;
+    if (auto *pty = dynamic_cast<PtyEnd *>(rig.end.get())) {
+        // The serial adapters' start-up commands are not frames.
+        QTest::qWait(50);
+        pty->clearWritten();
+    }
+    return true;
+}
+
+AbstractCanHandler::MessagePack drain(AbstractCanHandler &handler)
+{
+    AbstractCanHandler::MessagePack all;
+    while (!handler.isMessageQueueEmpty())
+        all += handler.dequeuePack();
+    return all;
+}
+
+QVector<CanMessage> everyShape()
+{
+    QVector<CanMessage> frames;
+    for (int length = 0; length <= 8; ++length) {
+        CanMessage ext(0x18FEF100u + quint32(length), nullptr, 0);
+        CanMessage std(0x100u + quint32(length), nullptr, 0);
+        std.extended = false;
+        for (int i = 0; i < length; ++i)
+            ext.data[i] = std.data[i] = quint8(0xA0 + i * 7 + length);
+        ext.length = std.length = quint8(length);
+        frames << ext << std;
+    }
+    frames << makeFrame(0x1FFFFFFF, {0xFF}) << makeFrame(0x7FF, {0x00}, false);
+    return frames;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Adapter)
+
+class tst_AdapterContract : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void adapters_data();
+    void framesInOrderWithOneStampPerRead_data() { adapters_data(); }
+    void framesInOrderWithOneStampPerRead();
+    void sentFramesArriveExact_data() { adapters_data(); }
+    void sentFramesArriveExact();
+    void batchesOfAtMost64_data() { adapters_data(); }
+    void batchesOfAtMost64();
+    void readsOfAtMost128_data();
+    void readsOfAtMost128();
+    void readErrorEndsInClosed_data() { adapters_data(); }
+    void readErrorEndsInClosed();
+    void stopTwiceIsHarmless_data() { adapters_data(); }
+    void stopTwiceIsHarmless();
+};
+
+void tst_AdapterContract::adapters_data()
+{
+    QTest::addColumn<Adapter>("adapter");
+    QTest::newRow("zentrax") << OnZentrax;
+    QTest::newRow("i7565") << OnI7565;
+    QTest::newRow("j2534") << OnJ2534;
+    QTest::newRow("slcan") << OnSlcan;
+    QTest::newRow("slmcp") << OnSlmcp;
+#ifdef TARVIK_HAVE_SERIALBUS
+    QTest::newRow("canbus") << OnCanBus;
+#endif
+}
+
+void tst_AdapterContract::framesInOrderWithOneStampPerRead()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    const QVector<CanMessage> sent = everyShape();
+    rig.end->deliver(sent);
+    AbstractCanHandler::MessagePack got;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            while (!rig.handler->isMessageQueueEmpty()) {
+                const AbstractCanHandler::MessagePack pack = rig.handler->dequeuePack();
+                // One read, one time stamp for all of its frames.
+                for (const auto &pair : pack) {
+                    if (pair.second.timestamp != pack.first().second.timestamp)
+                        return false;
+                    if (pair.second.isReceived())
+                        got << pair;
+                }
+            }
+            return got.size() >= sent.size();
+        }(),
+        5000);
+    QCOMPARE(got.size(), sent.size());
+    for (int i = 0; i < sent.size(); ++i) {
+        QCOMPARE(exact(got.at(i).first), exact(sent.at(i)));
+        if (i > 0)
+            QVERIFY(got.at(i).second.timestamp >= got.at(i - 1).second.timestamp);
+    }
+    QVERIFY(rig.handler->isOpen());
+}
+
+void tst_AdapterContract::sentFramesArriveExact()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    const QVector<CanMessage> sent = everyShape();
+    for (const CanMessage &m : sent)
+        rig.handler->sendMessage(m);
+    const QStringList expected = rig.end->expected(sent);
+    QStringList got;
+    QTRY_VERIFY_WITH_TIMEOUT((got = rig.end->written(), got.join(QString()).size()
+                                                            >= expected.join(QString()).size()),
+                             5000);
+    QCOMPARE(got, expected);
+    int sentResults = 0;
+    for (const auto &pair : drain(*rig.handler)) {
+        if (!pair.second.isReceived()) {
+            QCOMPARE(pair.second.status, DispatchResult::Status(DispatchResult::Dispatched));
+            ++sentResults;
+        }
+    }
+    QCOMPARE(sentResults, sent.size());
+    // Nothing the handler sent comes back as received.
+    QTest::qWait(30);
+    for (const auto &pair : drain(*rig.handler))
+        QVERIFY(!pair.second.isReceived());
+}
+
+void tst_AdapterContract::batchesOfAtMost64()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    FakeLibrary::clearLog();
+    QVector<CanMessage> sent;
+    for (int i = 0; i < 130; ++i)
+        sent << makeFrame(0x18EF0000u | quint32(i), {quint8(i), quint8(i >> 8)});
+    rig.handler->sendMessages(sent.constData(), sent.size());
+    const QStringList expected = rig.end->expected(sent);
+    QStringList got;
+    QTRY_VERIFY_WITH_TIMEOUT((got = rig.end->written(), got.join(QString()).size()
+                                                            >= expected.join(QString()).size()),
+                             5000);
+    QCOMPARE(got, expected);
+    if (auto *library = dynamic_cast<LibraryEnd *>(rig.end.get())) {
+        QStringList writes = FakeLibrary::calls("PassThruWriteMsgs")
+                             + FakeLibrary::calls("SlCan_DeviceWriteMessages")
+                             + FakeLibrary::calls("CnSendPackets");
+        QCOMPARE(writes.size(), 3);
+        QVERIFY(writes.at(0).contains(QLatin1String("n=64")));
+        QVERIFY(writes.at(1).contains(QLatin1String("n=64")));
+        QVERIFY(writes.at(2).contains(QLatin1String("n=2")));
+        QCOMPARE(library->fake().maxInFlight(), 1);
+    }
+}
+
+void tst_AdapterContract::readsOfAtMost128_data()
+{
+    // The adapters whose far end hands over everything it holds at once.
+    QTest::addColumn<Adapter>("adapter");
+    QTest::newRow("j2534") << OnJ2534;
+    QTest::newRow("slcan") << OnSlcan;
+    QTest::newRow("slmcp") << OnSlmcp;
+}
+
+void tst_AdapterContract::readsOfAtMost128()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    drain(*rig.handler);
+    QVector<CanMessage> sent;
+    for (int i = 0; i < 200; ++i)
+        sent << makeFrame(0x18FF0000u | quint32(i), {quint8(i)});
+    rig.end->deliver(sent);
+    // A full read of 128 is followed at once by another in the same poll cycle.
+    QVector<int> reads;
+    int total = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            while (!rig.handler->isMessageQueueEmpty()) {
+                const auto pack = rig.handler->dequeuePack();
+                if (!pack.isEmpty() && pack.first().second.isReceived()) {
+                    reads << pack.size();
+                    total += pack.size();
+                }
+            }
+            return total >= sent.size();
+        }(),
+        5000);
+    QCOMPARE(reads, (QVector<int>{128, 72}));
+}
+
+void tst_AdapterContract::readErrorEndsInClosed()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    rig.errorTimer->setInterval(100);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    QSignalSpy states(rig.handler.get(), &AbstractCanHandler::stateChanged);
+    rig.end->breakReads();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.handler->state(), AbstractCanHandler::Error, 5000);
+    QVERIFY(!rig.handler->lastError().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.handler->state(), AbstractCanHandler::Closed, 5000);
+    QCOMPARE(states.count(), 2);
+    QCOMPARE(states.at(0).first().toInt(), int(AbstractCanHandler::Error));
+    QCOMPARE(states.at(1).first().toInt(), int(AbstractCanHandler::Closed));
+}
+
+void tst_AdapterContract::stopTwiceIsHarmless()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    QSignalSpy states(rig.handler.get(), &AbstractCanHandler::stateChanged);
+    QVERIFY(rig.handler->stop());
+    QVERIFY(rig.handler->stop());
+    QCOMPARE(rig.handler->state(), AbstractCanHandler::Closed);
+    QCOMPARE(states.count(), 1);
+    // A closed adapter refuses frames instead of writing them.
+    const CanMessage m = makeFrame(0x18FEF100, {1});
+    rig.handler->sendMessages(&m, 1);
+    const auto pack = drain(*rig.handler);
+    QVERIFY(!pack.isEmpty());
+    QVERIFY(pack.last().second.status.testFlag(DispatchResult::TransmitError));
+    // And it starts again.
+    QVERIFY2(rig.handler->start(), qPrintable(rig.handler->lastError()));
+    QVERIFY(rig.handler->isOpen());
+}
+
+QTEST_MAIN(tst_AdapterContract)
+#include "tst_adaptercontract.moc"
