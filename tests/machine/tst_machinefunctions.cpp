@@ -1,4 +1,5 @@
 #include "machine/basicjoystickmessagefunction.h"
+#include "machine/boolbuttonparameter.h"
 #include "machine/cabincontrollerauxiofunction.h"
 #include "machine/controllerblockstatedevicefunction.h"
 #include "machine/controlleriostatedevicefunction.h"
@@ -96,6 +97,7 @@ private slots:
     void saeJoystickPoint();
     void lookupsWithTranslation();
     void bjmLogColumns();
+    void buttonIconsExist();
 };
 
 void tst_MachineFunctions::layout_data()
@@ -575,6 +577,23 @@ void tst_MachineFunctions::bjmLogColumns()
     QCOMPARE(ids.data().count(','), 22);
     QCOMPARE(data.data().count(','), 22);
     QVERIFY(data.data().startsWith(",1000,0,1,0,0,0,0,0,0,0,1,0"));
+}
+
+void tst_MachineFunctions::buttonIconsExist()
+{
+    int withIcons = 0;
+    for (const QString &kind : {QStringLiteral("panel"), QStringLiteral("sip")}) {
+        std::unique_ptr<BitFieldFunction> f(makeFunction(kind));
+        for (const ZxParameter *p : f->parameters()) {
+            auto *button = dynamic_cast<const BoolButtonParameter *>(p);
+            if (!button || button->offIcon().isEmpty())
+                continue;
+            ++withIcons;
+            QVERIFY2(QFile::exists(button->offIcon()), qPrintable(button->offIcon()));
+            QVERIFY2(QFile::exists(button->onIcon()), qPrintable(button->onIcon()));
+        }
+    }
+    QCOMPARE(withIcons, 10);
 }
 
 QTEST_MAIN(tst_MachineFunctions)
