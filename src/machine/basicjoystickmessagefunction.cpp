@@ -1,7 +1,7 @@
 #include "machine/basicjoystickmessagefunction.h"
 
 #include "machine/bitfield.h"
-#include "machine/bjmschemetreeitem.h"
+#include "machine/editors/bjmschemetreeitem.h"
 #include "machine/saebuttonparameter.h"
 #include "machine/saejoystickparameter.h"
 
@@ -39,8 +39,8 @@ void writeAxis(const SaeJoystickAxisValue &axis, unsigned char *bytes)
     bytes[1] = quint8(word >> 8);
 }
 
-const char *const AxisFieldIds[] = {"X", "Y", "XNEUT", "YNEUT", "XPOS",
-                                    "YPOS", "XNEG", "YNEG", "XDET", "YDET"};
+const char *const AxisFieldIds[]
+    = {"X", "Y", "XNEUT", "YNEUT", "XPOS", "YPOS", "XNEG", "YNEG", "XDET", "YDET"};
 
 } // namespace
 
@@ -94,8 +94,8 @@ void BasicJoystickMessageFunction::dumpParameterIdsImpl(QIODevice *device)
     const QString prefix = logPrefix();
     for (const char *field : AxisFieldIds) {
         device->write(",");
-        device->write(sanitizeParameterId(prefix + QStringLiteral("J_") + QLatin1String(field))
-                          .toLatin1());
+        device->write(
+            sanitizeParameterId(prefix + QStringLiteral("J_") + QLatin1String(field)).toLatin1());
     }
     for (int k = 1; k <= ButtonCount; ++k) {
         device->write(",");

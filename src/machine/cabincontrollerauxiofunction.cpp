@@ -1,6 +1,6 @@
 #include "machine/cabincontrollerauxiofunction.h"
 
-#include "machine/ccauxioschemetreeitem.h"
+#include "machine/editors/ccauxioschemetreeitem.h"
 #include "machine/machinelists.h"
 #include "machine/saebuttonparameter.h"
 #include "model/buttonlistparameter.h"

@@ -9,7 +9,15 @@ class CabinControllerAuxIoFunction : public BitFieldFunction
     Q_OBJECT
 
 public:
-    enum Index { FirstButton = 0, Led1 = 8, Led2 = 9, Out1 = 10, Out2 = 11, Auxio1 = 12, Auxio2 = 13 };
+    enum Index {
+        FirstButton = 0,
+        Led1 = 8,
+        Led2 = 9,
+        Out1 = 10,
+        Out2 = 11,
+        Auxio1 = 12,
+        Auxio2 = 13
+    };
 
     Q_INVOKABLE explicit CabinControllerAuxIoFunction(QObject *parent = nullptr);
 

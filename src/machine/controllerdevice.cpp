@@ -1,7 +1,7 @@
 #include "machine/controllerdevice.h"
 
-#include "machine/controlleriostatedevicefunction.h"
 #include "machine/controllerblockstatedevicefunction.h"
+#include "machine/controlleriostatedevicefunction.h"
 #include "machine/controllerzbusbridgedevicefunction.h"
 
 ControllerDevice::ControllerDevice(QObject *parent)

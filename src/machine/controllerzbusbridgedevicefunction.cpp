@@ -29,7 +29,7 @@ AbstractDeviceFactory *ControllerZBusBridgeDeviceFunction::subFactory()
 }
 
 bool ControllerZBusBridgeDeviceFunction::dispatchMessageImpl(const CanMessage &message,
-                                                            DispatchResult *result)
+                                                             DispatchResult *result)
 {
     // A short frame names no sensor reliably: taken, but passed to none.
     if (message.length < CanMessage::MaxLength) {

@@ -1,7 +1,7 @@
 #include "machine/controlpanelstatefunction.h"
 
 #include "machine/boolbuttonparameter.h"
-#include "machine/cpsfschemetreeitem.h"
+#include "machine/editors/cpsfschemetreeitem.h"
 #include "machine/joystickparameter.h"
 
 namespace {
@@ -21,8 +21,8 @@ const Button RightButtons[] = {
      ":/icons/buttons/engine-normal.png", ":/icons/buttons/engine-pressed.png"},
     {QT_TRANSLATE_NOOP("ControlPanelStateFunction", "B4-Beep"), ":/icons/buttons/beep-normal.png",
      ":/icons/buttons/beep-pressed.png"},
-    {QT_TRANSLATE_NOOP("ControlPanelStateFunction", "B5-Setup"),
-     ":/icons/buttons/setup-normal.png", ":/icons/buttons/setup-pressed.png"},
+    {QT_TRANSLATE_NOOP("ControlPanelStateFunction", "B5-Setup"), ":/icons/buttons/setup-normal.png",
+     ":/icons/buttons/setup-pressed.png"},
 };
 const char *const LeftButtons[] = {
     QT_TRANSLATE_NOOP("ControlPanelStateFunction", "B1"),
@@ -62,9 +62,9 @@ ControlPanelStateFunction::ControlPanelStateFunction(QObject *parent)
     addParameter(new JoystickParameter, tr("Right"), QStringLiteral("RJ"));
     bit = 47; // byte 5 bit 7
     for (const Button &b : RightButtons) {
-        addParameter(new BoolButtonParameter(QString::fromLatin1(b.offIcon),
-                                             QString::fromLatin1(b.onIcon)),
-                     tr(b.name), QString::fromLatin1(b.name));
+        addParameter(
+            new BoolButtonParameter(QString::fromLatin1(b.offIcon), QString::fromLatin1(b.onIcon)),
+            tr(b.name), QString::fromLatin1(b.name));
         addField(parameters().size() - 1, bit--, 1);
     }
     setDeviceType(ContinuousCommit, 20);

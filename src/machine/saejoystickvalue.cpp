@@ -22,9 +22,8 @@ void setAxis(SaeJoystickAxisValue *axis, double value)
     axis->positive = value > 0 ? 1 : 0;
     axis->neutral = value == 0 ? 1 : 0;
     axis->negative = value < 0 ? 1 : 0;
-    axis->position = quint16(
-        BitField::toRaw(std::fabs(value) * SaeJoystickAxisValue::FullScale, 0,
-                        SaeJoystickAxisValue::FullScale));
+    axis->position = quint16(BitField::toRaw(std::fabs(value) * SaeJoystickAxisValue::FullScale, 0,
+                                             SaeJoystickAxisValue::FullScale));
 }
 
 } // namespace
@@ -47,8 +46,9 @@ QString SaeJoystickValue::toString() const
 
 bool SaeJoystickValue::parse(const QString &text, SaeJoystickValue *out)
 {
-    static const QRegularExpression re(QStringLiteral(
-        "^\\[(\\d+),(\\d+);NEUT(\\d+),(\\d+);POS(\\d+),(\\d+);NEG(\\d+),(\\d+);DET(\\d+),(\\d+)\\]$"));
+    static const QRegularExpression re(
+        QStringLiteral("^\\[(\\d+),(\\d+);NEUT(\\d+),(\\d+);POS(\\d+),(\\d+);NEG(\\d+),(\\d+);DET("
+                       "\\d+),(\\d+)\\]$"));
     const QRegularExpressionMatch m = re.match(text.trimmed());
     if (!m.hasMatch())
         return false;

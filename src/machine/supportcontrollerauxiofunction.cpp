@@ -1,8 +1,8 @@
 #include "machine/supportcontrollerauxiofunction.h"
 
 #include "machine/cabincontrollerauxiofunction.h"
+#include "machine/editors/scauxioschemetreeitem.h"
 #include "machine/machinelists.h"
-#include "machine/scauxioschemetreeitem.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
 

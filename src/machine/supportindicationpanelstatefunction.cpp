@@ -1,7 +1,7 @@
 #include "machine/supportindicationpanelstatefunction.h"
 
 #include "machine/boolbuttonparameter.h"
-#include "machine/sipsfschemetreeitem.h"
+#include "machine/editors/sipsfschemetreeitem.h"
 #include "model/zx3bitiostateparameter.h"
 #include "model/zxinputstateparameter.h"
 

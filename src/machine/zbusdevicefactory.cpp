@@ -11,8 +11,8 @@ DeviceFactoryEntry ZBusDeviceFactory::zbusEntry(const QByteArray &key, quint8 ad
                                                 const QString &fullDescription,
                                                 DeviceFactoryEntry::Creator create)
 {
-    return DeviceFactoryEntry(key, {ItemAddress::ZBus, address}, name, description,
-                              fullDescription, std::move(create));
+    return DeviceFactoryEntry(key, {ItemAddress::ZBus, address}, name, description, fullDescription,
+                              std::move(create));
 }
 
 // No QObject parent: the factory lives in the GUI thread, its bridge in the bus thread. The

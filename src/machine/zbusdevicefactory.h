@@ -20,8 +20,7 @@ public:
     using AbstractDeviceFactory::createDevice;
 
     static DeviceFactoryEntry zbusEntry(const QByteArray &key, quint8 address, const QString &name,
-                                        const QString &description,
-                                        const QString &fullDescription,
+                                        const QString &description, const QString &fullDescription,
                                         DeviceFactoryEntry::Creator create);
 
 private:

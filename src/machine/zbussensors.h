@@ -15,7 +15,10 @@ protected:
     // Adds a parameter whose id is `id` and whose name is its translation.
     void addSensorParameter(const char *id, Kind kind);
     // Little-endian 16-bit word of data bytes i and i + 1.
-    static unsigned word(const quint8 *d, int i) { return unsigned(d[i]) | unsigned(d[i + 1]) << 8; }
+    static unsigned word(const quint8 *d, int i)
+    {
+        return unsigned(d[i]) | unsigned(d[i + 1]) << 8;
+    }
     void setInt(int index, int value);
     void setFloat(int index, float value);
     void setList(int index, int value);

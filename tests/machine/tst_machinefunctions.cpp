@@ -117,10 +117,12 @@ void tst_MachineFunctions::layout_data()
            "RPM1 STOP1 BEEP1";
     QTest::newRow("controller block state")
         << "block" << 0xFF31u << int(AbstractDisplayableItem::ContinuousCommit) << 100 << 6
-        << "ControllerBlockState" << "LU LD LL LR LB LF CTRL ERR";
+        << "ControllerBlockState"
+        << "LU LD LL LR LB LF CTRL ERR";
     QTest::newRow("control panel")
         << "panel" << 0xFF32u << int(AbstractDisplayableItem::ContinuousCommit) << 20 << 4
-        << "state" << "LJ B1 B2 B3 B4 RJ B1-Control B2-Stop B3-Engine B4-Beep B5-Setup";
+        << "state"
+        << "LJ B1 B2 B3 B4 RJ B1-Control B2-Stop B3-Engine B4-Beep B5-Setup";
     QTest::newRow("support indication panel")
         << "sip" << 0xFF33u << int(AbstractDisplayableItem::ContinuousCommit) << 100 << 4
         << "SupportIndicationPanelState"
@@ -184,9 +186,9 @@ void tst_MachineFunctions::decode_data()
         const char *name;
         int k;
     };
-    const Group groups[] = {{"RPM1", 0}, {"STOP1", 1}, {"BEEP1", 2},    {"PILOT", 3},
-                            {"UP", 4},   {"DOWN", 5},  {"LEFT", 6},     {"RIGHT", 7},
-                            {"BACKWARD", 8}, {"FORWARD", 9}};
+    const Group groups[]
+        = {{"RPM1", 0}, {"STOP1", 1}, {"BEEP1", 2}, {"PILOT", 3},    {"UP", 4},
+           {"DOWN", 5}, {"LEFT", 6},  {"RIGHT", 7}, {"BACKWARD", 8}, {"FORWARD", 9}};
     for (const Group &g : groups) {
         const quint32 word = 7u << (3 * g.k);
         QByteArray payload = QByteArray::fromHex("000000c0");
@@ -195,15 +197,15 @@ void tst_MachineFunctions::decode_data()
         QString expected;
         for (const Group &other : groups)
             expected += QStringLiteral("%1=%2 ").arg(other.name).arg(other.k == g.k ? 7 : 0);
-        QTest::addRow("IO group %d is %s", g.k, g.name) << "io" << payload << expected.trimmed()
-                                                         << payload;
+        QTest::addRow("IO group %d is %s", g.k, g.name)
+            << "io" << payload << expected.trimmed() << payload;
     }
     QTest::newRow("IO working lights in byte 3")
         << "io" << QByteArray::fromHex("000000 2c 00000000") << "WPLEFT=4 WPRIGHT=5"
         << QByteArray::fromHex("000000ec00000000");
-    QTest::newRow("IO input state 3 is kept") << "io" << QByteArray::fromHex("1b00000000000000")
-                                              << "IN1=3 Boom arm=0 IN2=3"
-                                              << QByteArray::fromHex("1b0000c000000000");
+    QTest::newRow("IO input state 3 is kept")
+        << "io" << QByteArray::fromHex("1b00000000000000") << "IN1=3 Boom arm=0 IN2=3"
+        << QByteArray::fromHex("1b0000c000000000");
     QTest::newRow("block FF 0F: no restriction, support panel")
         << "block" << QByteArray::fromHex("ff0f ffffffffffff")
         << "LU=3 LD=3 LL=3 LR=3 LB=3 LF=3 CTRL=0" << QByteArray::fromHex("ff0fffffffffffff");
@@ -326,30 +328,52 @@ void tst_MachineFunctions::encodeHostile_data()
     QTest::addColumn<QByteArray>("encoded");
 
     QTest::newRow("lock value 9 keeps to its two bits")
-        << "block" << "LD" << "9" << QByteArray::fromHex("0400ffffffffffff");
+        << "block"
+        << "LD"
+        << "9" << QByteArray::fromHex("0400ffffffffffff");
     QTest::newRow("lock value -1 keeps to its two bits")
-        << "block" << "LD" << "-1" << QByteArray::fromHex("0c00ffffffffffff");
+        << "block"
+        << "LD"
+        << "-1" << QByteArray::fromHex("0c00ffffffffffff");
     QTest::newRow("control 17 keeps to its four bits")
-        << "block" << "CTRL" << "17" << QByteArray::fromHex("0010ffffffffffff");
+        << "block"
+        << "CTRL"
+        << "17" << QByteArray::fromHex("0010ffffffffffff");
     QTest::newRow("IO input 5 leaves the switch alone")
-        << "io" << "IN1" << "5" << QByteArray::fromHex("010000c000000000");
+        << "io"
+        << "IN1"
+        << "5" << QByteArray::fromHex("010000c000000000");
     QTest::newRow("IO output -1 fills only its group")
-        << "io" << "PILOT" << "-1" << QByteArray::fromHex("000000c0000e0000");
+        << "io"
+        << "PILOT"
+        << "-1" << QByteArray::fromHex("000000c0000e0000");
     QTest::newRow("joystick x 200 is clamped to 127")
-        << "panel" << "LJ" << "200,0,0" << QByteArray::fromHex("7f00000000000000");
+        << "panel"
+        << "LJ"
+        << "200,0,0" << QByteArray::fromHex("7f00000000000000");
     QTest::newRow("joystick x -128 is clamped to -127")
-        << "panel" << "LJ" << "-128,0,0" << QByteArray::fromHex("ff00000000000000");
+        << "panel"
+        << "LJ"
+        << "-128,0,0" << QByteArray::fromHex("ff00000000000000");
     QTest::newRow("joystick INT_MIN is clamped to -127")
-        << "panel" << "LJ" << QStringLiteral("%1,%1,0").arg(INT_MIN)
+        << "panel"
+        << "LJ" << QStringLiteral("%1,%1,0").arg(INT_MIN)
         << QByteArray::fromHex("ffff000000000000");
     QTest::newRow("joystick flags 0xFF touch bits 0-1 only")
-        << "panel" << "RJ" << "5,-5,255" << QByteArray::fromHex("0000000585030000");
+        << "panel"
+        << "RJ"
+        << "5,-5,255" << QByteArray::fromHex("0000000585030000");
     QTest::newRow("AUXIO 70000 keeps to 16 bits")
-        << "cabin" << "AUXIO1" << "70000" << QByteArray::fromHex("0000000070110000");
-    QTest::newRow("AUXIO -1 keeps to 16 bits")
-        << "support" << "AUXIO2" << "-1" << QByteArray::fromHex("000000000000ffff");
+        << "cabin"
+        << "AUXIO1"
+        << "70000" << QByteArray::fromHex("0000000070110000");
+    QTest::newRow("AUXIO -1 keeps to 16 bits") << "support"
+                                               << "AUXIO2"
+                                               << "-1" << QByteArray::fromHex("000000000000ffff");
     QTest::newRow("SAE button 6 keeps to two bits")
-        << "bjm1" << "B2" << "6" << QByteArray::fromHex("000000000f200000");
+        << "bjm1"
+        << "B2"
+        << "6" << QByteArray::fromHex("000000000f200000");
 }
 
 void tst_MachineFunctions::encodeHostile()
@@ -396,7 +420,9 @@ void tst_MachineFunctions::shortFramesChangeNothing()
         texts << p->toString();
     QVERIFY(!f->decode(QByteArray(length, char(0x5A))));
     // Through the dispatch path the frame is taken and counted, but changes nothing.
-    CanMessage frame(f->canMessageId(), reinterpret_cast<const unsigned char *>("\x5a\x5a\x5a\x5a\x5a\x5a\x5a\x5a"), length);
+    CanMessage frame(f->canMessageId(),
+                     reinterpret_cast<const unsigned char *>("\x5a\x5a\x5a\x5a\x5a\x5a\x5a\x5a"),
+                     length);
     DispatchResult result(DispatchResult::Received, 0);
     QVERIFY(device.dispatchMessage(frame, &result));
     QCOMPARE(result.item, f);
@@ -516,14 +542,14 @@ void tst_MachineFunctions::saeJoystickPoint_data()
     QTest::addColumn<QPointF>("back");
     QTest::newRow("right and up") << QPointF(0.5, -0.25) << "[500,250;NEUT0,0;POS1,1;NEG0,0;DET0,0]"
                                   << QPointF(0.5, -0.25);
-    QTest::newRow("left and down") << QPointF(-1, 1) << "[1000,1000;NEUT0,0;POS0,0;NEG1,1;DET0,0]"
-                                   << QPointF(-1, 1);
-    QTest::newRow("centre is neutral") << QPointF(0, 0) << "[0,0;NEUT1,1;POS0,0;NEG0,0;DET0,0]"
-                                       << QPointF(0, 0);
+    QTest::newRow("left and down")
+        << QPointF(-1, 1) << "[1000,1000;NEUT0,0;POS0,0;NEG1,1;DET0,0]" << QPointF(-1, 1);
+    QTest::newRow("centre is neutral")
+        << QPointF(0, 0) << "[0,0;NEUT1,1;POS0,0;NEG0,0;DET0,0]" << QPointF(0, 0);
     QTest::newRow("beyond the edge is clamped")
         << QPointF(1.5, -2) << "[1000,1000;NEUT0,0;POS1,1;NEG0,0;DET0,0]" << QPointF(1, -1);
-    QTest::newRow("NaN is neutral") << QPointF(qQNaN(), 0.001)
-                                    << "[0,1;NEUT1,0;POS0,0;NEG0,1;DET0,0]" << QPointF(0, 0.001);
+    QTest::newRow("NaN is neutral")
+        << QPointF(qQNaN(), 0.001) << "[0,1;NEUT1,0;POS0,0;NEG0,1;DET0,0]" << QPointF(0, 0.001);
 }
 
 void tst_MachineFunctions::saeJoystickPoint()

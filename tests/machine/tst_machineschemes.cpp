@@ -1,21 +1,21 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "machine/basicjoystickmessagefunction.h"
-#include "machine/bjmschemetreeitem.h"
 #include "machine/cabincontroller.h"
-#include "machine/ccauxioschemetreeitem.h"
 #include "machine/controllerdevice.h"
 #include "machine/controllerzbusbridgedevicefunction.h"
 #include "machine/controlpaneldevice.h"
 #include "machine/controlpanelstatefunction.h"
-#include "machine/cpsfschemetreeitem.h"
+#include "machine/editors/bjmschemetreeitem.h"
+#include "machine/editors/ccauxioschemetreeitem.h"
+#include "machine/editors/cpsfschemetreeitem.h"
 #include "machine/editors/joystickcompositewidget.h"
 #include "machine/editors/saejoystickwidget.h"
+#include "machine/editors/scauxioschemetreeitem.h"
+#include "machine/editors/sipsfschemetreeitem.h"
 #include "machine/joystickparameter.h"
 #include "machine/machineregistry.h"
 #include "machine/saejoystickparameter.h"
-#include "machine/scauxioschemetreeitem.h"
-#include "machine/sipsfschemetreeitem.h"
 #include "machine/supportcontroller.h"
 #include "machine/supportindicationpanel.h"
 #include "machine/unknownzbusdevice.h"
@@ -125,14 +125,18 @@ void tst_MachineSchemes::catalogueEntries_data()
     QTest::addColumn<int>("address");
     QTest::addColumn<QString>("className");
     QTest::addColumn<int>("functions");
-    QTest::newRow("cabin controller") << QByteArray("cabin_controller") << 0x0A << "CabinController" << 1;
+    QTest::newRow("cabin controller")
+        << QByteArray("cabin_controller") << 0x0A << "CabinController" << 1;
     QTest::newRow("support controller")
         << QByteArray("hydro_support_controller") << 0x80 << "SupportController" << 1;
     QTest::newRow("support indication panel")
         << QByteArray("support_indication_panel") << 0x9C << "SupportIndicationPanel" << 1;
-    QTest::newRow("external panel") << QByteArray("control_panel_ext") << 0x9D << "ControlPanelDevice" << 1;
-    QTest::newRow("lower panel") << QByteArray("control_panel_low") << 0x9E << "ControlPanelDevice" << 1;
-    QTest::newRow("upper panel") << QByteArray("control_panel_upper") << 0x9F << "ControlPanelDevice" << 1;
+    QTest::newRow("external panel")
+        << QByteArray("control_panel_ext") << 0x9D << "ControlPanelDevice" << 1;
+    QTest::newRow("lower panel") << QByteArray("control_panel_low") << 0x9E << "ControlPanelDevice"
+                                 << 1;
+    QTest::newRow("upper panel") << QByteArray("control_panel_upper") << 0x9F
+                                 << "ControlPanelDevice" << 1;
     QTest::newRow("controller") << QByteArray("controller") << 0xA0 << "ControllerDevice" << 3;
 }
 
@@ -167,10 +171,11 @@ void tst_MachineSchemes::treeItemsAndEditors()
 {
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     QList<AbstractDisplayableItem *> devices;
-    for (const char *key : {"cabin_controller", "hydro_support_controller", "support_indication_panel",
-                            "control_panel_ext", "controller"})
+    for (const char *key : {"cabin_controller", "hydro_support_controller",
+                            "support_indication_panel", "control_panel_ext", "controller"})
         devices << factory->createDevice(QByteArray(key));
-    AbstractDisplayableItem *joystickUnit = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x4A});
+    AbstractDisplayableItem *joystickUnit
+        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x4A});
     AbstractDisplayableItem *bjm = joystickUnit->factoryCreateChild("bjm1");
     QVERIFY(qobject_cast<BasicJoystickMessageFunction *>(bjm));
     devices << joystickUnit;
@@ -197,7 +202,8 @@ void tst_MachineSchemes::treeItemsAndEditors()
     QCOMPARE(bjm->treeItem()->getWidget()->findChildren<SaeJoystickWidget *>().size(), 1);
     // Summaries reach the data column.
     model->checkForUpdates();
-    const QString summary = devices.at(3)->children().at(0)->treeItem()->data(3, Qt::DisplayRole).toString();
+    const QString summary
+        = devices.at(3)->children().at(0)->treeItem()->data(3, Qt::DisplayRole).toString();
     QVERIFY2(summary.startsWith(QLatin1String("LJ=[C0,D0] LB=")), qPrintable(summary));
     QVERIFY(!summary.contains(QLatin1Char('%')));
 }
@@ -209,8 +215,10 @@ void tst_MachineSchemes::roundTrip()
     auto *bridge = childOf<ControllerZBusBridgeDeviceFunction>(controller);
     AbstractDeviceFactory *sensors = bridge->subFactory();
     AbstractDisplayableItem *at20 = sensors->createDevice(QByteArray("zsa-01"));
-    AbstractDisplayableItem *at21 = sensors->createDeviceFromKey("zsa-01", {ItemAddress::ZBus, 0x21});
-    AbstractDisplayableItem *unknown = sensors->createDevice(sensors->unknownEntry(), {ItemAddress::ZBus, 0x3F});
+    AbstractDisplayableItem *at21
+        = sensors->createDeviceFromKey("zsa-01", {ItemAddress::ZBus, 0x21});
+    AbstractDisplayableItem *unknown
+        = sensors->createDevice(sensors->unknownEntry(), {ItemAddress::ZBus, 0x3F});
     AbstractDisplayableItem *zsl = sensors->createDevice(QByteArray("zsl"));
     for (AbstractDisplayableItem *s : {at20, at21, unknown, zsl}) {
         QVERIFY(s);
@@ -223,8 +231,10 @@ void tst_MachineSchemes::roundTrip()
     auto *state = childOf<ControlPanelStateFunction>(panel);
     state->joystick(ControlPanelStateFunction::LeftJoystick)->setValue(JoystickValue{-40, 90, 2});
     state->parameter(QStringLiteral("B2-Stop"))->setVariantValue(1);
-    AbstractDisplayableItem *joystickUnit = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x4A});
-    auto *bjm = static_cast<BasicJoystickMessageFunction *>(joystickUnit->factoryCreateChild("bjm3"));
+    AbstractDisplayableItem *joystickUnit
+        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x4A});
+    auto *bjm
+        = static_cast<BasicJoystickMessageFunction *>(joystickUnit->factoryCreateChild("bjm3"));
     SaeJoystickValue sae;
     sae.setPos(QPointF(0.25, -0.5));
     sae.x.detent = 1;
@@ -269,18 +279,20 @@ void tst_MachineSchemes::roundTrip()
 
 void tst_MachineSchemes::loadedFixedDeviceIsTheCatalogueInstance()
 {
-    const QByteArray scheme = "<devices><device key=\"controller\" address=\"a0\" type=\"j1939\""
-                              " internal=\"true\" state=\"3\"><func internal=\"true\" key=\"zbus\""
-                              " address=\"ff34\"><func internal=\"true\" key=\"zse\" address=\"1d\"/>"
-                              "</func></device></devices>";
+    const QByteArray scheme
+        = "<devices><device key=\"controller\" address=\"a0\" type=\"j1939\""
+          " internal=\"true\" state=\"3\"><func internal=\"true\" key=\"zbus\""
+          " address=\"ff34\"><func internal=\"true\" key=\"zse\" address=\"1d\"/>"
+          "</func></device></devices>";
     QVERIFY(m_window->schemeController()->load(scheme, QStringLiteral("inline")));
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     AbstractDisplayableItem *controller = factory->getDevice("controller");
     QVERIFY(controller);
     QCOMPARE(m_window->schemeModel()->topLevelItems().at(0)->displayable(), controller);
     QVERIFY(!factory->createDevice(QByteArray("controller")));
-    QCOMPARE(factory->getParameter(QStringLiteral("controller/ControllerZBusBridge/zse/ANG"))
-                 ? 1 : 0, 1);
+    QCOMPARE(factory->getParameter(QStringLiteral("controller/ControllerZBusBridge/zse/ANG")) ? 1
+                                                                                              : 0,
+             1);
     auto *bridge = childOf<ControllerZBusBridgeDeviceFunction>(controller);
     QCOMPARE(bridge->children().size(), 1);
     QVERIFY(qobject_cast<ZBusSensorE *>(bridge->children().at(0)));
@@ -316,7 +328,8 @@ void tst_MachineSchemes::buttonEditInSendIsSentAtOnce()
 {
     TestCanHandler handler;
     QVERIFY(handler.start());
-    AbstractDisplayableItem *panel = CanDeviceFactory::instance()->createDevice(QByteArray("control_panel_ext"));
+    AbstractDisplayableItem *panel
+        = CanDeviceFactory::instance()->createDevice(QByteArray("control_panel_ext"));
     m_window->addDisplayable(panel);
     auto *state = childOf<ControlPanelStateFunction>(panel);
     state->setTransmissionInterval(60000); // only the edit sends within the test

@@ -1,4 +1,4 @@
-#include "machine/groupedschemetreeitem.h"
+#include "machine/editors/groupedschemetreeitem.h"
 
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"

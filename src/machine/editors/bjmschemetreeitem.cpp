@@ -1,4 +1,4 @@
-#include "machine/bjmschemetreeitem.h"
+#include "machine/editors/bjmschemetreeitem.h"
 
 #include "machine/basicjoystickmessagefunction.h"
 

@@ -1,4 +1,4 @@
-#include "machine/sipsfschemetreeitem.h"
+#include "machine/editors/sipsfschemetreeitem.h"
 
 #include "machine/supportindicationpanelstatefunction.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "machine/groupedschemetreeitem.h"
+#include "machine/editors/groupedschemetreeitem.h"
 
 class CabinControllerAuxIoFunction;
 

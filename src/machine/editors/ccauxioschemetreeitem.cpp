@@ -1,4 +1,4 @@
-#include "machine/ccauxioschemetreeitem.h"
+#include "machine/editors/ccauxioschemetreeitem.h"
 
 #include "machine/cabincontrollerauxiofunction.h"
 
