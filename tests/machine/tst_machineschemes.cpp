@@ -1,3 +1,4 @@
+#include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "machine/basicjoystickmessagefunction.h"
@@ -31,6 +32,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDockWidget>
+#include <QLabel>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -89,6 +91,8 @@ private slots:
     void joystickEditorEmits();
     void buttonEditInSendIsSentAtOnce();
     void requestIsAnsweredAtOnce();
+    void autoDetectedSensorJoinsTheBridge();
+    void saeJoystickEditorEmits();
 
 private:
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
@@ -369,6 +373,59 @@ void tst_MachineSchemes::requestIsAnsweredAtOnce()
     QVERIFY(controller->dispatchTargetMessage(request, &result));
     QTRY_COMPARE(handler.writtenFrames().size(), before + 1);
     QCOMPARE(handler.writtenFrames().last().id, 0x18FF31A0u);
+}
+
+void tst_MachineSchemes::autoDetectedSensorJoinsTheBridge()
+{
+    AbstractDisplayableItem *controller
+        = CanDeviceFactory::instance()->createDevice(QByteArray("controller"));
+    m_window->addDisplayable(controller);
+    auto *bridge = childOf<ControllerZBusBridgeDeviceFunction>(controller);
+    const CanMessage frame
+        = makeFrame(0x18FF34A0, {0x1D, 0x00, 0x80, 0xE8, 0x03, 0xFF, 0xFF, 0xFF});
+    AbstractCanHandler::MessagePack pack;
+    DispatchResult result(DispatchResult::Received, 0);
+    m_dispatcher->dispatchMessage(frame, &result);
+    QVERIFY(!result.status.testFlag(DispatchResult::Dispatched));
+    QCOMPARE(result.item, bridge);
+    pack.append({frame, result});
+    AutoDetector detector;
+    const QList<AbstractDisplayableItem *> created = detector.process(pack);
+    QCOMPARE(created.size(), 1);
+    QVERIFY(qobject_cast<ZBusSensorE *>(created.at(0)));
+    QCOMPARE(created.at(0)->parameter(QStringLiteral("ANG"))->toString(), QStringLiteral("128"));
+    m_window->addDisplayable(created.at(0));
+    QTRY_COMPARE(created.at(0)->parent(), bridge);
+    QVERIFY(bridge->children().contains(created.at(0)));
+    // The next frame from that address reaches the sensor; nothing more is created.
+    DispatchResult again(DispatchResult::Received, 0);
+    m_dispatcher->dispatchMessage(frame, &again);
+    QVERIFY(again.status.testFlag(DispatchResult::Dispatched));
+    QCOMPARE(again.item, created.at(0));
+    QVERIFY(detector.process({{frame, again}}).isEmpty());
+}
+
+void tst_MachineSchemes::saeJoystickEditorEmits()
+{
+    SaeJoystickParameter p;
+    const char *signal = nullptr;
+    std::unique_ptr<QWidget> w(p.createWidget(&signal));
+    auto *editor = qobject_cast<SaeJoystickWidget *>(w.get());
+    QVERIFY(editor);
+    QCOMPARE(QByteArray(signal), QByteArray(SIGNAL(valueChanged(SaeJoystickValue))));
+    editor->show();
+    QVERIFY(QTest::qWaitForWindowExposed(editor));
+    QSignalSpy spy(editor, &SaeJoystickWidget::valueChanged);
+    QWidget *pad = editor->findChild<QWidget *>(QStringLiteral("pad"));
+    // Bottom left: X negative, Y negative (screen y grows downwards).
+    QTest::mouseClick(pad, Qt::LeftButton, {}, QPoint(3, pad->height() - 3));
+    QCOMPARE(spy.count(), 1);
+    p.updateFromWidget(editor);
+    const SaeJoystickValue v = p.value();
+    QCOMPARE(int(v.x.negative), 1);
+    QCOMPARE(int(v.y.negative), 1);
+    QVERIFY(v.x.position > 900 && v.y.position > 900);
+    QCOMPARE(editor->findChild<QLabel *>(QStringLiteral("text"))->text(), v.toString());
 }
 
 QTEST_MAIN(tst_MachineSchemes)
