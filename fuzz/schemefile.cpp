@@ -5,6 +5,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/itemscript.h"
 #include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
@@ -42,6 +43,7 @@ Environment &environment()
         initTarvikResources();
         ItemScript::setTimeLimitMs(20);
         registerDiagnosticsFunctions();
+        registerMachineFunctions();
         CanDeviceFactory::init();
         e->dispatcher = std::make_unique<DeviceDispatcher>();
         e->model = std::make_unique<SchemeTreeModel>();

@@ -13,6 +13,10 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
     packages+=(libbenchmark-dev clang libclang-rt-dev tshark)
 fi
+if [ "${1:-}" = "--icons" ]; then
+    # scripts/render-icons.sh
+    packages+=(librsvg2-bin)
+fi
 if [ "${1:-}" = "--demo" ]; then
     packages+=(qt5-gtk-platformtheme)
 fi

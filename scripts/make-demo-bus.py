@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Generates the built-in demo recording (candump log format) of the machine's J1939 bus.
 
-Units and messages: controller 0xA0 (IO state 0xFF30, block state 0xFF31, 100 ms), control panels
-0x9D-0x9F (state 0xFF32, 20 ms), support indication panel 0x9C (0xFF33, 100 ms), cabin controller
-0x0A and support controller 0x80 (AUX IO 0xFED9, 100 ms), engine 0x00 (EEC1 0xF004 20 ms, ET1 0xFEEE
-and HOURS 0xFEE5 1 s, DM1 0xFECA with two codes by BAM every second).
+Units and messages: controller 0xA0 (IO state 0xFF30, block state 0xFF31, 100 ms; the ZBus bridge
+0xFF34 with nine sensors, each every 100 ms), control panels 0x9D-0x9F (state 0xFF32, 20 ms), support
+indication panel 0x9C (0xFF33, 100 ms), cabin controller 0x0A and support controller 0x80 (AUX IO
+0xFED9, 100 ms), an SAE joystick 0x4A (BJM1 0xFDD6, 100 ms), engine 0x00 (EEC1 0xF004 20 ms, ET1
+0xFEEE and HOURS 0xFEE5 1 s, DM1 0xFECA with two codes by BAM every second). Every payload has the
+layout the program's own classes decode: block-state error bytes are 0xFF (no error) with now and
+then one code, and the pressure sensor sends its fault pattern (all 0xFF) for a few seconds per loop.
 
 The output is deterministic and loops seamlessly: every period and every wave divides the length.
 Usage: make-demo-bus.py [OUTPUT] [SECONDS]
@@ -54,7 +57,9 @@ def controller_blocks(t):
     for i, lock in enumerate(locks):
         word |= lock << (2 * i)
     word |= (step % 4) << 12
-    return list(word.to_bytes(2, 'little')) + [0, 0, 0, 0, 0, 0]
+    # Error codes up to the first 0xFF are active: none, or now and then one.
+    errors = [0x01, 0x0A, 0xFF, 0xFF, 0xFF, 0xFF] if step % 3 == 2 else [0xFF] * 6
+    return list(word.to_bytes(2, 'little')) + errors
 
 
 def panel(t, sa):
@@ -93,6 +98,80 @@ def support_aux(t):
     inputs = 0x1B
     auxio1 = int(wave(t, 30.0, 0, 4000))
     return [outs, 0, 0, inputs] + list(auxio1.to_bytes(2, 'little')) + [0, 0]
+
+
+def word_bytes(w, n=2):
+    return list((w & ((1 << (8 * n)) - 1)).to_bytes(n, 'little'))
+
+
+# ZBus sensors behind the controller: (address, leading data bytes); the rest of the seven
+# data bytes is 0xFF.
+def zsa(t):  # ZSA-01 at 0x20: F and input 1
+    return word_bytes(int(wave(t, 18.0, 200, 12000)) & 0x3FFF | 1 << 14)
+
+
+def zsb(t):  # ZSB (zsb-07) at 0x07: pressure 0..250, fault pattern for 4 s of every loop
+    if 60.0 <= t % DURATION_S < 64.0:
+        return [0xFF] * 7
+    return word_bytes(int(round(wave(t, 30.0, 0, 250) * 256 / 6.25)))
+
+
+def zse(t):  # ZSE at 0x1D: angle (1/256), length, inputs 1 and 2
+    ang = int(round(wave(t, 45.0, 0, 80) * 256))
+    length = int(wave(t, 30.0, 100, 3000)) & 0xFFF
+    return word_bytes(ang) + word_bytes(length | 1 << 14 | 2 << 12)
+
+
+def zsk(t):  # ZSK at 0x0E: slewing angle 0..360, temperature -20
+    ang = int(round((t % 90.0) * 4 * 1024 / 360)) & 0x3FF
+    return word_bytes(ang | ((-20 + 62) & 0x3C) << 8 | 1 << 14)
+
+
+def zsl(t):  # ZSL at 0x0F: wind 0..30
+    return word_bytes(int(round(wave(t, 15.0, 0, 30) * 10)) & 0x3FFF | 1 << 14)
+
+
+def zsh(t):  # ZSH (zsh-01) at 0x01: inclination 0..10 degrees
+    return word_bytes(int(round(wave(t, 10.0, 0, 10) * 256)) & 0x7FFF)
+
+
+def zsc(t):  # ZSC at 0x28: count, angle 0..90, inputs
+    count = int(wave(t, 9.0, 0, 4000)) & 0xFFF
+    ang = int(round(wave(t, 30.0, 0, 90) * 256)) & 0x7FFF
+    return word_bytes(count | 1 << 14) + word_bytes(ang | 0x8000)
+
+
+def zsg(t):  # ZSG (zsg.01) at 0x19: length and the mark input
+    length = int(wave(t, 18.0, 0, 20000)) & 0x7FFF
+    return word_bytes(length | (0x8000 if length > 15000 else 0))
+
+
+def zsj(t):  # ZSJ at 0x31: angle in hundredths, input 1
+    return word_bytes(int(round(wave(t, 45.0, 0, 60) * 100))) + [1 << 6]
+
+
+ZBUS_SENSORS = [(0x20, zsa), (0x07, zsb), (0x1D, zse), (0x0E, zsk), (0x0F, zsl),
+                (0x01, zsh), (0x28, zsc), (0x19, zsg), (0x31, zsj)]
+
+
+def zbus_frame(address, make):
+    def frame(t):
+        data = make(t)
+        return [address] + data + [0xFF] * (7 - len(data))
+    return frame
+
+
+def bjm1(t):
+    """An SAE joystick: X moves left and right, Y forward; button 1 now and then."""
+    def axis(v):
+        position = min(1000, int(round(abs(v) * 1000)))
+        neutral, negative, positive = (1, 0, 0) if position == 0 else (0, int(v < 0), int(v > 0))
+        status = neutral | negative << 2 | positive << 4 | (position & 3) << 6
+        return [status, position >> 2]
+    x = math.sin(2 * math.pi * t / 9.0)
+    y = max(0.0, math.sin(2 * math.pi * t / 15.0))
+    button1 = 1 if int(t) % 10 == 0 else 0
+    return axis(x) + axis(y) + [0x0F, button1 << 6, 0, 0]
 
 
 def eec1(t):
@@ -138,6 +217,9 @@ def schedule():
     periodic(100, 11, ident(4, 0xFF, 0x33, 0x9C), support_panel)
     periodic(100, 13, ident(6, 0xFE, 0xD9, 0x0A), cabin_aux)
     periodic(100, 17, ident(6, 0xFE, 0xD9, 0x80), support_aux)
+    for i, (address, make) in enumerate(ZBUS_SENSORS):
+        periodic(100, 21 + 7 * i, ident(6, 0xFF, 0x34, 0xA0), zbus_frame(address, make))
+    periodic(100, 19, ident(3, 0xFD, 0xD6, 0x4A), bjm1)
     periodic(1000, 250, ident(6, 0xFE, 0xEE, 0x00), et1)
     periodic(1000, 500, ident(6, 0xFE, 0xE5, 0x00), hours)
 

@@ -62,6 +62,13 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const QByteArray &k
 AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromKey(const QByteArray &key,
                                                                     const ItemAddress &address)
 {
+    // Several entries may share a key at different addresses (sensor models): the one at this
+    // very address comes first.
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const DeviceFactoryEntry &e = m_entries.at(i);
+        if (e.key == key && e.address == address && !e.instance)
+            return createDeviceFromEntry(i);
+    }
     const int index = indexOfKey(key, true);
     if (index >= 0)
         return createDeviceAt(index, address);
@@ -89,8 +96,26 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index,
         }
         return createDeviceFromEntry(index);
     }
+    // The entry's own address is no concrete address of its own: the item is the entry's, so
+    // the catalogue shows it as present and refuses a second one.
+    if (address == m_entries.at(index).address)
+        return createDeviceAt(index, NoAddress);
     const DeviceFactoryEntry copy = m_entries.at(index);
     return createDevice(copy, address);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::restoreDevice(const QByteArray &key,
+                                                              const QString &addressText)
+{
+    const DeviceFactoryEntry *e = getEntry(key);
+    const DeviceFactoryEntry fallback = e ? DeviceFactoryEntry() : fallbackEntry(key);
+    if (!e && fallback.key.isEmpty())
+        return nullptr;
+    bool ok = false;
+    const uint value = addressText.toUInt(&ok, 16);
+    if (!ok)
+        return e ? createDevice(key) : nullptr;
+    return createDeviceFromKey(key, {(e ? e->address : fallback.address).kind, value});
 }
 
 AbstractDisplayableItem *AbstractDeviceFactory::occupant(const ItemAddress &address) const

@@ -30,6 +30,9 @@ public:
     AbstractDisplayableItem *getDevice(const QByteArray &key) const;
     AbstractDisplayableItem *createDevice(const QByteArray &key);
     AbstractDisplayableItem *createDeviceFromKey(const QByteArray &key, const ItemAddress &address);
+    // A saved item again: the entry with that key at the saved address (hexadecimal text), else
+    // that kind at the saved address, else the key's fallback kind there.
+    AbstractDisplayableItem *restoreDevice(const QByteArray &key, const QString &addressText);
     // Creates from entry `index` of the catalogue (explicit address, or none). A fixed address
     // that another live item already has is refused: both would answer every frame there.
     AbstractDisplayableItem *createDeviceAt(int index, const ItemAddress &address);

@@ -7,6 +7,11 @@
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "machine/cabincontroller.h"
+#include "machine/controllerdevice.h"
+#include "machine/controlpaneldevice.h"
+#include "machine/supportcontroller.h"
+#include "machine/supportindicationpanel.h"
 #include "model/zxparameter.h"
 
 #include <QDebug>
@@ -48,7 +53,40 @@ void CanDeviceFactory::init()
 {
     reset();
     s_instance = new CanDeviceFactory;
-    // Built-in kinds of the machine join here as their classes exist.
+    // The machine's own units, at their fixed addresses.
+    s_instance->appendEntry(DeviceFactoryEntry(
+        "cabin_controller", {ItemAddress::J1939, 0x0A}, tr("Cabin controller"),
+        QStringLiteral("CABIN_CONTROLLER_DESC_PH"), QStringLiteral("CABIN_CONTROLLER_FULL_DESC_PH"),
+        [] { return new CabinController; }));
+    s_instance->appendEntry(DeviceFactoryEntry(
+        "hydro_support_controller", {ItemAddress::J1939, 0x80}, tr("Support controller"),
+        QStringLiteral("SUPPORT_CONTROLLER_DESC_PH"),
+        QStringLiteral("SUPPORT_CONTROLLER_FULL_DESC_PH"), [] { return new SupportController; }));
+    s_instance->appendEntry(DeviceFactoryEntry(
+        "support_indication_panel", {ItemAddress::J1939, 0x9C}, tr("Support indication panel"),
+        QStringLiteral("SUPPORT_INDICATION_PANEL_DESC_PH"),
+        QStringLiteral("SUPPORT_INDICATION_PANEL_FULL_DESC_PH"),
+        [] { return new SupportIndicationPanel; }));
+    const struct
+    {
+        const char *key;
+        quint32 address;
+        const char *name;
+    } panels[] = {
+        {"control_panel_ext", 0x9D, QT_TR_NOOP("External control panel")},
+        {"control_panel_low", 0x9E, QT_TR_NOOP("Lower control panel")},
+        {"control_panel_upper", 0x9F, QT_TR_NOOP("Upper control panel")},
+    };
+    for (const auto &panel : panels) {
+        s_instance->appendEntry(DeviceFactoryEntry(
+            panel.key, {ItemAddress::J1939, panel.address}, tr(panel.name),
+            QStringLiteral("CONTROL_PANEL_DESC_PH"), QStringLiteral("CONTROL_PANEL_FULL_DESC_PH"),
+            [] { return new ControlPanelDevice; }));
+    }
+    s_instance->appendEntry(DeviceFactoryEntry(
+        "controller", {ItemAddress::J1939, 0xA0}, tr("Controller"),
+        QStringLiteral("CONTROLLER_DESC_PH"), QStringLiteral("CONTROLLER_FULL_DESC_PH"),
+        [] { return new ControllerDevice; }));
     s_instance->appendEntry(DeviceFactoryEntry("empty_device",
                                                {ItemAddress::J1939, ItemAddress::Unassigned},
                                                tr("Stub"), QString(), QString(),

@@ -5,6 +5,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "machine/controllerzbusbridgedevicefunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 
@@ -46,6 +47,10 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
     for (const QString &path : DescriptionFiles::functionLibraryFiles())
         appendXmlDescFile(path);
+    appendEntry(DeviceFactoryEntry("zbus", {ItemAddress::Pgn, 0xFF34}, tr("Z-Bus data"),
+                                   QStringLiteral("ZBUS_BRIDGE_DESC_PH"),
+                                   QStringLiteral("ZBUS_BRIDGE_FDESC_PH"),
+                                   [] { return new ControllerZBusBridgeDeviceFunction; }));
 }
 
 QObject *UnknownPgnFactory::owner() const

@@ -187,8 +187,15 @@ bool J1939Device::applyXmlData(QDomElement &element)
              nested = nested.nextSiblingElement(QStringLiteral("func"))) {
             if (nested.attribute(QStringLiteral("internal")) != QLatin1String("true"))
                 continue;
-            if (AbstractDisplayableItem *grandchild
-                = child->factoryCreateChild(nested.attribute(QStringLiteral("key")).toLatin1())) {
+            // Nested items come back by key and saved address: one key may stand for several
+            // addresses (sensor models).
+            AbstractDeviceFactory *factory = child->subFactory();
+            AbstractDisplayableItem *grandchild
+                = factory ? factory->restoreDevice(nested.attribute(QStringLiteral("key")).toLatin1(),
+                                                   nested.attribute(QStringLiteral("address")))
+                          : nullptr;
+            if (grandchild) {
+                child->registerChild(grandchild);
                 grandchild->applyXmlAttributes(nested, PeriodKeepsType);
                 grandchild->restoreParameterValues(nested);
             }

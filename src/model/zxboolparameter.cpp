@@ -37,8 +37,14 @@ void ZxBoolParameter::updateFromWidget(QWidget *widget)
 
 bool ZxBoolParameter::setVariantValue(const QVariant &v)
 {
-    // Non-zero is true, whatever the variant's type.
-    setValue(v.toDouble() != 0.0);
+    // Non-zero is true, whatever the variant's type; scheme files hold "true" and "false".
+    const QString text = v.toString().trimmed();
+    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        setValue(true);
+    else if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        setValue(false);
+    else
+        setValue(v.toDouble() != 0.0);
     setValid(true);
     return true;
 }

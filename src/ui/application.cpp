@@ -7,6 +7,7 @@
 #include "can/guimessagenotifier.h"
 #include "descriptions/descriptionfiles.h"
 #include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
 #include "ui/busstartup.h"
@@ -68,6 +69,7 @@ int runTarvik(int argc, char **argv)
     qRegisterMetaType<ZxVariant>("ZxVariant");
     Units::init();
     registerDiagnosticsFunctions();
+    registerMachineFunctions();
     DescriptionFiles::setFaultReporter([](const QString &message) {
         QMessageBox::warning(nullptr, QCoreApplication::translate("Main", "Description files"),
                              message);

@@ -39,6 +39,8 @@ private slots:
     void variantText();
     void streamRoundTrip_data();
     void streamRoundTrip();
+    void schemeTextRoundTrip_data();
+    void schemeTextRoundTrip();
     void truncatedStreamFails();
     void wrongEditorRefused_data();
     void wrongEditorRefused();
@@ -185,6 +187,29 @@ void tst_Parameters::streamRoundTrip()
     QVERIFY(restored->restore(in));
     QCOMPARE(restored->toString(), original->toString());
     QVERIFY(in.atEnd());
+}
+
+void tst_Parameters::schemeTextRoundTrip_data()
+{
+    // Scheme files keep variantValue().toString() and give it back to setVariantValue.
+    QTest::addColumn<ParameterMaker>("make");
+    QTest::addColumn<ParameterMaker>("fresh");
+    QTest::newRow("bool true") << ParameterMaker([] { return new ZxBoolParameter(true); })
+                               << ParameterMaker([] { return new ZxBoolParameter(false); });
+    QTest::newRow("bool false") << ParameterMaker([] { return new ZxBoolParameter(false); })
+                                << ParameterMaker([] { return new ZxBoolParameter(true); });
+    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(-7); })
+                         << ParameterMaker([] { return new ZxIntParameter; });
+}
+
+void tst_Parameters::schemeTextRoundTrip()
+{
+    QFETCH(ParameterMaker, make);
+    QFETCH(ParameterMaker, fresh);
+    std::unique_ptr<ZxParameter> a(make());
+    std::unique_ptr<ZxParameter> b(fresh());
+    QVERIFY(b->setVariantValue(QVariant(a->variantValue().toString())));
+    QCOMPARE(b->toString(), a->toString());
 }
 
 void tst_Parameters::truncatedStreamFails()

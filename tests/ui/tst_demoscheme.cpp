@@ -4,6 +4,18 @@
 #include "diagnostics/diagnosticsregistry.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dtcarrayparameter.h"
+#include "machine/basicjoystickmessagefunction.h"
+#include "machine/cabincontroller.h"
+#include "machine/controllerdevice.h"
+#include "machine/controllerzbusbridgedevicefunction.h"
+#include "machine/controlpaneldevice.h"
+#include "machine/controlpanelstatefunction.h"
+#include "machine/joystickparameter.h"
+#include "machine/machineregistry.h"
+#include "machine/saejoystickparameter.h"
+#include "machine/supportcontroller.h"
+#include "machine/supportindicationpanel.h"
+#include "machine/zbussensors.h"
 #include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -17,6 +29,19 @@
 
 #include <memory>
 
+namespace {
+
+// The texts of the named parameters, joined.
+QString values(AbstractDisplayableItem *item, std::initializer_list<const char *> keys)
+{
+    QString out;
+    for (const char *key : keys)
+        out += item->parameter(QString::fromLatin1(key))->toString();
+    return out;
+}
+
+} // namespace
+
 // The example scheme played against the demo recording: every unit of the recording is in the
 // scheme and decodes its traffic.
 class tst_DemoScheme : public QObject
@@ -28,9 +53,12 @@ private slots:
     void cleanupTestCase();
     void everyFrameReachesAUnit();
     void decodedValuesAreInRange();
+    void sensorsDecodeInRange();
 
 private:
     AbstractDisplayableItem *device(quint32 address) const;
+    AbstractDisplayableItem *sensor(quint8 address) const;
+    bool m_pressureFaultSeen = false;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
     std::unique_ptr<MainWindow> m_window;
 };
@@ -42,11 +70,12 @@ void tst_DemoScheme::initTestCase()
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     registerDiagnosticsFunctions();
+    registerMachineFunctions();
     CanDeviceFactory::init();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     m_window = std::make_unique<MainWindow>();
     QVERIFY(m_window->schemeController()->deserialize(QStringLiteral(":/demo/demo.tvsx")));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 8);
+    QCOMPARE(m_window->schemeModel()->rowCount(), 9);
 }
 
 void tst_DemoScheme::cleanupTestCase()
@@ -65,6 +94,20 @@ AbstractDisplayableItem *tst_DemoScheme::device(quint32 address) const
     return nullptr;
 }
 
+AbstractDisplayableItem *tst_DemoScheme::sensor(quint8 address) const
+{
+    AbstractDisplayableItem *controller = device(0xA0);
+    auto *bridge = controller ? controller->findChild<ControllerZBusBridgeDeviceFunction *>()
+                              : nullptr;
+    if (!bridge)
+        return nullptr;
+    for (AbstractDisplayableItem *s : bridge->children()) {
+        if (s->address().value == address)
+            return s;
+    }
+    return nullptr;
+}
+
 void tst_DemoScheme::everyFrameReachesAUnit()
 {
     CandumpReader reader;
@@ -77,6 +120,10 @@ void tst_DemoScheme::everyFrameReachesAUnit()
         m_dispatcher->dispatchMessage(f.message, &result);
         if (!result.status.testFlag(DispatchResult::Dispatched) && ++undispatched < 5)
             qWarning("not taken: %s", qPrintable(f.message.toString()));
+        // The pressure sensor shows its fault pattern for a few seconds of the loop.
+        if (f.message.id == 0x18FF34A0 && f.message.data[0] == 0x07 && result.item
+            && result.item->parameter(QStringLiteral("FAULT"))->toString() == QLatin1String("1"))
+            m_pressureFaultSeen = true;
     }
     QCOMPARE(undispatched, 0);
     for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems())
@@ -104,15 +151,65 @@ void tst_DemoScheme::decodedValuesAreInRange()
     QCOMPARE(codes.at(0).spn, 110u);
     QCOMPARE(codes.at(0).fmi, 16u);
     for (quint32 panel : {0x9Du, 0x9Eu, 0x9Fu}) {
-        AbstractDisplayableItem *p = device(panel);
+        auto *p = qobject_cast<ControlPanelDevice *>(device(panel));
         QVERIFY(p && p->children().size() == 1);
-        const int lx = p->children().at(0)->parameter(QStringLiteral("LX"))->variantValue().toInt();
-        QVERIFY2(lx >= 0 && lx <= 100, qPrintable(QString::number(lx)));
-        QVERIFY(!p->children().at(0)->textDataImpl().isEmpty());
+        auto *state = qobject_cast<ControlPanelStateFunction *>(p->children().at(0));
+        QVERIFY(state);
+        const JoystickValue left = state->joystick(ControlPanelStateFunction::LeftJoystick)->value();
+        QVERIFY2(qAbs(left.x) <= 100 && qAbs(left.y) <= 60, qPrintable(left.toString()));
+        QVERIFY(state->textDataImpl().startsWith(QLatin1String("LJ=")));
     }
-    AbstractDisplayableItem *cabin = device(0x0A);
-    const int aux = cabin->children().at(0)->parameter(QStringLiteral("AUX2"))->variantValue().toInt();
-    QCOMPARE(aux, 1000);
+    auto *controller = qobject_cast<ControllerDevice *>(device(0xA0));
+    QVERIFY(controller);
+    QCOMPARE(controller->children().size(), 3);
+    QCOMPARE(controller->children().at(0)->parameter(QStringLiteral("RPM1"))->toString(),
+             QStringLiteral("1"));
+    QVERIFY(qobject_cast<SupportIndicationPanel *>(device(0x9C)));
+    auto *cabin = qobject_cast<CabinController *>(device(0x0A));
+    QVERIFY(cabin);
+    QCOMPARE(cabin->children().at(0)->parameter(QStringLiteral("AUXIO2"))->toString(),
+             QStringLiteral("1000"));
+    auto *support = qobject_cast<SupportController *>(device(0x80));
+    QVERIFY(support);
+    QCOMPARE(values(support->children().at(0), {"IN1", "IN2", "IN3", "IN4"}),
+             QStringLiteral("0123"));
+    AbstractDisplayableItem *joystick = device(0x4A);
+    QVERIFY(joystick);
+    auto *bjm = qobject_cast<BasicJoystickMessageFunction *>(joystick->children().value(0));
+    QVERIFY(bjm);
+    QVERIFY(bjm->totalEvents() > 0);
+    QVERIFY(bjm->joystick()->value().x.position <= 1000);
+}
+
+void tst_DemoScheme::sensorsDecodeInRange()
+{
+    struct Row
+    {
+        quint8 address;
+        const char *className;
+        const char *id;
+        double low;
+        double high;
+    };
+    const Row rows[] = {
+        {0x20, "ZBusSensorA", "F", 200, 12000}, {0x07, "ZBusSensorB", "P", 0, 1600},
+        {0x1D, "ZBusSensorE", "ANG", 0, 80},    {0x0E, "ZBusSensorK", "ANG", 0, 360},
+        {0x0F, "ZBusSensorL", "WIND", 0, 30},   {0x01, "ZBusSensorH", "ANG", 0, 10},
+        {0x28, "ZBusSensorC", "ANG", 0, 90},    {0x19, "ZBusSensorG", "L", 0, 20000},
+        {0x31, "ZBusSensorJ", "ANG", 0, 60},
+    };
+    for (const Row &row : rows) {
+        AbstractDisplayableItem *s = sensor(row.address);
+        QVERIFY2(s, row.className);
+        QCOMPARE(s->metaObject()->className(), row.className);
+        QVERIFY2(s->totalEvents() > 0, row.className);
+        const double v = s->parameter(QString::fromLatin1(row.id))->variantValue().toDouble();
+        QVERIFY2(v >= row.low && v <= row.high, qPrintable(QStringLiteral("%1 %2 = %3")
+                                                               .arg(row.className, row.id)
+                                                               .arg(v)));
+    }
+    QCOMPARE(sensor(0x0E)->parameter(QStringLiteral("T"))->toString(), QStringLiteral("-20"));
+    QVERIFY(m_pressureFaultSeen);
 }
 
 QTEST_MAIN(tst_DemoScheme)

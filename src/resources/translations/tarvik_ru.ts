@@ -48,6 +48,54 @@
     </message>
 </context>
 <context>
+    <name>BJMSchemeTreeItem</name>
+    <message>
+        <source>Joystick</source>
+        <translation>Джойстик</translation>
+    </message>
+    <message>
+        <source>Buttons</source>
+        <translation>Кнопки</translation>
+    </message>
+</context>
+<context>
+    <name>BasicJoystickMessageFunction</name>
+    <message>
+        <source>BJM%1</source>
+        <translation>BJM%1</translation>
+    </message>
+</context>
+<context>
+    <name>CCAuxIoSchemeTreeItem</name>
+    <message>
+        <source>Buttons</source>
+        <translation>Кнопки</translation>
+    </message>
+    <message>
+        <source>LED</source>
+        <translation>Индикаторы</translation>
+    </message>
+    <message>
+        <source>OUT</source>
+        <translation>Выходы</translation>
+    </message>
+    <message>
+        <source>AUXIO</source>
+        <translation>AUXIO</translation>
+    </message>
+</context>
+<context>
+    <name>CabinControllerAuxIoFunction</name>
+    <message>
+        <source>Auxiliary input/output states</source>
+        <translation>Состояние дополнительных входов/выходов</translation>
+    </message>
+    <message>
+        <source>Button %1</source>
+        <translation>Кнопка %1</translation>
+    </message>
+</context>
+<context>
     <name>CanDevice</name>
     <message>
         <source>TODO:Not implemented</source>
@@ -67,6 +115,34 @@
     <message>
         <source>Unknown SID device</source>
         <translation>Неизвестное устройство SID</translation>
+    </message>
+    <message>
+        <source>Cabin controller</source>
+        <translation>Контроллер кабины</translation>
+    </message>
+    <message>
+        <source>Support controller</source>
+        <translation>Контроллер опор</translation>
+    </message>
+    <message>
+        <source>Support indication panel</source>
+        <translation>Панель индикации опор</translation>
+    </message>
+    <message>
+        <source>External control panel</source>
+        <translation>Выносной пульт управления</translation>
+    </message>
+    <message>
+        <source>Lower control panel</source>
+        <translation>Нижний пульт управления</translation>
+    </message>
+    <message>
+        <source>Upper control panel</source>
+        <translation>Верхний пульт управления</translation>
+    </message>
+    <message>
+        <source>Controller</source>
+        <translation>Контроллер</translation>
     </message>
 </context>
 <context>
@@ -122,6 +198,193 @@
     <message>
         <source>Connection diagram</source>
         <translation>Диаграмма соединения</translation>
+    </message>
+</context>
+<context>
+    <name>ControlPanelStateFunction</name>
+    <message>
+        <source>B1-Control</source>
+        <translation>B1-Управление</translation>
+    </message>
+    <message>
+        <source>B2-Stop</source>
+        <translation>B2-Стоп</translation>
+    </message>
+    <message>
+        <source>B3-Engine</source>
+        <translation>B3-Двигатель</translation>
+    </message>
+    <message>
+        <source>B4-Beep</source>
+        <translation>B4-Сигнал</translation>
+    </message>
+    <message>
+        <source>B5-Setup</source>
+        <translation>B5-Настройка</translation>
+    </message>
+    <message>
+        <source>B1</source>
+        <translation>B1</translation>
+    </message>
+    <message>
+        <source>B2</source>
+        <translation>B2</translation>
+    </message>
+    <message>
+        <source>B3</source>
+        <translation>B3</translation>
+    </message>
+    <message>
+        <source>B4</source>
+        <translation>B4</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>Левый</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>Правый</translation>
+    </message>
+</context>
+<context>
+    <name>ControllerBlockStateDeviceFunction</name>
+    <message>
+        <source>Lock Up</source>
+        <translation>Блокировка вверх</translation>
+    </message>
+    <message>
+        <source>Lock Down</source>
+        <translation>Блокировка вниз</translation>
+    </message>
+    <message>
+        <source>Lock Left</source>
+        <translation>Блокировка влево</translation>
+    </message>
+    <message>
+        <source>Lock Right</source>
+        <translation>Блокировка вправо</translation>
+    </message>
+    <message>
+        <source>Lock Backward</source>
+        <translation>Блокировка назад</translation>
+    </message>
+    <message>
+        <source>Lock Forward</source>
+        <translation>Блокировка вперёд</translation>
+    </message>
+    <message>
+        <source>Blocks</source>
+        <translation>Блокировки</translation>
+    </message>
+    <message>
+        <source>Control</source>
+        <translation>Управление</translation>
+    </message>
+    <message>
+        <source>Errors</source>
+        <translation>Ошибки</translation>
+    </message>
+</context>
+<context>
+    <name>ControllerIOStateDeviceFunction</name>
+    <message>
+        <source>WPLEFT</source>
+        <translation>WPLEFT</translation>
+    </message>
+    <message>
+        <source>WPRIGHT</source>
+        <translation>WPRIGHT</translation>
+    </message>
+    <message>
+        <source>UP</source>
+        <translation>UP</translation>
+    </message>
+    <message>
+        <source>DOWN</source>
+        <translation>DOWN</translation>
+    </message>
+    <message>
+        <source>FORWARD</source>
+        <translation>FORWARD</translation>
+    </message>
+    <message>
+        <source>BACKWARD</source>
+        <translation>BACKWARD</translation>
+    </message>
+    <message>
+        <source>RIGHT</source>
+        <translation>RIGHT</translation>
+    </message>
+    <message>
+        <source>LEFT</source>
+        <translation>LEFT</translation>
+    </message>
+    <message>
+        <source>PILOT</source>
+        <translation>PILOT</translation>
+    </message>
+    <message>
+        <source>RPM1</source>
+        <translation>RPM1</translation>
+    </message>
+    <message>
+        <source>STOP1</source>
+        <translation>STOP1</translation>
+    </message>
+    <message>
+        <source>BEEP1</source>
+        <translation>BEEP1</translation>
+    </message>
+    <message>
+        <source>Controller IO State</source>
+        <translation>Состояние входов/выходов контроллера</translation>
+    </message>
+    <message>
+        <source>BoomArmIn</source>
+        <translation>Вход стрелы</translation>
+    </message>
+    <message>
+        <source>Boom arm</source>
+        <translation>Стрела</translation>
+    </message>
+    <message>
+        <source>SupportIn</source>
+        <translation>Вход опор</translation>
+    </message>
+    <message>
+        <source>Support</source>
+        <translation>Опоры</translation>
+    </message>
+</context>
+<context>
+    <name>ControllerZBusBridgeDeviceFunction</name>
+    <message>
+        <source>Z-Bus data</source>
+        <translation>Данные Z-Bus</translation>
+    </message>
+</context>
+<context>
+    <name>CpsfSchemeTreeItem</name>
+    <message>
+        <source>Left</source>
+        <translation>Левый</translation>
+    </message>
+    <message>
+        <source>Left buttons</source>
+        <translation>Левые кнопки</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>Правый</translation>
+    </message>
+    <message>
+        <source>Right buttons</source>
+        <translation>Правые кнопки</translation>
     </message>
 </context>
 <context>
@@ -302,6 +565,123 @@
     <message>
         <source>10 - GND</source>
         <translation>10 - Земля</translation>
+    </message>
+</context>
+<context>
+    <name>J1939</name>
+    <message>
+        <source>Basic Joystick Message 1</source>
+        <translation>Базовое сообщение джойстика 1</translation>
+    </message>
+    <message>
+        <source>Basic Joystick Message 2</source>
+        <translation>Базовое сообщение джойстика 2</translation>
+    </message>
+    <message>
+        <source>Basic Joystick Message 3</source>
+        <translation>Базовое сообщение джойстика 3</translation>
+    </message>
+</context>
+<context>
+    <name>JoystickCompositeWidget</name>
+    <message>
+        <source>Flag 1</source>
+        <translation>Флаг 1</translation>
+    </message>
+    <message>
+        <source>Flag 2</source>
+        <translation>Флаг 2</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+</context>
+<context>
+    <name>MachineLists</name>
+    <message>
+        <source>00 - Off, ok</source>
+        <translation>00 - Выкл, норма</translation>
+    </message>
+    <message>
+        <source>01 - On, ok</source>
+        <translation>01 - Вкл, норма</translation>
+    </message>
+    <message>
+        <source>10 - Error, short circuit</source>
+        <translation>10 - Ошибка, КЗ</translation>
+    </message>
+    <message>
+        <source>11 - Error, +V</source>
+        <translation>11 - Ошибка, +V</translation>
+    </message>
+    <message>
+        <source>00 - Z</source>
+        <translation>00 - Z</translation>
+    </message>
+    <message>
+        <source>01 - +V</source>
+        <translation>01 - +V</translation>
+    </message>
+    <message>
+        <source>10 - GND</source>
+        <translation>10 - Земля</translation>
+    </message>
+    <message>
+        <source>11 - Unavailable</source>
+        <translation>11 - Недоступно</translation>
+    </message>
+    <message>
+        <source>00 - Restrict</source>
+        <translation>00 - Запрет</translation>
+    </message>
+    <message>
+        <source>01 - ⅓ speed</source>
+        <translation>01 - ⅓ скорости</translation>
+    </message>
+    <message>
+        <source>10 - ⅔ speed</source>
+        <translation>10 - ⅔ скорости</translation>
+    </message>
+    <message>
+        <source>11 - No restriction</source>
+        <translation>11 - Без ограничений</translation>
+    </message>
+    <message>
+        <source>0000 - Support Panel</source>
+        <translation>0000 - Панель опор</translation>
+    </message>
+    <message>
+        <source>0001 - Lower panel</source>
+        <translation>0001 - Нижний пульт</translation>
+    </message>
+    <message>
+        <source>0010 - External panel</source>
+        <translation>0010 - Выносной пульт</translation>
+    </message>
+    <message>
+        <source>0011 - Upper panel</source>
+        <translation>0011 - Верхний пульт</translation>
+    </message>
+    <message>
+        <source>%1 - Not used</source>
+        <translation>%1 - Не используется</translation>
+    </message>
+    <message>
+        <source>0 - Z</source>
+        <translation>0 - Z</translation>
+    </message>
+    <message>
+        <source>1 - GND</source>
+        <translation>1 - Земля</translation>
+    </message>
+    <message>
+        <source>1 - Mark</source>
+        <translation>1 - Метка</translation>
     </message>
 </context>
 <context>
@@ -713,6 +1093,40 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>SCAuxIoSchemeTreeItem</name>
+    <message>
+        <source>Outputs</source>
+        <translation>Выходы</translation>
+    </message>
+    <message>
+        <source>Inputs</source>
+        <translation>Входы</translation>
+    </message>
+    <message>
+        <source>AUXIO</source>
+        <translation>AUXIO</translation>
+    </message>
+</context>
+<context>
+    <name>SaeButtonParameter</name>
+    <message>
+        <source>Off, ok</source>
+        <translation>Выкл, норма</translation>
+    </message>
+    <message>
+        <source>On, ok</source>
+        <translation>Вкл, норма</translation>
+    </message>
+    <message>
+        <source>Button error</source>
+        <translation>Ошибка кнопки</translation>
+    </message>
+    <message>
+        <source>Button disabled</source>
+        <translation>Кнопка отключена</translation>
+    </message>
+</context>
+<context>
     <name>SaveFile</name>
     <message>
         <source>Only %1 of %2 bytes could be written</source>
@@ -777,6 +1191,25 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>SipsfSchemeTreeItem</name>
+    <message>
+        <source>Inputs</source>
+        <translation>Входы</translation>
+    </message>
+    <message>
+        <source>Switches</source>
+        <translation>Переключатели</translation>
+    </message>
+    <message>
+        <source>Buttons</source>
+        <translation>Кнопки</translation>
+    </message>
+    <message>
+        <source>Outputs</source>
+        <translation>Выходы</translation>
+    </message>
+</context>
+<context>
     <name>SoftFunction</name>
     <message>
         <source>Software Identification</source>
@@ -785,6 +1218,108 @@ Use %1 ms?</source>
     <message>
         <source>ID Count</source>
         <translation>Число полей</translation>
+    </message>
+</context>
+<context>
+    <name>SupportControllerAuxIoFunction</name>
+    <message>
+        <source>Auxiliary input/output states</source>
+        <translation>Состояние дополнительных входов/выходов</translation>
+    </message>
+</context>
+<context>
+    <name>SupportIndicationPanelStateFunction</name>
+    <message>
+        <source>B1-Beep</source>
+        <translation>B1-Сигнал</translation>
+    </message>
+    <message>
+        <source>B2-Control Up</source>
+        <translation>B2-Управление вверху</translation>
+    </message>
+    <message>
+        <source>B3-Engine</source>
+        <translation>B3-Двигатель</translation>
+    </message>
+    <message>
+        <source>B4</source>
+        <translation>B4</translation>
+    </message>
+    <message>
+        <source>B5</source>
+        <translation>B5</translation>
+    </message>
+    <message>
+        <source>B6</source>
+        <translation>B6</translation>
+    </message>
+    <message>
+        <source>B7</source>
+        <translation>B7</translation>
+    </message>
+    <message>
+        <source>B8</source>
+        <translation>B8</translation>
+    </message>
+    <message>
+        <source>OUT1-Valve</source>
+        <translation>OUT1-Клапан</translation>
+    </message>
+    <message>
+        <source>OUT2-RPM2</source>
+        <translation>OUT2-RPM2</translation>
+    </message>
+    <message>
+        <source>OUT3-STOP2</source>
+        <translation>OUT3-STOP2</translation>
+    </message>
+    <message>
+        <source>OUT4-BEEP2</source>
+        <translation>OUT4-BEEP2</translation>
+    </message>
+    <message>
+        <source>OUT5</source>
+        <translation>OUT5</translation>
+    </message>
+    <message>
+        <source>OUT6</source>
+        <translation>OUT6</translation>
+    </message>
+    <message>
+        <source>OUT7</source>
+        <translation>OUT7</translation>
+    </message>
+    <message>
+        <source>OUT8</source>
+        <translation>OUT8</translation>
+    </message>
+    <message>
+        <source>OUT9</source>
+        <translation>OUT9</translation>
+    </message>
+    <message>
+        <source>OUT10</source>
+        <translation>OUT10</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>BoomArmIn</source>
+        <translation>Вход стрелы</translation>
+    </message>
+    <message>
+        <source>BoomArm</source>
+        <translation>Стрела</translation>
+    </message>
+    <message>
+        <source>SupportIn</source>
+        <translation>Вход опор</translation>
+    </message>
+    <message>
+        <source>Support</source>
+        <translation>Опоры</translation>
     </message>
 </context>
 <context>
@@ -862,6 +1397,10 @@ Use %1 ms?</source>
         <source>Unknown PGN</source>
         <translation>Неизвестная PGN</translation>
     </message>
+    <message>
+        <source>Z-Bus data</source>
+        <translation>Данные Z-Bus</translation>
+    </message>
 </context>
 <context>
     <name>UnknownPgnFunction</name>
@@ -886,6 +1425,104 @@ Use %1 ms?</source>
     <message>
         <source>Not implemented</source>
         <translation>Не реализовано</translation>
+    </message>
+</context>
+<context>
+    <name>ZBusDeviceFactory</name>
+    <message>
+        <source>Unknown ZBus device</source>
+        <translation>Неизвестное устройство ZBus</translation>
+    </message>
+    <message>
+        <source>ZSA-01</source>
+        <translation>ZSA-01</translation>
+    </message>
+    <message>
+        <source>ZSA-T</source>
+        <translation>ZSA-T</translation>
+    </message>
+    <message>
+        <source>ZSE</source>
+        <translation>ZSE</translation>
+    </message>
+    <message>
+        <source>ZSD</source>
+        <translation>ZSD</translation>
+    </message>
+    <message>
+        <source>ZSK</source>
+        <translation>ZSK</translation>
+    </message>
+    <message>
+        <source>ZSL</source>
+        <translation>ZSL</translation>
+    </message>
+    <message>
+        <source>ZSB</source>
+        <translation>ZSB</translation>
+    </message>
+    <message>
+        <source>ZSH</source>
+        <translation>ZSH</translation>
+    </message>
+    <message>
+        <source>ZSC</source>
+        <translation>ZSC</translation>
+    </message>
+    <message>
+        <source>ZSJ</source>
+        <translation>ZSJ</translation>
+    </message>
+</context>
+<context>
+    <name>ZBusSensor</name>
+    <message>
+        <source>F</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>IN</source>
+        <translation>IN</translation>
+    </message>
+    <message>
+        <source>P</source>
+        <translation>P</translation>
+    </message>
+    <message>
+        <source>E</source>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>ANG</source>
+        <translation>УГОЛ</translation>
+    </message>
+    <message>
+        <source>IN1</source>
+        <translation>IN1</translation>
+    </message>
+    <message>
+        <source>IN2</source>
+        <translation>IN2</translation>
+    </message>
+    <message>
+        <source>IN3</source>
+        <translation>IN3</translation>
+    </message>
+    <message>
+        <source>LEN</source>
+        <translation>ДЛИНА</translation>
+    </message>
+    <message>
+        <source>L</source>
+        <translation>L</translation>
+    </message>
+    <message>
+        <source>T</source>
+        <translation>T</translation>
+    </message>
+    <message>
+        <source>WIND</source>
+        <translation>ВЕТЕР</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,13 @@
+#include "machine/controllerdevice.h"
+
+#include "machine/controllerblockstatedevicefunction.h"
+#include "machine/controlleriostatedevicefunction.h"
+#include "machine/controllerzbusbridgedevicefunction.h"
+
+ControllerDevice::ControllerDevice(QObject *parent)
+    : J1939Device(0xA0, parent)
+{
+    new ControllerIOStateDeviceFunction(this);
+    new ControllerBlockStateDeviceFunction(this);
+    new ControllerZBusBridgeDeviceFunction(this);
+}

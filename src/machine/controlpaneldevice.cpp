@@ -1,0 +1,9 @@
+#include "machine/controlpaneldevice.h"
+
+#include "machine/controlpanelstatefunction.h"
+
+ControlPanelDevice::ControlPanelDevice(QObject *parent)
+    : J1939Device(0x9D, parent)
+{
+    new ControlPanelStateFunction(this);
+}

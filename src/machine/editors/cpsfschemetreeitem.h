@@ -1,0 +1,14 @@
+#pragma once
+
+#include "machine/editors/groupedschemetreeitem.h"
+
+class ControlPanelStateFunction;
+
+// Tree node of a control panel's state: each joystick with its buttons in one editor.
+class CpsfSchemeTreeItem : public GroupedSchemeTreeItem
+{
+    Q_OBJECT
+
+public:
+    explicit CpsfSchemeTreeItem(ControlPanelStateFunction *function);
+};

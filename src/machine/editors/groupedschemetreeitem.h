@@ -1,0 +1,28 @@
+#pragma once
+
+#include "scheme/abstractschemetreeitem.h"
+
+#include <QVector>
+
+// A tree node whose editor shows the item's parameter editors in titled groups side by side.
+class GroupedSchemeTreeItem : public AbstractSchemeTreeItem
+{
+    Q_OBJECT
+
+public:
+    struct Group
+    {
+        QString title;
+        QVector<int> parameters;
+        // Labelled rows (a form); otherwise the editors stand in one row, as buttons do.
+        bool labelled = true;
+    };
+
+    GroupedSchemeTreeItem(AbstractDisplayableItem *item, const QVector<Group> &groups);
+
+    QWidget *createWidget() override;
+    using AbstractSchemeTreeItem::createWidget;
+
+private:
+    QVector<Group> m_groups;
+};

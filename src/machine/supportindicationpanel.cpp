@@ -1,0 +1,9 @@
+#include "machine/supportindicationpanel.h"
+
+#include "machine/supportindicationpanelstatefunction.h"
+
+SupportIndicationPanel::SupportIndicationPanel(QObject *parent)
+    : J1939Device(0x9C, parent)
+{
+    new SupportIndicationPanelStateFunction(this);
+}
