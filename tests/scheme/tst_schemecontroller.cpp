@@ -7,6 +7,7 @@
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/softfunction.h"
@@ -122,6 +123,7 @@ void tst_SchemeController::initTestCase()
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     registerDiagnosticsFunctions();
+    registerMachineFunctions();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     QVERIFY(m_dir.isValid());
 }

@@ -1,6 +1,7 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
@@ -125,6 +126,7 @@ void tst_SchemeFiles::initTestCase()
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     registerDiagnosticsFunctions();
+    registerMachineFunctions();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     QVERIFY(m_dir.isValid());
 }
@@ -184,7 +186,7 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
     QFETCH(QString, target);
     QFETCH(QVariant, value);
     SchemeController *controller = m_window->schemeController();
-    QVERIFY(controller->deserialize(QStringLiteral(":/demo/demo.tvsx")));
+    QVERIFY(controller->deserialize(TestEnvironment::describedUnitsScheme()));
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     AbstractDisplayableItem *stub = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
     QVERIFY(stub->factoryCreateChild("eec1") && stub->factoryCreateChild("dm1"));

@@ -2,6 +2,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/unknownj1939device.h"
 #include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
@@ -50,6 +51,7 @@ void tst_SchemeOpen::initTestCase()
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     registerDiagnosticsFunctions();
+    registerMachineFunctions();
     QVERIFY(m_dir.isValid());
 }
 
@@ -86,23 +88,23 @@ void tst_SchemeOpen::sameSchemeTwice()
     const QString demo = QStringLiteral(":/demo/demo.tvsx");
     QVERIFY2(controller->deserialize(demo), qPrintable(controller->lastError()));
     const QList<AbstractDisplayableItem *> first = devices();
-    QCOMPARE(first.size(), 8);
+    QCOMPARE(first.size(), TestEnvironment::schemeUnits());
     QCOMPARE(first.first()->thread(), &m_bus);
     QVERIFY2(controller->deserialize(demo), qPrintable(controller->lastError()));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 8);
-    QCOMPARE(m_dispatcher->devices().size(), 8);
+    QCOMPARE(m_window->schemeModel()->rowCount(), TestEnvironment::schemeUnits());
+    QCOMPARE(m_dispatcher->devices().size(), TestEnvironment::schemeUnits());
     for (AbstractDisplayableItem *old : first)
         QVERIFY(!m_dispatcher->devices().contains(static_cast<CanDevice *>(old)));
     // And a third time, from a file the program saved itself.
     const QString path = m_dir.filePath(QStringLiteral("demo-again.tvsx"));
     QVERIFY(controller->serialize(path));
     QVERIFY2(controller->deserialize(path), qPrintable(controller->lastError()));
-    QCOMPARE(m_dispatcher->devices().size(), 8);
+    QCOMPARE(m_dispatcher->devices().size(), TestEnvironment::schemeUnits());
     // The catalogue counts exactly the units of the scheme as alive.
     int alive = 0;
     for (const DeviceFactoryEntry &e : CanDeviceFactory::instance()->entries())
         alive += e.instance ? 1 : 0;
-    QCOMPARE(alive, 8);
+    QCOMPARE(alive, TestEnvironment::schemeUnits());
 }
 
 void tst_SchemeOpen::overAutoAddedScheme()
@@ -145,7 +147,7 @@ void tst_SchemeOpen::failingFileKeepsSchemeInBusThread()
     QCOMPARE(controller->lastError(),
              QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
     QCOMPARE(devices(), before);
-    QCOMPARE(m_dispatcher->devices().size(), 8);
+    QCOMPARE(m_dispatcher->devices().size(), TestEnvironment::schemeUnits());
 }
 
 void tst_SchemeOpen::engineerChangesComeBackFromBusThread()
@@ -156,7 +158,7 @@ void tst_SchemeOpen::engineerChangesComeBackFromBusThread()
     SchemeTreeModel *model = m_window->schemeModel();
     auto panelNode = [&]() -> AbstractSchemeTreeItem * {
         for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
-            if (node->displayable()->key() == "demo_panel_left")
+            if (node->displayable()->key() == "control_panel_ext")
                 return node->childNodes().value(0);
         }
         return nullptr;

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDomDocument>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace TestEnvironment {
@@ -25,6 +27,24 @@ QString dataFile(const QString &name)
     const QString dir
         = qEnvironmentVariable("TARVIK_TEST_DATA", QStringLiteral(TARVIK_TEST_DATA_DIR));
     return QDir(dir).filePath(name);
+}
+
+int schemeUnits(const QString &path)
+{
+    QFile file(path);
+    QDomDocument document;
+    if (!file.open(QIODevice::ReadOnly) || !document.setContent(&file))
+        return -1;
+    int units = 0;
+    for (QDomElement e = document.documentElement().firstChildElement(QStringLiteral("device"));
+         !e.isNull(); e = e.nextSiblingElement(QStringLiteral("device")))
+        ++units;
+    return units;
+}
+
+QString describedUnitsScheme()
+{
+    return dataFile(QStringLiteral("described-units.tvsx"));
 }
 
 } // namespace TestEnvironment

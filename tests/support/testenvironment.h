@@ -7,4 +7,8 @@ namespace TestEnvironment {
 void init();
 // Path of a file under tests/data.
 QString dataFile(const QString &name);
+// Units (top-level device elements) of a scheme file, by default the built-in example.
+int schemeUnits(const QString &path = QStringLiteral(":/demo/demo.tvsx"));
+// A scheme of units and functions described inline in XML, beside a catalogue unit.
+QString describedUnitsScheme();
 } // namespace TestEnvironment

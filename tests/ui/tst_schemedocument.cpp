@@ -1,6 +1,7 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
@@ -139,6 +140,7 @@ void tst_SchemeDocument::initTestCase()
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     registerDiagnosticsFunctions();
+    registerMachineFunctions();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     QVERIFY(m_dir.isValid());
     m_demo = m_dir.filePath(QStringLiteral("demo.tvsx"));
@@ -149,7 +151,7 @@ void tst_SchemeDocument::init()
     CanDeviceFactory::init();
     m_window = std::make_unique<AnsweringWindow>();
     QFile::remove(m_demo);
-    QVERIFY(QFile::copy(QStringLiteral(":/demo/demo.tvsx"), m_demo));
+    QVERIFY(QFile::copy(TestEnvironment::describedUnitsScheme(), m_demo));
     QFile::setPermissions(m_demo, QFile::ReadOwner | QFile::WriteOwner);
 }
 
@@ -322,10 +324,10 @@ void tst_SchemeDocument::deleteAsksFirst()
     m_window->confirm = false;
     action(m_window.get(), "actionDeleteDevice")->trigger();
     QCOMPARE(m_window->asked.last(), QStringLiteral("Delete|Delete %1 from the scheme?").arg(engine->uniqueName()));
-    QCOMPARE(model->rowCount(), 8);
+    QCOMPARE(model->rowCount(), TestEnvironment::schemeUnits(m_demo));
     m_window->confirm = true;
     action(m_window.get(), "actionDeleteDevice")->trigger();
-    QCOMPARE(model->rowCount(), 7);
+    QCOMPARE(model->rowCount(), TestEnvironment::schemeUnits(m_demo) - 1);
     QVERIFY(!nodeByKeys(model, "engine1"));
 }
 
@@ -377,7 +379,7 @@ void tst_SchemeDocument::recentSchemesAndDialogStart()
     QCOMPARE(menu->actions().at(1)->data().toString(), m_demo);
     menu->actions().at(1)->trigger();
     QCOMPARE(m_window->schemeDocument()->filePath(), m_demo);
-    QCOMPARE(m_window->schemeModel()->rowCount(), 8);
+    QCOMPARE(m_window->schemeModel()->rowCount(), TestEnvironment::schemeUnits(m_demo));
     QCOMPARE(m_window->recentFiles()->files().first(), m_demo);
     // A file gone from the disk is dropped from the list with a word.
     QVERIFY(QFile::remove(savedFile));
