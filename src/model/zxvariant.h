@@ -20,7 +20,10 @@ struct ZxVariant
     // Raw 32 bits of the value, as streamed.
     qint32 rawBits() const;
     void setRawBits(qint32 bits);
-    QString toString() const;
+    // Floats with `floatDigits` significant digits (9 reads back as the same float).
+    QString toString(int floatDigits = 6) const;
+    // Reads the text toString() gives ("C5", "S-5", "L7", "F10.5", "U"); false for other texts.
+    static bool fromString(const QString &text, ZxVariant *out);
 
     bool operator==(const ZxVariant &o) const
     {
