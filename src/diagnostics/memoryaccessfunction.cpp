@@ -1,5 +1,7 @@
 #include "diagnostics/memoryaccessfunction.h"
 
+#include "diagnostics/editors/memoryaccessdock.h"
+#include "diagnostics/editors/memoryaccessschemetreeitem.h"
 #include "diagnostics/memoryaccessfile.h"
 #include "diagnostics/memoryaccessframes.h"
 #include "model/targetparameter.h"
@@ -38,13 +40,15 @@ MemoryAccessFunction::MemoryAccessFunction(QObject *parent)
     addParameter(new TargetParameter(0), QStringLiteral("Target"));
     addParameter(new ZxStringParameter, QStringLiteral("Error"));
     setDeviceType(Spontaneous, 1000);
+    qRegisterMetaType<QVector<int>>("QVector<int>");
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &MemoryAccessFunction::slotMemoryAccessTimeout);
 }
 
 MemoryAccessFunction::~MemoryAccessFunction()
 {
-    // The dock belongs to the main window; it must not outlive the function it shows.
+    // The dock belongs to the main window; it must not outlive the function it shows. Devices
+    // are deleted while the GUI thread waits, so the pointer is not read meanwhile.
     if (m_dock)
         m_dock->deleteLater();
 }
@@ -94,7 +98,12 @@ bool MemoryAccessFunction::loadFromData(const QByteArray &data)
         return false;
     }
     {
+        // Exchanges claim their state under the same lock: a table is never replaced under one.
         std::lock_guard locker(m_tableMutex);
+        if (isActive()) {
+            setErrorText(tr("Busy"));
+            return false;
+        }
         m_table = table;
     }
     m_firstRead.store(true);
@@ -161,10 +170,10 @@ int MemoryAccessFunction::itemCount() const
 
 bool MemoryAccessFunction::setItemValue(int index, double value)
 {
-    if (isActive() || !std::isfinite(value))
+    if (!std::isfinite(value))
         return false;
     std::lock_guard locker(m_tableMutex);
-    if (index < 0 || index >= m_table.items.size())
+    if (isActive() || index < 0 || index >= m_table.items.size())
         return false;
     SpnItem &item = m_table.items[index];
     if (item.value == value)
@@ -315,20 +324,22 @@ void MemoryAccessFunction::requestData()
         qDebug("Not inactive, returning");
         return;
     }
+    if (itemCount() == 0) {
+        qDebug("Parameter list empty, returning");
+        return;
+    }
+    if (!latchTarget())
+        return;
     QVector<int> pass;
     {
         std::lock_guard locker(m_tableMutex);
-        if (m_table.items.isEmpty()) {
-            qDebug("Parameter list empty, returning");
-            return;
-        }
         for (int i = 0; i < m_table.items.size(); ++i) {
             if (m_table.items.at(i).isReadable())
                 pass.append(i);
         }
+        if (!pass.isEmpty())
+            m_state.store(ReadWaitProceed); // claimed: no load from now on
     }
-    if (!latchTarget())
-        return;
     if (pass.isEmpty()) {
         finish(false, tr("Nothing to read"));
         return;
@@ -365,8 +376,7 @@ void MemoryAccessFunction::sendData(bool changedOnly)
         qDebug("Not inactive, returning");
         return;
     }
-    MemoryAccessTable snapshot = table();
-    if (snapshot.items.isEmpty()) {
+    if (itemCount() == 0) {
         qDebug("Parameter list empty, returning");
         return;
     }
@@ -383,27 +393,9 @@ void MemoryAccessFunction::sendData(bool changedOnly)
     QVector<int> pass;
     QVector<quint32> raws;
     QVector<quint8> sizes;
-    // Every value of the pass is checked before the first frame: all or nothing is sent.
-    for (int i = 0; i < snapshot.items.size(); ++i) {
-        const SpnItem &item = snapshot.items.at(i);
-        if (!item.isWritable() || (changedOnly && !item.modified))
-            continue;
-        quint32 raw = 0;
-        quint8 size = snapshot.slotFor(item).size;
-        if (!MemoryAccessTable::isValidSize(size)) {
-            finish(false, tr("Invalid size"));
-            return;
-        }
-        if (!snapshot.toRaw(item, item.value, &raw, &size)) {
-            finish(false, tr("Invalid value for SPN=0x%1").arg(spnText(item.spn)));
-            return;
-        }
-        pass.append(i);
-        raws.append(raw);
-        sizes.append(size);
-    }
-    if (pass.isEmpty()) {
-        finish(false, tr("Nothing to write"));
+    const QString refusal = preparePass(changedOnly, &pass, &raws, &sizes);
+    if (!refusal.isEmpty()) {
+        finish(false, refusal);
         return;
     }
     m_changedOnly = changedOnly;
@@ -416,6 +408,31 @@ void MemoryAccessFunction::sendData(bool changedOnly)
     setErrorText(QString());
     emit exchangeStarted();
     sendWriteRequest();
+}
+
+QString MemoryAccessFunction::preparePass(bool changedOnly, QVector<int> *pass,
+                                          QVector<quint32> *raws, QVector<quint8> *sizes)
+{
+    std::lock_guard locker(m_tableMutex);
+    // Every value of the pass is checked before the first frame: all or nothing is sent.
+    for (int i = 0; i < m_table.items.size(); ++i) {
+        const SpnItem &item = m_table.items.at(i);
+        if (!item.isWritable() || (changedOnly && !item.modified))
+            continue;
+        quint32 raw = 0;
+        quint8 size = m_table.slotFor(item).size;
+        if (!MemoryAccessTable::isValidSize(size))
+            return tr("Invalid size");
+        if (!m_table.toRaw(item, item.value, &raw, &size))
+            return tr("Invalid value for SPN=0x%1").arg(spnText(item.spn));
+        pass->append(i);
+        raws->append(raw);
+        sizes->append(size);
+    }
+    if (pass->isEmpty())
+        return tr("Nothing to write");
+    m_state.store(WriteWaitProceed); // claimed: no load from now on
+    return QString();
 }
 
 void MemoryAccessFunction::sendAllData()
@@ -555,6 +572,7 @@ void MemoryAccessFunction::onReadData(const CanMessage &message)
     const int index = m_pass.at(m_passPos);
     {
         std::lock_guard locker(m_tableMutex);
+        Q_ASSERT(index < m_table.items.size()); // loads are refused during exchanges
         SpnItem &item = m_table.items[index];
         const double value = m_table.toEngineering(item, raw);
         if (m_verifying) {
@@ -672,5 +690,10 @@ void MemoryAccessFunction::startVerify()
 
 AbstractSchemeTreeItem *MemoryAccessFunction::createTreeItem()
 {
-    return J1939DeviceFunction::createTreeItem();
+    return new MemoryAccessSchemeTreeItem(this);
+}
+
+void MemoryAccessFunction::showDataWidget()
+{
+    MemoryAccessDock::showFor(this);
 }

@@ -60,6 +60,9 @@ public:
     // A user's edit: stores the value and marks the item modified. Refused during an exchange.
     bool setItemValue(int index, double value);
 
+    // Builds the "MA Data" window on first use and shows it. GUI thread.
+    void showDataWidget();
+
     int maState() const { return m_state.load(); }
     bool isActive() const { return maState() != Inactive; }
     bool isFirstRead() const { return m_firstRead.load(); }
@@ -103,6 +106,9 @@ private:
     void setMaState(int state);
     void startTimer();
     void finish(bool ok, const QString &text);
+    // The items of a write pass and their raw values; the refusal text when one is invalid.
+    QString preparePass(bool changedOnly, QVector<int> *pass, QVector<quint32> *raws,
+                        QVector<quint8> *sizes);
     void sendReadRequest();
     void sendWriteRequest();
     void onReadData(const CanMessage &message);
