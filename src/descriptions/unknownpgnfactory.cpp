@@ -5,6 +5,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "diagnostics/controllermachinestatedevicefunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 
@@ -46,6 +47,10 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
     for (const QString &path : DescriptionFiles::functionLibraryFiles())
         appendXmlDescFile(path);
+    appendEntry(DeviceFactoryEntry("prop_machine_state", {ItemAddress::Pgn, 0xFF35},
+                                   tr("Machine State"), QStringLiteral("MACHINE_STATE_DESC_PH"),
+                                   QStringLiteral("MACHINE_STATE_FDESC_PH"),
+                                   [] { return new ControllerMachineStateDeviceFunction; }));
 }
 
 QObject *UnknownPgnFactory::owner() const
