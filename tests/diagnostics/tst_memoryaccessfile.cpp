@@ -1,5 +1,7 @@
 #include "diagnostics/memoryaccessfile.h"
 #include "diagnostics/memoryaccessframes.h"
+#include "diagnostics/memoryaccesslayout.h"
+#include "demo/demounits.h"
 #include "diagnostics/memoryaccesstable.h"
 #include "support/testenvironment.h"
 
@@ -40,6 +42,7 @@ private slots:
     void frames();
     void parseDm16_data();
     void parseDm16();
+    void exampleFile();
 };
 
 void tst_MemoryAccessFile::parse_data()
@@ -308,6 +311,28 @@ void tst_MemoryAccessFile::parseDm16()
     QCOMPARE(MemoryAccessFrames::parseDm16(m, &size, &out), ok);
     if (ok)
         QCOMPARE(out, raw);
+}
+
+void tst_MemoryAccessFile::exampleFile()
+{
+    QFile file(QString::fromLatin1(DemoUnits::MemoryAccessFile));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    MemoryAccessTable table;
+    QString error;
+    QVERIFY2(MemoryAccessFile::parse(file.readAll(), &table, &error), qPrintable(error));
+    QCOMPARE(table.items.size(), 11);
+    const MemoryAccessLayout layout = MemoryAccessLayout::build(table);
+    QCOMPARE(layout.tables.size(), 2);
+    QCOMPARE(layout.tables.at(0).rows, (QStringList{"Lift", "Lower", "Slew"}));
+    QCOMPARE(layout.tables.at(0).columns, (QStringList{"Start", "End"}));
+    QCOMPARE(layout.tables.at(1).rows.size(), 1);
+    QCOMPARE(layout.ungrouped.size(), 3);
+    // Every value of the file can be written as it stands.
+    for (const MemoryAccessTable::SpnItem &item : table.items) {
+        quint32 raw = 0;
+        quint8 size = 0;
+        QVERIFY2(table.toRaw(item, item.value, &raw, &size), qPrintable(item.name));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_MemoryAccessFile)
