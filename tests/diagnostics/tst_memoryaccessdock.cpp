@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
+#include <QThread>
 #include <QtTest>
 
 using Fault = SimulatedMemoryUnit::Fault;
@@ -35,6 +37,7 @@ private slots:
     void outOfRangeReadNotClamped();
     void treeItemOpenSaveShow();
     void dockDiesWithFunction();
+    void busThreadExchangesWhileEditingAndClearing();
 
 private:
     QStringList m_questions;
@@ -271,6 +274,68 @@ void tst_MemoryAccessDock::dockDiesWithFunction()
         QVERIFY(dock);
     }
     QTRY_VERIFY(!dock);
+}
+
+void tst_MemoryAccessDock::busThreadExchangesWhileEditingAndClearing()
+{
+    QTemporaryDir backups;
+    QThread bus;
+    auto *dispatcher = new DeviceDispatcher;
+    auto *handler = new SimulatedBusHandler(dispatcher);
+    auto unit = std::make_shared<SimulatedMemoryUnit>(MemoryAccessRig::Unit);
+    handler->bus()->addUnit(unit);
+    auto *device = new J1939Device(MemoryAccessRig::Tool);
+    auto *function = new MemoryAccessFunction;
+    device->registerChild(function);
+    QVERIFY(function->loadFromData(MemoryAccessRig::File));
+    unit->loadMap(function->table());
+    function->setTarget(MemoryAccessRig::Unit);
+    function->setBackupDirectory(backups.path());
+    function->setWriteWithoutRead(true);
+    dispatcher->moveToThread(&bus);
+    handler->moveToThread(&bus);
+    bus.start();
+    dispatcher->registerDisplayable(device);
+    device->setState(AbstractDisplayableItem::Send);
+    bool started = false;
+    QMetaObject::invokeMethod(
+        handler, [&] { started = handler->start(); }, Qt::BlockingQueuedConnection);
+    QVERIFY(started);
+
+    QPointer<MemoryAccessDock> dock = MemoryAccessDock::showFor(function);
+    QStringList ends;
+    connect(function, &MemoryAccessFunction::exchangeFinished, this,
+            [&ends](bool, const QString &text) { ends << text; });
+    QElapsedTimer clock;
+    clock.start();
+    int round = 0;
+    while (clock.elapsed() < 1500) {
+        if (!function->isActive()) {
+            // Both reach the bus thread queued; the second of a pair finds the first running.
+            function->requestData();
+            function->sendData(round % 2 == 1);
+        }
+        // The user keeps editing: refused while an exchange runs, taken otherwise.
+        dock->cellOf(round % 2)->setData(Qt::EditRole, 10.0 + round % 50);
+        dock->spinBoxOf(3)->setValue(round % 200);
+        ++round;
+        QTest::qWait(2);
+    }
+    QTRY_VERIFY(ends.size() >= 4);
+    qInfo("%d exchanges ended in %d rounds", int(ends.size()), round);
+    const QRegularExpression allowed(
+        QStringLiteral("^(Read complete|Write complete, \\d+ values verified|Nothing to write)$"));
+    for (const QString &text : qAsConst(ends))
+        QVERIFY2(allowed.match(text).hasMatch(), qPrintable(text));
+    // The scheme is cleared in the middle of whatever runs; the window goes with its function.
+    function->requestData();
+    QVERIFY(dispatcher->clearScheme());
+    QTRY_VERIFY(!dock);
+    QMetaObject::invokeMethod(handler, [&] { handler->stop(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(handler, "deleteLater", Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
+    bus.quit();
+    QVERIFY(bus.wait(10000));
 }
 
 QTEST_MAIN(tst_MemoryAccessDock)
