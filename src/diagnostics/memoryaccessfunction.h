@@ -114,7 +114,7 @@ private:
     void onReadData(const CanMessage &message);
     void onReadCompletion(quint8 status);
     void onWriteCompletion();
-    void completeRead();
+    void onReadCompleted();
     void startVerify();
     bool writeBackup(QString *errorText);
     quint32 spnAt(int index) const;
