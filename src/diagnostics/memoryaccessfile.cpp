@@ -82,8 +82,9 @@ QStringList splitLines(QByteArray data)
         // The final line feed ends the last line; it does not open another.
         if (i == raw.size() - 1 && line.isEmpty())
             break;
-        if (line.endsWith('\r'))
-            line.chop(1);
+        // CR LF line ends; a carriage return elsewhere belongs to no field either, and one
+        // kept in a field would not survive saving.
+        line.replace('\r', QByteArray());
         lines.append(QString::fromUtf8(line));
     }
     return lines;

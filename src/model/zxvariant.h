@@ -5,8 +5,9 @@
 
 #include <cstring>
 
-// A small tagged value: the payload of tune variables. Trivially copyable, 8 bytes.
-struct ZxVariant
+// A small tagged value: the payload of tune variables. Trivially copyable, 8 bytes, aligned to 8
+// so that the atomic holding it in a parameter is lock-free (clang otherwise calls libatomic).
+struct alignas(8) ZxVariant
 {
     enum Type : qint32 { None = 0, UInt8 = 1, Int16 = 2, Int32 = 3, Float = 4 };
 

@@ -144,6 +144,7 @@ void tst_MemoryAccessFile::roundTrip_data()
     QTest::newRow("full precision")
         << QByteArray("12;A;d;S;1234.567\n\n\nS;0.0009765625;-40;4;-inf;inf;°C\n");
     QTest::newRow("no groups, one slot") << QByteArray("12;A;d;S\n\n\nS;1;0;1;0;255;x\n");
+    QTest::newRow("CR inside a line") << QByteArray("12;A;d;S\n\n\nS;1;0;1;0;255;x\r;more\n");
 }
 
 void tst_MemoryAccessFile::roundTrip()
