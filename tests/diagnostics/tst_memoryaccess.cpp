@@ -49,6 +49,7 @@ private slots:
     void targetRestore_data();
     void targetRestore();
     void schemeRoundTrip();
+    void deviceRoundTripByKey();
     void registered();
 };
 
@@ -366,6 +367,29 @@ void tst_MemoryAccess::schemeRoundTrip()
     QCOMPARE(restored.target(), int(Unit));
     QCOMPARE(restored.fileData(), rig.function->fileData());
     QCOMPARE(restored.table().items.at(1).value, 42.5);
+}
+
+void tst_MemoryAccess::deviceRoundTripByKey()
+{
+    // As the scheme files do it: the function is made from the device's catalogue by its key.
+    J1939Device saved(Tool);
+    auto *f = qobject_cast<MemoryAccessFunction *>(saved.factoryCreateChild("matool"));
+    QVERIFY(f);
+    QVERIFY(f->loadFromData(File));
+    QVERIFY(f->setItemValue(0, 99.5));
+    f->setTarget(Unit);
+    QDomDocument doc;
+    QDomElement element = doc.createElement(QStringLiteral("device"));
+    doc.appendChild(element);
+    saved.saveItemToXmlNode(element);
+    J1939Device restored(Tool);
+    QVERIFY(restored.applyXmlData(element));
+    QCOMPARE(restored.children().size(), 1);
+    auto *r = qobject_cast<MemoryAccessFunction *>(restored.children().first());
+    QVERIFY(r);
+    QCOMPARE(r->target(), int(Unit));
+    QCOMPARE(r->fileData(), f->fileData());
+    QCOMPARE(r->table().items.at(0).value, 99.5);
 }
 
 void tst_MemoryAccess::registered()
