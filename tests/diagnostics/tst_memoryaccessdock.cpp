@@ -37,6 +37,7 @@ private slots:
     void outOfRangeReadNotClamped();
     void treeItemOpenSaveShow();
     void dockDiesWithFunction();
+    void refusedStartLeavesWindowUsable();
     void busThreadExchangesWhileEditingAndClearing();
 
 private:
@@ -263,6 +264,22 @@ void tst_MemoryAccessDock::treeItemOpenSaveShow()
     QVERIFY(shown->isVisible());
     QCOMPARE(MemoryAccessDock::showFor(rig.function), shown); // one window per function
     delete shown;
+}
+
+void tst_MemoryAccessDock::refusedStartLeavesWindowUsable()
+{
+    MemoryAccessFunction empty; // no file: "Refresh" only logs
+    MemoryAccessDock dock(&empty);
+    auto *refresh = dock.findChild<QPushButton *>(QStringLiteral("refresh"));
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    QVERIFY(refresh->isEnabled());
+    Rig rig;
+    MemoryAccessDock other(rig.function);
+    rig.function->setTarget(0xFF);
+    QTest::mouseClick(other.findChild<QPushButton *>(QStringLiteral("refresh")), Qt::LeftButton);
+    QVERIFY(other.findChild<QPushButton *>(QStringLiteral("commit"))->isEnabled());
+    QCOMPARE(other.findChild<QLabel *>(QStringLiteral("status"))->text(),
+             QStringLiteral("Invalid target 0xff"));
 }
 
 void tst_MemoryAccessDock::dockDiesWithFunction()

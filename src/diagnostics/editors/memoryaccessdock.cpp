@@ -331,8 +331,8 @@ void MemoryAccessDock::slotRefreshWidgetData()
 {
     if (!m_function)
         return;
+    // The window turns busy when the exchange starts: a refused start leaves it usable.
     setStatus(QString());
-    setBusy(true);
     m_function->slotRefreshWidgetData();
 }
 
@@ -369,7 +369,6 @@ void MemoryAccessDock::commit(bool changedOnly)
             return;
     }
     setStatus(QString());
-    setBusy(true);
     m_function->sendData(changedOnly);
 }
 
