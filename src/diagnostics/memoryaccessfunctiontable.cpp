@@ -80,7 +80,8 @@ bool MemoryAccessFunction::saveFile(const QString &path)
 
 QByteArray MemoryAccessFunction::fileData() const
 {
-    return MemoryAccessFile::write(table());
+    std::lock_guard locker(m_tableMutex);
+    return MemoryAccessFile::write(m_table);
 }
 
 QString MemoryAccessFunction::filePath() const
@@ -92,7 +93,11 @@ QString MemoryAccessFunction::filePath() const
 MemoryAccessTable MemoryAccessFunction::table() const
 {
     std::lock_guard locker(m_tableMutex);
-    return m_table;
+    MemoryAccessTable copy = m_table;
+    // The values are written under the lock: the copy gets items of its own rather than a
+    // buffer shared with the table, which the next write would otherwise have to detach.
+    copy.items.detach();
+    return copy;
 }
 
 int MemoryAccessFunction::itemCount() const
