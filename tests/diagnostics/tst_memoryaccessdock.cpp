@@ -38,6 +38,7 @@ private slots:
     void treeItemOpenSaveShow();
     void dockDiesWithFunction();
     void refusedStartLeavesWindowUsable();
+    void refreshAsksBeforeDiscardingEdits();
     void busThreadExchangesWhileEditingAndClearing();
 
 private:
@@ -251,6 +252,13 @@ void tst_MemoryAccessDock::treeItemOpenSaveShow()
     QVERIFY(askedSave);
     QVERIFY(QFile::exists(path));
     QVERIFY(rig.function->loadFromData("77;X;d;S\n"));
+    // Unwritten edits are not dropped without asking.
+    QVERIFY(rig.function->setItemValue(0, 5));
+    m_answer = false;
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("open")), Qt::LeftButton);
+    QCOMPARE(m_questions.size(), 1);
+    QCOMPARE(rig.function->itemCount(), 1);
+    m_answer = true;
     QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("open")), Qt::LeftButton);
     QVERIFY(!askedSave);
     QCOMPARE(rig.function->itemCount(), 4);
@@ -280,6 +288,23 @@ void tst_MemoryAccessDock::refusedStartLeavesWindowUsable()
     QVERIFY(other.findChild<QPushButton *>(QStringLiteral("commit"))->isEnabled());
     QCOMPARE(other.findChild<QLabel *>(QStringLiteral("status"))->text(),
              QStringLiteral("Invalid target 0xff"));
+}
+
+void tst_MemoryAccessDock::refreshAsksBeforeDiscardingEdits()
+{
+    Rig rig;
+    MemoryAccessDock dock(rig.function);
+    dock.cellOf(0)->setData(Qt::EditRole, 1.5);
+    m_answer = false;
+    QTest::mouseClick(dock.findChild<QPushButton *>(QStringLiteral("refresh")), Qt::LeftButton);
+    QCOMPARE(m_questions.size(), 1);
+    QVERIFY(!rig.function->isActive());
+    QCOMPARE(rig.value(0), 1.5);
+    m_answer = true;
+    QSignalSpy finished(rig.function, &MemoryAccessFunction::exchangeFinished);
+    QTest::mouseClick(dock.findChild<QPushButton *>(QStringLiteral("refresh")), Qt::LeftButton);
+    QVERIFY(finished.wait(3000));
+    QCOMPARE(rig.value(0), 12.5);
 }
 
 void tst_MemoryAccessDock::dockDiesWithFunction()

@@ -128,6 +128,11 @@ void MemoryAccessDock::setConfirmer(Confirmer c)
     confirmer() = std::move(c);
 }
 
+bool MemoryAccessDock::confirm(QWidget *parent, const QString &question)
+{
+    return confirmer()(parent, question);
+}
+
 void MemoryAccessDock::updateTitle()
 {
     const int target = m_function ? m_function->target() : 0;
@@ -330,6 +335,16 @@ void MemoryAccessDock::slotValueChanged(double value)
 void MemoryAccessDock::slotRefreshWidgetData()
 {
     if (!m_function)
+        return;
+    // Reading replaces the values edited and not yet written.
+    int edited = 0;
+    for (const MemoryAccessTable::SpnItem &item : m_function->table().items) {
+        if (item.modified && item.isReadable())
+            ++edited;
+    }
+    if (edited > 0
+        && !confirmer()(this, tr("Reading replaces %n edited value(s) not yet written. Read?",
+                                 nullptr, edited)))
         return;
     // The window turns busy when the exchange starts: a refused start leaves it usable.
     setStatus(QString());

@@ -32,6 +32,8 @@ public:
     // Builds the function's window on first use (in the main window's left area) and shows it.
     static MemoryAccessDock *showFor(MemoryAccessFunction *function);
     static void setConfirmer(Confirmer confirmer);
+    // Asks through the current confirmer.
+    static bool confirm(QWidget *parent, const QString &question);
 
     QTableWidgetItem *cellOf(int itemIndex) const { return m_cells.value(itemIndex); }
     QDoubleSpinBox *spinBoxOf(int itemIndex) const { return m_spinBoxes.value(itemIndex); }

@@ -56,6 +56,17 @@ QWidget *MemoryAccessSchemeTreeItem::createWidget(unsigned int kind)
     if (QWidget *status = createParameterWidget(MemoryAccessFunction::Error))
         box->addWidget(status);
     connect(open, &QPushButton::clicked, widget, [this, widget] {
+        if (!m_function)
+            return;
+        int edited = 0;
+        for (const MemoryAccessTable::SpnItem &item : m_function->table().items)
+            edited += item.modified ? 1 : 0;
+        if (edited > 0
+            && !MemoryAccessDock::confirm(
+                widget, tr("Opening another file discards %n edited value(s) not yet written. "
+                           "Open?",
+                           nullptr, edited)))
+            return;
         const QString path = chooser()(widget, false);
         if (!path.isEmpty() && m_function)
             m_function->loadFile(path);

@@ -644,6 +644,14 @@
         <source>The device of this function is not simulated (state Send): the unit&apos;s answers cannot reach it.</source>
         <translation>Устройство этой функции не имитируется (состояние «Передача»): ответы блока до него не дойдут.</translation>
     </message>
+    <message numerus="yes">
+        <source>Reading replaces %n edited value(s) not yet written. Read?</source>
+        <translation>
+            <numerusform>Чтение заменит %n изменённое и не записанное значение. Прочитать?</numerusform>
+            <numerusform>Чтение заменит %n изменённых и не записанных значения. Прочитать?</numerusform>
+            <numerusform>Чтение заменит %n изменённых и не записанных значений. Прочитать?</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>MemoryAccessFunction</name>
@@ -797,6 +805,14 @@
     <message>
         <source>Show data</source>
         <translation>Показать данные</translation>
+    </message>
+    <message numerus="yes">
+        <source>Opening another file discards %n edited value(s) not yet written. Open?</source>
+        <translation>
+            <numerusform>Открытие другого файла отбросит %n изменённое и не записанное значение. Открыть?</numerusform>
+            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значения. Открыть?</numerusform>
+            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значений. Открыть?</numerusform>
+        </translation>
     </message>
 </context>
 <context>
