@@ -2,6 +2,7 @@
 #include "descriptions/unknownpgnfactory.h"
 #include "descriptions/variablefactory.h"
 #include "diagnostics/controllermachinestatedevicefunction.h"
+#include "diagnostics/editors/tunevariableschemetreeitem.h"
 #include "diagnostics/machinestatevariable.h"
 #include "diagnostics/tunefunction.h"
 #include "diagnostics/tunevariable.h"
@@ -13,6 +14,7 @@
 #include "support/testenvironment.h"
 
 #include <QDomDocument>
+#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -105,6 +107,7 @@ private slots:
     void machineStateSends();
     void catalogueEntry();
     void schemeRoundTrip();
+    void treeItemButtons();
 };
 
 void tst_TuneVariables::names_data()
@@ -374,6 +377,21 @@ void tst_TuneVariables::schemeRoundTrip()
     QCOMPARE(rl0->valueParameter()->value(), ZxVariant::fromFloat(10.1f));
     QCOMPARE(rl0->target(), 0x9D);
     QCOMPARE(rr1->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::UInt8, 200));
+}
+
+void tst_TuneVariables::treeItemButtons()
+{
+    Rig rig;
+    rig.controller->setValue(SimulatedTuneController::name("L0"), {2, 77});
+    std::unique_ptr<AbstractSchemeTreeItem> node(rig.variable->createTreeItem());
+    QVERIFY(qobject_cast<TuneVariableSchemeTreeItem *>(node.get()));
+    std::unique_ptr<QWidget> editor(node->createWidget(1));
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("getValue")), Qt::LeftButton);
+    QTRY_COMPARE(rig.variable->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::Int16, 77));
+    rig.variable->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::Int16, 78));
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("setValue")), Qt::LeftButton);
+    QTRY_COMPARE(rig.controller->value(SimulatedTuneController::name("L0")).raw, 78u);
+    QCOMPARE(rig.variable->confirm(), int(TuneVariable::Yes));
 }
 
 QTEST_MAIN(tst_TuneVariables)
