@@ -1,5 +1,7 @@
 #include "can/replaycanhandler.h"
 
+#include "demo/demounits.h"
+
 #include <QDebug>
 #include <QFileInfo>
 #include <mutex>
@@ -102,6 +104,9 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
         setLastError(tr("Recording %1 holds no frames").arg(path));
         return false;
     }
+    m_simulated.clearUnits();
+    if (index == 0)
+        DemoUnits::addTo(&m_simulated);
     std::lock_guard locker(m_mutex);
     m_frames = reader.frames();
     m_skipped = reader.skippedLines();
@@ -142,8 +147,10 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
 {
     const qint64 stamp = messageElapsedTimer();
     QVector<CanMessage> batch;
+    bool playing = false;
     {
         std::lock_guard locker(m_mutex);
+        playing = m_playing;
         if (m_playing) {
             const qint64 nowUs = m_clock.nsecsElapsed() / 1000;
             const qint64 originUs = m_frames.first().timeUs;
@@ -160,15 +167,21 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
             }
         }
     }
+    if (playing)
+        batch += m_simulated.takeDue();
     *count = unsigned(batch.size());
     deliverReceived(batch, stamp);
     return true;
 }
 
-void ReplayCanHandler::sendMessagesImpl(const CanMessage *, unsigned, bool *ok)
+void ReplayCanHandler::sendMessagesImpl(const CanMessage *messages, unsigned count, bool *ok)
 {
-    std::lock_guard locker(m_mutex);
-    *ok = m_playing;
+    {
+        std::lock_guard locker(m_mutex);
+        *ok = m_playing;
+    }
+    if (*ok)
+        m_simulated.framesSent(messages, count);
 }
 
 int ReplayCanHandler::loadedFrameCount() const

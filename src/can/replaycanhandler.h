@@ -4,6 +4,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/candumpreader.h"
+#include "demo/simulatedbus.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -30,6 +31,8 @@ public:
     int skippedLineCount() const;
     qint64 loopPeriodUs() const;
     quint64 loopsCompleted() const;
+    // The units that answer what is sent; the demo bus has the machine controller's.
+    SimulatedBus *simulatedBus() { return &m_simulated; }
 
 public slots:
     bool setBaudRateImpl(unsigned rate) override;
@@ -52,4 +55,5 @@ private:
     int m_next = 0;
     qint64 m_loopOffsetUs = 0;
     quint64 m_loops = 0;
+    SimulatedBus m_simulated; // has its own lock
 };

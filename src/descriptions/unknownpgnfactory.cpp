@@ -6,6 +6,7 @@
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "machine/controllerzbusbridgedevicefunction.h"
+#include "diagnostics/controllermachinestatedevicefunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 
@@ -51,6 +52,10 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
                                    QStringLiteral("ZBUS_BRIDGE_DESC_PH"),
                                    QStringLiteral("ZBUS_BRIDGE_FDESC_PH"),
                                    [] { return new ControllerZBusBridgeDeviceFunction; }));
+    appendEntry(DeviceFactoryEntry("prop_machine_state", {ItemAddress::Pgn, 0xFF35},
+                                   tr("Machine State"), QStringLiteral("MACHINE_STATE_DESC_PH"),
+                                   QStringLiteral("MACHINE_STATE_FDESC_PH"),
+                                   [] { return new ControllerMachineStateDeviceFunction; }));
 }
 
 QObject *UnknownPgnFactory::owner() const

@@ -2,6 +2,7 @@
 
 #include "diagnostics/dm1function.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/softfunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
@@ -15,4 +16,7 @@ void registerDiagnosticsFunctions()
                             QStringLiteral("ecuid"), QStringLiteral("ECU Identification"));
     J1939Reg::registerClass([](J1939Device *device) { return new SoftFunction(device); }, 0xFEDA,
                             QStringLiteral("soft"), QStringLiteral("Soft"));
+    J1939Reg::registerClass([](J1939Device *device) { return new MemoryAccessFunction(device); },
+                            0xD900, QStringLiteral("matool"),
+                            QStringLiteral("Memory Access Tool"));
 }

@@ -6,6 +6,7 @@
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "model/zxvariantparameter.h"
 
 #include <QDebug>
 #include <QDomDocument>
@@ -187,7 +188,12 @@ void AbstractDisplayableItem::saveParameterValues(QDomElement &element)
             }
             while (init.hasChildNodes())
                 init.removeChild(init.firstChild());
-            init.appendChild(doc.createTextNode(value.toString()));
+            // Tagged values keep their type in the text ("C5", "F10.5").
+            const auto *tagged = p->type() == ZxParameter::Variant
+                                     ? static_cast<const ZxVariantParameter *>(p)
+                                     : nullptr;
+            init.appendChild(
+                doc.createTextNode(tagged ? tagged->value().toString(9) : value.toString()));
             // The raw value of a "not available" parameter is kept, but marked: it must not
             // come back as a real reading.
             if (p->isValid())

@@ -36,7 +36,25 @@ void TargetParameter::updateFromWidget(QWidget *widget)
 
 bool TargetParameter::setVariantValue(const QVariant &v)
 {
-    setValue(v.toInt());
+    bool ok = true;
+    int target = 0;
+    if (v.type() == QVariant::String || v.type() == QVariant::ByteArray) {
+        // Scheme files keep the decimal number; hand-written files often give "0x"-prefixed
+        // hexadecimal. Anything else ("a0") is refused rather than read as another unit.
+        const QString text = v.toString().trimmed();
+        if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            target = text.mid(2).toInt(&ok, 16);
+        else
+            target = text.toInt(&ok, 10);
+    } else {
+        target = v.toInt(&ok);
+    }
+    if (!ok) {
+        qWarning("Target \"%s\" refused: not a decimal or 0x-prefixed hexadecimal number",
+                 qUtf8Printable(v.toString()));
+        return false;
+    }
+    setValue(target);
     setValid(true);
     return true;
 }

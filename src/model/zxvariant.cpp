@@ -61,7 +61,7 @@ float ZxVariant::toFloat() const
     return f;
 }
 
-QString ZxVariant::toString() const
+QString ZxVariant::toString(int floatDigits) const
 {
     switch (type) {
     case UInt8:
@@ -71,8 +71,52 @@ QString ZxVariant::toString() const
     case Int32:
         return QStringLiteral("L%1").arg(rawBits());
     case Float:
-        return QStringLiteral("F%1").arg(double(toFloat()), 0, 'g', 6);
+        return QStringLiteral("F%1").arg(double(toFloat()), 0, 'g', floatDigits);
     default:
         return QStringLiteral("U");
+    }
+}
+
+bool ZxVariant::fromString(const QString &text, ZxVariant *out)
+{
+    if (text == QLatin1String("U")) {
+        *out = ZxVariant();
+        return true;
+    }
+    if (text.size() < 2)
+        return false;
+    const QString number = text.mid(1);
+    bool ok = false;
+    switch (text.at(0).unicode()) {
+    case 'C': {
+        const uint v = number.toUInt(&ok);
+        if (!ok || v > 0xFF)
+            return false;
+        *out = fromInt(UInt8, qint32(v));
+        return true;
+    }
+    case 'S': {
+        const int v = number.toInt(&ok);
+        if (!ok || v < -32768 || v > 32767)
+            return false;
+        *out = fromInt(Int16, v);
+        return true;
+    }
+    case 'L': {
+        const qint32 v = number.toInt(&ok);
+        if (!ok)
+            return false;
+        *out = fromInt(Int32, v);
+        return true;
+    }
+    case 'F': {
+        const float v = number.toFloat(&ok);
+        if (!ok)
+            return false;
+        *out = fromFloat(v);
+        return true;
+    }
+    default:
+        return false;
     }
 }

@@ -57,8 +57,12 @@ QVariant ZxVariantParameter::variantValue() const
 
 bool ZxVariantParameter::setVariantValue(const QVariant &v)
 {
+    ZxVariant tagged;
     if (v.canConvert<ZxVariant>() && v.userType() == qMetaTypeId<ZxVariant>()) {
         setValue(v.value<ZxVariant>());
+    } else if (v.type() == QVariant::String && ZxVariant::fromString(v.toString(), &tagged)) {
+        // The tagged text form of scheme files keeps the type (the size on the wire).
+        setValue(tagged);
     } else {
         // Keep the current type, change the number.
         const ZxVariant current = value();

@@ -43,6 +43,7 @@ private slots:
     void paceFollowsTimestamps();
     void loops();
     void sentFramesAreEchoedAsSent();
+    void demoControllerAnswersMemoryAccess();
 };
 
 void tst_ReplayCanHandler::demoBusIsBuiltIn()
@@ -180,6 +181,34 @@ void tst_ReplayCanHandler::sentFramesAreEchoedAsSent()
     const auto &sent = packs.at(1).first();
     QCOMPARE(sent.first.id, request.id);
     QCOMPARE(sent.second.status, DispatchResult::Status(DispatchResult::Dispatched));
+}
+
+void tst_ReplayCanHandler::demoControllerAnswersMemoryAccess()
+{
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(0));
+    QVERIFY(handler.start());
+    // A read of the example file's first SPN (0xf000, 310 mA) from 0xF9.
+    const quint8 read[] = {0x01, 0x13, 0x00, 0xF0, 0x00, 0x00, 0xFF, 0xFF};
+    handler.sendMessage(CanMessage(0x0CD9A0F9, read, 8));
+    QVector<CanMessage> answers;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            handler.receiveMessages();
+            while (!handler.isMessageQueueEmpty()) {
+                for (const auto &pair : handler.dequeuePack()) {
+                    if (pair.first.address() == 0xA0 && pair.first.pduSpecific() == 0xF9)
+                        answers.append(pair.first);
+                }
+            }
+            return answers.size() >= 3;
+        }(),
+        2000);
+    QCOMPARE(answers.at(0).pduFormat(), quint8(0xD8)); // proceed
+    QCOMPARE(answers.at(1).pduFormat(), quint8(0xD7)); // the value
+    QCOMPARE(int(answers.at(1).data[0]), 2);
+    QCOMPARE(int(answers.at(1).data[1] | answers.at(1).data[2] << 8), 310);
+    QCOMPARE(answers.at(2).pduFormat(), quint8(0xD8)); // completed
 }
 
 QTEST_MAIN(tst_ReplayCanHandler)

@@ -102,7 +102,7 @@ void tst_Identification::registered()
     {
         quint32 pgn;
         const char *key;
-    } expected[] = {{0xFECA, "dm1"}, {0xFDC5, "ecuid"}, {0xFEDA, "soft"}};
+    } expected[] = {{0xFECA, "dm1"}, {0xFDC5, "ecuid"}, {0xFEDA, "soft"}, {0xD900, "matool"}};
     for (const auto &e : expected) {
         J1939PgnDescription d;
         QVERIFY(J1939Reg::find(e.pgn, &d));
@@ -111,7 +111,7 @@ void tst_Identification::registered()
         std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
         QVERIFY(f->matchMessage(makeFrame(0x18000010u | e.pgn << 8, {})));
     }
-    QCOMPARE(J1939Reg::descriptions().size(), 3);
+    QCOMPARE(J1939Reg::descriptions().size(), 4);
 }
 
 QTEST_MAIN(tst_Identification)

@@ -766,6 +766,14 @@
         <source>--library applies to the j2534, slcan and slmcp adapters, not to &apos;%1&apos;</source>
         <translation>--library относится к адаптерам j2534, slcan и slmcp, а не к &apos;%1&apos;</translation>
     </message>
+    <message>
+        <source>Adapter &apos;%1&apos; is not available in this build</source>
+        <translation>Адаптер &apos;%1&apos; недоступен в этой сборке</translation>
+    </message>
+    <message>
+        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, or a candump *.log file to replay.</source>
+        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту или файл candump *.log для воспроизведения.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -1042,6 +1050,14 @@ Use %1 ms?</source>
     <message>
         <source>The scheme %1 has changed since it was saved. Save the changes?</source>
         <translation>Схема %1 изменилась после сохранения. Сохранить изменения?</translation>
+    </message>
+    <message>
+        <source>Transmission period</source>
+        <translation>Период передачи</translation>
+    </message>
+    <message>
+        <source>Parameter log: %1</source>
+        <translation>Журнал параметров: %1</translation>
     </message>
 </context>
 <context>
@@ -1401,6 +1417,10 @@ Use %1 ms?</source>
         <source>Z-Bus data</source>
         <translation>Данные Z-Bus</translation>
     </message>
+    <message>
+        <source>Machine State</source>
+        <translation>Состояние машины</translation>
+    </message>
 </context>
 <context>
     <name>UnknownPgnFunction</name>
@@ -1549,6 +1569,267 @@ Use %1 ms?</source>
     <message>
         <source>Float</source>
         <translation>Float</translation>
+    </message>
+</context>
+<context>
+    <name>ControllerMachineStateDeviceFunction</name>
+    <message>
+        <source>Machine state</source>
+        <translation>Состояние машины</translation>
+    </message>
+</context>
+<context>
+    <name>MemoryAccessDock</name>
+    <message>
+        <source>MA Data</source>
+        <translation>Данные MA</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Обновить</translation>
+    </message>
+    <message>
+        <source>Commit</source>
+        <translation>Записать</translation>
+    </message>
+    <message>
+        <source>Commit changed</source>
+        <translation>Записать изменённые</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Increment</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message>
+        <source>The values of unit %1 have not been read, so no backup of them exists. Write the file&apos;s values without reading?</source>
+        <translation>Значения блока %1 не прочитаны, резервной копии нет. Записать значения из файла без чтения?</translation>
+    </message>
+    <message numerus="yes">
+        <source>Write %n value(s) to unit %1?</source>
+        <translation>
+            <numerusform>Записать %n значение в блок %1?</numerusform>
+            <numerusform>Записать %n значения в блок %1?</numerusform>
+            <numerusform>Записать %n значений в блок %1?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The device of this function is not simulated (state Send): the unit&apos;s answers cannot reach it.</source>
+        <translation>Устройство этой функции не имитируется (состояние «Передача»): ответы блока до него не дойдут.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Reading replaces %n edited value(s) not yet written. Read?</source>
+        <translation>
+            <numerusform>Чтение заменит %n изменённое и не записанное значение. Прочитать?</numerusform>
+            <numerusform>Чтение заменит %n изменённых и не записанных значения. Прочитать?</numerusform>
+            <numerusform>Чтение заменит %n изменённых и не записанных значений. Прочитать?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>MemoryAccessFunction</name>
+    <message>
+        <source>Memory Access</source>
+        <translation>Доступ к памяти</translation>
+    </message>
+    <message>
+        <source>Busy</source>
+        <translation>Занято</translation>
+    </message>
+    <message>
+        <source>Cannot open %1</source>
+        <translation>Не удаётся открыть %1</translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation>Файл слишком велик</translation>
+    </message>
+    <message>
+        <source>Cannot save %1: %2</source>
+        <translation>Не удаётся сохранить %1: %2</translation>
+    </message>
+    <message>
+        <source>Invalid target 0x%1</source>
+        <translation>Недопустимый адресат 0x%1</translation>
+    </message>
+    <message>
+        <source>Nothing to read</source>
+        <translation>Нечего читать</translation>
+    </message>
+    <message>
+        <source>Verifying %1/%2 SPN=0x%3</source>
+        <translation>Проверка %1/%2 SPN=0x%3</translation>
+    </message>
+    <message>
+        <source>Reading %1/%2 SPN=0x%3</source>
+        <translation>Чтение %1/%2 SPN=0x%3</translation>
+    </message>
+    <message>
+        <source>Read the values of the unit before writing</source>
+        <translation>Перед записью прочитайте значения блока</translation>
+    </message>
+    <message>
+        <source>No backup of the values read: writing refused</source>
+        <translation>Нет резервной копии прочитанных значений: запись отклонена</translation>
+    </message>
+    <message>
+        <source>Invalid size</source>
+        <translation>Недопустимый размер</translation>
+    </message>
+    <message>
+        <source>Invalid value for SPN=0x%1</source>
+        <translation>Недопустимое значение для SPN=0x%1</translation>
+    </message>
+    <message>
+        <source>Nothing to write</source>
+        <translation>Нечего записывать</translation>
+    </message>
+    <message>
+        <source>Writing %1/%2 SPN=0x%3</source>
+        <translation>Запись %1/%2 SPN=0x%3</translation>
+    </message>
+    <message>
+        <source>Verify cancelled</source>
+        <translation>Проверка отменена</translation>
+    </message>
+    <message>
+        <source>Read cancelled</source>
+        <translation>Чтение отменено</translation>
+    </message>
+    <message>
+        <source>Device timeout</source>
+        <translation>Устройство не отвечает</translation>
+    </message>
+    <message>
+        <source>Unknown timeout</source>
+        <translation>Неизвестный тайм-аут</translation>
+    </message>
+    <message>
+        <source>Waiting for DM15 but got pduformat %1</source>
+        <translation>Ожидался DM15, получен формат PDU %1</translation>
+    </message>
+    <message>
+        <source>Waiting proceeed for SPN=0x%2 but got other status %1</source>
+        <translation>Ожидалось разрешение для SPN=0x%2, получено другое состояние %1</translation>
+    </message>
+    <message>
+        <source>Waiting data but got other message %1</source>
+        <translation>Ожидались данные, получено другое сообщение %1</translation>
+    </message>
+    <message>
+        <source>Waiting for DM15 completion but got other message %1</source>
+        <translation>Ожидалось завершение DM15, получено другое сообщение %1</translation>
+    </message>
+    <message>
+        <source>Waiting proceed but got other message</source>
+        <translation>Ожидалось разрешение, получено другое сообщение</translation>
+    </message>
+    <message>
+        <source>Waiting complete for SPN=0x%2 but got other status %1</source>
+        <translation>Ожидалось завершение для SPN=0x%2, получено другое состояние %1</translation>
+    </message>
+    <message>
+        <source>Invalid data length %1</source>
+        <translation>Недопустимая длина данных %1</translation>
+    </message>
+    <message>
+        <source>Waiting for completion but got other message %1</source>
+        <translation>Ожидалось завершение, получено другое сообщение %1</translation>
+    </message>
+    <message>
+        <source>Write complete, %1 values verified</source>
+        <translation>Запись завершена, проверено значений: %1</translation>
+    </message>
+    <message>
+        <source>Verify failed for SPN=0x%1</source>
+        <translation>Проверка не пройдена для SPN=0x%1</translation>
+    </message>
+    <message>
+        <source>Read complete, backup failed: %1</source>
+        <translation>Чтение завершено, резервная копия не записана: %1</translation>
+    </message>
+    <message>
+        <source>Read complete</source>
+        <translation>Чтение завершено</translation>
+    </message>
+    <message>
+        <source>Write cancelled after %1 of %2</source>
+        <translation>Запись отменена после %1 из %2</translation>
+    </message>
+    <message>
+        <source>Write complete</source>
+        <translation>Запись завершена</translation>
+    </message>
+</context>
+<context>
+    <name>MemoryAccessSchemeTreeItem</name>
+    <message>
+        <source>All files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Open..</source>
+        <translation>Открыть..</translation>
+    </message>
+    <message>
+        <source>Save..</source>
+        <translation>Сохранить..</translation>
+    </message>
+    <message>
+        <source>Show data</source>
+        <translation>Показать данные</translation>
+    </message>
+    <message numerus="yes">
+        <source>Opening another file discards %n edited value(s) not yet written. Open?</source>
+        <translation>
+            <numerusform>Открытие другого файла отбросит %n изменённое и не записанное значение. Открыть?</numerusform>
+            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значения. Открыть?</numerusform>
+            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значений. Открыть?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>TuneFunction</name>
+    <message>
+        <source>Tune variables</source>
+        <translation>Настроечные переменные</translation>
+    </message>
+</context>
+<context>
+    <name>TuneVariable</name>
+    <message>
+        <source>Confirm</source>
+        <translation>Подтверждение</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Да</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Restricted</source>
+        <translation>Доступ запрещён</translation>
+    </message>
+    <message>
+        <source>Unavailable</source>
+        <translation>Недоступно</translation>
+    </message>
+</context>
+<context>
+    <name>TuneVariableSchemeTreeItem</name>
+    <message>
+        <source>Get value</source>
+        <translation>Прочитать значение</translation>
+    </message>
+    <message>
+        <source>Set value</source>
+        <translation>Записать значение</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,50 @@
+#include "demo/demounits.h"
+
+#include "demo/simulatedbus.h"
+#include "demo/simulatedmemoryunit.h"
+#include "demo/simulatedtunecontroller.h"
+#include "diagnostics/memoryaccessfile.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace DemoUnits {
+
+const char *const MemoryAccessFile = ":/demo/controller.ma";
+
+namespace {
+
+quint32 floatBits(float f)
+{
+    quint32 bits;
+    std::memcpy(&bits, &f, 4);
+    return bits;
+}
+
+} // namespace
+
+void addTo(SimulatedBus *bus)
+{
+    auto memory = std::make_shared<SimulatedMemoryUnit>(ControllerAddress);
+    QFile file(QString::fromLatin1(MemoryAccessFile));
+    MemoryAccessTable table;
+    QString error;
+    if (file.open(QIODevice::ReadOnly) && MemoryAccessFile::parse(file.readAll(), &table, &error))
+        memory->loadMap(table);
+    else
+        qWarning("Demo memory map not loaded: %s", qUtf8Printable(error));
+    bus->addUnit(memory);
+
+    auto tune = std::make_shared<SimulatedTuneController>(ControllerAddress);
+    using T = SimulatedTuneController;
+    tune->setValue(T::name("L0"), {4, floatBits(12.5f)});
+    tune->setValue(T::name("A1"), {1, 30});
+    tune->setValue(T::name("R1"), {2, 300});
+    tune->setMachineState(T::name("St"), {1, 2});
+    tune->setMachineState(T::name("Hr"), {4, floatBits(1234.5f)});
+    tune->setMachineStatePeriod(1000);
+    bus->addUnit(tune);
+}
+
+} // namespace DemoUnits

@@ -1,0 +1,515 @@
+#include "diagnostics/memoryaccessfunction.h"
+
+#include "diagnostics/editors/memoryaccessdock.h"
+#include "diagnostics/editors/memoryaccessschemetreeitem.h"
+#include "diagnostics/memoryaccessframes.h"
+#include "model/targetparameter.h"
+#include "model/zxstringparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+
+#include <QDebug>
+#include <QDomElement>
+#include <QThread>
+
+
+using namespace MemoryAccessFrames;
+
+namespace {
+
+QString spnText(quint32 spn)
+{
+    return QStringLiteral("%1").arg(spn, 6, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+MemoryAccessFunction::MemoryAccessFunction(QObject *parent)
+    : J1939DeviceFunction(parent)
+    , m_timer(this)
+{
+    setObjectName(QStringLiteral("MemoryAccessFunction"));
+    setName(tr("Memory Access"));
+    addParameter(new TargetParameter(0), QStringLiteral("Target"));
+    addParameter(new ZxStringParameter, QStringLiteral("Error"));
+    setDeviceType(Spontaneous, 1000);
+    qRegisterMetaType<QVector<int>>("QVector<int>");
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &MemoryAccessFunction::slotMemoryAccessTimeout);
+}
+
+MemoryAccessFunction::~MemoryAccessFunction()
+{
+    // The dock belongs to the main window; it must not outlive the function it shows. Devices
+    // are deleted while the GUI thread waits, so the pointer is not read meanwhile.
+    if (m_dock)
+        m_dock->deleteLater();
+}
+
+bool MemoryAccessFunction::matchMessage(const CanMessage &message)
+{
+    return message.extended && message.pduFormat() == PfDm14;
+}
+
+bool MemoryAccessFunction::matchTargetMessage(const CanMessage &message)
+{
+    return message.extended
+           && (message.pduFormat() == PfDm15 || message.pduFormat() == PfDm16);
+}
+
+void MemoryAccessFunction::updateUserReadableAddress()
+{
+    setUserReadableAddress(QStringLiteral("0xd9/0xd8/0xd7"));
+}
+
+void MemoryAccessFunction::saveItemToXmlNodeImpl(QDomElement &element)
+{
+    J1939DeviceFunction::saveItemToXmlNodeImpl(element);
+    // The table travels with the scheme, edits included, and comes back through the initcall.
+    const QByteArray data = itemCount() > 0 ? fileData() : QByteArray();
+    if (data.isEmpty())
+        return;
+    QDomDocument doc = element.ownerDocument();
+    QDomElement call = doc.createElement(QStringLiteral("initcall"));
+    call.setAttribute(QStringLiteral("name"), QStringLiteral("loadFromData"));
+    call.appendChild(doc.createTextNode(QString::fromUtf8(data)));
+    element.appendChild(call);
+}
+
+// --- Exchange -----------------------------------------------------------------------------
+
+bool MemoryAccessFunction::onOwnThread(const char *method, bool changedOnly)
+{
+    if (QThread::currentThread() == thread())
+        return true;
+    if (qstrcmp(method, "sendData") == 0)
+        QMetaObject::invokeMethod(this, method, Qt::QueuedConnection, Q_ARG(bool, changedOnly));
+    else
+        QMetaObject::invokeMethod(this, method, Qt::QueuedConnection);
+    return false;
+}
+
+bool MemoryAccessFunction::latchTarget()
+{
+    const int t = target();
+    m_source = j1939DeviceAddress();
+    // 0xFE and 0xFF would turn a request into a broadcast; larger values corrupt the identifier.
+    if (!isUnitAddress(t) || t == m_source) {
+        finish(false, tr("Invalid target 0x%1").arg(t, 2, 16, QLatin1Char('0')));
+        return false;
+    }
+    m_target = quint8(t);
+    if (!isOwnerSimulated())
+        qWarning("Memory access: device 0x%02x is not simulated, answers will not reach it",
+                 m_source);
+    return true;
+}
+
+void MemoryAccessFunction::setMaState(int state)
+{
+    m_state.store(state);
+    qDebug("New ma state %u", unsigned(state));
+}
+
+void MemoryAccessFunction::startTimer()
+{
+    m_timer.start(std::max(1, m_timeoutMs.load()));
+}
+
+void MemoryAccessFunction::finish(bool ok, const QString &text)
+{
+    const bool wasActive = isActive();
+    m_timer.stop();
+    if (wasActive)
+        setMaState(Inactive);
+    m_cancel.store(false);
+    setErrorText(text);
+    emit exchangeFinished(ok, text);
+}
+
+void MemoryAccessFunction::slotRefreshWidgetData()
+{
+    qDebug("Refresh start");
+    requestData();
+}
+
+void MemoryAccessFunction::requestData()
+{
+    if (!onOwnThread("requestData"))
+        return;
+    if (isActive()) {
+        qDebug("Not inactive, returning");
+        return;
+    }
+    if (itemCount() == 0) {
+        qDebug("Parameter list empty, returning");
+        return;
+    }
+    if (!latchTarget())
+        return;
+    QVector<int> pass;
+    {
+        std::lock_guard locker(m_tableMutex);
+        for (int i = 0; i < m_table.items.size(); ++i) {
+            if (m_table.items.at(i).isReadable())
+                pass.append(i);
+        }
+        if (!pass.isEmpty())
+            m_state.store(ReadWaitProceed); // claimed: no load from now on
+    }
+    if (pass.isEmpty()) {
+        finish(false, tr("Nothing to read"));
+        return;
+    }
+    m_pass = pass;
+    m_passPos = 0;
+    m_verifying = false;
+    m_cancel.store(false);
+    setErrorText(QString());
+    emit exchangeStarted();
+    sendReadRequest();
+}
+
+void MemoryAccessFunction::sendReadRequest()
+{
+    const quint32 spn = spnAt(m_pass.at(m_passPos));
+    emit progressChanged(m_passPos, m_pass.size(),
+                         (m_verifying ? tr("Verifying %1/%2 SPN=0x%3") : tr("Reading %1/%2 SPN=0x%3"))
+                             .arg(m_passPos + 1)
+                             .arg(m_pass.size())
+                             .arg(spnText(spn)));
+    CanMessage frame = dm14(m_target, m_source, Read, spn);
+    qDebug("DM14: %s", qUtf8Printable(frame.text));
+    sendMessage(frame);
+    setMaState(ReadWaitProceed);
+    startTimer();
+}
+
+void MemoryAccessFunction::sendData(bool changedOnly)
+{
+    if (!onOwnThread("sendData", changedOnly))
+        return;
+    if (isActive()) {
+        qDebug("Not inactive, returning");
+        return;
+    }
+    if (itemCount() == 0) {
+        qDebug("Parameter list empty, returning");
+        return;
+    }
+    if (!latchTarget())
+        return;
+    if (!m_readDone.load() && !m_writeWithoutRead.load()) {
+        finish(false, tr("Read the values of the unit before writing"));
+        return;
+    }
+    if (!m_backupOk.load()) {
+        finish(false, tr("No backup of the values read: writing refused"));
+        return;
+    }
+    QVector<int> pass;
+    QVector<quint32> raws;
+    QVector<quint8> sizes;
+    const QString refusal = preparePass(changedOnly, &pass, &raws, &sizes);
+    if (!refusal.isEmpty()) {
+        finish(false, refusal);
+        return;
+    }
+    m_changedOnly = changedOnly;
+    m_pass = pass;
+    m_passRaw = raws;
+    m_passSize = sizes;
+    m_passPos = 0;
+    m_written.clear();
+    m_cancel.store(false);
+    setErrorText(QString());
+    emit exchangeStarted();
+    sendWriteRequest();
+}
+
+QString MemoryAccessFunction::preparePass(bool changedOnly, QVector<int> *pass,
+                                          QVector<quint32> *raws, QVector<quint8> *sizes)
+{
+    std::lock_guard locker(m_tableMutex);
+    // Every value of the pass is checked before the first frame: all or nothing is sent.
+    for (int i = 0; i < m_table.items.size(); ++i) {
+        const SpnItem &item = m_table.items.at(i);
+        if (!item.isWritable() || (changedOnly && !item.modified))
+            continue;
+        quint32 raw = 0;
+        quint8 size = m_table.slotFor(item).size;
+        if (!MemoryAccessTable::isValidSize(size))
+            return tr("Invalid size");
+        if (!m_table.toRaw(item, item.value, &raw, &size))
+            return tr("Invalid value for SPN=0x%1").arg(spnText(item.spn));
+        pass->append(i);
+        raws->append(raw);
+        sizes->append(size);
+    }
+    if (pass->isEmpty())
+        return tr("Nothing to write");
+    m_state.store(WriteWaitProceed); // claimed: no load from now on
+    return QString();
+}
+
+void MemoryAccessFunction::sendAllData()
+{
+    sendData(false);
+}
+
+void MemoryAccessFunction::sendChangedData()
+{
+    sendData(true);
+}
+
+void MemoryAccessFunction::sendWriteRequest()
+{
+    const quint32 spn = spnAt(m_pass.at(m_passPos));
+    emit progressChanged(m_passPos, m_pass.size(),
+                         tr("Writing %1/%2 SPN=0x%3")
+                             .arg(m_passPos + 1)
+                             .arg(m_pass.size())
+                             .arg(spnText(spn)));
+    CanMessage frame = dm14(m_target, m_source, Write, spn);
+    qDebug("DM14: %s", qUtf8Printable(frame.text));
+    sendMessage(frame);
+    setMaState(WriteWaitProceed);
+    startTimer();
+}
+
+void MemoryAccessFunction::cancel()
+{
+    if (!onOwnThread("cancel"))
+        return;
+    const int s = maState();
+    if (s == ReadWaitProceed || s == ReadWaitData || s == ReadWaitCompletion)
+        finish(false, m_verifying ? tr("Verify cancelled") : tr("Read cancelled"));
+    else if (s != Inactive)
+        m_cancel.store(true);
+}
+
+void MemoryAccessFunction::slotMemoryAccessTimeout()
+{
+    const int s = maState();
+    finish(false, s >= WriteWaitProceed && s <= ReadWaitCompletion ? tr("Device timeout")
+                                                                   : tr("Unknown timeout"));
+}
+
+bool MemoryAccessFunction::dispatchTargetMessageImpl(const CanMessage &message,
+                                                     DispatchResult *result)
+{
+    result->targetItem = this;
+    const int s = maState();
+    // Late answers (after a time-out or an error) and frames of other units are not ours.
+    if (s == Inactive)
+        return true;
+    if (message.address() != m_target) {
+        qDebug("Memory access: ignoring frame from 0x%02x, talking to 0x%02x", message.address(),
+               m_target);
+        return true;
+    }
+    counterInc();
+    setUpdateNeeded();
+    const bool isDm15 = message.pduFormat() == PfDm15;
+    quint8 status = 0;
+    if (isDm15 && !parseDm15(message, &status))
+        return true; // too short to say anything; a silent unit ends in the time-out
+    if (m_passPos >= m_pass.size()) {
+        qDebug("This shouldn't happend got message after itemIndex already passed size");
+        finish(false, QStringLiteral("ASSERT FAULT"));
+        return true;
+    }
+    // A busy unit keeps every wait going without restarting the time-out.
+    if (isDm15 && status == Busy)
+        return true;
+    const quint32 spn = spnAt(m_pass.at(m_passPos));
+    switch (s) {
+    case ReadWaitProceed:
+        if (!isDm15)
+            finish(false, tr("Waiting for DM15 but got pduformat %1")
+                              .arg(message.pduFormat(), 2, 16, QLatin1Char('0')));
+        else if (status == Proceed) {
+            setMaState(ReadWaitData);
+            startTimer();
+        } else
+            finish(false, tr("Waiting proceeed for SPN=0x%2 but got other status %1")
+                              .arg(status)
+                              .arg(spnText(spn)));
+        break;
+    case ReadWaitData:
+        if (isDm15)
+            finish(false, tr("Waiting data but got other message %1").arg(message.toString()));
+        else
+            onReadData(message);
+        break;
+    case ReadWaitCompletion:
+        if (!isDm15)
+            finish(false, tr("Waiting for DM15 completion but got other message %1")
+                              .arg(message.toString()));
+        else
+            onReadCompletion(status);
+        break;
+    case WriteWaitProceed:
+        if (isDm15 && status == Proceed) {
+            CanMessage frame = dm16(m_target, m_source, m_passSize.at(m_passPos),
+                                    m_passRaw.at(m_passPos));
+            sendMessage(frame);
+            setMaState(WriteWaitCompletion);
+            startTimer();
+        } else {
+            finish(false, tr("Waiting proceed but got other message"));
+        }
+        break;
+    case WriteWaitCompletion:
+        if (!isDm15)
+            finish(false, tr("Waiting for DM15 but got pduformat %1")
+                              .arg(message.pduFormat(), 2, 16, QLatin1Char('0')));
+        else if (status == Completed)
+            onWriteCompletion();
+        else
+            finish(false, tr("Waiting complete for SPN=0x%2 but got other status %1")
+                              .arg(status)
+                              .arg(spnText(spn)));
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void MemoryAccessFunction::onReadData(const CanMessage &message)
+{
+    quint8 size = 0;
+    quint32 raw = 0;
+    if (!parseDm16(message, &size, &raw)) {
+        // The old value stays: a guessed 0 would be written back by the next commit.
+        finish(false, tr("Invalid data length %1").arg(message.length > 0 ? message.data[0] : 0));
+        return;
+    }
+    const int index = m_pass.at(m_passPos);
+    {
+        std::lock_guard locker(m_tableMutex);
+        Q_ASSERT(index < m_table.items.size()); // loads are refused during exchanges
+        SpnItem &item = m_table.items[index];
+        const double value = m_table.toEngineering(item, raw);
+        if (m_verifying) {
+            const bool mismatch = m_passRaw.at(m_passPos) != raw;
+            item.readChanged = mismatch;
+            if (mismatch)
+                m_verifyFailed.append(index);
+        } else {
+            item.readChanged = !MemoryAccessTable::nearlyEqual(value, item.value);
+        }
+        item.value = value;
+    }
+    setMaState(ReadWaitCompletion);
+    startTimer();
+}
+
+void MemoryAccessFunction::onReadCompletion(quint8 status)
+{
+    if (status != Proceed && status != Completed) {
+        finish(false, tr("Waiting for completion but got other message %1").arg(status));
+        return;
+    }
+    if (++m_passPos < m_pass.size()) {
+        sendReadRequest();
+        return;
+    }
+    onReadCompleted();
+}
+
+void MemoryAccessFunction::onReadCompleted()
+{
+    m_timer.stop();
+    setMaState(Inactive);
+    {
+        std::lock_guard locker(m_tableMutex);
+        for (int index : qAsConst(m_pass))
+            m_table.items[index].modified = false;
+    }
+    const bool first = m_firstRead.exchange(false);
+    emit valuesRead(m_pass, !first || m_verifying);
+    emit progressChanged(m_pass.size(), m_pass.size(), QString());
+    if (m_verifying) {
+        if (m_verifyFailed.isEmpty()) {
+            finish(true, tr("Write complete, %1 values verified").arg(m_pass.size()));
+        } else {
+            for (int index : qAsConst(m_verifyFailed))
+                qWarning("Verify failed for SPN=0x%s", qPrintable(spnText(spnAt(index))));
+            finish(false, tr("Verify failed for SPN=0x%1").arg(spnText(spnAt(m_verifyFailed.first()))));
+        }
+        return;
+    }
+    m_readDone.store(true);
+    QString error;
+    m_backupOk.store(writeBackup(&error));
+    if (!m_backupOk.load()) {
+        finish(false, tr("Read complete, backup failed: %1").arg(error));
+        return;
+    }
+    finish(true, tr("Read complete"));
+}
+
+void MemoryAccessFunction::onWriteCompletion()
+{
+    const int index = m_pass.at(m_passPos);
+    {
+        std::lock_guard locker(m_tableMutex);
+        SpnItem &item = m_table.items[index];
+        // The value the unit now holds, as the raw number represents it.
+        item.value = m_table.toEngineering(item, m_passRaw.at(m_passPos));
+        item.modified = false;
+    }
+    m_written.append(index);
+    ++m_passPos;
+    const bool cancelled = m_cancel.load();
+    if (m_passPos < m_pass.size() && !cancelled) {
+        sendWriteRequest();
+        return;
+    }
+    CanMessage closing = dm14(m_target, m_source, OperationCompleted, NoPointer);
+    qDebug("DM14: %s", qUtf8Printable(closing.text));
+    sendMessage(closing);
+    emit valuesWritten(m_written);
+    if (cancelled) {
+        finish(false, tr("Write cancelled after %1 of %2").arg(m_written.size()).arg(m_pass.size()));
+        return;
+    }
+    setErrorText(tr("Write complete"));
+    startVerify();
+}
+
+void MemoryAccessFunction::startVerify()
+{
+    QVector<int> pass;
+    QVector<quint32> raws;
+    {
+        std::lock_guard locker(m_tableMutex);
+        for (int i = 0; i < m_written.size(); ++i) {
+            if (m_table.items.at(m_written.at(i)).isReadable()) {
+                pass.append(m_written.at(i));
+                raws.append(m_passRaw.at(m_pass.indexOf(m_written.at(i))));
+            }
+        }
+    }
+    if (pass.isEmpty()) {
+        finish(true, tr("Write complete"));
+        return;
+    }
+    m_pass = pass;
+    m_passRaw = raws;
+    m_passPos = 0;
+    m_verifying = true;
+    m_verifyFailed.clear();
+    sendReadRequest();
+}
+
+AbstractSchemeTreeItem *MemoryAccessFunction::createTreeItem()
+{
+    return new MemoryAccessSchemeTreeItem(this);
+}
+
+void MemoryAccessFunction::showDataWidget()
+{
+    MemoryAccessDock::showFor(this);
+}

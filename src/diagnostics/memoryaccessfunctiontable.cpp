@@ -1,0 +1,199 @@
+// The memory access function's table, files, parameters and backups; the exchange is in
+// memoryaccessfunction.cpp.
+#include "diagnostics/memoryaccessfunction.h"
+
+#include "diagnostics/memoryaccessfile.h"
+#include "diagnostics/memoryaccessframes.h"
+#include "model/targetparameter.h"
+#include "model/zxstringparameter.h"
+#include "ui/savefile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cmath>
+
+// --- Table and files ----------------------------------------------------------------------
+
+bool MemoryAccessFunction::loadFromData(const QByteArray &data)
+{
+    if (isActive()) {
+        setErrorText(tr("Busy"));
+        return false;
+    }
+    MemoryAccessTable table;
+    QString error;
+    if (!MemoryAccessFile::parse(data, &table, &error)) {
+        setErrorText(error);
+        return false;
+    }
+    {
+        // Exchanges claim their state under the same lock: a table is never replaced under one.
+        std::lock_guard locker(m_tableMutex);
+        if (isActive()) {
+            setErrorText(tr("Busy"));
+            return false;
+        }
+        m_table = table;
+    }
+    m_firstRead.store(true);
+    m_readDone.store(false);
+    m_backupOk.store(true);
+    m_writeWithoutRead.store(false);
+    setErrorText(QString());
+    emit tableReplaced();
+    return true;
+}
+
+bool MemoryAccessFunction::loadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setErrorText(tr("Cannot open %1").arg(path));
+        return false;
+    }
+    if (file.size() > MemoryAccessFile::MaxFileSize) {
+        setErrorText(tr("File too large"));
+        return false;
+    }
+    if (!loadFromData(file.readAll()))
+        return false;
+    std::lock_guard locker(m_tableMutex);
+    m_filePath = QFileInfo(path).absoluteFilePath();
+    return true;
+}
+
+bool MemoryAccessFunction::saveFile(const QString &path)
+{
+    QString error;
+    if (!SaveFile::write(path, fileData(), &error)) {
+        setErrorText(tr("Cannot save %1: %2").arg(path, error));
+        return false;
+    }
+    std::lock_guard locker(m_tableMutex);
+    m_filePath = QFileInfo(path).absoluteFilePath();
+    return true;
+}
+
+QByteArray MemoryAccessFunction::fileData() const
+{
+    std::lock_guard locker(m_tableMutex);
+    return MemoryAccessFile::write(m_table);
+}
+
+QString MemoryAccessFunction::filePath() const
+{
+    std::lock_guard locker(m_tableMutex);
+    return m_filePath;
+}
+
+MemoryAccessTable MemoryAccessFunction::table() const
+{
+    std::lock_guard locker(m_tableMutex);
+    MemoryAccessTable copy = m_table;
+    // The values are written under the lock: the copy gets items of its own rather than a
+    // buffer shared with the table, which the next write would otherwise have to detach.
+    copy.items.detach();
+    return copy;
+}
+
+int MemoryAccessFunction::itemCount() const
+{
+    std::lock_guard locker(m_tableMutex);
+    return m_table.items.size();
+}
+
+bool MemoryAccessFunction::setItemValue(int index, double value)
+{
+    if (!std::isfinite(value))
+        return false;
+    std::lock_guard locker(m_tableMutex);
+    if (isActive() || index < 0 || index >= m_table.items.size())
+        return false;
+    SpnItem &item = m_table.items[index];
+    if (item.value == value)
+        return true;
+    item.value = value;
+    item.modified = true;
+    return true;
+}
+
+quint32 MemoryAccessFunction::spnAt(int index) const
+{
+    std::lock_guard locker(m_tableMutex);
+    return index >= 0 && index < m_table.items.size() ? m_table.items.at(index).spn
+                                                     : MemoryAccessFrames::NoPointer;
+}
+
+QString MemoryAccessFunction::errorText() const
+{
+    return static_cast<ZxStringParameter *>(parameters().at(Error))->value();
+}
+
+void MemoryAccessFunction::setErrorText(const QString &text)
+{
+    auto *p = static_cast<ZxStringParameter *>(parameters().at(Error));
+    p->setValue(text);
+    p->setValid(true);
+    setUpdateNeeded();
+}
+
+int MemoryAccessFunction::target() const
+{
+    return static_cast<TargetParameter *>(parameters().at(Target))->value();
+}
+
+void MemoryAccessFunction::setTarget(int address)
+{
+    auto *p = static_cast<TargetParameter *>(parameters().at(Target));
+    p->setValue(address);
+    p->setValid(true);
+    setUpdateNeeded();
+}
+
+bool MemoryAccessFunction::isOwnerSimulated() const
+{
+    const AbstractDisplayableItem *owner = parentItem();
+    return owner && owner->state() == Send;
+}
+
+void MemoryAccessFunction::setBackupDirectory(const QString &directory)
+{
+    std::lock_guard locker(m_tableMutex);
+    m_backupDirectory = directory;
+}
+
+QString MemoryAccessFunction::lastBackupPath() const
+{
+    std::lock_guard locker(m_tableMutex);
+    return m_lastBackupPath;
+}
+
+bool MemoryAccessFunction::writeBackup(QString *errorText)
+{
+    QString directory;
+    QString base;
+    {
+        std::lock_guard locker(m_tableMutex);
+        const QFileInfo file(m_filePath);
+        directory = !m_backupDirectory.isEmpty() ? m_backupDirectory
+                    : !m_filePath.isEmpty()      ? file.absolutePath()
+                                                 : QStandardPaths::writableLocation(
+                                                     QStandardPaths::AppLocalDataLocation);
+        base = m_filePath.isEmpty() ? QStringLiteral("memoryaccess") : file.fileName();
+    }
+    const QString path = QDir(directory).filePath(
+        QStringLiteral("%1.%2-%3.bak")
+            .arg(base)
+            .arg(m_target, 2, 16, QLatin1Char('0'))
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    QDir().mkpath(directory);
+    if (!SaveFile::write(path, fileData(), errorText))
+        return false;
+    std::lock_guard locker(m_tableMutex);
+    m_lastBackupPath = path;
+    return true;
+}

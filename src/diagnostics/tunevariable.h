@@ -1,0 +1,46 @@
+#pragma once
+
+#include "diagnostics/abstractnamedvariable.h"
+
+#include <atomic>
+
+// A tune (calibration) variable of the machine controller: its value, the unit it talks to and
+// the acknowledgement of the last write. It sends read and write requests and, while its device
+// is simulated, answers those of others. Bus thread once registered.
+class TuneVariable : public AbstractNamedVariable
+{
+    Q_OBJECT
+
+public:
+    enum ParameterIndex { Val = 0, Target = 1, Confirm = 2 };
+    enum Acknowledgement { Yes = 0, No = 1, Restricted = 2, Unavailable = 3 };
+    static constexpr quint8 PfAcknowledgement = 0xE8;
+    static constexpr quint8 PfProprietaryA = 0xEF;
+
+    explicit TuneVariable(QObject *parent = nullptr);
+
+    bool matchTargetMessage(const CanMessage &message) override;
+    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
+    bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
+    AbstractSchemeTreeItem *createTreeItem() override;
+
+    int target() const;
+    int confirm() const;
+    bool isRequestPending() const { return m_requestPending.load(); }
+    // A frame from this variable's device: priority 6, `pf`, to `destination`, byte 0 = `control`,
+    // name, size and value after it.
+    CanMessage initMessage(quint8 pf, quint8 destination, quint8 control = 0) const;
+    // Whether bytes 4-7 are all ones: a read request, or "not available" in a reply.
+    static bool isAllOnes(const CanMessage &message);
+
+public slots:
+    void setTarget(unsigned int target);
+    void requestGetValue();
+    // Refused (logged) when the size is not 1, 2 or 4 or the value is all ones for its size.
+    bool requestSetValue();
+
+private:
+    void answer(const CanMessage &request);
+
+    std::atomic<bool> m_requestPending{false};
+};
