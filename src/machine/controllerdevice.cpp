@@ -1,5 +1,7 @@
 #include "machine/controllerdevice.h"
 
+#include "diagnostics/controllermachinestatedevicefunction.h"
+#include "diagnostics/tunefunction.h"
 #include "machine/controllerblockstatedevicefunction.h"
 #include "machine/controlleriostatedevicefunction.h"
 #include "machine/controllerzbusbridgedevicefunction.h"
@@ -10,4 +12,6 @@ ControllerDevice::ControllerDevice(QObject *parent)
     new ControllerIOStateDeviceFunction(this);
     new ControllerBlockStateDeviceFunction(this);
     new ControllerZBusBridgeDeviceFunction(this);
+    new ControllerMachineStateDeviceFunction(this);
+    new TuneFunction(this);
 }

@@ -1,6 +1,8 @@
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
+#include "diagnostics/controllermachinestatedevicefunction.h"
+#include "diagnostics/tunefunction.h"
 #include "machine/basicjoystickmessagefunction.h"
 #include "machine/cabincontroller.h"
 #include "machine/controllerdevice.h"
@@ -130,19 +132,21 @@ void tst_MachineSchemes::catalogueEntries_data()
     QTest::addColumn<int>("address");
     QTest::addColumn<QString>("className");
     QTest::addColumn<int>("functions");
+    QTest::addColumn<bool>("tuned");
     QTest::newRow("cabin controller")
-        << QByteArray("cabin_controller") << 0x0A << "CabinController" << 1;
+        << QByteArray("cabin_controller") << 0x0A << "CabinController" << 1 << false;
     QTest::newRow("support controller")
-        << QByteArray("hydro_support_controller") << 0x80 << "SupportController" << 1;
+        << QByteArray("hydro_support_controller") << 0x80 << "SupportController" << 1 << false;
     QTest::newRow("support indication panel")
-        << QByteArray("support_indication_panel") << 0x9C << "SupportIndicationPanel" << 1;
+        << QByteArray("support_indication_panel") << 0x9C << "SupportIndicationPanel" << 2 << true;
     QTest::newRow("external panel")
-        << QByteArray("control_panel_ext") << 0x9D << "ControlPanelDevice" << 1;
+        << QByteArray("control_panel_ext") << 0x9D << "ControlPanelDevice" << 2 << true;
     QTest::newRow("lower panel") << QByteArray("control_panel_low") << 0x9E << "ControlPanelDevice"
-                                 << 1;
+                                 << 2 << true;
     QTest::newRow("upper panel") << QByteArray("control_panel_upper") << 0x9F
-                                 << "ControlPanelDevice" << 1;
-    QTest::newRow("controller") << QByteArray("controller") << 0xA0 << "ControllerDevice" << 3;
+                                 << "ControlPanelDevice" << 2 << true;
+    QTest::newRow("controller")
+        << QByteArray("controller") << 0xA0 << "ControllerDevice" << 5 << true;
 }
 
 void tst_MachineSchemes::catalogueEntries()
@@ -151,6 +155,7 @@ void tst_MachineSchemes::catalogueEntries()
     QFETCH(int, address);
     QFETCH(QString, className);
     QFETCH(int, functions);
+    QFETCH(bool, tuned);
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     const DeviceFactoryEntry *entry = factory->getEntry(key);
     QVERIFY(entry);
@@ -160,6 +165,13 @@ void tst_MachineSchemes::catalogueEntries()
     QCOMPARE(QString::fromLatin1(device->metaObject()->className()), className);
     QCOMPARE(device->address().value, quint32(address));
     QCOMPARE(device->children().size(), functions);
+    // Tune variables are reached through the unit's own tune function.
+    QCOMPARE(device->findChild<TuneFunction *>(QString(), Qt::FindDirectChildrenOnly) != nullptr,
+             tuned);
+    QCOMPARE(device->findChild<ControllerMachineStateDeviceFunction *>(
+                 QString(), Qt::FindDirectChildrenOnly)
+                 != nullptr,
+             className == QLatin1String("ControllerDevice"));
     QCOMPARE(factory->getDevice(key), device.get());
     // A fixed-address kind exists once.
     QVERIFY(!factory->createDevice(key));
@@ -259,7 +271,7 @@ void tst_MachineSchemes::roundTrip()
 
     AbstractDisplayableItem *controllerAgain = topLevel(model, "controller");
     QVERIFY(qobject_cast<ControllerDevice *>(controllerAgain));
-    QCOMPARE(controllerAgain->children().size(), 3);
+    QCOMPARE(controllerAgain->children().size(), 5);
     auto *bridgeAgain = childOf<ControllerZBusBridgeDeviceFunction>(controllerAgain);
     QStringList sensorsAgain;
     for (AbstractDisplayableItem *s : bridgeAgain->children())

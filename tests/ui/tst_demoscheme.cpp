@@ -152,7 +152,7 @@ void tst_DemoScheme::decodedValuesAreInRange()
     QCOMPARE(codes.at(0).fmi, 16u);
     for (quint32 panel : {0x9Du, 0x9Eu, 0x9Fu}) {
         auto *p = qobject_cast<ControlPanelDevice *>(device(panel));
-        QVERIFY(p && p->children().size() == 1);
+        QVERIFY(p && p->children().size() == 2);
         auto *state = qobject_cast<ControlPanelStateFunction *>(p->children().at(0));
         QVERIFY(state);
         const JoystickValue left = state->joystick(ControlPanelStateFunction::LeftJoystick)->value();
@@ -161,7 +161,7 @@ void tst_DemoScheme::decodedValuesAreInRange()
     }
     auto *controller = qobject_cast<ControllerDevice *>(device(0xA0));
     QVERIFY(controller);
-    QCOMPARE(controller->children().size(), 3);
+    QCOMPARE(controller->children().size(), 5);
     QCOMPARE(controller->children().at(0)->parameter(QStringLiteral("RPM1"))->toString(),
              QStringLiteral("1"));
     QVERIFY(qobject_cast<SupportIndicationPanel *>(device(0x9C)));
