@@ -315,7 +315,9 @@ void tst_TuneVariables::machineStateFromTraffic()
     QCOMPARE(v->nameNumber(), 0x5374u);
     QVERIFY(!factory->createDevice(frame)); // one per name
     QVERIFY(!factory->createDevice(makeFrame(0x18FF35A0, {0, 0x01, 't', 1, 3, 0, 0, 0})));
-    QVERIFY(factory->createDevice(makeFrame(0x18FF35A0, {0, 'X', 'y', 1, 3, 0, 0, 0})));
+    const std::unique_ptr<AbstractDisplayableItem> other(
+        factory->createDevice(makeFrame(0x18FF35A0, {0, 'X', 'y', 1, 3, 0, 0, 0})));
+    QVERIFY(other);
     DispatchResult result;
     QVERIFY(function.dispatchMessage(frame, &result));
     QCOMPARE(v->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::UInt8, 3));

@@ -340,7 +340,8 @@ void tst_ZBus::creation()
     QCOMPARE(sensor->address(), (ItemAddress{ItemAddress::ZBus, quint8(payload.at(0))}));
     // A second frame creates no second sensor, nor another model at the same address.
     QVERIFY(!factory->createDevice(bridged(payload)));
-    QVERIFY(!factory->createDevice(QByteArray("zsd")) || payload.at(0) != 0x1D);
+    const std::unique_ptr<AbstractDisplayableItem> zsd(factory->createDevice(QByteArray("zsd")));
+    QVERIFY(!zsd || payload.at(0) != 0x1D);
 }
 
 void tst_ZBus::catalogue()
