@@ -14,11 +14,13 @@
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
 #include "ui/filterdockwidget.h"
+#include "ui/language.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/rawdataview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -201,6 +203,7 @@ void MainWindow::buildMenus()
                              "actionParameter_Log_Period", "actionParameter_Log_Directory",
                              "actionLiveParameterLog"})
         m_menuOptions->addAction(a(name));
+    buildLanguageMenu();
 
     m_menuWindows = bar->addMenu(tr("Windows"));
     m_menuWindows->setObjectName(QStringLiteral("menuWindows"));
@@ -223,6 +226,37 @@ void MainWindow::buildMenus()
     m_mainToolBar->addSeparator();
     m_mainToolBar->addAction(a("actionAutoAdd"));
     m_mainToolBar->addAction(a("actionTest"));
+}
+
+void MainWindow::buildLanguageMenu()
+{
+    QMenu *menu = m_menuOptions->addMenu(tr("Language"));
+    menu->setObjectName(QStringLiteral("menuLanguage"));
+    menu->menuAction()->setObjectName(QStringLiteral("menuLanguage"));
+    auto *group = new QActionGroup(this);
+    const QString stored = Language::storedChoice();
+    const QString current = stored.isEmpty() ? QString() : Language::codeFor(stored);
+    // Each language is named in itself, so it is found whatever the current one.
+    const struct
+    {
+        const char *name;
+        QString text;
+        QString code;
+    } choices[] = {{"actionLanguageSystem", tr("System language"), QString()},
+                   {"actionLanguageEnglish", QStringLiteral("English"), QStringLiteral("en")},
+                   {"actionLanguageRussian", QString::fromUtf8("Русский"), QStringLiteral("ru")}};
+    for (const auto &c : choices) {
+        QAction *choice = menu->addAction(c.text);
+        choice->setObjectName(QLatin1String(c.name));
+        choice->setCheckable(true);
+        choice->setChecked(c.code == current);
+        group->addAction(choice);
+        const QString code = c.code;
+        connect(choice, &QAction::triggered, this, [this, code] {
+            Language::setStoredChoice(code);
+            statusBar()->showMessage(tr("The language changes at the next start"));
+        });
+    }
 }
 
 void MainWindow::buildDocks()

@@ -144,6 +144,7 @@ private:
     void buildForm();
     void buildActions();
     void buildMenus();
+    void buildLanguageMenu();
     void buildStatusBar();
     void buildDocks();
     void wireViews();

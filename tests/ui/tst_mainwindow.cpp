@@ -36,6 +36,7 @@ private slots:
     void unavailableAdapterKeepsDialogOpen();
     void availableAdapterEndsDialog();
     void russianTranslationShipped();
+    void languageMenuStoresChoice();
     void rawViewFollowsTraffic();
 };
 
@@ -176,6 +177,31 @@ void tst_MainWindow::russianTranslationShipped()
     QVERIFY(translator.load(QStringLiteral(":/tr/tarvik_ru.qm")));
     QCOMPARE(translator.translate("Main", "Select port"), QString::fromUtf8("Выбор порта"));
     QVERIFY(!translator.translate("TrafficCalculator", "%n msg / %1 s", nullptr, 5).isEmpty());
+}
+
+void tst_MainWindow::languageMenuStoresChoice()
+{
+    {
+        MainWindow window;
+        auto *system = window.findChild<QAction *>(QStringLiteral("actionLanguageSystem"));
+        auto *russian = window.findChild<QAction *>(QStringLiteral("actionLanguageRussian"));
+        QVERIFY(system && russian);
+        QVERIFY(system->isChecked());
+        russian->trigger();
+        QCOMPARE(QSettings().value(QStringLiteral("Misc/Language")).toString(),
+                 QStringLiteral("ru"));
+        // Applied at the next start, and the window says so.
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QStringLiteral("The language changes at the next start"));
+        QCOMPARE(QCoreApplication::translate("MainWindow", "Language"), QStringLiteral("Language"));
+    }
+    MainWindow next;
+    QVERIFY(next.findChild<QAction *>(QStringLiteral("actionLanguageRussian"))->isChecked());
+    auto *english = next.findChild<QAction *>(QStringLiteral("actionLanguageEnglish"));
+    english->trigger();
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/Language")).toString(), QStringLiteral("en"));
+    next.findChild<QAction *>(QStringLiteral("actionLanguageSystem"))->trigger();
+    QVERIFY(!QSettings().contains(QStringLiteral("Misc/Language")));
 }
 
 void tst_MainWindow::rawViewFollowsTraffic()

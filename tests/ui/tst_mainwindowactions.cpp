@@ -280,7 +280,7 @@ void tst_MainWindowActions::menusAndToolBar()
              (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
-                          "actionParameter_Log_Directory", "actionLiveParameterLog"}));
+                          "actionParameter_Log_Directory", "actionLiveParameterLog", "menuLanguage"}));
     const QStringList device = menuActions(bar, QStringLiteral("Device"));
     QCOMPARE(device.mid(device.size() - 2), (QStringList{"|", "actionAddFlasher"}));
     for (const char *name : {"actionDetails", "actionFilterOn", "actionFilterOff",

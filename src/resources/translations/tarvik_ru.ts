@@ -774,6 +774,10 @@
         <source>Adapter port, skipping the port dialog: a listed name, a serial device path, or a candump *.log file to replay.</source>
         <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту или файл candump *.log для воспроизведения.</translation>
     </message>
+    <message>
+        <source>Interface language: ru for Russian, anything else for English (default: the system&apos;s).</source>
+        <translation>Язык интерфейса: ru — русский, любой другой код — английский (по умолчанию — язык системы).</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -1058,6 +1062,18 @@ Use %1 ms?</source>
     <message>
         <source>Parameter log: %1</source>
         <translation>Журнал параметров: %1</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>System language</source>
+        <translation>Язык системы</translation>
+    </message>
+    <message>
+        <source>The language changes at the next start</source>
+        <translation>Язык сменится при следующем запуске</translation>
     </message>
 </context>
 <context>
@@ -1830,6 +1846,37 @@ Use %1 ms?</source>
     <message>
         <source>Set value</source>
         <translation>Записать значение</translation>
+    </message>
+</context>
+<context>
+    <name>DtcArrayParameter</name>
+    <message>
+        <source>One of the safety-subsystem sensors has failed, all movements are blocked</source>
+        <translation>Отказ одного из датчиков подсистемы безопасности, все движения запрещены</translation>
+    </message>
+    <message>
+        <source>Working platform at rated load</source>
+        <translation>Номинальная загрузка рабочей платформы</translation>
+    </message>
+    <message>
+        <source>Working platform overloaded</source>
+        <translation>Перегрузка рабочей платформы</translation>
+    </message>
+    <message>
+        <source>Approaching maximum outreach</source>
+        <translation>Приближение к максимальному вылету</translation>
+    </message>
+    <message>
+        <source>Maximum permissible outreach exceeded</source>
+        <translation>Превышение максимально допустимого вылет</translation>
+    </message>
+    <message>
+        <source>Approaching the cabin zone</source>
+        <translation>Приближение к зоне кабины</translation>
+    </message>
+    <message>
+        <source>Entering the cabin zone</source>
+        <translation>Вход в зону кабины</translation>
     </message>
 </context>
 </TS>
