@@ -120,7 +120,11 @@ void tst_MainWindow::trafficReachesStatusBar()
     notifier.slotCheckQueue();
     QTRY_COMPARE_WITH_TIMEOUT(load->load(), 300, 5000);
     QVERIFY(traffic->text().contains(QLatin1String("300")));
+    // The bar's scale is the capacity of the calculator's (here shortened) window.
+    const int capacity = window.trafficCalculator()->netMessageCapacityPerInterval();
+    QCOMPARE(capacity, 78);
     QCOMPARE(load->value(), 100);
+    QCOMPARE(load->text(), QStringLiteral("384.6 %"));
 }
 
 void tst_MainWindow::choiceDialogOffersSixAdapters()
