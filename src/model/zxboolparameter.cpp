@@ -10,7 +10,7 @@ ZxBoolParameter::ZxBoolParameter(bool initial)
 QString ZxBoolParameter::toString() const
 {
     if (!isValid())
-        return QStringLiteral("3");
+        return invalidText();
     return value() ? QStringLiteral("1") : QStringLiteral("0");
 }
 

@@ -1879,4 +1879,15 @@ Use %1 ms?</source>
         <translation>Вход в зону кабины</translation>
     </message>
 </context>
+<context>
+    <name>ZxParameter</name>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>ошибка</translation>
+    </message>
+</context>
 </TS>
