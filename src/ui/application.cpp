@@ -141,6 +141,7 @@ int runTarvik(int argc, char **argv)
         return started.exitCode;
     }
 
+    window->showConnection(CanHandlerFactory::buttonText(canThread->handlerType()), started.port);
     if (!options.schemeFile.isEmpty())
         window->openScheme(options.schemeFile);
 

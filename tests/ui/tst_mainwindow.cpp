@@ -9,6 +9,7 @@
 #include "ui/rawdatamodel.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QLabel>
 #include <QPushButton>
@@ -60,6 +61,15 @@ void tst_MainWindow::title()
 void tst_MainWindow::statusBarWidgets()
 {
     MainWindow window;
+    auto *connection = window.statusBar()->findChild<QLabel *>(QStringLiteral("connectionLabel"));
+    QVERIFY(connection);
+    QCOMPARE(connection->text(), QStringLiteral("No adapter"));
+    window.showConnection(QStringLiteral("I7565 (USB-COM)"), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(connection->text(), QStringLiteral("I7565 (USB-COM) on /dev/ttyUSB0"));
+    QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("loadCaption"))->text(),
+             QStringLiteral("Bus load:"));
+    QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("parameterLogCaption"))->text(),
+             QStringLiteral("Log records:"));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QStatusBar *bar = window.statusBar();
@@ -139,7 +149,16 @@ void tst_MainWindow::choiceDialogOffersSixAdapters()
         texts << button->text();
     }
     QCOMPARE(texts, expected);
-    QVERIFY(dialog.windowTitle().isEmpty());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose the CAN adapter"));
+    // Cancel chooses no adapter.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *cancel = dialog.findChild<QDialogButtonBox *>(QStringLiteral("adapterCancel"))
+                       ->button(QDialogButtonBox::Cancel);
+    QVERIFY(cancel);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(CanHandlerFactory::None));
 }
 
 void tst_MainWindow::unavailableAdapterKeepsDialogOpen()

@@ -121,9 +121,13 @@ void tst_Translations::catalogueComplete()
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QVERIFY(entries.size() > 100);
     QStringList missing;
+    QStringList unfinishedLooking;
     for (const Entry &e : entries) {
         if (e.obsolete)
             continue;
+        // Texts the user sees read as finished: no "TODO", menu items end in a real ellipsis.
+        if (e.source.contains(QLatin1String("TODO")) || e.source.endsWith(QLatin1String("..")))
+            unfinishedLooking.append(describe(e));
         const bool empty = std::any_of(e.translations.cbegin(), e.translations.cend(),
                                        [](const QString &t) { return t.trimmed().isEmpty(); });
         if (e.unfinished || empty)
@@ -133,6 +137,7 @@ void tst_Translations::catalogueComplete()
              qPrintable(QStringLiteral("No Russian entry (run the tarvik_lupdate target and "
                                        "translate):\n")
                         + missing.join(QLatin1Char('\n'))));
+    QVERIFY2(unfinishedLooking.isEmpty(), qPrintable(unfinishedLooking.join(QLatin1Char('\n'))));
 }
 
 // Every numbered argument of a source text appears in each of its translations.

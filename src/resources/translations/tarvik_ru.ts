@@ -46,6 +46,10 @@
         <source>No Qt CAN bus plugins are installed</source>
         <translation>Модули шины CAN для Qt не установлены</translation>
     </message>
+    <message>
+        <source>Choose the CAN adapter</source>
+        <translation>Выбор адаптера CAN</translation>
+    </message>
 </context>
 <context>
     <name>BJMSchemeTreeItem</name>
@@ -98,8 +102,8 @@
 <context>
     <name>CanDevice</name>
     <message>
-        <source>TODO:Not implemented</source>
-        <translation>TODO:Не реализовано</translation>
+        <source>Not decoded</source>
+        <translation>Не декодируется</translation>
     </message>
 </context>
 <context>
@@ -186,14 +190,6 @@
     <message>
         <source>CTS to data(T2)</source>
         <translation>CTS до данных (T2)</translation>
-    </message>
-    <message>
-        <source>Originating Node Delays(TODO)</source>
-        <translation>Задержки передатчика (TODO)</translation>
-    </message>
-    <message>
-        <source>Originating Node Timeouts(TODO)</source>
-        <translation>Тайм-ауты передатчика (TODO)</translation>
     </message>
     <message>
         <source>Connection diagram</source>
@@ -814,12 +810,12 @@
         <translation>Схема Tarvik XML (*.tvsx)</translation>
     </message>
     <message>
-        <source>Open..</source>
-        <translation>Открыть..</translation>
+        <source>Open…</source>
+        <translation>Открыть…</translation>
     </message>
     <message>
-        <source>Save..</source>
-        <translation>Сохранить..</translation>
+        <source>Save…</source>
+        <translation>Сохранить…</translation>
     </message>
     <message>
         <source>Exit</source>
@@ -830,16 +826,16 @@
         <translation>Автодобавление</translation>
     </message>
     <message>
-        <source>Connection Options..</source>
-        <translation>Параметры соединения..</translation>
+        <source>Connection Options…</source>
+        <translation>Параметры соединения…</translation>
     </message>
     <message>
-        <source>Parameter Log Period..</source>
-        <translation>Период журнала параметров..</translation>
+        <source>Parameter Log Period…</source>
+        <translation>Период журнала параметров…</translation>
     </message>
     <message>
-        <source>Parameter Log Directory..</source>
-        <translation>Каталог журнала параметров..</translation>
+        <source>Parameter Log Directory…</source>
+        <translation>Каталог журнала параметров…</translation>
     </message>
     <message>
         <source>Live Parameter Log</source>
@@ -858,12 +854,12 @@
         <translation>Выключить фильтр</translation>
     </message>
     <message>
-        <source>Period..</source>
-        <translation>Период..</translation>
+        <source>Period…</source>
+        <translation>Период…</translation>
     </message>
     <message>
-        <source>Rename..</source>
-        <translation>Переименовать..</translation>
+        <source>Rename…</source>
+        <translation>Переименовать…</translation>
     </message>
     <message>
         <source>Test</source>
@@ -1074,6 +1070,22 @@ Use %1 ms?</source>
     <message>
         <source>The language changes at the next start</source>
         <translation>Язык сменится при следующем запуске</translation>
+    </message>
+    <message>
+        <source>Log records:</source>
+        <translation>Записей журнала:</translation>
+    </message>
+    <message>
+        <source>Bus load:</source>
+        <translation>Загрузка шины:</translation>
+    </message>
+    <message>
+        <source>No adapter</source>
+        <translation>Адаптер не выбран</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1, порт %2</translation>
     </message>
 </context>
 <context>
@@ -1787,12 +1799,12 @@ Use %1 ms?</source>
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <source>Open..</source>
-        <translation>Открыть..</translation>
+        <source>Open…</source>
+        <translation>Открыть…</translation>
     </message>
     <message>
-        <source>Save..</source>
-        <translation>Сохранить..</translation>
+        <source>Save…</source>
+        <translation>Сохранить…</translation>
     </message>
     <message>
         <source>Show data</source>
