@@ -6,8 +6,8 @@
 
 #include <utility>
 
-// Editors whose value may be missing: they show a text ("n/a", "error") in its place, whatever
-// their type. An empty text shows the value.
+// Editors whose value may be missing: they show a text ("n/a", "error") in its place, or a state
+// that says so (a partly checked box), whatever their type. An empty text shows the value.
 class NotAvailableDisplay
 {
 public:

@@ -73,13 +73,16 @@ void tst_ParameterLink::focusAndMouseFollowState()
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
     QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+    // Nothing received yet: neither ticked nor clear.
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked);
     QTest::mouseClick(box, Qt::LeftButton);
-    QVERIFY(!box->isChecked()); // the mouse is swallowed
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked); // the mouse is swallowed
     QVERIFY(!flag->value());
 
     f->setState(AbstractDisplayableItem::Send);
     link.doUpdate();
     QVERIFY(box->focusPolicy() != Qt::NoFocus);
+    QCOMPARE(box->checkState(), Qt::Unchecked);
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(box->isChecked());
     QVERIFY(flag->value());

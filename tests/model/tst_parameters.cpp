@@ -334,9 +334,28 @@ void tst_Parameters::editorRoundTrip()
     QVERIFY(ok);
     QCOMPARE(QByteArray(signal), QByteArray(SIGNAL(toggled(bool))));
     QCOMPARE(b.toString(), QStringLiteral("n/a"));
-    qobject_cast<QCheckBox *>(check.get())->setChecked(true);
+    // Not available reads as partly checked, neither true nor false.
+    auto *tick = qobject_cast<QCheckBox *>(check.get());
+    QCOMPARE(tick->checkState(), Qt::PartiallyChecked);
+    b.updateFromWidget(check.get());
+    QVERIFY(!b.isValid());
+    check->show();
+    QVERIFY(QTest::qWaitForWindowExposed(check.get()));
+    // The tick is a change the editor announces, though partly checked counted as checked.
+    QSignalSpy toggled(tick, &QCheckBox::toggled);
+    QTest::mouseClick(tick, Qt::LeftButton, {}, QPoint(4, tick->height() / 2));
+    QCOMPARE(tick->checkState(), Qt::Checked);
+    QCOMPARE(toggled.count(), 1);
     b.updateFromWidget(check.get());
     QCOMPARE(b.toString(), QStringLiteral("1")); // the user's tick makes it valid
+    QTest::mouseClick(tick, Qt::LeftButton, {}, QPoint(4, tick->height() / 2));
+    QCOMPARE(tick->checkState(), Qt::Unchecked);
+    b.setValid(false);
+    b.updateWidgetValue(tick);
+    QCOMPARE(tick->checkState(), Qt::PartiallyChecked);
+    b.setVariantValue(true);
+    b.updateWidgetValue(tick);
+    QCOMPARE(tick->checkState(), Qt::Checked);
 
     ZxListParameter l({"x", "y", "z"});
     std::unique_ptr<QWidget> combo(l.createWidget(&ok, &signal));
