@@ -18,8 +18,8 @@ struct KnownCode
 // The machine's own codes, translated when the table is built.
 const KnownCode MachineCodes[] = {
     {521024, 31,
-     QT_TRANSLATE_NOOP("DtcArrayParameter",
-                       "One of the safety-subsystem sensors has failed, all movements are blocked")},
+     QT_TRANSLATE_NOOP("DtcArrayParameter", "One of the safety-subsystem sensors has failed, "
+                                            "all movements are blocked")},
     {521025, 15, QT_TRANSLATE_NOOP("DtcArrayParameter", "Working platform at rated load")},
     {521025, 16, QT_TRANSLATE_NOOP("DtcArrayParameter", "Working platform overloaded")},
     {521041, 15, QT_TRANSLATE_NOOP("DtcArrayParameter", "Approaching maximum outreach")},

@@ -53,7 +53,8 @@ bool install(const QString &code, QObject *owner)
     QCoreApplication::installTranslator(own);
     // Qt's own texts (standard buttons, file dialogs); a missing file leaves them English.
     auto *qt = new QTranslator(owner);
-    if (qt->load(QStringLiteral("qtbase_ru"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    if (qt->load(QStringLiteral("qtbase_ru"),
+                 QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qt);
     else
         delete qt;

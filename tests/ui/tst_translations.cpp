@@ -45,7 +45,8 @@ QVector<Entry> readCatalogue(const QString &path, QString *error)
             } else if (name == QLatin1String("translation")) {
                 const QStringRef type = xml.attributes().value(QLatin1String("type"));
                 entry.unfinished = type == QLatin1String("unfinished");
-                entry.obsolete = type == QLatin1String("obsolete") || type == QLatin1String("vanished");
+                entry.obsolete
+                    = type == QLatin1String("obsolete") || type == QLatin1String("vanished");
                 if (xml.attributes().value(QLatin1String("variants")).isEmpty()) {
                     // Plain text, or plural forms as children.
                     QString text;
@@ -53,8 +54,7 @@ QVector<Entry> readCatalogue(const QString &path, QString *error)
                         xml.readNext();
                         if (xml.isCharacters())
                             text += xml.text();
-                        else if (xml.isStartElement()
-                                 && xml.name() == QLatin1String("numerusform"))
+                        else if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
                             entry.translations.append(xml.readElementText());
                         else if (xml.isEndElement() && xml.name() == QLatin1String("translation"))
                             break;
@@ -167,17 +167,28 @@ void tst_Translations::languageFromLocale_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("code");
-    QTest::newRow("ru") << "ru" << "ru";
-    QTest::newRow("ru_RU") << "ru_RU" << "ru";
-    QTest::newRow("ru_UA") << "ru_UA" << "ru";
-    QTest::newRow("en") << "en" << "en";
-    QTest::newRow("en_US") << "en_US" << "en";
-    QTest::newRow("de: English") << "de" << "en";
-    QTest::newRow("de_DE: English") << "de_DE" << "en";
-    QTest::newRow("uk_UA: English") << "uk_UA" << "en";
-    QTest::newRow("C: English") << "C" << "en";
-    QTest::newRow("empty: English") << "" << "en";
-    QTest::newRow("unknown code: English") << "xx" << "en";
+    QTest::newRow("ru") << "ru"
+                        << "ru";
+    QTest::newRow("ru_RU") << "ru_RU"
+                           << "ru";
+    QTest::newRow("ru_UA") << "ru_UA"
+                           << "ru";
+    QTest::newRow("en") << "en"
+                        << "en";
+    QTest::newRow("en_US") << "en_US"
+                           << "en";
+    QTest::newRow("de: English") << "de"
+                                 << "en";
+    QTest::newRow("de_DE: English") << "de_DE"
+                                    << "en";
+    QTest::newRow("uk_UA: English") << "uk_UA"
+                                    << "en";
+    QTest::newRow("C: English") << "C"
+                                << "en";
+    QTest::newRow("empty: English") << ""
+                                    << "en";
+    QTest::newRow("unknown code: English") << "xx"
+                                           << "en";
 }
 
 void tst_Translations::languageFromLocale()
@@ -194,14 +205,38 @@ void tst_Translations::languageOverride_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("system");
     QTest::addColumn<QString>("code");
-    QTest::newRow("command line en on a Russian system") << "en" << "" << "ru_RU" << "en";
-    QTest::newRow("command line ru on a German system") << "ru" << "" << "de_DE" << "ru";
-    QTest::newRow("command line de: English") << "de" << "" << "ru_RU" << "en";
-    QTest::newRow("stored ru on an English system") << "" << "ru" << "en_US" << "ru";
-    QTest::newRow("stored en on a Russian system") << "" << "en" << "ru_RU" << "en";
-    QTest::newRow("command line beats stored") << "en" << "ru" << "ru_RU" << "en";
-    QTest::newRow("blank command line: stored") << " " << "ru" << "en_US" << "ru";
-    QTest::newRow("nothing stored: system") << "" << "" << "ru_RU" << "ru";
+    QTest::newRow("command line en on a Russian system") << "en"
+                                                         << ""
+                                                         << "ru_RU"
+                                                         << "en";
+    QTest::newRow("command line ru on a German system") << "ru"
+                                                        << ""
+                                                        << "de_DE"
+                                                        << "ru";
+    QTest::newRow("command line de: English") << "de"
+                                              << ""
+                                              << "ru_RU"
+                                              << "en";
+    QTest::newRow("stored ru on an English system") << ""
+                                                    << "ru"
+                                                    << "en_US"
+                                                    << "ru";
+    QTest::newRow("stored en on a Russian system") << ""
+                                                   << "en"
+                                                   << "ru_RU"
+                                                   << "en";
+    QTest::newRow("command line beats stored") << "en"
+                                               << "ru"
+                                               << "ru_RU"
+                                               << "en";
+    QTest::newRow("blank command line: stored") << " "
+                                                << "ru"
+                                                << "en_US"
+                                                << "ru";
+    QTest::newRow("nothing stored: system") << ""
+                                            << ""
+                                            << "ru_RU"
+                                            << "ru";
 }
 
 void tst_Translations::languageOverride()
