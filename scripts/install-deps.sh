@@ -8,6 +8,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev qtscript5-dev
     libqt5serialbus5-dev libqt5serialbus5-plugins
     qttools5-dev qttools5-dev-tools
+    qttranslations5-l10n
     python3
 )
 if [ "${1:-}" = "--test" ]; then

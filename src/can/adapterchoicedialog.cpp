@@ -2,6 +2,7 @@
 
 #include "can/canhandlerfactory.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -11,7 +12,7 @@ AdapterChoiceDialog::AdapterChoiceDialog(const CanHandlerFactory::AdapterOptions
     : QDialog(parent)
     , m_options(options)
 {
-    setWindowTitle(QString());
+    setWindowTitle(tr("Choose the CAN adapter"));
     setModal(true);
     auto *layout = new QVBoxLayout(this);
     for (int type = CanHandlerFactory::FirstType; type <= CanHandlerFactory::LastType; ++type) {
@@ -29,6 +30,11 @@ AdapterChoiceDialog::AdapterChoiceDialog(const CanHandlerFactory::AdapterOptions
     m_note->setWordWrap(true);
     m_note->hide();
     layout->addWidget(m_note);
+    // Cancel ends the dialog with no adapter, as closing it does.
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("adapterCancel"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
 }
 
 void AdapterChoiceDialog::choose(int type)

@@ -23,10 +23,8 @@ int CanLoadBar::capacity() const
 void CanLoadBar::setLoad(int frames)
 {
     m_load = frames;
-    const int cap = capacity();
-    // Load in tenths of a percent; QProgressBar ignores values out of range, so clamp.
-    const int tenths = cap > 0 ? int(double(frames) * 100.0 / cap * 10.0) : 0;
-    setValue(std::clamp(tenths, minimum(), maximum()));
+    // The bar's scale is the whole capacity; QProgressBar ignores values out of range, so clamp.
+    setValue(std::clamp(int(loadPercentage()), minimum(), maximum()));
     update();
 }
 
@@ -38,5 +36,5 @@ double CanLoadBar::loadPercentage() const
 
 QString CanLoadBar::text() const
 {
-    return QStringLiteral("%1").arg(loadPercentage());
+    return QStringLiteral("%1 %").arg(loadPercentage(), 0, 'f', 1);
 }

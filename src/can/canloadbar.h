@@ -5,7 +5,8 @@
 
 class TrafficCalculator;
 
-// Bus load as a bar: full from 10 % load on, the text giving the load in percent.
+// Bus load as a bar on a scale of 0 to 100 % of the bus capacity, with the load as text
+// ("13.1 %").
 class CanLoadBar : public QProgressBar
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "diagnostics/dtcarrayparameter.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QListWidget>
@@ -14,15 +15,18 @@ struct KnownCode
     const char *text;
 };
 
-// The machine's own codes.
+// The machine's own codes, translated when the table is built.
 const KnownCode MachineCodes[] = {
-    {521024, 31, "Отказ одного из датчиков подсистемы безопасности, все движения запрещены"},
-    {521025, 15, "Номинальная загрузка рабочей платформы"},
-    {521025, 16, "Перегрузка рабочей платформы"},
-    {521041, 15, "Приближение к максимальному вылету"},
-    {521041, 16, "Превышение максимально допустимого вылет"},
-    {521042, 17, "Приближение к зоне кабины"},
-    {521042, 18, "Вход в зону кабины"},
+    {521024, 31,
+     QT_TRANSLATE_NOOP("DtcArrayParameter", "One of the safety-subsystem sensors has failed, "
+                                            "all movements are blocked")},
+    {521025, 15, QT_TRANSLATE_NOOP("DtcArrayParameter", "Working platform at rated load")},
+    {521025, 16, QT_TRANSLATE_NOOP("DtcArrayParameter", "Working platform overloaded")},
+    {521041, 15, QT_TRANSLATE_NOOP("DtcArrayParameter", "Approaching maximum outreach")},
+    {521041, 16,
+     QT_TRANSLATE_NOOP("DtcArrayParameter", "Maximum permissible outreach exceeded")},
+    {521042, 17, QT_TRANSLATE_NOOP("DtcArrayParameter", "Approaching the cabin zone")},
+    {521042, 18, QT_TRANSLATE_NOOP("DtcArrayParameter", "Entering the cabin zone")},
 };
 
 QListWidgetItem *findRow(QListWidget *list, quint32 spn, quint32 fmi)
@@ -48,7 +52,8 @@ void mark(QListWidgetItem *row, int state, qint64 deadline, const QBrush &backgr
 DtcArrayParameter::DtcArrayParameter()
 {
     for (const KnownCode &code : MachineCodes)
-        m_descriptions.insert(qMakePair(code.spn, code.fmi), QString::fromUtf8(code.text));
+        m_descriptions.insert(qMakePair(code.spn, code.fmi),
+                              QCoreApplication::translate("DtcArrayParameter", code.text));
 }
 
 QString DtcArrayParameter::toString() const

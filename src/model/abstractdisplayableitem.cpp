@@ -661,6 +661,28 @@ void AbstractDisplayableItem::xmlTransmitState()
     transmitData(payload, CanMessage::MaxLength);
 }
 
+QString AbstractDisplayableItem::summaryText() const
+{
+    if (!awaitsData() || m_parameters.isEmpty())
+        return textDataImpl();
+    QString text;
+    for (const ZxParameter *p : m_parameters) {
+        if (p->isHidden())
+            continue;
+        if (!text.isEmpty())
+            text += QLatin1Char(' ');
+        if (!p->key().isEmpty())
+            text += p->key() + QLatin1Char('=');
+        text += ZxParameter::notAvailableText();
+    }
+    return text;
+}
+
+QString AbstractDisplayableItem::parameterLogText(const ZxParameter *parameter) const
+{
+    return awaitsData() || !parameter->isValid() ? QString() : parameter->toString();
+}
+
 QString AbstractDisplayableItem::textDataImpl() const
 {
     QString text;
@@ -872,7 +894,7 @@ void AbstractDisplayableItem::dumpParametersImpl(QIODevice *device)
 {
     for (const ZxParameter *p : qAsConst(m_parameters)) {
         device->write(",");
-        device->write(p->toString().toLatin1());
+        device->write(parameterLogText(p).toLatin1());
     }
 }
 

@@ -185,6 +185,12 @@ public:
     qint64 lastChangeTime() const { return m_lastChangeTime.load(); }
     int period() const { return m_counter.period(); }
     qint64 totalEvents() const { return m_counter.totalEvents(); }
+    // Nothing received or sent yet, and not the program's to send: its values mean nothing.
+    bool awaitsData() const { return totalEvents() == 0 && state() != Send; }
+    // The one-line text of the views: every value "n/a" while the item awaits data.
+    QString summaryText() const;
+    // A parameter's field in the parameter log: empty while it has no value.
+    QString parameterLogText(const ZxParameter *parameter) const;
     void counterInc() { m_counter.inc(); }
     EventCounter *counter() { return &m_counter; }
     QTimer *timer() { return &m_timer; }

@@ -96,6 +96,8 @@ ZxParameter *AbstractDisplayableItem::createBasicType(const QString &typeName,
 
 void AbstractDisplayableItem::initParametersFromDescription(const QDomElement &func)
 {
+    // ranges="j1939": the group follows SAE J1939-71's error and not-available ranges.
+    const bool saeRanges = func.attribute(QStringLiteral("ranges")) == QLatin1String("j1939");
     for (QDomElement param = func.firstChildElement(QStringLiteral("param")); !param.isNull();
          param = param.nextSiblingElement(QStringLiteral("param"))) {
         const QString typeName = param.attribute(QStringLiteral("type"));
@@ -111,6 +113,7 @@ void AbstractDisplayableItem::initParametersFromDescription(const QDomElement &f
         binding.bitLength = int(childUnsigned(scaling, QStringLiteral("bitlength")));
         binding.multiplier = childFloat(scaling, QStringLiteral("multiplier"));
         binding.adder = childFloat(scaling, QStringLiteral("adder"));
+        binding.saeRanges = saeRanges;
 
         ZxParameter *parameter = createBasicType(typeName, param, &binding);
         if (!parameter && !typeNode.isNull())

@@ -8,7 +8,7 @@ CanDevice::CanDevice(QObject *parent)
 
 QString CanDevice::decodeMessage(const CanMessage &)
 {
-    return tr("TODO:Not implemented");
+    return tr("Not decoded");
 }
 
 void CanDevice::saveItemToXmlNodeImpl(QDomElement &element)

@@ -37,8 +37,6 @@ ConnectionTimeoutsDialog::ConnectionTimeoutsDialog(QWidget *parent)
 
     grid->addWidget(delays, 0, 0);
     grid->addWidget(timeouts, 0, 1);
-    grid->addWidget(new QGroupBox(tr("Originating Node Delays(TODO)"), this), 1, 0);
-    grid->addWidget(new QGroupBox(tr("Originating Node Timeouts(TODO)"), this), 1, 1);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel
                                              | QDialogButtonBox::RestoreDefaults

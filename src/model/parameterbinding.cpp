@@ -69,18 +69,45 @@ bool ParameterBinding::extractRaw(const quint8 *d, quint32 *raw) const
     return true;
 }
 
+ParameterBinding::RawKind ParameterBinding::classify(quint32 raw) const
+{
+    const quint32 m = mask();
+    if (raw == m)
+        return RawKind::NotAvailable;
+    if (!saeRanges)
+        return RawKind::Value;
+    // SAE J1939-71: 2 and 4 bits end in error, not available (10 11, 0xE 0xF); whole bytes
+    // in the top byte 0xFE (error) and 0xFF (not available), whatever the lower bytes hold.
+    switch (bitLength) {
+    case 2:
+    case 4:
+        return raw == m - 1 ? RawKind::Error : RawKind::Value;
+    case 8:
+    case 16:
+    case 32: {
+        const quint32 top = raw >> (bitLength - 8);
+        return top == 0xFF ? RawKind::NotAvailable : top == 0xFE ? RawKind::Error : RawKind::Value;
+    }
+    default:
+        return RawKind::Value;
+    }
+}
+
 bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) const
 {
     quint32 raw = 0;
     if (!extractRaw(payload, &raw))
         return false;
-    const quint32 m = mask();
-    if (raw == m) {
+    const RawKind kind = classify(raw);
+    if (kind != RawKind::Value) {
         if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter))
             f->setValue(std::numeric_limits<float>::quiet_NaN());
         else
-            parameter->setVariantValue(double(m) * scale() - offset());
-        parameter->setValid(false);
+            parameter->setVariantValue(double(raw) * scale() - offset());
+        if (kind == RawKind::Error)
+            parameter->setError();
+        else
+            parameter->setValid(false);
         return true;
     }
     // Computed and handed over in double precision: a float would round 32-bit counters.

@@ -5,7 +5,8 @@
 class ZxParameter;
 
 // Placement and scaling of one parameter in an 8-byte payload: value = raw x multiplier - adder.
-// A raw field of all ones means "not available".
+// A raw field of all ones means "not available"; with SAE J1939-71 ranges the whole top range of
+// the field does, and the range below it is the sender's error indicator.
 struct ParameterBinding
 {
     float multiplier = 1.0f;
@@ -14,6 +15,11 @@ struct ParameterBinding
     int startBit = 0;
     int bitLength = 8;
     bool bigEndian = false;
+    bool saeRanges = false;
+
+    enum class RawKind { Value, Error, NotAvailable };
+    // What a raw field value stands for.
+    RawKind classify(quint32 raw) const;
 
     // Bytes the field touches, and whether they lie inside the payload.
     int byteCount() const { return (startBit + bitLength + 7) / 8; }

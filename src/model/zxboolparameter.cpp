@@ -1,7 +1,48 @@
 #include "model/zxboolparameter.h"
 
+#include "model/notavailablespinbox.h"
+
 #include <QCheckBox>
 #include <QDebug>
+#include <QSignalBlocker>
+
+namespace {
+
+// A check box that shows a missing value partly checked; the user's click makes it checked.
+class NotAvailableCheckBox : public QCheckBox, public NotAvailableDisplay
+{
+public:
+    QString unavailableText() const override { return m_text; }
+    void setUnavailableText(const QString &text) override
+    {
+        m_text = text;
+        if (!text.isEmpty()) {
+            setTristate(true);
+            setCheckState(Qt::PartiallyChecked);
+        } else if (checkState() == Qt::PartiallyChecked) {
+            setTristate(false);
+            setCheckState(Qt::Unchecked);
+        }
+    }
+
+protected:
+    void nextCheckState() override
+    {
+        m_text.clear();
+        if (checkState() == Qt::PartiallyChecked) {
+            // Partly checked counts as checked: leave it quietly, so that the tick is a change.
+            const QSignalBlocker quiet(this);
+            setTristate(false);
+            setChecked(false);
+        }
+        setChecked(!isChecked());
+    }
+
+private:
+    QString m_text;
+};
+
+} // namespace
 
 ZxBoolParameter::ZxBoolParameter(bool initial)
     : ZxPodParameter(initial)
@@ -10,7 +51,7 @@ ZxBoolParameter::ZxBoolParameter(bool initial)
 QString ZxBoolParameter::toString() const
 {
     if (!isValid())
-        return QStringLiteral("3");
+        return invalidText();
     return value() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
@@ -19,6 +60,13 @@ void ZxBoolParameter::updateWidgetValue(QWidget *widget)
     auto *box = qobject_cast<QCheckBox *>(widget);
     if (!box) {
         qDebug("Can't update ZxBoolParameter to other than QCheckBox");
+        return;
+    }
+    if (auto *na = dynamic_cast<NotAvailableDisplay *>(box)) {
+        // Unset first: a value shown after "n/a" must not be left partly checked.
+        na->setUnavailableText(QString());
+        box->setChecked(value());
+        na->setUnavailableText(isValid() ? QString() : invalidText());
         return;
     }
     box->setChecked(value());
@@ -31,6 +79,9 @@ void ZxBoolParameter::updateFromWidget(QWidget *widget)
         qDebug("Can't update ZxBoolParameter from other than QCheckBox");
         return;
     }
+    // Partly checked: the user has not given a value yet.
+    if (box->checkState() == Qt::PartiallyChecked)
+        return;
     setValue(box->isChecked());
     setValid(true);
 }
@@ -51,8 +102,8 @@ bool ZxBoolParameter::setVariantValue(const QVariant &v)
 
 QWidget *ZxBoolParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
-    auto *box = new QCheckBox;
-    box->setChecked(value());
+    auto *box = new NotAvailableCheckBox;
+    updateWidgetValue(box);
     *changedSignal = SIGNAL(toggled(bool));
     *ok = true;
     return box;

@@ -2,7 +2,7 @@
 
 #include "model/zxparameter.h"
 
-// Boolean parameter: "1", "0", or "3" while not available (the J1939 two-bit pattern).
+// Boolean parameter: "1", "0", or "n/a" while not available (the J1939 two-bit pattern 3).
 class ZxBoolParameter : public ZxPodParameter<bool, ZxParameter::Bool>
 {
 public:

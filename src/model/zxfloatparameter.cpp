@@ -1,5 +1,7 @@
 #include "model/zxfloatparameter.h"
 
+#include "model/notavailablespinbox.h"
+
 #include <QDebug>
 #include <QDoubleSpinBox>
 
@@ -15,7 +17,7 @@ QString ZxFloatParameter::toString() const
 {
     const float v = value();
     if (!isValid() || std::isnan(v))
-        return QStringLiteral("nan");
+        return invalidText();
     // The shortest text that reads back as this float, without exponent: 26.4, not
     // 26.399999618530273 (the float widened to double) and 1000000, not 1e+06.
     char text[64];
@@ -33,7 +35,10 @@ void ZxFloatParameter::updateWidgetValue(QWidget *widget)
         return;
     }
     const float v = value();
-    box->setValue(isValid() && !std::isnan(v) ? double(v) : 0.0);
+    const bool available = isValid() && !std::isnan(v);
+    box->setValue(available ? double(v) : 0.0);
+    if (auto *na = dynamic_cast<NotAvailableDisplay *>(box))
+        na->setUnavailableText(available ? QString() : invalidText());
 }
 
 void ZxFloatParameter::updateFromWidget(QWidget *widget)
@@ -56,7 +61,7 @@ bool ZxFloatParameter::setVariantValue(const QVariant &v)
 
 QWidget *ZxFloatParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
-    auto *box = new QDoubleSpinBox;
+    auto *box = new NotAvailableDoubleSpinBox;
     box->setRange(double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max()));
     if (m_decimals >= 0)
         box->setDecimals(m_decimals);

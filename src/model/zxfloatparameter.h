@@ -2,7 +2,7 @@
 
 #include "model/zxparameter.h"
 
-// Floating-point parameter with optional decimals; "nan" while not available.
+// Floating-point parameter with optional decimals; "n/a" while not available.
 class ZxFloatParameter : public ZxPodParameter<float, ZxParameter::Float>
 {
 public:

@@ -1,5 +1,7 @@
 #include "model/zxintparameter.h"
 
+#include "model/notavailablespinbox.h"
+
 #include <QDebug>
 #include <QSpinBox>
 
@@ -11,7 +13,7 @@ ZxIntParameter::ZxIntParameter(int initial)
 
 QString ZxIntParameter::toString() const
 {
-    return isValid() ? QString::number(value()) : QStringLiteral("nan");
+    return isValid() ? QString::number(value()) : invalidText();
 }
 
 void ZxIntParameter::updateWidgetValue(QWidget *widget)
@@ -22,6 +24,8 @@ void ZxIntParameter::updateWidgetValue(QWidget *widget)
         return;
     }
     box->setValue(isValid() ? value() : 0);
+    if (auto *na = dynamic_cast<NotAvailableDisplay *>(box))
+        na->setUnavailableText(isValid() ? QString() : invalidText());
 }
 
 void ZxIntParameter::updateFromWidget(QWidget *widget)
@@ -31,8 +35,9 @@ void ZxIntParameter::updateFromWidget(QWidget *widget)
         qDebug("Can't update ZxIntParameter from other than QSpinBox");
         return;
     }
-    if (!isValid()) {
-        // Not available until the user enters a value: start from 0.
+    auto *na = dynamic_cast<NotAvailableDisplay *>(box);
+    if (!isValid() && (!na || na->isNotAvailable())) {
+        // Not available and not entered by the user: start from 0.
         box->setValue(0);
     }
     setValue(box->value());
@@ -48,10 +53,10 @@ bool ZxIntParameter::setVariantValue(const QVariant &v)
 
 QWidget *ZxIntParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
-    auto *box = new QSpinBox;
+    auto *box = new NotAvailableIntSpinBox;
     box->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     box->setSuffix(suffix());
-    box->setValue(isValid() ? value() : 0);
+    updateWidgetValue(box);
     *changedSignal = SIGNAL(valueChanged(int));
     *ok = true;
     return box;

@@ -2,7 +2,7 @@
 
 #include "model/zxparameter.h"
 
-// Integer parameter; "nan" while not available. Editor: spin box.
+// Integer parameter; "n/a" while not available. Editor: spin box.
 class ZxIntParameter : public ZxPodParameter<int, ZxParameter::Int>
 {
 public:

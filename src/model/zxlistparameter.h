@@ -12,7 +12,10 @@ public:
                              int minimumContentsLength = 0);
 
     Type type() const override { return List; }
-    QString toString() const override { return QString::number(value()); }
+    QString toString() const override
+    {
+        return isValid() ? QString::number(value()) : invalidText();
+    }
     void updateWidgetValue(QWidget *widget) override;
     void updateFromWidget(QWidget *widget) override;
     bool save(QDataStream &stream) const override;

@@ -3,9 +3,20 @@
 #include "can/canmessage.h"
 #include "model/zxparameterlink.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 ZxParameter::~ZxParameter() = default;
+
+QString ZxParameter::notAvailableText()
+{
+    return QCoreApplication::translate("ZxParameter", "n/a");
+}
+
+QString ZxParameter::errorText()
+{
+    return QCoreApplication::translate("ZxParameter", "error");
+}
 
 bool ZxParameter::save(QDataStream &) const
 {

@@ -45,8 +45,28 @@ public:
     QWidget *createWidget(const char **changedSignal);
     QWidget *createWidget(bool *ok, const char **changedSignal);
 
+    // What a value that is not available reads as, in every view ("n/a", translated), and one
+    // the sender flags as an error ("error").
+    static QString notAvailableText();
+    static QString errorText();
+    // The text of a value that is not valid: "error" for an error indicator, else "n/a".
+    QString invalidText() const { return isError() ? errorText() : notAvailableText(); }
+
     bool isValid() const { return m_valid.load(std::memory_order_relaxed); }
-    void setValid(bool valid) { m_valid.store(valid, std::memory_order_relaxed); }
+    // A stored value makes it valid and clears the error indicator.
+    void setValid(bool valid)
+    {
+        if (valid)
+            m_error.store(false, std::memory_order_relaxed);
+        m_valid.store(valid, std::memory_order_relaxed);
+    }
+    // Not valid because the sender reported an error (SAE J1939-71 error indicator).
+    bool isError() const { return m_error.load(std::memory_order_relaxed); }
+    void setError()
+    {
+        m_error.store(true, std::memory_order_relaxed);
+        m_valid.store(false, std::memory_order_relaxed);
+    }
     bool isHidden() const { return m_hidden; }
     void setHidden(bool hidden) { m_hidden = hidden; }
     QString name() const { return m_name; }
@@ -73,6 +93,7 @@ private:
     ZxParameter &operator=(const ZxParameter &) = delete;
 
     std::atomic<bool> m_valid{true};
+    std::atomic<bool> m_error{false};
     bool m_hidden = false;
     QString m_name;
     QString m_id;

@@ -1,6 +1,7 @@
 #include "model/zxparameterlink.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/notavailablespinbox.h"
 #include "model/wheelguard.h"
 #include "model/zxparameter.h"
 
@@ -41,6 +42,10 @@ QWidget *ZxParameterLink::createWidget(bool *ok, const char **changedSignal)
     if (!widget)
         return nullptr;
     widget->setProperty("parameterLink", QVariant::fromValue<QObject *>(this));
+    if (itemAwaitsData()) {
+        if (auto *na = dynamic_cast<NotAvailableDisplay *>(widget))
+            na->setUnavailableText(ZxParameter::notAvailableText());
+    }
     widget->setToolTip(m_parameter->toolTipText());
     if (*changedSignal)
         connect(widget, *changedSignal, this, SLOT(slotUpdateParameterFromValue()));
@@ -62,6 +67,15 @@ QWidget *ZxParameterLink::createWidgetImpl(bool *ok, const char **changedSignal)
 void ZxParameterLink::updateWidgetValue(QWidget *widget)
 {
     m_parameter->updateWidgetValue(widget);
+    if (itemAwaitsData()) {
+        if (auto *na = dynamic_cast<NotAvailableDisplay *>(widget))
+            na->setUnavailableText(ZxParameter::notAvailableText());
+    }
+}
+
+bool ZxParameterLink::itemAwaitsData() const
+{
+    return m_item && AbstractDisplayableItem::isValid(m_item) && m_item->awaitsData();
 }
 
 void ZxParameterLink::updateFromWidget(QWidget *widget)
@@ -144,7 +158,9 @@ bool ZxParameterLink::eventFilter(QObject *watched, QEvent *event)
         auto *widget = qobject_cast<QWidget *>(watched);
         QToolTip::showText(
             help->globalPos(),
-            tr("%1 - %2").arg(m_parameter->toString(), widget ? widget->toolTip() : QString()),
+            tr("%1 - %2").arg(itemAwaitsData() ? ZxParameter::notAvailableText()
+                                               : m_parameter->toString(),
+                              widget ? widget->toolTip() : QString()),
             widget);
         return true;
     }

@@ -41,6 +41,7 @@ protected:
 
 private:
     bool itemIsSending() const;
+    bool itemAwaitsData() const;
 
     ZxParameter *m_parameter;
     AbstractDisplayableItem *m_item = nullptr;

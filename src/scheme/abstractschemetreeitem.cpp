@@ -106,7 +106,7 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
         case 2:
             return d->name();
         case 3:
-            return d->textDataImpl();
+            return d->summaryText();
         case 4:
             return d->period();
         case 5:

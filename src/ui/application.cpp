@@ -12,15 +12,16 @@
 #include "model/zxvariant.h"
 #include "ui/busstartup.h"
 #include "ui/commandline.h"
+#include "ui/language.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QInputDialog>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -61,9 +62,13 @@ int runTarvik(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
     initTarvikResources();
 
-    QTranslator translator;
-    if (translator.load(QStringLiteral(":/tr/tarvik_ru.qm")))
-        QCoreApplication::installTranslator(&translator);
+    // The language comes first, so that even the command line's errors and help are in it;
+    // the options are read again once it is installed.
+    CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
+    Language::install(Language::resolve(options.language, Language::storedChoice(),
+                                        QLocale::system().name()),
+                      &app);
+    options = CommandLineOptions::parse(QCoreApplication::arguments());
 
     registerCanMetaTypes();
     qRegisterMetaType<ZxVariant>("ZxVariant");
@@ -75,7 +80,6 @@ int runTarvik(int argc, char **argv)
                              message);
     });
 
-    const CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {
         printOut(options.error, stderr);
         printOut(CommandLineOptions::helpText(), stderr);
@@ -137,6 +141,7 @@ int runTarvik(int argc, char **argv)
         return started.exitCode;
     }
 
+    window->showConnection(CanHandlerFactory::buttonText(canThread->handlerType()), started.port);
     if (!options.schemeFile.isEmpty())
         window->openScheme(options.schemeFile);
 

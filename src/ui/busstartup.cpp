@@ -56,5 +56,6 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
         result.errorText = handler->lastError();
         return result;
     }
+    result.port = index < names.size() ? names.at(index) : requestedPort;
     return result;
 }

@@ -20,6 +20,7 @@ public:
         int exitCode = 0;   // 0: the handler runs
         QString errorTitle; // a box title of the start-up sequence, or empty
         QString errorText;
+        QString port; // the port in use once the handler runs
     };
 
     static Result run(AbstractCanHandler *handler, const QString &requestedPort, unsigned bitRate,

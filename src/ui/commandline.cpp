@@ -31,6 +31,11 @@ struct Parser
         QStringLiteral("bitrate"),
         QCoreApplication::translate("Main", "Bus bit rate in bit/s (default 250000)."),
         QStringLiteral("n")};
+    QCommandLineOption language{
+        QStringLiteral("language"),
+        QCoreApplication::translate("Main", "Interface language: ru for Russian, anything else "
+                                            "for English (default: the system's)."),
+        QStringLiteral("code")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QCoreApplication::translate("Main", "Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -40,7 +45,7 @@ struct Parser
     {
         parser.setApplicationDescription(QCoreApplication::translate(
             "Main", "Tarvik: service and diagnostic tool for the SAE J1939 CAN bus."));
-        parser.addOptions({adapter, port, library, bitRate, help, version});
+        parser.addOptions({adapter, port, library, bitRate, language, help, version});
         parser.addPositionalArgument(
             QStringLiteral("scheme"),
             QCoreApplication::translate("Main", "Scheme file (*.tvsx) to open."),
@@ -59,6 +64,7 @@ CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
         return options;
     }
     options.showHelp = p.parser.isSet(p.help);
+    options.language = p.parser.value(p.language);
     options.showVersion = p.parser.isSet(p.version);
     if (p.parser.isSet(p.adapter)) {
         const QString key = p.parser.value(p.adapter);

@@ -11,6 +11,7 @@ struct CommandLineOptions
     unsigned bitRate = 250000;
     QString libraryPath; // the adapter library to load (j2534, slcan, slmcp); empty: settings
     QString schemeFile;
+    QString language; // empty: the stored choice, else the system's
     bool showHelp = false;
     bool showVersion = false;
     QString error; // not empty: the command line was refused

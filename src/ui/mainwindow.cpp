@@ -14,11 +14,13 @@
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
 #include "ui/filterdockwidget.h"
+#include "ui/language.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/rawdataview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -143,19 +145,19 @@ void MainWindow::buildForm()
 
 void MainWindow::buildActions()
 {
-    action("actionOpen", tr("Open.."), "Ctrl+O");
-    action("actionSave", tr("Save.."), "Ctrl+S");
+    action("actionOpen", tr("Open…"), "Ctrl+O");
+    action("actionSave", tr("Save…"), "Ctrl+S");
     action("actionExit", tr("Exit"), "Ctrl+Q");
     action("actionAutoAdd", tr("Auto add"), "Ctrl+G")->setCheckable(true);
-    action("actionConnectionTimeouts", tr("Connection Options.."));
-    action("actionParameter_Log_Period", tr("Parameter Log Period.."));
-    action("actionParameter_Log_Directory", tr("Parameter Log Directory.."));
+    action("actionConnectionTimeouts", tr("Connection Options…"));
+    action("actionParameter_Log_Period", tr("Parameter Log Period…"));
+    action("actionParameter_Log_Directory", tr("Parameter Log Directory…"));
     action("actionLiveParameterLog", tr("Live Parameter Log"))->setCheckable(true);
     action("actionDetails", tr("Details"));
     action("actionFilterOn", tr("Filter On"));
     action("actionFilterOff", tr("Filter Off"));
-    action("actionSetTransmissionInterval", tr("Period.."));
-    action("actionRename", tr("Rename.."));
+    action("actionSetTransmissionInterval", tr("Period…"));
+    action("actionRename", tr("Rename…"));
     QAction *test = action("actionTest", tr("Test"));
     test->setIcon(QIcon(QStringLiteral(":/icons/test.png")));
     test->setEnabled(false);
@@ -201,6 +203,7 @@ void MainWindow::buildMenus()
                              "actionParameter_Log_Period", "actionParameter_Log_Directory",
                              "actionLiveParameterLog"})
         m_menuOptions->addAction(a(name));
+    buildLanguageMenu();
 
     m_menuWindows = bar->addMenu(tr("Windows"));
     m_menuWindows->setObjectName(QStringLiteral("menuWindows"));
@@ -223,6 +226,37 @@ void MainWindow::buildMenus()
     m_mainToolBar->addSeparator();
     m_mainToolBar->addAction(a("actionAutoAdd"));
     m_mainToolBar->addAction(a("actionTest"));
+}
+
+void MainWindow::buildLanguageMenu()
+{
+    QMenu *menu = m_menuOptions->addMenu(tr("Language"));
+    menu->setObjectName(QStringLiteral("menuLanguage"));
+    menu->menuAction()->setObjectName(QStringLiteral("menuLanguage"));
+    auto *group = new QActionGroup(this);
+    const QString stored = Language::storedChoice();
+    const QString current = stored.isEmpty() ? QString() : Language::codeFor(stored);
+    // Each language is named in itself, so it is found whatever the current one.
+    const struct
+    {
+        const char *name;
+        QString text;
+        QString code;
+    } choices[] = {{"actionLanguageSystem", tr("System language"), QString()},
+                   {"actionLanguageEnglish", QStringLiteral("English"), QStringLiteral("en")},
+                   {"actionLanguageRussian", QString::fromUtf8("Русский"), QStringLiteral("ru")}};
+    for (const auto &c : choices) {
+        QAction *choice = menu->addAction(c.text);
+        choice->setObjectName(QLatin1String(c.name));
+        choice->setCheckable(true);
+        choice->setChecked(c.code == current);
+        group->addAction(choice);
+        const QString code = c.code;
+        connect(choice, &QAction::triggered, this, [this, code] {
+            Language::setStoredChoice(code);
+            statusBar()->showMessage(tr("The language changes at the next start"));
+        });
+    }
 }
 
 void MainWindow::buildDocks()
@@ -367,11 +401,19 @@ void MainWindow::buildStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
 
+    // Each counter has its caption, so the numbers say what they count.
+    auto caption = [bar](const char *name, const QString &text) {
+        auto *label = new QLabel(text, bar);
+        label->setObjectName(QLatin1String(name));
+        bar->addPermanentWidget(label);
+    };
+    caption("parameterLogCaption", tr("Log records:"));
     m_parameterLogCounter = new QLabel(QStringLiteral("0"), bar);
     m_parameterLogCounter->setObjectName(QStringLiteral("parameterLogCounterLabel"));
     m_parameterLogCounter->setToolTip(tr("Parameter log records"));
     bar->addPermanentWidget(m_parameterLogCounter);
 
+    caption("loadCaption", tr("Bus load:"));
     m_traffic = new TrafficCalculator(this);
     m_loadBar = new CanLoadBar(m_traffic, bar);
     m_loadBar->setObjectName(QStringLiteral("canLoadBar"));
@@ -384,6 +426,10 @@ void MainWindow::buildStatusBar()
             m_trafficLabel, &QLabel::setText);
     connect(m_traffic, qOverload<int>(&TrafficCalculator::trafficChanged), m_loadBar,
             &CanLoadBar::setLoad);
+
+    m_connectionLabel = new QLabel(tr("No adapter"), bar);
+    m_connectionLabel->setObjectName(QStringLiteral("connectionLabel"));
+    bar->addPermanentWidget(m_connectionLabel);
 
     m_transceiverState = new QToolButton(bar);
     m_transceiverState->setObjectName(QStringLiteral("transceiverStateButton"));
@@ -411,6 +457,11 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
                 &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
         slotTransceiverStateChanged(handler->state());
     }
+}
+
+void MainWindow::showConnection(const QString &adapter, const QString &port)
+{
+    m_connectionLabel->setText(port.isEmpty() ? adapter : tr("%1 on %2").arg(adapter, port));
 }
 
 void MainWindow::slotTransceiverStateChanged(int state)

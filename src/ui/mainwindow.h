@@ -60,6 +60,8 @@ public:
 
     // Follows the handler's connection state and the notifier's packs.
     void attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier);
+    // The status bar names the adapter in use and its port.
+    void showConnection(const QString &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
     QDockWidget *getDetailsWidgetForPath(const QString &path);
     void addTab(QDomElement &element);
@@ -144,6 +146,7 @@ private:
     void buildForm();
     void buildActions();
     void buildMenus();
+    void buildLanguageMenu();
     void buildStatusBar();
     void buildDocks();
     void wireViews();
@@ -176,6 +179,7 @@ private:
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;
     QLabel *m_trafficLabel = nullptr;
+    QLabel *m_connectionLabel = nullptr;
     AutoDetector *m_autoDetector = nullptr;
     QTimer *m_updateTimer = nullptr;
 

@@ -112,7 +112,7 @@ bool ParameterLog::writeRecord(qint64 nowMs, bool flush)
         // A deleted item keeps its column, empty.
         AbstractDisplayableItem *item = c.item.data();
         if (item && AbstractDisplayableItem::isValid(item) && c.parameter < item->parameters().size())
-            record += csvField(item->parameters().at(c.parameter)->toString());
+            record += csvField(item->parameterLogText(item->parameters().at(c.parameter)));
     }
     record += '\n';
     bool ok = m_file.write(record) == record.size();

@@ -170,6 +170,8 @@ void tst_CanThread::startupChoosesPort()
     QCOMPARE(wasAsked, asked);
     QCOMPARE(handler.selectedTransceiver(), selected);
     QCOMPARE(handler.isOpen(), exitCode == 0);
+    // The status bar names the port in use.
+    QCOMPARE(result.port, exitCode == 0 ? ports.at(selected) : QString());
 }
 
 void tst_CanThread::startupReportsStartFailure()

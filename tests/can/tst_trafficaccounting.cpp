@@ -148,11 +148,14 @@ void tst_TrafficAccounting::loadBar_data()
     QTest::addColumn<int>("frames");
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("full load") << 1953 << 100 << "100";
-    QTest::newRow("bar full from 196 frames") << 196 << 100 << "10.0358";
-    QTest::newRow("195 frames just below") << 195 << 99 << "9.98464";
-    QTest::newRow("idle") << 0 << 0 << "0";
-    QTest::newRow("overload still clamps") << 4000 << 100 << "204.813";
+    QTest::newRow("full load") << 1953 << 100 << "100.0 %";
+    QTest::newRow("13 % load reads 13 % of the scale") << 256 << 13 << "13.1 %";
+    QTest::newRow("10 % load fills a tenth") << 196 << 10 << "10.0 %";
+    QTest::newRow("just below 10 % rounds up in the text only") << 195 << 9 << "10.0 %";
+    QTest::newRow("one frame") << 1 << 0 << "0.1 %";
+    QTest::newRow("half the capacity") << 977 << 50 << "50.0 %";
+    QTest::newRow("idle") << 0 << 0 << "0.0 %";
+    QTest::newRow("overload: bar clamps, text tells") << 4000 << 100 << "204.8 %";
 }
 
 void tst_TrafficAccounting::loadBar()

@@ -11,6 +11,7 @@
 #include "model/zxparameter.h"
 #include "support/testenvironment.h"
 
+#include <QDomDocument>
 #include <QtTest>
 
 #include <memory>
@@ -39,6 +40,7 @@ private slots:
     void decode();
     void everyDescriptionLoadsCleanly();
     void libraryCoversTheGroups();
+    void libraryFollowsSaeRanges();
     void deviceListUsesPreferredAddresses();
     void scriptComputesFromTwoParameters();
     void demoRecordingAutoDetects();
@@ -73,7 +75,7 @@ void tst_Library::decode_data()
          "SPN1482=3"});
     row("etc2", "7ed0077effffffff", {"SPN524=1", "SPN526=2", "SPN523=1"});
     row("ebc1", "1032ffff00ff0bff",
-        {"SPN561=0", "SPN563=1", "SPN521=20", "SPN973=0", "SPN1243=3", "SPN1481=11"});
+        {"SPN561=0", "SPN563=1", "SPN521=20", "SPN973=0", "SPN1243=n/a", "SPN1481=11"});
     row("ccvs1", "040032000050ffff", {"SPN70=1", "SPN69=0", "SPN84=50", "SPN86=80"});
     row("et1", "7855602b202c64fa",
         {"SPN110=80", "SPN174=45", "SPN175=74", "SPN176=80", "SPN52=60", "SPN1134=100"});
@@ -81,10 +83,10 @@ void tst_Library::decode_data()
         {"SPN94=400", "SPN22=0.5", "SPN98=60", "SPN100=400", "SPN101=0", "SPN109=100",
          "SPN111=100"});
     row("lfe1", "9001000c000a32ff",
-        {"SPN183=20", "SPN184=6", "SPN185=5", "SPN51=20", "SPN3673=nan"});
+        {"SPN183=20", "SPN184=6", "SPN185=5", "SPN51=20", "SPN3673=n/a"});
     row("lfc1", "6400000010270000", {"SPN182=50", "SPN250=5000"});
     row("amb", "c88025202 55affff",
-        {"SPN108=100", "SPN170=27", "SPN171=24", "SPN172=50", "SPN79=nan"});
+        {"SPN108=100", "SPN170=27", "SPN171=24", "SPN172=50", "SPN79=n/a"});
     row("ic1", "14645a320a603d04",
         {"SPN81=10", "SPN102=200", "SPN105=50", "SPN106=100", "SPN107=0.5", "SPN173=218",
          "SPN112=2"});
@@ -102,7 +104,7 @@ void tst_Library::decode_data()
     row("trf1", "0a64050a602cffff",
         {"SPN123=160", "SPN124=40", "SPN126=10", "SPN127=160", "SPN177=82"});
     row("at1ig1", "6810cafa55ffffff", {"SPN3216=10", "SPN3218=1", "SPN3219=1", "SPN3221=1"});
-    row("at1og1", "c409ffff00ffffff", {"SPN3226=-75", "SPN3227=nan", "SPN3228=0"});
+    row("at1og1", "c409ffff00ffffff", {"SPN3226=-75", "SPN3227=n/a", "SPN3228=0"});
     row("at1t1i", "c864ffffffffffff", {"SPN1761=80", "SPN3031=60"});
     row("at1s", "2d051027 0000ffff", {"SPN3719=45", "SPN3720=5", "SPN3721=10000"});
     row("tsc1", "01401f7dffffffff", {"SPN695=1", "SPN696=0", "SPN898=1000", "SPN518=0"});
@@ -120,12 +122,18 @@ void tst_Library::decode_data()
     row("hrw", "0032003200 320032", {"SPN1592=50", "SPN1593=50", "SPN1594=50", "SPN1595=50"});
     row("ebc2", "00327d7d7d7dffff", {"SPN904=50", "SPN905=0", "SPN906=0", "SPN907=0"});
     row("rf", "0a50ffffffffffff", {"SPN119=160", "SPN120=40"});
-    row("tire", "0064602cffffffff", {"SPN929=0", "SPN241=400", "SPN242=82", "SPN1699=3"});
+    row("tire", "0064602cffffffff", {"SPN929=0", "SPN241=400", "SPN242=82", "SPN1699=n/a"});
     row("cvw", "e803d007ffffffff", {"SPN1585=10000", "SPN1760=20000"});
     row("air1", "64646464646401ff", {"SPN46=800", "SPN1086=800", "SPN1087=800", "SPN1351=1"});
     row("oel", "12c1ffffffffffff",
-        {"SPN2873=2", "SPN2872=1", "SPN2876=1", "SPN2875=0", "SPN2874=3"});
+        {"SPN2873=2", "SPN2872=1", "SPN2876=1", "SPN2875=0", "SPN2874=n/a"});
     row("tc1", "004b7effffffffff", {"SPN681=0", "SPN684=30", "SPN525=1"});
+    // The library follows SAE J1939-71's ranges: a coolant of 0xFE is no 214 C, an oil
+    // temperature of 0xFEFF no 1760 C.
+    QTest::newRow("et1 error and not-available ranges")
+        << QStringLiteral("et1") << QByteArray::fromHex("feff00fffffe7dfa")
+        << QStringList{"SPN110=error", "SPN174=n/a", "SPN175=n/a", "SPN176=error", "SPN52=85",
+                       "SPN1134=100"};
 }
 
 void tst_Library::decode()
@@ -210,6 +218,30 @@ void tst_Library::libraryCoversTheGroups()
     // EC1 is a built-in class, not a description.
     const DeviceFactoryEntry *ec1 = factory->getEntry("ec1");
     QVERIFY(!ec1 || ec1->xml.isEmpty());
+}
+
+// Every group of the built-in library reads the standard's error and not-available ranges.
+void tst_Library::libraryFollowsSaeRanges()
+{
+    QFile file(QStringLiteral(":/funcs.xml"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QDomDocument document;
+    QVERIFY(document.setContent(&file));
+    int groups = 0;
+    for (QDomElement e = document.documentElement().firstChildElement(QStringLiteral("func"));
+         !e.isNull(); e = e.nextSiblingElement(QStringLiteral("func"))) {
+        ++groups;
+        QVERIFY2(e.attribute(QStringLiteral("ranges")) == QLatin1String("j1939"),
+                 qPrintable(e.attribute(QStringLiteral("key"))));
+        XmlStaticPgnJ1939DeviceFunction f(
+            m_device->subFactory()->getEntry(e.attribute(QStringLiteral("key")).toLatin1())->xml,
+            nullptr);
+        for (const ZxParameter *p : f.parameters()) {
+            if (const ParameterBinding *b = f.binding(p))
+                QVERIFY2(b->saeRanges, qPrintable(p->key()));
+        }
+    }
+    QVERIFY(groups >= 40);
 }
 
 void tst_Library::deviceListUsesPreferredAddresses()

@@ -10,6 +10,7 @@
 
 #include <QFormLayout>
 #include <QListWidget>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -347,8 +348,16 @@ void tst_DM1Function::codeListDescriptions()
     auto *list = qobject_cast<QListWidget *>(widget.get());
     p.setCodes({DtcArrayParameter::DtcItem{521025, 16, 1}, DtcArrayParameter::DtcItem{0, 0, 0}});
     p.refreshList(list, 0);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("[521025,16] ") + QString::fromUtf8("Перегрузка рабочей платформы"));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("[521025,16] Working platform overloaded"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("[0,0] "));
+    // Under the Russian catalogue the machine's texts read as on the machine's own display.
+    QTranslator russian;
+    QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
+    QCoreApplication::installTranslator(&russian);
+    DtcArrayParameter translated;
+    QCoreApplication::removeTranslator(&russian);
+    QCOMPARE(translated.descriptionFor(521041, 16),
+             QString::fromUtf8("Превышение максимально допустимого вылет"));
     // Saving writes nothing.
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);

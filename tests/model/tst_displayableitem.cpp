@@ -365,6 +365,18 @@ void tst_DisplayableItem::textData()
     f.addIntParameter(QString())->setValue(3);
     f.addBoolParameter(QStringLiteral("Brake"))->setValue(true);
     QCOMPARE(f.textDataImpl(), QStringLiteral("SPD=7 3 Brake=1"));
+    // Until a frame arrives the views show no believable zeros.
+    QVERIFY(f.awaitsData());
+    QCOMPARE(f.summaryText(), QStringLiteral("SPD=n/a n/a Brake=n/a"));
+    DispatchResult r;
+    QVERIFY(f.dispatchMessage(frameFor(f, {}), &r));
+    QVERIFY(!f.awaitsData());
+    QCOMPARE(f.summaryText(), QStringLiteral("SPD=7 3 Brake=1"));
+    // An item the program sends shows its values from the start.
+    BindingFunction sent(0xFE, 0xF2);
+    sent.addIntParameter(QStringLiteral("Speed"), QStringLiteral("SPD"))->setValue(7);
+    sent.setState(AbstractDisplayableItem::Send);
+    QCOMPARE(sent.summaryText(), QStringLiteral("SPD=7"));
 }
 
 void tst_DisplayableItem::dumps()
@@ -381,8 +393,14 @@ void tst_DisplayableItem::dumps()
     QCOMPARE(ids.data(), QByteArray(",EEC1Speed,EEC1Torque"));
     QBuffer values;
     values.open(QIODevice::WriteOnly);
+    // Nothing received yet, and then a value not available: empty fields, not numbers.
     device.dumpParameters(&values);
-    QCOMPARE(values.data(), QByteArray(",800,nan"));
+    QCOMPARE(values.data(), QByteArray(",,"));
+    f->counterInc();
+    values.buffer().clear();
+    values.seek(0);
+    device.dumpParameters(&values);
+    QCOMPARE(values.data(), QByteArray(",800,"));
 }
 
 void tst_DisplayableItem::liveRegistry()

@@ -25,6 +25,13 @@ ParameterBinding field(unsigned startByte, int startBit, int bitLength, float mu
     return b;
 }
 
+// The same field read with SAE J1939-71's ranges.
+ParameterBinding sae(ParameterBinding b)
+{
+    b.saeRanges = true;
+    return b;
+}
+
 std::unique_ptr<ZxParameter> makeParameter(const QString &kind)
 {
     if (kind == QLatin1String("int"))
@@ -67,7 +74,7 @@ void tst_ParameterBinding::decode_data()
         << field(3, 0, 16, 0.125f) << "float" << QByteArray::fromHex("ffffff401fffffff") << "1000"
         << true;
     QTest::newRow("engine speed not available")
-        << field(3, 0, 16, 0.125f) << "float" << ff << "nan" << false;
+        << field(3, 0, 16, 0.125f) << "float" << ff << "n/a" << false;
     QTest::newRow("torque offset -125: raw 0x7D is 0")
         << field(1, 0, 8, 1, 125) << "float" << QByteArray::fromHex("ff7dffffffffffff") << "0"
         << true;
@@ -75,11 +82,11 @@ void tst_ParameterBinding::decode_data()
         << field(1, 0, 8, 1, 125) << "int" << QByteArray::fromHex("ff00ffffffffffff") << "-125"
         << true;
     QTest::newRow("2-bit all ones: bool shows 3")
-        << field(0, 2, 2) << "bool" << QByteArray::fromHex("0c00000000000000") << "3" << false;
+        << field(0, 2, 2) << "bool" << QByteArray::fromHex("0c00000000000000") << "n/a" << false;
     QTest::newRow("2-bit value 1")
         << field(0, 2, 2) << "bool" << QByteArray::fromHex("0400000000000000") << "1" << true;
     QTest::newRow("32-bit all ones not available")
-        << field(4, 0, 32, 0.05f) << "float" << ff << "nan" << false;
+        << field(4, 0, 32, 0.05f) << "float" << ff << "n/a" << false;
     QTest::newRow("32-bit full mask")
         << field(0, 0, 32) << "int" << QByteArray::fromHex("78563412ffffffff") << "305419896"
         << true;
@@ -98,7 +105,52 @@ void tst_ParameterBinding::decode_data()
         << field(0, 0, 8, 1, 40) << "float" << QByteArray::fromHex("7800000000000000") << "80"
         << true;
     QTest::newRow("not available int: scaled mask")
-        << field(0, 0, 8, 1, 40) << "int" << ff << "nan" << false;
+        << field(0, 0, 8, 1, 40) << "int" << ff << "n/a" << false;
+
+    // SAE J1939-71 ranges: error indicator and not available per field size.
+    auto hex = [](const char *h) { return QByteArray::fromHex(h); };
+    QTest::newRow("sae byte 0xFA is the top value")
+        << sae(field(0, 0, 8)) << "int" << hex("faffffffffffffff") << "250" << true;
+    QTest::newRow("sae byte 0xFE error")
+        << sae(field(0, 0, 8, 0.4f)) << "float" << hex("feffffffffffffff") << "error" << false;
+    QTest::newRow("sae byte 0xFF n/a")
+        << sae(field(0, 0, 8)) << "int" << hex("ffffffffffffffff") << "n/a" << false;
+    QTest::newRow("sae 2 bytes 0xFAFF is a value")
+        << sae(field(2, 0, 16)) << "int" << hex("ffffFFFAffffffff") << "64255" << true;
+    QTest::newRow("sae 2 bytes 0xFE00 error")
+        << sae(field(2, 0, 16)) << "int" << hex("ffff00feffffffff") << "error" << false;
+    QTest::newRow("sae 2 bytes 0xFEFF error")
+        << sae(field(2, 0, 16, 0.03125f, 273)) << "float" << hex("ffffFFFEffffffff") << "error"
+        << false;
+    QTest::newRow("sae 2 bytes 0xFF00 n/a")
+        << sae(field(2, 0, 16)) << "int" << hex("ffff00ffffffffff") << "n/a" << false;
+    QTest::newRow("sae 4 bytes 0xFE123456 error")
+        << sae(field(4, 0, 32)) << "float" << hex("ffffffff563412fe") << "error" << false;
+    QTest::newRow("sae 4 bytes 0xFF000000 n/a")
+        << sae(field(4, 0, 32)) << "float" << hex("ffffffff000000ff") << "n/a" << false;
+    QTest::newRow("sae 4 bytes 0x0A000000 is a value")
+        << sae(field(4, 0, 32)) << "int" << hex("ffffffff0000000a") << "167772160" << true;
+    QTest::newRow("sae 2 bits 01 is a value")
+        << sae(field(0, 2, 2)) << "bool" << hex("0400000000000000") << "1" << true;
+    QTest::newRow("sae 2 bits 10 error")
+        << sae(field(0, 2, 2)) << "bool" << hex("0800000000000000") << "error" << false;
+    QTest::newRow("sae 2 bits 11 n/a")
+        << sae(field(0, 2, 2)) << "bool" << hex("0c00000000000000") << "n/a" << false;
+    QTest::newRow("sae 4 bits 0xD is a value")
+        << sae(field(0, 4, 4)) << "int" << hex("d0ffffffffffffff") << "13" << true;
+    QTest::newRow("sae 4 bits 0xE error")
+        << sae(field(0, 4, 4)) << "int" << hex("e0ffffffffffffff") << "error" << false;
+    QTest::newRow("sae 4 bits 0xF n/a")
+        << sae(field(0, 4, 4)) << "int" << hex("f0ffffffffffffff") << "n/a" << false;
+    QTest::newRow("sae 3 bits: only all ones is n/a")
+        << sae(field(0, 0, 3)) << "int" << hex("06ffffffffffffff") << "6" << true;
+    // Proprietary groups keep their raw decoding.
+    QTest::newRow("proprietary byte 0xFE is a value")
+        << field(0, 0, 8) << "int" << hex("feffffffffffffff") << "254" << true;
+    QTest::newRow("proprietary 2 bytes 0xFF00 is a value")
+        << field(2, 0, 16) << "int" << hex("ffff00ffffffffff") << "65280" << true;
+    QTest::newRow("proprietary 2 bits 10 is a value")
+        << field(0, 2, 2) << "int" << hex("0800000000000000") << "2" << true;
 }
 
 void tst_ParameterBinding::decode()
@@ -112,6 +164,11 @@ void tst_ParameterBinding::decode()
     binding.decode(reinterpret_cast<const quint8 *>(payload.constData()), p.get());
     QCOMPARE(p->toString(), text);
     QCOMPARE(p->isValid(), valid);
+    QCOMPARE(p->isError(), text == QLatin1String("error"));
+    // A valid value afterwards clears the error indicator.
+    p->setVariantValue(1);
+    QVERIFY(p->isValid());
+    QVERIFY(!p->isError());
 }
 
 void tst_ParameterBinding::encode_data()

@@ -7,7 +7,9 @@
 #include "support/testitems.h"
 
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -24,9 +26,39 @@ private slots:
     void updateDoesNotEcho();
     void deadWidgetsForgotten();
     void linkStoredInWidget();
+    void notAvailableUntilFirstFrame();
     void hexValidator_data();
     void hexValidator();
 };
+
+// A function that has received nothing shows "n/a" in its editors and their tool tips, not 0.
+void tst_ParameterLink::notAvailableUntilFirstFrame()
+{
+    J1939Device device(0x21);
+    auto *f = new BindingFunction(0xFE, 0xF1, &device);
+    ZxParameter *speed = f->addField(QStringLiteral("Speed"), 0, 0, 8);
+    f->setState(AbstractDisplayableItem::ReceiveOk);
+    ZxParameterLink link(speed, nullptr);
+    link.setDisplayable(f);
+    std::unique_ptr<QWidget> widget(link.createWidget(nullptr));
+    auto *box = qobject_cast<QAbstractSpinBox *>(widget.get());
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("n/a"));
+    QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), widget->mapToGlobal(QPoint(1, 1)));
+    QCoreApplication::sendEvent(widget.get(), &tip);
+    QVERIFY(QToolTip::text().startsWith(QStringLiteral("n/a - ")));
+    link.doUpdate();
+    QCOMPARE(box->text(), QStringLiteral("n/a"));
+
+    DispatchResult r;
+    QVERIFY(f->dispatchMessage(makeFrame(f->canMessageId(), {42}), &r));
+    link.doUpdate();
+    QVERIFY2(box->text().startsWith(QStringLiteral("42")), qPrintable(box->text()));
+    // The bus's own not-available pattern: "n/a" again.
+    QVERIFY(f->dispatchMessage(makeFrame(f->canMessageId(), {0xFF}), &r));
+    link.doUpdate();
+    QCOMPARE(box->text(), QStringLiteral("n/a"));
+}
 
 void tst_ParameterLink::focusAndMouseFollowState()
 {
@@ -41,13 +73,16 @@ void tst_ParameterLink::focusAndMouseFollowState()
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
     QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+    // Nothing received yet: neither ticked nor clear.
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked);
     QTest::mouseClick(box, Qt::LeftButton);
-    QVERIFY(!box->isChecked()); // the mouse is swallowed
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked); // the mouse is swallowed
     QVERIFY(!flag->value());
 
     f->setState(AbstractDisplayableItem::Send);
     link.doUpdate();
     QVERIFY(box->focusPolicy() != Qt::NoFocus);
+    QCOMPARE(box->checkState(), Qt::Unchecked);
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(box->isChecked());
     QVERIFY(flag->value());

@@ -45,6 +45,8 @@ private slots:
     void wrongEditorRefused_data();
     void wrongEditorRefused();
     void editorRoundTrip();
+    void editorShowsNotAvailable_data();
+    void editorShowsNotAvailable();
     void editorToolTip();
     void fixedLists();
     void errorCodeTexts();
@@ -61,14 +63,14 @@ void tst_Parameters::text_data()
         auto *p = new ZxIntParameter(5);
         p->setValid(false);
         return p;
-    }) << "nan" << 1;
+    }) << "n/a" << 1;
     QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(12.5f); }) << "12.5"
                            << 2;
     QTest::newRow("float not available") << ParameterMaker([] {
         auto *p = new ZxFloatParameter(1);
         p->setValid(false);
         return p;
-    }) << "nan" << 2;
+    }) << "n/a" << 2;
     QTest::newRow("bool true") << ParameterMaker([] { return new ZxBoolParameter(true); }) << "1"
                                << 4;
     QTest::newRow("bool false") << ParameterMaker([] { return new ZxBoolParameter(false); }) << "0"
@@ -77,7 +79,12 @@ void tst_Parameters::text_data()
         auto *p = new ZxBoolParameter(true);
         p->setValid(false);
         return p;
-    }) << "3" << 4;
+    }) << "n/a" << 4;
+    QTest::newRow("list not available") << ParameterMaker([] {
+        auto *p = new ZxListParameter({"a", "b"});
+        p->setValid(false);
+        return p;
+    }) << "n/a" << 3;
     QTest::newRow("string") << ParameterMaker([] { return new ZxStringParameter("abc d"); })
                             << "abc d" << 10;
     QTest::newRow("list prints the index") << ParameterMaker([] {
@@ -267,6 +274,50 @@ void tst_Parameters::wrongEditorRefused()
     QCOMPARE(p->toString(), before);
 }
 
+void tst_Parameters::editorShowsNotAvailable_data()
+{
+    QTest::addColumn<ParameterMaker>("make");
+    QTest::addColumn<QString>("validText");
+    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(7); }) << "7 rpm";
+    QTest::newRow("float") << ParameterMaker([] {
+        auto *p = new ZxFloatParameter(2.5f);
+        p->setDecimals(1);
+        return p;
+    }) << "2.5 rpm";
+}
+
+// A value the bus marks as not available reads "n/a" in its editor, not a believable 0.
+void tst_Parameters::editorShowsNotAvailable()
+{
+    QFETCH(ParameterMaker, make);
+    QFETCH(QString, validText);
+    std::unique_ptr<ZxParameter> p(make());
+    p->setSuffix(QStringLiteral(" rpm"));
+    p->setValid(false);
+    std::unique_ptr<QWidget> editor(p->createWidget(nullptr));
+    auto *box = qobject_cast<QAbstractSpinBox *>(editor.get());
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("n/a rpm"));
+    QCOMPARE(p->toString(), QStringLiteral("n/a"));
+    // Leaving the editor keeps "n/a" and the parameter unchanged.
+    box->interpretText();
+    QCOMPARE(box->text(), QStringLiteral("n/a rpm"));
+
+    p->setVariantValue(p->type() == ZxParameter::Int ? QVariant(7) : QVariant(2.5));
+    p->updateWidgetValue(box);
+    QCOMPARE(box->text(), validText);
+    p->setValid(false);
+    p->updateWidgetValue(box);
+    QCOMPARE(box->text(), QStringLiteral("n/a rpm"));
+
+    // A value the user steps to is theirs, not reset to 0.
+    box->stepBy(3);
+    QVERIFY(box->text() != QStringLiteral("n/a rpm"));
+    p->updateFromWidget(box);
+    QVERIFY(p->isValid());
+    QCOMPARE(p->variantValue().toDouble(), 3.0);
+}
+
 void tst_Parameters::editorRoundTrip()
 {
     ZxIntParameter i(5);
@@ -282,10 +333,29 @@ void tst_Parameters::editorRoundTrip()
     std::unique_ptr<QWidget> check(b.createWidget(&ok, &signal));
     QVERIFY(ok);
     QCOMPARE(QByteArray(signal), QByteArray(SIGNAL(toggled(bool))));
-    QCOMPARE(b.toString(), QStringLiteral("3"));
-    qobject_cast<QCheckBox *>(check.get())->setChecked(true);
+    QCOMPARE(b.toString(), QStringLiteral("n/a"));
+    // Not available reads as partly checked, neither true nor false.
+    auto *tick = qobject_cast<QCheckBox *>(check.get());
+    QCOMPARE(tick->checkState(), Qt::PartiallyChecked);
+    b.updateFromWidget(check.get());
+    QVERIFY(!b.isValid());
+    check->show();
+    QVERIFY(QTest::qWaitForWindowExposed(check.get()));
+    // The tick is a change the editor announces, though partly checked counted as checked.
+    QSignalSpy toggled(tick, &QCheckBox::toggled);
+    QTest::mouseClick(tick, Qt::LeftButton, {}, QPoint(4, tick->height() / 2));
+    QCOMPARE(tick->checkState(), Qt::Checked);
+    QCOMPARE(toggled.count(), 1);
     b.updateFromWidget(check.get());
     QCOMPARE(b.toString(), QStringLiteral("1")); // the user's tick makes it valid
+    QTest::mouseClick(tick, Qt::LeftButton, {}, QPoint(4, tick->height() / 2));
+    QCOMPARE(tick->checkState(), Qt::Unchecked);
+    b.setValid(false);
+    b.updateWidgetValue(tick);
+    QCOMPARE(tick->checkState(), Qt::PartiallyChecked);
+    b.setVariantValue(true);
+    b.updateWidgetValue(tick);
+    QCOMPARE(tick->checkState(), Qt::Checked);
 
     ZxListParameter l({"x", "y", "z"});
     std::unique_ptr<QWidget> combo(l.createWidget(&ok, &signal));

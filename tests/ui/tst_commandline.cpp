@@ -64,6 +64,10 @@ void tst_CommandLine::parse_data()
         << QStringList{"tarvik", "--frobnicate"} << false << 0 << "" << 250000u << "";
     QTest::newRow("option without value")
         << QStringList{"tarvik", "--port"} << false << 0 << "" << 250000u << "";
+    QTest::newRow("language") << QStringList{"tarvik", "--language", "de", "x.tvsx"} << true << 0
+                              << "" << 250000u << "x.tvsx";
+    QTest::newRow("language without code")
+        << QStringList{"tarvik", "--language"} << false << 0 << "" << 250000u << "";
 }
 
 void tst_CommandLine::parse()
@@ -84,13 +88,15 @@ void tst_CommandLine::parse()
     QCOMPARE(options.schemeFile, scheme);
     const int library = args.indexOf(QStringLiteral("--library"));
     QCOMPARE(options.libraryPath, library < 0 ? QString() : args.at(library + 1));
+    const int language = args.indexOf(QStringLiteral("--language"));
+    QCOMPARE(options.language, language < 0 ? QString() : args.at(language + 1));
 }
 
 void tst_CommandLine::helpListsOptions()
 {
     const QString help = CommandLineOptions::helpText();
     for (const char *option :
-         {"--adapter", "--port", "--library", "--bitrate", "--help", "--version"})
+         {"--adapter", "--port", "--library", "--bitrate", "--language", "--help", "--version"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
     for (const QString &key : CanHandlerFactory::commandLineKeys())
         QVERIFY(help.contains(key));

@@ -5,7 +5,9 @@
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"
 #include "scheme/schemecontroller.h"
+#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
+#include "support/testitems.h"
 #include "ui/mainwindow.h"
 #include "ui/parameterlog.h"
 
@@ -56,6 +58,7 @@ private slots:
     void logReachesTheDisk_data();
     void logReachesTheDisk();
     void logGrowsWhileLogging();
+    void missingValuesLogEmpty();
     void diagramClosesWithItsDialog();
     // Last: it runs the application's own event loop.
     void exitAfterTheDiagramEndsTheEventLoop();
@@ -125,6 +128,27 @@ void tst_ExitAndLog::logReachesTheDisk()
     QVERIFY(seen.startsWith("Time\n"));
     log.stop();
     QCOMPARE(onDisk(log.path()).count('\n'), 1 + times.size());
+}
+
+// Nothing received yet, or a value the bus marks not available: an empty field, never a number.
+void tst_ExitAndLog::missingValuesLogEmpty()
+{
+    QTemporaryDir dir;
+    BindingFunction f(0xFE, 0xF1);
+    f.addField(QStringLiteral("A"), 0, 0, 8);
+    f.addField(QStringLiteral("B"), 1, 0, 16, 0.5f);
+    f.setState(AbstractDisplayableItem::ReceiveOk);
+    ParameterLog log;
+    QVERIFY(log.start(dir.filePath(QStringLiteral("log.csv")),
+                      {{&f, 0, QStringLiteral("A")}, {&f, 1, QStringLiteral("B")}}, 0));
+    QVERIFY(log.writeRecord(100, true));
+    DispatchResult r;
+    QVERIFY(f.dispatchMessage(makeFrame(f.canMessageId(), {7, 0xFF, 0xFF}), &r));
+    QVERIFY(log.writeRecord(200, true));
+    QVERIFY(f.dispatchMessage(makeFrame(f.canMessageId(), {8, 0x10, 0x00}), &r));
+    QVERIFY(log.writeRecord(300, true));
+    log.stop();
+    QCOMPARE(onDisk(log.path()), QByteArray("Time,A,B\n0.100,,\n0.200,7,\n0.300,8,8\n"));
 }
 
 void tst_ExitAndLog::logGrowsWhileLogging()

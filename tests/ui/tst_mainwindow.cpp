@@ -9,6 +9,7 @@
 #include "ui/rawdatamodel.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QLabel>
 #include <QPushButton>
@@ -36,6 +37,7 @@ private slots:
     void unavailableAdapterKeepsDialogOpen();
     void availableAdapterEndsDialog();
     void russianTranslationShipped();
+    void languageMenuStoresChoice();
     void rawViewFollowsTraffic();
 };
 
@@ -59,6 +61,15 @@ void tst_MainWindow::title()
 void tst_MainWindow::statusBarWidgets()
 {
     MainWindow window;
+    auto *connection = window.statusBar()->findChild<QLabel *>(QStringLiteral("connectionLabel"));
+    QVERIFY(connection);
+    QCOMPARE(connection->text(), QStringLiteral("No adapter"));
+    window.showConnection(QStringLiteral("I7565 (USB-COM)"), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(connection->text(), QStringLiteral("I7565 (USB-COM) on /dev/ttyUSB0"));
+    QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("loadCaption"))->text(),
+             QStringLiteral("Bus load:"));
+    QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("parameterLogCaption"))->text(),
+             QStringLiteral("Log records:"));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QStatusBar *bar = window.statusBar();
@@ -119,7 +130,11 @@ void tst_MainWindow::trafficReachesStatusBar()
     notifier.slotCheckQueue();
     QTRY_COMPARE_WITH_TIMEOUT(load->load(), 300, 5000);
     QVERIFY(traffic->text().contains(QLatin1String("300")));
+    // The bar's scale is the capacity of the calculator's (here shortened) window.
+    const int capacity = window.trafficCalculator()->netMessageCapacityPerInterval();
+    QCOMPARE(capacity, 78);
     QCOMPARE(load->value(), 100);
+    QCOMPARE(load->text(), QStringLiteral("384.6 %"));
 }
 
 void tst_MainWindow::choiceDialogOffersSixAdapters()
@@ -134,7 +149,16 @@ void tst_MainWindow::choiceDialogOffersSixAdapters()
         texts << button->text();
     }
     QCOMPARE(texts, expected);
-    QVERIFY(dialog.windowTitle().isEmpty());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose the CAN adapter"));
+    // Cancel chooses no adapter.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *cancel = dialog.findChild<QDialogButtonBox *>(QStringLiteral("adapterCancel"))
+                       ->button(QDialogButtonBox::Cancel);
+    QVERIFY(cancel);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(CanHandlerFactory::None));
 }
 
 void tst_MainWindow::unavailableAdapterKeepsDialogOpen()
@@ -176,6 +200,31 @@ void tst_MainWindow::russianTranslationShipped()
     QVERIFY(translator.load(QStringLiteral(":/tr/tarvik_ru.qm")));
     QCOMPARE(translator.translate("Main", "Select port"), QString::fromUtf8("Выбор порта"));
     QVERIFY(!translator.translate("TrafficCalculator", "%n msg / %1 s", nullptr, 5).isEmpty());
+}
+
+void tst_MainWindow::languageMenuStoresChoice()
+{
+    {
+        MainWindow window;
+        auto *system = window.findChild<QAction *>(QStringLiteral("actionLanguageSystem"));
+        auto *russian = window.findChild<QAction *>(QStringLiteral("actionLanguageRussian"));
+        QVERIFY(system && russian);
+        QVERIFY(system->isChecked());
+        russian->trigger();
+        QCOMPARE(QSettings().value(QStringLiteral("Misc/Language")).toString(),
+                 QStringLiteral("ru"));
+        // Applied at the next start, and the window says so.
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QStringLiteral("The language changes at the next start"));
+        QCOMPARE(QCoreApplication::translate("MainWindow", "Language"), QStringLiteral("Language"));
+    }
+    MainWindow next;
+    QVERIFY(next.findChild<QAction *>(QStringLiteral("actionLanguageRussian"))->isChecked());
+    auto *english = next.findChild<QAction *>(QStringLiteral("actionLanguageEnglish"));
+    english->trigger();
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/Language")).toString(), QStringLiteral("en"));
+    next.findChild<QAction *>(QStringLiteral("actionLanguageSystem"))->trigger();
+    QVERIFY(!QSettings().contains(QStringLiteral("Misc/Language")));
 }
 
 void tst_MainWindow::rawViewFollowsTraffic()

@@ -228,19 +228,19 @@ void tst_MainWindowActions::actions_data()
         const char *name, *text, *shortcut;
         bool checkable;
     } rows[] = {
-        {"actionOpen", "Open..", "Ctrl+O", false},
-        {"actionSave", "Save..", "Ctrl+S", false},
+        {"actionOpen", "Open…", "Ctrl+O", false},
+        {"actionSave", "Save…", "Ctrl+S", false},
         {"actionExit", "Exit", "Ctrl+Q", false},
         {"actionAutoAdd", "Auto add", "Ctrl+G", true},
-        {"actionConnectionTimeouts", "Connection Options..", "", false},
-        {"actionParameter_Log_Period", "Parameter Log Period..", "", false},
-        {"actionParameter_Log_Directory", "Parameter Log Directory..", "", false},
+        {"actionConnectionTimeouts", "Connection Options…", "", false},
+        {"actionParameter_Log_Period", "Parameter Log Period…", "", false},
+        {"actionParameter_Log_Directory", "Parameter Log Directory…", "", false},
         {"actionLiveParameterLog", "Live Parameter Log", "", true},
         {"actionDetails", "Details", "", false},
         {"actionFilterOn", "Filter On", "", false},
         {"actionFilterOff", "Filter Off", "", false},
-        {"actionSetTransmissionInterval", "Period..", "", false},
-        {"actionRename", "Rename..", "", false},
+        {"actionSetTransmissionInterval", "Period…", "", false},
+        {"actionRename", "Rename…", "", false},
         {"actionTest", "Test", "", false},
         {"actionDeleteDevice", "Delete", "", false},
         {"actionClearScheme", "Clear Scheme", "", false},
@@ -280,7 +280,7 @@ void tst_MainWindowActions::menusAndToolBar()
              (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
-                          "actionParameter_Log_Directory", "actionLiveParameterLog"}));
+                          "actionParameter_Log_Directory", "actionLiveParameterLog", "menuLanguage"}));
     const QStringList device = menuActions(bar, QStringLiteral("Device"));
     QCOMPARE(device.mid(device.size() - 2), (QStringList{"|", "actionAddFlasher"}));
     for (const char *name : {"actionDetails", "actionFilterOn", "actionFilterOff",
@@ -481,6 +481,9 @@ void tst_MainWindowActions::parameterLogColumnsStayFixed()
     b->addStringParameter(QStringLiteral("text"))->setVariantValue(QStringLiteral("a,b"));
     a->setFiltered(true);
     b->setFiltered(true);
+    // Their values came from the bus: an item that has received nothing logs empty fields.
+    for (auto *d : {a.get(), b.get(), c.get()})
+        d->counterInc();
     J1939Device *aRaw = a.get();
     for (auto *d : {a.release(), b.release(), c.release()})
         m_window->addDisplayable(d);

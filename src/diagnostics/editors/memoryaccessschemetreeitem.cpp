@@ -49,8 +49,8 @@ QWidget *MemoryAccessSchemeTreeItem::createWidget(unsigned int kind)
         row->addWidget(b);
         return b;
     };
-    QPushButton *open = button(tr("Open.."), "open");
-    QPushButton *save = button(tr("Save.."), "save");
+    QPushButton *open = button(tr("Open…"), "open");
+    QPushButton *save = button(tr("Save…"), "save");
     QPushButton *show = button(tr("Show data"), "showData");
     box->addLayout(row);
     if (QWidget *status = createParameterWidget(MemoryAccessFunction::Error))

@@ -46,6 +46,10 @@
         <source>No Qt CAN bus plugins are installed</source>
         <translation>Модули шины CAN для Qt не установлены</translation>
     </message>
+    <message>
+        <source>Choose the CAN adapter</source>
+        <translation>Выбор адаптера CAN</translation>
+    </message>
 </context>
 <context>
     <name>BJMSchemeTreeItem</name>
@@ -98,8 +102,8 @@
 <context>
     <name>CanDevice</name>
     <message>
-        <source>TODO:Not implemented</source>
-        <translation>TODO:Не реализовано</translation>
+        <source>Not decoded</source>
+        <translation>Не декодируется</translation>
     </message>
 </context>
 <context>
@@ -186,14 +190,6 @@
     <message>
         <source>CTS to data(T2)</source>
         <translation>CTS до данных (T2)</translation>
-    </message>
-    <message>
-        <source>Originating Node Delays(TODO)</source>
-        <translation>Задержки передатчика (TODO)</translation>
-    </message>
-    <message>
-        <source>Originating Node Timeouts(TODO)</source>
-        <translation>Тайм-ауты передатчика (TODO)</translation>
     </message>
     <message>
         <source>Connection diagram</source>
@@ -774,6 +770,10 @@
         <source>Adapter port, skipping the port dialog: a listed name, a serial device path, or a candump *.log file to replay.</source>
         <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту или файл candump *.log для воспроизведения.</translation>
     </message>
+    <message>
+        <source>Interface language: ru for Russian, anything else for English (default: the system&apos;s).</source>
+        <translation>Язык интерфейса: ru — русский, любой другой код — английский (по умолчанию — язык системы).</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -810,12 +810,12 @@
         <translation>Схема Tarvik XML (*.tvsx)</translation>
     </message>
     <message>
-        <source>Open..</source>
-        <translation>Открыть..</translation>
+        <source>Open…</source>
+        <translation>Открыть…</translation>
     </message>
     <message>
-        <source>Save..</source>
-        <translation>Сохранить..</translation>
+        <source>Save…</source>
+        <translation>Сохранить…</translation>
     </message>
     <message>
         <source>Exit</source>
@@ -826,16 +826,16 @@
         <translation>Автодобавление</translation>
     </message>
     <message>
-        <source>Connection Options..</source>
-        <translation>Параметры соединения..</translation>
+        <source>Connection Options…</source>
+        <translation>Параметры соединения…</translation>
     </message>
     <message>
-        <source>Parameter Log Period..</source>
-        <translation>Период журнала параметров..</translation>
+        <source>Parameter Log Period…</source>
+        <translation>Период журнала параметров…</translation>
     </message>
     <message>
-        <source>Parameter Log Directory..</source>
-        <translation>Каталог журнала параметров..</translation>
+        <source>Parameter Log Directory…</source>
+        <translation>Каталог журнала параметров…</translation>
     </message>
     <message>
         <source>Live Parameter Log</source>
@@ -854,12 +854,12 @@
         <translation>Выключить фильтр</translation>
     </message>
     <message>
-        <source>Period..</source>
-        <translation>Период..</translation>
+        <source>Period…</source>
+        <translation>Период…</translation>
     </message>
     <message>
-        <source>Rename..</source>
-        <translation>Переименовать..</translation>
+        <source>Rename…</source>
+        <translation>Переименовать…</translation>
     </message>
     <message>
         <source>Test</source>
@@ -1058,6 +1058,34 @@ Use %1 ms?</source>
     <message>
         <source>Parameter log: %1</source>
         <translation>Журнал параметров: %1</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>System language</source>
+        <translation>Язык системы</translation>
+    </message>
+    <message>
+        <source>The language changes at the next start</source>
+        <translation>Язык сменится при следующем запуске</translation>
+    </message>
+    <message>
+        <source>Log records:</source>
+        <translation>Записей журнала:</translation>
+    </message>
+    <message>
+        <source>Bus load:</source>
+        <translation>Загрузка шины:</translation>
+    </message>
+    <message>
+        <source>No adapter</source>
+        <translation>Адаптер не выбран</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1, порт %2</translation>
     </message>
 </context>
 <context>
@@ -1771,12 +1799,12 @@ Use %1 ms?</source>
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <source>Open..</source>
-        <translation>Открыть..</translation>
+        <source>Open…</source>
+        <translation>Открыть…</translation>
     </message>
     <message>
-        <source>Save..</source>
-        <translation>Сохранить..</translation>
+        <source>Save…</source>
+        <translation>Сохранить…</translation>
     </message>
     <message>
         <source>Show data</source>
@@ -1830,6 +1858,48 @@ Use %1 ms?</source>
     <message>
         <source>Set value</source>
         <translation>Записать значение</translation>
+    </message>
+</context>
+<context>
+    <name>DtcArrayParameter</name>
+    <message>
+        <source>One of the safety-subsystem sensors has failed, all movements are blocked</source>
+        <translation>Отказ одного из датчиков подсистемы безопасности, все движения запрещены</translation>
+    </message>
+    <message>
+        <source>Working platform at rated load</source>
+        <translation>Номинальная загрузка рабочей платформы</translation>
+    </message>
+    <message>
+        <source>Working platform overloaded</source>
+        <translation>Перегрузка рабочей платформы</translation>
+    </message>
+    <message>
+        <source>Approaching maximum outreach</source>
+        <translation>Приближение к максимальному вылету</translation>
+    </message>
+    <message>
+        <source>Maximum permissible outreach exceeded</source>
+        <translation>Превышение максимально допустимого вылет</translation>
+    </message>
+    <message>
+        <source>Approaching the cabin zone</source>
+        <translation>Приближение к зоне кабины</translation>
+    </message>
+    <message>
+        <source>Entering the cabin zone</source>
+        <translation>Вход в зону кабины</translation>
+    </message>
+</context>
+<context>
+    <name>ZxParameter</name>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>ошибка</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,286 @@
+#include "support/testenvironment.h"
+#include "ui/language.h"
+
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Entry
+{
+    QString context;
+    QString source;
+    QStringList translations; // one, or one per plural form
+    bool unfinished = false;
+    bool obsolete = false;
+};
+
+QVector<Entry> readCatalogue(const QString &path, QString *error)
+{
+    QVector<Entry> entries;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return entries;
+    }
+    QXmlStreamReader xml(&file);
+    QString context;
+    Entry entry;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QStringRef name = xml.name();
+            if (name == QLatin1String("name")) {
+                context = xml.readElementText();
+            } else if (name == QLatin1String("message")) {
+                entry = Entry{context, {}, {}, false, false};
+            } else if (name == QLatin1String("source")) {
+                entry.source = xml.readElementText();
+            } else if (name == QLatin1String("translation")) {
+                const QStringRef type = xml.attributes().value(QLatin1String("type"));
+                entry.unfinished = type == QLatin1String("unfinished");
+                entry.obsolete
+                    = type == QLatin1String("obsolete") || type == QLatin1String("vanished");
+                if (xml.attributes().value(QLatin1String("variants")).isEmpty()) {
+                    // Plain text, or plural forms as children.
+                    QString text;
+                    while (!xml.atEnd()) {
+                        xml.readNext();
+                        if (xml.isCharacters())
+                            text += xml.text();
+                        else if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
+                            entry.translations.append(xml.readElementText());
+                        else if (xml.isEndElement() && xml.name() == QLatin1String("translation"))
+                            break;
+                    }
+                    if (entry.translations.isEmpty())
+                        entry.translations.append(text);
+                }
+            }
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
+            entries.append(entry);
+        }
+    }
+    if (xml.hasError())
+        *error = xml.errorString();
+    return entries;
+}
+
+QString describe(const Entry &e)
+{
+    return QStringLiteral("%1: \"%2\"").arg(e.context, e.source);
+}
+
+} // namespace
+
+// The Russian catalogue covers every translatable text, and the language is chosen as asked.
+class tst_Translations : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void catalogueComplete();
+    void placeholdersKept();
+    void languageFromLocale_data();
+    void languageFromLocale();
+    void languageOverride_data();
+    void languageOverride();
+    void russianInstallsQtTexts();
+    void englishInstallsNothing();
+    void storedChoice();
+};
+
+// lupdate run over the sources into a copy of the catalogue: any text of the code without a
+// Russian entry comes out unfinished.
+void tst_Translations::catalogueComplete()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString copy = dir.filePath(QStringLiteral("tarvik_ru.ts"));
+    QVERIFY(QFile::copy(QStringLiteral(TARVIK_TS_FILE), copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    QProcess lupdate;
+    lupdate.setProcessChannelMode(QProcess::MergedChannels);
+    lupdate.setWorkingDirectory(QStringLiteral(TARVIK_SOURCE_DIR));
+    lupdate.start(QStringLiteral(TARVIK_LUPDATE),
+                  {QStringLiteral("-no-obsolete"), QStringLiteral("-locations"),
+                   QStringLiteral("none"), QStringLiteral("."), QStringLiteral("-ts"), copy});
+    QVERIFY2(lupdate.waitForFinished(60000), qPrintable(lupdate.errorString()));
+    QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0,
+             lupdate.readAll().constData());
+
+    QString error;
+    const QVector<Entry> entries = readCatalogue(copy, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(entries.size() > 100);
+    QStringList missing;
+    QStringList unfinishedLooking;
+    for (const Entry &e : entries) {
+        if (e.obsolete)
+            continue;
+        // Texts the user sees read as finished: no "TODO", menu items end in a real ellipsis.
+        if (e.source.contains(QLatin1String("TODO")) || e.source.endsWith(QLatin1String("..")))
+            unfinishedLooking.append(describe(e));
+        const bool empty = std::any_of(e.translations.cbegin(), e.translations.cend(),
+                                       [](const QString &t) { return t.trimmed().isEmpty(); });
+        if (e.unfinished || empty)
+            missing.append(describe(e));
+    }
+    QVERIFY2(missing.isEmpty(),
+             qPrintable(QStringLiteral("No Russian entry (run the tarvik_lupdate target and "
+                                       "translate):\n")
+                        + missing.join(QLatin1Char('\n'))));
+    QVERIFY2(unfinishedLooking.isEmpty(), qPrintable(unfinishedLooking.join(QLatin1Char('\n'))));
+}
+
+// Every numbered argument of a source text appears in each of its translations.
+void tst_Translations::placeholdersKept()
+{
+    QString error;
+    const QVector<Entry> entries = readCatalogue(QStringLiteral(TARVIK_TS_FILE), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const QRegularExpression argument(QStringLiteral("%([1-9])"));
+    QStringList broken;
+    for (const Entry &e : entries) {
+        if (e.obsolete)
+            continue;
+        auto it = argument.globalMatch(e.source);
+        while (it.hasNext()) {
+            const QString arg = it.next().captured(0);
+            for (const QString &t : e.translations) {
+                if (!t.contains(arg))
+                    broken.append(describe(e) + QStringLiteral(" lacks ") + arg);
+            }
+        }
+    }
+    QVERIFY2(broken.isEmpty(), qPrintable(broken.join(QLatin1Char('\n'))));
+}
+
+void tst_Translations::languageFromLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("ru") << "ru"
+                        << "ru";
+    QTest::newRow("ru_RU") << "ru_RU"
+                           << "ru";
+    QTest::newRow("ru_UA") << "ru_UA"
+                           << "ru";
+    QTest::newRow("en") << "en"
+                        << "en";
+    QTest::newRow("en_US") << "en_US"
+                           << "en";
+    QTest::newRow("de: English") << "de"
+                                 << "en";
+    QTest::newRow("de_DE: English") << "de_DE"
+                                    << "en";
+    QTest::newRow("uk_UA: English") << "uk_UA"
+                                    << "en";
+    QTest::newRow("C: English") << "C"
+                                << "en";
+    QTest::newRow("empty: English") << ""
+                                    << "en";
+    QTest::newRow("unknown code: English") << "xx"
+                                           << "en";
+}
+
+void tst_Translations::languageFromLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, code);
+    QCOMPARE(Language::codeFor(locale), code);
+    QCOMPARE(Language::resolve(QString(), QString(), locale), code);
+}
+
+void tst_Translations::languageOverride_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("command line en on a Russian system") << "en"
+                                                         << ""
+                                                         << "ru_RU"
+                                                         << "en";
+    QTest::newRow("command line ru on a German system") << "ru"
+                                                        << ""
+                                                        << "de_DE"
+                                                        << "ru";
+    QTest::newRow("command line de: English") << "de"
+                                              << ""
+                                              << "ru_RU"
+                                              << "en";
+    QTest::newRow("stored ru on an English system") << ""
+                                                    << "ru"
+                                                    << "en_US"
+                                                    << "ru";
+    QTest::newRow("stored en on a Russian system") << ""
+                                                   << "en"
+                                                   << "ru_RU"
+                                                   << "en";
+    QTest::newRow("command line beats stored") << "en"
+                                               << "ru"
+                                               << "ru_RU"
+                                               << "en";
+    QTest::newRow("blank command line: stored") << " "
+                                                << "ru"
+                                                << "en_US"
+                                                << "ru";
+    QTest::newRow("nothing stored: system") << ""
+                                            << ""
+                                            << "ru_RU"
+                                            << "ru";
+}
+
+void tst_Translations::languageOverride()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(QString, stored);
+    QFETCH(QString, system);
+    QFETCH(QString, code);
+    QCOMPARE(Language::resolve(commandLine, stored, system), code);
+}
+
+void tst_Translations::russianInstallsQtTexts()
+{
+    const QString qtbase = QDir(QLibraryInfo::location(QLibraryInfo::TranslationsPath))
+                               .filePath(QStringLiteral("qtbase_ru.qm"));
+    QVERIFY2(QFile::exists(qtbase), "qtbase_ru.qm missing: install qttranslations5-l10n");
+    {
+        QObject owner;
+        QVERIFY(Language::install(QStringLiteral("ru"), &owner));
+        QCOMPARE(QCoreApplication::translate("MainWindow", "Language"), QString::fromUtf8("Язык"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                 QString::fromUtf8("Отмена"));
+    }
+    // The translators go with their owner.
+    QCOMPARE(QCoreApplication::translate("MainWindow", "Language"), QStringLiteral("Language"));
+}
+
+void tst_Translations::englishInstallsNothing()
+{
+    QObject owner;
+    QVERIFY(Language::install(QStringLiteral("en"), &owner));
+    QVERIFY(owner.children().isEmpty());
+    QCOMPARE(QCoreApplication::translate("MainWindow", "Language"), QStringLiteral("Language"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
+void tst_Translations::storedChoice()
+{
+    Language::setStoredChoice(QStringLiteral("ru"));
+    QCOMPARE(Language::storedChoice(), QStringLiteral("ru"));
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/Language")).toString(), QStringLiteral("ru"));
+    Language::setStoredChoice(QString());
+    QVERIFY(!QSettings().contains(QStringLiteral("Misc/Language")));
+}
+
+QTEST_MAIN(tst_Translations)
+#include "tst_translations.moc"
