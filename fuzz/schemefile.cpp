@@ -1,6 +1,7 @@
 // Arbitrary bytes as a scheme file: loaded into a scheme with the built-in catalogue, every
-// item's editor is built (the <widget> layouts of embedded descriptions), the scheme is saved
-// back into a document, and cleared. No crash, hang or leak.
+// item's editor is built (the <widget> layouts of embedded descriptions), the panel of every
+// <tab> is built and refreshed, the scheme is saved back into a document, and cleared (which
+// closes the panels' editors and greys their lamps). No crash, hang or leak.
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/itemscript.h"
@@ -8,6 +9,7 @@
 #include "machine/machineregistry.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/application.h"
@@ -18,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -69,7 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     env.controller->load(content, QStringLiteral("fuzz.tvsx"));
     for (AbstractSchemeTreeItem *node : env.model->topLevelItems())
         buildEditors(node);
-    (void)env.controller->toDocument().toByteArray(2);
+    std::vector<std::unique_ptr<MultiXmlItemWidget>> panels;
+    const QDomDocument saved = env.controller->toDocument();
+    for (QDomElement tab = saved.documentElement().firstChildElement(QStringLiteral("tab"));
+         !tab.isNull(); tab = tab.nextSiblingElement(QStringLiteral("tab")))
+        panels.push_back(std::make_unique<MultiXmlItemWidget>(tab, env.model.get()));
+    env.model->checkForUpdates();
+    (void)saved.toByteArray(2);
     env.controller->clearScheme();
+    env.model->checkForUpdates();
     return 0;
 }

@@ -4,7 +4,9 @@
 Every unit is a built-in kind restored by its key: the engine from the device list, the machine's
 own units (controller with its ZBus sensors under the bridge, the three control panels, the support
 indication panel, the cabin and support controllers) from the program's own classes, and an SAE
-joystick as a stub device with the basic joystick message 1.
+joystick as a stub device with the basic joystick message 1. A tab puts the extension control
+panel's buttons, the controller's inputs and outputs and the engine speed side by side, each with
+the lamp of its unit.
 """
 import sys
 from xml.sax.saxutils import escape
@@ -28,6 +30,30 @@ def device(key, address, inner=(), name=None):
     return out
 
 
+# Unique keys in the scheme tree: address in hexadecimal and object name, per level.
+PANEL = '9dcontrol_panel_ext'
+CONTROLLER = 'a0controller'
+ENGINE = '0engine1'
+ENGINE_SPEED = 3  # SPN190, the fourth parameter of EEC1
+
+TAB = [
+    '  <tab name="Panel, controller and engine" layout="grid" margin="6">',
+    '    <row>',
+    '      <dstate path="%s"/><label>Extension control panel</label>' % PANEL,
+    '      <dstate path="%s"/><label>Controller</label>' % CONTROLLER,
+    '      <dstate path="%s"/><label>Engine #1</label>' % ENGINE,
+    '    </row>',
+    '    <row>',
+    '      <pgnwidget path="%s:ff32state" span="2"/>' % PANEL,
+    '      <pgnwidget path="%s:ff30ControllerIOState" span="2"/>' % CONTROLLER,
+    '      <group layout="vbox" span="2"><title>Engine speed</title>',
+    '        <parameter path="%s:f004eec1" id="%d"/>' % (ENGINE, ENGINE_SPEED),
+    '      </group>',
+    '    </row>',
+    '  </tab>',
+]
+
+
 def main():
     lines = ['<devices>']
     lines += device('engine1', 0x00, name='Engine #1')
@@ -39,7 +65,7 @@ def main():
         lines += device(key, address)
     lines += device('empty_device', 0x4A,
                     ['    <func internal="true" key="bjm1" address="fdd6"/>'], name='SAE joystick')
-    lines += ['  <widgets/>', '</devices>']
+    lines += ['  <widgets/>'] + TAB + ['</devices>']
     out = sys.argv[1] if len(sys.argv) > 1 else 'demo.tvsx'
     with open(out, 'w', newline='\n') as f:
         f.write('\n'.join(lines) + '\n')

@@ -245,6 +245,17 @@ QWidget *AbstractSchemeTreeItem::createParameterWidget(int index)
     return m_links.at(size_t(index))->createWidget(&signal);
 }
 
+QWidget *AbstractSchemeTreeItem::getNewParameterWidget(int index)
+{
+    QWidget *w = createParameterWidget(index);
+    if (w) {
+        WheelGuard::install(w);
+        m_extraWidgets.append(w);
+    }
+    m_extraWidgets.removeAll(QPointer<QWidget>());
+    return w;
+}
+
 QString AbstractSchemeTreeItem::uniqueKey() const
 {
     QStringList levels;

@@ -43,6 +43,9 @@ public:
     Qt::ItemFlags flags() const;
     QWidget *getNewWidget(unsigned int kind = 0);
     QWidget *createParameterWidget(int index);
+    // An editor of one parameter standing on its own (in a scheme tab): closed with this node
+    // like the editors of getNewWidget, since it shows this node's link.
+    QWidget *getNewParameterWidget(int index);
     QString uniqueKey() const;
     QString uniqueName() const;
     void sort(int column, Qt::SortOrder order);

@@ -60,6 +60,7 @@ SchemeController::SchemeController(SchemeTreeModel *model, MainWindow *mainWindo
                                      QMessageBox::Retry | QMessageBox::Cancel)
                == QMessageBox::Retry;
     };
+    m_tabs.appendChild(m_tabs.createElement(QStringLiteral("tabs")));
 }
 
 QDomDocument SchemeController::toDocument() const
@@ -92,6 +93,11 @@ QDomDocument SchemeController::toDocument() const
                              QString::fromLatin1(
                                  m_mainWindow->saveState(WindowStateVersion).toBase64()));
     }
+    // The panels cannot be edited in the window: the file's own elements go back unchanged.
+    const QDomElement tabs = m_tabs.documentElement();
+    for (QDomElement tab = tabs.firstChildElement(); !tab.isNull();
+         tab = tab.nextSiblingElement())
+        root.appendChild(doc.importNode(tab, true));
     return doc;
 }
 
@@ -110,6 +116,12 @@ bool SchemeController::serialize(const QString &path)
 
 void SchemeController::clearScheme()
 {
+    // The panels show the nodes' editors: a new scheme starts without the old tabs.
+    if (m_mainWindow)
+        m_mainWindow->removeSchemeTabs();
+    QDomElement tabs = m_tabs.documentElement();
+    while (!tabs.firstChild().isNull())
+        tabs.removeChild(tabs.firstChild());
     // The nodes go first: they read their items, which the dispatcher deletes.
     m_model->clear();
     if (DeviceDispatcher *d = dispatcher())
@@ -217,6 +229,23 @@ void SchemeController::restoreWindow(const QDomElement &root)
         m_mainWindow->restoreState(state, WindowStateVersion);
 }
 
+void SchemeController::addTabs(const QDomElement &root)
+{
+    QDomElement kept = m_tabs.documentElement();
+    int built = 0;
+    for (QDomElement tab = root.firstChildElement(QStringLiteral("tab")); !tab.isNull();
+         tab = tab.nextSiblingElement(QStringLiteral("tab"))) {
+        kept.appendChild(m_tabs.importNode(tab, true));
+        if (m_mainWindow && m_mainWindow->addTab(tab))
+            ++built;
+    }
+    // The tabs take the window; without one the docks are all the engineer has.
+    if (built > 0) {
+        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>())
+            dock->hide();
+    }
+}
+
 bool SchemeController::deserialize(const QString &path)
 {
     QFile file(path);
@@ -255,18 +284,13 @@ bool SchemeController::load(const QByteArray &content, const QString &path)
         if (!loadDevices(previousRoot, tr("previous scheme")))
             qWarning("The previous scheme could not be restored completely");
         restoreWindow(previousRoot);
+        addTabs(previousRoot);
         m_lastError = error;
         return false;
     }
     restoreWindow(root);
     emit schemeUpdated();
-    QDomElement tab = root.firstChildElement(QStringLiteral("tab"));
-    if (!tab.isNull() && m_mainWindow) {
-        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>())
-            dock->hide();
-        for (; !tab.isNull(); tab = tab.nextSiblingElement(QStringLiteral("tab")))
-            m_mainWindow->addTab(tab);
-    }
+    addTabs(root);
     m_lastError.clear();
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDomDocument>
 #include <QModelIndex>
 #include <QObject>
 #include <QString>
@@ -52,10 +53,14 @@ private:
     bool loadDevice(QDomElement &element, const QString &path);
     void addDevice(AbstractDisplayableItem *device);
     void restoreWindow(const QDomElement &root);
+    // Keeps the file's tab elements (written back on save) and has the window build them.
+    void addTabs(const QDomElement &root);
     void setDeviceError(const QDomElement &element, const QString &path);
 
     SchemeTreeModel *m_model;
     MainWindow *m_mainWindow;
     QString m_lastError;
     RetryPrompt m_retryPrompt;
+    // The tab elements of the loaded scheme, children of its root.
+    QDomDocument m_tabs;
 };

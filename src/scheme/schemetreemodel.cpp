@@ -298,6 +298,7 @@ void SchemeTreeModel::checkForUpdates()
 {
     for (AbstractSchemeTreeItem *node : qAsConst(m_items))
         update(node);
+    emit refreshed();
 }
 
 void SchemeTreeModel::update(AbstractSchemeTreeItem *node)

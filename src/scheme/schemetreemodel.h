@@ -41,6 +41,10 @@ public:
                                            AbstractSchemeTreeItem *parent = nullptr) const;
     QObject *findObject(const QStringList &path) const;
 
+signals:
+    // After every refresh pass: views that read item states outside the rows follow it.
+    void refreshed();
+
 public slots:
     void checkForUpdates();
 

@@ -19,8 +19,5 @@ public:
     QString widgetXml() const { return m_widgetXml; }
 
 private:
-    QWidget *build(const QDomElement &element);
-    void applyLayout(QWidget *widget, const QDomElement &element);
-
     QString m_widgetXml;
 };

@@ -64,7 +64,11 @@ public:
     void showConnection(const QString &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
     QDockWidget *getDetailsWidgetForPath(const QString &path);
-    void addTab(QDomElement &element);
+    // Adds a scheme tab built from a tab element; false (and no tab) when it shows nothing.
+    bool addTab(QDomElement &element);
+    // Removes the tabs a scheme added; the "Tree Scheme" tab stays.
+    void removeSchemeTabs();
+    QList<QWidget *> schemeTabs() const;
     Qt::DockWidgetArea lastDetailsDockArea() const;
     // Restores the user's layout and options; false when the stored layout version differs.
     bool restoreUiState();
@@ -185,6 +189,7 @@ private:
 
     // Form objects.
     QTabWidget *m_tabs = nullptr;
+    QList<QPointer<QWidget>> m_schemeTabs;
     QTreeView *m_mainView = nullptr;
     QDockWidget *m_constructorWindow = nullptr;
     QTableView *m_constructorView = nullptr;

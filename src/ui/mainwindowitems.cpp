@@ -10,6 +10,7 @@
 #include "model/devicedispatcher.h"
 #include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/multixmlitemwidget.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/rawdatamodel.h"
 #include "ui/rawdataview.h"
@@ -336,9 +337,37 @@ void MainWindow::on_actionDetails_triggered()
         getDetailsWidgetForPath(node->uniqueKey());
 }
 
-void MainWindow::addTab(QDomElement &element)
+bool MainWindow::addTab(QDomElement &element)
 {
-    // Multi-item panels are not part of this build: the tab is left out.
-    qDebug("Tab \"%s\" skipped: multi-item panels are not available",
-           qUtf8Printable(element.attribute(QStringLiteral("name"))));
+    const QString name = element.attribute(QStringLiteral("name"));
+    auto *panel = new MultiXmlItemWidget(element, m_schemeModel);
+    if (panel->builtCells() == 0) {
+        qWarning("Tab \"%s\" left out: none of its items is in the scheme", qUtf8Printable(name));
+        delete panel;
+        return false;
+    }
+    auto *area = new QScrollArea;
+    area->setObjectName(QStringLiteral("schemeTab"));
+    area->setWidgetResizable(true);
+    area->setWidget(panel);
+    m_tabs->addTab(area, name);
+    m_schemeTabs.append(area);
+    return true;
+}
+
+void MainWindow::removeSchemeTabs()
+{
+    for (const QPointer<QWidget> &tab : qAsConst(m_schemeTabs))
+        delete tab.data();
+    m_schemeTabs.clear();
+}
+
+QList<QWidget *> MainWindow::schemeTabs() const
+{
+    QList<QWidget *> tabs;
+    for (const QPointer<QWidget> &tab : m_schemeTabs) {
+        if (tab)
+            tabs.append(tab.data());
+    }
+    return tabs;
 }

@@ -23,6 +23,8 @@
 #include "ui/mainwindow.h"
 
 #include <QDockWidget>
+#include <QLabel>
+#include <QTabWidget>
 #include <QDomDocument>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -108,7 +110,9 @@ private slots:
     void unnamedChildElementIsSavedAsFunc();
     void shippedClassesNameTheirElement_data();
     void shippedClassesNameTheirElement();
-    void tabsAreSkippedAndHideDocks();
+    void tabsHideDocksOnlyWhenBuilt_data();
+    void tabsHideDocksOnlyWhenBuilt();
+    void tabsGoWithTheirSchemeAndSurviveSaving();
 
 private:
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
@@ -506,16 +510,96 @@ void tst_SchemeController::shippedClassesNameTheirElement()
     QCOMPARE(element.tagName(), tag);
 }
 
-void tst_SchemeController::tabsAreSkippedAndHideDocks()
+namespace {
+
+const QByteArray BodyDevice
+    = "<device key=\"empty_device\" address=\"21\" internal=\"true\" state=\"3\">"
+      "<name>Body</name></device>";
+
+QByteArray schemeWithTabs(const QByteArray &tabs)
 {
-    const QByteArray scheme = "<devices><widgets/><tab name=\"Panel\"/></devices>";
-    const QString path = writeFile(m_dir, QStringLiteral("tab.tvsx"), scheme);
+    return "<devices version=\"2\">" + BodyDevice + "<widgets/>" + tabs + "</devices>";
+}
+
+} // namespace
+
+void tst_SchemeController::tabsHideDocksOnlyWhenBuilt_data()
+{
+    QTest::addColumn<QByteArray>("tabs");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("no tab") << QByteArray() << QStringList();
+    QTest::newRow("tab of a lamp")
+        << QByteArray("<tab name=\"Bench\" layout=\"hbox\"><dstate path=\"%1\"/></tab>")
+        << QStringList{QStringLiteral("Bench")};
+    QTest::newRow("tab naming no item is left out")
+        << QByteArray("<tab name=\"Ghost\" layout=\"hbox\"><dstate path=\"77nosuch\"/>"
+                      "<label>text only</label></tab>")
+        << QStringList();
+    QTest::newRow("two tabs, one left out")
+        << QByteArray("<tab name=\"Ghost\"/><tab name=\"Bench\" layout=\"vbox\">"
+                      "<pgnwidget path=\"%1\"/></tab>")
+        << QStringList{QStringLiteral("Bench")};
+}
+
+void tst_SchemeController::tabsHideDocksOnlyWhenBuilt()
+{
+    QFETCH(QByteArray, tabs);
+    QFETCH(QStringList, titles);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QTest::ignoreMessage(QtDebugMsg, "Tab \"Panel\" skipped: multi-item panels are not available");
-    QVERIFY(m_window->schemeController()->deserialize(path));
+    SchemeController *controller = m_window->schemeController();
+    QVERIFY(controller->load(schemeWithTabs(QByteArray()), QStringLiteral("plain")));
+    const QString key = m_window->schemeModel()->topLevelItems().value(0)->uniqueKey();
+    QVERIFY(!key.isEmpty());
+    tabs.replace("%1", key.toUtf8());
+    QVERIFY(controller->load(schemeWithTabs(tabs), QStringLiteral("tabs")));
+    QStringList shown;
+    for (QWidget *tab : m_window->schemeTabs())
+        shown << m_window->findChild<QTabWidget *>()->tabText(
+            m_window->findChild<QTabWidget *>()->indexOf(tab));
+    QCOMPARE(shown, titles);
     for (QDockWidget *dock : m_window->findChildren<QDockWidget *>())
-        QVERIFY2(dock->isHidden(), qPrintable(dock->objectName()));
+        QVERIFY2(dock->isHidden() == !titles.isEmpty(), qPrintable(dock->objectName()));
+}
+
+void tst_SchemeController::tabsGoWithTheirSchemeAndSurviveSaving()
+{
+    SchemeController *controller = m_window->schemeController();
+    QVERIFY(controller->load(schemeWithTabs(QByteArray()), QStringLiteral("plain")));
+    const QString key = m_window->schemeModel()->topLevelItems().value(0)->uniqueKey();
+    const QByteArray tab = "<tab name=\"Bench\" layout=\"grid\"><row><dstate path=\""
+                           + key.toUtf8() + "\"/><label>Body</label></row></tab>";
+    auto *tabWidget = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    QVERIFY(tabWidget);
+    QCOMPARE(tabWidget->count(), 1);
+
+    // Loading the same scheme again replaces its tab instead of adding a second.
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(controller->load(schemeWithTabs(tab), QStringLiteral("tabs")));
+        QCOMPARE(m_window->schemeTabs().size(), 1);
+        QCOMPARE(tabWidget->count(), 2);
+    }
+    QPointer<QWidget> panel = m_window->schemeTabs().value(0);
+
+    // Save -> open keeps the tab.
+    const QString path = m_dir.filePath(QStringLiteral("tabs.tvsx"));
+    QVERIFY(controller->serialize(path));
+    QDomDocument saved;
+    QVERIFY(saved.setContent(readFile(path)));
+    QCOMPARE(saved.documentElement().elementsByTagName(QStringLiteral("tab")).size(), 1);
+    controller->clearScheme();
+    QVERIFY(!panel);
+    QCOMPARE(tabWidget->count(), 1);
+    QCOMPARE(tabWidget->tabText(0), QStringLiteral("Tree Scheme"));
+    QVERIFY(controller->deserialize(path));
+    QCOMPARE(m_window->schemeTabs().size(), 1);
+    QCOMPARE(tabWidget->tabText(1), QStringLiteral("Bench"));
+    QVERIFY(m_window->schemeTabs().value(0)->findChild<QLabel *>());
+
+    // A cleared scheme saves no tab of the old one.
+    controller->clearScheme();
+    QCOMPARE(controller->toDocument().documentElement().elementsByTagName(QStringLiteral("tab")).size(),
+             0);
 }
 
 QTEST_MAIN(tst_SchemeController)

@@ -19,12 +19,15 @@
 #include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/devicestatewidget.h"
+#include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "support/testenvironment.h"
 #include "ui/mainwindow.h"
 
 #include <QSettings>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <memory>
@@ -54,6 +57,7 @@ private slots:
     void everyFrameReachesAUnit();
     void decodedValuesAreInRange();
     void sensorsDecodeInRange();
+    void exampleTabShowsUnitsSideBySide();
 
 private:
     AbstractDisplayableItem *device(quint32 address) const;
@@ -210,6 +214,25 @@ void tst_DemoScheme::sensorsDecodeInRange()
     }
     QCOMPARE(sensor(0x0E)->parameter(QStringLiteral("T"))->toString(), QStringLiteral("-20"));
     QVERIFY(m_pressureFaultSeen);
+}
+
+void tst_DemoScheme::exampleTabShowsUnitsSideBySide()
+{
+    const QList<QWidget *> tabs = m_window->schemeTabs();
+    QCOMPARE(tabs.size(), 1);
+    auto *tabWidget = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    QVERIFY(tabWidget);
+    QCOMPARE(tabWidget->tabText(tabWidget->indexOf(tabs.at(0))),
+             QStringLiteral("Panel, controller and engine"));
+    auto *panel = tabs.at(0)->findChild<MultiXmlItemWidget *>();
+    QVERIFY(panel);
+    // Three lamps, the panel's and the controller's editors, the engine speed: every path found.
+    QCOMPARE(panel->builtCells(), 6);
+    QCOMPARE(panel->findChildren<DeviceStateWidget *>().size(), 3);
+    AbstractSchemeTreeItem *engineSpeed = m_window->schemeModel()->getItemForPath(
+        QStringLiteral("0engine1:f004eec1"));
+    QVERIFY(engineSpeed);
+    QCOMPARE(engineSpeed->displayable()->parameters().at(3)->id(), QStringLiteral("SPN190"));
 }
 
 QTEST_MAIN(tst_DemoScheme)
