@@ -5,6 +5,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "diagnostics/canflashingfunctionv1.h"
 #include "machine/controllerzbusbridgedevicefunction.h"
 #include "diagnostics/controllermachinestatedevicefunction.h"
 #include "model/j1939device.h"
@@ -48,6 +49,10 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
     for (const QString &path : DescriptionFiles::functionLibraryFiles())
         appendXmlDescFile(path);
+    appendEntry(DeviceFactoryEntry("canflashv1", {ItemAddress::Pgn, 0xD900}, tr("Can Flasher"),
+                                   QStringLiteral("CAN_FLASHER_V1_DESC_PH"),
+                                   QStringLiteral("CAN_FLASHER_V1_FDESC_PH"),
+                                   [] { return new CanFlashingFunctionV1; }));
     appendEntry(DeviceFactoryEntry("zbus", {ItemAddress::Pgn, 0xFF34}, tr("Z-Bus data"),
                                    QStringLiteral("ZBUS_BRIDGE_DESC_PH"),
                                    QStringLiteral("ZBUS_BRIDGE_FDESC_PH"),
