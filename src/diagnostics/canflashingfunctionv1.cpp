@@ -7,6 +7,7 @@
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
 
+#include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
 
@@ -54,6 +55,7 @@ CanFlashingFunctionV1::CanFlashingFunctionV1(QObject *parent)
     for (int i = 0; i < parameters().size(); ++i)
         parameters().at(i)->setDescription(tr(descriptions[i]));
     setDeviceType(Spontaneous, 5000);
+    setAddress({ItemAddress::Pgn, 0xD900});
     m_stateTimer.setSingleShot(true);
     connect(&m_stateTimer, &QTimer::timeout, this, &CanFlashingFunctionV1::slotFlasherTimeout);
 }
@@ -76,6 +78,25 @@ bool CanFlashingFunctionV1::matchTargetMessage(const CanMessage &message)
 void CanFlashingFunctionV1::updateUserReadableAddress()
 {
     setUserReadableAddress(QStringLiteral("0xd9/0xd8/0xd6"));
+}
+
+void CanFlashingFunctionV1::saveItemToXmlNodeImpl(QDomElement &element)
+{
+    J1939DeviceFunction::saveItemToXmlNodeImpl(element);
+    QDomElement call = element.ownerDocument().createElement(QStringLiteral("initcall"));
+    call.setAttribute(QStringLiteral("name"), QStringLiteral("resetRun"));
+    element.appendChild(call);
+}
+
+void CanFlashingFunctionV1::resetRun(const QByteArray &)
+{
+    if (flasherState() != FlasherIdle)
+        return; // only a fresh item is reset; a run in progress is left alone
+    intParameter(State)->setValue(FlasherIdle);
+    intParameter(Progress)->setValue(0);
+    intParameter(TransmitIndex)->setValue(0);
+    stringParameter(StateText)->setValue(QString());
+    setUpdateNeeded();
 }
 
 AbstractSchemeTreeItem *CanFlashingFunctionV1::createTreeItem()

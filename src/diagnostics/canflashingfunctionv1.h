@@ -18,6 +18,7 @@
 class CanFlashingFunctionV1 : public J1939DeviceFunction
 {
     Q_OBJECT
+    Q_CLASSINFO("initcalls", "resetRun")
 
 public:
     enum FlasherStates {
@@ -73,6 +74,10 @@ public:
     bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
     void updateUserReadableAddress() override;
     AbstractSchemeTreeItem *createTreeItem() override;
+    void saveItemToXmlNodeImpl(QDomElement &element) override;
+    // Called after a scheme restored the parameters: a run's state and progress never come
+    // back from a file, the flasher opens idle.
+    Q_INVOKABLE void resetRun(const QByteArray &unused = QByteArray());
 
     // Checks and reads a program file: a regular, non-empty file up to MaxFileSize.
     static bool readProgramFile(const QString &path, QByteArray *data, QString *error);

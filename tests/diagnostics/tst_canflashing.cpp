@@ -10,6 +10,7 @@
 #include "model/zxstringparameter.h"
 #include "support/simulatedbushandler.h"
 
+#include <QDomDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -128,6 +129,7 @@ private slots:
     void requestsGoToTheTarget();
     void identificationOverConnection();
     void deviceDeletedMidRun();
+    void schemeRoundTrip();
 };
 
 void tst_CanFlashing::programFrames_data()
@@ -423,6 +425,39 @@ void tst_CanFlashing::deviceDeletedMidRun()
     const int written = rig->handler.writtenFrames().size();
     QTest::qWait(150); // no timer of the deleted function fires
     QCOMPARE(rig->handler.writtenFrames().size(), written);
+}
+
+void tst_CanFlashing::schemeRoundTrip()
+{
+    OffBoardDiagnosticDevice saved;
+    F *f = saved.flasher();
+    f->setTarget(0x21);
+    f->intParameter(F::AckDelay)->setValue(15);
+    f->boolParameter(F::RetransmitOnError)->setValue(true);
+    f->stringParameter(F::FileName)->setValue(QStringLiteral("/x/app.prg"));
+    // What a run leaves behind must not come back.
+    f->intParameter(F::State)->setValue(F::FlasherWaitingAck);
+    f->intParameter(F::Progress)->setValue(42);
+    f->intParameter(F::TransmitIndex)->setValue(9);
+    f->stringParameter(F::StateText)->setValue(QStringLiteral("Reflashing in progress"));
+    QDomDocument doc;
+    QDomElement element = doc.createElement(QStringLiteral("device"));
+    doc.appendChild(element);
+    saved.saveItemToXmlNode(element);
+
+    OffBoardDiagnosticDevice restored;
+    QVERIFY(restored.applyXmlData(element));
+    QCOMPARE(restored.children().size(), 3); // found again, not doubled
+    F *r = restored.flasher();
+    QCOMPARE(r->target(), 0x21);
+    QCOMPARE(r->intParameter(F::AckDelay)->value(), 15);
+    QVERIFY(r->boolParameter(F::RetransmitOnError)->value());
+    QCOMPARE(r->stringParameter(F::FileName)->value(), QStringLiteral("/x/app.prg"));
+    QCOMPARE(r->intParameter(F::State)->value(), int(F::FlasherIdle));
+    QCOMPARE(r->intParameter(F::Progress)->value(), 0);
+    QCOMPARE(r->intParameter(F::TransmitIndex)->value(), 0);
+    QVERIFY(r->stateText().isEmpty());
+    QCOMPARE(r->flasherState(), int(F::FlasherIdle));
 }
 
 QTEST_MAIN(tst_CanFlashing)
