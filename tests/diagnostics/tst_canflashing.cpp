@@ -1,4 +1,5 @@
 #include "demo/simulatedbootloader.h"
+#include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
@@ -9,6 +10,7 @@
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
 #include "support/simulatedbushandler.h"
+#include "support/testenvironment.h"
 
 #include <QDomDocument>
 #include <QSignalSpy>
@@ -113,6 +115,7 @@ class tst_CanFlashing : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void programFrames_data();
     void programFrames();
     void fileRefusals_data();
@@ -130,7 +133,13 @@ private slots:
     void identificationOverConnection();
     void deviceDeletedMidRun();
     void schemeRoundTrip();
+    void oneUnitAfterSchemeLoad();
 };
+
+void tst_CanFlashing::initTestCase()
+{
+    TestEnvironment::init();
+}
 
 void tst_CanFlashing::programFrames_data()
 {
@@ -458,6 +467,19 @@ void tst_CanFlashing::schemeRoundTrip()
     QCOMPARE(r->intParameter(F::TransmitIndex)->value(), 0);
     QVERIFY(r->stateText().isEmpty());
     QCOMPARE(r->flasherState(), int(F::FlasherIdle));
+}
+
+void tst_CanFlashing::oneUnitAfterSchemeLoad()
+{
+    CanDeviceFactory::init();
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    // A scheme brings the unit back by key and its saved address...
+    std::unique_ptr<AbstractDisplayableItem> loaded(
+        factory->createDeviceFromKey("offboarddiagunit", {ItemAddress::J1939, 0xF9}));
+    QVERIFY(qobject_cast<OffBoardDiagnosticDevice *>(loaded.get()));
+    // ... and "Add flasher" then finds it instead of making a second unit at 0xF9.
+    QCOMPARE(factory->getDevice("offboarddiagunit"), loaded.get());
+    QVERIFY(!factory->createDevice(QByteArray("offboarddiagunit")));
 }
 
 QTEST_MAIN(tst_CanFlashing)
