@@ -126,6 +126,8 @@ private slots:
     void runAgainstBootLoader();
     void delayBetweenFrames();
     void strayFramesKeepTheResult();
+    void stopInEveryState_data();
+    void stopInEveryState();
     void stopMidTransfer();
     void continuousOffOnlyCancelsRequests();
     void wrongSourceChangesNothing();
@@ -319,6 +321,49 @@ void tst_CanFlashing::strayFramesKeepTheResult()
     rig.flasher->slotFlasherTimeout();
     QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
     QVERIFY(!rig.flasher->lastResult().isEmpty());
+}
+
+void tst_CanFlashing::stopInEveryState_data()
+{
+    using B = SimulatedBootLoader;
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("ackDelay");
+    QTest::newRow("waiting response") << int(F::FlasherWaitingResponse) << int(B::Silent) << 0 << 0;
+    QTest::newRow("waiting boot load") << int(F::FlasherWaitingBootLoad) << int(B::NoFault) << 0
+                                       << 0;
+    QTest::newRow("waiting ack") << int(F::FlasherWaitingAck) << int(B::SilentFrom) << 1 << 0;
+    QTest::newRow("delay") << int(F::FlasherDelay) << int(B::NoFault) << 0 << 5000;
+    QTest::newRow("finished") << int(F::FlasherFinished) << int(B::NoFault) << 0 << 0;
+    QTest::newRow("error") << int(F::FlasherError) << int(B::Refuse) << 0 << 0;
+}
+
+void tst_CanFlashing::stopInEveryState()
+{
+    QFETCH(int, state);
+    QFETCH(int, fault);
+    QFETCH(int, block);
+    QFETCH(int, ackDelay);
+    Rig rig(40);
+    F::Intervals slow;
+    slow.responseMs = 5000;
+    slow.bootLoadMs = state == F::FlasherWaitingBootLoad ? 5000 : 20;
+    slow.ackMs = 5000;
+    slow.resultMs = 5000;
+    rig.flasher->setIntervals(slow);
+    rig.unit->setFault(SimulatedBootLoader::Fault(fault), block);
+    rig.flasher->intParameter(F::AckDelay)->setValue(ackDelay);
+    rig.flasher->slotStart();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->flasherState(), state, 3000);
+    rig.flasher->slotStop();
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+    QVERIFY(!rig.flasher->stateTimer()->isActive());
+    QCOMPARE(rig.flasher->stateTimer()->interval(), 0);
+    QVERIFY(rig.flasher->stateText().isEmpty());
+    const int written = rig.handler.writtenFrames().size();
+    QTest::qWait(100);
+    QCOMPARE(rig.handler.writtenFrames().size(), written); // nothing after Stop
 }
 
 void tst_CanFlashing::stopMidTransfer()
