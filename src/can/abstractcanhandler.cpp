@@ -159,7 +159,9 @@ void AbstractCanHandler::receiveMessages()
     const quint32 polls = ++m_pollCount;
     if (polls % HousekeepingEveryPolls == 0)
         checkDropNewData();
-    if (m_pollTimer.isSingleShot())
+    // A single-shot poll that just fired must be restarted, also when low latency has just
+    // made the timer repeating.
+    if (m_pollTimer.isSingleShot() || !m_pollTimer.isActive())
         m_pollTimer.start();
 }
 

@@ -1,5 +1,6 @@
 #include "demo/demounits.h"
 
+#include "demo/simulatedbootloader.h"
 #include "demo/simulatedbus.h"
 #include "demo/simulatedmemoryunit.h"
 #include "demo/simulatedtunecontroller.h"
@@ -12,6 +13,7 @@
 namespace DemoUnits {
 
 const char *const MemoryAccessFile = ":/demo/controller.ma";
+const char *const ExampleProgram = ":/demo/example.prg";
 
 namespace {
 
@@ -45,6 +47,7 @@ void addTo(SimulatedBus *bus)
     tune->setMachineState(T::name("Hr"), {4, floatBits(1234.5f)});
     tune->setMachineStatePeriod(1000);
     bus->addUnit(tune);
+    bus->addUnit(std::make_shared<SimulatedBootLoader>(ControllerAddress));
 }
 
 } // namespace DemoUnits

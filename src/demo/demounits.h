@@ -4,9 +4,10 @@ class SimulatedBus;
 
 // The simulated far end of the built-in demo bus: the machine controller at 0xA0 answering
 // memory access from the example memory access file, tune reads and writes, and broadcasting
-// machine-state variables.
+// machine-state variables, and its boot loader taking an example program.
 namespace DemoUnits {
 constexpr unsigned char ControllerAddress = 0xA0;
 extern const char *const MemoryAccessFile;
+extern const char *const ExampleProgram;
 void addTo(SimulatedBus *bus);
 } // namespace DemoUnits

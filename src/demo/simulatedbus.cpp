@@ -20,6 +20,12 @@ void SimulatedBus::clearUnits()
     m_pending.clear();
 }
 
+std::vector<std::shared_ptr<SimulatedUnit>> SimulatedBus::units() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_units;
+}
+
 bool SimulatedBus::hasUnits() const
 {
     std::lock_guard locker(m_mutex);

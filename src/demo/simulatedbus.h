@@ -20,6 +20,8 @@ public:
     void addUnit(std::shared_ptr<SimulatedUnit> unit);
     void clearUnits();
     bool hasUnits() const;
+    // The units, for a look at what they received (their own state is theirs to guard).
+    std::vector<std::shared_ptr<SimulatedUnit>> units() const;
     void framesSent(const CanMessage *frames, unsigned count);
     // Answers whose time has come, in order of due time and then of creation.
     QVector<CanMessage> takeDue();

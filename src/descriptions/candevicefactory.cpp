@@ -7,6 +7,7 @@
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "machine/cabincontroller.h"
 #include "machine/controllerdevice.h"
 #include "machine/controlpaneldevice.h"
@@ -87,6 +88,11 @@ void CanDeviceFactory::init()
         "controller", {ItemAddress::J1939, 0xA0}, tr("Controller"),
         QStringLiteral("CONTROLLER_DESC_PH"), QStringLiteral("CONTROLLER_FULL_DESC_PH"),
         [] { return new ControllerDevice; }));
+    // The tool itself, owner of the flashing and identification functions.
+    s_instance->appendEntry(DeviceFactoryEntry(
+        "offboarddiagunit", {ItemAddress::J1939, 0xF9}, tr("Off-board diagnostic unit"),
+        QStringLiteral("OFFBDU_DESC_PH"), QStringLiteral("OFFBDU_FDESC_PH"),
+        [] { return new OffBoardDiagnosticDevice; }));
     s_instance->appendEntry(DeviceFactoryEntry("empty_device",
                                                {ItemAddress::J1939, ItemAddress::Unassigned},
                                                tr("Stub"), QString(), QString(),

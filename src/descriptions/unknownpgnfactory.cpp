@@ -5,6 +5,9 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/emr2enginestoprequestfunction.h"
+#include "diagnostics/enginecontrollercalibrationfunction.h"
 #include "machine/controllerzbusbridgedevicefunction.h"
 #include "diagnostics/controllermachinestatedevicefunction.h"
 #include "model/j1939device.h"
@@ -48,6 +51,22 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
     for (const QString &path : DescriptionFiles::functionLibraryFiles())
         appendXmlDescFile(path);
+    appendEntry(DeviceFactoryEntry("canflashv1", {ItemAddress::Pgn, 0xD900}, tr("Can Flasher"),
+                                   QStringLiteral("CAN_FLASHER_V1_DESC_PH"),
+                                   QStringLiteral("CAN_FLASHER_V1_FDESC_PH"),
+                                   [] { return new CanFlashingFunctionV1; }));
+    // Offered for adding by hand only (below): 0xFF16 is a proprietary group that other makers
+    // use for other things, and the calibration run has no group of its own.
+    appendEntry(DeviceFactoryEntry("emr2stop", {ItemAddress::Pgn, 0xFF16},
+                                   tr("EMR2 - Engine Stop Request"),
+                                   QStringLiteral("EMR2_STOP_DESC_PH"),
+                                   QStringLiteral("EMR2_STOP_FDESC_PH"),
+                                   [] { return new Emr2EngineStopRequestFunction; }));
+    appendEntry(DeviceFactoryEntry("eccalibration", {ItemAddress::Pgn, NoGroupAddress},
+                                   tr("Engine Controller Calibration"),
+                                   QStringLiteral("ENGINE_CALIBRATION_DESC_PH"),
+                                   QStringLiteral("ENGINE_CALIBRATION_FDESC_PH"),
+                                   [] { return new EngineControllerCalibrationFunction; }));
     appendEntry(DeviceFactoryEntry("zbus", {ItemAddress::Pgn, 0xFF34}, tr("Z-Bus data"),
                                    QStringLiteral("ZBUS_BRIDGE_DESC_PH"),
                                    QStringLiteral("ZBUS_BRIDGE_FDESC_PH"),
@@ -77,11 +96,18 @@ void UnknownPgnFactory::appendXmlDescFile(const QString &path)
     }
 }
 
+bool UnknownPgnFactory::isManualOnly(const QByteArray &key)
+{
+    return key == "emr2stop" || key == "eccalibration";
+}
+
 AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
 {
     const bool pdu1 = ((pgn >> 8) & 0xFF) < 0xF0;
     for (int i = 0; i < count(); ++i) {
         const DeviceFactoryEntry &e = entries().at(i);
+        if (isManualOnly(e.key))
+            continue;
         const bool match = pdu1 ? ((e.address.value >> 8) & 0xFF) == ((pgn >> 8) & 0xFF)
                                       && e.address.value <= 0xFFFF
                                 : e.address.value == pgn;

@@ -19,6 +19,11 @@ public:
 
     void appendXmlDescFile(const QString &path);
     AbstractDisplayableItem *createDeviceFromPgn(quint32 pgn);
+    // Kinds the engineer adds by hand that traffic never creates.
+    static bool isManualOnly(const QByteArray &key);
+    // The catalogue address of a function bound to no parameter group: above every PGN value,
+    // so no frame matches it.
+    static constexpr quint32 NoGroupAddress = 0x1FFFF;
     AbstractDisplayableItem *createDevice(const CanMessage &frame) override;
     AbstractDisplayableItem *createDevice(const CanMessage &frame,
                                           const DispatchResult &result) override;

@@ -2,6 +2,7 @@
 
 #include "diagnostics/dm1function.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/engineconfigurationfunction.h"
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/softfunction.h"
 #include "model/j1939device.h"
@@ -19,4 +20,7 @@ void registerDiagnosticsFunctions()
     J1939Reg::registerClass([](J1939Device *device) { return new MemoryAccessFunction(device); },
                             0xD900, QStringLiteral("matool"),
                             QStringLiteral("Memory Access Tool"));
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new EngineConfigurationFunction(device); }, 0xFEE3,
+        QStringLiteral("ec1"), QStringLiteral("Engine Configuration 1"));
 }

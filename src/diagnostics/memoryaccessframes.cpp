@@ -43,6 +43,18 @@ CanMessage dm16(quint8 target, quint8 source, quint8 size, quint32 raw)
     return m;
 }
 
+CanMessage bootLoadDm14(quint8 target, quint8 source, Command command)
+{
+    constexpr quint32 BootLoadPriority = 6;
+    CanMessage m = frame(PfDm14, target, source);
+    m.id = (m.id & ~(quint32(7) << 26)) | BootLoadPriority << 26;
+    m.data[0] = 0x00;
+    m.data[1] = quint8(quint8(command) << 1 | 0x01);
+    for (int i = 2; i < 6; ++i)
+        m.data[i] = 0x00;
+    return m;
+}
+
 CanMessage dm15(quint8 target, quint8 source, Status status)
 {
     CanMessage m = frame(PfDm15, target, source);

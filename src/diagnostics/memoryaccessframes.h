@@ -11,7 +11,7 @@ constexpr quint8 PfDm16 = 0xD7;
 constexpr quint8 Priority = 3;
 constexpr quint32 NoPointer = 0xFFFFFFFF;
 
-enum Command : quint8 { Read = 1, Write = 2, OperationCompleted = 4 };
+enum Command : quint8 { Read = 1, Write = 2, OperationCompleted = 4, BootLoad = 6 };
 // DM15 status, bits 3-1 of byte 1; the other values are failures.
 enum Status : quint8 { Proceed = 0, Busy = 1, Completed = 4, Failed = 5 };
 
@@ -21,6 +21,9 @@ inline bool isUnitAddress(int address) { return address >= 0 && address <= 0xFD;
 CanMessage dm14(quint8 target, quint8 source, Command command, quint32 pointer);
 // DM16 carrying `size` bytes (1 to 7) of `raw`, least significant first, the rest 0xFF.
 CanMessage dm16(quint8 target, quint8 source, quint8 size, quint32 raw);
+// DM14 of the boot loader handshake (priority 6, direct pointer 0, no key): the boot-load
+// request (BootLoad) and its closing OperationCompleted.
+CanMessage bootLoadDm14(quint8 target, quint8 source, Command command);
 CanMessage dm15(quint8 target, quint8 source, Status status);
 
 // Fields of a received DM14; false when the frame is too short or is not SPN addressing.

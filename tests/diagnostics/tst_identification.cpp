@@ -102,7 +102,8 @@ void tst_Identification::registered()
     {
         quint32 pgn;
         const char *key;
-    } expected[] = {{0xFECA, "dm1"}, {0xFDC5, "ecuid"}, {0xFEDA, "soft"}, {0xD900, "matool"}};
+    } expected[] = {{0xFECA, "dm1"}, {0xFDC5, "ecuid"}, {0xFEDA, "soft"}, {0xD900, "matool"},
+                    {0xFEE3, "ec1"}};
     for (const auto &e : expected) {
         J1939PgnDescription d;
         QVERIFY(J1939Reg::find(e.pgn, &d));
@@ -111,7 +112,7 @@ void tst_Identification::registered()
         std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
         QVERIFY(f->matchMessage(makeFrame(0x18000010u | e.pgn << 8, {})));
     }
-    QCOMPARE(J1939Reg::descriptions().size(), 4);
+    QCOMPARE(J1939Reg::descriptions().size(), 5);
 }
 
 QTEST_MAIN(tst_Identification)

@@ -148,6 +148,268 @@
         <source>Controller</source>
         <translation>Контроллер</translation>
     </message>
+    <message>
+        <source>Off-board diagnostic unit</source>
+        <translation>Внешний диагностический блок</translation>
+    </message>
+</context>
+<context>
+    <name>CanFlashingFunctionV1</name>
+    <message>
+        <source>Flashing Function</source>
+        <translation>Функция прошивки</translation>
+    </message>
+    <message>
+        <source>Target device</source>
+        <translation>Целевое устройство</translation>
+    </message>
+    <message>
+        <source>Flasher State</source>
+        <translation>Состояние прошивки</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Ход</translation>
+    </message>
+    <message>
+        <source>Transmit Sequence Index</source>
+        <translation>Номер передаваемого кадра</translation>
+    </message>
+    <message>
+        <source>Continuous Bootload RRs</source>
+        <translation>Повторять запрос загрузчика</translation>
+    </message>
+    <message>
+        <source>Low Latency Mode</source>
+        <translation>Режим малой задержки</translation>
+    </message>
+    <message>
+        <source>Retransmit on ACK error</source>
+        <translation>Повтор при ошибке подтверждения</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Имя файла</translation>
+    </message>
+    <message>
+        <source>Ack to next delay</source>
+        <translation>Пауза после подтверждения</translation>
+    </message>
+    <message>
+        <source>SoftId</source>
+        <translation>Версия ПО</translation>
+    </message>
+    <message>
+        <source>EcuId</source>
+        <translation>Идентификатор ЭБУ</translation>
+    </message>
+    <message>
+        <source>Program file not found: %1</source>
+        <translation>Файл программы не найден: %1</translation>
+    </message>
+    <message>
+        <source>Not a regular file: %1</source>
+        <translation>Не обычный файл: %1</translation>
+    </message>
+    <message>
+        <source>Program file is empty</source>
+        <translation>Файл программы пуст</translation>
+    </message>
+    <message>
+        <source>Program file is larger than %1 bytes</source>
+        <translation>Файл программы больше %1 байт</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>The program cannot change during a run</source>
+        <translation>Программу нельзя сменить во время прошивки</translation>
+    </message>
+    <message>
+        <source>Waiting Response</source>
+        <translation>Ожидание ответа</translation>
+    </message>
+    <message>
+        <source>Waiting Bootload</source>
+        <translation>Ожидание загрузчика</translation>
+    </message>
+    <message>
+        <source>Reflashing in progress</source>
+        <translation>Идёт прошивка</translation>
+    </message>
+    <message>
+        <source>Reflash Finished</source>
+        <translation>Прошивка завершена</translation>
+    </message>
+    <message>
+        <source>Reflash Error</source>
+        <translation>Ошибка прошивки</translation>
+    </message>
+    <message>
+        <source>Reflash error at block %1 of %2: %3. The unit waits in its boot loader without a complete program: keep it powered and start again.</source>
+        <translation>Ошибка прошивки на блоке %1 из %2: %3. Блок ждёт в загрузчике без полной программы: не отключайте питание и запустите прошивку снова.</translation>
+    </message>
+    <message>
+        <source>Reflash error: %1. The unit did not enter its boot loader.</source>
+        <translation>Ошибка прошивки: %1. Блок не перешёл в загрузчик.</translation>
+    </message>
+    <message>
+        <source>A run is in progress; press Stop first</source>
+        <translation>Идёт прошивка; сначала нажмите «Стоп»</translation>
+    </message>
+    <message>
+        <source>Invalid target 0x%1</source>
+        <translation>Недопустимый адрес 0x%1</translation>
+    </message>
+    <message>
+        <source>No program file loaded</source>
+        <translation>Файл программы не выбран</translation>
+    </message>
+    <message>
+        <source>Stopped at block %1 of %2. The unit waits in its boot loader without a complete program: keep it powered and start again.</source>
+        <translation>Остановлено на блоке %1 из %2. Блок ждёт в загрузчике без полной программы: не отключайте питание и запустите прошивку снова.</translation>
+    </message>
+    <message>
+        <source>No requests during a run</source>
+        <translation>Во время прошивки запросы не отправляются</translation>
+    </message>
+    <message>
+        <source>the unit stays busy</source>
+        <translation>блок остаётся занят</translation>
+    </message>
+    <message>
+        <source>the unit refused boot loading (status %1)</source>
+        <translation>блок отказал в загрузке (статус %1)</translation>
+    </message>
+    <message>
+        <source>Reflash finished: %1 blocks to 0x%2, %3 retransmissions</source>
+        <translation>Прошивка завершена: %1 блоков в 0x%2, повторов: %3</translation>
+    </message>
+    <message>
+        <source>the echo does not match the frame sent</source>
+        <translation>эхо не совпадает с отправленным кадром</translation>
+    </message>
+    <message>
+        <source>%1 echoes in a row do not match the frame sent</source>
+        <translation>%1 эхо подряд не совпадают с отправленным кадром</translation>
+    </message>
+    <message>
+        <source>no answer to the boot-load request</source>
+        <translation>нет ответа на запрос загрузчика</translation>
+    </message>
+    <message>
+        <source>no program data</source>
+        <translation>нет данных программы</translation>
+    </message>
+    <message>
+        <source>no echo from the unit</source>
+        <translation>нет эха от блока</translation>
+    </message>
+</context>
+<context>
+    <name>CanFlashingFunctionV1SchemeTreeItem</name>
+    <message>
+        <source>Program file</source>
+        <translation>Файл программы</translation>
+    </message>
+    <message>
+        <source>Program data file (*.prg)</source>
+        <translation>Файл данных программы (*.prg)</translation>
+    </message>
+    <message>
+        <source>Flashing</source>
+        <translation>Прошивка</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Ack to next delay</source>
+        <translation>Пауза после подтверждения</translation>
+    </message>
+    <message>
+        <source>Request ECUID</source>
+        <translation>Запросить ECUID</translation>
+    </message>
+    <message>
+        <source>Request SOFT</source>
+        <translation>Запросить SOFT</translation>
+    </message>
+    <message>
+        <source>Request HOURS</source>
+        <translation>Запросить моточасы</translation>
+    </message>
+    <message>
+        <source>Choose..</source>
+        <translation>Выбрать..</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Старт</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Стоп</translation>
+    </message>
+    <message>
+        <source>Stopping now leaves the unit in its boot loader without a complete program. Stop?</source>
+        <translation>Остановка оставит блок в загрузчике без полной программы. Остановить?</translation>
+    </message>
+    <message>
+        <source>Continuous Bootload RRs</source>
+        <translation>Повторять запрос загрузчика</translation>
+    </message>
+    <message>
+        <source>Block %1 of %2, %3 s elapsed, about %4 s left, %5 retransmissions</source>
+        <translation>Блок %1 из %2, прошло %3 с, осталось около %4 с, повторов: %5</translation>
+    </message>
+    <message>
+        <source>The flasher is gone</source>
+        <translation>Функция прошивки удалена</translation>
+    </message>
+    <message>
+        <source>No bus connection</source>
+        <translation>Нет подключения к шине</translation>
+    </message>
+    <message>
+        <source>A run is in progress; press Stop first</source>
+        <translation>Идёт прошивка; сначала нажмите «Стоп»</translation>
+    </message>
+    <message>
+        <source>No program file loaded</source>
+        <translation>Файл программы не выбран</translation>
+    </message>
+    <message>
+        <source>unknown: press Request SOFT</source>
+        <translation>неизвестно: нажмите «Запросить SOFT»</translation>
+    </message>
+    <message>
+        <source>Replace the program of unit 0x%1?
+
+ECU: %2
+Software: %3
+
+File: %4
+Size: %5 bytes, %6 blocks
+SHA-256: %7
+Estimated time: about %8 s
+
+A transfer that stops half-way leaves the unit without a program.</source>
+        <translation>Заменить программу блока 0x%1?
+
+ЭБУ: %2
+ПО: %3
+
+Файл: %4
+Размер: %5 байт, %6 блоков
+SHA-256: %7
+Ожидаемое время: около %8 с
+
+Прерванная на полпути передача оставляет блок без программы.</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionTimeoutsDialog</name>
@@ -449,6 +711,17 @@
     </message>
 </context>
 <context>
+    <name>ECCFSChemeTreeItem</name>
+    <message>
+        <source>Start</source>
+        <translation>Старт</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Стоп</translation>
+    </message>
+</context>
+<context>
     <name>EcuidFunction</name>
     <message>
         <source>ECU Identification Information</source>
@@ -457,6 +730,203 @@
     <message>
         <source>ID</source>
         <translation>ID</translation>
+    </message>
+</context>
+<context>
+    <name>Emr2EngineStopRequestFunction</name>
+    <message>
+        <source>EMR2 - Engine Stop Request</source>
+        <translation>EMR2 - запрос останова двигателя</translation>
+    </message>
+</context>
+<context>
+    <name>EngineConfigurationFunction</name>
+    <message>
+        <source>Idle speed</source>
+        <translation>Обороты холостого хода</translation>
+    </message>
+    <message>
+        <source>Engine Speed at Idle, Point 1</source>
+        <translation>Обороты двигателя на холостом ходу, точка 1</translation>
+    </message>
+    <message>
+        <source>Speed 2</source>
+        <translation>Обороты 2</translation>
+    </message>
+    <message>
+        <source>Engine Speed at Point 2</source>
+        <translation>Обороты двигателя в точке 2</translation>
+    </message>
+    <message>
+        <source>Speed 3</source>
+        <translation>Обороты 3</translation>
+    </message>
+    <message>
+        <source>Engine Speed at Point 3</source>
+        <translation>Обороты двигателя в точке 3</translation>
+    </message>
+    <message>
+        <source>Speed 4</source>
+        <translation>Обороты 4</translation>
+    </message>
+    <message>
+        <source>Engine Speed at Point 4</source>
+        <translation>Обороты двигателя в точке 4</translation>
+    </message>
+    <message>
+        <source>Speed 5</source>
+        <translation>Обороты 5</translation>
+    </message>
+    <message>
+        <source>Engine Speed at Point 5</source>
+        <translation>Обороты двигателя в точке 5</translation>
+    </message>
+    <message>
+        <source>High idle speed</source>
+        <translation>Максимальные обороты холостого хода</translation>
+    </message>
+    <message>
+        <source>Engine Speed at High Idle, Point 6</source>
+        <translation>Максимальные обороты холостого хода, точка 6</translation>
+    </message>
+    <message>
+        <source>Maximum override speed</source>
+        <translation>Максимальные кратковременные обороты</translation>
+    </message>
+    <message>
+        <source>Engine Maximum Momentary Override Speed, Point 7</source>
+        <translation>Максимальные кратковременные обороты двигателя, точка 7</translation>
+    </message>
+    <message>
+        <source>Speed extended range upper</source>
+        <translation>Верхний предел расширенного диапазона оборотов</translation>
+    </message>
+    <message>
+        <source>Engine Extended Range Requested Speed Control Range Upper Limit</source>
+        <translation>Верхний предел расширенного диапазона задания оборотов</translation>
+    </message>
+    <message>
+        <source>Speed range lower</source>
+        <translation>Нижний предел оборотов</translation>
+    </message>
+    <message>
+        <source>Engine Requested Speed Control Range Lower Limit</source>
+        <translation>Нижний предел диапазона задания оборотов</translation>
+    </message>
+    <message>
+        <source>Speed range upper</source>
+        <translation>Верхний предел оборотов</translation>
+    </message>
+    <message>
+        <source>Engine Requested Speed Control Range Upper Limit</source>
+        <translation>Верхний предел диапазона задания оборотов</translation>
+    </message>
+    <message>
+        <source>Idle torque %</source>
+        <translation>Момент на холостом ходу, %</translation>
+    </message>
+    <message>
+        <source>Engine Percent Torque At Idle, Point 1</source>
+        <translation>Момент двигателя на холостом ходу в процентах, точка 1</translation>
+    </message>
+    <message>
+        <source>Torque % 2</source>
+        <translation>Момент 2, %</translation>
+    </message>
+    <message>
+        <source>Engine Percent Torque At Point 2</source>
+        <translation>Момент двигателя в процентах в точке 2</translation>
+    </message>
+    <message>
+        <source>Torque % 3</source>
+        <translation>Момент 3, %</translation>
+    </message>
+    <message>
+        <source>Engine Percent Torque At Point 3</source>
+        <translation>Момент двигателя в процентах в точке 3</translation>
+    </message>
+    <message>
+        <source>Torque % 4</source>
+        <translation>Момент 4, %</translation>
+    </message>
+    <message>
+        <source>Engine Percent Torque At Point 4</source>
+        <translation>Момент двигателя в процентах в точке 4</translation>
+    </message>
+    <message>
+        <source>Torque % 5</source>
+        <translation>Момент 5, %</translation>
+    </message>
+    <message>
+        <source>Engine Percent Torque At Point 5</source>
+        <translation>Момент двигателя в процентах в точке 5</translation>
+    </message>
+    <message>
+        <source>Torque range lower</source>
+        <translation>Нижний предел момента</translation>
+    </message>
+    <message>
+        <source>Engine Requested Torque Control Range Lower Limit</source>
+        <translation>Нижний предел диапазона задания момента</translation>
+    </message>
+    <message>
+        <source>Torque range upper</source>
+        <translation>Верхний предел момента</translation>
+    </message>
+    <message>
+        <source>Engine Requested Torque Control Range Upper Limit</source>
+        <translation>Верхний предел диапазона задания момента</translation>
+    </message>
+    <message>
+        <source>Engine Gain</source>
+        <translation>Коэффициент регулятора</translation>
+    </message>
+    <message>
+        <source>Engine Gain (Kp) Of The Endspeed Governor</source>
+        <translation>Коэффициент (Kp) регулятора предельных оборотов</translation>
+    </message>
+    <message>
+        <source>Reference Torque</source>
+        <translation>Опорный момент</translation>
+    </message>
+    <message>
+        <source>Engine Reference Torque</source>
+        <translation>Опорный момент двигателя</translation>
+    </message>
+    <message>
+        <source>Override limit</source>
+        <translation>Предел превышения</translation>
+    </message>
+    <message>
+        <source>Engine Maximum Momentary Override Time Limit</source>
+        <translation>Предельное время кратковременного превышения</translation>
+    </message>
+    <message>
+        <source>Inertia</source>
+        <translation>Инерция</translation>
+    </message>
+    <message>
+        <source>Engine Moment of Inertia</source>
+        <translation>Момент инерции двигателя</translation>
+    </message>
+    <message>
+        <source>Torque limit</source>
+        <translation>Предел момента</translation>
+    </message>
+    <message>
+        <source>Engine Default Torque Limit</source>
+        <translation>Предел момента двигателя по умолчанию</translation>
+    </message>
+    <message>
+        <source>Engine Configuration 1</source>
+        <translation>Конфигурация двигателя 1</translation>
+    </message>
+</context>
+<context>
+    <name>EngineControllerCalibrationFunction</name>
+    <message>
+        <source>Engine Controller Calibration</source>
+        <translation>Калибровка контроллера двигателя</translation>
     </message>
 </context>
 <context>
@@ -1448,6 +1918,18 @@ Use %1 ms?</source>
     <message>
         <source>Machine State</source>
         <translation>Состояние машины</translation>
+    </message>
+    <message>
+        <source>Can Flasher</source>
+        <translation>Прошивка по CAN</translation>
+    </message>
+    <message>
+        <source>EMR2 - Engine Stop Request</source>
+        <translation>EMR2 - запрос останова двигателя</translation>
+    </message>
+    <message>
+        <source>Engine Controller Calibration</source>
+        <translation>Калибровка контроллера двигателя</translation>
     </message>
 </context>
 <context>

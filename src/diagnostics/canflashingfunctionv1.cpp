@@ -1,0 +1,251 @@
+#include "diagnostics/canflashingfunctionv1.h"
+
+#include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
+#include "diagnostics/memoryaccessframes.h"
+#include "model/targetparameter.h"
+#include "model/zxboolparameter.h"
+#include "model/zxintparameter.h"
+#include "model/zxstringparameter.h"
+
+#include <QDomElement>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr quint32 PgnEcuid = 0xFDC5;
+constexpr quint32 PgnSoft = 0xFEDA;
+
+bool isTransferState(int s)
+{
+    return s == CanFlashingFunctionV1::FlasherWaitingBootLoad
+           || s == CanFlashingFunctionV1::FlasherWaitingAck
+           || s == CanFlashingFunctionV1::FlasherDelay;
+}
+
+} // namespace
+
+CanFlashingFunctionV1::CanFlashingFunctionV1(QObject *parent)
+    : J1939DeviceFunction(parent)
+    , m_stateTimer(this)
+{
+    setObjectName(QStringLiteral("CanFlashingFunctionV1"));
+    setName(tr("Flashing Function"));
+    addParameter(new TargetParameter(0), QStringLiteral("TD"));
+    addIntParameter(QStringLiteral("FS"));
+    addIntParameter(QStringLiteral("P"));
+    addIntParameter(QStringLiteral("TSI"));
+    addBoolParameter(QStringLiteral("CONT"));
+    addBoolParameter(QStringLiteral("LL"));
+    addBoolParameter(QStringLiteral("RE"));
+    addStringParameter(QStringLiteral("FILE"));
+    addStringParameter(QStringLiteral("STATE"));
+    addIntParameter(QStringLiteral("DELAY"));
+    addStringParameter(QStringLiteral("SOFT"));
+    addStringParameter(QStringLiteral("ECUID"));
+    const char *descriptions[] = {
+        QT_TR_NOOP("Target device"), QT_TR_NOOP("Flasher State"),
+        QT_TR_NOOP("Progress"), QT_TR_NOOP("Transmit Sequence Index"),
+        QT_TR_NOOP("Continuous Bootload RRs"), QT_TR_NOOP("Low Latency Mode"),
+        QT_TR_NOOP("Retransmit on ACK error"), QT_TR_NOOP("Filename"),
+        QT_TR_NOOP("Flasher State"), QT_TR_NOOP("Ack to next delay"),
+        QT_TR_NOOP("SoftId"), QT_TR_NOOP("EcuId")};
+    for (int i = 0; i < parameters().size(); ++i)
+        parameters().at(i)->setDescription(tr(descriptions[i]));
+    setDeviceType(Spontaneous, 5000);
+    setAddress({ItemAddress::Pgn, 0xD900});
+    m_stateTimer.setSingleShot(true);
+    connect(&m_stateTimer, &QTimer::timeout, this, &CanFlashingFunctionV1::slotFlasherTimeout);
+}
+
+bool CanFlashingFunctionV1::matchMessage(const CanMessage &)
+{
+    return false; // the tool's own frames are not decoded
+}
+
+bool CanFlashingFunctionV1::matchTargetMessage(const CanMessage &message)
+{
+    // While idle the answers belong to others (a memory access on the same device).
+    if (flasherState() == FlasherIdle || !message.extended)
+        return false;
+    const quint8 pf = message.pduFormat();
+    return pf == PfBootLoadData || pf == MemoryAccessFrames::PfDm15
+           || pf == MemoryAccessFrames::PfDm14;
+}
+
+void CanFlashingFunctionV1::updateUserReadableAddress()
+{
+    setUserReadableAddress(QStringLiteral("0xd9/0xd8/0xd6"));
+}
+
+void CanFlashingFunctionV1::saveItemToXmlNodeImpl(QDomElement &element)
+{
+    J1939DeviceFunction::saveItemToXmlNodeImpl(element);
+    QDomElement call = element.ownerDocument().createElement(QStringLiteral("initcall"));
+    call.setAttribute(QStringLiteral("name"), QStringLiteral("resetRun"));
+    element.appendChild(call);
+}
+
+void CanFlashingFunctionV1::resetRun(const QByteArray &)
+{
+    if (flasherState() != FlasherIdle)
+        return; // only a fresh item is reset; a run in progress is left alone
+    intParameter(State)->setValue(FlasherIdle);
+    intParameter(Progress)->setValue(0);
+    intParameter(TransmitIndex)->setValue(0);
+    stringParameter(StateText)->setValue(QString());
+    setUpdateNeeded();
+}
+
+AbstractSchemeTreeItem *CanFlashingFunctionV1::createTreeItem()
+{
+    return new CanFlashingFunctionV1SchemeTreeItem(this);
+}
+
+// --- Program -------------------------------------------------------------------------------
+
+bool CanFlashingFunctionV1::readProgramFile(const QString &path, QByteArray *data, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = tr("Program file not found: %1").arg(path);
+        return false;
+    }
+    // Devices and pipes could be read forever.
+    if (!info.isFile()) {
+        *error = tr("Not a regular file: %1").arg(path);
+        return false;
+    }
+    if (info.size() == 0) {
+        *error = tr("Program file is empty");
+        return false;
+    }
+    if (info.size() > MaxFileSize) {
+        *error = tr("Program file is larger than %1 bytes").arg(MaxFileSize);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = tr("Cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (bytes.isEmpty() || bytes.size() > MaxFileSize) {
+        *error = bytes.isEmpty() ? tr("Program file is empty")
+                                 : tr("Program file is larger than %1 bytes").arg(MaxFileSize);
+        return false;
+    }
+    *data = bytes;
+    return true;
+}
+
+QVector<CanMessage> CanFlashingFunctionV1::programFrames(const QByteArray &data, quint8 target,
+                                                         quint8 source)
+{
+    QVector<CanMessage> frames;
+    frames.reserve(int((data.size() + PieceSize - 1) / PieceSize));
+    for (int offset = 0; offset < data.size(); offset += PieceSize) {
+        CanMessage m;
+        m.id = quint32(BootLoadDataPriority) << 26 | quint32(PfBootLoadData) << 16
+               | quint32(target) << 8 | source;
+        m.extended = true;
+        const int piece = std::min(PieceSize, int(data.size()) - offset);
+        for (int i = 0; i < 4; ++i)
+            m.data[i] = quint8(quint32(offset) >> (8 * i));
+        for (int i = 0; i < piece; ++i)
+            m.data[4 + i] = quint8(data.at(offset + i));
+        m.length = quint8(4 + piece);
+        frames.append(m);
+    }
+    return frames;
+}
+
+bool CanFlashingFunctionV1::loadFile(const QString &path)
+{
+    QByteArray data;
+    QString error;
+    if (!readProgramFile(path, &data, &error)) {
+        refuse(error);
+        return false;
+    }
+    if (!setProgram(data, path))
+        return false;
+    stringParameter(FileName)->setValue(path);
+    setUpdateNeeded();
+    return true;
+}
+
+bool CanFlashingFunctionV1::setProgram(const QByteArray &data, const QString &name)
+{
+    if (flasherState() != FlasherIdle) {
+        refuse(tr("The program cannot change during a run"));
+        return false;
+    }
+    std::lock_guard locker(m_mutex);
+    m_program = data;
+    m_programName = name;
+    return true;
+}
+
+QByteArray CanFlashingFunctionV1::programData() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_program;
+}
+
+QString CanFlashingFunctionV1::programName() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_programName;
+}
+
+bool CanFlashingFunctionV1::isFlashing() const
+{
+    return isTransferState(flasherState());
+}
+
+int CanFlashingFunctionV1::target() const
+{
+    return static_cast<TargetParameter *>(parameters().at(TargetDevice))->value();
+}
+
+void CanFlashingFunctionV1::setTarget(int address)
+{
+    auto *p = static_cast<TargetParameter *>(parameters().at(TargetDevice));
+    p->setValue(address);
+    p->setValid(true);
+    setUpdateNeeded();
+}
+
+QString CanFlashingFunctionV1::stateText() const
+{
+    return stringParameter(StateText)->value();
+}
+
+QString CanFlashingFunctionV1::lastResult() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_lastResult;
+}
+
+void CanFlashingFunctionV1::setLastResult(const QString &text)
+{
+    std::lock_guard locker(m_mutex);
+    m_lastResult = text;
+}
+
+void CanFlashingFunctionV1::takeIdentification(quint32 pgn, const QByteArray &data)
+{
+    // The software identification starts with its field count, which is no text.
+    const bool isSoft = (pgn & 0xFFFF) == PgnSoft;
+    if (!isSoft && (pgn & 0xFFFF) != PgnEcuid)
+        return;
+    QByteArray text = isSoft ? data.mid(1) : data;
+    const int end = text.indexOf('\0');
+    if (end >= 0)
+        text.truncate(end);
+    stringParameter(isSoft ? SoftId : EcuId)->setValue(QString::fromLatin1(text));
+    setUpdateNeeded();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/j1939device.h"
+
+class CanFlashingFunctionV1;
+
+// The tool itself as a J1939 node (address 0xF9): it owns the flashing function and the
+// identification functions that show what a unit answers. Bus thread once registered.
+class OffBoardDiagnosticDevice : public J1939Device
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint8 DefaultAddress = 0xF9;
+
+    Q_INVOKABLE explicit OffBoardDiagnosticDevice(QObject *parent = nullptr);
+
+    // The tool hears what is addressed to it whatever the state of its functions: the answers
+    // of a unit being flashed or identified come to it.
+    bool matchTargetMessage(const CanMessage &message) override;
+    bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
+    // An identification addressed to the tool fills its function and the flasher's copy.
+    void dispatchTargetLongMessage(TPConnection *connection) override;
+
+    CanFlashingFunctionV1 *flasher() const;
+};

@@ -1,0 +1,531 @@
+#include "demo/simulatedbootloader.h"
+#include "descriptions/candevicefactory.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/ecuidfunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "diagnostics/softfunction.h"
+#include "model/devicedispatcher.h"
+#include "model/tpconnection.h"
+#include "model/zxboolparameter.h"
+#include "model/zxintparameter.h"
+#include "model/zxstringparameter.h"
+#include "support/simulatedbushandler.h"
+#include "support/testenvironment.h"
+
+#include <QDomDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+using F = CanFlashingFunctionV1;
+constexpr quint8 Tool = 0xF9;
+constexpr quint8 Unit = 0xA0;
+
+QByteArray program(int size)
+{
+    QByteArray data;
+    for (int i = 0; i < size; ++i)
+        data.append(char(0x30 + i * 7));
+    return data;
+}
+
+// The tool's off-board unit (not simulated: it hears its answers anyway) and a boot loader
+// at 0xA0 on the far end of the test adapter; short waits.
+struct Rig
+{
+    explicit Rig(int size = 10)
+    {
+        device = new OffBoardDiagnosticDevice;
+        flasher = device->flasher();
+        dispatcher.registerDisplayable(device);
+        unit = std::make_shared<SimulatedBootLoader>(Unit);
+        unit->setExpectedSize(size);
+        handler.bus()->addUnit(unit);
+        F::Intervals intervals;
+        intervals.responseMs = 60;
+        intervals.bootLoadMs = 20;
+        intervals.ackMs = 60;
+        intervals.resultMs = 2000;
+        flasher->setIntervals(intervals);
+        flasher->setTarget(Unit);
+        file = program(size);
+        flasher->setProgram(file, QStringLiteral("test.prg"));
+        handler.start();
+    }
+    ~Rig()
+    {
+        handler.stop();
+        dispatcher.clearScheme();
+    }
+    // Runs from Start until a result; the state it ended in.
+    int run()
+    {
+        QSignalSpy states(flasher, &F::flasherStateChanged);
+        flasher->slotStart();
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 8000) {
+            const int s = flasher->flasherState();
+            if (s == F::FlasherFinished || s == F::FlasherError || s == F::FlasherIdle)
+                return s;
+            QTest::qWait(5);
+        }
+        return -1;
+    }
+    QVector<CanMessage> sent(quint8 pf) const
+    {
+        QVector<CanMessage> out;
+        for (const CanMessage &m : handler.writtenFrames()) {
+            if (m.pduFormat() == pf)
+                out.append(m);
+        }
+        return out;
+    }
+
+    DeviceDispatcher dispatcher;
+    SimulatedBusHandler handler{&dispatcher};
+    OffBoardDiagnosticDevice *device = nullptr;
+    F *flasher = nullptr;
+    std::shared_ptr<SimulatedBootLoader> unit;
+    QByteArray file;
+};
+
+struct RunRow
+{
+    SimulatedBootLoader::Fault fault;
+    int block;
+    int count;
+    int delayMs;
+    bool retransmit;
+    bool continuous;
+    int expectedState;
+    int expectedRequests; // -1: not checked
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(RunRow)
+
+class tst_CanFlashing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void programFrames_data();
+    void programFrames();
+    void fileRefusals_data();
+    void fileRefusals();
+    void startRefusals_data();
+    void startRefusals();
+    void runAgainstBootLoader_data();
+    void runAgainstBootLoader();
+    void delayBetweenFrames();
+    void strayFramesKeepTheResult();
+    void stopInEveryState_data();
+    void stopInEveryState();
+    void stopMidTransfer();
+    void continuousOffOnlyCancelsRequests();
+    void wrongSourceChangesNothing();
+    void requestsGoToTheTarget();
+    void identificationOverConnection();
+    void deviceDeletedMidRun();
+    void schemeRoundTrip();
+    void oneUnitAfterSchemeLoad();
+};
+
+void tst_CanFlashing::initTestCase()
+{
+    TestEnvironment::init();
+}
+
+void tst_CanFlashing::programFrames_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QVector<int>>("lengths");
+    QTest::newRow("10 bytes: 8 8 6") << 10 << QVector<int>{8, 8, 6};
+    QTest::newRow("4 bytes: one full frame") << 4 << QVector<int>{8};
+    QTest::newRow("1 byte: length 5") << 1 << QVector<int>{5};
+    QTest::newRow("empty: no frame") << 0 << QVector<int>{};
+}
+
+void tst_CanFlashing::programFrames()
+{
+    QFETCH(int, size);
+    QFETCH(QVector<int>, lengths);
+    const QByteArray data = program(size);
+    const QVector<CanMessage> frames = F::programFrames(data, Unit, Tool);
+    QCOMPARE(frames.size(), lengths.size());
+    QByteArray joined;
+    for (int i = 0; i < frames.size(); ++i) {
+        const CanMessage &m = frames.at(i);
+        QCOMPARE(int(m.length), lengths.at(i));
+        QCOMPARE(m.id, 0x0CD6A0F9u);
+        const quint32 offset = m.data[0] | m.data[1] << 8 | m.data[2] << 16 | quint32(m.data[3]) << 24;
+        QCOMPARE(offset, quint32(4 * i));
+        joined.append(reinterpret_cast<const char *>(m.data + 4), m.length - 4);
+    }
+    QCOMPARE(joined, data); // the pieces put together give the file
+}
+
+void tst_CanFlashing::fileRefusals_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("empty") << "empty";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("over the cap") << "big";
+}
+
+void tst_CanFlashing::fileRefusals()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("p.prg"));
+    if (kind == QLatin1String("directory")) {
+        path = dir.path();
+    } else if (kind != QLatin1String("missing")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (kind == QLatin1String("big"))
+            QVERIFY(f.resize(F::MaxFileSize + 1));
+    }
+    Rig rig;
+    rig.flasher->setProgram(QByteArray(), QString());
+    QVERIFY(!rig.flasher->loadFile(path));
+    QVERIFY(!rig.flasher->stateText().isEmpty());
+    rig.flasher->slotStart();
+    QTest::qWait(30);
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+    QVERIFY(rig.handler.writtenFrames().isEmpty()); // nothing reached the bus
+}
+
+void tst_CanFlashing::startRefusals_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::newRow("global 0xFF") << 0xFF;
+    QTest::newRow("null 0xFE") << 0xFE;
+    QTest::newRow("the tool itself") << int(Tool);
+    QTest::newRow("over a byte") << 0x1A0;
+    QTest::newRow("negative") << -1;
+}
+
+void tst_CanFlashing::startRefusals()
+{
+    QFETCH(int, target);
+    Rig rig;
+    rig.flasher->setTarget(target);
+    rig.flasher->slotStart();
+    rig.flasher->slotRequestSoft();
+    QTest::qWait(30);
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+    QVERIFY(rig.flasher->stateText().contains(QStringLiteral("Invalid target")));
+    QVERIFY(rig.handler.writtenFrames().isEmpty());
+}
+
+void tst_CanFlashing::runAgainstBootLoader_data()
+{
+    using B = SimulatedBootLoader;
+    QTest::addColumn<RunRow>("row");
+    const int ok = F::FlasherFinished;
+    const int error = F::FlasherError;
+    QTest::newRow("clean") << RunRow{B::NoFault, 0, 0, 0, false, false, ok, 1};
+    QTest::newRow("busy 3 times then completed")
+        << RunRow{B::BusyTimes, 0, 3, 0, false, false, ok, 2};
+    QTest::newRow("refused") << RunRow{B::Refuse, 0, 1, 0, false, false, error, 1};
+    QTest::newRow("silent") << RunRow{B::Silent, 0, 1, 0, false, false, error, 1};
+    QTest::newRow("continuous until the 3rd request")
+        << RunRow{B::AnswerOnRequest, 0, 3, 0, false, true, ok, 3};
+    QTest::newRow("answer not a DM15") << RunRow{B::AnswerWrongKind, 0, 1, 0, false, false, error, 1};
+    QTest::newRow("echo dropped once") << RunRow{B::DropEcho, 1, 1, 0, false, false, ok, -1};
+    QTest::newRow("echo dropped 5 times") << RunRow{B::DropEcho, 1, 5, 0, false, false, ok, -1};
+    QTest::newRow("echo dropped 6 times") << RunRow{B::DropEcho, 1, 6, 0, false, false, error, -1};
+    QTest::newRow("corrupt echo without RE")
+        << RunRow{B::CorruptEcho, 1, 1, 0, false, false, error, -1};
+    QTest::newRow("corrupt echo 7 times with RE")
+        << RunRow{B::CorruptEcho, 1, 7, 0, true, false, ok, -1};
+    QTest::newRow("corrupt echo 8 times with RE")
+        << RunRow{B::CorruptEcho, 1, 8, 0, true, false, error, -1};
+    QTest::newRow("short last block padded") << RunRow{B::PadEcho, 0, 0, 0, false, false, ok, -1};
+    QTest::newRow("late echo") << RunRow{B::LateEcho, 1, 1, 100, false, false, ok, -1};
+    QTest::newRow("every echo twice") << RunRow{B::DuplicateEcho, 0, 0, 0, false, false, ok, -1};
+    QTest::newRow("old echo first") << RunRow{B::OldEcho, 2, 1, 0, false, false, ok, -1};
+    QTest::newRow("silent from block 2") << RunRow{B::SilentFrom, 2, 1, 0, false, false, error, -1};
+    QTest::newRow("echoes from another unit")
+        << RunRow{B::OtherSource, 0, 0, 0, false, false, error, -1};
+}
+
+void tst_CanFlashing::runAgainstBootLoader()
+{
+    QFETCH(RunRow, row);
+    Rig rig(10);
+    rig.unit->setFault(row.fault, row.block, row.count, row.delayMs);
+    rig.flasher->boolParameter(F::RetransmitOnError)->setValue(row.retransmit);
+    rig.flasher->setContinuousBootload(row.continuous);
+    QCOMPARE(rig.run(), row.expectedState);
+    if (row.expectedRequests >= 0)
+        QCOMPARE(rig.unit->requestCount(), row.expectedRequests);
+    if (row.expectedState == F::FlasherFinished) {
+        QCOMPARE(rig.unit->image(), rig.file);
+        QCOMPARE(rig.flasher->intParameter(F::Progress)->value(), 100);
+        QCOMPARE(rig.unit->closingCount(), 1);
+    } else {
+        QVERIFY(rig.flasher->lastResult().contains(QStringLiteral("error")));
+    }
+    QCOMPARE(rig.flasher->stateText(), row.expectedState == F::FlasherFinished
+                                           ? QStringLiteral("Reflash Finished")
+                                           : QStringLiteral("Reflash Error"));
+    // Nothing went anywhere but the chosen unit, and no frame after the end.
+    const int written = rig.handler.writtenFrames().size();
+    QTest::qWait(100);
+    QCOMPARE(rig.handler.writtenFrames().size(), written);
+    for (const CanMessage &m : rig.handler.writtenFrames())
+        QCOMPARE(m.pduSpecific(), Unit);
+    QCOMPARE(rig.unit->unexpectedCount(), 0);
+    QVERIFY(!rig.flasher->isLowLatencyMode());
+}
+
+void tst_CanFlashing::delayBetweenFrames()
+{
+    Rig rig(12);
+    rig.flasher->intParameter(F::AckDelay)->setValue(20);
+    QElapsedTimer clock;
+    clock.start();
+    QVector<qint64> dataSent;
+    connect(rig.flasher, &F::frameSent, this, [&](const CanMessage &m) {
+        if (m.pduFormat() == F::PfBootLoadData)
+            dataSent << clock.elapsed();
+    });
+    rig.flasher->slotStart();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->flasherState(), int(F::FlasherFinished), 3000);
+    QCOMPARE(dataSent.size(), 3);
+    // Each frame waits the pause after the echo of the one before.
+    QVERIFY(dataSent.at(1) - dataSent.at(0) >= 19);
+    QVERIFY(dataSent.at(2) - dataSent.at(1) >= 19);
+    QCOMPARE(rig.unit->image(), rig.file);
+}
+
+void tst_CanFlashing::strayFramesKeepTheResult()
+{
+    Rig rig(10);
+    rig.unit->setFault(SimulatedBootLoader::StrayAfterEnd);
+    QCOMPARE(rig.run(), int(F::FlasherFinished));
+    QTest::qWait(50); // the stray DM15 and echo arrive
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherFinished));
+    QVERIFY(rig.flasher->lastResult().startsWith(QStringLiteral("Reflash finished")));
+    // The result turns back to idle on its timer and stays readable.
+    rig.flasher->slotFlasherTimeout();
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+    QVERIFY(!rig.flasher->lastResult().isEmpty());
+}
+
+void tst_CanFlashing::stopInEveryState_data()
+{
+    using B = SimulatedBootLoader;
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("ackDelay");
+    QTest::newRow("waiting response") << int(F::FlasherWaitingResponse) << int(B::Silent) << 0 << 0;
+    QTest::newRow("waiting boot load") << int(F::FlasherWaitingBootLoad) << int(B::NoFault) << 0
+                                       << 0;
+    QTest::newRow("waiting ack") << int(F::FlasherWaitingAck) << int(B::SilentFrom) << 1 << 0;
+    QTest::newRow("delay") << int(F::FlasherDelay) << int(B::NoFault) << 0 << 5000;
+    QTest::newRow("finished") << int(F::FlasherFinished) << int(B::NoFault) << 0 << 0;
+    QTest::newRow("error") << int(F::FlasherError) << int(B::Refuse) << 0 << 0;
+}
+
+void tst_CanFlashing::stopInEveryState()
+{
+    QFETCH(int, state);
+    QFETCH(int, fault);
+    QFETCH(int, block);
+    QFETCH(int, ackDelay);
+    Rig rig(40);
+    F::Intervals slow;
+    slow.responseMs = 5000;
+    slow.bootLoadMs = state == F::FlasherWaitingBootLoad ? 5000 : 20;
+    slow.ackMs = 5000;
+    slow.resultMs = 5000;
+    rig.flasher->setIntervals(slow);
+    rig.unit->setFault(SimulatedBootLoader::Fault(fault), block);
+    rig.flasher->intParameter(F::AckDelay)->setValue(ackDelay);
+    rig.flasher->slotStart();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->flasherState(), state, 3000);
+    rig.flasher->slotStop();
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+    QVERIFY(!rig.flasher->stateTimer()->isActive());
+    QCOMPARE(rig.flasher->stateTimer()->interval(), 0);
+    QVERIFY(rig.flasher->stateText().isEmpty());
+    const int written = rig.handler.writtenFrames().size();
+    QTest::qWait(100);
+    QCOMPARE(rig.handler.writtenFrames().size(), written); // nothing after Stop
+}
+
+void tst_CanFlashing::stopMidTransfer()
+{
+    Rig rig(40);
+    rig.unit->setFault(SimulatedBootLoader::SilentFrom, 3);
+    rig.flasher->boolParameter(F::LowLatency)->setValue(true);
+    rig.flasher->slotStart();
+    QVERIFY(rig.flasher->isLowLatencyMode());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->transmitIndex(), 3, 2000);
+    rig.flasher->slotStop();
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+    QVERIFY(!rig.flasher->stateTimer()->isActive());
+    QVERIFY(rig.flasher->stateText().isEmpty());
+    QVERIFY(rig.flasher->lastResult().contains(QStringLiteral("boot loader")));
+    QVERIFY(!rig.flasher->isLowLatencyMode());
+    const int written = rig.handler.writtenFrames().size();
+    QTest::qWait(150);
+    QCOMPARE(rig.handler.writtenFrames().size(), written);
+    // A new run starts from the first block.
+    rig.unit->setFault(SimulatedBootLoader::NoFault);
+    QCOMPARE(rig.run(), int(F::FlasherFinished));
+    QCOMPARE(rig.unit->image(), rig.file);
+}
+
+void tst_CanFlashing::continuousOffOnlyCancelsRequests()
+{
+    Rig rig(40);
+    rig.unit->setFault(SimulatedBootLoader::Silent);
+    rig.flasher->setContinuousBootload(true);
+    rig.flasher->slotStart();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.unit->requestCount() >= 2, 2000);
+    rig.flasher->setContinuousBootload(false);
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
+
+    rig.unit->setFault(SimulatedBootLoader::NoFault);
+    rig.flasher->setContinuousBootload(true);
+    rig.flasher->slotStart();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->flasherState(), int(F::FlasherWaitingAck), 2000);
+    rig.flasher->setContinuousBootload(false);
+    QVERIFY(rig.flasher->flasherState() != F::FlasherIdle); // the transfer goes on
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->flasherState(), int(F::FlasherFinished), 3000);
+    QCOMPARE(rig.unit->image(), rig.file);
+}
+
+void tst_CanFlashing::wrongSourceChangesNothing()
+{
+    Rig rig(10);
+    rig.unit->setFault(SimulatedBootLoader::Silent);
+    rig.flasher->setContinuousBootload(true);
+    rig.flasher->slotStart();
+    DispatchResult r;
+    CanMessage stranger = makeFrame(0x18D8F955, {0x00, 0x19, 0, 0, 0, 0, 0xFF, 0xFF});
+    QVERIFY(rig.device->dispatchTargetMessage(stranger, &r));
+    QCOMPARE(r.description, QStringLiteral("Wrong source"));
+    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherWaitingResponse));
+    rig.flasher->slotStop();
+}
+
+void tst_CanFlashing::requestsGoToTheTarget()
+{
+    Rig rig;
+    rig.flasher->slotRequestEcuid();
+    rig.flasher->slotRequestSoft();
+    rig.flasher->slotRequestHours();
+    const QVector<CanMessage> requests = rig.sent(0xEA);
+    QCOMPARE(requests.size(), 3);
+    const quint32 pgns[] = {0xFDC5, 0xFEDA, 0xFEE5};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(requests.at(i).id, 0x18EAA0F9u);
+        QCOMPARE(int(requests.at(i).length), 3);
+        QCOMPARE(quint32(requests.at(i).data[0] | requests.at(i).data[1] << 8
+                         | requests.at(i).data[2] << 16),
+                 pgns[i]);
+    }
+}
+
+void tst_CanFlashing::identificationOverConnection()
+{
+    TPConnection::Timing t;
+    t.delayRtsToCts = 1;
+    t.delayDataToAck = 1;
+    TPConnection::setTiming(t);
+    Rig rig;
+    DispatchResult r;
+    // The unit answers with an RTS/CTS connection to the tool, which is not simulated.
+    rig.device->dispatchTargetMessage(makeFrame(0x1CECF9A0, {0x10, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0}),
+                                      &r);
+    QTRY_VERIFY(!rig.sent(0xEC).isEmpty()); // the CTS
+    rig.device->dispatchTargetMessage(makeFrame(0x1CEBF9A0, {1, 0x02, 'V', 'E', 'R', '1', '*', 'B'}),
+                                      &r);
+    rig.device->dispatchTargetMessage(makeFrame(0x1CEBF9A0, {2, '*', 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),
+                                      &r);
+    auto *soft = rig.device->findChild<SoftFunction *>();
+    QVERIFY(soft);
+    QCOMPARE(soft->intParameter(0)->value(), 2);
+    QCOMPARE(rig.flasher->stringParameter(F::SoftId)->value(), QStringLiteral("VER1*B*"));
+    rig.flasher->takeIdentification(0xFDC5, QByteArray("ECU*1*\0xx", 9));
+    QCOMPARE(rig.flasher->stringParameter(F::EcuId)->value(), QStringLiteral("ECU*1*"));
+    TPConnection::setTiming(TPConnection::defaultTiming());
+}
+
+void tst_CanFlashing::deviceDeletedMidRun()
+{
+    auto rig = std::make_unique<Rig>(40);
+    rig->unit->setFault(SimulatedBootLoader::SilentFrom, 5);
+    rig->flasher->slotStart();
+    QTRY_COMPARE_WITH_TIMEOUT(rig->flasher->flasherState(), int(F::FlasherWaitingAck), 2000);
+    QPointer<F> flasher = rig->flasher;
+    rig->dispatcher.unregisterDisplayable(rig->device);
+    delete rig->device;
+    QVERIFY(!flasher);
+    const int written = rig->handler.writtenFrames().size();
+    QTest::qWait(150); // no timer of the deleted function fires
+    QCOMPARE(rig->handler.writtenFrames().size(), written);
+}
+
+void tst_CanFlashing::schemeRoundTrip()
+{
+    OffBoardDiagnosticDevice saved;
+    F *f = saved.flasher();
+    f->setTarget(0x21);
+    f->intParameter(F::AckDelay)->setValue(15);
+    f->boolParameter(F::RetransmitOnError)->setValue(true);
+    f->stringParameter(F::FileName)->setValue(QStringLiteral("/x/app.prg"));
+    // What a run leaves behind must not come back.
+    f->intParameter(F::State)->setValue(F::FlasherWaitingAck);
+    f->intParameter(F::Progress)->setValue(42);
+    f->intParameter(F::TransmitIndex)->setValue(9);
+    f->stringParameter(F::StateText)->setValue(QStringLiteral("Reflashing in progress"));
+    QDomDocument doc;
+    QDomElement element = doc.createElement(QStringLiteral("device"));
+    doc.appendChild(element);
+    saved.saveItemToXmlNode(element);
+
+    OffBoardDiagnosticDevice restored;
+    QVERIFY(restored.applyXmlData(element));
+    QCOMPARE(restored.children().size(), 3); // found again, not doubled
+    F *r = restored.flasher();
+    QCOMPARE(r->target(), 0x21);
+    QCOMPARE(r->intParameter(F::AckDelay)->value(), 15);
+    QVERIFY(r->boolParameter(F::RetransmitOnError)->value());
+    QCOMPARE(r->stringParameter(F::FileName)->value(), QStringLiteral("/x/app.prg"));
+    QCOMPARE(r->intParameter(F::State)->value(), int(F::FlasherIdle));
+    QCOMPARE(r->intParameter(F::Progress)->value(), 0);
+    QCOMPARE(r->intParameter(F::TransmitIndex)->value(), 0);
+    QVERIFY(r->stateText().isEmpty());
+    QCOMPARE(r->flasherState(), int(F::FlasherIdle));
+}
+
+void tst_CanFlashing::oneUnitAfterSchemeLoad()
+{
+    CanDeviceFactory::init();
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    // A scheme brings the unit back by key and its saved address...
+    std::unique_ptr<AbstractDisplayableItem> loaded(
+        factory->createDeviceFromKey("offboarddiagunit", {ItemAddress::J1939, 0xF9}));
+    QVERIFY(qobject_cast<OffBoardDiagnosticDevice *>(loaded.get()));
+    // ... and "Add flasher" then finds it instead of making a second unit at 0xF9.
+    QCOMPARE(factory->getDevice("offboarddiagunit"), loaded.get());
+    QVERIFY(!factory->createDevice(QByteArray("offboarddiagunit")));
+}
+
+QTEST_MAIN(tst_CanFlashing)
+#include "tst_canflashing.moc"
