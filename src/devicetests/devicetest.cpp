@@ -98,6 +98,7 @@ void DeviceTest::stop()
         m_ended = QDateTime::currentDateTime();
         setRunState(Cancelled);
     }
+    emit stopped();
     restoreWrittenParameters();
 }
 

@@ -105,6 +105,8 @@ signals:
     void showFaultMessage(const QString &text);
     void hideMessage();
     void runStateChanged(int state);
+    // The run was ended from outside (the dialog closed); steps put back what they changed.
+    void stopped();
 
 public slots:
     void slotRefreshTimeout();

@@ -687,6 +687,33 @@
     </message>
 </context>
 <context>
+    <name>FramTestSequence</name>
+    <message>
+        <source>get tune value from controller</source>
+        <translation>чтение значения настройки из контроллера</translation>
+    </message>
+    <message>
+        <source>wait for reply</source>
+        <translation>ожидание ответа</translation>
+    </message>
+    <message>
+        <source>set new tune variable value</source>
+        <translation>запись нового значения настройки</translation>
+    </message>
+    <message>
+        <source>Wait for reply from controller</source>
+        <translation>Ожидание ответа контроллера</translation>
+    </message>
+    <message>
+        <source>Wait for reply / match values</source>
+        <translation>Ожидание ответа / сравнение значений</translation>
+    </message>
+    <message>
+        <source>restore tune variable value</source>
+        <translation>восстановление значения настройки</translation>
+    </message>
+</context>
+<context>
     <name>HeaderViewHiderMenu</name>
     <message>
         <source>Show</source>
@@ -1451,6 +1478,20 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>SequenceTestAction</name>
+    <message>
+        <source>The tune variable is no longer in the scheme</source>
+        <translation>Переменной настройки больше нет в схеме</translation>
+    </message>
+</context>
+<context>
+    <name>SetValueTestAction</name>
+    <message>
+        <source>No valid value read, nothing written</source>
+        <translation>Верное значение не прочитано, ничего не записано</translation>
+    </message>
+</context>
+<context>
     <name>SipsfSchemeTreeItem</name>
     <message>
         <source>Inputs</source>
@@ -1697,6 +1738,50 @@ Use %1 ms?</source>
     <message>
         <source>DATA</source>
         <translation>ДАННЫЕ</translation>
+    </message>
+</context>
+<context>
+    <name>WaitGetMatchTestAction</name>
+    <message>
+        <source>Controller doesn't respond with variable value</source>
+        <translation>Контроллер не отвечает значением переменной</translation>
+    </message>
+    <message>
+        <source>FRAM failure, values mismatch %1 instead of %2</source>
+        <translation>Сбой FRAM, значения не совпадают: %1 вместо %2</translation>
+    </message>
+</context>
+<context>
+    <name>WaitGetValueTestAction</name>
+    <message>
+        <source>Controller doesn't respond with tune variable value</source>
+        <translation>Контроллер не отвечает значением переменной настройки</translation>
+    </message>
+    <message>
+        <source>Invalid variant type</source>
+        <translation>Неверный тип значения</translation>
+    </message>
+</context>
+<context>
+    <name>WaitRestoreTestAction</name>
+    <message>
+        <source>Controller doesn't respond with tune variable value</source>
+        <translation>Контроллер не отвечает значением переменной настройки</translation>
+    </message>
+    <message>
+        <source>The original tune variable value could not be restored</source>
+        <translation>Не удалось восстановить исходное значение переменной настройки</translation>
+    </message>
+</context>
+<context>
+    <name>WaitSetValueTestAction</name>
+    <message>
+        <source>Controller doesn't respond with tune variable value</source>
+        <translation>Контроллер не отвечает значением переменной настройки</translation>
+    </message>
+    <message>
+        <source>Controller didn't accept new tune variable value</source>
+        <translation>Контроллер не принял новое значение переменной настройки</translation>
     </message>
 </context>
 <context>
