@@ -281,7 +281,7 @@ void DeviceTest::createButtonTest(ZxParameter *button)
     }
 }
 
-void DeviceTest::createInputTest(ZxParameter *input)
+void DeviceTest::createInputTest(ZxParameter *input, const QList<ZxParameter *> &alsoExcluded)
 {
     AbstractDisplayableItem *owner = ownerOf(input);
     if (!input || input->type() != ZxParameter::List || !owner) {
@@ -295,6 +295,8 @@ void DeviceTest::createInputTest(ZxParameter *input)
     addTest(save);
     auto *check = new StateCheckTestAction(this);
     check->addExcluded(input);
+    for (ZxParameter *follower : alsoExcluded)
+        check->addExcluded(follower);
     auto *list = static_cast<ZxListParameter *>(input);
     for (int expected : {0, 1, 2})
         addTest(listClause(this, owner, list, expected), check);

@@ -88,7 +88,8 @@ public:
     void createOutputTest(TestAction *off, TestAction *on, ZxParameter *state,
                           ReturnTestAction mode);
     void createButtonTest(ZxParameter *button);
-    void createInputTest(ZxParameter *input);
+    // `alsoExcluded`: parameters that follow the input and may change with it.
+    void createInputTest(ZxParameter *input, const QList<ZxParameter *> &alsoExcluded = {});
 
     // Written by init steps: the first value each parameter had before the test wrote it.
     void rememberWrite(AbstractDisplayableItem *owner, ZxParameter *parameter);

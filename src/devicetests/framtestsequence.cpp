@@ -36,8 +36,19 @@ FramTestSequence::FramTestSequence(DeviceTest *test, TuneVariable *variable)
 {
     if (!m_variable) {
         if (CanDeviceFactory *factory = CanDeviceFactory::instance()) {
-            m_variable = qobject_cast<TuneVariable *>(
-                factory->getDeviceByPath(QString::fromLatin1(VariablePath)));
+            const QString path = QString::fromLatin1(VariablePath);
+            m_variable = qobject_cast<TuneVariable *>(factory->getDeviceByPath(path));
+            // Variables are named by their two characters, not by their object name.
+            const QString function = path.section(QLatin1Char('/'), 0, 1);
+            const QByteArray name = path.section(QLatin1Char('/'), 2).toLatin1();
+            AbstractDisplayableItem *tune = factory->getDeviceByPath(function);
+            for (AbstractDisplayableItem *child : tune ? tune->children()
+                                                       : QList<AbstractDisplayableItem *>()) {
+                auto *candidate = qobject_cast<TuneVariable *>(child);
+                if (!m_variable && candidate && name.size() == 2
+                    && candidate->nameNumber() == (quint32(quint8(name[0])) << 8 | quint8(name[1])))
+                    m_variable = candidate;
+            }
         }
     }
     if (!m_variable) {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "devicetests/testaction.h"
+#include "diagnostics/tunevariable.h"
 #include "model/zxvariant.h"
 
 #include <QList>
 #include <QPointer>
 
-class TuneVariable;
 class FramTestSequence;
 
 // Checks that the controller keeps a tune variable in its non-volatile memory across a power
