@@ -7,6 +7,7 @@
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "devicetests/controllerdevicetest.h"
 #include "machine/cabincontroller.h"
 #include "machine/controllerdevice.h"
 #include "machine/controlpaneldevice.h"
@@ -86,7 +87,7 @@ void CanDeviceFactory::init()
     s_instance->appendEntry(DeviceFactoryEntry(
         "controller", {ItemAddress::J1939, 0xA0}, tr("Controller"),
         QStringLiteral("CONTROLLER_DESC_PH"), QStringLiteral("CONTROLLER_FULL_DESC_PH"),
-        [] { return new ControllerDevice; }));
+        [] { return new ControllerDevice; }, &ControllerDeviceTest::create));
     s_instance->appendEntry(DeviceFactoryEntry("empty_device",
                                                {ItemAddress::J1939, ItemAddress::Unassigned},
                                                tr("Stub"), QString(), QString(),

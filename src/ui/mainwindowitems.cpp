@@ -5,6 +5,8 @@
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "devicetests/devicetest.h"
+#include "devicetests/editors/devicetestdialog.h"
 #include "model/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
@@ -194,11 +196,23 @@ void MainWindow::on_constructorView_activated(const QModelIndex &index)
 
 void MainWindow::on_actionTest_triggered()
 {
+    // One test at a time: a second press brings the running one forward.
+    if (auto *running = findChild<DeviceTestDialog *>()) {
+        running->raise();
+        running->activateWindow();
+        return;
+    }
     const QModelIndex index = m_constructorView->currentIndex();
     if (!m_constructorModel->hasTest(index))
         return;
-    // Device tests run in their own dialog, which this build does not have yet.
-    statusBar()->showMessage(tr("Device tests are not available in this build"), 5000);
+    DeviceTest *test = m_constructorModel->createTest(index);
+    if (!test) {
+        statusBar()->showMessage(tr("Add the unit to the scheme before testing it"), 5000);
+        return;
+    }
+    auto *dialog = new DeviceTestDialog(test, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 void MainWindow::on_actionAddFlasher_triggered()

@@ -2,6 +2,8 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "devicetests/devicetest.h"
+#include "devicetests/editors/devicetestdialog.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
@@ -184,6 +186,7 @@ private slots:
     void detailsDocks();
     void detailsPanelFollowsCurrentRow();
     void constructorAddsWithInitialState();
+    void testActionOpensOneDialog();
     void addFlasherTwiceAddsOne();
     void filterMarksAndStates();
     void saveAndOpenSchemeDialogs();
@@ -711,6 +714,36 @@ void tst_MainWindowActions::constructorAddsWithInitialState()
     m_window->accept = false;
     m_window->on_constructorView_activated(model->index(row, 0));
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+}
+
+void tst_MainWindowActions::testActionOpensOneDialog()
+{
+    DeviceConstructorModel *model = m_window->constructorModel();
+    int row = -1;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 1).data().toString() == QLatin1String("Controller"))
+            row = r;
+    }
+    QVERIFY(row >= 0);
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    view->setCurrentIndex(model->index(row, 1));
+    QAction *test = action(m_window.get(), "actionTest");
+    QVERIFY(test->isEnabled());
+    // Without the unit in the scheme there is nothing to test.
+    test->trigger();
+    QVERIFY(!m_window->findChild<DeviceTestDialog *>());
+    m_window->on_constructorView_activated(model->index(row, 0));
+    view->setCurrentIndex(model->index(row, 1));
+    test->trigger();
+    QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
+    DeviceTestDialog *dialog = m_window->findChild<DeviceTestDialog *>();
+    QVERIFY(dialog->test()->count() > 0);
+    QCOMPARE(dialog->test()->runState(), DeviceTest::Running);
+    test->trigger();
+    QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
+    QPointer<DeviceTestDialog> guard(dialog);
+    dialog->close();
+    QTRY_VERIFY(guard.isNull());
 }
 
 void tst_MainWindowActions::addFlasherTwiceAddsOne()

@@ -1149,8 +1149,8 @@
         <translation>Адрес устройства</translation>
     </message>
     <message>
-        <source>Device tests are not available in this build</source>
-        <translation>Тесты устройств в этой сборке недоступны</translation>
+        <source>Add the unit to the scheme before testing it</source>
+        <translation>Перед проверкой добавьте устройство в схему</translation>
     </message>
     <message>
         <source>Period</source>
