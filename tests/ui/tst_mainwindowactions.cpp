@@ -34,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -741,6 +742,12 @@ void tst_MainWindowActions::testActionOpensOneDialog()
     QCOMPARE(dialog->test()->runState(), DeviceTest::Running);
     test->trigger();
     QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
+    // Clearing the scheme under a running test: the steps find their units gone and say so.
+    QSignalSpy faults(dialog->test(), &DeviceTest::showFaultMessage);
+    m_window->schemeController()->clearScheme();
+    for (int i = 0; i < 3; ++i)
+        dialog->test()->slotRefreshTimeout();
+    QVERIFY(faults.count() > 0);
     QPointer<DeviceTestDialog> guard(dialog);
     dialog->close();
     QTRY_VERIFY(guard.isNull());
