@@ -87,7 +87,8 @@ void CanDeviceFactory::init()
     s_instance->appendEntry(DeviceFactoryEntry(
         "controller", {ItemAddress::J1939, 0xA0}, tr("Controller"),
         QStringLiteral("CONTROLLER_DESC_PH"), QStringLiteral("CONTROLLER_FULL_DESC_PH"),
-        [] { return new ControllerDevice; }, &ControllerDeviceTest::create));
+        [] { return new ControllerDevice; }, &ControllerDeviceTest::create,
+        QStringLiteral(":/tests/schemes/controller_test.tvsc")));
     s_instance->appendEntry(DeviceFactoryEntry("empty_device",
                                                {ItemAddress::J1939, ItemAddress::Unassigned},
                                                tr("Stub"), QString(), QString(),

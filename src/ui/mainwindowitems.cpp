@@ -2,6 +2,7 @@
 // their detail docks.
 #include "ui/mainwindow.h"
 
+#include "descriptions/abstractdevicefactory.h"
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
@@ -12,6 +13,7 @@
 #include "model/devicedispatcher.h"
 #include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/rawdatamodel.h"
 #include "ui/rawdataview.h"
@@ -21,6 +23,7 @@
 #include <QDebug>
 #include <QDockWidget>
 #include <QDomElement>
+#include <QFile>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
@@ -206,6 +209,8 @@ void MainWindow::on_actionTest_triggered()
     if (!m_constructorModel->hasTest(index))
         return;
     DeviceTest *test = m_constructorModel->createTest(index);
+    if (!test)
+        test = loadTestScheme(index);
     if (!test) {
         statusBar()->showMessage(tr("Add the unit to the scheme before testing it"), 5000);
         return;
@@ -213,6 +218,32 @@ void MainWindow::on_actionTest_triggered()
     auto *dialog = new DeviceTestDialog(test, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
+}
+
+DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
+{
+    const QString path = index.data(DeviceConstructorModel::TestSchemeRole).toString();
+    const DeviceFactoryEntry *entry = m_constructorModel->factory()
+                                          ? m_constructorModel->factory()->entry(index.row())
+                                          : nullptr;
+    if (path.isEmpty() || !entry)
+        return nullptr;
+    const QByteArray key = entry->key;
+    if (m_schemeModel->rowCount() > 0
+        && !askConfirm(tr("Test"), tr("The test replaces the scheme by its own, in which this tool "
+                                      "acts as the lower control panel. Continue?")))
+        return nullptr;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !m_schemeController->load(file.readAll(), path)) {
+        showError(tr("Test"), m_schemeController->lastError());
+        return nullptr;
+    }
+    // Loading rebuilt the catalogue view: find the entry again by its key.
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const DeviceFactoryEntry *loaded = factory ? factory->getEntry(key) : nullptr;
+    if (!loaded || !loaded->instance || !loaded->createTest)
+        return nullptr;
+    return loaded->createTest(loaded->instance);
 }
 
 void MainWindow::on_actionAddFlasher_triggered()

@@ -730,15 +730,23 @@ void tst_MainWindowActions::testActionOpensOneDialog()
     view->setCurrentIndex(model->index(row, 1));
     QAction *test = action(m_window.get(), "actionTest");
     QVERIFY(test->isEnabled());
-    // Without the unit in the scheme there is nothing to test.
+    // An engineer's scheme is replaced only when he agrees.
+    m_window->on_constructorView_activated(model->index(0, 0));
+    const int engineersDevices = m_window->schemeModel()->rowCount();
+    QCOMPARE(engineersDevices, 1);
+    view->setCurrentIndex(model->index(row, 1));
+    m_window->confirm = false;
     test->trigger();
     QVERIFY(!m_window->findChild<DeviceTestDialog *>());
-    m_window->on_constructorView_activated(model->index(row, 0));
-    view->setCurrentIndex(model->index(row, 1));
+    QCOMPARE(m_window->schemeModel()->rowCount(), engineersDevices);
+    // The test scheme: the controller received, the lower panel simulated, every path found.
+    m_window->confirm = true;
     test->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 2);
     QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
     DeviceTestDialog *dialog = m_window->findChild<DeviceTestDialog *>();
-    QVERIFY(dialog->test()->count() > 0);
+    QCOMPARE(dialog->test()->unresolved(), QStringList());
+    QCOMPARE(dialog->test()->count(), 2 * 4 + 10 * 9 + 10);
     QCOMPARE(dialog->test()->runState(), DeviceTest::Running);
     test->trigger();
     QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);

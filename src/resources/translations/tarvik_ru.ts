@@ -1153,6 +1153,10 @@
         <translation>Перед проверкой добавьте устройство в схему</translation>
     </message>
     <message>
+        <source>The test replaces the scheme by its own, in which this tool acts as the lower control panel. Continue?</source>
+        <translation>Тест заменит схему своей, в которой программа выступает нижней панелью управления. Продолжить?</translation>
+    </message>
+    <message>
         <source>Period</source>
         <translation>Период</translation>
     </message>
