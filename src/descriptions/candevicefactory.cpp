@@ -7,6 +7,7 @@
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "devicetests/controllerdevicetest.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "machine/cabincontroller.h"
 #include "machine/controllerdevice.h"
@@ -87,7 +88,8 @@ void CanDeviceFactory::init()
     s_instance->appendEntry(DeviceFactoryEntry(
         "controller", {ItemAddress::J1939, 0xA0}, tr("Controller"),
         QStringLiteral("CONTROLLER_DESC_PH"), QStringLiteral("CONTROLLER_FULL_DESC_PH"),
-        [] { return new ControllerDevice; }));
+        [] { return new ControllerDevice; }, &ControllerDeviceTest::create,
+        QStringLiteral(":/tests/schemes/controller_test.tvsc")));
     // The tool itself, owner of the flashing and identification functions.
     s_instance->appendEntry(DeviceFactoryEntry(
         "offboarddiagunit", {ItemAddress::J1939, 0xF9}, tr("Off-board diagnostic unit"),

@@ -115,6 +115,8 @@ bool TuneVariable::dispatchTargetMessageImpl(const CanMessage &message, Dispatch
         if (message.pduFormat() == PfAcknowledgement)
             listParameter(Confirm)->setValue(message.data[0]);
         counterInc();
+        m_lastReplySource.store(message.address());
+        m_replies.fetch_add(1);
         setUpdateNeeded();
         return true;
     }

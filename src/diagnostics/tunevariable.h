@@ -27,6 +27,10 @@ public:
     int target() const;
     int confirm() const;
     bool isRequestPending() const { return m_requestPending.load(); }
+    // Replies taken for our own requests, and the source address of the last one: unlike the
+    // event count, never moved by what this variable sends itself.
+    quint32 replyCount() const { return m_replies.load(); }
+    int lastReplySource() const { return m_lastReplySource.load(); }
     // A frame from this variable's device: priority 6, `pf`, to `destination`, byte 0 = `control`,
     // name, size and value after it.
     CanMessage initMessage(quint8 pf, quint8 destination, quint8 control = 0) const;
@@ -43,4 +47,6 @@ private:
     void answer(const CanMessage &request);
 
     std::atomic<bool> m_requestPending{false};
+    std::atomic<quint32> m_replies{0};
+    std::atomic<int> m_lastReplySource{-1};
 };

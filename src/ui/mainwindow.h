@@ -14,6 +14,7 @@ class AbstractSchemeTreeItem;
 class AutoDetector;
 class CanLoadBar;
 class DeviceConstructorModel;
+class DeviceTest;
 class FilterDockWidget;
 class GuiMessageNotifier;
 class ParameterLog;
@@ -159,6 +160,8 @@ private:
     QList<AbstractSchemeTreeItem *> selectedNodes() const;
     void setSelectedFiltered(bool on);
     void selectNode(AbstractSchemeTreeItem *node);
+    // Replaces the scheme by the entry's test scheme (asking first) and makes its test.
+    DeviceTest *loadTestScheme(const QModelIndex &index);
     void stopParameterLog();
     void buildSchemeDocument();
     bool saveSchemeTo(QString path);

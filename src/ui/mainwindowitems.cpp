@@ -2,15 +2,19 @@
 // their detail docks.
 #include "ui/mainwindow.h"
 
+#include "descriptions/abstractdevicefactory.h"
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "devicetests/devicetest.h"
+#include "devicetests/editors/devicetestdialog.h"
 #include "model/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/multixmlitemwidget.h"
+#include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/rawdatamodel.h"
 #include "ui/rawdataview.h"
@@ -20,6 +24,7 @@
 #include <QDebug>
 #include <QDockWidget>
 #include <QDomElement>
+#include <QFile>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
@@ -195,11 +200,51 @@ void MainWindow::on_constructorView_activated(const QModelIndex &index)
 
 void MainWindow::on_actionTest_triggered()
 {
+    // One test at a time: a second press brings the running one forward.
+    if (auto *running = findChild<DeviceTestDialog *>()) {
+        running->raise();
+        running->activateWindow();
+        return;
+    }
     const QModelIndex index = m_constructorView->currentIndex();
     if (!m_constructorModel->hasTest(index))
         return;
-    // Device tests run in their own dialog, which this build does not have yet.
-    statusBar()->showMessage(tr("Device tests are not available in this build"), 5000);
+    DeviceTest *test = m_constructorModel->createTest(index);
+    if (!test)
+        test = loadTestScheme(index);
+    if (!test) {
+        statusBar()->showMessage(tr("Add the unit to the scheme before testing it"), 5000);
+        return;
+    }
+    auto *dialog = new DeviceTestDialog(test, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
+{
+    const QString path = index.data(DeviceConstructorModel::TestSchemeRole).toString();
+    const DeviceFactoryEntry *entry = m_constructorModel->factory()
+                                          ? m_constructorModel->factory()->entry(index.row())
+                                          : nullptr;
+    if (path.isEmpty() || !entry)
+        return nullptr;
+    const QByteArray key = entry->key;
+    if (m_schemeModel->rowCount() > 0
+        && !askConfirm(tr("Test"), tr("The test replaces the scheme by its own, in which this tool "
+                                      "acts as the lower control panel. Continue?")))
+        return nullptr;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !m_schemeController->load(file.readAll(), path)) {
+        showError(tr("Test"), m_schemeController->lastError());
+        return nullptr;
+    }
+    // Loading rebuilt the catalogue view: find the entry again by its key.
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const DeviceFactoryEntry *loaded = factory ? factory->getEntry(key) : nullptr;
+    if (!loaded || !loaded->instance || !loaded->createTest)
+        return nullptr;
+    return loaded->createTest(loaded->instance);
 }
 
 void MainWindow::on_actionAddFlasher_triggered()

@@ -2,6 +2,8 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "devicetests/devicetest.h"
+#include "devicetests/editors/devicetestdialog.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
@@ -32,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -184,6 +187,7 @@ private slots:
     void detailsDocks();
     void detailsPanelFollowsCurrentRow();
     void constructorAddsWithInitialState();
+    void testActionOpensOneDialog();
     void addFlasherTwiceAddsOne();
     void filterMarksAndStates();
     void saveAndOpenSchemeDialogs();
@@ -714,6 +718,50 @@ void tst_MainWindowActions::constructorAddsWithInitialState()
     m_window->accept = false;
     m_window->on_constructorView_activated(model->index(row, 0));
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+}
+
+void tst_MainWindowActions::testActionOpensOneDialog()
+{
+    DeviceConstructorModel *model = m_window->constructorModel();
+    int row = -1;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 1).data().toString() == QLatin1String("Controller"))
+            row = r;
+    }
+    QVERIFY(row >= 0);
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    view->setCurrentIndex(model->index(row, 1));
+    QAction *test = action(m_window.get(), "actionTest");
+    QVERIFY(test->isEnabled());
+    // An engineer's scheme is replaced only when he agrees.
+    m_window->on_constructorView_activated(model->index(0, 0));
+    const int engineersDevices = m_window->schemeModel()->rowCount();
+    QCOMPARE(engineersDevices, 1);
+    view->setCurrentIndex(model->index(row, 1));
+    m_window->confirm = false;
+    test->trigger();
+    QVERIFY(!m_window->findChild<DeviceTestDialog *>());
+    QCOMPARE(m_window->schemeModel()->rowCount(), engineersDevices);
+    // The test scheme: the controller received, the lower panel simulated, every path found.
+    m_window->confirm = true;
+    test->trigger();
+    QCOMPARE(m_window->schemeModel()->rowCount(), 2);
+    QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
+    DeviceTestDialog *dialog = m_window->findChild<DeviceTestDialog *>();
+    QCOMPARE(dialog->test()->unresolved(), QStringList());
+    QCOMPARE(dialog->test()->count(), 2 * 4 + 10 * 9 + 10);
+    QCOMPARE(dialog->test()->runState(), DeviceTest::Running);
+    test->trigger();
+    QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
+    // Clearing the scheme under a running test: the steps find their units gone and say so.
+    QSignalSpy faults(dialog->test(), &DeviceTest::showFaultMessage);
+    m_window->schemeController()->clearScheme();
+    for (int i = 0; i < 3; ++i)
+        dialog->test()->slotRefreshTimeout();
+    QVERIFY(faults.count() > 0);
+    QPointer<DeviceTestDialog> guard(dialog);
+    dialog->close();
+    QTRY_VERIFY(guard.isNull());
 }
 
 void tst_MainWindowActions::addFlasherTwiceAddsOne()

@@ -70,6 +70,13 @@
     </message>
 </context>
 <context>
+    <name>ButtonOutputInitTestAction</name>
+    <message>
+        <source>The unit of this step is no longer in the scheme</source>
+        <translation>Устройства этого шага больше нет в схеме</translation>
+    </message>
+</context>
+<context>
     <name>CCAuxIoSchemeTreeItem</name>
     <message>
         <source>Buttons</source>
@@ -646,6 +653,179 @@ SHA-256: %7
     </message>
 </context>
 <context>
+    <name>DeviceTest</name>
+    <message>
+        <source>Output %1: no output state to check</source>
+        <translation>Выход %1: нет состояния выхода для проверки</translation>
+    </message>
+    <message>
+        <source>(not found)</source>
+        <translation>(не найден)</translation>
+    </message>
+    <message>
+        <source>Setting output %1 off</source>
+        <translation>Выключение выхода %1</translation>
+    </message>
+    <message>
+        <source>Setting output %1 on</source>
+        <translation>Включение выхода %1</translation>
+    </message>
+    <message>
+        <source>Button %1: not a button of the units under test</source>
+        <translation>Кнопка %1: не кнопка проверяемых устройств</translation>
+    </message>
+    <message>
+        <source>%1 - pressed</source>
+        <translation>%1 - нажата</translation>
+    </message>
+    <message>
+        <source>%1 - released</source>
+        <translation>%1 - отпущена</translation>
+    </message>
+    <message>
+        <source>Input %1: no input state to check</source>
+        <translation>Вход %1: нет состояния входа для проверки</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceTestDialog</name>
+    <message>
+        <source>Test</source>
+        <translation>Тест</translation>
+    </message>
+    <message>
+        <source>Test name</source>
+        <translation>Название теста</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Test Description</source>
+        <translation>Описание теста</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+    <message>
+        <source>Skip test</source>
+        <translation>Пропустить тест</translation>
+    </message>
+    <message>
+        <source>Save report..</source>
+        <translation>Сохранить отчёт..</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Not found: %1</source>
+        <translation>Не найдено: %1</translation>
+    </message>
+    <message>
+        <source>This test has no steps</source>
+        <translation>В этом тесте нет шагов</translation>
+    </message>
+    <message>
+        <source>Cancel the test? Steps not yet done are reported as not run.</source>
+        <translation>Прервать тест? Невыполненные шаги попадут в отчёт как не выполненные.</translation>
+    </message>
+    <message>
+        <source>Test complete</source>
+        <translation>Тест завершён</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>Готово</translation>
+    </message>
+    <message>
+        <source>Report saved: %1</source>
+        <translation>Отчёт сохранён: %1</translation>
+    </message>
+    <message>
+        <source>The report could not be saved: %1</source>
+        <translation>Не удалось сохранить отчёт: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceTestReport</name>
+    <message>
+        <source>completed</source>
+        <translation>завершён</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>прерван</translation>
+    </message>
+    <message>
+        <source>running</source>
+        <translation>выполняется</translation>
+    </message>
+    <message>
+        <source>not started</source>
+        <translation>не начат</translation>
+    </message>
+    <message>
+        <source>Device: %1</source>
+        <translation>Устройство: %1</translation>
+    </message>
+    <message>
+        <source>(gone)</source>
+        <translation>(удалено)</translation>
+    </message>
+    <message>
+        <source>Key: %1</source>
+        <translation>Ключ: %1</translation>
+    </message>
+    <message>
+        <source>Address: %1</source>
+        <translation>Адрес: %1</translation>
+    </message>
+    <message>
+        <source>Program version: %1</source>
+        <translation>Версия программы: %1</translation>
+    </message>
+    <message>
+        <source>Started: %1</source>
+        <translation>Начало: %1</translation>
+    </message>
+    <message>
+        <source>Ended: %1</source>
+        <translation>Окончание: %1</translation>
+    </message>
+    <message>
+        <source>Run: %1</source>
+        <translation>Прогон: %1</translation>
+    </message>
+    <message>
+        <source>Not found: %1</source>
+        <translation>Не найдено: %1</translation>
+    </message>
+    <message>
+        <source>Passed</source>
+        <translation>Пройден</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Пропущен</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Не пройден</translation>
+    </message>
+    <message>
+        <source>Not run</source>
+        <translation>Не выполнялся</translation>
+    </message>
+    <message>
+        <source>%1 passed, %2 skipped, %3 failed, %4 not run</source>
+        <translation>пройдено: %1, пропущено: %2, не пройдено: %3, не выполнялось: %4</translation>
+    </message>
+</context>
+<context>
     <name>DM1Function</name>
     <message>
         <source>Malfunction Indicator Lamp</source>
@@ -970,6 +1150,33 @@ SHA-256: %7
     <message>
         <source>Target filter</source>
         <translation>Фильтр цели</translation>
+    </message>
+</context>
+<context>
+    <name>FramTestSequence</name>
+    <message>
+        <source>get tune value from controller</source>
+        <translation>чтение значения настройки из контроллера</translation>
+    </message>
+    <message>
+        <source>wait for reply</source>
+        <translation>ожидание ответа</translation>
+    </message>
+    <message>
+        <source>set new tune variable value</source>
+        <translation>запись нового значения настройки</translation>
+    </message>
+    <message>
+        <source>Wait for reply from controller</source>
+        <translation>Ожидание ответа контроллера</translation>
+    </message>
+    <message>
+        <source>Wait for reply / match values</source>
+        <translation>Ожидание ответа / сравнение значений</translation>
+    </message>
+    <message>
+        <source>restore tune variable value</source>
+        <translation>восстановление значения настройки</translation>
     </message>
 </context>
 <context>
@@ -1412,8 +1619,12 @@ SHA-256: %7
         <translation>Адрес устройства</translation>
     </message>
     <message>
-        <source>Device tests are not available in this build</source>
-        <translation>Тесты устройств в этой сборке недоступны</translation>
+        <source>Add the unit to the scheme before testing it</source>
+        <translation>Перед проверкой добавьте устройство в схему</translation>
+    </message>
+    <message>
+        <source>The test replaces the scheme by its own, in which this tool acts as the lower control panel. Continue?</source>
+        <translation>Тест заменит схему своей, в которой программа выступает нижней панелью управления. Продолжить?</translation>
     </message>
     <message>
         <source>Period</source>
@@ -1559,6 +1770,55 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>ParameterInitTestAction</name>
+    <message>
+        <source>The unit of this step is no longer in the scheme</source>
+        <translation>Устройства этого шага больше нет в схеме</translation>
+    </message>
+    <message>
+        <source>%1 does not accept the value %2</source>
+        <translation>%1 не принимает значение %2</translation>
+    </message>
+</context>
+<context>
+    <name>ParameterTestClause</name>
+    <message>
+        <source>The unit of this step is no longer in the scheme</source>
+        <translation>Устройства этого шага больше нет в схеме</translation>
+    </message>
+    <message>
+        <source>No data from %1</source>
+        <translation>Нет данных от %1</translation>
+    </message>
+</context>
+<context>
+    <name>PowerTestClause</name>
+    <message>
+        <source>%1 power on test</source>
+        <translation>Проверка включения питания %1</translation>
+    </message>
+    <message>
+        <source>%1 power off test</source>
+        <translation>Проверка выключения питания %1</translation>
+    </message>
+    <message>
+        <source>Set %1 power on and wait a bit</source>
+        <translation>Включите питание %1 и немного подождите</translation>
+    </message>
+    <message>
+        <source>Set %1 power off and wait a bit</source>
+        <translation>Выключите питание %1 и немного подождите</translation>
+    </message>
+    <message>
+        <source>The unit of this step is no longer in the scheme</source>
+        <translation>Устройства этого шага больше нет в схеме</translation>
+    </message>
+    <message>
+        <source>Device %1 is not being received</source>
+        <translation>Устройство %1 не принимается</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Priority:PDUF:PDUS:Address</source>
@@ -1604,6 +1864,21 @@ Use %1 ms?</source>
     <message>
         <source>No recording selected</source>
         <translation>Запись не выбрана</translation>
+    </message>
+</context>
+<context>
+    <name>SaveStateTestAction</name>
+    <message>
+        <source>Saving the state of %1</source>
+        <translation>Сохранение состояния %1</translation>
+    </message>
+    <message>
+        <source>Saving the state</source>
+        <translation>Сохранение состояния</translation>
+    </message>
+    <message>
+        <source>There is no state to save</source>
+        <translation>Нет состояния для сохранения</translation>
     </message>
 </context>
 <context>
@@ -1705,6 +1980,20 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>SequenceTestAction</name>
+    <message>
+        <source>The tune variable is no longer in the scheme</source>
+        <translation>Переменной настройки больше нет в схеме</translation>
+    </message>
+</context>
+<context>
+    <name>SetValueTestAction</name>
+    <message>
+        <source>No valid value read, nothing written</source>
+        <translation>Верное значение не прочитано, ничего не записано</translation>
+    </message>
+</context>
+<context>
     <name>SipsfSchemeTreeItem</name>
     <message>
         <source>Inputs</source>
@@ -1732,6 +2021,25 @@ Use %1 ms?</source>
     <message>
         <source>ID Count</source>
         <translation>Число полей</translation>
+    </message>
+</context>
+<context>
+    <name>StateCheckTestAction</name>
+    <message>
+        <source>%1 state stability test</source>
+        <translation>Проверка неизменности состояния %1</translation>
+    </message>
+    <message>
+        <source>No state was saved to compare with</source>
+        <translation>Нет сохранённого состояния для сравнения</translation>
+    </message>
+    <message>
+        <source>The unit of this step is no longer in the scheme</source>
+        <translation>Устройства этого шага больше нет в схеме</translation>
+    </message>
+    <message>
+        <source>State mismatch in parameter %1</source>
+        <translation>Несовпадение состояния в параметре %1</translation>
     </message>
 </context>
 <context>
@@ -1944,6 +2252,50 @@ Use %1 ms?</source>
     <message>
         <source>DATA</source>
         <translation>ДАННЫЕ</translation>
+    </message>
+</context>
+<context>
+    <name>WaitGetMatchTestAction</name>
+    <message>
+        <source>Controller doesn't respond with variable value</source>
+        <translation>Контроллер не отвечает значением переменной</translation>
+    </message>
+    <message>
+        <source>FRAM failure, values mismatch %1 instead of %2</source>
+        <translation>Сбой FRAM, значения не совпадают: %1 вместо %2</translation>
+    </message>
+</context>
+<context>
+    <name>WaitGetValueTestAction</name>
+    <message>
+        <source>Controller doesn't respond with tune variable value</source>
+        <translation>Контроллер не отвечает значением переменной настройки</translation>
+    </message>
+    <message>
+        <source>Invalid variant type</source>
+        <translation>Неверный тип значения</translation>
+    </message>
+</context>
+<context>
+    <name>WaitRestoreTestAction</name>
+    <message>
+        <source>Controller doesn't respond with tune variable value</source>
+        <translation>Контроллер не отвечает значением переменной настройки</translation>
+    </message>
+    <message>
+        <source>The original tune variable value could not be restored</source>
+        <translation>Не удалось восстановить исходное значение переменной настройки</translation>
+    </message>
+</context>
+<context>
+    <name>WaitSetValueTestAction</name>
+    <message>
+        <source>Controller doesn't respond with tune variable value</source>
+        <translation>Контроллер не отвечает значением переменной настройки</translation>
+    </message>
+    <message>
+        <source>Controller didn't accept new tune variable value</source>
+        <translation>Контроллер не принял новое значение переменной настройки</translation>
     </message>
 </context>
 <context>

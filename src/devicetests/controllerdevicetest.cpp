@@ -1,0 +1,78 @@
+#include "devicetests/controllerdevicetest.h"
+
+#include "descriptions/candevicefactory.h"
+#include "devicetests/framtestsequence.h"
+
+namespace {
+const char *const PanelKey = "control_panel_low";
+} // namespace
+
+const QList<ControllerDeviceTest::OutputDrive> &ControllerDeviceTest::outputDrives()
+{
+    // Joystick deflections ("x,y,flags", full travel 127) of the lower panel move the boom;
+    // its buttons switch engine speed, stop and horn.
+    static const QList<OutputDrive> drives{
+        {"UP", "control_panel_low/state/LJ", "0,0,0", "0,127,0"},
+        {"DOWN", "control_panel_low/state/LJ", "0,0,0", "0,-127,0"},
+        {"LEFT", "control_panel_low/state/LJ", "0,0,0", "-127,0,0"},
+        {"RIGHT", "control_panel_low/state/LJ", "0,0,0", "127,0,0"},
+        {"FORWARD", "control_panel_low/state/RJ", "0,0,0", "0,127,0"},
+        {"BACKWARD", "control_panel_low/state/RJ", "0,0,0", "0,-127,0"},
+        {"PILOT", "control_panel_low/state/RJ", "0,0,0", "0,0,1"},
+        {"RPM1", "control_panel_low/state/B3-Engine", "1", "0"},
+        {"STOP1", "control_panel_low/state/B2-Stop", "0", "1"},
+        {"BEEP1", "control_panel_low/state/B4-Beep", "1", "0"},
+    };
+    return drives;
+}
+
+ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, QObject *parent)
+    : DeviceTest(controller, parent)
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    if (factory)
+        addRelatedItem(factory->getDeviceByPath(QString::fromLatin1(PanelKey)));
+    auto *io = controller ? controller->findChild<AbstractDisplayableItem *>(
+                   QStringLiteral("ControllerIOState"))
+                          : nullptr;
+    if (!io) {
+        addUnresolved(QStringLiteral("controller/ControllerIOState"));
+        return;
+    }
+    // The boom arm and support bits report the same switches as the inputs.
+    createInputTest(io->parameter(QStringLiteral("IN1")), {io->parameter(QStringLiteral("Boom arm"))});
+    createInputTest(io->parameter(QStringLiteral("IN2")), {io->parameter(QStringLiteral("Support"))});
+
+    for (const OutputDrive &drive : outputDrives()) {
+        const QString path = QString::fromLatin1(drive.panelPath);
+        ZxParameter *driver = panelParameter(path);
+        ZxParameter *state = io->parameter(QString::fromLatin1(drive.output));
+        if (!driver || !state) {
+            addUnresolved(driver ? QStringLiteral("controller/ControllerIOState/")
+                                       + QString::fromLatin1(drive.output)
+                                 : path);
+            continue;
+        }
+        AbstractDisplayableItem *owner = ownerOf(driver);
+        auto *off = new ParameterInitTestAction(owner, driver, QString::fromLatin1(drive.offValue),
+                                                this);
+        auto *on = new ParameterInitTestAction(owner, driver, QString::fromLatin1(drive.onValue),
+                                               this);
+        createOutputTest(off, on, state, ReturnOff);
+    }
+
+    auto *fram = new FramTestSequence(this);
+    for (TestAction *step : fram->steps())
+        addTest(step);
+}
+
+DeviceTest *ControllerDeviceTest::create(AbstractDisplayableItem *controller)
+{
+    return new ControllerDeviceTest(controller);
+}
+
+ZxParameter *ControllerDeviceTest::panelParameter(const QString &path)
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    return factory ? factory->getParameter(path) : nullptr;
+}

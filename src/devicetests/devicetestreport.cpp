@@ -1,0 +1,156 @@
+#include "devicetests/devicetestreport.h"
+
+#include "devicetests/devicetest.h"
+#include "model/abstractdisplayableitem.h"
+#include "ui/savefile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegExp>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("DeviceTestReport", text);
+}
+
+QString isoTime(const QDateTime &time)
+{
+    return time.isValid() ? time.toString(Qt::ISODate) : QString();
+}
+
+QString runText(const DeviceTest *test)
+{
+    switch (test->runState()) {
+    case DeviceTest::Complete:
+        return tr("completed");
+    case DeviceTest::Cancelled:
+        return tr("cancelled");
+    case DeviceTest::Running:
+        return tr("running");
+    case DeviceTest::NotStarted:
+        break;
+    }
+    return tr("not started");
+}
+
+QString csvField(QString text)
+{
+    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
+        || text.contains(QLatin1Char('\n'))) {
+        text.replace(QLatin1String("\""), QLatin1String("\"\""));
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return text;
+}
+
+QStringList headerLines(const DeviceTest *test)
+{
+    const AbstractDisplayableItem *device = test->device();
+    QStringList lines;
+    lines << tr("Device: %1").arg(device ? device->name() : tr("(gone)"));
+    if (device) {
+        lines << tr("Key: %1").arg(QString::fromLatin1(device->key()));
+        lines << tr("Address: %1").arg(device->userReadableAddress());
+    }
+    lines << tr("Program version: %1").arg(QCoreApplication::applicationVersion());
+    lines << tr("Started: %1").arg(isoTime(test->startTime()));
+    lines << tr("Ended: %1").arg(isoTime(test->endTime()));
+    lines << tr("Run: %1").arg(runText(test));
+    for (const QString &missing : test->unresolved())
+        lines << tr("Not found: %1").arg(missing);
+    lines << DeviceTestReport::summary(test);
+    return lines;
+}
+
+} // namespace
+
+QString DeviceTestReport::resultText(int stepResult)
+{
+    switch (stepResult) {
+    case DeviceTest::Passed:
+        return tr("Passed");
+    case DeviceTest::Skipped:
+        return tr("Skipped");
+    case DeviceTest::Failed:
+        return tr("Failed");
+    default:
+        break;
+    }
+    return tr("Not run");
+}
+
+QString DeviceTestReport::summary(const DeviceTest *test)
+{
+    int counts[4] = {0, 0, 0, 0};
+    for (const DeviceTest::StepRecord &record : test->records())
+        ++counts[record.result];
+    return tr("%1 passed, %2 skipped, %3 failed, %4 not run")
+        .arg(counts[DeviceTest::Passed])
+        .arg(counts[DeviceTest::Skipped])
+        .arg(counts[DeviceTest::Failed])
+        .arg(counts[DeviceTest::NotRun]);
+}
+
+QByteArray DeviceTestReport::toCsv(const DeviceTest *test)
+{
+    QStringList lines;
+    for (const QString &line : headerLines(test))
+        lines << QStringLiteral("# ") + line;
+    lines << QStringLiteral("Step,Name,Result,Finished,Message");
+    const QList<TestAction *> steps = test->tests();
+    for (int i = 0; i < steps.size(); ++i) {
+        const DeviceTest::StepRecord &record = test->records().at(i);
+        lines << QStringList{QString::number(i + 1), csvField(steps.at(i)->name()),
+                             csvField(resultText(record.result)), isoTime(record.finished),
+                             csvField(record.lastMessage)}
+                     .join(QLatin1Char(','));
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QByteArray DeviceTestReport::toText(const DeviceTest *test)
+{
+    QStringList lines = headerLines(test);
+    lines << QString();
+    const QList<TestAction *> steps = test->tests();
+    for (int i = 0; i < steps.size(); ++i) {
+        const DeviceTest::StepRecord &record = test->records().at(i);
+        QString line = QStringLiteral("%1. %2: %3").arg(i + 1).arg(steps.at(i)->name(),
+                                                                  resultText(record.result));
+        if (record.finished.isValid())
+            line += QStringLiteral(" (%1)").arg(isoTime(record.finished));
+        if (!record.lastMessage.isEmpty())
+            line += QStringLiteral(" - ") + record.lastMessage;
+        lines << line;
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QString DeviceTestReport::baseName(const DeviceTest *test)
+{
+    const AbstractDisplayableItem *device = test->device();
+    QString key = device ? QString::fromLatin1(device->key()) : QString();
+    key.replace(QRegExp(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
+    if (key.isEmpty())
+        key = QStringLiteral("device");
+    const QDateTime start = test->startTime().isValid() ? test->startTime()
+                                                        : QDateTime::currentDateTime();
+    return QStringLiteral("test-%1-%2").arg(key, start.toString(QStringLiteral("yyyy-MM-ddThh-mm-ss")));
+}
+
+bool DeviceTestReport::save(const DeviceTest *test, const QString &directory, QStringList *paths,
+                            QString *errorText)
+{
+    const QDir dir(directory);
+    const QString base = dir.filePath(baseName(test));
+    const QString csvPath = base + QStringLiteral(".csv");
+    const QString textPath = base + QStringLiteral(".txt");
+    if (!SaveFile::write(csvPath, toCsv(test), errorText)
+        || !SaveFile::write(textPath, toText(test), errorText))
+        return false;
+    if (paths)
+        *paths = QStringList{csvPath, textPath};
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class DeviceTest;
+
+// The record of one test run as the engineer files it: a CSV table and a readable text, both in
+// UTF-8, written atomically.
+namespace DeviceTestReport {
+QString resultText(int stepResult);
+// "N passed, M skipped, K failed, L not run".
+QString summary(const DeviceTest *test);
+QByteArray toCsv(const DeviceTest *test);
+QByteArray toText(const DeviceTest *test);
+// "test-<key>-yyyy-MM-ddThh-mm-ss" after the start of the run.
+QString baseName(const DeviceTest *test);
+// Writes <baseName>.csv and <baseName>.txt into the directory; the paths written go to `paths`.
+bool save(const DeviceTest *test, const QString &directory, QStringList *paths,
+          QString *errorText);
+} // namespace DeviceTestReport

@@ -1,0 +1,236 @@
+#include "devicetests/editors/devicetestdialog.h"
+
+#include "devicetests/devicetest.h"
+#include "devicetests/devicetestreport.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+const char *const WarningIcon = ":/icons/devicestate/filter.png";
+const char *const FaultIcon = ":/icons/teststate/incomplete.png";
+} // namespace
+
+DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
+    : QDialog(parent)
+    , m_test(test)
+{
+    setObjectName(QStringLiteral("DeviceTestDialog"));
+    setWindowTitle(tr("Test"));
+    if (test)
+        test->setParent(this);
+
+    m_table = new QTableWidget(this);
+    m_table->setObjectName(QStringLiteral("tableWidget"));
+    m_table->setColumnCount(2);
+    m_table->setHorizontalHeaderLabels({tr("Test name"), tr("Result")});
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+
+    auto *heading = new QLabel(tr("Test Description"), this);
+    m_iconLabel = new QLabel(this);
+    m_iconLabel->setObjectName(QStringLiteral("iconLabel"));
+    m_iconLabel->hide();
+    m_textLabel = new QLabel(tr("TextLabel"), this);
+    m_textLabel->setObjectName(QStringLiteral("textLabel"));
+    m_textLabel->setWordWrap(true);
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->setWordWrap(true);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progressBar"));
+    m_progress->setRange(0, TestAction::StableTicks);
+    m_progress->setValue(0);
+
+    m_skipButton = new QPushButton(tr("Skip test"), this);
+    m_skipButton->setObjectName(QStringLiteral("skipButton"));
+    m_saveButton = new QPushButton(tr("Save report.."), this);
+    m_saveButton->setObjectName(QStringLiteral("saveReportButton"));
+    m_cancelButton = new QPushButton(tr("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    m_skipButton->setAutoDefault(false);
+    m_saveButton->setAutoDefault(false);
+
+    auto *messageRow = new QHBoxLayout;
+    messageRow->addWidget(m_iconLabel);
+    messageRow->addWidget(m_textLabel, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_skipButton);
+    buttons->addWidget(m_saveButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancelButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(heading);
+    layout->addLayout(messageRow);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_statusLabel);
+    layout->addLayout(buttons);
+
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_saveButton, &QPushButton::clicked, this, &DeviceTestDialog::slotSaveReport);
+    if (!test) {
+        m_skipButton->setEnabled(false);
+        m_saveButton->setEnabled(false);
+        return;
+    }
+    connect(m_skipButton, &QPushButton::clicked, test, &DeviceTest::skipTest);
+    connect(test, &DeviceTest::currentTestChanged, this, &DeviceTestDialog::slotCurrentTestChanged);
+    connect(test, &DeviceTest::progressChanged, m_progress, &QProgressBar::setValue);
+    connect(test, &DeviceTest::showWarningMessage, this, &DeviceTestDialog::slotShowWarningMessage);
+    connect(test, &DeviceTest::showFaultMessage, this, &DeviceTestDialog::slotShowFaultMessage);
+    connect(test, &DeviceTest::hideMessage, this, &DeviceTestDialog::slotHideMessage);
+
+    const QList<TestAction *> steps = test->tests();
+    m_table->setRowCount(steps.size());
+    for (int row = 0; row < steps.size(); ++row) {
+        m_table->setItem(row, 0, new QTableWidgetItem(steps.at(row)->name()));
+        m_table->setItem(row, 1, new QTableWidgetItem);
+        updateRow(row);
+    }
+    if (!test->unresolved().isEmpty())
+        m_statusLabel->setText(tr("Not found: %1").arg(test->unresolved().join(QStringLiteral("; "))));
+}
+
+DeviceTestDialog::~DeviceTestDialog()
+{
+    if (m_test)
+        m_test->stop();
+}
+
+QString DeviceTestDialog::reportDirectory() const
+{
+    if (!m_reportDirectory.isEmpty())
+        return m_reportDirectory;
+    return QSettings()
+        .value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath())
+        .toString();
+}
+
+void DeviceTestDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Start on the first show only: minimising and restoring must not start again at step 0.
+    if (m_started || !m_test)
+        return;
+    m_started = true;
+    if (m_test->count() == 0) {
+        m_skipButton->setEnabled(false);
+        m_textLabel->setText(tr("This test has no steps"));
+        return;
+    }
+    m_test->start();
+}
+
+bool DeviceTestDialog::confirmCancel()
+{
+    return QMessageBox::question(this, windowTitle(),
+                                 tr("Cancel the test? Steps not yet done are reported as not run."),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void DeviceTestDialog::done(int result)
+{
+    if (m_test && m_test->isRunning() && m_test->currentIndex() > 0 && !confirmCancel())
+        return;
+    if (m_test)
+        m_test->stop();
+    QDialog::done(result);
+}
+
+void DeviceTestDialog::updateRow(int row)
+{
+    QTableWidgetItem *item = m_table->item(row, 1);
+    if (!m_test || !item || row >= m_test->records().size())
+        return;
+    const int result = m_test->records().at(row).result;
+    QIcon icon;
+    switch (result) {
+    case DeviceTest::Passed:
+        icon = style()->standardIcon(QStyle::SP_DialogApplyButton);
+        break;
+    case DeviceTest::Skipped:
+        icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        break;
+    case DeviceTest::Failed:
+        icon = QIcon(QString::fromLatin1(FaultIcon));
+        break;
+    default:
+        icon = style()->standardIcon(QStyle::SP_DialogCancelButton);
+        break;
+    }
+    item->setIcon(icon);
+    item->setData(Qt::UserRole, result);
+    item->setToolTip(DeviceTestReport::resultText(result));
+    item->setText(result == DeviceTest::NotRun ? QString() : DeviceTestReport::resultText(result));
+}
+
+void DeviceTestDialog::slotCurrentTestChanged(int index)
+{
+    if (index > 0)
+        updateRow(index - 1);
+    m_progress->setValue(0);
+    if (index >= m_table->rowCount()) {
+        m_skipButton->setEnabled(false);
+        m_iconLabel->hide();
+        m_textLabel->setText(tr("Test complete") + QLatin1Char('\n')
+                             + DeviceTestReport::summary(m_test));
+        m_cancelButton->setText(tr("Finish"));
+        m_cancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+        return;
+    }
+    m_table->setCurrentCell(index, 0);
+    slotHideMessage();
+}
+
+void DeviceTestDialog::showMessage(const QString &iconPath, const QString &text)
+{
+    m_iconLabel->setPixmap(QIcon(iconPath).pixmap(16, 16));
+    m_iconLabel->setProperty("iconPath", iconPath);
+    m_iconLabel->show();
+    m_textLabel->setText(text);
+}
+
+void DeviceTestDialog::slotShowWarningMessage(const QString &text)
+{
+    showMessage(QString::fromLatin1(WarningIcon), text);
+}
+
+void DeviceTestDialog::slotShowFaultMessage(const QString &text)
+{
+    showMessage(QString::fromLatin1(FaultIcon), text);
+}
+
+void DeviceTestDialog::slotHideMessage()
+{
+    m_iconLabel->hide();
+    m_iconLabel->setProperty("iconPath", QString());
+    TestAction *step = m_test ? m_test->currentTest() : nullptr;
+    m_textLabel->setText(step ? step->description() : QString());
+}
+
+void DeviceTestDialog::slotSaveReport()
+{
+    if (!m_test)
+        return;
+    QStringList paths;
+    QString error;
+    if (DeviceTestReport::save(m_test, reportDirectory(), &paths, &error)) {
+        m_savedReports = paths;
+        m_statusLabel->setText(tr("Report saved: %1").arg(paths.join(QStringLiteral(", "))));
+    } else {
+        m_statusLabel->setText(tr("The report could not be saved: %1").arg(error));
+    }
+}

@@ -1,0 +1,433 @@
+#include "devicetests/devicetest.h"
+#include "devicetests/devicetestreport.h"
+#include "devicetests/statetestactions.h"
+#include "devicetests/devicetestrig.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_DeviceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stability_data();
+    void stability();
+    void preconditionHoldsStep();
+    void preconditionFaultShowsItsMessage();
+    void outputBuilder_data();
+    void outputBuilder();
+    void wrongParametersAddNothing_data();
+    void wrongParametersAddNothing();
+    void inputTest();
+    void clauseNeedsReceivedData();
+    void skipRecordsSkippedOrFailed();
+    void zeroStepsDoNotStart();
+    void writesRestoredOnStop();
+    void deletedUnitFaultsWithoutCrash();
+    void power_data();
+    void power();
+    void timerRunsToCompletion();
+    void report();
+};
+
+// Ticks until the step at index 0 passes (index changes), at most `limit`; returns the tick.
+static int ticksUntilPass(DeviceTest *test, int limit)
+{
+    for (int tick = 1; tick <= limit; ++tick) {
+        test->slotRefreshTimeout();
+        if (test->currentIndex() != 0)
+            return tick;
+    }
+    return -1;
+}
+
+void tst_DeviceTest::stability_data()
+{
+    QTest::addColumn<QList<int>>("codes");
+    QTest::addColumn<int>("passTick");
+    QTest::addColumn<int>("faults");
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("five met pass on the fifth") << QList<int>{3} << 5 << 0 << 0;
+    QTest::newRow("four met, a miss, then five more")
+        << QList<int>{3, 3, 3, 3, 2, 3} << 10 << 0 << 0;
+    QTest::newRow("an action passes at once") << QList<int>{4} << 1 << 0 << 0;
+    QTest::newRow("fault then pass") << QList<int>{0, 4} << 2 << 1 << 0;
+    QTest::newRow("warning breaks the count") << QList<int>{3, 3, 1, 3} << 8 << 0 << 1;
+    QTest::newRow("waiting never passes") << QList<int>{2} << -1 << 0 << 0;
+}
+
+void tst_DeviceTest::stability()
+{
+    QFETCH(QList<int>, codes);
+    QFETCH(int, passTick);
+    QFETCH(int, faults);
+    QFETCH(int, warnings);
+    DeviceTest test(nullptr);
+    auto *step = new ScriptedAction(codes, &test);
+    test.addTest(step);
+    test.addTest(new ScriptedAction({2}, &test));
+    QSignalSpy progress(&test, &DeviceTest::progressChanged);
+    QSignalSpy faultSpy(&test, &DeviceTest::showFaultMessage);
+    QSignalSpy warningSpy(&test, &DeviceTest::showWarningMessage);
+    test.start();
+    QCOMPARE(ticksUntilPass(&test, 20), passTick);
+    QCOMPARE(faultSpy.count(), faults);
+    QCOMPARE(warningSpy.count(), warnings);
+    if (passTick > 0) {
+        QCOMPARE(progress.last().at(0).toInt(), codes.first() == 3 ? 5 : 0);
+        QCOMPARE(test.records().at(0).result, DeviceTest::Passed);
+    }
+    if (codes.contains(2) && passTick > 0) {
+        // The progress bar drops to 0 at the interruption.
+        QList<int> values;
+        for (const QList<QVariant> &args : progress)
+            values << args.at(0).toInt();
+        QCOMPARE(values, (QList<int>{1, 2, 3, 4, 0, 1, 2, 3, 4, 5}));
+    }
+}
+
+void tst_DeviceTest::preconditionHoldsStep()
+{
+    DeviceTest test(nullptr);
+    auto *step = new ScriptedAction({3}, &test);
+    auto *pre = new ScriptedAction({2}, &test);
+    test.addTest(step, pre);
+    QSignalSpy progress(&test, &DeviceTest::progressChanged);
+    QSignalSpy hidden(&test, &DeviceTest::hideMessage);
+    test.start();
+    for (int i = 0; i < 20; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 0);
+    QCOMPARE(step->calls, 0);
+    QCOMPARE(hidden.count(), 20);
+    for (const QList<QVariant> &args : progress)
+        QCOMPARE(args.at(0).toInt(), 0);
+}
+
+void tst_DeviceTest::preconditionFaultShowsItsMessage()
+{
+    DeviceTest test(nullptr);
+    auto *step = new ScriptedAction({3}, &test);
+    auto *pre = new ScriptedAction({4, 4, 4, 0, 4}, &test);
+    pre->setMessage(QStringLiteral("State mismatch in parameter IN2"));
+    test.addTest(step, pre);
+    QSignalSpy faults(&test, &DeviceTest::showFaultMessage);
+    test.start();
+    for (int i = 0; i < 3; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(step->stability(), 3);
+    test.slotRefreshTimeout();
+    QCOMPARE(faults.count(), 1);
+    QCOMPARE(faults.first().at(0).toString(), QStringLiteral("State mismatch in parameter IN2"));
+    // The interruption restarts the count: five more ticks are needed.
+    QCOMPARE(step->stability(), 0);
+    for (int i = 0; i < 4; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 0);
+    test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 1);
+    QCOMPARE(test.records().at(0).lastMessage, QStringLiteral("State mismatch in parameter IN2"));
+}
+
+void tst_DeviceTest::outputBuilder_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("return off ends with the off action") << int(DeviceTest::ReturnOff);
+    QTest::newRow("return on ends with the on action") << int(DeviceTest::ReturnOn);
+}
+
+void tst_DeviceTest::outputBuilder()
+{
+    QFETCH(int, mode);
+    MiniMachine machine;
+    DeviceTest test(&machine.controller);
+    test.addRelatedItem(&machine.panel);
+    auto *off = new ParameterInitTestAction(&machine.panel, machine.panelButton, false, &test);
+    auto *on = new ParameterInitTestAction(&machine.panel, machine.panelButton, true, &test);
+    test.createOutputTest(off, on, machine.out1, DeviceTest::ReturnTestAction(mode));
+    const QList<TestAction *> steps = test.tests();
+    QCOMPARE(steps.size(), 9);
+    QCOMPARE(steps.at(0), static_cast<TestAction *>(off));
+    QCOMPARE(steps.at(3), static_cast<TestAction *>(on));
+    QCOMPARE(steps.at(8), static_cast<TestAction *>(mode == DeviceTest::ReturnOff ? off : on));
+    QCOMPARE(off->name(), QStringLiteral("Setting output OUT1 off"));
+    QCOMPARE(on->name(), QStringLiteral("Setting output OUT1 on"));
+    const QList<int> expected{-1, 0, 2, -1, 1, 3, 5, 6, -1};
+    for (int i = 0; i < steps.size(); ++i) {
+        if (expected.at(i) < 0)
+            continue;
+        auto *clause = dynamic_cast<ListParameterTestClause *>(steps.at(i));
+        QVERIFY(clause);
+        QCOMPARE(clause->expected(), expected.at(i));
+        QCOMPARE(clause->name(),
+                 QStringLiteral("OUT1 - ") + machine.out1->items().at(expected.at(i)));
+        QCOMPARE(clause->description(), clause->name());
+    }
+    QVERIFY(test.unresolved().isEmpty());
+}
+
+void tst_DeviceTest::wrongParametersAddNothing_data()
+{
+    QTest::addColumn<QString>("builder");
+    QTest::addColumn<QString>("parameter");
+    QTest::newRow("button test on a list") << "button" << "IN1";
+    QTest::newRow("button test on nothing") << "button" << "";
+    QTest::newRow("input test on a bool") << "input" << "B1";
+    QTest::newRow("output test on a bool") << "output" << "B1";
+    QTest::newRow("input test on a unit outside the test") << "input" << "foreign";
+}
+
+void tst_DeviceTest::wrongParametersAddNothing()
+{
+    QFETCH(QString, builder);
+    QFETCH(QString, parameter);
+    MiniMachine machine;
+    ZxListParameter foreign;
+    DeviceTest test(&machine.controller);
+    ZxParameter *p = parameter == QLatin1String("foreign") ? &foreign
+                                                          : machine.state->parameter(parameter);
+    if (builder == QLatin1String("button"))
+        test.createButtonTest(p);
+    else if (builder == QLatin1String("input"))
+        test.createInputTest(p);
+    else
+        test.createOutputTest(new ParameterInitTestAction(nullptr, nullptr, QVariant(0), &test),
+                              new ParameterInitTestAction(nullptr, nullptr, QVariant(1), &test), p,
+                              DeviceTest::ReturnOff);
+    QCOMPARE(test.count(), 0);
+    QCOMPARE(test.unresolved().size(), 1);
+}
+
+void tst_DeviceTest::inputTest()
+{
+    MiniMachine machine;
+    machine.receive();
+    DeviceTest test(&machine.controller);
+    test.createInputTest(machine.in1);
+    QCOMPARE(test.count(), 4);
+    QVERIFY(qobject_cast<SaveStateTestAction *>(test.tests().at(0)));
+    test.start();
+    QSignalSpy faults(&test, &DeviceTest::showFaultMessage);
+    test.slotRefreshTimeout(); // saves the state
+    QCOMPARE(test.currentIndex(), 1);
+    QVERIFY(qobject_cast<StateCheckTestAction *>(test.currentTestItem().precondition));
+    // IN1 at 0 from the start: the excluded input may change, the rest may not.
+    for (int i = 0; i < 5; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 2);
+    machine.in1->setValue(1);
+    machine.in2->setValue(2);
+    for (int i = 0; i < 10; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 2);
+    QVERIFY(faults.count() >= 10);
+    QCOMPARE(faults.last().at(0).toString(), QStringLiteral("State mismatch in parameter IN2"));
+    machine.in2->setValue(0);
+    for (int i = 0; i < 5; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 3);
+}
+
+void tst_DeviceTest::clauseNeedsReceivedData()
+{
+    MiniMachine machine;
+    DeviceTest test(&machine.controller);
+    test.createButtonTest(machine.button);
+    QCOMPARE(test.count(), 2);
+    QSignalSpy warnings(&test, &DeviceTest::showWarningMessage);
+    test.start();
+    // B1 is false by default, but nothing was received: the released step must not pass.
+    for (int i = 0; i < 10; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 0);
+    QCOMPARE(warnings.last().at(0).toString(), QStringLiteral("No data from state"));
+    machine.receive();
+    machine.button->setValid(false);
+    for (int i = 0; i < 10; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 0);
+    machine.button->setValid(true);
+    for (int i = 0; i < 5; ++i)
+        test.slotRefreshTimeout();
+    QCOMPARE(test.currentIndex(), 1);
+}
+
+void tst_DeviceTest::skipRecordsSkippedOrFailed()
+{
+    DeviceTest test(nullptr);
+    test.addTest(new ScriptedAction({2}, &test));
+    test.addTest(new ScriptedAction({0}, &test));
+    test.addTest(new ScriptedAction({2}, &test));
+    QSignalSpy changed(&test, &DeviceTest::currentTestChanged);
+    test.start();
+    test.slotRefreshTimeout();
+    test.skipTest();
+    test.slotRefreshTimeout();
+    test.skipTest();
+    test.skipTest();
+    QCOMPARE(test.runState(), DeviceTest::Complete);
+    QCOMPARE(test.records().at(0).result, DeviceTest::Skipped);
+    QCOMPARE(test.records().at(1).result, DeviceTest::Failed);
+    QCOMPARE(test.records().at(2).result, DeviceTest::Skipped);
+    QCOMPARE(changed.count(), 4);
+    // Nothing happens after the end.
+    test.skipTest();
+    test.slotRefreshTimeout();
+    QCOMPARE(changed.count(), 4);
+    QCOMPARE(test.currentIndex(), 3);
+    QCOMPARE(test.currentTest(), nullptr);
+    QCOMPARE(DeviceTestReport::summary(&test),
+             QStringLiteral("0 passed, 2 skipped, 1 failed, 0 not run"));
+}
+
+void tst_DeviceTest::zeroStepsDoNotStart()
+{
+    DeviceTest test(nullptr);
+    QSignalSpy changed(&test, &DeviceTest::currentTestChanged);
+    test.start();
+    QCOMPARE(test.runState(), DeviceTest::NotStarted);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(test.currentIndex(), -1);
+}
+
+void tst_DeviceTest::writesRestoredOnStop()
+{
+    MiniMachine machine;
+    machine.panelButton->setValue(false);
+    DeviceTest test(&machine.controller);
+    test.addTest(new ParameterInitTestAction(&machine.panel, machine.panelButton, true, &test));
+    test.addTest(new ButtonOutputInitTestAction(&machine.panel, machine.panelButton, false, &test));
+    test.addTest(new ParameterInitTestAction(&machine.panel, machine.panelButton, true, &test));
+    test.addTest(new ScriptedAction({2}, &test));
+    test.start();
+    test.slotRefreshTimeout();
+    QCOMPARE(machine.panelButton->value(), true);
+    test.slotRefreshTimeout();
+    QCOMPARE(machine.panelButton->value(), false);
+    test.slotRefreshTimeout();
+    QCOMPARE(machine.panelButton->value(), true);
+    test.stop();
+    QCOMPARE(test.runState(), DeviceTest::Cancelled);
+    QCOMPARE(machine.panelButton->value(), false);
+    QCOMPARE(test.records().at(3).result, DeviceTest::NotRun);
+}
+
+void tst_DeviceTest::deletedUnitFaultsWithoutCrash()
+{
+    auto *machine = new MiniMachine;
+    machine->receive();
+    DeviceTest test(&machine->controller);
+    test.addRelatedItem(&machine->panel);
+    test.createButtonTest(machine->button);
+    test.addTest(new ParameterInitTestAction(&machine->panel, machine->panelButton, true, &test));
+    QSignalSpy faults(&test, &DeviceTest::showFaultMessage);
+    test.start();
+    test.slotRefreshTimeout();
+    delete machine;
+    test.slotRefreshTimeout();
+    QCOMPARE(faults.count(), 1);
+    test.skipTest();
+    test.skipTest();
+    test.slotRefreshTimeout();
+    QCOMPARE(faults.count(), 2);
+    test.stop();
+    QCOMPARE(test.records().at(0).result, DeviceTest::Failed);
+}
+
+void tst_DeviceTest::power_data()
+{
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<QList<int>>("states");
+    QTest::addColumn<int>("result");
+    QTest::newRow("on: one function in time") << true << QList<int>{3, 5} << 3;
+    QTest::newRow("on: all silent") << true << QList<int>{5, 4} << 2;
+    QTest::newRow("off: all late or silent") << false << QList<int>{5, 4} << 3;
+    QTest::newRow("off: one still in time") << false << QList<int>{5, 3} << 2;
+    QTest::newRow("off: never received proves nothing") << false << QList<int>{0, 0} << 1;
+    QTest::newRow("on: only sending functions") << true << QList<int>{2, 2} << 1;
+}
+
+void tst_DeviceTest::power()
+{
+    QFETCH(bool, on);
+    QFETCH(QList<int>, states);
+    QFETCH(int, result);
+    TestContainerItem device;
+    device.setName(QStringLiteral("Controller"));
+    for (int state : states) {
+        auto *function = new TestContainerItem(&device);
+        function->setDeviceType(AbstractDisplayableItem::Continuous, 1000);
+        function->setState(state);
+    }
+    DeviceTest test(&device);
+    PowerTestClause clause(on, &test);
+    QCOMPARE(clause.doMatch(), result);
+    QCOMPARE(clause.name(), on ? QStringLiteral("Controller power on test")
+                               : QStringLiteral("Controller power off test"));
+    if (result == TestAction::Warning)
+        QCOMPARE(clause.message(), QStringLiteral("Device Controller is not being received"));
+}
+
+void tst_DeviceTest::timerRunsToCompletion()
+{
+    DeviceTest test(nullptr);
+    test.setRefreshInterval(5);
+    for (int i = 0; i < 3; ++i)
+        test.addTest(new ScriptedAction({3}, &test));
+    test.start();
+    QTRY_COMPARE_WITH_TIMEOUT(int(test.runState()), int(DeviceTest::Complete), 5000);
+    QCOMPARE(test.currentIndex(), 3);
+    QVERIFY(test.endTime().isValid());
+}
+
+void tst_DeviceTest::report()
+{
+    MiniMachine machine;
+    DeviceTest test(&machine.controller);
+    auto *first = new ScriptedAction({4}, &test);
+    first->setName(QStringLiteral("First, with a comma"));
+    test.addTest(first);
+    auto *second = new ScriptedAction({0}, &test);
+    second->setName(QStringLiteral("Second"));
+    second->setMessage(QStringLiteral("Output shorted"));
+    test.addTest(second);
+    auto *third = new ScriptedAction({2}, &test);
+    third->setName(QStringLiteral("Third"));
+    test.addTest(third);
+    test.addUnresolved(QStringLiteral("control_panel_low/state/B9"));
+    test.start();
+    test.slotRefreshTimeout();
+    test.slotRefreshTimeout();
+    test.skipTest();
+    test.stop();
+
+    const QString csv = QString::fromUtf8(DeviceTestReport::toCsv(&test));
+    QVERIFY(csv.contains(QStringLiteral("1,\"First, with a comma\",Passed,")));
+    QVERIFY(csv.contains(QStringLiteral(",Failed,")));
+    QVERIFY(csv.contains(QStringLiteral("Output shorted")));
+    QVERIFY(csv.contains(QStringLiteral("3,Third,Not run,,")));
+    QVERIFY(csv.contains(QStringLiteral("# Run: cancelled")));
+    QVERIFY(csv.contains(QStringLiteral("# Device: Controller")));
+    QVERIFY(csv.contains(QStringLiteral("Not found: control_panel_low/state/B9")));
+    QVERIFY(csv.contains(QStringLiteral("1 passed, 0 skipped, 1 failed, 1 not run")));
+    const QString text = QString::fromUtf8(DeviceTestReport::toText(&test));
+    QVERIFY(text.contains(QStringLiteral("2. Second: Failed")));
+
+    QTemporaryDir dir;
+    QStringList paths;
+    QString error;
+    QVERIFY(DeviceTestReport::save(&test, dir.path(), &paths, &error));
+    QCOMPARE(paths.size(), 2);
+    QVERIFY(QFileInfo(paths.at(0)).fileName().startsWith(QStringLiteral("test-controller-")));
+    QFile saved(paths.at(0));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), DeviceTestReport::toCsv(&test));
+    QVERIFY(!DeviceTestReport::save(&test, dir.filePath(QStringLiteral("missing/dir")), &paths,
+                                    &error));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_MAIN(tst_DeviceTest)
+#include "tst_devicetest.moc"

@@ -1,0 +1,227 @@
+#include "devicetests/editors/devicetestdialog.h"
+#include "devicetests/devicetestreport.h"
+#include "devicetests/devicetestrig.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Answers the cancel question as the test says.
+class AnsweringDialog : public DeviceTestDialog
+{
+public:
+    using DeviceTestDialog::DeviceTestDialog;
+    bool answer = true;
+    int asked = 0;
+
+protected:
+    bool confirmCancel() override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+class tst_DeviceTestDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsShowEachResult();
+    void lastStepSkippedCompletesLikePassed_data();
+    void lastStepSkippedCompletesLikePassed();
+    void messages();
+    void startsOnFirstShowOnly();
+    void zeroStepsSayNoSteps();
+    void cancelAsksStopsAndRestores();
+    void saveReport();
+};
+
+static DeviceTest *scriptedTest(const QList<QList<int>> &steps)
+{
+    auto *test = new DeviceTest(nullptr);
+    int n = 0;
+    for (const QList<int> &codes : steps) {
+        auto *step = new ScriptedAction(codes, test);
+        step->setName(QStringLiteral("step %1").arg(++n));
+        step->setDescription(QStringLiteral("do %1").arg(n));
+        step->setMessage(QStringLiteral("trouble %1").arg(n));
+        test->addTest(step);
+    }
+    return test;
+}
+
+static int rowResult(DeviceTestDialog *dialog, int row)
+{
+    auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    return table->item(row, 1)->data(Qt::UserRole).toInt();
+}
+
+void tst_DeviceTestDialog::rowsShowEachResult()
+{
+    DeviceTest *test = scriptedTest({{4}, {0}, {2}, {2}});
+    AnsweringDialog dialog(test);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    QCOMPARE(table->rowCount(), 4);
+    QCOMPARE(table->item(1, 0)->text(), QStringLiteral("step 2"));
+    QCOMPARE(test->runState(), DeviceTest::Running);
+    test->slotRefreshTimeout(); // step 1 passes
+    test->slotRefreshTimeout(); // step 2 faults
+    auto *skip = dialog.findChild<QPushButton *>(QStringLiteral("skipButton"));
+    QTest::mouseClick(skip, Qt::LeftButton); // step 2 failed
+    QTest::mouseClick(skip, Qt::LeftButton); // step 3 skipped
+    QCOMPARE(rowResult(&dialog, 0), int(DeviceTest::Passed));
+    QCOMPARE(rowResult(&dialog, 1), int(DeviceTest::Failed));
+    QCOMPARE(rowResult(&dialog, 2), int(DeviceTest::Skipped));
+    QCOMPARE(rowResult(&dialog, 3), int(DeviceTest::NotRun));
+    QVERIFY(table->item(0, 1)->icon().cacheKey() != table->item(2, 1)->icon().cacheKey());
+    QCOMPARE(table->currentRow(), 3);
+}
+
+void tst_DeviceTestDialog::lastStepSkippedCompletesLikePassed_data()
+{
+    QTest::addColumn<bool>("skipLast");
+    QTest::newRow("passed") << false;
+    QTest::newRow("skipped") << true;
+}
+
+void tst_DeviceTestDialog::lastStepSkippedCompletesLikePassed()
+{
+    QFETCH(bool, skipLast);
+    DeviceTest *test = scriptedTest({{4}, {skipLast ? 2 : 4}});
+    AnsweringDialog dialog(test);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    test->slotRefreshTimeout();
+    if (skipLast)
+        dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->click();
+    else
+        test->slotRefreshTimeout();
+    auto *text = dialog.findChild<QLabel *>(QStringLiteral("textLabel"));
+    QVERIFY(text->text().startsWith(QStringLiteral("Test complete")));
+    QVERIFY(text->text().contains(skipLast ? QStringLiteral("1 passed, 1 skipped")
+                                           : QStringLiteral("2 passed, 0 skipped")));
+    auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"));
+    QCOMPARE(cancel->text(), QStringLiteral("Finish"));
+    auto *skip = dialog.findChild<QPushButton *>(QStringLiteral("skipButton"));
+    QVERIFY(!skip->isEnabled());
+    QCOMPARE(rowResult(&dialog, 1), int(skipLast ? DeviceTest::Skipped : DeviceTest::Passed));
+    cancel->click();
+    QCOMPARE(dialog.asked, 0);
+    QVERIFY(!dialog.isVisible());
+}
+
+void tst_DeviceTestDialog::messages()
+{
+    DeviceTest *test = scriptedTest({{1, 0, 2}});
+    AnsweringDialog dialog(test);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *text = dialog.findChild<QLabel *>(QStringLiteral("textLabel"));
+    auto *icon = dialog.findChild<QLabel *>(QStringLiteral("iconLabel"));
+    QCOMPARE(text->text(), QStringLiteral("do 1"));
+    test->slotRefreshTimeout();
+    QCOMPARE(text->text(), QStringLiteral("trouble 1"));
+    QCOMPARE(icon->property("iconPath").toString(), QStringLiteral(":/icons/devicestate/filter.png"));
+    QVERIFY(icon->isVisible());
+    test->slotRefreshTimeout();
+    QCOMPARE(icon->property("iconPath").toString(),
+             QStringLiteral(":/icons/teststate/incomplete.png"));
+    QVERIFY(!QIcon(QStringLiteral(":/icons/teststate/incomplete.png")).isNull());
+    test->slotRefreshTimeout();
+    QVERIFY(!icon->isVisible());
+    QCOMPARE(text->text(), QStringLiteral("do 1"));
+}
+
+void tst_DeviceTestDialog::startsOnFirstShowOnly()
+{
+    DeviceTest *test = scriptedTest({{4}, {2}});
+    AnsweringDialog dialog(test);
+    QSignalSpy changed(test, &DeviceTest::currentTestChanged);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    test->slotRefreshTimeout();
+    QCOMPARE(test->currentIndex(), 1);
+    dialog.hide();
+    dialog.show();
+    QCOMPARE(test->currentIndex(), 1);
+    QCOMPARE(changed.count(), 2);
+}
+
+void tst_DeviceTestDialog::zeroStepsSayNoSteps()
+{
+    MiniMachine machine;
+    auto *test = new DeviceTest(&machine.controller);
+    test->createButtonTest(machine.in1); // not a button: no steps
+    AnsweringDialog dialog(test);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(test->runState(), DeviceTest::NotStarted);
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("textLabel"))->text(),
+             QStringLiteral("This test has no steps"));
+    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text().contains(
+        QStringLiteral("IN1")));
+    QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->isEnabled());
+    QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"))->text()
+            != QStringLiteral("Finish"));
+}
+
+void tst_DeviceTestDialog::cancelAsksStopsAndRestores()
+{
+    MiniMachine machine;
+    machine.panelButton->setValue(false);
+    auto *test = new DeviceTest(&machine.controller);
+    test->addTest(new ParameterInitTestAction(&machine.panel, machine.panelButton, true, test));
+    test->addTest(new ScriptedAction({2}, test));
+    QPointer<DeviceTest> guard(test);
+    {
+        AnsweringDialog dialog(test);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        test->slotRefreshTimeout();
+        QCOMPARE(machine.panelButton->value(), true);
+        auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"));
+        dialog.answer = false;
+        cancel->click();
+        QCOMPARE(dialog.asked, 1);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(test->isRunning());
+        dialog.answer = true;
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(dialog.asked, 2);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(test->runState(), DeviceTest::Cancelled);
+        QCOMPARE(machine.panelButton->value(), false);
+    }
+    QVERIFY(guard.isNull()); // the dialog owned the test
+}
+
+void tst_DeviceTestDialog::saveReport()
+{
+    DeviceTest *test = scriptedTest({{4}, {2}});
+    AnsweringDialog dialog(test);
+    QTemporaryDir dir;
+    dialog.setReportDirectory(dir.path());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    test->slotRefreshTimeout();
+    dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->click();
+    dialog.findChild<QPushButton *>(QStringLiteral("saveReportButton"))->click();
+    QCOMPARE(dialog.savedReports().size(), 2);
+    QFile csv(dialog.savedReports().at(0));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString content = QString::fromUtf8(csv.readAll());
+    QVERIFY(content.contains(QStringLiteral("2,step 2,Skipped,")));
+    QVERIFY(content.contains(QStringLiteral("# Run: completed")));
+    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text().contains(
+        dialog.savedReports().at(0)));
+}
+
+QTEST_MAIN(tst_DeviceTestDialog)
+#include "tst_devicetestdialog.moc"

@@ -1,0 +1,166 @@
+#include "descriptions/abstractdevicefactory.h"
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "devicetests/controllerdevicetest.h"
+#include "devicetests/controlpaneldevicetest.h"
+#include "devicetests/framtestsequence.h"
+#include "devicetests/statetestactions.h"
+#include "devicetests/supportpaneldevicetest.h"
+#include "diagnostics/tunevariable.h"
+#include "machine/machineregistry.h"
+#include "support/testcanhandler.h"
+#include "support/testenvironment.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <memory>
+
+// The three machine tests built against the machine's own unit classes from the catalogue, and
+// the controller test driven tick by tick with the tool's view of the units playing the machine.
+class tst_MachineTests : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void controllerSteps();
+    void controllerRunsTickByTick();
+    void controlPanelSteps();
+    void supportPanelSteps();
+    void missingPanelIsListed();
+
+private:
+    AbstractDisplayableItem *create(const char *key);
+    QList<AbstractDisplayableItem *> m_devices;
+};
+
+void tst_MachineTests::initTestCase()
+{
+    TestEnvironment::init();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    registerMachineFunctions();
+}
+
+void tst_MachineTests::init()
+{
+    CanDeviceFactory::init();
+}
+
+void tst_MachineTests::cleanup()
+{
+    qDeleteAll(m_devices);
+    m_devices.clear();
+    CanDeviceFactory::reset();
+}
+
+AbstractDisplayableItem *tst_MachineTests::create(const char *key)
+{
+    AbstractDisplayableItem *item = CanDeviceFactory::instance()->createDevice(QByteArray(key));
+    if (item)
+        m_devices << item;
+    return item;
+}
+
+static TuneVariable *addL0(AbstractDisplayableItem *panel)
+{
+    auto *function = panel->findChild<AbstractDisplayableItem *>(QStringLiteral("TuneVariablesState"));
+    if (!function)
+        return nullptr;
+    CanMessage frame = makeFrame(0x18EF00A0, {0, 'L', '0', 4, 0, 0, 0, 0});
+    auto *v = qobject_cast<TuneVariable *>(function->subFactory()->createDevice(frame));
+    if (v)
+        function->registerChild(v);
+    return v;
+}
+
+void tst_MachineTests::controllerSteps()
+{
+    AbstractDisplayableItem *controller = create("controller");
+    AbstractDisplayableItem *panel = create("control_panel_low");
+    QVERIFY(controller && panel);
+    QVERIFY(addL0(panel));
+    ControllerDeviceTest test(controller);
+    QCOMPARE(test.unresolved(), QStringList());
+    // Two inputs (save + three states), ten outputs of nine steps, the FRAM sequence.
+    QCOMPARE(test.count(), 2 * 4 + 10 * 9 + 10);
+    const QList<TestAction *> steps = test.tests();
+    QVERIFY(steps.at(1)->name().startsWith(QStringLiteral("BoomArmIn - ")));
+    QVERIFY(qobject_cast<SaveStateTestAction *>(steps.at(4)));
+    QVERIFY(steps.at(8)->name().startsWith(QStringLiteral("Setting output UP off")));
+    QCOMPARE(steps.at(8 + 7 * 9)->name(), QStringLiteral("Setting output RPM1 off"));
+    QVERIFY(qobject_cast<PowerTestClause *>(steps.at(98 + 4)));
+}
+
+void tst_MachineTests::controllerRunsTickByTick()
+{
+    AbstractDisplayableItem *controller = create("controller");
+    AbstractDisplayableItem *panel = create("control_panel_low");
+    QVERIFY(controller && panel && addL0(panel));
+    auto *io = controller->findChild<AbstractDisplayableItem *>(QStringLiteral("ControllerIOState"));
+    QVERIFY(io);
+    io->setState(AbstractDisplayableItem::ReceiveOk);
+    ControllerDeviceTest test(controller);
+    test.start();
+    int ticks = 0;
+    int firstFram = 2 * 4 + 10 * 9;
+    // Play the controller: each clause's expected state is what it reports next.
+    while (test.isRunning() && test.currentIndex() < firstFram && ++ticks < 5000) {
+        if (auto *clause = dynamic_cast<ListParameterTestClause *>(test.currentTest())) {
+            static_cast<ZxListParameter *>(clause->parameter())->setValue(clause->expected());
+            clause->parameter()->setValid(true);
+        }
+        test.slotRefreshTimeout();
+    }
+    QCOMPARE(test.currentIndex(), firstFram);
+    for (int i = 0; i < firstFram; ++i)
+        QCOMPARE(test.records().at(i).result, DeviceTest::Passed);
+    // The panel's joystick and buttons were driven; the engine button is back where it was.
+    ZxParameter *engine = CanDeviceFactory::instance()->getParameter(
+        QStringLiteral("control_panel_low/state/B3-Engine"));
+    QVERIFY(engine);
+    // No controller answers here: the FRAM read is skipped, and shows so.
+    test.slotRefreshTimeout();
+    test.skipTest();
+    test.stop();
+    QCOMPARE(test.records().at(firstFram + 1).result, DeviceTest::Skipped);
+    QCOMPARE(test.records().at(firstFram + 2).result, DeviceTest::NotRun);
+    QCOMPARE(engine->variantValue().toBool(), false);
+}
+
+void tst_MachineTests::controlPanelSteps()
+{
+    AbstractDisplayableItem *panel = create("control_panel_low");
+    QVERIFY(panel);
+    ControlPanelDeviceTest test(panel);
+    QCOMPARE(test.unresolved(), QStringList());
+    QCOMPARE(test.count(), 6 + 5 * 2);
+    QVERIFY(dynamic_cast<JoystickTestClause *>(test.tests().at(0)));
+    QCOMPARE(test.tests().at(6)->name(), QStringLiteral("B1-Control - released"));
+    QCOMPARE(test.tests().at(15)->name(), QStringLiteral("B5-Setup - pressed"));
+}
+
+void tst_MachineTests::supportPanelSteps()
+{
+    AbstractDisplayableItem *panel = create("support_indication_panel");
+    QVERIFY(panel);
+    SupportPanelDeviceTest test(panel);
+    QCOMPARE(test.count(), 4);
+    QVERIFY(test.unresolved().isEmpty());
+}
+
+void tst_MachineTests::missingPanelIsListed()
+{
+    AbstractDisplayableItem *controller = create("controller");
+    QVERIFY(controller);
+    ControllerDeviceTest test(controller);
+    // Only the inputs remain; every panel path is listed.
+    QCOMPARE(test.count(), 2 * 4);
+    QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/state/B3-Engine")));
+    QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/TuneVariablesState/L0")));
+}
+
+QTEST_MAIN(tst_MachineTests)
+#include "tst_machinetests.moc"
