@@ -54,7 +54,7 @@ DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
 
     m_skipButton = new QPushButton(tr("Skip test"), this);
     m_skipButton->setObjectName(QStringLiteral("skipButton"));
-    m_saveButton = new QPushButton(tr("Save report.."), this);
+    m_saveButton = new QPushButton(tr("Save report…"), this);
     m_saveButton->setObjectName(QStringLiteral("saveReportButton"));
     m_cancelButton = new QPushButton(tr("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));

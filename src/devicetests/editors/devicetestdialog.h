@@ -21,7 +21,7 @@ public:
     ~DeviceTestDialog() override;
 
     DeviceTest *test() const { return m_test; }
-    // Where "Save report.." writes; by default the parameter log's directory.
+    // Where "Save report…" writes; by default the parameter log's directory.
     void setReportDirectory(const QString &directory) { m_reportDirectory = directory; }
     QString reportDirectory() const;
     QStringList savedReports() const { return m_savedReports; }

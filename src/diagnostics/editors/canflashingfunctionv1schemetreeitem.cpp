@@ -96,7 +96,7 @@ QWidget *CanFlashingFunctionV1SchemeTreeItem::createWidget(unsigned int kind)
     QPushButton *ecuid = button(tr("Request ECUID"), "requestEcuid");
     QPushButton *soft = button(tr("Request SOFT"), "requestSoft");
     QPushButton *hours = button(tr("Request HOURS"), "requestHours");
-    QPushButton *choose = button(tr("Choose.."), "choose");
+    QPushButton *choose = button(tr("Choose…"), "choose");
     QPushButton *start = button(tr("Start"), "start");
     QPushButton *stop = button(tr("Stop"), "stop");
     m_idleOnly << ecuid << soft << hours << choose;

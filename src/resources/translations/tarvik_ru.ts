@@ -350,8 +350,8 @@
         <translation>Запросить моточасы</translation>
     </message>
     <message>
-        <source>Choose..</source>
-        <translation>Выбрать..</translation>
+        <source>Choose…</source>
+        <translation>Выбрать…</translation>
     </message>
     <message>
         <source>Start</source>
@@ -714,8 +714,8 @@ SHA-256: %7
         <translation>Пропустить тест</translation>
     </message>
     <message>
-        <source>Save report..</source>
-        <translation>Сохранить отчёт..</translation>
+        <source>Save report…</source>
+        <translation>Сохранить отчёт…</translation>
     </message>
     <message>
         <source>Cancel</source>
