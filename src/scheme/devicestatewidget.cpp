@@ -12,6 +12,8 @@ DeviceStateWidget::DeviceStateWidget(AbstractSchemeTreeItem *node, QWidget *pare
     setAutoFillBackground(true);
     setMinimumSize(20, 20);
     setMaximumWidth(40);
+    // A lamp, not a bar: a tall row of a panel must not stretch it.
+    setMaximumHeight(40);
     setFrameShape(QFrame::Box);
     setFrameShadow(QFrame::Plain);
     // The item lives in the bus thread: its signal arrives queued.

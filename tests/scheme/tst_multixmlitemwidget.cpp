@@ -247,6 +247,7 @@ void tst_MultiXmlItemWidget::lampColours()
     QVERIFY(lamp.autoFillBackground());
     QCOMPARE(lamp.minimumSize(), QSize(20, 20));
     QCOMPARE(lamp.maximumWidth(), 40);
+    QCOMPARE(lamp.maximumHeight(), 40);
 }
 
 void tst_MultiXmlItemWidget::lampFollowsDerivedStateOnRefresh()

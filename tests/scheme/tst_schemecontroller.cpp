@@ -122,12 +122,7 @@ private:
 
 void tst_SchemeController::initTestCase()
 {
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeControllerTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeControllerTest"));
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     QVERIFY(m_dir.isValid());
 }

@@ -121,12 +121,7 @@ private:
 
 void tst_SchemeFiles::initTestCase()
 {
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeFilesTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeFilesTest"));
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     QVERIFY(m_dir.isValid());
 }

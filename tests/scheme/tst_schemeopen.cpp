@@ -47,12 +47,7 @@ private:
 
 void tst_SchemeOpen::initTestCase()
 {
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeOpenTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeOpenTest"));
     QVERIFY(m_dir.isValid());
 }
 

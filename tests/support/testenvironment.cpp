@@ -2,12 +2,16 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
+#include "descriptions/descriptionfiles.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "ui/application.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace TestEnvironment {
@@ -20,6 +24,16 @@ void init()
     initTarvikResources();
     registerCanMetaTypes();
     qRegisterMetaType<AbstractCanHandler::MessagePack>("AbstractCanHandler::MessagePack");
+}
+
+void initSchemeTests(const QString &applicationName)
+{
+    init();
+    QCoreApplication::setApplicationName(applicationName);
+    QSettings().clear();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    registerDiagnosticsFunctions();
+    registerMachineFunctions();
 }
 
 QString dataFile(const QString &name)

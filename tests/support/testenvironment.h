@@ -5,6 +5,9 @@
 // Common set-up of every test executable: metatypes, resources and a private settings store.
 namespace TestEnvironment {
 void init();
+// init() for tests of schemes and the window: own settings store, built-in descriptions only,
+// the diagnostic and machine functions registered as at start-up.
+void initSchemeTests(const QString &applicationName);
 // Path of a file under tests/data.
 QString dataFile(const QString &name);
 // Units (top-level device elements) of a scheme file, by default the built-in example.

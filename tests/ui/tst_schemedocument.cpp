@@ -135,12 +135,7 @@ private:
 
 void tst_SchemeDocument::initTestCase()
 {
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikSchemeDocumentTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeDocumentTest"));
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     QVERIFY(m_dir.isValid());
     m_demo = m_dir.filePath(QStringLiteral("demo.tvsx"));

@@ -218,7 +218,7 @@ QTableWidget *MemoryAccessDock::createTable(const MemoryAccessLayout::GroupTable
     increment->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
     increment->setShortcutContext(Qt::WidgetShortcut);
     view->addAction(increment);
-    connect(increment, &QAction::triggered, this, [this, view] {
+    connect(increment, &QAction::triggered, this, [view] {
         QTableWidgetItem *cell = view->currentItem();
         if (!cell || !(cell->flags() & Qt::ItemIsEditable))
             return;
