@@ -91,8 +91,12 @@ public:
     enum class SaveChoice { Save, Discard, Cancel };
     SchemeDocument *schemeDocument() const { return m_schemeDocument; }
     RecentFiles *recentFiles() const { return m_recentFiles; }
-    // Asks Save/Discard/Cancel when the scheme differs from its file; false means stay.
+    // Asks Save/Discard/Cancel when the scheme differs from its file; false means stay. Open,
+    // Clear Scheme and closing pass here, so it also asks before abandoning a program transfer.
     bool maybeSaveChanges();
+    // Asks before an action abandons a running program transfer under one of these items (the
+    // whole scheme when empty); true when none runs or the engineer agrees.
+    bool confirmAbandonTransfers(const QList<AbstractDisplayableItem *> &scope = {});
     // Where scheme file dialogs start: the current file, else beside the last one used.
     QString schemeDialogStart() const;
 

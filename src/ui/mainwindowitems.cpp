@@ -291,7 +291,7 @@ void MainWindow::on_actionRename_triggered()
 void MainWindow::on_actionDeleteDevice_triggered()
 {
     AbstractSchemeTreeItem *node = currentNode();
-    if (!node
+    if (!node || !confirmAbandonTransfers({node->displayable()})
         || !askConfirm(tr("Delete"), tr("Delete %1 from the scheme?").arg(node->uniqueName())))
         return;
     AbstractDisplayableItem *item = node->displayable();

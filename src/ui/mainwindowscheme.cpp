@@ -3,6 +3,8 @@
 #include "ui/mainwindow.h"
 
 #include "descriptions/deviceconstructormodel.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
@@ -71,8 +73,39 @@ bool MainWindow::saveSchemeTo(QString path)
     return true;
 }
 
+bool MainWindow::confirmAbandonTransfers(const QList<AbstractDisplayableItem *> &scope)
+{
+    QList<AbstractDisplayableItem *> items = scope;
+    if (items.isEmpty()) {
+        for (AbstractSchemeTreeItem *node : m_schemeModel->topLevelItems()) {
+            if (node->displayable())
+                items << node->displayable();
+        }
+    }
+    QStringList targets;
+    for (AbstractDisplayableItem *item : qAsConst(items)) {
+        if (!item)
+            continue;
+        QList<CanFlashingFunctionV1 *> flashers = item->findChildren<CanFlashingFunctionV1 *>();
+        if (auto *self = qobject_cast<CanFlashingFunctionV1 *>(item))
+            flashers << self;
+        for (const CanFlashingFunctionV1 *flasher : qAsConst(flashers)) {
+            if (flasher->isFlashing())
+                targets << QStringLiteral("0x%1").arg(flasher->target(), 2, 16, QLatin1Char('0'));
+        }
+    }
+    if (targets.isEmpty())
+        return true;
+    return askConfirm(tr("Boot loading"),
+                      tr("The program of unit %1 is being replaced. Stopping now leaves the unit "
+                         "in its boot loader without a program. Abandon the transfer?")
+                          .arg(targets.join(QStringLiteral(", "))));
+}
+
 bool MainWindow::maybeSaveChanges()
 {
+    if (!confirmAbandonTransfers())
+        return false;
     if (!m_schemeDocument->check())
         return true;
     switch (askSaveChanges(m_schemeDocument->displayName())) {

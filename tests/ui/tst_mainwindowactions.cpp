@@ -1,7 +1,10 @@
 #include "can/guimessagenotifier.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
+#include "demo/simulatedbootloader.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/editors/devicetestdialog.h"
 #include "model/devicedispatcher.h"
@@ -12,6 +15,7 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "support/simulatedbushandler.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -189,6 +193,8 @@ private slots:
     void constructorAddsWithInitialState();
     void testActionOpensOneDialog();
     void addFlasherTwiceAddsOne();
+    void abandoningTransferAsks_data();
+    void abandoningTransferAsks();
     void filterMarksAndStates();
     void saveAndOpenSchemeDialogs();
 
@@ -775,6 +781,56 @@ void tst_MainWindowActions::addFlasherTwiceAddsOne()
     flasher->trigger();
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
     QCOMPARE(m_window->mainView()->currentIndex().row(), 0);
+}
+
+void tst_MainWindowActions::abandoningTransferAsks_data()
+{
+    QTest::addColumn<QString>("actionName");
+    QTest::addColumn<bool>("agree");
+    QTest::newRow("clear scheme, kept") << "actionClearScheme" << false;
+    QTest::newRow("clear scheme, abandoned") << "actionClearScheme" << true;
+    QTest::newRow("delete the tool, kept") << "actionDeleteDevice" << false;
+    QTest::newRow("delete the tool, abandoned") << "actionDeleteDevice" << true;
+    QTest::newRow("open another scheme, kept") << "actionOpen" << false;
+}
+
+void tst_MainWindowActions::abandoningTransferAsks()
+{
+    QFETCH(QString, actionName);
+    QFETCH(bool, agree);
+    // A unit that enters its boot loader and then goes silent: the transfer stays under way.
+    SimulatedBusHandler handler(m_dispatcher.get());
+    auto unit = std::make_shared<SimulatedBootLoader>(0xA0);
+    unit->setFault(SimulatedBootLoader::SilentFrom, 1);
+    handler.bus()->addUnit(unit);
+    QVERIFY(handler.start());
+    action(m_window.get(), "actionAddFlasher")->trigger();
+    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
+        CanDeviceFactory::instance()->getDevice(QByteArray("offboarddiagunit")));
+    QVERIFY(tool && tool->flasher());
+    CanFlashingFunctionV1 *flasher = tool->flasher();
+    flasher->setTarget(0xA0);
+    QVERIFY(flasher->setProgram(QByteArray(64, '\x5a'), QStringLiteral("test.prg")));
+    flasher->slotStart();
+    QTRY_VERIFY(flasher->isFlashing());
+    m_window->asked.clear();
+    m_window->confirm = agree;
+    m_window->fileAnswer.clear();
+    action(m_window.get(), qPrintable(actionName))->trigger();
+    QVERIFY2(m_window->asked.value(0).startsWith(
+                 QLatin1String("Boot loading|The program of unit 0xa0 is being replaced")),
+             qPrintable(m_window->asked.join(QLatin1Char('\n'))));
+    QCOMPARE(m_window->schemeModel()->rowCount(), agree ? 0 : 1);
+    if (!agree) {
+        QCOMPARE(m_window->asked.size(), 1); // nothing else was asked, nothing else happened
+        QVERIFY(flasher->isFlashing());
+        flasher->slotStop();
+    }
+    // Nothing runs any more: no question.
+    const int questions = m_window->asked.size();
+    QVERIFY(m_window->confirmAbandonTransfers());
+    QCOMPARE(m_window->asked.size(), questions);
+    handler.stop();
 }
 
 void tst_MainWindowActions::filterMarksAndStates()

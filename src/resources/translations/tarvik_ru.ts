@@ -1455,6 +1455,14 @@ SHA-256: %7
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Boot loading</source>
+        <translation>Загрузка программы</translation>
+    </message>
+    <message>
+        <source>The program of unit %1 is being replaced. Stopping now leaves the unit in its boot loader without a program. Abandon the transfer?</source>
+        <translation>Идёт замена программы блока %1. Если прервать её сейчас, блок останется в загрузчике без программы. Прервать передачу?</translation>
+    </message>
+    <message>
         <source>Tree Scheme</source>
         <translation>Схема</translation>
     </message>
