@@ -180,11 +180,16 @@ void AbstractCanHandler::errorTimeout()
 
 void AbstractCanHandler::sendMessage(const CanMessage &message)
 {
-    if (!m_handlerMutex.try_lock()) {
-        // A poll cycle holds the adapter: that cycle sends the frame once its read is done.
+    {
         std::lock_guard locker(m_sendMutex);
-        m_sendQueue.append(message);
-        return;
+        // A poll cycle holds the adapter: that cycle sends the frame once its read is done.
+        // Frames still queued by an earlier call go first: the adapter is free for a moment
+        // between a cycle's read and its flush of the queue, and a frame sent at once then
+        // would overtake them. (Only try_lock under m_sendMutex: the flush locks the other way.)
+        if (!m_sendQueue.isEmpty() || !m_handlerMutex.try_lock()) {
+            m_sendQueue.append(message);
+            return;
+        }
     }
     bool ok = false;
     if (state() == Open)
