@@ -1,8 +1,5 @@
 #include "descriptions/candevicefactory.h"
-#include "descriptions/descriptionfiles.h"
 #include "descriptions/unknownj1939device.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"

@@ -1,7 +1,4 @@
 #include "descriptions/candevicefactory.h"
-#include "descriptions/descriptionfiles.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
