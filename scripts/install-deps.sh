@@ -13,6 +13,12 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(libbenchmark-dev clang libclang-rt-dev tshark)
+    # The installation check: package tools and the validators of its desktop files.
+    packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
+fi
+if [ "${1:-}" = "--package" ]; then
+    # scripts/package.sh: CPack's Debian generator computes dependencies with dpkg-shlibdeps.
+    packages+=(dpkg-dev file)
 fi
 if [ "${1:-}" = "--icons" ]; then
     # scripts/render-icons.sh

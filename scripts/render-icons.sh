@@ -21,3 +21,12 @@ find "$pics" -name '*.svg' | sort | while read -r svg; do
     rsvg-convert "$svg" -o "$out"
     echo "$out"
 done
+
+# The application icon in the icon theme's sizes (installed under share/icons/hicolor).
+app="$top/src/resources/app"
+for size in 16 22 24 32 48 64 128 256; do
+    out="$app/hicolor/${size}x${size}/tarvik.png"
+    mkdir -p "$(dirname "$out")"
+    rsvg-convert -w "$size" -h "$size" "$app/tarvik.svg" -o "$out"
+    echo "$out"
+done

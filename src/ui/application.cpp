@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLocale>
 #include <QLoggingCategory>
@@ -43,6 +44,18 @@ int choosePortWithDialog(const QStringList &names)
     return ok ? names.indexOf(chosen) : -1;
 }
 
+// Help and version are text only: they need no display, so they work on a console without one.
+bool asksForTextOnly(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "-h" || argument == "--help" || argument == "-v"
+            || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
 void printOut(const QString &text, FILE *stream)
 {
     std::fputs(qPrintable(text), stream);
@@ -53,7 +66,11 @@ void printOut(const QString &text, FILE *stream)
 
 int runTarvik(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (asksForTextOnly(argc, argv))
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
     // Developer messages stay quiet unless asked for (QT_LOGGING_RULES="default.debug=true").
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
@@ -67,19 +84,8 @@ int runTarvik(int argc, char **argv)
     CommandLineOptions options = CommandLineOptions::parse(QCoreApplication::arguments());
     Language::install(Language::resolve(options.language, Language::storedChoice(),
                                         QLocale::system().name()),
-                      &app);
+                      app.get());
     options = CommandLineOptions::parse(QCoreApplication::arguments());
-
-    registerCanMetaTypes();
-    qRegisterMetaType<ZxVariant>("ZxVariant");
-    Units::init();
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
-    DescriptionFiles::setFaultReporter([](const QString &message) {
-        QMessageBox::warning(nullptr, QCoreApplication::translate("Main", "Description files"),
-                             message);
-    });
-
     if (!options.error.isEmpty()) {
         printOut(options.error, stderr);
         printOut(CommandLineOptions::helpText(), stderr);
@@ -93,6 +99,21 @@ int runTarvik(int argc, char **argv)
         printOut(QStringLiteral("Tarvik %1").arg(QCoreApplication::applicationVersion()), stdout);
         return 0;
     }
+    if (!qobject_cast<QApplication *>(app.get()))
+        return 1;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/hicolor/256x256/tarvik.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarvik"));
+
+    registerCanMetaTypes();
+    qRegisterMetaType<ZxVariant>("ZxVariant");
+    Units::init();
+    registerDiagnosticsFunctions();
+    registerMachineFunctions();
+    DescriptionFiles::setFaultReporter([](const QString &message) {
+        QMessageBox::warning(nullptr, QCoreApplication::translate("Main", "Description files"),
+                             message);
+    });
+
     CanHandlerFactory::AdapterOptions adapterOptions;
     adapterOptions.libraryPath = options.libraryPath;
     QString unusable;
@@ -145,7 +166,7 @@ int runTarvik(int argc, char **argv)
     if (!options.schemeFile.isEmpty())
         window->openScheme(options.schemeFile);
 
-    const int code = app.exec();
+    const int code = app->exec();
     shutdown();
     window.reset();
     canThread.reset();
