@@ -150,6 +150,26 @@ void tst_MainWindow::choiceDialogOffersSixAdapters()
     }
     QCOMPARE(texts, expected);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose the CAN adapter"));
+    // Every adapter says what it is on a line of its own beside its button.
+    QSet<QString> descriptions;
+    for (int type = CanHandlerFactory::FirstType; type <= CanHandlerFactory::LastType; ++type) {
+        auto *what = dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1").arg(type));
+        QVERIFY(what);
+        QVERIFY(!what->text().isEmpty());
+        QCOMPARE(what->buddy(), dialog.findChild<QPushButton *>(
+                                    QStringLiteral("adapterButton%1").arg(type)));
+        descriptions.insert(what->text());
+    }
+    QCOMPARE(descriptions.size(), CanHandlerFactory::LastType - CanHandlerFactory::FirstType + 1);
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1")
+                                            .arg(CanHandlerFactory::Zentrax))
+                 ->text(),
+             QStringLiteral("Zentrax — the maker's USB-CAN adapter (serial port)"));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1")
+                                            .arg(CanHandlerFactory::Replay))
+                 ->text(),
+             QStringLiteral("Demo bus — a recorded machine with simulated units, no hardware "
+                            "needed"));
     // Cancel chooses no adapter.
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

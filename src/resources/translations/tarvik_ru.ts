@@ -50,6 +50,34 @@
         <source>Choose the CAN adapter</source>
         <translation>Выбор адаптера CAN</translation>
     </message>
+    <message>
+        <source>Older USB-CAN adapters, through the vendor&apos;s library slmcp.dll</source>
+        <translation>Старые адаптеры USB-CAN, через библиотеку производителя slmcp.dll</translation>
+    </message>
+    <message>
+        <source>Newer USB-CAN adapters, through the vendor&apos;s library slcan.dll</source>
+        <translation>Новые адаптеры USB-CAN, через библиотеку производителя slcan.dll</translation>
+    </message>
+    <message>
+        <source>SAE J2534 pass-thru adapters, through the vendor&apos;s library</source>
+        <translation>Адаптеры SAE J2534 pass-thru, через библиотеку производителя</translation>
+    </message>
+    <message>
+        <source>ICP DAS I-7565 USB-CAN converter (serial port)</source>
+        <translation>Преобразователь USB-CAN ICP DAS I-7565 (последовательный порт)</translation>
+    </message>
+    <message>
+        <source>Zentrax — the maker&apos;s USB-CAN adapter (serial port)</source>
+        <translation>Zentrax — фирменный адаптер USB-CAN (последовательный порт)</translation>
+    </message>
+    <message>
+        <source>Demo bus — a recorded machine with simulated units, no hardware needed</source>
+        <translation>Демо-шина — записанная машина с имитируемыми блоками, оборудование не нужно</translation>
+    </message>
+    <message>
+        <source>Adapters Qt reaches: SocketCAN, PEAK, virtual CAN and others</source>
+        <translation>Адаптеры, доступные через Qt: SocketCAN, PEAK, виртуальный CAN и другие</translation>
+    </message>
 </context>
 <context>
     <name>AddressClaimFunction</name>
