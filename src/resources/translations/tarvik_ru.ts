@@ -2050,8 +2050,8 @@ Use %1 ms?</source>
         <translation>Расшифровка</translation>
     </message>
     <message>
-        <source>Timing</source>
-        <translation>Время</translation>
+        <source>Time, s</source>
+        <translation>Время, с</translation>
     </message>
 </context>
 <context>
