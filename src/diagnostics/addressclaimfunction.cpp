@@ -1,7 +1,11 @@
 #include "diagnostics/addressclaimfunction.h"
 
+#include "descriptions/j1939preferredaddresses.h"
+#include "model/j1939device.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -79,6 +83,7 @@ bool AddressClaimFunction::decode(const QByteArray &data)
     if (data.size() < NameBytes)
         return false;
     const quint64 n = nameFromPayload(reinterpret_cast<const quint8 *>(data.constData()));
+    nameTheUnit(n);
     for (int i = 0; i < FieldCount; ++i) {
         const quint32 value = field(n, Index(i));
         if (i == ArbitraryAddressCapable)
@@ -89,6 +94,32 @@ bool AddressClaimFunction::decode(const QByteArray &data)
     }
     setUpdateNeeded();
     return true;
+}
+
+QString AddressClaimFunction::unitName(quint64 name, quint8 address)
+{
+    const QString hex = QString::number(address, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+    return tr("Manufacturer %1, function %2 (0x%3)")
+        .arg(field(name, ManufacturerCode))
+        .arg(field(name, Function))
+        .arg(hex);
+}
+
+void AddressClaimFunction::nameTheUnit(quint64 name)
+{
+    auto *unit = qobject_cast<J1939Device *>(parentItem());
+    if (!unit)
+        return;
+    const quint8 address = quint8(unit->address().value);
+    const QString current = unit->name();
+    const bool automatic = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
+                           || current == J1939PreferredAddresses::deviceName(address)
+                           || (!m_givenName.isEmpty() && current == m_givenName);
+    if (!automatic)
+        return;
+    m_givenName = unitName(name, address);
+    if (current != m_givenName)
+        unit->setName(m_givenName);
 }
 
 quint64 AddressClaimFunction::name() const

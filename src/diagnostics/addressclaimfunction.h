@@ -34,4 +34,13 @@ public:
     static quint64 nameFromPayload(const quint8 *data);
     // One field of a NAME.
     static quint32 field(quint64 name, Index index);
+    // "Manufacturer 273, function 130 (0x00)": what a claim says about the unit at an address.
+    static QString unitName(quint64 name, quint8 address);
+
+private:
+    // A unit named automatically (unknown, or after its preferred address) takes the name its
+    // claim gives it; a name the user chose stays.
+    void nameTheUnit(quint64 name);
+
+    QString m_givenName; // the name this function last gave its unit; bus thread
 };

@@ -36,6 +36,8 @@ private slots:
     void simulatedUnitAnswersClaimRequests_data();
     void simulatedUnitAnswersClaimRequests();
     void recordingShowsEveryNode();
+    void claimNamesTheUnit_data();
+    void claimNamesTheUnit();
 };
 
 namespace {
@@ -247,6 +249,37 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
     dispatcher.clearScheme();
 }
 
+void tst_Identification::claimNamesTheUnit_data()
+{
+    QTest::addColumn<quint8>("address");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    const QString claimed = QStringLiteral("Manufacturer 273, function 130 (0x%1)");
+    QTest::newRow("unknown device") << quint8(0x45) << "Unknown device" << claimed.arg("45");
+    QTest::newRow("named after its preferred address")
+        << quint8(0x00) << "Engine #1 (0x00)" << claimed.arg("00");
+    QTest::newRow("preferred name of another address stays")
+        << quint8(0x01) << "Engine #1 (0x00)" << "Engine #1 (0x00)";
+    QTest::newRow("a name the user gave stays") << quint8(0x00) << "Main engine" << "Main engine";
+}
+
+void tst_Identification::claimNamesTheUnit()
+{
+    QFETCH(quint8, address);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    J1939Device unit(address);
+    unit.setName(before);
+    auto *claim = new AddressClaimFunction(&unit);
+    QVERIFY(claim->decode(QByteArray::fromHex("4d2e2322008232c0")));
+    QCOMPARE(unit.name(), after);
+    // A later claim with another NAME renames a unit it named itself, and only such a unit.
+    QVERIFY(claim->decode(QByteArray::fromHex("4d2e2322008332c0")));
+    const QString renamed = after == before ? before : after;
+    QCOMPARE(unit.name(), QString(renamed).replace(QStringLiteral("function 130"),
+                                                   QStringLiteral("function 131")));
+}
+
 // Golden test: an NMEA 2000 network answering a global request for the address claim, replayed
 // through the dispatcher with auto-detection as the window runs it.
 void tst_Identification::recordingShowsEveryNode()
@@ -288,10 +321,15 @@ void tst_Identification::recordingShowsEveryNode()
         }
     }
     QCOMPARE(shown, expected);
-    // The requester (0x05) claims nothing; units at preferred addresses carry the address's name.
-    QVERIFY2(names.contains(QStringLiteral("Engine #1 (0x00)")), qPrintable(names.join(", ")));
-    QVERIFY(names.contains(QStringLiteral("Transmission #1 (0x03)")));
-    QVERIFY(names.contains(QStringLiteral("Unknown device")));
+    // Every claimant is named after its claim; the requester (0x05) claims nothing and keeps
+    // the name of its preferred address.
+    names.sort();
+    const QStringList expectedNames{
+        "Manufacturer 135, function 180 (0x23)", "Manufacturer 137, function 190 (0x8E)",
+        "Manufacturer 137, function 190 (0x8F)", "Manufacturer 1855, function 130 (0x03)",
+        "Manufacturer 1855, function 160 (0x02)", "Manufacturer 273, function 130 (0x00)",
+        "Manufacturer 273, function 130 (0x01)", "Shift console, primary (0x05)"};
+    QCOMPARE(names, expectedNames);
     dispatcher.clearScheme();
     CanDeviceFactory::reset();
 }

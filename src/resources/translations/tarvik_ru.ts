@@ -125,6 +125,10 @@
         <source>Arbitrary address capable</source>
         <translation>Может сменить адрес</translation>
     </message>
+    <message>
+        <source>Manufacturer %1, function %2 (0x%3)</source>
+        <translation>Изготовитель %1, функция %2 (0x%3)</translation>
+    </message>
 </context>
 <context>
     <name>BJMSchemeTreeItem</name>
