@@ -20,7 +20,8 @@ QSize FirstStartLayout::windowSize(const QRect &available)
             std::min(PreferredHeight, available.height() * 9 / 10)};
 }
 
-void FirstStartLayout::fitColumns(QTreeView *view, const QVector<int> &flexible)
+void FirstStartLayout::fitColumns(QTreeView *view, const QVector<int> &flexible,
+                                  const QVector<int> &preferred)
 {
     QHeaderView *header = view->header();
     const int count = header->count();
@@ -44,7 +45,8 @@ void FirstStartLayout::fitColumns(QTreeView *view, const QVector<int> &flexible)
             continue;
         const int others = (i > 0) ? MinimumFlexibleWidth * i : 0;
         const int width = i == 0 ? std::max(MinimumFlexibleWidth, room)
-                                 : std::clamp(header->sectionSize(column), MinimumFlexibleWidth,
+                                 : std::clamp(preferred.value(i, header->sectionSize(column)),
+                                              MinimumFlexibleWidth,
                                               std::max(MinimumFlexibleWidth, room - others));
         header->resizeSection(column, width);
         room -= width;
@@ -60,14 +62,32 @@ FirstStartLayout::FirstStartLayout(QTreeView *view, const QVector<int> &flexible
     : QObject(view)
     , m_view(view)
     , m_flexible(flexible)
-{}
-
-bool FirstStartLayout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize && m_view->viewport()->width() > 0) {
-        watched->removeEventFilter(this);
-        fitColumns(m_view, m_flexible);
+    for (int column : flexible)
+        m_preferred.append(view->header()->sectionSize(column));
+    connect(view->header(), &QHeaderView::sectionResized, this, [this](int column) {
+        // The header itself stretches its last column with the view.
+        QHeaderView *header = m_view->header();
+        const bool stretched = header->stretchLastSection()
+                               && header->visualIndex(column) == header->count() - 1;
+        if (m_fitting || stretched)
+            return;
+        // The user's own widths are kept from now on.
+        m_view->viewport()->removeEventFilter(this);
         deleteLater();
-    }
+    });
+}
+
+void FirstStartLayout::fit()
+{
+    m_fitting = true;
+    fitColumns(m_view, m_flexible, m_preferred);
+    m_fitting = false;
+}
+
+bool FirstStartLayout::eventFilter(QObject *, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && m_view->viewport()->width() > 0)
+        fit();
     return false;
 }

@@ -21,8 +21,12 @@ public:
     static QSize windowSize(const QRect &available);
     // Widens every column to its header text, then gives the flexible columns (in order of
     // priority, the first takes what is left) the room left in the view, down to a minimum.
-    static void fitColumns(QTreeView *view, const QVector<int> &flexible);
-    // Fits the columns once, the first time the view has its width.
+    // `preferred` holds the widths the flexible columns but the first return to when there is
+    // room (their present widths when empty).
+    static void fitColumns(QTreeView *view, const QVector<int> &flexible,
+                           const QVector<int> &preferred = {});
+    // Fits the columns whenever the view's width changes (docks shown or hidden, the window
+    // resized), until the user sizes a column.
     static void fitColumnsWhenShown(QTreeView *view, const QVector<int> &flexible);
 
 protected:
@@ -31,6 +35,10 @@ protected:
 private:
     FirstStartLayout(QTreeView *view, const QVector<int> &flexible);
 
+    void fit();
+
     QTreeView *m_view;
     QVector<int> m_flexible;
+    QVector<int> m_preferred;
+    bool m_fitting = false;
 };

@@ -321,6 +321,21 @@ void tst_MainWindow::firstStartShowsEveryColumn()
         QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
                  qPrintable(QString::number(column)));
     }
+    // A wider view (the docks hidden) goes to the data, not to the last column, once the name
+    // has its width back.
+    const int name = header->sectionSize(2);
+    const int data = header->sectionSize(3);
+    const int wider = 600;
+    window.resize(window.width() + wider, window.height());
+    QTRY_VERIFY(header->sectionSize(3) > data);
+    QVERIFY(header->sectionSize(2) >= name);
+    QVERIFY2(header->sectionSize(2) + header->sectionSize(3) >= name + data + wider - 50,
+             qPrintable(QStringLiteral("%1 %2").arg(header->sectionSize(2)).arg(header->sectionSize(3))));
+    // Once the user sizes a column, the widths are theirs.
+    header->resizeSection(2, 300);
+    window.resize(window.width() - 200, window.height());
+    QTest::qWait(50);
+    QCOMPARE(header->sectionSize(2), 300);
 }
 
 QTEST_MAIN(tst_MainWindow)
