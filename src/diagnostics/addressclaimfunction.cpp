@@ -52,8 +52,9 @@ AddressClaimFunction::AddressClaimFunction(QObject *parent)
                              : static_cast<ZxParameter *>(addIntParameter(key));
         p->setDescription(tr(Fields[i].text));
     }
-    // Units claim at power-up and when asked; a claim is not repeated periodically.
-    setDeviceType(Spontaneous, 5000);
+    // Units claim at power-up and when asked, never periodically: no receive supervision. A NAME
+    // edited while the tool stands in for the unit is claimed at once.
+    setDeviceType(SpontaneousCommit, 0);
 }
 
 quint32 AddressClaimFunction::field(quint64 name, Index index)

@@ -12,10 +12,12 @@
 #include "model/tpconnection.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
+#include "model/zxparameterlink.h"
 #include "model/zxstringparameter.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
+#include <QSpinBox>
 #include <QtTest>
 
 class tst_Identification : public QObject
@@ -36,6 +38,7 @@ private slots:
     void simulatedUnitAnswersClaimRequests_data();
     void simulatedUnitAnswersClaimRequests();
     void recordingShowsEveryNode();
+    void editedNameIsClaimed();
     void claimNamesTheUnit_data();
     void claimNamesTheUnit();
 };
@@ -247,6 +250,31 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
     QTest::qWait(20);
     QCOMPARE(int(handler.writtenFrames().size()) - before, answers);
     dispatcher.clearScheme();
+}
+
+void tst_Identification::editedNameIsClaimed()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    J1939Device unit(0x23);
+    auto *claim = new AddressClaimFunction(&unit);
+    QVERIFY(claim->decode(QByteArray::fromHex("0795e01003b4a0c2")));
+    unit.setState(AbstractDisplayableItem::Send);
+    QTest::qWait(20);
+    const int before = int(handler.writtenFrames().size());
+    ZxParameterLink link(claim->intParameter(AddressClaimFunction::EcuInstance), nullptr);
+    link.setDisplayable(claim);
+    std::unique_ptr<QWidget> widget(link.createWidget(nullptr));
+    auto *box = qobject_cast<QSpinBox *>(widget.get());
+    QVERIFY(box);
+    box->setValue(5);
+    QCOMPARE(int(handler.writtenFrames().size()), before + 1);
+    const CanMessage sent = handler.writtenFrames().last();
+    QCOMPARE(sent.id, 0x18EEFF23u);
+    QCOMPARE(int(sent.data[4] & 0x07), 5);
+    // No periodic claims follow.
+    QTest::qWait(50);
+    QCOMPARE(int(handler.writtenFrames().size()), before + 1);
 }
 
 void tst_Identification::claimNamesTheUnit_data()
