@@ -125,6 +125,8 @@ void DtcArrayParameter::refreshList(QWidget *widget, qint64 now) const
             continue;
         }
         auto *row = new QListWidgetItem(rowText(code));
+        // The panel is narrow: the whole text on hovering.
+        row->setToolTip(row->text());
         row->setData(SpnRole, code.spn);
         row->setData(FmiRole, code.fmi);
         row->setData(OcRole, code.oc);

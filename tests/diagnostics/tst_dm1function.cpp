@@ -396,6 +396,7 @@ void tst_DM1Function::codeNamesFromTheLibrary()
     p.refreshList(list, 0);
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), row);
+    QCOMPARE(list->item(0)->toolTip(), row);
 }
 
 void tst_DM1Function::treeItemShowsTheCodeList()
