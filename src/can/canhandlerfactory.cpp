@@ -102,6 +102,45 @@ QString buttonText(int type)
     return info ? QCoreApplication::translate("AdapterChoiceDialog", info->buttonText) : QString();
 }
 
+QString description(int type)
+{
+    const char *text = nullptr;
+    switch (type) {
+    case Slmcp:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "Older USB-CAN adapters, through the vendor's library slmcp.dll");
+        break;
+    case Slcan:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "Newer USB-CAN adapters, through the vendor's library slcan.dll");
+        break;
+    case J2534:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "SAE J2534 pass-thru adapters, through the vendor's library");
+        break;
+    case I7565:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "ICP DAS I-7565 USB-CAN converter (serial port)");
+        break;
+    case Zentrax:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "Zentrax — the maker's USB-CAN adapter (serial port)");
+        break;
+    case Replay:
+        text = QT_TRANSLATE_NOOP(
+            "AdapterChoiceDialog",
+            "Demo bus — a recorded machine with simulated units, no hardware needed");
+        break;
+    case CanBus:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "Adapters Qt reaches: SocketCAN, PEAK, virtual CAN and others");
+        break;
+    default:
+        return QString();
+    }
+    return QCoreApplication::translate("AdapterChoiceDialog", text);
+}
+
 QString commandLineKey(int type)
 {
     const AdapterInfo *info = find(type);

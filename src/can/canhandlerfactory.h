@@ -30,6 +30,8 @@ struct AdapterOptions
 };
 
 QString buttonText(int type);
+// One line saying what the adapter is, for the start dialog.
+QString description(int type);
 QString commandLineKey(int type);
 // AdapterType for a command-line key ("zentrax", "replay", ...), None when unknown.
 int typeForKey(const QString &key);

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 const char *const ReplayCanHandler::DemoRecording = ":/demo/demo-bus.log";
+const char *const ReplayCanHandler::DemoScheme = ":/demo/demo.tvsx";
 
 namespace {
 

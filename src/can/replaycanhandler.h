@@ -17,6 +17,8 @@ class ReplayCanHandler : public AbstractCanHandler
 
 public:
     static const char *const DemoRecording;
+    // The example scheme whose units match the demo recording.
+    static const char *const DemoScheme;
 
     explicit ReplayCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent = nullptr);
     ~ReplayCanHandler() override;

@@ -2,6 +2,7 @@
 
 #include "can/canmessage.h"
 #include "descriptions/descriptionfiles.h"
+#include "descriptions/j1939preferredaddresses.h"
 #include "descriptions/unknownj1939device.h"
 #include "descriptions/unknownsiddevice.h"
 #include "descriptions/xmlj1939device.h"
@@ -174,7 +175,12 @@ AbstractDisplayableItem *CanDeviceFactory::createEmptyJ1939DeviceFromAddress(qui
         if (makesJ1939 && e.address == address && e.instance)
             return nullptr;
     }
-    return AbstractDeviceFactory::createDevice(unknownDeviceEntry(), address);
+    DeviceFactoryEntry entry = unknownDeviceEntry();
+    // Until the unit claims its address, the address itself is the best hint of what it is.
+    const QString preferred = J1939PreferredAddresses::deviceName(sa);
+    if (!preferred.isEmpty())
+        entry.name = preferred;
+    return AbstractDeviceFactory::createDevice(entry, address);
 }
 
 AbstractDisplayableItem *CanDeviceFactory::createDevice(const CanMessage &frame)

@@ -1,5 +1,6 @@
 #include "diagnostics/diagnosticsregistry.h"
 
+#include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/engineconfigurationfunction.h"
@@ -23,4 +24,7 @@ void registerDiagnosticsFunctions()
     J1939Reg::registerClass(
         [](J1939Device *device) { return new EngineConfigurationFunction(device); }, 0xFEE3,
         QStringLiteral("ec1"), QStringLiteral("Engine Configuration 1"));
+    J1939Reg::registerClass([](J1939Device *device) { return new AddressClaimFunction(device); },
+                            0xEE00, QStringLiteral("addrclaim"),
+                            QString::fromLatin1(QT_TRANSLATE_NOOP("J1939", "Address Claimed")));
 }

@@ -1,5 +1,7 @@
 #include "diagnostics/dtcarrayparameter.h"
 
+#include "descriptions/spnnames.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
@@ -84,9 +86,19 @@ void DtcArrayParameter::setCodes(const QVector<DtcItem> &codes)
     setValid(true);
 }
 
+QString DtcArrayParameter::rowText(const DtcItem &code) const
+{
+    const QString text = QStringLiteral("[%1,%2]").arg(code.spn).arg(code.fmi);
+    const QString description = descriptionFor(code.spn, code.fmi);
+    return description.isEmpty() ? text : text + QLatin1Char(' ') + description;
+}
+
 QString DtcArrayParameter::descriptionFor(quint32 spn, quint32 fmi) const
 {
-    return m_descriptions.value(qMakePair(spn, fmi));
+    // The machine's own texts say what the fault is; otherwise the library's name of the SPN
+    // says at least what it is about.
+    const QString machineText = m_descriptions.value(qMakePair(spn, fmi));
+    return machineText.isEmpty() ? SpnNames::name(spn) : machineText;
 }
 
 void DtcArrayParameter::updateWidgetValue(QWidget *widget)
@@ -112,10 +124,9 @@ void DtcArrayParameter::refreshList(QWidget *widget, qint64 now) const
             }
             continue;
         }
-        auto *row = new QListWidgetItem(QStringLiteral("[%1,%2] %3")
-                                            .arg(code.spn)
-                                            .arg(code.fmi)
-                                            .arg(descriptionFor(code.spn, code.fmi)));
+        auto *row = new QListWidgetItem(rowText(code));
+        // The panel is narrow: the whole text on hovering.
+        row->setToolTip(row->text());
         row->setData(SpnRole, code.spn);
         row->setData(FmiRole, code.fmi);
         row->setData(OcRole, code.oc);

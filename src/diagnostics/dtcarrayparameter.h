@@ -44,7 +44,10 @@ public:
 
     QVector<DtcItem> codes() const;
     void setCodes(const QVector<DtcItem> &codes);
+    // The machine's text for the code, else the library's name of the SPN, else empty.
     QString descriptionFor(quint32 spn, quint32 fmi) const;
+    // "[SPN,FMI] description" as the list shows the code.
+    QString rowText(const DtcItem &code) const;
     // The refresh of a list widget at a given time (ms since the epoch).
     void refreshList(QWidget *widget, qint64 now) const;
 

@@ -3,6 +3,7 @@
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
 #include "model/candevice.h"
+#include "model/j1939device.h"
 
 #include <QMetaObject>
 
@@ -34,7 +35,7 @@ void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *re
             result->status |= DispatchResult::Described;
         }
     }
-    if (!msg.isUnicast())
+    if (!msg.isUnicast() && !J1939Device::isGlobalAddressClaimRequest(msg))
         return;
     const QList<CanDevice *> targets = m_devices;
     for (CanDevice *device : targets) {

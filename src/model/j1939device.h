@@ -22,6 +22,11 @@ public:
     static constexpr quint8 PfRequest = 0xEA;
     static constexpr quint8 PfTransportData = 0xEB;
     static constexpr quint8 PfTransportControl = 0xEC;
+    static constexpr quint8 PfAddressClaim = 0xEE;
+
+    // A request to the global address for the address claim: every unit on the bus answers it,
+    // not only the one a unicast request names.
+    static bool isGlobalAddressClaimRequest(const CanMessage &message);
 
     enum BroadcastState { BroadcastIdle = 0, BroadcastInProgress = 1, BroadcastTimedOut = 2 };
     // A receiver waits T1 = 750 ms for the next packet of a broadcast: a sender may space its

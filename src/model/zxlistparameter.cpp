@@ -1,5 +1,7 @@
 #include "model/zxlistparameter.h"
 
+#include "model/notavailablecombobox.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDebug>
@@ -23,6 +25,8 @@ void ZxListParameter::updateWidgetValue(QWidget *widget)
         return;
     }
     box->setCurrentIndex(value());
+    if (auto *na = dynamic_cast<NotAvailableDisplay *>(box))
+        na->setUnavailableText(isValid() ? QString() : invalidText());
 }
 
 void ZxListParameter::updateFromWidget(QWidget *widget)
@@ -62,9 +66,9 @@ bool ZxListParameter::setVariantValue(const QVariant &v)
 
 QWidget *ZxListParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
-    auto *box = new QComboBox;
+    auto *box = new NotAvailableComboBox;
     box->addItems(m_items);
-    box->setCurrentIndex(value());
+    updateWidgetValue(box);
     if (m_minimumContentsLength != 0) {
         box->setMinimumContentsLength(m_minimumContentsLength);
         int widest = 0;

@@ -163,8 +163,9 @@ int runTarvik(int argc, char **argv)
     }
 
     window->showConnection(CanHandlerFactory::buttonText(canThread->handlerType()), started.port);
-    if (!options.schemeFile.isEmpty())
-        window->openScheme(options.schemeFile);
+    const QString scheme = options.schemeToOpen(canThread->handlerType());
+    if (!scheme.isEmpty())
+        window->openScheme(scheme);
 
     const int code = app->exec();
     shutdown();

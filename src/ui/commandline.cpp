@@ -1,6 +1,7 @@
 #include "ui/commandline.h"
 
 #include "can/canhandlerfactory.h"
+#include "can/replaycanhandler.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -118,4 +119,15 @@ QString CommandLineOptions::helpText()
 {
     Parser p;
     return p.parser.helpText();
+}
+
+QString CommandLineOptions::schemeToOpen(int chosenAdapterType) const
+{
+    if (!schemeFile.isEmpty())
+        return schemeFile;
+    // Only a choice made in the dialog: "--adapter replay" alone keeps an empty scheme, so the
+    // recording's units can be found by auto-add.
+    if (adapterType == CanHandlerFactory::None && chosenAdapterType == CanHandlerFactory::Replay)
+        return QString::fromLatin1(ReplayCanHandler::DemoScheme);
+    return QString();
 }

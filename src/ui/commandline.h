@@ -17,5 +17,8 @@ struct CommandLineOptions
     QString error; // not empty: the command line was refused
 
     static CommandLineOptions parse(const QStringList &arguments);
+    // The scheme to open once the bus runs on the adapter finally used: the one named here; the
+    // example scheme when the demo bus was chosen in the start dialog; else none.
+    QString schemeToOpen(int chosenAdapterType) const;
     static QString helpText();
 };

@@ -14,6 +14,7 @@
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
 #include "ui/filterdockwidget.h"
+#include "ui/firststartlayout.h"
 #include "ui/language.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -92,8 +94,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_updateTimer->start();
 
     QMetaObject::connectSlotsByName(this);
-    resize(1180, 760);
-    restoreUiState();
+    resize(FirstStartLayout::windowSize(screen() ? screen()->availableGeometry() : QRect()));
+    // Name and data give way first, so that every column of the tree shows on a first start.
+    if (!restoreUiState())
+        FirstStartLayout::fitColumnsWhenShown(m_mainView, {3, 2});
 }
 
 MainWindow::~MainWindow()

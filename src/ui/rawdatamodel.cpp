@@ -77,10 +77,13 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
         case 1:
             return r.text;
         case 2:
-            return r.timing;
+            return timeText(r.timing);
         default:
             return {};
         }
+    case Qt::TextAlignmentRole:
+        // Right-aligned, the seconds of consecutive rows line up.
+        return index.column() == 2 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     case Qt::BackgroundRole:
         switch (r.missedPeriods) {
         case 1:
@@ -99,6 +102,14 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
     }
 }
 
+QString RawDataModel::timeText(qint64 ms)
+{
+    const qint64 whole = std::max<qint64>(0, ms);
+    return QStringLiteral("%1.%2")
+        .arg(whole / 1000)
+        .arg(whole % 1000, 3, 10, QLatin1Char('0'));
+}
+
 QVariant RawDataModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
@@ -109,7 +120,7 @@ QVariant RawDataModel::headerData(int section, Qt::Orientation orientation, int 
     case 1:
         return tr("Decoded data");
     case 2:
-        return tr("Timing");
+        return tr("Time, s");
     default:
         return {};
     }

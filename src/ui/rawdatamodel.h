@@ -49,6 +49,8 @@ public:
     bool isFlowEnabled() const { return m_flowEnabled; }
     const Row &row(int r) const;
     qint64 timing(int r) const { return row(r).timing; }
+    // Milliseconds since the view started, shown as seconds with milliseconds: "12.345".
+    static QString timeText(qint64 ms);
     void save(QTextStream &stream) const;
 
 public slots:

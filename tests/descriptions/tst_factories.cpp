@@ -26,6 +26,8 @@ private slots:
     void initTestCase();
     void init() { CanDeviceFactory::init(); }
     void twoFramesOneDevice();
+    void preferredAddressNamesTheUnit_data();
+    void preferredAddressNamesTheUnit();
     void derivedEntryGoesWithItsItem();
     void fixedAddressKindTakesPrecedence();
     void sidTrafficMakesSidDevice();
@@ -63,6 +65,40 @@ void tst_Factories::twoFramesOneDevice()
     QVERIFY(!factory->createDevice(makeFrame(0x0CF00433, {})));
     QCOMPARE(factory->count(), before + 1);
     QVERIFY(factory->entries().last().derived);
+}
+
+void tst_Factories::preferredAddressNamesTheUnit_data()
+{
+    QTest::addColumn<quint8>("address");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("0x00 engine #1") << quint8(0x00) << "Engine #1 (0x00)";
+    QTest::newRow("0x03 transmission #1") << quint8(0x03) << "Transmission #1 (0x03)";
+    QTest::newRow("0x0B brakes") << quint8(0x0B) << "Brakes, system controller (0x0B)";
+    QTest::newRow("0x0F engine retarder") << quint8(0x0F) << "Retarder, engine (0x0F)";
+    QTest::newRow("0x17 instrument cluster") << quint8(0x17) << "Instrument cluster #1 (0x17)";
+    QTest::newRow("0x28 cab display") << quint8(0x28) << "Cab display #1 (0x28)";
+    QTest::newRow("0x0A the machine's cabin controller, not an axle") << quint8(0x0A)
+                                                                   << "Unknown device";
+    QTest::newRow("0x33 tire pressure") << quint8(0x33) << "Tire pressure controller (0x33)";
+    QTest::newRow("0x45 no preference") << quint8(0x45) << "Unknown device";
+    QTest::newRow("0x80 industry group range") << quint8(0x80) << "Unknown device";
+}
+
+void tst_Factories::preferredAddressNamesTheUnit()
+{
+    QFETCH(quint8, address);
+    QFETCH(QString, name);
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const int before = factory->count();
+    std::unique_ptr<AbstractDisplayableItem> device(
+        factory->createDevice(makeFrame(0x18FEF100u | address, {})));
+    QVERIFY(device);
+    QCOMPARE(device->name(), name);
+    QCOMPARE(device->objectName(), QStringLiteral("unknown_device"));
+    // The catalogue's unknown entry keeps its name for the next address.
+    QCOMPARE(factory->unknownEntry().name, QStringLiteral("Unknown device"));
+    device.reset();
+    QCOMPARE(factory->count(), before);
 }
 
 void tst_Factories::derivedEntryGoesWithItsItem()

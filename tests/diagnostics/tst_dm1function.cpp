@@ -1,4 +1,6 @@
 #include "can/candumpreader.h"
+#include "descriptions/descriptionfiles.h"
+#include "descriptions/spnnames.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dm1schemetreeitem.h"
 #include "diagnostics/dtcarrayparameter.h"
@@ -35,6 +37,8 @@ private slots:
     void transmitsBySingleFrameOrBam();
     void codeListOverTime();
     void codeListDescriptions();
+    void codeNamesFromTheLibrary_data();
+    void codeNamesFromTheLibrary();
 };
 
 void tst_DM1Function::parameterLayout()
@@ -349,7 +353,7 @@ void tst_DM1Function::codeListDescriptions()
     p.setCodes({DtcArrayParameter::DtcItem{521025, 16, 1}, DtcArrayParameter::DtcItem{0, 0, 0}});
     p.refreshList(list, 0);
     QCOMPARE(list->item(0)->text(), QStringLiteral("[521025,16] Working platform overloaded"));
-    QCOMPARE(list->item(1)->text(), QStringLiteral("[0,0] "));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("[0,0]"));
     // Under the Russian catalogue the machine's texts read as on the machine's own display.
     QTranslator russian;
     QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
@@ -363,6 +367,36 @@ void tst_DM1Function::codeListDescriptions()
     QDataStream out(&bytes, QIODevice::WriteOnly);
     QVERIFY(!p.save(out));
     QVERIFY(bytes.isEmpty());
+}
+
+void tst_DM1Function::codeNamesFromTheLibrary_data()
+{
+    QTest::addColumn<quint32>("spn");
+    QTest::addColumn<quint32>("fmi");
+    QTest::addColumn<QString>("row");
+    QTest::newRow("engine speed") << 190u << 2u << "[190,2] Engine Speed";
+    QTest::newRow("oil pressure, another FMI") << 100u << 1u << "[100,1] Engine Oil Pressure";
+    QTest::newRow("coolant temperature") << 110u << 0u << "[110,0] Engine Coolant Temperature";
+    QTest::newRow("machine text before the library") << 521025u << 15u
+                                                     << "[521025,15] Working platform at rated load";
+    QTest::newRow("SPN the library does not know") << 523999u << 3u << "[523999,3]";
+}
+
+void tst_DM1Function::codeNamesFromTheLibrary()
+{
+    QFETCH(quint32, spn);
+    QFETCH(quint32, fmi);
+    QFETCH(QString, row);
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    SpnNames::reset();
+    DtcArrayParameter p;
+    std::unique_ptr<QWidget> widget(p.createWidget(nullptr));
+    auto *list = qobject_cast<QListWidget *>(widget.get());
+    p.setCodes({DtcArrayParameter::DtcItem{spn, fmi, 1}});
+    p.refreshList(list, 0);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), row);
+    QCOMPARE(list->item(0)->toolTip(), row);
 }
 
 void tst_DM1Function::treeItemShowsTheCodeList()

@@ -1,14 +1,23 @@
+#include "can/candumpreader.h"
+#include "descriptions/autodetector.h"
+#include "descriptions/candevicefactory.h"
+#include "descriptions/descriptionfiles.h"
+#include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/softfunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 #include "model/tpconnection.h"
+#include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
+#include "model/zxparameterlink.h"
 #include "model/zxstringparameter.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
+#include <QSpinBox>
 #include <QtTest>
 
 class tst_Identification : public QObject
@@ -23,7 +32,33 @@ private slots:
     void soft();
     void softOverConnection();
     void registered();
+    void nameFields_data();
+    void nameFields();
+    void claimEncodesTheName();
+    void simulatedUnitAnswersClaimRequests_data();
+    void simulatedUnitAnswersClaimRequests();
+    void recordingShowsEveryNode();
+    void editedNameIsClaimed();
+    void claimNamesTheUnit_data();
+    void claimNamesTheUnit();
 };
+
+namespace {
+
+using Fields = QVector<quint32>; // in the order of AddressClaimFunction::Index
+
+Fields fieldsOf(const AddressClaimFunction &f)
+{
+    Fields out;
+    for (int i = 0; i < AddressClaimFunction::FieldCount; ++i) {
+        out << (i == AddressClaimFunction::ArbitraryAddressCapable
+                    ? quint32(f.boolParameter(i)->value())
+                    : quint32(f.intParameter(i)->value()));
+    }
+    return out;
+}
+
+} // namespace
 
 void tst_Identification::ecuid_data()
 {
@@ -103,7 +138,7 @@ void tst_Identification::registered()
         quint32 pgn;
         const char *key;
     } expected[] = {{0xFECA, "dm1"}, {0xFDC5, "ecuid"}, {0xFEDA, "soft"}, {0xD900, "matool"},
-                    {0xFEE3, "ec1"}};
+                    {0xFEE3, "ec1"}, {0xEE00, "addrclaim"}};
     for (const auto &e : expected) {
         J1939PgnDescription d;
         QVERIFY(J1939Reg::find(e.pgn, &d));
@@ -112,7 +147,219 @@ void tst_Identification::registered()
         std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
         QVERIFY(f->matchMessage(makeFrame(0x18000010u | e.pgn << 8, {})));
     }
-    QCOMPARE(J1939Reg::descriptions().size(), 5);
+    QCOMPARE(J1939Reg::descriptions().size(), 6);
+}
+
+void tst_Identification::nameFields_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    // identity, manufacturer, ECU instance, function instance, function, reserved,
+    // vehicle system, vehicle system instance, industry group, arbitrary address capable
+    QTest::addColumn<Fields>("fields");
+    QTest::newRow("all zero") << QByteArray(8, 0) << Fields{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("all ones: every field at its maximum, none n/a")
+        << QByteArray(8, char(0xFF))
+        << Fields{0x1FFFFF, 0x7FF, 7, 31, 255, 1, 127, 15, 7, 1};
+    QTest::newRow("identity is bits 0-20")
+        << QByteArray::fromHex("ffff1f0000000000") << Fields{0x1FFFFF, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("manufacturer is bits 21-31")
+        << QByteArray::fromHex("0000e0ff00000000") << Fields{0, 0x7FF, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("ECU instance low 3 bits of byte 4, function instance the high 5")
+        << QByteArray::fromHex("00000000f9000000") << Fields{0, 0, 1, 31, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("function is byte 5")
+        << QByteArray::fromHex("0000000000820000") << Fields{0, 0, 0, 0, 130, 0, 0, 0, 0, 0};
+    QTest::newRow("reserved bit 48, vehicle system bits 49-55")
+        << QByteArray::fromHex("0000000000003300") << Fields{0, 0, 0, 0, 0, 1, 25, 0, 0, 0};
+    QTest::newRow("vehicle system instance, industry group, arbitrary address capable")
+        << QByteArray::fromHex("00000000000000c2") << Fields{0, 0, 0, 0, 0, 0, 0, 2, 4, 1};
+    QTest::newRow("engine claim 4D2E2322008232C0")
+        << QByteArray::fromHex("4d2e2322008232c0") << Fields{208461, 273, 0, 0, 130, 0, 25, 0, 4, 1};
+}
+
+void tst_Identification::nameFields()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(Fields, fields);
+    J1939Device device(0x00);
+    auto *f = new AddressClaimFunction(&device);
+    for (ZxParameter *p : f->parameters())
+        p->setValid(false);
+    CanMessage claim(0x18EEFF00, reinterpret_cast<const quint8 *>(payload.constData()), 8);
+    DispatchResult result;
+    QVERIFY(device.dispatchMessage(claim, &result));
+    QCOMPARE(result.item, f);
+    QCOMPARE(fieldsOf(*f), fields);
+    for (ZxParameter *p : f->parameters())
+        QVERIFY(p->isValid());
+    // Encoding the decoded fields gives the payload back.
+    QCOMPARE(f->name(),
+             AddressClaimFunction::nameFromPayload(reinterpret_cast<const quint8 *>(payload.constData())));
+}
+
+void tst_Identification::claimEncodesTheName()
+{
+    AddressClaimFunction f;
+    // Six bytes are not a NAME: nothing is taken from them.
+    QVERIFY(!f.decode(QByteArray::fromHex("4d2e23220082")));
+    QCOMPARE(f.intParameter(AddressClaimFunction::ManufacturerCode)->value(), 0);
+    f.intParameter(AddressClaimFunction::IdentityNumber)->setValue(0x3FFFFF); // wider than 21 bits
+    f.intParameter(AddressClaimFunction::ManufacturerCode)->setValue(137);
+    f.intParameter(AddressClaimFunction::Function)->setValue(190);
+    f.intParameter(AddressClaimFunction::VehicleSystem)->setValue(80);
+    f.intParameter(AddressClaimFunction::IndustryGroup)->setValue(4);
+    f.boolParameter(AddressClaimFunction::ArbitraryAddressCapable)->setValue(true);
+    // Each field is cut to its width: the identity does not spill into the manufacturer code.
+    QCOMPARE(f.name(), quint64(0xC0A0BE00113FFFFFull));
+}
+
+void tst_Identification::simulatedUnitAnswersClaimRequests_data()
+{
+    QTest::addColumn<quint32>("requestId");
+    QTest::addColumn<int>("answers");
+    QTest::newRow("global request") << 0x18EAFF05u << 1;
+    QTest::newRow("request to the unit") << 0x18EA2305u << 1;
+    QTest::newRow("request to another unit") << 0x18EA2405u << 0;
+}
+
+void tst_Identification::simulatedUnitAnswersClaimRequests()
+{
+    QFETCH(quint32, requestId);
+    QFETCH(int, answers);
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    DeviceDispatcher dispatcher;
+    auto *device = new J1939Device(0x23);
+    auto *claim = new AddressClaimFunction(device);
+    QVERIFY(claim->decode(QByteArray::fromHex("0795e01003b4a0c2")));
+    dispatcher.registerDisplayable(device);
+    device->setState(AbstractDisplayableItem::Send);
+    QTest::qWait(20);
+    const int before = int(handler.writtenFrames().size());
+
+    DispatchResult r;
+    dispatcher.dispatchMessage(makeFrame(requestId, {0x00, 0xEE, 0x00}), &r);
+    // A request for another group to the global address stays unanswered.
+    dispatcher.dispatchMessage(makeFrame(0x18EAFF05, {0xCA, 0xFE, 0x00}), &r);
+    QTRY_COMPARE(int(handler.writtenFrames().size()) - before, answers);
+    if (answers) {
+        const CanMessage sent = handler.writtenFrames().last();
+        QCOMPARE(sent.id, 0x18EEFF23u); // to the global address, from the unit
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sent.data), sent.length),
+                 QByteArray::fromHex("0795e01003b4a0c2"));
+    }
+    QTest::qWait(20);
+    QCOMPARE(int(handler.writtenFrames().size()) - before, answers);
+    dispatcher.clearScheme();
+}
+
+void tst_Identification::editedNameIsClaimed()
+{
+    TestCanHandler handler;
+    QVERIFY(handler.start());
+    J1939Device unit(0x23);
+    auto *claim = new AddressClaimFunction(&unit);
+    QVERIFY(claim->decode(QByteArray::fromHex("0795e01003b4a0c2")));
+    unit.setState(AbstractDisplayableItem::Send);
+    QTest::qWait(20);
+    const int before = int(handler.writtenFrames().size());
+    ZxParameterLink link(claim->intParameter(AddressClaimFunction::EcuInstance), nullptr);
+    link.setDisplayable(claim);
+    std::unique_ptr<QWidget> widget(link.createWidget(nullptr));
+    auto *box = qobject_cast<QSpinBox *>(widget.get());
+    QVERIFY(box);
+    box->setValue(5);
+    QCOMPARE(int(handler.writtenFrames().size()), before + 1);
+    const CanMessage sent = handler.writtenFrames().last();
+    QCOMPARE(sent.id, 0x18EEFF23u);
+    QCOMPARE(int(sent.data[4] & 0x07), 5);
+    // No periodic claims follow.
+    QTest::qWait(50);
+    QCOMPARE(int(handler.writtenFrames().size()), before + 1);
+}
+
+void tst_Identification::claimNamesTheUnit_data()
+{
+    QTest::addColumn<quint8>("address");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    const QString claimed = QStringLiteral("Manufacturer 273, function 130 (0x%1)");
+    QTest::newRow("unknown device") << quint8(0x45) << "Unknown device" << claimed.arg("45");
+    QTest::newRow("named after its preferred address")
+        << quint8(0x00) << "Engine #1 (0x00)" << claimed.arg("00");
+    QTest::newRow("preferred name of another address stays")
+        << quint8(0x01) << "Engine #1 (0x00)" << "Engine #1 (0x00)";
+    QTest::newRow("a name the user gave stays") << quint8(0x00) << "Main engine" << "Main engine";
+}
+
+void tst_Identification::claimNamesTheUnit()
+{
+    QFETCH(quint8, address);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    J1939Device unit(address);
+    unit.setName(before);
+    auto *claim = new AddressClaimFunction(&unit);
+    QVERIFY(claim->decode(QByteArray::fromHex("4d2e2322008232c0")));
+    QCOMPARE(unit.name(), after);
+    // A later claim with another NAME renames a unit it named itself, and only such a unit.
+    QVERIFY(claim->decode(QByteArray::fromHex("4d2e2322008332c0")));
+    const QString renamed = after == before ? before : after;
+    QCOMPARE(unit.name(), QString(renamed).replace(QStringLiteral("function 130"),
+                                                   QStringLiteral("function 131")));
+}
+
+// Golden test: an NMEA 2000 network answering a global request for the address claim, replayed
+// through the dispatcher with auto-detection as the window runs it.
+void tst_Identification::recordingShowsEveryNode()
+{
+    registerDiagnosticsFunctions();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    CanDeviceFactory::init();
+    CandumpReader reader;
+    QVERIFY(reader.readFile(
+        TestEnvironment::dataFile(QStringLiteral("css_94C49784_nmea2000_addrclaim_request.log"))));
+    QCOMPARE(reader.frames().size(), 9600);
+    DeviceDispatcher dispatcher;
+    AutoDetector detector;
+    for (const TimedFrame &f : reader.frames()) {
+        AbstractCanHandler::MessagePack pack;
+        pack.append(qMakePair(f.message, DispatchResult(DispatchResult::Received, f.timeUs / 1000)));
+        dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
+        for (AbstractDisplayableItem *item : detector.process(pack))
+            dispatcher.registerDisplayable(item);
+    }
+    const QMap<quint32, Fields> expected{
+        {0x00, {208461, 273, 0, 0, 130, 0, 25, 0, 4, 1}},
+        {0x01, {208464, 273, 0, 0, 130, 0, 25, 0, 4, 1}},
+        {0x02, {21222, 1855, 0, 0, 160, 0, 40, 0, 4, 1}},
+        {0x03, {9368, 1855, 0, 0, 130, 0, 120, 0, 4, 1}},
+        {0x23, {38151, 135, 3, 0, 180, 0, 80, 2, 4, 1}},
+        {0x8E, {1505684, 137, 1, 0, 190, 0, 80, 0, 4, 1}},
+        {0x8F, {1505665, 137, 0, 0, 190, 0, 80, 0, 4, 1}},
+    };
+    QMap<quint32, Fields> shown;
+    QStringList names;
+    for (CanDevice *d : dispatcher.devices()) {
+        names << d->name();
+        for (AbstractDisplayableItem *child : d->children()) {
+            if (auto *claim = qobject_cast<AddressClaimFunction *>(child)) {
+                QCOMPARE(claim->key(), QByteArray("addrclaim"));
+                shown.insert(d->address().value, fieldsOf(*claim));
+            }
+        }
+    }
+    QCOMPARE(shown, expected);
+    // Every claimant is named after its claim; the requester (0x05) claims nothing and keeps
+    // the name of its preferred address.
+    names.sort();
+    const QStringList expectedNames{
+        "Manufacturer 135, function 180 (0x23)", "Manufacturer 137, function 190 (0x8E)",
+        "Manufacturer 137, function 190 (0x8F)", "Manufacturer 1855, function 130 (0x03)",
+        "Manufacturer 1855, function 160 (0x02)", "Manufacturer 273, function 130 (0x00)",
+        "Manufacturer 273, function 130 (0x01)", "Shift console, primary (0x05)"};
+    QCOMPARE(names, expectedNames);
+    dispatcher.clearScheme();
+    CanDeviceFactory::reset();
 }
 
 QTEST_MAIN(tst_Identification)

@@ -1,6 +1,8 @@
 #include "model/hexintvalidator.h"
+#include "model/notavailablecombobox.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
+#include "model/zxlistparameter.h"
 #include "model/zxparameterlink.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -27,6 +29,9 @@ private slots:
     void deadWidgetsForgotten();
     void linkStoredInWidget();
     void notAvailableUntilFirstFrame();
+    void listEditorShowsNotAvailable_data();
+    void listEditorShowsNotAvailable();
+    void listEditorPickIsTheUsersValue();
     void hexValidator_data();
     void hexValidator();
 };
@@ -58,6 +63,64 @@ void tst_ParameterLink::notAvailableUntilFirstFrame()
     QVERIFY(f->dispatchMessage(makeFrame(f->canMessageId(), {0xFF}), &r));
     link.doUpdate();
     QCOMPARE(box->text(), QStringLiteral("n/a"));
+}
+
+void tst_ParameterLink::listEditorShowsNotAvailable_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("validity"); // 0 not available, 1 valid, 2 error indicator
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("never received") << 0 << 0 << "n/a";
+    QTest::newRow("not available keeps the index") << 2 << 0 << "n/a";
+    QTest::newRow("error indicator") << 1 << 2 << "error";
+    QTest::newRow("valid first entry") << 0 << 1 << "Off";
+    QTest::newRow("valid last entry") << 2 << 1 << "Blink";
+}
+
+void tst_ParameterLink::listEditorShowsNotAvailable()
+{
+    QFETCH(int, value);
+    QFETCH(int, validity);
+    QFETCH(QString, shown);
+    ZxListParameter list({QStringLiteral("Off"), QStringLiteral("On"), QStringLiteral("Blink")});
+    list.setValue(value);
+    list.setValid(validity == 1);
+    if (validity == 2)
+        list.setError();
+    bool ok = false;
+    const char *changed = nullptr;
+    std::unique_ptr<QWidget> widget(list.createWidget(&ok, &changed));
+    auto *box = qobject_cast<NotAvailableComboBox *>(widget.get());
+    QVERIFY(box);
+    QCOMPARE(box->displayText(), shown);
+    QCOMPARE(box->currentIndex(), value);
+    // The closed box paints what it shows.
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    // A value that arrives replaces the text; losing it brings the text back.
+    list.setValue(1);
+    list.setValid(true);
+    list.updateWidgetValue(box);
+    QCOMPARE(box->displayText(), QStringLiteral("On"));
+    list.setValid(false);
+    list.updateWidgetValue(box);
+    QCOMPARE(box->displayText(), QStringLiteral("n/a"));
+}
+
+void tst_ParameterLink::listEditorPickIsTheUsersValue()
+{
+    ZxListParameter list({QStringLiteral("Off"), QStringLiteral("On")});
+    list.setValid(false);
+    bool ok = false;
+    const char *changed = nullptr;
+    std::unique_ptr<QWidget> widget(list.createWidget(&ok, &changed));
+    auto *box = qobject_cast<NotAvailableComboBox *>(widget.get());
+    QVERIFY(box);
+    QVERIFY(box->isNotAvailable());
+    // Picking the entry already current is still a choice: the text goes.
+    emit box->activated(0);
+    QVERIFY(!box->isNotAvailable());
+    QCOMPARE(box->displayText(), QStringLiteral("Off"));
 }
 
 void tst_ParameterLink::focusAndMouseFollowState()

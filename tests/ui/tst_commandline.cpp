@@ -13,6 +13,8 @@ private slots:
     void parse_data();
     void parse();
     void helpListsOptions();
+    void schemeToOpen_data();
+    void schemeToOpen();
 };
 
 void tst_CommandLine::parse_data()
@@ -102,6 +104,35 @@ void tst_CommandLine::helpListsOptions()
         QVERIFY(help.contains(key));
     QVERIFY(CommandLineOptions::parse({"tarvik", "-h"}).showHelp);
     QVERIFY(CommandLineOptions::parse({"tarvik", "--version"}).showVersion);
+}
+
+void tst_CommandLine::schemeToOpen_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("scheme");
+    const int replay = CanHandlerFactory::Replay;
+    const int zentrax = CanHandlerFactory::Zentrax;
+    QTest::newRow("demo chosen in the dialog opens the example")
+        << QStringList{"tarvik"} << replay << ":/demo/demo.tvsx";
+    QTest::newRow("another adapter chosen in the dialog opens nothing")
+        << QStringList{"tarvik"} << zentrax << "";
+    QTest::newRow("demo on the command line keeps the scheme empty")
+        << QStringList{"tarvik", "--adapter", "replay"} << replay << "";
+    QTest::newRow("a named scheme wins over the example")
+        << QStringList{"tarvik", "mine.tvsx"} << replay << "mine.tvsx";
+    QTest::newRow("a named scheme with a named adapter")
+        << QStringList{"tarvik", "--adapter", "zentrax", "mine.tvsx"} << zentrax << "mine.tvsx";
+}
+
+void tst_CommandLine::schemeToOpen()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, chosen);
+    QFETCH(QString, scheme);
+    const CommandLineOptions options = CommandLineOptions::parse(args);
+    QVERIFY(options.error.isEmpty());
+    QCOMPARE(options.schemeToOpen(chosen), scheme);
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

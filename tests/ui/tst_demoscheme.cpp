@@ -1,4 +1,5 @@
 #include "can/candumpreader.h"
+#include "can/canhandlerfactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "diagnostics/diagnosticsregistry.h"
@@ -24,6 +25,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "support/testenvironment.h"
+#include "ui/commandline.h"
 #include "ui/mainwindow.h"
 
 #include <QSettings>
@@ -78,7 +80,10 @@ void tst_DemoScheme::initTestCase()
     CanDeviceFactory::init();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     m_window = std::make_unique<MainWindow>();
-    QVERIFY(m_window->schemeController()->deserialize(QStringLiteral(":/demo/demo.tvsx")));
+    // Opened as the program does when the demo bus is chosen in the start dialog.
+    const QString scheme
+        = CommandLineOptions::parse({QStringLiteral("tarvik")}).schemeToOpen(CanHandlerFactory::Replay);
+    QVERIFY(m_window->openScheme(scheme));
     QCOMPARE(m_window->schemeModel()->rowCount(), 9);
 }
 

@@ -5,6 +5,7 @@
 #include "can/trafficcalculator.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
+#include "ui/firststartlayout.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
 
@@ -18,6 +19,9 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QTranslator>
+#include <QHeaderView>
+#include <QTreeView>
+#include <QScreen>
 #include <QtTest>
 
 class tst_MainWindow : public QObject
@@ -39,6 +43,9 @@ private slots:
     void russianTranslationShipped();
     void languageMenuStoresChoice();
     void rawViewFollowsTraffic();
+    void firstStartWindowSize_data();
+    void firstStartWindowSize();
+    void firstStartShowsEveryColumn();
 };
 
 void tst_MainWindow::initTestCase()
@@ -150,6 +157,26 @@ void tst_MainWindow::choiceDialogOffersSixAdapters()
     }
     QCOMPARE(texts, expected);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose the CAN adapter"));
+    // Every adapter says what it is on a line of its own beside its button.
+    QSet<QString> descriptions;
+    for (int type = CanHandlerFactory::FirstType; type <= CanHandlerFactory::LastType; ++type) {
+        auto *what = dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1").arg(type));
+        QVERIFY(what);
+        QVERIFY(!what->text().isEmpty());
+        QCOMPARE(what->buddy(), dialog.findChild<QPushButton *>(
+                                    QStringLiteral("adapterButton%1").arg(type)));
+        descriptions.insert(what->text());
+    }
+    QCOMPARE(descriptions.size(), CanHandlerFactory::LastType - CanHandlerFactory::FirstType + 1);
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1")
+                                            .arg(CanHandlerFactory::Zentrax))
+                 ->text(),
+             QStringLiteral("Zentrax — the maker's USB-CAN adapter (serial port)"));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1")
+                                            .arg(CanHandlerFactory::Replay))
+                 ->text(),
+             QStringLiteral("Demo bus — a recorded machine with simulated units, no hardware "
+                            "needed"));
     // Cancel chooses no adapter.
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -250,6 +277,65 @@ void tst_MainWindow::rawViewFollowsTraffic()
     window.findChild<QAction *>(QStringLiteral("actionRawClear"))->trigger();
     QCOMPARE(view->model()->rowCount(), 0);
     QVERIFY(window.findChild<QDockWidget *>(QStringLiteral("FilterDockWidget")));
+}
+
+void tst_MainWindow::firstStartWindowSize_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("large screen: the preferred size") << QRect(0, 0, 1920, 1040) << QSize(1400, 860);
+    QTest::newRow("laptop 1366x768: both shrink") << QRect(0, 0, 1366, 728) << QSize(1229, 655);
+    QTest::newRow("small screen") << QRect(0, 0, 1024, 600) << QSize(921, 540);
+    QTest::newRow("unknown screen") << QRect() << QSize(1400, 860);
+}
+
+void tst_MainWindow::firstStartWindowSize()
+{
+    QFETCH(QRect, available);
+    QFETCH(QSize, size);
+    QCOMPARE(FirstStartLayout::windowSize(available), size);
+}
+
+// Without saved settings the window fits the screen and every column of the tree shows, each at
+// least as wide as its header text.
+void tst_MainWindow::firstStartShowsEveryColumn()
+{
+    MainWindow window;
+    const QRect available = window.screen()->availableGeometry();
+    QCOMPARE(window.size(), FirstStartLayout::windowSize(available));
+    // The test platform's screen is 800x600, smaller than the docks need: the window is given
+    // what a laptop screen would give it.
+    window.resize(FirstStartLayout::windowSize(QRect(0, 0, 1366, 728)));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTreeView *tree = window.mainView();
+    QHeaderView *header = tree->header();
+    QTRY_VERIFY(header->sectionSize(0) >= header->sectionSizeHint(0));
+    const int viewport = tree->viewport()->width();
+    for (int column = 0; column < header->count(); ++column) {
+        const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
+        QVERIFY2(right <= viewport, qPrintable(QStringLiteral("column %1 ends at %2 of %3")
+                                                   .arg(column)
+                                                   .arg(right)
+                                                   .arg(viewport)));
+        QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
+                 qPrintable(QString::number(column)));
+    }
+    // A wider view (the docks hidden) goes to the data, not to the last column, once the name
+    // has its width back.
+    const int name = header->sectionSize(2);
+    const int data = header->sectionSize(3);
+    const int wider = 600;
+    window.resize(window.width() + wider, window.height());
+    QTRY_VERIFY(header->sectionSize(3) > data);
+    QVERIFY(header->sectionSize(2) >= name);
+    QVERIFY2(header->sectionSize(2) + header->sectionSize(3) >= name + data + wider - 50,
+             qPrintable(QStringLiteral("%1 %2").arg(header->sectionSize(2)).arg(header->sectionSize(3))));
+    // Once the user sizes a column, the widths are theirs.
+    header->resizeSection(2, 300);
+    window.resize(window.width() - 200, window.height());
+    QTest::qWait(50);
+    QCOMPARE(header->sectionSize(2), 300);
 }
 
 QTEST_MAIN(tst_MainWindow)

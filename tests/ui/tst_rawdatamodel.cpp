@@ -52,6 +52,8 @@ class tst_RawDataModel : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void rowTexts_data();
+    void timeText_data();
+    void timeText();
     void rowTexts();
     void newestFirst();
     void flowOff();
@@ -67,6 +69,25 @@ private slots:
     void clearResetsTimeBase();
     void filterDockSettingsRoundTrip();
 };
+
+void tst_RawDataModel::timeText_data()
+{
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << qint64(0) << "0.000";
+    QTest::newRow("milliseconds padded") << qint64(5) << "0.005";
+    QTest::newRow("seconds and milliseconds") << qint64(12345) << "12.345";
+    QTest::newRow("whole second") << qint64(60000) << "60.000";
+    QTest::newRow("an hour") << qint64(3600001) << "3600.001";
+    QTest::newRow("never negative") << qint64(-7) << "0.000";
+}
+
+void tst_RawDataModel::timeText()
+{
+    QFETCH(qint64, ms);
+    QFETCH(QString, text);
+    QCOMPARE(RawDataModel::timeText(ms), text);
+}
 
 void tst_RawDataModel::rowTexts_data()
 {
@@ -98,7 +119,7 @@ void tst_RawDataModel::rowTexts()
     QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("Raw data"));
     QCOMPARE(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
-             QStringLiteral("Timing"));
+             QStringLiteral("Time, s"));
     QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
 }
 
@@ -277,8 +298,10 @@ void tst_RawDataModel::saveOldestFirst()
     QVERIFY(lines.at(0).contains(QLatin1String("000100 01")));
     QVERIFY(lines.at(0).endsWith(QLatin1String("\tfirst")));
     QVERIFY(lines.at(1).contains(QLatin1String("000101 02")));
-    QCOMPARE(lines.at(0).section(QLatin1Char('\t'), 1, 1),
-             model.data(model.index(1, 2), Qt::DisplayRole).toString());
+    // The log keeps milliseconds; the view shows the same instant in seconds.
+    QCOMPARE(lines.at(0).section(QLatin1Char('\t'), 1, 1), QString::number(model.timing(1)));
+    QCOMPARE(model.data(model.index(1, 2), Qt::DisplayRole).toString(),
+             RawDataModel::timeText(model.timing(1)));
 }
 
 void tst_RawDataModel::clearResetsTimeBase()

@@ -50,6 +50,85 @@
         <source>Choose the CAN adapter</source>
         <translation>Выбор адаптера CAN</translation>
     </message>
+    <message>
+        <source>Older USB-CAN adapters, through the vendor&apos;s library slmcp.dll</source>
+        <translation>Старые адаптеры USB-CAN, через библиотеку производителя slmcp.dll</translation>
+    </message>
+    <message>
+        <source>Newer USB-CAN adapters, through the vendor&apos;s library slcan.dll</source>
+        <translation>Новые адаптеры USB-CAN, через библиотеку производителя slcan.dll</translation>
+    </message>
+    <message>
+        <source>SAE J2534 pass-thru adapters, through the vendor&apos;s library</source>
+        <translation>Адаптеры SAE J2534 pass-thru, через библиотеку производителя</translation>
+    </message>
+    <message>
+        <source>ICP DAS I-7565 USB-CAN converter (serial port)</source>
+        <translation>Преобразователь USB-CAN ICP DAS I-7565 (последовательный порт)</translation>
+    </message>
+    <message>
+        <source>Zentrax — the maker&apos;s USB-CAN adapter (serial port)</source>
+        <translation>Zentrax — фирменный адаптер USB-CAN (последовательный порт)</translation>
+    </message>
+    <message>
+        <source>Demo bus — a recorded machine with simulated units, no hardware needed</source>
+        <translation>Демо-шина — записанная машина с имитируемыми блоками, оборудование не нужно</translation>
+    </message>
+    <message>
+        <source>Adapters Qt reaches: SocketCAN, PEAK, virtual CAN and others</source>
+        <translation>Адаптеры, доступные через Qt: SocketCAN, PEAK, виртуальный CAN и другие</translation>
+    </message>
+</context>
+<context>
+    <name>AddressClaimFunction</name>
+    <message>
+        <source>Address Claimed</source>
+        <translation>Заявка адреса</translation>
+    </message>
+    <message>
+        <source>Identity number</source>
+        <translation>Идентификационный номер</translation>
+    </message>
+    <message>
+        <source>Manufacturer code</source>
+        <translation>Код изготовителя</translation>
+    </message>
+    <message>
+        <source>ECU instance</source>
+        <translation>Экземпляр ЭБУ</translation>
+    </message>
+    <message>
+        <source>Function instance</source>
+        <translation>Экземпляр функции</translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation>Функция</translation>
+    </message>
+    <message>
+        <source>Reserved</source>
+        <translation>Резерв</translation>
+    </message>
+    <message>
+        <source>Vehicle system</source>
+        <translation>Система машины</translation>
+    </message>
+    <message>
+        <source>Vehicle system instance</source>
+        <translation>Экземпляр системы машины</translation>
+    </message>
+    <message>
+        <source>Industry group</source>
+        <translation>Отраслевая группа</translation>
+    </message>
+    <message>
+        <source>Arbitrary address capable</source>
+        <translation>Может сменить адрес</translation>
+    </message>
+    <message>
+        <source>Manufacturer %1, function %2 (0x%3)</source>
+        <translation>Изготовитель %1, функция %2 (0x%3)</translation>
+    </message>
 </context>
 <context>
     <name>BJMSchemeTreeItem</name>
@@ -1254,6 +1333,137 @@ SHA-256: %7
         <source>Basic Joystick Message 3</source>
         <translation>Базовое сообщение джойстика 3</translation>
     </message>
+    <message>
+        <source>Address Claimed</source>
+        <translation>Заявка адреса</translation>
+    </message>
+</context>
+<context>
+    <name>J1939PreferredAddresses</name>
+    <message>
+        <source>Engine #1</source>
+        <translation>Двигатель №1</translation>
+    </message>
+    <message>
+        <source>Engine #2</source>
+        <translation>Двигатель №2</translation>
+    </message>
+    <message>
+        <source>Turbocharger</source>
+        <translation>Турбокомпрессор</translation>
+    </message>
+    <message>
+        <source>Transmission #1</source>
+        <translation>Трансмиссия №1</translation>
+    </message>
+    <message>
+        <source>Transmission #2</source>
+        <translation>Трансмиссия №2</translation>
+    </message>
+    <message>
+        <source>Shift console, primary</source>
+        <translation>Пульт переключения передач, основной</translation>
+    </message>
+    <message>
+        <source>Power take-off, main or rear</source>
+        <translation>Отбор мощности, основной или задний</translation>
+    </message>
+    <message>
+        <source>Axle, steering</source>
+        <translation>Мост, управляемый</translation>
+    </message>
+    <message>
+        <source>Axle, drive #1</source>
+        <translation>Мост, ведущий №1</translation>
+    </message>
+    <message>
+        <source>Brakes, system controller</source>
+        <translation>Тормоза, контроллер системы</translation>
+    </message>
+    <message>
+        <source>Retarder, engine</source>
+        <translation>Замедлитель, моторный</translation>
+    </message>
+    <message>
+        <source>Retarder, driveline</source>
+        <translation>Замедлитель, трансмиссионный</translation>
+    </message>
+    <message>
+        <source>Cruise control</source>
+        <translation>Круиз-контроль</translation>
+    </message>
+    <message>
+        <source>Fuel system</source>
+        <translation>Топливная система</translation>
+    </message>
+    <message>
+        <source>Steering controller</source>
+        <translation>Контроллер рулевого управления</translation>
+    </message>
+    <message>
+        <source>Instrument cluster #1</source>
+        <translation>Панель приборов №1</translation>
+    </message>
+    <message>
+        <source>Climate control #1</source>
+        <translation>Климат-контроль №1</translation>
+    </message>
+    <message>
+        <source>Electrical system</source>
+        <translation>Электросистема</translation>
+    </message>
+    <message>
+        <source>Starter system</source>
+        <translation>Система пуска</translation>
+    </message>
+    <message>
+        <source>Body controller</source>
+        <translation>Контроллер кузова</translation>
+    </message>
+    <message>
+        <source>Off-vehicle gateway</source>
+        <translation>Внешний шлюз</translation>
+    </message>
+    <message>
+        <source>Virtual terminal</source>
+        <translation>Виртуальный терминал</translation>
+    </message>
+    <message>
+        <source>Management computer #1</source>
+        <translation>Управляющий компьютер №1</translation>
+    </message>
+    <message>
+        <source>Cab display #1</source>
+        <translation>Дисплей кабины №1</translation>
+    </message>
+    <message>
+        <source>Hydraulic pump controller</source>
+        <translation>Контроллер гидронасоса</translation>
+    </message>
+    <message>
+        <source>Cab controller, primary</source>
+        <translation>Контроллер кабины, основной</translation>
+    </message>
+    <message>
+        <source>Cab controller, secondary</source>
+        <translation>Контроллер кабины, дополнительный</translation>
+    </message>
+    <message>
+        <source>Tire pressure controller</source>
+        <translation>Контроллер давления в шинах</translation>
+    </message>
+    <message>
+        <source>Off-board service tool #1</source>
+        <translation>Внешний сервисный прибор №1</translation>
+    </message>
+    <message>
+        <source>Off-board service tool #2</source>
+        <translation>Внешний сервисный прибор №2</translation>
+    </message>
+    <message>
+        <source>On-board data logger</source>
+        <translation>Бортовой регистратор данных</translation>
+    </message>
 </context>
 <context>
     <name>JoystickCompositeWidget</name>
@@ -1844,8 +2054,8 @@ Use %1 ms?</source>
         <translation>Расшифровка</translation>
     </message>
     <message>
-        <source>Timing</source>
-        <translation>Время</translation>
+        <source>Time, s</source>
+        <translation>Время, с</translation>
     </message>
 </context>
 <context>

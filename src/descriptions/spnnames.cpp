@@ -1,0 +1,53 @@
+#include "descriptions/spnnames.h"
+
+#include "descriptions/descriptionfiles.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <mutex>
+
+namespace {
+
+std::mutex s_mutex;
+bool s_loaded = false;
+QHash<quint32, QString> s_names;
+
+void load()
+{
+    static const QRegularExpression spnId(QStringLiteral("^SPN(\\d+)$"));
+    for (const QString &path : DescriptionFiles::functionLibraryFiles()) {
+        for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
+            for (QDomElement p = func.firstChildElement(QStringLiteral("param")); !p.isNull();
+                 p = p.nextSiblingElement(QStringLiteral("param"))) {
+                const QRegularExpressionMatch m
+                    = spnId.match(p.firstChildElement(QStringLiteral("shortname")).text().trimmed());
+                const QString name = p.firstChildElement(QStringLiteral("name")).text().trimmed();
+                bool ok = false;
+                const quint32 spn = m.hasMatch() ? m.captured(1).toUInt(&ok) : 0;
+                // The first group that carries an SPN names it.
+                if (ok && !name.isEmpty() && !s_names.contains(spn))
+                    s_names.insert(spn, name);
+            }
+        }
+    }
+}
+
+} // namespace
+
+QString SpnNames::name(quint32 spn)
+{
+    std::lock_guard locker(s_mutex);
+    if (!s_loaded) {
+        load();
+        s_loaded = true;
+    }
+    return s_names.value(spn);
+}
+
+void SpnNames::reset()
+{
+    std::lock_guard locker(s_mutex);
+    s_names.clear();
+    s_loaded = false;
+}

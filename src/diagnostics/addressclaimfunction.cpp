@@ -1,0 +1,150 @@
+#include "diagnostics/addressclaimfunction.h"
+
+#include "descriptions/j1939preferredaddresses.h"
+#include "model/j1939device.h"
+#include "model/zxboolparameter.h"
+#include "model/zxintparameter.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr int NameBytes = 8;
+
+// Where each field of the NAME sits: first bit (of 64, least significant first) and width.
+struct NameField
+{
+    const char *key;
+    int firstBit;
+    int bitCount;
+    const char *text;
+};
+
+const NameField Fields[AddressClaimFunction::FieldCount] = {
+    {"ID", 0, 21, QT_TRANSLATE_NOOP("AddressClaimFunction", "Identity number")},
+    {"MFR", 21, 11, QT_TRANSLATE_NOOP("AddressClaimFunction", "Manufacturer code")},
+    {"ECUI", 32, 3, QT_TRANSLATE_NOOP("AddressClaimFunction", "ECU instance")},
+    {"FUNCI", 35, 5, QT_TRANSLATE_NOOP("AddressClaimFunction", "Function instance")},
+    {"FUNC", 40, 8, QT_TRANSLATE_NOOP("AddressClaimFunction", "Function")},
+    {"RES", 48, 1, QT_TRANSLATE_NOOP("AddressClaimFunction", "Reserved")},
+    {"VS", 49, 7, QT_TRANSLATE_NOOP("AddressClaimFunction", "Vehicle system")},
+    {"VSI", 56, 4, QT_TRANSLATE_NOOP("AddressClaimFunction", "Vehicle system instance")},
+    {"IG", 60, 3, QT_TRANSLATE_NOOP("AddressClaimFunction", "Industry group")},
+    {"AAC", 63, 1, QT_TRANSLATE_NOOP("AddressClaimFunction", "Arbitrary address capable")},
+};
+
+quint64 fieldMask(int bitCount)
+{
+    return (quint64(1) << bitCount) - 1;
+}
+
+} // namespace
+
+AddressClaimFunction::AddressClaimFunction(QObject *parent)
+    : StaticPgnJ1939DeviceFunction(0xEE, 0x00, parent)
+{
+    setObjectName(QStringLiteral("AddressClaimFunction"));
+    setName(tr("Address Claimed"));
+    for (int i = 0; i < FieldCount; ++i) {
+        const QString key = QString::fromLatin1(Fields[i].key);
+        ZxParameter *p = i == ArbitraryAddressCapable
+                             ? static_cast<ZxParameter *>(addBoolParameter(key))
+                             : static_cast<ZxParameter *>(addIntParameter(key));
+        p->setDescription(tr(Fields[i].text));
+    }
+    // Units claim at power-up and when asked, never periodically: no receive supervision. A NAME
+    // edited while the tool stands in for the unit is claimed at once.
+    setDeviceType(SpontaneousCommit, 0);
+}
+
+quint32 AddressClaimFunction::field(quint64 name, Index index)
+{
+    const NameField &f = Fields[index];
+    return quint32((name >> f.firstBit) & fieldMask(f.bitCount));
+}
+
+quint64 AddressClaimFunction::nameFromPayload(const quint8 *data)
+{
+    quint64 name = 0;
+    for (int i = NameBytes - 1; i >= 0; --i)
+        name = name << 8 | data[i];
+    return name;
+}
+
+bool AddressClaimFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
+{
+    result->item = this;
+    decode(QByteArray(reinterpret_cast<const char *>(message.data), message.length));
+    return true;
+}
+
+bool AddressClaimFunction::decode(const QByteArray &data)
+{
+    // A claim always carries the whole NAME; a shorter frame is not one.
+    if (data.size() < NameBytes)
+        return false;
+    const quint64 n = nameFromPayload(reinterpret_cast<const quint8 *>(data.constData()));
+    nameTheUnit(n);
+    for (int i = 0; i < FieldCount; ++i) {
+        const quint32 value = field(n, Index(i));
+        if (i == ArbitraryAddressCapable)
+            boolParameter(i)->setValue(value != 0);
+        else
+            intParameter(i)->setValue(int(value));
+        parameters().at(i)->setValid(true);
+    }
+    setUpdateNeeded();
+    return true;
+}
+
+QString AddressClaimFunction::unitName(quint64 name, quint8 address)
+{
+    const QString hex = QString::number(address, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+    return tr("Manufacturer %1, function %2 (0x%3)")
+        .arg(field(name, ManufacturerCode))
+        .arg(field(name, Function))
+        .arg(hex);
+}
+
+void AddressClaimFunction::nameTheUnit(quint64 name)
+{
+    auto *unit = qobject_cast<J1939Device *>(parentItem());
+    if (!unit)
+        return;
+    const quint8 address = quint8(unit->address().value);
+    const QString current = unit->name();
+    const bool automatic = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
+                           || current == J1939PreferredAddresses::deviceName(address)
+                           || (!m_givenName.isEmpty() && current == m_givenName);
+    if (!automatic)
+        return;
+    m_givenName = unitName(name, address);
+    if (current != m_givenName)
+        unit->setName(m_givenName);
+}
+
+quint64 AddressClaimFunction::name() const
+{
+    quint64 n = 0;
+    for (int i = 0; i < FieldCount; ++i) {
+        const quint64 value = i == ArbitraryAddressCapable ? quint64(boolParameter(i)->value())
+                                                           : quint64(quint32(intParameter(i)->value()));
+        n |= (value & fieldMask(Fields[i].bitCount)) << Fields[i].firstBit;
+    }
+    return n;
+}
+
+void AddressClaimFunction::transmitState()
+{
+    quint8 data[NameBytes];
+    quint64 n = name();
+    for (quint8 &byte : data) {
+        byte = quint8(n & 0xFF);
+        n >>= 8;
+    }
+    // A claim goes to the global address, whoever asked for it.
+    const quint32 id = quint32(defaultPriority() & 0x07) << 26 | quint32(pduFormat()) << 16
+                       | quint32(CanMessage::GlobalAddress) << 8 | j1939DeviceAddress();
+    CanMessage message(id, data, NameBytes);
+    sendMessage(message);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/staticpgnj1939devicefunction.h"
+
+// Address claim (PGN 0xEE00): the 64-bit NAME a unit claims its address with, split into its
+// fields, and sent to the global address when the tool stands in for the unit.
+class AddressClaimFunction : public StaticPgnJ1939DeviceFunction
+{
+    Q_OBJECT
+
+public:
+    enum Index {
+        IdentityNumber = 0,
+        ManufacturerCode,
+        EcuInstance,
+        FunctionInstance,
+        Function,
+        Reserved,
+        VehicleSystem,
+        VehicleSystemInstance,
+        IndustryGroup,
+        ArbitraryAddressCapable,
+        FieldCount
+    };
+
+    explicit AddressClaimFunction(QObject *parent = nullptr);
+
+    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
+    void transmitState() override;
+
+    // The NAME is carried least significant byte first in the eight data bytes.
+    bool decode(const QByteArray &data);
+    quint64 name() const;
+    static quint64 nameFromPayload(const quint8 *data);
+    // One field of a NAME.
+    static quint32 field(quint64 name, Index index);
+    // "Manufacturer 273, function 130 (0x00)": what a claim says about the unit at an address.
+    static QString unitName(quint64 name, quint8 address);
+
+private:
+    // A unit named automatically (unknown, or after its preferred address) takes the name its
+    // claim gives it; a name the user chose stays.
+    void nameTheUnit(quint64 name);
+
+    QString m_givenName; // the name this function last gave its unit; bus thread
+};
