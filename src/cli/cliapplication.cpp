@@ -5,6 +5,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
+#include "model/abstractdisplayableitem.h"
 #include "model/units.h"
 #include "ui/application.h"
 #include "ui/language.h"
@@ -33,6 +34,8 @@ int runTarvikCli(int argc, char **argv)
     Units::init();
     registerDiagnosticsFunctions();
     registerMachineFunctions();
+    // No raw view to describe the frames for.
+    AbstractDisplayableItem::setDescribeFrames(false);
 
     QTextStream out(stdout);
     QTextStream err(stderr);

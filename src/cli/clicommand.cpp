@@ -11,11 +11,6 @@ namespace CliCommand {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
-
 const Entry *find(const QString &name)
 {
     for (const Entry &e : commands()) {
@@ -44,13 +39,13 @@ const QList<Entry> &commands()
 
 QString programHelp()
 {
-    QString text = tr("Usage: tarvik-cli COMMAND [options] [arguments]\n"
+    QString text = Cli::tr("Usage: tarvik-cli COMMAND [options] [arguments]\n"
                       "Analyses J1939 recordings without the window.\n\nCommands:\n");
     for (const Entry &e : commands())
         text += QStringLiteral("  %1  %2\n")
                     .arg(QLatin1String(e.name), -12)
                     .arg(QCoreApplication::translate("Cli", e.summary));
-    text += tr("\nOptions:\n  -h, --help     Show this help\n  -v, --version  Show the version\n"
+    text += Cli::tr("\nOptions:\n  -h, --help     Show this help\n  -v, --version  Show the version\n"
                "\n\"tarvik-cli COMMAND --help\" shows a command's options.\n");
     return text;
 }
@@ -73,7 +68,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     const Entry *entry = find(first);
     if (!entry) {
-        err << tr("Unknown command \"%1\".").arg(first) << '\n' << programHelp();
+        err << Cli::tr("Unknown command \"%1\".").arg(first) << '\n' << programHelp();
         return UsageError;
     }
     return entry->run(arguments.mid(2), out, err);
@@ -84,7 +79,7 @@ QString commandHelp(const QCommandLineParser &parser, const QString &command)
     QString text = parser.helpText();
     // Qt names the program file in the usage line; the sub-command belongs there too.
     const int lineEnd = text.indexOf(QLatin1Char('\n'));
-    QString usage = tr("Usage: tarvik-cli %1 [options]").arg(command);
+    QString usage = Cli::tr("Usage: tarvik-cli %1 [options]").arg(command);
     const int options = text.indexOf(QLatin1String("[options]"));
     if (options >= 0 && options < lineEnd)
         usage += text.mid(options + 9, lineEnd - options - 9);
@@ -94,7 +89,7 @@ QString commandHelp(const QCommandLineParser &parser, const QString &command)
 int usageError(const QString &command, const QString &message, QTextStream &err)
 {
     err << QStringLiteral("tarvik-cli %1: %2\n").arg(command, message)
-        << tr("Try \"tarvik-cli %1 --help\".").arg(command) << '\n';
+        << Cli::tr("Try \"tarvik-cli %1 --help\".").arg(command) << '\n';
     return UsageError;
 }
 
@@ -102,7 +97,7 @@ bool parse(QCommandLineParser &parser, const QString &command, const QStringList
            QTextStream &out, QTextStream &err, int *exitCode)
 {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  tr("Show this help"));
+                                  Cli::tr("Show this help"));
     parser.addOption(help);
     if (!parser.parse(QStringList{QStringLiteral("tarvik-cli")} + arguments)) {
         *exitCode = usageError(command, parser.errorText(), err);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/cli.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>

@@ -14,11 +14,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
-
 constexpr int DefaultPeriodMs = 1000;
 
 // The items of a scheme in the parameter log's order: depth-first, parents first.
@@ -97,36 +92,36 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     const QString command = QStringLiteral("decode");
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
+        Cli::tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
            "log's CSV, sampled every period of recording time, or one row per decoded "
            "parameter with --events."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"), tr("The recording (candump log)"));
+    parser.addPositionalArgument(QStringLiteral("RECORDING"), Cli::tr("The recording (candump log)"));
     const QCommandLineOption scheme(QStringLiteral("scheme"),
-                                    tr("Decode with the devices of this scheme file instead of "
+                                    Cli::tr("Decode with the devices of this scheme file instead of "
                                        "those auto-detection makes"),
-                                    tr("FILE"));
+                                    Cli::tr("FILE"));
     const QCommandLineOption period(QStringLiteral("period"),
-                                    tr("Sampling period in ms of recording time (default 1000)"),
-                                    tr("MS"), QString::number(DefaultPeriodMs));
+                                    Cli::tr("Sampling period in ms of recording time (default 1000)"),
+                                    Cli::tr("MS"), QString::number(DefaultPeriodMs));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    tr("Write the CSV to this file instead of standard output"),
-                                    tr("FILE"));
+                                    Cli::tr("Write the CSV to this file instead of standard output"),
+                                    Cli::tr("FILE"));
     const QCommandLineOption events(QStringLiteral("events"),
-                                    tr("One row per decoded parameter of every message"));
+                                    Cli::tr("One row per decoded parameter of every message"));
     parser.addOptions({scheme, period, output, events});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
-        return CliCommand::usageError(command, tr("expected one recording"), err);
+        return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
     bool ok = false;
     const int periodMs = parser.value(period).toInt(&ok);
     if (!ok || periodMs <= 0)
         return CliCommand::usageError(
-            command, tr("the period must be a positive number of ms, not \"%1\"")
+            command, Cli::tr("the period must be a positive number of ms, not \"%1\"")
                          .arg(parser.value(period)), err);
     if (parser.isSet(events) && parser.isSet(period))
-        return CliCommand::usageError(command, tr("--events and --period exclude each other"),
+        return CliCommand::usageError(command, Cli::tr("--events and --period exclude each other"),
                                       err);
 
     RecordingSource::Recording recording;
@@ -145,7 +140,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     }
     CsvOutput csv(out);
     if (!csv.open(parser.value(output))) {
-        err << tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
+        err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
         return CliCommand::Failure;
     }
 
@@ -174,11 +169,11 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         log.write(csv);
     }
     if (!csv.finish()) {
-        err << tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
+        err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
         return CliCommand::Failure;
     }
     if (recording.skippedLines > 0)
-        err << tr("%1 lines of the recording were not frames and were skipped")
+        err << Cli::tr("%1 lines of the recording were not frames and were skipped")
                    .arg(recording.skippedLines)
             << '\n';
     return CliCommand::Success;

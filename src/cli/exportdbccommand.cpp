@@ -11,13 +11,12 @@ int runExportDbcCommand(const QStringList &arguments, QTextStream &out, QTextStr
 {
     const QString command = QStringLiteral("export-dbc");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate(
-        "Cli", "Writes the function library as a DBC file (J1939 extended identifiers, signals "
-               "with scaling, offset, unit and range)."));
+    parser.setApplicationDescription(Cli::tr(
+        "Writes the function library as a DBC file (J1939 extended identifiers, signals "
+        "with scaling, offset, unit and range)."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QCoreApplication::translate(
-                                        "Cli", "Write to this file instead of standard output"),
-                                    QCoreApplication::translate("Cli", "FILE"));
+                                    Cli::tr("Write to this file instead of standard output"),
+                                    Cli::tr("FILE"));
     parser.addOption(output);
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
@@ -25,12 +24,12 @@ int runExportDbcCommand(const QStringList &arguments, QTextStream &out, QTextStr
     if (!parser.positionalArguments().isEmpty())
         return CliCommand::usageError(
             command,
-            QCoreApplication::translate("Cli", "unexpected argument \"%1\"")
+            Cli::tr("unexpected argument \"%1\"")
                 .arg(parser.positionalArguments().constFirst()),
             err);
     const QList<QDomElement> functions = DbcWriter::libraryFunctions();
     if (functions.isEmpty()) {
-        err << QCoreApplication::translate("Cli", "The function library is empty or unreadable")
+        err << Cli::tr("The function library is empty or unreadable")
             << '\n';
         return CliCommand::Failure;
     }
@@ -42,7 +41,7 @@ int runExportDbcCommand(const QStringList &arguments, QTextStream &out, QTextStr
     }
     QString error;
     if (!SaveFile::write(path, dbc, &error)) {
-        err << QCoreApplication::translate("Cli", "Cannot write %1: %2").arg(path, error) << '\n';
+        err << Cli::tr("Cannot write %1: %2").arg(path, error) << '\n';
         return CliCommand::Failure;
     }
     return CliCommand::Success;

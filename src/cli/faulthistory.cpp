@@ -1,15 +1,8 @@
 #include "cli/faulthistory.h"
 
+#include "cli/cli.h"
+
 #include <QCoreApplication>
-
-namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
-
-} // namespace
 
 QString FaultHistory::lampName(int lamp)
 {
@@ -21,13 +14,13 @@ QString FaultHistory::lampState(int state)
 {
     switch (state) {
     case 0:
-        return tr("off");
+        return Cli::tr("off");
     case 1:
-        return tr("on");
+        return Cli::tr("on");
     case 2:
-        return tr("error");
+        return Cli::tr("error");
     default:
-        return tr("n/a");
+        return Cli::tr("n/a");
     }
 }
 
@@ -46,7 +39,7 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
     for (int i = 0; i < LampCount; ++i) {
         if (lamps[i] == s.lamps[i])
             continue;
-        s.changes << tr("%1  %2 %3").arg(timeText(timeUs), lampName(i), lampState(lamps[i]));
+        s.changes << Cli::tr("%1  %2 %3").arg(timeText(timeUs), lampName(i), lampState(lamps[i]));
         s.lamps[i] = lamps[i];
     }
     QVector<QPair<quint32, quint32>> seen;
@@ -59,13 +52,13 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
         if (sighting.messages == 0)
             sighting.firstUs = timeUs;
         if (!sighting.active)
-            s.changes << tr("%1  SPN %2 FMI %3 active (OC %4)")
+            s.changes << Cli::tr("%1  SPN %2 FMI %3 active (OC %4)")
                              .arg(timeText(timeUs))
                              .arg(c.spn)
                              .arg(c.fmi)
                              .arg(c.occurrences);
         else if (c.occurrences != sighting.occurrences)
-            s.changes << tr("%1  SPN %2 FMI %3 occurrence count %4")
+            s.changes << Cli::tr("%1  SPN %2 FMI %3 occurrence count %4")
                              .arg(timeText(timeUs))
                              .arg(c.spn)
                              .arg(c.fmi)
@@ -78,7 +71,7 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
     for (auto it = s.codes.begin(); it != s.codes.end(); ++it) {
         if (it->active && !seen.contains(it.key())) {
             it->active = false;
-            s.changes << tr("%1  SPN %2 FMI %3 gone")
+            s.changes << Cli::tr("%1  SPN %2 FMI %3 gone")
                              .arg(timeText(timeUs))
                              .arg(it.key().first)
                              .arg(it.key().second);
@@ -89,33 +82,33 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
 QString FaultHistory::report() const
 {
     if (m_sources.isEmpty())
-        return tr("No DM1 messages in the recording.\n");
+        return Cli::tr("No DM1 messages in the recording.\n");
     QString text;
     for (auto it = m_sources.begin(); it != m_sources.end(); ++it) {
         const Source &s = *it;
-        text += tr("Source %1: %2 DM1 messages from %3 to %4\n")
+        text += Cli::tr("Source %1: %2 DM1 messages from %3 to %4\n")
                     .arg(QStringLiteral("%1").arg(it.key(), 2, 16, QLatin1Char('0')).toUpper())
                     .arg(s.messages)
                     .arg(timeText(s.firstUs), timeText(s.lastUs));
         QStringList lamps;
         for (int i = 0; i < LampCount; ++i)
             lamps << lampName(i) + QLatin1Char(' ') + lampState(s.lamps[i]);
-        text += tr("  Lamps at the end: %1\n").arg(lamps.join(QStringLiteral(", ")));
+        text += Cli::tr("  Lamps at the end: %1\n").arg(lamps.join(QStringLiteral(", ")));
         if (s.codes.isEmpty()) {
-            text += tr("  No trouble codes\n");
+            text += Cli::tr("  No trouble codes\n");
         } else {
-            text += tr("  Trouble codes:\n");
+            text += Cli::tr("  Trouble codes:\n");
             for (auto c = s.codes.begin(); c != s.codes.end(); ++c) {
-                text += tr("    SPN %1 FMI %2  OC %3  first %4  last %5  in %6 messages%7\n")
+                text += Cli::tr("    SPN %1 FMI %2  OC %3  first %4  last %5  in %6 messages%7\n")
                             .arg(c.key().first)
                             .arg(c.key().second)
                             .arg(c->occurrences)
                             .arg(timeText(c->firstUs), timeText(c->lastUs))
                             .arg(c->messages)
-                            .arg(c->active ? tr("  (active at the end)") : QString());
+                            .arg(c->active ? Cli::tr("  (active at the end)") : QString());
             }
         }
-        text += tr("  Changes:\n");
+        text += Cli::tr("  Changes:\n");
         for (const QString &change : s.changes)
             text += QStringLiteral("    ") + change + QLatin1Char('\n');
     }

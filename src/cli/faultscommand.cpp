@@ -15,17 +15,17 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
 {
     const QString command = QStringLiteral("faults");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate(
-        "Cli", "Shows the DM1 of every source in a recording: lamps, active trouble codes with "
-               "first and last sighting and occurrence counts, and their changes in time."));
+    parser.setApplicationDescription(Cli::tr(
+        "Shows the DM1 of every source in a recording: lamps, active trouble codes with "
+        "first and last sighting and occurrence counts, and their changes in time."));
     parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 QCoreApplication::translate("Cli", "The recording (candump log)"));
+                                 Cli::tr("The recording (candump log)"));
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
         return CliCommand::usageError(
-            command, QCoreApplication::translate("Cli", "expected one recording"), err);
+            command, Cli::tr("expected one recording"), err);
     RecordingSource::Recording recording;
     QString error;
     if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {

@@ -1,5 +1,7 @@
 #include "cli/recordingdecoder.h"
 
+#include "cli/cli.h"
+
 #include "descriptions/candevicefactory.h"
 #include "model/j1939device.h"
 #include "scheme/schemecontroller.h"
@@ -40,7 +42,7 @@ bool RecordingDecoder::loadScheme(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QCoreApplication::translate("Cli", "Cannot read %1: %2")
+        *error = Cli::tr("Cannot read %1: %2")
                      .arg(path, file.errorString());
         return false;
     }

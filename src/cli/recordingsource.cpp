@@ -1,5 +1,7 @@
 #include "cli/recordingsource.h"
 
+#include "cli/cli.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -9,19 +11,19 @@ bool read(const QString &path, Recording *recording, QString *error)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
-        *error = QCoreApplication::translate("Cli", "%1 is a directory, not a recording").arg(path);
+        *error = Cli::tr("%1 is a directory, not a recording").arg(path);
         return false;
     }
     CandumpReader reader;
     if (!reader.readFile(path)) {
-        *error = QCoreApplication::translate("Cli", "Cannot read %1: %2")
+        *error = Cli::tr("Cannot read %1: %2")
                      .arg(path, reader.errorString());
         return false;
     }
     recording->frames = reader.frames();
     recording->skippedLines = reader.skippedLines();
     if (recording->frames.isEmpty()) {
-        *error = QCoreApplication::translate("Cli", "%1 holds no CAN frames (%2 lines skipped)")
+        *error = Cli::tr("%1 holds no CAN frames (%2 lines skipped)")
                      .arg(path)
                      .arg(reader.skippedLines());
         return false;

@@ -13,11 +13,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
-
 constexpr int DefaultBitRate = 250000;
 
 // Bits of a frame on the wire without stuff bits: 67 for an extended frame, 47 for a standard
@@ -46,10 +41,10 @@ QHash<quint32, QString> groupNames()
                 names.insert(pgn, func.firstChildElement(QStringLiteral("name")).text());
         }
     }
-    names.insert(0xEC00, tr("TP.CM - Transport Protocol, Connection Management"));
-    names.insert(0xEB00, tr("TP.DT - Transport Protocol, Data Transfer"));
-    names.insert(0xEA00, tr("Request"));
-    names.insert(0xEE00, tr("Address Claimed"));
+    names.insert(0xEC00, Cli::tr("TP.CM - Transport Protocol, Connection Management"));
+    names.insert(0xEB00, Cli::tr("TP.DT - Transport Protocol, Data Transfer"));
+    names.insert(0xEA00, Cli::tr("Request"));
+    names.insert(0xEE00, Cli::tr("Address Claimed"));
     return names;
 }
 
@@ -63,13 +58,13 @@ void writeGroups(const RecordingSource::Recording &recording, double seconds, QT
         ++counts[key];
     }
     const QHash<quint32, QString> names = groupNames();
-    out << tr("Frames per source and PGN") << '\n';
+    out << Cli::tr("Frames per source and PGN") << '\n';
     out << QStringLiteral("  %1 %2 %3 %4  %5\n")
-               .arg(tr("SA"), -3)
-               .arg(tr("PGN"), -6)
-               .arg(tr("Frames"), 8)
-               .arg(tr("Rate/s"), 9)
-               .arg(tr("Name"));
+               .arg(Cli::tr("SA"), -3)
+               .arg(Cli::tr("PGN"), -6)
+               .arg(Cli::tr("Frames"), 8)
+               .arg(Cli::tr("Rate/s"), 9)
+               .arg(Cli::tr("Name"));
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
         const double rate = seconds > 0 ? double(it.value()) / seconds : 0.0;
         if (it.key() >> 40) {
@@ -78,7 +73,7 @@ void writeGroups(const RecordingSource::Recording &recording, double seconds, QT
                        .arg(hex(quint32(it.key() & 0x7FF), 3), -6)
                        .arg(it.value(), 8)
                        .arg(rate, 9, 'f', 2)
-                       .arg(tr("standard identifier"));
+                       .arg(Cli::tr("standard identifier"));
             continue;
         }
         const quint32 pgn = quint32(it.key() & 0xFFFFFFFF);
@@ -96,25 +91,25 @@ void writeSessions(const TransportMonitor &monitor, qint64 startUs, QTextStream 
     int completed = 0;
     QMap<QString, int> reasons;
     for (const TransportMonitor::Session &s : monitor.sessions()) {
-        if (s.outcome == tr("completed"))
+        if (s.outcome == Cli::tr("completed"))
             ++completed;
         else
             ++reasons[s.outcome];
     }
     const int aborted = int(monitor.sessions().size()) - completed;
     out << '\n'
-        << tr("Transport sessions: %1 completed, %2 not").arg(completed).arg(aborted) << '\n';
+        << Cli::tr("Transport sessions: %1 completed, %2 not").arg(completed).arg(aborted) << '\n';
     for (auto it = reasons.cbegin(); it != reasons.cend(); ++it)
         out << QStringLiteral("  %1 x %2\n").arg(it.value(), 4).arg(it.key());
     out << QStringLiteral("  %1 %2 %3 %4 %5 %6 %7  %8\n")
-               .arg(tr("Kind"), -4)
-               .arg(tr("From"), -4)
-               .arg(tr("To"), -3)
-               .arg(tr("PGN"), -6)
-               .arg(tr("Bytes"), 5)
-               .arg(tr("Packets"), 7)
-               .arg(tr("Start s"), 11)
-               .arg(tr("Outcome"));
+               .arg(Cli::tr("Kind"), -4)
+               .arg(Cli::tr("From"), -4)
+               .arg(Cli::tr("To"), -3)
+               .arg(Cli::tr("PGN"), -6)
+               .arg(Cli::tr("Bytes"), 5)
+               .arg(Cli::tr("Packets"), 7)
+               .arg(Cli::tr("Start s"), 11)
+               .arg(Cli::tr("Outcome"));
     for (const TransportMonitor::Session &s : monitor.sessions()) {
         out << QStringLiteral("  %1 %2 %3 %4 %5 %6 %7  %8\n")
                    .arg(s.kind == TransportMonitor::Bam ? QStringLiteral("BAM")
@@ -141,12 +136,12 @@ void writeBusLoad(const RecordingSource::Recording &recording, int bitRate, int 
         b.second += frameBits(f.message);
     }
     out << '\n'
-        << tr("Bus load at %1 bit/s, every %2 s (without stuff bits)").arg(bitRate).arg(intervalS)
+        << Cli::tr("Bus load at %1 bit/s, every %2 s (without stuff bits)").arg(bitRate).arg(intervalS)
         << '\n';
     out << QStringLiteral("  %1 %2 %3\n")
-               .arg(tr("From s"), 8)
-               .arg(tr("Frames"), 8)
-               .arg(tr("Load %"), 7);
+               .arg(Cli::tr("From s"), 8)
+               .arg(Cli::tr("Frames"), 8)
+               .arg(Cli::tr("Load %"), 7);
     for (auto it = buckets.cbegin(); it != buckets.cend(); ++it) {
         const double load = 100.0 * double(it.value().second) / (double(bitRate) * intervalS);
         out << QStringLiteral("  %1 %2 %3\n")
@@ -163,30 +158,30 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     const QString command = QStringLiteral("stats");
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        tr("Shows frames and rate per source and PGN, the transport sessions (BAM, RTS/CTS) "
+        Cli::tr("Shows frames and rate per source and PGN, the transport sessions (BAM, RTS/CTS) "
            "with their outcome, and the bus load over time."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"), tr("The recording (candump log)"));
+    parser.addPositionalArgument(QStringLiteral("RECORDING"), Cli::tr("The recording (candump log)"));
     const QCommandLineOption bitRate(QStringLiteral("bitrate"),
-                                     tr("Bit rate of the bus for the load (default 250000)"),
-                                     tr("N"), QString::number(DefaultBitRate));
+                                     Cli::tr("Bit rate of the bus for the load (default 250000)"),
+                                     Cli::tr("N"), QString::number(DefaultBitRate));
     const QCommandLineOption interval(QStringLiteral("interval"),
-                                      tr("Seconds per bus load line (default 1)"), tr("S"),
+                                      Cli::tr("Seconds per bus load line (default 1)"), Cli::tr("S"),
                                       QStringLiteral("1"));
     parser.addOptions({bitRate, interval});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
-        return CliCommand::usageError(command, tr("expected one recording"), err);
+        return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
     bool ok = false;
     const int rate = parser.value(bitRate).toInt(&ok);
     if (!ok || rate < 1000 || rate > 8000000)
         return CliCommand::usageError(
-            command, tr("the bit rate must lie between 1000 and 8000000, not \"%1\"")
+            command, Cli::tr("the bit rate must lie between 1000 and 8000000, not \"%1\"")
                          .arg(parser.value(bitRate)), err);
     const int seconds = parser.value(interval).toInt(&ok);
     if (!ok || seconds <= 0)
-        return CliCommand::usageError(command, tr("the interval must be a positive number of "
+        return CliCommand::usageError(command, Cli::tr("the interval must be a positive number of "
                                                   "seconds, not \"%1\"")
                                                    .arg(parser.value(interval)), err);
     RecordingSource::Recording recording;
@@ -198,7 +193,7 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     const qint64 startUs = recording.frames.constFirst().timeUs;
     const qint64 endUs = recording.frames.constLast().timeUs;
     const double duration = double(endUs - startUs) / 1e6;
-    out << tr("%1 frames over %2 s, %3 lines skipped")
+    out << Cli::tr("%1 frames over %2 s, %3 lines skipped")
                .arg(recording.frames.size())
                .arg(duration, 0, 'f', 3)
                .arg(recording.skippedLines)

@@ -1,16 +1,13 @@
 #include "cli/transportmonitor.h"
 
+#include "cli/cli.h"
+
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
 
 #include <QCoreApplication>
 
 namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
 
 constexpr qint64 ExpiryCheckUs = 10000;
 
@@ -20,25 +17,25 @@ QString TransportMonitor::abortReasonText(quint8 reason)
 {
     switch (reason) {
     case 1:
-        return tr("already in a connection");
+        return Cli::tr("already in a connection");
     case 2:
-        return tr("resources needed elsewhere");
+        return Cli::tr("resources needed elsewhere");
     case 3:
-        return tr("time-out");
+        return Cli::tr("time-out");
     case 4:
-        return tr("CTS while data transfer in progress");
+        return Cli::tr("CTS while data transfer in progress");
     case 5:
-        return tr("maximum retransmit request limit reached");
+        return Cli::tr("maximum retransmit request limit reached");
     case 6:
-        return tr("unexpected data transfer packet");
+        return Cli::tr("unexpected data transfer packet");
     case 7:
-        return tr("bad sequence number");
+        return Cli::tr("bad sequence number");
     case 8:
-        return tr("duplicate sequence number");
+        return Cli::tr("duplicate sequence number");
     case 9:
-        return tr("message size above 1785 bytes");
+        return Cli::tr("message size above 1785 bytes");
     default:
-        return tr("reason %1").arg(reason);
+        return Cli::tr("reason %1").arg(reason);
     }
 }
 
@@ -60,18 +57,18 @@ void TransportMonitor::expire(qint64 nowUs)
         const qint64 gap = nowUs - s.lastUs;
         if (s.kind == Bam) {
             if (gap > T1Us)
-                expired.append({it.key(), tr("time-out between packets (T1)")});
+                expired.append({it.key(), Cli::tr("time-out between packets (T1)")});
         } else if (s.complete) {
             if (gap > T3Us)
-                expired.append({it.key(), tr("no acknowledgement (T3)")});
+                expired.append({it.key(), Cli::tr("no acknowledgement (T3)")});
         } else if (s.holding) {
             if (gap > T4Us)
-                expired.append({it.key(), tr("held open too long (T4)")});
+                expired.append({it.key(), Cli::tr("held open too long (T4)")});
         } else if (s.received < s.cleared) {
             if (gap > (s.afterCts ? T2Us : T1Us))
-                expired.append({it.key(), tr("time-out waiting for data (T1/T2)")});
+                expired.append({it.key(), Cli::tr("time-out waiting for data (T1/T2)")});
         } else if (gap > T3Us) {
-            expired.append({it.key(), tr("no CTS (T3)")});
+            expired.append({it.key(), Cli::tr("no CTS (T3)")});
         }
     }
     for (const auto &e : expired)
@@ -107,7 +104,7 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         if (bam != (destination == CanMessage::GlobalAddress))
             return; // a BAM to one node or an RTS to all is not a session
         const quint32 key = keyOf(source, destination);
-        end(key, tr("replaced by a new announcement"));
+        end(key, Cli::tr("replaced by a new announcement"));
         Session s;
         s.kind = bam ? Bam : Connection;
         s.source = source;
@@ -118,7 +115,7 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         s.startUs = s.lastUs = timeUs;
         s.cleared = bam ? s.packets : 0;
         if (!TPConnection::isValidAnnouncement(quint16(s.size), quint8(s.packets))) {
-            s.outcome = tr("invalid announcement (%1 bytes in %2 packets)").arg(s.size).arg(s.packets);
+            s.outcome = Cli::tr("invalid announcement (%1 bytes in %2 packets)").arg(s.size).arg(s.packets);
             m_ended.append(s);
             return;
         }
@@ -147,13 +144,13 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         if (it == m_open.end() || it->kind != Connection)
             return;
         it->lastUs = timeUs;
-        end(key, it->complete ? tr("completed") : tr("acknowledged before all data"));
+        end(key, it->complete ? Cli::tr("completed") : Cli::tr("acknowledged before all data"));
         return;
     }
     case TPConnection::ConnAbort: {
         // Either side may abort: the sender's session is keyed by itself, the receiver's abort
         // names the sender as destination.
-        const QString reason = tr("aborted by %1: %2")
+        const QString reason = Cli::tr("aborted by %1: %2")
                                    .arg(QStringLiteral("%1").arg(source, 2, 16, QLatin1Char('0')).toUpper(),
                                         abortReasonText(m.data[1]));
         if (m_open.contains(keyOf(source, destination)))
@@ -176,11 +173,11 @@ void TransportMonitor::takeData(const CanMessage &m, qint64 timeUs)
     const int sequence = m.data[0];
     it->lastUs = timeUs;
     if (it->kind == Connection && it->holding) {
-        end(key, tr("data while the receiver held the connection"));
+        end(key, Cli::tr("data while the receiver held the connection"));
         return;
     }
     if (sequence != it->received + 1 || sequence > it->cleared) {
-        end(key, tr("bad sequence number %1 (expected %2)").arg(sequence).arg(it->received + 1));
+        end(key, Cli::tr("bad sequence number %1 (expected %2)").arg(sequence).arg(it->received + 1));
         return;
     }
     it->received = sequence;
@@ -190,7 +187,7 @@ void TransportMonitor::takeData(const CanMessage &m, qint64 timeUs)
     it->complete = true;
     // A broadcast ends with its last packet; a connection with the receiver's acknowledgement.
     if (it->kind == Bam)
-        end(key, tr("completed"));
+        end(key, Cli::tr("completed"));
 }
 
 void TransportMonitor::finish(qint64 endUs)
@@ -198,5 +195,5 @@ void TransportMonitor::finish(qint64 endUs)
     expire(endUs);
     const QList<quint32> keys = m_open.keys();
     for (quint32 key : keys)
-        end(key, tr("unfinished at the end of the recording"));
+        end(key, Cli::tr("unfinished at the end of the recording"));
 }
