@@ -12,7 +12,7 @@ packages=(
     python3
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(libbenchmark-dev clang libclang-rt-dev tshark)
+    packages+=(libbenchmark-dev clang libclang-rt-dev tshark python3-can python3-canmatrix)
 fi
 if [ "${1:-}" = "--icons" ]; then
     # scripts/render-icons.sh

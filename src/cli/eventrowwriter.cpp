@@ -7,8 +7,30 @@
 #include <cstdio>
 
 namespace {
+
 constexpr int BlockSize = 256 * 1024;
+
+// A value as a CSV field: numbers, the usual case, go in as they are; a text with a separator,
+// quote or line break is quoted as the parameter log quotes it.
+void appendField(QByteArray &out, const QString &text)
+{
+    const QChar *c = text.constData();
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const ushort u = c[i].unicode();
+        if (u == ',' || u == '"' || u == '\n' || u == '\r' || u > 0x7F) {
+            out += ParameterLog::csvField(text);
+            return;
+        }
+    }
+    const int at = out.size();
+    out.resize(at + n);
+    char *d = out.data() + at;
+    for (int i = 0; i < n; ++i)
+        d[i] = char(c[i].unicode());
 }
+
+} // namespace
 
 EventRowWriter::EventRowWriter(qint64 startUs)
     : m_startUs(startUs)
@@ -62,7 +84,7 @@ bool EventRowWriter::take(const TimedFrame &frame, const DispatchResult &result)
         m_block.append(time, timeLength);
         m_block += text.prefix;
         m_block += text.parameters.at(i);
-        m_block += ParameterLog::csvField(item->parameterLogText(p));
+        appendField(m_block, item->parameterLogText(p));
         m_block += text.units.at(i);
         ++m_rows;
     }
