@@ -1,10 +1,13 @@
 #include "descriptions/descriptionfiles.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 #include <mutex>
@@ -93,6 +96,21 @@ QStringList deviceListFiles()
 
 QList<QDomElement> readFunctionLibrary(const QString &path)
 {
+    // Every J1939 device's catalogue reads the library: a parsed file is kept while it stays the
+    // same (size and time), so auto-detecting many units does not parse it again for each. Per
+    // thread, as the elements share their document.
+    struct Parsed
+    {
+        qint64 size = -1;
+        QDateTime modified;
+        QDomDocument document;
+    };
+    thread_local QHash<QString, Parsed> parsed;
+    const QFileInfo info(path);
+    const auto cached = parsed.constFind(path);
+    if (cached != parsed.constEnd() && cached->size == info.size()
+        && cached->modified == info.lastModified())
+        return childrenNamed(cached->document.documentElement(), QStringLiteral("func"));
     QFile file(path);
     QDomDocument doc;
     QString error;
@@ -101,8 +119,10 @@ QList<QDomElement> readFunctionLibrary(const QString &path)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         error = file.errorString();
     } else if (doc.setContent(&file, &error, &line, &column)) {
+        parsed.insert(path, Parsed{info.size(), info.lastModified(), doc});
         return childrenNamed(doc.documentElement(), QStringLiteral("func"));
     }
+    parsed.remove(path);
     // A broken library file is skipped, not fatal: the others still load.
     qWarning("XML Fault: %s [l:%d,c:%d]", qUtf8Printable(error), line, column);
     reportOnce(path, QCoreApplication::translate("DescriptionFiles",

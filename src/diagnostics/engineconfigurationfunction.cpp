@@ -144,10 +144,14 @@ bool EngineConfigurationFunction::dispatchBroadcastDataImpl(const QByteArray &da
 
 bool EngineConfigurationFunction::decode(const QByteArray &data)
 {
-    if (data.size() < MessageLength)
+    if (data.size() < FirstEditionLength)
         return false;
     const auto byte = [&data](int i) { return quint32(quint8(data.at(i))); };
     for (const Field &f : Fields) {
+        if (f.byte + f.size > data.size()) {
+            parameters().at(f.index)->setValid(false);
+            continue;
+        }
         const quint32 raw = f.size == 1 ? byte(f.byte) : byte(f.byte) | byte(f.byte + 1) << 8;
         ZxParameter *p = parameters().at(f.index);
         // All-ones is "not available": shown as such, and sent back as all-ones.

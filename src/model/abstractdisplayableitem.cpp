@@ -773,16 +773,16 @@ void AbstractDisplayableItem::setName(const QString &name)
 
 ItemAddress AbstractDisplayableItem::address() const
 {
-    std::lock_guard locker(m_textMutex);
-    return m_address;
+    const quint64 packed = m_address.load(std::memory_order_acquire);
+    ItemAddress a;
+    a.kind = int(quint32(packed >> 32));
+    a.value = quint32(packed);
+    return a;
 }
 
 void AbstractDisplayableItem::setAddress(const ItemAddress &address)
 {
-    {
-        std::lock_guard locker(m_textMutex);
-        m_address = address;
-    }
+    m_address.store(packAddress(address), std::memory_order_release);
     updateUserReadableAddress();
     setUpdateNeeded();
 }

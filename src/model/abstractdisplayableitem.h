@@ -262,9 +262,15 @@ private:
     // Touched by the GUI thread only; the node is destroyed there, which clears the pointer.
     QPointer<QObject> m_treeItem;
     EventCounter m_counter;
-    mutable std::mutex m_textMutex; // guards the texts, the address and the last frame
+    mutable std::mutex m_textMutex; // guards the texts and the last frame
     QString m_name;
-    ItemAddress m_address;
+    // Kind in the high half, value in the low: read on every frame by the dispatcher's
+    // matching, so without a lock, and never torn.
+    std::atomic<quint64> m_address{packAddress(ItemAddress())};
+    static constexpr quint64 packAddress(const ItemAddress &a)
+    {
+        return quint64(quint32(a.kind)) << 32 | a.value;
+    }
     QString m_userReadableAddress;
     QString m_description;
     QString m_fullDescription;

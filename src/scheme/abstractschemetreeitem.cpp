@@ -258,8 +258,13 @@ QWidget *AbstractSchemeTreeItem::getNewParameterWidget(int index)
 
 QString AbstractSchemeTreeItem::uniqueKey() const
 {
+    return uniqueKeyOf(m_displayable);
+}
+
+QString AbstractSchemeTreeItem::uniqueKeyOf(const AbstractDisplayableItem *displayable)
+{
     QStringList levels;
-    for (const QObject *o = m_displayable; o; o = o->parent()) {
+    for (const QObject *o = displayable; o; o = o->parent()) {
         const auto *item = qobject_cast<const AbstractDisplayableItem *>(o);
         if (!item)
             break;

@@ -47,6 +47,8 @@ public:
     // like the editors of getNewWidget, since it shows this node's link.
     QWidget *getNewParameterWidget(int index);
     QString uniqueKey() const;
+    // The same key for an item that has no tree node (the addresses and names of its ancestors).
+    static QString uniqueKeyOf(const AbstractDisplayableItem *item);
     QString uniqueName() const;
     void sort(int column, Qt::SortOrder order);
     static bool lessThan(const AbstractSchemeTreeItem *a, const AbstractSchemeTreeItem *b,

@@ -13,23 +13,15 @@ namespace {
 void collect(const AbstractSchemeTreeItem *node, QList<ParameterLog::Column> *columns)
 {
     AbstractDisplayableItem *item = node->displayable();
-    if (item && AbstractDisplayableItem::isValid(item) && item->isFiltered()) {
-        const QString key = node->uniqueKey();
-        const QList<ZxParameter *> &parameters = item->parameters();
-        for (int i = 0; i < parameters.size(); ++i) {
-            ParameterLog::Column c;
-            c.item = item;
-            c.parameter = i;
-            c.id = AbstractDisplayableItem::sanitizeParameterId(key + parameters.at(i)->name());
-            columns->append(c);
-        }
-    }
+    if (item && AbstractDisplayableItem::isValid(item) && item->isFiltered())
+        ParameterLog::appendColumns(item, node->uniqueKey(), columns);
     for (const AbstractSchemeTreeItem *child : node->childNodes())
         collect(child, columns);
 }
 
-// A value with a separator, quote or line break is quoted, so every record keeps its field count.
-QByteArray csvField(const QString &text)
+} // namespace
+
+QByteArray ParameterLog::csvField(const QString &text)
 {
     QByteArray field = text.toLatin1();
     if (field.contains(',') || field.contains('"') || field.contains('\n') || field.contains('\r')) {
@@ -38,8 +30,6 @@ QByteArray csvField(const QString &text)
     }
     return field;
 }
-
-} // namespace
 
 QString ParameterLog::fileName(const QString &directory, const QDateTime &start)
 {
@@ -55,6 +45,44 @@ QList<ParameterLog::Column> ParameterLog::collectColumns(const SchemeTreeModel *
     for (const AbstractSchemeTreeItem *node : model->topLevelItems())
         collect(node, &columns);
     return columns;
+}
+
+void ParameterLog::appendColumns(AbstractDisplayableItem *item, const QString &key,
+                                 QList<Column> *columns)
+{
+    const QList<ZxParameter *> &parameters = item->parameters();
+    for (int i = 0; i < parameters.size(); ++i) {
+        Column c;
+        c.item = item;
+        c.parameter = i;
+        c.id = AbstractDisplayableItem::sanitizeParameterId(key + parameters.at(i)->name());
+        columns->append(c);
+    }
+}
+
+QByteArray ParameterLog::headerLine(const QList<Column> &columns)
+{
+    QByteArray header("Time");
+    for (const Column &c : columns)
+        header += ',' + csvField(c.id);
+    header += '\n';
+    return header;
+}
+
+QByteArray ParameterLog::recordLine(qint64 elapsedMs, const QList<Column> &columns, int width)
+{
+    QByteArray record = QByteArray::number(double(elapsedMs) / 1000.0, 'f', 3);
+    for (const Column &c : columns) {
+        record += ',';
+        // A deleted item keeps its column, empty.
+        AbstractDisplayableItem *item = c.item.data();
+        if (item && AbstractDisplayableItem::isValid(item) && c.parameter < item->parameters().size())
+            record += csvField(item->parameterLogText(item->parameters().at(c.parameter)));
+    }
+    for (int i = int(columns.size()); i < width; ++i)
+        record += ',';
+    record += '\n';
+    return record;
 }
 
 ParameterLog::~ParameterLog()
@@ -82,10 +110,7 @@ bool ParameterLog::start(const QString &path, const QList<Column> &columns, qint
     }
     m_columns = columns;
     m_start = startMs;
-    QByteArray header("Time");
-    for (const Column &c : qAsConst(m_columns))
-        header += ',' + csvField(c.id);
-    header += '\n';
+    const QByteArray header = headerLine(m_columns);
     // The header is on disk at once: the file shows what it will hold from the start.
     if (m_file.write(header) != header.size() || !m_file.flush()) {
         stop();
@@ -106,15 +131,7 @@ bool ParameterLog::writeRecord(qint64 nowMs, bool flush)
 {
     if (!m_file.isOpen())
         return false;
-    QByteArray record = QByteArray::number(double(nowMs - m_start) / 1000.0, 'f', 3);
-    for (const Column &c : qAsConst(m_columns)) {
-        record += ',';
-        // A deleted item keeps its column, empty.
-        AbstractDisplayableItem *item = c.item.data();
-        if (item && AbstractDisplayableItem::isValid(item) && c.parameter < item->parameters().size())
-            record += csvField(item->parameterLogText(item->parameters().at(c.parameter)));
-    }
-    record += '\n';
+    const QByteArray record = recordLine(nowMs - m_start, m_columns);
     bool ok = m_file.write(record) == record.size();
     // A clock set back must not hold records back until it has caught up again.
     if (flush || nowMs - m_lastFlush >= m_flushIntervalMs || nowMs < m_lastFlush) {

@@ -26,6 +26,16 @@ public:
     static QString fileName(const QString &directory, const QDateTime &start);
     // The marked items' parameters, walking the scheme tree depth-first, parents first.
     static QList<Column> collectColumns(const SchemeTreeModel *model);
+    // The columns of one item's parameters, named after `key` (the item's unique key).
+    static void appendColumns(AbstractDisplayableItem *item, const QString &key,
+                              QList<Column> *columns);
+    // The header line and one record line of the CSV. A record is padded with empty fields up
+    // to `width` columns, for columns that joined after it was taken.
+    // A value with a separator, quote or line break is quoted, so every record keeps its
+    // field count.
+    static QByteArray csvField(const QString &text);
+    static QByteArray headerLine(const QList<Column> &columns);
+    static QByteArray recordLine(qint64 elapsedMs, const QList<Column> &columns, int width = 0);
 
     ~ParameterLog();
 

@@ -36,6 +36,7 @@ private slots:
     void ec1Decode_data();
     void ec1Decode();
     void ec1ShortMessageChangesNothing();
+    void ec1FirstEditionOf28Bytes();
     void ec1EveryRawValueRoundTrips_data();
     void ec1EveryRawValueRoundTrips();
     void ec1Encode_data();
@@ -99,9 +100,24 @@ void tst_EngineFunctions::ec1ShortMessageChangesNothing()
 {
     EngineConfigurationFunction f;
     f.floatParameter(0)->setValue(123.0f);
-    QVERIFY(!f.decode(ec1(33, 0x10)));
+    QVERIFY(!f.decode(ec1(27, 0x10)));
     QCOMPARE(f.floatParameter(0)->value(), 123.0f);
-    QVERIFY(!f.dispatchBroadcastDataImpl(ec1(33, 0x10)));
+    QVERIFY(!f.dispatchBroadcastDataImpl(ec1(27, 0x10)));
+}
+
+void tst_EngineFunctions::ec1FirstEditionOf28Bytes()
+{
+    // A real engine's EC1 of 28 bytes: idle speed 850 rpm; the upper speed of the extended
+    // range (bytes 28 and 29) is not in it.
+    EngineConfigurationFunction f;
+    const QByteArray data = QByteArray::fromHex(
+        "901ACBA041D4A00FA74A20DDF430E7A041FFFF7602F0550001FA9CFA");
+    QCOMPARE(data.size(), int(EngineConfigurationFunction::FirstEditionLength));
+    QVERIFY(f.decode(data));
+    QCOMPARE(f.floatParameter(0)->value(), 850.0f);
+    QVERIFY(f.parameters().at(0)->isValid());
+    QVERIFY(!f.parameters().at(7)->isValid());
+    QVERIFY(f.parameters().at(19)->isValid());
 }
 
 void tst_EngineFunctions::ec1EveryRawValueRoundTrips_data()

@@ -498,6 +498,443 @@ SHA-256: %7
     </message>
 </context>
 <context>
+    <name>Cli</name>
+    <message>
+        <source>Decode a recording&apos;s parameters into CSV</source>
+        <translation>Декодировать параметры записи в CSV</translation>
+    </message>
+    <message>
+        <source>Show every unit&apos;s DM1 lamps and trouble codes</source>
+        <translation>Показать лампы DM1 и коды неисправностей каждого блока</translation>
+    </message>
+    <message>
+        <source>Frames, transport sessions and bus load of a recording</source>
+        <translation>Кадры, транспортные сеансы и загрузка шины записи</translation>
+    </message>
+    <message>
+        <source>Write the function library as a DBC file</source>
+        <translation>Записать библиотеку функций в файл DBC</translation>
+    </message>
+    <message>
+        <source>Usage: tarvik-cli COMMAND [options] [arguments]
+Analyses J1939 recordings without the window.
+
+Commands:
+</source>
+        <translation>Использование: tarvik-cli КОМАНДА [параметры] [аргументы]
+Анализирует записи J1939 без окна.
+
+Команды:
+</translation>
+    </message>
+    <message>
+        <source>
+Options:
+  -h, --help     Show this help
+  -v, --version  Show the version
+
+&quot;tarvik-cli COMMAND --help&quot; shows a command&apos;s options.
+</source>
+        <translation>
+Параметры:
+  -h, --help     Показать эту справку
+  -v, --version  Показать версию
+
+&quot;tarvik-cli КОМАНДА --help&quot; показывает параметры команды.
+</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot;.</source>
+        <translation>Неизвестная команда &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Usage: tarvik-cli %1 [options]</source>
+        <translation>Использование: tarvik-cli %1 [параметры]</translation>
+    </message>
+    <message>
+        <source>Try &quot;tarvik-cli %1 --help&quot;.</source>
+        <translation>Попробуйте &quot;tarvik-cli %1 --help&quot;.</translation>
+    </message>
+    <message>
+        <source>Show this help</source>
+        <translation>Показать эту справку</translation>
+    </message>
+    <message>
+        <source>Plays a recording through the decoder as fast as it goes and writes the parameter log&apos;s CSV, sampled every period of recording time, or one row per decoded parameter with --events.</source>
+        <translation>Проигрывает запись через декодер с наибольшей скоростью и пишет CSV журнала параметров с выборкой через каждый период времени записи или, с --events, по строке на каждый декодированный параметр.</translation>
+    </message>
+    <message>
+        <source>The recording (candump log)</source>
+        <translation>Запись (журнал candump)</translation>
+    </message>
+    <message>
+        <source>Decode with the devices of this scheme file instead of those auto-detection makes</source>
+        <translation>Декодировать устройствами этого файла схемы вместо созданных автоопределением</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>Sampling period in ms of recording time (default 1000)</source>
+        <translation>Период выборки в мс времени записи (по умолчанию 1000)</translation>
+    </message>
+    <message>
+        <source>MS</source>
+        <translation>МС</translation>
+    </message>
+    <message>
+        <source>Write the CSV to this file instead of standard output</source>
+        <translation>Записать CSV в этот файл вместо стандартного вывода</translation>
+    </message>
+    <message>
+        <source>One row per decoded parameter of every message</source>
+        <translation>Строка на каждый декодированный параметр каждого сообщения</translation>
+    </message>
+    <message>
+        <source>expected one recording</source>
+        <translation>ожидается одна запись</translation>
+    </message>
+    <message>
+        <source>the period must be a positive number of ms, not &quot;%1&quot;</source>
+        <translation>период должен быть положительным числом мс, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--events and --period exclude each other</source>
+        <translation>--events и --period исключают друг друга</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 lines of the recording were not frames and were skipped</source>
+        <translation>%1 строк записи не были кадрами и пропущены</translation>
+    </message>
+    <message>
+        <source>Writes the function library as a DBC file (J1939 extended identifiers, signals with scaling, offset, unit and range).</source>
+        <translation>Записывает библиотеку функций в файл DBC (расширенные идентификаторы J1939, сигналы с масштабом, смещением, единицей и диапазоном).</translation>
+    </message>
+    <message>
+        <source>Write to this file instead of standard output</source>
+        <translation>Записать в этот файл вместо стандартного вывода</translation>
+    </message>
+    <message>
+        <source>unexpected argument &quot;%1&quot;</source>
+        <translation>лишний аргумент &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>The function library is empty or unreadable</source>
+        <translation>Библиотека функций пуста или не читается</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>выкл</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>вкл</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>ошибка</translation>
+    </message>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>%1  %2 %3</source>
+        <translation>%1  %2 %3</translation>
+    </message>
+    <message>
+        <source>%1  SPN %2 FMI %3 active (OC %4)</source>
+        <translation>%1  SPN %2 FMI %3 активен (OC %4)</translation>
+    </message>
+    <message>
+        <source>%1  SPN %2 FMI %3 occurrence count %4</source>
+        <translation>%1  SPN %2 FMI %3 счётчик появлений %4</translation>
+    </message>
+    <message>
+        <source>%1  SPN %2 FMI %3 gone</source>
+        <translation>%1  SPN %2 FMI %3 исчез</translation>
+    </message>
+    <message>
+        <source>No DM1 messages in the recording.
+</source>
+        <translation>В записи нет сообщений DM1.
+</translation>
+    </message>
+    <message>
+        <source>Source %1: %2 DM1 messages from %3 to %4
+</source>
+        <translation>Источник %1: %2 сообщений DM1 с %3 по %4
+</translation>
+    </message>
+    <message>
+        <source>  Lamps at the end: %1
+</source>
+        <translation>  Лампы в конце: %1
+</translation>
+    </message>
+    <message>
+        <source>  No trouble codes
+</source>
+        <translation>  Кодов неисправностей нет
+</translation>
+    </message>
+    <message>
+        <source>  Trouble codes:
+</source>
+        <translation>  Коды неисправностей:
+</translation>
+    </message>
+    <message>
+        <source>    SPN %1 FMI %2  OC %3  first %4  last %5  in %6 messages%7
+</source>
+        <translation>    SPN %1 FMI %2  OC %3  первый %4  последний %5  в %6 сообщениях%7
+</translation>
+    </message>
+    <message>
+        <source>  (active at the end)</source>
+        <translation>  (активен в конце)</translation>
+    </message>
+    <message>
+        <source>  Changes:
+</source>
+        <translation>  Изменения:
+</translation>
+    </message>
+    <message>
+        <source>Shows the DM1 of every source in a recording: lamps, active trouble codes with first and last sighting and occurrence counts, and their changes in time.</source>
+        <translation>Показывает DM1 каждого источника записи: лампы, активные коды неисправностей с первым и последним появлением и счётчиками, и их изменения во времени.</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удалось прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a directory, not a recording</source>
+        <translation>%1 - каталог, а не запись</translation>
+    </message>
+    <message>
+        <source>%1 holds no CAN frames (%2 lines skipped)</source>
+        <translation>%1 не содержит кадров CAN (пропущено строк: %2)</translation>
+    </message>
+    <message>
+        <source>TP.CM - Transport Protocol, Connection Management</source>
+        <translation>TP.CM - транспортный протокол, управление соединением</translation>
+    </message>
+    <message>
+        <source>TP.DT - Transport Protocol, Data Transfer</source>
+        <translation>TP.DT - транспортный протокол, передача данных</translation>
+    </message>
+    <message>
+        <source>Request</source>
+        <translation>Запрос</translation>
+    </message>
+    <message>
+        <source>Address Claimed</source>
+        <translation>Адрес занят</translation>
+    </message>
+    <message>
+        <source>Frames per source and PGN</source>
+        <translation>Кадры по источникам и PGN</translation>
+    </message>
+    <message>
+        <source>SA</source>
+        <translation>SA</translation>
+    </message>
+    <message>
+        <source>PGN</source>
+        <translation>PGN</translation>
+    </message>
+    <message>
+        <source>Frames</source>
+        <translation>Кадры</translation>
+    </message>
+    <message>
+        <source>Rate/s</source>
+        <translation>В секунду</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>standard identifier</source>
+        <translation>стандартный идентификатор</translation>
+    </message>
+    <message>
+        <source>completed</source>
+        <translation>завершён</translation>
+    </message>
+    <message>
+        <source>Transport sessions: %1 completed, %2 not</source>
+        <translation>Транспортные сеансы: завершено %1, не завершено %2</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Вид</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>От</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>Кому</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Байт</translation>
+    </message>
+    <message>
+        <source>Packets</source>
+        <translation>Пакетов</translation>
+    </message>
+    <message>
+        <source>Start s</source>
+        <translation>Начало, с</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Итог</translation>
+    </message>
+    <message>
+        <source>Bus load at %1 bit/s, every %2 s (without stuff bits)</source>
+        <translation>Загрузка шины при %1 бит/с, каждые %2 с (без битов стаффинга)</translation>
+    </message>
+    <message>
+        <source>From s</source>
+        <translation>С, с</translation>
+    </message>
+    <message>
+        <source>Load %</source>
+        <translation>Загрузка %</translation>
+    </message>
+    <message>
+        <source>Shows frames and rate per source and PGN, the transport sessions (BAM, RTS/CTS) with their outcome, and the bus load over time.</source>
+        <translation>Показывает кадры и частоту по источникам и PGN, транспортные сеансы (BAM, RTS/CTS) с их итогом и загрузку шины во времени.</translation>
+    </message>
+    <message>
+        <source>Bit rate of the bus for the load (default 250000)</source>
+        <translation>Скорость шины для расчёта загрузки (по умолчанию 250000)</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>Seconds per bus load line (default 1)</source>
+        <translation>Секунд на строку загрузки шины (по умолчанию 1)</translation>
+    </message>
+    <message>
+        <source>S</source>
+        <translation>С</translation>
+    </message>
+    <message>
+        <source>the bit rate must lie between 1000 and 8000000, not &quot;%1&quot;</source>
+        <translation>скорость должна быть от 1000 до 8000000, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>the interval must be a positive number of seconds, not &quot;%1&quot;</source>
+        <translation>интервал должен быть положительным числом секунд, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>%1 frames over %2 s, %3 lines skipped</source>
+        <translation>%1 кадров за %2 с, пропущено строк: %3</translation>
+    </message>
+    <message>
+        <source>already in a connection</source>
+        <translation>уже в соединении</translation>
+    </message>
+    <message>
+        <source>resources needed elsewhere</source>
+        <translation>ресурсы нужны для другого</translation>
+    </message>
+    <message>
+        <source>time-out</source>
+        <translation>тайм-аут</translation>
+    </message>
+    <message>
+        <source>CTS while data transfer in progress</source>
+        <translation>CTS во время передачи данных</translation>
+    </message>
+    <message>
+        <source>maximum retransmit request limit reached</source>
+        <translation>достигнут предел запросов повтора</translation>
+    </message>
+    <message>
+        <source>unexpected data transfer packet</source>
+        <translation>неожиданный пакет данных</translation>
+    </message>
+    <message>
+        <source>bad sequence number</source>
+        <translation>неверный порядковый номер</translation>
+    </message>
+    <message>
+        <source>duplicate sequence number</source>
+        <translation>повторный порядковый номер</translation>
+    </message>
+    <message>
+        <source>message size above 1785 bytes</source>
+        <translation>размер сообщения больше 1785 байт</translation>
+    </message>
+    <message>
+        <source>reason %1</source>
+        <translation>причина %1</translation>
+    </message>
+    <message>
+        <source>time-out between packets (T1)</source>
+        <translation>тайм-аут между пакетами (T1)</translation>
+    </message>
+    <message>
+        <source>no acknowledgement (T3)</source>
+        <translation>нет подтверждения (T3)</translation>
+    </message>
+    <message>
+        <source>held open too long (T4)</source>
+        <translation>удерживалось слишком долго (T4)</translation>
+    </message>
+    <message>
+        <source>time-out waiting for data (T1/T2)</source>
+        <translation>тайм-аут ожидания данных (T1/T2)</translation>
+    </message>
+    <message>
+        <source>no CTS (T3)</source>
+        <translation>нет CTS (T3)</translation>
+    </message>
+    <message>
+        <source>replaced by a new announcement</source>
+        <translation>заменён новым объявлением</translation>
+    </message>
+    <message>
+        <source>invalid announcement (%1 bytes in %2 packets)</source>
+        <translation>неверное объявление (%1 байт в %2 пакетах)</translation>
+    </message>
+    <message>
+        <source>acknowledged before all data</source>
+        <translation>подтверждён до получения всех данных</translation>
+    </message>
+    <message>
+        <source>aborted by %1: %2</source>
+        <translation>прерван %1: %2</translation>
+    </message>
+    <message>
+        <source>data while the receiver held the connection</source>
+        <translation>данные, пока приёмник удерживал соединение</translation>
+    </message>
+    <message>
+        <source>bad sequence number %1 (expected %2)</source>
+        <translation>неверный порядковый номер %1 (ожидался %2)</translation>
+    </message>
+    <message>
+        <source>unfinished at the end of the recording</source>
+        <translation>не завершён к концу записи</translation>
+    </message>
+</context>
+<context>
     <name>ConnectionTimeoutsDialog</name>
     <message>
         <source>Connection timeouts</source>

@@ -1,0 +1,50 @@
+#include "cli/cliapplication.h"
+
+#include "can/dispatchresult.h"
+#include "cli/clicommand.h"
+#include "descriptions/descriptionfiles.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/units.h"
+#include "ui/application.h"
+#include "ui/language.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+#include <cstdio>
+
+int runTarvikCli(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    // Developer messages stay quiet unless asked for (QT_LOGGING_RULES="default.debug=true").
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Zentrax"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarvik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    initTarvikResources();
+    Language::install(Language::resolve(QString(), Language::storedChoice(),
+                                        QLocale::system().name()),
+                      &app);
+    registerCanMetaTypes();
+    Units::init();
+    registerDiagnosticsFunctions();
+    registerMachineFunctions();
+    // No raw view to describe the frames for.
+    AbstractDisplayableItem::setDescribeFrames(false);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    DescriptionFiles::setFaultReporter([&err](const QString &message) {
+        err << message << '\n';
+        err.flush();
+    });
+    const int code = CliCommand::run(QCoreApplication::arguments(), out, err);
+    out.flush();
+    err.flush();
+    return code;
+}

@@ -1,0 +1,180 @@
+#include "cli/decodecommand.h"
+
+#include "cli/clicommand.h"
+#include "cli/csvoutput.h"
+#include "cli/eventrowwriter.h"
+#include "cli/recordingdecoder.h"
+#include "cli/recordingsource.h"
+#include "model/abstractdisplayableitem.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "ui/parameterlog.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+constexpr int DefaultPeriodMs = 1000;
+
+// The items of a scheme in the parameter log's order: depth-first, parents first.
+void collectItems(AbstractDisplayableItem *item, QList<AbstractDisplayableItem *> *items)
+{
+    items->append(item);
+    for (AbstractDisplayableItem *child : item->children())
+        collectItems(child, items);
+}
+
+// The parameter log's columns for the scheme's items: those under the filter mark, as the
+// window logs them, or every item when none is marked.
+QList<ParameterLog::Column> schemeColumns(const QList<AbstractDisplayableItem *> &devices)
+{
+    QList<AbstractDisplayableItem *> items;
+    for (AbstractDisplayableItem *device : devices)
+        collectItems(device, &items);
+    bool anyMarked = false;
+    for (const AbstractDisplayableItem *item : qAsConst(items))
+        anyMarked = anyMarked || item->isFiltered();
+    QList<ParameterLog::Column> columns;
+    for (AbstractDisplayableItem *item : qAsConst(items)) {
+        if (!anyMarked || item->isFiltered())
+            ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item), &columns);
+    }
+    return columns;
+}
+
+// Samples every parameter at each period of recording time; columns of items detected later are
+// added at the right and the earlier records padded, so every record has the header's width.
+class SampledLog
+{
+public:
+    SampledLog(qint64 startUs, qint64 periodMs)
+        : m_startMs(startUs / 1000)
+        , m_periodMs(periodMs)
+        , m_nextMs(m_startMs + periodMs)
+    {}
+
+    QList<ParameterLog::Column> columns;
+
+    // Takes the records due before `nowMs` (and at it, for the last frame): a record shows the
+    // values of the frames up to and including its time.
+    void advance(qint64 nowMs, bool inclusive)
+    {
+        for (; m_nextMs < nowMs || (inclusive && m_nextMs == nowMs); m_nextMs += m_periodMs) {
+            QByteArray line = ParameterLog::recordLine(m_nextMs - m_startMs, columns);
+            line.chop(1);
+            m_records.append(qMakePair(line, int(columns.size())));
+        }
+    }
+
+    void write(CsvOutput &output) const
+    {
+        output.write(ParameterLog::headerLine(columns));
+        const int width = int(columns.size());
+        for (const auto &record : m_records) {
+            QByteArray line = record.first;
+            line.append(width - record.second, ',');
+            line.append('\n');
+            output.write(line);
+        }
+    }
+
+private:
+    qint64 m_startMs;
+    qint64 m_periodMs;
+    qint64 m_nextMs;
+    QVector<QPair<QByteArray, int>> m_records;
+};
+
+} // namespace
+
+int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const QString command = QStringLiteral("decode");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        Cli::tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
+           "log's CSV, sampled every period of recording time, or one row per decoded "
+           "parameter with --events."));
+    parser.addPositionalArgument(QStringLiteral("RECORDING"), Cli::tr("The recording (candump log)"));
+    const QCommandLineOption scheme(QStringLiteral("scheme"),
+                                    Cli::tr("Decode with the devices of this scheme file instead of "
+                                       "those auto-detection makes"),
+                                    Cli::tr("FILE"));
+    const QCommandLineOption period(QStringLiteral("period"),
+                                    Cli::tr("Sampling period in ms of recording time (default 1000)"),
+                                    Cli::tr("MS"), QString::number(DefaultPeriodMs));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    Cli::tr("Write the CSV to this file instead of standard output"),
+                                    Cli::tr("FILE"));
+    const QCommandLineOption events(QStringLiteral("events"),
+                                    Cli::tr("One row per decoded parameter of every message"));
+    parser.addOptions({scheme, period, output, events});
+    int exitCode = 0;
+    if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
+        return exitCode;
+    if (parser.positionalArguments().size() != 1)
+        return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
+    bool ok = false;
+    const int periodMs = parser.value(period).toInt(&ok);
+    if (!ok || periodMs <= 0)
+        return CliCommand::usageError(
+            command, Cli::tr("the period must be a positive number of ms, not \"%1\"")
+                         .arg(parser.value(period)), err);
+    if (parser.isSet(events) && parser.isSet(period))
+        return CliCommand::usageError(command, Cli::tr("--events and --period exclude each other"),
+                                      err);
+
+    RecordingSource::Recording recording;
+    QString error;
+    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {
+        err << error << '\n';
+        return CliCommand::Failure;
+    }
+    RecordingDecoder decoder;
+    if (parser.isSet(scheme)) {
+        if (!decoder.loadScheme(parser.value(scheme), &error)) {
+            err << error << '\n';
+            return CliCommand::Failure;
+        }
+        decoder.setAutoDetect(false);
+    }
+    CsvOutput csv(out);
+    if (!csv.open(parser.value(output))) {
+        err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
+        return CliCommand::Failure;
+    }
+
+    const qint64 startUs = recording.frames.constFirst().timeUs;
+    if (parser.isSet(events)) {
+        EventRowWriter rows(startUs);
+        csv.write(EventRowWriter::headerLine());
+        decoder.play(recording.frames, [&](const TimedFrame &frame, const DispatchResult &result) {
+            if (rows.take(frame, result))
+                csv.write(rows.takeBlock());
+        });
+        csv.write(rows.takeBlock());
+    } else {
+        SampledLog log(startUs, periodMs);
+        log.columns = schemeColumns(decoder.devices());
+        decoder.setItemObserver([&log](AbstractDisplayableItem *item) {
+            ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item),
+                                        &log.columns);
+        });
+        for (const TimedFrame &frame : qAsConst(recording.frames)) {
+            log.advance(frame.timeUs / 1000, false);
+            DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
+            decoder.feed(frame, &result);
+        }
+        log.advance(recording.frames.constLast().timeUs / 1000, true);
+        log.write(csv);
+    }
+    if (!csv.finish()) {
+        err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
+        return CliCommand::Failure;
+    }
+    if (recording.skippedLines > 0)
+        err << Cli::tr("%1 lines of the recording were not frames and were skipped")
+                   .arg(recording.skippedLines)
+            << '\n';
+    return CliCommand::Success;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "can/candumpreader.h"
+#include "can/dispatchresult.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QVector>
+
+class AbstractDisplayableItem;
+
+// The rows of "decode --events": one per parameter of every decoded message, with the message's
+// time (seconds from the recording's start), source address, PGN, function, parameter id, value
+// and unit. What stays the same for an item is formatted once.
+class EventRowWriter
+{
+public:
+    explicit EventRowWriter(qint64 startUs);
+
+    static QByteArray headerLine();
+    // Adds the rows of one frame; true when enough text is gathered to be written.
+    bool take(const TimedFrame &frame, const DispatchResult &result);
+    QByteArray takeBlock();
+    qint64 rowCount() const { return m_rows; }
+
+private:
+    struct ItemText
+    {
+        QByteArray prefix; // ",address,PGN,function,"
+        QVector<QByteArray> parameters; // "id," for each parameter
+        QVector<QByteArray> units; // ",unit\n" for each parameter
+    };
+    const ItemText &textFor(AbstractDisplayableItem *item, const TimedFrame &frame,
+                            const DispatchResult &result);
+
+    qint64 m_startUs;
+    qint64 m_rows = 0;
+    QByteArray m_block;
+    QHash<const AbstractDisplayableItem *, ItemText> m_texts;
+};

@@ -1,0 +1,54 @@
+#include "cli/faultscommand.h"
+
+#include "cli/clicommand.h"
+#include "cli/faulthistory.h"
+#include "cli/recordingdecoder.h"
+#include "cli/recordingsource.h"
+#include "diagnostics/dm1function.h"
+#include "diagnostics/dtcarrayparameter.h"
+#include "model/zxlistparameter.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const QString command = QStringLiteral("faults");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Cli::tr(
+        "Shows the DM1 of every source in a recording: lamps, active trouble codes with "
+        "first and last sighting and occurrence counts, and their changes in time."));
+    parser.addPositionalArgument(QStringLiteral("RECORDING"),
+                                 Cli::tr("The recording (candump log)"));
+    int exitCode = 0;
+    if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
+        return exitCode;
+    if (parser.positionalArguments().size() != 1)
+        return CliCommand::usageError(
+            command, Cli::tr("expected one recording"), err);
+    RecordingSource::Recording recording;
+    QString error;
+    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {
+        err << error << '\n';
+        return CliCommand::Failure;
+    }
+
+    FaultHistory history(recording.frames.constFirst().timeUs);
+    RecordingDecoder decoder;
+    decoder.play(recording.frames, [&history](const TimedFrame &frame, const DispatchResult &r) {
+        auto *dm1 = qobject_cast<DM1Function *>(r.item);
+        if (!dm1 || !r.status.testFlag(DispatchResult::Dispatched))
+            return;
+        int lamps[FaultHistory::LampCount];
+        for (int i = 0; i < FaultHistory::LampCount; ++i) {
+            const ZxListParameter *lamp = dm1->listParameter(DM1Function::Mil + i);
+            lamps[i] = lamp->isValid() ? lamp->value() : -1;
+        }
+        QVector<FaultHistory::Code> codes;
+        for (const DtcArrayParameter::DtcItem &item : dm1->dtcParameter()->codes())
+            codes.append({item.spn, item.fmi, item.oc});
+        history.take(frame.timeUs, frame.message.address(), lamps, codes);
+    });
+    out << history.report();
+    return CliCommand::Success;
+}

@@ -1,0 +1,140 @@
+#include "cli/recordingdecoder.h"
+
+#include "cli/cli.h"
+
+#include "descriptions/candevicefactory.h"
+#include "model/j1939device.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+
+bool isBroadcastTransport(const CanMessage &m)
+{
+    const quint8 pf = m.pduFormat();
+    return m.extended && m.pduSpecific() == CanMessage::GlobalAddress
+           && (pf == J1939Device::PfTransportData || pf == J1939Device::PfTransportControl);
+}
+
+bool isTransport(const CanMessage &m)
+{
+    const quint8 pf = m.pduFormat();
+    return pf == J1939Device::PfTransportData || pf == J1939Device::PfTransportControl;
+}
+
+} // namespace
+
+RecordingDecoder::RecordingDecoder()
+{
+    if (!CanDeviceFactory::instance())
+        CanDeviceFactory::init();
+}
+
+RecordingDecoder::~RecordingDecoder()
+{
+    m_dispatcher.clearScheme();
+}
+
+bool RecordingDecoder::loadScheme(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = Cli::tr("Cannot read %1: %2")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    m_model = std::make_unique<SchemeTreeModel>();
+    m_controller = std::make_unique<SchemeController>(m_model.get(), nullptr);
+    if (!m_controller->load(file.readAll(), path)) {
+        *error = m_controller->lastError();
+        return false;
+    }
+    return true;
+}
+
+QList<AbstractDisplayableItem *> RecordingDecoder::devices() const
+{
+    QList<AbstractDisplayableItem *> items;
+    for (CanDevice *device : m_dispatcher.devices())
+        items << device;
+    return items;
+}
+
+void RecordingDecoder::expireBroadcast(const TimedFrame &frame)
+{
+    const quint8 sa = frame.message.address();
+    J1939Device *device = m_broadcastDevice[sa];
+    if (device && device->broadcastState() == J1939Device::BroadcastInProgress
+        && frame.timeUs - m_lastBroadcastUs[sa] > qint64(device->broadcastReceiveTimeout()) * 1000)
+        device->slotBroadcastTimeout();
+    m_lastBroadcastUs[sa] = frame.timeUs;
+}
+
+void RecordingDecoder::feed(const TimedFrame &frame, DispatchResult *result)
+{
+    const CanMessage &m = frame.message;
+    const bool broadcast = isBroadcastTransport(m);
+    if (broadcast)
+        expireBroadcast(frame);
+    m_dispatcher.dispatchMessage(m, result);
+    if (broadcast && !m_broadcastDevice[m.address()])
+        m_broadcastDevice[m.address()] = qobject_cast<J1939Device *>(result->item);
+    if (m_autoDetect && !result->status.testFlag(DispatchResult::Dispatched))
+        detect(m, result);
+}
+
+void RecordingDecoder::detect(const CanMessage &message, DispatchResult *result)
+{
+    const bool transport = isTransport(message);
+    const quint32 key = quint32(message.address()) << 24 | (message.id >> 8 & 0x3FFFF);
+    if (!transport && m_undetectable.contains(key))
+        return;
+    // A new device takes the frame without decoding it; offered once more, the frame makes the
+    // device's function, so even the first message of a unit is decoded.
+    for (int pass = 0; pass < 2; ++pass) {
+        const QList<AbstractDisplayableItem *> created
+            = m_detector.process({qMakePair(message, *result)});
+        if (created.isEmpty()) {
+            if (!transport && pass == 0)
+                m_undetectable.insert(key);
+            return;
+        }
+        for (AbstractDisplayableItem *item : created)
+            addItem(item);
+        AbstractDisplayableItem *last = created.last();
+        if (last->parentItem() || transport) {
+            // A function made for a completed broadcast was offered its last data frame; the
+            // reassembled message is what it decodes.
+            if (transport && !result->payload.isEmpty() && last->parentItem())
+                last->dispatchBroadcastDataImpl(result->payload);
+            result->item = last;
+            result->status |= DispatchResult::Dispatched;
+            return;
+        }
+        *result = DispatchResult(DispatchResult::Received, result->timestamp);
+        m_dispatcher.dispatchMessage(message, result);
+        if (result->status.testFlag(DispatchResult::Dispatched))
+            return;
+    }
+}
+
+void RecordingDecoder::addItem(AbstractDisplayableItem *item)
+{
+    // Registration also makes a function a child of its device.
+    m_dispatcher.registerDisplayable(item);
+    if (m_itemObserver)
+        m_itemObserver(item);
+}
+
+void RecordingDecoder::play(const QVector<TimedFrame> &frames, const Observer &observer)
+{
+    for (const TimedFrame &frame : frames) {
+        DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
+        feed(frame, &result);
+        if (observer)
+            observer(frame, result);
+    }
+}

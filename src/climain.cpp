@@ -1,0 +1,6 @@
+#include "cli/cliapplication.h"
+
+int main(int argc, char **argv)
+{
+    return runTarvikCli(argc, argv);
+}

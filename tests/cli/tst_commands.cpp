@@ -1,0 +1,430 @@
+#include "cli/clicommand.h"
+#include "descriptions/candevicefactory.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
+#include "support/testenvironment.h"
+
+#include "clirun.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString TruckLog = QStringLiteral("css_FCBF0606_j1939_truck_bam.log");
+
+QString truckLog()
+{
+    return TestEnvironment::dataFile(TruckLog);
+}
+
+// Splits a CSV line written by the commands (quoted fields may hold commas).
+QStringList csvFields(const QString &line)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
+                field += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            fields << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields << field;
+    return fields;
+}
+
+QStringList lines(const QString &text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class tst_Commands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void arguments_data();
+    void arguments();
+    void decodeEventsOfTruck();
+    void decodeSampledLog_data();
+    void decodeSampledLog();
+    void decodeWritesFileAtomically();
+    void broadcastTimeOutOnRecordingClock_data();
+    void broadcastTimeOutOnRecordingClock();
+    void statsOfTruck();
+    void statsAgreesWithTshark();
+    void faultsHistory();
+
+private:
+    QString writeFile(const QString &name, const QByteArray &content);
+    QTemporaryDir m_dir;
+};
+
+void tst_Commands::initTestCase()
+{
+    TestEnvironment::init();
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    registerDiagnosticsFunctions();
+    registerMachineFunctions();
+    QVERIFY(m_dir.isValid());
+}
+
+QString tst_Commands::writeFile(const QString &name, const QByteArray &content)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return QString();
+    return path;
+}
+
+void tst_Commands::arguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QString junk = writeFile(QStringLiteral("junk.log"), "no frames here\nnor here\n");
+    const QString badScheme = writeFile(QStringLiteral("bad.tvsx"), "<devices><device");
+    const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
+    const QString truck = truckLog();
+    QTest::newRow("no command") << QStringList() << 2 << "" << "Usage: tarvik-cli";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "export-dbc" << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0
+                             << "tarvik-cli " TARVIK_VERSION << "";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << ""
+                                     << "Unknown command \"frobnicate\"";
+    QTest::newRow("decode help") << QStringList{"decode", "--help"} << 0 << "--events" << "";
+    QTest::newRow("stats help") << QStringList{"stats", "-h"} << 0 << "--bitrate" << "";
+    QTest::newRow("decode without recording") << QStringList{"decode"} << 2 << ""
+                                              << "expected one recording";
+    QTest::newRow("faults two recordings") << QStringList{"faults", truck, truck} << 2 << ""
+                                           << "expected one recording";
+    QTest::newRow("unknown option") << QStringList{"decode", "--fast", truck} << 2 << ""
+                                    << "Unknown option 'fast'";
+    QTest::newRow("period not a number") << QStringList{"decode", "--period", "x", truck} << 2
+                                         << "" << "the period must be a positive number";
+    QTest::newRow("period zero") << QStringList{"decode", "--period", "0", truck} << 2 << ""
+                                 << "the period must be a positive number";
+    QTest::newRow("period with events") << QStringList{"decode", "--period", "5", "--events",
+                                                       truck}
+                                        << 2 << "" << "exclude each other";
+    QTest::newRow("bit rate too low") << QStringList{"stats", "--bitrate", "10", truck} << 2 << ""
+                                      << "the bit rate must lie between";
+    QTest::newRow("export-dbc argument") << QStringList{"export-dbc", "extra"} << 2 << ""
+                                         << "unexpected argument \"extra\"";
+    QTest::newRow("missing recording") << QStringList{"decode", missing} << 1 << ""
+                                       << "Cannot read " + missing;
+    QTest::newRow("recording is a directory") << QStringList{"stats", m_dir.path()} << 1 << ""
+                                              << "is a directory";
+    QTest::newRow("no frames") << QStringList{"faults", junk} << 1 << ""
+                               << "holds no CAN frames (2 lines skipped)";
+    QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1
+                                   << "" << "is not a scheme file";
+    QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1
+                                    << "" << "Cannot read";
+    QTest::newRow("output in missing folder")
+        << QStringList{"decode", "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.csv")), truck}
+        << 1 << "" << "Cannot write";
+}
+
+void tst_Commands::arguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const CliRun r = CliRun::run(arguments);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.out.contains(out), qPrintable(r.out));
+    QVERIFY2(r.err.contains(err), qPrintable(r.err));
+    // A failure says so on the error stream and prints no result.
+    if (code != 0) {
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY(r.out.isEmpty());
+    }
+}
+
+void tst_Commands::decodeEventsOfTruck()
+{
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
+    QCOMPARE(r.code, 0);
+    const QStringList rows = lines(r.out);
+    QCOMPARE(rows.first(), QStringLiteral("Time,Address,PGN,Function,Parameter,Value,Unit"));
+    QMultiMap<QString, QStringList> ec1;
+    QSet<QString> ec1Times;
+    QSet<QString> groups;
+    QList<QStringList> speeds;
+    for (int i = 1; i < rows.size(); ++i) {
+        const QStringList f = csvFields(rows.at(i));
+        QCOMPARE(f.size(), 7);
+        groups.insert(f.at(2));
+        if (f.at(2) == QLatin1String("F004") && f.at(4) == QLatin1String("SPN190"))
+            speeds.append(f);
+        if (f.at(2) == QLatin1String("FEE3")) {
+            QCOMPARE(f.at(1), QStringLiteral("00"));
+            ec1.insert(f.at(4), f);
+            ec1Times.insert(f.at(0));
+        }
+    }
+    // Every one of the 13 EC1 broadcasts decoded, the first one included.
+    QCOMPARE(ec1Times.size(), 13);
+    const QList<QStringList> idle = ec1.values(QStringLiteral("SI1"));
+    QCOMPARE(idle.size(), 13);
+    for (const QStringList &f : idle)
+        QCOMPARE(f.at(5).toDouble(), 850.0); // 0x1A90 x 0.125 rpm
+    // The 28-byte EC1 has no upper speed of the extended range: empty, not a number.
+    for (const QStringList &f : ec1.values(QStringLiteral("SERH")))
+        QCOMPARE(f.at(5), QString());
+    // The first transfer (listed last) carries 0xCB - 125 = 78 % idle torque.
+    QCOMPARE(ec1.values(QStringLiteral("T1")).last().at(5).toDouble(), 78.0);
+    QCOMPARE(speeds.first().at(6), QStringLiteral("rpm"));
+    // The library's single-frame groups of the recording are decoded too.
+    for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
+        QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
+}
+
+void tst_Commands::decodeSampledLog_data()
+{
+    QTest::addColumn<int>("periodMs");
+    QTest::newRow("1 s") << 1000;
+    QTest::newRow("250 ms") << 250;
+    QTest::newRow("60 s") << 60000;
+}
+
+void tst_Commands::decodeSampledLog()
+{
+    QFETCH(int, periodMs);
+    const CliRun r = CliRun::run(
+        {QStringLiteral("decode"), QStringLiteral("--period"), QString::number(periodMs), truckLog()});
+    QCOMPARE(r.code, 0);
+    const QStringList rows = lines(r.out);
+    const QStringList header = csvFields(rows.first());
+    QCOMPARE(header.first(), QStringLiteral("Time"));
+    // Columns named as the window's log names them: unique key of the item, parameter name.
+    const int idle = header.indexOf(QStringLiteral("0unknown_device_fee3ec1Idle_speed"));
+    QVERIFY2(idle > 0, qPrintable(rows.first()));
+    // 1815 frames over 186.121 s of recording.
+    QCOMPARE(rows.size() - 1, int(186121 / periodMs));
+    double previous = 0;
+    for (int i = 1; i < rows.size(); ++i) {
+        const QStringList f = csvFields(rows.at(i));
+        QCOMPARE(f.size(), header.size());
+        const double t = f.first().toDouble();
+        QCOMPARE(qRound(t * 1000), qRound(previous * 1000) + periodMs);
+        previous = t;
+        // The first EC1 completes 1.852 s into the recording: no value before, 850 rpm after.
+        QCOMPARE(f.at(idle), t < 1.852 ? QString() : QStringLiteral("850"));
+    }
+}
+
+void tst_Commands::decodeWritesFileAtomically()
+{
+    const QString path = writeFile(QStringLiteral("kept.csv"), "old content\n");
+    CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("-o"), path,
+                            m_dir.filePath(QStringLiteral("missing.log"))});
+    QCOMPARE(r.code, 1);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("old content\n"));
+    file.close();
+    r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), QStringLiteral("-o"),
+                     path, truckLog()});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readLine().startsWith("Time,Address,PGN"));
+    QVERIFY(file.size() > 10000);
+}
+
+void tst_Commands::broadcastTimeOutOnRecordingClock_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<bool>("decoded");
+    QTest::newRow("packets 50 ms apart") << 50 << true;
+    QTest::newRow("packets 740 ms apart") << 740 << true;
+    QTest::newRow("packets 760 ms apart, T1 passed") << 760 << false;
+    QTest::newRow("packets 5 s apart") << 5000 << false;
+}
+
+void tst_Commands::broadcastTimeOutOnRecordingClock()
+{
+    QFETCH(int, gapMs);
+    QFETCH(bool, decoded);
+    // EC1 by BAM from the engine, its packets as far apart in the recording as the row says; the
+    // decoding itself takes microseconds.
+    const QList<QByteArray> frames{"1CECFF00#201C0004FFE3FE00", "1CEBFF00#01901ACBA041D4A0",
+                                   "1CEBFF00#020FA74A20DDF430", "1CEBFF00#03E7A041FFFF7602",
+                                   "1CEBFF00#04F0550001FA9CFA"};
+    QByteArray log = "(100.000000) can0 18FEEE00#7E57202EFFFFFFFF\n";
+    qint64 us = 100000000;
+    for (const QByteArray &frame : frames) {
+        us += qint64(gapMs) * 1000;
+        log += "(" + QByteArray::number(us / 1000000) + "."
+               + QByteArray::number(us % 1000000).rightJustified(6, '0') + ") can0 " + frame + "\n";
+    }
+    const QString path = writeFile(QStringLiteral("bam%1.log").arg(gapMs), log);
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.contains(QLatin1String(",00,FEE3,")), decoded);
+    QVERIFY(r.out.contains(QLatin1String(",00,FEEE,")));
+    const CliRun stats = CliRun::run({QStringLiteral("stats"), path});
+    QCOMPARE(stats.out.contains(QLatin1String("time-out between packets (T1)")), !decoded);
+}
+
+void tst_Commands::statsOfTruck()
+{
+    const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith(QLatin1String("1815 frames over 186.")), qPrintable(r.out));
+    QVERIFY(r.out.contains(QLatin1String("Transport sessions: 16 completed, 0 not")));
+    // Per source and PGN, as counted from the file's own lines.
+    QFile file(truckLog());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QMap<QString, int> expected;
+    const QRegularExpression frame(QStringLiteral("\\) \\S+ ([0-9A-F]{8})#"));
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QRegularExpressionMatch m = frame.match(QString::fromLatin1(line));
+        if (!m.hasMatch())
+            continue;
+        const quint32 id = m.captured(1).toUInt(nullptr, 16);
+        quint32 pgn = (id >> 8) & 0x3FFFF;
+        if (((pgn >> 8) & 0xFF) < 0xF0)
+            pgn &= 0x3FF00;
+        expected[QStringLiteral("%1 %2").arg(id & 0xFF, 2, 16, QLatin1Char('0')).arg(pgn, 4, 16, QLatin1Char('0')).toUpper()]++;
+    }
+    const QRegularExpression row(QStringLiteral("^  ([0-9A-F]{2}) +([0-9A-F]{4,5}) +(\\d+) "),
+                                 QRegularExpression::MultilineOption);
+    QMap<QString, int> counted;
+    for (auto it = row.globalMatch(r.out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        counted[m.captured(1) + QLatin1Char(' ') + m.captured(2)] = m.captured(3).toInt();
+    }
+    QCOMPARE(counted, expected);
+    QCOMPARE(counted.value(QStringLiteral("00 FEE3")), 0); // EC1 only comes by BAM
+    QCOMPARE(counted.value(QStringLiteral("00 EC00")), 16);
+}
+
+void tst_Commands::statsAgreesWithTshark()
+{
+    const QString tshark = QStandardPaths::findExecutable(QStringLiteral("tshark"));
+    if (tshark.isEmpty())
+        QSKIP("tshark is not installed");
+    // The recording as a SocketCAN pcap, for Wireshark's J1939 dissector.
+    QFile file(truckLog());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray pcap;
+    auto put32 = [&pcap](quint32 v, bool big = false) {
+        for (int i = 0; i < 4; ++i)
+            pcap.append(char(big ? v >> (24 - 8 * i) : v >> (8 * i)));
+    };
+    put32(0xA1B2C3D4);
+    pcap.append("\x02\x00\x04\x00", 4);
+    put32(0);
+    put32(0);
+    put32(65535);
+    put32(227);
+    const QRegularExpression frame(
+        QStringLiteral("^\\((\\d+)\\.(\\d{6})\\) \\S+ ([0-9A-F]{8})#([0-9A-F]*)$"));
+    int frames = 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QRegularExpressionMatch m = frame.match(QString::fromLatin1(line).trimmed());
+        if (!m.hasMatch())
+            continue;
+        const QByteArray data = QByteArray::fromHex(m.captured(4).toLatin1());
+        put32(m.captured(1).toUInt());
+        put32(m.captured(2).toUInt());
+        put32(16);
+        put32(16);
+        put32(m.captured(3).toUInt(nullptr, 16) | 0x80000000u, true);
+        pcap.append(char(data.size()));
+        pcap.append(3, '\0');
+        pcap.append(data.leftJustified(8, '\0'));
+        ++frames;
+    }
+    QCOMPARE(frames, 1815);
+    const QString pcapPath = writeFile(QStringLiteral("truck.pcap"), pcap);
+    QProcess process;
+    process.start(tshark, {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
+                           QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
+                           QStringLiteral("fields"), QStringLiteral("-e"),
+                           QStringLiteral("j1939.src_addr"), QStringLiteral("-e"),
+                           QStringLiteral("j1939.pgn")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QMap<QString, int> wireshark;
+    for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> f = line.trimmed().split('\t');
+        if (f.size() != 2)
+            continue;
+        wireshark[QStringLiteral("%1 %2")
+                      .arg(f.at(0).toUInt(nullptr, 0), 2, 16, QLatin1Char('0'))
+                      .arg(f.at(1).toUInt(nullptr, 0), 4, 16, QLatin1Char('0'))
+                      .toUpper()]++;
+    }
+    const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
+    const QRegularExpression row(QStringLiteral("^  ([0-9A-F]{2}) +([0-9A-F]{4,5}) +(\\d+) "),
+                                 QRegularExpression::MultilineOption);
+    QMap<QString, int> counted;
+    for (auto it = row.globalMatch(r.out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        counted[m.captured(1) + QLatin1Char(' ') + m.captured(2)] = m.captured(3).toInt();
+    }
+    QCOMPARE(counted, wireshark);
+}
+
+void tst_Commands::faultsHistory()
+{
+    // Unit 0x03: DM1 in single frames: nothing, then SPN 100 FMI 3 with the amber lamp, then
+    // gone. Unit 0x05: DM1 by BAM with two codes and the malfunction lamp.
+    const QByteArray log = "(10.000000) can0 18FECA03#00FF00000000FFFF\n"
+                           "(11.000000) can0 18FECA03#04FF64000301FFFF\n"
+                           "(11.500000) can0 1CECFF05#200A0002FFCAFE00\n"
+                           "(11.550000) can0 1CEBFF05#0140FF6E0000016F\n"
+                           "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
+                           "(12.000000) can0 18FECA03#04FF64000302FFFF\n"
+                           "(13.000000) can0 18FECA03#00FF00000000FFFF\n";
+    const QString path = writeFile(QStringLiteral("dm1.log"), log);
+    const CliRun r = CliRun::run({QStringLiteral("faults"), path});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains(QLatin1String("Source 03: 4 DM1 messages")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QLatin1String("SPN 100 FMI 3  OC 2  first 1.000 s  last 2.000 s  in 2 messages")),
+             qPrintable(r.out));
+    QVERIFY(r.out.contains(QLatin1String("1.000 s  AWL on")));
+    QVERIFY(r.out.contains(QLatin1String("1.000 s  SPN 100 FMI 3 active (OC 1)")));
+    QVERIFY(r.out.contains(QLatin1String("2.000 s  SPN 100 FMI 3 occurrence count 2")));
+    QVERIFY(r.out.contains(QLatin1String("3.000 s  SPN 100 FMI 3 gone")));
+    QVERIFY(r.out.contains(QLatin1String("3.000 s  AWL off")));
+    QVERIFY2(r.out.contains(QLatin1String("Source 05: 1 DM1 messages")), qPrintable(r.out));
+    QVERIFY(r.out.contains(QLatin1String("SPN 110 FMI 0  OC 1")));
+    QVERIFY(r.out.contains(QLatin1String("SPN 111 FMI 2  OC 2")));
+    QVERIFY(r.out.contains(QLatin1String("1.600 s  MIL on")));
+    QVERIFY(r.out.contains(QLatin1String("(active at the end)")));
+}
+
+QTEST_GUILESS_MAIN(tst_Commands)
+#include "tst_commands.moc"
