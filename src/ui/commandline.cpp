@@ -37,6 +37,10 @@ struct Parser
         QCoreApplication::translate("Main", "Interface language: ru for Russian, anything else "
                                             "for English (default: the system's)."),
         QStringLiteral("code")};
+    QCommandLineOption demo{
+        QStringLiteral("demo"),
+        QCoreApplication::translate("Main", "Start on the built-in demo bus with the example "
+                                            "scheme (the replay adapter on its recording).")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QCoreApplication::translate("Main", "Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -46,7 +50,7 @@ struct Parser
     {
         parser.setApplicationDescription(QCoreApplication::translate(
             "Main", "Tarvik: service and diagnostic tool for the SAE J1939 CAN bus."));
-        parser.addOptions({adapter, port, library, bitRate, language, help, version});
+        parser.addOptions({adapter, port, library, bitRate, language, demo, help, version});
         parser.addPositionalArgument(
             QStringLiteral("scheme"),
             QCoreApplication::translate("Main", "Scheme file (*.tvsx) to open."),
@@ -76,6 +80,17 @@ CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
                       .arg(key, CanHandlerFactory::commandLineKeys().join(QLatin1String(", ")));
             return options;
         }
+    }
+    options.demo = p.parser.isSet(p.demo);
+    if (options.demo) {
+        if (options.adapterType != CanHandlerFactory::None
+            && options.adapterType != CanHandlerFactory::Replay) {
+            options.error = QCoreApplication::translate(
+                                "Main", "--demo runs on the replay adapter, not on '%1'")
+                                .arg(CanHandlerFactory::commandLineKey(options.adapterType));
+            return options;
+        }
+        options.adapterType = CanHandlerFactory::Replay;
     }
     if (p.parser.isSet(p.port)) {
         options.port = p.parser.value(p.port);
@@ -127,7 +142,8 @@ QString CommandLineOptions::schemeToOpen(int chosenAdapterType) const
         return schemeFile;
     // Only a choice made in the dialog: "--adapter replay" alone keeps an empty scheme, so the
     // recording's units can be found by auto-add.
-    if (adapterType == CanHandlerFactory::None && chosenAdapterType == CanHandlerFactory::Replay)
+    if ((demo || adapterType == CanHandlerFactory::None)
+        && chosenAdapterType == CanHandlerFactory::Replay)
         return QString::fromLatin1(ReplayCanHandler::DemoScheme);
     return QString();
 }

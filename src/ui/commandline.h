@@ -12,13 +12,14 @@ struct CommandLineOptions
     QString libraryPath; // the adapter library to load (j2534, slcan, slmcp); empty: settings
     QString schemeFile;
     QString language; // empty: the stored choice, else the system's
+    bool demo = false; // the demo bus with the example scheme
     bool showHelp = false;
     bool showVersion = false;
     QString error; // not empty: the command line was refused
 
     static CommandLineOptions parse(const QStringList &arguments);
     // The scheme to open once the bus runs on the adapter finally used: the one named here; the
-    // example scheme when the demo bus was chosen in the start dialog; else none.
+    // example scheme for --demo or when the demo bus was chosen in the start dialog; else none.
     QString schemeToOpen(int chosenAdapterType) const;
     static QString helpText();
 };

@@ -78,8 +78,10 @@ if [ "${2:-}" = "--package" ]; then
     for lib in libqt5core5a libqt5gui5 libqt5widgets5 libqt5xml5 libqt5script5 libqt5serialport5; do
         echo "$depends" | grep -q "\b$lib\b" || fail "package does not depend on $lib: $depends"
     done
-    dpkg-deb -c "$deb" | grep -q './usr/bin/tarvik-cli$' || fail "package lacks tarvik-cli"
-    dpkg-deb -c "$deb" | grep -q './usr/share/doc/tarvik/copyright$' || fail "package lacks its copyright"
+    dpkg-deb -c "$deb" > "$work/contents.txt"
+    grep -q './usr/bin/tarvik-cli$' "$work/contents.txt" || fail "package lacks tarvik-cli"
+    grep -q './usr/share/doc/tarvik/copyright$' "$work/contents.txt" \
+        || fail "package lacks its copyright"
     echo "package $(basename "$deb"): Depends: $depends"
 fi
 echo "installation checked: ${#expected[@]} files"

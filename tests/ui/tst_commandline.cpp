@@ -32,6 +32,11 @@ void tst_CommandLine::parse_data()
                                  << 250000u << "machine.tvsx";
     QTest::newRow("replay demo") << QStringList{"tarvik", "--adapter", "replay"} << true
                                  << int(CanHandlerFactory::Replay) << "" << 250000u << "";
+    QTest::newRow("demo bus") << QStringList{"tarvik", "--demo"} << true
+                              << int(CanHandlerFactory::Replay) << "" << 250000u << "";
+    QTest::newRow("demo refused on another adapter")
+        << QStringList{"tarvik", "--demo", "--adapter", "zentrax"} << false << 0 << "" << 250000u
+        << "";
     QTest::newRow("serial path and rate") << QStringList{"tarvik",    "--adapter=zentrax",
                                                          "--port",    "/dev/serial/by-id/usb-x",
                                                          "--bitrate", "500000",
@@ -119,6 +124,10 @@ void tst_CommandLine::schemeToOpen_data()
         << QStringList{"tarvik"} << zentrax << "";
     QTest::newRow("demo on the command line keeps the scheme empty")
         << QStringList{"tarvik", "--adapter", "replay"} << replay << "";
+    QTest::newRow("--demo opens the example")
+        << QStringList{"tarvik", "--demo"} << replay << ":/demo/demo.tvsx";
+    QTest::newRow("--demo with a named scheme opens that one")
+        << QStringList{"tarvik", "--demo", "mine.tvsx"} << replay << "mine.tvsx";
     QTest::newRow("a named scheme wins over the example")
         << QStringList{"tarvik", "mine.tvsx"} << replay << "mine.tvsx";
     QTest::newRow("a named scheme with a named adapter")

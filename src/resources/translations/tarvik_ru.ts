@@ -2035,6 +2035,14 @@ Options:
         <translation>Скорость шины в бит/с (по умолчанию 250000).</translation>
     </message>
     <message>
+        <source>Start on the built-in demo bus with the example scheme (the replay adapter on its recording).</source>
+        <translation>Запуск на встроенной демонстрационной шине с примером схемы (адаптер воспроизведения с её записью).</translation>
+    </message>
+    <message>
+        <source>--demo runs on the replay adapter, not on &apos;%1&apos;</source>
+        <translation>--demo работает с адаптером воспроизведения, а не с «%1»</translation>
+    </message>
+    <message>
         <source>Show this help and exit.</source>
         <translation>Показать эту справку и выйти.</translation>
     </message>
