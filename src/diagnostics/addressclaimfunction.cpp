@@ -52,9 +52,10 @@ AddressClaimFunction::AddressClaimFunction(QObject *parent)
                              : static_cast<ZxParameter *>(addIntParameter(key));
         p->setDescription(tr(Fields[i].text));
     }
-    // Units claim at power-up and when asked, never periodically: no receive supervision. A NAME
-    // edited while the tool stands in for the unit is claimed at once.
-    setDeviceType(SpontaneousCommit, 0);
+    // Units claim at power-up and when asked, never periodically; the row shows activity for
+    // five seconds after a claim. A NAME edited while the tool stands in for the unit is claimed
+    // at once.
+    setDeviceType(SpontaneousCommit, 5000);
 }
 
 quint32 AddressClaimFunction::field(quint64 name, Index index)

@@ -39,6 +39,7 @@ private slots:
     void simulatedUnitAnswersClaimRequests();
     void recordingShowsEveryNode();
     void editedNameIsClaimed();
+    void receivedClaimStaysActive();
     void claimNamesTheUnit_data();
     void claimNamesTheUnit();
 };
@@ -275,6 +276,20 @@ void tst_Identification::editedNameIsClaimed()
     // No periodic claims follow.
     QTest::qWait(50);
     QCOMPARE(int(handler.writtenFrames().size()), before + 1);
+}
+
+// A received claim keeps the function's row active for a while: a row whose activity ends at
+// once cannot even be selected.
+void tst_Identification::receivedClaimStaysActive()
+{
+    J1939Device unit(0x00);
+    auto *claim = new AddressClaimFunction(&unit);
+    unit.setState(AbstractDisplayableItem::ReceiveOk);
+    DispatchResult r;
+    QVERIFY(unit.dispatchMessage(makeFrame(0x18EEFF00, {0x4D, 0x2E, 0x23, 0x22, 0x00, 0x82, 0x32, 0xC0}), &r));
+    QCOMPARE(r.item, claim);
+    QTest::qWait(50);
+    QVERIFY(claim->hasFlag(AbstractDisplayableItem::ActivityFlag));
 }
 
 void tst_Identification::claimNamesTheUnit_data()
