@@ -21,8 +21,8 @@ QHash<quint32, QString> load()
         for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
             for (QDomElement p = func.firstChildElement(QStringLiteral("param")); !p.isNull();
                  p = p.nextSiblingElement(QStringLiteral("param"))) {
-                const QRegularExpressionMatch m
-                    = spnId.match(p.firstChildElement(QStringLiteral("shortname")).text().trimmed());
+                const QRegularExpressionMatch m = spnId.match(
+                    p.firstChildElement(QStringLiteral("shortname")).text().trimmed());
                 const QString name = p.firstChildElement(QStringLiteral("name")).text().trimmed();
                 bool ok = false;
                 const quint32 spn = m.hasMatch() ? m.captured(1).toUInt(&ok) : 0;

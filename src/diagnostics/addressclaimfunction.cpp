@@ -114,9 +114,10 @@ void AddressClaimFunction::nameTheUnit(quint64 name)
         return;
     const quint8 address = quint8(unit->address().value);
     const QString current = unit->name();
-    const bool automatic = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
-                           || current == J1939PreferredAddresses::deviceName(address)
-                           || (!m_givenName.isEmpty() && current == m_givenName);
+    const bool automatic
+        = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
+          || current == J1939PreferredAddresses::deviceName(address)
+          || (!m_givenName.isEmpty() && current == m_givenName);
     if (!automatic)
         return;
     m_givenName = unitName(name, address);
@@ -128,8 +129,9 @@ quint64 AddressClaimFunction::name() const
 {
     quint64 n = 0;
     for (int i = 0; i < FieldCount; ++i) {
-        const quint64 value = i == ArbitraryAddressCapable ? quint64(boolParameter(i)->value())
-                                                           : quint64(quint32(intParameter(i)->value()));
+        const quint64 value = i == ArbitraryAddressCapable
+                                  ? quint64(boolParameter(i)->value())
+                                  : quint64(quint32(intParameter(i)->value()));
         n |= (value & fieldMask(Fields[i].bitCount)) << Fields[i].firstBit;
     }
     return n;
