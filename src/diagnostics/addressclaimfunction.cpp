@@ -56,6 +56,15 @@ AddressClaimFunction::AddressClaimFunction(QObject *parent)
     // five seconds after a claim. A NAME edited while the tool stands in for the unit is claimed
     // at once.
     setDeviceType(SpontaneousCommit, 5000);
+    // A function made by auto-add decodes the claim that made it before it joins its unit;
+    // queued, this runs once registration has made it the unit's child.
+    connect(
+        this, &AbstractDisplayableItem::registered, this,
+        [this] {
+            if (m_hasName)
+                nameTheUnit(m_lastName);
+        },
+        Qt::QueuedConnection);
 }
 
 quint32 AddressClaimFunction::field(quint64 name, Index index)
@@ -85,6 +94,8 @@ bool AddressClaimFunction::decode(const QByteArray &data)
     if (data.size() < NameBytes)
         return false;
     const quint64 n = nameFromPayload(reinterpret_cast<const quint8 *>(data.constData()));
+    m_lastName = n;
+    m_hasName = true;
     nameTheUnit(n);
     for (int i = 0; i < FieldCount; ++i) {
         const quint32 value = field(n, Index(i));

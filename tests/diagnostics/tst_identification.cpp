@@ -38,6 +38,7 @@ private slots:
     void simulatedUnitAnswersClaimRequests_data();
     void simulatedUnitAnswersClaimRequests();
     void recordingShowsEveryNode();
+    void firstClaimShowsTheName();
     void editedNameIsClaimed();
     void receivedClaimStaysActive();
     void claimNamesTheUnit_data();
@@ -291,6 +292,39 @@ void tst_Identification::receivedClaimStaysActive()
     QCOMPARE(r.item, claim);
     QTest::qWait(50);
     QVERIFY(claim->hasFlag(AbstractDisplayableItem::ActivityFlag));
+}
+
+// A unit claims at power-up and then only when asked: the one claim that makes the unit must also
+// show its NAME.
+void tst_Identification::firstClaimShowsTheName()
+{
+    registerDiagnosticsFunctions();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    CanDeviceFactory::init();
+    DeviceDispatcher dispatcher;
+    AutoDetector detector;
+    AbstractCanHandler::MessagePack pack;
+    pack.append(qMakePair(makeFrame(0x18EEFF8E, {0x94, 0xF9, 0x36, 0x11, 0x01, 0xBE, 0xA0, 0xC0}),
+                          DispatchResult(DispatchResult::Received, 0)));
+    dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
+    const QList<AbstractDisplayableItem *> created = detector.process(pack);
+    QCOMPARE(created.size(), 2);
+    for (AbstractDisplayableItem *item : created)
+        dispatcher.registerDisplayable(item);
+    auto *unit = qobject_cast<J1939Device *>(created.at(0));
+    auto *claim = qobject_cast<AddressClaimFunction *>(created.at(1));
+    QVERIFY(unit);
+    QVERIFY(claim);
+    QCOMPARE(claim->parentItem(), unit);
+    QCOMPARE(claim->state(), int(AbstractDisplayableItem::ReceiveOk));
+    QCOMPARE(fieldsOf(*claim), (Fields{1505684, 137, 1, 0, 190, 0, 80, 0, 4, 1}));
+    QTRY_COMPARE(unit->name(), QStringLiteral("Manufacturer 137, function 190 (0x8E)"));
+    // Once the unit has its function, the next claim needs nothing new.
+    DispatchResult again(DispatchResult::Received, 1);
+    dispatcher.dispatchMessage(pack.first().first, &again);
+    QVERIFY(again.status.testFlag(DispatchResult::Dispatched));
+    dispatcher.clearScheme();
+    CanDeviceFactory::reset();
 }
 
 void tst_Identification::claimNamesTheUnit_data()
