@@ -25,11 +25,31 @@ QList<AbstractDisplayableItem *> AutoDetector::process(const AbstractCanHandler:
         AbstractDisplayableItem *item = factory->createDevice(pair.first, result);
         if (!item)
             continue;
-        item->setState(AbstractDisplayableItem::ReceiveOk);
-        DispatchResult fresh(DispatchResult::Received, result.timestamp);
-        item->dispatchMessage(pair.first, &fresh);
+        AbstractDisplayableItem *child = adopt(item, pair.first, result.timestamp);
         created << item;
         emit itemCreated(item);
+        if (child) {
+            created << child;
+            emit itemCreated(child);
+        }
     }
     return created;
+}
+
+AbstractDisplayableItem *AutoDetector::adopt(AbstractDisplayableItem *item, const CanMessage &frame,
+                                             qint64 timestamp)
+{
+    item->setState(AbstractDisplayableItem::ReceiveOk);
+    DispatchResult fresh(DispatchResult::Received, timestamp);
+    if (item->dispatchMessage(frame, &fresh) || !item->hasSubFactory())
+        return nullptr;
+    // A new unit also gets the function for the frame that made it: a unit that first speaks
+    // with its address claim, and only claims again when asked, shows who it is at once.
+    AbstractDisplayableItem *child = item->subFactory()->createDevice(frame, fresh);
+    if (!child)
+        return nullptr;
+    child->setState(AbstractDisplayableItem::ReceiveOk);
+    DispatchResult again(DispatchResult::Received, timestamp);
+    child->dispatchMessage(frame, &again);
+    return child;
 }

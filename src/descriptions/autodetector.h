@@ -23,4 +23,10 @@ public:
 
 signals:
     void itemCreated(AbstractDisplayableItem *item);
+
+private:
+    // Starts a new item on the frame that made it; returns the function a new unit made for
+    // that frame, if any.
+    AbstractDisplayableItem *adopt(AbstractDisplayableItem *item, const CanMessage &frame,
+                                   qint64 timestamp);
 };

@@ -52,9 +52,19 @@ AddressClaimFunction::AddressClaimFunction(QObject *parent)
                              : static_cast<ZxParameter *>(addIntParameter(key));
         p->setDescription(tr(Fields[i].text));
     }
-    // Units claim at power-up and when asked, never periodically: no receive supervision. A NAME
-    // edited while the tool stands in for the unit is claimed at once.
-    setDeviceType(SpontaneousCommit, 0);
+    // Units claim at power-up and when asked, never periodically; the row shows activity for
+    // five seconds after a claim. A NAME edited while the tool stands in for the unit is claimed
+    // at once.
+    setDeviceType(SpontaneousCommit, 5000);
+    // A function made by auto-add decodes the claim that made it before it joins its unit;
+    // queued, this runs once registration has made it the unit's child.
+    connect(
+        this, &AbstractDisplayableItem::registered, this,
+        [this] {
+            if (m_hasName)
+                nameTheUnit(m_lastName);
+        },
+        Qt::QueuedConnection);
 }
 
 quint32 AddressClaimFunction::field(quint64 name, Index index)
@@ -84,6 +94,8 @@ bool AddressClaimFunction::decode(const QByteArray &data)
     if (data.size() < NameBytes)
         return false;
     const quint64 n = nameFromPayload(reinterpret_cast<const quint8 *>(data.constData()));
+    m_lastName = n;
+    m_hasName = true;
     nameTheUnit(n);
     for (int i = 0; i < FieldCount; ++i) {
         const quint32 value = field(n, Index(i));
@@ -113,9 +125,10 @@ void AddressClaimFunction::nameTheUnit(quint64 name)
         return;
     const quint8 address = quint8(unit->address().value);
     const QString current = unit->name();
-    const bool automatic = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
-                           || current == J1939PreferredAddresses::deviceName(address)
-                           || (!m_givenName.isEmpty() && current == m_givenName);
+    const bool automatic
+        = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
+          || current == J1939PreferredAddresses::deviceName(address)
+          || (!m_givenName.isEmpty() && current == m_givenName);
     if (!automatic)
         return;
     m_givenName = unitName(name, address);
@@ -127,8 +140,9 @@ quint64 AddressClaimFunction::name() const
 {
     quint64 n = 0;
     for (int i = 0; i < FieldCount; ++i) {
-        const quint64 value = i == ArbitraryAddressCapable ? quint64(boolParameter(i)->value())
-                                                           : quint64(quint32(intParameter(i)->value()));
+        const quint64 value = i == ArbitraryAddressCapable
+                                  ? quint64(boolParameter(i)->value())
+                                  : quint64(quint32(intParameter(i)->value()));
         n |= (value & fieldMask(Fields[i].bitCount)) << Fields[i].firstBit;
     }
     return n;

@@ -43,4 +43,6 @@ private:
     void nameTheUnit(quint64 name);
 
     QString m_givenName; // the name this function last gave its unit; bus thread
+    quint64 m_lastName = 0;
+    bool m_hasName = false;
 };

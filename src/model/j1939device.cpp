@@ -67,7 +67,8 @@ bool J1939Device::isGlobalAddressClaimRequest(const CanMessage &message)
 {
     return message.extended && message.pduFormat() == PfRequest
            && message.pduSpecific() == CanMessage::GlobalAddress && message.length >= 3
-           && message.data[0] == 0x00 && message.data[1] == PfAddressClaim && message.data[2] == 0x00;
+           && message.data[0] == 0x00 && message.data[1] == PfAddressClaim
+           && message.data[2] == 0x00;
 }
 
 bool J1939Device::matchTargetMessage(const CanMessage &message)

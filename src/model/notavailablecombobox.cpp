@@ -7,9 +7,8 @@ NotAvailableComboBox::NotAvailableComboBox(QWidget *parent)
     : QComboBox(parent)
 {
     // A pick of the user's, even of the entry already current, is a value of their own.
-    connect(this, QOverload<int>::of(&QComboBox::activated), this, [this] {
-        setUnavailableText(QString());
-    });
+    connect(this, QOverload<int>::of(&QComboBox::activated), this,
+            [this] { setUnavailableText(QString()); });
 }
 
 void NotAvailableComboBox::setUnavailableText(const QString &text)

@@ -68,8 +68,8 @@ FirstStartLayout::FirstStartLayout(QTreeView *view, const QVector<int> &flexible
     connect(view->header(), &QHeaderView::sectionResized, this, [this](int column) {
         // The header itself stretches its last column with the view.
         QHeaderView *header = m_view->header();
-        const bool stretched = header->stretchLastSection()
-                               && header->visualIndex(column) == header->count() - 1;
+        const bool stretched
+            = header->stretchLastSection() && header->visualIndex(column) == header->count() - 1;
         if (m_fitting || stretched)
             return;
         // The user's own widths are kept from now on.

@@ -105,9 +105,7 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
 QString RawDataModel::timeText(qint64 ms)
 {
     const qint64 whole = std::max<qint64>(0, ms);
-    return QStringLiteral("%1.%2")
-        .arg(whole / 1000)
-        .arg(whole % 1000, 3, 10, QLatin1Char('0'));
+    return QStringLiteral("%1.%2").arg(whole / 1000).arg(whole % 1000, 3, 10, QLatin1Char('0'));
 }
 
 QVariant RawDataModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -77,8 +77,8 @@ void tst_Factories::preferredAddressNamesTheUnit_data()
     QTest::newRow("0x0F engine retarder") << quint8(0x0F) << "Retarder, engine (0x0F)";
     QTest::newRow("0x17 instrument cluster") << quint8(0x17) << "Instrument cluster #1 (0x17)";
     QTest::newRow("0x28 cab display") << quint8(0x28) << "Cab display #1 (0x28)";
-    QTest::newRow("0x0A the machine's cabin controller, not an axle") << quint8(0x0A)
-                                                                   << "Unknown device";
+    QTest::newRow("0x0A the machine's cabin controller, not an axle")
+        << quint8(0x0A) << "Unknown device";
     QTest::newRow("0x33 tire pressure") << quint8(0x33) << "Tire pressure controller (0x33)";
     QTest::newRow("0x45 no preference") << quint8(0x45) << "Unknown device";
     QTest::newRow("0x80 industry group range") << quint8(0x80) << "Unknown device";

@@ -377,8 +377,8 @@ void tst_DM1Function::codeNamesFromTheLibrary_data()
     QTest::newRow("engine speed") << 190u << 2u << "[190,2] Engine Speed";
     QTest::newRow("oil pressure, another FMI") << 100u << 1u << "[100,1] Engine Oil Pressure";
     QTest::newRow("coolant temperature") << 110u << 0u << "[110,0] Engine Coolant Temperature";
-    QTest::newRow("machine text before the library") << 521025u << 15u
-                                                     << "[521025,15] Working platform at rated load";
+    QTest::newRow("machine text before the library")
+        << 521025u << 15u << "[521025,15] Working platform at rated load";
     QTest::newRow("SPN the library does not know") << 523999u << 3u << "[523999,3]";
 }
 

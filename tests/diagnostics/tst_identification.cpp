@@ -38,7 +38,9 @@ private slots:
     void simulatedUnitAnswersClaimRequests_data();
     void simulatedUnitAnswersClaimRequests();
     void recordingShowsEveryNode();
+    void firstClaimShowsTheName();
     void editedNameIsClaimed();
+    void receivedClaimStaysActive();
     void claimNamesTheUnit_data();
     void claimNamesTheUnit();
 };
@@ -137,8 +139,8 @@ void tst_Identification::registered()
     {
         quint32 pgn;
         const char *key;
-    } expected[] = {{0xFECA, "dm1"}, {0xFDC5, "ecuid"}, {0xFEDA, "soft"}, {0xD900, "matool"},
-                    {0xFEE3, "ec1"}, {0xEE00, "addrclaim"}};
+    } expected[] = {{0xFECA, "dm1"},    {0xFDC5, "ecuid"}, {0xFEDA, "soft"},
+                    {0xD900, "matool"}, {0xFEE3, "ec1"},   {0xEE00, "addrclaim"}};
     for (const auto &e : expected) {
         J1939PgnDescription d;
         QVERIFY(J1939Reg::find(e.pgn, &d));
@@ -158,8 +160,7 @@ void tst_Identification::nameFields_data()
     QTest::addColumn<Fields>("fields");
     QTest::newRow("all zero") << QByteArray(8, 0) << Fields{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("all ones: every field at its maximum, none n/a")
-        << QByteArray(8, char(0xFF))
-        << Fields{0x1FFFFF, 0x7FF, 7, 31, 255, 1, 127, 15, 7, 1};
+        << QByteArray(8, char(0xFF)) << Fields{0x1FFFFF, 0x7FF, 7, 31, 255, 1, 127, 15, 7, 1};
     QTest::newRow("identity is bits 0-20")
         << QByteArray::fromHex("ffff1f0000000000") << Fields{0x1FFFFF, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("manufacturer is bits 21-31")
@@ -173,7 +174,8 @@ void tst_Identification::nameFields_data()
     QTest::newRow("vehicle system instance, industry group, arbitrary address capable")
         << QByteArray::fromHex("00000000000000c2") << Fields{0, 0, 0, 0, 0, 0, 0, 2, 4, 1};
     QTest::newRow("engine claim 4D2E2322008232C0")
-        << QByteArray::fromHex("4d2e2322008232c0") << Fields{208461, 273, 0, 0, 130, 0, 25, 0, 4, 1};
+        << QByteArray::fromHex("4d2e2322008232c0")
+        << Fields{208461, 273, 0, 0, 130, 0, 25, 0, 4, 1};
 }
 
 void tst_Identification::nameFields()
@@ -192,8 +194,8 @@ void tst_Identification::nameFields()
     for (ZxParameter *p : f->parameters())
         QVERIFY(p->isValid());
     // Encoding the decoded fields gives the payload back.
-    QCOMPARE(f->name(),
-             AddressClaimFunction::nameFromPayload(reinterpret_cast<const quint8 *>(payload.constData())));
+    QCOMPARE(f->name(), AddressClaimFunction::nameFromPayload(
+                            reinterpret_cast<const quint8 *>(payload.constData())));
 }
 
 void tst_Identification::claimEncodesTheName()
@@ -277,6 +279,54 @@ void tst_Identification::editedNameIsClaimed()
     QCOMPARE(int(handler.writtenFrames().size()), before + 1);
 }
 
+// A received claim keeps the function's row active for a while: a row whose activity ends at
+// once cannot even be selected.
+void tst_Identification::receivedClaimStaysActive()
+{
+    J1939Device unit(0x00);
+    auto *claim = new AddressClaimFunction(&unit);
+    unit.setState(AbstractDisplayableItem::ReceiveOk);
+    DispatchResult r;
+    QVERIFY(unit.dispatchMessage(
+        makeFrame(0x18EEFF00, {0x4D, 0x2E, 0x23, 0x22, 0x00, 0x82, 0x32, 0xC0}), &r));
+    QCOMPARE(r.item, claim);
+    QTest::qWait(50);
+    QVERIFY(claim->hasFlag(AbstractDisplayableItem::ActivityFlag));
+}
+
+// A unit claims at power-up and then only when asked: the one claim that makes the unit must also
+// show its NAME.
+void tst_Identification::firstClaimShowsTheName()
+{
+    registerDiagnosticsFunctions();
+    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
+    CanDeviceFactory::init();
+    DeviceDispatcher dispatcher;
+    AutoDetector detector;
+    AbstractCanHandler::MessagePack pack;
+    pack.append(qMakePair(makeFrame(0x18EEFF8E, {0x94, 0xF9, 0x36, 0x11, 0x01, 0xBE, 0xA0, 0xC0}),
+                          DispatchResult(DispatchResult::Received, 0)));
+    dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
+    const QList<AbstractDisplayableItem *> created = detector.process(pack);
+    QCOMPARE(created.size(), 2);
+    for (AbstractDisplayableItem *item : created)
+        dispatcher.registerDisplayable(item);
+    auto *unit = qobject_cast<J1939Device *>(created.at(0));
+    auto *claim = qobject_cast<AddressClaimFunction *>(created.at(1));
+    QVERIFY(unit);
+    QVERIFY(claim);
+    QCOMPARE(claim->parentItem(), unit);
+    QCOMPARE(claim->state(), int(AbstractDisplayableItem::ReceiveOk));
+    QCOMPARE(fieldsOf(*claim), (Fields{1505684, 137, 1, 0, 190, 0, 80, 0, 4, 1}));
+    QTRY_COMPARE(unit->name(), QStringLiteral("Manufacturer 137, function 190 (0x8E)"));
+    // Once the unit has its function, the next claim needs nothing new.
+    DispatchResult again(DispatchResult::Received, 1);
+    dispatcher.dispatchMessage(pack.first().first, &again);
+    QVERIFY(again.status.testFlag(DispatchResult::Dispatched));
+    dispatcher.clearScheme();
+    CanDeviceFactory::reset();
+}
+
 void tst_Identification::claimNamesTheUnit_data()
 {
     QTest::addColumn<quint8>("address");
@@ -286,9 +336,10 @@ void tst_Identification::claimNamesTheUnit_data()
     QTest::newRow("unknown device") << quint8(0x45) << "Unknown device" << claimed.arg("45");
     QTest::newRow("named after its preferred address")
         << quint8(0x00) << "Engine #1 (0x00)" << claimed.arg("00");
-    QTest::newRow("preferred name of another address stays")
-        << quint8(0x01) << "Engine #1 (0x00)" << "Engine #1 (0x00)";
-    QTest::newRow("a name the user gave stays") << quint8(0x00) << "Main engine" << "Main engine";
+    QTest::newRow("preferred name of another address stays") << quint8(0x01) << "Engine #1 (0x00)"
+                                                             << "Engine #1 (0x00)";
+    QTest::newRow("a name the user gave stays") << quint8(0x00) << "Main engine"
+                                                << "Main engine";
 }
 
 void tst_Identification::claimNamesTheUnit()
@@ -323,7 +374,8 @@ void tst_Identification::recordingShowsEveryNode()
     AutoDetector detector;
     for (const TimedFrame &f : reader.frames()) {
         AbstractCanHandler::MessagePack pack;
-        pack.append(qMakePair(f.message, DispatchResult(DispatchResult::Received, f.timeUs / 1000)));
+        pack.append(
+            qMakePair(f.message, DispatchResult(DispatchResult::Received, f.timeUs / 1000)));
         dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
         for (AbstractDisplayableItem *item : detector.process(pack))
             dispatcher.registerDisplayable(item);
@@ -353,10 +405,10 @@ void tst_Identification::recordingShowsEveryNode()
     // the name of its preferred address.
     names.sort();
     const QStringList expectedNames{
-        "Manufacturer 135, function 180 (0x23)", "Manufacturer 137, function 190 (0x8E)",
-        "Manufacturer 137, function 190 (0x8F)", "Manufacturer 1855, function 130 (0x03)",
+        "Manufacturer 135, function 180 (0x23)",  "Manufacturer 137, function 190 (0x8E)",
+        "Manufacturer 137, function 190 (0x8F)",  "Manufacturer 1855, function 130 (0x03)",
         "Manufacturer 1855, function 160 (0x02)", "Manufacturer 273, function 130 (0x00)",
-        "Manufacturer 273, function 130 (0x01)", "Shift console, primary (0x05)"};
+        "Manufacturer 273, function 130 (0x01)",  "Shift console, primary (0x05)"};
     QCOMPARE(names, expectedNames);
     dispatcher.clearScheme();
     CanDeviceFactory::reset();

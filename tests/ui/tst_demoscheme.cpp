@@ -81,8 +81,8 @@ void tst_DemoScheme::initTestCase()
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     m_window = std::make_unique<MainWindow>();
     // Opened as the program does when the demo bus is chosen in the start dialog.
-    const QString scheme
-        = CommandLineOptions::parse({QStringLiteral("tarvik")}).schemeToOpen(CanHandlerFactory::Replay);
+    const QString scheme = CommandLineOptions::parse({QStringLiteral("tarvik")})
+                               .schemeToOpen(CanHandlerFactory::Replay);
     QVERIFY(m_window->openScheme(scheme));
     QCOMPARE(m_window->schemeModel()->rowCount(), 9);
 }

@@ -12,16 +12,16 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDockWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
 #include <QTranslator>
-#include <QHeaderView>
 #include <QTreeView>
-#include <QScreen>
 #include <QtTest>
 
 class tst_MainWindow : public QObject
@@ -163,18 +163,17 @@ void tst_MainWindow::choiceDialogOffersSixAdapters()
         auto *what = dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1").arg(type));
         QVERIFY(what);
         QVERIFY(!what->text().isEmpty());
-        QCOMPARE(what->buddy(), dialog.findChild<QPushButton *>(
-                                    QStringLiteral("adapterButton%1").arg(type)));
+        QCOMPARE(what->buddy(),
+                 dialog.findChild<QPushButton *>(QStringLiteral("adapterButton%1").arg(type)));
         descriptions.insert(what->text());
     }
     QCOMPARE(descriptions.size(), CanHandlerFactory::LastType - CanHandlerFactory::FirstType + 1);
-    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1")
-                                            .arg(CanHandlerFactory::Zentrax))
-                 ->text(),
+    auto description = [&dialog](int type) {
+        return dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1").arg(type))->text();
+    };
+    QCOMPARE(description(CanHandlerFactory::Zentrax),
              QStringLiteral("Zentrax — the maker's USB-CAN adapter (serial port)"));
-    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("adapterDescription%1")
-                                            .arg(CanHandlerFactory::Replay))
-                 ->text(),
+    QCOMPARE(description(CanHandlerFactory::Replay),
              QStringLiteral("Demo bus — a recorded machine with simulated units, no hardware "
                             "needed"));
     // Cancel chooses no adapter.
@@ -283,7 +282,8 @@ void tst_MainWindow::firstStartWindowSize_data()
 {
     QTest::addColumn<QRect>("available");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("large screen: the preferred size") << QRect(0, 0, 1920, 1040) << QSize(1400, 860);
+    QTest::newRow("large screen: the preferred size")
+        << QRect(0, 0, 1920, 1040) << QSize(1400, 860);
     QTest::newRow("laptop 1366x768: both shrink") << QRect(0, 0, 1366, 728) << QSize(1229, 655);
     QTest::newRow("small screen") << QRect(0, 0, 1024, 600) << QSize(921, 540);
     QTest::newRow("unknown screen") << QRect() << QSize(1400, 860);
@@ -314,10 +314,10 @@ void tst_MainWindow::firstStartShowsEveryColumn()
     const int viewport = tree->viewport()->width();
     for (int column = 0; column < header->count(); ++column) {
         const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
-        QVERIFY2(right <= viewport, qPrintable(QStringLiteral("column %1 ends at %2 of %3")
-                                                   .arg(column)
-                                                   .arg(right)
-                                                   .arg(viewport)));
+        QVERIFY2(
+            right <= viewport,
+            qPrintable(
+                QStringLiteral("column %1 ends at %2 of %3").arg(column).arg(right).arg(viewport)));
         QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
                  qPrintable(QString::number(column)));
     }
@@ -330,7 +330,8 @@ void tst_MainWindow::firstStartShowsEveryColumn()
     QTRY_VERIFY(header->sectionSize(3) > data);
     QVERIFY(header->sectionSize(2) >= name);
     QVERIFY2(header->sectionSize(2) + header->sectionSize(3) >= name + data + wider - 50,
-             qPrintable(QStringLiteral("%1 %2").arg(header->sectionSize(2)).arg(header->sectionSize(3))));
+             qPrintable(
+                 QStringLiteral("%1 %2").arg(header->sectionSize(2)).arg(header->sectionSize(3))));
     // Once the user sizes a column, the widths are theirs.
     header->resizeSection(2, 300);
     window.resize(window.width() - 200, window.height());
