@@ -1,5 +1,10 @@
 #include "cli/clicommand.h"
 #include "descriptions/candevicefactory.h"
+#include "model/candevice.h"
+#include "model/devicedispatcher.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/parameterlog.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "support/testenvironment.h"
@@ -71,6 +76,7 @@ private slots:
     void decodeEventsOfTruck();
     void decodeSampledLog_data();
     void decodeSampledLog();
+    void decodeWithSchemeHasWindowColumns();
     void decodeWritesFileAtomically();
     void broadcastTimeOutOnRecordingClock_data();
     void broadcastTimeOutOnRecordingClock();
@@ -179,12 +185,15 @@ void tst_Commands::decodeEventsOfTruck()
     QSet<QString> ec1Times;
     QSet<QString> groups;
     QList<QStringList> speeds;
+    QList<QStringList> coolant;
     for (int i = 1; i < rows.size(); ++i) {
         const QStringList f = csvFields(rows.at(i));
         QCOMPARE(f.size(), 7);
         groups.insert(f.at(2));
         if (f.at(2) == QLatin1String("F004") && f.at(4) == QLatin1String("SPN190"))
             speeds.append(f);
+        if (f.at(2) == QLatin1String("FEEE") && f.at(4) == QLatin1String("SPN110"))
+            coolant.append(f);
         if (f.at(2) == QLatin1String("FEE3")) {
             QCOMPARE(f.at(1), QStringLiteral("00"));
             ec1.insert(f.at(4), f);
@@ -203,6 +212,10 @@ void tst_Commands::decodeEventsOfTruck()
     // The first transfer (listed last) carries 0xCB - 125 = 78 % idle torque.
     QCOMPARE(ec1.values(QStringLiteral("T1")).last().at(5).toDouble(), 78.0);
     QCOMPARE(speeds.first().at(6), QStringLiteral("rpm"));
+    // ET1 every 5 s: coolant 0x7E - 40 = 86 degrees, the degree sign intact.
+    QCOMPARE(coolant.size(), 13);
+    QCOMPARE(coolant.first().at(5), QStringLiteral("86"));
+    QCOMPARE(coolant.first().at(6), QStringLiteral("\u00B0C"));
     // The library's single-frame groups of the recording are decoded too.
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
@@ -240,6 +253,40 @@ void tst_Commands::decodeSampledLog()
         // The first EC1 completes 1.852 s into the recording: no value before, 850 rpm after.
         QCOMPARE(f.at(idle), t < 1.852 ? QString() : QStringLiteral("850"));
     }
+}
+
+void tst_Commands::decodeWithSchemeHasWindowColumns()
+{
+    const QString scheme = QStringLiteral(":/demo/demo.tvsx");
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--scheme"), scheme,
+                                  QStringLiteral(":/demo/demo-bus.log")});
+    QCOMPARE(r.code, 0);
+    const QStringList rows = lines(r.out);
+    // 31950 frames over 89.995 s: 89 records.
+    QCOMPARE(rows.size(), 90);
+
+    // The window's log of the same scheme with every item marked has the same header.
+    SchemeTreeModel model;
+    DeviceDispatcher dispatcher;
+    SchemeController controller(&model, nullptr);
+    QFile file(scheme);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY2(controller.load(file.readAll(), scheme), qPrintable(controller.lastError()));
+    std::function<void(AbstractDisplayableItem *)> mark = [&mark](AbstractDisplayableItem *item) {
+        item->setFiltered(true);
+        for (AbstractDisplayableItem *child : item->children())
+            mark(child);
+    };
+    for (CanDevice *device : dispatcher.devices())
+        mark(device);
+    const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(&model);
+    QVERIFY(columns.size() > 100);
+    QCOMPARE(rows.first().toLatin1() + '\n', ParameterLog::headerLine(columns));
+    const int speed = csvFields(rows.first()).indexOf(QStringLiteral("0engine1_f004eec1Engine_Speed"));
+    QVERIFY(speed > 0);
+    for (int i = 1; i < rows.size(); ++i)
+        QVERIFY2(csvFields(rows.at(i)).at(speed).toDouble() > 500, qPrintable(rows.at(i)));
+    dispatcher.clearScheme();
 }
 
 void tst_Commands::decodeWritesFileAtomically()
