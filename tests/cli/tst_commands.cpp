@@ -1,13 +1,13 @@
 #include "cli/clicommand.h"
 #include "descriptions/candevicefactory.h"
+#include "diagnostics/diagnosticsregistry.h"
+#include "machine/machineregistry.h"
 #include "model/candevice.h"
 #include "model/devicedispatcher.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/parameterlog.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "support/testenvironment.h"
+#include "ui/parameterlog.h"
 
 #include "clirun.h"
 
@@ -37,7 +37,8 @@ QStringList csvFields(const QString &line)
     for (int i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
+            if (c == QLatin1Char('"') && i + 1 < line.size()
+                && line.at(i + 1) == QLatin1Char('"')) {
                 field += c;
                 ++i;
             } else if (c == QLatin1Char('"')) {
@@ -118,27 +119,30 @@ void tst_Commands::arguments_data()
     const QString badScheme = writeFile(QStringLiteral("bad.tvsx"), "<devices><device");
     const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
     const QString truck = truckLog();
-    QTest::newRow("no command") << QStringList() << 2 << "" << "Usage: tarvik-cli";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "export-dbc" << "";
-    QTest::newRow("version") << QStringList{"--version"} << 0
-                             << "tarvik-cli " TARVIK_VERSION << "";
+    QTest::newRow("no command") << QStringList() << 2 << ""
+                                << "Usage: tarvik-cli";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "export-dbc"
+                          << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "tarvik-cli " TARVIK_VERSION << "";
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << ""
                                      << "Unknown command \"frobnicate\"";
-    QTest::newRow("decode help") << QStringList{"decode", "--help"} << 0 << "--events" << "";
-    QTest::newRow("stats help") << QStringList{"stats", "-h"} << 0 << "--bitrate" << "";
+    QTest::newRow("decode help") << QStringList{"decode", "--help"} << 0 << "--events"
+                                 << "";
+    QTest::newRow("stats help") << QStringList{"stats", "-h"} << 0 << "--bitrate"
+                                << "";
     QTest::newRow("decode without recording") << QStringList{"decode"} << 2 << ""
                                               << "expected one recording";
     QTest::newRow("faults two recordings") << QStringList{"faults", truck, truck} << 2 << ""
                                            << "expected one recording";
     QTest::newRow("unknown option") << QStringList{"decode", "--fast", truck} << 2 << ""
                                     << "Unknown option 'fast'";
-    QTest::newRow("period not a number") << QStringList{"decode", "--period", "x", truck} << 2
-                                         << "" << "the period must be a positive number";
+    QTest::newRow("period not a number") << QStringList{"decode", "--period", "x", truck} << 2 << ""
+                                         << "the period must be a positive number";
     QTest::newRow("period zero") << QStringList{"decode", "--period", "0", truck} << 2 << ""
                                  << "the period must be a positive number";
-    QTest::newRow("period with events") << QStringList{"decode", "--period", "5", "--events",
-                                                       truck}
-                                        << 2 << "" << "exclude each other";
+    QTest::newRow("period with events")
+        << QStringList{"decode", "--period", "5", "--events", truck} << 2 << ""
+        << "exclude each other";
     QTest::newRow("bit rate too low") << QStringList{"stats", "--bitrate", "10", truck} << 2 << ""
                                       << "the bit rate must lie between";
     QTest::newRow("export-dbc argument") << QStringList{"export-dbc", "extra"} << 2 << ""
@@ -149,13 +153,14 @@ void tst_Commands::arguments_data()
                                               << "is a directory";
     QTest::newRow("no frames") << QStringList{"faults", junk} << 1 << ""
                                << "holds no CAN frames (2 lines skipped)";
-    QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1
-                                   << "" << "is not a scheme file";
-    QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1
-                                    << "" << "Cannot read";
+    QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1 << ""
+                                   << "is not a scheme file";
+    QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1 << ""
+                                    << "Cannot read";
     QTest::newRow("output in missing folder")
         << QStringList{"decode", "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.csv")), truck}
-        << 1 << "" << "Cannot write";
+        << 1 << ""
+        << "Cannot write";
 }
 
 void tst_Commands::arguments()
@@ -177,7 +182,8 @@ void tst_Commands::arguments()
 
 void tst_Commands::decodeEventsOfTruck()
 {
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
+    const CliRun r
+        = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     QCOMPARE(rows.first(), QStringLiteral("Time,Address,PGN,Function,Parameter,Value,Unit"));
@@ -232,8 +238,8 @@ void tst_Commands::decodeSampledLog_data()
 void tst_Commands::decodeSampledLog()
 {
     QFETCH(int, periodMs);
-    const CliRun r = CliRun::run(
-        {QStringLiteral("decode"), QStringLiteral("--period"), QString::number(periodMs), truckLog()});
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--period"),
+                                  QString::number(periodMs), truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     const QStringList header = csvFields(rows.first());
@@ -282,7 +288,8 @@ void tst_Commands::decodeWithSchemeHasWindowColumns()
     const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(&model);
     QVERIFY(columns.size() > 100);
     QCOMPARE(rows.first().toLatin1() + '\n', ParameterLog::headerLine(columns));
-    const int speed = csvFields(rows.first()).indexOf(QStringLiteral("0engine1_f004eec1Engine_Speed"));
+    const int speed
+        = csvFields(rows.first()).indexOf(QStringLiteral("0engine1_f004eec1Engine_Speed"));
     QVERIFY(speed > 0);
     for (int i = 1; i < rows.size(); ++i)
         QVERIFY2(csvFields(rows.at(i)).at(speed).toDouble() > 500, qPrintable(rows.at(i)));
@@ -362,7 +369,10 @@ void tst_Commands::statsOfTruck()
         quint32 pgn = (id >> 8) & 0x3FFFF;
         if (((pgn >> 8) & 0xFF) < 0xF0)
             pgn &= 0x3FF00;
-        expected[QStringLiteral("%1 %2").arg(id & 0xFF, 2, 16, QLatin1Char('0')).arg(pgn, 4, 16, QLatin1Char('0')).toUpper()]++;
+        expected[QStringLiteral("%1 %2")
+                     .arg(id & 0xFF, 2, 16, QLatin1Char('0'))
+                     .arg(pgn, 4, 16, QLatin1Char('0'))
+                     .toUpper()]++;
     }
     const QRegularExpression row(QStringLiteral("^  ([0-9A-F]{2}) +([0-9A-F]{4,5}) +(\\d+) "),
                                  QRegularExpression::MultilineOption);
@@ -416,11 +426,11 @@ void tst_Commands::statsAgreesWithTshark()
     QCOMPARE(frames, 1815);
     const QString pcapPath = writeFile(QStringLiteral("truck.pcap"), pcap);
     QProcess process;
-    process.start(tshark, {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
-                           QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
-                           QStringLiteral("fields"), QStringLiteral("-e"),
-                           QStringLiteral("j1939.src_addr"), QStringLiteral("-e"),
-                           QStringLiteral("j1939.pgn")});
+    process.start(tshark,
+                  {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
+                   QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
+                   QStringLiteral("fields"), QStringLiteral("-e"), QStringLiteral("j1939.src_addr"),
+                   QStringLiteral("-e"), QStringLiteral("j1939.pgn")});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QMap<QString, int> wireshark;
@@ -459,7 +469,8 @@ void tst_Commands::faultsHistory()
     const CliRun r = CliRun::run({QStringLiteral("faults"), path});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.contains(QLatin1String("Source 03: 4 DM1 messages")), qPrintable(r.out));
-    QVERIFY2(r.out.contains(QLatin1String("SPN 100 FMI 3  OC 2  first 1.000 s  last 2.000 s  in 2 messages")),
+    QVERIFY2(r.out.contains(
+                 QLatin1String("SPN 100 FMI 3  OC 2  first 1.000 s  last 2.000 s  in 2 messages")),
              qPrintable(r.out));
     QVERIFY(r.out.contains(QLatin1String("1.000 s  AWL on")));
     QVERIFY(r.out.contains(QLatin1String("1.000 s  SPN 100 FMI 3 active (OC 1)")));
