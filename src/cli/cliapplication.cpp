@@ -27,9 +27,8 @@ int runTarvikCli(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Tarvik"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
     initTarvikResources();
-    Language::install(Language::resolve(QString(), Language::storedChoice(),
-                                        QLocale::system().name()),
-                      &app);
+    Language::install(
+        Language::resolve(QString(), Language::storedChoice(), QLocale::system().name()), &app);
     registerCanMetaTypes();
     Units::init();
     registerDiagnosticsFunctions();

@@ -29,7 +29,8 @@ const QList<Entry> &commands()
          &runDecodeCommand},
         {"faults", QT_TRANSLATE_NOOP("Cli", "Show every unit's DM1 lamps and trouble codes"),
          &runFaultsCommand},
-        {"stats", QT_TRANSLATE_NOOP("Cli", "Frames, transport sessions and bus load of a recording"),
+        {"stats",
+         QT_TRANSLATE_NOOP("Cli", "Frames, transport sessions and bus load of a recording"),
          &runStatsCommand},
         {"export-dbc", QT_TRANSLATE_NOOP("Cli", "Write the function library as a DBC file"),
          &runExportDbcCommand},
@@ -40,13 +41,14 @@ const QList<Entry> &commands()
 QString programHelp()
 {
     QString text = Cli::tr("Usage: tarvik-cli COMMAND [options] [arguments]\n"
-                      "Analyses J1939 recordings without the window.\n\nCommands:\n");
+                           "Analyses J1939 recordings without the window.\n\nCommands:\n");
     for (const Entry &e : commands())
         text += QStringLiteral("  %1  %2\n")
                     .arg(QLatin1String(e.name), -12)
                     .arg(QCoreApplication::translate("Cli", e.summary));
-    text += Cli::tr("\nOptions:\n  -h, --help     Show this help\n  -v, --version  Show the version\n"
-               "\n\"tarvik-cli COMMAND --help\" shows a command's options.\n");
+    text += Cli::tr(
+        "\nOptions:\n  -h, --help     Show this help\n  -v, --version  Show the version\n"
+        "\n\"tarvik-cli COMMAND --help\" shows a command's options.\n");
     return text;
 }
 

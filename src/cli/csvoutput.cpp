@@ -36,7 +36,9 @@ bool CsvOutput::flushBlock()
         if (m_file.write(m_block) != m_block.size())
             m_failed = true;
     } else {
-        m_stdout << m_block;
+        // The table is Latin-1, as the window's parameter log writes it; the terminal gets the
+        // same characters in its own encoding.
+        m_stdout << QString::fromLatin1(m_block);
         m_stdout.flush();
         if (m_stdout.status() != QTextStream::Ok)
             m_failed = true;

@@ -120,7 +120,8 @@ QByteArray DbcWriter::identifier(const QString &text)
     bool upper = true;
     for (const QChar c : text) {
         const char l = c.toLatin1();
-        const bool word = (l >= 'a' && l <= 'z') || (l >= 'A' && l <= 'Z') || (l >= '0' && l <= '9');
+        const bool word
+            = (l >= 'a' && l <= 'z') || (l >= 'A' && l <= 'Z') || (l >= '0' && l <= '9');
         if (!word) {
             upper = true;
             continue;
@@ -187,8 +188,8 @@ QByteArray DbcWriter::write(const QList<QDomElement> &functions)
         attributes += "BA_ \"VFrameFormat\" BO_ " + idText + " 3;\n";
         const int period = func.attribute(QStringLiteral("period")).toInt(&ok);
         if (ok && period > 0)
-            attributes += "BA_ \"GenMsgCycleTime\" BO_ " + idText + ' '
-                          + QByteArray::number(period) + ";\n";
+            attributes += "BA_ \"GenMsgCycleTime\" BO_ " + idText + ' ' + QByteArray::number(period)
+                          + ";\n";
     }
     QByteArray dbc = "VERSION \"\"\n\n\nNS_ :\n    CM_\n    BA_DEF_\n    BA_\n    VAL_\n"
                      "    BA_DEF_DEF_\n\nBS_:\n\nBU_:\n\n\n";

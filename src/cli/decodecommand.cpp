@@ -93,19 +93,21 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     QCommandLineParser parser;
     parser.setApplicationDescription(
         Cli::tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
-           "log's CSV, sampled every period of recording time, or one row per decoded "
-           "parameter with --events."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"), Cli::tr("The recording (candump log)"));
-    const QCommandLineOption scheme(QStringLiteral("scheme"),
-                                    Cli::tr("Decode with the devices of this scheme file instead of "
-                                       "those auto-detection makes"),
-                                    Cli::tr("FILE"));
-    const QCommandLineOption period(QStringLiteral("period"),
-                                    Cli::tr("Sampling period in ms of recording time (default 1000)"),
-                                    Cli::tr("MS"), QString::number(DefaultPeriodMs));
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    Cli::tr("Write the CSV to this file instead of standard output"),
-                                    Cli::tr("FILE"));
+                "log's CSV, sampled every period of recording time, or one row per decoded "
+                "parameter with --events."));
+    parser.addPositionalArgument(QStringLiteral("RECORDING"),
+                                 Cli::tr("The recording (candump log)"));
+    const QCommandLineOption scheme(
+        QStringLiteral("scheme"),
+        Cli::tr("Decode with the devices of this scheme file instead of "
+                "those auto-detection makes"),
+        Cli::tr("FILE"));
+    const QCommandLineOption period(
+        QStringLiteral("period"), Cli::tr("Sampling period in ms of recording time (default 1000)"),
+        Cli::tr("MS"), QString::number(DefaultPeriodMs));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        Cli::tr("Write the CSV to this file instead of standard output"), Cli::tr("FILE"));
     const QCommandLineOption events(QStringLiteral("events"),
                                     Cli::tr("One row per decoded parameter of every message"));
     parser.addOptions({scheme, period, output, events});
@@ -118,8 +120,10 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     const int periodMs = parser.value(period).toInt(&ok);
     if (!ok || periodMs <= 0)
         return CliCommand::usageError(
-            command, Cli::tr("the period must be a positive number of ms, not \"%1\"")
-                         .arg(parser.value(period)), err);
+            command,
+            Cli::tr("the period must be a positive number of ms, not \"%1\"")
+                .arg(parser.value(period)),
+            err);
     if (parser.isSet(events) && parser.isSet(period))
         return CliCommand::usageError(command, Cli::tr("--events and --period exclude each other"),
                                       err);

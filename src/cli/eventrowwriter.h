@@ -26,9 +26,9 @@ public:
 private:
     struct ItemText
     {
-        QByteArray prefix; // ",address,PGN,function,"
+        QByteArray prefix;              // ",address,PGN,function,"
         QVector<QByteArray> parameters; // "id," for each parameter
-        QVector<QByteArray> units; // ",unit\n" for each parameter
+        QVector<QByteArray> units;      // ",unit\n" for each parameter
     };
     const ItemText &textFor(AbstractDisplayableItem *item, const TimedFrame &frame,
                             const DispatchResult &result);

@@ -11,9 +11,9 @@ int runExportDbcCommand(const QStringList &arguments, QTextStream &out, QTextStr
 {
     const QString command = QStringLiteral("export-dbc");
     QCommandLineParser parser;
-    parser.setApplicationDescription(Cli::tr(
-        "Writes the function library as a DBC file (J1939 extended identifiers, signals "
-        "with scaling, offset, unit and range)."));
+    parser.setApplicationDescription(
+        Cli::tr("Writes the function library as a DBC file (J1939 extended identifiers, signals "
+                "with scaling, offset, unit and range)."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     Cli::tr("Write to this file instead of standard output"),
                                     Cli::tr("FILE"));
@@ -24,13 +24,11 @@ int runExportDbcCommand(const QStringList &arguments, QTextStream &out, QTextStr
     if (!parser.positionalArguments().isEmpty())
         return CliCommand::usageError(
             command,
-            Cli::tr("unexpected argument \"%1\"")
-                .arg(parser.positionalArguments().constFirst()),
+            Cli::tr("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()),
             err);
     const QList<QDomElement> functions = DbcWriter::libraryFunctions();
     if (functions.isEmpty()) {
-        err << Cli::tr("The function library is empty or unreadable")
-            << '\n';
+        err << Cli::tr("The function library is empty or unreadable") << '\n';
         return CliCommand::Failure;
     }
     const QByteArray dbc = DbcWriter::write(functions);

@@ -23,7 +23,7 @@ public:
         qint64 firstUs = 0;
         qint64 lastUs = 0;
         quint32 occurrences = 0; // the latest occurrence count the unit sent
-        int messages = 0; // DM1 messages that listed it
+        int messages = 0;        // DM1 messages that listed it
         bool active = false;
     };
     struct Source
@@ -41,8 +41,7 @@ public:
     {}
 
     // One DM1 message of `source`: lamp states (0 off, 1 on, 2 and 3 as sent) and active codes.
-    void take(qint64 timeUs, quint8 source, const int lamps[LampCount],
-              const QVector<Code> &codes);
+    void take(qint64 timeUs, quint8 source, const int lamps[LampCount], const QVector<Code> &codes);
     const QMap<quint8, Source> &sources() const { return m_sources; }
     QString report() const;
 

@@ -15,17 +15,16 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
 {
     const QString command = QStringLiteral("faults");
     QCommandLineParser parser;
-    parser.setApplicationDescription(Cli::tr(
-        "Shows the DM1 of every source in a recording: lamps, active trouble codes with "
-        "first and last sighting and occurrence counts, and their changes in time."));
+    parser.setApplicationDescription(
+        Cli::tr("Shows the DM1 of every source in a recording: lamps, active trouble codes with "
+                "first and last sighting and occurrence counts, and their changes in time."));
     parser.addPositionalArgument(QStringLiteral("RECORDING"),
                                  Cli::tr("The recording (candump log)"));
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
-        return CliCommand::usageError(
-            command, Cli::tr("expected one recording"), err);
+        return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
     RecordingSource::Recording recording;
     QString error;
     if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {

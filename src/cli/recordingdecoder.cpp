@@ -42,8 +42,7 @@ bool RecordingDecoder::loadScheme(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = Cli::tr("Cannot read %1: %2")
-                     .arg(path, file.errorString());
+        *error = Cli::tr("Cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
     m_model = std::make_unique<SchemeTreeModel>();

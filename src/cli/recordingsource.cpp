@@ -16,8 +16,7 @@ bool read(const QString &path, Recording *recording, QString *error)
     }
     CandumpReader reader;
     if (!reader.readFile(path)) {
-        *error = Cli::tr("Cannot read %1: %2")
-                     .arg(path, reader.errorString());
+        *error = Cli::tr("Cannot read %1: %2").arg(path, reader.errorString());
         return false;
     }
     recording->frames = reader.frames();

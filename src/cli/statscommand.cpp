@@ -53,8 +53,8 @@ void writeGroups(const RecordingSource::Recording &recording, double seconds, QT
     QMap<quint64, qint64> counts; // source << 32 | PGN (standard frames: 1 << 40 | id)
     for (const TimedFrame &f : recording.frames) {
         const CanMessage &m = f.message;
-        const quint64 key = m.extended ? quint64(m.address()) << 32 | m.pgn()
-                                       : quint64(1) << 40 | m.id;
+        const quint64 key
+            = m.extended ? quint64(m.address()) << 32 | m.pgn() : quint64(1) << 40 | m.id;
         ++counts[key];
     }
     const QHash<quint32, QString> names = groupNames();
@@ -136,7 +136,9 @@ void writeBusLoad(const RecordingSource::Recording &recording, int bitRate, int 
         b.second += frameBits(f.message);
     }
     out << '\n'
-        << Cli::tr("Bus load at %1 bit/s, every %2 s (without stuff bits)").arg(bitRate).arg(intervalS)
+        << Cli::tr("Bus load at %1 bit/s, every %2 s (without stuff bits)")
+               .arg(bitRate)
+               .arg(intervalS)
         << '\n';
     out << QStringLiteral("  %1 %2 %3\n")
                .arg(Cli::tr("From s"), 8)
@@ -159,14 +161,15 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         Cli::tr("Shows frames and rate per source and PGN, the transport sessions (BAM, RTS/CTS) "
-           "with their outcome, and the bus load over time."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"), Cli::tr("The recording (candump log)"));
+                "with their outcome, and the bus load over time."));
+    parser.addPositionalArgument(QStringLiteral("RECORDING"),
+                                 Cli::tr("The recording (candump log)"));
     const QCommandLineOption bitRate(QStringLiteral("bitrate"),
                                      Cli::tr("Bit rate of the bus for the load (default 250000)"),
                                      Cli::tr("N"), QString::number(DefaultBitRate));
     const QCommandLineOption interval(QStringLiteral("interval"),
-                                      Cli::tr("Seconds per bus load line (default 1)"), Cli::tr("S"),
-                                      QStringLiteral("1"));
+                                      Cli::tr("Seconds per bus load line (default 1)"),
+                                      Cli::tr("S"), QStringLiteral("1"));
     parser.addOptions({bitRate, interval});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
@@ -177,13 +180,17 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     const int rate = parser.value(bitRate).toInt(&ok);
     if (!ok || rate < 1000 || rate > 8000000)
         return CliCommand::usageError(
-            command, Cli::tr("the bit rate must lie between 1000 and 8000000, not \"%1\"")
-                         .arg(parser.value(bitRate)), err);
+            command,
+            Cli::tr("the bit rate must lie between 1000 and 8000000, not \"%1\"")
+                .arg(parser.value(bitRate)),
+            err);
     const int seconds = parser.value(interval).toInt(&ok);
     if (!ok || seconds <= 0)
-        return CliCommand::usageError(command, Cli::tr("the interval must be a positive number of "
-                                                  "seconds, not \"%1\"")
-                                                   .arg(parser.value(interval)), err);
+        return CliCommand::usageError(command,
+                                      Cli::tr("the interval must be a positive number of "
+                                              "seconds, not \"%1\"")
+                                          .arg(parser.value(interval)),
+                                      err);
     RecordingSource::Recording recording;
     QString error;
     if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {

@@ -115,7 +115,9 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         s.startUs = s.lastUs = timeUs;
         s.cleared = bam ? s.packets : 0;
         if (!TPConnection::isValidAnnouncement(quint16(s.size), quint8(s.packets))) {
-            s.outcome = Cli::tr("invalid announcement (%1 bytes in %2 packets)").arg(s.size).arg(s.packets);
+            s.outcome = Cli::tr("invalid announcement (%1 bytes in %2 packets)")
+                            .arg(s.size)
+                            .arg(s.packets);
             m_ended.append(s);
             return;
         }
@@ -150,9 +152,10 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
     case TPConnection::ConnAbort: {
         // Either side may abort: the sender's session is keyed by itself, the receiver's abort
         // names the sender as destination.
-        const QString reason = Cli::tr("aborted by %1: %2")
-                                   .arg(QStringLiteral("%1").arg(source, 2, 16, QLatin1Char('0')).toUpper(),
-                                        abortReasonText(m.data[1]));
+        const QString reason
+            = Cli::tr("aborted by %1: %2")
+                  .arg(QStringLiteral("%1").arg(source, 2, 16, QLatin1Char('0')).toUpper(),
+                       abortReasonText(m.data[1]));
         if (m_open.contains(keyOf(source, destination)))
             end(keyOf(source, destination), reason);
         else
@@ -177,7 +180,8 @@ void TransportMonitor::takeData(const CanMessage &m, qint64 timeUs)
         return;
     }
     if (sequence != it->received + 1 || sequence > it->cleared) {
-        end(key, Cli::tr("bad sequence number %1 (expected %2)").arg(sequence).arg(it->received + 1));
+        end(key,
+            Cli::tr("bad sequence number %1 (expected %2)").arg(sequence).arg(it->received + 1));
         return;
     }
     it->received = sequence;

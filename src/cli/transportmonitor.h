@@ -23,9 +23,9 @@ public:
         quint32 pgn = 0;
         int size = 0;
         int packets = 0;
-        int received = 0; // packets in sequence so far
-        int cleared = 0; // packets the last CTS cleared up to (connections)
-        bool holding = false; // a CTS for no packets keeps the connection open
+        int received = 0;      // packets in sequence so far
+        int cleared = 0;       // packets the last CTS cleared up to (connections)
+        bool holding = false;  // a CTS for no packets keeps the connection open
         bool afterCts = false; // a CTS cleared packets none of which came yet
         qint64 startUs = 0;
         qint64 lastUs = 0;

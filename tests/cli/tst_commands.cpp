@@ -2,7 +2,12 @@
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
+#include "model/candevice.h"
+#include "model/devicedispatcher.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
 #include "support/testenvironment.h"
+#include "ui/parameterlog.h"
 
 #include "clirun.h"
 
@@ -32,7 +37,8 @@ QStringList csvFields(const QString &line)
     for (int i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
+            if (c == QLatin1Char('"') && i + 1 < line.size()
+                && line.at(i + 1) == QLatin1Char('"')) {
                 field += c;
                 ++i;
             } else if (c == QLatin1Char('"')) {
@@ -71,6 +77,7 @@ private slots:
     void decodeEventsOfTruck();
     void decodeSampledLog_data();
     void decodeSampledLog();
+    void decodeWithSchemeHasWindowColumns();
     void decodeWritesFileAtomically();
     void broadcastTimeOutOnRecordingClock_data();
     void broadcastTimeOutOnRecordingClock();
@@ -112,27 +119,30 @@ void tst_Commands::arguments_data()
     const QString badScheme = writeFile(QStringLiteral("bad.tvsx"), "<devices><device");
     const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
     const QString truck = truckLog();
-    QTest::newRow("no command") << QStringList() << 2 << "" << "Usage: tarvik-cli";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "export-dbc" << "";
-    QTest::newRow("version") << QStringList{"--version"} << 0
-                             << "tarvik-cli " TARVIK_VERSION << "";
+    QTest::newRow("no command") << QStringList() << 2 << ""
+                                << "Usage: tarvik-cli";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "export-dbc"
+                          << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "tarvik-cli " TARVIK_VERSION << "";
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << ""
                                      << "Unknown command \"frobnicate\"";
-    QTest::newRow("decode help") << QStringList{"decode", "--help"} << 0 << "--events" << "";
-    QTest::newRow("stats help") << QStringList{"stats", "-h"} << 0 << "--bitrate" << "";
+    QTest::newRow("decode help") << QStringList{"decode", "--help"} << 0 << "--events"
+                                 << "";
+    QTest::newRow("stats help") << QStringList{"stats", "-h"} << 0 << "--bitrate"
+                                << "";
     QTest::newRow("decode without recording") << QStringList{"decode"} << 2 << ""
                                               << "expected one recording";
     QTest::newRow("faults two recordings") << QStringList{"faults", truck, truck} << 2 << ""
                                            << "expected one recording";
     QTest::newRow("unknown option") << QStringList{"decode", "--fast", truck} << 2 << ""
                                     << "Unknown option 'fast'";
-    QTest::newRow("period not a number") << QStringList{"decode", "--period", "x", truck} << 2
-                                         << "" << "the period must be a positive number";
+    QTest::newRow("period not a number") << QStringList{"decode", "--period", "x", truck} << 2 << ""
+                                         << "the period must be a positive number";
     QTest::newRow("period zero") << QStringList{"decode", "--period", "0", truck} << 2 << ""
                                  << "the period must be a positive number";
-    QTest::newRow("period with events") << QStringList{"decode", "--period", "5", "--events",
-                                                       truck}
-                                        << 2 << "" << "exclude each other";
+    QTest::newRow("period with events")
+        << QStringList{"decode", "--period", "5", "--events", truck} << 2 << ""
+        << "exclude each other";
     QTest::newRow("bit rate too low") << QStringList{"stats", "--bitrate", "10", truck} << 2 << ""
                                       << "the bit rate must lie between";
     QTest::newRow("export-dbc argument") << QStringList{"export-dbc", "extra"} << 2 << ""
@@ -143,13 +153,14 @@ void tst_Commands::arguments_data()
                                               << "is a directory";
     QTest::newRow("no frames") << QStringList{"faults", junk} << 1 << ""
                                << "holds no CAN frames (2 lines skipped)";
-    QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1
-                                   << "" << "is not a scheme file";
-    QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1
-                                    << "" << "Cannot read";
+    QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1 << ""
+                                   << "is not a scheme file";
+    QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1 << ""
+                                    << "Cannot read";
     QTest::newRow("output in missing folder")
         << QStringList{"decode", "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.csv")), truck}
-        << 1 << "" << "Cannot write";
+        << 1 << ""
+        << "Cannot write";
 }
 
 void tst_Commands::arguments()
@@ -171,7 +182,8 @@ void tst_Commands::arguments()
 
 void tst_Commands::decodeEventsOfTruck()
 {
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
+    const CliRun r
+        = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     QCOMPARE(rows.first(), QStringLiteral("Time,Address,PGN,Function,Parameter,Value,Unit"));
@@ -179,12 +191,15 @@ void tst_Commands::decodeEventsOfTruck()
     QSet<QString> ec1Times;
     QSet<QString> groups;
     QList<QStringList> speeds;
+    QList<QStringList> coolant;
     for (int i = 1; i < rows.size(); ++i) {
         const QStringList f = csvFields(rows.at(i));
         QCOMPARE(f.size(), 7);
         groups.insert(f.at(2));
         if (f.at(2) == QLatin1String("F004") && f.at(4) == QLatin1String("SPN190"))
             speeds.append(f);
+        if (f.at(2) == QLatin1String("FEEE") && f.at(4) == QLatin1String("SPN110"))
+            coolant.append(f);
         if (f.at(2) == QLatin1String("FEE3")) {
             QCOMPARE(f.at(1), QStringLiteral("00"));
             ec1.insert(f.at(4), f);
@@ -203,6 +218,10 @@ void tst_Commands::decodeEventsOfTruck()
     // The first transfer (listed last) carries 0xCB - 125 = 78 % idle torque.
     QCOMPARE(ec1.values(QStringLiteral("T1")).last().at(5).toDouble(), 78.0);
     QCOMPARE(speeds.first().at(6), QStringLiteral("rpm"));
+    // ET1 every 5 s: coolant 0x7E - 40 = 86 degrees, the degree sign intact.
+    QCOMPARE(coolant.size(), 13);
+    QCOMPARE(coolant.first().at(5), QStringLiteral("86"));
+    QCOMPARE(coolant.first().at(6), QStringLiteral("\u00B0C"));
     // The library's single-frame groups of the recording are decoded too.
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
@@ -219,8 +238,8 @@ void tst_Commands::decodeSampledLog_data()
 void tst_Commands::decodeSampledLog()
 {
     QFETCH(int, periodMs);
-    const CliRun r = CliRun::run(
-        {QStringLiteral("decode"), QStringLiteral("--period"), QString::number(periodMs), truckLog()});
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--period"),
+                                  QString::number(periodMs), truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     const QStringList header = csvFields(rows.first());
@@ -240,6 +259,41 @@ void tst_Commands::decodeSampledLog()
         // The first EC1 completes 1.852 s into the recording: no value before, 850 rpm after.
         QCOMPARE(f.at(idle), t < 1.852 ? QString() : QStringLiteral("850"));
     }
+}
+
+void tst_Commands::decodeWithSchemeHasWindowColumns()
+{
+    const QString scheme = QStringLiteral(":/demo/demo.tvsx");
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--scheme"), scheme,
+                                  QStringLiteral(":/demo/demo-bus.log")});
+    QCOMPARE(r.code, 0);
+    const QStringList rows = lines(r.out);
+    // 31950 frames over 89.995 s: 89 records.
+    QCOMPARE(rows.size(), 90);
+
+    // The window's log of the same scheme with every item marked has the same header.
+    SchemeTreeModel model;
+    DeviceDispatcher dispatcher;
+    SchemeController controller(&model, nullptr);
+    QFile file(scheme);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY2(controller.load(file.readAll(), scheme), qPrintable(controller.lastError()));
+    std::function<void(AbstractDisplayableItem *)> mark = [&mark](AbstractDisplayableItem *item) {
+        item->setFiltered(true);
+        for (AbstractDisplayableItem *child : item->children())
+            mark(child);
+    };
+    for (CanDevice *device : dispatcher.devices())
+        mark(device);
+    const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(&model);
+    QVERIFY(columns.size() > 100);
+    QCOMPARE(rows.first().toLatin1() + '\n', ParameterLog::headerLine(columns));
+    const int speed
+        = csvFields(rows.first()).indexOf(QStringLiteral("0engine1_f004eec1Engine_Speed"));
+    QVERIFY(speed > 0);
+    for (int i = 1; i < rows.size(); ++i)
+        QVERIFY2(csvFields(rows.at(i)).at(speed).toDouble() > 500, qPrintable(rows.at(i)));
+    dispatcher.clearScheme();
 }
 
 void tst_Commands::decodeWritesFileAtomically()
@@ -315,7 +369,10 @@ void tst_Commands::statsOfTruck()
         quint32 pgn = (id >> 8) & 0x3FFFF;
         if (((pgn >> 8) & 0xFF) < 0xF0)
             pgn &= 0x3FF00;
-        expected[QStringLiteral("%1 %2").arg(id & 0xFF, 2, 16, QLatin1Char('0')).arg(pgn, 4, 16, QLatin1Char('0')).toUpper()]++;
+        expected[QStringLiteral("%1 %2")
+                     .arg(id & 0xFF, 2, 16, QLatin1Char('0'))
+                     .arg(pgn, 4, 16, QLatin1Char('0'))
+                     .toUpper()]++;
     }
     const QRegularExpression row(QStringLiteral("^  ([0-9A-F]{2}) +([0-9A-F]{4,5}) +(\\d+) "),
                                  QRegularExpression::MultilineOption);
@@ -369,11 +426,11 @@ void tst_Commands::statsAgreesWithTshark()
     QCOMPARE(frames, 1815);
     const QString pcapPath = writeFile(QStringLiteral("truck.pcap"), pcap);
     QProcess process;
-    process.start(tshark, {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
-                           QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
-                           QStringLiteral("fields"), QStringLiteral("-e"),
-                           QStringLiteral("j1939.src_addr"), QStringLiteral("-e"),
-                           QStringLiteral("j1939.pgn")});
+    process.start(tshark,
+                  {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
+                   QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
+                   QStringLiteral("fields"), QStringLiteral("-e"), QStringLiteral("j1939.src_addr"),
+                   QStringLiteral("-e"), QStringLiteral("j1939.pgn")});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QMap<QString, int> wireshark;
@@ -412,7 +469,8 @@ void tst_Commands::faultsHistory()
     const CliRun r = CliRun::run({QStringLiteral("faults"), path});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.contains(QLatin1String("Source 03: 4 DM1 messages")), qPrintable(r.out));
-    QVERIFY2(r.out.contains(QLatin1String("SPN 100 FMI 3  OC 2  first 1.000 s  last 2.000 s  in 2 messages")),
+    QVERIFY2(r.out.contains(
+                 QLatin1String("SPN 100 FMI 3  OC 2  first 1.000 s  last 2.000 s  in 2 messages")),
              qPrintable(r.out));
     QVERIFY(r.out.contains(QLatin1String("1.000 s  AWL on")));
     QVERIFY(r.out.contains(QLatin1String("1.000 s  SPN 100 FMI 3 active (OC 1)")));

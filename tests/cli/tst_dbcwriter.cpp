@@ -69,8 +69,8 @@ void tst_DbcWriter::signalLines_data()
     QTest::newRow("2 bit status at bit 2")
         << QByteArray("BO_ 2364539902 EEC2:")
         << QByteArray(" SG_ AcceleratorPedalKickdownSwitch : 2|2@1+ (1,0) [0|1] \"\" Vector__XXX");
-    QTest::newRow("PDU1 group to global") << QByteArray("BO_ 2348875774 TSC1: 8 Vector__XXX")
-                                          << QByteArray();
+    QTest::newRow("PDU1 group to global")
+        << QByteArray("BO_ 2348875774 TSC1: 8 Vector__XXX") << QByteArray();
 }
 
 void tst_DbcWriter::signalLines()
@@ -135,7 +135,8 @@ void tst_DbcWriter::writesFileAtomically()
 QString tst_DbcWriter::python()
 {
     // The system's interpreter first: Debian's python3-canmatrix is installed for it.
-    for (const QString &candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+    for (const QString &candidate :
+         {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
         const QString path = QDir::isAbsolutePath(candidate)
                                  ? (QFile::exists(candidate) ? candidate : QString())
                                  : QStandardPaths::findExecutable(candidate);
@@ -185,7 +186,8 @@ void tst_DbcWriter::readBackByCanmatrix()
     QCOMPARE(lines.at(2).split(QLatin1Char(' ')).at(1).toDouble(), 0.0);
     // 0x7E - 40 = 86 degrees, the unit's degree sign intact.
     QCOMPARE(lines.at(3).split(QLatin1Char(' ')).at(0).toDouble(), 86.0);
-    QCOMPARE(QString::fromUtf8(QByteArray::fromHex(lines.at(3).split(QLatin1Char(' ')).at(1).toLatin1())),
+    QCOMPARE(QString::fromUtf8(
+                 QByteArray::fromHex(lines.at(3).split(QLatin1Char(' ')).at(1).toLatin1())),
              QStringLiteral("\u00B0C"));
 }
 

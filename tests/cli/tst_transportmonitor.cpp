@@ -59,36 +59,34 @@ void tst_TransportMonitor::outcome_data()
     using S = QVector<Step>;
     const int bamKind = TransportMonitor::Bam;
     const int rtsKind = TransportMonitor::Connection;
-    QTest::newRow("BAM completed") << S{{0, bam}, {50, bam1}, {100, bam2}} << bamKind << 0xFEDA
-                                   << "completed";
+    QTest::newRow("BAM completed")
+        << S{{0, bam}, {50, bam1}, {100, bam2}} << bamKind << 0xFEDA << "completed";
     QTest::newRow("BAM packet 750 ms late still in time")
         << S{{0, bam}, {750, bam1}, {1500, bam2}} << bamKind << 0xFEDA << "completed";
     QTest::newRow("BAM packet missing, T1")
         << S{{0, bam}, {50, bam1}, {900, "18FEF100#FFFFFFFFFFFFFFFF"}} << bamKind << 0xFEDA
         << "time-out between packets (T1)";
-    QTest::newRow("BAM packet skipped") << S{{0, bam}, {50, bam2}} << bamKind << 0xFEDA
-                                        << "bad sequence number 2 (expected 1)";
+    QTest::newRow("BAM packet skipped")
+        << S{{0, bam}, {50, bam2}} << bamKind << 0xFEDA << "bad sequence number 2 (expected 1)";
     QTest::newRow("BAM replaced") << S{{0, bam}, {50, bam1}, {100, bam}} << bamKind << 0xFEDA
                                   << "replaced by a new announcement";
-    QTest::newRow("BAM cut by the end") << S{{0, bam}, {50, bam1}} << bamKind << 0xFEDA
-                                        << "unfinished at the end of the recording";
+    QTest::newRow("BAM cut by the end")
+        << S{{0, bam}, {50, bam1}} << bamKind << 0xFEDA << "unfinished at the end of the recording";
     QTest::newRow("BAM size and packets disagree")
         << S{{0, "1CECFF00#20200002FFDAFE00"}} << bamKind << 0xFEDA
         << "invalid announcement (32 bytes in 2 packets)";
-    QTest::newRow("RTS/CTS completed")
-        << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}} << rtsKind << 0xFEDA
-        << "completed";
+    QTest::newRow("RTS/CTS completed") << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}}
+                                       << rtsKind << 0xFEDA << "completed";
     QTest::newRow("RTS/CTS data without acknowledgement, T3")
         << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}}
         << rtsKind << 0xFEDA << "no acknowledgement (T3)";
-    QTest::newRow("RTS without CTS, T3") << S{{0, rts}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}}
-                                         << rtsKind << 0xFEDA << "no CTS (T3)";
+    QTest::newRow("RTS without CTS, T3")
+        << S{{0, rts}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}} << rtsKind << 0xFEDA << "no CTS (T3)";
     QTest::newRow("RTS/CTS no data after CTS, T2")
         << S{{0, rts}, {5, cts}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}} << rtsKind << 0xFEDA
         << "time-out waiting for data (T1/T2)";
-    QTest::newRow("RTS/CTS aborted by receiver")
-        << S{{0, rts}, {5, "1CEC00F9#FF03FFFFFFDAFE00"}} << rtsKind << 0xFEDA
-        << "aborted by F9: time-out";
+    QTest::newRow("RTS/CTS aborted by receiver") << S{{0, rts}, {5, "1CEC00F9#FF03FFFFFFDAFE00"}}
+                                                 << rtsKind << 0xFEDA << "aborted by F9: time-out";
     QTest::newRow("RTS/CTS aborted by sender")
         << S{{0, rts}, {5, cts}, {10, "1CECF900#FF02FFFFFFDAFE00"}} << rtsKind << 0xFEDA
         << "aborted by 00: resources needed elsewhere";
@@ -96,8 +94,10 @@ void tst_TransportMonitor::outcome_data()
         << S{{0, rts}, {5, "1CEC00F9#1100FFFFFFDAFE00"}, {10, dt1}} << rtsKind << 0xFEDA
         << "data while the receiver held the connection";
     QTest::newRow("RTS/CTS repeated packets after a second CTS")
-        << S{{0, rts}, {5, cts}, {10, dt1}, {15, "1CEC00F9#110101FFFFDAFE00"}, {20, dt1},
-             {25, "1CEC00F9#110102FFFFDAFE00"}, {30, dt2}, {35, ack}}
+        << S{{0, rts},  {5, cts},
+             {10, dt1}, {15, "1CEC00F9#110101FFFFDAFE00"},
+             {20, dt1}, {25, "1CEC00F9#110102FFFFDAFE00"},
+             {30, dt2}, {35, ack}}
         << rtsKind << 0xFEDA << "completed";
 }
 
