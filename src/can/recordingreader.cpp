@@ -118,13 +118,6 @@ QString RecordingReader::formatName(Format format)
     return tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown"));
 }
 
-QString RecordingReader::fileDialogFilter()
-{
-    return tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                "CAN recordings (*.log *.asc *.trc);;candump logs (*.log);;"
-                                "Vector ASC logs (*.asc);;PEAK traces (*.trc);;All files (*)"));
-}
-
 void RecordingReader::reset()
 {
     m_frames.clear();

@@ -21,8 +21,6 @@ public:
 
     static Format detectFormat(const char *data, qint64 size, const QString &fileName = QString());
     static QString formatName(Format format);
-    // The file dialog filter for every format read here.
-    static QString fileDialogFilter();
 
     bool readFile(const QString &path);
     // Parses a whole recording; `fileName` only helps the format detection.

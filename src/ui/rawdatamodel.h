@@ -50,6 +50,11 @@ public:
     const Row &row(int r) const;
     qint64 timing(int r) const { return row(r).timing; }
     void save(QTextStream &stream) const;
+    // Writes the rows oldest first as a candump log (can-utils), stamped `baseEpochMs` plus each
+    // row's timing. Frames the adapter refused were never on the bus and are left out.
+    void saveCandump(QTextStream &stream, qint64 baseEpochMs) const;
+    // Wall-clock time (ms since 1970) at which timing 0 was, as near as the clocks tell.
+    qint64 timeBaseEpochMs() const;
 
 public slots:
     void setFlowEnabled(bool enabled);
