@@ -66,7 +66,7 @@ const char *candumpReason(const char *begin, const char *end)
     return QT_TRANSLATE_NOOP("RecordingReader", "not a candump frame");
 }
 
-QString tr(const char *text)
+QString translated(const char *text)
 {
     return QCoreApplication::translate("RecordingReader", text);
 }
@@ -115,7 +115,7 @@ QString RecordingReader::formatName(Format format)
     case Unknown:
         break;
     }
-    return tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown"));
+    return translated(QT_TRANSLATE_NOOP("RecordingReader", "unknown"));
 }
 
 void RecordingReader::reset()
@@ -131,9 +131,9 @@ void RecordingReader::skip(qint64 lineNumber, const char *reason)
 {
     ++m_skipped;
     if (m_problems.size() < ProblemLimit)
-        m_problems.append(tr(QT_TRANSLATE_NOOP("RecordingReader", "line %1: %2"))
+        m_problems.append(translated(QT_TRANSLATE_NOOP("RecordingReader", "line %1: %2"))
                               .arg(lineNumber)
-                              .arg(tr(reason)));
+                              .arg(translated(reason)));
 }
 
 bool RecordingReader::readFile(const QString &path)
@@ -141,7 +141,7 @@ bool RecordingReader::readFile(const QString &path)
     reset();
     const QFileInfo info(path);
     if (info.isDir()) {
-        m_error = tr(QT_TRANSLATE_NOOP("RecordingReader", "%1 is a folder, not a recording"))
+        m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "%1 is a folder, not a recording"))
                       .arg(path);
         return false;
     }
@@ -177,12 +177,12 @@ void RecordingReader::parse(const QByteArray &text, const QString &fileName)
 void RecordingReader::parseDetected(const char *data, qint64 size, const QString &fileName)
 {
     if (size == 0) {
-        m_error = tr(QT_TRANSLATE_NOOP("RecordingReader", "the file is empty"));
+        m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "the file is empty"));
         return;
     }
     const Format format = detectFormat(data, size, fileName);
     if (format == Unknown) {
-        m_error = tr(QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
+        m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
         return;
     }
     parseAs(format, data, size);

@@ -36,7 +36,7 @@ extern "C" void onInterrupt(int)
     s_interrupted.store(true);
 }
 
-QString tr(const char *text)
+QString translated(const char *text)
 {
     return QCoreApplication::translate("RecordCommand", text);
 }
@@ -55,25 +55,25 @@ struct Options
 bool parseOptions(const QStringList &arguments, Options *options, QString *error, bool *help)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(tr("Writes every frame from an adapter to a candump log."));
+    parser.setApplicationDescription(translated(QT_TRANSLATE_NOOP("RecordCommand", "Writes every frame from an adapter to a candump log.")));
     const QCommandLineOption adapter(QStringLiteral("adapter"),
-                                     tr("Adapter type: %1.")
+                                     translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter type: %1."))
                                          .arg(CanHandlerFactory::commandLineKeys().join(
                                              QLatin1String(", "))),
                                      QStringLiteral("name"));
-    const QCommandLineOption port(QStringLiteral("port"), tr("Adapter port."),
+    const QCommandLineOption port(QStringLiteral("port"), translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter port.")),
                                   QStringLiteral("name"));
     const QCommandLineOption library(QStringLiteral("library"),
-                                     tr("Adapter library for j2534, slcan or slmcp."),
+                                     translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter library for j2534, slcan or slmcp.")),
                                      QStringLiteral("path"));
     const QCommandLineOption bitRate(QStringLiteral("bitrate"),
-                                     tr("Bus bit rate in bit/s (default 250000)."),
+                                     translated(QT_TRANSLATE_NOOP("RecordCommand", "Bus bit rate in bit/s (default 250000).")),
                                      QStringLiteral("N"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    tr("Log file (default candump-DATE_TIME.log)."),
+                                    translated(QT_TRANSLATE_NOOP("RecordCommand", "Log file (default candump-DATE_TIME.log).")),
                                     QStringLiteral("file"));
     const QCommandLineOption duration(QStringLiteral("duration"),
-                                      tr("Seconds to record (default: until Ctrl+C)."),
+                                      translated(QT_TRANSLATE_NOOP("RecordCommand", "Seconds to record (default: until Ctrl+C).")),
                                       QStringLiteral("S"));
     parser.addOptions({adapter, port, library, bitRate, output, duration});
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -87,13 +87,13 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
         return false;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        *error = tr("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Unexpected argument: %1")).arg(parser.positionalArguments().first());
         return false;
     }
     options->type = CanHandlerFactory::typeForKey(parser.value(adapter));
     if (options->type == CanHandlerFactory::None) {
-        *error = parser.isSet(adapter) ? tr("Unknown adapter '%1'").arg(parser.value(adapter))
-                                       : tr("--adapter is missing");
+        *error = parser.isSet(adapter) ? translated(QT_TRANSLATE_NOOP("RecordCommand", "Unknown adapter '%1'")).arg(parser.value(adapter))
+                                       : translated(QT_TRANSLATE_NOOP("RecordCommand", "--adapter is missing"));
         return false;
     }
     options->adapter.libraryPath = parser.value(library);
@@ -102,14 +102,14 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     if (parser.isSet(bitRate)) {
         options->bitRate = parser.value(bitRate).toUInt(&ok);
         if (!ok || options->bitRate == 0) {
-            *error = tr("Bad bit rate '%1'").arg(parser.value(bitRate));
+            *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Bad bit rate '%1'")).arg(parser.value(bitRate));
             return false;
         }
     }
     if (parser.isSet(duration)) {
         const double seconds = parser.value(duration).toDouble(&ok);
         if (!ok || seconds <= 0 || seconds > 366.0 * 86400) {
-            *error = tr("Bad duration '%1'").arg(parser.value(duration));
+            *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Bad duration '%1'")).arg(parser.value(duration));
             return false;
         }
         options->durationMs = qint64(seconds * 1000);
@@ -132,7 +132,7 @@ QString adapterLoss(AbstractCanHandler *handler)
 {
     if (auto *j2534 = qobject_cast<J2534CanHandler *>(handler))
         return QString::number(j2534->overflowCount());
-    return tr("n/a");
+    return translated(QT_TRANSLATE_NOOP("RecordCommand", "n/a"));
 }
 
 // The recording proper, once the options are known.
@@ -183,17 +183,17 @@ bool Recording::startBus()
                                               &error);
     });
     if (!m_handler) {
-        m_err << tr("Cannot use the adapter: %1").arg(error) << '\n';
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot use the adapter: %1")).arg(error) << '\n';
         return false;
     }
     const BusStartup::Result started
         = BusStartup::run(m_handler, m_options.port, m_options.bitRate, {});
     if (started.exitCode != 0) {
-        QString text = started.errorText.isEmpty() ? tr("no port to use") : started.errorText;
-        m_err << tr("Cannot start the adapter: %1").arg(text) << '\n';
+        QString text = started.errorText.isEmpty() ? translated(QT_TRANSLATE_NOOP("RecordCommand", "no port to use")) : started.errorText;
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot start the adapter: %1")).arg(text) << '\n';
         return false;
     }
-    m_out << tr("Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends.")
+    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends."))
                  .arg(CanHandlerFactory::commandLineKey(m_options.type), started.port)
                  .arg(m_options.bitRate)
                  .arg(QDir::toNativeSeparators(m_options.output))
@@ -221,8 +221,8 @@ void Recording::report()
     const quint64 frames = m_dispatcher.frames();
     const quint64 bits = m_dispatcher.bits();
     const double load = 100.0 * double(bits - m_lastBits) / double(m_options.bitRate);
-    m_out << tr("%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, "
-                "writer %7")
+    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, "
+                "writer %7"))
                  .arg((m_clock.elapsed() + 500) / 1000)
                  .arg(frames)
                  .arg(frames - m_lastFrames)
@@ -243,12 +243,12 @@ void Recording::tick()
     if (++m_ticks % TicksPerReport == 0)
         report();
     if (s_interrupted.load()) {
-        m_out << tr("Interrupted.") << Qt::endl;
+        m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "Interrupted.")) << Qt::endl;
         m_loop.quit();
     } else if (m_options.durationMs > 0 && m_clock.elapsed() >= m_options.durationMs) {
         m_loop.quit();
     } else if (m_writer.hasFailed()) {
-        m_err << tr("Recording stopped: %1").arg(m_writer.errorString()) << Qt::endl;
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording stopped: %1")).arg(m_writer.errorString()) << Qt::endl;
         m_exitCode = 1;
         m_loop.quit();
     } else if (m_handler->state() != AbstractCanHandler::Open
@@ -256,7 +256,7 @@ void Recording::tick()
         if (m_errorSinceMs < 0)
             m_errorSinceMs = m_clock.elapsed();
         if (m_clock.elapsed() - m_errorSinceMs >= AdapterLostAfterMs) {
-            m_err << tr("The adapter stopped: %1").arg(m_handler->lastError()) << Qt::endl;
+            m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "The adapter stopped: %1")).arg(m_handler->lastError()) << Qt::endl;
             m_exitCode = 1;
             m_loop.quit();
         }
@@ -268,7 +268,7 @@ void Recording::tick()
 int Recording::run()
 {
     if (!m_writer.open(m_options.output)) {
-        m_err << tr("Cannot write %1: %2").arg(m_options.output, m_writer.errorString()) << '\n';
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot write %1: %2")).arg(m_options.output, m_writer.errorString()) << '\n';
         return 1;
     }
     if (!startBus()) {
@@ -284,7 +284,7 @@ int Recording::run()
     stopBus();
     m_writer.finish();
     const quint64 lost = m_writer.queueLostFrames() + m_writer.writeLostFrames();
-    m_out << tr("%1 frames received in %2 s, %3 written to %4, %5 lost.")
+    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "%1 frames received in %2 s, %3 written to %4, %5 lost."))
                  .arg(m_dispatcher.frames())
                  .arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1)
                  .arg(m_writer.writtenFrames())
@@ -292,7 +292,7 @@ int Recording::run()
                  .arg(lost)
           << Qt::endl;
     if (m_exitCode == 0 && m_writer.hasFailed()) {
-        m_err << tr("Recording stopped: %1").arg(m_writer.errorString()) << Qt::endl;
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording stopped: %1")).arg(m_writer.errorString()) << Qt::endl;
         m_exitCode = 1;
     }
     return m_exitCode;
