@@ -4,9 +4,9 @@
 // corrupted. Exit code 0 when the recording is complete. A test tool: POSIX calls are fine here.
 //
 //   recordsoak --cli build/src/tarvik-cli [--duration S] [--rate FRAMES_PER_S] [--keep FILE]
+#include "can/candumpreader.h"
 #include "support/adapterbytes.h"
 #include "support/zentraxadapterpeer.h"
-#include "can/candumpreader.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -122,8 +122,8 @@ int main(int argc, char **argv)
     const double framesPerSecond = parser.value(rate).toDouble();
 
     QTemporaryDir dir;
-    const QString output = parser.isSet(keep) ? parser.value(keep)
-                                              : dir.filePath(QStringLiteral("soak.log"));
+    const QString output
+        = parser.isSet(keep) ? parser.value(keep) : dir.filePath(QStringLiteral("soak.log"));
     ZentraxAdapterPeer peer;
     if (!peer.open()) {
         std::fprintf(stderr, "no pseudo-terminal\n");
@@ -131,10 +131,10 @@ int main(int argc, char **argv)
     }
     QProcess recorder;
     recorder.setProcessChannelMode(QProcess::ForwardedChannels);
-    recorder.start(parser.value(cli),
-                   {QStringLiteral("record"), QStringLiteral("--adapter"), QStringLiteral("zentrax"),
-                    QStringLiteral("--port"), peer.portPath(), QStringLiteral("--bitrate"),
-                    QStringLiteral("1000000"), QStringLiteral("-o"), output});
+    recorder.start(parser.value(cli), {QStringLiteral("record"), QStringLiteral("--adapter"),
+                                       QStringLiteral("zentrax"), QStringLiteral("--port"),
+                                       peer.portPath(), QStringLiteral("--bitrate"),
+                                       QStringLiteral("1000000"), QStringLiteral("-o"), output});
     if (!recorder.waitForStarted(10000)) {
         std::fprintf(stderr, "cannot start %s\n", qPrintable(parser.value(cli)));
         return 1;
@@ -192,7 +192,8 @@ int main(int argc, char **argv)
     }
     const Check check = checkLog(output, total);
     std::printf("soak: sent %u frames in %.1f s (%.0f frames/s), stand-in lag at most %lld ms\n",
-                total, sendSeconds, double(total) / sendSeconds, static_cast<long long>(worstLagMs));
+                total, sendSeconds, double(total) / sendSeconds,
+                static_cast<long long>(worstLagMs));
     std::printf("soak: recorded %llu, lost %llu, reordered %llu, duplicated %llu, corrupted %llu, "
                 "bad lines %llu, recorder exit %d\n",
                 static_cast<unsigned long long>(check.frames),

@@ -72,7 +72,8 @@ bool AscLineParser::parseHeader(const LineTokens &tokens)
                 m_relative = tokens[i + 1].is("relative");
         }
     } else if (tokens[0].is("date") && tokens.count > 1) {
-        m_startUs = headerDateUs(tokens[1].p, tokens[tokens.count - 1].p + tokens[tokens.count - 1].n);
+        m_startUs
+            = headerDateUs(tokens[1].p, tokens[tokens.count - 1].p + tokens[tokens.count - 1].n);
         m_lastUs = m_startUs;
     }
     return true;

@@ -18,8 +18,8 @@ public:
 
 private:
     bool parseHeader(const RecordingTokens::LineTokens &tokens);
-    RecordingTokens::LineOutcome parseFrame(const RecordingTokens::LineTokens &tokens, qint64 timeUs,
-                                            TimedFrame *frame) const;
+    RecordingTokens::LineOutcome parseFrame(const RecordingTokens::LineTokens &tokens,
+                                            qint64 timeUs, TimedFrame *frame) const;
     bool parseNumber(const RecordingTokens::Token &token, quint32 *value) const;
 
     bool m_hexBase = true;

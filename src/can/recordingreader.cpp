@@ -98,7 +98,10 @@ RecordingReader::Format RecordingReader::detectFormat(const char *data, qint64 s
         return byName;
     const int ties = int(candump == best) + int(asc == best) + int(trc == best);
     if (ties > 1 && byName != Unknown
-        && (byName == Candump ? candump : byName == Asc ? asc : trc) == best)
+        && (byName == Candump ? candump
+            : byName == Asc   ? asc
+                              : trc)
+               == best)
         return byName;
     return candump == best ? Candump : asc == best ? Asc : Trc;
 }
@@ -141,8 +144,9 @@ bool RecordingReader::readFile(const QString &path)
     reset();
     const QFileInfo info(path);
     if (info.isDir()) {
-        m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "%1 is a folder, not a recording"))
-                      .arg(path);
+        m_error
+            = translated(QT_TRANSLATE_NOOP("RecordingReader", "%1 is a folder, not a recording"))
+                  .arg(path);
         return false;
     }
     QFile file(path);
@@ -182,7 +186,8 @@ void RecordingReader::parseDetected(const char *data, qint64 size, const QString
     }
     const Format format = detectFormat(data, size, fileName);
     if (format == Unknown) {
-        m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
+        m_error = translated(
+            QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
         return;
     }
     parseAs(format, data, size);

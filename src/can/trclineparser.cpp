@@ -31,8 +31,8 @@ bool parseIdentifier(const Token &token, quint32 *id, bool *extended)
     return *id <= 0x7FFu;
 }
 
-LineOutcome readData(const LineTokens &tokens, int first, quint32 length, quint32 id,
-                     bool extended, qint64 timeUs, TimedFrame *frame)
+LineOutcome readData(const LineTokens &tokens, int first, quint32 length, quint32 id, bool extended,
+                     qint64 timeUs, TimedFrame *frame)
 {
     if (length > quint32(CanMessage::MaxLength))
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
@@ -84,8 +84,8 @@ void TrcLineParser::parseHeader(const char *begin, const char *end)
         LineTokens tokens;
         tokens.split(p, end);
         qint64 tenths = 0;
-        if (tokens.count > 0 && RecordingTokens::parseScaled(tokens[0], 1, &tenths)
-            && tenths >= 10 && tenths < 30) {
+        if (tokens.count > 0 && RecordingTokens::parseScaled(tokens[0], 1, &tenths) && tenths >= 10
+            && tenths < 30) {
             m_version = int(tenths);
             // 2.1 names its columns in $COLUMNS; this is the layout PEAK writes by default.
             if (m_version >= 21)
@@ -99,8 +99,8 @@ void TrcLineParser::parseHeader(const char *begin, const char *end)
             return;
         const double days = double(scaledDays) / 1e10;
         if (days > 0 && days < MaxStartDays)
-            m_startUs = qint64(std::llround(days * 86400.0 * 1e6))
-                        - TraceEpochToUnixSeconds * 1000000;
+            m_startUs
+                = qint64(std::llround(days * 86400.0 * 1e6)) - TraceEpochToUnixSeconds * 1000000;
     } else if (const char *names = value(";$COLUMNS=")) {
         int n = 0;
         for (const char *c = names; c < end && n < int(sizeof m_columns) - 1; ++c) {

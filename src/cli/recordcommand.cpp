@@ -17,13 +17,14 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 
 namespace {
 
 constexpr int TickMs = 100;
-constexpr int TicksPerReport = 1000 / TickMs;
+constexpr qint64 ReportMs = 1000;
 // An adapter in error this long is taken as gone.
 constexpr qint64 AdapterLostAfterMs = 1000;
 
@@ -55,26 +56,34 @@ struct Options
 bool parseOptions(const QStringList &arguments, Options *options, QString *error, bool *help)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(translated(QT_TRANSLATE_NOOP("RecordCommand", "Writes every frame from an adapter to a candump log.")));
-    const QCommandLineOption adapter(QStringLiteral("adapter"),
-                                     translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter type: %1."))
-                                         .arg(CanHandlerFactory::commandLineKeys().join(
-                                             QLatin1String(", "))),
-                                     QStringLiteral("name"));
-    const QCommandLineOption port(QStringLiteral("port"), translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter port.")),
+    parser.setApplicationDescription(translated(QT_TRANSLATE_NOOP(
+        "RecordCommand", "Writes every frame from an adapter to a candump log.")));
+    const QCommandLineOption adapter(
+        QStringLiteral("adapter"),
+        translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter type: %1."))
+            .arg(CanHandlerFactory::commandLineKeys().join(QLatin1String(", "))),
+        QStringLiteral("name"));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter port.")),
                                   QStringLiteral("name"));
-    const QCommandLineOption library(QStringLiteral("library"),
-                                     translated(QT_TRANSLATE_NOOP("RecordCommand", "Adapter library for j2534, slcan or slmcp.")),
-                                     QStringLiteral("path"));
-    const QCommandLineOption bitRate(QStringLiteral("bitrate"),
-                                     translated(QT_TRANSLATE_NOOP("RecordCommand", "Bus bit rate in bit/s (default 250000).")),
-                                     QStringLiteral("N"));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    translated(QT_TRANSLATE_NOOP("RecordCommand", "Log file (default candump-DATE_TIME.log).")),
-                                    QStringLiteral("file"));
-    const QCommandLineOption duration(QStringLiteral("duration"),
-                                      translated(QT_TRANSLATE_NOOP("RecordCommand", "Seconds to record (default: until Ctrl+C).")),
-                                      QStringLiteral("S"));
+    const QCommandLineOption library(
+        QStringLiteral("library"),
+        translated(
+            QT_TRANSLATE_NOOP("RecordCommand", "Adapter library for j2534, slcan or slmcp.")),
+        QStringLiteral("path"));
+    const QCommandLineOption bitRate(
+        QStringLiteral("bitrate"),
+        translated(QT_TRANSLATE_NOOP("RecordCommand", "Bus bit rate in bit/s (default 250000).")),
+        QStringLiteral("N"));
+    const QCommandLineOption output(
+        QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        translated(QT_TRANSLATE_NOOP("RecordCommand", "Log file (default candump-DATE_TIME.log).")),
+        QStringLiteral("file"));
+    const QCommandLineOption duration(
+        QStringLiteral("duration"),
+        translated(
+            QT_TRANSLATE_NOOP("RecordCommand", "Seconds to record (default: until Ctrl+C).")),
+        QStringLiteral("S"));
     parser.addOptions({adapter, port, library, bitRate, output, duration});
     const QCommandLineOption helpOption = parser.addHelpOption();
     if (!parser.parse(QStringList{QStringLiteral("tarvik-cli record")} + arguments)) {
@@ -87,13 +96,16 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
         return false;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Unexpected argument: %1")).arg(parser.positionalArguments().first());
+        *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Unexpected argument: %1"))
+                     .arg(parser.positionalArguments().first());
         return false;
     }
     options->type = CanHandlerFactory::typeForKey(parser.value(adapter));
     if (options->type == CanHandlerFactory::None) {
-        *error = parser.isSet(adapter) ? translated(QT_TRANSLATE_NOOP("RecordCommand", "Unknown adapter '%1'")).arg(parser.value(adapter))
-                                       : translated(QT_TRANSLATE_NOOP("RecordCommand", "--adapter is missing"));
+        *error = parser.isSet(adapter)
+                     ? translated(QT_TRANSLATE_NOOP("RecordCommand", "Unknown adapter '%1'"))
+                           .arg(parser.value(adapter))
+                     : translated(QT_TRANSLATE_NOOP("RecordCommand", "--adapter is missing"));
         return false;
     }
     options->adapter.libraryPath = parser.value(library);
@@ -102,14 +114,16 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     if (parser.isSet(bitRate)) {
         options->bitRate = parser.value(bitRate).toUInt(&ok);
         if (!ok || options->bitRate == 0) {
-            *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Bad bit rate '%1'")).arg(parser.value(bitRate));
+            *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Bad bit rate '%1'"))
+                         .arg(parser.value(bitRate));
             return false;
         }
     }
     if (parser.isSet(duration)) {
         const double seconds = parser.value(duration).toDouble(&ok);
         if (!ok || seconds <= 0 || seconds > 366.0 * 86400) {
-            *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Bad duration '%1'")).arg(parser.value(duration));
+            *error = translated(QT_TRANSLATE_NOOP("RecordCommand", "Bad duration '%1'"))
+                         .arg(parser.value(duration));
             return false;
         }
         options->durationMs = qint64(seconds * 1000);
@@ -165,7 +179,8 @@ private:
     QEventLoop m_loop;
     QElapsedTimer m_clock;
     qint64 m_errorSinceMs = -1;
-    int m_ticks = 0;
+    qint64 m_nextReportMs = ReportMs;
+    qint64 m_lastReportMs = 0;
     quint64 m_lastFrames = 0;
     quint64 m_lastBits = 0;
     int m_exitCode = 0;
@@ -179,21 +194,28 @@ bool Recording::startBus()
     m_anchor->moveToThread(&m_busThread);
     QString error;
     inBusThread(m_anchor, [&] {
-        m_handler = CanHandlerFactory::create(m_options.type, &m_dispatcher, m_options.adapter,
-                                              &error);
+        m_handler
+            = CanHandlerFactory::create(m_options.type, &m_dispatcher, m_options.adapter, &error);
     });
     if (!m_handler) {
-        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot use the adapter: %1")).arg(error) << '\n';
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot use the adapter: %1"))
+                     .arg(error)
+              << '\n';
         return false;
     }
     const BusStartup::Result started
         = BusStartup::run(m_handler, m_options.port, m_options.bitRate, {});
     if (started.exitCode != 0) {
-        QString text = started.errorText.isEmpty() ? translated(QT_TRANSLATE_NOOP("RecordCommand", "no port to use")) : started.errorText;
-        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot start the adapter: %1")).arg(text) << '\n';
+        QString text = started.errorText.isEmpty()
+                           ? translated(QT_TRANSLATE_NOOP("RecordCommand", "no port to use"))
+                           : started.errorText;
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot start the adapter: %1"))
+                     .arg(text)
+              << '\n';
         return false;
     }
-    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends."))
+    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand",
+                                          "Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends."))
                  .arg(CanHandlerFactory::commandLineKey(m_options.type), started.port)
                  .arg(m_options.bitRate)
                  .arg(QDir::toNativeSeparators(m_options.output))
@@ -220,12 +242,18 @@ void Recording::report()
 {
     const quint64 frames = m_dispatcher.frames();
     const quint64 bits = m_dispatcher.bits();
-    const double load = 100.0 * double(bits - m_lastBits) / double(m_options.bitRate);
-    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, "
-                "writer %7"))
-                 .arg((m_clock.elapsed() + 500) / 1000)
+    const qint64 nowMs = m_clock.elapsed();
+    const double seconds = double(std::max<qint64>(1, nowMs - m_lastReportMs)) / 1000.0;
+    m_lastReportMs = nowMs;
+    const double load = 100.0 * double(bits - m_lastBits) / seconds / double(m_options.bitRate);
+    m_out << translated(
+                 QT_TRANSLATE_NOOP(
+                     "RecordCommand",
+                     "%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, "
+                     "writer %7"))
+                 .arg((nowMs + 500) / 1000)
                  .arg(frames)
-                 .arg(frames - m_lastFrames)
+                 .arg(qRound64(double(frames - m_lastFrames) / seconds))
                  .arg(load, 0, 'f', 1)
                  .arg(adapterLoss(m_handler))
                  .arg(m_writer.queueLostFrames())
@@ -240,23 +268,31 @@ void Recording::tick()
     // The packs are only for windows; drop them so memory stays flat.
     while (!m_handler->isMessageQueueEmpty())
         m_handler->dequeuePack();
-    if (++m_ticks % TicksPerReport == 0)
+    // Reports follow the clock, not the tick count: ticks come late on a busy machine.
+    if (m_clock.elapsed() >= m_nextReportMs) {
         report();
+        m_nextReportMs += ReportMs;
+    }
     if (s_interrupted.load()) {
         m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "Interrupted.")) << Qt::endl;
         m_loop.quit();
     } else if (m_options.durationMs > 0 && m_clock.elapsed() >= m_options.durationMs) {
         m_loop.quit();
     } else if (m_writer.hasFailed()) {
-        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording stopped: %1")).arg(m_writer.errorString()) << Qt::endl;
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording stopped: %1"))
+                     .arg(m_writer.errorString())
+              << Qt::endl;
         m_exitCode = 1;
         m_loop.quit();
-    } else if (m_handler->state() != AbstractCanHandler::Open
-               && m_handler->state() != AbstractCanHandler::Closed) {
+    } else if (m_handler->state() != AbstractCanHandler::Open) {
+        // A handler closes itself only after an error it could not recover from.
         if (m_errorSinceMs < 0)
             m_errorSinceMs = m_clock.elapsed();
-        if (m_clock.elapsed() - m_errorSinceMs >= AdapterLostAfterMs) {
-            m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "The adapter stopped: %1")).arg(m_handler->lastError()) << Qt::endl;
+        if (m_handler->state() == AbstractCanHandler::Closed
+            || m_clock.elapsed() - m_errorSinceMs >= AdapterLostAfterMs) {
+            m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "The adapter stopped: %1"))
+                         .arg(m_handler->lastError())
+                  << Qt::endl;
             m_exitCode = 1;
             m_loop.quit();
         }
@@ -268,7 +304,9 @@ void Recording::tick()
 int Recording::run()
 {
     if (!m_writer.open(m_options.output)) {
-        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot write %1: %2")).arg(m_options.output, m_writer.errorString()) << '\n';
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Cannot write %1: %2"))
+                     .arg(m_options.output, m_writer.errorString())
+              << '\n';
         return 1;
     }
     if (!startBus()) {
@@ -284,7 +322,8 @@ int Recording::run()
     stopBus();
     m_writer.finish();
     const quint64 lost = m_writer.queueLostFrames() + m_writer.writeLostFrames();
-    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand", "%1 frames received in %2 s, %3 written to %4, %5 lost."))
+    m_out << translated(QT_TRANSLATE_NOOP("RecordCommand",
+                                          "%1 frames received in %2 s, %3 written to %4, %5 lost."))
                  .arg(m_dispatcher.frames())
                  .arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1)
                  .arg(m_writer.writtenFrames())
@@ -292,7 +331,9 @@ int Recording::run()
                  .arg(lost)
           << Qt::endl;
     if (m_exitCode == 0 && m_writer.hasFailed()) {
-        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording stopped: %1")).arg(m_writer.errorString()) << Qt::endl;
+        m_err << translated(QT_TRANSLATE_NOOP("RecordCommand", "Recording stopped: %1"))
+                     .arg(m_writer.errorString())
+              << Qt::endl;
         m_exitCode = 1;
     }
     return m_exitCode;
