@@ -10,6 +10,8 @@ using RecordingTokens::Token;
 
 namespace {
 
+constexpr qint64 MaxTimeUs = qint64(1) << 62;
+
 // Header and block lines carry no frame.
 bool isHeaderWord(const Token &word)
 {
@@ -94,8 +96,12 @@ LineOutcome AscLineParser::parseLine(const char *begin, const char *end, TimedFr
     qint64 offsetUs = 0;
     if (!RecordingTokens::parseScaled(tokens[0], 6, &offsetUs))
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "not an ASC line"));
-    // Relative stamps count from the previous event of any kind.
-    const qint64 timeUs = m_relative ? m_lastUs + offsetUs : m_startUs + offsetUs;
+    // Relative stamps count from the previous event of any kind; a sum beyond any real
+    // recording (some ten thousand years) is refused rather than overflowing.
+    const qint64 base = m_relative ? m_lastUs : m_startUs;
+    if (base > MaxTimeUs - offsetUs)
+        return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "bad time stamp"));
+    const qint64 timeUs = base + offsetUs;
     m_lastUs = timeUs;
     return parseFrame(tokens, timeUs, frame);
 }

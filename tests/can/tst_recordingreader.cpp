@@ -319,6 +319,11 @@ void tst_RecordingReader::problems_data()
     QTest::newRow("ASC junk line")
         << QByteArray("base hex timestamps absolute\n 0.1 1 7FF Rx d 0\nmeasurement ends\n") << 1
         << "line 3: not an ASC line";
+    QTest::newRow("ASC relative time overflow")
+        << QByteArray("base hex timestamps relative\n 999999999999.0 1 7FF Rx d 0\n"
+                      " 999999999999.0 1 7FF Rx d 0\n 999999999999.0 1 7FF Rx d 0\n"
+                      " 999999999999.0 1 7FF Rx d 0\n 999999999999.0 1 7FF Rx d 0\n")
+        << 4 << "line 6: bad time stamp";
     QTest::newRow("TRC bad data byte")
         << QByteArray(";$FILEVERSION=2.0\n 1 1.000 DT 0123 Rx 2 01 XY\n 2 2.000 DT 0123 Rx 0\n")
         << 1 << "line 2: bad data byte";
