@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <cstring>
+#include <limits>
 
 // Allocation-free splitting and number parsing for the line-oriented recording formats.
 namespace RecordingTokens {
@@ -100,7 +101,7 @@ inline bool parseDecimal(const Token &token, quint32 *value)
 
 // "integer[.fraction]" scaled to a unit of 10^-scaleDigits: seconds with scaleDigits 6 give
 // microseconds, milliseconds with 3 give microseconds. Fraction digits beyond the scale are
-// ignored; negative values and more than 12 integer digits are refused.
+// ignored; negative values, more than 12 integer digits and results beyond qint64 are refused.
 inline bool parseScaled(const Token &token, int scaleDigits, qint64 *value)
 {
     const char *p = token.p;
@@ -133,6 +134,8 @@ inline bool parseScaled(const Token &token, int scaleDigits, qint64 *value)
     qint64 scale = 1;
     for (int i = 0; i < scaleDigits; ++i)
         scale *= 10;
+    if (whole > (std::numeric_limits<qint64>::max() - fraction) / scale)
+        return false;
     *value = whole * scale + fraction;
     return true;
 }

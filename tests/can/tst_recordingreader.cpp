@@ -231,6 +231,10 @@ void tst_RecordingReader::formats_data()
                                                     true,
                                                     QByteArray::fromHex("0A"),
                                                     1};
+    QTest::newRow("TRC start time out of range ignored")
+        << Case{";$FILEVERSION=2.0\n;$STARTTIME=999999999999.9999999999\n"
+                " 1 1.000 DT 0123 Rx 9\n 2 2.000 DT 0123 Rx 0\n",
+                "", R::Trc, 1, 1, 2000, 0x123, false, QByteArray(), 2000};
     // Content decides; the name only breaks a tie.
     QTest::newRow("candump named .asc")
         << Case{"(1.0) can0 123#01\n",     "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
