@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
@@ -311,6 +312,10 @@ int Recording::run()
     }
     if (!startBus()) {
         stopBus();
+        // Nothing was recorded: leave no empty log behind.
+        m_writer.finish();
+        if (m_writer.writtenFrames() == 0)
+            QFile::remove(m_options.output);
         return 1;
     }
     m_clock.start();

@@ -59,6 +59,7 @@ private slots:
     void ctrlCWritesEveryFrame();
     void unpluggedAdapterEndsCleanly();
     void fullDiskKeepsWhatWasWritten();
+    void portThatCannotBeUsedLeavesNoFile();
 
 private:
     QTemporaryDir m_dir;
@@ -191,6 +192,15 @@ void tst_RecordCommand::fullDiskKeepsWhatWasWritten()
     QCOMPARE(run.code, 1);
     QVERIFY2(run.err.contains(QLatin1String("No space left")), qPrintable(run.err));
     QVERIFY2(run.out.contains(QLatin1String("0 written")), qPrintable(run.out));
+}
+
+void tst_RecordCommand::portThatCannotBeUsedLeavesNoFile()
+{
+    const QString output = m_dir.filePath(QStringLiteral("never.log"));
+    const Run run({"--adapter", "replay", "--port", m_dir.path(), "-o", output});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains(QLatin1String("Cannot start the adapter")), qPrintable(run.err));
+    QVERIFY(!QFile::exists(output));
 }
 
 QTEST_GUILESS_MAIN(tst_RecordCommand)
