@@ -134,7 +134,11 @@ LineOutcome TrcLineParser::parseVersion1(const LineTokens &tokens, TimedFrame *f
 {
     // 1.0: N) time id dlc data; 1.1 adds the type after the time; 1.2 the bus before the type;
     // 1.3 a reserved column after the identifier.
-    const int version = m_version == 0 ? 11 : m_version;
+    // Version 1.0 files have no header; a type column after the time still marks 1.1.
+    const bool typed = tokens.count > 2
+                       && (tokens[2].is("Rx") || tokens[2].is("Tx") || tokens[2].is("Error")
+                           || tokens[2].is("Warng"));
+    const int version = m_version != 0 ? m_version : typed ? 11 : 10;
     int i = 1;
     qint64 offsetUs = 0;
     if (tokens.count < 4 || !RecordingTokens::parseScaled(tokens[i++], 3, &offsetUs))

@@ -179,6 +179,31 @@ void tst_RecordingReader::formats_data()
                 false,
                 QByteArray::fromHex("0102"),
                 1841000};
+    QTest::newRow("TRC 1.0 without header")
+        << Case{";   Start time: 11.09.2002 16:00:20.682\n"
+                "     1)      1841  0001  8  00 00 00 00 00 00 00 00\n"
+                "     2)      1843  FFFFFFFF  4  00 00 00 04  ------BUSLIGHT\n"
+                "     3)      1844  0100  3  RTR\n",
+                "x.trc",
+                R::Trc,
+                1,
+                2,
+                1841000,
+                0x1,
+                false,
+                QByteArray(8, '\0'),
+                1841000};
+    QTest::newRow("TRC 1.1 lines without header")
+        << Case{"     1)      1.5  Rx     18FEF100  1  AA\n",
+                "x.trc",
+                R::Trc,
+                1,
+                0,
+                1500,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("AA"),
+                1500};
     QTest::newRow("TRC 1.3 bus and reserved columns")
         << Case{";$FILEVERSION=1.3\n     1)      5.5 1  Rx     18FEF100 -  2  01 02\n",
                 "",
@@ -234,7 +259,15 @@ void tst_RecordingReader::formats_data()
     QTest::newRow("TRC start time out of range ignored")
         << Case{";$FILEVERSION=2.0\n;$STARTTIME=999999999999.9999999999\n"
                 " 1 1.000 DT 0123 Rx 9\n 2 2.000 DT 0123 Rx 0\n",
-                "", R::Trc, 1, 1, 2000, 0x123, false, QByteArray(), 2000};
+                "",
+                R::Trc,
+                1,
+                1,
+                2000,
+                0x123,
+                false,
+                QByteArray(),
+                2000};
     // Content decides; the name only breaks a tie.
     QTest::newRow("candump named .asc")
         << Case{"(1.0) can0 123#01\n",     "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
