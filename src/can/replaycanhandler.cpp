@@ -93,14 +93,16 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
         std::lock_guard locker(m_mutex);
         path = m_paths.value(int(index));
     }
-    CandumpReader reader;
+    RecordingReader reader;
     if (!reader.readFile(path)) {
         setLastError(tr("Cannot read recording %1: %2").arg(path, reader.errorString()));
         return false;
     }
-    if (reader.skippedLines() > 0)
-        qWarning("Replay: %d malformed lines skipped in %s", reader.skippedLines(),
-                 qUtf8Printable(path));
+    if (reader.skippedLines() > 0) {
+        qWarning("Replay: %d lines skipped in %s (%s), first: %s", reader.skippedLines(),
+                 qUtf8Printable(path), qUtf8Printable(RecordingReader::formatName(reader.format())),
+                 qUtf8Printable(reader.problems().first()));
+    }
     if (reader.frames().isEmpty()) {
         setLastError(tr("Recording %1 holds no frames").arg(path));
         return false;

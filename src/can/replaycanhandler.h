@@ -3,13 +3,13 @@
 #include <mutex>
 
 #include "can/abstractcanhandler.h"
-#include "can/candumpreader.h"
+#include "can/recordingreader.h"
 #include "demo/simulatedbus.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
 
-// Plays candump recordings in real time, looping, as if an adapter received them; sent frames are
+// Plays recordings (candump, Vector ASC, PEAK trace) in real time, looping, as if an adapter received them; sent frames are
 // accepted. The built-in demo bus is transceiver 0; recordings named by the user follow.
 class ReplayCanHandler : public AbstractCanHandler
 {

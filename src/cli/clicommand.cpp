@@ -3,6 +3,7 @@
 #include "cli/decodecommand.h"
 #include "cli/exportdbccommand.h"
 #include "cli/faultscommand.h"
+#include "cli/recordcommand.h"
 #include "cli/statscommand.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,8 @@ const Entry *find(const QString &name)
 const QList<Entry> &commands()
 {
     static const QList<Entry> list{
+        {"record", QT_TRANSLATE_NOOP("Cli", "Record every frame from an adapter to a candump log"),
+         &runRecordCommand},
         {"decode", QT_TRANSLATE_NOOP("Cli", "Decode a recording's parameters into CSV"),
          &runDecodeCommand},
         {"faults", QT_TRANSLATE_NOOP("Cli", "Show every unit's DM1 lamps and trouble codes"),

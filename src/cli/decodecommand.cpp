@@ -96,7 +96,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
                 "log's CSV, sampled every period of recording time, or one row per decoded "
                 "parameter with --events."));
     parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log)"));
+                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
     const QCommandLineOption scheme(
         QStringLiteral("scheme"),
         Cli::tr("Decode with the devices of this scheme file instead of "
@@ -130,7 +130,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
 
     RecordingSource::Recording recording;
     QString error;
-    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {
+    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error,
+                               &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }

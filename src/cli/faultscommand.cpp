@@ -19,7 +19,7 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         Cli::tr("Shows the DM1 of every source in a recording: lamps, active trouble codes with "
                 "first and last sighting and occurrence counts, and their changes in time."));
     parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log)"));
+                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -27,7 +27,8 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
     RecordingSource::Recording recording;
     QString error;
-    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {
+    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error,
+                               &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "can/candumpreader.h"
+#include "can/recordingreader.h"
 
 #include <QString>
+#include <QTextStream>
 #include <QVector>
 
 // The one place the console commands read a recording: every frame in file order, or an error
@@ -15,6 +16,9 @@ struct Recording
     int skippedLines = 0;
 };
 
-bool read(const QString &path, Recording *recording, QString *error);
+// Skipped lines are reported to `warnings` (when given) with their line numbers, the first
+// RecordingReader::ProblemLimit of them, and how many more there were.
+bool read(const QString &path, Recording *recording, QString *error,
+          QTextStream *warnings = nullptr);
 
 } // namespace RecordingSource

@@ -163,7 +163,7 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
         Cli::tr("Shows frames and rate per source and PGN, the transport sessions (BAM, RTS/CTS) "
                 "with their outcome, and the bus load over time."));
     parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log)"));
+                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
     const QCommandLineOption bitRate(QStringLiteral("bitrate"),
                                      Cli::tr("Bit rate of the bus for the load (default 250000)"),
                                      Cli::tr("N"), QString::number(DefaultBitRate));
@@ -193,7 +193,8 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                                       err);
     RecordingSource::Recording recording;
     QString error;
-    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error)) {
+    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error,
+                               &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }

@@ -21,7 +21,7 @@ struct Parser
                             QCoreApplication::translate(
                                 "Main", "Adapter port, skipping the port dialog: a listed name, a "
                                         "serial device path, a CAN bus plugin:interface, or a "
-                                        "candump *.log file to replay."),
+                                        "recording to replay (candump *.log, Vector *.asc, PEAK *.trc)."),
                             QStringLiteral("name")};
     QCommandLineOption library{
         QStringLiteral("library"),

@@ -186,6 +186,7 @@ private:
     SchemeController *m_schemeController = nullptr;
     SchemeDocument *m_schemeDocument = nullptr;
     RecentFiles *m_recentFiles = nullptr;
+    QString m_selectedSaveFilter; // the file type last chosen in a save dialog
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

@@ -39,6 +39,8 @@
 
 namespace {
 const char *const SchemeFilter = QT_TRANSLATE_NOOP("MainWindow", "Tarvik scheme XML (*.tvsx)");
+const char *const RawLogFilter = QT_TRANSLATE_NOOP("MainWindow", "Raw view text (*.txt)");
+const char *const CandumpLogFilter = QT_TRANSLATE_NOOP("MainWindow", "candump log (*.log)");
 }
 
 bool MainWindow::openScheme(const QString &path)
@@ -74,12 +76,23 @@ void MainWindow::on_actionSave_triggered()
 
 void MainWindow::on_actionSaveLog_triggered()
 {
-    const QString path = askSaveFileName(tr("Log Filename"), QString());
+    const QString textFilter = tr(RawLogFilter);
+    const QString candumpFilter = tr(CandumpLogFilter);
+    m_selectedSaveFilter.clear();
+    const QString path
+        = askSaveFileName(tr("Log Filename"), textFilter + QLatin1String(";;") + candumpFilter);
     if (path.isEmpty())
         return;
+    // The file type chosen in the dialog decides; without one, the name's extension does.
+    const bool candump = m_selectedSaveFilter.isEmpty()
+                             ? path.endsWith(QLatin1String(".log"), Qt::CaseInsensitive)
+                             : m_selectedSaveFilter == candumpFilter;
     QString text;
     QTextStream stream(&text);
-    m_rawModel->save(stream);
+    if (candump)
+        m_rawModel->saveCandump(stream, m_rawModel->timeBaseEpochMs());
+    else
+        m_rawModel->save(stream);
     stream.flush();
     if (SaveFile::write(path, text.toUtf8()))
         statusBar()->showMessage(tr("%n messages saved to %1", nullptr, m_rawModel->rowCount())
@@ -274,7 +287,7 @@ QString MainWindow::askOpenFileName(const QString &title, const QString &filter)
 QString MainWindow::askSaveFileName(const QString &title, const QString &filter)
 {
     const QString start = filter == tr(SchemeFilter) ? schemeDialogStart() : QString();
-    return QFileDialog::getSaveFileName(this, title, start, filter);
+    return QFileDialog::getSaveFileName(this, title, start, filter, &m_selectedSaveFilter);
 }
 
 QString MainWindow::askDirectory(const QString &title, const QString &start)

@@ -4,6 +4,7 @@
 #include "ui/messagefilter.h"
 
 #include <QBrush>
+#include <QDateTime>
 #include <QTextStream>
 
 namespace {
@@ -239,4 +240,29 @@ void RawDataModel::save(QTextStream &stream) const
         stream << row.index << ' ' << row.rawText() << '\t' << row.timing << '\t' << row.text
                << '\n';
     }
+}
+
+void RawDataModel::saveCandump(QTextStream &stream, qint64 baseEpochMs) const
+{
+    for (int r = m_count - 1; r >= 0; --r) {
+        const Row &row = this->row(r);
+        if (row.status & DispatchResult::TransmitError)
+            continue;
+        const qint64 ms = baseEpochMs + row.timing;
+        QString bytes;
+        for (int i = 0; i < row.length && i < 8; ++i)
+            bytes += QStringLiteral("%1").arg(row.data[i], 2, 16, QLatin1Char('0'));
+        stream << QStringLiteral("(%1.%2) can0 %3#%4\n")
+                      .arg(ms / 1000)
+                      .arg((ms % 1000) * 1000, 6, 10, QLatin1Char('0'))
+                      .arg(QString::number(row.id, 16)
+                               .rightJustified(row.extended ? 8 : 3, QLatin1Char('0'))
+                               .toUpper(),
+                           bytes.toUpper());
+    }
+}
+
+qint64 RawDataModel::timeBaseEpochMs() const
+{
+    return QDateTime::currentMSecsSinceEpoch() - handlerElapsed() + m_timeBase;
 }

@@ -52,6 +52,11 @@ public:
     // Milliseconds since the view started, shown as seconds with milliseconds: "12.345".
     static QString timeText(qint64 ms);
     void save(QTextStream &stream) const;
+    // Writes the rows oldest first as a candump log (can-utils), stamped `baseEpochMs` plus each
+    // row's timing. Frames the adapter refused were never on the bus and are left out.
+    void saveCandump(QTextStream &stream, qint64 baseEpochMs) const;
+    // Wall-clock time (ms since 1970) at which timing 0 was, as near as the clocks tell.
+    qint64 timeBaseEpochMs() const;
 
 public slots:
     void setFlowEnabled(bool enabled);

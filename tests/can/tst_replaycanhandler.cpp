@@ -39,6 +39,8 @@ private slots:
     void demoBusIsBuiltIn();
     void recordingsByName();
     void malformedLinesAreSkipped();
+    void otherFormats_data();
+    void otherFormats();
     void emptyRecordingRefused();
     void paceFollowsTimestamps();
     void loops();
@@ -93,6 +95,52 @@ void tst_ReplayCanHandler::malformedLinesAreSkipped()
     QVERIFY(handler.setTransceiver(handler.addRecording(path)));
     QCOMPARE(handler.loadedFrameCount(), 2);
     QCOMPARE(handler.skippedLineCount(), 2);
+}
+
+void tst_ReplayCanHandler::otherFormats_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    // Every recording below holds the same two frames 100 ms apart, and one line to skip.
+    QTest::newRow("Vector ASC") << QByteArray("base hex  timestamps absolute\n"
+                                              "   1.000000 1  18FEF100x Rx d 2 01 02\n"
+                                              "   1.050000 1  ErrorFrame\n"
+                                              "   1.100000 1  1A0       Rx d 1 03\n");
+    QTest::newRow("PEAK TRC 1.1") << QByteArray(";$FILEVERSION=1.1\n"
+                                                "     1)      1000.0  Rx     18FEF100  2  01 02\n"
+                                                "     2)      1050.0  Rx         0100  1  RTR\n"
+                                                "     3)      1100.0  Rx         01A0  1  03\n");
+    QTest::newRow("PEAK TRC 2.0") << QByteArray(";$FILEVERSION=2.0\n"
+                                                "      1      1000.000 DT 18FEF100 Rx 2  01 02\n"
+                                                "      2      1050.000 RR     0100 Rx 1\n"
+                                                "      3      1100.000 DT     01A0 Rx 1  03\n");
+}
+
+void tst_ReplayCanHandler::otherFormats()
+{
+    QFETCH(QByteArray, text);
+    QTemporaryDir dir;
+    // The name says candump; the content decides.
+    const QString path = writeRecording(dir, text);
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    QCOMPARE(handler.loadedFrameCount(), 2);
+    QCOMPARE(handler.skippedLineCount(), 1);
+    QVERIFY(handler.start());
+    QVector<CanMessage> got;
+    QElapsedTimer clock;
+    clock.start();
+    while (got.size() < 2 && clock.elapsed() < 5000) {
+        handler.receiveMessages();
+        drainCount(handler, &got);
+        QTest::qWait(5);
+    }
+    // The recording loops, so a third frame may already be the first one again.
+    QVERIFY(got.size() >= 2);
+    QCOMPARE(got.at(0).id, 0x18FEF100u);
+    QVERIFY(got.at(0).extended);
+    QCOMPARE(got.at(1).id, 0x1A0u);
+    QVERIFY(!got.at(1).extended);
+    QVERIFY(clock.elapsed() >= 90);
 }
 
 void tst_ReplayCanHandler::emptyRecordingRefused()

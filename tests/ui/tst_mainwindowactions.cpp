@@ -197,6 +197,8 @@ private slots:
     void abandoningTransferAsks();
     void filterMarksAndStates();
     void saveAndOpenSchemeDialogs();
+    void saveLogFormats_data();
+    void saveLogFormats();
 
 private:
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
@@ -884,6 +886,32 @@ void tst_MainWindowActions::saveAndOpenSchemeDialogs()
     action(m_window.get(), "actionOpen")->trigger();
     QCOMPARE(m_window->errors.size(), 1);
     QVERIFY(m_window->errors.first().contains(QStringLiteral("2 line of")));
+}
+
+void tst_MainWindowActions::saveLogFormats_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("raw view text") << "raw.txt" << "0 I 6 fef100 01 02 \t10\t";
+    QTest::newRow("candump by extension") << "raw.log" << "can0 18FEF100#0102";
+}
+
+void tst_MainWindowActions::saveLogFormats()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, firstLine);
+    GuiMessageNotifier notifier;
+    m_window->attachBus(nullptr, &notifier);
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF100, {1, 2}), 10}}));
+    m_window->fileAnswer = m_dir.filePath(name);
+    action(m_window.get(), "actionSaveLog")->trigger();
+    QCOMPARE(m_window->asked.last(),
+             QStringLiteral("Log Filename|Raw view text (*.txt);;candump log (*.log)"));
+    QFile file(m_window->fileAnswer);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY2(text.contains(firstLine), qPrintable(text));
+    QCOMPARE(text.count(QLatin1Char('\n')), 1);
 }
 
 QTEST_MAIN(tst_MainWindowActions)

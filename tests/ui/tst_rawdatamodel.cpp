@@ -1,3 +1,4 @@
+#include "can/recordingreader.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -66,6 +67,7 @@ private slots:
     void rowLimitTrimsInOneRemoval();
     void greyingBySelection();
     void saveOldestFirst();
+    void candumpSaveReadsBack();
     void clearResetsTimeBase();
     void filterDockSettingsRoundTrip();
 };
@@ -302,6 +304,40 @@ void tst_RawDataModel::saveOldestFirst()
     QCOMPARE(lines.at(0).section(QLatin1Char('\t'), 1, 1), QString::number(model.timing(1)));
     QCOMPARE(model.data(model.index(1, 2), Qt::DisplayRole).toString(),
              RawDataModel::timeText(model.timing(1)));
+}
+
+void tst_RawDataModel::candumpSaveReadsBack()
+{
+    RawDataModel model;
+    model.setFlowEnabled(true);
+    model.slotNotifyPack({received(0x18FEF100, {1, 2, 3}, {}, 1500)});
+    model.slotNotifyPack({qMakePair(makeFrame(0x7A0, {0xFF}, false),
+                                    DispatchResult(DispatchResult::Received, 2001)),
+                          sent(0x18EA0021), sent(0x18EA0022, true)});
+    QString out;
+    QTextStream stream(&out);
+    const qint64 base = 1700000000123;
+    model.saveCandump(stream, base);
+    stream.flush();
+    RecordingReader reader;
+    reader.parse(out.toLatin1());
+    QCOMPARE(reader.format(), RecordingReader::Candump);
+    QCOMPARE(reader.skippedLines(), 0);
+    // The frame the adapter refused was never on the bus.
+    QCOMPARE(reader.frames().size(), 3);
+    const TimedFrame &first = reader.frames().at(0);
+    QCOMPARE(first.timeUs, (base + 1500) * 1000);
+    QCOMPARE(first.message.id, 0x18FEF100u);
+    QVERIFY(first.message.extended);
+    QCOMPARE(int(first.message.length), 3);
+    QCOMPARE(first.message.data[2], quint8(3));
+    const TimedFrame &second = reader.frames().at(1);
+    QCOMPARE(second.timeUs, (base + 2001) * 1000);
+    QCOMPARE(second.message.id, 0x7A0u);
+    QVERIFY(!second.message.extended);
+    QCOMPARE(second.message.data[0], quint8(0xFF));
+    QCOMPARE(reader.frames().at(2).message.id, 0x18EA0021u);
+    QVERIFY(out.startsWith(QLatin1String("(1700000001.623000) can0 18FEF100#010203\n")));
 }
 
 void tst_RawDataModel::clearResetsTimeBase()

@@ -564,8 +564,16 @@ Options:
         <translation>Проигрывает запись через декодер с наибольшей скоростью и пишет CSV журнала параметров с выборкой через каждый период времени записи или, с --events, по строке на каждый декодированный параметр.</translation>
     </message>
     <message>
-        <source>The recording (candump log)</source>
-        <translation>Запись (журнал candump)</translation>
+        <source>Record every frame from an adapter to a candump log</source>
+        <translation>Записать все кадры адаптера в журнал candump</translation>
+    </message>
+    <message>
+        <source>%1: %2 more lines skipped</source>
+        <translation>%1: пропущено ещё строк: %2</translation>
+    </message>
+    <message>
+        <source>The recording (candump log, Vector ASC or PEAK TRC)</source>
+        <translation>Запись (журнал candump, Vector ASC или PEAK TRC)</translation>
     </message>
     <message>
         <source>Decode with the devices of this scheme file instead of those auto-detection makes</source>
@@ -2079,8 +2087,8 @@ Options:
         <translation>Ошибка инициализации CAN</translation>
     </message>
     <message>
-        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a candump *.log file to replay.</source>
-        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту, модуль:интерфейс шины CAN или файл candump *.log для воспроизведения.</translation>
+        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a recording to replay (candump *.log, Vector *.asc, PEAK *.trc).</source>
+        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту, модуль:интерфейс шины CAN или запись для воспроизведения (candump *.log, Vector *.asc, PEAK *.trc).</translation>
     </message>
     <message>
         <source>Adapter library to load for j2534, slcan or slmcp, instead of the configured or default one.</source>
@@ -2109,6 +2117,14 @@ Options:
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>Raw view text (*.txt)</source>
+        <translation>Текст окна обмена (*.txt)</translation>
+    </message>
+    <message>
+        <source>candump log (*.log)</source>
+        <translation>Журнал candump (*.log)</translation>
+    </message>
     <message>
         <source>Boot loading</source>
         <translation>Загрузка программы</translation>
@@ -3397,6 +3413,191 @@ Use %1 ms?</source>
     <message>
         <source>error</source>
         <translation>ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>FrameLogWriter</name>
+    <message>
+        <source>Writing %1 failed: %2</source>
+        <translation>Запись в %1 не удалась: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RecordCommand</name>
+    <message>
+        <source>Writes every frame from an adapter to a candump log.</source>
+        <translation>Записывает все кадры адаптера в журнал candump.</translation>
+    </message>
+    <message>
+        <source>Adapter type: %1.</source>
+        <translation>Тип адаптера: %1.</translation>
+    </message>
+    <message>
+        <source>Adapter port.</source>
+        <translation>Порт адаптера.</translation>
+    </message>
+    <message>
+        <source>Adapter library for j2534, slcan or slmcp.</source>
+        <translation>Библиотека адаптера j2534, slcan или slmcp.</translation>
+    </message>
+    <message>
+        <source>Bus bit rate in bit/s (default 250000).</source>
+        <translation>Скорость шины в бит/с (по умолчанию 250000).</translation>
+    </message>
+    <message>
+        <source>Log file (default candump-DATE_TIME.log).</source>
+        <translation>Файл журнала (по умолчанию candump-ДАТА_ВРЕМЯ.log).</translation>
+    </message>
+    <message>
+        <source>Seconds to record (default: until Ctrl+C).</source>
+        <translation>Длительность записи в секундах (по умолчанию до Ctrl+C).</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Лишний аргумент: %1</translation>
+    </message>
+    <message>
+        <source>Unknown adapter &apos;%1&apos;</source>
+        <translation>Неизвестный адаптер &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--adapter is missing</source>
+        <translation>Не задан --adapter</translation>
+    </message>
+    <message>
+        <source>Bad bit rate &apos;%1&apos;</source>
+        <translation>Неверная скорость &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Bad duration &apos;%1&apos;</source>
+        <translation>Неверная длительность &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>Cannot use the adapter: %1</source>
+        <translation>Адаптер недоступен: %1</translation>
+    </message>
+    <message>
+        <source>no port to use</source>
+        <translation>нет порта</translation>
+    </message>
+    <message>
+        <source>Cannot start the adapter: %1</source>
+        <translation>Не удалось запустить адаптер: %1</translation>
+    </message>
+    <message>
+        <source>Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends.</source>
+        <translation>Запись %1 на %2, %3 бит/с, в %4; Ctrl+C завершает.</translation>
+    </message>
+    <message>
+        <source>%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, writer %7</source>
+        <translation>%1 с: %2 кадров, %3 кадров/с, загрузка шины %4 %, потеряно: адаптер %5, очередь %6, запись %7</translation>
+    </message>
+    <message>
+        <source>Interrupted.</source>
+        <translation>Прервано.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>Запись остановлена: %1</translation>
+    </message>
+    <message>
+        <source>The adapter stopped: %1</source>
+        <translation>Адаптер остановился: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 frames received in %2 s, %3 written to %4, %5 lost.</source>
+        <translation>Принято кадров: %1 за %2 с, записано %3 в %4, потеряно %5.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingReader</name>
+    <message>
+        <source>not an ASC line</source>
+        <translation>не строка ASC</translation>
+    </message>
+    <message>
+        <source>CAN FD frame</source>
+        <translation>кадр CAN FD</translation>
+    </message>
+    <message>
+        <source>error frame</source>
+        <translation>кадр ошибки</translation>
+    </message>
+    <message>
+        <source>bad identifier</source>
+        <translation>неверный идентификатор</translation>
+    </message>
+    <message>
+        <source>remote frame</source>
+        <translation>кадр запроса (RTR)</translation>
+    </message>
+    <message>
+        <source>unknown frame type</source>
+        <translation>неизвестный тип кадра</translation>
+    </message>
+    <message>
+        <source>bad data length</source>
+        <translation>неверная длина данных</translation>
+    </message>
+    <message>
+        <source>data bytes missing</source>
+        <translation>не хватает байтов данных</translation>
+    </message>
+    <message>
+        <source>bad data byte</source>
+        <translation>неверный байт данных</translation>
+    </message>
+    <message>
+        <source>not a candump frame</source>
+        <translation>не кадр candump</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестный</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>строка %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a recording</source>
+        <translation>%1 — папка, а не запись</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>файл пуст</translation>
+    </message>
+    <message>
+        <source>not a candump, ASC or TRC recording</source>
+        <translation>не запись candump, ASC или TRC</translation>
+    </message>
+    <message>
+        <source>line too long</source>
+        <translation>слишком длинная строка</translation>
+    </message>
+    <message>
+        <source>not a trace line</source>
+        <translation>не строка трассы</translation>
+    </message>
+    <message>
+        <source>bus warning</source>
+        <translation>предупреждение шины</translation>
+    </message>
+    <message>
+        <source>columns missing</source>
+        <translation>не хватает столбцов</translation>
+    </message>
+    <message>
+        <source>bad time stamp</source>
+        <translation>неверная метка времени</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,76 @@
+// Parsing speed of recordings in each format, detection included (the replay adapter loads
+// whole files at selection).
+#include "can/recordingreader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+
+namespace {
+
+constexpr int Lines = 20000;
+
+QByteArray hexId(int i)
+{
+    return QByteArray::number(0x18FEF100 + (i % 64), 16).toUpper().rightJustified(8, '0');
+}
+
+QByteArray candump()
+{
+    QByteArray text;
+    for (int i = 0; i < Lines; ++i)
+        text += "(1622547830." + QByteArray::number(100000 + (i % 1000) * 100) + ") can0 "
+                + hexId(i) + "#0102F0040506F0F8\n";
+    return text;
+}
+
+QByteArray asc()
+{
+    QByteArray text = "date Wed Jun 3 10:15:27.123 am 2020\nbase hex  timestamps absolute\n"
+                      "internal events logged\nBegin Triggerblock Wed Jun 3 10:15:27.123 am 2020\n";
+    for (int i = 0; i < Lines; ++i)
+        text += "   " + QByteArray::number(i / 1000) + "." + QByteArray::number(100000 + i % 1000)
+                + " 1  " + hexId(i) + "x       Rx   d 8 01 02 F0 04 05 06 F0 F8\n";
+    return text + "End TriggerBlock\n";
+}
+
+QByteArray trc()
+{
+    QByteArray text = ";$FILEVERSION=2.1\n;$STARTTIME=43133.7894660301\n"
+                      ";$COLUMNS=N,O,T,B,I,d,R,L,D\n";
+    for (int i = 0; i < Lines; ++i)
+        text += "  " + QByteArray::number(i + 1) + "  " + QByteArray::number(i) + ".250 DT 1 "
+                + hexId(i) + " Rx - 8  01 02 F0 04 05 06 F0 F8\n";
+    return text;
+}
+
+void parse(benchmark::State &state, const QByteArray &text)
+{
+    for (auto _ : state) {
+        RecordingReader reader;
+        reader.parse(text);
+        benchmark::DoNotOptimize(reader.frames().size());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * text.size());
+    state.SetItemsProcessed(int64_t(state.iterations()) * Lines);
+}
+
+void BM_RecordingCandump(benchmark::State &state)
+{
+    parse(state, candump());
+}
+void BM_RecordingAsc(benchmark::State &state)
+{
+    parse(state, asc());
+}
+void BM_RecordingTrc(benchmark::State &state)
+{
+    parse(state, trc());
+}
+BENCHMARK(BM_RecordingCandump);
+BENCHMARK(BM_RecordingAsc);
+BENCHMARK(BM_RecordingTrc);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,237 @@
+#include "can/recordingreader.h"
+
+#include "can/asclineparser.h"
+#include "can/trclineparser.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+using RecordingTokens::LineOutcome;
+
+namespace {
+
+// Lines looked at to tell the formats apart.
+constexpr int DetectionLines = 64;
+
+const char *lineEndOf(const char *p, const char *end)
+{
+    const void *newline = std::memchr(p, '\n', size_t(end - p));
+    return newline ? static_cast<const char *>(newline) : end;
+}
+
+bool isBlankLine(const char *p, const char *end)
+{
+    while (p < end && RecordingTokens::isBlank(*p))
+        ++p;
+    return p == end;
+}
+
+RecordingReader::Format formatForExtension(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("asc"))
+        return RecordingReader::Asc;
+    if (suffix == QLatin1String("trc"))
+        return RecordingReader::Trc;
+    if (suffix == QLatin1String("log"))
+        return RecordingReader::Candump;
+    return RecordingReader::Unknown;
+}
+
+// Calls `each(lineNumber, begin, end)` for every line, the last one also without a newline.
+template<typename Each>
+void forEachLine(const char *p, const char *end, Each each)
+{
+    qint64 number = 0;
+    while (p < end) {
+        const char *lineEnd = lineEndOf(p, end);
+        if (!each(++number, p, lineEnd))
+            return;
+        p = lineEnd + 1;
+    }
+}
+
+// Why a candump line was refused: remote and CAN FD frames are named, the rest is malformed.
+const char *candumpReason(const char *begin, const char *end)
+{
+    const char *hash = static_cast<const char *>(std::memchr(begin, '#', size_t(end - begin)));
+    if (hash && hash + 1 < end && (hash[1] == 'R' || hash[1] == 'r'))
+        return QT_TRANSLATE_NOOP("RecordingReader", "remote frame");
+    if (hash && hash + 1 < end && hash[1] == '#')
+        return QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame");
+    return QT_TRANSLATE_NOOP("RecordingReader", "not a candump frame");
+}
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("RecordingReader", text);
+}
+
+} // namespace
+
+RecordingReader::Format RecordingReader::detectFormat(const char *data, qint64 size,
+                                                      const QString &fileName)
+{
+    int candump = 0;
+    int asc = 0;
+    int trc = 0;
+    int looked = 0;
+    forEachLine(data, data + size, [&](qint64, const char *begin, const char *end) {
+        if (end - begin > LineLengthLimit || isBlankLine(begin, end))
+            return true;
+        TimedFrame frame;
+        if (CandumpReader::parseLine(begin, end, &frame))
+            ++candump;
+        else if (AscLineParser::looksLikeAsc(begin, end))
+            ++asc;
+        else if (TrcLineParser::looksLikeTrc(begin, end))
+            ++trc;
+        return ++looked < DetectionLines;
+    });
+    const int best = std::max({candump, asc, trc});
+    const Format byName = formatForExtension(fileName);
+    if (best == 0)
+        return byName;
+    const int ties = int(candump == best) + int(asc == best) + int(trc == best);
+    if (ties > 1 && byName != Unknown
+        && (byName == Candump ? candump
+            : byName == Asc   ? asc
+                              : trc)
+               == best)
+        return byName;
+    return candump == best ? Candump : asc == best ? Asc : Trc;
+}
+
+QString RecordingReader::formatName(Format format)
+{
+    switch (format) {
+    case Candump:
+        return QStringLiteral("candump");
+    case Asc:
+        return QStringLiteral("Vector ASC");
+    case Trc:
+        return QStringLiteral("PEAK TRC");
+    case Unknown:
+        break;
+    }
+    return translated(QT_TRANSLATE_NOOP("RecordingReader", "unknown"));
+}
+
+void RecordingReader::reset()
+{
+    m_frames.clear();
+    m_skipped = 0;
+    m_problems.clear();
+    m_error.clear();
+    m_format = Unknown;
+}
+
+void RecordingReader::skip(qint64 lineNumber, const char *reason)
+{
+    ++m_skipped;
+    if (m_problems.size() < ProblemLimit)
+        m_problems.append(translated(QT_TRANSLATE_NOOP("RecordingReader", "line %1: %2"))
+                              .arg(lineNumber)
+                              .arg(translated(reason)));
+}
+
+bool RecordingReader::readFile(const QString &path)
+{
+    reset();
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        m_error
+            = translated(QT_TRANSLATE_NOOP("RecordingReader", "%1 is a folder, not a recording"))
+                  .arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = file.errorString();
+        return false;
+    }
+    const qint64 size = file.size();
+    // A mapped file is read in place; where mapping fails (pipes, special files) read it whole.
+    if (size > 0) {
+        if (const uchar *mapped = file.map(0, size)) {
+            parseDetected(reinterpret_cast<const char *>(mapped), size, path);
+            file.unmap(const_cast<uchar *>(mapped));
+            return m_error.isEmpty();
+        }
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_error = file.errorString();
+        return false;
+    }
+    parseDetected(content.constData(), content.size(), path);
+    return m_error.isEmpty();
+}
+
+void RecordingReader::parse(const QByteArray &text, const QString &fileName)
+{
+    reset();
+    parseDetected(text.constData(), text.size(), fileName);
+}
+
+void RecordingReader::parseDetected(const char *data, qint64 size, const QString &fileName)
+{
+    if (size == 0) {
+        m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "the file is empty"));
+        return;
+    }
+    const Format format = detectFormat(data, size, fileName);
+    if (format == Unknown) {
+        m_error = translated(
+            QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
+        return;
+    }
+    parseAs(format, data, size);
+}
+
+void RecordingReader::parseAs(Format format, const char *data, qint64 size)
+{
+    m_frames.clear();
+    m_skipped = 0;
+    m_problems.clear();
+    m_format = format;
+    if (format == Unknown)
+        return;
+    AscLineParser asc;
+    TrcLineParser trc;
+    forEachLine(data, data + size, [&](qint64 number, const char *begin, const char *end) {
+        if (end - begin > LineLengthLimit) {
+            skip(number, QT_TRANSLATE_NOOP("RecordingReader", "line too long"));
+            return true;
+        }
+        TimedFrame frame;
+        LineOutcome outcome;
+        switch (format) {
+        case Candump:
+            if (isBlankLine(begin, end))
+                outcome = LineOutcome::ignored();
+            else if (CandumpReader::parseLine(begin, end, &frame))
+                outcome = LineOutcome::frame();
+            else
+                outcome = LineOutcome::skipped(candumpReason(begin, end));
+            break;
+        case Asc:
+            outcome = asc.parseLine(begin, end, &frame);
+            break;
+        case Trc:
+            outcome = trc.parseLine(begin, end, &frame);
+            break;
+        case Unknown:
+            break;
+        }
+        if (outcome.kind == LineOutcome::Frame)
+            m_frames.append(frame);
+        else if (outcome.kind == LineOutcome::Skipped)
+            skip(number, outcome.reason);
+        return true;
+    });
+}

@@ -1,0 +1,470 @@
+#include "can/recordingreader.h"
+#include "support/testenvironment.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// One recording and what must come of it; `first*` describe the first frame read.
+struct Case
+{
+    QByteArray text;
+    QString fileName;
+    RecordingReader::Format format = RecordingReader::Unknown;
+    int frames = 0;
+    int skipped = 0;
+    qint64 firstTimeUs = 0;
+    quint32 firstId = 0;
+    bool firstExtended = true;
+    QByteArray firstData;
+    qint64 lastTimeUs = 0;
+};
+
+// $STARTTIME of 1 January 1970, 00:00 and 12:00.
+const QByteArray TrcEpoch = ";$STARTTIME=25569.0000000000\n";
+const QByteArray TrcEpochNoon = ";$STARTTIME=25569.5\n";
+
+} // namespace
+
+Q_DECLARE_METATYPE(Case)
+
+class tst_RecordingReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void formats_data();
+    void formats();
+    void problems_data();
+    void problems();
+    void mappedFileReadsLikeText();
+    void fileErrors_data();
+    void fileErrors();
+    void realTruckRecording();
+};
+
+void tst_RecordingReader::formats_data()
+{
+    QTest::addColumn<Case>("c");
+    using R = RecordingReader;
+    const QByteArray ascHeader = "date Wed Jun 3 10:15:27.123 am 2020\n"
+                                 "base hex  timestamps absolute\n"
+                                 "internal events logged\n"
+                                 "// version 9.0.0\n"
+                                 "Begin Triggerblock Wed Jun 3 10:15:27.123 am 2020\n"
+                                 "   0.000000 Start of measurement\n";
+    const qint64 ascStart
+        = QDateTime(QDate(2020, 6, 3), QTime(10, 15, 27, 123)).toMSecsSinceEpoch() * 1000;
+
+    QTest::newRow("candump extended and standard")
+        << Case{"(1.000000) can0 18FEF100#0102\n(1.500000) can0 1A0#FF\n",
+                "x.log",
+                R::Candump,
+                2,
+                0,
+                1000000,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("0102"),
+                1500000};
+    QTest::newRow("candump remote and FD skipped")
+        << Case{"(1.0) can0 123#R\n(2.0) can0 18FEF100#01\n(3.0) can0 123##1AA\n",
+                "",
+                R::Candump,
+                1,
+                2,
+                2000000,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("01"),
+                2000000};
+    QTest::newRow("ASC absolute, extended and standard")
+        << Case{ascHeader
+                    + "   0.010000 1  18FEF100x       Rx   d 8 01 02 03 04 05 06 07 08\n"
+                      "   0.020500 1  1A0             Tx   d 2 0A FF  Length = 0 "
+                      "BitCount = 0 ID = 416\n"
+                      "End TriggerBlock\n",
+                "x.asc",
+                R::Asc,
+                2,
+                0,
+                ascStart + 10000,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("0102030405060708"),
+                ascStart + 20500};
+    QTest::newRow("ASC relative time stamps") << Case{"base hex  timestamps relative\n"
+                                                      "   1.000000 1  18FEF100x Rx d 1 01\n"
+                                                      "   0.250000 1  18FEF100x Rx d 1 02\n"
+                                                      "   0.250000 1  18FEF100x Rx d 0\n",
+                                                      "",
+                                                      R::Asc,
+                                                      3,
+                                                      0,
+                                                      1000000,
+                                                      0x18FEF100,
+                                                      true,
+                                                      QByteArray::fromHex("01"),
+                                                      1500000};
+    QTest::newRow("ASC decimal base")
+        << Case{"base dec  timestamps absolute\n   2.000000 1  416 Rx d 2 10 255\n"
+                "   2.100000 1  419361024x Rx d 1 0\n",
+                "",
+                R::Asc,
+                2,
+                0,
+                2000000,
+                416,
+                false,
+                QByteArray::fromHex("0AFF"),
+                2100000};
+    QTest::newRow("ASC remote, error and FD frames skipped, events ignored")
+        << Case{"base hex  timestamps absolute\n"
+                "   0.100000 1  18FEF100x Rx r\n"
+                "   0.200000 1  ErrorFrame\n"
+                "   0.300000 CANFD   1 Rx 18FEF100x  1 0 8 8 01 02 03 04 05 06 07 08\n"
+                "   0.400000 1  Statistic: D 0 R 0 XD 0 XR 0 E 0 O 0 B 0.00%\n"
+                "   0.500000 Log trigger event\n"
+                "   0.600000 1  123 Rx d 1 7F\n",
+                "",
+                R::Asc,
+                1,
+                3,
+                600000,
+                0x123,
+                false,
+                QByteArray::fromHex("7F"),
+                600000};
+    QTest::newRow("TRC 1.1 columns")
+        << Case{";$FILEVERSION=1.1\n" + TrcEpoch
+                    + ";   Message Number\n"
+                      "     1)      1059.9  Rx         0300  8  00 00 00 00 04 00 00 00\n"
+                      "     2)      1060.25 Tx     18EFC0D0  3  0A 0B 0C\n",
+                "x.trc",
+                R::Trc,
+                2,
+                0,
+                1059900,
+                0x300,
+                false,
+                QByteArray::fromHex("0000000004000000"),
+                1060250};
+    QTest::newRow("TRC 1.1 remote, error and warning skipped")
+        << Case{";$FILEVERSION=1.1\n"
+                "     1)      1.0  Rx         0100  3  RTR\n"
+                "     2)      2.0  Error      0008  4  00 19 08 08\n"
+                "     3)      3.0  Warng  FFFFFFFF  4  00 00 00 08  BUSHEAVY\n"
+                "     4)      4.0  Rx     18FEF100  1  AA\n",
+                "",
+                R::Trc,
+                1,
+                3,
+                4000,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("AA"),
+                4000};
+    QTest::newRow("TRC 1.0 without type column")
+        << Case{";$FILEVERSION=1.0\n     1)      1841  0001  2  01 02\n"
+                "     2)      1842  0008  4  ERROR 00 19 08 08\n",
+                "",
+                R::Trc,
+                1,
+                1,
+                1841000,
+                0x1,
+                false,
+                QByteArray::fromHex("0102"),
+                1841000};
+    QTest::newRow("TRC 1.0 without header")
+        << Case{";   Start time: 11.09.2002 16:00:20.682\n"
+                "     1)      1841  0001  8  00 00 00 00 00 00 00 00\n"
+                "     2)      1843  FFFFFFFF  4  00 00 00 04  ------BUSLIGHT\n"
+                "     3)      1844  0100  3  RTR\n",
+                "x.trc",
+                R::Trc,
+                1,
+                2,
+                1841000,
+                0x1,
+                false,
+                QByteArray(8, '\0'),
+                1841000};
+    QTest::newRow("TRC 1.1 lines without header")
+        << Case{"     1)      1.5  Rx     18FEF100  1  AA\n",
+                "x.trc",
+                R::Trc,
+                1,
+                0,
+                1500,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("AA"),
+                1500};
+    QTest::newRow("TRC 1.3 bus and reserved columns")
+        << Case{";$FILEVERSION=1.3\n     1)      5.5 1  Rx     18FEF100 -  2  01 02\n",
+                "",
+                R::Trc,
+                1,
+                0,
+                5500,
+                0x18FEF100,
+                true,
+                QByteArray::fromHex("0102"),
+                5500};
+    QTest::newRow("TRC 2.0 columns, start time")
+        << Case{";$FILEVERSION=2.0\n" + TrcEpochNoon
+                    + "      1      1059.900 DT     0300 Rx 8  00 00 00 00 04 00 00 00\n"
+                      "      2      1060.000 RR     0300 Rx 8\n"
+                      "      3      1061.000 ER          Rx 04 00 02 00 00\n"
+                      "      4      1062.000 ST          Rx 00 00 00 08\n"
+                      "      5      1063.123 DT 18FEF100 Tx 1  55\n",
+                "x.trc",
+                R::Trc,
+                2,
+                2,
+                43200000000LL + 1059900,
+                0x300,
+                false,
+                QByteArray::fromHex("0000000004000000"),
+                43200000000LL + 1063123};
+    QTest::newRow("TRC 2.1 default columns, FD skipped")
+        << Case{";$FILEVERSION=2.1\n"
+                "      1      1059.900 DT 1      0300 Rx -  2    0A 0B\n"
+                "      2      1060.000 FD 1      0300 Rx -  12   00 00 00 00 00 00 00 00 00 00 "
+                "00 00\n",
+                "",
+                R::Trc,
+                1,
+                1,
+                1059900,
+                0x300,
+                false,
+                QByteArray::fromHex("0A0B"),
+                1059900};
+    QTest::newRow("TRC 2.1 listed columns") << Case{";$FILEVERSION=2.1\n;$COLUMNS=N,O,T,I,d,l,D\n"
+                                                    "      1         0.001 DT 18FEF100 Rx 1  0A\n",
+                                                    "",
+                                                    R::Trc,
+                                                    1,
+                                                    0,
+                                                    1,
+                                                    0x18FEF100,
+                                                    true,
+                                                    QByteArray::fromHex("0A"),
+                                                    1};
+    QTest::newRow("TRC start time out of range ignored")
+        << Case{";$FILEVERSION=2.0\n;$STARTTIME=999999999999.9999999999\n"
+                " 1 1.000 DT 0123 Rx 9\n 2 2.000 DT 0123 Rx 0\n",
+                "",
+                R::Trc,
+                1,
+                1,
+                2000,
+                0x123,
+                false,
+                QByteArray(),
+                2000};
+    // Content decides; the name only breaks a tie.
+    QTest::newRow("candump named .asc")
+        << Case{"(1.0) can0 123#01\n",     "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
+                QByteArray::fromHex("01"), 1000000};
+    QTest::newRow("ASC named .log") << Case{"base hex timestamps absolute\n 0.5 1 123 Rx d 1 01\n",
+                                            "trace.log",
+                                            R::Asc,
+                                            1,
+                                            0,
+                                            500000,
+                                            0x123,
+                                            false,
+                                            QByteArray::fromHex("01"),
+                                            500000};
+    QTest::newRow("TRC named .txt") << Case{";$FILEVERSION=2.0\n 1 2.000 DT 0123 Rx 1 01\n",
+                                            "trace.txt",
+                                            R::Trc,
+                                            1,
+                                            0,
+                                            2000,
+                                            0x123,
+                                            false,
+                                            QByteArray::fromHex("01"),
+                                            2000};
+    QTest::newRow("mixed: majority wins, the rest reported")
+        << Case{"(1.0) can0 123#01\n(2.0) can0 123#02\n 0.5 1 123 Rx d 1 01\n",
+                "x.trc",
+                R::Candump,
+                2,
+                1,
+                1000000,
+                0x123,
+                false,
+                QByteArray::fromHex("01"),
+                2000000};
+    QTest::newRow("truncated last line")
+        << Case{"(1.0) can0 123#01\n(2.0) can0 12", "",     R::Candump, 1, 1, 1000000, 0x123, false,
+                QByteArray::fromHex("01"),          1000000};
+}
+
+void tst_RecordingReader::formats()
+{
+    QFETCH(Case, c);
+    RecordingReader reader;
+    reader.parse(c.text, c.fileName);
+    QCOMPARE(reader.format(), c.format);
+    QCOMPARE(reader.errorString(), QString());
+    QCOMPARE(reader.skippedLines(), c.skipped);
+    QCOMPARE(reader.problems().size(), c.skipped);
+    QCOMPARE(reader.frames().size(), c.frames);
+    const TimedFrame &first = reader.frames().first();
+    QCOMPARE(first.timeUs, c.firstTimeUs);
+    QCOMPARE(first.message.id, c.firstId);
+    QCOMPARE(first.message.extended, c.firstExtended);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(first.message.data), first.message.length),
+             c.firstData);
+    QCOMPARE(reader.frames().last().timeUs, c.lastTimeUs);
+}
+
+void tst_RecordingReader::problems_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QString>("firstProblem");
+
+    const QByteArray good = "(1.0) can0 123#01\n";
+    QTest::newRow("candump garbage line")
+        << good + "hello world\n" + good << 2 << "line 2: not a candump frame";
+    QTest::newRow("huge line") << good + QByteArray(100000, 'A') + "\n" + good << 2
+                               << "line 2: line too long";
+    QTest::newRow("binary junk") << good + QByteArray("\0\x01\xff\xfe", 4) + "\n" + good << 2
+                                 << "line 2: not a candump frame";
+    QTest::newRow("ASC nine data bytes")
+        << QByteArray("base hex timestamps absolute\n 0.1 1 123 Rx d 9 01 02 03 04 05 06 07 08 09\n"
+                      " 0.2 1 123 Rx d 1 01\n")
+        << 1 << "line 2: CAN FD frame";
+    QTest::newRow("ASC bytes missing")
+        << QByteArray("base hex timestamps absolute\n 0.1 1 123 Rx d 3 01 02\n 0.2 1 123 Rx d 0\n")
+        << 1 << "line 2: data bytes missing";
+    QTest::newRow("ASC 29-bit overflow")
+        << QByteArray("base hex timestamps absolute\n 0.1 1 3FFFFFFFx Rx d 0\n 0.2 1 7FF Rx d 0\n")
+        << 1 << "line 2: bad identifier";
+    QTest::newRow("ASC standard overflow")
+        << QByteArray("base hex timestamps absolute\n 0.1 1 800 Rx d 0\n 0.2 1 7FF Rx d 0\n") << 1
+        << "line 2: bad identifier";
+    QTest::newRow("ASC junk line")
+        << QByteArray("base hex timestamps absolute\n 0.1 1 7FF Rx d 0\nmeasurement ends\n") << 1
+        << "line 3: not an ASC line";
+    QTest::newRow("ASC relative time overflow")
+        << QByteArray("base hex timestamps relative\n 999999999999.0 1 7FF Rx d 0\n"
+                      " 999999999999.0 1 7FF Rx d 0\n 999999999999.0 1 7FF Rx d 0\n"
+                      " 999999999999.0 1 7FF Rx d 0\n 999999999999.0 1 7FF Rx d 0\n")
+        << 4 << "line 6: bad time stamp";
+    QTest::newRow("TRC bad data byte")
+        << QByteArray(";$FILEVERSION=2.0\n 1 1.000 DT 0123 Rx 2 01 XY\n 2 2.000 DT 0123 Rx 0\n")
+        << 1 << "line 2: bad data byte";
+    QTest::newRow("TRC columns missing")
+        << QByteArray(";$FILEVERSION=2.0\n 1 1.000 DT 0123\n 2 2.000 DT 0123 Rx 0\n") << 1
+        << "line 2: columns missing";
+    QTest::newRow("TRC five-digit identifier")
+        << QByteArray(";$FILEVERSION=1.1\n 1) 1.0 Rx 01234 0\n 2) 2.0 Rx 0123 0\n") << 1
+        << "line 2: bad identifier";
+    QTest::newRow("TRC unknown type")
+        << QByteArray(";$FILEVERSION=2.0\n 1 1.000 XX 0123 Rx 0\n 2 2.000 DT 0123 Rx 0\n") << 1
+        << "line 2: unknown frame type";
+}
+
+void tst_RecordingReader::problems()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, frames);
+    QFETCH(QString, firstProblem);
+    RecordingReader reader;
+    reader.parse(text);
+    QCOMPARE(reader.frames().size(), frames);
+    QVERIFY(!reader.problems().isEmpty());
+    QCOMPARE(reader.problems().first(), firstProblem);
+    QCOMPARE(reader.skippedLines(), reader.problems().size());
+}
+
+void tst_RecordingReader::mappedFileReadsLikeText()
+{
+    QByteArray text = ";$FILEVERSION=2.0\n";
+    for (int i = 0; i < 1000; ++i)
+        text += QByteArray::number(i + 1) + " " + QByteArray::number(i) + ".500 DT 18FEF100 Rx 2 "
+                + QByteArray::number(i % 256, 16).rightJustified(2, '0') + " 00\n";
+    for (int i = 0; i < 30; ++i)
+        text += "junk\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.dat"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    RecordingReader fromFile;
+    QVERIFY(fromFile.readFile(path));
+    RecordingReader fromText;
+    fromText.parse(text);
+    QCOMPARE(fromFile.format(), RecordingReader::Trc);
+    QCOMPARE(fromFile.frames().size(), 1000);
+    QCOMPARE(fromFile.frames().size(), fromText.frames().size());
+    QCOMPARE(fromFile.frames().at(999).message.data[0], quint8(999 % 256));
+    QCOMPARE(fromFile.frames().at(999).timeUs, qint64(999500));
+    QCOMPARE(fromFile.skippedLines(), 30);
+    QCOMPARE(fromFile.problems().size(), int(RecordingReader::ProblemLimit));
+    QCOMPARE(fromFile.problems().last(), QStringLiteral("line 1021: columns missing"));
+}
+
+void tst_RecordingReader::fileErrors_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("errorContains");
+    QTest::newRow("folder") << "folder" << QByteArray() << "folder";
+    QTest::newRow("missing") << "missing.log" << QByteArray() << "";
+    QTest::newRow("empty") << "empty.log" << QByteArray("") << "empty";
+    QTest::newRow("unknown text") << "notes.txt" << QByteArray("dear diary\nit rained\n")
+                                  << "not a candump, ASC or TRC recording";
+}
+
+void tst_RecordingReader::fileErrors()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, errorContains);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    if (name == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(name));
+    } else if (name != QLatin1String("missing.log")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    RecordingReader reader;
+    QVERIFY(!reader.readFile(path));
+    QVERIFY(!reader.errorString().isEmpty());
+    QVERIFY2(reader.errorString().contains(errorContains), qPrintable(reader.errorString()));
+    QVERIFY(reader.frames().isEmpty());
+}
+
+void tst_RecordingReader::realTruckRecording()
+{
+    const QString path
+        = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
+    CandumpReader candump;
+    QVERIFY(candump.readFile(path));
+    RecordingReader reader;
+    QVERIFY(reader.readFile(path));
+    QCOMPARE(reader.format(), RecordingReader::Candump);
+    QCOMPARE(reader.frames().size(), candump.frames().size());
+    QCOMPARE(reader.skippedLines(), 0);
+    for (int i = 0; i < reader.frames().size(); i += 97) {
+        QCOMPARE(reader.frames().at(i).timeUs, candump.frames().at(i).timeUs);
+        QCOMPARE(reader.frames().at(i).message.id, candump.frames().at(i).message.id);
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_RecordingReader)
+#include "tst_recordingreader.moc"
