@@ -3,6 +3,8 @@
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
 #include "can/j2534canhandler.h"
+#include "cli/cli.h"
+#include "cli/clicommand.h"
 #include "cli/framelogwriter.h"
 #include "cli/recorddispatcher.h"
 #include "ui/busstartup.h"
@@ -86,14 +88,16 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
             QT_TRANSLATE_NOOP("RecordCommand", "Seconds to record (default: until Ctrl+C).")),
         QStringLiteral("S"));
     parser.addOptions({adapter, port, library, bitRate, output, duration});
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        Cli::tr("Show this help"));
+    parser.addOption(helpOption);
     if (!parser.parse(QStringList{QStringLiteral("tarvik-cli record")} + arguments)) {
         *error = parser.errorText();
         return false;
     }
     if (parser.isSet(helpOption)) {
         *help = true;
-        *error = parser.helpText();
+        *error = CliCommand::commandHelp(parser, QStringLiteral("record"));
         return false;
     }
     if (!parser.positionalArguments().isEmpty()) {
