@@ -4,6 +4,7 @@
 #include "demo/simulatedbus.h"
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/flashlog.h"
 #include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/devicedispatcher.h"
@@ -14,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSettings>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -77,6 +79,8 @@ void tst_DemoFlashing::flashTheExampleProgram()
             questions << question;
             return true;
         });
+    // The run is logged beside the parameter logs.
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), dir.path());
     CanFlashingFunctionV1SchemeTreeItem node(flasher);
     std::unique_ptr<QWidget> widget(node.createWidget(1));
     widget->show();
@@ -101,6 +105,13 @@ void tst_DemoFlashing::flashTheExampleProgram()
                 .startsWith(QStringLiteral("Reflash finished: 513 blocks")));
     QCOMPARE(unit->image(), program);
     QCOMPARE(unit->unexpectedCount(), 0);
+    QFile log(dir.filePath(QString::fromLatin1(FlashLog::FileName)));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(1).contains(",0xa0,"));
+    QVERIFY(lines.at(1).contains(",finished,\"Reflash finished: 513 blocks"));
+    QSettings().remove(QStringLiteral("ParameterLog/Directory"));
 
     handler.stop();
     dispatcher.clearScheme();
