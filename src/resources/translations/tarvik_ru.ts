@@ -163,6 +163,22 @@
 <context>
     <name>CanFlashingFunctionV1</name>
     <message>
+        <source>The flasher was removed during the run. The unit may wait in its boot loader without a complete program.</source>
+        <translation>Прошивальщик удалён во время работы. Блок может ожидать в загрузчике без полной программы.</translation>
+    </message>
+    <message>
+        <source>The flash log was not written: %1</source>
+        <translation>Журнал прошивки не записан: %1</translation>
+    </message>
+    <message>
+        <source>Stopped before the unit entered its boot loader.</source>
+        <translation>Остановлено до перехода блока в загрузчик.</translation>
+    </message>
+    <message>
+        <source>Boot-load requests cancelled; the unit did not answer.</source>
+        <translation>Запросы загрузки отменены; блок не ответил.</translation>
+    </message>
+    <message>
         <source>Flashing Function</source>
         <translation>Функция прошивки</translation>
     </message>
@@ -753,6 +769,18 @@ SHA-256: %7
 <context>
     <name>DeviceTestReport</name>
     <message>
+        <source>ECU identification: %1</source>
+        <translation>Идентификация блока: %1</translation>
+    </message>
+    <message>
+        <source>Software identification: %1</source>
+        <translation>Идентификация программы: %1</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестно</translation>
+    </message>
+    <message>
         <source>completed</source>
         <translation>завершён</translation>
     </message>
@@ -1110,6 +1138,17 @@ SHA-256: %7
     </message>
 </context>
 <context>
+    <name>FlashLog</name>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>Не удаётся открыть %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удаётся записать %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>FilterDockWidget</name>
     <message>
         <source>Filters</source>
@@ -1454,6 +1493,10 @@ SHA-256: %7
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>The test of %1 is running. Stop it, put back the values it wrote and close it?</source>
+        <translation>Идёт проверка %1. Остановить её, вернуть записанные ею значения и закрыть?</translation>
+    </message>
     <message>
         <source>Boot loading</source>
         <translation>Загрузка программы</translation>
