@@ -13,8 +13,8 @@ class ControlPanelStateFunction;
 // stands in for the panel (sends its state), the controller reports its IO state every 100 ms
 // with each output on or off as the panel's buttons and joysticks ask, by the mapping of the
 // controller's acceptance test; the recording's own IO-state frames of the controller are
-// dropped meanwhile, its inputs kept. The function objects are used as codecs only, under the
-// bus lock.
+// dropped meanwhile, its last inputs held. The function objects are used as codecs only, under
+// the bus lock.
 class SimulatedControllerOutputs : public SimulatedUnit
 {
 public:

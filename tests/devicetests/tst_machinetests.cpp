@@ -222,10 +222,12 @@ void tst_MachineTests::demoControllerFollowsPanel()
         if (qstrcmp(other.output, d.output) != 0)
             QCOMPARE(controller.outputState(other.output), 0);
     }
-    QVERIFY(controller.replacesRecorded(recorded));
-    QVERIFY(!controller.replacesRecorded(makeFrame(0x18FF31A0, {0, 0, 0, 0, 0, 0, 0, 0})));
-    // The recorded inputs stay in the report.
+    // The recorded inputs stay in the report, and hold still while the panel drives.
     QCOMPARE(int(replies.first().frame.data[0]), 0x28);
+    QVERIFY(controller.replacesRecorded(makeFrame(0x18FF30A0, {0x15, 0, 0, 0xC9, 0, 0, 0, 0})));
+    QVERIFY(!controller.replacesRecorded(makeFrame(0x18FF31A0, {0, 0, 0, 0, 0, 0, 0, 0})));
+    QCOMPARE(int(controller.report().at(0)), 0x28);
+    QCOMPARE(controller.outputState("WPLEFT"), 0);
 
     panelSends(d.offValue);
     QCOMPARE(controller.outputState(d.output), 0);
