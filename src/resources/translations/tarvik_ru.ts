@@ -2308,6 +2308,10 @@ Use %1 ms?</source>
 <context>
     <name>WaitGetMatchTestAction</name>
     <message>
+        <source>No valid value read, nothing written</source>
+        <translation>Верное значение не прочитано, ничего не записано</translation>
+    </message>
+    <message>
         <source>Controller doesn't respond with variable value</source>
         <translation>Контроллер не отвечает значением переменной</translation>
     </message>
@@ -2340,6 +2344,10 @@ Use %1 ms?</source>
 </context>
 <context>
     <name>WaitSetValueTestAction</name>
+    <message>
+        <source>No valid value read, nothing written</source>
+        <translation>Верное значение не прочитано, ничего не записано</translation>
+    </message>
     <message>
         <source>Controller doesn't respond with tune variable value</source>
         <translation>Контроллер не отвечает значением переменной настройки</translation>
