@@ -132,6 +132,9 @@ void SimulatedEngine::tick(qint64 nowMs, QVector<SimulatedReply> *replies)
             m_hours += hoursPassed;
             m_revolutions += m_speedRpm * hoursPassed * 60.0;
         }
+    }
+    if (m_lastSpeedMs < 0 || nowMs - m_lastSpeedMs >= SpeedPeriodMs) {
+        m_lastSpeedMs = nowMs;
         replies->append({speedFrame(), 0});
     }
     if (m_lastHoursMs < 0 || nowMs - m_lastHoursMs >= HoursPeriodMs) {

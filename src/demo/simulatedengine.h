@@ -11,7 +11,8 @@ class SimulatedEngine : public SimulatedUnit
 public:
     static constexpr int RunningRpm = 1500;
     static constexpr int RampRpmPerTick = 250;
-    static constexpr int TickMs = 100;
+    static constexpr int TickMs = 100;       // the speed ramps once per tick
+    static constexpr int SpeedPeriodMs = 20; // EEC1 as engine controllers send it
     static constexpr int HoursPeriodMs = 1000;
     static constexpr int ConfigurationPeriodMs = 5000;
 
@@ -44,6 +45,7 @@ private:
     double m_hours = 1234.5;
     double m_revolutions = 98765000.0;
     qint64 m_lastTickMs = -1;
+    qint64 m_lastSpeedMs = -1;
     qint64 m_lastHoursMs = -1;
     qint64 m_lastConfigurationMs = -1;
     qint64 m_nowMs = 0;
