@@ -16,6 +16,7 @@
 #include "support/testenvironment.h"
 
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -275,6 +276,9 @@ void tst_EngineFunctions::emr2Transmit()
     QCOMPARE(run.data[0], quint8(7));
     QCOMPARE(handler.writtenFrames().at(1).data[0], quint8(1));
     QVERIFY(draws.isEmpty());
+    // The scripted source must not outlive the list it reads.
+    Emr2EngineStopRequestFunction::setRandomSource(
+        [] { return quint8(QRandomGenerator::global()->bounded(256)); });
 }
 
 void tst_EngineFunctions::calibrationStartStop()
