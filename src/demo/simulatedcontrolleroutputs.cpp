@@ -1,11 +1,10 @@
 #include "demo/simulatedcontrolleroutputs.h"
 
 #include "devicetests/controllerdevicetest.h"
-#include "machine/controlleriostatedevicefunction.h"
-#include "machine/controlpanelstatefunction.h"
-#include "machine/joystickparameter.h"
+#include "machine/joystickvalue.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -15,16 +14,76 @@ constexpr quint8 PsPanelState = 0x32;
 constexpr quint8 Priority = 6;
 constexpr int OutputOffOk = 0;
 constexpr int OutputOnOk = 1;
+constexpr int OutputBits = 3;
+constexpr quint8 JoystickFlags = 0x03;
+
+// Where the controller's IO state carries each output: the first of its three bits, the payload
+// read as a little-endian word.
+struct OutputField
+{
+    const char *name;
+    int pos;
+};
+const OutputField Outputs[] = {
+    {"WPLEFT", 24}, {"WPRIGHT", 27}, {"RPM1", 32},  {"STOP1", 35},    {"BEEP1", 38},
+    {"PILOT", 41},  {"UP", 44},      {"DOWN", 47},  {"LEFT", 50},     {"RIGHT", 53},
+    {"BACKWARD", 56}, {"FORWARD", 59},
+};
+
+// The panel's state: joysticks by their first byte (x, y, flags), buttons by their bit.
+struct PanelField
+{
+    const char *name;
+    int at;
+    bool joystick;
+};
+const PanelField PanelFields[] = {
+    {"LJ", 0, true},           {"RJ", 3, true},          {"B1", 23, false},
+    {"B2", 22, false},         {"B3", 21, false},        {"B4", 20, false},
+    {"B1-Control", 47, false}, {"B2-Stop", 46, false},   {"B3-Engine", 45, false},
+    {"B4-Beep", 44, false},    {"B5-Setup", 43, false},
+};
+
+quint64 wordOf(const QByteArray &payload)
+{
+    quint64 word = 0;
+    for (int i = 0; i < payload.size() && i < 8; ++i)
+        word |= quint64(quint8(payload.at(i))) << (8 * i);
+    return word;
+}
+
+QByteArray payloadOf(quint64 word)
+{
+    QByteArray payload(8, '\0');
+    for (int i = 0; i < 8; ++i)
+        payload[i] = char(word >> (8 * i));
+    return payload;
+}
+
+const OutputField *outputField(const char *name)
+{
+    for (const OutputField &f : Outputs) {
+        if (std::strcmp(f.name, name) == 0)
+            return &f;
+    }
+    return nullptr;
+}
+
+const PanelField *panelField(const char *path)
+{
+    const char *slash = std::strrchr(path, '/');
+    const char *name = slash ? slash + 1 : path;
+    for (const PanelField &f : PanelFields) {
+        if (std::strcmp(f.name, name) == 0)
+            return &f;
+    }
+    return nullptr;
+}
 
 bool isFrame(const CanMessage &m, quint8 ps, quint8 source)
 {
     return m.extended && m.pduFormat() == PfProprietaryB && m.pduSpecific() == ps
            && m.address() == source && m.length == 8;
-}
-
-QString lastSegment(const char *path)
-{
-    return QString::fromLatin1(path).section(QLatin1Char('/'), -1);
 }
 
 // An axis reaches the asked deflection at half its travel in the same direction.
@@ -40,11 +99,9 @@ bool axisReaches(int value, int asked)
 SimulatedControllerOutputs::SimulatedControllerOutputs(quint8 controller, quint8 panel)
     : m_controller(controller)
     , m_panel(panel)
-    , m_io(std::make_unique<ControllerIOStateDeviceFunction>())
-    , m_panelState(std::make_unique<ControlPanelStateFunction>())
+    , m_base(8, '\0')
+    , m_panelState(8, '\0')
 {}
-
-SimulatedControllerOutputs::~SimulatedControllerOutputs() = default;
 
 bool SimulatedControllerOutputs::isActive() const
 {
@@ -55,7 +112,7 @@ void SimulatedControllerOutputs::frameSent(const CanMessage &frame, QVector<Simu
 {
     if (!isFrame(frame, PsPanelState, m_panel))
         return;
-    m_panelState->decode(QByteArray(reinterpret_cast<const char *>(frame.data), frame.length));
+    m_panelState = QByteArray(reinterpret_cast<const char *>(frame.data), frame.length);
     m_lastPanelMs = m_nowMs;
 }
 
@@ -67,47 +124,53 @@ bool SimulatedControllerOutputs::replacesRecorded(const CanMessage &frame)
     // over, and hold still while it drives: a test's state checks need a steady machine.
     if (isActive())
         return true;
-    m_io->decode(QByteArray(reinterpret_cast<const char *>(frame.data), frame.length));
+    m_base = QByteArray(reinterpret_cast<const char *>(frame.data), frame.length);
     return false;
 }
 
 bool SimulatedControllerOutputs::isDriveOn(int index) const
 {
     const ControllerDeviceTest::OutputDrive &drive = ControllerDeviceTest::outputDrives().at(index);
-    const ZxParameter *control = m_panelState->parameter(lastSegment(drive.panelPath));
-    if (auto *joystick = dynamic_cast<const JoystickParameter *>(control)) {
+    const PanelField *control = panelField(drive.panelPath);
+    if (!control)
+        return false;
+    const auto *bytes = reinterpret_cast<const quint8 *>(m_panelState.constData());
+    if (control->joystick) {
         JoystickValue asked;
         if (!JoystickValue::parse(QString::fromLatin1(drive.onValue), &asked))
             return false;
-        const JoystickValue v = joystick->value();
-        return axisReaches(v.x, asked.x) && axisReaches(v.y, asked.y)
-               && (v.flags & asked.flags) == asked.flags;
+        const int x = JoystickValue::decodeAxis(bytes[control->at]);
+        const int y = JoystickValue::decodeAxis(bytes[control->at + 1]);
+        const int flags = bytes[control->at + 2] & JoystickFlags;
+        return axisReaches(x, asked.x) && axisReaches(y, asked.y)
+               && (flags & asked.flags) == asked.flags;
     }
-    if (!control)
-        return false;
-    return BitFieldFunction::fieldValue(control) == QByteArray(drive.onValue).toInt();
+    const int pressed = int((wordOf(m_panelState) >> control->at) & 1);
+    return pressed == QByteArray(drive.onValue).toInt();
 }
 
 int SimulatedControllerOutputs::outputState(const char *output) const
 {
-    const ZxParameter *p = m_io->parameter(QString::fromLatin1(output));
-    return p ? int(BitFieldFunction::fieldValue(p)) : -1;
+    const OutputField *f = outputField(output);
+    return f ? int((wordOf(report()) >> f->pos) & ((1u << OutputBits) - 1)) : -1;
 }
 
-QByteArray SimulatedControllerOutputs::report()
+QByteArray SimulatedControllerOutputs::report() const
 {
     const QList<ControllerDeviceTest::OutputDrive> &drives = ControllerDeviceTest::outputDrives();
+    quint64 word = wordOf(m_base);
+    const quint64 mask = (1u << OutputBits) - 1;
     // An output several drives share is on when any of them asks for it.
     for (int i = 0; i < drives.size(); ++i) {
-        if (ZxParameter *p = m_io->parameter(QString::fromLatin1(drives.at(i).output)))
-            BitFieldFunction::setFieldValue(p, OutputOffOk);
+        if (const OutputField *f = outputField(drives.at(i).output))
+            word = (word & ~(mask << f->pos)) | quint64(OutputOffOk) << f->pos;
     }
     for (int i = 0; i < drives.size(); ++i) {
-        ZxParameter *p = m_io->parameter(QString::fromLatin1(drives.at(i).output));
-        if (p && isDriveOn(i))
-            BitFieldFunction::setFieldValue(p, OutputOnOk);
+        const OutputField *f = outputField(drives.at(i).output);
+        if (f && isDriveOn(i))
+            word = (word & ~(mask << f->pos)) | quint64(OutputOnOk) << f->pos;
     }
-    return m_io->encode();
+    return payloadOf(word);
 }
 
 void SimulatedControllerOutputs::tick(qint64 nowMs, QVector<SimulatedReply> *replies)

@@ -183,6 +183,14 @@ void tst_MachineTests::demoControllerFollowsPanel()
     QVERIFY(panel);
     ZxParameter *control = CanDeviceFactory::instance()->getParameter(QString::fromLatin1(d.panelPath));
     QVERIFY(control);
+    // The tool's view of the controller reads what the simulated one reports.
+    auto *io = qobject_cast<BitFieldFunction *>(create("controller")->findChild<AbstractDisplayableItem *>(
+        QStringLiteral("ControllerIOState")));
+    QVERIFY(io);
+    auto reported = [io](const CanMessage &frame, const char *output) {
+        io->decode(QByteArray(reinterpret_cast<const char *>(frame.data), frame.length));
+        return int(BitFieldFunction::fieldValue(io->parameter(QString::fromLatin1(output))));
+    };
     SimulatedControllerOutputs controller(0xA0, 0x9E);
     const CanMessage recorded = makeFrame(0x18FF30A0, {0x28, 0, 0, 0xC0, 0x01, 0x10, 0, 0});
     QVector<SimulatedReply> replies;
@@ -217,11 +225,13 @@ void tst_MachineTests::demoControllerFollowsPanel()
     QVERIFY(controller.isActive());
     QCOMPARE(replies.size(), 1);
     QCOMPARE(replies.first().frame.id, 0x18FF30A0u);
+    QCOMPARE(reported(replies.first().frame, d.output), 1);
     QCOMPARE(controller.outputState(d.output), 1);
     for (const ControllerDeviceTest::OutputDrive &other : ControllerDeviceTest::outputDrives()) {
         if (qstrcmp(other.output, d.output) != 0)
-            QCOMPARE(controller.outputState(other.output), 0);
+            QCOMPARE(reported(replies.first().frame, other.output), 0);
     }
+    QCOMPARE(reported(replies.first().frame, "IN2"), 1); // the recorded inputs stay
     // The recorded inputs stay in the report, and hold still while the panel drives.
     QCOMPARE(int(replies.first().frame.data[0]), 0x28);
     QVERIFY(controller.replacesRecorded(makeFrame(0x18FF30A0, {0x15, 0, 0, 0xC9, 0, 0, 0, 0})));
@@ -230,6 +240,7 @@ void tst_MachineTests::demoControllerFollowsPanel()
     QCOMPARE(controller.outputState("WPLEFT"), 0);
 
     panelSends(d.offValue);
+    QCOMPARE(reported(replies.first().frame, d.output), 0);
     QCOMPARE(controller.outputState(d.output), 0);
 
     // A panel that falls silent hands the controller back to the recording.
