@@ -170,8 +170,10 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
             }
         }
     }
-    if (playing)
+    if (playing) {
+        m_simulated.dropReplaced(&batch);
         batch += m_simulated.takeDue();
+    }
     *count = unsigned(batch.size());
     deliverReceived(batch, stamp);
     return true;

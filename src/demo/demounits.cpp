@@ -2,6 +2,9 @@
 
 #include "demo/simulatedbootloader.h"
 #include "demo/simulatedbus.h"
+#include "demo/simulatedcontrolleroutputs.h"
+#include "demo/simulatedengine.h"
+#include "demo/simulatedidentification.h"
 #include "demo/simulatedmemoryunit.h"
 #include "demo/simulatedtunecontroller.h"
 #include "diagnostics/memoryaccessfile.h"
@@ -48,6 +51,15 @@ void addTo(SimulatedBus *bus)
     tune->setMachineStatePeriod(1000);
     bus->addUnit(tune);
     bus->addUnit(std::make_shared<SimulatedBootLoader>(ControllerAddress));
+    bus->addUnit(std::make_shared<SimulatedControllerOutputs>(ControllerAddress, LowerPanelAddress));
+    bus->addUnit(std::make_shared<SimulatedIdentification>(
+        ControllerAddress, QByteArray("TVK-MC2*A0-0417*Boom*Tarvik*"),
+        QByteArray("\x02MC2 4.1.7*BOOT 1.3*")));
+
+    bus->addUnit(std::make_shared<SimulatedEngine>(EngineAddress));
+    bus->addUnit(std::make_shared<SimulatedIdentification>(
+        EngineAddress, QByteArray("EMR2-0211*4.2*Engine*Deutz*"),
+        QByteArray("\x01""EMR2 0211 04 20*")));
 }
 
 } // namespace DemoUnits

@@ -4,9 +4,13 @@ class SimulatedBus;
 
 // The simulated far end of the built-in demo bus: the machine controller at 0xA0 answering
 // memory access from the example memory access file, tune reads and writes, and broadcasting
-// machine-state variables, and its boot loader taking an example program.
+// machine-state variables, its boot loader taking an example program, its identification and
+// its outputs following the lower control panel the program stands in for;
+// and a second engine at 0x01 (the recording's engine is at 0x00 and answers nothing).
 namespace DemoUnits {
 constexpr unsigned char ControllerAddress = 0xA0;
+constexpr unsigned char EngineAddress = 0x01;
+constexpr unsigned char LowerPanelAddress = 0x9E;
 extern const char *const MemoryAccessFile;
 extern const char *const ExampleProgram;
 void addTo(SimulatedBus *bus);

@@ -51,6 +51,21 @@ void SimulatedBus::framesSent(const CanMessage *frames, unsigned count)
     }
 }
 
+void SimulatedBus::dropReplaced(QVector<CanMessage> *recorded)
+{
+    std::lock_guard locker(m_mutex);
+    if (m_units.empty())
+        return;
+    auto replaced = [this](const CanMessage &frame) {
+        bool any = false;
+        for (const auto &unit : m_units)
+            any = unit->replacesRecorded(frame) || any; // every unit sees every frame
+        return any;
+    };
+    recorded->erase(std::remove_if(recorded->begin(), recorded->end(), replaced),
+                    recorded->end());
+}
+
 QVector<CanMessage> SimulatedBus::takeDue()
 {
     std::lock_guard locker(m_mutex);

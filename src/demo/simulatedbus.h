@@ -23,6 +23,8 @@ public:
     // The units, for a look at what they received (their own state is theirs to guard).
     std::vector<std::shared_ptr<SimulatedUnit>> units() const;
     void framesSent(const CanMessage *frames, unsigned count);
+    // Drops the recorded frames a unit now sends itself.
+    void dropReplaced(QVector<CanMessage> *recorded);
     // Answers whose time has come, in order of due time and then of creation.
     QVector<CanMessage> takeDue();
     int pendingCount() const;

@@ -25,4 +25,11 @@ public:
         Q_UNUSED(nowMs)
         Q_UNUSED(replies)
     }
+    // A frame of a recording about to be delivered: true when the unit now sends it itself and
+    // the recorded one is to be dropped. None by default.
+    virtual bool replacesRecorded(const CanMessage &frame)
+    {
+        Q_UNUSED(frame)
+        return false;
+    }
 };

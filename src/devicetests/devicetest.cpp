@@ -91,6 +91,19 @@ void DeviceTest::skipTest()
     advance(m_lastShown == TestAction::Fault ? Failed : Skipped);
 }
 
+bool DeviceTest::involves(const QObject *item) const
+{
+    for (const QObject *o = item; o; o = o->parent()) {
+        if (o == m_device.data())
+            return true;
+        for (const QPointer<AbstractDisplayableItem> &related : m_related) {
+            if (related && o == related.data())
+                return true;
+        }
+    }
+    return false;
+}
+
 void DeviceTest::stop()
 {
     m_timer.stop();

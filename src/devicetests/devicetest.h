@@ -66,6 +66,8 @@ public:
     // The item among the device under test, the related units and their descendants that owns
     // the parameter; null when none does.
     AbstractDisplayableItem *ownerOf(const ZxParameter *parameter) const;
+    // Whether the item is the device under test, a related unit or part of one of them.
+    bool involves(const QObject *item) const;
 
     void start();
     void skipTest();

@@ -1,7 +1,14 @@
 #include "devicetests/devicetestreport.h"
 
+#include "descriptions/candevicefactory.h"
 #include "devicetests/devicetest.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/ecuidfunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "diagnostics/softfunction.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+#include "model/zxstringparameter.h"
 #include "ui/savefile.h"
 
 #include <QCoreApplication>
@@ -45,6 +52,38 @@ QString csvField(QString text)
     return text;
 }
 
+QString validText(const AbstractDisplayableItem *function, int index)
+{
+    const ZxParameter *p = function->parameters().value(index);
+    return p && p->isValid() ? p->toString() : QString();
+}
+
+// The unit's identification as the tool last received it: from the unit's own identification
+// functions, else from the flasher when the unit is its target. Empty when unknown.
+QString identification(const AbstractDisplayableItem *device, bool software)
+{
+    for (AbstractDisplayableItem *child : device->children()) {
+        QString text;
+        if (!software && qobject_cast<EcuidFunction *>(child))
+            text = validText(child, 0);
+        else if (software && qobject_cast<SoftFunction *>(child))
+            text = validText(child, 1);
+        if (!text.isEmpty())
+            return text;
+    }
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    auto *unit = factory ? qobject_cast<OffBoardDiagnosticDevice *>(
+                     factory->getDevice(QByteArrayLiteral("offboarddiagunit")))
+                         : nullptr;
+    CanFlashingFunctionV1 *flasher = unit ? unit->flasher() : nullptr;
+    if (!flasher || device->address().kind != ItemAddress::J1939
+        || flasher->target() != int(device->address().value))
+        return QString();
+    return flasher
+        ->stringParameter(software ? CanFlashingFunctionV1::SoftId : CanFlashingFunctionV1::EcuId)
+        ->value();
+}
+
 QStringList headerLines(const DeviceTest *test)
 {
     const AbstractDisplayableItem *device = test->device();
@@ -53,6 +92,11 @@ QStringList headerLines(const DeviceTest *test)
     if (device) {
         lines << tr("Key: %1").arg(QString::fromLatin1(device->key()));
         lines << tr("Address: %1").arg(device->userReadableAddress());
+        const QString ecu = identification(device, false);
+        const QString software = identification(device, true);
+        lines << tr("ECU identification: %1").arg(ecu.isEmpty() ? tr("unknown") : ecu);
+        lines << tr("Software identification: %1").arg(software.isEmpty() ? tr("unknown")
+                                                                           : software);
     }
     lines << tr("Program version: %1").arg(QCoreApplication::applicationVersion());
     lines << tr("Started: %1").arg(isoTime(test->startTime()));

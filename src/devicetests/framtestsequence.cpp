@@ -240,6 +240,11 @@ int WaitSetValueTestAction::doMatch()
     TuneVariable *variable = sequence()->variable();
     if (!variable)
         return noVariable();
+    // Without a write there is no answer to judge: the controller refused nothing.
+    if (!sequence()->isWritten()) {
+        setMessage(tr("No valid value read, nothing written"));
+        return Fault;
+    }
     const int waited = waitResult(this, tr("Controller doesn't respond with tune variable value"));
     if (waited != Passed)
         return waited;
@@ -260,6 +265,10 @@ int WaitGetMatchTestAction::doMatch()
 {
     if (!sequence()->variable())
         return noVariable();
+    if (!sequence()->isWritten()) {
+        setMessage(tr("No valid value read, nothing written"));
+        return Fault;
+    }
     const int waited = waitResult(this, tr("Controller doesn't respond with variable value"));
     if (waited != Passed)
         return waited;

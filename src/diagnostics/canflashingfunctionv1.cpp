@@ -7,6 +7,7 @@
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
 
+#include <QCryptographicHash>
 #include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
@@ -58,6 +59,15 @@ CanFlashingFunctionV1::CanFlashingFunctionV1(QObject *parent)
     setAddress({ItemAddress::Pgn, 0xD900});
     m_stateTimer.setSingleShot(true);
     connect(&m_stateTimer, &QTimer::timeout, this, &CanFlashingFunctionV1::slotFlasherTimeout);
+}
+
+CanFlashingFunctionV1::~CanFlashingFunctionV1()
+{
+    if (m_runActive) {
+        setLastResult(tr("The flasher was removed during the run. The unit may wait in its boot "
+                         "loader without a complete program."));
+        endRun(QStringLiteral("removed"));
+    }
 }
 
 bool CanFlashingFunctionV1::matchMessage(const CanMessage &)
@@ -183,9 +193,11 @@ bool CanFlashingFunctionV1::setProgram(const QByteArray &data, const QString &na
         refuse(tr("The program cannot change during a run"));
         return false;
     }
+    const QByteArray hash = QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
     std::lock_guard locker(m_mutex);
     m_program = data;
     m_programName = name;
+    m_programHash = hash;
     return true;
 }
 
@@ -247,5 +259,61 @@ void CanFlashingFunctionV1::takeIdentification(quint32 pgn, const QByteArray &da
     if (end >= 0)
         text.truncate(end);
     stringParameter(isSoft ? SoftId : EcuId)->setValue(QString::fromLatin1(text));
+    setUpdateNeeded();
+}
+
+// --- Flash log -----------------------------------------------------------------------------
+
+void CanFlashingFunctionV1::setLogDirectory(const QString &directory)
+{
+    std::lock_guard locker(m_mutex);
+    m_logDirectory = directory;
+}
+
+QString CanFlashingFunctionV1::logDirectory() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_logDirectory;
+}
+
+void CanFlashingFunctionV1::beginRun()
+{
+    m_run = FlashLog::Record();
+    m_run.start = QDateTime::currentDateTime();
+    m_run.target = m_target;
+    m_run.ecuid = stringParameter(EcuId)->value();
+    m_run.soft = stringParameter(SoftId)->value();
+    {
+        std::lock_guard locker(m_mutex);
+        m_run.file = m_programName;
+        m_run.size = m_program.size();
+        m_run.sha256 = m_programHash;
+    }
+    m_run.blocks = m_frames.size();
+    m_runActive = true;
+}
+
+void CanFlashingFunctionV1::endRun(const QString &outcome)
+{
+    if (!m_runActive)
+        return;
+    m_runActive = false;
+    m_run.end = QDateTime::currentDateTime();
+    m_run.outcome = outcome;
+    m_run.result = lastResult();
+    m_run.blocksAcknowledged = outcome == QLatin1String("finished") ? m_frames.size()
+                                                                    : m_index.load();
+    m_run.retransmissions = m_retransmitTotal.load();
+    const QString directory = logDirectory();
+    if (directory.isEmpty())
+        return;
+    QString error;
+    if (FlashLog::append(directory, m_run, &error))
+        return;
+    // The result stays whole; the engineer learns that its record is missing.
+    qWarning("Flash log: %s", qUtf8Printable(error));
+    const QString result = m_run.result;
+    setLastResult((result.isEmpty() ? QString() : result + QLatin1Char('\n'))
+                  + tr("The flash log was not written: %1").arg(error));
     setUpdateNeeded();
 }

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "can/canmessage.h"
+#include "diagnostics/flashlog.h"
 #include "model/j1939devicefunction.h"
 
 #include <QByteArray>
@@ -68,6 +69,8 @@ public:
     };
 
     explicit CanFlashingFunctionV1(QObject *parent = nullptr);
+    // A run cut short by the removal of the flasher is still logged.
+    ~CanFlashingFunctionV1() override;
 
     bool matchMessage(const CanMessage &message) override;
     bool matchTargetMessage(const CanMessage &message) override;
@@ -103,6 +106,9 @@ public:
     QString lastResult() const;
     void setIntervals(const Intervals &intervals) { m_intervals = intervals; }
     QTimer *stateTimer() { return &m_stateTimer; }
+    // Where each run's record goes (the parameter-log directory); empty: no flash log.
+    void setLogDirectory(const QString &directory);
+    QString logDirectory() const;
     // An identification the tool received (PGN value, payload).
     void takeIdentification(quint32 pgn, const QByteArray &data);
 
@@ -131,11 +137,15 @@ private:
     void onResponse(const CanMessage &message, DispatchResult *result);
     void onEcho(const CanMessage &message, DispatchResult *result);
     void setLastResult(const QString &text);
+    void beginRun();
+    void endRun(const QString &outcome);
 
-    mutable std::mutex m_mutex; // guards the program, its name and the last result
+    mutable std::mutex m_mutex; // guards the program, its name and hash, the last result, the log
     QByteArray m_program;
     QString m_programName;
+    QByteArray m_programHash;
     QString m_lastResult;
+    QString m_logDirectory;
 
     std::atomic<int> m_state{FlasherIdle};
     std::atomic<int> m_index{0};
@@ -152,4 +162,6 @@ private:
     int m_retransmits = 0;
     int m_busyAnswers = 0;
     bool m_busyPending = false; // a busy answer: ask again when the response wait ends
+    bool m_runActive = false;   // a run started and its record is not yet written
+    FlashLog::Record m_run;
 };

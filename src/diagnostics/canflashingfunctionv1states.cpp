@@ -83,6 +83,12 @@ void CanFlashingFunctionV1::setFlasherState(FlasherStates state)
     // Low latency only while frames are exchanged.
     if (state == FlasherIdle || state == FlasherFinished || state == FlasherError)
         setLowLatencyMode(false);
+    if (state == FlasherFinished)
+        endRun(QStringLiteral("finished"));
+    else if (state == FlasherError)
+        endRun(QStringLiteral("error"));
+    else if (state == FlasherIdle && m_runActive) // stopped, or the request loop cancelled
+        endRun(QStringLiteral("stopped"));
     qDebug("new flasher state: %s",
            QMetaEnum::fromType<FlasherStates>().valueToKey(state));
     setUpdateNeeded();
@@ -174,6 +180,7 @@ void CanFlashingFunctionV1::slotStart()
     intParameter(Progress)->setValue(0);
     setLastResult(QString());
     qDebug("Flasher: %d frames for 0x%02x", int(m_frames.size()), m_target);
+    beginRun();
     sendBootLoadRequest();
     setFlasherState(FlasherWaitingResponse);
 }
@@ -185,6 +192,8 @@ void CanFlashingFunctionV1::slotStop()
                          "complete program: keep it powered and start again.")
                           .arg(m_index.load() + 1)
                           .arg(m_frames.size()));
+    } else if (m_runActive) {
+        setLastResult(tr("Stopped before the unit entered its boot loader."));
     }
     setFlasherState(FlasherIdle);
 }
@@ -194,8 +203,10 @@ void CanFlashingFunctionV1::setContinuousBootload(bool on)
     const bool was = boolParameter(Continuous)->value();
     boolParameter(Continuous)->setValue(on);
     // Only the request loop is cancelled; a transfer under way goes on.
-    if (was && !on && flasherState() == FlasherWaitingResponse)
+    if (was && !on && flasherState() == FlasherWaitingResponse) {
+        setLastResult(tr("Boot-load requests cancelled; the unit did not answer."));
         setFlasherState(FlasherIdle);
+    }
     setUpdateNeeded();
 }
 

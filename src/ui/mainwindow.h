@@ -15,6 +15,7 @@ class AutoDetector;
 class CanLoadBar;
 class DeviceConstructorModel;
 class DeviceTest;
+class DeviceTestDialog;
 class FilterDockWidget;
 class GuiMessageNotifier;
 class ParameterLog;
@@ -97,6 +98,13 @@ public:
     // Asks before an action abandons a running program transfer under one of these items (the
     // whole scheme when empty); true when none runs or the engineer agrees.
     bool confirmAbandonTransfers(const QList<AbstractDisplayableItem *> &scope = {});
+    // The dialog of a running test that acts on one of these items (any running test when
+    // empty); null when there is none.
+    DeviceTestDialog *runningTest(const QList<AbstractDisplayableItem *> &scope = {}) const;
+    // Asks before an action ends the running test; true when the engineer agrees.
+    bool confirmCloseTest(DeviceTestDialog *dialog);
+    // Stops the test, puts back what it wrote while its units still exist, closes its dialog.
+    void closeTest(DeviceTestDialog *dialog);
     // Where scheme file dialogs start: the current file, else beside the last one used.
     QString schemeDialogStart() const;
 
@@ -152,6 +160,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The Save/Discard/Cancel part of maybeSaveChanges.
+    bool saveOrDiscardChanges();
     void buildForm();
     void buildActions();
     void buildMenus();

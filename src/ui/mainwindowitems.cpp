@@ -291,9 +291,14 @@ void MainWindow::on_actionRename_triggered()
 void MainWindow::on_actionDeleteDevice_triggered()
 {
     AbstractSchemeTreeItem *node = currentNode();
-    if (!node || !confirmAbandonTransfers({node->displayable()})
+    if (!node || !confirmAbandonTransfers({node->displayable()}))
+        return;
+    // A test acting on the item ends first, while the item still exists.
+    DeviceTestDialog *test = runningTest({node->displayable()});
+    if ((test && !confirmCloseTest(test))
         || !askConfirm(tr("Delete"), tr("Delete %1 from the scheme?").arg(node->uniqueName())))
         return;
+    closeTest(test);
     AbstractDisplayableItem *item = node->displayable();
     m_schemeModel->takeItem(m_schemeModel->index(node, 0));
     delete node;

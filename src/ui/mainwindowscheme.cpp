@@ -3,6 +3,8 @@
 #include "ui/mainwindow.h"
 
 #include "descriptions/deviceconstructormodel.h"
+#include "devicetests/devicetest.h"
+#include "devicetests/editors/devicetestdialog.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
@@ -102,10 +104,54 @@ bool MainWindow::confirmAbandonTransfers(const QList<AbstractDisplayableItem *> 
                           .arg(targets.join(QStringLiteral(", "))));
 }
 
+DeviceTestDialog *MainWindow::runningTest(const QList<AbstractDisplayableItem *> &scope) const
+{
+    auto *dialog = findChild<DeviceTestDialog *>();
+    DeviceTest *test = dialog ? dialog->test() : nullptr;
+    if (!test || !test->isRunning())
+        return nullptr;
+    if (scope.isEmpty())
+        return dialog;
+    for (const AbstractDisplayableItem *item : scope) {
+        if (test->involves(item))
+            return dialog;
+    }
+    return nullptr;
+}
+
+bool MainWindow::confirmCloseTest(DeviceTestDialog *dialog)
+{
+    const AbstractDisplayableItem *device = dialog->test() ? dialog->test()->device() : nullptr;
+    return askConfirm(tr("Test"),
+                      tr("The test of %1 is running. Stop it, put back the values it wrote and "
+                         "close it?")
+                          .arg(device ? device->name() : QString()));
+}
+
+void MainWindow::closeTest(DeviceTestDialog *dialog)
+{
+    if (!dialog)
+        return;
+    if (DeviceTest *test = dialog->test())
+        test->stop();
+    dialog->close();
+}
+
 bool MainWindow::maybeSaveChanges()
 {
     if (!confirmAbandonTransfers())
         return false;
+    DeviceTestDialog *test = runningTest();
+    if (test && !confirmCloseTest(test))
+        return false;
+    if (!saveOrDiscardChanges())
+        return false;
+    closeTest(test);
+    return true;
+}
+
+bool MainWindow::saveOrDiscardChanges()
+{
     if (!m_schemeDocument->check())
         return true;
     switch (askSaveChanges(m_schemeDocument->displayName())) {

@@ -4,14 +4,18 @@
 #include "demo/simulatedbus.h"
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/flashlog.h"
 #include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/devicedispatcher.h"
+#include "model/zxstringparameter.h"
+#include "model/tpconnection.h"
 #include "support/testenvironment.h"
 
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSettings>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,6 +30,8 @@ private slots:
     void initTestCase();
     void flashTheExampleProgram();
     void startRefusedWithoutBus();
+    void requestIdentification_data();
+    void requestIdentification();
 };
 
 void tst_DemoFlashing::initTestCase()
@@ -73,6 +79,8 @@ void tst_DemoFlashing::flashTheExampleProgram()
             questions << question;
             return true;
         });
+    // The run is logged beside the parameter logs.
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), dir.path());
     CanFlashingFunctionV1SchemeTreeItem node(flasher);
     std::unique_ptr<QWidget> widget(node.createWidget(1));
     widget->show();
@@ -97,6 +105,13 @@ void tst_DemoFlashing::flashTheExampleProgram()
                 .startsWith(QStringLiteral("Reflash finished: 513 blocks")));
     QCOMPARE(unit->image(), program);
     QCOMPARE(unit->unexpectedCount(), 0);
+    QFile log(dir.filePath(QString::fromLatin1(FlashLog::FileName)));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(1).contains(",0xa0,"));
+    QVERIFY(lines.at(1).contains(",finished,\"Reflash finished: 513 blocks"));
+    QSettings().remove(QStringLiteral("ParameterLog/Directory"));
 
     handler.stop();
     dispatcher.clearScheme();
@@ -118,6 +133,48 @@ void tst_DemoFlashing::startRefusedWithoutBus()
     QCOMPARE(asked, 0);
     QCOMPARE(flasher->stateText(), QStringLiteral("No bus connection"));
     QCOMPARE(flasher->flasherState(), int(CanFlashingFunctionV1::FlasherIdle));
+}
+
+void tst_DemoFlashing::requestIdentification_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QString>("ecuid");
+    QTest::addColumn<QString>("soft");
+    QTest::newRow("controller") << int(DemoUnits::ControllerAddress)
+                                << QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")
+                                << QStringLiteral("MC2 4.1.7*BOOT 1.3*");
+    QTest::newRow("engine") << int(DemoUnits::EngineAddress)
+                            << QStringLiteral("EMR2-0211*4.2*Engine*Deutz*")
+                            << QStringLiteral("EMR2 0211 04 20*");
+}
+
+void tst_DemoFlashing::requestIdentification()
+{
+    QFETCH(int, target);
+    QFETCH(QString, ecuid);
+    QFETCH(QString, soft);
+    TPConnection::Timing timing = TPConnection::defaultTiming();
+    timing.delayRtsToCts = 1;
+    timing.delayDataToAck = 1;
+    TPConnection::setTiming(timing);
+    DeviceDispatcher dispatcher;
+    ReplayCanHandler handler(&dispatcher);
+    QVERIFY(handler.setTransceiver(0));
+    QVERIFY(handler.start());
+    auto *device = new OffBoardDiagnosticDevice;
+    dispatcher.registerDisplayable(device);
+    CanFlashingFunctionV1 *flasher = device->flasher();
+    flasher->setTarget(target);
+    // Each answer comes by a connection to the tool, one after the other.
+    flasher->slotRequestEcuid();
+    QTRY_COMPARE_WITH_TIMEOUT(flasher->stringParameter(CanFlashingFunctionV1::EcuId)->value(),
+                              ecuid, 5000);
+    flasher->slotRequestSoft();
+    QTRY_COMPARE_WITH_TIMEOUT(flasher->stringParameter(CanFlashingFunctionV1::SoftId)->value(),
+                              soft, 5000);
+    handler.stop();
+    dispatcher.clearScheme();
+    TPConnection::setTiming(TPConnection::defaultTiming());
 }
 
 QTEST_MAIN(tst_DemoFlashing)

@@ -1,6 +1,12 @@
+#include "descriptions/candevicefactory.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/devicetestreport.h"
 #include "devicetests/statetestactions.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/ecuidfunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "diagnostics/softfunction.h"
+#include "model/j1939device.h"
 #include "devicetests/devicetestrig.h"
 
 #include <QSignalSpy>
@@ -30,6 +36,8 @@ private slots:
     void power();
     void timerRunsToCompletion();
     void report();
+    void reportIdentification_data();
+    void reportIdentification();
 };
 
 // Ticks until the step at index 0 passes (index changes), at most `limit`; returns the tick.
@@ -427,6 +435,55 @@ void tst_DeviceTest::report()
     QVERIFY(!DeviceTestReport::save(&test, dir.filePath(QStringLiteral("missing/dir")), &paths,
                                     &error));
     QVERIFY(!error.isEmpty());
+}
+
+void tst_DeviceTest::reportIdentification_data()
+{
+    QTest::addColumn<bool>("ownFunctions");
+    QTest::addColumn<int>("flasherTarget"); // -1: no flasher in the scheme
+    QTest::addColumn<QString>("ecu");
+    QTest::addColumn<QString>("soft");
+    const QString unknown = QStringLiteral("unknown");
+    QTest::newRow("nothing received") << false << -1 << unknown << unknown;
+    QTest::newRow("the unit's own functions")
+        << true << -1 << QStringLiteral("MC2*A0*") << QStringLiteral("V1*");
+    QTest::newRow("the flasher's target is the unit")
+        << false << 0xA0 << QStringLiteral("FL*A0*") << QStringLiteral("FL1*");
+    QTest::newRow("the flasher's target is another unit") << false << 0x21 << unknown << unknown;
+    QTest::newRow("own functions before the flasher")
+        << true << 0xA0 << QStringLiteral("MC2*A0*") << QStringLiteral("V1*");
+}
+
+void tst_DeviceTest::reportIdentification()
+{
+    QFETCH(bool, ownFunctions);
+    QFETCH(int, flasherTarget);
+    QFETCH(QString, ecu);
+    QFETCH(QString, soft);
+    CanDeviceFactory::init();
+    J1939Device unit(0xA0);
+    unit.setName(QStringLiteral("Controller"));
+    if (ownFunctions) {
+        (new EcuidFunction(&unit))->decode(QByteArray("MC2*A0*\0\xFF", 9));
+        (new SoftFunction(&unit))->decode(QByteArray("\x01V1*"));
+    }
+    std::unique_ptr<AbstractDisplayableItem> tool;
+    if (flasherTarget >= 0) {
+        tool.reset(CanDeviceFactory::instance()->createDevice(QByteArray("offboarddiagunit")));
+        auto *flasher = qobject_cast<OffBoardDiagnosticDevice *>(tool.get())->flasher();
+        flasher->setTarget(flasherTarget);
+        flasher->takeIdentification(0xFDC5, QByteArray("FL*A0*"));
+        flasher->takeIdentification(0xFEDA, QByteArray("\x01""FL1*"));
+    }
+    DeviceTest test(&unit);
+    const QString csv = QString::fromUtf8(DeviceTestReport::toCsv(&test));
+    QVERIFY2(csv.contains(QStringLiteral("# ECU identification: ") + ecu + QLatin1Char('\n')),
+             qPrintable(csv));
+    QVERIFY(csv.contains(QStringLiteral("# Software identification: ") + soft + QLatin1Char('\n')));
+    QVERIFY(QString::fromUtf8(DeviceTestReport::toText(&test))
+                .contains(QStringLiteral("ECU identification: ") + ecu));
+    tool.reset();
+    CanDeviceFactory::reset();
 }
 
 QTEST_MAIN(tst_DeviceTest)

@@ -1,3 +1,4 @@
+#include "demo/simulatedcontrolleroutputs.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
@@ -7,6 +8,7 @@
 #include "devicetests/statetestactions.h"
 #include "devicetests/supportpaneldevicetest.h"
 #include "diagnostics/tunevariable.h"
+#include "machine/bitfieldfunction.h"
 #include "machine/machineregistry.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -31,6 +33,8 @@ private slots:
     void controlPanelSteps();
     void supportPanelSteps();
     void missingPanelIsListed();
+    void demoControllerFollowsPanel_data();
+    void demoControllerFollowsPanel();
 
 private:
     AbstractDisplayableItem *create(const char *key);
@@ -160,6 +164,90 @@ void tst_MachineTests::missingPanelIsListed()
     QCOMPARE(test.count(), 2 * 4);
     QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/state/B3-Engine")));
     QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/TuneVariablesState/L0")));
+}
+
+void tst_MachineTests::demoControllerFollowsPanel_data()
+{
+    QTest::addColumn<int>("drive");
+    const QList<ControllerDeviceTest::OutputDrive> &drives = ControllerDeviceTest::outputDrives();
+    for (int i = 0; i < drives.size(); ++i)
+        QTest::newRow(drives.at(i).output) << i;
+}
+
+void tst_MachineTests::demoControllerFollowsPanel()
+{
+    QFETCH(int, drive);
+    const ControllerDeviceTest::OutputDrive &d = ControllerDeviceTest::outputDrives().at(drive);
+    auto *panel = qobject_cast<BitFieldFunction *>(
+        create("control_panel_low")->findChild<AbstractDisplayableItem *>(QStringLiteral("state")));
+    QVERIFY(panel);
+    ZxParameter *control = CanDeviceFactory::instance()->getParameter(QString::fromLatin1(d.panelPath));
+    QVERIFY(control);
+    // The tool's view of the controller reads what the simulated one reports.
+    auto *io = qobject_cast<BitFieldFunction *>(create("controller")->findChild<AbstractDisplayableItem *>(
+        QStringLiteral("ControllerIOState")));
+    QVERIFY(io);
+    auto reported = [io](const CanMessage &frame, const char *output) {
+        io->decode(QByteArray(reinterpret_cast<const char *>(frame.data), frame.length));
+        return int(BitFieldFunction::fieldValue(io->parameter(QString::fromLatin1(output))));
+    };
+    SimulatedControllerOutputs controller(0xA0, 0x9E);
+    const CanMessage recorded = makeFrame(0x18FF30A0, {0x28, 0, 0, 0xC0, 0x01, 0x10, 0, 0});
+    QVector<SimulatedReply> replies;
+    qint64 now = 0;
+    // The panel frame as the tool sends it for the value the test's action writes.
+    auto panelSends = [&](const char *value) {
+        QVERIFY(control->setVariantValue(QString::fromLatin1(value)));
+        const QByteArray payload = panel->encode();
+        controller.frameSent(CanMessage(0x10FF329E, reinterpret_cast<const quint8 *>(payload.constData()),
+                                        payload.size()),
+                             &replies);
+        replies.clear();
+        now += SimulatedControllerOutputs::ReportPeriodMs;
+        controller.tick(now, &replies);
+    };
+    // Every other control rests where the test's off actions put it.
+    for (const ControllerDeviceTest::OutputDrive &other : ControllerDeviceTest::outputDrives()) {
+        CanDeviceFactory::instance()
+            ->getParameter(QString::fromLatin1(other.panelPath))
+            ->setVariantValue(QString::fromLatin1(other.offValue));
+    }
+    // Before the tool stands in for the panel the recording speaks for the controller.
+    controller.tick(now, &replies);
+    QVERIFY(replies.isEmpty());
+    QVERIFY(!controller.replacesRecorded(recorded));
+    // A frame from another panel address drives nothing.
+    controller.frameSent(makeFrame(0x10FF329D, {0, 0x7F, 0, 0, 0x7F, 0xFF, 0, 0}), &replies);
+    controller.tick(now += 10, &replies);
+    QVERIFY(!controller.isActive());
+
+    panelSends(d.onValue);
+    QVERIFY(controller.isActive());
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(replies.first().frame.id, 0x18FF30A0u);
+    QCOMPARE(reported(replies.first().frame, d.output), 1);
+    QCOMPARE(controller.outputState(d.output), 1);
+    for (const ControllerDeviceTest::OutputDrive &other : ControllerDeviceTest::outputDrives()) {
+        if (qstrcmp(other.output, d.output) != 0)
+            QCOMPARE(reported(replies.first().frame, other.output), 0);
+    }
+    QCOMPARE(reported(replies.first().frame, "IN2"), 1); // the recorded inputs stay
+    // The recorded inputs stay in the report, and hold still while the panel drives.
+    QCOMPARE(int(replies.first().frame.data[0]), 0x28);
+    QVERIFY(controller.replacesRecorded(makeFrame(0x18FF30A0, {0x15, 0, 0, 0xC9, 0, 0, 0, 0})));
+    QVERIFY(!controller.replacesRecorded(makeFrame(0x18FF31A0, {0, 0, 0, 0, 0, 0, 0, 0})));
+    QCOMPARE(int(controller.report().at(0)), 0x28);
+    QCOMPARE(controller.outputState("WPLEFT"), 0);
+
+    panelSends(d.offValue);
+    QCOMPARE(reported(replies.first().frame, d.output), 0);
+    QCOMPARE(controller.outputState(d.output), 0);
+
+    // A panel that falls silent hands the controller back to the recording.
+    replies.clear();
+    controller.tick(now + SimulatedControllerOutputs::PanelSilenceMs + 1, &replies);
+    QVERIFY(replies.isEmpty());
+    QVERIFY(!controller.replacesRecorded(recorded));
 }
 
 QTEST_MAIN(tst_MachineTests)

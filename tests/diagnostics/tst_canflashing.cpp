@@ -2,6 +2,7 @@
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/flashlog.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
 #include "model/devicedispatcher.h"
@@ -12,6 +13,7 @@
 #include "support/simulatedbushandler.h"
 #include "support/testenvironment.h"
 
+#include <QCryptographicHash>
 #include <QDomDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -54,6 +56,7 @@ struct Rig
         flasher->setTarget(Unit);
         file = program(size);
         flasher->setProgram(file, QStringLiteral("test.prg"));
+        flasher->setLogDirectory(logDir.path());
         handler.start();
     }
     ~Rig()
@@ -86,6 +89,21 @@ struct Rig
         return out;
     }
 
+    // The records of the flash log, without its header.
+    QList<QByteArray> logLines() const
+    {
+        QFile log(QDir(logDir.path()).filePath(QString::fromLatin1(FlashLog::FileName)));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> lines = log.readAll().split('\n');
+        if (lines.isEmpty() || lines.takeFirst() + '\n' != FlashLog::header())
+            return {QByteArray("no header")};
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
+    QTemporaryDir logDir;
     DeviceDispatcher dispatcher;
     SimulatedBusHandler handler{&dispatcher};
     OffBoardDiagnosticDevice *device = nullptr;
@@ -129,6 +147,8 @@ private slots:
     void stopInEveryState_data();
     void stopInEveryState();
     void stopMidTransfer();
+    void flashLogWriteFailureKeepsTheResult();
+    void flashLogStartsEveryRecordOnItsOwnLine();
     void continuousOffOnlyCancelsRequests();
     void wrongSourceChangesNothing();
     void requestsGoToTheTarget();
@@ -276,6 +296,18 @@ void tst_CanFlashing::runAgainstBootLoader()
     } else {
         QVERIFY(rig.flasher->lastResult().contains(QStringLiteral("error")));
     }
+    // One record of the run in the flash log, with what went where and how it ended.
+    const QList<QByteArray> records = rig.logLines();
+    QCOMPARE(records.size(), 1);
+    const QByteArray sha = QCryptographicHash::hash(rig.file, QCryptographicHash::Sha256).toHex();
+    QVERIFY2(records.first().contains(",0xa0,\"\",\"\",\"test.prg\",10," + sha + ","
+                                      + (row.expectedState == F::FlasherFinished ? "finished"
+                                                                                 : "error")),
+             records.first().constData());
+    const QByteArray retransmissions = "," + QByteArray::number(rig.flasher->retransmitCount());
+    QVERIFY(records.first().endsWith(
+        (row.expectedState == F::FlasherFinished ? ",3,3" : "") + retransmissions));
+    QVERIFY(records.first().contains(rig.flasher->lastResult().left(20).toUtf8()));
     QCOMPARE(rig.flasher->stateText(), row.expectedState == F::FlasherFinished
                                            ? QStringLiteral("Reflash Finished")
                                            : QStringLiteral("Reflash Error"));
@@ -387,6 +419,44 @@ void tst_CanFlashing::stopMidTransfer()
     rig.unit->setFault(SimulatedBootLoader::NoFault);
     QCOMPARE(rig.run(), int(F::FlasherFinished));
     QCOMPARE(rig.unit->image(), rig.file);
+    // Two runs, two records: the stopped one says how far it came.
+    const QList<QByteArray> records = rig.logLines();
+    QCOMPARE(records.size(), 2);
+    QVERIFY2(records.at(0).contains(",stopped,\"Stopped at block 4 of 10."), records.at(0).constData());
+    QVERIFY(records.at(0).endsWith(",10,3,0"));
+    QVERIFY(records.at(1).contains(",finished,"));
+}
+
+void tst_CanFlashing::flashLogWriteFailureKeepsTheResult()
+{
+    Rig rig(10);
+    // A directory where the log file should be: the append fails.
+    QVERIFY(QDir(rig.logDir.path()).mkdir(QString::fromLatin1(FlashLog::FileName)));
+    QCOMPARE(rig.run(), int(F::FlasherFinished));
+    const QString result = rig.flasher->lastResult();
+    QVERIFY2(result.startsWith(QStringLiteral("Reflash finished: 3 blocks")), qPrintable(result));
+    QVERIFY(result.contains(QStringLiteral("The flash log was not written")));
+    QCOMPARE(rig.unit->image(), rig.file);
+}
+
+void tst_CanFlashing::flashLogStartsEveryRecordOnItsOwnLine()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QString::fromLatin1(FlashLog::FileName)));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(FlashLog::header() + "2026-01-01T00:00:00,cut");
+    file.close();
+    FlashLog::Record r;
+    r.target = 0x21;
+    r.file = QStringLiteral("a \"quoted\"\nname.prg");
+    r.outcome = QStringLiteral("finished");
+    QString error;
+    QVERIFY(FlashLog::append(dir.path(), r, &error));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 4); // header, the cut line, the record, the final empty piece
+    QCOMPARE(lines.at(1), QByteArray("2026-01-01T00:00:00,cut"));
+    QVERIFY(lines.at(2).contains(",0x21,\"\",\"\",\"a \"\"quoted\"\" name.prg\",0,,finished,"));
 }
 
 void tst_CanFlashing::continuousOffOnlyCancelsRequests()
@@ -479,6 +549,9 @@ void tst_CanFlashing::deviceDeletedMidRun()
     const int written = rig->handler.writtenFrames().size();
     QTest::qWait(150); // no timer of the deleted function fires
     QCOMPARE(rig->handler.writtenFrames().size(), written);
+    const QList<QByteArray> records = rig->logLines();
+    QCOMPARE(records.size(), 1);
+    QVERIFY(records.first().contains(",removed,\"The flasher was removed"));
 }
 
 void tst_CanFlashing::schemeRoundTrip()

@@ -1,18 +1,22 @@
 #include "can/dispatchresult.h"
+#include "demo/simulatedengine.h"
 #include "descriptions/unknownpgnfactory.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "diagnostics/editors/eccfschemetreeitem.h"
 #include "diagnostics/emr2enginestoprequestfunction.h"
 #include "diagnostics/engineconfigurationfunction.h"
 #include "diagnostics/enginecontrollercalibrationfunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxboolparameter.h"
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
+#include "support/simulatedbushandler.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -23,6 +27,36 @@ namespace {
 QByteArray ec1(int size = EngineConfigurationFunction::MessageLength, quint8 fill = 0)
 {
     return QByteArray(size, char(fill));
+}
+
+CanMessage frameOf(quint32 id, const QByteArray &payload)
+{
+    return CanMessage(id, reinterpret_cast<const quint8 *>(payload.constData()), payload.size());
+}
+
+// The long message a BAM announcement and its packets among `frames` carry.
+QByteArray bamPayload(const QVector<SimulatedReply> &frames)
+{
+    QByteArray data;
+    int size = -1;
+    for (const SimulatedReply &r : frames) {
+        if (r.frame.pduFormat() == 0xEC && r.frame.data[0] == 0x20)
+            size = r.frame.data[1] | r.frame.data[2] << 8;
+        else if (r.frame.pduFormat() == 0xEB && r.frame.pduSpecific() == 0xFF)
+            data.append(reinterpret_cast<const char *>(r.frame.data + 1), 7);
+    }
+    return size < 0 ? QByteArray() : data.left(size);
+}
+
+// The engine speed of the last EEC1 among `frames`, -1 without one.
+int speedIn(const QVector<SimulatedReply> &frames)
+{
+    int rpm = -1;
+    for (const SimulatedReply &r : frames) {
+        if ((r.frame.id & 0x00FFFF00) == 0x00F00400)
+            rpm = (r.frame.data[3] | r.frame.data[4] << 8) / 8;
+    }
+    return rpm;
 }
 
 } // namespace
@@ -46,6 +80,12 @@ private slots:
     void emr2Decode();
     void emr2Transmit();
     void calibrationStartStop();
+    void simulatedEngineAnswers_data();
+    void simulatedEngineAnswers();
+    void simulatedEngineConfigurationDecodes();
+    void simulatedEngineStopRequest_data();
+    void simulatedEngineStopRequest();
+    void emr2FunctionStopsTheSimulatedEngine();
     void manualOnlyKinds();
 };
 
@@ -252,6 +292,9 @@ void tst_EngineFunctions::emr2Transmit()
     QCOMPARE(run.data[0], quint8(7));
     QCOMPARE(handler.writtenFrames().at(1).data[0], quint8(1));
     QVERIFY(draws.isEmpty());
+    // The scripted source must not outlive the list it reads.
+    Emr2EngineStopRequestFunction::setRandomSource(
+        [] { return quint8(QRandomGenerator::global()->bounded(256)); });
 }
 
 void tst_EngineFunctions::calibrationStartStop()
@@ -270,6 +313,143 @@ void tst_EngineFunctions::calibrationStartStop()
     QTRY_VERIFY(!f->isRunning());
     QVERIFY(!f->calibrationTimer()->isActive());
     QVERIFY(handler.writtenFrames().isEmpty()); // a calibration tick sends nothing
+}
+
+void tst_EngineFunctions::simulatedEngineAnswers_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QByteArray>("bam");
+    QTest::addColumn<int>("hoursFrames");
+    const QByteArray ec1Pgn("\xE3\xFE\x00", 3);
+    QTest::newRow("EC1 asked of the engine: BAM")
+        << 0x18EA01F9u << ec1Pgn << SimulatedEngine::configuration() << 0;
+    QTest::newRow("EC1 asked of everyone: BAM")
+        << 0x18EAFFF9u << ec1Pgn << SimulatedEngine::configuration() << 0;
+    QTest::newRow("EC1 asked of another unit: nothing")
+        << 0x18EA00F9u << ec1Pgn << QByteArray() << 0;
+    QTest::newRow("request of two bytes: nothing")
+        << 0x18EA01F9u << QByteArray("\xE3\xFE", 2) << QByteArray() << 0;
+    QTest::newRow("HOURS: one frame") << 0x18EA01F9u << QByteArray("\xE5\xFE\x00", 3)
+                                      << QByteArray() << 1;
+}
+
+void tst_EngineFunctions::simulatedEngineAnswers()
+{
+    QFETCH(quint32, id);
+    QFETCH(QByteArray, payload);
+    QFETCH(QByteArray, bam);
+    QFETCH(int, hoursFrames);
+    SimulatedEngine engine(0x01);
+    QVector<SimulatedReply> replies;
+    engine.frameSent(frameOf(id, payload), &replies);
+    QCOMPARE(bamPayload(replies), bam);
+    int hours = 0;
+    for (const SimulatedReply &r : replies) {
+        QCOMPARE(r.frame.address(), quint8(0x01));
+        if ((r.frame.id & 0x00FFFF00) == 0x00FEE500) {
+            ++hours;
+            QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.frame.data), 8),
+                     SimulatedEngine::hoursPayload(1234.5, 98765000.0));
+        }
+    }
+    QCOMPARE(hours, hoursFrames);
+    if (!bam.isEmpty()) {
+        // A second request while the broadcast is under way is answered by that broadcast.
+        QVector<SimulatedReply> again;
+        engine.frameSent(frameOf(id, payload), &again);
+        QVERIFY(again.isEmpty());
+    }
+}
+
+void tst_EngineFunctions::simulatedEngineConfigurationDecodes()
+{
+    // What the demo engine broadcasts reaches the tool's EC1 through its transport protocol.
+    DeviceDispatcher dispatcher;
+    SimulatedBusHandler handler(&dispatcher);
+    handler.bus()->addUnit(std::make_shared<SimulatedEngine>(0x01));
+    auto *device = new J1939Device(0x01);
+    auto *f = new EngineConfigurationFunction(device);
+    dispatcher.registerDisplayable(device);
+    QVERIFY(handler.start());
+    QTRY_COMPARE_WITH_TIMEOUT(f->floatParameter(0)->value(), 800.0f, 3000);
+    QVERIFY(f->floatParameter(0)->isValid());
+    QCOMPARE(f->floatParameter(5)->value(), 2400.0f);
+    QCOMPARE(f->intParameter(11)->value(), 85);
+    QCOMPARE(f->encode(), SimulatedEngine::configuration());
+    handler.stop();
+    dispatcher.clearScheme();
+}
+
+void tst_EngineFunctions::simulatedEngineStopRequest_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("stops");
+    QTest::newRow("1 stops the engine") << QByteArray("\x01", 1) << QByteArray() << false << 0 << 1;
+    QTest::newRow("repeated stop counts once")
+        << QByteArray("\x01", 1) << QByteArray("\x01", 1) << false << 0 << 1;
+    QTest::newRow("run value after a stop starts again")
+        << QByteArray("\x01", 1) << QByteArray("\x9A", 1) << true
+        << int(SimulatedEngine::RunningRpm) << 1;
+    QTest::newRow("run value keeps it running")
+        << QByteArray("\x00", 1) << QByteArray() << true << int(SimulatedEngine::RunningRpm) << 0;
+    QTest::newRow("frame without data ignored")
+        << QByteArray() << QByteArray() << true << int(SimulatedEngine::RunningRpm) << 0;
+}
+
+void tst_EngineFunctions::simulatedEngineStopRequest()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(bool, running);
+    QFETCH(int, speed);
+    QFETCH(int, stops);
+    SimulatedEngine engine(0x01);
+    QVector<SimulatedReply> replies;
+    qint64 now = 0;
+    engine.tick(now, &replies);
+    QCOMPARE(speedIn(replies), int(SimulatedEngine::RunningRpm));
+    auto runFor = [&](int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            now += SimulatedEngine::TickMs;
+            replies.clear();
+            engine.tick(now, &replies);
+        }
+    };
+    engine.frameSent(frameOf(0x08FF16F9, first), &replies);
+    runFor(10);
+    if (!second.isEmpty()) {
+        engine.frameSent(frameOf(0x08FF16F9, second), &replies);
+        runFor(10);
+    }
+    QCOMPARE(engine.isRunning(), running);
+    QCOMPARE(speedIn(replies), speed);
+    QCOMPARE(engine.stopRequestCount(), stops);
+}
+
+void tst_EngineFunctions::emr2FunctionStopsTheSimulatedEngine()
+{
+    DeviceDispatcher dispatcher;
+    SimulatedBusHandler handler(&dispatcher);
+    auto engine = std::make_shared<SimulatedEngine>(0x01);
+    handler.bus()->addUnit(engine);
+    auto *device = new J1939Device(0x01);
+    auto *f = new Emr2EngineStopRequestFunction(device);
+    Emr2EngineStopRequestFunction::setRandomSource([] { return quint8(0x9A); });
+    dispatcher.registerDisplayable(device);
+    QVERIFY(handler.start());
+    f->boolParameter(0)->setValue(true);
+    f->transmitState();
+    QTRY_VERIFY(!engine->isRunning());
+    QCOMPARE(engine->stopRequestCount(), 1);
+    f->boolParameter(0)->setValue(false);
+    f->transmitState();
+    QTRY_VERIFY(engine->isRunning());
+    handler.stop();
+    dispatcher.clearScheme();
 }
 
 void tst_EngineFunctions::manualOnlyKinds()

@@ -193,6 +193,8 @@ private slots:
     void constructorAddsWithInitialState();
     void testActionOpensOneDialog();
     void addFlasherTwiceAddsOne();
+    void closingARunningTest_data();
+    void closingARunningTest();
     void abandoningTransferAsks_data();
     void abandoningTransferAsks();
     void filterMarksAndStates();
@@ -783,6 +785,78 @@ void tst_MainWindowActions::addFlasherTwiceAddsOne()
     flasher->trigger();
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
     QCOMPARE(m_window->mainView()->currentIndex().row(), 0);
+}
+
+void tst_MainWindowActions::closingARunningTest_data()
+{
+    QTest::addColumn<QString>("actionName");
+    QTest::addColumn<int>("selected"); // the address of the unit to delete
+    QTest::addColumn<bool>("agree");
+    QTest::addColumn<int>("rowsAfter");
+    QTest::newRow("clear scheme, kept") << "actionClearScheme" << -1 << false << 2;
+    QTest::newRow("clear scheme, closed") << "actionClearScheme" << -1 << true << 0;
+    QTest::newRow("delete the controller, kept") << "actionDeleteDevice" << 0xA0 << false << 2;
+    QTest::newRow("delete the controller, closed") << "actionDeleteDevice" << 0xA0 << true << 1;
+    QTest::newRow("delete the panel, closed") << "actionDeleteDevice" << 0x9E << true << 1;
+    QTest::newRow("open another scheme, kept") << "actionOpen" << -1 << false << 2;
+    QTest::newRow("open another scheme, closed, file not chosen") << "actionOpen" << -1 << true << 2;
+}
+
+void tst_MainWindowActions::closingARunningTest()
+{
+    QFETCH(QString, actionName);
+    QFETCH(int, selected);
+    QFETCH(bool, agree);
+    QFETCH(int, rowsAfter);
+    DeviceConstructorModel *model = m_window->constructorModel();
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 1).data().toString() == QLatin1String("Controller"))
+            view->setCurrentIndex(model->index(r, 1));
+    }
+    m_window->confirm = true;
+    action(m_window.get(), "actionTest")->trigger();
+    QPointer<DeviceTestDialog> dialog = m_window->findChild<DeviceTestDialog *>();
+    QVERIFY(dialog);
+    QPointer<DeviceTest> test = dialog->test();
+    // Up to the step that turns the first output on: the panel's joystick is deflected.
+    ZxParameter *joystick = CanDeviceFactory::instance()->getParameter(
+        QStringLiteral("control_panel_low/state/LJ"));
+    QVERIFY(joystick);
+    QPointer<AbstractDisplayableItem> panel = CanDeviceFactory::instance()->getDeviceByPath(
+        QStringLiteral("control_panel_low"));
+    const QString rest = joystick->toString();
+    while (test->currentIndex() < 11)
+        test->skipTest();
+    QVERIFY(test->currentTest()->name().startsWith(QStringLiteral("Setting output UP on")));
+    test->slotRefreshTimeout();
+    QVERIFY(joystick->toString() != rest);
+    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
+        if (int(node->displayable()->address().value) == selected)
+            m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(node, 1));
+    }
+    m_window->asked.clear();
+    m_window->confirm = agree;
+    m_window->fileAnswer.clear();
+    action(m_window.get(), qPrintable(actionName))->trigger();
+    QVERIFY2(m_window->asked.value(0).startsWith(
+                 QLatin1String("Test|The test of Controller is running")),
+             qPrintable(m_window->asked.join(QLatin1Char('\n'))));
+    QCOMPARE(m_window->schemeModel()->rowCount(), rowsAfter);
+    if (!agree) {
+        QCOMPARE(m_window->asked.size(), 1);
+        QVERIFY(dialog && test && test->isRunning());
+        dialog->test()->stop();
+        dialog->close();
+    } else {
+        QVERIFY(!test || !test->isRunning());
+        // What the test wrote is back wherever the panel is still there.
+        if (panel)
+            QCOMPARE(joystick->toString(), rest);
+    }
+    QTRY_VERIFY(dialog.isNull());
+    // No test runs any more: the next action asks nothing about it.
+    QVERIFY(!m_window->runningTest());
 }
 
 void tst_MainWindowActions::abandoningTransferAsks_data()

@@ -77,6 +77,9 @@ DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
     layout->addWidget(m_progress);
     layout->addWidget(m_statusLabel);
     layout->addLayout(buttons);
+    // Room for whole step names ("Setting output BACKWARD off", "UP - 010 - Off, output
+    // voltage") and several rows around the current one.
+    resize(sizeHint().expandedTo(QSize(520, 560)));
 
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_saveButton, &QPushButton::clicked, this, &DeviceTestDialog::slotSaveReport);

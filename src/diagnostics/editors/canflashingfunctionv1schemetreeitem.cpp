@@ -8,12 +8,14 @@
 
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSettings>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -257,6 +259,9 @@ bool CanFlashingFunctionV1SchemeTreeItem::requestStart(QWidget *parent)
     }
     if (!confirmer()(parent, question))
         return false;
+    // Each run is logged beside the parameter logs.
+    m_function->setLogDirectory(
+        QSettings().value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString());
     QMetaObject::invokeMethod(m_function, "slotStart", Qt::QueuedConnection);
     return true;
 }

@@ -242,6 +242,22 @@
 <context>
     <name>CanFlashingFunctionV1</name>
     <message>
+        <source>The flasher was removed during the run. The unit may wait in its boot loader without a complete program.</source>
+        <translation>Прошивальщик удалён во время работы. Блок может ожидать в загрузчике без полной программы.</translation>
+    </message>
+    <message>
+        <source>The flash log was not written: %1</source>
+        <translation>Журнал прошивки не записан: %1</translation>
+    </message>
+    <message>
+        <source>Stopped before the unit entered its boot loader.</source>
+        <translation>Остановлено до перехода блока в загрузчик.</translation>
+    </message>
+    <message>
+        <source>Boot-load requests cancelled; the unit did not answer.</source>
+        <translation>Запросы загрузки отменены; блок не ответил.</translation>
+    </message>
+    <message>
         <source>Flashing Function</source>
         <translation>Функция прошивки</translation>
     </message>
@@ -1277,6 +1293,18 @@ Options:
 <context>
     <name>DeviceTestReport</name>
     <message>
+        <source>ECU identification: %1</source>
+        <translation>Идентификация блока: %1</translation>
+    </message>
+    <message>
+        <source>Software identification: %1</source>
+        <translation>Идентификация программы: %1</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестно</translation>
+    </message>
+    <message>
         <source>completed</source>
         <translation>завершён</translation>
     </message>
@@ -1631,6 +1659,17 @@ Options:
     <message>
         <source>Engine Controller Calibration</source>
         <translation>Калибровка контроллера двигателя</translation>
+    </message>
+</context>
+<context>
+    <name>FlashLog</name>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>Не удаётся открыть %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удаётся записать %1: %2</translation>
     </message>
 </context>
 <context>
@@ -2124,6 +2163,10 @@ Options:
     <message>
         <source>candump log (*.log)</source>
         <translation>Журнал candump (*.log)</translation>
+    </message>
+    <message>
+        <source>The test of %1 is running. Stop it, put back the values it wrote and close it?</source>
+        <translation>Идёт проверка %1. Остановить её, вернуть записанные ею значения и закрыть?</translation>
     </message>
     <message>
         <source>Boot loading</source>
@@ -2936,6 +2979,10 @@ Use %1 ms?</source>
 <context>
     <name>WaitGetMatchTestAction</name>
     <message>
+        <source>No valid value read, nothing written</source>
+        <translation>Верное значение не прочитано, ничего не записано</translation>
+    </message>
+    <message>
         <source>Controller doesn't respond with variable value</source>
         <translation>Контроллер не отвечает значением переменной</translation>
     </message>
@@ -2968,6 +3015,10 @@ Use %1 ms?</source>
 </context>
 <context>
     <name>WaitSetValueTestAction</name>
+    <message>
+        <source>No valid value read, nothing written</source>
+        <translation>Верное значение не прочитано, ничего не записано</translation>
+    </message>
     <message>
         <source>Controller doesn't respond with tune variable value</source>
         <translation>Контроллер не отвечает значением переменной настройки</translation>
