@@ -18,6 +18,7 @@ class DeviceTest;
 class FilterDockWidget;
 class GuiMessageNotifier;
 class ParameterLog;
+class PlotDocks;
 class QActionGroup;
 class QButtonGroup;
 class QDomElement;
@@ -86,6 +87,7 @@ public:
     QTreeView *mainView() const { return m_mainView; }
     ParameterLog *parameterLog() const { return m_parameterLog.get(); }
     GuiMessageNotifier *notifier() const { return m_notifier; }
+    PlotDocks *plotDocks() const { return m_plotDocks; }
 
     // Unsaved changes and the recently used schemes.
     enum class SaveChoice { Save, Discard, Cancel };
@@ -129,6 +131,9 @@ public slots:
     void on_actionParameter_Log_Directory_triggered();
     void on_actionConnectionTimeouts_triggered();
     void on_actionClearScheme_triggered();
+    void on_actionPlot_triggered();
+    void on_actionOpenParameterLog_triggered();
+    void on_actionPlotWindow_triggered();
     void openRecentScheme(const QString &path);
 
 protected:
@@ -186,6 +191,7 @@ private:
     SchemeController *m_schemeController = nullptr;
     SchemeDocument *m_schemeDocument = nullptr;
     RecentFiles *m_recentFiles = nullptr;
+    PlotDocks *m_plotDocks = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

@@ -28,8 +28,9 @@ void collect(const AbstractSchemeTreeItem *node, QList<ParameterLog::Column> *co
         collect(child, columns);
 }
 
-// A value with a separator, quote or line break is quoted, so every record keeps its field count.
-QByteArray csvField(const QString &text)
+} // namespace
+
+QByteArray ParameterLog::csvField(const QString &text)
 {
     QByteArray field = text.toLatin1();
     if (field.contains(',') || field.contains('"') || field.contains('\n') || field.contains('\r')) {
@@ -38,8 +39,6 @@ QByteArray csvField(const QString &text)
     }
     return field;
 }
-
-} // namespace
 
 QString ParameterLog::fileName(const QString &directory, const QDateTime &start)
 {
