@@ -246,9 +246,12 @@ void SchemeController::addTabs(const QDomElement &root)
             ++built;
     }
     // The tabs take the window; without one the docks are all the engineer has.
+    // The scheme's own plots stay: the Windows menu offers no way back to them.
     if (built > 0) {
-        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>())
-            dock->hide();
+        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>()) {
+            if (!dock->objectName().endsWith(QLatin1String(PlotDocks::DockSuffix)))
+                dock->hide();
+        }
     }
 }
 

@@ -103,6 +103,11 @@ QDockWidget *PlotDocks::addDock(PlotWidget *plot, const QString &title, const QS
     plot->setParent(dock);
     dock->setWidget(plot);
     m_window->addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // Room for the panels, up to most of the window; a restored layout sets its own sizes
+    // afterwards.
+    const int wanted = plot->fullHeight() + 40;
+    m_window->resizeDocks({dock}, {std::clamp(wanted, 320, m_window->height() * 3 / 5)},
+                          Qt::Vertical);
     m_docks.append(dock);
     return dock;
 }

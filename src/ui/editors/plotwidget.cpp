@@ -28,7 +28,9 @@
 
 namespace {
 
-constexpr int PanelMinimumHeight = 150;
+// Lowest panels, before the dock scrolls: legend and curves, and the time scale under the last.
+constexpr int PanelMinimumHeight = 110;
+constexpr int TimeScaleHeight = 45;
 
 // Distinct colours that stay apart on white and in print.
 const QColor CurveColours[] = {Qt::blue,       Qt::red,          QColor(0, 140, 0),
@@ -148,6 +150,12 @@ void PlotWidget::rebuild()
     }
     for (int g = 0; g < groups.size(); ++g)
         addPanel(units.at(g), groups.at(g));
+    // One time scale, under the last panel: the panels above share it.
+    for (QwtPlot *panel : qAsConst(m_panels)) {
+        const bool last = panel == m_panels.last();
+        panel->enableAxis(QwtPlot::xBottom, last);
+        panel->setMinimumHeight(PanelMinimumHeight + (last ? TimeScaleHeight : 0));
+    }
     if (!m_panels.isEmpty())
         m_panels.last()->setAxisTitle(QwtPlot::xBottom, tr("Time, s"));
     m_dirty = true;
@@ -160,11 +168,12 @@ QwtPlot *PlotWidget::addPanel(const QString &unit, const QVector<int> &columns)
 {
     auto *panel = new QwtPlot(m_scroll->widget());
     panel->setObjectName(QStringLiteral("plotPanel%1").arg(m_panels.size()));
-    panel->setMinimumHeight(PanelMinimumHeight);
     panel->setCanvasBackground(Qt::white);
     panel->setAutoReplot(false);
     if (!unit.isEmpty())
         panel->setAxisTitle(QwtPlot::yLeft, unit);
+    // Few labels, so a low panel keeps them apart.
+    panel->setAxisMaxMajor(QwtPlot::yLeft, 4);
     auto *grid = new QwtPlotGrid;
     grid->setMajorPen(QColor(220, 220, 220), 0, Qt::DotLine);
     grid->attach(panel);
@@ -201,6 +210,14 @@ QwtPlot *PlotWidget::addPanel(const QString &unit, const QVector<int> &columns)
     m_panels.append(panel);
     m_zoomers.append(zoomer);
     return panel;
+}
+
+int PlotWidget::fullHeight() const
+{
+    int height = findChild<QToolBar *>(QStringLiteral("plotToolBar"))->sizeHint().height();
+    for (const QwtPlot *panel : m_panels)
+        height += panel->minimumHeight() + m_panelBox->spacing();
+    return height + 2 * m_panelBox->contentsMargins().top();
 }
 
 void PlotWidget::sample(const AbstractCanHandler::MessagePack &pack, qint64 nowMs)

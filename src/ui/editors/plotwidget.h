@@ -46,6 +46,8 @@ public:
     void refresh();
     void setRefreshInterval(int ms);
     QList<QwtPlot *> panels() const { return m_panels; }
+    // Height that shows every panel at its lowest without scrolling.
+    int fullHeight() const;
     QList<PlotZoomer *> zoomers() const { return m_zoomers; }
 
     bool exportPng(const QString &path, QString *error = nullptr);

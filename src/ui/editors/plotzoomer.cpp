@@ -5,6 +5,7 @@
 #include "ui/editors/plottable.h"
 
 #include <QPalette>
+#include <QPen>
 
 #include <qwt_plot.h>
 #include <qwt_text.h>
@@ -40,7 +41,9 @@ QString PlotZoomer::readout(const QPointF &position) const
 QwtText PlotZoomer::trackerTextF(const QPointF &position) const
 {
     QwtText text(readout(position));
-    text.setRenderFlags(Qt::AlignLeft);
+    text.setRenderFlags(Qt::AlignLeft | Qt::AlignVCenter);
+    text.setBorderPen(QPen(Qt::gray));
+    text.setBorderRadius(2);
     QColor background = canvas()->palette().color(QPalette::Base);
     background.setAlpha(220);
     text.setBackgroundBrush(background);
