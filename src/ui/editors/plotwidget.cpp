@@ -351,5 +351,5 @@ void PlotWidget::askExport(bool png)
         return;
     QString error;
     if (!(png ? exportPng(path, &error) : exportCsv(path, &error)))
-        QMessageBox::warning(this, tr("Export failed"), tr("%1: %2").arg(path, error));
+        QMessageBox::warning(this, tr("Export failed"), QStringLiteral("%1: %2").arg(path, error));
 }

@@ -32,8 +32,8 @@ QString PlotZoomer::readout(const QPointF &position) const
         const PlotTable::Column &c = m_table->columns().at(curve->column());
         const double v = row < 0 ? PlotTable::Gap : m_table->value(curve->column(), size_t(row));
         const QString value = PlotTable::isGap(v) ? ZxParameter::notAvailableText() : QString::number(v, 'g', 8);
-        lines << (c.unit.isEmpty() || PlotTable::isGap(v) ? tr("%1: %2").arg(c.label, value)
-                                   : tr("%1: %2 %3").arg(c.label, value, c.unit));
+        lines << (c.unit.isEmpty() || PlotTable::isGap(v) ? QStringLiteral("%1: %2").arg(c.label, value)
+                                   : QStringLiteral("%1: %2 %3").arg(c.label, value, c.unit));
     }
     return lines.join(QLatin1Char('\n'));
 }
