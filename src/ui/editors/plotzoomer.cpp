@@ -32,8 +32,9 @@ QString PlotZoomer::readout(const QPointF &position) const
         const PlotTable::Column &c = m_table->columns().at(curve->column());
         const double v = row < 0 ? PlotTable::Gap : m_table->value(curve->column(), size_t(row));
         const QString value = PlotTable::isGap(v) ? ZxParameter::notAvailableText() : QString::number(v, 'g', 8);
-        lines << (c.unit.isEmpty() || PlotTable::isGap(v) ? QStringLiteral("%1: %2").arg(c.label, value)
-                                   : QStringLiteral("%1: %2 %3").arg(c.label, value, c.unit));
+        const bool withUnit = !c.unit.isEmpty() && !PlotTable::isGap(v);
+        lines << (withUnit ? QStringLiteral("%1: %2 %3").arg(c.label, value, c.unit)
+                           : QStringLiteral("%1: %2").arg(c.label, value));
     }
     return lines.join(QLatin1Char('\n'));
 }
