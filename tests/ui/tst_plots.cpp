@@ -529,7 +529,8 @@ void tst_Plots::plotActionNeedsNumbers()
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     plot->trigger();
     QCOMPARE(m_window->plotDocks()->docks().size(), 1);
-    for (const ParameterPlotter::Source &s : m_window->plotDocks()->plots().at(0)->plotter().sources())
+    const PlotWidget *plotted = m_window->plotDocks()->plots().at(0);
+    for (const ParameterPlotter::Source &s : plotted->plotter().sources())
         QVERIFY(ParameterPlotter::isPlottable(eec1->parameters().at(s.parameter)));
 }
 

@@ -16,6 +16,9 @@
 #include <QMainWindow>
 #include <QSettings>
 
+#include <algorithm>
+#include <memory>
+
 namespace {
 
 const QString WindowKey = QStringLiteral("Misc/PlotWindowMinutes");

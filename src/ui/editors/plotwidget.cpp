@@ -17,6 +17,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include <qwt_legend.h>
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
@@ -69,6 +71,12 @@ PlotWidget::PlotWidget(bool live, QWidget *parent)
     m_filePrompt = [this](const QString &title, const QString &filter) {
         return QFileDialog::getSaveFileName(this, title, QString(), filter);
     };
+}
+
+PlotWidget::~PlotWidget()
+{
+    // The curves and zoomers read the table, a member that dies before the child widgets.
+    qDeleteAll(m_panels);
 }
 
 void PlotWidget::buildToolBar()

@@ -29,6 +29,7 @@ public:
     static constexpr int DefaultRefreshMs = 500;
 
     explicit PlotWidget(bool live, QWidget *parent = nullptr);
+    ~PlotWidget() override;
 
     ParameterPlotter &plotter() { return m_plotter; }
     const ParameterPlotter &plotter() const { return m_plotter; }

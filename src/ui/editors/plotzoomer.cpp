@@ -31,7 +31,8 @@ QString PlotZoomer::readout(const QPointF &position) const
             continue;
         const PlotTable::Column &c = m_table->columns().at(curve->column());
         const double v = row < 0 ? PlotTable::Gap : m_table->value(curve->column(), size_t(row));
-        const QString value = PlotTable::isGap(v) ? ZxParameter::notAvailableText() : QString::number(v, 'g', 8);
+        const QString value
+            = PlotTable::isGap(v) ? ZxParameter::notAvailableText() : QString::number(v, 'g', 8);
         const bool withUnit = !c.unit.isEmpty() && !PlotTable::isGap(v);
         lines << (withUnit ? QStringLiteral("%1: %2 %3").arg(c.label, value, c.unit)
                            : QStringLiteral("%1: %2").arg(c.label, value));
