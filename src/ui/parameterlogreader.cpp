@@ -106,6 +106,7 @@ bool ParameterLogReader::read(const QByteArray &content, PlotTable *table)
     QVector<double> times;
     QVector<QVector<double>> values(columns);
     QVector<bool> numeric(columns, false);
+    QVector<bool> text(columns, false);
     for (int r = 1; r < records.size(); ++r) {
         const Record &record = records.at(r);
         if (record.fields.size() != header.size()) {
@@ -130,6 +131,7 @@ bool ParameterLogReader::read(const QByteArray &content, PlotTable *table)
             const double v = record.fields.at(c + 1).trimmed().toDouble(&ok);
             const bool number = ok && std::isfinite(v);
             numeric[c] = numeric[c] || number;
+            text[c] = text[c] || (!number && !record.fields.at(c + 1).trimmed().isEmpty());
             values[c].append(number ? v : PlotTable::Gap);
         }
     }
@@ -137,7 +139,9 @@ bool ParameterLogReader::read(const QByteArray &content, PlotTable *table)
     QVector<int> keptIndex;
     for (int c = 0; c < columns; ++c) {
         const QString id = header.at(c + 1).trimmed();
-        if (!numeric[c] && !times.isEmpty()) {
+        // A column never available stays (its legend says it was logged); one of words cannot be
+        // drawn.
+        if (!numeric[c] && text[c]) {
             addProblem(tr("Column \"%1\" holds no numbers; left out.").arg(id));
             continue;
         }

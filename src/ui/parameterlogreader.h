@@ -8,8 +8,8 @@ class PlotTable;
 
 // Reads a parameter log CSV (a "Time" column in seconds, then one column per parameter) into a
 // plot table: quoted fields may hold separators, quotes and line breaks, an empty or non-numeric
-// value is a gap, and a line that does not fit the header is left out and reported. Columns that
-// hold no number at all are left out too.
+// value is a gap, and a line that does not fit the header is left out and reported. Columns of
+// text without a single number are left out and reported too.
 class ParameterLogReader
 {
     Q_DECLARE_TR_FUNCTIONS(ParameterLogReader)

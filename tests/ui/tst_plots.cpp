@@ -12,6 +12,7 @@
 #include "ui/editors/plotwidget.h"
 #include "ui/editors/plotzoomer.h"
 #include "ui/mainwindow.h"
+#include "ui/parameterlog.h"
 #include "ui/parameterlogreader.h"
 
 #include <QAction>
@@ -97,6 +98,7 @@ private slots:
     void cursorReadsValues();
     void plotDockSurvivesSchemeFile();
     void openedLogIsPlottedWithUnits();
+    void parameterLogReadsBack();
     void plotActionNeedsNumbers();
 
 private:
@@ -258,6 +260,9 @@ void tst_Plots::readsParameterLogs_data()
     QTest::newRow("text values are gaps; a column of text only is left out")
         << QByteArray("Time,a,state\n0,1,On\n1,x,Off\n") << QStringList{"a"} << "0:1;1:-" << 0
         << 1;
+    QTest::newRow("a column never available stays, without a problem")
+        << QByteArray("Time,a,b\n0,1,\n1,2,\n") << QStringList{"a", "b"} << "0:1,-;1:2,-" << 0
+        << 0;
     QTest::newRow("no data rows keeps the columns")
         << QByteArray("Time,a\n") << QStringList{"a"} << "" << 0 << 0;
     QTest::newRow("unclosed quote ends the file")
@@ -398,6 +403,11 @@ void tst_Plots::plotDockSurvivesSchemeFile()
     QVERIFY(plot);
     QVERIFY(plot->table().columnCount() > 3);
     QCOMPARE(plot->table().window(), 300.0);
+    // The setting applies to the open plots and is kept.
+    docks->setWindowMinutes(7);
+    QCOMPARE(plot->table().window(), 420.0);
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/PlotWindowMinutes")).toInt(), 7);
+    docks->setWindowMinutes(5);
     QVector<QPair<QString, QString>> sources;
     for (const ParameterPlotter::Source &s : plot->plotter().sources())
         sources.append({s.path, s.parameterKey});
@@ -499,6 +509,46 @@ void tst_Plots::openedLogIsPlottedWithUnits()
     QVERIFY(!m_window->plotDocks()->openLog(m_dir.filePath(QStringLiteral("none.csv")), &error,
                                             &problems));
     QVERIFY(!error.isEmpty());
+}
+
+// What the window's parameter log writes opens as a plot with the logged values.
+void tst_Plots::parameterLogReadsBack()
+{
+    AbstractDisplayableItem *engine = addEngine();
+    QVERIFY(engine);
+    AbstractDisplayableItem *eec1 = childByKey(engine, "eec1");
+    eec1->setFiltered(true);
+    const QList<ParameterLog::Column> columns
+        = ParameterLog::collectColumns(m_window->schemeModel());
+    QVERIFY(columns.size() > 3);
+    ParameterLog log;
+    const QString path = m_dir.filePath(QStringLiteral("written.csv"));
+    QVERIFY(log.start(path, columns, 1000));
+    QVERIFY(log.writeRecord(1100, false)); // nothing received yet: empty fields
+    dispatch(engineSpeed(1234.5));
+    QVERIFY(log.writeRecord(1200, false));
+    dispatch(frame(Eec1Id, {0xF0, 0x7D, 0x7D, 0xFF, 0xFF})); // speed not available
+    QVERIFY(log.writeRecord(1300, true));
+    log.stop();
+
+    QString error;
+    QStringList problems;
+    QDockWidget *dock = m_window->plotDocks()->openLog(path, &error, &problems);
+    QVERIFY2(dock, qPrintable(error));
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    const PlotTable &table = static_cast<PlotWidget *>(dock->widget())->table();
+    QCOMPARE(table.rowCount(), size_t(3));
+    QCOMPARE(table.time(1), 0.2);
+    int speed = -1;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        if (table.columns().at(c).id == columns.at(parameterIndex(eec1, "SPN190")).id)
+            speed = c;
+    }
+    QVERIFY(speed >= 0);
+    QCOMPARE(table.columns().at(speed).unit, QStringLiteral("rpm"));
+    QVERIFY(PlotTable::isGap(table.value(speed, 0)));
+    QCOMPARE(table.value(speed, 1), 1234.5);
+    QVERIFY(PlotTable::isGap(table.value(speed, 2)));
 }
 
 void tst_Plots::plotActionNeedsNumbers()
