@@ -96,6 +96,7 @@ private slots:
     void readsParameterLogs();
     void exportsPngAndCsv();
     void cursorReadsValues();
+    void liveViewFollowsUntilZoomed();
     void plotDockSurvivesSchemeFile();
     void openedLogIsPlottedWithUnits();
     void parameterLogReadsBack();
@@ -385,6 +386,49 @@ void tst_Plots::cursorReadsValues()
     // A hidden curve leaves the readout.
     plot.panels().at(0)->itemList(QwtPlotItem::Rtti_PlotCurve).at(1)->setVisible(false);
     QCOMPARE(zoomer->readout(QPointF(0.5, 0)), QStringLiteral("0.500 s\nSpeed: 800 rpm"));
+}
+
+void tst_Plots::liveViewFollowsUntilZoomed()
+{
+    PlotWidget plot(true);
+    PlotTable &table = plot.plotter().table();
+    table.setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QStringLiteral("rpm")},
+                      {QStringLiteral("t"), QStringLiteral("Temperature"), QStringLiteral("C")}});
+    table.setWindow(60);
+    for (int i = 0; i <= 1000; ++i)
+        table.append(i * 0.1, {800.0 + i, 20.0});
+    plot.rebuild();
+    QCOMPARE(plot.panels().size(), 2);
+    const auto xOf = [&plot](int panel) {
+        return plot.panels().at(panel)->axisInterval(QwtPlot::xBottom);
+    };
+    // Running: the time axis shows the last window.
+    QCOMPARE(xOf(0).maxValue(), 100.0);
+    QCOMPARE(xOf(0).minValue(), 40.0);
+    QVERIFY(!plot.isPaused());
+
+    // Zooming one panel freezes the view and takes the other panel's time axis along.
+    plot.zoomers().at(0)->zoom(QRectF(50, 900, 10, 50));
+    QVERIFY(plot.isPaused());
+    QCOMPARE(xOf(1).minValue(), 50.0);
+    QCOMPARE(xOf(1).maxValue(), 60.0);
+    table.append(100.5, {1801, 20});
+    plot.refresh();
+    QCOMPARE(xOf(0).maxValue(), 60.0);
+
+    // The whole window again: running, following the newest values.
+    plot.findChild<QAction *>(QStringLiteral("plotResetZoomAction"))->trigger();
+    QVERIFY(!plot.isPaused());
+    QCOMPARE(xOf(0).maxValue(), 100.5);
+    QCOMPARE(xOf(1).maxValue(), 100.5);
+    // Pause by hand holds the axis while values arrive.
+    plot.findChild<QAction *>(QStringLiteral("plotPauseAction"))->trigger();
+    QVERIFY(plot.isPaused());
+    table.append(101, {1802, 20});
+    plot.refresh();
+    QCOMPARE(xOf(0).maxValue(), 100.5);
+    plot.setPaused(false);
+    QCOMPARE(xOf(0).maxValue(), 101.0);
 }
 
 void tst_Plots::plotDockSurvivesSchemeFile()
