@@ -512,6 +512,17 @@ void tst_Plots::plotDockSurvivesSchemeFile()
                      .sources()
                      .size()),
              sources.size() - 1);
+
+    // A scheme with a tab hides the docks, but not its plots: nothing would bring them back.
+    QByteArray withTab = text;
+    withTab.replace("</devices>", "<tab name=\"t\" layout=\"hbox\"><dstate path=\"0engine1\"/>"
+                                  "</tab></devices>");
+    const QString tabbed = writeFile(m_dir, QStringLiteral("tabbed.tvsx"), withTab);
+    QVERIFY(m_window->schemeController()->deserialize(tabbed));
+    QCOMPARE(m_window->schemeTabs().size(), 1);
+    QVERIFY(m_window->findChild<QDockWidget *>(QStringLiteral("rawDataWindow"))->isHidden());
+    QCOMPARE(docks->docks().size(), 1);
+    QVERIFY(!docks->docks().at(0)->isHidden());
 }
 
 void tst_Plots::openedLogIsPlottedWithUnits()
