@@ -2863,8 +2863,8 @@ Use %1 ms?</source>
         <translation>Экспорт CSV…</translation>
     </message>
     <message>
-        <source>Drag with the left button to zoom, with the middle button to pan; the right button zooms back out</source>
-        <translation>Левая кнопка — выделить область для увеличения, средняя — сдвиг, правая — уменьшить обратно</translation>
+        <source>Drag to zoom, middle button to pan, right click to zoom out</source>
+        <translation>Выделите область для увеличения; средняя кнопка — сдвиг, правый щелчок — уменьшение</translation>
     </message>
     <message>
         <source>Time, s</source>

@@ -112,9 +112,14 @@ void PlotWidget::buildToolBar()
     bar->addSeparator();
     m_windowLabel = new QLabel(bar);
     m_windowLabel->setObjectName(QStringLiteral("plotWindowLabel"));
-    m_windowLabel->setToolTip(tr("Drag with the left button to zoom, with the middle button to "
-                                 "pan; the right button zooms back out"));
     bar->addWidget(m_windowLabel);
+    auto *spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    auto *hint = new QLabel(tr("Drag to zoom, middle button to pan, right click to zoom out"), bar);
+    hint->setObjectName(QStringLiteral("plotHintLabel"));
+    hint->setEnabled(false); // greyed: a hint, not a value
+    bar->addWidget(hint);
     updateWindowLabel();
 }
 
