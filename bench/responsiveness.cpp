@@ -1,7 +1,8 @@
 // The GUI thread's cost of one notifier tick at full load, with the window shown offscreen: the
 // raw view takes a 50 ms batch of a saturated 1 Mbit/s bus (382 frames) while its table is at the
 // 200000-row limit, and the scheme tree refreshes a 30-device scheme whose items all changed.
-// Also the heap held per raw row at the limit.
+// Also the heap held per raw row at the limit, and the same tick with 20 plotted parameters that
+// hold an hour of history, the cost of redrawing that plot, and the heap held per plotted point.
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
@@ -10,7 +11,10 @@
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/zxfloatparameter.h"
 #include "scheme/schemecontroller.h"
+#include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/editors/plotdocks.h"
+#include "ui/editors/plotwidget.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
@@ -19,6 +23,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDockWidget>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTreeView>
@@ -32,6 +38,7 @@
 namespace {
 
 constexpr int FramesPerTick = 382; // 50 ms of back-to-back 128-bit frames at 1 Mbit/s
+constexpr qint64 PlotHistoryMs = 3600 * 1000;
 
 class BenchFunction : public StaticPgnJ1939DeviceFunction
 {
@@ -170,6 +177,95 @@ void BM_RawRowMemory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_RawRowMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 20 parameters (the four of each of device 0's five functions) plotted with an hour of history
+// at 10 Hz, the window's plot history set to an hour.
+PlotWidget *plotTwentyParameters(Window &w)
+{
+    const auto devices = w.window->schemeModel()->topLevelItems();
+    QList<AbstractSchemeTreeItem *> functions = devices.first()->childNodes();
+    PlotDocks *docks = w.window->plotDocks();
+    docks->setWindowMinutes(60);
+    QDockWidget *dock = docks->plotNodes(functions);
+    auto *plot = static_cast<PlotWidget *>(dock->widget());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (qint64 t = now - PlotHistoryMs; t < now; t += 100)
+        plot->plotter().sampleNow(t);
+    plot->refresh();
+    QApplication::processEvents();
+    return plot;
+}
+
+void BM_NotifierTickWithPlots(benchmark::State &state)
+{
+    Window w;
+    w.fill(RawDataModel::RowLimit);
+    PlotWidget *plot = plotTwentyParameters(w);
+    // Ticks 50 ms apart on the plot's clock, so the hour's window trims as it would.
+    qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AbstractCanHandler::MessagePack pack = w.nextPack();
+        now += 50;
+        state.ResumeTiming();
+        // The tick of BM_NotifierTickAtRowLimit and the plot's sampling (what the plot docks do
+        // with the pack); the plot redraws on its own timer, which processEvents runs when due.
+        w.window->rawDataModel()->slotNotifyPack(pack);
+        w.window->schemeModel()->checkForUpdates();
+        plot->sample(pack, now);
+        QApplication::processEvents();
+    }
+    state.counters["plotted"] = plot->table().columnCount();
+    state.counters["plot_rows"] = double(plot->table().rowCount());
+}
+BENCHMARK(BM_NotifierTickWithPlots)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// What the plots add to a tick: sampling 20 parameters from a full tick's pack.
+void BM_PlotSampling(benchmark::State &state)
+{
+    Window w;
+    PlotWidget *plot = plotTwentyParameters(w);
+    qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AbstractCanHandler::MessagePack pack = w.nextPack();
+        now += 50;
+        state.ResumeTiming();
+        plot->sample(pack, now);
+    }
+    state.counters["plot_rows"] = double(plot->table().rowCount());
+}
+BENCHMARK(BM_PlotSampling)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+// One redraw of the plot (every 500 ms while it runs): 20 curves of an hour each.
+void BM_PlotRedraw(benchmark::State &state)
+{
+    Window w;
+    PlotWidget *plot = plotTwentyParameters(w);
+    for (auto _ : state) {
+        plot->refresh();
+        QApplication::processEvents();
+    }
+    state.counters["points"] = double(plot->table().rowCount()) * plot->table().columnCount();
+}
+BENCHMARK(BM_PlotRedraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_PlotPointMemory(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Window w;
+        const size_t before = heapInUse();
+        state.ResumeTiming();
+        PlotWidget *plot = plotTwentyParameters(w);
+        state.PauseTiming();
+        const size_t after = heapInUse();
+        const double points = double(plot->table().rowCount()) * plot->table().columnCount();
+        state.counters["bytes_per_point"] = double(after - before) / points;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PlotPointMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -9,6 +9,7 @@ packages=(
     libqt5serialbus5-dev libqt5serialbus5-plugins
     qttools5-dev qttools5-dev-tools
     qttranslations5-l10n
+    libqwt-qt5-dev
     python3
 )
 if [ "${1:-}" = "--test" ]; then

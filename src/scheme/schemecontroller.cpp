@@ -7,6 +7,7 @@
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/editors/plotdocks.h"
 #include "ui/mainwindow.h"
 #include "ui/savefile.h"
 
@@ -89,6 +90,7 @@ QDomDocument SchemeController::toDocument() const
             widget.setAttribute(QStringLiteral("path"), name.left(name.size() - DetailsSuffix.size()));
             widgets.appendChild(widget);
         }
+        m_mainWindow->plotDocks()->save(widgets);
         widgets.setAttribute(QStringLiteral("state"),
                              QString::fromLatin1(
                                  m_mainWindow->saveState(WindowStateVersion).toBase64()));
@@ -117,8 +119,10 @@ bool SchemeController::serialize(const QString &path)
 void SchemeController::clearScheme()
 {
     // The panels show the nodes' editors: a new scheme starts without the old tabs.
-    if (m_mainWindow)
+    if (m_mainWindow) {
         m_mainWindow->removeSchemeTabs();
+        m_mainWindow->plotDocks()->closeAll();
+    }
     QDomElement tabs = m_tabs.documentElement();
     while (!tabs.firstChild().isNull())
         tabs.removeChild(tabs.firstChild());
@@ -223,6 +227,8 @@ void SchemeController::restoreWindow(const QDomElement &root)
     for (QDomElement w = widgets.firstChildElement(QStringLiteral("widget")); !w.isNull();
          w = w.nextSiblingElement(QStringLiteral("widget")))
         m_mainWindow->getDetailsWidgetForPath(w.attribute(QStringLiteral("path")));
+    // Before the layout, which places the plot docks by their names.
+    m_mainWindow->plotDocks()->restore(widgets);
     const QByteArray state
         = QByteArray::fromBase64(widgets.attribute(QStringLiteral("state")).toLatin1());
     if (!state.isEmpty())
@@ -240,9 +246,12 @@ void SchemeController::addTabs(const QDomElement &root)
             ++built;
     }
     // The tabs take the window; without one the docks are all the engineer has.
+    // The scheme's own plots stay: the Windows menu offers no way back to them.
     if (built > 0) {
-        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>())
-            dock->hide();
+        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>()) {
+            if (!dock->objectName().endsWith(QLatin1String(PlotDocks::DockSuffix)))
+                dock->hide();
+        }
     }
 }
 

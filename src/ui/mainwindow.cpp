@@ -13,6 +13,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
+#include "ui/editors/plotdocks.h"
 #include "ui/filterdockwidget.h"
 #include "ui/firststartlayout.h"
 #include "ui/language.h"
@@ -77,6 +78,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_rawModel = new RawDataModel(this);
     m_constructorModel = new DeviceConstructorModel(this);
     m_schemeModel = new SchemeTreeModel(this);
+    m_plotDocks = new PlotDocks(this, m_schemeModel);
     m_schemeController = new SchemeController(m_schemeModel, this, this);
     connect(m_schemeController, &SchemeController::schemeUpdated, m_constructorModel,
             &DeviceConstructorModel::refresh);
@@ -158,6 +160,9 @@ void MainWindow::buildActions()
     action("actionParameter_Log_Directory", tr("Parameter Log Directory…"));
     action("actionLiveParameterLog", tr("Live Parameter Log"))->setCheckable(true);
     action("actionDetails", tr("Details"));
+    action("actionPlot", tr("Plot"));
+    action("actionOpenParameterLog", tr("Open parameter log…"));
+    action("actionPlotWindow", tr("Plot History…"));
     action("actionFilterOn", tr("Filter On"));
     action("actionFilterOff", tr("Filter Off"));
     action("actionSetTransmissionInterval", tr("Period…"));
@@ -193,6 +198,7 @@ void MainWindow::buildMenus()
     m_menuFile->setObjectName(QStringLiteral("menuFile"));
     m_menuFile->addAction(a("actionOpen"));
     m_menuFile->addAction(a("actionSave"));
+    m_menuFile->addAction(a("actionOpenParameterLog"));
     m_menuFile->addSeparator();
     m_menuFile->addAction(a("actionExit"));
     // Exit ends the program once the window agrees to close, whatever other window is open.
@@ -205,7 +211,7 @@ void MainWindow::buildMenus()
     m_menuOptions->setObjectName(QStringLiteral("menuOptions"));
     for (const char *name : {"actionAutoAdd", "actionConnectionTimeouts",
                              "actionParameter_Log_Period", "actionParameter_Log_Directory",
-                             "actionLiveParameterLog"})
+                             "actionLiveParameterLog", "actionPlotWindow"})
         m_menuOptions->addAction(a(name));
     buildLanguageMenu();
 
@@ -214,7 +220,7 @@ void MainWindow::buildMenus()
 
     m_menuDevice = bar->addMenu(tr("Device"));
     m_menuDevice->setObjectName(QStringLiteral("menuDevice"));
-    for (const char *name : {"actionDetails", "actionFilterOn", "actionFilterOff",
+    for (const char *name : {"actionDetails", "actionPlot", "actionFilterOn", "actionFilterOff",
                              "actionSetTransmissionInterval", "actionRename", "actionTest",
                              "actionDeleteDevice", "actionClearScheme", "actionSend",
                              "actionReceive"})
@@ -360,7 +366,7 @@ void MainWindow::wireViews()
     m_rawDataView->setColumnWidth(1, 300);
 
     m_mainView->setContextMenuPolicy(Qt::ActionsContextMenu);
-    for (const char *name : {"actionDetails", "actionFilterOn", "actionFilterOff",
+    for (const char *name : {"actionDetails", "actionPlot", "actionFilterOn", "actionFilterOff",
                              "actionSetTransmissionInterval", "actionRename", "actionDeleteDevice",
                              "actionSend", "actionReceive"})
         m_mainView->addAction(a(name));
@@ -454,6 +460,8 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
                 &TrafficCalculator::slotNotifyPack);
         connect(notifier, &GuiMessageNotifier::notifyPack, m_schemeModel,
                 &SchemeTreeModel::checkForUpdates);
+        connect(notifier, &GuiMessageNotifier::notifyPack, m_plotDocks,
+                &PlotDocks::slotNotifyPack);
         slotAutoAddChanged(findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
     }
     if (handler) {

@@ -19,6 +19,7 @@ class DeviceTestDialog;
 class FilterDockWidget;
 class GuiMessageNotifier;
 class ParameterLog;
+class PlotDocks;
 class QActionGroup;
 class QButtonGroup;
 class QDomElement;
@@ -87,6 +88,7 @@ public:
     QTreeView *mainView() const { return m_mainView; }
     ParameterLog *parameterLog() const { return m_parameterLog.get(); }
     GuiMessageNotifier *notifier() const { return m_notifier; }
+    PlotDocks *plotDocks() const { return m_plotDocks; }
 
     // Unsaved changes and the recently used schemes.
     enum class SaveChoice { Save, Discard, Cancel };
@@ -137,6 +139,9 @@ public slots:
     void on_actionParameter_Log_Directory_triggered();
     void on_actionConnectionTimeouts_triggered();
     void on_actionClearScheme_triggered();
+    void on_actionPlot_triggered();
+    void on_actionOpenParameterLog_triggered();
+    void on_actionPlotWindow_triggered();
     void openRecentScheme(const QString &path);
 
 protected:
@@ -197,6 +202,7 @@ private:
     SchemeDocument *m_schemeDocument = nullptr;
     RecentFiles *m_recentFiles = nullptr;
     QString m_selectedSaveFilter; // the file type last chosen in a save dialog
+    PlotDocks *m_plotDocks = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

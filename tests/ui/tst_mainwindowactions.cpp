@@ -291,13 +291,15 @@ void tst_MainWindowActions::menusAndToolBar()
         titles << m->text();
     QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device"}));
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
-             (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "|", "actionExit"}));
+             (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "actionOpenParameterLog",
+                          "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
-                          "actionParameter_Log_Directory", "actionLiveParameterLog", "menuLanguage"}));
+                          "actionParameter_Log_Directory", "actionLiveParameterLog", "actionPlotWindow",
+                          "menuLanguage"}));
     const QStringList device = menuActions(bar, QStringLiteral("Device"));
     QCOMPARE(device.mid(device.size() - 2), (QStringList{"|", "actionAddFlasher"}));
-    for (const char *name : {"actionDetails", "actionFilterOn", "actionFilterOff",
+    for (const char *name : {"actionDetails", "actionPlot", "actionFilterOn", "actionFilterOff",
                              "actionSetTransmissionInterval", "actionRename", "actionTest",
                              "actionDeleteDevice", "actionClearScheme", "actionSend", "actionReceive"})
         QVERIFY2(device.contains(QLatin1String(name)), name);
@@ -346,9 +348,10 @@ void tst_MainWindowActions::contextMenus()
     QStringList scheme;
     for (QAction *a : m_window->mainView()->actions())
         scheme << a->objectName();
-    QCOMPARE(scheme, (QStringList{"actionDetails", "actionFilterOn", "actionFilterOff",
-                                  "actionSetTransmissionInterval", "actionRename",
-                                  "actionDeleteDevice", "actionSend", "actionReceive"}));
+    QCOMPARE(scheme, (QStringList{"actionDetails", "actionPlot", "actionFilterOn",
+                                  "actionFilterOff", "actionSetTransmissionInterval",
+                                  "actionRename", "actionDeleteDevice", "actionSend",
+                                  "actionReceive"}));
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));

@@ -2490,6 +2490,48 @@ Use %1 ms?</source>
         <source>%1 on %2</source>
         <translation>%1, порт %2</translation>
     </message>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Open parameter log…</source>
+        <translation>Открыть журнал параметров…</translation>
+    </message>
+    <message>
+        <source>Plot History…</source>
+        <translation>История графиков…</translation>
+    </message>
+    <message>
+        <source>Nothing to plot: the selected rows have no numeric values</source>
+        <translation>Нечего показать на графике: у выбранных строк нет числовых значений</translation>
+    </message>
+    <message>
+        <source>Open parameter log</source>
+        <translation>Открыть журнал параметров</translation>
+    </message>
+    <message>
+        <source>Parameter log CSV (*.csv);;All files (*)</source>
+        <translation>Журнал параметров CSV (*.csv);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Unable to open parameter log %1: %2</source>
+        <translation>Не удалось открыть журнал параметров %1: %2</translation>
+    </message>
+    <message>
+        <source>Parts of %1 were left out:
+%2</source>
+        <translation>Часть файла %1 пропущена:
+%2</translation>
+    </message>
+    <message>
+        <source>Plot history</source>
+        <translation>История графиков</translation>
+    </message>
+    <message>
+        <source>Minutes of values the plots keep</source>
+        <translation>Сколько минут значений хранят графики</translation>
+    </message>
 </context>
 <context>
     <name>ParameterInitTestAction</name>
@@ -3649,6 +3691,130 @@ Use %1 ms?</source>
     <message>
         <source>bad time stamp</source>
         <translation>неверная метка времени</translation>
+    </message>
+</context>
+<context>
+    <name>ParameterLogReader</name>
+    <message>
+        <source>Not a parameter log: the first line must be &quot;Time&quot; followed by the parameter names.</source>
+        <translation>Это не журнал параметров: первая строка должна содержать «Time» и имена параметров.</translation>
+    </message>
+    <message>
+        <source>Line %1: %2 fields where the header has %3; left out.</source>
+        <translation>Строка %1: полей %2, а в заголовке %3; пропущена.</translation>
+    </message>
+    <message>
+        <source>Line %1: the time &quot;%2&quot; is not a number; left out.</source>
+        <translation>Строка %1: время «%2» не число; пропущена.</translation>
+    </message>
+    <message>
+        <source>Column &quot;%1&quot; holds no numbers; left out.</source>
+        <translation>В столбце «%1» нет чисел; пропущен.</translation>
+    </message>
+</context>
+<context>
+    <name>PlotDocks</name>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Plot: %1</source>
+        <translation>График: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> и ещё %n</numerusform>
+            <numerusform> и ещё %n</numerusform>
+            <numerusform> и ещё %n</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines left out in all.</source>
+        <translation>
+            <numerusform>Всего пропущена %n строка.</numerusform>
+            <numerusform>Всего пропущено %n строки.</numerusform>
+            <numerusform>Всего пропущено %n строк.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Log: %1</source>
+        <translation>Журнал: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PlotWidget</name>
+    <message>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Freeze the view; values are still recorded</source>
+        <translation>Остановить изображение; значения продолжают записываться</translation>
+    </message>
+    <message>
+        <source>Whole window</source>
+        <translation>Всё окно</translation>
+    </message>
+    <message>
+        <source>Undo zooming and panning</source>
+        <translation>Отменить увеличение и сдвиг</translation>
+    </message>
+    <message>
+        <source>Export PNG…</source>
+        <translation>Экспорт PNG…</translation>
+    </message>
+    <message>
+        <source>Export CSV…</source>
+        <translation>Экспорт CSV…</translation>
+    </message>
+    <message>
+        <source>Drag to zoom, middle button to pan, right click to zoom out</source>
+        <translation>Выделите область для увеличения; средняя кнопка — сдвиг, правый щелчок — уменьшение</translation>
+    </message>
+    <message>
+        <source>Time, s</source>
+        <translation>Время, с</translation>
+    </message>
+    <message numerus="yes">
+        <source>Last %n min; time counted from %1</source>
+        <translation>
+            <numerusform>Последняя %n мин; время отсчитывается от %1</numerusform>
+            <numerusform>Последние %n мин; время отсчитывается от %1</numerusform>
+            <numerusform>Последние %n мин; время отсчитывается от %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The image could not be encoded</source>
+        <translation>Не удалось закодировать изображение</translation>
+    </message>
+    <message>
+        <source>Export plot as PNG</source>
+        <translation>Экспорт графика в PNG</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png)</source>
+        <translation>Изображение PNG (*.png)</translation>
+    </message>
+    <message>
+        <source>Export plot as CSV</source>
+        <translation>Экспорт графика в CSV</translation>
+    </message>
+    <message>
+        <source>Parameter log CSV (*.csv)</source>
+        <translation>Журнал параметров CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Экспорт не удался</translation>
+    </message>
+</context>
+<context>
+    <name>PlotZoomer</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
     </message>
 </context>
 </TS>
