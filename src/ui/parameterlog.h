@@ -34,9 +34,6 @@ public:
                               QList<Column> *columns);
     // The header line and one record line of the CSV. A record is padded with empty fields up
     // to `width` columns, for columns that joined after it was taken.
-    // A value with a separator, quote or line break is quoted, so every record keeps its
-    // field count.
-    static QByteArray csvField(const QString &text);
     static QByteArray headerLine(const QList<Column> &columns);
     static QByteArray recordLine(qint64 elapsedMs, const QList<Column> &columns, int width = 0);
 
