@@ -79,7 +79,7 @@ void MainWindow::on_actionSaveLog_triggered()
     const QString textFilter = tr(RawLogFilter);
     const QString candumpFilter = tr(CandumpLogFilter);
     m_selectedSaveFilter.clear();
-    const QString path
+    QString path
         = askSaveFileName(tr("Log Filename"), textFilter + QLatin1String(";;") + candumpFilter);
     if (path.isEmpty())
         return;
@@ -87,6 +87,9 @@ void MainWindow::on_actionSaveLog_triggered()
     const bool candump = m_selectedSaveFilter.isEmpty()
                              ? path.endsWith(QLatin1String(".log"), Qt::CaseInsensitive)
                              : m_selectedSaveFilter == candumpFilter;
+    // A name typed without an extension gets the chosen type's.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += candump ? QLatin1String(".log") : QLatin1String(".txt");
     QString text;
     QTextStream stream(&text);
     if (candump)

@@ -969,14 +969,18 @@ void tst_MainWindowActions::saveLogFormats_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("firstLine");
-    QTest::newRow("raw view text") << "raw.txt" << "0 I 6 fef100 01 02 \t10\t";
-    QTest::newRow("candump by extension") << "raw.log" << "can0 18FEF100#0102";
+    QTest::addColumn<QString>("savedAs");
+    QTest::newRow("raw view text") << "raw.txt" << "0 I 6 fef100 01 02 \t10\t" << "raw.txt";
+    QTest::newRow("candump by extension") << "raw.log" << "can0 18FEF100#0102" << "raw.log";
+    QTest::newRow("no extension: the text type's")
+        << "raw" << "0 I 6 fef100 01 02 \t10\t" << "raw.txt";
 }
 
 void tst_MainWindowActions::saveLogFormats()
 {
     QFETCH(QString, name);
     QFETCH(QString, firstLine);
+    QFETCH(QString, savedAs);
     GuiMessageNotifier notifier;
     m_window->attachBus(nullptr, &notifier);
     emit notifier.notifyPack(pack({{makeFrame(0x18FEF100, {1, 2}), 10}}));
@@ -984,7 +988,7 @@ void tst_MainWindowActions::saveLogFormats()
     action(m_window.get(), "actionSaveLog")->trigger();
     QCOMPARE(m_window->asked.last(),
              QStringLiteral("Log Filename|Raw view text (*.txt);;candump log (*.log)"));
-    QFile file(m_window->fileAnswer);
+    QFile file(m_dir.filePath(savedAs));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     QVERIFY2(text.contains(firstLine), qPrintable(text));
