@@ -1,10 +1,15 @@
 #include "cli/eventrowwriter.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/zxfloatparameter.h"
+#include "model/zxintparameter.h"
 #include "model/zxparameter.h"
 #include "ui/parameterlog.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <typeinfo>
 
 namespace {
 
@@ -28,6 +33,58 @@ void appendField(QByteArray &out, const QString &text)
     char *d = out.data() + at;
     for (int i = 0; i < n; ++i)
         d[i] = char(c[i].unicode());
+}
+
+// Plain numbers, most of the values, are written straight into the block as their parameter's
+// toString() writes them, without a QString in between; only the exact classes qualify, since a
+// subclass may print itself differently.
+enum ValueKind : quint8 { ValueText, ValueFloat, ValueInt };
+
+ValueKind valueKind(const ZxParameter *p)
+{
+    if (typeid(*p) == typeid(ZxFloatParameter))
+        return ValueFloat;
+    if (typeid(*p) == typeid(ZxIntParameter))
+        return ValueInt;
+    return ValueText;
+}
+
+// False when the value needs its parameter's own text (not a number, or out of range).
+bool appendNumber(QByteArray &out, const ZxParameter *p, ValueKind kind)
+{
+    char text[64];
+    std::to_chars_result r{};
+    if (kind == ValueFloat) {
+        const float v = static_cast<const ZxFloatParameter *>(p)->value();
+        if (std::isnan(v))
+            return false;
+        r = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed);
+    } else if (kind == ValueInt) {
+        r = std::to_chars(text, text + sizeof text,
+                          static_cast<const ZxIntParameter *>(p)->value());
+    } else {
+        return false;
+    }
+    if (r.ec != std::errc())
+        return false;
+    out.append(text, int(r.ptr - text));
+    return true;
+}
+
+// Seconds with six decimals; the sign stands before the whole number (time stamps may step
+// back in a recording).
+int formatTime(char *out, int size, qint64 us)
+{
+    char *p = out;
+    const quint64 magnitude = us < 0 ? 0 - quint64(us) : quint64(us);
+    if (us < 0)
+        *p++ = '-';
+    p = std::to_chars(p, out + size - 8, magnitude / 1000000).ptr;
+    *p++ = '.';
+    quint64 fraction = magnitude % 1000000;
+    for (int i = 5; i >= 0; --i, fraction /= 10)
+        p[i] = char('0' + fraction % 10);
+    return int(p + 6 - out);
 }
 
 } // namespace
@@ -59,6 +116,7 @@ const EventRowWriter::ItemText &EventRowWriter::textFor(AbstractDisplayableItem 
     for (const ZxParameter *p : item->parameters()) {
         text.parameters.append(ParameterLog::csvField(p->key()) + ',');
         text.units.append(',' + ParameterLog::csvField(p->suffix().trimmed()) + '\n');
+        text.kinds.append(valueKind(p));
     }
     return *m_texts.insert(item, text);
 }
@@ -71,11 +129,9 @@ bool EventRowWriter::take(const TimedFrame &frame, const DispatchResult &result)
         return false;
     const ItemText &text = textFor(item, frame, result);
     char time[32];
-    // Time stamps may step back in a recording: the sign stands before the whole number.
-    const qint64 us = frame.timeUs - m_startUs;
-    const long long magnitude = us < 0 ? -us : us;
-    const int timeLength = std::snprintf(time, sizeof time, "%s%lld.%06lld", us < 0 ? "-" : "",
-                                         magnitude / 1000000, magnitude % 1000000);
+    const int timeLength = formatTime(time, sizeof time, frame.timeUs - m_startUs);
+    // As the item's parameterLogText(): nothing before the first frame or for an invalid value.
+    const bool awaits = item->awaitsData();
     const QList<ZxParameter *> &parameters = item->parameters();
     for (int i = 0; i < parameters.size() && i < text.parameters.size(); ++i) {
         const ZxParameter *p = parameters.at(i);
@@ -84,7 +140,8 @@ bool EventRowWriter::take(const TimedFrame &frame, const DispatchResult &result)
         m_block.append(time, timeLength);
         m_block += text.prefix;
         m_block += text.parameters.at(i);
-        appendField(m_block, item->parameterLogText(p));
+        if (!awaits && p->isValid() && !appendNumber(m_block, p, ValueKind(text.kinds.at(i))))
+            appendField(m_block, item->parameterLogText(p));
         m_block += text.units.at(i);
         ++m_rows;
     }

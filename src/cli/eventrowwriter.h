@@ -29,6 +29,7 @@ private:
         QByteArray prefix;              // ",address,PGN,function,"
         QVector<QByteArray> parameters; // "id," for each parameter
         QVector<QByteArray> units;      // ",unit\n" for each parameter
+        QVector<quint8> kinds;          // how each value is written (see ValueKind)
     };
     const ItemText &textFor(AbstractDisplayableItem *item, const TimedFrame &frame,
                             const DispatchResult &result);

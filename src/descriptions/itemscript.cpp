@@ -138,7 +138,7 @@ bool ItemScript::finish(const char *what)
     return true;
 }
 
-void ItemScript::run(QScriptValue function, const char *hook)
+void ItemScript::run(const QScriptValue &function, const QScriptProgram &call, const char *hook)
 {
     // A hook that transmits or dispatches again must not start itself over.
     if (!m_enabled || m_running || !function.isFunction())
@@ -147,17 +147,17 @@ void ItemScript::run(QScriptValue function, const char *hook)
     arm();
     // Through evaluate(): only evaluations let the engine's interrupt check (and with it the
     // watchdog) in while the hook runs.
-    m_engine->evaluate(QStringLiteral("%1.call(xmlfunc)").arg(QLatin1String(hook)));
+    m_engine->evaluate(call);
     finish(hook);
     m_running = false;
 }
 
 void ItemScript::runTransmitHook()
 {
-    run(m_transmit, "transmit");
+    run(m_transmit, m_transmitCall, "transmit");
 }
 
 void ItemScript::runDispatchHook()
 {
-    run(m_dispatch, "dispatch");
+    run(m_dispatch, m_dispatchCall, "dispatch");
 }

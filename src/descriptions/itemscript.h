@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QScriptEngine>
+#include <QScriptProgram>
 #include <QScriptValue>
 #include <QTimer>
 #include <QVariant>
@@ -57,7 +58,7 @@ public slots:
     void runDispatchHook();
 
 private:
-    void run(QScriptValue function, const char *hook);
+    void run(const QScriptValue &function, const QScriptProgram &call, const char *hook);
     void arm();
     bool finish(const char *what);
     void abortRunaway();
@@ -70,6 +71,9 @@ private:
     QScriptValue m_this;
     QScriptValue m_transmit;
     QScriptValue m_dispatch;
+    // The hooks' calls, compiled once: a hook may run on every frame.
+    QScriptProgram m_transmitCall{QStringLiteral("transmit.call(xmlfunc)")};
+    QScriptProgram m_dispatchCall{QStringLiteral("dispatch.call(xmlfunc)")};
     bool m_enabled = true;
     bool m_running = false;
 };

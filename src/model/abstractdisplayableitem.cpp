@@ -45,6 +45,8 @@ qint64 steadyMs()
 
 } // namespace
 
+std::atomic<quint64> AbstractDisplayableItem::s_addressGeneration{0};
+
 AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
     : QObject(parent)
     , m_counter(10, this)
@@ -423,6 +425,9 @@ void AbstractDisplayableItem::dropNewFlag()
 
 void AbstractDisplayableItem::setFlag(ItemFlag flag, bool on)
 {
+    // Every frame sets flags that are mostly set already: a plain load spares the locked write.
+    if (bool(m_flags.load(std::memory_order_relaxed) & flag) == on)
+        return;
     if (on)
         m_flags.fetch_or(flag);
     else
@@ -783,6 +788,7 @@ ItemAddress AbstractDisplayableItem::address() const
 void AbstractDisplayableItem::setAddress(const ItemAddress &address)
 {
     m_address.store(packAddress(address), std::memory_order_release);
+    s_addressGeneration.fetch_add(1, std::memory_order_acq_rel);
     updateUserReadableAddress();
     setUpdateNeeded();
 }

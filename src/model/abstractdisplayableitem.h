@@ -161,6 +161,11 @@ public:
     void setName(const QString &name);
     ItemAddress address() const;
     void setAddress(const ItemAddress &address);
+    // Changes with every setAddress of any item: an index by address knows when to rebuild.
+    static quint64 addressGeneration()
+    {
+        return s_addressGeneration.load(std::memory_order_acquire);
+    }
     QString userReadableAddress() const;
     QString description() const;
     void setDescription(const QString &text);
@@ -267,6 +272,7 @@ private:
     // Kind in the high half, value in the low: read on every frame by the dispatcher's
     // matching, so without a lock, and never torn.
     std::atomic<quint64> m_address{packAddress(ItemAddress())};
+    static std::atomic<quint64> s_addressGeneration;
     static constexpr quint64 packAddress(const ItemAddress &a)
     {
         return quint64(quint32(a.kind)) << 32 | a.value;

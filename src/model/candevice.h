@@ -12,6 +12,9 @@ class CanDevice : public AbstractDisplayableItem
 public:
     explicit CanDevice(QObject *parent = nullptr);
 
+    // True when the device matches only extended frames from its own source address: the
+    // dispatcher then offers it no other frames. A subclass matching more frames returns false.
+    virtual bool isAddressBound() const { return false; }
     // Text for the raw view's decoded column.
     virtual QString decodeMessage(const CanMessage &message);
     // Loads the device from its description element; false when the description is unusable.

@@ -17,12 +17,34 @@ DeviceDispatcher::DeviceDispatcher(QObject *parent)
 
 DeviceDispatcher::~DeviceDispatcher() = default;
 
-void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *result)
+std::shared_ptr<const DeviceDispatcher::Index> DeviceDispatcher::currentIndex()
 {
-    std::lock_guard locker(m_lock);
-    // The walks use a snapshot: an item may register another during its dispatch.
-    const QList<CanDevice *> devices = m_devices;
-    const bool decode = m_rawDataDecode.load(std::memory_order_relaxed);
+    // An address may change from the window at any time; the next frame then finds the index
+    // stale. A frame in flight during the change may still miss the device, as it could before.
+    const quint64 generation = AbstractDisplayableItem::addressGeneration();
+    if (m_index && m_index->addressGeneration == generation)
+        return m_index;
+    auto index = std::make_shared<Index>();
+    index->addressGeneration = generation;
+    for (CanDevice *device : qAsConst(m_devices)) {
+        if (!device->isAddressBound()) {
+            index->unbound.push_back(device);
+            for (std::vector<CanDevice *> &list : index->byAddress)
+                list.push_back(device);
+            continue;
+        }
+        // An address beyond one byte matches no frame.
+        const quint32 value = device->address().value;
+        if (value <= 0xFF)
+            index->byAddress[value].push_back(device);
+    }
+    m_index = std::move(index);
+    return m_index;
+}
+
+void DeviceDispatcher::offerMessage(const std::vector<CanDevice *> &devices, const CanMessage &msg,
+                                    DispatchResult *result, bool decode)
+{
     for (CanDevice *device : devices) {
         if (!device->matchMessage(msg))
             continue;
@@ -35,8 +57,20 @@ void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *re
             result->status |= DispatchResult::Described;
         }
     }
+}
+
+void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *result)
+{
+    std::lock_guard locker(m_lock);
+    const std::shared_ptr<const Index> index = currentIndex();
+    const bool decode = m_rawDataDecode.load(std::memory_order_relaxed);
+    // A device bound to an address takes only extended frames from it.
+    offerMessage(msg.extended ? index->byAddress[msg.address()] : index->unbound, msg, result,
+                 decode);
     if (!msg.isUnicast() && !J1939Device::isGlobalAddressClaimRequest(msg))
         return;
+    // Unicast frames and the address-claim request: every device is asked whether it is the
+    // target, one that joined during the walk above too.
     const QList<CanDevice *> targets = m_devices;
     for (CanDevice *device : targets) {
         if (device->matchTargetMessage(msg))
@@ -68,8 +102,10 @@ void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
         if (item->thread() != thread())
             item->moveToThread(thread());
         if (auto *device = qobject_cast<CanDevice *>(item)) {
-            if (!m_devices.contains(device))
+            if (!m_devices.contains(device)) {
                 m_devices.append(device);
+                m_index.reset();
+            }
         }
     }
     emit item->registered();
@@ -101,6 +137,7 @@ void DeviceDispatcher::slotDoUnregisterDisplayable(QObject *object)
                                        return static_cast<QObject *>(device) == object;
                                    }),
                     m_devices.end());
+    m_index.reset();
 }
 
 bool DeviceDispatcher::clearScheme()
@@ -113,6 +150,7 @@ void DeviceDispatcher::slotDoClearScheme()
     std::lock_guard locker(m_lock);
     const QList<CanDevice *> devices = m_devices;
     m_devices.clear();
+    m_index.reset();
     qDeleteAll(devices);
 }
 

@@ -7,14 +7,18 @@
 #include <QList>
 #include <QObject>
 
+#include <array>
 #include <atomic>
+#include <memory>
+#include <vector>
 
 class AbstractDisplayableItem;
 class CanDevice;
 
-// Offers every received frame to every registered device and fills the frame's result. Lives in
-// the bus thread; registration may come from any thread, unregistration and clearing run in the
-// bus thread and block the caller, so a device is never deleted during a dispatch.
+// Offers every received frame to every registered device that can match it, in registration
+// order, and fills the frame's result. Lives in the bus thread; registration may come from any
+// thread, unregistration and clearing run in the bus thread and block the caller, so a device is
+// never deleted during a dispatch.
 class DeviceDispatcher : public QObject, public AbstractCanMessageDispatcher
 {
     Q_OBJECT
@@ -39,9 +43,24 @@ private slots:
     void slotDoClearScheme();
 
 private:
+    // The devices that can match a frame, by the frame's address, in registration order: those
+    // bound to that address and every device that is not bound to one. Immutable once built;
+    // a dispatch keeps its own reference, so an item registering another mid-dispatch leaves the
+    // walk intact.
+    struct Index
+    {
+        std::array<std::vector<CanDevice *>, 256> byAddress;
+        std::vector<CanDevice *> unbound;
+        quint64 addressGeneration = 0;
+    };
+
     bool invokeBlocking(const char *method, QObject *argument);
+    std::shared_ptr<const Index> currentIndex();
+    void offerMessage(const std::vector<CanDevice *> &devices, const CanMessage &msg,
+                      DispatchResult *result, bool decode);
 
     mutable std::recursive_mutex m_lock;
     QList<CanDevice *> m_devices;
+    std::shared_ptr<const Index> m_index; // null after a change of the device list
     std::atomic<bool> m_rawDataDecode{false};
 };

@@ -38,6 +38,7 @@ public:
     ~J1939Device() override;
 
     bool matchMessage(const CanMessage &message) override;
+    bool isAddressBound() const override { return true; }
     int state() const override;
     bool matchTargetMessage(const CanMessage &message) override;
     bool setState(int v) override;

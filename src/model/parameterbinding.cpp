@@ -100,8 +100,10 @@ bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) con
         return false;
     const RawKind kind = classify(raw);
     if (kind != RawKind::Value) {
-        if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter))
-            f->setValue(std::numeric_limits<float>::quiet_NaN());
+        // By the type code: a dynamic_cast costs a string compare on every such frame.
+        if (parameter->type() == ZxParameter::Float)
+            static_cast<ZxFloatParameter *>(parameter)->setValue(
+                std::numeric_limits<float>::quiet_NaN());
         else
             parameter->setVariantValue(double(raw) * scale() - offset());
         if (kind == RawKind::Error)

@@ -75,6 +75,8 @@ private slots:
     void arguments_data();
     void arguments();
     void decodeEventsOfTruck();
+    void decodeEventRows_data();
+    void decodeEventRows();
     void decodeSampledLog_data();
     void decodeSampledLog();
     void decodeWithSchemeHasWindowColumns();
@@ -348,6 +350,55 @@ void tst_Commands::broadcastTimeOutOnRecordingClock()
     QVERIFY(r.out.contains(QLatin1String(",00,FEEE,")));
     const CliRun stats = CliRun::run({QStringLiteral("stats"), path});
     QCOMPARE(stats.out.contains(QLatin1String("time-out between packets (T1)")), !decoded);
+}
+
+void tst_Commands::decodeEventRows_data()
+{
+    QTest::addColumn<QByteArray>("stamp");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("coolant");  // integer parameter
+    QTest::addColumn<QString>("oil");      // fractional parameter
+    QTest::addColumn<QString>("turboOil"); // not available
+    QTest::newRow("microseconds after the start")
+        << QByteArray("100.500007") << QByteArray("7F57FF2EFFFFFFFF") << "0.000007"
+        << "87"
+        << "102.96875"
+        << "";
+    QTest::newRow("stepped back before the start")
+        << QByteArray("100.250001") << QByteArray("28571020FFFFFFFF") << "-0.249999"
+        << "0"
+        << "-16.5"
+        << "";
+    QTest::newRow("hours later") << QByteArray("7300.000000") << QByteArray("0057202EFFFFFFFF")
+                                 << "7199.500000"
+                                 << "-40"
+                                 << "96"
+                                 << "";
+}
+
+void tst_Commands::decodeEventRows()
+{
+    QFETCH(QByteArray, stamp);
+    QFETCH(QByteArray, payload);
+    QFETCH(QString, time);
+    QFETCH(QString, coolant);
+    QFETCH(QString, oil);
+    QFETCH(QString, turboOil);
+    const QString path
+        = writeFile(QStringLiteral("rows.log"), "(100.500000) can0 18FEEE00#7E57202EFFFFFFFF\n("
+                                                    + stamp + ") can0 18FEEE00#" + payload + "\n");
+    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
+    QCOMPARE(r.code, 0);
+    QMap<QString, QString> values;
+    for (const QString &row : lines(r.out)) {
+        const QStringList f = csvFields(row);
+        if (f.size() == 7 && f.at(0) == time)
+            values.insert(f.at(4), f.at(5));
+    }
+    QCOMPARE(values.value(QStringLiteral("SPN110"), QStringLiteral("?")), coolant);
+    QCOMPARE(values.value(QStringLiteral("SPN175"), QStringLiteral("?")), oil);
+    QCOMPARE(values.value(QStringLiteral("SPN176"), QStringLiteral("?")), turboOil);
 }
 
 void tst_Commands::statsOfTruck()

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The devices' names in the order the receive walk reached them.
+QStringList s_visits;
+
 // A device that records both walks and answers with a fixed decision.
 class ProbeDevice : public J1939Device
 {
@@ -21,6 +24,7 @@ public:
     {
         result->item = this;
         ++dispatched;
+        s_visits << objectName();
         return m_accept;
     }
     bool matchTargetMessage(const CanMessage &message) override
@@ -47,6 +51,27 @@ private:
     bool m_accept;
 };
 
+// A device bound to no address: it sees every frame, standard ones too.
+class AnyFrameDevice : public CanDevice
+{
+public:
+    bool matchMessage(const CanMessage &) override { return true; }
+    bool applyXmlData(QDomElement &) override { return false; }
+    bool dispatchMessageImpl(const CanMessage &, DispatchResult *result) override
+    {
+        result->item = this;
+        s_visits << objectName();
+        return true;
+    }
+};
+
+template<typename Device>
+Device *named(Device *device, const char *name)
+{
+    device->setObjectName(QString::fromLatin1(name));
+    return device;
+}
+
 } // namespace
 
 class tst_DeviceDispatcher : public QObject
@@ -58,6 +83,8 @@ private slots:
     void twoMatchingDevices_data();
     void twoMatchingDevices();
     void rawDecode();
+    void receiveOrder_data();
+    void receiveOrder();
     void broadcastNeverReachesTargetWalk();
     void unicastReachesTarget();
     void pdu1GroupReachesItsFunction_data();
@@ -119,6 +146,50 @@ void tst_DeviceDispatcher::rawDecode()
     QVERIFY(!nobody.status.testFlag(DispatchResult::Described));
     QVERIFY(!nobody.status.testFlag(DispatchResult::Dispatched));
     QVERIFY(!nobody.item);
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::receiveOrder_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<QStringList>("visits");
+    const QStringList unbound{QStringLiteral("any1"), QStringLiteral("any2")};
+    QTest::newRow("source's devices among the unbound, in registration order")
+        << 0x18FEF121u << true
+        << QStringList{QStringLiteral("any1"), QStringLiteral("a21"), QStringLiteral("any2"),
+                       QStringLiteral("c21"), QStringLiteral("moved")};
+    QTest::newRow("another source")
+        << 0x18FEF122u << true
+        << QStringList{QStringLiteral("any1"), QStringLiteral("b22"), QStringLiteral("any2")};
+    QTest::newRow("a source without a device") << 0x18FEF199u << true << unbound;
+    QTest::newRow("standard frame with a device's address as identifier")
+        << 0x21u << false << unbound;
+    QTest::newRow("old address of a moved device") << 0x18FEF140u << true << unbound;
+}
+
+void tst_DeviceDispatcher::receiveOrder()
+{
+    QFETCH(quint32, id);
+    QFETCH(bool, extended);
+    QFETCH(QStringList, visits);
+    DeviceDispatcher dispatcher;
+    dispatcher.registerDisplayable(named(new AnyFrameDevice, "any1"));
+    dispatcher.registerDisplayable(named(new ProbeDevice(0x21, true), "a21"));
+    dispatcher.registerDisplayable(named(new ProbeDevice(0x22, true), "b22"));
+    dispatcher.registerDisplayable(named(new AnyFrameDevice, "any2"));
+    dispatcher.registerDisplayable(named(new ProbeDevice(0x21, true), "c21"));
+    auto *moved = named(new ProbeDevice(0x40, true), "moved");
+    dispatcher.registerDisplayable(moved);
+    DispatchResult before;
+    dispatcher.dispatchMessage(makeFrame(0x18FEF140, {}), &before);
+    QCOMPARE(before.item, static_cast<AbstractDisplayableItem *>(moved));
+    // Renumbered after frames have passed: from now on it takes its new source's frames.
+    moved->setAddress({ItemAddress::J1939, 0x21});
+    s_visits.clear();
+    DispatchResult r;
+    dispatcher.dispatchMessage(makeFrame(id, {1, 2}, extended), &r);
+    QCOMPARE(s_visits, visits);
     dispatcher.clearScheme();
 }
 
