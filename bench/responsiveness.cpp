@@ -10,15 +10,15 @@
 #include "model/j1939device.h"
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/zxfloatparameter.h"
-#include "scheme/schemecontroller.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/application.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/plotwidget.h"
-#include "ui/application.h"
+#include "ui/editors/rawdataview.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
-#include "ui/rawdataview.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,13 +13,13 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
+#include "ui/editors/filterdockwidget.h"
 #include "ui/editors/plotdocks.h"
-#include "ui/filterdockwidget.h"
+#include "ui/editors/rawdataview.h"
 #include "ui/firststartlayout.h"
 #include "ui/language.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
-#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -37,8 +37,8 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -209,9 +209,9 @@ void MainWindow::buildMenus()
 
     m_menuOptions = bar->addMenu(tr("Options"));
     m_menuOptions->setObjectName(QStringLiteral("menuOptions"));
-    for (const char *name : {"actionAutoAdd", "actionConnectionTimeouts",
-                             "actionParameter_Log_Period", "actionParameter_Log_Directory",
-                             "actionLiveParameterLog", "actionPlotWindow"})
+    for (const char *name :
+         {"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
+          "actionParameter_Log_Directory", "actionLiveParameterLog", "actionPlotWindow"})
         m_menuOptions->addAction(a(name));
     buildLanguageMenu();
 
@@ -220,18 +220,18 @@ void MainWindow::buildMenus()
 
     m_menuDevice = bar->addMenu(tr("Device"));
     m_menuDevice->setObjectName(QStringLiteral("menuDevice"));
-    for (const char *name : {"actionDetails", "actionPlot", "actionFilterOn", "actionFilterOff",
-                             "actionSetTransmissionInterval", "actionRename", "actionTest",
-                             "actionDeleteDevice", "actionClearScheme", "actionSend",
-                             "actionReceive"})
+    for (const char *name :
+         {"actionDetails", "actionPlot", "actionFilterOn", "actionFilterOff",
+          "actionSetTransmissionInterval", "actionRename", "actionTest", "actionDeleteDevice",
+          "actionClearScheme", "actionSend", "actionReceive"})
         m_menuDevice->addAction(a(name));
     m_menuDevice->addSeparator();
     m_menuDevice->addAction(a("actionAddFlasher"));
 
     m_mainToolBar = addToolBar(tr("Toolbar"));
     m_mainToolBar->setObjectName(QStringLiteral("mainToolBar"));
-    for (const char *name : {"actionRawEnable", "actionRawClear", "actionSaveLog",
-                             "actionStartParameterLog"})
+    for (const char *name :
+         {"actionRawEnable", "actionRawClear", "actionSaveLog", "actionStartParameterLog"})
         m_mainToolBar->addAction(a(name));
     m_mainToolBar->addSeparator();
     m_mainToolBar->addAction(a("actionAutoAdd"));
@@ -296,9 +296,10 @@ void MainWindow::buildDocks()
         const char *name;
         const char *text;
         int id;
-    } modes[] = {{"addModeAutoButton", QT_TR_NOOP("Auto"), AbstractDisplayableItem::Auto},
-                 {"addModeSendButton", QT_TR_NOOP("Send"), AbstractDisplayableItem::Send},
-                 {"addModeReceiveButton", QT_TR_NOOP("Receive"), AbstractDisplayableItem::ReceiveOk}};
+    } modes[]
+        = {{"addModeAutoButton", QT_TR_NOOP("Auto"), AbstractDisplayableItem::Auto},
+           {"addModeSendButton", QT_TR_NOOP("Send"), AbstractDisplayableItem::Send},
+           {"addModeReceiveButton", QT_TR_NOOP("Receive"), AbstractDisplayableItem::ReceiveOk}};
     for (const auto &m : modes) {
         auto *button = new QRadioButton(tr(m.text), stateBox);
         button->setObjectName(QLatin1String(m.name));
@@ -320,7 +321,8 @@ void MainWindow::buildDocks()
     m_rawDataView->horizontalHeader()->setStretchLastSection(true);
     m_rawDataView->verticalHeader()->hide();
     m_rawDataView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_rawDataView->verticalHeader()->setDefaultSectionSize(m_rawDataView->fontMetrics().height() + 4);
+    m_rawDataView->verticalHeader()->setDefaultSectionSize(m_rawDataView->fontMetrics().height()
+                                                           + 4);
     m_rawDataWindow->setWidget(m_rawDataView);
     addDockWidget(Qt::BottomDockWidgetArea, m_rawDataWindow);
 
@@ -460,8 +462,7 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
                 &TrafficCalculator::slotNotifyPack);
         connect(notifier, &GuiMessageNotifier::notifyPack, m_schemeModel,
                 &SchemeTreeModel::checkForUpdates);
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_plotDocks,
-                &PlotDocks::slotNotifyPack);
+        connect(notifier, &GuiMessageNotifier::notifyPack, m_plotDocks, &PlotDocks::slotNotifyPack);
         slotAutoAddChanged(findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
     }
     if (handler) {

@@ -10,11 +10,11 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/filterdockwidget.h"
-#include "ui/hexaddressdialog.h"
+#include "ui/editors/filterdockwidget.h"
+#include "ui/editors/hexaddressdialog.h"
+#include "ui/editors/rawdataview.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
-#include "ui/rawdataview.h"
 #include "ui/recentfiles.h"
 #include "ui/savefile.h"
 
@@ -41,7 +41,7 @@ namespace {
 const char *const SchemeFilter = QT_TRANSLATE_NOOP("MainWindow", "Tarvik scheme XML (*.tvsx)");
 const char *const RawLogFilter = QT_TRANSLATE_NOOP("MainWindow", "Raw view text (*.txt)");
 const char *const CandumpLogFilter = QT_TRANSLATE_NOOP("MainWindow", "candump log (*.log)");
-}
+} // namespace
 
 bool MainWindow::openScheme(const QString &path)
 {
@@ -98,9 +98,8 @@ void MainWindow::on_actionSaveLog_triggered()
         m_rawModel->save(stream);
     stream.flush();
     if (SaveFile::write(path, text.toUtf8()))
-        statusBar()->showMessage(tr("%n messages saved to %1", nullptr, m_rawModel->rowCount())
-                                     .arg(path),
-                                 5000);
+        statusBar()->showMessage(
+            tr("%n messages saved to %1", nullptr, m_rawModel->rowCount()).arg(path), 5000);
 }
 
 void MainWindow::on_actionStartParameterLog_toggled(bool on)
@@ -166,10 +165,9 @@ void MainWindow::on_actionParameter_Log_Period_triggered()
 {
     QSettings settings;
     bool ok = false;
-    const int period
-        = askInt(tr("Parameter Log Period"), tr("Period, ms"),
-                 settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt(), 10, 99999,
-                 &ok);
+    const int period = askInt(tr("Parameter Log Period"), tr("Period, ms"),
+                              settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt(),
+                              10, 99999, &ok);
     if (ok)
         settings.setValue(QStringLiteral("ParameterLog/Period"), period);
 }
@@ -252,7 +250,8 @@ void MainWindow::saveUiState()
     settings.setValue(QStringLiteral("mainWindowState"), saveState(UiVersion));
     settings.setValue(QStringLiteral("constructorViewHeader"),
                       m_constructorView->horizontalHeader()->saveState());
-    settings.setValue(QStringLiteral("rawViewHeader"), m_rawDataView->horizontalHeader()->saveState());
+    settings.setValue(QStringLiteral("rawViewHeader"),
+                      m_rawDataView->horizontalHeader()->saveState());
     settings.setValue(QStringLiteral("deviceViewHeader"), m_mainView->header()->saveState());
     settings.endGroup();
     settings.setValue(QStringLiteral("RawState/Enabled"),

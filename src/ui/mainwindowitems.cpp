@@ -16,8 +16,8 @@
 #include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/editors/rawdataview.h"
 #include "ui/rawdatamodel.h"
-#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -156,8 +156,8 @@ void MainWindow::slotOnRawDataViewSelectionChanged()
               [](const QModelIndex &x, const QModelIndex &y) { return x.row() < y.row(); });
     const qint64 first = m_rawModel->timing(rows.first().row());
     const qint64 last = m_rawModel->timing(rows.last().row());
-    statusBar()->showMessage(tr("%n messages, interval %1 ms", nullptr, rows.size())
-                                 .arg(qAbs(last - first)));
+    statusBar()->showMessage(
+        tr("%n messages, interval %1 ms", nullptr, rows.size()).arg(qAbs(last - first)));
 }
 
 void MainWindow::slotOnConstructorViewCurrentRowChanged(const QModelIndex &current)

@@ -12,7 +12,7 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
-#include "ui/hexaddressdialog.h"
+#include "ui/editors/hexaddressdialog.h"
 #include "ui/mainwindow.h"
 
 #include <QAction>

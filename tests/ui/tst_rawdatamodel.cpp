@@ -2,7 +2,7 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
-#include "ui/filterdockwidget.h"
+#include "ui/editors/filterdockwidget.h"
 #include "ui/messagefilter.h"
 #include "ui/rawdatamodel.h"
 
@@ -311,9 +311,9 @@ void tst_RawDataModel::candumpSaveReadsBack()
     RawDataModel model;
     model.setFlowEnabled(true);
     model.slotNotifyPack({received(0x18FEF100, {1, 2, 3}, {}, 1500)});
-    model.slotNotifyPack({qMakePair(makeFrame(0x7A0, {0xFF}, false),
-                                    DispatchResult(DispatchResult::Received, 2001)),
-                          sent(0x18EA0021), sent(0x18EA0022, true)});
+    model.slotNotifyPack(
+        {qMakePair(makeFrame(0x7A0, {0xFF}, false), DispatchResult(DispatchResult::Received, 2001)),
+         sent(0x18EA0021), sent(0x18EA0022, true)});
     QString out;
     QTextStream stream(&out);
     const qint64 base = 1700000000123;

@@ -4,9 +4,9 @@
 #include "model/devicedispatcher.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
+#include "ui/editors/rawdataview.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
-#include "ui/rawdataview.h"
 
 #include <QAction>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "ui/hexaddressdialog.h"
+#include "ui/editors/hexaddressdialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "ui/filterdockwidget.h"
+#include "ui/editors/filterdockwidget.h"
 
 #include "ui/messagefilter.h"
 

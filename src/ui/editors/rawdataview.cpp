@@ -1,4 +1,4 @@
-#include "ui/rawdataview.h"
+#include "ui/editors/rawdataview.h"
 
 #include <QAction>
 #include <QHeaderView>
