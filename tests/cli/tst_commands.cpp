@@ -120,6 +120,10 @@ void tst_Commands::arguments_data()
     const QString junk = writeFile(QStringLiteral("junk.log"), "no frames here\nnor here\n");
     const QString badScheme = writeFile(QStringLiteral("bad.tvsx"), "<devices><device");
     const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
+    const QString mixed = writeFile(QStringLiteral("mixed.log"),
+                                    "(1622547830.100000) can0 18FEF100#0102030405060708\n"
+                                    "junk\n"
+                                    "(1622547830.200000) can0 18FEF100#0102030405060708\n");
     const QString truck = truckLog();
     QTest::newRow("no command") << QStringList() << 2 << ""
                                 << "Usage: tarvik-cli";
@@ -155,6 +159,22 @@ void tst_Commands::arguments_data()
                                               << "is a directory";
     QTest::newRow("no frames") << QStringList{"faults", junk} << 1 << ""
                                << "holds no CAN frames (2 lines skipped)";
+    QTest::newRow("decode no frames") << QStringList{"decode", junk} << 1 << ""
+                                      << "holds no CAN frames (2 lines skipped)";
+    QTest::newRow("decode events no frames") << QStringList{"decode", "--events", junk} << 1 << ""
+                                             << "holds no CAN frames";
+    QTest::newRow("faults directory") << QStringList{"faults", m_dir.path()} << 1 << ""
+                                      << "is a directory";
+    QTest::newRow("faults missing") << QStringList{"faults", missing} << 1 << ""
+                                    << "Cannot read " + missing;
+    QTest::newRow("decode names a bad line")
+        << QStringList{"decode", "--events", mixed} << 0 << "Time,Address,PGN"
+        << mixed + ": line 2: not a candump frame";
+    QTest::newRow("decode counts bad lines") << QStringList{"decode", mixed} << 0 << "Time"
+                                             << "1 lines of the recording were not frames";
+    QTest::newRow("bad lines named before a broken scheme")
+        << QStringList{"decode", "--scheme", badScheme, mixed} << 1 << ""
+        << mixed + ": line 2: not a candump frame";
     QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1 << ""
                                    << "is not a scheme file";
     QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1 << ""
