@@ -77,6 +77,8 @@ private slots:
     void decodeEventsOfTruck();
     void decodeEventRows_data();
     void decodeEventRows();
+    void csvFieldAppended_data();
+    void csvFieldAppended();
     void decodeSampledLog_data();
     void decodeSampledLog();
     void decodeWithSchemeHasWindowColumns();
@@ -247,6 +249,37 @@ void tst_Commands::decodeEventsOfTruck()
     // The library's single-frame groups of the recording are decoded too.
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
+}
+
+void tst_Commands::csvFieldAppended_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("plain number") << "1234.5" << QByteArray("1234.5");
+    QTest::newRow("empty") << "" << QByteArray();
+    QTest::newRow("comma quoted") << "a,b" << QByteArray("\"a,b\"");
+    QTest::newRow("quote doubled") << "say \"hi\"" << QByteArray("\"say \"\"hi\"\"\"");
+    QTest::newRow("line break quoted") << "a\nb" << QByteArray("\"a\nb\"");
+    QTest::newRow("carriage return quoted") << "a\rb" << QByteArray("\"a\rb\"");
+    QTest::newRow("latin-1 kept") << QString::fromUtf8("90 \xc2\xb0"
+                                                       "C")
+                                  << QByteArray("90 \xb0"
+                                                "C");
+    QTest::newRow("beyond latin-1 a question mark")
+        << QString::fromUtf8("5 \xce\xa9") << QByteArray("5 ?");
+    QTest::newRow("beyond latin-1 and a comma") << QString::fromUtf8("\xce\xa9,1")
+                                                << QByteArray("\"?,1\"");
+}
+
+void tst_Commands::csvFieldAppended()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, field);
+    QCOMPARE(ParameterLog::csvField(text), field);
+    // Appended to a record: the same field after what the record held.
+    QByteArray record("1.000,x,");
+    ParameterLog::appendCsvField(&record, text);
+    QCOMPARE(record, "1.000,x," + field);
 }
 
 void tst_Commands::decodeSampledLog_data()
