@@ -67,6 +67,7 @@ int main(int argc, char **argv)
     registerDiagnosticsFunctions();
     registerMachineFunctions();
     AbstractDisplayableItem::setDescribeFrames(false);
+    AbstractDisplayableItem::setStampWallClock(false);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

@@ -1,10 +1,12 @@
 // Parsing speed of recordings in each format, detection included (the replay adapter loads
-// whole files at selection).
+// whole files at selection), and of a candump file streamed in pieces (the console commands).
 #include "can/recordingreader.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -67,7 +69,33 @@ void BM_RecordingTrc(benchmark::State &state)
 {
     parse(state, trc());
 }
+void BM_StreamCandumpFile(benchmark::State &state)
+{
+    QByteArray text;
+    for (int i = 0; i < 10; ++i)
+        text += candump();
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("trace.log")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        state.SkipWithError("cannot write the recording");
+        return;
+    }
+    file.close();
+    for (auto _ : state) {
+        RecordingReader reader;
+        qint64 frames = 0;
+        reader.streamFile(file.fileName(), [&frames](const QVector<TimedFrame> &piece) {
+            frames += piece.size();
+            return true;
+        });
+        benchmark::DoNotOptimize(frames);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * text.size());
+    state.SetItemsProcessed(int64_t(state.iterations()) * Lines * 10);
+}
+
 BENCHMARK(BM_RecordingCandump);
+BENCHMARK(BM_StreamCandumpFile);
 BENCHMARK(BM_RecordingAsc);
 BENCHMARK(BM_RecordingTrc);
 

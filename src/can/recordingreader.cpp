@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 using RecordingTokens::LineOutcome;
 
@@ -16,6 +17,8 @@ namespace {
 
 // Lines looked at to tell the formats apart.
 constexpr int DetectionLines = 64;
+// Bytes a stream gathers before it tells the format: room for that many lines of any length read.
+constexpr qint64 DetectionBytes = DetectionLines * (RecordingReader::LineLengthLimit + 1);
 
 const char *lineEndOf(const char *p, const char *end)
 {
@@ -73,6 +76,14 @@ QString translated(const char *text)
 
 } // namespace
 
+// One reading of a recording: its format and the line parsers that carry state between lines.
+struct RecordingReader::Pass
+{
+    Format format;
+    AscLineParser asc;
+    TrcLineParser trc;
+};
+
 RecordingReader::Format RecordingReader::detectFormat(const char *data, qint64 size,
                                                       const QString &fileName)
 {
@@ -125,6 +136,7 @@ void RecordingReader::reset()
 {
     m_frames.clear();
     m_skipped = 0;
+    m_frameCount = 0;
     m_problems.clear();
     m_error.clear();
     m_format = Unknown;
@@ -139,7 +151,7 @@ void RecordingReader::skip(qint64 lineNumber, const char *reason)
                               .arg(translated(reason)));
 }
 
-bool RecordingReader::readFile(const QString &path)
+bool RecordingReader::openFile(const QString &path, QFile *file)
 {
     reset();
     const QFileInfo info(path);
@@ -149,11 +161,19 @@ bool RecordingReader::readFile(const QString &path)
                   .arg(path);
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = file.errorString();
+    file->setFileName(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        m_error = file->errorString();
         return false;
     }
+    return true;
+}
+
+bool RecordingReader::readFile(const QString &path)
+{
+    QFile file;
+    if (!openFile(path, &file))
+        return false;
     const qint64 size = file.size();
     // A mapped file is read in place; where mapping fails (pipes, special files) read it whole.
     if (size > 0) {
@@ -170,6 +190,78 @@ bool RecordingReader::readFile(const QString &path)
     }
     parseDetected(content.constData(), content.size(), path);
     return m_error.isEmpty();
+}
+
+bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int chunkBytes)
+{
+    QFile file;
+    if (!openFile(path, &file))
+        return false;
+    chunkBytes = std::max(chunkBytes, 1);
+    QByteArray buffer;
+    QVector<TimedFrame> frames;
+    std::unique_ptr<Pass> pass;
+    qint64 lineNumber = 0;
+    bool inLongLine = false; // the rest of a line already refused as too long is dropped
+    bool atEnd = false;
+    while (!atEnd) {
+        const int kept = buffer.size();
+        buffer.resize(kept + chunkBytes);
+        const qint64 got = file.read(buffer.data() + kept, chunkBytes);
+        if (got < 0) {
+            m_error = file.errorString();
+            return false;
+        }
+        buffer.resize(kept + int(got));
+        atEnd = got == 0;
+        // Complete lines only; the last line of the file also without its newline.
+        const char *begin = buffer.constData();
+        const char *end = begin + buffer.size();
+        if (!atEnd) {
+            const char *lastNewline = begin + buffer.lastIndexOf('\n') + 1;
+            end = lastNewline > begin ? lastNewline : begin;
+        }
+        if (!pass) {
+            // The format is told by the first lines, as many as detection looks at.
+            if (!atEnd && buffer.size() < DetectionBytes)
+                continue;
+            if (buffer.isEmpty()) {
+                m_error = translated(QT_TRANSLATE_NOOP("RecordingReader", "the file is empty"));
+                return false;
+            }
+            const Format format = detectFormat(begin, end - begin, path);
+            if (format == Unknown) {
+                m_error = translated(
+                    QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
+                return false;
+            }
+            m_format = format;
+            pass.reset(new Pass{format, {}, {}});
+        }
+        const char *p = begin;
+        while (p < end) {
+            const char *lineEnd = lineEndOf(p, end);
+            if (inLongLine)
+                inLongLine = false;
+            else
+                takeLine(*pass, ++lineNumber, p, lineEnd, &frames);
+            p = lineEnd + 1;
+        }
+        buffer.remove(0, int(std::min(p, begin + buffer.size()) - begin));
+        if (buffer.size() > LineLengthLimit) {
+            if (!inLongLine)
+                skip(++lineNumber, QT_TRANSLATE_NOOP("RecordingReader", "line too long"));
+            inLongLine = true;
+            buffer.clear();
+        }
+        if (!frames.isEmpty()) {
+            const bool goOn = sink(frames);
+            frames.clear();
+            if (!goOn)
+                return false;
+        }
+    }
+    return true;
 }
 
 void RecordingReader::parse(const QByteArray &text, const QString &fileName)
@@ -197,41 +289,49 @@ void RecordingReader::parseAs(Format format, const char *data, qint64 size)
 {
     m_frames.clear();
     m_skipped = 0;
+    m_frameCount = 0;
     m_problems.clear();
     m_format = format;
     if (format == Unknown)
         return;
-    AscLineParser asc;
-    TrcLineParser trc;
+    Pass pass{format, {}, {}};
     forEachLine(data, data + size, [&](qint64 number, const char *begin, const char *end) {
-        if (end - begin > LineLengthLimit) {
-            skip(number, QT_TRANSLATE_NOOP("RecordingReader", "line too long"));
-            return true;
-        }
-        TimedFrame frame;
-        LineOutcome outcome;
-        switch (format) {
-        case Candump:
-            if (isBlankLine(begin, end))
-                outcome = LineOutcome::ignored();
-            else if (CandumpReader::parseLine(begin, end, &frame))
-                outcome = LineOutcome::frame();
-            else
-                outcome = LineOutcome::skipped(candumpReason(begin, end));
-            break;
-        case Asc:
-            outcome = asc.parseLine(begin, end, &frame);
-            break;
-        case Trc:
-            outcome = trc.parseLine(begin, end, &frame);
-            break;
-        case Unknown:
-            break;
-        }
-        if (outcome.kind == LineOutcome::Frame)
-            m_frames.append(frame);
-        else if (outcome.kind == LineOutcome::Skipped)
-            skip(number, outcome.reason);
+        takeLine(pass, number, begin, end, &m_frames);
         return true;
     });
+}
+
+void RecordingReader::takeLine(Pass &pass, qint64 lineNumber, const char *begin, const char *end,
+                               QVector<TimedFrame> *frames)
+{
+    if (end - begin > LineLengthLimit) {
+        skip(lineNumber, QT_TRANSLATE_NOOP("RecordingReader", "line too long"));
+        return;
+    }
+    TimedFrame frame;
+    LineOutcome outcome;
+    switch (pass.format) {
+    case Candump:
+        if (isBlankLine(begin, end))
+            outcome = LineOutcome::ignored();
+        else if (CandumpReader::parseLine(begin, end, &frame))
+            outcome = LineOutcome::frame();
+        else
+            outcome = LineOutcome::skipped(candumpReason(begin, end));
+        break;
+    case Asc:
+        outcome = pass.asc.parseLine(begin, end, &frame);
+        break;
+    case Trc:
+        outcome = pass.trc.parseLine(begin, end, &frame);
+        break;
+    case Unknown:
+        break;
+    }
+    if (outcome.kind == LineOutcome::Frame) {
+        frames->append(frame);
+        ++m_frameCount;
+    } else if (outcome.kind == LineOutcome::Skipped) {
+        skip(lineNumber, outcome.reason);
+    }
 }

@@ -7,6 +7,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
+class QFile;
+
 // Reads CAN recordings in the candump log, Vector ASC and PEAK trace formats, the format chosen
 // by the content (the file name's extension only breaks a tie). Bad lines are skipped, counted
 // and described with their line numbers; the rest of the file is still read.
@@ -23,6 +27,14 @@ public:
     static QString formatName(Format format);
 
     bool readFile(const QString &path);
+    // Takes the frames of one piece of a streamed recording; returning false stops the reading.
+    using FrameSink = std::function<bool(const QVector<TimedFrame> &frames)>;
+    static constexpr int StreamChunkBytes = 1 << 20;
+    // Reads the file a piece of `chunkBytes` at a time and hands the frames of each piece to
+    // `sink` without keeping them, so memory stays bounded whatever the file's size. Counts,
+    // problems (with line numbers) and errors as readFile; frames() stays empty. False when the
+    // file cannot be read, holds no recording or the sink stopped.
+    bool streamFile(const QString &path, const FrameSink &sink, int chunkBytes = StreamChunkBytes);
     // Parses a whole recording; `fileName` only helps the format detection.
     void parse(const QByteArray &text, const QString &fileName = QString());
     // Parses as the given format without detection (Unknown parses nothing).
@@ -30,18 +42,26 @@ public:
 
     const QVector<TimedFrame> &frames() const { return m_frames; }
     int skippedLines() const { return m_skipped; }
+    // Frames read, also those a stream handed on.
+    qint64 frameCount() const { return m_frameCount; }
     // The first ProblemLimit skipped lines as "line N: reason".
     const QStringList &problems() const { return m_problems; }
     QString errorString() const { return m_error; }
     Format format() const { return m_format; }
 
 private:
+    struct Pass;
     void reset();
+    bool openFile(const QString &path, QFile *file);
+    // Parses one line without its newline; a frame goes to `frames`.
+    void takeLine(Pass &pass, qint64 lineNumber, const char *begin, const char *end,
+                  QVector<TimedFrame> *frames);
     void parseDetected(const char *data, qint64 size, const QString &fileName);
     void skip(qint64 lineNumber, const char *reason);
 
     QVector<TimedFrame> m_frames;
     int m_skipped = 0;
+    qint64 m_frameCount = 0;
     QStringList m_problems;
     QString m_error;
     Format m_format = Unknown;

@@ -35,6 +35,8 @@ int runTarvikCli(int argc, char **argv)
     registerMachineFunctions();
     // No raw view to describe the frames for.
     AbstractDisplayableItem::setDescribeFrames(false);
+    // Recordings play without an event loop, faster than real time: no timer reads the stamps.
+    AbstractDisplayableItem::setStampWallClock(false);
 
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -12,6 +12,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <optional>
+
 namespace {
 
 constexpr int DefaultPeriodMs = 1000;
@@ -128,58 +130,74 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         return CliCommand::usageError(command, Cli::tr("--events and --period exclude each other"),
                                       err);
 
-    RecordingSource::Recording recording;
+    // The recording is streamed: the decoder and the output are set up at its first frames, so a
+    // file that cannot be read or holds no frames fails before anything is written.
+    RecordingDecoder decoder;
+    CsvOutput csv(out);
+    std::optional<EventRowWriter> rows;
+    std::optional<SampledLog> log;
+    qint64 lastUs = 0;
     QString error;
-    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error,
-                               &err)) {
+    const auto start = [&](qint64 startUs) {
+        if (parser.isSet(scheme)) {
+            if (!decoder.loadScheme(parser.value(scheme), &error))
+                return false;
+            decoder.setAutoDetect(false);
+        }
+        if (!csv.open(parser.value(output))) {
+            error = Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString());
+            return false;
+        }
+        if (parser.isSet(events)) {
+            rows.emplace(startUs);
+            csv.write(EventRowWriter::headerLine());
+            return true;
+        }
+        log.emplace(startUs, periodMs);
+        log->columns = schemeColumns(decoder.devices());
+        decoder.setItemObserver([&log](AbstractDisplayableItem *item) {
+            ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item),
+                                        &log->columns);
+        });
+        return true;
+    };
+    const auto decode = [&](const QVector<TimedFrame> &frames) {
+        if (!rows && !log && !start(frames.constFirst().timeUs))
+            return false;
+        if (rows) {
+            decoder.play(frames, [&](const TimedFrame &frame, const DispatchResult &result) {
+                if (rows->take(frame, result))
+                    csv.write(rows->takeBlock());
+            });
+        } else {
+            for (const TimedFrame &frame : frames) {
+                log->advance(frame.timeUs / 1000, false);
+                DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
+                decoder.feed(frame, &result);
+            }
+        }
+        lastUs = frames.constLast().timeUs;
+        return true;
+    };
+    RecordingSource::StreamSummary summary;
+    if (!RecordingSource::stream(parser.positionalArguments().constFirst(), decode, &summary,
+                                 &error, &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }
-    RecordingDecoder decoder;
-    if (parser.isSet(scheme)) {
-        if (!decoder.loadScheme(parser.value(scheme), &error)) {
-            err << error << '\n';
-            return CliCommand::Failure;
-        }
-        decoder.setAutoDetect(false);
-    }
-    CsvOutput csv(out);
-    if (!csv.open(parser.value(output))) {
-        err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
-        return CliCommand::Failure;
-    }
-
-    const qint64 startUs = recording.frames.constFirst().timeUs;
-    if (parser.isSet(events)) {
-        EventRowWriter rows(startUs);
-        csv.write(EventRowWriter::headerLine());
-        decoder.play(recording.frames, [&](const TimedFrame &frame, const DispatchResult &result) {
-            if (rows.take(frame, result))
-                csv.write(rows.takeBlock());
-        });
-        csv.write(rows.takeBlock());
+    if (rows) {
+        csv.write(rows->takeBlock());
     } else {
-        SampledLog log(startUs, periodMs);
-        log.columns = schemeColumns(decoder.devices());
-        decoder.setItemObserver([&log](AbstractDisplayableItem *item) {
-            ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item),
-                                        &log.columns);
-        });
-        for (const TimedFrame &frame : qAsConst(recording.frames)) {
-            log.advance(frame.timeUs / 1000, false);
-            DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
-            decoder.feed(frame, &result);
-        }
-        log.advance(recording.frames.constLast().timeUs / 1000, true);
-        log.write(csv);
+        log->advance(lastUs / 1000, true);
+        log->write(csv);
     }
     if (!csv.finish()) {
         err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
         return CliCommand::Failure;
     }
-    if (recording.skippedLines > 0)
+    if (summary.skippedLines > 0)
         err << Cli::tr("%1 lines of the recording were not frames and were skipped")
-                   .arg(recording.skippedLines)
+                   .arg(summary.skippedLines)
             << '\n';
     return CliCommand::Success;
 }

@@ -11,6 +11,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <optional>
+
 int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const QString command = QStringLiteral("faults");
@@ -25,17 +27,10 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         return exitCode;
     if (parser.positionalArguments().size() != 1)
         return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
-    RecordingSource::Recording recording;
-    QString error;
-    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error,
-                               &err)) {
-        err << error << '\n';
-        return CliCommand::Failure;
-    }
-
-    FaultHistory history(recording.frames.constFirst().timeUs);
+    // Streamed: the history starts at the first frame and nothing of the recording is kept.
+    std::optional<FaultHistory> history;
     RecordingDecoder decoder;
-    decoder.play(recording.frames, [&history](const TimedFrame &frame, const DispatchResult &r) {
+    const auto observe = [&history](const TimedFrame &frame, const DispatchResult &r) {
         auto *dm1 = qobject_cast<DM1Function *>(r.item);
         if (!dm1 || !r.status.testFlag(DispatchResult::Dispatched))
             return;
@@ -47,8 +42,22 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         QVector<FaultHistory::Code> codes;
         for (const DtcArrayParameter::DtcItem &item : dm1->dtcParameter()->codes())
             codes.append({item.spn, item.fmi, item.oc});
-        history.take(frame.timeUs, frame.message.address(), lamps, codes);
-    });
-    out << history.report();
+        history->take(frame.timeUs, frame.message.address(), lamps, codes);
+    };
+    RecordingSource::StreamSummary summary;
+    QString error;
+    if (!RecordingSource::stream(
+            parser.positionalArguments().constFirst(),
+            [&](const QVector<TimedFrame> &frames) {
+                if (!history)
+                    history.emplace(frames.constFirst().timeUs);
+                decoder.play(frames, observe);
+                return true;
+            },
+            &summary, &error, &err)) {
+        err << error << '\n';
+        return CliCommand::Failure;
+    }
+    out << history->report();
     return CliCommand::Success;
 }

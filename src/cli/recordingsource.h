@@ -21,4 +21,18 @@ struct Recording
 bool read(const QString &path, Recording *recording, QString *error,
           QTextStream *warnings = nullptr);
 
+// What streaming a recording met besides its frames.
+struct StreamSummary
+{
+    qint64 frames = 0;
+    int skippedLines = 0;
+    // The sink stopped the reading; the error is the caller's to tell.
+    bool stopped = false;
+};
+
+// Like read, but hands the frames on a piece at a time without keeping them, so memory stays
+// bounded for recordings of any size. Skipped lines are reported once the reading ends.
+bool stream(const QString &path, const RecordingReader::FrameSink &sink, StreamSummary *summary,
+            QString *error, QTextStream *warnings = nullptr);
+
 } // namespace RecordingSource

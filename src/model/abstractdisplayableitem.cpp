@@ -33,6 +33,7 @@ QSet<const AbstractDisplayableItem *> &liveItems()
 }
 
 std::atomic<bool> s_describeFrames{true};
+std::atomic<bool> s_stampWallClock{true};
 std::atomic<qint64> s_changedHoldMs{AbstractDisplayableItem::DefaultChangedHoldMs};
 
 constexpr int NewFlagHoldMs = 2000;
@@ -211,7 +212,8 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
         missed = missed > 5 ? 4 : std::max(0, missed - 1);
         m_missedPeriods.store(missed);
         // Restart the period from this frame (see rearmForLateFrame).
-        m_lastFrameAt = steadyMs();
+        if (s_stampWallClock.load(std::memory_order_relaxed))
+            m_lastFrameAt = steadyMs();
         m_frameSinceArm = true;
         updateReceiveState();
     }
@@ -229,7 +231,8 @@ void AbstractDisplayableItem::checkDataUpdate(const CanMessage &message)
     } else if (message.length != m_lastMessage.length
                || std::memcmp(message.data, m_lastMessage.data, sizeof message.data) != 0) {
         setFlag(ChangedFlag, true);
-        m_lastChangeTime.store(QDateTime::currentMSecsSinceEpoch());
+        if (s_stampWallClock.load(std::memory_order_relaxed))
+            m_lastChangeTime.store(QDateTime::currentMSecsSinceEpoch());
     }
 }
 
@@ -643,6 +646,16 @@ void AbstractDisplayableItem::setDescribeFrames(bool on)
 bool AbstractDisplayableItem::describeFrames()
 {
     return s_describeFrames.load();
+}
+
+void AbstractDisplayableItem::setStampWallClock(bool on)
+{
+    s_stampWallClock.store(on);
+}
+
+bool AbstractDisplayableItem::stampsWallClock()
+{
+    return s_stampWallClock.load();
 }
 
 bool AbstractDisplayableItem::xmlDispatchMessageImpl(const CanMessage &message,

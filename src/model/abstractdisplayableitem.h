@@ -129,6 +129,11 @@ public:
     // Whether description-driven items write their one-line text into every result.
     static void setDescribeFrames(bool on);
     static bool describeFrames();
+    // Whether received frames are stamped with the wall clock for the receive supervision's
+    // timer and the change highlight. Off only where no timer runs while frames arrive faster
+    // than real time (the console decoder of recordings): the stamps would never be read.
+    static void setStampWallClock(bool on);
+    static bool stampsWallClock();
 
     // Children.
     void registerChild(AbstractDisplayableItem *child);

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 void collect(const AbstractSchemeTreeItem *node, QList<ParameterLog::Column> *columns)
@@ -29,6 +31,21 @@ QByteArray ParameterLog::csvField(const QString &text)
         field = '"' + field + '"';
     }
     return field;
+}
+
+void ParameterLog::appendCsvField(QByteArray *record, const QString &text)
+{
+    // The common field needs no quotes: converted straight into the record, as toLatin1 would.
+    const int start = record->size();
+    for (const QChar c : text) {
+        const char latin1 = c.unicode() > 0xff ? '?' : char(c.unicode());
+        if (latin1 == ',' || latin1 == '"' || latin1 == '\n' || latin1 == '\r') {
+            record->truncate(start);
+            record->append(csvField(text));
+            return;
+        }
+        record->append(latin1);
+    }
 }
 
 QString ParameterLog::fileName(const QString &directory, const QDateTime &start)
@@ -72,12 +89,20 @@ QByteArray ParameterLog::headerLine(const QList<Column> &columns)
 QByteArray ParameterLog::recordLine(qint64 elapsedMs, const QList<Column> &columns, int width)
 {
     QByteArray record = QByteArray::number(double(elapsedMs) / 1000.0, 'f', 3);
+    record.reserve(record.size() + 8 * std::max(int(columns.size()), width) + 1);
+    // An item's columns lie side by side: its liveness is looked up once for all of them.
+    const AbstractDisplayableItem *checked = nullptr;
+    bool live = false;
     for (const Column &c : columns) {
         record += ',';
         // A deleted item keeps its column, empty.
         AbstractDisplayableItem *item = c.item.data();
-        if (item && AbstractDisplayableItem::isValid(item) && c.parameter < item->parameters().size())
-            record += csvField(item->parameterLogText(item->parameters().at(c.parameter)));
+        if (item != checked) {
+            checked = item;
+            live = item && AbstractDisplayableItem::isValid(item);
+        }
+        if (live && c.parameter < item->parameters().size())
+            appendCsvField(&record, item->parameterLogText(item->parameters().at(c.parameter)));
     }
     for (int i = int(columns.size()); i < width; ++i)
         record += ',';

@@ -27,6 +27,7 @@ public:
     // A value with a separator, quote or line break is quoted, so every record keeps its field
     // count.
     static QByteArray csvField(const QString &text);
+    static void appendCsvField(QByteArray *record, const QString &text);
     // The marked items' parameters, walking the scheme tree depth-first, parents first.
     static QList<Column> collectColumns(const SchemeTreeModel *model);
     // The columns of one item's parameters, named after `key` (the item's unique key).

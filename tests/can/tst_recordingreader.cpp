@@ -22,6 +22,41 @@ struct Case
     qint64 lastTimeUs = 0;
 };
 
+// A recording longer than the bytes a stream gathers to tell the format, so that pieces of it are
+// parsed one after another: bad lines, an over-long line, CRLF and no newline at the very end.
+QByteArray longRecording(bool asc)
+{
+    QByteArray text = asc ? "date Wed Jun 3 10:15:27.123 am 2020\nbase hex  timestamps relative\n"
+                            "Begin Triggerblock Wed Jun 3 10:15:27.123 am 2020\n"
+                          : "";
+    for (int i = 0; i < 12000; ++i) {
+        const QByteArray id = QByteArray::number(0x18FEF100 + i % 64, 16).toUpper();
+        const QByteArray byte = QByteArray::number(0x10 + i % 200, 16).toUpper();
+        if (asc)
+            text += "   0.001000 1  " + id + "x       Rx   d 2 " + byte + " 00\n";
+        else
+            text += "(1622547830." + QByteArray::number(100000 + i) + ") can0 " + id + "#" + byte
+                    + "00\n";
+        if (i % 997 == 0)
+            text += "junk line " + QByteArray::number(i) + "\n";
+        if (i == 9000 || i == 9001)
+            text += QByteArray(RecordingReader::LineLengthLimit + 1 + i % 2 * 9000, 'x') + "\n";
+        if (i == 9500)
+            text += "\n   \r\n";
+    }
+    text.chop(1);
+    return text;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return QString();
+    return path;
+}
+
 // $STARTTIME of 1 January 1970, 00:00 and 12:00.
 const QByteArray TrcEpoch = ";$STARTTIME=25569.0000000000\n";
 const QByteArray TrcEpochNoon = ";$STARTTIME=25569.5\n";
@@ -41,6 +76,9 @@ private slots:
     void problems_data();
     void problems();
     void mappedFileReadsLikeText();
+    void streamedLikeWhole_data();
+    void streamedLikeWhole();
+    void streamStopsWhenTold();
     void fileErrors_data();
     void fileErrors();
     void realTruckRecording();
@@ -416,6 +454,79 @@ void tst_RecordingReader::mappedFileReadsLikeText()
     QCOMPARE(fromFile.problems().last(), QStringLiteral("line 1021: columns missing"));
 }
 
+void tst_RecordingReader::streamedLikeWhole_data()
+{
+    QTest::addColumn<bool>("asc");
+    QTest::addColumn<int>("chunkBytes");
+    for (const bool asc : {false, true}) {
+        const char *format = asc ? "ASC" : "candump";
+        QTest::addRow("%s, 1-byte pieces", format) << asc << 1;
+        QTest::addRow("%s, 61-byte pieces", format) << asc << 61;
+        QTest::addRow("%s, pieces of the line limit", format)
+            << asc << int(RecordingReader::LineLengthLimit);
+        QTest::addRow("%s, pieces of the line limit + 1", format)
+            << asc << int(RecordingReader::LineLengthLimit + 1);
+        QTest::addRow("%s, default pieces", format) << asc << int(RecordingReader::StreamChunkBytes);
+    }
+}
+
+void tst_RecordingReader::streamedLikeWhole()
+{
+    QFETCH(bool, asc);
+    QFETCH(int, chunkBytes);
+    const QByteArray text = longRecording(asc);
+    RecordingReader whole;
+    whole.parse(text);
+    QCOMPARE(whole.frames().size(), 12000);
+    QCOMPARE(whole.skippedLines(), 15); // 13 junk lines, two too long
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("trace.dat"), text);
+    QVERIFY(!path.isEmpty());
+    RecordingReader streamed;
+    QVector<TimedFrame> frames;
+    int pieces = 0;
+    QVERIFY(streamed.streamFile(
+        path,
+        [&](const QVector<TimedFrame> &piece) {
+            ++pieces;
+            frames += piece;
+            return true;
+        },
+        chunkBytes));
+    QVERIFY(streamed.frames().isEmpty());
+    QCOMPARE(streamed.format(), whole.format());
+    QCOMPARE(streamed.frameCount(), qint64(whole.frames().size()));
+    QCOMPARE(streamed.skippedLines(), whole.skippedLines());
+    QCOMPARE(streamed.problems(), whole.problems());
+    QCOMPARE(frames.size(), whole.frames().size());
+    for (int i = 0; i < frames.size(); ++i) {
+        QCOMPARE(frames.at(i).timeUs, whole.frames().at(i).timeUs);
+        QCOMPARE(frames.at(i).message.id, whole.frames().at(i).message.id);
+        QCOMPARE(frames.at(i).message.data[0], whole.frames().at(i).message.data[0]);
+    }
+    // Small pieces reach the sink one after another, not gathered at the end.
+    QVERIFY(pieces > (chunkBytes < int(RecordingReader::StreamChunkBytes) ? 10 : 0));
+}
+
+void tst_RecordingReader::streamStopsWhenTold()
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("trace.log"), longRecording(false));
+    QVERIFY(!path.isEmpty());
+    RecordingReader reader;
+    int pieces = 0;
+    QVERIFY(!reader.streamFile(
+        path,
+        [&](const QVector<TimedFrame> &) {
+            ++pieces;
+            return false;
+        },
+        4096));
+    QCOMPARE(pieces, 1);
+    QVERIFY(reader.frameCount() < 12000);
+    QCOMPARE(reader.errorString(), QString());
+}
+
 void tst_RecordingReader::fileErrors_data()
 {
     QTest::addColumn<QString>("name");
@@ -447,6 +558,14 @@ void tst_RecordingReader::fileErrors()
     QVERIFY(!reader.errorString().isEmpty());
     QVERIFY2(reader.errorString().contains(errorContains), qPrintable(reader.errorString()));
     QVERIFY(reader.frames().isEmpty());
+    RecordingReader streamed;
+    int pieces = 0;
+    QVERIFY(!streamed.streamFile(path, [&pieces](const QVector<TimedFrame> &) {
+        ++pieces;
+        return true;
+    }));
+    QCOMPARE(streamed.errorString(), reader.errorString());
+    QCOMPARE(pieces, 0);
 }
 
 void tst_RecordingReader::realTruckRecording()

@@ -77,6 +77,8 @@ private slots:
     void decodeEventsOfTruck();
     void decodeEventRows_data();
     void decodeEventRows();
+    void csvFieldAppended_data();
+    void csvFieldAppended();
     void decodeSampledLog_data();
     void decodeSampledLog();
     void decodeWithSchemeHasWindowColumns();
@@ -120,6 +122,10 @@ void tst_Commands::arguments_data()
     const QString junk = writeFile(QStringLiteral("junk.log"), "no frames here\nnor here\n");
     const QString badScheme = writeFile(QStringLiteral("bad.tvsx"), "<devices><device");
     const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
+    const QString mixed = writeFile(QStringLiteral("mixed.log"),
+                                    "(1622547830.100000) can0 18FEF100#0102030405060708\n"
+                                    "junk\n"
+                                    "(1622547830.200000) can0 18FEF100#0102030405060708\n");
     const QString truck = truckLog();
     QTest::newRow("no command") << QStringList() << 2 << ""
                                 << "Usage: tarvik-cli";
@@ -155,6 +161,22 @@ void tst_Commands::arguments_data()
                                               << "is a directory";
     QTest::newRow("no frames") << QStringList{"faults", junk} << 1 << ""
                                << "holds no CAN frames (2 lines skipped)";
+    QTest::newRow("decode no frames") << QStringList{"decode", junk} << 1 << ""
+                                      << "holds no CAN frames (2 lines skipped)";
+    QTest::newRow("decode events no frames") << QStringList{"decode", "--events", junk} << 1 << ""
+                                             << "holds no CAN frames";
+    QTest::newRow("faults directory") << QStringList{"faults", m_dir.path()} << 1 << ""
+                                      << "is a directory";
+    QTest::newRow("faults missing") << QStringList{"faults", missing} << 1 << ""
+                                    << "Cannot read " + missing;
+    QTest::newRow("decode names a bad line")
+        << QStringList{"decode", "--events", mixed} << 0 << "Time,Address,PGN"
+        << mixed + ": line 2: not a candump frame";
+    QTest::newRow("decode counts bad lines") << QStringList{"decode", mixed} << 0 << "Time"
+                                             << "1 lines of the recording were not frames";
+    QTest::newRow("bad lines named before a broken scheme")
+        << QStringList{"decode", "--scheme", badScheme, mixed} << 1 << ""
+        << mixed + ": line 2: not a candump frame";
     QTest::newRow("broken scheme") << QStringList{"decode", "--scheme", badScheme, truck} << 1 << ""
                                    << "is not a scheme file";
     QTest::newRow("missing scheme") << QStringList{"decode", "--scheme", missing, truck} << 1 << ""
@@ -227,6 +249,37 @@ void tst_Commands::decodeEventsOfTruck()
     // The library's single-frame groups of the recording are decoded too.
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
+}
+
+void tst_Commands::csvFieldAppended_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("plain number") << "1234.5" << QByteArray("1234.5");
+    QTest::newRow("empty") << "" << QByteArray();
+    QTest::newRow("comma quoted") << "a,b" << QByteArray("\"a,b\"");
+    QTest::newRow("quote doubled") << "say \"hi\"" << QByteArray("\"say \"\"hi\"\"\"");
+    QTest::newRow("line break quoted") << "a\nb" << QByteArray("\"a\nb\"");
+    QTest::newRow("carriage return quoted") << "a\rb" << QByteArray("\"a\rb\"");
+    QTest::newRow("latin-1 kept") << QString::fromUtf8("90 \xc2\xb0"
+                                                       "C")
+                                  << QByteArray("90 \xb0"
+                                                "C");
+    QTest::newRow("beyond latin-1 a question mark")
+        << QString::fromUtf8("5 \xce\xa9") << QByteArray("5 ?");
+    QTest::newRow("beyond latin-1 and a comma") << QString::fromUtf8("\xce\xa9,1")
+                                                << QByteArray("\"?,1\"");
+}
+
+void tst_Commands::csvFieldAppended()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, field);
+    QCOMPARE(ParameterLog::csvField(text), field);
+    // Appended to a record: the same field after what the record held.
+    QByteArray record("1.000,x,");
+    ParameterLog::appendCsvField(&record, text);
+    QCOMPARE(record, "1.000,x," + field);
 }
 
 void tst_Commands::decodeSampledLog_data()

@@ -31,12 +31,14 @@ private slots:
     void cleanup()
     {
         AbstractDisplayableItem::setChangedHoldMs(AbstractDisplayableItem::DefaultChangedHoldMs);
+        AbstractDisplayableItem::setStampWallClock(true);
     }
     void supervisionTimeline();
     void steadyTrafficStaysOk();
     void recoveryAfterSilence();
     void autoTakesOverAfterSixSilentPeriods();
     void frameWhileAutoIsReceiveOk();
+    void unstampedFramesKeepStateAndFlags();
     void sendIgnoresFrames();
     void bridgeNeverChangesByItself();
     void changedFlag();
@@ -145,6 +147,26 @@ void tst_DisplayableItem::frameWhileAutoIsReceiveOk()
     QVERIFY(f.dispatchMessage(frameFor(f, {1}), &r));
     QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
     QVERIFY(!f.hasFlag(AbstractDisplayableItem::AutoFlag));
+}
+
+void tst_DisplayableItem::unstampedFramesKeepStateAndFlags()
+{
+    // The window stamps frames; the recording decoder turns it off and must see the same result.
+    QVERIFY(AbstractDisplayableItem::stampsWallClock());
+    AbstractDisplayableItem::setStampWallClock(false);
+    BindingFunction f(0xFE, 0xF1);
+    f.setDeviceType(AbstractDisplayableItem::Continuous, 1000);
+    f.setState(AbstractDisplayableItem::Auto);
+    DispatchResult first;
+    QVERIFY(f.dispatchMessage(frameFor(f, {1}), &first));
+    QCOMPARE(first.missedPeriods, 0);
+    QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
+    QVERIFY(f.hasFlag(AbstractDisplayableItem::ActivityFlag));
+    QVERIFY(!f.hasFlag(AbstractDisplayableItem::ChangedFlag));
+    DispatchResult second;
+    QVERIFY(f.dispatchMessage(frameFor(f, {2}), &second));
+    QVERIFY(f.hasFlag(AbstractDisplayableItem::ChangedFlag));
+    QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
 }
 
 void tst_DisplayableItem::sendIgnoresFrames()
