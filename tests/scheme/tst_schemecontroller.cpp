@@ -17,13 +17,14 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
+#include "support/windowtestcase.h"
 #include "ui/mainwindow.h"
 
 #include <QDockWidget>
-#include <QLabel>
-#include <QTabWidget>
 #include <QDomDocument>
+#include <QLabel>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -85,14 +86,16 @@ AbstractDisplayableItem *childByKey(AbstractDisplayableItem *item, const QByteAr
 
 } // namespace
 
-class tst_SchemeController : public QObject
+class tst_SchemeController : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_SchemeController()
+        : WindowTestCase(QStringLiteral("TarvikSchemeControllerTest"))
+    {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void roundTrip();
     void savedXmlFunctionCarriesDescriptionAndValues();
     void positionalValuesWithTooFewParams();
@@ -110,38 +113,14 @@ private slots:
     void tabsHideDocksOnlyWhenBuilt_data();
     void tabsHideDocksOnlyWhenBuilt();
     void tabsGoWithTheirSchemeAndSurviveSaving();
-
-private:
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
-    QTemporaryDir m_dir;
 };
-
-void tst_SchemeController::initTestCase()
-{
-    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeControllerTest"));
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-    QVERIFY(m_dir.isValid());
-}
-
-void tst_SchemeController::init()
-{
-    CanDeviceFactory::init();
-    m_window = std::make_unique<MainWindow>();
-}
-
-void tst_SchemeController::cleanup()
-{
-    m_window->schemeController()->clearScheme();
-    m_window.reset();
-    QSettings().clear();
-}
 
 void tst_SchemeController::roundTrip()
 {
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     // Hard-coded kind with a library function, renamed, sending, filtered.
-    AbstractDisplayableItem *body = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
+    AbstractDisplayableItem *body
+        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
     QVERIFY(body);
     body->setName(QStringLiteral("Body"));
     AbstractDisplayableItem *eec1 = body->factoryCreateChild("eec1");
@@ -150,7 +129,8 @@ void tst_SchemeController::roundTrip()
     eec1->parameter(QStringLiteral("SPN190"))->setVariantValue(1500.5);
     eec1->setFiltered(true);
     // Described kind from the device list.
-    AbstractDisplayableItem *engine = factory->createDeviceFromKey("engine1", {ItemAddress::J1939, 0});
+    AbstractDisplayableItem *engine
+        = factory->createDeviceFromKey("engine1", {ItemAddress::J1939, 0});
     QVERIFY(qobject_cast<XmlJ1939Device *>(engine));
     engine->setState(AbstractDisplayableItem::ReceiveOk);
     AbstractDisplayableItem *hours = childByKey(engine, "hours");
@@ -161,7 +141,8 @@ void tst_SchemeController::roundTrip()
     QVERIFY(qobject_cast<UnknownJ1939Device *>(unknown));
     DispatchResult result(DispatchResult::Received, 0);
     result.item = unknown;
-    AbstractDisplayableItem *amb = unknown->subFactory()->createDevice(makeFrame(0x18FEF533, {1, 2}), result);
+    AbstractDisplayableItem *amb
+        = unknown->subFactory()->createDevice(makeFrame(0x18FEF533, {1, 2}), result);
     QVERIFY(amb);
     unknown->registerChild(amb);
     // A function for a PGN nobody describes, added from the catalogue's unknown entry.
@@ -180,7 +161,8 @@ void tst_SchemeController::roundTrip()
     QVERIFY(m_window->schemeController()->serialize(first));
     QVERIFY(!readFile(first).startsWith("<?xml"));
 
-    qDeleteAll(m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$"))));
+    qDeleteAll(m_window->findChildren<QDockWidget *>(
+        QRegularExpression(QStringLiteral("DetailsDockWidget$"))));
     m_window->schemeController()->clearScheme();
     QCOMPARE(m_window->schemeModel()->rowCount(), 0);
     QVERIFY(m_dispatcher->devices().isEmpty());
@@ -211,7 +193,11 @@ void tst_SchemeController::roundTrip()
     QCOMPARE(top(2)->children().at(1)->address().value, 0xFF77u);
     // Both detail docks came back under the same keys.
     QVERIFY(m_window->findChild<QDockWidget *>(eecKey + QStringLiteral("DetailsDockWidget")));
-    QCOMPARE(m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$"))).size(), 2);
+    QCOMPARE(
+        m_window
+            ->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$")))
+            .size(),
+        2);
 
     // Saving the loaded scheme again gives the same devices.
     const QString second = m_dir.filePath(QStringLiteral("round2.tvsx"));
@@ -227,7 +213,8 @@ void tst_SchemeController::savedXmlFunctionCarriesDescriptionAndValues()
     eec1->parameter(QStringLiteral("SPN190"))->setVariantValue(800);
     m_window->addDisplayable(device);
     const QDomDocument doc = m_window->schemeController()->toDocument();
-    const QDomElement deviceElement = doc.documentElement().firstChildElement(QStringLiteral("device"));
+    const QDomElement deviceElement
+        = doc.documentElement().firstChildElement(QStringLiteral("device"));
     QCOMPARE(deviceElement.attribute(QStringLiteral("key")), QStringLiteral("empty_device"));
     QCOMPARE(deviceElement.attribute(QStringLiteral("address")), QStringLiteral("5"));
     QCOMPARE(deviceElement.attribute(QStringLiteral("internal")), QStringLiteral("true"));
@@ -313,7 +300,8 @@ void tst_SchemeController::missingFileLeavesSchemeAlone()
 {
     m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
         "empty_device", {ItemAddress::J1939, 0x07}));
-    QVERIFY(!m_window->schemeController()->deserialize(m_dir.filePath(QStringLiteral("none.tvsx"))));
+    QVERIFY(
+        !m_window->schemeController()->deserialize(m_dir.filePath(QStringLiteral("none.tvsx"))));
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
 }
 
@@ -362,11 +350,12 @@ void tst_SchemeController::failedDeviceReportsLineAndFile()
         "empty_device", {ItemAddress::J1939, 0x09});
     before->setName(QStringLiteral("Kept"));
     m_window->addDisplayable(before);
-    const QByteArray scheme = "<devices>\n"
-                              "  <device key=\"empty_device\" address=\"9\" internal=\"true\"/>\n  "
-                              + badDevice
-                              + "\n  <device key=\"empty_device\" address=\"a\" internal=\"true\"/>\n"
-                                "</devices>\n";
+    const QByteArray scheme
+        = "<devices>\n"
+          "  <device key=\"empty_device\" address=\"9\" internal=\"true\"/>\n  "
+          + badDevice
+          + "\n  <device key=\"empty_device\" address=\"a\" internal=\"true\"/>\n"
+            "</devices>\n";
     const QString path = writeFile(m_dir, QStringLiteral("bad.tvsx"), scheme);
     QSignalSpy updated(m_window->schemeController(), &SchemeController::schemeUpdated);
     QVERIFY(!m_window->schemeController()->deserialize(path));
@@ -387,7 +376,8 @@ void tst_SchemeController::failedSaveKeepsOldFile()
         m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
             "empty_device", {ItemAddress::J1939, quint32(0x40 + a)}));
     QTemporaryDir dir;
-    const QByteArray old("<devices><device key=\"empty_device\" address=\"1\" internal=\"true\"/></devices>");
+    const QByteArray old(
+        "<devices><device key=\"empty_device\" address=\"1\" internal=\"true\"/></devices>");
     const QString path = writeFile(dir, QStringLiteral("keep.tvsx"), old);
     int prompts = 0;
     QString reported;
@@ -427,8 +417,10 @@ void tst_SchemeController::initCallsOnlyFromAllowList()
                                   "<initcall name=\"deleteLater\"/>"
                                   "<initcall name=\"setOther\">listed but missing</initcall>"
                                   "</device>"));
-    QTest::ignoreMessage(QtWarningMsg, "initcall forbidden refused: InitCallItem does not offer it");
-    QTest::ignoreMessage(QtWarningMsg, "initcall deleteLater refused: InitCallItem does not offer it");
+    QTest::ignoreMessage(QtWarningMsg,
+                         "initcall forbidden refused: InitCallItem does not offer it");
+    QTest::ignoreMessage(QtWarningMsg,
+                         "initcall deleteLater refused: InitCallItem does not offer it");
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("setOther")));
     QTest::ignoreMessage(QtWarningMsg, "initcall setOther failed on InitCallItem");
     item->restoreParameterValues(doc.documentElement());
@@ -461,8 +453,8 @@ void tst_SchemeController::shippedClassesNameTheirElement_data()
     for (const char *name : {"XmlStaticPgnJ1939DeviceFunction", "DM1Function", "EcuidFunction",
                              "SoftFunction", "UnknownPgnFunction", "ZBusDevice"})
         QTest::newRow(name) << QString::fromLatin1(name) << QStringLiteral("func");
-    for (const char *name : {"J1939Device", "XmlJ1939Device", "XmlSidDevice",
-                             "UnknownJ1939Device", "UnknownSidDevice"})
+    for (const char *name : {"J1939Device", "XmlJ1939Device", "XmlSidDevice", "UnknownJ1939Device",
+                             "UnknownSidDevice"})
         QTest::newRow(name) << QString::fromLatin1(name) << QStringLiteral("device");
 }
 
@@ -489,7 +481,8 @@ void tst_SchemeController::shippedClassesNameTheirElement()
     else if (className == QLatin1String("XmlJ1939Device"))
         item = std::make_unique<XmlJ1939Device>(QStringLiteral("<device key=\"d\"/>"));
     else if (className == QLatin1String("XmlSidDevice"))
-        item = std::make_unique<XmlSidDevice>(QStringLiteral("<device key=\"s\" address=\"100\" type=\"sid\"/>"));
+        item = std::make_unique<XmlSidDevice>(
+            QStringLiteral("<device key=\"s\" address=\"100\" type=\"sid\"/>"));
     else if (className == QLatin1String("UnknownJ1939Device"))
         item = std::make_unique<UnknownJ1939Device>();
     else if (className == QLatin1String("UnknownSidDevice"))
@@ -559,8 +552,8 @@ void tst_SchemeController::tabsGoWithTheirSchemeAndSurviveSaving()
     SchemeController *controller = m_window->schemeController();
     QVERIFY(controller->load(schemeWithTabs(QByteArray()), QStringLiteral("plain")));
     const QString key = m_window->schemeModel()->topLevelItems().value(0)->uniqueKey();
-    const QByteArray tab = "<tab name=\"Bench\" layout=\"grid\"><row><dstate path=\""
-                           + key.toUtf8() + "\"/><label>Body</label></row></tab>";
+    const QByteArray tab = "<tab name=\"Bench\" layout=\"grid\"><row><dstate path=\"" + key.toUtf8()
+                           + "\"/><label>Body</label></row></tab>";
     auto *tabWidget = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
     QVERIFY(tabWidget);
     QCOMPARE(tabWidget->count(), 1);
@@ -590,8 +583,9 @@ void tst_SchemeController::tabsGoWithTheirSchemeAndSurviveSaving()
 
     // A cleared scheme saves no tab of the old one.
     controller->clearScheme();
-    QCOMPARE(controller->toDocument().documentElement().elementsByTagName(QStringLiteral("tab")).size(),
-             0);
+    QCOMPARE(
+        controller->toDocument().documentElement().elementsByTagName(QStringLiteral("tab")).size(),
+        0);
 }
 
 QTEST_MAIN(tst_SchemeController)

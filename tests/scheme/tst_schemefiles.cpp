@@ -7,6 +7,7 @@
 #include "scheme/schemetreemodel.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
+#include "support/windowtestcase.h"
 #include "ui/mainwindow.h"
 
 #include <QDockWidget>
@@ -97,44 +98,21 @@ enum class Setting { None, State, Name, Period, Filter, Value, NotAvailable, Doc
 
 Q_DECLARE_METATYPE(Setting)
 
-class tst_SchemeFiles : public QObject
+class tst_SchemeFiles : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_SchemeFiles()
+        : WindowTestCase(QStringLiteral("TarvikSchemeFilesTest"))
+    {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void everySettingSurvivesSaveAndOpen_data();
     void everySettingSurvivesSaveAndOpen();
     void oldFormFileOpens();
     void failureAfterClearingRestoresPreviousScheme();
-
-private:
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
-    QTemporaryDir m_dir;
 };
-
-void tst_SchemeFiles::initTestCase()
-{
-    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeFilesTest"));
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-    QVERIFY(m_dir.isValid());
-}
-
-void tst_SchemeFiles::init()
-{
-    CanDeviceFactory::init();
-    m_window = std::make_unique<MainWindow>();
-}
-
-void tst_SchemeFiles::cleanup()
-{
-    m_window->schemeController()->clearScheme();
-    m_window.reset();
-    QSettings().clear();
-}
 
 void tst_SchemeFiles::everySettingSurvivesSaveAndOpen_data()
 {
@@ -151,18 +129,22 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen_data()
     QTest::newRow("library function sends") << Setting::State << libraryFunction << QVariant(2);
     QTest::newRow("catalogue function auto") << Setting::State << "engine1/hours" << QVariant(1);
     QTest::newRow("whole device sends") << Setting::State << "demo_cabin" << QVariant(2);
-    QTest::newRow("auto that took over stays auto") << Setting::TakeOver << ownFunction << QVariant();
+    QTest::newRow("auto that took over stays auto")
+        << Setting::TakeOver << ownFunction << QVariant();
     QTest::newRow("own function renamed") << Setting::Name << ownFunction << QVariant("Мои входы");
-    QTest::newRow("library function renamed") << Setting::Name << libraryFunction << QVariant("Motor");
+    QTest::newRow("library function renamed")
+        << Setting::Name << libraryFunction << QVariant("Motor");
     QTest::newRow("device renamed") << Setting::Name << "engine1" << QVariant("Main engine");
     QTest::newRow("own function period") << Setting::Period << ownFunction << QVariant(250);
     QTest::newRow("library function period") << Setting::Period << libraryFunction << QVariant(40);
-    QTest::newRow("commit function period") << Setting::Period << "empty_device/dm1" << QVariant(700);
+    QTest::newRow("commit function period")
+        << Setting::Period << "empty_device/dm1" << QVariant(700);
     QTest::newRow("spontaneous function period")
         << Setting::Period << "unknown_device/unknown_pgn" << QVariant(3000);
     QTest::newRow("device filtered") << Setting::Filter << "unknown_device" << QVariant(true);
     QTest::newRow("own function filtered") << Setting::Filter << ownFunction << QVariant(true);
-    QTest::newRow("library function filtered") << Setting::Filter << libraryFunction << QVariant(true);
+    QTest::newRow("library function filtered")
+        << Setting::Filter << libraryFunction << QVariant(true);
     QTest::newRow("own function value") << Setting::Value << ownFunction << QVariant(3);
     QTest::newRow("library function value") << Setting::Value << libraryFunction << QVariant(1500);
     QTest::newRow("own value not available") << Setting::NotAvailable << ownFunction << QVariant(3);
@@ -180,16 +162,18 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
     SchemeController *controller = m_window->schemeController();
     QVERIFY(controller->deserialize(TestEnvironment::describedUnitsScheme()));
     CanDeviceFactory *factory = CanDeviceFactory::instance();
-    AbstractDisplayableItem *stub = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
+    AbstractDisplayableItem *stub
+        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
     QVERIFY(stub->factoryCreateChild("eec1") && stub->factoryCreateChild("dm1"));
     AbstractDisplayableItem *unknown = factory->createDevice(makeFrame(0x18FEF533, {1, 2}));
-    unknown->registerChild(unknown->subFactory()->createDevice(unknown->subFactory()->unknownEntry(),
-                                                               {ItemAddress::Pgn, 0xFF77}));
+    unknown->registerChild(unknown->subFactory()->createDevice(
+        unknown->subFactory()->unknownEntry(), {ItemAddress::Pgn, 0xFF77}));
     m_window->addDisplayable(stub);
     m_window->addDisplayable(unknown);
     const QStringList original = describeScheme(m_window.get());
 
-    AbstractDisplayableItem *item = target.isEmpty() ? nullptr : itemByPath(m_window->schemeModel(), target);
+    AbstractDisplayableItem *item
+        = target.isEmpty() ? nullptr : itemByPath(m_window->schemeModel(), target);
     QVERIFY(target.isEmpty() || item);
     switch (setting) {
     case Setting::None:
@@ -231,13 +215,15 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
 
     const QString path = m_dir.filePath(QStringLiteral("settings.tvsx"));
     QVERIFY(controller->serialize(path));
-    for (QDockWidget *dock : m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$"))))
+    for (QDockWidget *dock : m_window->findChildren<QDockWidget *>(
+             QRegularExpression(QStringLiteral("DetailsDockWidget$"))))
         delete dock;
     // Opened over the scheme it came from: the same units, keys and addresses.
     QVERIFY2(controller->deserialize(path), qPrintable(controller->lastError()));
     QCOMPARE(describeScheme(m_window.get()), changed);
     if (setting == Setting::TakeOver)
-        QCOMPARE(itemByPath(m_window->schemeModel(), target)->state(), int(AbstractDisplayableItem::Auto));
+        QCOMPARE(itemByPath(m_window->schemeModel(), target)->state(),
+                 int(AbstractDisplayableItem::Auto));
 }
 
 void tst_SchemeFiles::oldFormFileOpens()
@@ -304,7 +290,8 @@ void tst_SchemeFiles::oldFormFileOpens()
 void tst_SchemeFiles::failureAfterClearingRestoresPreviousScheme()
 {
     CanDeviceFactory *factory = CanDeviceFactory::instance();
-    AbstractDisplayableItem *kept = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x10});
+    AbstractDisplayableItem *kept
+        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x10});
     kept->setName(QStringLiteral("Kept"));
     AbstractDisplayableItem *eec1 = kept->factoryCreateChild("eec1");
     eec1->setState(AbstractDisplayableItem::Send);
@@ -314,11 +301,12 @@ void tst_SchemeFiles::failureAfterClearingRestoresPreviousScheme()
     std::unique_ptr<AbstractDisplayableItem> outside(
         factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x44}));
     QVERIFY(outside);
-    const QString path = writeFile(m_dir, QStringLiteral("late.tvsx"),
-                                   "<devices version=\"2\">\n"
-                                   "  <device key=\"empty_device\" address=\"20\" internal=\"true\"/>\n"
-                                   "  <device key=\"unknown_device\" address=\"44\" internal=\"true\"/>\n"
-                                   "</devices>\n");
+    const QString path
+        = writeFile(m_dir, QStringLiteral("late.tvsx"),
+                    "<devices version=\"2\">\n"
+                    "  <device key=\"empty_device\" address=\"20\" internal=\"true\"/>\n"
+                    "  <device key=\"unknown_device\" address=\"44\" internal=\"true\"/>\n"
+                    "</devices>\n");
     QVERIFY(!m_window->schemeController()->deserialize(path));
     QCOMPARE(m_window->schemeController()->lastError(),
              QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));

@@ -6,6 +6,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "support/testenvironment.h"
+#include "support/windowtestcase.h"
 #include "ui/editors/parameterplotter.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/plottable.h"
@@ -81,14 +82,16 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 
 // Live plots of scheme parameters, parameter log files as plots, their exports and their place in
 // scheme files.
-class tst_Plots : public QObject
+class tst_Plots : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_Plots()
+        : WindowTestCase(QStringLiteral("TarvikPlotsTest"))
+    {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void seriesFedFromParameters();
     void tableKeepsItsWindow_data();
     void tableKeepsItsWindow();
@@ -105,31 +108,7 @@ private slots:
 private:
     AbstractDisplayableItem *addEngine();
     AbstractCanHandler::MessagePack dispatch(const CanMessage &message);
-
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
-    QTemporaryDir m_dir;
 };
-
-void tst_Plots::initTestCase()
-{
-    TestEnvironment::initSchemeTests(QStringLiteral("TarvikPlotsTest"));
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-    QVERIFY(m_dir.isValid());
-}
-
-void tst_Plots::init()
-{
-    CanDeviceFactory::init();
-    m_window = std::make_unique<MainWindow>();
-}
-
-void tst_Plots::cleanup()
-{
-    m_window->schemeController()->clearScheme();
-    m_window.reset();
-    QSettings().clear();
-}
 
 AbstractDisplayableItem *tst_Plots::addEngine()
 {
@@ -155,10 +134,9 @@ void tst_Plots::seriesFedFromParameters()
     AbstractDisplayableItem *et1 = childByKey(engine, "et1");
     QVERIFY(eec1 && et1);
     ParameterPlotter plotter(1000);
-    plotter.setSources({ParameterPlotter::sourceFor(eec1->existingTreeItem(),
-                                                    parameterIndex(eec1, "SPN190")),
-                        ParameterPlotter::sourceFor(et1->existingTreeItem(),
-                                                    parameterIndex(et1, "SPN110"))});
+    plotter.setSources(
+        {ParameterPlotter::sourceFor(eec1->existingTreeItem(), parameterIndex(eec1, "SPN190")),
+         ParameterPlotter::sourceFor(et1->existingTreeItem(), parameterIndex(et1, "SPN110"))});
     QCOMPARE(plotter.table().columnCount(), 2);
     QCOMPARE(plotter.table().columns().at(0).unit, QStringLiteral("rpm"));
 
@@ -196,25 +174,27 @@ void tst_Plots::tableKeepsItsWindow_data()
     QTest::addColumn<QVector<double>>("times");
     QTest::addColumn<QVector<double>>("kept");
 
-    QTest::newRow("no window keeps all") << 0.0 << QVector<double>{0, 100, 5000}
-                                         << QVector<double>{0, 100, 5000};
+    QTest::newRow("no window keeps all")
+        << 0.0 << QVector<double>{0, 100, 5000} << QVector<double>{0, 100, 5000};
     QTest::newRow("older than the window dropped")
         << 10.0 << QVector<double>{0, 5, 9, 12, 20} << QVector<double>{12, 20};
-    QTest::newRow("exactly the window kept") << 10.0 << QVector<double>{0, 10}
-                                             << QVector<double>{0, 10};
+    QTest::newRow("exactly the window kept")
+        << 10.0 << QVector<double>{0, 10} << QVector<double>{0, 10};
     QTest::newRow("clock set back stays in order")
         << 10.0 << QVector<double>{5, 8, 2, 9} << QVector<double>{5, 8, 8, 9};
-    QTest::newRow("one hour at 10 Hz") << 3600.0 << [] {
-        QVector<double> t;
-        for (int i = 0; i <= 40000; ++i)
-            t.append(i / 10.0);
-        return t;
-    }() << [] {
-        QVector<double> t;
-        for (int i = 4000; i <= 40000; ++i)
-            t.append(i / 10.0);
-        return t;
-    }();
+    QTest::newRow("one hour at 10 Hz") << 3600.0 <<
+        [] {
+            QVector<double> t;
+            for (int i = 0; i <= 40000; ++i)
+                t.append(i / 10.0);
+            return t;
+        }()
+                                       << [] {
+                                              QVector<double> t;
+                                              for (int i = 4000; i <= 40000; ++i)
+                                                  t.append(i / 10.0);
+                                              return t;
+                                          }();
 }
 
 void tst_Plots::tableKeepsItsWindow()
@@ -247,23 +227,20 @@ void tst_Plots::readsParameterLogs_data()
     QTest::newRow("as the parameter log writes it")
         << QByteArray("Time,a_x,b_y\n0.000,1.5,2\n1.000,2.5,3\n") << QStringList{"a_x", "b_y"}
         << "0:1.5,2;1:2.5,3" << 0 << 0;
-    QTest::newRow("empty values are gaps")
-        << QByteArray("Time,a,b\n0.000,,2\n0.500,1,\n") << QStringList{"a", "b"}
-        << "0:-,2;0.5:1,-" << 0 << 0;
+    QTest::newRow("empty values are gaps") << QByteArray("Time,a,b\n0.000,,2\n0.500,1,\n")
+                                           << QStringList{"a", "b"} << "0:-,2;0.5:1,-" << 0 << 0;
     QTest::newRow("quoted fields with separators, quotes and line breaks")
         << QByteArray("Time,\"x,1\",\"say \"\"hi\"\"\",\"two\nlines\"\n0,1,2,3\n\"1\",\"4\",5,6\n")
         << QStringList{"x,1", "say \"hi\"", "two\nlines"} << "0:1,2,3;1:4,5,6" << 0 << 0;
     QTest::newRow("windows line ends and a blank line")
         << QByteArray("Time,a\r\n0,1\r\n\r\n1,2\r\n") << QStringList{"a"} << "0:1;1:2" << 0 << 0;
     QTest::newRow("short, long and timeless lines left out and reported")
-        << QByteArray("Time,a,b\n0,1,2\n1,1\n2,1,2,3\nnoon,1,2\n3,4,5\n")
-        << QStringList{"a", "b"} << "0:1,2;3:4,5" << 3 << 3;
+        << QByteArray("Time,a,b\n0,1,2\n1,1\n2,1,2,3\nnoon,1,2\n3,4,5\n") << QStringList{"a", "b"}
+        << "0:1,2;3:4,5" << 3 << 3;
     QTest::newRow("text values are gaps; a column of text only is left out")
-        << QByteArray("Time,a,state\n0,1,On\n1,x,Off\n") << QStringList{"a"} << "0:1;1:-" << 0
-        << 1;
+        << QByteArray("Time,a,state\n0,1,On\n1,x,Off\n") << QStringList{"a"} << "0:1;1:-" << 0 << 1;
     QTest::newRow("a column never available stays, without a problem")
-        << QByteArray("Time,a,b\n0,1,\n1,2,\n") << QStringList{"a", "b"} << "0:1,-;1:2,-" << 0
-        << 0;
+        << QByteArray("Time,a,b\n0,1,\n1,2,\n") << QStringList{"a", "b"} << "0:1,-;1:2,-" << 0 << 0;
     QTest::newRow("no data rows keeps the columns")
         << QByteArray("Time,a\n") << QStringList{"a"} << "" << 0 << 0;
     QTest::newRow("unclosed quote ends the file")
@@ -310,10 +287,10 @@ void tst_Plots::exportsPngAndCsv()
 {
     PlotWidget plot(false);
     PlotTable &table = plot.plotter().table();
-    table.setColumns({{QStringLiteral("Engine_speed"), QStringLiteral("Engine speed"),
-                       QStringLiteral("rpm")},
-                      {QStringLiteral("Coolant"), QStringLiteral("Coolant"), QStringLiteral("C")},
-                      {QStringLiteral("Idle"), QStringLiteral("Idle"), QStringLiteral("rpm")}});
+    table.setColumns(
+        {{QStringLiteral("Engine_speed"), QStringLiteral("Engine speed"), QStringLiteral("rpm")},
+         {QStringLiteral("Coolant"), QStringLiteral("Coolant"), QStringLiteral("C")},
+         {QStringLiteral("Idle"), QStringLiteral("Idle"), QStringLiteral("rpm")}});
     table.append(0.0, {800, 20, 700});
     table.append(0.5, {PlotTable::Gap, 21.5, 700});
     table.append(1.25, {1500.125, 22, 700});
@@ -399,9 +376,8 @@ void tst_Plots::liveViewFollowsUntilZoomed()
         table.append(i * 0.1, {800.0 + i, 20.0});
     plot.rebuild();
     QCOMPARE(plot.panels().size(), 2);
-    const auto xOf = [&plot](int panel) {
-        return plot.panels().at(panel)->axisInterval(QwtPlot::xBottom);
-    };
+    const auto xOf
+        = [&plot](int panel) { return plot.panels().at(panel)->axisInterval(QwtPlot::xBottom); };
     // Running: the time axis shows the last window.
     QCOMPARE(xOf(0).maxValue(), 100.0);
     QCOMPARE(xOf(0).minValue(), 40.0);
@@ -507,11 +483,9 @@ void tst_Plots::plotDockSurvivesSchemeFile()
     const QString broken = writeFile(m_dir, QStringLiteral("broken.tvsx"), text);
     QVERIFY(m_window->schemeController()->deserialize(broken));
     QCOMPARE(docks->docks().size(), 1);
-    QCOMPARE(int(static_cast<PlotWidget *>(docks->docks().at(0)->widget())
-                     ->plotter()
-                     .sources()
-                     .size()),
-             sources.size() - 1);
+    QCOMPARE(
+        int(static_cast<PlotWidget *>(docks->docks().at(0)->widget())->plotter().sources().size()),
+        sources.size() - 1);
 
     // A scheme with a tab hides the docks, but not its plots: nothing would bring them back.
     QByteArray withTab = text;
@@ -533,8 +507,9 @@ void tst_Plots::openedLogIsPlottedWithUnits()
     const QString id = AbstractDisplayableItem::sanitizeParameterId(
         eec1->existingTreeItem()->uniqueKey() + eec1->parameter(QStringLiteral("SPN190"))->name());
     const QString log = writeFile(m_dir, QStringLiteral("log.csv"),
-                                  "Time," + id.toLatin1() + ",other\n0.000,800,1\n0.100,,2\n"
-                                  "broken line\n0.200,900,3\n");
+                                  "Time," + id.toLatin1()
+                                      + ",other\n0.000,800,1\n0.100,,2\n"
+                                        "broken line\n0.200,900,3\n");
     QString error;
     QStringList problems;
     QDockWidget *dock = m_window->plotDocks()->openLog(log, &error, &problems);

@@ -1,0 +1,34 @@
+#include "support/windowtestcase.h"
+
+#include "descriptions/candevicefactory.h"
+#include "scheme/schemecontroller.h"
+#include "support/testenvironment.h"
+
+#include <QSettings>
+#include <QtTest>
+
+WindowTestCase::WindowTestCase(const QString &applicationName)
+    : m_applicationName(applicationName)
+{}
+
+WindowTestCase::~WindowTestCase() = default;
+
+void WindowTestCase::initTestCase()
+{
+    TestEnvironment::initSchemeTests(m_applicationName);
+    m_dispatcher = std::make_unique<DeviceDispatcher>();
+    QVERIFY(m_dir.isValid());
+}
+
+void WindowTestCase::init()
+{
+    CanDeviceFactory::init();
+    m_window = std::make_unique<MainWindow>();
+}
+
+void WindowTestCase::cleanup()
+{
+    m_window->schemeController()->clearScheme();
+    m_window.reset();
+    QSettings().clear();
+}
