@@ -1,0 +1,222 @@
+#include "support/demobuswindow.h"
+
+#include "can/abstractcanhandler.h"
+#include "can/canthread.h"
+#include "can/guimessagenotifier.h"
+#include "can/replaycanhandler.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/busstartup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+DemoBusWindow::DemoBusWindow() = default;
+
+DemoBusWindow::~DemoBusWindow()
+{
+    if (m_window) {
+        m_window->schemeController()->clearScheme();
+        m_window.reset();
+    }
+    if (m_thread) {
+        m_thread->quit();
+        m_thread->wait();
+    }
+}
+
+bool DemoBusWindow::start(const QString &scheme)
+{
+    m_thread = std::make_unique<CanThread>(CanHandlerFactory::Replay);
+    m_thread->start();
+    m_thread->waitInit();
+    if (!m_thread->canHandler()) {
+        QWARN(qPrintable(QStringLiteral("No replay handler: ") + m_thread->initError()));
+        return false;
+    }
+    m_notifier = std::make_unique<GuiMessageNotifier>();
+    m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->show();
+    if (!QTest::qWaitForWindowExposed(m_window.get()))
+        return false;
+    m_window->attachBus(m_thread->canHandler(), m_notifier.get());
+    const BusStartup::Result started
+        = BusStartup::run(m_thread->canHandler(), QString(), 250000,
+                          [](const QStringList &) { return 0; });
+    if (started.exitCode != 0) {
+        QWARN(qPrintable(started.errorText));
+        return false;
+    }
+    const QString path
+        = scheme.isEmpty() ? QString::fromLatin1(ReplayCanHandler::DemoScheme) : scheme;
+    return m_window->openScheme(path);
+}
+
+AbstractCanHandler *DemoBusWindow::handler() const
+{
+    return m_thread ? m_thread->canHandler() : nullptr;
+}
+
+DeviceDispatcher *DemoBusWindow::dispatcher() const
+{
+    return m_thread ? m_thread->deviceDispatcher() : nullptr;
+}
+
+QModelIndex DemoBusWindow::row(const QString &name, const QModelIndex &parent) const
+{
+    const QAbstractItemModel *model = m_window->mainView()->model();
+    for (int r = 0; r < model->rowCount(parent); ++r) {
+        const QModelIndex index = model->index(r, 0, parent);
+        for (int column = 0; column < model->columnCount(parent); ++column) {
+            if (model->index(r, column, parent).data().toString() == name)
+                return index;
+        }
+        const QModelIndex below = row(name, index);
+        if (below.isValid())
+            return below;
+    }
+    return {};
+}
+
+void DemoBusWindow::select(const QModelIndex &index)
+{
+    QTreeView *view = m_window->mainView();
+    view->scrollTo(index);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+QAction *DemoBusWindow::action(const char *objectName) const
+{
+    return m_window->findChild<QAction *>(QLatin1String(objectName));
+}
+
+QWidget *DemoBusWindow::details() const
+{
+    auto *panel = m_window->findChild<QScrollArea *>(QStringLiteral("detailsScrollArea"));
+    return panel ? panel->widget() : nullptr;
+}
+
+QDockWidget *DemoBusWindow::openDetails(const QModelIndex &index)
+{
+    const auto before = m_window->findChildren<QDockWidget *>();
+    select(index);
+    action("actionDetails")->trigger();
+    for (QDockWidget *dock : m_window->findChildren<QDockWidget *>()) {
+        if (!before.contains(dock))
+            return dock;
+    }
+    return nullptr;
+}
+
+bool DemoBusWindow::waitFor(const std::function<bool()> &check, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!check()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+ModalAnswerer::ModalAnswerer(Answer answer, int timeoutMs)
+    : m_answered(std::make_shared<bool>(false))
+    , m_title(std::make_shared<QString>())
+    , m_text(std::make_shared<QString>())
+    , m_alive(std::make_shared<bool>(true))
+{
+    auto *poll = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, poll,
+                     [poll, started, timeoutMs, answer, answered = m_answered, title = m_title,
+                      text = m_text, alive = m_alive] {
+        if (!*alive || started->elapsed() > timeoutMs) {
+            poll->deleteLater();
+            return;
+        }
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        *title = dialog->windowTitle();
+        if (auto *box = qobject_cast<QMessageBox *>(dialog))
+            *text = box->text();
+        else if (auto *input = qobject_cast<QInputDialog *>(dialog))
+            *text = input->labelText();
+        *answered = true;
+        answer(dialog);
+    });
+    poll->start(5);
+}
+
+ModalAnswerer::~ModalAnswerer()
+{
+    *m_alive = false;
+}
+
+ModalAnswerer::Answer ModalAnswerer::press(const QString &buttonText)
+{
+    return [buttonText](QWidget *dialog) {
+        QString wanted = buttonText;
+        wanted.remove(QLatin1Char('&'));
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+            QString label = button->text();
+            label.remove(QLatin1Char('&'));
+            if (label == wanted && button->isVisible()) {
+                button->click();
+                return;
+            }
+        }
+        QWARN(qPrintable(QStringLiteral("No button \"%1\" in \"%2\"; rejected")
+                             .arg(buttonText, dialog->windowTitle())));
+        if (auto *d = qobject_cast<QDialog *>(dialog))
+            d->reject();
+    };
+}
+
+ModalAnswerer::Answer ModalAnswerer::chooseFile(const QString &path)
+{
+    return [path](QWidget *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        if (!files) {
+            QWARN(qPrintable(QStringLiteral("\"%1\" is no file dialog").arg(dialog->windowTitle())));
+            if (auto *d = qobject_cast<QDialog *>(dialog))
+                d->reject();
+            return;
+        }
+        files->selectFile(path);
+        static_cast<QDialog *>(files)->accept();
+    };
+}
+
+ModalAnswerer::Answer ModalAnswerer::enterText(const QString &text)
+{
+    return [text](QWidget *dialog) {
+        if (auto *input = qobject_cast<QInputDialog *>(dialog)) {
+            input->setTextValue(text);
+            input->accept();
+            return;
+        }
+        if (auto *edit = dialog->findChild<QLineEdit *>())
+            edit->setText(text);
+        if (auto *d = qobject_cast<QDialog *>(dialog))
+            d->accept();
+    };
+}
