@@ -46,6 +46,8 @@ public:
     bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
     void updateUserReadableAddress() override;
     void saveItemToXmlNodeImpl(QDomElement &element) override;
+    // The unit, the file and the result of the last exchange, for the tree row.
+    QString textDataImpl() const override;
     AbstractSchemeTreeItem *createTreeItem() override;
 
     // The memory access file. Refused during an exchange; a failed load keeps the old table.

@@ -61,8 +61,11 @@ bool MemoryAccessFunction::loadFile(const QString &path)
     }
     if (!loadFromData(file.readAll()))
         return false;
-    std::lock_guard locker(m_tableMutex);
-    m_filePath = QFileInfo(path).absoluteFilePath();
+    {
+        std::lock_guard locker(m_tableMutex);
+        m_filePath = QFileInfo(path).absoluteFilePath();
+    }
+    setUpdateNeededUpwards(); // the row names the file
     return true;
 }
 
@@ -73,8 +76,11 @@ bool MemoryAccessFunction::saveFile(const QString &path)
         setErrorText(tr("Cannot save %1: %2").arg(path, error));
         return false;
     }
-    std::lock_guard locker(m_tableMutex);
-    m_filePath = QFileInfo(path).absoluteFilePath();
+    {
+        std::lock_guard locker(m_tableMutex);
+        m_filePath = QFileInfo(path).absoluteFilePath();
+    }
+    setUpdateNeededUpwards(); // the row names the file
     return true;
 }
 
@@ -128,6 +134,18 @@ quint32 MemoryAccessFunction::spnAt(int index) const
                                                      : MemoryAccessFrames::NoPointer;
 }
 
+QString MemoryAccessFunction::textDataImpl() const
+{
+    QString text = tr("Unit %1").arg(hexAddressText(quint32(target()) & 0xFF));
+    const QString file = QFileInfo(filePath()).fileName();
+    if (!file.isEmpty())
+        text += QStringLiteral(", ") + file;
+    const QString result = errorText();
+    if (!result.isEmpty())
+        text += QStringLiteral(": ") + result;
+    return text;
+}
+
 QString MemoryAccessFunction::errorText() const
 {
     return static_cast<ZxStringParameter *>(parameters().at(Error))->value();
@@ -138,7 +156,9 @@ void MemoryAccessFunction::setErrorText(const QString &text)
     auto *p = static_cast<ZxStringParameter *>(parameters().at(Error));
     p->setValue(text);
     p->setValid(true);
-    setUpdateNeeded();
+    // Results often come without a frame (a time-out, the last answer taken): the device's row
+    // must be marked too, or the tree never reaches this one.
+    setUpdateNeededUpwards();
 }
 
 int MemoryAccessFunction::target() const

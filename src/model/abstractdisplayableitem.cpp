@@ -475,6 +475,12 @@ void AbstractDisplayableItem::setFiltered(bool filtered)
 
 // --- Sending ------------------------------------------------------------------------------
 
+void AbstractDisplayableItem::setUpdateNeededUpwards()
+{
+    for (AbstractDisplayableItem *item = this; item; item = item->parentItem())
+        item->setUpdateNeeded();
+}
+
 void AbstractDisplayableItem::sendMessage(CanMessage &message)
 {
     message.sender = this;

@@ -188,6 +188,9 @@ public:
     bool hasFlag(ItemFlag flag) const { return (m_flags.load() & flag) != 0; }
     bool isUpdateNeeded() const { return m_updateNeeded.load(); }
     void setUpdateNeeded(bool needed = true) { m_updateNeeded.store(needed); }
+    // Marks this item and its ancestors: the tree refreshes a row only through its parent's, so a
+    // change that no frame brings (a time-out, the end of an exchange) must mark the whole path.
+    void setUpdateNeededUpwards();
     bool isFiltered() const { return m_filtered.load(); }
     void setFiltered(bool filtered);
     int missedPeriods() const { return m_missedPeriods.load(); }
