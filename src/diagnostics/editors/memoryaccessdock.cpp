@@ -248,7 +248,8 @@ void MemoryAccessDock::addSpinBoxRow(int index, const MemoryAccessTable &table)
     spin->setDecimals(table.decimals(item));
     spin->setRange(std::max(std::numeric_limits<double>::lowest(), slot.minimum),
                    std::min(std::numeric_limits<double>::max(), slot.maximum));
-    if (table.hasSlot(item.slot) && !slot.units.isEmpty())
+    // The same units as a table cell's editor, the defaults' "dec" included.
+    if (!slot.units.isEmpty())
         spin->setSuffix(QLatin1Char(' ') + slot.units);
     spin->setToolTip(item.description);
     spin->setReadOnly(!item.isWritable());

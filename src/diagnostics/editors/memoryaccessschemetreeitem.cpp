@@ -4,7 +4,9 @@
 #include "diagnostics/memoryaccessfunction.h"
 
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -33,16 +35,17 @@ void MemoryAccessSchemeTreeItem::setFileChooser(FileChooser c)
     chooser() = std::move(c);
 }
 
-QWidget *MemoryAccessSchemeTreeItem::createWidget(unsigned int kind)
+// Every kind of editor (Details, a detail dock, a scheme tab cell) is this one.
+QWidget *MemoryAccessSchemeTreeItem::createWidget()
 {
-    if (kind != 1)
-        return AbstractSchemeTreeItem::createWidget(kind);
     auto *widget = new QWidget;
     auto *box = new QVBoxLayout(widget);
     box->setContentsMargins(0, 0, 0, 0);
-    auto *row = new QHBoxLayout;
+    auto *form = new QFormLayout;
     if (QWidget *target = createParameterWidget(MemoryAccessFunction::Target))
-        row->addWidget(target);
+        form->addRow(tr("Target"), target);
+    box->addLayout(form);
+    auto *row = new QHBoxLayout;
     const auto button = [row](const QString &text, const char *name) {
         auto *b = new QPushButton(text);
         b->setObjectName(QLatin1String(name));
@@ -52,9 +55,16 @@ QWidget *MemoryAccessSchemeTreeItem::createWidget(unsigned int kind)
     QPushButton *open = button(tr("Open…"), "open");
     QPushButton *save = button(tr("Save…"), "save");
     QPushButton *show = button(tr("Show data"), "showData");
+    row->addStretch(1);
     box->addLayout(row);
-    if (QWidget *status = createParameterWidget(MemoryAccessFunction::Error))
+    if (QWidget *status = createParameterWidget(MemoryAccessFunction::Error)) {
+        status->setObjectName(QStringLiteral("status"));
+        // The function's result text: shown, not edited.
+        if (auto *edit = qobject_cast<QLineEdit *>(status))
+            edit->setReadOnly(true);
         box->addWidget(status);
+    }
+    box->addStretch(1);
     connect(open, &QPushButton::clicked, widget, [this, widget] {
         if (!m_function)
             return;

@@ -9,7 +9,8 @@
 class MemoryAccessFunction;
 
 // The tree node of a memory access function: the target editor, file open and save, the button
-// that shows the "MA Data" window and the status text. GUI thread.
+// that shows the "MA Data" window and the status text. This editor is what Details, a detail dock
+// and a scheme tab cell show. GUI thread.
 class MemoryAccessSchemeTreeItem : public AbstractSchemeTreeItem
 {
     Q_OBJECT
@@ -21,7 +22,7 @@ public:
 
     explicit MemoryAccessSchemeTreeItem(MemoryAccessFunction *function);
 
-    QWidget *createWidget(unsigned int kind) override;
+    QWidget *createWidget() override;
     using AbstractSchemeTreeItem::createWidget;
 
     static void setFileChooser(FileChooser chooser);
