@@ -48,6 +48,20 @@ bool TuneFunction::matchTargetMessage(const CanMessage &message)
     return matchMessage(message);
 }
 
+bool TuneFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
+{
+    // The reply to a request the tool sent for this unit's variable comes from the unit itself:
+    // it is the variable's answer, not traffic whose destination names a new target.
+    for (AbstractDisplayableItem *child : children()) {
+        auto *variable = qobject_cast<TuneVariable *>(child);
+        if (variable && variable->takeReply(message)) {
+            result->item = variable;
+            return true;
+        }
+    }
+    return J1939DeviceFunction::dispatchMessageImpl(message, result);
+}
+
 void TuneFunction::updateUserReadableAddress()
 {
     setUserReadableAddress(QStringLiteral("0xe8/0xef"));

@@ -20,6 +20,8 @@ public:
 
     bool matchMessage(const CanMessage &message) override;
     bool matchTargetMessage(const CanMessage &message) override;
+    // Answers to a variable's own request reach it whatever its state.
+    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
     void updateUserReadableAddress() override;
     AbstractDeviceFactory *subFactory() override;
     // The variables follow their function's state, as functions follow their device's.

@@ -6,9 +6,11 @@
 #include "model/zxvariantparameter.h"
 
 #include <QDebug>
+#include <QTimer>
 
 namespace {
 constexpr quint8 Priority = 6;
+std::atomic<int> s_replyTimeoutMs{TuneVariable::DefaultReplyTimeoutMs};
 
 bool isWireSize(qint32 size)
 {
@@ -66,28 +68,135 @@ CanMessage TuneVariable::initMessage(quint8 pf, quint8 destination, quint8 contr
     return m;
 }
 
+void TuneVariable::setReplyTimeoutMs(int ms)
+{
+    s_replyTimeoutMs.store(ms);
+}
+
+bool TuneVariable::isWritable(const ZxVariant &v)
+{
+    // Size 3 (a 32-bit integer chosen in the editor) or 0 cannot travel; an all-ones value would
+    // read as a request or as "not available".
+    return isWireSize(v.type) && (quint32(v.rawBits()) & allOnes(v.type)) != allOnes(v.type);
+}
+
+quint8 TuneVariable::requesterAddress() const
+{
+    for (const AbstractDisplayableItem *item = parentItem(); item; item = item->parentItem()) {
+        if (item->address().kind == ItemAddress::J1939)
+            return item->state() == Send ? quint8(item->address().value) : ToolAddress;
+    }
+    return ToolAddress;
+}
+
+void TuneVariable::startRequest(CanMessage &message)
+{
+    const quint8 source = requesterAddress();
+    message.id = (message.id & ~quint32(0xFF)) | source;
+    m_requestTarget.store(int(message.pduSpecific()));
+    m_requestSource.store(int(source));
+    const quint32 serial = m_requestSerial.fetch_add(1) + 1;
+    m_outcome.store(Waiting);
+    m_requestPending.store(true);
+    sendMessage(message);
+    setUpdateNeededUpwards();
+    // A unit that does not answer leaves the request pending no longer than this.
+    QTimer::singleShot(s_replyTimeoutMs.load(), this, [this, serial] {
+        if (m_requestSerial.load() != serial || !m_requestPending.exchange(false))
+            return;
+        m_outcome.store(NoAnswer);
+        setUpdateNeededUpwards();
+    });
+}
+
 void TuneVariable::requestGetValue()
 {
     CanMessage m = initMessage(PfProprietaryA, quint8(target()));
     m.data[4] = m.data[5] = m.data[6] = m.data[7] = 0xFF;
-    m_requestPending.store(true);
-    sendMessage(m);
+    startRequest(m);
 }
 
 bool TuneVariable::requestSetValue()
 {
     const ZxVariant v = valueParameter()->value();
-    // Size 3 (a 32-bit integer chosen in the editor) or 0 cannot travel; an all-ones value would
-    // read as a request or as "not available".
-    if (!isWireSize(v.type) || (quint32(v.rawBits()) & allOnes(v.type)) == allOnes(v.type)) {
+    if (!isWritable(v)) {
         qWarning("Tune variable %s: write of size %d, value 0x%08x refused",
                  qPrintable(objectName()), v.type, quint32(v.rawBits()));
         return false;
     }
     CanMessage m = initMessage(PfProprietaryA, quint8(target()));
-    m_requestPending.store(true);
-    sendMessage(m);
+    startRequest(m);
     return true;
+}
+
+bool TuneVariable::takeReply(const CanMessage &message)
+{
+    const quint8 pf = message.pduFormat();
+    if (!m_requestPending.load() || !message.extended || !namesThis(message)
+        || (pf != PfAcknowledgement && pf != PfProprietaryA)
+        || int(message.address()) != m_requestTarget.load()
+        || int(message.pduSpecific()) != m_requestSource.load()
+        || !m_requestPending.exchange(false))
+        return false;
+    const bool hasValue = decodeValue(message);
+    setTarget(message.address());
+    Outcome outcome = NotAvailable;
+    if (pf == PfAcknowledgement) {
+        listParameter(Confirm)->setValue(message.data[0]);
+        outcome = message.data[0] == Yes ? Accepted : Refused;
+    } else if (hasValue) {
+        const ZxVariant v = valueParameter()->value();
+        const bool allOnesValue = isWireSize(v.type)
+                                  && (quint32(v.rawBits()) & allOnes(v.type)) == allOnes(v.type);
+        outcome = v.type == ZxVariant::None || allOnesValue ? NotAvailable : Answered;
+    }
+    m_outcome.store(outcome);
+    counterInc();
+    m_lastReplySource.store(message.address());
+    m_replies.fetch_add(1);
+    setUpdateNeededUpwards();
+    return true;
+}
+
+QString TuneVariable::valueText() const
+{
+    const ZxVariant v = valueParameter()->value();
+    switch (v.type) {
+    case ZxVariant::Float:
+        return QString::number(double(v.toFloat()), 'g', 6);
+    case ZxVariant::UInt8:
+    case ZxVariant::Int16:
+    case ZxVariant::Int32:
+        return QString::number(v.toInt());
+    default:
+        return tr("no value");
+    }
+}
+
+QString TuneVariable::textDataImpl() const
+{
+    const QString unit = QStringLiteral("0x%1").arg(m_requestTarget.load() < 0
+                                                        ? target()
+                                                        : m_requestTarget.load(),
+                                                    2, 16, QLatin1Char('0'));
+    switch (outcome()) {
+    case Waiting:
+        return tr("Waiting for unit %1").arg(unit);
+    case Answered:
+        return tr("%1, read from unit %2").arg(valueText(), unit);
+    case NotAvailable:
+        return tr("Unit %1 has no value for it").arg(unit);
+    case Accepted:
+        return tr("%1, written to unit %2").arg(valueText(), unit);
+    case Refused:
+        return tr("Unit %1 refused the write: %2")
+            .arg(unit, listParameter(Confirm)->toString());
+    case NoAnswer:
+        return tr("No answer from unit %1").arg(unit);
+    case NoRequest:
+        break;
+    }
+    return tr("%1, unit 0x%2").arg(valueText()).arg(target(), 2, 16, QLatin1Char('0'));
 }
 
 bool TuneVariable::matchTargetMessage(const CanMessage &message)
@@ -108,18 +217,9 @@ bool TuneVariable::dispatchMessageImpl(const CanMessage &message, DispatchResult
 bool TuneVariable::dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result)
 {
     result->targetItem = this;
-    // A reply to our own request: its source is the unit we talk to.
-    if (m_requestPending.exchange(false)) {
-        decodeValue(message);
-        setTarget(message.address());
-        if (message.pduFormat() == PfAcknowledgement)
-            listParameter(Confirm)->setValue(message.data[0]);
-        counterInc();
-        m_lastReplySource.store(message.address());
-        m_replies.fetch_add(1);
-        setUpdateNeeded();
+    // A reply to our own request: from the unit we asked, to the address we asked from.
+    if (takeReply(message))
         return true;
-    }
     // The target walk reaches us only while our device is simulated: we answer as it would.
     if (message.pduFormat() == PfProprietaryA)
         answer(message);
