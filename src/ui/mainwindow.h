@@ -181,6 +181,11 @@ private:
     void selectNode(AbstractSchemeTreeItem *node);
     // Replaces the scheme by the entry's test scheme (asking first) and makes its test.
     DeviceTest *loadTestScheme(const QModelIndex &index);
+    // Deletes the node's item from the scheme, asking first (transfers, tests, the deletion
+    // itself: `question`); false when the engineer declines.
+    bool deleteNode(AbstractSchemeTreeItem *node, const QString &title, const QString &question);
+    // Adds the tool unit (flashing and identification) at its free address and selects it.
+    void addFlasherUnit();
     void stopParameterLog();
     void buildSchemeDocument();
     bool saveSchemeTo(QString path);

@@ -33,6 +33,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -256,9 +257,48 @@ void MainWindow::on_actionAddFlasher_triggered()
         selectNode(existing->existingTreeItem());
         return;
     }
-    AbstractDisplayableItem *item = factory->createDevice(QByteArray(FlasherKey));
-    if (!item)
+    // The tool unit has one address; a unit already there (a stub made for memory access, as a
+    // rule) answers every frame to it, so it must go first, and only if the engineer agrees.
+    const DeviceFactoryEntry *entry = factory->getEntry(FlasherKey);
+    if (AbstractDisplayableItem *occupant = entry ? factory->occupant(entry->address) : nullptr) {
+        const QString title = tr("Add flasher");
+        const QString address = AbstractDisplayableItem::hexAddressText(entry->address.value);
+        const QString question
+            = tr("The tool unit (flashing and identification) needs address %1, which %2 "
+                 "uses. Replace %2 by the tool unit? %2 and its functions leave the scheme; "
+                 "the tool unit's catalogue offers the same functions.")
+                  .arg(address, occupant->name());
+        AbstractSchemeTreeItem *node = occupant->existingTreeItem();
+        // The address is free once the occupant is destroyed (in the bus thread, later): the
+        // catalogue forgets it first, as its own connection was made earlier.
+        const auto joined = std::make_shared<QMetaObject::Connection>();
+        *joined = connect(
+            occupant, &QObject::destroyed, this,
+            [this, joined] {
+                disconnect(*joined);
+                addFlasherUnit();
+            },
+            Qt::QueuedConnection);
+        if (!node || !deleteNode(node, title, question)) {
+            disconnect(*joined);
+            statusBar()->showMessage(
+                tr("Tool unit not added: address %1 is used by %2").arg(address, occupant->name()),
+                10000);
+        }
         return;
+    }
+    addFlasherUnit();
+}
+
+void MainWindow::addFlasherUnit()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    AbstractDisplayableItem *item = factory ? factory->createDevice(QByteArray(FlasherKey))
+                                            : nullptr;
+    if (!item) {
+        showError(tr("Add flasher"), tr("The tool unit could not be added."));
+        return;
+    }
     addDisplayable(item);
     m_constructorModel->refresh();
     selectNode(item->existingTreeItem());
@@ -290,14 +330,19 @@ void MainWindow::on_actionRename_triggered()
 
 void MainWindow::on_actionDeleteDevice_triggered()
 {
-    AbstractSchemeTreeItem *node = currentNode();
-    if (!node || !confirmAbandonTransfers({node->displayable()}))
-        return;
+    if (AbstractSchemeTreeItem *node = currentNode())
+        deleteNode(node, tr("Delete"), tr("Delete %1 from the scheme?").arg(node->uniqueName()));
+}
+
+bool MainWindow::deleteNode(AbstractSchemeTreeItem *node, const QString &title,
+                            const QString &question)
+{
+    if (!confirmAbandonTransfers({node->displayable()}))
+        return false;
     // A test acting on the item ends first, while the item still exists.
     DeviceTestDialog *test = runningTest({node->displayable()});
-    if ((test && !confirmCloseTest(test))
-        || !askConfirm(tr("Delete"), tr("Delete %1 from the scheme?").arg(node->uniqueName())))
-        return;
+    if ((test && !confirmCloseTest(test)) || !askConfirm(title, question))
+        return false;
     closeTest(test);
     AbstractDisplayableItem *item = node->displayable();
     m_schemeModel->takeItem(m_schemeModel->index(node, 0));
@@ -308,6 +353,7 @@ void MainWindow::on_actionDeleteDevice_triggered()
         item->deleteLater();
     }
     m_constructorModel->refresh();
+    return true;
 }
 
 void MainWindow::setSelectedFiltered(bool on)
