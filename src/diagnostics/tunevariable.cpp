@@ -190,7 +190,7 @@ QString TuneVariable::textDataImpl() const
         return tr("%1, written to unit %2").arg(valueText(), unit);
     case Refused:
         return tr("Unit %1 refused the write: %2")
-            .arg(unit, listParameter(Confirm)->toString());
+            .arg(unit, listParameter(Confirm)->currentText());
     case NoAnswer:
         return tr("No answer from unit %1").arg(unit);
     case NoRequest:

@@ -29,6 +29,8 @@ private slots:
     void layout_data();
     void layout();
     void cellsCarryRoles();
+    void spinBoxUnitsAsCells_data();
+    void spinBoxUnitsAsCells();
     void readShowsValuesWithoutMarking();
     void editCellThenCommitChanged();
     void commitDeclinedSendsNothing();
@@ -130,6 +132,32 @@ void tst_MemoryAccessDock::cellsCarryRoles()
     QCOMPARE(spin->maximum(), 6553.5);
     QCOMPARE(spin->decimals(), 2);
     QCOMPARE(spin->suffix(), QStringLiteral(" bar"));
+}
+
+void tst_MemoryAccessDock::spinBoxUnitsAsCells_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QString>("units");
+    QTest::newRow("known slot") << "S" << "bar";
+    QTest::newRow("no known slot: the defaults") << "X" << "dec";
+}
+
+void tst_MemoryAccessDock::spinBoxUnitsAsCells()
+{
+    QFETCH(QString, slot);
+    QFETCH(QString, units);
+    // A in a spin box of its own, B_1 in a table: both of the same slot.
+    const QByteArray file = QStringLiteral("1;A;d;%1\n2;B_1;d;%1\n\nG;(B)_(\\d)\n\n"
+                                           "S;1;0;2;0;100;bar\n")
+                                .arg(slot)
+                                .toLatin1();
+    Rig rig;
+    QVERIFY(rig.function->loadFromData(file));
+    MemoryAccessDock dock(rig.function);
+    QVERIFY(dock.spinBoxOf(0));
+    QVERIFY(dock.cellOf(1));
+    QCOMPARE(dock.cellOf(1)->data(MemoryAccessDelegate::UnitsRole).toString(), units);
+    QCOMPARE(dock.spinBoxOf(0)->suffix(), QLatin1Char(' ') + units);
 }
 
 void tst_MemoryAccessDock::readShowsValuesWithoutMarking()

@@ -108,6 +108,10 @@ private slots:
     void catalogueEntry();
     void schemeRoundTrip();
     void treeItemButtons();
+    void requester_data();
+    void requester();
+    void outcomeText_data();
+    void outcomeText();
 };
 
 void tst_TuneVariables::names_data()
@@ -396,5 +400,93 @@ void tst_TuneVariables::treeItemButtons()
     QCOMPARE(rig.variable->confirm(), int(TuneVariable::Yes));
 }
 
+void tst_TuneVariables::requester_data()
+{
+    QTest::addColumn<quint8>("unit");
+    QTest::addColumn<bool>("simulated");
+    QTest::addColumn<quint32>("id");
+    // A panel the program stands in for asks the controller as itself.
+    QTest::newRow("simulated panel asks as itself") << quint8(0x9D) << true << 0x18EFA09Du;
+    // The controller's own variable, watched: the tool asks, never posing as the controller.
+    QTest::newRow("watched controller: the tool asks") << Controller << false << 0x18EFA0F9u;
+}
+
+void tst_TuneVariables::requester()
+{
+    QFETCH(quint8, unit);
+    QFETCH(bool, simulated);
+    QFETCH(quint32, id);
+    DeviceDispatcher dispatcher;
+    SimulatedBusHandler handler(&dispatcher);
+    auto *device = new TunedDevice(unit);
+    TuneVariable *v = createVariable(device->function, "L0");
+    v->setTarget(Controller);
+    dispatcher.registerDisplayable(device);
+    device->setState(simulated ? AbstractDisplayableItem::Send : AbstractDisplayableItem::ReceiveOk);
+    // Put in Send by the engineer: the answer still reaches it.
+    v->setState(AbstractDisplayableItem::Send);
+    auto controller = std::make_shared<SimulatedTuneController>(Controller);
+    controller->setValue(SimulatedTuneController::name("L0"), {4, 0x41200000});
+    handler.bus()->addUnit(controller);
+    QVERIFY(handler.start());
+    v->requestGetValue();
+    QCOMPARE(handler.writtenFrames().size(), 1);
+    QCOMPARE(handler.writtenFrames().first().id, id);
+    QTRY_COMPARE(v->outcome(), TuneVariable::Answered);
+    QCOMPARE(v->valueParameter()->value(), ZxVariant::fromFloat(10));
+    QCOMPARE(v->target(), int(Controller));
+    QCOMPARE(v->replyCount(), 1u);
+    handler.stop();
+    dispatcher.clearScheme();
+}
+
+void tst_TuneVariables::outcomeText_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("acknowledgement");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("read") << false << int(SimulatedTuneController::NoFault) << 0
+                          << "10, read from unit 0xa0";
+    QTest::newRow("read, not available") << false << int(SimulatedTuneController::NotAvailable)
+                                         << 0 << "Unit 0xa0 has no value for it";
+    QTest::newRow("read, silence") << false << int(SimulatedTuneController::Silent) << 0
+                                   << "No answer from unit 0xa0";
+    QTest::newRow("write accepted") << true << int(SimulatedTuneController::NoFault) << 0
+                                    << "1234, written to unit 0xa0";
+    QTest::newRow("write restricted") << true << int(SimulatedTuneController::NoFault) << 2
+                                      << "Unit 0xa0 refused the write: Restricted";
+    QTest::newRow("write, silence") << true << int(SimulatedTuneController::Silent) << 0
+                                    << "No answer from unit 0xa0";
+}
+
+void tst_TuneVariables::outcomeText()
+{
+    QFETCH(bool, write);
+    QFETCH(int, fault);
+    QFETCH(int, acknowledgement);
+    QFETCH(QString, text);
+    TuneVariable::setReplyTimeoutMs(100);
+    Rig rig;
+    rig.controller->setValue(SimulatedTuneController::name("L0"), {4, 0x41200000});
+    rig.controller->setFault(SimulatedTuneController::Fault(fault));
+    rig.controller->setAcknowledgement(quint8(acknowledgement));
+    if (write) {
+        rig.variable->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::Int16, 1234));
+        QVERIFY(rig.variable->requestSetValue());
+    } else {
+        rig.variable->requestGetValue();
+    }
+    // Only a silent unit leaves the wait open long enough to look at it.
+    if (fault == SimulatedTuneController::Silent)
+        QCOMPARE(rig.variable->summaryText(), QStringLiteral("Waiting for unit 0xa0"));
+    QTRY_COMPARE(rig.variable->summaryText(), text);
+    QVERIFY(!rig.variable->isRequestPending());
+    // The whole path is marked: the tree reaches the row through the function and the device.
+    QVERIFY(rig.device->isUpdateNeeded());
+    TuneVariable::setReplyTimeoutMs(TuneVariable::DefaultReplyTimeoutMs);
+}
+
 QTEST_MAIN(tst_TuneVariables)
 #include "tst_tunevariables.moc"
+
