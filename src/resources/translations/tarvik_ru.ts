@@ -2532,6 +2532,18 @@ Use %1 ms?</source>
         <source>Minutes of values the plots keep</source>
         <translation>Сколько минут значений хранят графики</translation>
     </message>
+    <message>
+        <source>The tool unit (flashing and identification) needs address %1, which %2 uses. Replace %2 by the tool unit? %2 and its functions leave the scheme; the tool unit&apos;s catalogue offers the same functions.</source>
+        <translation>Блоку инструмента (прошивка и идентификация) нужен адрес %1, который занят: %2. Заменить «%2» блоком инструмента? «%2» и его функции будут удалены из схемы; каталог блока инструмента предлагает те же функции.</translation>
+    </message>
+    <message>
+        <source>Tool unit not added: address %1 is used by %2</source>
+        <translation>Блок инструмента не добавлен: адрес %1 занят: %2</translation>
+    </message>
+    <message>
+        <source>The tool unit could not be added.</source>
+        <translation>Не удалось добавить блок инструмента.</translation>
+    </message>
 </context>
 <context>
     <name>ParameterInitTestAction</name>
@@ -3397,6 +3409,10 @@ Use %1 ms?</source>
         <source>Write complete</source>
         <translation>Запись завершена</translation>
     </message>
+    <message>
+        <source>Unit %1</source>
+        <translation>Блок %1</translation>
+    </message>
 </context>
 <context>
     <name>MemoryAccessSchemeTreeItem</name>
@@ -3423,6 +3439,10 @@ Use %1 ms?</source>
             <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значения. Открыть?</numerusform>
             <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значений. Открыть?</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>Блок</translation>
     </message>
 </context>
 <context>
@@ -3454,6 +3474,38 @@ Use %1 ms?</source>
         <source>Unavailable</source>
         <translation>Недоступно</translation>
     </message>
+    <message>
+        <source>no value</source>
+        <translation>нет значения</translation>
+    </message>
+    <message>
+        <source>Waiting for unit %1</source>
+        <translation>Ожидание ответа блока %1</translation>
+    </message>
+    <message>
+        <source>%1, read from unit %2</source>
+        <translation>%1, прочитано из блока %2</translation>
+    </message>
+    <message>
+        <source>Unit %1 has no value for it</source>
+        <translation>У блока %1 нет значения этой переменной</translation>
+    </message>
+    <message>
+        <source>%1, written to unit %2</source>
+        <translation>%1, записано в блок %2</translation>
+    </message>
+    <message>
+        <source>Unit %1 refused the write: %2</source>
+        <translation>Блок %1 отклонил запись: %2</translation>
+    </message>
+    <message>
+        <source>No answer from unit %1</source>
+        <translation>Нет ответа от блока %1</translation>
+    </message>
+    <message>
+        <source>%1, unit 0x%2</source>
+        <translation>%1, блок 0x%2</translation>
+    </message>
 </context>
 <context>
     <name>TuneVariableSchemeTreeItem</name>
@@ -3464,6 +3516,30 @@ Use %1 ms?</source>
     <message>
         <source>Set value</source>
         <translation>Записать значение</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>Last write accepted</source>
+        <translation>Последняя запись принята</translation>
+    </message>
+    <message>
+        <source>Reads the value from the unit</source>
+        <translation>Читает значение из блока</translation>
+    </message>
+    <message>
+        <source>Writes the value above to the unit</source>
+        <translation>Записывает указанное выше значение в блок</translation>
+    </message>
+    <message>
+        <source>This value cannot be written: choose U8, S16 or Float, and not the largest value of U8 or -1 of S16 (they mean &quot;not available&quot;)</source>
+        <translation>Это значение нельзя записать: выберите U8, S16 или Float и не наибольшее значение U8 или -1 для S16 (они означают «нет данных»)</translation>
     </message>
 </context>
 <context>
