@@ -336,6 +336,9 @@ void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress()
     // The tool unit is selected: its Details show the flashing function's row beneath it.
     const QModelIndex tool = demo.row(QStringLiteral("Off-board diagnostic unit"));
     QCOMPARE(demo.window()->mainView()->currentIndex().row(), tool.row());
+    // Its catalogue offers the Memory Access Tool again, as the question says.
+    auto *catalogue = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
+    QTRY_VERIFY(catalogueRow(catalogue, QStringLiteral("Memory Access Tool")).isValid());
     QVERIFY(demo.window()->errors.isEmpty());
 }
 
