@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -109,8 +110,9 @@ MemoryAccessDock::MemoryAccessDock(MemoryAccessFunction *function, QWidget *pare
 MemoryAccessDock *MemoryAccessDock::showFor(MemoryAccessFunction *function)
 {
     auto *dock = qobject_cast<MemoryAccessDock *>(function->m_dock.data());
-    if (!dock) {
-        MainWindow *window = MainWindow::instance();
+    MainWindow *window = MainWindow::instance();
+    const bool created = !dock;
+    if (created) {
         dock = new MemoryAccessDock(function, window);
         function->m_dock = dock;
         if (window)
@@ -120,6 +122,12 @@ MemoryAccessDock *MemoryAccessDock::showFor(MemoryAccessFunction *function)
     }
     dock->show();
     dock->raise();
+    if (created && window && !dock->isFloating()) {
+        // Below Details in the same area it would get a few rows: the values need the room.
+        window->resizeDocks({dock}, {window->height() * 2 / 3}, Qt::Vertical);
+        window->resizeDocks({dock}, {std::max(dock->width(), window->width() / 3)},
+                            Qt::Horizontal);
+    }
     return dock;
 }
 
