@@ -301,6 +301,13 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     QTest::mouseClick(button(details, QStringLiteral("getValue")), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(answer->text(), QStringLiteral("No answer from unit 0x33"), 5000);
     QTRY_COMPARE(rowText(l0), QStringLiteral("No answer from unit 0x33"));
+    // Device ▸ Details opens a dock with the same editor and answer.
+    QDockWidget *dock = demo.openDetails(l0);
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    QVERIFY(button(dock, QStringLiteral("setValue")));
+    QTRY_COMPARE(dock->findChild<QLabel *>(QStringLiteral("answer"))->text(),
+                 QStringLiteral("No answer from unit 0x33"));
 }
 
 void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress_data()
