@@ -764,7 +764,7 @@ void tst_MainWindowActions::closingARunningTest()
     QPointer<AbstractDisplayableItem> panel = CanDeviceFactory::instance()->getDeviceByPath(
         QStringLiteral("control_panel_low"));
     const QString rest = joystick->toString();
-    while (test->currentIndex() < 11)
+    while (test->currentIndex() < 12)
         test->skipTest();
     QVERIFY(test->currentTest()->name().startsWith(QStringLiteral("Setting output UP on")));
     test->slotRefreshTimeout();
