@@ -340,22 +340,33 @@ void tst_TestWalkthrough::runOnTheDemoBus()
 void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy_data()
 {
     QTest::addColumn<QString>("row");
+    QTest::addColumn<bool>("flasherFirst");
     QTest::addColumn<QStringList>("enabled");
     const QStringList services{QStringLiteral("actionUnitMemoryAccess"),
                                QStringLiteral("actionUnitFlashing"),
                                QStringLiteral("actionUnitIdentification")};
-    QTest::newRow("controller") << QStringLiteral("Controller")
+    QTest::newRow("controller") << QStringLiteral("Controller") << false
                                 << (QStringList(QStringLiteral("actionUnitTest")) + services);
-    QTest::newRow("engine: no test") << QStringLiteral("Engine #1") << services;
-    QTest::newRow("a function's row") << QStringLiteral("ControllerIOState") << QStringList();
+    QTest::newRow("engine: no test") << QStringLiteral("Engine #1") << false << services;
+    QTest::newRow("a function's row") << QStringLiteral("ControllerIOState") << false
+                                      << QStringList();
+    QTest::newRow("the flasher's unit holds 0xF9: no memory access")
+        << QStringLiteral("Controller") << true
+        << QStringList{QStringLiteral("actionUnitTest"), QStringLiteral("actionUnitFlashing"),
+                       QStringLiteral("actionUnitIdentification")};
+    QTest::newRow("the tool itself") << QStringLiteral("Off-board diagnostic unit") << true
+                                     << QStringList();
 }
 
 void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy()
 {
     QFETCH(QString, row);
+    QFETCH(bool, flasherFirst);
     QFETCH(QStringList, enabled);
     DemoBusWindow demo;
     QVERIFY(demo.start());
+    if (flasherFirst)
+        demo.action("actionAddFlasher")->trigger();
     QModelIndex index = demo.row(row);
     if (!index.isValid()) {
         const QModelIndex controller = demo.row(QStringLiteral("Controller"));
