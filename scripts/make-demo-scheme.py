@@ -6,7 +6,8 @@ own units (controller with its ZBus sensors under the bridge, the three control 
 indication panel, the cabin and support controllers) from the program's own classes, and an SAE
 joystick as a stub device with the basic joystick message 1. A tab puts the extension control
 panel's buttons, the controller's inputs and outputs and the engine speed side by side, each with
-the lamp of its unit.
+the lamp of its unit. The lower control panel carries the tune variable L0 that the controller's
+acceptance test checks the FRAM with.
 """
 import sys
 from xml.sax.saxutils import escape
@@ -29,6 +30,12 @@ def device(key, address, inner=(), name=None):
     out.append('  </device>')
     return out
 
+
+# The lower control panel's tune variable L0: the controller's acceptance test reads and writes it
+# through the panel to check the controller's FRAM, and the demo's controller answers for it.
+LOWER_PANEL_TUNE = ['    <func internal="true" key="" address="ef00">',
+                    '      <func internal="true" key="L0" address="4c30"/>',
+                    '    </func>']
 
 # Unique keys in the scheme tree: address in hexadecimal and object name, per level.
 PANEL = '9dcontrol_panel_ext'
@@ -62,7 +69,7 @@ def main():
     bridge += ['    </func>']
     lines += device('controller', 0xA0, bridge)
     for key, address in UNITS:
-        lines += device(key, address)
+        lines += device(key, address, LOWER_PANEL_TUNE if key == 'control_panel_low' else ())
     lines += device('empty_device', 0x4A,
                     ['    <func internal="true" key="bjm1" address="fdd6"/>'], name='SAE joystick')
     lines += ['  <widgets/>'] + TAB + ['</devices>']

@@ -2,6 +2,8 @@
 
 #include "descriptions/candevicefactory.h"
 #include "devicetests/framtestsequence.h"
+#include "devicetests/statetestactions.h"
+#include "machine/joystickparameter.h"
 
 namespace {
 const char *const PanelKey = "control_panel_low";
@@ -30,8 +32,9 @@ ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, 
     : DeviceTest(controller, parent)
 {
     CanDeviceFactory *factory = CanDeviceFactory::instance();
-    if (factory)
-        addRelatedItem(factory->getDeviceByPath(QString::fromLatin1(PanelKey)));
+    AbstractDisplayableItem *panel
+        = factory ? factory->getDeviceByPath(QString::fromLatin1(PanelKey)) : nullptr;
+    addRelatedItem(panel);
     auto *io = controller ? controller->findChild<AbstractDisplayableItem *>(
                    QStringLiteral("ControllerIOState"))
                           : nullptr;
@@ -39,6 +42,10 @@ ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, 
         addUnresolved(QStringLiteral("controller/ControllerIOState"));
         return;
     }
+    // The outputs are driven through the lower panel: the tool sends for it during the run,
+    // whatever state the scheme gave it, and the inputs are checked on that steady machine.
+    if (panel)
+        addTest(new StandInTestAction(panel, true, this));
     // The boom arm and support bits report the same switches as the inputs.
     createInputTest(io->parameter(QStringLiteral("IN1")), {io->parameter(QStringLiteral("Boom arm"))});
     createInputTest(io->parameter(QStringLiteral("IN2")), {io->parameter(QStringLiteral("Support"))});
@@ -64,6 +71,44 @@ ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, 
     auto *fram = new FramTestSequence(this);
     for (TestAction *step : fram->steps())
         addTest(step);
+    addJoystickTests(panel);
+}
+
+void ControllerDeviceTest::addJoystickTests(AbstractDisplayableItem *panel)
+{
+    auto *state = panel ? panel->findChild<AbstractDisplayableItem *>(QStringLiteral("state"))
+                        : nullptr;
+    if (!state) {
+        addUnresolved(QString::fromLatin1(PanelKey) + QStringLiteral("/state"));
+        return;
+    }
+    // The engineer moves the panel's own joysticks: the tool hands the panel back first.
+    addTest(new StandInTestAction(panel, false, this));
+    const int full = JoystickValue::AxisLimit;
+    const struct
+    {
+        const char *id;
+        JoystickValue position;
+    } positions[] = {
+        {"LJ", {0, full, 0}},  {"LJ", {0, -full, 0}}, {"LJ", {-full, 0, 0}},
+        {"LJ", {full, 0, 0}},  {"RJ", {0, full, 0}},  {"RJ", {0, -full, 0}},
+        {"RJ", {-full, 0, 0}}, {"RJ", {full, 0, 0}},  {"RJ", {0, 0, 0}},
+    };
+    for (const auto &p : positions) {
+        ZxParameter *parameter = state->parameter(QString::fromLatin1(p.id));
+        if (!parameter || parameter->type() != ZxParameter::Joystick) {
+            addUnresolved(QString::fromLatin1(PanelKey) + QStringLiteral("/state/")
+                          + QString::fromLatin1(p.id));
+            continue;
+        }
+        auto *clause = new JoystickTestClause(state, static_cast<JoystickParameter *>(parameter),
+                                              p.position, this);
+        const QString text
+            = QStringLiteral("%1 - %2").arg(parameter->name(), p.position.toString());
+        clause->setName(text);
+        clause->setDescription(text);
+        addTest(clause);
+    }
 }
 
 DeviceTest *ControllerDeviceTest::create(AbstractDisplayableItem *controller)

@@ -3,7 +3,7 @@
 #include "devicetests/devicetest.h"
 
 // The acceptance test of the machine controller: its two inputs, its outputs driven through the
-// lower control panel the tool stands in for, and its FRAM. GUI thread.
+// lower control panel the tool stands in for, its FRAM, and the panel's joysticks. GUI thread.
 class ControllerDeviceTest : public DeviceTest
 {
     Q_OBJECT
@@ -27,4 +27,6 @@ public:
 
 private:
     ZxParameter *panelParameter(const QString &path);
+    // The hand-back of the lower panel and the joystick positions the engineer moves it into.
+    void addJoystickTests(AbstractDisplayableItem *panel);
 };

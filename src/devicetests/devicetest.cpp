@@ -87,8 +87,10 @@ void DeviceTest::skipTest()
 {
     if (!isRunning())
         return;
-    // A step abandoned while it showed a fault failed; otherwise it was only skipped.
-    advance(m_lastShown == TestAction::Fault ? Failed : Skipped);
+    // A step whose own check found a fault failed. Moving on from a step that waited, warned
+    // or was held by its precondition (another part of the unit changed meanwhile) skips it:
+    // it was never checked. Either way its last message stays in the record as the reason.
+    advance(m_lastShown == TestAction::Fault && !m_lastFromPrecondition ? Failed : Skipped);
 }
 
 bool DeviceTest::involves(const QObject *item) const
@@ -156,6 +158,7 @@ void DeviceTest::slotRefreshTimeout()
             item.step->resetStability();
             emit progressChanged(0);
             showResult(pre, errorString());
+            m_lastFromPrecondition = true;
             return;
         }
     }
@@ -170,6 +173,7 @@ void DeviceTest::slotRefreshTimeout()
 void DeviceTest::showResult(int result, const QString &text)
 {
     m_lastShown = result;
+    m_lastFromPrecondition = false;
     if (result == TestAction::Warning || result == TestAction::Fault) {
         if (m_index >= 0 && m_index < m_records.size())
             m_records[m_index].lastMessage = text;
@@ -201,6 +205,7 @@ void DeviceTest::advance(StepResult result)
 void DeviceTest::resetCurrent()
 {
     m_lastShown = TestAction::Waiting;
+    m_lastFromPrecondition = false;
     const TestItem item = currentTestItem();
     if (item.step)
         item.step->resetStability();
@@ -239,7 +244,29 @@ int DeviceTest::restoreWrittenParameters()
         }
     }
     m_written.clear();
+    // Last in, first out: a unit taken over twice goes back to what it was before the first.
+    for (int i = m_unitStates.size() - 1; i >= 0; --i) {
+        if (AbstractDisplayableItem *unit = m_unitStates.at(i).unit.data())
+            unit->setState(m_unitStates.at(i).before);
+    }
+    m_unitStates.clear();
     return restored;
+}
+
+void DeviceTest::setUnitState(AbstractDisplayableItem *unit, int state)
+{
+    if (!unit || unit->state() == state)
+        return;
+    // The unit may live in the bus thread, where the change is queued: it is asked once.
+    for (int i = m_unitStates.size() - 1; i >= 0; --i) {
+        if (m_unitStates.at(i).unit == unit) {
+            if (m_unitStates.at(i).requested == state)
+                return;
+            break;
+        }
+    }
+    m_unitStates.append({unit, unit->state(), state});
+    unit->setState(state);
 }
 
 static ListParameterTestClause *listClause(DeviceTest *test, AbstractDisplayableItem *owner,

@@ -95,7 +95,11 @@ public:
 
     // Written by init steps: the first value each parameter had before the test wrote it.
     void rememberWrite(AbstractDisplayableItem *owner, ZxParameter *parameter);
+    // Puts back the written parameters and the state of every unit the test took over.
     int restoreWrittenParameters();
+    // A unit the tool stands in for while steps drive it: its state before the test is put back
+    // when the run ends.
+    void setUnitState(AbstractDisplayableItem *unit, int state);
 
     // The state saved by SaveStateTestAction and compared by StateCheckTestAction.
     const QList<SavedValue> &savedState() const { return m_savedState; }
@@ -126,11 +130,19 @@ private:
     QVector<StepRecord> m_records;
     int m_index = -1;
     int m_lastShown = TestAction::Waiting;
+    bool m_lastFromPrecondition = false; // the last shown result was the precondition's
     RunState m_runState = NotStarted;
     QTimer m_timer;
     QList<QObject *> m_owned;
     QStringList m_unresolved;
     QList<SavedValue> m_written;
+    struct UnitState
+    {
+        QPointer<AbstractDisplayableItem> unit;
+        int before;
+        int requested;
+    };
+    QList<UnitState> m_unitStates;
     QList<SavedValue> m_savedState;
     QDateTime m_started;
     QDateTime m_ended;

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegExp>
 
 namespace {
@@ -187,10 +188,24 @@ QString DeviceTestReport::baseName(const DeviceTest *test)
 bool DeviceTestReport::save(const DeviceTest *test, const QString &directory, QStringList *paths,
                             QString *errorText)
 {
-    const QDir dir(directory);
-    const QString base = dir.filePath(baseName(test));
-    const QString csvPath = base + QStringLiteral(".csv");
+    return saveAs(test, QDir(directory).filePath(baseName(test) + QStringLiteral(".csv")), paths,
+                  errorText);
+}
+
+bool DeviceTestReport::saveAs(const DeviceTest *test, const QString &path, QStringList *paths,
+                              QString *errorText)
+{
+    const QFileInfo info(path);
+    const QString base = info.suffix().isEmpty()
+                             ? path
+                             : info.dir().filePath(info.completeBaseName());
+    const QString csvPath = info.suffix().isEmpty() ? path + QStringLiteral(".csv") : path;
     const QString textPath = base + QStringLiteral(".txt");
+    if (textPath == csvPath) {
+        if (errorText)
+            *errorText = tr("The report's CSV and text would both be %1").arg(csvPath);
+        return false;
+    }
     if (!SaveFile::write(csvPath, toCsv(test), errorText)
         || !SaveFile::write(textPath, toText(test), errorText))
         return false;

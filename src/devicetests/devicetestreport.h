@@ -20,4 +20,8 @@ QString baseName(const DeviceTest *test);
 // Writes <baseName>.csv and <baseName>.txt into the directory; the paths written go to `paths`.
 bool save(const DeviceTest *test, const QString &directory, QStringList *paths,
           QString *errorText);
+// Writes the CSV to `csvPath` (".csv" added when it has no suffix) and the text beside it, with
+// the same name and ".txt".
+bool saveAs(const DeviceTest *test, const QString &csvPath, QStringList *paths,
+            QString *errorText);
 } // namespace DeviceTestReport

@@ -134,3 +134,34 @@ int PowerTestClause::doMatch()
     const bool poweredOn = ok > 0;
     return poweredOn == m_on ? ConditionMet : Waiting;
 }
+
+StandInTestAction::StandInTestAction(AbstractDisplayableItem *unit, bool takeOver,
+                                     DeviceTest *test)
+    : TestClause(test)
+    , m_unit(unit)
+    , m_takeOver(takeOver)
+{
+    const QString name = unit ? unit->name() : QString();
+    setName(takeOver ? tr("The tool stands in for %1").arg(name)
+                     : tr("%1 handed back to the machine").arg(name));
+    setDescription(takeOver ? tr("The tool sends for %1; wait a bit").arg(name)
+                            : tr("The tool no longer sends for %1: its own frames are checked "
+                                 "from now on")
+                                  .arg(name));
+}
+
+int StandInTestAction::doMatch()
+{
+    DeviceTest *t = test();
+    if (!m_unit || !t) {
+        setMessage(tr("The unit of this step is no longer in the scheme"));
+        return Fault;
+    }
+    if (!m_takeOver) {
+        t->setUnitState(m_unit, AbstractDisplayableItem::ReceiveOk);
+        return Passed;
+    }
+    t->setUnitState(m_unit, AbstractDisplayableItem::Send);
+    // The state changes in the unit's own thread: the machine settles from then on.
+    return m_unit->state() == AbstractDisplayableItem::Send ? ConditionMet : Waiting;
+}

@@ -55,3 +55,22 @@ public:
 private:
     bool m_on;
 };
+
+// The tool takes a unit over (stands in for it and sends its frames, so that steps can drive the
+// machine through it) or hands it back to the machine (receives it again, so that the engineer's
+// moves at the unit reach the steps). Taking over holds for the stability time, so the machine
+// settles on the tool's frames before the next step looks at it. The unit's state before the
+// test is put back when the run ends.
+class StandInTestAction : public TestClause
+{
+    Q_OBJECT
+
+public:
+    StandInTestAction(AbstractDisplayableItem *unit, bool takeOver, DeviceTest *test);
+    bool takesOver() const { return m_takeOver; }
+    int doMatch() override;
+
+private:
+    QPointer<AbstractDisplayableItem> m_unit;
+    bool m_takeOver;
+};

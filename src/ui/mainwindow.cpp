@@ -16,10 +16,12 @@
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
+#include "ui/cataloguebar.h"
 #include "ui/firststartlayout.h"
 #include "ui/language.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
+#include "ui/unitactions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -88,6 +90,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_autoDetector = new AutoDetector(this);
     buildSchemeDocument();
     wireViews();
+    m_unitActions = new UnitActions(this);
+    connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &MainWindow::updateTestAction);
     buildStatusBar();
 
     m_updateTimer = new QTimer(this);
@@ -363,6 +368,12 @@ void MainWindow::wireViews()
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_mainView->setColumnWidth(column, widths[column]);
     m_constructorView->setModel(m_constructorModel);
+    m_catalogueBar = new CatalogueBar(m_constructorModel, m_constructorWindow->widget());
+    if (auto *box = qobject_cast<QVBoxLayout *>(m_constructorWindow->widget()->layout()))
+        box->insertWidget(0, m_catalogueBar);
+    connect(m_catalogueBar, &CatalogueBar::catalogueChanged, this, &MainWindow::updateTestAction);
+    connect(m_constructorModel, &QAbstractItemModel::modelReset, this,
+            &MainWindow::updateTestAction);
     m_rawDataView->setModel(m_rawModel);
     m_rawDataView->setColumnWidth(0, 360);
     m_rawDataView->setColumnWidth(1, 300);

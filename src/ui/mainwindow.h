@@ -12,6 +12,7 @@ class AbstractCanHandler;
 class AbstractDisplayableItem;
 class AbstractSchemeTreeItem;
 class AutoDetector;
+class CatalogueBar;
 class CanLoadBar;
 class DeviceConstructorModel;
 class DeviceTest;
@@ -42,6 +43,7 @@ class SchemeController;
 class SchemeDocument;
 class SchemeTreeModel;
 class TrafficCalculator;
+class UnitActions;
 
 // The program's one window: the scheme tree, the device constructor, raw traffic, filters and
 // details docks, the parameter log and the settings. It builds and wires; behaviour lives in the
@@ -109,6 +111,11 @@ public:
     void closeTest(DeviceTestDialog *dialog);
     // Where scheme file dialogs start: the current file, else beside the last one used.
     QString schemeDialogStart() const;
+    // Shows the test in its dialog, which runs it; one test at a time: while one runs, its
+    // dialog comes forward and this test is dropped.
+    void startTest(DeviceTest *test);
+    CatalogueBar *catalogueBar() const { return m_catalogueBar; }
+    UnitActions *unitActions() const { return m_unitActions; }
 
 public slots:
     void slotTransceiverStateChanged(int state);
@@ -187,6 +194,9 @@ private:
     // Adds the tool unit (flashing and identification) at its free address and selects it.
     void addFlasherUnit();
     void stopParameterLog();
+    // Test is there for a testable kind chosen among the units in Devices or a unit with a test
+    // current in the tree.
+    void updateTestAction();
     void buildSchemeDocument();
     bool saveSchemeTo(QString path);
     void updateTitle();
@@ -208,6 +218,8 @@ private:
     RecentFiles *m_recentFiles = nullptr;
     QString m_selectedSaveFilter; // the file type last chosen in a save dialog
     PlotDocks *m_plotDocks = nullptr;
+    CatalogueBar *m_catalogueBar = nullptr;
+    UnitActions *m_unitActions = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

@@ -16,8 +16,10 @@
 #include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/cataloguebar.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/rawdatamodel.h"
+#include "ui/unitactions.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -122,6 +124,7 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
     m_detailsEditor = nullptr;
     if (!node) {
         m_detailsWindow->setWindowTitle(tr("Details"));
+        m_catalogueBar->setSelectedItem(nullptr);
         return;
     }
     if (QWidget *editor = node->getWidget()) {
@@ -130,14 +133,18 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
         m_detailsEditor = editor;
     }
     m_detailsWindow->setWindowTitle(tr("Details") + QStringLiteral(" - ") + node->uniqueName());
-    if (node->displayable()) {
-        if (AbstractDeviceFactory *factory = node->displayable()->subFactory())
-            m_constructorModel->setFactory(factory);
-    }
+    // A function without a catalogue of its own shows its unit's, where it was added from.
+    AbstractDisplayableItem *item = node->displayable();
+    while (item && !item->subFactory() && item->parentItem())
+        item = item->parentItem();
+    m_catalogueBar->setSelectedItem(item);
 }
 
 void MainWindow::slotOnMainViewSelectionChanged()
 {
+    // A click beside the rows selects nothing: the units are listed again.
+    if (!m_mainView->selectionModel()->hasSelection())
+        m_catalogueBar->showUnits();
     QList<AbstractDisplayableItem *> items;
     for (AbstractSchemeTreeItem *node : selectedNodes()) {
         if (node->displayable())
@@ -161,10 +168,21 @@ void MainWindow::slotOnRawDataViewSelectionChanged()
         tr("%n messages, interval %1 ms", nullptr, rows.size()).arg(qAbs(last - first)));
 }
 
-void MainWindow::slotOnConstructorViewCurrentRowChanged(const QModelIndex &current)
+void MainWindow::slotOnConstructorViewCurrentRowChanged(const QModelIndex &)
 {
-    findChild<QAction *>(QStringLiteral("actionTest"))
-        ->setEnabled(m_constructorModel->hasTest(current));
+    updateTestAction();
+}
+
+void MainWindow::updateTestAction()
+{
+    const bool kindChosen = m_catalogueBar && m_catalogueBar->showsUnits()
+                            && m_constructorModel->hasTest(m_constructorView->currentIndex());
+    const bool unitChosen = m_unitActions && m_unitActions->currentUnitHasTest();
+    QAction *test = findChild<QAction *>(QStringLiteral("actionTest"));
+    test->setEnabled(kindChosen || unitChosen);
+    test->setStatusTip(test->isEnabled() ? QString()
+                                         : tr("Choose a unit kind with a test among the units "
+                                              "in Devices, or a unit with a test in the tree"));
 }
 
 void MainWindow::on_constructorView_activated(const QModelIndex &index)
@@ -208,13 +226,28 @@ void MainWindow::on_actionTest_triggered()
         return;
     }
     const QModelIndex index = m_constructorView->currentIndex();
-    if (!m_constructorModel->hasTest(index))
+    if (!m_catalogueBar->showsUnits() || !m_constructorModel->hasTest(index)) {
+        m_unitActions->testCurrentUnit();
         return;
+    }
     DeviceTest *test = m_constructorModel->createTest(index);
     if (!test)
         test = loadTestScheme(index);
     if (!test) {
         statusBar()->showMessage(tr("Add the unit to the scheme before testing it"), 5000);
+        return;
+    }
+    startTest(test);
+}
+
+void MainWindow::startTest(DeviceTest *test)
+{
+    if (!test)
+        return;
+    if (auto *running = findChild<DeviceTestDialog *>()) {
+        delete test;
+        running->raise();
+        running->activateWindow();
         return;
     }
     auto *dialog = new DeviceTestDialog(test, this);

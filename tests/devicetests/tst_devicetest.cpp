@@ -28,6 +28,7 @@ private slots:
     void wrongParametersAddNothing();
     void inputTest();
     void clauseNeedsReceivedData();
+    void skipRecordsSkippedOrFailed_data();
     void skipRecordsSkippedOrFailed();
     void zeroStepsDoNotStart();
     void writesRestoredOnStop();
@@ -262,32 +263,68 @@ void tst_DeviceTest::clauseNeedsReceivedData()
     QCOMPARE(test.currentIndex(), 1);
 }
 
+void tst_DeviceTest::skipRecordsSkippedOrFailed_data()
+{
+    QTest::addColumn<QList<int>>("codes");
+    QTest::addColumn<QList<int>>("preconditionCodes"); // empty: no precondition
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("message");
+    const int skipped = DeviceTest::Skipped;
+    QTest::newRow("waiting") << QList<int>{2} << QList<int>() << 1 << skipped << QString();
+    QTest::newRow("never evaluated") << QList<int>{2} << QList<int>() << 0 << skipped << QString();
+    QTest::newRow("own fault") << QList<int>{0} << QList<int>() << 1 << int(DeviceTest::Failed)
+                               << QStringLiteral("step trouble");
+    QTest::newRow("warning") << QList<int>{1} << QList<int>() << 1 << skipped
+                             << QStringLiteral("step trouble");
+    QTest::newRow("fault, then waiting again")
+        << QList<int>{0, 2} << QList<int>() << 2 << skipped << QStringLiteral("step trouble");
+    QTest::newRow("held by its precondition's fault")
+        << QList<int>{3} << QList<int>{0} << 3 << skipped << QStringLiteral("state changed");
+    QTest::newRow("precondition fault, then the step's own")
+        << QList<int>{0} << QList<int>{0, 4} << 2 << int(DeviceTest::Failed)
+        << QStringLiteral("step trouble");
+}
+
 void tst_DeviceTest::skipRecordsSkippedOrFailed()
 {
+    QFETCH(QList<int>, codes);
+    QFETCH(QList<int>, preconditionCodes);
+    QFETCH(int, ticks);
+    QFETCH(int, result);
+    QFETCH(QString, message);
     DeviceTest test(nullptr);
-    test.addTest(new ScriptedAction({2}, &test));
-    test.addTest(new ScriptedAction({0}, &test));
+    auto *step = new ScriptedAction(codes, &test);
+    step->setMessage(QStringLiteral("step trouble"));
+    ScriptedAction *precondition = nullptr;
+    if (!preconditionCodes.isEmpty()) {
+        precondition = new ScriptedAction(preconditionCodes, &test);
+        precondition->setMessage(QStringLiteral("state changed"));
+    }
+    test.addTest(step, precondition);
     test.addTest(new ScriptedAction({2}, &test));
     QSignalSpy changed(&test, &DeviceTest::currentTestChanged);
     test.start();
-    test.slotRefreshTimeout();
+    for (int i = 0; i < ticks; ++i)
+        test.slotRefreshTimeout();
     test.skipTest();
-    test.slotRefreshTimeout();
-    test.skipTest();
+    QCOMPARE(int(test.records().at(0).result), result);
+    QCOMPARE(test.records().at(0).lastMessage, message);
+    QCOMPARE(test.records().at(1).result, DeviceTest::NotRun);
     test.skipTest();
     QCOMPARE(test.runState(), DeviceTest::Complete);
-    QCOMPARE(test.records().at(0).result, DeviceTest::Skipped);
-    QCOMPARE(test.records().at(1).result, DeviceTest::Failed);
-    QCOMPARE(test.records().at(2).result, DeviceTest::Skipped);
-    QCOMPARE(changed.count(), 4);
+    QCOMPARE(test.records().at(1).result, DeviceTest::Skipped);
+    QCOMPARE(changed.count(), 3);
     // Nothing happens after the end.
     test.skipTest();
     test.slotRefreshTimeout();
-    QCOMPARE(changed.count(), 4);
-    QCOMPARE(test.currentIndex(), 3);
+    QCOMPARE(changed.count(), 3);
+    QCOMPARE(test.currentIndex(), 2);
     QCOMPARE(test.currentTest(), nullptr);
     QCOMPARE(DeviceTestReport::summary(&test),
-             QStringLiteral("0 passed, 2 skipped, 1 failed, 0 not run"));
+             result == DeviceTest::Failed
+                 ? QStringLiteral("0 passed, 1 skipped, 1 failed, 0 not run")
+                 : QStringLiteral("0 passed, 2 skipped, 0 failed, 0 not run"));
 }
 
 void tst_DeviceTest::zeroStepsDoNotStart()

@@ -6,6 +6,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QDir>
+#include <QFileInfo>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,12 +20,20 @@ public:
     using DeviceTestDialog::DeviceTestDialog;
     bool answer = true;
     int asked = 0;
+    // The report path the engineer chooses ("" cancels), and where the dialog proposed one.
+    QString reportAnswer;
+    QString proposedReport;
 
 protected:
     bool confirmCancel() override
     {
         ++asked;
         return answer;
+    }
+    QString askReportPath(const QString &proposed) override
+    {
+        proposedReport = proposed;
+        return reportAnswer;
     }
 };
 
@@ -38,6 +49,7 @@ private slots:
     void startsOnFirstShowOnly();
     void zeroStepsSayNoSteps();
     void cancelAsksStopsAndRestores();
+    void saveReport_data();
     void saveReport();
 };
 
@@ -80,7 +92,16 @@ void tst_DeviceTestDialog::rowsShowEachResult()
     QCOMPARE(rowResult(&dialog, 1), int(DeviceTest::Failed));
     QCOMPARE(rowResult(&dialog, 2), int(DeviceTest::Skipped));
     QCOMPARE(rowResult(&dialog, 3), int(DeviceTest::NotRun));
-    QVERIFY(table->item(0, 1)->icon().cacheKey() != table->item(2, 1)->icon().cacheKey());
+    // Each result has its own mark; a step not run yet has a neutral one and no text.
+    auto mark = [table](int row) { return table->item(row, 1)->icon().pixmap(16).toImage(); };
+    for (int passed = 0; passed < 3; ++passed) {
+        for (int other = passed + 1; other < 4; ++other)
+            QVERIFY2(mark(passed) != mark(other), qPrintable(QStringLiteral("%1 %2").arg(passed).arg(other)));
+    }
+    QVERIFY(!mark(3).isNull());
+    QVERIFY(mark(3) != dialog.style()->standardIcon(QStyle::SP_DialogCancelButton).pixmap(16).toImage());
+    QVERIFY(table->item(3, 1)->text().isEmpty());
+    QCOMPARE(table->item(2, 1)->text(), QStringLiteral("Skipped"));
     QCOMPARE(table->currentRow(), 3);
 }
 
@@ -202,25 +223,55 @@ void tst_DeviceTestDialog::cancelAsksStopsAndRestores()
     QVERIFY(guard.isNull()); // the dialog owned the test
 }
 
+void tst_DeviceTestDialog::saveReport_data()
+{
+    QTest::addColumn<QString>("answer"); // relative to the chosen folder; "" cancels
+    QTest::addColumn<QStringList>("written");
+    QTest::newRow("chosen name") << QStringLiteral("controller.csv")
+                                 << QStringList{QStringLiteral("controller.csv"),
+                                                QStringLiteral("controller.txt")};
+    QTest::newRow("name without suffix") << QStringLiteral("controller")
+                                         << QStringList{QStringLiteral("controller.csv"),
+                                                        QStringLiteral("controller.txt")};
+    QTest::newRow("cancelled") << QString() << QStringList();
+    QTest::newRow("text name for both") << QStringLiteral("controller.txt") << QStringList();
+}
+
 void tst_DeviceTestDialog::saveReport()
 {
+    QFETCH(QString, answer);
+    QFETCH(QStringList, written);
     DeviceTest *test = scriptedTest({{4}, {2}});
     AnsweringDialog dialog(test);
-    QTemporaryDir dir;
-    dialog.setReportDirectory(dir.path());
+    QTemporaryDir logs;
+    QTemporaryDir chosen;
+    dialog.setReportDirectory(logs.path());
+    dialog.reportAnswer = answer.isEmpty() ? QString() : chosen.filePath(answer);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     test->slotRefreshTimeout();
     dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->click();
     dialog.findChild<QPushButton *>(QStringLiteral("saveReportButton"))->click();
-    QCOMPARE(dialog.savedReports().size(), 2);
-    QFile csv(dialog.savedReports().at(0));
+    // Asked where, starting beside the parameter logs; nothing written there unasked.
+    QCOMPARE(QFileInfo(dialog.proposedReport).absolutePath(), QDir(logs.path()).absolutePath());
+    QVERIFY(QFileInfo(dialog.proposedReport).fileName().startsWith(QStringLiteral("test-")));
+    QVERIFY(QDir(logs.path()).entryList(QDir::Files).isEmpty());
+    QStringList expected;
+    for (const QString &name : written)
+        expected << chosen.filePath(name);
+    QCOMPARE(dialog.savedReports(), expected);
+    QCOMPARE(QDir(chosen.path()).entryList(QDir::Files).size(), written.size());
+    auto *status = dialog.findChild<QLabel *>(QStringLiteral("statusLabel"));
+    if (written.isEmpty()) {
+        QCOMPARE(status->text().isEmpty(), answer.isEmpty());
+        return;
+    }
+    QFile csv(expected.first());
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QString content = QString::fromUtf8(csv.readAll());
     QVERIFY(content.contains(QStringLiteral("2,step 2,Skipped,")));
     QVERIFY(content.contains(QStringLiteral("# Run: completed")));
-    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text().contains(
-        dialog.savedReports().at(0)));
+    QVERIFY(status->text().contains(expected.first()));
 }
 
 QTEST_MAIN(tst_DeviceTestDialog)

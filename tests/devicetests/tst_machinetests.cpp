@@ -88,14 +88,23 @@ void tst_MachineTests::controllerSteps()
     QVERIFY(addL0(panel));
     ControllerDeviceTest test(controller);
     QCOMPARE(test.unresolved(), QStringList());
-    // Two inputs (save + three states), ten outputs of nine steps, the FRAM sequence.
-    QCOMPARE(test.count(), 2 * 4 + 10 * 9 + 10);
+    // The tool takes the panel over, two inputs (save + three states), ten outputs of nine
+    // steps, the FRAM sequence, the panel handed back and nine joystick positions.
+    QCOMPARE(test.count(), 1 + 2 * 4 + 10 * 9 + 10 + 1 + 9);
     const QList<TestAction *> steps = test.tests();
-    QVERIFY(steps.at(1)->name().startsWith(QStringLiteral("BoomArmIn - ")));
-    QVERIFY(qobject_cast<SaveStateTestAction *>(steps.at(4)));
-    QVERIFY(steps.at(8)->name().startsWith(QStringLiteral("Setting output UP off")));
-    QCOMPARE(steps.at(8 + 7 * 9)->name(), QStringLiteral("Setting output RPM1 off"));
-    QVERIFY(qobject_cast<PowerTestClause *>(steps.at(98 + 4)));
+    auto *takeOver = qobject_cast<StandInTestAction *>(steps.at(0));
+    QVERIFY(takeOver && takeOver->takesOver());
+    QVERIFY(steps.at(2)->name().startsWith(QStringLiteral("BoomArmIn - ")));
+    QVERIFY(qobject_cast<SaveStateTestAction *>(steps.at(5)));
+    QVERIFY(steps.at(9)->name().startsWith(QStringLiteral("Setting output UP off")));
+    QCOMPARE(steps.at(9 + 7 * 9)->name(), QStringLiteral("Setting output RPM1 off"));
+    QVERIFY(qobject_cast<PowerTestClause *>(steps.at(99 + 4)));
+    auto *handBack = qobject_cast<StandInTestAction *>(steps.at(109));
+    QVERIFY(handBack && !handBack->takesOver());
+    for (int i = 110; i < steps.size(); ++i)
+        QVERIFY(dynamic_cast<JoystickTestClause *>(steps.at(i)));
+    const JoystickValue up{0, JoystickValue::AxisLimit, 0};
+    QCOMPARE(steps.at(110)->name(), QStringLiteral("Left - ") + up.toString());
 }
 
 void tst_MachineTests::controllerRunsTickByTick()
@@ -106,10 +115,12 @@ void tst_MachineTests::controllerRunsTickByTick()
     auto *io = controller->findChild<AbstractDisplayableItem *>(QStringLiteral("ControllerIOState"));
     QVERIFY(io);
     io->setState(AbstractDisplayableItem::ReceiveOk);
+    const int panelState = panel->state();
+    QVERIFY(panelState != AbstractDisplayableItem::Send);
     ControllerDeviceTest test(controller);
     test.start();
     int ticks = 0;
-    int firstFram = 2 * 4 + 10 * 9;
+    int firstFram = 1 + 2 * 4 + 10 * 9;
     // Play the controller: each clause's expected state is what it reports next.
     while (test.isRunning() && test.currentIndex() < firstFram && ++ticks < 5000) {
         if (auto *clause = dynamic_cast<ListParameterTestClause *>(test.currentTest())) {
@@ -119,6 +130,8 @@ void tst_MachineTests::controllerRunsTickByTick()
         test.slotRefreshTimeout();
     }
     QCOMPARE(test.currentIndex(), firstFram);
+    // The tool stood in for the panel that drove the outputs.
+    QCOMPARE(panel->state(), int(AbstractDisplayableItem::Send));
     for (int i = 0; i < firstFram; ++i)
         QCOMPARE(test.records().at(i).result, DeviceTest::Passed);
     // The panel's joystick and buttons were driven; the engine button is back where it was.
@@ -132,6 +145,8 @@ void tst_MachineTests::controllerRunsTickByTick()
     QCOMPARE(test.records().at(firstFram + 1).result, DeviceTest::Skipped);
     QCOMPARE(test.records().at(firstFram + 2).result, DeviceTest::NotRun);
     QCOMPARE(engine->variantValue().toBool(), false);
+    // The panel is back in the state it had before the test.
+    QCOMPARE(panel->state(), panelState);
 }
 
 void tst_MachineTests::controlPanelSteps()
@@ -162,6 +177,7 @@ void tst_MachineTests::missingPanelIsListed()
     ControllerDeviceTest test(controller);
     // Only the inputs remain; every panel path is listed.
     QCOMPARE(test.count(), 2 * 4);
+    QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/state")));
     QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/state/B3-Engine")));
     QVERIFY(test.unresolved().contains(QStringLiteral("control_panel_low/TuneVariablesState/L0")));
 }

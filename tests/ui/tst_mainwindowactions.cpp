@@ -283,10 +283,13 @@ void tst_MainWindowActions::contextMenus()
     QStringList scheme;
     for (QAction *a : m_window->mainView()->actions())
         scheme << a->objectName();
+    // The unit's service functions follow a separator.
     QCOMPARE(scheme, (QStringList{"actionDetails", "actionPlot", "actionFilterOn",
                                   "actionFilterOff", "actionSetTransmissionInterval",
                                   "actionRename", "actionDeleteDevice", "actionSend",
-                                  "actionReceive"}));
+                                  "actionReceive", "", "actionUnitTest",
+                                  "actionUnitMemoryAccess", "actionUnitFlashing",
+                                  "actionUnitIdentification"}));
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
@@ -697,7 +700,8 @@ void tst_MainWindowActions::testActionOpensOneDialog()
     QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
     DeviceTestDialog *dialog = m_window->findChild<DeviceTestDialog *>();
     QCOMPARE(dialog->test()->unresolved(), QStringList());
-    QCOMPARE(dialog->test()->count(), 2 * 4 + 10 * 9 + 10);
+    // Panel taken over, inputs, outputs, FRAM, panel handed back, joysticks.
+    QCOMPARE(dialog->test()->count(), 1 + 2 * 4 + 10 * 9 + 10 + 1 + 9);
     QCOMPARE(dialog->test()->runState(), DeviceTest::Running);
     test->trigger();
     QCOMPARE(m_window->findChildren<DeviceTestDialog *>().size(), 1);
@@ -764,7 +768,7 @@ void tst_MainWindowActions::closingARunningTest()
     QPointer<AbstractDisplayableItem> panel = CanDeviceFactory::instance()->getDeviceByPath(
         QStringLiteral("control_panel_low"));
     const QString rest = joystick->toString();
-    while (test->currentIndex() < 11)
+    while (test->currentIndex() < 12)
         test->skipTest();
     QVERIFY(test->currentTest()->name().startsWith(QStringLiteral("Setting output UP on")));
     test->slotRefreshTimeout();

@@ -4,10 +4,13 @@
 #include "devicetests/devicetestreport.h"
 
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -18,6 +21,21 @@
 namespace {
 const char *const WarningIcon = ":/icons/devicestate/filter.png";
 const char *const FaultIcon = ":/icons/teststate/incomplete.png";
+
+// A step not run yet has no verdict: a hollow grey circle, unlike every result's mark.
+QIcon pendingIcon()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::gray, 1.5));
+        painter.drawEllipse(QRectF(3.5, 3.5, 9, 9));
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
 } // namespace
 
 DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
@@ -171,7 +189,7 @@ void DeviceTestDialog::updateRow(int row)
         icon = QIcon(QString::fromLatin1(FaultIcon));
         break;
     default:
-        icon = style()->standardIcon(QStyle::SP_DialogCancelButton);
+        icon = pendingIcon();
         break;
     }
     item->setIcon(icon);
@@ -224,13 +242,33 @@ void DeviceTestDialog::slotHideMessage()
     m_textLabel->setText(step ? step->description() : QString());
 }
 
+QString DeviceTestDialog::askReportPath(const QString &proposed)
+{
+    QFileDialog dialog(this, tr("Save report"));
+    dialog.setObjectName(QStringLiteral("saveReportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("Test report (*.csv)"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.setDirectory(QFileInfo(proposed).absolutePath());
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 void DeviceTestDialog::slotSaveReport()
 {
     if (!m_test)
         return;
+    const QString proposed = QDir(reportDirectory())
+                                 .filePath(DeviceTestReport::baseName(m_test)
+                                           + QStringLiteral(".csv"));
+    const QString path = askReportPath(proposed);
+    if (path.isEmpty())
+        return;
     QStringList paths;
     QString error;
-    if (DeviceTestReport::save(m_test, reportDirectory(), &paths, &error)) {
+    if (DeviceTestReport::saveAs(m_test, path, &paths, &error)) {
         m_savedReports = paths;
         m_statusLabel->setText(tr("Report saved: %1").arg(paths.join(QStringLiteral(", "))));
     } else {

@@ -21,7 +21,7 @@ public:
     ~DeviceTestDialog() override;
 
     DeviceTest *test() const { return m_test; }
-    // Where "Save report…" writes; by default the parameter log's directory.
+    // Where the "Save report…" dialog starts; by default the parameter log's directory.
     void setReportDirectory(const QString &directory) { m_reportDirectory = directory; }
     QString reportDirectory() const;
     QStringList savedReports() const { return m_savedReports; }
@@ -39,6 +39,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     // Asks before cancelling a run that has results; tests answer it themselves.
     virtual bool confirmCancel();
+    // Asks where the report goes, starting at `proposed`; empty when the engineer cancels.
+    virtual QString askReportPath(const QString &proposed);
 
 private:
     void updateRow(int row);

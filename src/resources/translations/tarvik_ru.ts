@@ -156,6 +156,25 @@
     </message>
 </context>
 <context>
+    <name>CatalogueBar</name>
+    <message>
+        <source>Catalogue:</source>
+        <translation>Каталог:</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Блоки</translation>
+    </message>
+    <message>
+        <source>List the kinds of units that can be added to the scheme</source>
+        <translation>Показать виды блоков, которые можно добавить в схему</translation>
+    </message>
+    <message>
+        <source>List what can be added to %1</source>
+        <translation>Показать, что можно добавить к %1</translation>
+    </message>
+</context>
+<context>
     <name>CCAuxIoSchemeTreeItem</name>
     <message>
         <source>Buttons</source>
@@ -1289,6 +1308,14 @@ Options:
         <source>The report could not be saved: %1</source>
         <translation>Не удалось сохранить отчёт: %1</translation>
     </message>
+    <message>
+        <source>Save report</source>
+        <translation>Сохранить отчёт</translation>
+    </message>
+    <message>
+        <source>Test report (*.csv)</source>
+        <translation>Отчёт о тесте (*.csv)</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTestReport</name>
@@ -1375,6 +1402,10 @@ Options:
     <message>
         <source>%1 passed, %2 skipped, %3 failed, %4 not run</source>
         <translation>пройдено: %1, пропущено: %2, не пройдено: %3, не выполнялось: %4</translation>
+    </message>
+    <message>
+        <source>The report&apos;s CSV and text would both be %1</source>
+        <translation>CSV и текст отчёта оба оказались бы файлом %1</translation>
     </message>
 </context>
 <context>
@@ -2544,6 +2575,10 @@ Use %1 ms?</source>
         <source>The tool unit could not be added.</source>
         <translation>Не удалось добавить блок инструмента.</translation>
     </message>
+    <message>
+        <source>Choose a unit kind with a test among the units in Devices, or a unit with a test in the tree</source>
+        <translation>Выберите вид блока с тестом среди блоков в «Устройствах» или блок с тестом в дереве</translation>
+    </message>
 </context>
 <context>
     <name>ParameterInitTestAction</name>
@@ -2800,6 +2835,29 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>StandInTestAction</name>
+    <message>
+        <source>The tool stands in for %1</source>
+        <translation>Программа заменяет %1</translation>
+    </message>
+    <message>
+        <source>%1 handed back to the machine</source>
+        <translation>%1 возвращена машине</translation>
+    </message>
+    <message>
+        <source>The tool sends for %1; wait a bit</source>
+        <translation>Программа передаёт кадры за %1; подождите немного</translation>
+    </message>
+    <message>
+        <source>The tool no longer sends for %1: its own frames are checked from now on</source>
+        <translation>Программа больше не передаёт кадры за %1: дальше проверяются её собственные кадры</translation>
+    </message>
+    <message>
+        <source>The unit of this step is no longer in the scheme</source>
+        <translation>Устройства этого шага больше нет в схеме</translation>
+    </message>
+</context>
+<context>
     <name>StateCheckTestAction</name>
     <message>
         <source>%1 state stability test</source>
@@ -2948,6 +3006,107 @@ Use %1 ms?</source>
             <numerusform>%n сообщ. / %1 с</numerusform>
             <numerusform>%n сообщ. / %1 с</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>UnitActions</name>
+    <message>
+        <source>Test</source>
+        <translation>Тест</translation>
+    </message>
+    <message>
+        <source>Memory access…</source>
+        <translation>Доступ к памяти…</translation>
+    </message>
+    <message>
+        <source>Flashing…</source>
+        <translation>Прошивка…</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Идентификация</translation>
+    </message>
+    <message>
+        <source>Right-click the row of a unit</source>
+        <translation>Щёлкните правой кнопкой строку блока</translation>
+    </message>
+    <message>
+        <source>%1 is no J1939 unit with an address</source>
+        <translation>%1 — не блок J1939 с адресом</translation>
+    </message>
+    <message>
+        <source>%1 is the tool itself</source>
+        <translation>%1 — это сама программа</translation>
+    </message>
+    <message>
+        <source>There is no acceptance test for %1</source>
+        <translation>Для %1 нет приёмочного теста</translation>
+    </message>
+    <message>
+        <source>Waiting for the identification of %1</source>
+        <translation>Ожидается идентификация %1</translation>
+    </message>
+    <message>
+        <source>Select a unit with an acceptance test, or a kind with a test in Devices</source>
+        <translation>Выберите блок с приёмочным тестом или вид блока с тестом в «Устройствах»</translation>
+    </message>
+    <message>
+        <source>0x%1 is held by %2: the flasher cannot be added</source>
+        <translation>Адрес 0x%1 занят блоком %2: прошивальщик добавить нельзя</translation>
+    </message>
+    <message>
+        <source>The flasher could not be added</source>
+        <translation>Не удалось добавить прошивальщик</translation>
+    </message>
+    <message>
+        <source>The flasher&apos;s unit holds 0x%1; memory access needs a Stub there</source>
+        <translation>Адрес 0x%1 занят блоком прошивальщика; для доступа к памяти там нужна заглушка</translation>
+    </message>
+    <message>
+        <source>No tool unit at 0x%1 for memory access</source>
+        <translation>Нет блока программы по адресу 0x%1 для доступа к памяти</translation>
+    </message>
+    <message>
+        <source>%1 cannot take a memory access function</source>
+        <translation>К %1 нельзя добавить функцию доступа к памяти</translation>
+    </message>
+    <message>
+        <source>Memory access to %1 through %2</source>
+        <translation>Доступ к памяти %1 через %2</translation>
+    </message>
+    <message>
+        <source>A program transfer is running: its target stays</source>
+        <translation>Идёт передача программы: её адресат не меняется</translation>
+    </message>
+    <message>
+        <source>The unit at 0x%1 cannot ask for identifications</source>
+        <translation>Блок по адресу 0x%1 не может запрашивать идентификацию</translation>
+    </message>
+    <message>
+        <source>A program transfer is running: no requests meanwhile</source>
+        <translation>Идёт передача программы: запросы пока невозможны</translation>
+    </message>
+    <message>
+        <source>Asking %1 for its identification…</source>
+        <translation>Запрос идентификации у %1…</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>(gone)</source>
+        <translation>(удалено)</translation>
+    </message>
+    <message>
+        <source>Identification of %1</source>
+        <translation>Идентификация %1</translation>
+    </message>
+    <message>
+        <source>ECU identification: %1
+Software identification: %2</source>
+        <translation>Идентификация блока: %1
+Идентификация ПО: %2</translation>
     </message>
 </context>
 <context>

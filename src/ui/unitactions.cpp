@@ -1,0 +1,378 @@
+#include "ui/unitactions.h"
+
+#include "descriptions/abstractdevicefactory.h"
+#include "descriptions/candevicefactory.h"
+#include "descriptions/deviceconstructormodel.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/ecuidfunction.h"
+#include "diagnostics/memoryaccessfunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "diagnostics/softfunction.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDockWidget>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
+
+int UnitActions::s_identificationTimeoutMs = 10000;
+
+namespace {
+
+constexpr quint32 LastUnitAddress = 0xFD; // 0xFE is the null address, 0xFF global
+
+template<typename T>
+T *childOf(const AbstractDisplayableItem *item)
+{
+    for (AbstractDisplayableItem *child : item->children()) {
+        if (auto *found = qobject_cast<T *>(child))
+            return found;
+    }
+    return nullptr;
+}
+
+QString validText(const AbstractDisplayableItem *function, int index)
+{
+    const ZxParameter *p = function ? function->parameters().value(index) : nullptr;
+    return p && p->isValid() ? p->toString() : QString();
+}
+
+} // namespace
+
+UnitActions::UnitActions(MainWindow *window)
+    : QObject(window)
+    , m_window(window)
+{
+    setObjectName(QStringLiteral("unitActions"));
+    auto make = [window](const char *name, const QString &text) {
+        auto *a = new QAction(text, window);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    m_test = make("actionUnitTest", tr("Test"));
+    m_test->setIcon(QIcon(QStringLiteral(":/icons/test.png")));
+    m_memoryAccess = make("actionUnitMemoryAccess", tr("Memory access…"));
+    m_flashing = make("actionUnitFlashing", tr("Flashing…"));
+    m_identification = make("actionUnitIdentification", tr("Identification"));
+    connect(m_test, &QAction::triggered, this, &UnitActions::testCurrentUnit);
+    connect(m_memoryAccess, &QAction::triggered, this, &UnitActions::openMemoryAccess);
+    connect(m_flashing, &QAction::triggered, this, &UnitActions::openFlashing);
+    connect(m_identification, &QAction::triggered, this, &UnitActions::requestIdentification);
+
+    QTreeView *view = window->mainView();
+    auto *separator = new QAction(view);
+    separator->setSeparator(true);
+    view->addAction(separator);
+    for (QAction *a : {m_test, m_memoryAccess, m_flashing, m_identification})
+        view->addAction(a);
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &UnitActions::updateActions);
+
+    m_identificationTimer = new QTimer(this);
+    m_identificationTimer->setInterval(50);
+    connect(m_identificationTimer, &QTimer::timeout, this, &UnitActions::showIdentification);
+    updateActions();
+}
+
+AbstractDisplayableItem *UnitActions::currentUnit() const
+{
+    SchemeTreeModel *model = m_window->schemeModel();
+    AbstractSchemeTreeItem *node = model->item(m_window->mainView()->currentIndex());
+    return node && !node->parentNode() ? node->displayable() : nullptr;
+}
+
+const DeviceFactoryEntry *UnitActions::testEntry(const AbstractDisplayableItem *unit)
+{
+    const CanDeviceFactory *factory = CanDeviceFactory::instance();
+    if (!unit || !factory)
+        return nullptr;
+    for (const DeviceFactoryEntry &e : factory->entries()) {
+        if (e.instance == unit && e.createTest)
+            return &e;
+    }
+    return nullptr;
+}
+
+AbstractDisplayableItem *UnitActions::toolUnit() const
+{
+    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
+        AbstractDisplayableItem *item = node->displayable();
+        if (item && item->address().kind == ItemAddress::J1939
+            && item->address().value == ToolAddress)
+            return item;
+    }
+    return nullptr;
+}
+
+QString UnitActions::serviceReason(const AbstractDisplayableItem *unit) const
+{
+    if (!unit)
+        return tr("Right-click the row of a unit");
+    if (unit->address().kind != ItemAddress::J1939 || unit->address().value > LastUnitAddress)
+        return tr("%1 is no J1939 unit with an address").arg(unit->name());
+    if (unit->address().value == ToolAddress)
+        return tr("%1 is the tool itself").arg(unit->name());
+    return QString();
+}
+
+void UnitActions::setApplicable(QAction *action, const QString &reason)
+{
+    action->setEnabled(reason.isEmpty());
+    action->setToolTip(reason.isEmpty() ? action->text() : reason);
+    action->setStatusTip(reason);
+}
+
+void UnitActions::updateActions()
+{
+    AbstractDisplayableItem *unit = currentUnit();
+    if (!unit)
+        setApplicable(m_test, tr("Right-click the row of a unit"));
+    else
+        setApplicable(m_test, testEntry(unit) ? QString()
+                                              : tr("There is no acceptance test for %1")
+                                                    .arg(unit->name()));
+    const QString reason = serviceReason(unit);
+    setApplicable(m_memoryAccess, reason.isEmpty() ? memoryAccessReason() : reason);
+    setApplicable(m_flashing, reason);
+    QString identificationReason = reason;
+    if (reason.isEmpty() && m_identificationTimer->isActive())
+        identificationReason = tr("Waiting for the identification of %1").arg(m_identified
+                                                                                 ? m_identified->name()
+                                                                                 : QString());
+    setApplicable(m_identification, identificationReason);
+}
+
+void UnitActions::message(const QString &text)
+{
+    m_window->statusBar()->showMessage(text, 8000);
+}
+
+void UnitActions::testCurrentUnit()
+{
+    const DeviceFactoryEntry *entry = testEntry(currentUnit());
+    if (!entry) {
+        message(tr("Select a unit with an acceptance test, or a kind with a test in Devices"));
+        return;
+    }
+    m_window->startTest(entry->createTest(entry->instance));
+}
+
+OffBoardDiagnosticDevice *UnitActions::ensureFlasherUnit()
+{
+    auto flasherUnit = [] {
+        CanDeviceFactory *factory = CanDeviceFactory::instance();
+        return qobject_cast<OffBoardDiagnosticDevice *>(
+            factory ? factory->getDevice(MainWindow::FlasherKey) : nullptr);
+    };
+    if (OffBoardDiagnosticDevice *unit = flasherUnit())
+        return unit;
+    // Add flasher puts the tool unit at its address, as the Device menu does.
+    if (auto *add = m_window->findChild<QAction *>(QStringLiteral("actionAddFlasher")))
+        add->trigger();
+    OffBoardDiagnosticDevice *unit = flasherUnit();
+    if (!unit) {
+        AbstractDisplayableItem *other = toolUnit();
+        message(other ? tr("0x%1 is held by %2: the flasher cannot be added")
+                            .arg(ToolAddress, 2, 16)
+                            .arg(other->name())
+                      : tr("The flasher could not be added"));
+    }
+    return unit;
+}
+
+bool UnitActions::selectRow(AbstractDisplayableItem *item)
+{
+    SchemeTreeModel *model = m_window->schemeModel();
+    AbstractSchemeTreeItem *node = item ? item->existingTreeItem() : nullptr;
+    // Column 0 of an idle item is disabled, and a view will not make it current.
+    const QModelIndex index = node ? model->index(node, 1) : QModelIndex();
+    if (!index.isValid())
+        return false;
+    m_window->mainView()->setCurrentIndex(index);
+    m_window->mainView()->scrollTo(index);
+    return true;
+}
+
+void UnitActions::showDetailsOf(AbstractDisplayableItem *item)
+{
+    if (!selectRow(item))
+        return;
+    if (auto *details = m_window->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))) {
+        details->show();
+        details->raise();
+    }
+}
+
+QString UnitActions::memoryAccessReason() const
+{
+    // The flasher shares the memory access group 0xD900, and a unit has one function per group:
+    // the flasher's unit cannot take a memory access function.
+    AbstractDisplayableItem *tool = toolUnit();
+    if (qobject_cast<OffBoardDiagnosticDevice *>(tool) && !childOf<MemoryAccessFunction>(tool))
+        return tr("The flasher's unit holds 0x%1; memory access needs a Stub there")
+            .arg(ToolAddress, 2, 16);
+    return QString();
+}
+
+AbstractDisplayableItem *UnitActions::ensureMemoryAccessUnit()
+{
+    if (AbstractDisplayableItem *tool = toolUnit())
+        return tool;
+    // A stub at the tool's address, as the engineer adds one from Devices.
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    AbstractDisplayableItem *stub
+        = factory ? factory->createDeviceFromKey(QByteArrayLiteral("empty_device"),
+                                                 {ItemAddress::J1939, ToolAddress})
+                  : nullptr;
+    if (!stub)
+        return nullptr;
+    stub->setState(AbstractDisplayableItem::Send);
+    m_window->addDisplayable(stub);
+    m_window->constructorModel()->refresh();
+    return stub;
+}
+
+void UnitActions::openMemoryAccess()
+{
+    AbstractDisplayableItem *unit = currentUnit();
+    if (!serviceReason(unit).isEmpty())
+        return;
+    const QString reason = memoryAccessReason();
+    if (!reason.isEmpty()) {
+        message(reason);
+        return;
+    }
+    const quint32 target = unit->address().value;
+    AbstractDisplayableItem *tool = ensureMemoryAccessUnit();
+    if (!tool) {
+        message(tr("No tool unit at 0x%1 for memory access").arg(ToolAddress, 2, 16));
+        return;
+    }
+    auto *function = childOf<MemoryAccessFunction>(tool);
+    if (!function) {
+        AbstractDeviceFactory *functions = tool->subFactory();
+        AbstractDisplayableItem *made
+            = functions ? functions->createDevice(QByteArrayLiteral("matool")) : nullptr;
+        function = qobject_cast<MemoryAccessFunction *>(made);
+        if (!function) {
+            delete made;
+            message(tr("%1 cannot take a memory access function").arg(tool->name()));
+            return;
+        }
+        function->setState(AbstractDisplayableItem::Send);
+        m_window->addDisplayable(function);
+        m_window->constructorModel()->refresh();
+    }
+    // Answers reach only a unit the tool simulates.
+    tool->setState(AbstractDisplayableItem::Send);
+    function->setTarget(int(target));
+    showDetailsOf(function);
+    message(tr("Memory access to %1 through %2").arg(unit->name(), tool->name()));
+}
+
+void UnitActions::openFlashing()
+{
+    AbstractDisplayableItem *unit = currentUnit();
+    if (!serviceReason(unit).isEmpty())
+        return;
+    const quint32 target = unit->address().value;
+    OffBoardDiagnosticDevice *tool = ensureFlasherUnit();
+    CanFlashingFunctionV1 *flasher = tool ? tool->flasher() : nullptr;
+    if (!flasher)
+        return;
+    if (flasher->isFlashing())
+        message(tr("A program transfer is running: its target stays"));
+    else
+        flasher->setTarget(int(target));
+    showDetailsOf(flasher);
+}
+
+void UnitActions::requestIdentification()
+{
+    AbstractDisplayableItem *unit = currentUnit();
+    if (!serviceReason(unit).isEmpty() || m_identificationTimer->isActive())
+        return;
+    OffBoardDiagnosticDevice *offboard = ensureFlasherUnit();
+    // Adding the flasher selected it: the engineer stays with the unit asked.
+    selectRow(unit);
+    if (!offboard)
+        return;
+    CanFlashingFunctionV1 *flasher = offboard ? offboard->flasher() : nullptr;
+    auto *ecu = offboard ? childOf<EcuidFunction>(offboard) : nullptr;
+    auto *soft = offboard ? childOf<SoftFunction>(offboard) : nullptr;
+    if (!flasher || !ecu || !soft) {
+        message(tr("The unit at 0x%1 cannot ask for identifications").arg(ToolAddress, 2, 16));
+        return;
+    }
+    if (flasher->isFlashing()) {
+        message(tr("A program transfer is running: no requests meanwhile"));
+        return;
+    }
+    m_identified = unit;
+    m_ecuEvents = ecu->totalEvents();
+    m_softEvents = soft->totalEvents();
+    m_ecuText.clear();
+    m_askingSoftware = false;
+    m_identificationStart = QDateTime::currentMSecsSinceEpoch();
+    const int target = int(unit->address().value);
+    // The requests leave from the tool's flasher, on the bus thread. One at a time: a unit
+    // answers each by its own transport session, and a sender keeps one session per receiver.
+    QMetaObject::invokeMethod(flasher, [flasher, target] {
+        flasher->setTarget(target);
+        flasher->slotRequestEcuid();
+    });
+    m_identificationTimer->start();
+    message(tr("Asking %1 for its identification…").arg(unit->name()));
+    updateActions();
+}
+
+void UnitActions::showIdentification()
+{
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    auto *offboard = qobject_cast<OffBoardDiagnosticDevice *>(
+        factory ? factory->getDevice(MainWindow::FlasherKey) : nullptr);
+    auto *ecu = offboard ? childOf<EcuidFunction>(offboard) : nullptr;
+    auto *soft = offboard ? childOf<SoftFunction>(offboard) : nullptr;
+    CanFlashingFunctionV1 *flasher = offboard ? offboard->flasher() : nullptr;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool late = now - m_identificationStart > s_identificationTimeoutMs;
+    const bool gone = !m_identified || !ecu || !soft || !flasher;
+    if (!m_askingSoftware) {
+        const bool ecuCame = !gone && ecu->totalEvents() != m_ecuEvents;
+        if (!ecuCame && !late && !gone)
+            return;
+        m_ecuText = ecuCame ? validText(ecu, 0) : QString();
+        if (!gone) {
+            // The ECU's answer (or the wait for it) is over: now the software.
+            m_askingSoftware = true;
+            m_identificationStart = now;
+            QMetaObject::invokeMethod(flasher, [flasher] { flasher->slotRequestSoft(); });
+            return;
+        }
+    }
+    const bool softCame = !gone && soft->totalEvents() != m_softEvents;
+    if (!softCame && !late && !gone)
+        return;
+    m_identificationTimer->stop();
+    m_askingSoftware = false;
+    const QString noAnswer = tr("no answer");
+    const QString softText = softCame ? validText(soft, 1) : QString();
+    const QString name = m_identified ? m_identified->name() : tr("(gone)");
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Identification"),
+                                tr("Identification of %1").arg(name), QMessageBox::Ok, m_window);
+    box->setObjectName(QStringLiteral("identificationBox"));
+    box->setInformativeText(tr("ECU identification: %1\nSoftware identification: %2")
+                                .arg(m_ecuText.isEmpty() ? noAnswer : m_ecuText,
+                                     softText.isEmpty() ? noAnswer : softText));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    updateActions();
+}

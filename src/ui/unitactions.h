@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class AbstractDisplayableItem;
+class DeviceTest;
+class MainWindow;
+class OffBoardDiagnosticDevice;
+class QAction;
+class QTimer;
+struct DeviceFactoryEntry;
+
+// The service functions a unit's context menu in the scheme tree offers: its acceptance test,
+// memory access and flashing through the tool unit at 0xF9, and its identification. Each action
+// is enabled only where it applies, and says why not in its tool and status tips. The work
+// goes through the window's own paths (Add flasher, adding items, Details). GUI thread.
+class UnitActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint8 ToolAddress = 0xF9;
+    // How long Identification waits for each answer before it goes on without it.
+    static int s_identificationTimeoutMs;
+
+    explicit UnitActions(MainWindow *window);
+
+    // The unit of the current tree row; none for a function's row or no row.
+    AbstractDisplayableItem *currentUnit() const;
+    // The catalogue entry whose live unit this is, when that kind has an acceptance test.
+    static const DeviceFactoryEntry *testEntry(const AbstractDisplayableItem *unit);
+    bool currentUnitHasTest() const { return testEntry(currentUnit()) != nullptr; }
+    // The unit at the tool's address in the scheme, if any.
+    AbstractDisplayableItem *toolUnit() const;
+
+public slots:
+    void updateActions();
+    void testCurrentUnit();
+    void openMemoryAccess();
+    void openFlashing();
+    void requestIdentification();
+
+private:
+    // Why a bus service cannot reach the unit; empty when it can.
+    QString serviceReason(const AbstractDisplayableItem *unit) const;
+    void setApplicable(QAction *action, const QString &reason);
+    // The flasher's unit, added through Add flasher when there is none yet; none (and the
+    // reason in the status bar) when it cannot be added.
+    OffBoardDiagnosticDevice *ensureFlasherUnit();
+    // Why the tool unit cannot take a memory access function; empty when it can.
+    QString memoryAccessReason() const;
+    // The unit at the tool's address, or a stub added there in Send.
+    AbstractDisplayableItem *ensureMemoryAccessUnit();
+    bool selectRow(AbstractDisplayableItem *item);
+    void showDetailsOf(AbstractDisplayableItem *item);
+    void showIdentification();
+    void message(const QString &text);
+
+    MainWindow *m_window;
+    QAction *m_test;
+    QAction *m_memoryAccess;
+    QAction *m_flashing;
+    QAction *m_identification;
+    QTimer *m_identificationTimer;
+    QPointer<AbstractDisplayableItem> m_identified;
+    qint64 m_identificationStart = 0;
+    qint64 m_ecuEvents = 0;
+    qint64 m_softEvents = 0;
+    QString m_ecuText;
+    bool m_askingSoftware = false;
+};

@@ -1,0 +1,470 @@
+#include "descriptions/candevicefactory.h"
+#include "descriptions/deviceconstructormodel.h"
+#include "devicetests/devicetest.h"
+#include "devicetests/editors/devicetestdialog.h"
+#include "devicetests/framtestsequence.h"
+#include "devicetests/statetestactions.h"
+#include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/memoryaccessfunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "model/abstractdisplayableitem.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/cataloguebar.h"
+#include "ui/unitactions.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include <algorithm>
+
+// The README's acceptance test and the unit context menu, followed on the demo bus through the
+// window: Devices, the tool bar, the catalogue's and the tree's context menus, the test dialog
+// and its report.
+class tst_TestWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void testFromDevices_data();
+    void testFromDevices();
+    void catalogueComesBack();
+    void testFromTheTree();
+    void runOnTheDemoBus();
+    void unitMenuAppliesOrSaysWhy_data();
+    void unitMenuAppliesOrSaysWhy();
+    void memoryAccessFromTheUnit();
+    void flashingFromTheUnit();
+    void identificationFromTheUnit();
+
+private:
+    static QAction *treeAction(DemoBusWindow &demo, const char *name);
+    static QTableView *catalogue(DemoBusWindow &demo);
+    static bool chooseInDevices(DemoBusWindow &demo, const QString &name);
+    static DeviceTestDialog *testDialog(DemoBusWindow &demo);
+};
+
+void tst_TestWalkthrough::initTestCase()
+{
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikTestWalkthrough"));
+}
+
+QAction *tst_TestWalkthrough::treeAction(DemoBusWindow &demo, const char *name)
+{
+    for (QAction *a : demo.window()->mainView()->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return nullptr;
+}
+
+QTableView *tst_TestWalkthrough::catalogue(DemoBusWindow &demo)
+{
+    return demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
+}
+
+// Devices (Ctrl+B), then a click on the row of that name.
+bool tst_TestWalkthrough::chooseInDevices(DemoBusWindow &demo, const QString &name)
+{
+    auto *dock = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
+    if (!dock->isVisible())
+        dock->toggleViewAction()->trigger();
+    if (!DemoBusWindow::waitFor([dock] { return dock->isVisible(); }))
+        return false;
+    QTableView *view = catalogue(demo);
+    const QAbstractItemModel *model = view->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 1).data().toString() == name) {
+            const QModelIndex cell = model->index(row, 1);
+            view->scrollTo(cell);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(cell).center());
+            return view->currentIndex().row() == row;
+        }
+    }
+    return false;
+}
+
+DeviceTestDialog *tst_TestWalkthrough::testDialog(DemoBusWindow &demo)
+{
+    DeviceTestDialog *dialog = nullptr;
+    DemoBusWindow::waitFor([&] {
+        dialog = demo.window()->findChild<DeviceTestDialog *>();
+        return dialog && dialog->isVisible();
+    });
+    return dialog;
+}
+
+void tst_TestWalkthrough::testFromDevices_data()
+{
+    QTest::addColumn<bool>("toolBar");
+    QTest::addColumn<QString>("selectedBefore");
+    QTest::newRow("tool bar, right after start") << true << QString();
+    QTest::newRow("catalogue menu, right after start") << false << QString();
+    QTest::newRow("tool bar, after a unit was selected") << true << QStringLiteral("Engine #1");
+    QTest::newRow("catalogue menu, after the controller was selected")
+        << false << QStringLiteral("Controller");
+}
+
+void tst_TestWalkthrough::testFromDevices()
+{
+    QFETCH(bool, toolBar);
+    QFETCH(QString, selectedBefore);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    auto *units = demo.window()->findChild<QToolButton *>(QStringLiteral("showUnitsButton"));
+    QVERIFY(units);
+    if (!selectedBefore.isEmpty()) {
+        demo.select(demo.row(selectedBefore));
+        // The unit's function catalogue is shown, and says whose it is.
+        auto *own = demo.window()->findChild<QToolButton *>(
+            QStringLiteral("showItemCatalogueButton"));
+        QVERIFY(!own->isHidden());
+        QVERIFY(own->isChecked());
+        QCOMPARE(own->text(), selectedBefore);
+        QVERIFY(!chooseInDevices(demo, QStringLiteral("Controller")));
+        QTest::mouseClick(units, Qt::LeftButton);
+        QVERIFY(units->isChecked());
+    }
+    QVERIFY(chooseInDevices(demo, QStringLiteral("Controller")));
+    QAction *test = demo.action("actionTest");
+    QVERIFY(test->isEnabled());
+    if (toolBar) {
+        auto *bar = demo.window()->findChild<QToolBar *>(QStringLiteral("mainToolBar"));
+        auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(test));
+        QVERIFY(button && button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+    } else {
+        QVERIFY(catalogue(demo)->actions().contains(test));
+        test->trigger();
+    }
+    DeviceTestDialog *dialog = testDialog(demo);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->test()->device()->name(), QStringLiteral("Controller"));
+    // The example scheme has all the test needs: nothing is reported missing.
+    QCOMPARE(dialog->test()->unresolved(), QStringList());
+    QVERIFY(!dialog->findChild<QLabel *>(QStringLiteral("statusLabel"))->text().contains(
+        QStringLiteral("Not found")));
+    dialog->reject();
+}
+
+void tst_TestWalkthrough::catalogueComesBack()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    DeviceConstructorModel *model = demo.window()->constructorModel();
+    CanDeviceFactory *units = CanDeviceFactory::instance();
+    QCOMPARE(model->factory(), units);
+    auto *own = demo.window()->findChild<QToolButton *>(QStringLiteral("showItemCatalogueButton"));
+    auto *unitsButton = demo.window()->findChild<QToolButton *>(QStringLiteral("showUnitsButton"));
+    QVERIFY(unitsButton->isChecked());
+
+    const QModelIndex engine = demo.row(QStringLiteral("Engine #1"));
+    demo.select(engine);
+    QVERIFY(model->factory() != units);
+    QVERIFY(!own->isHidden());
+    // "Units" brings the units back while the engine stays selected; the engine's own button
+    // shows its functions again.
+    QTest::mouseClick(unitsButton, Qt::LeftButton);
+    QCOMPARE(model->factory(), units);
+    QCOMPARE(demo.window()->mainView()->currentIndex().row(), engine.row());
+    QTest::mouseClick(own, Qt::LeftButton);
+    QVERIFY(model->factory() != units);
+    QVERIFY(own->isChecked());
+    // A function shows the catalogue of its unit, where it was added from.
+    const QModelIndex function = demo.window()->schemeModel()->index(0, 0, engine);
+    QVERIFY(function.isValid());
+    demo.select(function);
+    QCOMPARE(own->text(), QStringLiteral("Engine #1"));
+    QVERIFY(model->factory() != units);
+    // Nothing selected: the units.
+    demo.window()->mainView()->selectionModel()->clearSelection();
+    QCOMPARE(model->factory(), units);
+    QVERIFY(unitsButton->isChecked());
+}
+
+void tst_TestWalkthrough::testFromTheTree()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    QAction *test = demo.action("actionTest");
+    QVERIFY(!test->isEnabled());
+    demo.select(demo.row(QStringLiteral("Engine #1")));
+    QVERIFY(!test->isEnabled());
+    QVERIFY(!test->statusTip().isEmpty());
+    // Device ▸ Test follows the unit selected in the tree, whatever Devices lists.
+    demo.select(demo.row(QStringLiteral("Controller")));
+    QVERIFY(test->isEnabled());
+    QAction *unitTest = treeAction(demo, "actionUnitTest");
+    QVERIFY(unitTest && unitTest->isEnabled());
+    unitTest->trigger();
+    DeviceTestDialog *dialog = testDialog(demo);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->test()->device()->name(), QStringLiteral("Controller"));
+    // One test at a time: Test again brings it forward.
+    test->trigger();
+    QCOMPARE(demo.window()->findChildren<DeviceTestDialog *>().size(), 1);
+    dialog->reject();
+}
+
+// The README's run: the tool stands in for the lower panel, the outputs' "Off, Ok" and "On, Ok"
+// steps pass by themselves, faults and inputs are skipped, the FRAM steps read, write and read
+// back the demo controller's L0, the joysticks are skipped; the report is saved where asked.
+void tst_TestWalkthrough::runOnTheDemoBus()
+{
+    QTemporaryDir logs;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), logs.path());
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    QVERIFY(chooseInDevices(demo, QStringLiteral("Controller")));
+    demo.action("actionTest")->trigger();
+    DeviceTestDialog *dialog = testDialog(demo);
+    QVERIFY(dialog);
+    DeviceTest *test = dialog->test();
+    test->setRefreshInterval(10);
+    auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    auto *skip = dialog->findChild<QPushButton *>(QStringLiteral("skipButton"));
+    const QList<TestAction *> steps = test->tests();
+    QCOMPARE(table->rowCount(), steps.size());
+    auto resultOf = [table](int row) { return table->item(row, 1)->data(Qt::UserRole).toInt(); };
+    auto iconOf = [table](int row) { return table->item(row, 1)->icon().pixmap(16).toImage(); };
+
+    // Steps the demo cannot satisfy: the inputs, the provoked output faults, the power cut, the
+    // engineer's joystick moves.
+    auto mustSkip = [test](TestAction *step) {
+        // An input step counts only while the rest of the state holds (its precondition).
+        if (test->currentTestItem().precondition)
+            return true;
+        if (auto *clause = dynamic_cast<ListParameterTestClause *>(step))
+            return clause->expected() > 1;
+        if (auto *power = qobject_cast<PowerTestClause *>(step))
+            return !power->isOn();
+        return dynamic_cast<JoystickTestClause *>(step) != nullptr;
+    };
+    QList<int> skipped;
+    int passedOutputs = 0;
+    bool sawNeutral = false;
+    bool sawSteadyInput = false;
+    while (test->isRunning()) {
+        const int index = test->currentIndex();
+        if (index + 1 < steps.size() && !sawNeutral) {
+            // Not run yet: no verdict, and a mark unlike every verdict's.
+            QCOMPARE(resultOf(index + 1), int(DeviceTest::NotRun));
+            QVERIFY(table->item(index + 1, 1)->text().isEmpty());
+            sawNeutral = true;
+        }
+        if (test->currentTestItem().precondition) {
+            // The tool holds the machine still: an input step passes for the state the input
+            // rests in and otherwise waits for the engineer, never stalling on a mismatch.
+            if (DemoBusWindow::waitFor([&] { return test->currentIndex() != index; }, 400)) {
+                QCOMPARE(resultOf(index), int(DeviceTest::Passed));
+                continue;
+            }
+            QCOMPARE(test->errorString(), QString());
+            QVERIFY(!dialog->findChild<QLabel *>(QStringLiteral("iconLabel"))->isVisible());
+            sawSteadyInput = true;
+        }
+        if (mustSkip(steps.at(index))) {
+            skipped << index;
+            QTest::mouseClick(skip, Qt::LeftButton);
+            QCOMPARE(resultOf(index), int(DeviceTest::Skipped));
+            continue;
+        }
+        QVERIFY2(DemoBusWindow::waitFor([&] { return test->currentIndex() != index; }, 4000),
+                 qPrintable(QStringLiteral("stuck at %1: %2")
+                                .arg(steps.at(index)->name(), test->errorString())));
+        QCOMPARE(resultOf(index), int(DeviceTest::Passed));
+        passedOutputs += dynamic_cast<ListParameterTestClause *>(steps.at(index)) != nullptr;
+    }
+    QCOMPARE(test->runState(), DeviceTest::Complete);
+    // Every output's "Off, Ok" and "On, Ok" passed, the FRAM kept the written value, the
+    // joysticks were reached.
+    for (int i = 0; i < steps.size(); ++i) {
+        QCOMPARE(test->records().at(i).result,
+                 skipped.contains(i) ? DeviceTest::Skipped : DeviceTest::Passed);
+    }
+    QCOMPARE(passedOutputs, 10 * 2);
+    QVERIFY(sawSteadyInput);
+    QVERIFY(std::any_of(steps.cbegin(), steps.cend(),
+                        [](TestAction *s) { return qobject_cast<WaitGetMatchTestAction *>(s); }));
+    QVERIFY(dynamic_cast<JoystickTestClause *>(steps.last()));
+    QVERIFY(iconOf(skipped.first()) != iconOf(0));
+
+    // Save report… asks where, starting beside the parameter logs.
+    QTemporaryDir reports;
+    const QString chosen = reports.filePath(QStringLiteral("controller-report.csv"));
+    QString startedIn;
+    ModalAnswerer answer([&](QWidget *w) {
+        auto *files = qobject_cast<QFileDialog *>(w);
+        QVERIFY(files);
+        startedIn = files->directory().absolutePath();
+        ModalAnswerer::chooseFile(chosen)(w);
+    });
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveReportButton")),
+                      Qt::LeftButton);
+    QVERIFY(answer.answered());
+    QCOMPARE(startedIn, QDir(logs.path()).absolutePath());
+    QCOMPARE(dialog->savedReports(),
+             QStringList({chosen, reports.filePath(QStringLiteral("controller-report.txt"))}));
+    QFile csv(chosen);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString content = QString::fromUtf8(csv.readAll());
+    QVERIFY(!content.contains(QStringLiteral("Not found")));
+    QVERIFY(!content.contains(QStringLiteral(",Failed,")));
+    QVERIFY(content.contains(QStringLiteral(",Skipped,")));
+    QVERIFY(QDir(logs.path()).entryList(QDir::Files).isEmpty());
+    QVERIFY(QDir(QDir::currentPath()).entryList({QStringLiteral("test-controller-*")}).isEmpty());
+
+    // Finish puts the lower panel back as the scheme had it.
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cancelButton")),
+                      Qt::LeftButton);
+    AbstractDisplayableItem *panel
+        = CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("control_panel_low"));
+    QCOMPARE(panel->state(), int(AbstractDisplayableItem::ReceiveOk));
+}
+
+void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<bool>("flasherFirst");
+    QTest::addColumn<QStringList>("enabled");
+    const QStringList services{QStringLiteral("actionUnitMemoryAccess"),
+                               QStringLiteral("actionUnitFlashing"),
+                               QStringLiteral("actionUnitIdentification")};
+    QTest::newRow("controller") << QStringLiteral("Controller") << false
+                                << (QStringList(QStringLiteral("actionUnitTest")) + services);
+    QTest::newRow("engine: no test") << QStringLiteral("Engine #1") << false << services;
+    QTest::newRow("a function's row") << QStringLiteral("ControllerIOState") << false
+                                      << QStringList();
+    QTest::newRow("the flasher's unit holds 0xF9: no memory access")
+        << QStringLiteral("Controller") << true
+        << QStringList{QStringLiteral("actionUnitTest"), QStringLiteral("actionUnitFlashing"),
+                       QStringLiteral("actionUnitIdentification")};
+    QTest::newRow("the tool itself") << QStringLiteral("Off-board diagnostic unit") << true
+                                     << QStringList();
+}
+
+void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy()
+{
+    QFETCH(QString, row);
+    QFETCH(bool, flasherFirst);
+    QFETCH(QStringList, enabled);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    if (flasherFirst)
+        demo.action("actionAddFlasher")->trigger();
+    QModelIndex index = demo.row(row);
+    if (!index.isValid()) {
+        const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+        for (int r = 0; r < demo.window()->schemeModel()->rowCount(controller); ++r) {
+            const QModelIndex child = demo.window()->schemeModel()->index(r, 0, controller);
+            AbstractSchemeTreeItem *node = demo.window()->schemeModel()->item(child);
+            if (node->displayable()->objectName() == row)
+                index = child;
+        }
+    }
+    QVERIFY(index.isValid());
+    demo.select(index);
+    for (const char *name : {"actionUnitTest", "actionUnitMemoryAccess", "actionUnitFlashing",
+                             "actionUnitIdentification"}) {
+        QAction *a = treeAction(demo, name);
+        QVERIFY2(a, name);
+        const bool applies = enabled.contains(QLatin1String(name));
+        QCOMPARE(a->isEnabled(), applies);
+        // Where it does not apply, it says why.
+        QCOMPARE(a->statusTip().isEmpty(), applies);
+    }
+}
+
+void tst_TestWalkthrough::memoryAccessFromTheUnit()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    for (int round = 0; round < 2; ++round) {
+        demo.select(demo.row(QStringLiteral("Controller")));
+        treeAction(demo, "actionUnitMemoryAccess")->trigger();
+        AbstractDisplayableItem *tool = demo.window()->unitActions()->toolUnit();
+        QVERIFY(tool);
+        QTRY_COMPARE(tool->state(), int(AbstractDisplayableItem::Send));
+        // The function's Details are open: its row is current.
+        AbstractSchemeTreeItem *node
+            = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
+        auto *function = node ? qobject_cast<MemoryAccessFunction *>(node->displayable()) : nullptr;
+        QVERIFY(function);
+        QCOMPARE(function->parentItem(), tool);
+        QCOMPARE(function->target(), 0xA0);
+        QVERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))
+                    ->windowTitle()
+                    .contains(node->uniqueName()));
+        // The second time the tool unit and its function are reused.
+        QCOMPARE(tool->findChildren<MemoryAccessFunction *>().size(), 1);
+    }
+    int toolUnits = 0;
+    for (AbstractSchemeTreeItem *node : demo.window()->schemeModel()->topLevelItems())
+        toolUnits += node->displayable()->address().value == UnitActions::ToolAddress;
+    QCOMPARE(toolUnits, 1);
+}
+
+void tst_TestWalkthrough::flashingFromTheUnit()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    QVERIFY(!CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    demo.select(demo.row(QStringLiteral("Engine #1")));
+    treeAction(demo, "actionUnitFlashing")->trigger();
+    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
+        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(tool);
+    QCOMPARE(tool->flasher()->target(), 0x00);
+    demo.select(demo.row(QStringLiteral("Controller")));
+    treeAction(demo, "actionUnitFlashing")->trigger();
+    QCOMPARE(tool->flasher()->target(), 0xA0);
+    AbstractSchemeTreeItem *node
+        = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
+    QVERIFY(node);
+    QCOMPARE(node->displayable(), tool->flasher());
+    QVERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
+}
+
+void tst_TestWalkthrough::identificationFromTheUnit()
+{
+    // The answers come by transport protocol: its pauses shortened, as Connection Options can.
+    QSettings settings;
+    for (const char *key : {"DelayRtsToCts", "DelayDataToCts0", "DelayCts0ToCts", "DelayDataToAck"})
+        settings.setValue(QStringLiteral("ConnectionTiming/") + QLatin1String(key), 10);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    demo.window()->refreshConnectionTimeouts();
+    demo.select(demo.row(QStringLiteral("Controller")));
+    QAction *identify = treeAction(demo, "actionUnitIdentification");
+    identify->trigger();
+    // While the answer is awaited a second request waits too.
+    QVERIFY(!identify->isEnabled());
+    QMessageBox *box = nullptr;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        box = demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"));
+        return box && box->isVisible();
+    }, 8000));
+    QVERIFY2(box->informativeText().contains(QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")),
+             qPrintable(box->informativeText()));
+    QVERIFY(box->informativeText().contains(QStringLiteral("MC2 4.1.7")));
+    QVERIFY(box->text().contains(QStringLiteral("Controller")));
+    QVERIFY(identify->isEnabled());
+}
+
+QTEST_MAIN(tst_TestWalkthrough)
+#include "tst_testwalkthrough.moc"
