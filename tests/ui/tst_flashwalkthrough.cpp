@@ -43,11 +43,11 @@ T *child(QWidget *parent, const QString &name)
     return parent ? parent->findChild<T *>(name) : nullptr;
 }
 
-// Types into a line editor as the user does, finishing with Enter.
+// Clicks into a line editor, replaces its text by typing and presses Enter, as the user does.
 void typeInto(QLineEdit *edit, const QString &text)
 {
-    edit->setFocus();
-    edit->selectAll();
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
 }
@@ -87,11 +87,7 @@ QModelIndex functionRow(const DemoBusWindow &demo, const QModelIndex &unit, cons
 // The flashing editor's address field.
 QLineEdit *targetEditor(QWidget *details)
 {
-    for (QLineEdit *edit : details->findChildren<QLineEdit *>()) {
-        if (edit->inherits("TargetEditor"))
-            return edit;
-    }
-    return nullptr;
+    return details->findChild<QLineEdit *>(QStringLiteral("address"));
 }
 
 } // namespace
@@ -310,6 +306,7 @@ void tst_FlashWalkthrough::identificationFromControllerAndEngine()
     QLineEdit *address = targetEditor(details);
     QVERIFY(address);
     typeInto(address, target);
+    QCOMPARE(address->text(), target);
     auto *ecuLabel = child<QLabel>(details, QStringLiteral("ecuId"));
     auto *softLabel = child<QLabel>(details, QStringLiteral("softId"));
     QVERIFY(ecuLabel && softLabel);

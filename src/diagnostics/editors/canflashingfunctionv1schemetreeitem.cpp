@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "diagnostics/canflashingfunctionv1.h"
+#include "model/targeteditor.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
@@ -18,6 +19,7 @@
 #include <QSettings>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -44,6 +46,8 @@ CanFlashingFunctionV1SchemeTreeItem::Confirmer &confirmer()
     };
     return c;
 }
+
+constexpr int MaxAckDelayMs = 60000;
 
 // One frame and its echo take 2 to 4 ms at 250 kbit/s; the unit is given 5 s to load.
 constexpr int MsPerBlock = 4;
@@ -87,15 +91,27 @@ QWidget *CanFlashingFunctionV1SchemeTreeItem::createWidget()
         grid->addWidget(value, row, 1);
         return value;
     };
+    // The flasher's settings are the tool's own, editable in any state of the function, unlike
+    // the values of a frame that only a sending item may change.
     grid->addWidget(new QLabel(tr("Address")), 0, 0);
-    editor.target = createParameterWidget(F::TargetDevice);
-    if (editor.target)
-        grid->addWidget(editor.target, 0, 1);
+    editor.target = new TargetEditor;
+    editor.target->setObjectName(QStringLiteral("address"));
+    grid->addWidget(editor.target, 0, 1);
+    connect(editor.target, &TargetEditor::valueChanged, widget,
+            [this, target = editor.target] {
+                if (m_function && target)
+                    m_function->setTarget(int(target->target()));
+                refreshRun();
+            });
     grid->addWidget(new QLabel(tr("Ack to next delay")), 1, 0);
-    if (QWidget *delay = createParameterWidget(F::AckDelay)) {
-        grid->addWidget(delay, 1, 1);
-        editor.idleOnly.append(delay);
-    }
+    editor.delay = new QSpinBox;
+    editor.delay->setObjectName(QStringLiteral("delay"));
+    editor.delay->setRange(0, MaxAckDelayMs);
+    editor.delay->setSuffix(tr(" ms"));
+    grid->addWidget(editor.delay, 1, 1);
+    editor.idleOnly.append(editor.delay.data());
+    connect(editor.delay, qOverload<int>(&QSpinBox::valueChanged), widget,
+            [this](int ms) { setSetting(F::AckDelay, ms); });
     editor.ecuId = label(tr("ECU"), "ecuId", 2);
     editor.softId = label(tr("Software"), "softId", 3);
     editor.file = label(tr("Program file"), "file", 4);
@@ -168,24 +184,44 @@ void CanFlashingFunctionV1SchemeTreeItem::addButtons(QWidget *widget, QLayout *l
             m_function->loadFile(path);
         refreshRun();
     });
-    auto *cont = new QCheckBox(tr("Continuous Bootload RRs"));
-    cont->setObjectName(QStringLiteral("continuous"));
-    cont->setChecked(m_function->boolParameter(F::Continuous)->value());
-    connect(cont, &QCheckBox::toggled, widget, [this](bool on) {
+    editor->continuous = new QCheckBox(tr("Continuous Bootload RRs"));
+    editor->continuous->setObjectName(QStringLiteral("continuous"));
+    connect(editor->continuous, &QCheckBox::toggled, widget, [this](bool on) {
         if (m_function)
             QMetaObject::invokeMethod(m_function, "setContinuousBootload", Qt::QueuedConnection,
                                       Q_ARG(bool, on));
     });
     auto *flags = new QHBoxLayout;
-    flags->addWidget(cont);
-    for (int index : {int(F::LowLatency), int(F::RetransmitOnError)}) {
-        if (QWidget *flag = createParameterWidget(index)) {
-            flags->addWidget(flag);
-            editor->idleOnly.append(flag);
-        }
-    }
+    flags->addWidget(editor->continuous);
+    const auto flag = [&](int index, const char *name) {
+        auto *check = new QCheckBox(m_function->parameters().at(index)->description());
+        check->setObjectName(QLatin1String(name));
+        flags->addWidget(check);
+        editor->idleOnly.append(check);
+        connect(check, &QCheckBox::toggled, widget, [this, index](bool on) {
+            setSetting(index, on);
+        });
+        return check;
+    };
+    editor->lowLatency = flag(F::LowLatency, "lowLatency");
+    editor->retransmit = flag(F::RetransmitOnError, "retransmit");
     flags->addStretch(1);
     box->addLayout(flags);
+}
+
+void CanFlashingFunctionV1SchemeTreeItem::setSetting(int index, const QVariant &value)
+{
+    if (!m_function)
+        return;
+    ZxParameter *parameter = m_function->parameters().value(index);
+    if (!parameter)
+        return;
+    if (value.type() == QVariant::Bool)
+        static_cast<ZxBoolParameter *>(parameter)->setValue(value.toBool());
+    else
+        static_cast<ZxIntParameter *>(parameter)->setValue(value.toInt());
+    parameter->setValid(true);
+    m_function->setUpdateNeeded();
 }
 
 bool CanFlashingFunctionV1SchemeTreeItem::doUpdate()
@@ -235,8 +271,27 @@ void CanFlashingFunctionV1SchemeTreeItem::refreshEditor(const Editor &editor,
     using F = CanFlashingFunctionV1;
     const bool flashing = m_function->isFlashing();
     // The target is latched at Start; its editor stays locked until the run ends.
-    if (editor.target)
+    if (editor.target) {
         editor.target->setEnabled(m_function->flasherState() == F::FlasherIdle);
+        // Not while the engineer types into it.
+        if (!editor.target->hasFocus()
+            && editor.target->target() != quint32(m_function->target())) {
+            const QSignalBlocker quiet(editor.target);
+            editor.target->setTarget(quint32(m_function->target()));
+        }
+    }
+    if (editor.delay && !editor.delay->hasFocus()) {
+        const QSignalBlocker quiet(editor.delay);
+        editor.delay->setValue(m_function->intParameter(F::AckDelay)->value());
+    }
+    for (auto [check, index] : {std::pair{editor.continuous.data(), int(F::Continuous)},
+                                std::pair{editor.lowLatency.data(), int(F::LowLatency)},
+                                std::pair{editor.retransmit.data(), int(F::RetransmitOnError)}}) {
+        if (check) {
+            const QSignalBlocker quiet(check);
+            check->setChecked(m_function->boolParameter(index)->value());
+        }
+    }
     for (const QPointer<QWidget> &w : editor.idleOnly) {
         if (w)
             w->setEnabled(!flashing);

@@ -7,9 +7,12 @@
 #include <functional>
 
 class CanFlashingFunctionV1;
+class QCheckBox;
 class QLabel;
 class QLayout;
 class QProgressBar;
+class QSpinBox;
+class TargetEditor;
 class QWidget;
 
 // The tree node of the flashing function and its editor: target and delay, the unit's
@@ -52,11 +55,17 @@ private:
         QPointer<QLabel> file;
         QPointer<QLabel> ecuId;
         QPointer<QLabel> softId;
-        QPointer<QWidget> target;
+        QPointer<TargetEditor> target;
+        QPointer<QSpinBox> delay;
+        QPointer<QCheckBox> continuous;
+        QPointer<QCheckBox> lowLatency;
+        QPointer<QCheckBox> retransmit;
         QList<QPointer<QWidget>> idleOnly;
     };
 
     void addButtons(QWidget *widget, QLayout *layout, Editor *editor);
+    // Writes one of the flasher's settings (GUI thread; the run reads them at Start).
+    void setSetting(int index, const QVariant &value);
     void refreshRun();
     void refreshEditor(const Editor &editor, const QString &blockText);
     QString blockText();

@@ -544,6 +544,10 @@ SHA-256: %7
         <source>%1, %2 bytes</source>
         <translation>%1, %2 байт</translation>
     </message>
+    <message>
+        <source> ms</source>
+        <translation> мс</translation>
+    </message>
 </context>
 <context>
     <name>Cli</name>
