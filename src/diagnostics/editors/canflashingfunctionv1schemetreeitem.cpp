@@ -191,7 +191,9 @@ void CanFlashingFunctionV1SchemeTreeItem::addButtons(QWidget *widget, QLayout *l
             QMetaObject::invokeMethod(m_function, "setContinuousBootload", Qt::QueuedConnection,
                                       Q_ARG(bool, on));
     });
-    auto *flags = new QHBoxLayout;
+    // One per line: the Details panel is narrow.
+    auto *flags = new QVBoxLayout;
+    flags->setSpacing(2);
     flags->addWidget(editor->continuous);
     const auto flag = [&](int index, const char *name) {
         auto *check = new QCheckBox(m_function->parameters().at(index)->description());
@@ -205,7 +207,6 @@ void CanFlashingFunctionV1SchemeTreeItem::addButtons(QWidget *widget, QLayout *l
     };
     editor->lowLatency = flag(F::LowLatency, "lowLatency");
     editor->retransmit = flag(F::RetransmitOnError, "retransmit");
-    flags->addStretch(1);
     box->addLayout(flags);
 }
 
@@ -274,8 +275,8 @@ void CanFlashingFunctionV1SchemeTreeItem::refreshEditor(const Editor &editor,
     if (editor.target) {
         editor.target->setEnabled(m_function->flasherState() == F::FlasherIdle);
         // Not while the engineer types into it.
-        if (!editor.target->hasFocus()
-            && editor.target->target() != quint32(m_function->target())) {
+        const QString shown = QString::number(m_function->target(), 16);
+        if (!editor.target->hasFocus() && editor.target->text() != shown) {
             const QSignalBlocker quiet(editor.target);
             editor.target->setTarget(quint32(m_function->target()));
         }
