@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTableView>
@@ -105,6 +106,7 @@ private slots:
     void timeOutShowsInTheRowWithoutTraffic();
     void identificationFromControllerAndEngine_data();
     void identificationFromControllerAndEngine();
+    void settingsSurviveSaveAndOpen();
     void engineStopsAndStarts();
     void engineTroubleCodesInDetails();
 
@@ -135,13 +137,14 @@ QDockWidget *tst_FlashWalkthrough::openFlasher(DemoBusWindow &demo, QModelIndex 
         return nullptr;
     *row = demo.row(QLatin1String(FlashingName));
     // The demo's controller loads at once and nothing waits on the result: shorter waits keep
-    // the test quick (configuration, not a user's step).
+    // the test quick (configuration, not a user's step). The load wait stays longer than the
+    // tree's refresh, which is when the editor starts following the transfer closely.
     auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(
         demo.window()->schemeModel()->item(*row)->displayable());
     if (!flasher)
         return nullptr;
     CanFlashingFunctionV1::Intervals fast;
-    fast.bootLoadMs = 100;
+    fast.bootLoadMs = 1500;
     fast.resultMs = 500;
     QMetaObject::invokeMethod(
         flasher, [flasher, fast] { flasher->setIntervals(fast); },
@@ -320,6 +323,48 @@ void tst_FlashWalkthrough::identificationFromControllerAndEngine()
     const QModelIndex ecuRow = demo.row(QStringLiteral("ECU Identification Information"));
     QVERIFY(ecuRow.isValid());
     QVERIFY(DemoBusWindow::waitFor([&] { return rowText(ecuRow).contains(ecuid); }));
+}
+
+void tst_FlashWalkthrough::settingsSurviveSaveAndOpen()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    QModelIndex row;
+    QDockWidget *dock = openFlasher(demo, &row);
+    QVERIFY(dock);
+    typeInto(targetEditor(dock->widget()), QStringLiteral("a0"));
+    auto *delay = child<QSpinBox>(dock->widget(), QStringLiteral("delay"));
+    QVERIFY(delay);
+    QTest::mouseClick(delay, Qt::LeftButton);
+    QTest::keyClick(delay, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(delay, QStringLiteral("15"));
+    QTest::keyClick(delay, Qt::Key_Return);
+    QCOMPARE(delay->value(), 15);
+    auto *retransmit = child<QCheckBox>(dock->widget(), QStringLiteral("retransmit"));
+    QVERIFY(retransmit);
+    tick(retransmit);
+    QVERIFY(retransmit->isChecked());
+
+    const QString path = m_logs.filePath(QStringLiteral("flasher.tvsx"));
+    demo.window()->fileAnswer = path;
+    demo.action("actionSave")->trigger();
+    QVERIFY(QFile::exists(path));
+    // Changed after saving: what comes back can only come from the file.
+    typeInto(targetEditor(dock->widget()), QStringLiteral("55"));
+    tick(retransmit);
+    QVERIFY(!retransmit->isChecked());
+    demo.window()->fileAnswer = path;
+    demo.action("actionOpen")->trigger();
+    QModelIndex reopened;
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return (reopened = demo.row(QLatin1String(FlashingName))).isValid(); }));
+    dock = demo.openDetails(reopened);
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    QCOMPARE(targetEditor(dock->widget())->text(), QStringLiteral("a0"));
+    QCOMPARE(child<QSpinBox>(dock->widget(), QStringLiteral("delay"))->value(), 15);
+    QVERIFY(child<QCheckBox>(dock->widget(), QStringLiteral("retransmit"))->isChecked());
+    QVERIFY(!child<QCheckBox>(dock->widget(), QStringLiteral("lowLatency"))->isChecked());
 }
 
 void tst_FlashWalkthrough::engineStopsAndStarts()

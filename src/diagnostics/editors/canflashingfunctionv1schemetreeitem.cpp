@@ -48,6 +48,7 @@ CanFlashingFunctionV1SchemeTreeItem::Confirmer &confirmer()
 }
 
 constexpr int MaxAckDelayMs = 60000;
+constexpr int RunRefreshMs = 100;
 
 // One frame and its echo take 2 to 4 ms at 250 kbit/s; the unit is given 5 s to load.
 constexpr int MsPerBlock = 4;
@@ -59,7 +60,10 @@ CanFlashingFunctionV1SchemeTreeItem::CanFlashingFunctionV1SchemeTreeItem(
     CanFlashingFunctionV1 *function)
     : AbstractSchemeTreeItem(function)
     , m_function(function)
-{}
+{
+    m_runTimer.setInterval(RunRefreshMs);
+    connect(&m_runTimer, &QTimer::timeout, this, &CanFlashingFunctionV1SchemeTreeItem::refreshRun);
+}
 
 void CanFlashingFunctionV1SchemeTreeItem::setFileChooser(FileChooser c)
 {
@@ -138,11 +142,10 @@ QWidget *CanFlashingFunctionV1SchemeTreeItem::createWidget()
     return widget;
 }
 
-void CanFlashingFunctionV1SchemeTreeItem::addButtons(QWidget *widget, QLayout *layout,
+void CanFlashingFunctionV1SchemeTreeItem::addButtons(QWidget *widget, QVBoxLayout *box,
                                                      Editor *editor)
 {
     using F = CanFlashingFunctionV1;
-    auto *box = static_cast<QVBoxLayout *>(layout);
     auto *requests = new QHBoxLayout;
     auto *run = new QHBoxLayout;
     const auto button = [](QHBoxLayout *row, const QString &text, const char *name) {
@@ -264,6 +267,11 @@ void CanFlashingFunctionV1SchemeTreeItem::refreshRun()
     const QString block = blockText();
     for (const Editor &editor : qAsConst(m_editors))
         refreshEditor(editor, block);
+    const bool follow = !m_editors.isEmpty() && m_function->isFlashing();
+    if (follow && !m_runTimer.isActive())
+        m_runTimer.start();
+    else if (!follow)
+        m_runTimer.stop();
 }
 
 void CanFlashingFunctionV1SchemeTreeItem::refreshEditor(const Editor &editor,

@@ -3,15 +3,16 @@
 #include "scheme/abstractschemetreeitem.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 
 class CanFlashingFunctionV1;
 class QCheckBox;
 class QLabel;
-class QLayout;
 class QProgressBar;
 class QSpinBox;
+class QVBoxLayout;
 class TargetEditor;
 class QWidget;
 
@@ -63,7 +64,7 @@ private:
         QList<QPointer<QWidget>> idleOnly;
     };
 
-    void addButtons(QWidget *widget, QLayout *layout, Editor *editor);
+    void addButtons(QWidget *widget, QVBoxLayout *box, Editor *editor);
     // Writes one of the flasher's settings (GUI thread; the run reads them at Start).
     void setSetting(int index, const QVariant &value);
     void refreshRun();
@@ -73,4 +74,6 @@ private:
     QPointer<CanFlashingFunctionV1> m_function;
     QList<Editor> m_editors;
     qint64 m_runStartMs = -1;
+    // The tree refreshes once a second; a transfer is followed more closely while it runs.
+    QTimer m_runTimer;
 };
