@@ -114,7 +114,7 @@ private:
     // The flasher added by Device ▸ Add flasher, its Details open; the run's waits shortened.
     QDockWidget *openFlasher(DemoBusWindow &demo, QModelIndex *row);
     // Chooses the example program, sets the target and starts with Yes: the question asked.
-    QString startRun(DemoBusWindow &demo, QWidget *details, const QString &target);
+    static QString startRun(QWidget *details, const QString &target);
 
     QTemporaryDir m_logs;
 };
@@ -156,10 +156,8 @@ QDockWidget *tst_FlashWalkthrough::openFlasher(DemoBusWindow &demo, QModelIndex 
     return dock;
 }
 
-QString tst_FlashWalkthrough::startRun(DemoBusWindow &demo, QWidget *details,
-                                       const QString &target)
+QString tst_FlashWalkthrough::startRun(QWidget *details, const QString &target)
 {
-    Q_UNUSED(demo);
     QLineEdit *address = targetEditor(details);
     if (!address)
         return QStringLiteral("no address editor");
@@ -194,7 +192,7 @@ void tst_FlashWalkthrough::bootLoadTheExampleProgram()
     // The Details panel of the current row shows the same editor.
     QVERIFY(child<QPushButton>(demo.details(), QStringLiteral("start")));
 
-    const QString question = startRun(demo, details, QStringLiteral("a0"));
+    const QString question = startRun(details, QStringLiteral("a0"));
     QVERIFY2(question.contains(QLatin1String("unit 0xa0")), qPrintable(question));
     QVERIFY2(question.contains(QLatin1String("example.prg")), qPrintable(question));
     QVERIFY2(question.contains(QLatin1String("2050 bytes, 513 blocks")), qPrintable(question));
@@ -262,7 +260,7 @@ void tst_FlashWalkthrough::timeOutShowsInTheRowWithoutTraffic()
         return DemoBusWindow::waitFor([&] { return passes.count() > before; }, 3000);
     };
     // Nothing answers at 0x55: the run ends by the response time-out, and no frame follows.
-    const QString question = startRun(demo, dock->widget(), QStringLiteral("55"));
+    const QString question = startRun(dock->widget(), QStringLiteral("55"));
     QVERIFY2(question.contains(QLatin1String("unit 0x55")), qPrintable(question));
     const QString timedOut = QStringLiteral("no answer to the boot-load request");
     QVERIFY(nextPassAfterState(CanFlashingFunctionV1::FlasherError));
