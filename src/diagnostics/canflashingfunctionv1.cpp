@@ -90,6 +90,22 @@ void CanFlashingFunctionV1::updateUserReadableAddress()
     setUserReadableAddress(QStringLiteral("0xd9/0xd8/0xd6"));
 }
 
+QString CanFlashingFunctionV1::textDataImpl() const
+{
+    const int s = flasherState();
+    QString text = stateText();
+    if (isTransferState(s)) {
+        text = tr("%1, %2 %").arg(text).arg(intParameter(Progress)->value());
+    } else if (s == FlasherFinished || s == FlasherError || text.isEmpty()) {
+        // The result may carry a second line (a flash log that could not be written).
+        const QString result = lastResult().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (!result.isEmpty())
+            text = result;
+    }
+    const QString target = QStringLiteral("0x%1").arg(this->target(), 2, 16, QLatin1Char('0'));
+    return text.isEmpty() ? tr("Target %1").arg(target) : tr("Target %1: %2").arg(target, text);
+}
+
 void CanFlashingFunctionV1::saveItemToXmlNodeImpl(QDomElement &element)
 {
     J1939DeviceFunction::saveItemToXmlNodeImpl(element);

@@ -76,6 +76,9 @@ public:
     bool matchTargetMessage(const CanMessage &message) override;
     bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result) override;
     void updateUserReadableAddress() override;
+    // The row's text: the target and what the engineer must see now (the transfer's progress,
+    // a wait, a refusal or the last run's result).
+    QString textDataImpl() const override;
     AbstractSchemeTreeItem *createTreeItem() override;
     void saveItemToXmlNodeImpl(QDomElement &element) override;
     // Called after a scheme restored the parameters: a run's state and progress never come

@@ -4,7 +4,8 @@
 
 class DM1Function;
 
-// The tree node of a DM1 function: the editor for the data column is the live code list alone.
+// The tree node of a DM1 function. Its editor shows the lamps, the code count and the live code
+// list; a data column cell (kind 1) shows the code list alone.
 class DM1SchemeTreeItem : public AbstractSchemeTreeItem
 {
     Q_OBJECT
@@ -13,5 +14,5 @@ public:
     explicit DM1SchemeTreeItem(DM1Function *function);
 
     QWidget *createWidget(unsigned int kind) override;
-    using AbstractSchemeTreeItem::createWidget;
+    QWidget *createWidget() override;
 };

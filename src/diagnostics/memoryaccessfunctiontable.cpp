@@ -65,7 +65,7 @@ bool MemoryAccessFunction::loadFile(const QString &path)
         std::lock_guard locker(m_tableMutex);
         m_filePath = QFileInfo(path).absoluteFilePath();
     }
-    setUpdateNeededUpwards(); // the row names the file
+    setUpdateNeeded(); // the row names the file
     return true;
 }
 
@@ -80,7 +80,7 @@ bool MemoryAccessFunction::saveFile(const QString &path)
         std::lock_guard locker(m_tableMutex);
         m_filePath = QFileInfo(path).absoluteFilePath();
     }
-    setUpdateNeededUpwards(); // the row names the file
+    setUpdateNeeded(); // the row names the file
     return true;
 }
 
@@ -158,7 +158,7 @@ void MemoryAccessFunction::setErrorText(const QString &text)
     p->setValid(true);
     // Results often come without a frame (a time-out, the last answer taken): the device's row
     // must be marked too, or the tree never reaches this one.
-    setUpdateNeededUpwards();
+    setUpdateNeeded();
 }
 
 int MemoryAccessFunction::target() const

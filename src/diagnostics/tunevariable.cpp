@@ -99,13 +99,13 @@ void TuneVariable::startRequest(CanMessage &message)
     m_outcome.store(Waiting);
     m_requestPending.store(true);
     sendMessage(message);
-    setUpdateNeededUpwards();
+    setUpdateNeeded();
     // A unit that does not answer leaves the request pending no longer than this.
     QTimer::singleShot(s_replyTimeoutMs.load(), this, [this, serial] {
         if (m_requestSerial.load() != serial || !m_requestPending.exchange(false))
             return;
         m_outcome.store(NoAnswer);
-        setUpdateNeededUpwards();
+        setUpdateNeeded();
     });
 }
 
@@ -154,7 +154,7 @@ bool TuneVariable::takeReply(const CanMessage &message)
     counterInc();
     m_lastReplySource.store(message.address());
     m_replies.fetch_add(1);
-    setUpdateNeededUpwards();
+    setUpdateNeeded();
     return true;
 }
 

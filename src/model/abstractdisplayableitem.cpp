@@ -82,6 +82,15 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
     m_parameterIndex.clear();
 }
 
+void AbstractDisplayableItem::setUpdateNeeded(bool needed)
+{
+    m_updateNeeded.store(needed);
+    if (!needed)
+        return;
+    for (AbstractDisplayableItem *item = parentItem(); item; item = item->parentItem())
+        item->m_updateNeeded.store(true);
+}
+
 bool AbstractDisplayableItem::isValid(const AbstractDisplayableItem *item)
 {
     if (!item)
@@ -474,12 +483,6 @@ void AbstractDisplayableItem::setFiltered(bool filtered)
 }
 
 // --- Sending ------------------------------------------------------------------------------
-
-void AbstractDisplayableItem::setUpdateNeededUpwards()
-{
-    for (AbstractDisplayableItem *item = this; item; item = item->parentItem())
-        item->setUpdateNeeded();
-}
 
 void AbstractDisplayableItem::sendMessage(CanMessage &message)
 {

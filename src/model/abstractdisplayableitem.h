@@ -187,10 +187,9 @@ public:
     quint32 flags() const { return m_flags.load(); }
     bool hasFlag(ItemFlag flag) const { return (m_flags.load() & flag) != 0; }
     bool isUpdateNeeded() const { return m_updateNeeded.load(); }
-    void setUpdateNeeded(bool needed = true) { m_updateNeeded.store(needed); }
-    // Marks this item and its ancestors: the tree refreshes a row only through its parent's, so a
-    // change that no frame brings (a time-out, the end of an exchange) must mark the whole path.
-    void setUpdateNeededUpwards();
+    // Marking also marks the ancestors: the tree looks at a row's children only when the row
+    // itself changed, and a change no frame accompanies (a time-out) reaches no ancestor else.
+    void setUpdateNeeded(bool needed = true);
     bool isFiltered() const { return m_filtered.load(); }
     void setFiltered(bool filtered);
     int missedPeriods() const { return m_missedPeriods.load(); }

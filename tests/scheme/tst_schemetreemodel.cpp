@@ -357,24 +357,35 @@ void tst_SchemeTreeModel::refreshVisitsChangedRowsOnly()
     SchemeTreeModel model;
     auto device = makeItem(QStringLiteral("dev"), 0);
     TestContainerItem *f = addChild(device.get(), QStringLiteral("f"), 0xF004);
+    auto quiet = makeItem(QStringLiteral("quiet"), 1);
+    TestContainerItem *g = addChild(quiet.get(), QStringLiteral("g"), 0xF004);
     const QModelIndex top = model.addItem(device->treeItem());
+    model.addItem(quiet->treeItem());
     model.checkForUpdates(); // new items start with the flag set
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-
-    f->setUpdateNeeded();
     model.checkForUpdates();
-    QCOMPARE(changed.count(), 0); // the device did not change: its rows are not visited
-    QVERIFY(f->isUpdateNeeded());
+    QCOMPARE(changed.count(), 0);
 
-    device->setUpdateNeeded();
+    // A function's change with no frame (a time-out) reaches its row through its device; the
+    // other device's rows are not visited.
+    f->setUpdateNeeded();
+    QVERIFY(device->isUpdateNeeded());
+    QVERIFY(!quiet->isUpdateNeeded());
     model.checkForUpdates();
     QCOMPARE(changed.count(), 2);
     QCOMPARE(changed.at(0).at(0).toModelIndex(), model.index(0, 0));
     QCOMPARE(changed.at(0).at(1).toModelIndex(), model.index(0, 5));
     QCOMPARE(changed.at(1).at(0).toModelIndex(), model.index(0, 0, top));
     QVERIFY(!f->isUpdateNeeded());
+    QVERIFY(!device->isUpdateNeeded());
+    QVERIFY(!g->isUpdateNeeded());
+
+    // The device alone changed: its function's row is left as it is.
+    device->setUpdateNeeded();
     model.checkForUpdates();
-    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.count(), 3);
+    model.checkForUpdates();
+    QCOMPARE(changed.count(), 3);
     model.clear();
 }
 

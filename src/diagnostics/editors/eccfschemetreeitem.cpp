@@ -3,6 +3,7 @@
 #include "diagnostics/enginecontrollercalibrationfunction.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
@@ -11,10 +12,10 @@ ECCFSChemeTreeItem::ECCFSChemeTreeItem(EngineControllerCalibrationFunction *func
     , m_function(function)
 {}
 
-QWidget *ECCFSChemeTreeItem::createWidget(unsigned int kind)
+QWidget *ECCFSChemeTreeItem::createWidget()
 {
-    if (kind != 1)
-        return AbstractSchemeTreeItem::createWidget(kind);
+    if (!m_function)
+        return AbstractSchemeTreeItem::createWidget();
     auto *widget = new QWidget;
     auto *row = new QHBoxLayout(widget);
     row->setContentsMargins(0, 0, 0, 0);
@@ -29,5 +30,29 @@ QWidget *ECCFSChemeTreeItem::createWidget(unsigned int kind)
                 QMetaObject::invokeMethod(m_function, slot, Qt::QueuedConnection);
         });
     }
+    auto *state = new QLabel;
+    state->setObjectName(QStringLiteral("state"));
+    row->addWidget(state, 1);
+    m_states.append(state);
+    refreshState();
     return widget;
+}
+
+bool ECCFSChemeTreeItem::doUpdate()
+{
+    const bool changed = AbstractSchemeTreeItem::doUpdate();
+    if (changed)
+        refreshState();
+    return changed;
+}
+
+void ECCFSChemeTreeItem::refreshState()
+{
+    m_states.removeAll(QPointer<QLabel>());
+    if (!m_function)
+        return;
+    const QString text = m_function->isRunning() ? tr("Calibration running")
+                                                 : tr("Calibration stopped");
+    for (const QPointer<QLabel> &label : qAsConst(m_states))
+        label->setText(text);
 }

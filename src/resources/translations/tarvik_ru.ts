@@ -428,6 +428,18 @@
         <source>no echo from the unit</source>
         <translation>нет эха от блока</translation>
     </message>
+    <message>
+        <source>%1, %2 %</source>
+        <translation>%1, %2 %</translation>
+    </message>
+    <message>
+        <source>Target %1</source>
+        <translation>Блок %1</translation>
+    </message>
+    <message>
+        <source>Target %1: %2</source>
+        <translation>Блок %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>CanFlashingFunctionV1SchemeTreeItem</name>
@@ -530,6 +542,30 @@ SHA-256: %7
 Ожидаемое время: около %8 с
 
 Прерванная на полпути передача оставляет блок без программы.</translation>
+    </message>
+    <message>
+        <source>ECU</source>
+        <translation>Блок управления</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>Программа</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестно</translation>
+    </message>
+    <message>
+        <source>none: press Choose…</source>
+        <translation>нет: нажмите «Выбрать…»</translation>
+    </message>
+    <message>
+        <source>%1, %2 bytes</source>
+        <translation>%1, %2 байт</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <translation> мс</translation>
     </message>
 </context>
 <context>
@@ -1456,6 +1492,13 @@ Options:
     </message>
 </context>
 <context>
+    <name>DM1SchemeTreeItem</name>
+    <message>
+        <source>Active trouble codes</source>
+        <translation>Активные коды неисправностей</translation>
+    </message>
+</context>
+<context>
     <name>DescriptionFiles</name>
     <message>
         <source>The function library %1 cannot be read: %2 (line %3, column %4). It is skipped.</source>
@@ -1482,6 +1525,14 @@ Options:
     <message>
         <source>Stop</source>
         <translation>Стоп</translation>
+    </message>
+    <message>
+        <source>Calibration running</source>
+        <translation>Калибровка идёт</translation>
+    </message>
+    <message>
+        <source>Calibration stopped</source>
+        <translation>Калибровка остановлена</translation>
     </message>
 </context>
 <context>
