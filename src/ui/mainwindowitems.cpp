@@ -56,12 +56,17 @@ QList<AbstractSchemeTreeItem *> periodicChildren(const AbstractSchemeTreeItem *n
     return children;
 }
 
-// The period most of the items keep (the shorter one on a tie); 0 when none keeps one.
+// The period most of the items show in the Period column (the shorter one on a tie): the one a
+// periodic item keeps, the measured one of any other; 0 for none.
 int commonPeriod(const QList<AbstractSchemeTreeItem *> &nodes)
 {
     QMap<int, int> uses;
-    for (const AbstractSchemeTreeItem *node : nodes)
-        ++uses[std::max(0, node->displayable()->transmissionInterval())];
+    for (const AbstractSchemeTreeItem *node : nodes) {
+        const AbstractDisplayableItem *item = node->displayable();
+        const int period = TransmissionPeriod::isPeriodic(item) ? item->transmissionInterval()
+                                                                : item->period();
+        ++uses[std::max(0, period)];
+    }
     int best = 0;
     int count = 0;
     for (auto it = uses.cbegin(); it != uses.cend(); ++it) {

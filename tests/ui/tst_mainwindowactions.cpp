@@ -590,11 +590,14 @@ void tst_MainWindowActions::periodDialogStartsAtThePeriodKept_data()
     QTest::addColumn<QList<int>>("functions");
     QTest::addColumn<int>("shown");
     QTest::addColumn<bool>("unit");
-    QTest::newRow("one period for all") << QList<int>{100, 100} << 100 << true;
-    QTest::newRow("the period most keep") << QList<int>{50, 200, 200} << 200 << true;
-    QTest::newRow("a tie: the shorter") << QList<int>{500, 100} << 100 << true;
-    QTest::newRow("functions without a period") << QList<int>{0, 0} << 0 << true;
-    QTest::newRow("no periodic function: the unit's own") << QList<int>{-1} << 0 << false;
+    QTest::addColumn<bool>("selectFunction");
+    QTest::newRow("one period for all") << QList<int>{100, 100} << 100 << true << false;
+    QTest::newRow("the period most keep") << QList<int>{50, 200, 200} << 200 << true << false;
+    QTest::newRow("a tie: the shorter") << QList<int>{500, 100} << 100 << true << false;
+    QTest::newRow("functions without a period") << QList<int>{0, 0} << 0 << true << false;
+    QTest::newRow("no periodic function: the unit's own") << QList<int>{-1} << 0 << false << false;
+    QTest::newRow("a function watched for activity becomes periodic")
+        << QList<int>{-1} << 0 << false << true;
 }
 
 void tst_MainWindowActions::periodDialogStartsAtThePeriodKept()
@@ -602,6 +605,7 @@ void tst_MainWindowActions::periodDialogStartsAtThePeriodKept()
     QFETCH(QList<int>, functions);
     QFETCH(int, shown);
     QFETCH(bool, unit);
+    QFETCH(bool, selectFunction);
     auto *device = new J1939Device(0x23);
     m_window->addDisplayable(device);
     QList<AbstractDisplayableItem *> children;
@@ -614,13 +618,19 @@ void tst_MainWindowActions::periodDialogStartsAtThePeriodKept()
         m_window->addDisplayable(f);
         children << f;
     }
+    AbstractDisplayableItem *selected = selectFunction ? children.first() : device;
     m_window->mainView()->setCurrentIndex(
-        m_window->schemeModel()->index(device->existingTreeItem(), 1));
+        m_window->schemeModel()->index(selected->existingTreeItem(), 1));
     m_window->intAnswer = 250;
     action(m_window.get(), "actionSetTransmissionInterval")->trigger();
     const QStringList asked = m_window->asked.last().split(QLatin1Char('|'));
     QCOMPARE(asked.value(2).toInt(), shown);
     QCOMPARE(asked.value(3).toInt(), 0);
+    if (selectFunction) {
+        QCOMPARE(selected->transmissionInterval(), 250);
+        QCOMPARE(m_window->schemeModel()->index(selected->existingTreeItem(), 4).data().toInt(), 250);
+        return;
+    }
     for (int i = 0; i < children.size(); ++i) {
         const bool takes = unit && functions.at(i) >= 0;
         QCOMPARE(children.at(i)->transmissionInterval(), takes ? 250 : functions.at(i) >= 0 ? functions.at(i) : 5000);
