@@ -140,7 +140,8 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
             tip += QLatin1Char('\n')
                    + tr("Declared period: %1").arg(d->transmissionInterval());
         else if (TransmissionPeriod::isPeriodic(d))
-            tip += QLatin1Char('\n') + tr("No period: not checked for time-outs, not sent periodically");
+            tip += QLatin1Char('\n')
+                   + tr("No period: not checked for time-outs, not sent periodically");
         if (TransmissionPeriod::isPeriodic(d) && d->period() > 0)
             tip += QLatin1Char('\n') + tr("Measured period: %1 ms").arg(d->period());
         return tip;

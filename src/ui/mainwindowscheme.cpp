@@ -26,7 +26,7 @@ void MainWindow::buildSchemeDocument()
     connect(m_schemeDocument, &SchemeDocument::modifiedChanged, this, &MainWindow::updateTitle);
     connect(m_schemeDocument, &SchemeDocument::filePathChanged, this, &MainWindow::updateTitle);
     connect(m_recentFiles, &RecentFiles::fileChosen, this, &MainWindow::openRecentScheme);
-    // Offered right after Save.
+    // Offered right after Save As.
     QMenu *recent = m_recentFiles->createMenu(tr("Recent schemes"), m_menuFile);
     recent->menuAction()->setObjectName(QStringLiteral("menuRecentSchemes"));
     const QList<QAction *> actions = m_menuFile->actions();

@@ -175,7 +175,8 @@ void tst_SchemeWalkthrough::saveNeverWritesTheExample()
     // Save As always asks and moves on to the new file.
     const QString copy = m_dir->filePath(QStringLiteral("copy.tvsx"));
     window->fileAnswer = copy;
-    QCOMPARE(m_demo->action("actionSaveAs")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    QCOMPARE(m_demo->action("actionSaveAs")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     m_demo->action("actionSaveAs")->trigger();
     QCOMPARE(window->asked.size(), 1);
     QVERIFY(QFile::exists(copy));
