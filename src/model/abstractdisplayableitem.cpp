@@ -213,7 +213,8 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
     setFlag(ActivityFlag, true);
     if (isBridge())
         return;
-    if (!m_timer.isActive())
+    // A periodic item without a period (0 or -1) has nothing to supervise.
+    if (!m_timer.isActive() && (m_interval.load() > 0 || !(deviceType() & Continuous)))
         startSupervisionTimer(m_nominalInterval);
     if (state() != Send) {
         int missed = m_missedPeriods.load();
@@ -358,7 +359,19 @@ void AbstractDisplayableItem::setDeviceType(DeviceType type, int interval)
 
 void AbstractDisplayableItem::setTransmissionInterval(int p)
 {
-    setDeviceType(deviceType(), p);
+    DeviceType type = deviceType();
+    // A new period for an item watched only for activity makes it periodic: supervised and, in
+    // Send, sent every period.
+    if (p > 0 && !(type & Continuous) && (type & Spontaneous) && p != transmissionInterval())
+        type = DeviceType((type & ~Spontaneous) | Continuous);
+    setDeviceType(type, p);
+    // Without a period nothing is overdue: misses counted against the old one are forgotten.
+    if (p <= 0 && (type & Continuous) && QThread::currentThread() == thread()) {
+        m_missedPeriods.store(0);
+        const int current = state();
+        if (current == ReceiveWarning || current == ReceiveError)
+            setState(ReceiveOk);
+    }
 }
 
 void AbstractDisplayableItem::startSupervisionTimer(int interval)

@@ -12,4 +12,12 @@ constexpr bool needsConfirmation(int periodMs)
     return periodMs > 0 && periodMs < MinimumMs;
 }
 
+// A continuous item expects a frame every period (and sends one so in Send); other items' timers
+// only mark activity, and their period means nothing to the engineer. Item is a displayable item.
+template<typename Item>
+bool isPeriodic(const Item *item)
+{
+    return (item->deviceType() & Item::Continuous) != 0;
+}
+
 } // namespace TransmissionPeriod

@@ -2,6 +2,7 @@
 
 #include "descriptions/abstractdevicefactory.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/transmissionperiod.h"
 #include "model/wheelguard.h"
 #include "model/zxparameter.h"
 #include "model/zxparameterlink.h"
@@ -32,6 +33,14 @@ bool addressLess(const AbstractDisplayableItem *a, const AbstractDisplayableItem
     if (x.kind != y.kind)
         return x.kind < y.kind;
     return x.value < y.value;
+}
+
+// The Period column: a periodic item shows the period it keeps (the engineer's or its
+// description's; 0 when it has none), any other item what its traffic measures.
+int shownPeriod(const AbstractDisplayableItem *item)
+{
+    const int declared = item->transmissionInterval();
+    return TransmissionPeriod::isPeriodic(item) && declared >= 0 ? declared : item->period();
 }
 
 } // namespace
@@ -108,7 +117,7 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
         case 3:
             return d->summaryText();
         case 4:
-            return d->period();
+            return shownPeriod(d);
         case 5:
             return quint64(d->totalEvents());
         default:
@@ -130,6 +139,11 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
         if (d->transmissionInterval() > 0)
             tip += QLatin1Char('\n')
                    + tr("Declared period: %1").arg(d->transmissionInterval());
+        else if (TransmissionPeriod::isPeriodic(d))
+            tip += QLatin1Char('\n')
+                   + tr("No period: not checked for time-outs, not sent periodically");
+        if (TransmissionPeriod::isPeriodic(d) && d->period() > 0)
+            tip += QLatin1Char('\n') + tr("Measured period: %1 ms").arg(d->period());
         return tip;
     }
     case Qt::BackgroundRole:
@@ -299,7 +313,7 @@ bool AbstractSchemeTreeItem::lessThan(const AbstractSchemeTreeItem *a,
     case 2:
         return x->name() < y->name();
     case 4:
-        return x->period() < y->period();
+        return shownPeriod(x) < shownPeriod(y);
     default:
         return addressLess(x, y);
     }

@@ -22,13 +22,9 @@ int chosenMode(int state)
     }
 }
 
-// Walks the tree nodes, which this thread owns, rather than the items' child lists, which the bus
-// thread may change.
-void addNode(QCryptographicHash &hash, const AbstractSchemeTreeItem *node)
+// What the engineer can change of one item and a file keeps, one line.
+QByteArray nodeText(const AbstractDisplayableItem *item, bool leaf)
 {
-    const AbstractDisplayableItem *item = node->displayable();
-    if (!item)
-        return;
     QByteArray text = item->key();
     text += '|' + QByteArray::number(item->address().kind) + ':'
             + QByteArray::number(item->address().value, 16);
@@ -37,19 +33,42 @@ void addNode(QCryptographicHash &hash, const AbstractSchemeTreeItem *node)
     text += item->isFiltered() ? "|f" : "|-";
     // A device's state is made of its functions': they speak for it.
     const int mode = chosenMode(item->schemeState());
-    if (node->childNodes().isEmpty())
+    if (leaf)
         text += '|' + QByteArray::number(mode);
     if (mode == AbstractDisplayableItem::Send || mode == AbstractDisplayableItem::Auto) {
         for (const ZxParameter *p : item->parameters())
             text += '|' + (p->isValid() ? p->toString().toUtf8() : QByteArray("n/a"));
     }
-    hash.addData(text + '\n');
-    for (const AbstractSchemeTreeItem *child : node->childNodes())
-        addNode(hash, child);
-    hash.addData("<\n"); // the end of the children: the same items under other parents differ
+    return text;
 }
 
 } // namespace
+
+// Walks the tree nodes, which this thread owns, rather than the items' child lists, which the bus
+// thread may change. An item the traffic brought (and everything below it) counts only once the
+// engineer changed it: it is back with the traffic the next time, whether saved or not.
+QByteArray SchemeDocument::nodeFingerprint(const AbstractSchemeTreeItem *node, bool automatic)
+{
+    const AbstractDisplayableItem *item = node->displayable();
+    if (!item)
+        return QByteArray();
+    automatic = automatic || m_fromTraffic.contains(item);
+    QByteArray children;
+    for (const AbstractSchemeTreeItem *child : node->childNodes())
+        children += nodeFingerprint(child, automatic);
+    // Children the traffic brought leave their parent as it was.
+    const QByteArray text = nodeText(item, children.isEmpty());
+    if (automatic) {
+        // The item as first seen is what the traffic made of it.
+        const QByteArray seen = m_trafficBaseline.value(item);
+        if (seen.isNull())
+            m_trafficBaseline.insert(item, text);
+        if ((seen.isNull() || seen == text) && children.isEmpty())
+            return QByteArray();
+    }
+    // The end of the children: the same items under other parents differ.
+    return text + '\n' + children + "<\n";
+}
 
 SchemeDocument::SchemeDocument(SchemeTreeModel *model, QObject *parent)
     : QObject(parent)
@@ -58,7 +77,7 @@ SchemeDocument::SchemeDocument(SchemeTreeModel *model, QObject *parent)
     m_checkTimer.setSingleShot(true);
     m_checkTimer.setInterval(DefaultCheckDelayMs);
     connect(&m_checkTimer, &QTimer::timeout, this, &SchemeDocument::check);
-    m_clean = fingerprint(model);
+    m_clean = fingerprint();
     // Traffic refreshes rows all the time: the timer is started, not restarted, so the check
     // runs at most once per delay and never starves.
     connect(model, &QAbstractItemModel::rowsInserted, this, &SchemeDocument::scheduleCheck);
@@ -72,9 +91,34 @@ QString SchemeDocument::displayName() const
     return m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
 }
 
+bool SchemeDocument::hasWritableFile() const
+{
+    // Paths starting with a colon are the program's resources.
+    return !m_path.isEmpty() && !m_path.startsWith(QLatin1Char(':'));
+}
+
+QString SchemeDocument::changesQuestion() const
+{
+    if (m_path.isEmpty())
+        return tr("The scheme has not been saved yet. Save it?");
+    if (!hasWritableFile())
+        return tr("The scheme %1 comes with the program and cannot be changed. Save your "
+                  "changes to a file of your own?")
+            .arg(displayName());
+    return tr("The scheme %1 has changed since it was saved. Save the changes?").arg(displayName());
+}
+
+void SchemeDocument::addedFromTraffic(const AbstractDisplayableItem *item)
+{
+    m_fromTraffic.insert(item);
+}
+
 void SchemeDocument::setClean(const QString &path)
 {
-    m_clean = fingerprint(m_model);
+    // What the traffic brought is in the file now, or gone with the scheme it belonged to.
+    m_fromTraffic.clear();
+    m_trafficBaseline.clear();
+    m_clean = fingerprint();
     if (m_path != path) {
         m_path = path;
         emit filePathChanged(path);
@@ -87,7 +131,7 @@ void SchemeDocument::setClean(const QString &path)
 
 bool SchemeDocument::check()
 {
-    const bool modified = fingerprint(m_model) != m_clean;
+    const bool modified = fingerprint() != m_clean;
     if (modified != m_modified) {
         m_modified = modified;
         emit modifiedChanged(modified);
@@ -101,10 +145,10 @@ void SchemeDocument::scheduleCheck()
         m_checkTimer.start();
 }
 
-QByteArray SchemeDocument::fingerprint(const SchemeTreeModel *model)
+QByteArray SchemeDocument::fingerprint()
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const AbstractSchemeTreeItem *node : model->topLevelItems())
-        addNode(hash, node);
+    for (const AbstractSchemeTreeItem *node : m_model->topLevelItems())
+        hash.addData(nodeFingerprint(node, false));
     return hash.result();
 }

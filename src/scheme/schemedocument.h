@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
+class AbstractDisplayableItem;
+class AbstractSchemeTreeItem;
 class SchemeTreeModel;
 
 // Knows whether the scheme differs from the file it was last opened from or saved to, by a
@@ -25,6 +29,11 @@ public:
     // The file's name, or "Untitled" for a scheme not saved yet.
     QString displayName() const;
     bool isModified() const { return m_modified; }
+    // A file Save can write back to: neither a scheme never saved nor one built into the program.
+    bool hasWritableFile() const;
+    // The question before unsaved changes are lost, in the words that fit where the scheme
+    // came from.
+    QString changesQuestion() const;
     // The scheme now matches this file (after opening or saving it); an empty path for a new,
     // empty scheme.
     void setClean(const QString &path);
@@ -33,7 +42,9 @@ public:
     bool check();
     void setCheckDelay(int ms) { m_checkTimer.setInterval(ms); }
 
-    static QByteArray fingerprint(const SchemeTreeModel *model);
+    // The item (and what comes with it) was added by auto add for traffic no item took, not by
+    // the engineer: it makes no change until the engineer changes it.
+    void addedFromTraffic(const AbstractDisplayableItem *item);
 
 signals:
     void modifiedChanged(bool modified);
@@ -41,10 +52,15 @@ signals:
 
 private:
     void scheduleCheck();
+    QByteArray fingerprint();
+    QByteArray nodeFingerprint(const AbstractSchemeTreeItem *node, bool automatic);
 
     SchemeTreeModel *m_model;
     QString m_path;
     QByteArray m_clean;
     bool m_modified = false;
     QTimer m_checkTimer;
+    // Compared by address only, never dereferenced; cleared whenever the scheme matches a file.
+    QSet<const void *> m_fromTraffic;
+    QHash<const void *, QByteArray> m_trafficBaseline;
 };

@@ -81,6 +81,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_constructorModel = new DeviceConstructorModel(this);
     m_schemeModel = new SchemeTreeModel(this);
     m_plotDocks = new PlotDocks(this, m_schemeModel);
+    m_plotDocks->setNeighbour(m_rawDataWindow);
     m_schemeController = new SchemeController(m_schemeModel, this, this);
     connect(m_schemeController, &SchemeController::schemeUpdated, m_constructorModel,
             &DeviceConstructorModel::refresh);
@@ -157,7 +158,8 @@ void MainWindow::buildForm()
 void MainWindow::buildActions()
 {
     action("actionOpen", tr("Open…"), "Ctrl+O");
-    action("actionSave", tr("Save…"), "Ctrl+S");
+    action("actionSave", tr("Save"), "Ctrl+S");
+    action("actionSaveAs", tr("Save As…"), "Ctrl+Shift+S");
     action("actionExit", tr("Exit"), "Ctrl+Q");
     action("actionAutoAdd", tr("Auto add"), "Ctrl+G")->setCheckable(true);
     action("actionConnectionTimeouts", tr("Connection Options…"));
@@ -203,6 +205,7 @@ void MainWindow::buildMenus()
     m_menuFile->setObjectName(QStringLiteral("menuFile"));
     m_menuFile->addAction(a("actionOpen"));
     m_menuFile->addAction(a("actionSave"));
+    m_menuFile->addAction(a("actionSaveAs"));
     m_menuFile->addAction(a("actionOpenParameterLog"));
     m_menuFile->addSeparator();
     m_menuFile->addAction(a("actionExit"));

@@ -130,6 +130,7 @@ public slots:
     void on_constructorView_activated(const QModelIndex &index);
     void on_actionOpen_triggered();
     void on_actionSave_triggered();
+    void on_actionSaveAs_triggered();
     void on_actionTest_triggered();
     void on_actionAddFlasher_triggered();
     void on_actionSetTransmissionInterval_triggered();
@@ -199,6 +200,8 @@ private:
     void updateTestAction();
     void buildSchemeDocument();
     bool saveSchemeTo(QString path);
+    // Save (to the current file when it can be written) or Save As; false when nothing was saved.
+    bool saveScheme(bool askName);
     void updateTitle();
 
     QPointer<GuiMessageNotifier> m_notifier;

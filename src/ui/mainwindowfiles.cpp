@@ -69,9 +69,12 @@ void MainWindow::on_actionOpen_triggered()
 
 void MainWindow::on_actionSave_triggered()
 {
-    const QString path = askSaveFileName(tr("Save scheme"), tr(SchemeFilter));
-    if (!path.isEmpty())
-        saveSchemeTo(path);
+    saveScheme(false);
+}
+
+void MainWindow::on_actionSaveAs_triggered()
+{
+    saveScheme(true);
 }
 
 void MainWindow::on_actionSaveLog_triggered()
@@ -114,10 +117,17 @@ void MainWindow::on_actionStartParameterLog_toggled(bool on)
         period = 1000;
     const QString directory
         = settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString();
+    const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(m_schemeModel);
+    if (columns.isEmpty()) {
+        // A file of times alone helps nobody: say what the log needs instead.
+        findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
+        statusBar()->showMessage(tr("Nothing to log: mark the items to log with Filter On "
+                                    "(right-click them in the scheme tree), then start the log."));
+        return;
+    }
     const QDateTime start = QDateTime::currentDateTime();
     const QString path = ParameterLog::fileName(directory, start);
-    if (!m_parameterLog->start(path, ParameterLog::collectColumns(m_schemeModel),
-                               start.toMSecsSinceEpoch())) {
+    if (!m_parameterLog->start(path, columns, start.toMSecsSinceEpoch())) {
         findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
         return;
     }

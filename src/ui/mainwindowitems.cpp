@@ -15,6 +15,7 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
+#include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
 #include "ui/editors/rawdataview.h"
@@ -27,6 +28,7 @@
 #include <QDockWidget>
 #include <QDomElement>
 #include <QFile>
+#include <QMap>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
@@ -46,6 +48,39 @@ DeviceDispatcher *dispatcher()
     return dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
 }
 
+// The functions of a unit that keep a period.
+QList<AbstractSchemeTreeItem *> periodicChildren(const AbstractSchemeTreeItem *node)
+{
+    QList<AbstractSchemeTreeItem *> children;
+    for (AbstractSchemeTreeItem *child : node->childNodes()) {
+        if (child->displayable() && TransmissionPeriod::isPeriodic(child->displayable()))
+            children << child;
+    }
+    return children;
+}
+
+// The period most of the items show in the Period column (the shorter one on a tie): the one a
+// periodic item keeps, the measured one of any other; 0 for none.
+int commonPeriod(const QList<AbstractSchemeTreeItem *> &nodes)
+{
+    QMap<int, int> uses;
+    for (const AbstractSchemeTreeItem *node : nodes) {
+        const AbstractDisplayableItem *item = node->displayable();
+        const int period = TransmissionPeriod::isPeriodic(item) ? item->transmissionInterval()
+                                                                : item->period();
+        ++uses[std::max(0, period)];
+    }
+    int best = 0;
+    int count = 0;
+    for (auto it = uses.cbegin(); it != uses.cend(); ++it) {
+        if (it.value() > count) {
+            best = it.key();
+            count = it.value();
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 void MainWindow::slotAutoAddChanged(bool on)
@@ -63,8 +98,10 @@ void MainWindow::slotAutoAddChanged(bool on)
 void MainWindow::slotCheckForNewDevices(const AbstractCanHandler::MessagePack &pack)
 {
     const QList<AbstractDisplayableItem *> created = m_autoDetector->process(pack);
-    for (AbstractDisplayableItem *item : created)
+    for (AbstractDisplayableItem *item : created) {
+        m_schemeDocument->addedFromTraffic(item);
         addDisplayable(item);
+    }
     if (!created.isEmpty())
         m_constructorModel->refresh();
 }
@@ -342,12 +379,30 @@ void MainWindow::on_actionSetTransmissionInterval_triggered()
     AbstractSchemeTreeItem *node = currentNode();
     if (!node || !node->displayable())
         return;
+    // A unit has no period of its own: its periodic functions take the one chosen for it.
+    QList<AbstractSchemeTreeItem *> targets = periodicChildren(node);
+    const bool unit = !targets.isEmpty();
+    if (!unit)
+        targets << node;
     bool ok = false;
-    const int value = askInt(tr("Period"), tr("Transmission period, ms"),
-                             node->displayable()->transmissionInterval(), -1, 2147483647, &ok);
+    const QString label = unit ? tr("Transmission period of the %n periodic functions of %1, ms",
+                                    nullptr, targets.size())
+                                     .arg(node->uniqueName())
+                               : tr("Transmission period, ms");
+    const int value
+        = askInt(tr("Period"), label, commonPeriod(targets), 0, 2147483647, &ok);
     if (!ok || (TransmissionPeriod::needsConfirmation(value) && !confirmShortPeriod(value)))
         return;
-    m_schemeModel->setData(m_schemeModel->index(node, 4), value, Qt::EditRole);
+    for (AbstractSchemeTreeItem *target : qAsConst(targets))
+        m_schemeModel->setData(m_schemeModel->index(target, 4), value, Qt::EditRole);
+    const QString name = node->uniqueName();
+    if (value > 0)
+        statusBar()->showMessage(tr("Period of %1: %2 ms").arg(name).arg(value), 5000);
+    else
+        statusBar()->showMessage(tr("%1 has no period now: its frames are not checked for "
+                                    "time-outs and it is not sent periodically")
+                                     .arg(name),
+                                 10000);
 }
 
 void MainWindow::on_actionRename_triggered()

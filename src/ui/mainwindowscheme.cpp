@@ -19,16 +19,6 @@
 #include <QMessageBox>
 #include <QStatusBar>
 
-namespace {
-
-// Resources and missing paths cannot be written back.
-bool isWritableScheme(const QString &path)
-{
-    return !path.isEmpty() && !path.startsWith(QLatin1Char(':'));
-}
-
-} // namespace
-
 void MainWindow::buildSchemeDocument()
 {
     m_schemeDocument = new SchemeDocument(m_schemeModel, this);
@@ -36,11 +26,11 @@ void MainWindow::buildSchemeDocument()
     connect(m_schemeDocument, &SchemeDocument::modifiedChanged, this, &MainWindow::updateTitle);
     connect(m_schemeDocument, &SchemeDocument::filePathChanged, this, &MainWindow::updateTitle);
     connect(m_recentFiles, &RecentFiles::fileChosen, this, &MainWindow::openRecentScheme);
-    // Offered right after Save.
+    // Offered right after Save As.
     QMenu *recent = m_recentFiles->createMenu(tr("Recent schemes"), m_menuFile);
     recent->menuAction()->setObjectName(QStringLiteral("menuRecentSchemes"));
     const QList<QAction *> actions = m_menuFile->actions();
-    const int save = actions.indexOf(findChild<QAction *>(QStringLiteral("actionSave")));
+    const int save = actions.indexOf(findChild<QAction *>(QStringLiteral("actionSaveAs")));
     m_menuFile->insertMenu(actions.value(save + 1), recent);
     // A cleared or newly opened scheme leaves no item in the Details dock.
     connect(m_schemeModel, &QAbstractItemModel::modelReset, this,
@@ -57,9 +47,8 @@ void MainWindow::updateTitle()
 
 QString MainWindow::schemeDialogStart() const
 {
-    const QString current = m_schemeDocument->filePath();
-    if (isWritableScheme(current))
-        return current;
+    if (m_schemeDocument->hasWritableFile())
+        return m_schemeDocument->filePath();
     return m_recentFiles->lastDirectory();
 }
 
@@ -162,8 +151,14 @@ bool MainWindow::saveOrDiscardChanges()
     case SaveChoice::Save:
         break;
     }
+    return saveScheme(false);
+}
+
+bool MainWindow::saveScheme(bool askName)
+{
+    // The built-in example scheme is never written over: Save on it asks for a file like Save As.
     QString path = m_schemeDocument->filePath();
-    if (!isWritableScheme(path))
+    if (askName || !m_schemeDocument->hasWritableFile())
         path = askSaveFileName(tr("Save scheme"), tr("Tarvik scheme XML (*.tvsx)"));
     return !path.isEmpty() && saveSchemeTo(path);
 }
@@ -200,9 +195,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 MainWindow::SaveChoice MainWindow::askSaveChanges(const QString &fileName)
 {
+    Q_UNUSED(fileName)
     const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, tr("Unsaved changes"),
-        tr("The scheme %1 has changed since it was saved. Save the changes?").arg(fileName),
+        this, tr("Unsaved changes"), m_schemeDocument->changesQuestion(),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save)
         return SaveChoice::Save;

@@ -404,7 +404,7 @@ void tst_DeliberateEditing::shortPeriodAsks()
     m_window->confirmAnswer = confirm;
     action(m_window.get(), "actionSetTransmissionInterval")->trigger();
     QCOMPARE(m_window->asked.first(),
-             QStringLiteral("Period|Transmission period, ms|250|-1|2147483647"));
+             QStringLiteral("Period|Transmission period, ms|250|0|2147483647"));
     QCOMPARE(m_window->asked.size(), asks ? 2 : 1);
     if (asks)
         QCOMPARE(m_window->asked.last(), QStringLiteral("confirm|%1").arg(period));

@@ -58,6 +58,8 @@ private slots:
     void logReachesTheDisk_data();
     void logReachesTheDisk();
     void logGrowsWhileLogging();
+    void logNeedsMarkedItems_data();
+    void logNeedsMarkedItems();
     void missingValuesLogEmpty();
     void diagramClosesWithItsDialog();
     // Last: it runs the application's own event loop.
@@ -186,6 +188,42 @@ void tst_ExitAndLog::logGrowsWhileLogging()
              QStringLiteral("Parameter log stopped: %1 records in %2").arg(records).arg(shown));
     QCOMPARE(onDisk(path).count('\n'), records + 1);
     QVERIFY(!counter->toolTip().contains(shown));
+}
+
+void tst_ExitAndLog::logNeedsMarkedItems_data()
+{
+    QTest::addColumn<int>("parameters");
+    QTest::addColumn<bool>("marked");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("empty scheme") << -1 << false << false;
+    QTest::newRow("an item, not marked") << 2 << false << false;
+    QTest::newRow("a marked item without parameters") << 0 << true << false;
+    QTest::newRow("a marked item") << 2 << true << true;
+}
+
+void tst_ExitAndLog::logNeedsMarkedItems()
+{
+    QFETCH(int, parameters);
+    QFETCH(bool, marked);
+    QFETCH(bool, starts);
+    QTemporaryDir dir;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), dir.path());
+    if (parameters >= 0) {
+        auto *device = new J1939Device(0x41);
+        for (int i = 0; i < parameters; ++i)
+            device->addIntParameter(QStringLiteral("p%1").arg(i));
+        device->setFiltered(marked);
+        m_window->addDisplayable(device);
+    }
+    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    start->trigger();
+    QCOMPARE(start->isChecked(), starts);
+    QCOMPARE(m_window->parameterLog()->isRunning(), starts);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), starts ? 1 : 0);
+    // Without columns the engineer learns what the log needs.
+    QCOMPARE(m_window->statusBar()->currentMessage().contains(QStringLiteral("Filter On")), !starts);
+    if (starts)
+        start->trigger();
 }
 
 void tst_ExitAndLog::diagramClosesWithItsDialog()

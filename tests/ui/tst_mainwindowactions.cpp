@@ -122,6 +122,8 @@ private slots:
     void parameterLogStopsOnWriteError();
     void parameterLogDialogs();
     void renameAndPeriodThroughTheModel();
+    void periodDialogStartsAtThePeriodKept_data();
+    void periodDialogStartsAtThePeriodKept();
     void deleteRemovesEverywhere();
     void detailsDocks();
     void detailsPanelFollowsCurrentRow();
@@ -178,7 +180,8 @@ void tst_MainWindowActions::actions_data()
         bool checkable;
     } rows[] = {
         {"actionOpen", "Open…", "Ctrl+O", false},
-        {"actionSave", "Save…", "Ctrl+S", false},
+        {"actionSave", "Save", "Ctrl+S", false},
+        {"actionSaveAs", "Save As…", "Ctrl+Shift+S", false},
         {"actionExit", "Exit", "Ctrl+Q", false},
         {"actionAutoAdd", "Auto add", "Ctrl+G", true},
         {"actionConnectionTimeouts", "Connection Options…", "", false},
@@ -226,7 +229,7 @@ void tst_MainWindowActions::menusAndToolBar()
         titles << m->text();
     QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device"}));
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
-             (QStringList{"actionOpen", "actionSave", "menuRecentSchemes", "actionOpenParameterLog",
+             (QStringList{"actionOpen", "actionSave", "actionSaveAs", "menuRecentSchemes", "actionOpenParameterLog",
                           "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
@@ -574,12 +577,71 @@ void tst_MainWindowActions::renameAndPeriodThroughTheModel()
     QCOMPARE(device->name(), QStringLiteral("Boom"));
     m_window->intAnswer = 250;
     action(m_window.get(), "actionSetTransmissionInterval")->trigger();
-    QVERIFY(m_window->asked.last().endsWith(QStringLiteral("Transmission period, ms|-1|-1|2147483647")));
+    // A unit without periodic functions keeps its own period; none yet is shown as 0.
+    QVERIFY(m_window->asked.last().endsWith(QStringLiteral("Transmission period, ms|0|0|2147483647")));
     QCOMPARE(device->transmissionInterval(), 250);
     m_window->accept = false;
     m_window->intAnswer = 900;
     action(m_window.get(), "actionSetTransmissionInterval")->trigger();
     QCOMPARE(device->transmissionInterval(), 250);
+}
+
+void tst_MainWindowActions::periodDialogStartsAtThePeriodKept_data()
+{
+    // Periods of a unit's functions (-1: a function watched only for activity), the period the
+    // dialog starts at, and whether the unit's functions take the answer.
+    QTest::addColumn<QList<int>>("functions");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("unit");
+    QTest::addColumn<bool>("selectFunction");
+    QTest::newRow("one period for all") << QList<int>{100, 100} << 100 << true << false;
+    QTest::newRow("the period most keep") << QList<int>{50, 200, 200} << 200 << true << false;
+    QTest::newRow("a tie: the shorter") << QList<int>{500, 100} << 100 << true << false;
+    QTest::newRow("functions without a period") << QList<int>{0, 0} << 0 << true << false;
+    QTest::newRow("no periodic function: the unit's own") << QList<int>{-1} << 0 << false << false;
+    QTest::newRow("a function watched for activity becomes periodic")
+        << QList<int>{-1} << 0 << false << true;
+}
+
+void tst_MainWindowActions::periodDialogStartsAtThePeriodKept()
+{
+    QFETCH(QList<int>, functions);
+    QFETCH(int, shown);
+    QFETCH(bool, unit);
+    QFETCH(bool, selectFunction);
+    auto *device = new J1939Device(0x23);
+    m_window->addDisplayable(device);
+    QList<AbstractDisplayableItem *> children;
+    for (int i = 0; i < functions.size(); ++i) {
+        auto *f = new BindingFunction(0xFF, quint8(i), device);
+        if (functions.at(i) >= 0)
+            f->setDeviceType(AbstractDisplayableItem::Continuous, functions.at(i));
+        else
+            f->setDeviceType(AbstractDisplayableItem::Spontaneous, 5000);
+        m_window->addDisplayable(f);
+        children << f;
+    }
+    AbstractDisplayableItem *selected = selectFunction ? children.first() : device;
+    m_window->mainView()->setCurrentIndex(
+        m_window->schemeModel()->index(selected->existingTreeItem(), 1));
+    m_window->intAnswer = 250;
+    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+    const QStringList asked = m_window->asked.last().split(QLatin1Char('|'));
+    QCOMPARE(asked.value(2).toInt(), shown);
+    QCOMPARE(asked.value(3).toInt(), 0);
+    if (selectFunction) {
+        QCOMPARE(selected->transmissionInterval(), 250);
+        QCOMPARE(m_window->schemeModel()->index(selected->existingTreeItem(), 4).data().toInt(), 250);
+        return;
+    }
+    for (int i = 0; i < children.size(); ++i) {
+        const bool takes = unit && functions.at(i) >= 0;
+        QCOMPARE(children.at(i)->transmissionInterval(), takes ? 250 : functions.at(i) >= 0 ? functions.at(i) : 5000);
+        // The Period column shows what the function keeps.
+        if (takes)
+            QCOMPARE(m_window->schemeModel()->index(children.at(i)->existingTreeItem(), 4).data().toInt(), 250);
+    }
+    QCOMPARE(device->transmissionInterval(), unit ? -1 : 250);
 }
 
 void tst_MainWindowActions::deleteRemovesEverywhere()

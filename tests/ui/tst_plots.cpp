@@ -98,6 +98,11 @@ private slots:
     void readsParameterLogs_data();
     void readsParameterLogs();
     void exportsPngAndCsv();
+    void exportNamesGetTheirExtension_data();
+    void exportNamesGetTheirExtension();
+    void csvValuesAsPreciseAsTheirParameters_data();
+    void csvValuesAsPreciseAsTheirParameters();
+    void zoomKeepsTheCurvesInView();
     void cursorReadsValues();
     void liveViewFollowsUntilZoomed();
     void plotDockSurvivesSchemeFile();
@@ -341,6 +346,95 @@ void tst_Plots::exportsPngAndCsv()
     plot.findChild<QAction *>(QStringLiteral("plotExportCsvAction"))->trigger();
     QCOMPARE(asked.size(), 1);
     QVERIFY(QFile::exists(viaButton));
+}
+
+void tst_Plots::exportNamesGetTheirExtension_data()
+{
+    QTest::addColumn<bool>("png");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("png typed bare") << true << "plot" << "plot.png";
+    QTest::newRow("csv typed bare") << false << "plot" << "plot.csv";
+    QTest::newRow("png with its extension") << true << "a.png" << "a.png";
+    QTest::newRow("csv with its extension") << false << "b.csv" << "b.csv";
+    QTest::newRow("another extension stays") << false << "values.txt" << "values.txt";
+}
+
+void tst_Plots::exportNamesGetTheirExtension()
+{
+    QFETCH(bool, png);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    PlotWidget plot(false);
+    plot.plotter().table().setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QString()}});
+    plot.plotter().table().append(0.0, {800});
+    plot.rebuild();
+    plot.resize(600, 400);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    plot.setFilePrompt([&](const QString &, const QString &) { return dir.filePath(typed); });
+    plot.findChild<QAction *>(png ? QStringLiteral("plotExportPngAction")
+                                  : QStringLiteral("plotExportCsvAction"))
+        ->trigger();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+}
+
+void tst_Plots::csvValuesAsPreciseAsTheirParameters_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("singlePrecision");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("float as the parameter prints it") << double(1234.6f) << true << QByteArray("1234.6");
+    QTest::newRow("small float") << double(0.1f) << true << QByteArray("0.1");
+    QTest::newRow("large float, no exponent") << double(1.0e6f) << true << QByteArray("1000000");
+    QTest::newRow("integer") << 4294967295.0 << false << QByteArray("4294967295");
+    QTest::newRow("double keeps its digits") << 0.125 << false << QByteArray("0.125");
+    QTest::newRow("negative float") << double(-40.25f) << true << QByteArray("-40.25");
+}
+
+void tst_Plots::csvValuesAsPreciseAsTheirParameters()
+{
+    QFETCH(double, value);
+    QFETCH(bool, singlePrecision);
+    QFETCH(QByteArray, text);
+    PlotTable table;
+    PlotTable::Column c{QStringLiteral("id"), QStringLiteral("Value"), QString()};
+    c.heading = QStringLiteral("Unit / Function / Value");
+    c.singlePrecision = singlePrecision;
+    table.setColumns({c});
+    table.append(0.5, {value});
+    QCOMPARE(table.toCsv(), "Time,Unit / Function / Value\n0.500," + text + "\n");
+    // What is written reads back as the same value.
+    PlotTable again;
+    ParameterLogReader reader;
+    QVERIFY(reader.read(table.toCsv(), &again));
+    QCOMPARE(float(again.value(0, 0)), float(value));
+}
+
+void tst_Plots::zoomKeepsTheCurvesInView()
+{
+    PlotWidget plot(false);
+    PlotTable &table = plot.plotter().table();
+    table.setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QStringLiteral("rpm")}});
+    for (int i = 0; i <= 100; ++i)
+        table.append(i * 0.1, {800.0 + 10 * i});
+    plot.rebuild();
+    plot.resize(600, 400);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    // A rectangle far below the values: time from 2 to 4 s, values 0 to 10.
+    plot.zoomers().at(0)->zoom(QRectF(2, 0, 2, 10));
+    QwtPlot *panel = plot.panels().at(0);
+    const QwtInterval x = panel->axisInterval(QwtPlot::xBottom);
+    QCOMPARE(x.minValue(), 2.0);
+    QCOMPARE(x.maxValue(), 4.0);
+    const QwtInterval y = panel->axisInterval(QwtPlot::yLeft);
+    QVERIFY2(y.minValue() <= 800 && y.maxValue() >= 1800,
+             qPrintable(QStringLiteral("%1..%2").arg(y.minValue()).arg(y.maxValue())));
+    // Back to the whole table.
+    plot.zoomers().at(0)->zoom(0);
+    QCOMPARE(panel->axisInterval(QwtPlot::xBottom).maxValue(), 10.0);
 }
 
 void tst_Plots::cursorReadsValues()

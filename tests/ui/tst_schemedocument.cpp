@@ -6,6 +6,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
+#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "ui/mainwindow.h"
 #include "ui/recentfiles.h"
@@ -96,7 +97,20 @@ AbstractSchemeTreeItem *nodeByKeys(SchemeTreeModel *model, const QByteArray &dev
     return nullptr;
 }
 
-enum class Change { None, Add, Delete, Rename, Period, Send, Auto, Filter, SentValue, ReceivedValue };
+enum class Change {
+    None,
+    Add,
+    Delete,
+    Rename,
+    Period,
+    Send,
+    Auto,
+    Filter,
+    SentValue,
+    ReceivedValue,
+    AddedByTraffic,
+    AddedByTrafficRenamed
+};
 enum class Question { Open, Clear, Close };
 
 } // namespace
@@ -121,6 +135,8 @@ private slots:
     void detailsDockResetByClearAndOpen();
     void recentSchemesAndDialogStart();
     void engineerChangesComeBack();
+    void saveQuestionFitsTheFile_data();
+    void saveQuestionFitsTheFile();
 
 private:
     void openDemoCopy();
@@ -175,6 +191,8 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen_data()
     QTest::newRow("filter mark") << Change::Filter << true;
     QTest::newRow("value of a sending function") << Change::SentValue << true;
     QTest::newRow("value received from the bus") << Change::ReceivedValue << false;
+    QTest::newRow("unit auto add brought") << Change::AddedByTraffic << false;
+    QTest::newRow("unit auto add brought, renamed") << Change::AddedByTrafficRenamed << true;
 }
 
 void tst_SchemeDocument::everyKindOfChangeIsSeen()
@@ -227,6 +245,22 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen()
         item->parameters().at(4)->setVariantValue(77);
         item->setState(AbstractDisplayableItem::ReceiveWarning);
         break;
+    case Change::AddedByTraffic:
+    case Change::AddedByTrafficRenamed: {
+        // Engine temperature from a unit at 0x66 the scheme lacks, with Auto add on.
+        const int rows = model->rowCount();
+        m_window->slotCheckForNewDevices(
+            {qMakePair(makeFrame(0x18FEEE66, {0x50, 0, 0, 0, 0, 0, 0, 0}),
+                       DispatchResult(DispatchResult::Received, 0))});
+        QCOMPARE(model->rowCount(), rows + 1);
+        QTRY_COMPARE(m_window->schemeDocument()->check(), false);
+        if (change == Change::AddedByTrafficRenamed) {
+            m_window->mainView()->setCurrentIndex(model->index(rows, 1));
+            m_window->textAnswer = QStringLiteral("Found unit");
+            action(m_window.get(), "actionRename")->trigger();
+        }
+        break;
+    }
     }
     QCOMPARE(m_window->schemeDocument()->check(), modified);
     QCOMPARE(m_window->isWindowModified(), modified);
@@ -356,7 +390,7 @@ void tst_SchemeDocument::recentSchemesAndDialogStart()
     QCOMPARE(m_window->schemeDialogStart(), m_demo);
     const QString saved = m_dir.filePath(QStringLiteral("saved"));
     m_window->fileAnswer = saved;
-    action(m_window.get(), "actionSave")->trigger();
+    action(m_window.get(), "actionSaveAs")->trigger();
     const QString savedFile = saved + QStringLiteral(".tvsx");
     QCOMPARE(recent->files(), (QStringList{savedFile, m_demo}));
     QCOMPARE(m_window->schemeDialogStart(), savedFile);
@@ -410,6 +444,40 @@ void tst_SchemeDocument::engineerChangesComeBack()
     QCOMPARE(right->state(), int(AbstractDisplayableItem::ReceiveOk));
     QCOMPARE(right->transmissionInterval(), 20);
     QVERIFY(!m_window->schemeDocument()->check());
+}
+
+void tst_SchemeDocument::saveQuestionFitsTheFile_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<bool>("saveAsks");
+    QTest::newRow("never saved") << QString() << "has not been saved yet" << true;
+    QTest::newRow("built into the program") << ":/demo/demo.tvsx" << "comes with the program" << true;
+    QTest::newRow("a file of one's own") << "copy" << "has changed since it was saved" << false;
+}
+
+void tst_SchemeDocument::saveQuestionFitsTheFile()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QString, words);
+    QFETCH(bool, saveAsks);
+    if (scheme == QLatin1String("copy"))
+        scheme = m_demo;
+    if (!scheme.isEmpty())
+        QVERIFY(m_window->openScheme(scheme));
+    m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
+        "empty_device", {ItemAddress::J1939, 0x67}));
+    SchemeDocument *document = m_window->schemeDocument();
+    QVERIFY(document->check());
+    QVERIFY2(document->changesQuestion().contains(words), qPrintable(document->changesQuestion()));
+    QCOMPARE(document->hasWritableFile(), !saveAsks);
+    // Save asks for a name exactly where there is no file of one's own to write.
+    const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere.tvsx"));
+    m_window->fileAnswer = elsewhere;
+    action(m_window.get(), "actionSave")->trigger();
+    QCOMPARE(m_window->asked.contains(QStringLiteral("Save scheme")), saveAsks);
+    QCOMPARE(document->filePath(), saveAsks ? elsewhere : scheme);
+    QVERIFY(!document->check());
 }
 
 QTEST_MAIN(tst_SchemeDocument)

@@ -7,6 +7,14 @@
         <source>Declared period: %1</source>
         <translation>Заявленный период: %1</translation>
     </message>
+    <message>
+        <source>No period: not checked for time-outs, not sent periodically</source>
+        <translation>Без периода: тайм-ауты не проверяются, периодически не передаётся</translation>
+    </message>
+    <message>
+        <source>Measured period: %1 ms</source>
+        <translation>Измеренный период: %1 мс</translation>
+    </message>
 </context>
 <context>
     <name>AdapterChoiceDialog</name>
@@ -2295,8 +2303,8 @@ Options:
         <translation>Открыть…</translation>
     </message>
     <message>
-        <source>Save…</source>
-        <translation>Сохранить…</translation>
+        <source>Save</source>
+        <translation>Сохранить</translation>
     </message>
     <message>
         <source>Exit</source>
@@ -2533,10 +2541,6 @@ Use %1 ms?</source>
         <translation>Несохранённые изменения</translation>
     </message>
     <message>
-        <source>The scheme %1 has changed since it was saved. Save the changes?</source>
-        <translation>Схема %1 изменилась после сохранения. Сохранить изменения?</translation>
-    </message>
-    <message>
         <source>Transmission period</source>
         <translation>Период передачи</translation>
     </message>
@@ -2629,6 +2633,30 @@ Use %1 ms?</source>
     <message>
         <source>Choose a unit kind with a test among the units in Devices, or a unit with a test in the tree</source>
         <translation>Выберите вид блока с тестом среди блоков в «Устройствах» или блок с тестом в дереве</translation>
+    </message>
+    <message>
+        <source>Save As…</source>
+        <translation>Сохранить как…</translation>
+    </message>
+    <message>
+        <source>Nothing to log: mark the items to log with Filter On (right-click them in the scheme tree), then start the log.</source>
+        <translation>Нечего записывать: отметьте нужные элементы командой «Включить фильтр» (правый щелчок в дереве схемы), затем запустите журнал.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Transmission period of the %n periodic functions of %1, ms</source>
+        <translation>
+            <numerusform>Период передачи %n периодической функции %1, мс</numerusform>
+            <numerusform>Период передачи %n периодических функций %1, мс</numerusform>
+            <numerusform>Период передачи %n периодических функций %1, мс</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Period of %1: %2 ms</source>
+        <translation>Период %1: %2 мс</translation>
+    </message>
+    <message>
+        <source>%1 has no period now: its frames are not checked for time-outs and it is not sent periodically</source>
+        <translation>У %1 теперь нет периода: тайм-ауты его кадров не проверяются, периодически он не передаётся</translation>
     </message>
 </context>
 <context>
@@ -2812,6 +2840,18 @@ Use %1 ms?</source>
     <message>
         <source>Untitled</source>
         <translation>Без имени</translation>
+    </message>
+    <message>
+        <source>The scheme has not been saved yet. Save it?</source>
+        <translation>Схема ещё не сохранена. Сохранить её?</translation>
+    </message>
+    <message>
+        <source>The scheme %1 comes with the program and cannot be changed. Save your changes to a file of your own?</source>
+        <translation>Схема %1 входит в состав программы и не может быть изменена. Сохранить изменения в свой файл?</translation>
+    </message>
+    <message>
+        <source>The scheme %1 has changed since it was saved. Save the changes?</source>
+        <translation>Схема %1 изменилась после сохранения. Сохранить изменения?</translation>
     </message>
 </context>
 <context>

@@ -25,6 +25,23 @@ ZxParameter *parameterOf(const ParameterPlotter::Source &source)
     return item->parameters().at(source.parameter);
 }
 
+// "Engine #1 (0x00) / EEC1 / Engine speed [rpm]": the names from the unit down, then the
+// parameter's; the log column name for a parameter no longer in the scheme.
+QString heading(const ParameterPlotter::Source &source, const QString &name, const QString &unit)
+{
+    const AbstractDisplayableItem *item = source.item.data();
+    if (!item || !AbstractDisplayableItem::isValid(item))
+        return QString();
+    QStringList parts;
+    for (; item; item = item->parentItem())
+        parts.prepend(item->name());
+    parts.append(name);
+    QString text = parts.join(QStringLiteral(" / "));
+    if (!unit.isEmpty())
+        text += QStringLiteral(" [%1]").arg(unit);
+    return text;
+}
+
 } // namespace
 
 bool ParameterPlotter::isPlottable(const ZxParameter *parameter)
@@ -102,6 +119,8 @@ void ParameterPlotter::setSources(const QVector<Source> &sources)
         c.id = AbstractDisplayableItem::sanitizeParameterId(s.path + name);
         c.label = name;
         c.unit = p ? p->suffix().trimmed() : QString();
+        c.heading = heading(s, name, c.unit);
+        c.singlePrecision = p && p->type() == ZxParameter::Float;
         columns.append(c);
     }
     // Names stay short in the legend; the item tells apart parameters of the same name.

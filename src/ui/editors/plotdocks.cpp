@@ -105,11 +105,26 @@ QDockWidget *PlotDocks::addDock(PlotWidget *plot, const QString &title, const QS
     dock->setAttribute(Qt::WA_DeleteOnClose);
     plot->setParent(dock);
     dock->setWidget(plot);
-    m_window->addDockWidget(Qt::BottomDockWidgetArea, dock);
-    // Room for the panels, up to most of the window; a restored layout sets its own sizes
-    // afterwards.
+    // Beside the raw view a plot would get half of the bottom area's width; in a tab over the
+    // last plot or the raw view it gets all of it, and the raw view is one click away.
+    QList<QDockWidget *> candidates = docks();
+    candidates.append(m_neighbour.data());
+    QDockWidget *over = nullptr;
+    for (QDockWidget *d : qAsConst(candidates)) {
+        if (d && d != dock && d->isVisibleTo(m_window) && !d->isFloating()
+            && m_window->dockWidgetArea(d) == Qt::BottomDockWidgetArea) {
+            over = d;
+            break;
+        }
+    }
+    if (over)
+        m_window->tabifyDockWidget(over, dock);
+    else
+        m_window->addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // Room for the panels, up to half the window, so the scheme tree keeps the other half; a
+    // restored layout sets its own sizes afterwards.
     const int wanted = plot->fullHeight() + 40;
-    m_window->resizeDocks({dock}, {std::clamp(wanted, 320, m_window->height() * 3 / 5)},
+    m_window->resizeDocks({dock}, {std::clamp(wanted, 280, std::max(280, m_window->height() / 2))},
                           Qt::Vertical);
     m_docks.append(dock);
     return dock;

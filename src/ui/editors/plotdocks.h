@@ -29,6 +29,10 @@ public:
 
     PlotDocks(QMainWindow *window, SchemeTreeModel *model);
 
+    // New plots open as a tab over this dock while it sits visible in the bottom area, so they
+    // get its whole width and the scheme tree keeps its height.
+    void setNeighbour(QDockWidget *dock) { m_neighbour = dock; }
+
     // Minutes of history the live plots keep (a setting).
     int windowMinutes() const { return m_windowMinutes; }
     void setWindowMinutes(int minutes);
@@ -62,5 +66,6 @@ private:
     QMainWindow *m_window;
     SchemeTreeModel *m_model;
     QList<QPointer<QDockWidget>> m_docks;
+    QPointer<QDockWidget> m_neighbour;
     int m_windowMinutes = DefaultWindowMinutes;
 };

@@ -3,6 +3,7 @@
 #include "ui/parameterlog.h"
 
 #include <algorithm>
+#include <charconv>
 
 void PlotTable::setColumns(const QVector<Column> &columns)
 {
@@ -83,16 +84,30 @@ QByteArray PlotTable::toCsv() const
 {
     QByteArray text("Time");
     for (const Column &c : m_columns)
-        text += ',' + ParameterLog::csvField(c.id);
+        text += ',' + ParameterLog::csvField(c.heading.isEmpty() ? c.id : c.heading);
     text += '\n';
     for (size_t row = 0; row < m_times.size(); ++row) {
         text += QByteArray::number(m_times[row], 'f', 3);
-        for (const std::deque<double> &column : m_values) {
+        for (size_t c = 0; c < m_values.size(); ++c) {
             text += ',';
-            if (!isGap(column[row]))
-                text += QByteArray::number(column[row], 'g', 15);
+            const double v = m_values[c][row];
+            if (!isGap(v))
+                text += valueText(v, m_columns.at(int(c)).singlePrecision);
         }
         text += '\n';
     }
     return text;
+}
+
+QByteArray PlotTable::valueText(double value, bool singlePrecision)
+{
+    if (singlePrecision && std::isfinite(value)) {
+        // The shortest text that reads back as the float, as the parameter itself prints it.
+        char text[64];
+        const auto result = std::to_chars(text, text + sizeof text, float(value),
+                                          std::chars_format::fixed);
+        if (result.ec == std::errc())
+            return QByteArray(text, int(result.ptr - text));
+    }
+    return QByteArray::number(value, 'g', 15);
 }

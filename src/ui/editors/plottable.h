@@ -17,9 +17,21 @@ class PlotTable
 public:
     struct Column
     {
+        Column() = default;
+        Column(const QString &columnId, const QString &columnLabel, const QString &columnUnit)
+            : id(columnId)
+            , label(columnLabel)
+            , unit(columnUnit)
+        {}
+
         QString id;    // untranslated: the parameter log's column name
         QString label; // what the legend shows
         QString unit;
+        // The exported CSV's column title: unit, function and parameter names; the id when empty.
+        QString heading;
+        // Values of a single-precision parameter are written as that parameter shows them
+        // (26.4, not 26.399999618530273).
+        bool singlePrecision = false;
     };
 
     static constexpr double Gap = std::numeric_limits<double>::quiet_NaN();
@@ -50,9 +62,12 @@ public:
     // Smallest and largest value of a column (gaps skipped); false when it has none.
     bool valueRange(int column, double *low, double *high) const;
 
-    // The table in the parameter log's format: "Time" and the column ids, one line per row, time
-    // with milliseconds, empty fields for gaps.
+    // The table in the parameter log's format: "Time" and the column headings, one line per row,
+    // time with milliseconds, values as precise as their parameters, empty fields for gaps.
     QByteArray toCsv() const;
+
+    // A value as the CSV writes it.
+    static QByteArray valueText(double value, bool singlePrecision);
 
 private:
     void trim();

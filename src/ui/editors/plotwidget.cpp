@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
@@ -357,11 +358,13 @@ bool PlotWidget::exportCsv(const QString &path, QString *error)
 
 void PlotWidget::askExport(bool png)
 {
-    const QString path = png ? m_filePrompt(tr("Export plot as PNG"), tr("PNG image (*.png)"))
-                             : m_filePrompt(tr("Export plot as CSV"),
-                                            tr("Parameter log CSV (*.csv)"));
+    QString path = png ? m_filePrompt(tr("Export plot as PNG"), tr("PNG image (*.png)"))
+                       : m_filePrompt(tr("Export plot as CSV"), tr("Parameter log CSV (*.csv)"));
     if (path.isEmpty())
         return;
+    // A name typed without an extension gets the type's, so the two exports never share a file.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += png ? QLatin1String(".png") : QLatin1String(".csv");
     QString error;
     if (!(png ? exportPng(path, &error) : exportCsv(path, &error)))
         QMessageBox::warning(this, tr("Export failed"), QStringLiteral("%1: %2").arg(path, error));

@@ -51,3 +51,15 @@ QwtText PlotZoomer::trackerTextF(const QPointF &position) const
     text.setBackgroundBrush(background);
     return text;
 }
+
+void PlotZoomer::rescale()
+{
+    QwtPlotZoomer::rescale();
+    // The rectangle's height would fix the value axis to what the drag happened to cover, and the
+    // curve leaves the view as soon as it moves: only the time axis follows the rectangle.
+    QwtPlot *panel = plot();
+    if (!panel || panel->axisAutoScale(yAxis()))
+        return;
+    panel->setAxisAutoScale(yAxis(), true);
+    panel->replot();
+}

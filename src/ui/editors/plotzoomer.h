@@ -6,7 +6,7 @@
 
 class PlotTable;
 
-// Zooms a plot with a dragged rectangle and, wherever the mouse is over the canvas, reads the
+// Zooms a plot's time axis with a dragged rectangle (the value axis keeps fitting the curves) and, wherever the mouse is over the canvas, reads the
 // time there and the value each visible curve of the plot had at that time. GUI thread.
 class PlotZoomer : public QwtPlotZoomer
 {
@@ -20,6 +20,7 @@ public:
 
 protected:
     QwtText trackerTextF(const QPointF &position) const override;
+    void rescale() override;
 
 private:
     const PlotTable *m_table;

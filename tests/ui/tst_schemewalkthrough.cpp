@@ -1,0 +1,295 @@
+#include "model/abstractdisplayableitem.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemedocument.h"
+#include "scheme/schemetreemodel.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+#include "ui/editors/plotdocks.h"
+#include "ui/editors/plottable.h"
+#include "ui/editors/plotwidget.h"
+#include "ui/rawdatamodel.h"
+#include "ui/editors/plotzoomer.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <qwt_plot.h>
+
+namespace {
+
+// The engine's EEC1 in the example scheme: received every 20 ms on the demo bus.
+const QString Eec1Path = QStringLiteral("0engine1:f004eec1");
+const QString EnginePath = QStringLiteral("0engine1");
+
+QByteArray firstLine(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed() : QByteArray();
+}
+
+void drag(QWidget *canvas, const QPoint &from, const QPoint &to)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(canvas, &press);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(canvas, &release);
+}
+
+} // namespace
+
+// The README's scheme-file, plot and period steps on the demo bus, through the window.
+class tst_SchemeWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void exampleSchemeOpensUnchanged();
+    void savedSchemeOpensUnchanged();
+    void saveNeverWritesTheExample();
+    void plotZoomAndExport();
+    void periodShownAndKept();
+    void zeroPeriodEndsSupervision();
+
+private:
+    QModelIndex rowOf(const QString &path) const;
+    int shownPeriod(const QString &path) const;
+
+    std::unique_ptr<DemoBusWindow> m_demo;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_SchemeWalkthrough::initTestCase()
+{
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeWalkthroughTest"));
+}
+
+void tst_SchemeWalkthrough::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_demo = std::make_unique<DemoBusWindow>();
+    QVERIFY(m_demo->start());
+    m_demo->window()->schemeDocument()->setCheckDelay(10);
+}
+
+void tst_SchemeWalkthrough::cleanup()
+{
+    m_demo.reset();
+    QSettings().clear();
+}
+
+QModelIndex tst_SchemeWalkthrough::rowOf(const QString &path) const
+{
+    SchemeTreeModel *model = m_demo->window()->schemeModel();
+    return model->index(model->getItemForPath(path), 0);
+}
+
+int tst_SchemeWalkthrough::shownPeriod(const QString &path) const
+{
+    return rowOf(path).siblingAtColumn(4).data().toInt();
+}
+
+void tst_SchemeWalkthrough::exampleSchemeOpensUnchanged()
+{
+    ScriptedMainWindow *window = m_demo->window();
+    // Traffic, address claims and the units' answers arrive: none of it is the engineer's change.
+    QVERIFY(DemoBusWindow::waitFor([&] { return window->rawDataModel()->rowCount() > 500; }));
+    QTest::qWait(1500);
+    QVERIFY(!window->schemeDocument()->check());
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(window->windowTitle().startsWith(QStringLiteral("demo.tvsx[*]")));
+    // Exit closes the window and then quits; quitting would end every later event loop of this
+    // test program, so the closing, where the question would come, is done alone.
+    QVERIFY(window->close());
+    QVERIFY(!window->asked.join(QLatin1Char('\n')).contains(QStringLiteral("save changes")));
+    QVERIFY(!window->isVisible());
+}
+
+void tst_SchemeWalkthrough::savedSchemeOpensUnchanged()
+{
+    // With Auto add on, units and functions the traffic brings join the scheme as it runs: they
+    // come back with the traffic and are not the engineer's change.
+    ScriptedMainWindow *window = m_demo->window();
+    m_demo->action("actionAutoAdd")->setChecked(true);
+    QVERIFY(DemoBusWindow::waitFor([&] { return window->rawDataModel()->rowCount() > 500; }));
+    const QString path = m_dir->filePath(QStringLiteral("test1.tvsx"));
+    window->fileAnswer = path;
+    m_demo->action("actionSaveAs")->trigger();
+    QVERIFY(QFile::exists(path));
+    m_demo->action("actionOpen")->trigger();
+    QCOMPARE(window->schemeDocument()->filePath(), path);
+    const int rows = window->schemeModel()->rowCount();
+    QTest::qWait(2000);
+    QVERIFY(!window->schemeDocument()->check());
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(window->close());
+    QVERIFY(!window->asked.join(QLatin1Char('\n')).contains(QStringLiteral("save changes")));
+    QVERIFY(window->schemeModel()->rowCount() >= rows);
+}
+
+void tst_SchemeWalkthrough::saveNeverWritesTheExample()
+{
+    ScriptedMainWindow *window = m_demo->window();
+    const QModelIndex engine = rowOf(EnginePath);
+    QVERIFY(engine.isValid());
+    m_demo->select(engine);
+    window->textAnswer = QStringLiteral("Main engine");
+    m_demo->action("actionRename")->trigger();
+    QTRY_VERIFY(window->isWindowModified());
+
+    // Save on the example shipped with the program asks where, like Save As.
+    const QString mine = m_dir->filePath(QStringLiteral("mine"));
+    window->fileAnswer = mine;
+    window->asked.clear();
+    m_demo->action("actionSave")->trigger();
+    QCOMPARE(window->asked, QStringList{QStringLiteral("Save scheme|Tarvik scheme XML (*.tvsx)")});
+    const QString mineFile = mine + QStringLiteral(".tvsx");
+    QCOMPARE(window->schemeDocument()->filePath(), mineFile);
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(window->windowTitle().startsWith(QStringLiteral("mine.tvsx[*]")));
+
+    // Save on a file of one's own writes it without a question.
+    window->textAnswer = QStringLiteral("Main engine, again");
+    m_demo->action("actionRename")->trigger();
+    QTRY_VERIFY(window->isWindowModified());
+    window->asked.clear();
+    m_demo->action("actionSave")->trigger();
+    QVERIFY(window->asked.isEmpty());
+    QVERIFY(!window->isWindowModified());
+    QFile saved(mineFile);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("Main engine, again"));
+
+    // Save As always asks and moves on to the new file.
+    const QString copy = m_dir->filePath(QStringLiteral("copy.tvsx"));
+    window->fileAnswer = copy;
+    QCOMPARE(m_demo->action("actionSaveAs")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    m_demo->action("actionSaveAs")->trigger();
+    QCOMPARE(window->asked.size(), 1);
+    QVERIFY(QFile::exists(copy));
+    QCOMPARE(window->schemeDocument()->filePath(), copy);
+}
+
+void tst_SchemeWalkthrough::plotZoomAndExport()
+{
+    ScriptedMainWindow *window = m_demo->window();
+    const QModelIndex eec1 = rowOf(Eec1Path);
+    QVERIFY(eec1.isValid());
+    m_demo->select(eec1);
+    m_demo->action("actionPlot")->trigger();
+    PlotDocks *docks = window->plotDocks();
+    QCOMPARE(docks->docks().size(), 1);
+    QDockWidget *dock = docks->docks().first();
+    QTRY_VERIFY(dock->isVisible());
+    // The plot gets the bottom area's width, and the scheme tree keeps room.
+    QTRY_VERIFY(dock->width() > window->width() / 2);
+    QVERIFY(window->mainView()->height() >= window->height() / 4);
+    auto *plot = qobject_cast<PlotWidget *>(dock->widget());
+    QVERIFY(plot);
+    QTRY_VERIFY(plot->table().rowCount() > 20);
+
+    // A drag zooms the time axis; the value axis keeps every curve in view.
+    QwtPlot *panel = plot->panels().first();
+    QWidget *canvas = panel->canvas();
+    const QRect r = canvas->rect();
+    drag(canvas, QPoint(r.width() / 2, r.height() - 5), QPoint(r.width() - 5, r.height() - 2));
+    QVERIFY(plot->isPaused());
+    double low = 0;
+    double high = 0;
+    QVERIFY(plot->table().valueRange(0, &low, &high));
+    const QwtInterval y = panel->axisInterval(QwtPlot::yLeft);
+    QVERIFY2(y.minValue() <= low && y.maxValue() >= high,
+             qPrintable(QStringLiteral("%1..%2 outside %3..%4")
+                            .arg(low).arg(high).arg(y.minValue()).arg(y.maxValue())));
+
+    // Both exports under one name typed without an extension: two files, each with its own.
+    const QString name = m_dir->filePath(QStringLiteral("engine"));
+    {
+        ModalAnswerer answer(ModalAnswerer::chooseFile(name));
+        plot->findChild<QAction *>(QStringLiteral("plotExportPngAction"))->trigger();
+        QVERIFY(answer.answered());
+    }
+    {
+        ModalAnswerer answer(ModalAnswerer::chooseFile(name));
+        plot->findChild<QAction *>(QStringLiteral("plotExportCsvAction"))->trigger();
+        QVERIFY(answer.answered());
+        QVERIFY(!answer.title().isEmpty());
+    }
+    QVERIFY(!QImage(name + QStringLiteral(".png")).isNull());
+    const QByteArray header = firstLine(name + QStringLiteral(".csv"));
+    const AbstractDisplayableItem *item
+        = window->schemeModel()->getItemForPath(Eec1Path)->displayable();
+    const QByteArray expected = QStringLiteral("Time,%1 / %2 / ")
+                                    .arg(item->parentItem()->name(), item->name())
+                                    .toUtf8();
+    QVERIFY2(header.startsWith(expected), header.constData());
+    QVERIFY(!header.contains("f004eec1"));
+}
+
+void tst_SchemeWalkthrough::periodShownAndKept()
+{
+    ScriptedMainWindow *window = m_demo->window();
+    const QModelIndex eec1 = rowOf(Eec1Path);
+    QVERIFY(eec1.isValid());
+    // The unit's dialog starts at its functions' common period.
+    m_demo->select(rowOf(EnginePath));
+    window->accept = false;
+    m_demo->action("actionSetTransmissionInterval")->trigger();
+    const QStringList unitQuestion = window->asked.last().split(QLatin1Char('|'));
+    QCOMPARE(unitQuestion.value(0), QStringLiteral("Period"));
+    QVERIFY(unitQuestion.value(2).toInt() > 0);
+    window->accept = true;
+
+    m_demo->select(eec1);
+    window->intAnswer = 250;
+    m_demo->action("actionSetTransmissionInterval")->trigger();
+    QTRY_COMPARE(shownPeriod(Eec1Path), 250);
+    QVERIFY(window->statusBar()->currentMessage().contains(QStringLiteral("250")));
+
+    const QString path = m_dir->filePath(QStringLiteral("period.tvsx"));
+    window->fileAnswer = path;
+    m_demo->action("actionSave")->trigger();
+    QVERIFY(QFile::exists(path));
+    m_demo->action("actionOpen")->trigger();
+    QVERIFY(window->errors.isEmpty());
+    QCOMPARE(window->schemeDocument()->filePath(), path);
+    QTRY_COMPARE(shownPeriod(Eec1Path), 250);
+}
+
+void tst_SchemeWalkthrough::zeroPeriodEndsSupervision()
+{
+    ScriptedMainWindow *window = m_demo->window();
+    const QModelIndex eec1 = rowOf(Eec1Path);
+    AbstractDisplayableItem *item = window->schemeModel()->getItemForPath(Eec1Path)->displayable();
+    QVERIFY(DemoBusWindow::waitFor([&] { return item->totalEvents() > 10; }));
+    m_demo->select(eec1);
+    window->intAnswer = 0;
+    m_demo->action("actionSetTransmissionInterval")->trigger();
+    QVERIFY(window->statusBar()->currentMessage().contains(QStringLiteral("not checked")));
+    QTRY_COMPARE(shownPeriod(Eec1Path), 0);
+    // Frames keep arriving: the function stays received, never late or missing.
+    const qint64 before = item->totalEvents();
+    QElapsedTimer watch;
+    watch.start();
+    while (watch.elapsed() < 1000) {
+        QTest::qWait(50);
+        QCOMPARE(item->state(), int(AbstractDisplayableItem::ReceiveOk));
+    }
+    QVERIFY(item->totalEvents() > before);
+}
+
+QTEST_MAIN(tst_SchemeWalkthrough)
+#include "tst_schemewalkthrough.moc"
