@@ -1,10 +1,14 @@
+#include "descriptions/builtintexts.h"
+#include "model/descriptiontext.h"
 #include "support/testenvironment.h"
 #include "ui/language.h"
 
+#include <QDomDocument>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -72,6 +76,27 @@ QVector<Entry> readCatalogue(const QString &path, QString *error)
     return entries;
 }
 
+// The texts of a description file or scheme that the window shows: names, panel titles and
+// labels, decoded-text formats, tab names.
+QStringList shownTexts(const QDomElement &element)
+{
+    QStringList out;
+    for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        const QString tag = e.tagName();
+        if (tag == QLatin1String("name") || tag == QLatin1String("title")
+            || tag == QLatin1String("label")) {
+            if (!e.text().trimmed().isEmpty())
+                out << e.text().trimmed();
+        } else if (tag == QLatin1String("text") && e.hasAttribute(QStringLiteral("format"))) {
+            out << e.attribute(QStringLiteral("format"));
+        } else if (tag == QLatin1String("tab") && e.hasAttribute(QStringLiteral("name"))) {
+            out << e.attribute(QStringLiteral("name"));
+        }
+        out << shownTexts(e);
+    }
+    return out;
+}
+
 QString describe(const Entry &e)
 {
     return QStringLiteral("%1: \"%2\"").arg(e.context, e.source);
@@ -88,6 +113,8 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void catalogueComplete();
     void placeholdersKept();
+    void builtInTextsTranslated_data();
+    void builtInTextsTranslated();
     void languageFromLocale_data();
     void languageFromLocale();
     void languageOverride_data();
@@ -161,6 +188,44 @@ void tst_Translations::placeholdersKept()
         }
     }
     QVERIFY2(broken.isEmpty(), qPrintable(broken.join(QLatin1Char('\n'))));
+}
+
+void tst_Translations::builtInTextsTranslated_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("function library") << ":/funcs.xml";
+    QTest::newRow("device list") << ":/devices.xml";
+    QTest::newRow("generic devices") << ":/devices/generic.xml";
+    QTest::newRow("example scheme") << ":/demo/demo.tvsx";
+}
+
+// What the built-in descriptions and the example scheme show is listed for the catalogue (the
+// generated list is current) and has a Russian text there.
+void tst_Translations::builtInTextsTranslated()
+{
+    QFETCH(QString, source);
+    QFile file(source);
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(source));
+    QDomDocument doc;
+    QVERIFY(doc.setContent(&file));
+    const QStringList texts = shownTexts(doc.documentElement());
+    QVERIFY(!texts.isEmpty());
+    QTranslator russian;
+    QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
+    const QStringList listed = BuiltInTexts::all();
+    QStringList unlisted;
+    QStringList untranslated;
+    for (const QString &text : texts) {
+        if (!listed.contains(text))
+            unlisted << text;
+        if (russian.translate(DescriptionText::Context, text.toUtf8().constData()).isEmpty())
+            untranslated << text;
+    }
+    QVERIFY2(unlisted.isEmpty(), qPrintable(QStringLiteral("Not in the generated list (run "
+                                                           "scripts/builtin-texts.py):\n")
+                                            + unlisted.join(QLatin1Char('\n'))));
+    QVERIFY2(untranslated.isEmpty(),
+             qPrintable(QStringLiteral("No Russian text:\n") + untranslated.join(QLatin1Char('\n'))));
 }
 
 void tst_Translations::languageFromLocale_data()
