@@ -1,7 +1,9 @@
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
+#include "model/j1939device.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/devicestatewidget.h"
 #include "scheme/headerviewhidermenu.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
@@ -88,6 +90,7 @@ private slots:
     void treeFollowsItemChildren();
     void stateIcons_data();
     void stateIcons();
+    void unitShowsTheFunctionsItHears();
     void backgroundRules();
     void tooltipNamesDeclaredPeriod();
     void setDataNameAndPeriod_data();
@@ -162,32 +165,88 @@ void tst_SchemeTreeModel::treeFollowsItemChildren()
 void tst_SchemeTreeModel::stateIcons_data()
 {
     QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("heard"); // a frame came before the state was set
     QTest::addColumn<QString>("icon");
     const char *files[] = {"unknown",       "auto",          "send",          "receive-ok",
                            "receive-warning", "receive-error", "receive-forced"};
     for (int s = 0; s < 7; ++s)
-        QTest::addRow("state %d", s) << s << QString::fromLatin1(files[s]);
-    QTest::newRow("state 9 is dummy") << 9 << QStringLiteral("dummy");
-    QTest::newRow("mixed device is dummy") << 7 << QStringLiteral("dummy");
+        QTest::addRow("state %d", s) << s << true << QString::fromLatin1(files[s]);
+    QTest::newRow("state 9 is dummy") << 9 << true << QStringLiteral("dummy");
+    QTest::newRow("mixed device is dummy") << 7 << true << QStringLiteral("dummy");
+    // Nothing received yet is neither on time nor late.
+    QTest::newRow("receive ok before any frame") << 3 << false << QStringLiteral("unknown");
+    QTest::newRow("receive warning before any frame") << 4 << false << QStringLiteral("unknown");
+    QTest::newRow("receive error before any frame") << 5 << false << QStringLiteral("unknown");
+    QTest::newRow("send before any frame") << 2 << false << QStringLiteral("send");
+    QTest::newRow("forced before any frame") << 6 << false << QStringLiteral("receive-forced");
 }
 
 void tst_SchemeTreeModel::stateIcons()
 {
     QFETCH(int, state);
+    QFETCH(bool, heard);
     QFETCH(QString, icon);
-    const QString path = AbstractSchemeTreeItem::stateIconPath(state);
-    QCOMPARE(path, QStringLiteral(":/icons/devicestate/%1.png").arg(icon));
+    const QString path = QStringLiteral(":/icons/devicestate/%1.png").arg(icon);
     QVERIFY2(QFile::exists(path), qPrintable(path));
+    if (heard)
+        QCOMPARE(AbstractSchemeTreeItem::stateIconPath(state), path);
 
     SchemeTreeModel model;
     auto item = makeItem(QStringLiteral("dev"), 1);
     model.addItem(item->treeItem());
+    if (heard) {
+        item->matchId = 0x18FF0001;
+        DispatchResult r;
+        item->dispatchMessage(makeFrame(0x18FF0001, {1}), &r);
+    }
     item->setState(state);
     const QIcon shown = model.index(0, 0).data(Qt::DecorationRole).value<QIcon>();
     QVERIFY(!shown.isNull());
     const QImage expected = QIcon(path).pixmap(16).toImage();
     QCOMPARE(shown.pixmap(16).toImage(), expected);
     QVERIFY(!model.index(0, 1).data(Qt::DecorationRole).isValid());
+    model.clear();
+}
+
+void tst_SchemeTreeModel::unitShowsTheFunctionsItHears()
+{
+    // An engine that sends one message of several: its row and lamp follow that message, and the
+    // functions it never sent are not warnings.
+    SchemeTreeModel model;
+    J1939Device engine(0x00);
+    TestContainerItem *heard = addChild(&engine, QStringLiteral("eec1"), 0xF004);
+    heard->matchId = 0x0CF00400;
+    TestContainerItem *silent = addChild(&engine, QStringLiteral("et1"), 0xFEEE);
+    const QModelIndex top = model.addItem(engine.treeItem());
+    auto iconOf = [](const QModelIndex &i) {
+        return i.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
+    auto icon = [](const char *name) {
+        return QIcon(QStringLiteral(":/icons/devicestate/%1.png").arg(QLatin1String(name)))
+            .pixmap(16)
+            .toImage();
+    };
+    DispatchResult r;
+    heard->dispatchMessage(makeFrame(0x0CF00400, {1}), &r);
+    heard->setState(AbstractDisplayableItem::ReceiveOk);
+    silent->setState(AbstractDisplayableItem::ReceiveWarning);
+    QCOMPARE(engine.state(), int(AbstractDisplayableItem::Mixed));
+    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine), int(AbstractDisplayableItem::ReceiveOk));
+    QCOMPARE(iconOf(model.index(0, 0)), icon("receive-ok"));
+    QCOMPARE(iconOf(model.index(1, 0, top)), icon("unknown"));
+    DeviceStateWidget lamp(engine.treeItem());
+    lamp.slotRefresh();
+    QCOMPARE(lamp.shownState(), int(AbstractDisplayableItem::ReceiveOk));
+    // The message it did send goes late: that shows.
+    heard->setState(AbstractDisplayableItem::ReceiveError);
+    silent->setState(AbstractDisplayableItem::ReceiveOk);
+    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine),
+             int(AbstractDisplayableItem::ReceiveError));
+    lamp.slotRefresh();
+    QCOMPARE(lamp.shownState(), int(AbstractDisplayableItem::ReceiveError));
+    // Heard from none: the unit stays mixed.
+    heard->setState(AbstractDisplayableItem::Send);
+    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine), int(AbstractDisplayableItem::Mixed));
     model.clear();
 }
 
