@@ -683,17 +683,8 @@ QString AbstractDisplayableItem::summaryText() const
 {
     if (!awaitsData() || m_parameters.isEmpty())
         return textDataImpl();
-    QString text;
-    for (const ZxParameter *p : m_parameters) {
-        if (p->isHidden())
-            continue;
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        if (!p->key().isEmpty())
-            text += p->key() + QLatin1Char('=');
-        text += ZxParameter::notAvailableText();
-    }
-    return text;
+    // One short text, not every parameter as "n/a" across the whole row.
+    return tr("no data yet");
 }
 
 QString AbstractDisplayableItem::parameterLogText(const ZxParameter *parameter) const

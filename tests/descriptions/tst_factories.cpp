@@ -196,18 +196,28 @@ void tst_Factories::functionOnceOnly()
 void tst_Factories::humanReadableAddress_data()
 {
     QTest::addColumn<quint32>("address");
+    QTest::addColumn<quint32>("madeAt"); // the address an item was made at; Unassigned: none
     QTest::addColumn<QString>("text");
-    QTest::newRow("9") << 9u << "0x09";
-    QTest::newRow("0xfeee") << 0xFEEEu << "0xfeee";
+    const quint32 none = ItemAddress::Unassigned;
+    QTest::newRow("9") << 9u << none << "0x09";
+    QTest::newRow("0xfeee") << 0xFEEEu << none << "0xfeee";
+    QTest::newRow("chosen at creation, none made") << none << none << "\u2014";
+    QTest::newRow("chosen at creation, made at 0x42") << none << 0x42u << "0x42";
 }
 
 void tst_Factories::humanReadableAddress()
 {
     QFETCH(quint32, address);
+    QFETCH(quint32, madeAt);
     QFETCH(QString, text);
     AbstractDeviceFactory factory;
     factory.appendEntry(DeviceFactoryEntry("k", {ItemAddress::J1939, address}, QStringLiteral("n"),
                                            QString(), QString(), [] { return new J1939Device; }));
+    std::unique_ptr<AbstractDisplayableItem> made;
+    if (madeAt != ItemAddress::Unassigned) {
+        made.reset(factory.createDeviceAt(0, {ItemAddress::J1939, madeAt}));
+        QVERIFY(made);
+    }
     QCOMPARE(factory.humanReadableAddress(0), text);
     QCOMPARE(factory.humanReadableAddress(-1), QStringLiteral("N/A"));
     QCOMPARE(factory.humanReadableAddress(1), QStringLiteral("N/A"));
