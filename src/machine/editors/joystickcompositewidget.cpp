@@ -4,7 +4,7 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QSpinBox>
 
 #include <cmath>
@@ -29,10 +29,12 @@ JoystickCompositeWidget::JoystickCompositeWidget(QWidget *parent)
     fields->addRow(tr("Y"), m_y);
     fields->addRow(m_first);
     fields->addRow(m_second);
-    auto *layout = new QHBoxLayout(this);
+    // The fields below the pad: a panel of two joysticks and their buttons stays narrow.
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_pad);
+    layout->addWidget(m_pad, 0, Qt::AlignHCenter);
     layout->addLayout(fields);
+    layout->addStretch(1);
     connect(m_pad, &JoystickPad::moved, this, &JoystickCompositeWidget::takePad);
     for (QSpinBox *box : {m_x, m_y})
         connect(box, qOverload<int>(&QSpinBox::valueChanged), this,
