@@ -143,7 +143,10 @@ QString AbstractDisplayableItem::hexAddressText(quint32 value)
 
 void AbstractDisplayableItem::updateUserReadableAddress()
 {
-    setUserReadableAddress(hexAddressText(address().value));
+    // An address still to be chosen is no address to show.
+    const quint32 value = address().value;
+    setUserReadableAddress(value == ItemAddress::Unassigned ? QStringLiteral("\u2014")
+                                                            : hexAddressText(value));
 }
 
 void AbstractDisplayableItem::transmitState()

@@ -196,31 +196,43 @@ void tst_Factories::functionOnceOnly()
 void tst_Factories::humanReadableAddress_data()
 {
     QTest::addColumn<quint32>("address");
-    QTest::addColumn<quint32>("madeAt"); // the address an item was made at; Unassigned: none
+    QTest::addColumn<bool>("make");
+    QTest::addColumn<quint32>("madeAt"); // Unassigned: made without an address
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("madeText"); // the row an item made at an address of its own adds
     const quint32 none = ItemAddress::Unassigned;
-    QTest::newRow("9") << 9u << none << "0x09";
-    QTest::newRow("0xfeee") << 0xFEEEu << none << "0xfeee";
-    QTest::newRow("chosen at creation, none made") << none << none << "\u2014";
-    QTest::newRow("chosen at creation, made at 0x42") << none << 0x42u << "0x42";
+    QTest::newRow("9") << 9u << false << none << "0x09" << "N/A";
+    QTest::newRow("0xfeee") << 0xFEEEu << false << none << "0xfeee" << "N/A";
+    QTest::newRow("chosen at creation, none made") << none << false << none << "\u2014" << "N/A";
+    QTest::newRow("chosen at creation, made without one")
+        << none << true << none << "\u2014" << "N/A";
+    QTest::newRow("chosen at creation, made at 0x42")
+        << none << true << 0x42u << "\u2014" << "0x42";
 }
 
 void tst_Factories::humanReadableAddress()
 {
     QFETCH(quint32, address);
+    QFETCH(bool, make);
     QFETCH(quint32, madeAt);
     QFETCH(QString, text);
+    QFETCH(QString, madeText);
     AbstractDeviceFactory factory;
     factory.appendEntry(DeviceFactoryEntry("k", {ItemAddress::J1939, address}, QStringLiteral("n"),
                                            QString(), QString(), [] { return new J1939Device; }));
     std::unique_ptr<AbstractDisplayableItem> made;
-    if (madeAt != ItemAddress::Unassigned) {
-        made.reset(factory.createDeviceAt(0, {ItemAddress::J1939, madeAt}));
+    if (make) {
+        made.reset(factory.createDeviceAt(0, madeAt == ItemAddress::Unassigned
+                                                 ? AbstractDeviceFactory::NoAddress
+                                                 : ItemAddress{ItemAddress::J1939, madeAt}));
         QVERIFY(made);
+        // The tree shows the same as the catalogue.
+        QCOMPARE(made->userReadableAddress(),
+                 madeAt == ItemAddress::Unassigned ? text : madeText);
     }
     QCOMPARE(factory.humanReadableAddress(0), text);
     QCOMPARE(factory.humanReadableAddress(-1), QStringLiteral("N/A"));
-    QCOMPARE(factory.humanReadableAddress(1), QStringLiteral("N/A"));
+    QCOMPARE(factory.humanReadableAddress(1), madeText);
 }
 
 void tst_Factories::paths()
