@@ -2456,6 +2456,26 @@ Options:
         <source>Controller</source>
         <translation>Контроллер</translation>
     </message>
+    <message>
+        <source>DM - Active Diagnostic Trouble Codes</source>
+        <translation>DM — Активные диагностические коды неисправностей</translation>
+    </message>
+    <message>
+        <source>ECU Identification</source>
+        <translation>Идентификация ЭБУ</translation>
+    </message>
+    <message>
+        <source>Soft</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Memory Access Tool</source>
+        <translation>Доступ к памяти</translation>
+    </message>
+    <message>
+        <source>Engine Configuration 1</source>
+        <translation>Конфигурация двигателя 1</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTest</name>
