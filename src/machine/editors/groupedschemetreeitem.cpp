@@ -4,23 +4,25 @@
 #include "model/zxparameter.h"
 
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
+#include <QGroupBox>
 
 #include <algorithm>
 
 GroupedSchemeTreeItem::GroupedSchemeTreeItem(AbstractDisplayableItem *item,
-                                             const QVector<Group> &groups)
+                                             const QVector<Group> &groups, int columns)
     : AbstractSchemeTreeItem(item)
     , m_groups(groups)
+    , m_columns(columns)
 {}
 
 QWidget *GroupedSchemeTreeItem::createWidget()
 {
     auto *widget = new QWidget;
-    auto *row = new QHBoxLayout(widget);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto *grid = new QGridLayout(widget);
+    grid->setContentsMargins(0, 0, 0, 0);
+    const int columns = m_columns > 0 ? m_columns : std::max(1, int(m_groups.size()));
+    int placedGroups = 0;
     const QList<ZxParameter *> &parameters = displayable()->parameters();
     for (const Group &group : qAsConst(m_groups)) {
         auto *box = new QGroupBox(group.title, widget);
@@ -43,8 +45,11 @@ QWidget *GroupedSchemeTreeItem::createWidget()
         }
         if (buttons)
             buttons->setRowStretch(buttons->rowCount(), 1);
-        row->addWidget(box);
+        grid->addWidget(box, placedGroups / columns, placedGroups % columns);
+        ++placedGroups;
     }
-    row->addStretch(1);
+    // Extra room goes beside and below the groups, not into them.
+    grid->setColumnStretch(columns, 1);
+    grid->setRowStretch(grid->rowCount(), 1);
     return widget;
 }

@@ -4,8 +4,8 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QVBoxLayout>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -25,6 +25,7 @@ JoystickCompositeWidget::JoystickCompositeWidget(QWidget *parent)
     for (QSpinBox *box : {m_x, m_y})
         box->setRange(-JoystickValue::AxisLimit, JoystickValue::AxisLimit);
     auto *fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fields->addRow(tr("X"), m_x);
     fields->addRow(tr("Y"), m_y);
     fields->addRow(m_first);
