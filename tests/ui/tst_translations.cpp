@@ -87,6 +87,9 @@ QStringList shownTexts(const QDomElement &element)
             || tag == QLatin1String("label")) {
             if (!e.text().trimmed().isEmpty())
                 out << e.text().trimmed();
+        } else if (tag == QLatin1String("suffix")) {
+            if (!e.text().trimmed().isEmpty())
+                out << e.text();
         } else if (tag == QLatin1String("text") && e.hasAttribute(QStringLiteral("format"))) {
             out << e.attribute(QStringLiteral("format"));
         } else if (tag == QLatin1String("tab") && e.hasAttribute(QStringLiteral("name"))) {

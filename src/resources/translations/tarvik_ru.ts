@@ -2476,6 +2476,82 @@ Options:
         <source>Engine Configuration 1</source>
         <translation>Конфигурация двигателя 1</translation>
     </message>
+    <message>
+        <source> %</source>
+        <translation> %</translation>
+    </message>
+    <message>
+        <source> kPa</source>
+        <translation> кПа</translation>
+    </message>
+    <message>
+        <source> °C</source>
+        <translation> °C</translation>
+    </message>
+    <message>
+        <source> km/h</source>
+        <translation> км/ч</translation>
+    </message>
+    <message>
+        <source> rpm</source>
+        <translation> об/мин</translation>
+    </message>
+    <message>
+        <source> kg</source>
+        <translation> кг</translation>
+    </message>
+    <message>
+        <source> h</source>
+        <translation> ч</translation>
+    </message>
+    <message>
+        <source> MPa</source>
+        <translation> МПа</translation>
+    </message>
+    <message>
+        <source> V</source>
+        <translation> В</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> с</translation>
+    </message>
+    <message>
+        <source> ppm</source>
+        <translation> ppm</translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> мин</translation>
+    </message>
+    <message>
+        <source> km</source>
+        <translation> км</translation>
+    </message>
+    <message>
+        <source> km/L</source>
+        <translation> км/л</translation>
+    </message>
+    <message>
+        <source> L</source>
+        <translation> л</translation>
+    </message>
+    <message>
+        <source> A</source>
+        <translation> А</translation>
+    </message>
+    <message>
+        <source> r</source>
+        <translation> об</translation>
+    </message>
+    <message>
+        <source> Pa/s</source>
+        <translation> Па/с</translation>
+    </message>
+    <message>
+        <source> L/h</source>
+        <translation> л/ч</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTest</name>
