@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
@@ -149,6 +150,24 @@ void tst_TextWalkthrough::russianWindowShowsExampleScheme()
         QVERIFY(DemoBusWindow::waitFor([&] { return !decodedRow(demo, eec1).isEmpty(); }));
         QVERIFY2(decodedRow(demo, eec1).contains(QString::fromUtf8("об/мин, момент")),
                  qPrintable(decodedRow(demo, eec1)));
+
+        // A broken scheme file: the message is Russian throughout, the parser's words too.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile broken(dir.filePath(QStringLiteral("broken.tvsx")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("<devices><device key=\"controller\"");
+        broken.close();
+        demo.window()->fileAnswer = broken.fileName();
+        demo.window()->errors.clear();
+        demo.action("actionOpen")->trigger();
+        QTRY_COMPARE(demo.window()->errors.size(), 1);
+        const QString error = demo.window()->errors.first();
+        QVERIFY2(error.contains(QString::fromUtf8("не является файлом схемы")), qPrintable(error));
+        QVERIFY2(!QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))
+                      .match(error.section(QStringLiteral("tvsx"), -1))
+                      .hasMatch(),
+                 qPrintable(error));
     }
 }
 
