@@ -366,8 +366,12 @@ void MainWindow::wireViews()
     m_rawDataView->setModel(m_rawModel);
     m_rawDataView->setColumnWidth(0, 360);
     m_rawDataView->setColumnWidth(1, 300);
+    // Titles name the address and the name: other columns change with every frame.
     connect(m_schemeModel, &QAbstractItemModel::dataChanged, this,
-            &MainWindow::slotRefreshDetailsTitles);
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                if (topLeft.column() <= 2 && bottomRight.column() >= 1)
+                    slotRefreshDetailsTitles();
+            });
     connect(m_schemeModel, &SchemeTreeModel::refreshed, m_constructorModel,
             &DeviceConstructorModel::slotRefreshNames);
 

@@ -144,7 +144,7 @@ void MainWindow::slotRefreshDetailsTitles()
     if (m_detailsWindow->windowTitle() != title)
         m_detailsWindow->setWindowTitle(title);
     // A detail dock is named after its item's key, which a rename leaves as it is.
-    for (QDockWidget *dock : findChildren<QDockWidget *>()) {
+    for (QDockWidget *dock : findChildren<QDockWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         const QString name = dock->objectName();
         if (!name.endsWith(DetailsSuffix))
             continue;
