@@ -326,6 +326,8 @@ void tst_Factories::constructorModelDerivedRow()
     }
     QVERIFY(stub >= 0);
     QVERIFY(model.isDynamicAddress(model.index(stub, 0)));
+    QCOMPARE(model.data(model.index(stub, 0), Qt::DisplayRole).toString(),
+             QStringLiteral("\u2014"));
     const int rows = model.rowCount();
     std::unique_ptr<AbstractDisplayableItem> item(model.getDevice(model.index(stub, 0), 0x42));
     QVERIFY(item);
@@ -334,6 +336,18 @@ void tst_Factories::constructorModelDerivedRow()
     QCOMPARE(model.data(model.index(rows, 0), Qt::DisplayRole).toString(), QStringLiteral("0x42"));
     // The picked entry stays available for other addresses.
     QVERIFY(model.isAvailable(model.index(stub, 0)));
+    // The unit renamed since (by its address claim) shows its new name at the next refresh,
+    // and only a change is signalled.
+    model.slotRefreshNames();
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    item->setName(QStringLiteral("Cummins engine"));
+    model.slotRefreshNames();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), model.index(rows, 1));
+    QCOMPARE(model.data(model.index(rows, 1), Qt::DisplayRole).toString(),
+             QStringLiteral("Cummins engine"));
+    model.slotRefreshNames();
+    QCOMPARE(changed.size(), 1);
     item.reset();
     QCOMPARE(model.rowCount(), rows);
 }
