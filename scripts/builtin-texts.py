@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Lists the texts of the built-in description files and the example scheme that the window
-shows (names, units, decoded-text formats, panel titles and labels, tab names) as
+shows (names, units, list entries, decoded-text formats, panel titles and labels, tab names) as
 src/descriptions/builtintexts.cpp, so that lupdate puts them into the translation
 catalogue. Run from the repository root after changing one of those files."""
 import sys
@@ -18,7 +18,7 @@ def texts(path):
     root = ET.parse(path).getroot()
     out = []
     for e in root.iter():
-        if e.tag in ("name", "title", "label") and e.text and e.text.strip():
+        if e.tag in ("name", "title", "label", "value") and e.text and e.text.strip():
             out.append(e.text.strip())
         elif e.tag == "suffix" and e.text and e.text.strip():
             out.append(e.text)

@@ -84,7 +84,7 @@ QStringList shownTexts(const QDomElement &element)
     for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
         const QString tag = e.tagName();
         if (tag == QLatin1String("name") || tag == QLatin1String("title")
-            || tag == QLatin1String("label")) {
+            || tag == QLatin1String("label") || tag == QLatin1String("value")) {
             if (!e.text().trimmed().isEmpty())
                 out << e.text().trimmed();
         } else if (tag == QLatin1String("suffix")) {

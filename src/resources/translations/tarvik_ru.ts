@@ -2552,6 +2552,22 @@ Options:
         <source> L/h</source>
         <translation> л/ч</translation>
     </message>
+    <message>
+        <source>00 - Off</source>
+        <translation>00 - Выключено</translation>
+    </message>
+    <message>
+        <source>01 - On</source>
+        <translation>01 - Включено</translation>
+    </message>
+    <message>
+        <source>10 - Error</source>
+        <translation>10 - Ошибка</translation>
+    </message>
+    <message>
+        <source>11 - Not available</source>
+        <translation>11 - Нет данных</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTest</name>
