@@ -3,6 +3,7 @@
 shows (names, units, list entries, decoded-text formats, panel titles and labels, tab names) as
 src/descriptions/builtintexts.cpp, so that lupdate puts them into the translation
 catalogue. Run from the repository root after changing one of those files."""
+import re
 import sys
 import xml.etree.ElementTree as ET
 
@@ -19,6 +20,10 @@ def texts(path):
     out = []
     for e in root.iter():
         if e.tag in ("name", "title", "label", "value") and e.text and e.text.strip():
+            out.append(e.text.strip())
+        elif (e.tag == "description" and e.text and e.text.strip()
+              and not re.match(r"SPN [0-9]+: ", e.text.strip())):
+            # "SPN 190: Engine Speed" is shown as the number and the translated name.
             out.append(e.text.strip())
         elif e.tag == "suffix" and e.text and e.text.strip():
             out.append(e.text)

@@ -94,6 +94,7 @@ const char *const Texts[] = {
     QT_TRANSLATE_NOOP("DescriptionText", "Engine Intercooler Thermostat Opening"),
     QT_TRANSLATE_NOOP("DescriptionText", "coolant %1 C, oil %2 C"),
     QT_TRANSLATE_NOOP("DescriptionText", "Oil over coolant"),
+    QT_TRANSLATE_NOOP("DescriptionText", "How much hotter the oil runs than the coolant (computed)"),
     QT_TRANSLATE_NOOP("DescriptionText", "EFL/P1 - Engine Fluid Level/Pressure 1"),
     QT_TRANSLATE_NOOP("DescriptionText", "Engine Fuel Delivery Pressure"),
     QT_TRANSLATE_NOOP("DescriptionText", " kPa"),

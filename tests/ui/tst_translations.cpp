@@ -87,6 +87,11 @@ QStringList shownTexts(const QDomElement &element)
             || tag == QLatin1String("label") || tag == QLatin1String("value")) {
             if (!e.text().trimmed().isEmpty())
                 out << e.text().trimmed();
+        } else if (tag == QLatin1String("description")) {
+            // "SPN 190: Engine Speed" shows as the number and the name, which is checked itself.
+            static const QRegularExpression spn(QStringLiteral("^SPN [0-9]+: "));
+            if (!e.text().trimmed().isEmpty() && !spn.match(e.text().trimmed()).hasMatch())
+                out << e.text().trimmed();
         } else if (tag == QLatin1String("suffix")) {
             if (!e.text().trimmed().isEmpty())
                 out << e.text();
@@ -118,6 +123,8 @@ private slots:
     void placeholdersKept();
     void builtInTextsTranslated_data();
     void builtInTextsTranslated();
+    void descriptionTextShown_data();
+    void descriptionTextShown();
     void languageFromLocale_data();
     void languageFromLocale();
     void languageOverride_data();
@@ -229,6 +236,29 @@ void tst_Translations::builtInTextsTranslated()
                                             + unlisted.join(QLatin1Char('\n'))));
     QVERIFY2(untranslated.isEmpty(),
              qPrintable(QStringLiteral("No Russian text:\n") + untranslated.join(QLatin1Char('\n'))));
+}
+
+void tst_Translations::descriptionTextShown_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a name of the descriptions")
+        << "Engine Speed" << QString::fromUtf8("Частота вращения двигателя");
+    QTest::newRow("a parameter's number and name")
+        << "SPN 190: Engine Speed" << QString::fromUtf8("SPN 190: Частота вращения двигателя");
+    QTest::newRow("a name the user gave") << "Boom pump" << "Boom pump";
+    QTest::newRow("a number and a name of the user's") << "SPN 7: Boom pump" << "SPN 7: Boom pump";
+    QTest::newRow("nothing") << "" << "";
+}
+
+// Built-in texts show in the interface language; anything else as written.
+void tst_Translations::descriptionTextShown()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QObject owner;
+    QVERIFY(Language::install(QStringLiteral("ru"), &owner));
+    QCOMPARE(DescriptionText::translated(text), shown);
 }
 
 void tst_Translations::languageFromLocale_data()

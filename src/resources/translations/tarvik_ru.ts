@@ -2568,6 +2568,10 @@ Options:
         <source>11 - Not available</source>
         <translation>11 - Нет данных</translation>
     </message>
+    <message>
+        <source>How much hotter the oil runs than the coolant (computed)</source>
+        <translation>Насколько масло горячее охлаждающей жидкости (расчёт)</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTest</name>
