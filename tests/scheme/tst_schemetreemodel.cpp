@@ -1,9 +1,7 @@
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
-#include "model/j1939device.h"
 #include "scheme/abstractschemetreeitem.h"
-#include "scheme/devicestatewidget.h"
 #include "scheme/headerviewhidermenu.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/stateicondelegate.h"
@@ -90,7 +88,6 @@ private slots:
     void treeFollowsItemChildren();
     void stateIcons_data();
     void stateIcons();
-    void unitShowsTheFunctionsItHears();
     void backgroundRules();
     void tooltipNamesDeclaredPeriod();
     void setDataNameAndPeriod_data();
@@ -205,48 +202,6 @@ void tst_SchemeTreeModel::stateIcons()
     const QImage expected = QIcon(path).pixmap(16).toImage();
     QCOMPARE(shown.pixmap(16).toImage(), expected);
     QVERIFY(!model.index(0, 1).data(Qt::DecorationRole).isValid());
-    model.clear();
-}
-
-void tst_SchemeTreeModel::unitShowsTheFunctionsItHears()
-{
-    // An engine that sends one message of several: its row and lamp follow that message, and the
-    // functions it never sent are not warnings.
-    SchemeTreeModel model;
-    J1939Device engine(0x00);
-    TestContainerItem *heard = addChild(&engine, QStringLiteral("eec1"), 0xF004);
-    heard->matchId = 0x0CF00400;
-    TestContainerItem *silent = addChild(&engine, QStringLiteral("et1"), 0xFEEE);
-    const QModelIndex top = model.addItem(engine.treeItem());
-    auto iconOf = [](const QModelIndex &i) {
-        return i.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
-    };
-    auto icon = [](const char *name) {
-        return QIcon(QStringLiteral(":/icons/devicestate/%1.png").arg(QLatin1String(name)))
-            .pixmap(16)
-            .toImage();
-    };
-    DispatchResult r;
-    heard->dispatchMessage(makeFrame(0x0CF00400, {1}), &r);
-    heard->setState(AbstractDisplayableItem::ReceiveOk);
-    silent->setState(AbstractDisplayableItem::ReceiveWarning);
-    QCOMPARE(engine.state(), int(AbstractDisplayableItem::Mixed));
-    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine), int(AbstractDisplayableItem::ReceiveOk));
-    QCOMPARE(iconOf(model.index(0, 0)), icon("receive-ok"));
-    QCOMPARE(iconOf(model.index(1, 0, top)), icon("unknown"));
-    DeviceStateWidget lamp(engine.treeItem());
-    lamp.slotRefresh();
-    QCOMPARE(lamp.shownState(), int(AbstractDisplayableItem::ReceiveOk));
-    // The message it did send goes late: that shows.
-    heard->setState(AbstractDisplayableItem::ReceiveError);
-    silent->setState(AbstractDisplayableItem::ReceiveOk);
-    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine),
-             int(AbstractDisplayableItem::ReceiveError));
-    lamp.slotRefresh();
-    QCOMPARE(lamp.shownState(), int(AbstractDisplayableItem::ReceiveError));
-    // Heard from none: the unit stays mixed.
-    heard->setState(AbstractDisplayableItem::Send);
-    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine), int(AbstractDisplayableItem::Mixed));
     model.clear();
 }
 
