@@ -285,6 +285,9 @@ QString AbstractDeviceFactory::humanReadableAddress(int index) const
     const DeviceFactoryEntry *e = entry(index);
     if (!e)
         return QStringLiteral("N/A");
+    // An address chosen when the item is made: the made item's, a dash before there is one.
+    if (e->hasDynamicAddress())
+        return e->instance ? e->instance->userReadableAddress() : QStringLiteral("\u2014");
     return QStringLiteral("0x%1").arg(e->address.value, 2, 16, QLatin1Char('0'));
 }
 

@@ -1,6 +1,8 @@
 #include "descriptions/deviceconstructormodel.h"
 
 #include "descriptions/candevicefactory.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/descriptiontext.h"
 
 #include <QBrush>
 #include <QIcon>
@@ -22,6 +24,8 @@ const char *const KindIcons[] = {
 DeviceConstructorModel::DeviceConstructorModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
+    // Rows may stand for other entries after a reset: the names are read anew.
+    connect(this, &QAbstractItemModel::modelReset, this, [this] { m_shownNames.clear(); });
     m_factory = globalFactory();
     if (m_factory)
         connect(m_factory, &AbstractDeviceFactory::dataChanged, this,
@@ -57,7 +61,7 @@ QVariant DeviceConstructorModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return index.column() == 0 ? m_factory->humanReadableAddress(index.row()) : e->name;
+        return index.column() == 0 ? m_factory->humanReadableAddress(index.row()) : shownName(e);
     case Qt::DecorationRole:
         if (index.column() == 0) {
             const int kind = e->address.kind;
@@ -121,6 +125,35 @@ void DeviceConstructorModel::slotFactoryDataChanged()
     // Entries may have been appended or removed: a reset keeps views consistent.
     beginResetModel();
     endResetModel();
+}
+
+QString DeviceConstructorModel::shownName(const DeviceFactoryEntry *e)
+{
+    // An entry made for a unit found on the bus names that unit, which its address claim or
+    // the user may have renamed since.
+    if (e->derived && e->instance)
+        return e->instance->name();
+    return DescriptionText::translated(e->name);
+}
+
+void DeviceConstructorModel::slotRefreshNames()
+{
+    const int rows = rowCount();
+    if (m_shownNames.size() != rows) {
+        m_shownNames.clear();
+        for (int row = 0; row < rows; ++row)
+            m_shownNames << shownName(m_factory->entry(row));
+        if (rows > 0)
+            emit dataChanged(index(0, 1), index(rows - 1, 1), {Qt::DisplayRole});
+        return;
+    }
+    for (int row = 0; row < rows; ++row) {
+        const QString name = shownName(m_factory->entry(row));
+        if (name == m_shownNames.at(row))
+            continue;
+        m_shownNames[row] = name;
+        emit dataChanged(index(row, 1), index(row, 1), {Qt::DisplayRole});
+    }
 }
 
 void DeviceConstructorModel::refresh()

@@ -41,11 +41,15 @@ public slots:
     void refresh();
     void slotFactoryDestroyed(QObject *factory);
     void slotFactoryDataChanged();
+    // Rows whose unit was renamed since (by its address claim or the user) show the new name.
+    void slotRefreshNames();
 
 private:
     const DeviceFactoryEntry *entryAt(const QModelIndex &index) const;
     void follow(AbstractDeviceFactory *factory);
     AbstractDeviceFactory *globalFactory() const;
+    static QString shownName(const DeviceFactoryEntry *e);
 
     QPointer<AbstractDeviceFactory> m_factory;
+    QStringList m_shownNames; // as last signalled, row by row; empty after a reset
 };

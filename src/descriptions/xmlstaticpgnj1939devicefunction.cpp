@@ -1,6 +1,7 @@
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
 
 #include "descriptions/itemscript.h"
+#include "model/descriptiontext.h"
 #include "model/j1939device.h"
 #include "model/zxparameter.h"
 #include "scheme/xmlschemetreeitem.h"
@@ -57,7 +58,9 @@ void XmlStaticPgnJ1939DeviceFunction::init(const QDomElement &func)
         m_widgetXml = elementToXml(widget);
     const QDomElement text = func.firstChildElement(QStringLiteral("text"));
     if (!text.isNull()) {
-        m_textFormat = text.attribute(QStringLiteral("format"));
+        // Decoded on the bus thread for every frame: translated once here. The description
+        // kept for saving stays as written.
+        m_textFormat = DescriptionText::translated(text.attribute(QStringLiteral("format")));
         for (QDomElement e = text.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
             QVector<int> group;
             if (e.tagName() == QLatin1String("group")) {

@@ -73,6 +73,34 @@ quint8 AbstractNamedVariable::deviceAddress() const
     return 0xFE;
 }
 
+void AbstractNamedVariable::updateUserReadableAddress()
+{
+    const auto printable = [](quint32 c) { return c >= 0x20 && c <= 0x7E; };
+    const quint32 number = nameNumber();
+    if (!printable(number >> 8) || !printable(number & 0xFF)) {
+        AbstractDisplayableItem::updateUserReadableAddress();
+        return;
+    }
+    setUserReadableAddress(QStringLiteral("\"%1%2\"")
+                               .arg(QLatin1Char(char(number >> 8)))
+                               .arg(QLatin1Char(char(number & 0xFF))));
+}
+
+QString AbstractNamedVariable::valueText() const
+{
+    const ZxVariant v = valueParameter()->value();
+    switch (v.type) {
+    case ZxVariant::UInt8:
+    case ZxVariant::Int16:
+    case ZxVariant::Int32:
+        return QString::number(v.toInt());
+    case ZxVariant::Float:
+        return QString::number(double(v.toFloat()), 'g', 7);
+    default:
+        return tr("no value");
+    }
+}
+
 void AbstractNamedVariable::saveItemToXmlNodeImpl(QDomElement &element)
 {
     element.setTagName(QStringLiteral("func"));

@@ -21,6 +21,12 @@ public:
     bool matchMessage(const CanMessage &message) override;
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
     void saveItemToXmlNodeImpl(QDomElement &element) override;
+    // The two characters in quotes ("Hr"), as the controller names the variable; the number
+    // when they are not printable.
+    void updateUserReadableAddress() override;
+    // The value as a plain number, without the type letter of the stream ("1234.5", not
+    // "F1234.5"); "no value" for a value of no type.
+    QString valueText() const;
 
     // Whether the frame names this variable (it must carry bytes 1-2).
     bool namesThis(const CanMessage &message) const;

@@ -46,11 +46,14 @@ AddressClaimFunction::AddressClaimFunction(QObject *parent)
     setObjectName(QStringLiteral("AddressClaimFunction"));
     setName(tr("Address Claimed"));
     for (int i = 0; i < FieldCount; ++i) {
+        // The editors show the full name; scheme files and the console program find the field
+        // by its key.
         const QString key = QString::fromLatin1(Fields[i].key);
+        const QString text = tr(Fields[i].text);
         ZxParameter *p = i == ArbitraryAddressCapable
-                             ? static_cast<ZxParameter *>(addBoolParameter(key))
-                             : static_cast<ZxParameter *>(addIntParameter(key));
-        p->setDescription(tr(Fields[i].text));
+                             ? static_cast<ZxParameter *>(addBoolParameter(text, key))
+                             : static_cast<ZxParameter *>(addIntParameter(text, key));
+        p->setDescription(QStringLiteral("%1 (%2)").arg(text, key));
     }
     // Units claim at power-up and when asked, never periodically; the row shows activity for
     // five seconds after a claim. A NAME edited while the tool stands in for the unit is claimed

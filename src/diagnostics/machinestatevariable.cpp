@@ -9,6 +9,11 @@ MachineStateVariable::MachineStateVariable(QObject *parent)
     setDeviceType(Continuous, 100);
 }
 
+QString MachineStateVariable::textDataImpl() const
+{
+    return QStringLiteral("%1 = %2").arg(name(), valueText());
+}
+
 void MachineStateVariable::transmitState()
 {
     auto *function = qobject_cast<StaticPgnJ1939DeviceFunction *>(parentItem());

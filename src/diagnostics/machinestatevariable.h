@@ -10,6 +10,8 @@ class MachineStateVariable : public AbstractNamedVariable
 
 public:
     explicit MachineStateVariable(QObject *parent = nullptr);
+    // "Hr = 1234.5": the name the controller gave and the value as a number.
+    QString textDataImpl() const override;
 
 public slots:
     void transmitState() override;

@@ -152,7 +152,10 @@ QString AbstractDisplayableItem::hexAddressText(quint32 value)
 
 void AbstractDisplayableItem::updateUserReadableAddress()
 {
-    setUserReadableAddress(hexAddressText(address().value));
+    // An address still to be chosen is no address to show.
+    const quint32 value = address().value;
+    setUserReadableAddress(value == ItemAddress::Unassigned ? QStringLiteral("\u2014")
+                                                            : hexAddressText(value));
 }
 
 void AbstractDisplayableItem::transmitState()
@@ -705,17 +708,8 @@ QString AbstractDisplayableItem::summaryText() const
 {
     if (!awaitsData() || m_parameters.isEmpty())
         return textDataImpl();
-    QString text;
-    for (const ZxParameter *p : m_parameters) {
-        if (p->isHidden())
-            continue;
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        if (!p->key().isEmpty())
-            text += p->key() + QLatin1Char('=');
-        text += ZxParameter::notAvailableText();
-    }
-    return text;
+    // One short text, not every parameter as "n/a" across the whole row.
+    return tr("no data yet");
 }
 
 QString AbstractDisplayableItem::parameterLogText(const ZxParameter *parameter) const

@@ -2,6 +2,7 @@
 
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
+#include "model/abstractdisplayableitem.h"
 #include "model/candevice.h"
 #include "model/j1939device.h"
 
@@ -67,6 +68,12 @@ void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *re
     // A device bound to an address takes only extended frames from it.
     offerMessage(msg.extended ? index->byAddress[msg.address()] : index->unbound, msg, result,
                  decode);
+    // Items decoded by hand (not from a description) leave the text to be asked for here, while
+    // their values are those of this very frame. The raw view shows it.
+    if (result->description.isEmpty() && result->item && msg.text.isEmpty()
+        && AbstractDisplayableItem::describeFrames()
+        && result->item->state() != AbstractDisplayableItem::Send)
+        result->description = result->item->textDataImpl();
     if (!msg.isUnicast() && !J1939Device::isGlobalAddressClaimRequest(msg))
         return;
     // Unicast frames and the address-claim request: every device is asked whether it is the

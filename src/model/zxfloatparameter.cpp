@@ -1,5 +1,6 @@
 #include "model/zxfloatparameter.h"
 
+#include "model/descriptiontext.h"
 #include "model/notavailablespinbox.h"
 
 #include <QDebug>
@@ -65,7 +66,7 @@ QWidget *ZxFloatParameter::createWidgetImpl(bool *ok, const char **changedSignal
     box->setRange(double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max()));
     if (m_decimals >= 0)
         box->setDecimals(m_decimals);
-    box->setSuffix(suffix());
+    box->setSuffix(DescriptionText::translated(suffix()));
     updateWidgetValue(box);
     *changedSignal = SIGNAL(valueChanged(double));
     *ok = true;

@@ -1,5 +1,6 @@
 #include "model/zxintparameter.h"
 
+#include "model/descriptiontext.h"
 #include "model/notavailablespinbox.h"
 
 #include <QDebug>
@@ -55,7 +56,7 @@ QWidget *ZxIntParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
     auto *box = new NotAvailableIntSpinBox;
     box->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    box->setSuffix(suffix());
+    box->setSuffix(DescriptionText::translated(suffix()));
     updateWidgetValue(box);
     *changedSignal = SIGNAL(valueChanged(int));
     *ok = true;

@@ -1,5 +1,6 @@
 #include "model/zxlistparameter.h"
 
+#include "model/descriptiontext.h"
 #include "model/notavailablecombobox.h"
 
 #include <QAbstractItemView>
@@ -67,13 +68,17 @@ bool ZxListParameter::setVariantValue(const QVariant &v)
 QWidget *ZxListParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
     auto *box = new NotAvailableComboBox;
-    box->addItems(m_items);
+    // The entries by index: their texts are shown in the interface language.
+    QStringList shown;
+    for (const QString &item : qAsConst(m_items))
+        shown << DescriptionText::translated(item);
+    box->addItems(shown);
     updateWidgetValue(box);
     if (m_minimumContentsLength != 0) {
         box->setMinimumContentsLength(m_minimumContentsLength);
         int widest = 0;
         const QFontMetrics metrics = box->fontMetrics();
-        for (const QString &item : qAsConst(m_items))
+        for (const QString &item : qAsConst(shown))
             widest = std::max(widest, metrics.horizontalAdvance(item));
         box->view()->setMinimumWidth(widest + 8);
     }

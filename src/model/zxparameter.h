@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/descriptiontext.h"
 #include "model/guardedvalue.h"
 
 #include <QDataStream>
@@ -77,7 +78,10 @@ public:
     QString key() const { return m_id.isEmpty() ? m_name : m_id; }
     QString description() const { return m_description; }
     // The editor's tool tip: the description, or the name when there is none.
-    QString toolTipText() const { return m_description.isEmpty() ? m_name : m_description; }
+    QString toolTipText() const
+    {
+        return DescriptionText::translated(m_description.isEmpty() ? m_name : m_description);
+    }
     void setDescription(const QString &description) { m_description = description; }
     QString suffix() const { return m_suffix; }
     void setSuffix(const QString &suffix) { m_suffix = suffix; }

@@ -2,6 +2,7 @@
 
 #include "descriptions/abstractdevicefactory.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/descriptiontext.h"
 #include "model/transmissionperiod.h"
 #include "model/wheelguard.h"
 #include "model/zxparameter.h"
@@ -25,6 +26,13 @@ const char *const StateIconFiles[] = {
     ":/icons/devicestate/receive-warning.png", ":/icons/devicestate/receive-error.png",
     ":/icons/devicestate/receive-forced.png",
 };
+
+bool isReceiveState(int state)
+{
+    return state == AbstractDisplayableItem::ReceiveOk
+           || state == AbstractDisplayableItem::ReceiveWarning
+           || state == AbstractDisplayableItem::ReceiveError;
+}
 
 bool addressLess(const AbstractDisplayableItem *a, const AbstractDisplayableItem *b)
 {
@@ -102,6 +110,24 @@ QString AbstractSchemeTreeItem::stateIconPath(int state)
     return QLatin1String(StateIconFiles[state]);
 }
 
+int AbstractSchemeTreeItem::shownState(const AbstractDisplayableItem *item)
+{
+    const int state = item->state();
+    if (state == AbstractDisplayableItem::Mixed) {
+        // Receive states order from on time to silent: the worst is the largest.
+        int worst = -1;
+        for (const AbstractDisplayableItem *child : item->children()) {
+            const int s = shownState(child);
+            if (isReceiveState(s))
+                worst = std::max(worst, s);
+        }
+        return worst < 0 ? state : worst;
+    }
+    if (isReceiveState(state) && item->children().isEmpty() && item->totalEvents() == 0)
+        return AbstractDisplayableItem::Unknown;
+    return state;
+}
+
 QVariant AbstractSchemeTreeItem::data(int column, int role) const
 {
     const AbstractDisplayableItem *d = m_displayable;
@@ -113,7 +139,7 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
         case 1:
             return d->userReadableAddress();
         case 2:
-            return d->name();
+            return DescriptionText::translated(d->name());
         case 3:
             return d->summaryText();
         case 4:
@@ -128,7 +154,7 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
             return {};
         // Icons are cached per path by Qt's pixmap cache; a QIcon per state keeps it cheap.
         static QHash<int, QIcon> icons;
-        const int state = d->state();
+        const int state = shownState(d);
         auto it = icons.find(state);
         if (it == icons.end())
             it = icons.insert(state, QIcon(stateIconPath(state)));
@@ -233,7 +259,7 @@ QWidget *AbstractSchemeTreeItem::createDefaultWidget()
             if (!editor)
                 continue;
             if (labelled)
-                form->addRow(link->parameter()->name(), editor);
+                form->addRow(DescriptionText::translated(link->parameter()->name()), editor);
             else
                 form->addRow(editor);
         }

@@ -54,6 +54,10 @@ public:
     static bool lessThan(const AbstractSchemeTreeItem *a, const AbstractSchemeTreeItem *b,
                          int column, Qt::SortOrder order);
     static QString stateIconPath(int state);
+    // The state the scheme shows for an item: a function that has received nothing is neither on
+    // time nor late (Unknown), and a unit whose functions disagree shows the worst state of those
+    // it has heard from (Mixed only when it has heard from none).
+    static int shownState(const AbstractDisplayableItem *item);
     static constexpr int SubFactoryRole = Qt::UserRole + 1;
 
 protected:

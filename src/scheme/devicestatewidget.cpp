@@ -54,5 +54,13 @@ void DeviceStateWidget::slotOnStateChanged(int s)
 void DeviceStateWidget::slotRefresh()
 {
     const AbstractDisplayableItem *item = m_node ? m_node->displayable() : nullptr;
-    slotOnStateChanged(item ? item->state() : -1);
+    if (!item) {
+        slotOnStateChanged(-1);
+        return;
+    }
+    // A unit whose functions disagree lights as the functions it hears from.
+    const int state = item->state();
+    slotOnStateChanged(state == AbstractDisplayableItem::Mixed
+                           ? AbstractSchemeTreeItem::shownState(item)
+                           : state);
 }

@@ -271,7 +271,9 @@ bool SchemeController::load(const QByteArray &content, const QString &path)
     QString parseError;
     int line = 0;
     if (!doc.setContent(content, &parseError, &line)) {
-        m_lastError = tr("%1 is not a scheme file: %2 (line %3)").arg(path, parseError).arg(line);
+        // The parser's own text, in the words of Qt's catalogue.
+        const QString reason = QCoreApplication::translate("QXml", parseError.toUtf8().constData());
+        m_lastError = tr("%1 is not a scheme file: %2 (line %3)").arg(path, reason).arg(line);
         return false;
     }
     QDomElement root = doc.documentElement();

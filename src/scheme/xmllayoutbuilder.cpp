@@ -1,5 +1,7 @@
 #include "scheme/xmllayoutbuilder.h"
 
+#include "model/descriptiontext.h"
+
 #include <QDomElement>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -52,9 +54,10 @@ QWidget *XmlLayoutBuilder::build(const QDomElement &element, int depth)
     if (tag == QLatin1String("widget"))
         widget = new QWidget;
     else if (tag == QLatin1String("group"))
-        widget = new QGroupBox(element.firstChildElement(QStringLiteral("title")).text());
+        widget = new QGroupBox(DescriptionText::translated(
+            element.firstChildElement(QStringLiteral("title")).text()));
     else if (tag == QLatin1String("label"))
-        widget = new QLabel(labelText(element));
+        widget = new QLabel(DescriptionText::translated(labelText(element)));
     else
         return nullptr;
     applyLayout(widget, element, depth);

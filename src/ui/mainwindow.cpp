@@ -380,6 +380,14 @@ void MainWindow::wireViews()
     m_rawDataView->setModel(m_rawModel);
     m_rawDataView->setColumnWidth(0, 360);
     m_rawDataView->setColumnWidth(1, 300);
+    // Titles name the address and the name: other columns change with every frame.
+    connect(m_schemeModel, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                if (topLeft.column() <= 2 && bottomRight.column() >= 1)
+                    slotRefreshDetailsTitles();
+            });
+    connect(m_schemeModel, &SchemeTreeModel::refreshed, m_constructorModel,
+            &DeviceConstructorModel::slotRefreshNames);
 
     m_mainView->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const char *name : {"actionDetails", "actionPlot", "actionFilterOn", "actionFilterOff",
@@ -395,6 +403,7 @@ void MainWindow::wireViews()
     separator->setSeparator(true);
     m_rawDataView->addAction(separator);
     m_rawDataView->addAction(m_rawDataView->followAction());
+    m_rawDataView->addAction(m_rawDataView->decodeAction());
 
     connect(a("actionRawEnable"), &QAction::toggled, m_rawModel, &RawDataModel::setFlowEnabled);
     m_rawModel->setFlowEnabled(a("actionRawEnable")->isChecked());

@@ -126,6 +126,8 @@ public slots:
     void slotOnMainViewSelectionChanged();
     void slotOnRawDataViewSelectionChanged();
     void slotOnConstructorViewCurrentRowChanged(const QModelIndex &current);
+    // Titles of the Details panel and of the detail docks follow renamed items.
+    void slotRefreshDetailsTitles();
 
     void on_constructorView_activated(const QModelIndex &index);
     void on_actionOpen_triggered();

@@ -10,6 +10,7 @@
 #include "devicetests/editors/devicetestdialog.h"
 #include "model/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/descriptiontext.h"
 #include "model/devicedispatcher.h"
 #include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -169,12 +170,31 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
         editor->show();
         m_detailsEditor = editor;
     }
-    m_detailsWindow->setWindowTitle(tr("Details") + QStringLiteral(" - ") + node->uniqueName());
+    slotRefreshDetailsTitles();
     // A function without a catalogue of its own shows its unit's, where it was added from.
     AbstractDisplayableItem *item = node->displayable();
     while (item && !item->subFactory() && item->parentItem())
         item = item->parentItem();
     m_catalogueBar->setSelectedItem(item);
+}
+
+void MainWindow::slotRefreshDetailsTitles()
+{
+    const AbstractSchemeTreeItem *current = m_schemeModel->item(m_mainView->currentIndex());
+    const QString title = current ? tr("Details") + QStringLiteral(" - ") + current->uniqueName()
+                                  : tr("Details");
+    if (m_detailsWindow->windowTitle() != title)
+        m_detailsWindow->setWindowTitle(title);
+    // A detail dock is named after its item's key, which a rename leaves as it is.
+    for (QDockWidget *dock : findChildren<QDockWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QString name = dock->objectName();
+        if (!name.endsWith(DetailsSuffix))
+            continue;
+        const AbstractSchemeTreeItem *node
+            = m_schemeModel->getItemForPath(name.left(name.size() - DetailsSuffix.size()));
+        if (node && dock->windowTitle() != node->uniqueName())
+            dock->setWindowTitle(node->uniqueName());
+    }
 }
 
 void MainWindow::slotOnMainViewSelectionChanged()
@@ -411,7 +431,8 @@ void MainWindow::on_actionRename_triggered()
     if (!node || !node->displayable())
         return;
     bool ok = false;
-    const QString name = askText(tr("Rename"), tr("Device Name"), node->displayable()->name(), &ok);
+    const QString name = askText(tr("Rename"), tr("Device Name"),
+                                 DescriptionText::translated(node->displayable()->name()), &ok);
     if (ok)
         m_schemeModel->setData(m_schemeModel->index(node, 2), name, Qt::EditRole);
 }
@@ -534,7 +555,7 @@ bool MainWindow::addTab(QDomElement &element)
     area->setObjectName(QStringLiteral("schemeTab"));
     area->setWidgetResizable(true);
     area->setWidget(panel);
-    m_tabs->addTab(area, name);
+    m_tabs->addTab(area, DescriptionText::translated(name));
     m_schemeTabs.append(area);
     return true;
 }

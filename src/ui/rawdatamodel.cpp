@@ -1,6 +1,7 @@
 #include "ui/rawdatamodel.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/descriptiontext.h"
 #include "ui/messagefilter.h"
 
 #include <QBrush>
@@ -37,6 +38,17 @@ QString RawDataModel::Row::rawText() const
     if (status & DispatchResult::TransmitError)
         out += QStringLiteral("[TO]");
     return out;
+}
+
+QString RawDataModel::Row::decodedText() const
+{
+    // The item may have gone since the frame came; its name is then no longer known.
+    if (!decoded || !item || !AbstractDisplayableItem::isValid(item))
+        return text;
+    const QString name = DescriptionText::translated(item->name());
+    if (text.isEmpty())
+        return name;
+    return name.isEmpty() ? text : name + QStringLiteral(": ") + text;
 }
 
 RawDataModel::RawDataModel(QObject *parent)
@@ -76,7 +88,7 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
         case 0:
             return r.rawText();
         case 1:
-            return r.text;
+            return r.decodedText();
         case 2:
             return timeText(r.timing);
         default:
@@ -226,7 +238,8 @@ void RawDataModel::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
         r.missedPeriods = qint8(std::clamp(pair.second.missedPeriods, -1, 127));
         r.timing = std::max<qint64>(0, pair.second.timestamp - m_timeBase);
         r.item = pair.second.item;
-        r.text = pair.first.text;
+        r.decoded = pair.first.text.isEmpty();
+        r.text = r.decoded ? pair.second.description : pair.first.text;
         r.active = m_activeItems.isEmpty() ? true : (r.item ? isActive(r.item) : false);
     }
     m_count += incoming;
@@ -237,8 +250,8 @@ void RawDataModel::save(QTextStream &stream) const
 {
     for (int r = m_count - 1; r >= 0; --r) {
         const Row &row = this->row(r);
-        stream << row.index << ' ' << row.rawText() << '\t' << row.timing << '\t' << row.text
-               << '\n';
+        stream << row.index << ' ' << row.rawText() << '\t' << row.timing << '\t'
+               << row.decodedText() << '\n';
     }
 }
 

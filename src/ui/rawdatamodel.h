@@ -30,11 +30,16 @@ public:
         qint8 missedPeriods = -1;
         bool extended = true;
         bool active = true;
+        // The text is what the dispatcher decoded from the item's values, not a transport text.
+        bool decoded = false;
         qint64 timing = 0;
         AbstractDisplayableItem *item = nullptr;
         QString text;
 
         QString rawText() const;
+        // The "Decoded data" column: a transport text as it is, decoded values after the name
+        // of the item that took the frame.
+        QString decodedText() const;
     };
 
     explicit RawDataModel(QObject *parent = nullptr);

@@ -196,21 +196,43 @@ void tst_Factories::functionOnceOnly()
 void tst_Factories::humanReadableAddress_data()
 {
     QTest::addColumn<quint32>("address");
+    QTest::addColumn<bool>("make");
+    QTest::addColumn<quint32>("madeAt"); // Unassigned: made without an address
     QTest::addColumn<QString>("text");
-    QTest::newRow("9") << 9u << "0x09";
-    QTest::newRow("0xfeee") << 0xFEEEu << "0xfeee";
+    QTest::addColumn<QString>("madeText"); // the row an item made at an address of its own adds
+    const quint32 none = ItemAddress::Unassigned;
+    QTest::newRow("9") << 9u << false << none << "0x09" << "N/A";
+    QTest::newRow("0xfeee") << 0xFEEEu << false << none << "0xfeee" << "N/A";
+    QTest::newRow("chosen at creation, none made") << none << false << none << "\u2014" << "N/A";
+    QTest::newRow("chosen at creation, made without one")
+        << none << true << none << "\u2014" << "N/A";
+    QTest::newRow("chosen at creation, made at 0x42")
+        << none << true << 0x42u << "\u2014" << "0x42";
 }
 
 void tst_Factories::humanReadableAddress()
 {
     QFETCH(quint32, address);
+    QFETCH(bool, make);
+    QFETCH(quint32, madeAt);
     QFETCH(QString, text);
+    QFETCH(QString, madeText);
     AbstractDeviceFactory factory;
     factory.appendEntry(DeviceFactoryEntry("k", {ItemAddress::J1939, address}, QStringLiteral("n"),
                                            QString(), QString(), [] { return new J1939Device; }));
+    std::unique_ptr<AbstractDisplayableItem> made;
+    if (make) {
+        made.reset(factory.createDeviceAt(0, madeAt == ItemAddress::Unassigned
+                                                 ? AbstractDeviceFactory::NoAddress
+                                                 : ItemAddress{ItemAddress::J1939, madeAt}));
+        QVERIFY(made);
+        // The tree shows the same as the catalogue.
+        QCOMPARE(made->userReadableAddress(),
+                 madeAt == ItemAddress::Unassigned ? text : madeText);
+    }
     QCOMPARE(factory.humanReadableAddress(0), text);
     QCOMPARE(factory.humanReadableAddress(-1), QStringLiteral("N/A"));
-    QCOMPARE(factory.humanReadableAddress(1), QStringLiteral("N/A"));
+    QCOMPARE(factory.humanReadableAddress(1), madeText);
 }
 
 void tst_Factories::paths()
@@ -304,6 +326,8 @@ void tst_Factories::constructorModelDerivedRow()
     }
     QVERIFY(stub >= 0);
     QVERIFY(model.isDynamicAddress(model.index(stub, 0)));
+    QCOMPARE(model.data(model.index(stub, 0), Qt::DisplayRole).toString(),
+             QStringLiteral("\u2014"));
     const int rows = model.rowCount();
     std::unique_ptr<AbstractDisplayableItem> item(model.getDevice(model.index(stub, 0), 0x42));
     QVERIFY(item);
@@ -312,6 +336,18 @@ void tst_Factories::constructorModelDerivedRow()
     QCOMPARE(model.data(model.index(rows, 0), Qt::DisplayRole).toString(), QStringLiteral("0x42"));
     // The picked entry stays available for other addresses.
     QVERIFY(model.isAvailable(model.index(stub, 0)));
+    // The unit renamed since (by its address claim) shows its new name at the next refresh,
+    // and only a change is signalled.
+    model.slotRefreshNames();
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    item->setName(QStringLiteral("Cummins engine"));
+    model.slotRefreshNames();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), model.index(rows, 1));
+    QCOMPARE(model.data(model.index(rows, 1), Qt::DisplayRole).toString(),
+             QStringLiteral("Cummins engine"));
+    model.slotRefreshNames();
+    QCOMPARE(changed.size(), 1);
     item.reset();
     QCOMPARE(model.rowCount(), rows);
 }

@@ -14,10 +14,13 @@
 #include "model/zxintparameter.h"
 #include "model/zxparameterlink.h"
 #include "model/zxstringparameter.h"
+#include "scheme/abstractschemetreeitem.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QSpinBox>
+#include <QLabel>
+#include <QCheckBox>
 #include <QtTest>
 
 class tst_Identification : public QObject
@@ -34,6 +37,8 @@ private slots:
     void registered();
     void nameFields_data();
     void nameFields();
+    void nameFieldLabels_data();
+    void nameFieldLabels();
     void claimEncodesTheName();
     void simulatedUnitAnswersClaimRequests_data();
     void simulatedUnitAnswersClaimRequests();
@@ -176,6 +181,43 @@ void tst_Identification::nameFields_data()
     QTest::newRow("engine claim 4D2E2322008232C0")
         << QByteArray::fromHex("4d2e2322008232c0")
         << Fields{208461, 273, 0, 0, 130, 0, 25, 0, 4, 1};
+}
+
+void tst_Identification::nameFieldLabels_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("identity") << int(AddressClaimFunction::IdentityNumber) << "ID"
+                              << "Identity number";
+    QTest::newRow("manufacturer") << int(AddressClaimFunction::ManufacturerCode) << "MFR"
+                                  << "Manufacturer code";
+    QTest::newRow("industry group") << int(AddressClaimFunction::IndustryGroup) << "IG"
+                                    << "Industry group";
+    QTest::newRow("arbitrary address") << int(AddressClaimFunction::ArbitraryAddressCapable)
+                                       << "AAC" << "Arbitrary address capable";
+}
+
+// The editors say what a field is; scheme files and the console program keep finding it by key.
+void tst_Identification::nameFieldLabels()
+{
+    QFETCH(int, field);
+    QFETCH(QString, key);
+    QFETCH(QString, label);
+    AddressClaimFunction f;
+    const ZxParameter *p = f.parameters().at(field);
+    QCOMPARE(p->name(), label);
+    QCOMPARE(p->key(), key);
+    QCOMPARE(f.parameter(key), p);
+    const QWidget *editor = f.treeItem()->getWidget();
+    QStringList labels;
+    for (const QLabel *l : editor->findChildren<QLabel *>())
+        labels << l->text();
+    for (const QCheckBox *c : editor->findChildren<QCheckBox *>())
+        labels << c->text();
+    QVERIFY2(labels.contains(label) || labels.contains(label + QLatin1Char(':')),
+             qPrintable(labels.join(QLatin1Char('|'))));
+    QVERIFY(!labels.contains(key));
 }
 
 void tst_Identification::nameFields()

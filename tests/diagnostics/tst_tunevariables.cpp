@@ -104,6 +104,8 @@ private slots:
     void firstWalkTakesTargetFromPs();
     void simulatedVariableAnswers();
     void machineStateFromTraffic();
+    void machineStateTexts_data();
+    void machineStateTexts();
     void machineStateSends();
     void catalogueEntry();
     void schemeRoundTrip();
@@ -325,6 +327,45 @@ void tst_TuneVariables::machineStateFromTraffic()
     DispatchResult result;
     QVERIFY(function.dispatchMessage(frame, &result));
     QCOMPARE(v->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::UInt8, 3));
+}
+
+void tst_TuneVariables::machineStateTexts_data()
+{
+    QTest::addColumn<QByteArray>("frame"); // bytes 1-7 of the machine-state frame; empty: none
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("before any frame") << QByteArray() << "\"Hr\"" << "no data yet";
+    QTest::newRow("byte") << QByteArray::fromHex("487201ff000000") << "\"Hr\"" << "Hr = 255";
+    QTest::newRow("16 bits, negative")
+        << QByteArray::fromHex("487202fbff0000") << "\"Hr\"" << "Hr = -5";
+    QTest::newRow("32 bits") << QByteArray::fromHex("48720340420f00") << "\"Hr\"" << "Hr = 1000000";
+    // 1234.5 as an IEEE float, least significant byte first.
+    QTest::newRow("float") << QByteArray::fromHex("48720400509a44") << "\"Hr\"" << "Hr = 1234.5";
+    QTest::newRow("no type") << QByteArray::fromHex("48720000000000") << "\"Hr\"" << "Hr = no value";
+}
+
+// The tree row of a machine-state variable: the name in quotes as its address, and the value as a
+// number rather than the stream's "F1234.5".
+void tst_TuneVariables::machineStateTexts()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, address);
+    QFETCH(QString, text);
+    ControllerMachineStateDeviceFunction function;
+    const QByteArray named = QByteArray(1, 0) + QByteArray::fromHex("487201ff000000");
+    auto *v = qobject_cast<MachineStateVariable *>(function.subFactory()->createDevice(
+        CanMessage(0x18FF35A0, reinterpret_cast<const quint8 *>(named.constData()), 8)));
+    QVERIFY(v);
+    function.registerChild(v);
+    if (!frame.isEmpty()) {
+        const QByteArray payload = QByteArray(1, 0) + frame;
+        DispatchResult result;
+        QVERIFY(function.dispatchMessage(
+            CanMessage(0x18FF35A0, reinterpret_cast<const quint8 *>(payload.constData()), 8),
+            &result));
+    }
+    QCOMPARE(v->userReadableAddress(), address);
+    QCOMPARE(v->summaryText(), text);
 }
 
 void tst_TuneVariables::machineStateSends()

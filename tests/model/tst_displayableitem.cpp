@@ -389,7 +389,7 @@ void tst_DisplayableItem::textData()
     QCOMPARE(f.textDataImpl(), QStringLiteral("SPD=7 3 Brake=1"));
     // Until a frame arrives the views show no believable zeros.
     QVERIFY(f.awaitsData());
-    QCOMPARE(f.summaryText(), QStringLiteral("SPD=n/a n/a Brake=n/a"));
+    QCOMPARE(f.summaryText(), QStringLiteral("no data yet"));
     DispatchResult r;
     QVERIFY(f.dispatchMessage(frameFor(f, {}), &r));
     QVERIFY(!f.awaitsData());

@@ -1,9 +1,11 @@
+#include "model/j1939device.h"
 #include "model/zxintparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/devicestatewidget.h"
 #include "scheme/multixmlitemwidget.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/xmllayoutbuilder.h"
+#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
 
@@ -57,6 +59,7 @@ class tst_MultiXmlItemWidget : public QObject
 
 private slots:
     void initTestCase();
+    void unitShowsTheFunctionsItHears();
     void init();
     void cleanup();
     void gridPlacement_data();
@@ -306,6 +309,52 @@ void tst_MultiXmlItemWidget::parameterEditorClosesWithItsNode()
     QVERIFY(!parameterEditor);
     QVERIFY(!editor);
     QVERIFY(probe(&panel)); // the panel itself stays
+}
+
+void tst_MultiXmlItemWidget::unitShowsTheFunctionsItHears()
+{
+    // An engine that sends one message of several: its row and lamp follow that message, and the
+    // functions it never sent are not warnings.
+    SchemeTreeModel model;
+    J1939Device engine(0x00);
+    auto *heard = new TestContainerItem;
+    heard->setAddress({ItemAddress::Pgn, 0xF004});
+    heard->matchId = 0x0CF00400;
+    engine.registerChild(heard);
+    auto *silent = new TestContainerItem;
+    silent->setAddress({ItemAddress::Pgn, 0xFEEE});
+    engine.registerChild(silent);
+    const QModelIndex top = model.addItem(engine.treeItem());
+    auto iconOf = [](const QModelIndex &i) {
+        return i.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
+    auto icon = [](const char *name) {
+        return QIcon(QStringLiteral(":/icons/devicestate/%1.png").arg(QLatin1String(name)))
+            .pixmap(16)
+            .toImage();
+    };
+    DispatchResult r;
+    heard->dispatchMessage(makeFrame(0x0CF00400, {1}), &r);
+    heard->setState(AbstractDisplayableItem::ReceiveOk);
+    silent->setState(AbstractDisplayableItem::ReceiveWarning);
+    QCOMPARE(engine.state(), int(AbstractDisplayableItem::Mixed));
+    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine), int(AbstractDisplayableItem::ReceiveOk));
+    QCOMPARE(iconOf(model.index(0, 0)), icon("receive-ok"));
+    QCOMPARE(iconOf(model.index(1, 0, top)), icon("unknown"));
+    DeviceStateWidget lamp(engine.treeItem());
+    lamp.slotRefresh();
+    QCOMPARE(lamp.shownState(), int(AbstractDisplayableItem::ReceiveOk));
+    // The message it did send goes late: that shows.
+    heard->setState(AbstractDisplayableItem::ReceiveError);
+    silent->setState(AbstractDisplayableItem::ReceiveOk);
+    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine),
+             int(AbstractDisplayableItem::ReceiveError));
+    lamp.slotRefresh();
+    QCOMPARE(lamp.shownState(), int(AbstractDisplayableItem::ReceiveError));
+    // Heard from none: the unit stays mixed.
+    heard->setState(AbstractDisplayableItem::Send);
+    QCOMPARE(AbstractSchemeTreeItem::shownState(&engine), int(AbstractDisplayableItem::Mixed));
+    model.clear();
 }
 
 QTEST_MAIN(tst_MultiXmlItemWidget)

@@ -162,26 +162,40 @@ void tst_SchemeTreeModel::treeFollowsItemChildren()
 void tst_SchemeTreeModel::stateIcons_data()
 {
     QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("heard"); // a frame came before the state was set
     QTest::addColumn<QString>("icon");
     const char *files[] = {"unknown",       "auto",          "send",          "receive-ok",
                            "receive-warning", "receive-error", "receive-forced"};
     for (int s = 0; s < 7; ++s)
-        QTest::addRow("state %d", s) << s << QString::fromLatin1(files[s]);
-    QTest::newRow("state 9 is dummy") << 9 << QStringLiteral("dummy");
-    QTest::newRow("mixed device is dummy") << 7 << QStringLiteral("dummy");
+        QTest::addRow("state %d", s) << s << true << QString::fromLatin1(files[s]);
+    QTest::newRow("state 9 is dummy") << 9 << true << QStringLiteral("dummy");
+    QTest::newRow("mixed device is dummy") << 7 << true << QStringLiteral("dummy");
+    // Nothing received yet is neither on time nor late.
+    QTest::newRow("receive ok before any frame") << 3 << false << QStringLiteral("unknown");
+    QTest::newRow("receive warning before any frame") << 4 << false << QStringLiteral("unknown");
+    QTest::newRow("receive error before any frame") << 5 << false << QStringLiteral("unknown");
+    QTest::newRow("send before any frame") << 2 << false << QStringLiteral("send");
+    QTest::newRow("forced before any frame") << 6 << false << QStringLiteral("receive-forced");
 }
 
 void tst_SchemeTreeModel::stateIcons()
 {
     QFETCH(int, state);
+    QFETCH(bool, heard);
     QFETCH(QString, icon);
-    const QString path = AbstractSchemeTreeItem::stateIconPath(state);
-    QCOMPARE(path, QStringLiteral(":/icons/devicestate/%1.png").arg(icon));
+    const QString path = QStringLiteral(":/icons/devicestate/%1.png").arg(icon);
     QVERIFY2(QFile::exists(path), qPrintable(path));
+    if (heard)
+        QCOMPARE(AbstractSchemeTreeItem::stateIconPath(state), path);
 
     SchemeTreeModel model;
     auto item = makeItem(QStringLiteral("dev"), 1);
     model.addItem(item->treeItem());
+    if (heard) {
+        item->matchId = 0x18FF0001;
+        DispatchResult r;
+        item->dispatchMessage(makeFrame(0x18FF0001, {1}), &r);
+    }
     item->setState(state);
     const QIcon shown = model.index(0, 0).data(Qt::DecorationRole).value<QIcon>();
     QVERIFY(!shown.isNull());

@@ -296,9 +296,10 @@ void tst_MainWindowActions::contextMenus()
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
-    QCOMPARE(raw->actions().size(), 4);
+    QCOMPARE(raw->actions().size(), 5);
     QVERIFY(raw->actions().at(2)->isSeparator());
     QCOMPARE(raw->actions().at(3)->objectName(), QStringLiteral("actionRawFollow"));
+    QCOMPARE(raw->actions().at(4)->objectName(), QStringLiteral("actionRawDecode"));
     QCOMPARE(raw->font().family(), QStringLiteral("DejaVu Sans Mono"));
 }
 

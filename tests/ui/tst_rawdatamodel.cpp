@@ -17,6 +17,8 @@
 #include <QSlider>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 using Pair = QPair<CanMessage, DispatchResult>;
@@ -56,6 +58,8 @@ private slots:
     void timeText_data();
     void timeText();
     void rowTexts();
+    void decodedTexts_data();
+    void decodedTexts();
     void newestFirst();
     void flowOff();
     void backgroundByMissedPeriods_data();
@@ -123,6 +127,54 @@ void tst_RawDataModel::rowTexts()
     QCOMPARE(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("Time, s"));
     QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
+}
+
+void tst_RawDataModel::decodedTexts_data()
+{
+    QTest::addColumn<bool>("received");
+    QTest::addColumn<QString>("frameText");  // the transport's own text
+    QTest::addColumn<QString>("decoded");    // what the dispatcher decoded
+    QTest::addColumn<int>("item");           // 0 none, 1 live, 2 gone before the view draws
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("decoded values after the function's name")
+        << true << "" << "n=1200 rpm" << 1 << "EEC1: n=1200 rpm";
+    QTest::newRow("nothing decoded: the function's name")
+        << true << "" << "" << 1 << "EEC1";
+    QTest::newRow("transport text as it is")
+        << true << "TP.CM ConnAbort" << "n=1200 rpm" << 1 << "TP.CM ConnAbort";
+    QTest::newRow("no item: the decoded text alone") << true << "" << "x=1" << 0 << "x=1";
+    QTest::newRow("item gone: the decoded text alone")
+        << true << "" << "n=1200 rpm" << 2 << "n=1200 rpm";
+    QTest::newRow("sent: the sender's name") << false << "" << "" << 1 << "EEC1";
+    QTest::newRow("nothing at all") << true << "" << "" << 0 << "";
+}
+
+// The "Decoded data" column, and the log line that keeps it.
+void tst_RawDataModel::decodedTexts()
+{
+    QFETCH(bool, received);
+    QFETCH(QString, frameText);
+    QFETCH(QString, decoded);
+    QFETCH(int, item);
+    QFETCH(QString, shown);
+    auto function = std::make_unique<TestContainerItem>();
+    function->setName(QStringLiteral("EEC1"));
+    Pair p = received ? ::received(0x0CF00400, {1}, DispatchResult::Dispatched) : sent(0x0CF00400);
+    p.first.text = frameText;
+    p.second.description = decoded;
+    p.second.item = item > 0 ? function.get() : nullptr;
+    RawDataModel model;
+    QAbstractItemModelTester tester(&model);
+    model.setFlowEnabled(true);
+    model.slotNotifyPack({p});
+    if (item == 2)
+        function.reset();
+    QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), shown);
+    QString out;
+    QTextStream stream(&out);
+    model.save(stream);
+    stream.flush();
+    QCOMPARE(out.section(QLatin1Char('\t'), 2), shown + QLatin1Char('\n'));
 }
 
 void tst_RawDataModel::newestFirst()

@@ -1,10 +1,14 @@
+#include "descriptions/builtintexts.h"
+#include "model/descriptiontext.h"
 #include "support/testenvironment.h"
 #include "ui/language.h"
 
+#include <QDomDocument>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -72,6 +76,35 @@ QVector<Entry> readCatalogue(const QString &path, QString *error)
     return entries;
 }
 
+// The texts of a description file or scheme that the window shows: names, panel titles and
+// labels, decoded-text formats, tab names.
+QStringList shownTexts(const QDomElement &element)
+{
+    QStringList out;
+    for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        const QString tag = e.tagName();
+        if (tag == QLatin1String("name") || tag == QLatin1String("title")
+            || tag == QLatin1String("label") || tag == QLatin1String("value")) {
+            if (!e.text().trimmed().isEmpty())
+                out << e.text().trimmed();
+        } else if (tag == QLatin1String("description")) {
+            // "SPN 190: Engine Speed" shows as the number and the name, which is checked itself.
+            static const QRegularExpression spn(QStringLiteral("^SPN [0-9]+: "));
+            if (!e.text().trimmed().isEmpty() && !spn.match(e.text().trimmed()).hasMatch())
+                out << e.text().trimmed();
+        } else if (tag == QLatin1String("suffix")) {
+            if (!e.text().trimmed().isEmpty())
+                out << e.text();
+        } else if (tag == QLatin1String("text") && e.hasAttribute(QStringLiteral("format"))) {
+            out << e.attribute(QStringLiteral("format"));
+        } else if (tag == QLatin1String("tab") && e.hasAttribute(QStringLiteral("name"))) {
+            out << e.attribute(QStringLiteral("name"));
+        }
+        out << shownTexts(e);
+    }
+    return out;
+}
+
 QString describe(const Entry &e)
 {
     return QStringLiteral("%1: \"%2\"").arg(e.context, e.source);
@@ -88,6 +121,10 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void catalogueComplete();
     void placeholdersKept();
+    void builtInTextsTranslated_data();
+    void builtInTextsTranslated();
+    void descriptionTextShown_data();
+    void descriptionTextShown();
     void languageFromLocale_data();
     void languageFromLocale();
     void languageOverride_data();
@@ -161,6 +198,67 @@ void tst_Translations::placeholdersKept()
         }
     }
     QVERIFY2(broken.isEmpty(), qPrintable(broken.join(QLatin1Char('\n'))));
+}
+
+void tst_Translations::builtInTextsTranslated_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("function library") << ":/funcs.xml";
+    QTest::newRow("device list") << ":/devices.xml";
+    QTest::newRow("generic devices") << ":/devices/generic.xml";
+    QTest::newRow("example scheme") << ":/demo/demo.tvsx";
+}
+
+// What the built-in descriptions and the example scheme show is listed for the catalogue (the
+// generated list is current) and has a Russian text there.
+void tst_Translations::builtInTextsTranslated()
+{
+    QFETCH(QString, source);
+    QFile file(source);
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(source));
+    QDomDocument doc;
+    QVERIFY(doc.setContent(&file));
+    const QStringList texts = shownTexts(doc.documentElement());
+    QVERIFY(!texts.isEmpty());
+    QTranslator russian;
+    QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
+    const QStringList listed = BuiltInTexts::all();
+    QStringList unlisted;
+    QStringList untranslated;
+    for (const QString &text : texts) {
+        if (!listed.contains(text))
+            unlisted << text;
+        if (russian.translate(DescriptionText::Context, text.toUtf8().constData()).isEmpty())
+            untranslated << text;
+    }
+    QVERIFY2(unlisted.isEmpty(), qPrintable(QStringLiteral("Not in the generated list (run "
+                                                           "scripts/builtin-texts.py):\n")
+                                            + unlisted.join(QLatin1Char('\n'))));
+    QVERIFY2(untranslated.isEmpty(),
+             qPrintable(QStringLiteral("No Russian text:\n") + untranslated.join(QLatin1Char('\n'))));
+}
+
+void tst_Translations::descriptionTextShown_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a name of the descriptions")
+        << "Engine Speed" << QString::fromUtf8("Частота вращения двигателя");
+    QTest::newRow("a parameter's number and name")
+        << "SPN 190: Engine Speed" << QString::fromUtf8("SPN 190: Частота вращения двигателя");
+    QTest::newRow("a name the user gave") << "Boom pump" << "Boom pump";
+    QTest::newRow("a number and a name of the user's") << "SPN 7: Boom pump" << "SPN 7: Boom pump";
+    QTest::newRow("nothing") << "" << "";
+}
+
+// Built-in texts show in the interface language; anything else as written.
+void tst_Translations::descriptionTextShown()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QObject owner;
+    QVERIFY(Language::install(QStringLiteral("ru"), &owner));
+    QCOMPARE(DescriptionText::translated(text), shown);
 }
 
 void tst_Translations::languageFromLocale_data()

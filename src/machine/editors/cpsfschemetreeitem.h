@@ -4,7 +4,7 @@
 
 class ControlPanelStateFunction;
 
-// Tree node of a control panel's state: each joystick with its buttons in one editor.
+// Tree node of a control panel's state: each joystick with its buttons below it, in one editor.
 class CpsfSchemeTreeItem : public GroupedSchemeTreeItem
 {
     Q_OBJECT

@@ -4,7 +4,8 @@
 
 #include <QVector>
 
-// A tree node whose editor shows the item's parameter editors in titled groups side by side.
+// A tree node whose editor shows the item's parameter editors in titled groups side by side, or
+// in rows of a given number of groups.
 class GroupedSchemeTreeItem : public AbstractSchemeTreeItem
 {
     Q_OBJECT
@@ -18,11 +19,14 @@ public:
         bool labelled = true;
     };
 
-    GroupedSchemeTreeItem(AbstractDisplayableItem *item, const QVector<Group> &groups);
+    // columns: groups per row; 0 puts them all in one row.
+    GroupedSchemeTreeItem(AbstractDisplayableItem *item, const QVector<Group> &groups,
+                          int columns = 0);
 
     QWidget *createWidget() override;
     using AbstractSchemeTreeItem::createWidget;
 
 private:
     QVector<Group> m_groups;
+    int m_columns = 0;
 };

@@ -4,8 +4,8 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -25,14 +25,17 @@ JoystickCompositeWidget::JoystickCompositeWidget(QWidget *parent)
     for (QSpinBox *box : {m_x, m_y})
         box->setRange(-JoystickValue::AxisLimit, JoystickValue::AxisLimit);
     auto *fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fields->addRow(tr("X"), m_x);
     fields->addRow(tr("Y"), m_y);
     fields->addRow(m_first);
     fields->addRow(m_second);
-    auto *layout = new QHBoxLayout(this);
+    // The fields below the pad: a panel of two joysticks and their buttons stays narrow.
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_pad);
+    layout->addWidget(m_pad, 0, Qt::AlignHCenter);
     layout->addLayout(fields);
+    layout->addStretch(1);
     connect(m_pad, &JoystickPad::moved, this, &JoystickCompositeWidget::takePad);
     for (QSpinBox *box : {m_x, m_y})
         connect(box, qOverload<int>(&QSpinBox::valueChanged), this,

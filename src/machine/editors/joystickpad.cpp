@@ -6,8 +6,18 @@
 JoystickPad::JoystickPad(QWidget *parent)
     : QWidget(parent)
 {
-    setMinimumSize(64, 64);
+    // A narrow layout must not squash the field into an ellipse: it keeps its size, and draws
+    // itself round in the middle of whatever it gets.
+    setMinimumSize(sizeHint());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QRectF JoystickPad::field() const
+{
+    const qreal side = qMin(width(), height()) - 4;
+    QRectF square(0, 0, side, side);
+    square.moveCenter(QRectF(rect()).center());
+    return square;
 }
 
 void JoystickPad::setPosition(const QPointF &position)
@@ -20,7 +30,7 @@ void JoystickPad::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF area = QRectF(rect()).adjusted(2, 2, -2, -2);
+    const QRectF area = field();
     painter.setPen(palette().color(QPalette::Mid));
     painter.setBrush(palette().color(QPalette::Base));
     painter.drawEllipse(area);
@@ -48,7 +58,7 @@ void JoystickPad::mouseMoveEvent(QMouseEvent *event)
 
 void JoystickPad::moveTo(const QPoint &pixel)
 {
-    const QRectF area = QRectF(rect()).adjusted(2, 2, -2, -2);
+    const QRectF area = field();
     if (area.width() <= 0 || area.height() <= 0)
         return;
     setPosition(QPointF((pixel.x() - area.center().x()) / (area.width() / 2),

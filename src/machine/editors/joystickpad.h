@@ -27,6 +27,8 @@ protected:
 
 private:
     void moveTo(const QPoint &pixel);
+    // The round field: the largest square that fits, centred.
+    QRectF field() const;
 
     QPointF m_position;
 };

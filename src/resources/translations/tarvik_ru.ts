@@ -2,6 +2,20 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>AbstractDisplayableItem</name>
+    <message>
+        <source>no data yet</source>
+        <translation>данных ещё нет</translation>
+    </message>
+</context>
+<context>
+    <name>AbstractNamedVariable</name>
+    <message>
+        <source>no value</source>
+        <translation>нет значения</translation>
+    </message>
+</context>
+<context>
     <name>AbstractSchemeTreeItem</name>
     <message>
         <source>Declared period: %1</source>
@@ -1253,6 +1267,1373 @@ Options:
     <message>
         <source>Right buttons</source>
         <translation>Правые кнопки</translation>
+    </message>
+</context>
+<context>
+    <name>DescriptionText</name>
+    <message>
+        <source>EEC1 - Electronic Engine Controller 1</source>
+        <translation>EEC1 — Электронный контроллер двигателя 1</translation>
+    </message>
+    <message>
+        <source>Engine Torque Mode</source>
+        <translation>Режим крутящего момента двигателя</translation>
+    </message>
+    <message>
+        <source>Driver&apos;s Demand Engine - Percent Torque</source>
+        <translation>Требуемый водителем момент двигателя, %</translation>
+    </message>
+    <message>
+        <source>Actual Engine - Percent Torque</source>
+        <translation>Фактический момент двигателя, %</translation>
+    </message>
+    <message>
+        <source>Engine Speed</source>
+        <translation>Частота вращения двигателя</translation>
+    </message>
+    <message>
+        <source>Source Address of Controlling Device for Engine Control</source>
+        <translation>Адрес устройства, управляющего двигателем</translation>
+    </message>
+    <message>
+        <source>Engine Starter Mode</source>
+        <translation>Режим стартера двигателя</translation>
+    </message>
+    <message>
+        <source>Engine Demand - Percent Torque</source>
+        <translation>Запрошенный момент двигателя, %</translation>
+    </message>
+    <message>
+        <source>n=%1 rpm, torque %2 %, demand %3 %</source>
+        <translation>n=%1 об/мин, момент %2 %, запрос %3 %</translation>
+    </message>
+    <message>
+        <source>Speed and torque</source>
+        <translation>Обороты и момент</translation>
+    </message>
+    <message>
+        <source>Engine speed</source>
+        <translation>Обороты двигателя</translation>
+    </message>
+    <message>
+        <source>Actual torque</source>
+        <translation>Фактический момент</translation>
+    </message>
+    <message>
+        <source>Demand</source>
+        <translation>Запрос</translation>
+    </message>
+    <message>
+        <source>Control</source>
+        <translation>Управление</translation>
+    </message>
+    <message>
+        <source>EEC2 - Electronic Engine Controller 2</source>
+        <translation>EEC2 — Электронный контроллер двигателя 2</translation>
+    </message>
+    <message>
+        <source>Accelerator Pedal 1 Low Idle Switch</source>
+        <translation>Выключатель холостого хода педали акселератора 1</translation>
+    </message>
+    <message>
+        <source>Accelerator Pedal Kickdown Switch</source>
+        <translation>Выключатель кикдауна педали акселератора</translation>
+    </message>
+    <message>
+        <source>Road Speed Limit Status</source>
+        <translation>Состояние ограничения скорости</translation>
+    </message>
+    <message>
+        <source>Accelerator Pedal Position 1</source>
+        <translation>Положение педали акселератора 1</translation>
+    </message>
+    <message>
+        <source>Engine Percent Load At Current Speed</source>
+        <translation>Нагрузка двигателя на текущих оборотах, %</translation>
+    </message>
+    <message>
+        <source>Remote Accelerator Pedal Position</source>
+        <translation>Положение дистанционной педали акселератора</translation>
+    </message>
+    <message>
+        <source>Accelerator Pedal Position 2</source>
+        <translation>Положение педали акселератора 2</translation>
+    </message>
+    <message>
+        <source>Actual Maximum Available Engine - Percent Torque</source>
+        <translation>Фактический максимально доступный момент двигателя, %</translation>
+    </message>
+    <message>
+        <source>pedal %1 %, load %2 %</source>
+        <translation>педаль %1 %, нагрузка %2 %</translation>
+    </message>
+    <message>
+        <source>EEC3 - Electronic Engine Controller 3</source>
+        <translation>EEC3 — Электронный контроллер двигателя 3</translation>
+    </message>
+    <message>
+        <source>Nominal Friction - Percent Torque</source>
+        <translation>Номинальный момент трения, %</translation>
+    </message>
+    <message>
+        <source>Engine&apos;s Desired Operating Speed</source>
+        <translation>Желаемые рабочие обороты двигателя</translation>
+    </message>
+    <message>
+        <source>Engine&apos;s Desired Operating Speed Asymmetry Adjustment</source>
+        <translation>Поправка асимметрии желаемых рабочих оборотов</translation>
+    </message>
+    <message>
+        <source>Estimated Engine Parasitic Losses - Percent Torque</source>
+        <translation>Оценка паразитных потерь двигателя, % момента</translation>
+    </message>
+    <message>
+        <source>ETC1 - Electronic Transmission Controller 1</source>
+        <translation>ETC1 — Электронный контроллер трансмиссии 1</translation>
+    </message>
+    <message>
+        <source>Transmission Driveline Engaged</source>
+        <translation>Трансмиссия включена</translation>
+    </message>
+    <message>
+        <source>Transmission Torque Converter Lockup Engaged</source>
+        <translation>Блокировка гидротрансформатора включена</translation>
+    </message>
+    <message>
+        <source>Transmission Shift In Process</source>
+        <translation>Идёт переключение передачи</translation>
+    </message>
+    <message>
+        <source>Transmission Output Shaft Speed</source>
+        <translation>Частота вращения выходного вала трансмиссии</translation>
+    </message>
+    <message>
+        <source>Percent Clutch Slip</source>
+        <translation>Пробуксовка сцепления, %</translation>
+    </message>
+    <message>
+        <source>Engine Momentary Overspeed Enable</source>
+        <translation>Разрешение кратковременного превышения оборотов</translation>
+    </message>
+    <message>
+        <source>Progressive Shift Disable</source>
+        <translation>Запрет прогрессивного переключения</translation>
+    </message>
+    <message>
+        <source>Transmission Input Shaft Speed</source>
+        <translation>Частота вращения входного вала трансмиссии</translation>
+    </message>
+    <message>
+        <source>Source Address of Controlling Device for Transmission Control</source>
+        <translation>Адрес устройства, управляющего трансмиссией</translation>
+    </message>
+    <message>
+        <source>out %1 rpm, in %2 rpm</source>
+        <translation>выход %1 об/мин, вход %2 об/мин</translation>
+    </message>
+    <message>
+        <source>ETC2 - Electronic Transmission Controller 2</source>
+        <translation>ETC2 — Электронный контроллер трансмиссии 2</translation>
+    </message>
+    <message>
+        <source>Transmission Selected Gear</source>
+        <translation>Выбранная передача</translation>
+    </message>
+    <message>
+        <source>Transmission Actual Gear Ratio</source>
+        <translation>Фактическое передаточное число</translation>
+    </message>
+    <message>
+        <source>Transmission Current Gear</source>
+        <translation>Текущая передача</translation>
+    </message>
+    <message>
+        <source>gear %1 (selected %2)</source>
+        <translation>передача %1 (выбрана %2)</translation>
+    </message>
+    <message>
+        <source>EBC1 - Electronic Brake Controller 1</source>
+        <translation>EBC1 — Электронный контроллер тормозов 1</translation>
+    </message>
+    <message>
+        <source>ASR Engine Control Active</source>
+        <translation>ПБС: управление двигателем активно</translation>
+    </message>
+    <message>
+        <source>ASR Brake Control Active</source>
+        <translation>ПБС: управление тормозами активно</translation>
+    </message>
+    <message>
+        <source>Anti-Lock Braking (ABS) Active</source>
+        <translation>АБС активна</translation>
+    </message>
+    <message>
+        <source>EBS Brake Switch</source>
+        <translation>Выключатель тормоза ЭБС</translation>
+    </message>
+    <message>
+        <source>Brake Pedal Position</source>
+        <translation>Положение педали тормоза</translation>
+    </message>
+    <message>
+        <source>ABS Off-road Switch</source>
+        <translation>Выключатель режима АБС «бездорожье»</translation>
+    </message>
+    <message>
+        <source>Engine Retarder Selection</source>
+        <translation>Выбор моторного замедлителя</translation>
+    </message>
+    <message>
+        <source>ABS Fully Operational</source>
+        <translation>АБС полностью исправна</translation>
+    </message>
+    <message>
+        <source>EBS Red Warning Signal</source>
+        <translation>Красный сигнал ЭБС</translation>
+    </message>
+    <message>
+        <source>ABS/EBS Amber Warning Signal (Powered Vehicle)</source>
+        <translation>Жёлтый сигнал АБС/ЭБС (тягач)</translation>
+    </message>
+    <message>
+        <source>Source Address of Controlling Device for Brake Control</source>
+        <translation>Адрес устройства, управляющего тормозами</translation>
+    </message>
+    <message>
+        <source>CCVS1 - Cruise Control/Vehicle Speed 1</source>
+        <translation>CCVS1 — Круиз-контроль и скорость 1</translation>
+    </message>
+    <message>
+        <source>Two Speed Axle Switch</source>
+        <translation>Переключатель двухступенчатого моста</translation>
+    </message>
+    <message>
+        <source>Parking Brake Switch</source>
+        <translation>Выключатель стояночного тормоза</translation>
+    </message>
+    <message>
+        <source>Cruise Control Pause Switch</source>
+        <translation>Выключатель паузы круиз-контроля</translation>
+    </message>
+    <message>
+        <source>Wheel-Based Vehicle Speed</source>
+        <translation>Скорость машины по колёсам</translation>
+    </message>
+    <message>
+        <source>Cruise Control Active</source>
+        <translation>Круиз-контроль активен</translation>
+    </message>
+    <message>
+        <source>Cruise Control Enable Switch</source>
+        <translation>Выключатель разрешения круиз-контроля</translation>
+    </message>
+    <message>
+        <source>Brake Switch</source>
+        <translation>Выключатель тормоза</translation>
+    </message>
+    <message>
+        <source>Clutch Switch</source>
+        <translation>Выключатель сцепления</translation>
+    </message>
+    <message>
+        <source>Cruise Control Set Speed</source>
+        <translation>Заданная скорость круиз-контроля</translation>
+    </message>
+    <message>
+        <source>PTO Governor State</source>
+        <translation>Состояние регулятора ВОМ</translation>
+    </message>
+    <message>
+        <source>Cruise Control States</source>
+        <translation>Состояния круиз-контроля</translation>
+    </message>
+    <message>
+        <source>v=%1 km/h, park brake %2</source>
+        <translation>v=%1 км/ч, стояночный тормоз %2</translation>
+    </message>
+    <message>
+        <source>ET1 - Engine Temperature 1</source>
+        <translation>ET1 — Температуры двигателя 1</translation>
+    </message>
+    <message>
+        <source>Engine Coolant Temperature</source>
+        <translation>Температура охлаждающей жидкости</translation>
+    </message>
+    <message>
+        <source>Engine Fuel Temperature 1</source>
+        <translation>Температура топлива 1</translation>
+    </message>
+    <message>
+        <source>Engine Oil Temperature 1</source>
+        <translation>Температура масла двигателя 1</translation>
+    </message>
+    <message>
+        <source>Engine Turbocharger Oil Temperature</source>
+        <translation>Температура масла турбокомпрессора</translation>
+    </message>
+    <message>
+        <source>Engine Intercooler Temperature</source>
+        <translation>Температура в охладителе наддувочного воздуха</translation>
+    </message>
+    <message>
+        <source>Engine Intercooler Thermostat Opening</source>
+        <translation>Открытие термостата охладителя наддувочного воздуха</translation>
+    </message>
+    <message>
+        <source>coolant %1 C, oil %2 C</source>
+        <translation>ОЖ %1 °C, масло %2 °C</translation>
+    </message>
+    <message>
+        <source>Oil over coolant</source>
+        <translation>Масло выше ОЖ</translation>
+    </message>
+    <message>
+        <source>EFL/P1 - Engine Fluid Level/Pressure 1</source>
+        <translation>EFL/P1 — Уровни и давления жидкостей двигателя 1</translation>
+    </message>
+    <message>
+        <source>Engine Fuel Delivery Pressure</source>
+        <translation>Давление подачи топлива</translation>
+    </message>
+    <message>
+        <source>Engine Extended Crankcase Blow-by Pressure</source>
+        <translation>Давление картерных газов (расширенное)</translation>
+    </message>
+    <message>
+        <source>Engine Oil Level</source>
+        <translation>Уровень масла двигателя</translation>
+    </message>
+    <message>
+        <source>Engine Oil Pressure</source>
+        <translation>Давление масла двигателя</translation>
+    </message>
+    <message>
+        <source>Engine Crankcase Pressure</source>
+        <translation>Давление в картере</translation>
+    </message>
+    <message>
+        <source>Engine Coolant Pressure</source>
+        <translation>Давление охлаждающей жидкости</translation>
+    </message>
+    <message>
+        <source>Engine Coolant Level</source>
+        <translation>Уровень охлаждающей жидкости</translation>
+    </message>
+    <message>
+        <source>oil %1 kPa, coolant level %2 %</source>
+        <translation>масло %1 кПа, уровень ОЖ %2 %</translation>
+    </message>
+    <message>
+        <source>LFE1 - Fuel Economy (Liquid)</source>
+        <translation>LFE1 — Экономичность (жидкое топливо)</translation>
+    </message>
+    <message>
+        <source>Engine Fuel Rate</source>
+        <translation>Расход топлива</translation>
+    </message>
+    <message>
+        <source>Engine Instantaneous Fuel Economy</source>
+        <translation>Мгновенная топливная экономичность</translation>
+    </message>
+    <message>
+        <source>Engine Average Fuel Economy</source>
+        <translation>Средняя топливная экономичность</translation>
+    </message>
+    <message>
+        <source>Engine Throttle Valve 1 Position</source>
+        <translation>Положение дроссельной заслонки 1</translation>
+    </message>
+    <message>
+        <source>Engine Throttle Valve 2 Position</source>
+        <translation>Положение дроссельной заслонки 2</translation>
+    </message>
+    <message>
+        <source>rate %1 L/h</source>
+        <translation>расход %1 л/ч</translation>
+    </message>
+    <message>
+        <source>LFC1 - Fuel Consumption (Liquid) 1</source>
+        <translation>LFC1 — Потребление жидкого топлива 1</translation>
+    </message>
+    <message>
+        <source>Engine Trip Fuel</source>
+        <translation>Топливо за рейс</translation>
+    </message>
+    <message>
+        <source>Engine Total Fuel Used</source>
+        <translation>Всего израсходовано топлива</translation>
+    </message>
+    <message>
+        <source>trip %1 L, total %2 L</source>
+        <translation>рейс %1 л, всего %2 л</translation>
+    </message>
+    <message>
+        <source>AMB - Ambient Conditions</source>
+        <translation>AMB — Условия окружающей среды</translation>
+    </message>
+    <message>
+        <source>Barometric Pressure</source>
+        <translation>Атмосферное давление</translation>
+    </message>
+    <message>
+        <source>Cab Interior Temperature</source>
+        <translation>Температура в кабине</translation>
+    </message>
+    <message>
+        <source>Ambient Air Temperature</source>
+        <translation>Температура наружного воздуха</translation>
+    </message>
+    <message>
+        <source>Engine Air Inlet Temperature</source>
+        <translation>Температура воздуха на впуске</translation>
+    </message>
+    <message>
+        <source>Road Surface Temperature</source>
+        <translation>Температура дорожного покрытия</translation>
+    </message>
+    <message>
+        <source>ambient %1 C, %2 kPa</source>
+        <translation>воздух %1 °C, %2 кПа</translation>
+    </message>
+    <message>
+        <source>IC1 - Inlet/Exhaust Conditions 1</source>
+        <translation>IC1 — Условия на впуске и выпуске 1</translation>
+    </message>
+    <message>
+        <source>Engine Diesel Particulate Filter Inlet Pressure</source>
+        <translation>Давление на входе сажевого фильтра</translation>
+    </message>
+    <message>
+        <source>Engine Intake Manifold #1 Pressure</source>
+        <translation>Давление во впускном коллекторе №1</translation>
+    </message>
+    <message>
+        <source>Engine Intake Manifold 1 Temperature</source>
+        <translation>Температура во впускном коллекторе 1</translation>
+    </message>
+    <message>
+        <source>Engine Air Inlet Pressure</source>
+        <translation>Давление воздуха на впуске</translation>
+    </message>
+    <message>
+        <source>Engine Air Filter 1 Differential Pressure</source>
+        <translation>Перепад давления на воздушном фильтре 1</translation>
+    </message>
+    <message>
+        <source>Engine Exhaust Temperature</source>
+        <translation>Температура отработавших газов</translation>
+    </message>
+    <message>
+        <source>Engine Coolant Filter Differential Pressure</source>
+        <translation>Перепад давления на фильтре ОЖ</translation>
+    </message>
+    <message>
+        <source>boost %1 kPa, exhaust %2 C</source>
+        <translation>наддув %1 кПа, выхлоп %2 °C</translation>
+    </message>
+    <message>
+        <source>VEP1 - Vehicle Electrical Power 1</source>
+        <translation>VEP1 — Электропитание машины 1</translation>
+    </message>
+    <message>
+        <source>Net Battery Current</source>
+        <translation>Ток аккумулятора</translation>
+    </message>
+    <message>
+        <source>Alternator Current</source>
+        <translation>Ток генератора</translation>
+    </message>
+    <message>
+        <source>Charging System Potential (Voltage)</source>
+        <translation>Напряжение системы зарядки</translation>
+    </message>
+    <message>
+        <source>Battery Potential / Power Input 1</source>
+        <translation>Напряжение аккумулятора / питания 1</translation>
+    </message>
+    <message>
+        <source>Keyswitch Battery Potential</source>
+        <translation>Напряжение после замка зажигания</translation>
+    </message>
+    <message>
+        <source>battery %1 V, charging %2 V</source>
+        <translation>АКБ %1 В, зарядка %2 В</translation>
+    </message>
+    <message>
+        <source>HOURS - Engine Hours, Revolutions</source>
+        <translation>HOURS — Моточасы и обороты двигателя</translation>
+    </message>
+    <message>
+        <source>Engine Total Hours of Operation</source>
+        <translation>Общая наработка двигателя</translation>
+    </message>
+    <message>
+        <source>Engine Total Revolutions</source>
+        <translation>Общее число оборотов двигателя</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 ч</translation>
+    </message>
+    <message>
+        <source>DD - Dash Display</source>
+        <translation>DD — Приборная панель</translation>
+    </message>
+    <message>
+        <source>Washer Fluid Level</source>
+        <translation>Уровень омывающей жидкости</translation>
+    </message>
+    <message>
+        <source>Fuel Level 1</source>
+        <translation>Уровень топлива 1</translation>
+    </message>
+    <message>
+        <source>Engine Fuel Filter Differential Pressure</source>
+        <translation>Перепад давления на топливном фильтре</translation>
+    </message>
+    <message>
+        <source>Engine Oil Filter Differential Pressure</source>
+        <translation>Перепад давления на масляном фильтре</translation>
+    </message>
+    <message>
+        <source>Cargo Ambient Temperature</source>
+        <translation>Температура в грузовом отсеке</translation>
+    </message>
+    <message>
+        <source>Fuel Level 2</source>
+        <translation>Уровень топлива 2</translation>
+    </message>
+    <message>
+        <source>fuel %1 %</source>
+        <translation>топливо %1 %</translation>
+    </message>
+    <message>
+        <source>VD - Vehicle Distance</source>
+        <translation>VD — Пробег машины</translation>
+    </message>
+    <message>
+        <source>Trip Distance</source>
+        <translation>Пробег за рейс</translation>
+    </message>
+    <message>
+        <source>Total Vehicle Distance</source>
+        <translation>Общий пробег</translation>
+    </message>
+    <message>
+        <source>trip %1 km, total %2 km</source>
+        <translation>рейс %1 км, всего %2 км</translation>
+    </message>
+    <message>
+        <source>TCO1 - Tachograph</source>
+        <translation>TCO1 — Тахограф</translation>
+    </message>
+    <message>
+        <source>Driver 1 working state</source>
+        <translation>Режим работы водителя 1</translation>
+    </message>
+    <message>
+        <source>Driver 2 working state</source>
+        <translation>Режим работы водителя 2</translation>
+    </message>
+    <message>
+        <source>Vehicle motion</source>
+        <translation>Движение машины</translation>
+    </message>
+    <message>
+        <source>Driver 1 Time Related States</source>
+        <translation>Состояния времени водителя 1</translation>
+    </message>
+    <message>
+        <source>Driver card, driver 1</source>
+        <translation>Карта водителя 1</translation>
+    </message>
+    <message>
+        <source>Vehicle Overspeed</source>
+        <translation>Превышение скорости</translation>
+    </message>
+    <message>
+        <source>Direction indicator</source>
+        <translation>Указатель направления</translation>
+    </message>
+    <message>
+        <source>Tachograph output shaft speed</source>
+        <translation>Частота вращения выходного вала по тахографу</translation>
+    </message>
+    <message>
+        <source>Tachograph vehicle speed</source>
+        <translation>Скорость по тахографу</translation>
+    </message>
+    <message>
+        <source>v=%1 km/h</source>
+        <translation>v=%1 км/ч</translation>
+    </message>
+    <message>
+        <source>WFI - Water in Fuel Indicator</source>
+        <translation>WFI — Индикатор воды в топливе</translation>
+    </message>
+    <message>
+        <source>Water In Fuel Indicator</source>
+        <translation>Индикатор воды в топливе</translation>
+    </message>
+    <message>
+        <source>SHUTDN - Shutdown</source>
+        <translation>SHUTDN — Останов</translation>
+    </message>
+    <message>
+        <source>Engine Idle Shutdown has Shutdown Engine</source>
+        <translation>Останов на холостом ходу заглушил двигатель</translation>
+    </message>
+    <message>
+        <source>Engine Idle Shutdown Driver Alert Mode</source>
+        <translation>Предупреждение водителя об останове на холостом ходу</translation>
+    </message>
+    <message>
+        <source>Engine Idle Shutdown Timer Override</source>
+        <translation>Отмена таймера останова на холостом ходу</translation>
+    </message>
+    <message>
+        <source>Engine Idle Shutdown Timer State</source>
+        <translation>Состояние таймера останова на холостом ходу</translation>
+    </message>
+    <message>
+        <source>Engine Idle Shutdown Timer Function</source>
+        <translation>Функция таймера останова на холостом ходу</translation>
+    </message>
+    <message>
+        <source>Engine Wait to Start Lamp</source>
+        <translation>Лампа «Ждите пуска»</translation>
+    </message>
+    <message>
+        <source>Engine Protection System has Shutdown Engine</source>
+        <translation>Система защиты заглушила двигатель</translation>
+    </message>
+    <message>
+        <source>Engine Protection System Approaching Shutdown</source>
+        <translation>Система защиты близка к останову</translation>
+    </message>
+    <message>
+        <source>Engine Protection System Timer Override</source>
+        <translation>Отмена таймера системы защиты</translation>
+    </message>
+    <message>
+        <source>Engine Protection System Timer State</source>
+        <translation>Состояние таймера системы защиты</translation>
+    </message>
+    <message>
+        <source>TRF1 - Transmission Fluids 1</source>
+        <translation>TRF1 — Жидкости трансмиссии 1</translation>
+    </message>
+    <message>
+        <source>Clutch Pressure</source>
+        <translation>Давление в сцеплении</translation>
+    </message>
+    <message>
+        <source>Transmission Oil Level 1</source>
+        <translation>Уровень масла трансмиссии 1</translation>
+    </message>
+    <message>
+        <source>Transmission Filter Differential Pressure</source>
+        <translation>Перепад давления на фильтре трансмиссии</translation>
+    </message>
+    <message>
+        <source>Transmission Oil Pressure</source>
+        <translation>Давление масла трансмиссии</translation>
+    </message>
+    <message>
+        <source>Transmission Oil Temperature 1</source>
+        <translation>Температура масла трансмиссии 1</translation>
+    </message>
+    <message>
+        <source>oil %1 C, %2 kPa</source>
+        <translation>масло %1 °C, %2 кПа</translation>
+    </message>
+    <message>
+        <source>AT1IG1 - Aftertreatment 1 Intake Gas 1</source>
+        <translation>AT1IG1 — Нейтрализатор 1, газ на входе 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Intake NOx</source>
+        <translation>NOx на входе нейтрализатора 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Intake Percent Oxygen</source>
+        <translation>Кислород на входе нейтрализатора 1, %</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Intake Gas Sensor Power In Range</source>
+        <translation>Питание датчика газа на входе нейтрализатора 1 в норме</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Intake Gas Sensor at Temperature</source>
+        <translation>Датчик газа на входе нейтрализатора 1 прогрет</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Intake NOx Reading Stable</source>
+        <translation>Показание NOx на входе нейтрализатора 1 стабильно</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Intake Wide-Range Percent Oxygen Reading Stable</source>
+        <translation>Широкодиапазонное показание кислорода на входе нейтрализатора 1 стабильно</translation>
+    </message>
+    <message>
+        <source>NOx %1 ppm</source>
+        <translation>NOx %1 ppm</translation>
+    </message>
+    <message>
+        <source>AT1OG1 - Aftertreatment 1 Outlet Gas 1</source>
+        <translation>AT1OG1 — Нейтрализатор 1, газ на выходе 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Outlet NOx</source>
+        <translation>NOx на выходе нейтрализатора 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Outlet Percent Oxygen</source>
+        <translation>Кислород на выходе нейтрализатора 1, %</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Outlet Gas Sensor Power In Range</source>
+        <translation>Питание датчика газа на выходе нейтрализатора 1 в норме</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Outlet Gas Sensor at Temperature</source>
+        <translation>Датчик газа на выходе нейтрализатора 1 прогрет</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Outlet NOx Reading Stable</source>
+        <translation>Показание NOx на выходе нейтрализатора 1 стабильно</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Outlet Wide-Range Percent Oxygen Reading Stable</source>
+        <translation>Широкодиапазонное показание кислорода на выходе нейтрализатора 1 стабильно</translation>
+    </message>
+    <message>
+        <source>AT1T1I - Aftertreatment 1 Diesel Exhaust Fluid Tank 1 Information</source>
+        <translation>AT1T1I — Нейтрализатор 1, бак мочевины (DEF) 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Diesel Exhaust Fluid Tank Level</source>
+        <translation>Уровень в баке мочевины (DEF) 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Diesel Exhaust Fluid Tank Temperature</source>
+        <translation>Температура в баке мочевины (DEF) 1</translation>
+    </message>
+    <message>
+        <source>DEF %1 %, %2 C</source>
+        <translation>DEF %1 %, %2 °C</translation>
+    </message>
+    <message>
+        <source>AT1S - Aftertreatment 1 Service</source>
+        <translation>AT1S — Обслуживание нейтрализатора 1</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Diesel Particulate Filter Soot Load Percent</source>
+        <translation>Заполнение сажевого фильтра 1 сажей, %</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Diesel Particulate Filter Ash Load Percent</source>
+        <translation>Заполнение сажевого фильтра 1 золой, %</translation>
+    </message>
+    <message>
+        <source>Aftertreatment 1 Diesel Particulate Filter Time Since Last Active Regeneration</source>
+        <translation>Время с последней активной регенерации сажевого фильтра 1</translation>
+    </message>
+    <message>
+        <source>soot %1 %, ash %2 %</source>
+        <translation>сажа %1 %, зола %2 %</translation>
+    </message>
+    <message>
+        <source>TSC1 - Torque/Speed Control 1</source>
+        <translation>TSC1 — Управление моментом и оборотами 1</translation>
+    </message>
+    <message>
+        <source>Engine Override Control Mode</source>
+        <translation>Режим внешнего управления двигателем</translation>
+    </message>
+    <message>
+        <source>Engine Requested Speed Control Conditions</source>
+        <translation>Условия регулирования запрошенных оборотов</translation>
+    </message>
+    <message>
+        <source>Override Control Mode Priority</source>
+        <translation>Приоритет внешнего управления</translation>
+    </message>
+    <message>
+        <source>Engine Requested Speed/Speed Limit</source>
+        <translation>Запрошенные обороты / предел оборотов</translation>
+    </message>
+    <message>
+        <source>Engine Requested Torque/Torque Limit</source>
+        <translation>Запрошенный момент / предел момента</translation>
+    </message>
+    <message>
+        <source>ERC1 - Electronic Retarder Controller 1</source>
+        <translation>ERC1 — Электронный контроллер замедлителя 1</translation>
+    </message>
+    <message>
+        <source>Retarder Torque Mode</source>
+        <translation>Режим момента замедлителя</translation>
+    </message>
+    <message>
+        <source>Retarder Enable - Brake Assist Switch</source>
+        <translation>Включение замедлителя — помощь торможению</translation>
+    </message>
+    <message>
+        <source>Retarder Enable - Shift Assist Switch</source>
+        <translation>Включение замедлителя — помощь переключению</translation>
+    </message>
+    <message>
+        <source>Actual Retarder - Percent Torque</source>
+        <translation>Фактический момент замедлителя, %</translation>
+    </message>
+    <message>
+        <source>Intended Retarder Percent Torque</source>
+        <translation>Намеченный момент замедлителя, %</translation>
+    </message>
+    <message>
+        <source>Source Address of Controlling Device for Retarder Control</source>
+        <translation>Адрес устройства, управляющего замедлителем</translation>
+    </message>
+    <message>
+        <source>Actual Maximum Available Retarder - Percent Torque</source>
+        <translation>Фактический максимально доступный момент замедлителя, %</translation>
+    </message>
+    <message>
+        <source>EFL/P2 - Engine Fluid Level/Pressure 2</source>
+        <translation>EFL/P2 — Уровни и давления жидкостей двигателя 2</translation>
+    </message>
+    <message>
+        <source>Engine Injection Control Pressure</source>
+        <translation>Управляющее давление впрыска</translation>
+    </message>
+    <message>
+        <source>Engine Injector Metering Rail 1 Pressure</source>
+        <translation>Давление в дозирующей рампе форсунок 1</translation>
+    </message>
+    <message>
+        <source>Engine Injector Timing Rail 1 Pressure</source>
+        <translation>Давление в рампе опережения форсунок 1</translation>
+    </message>
+    <message>
+        <source>Engine Injector Metering Rail 2 Pressure</source>
+        <translation>Давление в дозирующей рампе форсунок 2</translation>
+    </message>
+    <message>
+        <source>ET2 - Engine Temperature 2</source>
+        <translation>ET2 — Температуры двигателя 2</translation>
+    </message>
+    <message>
+        <source>Engine Oil Temperature 2</source>
+        <translation>Температура масла двигателя 2</translation>
+    </message>
+    <message>
+        <source>Engine ECU Temperature</source>
+        <translation>Температура блока управления двигателем</translation>
+    </message>
+    <message>
+        <source>Engine Exhaust Gas Recirculation 1 Differential Pressure</source>
+        <translation>Перепад давления рециркуляции ОГ 1</translation>
+    </message>
+    <message>
+        <source>Engine Exhaust Gas Recirculation 1 Temperature</source>
+        <translation>Температура рециркуляции ОГ 1</translation>
+    </message>
+    <message>
+        <source>VH - Vehicle Hours</source>
+        <translation>VH — Наработка машины</translation>
+    </message>
+    <message>
+        <source>Total Vehicle Hours</source>
+        <translation>Общая наработка машины</translation>
+    </message>
+    <message>
+        <source>Total Power Takeoff Hours</source>
+        <translation>Общая наработка ВОМ</translation>
+    </message>
+    <message>
+        <source>FD1 - Fan Drive 1</source>
+        <translation>FD1 — Привод вентилятора 1</translation>
+    </message>
+    <message>
+        <source>Engine Fan 1 Estimated Percent Speed</source>
+        <translation>Расчётная скорость вентилятора 1, %</translation>
+    </message>
+    <message>
+        <source>Fan Drive State</source>
+        <translation>Состояние привода вентилятора</translation>
+    </message>
+    <message>
+        <source>Fan Speed</source>
+        <translation>Частота вращения вентилятора</translation>
+    </message>
+    <message>
+        <source>TD - Time/Date</source>
+        <translation>TD — Время и дата</translation>
+    </message>
+    <message>
+        <source>Seconds</source>
+        <translation>Секунды</translation>
+    </message>
+    <message>
+        <source>Minutes</source>
+        <translation>Минуты</translation>
+    </message>
+    <message>
+        <source>Hours</source>
+        <translation>Часы</translation>
+    </message>
+    <message>
+        <source>Month</source>
+        <translation>Месяц</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>День</translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation>Год</translation>
+    </message>
+    <message>
+        <source>Local minute offset</source>
+        <translation>Местное смещение, минуты</translation>
+    </message>
+    <message>
+        <source>Local hour offset</source>
+        <translation>Местное смещение, часы</translation>
+    </message>
+    <message>
+        <source>VW - Vehicle Weight</source>
+        <translation>VW — Масса машины</translation>
+    </message>
+    <message>
+        <source>Axle Location</source>
+        <translation>Положение оси</translation>
+    </message>
+    <message>
+        <source>Axle Weight</source>
+        <translation>Нагрузка на ось</translation>
+    </message>
+    <message>
+        <source>Trailer Weight</source>
+        <translation>Масса прицепа</translation>
+    </message>
+    <message>
+        <source>Cargo Weight</source>
+        <translation>Масса груза</translation>
+    </message>
+    <message>
+        <source>PTO - Power Takeoff Information</source>
+        <translation>PTO — Сведения о ВОМ</translation>
+    </message>
+    <message>
+        <source>Power Takeoff Oil Temperature</source>
+        <translation>Температура масла ВОМ</translation>
+    </message>
+    <message>
+        <source>Power Takeoff Speed</source>
+        <translation>Частота вращения ВОМ</translation>
+    </message>
+    <message>
+        <source>Power Takeoff Set Speed</source>
+        <translation>Заданная частота вращения ВОМ</translation>
+    </message>
+    <message>
+        <source>Engine PTO Governor Enable Switch</source>
+        <translation>Выключатель разрешения регулятора ВОМ</translation>
+    </message>
+    <message>
+        <source>Engine PTO Governor Set Switch</source>
+        <translation>Выключатель задания регулятора ВОМ</translation>
+    </message>
+    <message>
+        <source>Engine PTO Governor Coast/Decelerate Switch</source>
+        <translation>Выключатель «накат/замедление» регулятора ВОМ</translation>
+    </message>
+    <message>
+        <source>Engine PTO Governor Resume Switch</source>
+        <translation>Выключатель «возобновить» регулятора ВОМ</translation>
+    </message>
+    <message>
+        <source>Engine PTO Governor Accelerate Switch</source>
+        <translation>Выключатель «ускорить» регулятора ВОМ</translation>
+    </message>
+    <message>
+        <source>HRW - High Resolution Wheel Speed</source>
+        <translation>HRW — Скорость колёс высокого разрешения</translation>
+    </message>
+    <message>
+        <source>Front Axle, Left Wheel Speed</source>
+        <translation>Передняя ось, скорость левого колеса</translation>
+    </message>
+    <message>
+        <source>Front axle, right wheel speed</source>
+        <translation>Передняя ось, скорость правого колеса</translation>
+    </message>
+    <message>
+        <source>Rear axle, left wheel speed</source>
+        <translation>Задняя ось, скорость левого колеса</translation>
+    </message>
+    <message>
+        <source>Rear axle, right wheel speed</source>
+        <translation>Задняя ось, скорость правого колеса</translation>
+    </message>
+    <message>
+        <source>EBC2 - Wheel Speed Information</source>
+        <translation>EBC2 — Скорости колёс</translation>
+    </message>
+    <message>
+        <source>Front Axle Speed</source>
+        <translation>Скорость передней оси</translation>
+    </message>
+    <message>
+        <source>Relative Speed; Front Axle, Left Wheel</source>
+        <translation>Относительная скорость: передняя ось, левое колесо</translation>
+    </message>
+    <message>
+        <source>Relative Speed; Front Axle, Right Wheel</source>
+        <translation>Относительная скорость: передняя ось, правое колесо</translation>
+    </message>
+    <message>
+        <source>Relative Speed; Rear Axle #1, Left Wheel</source>
+        <translation>Относительная скорость: задняя ось №1, левое колесо</translation>
+    </message>
+    <message>
+        <source>Relative Speed; Rear Axle #1, Right Wheel</source>
+        <translation>Относительная скорость: задняя ось №1, правое колесо</translation>
+    </message>
+    <message>
+        <source>RF - Retarder Fluids</source>
+        <translation>RF — Жидкости замедлителя</translation>
+    </message>
+    <message>
+        <source>Hydraulic Retarder Pressure</source>
+        <translation>Давление гидрозамедлителя</translation>
+    </message>
+    <message>
+        <source>Hydraulic Retarder Oil Temperature</source>
+        <translation>Температура масла гидрозамедлителя</translation>
+    </message>
+    <message>
+        <source>TIRE - Tire Condition</source>
+        <translation>TIRE — Состояние шин</translation>
+    </message>
+    <message>
+        <source>Tire Location</source>
+        <translation>Положение шины</translation>
+    </message>
+    <message>
+        <source>Tire Pressure</source>
+        <translation>Давление в шине</translation>
+    </message>
+    <message>
+        <source>Tire Temperature</source>
+        <translation>Температура шины</translation>
+    </message>
+    <message>
+        <source>CTI Wheel Sensor Status</source>
+        <translation>Состояние датчика колеса СЦПШ</translation>
+    </message>
+    <message>
+        <source>CTI Tire Status</source>
+        <translation>Состояние шины СЦПШ</translation>
+    </message>
+    <message>
+        <source>CTI Wheel End Electrical Fault</source>
+        <translation>Электрическая неисправность колёсного узла СЦПШ</translation>
+    </message>
+    <message>
+        <source>Tire Air Leakage Rate</source>
+        <translation>Скорость утечки воздуха из шины</translation>
+    </message>
+    <message>
+        <source>CVW - Combination Vehicle Weight</source>
+        <translation>CVW — Масса автопоезда</translation>
+    </message>
+    <message>
+        <source>Powered Vehicle Weight</source>
+        <translation>Масса тягача</translation>
+    </message>
+    <message>
+        <source>Gross Combination Vehicle Weight</source>
+        <translation>Полная масса автопоезда</translation>
+    </message>
+    <message>
+        <source>AIR1 - Air Supply Pressure</source>
+        <translation>AIR1 — Давление в пневмосистеме</translation>
+    </message>
+    <message>
+        <source>Pneumatic Supply Pressure</source>
+        <translation>Давление питания пневмосистемы</translation>
+    </message>
+    <message>
+        <source>Parking and/or Trailer Air Pressure</source>
+        <translation>Давление стояночного тормоза и/или прицепа</translation>
+    </message>
+    <message>
+        <source>Service Brake Circuit 1 Air Pressure</source>
+        <translation>Давление в контуре рабочего тормоза 1</translation>
+    </message>
+    <message>
+        <source>Service Brake Circuit 2 Air Pressure</source>
+        <translation>Давление в контуре рабочего тормоза 2</translation>
+    </message>
+    <message>
+        <source>Auxiliary Equipment Supply Pressure</source>
+        <translation>Давление питания вспомогательного оборудования</translation>
+    </message>
+    <message>
+        <source>Air Suspension Supply Pressure</source>
+        <translation>Давление питания пневмоподвески</translation>
+    </message>
+    <message>
+        <source>Air Compressor Status</source>
+        <translation>Состояние компрессора</translation>
+    </message>
+    <message>
+        <source>OEL - Operators External Light Controls</source>
+        <translation>OEL — Органы управления наружным светом</translation>
+    </message>
+    <message>
+        <source>Work Light Switch</source>
+        <translation>Выключатель рабочего света</translation>
+    </message>
+    <message>
+        <source>Main Light Switch</source>
+        <translation>Главный выключатель света</translation>
+    </message>
+    <message>
+        <source>Turn Signal Switch</source>
+        <translation>Переключатель указателей поворота</translation>
+    </message>
+    <message>
+        <source>Hazard Light Switch</source>
+        <translation>Выключатель аварийной сигнализации</translation>
+    </message>
+    <message>
+        <source>High-Low Beam Switch</source>
+        <translation>Переключатель дальнего и ближнего света</translation>
+    </message>
+    <message>
+        <source>TC1 - Transmission Control 1</source>
+        <translation>TC1 — Управление трансмиссией 1</translation>
+    </message>
+    <message>
+        <source>Transmission Gear Shift Inhibit Request</source>
+        <translation>Запрос запрета переключения передач</translation>
+    </message>
+    <message>
+        <source>Transmission Torque Converter Lockup Disable Request</source>
+        <translation>Запрос запрета блокировки гидротрансформатора</translation>
+    </message>
+    <message>
+        <source>Disengage Driveline Request</source>
+        <translation>Запрос разъединения трансмиссии</translation>
+    </message>
+    <message>
+        <source>Requested Percent Clutch Slip</source>
+        <translation>Запрошенная пробуксовка сцепления, %</translation>
+    </message>
+    <message>
+        <source>Transmission Requested Gear</source>
+        <translation>Запрошенная передача</translation>
+    </message>
+    <message>
+        <source>Engine #1</source>
+        <translation>Двигатель №1</translation>
+    </message>
+    <message>
+        <source>Engine #2</source>
+        <translation>Двигатель №2</translation>
+    </message>
+    <message>
+        <source>Transmission #1</source>
+        <translation>Трансмиссия №1</translation>
+    </message>
+    <message>
+        <source>Brakes - System Controller</source>
+        <translation>Тормоза — контроллер системы</translation>
+    </message>
+    <message>
+        <source>Retarder, Engine (Exhaust, Engine Compression)</source>
+        <translation>Замедлитель моторный (выпускной, компрессионный)</translation>
+    </message>
+    <message>
+        <source>Retarder, Driveline</source>
+        <translation>Замедлитель трансмиссионный</translation>
+    </message>
+    <message>
+        <source>Instrument Cluster #1</source>
+        <translation>Панель приборов №1</translation>
+    </message>
+    <message>
+        <source>Body Controller</source>
+        <translation>Контроллер кузова</translation>
+    </message>
+    <message>
+        <source>Tire Pressure Controller</source>
+        <translation>Контроллер давления в шинах</translation>
+    </message>
+    <message>
+        <source>Aftertreatment #1 system gas intake</source>
+        <translation>Нейтрализатор №1, газ на входе</translation>
+    </message>
+    <message>
+        <source>Aftertreatment #1 system gas outlet</source>
+        <translation>Нейтрализатор №1, газ на выходе</translation>
+    </message>
+    <message>
+        <source>Trip Recorder (Tachograph)</source>
+        <translation>Регистратор поездок (тахограф)</translation>
+    </message>
+    <message>
+        <source>J1939 control unit (diagnostics only)</source>
+        <translation>Блок управления J1939 (только диагностика)</translation>
+    </message>
+    <message>
+        <source>11-bit node (two 16-bit values)</source>
+        <translation>11-битный узел (два 16-битных значения)</translation>
+    </message>
+    <message>
+        <source>Value 1</source>
+        <translation>Значение 1</translation>
+    </message>
+    <message>
+        <source>Value 2</source>
+        <translation>Значение 2</translation>
+    </message>
+    <message>
+        <source>SAE joystick</source>
+        <translation>Джойстик SAE</translation>
+    </message>
+    <message>
+        <source>Panel, controller and engine</source>
+        <translation>Пульт, контроллер и двигатель</translation>
+    </message>
+    <message>
+        <source>External control panel</source>
+        <translation>Выносной пульт управления</translation>
+    </message>
+    <message>
+        <source>Controller</source>
+        <translation>Контроллер</translation>
+    </message>
+    <message>
+        <source>DM - Active Diagnostic Trouble Codes</source>
+        <translation>DM — Активные диагностические коды неисправностей</translation>
+    </message>
+    <message>
+        <source>ECU Identification</source>
+        <translation>Идентификация ЭБУ</translation>
+    </message>
+    <message>
+        <source>Soft</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Memory Access Tool</source>
+        <translation>Доступ к памяти</translation>
+    </message>
+    <message>
+        <source>Engine Configuration 1</source>
+        <translation>Конфигурация двигателя 1</translation>
+    </message>
+    <message>
+        <source> %</source>
+        <translation> %</translation>
+    </message>
+    <message>
+        <source> kPa</source>
+        <translation> кПа</translation>
+    </message>
+    <message>
+        <source> °C</source>
+        <translation> °C</translation>
+    </message>
+    <message>
+        <source> km/h</source>
+        <translation> км/ч</translation>
+    </message>
+    <message>
+        <source> rpm</source>
+        <translation> об/мин</translation>
+    </message>
+    <message>
+        <source> kg</source>
+        <translation> кг</translation>
+    </message>
+    <message>
+        <source> h</source>
+        <translation> ч</translation>
+    </message>
+    <message>
+        <source> MPa</source>
+        <translation> МПа</translation>
+    </message>
+    <message>
+        <source> V</source>
+        <translation> В</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> с</translation>
+    </message>
+    <message>
+        <source> ppm</source>
+        <translation> ppm</translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> мин</translation>
+    </message>
+    <message>
+        <source> km</source>
+        <translation> км</translation>
+    </message>
+    <message>
+        <source> km/L</source>
+        <translation> км/л</translation>
+    </message>
+    <message>
+        <source> L</source>
+        <translation> л</translation>
+    </message>
+    <message>
+        <source> A</source>
+        <translation> А</translation>
+    </message>
+    <message>
+        <source> r</source>
+        <translation> об</translation>
+    </message>
+    <message>
+        <source> Pa/s</source>
+        <translation> Па/с</translation>
+    </message>
+    <message>
+        <source> L/h</source>
+        <translation> л/ч</translation>
+    </message>
+    <message>
+        <source>00 - Off</source>
+        <translation>00 - Выключено</translation>
+    </message>
+    <message>
+        <source>01 - On</source>
+        <translation>01 - Включено</translation>
+    </message>
+    <message>
+        <source>10 - Error</source>
+        <translation>10 - Ошибка</translation>
+    </message>
+    <message>
+        <source>11 - Not available</source>
+        <translation>11 - Нет данных</translation>
+    </message>
+    <message>
+        <source>How much hotter the oil runs than the coolant (computed)</source>
+        <translation>Насколько масло горячее охлаждающей жидкости (расчёт)</translation>
     </message>
 </context>
 <context>
@@ -2735,6 +4116,10 @@ Use %1 ms?</source>
     <message>
         <source>Follow new rows</source>
         <translation>Следовать за новыми строками</translation>
+    </message>
+    <message>
+        <source>Decode frames</source>
+        <translation>Расшифровывать кадры</translation>
     </message>
 </context>
 <context>

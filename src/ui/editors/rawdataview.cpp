@@ -1,5 +1,7 @@
 #include "ui/editors/rawdataview.h"
 
+#include "model/abstractdisplayableitem.h"
+
 #include <QAction>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -8,6 +10,7 @@
 
 namespace {
 const char *const FollowKey = "RawState/Follow";
+const char *const DecodeKey = "RawState/Decode";
 }
 
 RawDataView::RawDataView(QWidget *parent)
@@ -21,6 +24,15 @@ RawDataView::RawDataView(QWidget *parent)
         QSettings().setValue(QLatin1String(FollowKey), on);
         if (on && !keepsRowsInPlace())
             scrollToTop();
+    });
+    m_decode = new QAction(tr("Decode frames"), this);
+    m_decode->setObjectName(QStringLiteral("actionRawDecode"));
+    m_decode->setCheckable(true);
+    m_decode->setChecked(QSettings().value(QLatin1String(DecodeKey), true).toBool());
+    AbstractDisplayableItem::setDescribeFrames(m_decode->isChecked());
+    connect(m_decode, &QAction::toggled, this, [](bool on) {
+        QSettings().setValue(QLatin1String(DecodeKey), on);
+        AbstractDisplayableItem::setDescribeFrames(on);
     });
 }
 

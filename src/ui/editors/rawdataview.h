@@ -8,7 +8,9 @@ class QAction;
 // with "follow" off, the view moves down with every insertion, so the rows under the cursor stay
 // where they are and a shift-click selects what the user saw; with "follow" on and nothing
 // selected, the newest rows stay in view. The follow choice is kept in the settings as
-// "RawState/Follow". GUI thread.
+// "RawState/Follow". The "Decode frames" choice ("RawState/Decode") switches the decoded text
+// that the bus thread writes for every frame; off, the "Decoded data" column keeps only the
+// transport texts and the names of the items, and dispatch costs less. GUI thread.
 class RawDataView : public QTableView
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ public:
     explicit RawDataView(QWidget *parent = nullptr);
 
     QAction *followAction() const { return m_follow; }
+    QAction *decodeAction() const { return m_decode; }
     bool isFollowing() const;
     void setFollowing(bool on);
     // True while rows inserted at the top move the view along with them.
@@ -31,6 +34,7 @@ protected:
 
 private:
     QAction *m_follow = nullptr;
+    QAction *m_decode = nullptr;
     // Rows inserted above the view since the scroll bar last learned the row count.
     int m_pendingShift = 0;
     int m_layoutDepth = 0;

@@ -1,0 +1,180 @@
+#include "can/abstractcanhandler.h"
+#include "model/abstractdisplayableitem.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+#include "ui/editors/rawdataview.h"
+#include "ui/language.h"
+#include "ui/rawdatamodel.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The newest "Decoded data" text of the raw view that starts with prefix; empty when none.
+QString decodedRow(const DemoBusWindow &demo, const QString &prefix)
+{
+    const auto *view = demo.window()->findChild<RawDataView *>(QStringLiteral("rawDataView"));
+    const QAbstractItemModel *model = view->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QString text = model->index(r, 1).data().toString();
+        if (text.startsWith(prefix))
+            return text;
+    }
+    return QString();
+}
+
+QStringList tabTexts(const DemoBusWindow &demo)
+{
+    auto *tabs = demo.window()->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    QStringList out;
+    for (int i = 0; tabs && i < tabs->count(); ++i)
+        out << tabs->tabText(i);
+    return out;
+}
+
+} // namespace
+
+// What the window says on the demo bus: decoded frames in the raw view, titles that follow a
+// rename, and the example scheme in Russian.
+class tst_TextWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        TestEnvironment::initSchemeTests(QStringLiteral("TarvikTextWalkthroughTest"));
+    }
+    // Each window starts decoding, whatever a test before it left in the settings.
+    void init() { QSettings().setValue(QStringLiteral("RawState/Decode"), true); }
+    void rawViewShowsDecodedFrames();
+    void renameRetitlesDetails();
+    void russianWindowShowsExampleScheme();
+};
+
+void tst_TextWalkthrough::rawViewShowsDecodedFrames()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    // The engine's EEC1 every 20 ms: its row names the function and gives its values.
+    const QString eec1 = QStringLiteral("EEC1 - Electronic Engine Controller 1: ");
+    QVERIFY(DemoBusWindow::waitFor([&] { return !decodedRow(demo, eec1).isEmpty(); }));
+    const QString text = decodedRow(demo, eec1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^EEC1 - Electronic Engine Controller 1: n=[0-9.]+ "
+                                               "rpm, torque [-0-9.]+ %, demand [-0-9.]+ %$"))
+                 .match(text)
+                 .hasMatch(),
+             qPrintable(text));
+
+    // Switched off from the raw view's context menu: new rows keep only the function's name,
+    // and the choice is kept.
+    auto *view = demo.window()->findChild<RawDataView *>(QStringLiteral("rawDataView"));
+    QAction *decode = nullptr;
+    for (QAction *a : view->actions()) {
+        if (a->objectName() == QLatin1String("actionRawDecode"))
+            decode = a;
+    }
+    QVERIFY(decode);
+    QVERIFY(decode->isChecked());
+    decode->trigger();
+    QVERIFY(!AbstractDisplayableItem::describeFrames());
+    QCOMPARE(QSettings().value(QStringLiteral("RawState/Decode")).toBool(), false);
+    // Frames decoded before the switch may still be on their way: once one decoded after it
+    // has come, the view is cleared and fills with such frames only.
+    const QString nameOnly = QStringLiteral("EEC1 - Electronic Engine Controller 1");
+    QVERIFY(DemoBusWindow::waitFor([&] { return decodedRow(demo, nameOnly) == nameOnly; }));
+    demo.action("actionRawClear")->trigger();
+    QVERIFY(DemoBusWindow::waitFor([&] { return decodedRow(demo, nameOnly) == nameOnly; }));
+    QVERIFY(decodedRow(demo, eec1).isEmpty());
+    decode->trigger();
+    QVERIFY(AbstractDisplayableItem::describeFrames());
+    QCOMPARE(QSettings().value(QStringLiteral("RawState/Decode")).toBool(), true);
+}
+
+void tst_TextWalkthrough::renameRetitlesDetails()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    QVERIFY(controller.isValid());
+    QDockWidget *dock = demo.openDetails(controller);
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    auto *panel = demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"));
+    QVERIFY(panel);
+    QCOMPARE(panel->windowTitle(), QStringLiteral("Details - [0xa0] Controller"));
+    QCOMPARE(dock->windowTitle(), QStringLiteral("[0xa0] Controller"));
+
+    demo.window()->textAnswer = QStringLiteral("Boom controller");
+    demo.action("actionRename")->trigger();
+    QCOMPARE(demo.window()->asked.last(), QStringLiteral("Device Name|Controller"));
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("Details - [0xa0] Boom controller"));
+    QTRY_COMPARE(dock->windowTitle(), QStringLiteral("[0xa0] Boom controller"));
+    QVERIFY(demo.row(QStringLiteral("Boom controller")).isValid());
+}
+
+void tst_TextWalkthrough::russianWindowShowsExampleScheme()
+{
+    // As the program does at start, before the window is made.
+    QObject translations;
+    QVERIFY(Language::install(QStringLiteral("ru"), &translations));
+    {
+        DemoBusWindow demo;
+        QVERIFY(demo.start());
+        QVERIFY(tabTexts(demo).contains(QString::fromUtf8("Пульт, контроллер и двигатель")));
+        QVERIFY(demo.row(QString::fromUtf8("Двигатель №1")).isValid());
+        QVERIFY(demo.row(QString::fromUtf8("Контроллер")).isValid());
+        QVERIFY(demo.row(QString::fromUtf8("Выносной пульт управления")).isValid());
+
+        QWidget *tab = demo.window()->schemeTabs().value(0);
+        QVERIFY(tab);
+        QStringList titles;
+        for (const QGroupBox *group : tab->findChildren<QGroupBox *>())
+            titles << group->title();
+        QVERIFY2(titles.contains(QString::fromUtf8("Обороты двигателя")),
+                 qPrintable(titles.join(QLatin1Char('|'))));
+        QStringList labels;
+        for (const QLabel *label : tab->findChildren<QLabel *>())
+            labels << label->text();
+        for (const char *label : {"Выносной пульт управления", "Контроллер", "Двигатель №1"})
+            QVERIFY2(labels.contains(QString::fromUtf8(label)),
+                     qPrintable(labels.join(QLatin1Char('|'))));
+
+        // The engine's frames decode in Russian.
+        const QString eec1 = QString::fromUtf8("EEC1 — Электронный контроллер двигателя 1: n=");
+        QVERIFY(DemoBusWindow::waitFor([&] { return !decodedRow(demo, eec1).isEmpty(); }));
+        QVERIFY2(decodedRow(demo, eec1).contains(QString::fromUtf8("об/мин, момент")),
+                 qPrintable(decodedRow(demo, eec1)));
+
+        // A broken scheme file: the message is Russian throughout, the parser's words too.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile broken(dir.filePath(QStringLiteral("broken.tvsx")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("<devices><device key=\"controller\"");
+        broken.close();
+        demo.window()->fileAnswer = broken.fileName();
+        demo.window()->errors.clear();
+        demo.action("actionOpen")->trigger();
+        QTRY_COMPARE(demo.window()->errors.size(), 1);
+        const QString error = demo.window()->errors.first();
+        QVERIFY2(error.contains(QString::fromUtf8("не является файлом схемы")), qPrintable(error));
+        QVERIFY2(!QRegularExpression(QStringLiteral("[A-Za-z]{3,}"))
+                      .match(error.section(QStringLiteral("tvsx"), -1))
+                      .hasMatch(),
+                 qPrintable(error));
+    }
+}
+
+QTEST_MAIN(tst_TextWalkthrough)
+#include "tst_textwalkthrough.moc"
