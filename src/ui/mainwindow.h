@@ -205,6 +205,8 @@ private:
     // Save (to the current file when it can be written) or Save As; false when nothing was saved.
     bool saveScheme(bool askName);
     void updateTitle();
+    // Widens the docked Details panel to show the editor without a horizontal scroll bar.
+    void fitDetailsWidth();
 
     QPointer<GuiMessageNotifier> m_notifier;
     std::unique_ptr<ParameterLog> m_parameterLog;

@@ -169,6 +169,7 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
         m_detailsBox->insertWidget(0, editor);
         editor->show();
         m_detailsEditor = editor;
+        fitDetailsWidth();
     }
     slotRefreshDetailsTitles();
     // A function without a catalogue of its own shows its unit's, where it was added from.
@@ -176,6 +177,18 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
     while (item && !item->subFactory() && item->parentItem())
         item = item->parentItem();
     m_catalogueBar->setSelectedItem(item);
+}
+
+void MainWindow::fitDetailsWidth()
+{
+    // A form wider than the panel hides its fields behind a scroll bar (long Russian labels do):
+    // the docked panel grows to fit, up to 40 % of the window, and never shrinks on its own.
+    if (!m_detailsWindow->isVisible() || m_detailsWindow->isFloating())
+        return;
+    const int frame = m_detailsWindow->width() - m_detailsArea->viewport()->width();
+    const int wanted = m_detailsArea->widget()->sizeHint().width() + frame;
+    if (wanted > m_detailsWindow->width())
+        resizeDocks({m_detailsWindow}, {qMin(wanted, width() * 2 / 5)}, Qt::Horizontal);
 }
 
 void MainWindow::slotRefreshDetailsTitles()

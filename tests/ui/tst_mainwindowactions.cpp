@@ -33,6 +33,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -709,6 +710,16 @@ void tst_MainWindowActions::detailsPanelFollowsCurrentRow()
     action(m_window.get(), "actionDeleteDevice")->trigger();
     QVERIFY(!editorB);
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    // A form with long labels widens the panel instead of hiding its fields behind a scroll bar.
+    m_window->resize(1400, 800);
+    J1939Device *wide = deviceWithParameters(0x25, 1).release();
+    wide->parameters().first()->setName(QString(20, QLatin1Char('W')));
+    m_window->addDisplayable(wide);
+    auto *dock = m_window->findChild<QDockWidget *>(QStringLiteral("detailsWindow"));
+    const int before = dock->width();
+    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(wide->existingTreeItem(), 1));
+    QTRY_VERIFY(dock->width() > before);
+    QTRY_COMPARE(panel->horizontalScrollBar()->maximum(), 0);
 }
 
 void tst_MainWindowActions::constructorAddsWithInitialState()
