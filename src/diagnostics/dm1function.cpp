@@ -1,6 +1,6 @@
 #include "diagnostics/dm1function.h"
 
-#include "diagnostics/dm1schemetreeitem.h"
+#include "diagnostics/editors/dm1schemetreeitem.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "diagnostics/saeswitchstatusparameter.h"
 #include "model/zxintparameter.h"

@@ -1,6 +1,6 @@
 #include "model/buttonlistparameter.h"
 
-#include "model/buttonlistparameterwidget.h"
+#include "model/editors/buttonlistparameterwidget.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "model/targetparameter.h"
 
-#include "model/targeteditor.h"
+#include "model/editors/targeteditor.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "model/zxboolparameter.h"
 
-#include "model/notavailablespinbox.h"
+#include "model/editors/notavailablespinbox.h"
 
 #include <QCheckBox>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "model/zxerrorcodesparameter.h"
 
-#include "model/errorcodeseditor.h"
+#include "model/editors/errorcodeseditor.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,7 +1,7 @@
 #include "model/zxfloatparameter.h"
 
 #include "model/descriptiontext.h"
-#include "model/notavailablespinbox.h"
+#include "model/editors/notavailablespinbox.h"
 
 #include <QDebug>
 #include <QDoubleSpinBox>

@@ -1,7 +1,7 @@
 #include "model/zxintparameter.h"
 
 #include "model/descriptiontext.h"
-#include "model/notavailablespinbox.h"
+#include "model/editors/notavailablespinbox.h"
 
 #include <QDebug>
 #include <QSpinBox>

@@ -1,7 +1,7 @@
 #include "model/zxlistparameter.h"
 
 #include "model/descriptiontext.h"
-#include "model/notavailablecombobox.h"
+#include "model/editors/notavailablecombobox.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "model/zxparameterlink.h"
 
 #include "model/abstractdisplayableitem.h"
-#include "model/notavailablespinbox.h"
-#include "model/wheelguard.h"
+#include "model/editors/notavailablespinbox.h"
+#include "model/editors/wheelguard.h"
 #include "model/zxparameter.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "model/zxvariantparameter.h"
 
-#include "model/zxvariantwidget.h"
+#include "model/editors/zxvariantwidget.h"
 
 #include <QDebug>
 

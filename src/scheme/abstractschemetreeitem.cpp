@@ -4,7 +4,7 @@
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
 #include "model/transmissionperiod.h"
-#include "model/wheelguard.h"
+#include "model/editors/wheelguard.h"
 #include "model/zxparameter.h"
 #include "model/zxparameterlink.h"
 

@@ -4,7 +4,7 @@
 
 #include "can/guimessagenotifier.h"
 #include "descriptions/deviceconstructormodel.h"
-#include "model/connectiontimeoutsdialog.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 #include "model/tpconnection.h"
 #include "model/transmissionperiod.h"
 #include "scheme/schemecontroller.h"

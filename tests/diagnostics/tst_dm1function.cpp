@@ -2,7 +2,7 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/spnnames.h"
 #include "diagnostics/dm1function.h"
-#include "diagnostics/dm1schemetreeitem.h"
+#include "diagnostics/editors/dm1schemetreeitem.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"

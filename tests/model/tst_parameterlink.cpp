@@ -1,5 +1,5 @@
-#include "model/hexintvalidator.h"
-#include "model/notavailablecombobox.h"
+#include "model/editors/hexintvalidator.h"
+#include "model/editors/notavailablecombobox.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"

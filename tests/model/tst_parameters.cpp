@@ -1,6 +1,6 @@
-#include "model/errorcodeseditor.h"
+#include "model/editors/errorcodeseditor.h"
 #include "model/rawdataparameter.h"
-#include "model/targeteditor.h"
+#include "model/editors/targeteditor.h"
 #include "model/targetparameter.h"
 #include "model/zx3bitiostateparameter.h"
 #include "model/zxboolparameter.h"
@@ -11,7 +11,7 @@
 #include "model/zxlistparameter.h"
 #include "model/zxstringparameter.h"
 #include "model/zxvariantparameter.h"
-#include "model/zxvariantwidget.h"
+#include "model/editors/zxvariantwidget.h"
 #include "support/testenvironment.h"
 
 #include <QCheckBox>

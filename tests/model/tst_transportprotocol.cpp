@@ -1,4 +1,4 @@
-#include "model/connectiontimeoutsdialog.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
 #include "support/recordingfunction.h"

@@ -3,7 +3,7 @@
 #include "descriptions/deviceconstructormodel.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
-#include "model/wheelguard.h"
+#include "model/editors/wheelguard.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
 #include "scheme/abstractschemetreeitem.h"

@@ -1,6 +1,6 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
-#include "model/connectiontimeoutsdialog.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"

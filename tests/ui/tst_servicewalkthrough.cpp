@@ -1,6 +1,6 @@
 #include "demo/demounits.h"
 #include "diagnostics/editors/memoryaccessdock.h"
-#include "model/targeteditor.h"
+#include "model/editors/targeteditor.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 

@@ -2,7 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "diagnostics/canflashingfunctionv1.h"
-#include "model/targeteditor.h"
+#include "model/editors/targeteditor.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"

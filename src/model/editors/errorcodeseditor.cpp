@@ -1,6 +1,6 @@
-#include "model/errorcodeseditor.h"
+#include "model/editors/errorcodeseditor.h"
 
-#include "model/hexintvalidator.h"
+#include "model/editors/hexintvalidator.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

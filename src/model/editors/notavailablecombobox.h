@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/notavailablespinbox.h"
+#include "model/editors/notavailablespinbox.h"
 
 #include <QComboBox>
 

@@ -1,4 +1,4 @@
-#include "diagnostics/dm1schemetreeitem.h"
+#include "diagnostics/editors/dm1schemetreeitem.h"
 
 #include "diagnostics/dm1function.h"
 #include "model/zxparameter.h"

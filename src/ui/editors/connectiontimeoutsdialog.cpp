@@ -1,4 +1,4 @@
-#include "model/connectiontimeoutsdialog.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

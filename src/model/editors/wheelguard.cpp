@@ -1,4 +1,4 @@
-#include "model/wheelguard.h"
+#include "model/editors/wheelguard.h"
 
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>

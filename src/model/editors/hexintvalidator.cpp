@@ -1,4 +1,4 @@
-#include "model/hexintvalidator.h"
+#include "model/editors/hexintvalidator.h"
 
 HexIntValidator::HexIntValidator(int maxDigits, QObject *parent)
     : QValidator(parent)

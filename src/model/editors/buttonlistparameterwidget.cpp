@@ -1,4 +1,4 @@
-#include "model/buttonlistparameterwidget.h"
+#include "model/editors/buttonlistparameterwidget.h"
 
 #include <QMenu>
 

@@ -1,4 +1,4 @@
-#include "model/zxvariantwidget.h"
+#include "model/editors/zxvariantwidget.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

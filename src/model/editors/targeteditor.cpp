@@ -1,6 +1,6 @@
-#include "model/targeteditor.h"
+#include "model/editors/targeteditor.h"
 
-#include "model/hexintvalidator.h"
+#include "model/editors/hexintvalidator.h"
 
 TargetEditor::TargetEditor(QWidget *parent)
     : QLineEdit(parent)

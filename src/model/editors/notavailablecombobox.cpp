@@ -1,4 +1,4 @@
-#include "model/notavailablecombobox.h"
+#include "model/editors/notavailablecombobox.h"
 
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
