@@ -220,7 +220,7 @@ void tst_FlashWalkthrough::bootLoadTheExampleProgram()
     }
     const QString finished = QStringLiteral("Reflash finished: 513 blocks to 0xa0");
     QVERIFY(DemoBusWindow::waitFor([&] { return result->text().startsWith(finished); }, 60000));
-    QCOMPARE(progress->value(), 100);
+    QTRY_COMPARE(progress->value(), 100);
     QVERIFY2(rowText(row).contains(finished), qPrintable(rowText(row)));
     // The flasher returns to idle by itself; the result stays in Details and in the row.
     QVERIFY(DemoBusWindow::waitFor([&] { return state->text().isEmpty(); }, 5000));
