@@ -3,6 +3,7 @@
 // from frames already read; and the candump reading of the same recording.
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
+#include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
@@ -66,6 +67,7 @@ int main(int argc, char **argv)
     initTarvikResources();
     registerDiagnosticsFunctions();
     registerMachineFunctions();
+    registerDeviceTests();
     AbstractDisplayableItem::setDescribeFrames(false);
     AbstractDisplayableItem::setStampWallClock(false);
     benchmark::Initialize(&argc, argv);

@@ -5,6 +5,7 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/itemscript.h"
+#include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "model/devicedispatcher.h"
@@ -47,6 +48,7 @@ Environment &environment()
         ItemScript::setTimeLimitMs(20);
         registerDiagnosticsFunctions();
         registerMachineFunctions();
+        registerDeviceTests();
         CanDeviceFactory::init();
         e->dispatcher = std::make_unique<DeviceDispatcher>();
         e->model = std::make_unique<SchemeTreeModel>();

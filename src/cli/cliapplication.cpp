@@ -3,6 +3,7 @@
 #include "can/dispatchresult.h"
 #include "cli/clicommand.h"
 #include "descriptions/descriptionfiles.h"
+#include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
@@ -33,6 +34,7 @@ int runTarvikCli(int argc, char **argv)
     Units::init();
     registerDiagnosticsFunctions();
     registerMachineFunctions();
+    registerDeviceTests();
     // No raw view to describe the frames for.
     AbstractDisplayableItem::setDescribeFrames(false);
     // Recordings play without an event loop, faster than real time: no timer reads the stamps.

@@ -4,17 +4,12 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/j1939preferredaddresses.h"
 #include "descriptions/unknownj1939device.h"
+#include "descriptions/unitregistry.h"
 #include "descriptions/unknownsiddevice.h"
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
-#include "devicetests/controllerdevicetest.h"
-#include "diagnostics/offboarddiagnosticdevice.h"
-#include "machine/cabincontroller.h"
-#include "machine/controllerdevice.h"
-#include "machine/controlpaneldevice.h"
-#include "machine/supportcontroller.h"
-#include "machine/supportindicationpanel.h"
+#include "model/j1939device.h"
 #include "model/zxparameter.h"
 
 #include <QDebug>
@@ -56,46 +51,11 @@ void CanDeviceFactory::init()
 {
     reset();
     s_instance = new CanDeviceFactory;
-    // The machine's own units, at their fixed addresses.
-    s_instance->appendEntry(DeviceFactoryEntry(
-        "cabin_controller", {ItemAddress::J1939, 0x0A}, tr("Cabin controller"),
-        QStringLiteral("CABIN_CONTROLLER_DESC_PH"), QStringLiteral("CABIN_CONTROLLER_FULL_DESC_PH"),
-        [] { return new CabinController; }));
-    s_instance->appendEntry(DeviceFactoryEntry(
-        "hydro_support_controller", {ItemAddress::J1939, 0x80}, tr("Support controller"),
-        QStringLiteral("SUPPORT_CONTROLLER_DESC_PH"),
-        QStringLiteral("SUPPORT_CONTROLLER_FULL_DESC_PH"), [] { return new SupportController; }));
-    s_instance->appendEntry(DeviceFactoryEntry(
-        "support_indication_panel", {ItemAddress::J1939, 0x9C}, tr("Support indication panel"),
-        QStringLiteral("SUPPORT_INDICATION_PANEL_DESC_PH"),
-        QStringLiteral("SUPPORT_INDICATION_PANEL_FULL_DESC_PH"),
-        [] { return new SupportIndicationPanel; }));
-    const struct
-    {
-        const char *key;
-        quint32 address;
-        const char *name;
-    } panels[] = {
-        {"control_panel_ext", 0x9D, QT_TR_NOOP("External control panel")},
-        {"control_panel_low", 0x9E, QT_TR_NOOP("Lower control panel")},
-        {"control_panel_upper", 0x9F, QT_TR_NOOP("Upper control panel")},
-    };
-    for (const auto &panel : panels) {
-        s_instance->appendEntry(DeviceFactoryEntry(
-            panel.key, {ItemAddress::J1939, panel.address}, tr(panel.name),
-            QStringLiteral("CONTROL_PANEL_DESC_PH"), QStringLiteral("CONTROL_PANEL_FULL_DESC_PH"),
-            [] { return new ControlPanelDevice; }));
+    // The built-in units the folders above entered (the machine's own, the tool), by address.
+    for (DeviceFactoryEntry unit : UnitRegistry::units()) {
+        unit.name = tr(unit.name.toUtf8().constData());
+        s_instance->appendEntry(unit);
     }
-    s_instance->appendEntry(DeviceFactoryEntry(
-        "controller", {ItemAddress::J1939, 0xA0}, tr("Controller"),
-        QStringLiteral("CONTROLLER_DESC_PH"), QStringLiteral("CONTROLLER_FULL_DESC_PH"),
-        [] { return new ControllerDevice; }, &ControllerDeviceTest::create,
-        QStringLiteral(":/tests/schemes/controller_test.tvsc")));
-    // The tool itself, owner of the flashing and identification functions.
-    s_instance->appendEntry(DeviceFactoryEntry(
-        "offboarddiagunit", {ItemAddress::J1939, 0xF9}, tr("Off-board diagnostic unit"),
-        QStringLiteral("OFFBDU_DESC_PH"), QStringLiteral("OFFBDU_FDESC_PH"),
-        [] { return new OffBoardDiagnosticDevice; }));
     s_instance->appendEntry(DeviceFactoryEntry("empty_device",
                                                {ItemAddress::J1939, ItemAddress::Unassigned},
                                                tr("Stub"), QString(), QString(),

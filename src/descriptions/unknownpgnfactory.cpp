@@ -3,13 +3,9 @@
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
 #include "descriptions/descriptionfiles.h"
+#include "descriptions/pgnfunctionregistry.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
-#include "diagnostics/canflashingfunctionv1.h"
-#include "diagnostics/emr2enginestoprequestfunction.h"
-#include "diagnostics/enginecontrollercalibrationfunction.h"
-#include "machine/controllerzbusbridgedevicefunction.h"
-#include "diagnostics/controllermachinestatedevicefunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 
@@ -51,30 +47,12 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
     for (const QString &path : DescriptionFiles::functionLibraryFiles())
         appendXmlDescFile(path);
-    appendEntry(DeviceFactoryEntry("canflashv1", {ItemAddress::Pgn, 0xD900}, tr("Can Flasher"),
-                                   QStringLiteral("CAN_FLASHER_V1_DESC_PH"),
-                                   QStringLiteral("CAN_FLASHER_V1_FDESC_PH"),
-                                   [] { return new CanFlashingFunctionV1; }));
-    // Offered for adding by hand only (below): 0xFF16 is a proprietary group that other makers
-    // use for other things, and the calibration run has no group of its own.
-    appendEntry(DeviceFactoryEntry("emr2stop", {ItemAddress::Pgn, 0xFF16},
-                                   tr("EMR2 - Engine Stop Request"),
-                                   QStringLiteral("EMR2_STOP_DESC_PH"),
-                                   QStringLiteral("EMR2_STOP_FDESC_PH"),
-                                   [] { return new Emr2EngineStopRequestFunction; }));
-    appendEntry(DeviceFactoryEntry("eccalibration", {ItemAddress::Pgn, NoGroupAddress},
-                                   tr("Engine Controller Calibration"),
-                                   QStringLiteral("ENGINE_CALIBRATION_DESC_PH"),
-                                   QStringLiteral("ENGINE_CALIBRATION_FDESC_PH"),
-                                   [] { return new EngineControllerCalibrationFunction; }));
-    appendEntry(DeviceFactoryEntry("zbus", {ItemAddress::Pgn, 0xFF34}, tr("Z-Bus data"),
-                                   QStringLiteral("ZBUS_BRIDGE_DESC_PH"),
-                                   QStringLiteral("ZBUS_BRIDGE_FDESC_PH"),
-                                   [] { return new ControllerZBusBridgeDeviceFunction; }));
-    appendEntry(DeviceFactoryEntry("prop_machine_state", {ItemAddress::Pgn, 0xFF35},
-                                   tr("Machine State"), QStringLiteral("MACHINE_STATE_DESC_PH"),
-                                   QStringLiteral("MACHINE_STATE_FDESC_PH"),
-                                   [] { return new ControllerMachineStateDeviceFunction; }));
+    for (DeviceFactoryEntry entry : PgnFunctionRegistry::functions()) {
+        entry.name = tr(entry.name.toUtf8().constData());
+        if (PgnFunctionRegistry::isByHandOnly(entry.key))
+            m_byHandOnly.insert(entry.key);
+        appendEntry(entry);
+    }
 }
 
 QObject *UnknownPgnFactory::owner() const
@@ -96,9 +74,9 @@ void UnknownPgnFactory::appendXmlDescFile(const QString &path)
     }
 }
 
-bool UnknownPgnFactory::isManualOnly(const QByteArray &key)
+bool UnknownPgnFactory::isManualOnly(const QByteArray &key) const
 {
-    return key == "emr2stop" || key == "eccalibration";
+    return m_byHandOnly.contains(key);
 }
 
 AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)

@@ -3,6 +3,7 @@
 #include "descriptions/abstractdevicefactory.h"
 
 #include <QPointer>
+#include <QSet>
 
 class J1939Device;
 
@@ -20,7 +21,7 @@ public:
     void appendXmlDescFile(const QString &path);
     AbstractDisplayableItem *createDeviceFromPgn(quint32 pgn);
     // Kinds the engineer adds by hand that traffic never creates.
-    static bool isManualOnly(const QByteArray &key);
+    bool isManualOnly(const QByteArray &key) const;
     // The catalogue address of a function bound to no parameter group: above every PGN value,
     // so no frame matches it.
     static constexpr quint32 NoGroupAddress = 0x1FFFF;
@@ -34,4 +35,5 @@ public:
 
 private:
     QPointer<J1939Device> m_device;
+    QSet<QByteArray> m_byHandOnly;
 };

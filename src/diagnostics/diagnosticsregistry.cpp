@@ -1,13 +1,52 @@
 #include "diagnostics/diagnosticsregistry.h"
 
+#include "descriptions/pgnfunctionregistry.h"
+#include "descriptions/unitregistry.h"
+#include "descriptions/unknownpgnfactory.h"
 #include "diagnostics/addressclaimfunction.h"
+#include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/emr2enginestoprequestfunction.h"
 #include "diagnostics/engineconfigurationfunction.h"
+#include "diagnostics/enginecontrollercalibrationfunction.h"
 #include "diagnostics/memoryaccessfunction.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
+
+namespace {
+
+// The tool's own functions, offered after the function library.
+void registerToolFunctions()
+{
+    PgnFunctionRegistry::registerFunction(DeviceFactoryEntry(
+        "canflashv1", {ItemAddress::Pgn, 0xD900},
+        QString::fromLatin1(QT_TRANSLATE_NOOP("UnknownPgnFactory", "Can Flasher")),
+        QStringLiteral("CAN_FLASHER_V1_DESC_PH"), QStringLiteral("CAN_FLASHER_V1_FDESC_PH"),
+        [] { return new CanFlashingFunctionV1; }));
+    // Offered for adding by hand only: 0xFF16 is a proprietary group that other makers use for
+    // other things, and the calibration run has no group of its own.
+    PgnFunctionRegistry::registerFunction(
+        DeviceFactoryEntry("emr2stop", {ItemAddress::Pgn, 0xFF16},
+                           QString::fromLatin1(QT_TRANSLATE_NOOP(
+                               "UnknownPgnFactory", "EMR2 - Engine Stop Request")),
+                           QStringLiteral("EMR2_STOP_DESC_PH"),
+                           QStringLiteral("EMR2_STOP_FDESC_PH"),
+                           [] { return new Emr2EngineStopRequestFunction; }),
+        PgnFunctionRegistry::ByHandOnly);
+    PgnFunctionRegistry::registerFunction(
+        DeviceFactoryEntry("eccalibration", {ItemAddress::Pgn, UnknownPgnFactory::NoGroupAddress},
+                           QString::fromLatin1(QT_TRANSLATE_NOOP(
+                               "UnknownPgnFactory", "Engine Controller Calibration")),
+                           QStringLiteral("ENGINE_CALIBRATION_DESC_PH"),
+                           QStringLiteral("ENGINE_CALIBRATION_FDESC_PH"),
+                           [] { return new EngineControllerCalibrationFunction; }),
+        PgnFunctionRegistry::ByHandOnly);
+}
+
+} // namespace
 
 // The names are those of items the scheme files keep; the window shows them translated.
 void registerDiagnosticsFunctions()
@@ -34,4 +73,11 @@ void registerDiagnosticsFunctions()
     J1939Reg::registerClass([](J1939Device *device) { return new AddressClaimFunction(device); },
                             0xEE00, QStringLiteral("addrclaim"),
                             QString::fromLatin1(QT_TRANSLATE_NOOP("J1939", "Address Claimed")));
+    registerToolFunctions();
+    // The tool itself, owner of the flashing and identification functions.
+    UnitRegistry::registerUnit(DeviceFactoryEntry(
+        "offboarddiagunit", {ItemAddress::J1939, OffBoardDiagnosticDevice::DefaultAddress},
+        QString::fromLatin1(QT_TRANSLATE_NOOP("CanDeviceFactory", "Off-board diagnostic unit")),
+        QStringLiteral("OFFBDU_DESC_PH"), QStringLiteral("OFFBDU_FDESC_PH"),
+        [] { return new OffBoardDiagnosticDevice; }));
 }

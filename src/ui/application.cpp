@@ -6,6 +6,7 @@
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
 #include "descriptions/descriptionfiles.h"
+#include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "model/units.h"
@@ -109,6 +110,7 @@ int runTarvik(int argc, char **argv)
     Units::init();
     registerDiagnosticsFunctions();
     registerMachineFunctions();
+    registerDeviceTests();
     DescriptionFiles::setFaultReporter([](const QString &message) {
         QMessageBox::warning(nullptr, QCoreApplication::translate("Main", "Description files"),
                              message);

@@ -4,6 +4,7 @@
 #include "descriptions/unknownpgnfactory.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/unknownsiddevice.h"
+#include "devicetests/devicetestsregistry.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
@@ -14,6 +15,7 @@
 #include "support/testitems.h"
 
 #include <QAbstractItemModelTester>
+#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -42,6 +44,7 @@ private slots:
     void constructorModelFallsBack();
     void constructorModelDerivedRow();
     void constructorModelSorts();
+    void builtInKinds();
 };
 
 void tst_Factories::initTestCase()
@@ -367,6 +370,43 @@ void tst_Factories::constructorModelSorts()
         const ItemAddress b = entries.at(r).address;
         QVERIFY(a.kind < b.kind || (a.kind == b.kind && a.value <= b.value));
     }
+}
+
+void tst_Factories::builtInKinds()
+{
+    // The kinds the folders above register keep their order and their translated names;
+    // registering them again changes nothing.
+    QTranslator russian;
+    QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
+    QCoreApplication::installTranslator(&russian);
+    registerDeviceTests();
+    CanDeviceFactory::init();
+    const CanDeviceFactory *units = CanDeviceFactory::instance();
+    QStringList keys;
+    for (const DeviceFactoryEntry &e : units->entries())
+        keys << QString::fromLatin1(e.key);
+    QCOMPARE(keys.mid(0, 9),
+             QStringList({"cabin_controller", "hydro_support_controller",
+                          "support_indication_panel", "control_panel_ext", "control_panel_low",
+                          "control_panel_upper", "controller", "offboarddiagunit",
+                          "empty_device"}));
+    QCOMPARE(units->getEntry("cabin_controller")->name, QStringLiteral("Контроллер кабины"));
+    QCOMPARE(units->getEntry("offboarddiagunit")->name,
+             QStringLiteral("Внешний диагностический блок"));
+    QVERIFY(units->getEntry("controller")->createTest);
+    QCOMPARE(units->getEntry("controller")->testScheme,
+             QStringLiteral(":/tests/schemes/controller_test.tvsc"));
+    QVERIFY(!units->getEntry("control_panel_low")->createTest);
+
+    J1939Device device(0x00);
+    UnknownPgnFactory functions(&device);
+    keys.clear();
+    for (const DeviceFactoryEntry &e : functions.entries())
+        keys << QString::fromLatin1(e.key);
+    QCOMPARE(keys.mid(keys.size() - 5), QStringList({"canflashv1", "emr2stop", "eccalibration",
+                                                     "zbus", "prop_machine_state"}));
+    QCOMPARE(functions.getEntry("canflashv1")->name, QStringLiteral("Прошивка по CAN"));
+    QCoreApplication::removeTranslator(&russian);
 }
 
 QTEST_MAIN(tst_Factories)

@@ -1,6 +1,7 @@
 #include "descriptions/candevicefactory.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/devicetestreport.h"
+#include "devicetests/devicetestsregistry.h"
 #include "devicetests/statetestactions.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/ecuidfunction.h"
@@ -497,6 +498,7 @@ void tst_DeviceTest::reportIdentification()
     QFETCH(int, flasherTarget);
     QFETCH(QString, ecu);
     QFETCH(QString, soft);
+    registerDeviceTests();
     CanDeviceFactory::init();
     J1939Device unit(0xA0);
     unit.setName(QStringLiteral("Controller"));

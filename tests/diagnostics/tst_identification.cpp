@@ -139,6 +139,7 @@ void tst_Identification::softOverConnection()
 void tst_Identification::registered()
 {
     registerDiagnosticsFunctions();
+    const int registered = J1939Reg::descriptions().size();
     registerDiagnosticsFunctions(); // twice changes nothing
     const struct
     {
@@ -154,7 +155,7 @@ void tst_Identification::registered()
         std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
         QVERIFY(f->matchMessage(makeFrame(0x18000010u | e.pgn << 8, {})));
     }
-    QCOMPARE(J1939Reg::descriptions().size(), 6);
+    QCOMPARE(J1939Reg::descriptions().size(), registered);
 }
 
 void tst_Identification::nameFields_data()

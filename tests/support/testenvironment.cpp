@@ -3,6 +3,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
 #include "descriptions/descriptionfiles.h"
+#include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "ui/application.h"
@@ -24,6 +25,8 @@ void init()
     initTarvikResources();
     registerCanMetaTypes();
     qRegisterMetaType<AbstractCanHandler::MessagePack>("AbstractCanHandler::MessagePack");
+    // Every test sees the catalogue the programs show.
+    registerDeviceTests();
 }
 
 void initSchemeTests(const QString &applicationName)

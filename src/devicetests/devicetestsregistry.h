@@ -1,0 +1,5 @@
+#pragma once
+
+// Enters the machine's units first, then gives them their acceptance tests. Called once at
+// start-up; calling it again changes nothing.
+void registerDeviceTests();
