@@ -1,9 +1,9 @@
 #pragma once
 
+#include "machine/bitfieldtable.h"
 #include "model/staticpgnj1939devicefunction.h"
 
 #include <QByteArray>
-#include <QVector>
 
 // A function of the machine's own units whose 8-byte payload is a table of bit fields, each
 // holding one list, bool or int parameter. Frames shorter than 8 bytes are taken (counted and
@@ -25,10 +25,6 @@ public:
     // The payload the unit sends for the current values.
     QByteArray encode() const;
 
-    // The raw field value of a list, bool or int parameter.
-    static qint64 fieldValue(const ZxParameter *parameter);
-    static void setFieldValue(ZxParameter *parameter, qint64 value);
-
 protected:
     // Parameter `index` lives in bits pos..pos+width-1 of the payload read as a little-endian word.
     void addField(int index, int pos, int width);
@@ -38,11 +34,5 @@ protected:
     virtual void encodeExtra(unsigned char *) const {}
 
 private:
-    struct Field
-    {
-        int index;
-        int pos;
-        int width;
-    };
-    QVector<Field> m_fields;
+    BitFieldTable m_fields;
 };

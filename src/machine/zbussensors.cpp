@@ -39,6 +39,32 @@ void ZBusSensor::addSensorParameter(const char *id, Kind kind)
     }
 }
 
+void ZBusSensor::addSensorField(const char *id, Kind kind, int pos, int width,
+                                BitFieldTable::Encoding encoding)
+{
+    addSensorParameter(id, kind);
+    m_fields.addField(parameters().size() - 1, pos, width, encoding);
+}
+
+void ZBusSensor::addScaledSensorField(const char *id, int pos, int width, double multiplier,
+                                      double divisor)
+{
+    addSensorParameter(id, Float);
+    m_fields.addScaledField(parameters().size() - 1, pos, width, multiplier, divisor);
+}
+
+bool ZBusSensor::dispatchMessage(const ZBusMessage &message)
+{
+    m_fields.decode(BitField::fromBytes(message.data(), ZBusMessage::DataSize), parameters());
+    setUpdateNeeded();
+    return true;
+}
+
+void ZBusSensor::transmitState()
+{
+    sendWord(m_fields.encode(0, parameters()), m_fields.byteLength());
+}
+
 void ZBusSensor::setInt(int index, int value)
 {
     intParameter(index)->setValue(value);
@@ -83,244 +109,80 @@ ZBusSensorA::ZBusSensorA(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorA"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "F"), Int);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), InputState);
-}
-
-bool ZBusSensorA::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    const unsigned w0 = word(d, 0);
-    setInt(1, int(w0 & 0x3FFF));
-    setList(2, d[1] >> 6);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorA::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 14, intValue(1));
-    BitField::put(w, 14, 2, listValue(2));
-    sendWord(w, 2);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "F"), Int, 0, 14);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), InputState, 14, 2);
 }
 
 ZBusSensorB::ZBusSensorB(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorB"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "P"), Float);
-}
-
-bool ZBusSensorB::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setFloat(1, float(word(d, 0) * 6.25 / 256));
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorB::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 16, BitField::toRaw(floatValue(1) * 256 / 6.25, 0, 0xFFFF));
-    sendWord(w, 2);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "P"), 0, 16, 6.25, 256);
 }
 
 ZBusSensorC::ZBusSensorC(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorC"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "E"), Int);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), Float);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), ZGnd);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN2"), InputState);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN3"), InputState);
-}
-
-bool ZBusSensorC::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setInt(1, int(word(d, 0) & 0xFFF));
-    setFloat(2, float((word(d, 2) & 0x7FFF) / 256.0));
-    setList(3, d[3] >> 7);
-    setList(4, d[1] >> 6);
-    setList(5, (d[1] >> 4) & 3);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorC::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 12, intValue(1));
-    BitField::put(w, 14, 2, listValue(4));
-    BitField::put(w, 12, 2, listValue(5));
-    BitField::put(w, 16, 15, BitField::toRaw(floatValue(2) * 256, 0, 0x7FFF));
-    BitField::put(w, 31, 1, listValue(3) >= 1 ? 1 : 0);
-    sendWord(w, 4);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "E"), Int, 0, 12);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), 16, 15, 1, 256);
+    // A value beyond the list sends its nearest end: above "1 - GND" still GND.
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), ZGnd, 31, 1, BitFieldTable::Clamped);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN2"), InputState, 14, 2);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN3"), InputState, 12, 2);
 }
 
 ZBusSensorD::ZBusSensorD(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorD"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), Float);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "LEN"), Int);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), InputState);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN2"), InputState);
-}
-
-bool ZBusSensorD::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setFloat(1, float(word(d, 0) / 100.0));
-    setInt(2, int(word(d, 2) & 0xFFF));
-    setList(3, d[3] >> 6);
-    setList(4, (d[3] >> 4) & 3);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorD::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 16, BitField::toRaw(floatValue(1) * 100, 0, 0xFFFF));
-    BitField::put(w, 16, 12, intValue(2));
-    BitField::put(w, 30, 2, listValue(3));
-    BitField::put(w, 28, 2, listValue(4));
-    sendWord(w, 4);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), 0, 16, 1, 100);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "LEN"), Int, 16, 12);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), InputState, 30, 2);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN2"), InputState, 28, 2);
 }
 
 ZBusSensorE::ZBusSensorE(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorE"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), Float);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "LEN"), Int);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), InputState);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN2"), InputState);
-}
-
-bool ZBusSensorE::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setFloat(1, float(word(d, 0) / 256.0));
-    setInt(2, int(word(d, 2) & 0xFFF));
-    setList(3, d[3] >> 6);
-    setList(4, (d[3] >> 4) & 3);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorE::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 16, BitField::toRaw(floatValue(1) * 256, 0, 0xFFFF));
-    BitField::put(w, 16, 12, intValue(2));
-    BitField::put(w, 30, 2, listValue(3));
-    BitField::put(w, 28, 2, listValue(4));
-    sendWord(w, 4);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), 0, 16, 1, 256);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "LEN"), Int, 16, 12);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), InputState, 30, 2);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN2"), InputState, 28, 2);
 }
 
 ZBusSensorF::ZBusSensorF(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorF"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "L"), Int);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), ZsfInput);
-}
-
-bool ZBusSensorF::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setInt(1, int(word(d, 0) & 0x3FFF));
-    setList(2, d[1] >> 6);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorF::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 14, intValue(1));
-    BitField::put(w, 14, 2, listValue(2));
-    sendWord(w, 2);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "L"), Int, 0, 14);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), ZsfInput, 14, 2);
 }
 
 ZBusSensorG::ZBusSensorG(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorG"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "L"), Int);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), ZMark);
-}
-
-bool ZBusSensorG::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setInt(1, int(word(d, 0) & 0x7FFF));
-    setList(2, d[1] >> 7);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorG::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 15, intValue(1));
-    BitField::put(w, 15, 1, listValue(2));
-    sendWord(w, 2);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "L"), Int, 0, 15);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), ZMark, 15, 1);
 }
 
 ZBusSensorH::ZBusSensorH(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorH"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), Float);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), ZGnd);
-}
-
-bool ZBusSensorH::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setFloat(1, float((word(d, 0) & 0x7FFF) / 256.0));
-    setList(2, d[1] >> 7);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorH::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 15, BitField::toRaw(floatValue(1) * 256, 0, 0x7FFF));
-    BitField::put(w, 15, 1, listValue(2));
-    sendWord(w, 2);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), 0, 15, 1, 256);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), ZGnd, 15, 1);
 }
 
 ZBusSensorJ::ZBusSensorJ(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorJ"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), Float);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), InputState);
-}
-
-bool ZBusSensorJ::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setFloat(1, float(word(d, 0) / 100.0));
-    setList(2, d[2] >> 6);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorJ::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 16, BitField::toRaw(floatValue(1) * 100, 0, 0xFFFF));
-    BitField::put(w, 22, 2, listValue(2));
-    sendWord(w, 3);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "ANG"), 0, 16, 1, 100);
+    // Bits 16..21 carry nothing; the input sits at the top of the third byte.
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN1"), InputState, 22, 2);
 }
 
 ZBusSensorK::ZBusSensorK(QObject *parent)
@@ -359,23 +221,6 @@ ZBusSensorL::ZBusSensorL(QObject *parent)
     : ZBusSensor(parent)
 {
     setObjectName(QStringLiteral("ZBusSensorL"));
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "WIND"), Float);
-    addSensorParameter(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), InputState);
-}
-
-bool ZBusSensorL::dispatchMessage(const ZBusMessage &message)
-{
-    const quint8 *d = message.data();
-    setFloat(1, float((word(d, 0) & 0x3FFF) / 10.0));
-    setList(2, d[1] >> 6);
-    setUpdateNeeded();
-    return true;
-}
-
-void ZBusSensorL::transmitState()
-{
-    quint64 w = 0;
-    BitField::put(w, 0, 14, BitField::toRaw(floatValue(1) * 10, 0, 0x3FFF));
-    BitField::put(w, 14, 2, listValue(2));
-    sendWord(w, 2);
+    addScaledSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "WIND"), 0, 14, 1, 10);
+    addSensorField(QT_TRANSLATE_NOOP("ZBusSensor", "IN"), InputState, 14, 2);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "machine/bitfieldtable.h"
 #include "model/zbusdevice.h"
 
-// Base of the sensor models: typed access to the parameters behind "FAULT" (index 0).
+// Base of the sensor models: the parameters behind "FAULT" (index 0), each in a field of one
+// table that decodes what the sensor sends and encodes what the tool sends in its place. The
+// tool sends the leading data bytes the fields cover.
 class ZBusSensor : public ZBusDevice
 {
     Q_OBJECT
@@ -10,10 +13,21 @@ class ZBusSensor : public ZBusDevice
 public:
     explicit ZBusSensor(QObject *parent = nullptr);
 
+    bool dispatchMessage(const ZBusMessage &message) override;
+    using ZBusDevice::dispatchMessage;
+    void transmitState() override;
+
 protected:
     enum Kind { Int, Float, InputState, ZGnd, ZsfInput, ZMark };
     // Adds a parameter whose id is `id` and whose name is its translation.
     void addSensorParameter(const char *id, Kind kind);
+    // Adds a parameter held in bits pos..pos+width-1 of the data read as a little-endian word.
+    void addSensorField(const char *id, Kind kind, int pos, int width,
+                        BitFieldTable::Encoding encoding = BitFieldTable::LowBits);
+    // Adds a float parameter held in the field in steps of multiplier / divisor.
+    void addScaledSensorField(const char *id, int pos, int width, double multiplier,
+                              double divisor);
+    // For a sensor whose fields are not plain scalings, its own decoding and encoding.
     // Little-endian 16-bit word of data bytes i and i + 1.
     static unsigned word(const quint8 *d, int i)
     {
@@ -27,6 +41,9 @@ protected:
     qint64 listValue(int index) const;
     // Sends the leading `length` bytes of the little-endian word.
     void sendWord(quint64 word, int length);
+
+private:
+    BitFieldTable m_fields;
 };
 
 // Angle/force sensor ZSA: a 14-bit value and one input.
@@ -37,10 +54,6 @@ class ZBusSensorA : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorA(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorA; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Pressure sensor ZSB.
@@ -51,10 +64,6 @@ class ZBusSensorB : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorB(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorB; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Encoder sensor ZSC: a 12-bit count, an angle and three inputs.
@@ -65,10 +74,6 @@ class ZBusSensorC : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorC(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorC; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Angle and length sensor ZSD: angle in 0.01 degree steps, a length and two inputs.
@@ -79,10 +84,6 @@ class ZBusSensorD : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorD(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorD; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Angle and length sensor ZSE: angle in 1/256 degree steps, a length and two inputs.
@@ -93,10 +94,6 @@ class ZBusSensorE : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorE(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorE; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Position sensor ZSF: a 14-bit length and a two-bit input.
@@ -107,10 +104,6 @@ class ZBusSensorF : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorF(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorF; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Position sensor ZSG: a 15-bit length and a mark input.
@@ -121,10 +114,6 @@ class ZBusSensorG : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorG(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorG; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Inclination sensor ZSH: an angle in 1/256 degree steps and one input.
@@ -135,10 +124,6 @@ class ZBusSensorH : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorH(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorH; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Angle sensor ZSJ: an angle in 0.01 degree steps and one input.
@@ -149,10 +134,6 @@ class ZBusSensorJ : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorJ(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorJ; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };
 
 // Slewing sensor ZSK: a 10-bit angle, a temperature and one input.
@@ -177,8 +158,4 @@ class ZBusSensorL : public ZBusSensor
 public:
     Q_INVOKABLE explicit ZBusSensorL(QObject *parent = nullptr);
     static AbstractDisplayableItem *create() { return new ZBusSensorL; }
-
-    bool dispatchMessage(const ZBusMessage &message) override;
-    using ZBusDevice::dispatchMessage;
-    void transmitState() override;
 };

@@ -205,7 +205,7 @@ void tst_MachineTests::demoControllerFollowsPanel()
     QVERIFY(io);
     auto reported = [io](const CanMessage &frame, const char *output) {
         io->decode(QByteArray(reinterpret_cast<const char *>(frame.data), frame.length));
-        return int(BitFieldFunction::fieldValue(io->parameter(QString::fromLatin1(output))));
+        return int(BitFieldTable::fieldValue(io->parameter(QString::fromLatin1(output))));
     };
     SimulatedControllerOutputs controller(0xA0, 0x9E);
     const CanMessage recorded = makeFrame(0x18FF30A0, {0x28, 0, 0, 0xC0, 0x01, 0x10, 0, 0});
