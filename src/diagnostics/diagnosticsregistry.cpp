@@ -30,16 +30,16 @@ void registerToolFunctions()
     // other things, and the calibration run has no group of its own.
     PgnFunctionRegistry::registerFunction(
         DeviceFactoryEntry("emr2stop", {ItemAddress::Pgn, 0xFF16},
-                           QString::fromLatin1(QT_TRANSLATE_NOOP(
-                               "UnknownPgnFactory", "EMR2 - Engine Stop Request")),
+                           QString::fromLatin1(QT_TRANSLATE_NOOP("UnknownPgnFactory",
+                                                                 "EMR2 - Engine Stop Request")),
                            QStringLiteral("EMR2_STOP_DESC_PH"),
                            QStringLiteral("EMR2_STOP_FDESC_PH"),
                            [] { return new Emr2EngineStopRequestFunction; }),
         PgnFunctionRegistry::ByHandOnly);
     PgnFunctionRegistry::registerFunction(
         DeviceFactoryEntry("eccalibration", {ItemAddress::Pgn, UnknownPgnFactory::NoGroupAddress},
-                           QString::fromLatin1(QT_TRANSLATE_NOOP(
-                               "UnknownPgnFactory", "Engine Controller Calibration")),
+                           QString::fromLatin1(QT_TRANSLATE_NOOP("UnknownPgnFactory",
+                                                                 "Engine Controller Calibration")),
                            QStringLiteral("ENGINE_CALIBRATION_DESC_PH"),
                            QStringLiteral("ENGINE_CALIBRATION_FDESC_PH"),
                            [] { return new EngineControllerCalibrationFunction; }),

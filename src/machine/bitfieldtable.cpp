@@ -12,8 +12,7 @@ void BitFieldTable::addField(int index, int pos, int width, Encoding encoding)
     m_fields.append({index, pos, width, encoding, 1.0, 1.0});
 }
 
-void BitFieldTable::addScaledField(int index, int pos, int width, double multiplier,
-                                   double divisor)
+void BitFieldTable::addScaledField(int index, int pos, int width, double multiplier, double divisor)
 {
     Q_ASSERT(index >= 0 && pos >= 0 && width > 0 && pos + width <= 64);
     Q_ASSERT(multiplier > 0 && divisor > 0);

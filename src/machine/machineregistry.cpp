@@ -69,7 +69,8 @@ void registerUnits()
         quint32 address;
         const char *name;
     } panels[] = {
-        {"control_panel_ext", 0x9D, QT_TRANSLATE_NOOP("CanDeviceFactory", "External control panel")},
+        {"control_panel_ext", 0x9D,
+         QT_TRANSLATE_NOOP("CanDeviceFactory", "External control panel")},
         {"control_panel_low", 0x9E, QT_TRANSLATE_NOOP("CanDeviceFactory", "Lower control panel")},
         {"control_panel_upper", 0x9F, QT_TRANSLATE_NOOP("CanDeviceFactory", "Upper control panel")},
     };

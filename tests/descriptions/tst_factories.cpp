@@ -385,11 +385,10 @@ void tst_Factories::builtInKinds()
     QStringList keys;
     for (const DeviceFactoryEntry &e : units->entries())
         keys << QString::fromLatin1(e.key);
-    QCOMPARE(keys.mid(0, 9),
-             QStringList({"cabin_controller", "hydro_support_controller",
-                          "support_indication_panel", "control_panel_ext", "control_panel_low",
-                          "control_panel_upper", "controller", "offboarddiagunit",
-                          "empty_device"}));
+    QCOMPARE(keys.mid(0, 9), QStringList({"cabin_controller", "hydro_support_controller",
+                                          "support_indication_panel", "control_panel_ext",
+                                          "control_panel_low", "control_panel_upper", "controller",
+                                          "offboarddiagunit", "empty_device"}));
     QCOMPARE(units->getEntry("cabin_controller")->name, QStringLiteral("Контроллер кабины"));
     QCOMPARE(units->getEntry("offboarddiagunit")->name,
              QStringLiteral("Внешний диагностический блок"));
