@@ -2,7 +2,7 @@
 
 #include "cli/clicommand.h"
 #include "cli/dbcwriter.h"
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -9,7 +9,7 @@
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
 #include "model/zxstringparameter.h"
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

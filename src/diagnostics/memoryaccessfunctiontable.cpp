@@ -6,7 +6,7 @@
 #include "diagnostics/memoryaccessframes.h"
 #include "model/targetparameter.h"
 #include "model/zxstringparameter.h"
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "scheme/schemetreemodel.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/mainwindow.h"
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QCoreApplication>
 #include <QDebug>

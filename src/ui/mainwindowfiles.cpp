@@ -4,19 +4,19 @@
 
 #include "can/guimessagenotifier.h"
 #include "descriptions/deviceconstructormodel.h"
-#include "ui/editors/connectiontimeoutsdialog.h"
 #include "model/tpconnection.h"
 #include "model/transmissionperiod.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/hexaddressdialog.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recentfiles.h"
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QAbstractButton>
 #include <QAction>

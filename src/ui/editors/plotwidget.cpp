@@ -2,7 +2,7 @@
 
 #include "ui/editors/plotcurve.h"
 #include "ui/editors/plotzoomer.h"
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QAction>
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "ui/savefile.h"
+#include "util/savefile.h"
 
 #include <QCoreApplication>
 #include <QSaveFile>
