@@ -1,5 +1,6 @@
 #include "cli/cliapplication.h"
 
+#include "app/language.h"
 #include "can/dispatchresult.h"
 #include "cli/clicommand.h"
 #include "descriptions/descriptionfiles.h"
@@ -9,7 +10,6 @@
 #include "model/abstractdisplayableitem.h"
 #include "model/units.h"
 #include "ui/application.h"
-#include "ui/language.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "app/language.h"
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
 #include "can/canthread.h"
@@ -13,7 +14,6 @@
 #include "model/zxvariant.h"
 #include "ui/busstartup.h"
 #include "ui/commandline.h"
-#include "ui/language.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>

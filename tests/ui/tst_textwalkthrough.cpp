@@ -1,9 +1,9 @@
+#include "app/language.h"
 #include "can/abstractcanhandler.h"
 #include "model/abstractdisplayableitem.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 #include "ui/editors/rawdataview.h"
-#include "ui/language.h"
 #include "ui/rawdatamodel.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
+#include "app/language.h"
 #include "descriptions/builtintexts.h"
 #include "model/descriptiontext.h"
 #include "support/testenvironment.h"
-#include "ui/language.h"
 
 #include <QDomDocument>
 #include <QLibraryInfo>

@@ -1,4 +1,4 @@
-#include "ui/language.h"
+#include "app/language.h"
 
 #include <QCoreApplication>
 #include <QDebug>
