@@ -1,5 +1,6 @@
 #include "cli/recordcommand.h"
 
+#include "app/busstartup.h"
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
 #include "can/j2534canhandler.h"
@@ -7,7 +8,6 @@
 #include "cli/clicommand.h"
 #include "cli/framelogwriter.h"
 #include "cli/recorddispatcher.h"
-#include "ui/busstartup.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

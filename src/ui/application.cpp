@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "app/busstartup.h"
 #include "app/language.h"
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
@@ -12,7 +13,6 @@
 #include "machine/machineregistry.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
-#include "ui/busstartup.h"
 #include "ui/commandline.h"
 #include "ui/mainwindow.h"
 

@@ -1,10 +1,10 @@
+#include "app/busstartup.h"
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
 #include "can/canthread.h"
 #include "can/replaycanhandler.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
-#include "ui/busstartup.h"
 
 #include <QtTest>
 

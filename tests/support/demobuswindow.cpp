@@ -1,12 +1,12 @@
 #include "support/demobuswindow.h"
 
+#include "app/busstartup.h"
 #include "can/abstractcanhandler.h"
 #include "can/canthread.h"
 #include "can/guimessagenotifier.h"
 #include "can/replaycanhandler.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/busstartup.h"
 
 #include <QAction>
 #include <QApplication>

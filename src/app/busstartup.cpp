@@ -1,4 +1,4 @@
-#include "ui/busstartup.h"
+#include "app/busstartup.h"
 
 #include "can/abstractcanhandler.h"
 
