@@ -1,5 +1,6 @@
 #include "cli/decodecommand.h"
 
+#include "app/parameterlog.h"
 #include "cli/clicommand.h"
 #include "cli/csvoutput.h"
 #include "cli/eventrowwriter.h"
@@ -7,7 +8,6 @@
 #include "cli/recordingsource.h"
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
-#include "ui/parameterlog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

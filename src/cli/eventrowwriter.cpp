@@ -1,10 +1,10 @@
 #include "cli/eventrowwriter.h"
 
+#include "app/parameterlog.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxparameter.h"
-#include "ui/parameterlog.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "app/language.h"
+#include "app/parameterlog.h"
 #include "can/abstractcanhandler.h"
 #include "can/canloadbar.h"
 #include "can/guimessagenotifier.h"
@@ -19,7 +20,6 @@
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/firststartlayout.h"
-#include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
 

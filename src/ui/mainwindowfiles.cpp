@@ -2,6 +2,7 @@
 // and the questions it asks the user.
 #include "ui/mainwindow.h"
 
+#include "app/parameterlog.h"
 #include "can/guimessagenotifier.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "model/tpconnection.h"
@@ -13,7 +14,6 @@
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/hexaddressdialog.h"
 #include "ui/editors/rawdataview.h"
-#include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recentfiles.h"
 #include "util/savefile.h"

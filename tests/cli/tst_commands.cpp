@@ -1,3 +1,4 @@
+#include "app/parameterlog.h"
 #include "cli/clicommand.h"
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/diagnosticsregistry.h"
@@ -7,7 +8,6 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "support/testenvironment.h"
-#include "ui/parameterlog.h"
 
 #include "clirun.h"
 

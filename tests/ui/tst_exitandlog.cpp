@@ -1,3 +1,4 @@
+#include "app/parameterlog.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "ui/editors/connectiontimeoutsdialog.h"
@@ -9,7 +10,6 @@
 #include "support/testenvironment.h"
 #include "support/testitems.h"
 #include "ui/mainwindow.h"
-#include "ui/parameterlog.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

@@ -1,3 +1,4 @@
+#include "app/parameterlog.h"
 #include "can/guimessagenotifier.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
@@ -21,7 +22,6 @@
 #include "support/scriptedmainwindow.h"
 #include "support/testitems.h"
 #include "ui/mainwindow.h"
-#include "ui/parameterlog.h"
 #include "ui/rawdatamodel.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+#include "app/parameterlog.h"
 #include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
@@ -13,7 +14,6 @@
 #include "ui/editors/plotwidget.h"
 #include "ui/editors/plotzoomer.h"
 #include "ui/mainwindow.h"
-#include "ui/parameterlog.h"
 #include "ui/parameterlogreader.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "ui/editors/plottable.h"
 
-#include "ui/parameterlog.h"
+#include "app/parameterlog.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "ui/parameterlog.h"
+#include "app/parameterlog.h"
 
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
