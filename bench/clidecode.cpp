@@ -1,13 +1,13 @@
 // Frames per second of "tarvik-cli decode": the demo recording (about 32,000 frames of a
 // machine's bus) played through RecordingDecoder with auto-detection from the built-in library,
 // from frames already read; and the candump reading of the same recording.
+#include "app/resources.h"
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
 #include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
-#include "ui/application.h"
 
 #include <benchmark/benchmark.h>
 

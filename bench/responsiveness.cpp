@@ -3,6 +3,7 @@
 // 200000-row limit, and the scheme tree refreshes a 30-device scheme whose items all changed.
 // Also the heap held per raw row at the limit, and the same tick with 20 plotted parameters that
 // hold an hour of history, the cost of redrawing that plot, and the heap held per plotted point.
+#include "app/resources.h"
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
@@ -14,7 +15,6 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/application.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/plotwidget.h"
 #include "ui/editors/rawdataview.h"

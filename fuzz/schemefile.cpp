@@ -2,6 +2,7 @@
 // item's editor is built (the <widget> layouts of embedded descriptions), the panel of every
 // <tab> is built and refreshed, the scheme is saved back into a document, and cleared (which
 // closes the panels' editors and greys their lamps). No crash, hang or leak.
+#include "app/resources.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/itemscript.h"
@@ -13,7 +14,6 @@
 #include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/application.h"
 
 #include <QApplication>
 #include <QDomDocument>

@@ -1,6 +1,7 @@
 #include "cli/cliapplication.h"
 
 #include "app/language.h"
+#include "app/resources.h"
 #include "can/dispatchresult.h"
 #include "cli/clicommand.h"
 #include "descriptions/descriptionfiles.h"
@@ -9,7 +10,6 @@
 #include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/units.h"
-#include "ui/application.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -2,6 +2,7 @@
 
 #include "app/busstartup.h"
 #include "app/language.h"
+#include "app/resources.h"
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
 #include "can/canthread.h"
@@ -27,12 +28,6 @@
 
 #include <cstdio>
 #include <memory>
-
-void initTarvikResources()
-{
-    Q_INIT_RESOURCE(tarvik);
-    Q_INIT_RESOURCE(tarvik_translations);
-}
 
 namespace {
 

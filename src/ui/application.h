@@ -2,6 +2,3 @@
 
 // The whole program: start-up, event loop and orderly shutdown. Returns the exit code.
 int runTarvik(int argc, char **argv);
-
-// Compiled-in resources of the core library (icons, translation, demo bus).
-void initTarvikResources();

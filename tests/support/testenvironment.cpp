@@ -1,12 +1,12 @@
 #include "support/testenvironment.h"
 
+#include "app/resources.h"
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
 #include "descriptions/descriptionfiles.h"
 #include "devicetests/devicetestsregistry.h"
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
-#include "ui/application.h"
 
 #include <QCoreApplication>
 #include <QDir>
