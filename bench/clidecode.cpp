@@ -1,12 +1,10 @@
 // Frames per second of "tarvik-cli decode": the demo recording (about 32,000 frames of a
 // machine's bus) played through RecordingDecoder with auto-detection from the built-in library,
 // from frames already read; and the candump reading of the same recording.
+#include "app/builtins.h"
 #include "app/resources.h"
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
-#include "devicetests/devicetestsregistry.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
 
 #include <benchmark/benchmark.h>
@@ -65,9 +63,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     initTarvikResources();
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
-    registerDeviceTests();
+    registerBuiltIns();
     AbstractDisplayableItem::setDescribeFrames(false);
     AbstractDisplayableItem::setStampWallClock(false);
     benchmark::Initialize(&argc, argv);

@@ -2,13 +2,11 @@
 // item's editor is built (the <widget> layouts of embedded descriptions), the panel of every
 // <tab> is built and refreshed, the scheme is saved back into a document, and cleared (which
 // closes the panels' editors and greys their lamps). No crash, hang or leak.
+#include "app/builtins.h"
 #include "app/resources.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/itemscript.h"
-#include "devicetests/devicetestsregistry.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/multixmlitemwidget.h"
@@ -46,9 +44,7 @@ Environment &environment()
         e->app = std::make_unique<QApplication>(argc, argv);
         initTarvikResources();
         ItemScript::setTimeLimitMs(20);
-        registerDiagnosticsFunctions();
-        registerMachineFunctions();
-        registerDeviceTests();
+        registerBuiltIns();
         CanDeviceFactory::init();
         e->dispatcher = std::make_unique<DeviceDispatcher>();
         e->model = std::make_unique<SchemeTreeModel>();

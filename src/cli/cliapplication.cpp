@@ -1,13 +1,11 @@
 #include "cli/cliapplication.h"
 
+#include "app/builtins.h"
 #include "app/language.h"
 #include "app/resources.h"
 #include "can/dispatchresult.h"
 #include "cli/clicommand.h"
 #include "descriptions/descriptionfiles.h"
-#include "devicetests/devicetestsregistry.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/units.h"
 
@@ -32,9 +30,7 @@ int runTarvikCli(int argc, char **argv)
         Language::resolve(QString(), Language::storedChoice(), QLocale::system().name()), &app);
     registerCanMetaTypes();
     Units::init();
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
-    registerDeviceTests();
+    registerBuiltIns();
     // No raw view to describe the frames for.
     AbstractDisplayableItem::setDescribeFrames(false);
     // Recordings play without an event loop, faster than real time: no timer reads the stamps.

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "app/builtins.h"
 #include "app/busstartup.h"
 #include "app/language.h"
 #include "app/resources.h"
@@ -9,9 +10,6 @@
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
 #include "descriptions/descriptionfiles.h"
-#include "devicetests/devicetestsregistry.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
 #include "ui/commandline.h"
@@ -103,9 +101,7 @@ int runTarvik(int argc, char **argv)
     registerCanMetaTypes();
     qRegisterMetaType<ZxVariant>("ZxVariant");
     Units::init();
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
-    registerDeviceTests();
+    registerBuiltIns();
     DescriptionFiles::setFaultReporter([](const QString &message) {
         QMessageBox::warning(nullptr, QCoreApplication::translate("Main", "Description files"),
                              message);

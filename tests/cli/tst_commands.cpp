@@ -1,8 +1,7 @@
+#include "app/builtins.h"
 #include "app/parameterlog.h"
 #include "cli/clicommand.h"
 #include "descriptions/candevicefactory.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 #include "model/candevice.h"
 #include "model/devicedispatcher.h"
 #include "scheme/schemecontroller.h"
@@ -98,8 +97,7 @@ void tst_Commands::initTestCase()
 {
     TestEnvironment::init();
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    registerBuiltIns();
     QVERIFY(m_dir.isValid());
 }
 

@@ -1,12 +1,11 @@
 #include "support/testenvironment.h"
 
+#include "app/builtins.h"
 #include "app/resources.h"
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
 #include "descriptions/descriptionfiles.h"
 #include "devicetests/devicetestsregistry.h"
-#include "diagnostics/diagnosticsregistry.h"
-#include "machine/machineregistry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,8 +34,7 @@ void initSchemeTests(const QString &applicationName)
     QCoreApplication::setApplicationName(applicationName);
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    registerBuiltIns();
 }
 
 QString dataFile(const QString &name)

@@ -1,8 +1,8 @@
+#include "app/builtins.h"
 #include "can/candumpreader.h"
 #include "can/canhandlerfactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
-#include "diagnostics/diagnosticsregistry.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "machine/basicjoystickmessagefunction.h"
@@ -12,7 +12,6 @@
 #include "machine/controlpaneldevice.h"
 #include "machine/controlpanelstatefunction.h"
 #include "machine/joystickparameter.h"
-#include "machine/machineregistry.h"
 #include "machine/saejoystickparameter.h"
 #include "machine/supportcontroller.h"
 #include "machine/supportindicationpanel.h"
@@ -75,8 +74,7 @@ void tst_DemoScheme::initTestCase()
     QCoreApplication::setApplicationName(QStringLiteral("TarvikDemoSchemeTest"));
     QSettings().clear();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    registerBuiltIns();
     CanDeviceFactory::init();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     m_window = std::make_unique<MainWindow>();
