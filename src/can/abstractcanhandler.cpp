@@ -1,6 +1,6 @@
 #include "can/abstractcanhandler.h"
 
-#include "model/abstractcanmessagedispatcher.h"
+#include "can/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
 
 #include <QCoreApplication>

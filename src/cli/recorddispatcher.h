@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/abstractcanmessagedispatcher.h"
+#include "can/abstractcanmessagedispatcher.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
 #include "model/abstractdisplayableitem.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/abstractdevicefactory.h"
-#include "model/abstractcanmessagedispatcher.h"
 #include "model/zxboolparameter.h"
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"

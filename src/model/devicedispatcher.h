@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "model/abstractcanmessagedispatcher.h"
+#include "can/abstractcanmessagedispatcher.h"
 
 #include <QList>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "scheme/schemecontroller.h"
 
+#include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/candevicefactory.h"
-#include "model/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/candevice.h"
 #include "model/devicedispatcher.h"

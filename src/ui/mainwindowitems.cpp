@@ -2,13 +2,13 @@
 // their detail docks.
 #include "ui/mainwindow.h"
 
+#include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/editors/devicetestdialog.h"
-#include "model/abstractcanmessagedispatcher.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
 #include "model/devicedispatcher.h"

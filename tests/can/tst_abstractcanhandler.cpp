@@ -1,5 +1,5 @@
 #include "can/abstractcanhandler.h"
-#include "model/abstractcanmessagedispatcher.h"
+#include "can/abstractcanmessagedispatcher.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"

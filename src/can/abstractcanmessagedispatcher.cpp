@@ -1,4 +1,4 @@
-#include "model/abstractcanmessagedispatcher.h"
+#include "can/abstractcanmessagedispatcher.h"
 
 #include <atomic>
 
