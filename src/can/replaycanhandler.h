@@ -4,7 +4,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/recordingreader.h"
-#include "demo/simulatedbus.h"
+#include "can/simulatedbus.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "demo/demounits.h"
 
+#include "can/simulatedbus.h"
 #include "demo/simulatedbootloader.h"
-#include "demo/simulatedbus.h"
 #include "demo/simulatedcontrolleroutputs.h"
 #include "demo/simulatedengine.h"
 #include "demo/simulatedidentification.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "demo/simulatedunit.h"
+#include "can/simulatedunit.h"
 
 #include <QMap>
 

@@ -1,7 +1,7 @@
 #include "can/replaycanhandler.h"
+#include "can/simulatedbus.h"
 #include "demo/demounits.h"
 #include "demo/simulatedbootloader.h"
-#include "demo/simulatedbus.h"
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/flashlog.h"

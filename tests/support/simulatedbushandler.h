@@ -1,6 +1,6 @@
 #pragma once
 
-#include "demo/simulatedbus.h"
+#include "can/simulatedbus.h"
 #include "support/testcanhandler.h"
 
 // The test adapter with simulated units at the far end: what the program sends reaches the

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "demo/simulatedunit.h"
+#include "can/simulatedunit.h"
 
 #include <QElapsedTimer>
 

@@ -1,4 +1,4 @@
-#include "demo/simulatedbus.h"
+#include "can/simulatedbus.h"
 
 #include <algorithm>
 
