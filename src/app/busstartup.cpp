@@ -1,6 +1,8 @@
 #include "app/busstartup.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/replaycanhandler.h"
+#include "demo/demounits.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -9,6 +11,9 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
                                    unsigned bitRate, const PortChooser &choosePort)
 {
     Result result;
+    // The demo bus answers with its simulated units, in the window and the console alike.
+    if (auto *replay = qobject_cast<ReplayCanHandler *>(handler))
+        replay->setDemoUnits(&DemoUnits::addTo);
     const auto list = handler->transceivers();
     QStringList names;
     for (const auto &entry : list) {

@@ -7,8 +7,9 @@
 
 class AbstractCanHandler;
 
-// Connects the handler the bus thread created: port choice, bit rate, start. Dialog-free so the
-// same path runs in tests; the caller shows what failed.
+// Connects the handler the bus thread created: port choice, bit rate, start; a replay handler
+// gets the demo bus's simulated units first. Dialog-free so the same path runs in tests; the
+// caller shows what failed.
 class BusStartup
 {
 public:

@@ -1,7 +1,5 @@
 #include "can/replaycanhandler.h"
 
-#include "demo/demounits.h"
-
 #include <QDebug>
 #include <QFileInfo>
 #include <mutex>
@@ -86,12 +84,20 @@ int ReplayCanHandler::addRecording(const QString &path)
     return m_paths.size() - 1;
 }
 
+void ReplayCanHandler::setDemoUnits(UnitSource source)
+{
+    std::lock_guard locker(m_mutex);
+    m_demoUnits = std::move(source);
+}
+
 bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 {
     QString path;
+    UnitSource demoUnits;
     {
         std::lock_guard locker(m_mutex);
         path = m_paths.value(int(index));
+        demoUnits = m_demoUnits;
     }
     RecordingReader reader;
     if (!reader.readFile(path)) {
@@ -108,8 +114,8 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
         return false;
     }
     m_simulated.clearUnits();
-    if (index == 0)
-        DemoUnits::addTo(&m_simulated);
+    if (index == 0 && demoUnits)
+        demoUnits(&m_simulated);
     std::lock_guard locker(m_mutex);
     m_frames = reader.frames();
     m_skipped = reader.skippedLines();

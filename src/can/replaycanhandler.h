@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <functional>
+
 // Plays recordings (candump, Vector ASC, PEAK trace) in real time, looping, as if an adapter received them; sent frames are
 // accepted. The built-in demo bus is transceiver 0; recordings named by the user follow.
 class ReplayCanHandler : public AbstractCanHandler
@@ -35,6 +37,12 @@ public:
     quint64 loopsCompleted() const;
     // The units that answer what is sent; the demo bus has the machine controller's.
     SimulatedBus *simulatedBus() { return &m_simulated; }
+    // Puts the demo bus's units on the simulated far end each time the demo bus is chosen. They
+    // are the simulated machine's, not the adapter's: whoever starts the handler hands them
+    // over; without them the demo bus only plays. Any thread; used at the next choice of the
+    // demo bus.
+    using UnitSource = std::function<void(SimulatedBus *bus)>;
+    void setDemoUnits(UnitSource source);
 
 public slots:
     bool setBaudRateImpl(unsigned rate) override;
@@ -57,5 +65,6 @@ private:
     int m_next = 0;
     qint64 m_loopOffsetUs = 0;
     quint64 m_loops = 0;
+    UnitSource m_demoUnits;
     SimulatedBus m_simulated; // has its own lock
 };

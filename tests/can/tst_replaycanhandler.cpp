@@ -1,4 +1,5 @@
 #include "can/replaycanhandler.h"
+#include "demo/demounits.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
@@ -51,6 +52,7 @@ private slots:
 void tst_ReplayCanHandler::demoBusIsBuiltIn()
 {
     ReplayCanHandler handler(nullptr);
+    handler.setDemoUnits(&DemoUnits::addTo);
     QCOMPARE(handler.transceiversCount(), 1u);
     QVERIFY(handler.setTransceiver(0));
     QVERIFY(handler.loadedFrameCount() > 20000);
@@ -213,6 +215,7 @@ void tst_ReplayCanHandler::loops()
 void tst_ReplayCanHandler::sentFramesAreEchoedAsSent()
 {
     ReplayCanHandler handler(nullptr);
+    handler.setDemoUnits(&DemoUnits::addTo);
     QVERIFY(handler.setTransceiver(0));
     CanMessage request;
     request.id = 0x18EA00F9;
@@ -234,6 +237,7 @@ void tst_ReplayCanHandler::sentFramesAreEchoedAsSent()
 void tst_ReplayCanHandler::demoControllerAnswersMemoryAccess()
 {
     ReplayCanHandler handler(nullptr);
+    handler.setDemoUnits(&DemoUnits::addTo);
     QVERIFY(handler.setTransceiver(0));
     QVERIFY(handler.start());
     // A read of the example file's first SPN (0xf000, 310 mA) from 0xF9.

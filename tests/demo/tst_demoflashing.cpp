@@ -51,6 +51,7 @@ void tst_DemoFlashing::flashTheExampleProgram()
 
     DeviceDispatcher dispatcher;
     ReplayCanHandler handler(&dispatcher);
+    handler.setDemoUnits(&DemoUnits::addTo);
     QVERIFY(handler.setTransceiver(0));
     QVERIFY(handler.start());
     auto *device = qobject_cast<OffBoardDiagnosticDevice *>(
@@ -159,6 +160,7 @@ void tst_DemoFlashing::requestIdentification()
     TPConnection::setTiming(timing);
     DeviceDispatcher dispatcher;
     ReplayCanHandler handler(&dispatcher);
+    handler.setDemoUnits(&DemoUnits::addTo);
     QVERIFY(handler.setTransceiver(0));
     QVERIFY(handler.start());
     auto *device = new OffBoardDiagnosticDevice;
