@@ -1,8 +1,8 @@
 #include "can/canthread.h"
 
 #include "can/abstractcanhandler.h"
-#include "can/adapterchoicedialog.h"
 #include "can/canhandlerfactory.h"
+#include "can/editors/adapterchoicedialog.h"
 #include "descriptions/candevicefactory.h"
 #include "model/devicedispatcher.h"
 

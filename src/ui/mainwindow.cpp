@@ -3,7 +3,7 @@
 #include "app/language.h"
 #include "app/parameterlog.h"
 #include "can/abstractcanhandler.h"
-#include "can/canloadbar.h"
+#include "can/editors/canloadbar.h"
 #include "can/guimessagenotifier.h"
 #include "can/trafficcalculator.h"
 #include "descriptions/autodetector.h"

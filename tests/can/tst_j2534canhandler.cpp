@@ -1,7 +1,7 @@
 // J2534 pass-thru handler on its fake library, and how the adapter libraries are chosen.
-#include "can/adapterchoicedialog.h"
 #include "can/adapterlibrary.h"
 #include "can/canhandlerfactory.h"
+#include "can/editors/adapterchoicedialog.h"
 #include "can/j2534.h"
 #include "can/j2534canhandler.h"
 #include "can/slmcpcanhandler.h"

@@ -1,4 +1,4 @@
-#include "can/canloadbar.h"
+#include "can/editors/canloadbar.h"
 #include "can/eventcounter.h"
 #include "can/guimessagenotifier.h"
 #include "can/trafficcalculator.h"

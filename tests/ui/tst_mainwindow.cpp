@@ -1,6 +1,6 @@
-#include "can/adapterchoicedialog.h"
 #include "can/canhandlerfactory.h"
-#include "can/canloadbar.h"
+#include "can/editors/adapterchoicedialog.h"
+#include "can/editors/canloadbar.h"
 #include "can/guimessagenotifier.h"
 #include "can/trafficcalculator.h"
 #include "support/testcanhandler.h"

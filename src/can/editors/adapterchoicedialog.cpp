@@ -1,4 +1,4 @@
-#include "can/adapterchoicedialog.h"
+#include "can/editors/adapterchoicedialog.h"
 
 #include "can/canhandlerfactory.h"
 
