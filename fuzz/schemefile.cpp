@@ -9,7 +9,7 @@
 #include "descriptions/itemscript.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
-#include "scheme/multixmlitemwidget.h"
+#include "scheme/editors/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 

@@ -14,7 +14,7 @@
 #include "model/devicedispatcher.h"
 #include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
-#include "scheme/multixmlitemwidget.h"
+#include "scheme/editors/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"

@@ -1,4 +1,4 @@
-#include "scheme/stateicondelegate.h"
+#include "scheme/editors/stateicondelegate.h"
 
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"

@@ -1,4 +1,4 @@
-#include "scheme/devicestatewidget.h"
+#include "scheme/editors/devicestatewidget.h"
 
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"

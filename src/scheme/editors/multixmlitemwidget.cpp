@@ -1,7 +1,7 @@
-#include "scheme/multixmlitemwidget.h"
+#include "scheme/editors/multixmlitemwidget.h"
 
 #include "scheme/abstractschemetreeitem.h"
-#include "scheme/devicestatewidget.h"
+#include "scheme/editors/devicestatewidget.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/xmllayoutbuilder.h"
 

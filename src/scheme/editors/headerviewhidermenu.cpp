@@ -1,4 +1,4 @@
-#include "scheme/headerviewhidermenu.h"
+#include "scheme/editors/headerviewhidermenu.h"
 
 #include <QHeaderView>
 #include <QMenu>
