@@ -1,48 +1,9 @@
 #include "model/zxboolparameter.h"
 
-#include "model/editors/notavailablespinbox.h"
+#include "model/editors/notavailablecheckbox.h"
 
 #include <QCheckBox>
 #include <QDebug>
-#include <QSignalBlocker>
-
-namespace {
-
-// A check box that shows a missing value partly checked; the user's click makes it checked.
-class NotAvailableCheckBox : public QCheckBox, public NotAvailableDisplay
-{
-public:
-    QString unavailableText() const override { return m_text; }
-    void setUnavailableText(const QString &text) override
-    {
-        m_text = text;
-        if (!text.isEmpty()) {
-            setTristate(true);
-            setCheckState(Qt::PartiallyChecked);
-        } else if (checkState() == Qt::PartiallyChecked) {
-            setTristate(false);
-            setCheckState(Qt::Unchecked);
-        }
-    }
-
-protected:
-    void nextCheckState() override
-    {
-        m_text.clear();
-        if (checkState() == Qt::PartiallyChecked) {
-            // Partly checked counts as checked: leave it quietly, so that the tick is a change.
-            const QSignalBlocker quiet(this);
-            setTristate(false);
-            setChecked(false);
-        }
-        setChecked(!isChecked());
-    }
-
-private:
-    QString m_text;
-};
-
-} // namespace
 
 ZxBoolParameter::ZxBoolParameter(bool initial)
     : ZxPodParameter(initial)
