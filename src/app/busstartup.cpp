@@ -1,8 +1,11 @@
 #include "app/busstartup.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/canthread.h"
 #include "can/replaycanhandler.h"
 #include "demo/demounits.h"
+#include "descriptions/candevicefactory.h"
+#include "model/devicedispatcher.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -63,4 +66,22 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
     }
     result.port = index < names.size() ? names.at(index) : requestedPort;
     return result;
+}
+
+void BusStartup::prepareBusThread()
+{
+    CanThread::Hooks hooks;
+    // The catalogue of device kinds; it stays in the GUI thread, where all its users are.
+    hooks.prepare = [] {
+        if (!CanDeviceFactory::instance())
+            CanDeviceFactory::init();
+    };
+    hooks.createDispatcher = []() -> AbstractCanMessageDispatcher * { return new DeviceDispatcher; };
+    hooks.destroyDispatcher = [](AbstractCanMessageDispatcher *dispatcher) {
+        // What createDispatcher made.
+        auto *devices = static_cast<DeviceDispatcher *>(dispatcher);
+        devices->clearScheme();
+        delete devices;
+    };
+    CanThread::setHooks(hooks);
 }

@@ -26,4 +26,8 @@ public:
 
     static Result run(AbstractCanHandler *handler, const QString &requestedPort, unsigned bitRate,
                       const PortChooser &choosePort);
+    // Enters what the bus thread takes from above can/: the unit catalogue, made in the GUI
+    // thread before the adapter choice, and the device dispatcher, made and cleared in the bus
+    // thread. Called before the CanThread is constructed.
+    static void prepareBusThread();
 };

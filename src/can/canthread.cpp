@@ -1,17 +1,26 @@
 #include "can/canthread.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/abstractcanmessagedispatcher.h"
 #include "can/canhandlerfactory.h"
 #include "can/editors/adapterchoicedialog.h"
-#include "descriptions/candevicefactory.h"
-#include "model/devicedispatcher.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMetaObject>
 
+#include <mutex>
+
 namespace {
 std::atomic<CanThread *> s_instance{nullptr};
+std::mutex s_hooksMutex; // guards s_hooks
+CanThread::Hooks s_hooks;
+} // namespace
+
+void CanThread::setHooks(const Hooks &hooks)
+{
+    std::lock_guard locker(s_hooksMutex);
+    s_hooks = hooks;
 }
 
 CanThread::CanThread(int handlerType, QObject *parent)
@@ -25,9 +34,12 @@ CanThread::CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &o
     , m_options(options)
 {
     s_instance.store(this);
-    // The catalogue of device kinds; it stays in the GUI thread, where all its users are.
-    if (!CanDeviceFactory::instance())
-        CanDeviceFactory::init();
+    {
+        std::lock_guard locker(s_hooksMutex);
+        m_hooks = s_hooks;
+    }
+    if (m_hooks.prepare)
+        m_hooks.prepare();
     if (m_handlerType == CanHandlerFactory::None) {
         AdapterChoiceDialog dialog(options);
         m_handlerType = dialog.exec();
@@ -65,16 +77,17 @@ void CanThread::waitInit()
 void CanThread::run()
 {
     // Created here, so it lives in the bus thread; it lives as long as the thread.
-    auto *dispatcher = new DeviceDispatcher;
+    AbstractCanMessageDispatcher *dispatcher
+        = m_hooks.createDispatcher ? m_hooks.createDispatcher() : nullptr;
+    if (!dispatcher)
+        qWarning("Bus thread: no dispatcher, received frames go nowhere");
     m_dispatcher.store(dispatcher);
-    m_deviceDispatcher.store(dispatcher);
     QString error;
     AbstractCanHandler *handler
         = CanHandlerFactory::create(m_handlerType, dispatcher, m_options, &error);
     if (!handler) {
         m_dispatcher.store(nullptr);
-        m_deviceDispatcher.store(nullptr);
-        delete dispatcher;
+        destroyDispatcher(dispatcher);
         qDebug("Not set CAN handler");
         // A chosen adapter that cannot work is a failure the user is told about (exit 1); no
         // choice at all is a plain exit.
@@ -89,12 +102,20 @@ void CanThread::run()
     m_initDone.store(true);
     exec();
     delete m_handler.exchange(nullptr);
-    // Devices still registered go with the dispatcher, in the thread they live in.
-    dispatcher->clearScheme();
     m_dispatcher.store(nullptr);
-    m_deviceDispatcher.store(nullptr);
-    delete dispatcher;
+    destroyDispatcher(dispatcher);
     m_inThread.store(nullptr);
+}
+
+void CanThread::destroyDispatcher(AbstractCanMessageDispatcher *dispatcher)
+{
+    if (!dispatcher)
+        return;
+    // Devices still registered go with the dispatcher, in the thread they live in.
+    if (m_hooks.destroyDispatcher)
+        m_hooks.destroyDispatcher(dispatcher);
+    else
+        delete dispatcher;
 }
 
 bool CanThread::setCanHandler(AbstractCanHandler *handler)

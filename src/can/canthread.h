@@ -5,10 +5,10 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 class AbstractCanHandler;
 class AbstractCanMessageDispatcher;
-class DeviceDispatcher;
 
 // The bus thread: creates the dispatcher and the chosen handler inside itself and runs the event
 // loop in which all adapter work happens. The object itself belongs to the GUI thread.
@@ -17,6 +17,19 @@ class CanThread : public QThread
     Q_OBJECT
 
 public:
+    // What the bus thread needs from the floors above it, entered by the program's start-up
+    // before the thread is made (a thread copies them when it is constructed).
+    struct Hooks
+    {
+        // On the constructing thread, before the adapter choice (the unit catalogue).
+        std::function<void()> prepare;
+        // In the bus thread as it starts: the dispatcher the handler routes frames to.
+        std::function<AbstractCanMessageDispatcher *()> createDispatcher;
+        // In the bus thread once its event loop has ended: the dispatcher and what it holds go.
+        std::function<void(AbstractCanMessageDispatcher *)> destroyDispatcher;
+    };
+    static void setHooks(const Hooks &hooks);
+
     // handlerType 0 asks the user with the adapter-choice dialog.
     explicit CanThread(int handlerType = 0, QObject *parent = nullptr);
     CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &options,
@@ -27,7 +40,6 @@ public:
 
     AbstractCanHandler *canHandler() const { return m_handler.load(); }
     AbstractCanMessageDispatcher *dispatcher() const { return m_dispatcher.load(); }
-    DeviceDispatcher *deviceDispatcher() const { return m_deviceDispatcher.load(); }
     int handlerType() const { return m_handlerType; }
     bool isInitDone() const { return m_initDone.load(); }
     // Why the chosen handler could not be created (its library failed, say); empty otherwise.
@@ -44,10 +56,12 @@ private slots:
     bool setCanHandlerImpl(QObject *handler);
 
 private:
+    void destroyDispatcher(AbstractCanMessageDispatcher *dispatcher);
+
     std::atomic<bool> m_initDone{false};
     std::atomic<AbstractCanHandler *> m_handler{nullptr};
     std::atomic<AbstractCanMessageDispatcher *> m_dispatcher{nullptr};
-    std::atomic<DeviceDispatcher *> m_deviceDispatcher{nullptr};
+    Hooks m_hooks; // copied in the constructor, before run() starts; then read only
     int m_handlerType = 0;
     CanHandlerFactory::AdapterOptions m_options;
     QString m_initError; // written by run() before m_initDone is set, read after

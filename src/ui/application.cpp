@@ -117,6 +117,7 @@ int runTarvik(int argc, char **argv)
     }
 
     QThread::currentThread()->setObjectName(QStringLiteral("MainThread"));
+    BusStartup::prepareBusThread();
     auto canThread = std::make_unique<CanThread>(options.adapterType, adapterOptions);
     canThread->setObjectName(QStringLiteral("CanThread"));
     canThread->start(QThread::InheritPriority);

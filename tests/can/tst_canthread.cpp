@@ -1,5 +1,6 @@
 #include "app/busstartup.h"
 #include "can/abstractcanhandler.h"
+#include "can/abstractcanmessagedispatcher.h"
 #include "can/canhandlerfactory.h"
 #include "can/canthread.h"
 #include "can/replaycanhandler.h"
@@ -13,7 +14,11 @@ class tst_CanThread : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestEnvironment::init(); }
+    void initTestCase()
+    {
+        TestEnvironment::init();
+        BusStartup::prepareBusThread();
+    }
     void replayRunsInBusThread();
     void requestedRecordingIsPlayed();
     void unknownPortFails();
@@ -23,6 +28,8 @@ private slots:
     void startupChoosesPort();
     void startupReportsStartFailure();
     void startupBitRate();
+    void startupGivesTheDemoBusItsUnits();
+    void dispatcherComesFromTheStarter();
 };
 
 void tst_CanThread::replayRunsInBusThread()
@@ -192,6 +199,78 @@ void tst_CanThread::startupBitRate()
     const auto result = BusStartup::run(&handler, QString(), 800000, {});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(handler.baudRate(), 250000u);
+}
+
+void tst_CanThread::startupGivesTheDemoBusItsUnits()
+{
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(0));
+    QVERIFY(!handler.simulatedBus()->hasUnits()); // the handler alone only plays
+    QCOMPARE(BusStartup::run(&handler, QString(), 250000, {}).exitCode, 0);
+    QVERIFY(handler.simulatedBus()->hasUnits());
+    QVERIFY(handler.stop());
+
+    // A recording of the user's has no simulated units.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bus.log"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("(5.000) can0 18FEF1AB#0102\n");
+    file.close();
+    QCOMPARE(BusStartup::run(&handler, path, 250000, {}).exitCode, 0);
+    QVERIFY(!handler.simulatedBus()->hasUnits());
+}
+
+namespace {
+
+class CountingDispatcher : public AbstractCanMessageDispatcher
+{
+public:
+    void dispatchMessage(const CanMessage &, DispatchResult *) override { ++dispatched; }
+    void checkDropNewData() override {}
+    bool isLowLatencyEnabled() const override { return false; }
+    std::atomic<int> dispatched{0};
+};
+
+} // namespace
+
+void tst_CanThread::dispatcherComesFromTheStarter()
+{
+    QThread *prepared = nullptr;
+    QThread *created = nullptr;
+    QThread *destroyed = nullptr;
+    CountingDispatcher *made = nullptr;
+    CanThread::Hooks hooks;
+    hooks.prepare = [&] { prepared = QThread::currentThread(); };
+    hooks.createDispatcher = [&]() -> AbstractCanMessageDispatcher * {
+        created = QThread::currentThread();
+        return made = new CountingDispatcher;
+    };
+    AbstractCanMessageDispatcher *disposedOf = nullptr;
+    hooks.destroyDispatcher = [&](AbstractCanMessageDispatcher *dispatcher) {
+        destroyed = QThread::currentThread();
+        disposedOf = dispatcher;
+        delete dispatcher;
+    };
+    CanThread::setHooks(hooks);
+    {
+        CanThread thread(CanHandlerFactory::Replay);
+        QCOMPARE(prepared, QThread::currentThread());
+        thread.start();
+        thread.waitInit();
+        QCOMPARE(created, static_cast<QThread *>(&thread));
+        QCOMPARE(thread.dispatcher(), static_cast<AbstractCanMessageDispatcher *>(made));
+        QCOMPARE(BusStartup::run(thread.canHandler(), QString(), 250000, {}).exitCode, 0);
+        // The handler routes the demo bus's frames to the starter's dispatcher.
+        QTRY_VERIFY_WITH_TIMEOUT(made->dispatched.load() > 20, 5000);
+        QVERIFY(!destroyed);
+        thread.quit();
+        QVERIFY(thread.wait(5000));
+        QCOMPARE(destroyed, static_cast<QThread *>(&thread));
+        QCOMPARE(disposedOf, static_cast<AbstractCanMessageDispatcher *>(made));
+        QVERIFY(!thread.dispatcher());
+    }
+    BusStartup::prepareBusThread();
 }
 
 QTEST_MAIN(tst_CanThread)

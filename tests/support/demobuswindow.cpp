@@ -5,6 +5,7 @@
 #include "can/canthread.h"
 #include "can/guimessagenotifier.h"
 #include "can/replaycanhandler.h"
+#include "model/devicedispatcher.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 
@@ -40,6 +41,7 @@ DemoBusWindow::~DemoBusWindow()
 
 bool DemoBusWindow::start(const QString &scheme)
 {
+    BusStartup::prepareBusThread();
     m_thread = std::make_unique<CanThread>(CanHandlerFactory::Replay);
     m_thread->start();
     m_thread->waitInit();
@@ -72,7 +74,7 @@ AbstractCanHandler *DemoBusWindow::handler() const
 
 DeviceDispatcher *DemoBusWindow::dispatcher() const
 {
-    return m_thread ? m_thread->deviceDispatcher() : nullptr;
+    return m_thread ? dynamic_cast<DeviceDispatcher *>(m_thread->dispatcher()) : nullptr;
 }
 
 QModelIndex DemoBusWindow::row(const QString &name, const QModelIndex &parent) const
