@@ -319,7 +319,7 @@ void ItemParameters::saveValues(QDomElement &element) const
 void ItemParameters::restoreValues(const QDomElement &element)
 {
     QDomElement param = element.firstChildElement(QStringLiteral("param"));
-    for (ZxParameter *p : m_list) {
+    for (ZxParameter *p : qAsConst(m_list)) {
         if (param.isNull())
             break;
         const QDomElement init = param.firstChildElement(QStringLiteral("init"));
