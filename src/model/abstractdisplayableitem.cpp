@@ -3,6 +3,7 @@
 #include "can/abstractcanhandler.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "model/abstractcanmessagedispatcher.h"
+#include "model/liveitems.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 
@@ -10,19 +11,9 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QMetaEnum>
-#include <QSet>
 #include <QThread>
 
-#include <mutex>
-
 namespace {
-
-std::mutex s_liveMutex;
-QSet<const AbstractDisplayableItem *> &liveItems()
-{
-    static QSet<const AbstractDisplayableItem *> items;
-    return items;
-}
 
 constexpr int NewFlagHoldMs = 2000;
 
@@ -34,10 +25,7 @@ AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
     , m_supervision(this)
     , m_newFlagTimer(this)
 {
-    {
-        std::lock_guard locker(s_liveMutex);
-        liveItems().insert(this);
-    }
+    LiveItems::insert(this);
     connect(&m_counter, &EventCounter::periodChanged, this, &AbstractDisplayableItem::update);
     // A child timer, so it goes with the item (a free single-shot would outlive it).
     m_newFlagTimer.setSingleShot(true);
@@ -52,10 +40,7 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
     // The counter and timer are Qt children destroyed after this body: their removal must not
     // touch the child list, which is gone by then.
     m_destroying = true;
-    {
-        std::lock_guard locker(s_liveMutex);
-        liveItems().remove(this);
-    }
+    LiveItems::remove(this);
     m_parameters.clear();
 }
 
@@ -70,10 +55,7 @@ void AbstractDisplayableItem::setUpdateNeeded(bool needed)
 
 bool AbstractDisplayableItem::isValid(const AbstractDisplayableItem *item)
 {
-    if (!item)
-        return false;
-    std::lock_guard locker(s_liveMutex);
-    return liveItems().contains(item);
+    return item && LiveItems::contains(item);
 }
 
 bool AbstractDisplayableItem::dispatchBroadcastData(const QByteArray &data)
@@ -100,12 +82,6 @@ AbstractSchemeTreeItem *AbstractDisplayableItem::treeItem()
 AbstractSchemeTreeItem *AbstractDisplayableItem::existingTreeItem() const
 {
     return static_cast<AbstractSchemeTreeItem *>(m_treeItem.data());
-}
-
-QString AbstractDisplayableItem::hexAddressText(quint32 value)
-{
-    const int digits = value <= 0xFF ? 2 : value <= 0xFFFF ? 4 : value < 0x1000000 ? 6 : 8;
-    return QStringLiteral("0x%1").arg(value, digits, 16, QLatin1Char('0'));
 }
 
 void AbstractDisplayableItem::updateUserReadableAddress()
@@ -423,25 +399,26 @@ void AbstractDisplayableItem::sendMessageUp(const CanMessage &message)
 
 // --- Parameters ---------------------------------------------------------------------------
 
+ZxParameter *AbstractDisplayableItem::namedParameter(const QString &name) const
+{
+    ZxParameter *p = parameter(name);
+    if (!p)
+        qDebug("Unable to find %s parameter", qUtf8Printable(name));
+    return p;
+}
+
 QVariant AbstractDisplayableItem::parameterValue(QString pname)
 {
-    ZxParameter *p = parameter(pname);
-    if (!p) {
-        qDebug("Unable to find %s parameter", qUtf8Printable(pname));
-        return {};
-    }
-    return p->variantValue();
+    ZxParameter *p = namedParameter(pname);
+    return p ? p->variantValue() : QVariant();
 }
 
 void AbstractDisplayableItem::setParameterValue(QString pname, QVariant value)
 {
-    ZxParameter *p = parameter(pname);
-    if (!p) {
-        qDebug("Unable to find %s parameter", qUtf8Printable(pname));
-        return;
+    if (ZxParameter *p = namedParameter(pname)) {
+        p->setVariantValue(value);
+        setUpdateNeeded();
     }
-    p->setVariantValue(value);
-    setUpdateNeeded();
 }
 
 QString AbstractDisplayableItem::summaryText() const

@@ -215,7 +215,7 @@ public:
     // Start of the parameter log identifiers: the scheme tree's unique key, else the name.
     QString logPrefix() const { return m_identity.logPrefix(); }
     void setLogPrefix(const QString &prefix) { m_identity.setLogPrefix(prefix); }
-    static QString hexAddressText(quint32 value);
+    static QString hexAddressText(quint32 value) { return ItemIdentity::hexAddressText(value); }
 
     // Flags, counters and the last frame.
     quint32 flags() const { return m_flags.load(); }
@@ -300,6 +300,9 @@ private slots:
     void slotActivityTimeout();
 
 private:
+    // The parameter of that identifier, or null with a log line.
+    ZxParameter *namedParameter(const QString &name) const;
+
     // Switches for every item, set by the program and the tests.
     static inline std::atomic<bool> s_describeFrames{true};
     static inline std::atomic<bool> s_stampWallClock{true};

@@ -49,6 +49,12 @@ public:
         return prefix.isEmpty() ? name() : prefix;
     }
     void setLogPrefix(const QString &prefix) { m_logPrefix.store(prefix); }
+    // "0x" and the value in 2, 4, 6 or 8 hexadecimal digits.
+    static QString hexAddressText(quint32 value)
+    {
+        const int digits = value <= 0xFF ? 2 : value <= 0xFFFF ? 4 : value < 0x1000000 ? 6 : 8;
+        return QStringLiteral("0x%1").arg(value, digits, 16, QLatin1Char('0'));
+    }
 
 private:
     // Kind in the high half, value in the low: never torn.
