@@ -89,17 +89,14 @@ void FrameLogWriter::finish()
 
 QString FrameLogWriter::errorString() const
 {
-    std::lock_guard locker(m_mutex);
-    return m_error;
+    return m_error.load();
 }
 
 void FrameLogWriter::fail(const QString &text)
 {
-    {
-        std::lock_guard locker(m_mutex);
-        if (m_error.isEmpty())
-            m_error = text;
-    }
+    // One writer at a time (see m_error): the first failure is kept.
+    if (m_error.load().isEmpty())
+        m_error.store(text);
     m_failed.store(true);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/guardedvalue.h"
+
 #include <QFile>
 #include <QString>
 
@@ -56,11 +58,12 @@ private:
     bool writeChunk(const QByteArray &chunk, int lines);
     void fail(const QString &text);
 
-    mutable std::mutex m_mutex; // guards m_pending, m_stopping and m_error
+    mutable std::mutex m_mutex; // guards m_pending and m_stopping
     std::condition_variable m_wake;
     std::vector<Entry> m_pending;
     bool m_stopping = false;
-    QString m_error;
+    // The first failure; written by open() before the writer thread runs, then by that thread.
+    GuardedValue<QString> m_error;
     std::thread m_thread;
     QFile m_file; // used by the writer thread only, once it runs
     QByteArray m_interface;

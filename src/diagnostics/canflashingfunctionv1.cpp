@@ -167,27 +167,6 @@ bool CanFlashingFunctionV1::readProgramFile(const QString &path, QByteArray *dat
     return true;
 }
 
-QVector<CanMessage> CanFlashingFunctionV1::programFrames(const QByteArray &data, quint8 target,
-                                                         quint8 source)
-{
-    QVector<CanMessage> frames;
-    frames.reserve(int((data.size() + PieceSize - 1) / PieceSize));
-    for (int offset = 0; offset < data.size(); offset += PieceSize) {
-        CanMessage m;
-        m.id = quint32(BootLoadDataPriority) << 26 | quint32(PfBootLoadData) << 16
-               | quint32(target) << 8 | source;
-        m.extended = true;
-        const int piece = std::min(PieceSize, int(data.size()) - offset);
-        for (int i = 0; i < 4; ++i)
-            m.data[i] = quint8(quint32(offset) >> (8 * i));
-        for (int i = 0; i < piece; ++i)
-            m.data[4 + i] = quint8(data.at(offset + i));
-        m.length = quint8(4 + piece);
-        frames.append(m);
-    }
-    return frames;
-}
-
 bool CanFlashingFunctionV1::loadFile(const QString &path)
 {
     QByteArray data;
@@ -210,23 +189,18 @@ bool CanFlashingFunctionV1::setProgram(const QByteArray &data, const QString &na
         return false;
     }
     const QByteArray hash = QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
-    std::lock_guard locker(m_mutex);
-    m_program = data;
-    m_programName = name;
-    m_programHash = hash;
+    m_program.store({data, name, hash});
     return true;
 }
 
 QByteArray CanFlashingFunctionV1::programData() const
 {
-    std::lock_guard locker(m_mutex);
-    return m_program;
+    return m_program.load().data;
 }
 
 QString CanFlashingFunctionV1::programName() const
 {
-    std::lock_guard locker(m_mutex);
-    return m_programName;
+    return m_program.load().name;
 }
 
 bool CanFlashingFunctionV1::isFlashing() const
@@ -254,14 +228,12 @@ QString CanFlashingFunctionV1::stateText() const
 
 QString CanFlashingFunctionV1::lastResult() const
 {
-    std::lock_guard locker(m_mutex);
-    return m_lastResult;
+    return m_lastResult.load();
 }
 
 void CanFlashingFunctionV1::setLastResult(const QString &text)
 {
-    std::lock_guard locker(m_mutex);
-    m_lastResult = text;
+    m_lastResult.store(text);
 }
 
 void CanFlashingFunctionV1::takeIdentification(quint32 pgn, const QByteArray &data)
@@ -282,14 +254,12 @@ void CanFlashingFunctionV1::takeIdentification(quint32 pgn, const QByteArray &da
 
 void CanFlashingFunctionV1::setLogDirectory(const QString &directory)
 {
-    std::lock_guard locker(m_mutex);
-    m_logDirectory = directory;
+    m_logDirectory.store(directory);
 }
 
 QString CanFlashingFunctionV1::logDirectory() const
 {
-    std::lock_guard locker(m_mutex);
-    return m_logDirectory;
+    return m_logDirectory.load();
 }
 
 void CanFlashingFunctionV1::beginRun()
@@ -299,13 +269,11 @@ void CanFlashingFunctionV1::beginRun()
     m_run.target = m_target;
     m_run.ecuid = stringParameter(EcuId)->value();
     m_run.soft = stringParameter(SoftId)->value();
-    {
-        std::lock_guard locker(m_mutex);
-        m_run.file = m_programName;
-        m_run.size = m_program.size();
-        m_run.sha256 = m_programHash;
-    }
-    m_run.blocks = m_frames.size();
+    const Program program = m_program.load();
+    m_run.file = program.name;
+    m_run.size = program.data.size();
+    m_run.sha256 = program.sha256;
+    m_run.blocks = m_transfer.count();
     m_runActive = true;
 }
 
@@ -317,9 +285,9 @@ void CanFlashingFunctionV1::endRun(const QString &outcome)
     m_run.end = QDateTime::currentDateTime();
     m_run.outcome = outcome;
     m_run.result = lastResult();
-    m_run.blocksAcknowledged = outcome == QLatin1String("finished") ? m_frames.size()
-                                                                    : m_index.load();
-    m_run.retransmissions = m_retransmitTotal.load();
+    m_run.blocksAcknowledged
+        = outcome == QLatin1String("finished") ? m_transfer.count() : m_transfer.index();
+    m_run.retransmissions = m_transfer.retransmissions();
     const QString directory = logDirectory();
     if (directory.isEmpty())
         return;

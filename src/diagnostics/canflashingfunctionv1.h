@@ -1,9 +1,9 @@
 #pragma once
 
-#include <mutex>
-
 #include "can/canmessage.h"
 #include "diagnostics/flashlog.h"
+#include "diagnostics/flashtransfer.h"
+#include "model/guardedvalue.h"
 #include "model/j1939devicefunction.h"
 
 #include <QByteArray>
@@ -15,7 +15,7 @@
 // Replaces the program of a unit over the bus: a DM14 boot-load request, then the program file
 // as DM17 boot-load data frames, each echoed by the unit. Lives in the bus thread; the state
 // machine runs there only (frames and its timer), the GUI reaches it by queued calls by name.
-// The program data is guarded by its own lock; counters the GUI shows are atomics.
+// The program and the texts the GUI reads are guarded values; counters it shows are atomics.
 class CanFlashingFunctionV1 : public J1939DeviceFunction
 {
     Q_OBJECT
@@ -49,9 +49,9 @@ public:
         EcuId = 11,
     };
 
-    static constexpr quint8 PfBootLoadData = 0xD6;
-    static constexpr quint8 BootLoadDataPriority = 3;
-    static constexpr int PieceSize = 4;
+    static constexpr quint8 PfBootLoadData = FlashTransfer::PfBootLoadData;
+    static constexpr quint8 BootLoadDataPriority = FlashTransfer::BootLoadDataPriority;
+    static constexpr int PieceSize = FlashTransfer::PieceSize;
     // A program is cut into 4-byte frames of ~40 bytes each in memory; 16 MiB keeps that
     // within reach of a 32-bit process and the offsets far from wrapping.
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
@@ -88,7 +88,10 @@ public:
     // Checks and reads a program file: a regular, non-empty file up to MaxFileSize.
     static bool readProgramFile(const QString &path, QByteArray *data, QString *error);
     // The boot-load data frames of a program, offsets rising by 4.
-    static QVector<CanMessage> programFrames(const QByteArray &data, quint8 target, quint8 source);
+    static QVector<CanMessage> programFrames(const QByteArray &data, quint8 target, quint8 source)
+    {
+        return FlashTransfer::frames(data, target, source);
+    }
 
     // Reads the file in the calling thread (the GUI) and keeps its bytes; only while idle.
     Q_INVOKABLE bool loadFile(const QString &path);
@@ -101,9 +104,9 @@ public:
     bool isFlashing() const;
     int target() const;
     void setTarget(int address);
-    int frameCount() const { return m_frameCount.load(); }
-    int transmitIndex() const { return m_index.load(); }
-    int retransmitCount() const { return m_retransmitTotal.load(); }
+    int frameCount() const { return m_transfer.count(); }
+    int transmitIndex() const { return m_transfer.index(); }
+    int retransmitCount() const { return m_transfer.retransmissions(); }
     QString stateText() const;
     // The result of the last run; stays after the state returns to idle.
     QString lastResult() const;
@@ -143,26 +146,25 @@ private:
     void beginRun();
     void endRun(const QString &outcome);
 
-    mutable std::mutex m_mutex; // guards the program, its name and hash, the last result, the log
-    QByteArray m_program;
-    QString m_programName;
-    QByteArray m_programHash;
-    QString m_lastResult;
-    QString m_logDirectory;
+    // The program with its name and hash: replaced whole, so a run never mixes two.
+    struct Program
+    {
+        QByteArray data;
+        QString name;
+        QByteArray sha256;
+    };
+    GuardedValue<Program> m_program;
+    GuardedValue<QString> m_lastResult;
+    GuardedValue<QString> m_logDirectory;
 
     std::atomic<int> m_state{FlasherIdle};
-    std::atomic<int> m_index{0};
-    std::atomic<int> m_frameCount{0};
-    std::atomic<int> m_retransmitTotal{0};
 
-    // Run state, bus thread only.
+    // Run state, bus thread only (but the transfer's counters).
     QTimer m_stateTimer;
     Intervals m_intervals;
-    QVector<CanMessage> m_frames;
+    FlashTransfer m_transfer;
     quint8 m_target = 0;
     quint8 m_source = 0;
-    int m_timeouts = 0;
-    int m_retransmits = 0;
     int m_busyAnswers = 0;
     bool m_busyPending = false; // a busy answer: ask again when the response wait ends
     bool m_runActive = false;   // a run started and its record is not yet written

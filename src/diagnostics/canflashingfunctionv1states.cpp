@@ -20,19 +20,6 @@ namespace {
 constexpr quint8 PfRequest = 0xEA;
 constexpr quint8 RequestPriority = 6;
 
-quint32 offsetOf(const CanMessage &m)
-{
-    return quint32(m.data[0]) | quint32(m.data[1]) << 8 | quint32(m.data[2]) << 16
-           | quint32(m.data[3]) << 24;
-}
-
-// An echo acknowledges a frame when it repeats every byte that was sent; a unit may pad the
-// echo of a short last frame to eight bytes.
-bool echoes(const CanMessage &echo, const CanMessage &sent)
-{
-    return echo.length >= sent.length && std::equal(sent.data, sent.data + sent.length, echo.data);
-}
-
 QByteArray frameText(const CanMessage &m)
 {
     return QByteArray(reinterpret_cast<const char *>(m.data), m.length).toHex(' ');
@@ -104,8 +91,8 @@ void CanFlashingFunctionV1::refuse(const QString &text)
 
 void CanFlashingFunctionV1::fail(const QString &reason)
 {
-    const int count = m_frames.size();
-    const int block = std::min(m_index.load() + 1, count);
+    const int count = m_transfer.count();
+    const int block = std::min(m_transfer.index() + 1, count);
     const bool inBootLoader = flasherState() != FlasherWaitingResponse;
     QString text = inBootLoader
                        ? tr("Reflash error at block %1 of %2: %3. The unit waits in its boot "
@@ -132,18 +119,18 @@ void CanFlashingFunctionV1::sendBootLoadRequest()
 
 void CanFlashingFunctionV1::setProgressFor(int index)
 {
-    const int count = std::max(1, int(m_frames.size()));
+    const int count = std::max(1, m_transfer.count());
     intParameter(Progress)->setValue(int(qint64(index) * 100 / count));
 }
 
 void CanFlashingFunctionV1::sendFrame(int index)
 {
-    if (index < 0 || index >= m_frames.size())
+    if (!m_transfer.hasFrame(index))
         return;
-    m_index.store(index);
+    m_transfer.setIndex(index);
     intParameter(TransmitIndex)->setValue(index);
     setProgressFor(index);
-    send(m_frames.at(index));
+    send(m_transfer.frame(index));
 }
 
 // --- Commands ------------------------------------------------------------------------------
@@ -167,19 +154,14 @@ void CanFlashingFunctionV1::slotStart()
         return;
     }
     m_target = quint8(t);
-    m_timeouts = 0;
-    m_retransmits = 0;
     m_busyAnswers = 0;
     m_busyPending = false;
-    m_retransmitTotal.store(0);
     setLowLatencyMode(boolParameter(LowLatency)->value());
-    m_frames = programFrames(program, m_target, m_source);
-    m_frameCount.store(m_frames.size());
-    m_index.store(0);
+    m_transfer.start(programFrames(program, m_target, m_source));
     intParameter(TransmitIndex)->setValue(0);
     intParameter(Progress)->setValue(0);
     setLastResult(QString());
-    qDebug("Flasher: %d frames for 0x%02x", int(m_frames.size()), m_target);
+    qDebug("Flasher: %d frames for 0x%02x", m_transfer.count(), m_target);
     beginRun();
     sendBootLoadRequest();
     setFlasherState(FlasherWaitingResponse);
@@ -190,8 +172,8 @@ void CanFlashingFunctionV1::slotStop()
     if (isFlashing()) {
         setLastResult(tr("Stopped at block %1 of %2. The unit waits in its boot loader without a "
                          "complete program: keep it powered and start again.")
-                          .arg(m_index.load() + 1)
-                          .arg(m_frames.size()));
+                          .arg(m_transfer.index() + 1)
+                          .arg(m_transfer.count()));
     } else if (m_runActive) {
         setLastResult(tr("Stopped before the unit entered its boot loader."));
     }
@@ -319,60 +301,60 @@ void CanFlashingFunctionV1::onResponse(const CanMessage &message, DispatchResult
 
 void CanFlashingFunctionV1::onEcho(const CanMessage &message, DispatchResult *result)
 {
-    if (message.pduFormat() != PfBootLoadData || message.length < 5) {
+    const FlashTransfer::Echo echo = m_transfer.classify(message);
+    if (echo == FlashTransfer::NotData) {
         qDebug("Flasher: ignoring frame %s while waiting for an echo",
                frameText(message).constData());
         return;
     }
-    const int i = m_index.load();
-    const quint32 k = offsetOf(message) / PieceSize;
-    if (k < quint32(i) && echoes(message, m_frames.at(int(k)))) {
+    if (echo == FlashTransfer::OldEcho) {
         // An old echo neither resends nor extends the wait.
         result->description = QStringLiteral("Duplicate ACK");
         qDebug("ACK for old frame");
         return;
     }
-    m_timeouts = 0;
+    m_transfer.resetTimeouts();
     qDebug("Got ACK");
-    const CanMessage &sent = m_frames.at(i);
-    if (echoes(message, sent)) {
-        m_retransmits = 0;
+    const int i = m_transfer.index();
+    if (echo == FlashTransfer::Matches) {
+        m_transfer.resetMismatches();
         result->description = QStringLiteral("ACK");
-        if (i + 1 >= m_frames.size()) {
+        if (m_transfer.isLast()) {
             qDebug("Finished flashing");
             intParameter(Progress)->setValue(100);
             setLastResult(tr("Reflash finished: %1 blocks to 0x%2, %3 retransmissions")
-                              .arg(m_frames.size())
+                              .arg(m_transfer.count())
                               .arg(m_target, 2, 16, QLatin1Char('0'))
-                              .arg(m_retransmitTotal.load()));
+                              .arg(m_transfer.retransmissions()));
             setFlasherState(FlasherFinished);
             return;
         }
-        m_index.store(i + 1);
+        m_transfer.setIndex(i + 1);
         intParameter(TransmitIndex)->setValue(i + 1);
         if (intParameter(AckDelay)->value() > 0) {
             qDebug("Waiting before sending next frame");
             setFlasherState(FlasherDelay);
             return;
         }
-        qDebug("Sending Next frame %u of %u", unsigned(i + 1), unsigned(m_frames.size()));
+        qDebug("Sending Next frame %u of %u", unsigned(i + 1), unsigned(m_transfer.count()));
         sendFrame(i + 1);
         setFlasherState(FlasherWaitingAck);
         return;
     }
     result->description = QStringLiteral("ACK doesn't match sent");
     qDebug("ACK %s doesn't match sent %s", frameText(message).constData(),
-           frameText(sent).constData());
+           frameText(m_transfer.frame(i)).constData());
     if (!boolParameter(RetransmitOnError)->value()) {
         fail(tr("the echo does not match the frame sent"));
         return;
     }
-    if (++m_retransmits > MaxRetransmits) {
-        fail(tr("%1 echoes in a row do not match the frame sent").arg(m_retransmits));
+    const int mismatches = m_transfer.countMismatch();
+    if (mismatches > MaxRetransmits) {
+        fail(tr("%1 echoes in a row do not match the frame sent").arg(mismatches));
         return;
     }
     qDebug("Retransmitting last frame");
-    m_retransmitTotal.fetch_add(1);
+    m_transfer.countRetransmission();
     sendFrame(i);
     setFlasherState(FlasherWaitingAck);
 }
@@ -398,7 +380,7 @@ void CanFlashingFunctionV1::slotFlasherTimeout()
         setFlasherState(FlasherWaitingResponse);
         return;
     case FlasherWaitingBootLoad:
-        if (m_frames.isEmpty()) {
+        if (m_transfer.isEmpty()) {
             qDebug("Forgot to fill m_flashBuffer");
             fail(tr("no program data"));
             return;
@@ -409,18 +391,18 @@ void CanFlashingFunctionV1::slotFlasherTimeout()
         return;
     case FlasherWaitingAck:
         qDebug("Got timeout when waiting for ack response");
-        if (++m_timeouts > MaxAckTimeouts) {
+        if (m_transfer.countTimeout() > MaxAckTimeouts) {
             fail(tr("no echo from the unit"));
             return;
         }
         qDebug("Retransmit");
-        m_retransmitTotal.fetch_add(1);
-        sendFrame(m_index.load());
+        m_transfer.countRetransmission();
+        sendFrame(m_transfer.index());
         setFlasherState(FlasherWaitingAck);
         return;
     case FlasherDelay:
         qDebug("Sending Next frame");
-        sendFrame(m_index.load());
+        sendFrame(m_transfer.index());
         setFlasherState(FlasherWaitingAck);
         return;
     case FlasherFinished:

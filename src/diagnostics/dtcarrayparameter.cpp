@@ -1,6 +1,7 @@
 #include "diagnostics/dtcarrayparameter.h"
 
 #include "descriptions/spnnames.h"
+#include "model/editorcast.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -108,11 +109,9 @@ void DtcArrayParameter::updateWidgetValue(QWidget *widget)
 
 void DtcArrayParameter::refreshList(QWidget *widget, qint64 now) const
 {
-    auto *list = qobject_cast<QListWidget *>(widget);
-    if (!list) {
-        qDebug("Can't update DtcArrayParameter to other than QListWidget");
+    auto *list = editorCast<QListWidget>(widget, "DtcArrayParameter", EditorCast::ToEditor);
+    if (!list)
         return;
-    }
     const QVector<DtcItem> current = codes();
     const qint64 deadline = now + HighlightMs;
     const QBrush fresh(Qt::green);

@@ -8,9 +8,7 @@
 #include "scheme/abstractschemetreeitem.h"
 
 #include <QDebug>
-#include <QDomElement>
 #include <QThread>
-
 
 using namespace MemoryAccessFrames;
 
@@ -59,20 +57,6 @@ bool MemoryAccessFunction::matchTargetMessage(const CanMessage &message)
 void MemoryAccessFunction::updateUserReadableAddress()
 {
     setUserReadableAddress(QStringLiteral("0xd9/0xd8/0xd7"));
-}
-
-void MemoryAccessFunction::saveItemToXmlNodeImpl(QDomElement &element)
-{
-    J1939DeviceFunction::saveItemToXmlNodeImpl(element);
-    // The table travels with the scheme, edits included, and comes back through the initcall.
-    const QByteArray data = itemCount() > 0 ? fileData() : QByteArray();
-    if (data.isEmpty())
-        return;
-    QDomDocument doc = element.ownerDocument();
-    QDomElement call = doc.createElement(QStringLiteral("initcall"));
-    call.setAttribute(QStringLiteral("name"), QStringLiteral("loadFromData"));
-    call.appendChild(doc.createTextNode(QString::fromUtf8(data)));
-    element.appendChild(call);
 }
 
 // --- Exchange -----------------------------------------------------------------------------
@@ -160,9 +144,7 @@ void MemoryAccessFunction::requestData()
         finish(false, tr("Nothing to read"));
         return;
     }
-    m_pass = pass;
-    m_passPos = 0;
-    m_verifying = false;
+    m_pass.startRead(pass);
     m_cancel.store(false);
     setErrorText(QString());
     emit exchangeStarted();
@@ -171,12 +153,13 @@ void MemoryAccessFunction::requestData()
 
 void MemoryAccessFunction::sendReadRequest()
 {
-    const quint32 spn = spnAt(m_pass.at(m_passPos));
-    emit progressChanged(m_passPos, m_pass.size(),
-                         (m_verifying ? tr("Verifying %1/%2 SPN=0x%3") : tr("Reading %1/%2 SPN=0x%3"))
-                             .arg(m_passPos + 1)
-                             .arg(m_pass.size())
-                             .arg(spnText(spn)));
+    const quint32 spn = spnAt(m_pass.item());
+    emit progressChanged(
+        m_pass.position(), m_pass.size(),
+        (m_pass.isVerifying() ? tr("Verifying %1/%2 SPN=0x%3") : tr("Reading %1/%2 SPN=0x%3"))
+            .arg(m_pass.position() + 1)
+            .arg(m_pass.size())
+            .arg(spnText(spn)));
     CanMessage frame = dm14(m_target, m_source, Read, spn);
     qDebug("DM14: %s", qUtf8Printable(frame.text));
     sendMessage(frame);
@@ -214,12 +197,7 @@ void MemoryAccessFunction::sendData(bool changedOnly)
         finish(false, refusal);
         return;
     }
-    m_changedOnly = changedOnly;
-    m_pass = pass;
-    m_passRaw = raws;
-    m_passSize = sizes;
-    m_passPos = 0;
-    m_written.clear();
+    m_pass.startWrite(pass, raws, sizes);
     m_cancel.store(false);
     setErrorText(QString());
     emit exchangeStarted();
@@ -263,10 +241,10 @@ void MemoryAccessFunction::sendChangedData()
 
 void MemoryAccessFunction::sendWriteRequest()
 {
-    const quint32 spn = spnAt(m_pass.at(m_passPos));
-    emit progressChanged(m_passPos, m_pass.size(),
+    const quint32 spn = spnAt(m_pass.item());
+    emit progressChanged(m_pass.position(), m_pass.size(),
                          tr("Writing %1/%2 SPN=0x%3")
-                             .arg(m_passPos + 1)
+                             .arg(m_pass.position() + 1)
                              .arg(m_pass.size())
                              .arg(spnText(spn)));
     CanMessage frame = dm14(m_target, m_source, Write, spn);
@@ -282,7 +260,7 @@ void MemoryAccessFunction::cancel()
         return;
     const int s = maState();
     if (s == ReadWaitProceed || s == ReadWaitData || s == ReadWaitCompletion)
-        finish(false, m_verifying ? tr("Verify cancelled") : tr("Read cancelled"));
+        finish(false, m_pass.isVerifying() ? tr("Verify cancelled") : tr("Read cancelled"));
     else if (s != Inactive)
         m_cancel.store(true);
 }
@@ -313,7 +291,7 @@ bool MemoryAccessFunction::dispatchTargetMessageImpl(const CanMessage &message,
     quint8 status = 0;
     if (isDm15 && !parseDm15(message, &status))
         return true; // too short to say anything; a silent unit ends in the time-out
-    if (m_passPos >= m_pass.size()) {
+    if (m_pass.isOver()) {
         qDebug("This shouldn't happend got message after itemIndex already passed size");
         finish(false, QStringLiteral("ASSERT FAULT"));
         return true;
@@ -321,8 +299,17 @@ bool MemoryAccessFunction::dispatchTargetMessageImpl(const CanMessage &message,
     // A busy unit keeps every wait going without restarting the time-out.
     if (isDm15 && status == Busy)
         return true;
-    const quint32 spn = spnAt(m_pass.at(m_passPos));
-    switch (s) {
+    if (s == ReadWaitProceed || s == ReadWaitData || s == ReadWaitCompletion)
+        onReadAnswer(s, message, isDm15 ? status : NotDm15);
+    else
+        onWriteAnswer(s, message, isDm15 ? status : NotDm15);
+    return true;
+}
+
+void MemoryAccessFunction::onReadAnswer(int state, const CanMessage &message, int status)
+{
+    const bool isDm15 = status != NotDm15;
+    switch (state) {
     case ReadWaitProceed:
         if (!isDm15)
             finish(false, tr("Waiting for DM15 but got pduformat %1")
@@ -333,7 +320,7 @@ bool MemoryAccessFunction::dispatchTargetMessageImpl(const CanMessage &message,
         } else
             finish(false, tr("Waiting proceeed for SPN=0x%2 but got other status %1")
                               .arg(status)
-                              .arg(spnText(spn)));
+                              .arg(spnText(spnAt(m_pass.item()))));
         break;
     case ReadWaitData:
         if (isDm15)
@@ -346,12 +333,20 @@ bool MemoryAccessFunction::dispatchTargetMessageImpl(const CanMessage &message,
             finish(false, tr("Waiting for DM15 completion but got other message %1")
                               .arg(message.toString()));
         else
-            onReadCompletion(status);
+            onReadCompletion(quint8(status));
         break;
+    default:
+        break;
+    }
+}
+
+void MemoryAccessFunction::onWriteAnswer(int state, const CanMessage &message, int status)
+{
+    const bool isDm15 = status != NotDm15;
+    switch (state) {
     case WriteWaitProceed:
         if (isDm15 && status == Proceed) {
-            CanMessage frame = dm16(m_target, m_source, m_passSize.at(m_passPos),
-                                    m_passRaw.at(m_passPos));
+            CanMessage frame = dm16(m_target, m_source, m_pass.rawSize(), m_pass.raw());
             sendMessage(frame);
             setMaState(WriteWaitCompletion);
             startTimer();
@@ -368,12 +363,11 @@ bool MemoryAccessFunction::dispatchTargetMessageImpl(const CanMessage &message,
         else
             finish(false, tr("Waiting complete for SPN=0x%2 but got other status %1")
                               .arg(status)
-                              .arg(spnText(spn)));
+                              .arg(spnText(spnAt(m_pass.item()))));
         break;
     default:
         break;
     }
-    return true;
 }
 
 void MemoryAccessFunction::onReadData(const CanMessage &message)
@@ -385,17 +379,17 @@ void MemoryAccessFunction::onReadData(const CanMessage &message)
         finish(false, tr("Invalid data length %1").arg(message.length > 0 ? message.data[0] : 0));
         return;
     }
-    const int index = m_pass.at(m_passPos);
+    const int index = m_pass.item();
     {
         std::lock_guard locker(m_tableMutex);
         Q_ASSERT(index < m_table.items.size()); // loads are refused during exchanges
         SpnItem &item = m_table.items[index];
         const double value = m_table.toEngineering(item, raw);
-        if (m_verifying) {
-            const bool mismatch = m_passRaw.at(m_passPos) != raw;
+        if (m_pass.isVerifying()) {
+            const bool mismatch = m_pass.raw() != raw;
             item.readChanged = mismatch;
             if (mismatch)
-                m_verifyFailed.append(index);
+                m_pass.markVerifyFailed();
         } else {
             item.readChanged = !MemoryAccessTable::nearlyEqual(value, item.value);
         }
@@ -411,7 +405,7 @@ void MemoryAccessFunction::onReadCompletion(quint8 status)
         finish(false, tr("Waiting for completion but got other message %1").arg(status));
         return;
     }
-    if (++m_passPos < m_pass.size()) {
+    if (m_pass.advance()) {
         sendReadRequest();
         return;
     }
@@ -424,19 +418,20 @@ void MemoryAccessFunction::onReadCompleted()
     setMaState(Inactive);
     {
         std::lock_guard locker(m_tableMutex);
-        for (int index : qAsConst(m_pass))
+        for (int index : m_pass.items())
             m_table.items[index].modified = false;
     }
     const bool first = m_firstRead.exchange(false);
-    emit valuesRead(m_pass, !first || m_verifying);
+    emit valuesRead(m_pass.items(), !first || m_pass.isVerifying());
     emit progressChanged(m_pass.size(), m_pass.size(), QString());
-    if (m_verifying) {
-        if (m_verifyFailed.isEmpty()) {
+    if (m_pass.isVerifying()) {
+        const QVector<int> &failed = m_pass.verifyFailed();
+        if (failed.isEmpty()) {
             finish(true, tr("Write complete, %1 values verified").arg(m_pass.size()));
         } else {
-            for (int index : qAsConst(m_verifyFailed))
+            for (int index : failed)
                 qWarning("Verify failed for SPN=0x%s", qPrintable(spnText(spnAt(index))));
-            finish(false, tr("Verify failed for SPN=0x%1").arg(spnText(spnAt(m_verifyFailed.first()))));
+            finish(false, tr("Verify failed for SPN=0x%1").arg(spnText(spnAt(failed.first()))));
         }
         return;
     }
@@ -452,27 +447,28 @@ void MemoryAccessFunction::onReadCompleted()
 
 void MemoryAccessFunction::onWriteCompletion()
 {
-    const int index = m_pass.at(m_passPos);
     {
         std::lock_guard locker(m_tableMutex);
-        SpnItem &item = m_table.items[index];
+        SpnItem &item = m_table.items[m_pass.item()];
         // The value the unit now holds, as the raw number represents it.
-        item.value = m_table.toEngineering(item, m_passRaw.at(m_passPos));
+        item.value = m_table.toEngineering(item, m_pass.raw());
         item.modified = false;
     }
-    m_written.append(index);
-    ++m_passPos;
+    m_pass.markWritten();
+    const bool more = m_pass.advance();
     const bool cancelled = m_cancel.load();
-    if (m_passPos < m_pass.size() && !cancelled) {
+    if (more && !cancelled) {
         sendWriteRequest();
         return;
     }
     CanMessage closing = dm14(m_target, m_source, OperationCompleted, NoPointer);
     qDebug("DM14: %s", qUtf8Printable(closing.text));
     sendMessage(closing);
-    emit valuesWritten(m_written);
+    emit valuesWritten(m_pass.written());
     if (cancelled) {
-        finish(false, tr("Write cancelled after %1 of %2").arg(m_written.size()).arg(m_pass.size()));
+        finish(
+            false,
+            tr("Write cancelled after %1 of %2").arg(m_pass.written().size()).arg(m_pass.size()));
         return;
     }
     setErrorText(tr("Write complete"));
@@ -481,26 +477,16 @@ void MemoryAccessFunction::onWriteCompletion()
 
 void MemoryAccessFunction::startVerify()
 {
-    QVector<int> pass;
-    QVector<quint32> raws;
+    bool verifying = false;
     {
         std::lock_guard locker(m_tableMutex);
-        for (int i = 0; i < m_written.size(); ++i) {
-            if (m_table.items.at(m_written.at(i)).isReadable()) {
-                pass.append(m_written.at(i));
-                raws.append(m_passRaw.at(m_pass.indexOf(m_written.at(i))));
-            }
-        }
+        verifying = m_pass.startVerify(
+            [this](int index) { return m_table.items.at(index).isReadable(); });
     }
-    if (pass.isEmpty()) {
+    if (!verifying) {
         finish(true, tr("Write complete"));
         return;
     }
-    m_pass = pass;
-    m_passRaw = raws;
-    m_passPos = 0;
-    m_verifying = true;
-    m_verifyFailed.clear();
     sendReadRequest();
 }
 

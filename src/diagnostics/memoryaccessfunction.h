@@ -2,7 +2,9 @@
 
 #include <mutex>
 
+#include "diagnostics/memoryaccesspass.h"
 #include "diagnostics/memoryaccesstable.h"
+#include "model/guardedvalue.h"
 #include "model/j1939devicefunction.h"
 
 #include <QPointer>
@@ -113,6 +115,11 @@ private:
                         QVector<quint8> *sizes);
     void sendReadRequest();
     void sendWriteRequest();
+    // The answer of the unit in a read or a write state; `status` is the DM15 status, or
+    // NotDm15 for another frame.
+    static constexpr int NotDm15 = -1;
+    void onReadAnswer(int state, const CanMessage &message, int status);
+    void onWriteAnswer(int state, const CanMessage &message, int status);
     void onReadData(const CanMessage &message);
     void onReadCompletion(quint8 status);
     void onWriteCompletion();
@@ -121,11 +128,11 @@ private:
     bool writeBackup(QString *errorText);
     quint32 spnAt(int index) const;
 
-    mutable std::mutex m_tableMutex; // guards m_table and the paths
+    mutable std::mutex m_tableMutex; // guards m_table
     MemoryAccessTable m_table;
-    QString m_filePath;
-    QString m_backupDirectory;
-    QString m_lastBackupPath;
+    GuardedValue<QString> m_filePath;
+    GuardedValue<QString> m_backupDirectory;
+    GuardedValue<QString> m_lastBackupPath;
 
     std::atomic<int> m_state{Inactive};
     std::atomic<bool> m_firstRead{true};
@@ -135,18 +142,11 @@ private:
     std::atomic<bool> m_cancel{false};
     std::atomic<int> m_timeoutMs{DefaultTimeoutMs};
 
-    // Pass state, bus thread only.
+    // Exchange state, bus thread only.
     QTimer m_timer;
     quint8 m_target = 0;
     quint8 m_source = 0;
-    bool m_changedOnly = false;
-    bool m_verifying = false;
-    QVector<int> m_pass;        // item indices of this pass, in file order
-    QVector<quint32> m_passRaw; // write: raw values fixed when the pass started
-    QVector<quint8> m_passSize;
-    int m_passPos = 0;
-    QVector<int> m_written;
-    QVector<int> m_verifyFailed;
+    MemoryAccessPass m_pass;
 
     QPointer<QObject> m_dock;
     friend class MemoryAccessDock;

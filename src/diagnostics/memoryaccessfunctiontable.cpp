@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -17,6 +18,20 @@
 #include <cmath>
 
 // --- Table and files ----------------------------------------------------------------------
+
+void MemoryAccessFunction::saveItemToXmlNodeImpl(QDomElement &element)
+{
+    J1939DeviceFunction::saveItemToXmlNodeImpl(element);
+    // The table travels with the scheme, edits included, and comes back through the initcall.
+    const QByteArray data = itemCount() > 0 ? fileData() : QByteArray();
+    if (data.isEmpty())
+        return;
+    QDomDocument doc = element.ownerDocument();
+    QDomElement call = doc.createElement(QStringLiteral("initcall"));
+    call.setAttribute(QStringLiteral("name"), QStringLiteral("loadFromData"));
+    call.appendChild(doc.createTextNode(QString::fromUtf8(data)));
+    element.appendChild(call);
+}
 
 bool MemoryAccessFunction::loadFromData(const QByteArray &data)
 {
@@ -61,10 +76,7 @@ bool MemoryAccessFunction::loadFile(const QString &path)
     }
     if (!loadFromData(file.readAll()))
         return false;
-    {
-        std::lock_guard locker(m_tableMutex);
-        m_filePath = QFileInfo(path).absoluteFilePath();
-    }
+    m_filePath.store(QFileInfo(path).absoluteFilePath());
     setUpdateNeeded(); // the row names the file
     return true;
 }
@@ -76,10 +88,7 @@ bool MemoryAccessFunction::saveFile(const QString &path)
         setErrorText(tr("Cannot save %1: %2").arg(path, error));
         return false;
     }
-    {
-        std::lock_guard locker(m_tableMutex);
-        m_filePath = QFileInfo(path).absoluteFilePath();
-    }
+    m_filePath.store(QFileInfo(path).absoluteFilePath());
     setUpdateNeeded(); // the row names the file
     return true;
 }
@@ -92,8 +101,7 @@ QByteArray MemoryAccessFunction::fileData() const
 
 QString MemoryAccessFunction::filePath() const
 {
-    std::lock_guard locker(m_tableMutex);
-    return m_filePath;
+    return m_filePath.load();
 }
 
 MemoryAccessTable MemoryAccessFunction::table() const
@@ -182,29 +190,25 @@ bool MemoryAccessFunction::isOwnerSimulated() const
 
 void MemoryAccessFunction::setBackupDirectory(const QString &directory)
 {
-    std::lock_guard locker(m_tableMutex);
-    m_backupDirectory = directory;
+    m_backupDirectory.store(directory);
 }
 
 QString MemoryAccessFunction::lastBackupPath() const
 {
-    std::lock_guard locker(m_tableMutex);
-    return m_lastBackupPath;
+    return m_lastBackupPath.load();
 }
 
 bool MemoryAccessFunction::writeBackup(QString *errorText)
 {
-    QString directory;
-    QString base;
-    {
-        std::lock_guard locker(m_tableMutex);
-        const QFileInfo file(m_filePath);
-        directory = !m_backupDirectory.isEmpty() ? m_backupDirectory
-                    : !m_filePath.isEmpty()      ? file.absolutePath()
-                                                 : QStandardPaths::writableLocation(
-                                                     QStandardPaths::AppLocalDataLocation);
-        base = m_filePath.isEmpty() ? QStringLiteral("memoryaccess") : file.fileName();
-    }
+    const QString filePath = m_filePath.load();
+    const QString backupDirectory = m_backupDirectory.load();
+    const QFileInfo file(filePath);
+    const QString directory
+        = !backupDirectory.isEmpty() ? backupDirectory
+          : !filePath.isEmpty()
+              ? file.absolutePath()
+              : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const QString base = filePath.isEmpty() ? QStringLiteral("memoryaccess") : file.fileName();
     const QString path = QDir(directory).filePath(
         QStringLiteral("%1.%2-%3.bak")
             .arg(base)
@@ -213,7 +217,6 @@ bool MemoryAccessFunction::writeBackup(QString *errorText)
     QDir().mkpath(directory);
     if (!SaveFile::write(path, fileData(), errorText))
         return false;
-    std::lock_guard locker(m_tableMutex);
-    m_lastBackupPath = path;
+    m_lastBackupPath.store(path);
     return true;
 }

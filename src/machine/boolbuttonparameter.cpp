@@ -1,5 +1,7 @@
 #include "machine/boolbuttonparameter.h"
 
+#include "model/editorcast.h"
+
 #include <QDebug>
 #include <QToolButton>
 
@@ -10,21 +12,17 @@ BoolButtonParameter::BoolButtonParameter(const QString &offIcon, const QString &
 
 void BoolButtonParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *button = qobject_cast<QToolButton *>(widget);
-    if (!button) {
-        qDebug("Can't update BoolButtonParameter to other than QToolButton");
+    auto *button = editorCast<QToolButton>(widget, "BoolButtonParameter", EditorCast::ToEditor);
+    if (!button)
         return;
-    }
     button->setChecked(value());
 }
 
 void BoolButtonParameter::updateFromWidget(QWidget *widget)
 {
-    auto *button = qobject_cast<QToolButton *>(widget);
-    if (!button) {
-        qDebug("Can't update BoolButtonParameter from other than QToolButton");
+    auto *button = editorCast<QToolButton>(widget, "BoolButtonParameter", EditorCast::FromEditor);
+    if (!button)
         return;
-    }
     setValue(button->isChecked());
     setValid(true);
 }

@@ -1,26 +1,25 @@
 #include "machine/joystickparameter.h"
 
 #include "machine/editors/joystickcompositewidget.h"
+#include "model/editorcast.h"
 
 #include <QDebug>
 
 void JoystickParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *editor = qobject_cast<JoystickCompositeWidget *>(widget);
-    if (!editor) {
-        qDebug("Can't update JoystickParameter to other than JoystickCompositeWidget");
+    auto *editor
+        = editorCast<JoystickCompositeWidget>(widget, "JoystickParameter", EditorCast::ToEditor);
+    if (!editor)
         return;
-    }
     editor->setValue(value());
 }
 
 void JoystickParameter::updateFromWidget(QWidget *widget)
 {
-    auto *editor = qobject_cast<JoystickCompositeWidget *>(widget);
-    if (!editor) {
-        qDebug("Can't update JoystickParameter from other than JoystickCompositeWidget");
+    auto *editor
+        = editorCast<JoystickCompositeWidget>(widget, "JoystickParameter", EditorCast::FromEditor);
+    if (!editor)
         return;
-    }
     setValue(editor->value());
     setValid(true);
 }

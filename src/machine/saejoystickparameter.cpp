@@ -1,26 +1,25 @@
 #include "machine/saejoystickparameter.h"
 
 #include "machine/editors/saejoystickwidget.h"
+#include "model/editorcast.h"
 
 #include <QDebug>
 
 void SaeJoystickParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *editor = qobject_cast<SaeJoystickWidget *>(widget);
-    if (!editor) {
-        qDebug("Can't update SaeJoystickParameter to other than SaeJoystickWidget");
+    auto *editor
+        = editorCast<SaeJoystickWidget>(widget, "SaeJoystickParameter", EditorCast::ToEditor);
+    if (!editor)
         return;
-    }
     editor->setValue(value());
 }
 
 void SaeJoystickParameter::updateFromWidget(QWidget *widget)
 {
-    auto *editor = qobject_cast<SaeJoystickWidget *>(widget);
-    if (!editor) {
-        qDebug("Can't update SaeJoystickParameter from other than SaeJoystickWidget");
+    auto *editor
+        = editorCast<SaeJoystickWidget>(widget, "SaeJoystickParameter", EditorCast::FromEditor);
+    if (!editor)
         return;
-    }
     setValue(editor->value());
     setValid(true);
 }

@@ -3,61 +3,29 @@
 #include "can/abstractcanhandler.h"
 #include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/abstractdevicefactory.h"
-#include "model/zxboolparameter.h"
-#include "model/zxfloatparameter.h"
-#include "model/zxintparameter.h"
-#include "model/zxlistparameter.h"
-#include "model/zxstringparameter.h"
+#include "model/liveitems.h"
+#include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 
 #include <QChildEvent>
 #include <QDateTime>
 #include <QDebug>
-#include <QDomElement>
-#include <QIODevice>
 #include <QMetaEnum>
-#include <QSet>
 #include <QThread>
-#include <mutex>
-
-#include <chrono>
-#include <cstring>
 
 namespace {
 
-std::mutex s_liveMutex;
-QSet<const AbstractDisplayableItem *> &liveItems()
-{
-    static QSet<const AbstractDisplayableItem *> items;
-    return items;
-}
-
-std::atomic<bool> s_describeFrames{true};
-std::atomic<bool> s_stampWallClock{true};
-std::atomic<qint64> s_changedHoldMs{AbstractDisplayableItem::DefaultChangedHoldMs};
-
 constexpr int NewFlagHoldMs = 2000;
 
-qint64 steadyMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 } // namespace
-
-std::atomic<quint64> AbstractDisplayableItem::s_addressGeneration{0};
 
 AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
     : QObject(parent)
     , m_counter(10, this)
-    , m_timer(this)
+    , m_supervision(this)
     , m_newFlagTimer(this)
 {
-    {
-        std::lock_guard locker(s_liveMutex);
-        liveItems().insert(this);
-    }
+    LiveItems::insert(this);
     connect(&m_counter, &EventCounter::periodChanged, this, &AbstractDisplayableItem::update);
     // A child timer, so it goes with the item (a free single-shot would outlive it).
     m_newFlagTimer.setSingleShot(true);
@@ -72,14 +40,8 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
     // The counter and timer are Qt children destroyed after this body: their removal must not
     // touch the child list, which is gone by then.
     m_destroying = true;
-    {
-        std::lock_guard locker(s_liveMutex);
-        liveItems().remove(this);
-    }
-    m_bindings.clear();
-    qDeleteAll(m_parameters);
+    LiveItems::remove(this);
     m_parameters.clear();
-    m_parameterIndex.clear();
 }
 
 void AbstractDisplayableItem::setUpdateNeeded(bool needed)
@@ -93,23 +55,8 @@ void AbstractDisplayableItem::setUpdateNeeded(bool needed)
 
 bool AbstractDisplayableItem::isValid(const AbstractDisplayableItem *item)
 {
-    if (!item)
-        return false;
-    std::lock_guard locker(s_liveMutex);
-    return liveItems().contains(item);
+    return item && LiveItems::contains(item);
 }
-
-int AbstractDisplayableItem::state() const
-{
-    return m_state.load();
-}
-
-bool AbstractDisplayableItem::matchTargetMessage(const CanMessage &)
-{
-    return false;
-}
-
-void AbstractDisplayableItem::dispatchTargetLongMessage(TPConnection *) {}
 
 bool AbstractDisplayableItem::dispatchBroadcastData(const QByteArray &data)
 {
@@ -119,13 +66,6 @@ bool AbstractDisplayableItem::dispatchBroadcastData(const QByteArray &data)
     setUpdateNeeded();
     return true;
 }
-
-bool AbstractDisplayableItem::dispatchBroadcastDataImpl(const QByteArray &)
-{
-    return false;
-}
-
-void AbstractDisplayableItem::saveItemToXmlNodeImpl(QDomElement &) {}
 
 AbstractSchemeTreeItem *AbstractDisplayableItem::createTreeItem()
 {
@@ -142,12 +82,6 @@ AbstractSchemeTreeItem *AbstractDisplayableItem::treeItem()
 AbstractSchemeTreeItem *AbstractDisplayableItem::existingTreeItem() const
 {
     return static_cast<AbstractSchemeTreeItem *>(m_treeItem.data());
-}
-
-QString AbstractDisplayableItem::hexAddressText(quint32 value)
-{
-    const int digits = value <= 0xFF ? 2 : value <= 0xFFFF ? 4 : value < 0x1000000 ? 6 : 8;
-    return QStringLiteral("0x%1").arg(value, digits, 16, QLatin1Char('0'));
 }
 
 void AbstractDisplayableItem::updateUserReadableAddress()
@@ -183,11 +117,6 @@ bool AbstractDisplayableItem::dispatchMessage(const CanMessage &message, Dispatc
     return dispatchMessageImpl(message, result);
 }
 
-void AbstractDisplayableItem::predispatch(const CanMessage &message, DispatchResult *result)
-{
-    takeFrame(message, result);
-}
-
 bool AbstractDisplayableItem::dispatchCompletedBroadcast(const CanMessage &completing,
                                                          DispatchResult *result,
                                                          const QByteArray &data)
@@ -203,10 +132,6 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
         result->status |= DispatchResult::Target;
     m_counter.inc();
     checkDataUpdate(message);
-    {
-        std::lock_guard locker(m_textMutex);
-        m_lastMessage = message;
-    }
     setUpdateNeeded();
     const int current = state();
     if (current == Auto)
@@ -217,36 +142,25 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
     if (isBridge())
         return;
     // A periodic item without a period (0 or -1) has nothing to supervise.
-    if (!m_timer.isActive() && (m_interval.load() > 0 || !(deviceType() & Continuous)))
-        startSupervisionTimer(m_nominalInterval);
+    if (!timer()->isActive() && (m_interval.load() > 0 || !(deviceType() & Continuous)))
+        m_supervision.arm(m_supervision.nominalInterval());
     if (state() != Send) {
-        int missed = m_missedPeriods.load();
-        result->missedPeriods = missed;
-        missed = missed > 5 ? 4 : std::max(0, missed - 1);
-        m_missedPeriods.store(missed);
-        // Restart the period from this frame (see rearmForLateFrame).
-        if (s_stampWallClock.load(std::memory_order_relaxed))
-            m_lastFrameAt = steadyMs();
-        m_frameSinceArm = true;
+        result->missedPeriods
+            = m_supervision.takeFrame(s_stampWallClock.load(std::memory_order_relaxed));
         updateReceiveState();
     }
 }
 
 void AbstractDisplayableItem::checkDataUpdate(const CanMessage &message)
 {
-    if (!m_children.isEmpty()) {
+    // A parent's frames are its children's: the change shows on the child.
+    const bool tracked = m_children.isEmpty();
+    const LastFrame::Change change
+        = m_lastFrame.take(message, tracked && s_stampWallClock.load(std::memory_order_relaxed));
+    if (!tracked || change == LastFrame::OtherFrame)
         setFlag(ChangedFlag, false);
-        return;
-    }
-    // Only this thread writes the last frame, so it is read here without the lock.
-    if (message.id != m_lastMessage.id) {
-        setFlag(ChangedFlag, false);
-    } else if (message.length != m_lastMessage.length
-               || std::memcmp(message.data, m_lastMessage.data, sizeof message.data) != 0) {
+    else if (change == LastFrame::Changed)
         setFlag(ChangedFlag, true);
-        if (s_stampWallClock.load(std::memory_order_relaxed))
-            m_lastChangeTime.store(QDateTime::currentMSecsSinceEpoch());
-    }
 }
 
 bool AbstractDisplayableItem::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
@@ -285,7 +199,7 @@ bool AbstractDisplayableItem::dispatchTargetMessageImpl(const CanMessage &messag
 
 void AbstractDisplayableItem::updateReceiveState()
 {
-    const int missed = m_missedPeriods.load();
+    const int missed = m_supervision.missedPeriods();
     if (missed <= 1) {
         if (state() != ReceiveForced)
             setState(ReceiveOk);
@@ -298,7 +212,7 @@ void AbstractDisplayableItem::updateReceiveState()
 
 void AbstractDisplayableItem::checkDropNewData()
 {
-    if (QDateTime::currentMSecsSinceEpoch() - m_lastChangeTime.load() >= s_changedHoldMs.load()) {
+    if (QDateTime::currentMSecsSinceEpoch() - lastChangeTime() >= s_changedHoldMs.load()) {
         setFlag(ChangedFlag, false);
         setUpdateNeeded();
     }
@@ -317,9 +231,7 @@ bool AbstractDisplayableItem::setState(int v)
     if (v == m_state.load())
         return false;
     m_tookOver.store(false);
-    const int interval = m_interval.load() + (v == Send ? 0 : ReceiveToleranceMs);
-    m_nominalInterval = interval;
-    m_timer.setInterval(std::max(0, interval));
+    m_supervision.setNominalInterval(m_interval.load() + (v == Send ? 0 : ReceiveToleranceMs));
     m_state.store(v);
     setFlag(AutoFlag, v == Auto);
     emit stateChanged(v);
@@ -336,28 +248,24 @@ void AbstractDisplayableItem::setDeviceType(DeviceType type, int interval)
     }
     const char *typeName = QMetaEnum::fromType<DeviceType>().valueToKey(type);
     qDebug("Setting device type %s:%d", typeName ? typeName : "?", interval);
-    m_timer.stop();
-    disconnect(&m_timer, &QTimer::timeout, this, nullptr);
-    m_timer.setInterval(std::max(0, interval));
-    m_nominalInterval = interval;
+    QTimer *supervisionTimer = timer();
+    supervisionTimer->stop();
+    disconnect(supervisionTimer, &QTimer::timeout, this, nullptr);
+    m_supervision.setNominalInterval(interval);
     m_interval.store(interval);
     m_deviceType.store(type);
-    bool connected = true;
-    if (type & Spontaneous) {
-        if (type & Continuous)
-            connect(&m_timer, &QTimer::timeout, this,
-                    &AbstractDisplayableItem::slotContinuousTransmissionTimeout);
-        else
-            connect(&m_timer, &QTimer::timeout, this,
-                    &AbstractDisplayableItem::slotActivityTimeout);
-    } else if (type & Continuous) {
-        connect(&m_timer, &QTimer::timeout, this,
-                &AbstractDisplayableItem::slotContinuousTransmissionTimeout);
-    } else {
-        connected = false;
-    }
-    if (connected && interval > 0)
-        startSupervisionTimer(interval);
+    // A periodic item is supervised (or sent) every period; one that is only spontaneous is
+    // watched for activity.
+    void (AbstractDisplayableItem::*onTimeout)() = nullptr;
+    if (type & Continuous)
+        onTimeout = &AbstractDisplayableItem::slotContinuousTransmissionTimeout;
+    else if (type & Spontaneous)
+        onTimeout = &AbstractDisplayableItem::slotActivityTimeout;
+    if (!onTimeout)
+        return;
+    connect(supervisionTimer, &QTimer::timeout, this, onTimeout);
+    if (interval > 0)
+        m_supervision.arm(interval);
 }
 
 void AbstractDisplayableItem::setTransmissionInterval(int p)
@@ -370,34 +278,11 @@ void AbstractDisplayableItem::setTransmissionInterval(int p)
     setDeviceType(type, p);
     // Without a period nothing is overdue: misses counted against the old one are forgotten.
     if (p <= 0 && (type & Continuous) && QThread::currentThread() == thread()) {
-        m_missedPeriods.store(0);
+        m_supervision.setMissedPeriods(0);
         const int current = state();
         if (current == ReceiveWarning || current == ReceiveError)
             setState(ReceiveOk);
     }
-}
-
-void AbstractDisplayableItem::startSupervisionTimer(int interval)
-{
-    if (interval > 0)
-        m_timer.start(interval);
-    else
-        m_timer.start();
-    m_frameSinceArm = false;
-}
-
-bool AbstractDisplayableItem::rearmForLateFrame()
-{
-    // A frame arrived since the timer was armed: the period runs from that frame.
-    if (!m_frameSinceArm || m_nominalInterval <= 0)
-        return false;
-    const qint64 remaining = m_nominalInterval - (steadyMs() - m_lastFrameAt);
-    m_frameSinceArm = false;
-    if (remaining <= 1)
-        return false;
-    // The shortened interval is set back at the next timeout.
-    m_timer.start(int(remaining));
-    return true;
 }
 
 void AbstractDisplayableItem::slotContinuousTransmissionTimeout()
@@ -408,15 +293,12 @@ void AbstractDisplayableItem::slotContinuousTransmissionTimeout()
         transmitState();
         return;
     }
-    if (rearmForLateFrame())
+    if (!m_supervision.periodEnded())
         return;
-    if (m_timer.interval() != m_nominalInterval && m_nominalInterval > 0)
-        m_timer.start(m_nominalInterval);
-    const int missed = std::min(m_missedPeriods.load() + 1, MaxMissedPeriods);
-    m_missedPeriods.store(missed);
+    const int missed = m_supervision.countMissedPeriod();
     if (hasFlag(AutoFlag)) {
         if (missed > 5) {
-            m_missedPeriods.store(0);
+            m_supervision.setMissedPeriods(0);
             setState(Send);
             m_tookOver.store(true);
         }
@@ -427,10 +309,8 @@ void AbstractDisplayableItem::slotContinuousTransmissionTimeout()
 
 void AbstractDisplayableItem::slotActivityTimeout()
 {
-    if (rearmForLateFrame())
+    if (!m_supervision.periodEnded())
         return;
-    if (m_timer.interval() != m_nominalInterval && m_nominalInterval > 0)
-        m_timer.start(m_nominalInterval);
     setFlag(ActivityFlag, false);
     setUpdateNeeded();
 }
@@ -519,189 +399,26 @@ void AbstractDisplayableItem::sendMessageUp(const CanMessage &message)
 
 // --- Parameters ---------------------------------------------------------------------------
 
-void AbstractDisplayableItem::addParameter(ZxParameter *parameter, const QString &name,
-                                           const QString &id)
+ZxParameter *AbstractDisplayableItem::namedParameter(const QString &name) const
 {
-    parameter->setName(name);
-    parameter->setId(id);
-    m_parameters.append(parameter);
-    m_parameterIndex.insert(id.isEmpty() ? name : id, parameter);
-}
-
-ZxIntParameter *AbstractDisplayableItem::addIntParameter(const QString &name, const QString &id)
-{
-    auto *p = new ZxIntParameter;
-    addParameter(p, name, id);
+    ZxParameter *p = parameter(name);
+    if (!p)
+        qDebug("Unable to find %s parameter", qUtf8Printable(name));
     return p;
-}
-
-ZxBoolParameter *AbstractDisplayableItem::addBoolParameter(const QString &name, const QString &id)
-{
-    auto *p = new ZxBoolParameter;
-    addParameter(p, name, id);
-    return p;
-}
-
-ZxFloatParameter *AbstractDisplayableItem::addFloatParameter(const QString &name, const QString &id)
-{
-    auto *p = new ZxFloatParameter;
-    addParameter(p, name, id);
-    return p;
-}
-
-ZxStringParameter *AbstractDisplayableItem::addStringParameter(const QString &name,
-                                                               const QString &id)
-{
-    auto *p = new ZxStringParameter;
-    addParameter(p, name, id);
-    return p;
-}
-
-ZxListParameter *AbstractDisplayableItem::addListParameter(const QString &name,
-                                                           const QStringList &items)
-{
-    return addListParameter(name, QString(), items);
-}
-
-ZxListParameter *AbstractDisplayableItem::addListParameter(const QString &name, const QString &id,
-                                                           const QStringList &items)
-{
-    auto *p = new ZxListParameter(items);
-    addParameter(p, name, id);
-    return p;
-}
-
-template<typename T>
-static T *parameterAt(const QList<ZxParameter *> &list, int index)
-{
-    return index >= 0 && index < list.size() ? dynamic_cast<T *>(list.at(index)) : nullptr;
-}
-
-ZxIntParameter *AbstractDisplayableItem::intParameter(int index) const
-{
-    return parameterAt<ZxIntParameter>(m_parameters, index);
-}
-
-ZxBoolParameter *AbstractDisplayableItem::boolParameter(int index) const
-{
-    return parameterAt<ZxBoolParameter>(m_parameters, index);
-}
-
-ZxFloatParameter *AbstractDisplayableItem::floatParameter(int index) const
-{
-    return parameterAt<ZxFloatParameter>(m_parameters, index);
-}
-
-ZxListParameter *AbstractDisplayableItem::listParameter(int index) const
-{
-    return parameterAt<ZxListParameter>(m_parameters, index);
-}
-
-ZxStringParameter *AbstractDisplayableItem::stringParameter(int index) const
-{
-    return parameterAt<ZxStringParameter>(m_parameters, index);
-}
-
-ZxParameter *AbstractDisplayableItem::parameter(const QString &id) const
-{
-    return m_parameterIndex.value(id, nullptr);
-}
-
-QString AbstractDisplayableItem::sanitizeParameterId(QString id)
-{
-    static const QString special = QStringLiteral(":,;\\/+-.* ");
-    for (QChar &c : id) {
-        if (special.contains(c))
-            c = QLatin1Char('_');
-    }
-    return id;
 }
 
 QVariant AbstractDisplayableItem::parameterValue(QString pname)
 {
-    ZxParameter *p = parameter(pname);
-    if (!p) {
-        qDebug("Unable to find %s parameter", qUtf8Printable(pname));
-        return {};
-    }
-    return p->variantValue();
+    ZxParameter *p = namedParameter(pname);
+    return p ? p->variantValue() : QVariant();
 }
 
 void AbstractDisplayableItem::setParameterValue(QString pname, QVariant value)
 {
-    ZxParameter *p = parameter(pname);
-    if (!p) {
-        qDebug("Unable to find %s parameter", qUtf8Printable(pname));
-        return;
+    if (ZxParameter *p = namedParameter(pname)) {
+        p->setVariantValue(value);
+        setUpdateNeeded();
     }
-    p->setVariantValue(value);
-    setUpdateNeeded();
-}
-
-void AbstractDisplayableItem::setBinding(ZxParameter *parameter, const ParameterBinding &binding)
-{
-    for (auto &entry : m_bindings) {
-        if (entry.first == parameter) {
-            entry.second = binding;
-            return;
-        }
-    }
-    m_bindings.emplace_back(parameter, binding);
-}
-
-const ParameterBinding *AbstractDisplayableItem::binding(const ZxParameter *parameter) const
-{
-    for (const auto &entry : m_bindings) {
-        if (entry.first == parameter)
-            return &entry.second;
-    }
-    return nullptr;
-}
-
-void AbstractDisplayableItem::setChangedHoldMs(qint64 ms)
-{
-    s_changedHoldMs.store(ms);
-}
-
-void AbstractDisplayableItem::setDescribeFrames(bool on)
-{
-    s_describeFrames.store(on);
-}
-
-bool AbstractDisplayableItem::describeFrames()
-{
-    return s_describeFrames.load();
-}
-
-void AbstractDisplayableItem::setStampWallClock(bool on)
-{
-    s_stampWallClock.store(on);
-}
-
-bool AbstractDisplayableItem::stampsWallClock()
-{
-    return s_stampWallClock.load();
-}
-
-bool AbstractDisplayableItem::xmlDispatchMessageImpl(const CanMessage &message,
-                                                     DispatchResult *result)
-{
-    for (const auto &entry : m_bindings)
-        entry.second.decode(message.data, entry.first);
-    if (s_describeFrames.load(std::memory_order_relaxed))
-        result->description = textDataImpl();
-    emit scriptDispatch();
-    return true;
-}
-
-void AbstractDisplayableItem::xmlTransmitState()
-{
-    emit scriptTransmit();
-    quint8 payload[CanMessage::MaxLength];
-    std::memset(payload, 0xFF, sizeof payload);
-    for (const auto &entry : m_bindings)
-        entry.second.encode(payload, entry.first);
-    transmitData(payload, CanMessage::MaxLength);
 }
 
 QString AbstractDisplayableItem::summaryText() const
@@ -714,25 +431,12 @@ QString AbstractDisplayableItem::summaryText() const
 
 QString AbstractDisplayableItem::parameterLogText(const ZxParameter *parameter) const
 {
-    return awaitsData() || !parameter->isValid() ? QString() : parameter->toString();
+    return ItemParameters::logText(parameter, awaitsData());
 }
 
 QString AbstractDisplayableItem::textDataImpl() const
 {
-    QString text;
-    for (const ZxParameter *p : m_parameters) {
-        if (p->isHidden())
-            continue;
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        const QString key = p->key();
-        if (!key.isEmpty()) {
-            text += key;
-            text += QLatin1Char('=');
-        }
-        text += p->toString();
-    }
-    return text;
+    return m_parameters.text();
 }
 
 // --- Children -----------------------------------------------------------------------------
@@ -755,11 +459,6 @@ AbstractDisplayableItem *AbstractDisplayableItem::factoryCreateChild(const QByte
     }
     registerChild(child);
     return child;
-}
-
-AbstractDisplayableItem *AbstractDisplayableItem::parentItem() const
-{
-    return qobject_cast<AbstractDisplayableItem *>(parent());
 }
 
 void AbstractDisplayableItem::childEvent(QChildEvent *event)
@@ -790,159 +489,15 @@ void AbstractDisplayableItem::childEvent(QChildEvent *event)
 
 // --- Identity -----------------------------------------------------------------------------
 
-QString AbstractDisplayableItem::name() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_name;
-}
-
 void AbstractDisplayableItem::setName(const QString &name)
 {
-    {
-        std::lock_guard locker(m_textMutex);
-        m_name = name;
-    }
+    m_identity.setName(name);
     setUpdateNeeded();
-}
-
-ItemAddress AbstractDisplayableItem::address() const
-{
-    const quint64 packed = m_address.load(std::memory_order_acquire);
-    ItemAddress a;
-    a.kind = int(quint32(packed >> 32));
-    a.value = quint32(packed);
-    return a;
 }
 
 void AbstractDisplayableItem::setAddress(const ItemAddress &address)
 {
-    m_address.store(packAddress(address), std::memory_order_release);
-    s_addressGeneration.fetch_add(1, std::memory_order_acq_rel);
+    m_identity.setAddress(address);
     updateUserReadableAddress();
     setUpdateNeeded();
-}
-
-QString AbstractDisplayableItem::userReadableAddress() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_userReadableAddress;
-}
-
-void AbstractDisplayableItem::setUserReadableAddress(const QString &text)
-{
-    std::lock_guard locker(m_textMutex);
-    m_userReadableAddress = text;
-}
-
-QString AbstractDisplayableItem::description() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_description;
-}
-
-void AbstractDisplayableItem::setDescription(const QString &text)
-{
-    std::lock_guard locker(m_textMutex);
-    m_description = text;
-}
-
-QString AbstractDisplayableItem::fullDescription() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_fullDescription;
-}
-
-void AbstractDisplayableItem::setFullDescription(const QString &text)
-{
-    std::lock_guard locker(m_textMutex);
-    m_fullDescription = text;
-}
-
-QByteArray AbstractDisplayableItem::key() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_key;
-}
-
-void AbstractDisplayableItem::setKey(const QByteArray &key)
-{
-    std::lock_guard locker(m_textMutex);
-    m_key = key;
-}
-
-QString AbstractDisplayableItem::logPrefix() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_logPrefix.isEmpty() ? m_name : m_logPrefix;
-}
-
-void AbstractDisplayableItem::setLogPrefix(const QString &prefix)
-{
-    std::lock_guard locker(m_textMutex);
-    m_logPrefix = prefix;
-}
-
-CanMessage AbstractDisplayableItem::lastMessage() const
-{
-    std::lock_guard locker(m_textMutex);
-    return m_lastMessage;
-}
-
-// --- Files --------------------------------------------------------------------------------
-
-void AbstractDisplayableItem::applyXmlAttributes(const QDomElement &element,
-                                                 PeriodMeaning meaning)
-{
-    bool ok = false;
-    if (meaning == PeriodKeepsType) {
-        // -1 is the interval of an item that never sends by itself.
-        const int interval = element.attribute(QStringLiteral("period")).toInt(&ok, 10);
-        if (ok && interval >= -1 && interval != transmissionInterval())
-            setTransmissionInterval(interval);
-        setFiltered(element.attribute(QStringLiteral("filtered")) == QLatin1String("true"));
-        setUpdateNeeded();
-        return;
-    }
-    const uint period = element.attribute(QStringLiteral("period")).toUInt(&ok, 10);
-    if (ok) {
-        if (period == 0)
-            setDeviceType(SpontaneousCommit, 0);
-        else if (period <= 2147483647u)
-            setDeviceType(Continuous, int(period));
-        else
-            setDeviceType(Spontaneous, 0);
-    }
-    setFiltered(element.attribute(QStringLiteral("filtered")) == QLatin1String("true"));
-    setUpdateNeeded();
-}
-
-void AbstractDisplayableItem::dumpParameterIdsImpl(QIODevice *device)
-{
-    const QString prefix = logPrefix();
-    for (const ZxParameter *p : qAsConst(m_parameters)) {
-        device->write(",");
-        device->write(sanitizeParameterId(prefix + p->name()).toLatin1());
-    }
-}
-
-void AbstractDisplayableItem::dumpParametersImpl(QIODevice *device)
-{
-    for (const ZxParameter *p : qAsConst(m_parameters)) {
-        device->write(",");
-        device->write(parameterLogText(p).toLatin1());
-    }
-}
-
-void AbstractDisplayableItem::dumpParameterIds(QIODevice *device)
-{
-    dumpParameterIdsImpl(device);
-    for (AbstractDisplayableItem *child : qAsConst(m_children))
-        child->dumpParameterIds(device);
-}
-
-void AbstractDisplayableItem::dumpParameters(QIODevice *device)
-{
-    dumpParametersImpl(device);
-    for (AbstractDisplayableItem *child : qAsConst(m_children))
-        child->dumpParameters(device);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <mutex>
-
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
 #include "can/eventcounter.h"
+#include "model/guardedvalue.h"
 #include "model/itemaddress.h"
-#include "model/parameterbinding.h"
+#include "model/itemidentity.h"
+#include "model/itemparameters.h"
+#include "model/lastframe.h"
+#include "model/receivesupervision.h"
 
 #include <QHash>
 #include <QList>
@@ -17,8 +19,6 @@
 #include <QVector>
 
 #include <atomic>
-#include <utility>
-#include <vector>
 
 class QDomElement;
 class QIODevice;
@@ -33,9 +33,9 @@ class AbstractDeviceFactory;
 class AbstractSchemeTreeItem;
 
 // Common base of every device, function and variable of the scheme: state, flags, transmission
-// type and timer, children, parameters and the last frame. Lives in the bus thread once
-// registered; the GUI thread reads state, flags and texts, which are atomics or copied under the
-// item's own lock.
+// type, children, parameters (ItemParameters), receive supervision (ReceiveSupervision) and the
+// last frame. Lives in the bus thread once registered; the GUI thread reads state, flags and
+// texts, which are atomics or guarded values.
 class AbstractDisplayableItem : public QObject
 {
     Q_OBJECT
@@ -65,10 +65,10 @@ public:
     enum ItemFlag { NewFlag = 0x1, AutoFlag = 0x2, ActivityFlag = 0x4, ChangedFlag = 0x8 };
 
     static constexpr int ReceiveToleranceMs = 24;
-    static constexpr int MaxMissedPeriods = 128;
+    static constexpr int MaxMissedPeriods = ReceiveSupervision::MaxMissedPeriods;
     static constexpr qint64 DefaultChangedHoldMs = 5000;
     // How long ChangedFlag stays after the last change (shortened by tests).
-    static void setChangedHoldMs(qint64 ms);
+    static void setChangedHoldMs(qint64 ms) { s_changedHoldMs.store(ms); }
 
     explicit AbstractDisplayableItem(QObject *parent = nullptr);
     ~AbstractDisplayableItem() override;
@@ -77,68 +77,105 @@ public:
     static bool isValid(const AbstractDisplayableItem *item);
 
     virtual bool matchMessage(const CanMessage &message) = 0;
-    virtual int state() const;
-    virtual bool matchTargetMessage(const CanMessage &message);
-    virtual void dispatchTargetLongMessage(TPConnection *connection);
+    virtual int state() const { return m_state.load(); }
+    virtual bool matchTargetMessage(const CanMessage &) { return false; }
+    virtual void dispatchTargetLongMessage(TPConnection *) {}
     virtual bool dispatchBroadcastData(const QByteArray &data);
-    virtual void saveItemToXmlNodeImpl(QDomElement &element);
+    virtual void saveItemToXmlNodeImpl(QDomElement &) {}
     virtual void updateUserReadableAddress();
     virtual void dumpParameterIdsImpl(QIODevice *device);
     virtual void dumpParametersImpl(QIODevice *device);
     virtual QString textDataImpl() const;
     virtual bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result);
     virtual bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result);
-    virtual bool dispatchBroadcastDataImpl(const QByteArray &data);
+    virtual bool dispatchBroadcastDataImpl(const QByteArray &) { return false; }
     virtual void transmitData(const unsigned char *data, unsigned int length);
     virtual AbstractSchemeTreeItem *createTreeItem();
 
     // Entry points of the dispatcher.
     bool dispatchMessage(const CanMessage &message, DispatchResult *result);
     bool dispatchTargetMessage(const CanMessage &message, DispatchResult *result);
-    void predispatch(const CanMessage &message, DispatchResult *result);
+    void predispatch(const CanMessage &message, DispatchResult *result)
+    {
+        takeFrame(message, result);
+    }
     // A long message completed on the bus by `completing` (its last data frame): the frame feeds
     // the receive supervision and counts the message once, then the data goes to the decoder.
     bool dispatchCompletedBroadcast(const CanMessage &completing, DispatchResult *result,
                                     const QByteArray &data);
+    // Takes the frame as the last one and sets or clears ChangedFlag by its payload.
     void checkDataUpdate(const CanMessage &message);
     void checkDropNewData();
 
     // Parameters.
-    void addParameter(ZxParameter *parameter, const QString &name, const QString &id = QString());
-    ZxIntParameter *addIntParameter(const QString &name, const QString &id = QString());
-    ZxBoolParameter *addBoolParameter(const QString &name, const QString &id = QString());
-    ZxFloatParameter *addFloatParameter(const QString &name, const QString &id = QString());
-    ZxStringParameter *addStringParameter(const QString &name, const QString &id = QString());
-    ZxListParameter *addListParameter(const QString &name, const QStringList &items);
+    void addParameter(ZxParameter *parameter, const QString &name, const QString &id = QString())
+    {
+        m_parameters.add(parameter, name, id);
+    }
+    ZxIntParameter *addIntParameter(const QString &name, const QString &id = QString())
+    {
+        return m_parameters.addInt(name, id);
+    }
+    ZxBoolParameter *addBoolParameter(const QString &name, const QString &id = QString())
+    {
+        return m_parameters.addBool(name, id);
+    }
+    ZxFloatParameter *addFloatParameter(const QString &name, const QString &id = QString())
+    {
+        return m_parameters.addFloat(name, id);
+    }
+    ZxStringParameter *addStringParameter(const QString &name, const QString &id = QString())
+    {
+        return m_parameters.addString(name, id);
+    }
+    ZxListParameter *addListParameter(const QString &name, const QStringList &items)
+    {
+        return m_parameters.addList(name, QString(), items);
+    }
     ZxListParameter *addListParameter(const QString &name, const QString &id,
-                                      const QStringList &items);
-    ZxIntParameter *intParameter(int index) const;
-    ZxBoolParameter *boolParameter(int index) const;
-    ZxFloatParameter *floatParameter(int index) const;
-    ZxListParameter *listParameter(int index) const;
-    ZxStringParameter *stringParameter(int index) const;
-    ZxParameter *parameter(const QString &id) const;
-    const QList<ZxParameter *> &parameters() const { return m_parameters; }
-    static QString sanitizeParameterId(QString id);
+                                      const QStringList &items)
+    {
+        return m_parameters.addList(name, id, items);
+    }
+    ZxIntParameter *intParameter(int i) const { return m_parameters.at<ZxIntParameter>(i); }
+    ZxBoolParameter *boolParameter(int i) const { return m_parameters.at<ZxBoolParameter>(i); }
+    ZxFloatParameter *floatParameter(int i) const { return m_parameters.at<ZxFloatParameter>(i); }
+    ZxListParameter *listParameter(int i) const { return m_parameters.at<ZxListParameter>(i); }
+    ZxStringParameter *stringParameter(int i) const
+    {
+        return m_parameters.at<ZxStringParameter>(i);
+    }
+    ZxParameter *parameter(const QString &id) const { return m_parameters.find(id); }
+    const QList<ZxParameter *> &parameters() const { return m_parameters.list(); }
+    static QString sanitizeParameterId(QString id) { return ItemParameters::sanitizeId(id); }
 
     // Description-driven items: bindings of parameters to payload fields.
-    void setBinding(ZxParameter *parameter, const ParameterBinding &binding);
-    const ParameterBinding *binding(const ZxParameter *parameter) const;
+    void setBinding(ZxParameter *parameter, const ParameterBinding &binding)
+    {
+        m_parameters.setBinding(parameter, binding);
+    }
+    const ParameterBinding *binding(const ZxParameter *parameter) const
+    {
+        return m_parameters.binding(parameter);
+    }
     bool xmlDispatchMessageImpl(const CanMessage &message, DispatchResult *result);
     void xmlTransmitState();
     // Whether description-driven items write their one-line text into every result.
-    static void setDescribeFrames(bool on);
-    static bool describeFrames();
+    static void setDescribeFrames(bool on) { s_describeFrames.store(on); }
+    static bool describeFrames() { return s_describeFrames.load(); }
     // Whether received frames are stamped with the wall clock for the receive supervision's
     // timer and the change highlight. Off only where no timer runs while frames arrive faster
     // than real time (the console decoder of recordings): the stamps would never be read.
-    static void setStampWallClock(bool on);
-    static bool stampsWallClock();
+    static void setStampWallClock(bool on) { s_stampWallClock.store(on); }
+    static bool stampsWallClock() { return s_stampWallClock.load(); }
 
     // Children.
     void registerChild(AbstractDisplayableItem *child);
     const QList<AbstractDisplayableItem *> &children() const { return m_children; }
-    AbstractDisplayableItem *parentItem() const;
+    AbstractDisplayableItem *parentItem() const
+    {
+        return qobject_cast<AbstractDisplayableItem *>(parent());
+    }
     virtual AbstractDeviceFactory *subFactory() { return m_subFactory; }
     // Whether subFactory() gives a factory, without building one that is made on first use.
     virtual bool hasSubFactory() const { return m_subFactory != nullptr; }
@@ -162,26 +199,23 @@ public:
     void sendMessageUp(const CanMessage &message);
 
     // Identity and display.
-    QString name() const;
+    QString name() const { return m_identity.name(); }
     void setName(const QString &name);
-    ItemAddress address() const;
+    ItemAddress address() const { return m_identity.address(); }
     void setAddress(const ItemAddress &address);
     // Changes with every setAddress of any item: an index by address knows when to rebuild.
-    static quint64 addressGeneration()
-    {
-        return s_addressGeneration.load(std::memory_order_acquire);
-    }
-    QString userReadableAddress() const;
-    QString description() const;
-    void setDescription(const QString &text);
-    QString fullDescription() const;
-    void setFullDescription(const QString &text);
-    QByteArray key() const;
-    void setKey(const QByteArray &key);
+    static quint64 addressGeneration() { return ItemIdentity::addressGeneration(); }
+    QString userReadableAddress() const { return m_identity.userReadableAddress(); }
+    QString description() const { return m_identity.description(); }
+    void setDescription(const QString &text) { m_identity.setDescription(text); }
+    QString fullDescription() const { return m_identity.fullDescription(); }
+    void setFullDescription(const QString &text) { m_identity.setFullDescription(text); }
+    QByteArray key() const { return m_identity.key(); }
+    void setKey(const QByteArray &key) { m_identity.setKey(key); }
     // Start of the parameter log identifiers: the scheme tree's unique key, else the name.
-    QString logPrefix() const;
-    void setLogPrefix(const QString &prefix);
-    static QString hexAddressText(quint32 value);
+    QString logPrefix() const { return m_identity.logPrefix(); }
+    void setLogPrefix(const QString &prefix) { m_identity.setLogPrefix(prefix); }
+    static QString hexAddressText(quint32 value) { return ItemIdentity::hexAddressText(value); }
 
     // Flags, counters and the last frame.
     quint32 flags() const { return m_flags.load(); }
@@ -192,9 +226,9 @@ public:
     void setUpdateNeeded(bool needed = true);
     bool isFiltered() const { return m_filtered.load(); }
     void setFiltered(bool filtered);
-    int missedPeriods() const { return m_missedPeriods.load(); }
-    CanMessage lastMessage() const;
-    qint64 lastChangeTime() const { return m_lastChangeTime.load(); }
+    int missedPeriods() const { return m_supervision.missedPeriods(); }
+    CanMessage lastMessage() const { return m_lastFrame.message(); }
+    qint64 lastChangeTime() const { return m_lastFrame.changeTime(); }
     int period() const { return m_counter.period(); }
     qint64 totalEvents() const { return m_counter.totalEvents(); }
     // Nothing received or sent yet, and not the program's to send: its values mean nothing.
@@ -205,7 +239,7 @@ public:
     QString parameterLogText(const ZxParameter *parameter) const;
     void counterInc() { m_counter.inc(); }
     EventCounter *counter() { return &m_counter; }
-    QTimer *timer() { return &m_timer; }
+    QTimer *timer() { return m_supervision.timer(); }
 
     // The scheme tree node of this item, created on first use. GUI thread only.
     AbstractSchemeTreeItem *treeItem();
@@ -230,10 +264,10 @@ public:
     };
     void applyXmlAttributes(const QDomElement &element, PeriodMeaning meaning = PeriodSetsType);
     // Parameters and bindings from the <param> children of a description element.
-    void initParametersFromDescription(const QDomElement &func);
-    static QDomElement findSubTypeNode(const QString &typeName, const QDomElement &func);
-    static ZxParameter *createBasicType(const QString &typeName, const QDomElement &node,
-                                        ParameterBinding *binding);
+    void initParametersFromDescription(const QDomElement &func)
+    {
+        m_parameters.readDescription(func);
+    }
     void dumpParameterIds(QIODevice *device);
     void dumpParameters(QIODevice *device);
 
@@ -256,7 +290,7 @@ protected:
     void updateReceiveState();
     // Receive supervision and change tracking shared by dispatch and predispatch.
     void takeFrame(const CanMessage &message, DispatchResult *result);
-    void setUserReadableAddress(const QString &text);
+    void setUserReadableAddress(const QString &text) { m_identity.setUserReadableAddress(text); }
 
 private slots:
     void updateState();
@@ -266,52 +300,33 @@ private slots:
     void slotActivityTimeout();
 
 private:
-    bool rearmForLateFrame();
-    void startSupervisionTimer(int interval);
+    // The parameter of that identifier, or null with a log line.
+    ZxParameter *namedParameter(const QString &name) const;
 
+    // Switches for every item, set by the program and the tests.
+    static inline std::atomic<bool> s_describeFrames{true};
+    static inline std::atomic<bool> s_stampWallClock{true};
+    static inline std::atomic<qint64> s_changedHoldMs{DefaultChangedHoldMs};
     // First member: child events arrive while the counter and timer below are constructed.
     bool m_destroying = false;
     // Touched by the GUI thread only; the node is destroyed there, which clears the pointer.
     QPointer<QObject> m_treeItem;
     EventCounter m_counter;
-    mutable std::mutex m_textMutex; // guards the texts and the last frame
-    QString m_name;
-    // Kind in the high half, value in the low: read on every frame by the dispatcher's
-    // matching, so without a lock, and never torn.
-    std::atomic<quint64> m_address{packAddress(ItemAddress())};
-    static std::atomic<quint64> s_addressGeneration;
-    static constexpr quint64 packAddress(const ItemAddress &a)
-    {
-        return quint64(quint32(a.kind)) << 32 | a.value;
-    }
-    QString m_userReadableAddress;
-    QString m_description;
-    QString m_fullDescription;
-    QByteArray m_key;
-    QString m_logPrefix;
+    ItemIdentity m_identity;
     std::atomic<bool> m_updateNeeded{true};
     std::atomic<bool> m_filtered{false};
     std::atomic<int> m_state{Unknown};
-    QList<ZxParameter *> m_parameters;
-    QHash<QString, ZxParameter *> m_parameterIndex;
+    ItemParameters m_parameters;
     QList<AbstractDisplayableItem *> m_children;
     AbstractDeviceFactory *m_subFactory = nullptr;
     std::atomic<quint32> m_flags{NewFlag};
-    QTimer m_timer;
+    ReceiveSupervision m_supervision;
     QTimer m_newFlagTimer;
-    std::atomic<int> m_missedPeriods{0};
     std::atomic<int> m_deviceType{Bridge};
     std::atomic<int> m_interval{-1};
-    CanMessage m_lastMessage;
-    std::atomic<qint64> m_lastChangeTime{0};
+    LastFrame m_lastFrame;
     std::atomic<bool> m_lowLatency{false};
     std::atomic<bool> m_paused{false};
     // Set when an Auto item took over transmission, cleared by any other change of state.
     std::atomic<bool> m_tookOver{false};
-    std::vector<std::pair<ZxParameter *, ParameterBinding>> m_bindings;
-    // Receive supervision restarts the period on every frame without touching the timer: the
-    // frame time is noted and the timer, when it fires early, waits out the rest.
-    int m_nominalInterval = -1;
-    qint64 m_lastFrameAt = 0;
-    bool m_frameSinceArm = false;
 };

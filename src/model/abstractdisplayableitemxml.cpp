@@ -1,47 +1,16 @@
-// The description-reading operations of AbstractDisplayableItem: parameters, types and bindings.
+// The file side of AbstractDisplayableItem: description attributes, scheme settings and values,
+// the frames of description-driven items and the parameter log's columns.
 #include "model/abstractdisplayableitem.h"
-
-#include "model/buttonlistparameter.h"
-#include "model/zxboolparameter.h"
-#include "model/zxfloatparameter.h"
-#include "model/zxintparameter.h"
-#include "model/zxlistparameter.h"
-#include "model/zxvariantparameter.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
+#include <QIODevice>
 #include <QMetaClassInfo>
 
-#include <algorithm>
-#include <cmath>
+#include <cstring>
 
 namespace {
-
-QString childText(const QDomElement &parent, const QString &tag)
-{
-    return parent.firstChildElement(tag).text();
-}
-
-unsigned childUnsigned(const QDomElement &parent, const QString &tag)
-{
-    return childText(parent, tag).trimmed().toUInt();
-}
-
-float childFloat(const QDomElement &parent, const QString &tag)
-{
-    return float(childText(parent, tag).trimmed().toDouble());
-}
-
-// Decimals that show one step of the multiplier. A negative, infinite or absurd multiplier in a
-// description must not make a nonsense count (or an undefined conversion).
-int floatPrecision(float multiplier)
-{
-    const double digits = std::ceil(1.0 + std::log10(1.0 / std::fabs(double(multiplier))));
-    return std::isfinite(digits) ? int(std::clamp(digits, 0.0, 15.0)) : -1;
-}
-
-const QString AvailableAttribute = QStringLiteral("available");
 
 bool isChildElement(const QDomElement &e)
 {
@@ -50,96 +19,50 @@ bool isChildElement(const QDomElement &e)
 
 } // namespace
 
-QDomElement AbstractDisplayableItem::findSubTypeNode(const QString &typeName,
-                                                     const QDomElement &func)
-{
-    const QDomElement types = func.firstChildElement(QStringLiteral("types"));
-    for (QDomElement type = types.firstChildElement(QStringLiteral("type")); !type.isNull();
-         type = type.nextSiblingElement(QStringLiteral("type"))) {
-        if (type.attribute(QStringLiteral("key")) == typeName)
-            return type;
-    }
-    return QDomElement();
-}
+// --- Description files ----------------------------------------------------------------------
 
-ZxParameter *AbstractDisplayableItem::createBasicType(const QString &typeName,
-                                                      const QDomElement &node,
-                                                      ParameterBinding *binding)
+void AbstractDisplayableItem::applyXmlAttributes(const QDomElement &element, PeriodMeaning meaning)
 {
-    if (typeName == QLatin1String("int"))
-        return new ZxIntParameter;
-    if (typeName == QLatin1String("float"))
-        return new ZxFloatParameter;
-    if (typeName == QLatin1String("bool"))
-        return new ZxBoolParameter;
-    ZxListParameter *list = nullptr;
-    if (typeName == QLatin1String("list"))
-        list = new ZxListParameter;
-    else if (typeName == QLatin1String("buttonlist"))
-        list = new ButtonListParameter;
-    if (!list)
-        return nullptr;
-    const QDomElement items = node.firstChildElement(QStringLiteral("list"));
     bool ok = false;
-    const uint minimum = items.attribute(QStringLiteral("minsize")).toUInt(&ok);
-    QStringList texts;
-    for (QDomElement value = items.firstChildElement(QStringLiteral("value")); !value.isNull();
-         value = value.nextSiblingElement(QStringLiteral("value")))
-        texts << value.text();
-    list->setItems(texts);
-    if (ok)
-        list->setMinimumContentsLength(int(minimum));
-    binding->multiplier = 1.0f;
-    binding->adder = 0.0f;
-    return list;
+    if (meaning == PeriodKeepsType) {
+        // -1 is the interval of an item that never sends by itself.
+        const int interval = element.attribute(QStringLiteral("period")).toInt(&ok, 10);
+        if (ok && interval >= -1 && interval != transmissionInterval())
+            setTransmissionInterval(interval);
+        setFiltered(element.attribute(QStringLiteral("filtered")) == QLatin1String("true"));
+        setUpdateNeeded();
+        return;
+    }
+    const uint period = element.attribute(QStringLiteral("period")).toUInt(&ok, 10);
+    if (ok) {
+        if (period == 0)
+            setDeviceType(SpontaneousCommit, 0);
+        else if (period <= 2147483647u)
+            setDeviceType(Continuous, int(period));
+        else
+            setDeviceType(Spontaneous, 0);
+    }
+    setFiltered(element.attribute(QStringLiteral("filtered")) == QLatin1String("true"));
+    setUpdateNeeded();
 }
 
-void AbstractDisplayableItem::initParametersFromDescription(const QDomElement &func)
+bool AbstractDisplayableItem::xmlDispatchMessageImpl(const CanMessage &message,
+                                                     DispatchResult *result)
 {
-    // ranges="j1939": the group follows SAE J1939-71's error and not-available ranges.
-    const bool saeRanges = func.attribute(QStringLiteral("ranges")) == QLatin1String("j1939");
-    for (QDomElement param = func.firstChildElement(QStringLiteral("param")); !param.isNull();
-         param = param.nextSiblingElement(QStringLiteral("param"))) {
-        const QString typeName = param.attribute(QStringLiteral("type"));
-        const QDomElement typeNode = findSubTypeNode(typeName, func);
-        const QDomElement scaling = typeNode.isNull() ? param : typeNode;
-        const QDomElement startByte = param.firstChildElement(QStringLiteral("startbyte"));
+    m_parameters.decode(message.data);
+    if (describeFrames())
+        result->description = textDataImpl();
+    emit scriptDispatch();
+    return true;
+}
 
-        ParameterBinding binding;
-        binding.bigEndian = startByte.attribute(QStringLiteral("endian"), QStringLiteral("little"))
-                            == QLatin1String("big");
-        binding.startByte = startByte.text().trimmed().toUInt();
-        binding.startBit = int(childUnsigned(param, QStringLiteral("startbit")));
-        binding.bitLength = int(childUnsigned(scaling, QStringLiteral("bitlength")));
-        binding.multiplier = childFloat(scaling, QStringLiteral("multiplier"));
-        binding.adder = childFloat(scaling, QStringLiteral("adder"));
-        binding.saeRanges = saeRanges;
-
-        ZxParameter *parameter = createBasicType(typeName, param, &binding);
-        if (!parameter && !typeNode.isNull())
-            parameter = createBasicType(typeNode.attribute(QStringLiteral("basetype")), typeNode,
-                                        &binding);
-        if (!parameter)
-            continue;
-        if (auto *f = dynamic_cast<ZxFloatParameter *>(parameter)) {
-            if (binding.multiplier != 0.0f)
-                f->setDecimals(floatPrecision(binding.multiplier));
-        }
-        parameter->setSuffix(childText(scaling, QStringLiteral("suffix")));
-        parameter->setDescription(childText(param, QStringLiteral("description")));
-        const QString name = childText(param, QStringLiteral("name"));
-        QString id = childText(param, QStringLiteral("shortname"));
-        if (id.isEmpty())
-            id = name;
-        if (param.attribute(QStringLiteral("hidden")) == QLatin1String("true"))
-            parameter->setHidden(true);
-        if (!startByte.isNull()) {
-            if (binding.bigEndian)
-                qDebug("Parameter %s is BIGENDIAN", qUtf8Printable(name));
-            setBinding(parameter, binding);
-        }
-        addParameter(parameter, name, id);
-    }
+void AbstractDisplayableItem::xmlTransmitState()
+{
+    emit scriptTransmit();
+    quint8 payload[CanMessage::MaxLength];
+    std::memset(payload, 0xFF, sizeof payload);
+    m_parameters.encode(payload);
+    transmitData(payload, CanMessage::MaxLength);
 }
 
 // --- Scheme files -------------------------------------------------------------------------------
@@ -175,53 +98,12 @@ void AbstractDisplayableItem::saveItemToXmlNode(QDomElement &element)
 
 void AbstractDisplayableItem::saveParameterValues(QDomElement &element)
 {
-    QDomDocument doc = element.ownerDocument();
-    QDomElement param = element.firstChildElement(QStringLiteral("param"));
-    for (const ZxParameter *p : qAsConst(m_parameters)) {
-        if (param.isNull()) {
-            param = doc.createElement(QStringLiteral("param"));
-            element.appendChild(param);
-        }
-        const QVariant value = p->variantValue();
-        if (!value.isNull()) {
-            QDomElement init = param.firstChildElement(QStringLiteral("init"));
-            if (init.isNull()) {
-                init = doc.createElement(QStringLiteral("init"));
-                param.appendChild(init);
-            }
-            while (init.hasChildNodes())
-                init.removeChild(init.firstChild());
-            // Tagged values keep their type in the text ("C5", "F10.5").
-            const auto *tagged = p->type() == ZxParameter::Variant
-                                     ? static_cast<const ZxVariantParameter *>(p)
-                                     : nullptr;
-            init.appendChild(
-                doc.createTextNode(tagged ? tagged->value().toString(9) : value.toString()));
-            // The raw value of a "not available" parameter is kept, but marked: it must not
-            // come back as a real reading.
-            if (p->isValid())
-                init.removeAttribute(AvailableAttribute);
-            else
-                init.setAttribute(AvailableAttribute, QStringLiteral("false"));
-        }
-        param = param.nextSiblingElement(QStringLiteral("param"));
-    }
+    m_parameters.saveValues(element);
 }
 
 void AbstractDisplayableItem::restoreParameterValues(const QDomElement &element)
 {
-    QDomElement param = element.firstChildElement(QStringLiteral("param"));
-    for (ZxParameter *p : qAsConst(m_parameters)) {
-        if (param.isNull())
-            break;
-        const QDomElement init = param.firstChildElement(QStringLiteral("init"));
-        if (!init.isNull()) {
-            p->setVariantValue(QVariant(init.text()));
-            if (init.attribute(AvailableAttribute) == QLatin1String("false"))
-                p->setValid(false);
-        }
-        param = param.nextSiblingElement(QStringLiteral("param"));
-    }
+    m_parameters.restoreValues(element);
     setUpdateNeeded();
     for (QDomElement call = element.firstChildElement(QStringLiteral("initcall")); !call.isNull();
          call = call.nextSiblingElement(QStringLiteral("initcall"))) {
@@ -287,4 +169,31 @@ void AbstractDisplayableItem::applySchemeSettings(const QDomElement &element)
             }
         }
     }
+}
+
+// --- Parameter log
+// --------------------------------------------------------------------------------
+
+void AbstractDisplayableItem::dumpParameterIdsImpl(QIODevice *device)
+{
+    m_parameters.dumpIds(device, logPrefix());
+}
+
+void AbstractDisplayableItem::dumpParametersImpl(QIODevice *device)
+{
+    m_parameters.dumpValues(device, awaitsData());
+}
+
+void AbstractDisplayableItem::dumpParameterIds(QIODevice *device)
+{
+    dumpParameterIdsImpl(device);
+    for (AbstractDisplayableItem *child : qAsConst(m_children))
+        child->dumpParameterIds(device);
+}
+
+void AbstractDisplayableItem::dumpParameters(QIODevice *device)
+{
+    dumpParametersImpl(device);
+    for (AbstractDisplayableItem *child : qAsConst(m_children))
+        child->dumpParameters(device);
 }

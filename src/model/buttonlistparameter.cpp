@@ -1,5 +1,6 @@
 #include "model/buttonlistparameter.h"
 
+#include "model/editorcast.h"
 #include "model/editors/buttonlistparameterwidget.h"
 
 #include <QDebug>
@@ -11,21 +12,19 @@ ButtonListParameter::ButtonListParameter(const QStringList &items, int minimumCo
 
 void ButtonListParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *button = qobject_cast<ButtonListParameterWidget *>(widget);
-    if (!button) {
-        qDebug("Can't update ButtonListParameter to other than ButtonListParameterWidget");
+    auto *button = editorCast<ButtonListParameterWidget>(widget, "ButtonListParameter",
+                                                         EditorCast::ToEditor);
+    if (!button)
         return;
-    }
     button->setCurrentIndex(value());
 }
 
 void ButtonListParameter::updateFromWidget(QWidget *widget)
 {
-    auto *button = qobject_cast<ButtonListParameterWidget *>(widget);
-    if (!button) {
-        qDebug("Can't update ButtonListParameter from other than ButtonListParameterWidget");
+    auto *button = editorCast<ButtonListParameterWidget>(widget, "ButtonListParameter",
+                                                         EditorCast::FromEditor);
+    if (!button)
         return;
-    }
     setValue(button->currentIndex());
     setValid(true);
 }

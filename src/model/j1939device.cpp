@@ -9,22 +9,11 @@
 #include <QDomElement>
 #include <QThread>
 
-#include <cstring>
-
-namespace {
-constexpr int BytesPerPacket = 7;
-constexpr quint8 TpPriority = 6;
-constexpr quint8 GlobalAddress = 0xFF;
-} // namespace
-
 J1939Device::J1939Device(quint8 address, QObject *parent)
     : CanDevice(parent)
-    , m_broadcastTimer(this)
+    , m_transport(this)
 {
     setAddress({ItemAddress::J1939, address});
-    // A coarse timer may fire a time-out up to 5 % early.
-    m_broadcastTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_broadcastTimer, &QTimer::timeout, this, &J1939Device::slotBroadcastTimeout);
 }
 
 J1939Device::~J1939Device()
@@ -95,9 +84,9 @@ bool J1939Device::dispatchMessageImpl(const CanMessage &message, DispatchResult 
     result->item = this;
     const quint8 pf = message.pduFormat();
     if (pf == PfTransportData)
-        return dispatchDataTransmissionMessage(message, result);
+        return m_transport.dispatchDataTransmissionMessage(message, result);
     if (pf == PfTransportControl)
-        return dispatchConnectionMessage(message, result);
+        return m_transport.dispatchConnectionMessage(message, result);
     return AbstractDisplayableItem::dispatchMessageImpl(message, result);
 }
 
@@ -107,9 +96,9 @@ bool J1939Device::dispatchTargetMessageImpl(const CanMessage &message, DispatchR
     if (pf == PfTransportData || pf == PfTransportControl) {
         result->targetItem = this;
         if (pf == PfTransportData)
-            dispatchDataTransmissionTargetMessage(message);
+            m_transport.dispatchDataTransmissionTargetMessage(message);
         else
-            dispatchConnectionTargetMessage(message);
+            m_transport.dispatchConnectionTargetMessage(message);
         return true;
     }
     if (pf == PfRequest) {
@@ -223,222 +212,7 @@ void J1939Device::dispatchTargetLongMessage(TPConnection *connection)
         function->dispatchTargetLongMessage(connection);
 }
 
-CanMessage J1939Device::transportFrame(quint8 pf, const quint8 *payload) const
-{
-    CanMessage frame(0, payload, 8);
-    frame.setPriority(TpPriority);
-    frame.setPduFormat(pf);
-    frame.setPduSpecific(GlobalAddress);
-    frame.setAddress(quint8(address().value));
-    return frame;
-}
-
-// --- Broadcast transmission ---------------------------------------------------------------
-
-void J1939Device::transmitBroadcastData(const unsigned char *data, unsigned int length,
-                                        unsigned int pgn)
-{
-    if (QThread::currentThread() != m_broadcastTimer.thread()) {
-        // The broadcast timer belongs to the device's thread: continue there.
-        const QByteArray copy(reinterpret_cast<const char *>(data), int(length));
-        QMetaObject::invokeMethod(
-            this,
-            [this, copy, pgn] {
-                transmitBroadcastData(reinterpret_cast<const unsigned char *>(copy.constData()),
-                                      unsigned(copy.size()), pgn);
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    if (m_broadcastState == BroadcastInProgress) {
-        qDebug("Unable to send BAM %06x: another broadcast in progress", pgn);
-        return;
-    }
-    // The announcement carries the size in one byte's range for this path.
-    length = std::min(length, 255u);
-    m_broadcastData = QByteArray(reinterpret_cast<const char *>(data), int(length));
-    m_broadcastState = BroadcastInProgress;
-    m_broadcastSending = true;
-    m_broadcastNext = 1;
-    m_broadcastPgn = pgn;
-    m_broadcastSize = int(length);
-    m_broadcastPackets = (int(length) + BytesPerPacket - 1) / BytesPerPacket;
-    const quint8 announce[8] = {
-        TPConnection::Bam, quint8(length),   quint8(length >> 8), quint8(m_broadcastPackets), 0xFF,
-        quint8(pgn),       quint8(pgn >> 8), quint8(pgn >> 16)};
-    CanMessage cm = transportFrame(PfTransportControl, announce);
-    sendMessage(cm);
-    m_broadcastTimer.setSingleShot(false);
-    m_broadcastTimer.start(BroadcastTransmitIntervalMs);
-}
-
-void J1939Device::sendNextBroadcastPacket()
-{
-    // Bytes of the last packet beyond the message are not available: 0xFF.
-    quint8 payload[8] = {quint8(m_broadcastNext), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    const int offset = (m_broadcastNext - 1) * BytesPerPacket;
-    const int n = std::min(BytesPerPacket, m_broadcastSize - offset);
-    if (n > 0)
-        std::memcpy(payload + 1, m_broadcastData.constData() + offset, size_t(n));
-    CanMessage dt = transportFrame(PfTransportData, payload);
-    sendMessage(dt);
-    if (m_broadcastNext >= m_broadcastPackets) {
-        m_broadcastTimer.stop();
-        m_broadcastState = BroadcastIdle;
-        m_broadcastSending = false;
-    } else {
-        ++m_broadcastNext;
-    }
-}
-
 void J1939Device::slotBroadcastTimeout()
 {
-    if (m_broadcastSending) {
-        sendNextBroadcastPacket();
-        return;
-    }
-    m_broadcastTimer.stop();
-    m_broadcastState = BroadcastTimedOut;
-    qDebug("Broadcast timeout");
-}
-
-// --- Broadcast reception ------------------------------------------------------------------
-
-bool J1939Device::dispatchConnectionMessage(const CanMessage &message, DispatchResult *)
-{
-    const quint8 control = message.data[0];
-    if (message.pduSpecific() != GlobalAddress || control != TPConnection::Bam) {
-        qDebug("TP.CM not implemented yet: PDUF = %02x, DATA1 = %02x", message.pduSpecific(),
-               control);
-        return false;
-    }
-    if (m_broadcastSending) {
-        // A frame with our own address while we broadcast: another node claims it.
-        qDebug("TP.CM BAM from 0x%02x ignored while sending a broadcast",
-               unsigned(address().value));
-        return false;
-    }
-    const quint16 size = quint16(message.data[1] | message.data[2] << 8);
-    const quint8 packets = message.data[3];
-    if (message.length < 8 || !TPConnection::isValidAnnouncement(size, packets)) {
-        // Size and packet count must agree, or a delivered message could not have the size
-        // announced.
-        qDebug("Invalid BAM announcement: %d bytes in %d packets", size, packets);
-        m_broadcastTimer.stop();
-        m_broadcastState = BroadcastIdle;
-        return false;
-    }
-    m_broadcastSize = size;
-    m_broadcastPackets = packets;
-    m_broadcastPgn = quint32(message.data[5]) | quint32(message.data[6]) << 8;
-    m_broadcastData.clear();
-    m_broadcastData.reserve(packets * BytesPerPacket);
-    m_broadcastState = BroadcastInProgress;
-    m_broadcastTimer.setSingleShot(true);
-    m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
-    return functionForPgn(m_broadcastPgn) != nullptr;
-}
-
-bool J1939Device::dispatchDataTransmissionMessage(const CanMessage &message, DispatchResult *result)
-{
-    // Only data of a broadcast (to global) belongs to the BAM being received; data this device
-    // sends to a peer in a connection of its own is not part of it.
-    if (m_broadcastState != BroadcastInProgress || m_broadcastSending
-        || message.pduSpecific() != GlobalAddress)
-        return false;
-    const int sequence = message.data[0];
-    if (sequence == 0 || sequence > m_broadcastPackets) {
-        qDebug("Invalid sequence number");
-        return false;
-    }
-    const int position = (sequence - 1) * BytesPerPacket;
-    if (position != m_broadcastData.size()) {
-        qDebug("Invalid packet sequence: expected %d instead got %d", position,
-               int(m_broadcastData.size()));
-        return false;
-    }
-    m_broadcastData.append(reinterpret_cast<const char *>(message.data + 1), BytesPerPacket);
-    if (sequence < m_broadcastPackets) {
-        m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
-        return true;
-    }
-    m_broadcastData.truncate(m_broadcastSize);
-    result->pgn = m_broadcastPgn;
-    result->payload = m_broadcastData;
-    m_broadcastTimer.stop();
-    m_broadcastState = BroadcastIdle;
-    StaticPgnJ1939DeviceFunction *function = functionForPgn(m_broadcastPgn);
-    if (!function)
-        return false;
-    // The function received its message: its receive supervision, state and count follow.
-    result->item = function;
-    function->dispatchCompletedBroadcast(message, result, m_broadcastData);
-    return true;
-}
-
-// --- Connection-mode reception ------------------------------------------------------------
-
-void J1939Device::dispatchConnectionTargetMessage(const CanMessage &message)
-{
-    const quint8 peer = message.address();
-    switch (message.data[0]) {
-    case TPConnection::Rts:
-        dropConnection(peer);
-        openConnection(message);
-        break;
-    case TPConnection::ConnAbort:
-        const_cast<CanMessage &>(message).text = QStringLiteral("TP.CM ConnAbort");
-        dropConnection(peer);
-        break;
-    default:
-        qDebug("Got unexpected TP.CM message");
-        break;
-    }
-}
-
-void J1939Device::dispatchDataTransmissionTargetMessage(const CanMessage &message)
-{
-    TPConnection *connection = getConnection(message.address());
-    if (!connection) {
-        qDebug("TP error, no connection for data message %s", qUtf8Printable(message.toString()));
-        return;
-    }
-    switch (connection->dataMessage(message)) {
-    case TPConnection::Complete:
-        dispatchTargetLongMessage(connection);
-        break;
-    case TPConnection::SequenceError:
-        qDebug("Unexpected message");
-        dropConnection(message.address());
-        break;
-    default:
-        break;
-    }
-}
-
-TPConnection *J1939Device::openConnection(const CanMessage &rts)
-{
-    const quint16 size = quint16(rts.data[1] | rts.data[2] << 8);
-    if (rts.length < 8 || !TPConnection::isValidAnnouncement(size, rts.data[3])) {
-        qDebug("Invalid RTS from 0x%02x: %d bytes in %d packets", rts.address(), size, rts.data[3]);
-        return nullptr;
-    }
-    auto *connection = new TPConnection(rts, this);
-    m_connections.insert(rts.address(), connection);
-    return connection;
-}
-
-TPConnection *J1939Device::getConnection(quint8 peer) const
-{
-    return m_connections.value(peer, nullptr);
-}
-
-void J1939Device::dropConnection(quint8 peer)
-{
-    TPConnection *connection = m_connections.take(peer);
-    if (!connection)
-        return;
-    connection->timer()->stop();
-    // Deferred: a connection may drop itself from its own timer slot.
-    connection->deleteLater();
+    m_transport.broadcastTimeout();
 }

@@ -1,12 +1,7 @@
 #pragma once
 
 #include "model/candevice.h"
-
-#include <QByteArray>
-#include <QMap>
-#include <QTimer>
-
-#include <algorithm>
+#include "model/j1939transport.h"
 
 class StaticPgnJ1939DeviceFunction;
 class TPConnection;
@@ -28,11 +23,11 @@ public:
     // not only the one a unicast request names.
     static bool isGlobalAddressClaimRequest(const CanMessage &message);
 
-    enum BroadcastState { BroadcastIdle = 0, BroadcastInProgress = 1, BroadcastTimedOut = 2 };
-    // A receiver waits T1 = 750 ms for the next packet of a broadcast: a sender may space its
-    // packets up to 200 ms apart, and a busy bus delays them further.
-    static constexpr int BroadcastReceiveTimeoutMs = 750;
-    static constexpr int BroadcastTransmitIntervalMs = 50;
+    using BroadcastState = J1939Transport::BroadcastState;
+    static constexpr BroadcastState BroadcastIdle = J1939Transport::BroadcastIdle;
+    static constexpr BroadcastState BroadcastInProgress = J1939Transport::BroadcastInProgress;
+    static constexpr BroadcastState BroadcastTimedOut = J1939Transport::BroadcastTimedOut;
+    static constexpr int BroadcastReceiveTimeoutMs = J1939Transport::BroadcastReceiveTimeoutMs;
 
     explicit J1939Device(quint8 address = 0xFE, QObject *parent = nullptr);
     ~J1939Device() override;
@@ -54,45 +49,30 @@ public:
     bool hasSubFactory() const override { return true; }
 
     // Broadcasts a long message (BAM, up to 255 bytes) under the given PGN value.
-    void transmitBroadcastData(const unsigned char *data, unsigned int length, unsigned int pgn);
+    void transmitBroadcastData(const unsigned char *data, unsigned int length, unsigned int pgn)
+    {
+        m_transport.transmitBroadcastData(data, length, pgn);
+    }
     // The first function for a PGN value (PS | PF << 8), or none.
     StaticPgnJ1939DeviceFunction *functionForPgn(quint32 pgnValue) const;
 
-    // Transport-protocol frames the device itself sends (broadcast reception)...
-    bool dispatchConnectionMessage(const CanMessage &message, DispatchResult *result);
-    bool dispatchDataTransmissionMessage(const CanMessage &message, DispatchResult *result);
-    // ... and those addressed to it while it is simulated (connection-mode reception).
-    void dispatchConnectionTargetMessage(const CanMessage &message);
-    void dispatchDataTransmissionTargetMessage(const CanMessage &message);
-
-    TPConnection *openConnection(const CanMessage &rts);
-    TPConnection *getConnection(quint8 peer) const;
-    void dropConnection(quint8 peer);
-    int connectionCount() const { return m_connections.size(); }
-
+    // Long messages: broadcasts sent and received, connections of a simulated device.
+    J1939Transport *transport() { return &m_transport; }
+    TPConnection *getConnection(quint8 peer) const { return m_transport.connectionFrom(peer); }
+    void dropConnection(quint8 peer) { m_transport.dropConnection(peer); }
+    int connectionCount() const { return m_transport.connectionCount(); }
     // The broadcast receive time-out of this device (tests shorten it).
-    int broadcastReceiveTimeout() const { return m_broadcastReceiveTimeoutMs; }
-    void setBroadcastReceiveTimeout(int ms) { m_broadcastReceiveTimeoutMs = std::max(1, ms); }
-    int broadcastState() const { return m_broadcastState; }
-    quint32 broadcastPgn() const { return m_broadcastPgn; }
-    QTimer *broadcastTimer() { return &m_broadcastTimer; }
+    int broadcastReceiveTimeout() const { return m_transport.broadcastReceiveTimeout(); }
+    void setBroadcastReceiveTimeout(int ms) { m_transport.setBroadcastReceiveTimeout(ms); }
+    int broadcastState() const { return m_transport.broadcastState(); }
+    quint32 broadcastPgn() const { return m_transport.broadcastPgn(); }
+    QTimer *broadcastTimer() { return m_transport.broadcastTimer(); }
 
 public slots:
     void slotBroadcastTimeout();
 
 private:
     bool answerRequest(const CanMessage &message);
-    void sendNextBroadcastPacket();
-    CanMessage transportFrame(quint8 pf, const quint8 *payload) const;
 
-    quint32 m_broadcastPgn = 0;
-    int m_broadcastSize = 0;
-    int m_broadcastPackets = 0;
-    int m_broadcastNext = 1;
-    int m_broadcastState = BroadcastIdle;
-    int m_broadcastReceiveTimeoutMs = BroadcastReceiveTimeoutMs;
-    bool m_broadcastSending = false;
-    QTimer m_broadcastTimer;
-    QByteArray m_broadcastData;
-    QMap<quint8, TPConnection *> m_connections;
+    J1939Transport m_transport;
 };

@@ -1,5 +1,7 @@
 #include "model/rawdataparameter.h"
 
+#include "model/editorcast.h"
+
 #include <QDebug>
 #include <QLineEdit>
 
@@ -19,11 +21,9 @@ void RawDataParameter::setBytes(const unsigned char *data, int length)
 
 void RawDataParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *view = qobject_cast<QLineEdit *>(widget);
-    if (!view) {
-        qDebug("Can't update RawDataParameter to other than QLineEdit");
+    auto *view = editorCast<QLineEdit>(widget, "RawDataParameter", EditorCast::ToEditor);
+    if (!view)
         return;
-    }
     view->setText(toString());
 }
 

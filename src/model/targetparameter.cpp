@@ -1,5 +1,6 @@
 #include "model/targetparameter.h"
 
+#include "model/editorcast.h"
 #include "model/editors/targeteditor.h"
 
 #include <QDebug>
@@ -15,21 +16,17 @@ QString TargetParameter::toString() const
 
 void TargetParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *editor = qobject_cast<TargetEditor *>(widget);
-    if (!editor) {
-        qDebug("Can't update TargetParameter to other than TargetEditor");
+    auto *editor = editorCast<TargetEditor>(widget, "TargetParameter", EditorCast::ToEditor);
+    if (!editor)
         return;
-    }
     editor->setTarget(quint32(value()));
 }
 
 void TargetParameter::updateFromWidget(QWidget *widget)
 {
-    auto *editor = qobject_cast<TargetEditor *>(widget);
-    if (!editor) {
-        qDebug("Can't update TargetParameter from other than TargetEditor");
+    auto *editor = editorCast<TargetEditor>(widget, "TargetParameter", EditorCast::FromEditor);
+    if (!editor)
         return;
-    }
     setValue(int(editor->target()));
     setValid(true);
 }

@@ -1,6 +1,7 @@
 #include "model/tpconnection.h"
 
 #include "can/canmessage.h"
+#include "model/guardedvalue.h"
 #include "model/j1939device.h"
 
 #include <QDebug>
@@ -8,12 +9,10 @@
 #include <QSettings>
 
 #include <algorithm>
-#include <mutex>
 
 namespace {
 
-std::mutex s_timingMutex;
-TPConnection::Timing s_timing;
+GuardedValue<TPConnection::Timing> s_timing;
 
 constexpr quint8 PfControl = 0xEC;
 constexpr int BytesPerPacket = 7;
@@ -37,14 +36,12 @@ const char *const TPConnection::SettingsGroup = "ConnectionTiming";
 
 TPConnection::Timing TPConnection::timing()
 {
-    std::lock_guard locker(s_timingMutex);
-    return s_timing;
+    return s_timing.load();
 }
 
 void TPConnection::setTiming(const Timing &t)
 {
-    std::lock_guard locker(s_timingMutex);
-    s_timing = t;
+    s_timing.store(t);
 }
 
 void TPConnection::readTiming(QSettings &settings)

@@ -1,5 +1,6 @@
 #include "model/zxboolparameter.h"
 
+#include "model/editorcast.h"
 #include "model/editors/notavailablecheckbox.h"
 
 #include <QCheckBox>
@@ -18,11 +19,9 @@ QString ZxBoolParameter::toString() const
 
 void ZxBoolParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *box = qobject_cast<QCheckBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxBoolParameter to other than QCheckBox");
+    auto *box = editorCast<QCheckBox>(widget, "ZxBoolParameter", EditorCast::ToEditor);
+    if (!box)
         return;
-    }
     if (auto *na = dynamic_cast<NotAvailableDisplay *>(box)) {
         // Unset first: a value shown after "n/a" must not be left partly checked.
         na->setUnavailableText(QString());
@@ -35,11 +34,9 @@ void ZxBoolParameter::updateWidgetValue(QWidget *widget)
 
 void ZxBoolParameter::updateFromWidget(QWidget *widget)
 {
-    auto *box = qobject_cast<QCheckBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxBoolParameter from other than QCheckBox");
+    auto *box = editorCast<QCheckBox>(widget, "ZxBoolParameter", EditorCast::FromEditor);
+    if (!box)
         return;
-    }
     // Partly checked: the user has not given a value yet.
     if (box->checkState() == Qt::PartiallyChecked)
         return;

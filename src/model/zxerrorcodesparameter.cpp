@@ -1,5 +1,6 @@
 #include "model/zxerrorcodesparameter.h"
 
+#include "model/editorcast.h"
 #include "model/editors/errorcodeseditor.h"
 
 #include <QCoreApplication>
@@ -57,11 +58,10 @@ void ZxErrorCodesParameter::getCodes(unsigned char *codes) const
 
 void ZxErrorCodesParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *editor = qobject_cast<ErrorCodesEditor *>(widget);
-    if (!editor) {
-        qDebug("Can't update ZxErrorCodesParameter to other than ErrorCodesEditor");
+    auto *editor
+        = editorCast<ErrorCodesEditor>(widget, "ZxErrorCodesParameter", EditorCast::ToEditor);
+    if (!editor)
         return;
-    }
     unsigned char codes[CodeCount];
     getCodes(codes);
     editor->setCodes(codes);
@@ -69,11 +69,10 @@ void ZxErrorCodesParameter::updateWidgetValue(QWidget *widget)
 
 void ZxErrorCodesParameter::updateFromWidget(QWidget *widget)
 {
-    auto *editor = qobject_cast<ErrorCodesEditor *>(widget);
-    if (!editor) {
-        qDebug("Can't update ZxErrorCodesParameter from other than ErrorCodesEditor");
+    auto *editor
+        = editorCast<ErrorCodesEditor>(widget, "ZxErrorCodesParameter", EditorCast::FromEditor);
+    if (!editor)
         return;
-    }
     unsigned char codes[CodeCount];
     editor->codes(codes);
     setCodes(codes);

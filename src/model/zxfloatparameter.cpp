@@ -1,6 +1,7 @@
 #include "model/zxfloatparameter.h"
 
 #include "model/descriptiontext.h"
+#include "model/editorcast.h"
 #include "model/editors/notavailablespinbox.h"
 
 #include <QDebug>
@@ -30,11 +31,9 @@ QString ZxFloatParameter::toString() const
 
 void ZxFloatParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *box = qobject_cast<QDoubleSpinBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxFloatParameter to other than QDoubleSpinBox");
+    auto *box = editorCast<QDoubleSpinBox>(widget, "ZxFloatParameter", EditorCast::ToEditor);
+    if (!box)
         return;
-    }
     const float v = value();
     const bool available = isValid() && !std::isnan(v);
     box->setValue(available ? double(v) : 0.0);
@@ -44,11 +43,9 @@ void ZxFloatParameter::updateWidgetValue(QWidget *widget)
 
 void ZxFloatParameter::updateFromWidget(QWidget *widget)
 {
-    auto *box = qobject_cast<QDoubleSpinBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxFloatParameter from other than QDoubleSpinBox");
+    auto *box = editorCast<QDoubleSpinBox>(widget, "ZxFloatParameter", EditorCast::FromEditor);
+    if (!box)
         return;
-    }
     setValue(float(box->value()));
     setValid(true);
 }

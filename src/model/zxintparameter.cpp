@@ -1,6 +1,7 @@
 #include "model/zxintparameter.h"
 
 #include "model/descriptiontext.h"
+#include "model/editorcast.h"
 #include "model/editors/notavailablespinbox.h"
 
 #include <QDebug>
@@ -19,11 +20,9 @@ QString ZxIntParameter::toString() const
 
 void ZxIntParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *box = qobject_cast<QSpinBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxIntParameter to other than QSpinBox");
+    auto *box = editorCast<QSpinBox>(widget, "ZxIntParameter", EditorCast::ToEditor);
+    if (!box)
         return;
-    }
     box->setValue(isValid() ? value() : 0);
     if (auto *na = dynamic_cast<NotAvailableDisplay *>(box))
         na->setUnavailableText(isValid() ? QString() : invalidText());
@@ -31,11 +30,9 @@ void ZxIntParameter::updateWidgetValue(QWidget *widget)
 
 void ZxIntParameter::updateFromWidget(QWidget *widget)
 {
-    auto *box = qobject_cast<QSpinBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxIntParameter from other than QSpinBox");
+    auto *box = editorCast<QSpinBox>(widget, "ZxIntParameter", EditorCast::FromEditor);
+    if (!box)
         return;
-    }
     auto *na = dynamic_cast<NotAvailableDisplay *>(box);
     if (!isValid() && (!na || na->isNotAvailable())) {
         // Not available and not entered by the user: start from 0.

@@ -1,6 +1,7 @@
 #include "model/zxlistparameter.h"
 
 #include "model/descriptiontext.h"
+#include "model/editorcast.h"
 #include "model/editors/notavailablecombobox.h"
 
 #include <QAbstractItemView>
@@ -20,11 +21,9 @@ QString ZxListParameter::currentText() const
 
 void ZxListParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *box = qobject_cast<QComboBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxListParameter to other than QComboBox");
+    auto *box = editorCast<QComboBox>(widget, "ZxListParameter", EditorCast::ToEditor);
+    if (!box)
         return;
-    }
     box->setCurrentIndex(value());
     if (auto *na = dynamic_cast<NotAvailableDisplay *>(box))
         na->setUnavailableText(isValid() ? QString() : invalidText());
@@ -32,11 +31,9 @@ void ZxListParameter::updateWidgetValue(QWidget *widget)
 
 void ZxListParameter::updateFromWidget(QWidget *widget)
 {
-    auto *box = qobject_cast<QComboBox *>(widget);
-    if (!box) {
-        qDebug("Can't update ZxListParameter from other than QComboBox");
+    auto *box = editorCast<QComboBox>(widget, "ZxListParameter", EditorCast::FromEditor);
+    if (!box)
         return;
-    }
     setValue(box->currentIndex());
     setValid(true);
 }

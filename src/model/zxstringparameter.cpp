@@ -1,5 +1,7 @@
 #include "model/zxstringparameter.h"
 
+#include "model/editorcast.h"
+
 #include <QDebug>
 #include <QLineEdit>
 
@@ -9,11 +11,9 @@ ZxStringParameter::ZxStringParameter(const QString &initial)
 
 void ZxStringParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *edit = qobject_cast<QLineEdit *>(widget);
-    if (!edit) {
-        qDebug("Can't update ZxStringParameter to other than QLineEdit");
+    auto *edit = editorCast<QLineEdit>(widget, "ZxStringParameter", EditorCast::ToEditor);
+    if (!edit)
         return;
-    }
     const QString text = value();
     if (edit->text() != text)
         edit->setText(text);
@@ -21,11 +21,9 @@ void ZxStringParameter::updateWidgetValue(QWidget *widget)
 
 void ZxStringParameter::updateFromWidget(QWidget *widget)
 {
-    auto *edit = qobject_cast<QLineEdit *>(widget);
-    if (!edit) {
-        qDebug("Can't update ZxStringParameter from other than QLineEdit");
+    auto *edit = editorCast<QLineEdit>(widget, "ZxStringParameter", EditorCast::FromEditor);
+    if (!edit)
         return;
-    }
     setValue(edit->text());
     setValid(true);
 }

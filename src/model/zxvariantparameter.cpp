@@ -1,26 +1,24 @@
 #include "model/zxvariantparameter.h"
 
+#include "model/editorcast.h"
 #include "model/editors/zxvariantwidget.h"
 
 #include <QDebug>
 
 void ZxVariantParameter::updateWidgetValue(QWidget *widget)
 {
-    auto *editor = qobject_cast<ZxVariantWidget *>(widget);
-    if (!editor) {
-        qDebug("Can't update ZxVariantParameter to other than ZxVariantWidget");
+    auto *editor = editorCast<ZxVariantWidget>(widget, "ZxVariantParameter", EditorCast::ToEditor);
+    if (!editor)
         return;
-    }
     editor->setValue(value());
 }
 
 void ZxVariantParameter::updateFromWidget(QWidget *widget)
 {
-    auto *editor = qobject_cast<ZxVariantWidget *>(widget);
-    if (!editor) {
-        qDebug("Can't update ZxVariantParameter from other than ZxVariantWidget");
+    auto *editor
+        = editorCast<ZxVariantWidget>(widget, "ZxVariantParameter", EditorCast::FromEditor);
+    if (!editor)
         return;
-    }
     setValue(editor->value());
     setValid(true);
 }

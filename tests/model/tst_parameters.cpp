@@ -257,6 +257,9 @@ void tst_Parameters::wrongEditorRefused_data()
         return p;
     }) << "Can't update ZxListParameter to other than QComboBox"
                           << "Can't update ZxListParameter from other than QComboBox";
+    QTest::newRow("target") << ParameterMaker([] { return new TargetParameter(0x21); })
+                            << "Can't update TargetParameter to other than TargetEditor"
+                            << "Can't update TargetParameter from other than TargetEditor";
 }
 
 void tst_Parameters::wrongEditorRefused()
