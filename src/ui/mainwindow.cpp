@@ -52,8 +52,6 @@
 
 namespace {
 
-MainWindow *s_instance = nullptr;
-
 const char *const TransceiverIcons[] = {
     ":/icons/transstate/closed.png",
     ":/icons/transstate/error.png",
@@ -65,7 +63,6 @@ const char *const TransceiverIcons[] = {
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
-    s_instance = this;
     setObjectName(QStringLiteral("MainWindow"));
     buildForm();
     buildActions();
@@ -114,13 +111,6 @@ MainWindow::~MainWindow()
     stopParameterLog();
     // The nodes read their items: they go before the scheme does.
     m_schemeModel->clear();
-    if (s_instance == this)
-        s_instance = nullptr;
-}
-
-MainWindow *MainWindow::instance()
-{
-    return s_instance;
 }
 
 QString MainWindow::defaultTitle()

@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/guimessagenotifier.h"
+#include "scheme/schemewindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -48,7 +49,7 @@ class UnitActions;
 // The program's one window: the scheme tree, the device constructor, raw traffic, filters and
 // details docks, the parameter log and the settings. It builds and wires; behaviour lives in the
 // models and controllers. GUI thread.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public SchemeWindow
 {
     Q_OBJECT
 
@@ -60,7 +61,6 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    static MainWindow *instance();
     static QString defaultTitle();
 
     // Follows the handler's connection state and the notifier's packs.
@@ -68,11 +68,22 @@ public:
     // The status bar names the adapter in use and its port.
     void showConnection(const QString &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
-    QDockWidget *getDetailsWidgetForPath(const QString &path);
-    // Adds a scheme tab built from a tab element; false (and no tab) when it shows nothing.
-    bool addTab(QDomElement &element);
-    // Removes the tabs a scheme added; the "Tree Scheme" tab stays.
-    void removeSchemeTabs();
+
+    // What the scheme and its items ask of the window.
+    QDockWidget *getDetailsWidgetForPath(const QString &path) override;
+    QStringList detailsDockPaths() const override;
+    void addDataDock(QDockWidget *dock) override;
+    void savePlots(QDomElement &widgets) const override;
+    void restorePlots(const QDomElement &widgets) override;
+    void closePlots() override;
+    QByteArray saveLayout(int version) const override;
+    void restoreLayout(const QByteArray &state, int version) override;
+    bool addTab(QDomElement &element) override;
+    // The "Tree Scheme" tab stays.
+    void removeSchemeTabs() override;
+    void hideDocksForTabs() override;
+    bool askRetry(const QString &title, const QString &text) override;
+
     QList<QWidget *> schemeTabs() const;
     Qt::DockWidgetArea lastDetailsDockArea() const;
     // Restores the user's layout and options; false when the stored layout version differs.

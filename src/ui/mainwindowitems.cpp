@@ -19,6 +19,7 @@
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
+#include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
@@ -549,6 +550,29 @@ QDockWidget *MainWindow::getDetailsWidgetForPath(const QString &path)
     return dock;
 }
 
+QStringList MainWindow::detailsDockPaths() const
+{
+    QStringList paths;
+    for (const QDockWidget *dock : findChildren<QDockWidget *>()) {
+        const QString name = dock->objectName();
+        if (name.endsWith(DetailsSuffix))
+            paths << name.left(name.size() - DetailsSuffix.size());
+    }
+    return paths;
+}
+
+void MainWindow::addDataDock(QDockWidget *dock)
+{
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    dock->show();
+    dock->raise();
+    if (dock->isFloating())
+        return;
+    // Below Details in the same area it would get a few rows: the values need the room.
+    resizeDocks({dock}, {height() * 2 / 3}, Qt::Vertical);
+    resizeDocks({dock}, {std::max(dock->width(), width() / 3)}, Qt::Horizontal);
+}
+
 void MainWindow::on_actionDetails_triggered()
 {
     if (AbstractSchemeTreeItem *node = currentNode())
@@ -578,6 +602,15 @@ void MainWindow::removeSchemeTabs()
     for (const QPointer<QWidget> &tab : qAsConst(m_schemeTabs))
         delete tab.data();
     m_schemeTabs.clear();
+}
+
+void MainWindow::hideDocksForTabs()
+{
+    // The scheme's own plots stay: the Windows menu offers no way back to them.
+    for (QDockWidget *dock : findChildren<QDockWidget *>()) {
+        if (!dock->objectName().endsWith(QLatin1String(PlotDocks::DockSuffix)))
+            dock->hide();
+    }
 }
 
 QList<QWidget *> MainWindow::schemeTabs() const

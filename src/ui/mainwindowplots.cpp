@@ -49,3 +49,18 @@ void MainWindow::on_actionPlotWindow_triggered()
     if (ok)
         m_plotDocks->setWindowMinutes(minutes);
 }
+
+void MainWindow::savePlots(QDomElement &widgets) const
+{
+    m_plotDocks->save(widgets);
+}
+
+void MainWindow::restorePlots(const QDomElement &widgets)
+{
+    m_plotDocks->restore(widgets);
+}
+
+void MainWindow::closePlots()
+{
+    m_plotDocks->closeAll();
+}

@@ -210,3 +210,19 @@ bool MainWindow::askConfirm(const QString &title, const QString &text)
                                  QMessageBox::No)
            == QMessageBox::Yes;
 }
+
+QByteArray MainWindow::saveLayout(int version) const
+{
+    return saveState(version);
+}
+
+void MainWindow::restoreLayout(const QByteArray &state, int version)
+{
+    restoreState(state, version);
+}
+
+bool MainWindow::askRetry(const QString &title, const QString &text)
+{
+    return QMessageBox::critical(this, title, text, QMessageBox::Retry | QMessageBox::Cancel)
+           == QMessageBox::Retry;
+}
