@@ -26,7 +26,6 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTranslator>
 #include <QTreeView>
 #include <QtTest>
 
@@ -80,8 +79,6 @@ private slots:
     void occupiedAddressRefused();
     void shortPeriodAsks_data();
     void shortPeriodAsks();
-    void newTextsTranslated_data();
-    void newTextsTranslated();
 
 };
 
@@ -347,37 +344,6 @@ void tst_DeliberateEditing::shortPeriodAsks()
         QVERIFY(m_window->asked.last().startsWith(
             QStringLiteral("Period|A period of %1 ms is shorter than").arg(period)));
     QCOMPARE(device->transmissionInterval(), result);
-}
-
-void tst_DeliberateEditing::newTextsTranslated_data()
-{
-    QTest::addColumn<QString>("context");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<int>("n");
-    QTest::newRow("address range") << "HexAddressDialog"
-                                   << "Hexadecimal, %1 to %2" << -1;
-    QTest::newRow("occupied address") << "MainWindow"
-                                      << "Address %1 is already used by %2" << -1;
-    QTest::newRow("period label") << "MainWindow"
-                                  << "Transmission period, ms" << -1;
-    QTest::newRow("log started") << "ParameterLogRecorder"
-                                 << "Parameter log started: %1" << -1;
-    QTest::newRow("log stopped") << "ParameterLogRecorder"
-                                 << "Parameter log stopped: %n records in %1" << 5;
-    QTest::newRow("follow") << "RawDataView"
-                            << "Follow new rows" << -1;
-}
-
-void tst_DeliberateEditing::newTextsTranslated()
-{
-    QFETCH(QString, context);
-    QFETCH(QString, source);
-    QFETCH(int, n);
-    QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/tr/tarvik_ru.qm")));
-    const QString text = translator.translate(qPrintable(context), qPrintable(source), nullptr, n);
-    QVERIFY2(!text.isEmpty(), qPrintable(source));
-    QVERIFY(text != source);
 }
 
 QTEST_MAIN(tst_DeliberateEditing)

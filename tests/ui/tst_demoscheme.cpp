@@ -1,8 +1,6 @@
 #include "can/candumpreader.h"
 #include "can/canhandlerfactory.h"
 #include "descriptions/candevicefactory.h"
-#include "descriptions/descriptionfiles.h"
-#include "diagnostics/diagnosticsregistry.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "machine/basicjoystickmessagefunction.h"
@@ -12,7 +10,6 @@
 #include "machine/controlpaneldevice.h"
 #include "machine/controlpanelstatefunction.h"
 #include "machine/joystickparameter.h"
-#include "machine/machineregistry.h"
 #include "machine/saejoystickparameter.h"
 #include "machine/supportcontroller.h"
 #include "machine/supportindicationpanel.h"
@@ -24,9 +21,9 @@
 #include "scheme/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "support/scriptedmainwindow.h"
 #include "support/testenvironment.h"
 #include "ui/commandline.h"
-#include "ui/mainwindow.h"
 
 #include <QSettings>
 #include <QTabWidget>
@@ -66,20 +63,15 @@ private:
     AbstractDisplayableItem *sensor(quint8 address) const;
     bool m_pressureFaultSeen = false;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ScriptedMainWindow> m_window;
 };
 
 void tst_DemoScheme::initTestCase()
 {
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikDemoSchemeTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerDiagnosticsFunctions();
-    registerMachineFunctions();
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikDemoSchemeTest"));
     CanDeviceFactory::init();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<ScriptedMainWindow>();
     // Opened as the program does when the demo bus is chosen in the start dialog.
     const QString scheme = CommandLineOptions::parse({QStringLiteral("tarvik")})
                                .schemeToOpen(CanHandlerFactory::Replay);
