@@ -189,10 +189,6 @@ void tst_SchemeController::failedSaveKeepsOldFile()
     const QString path = writeFile(dir, QStringLiteral("keep.tvsx"), old);
     int prompts = 0;
     QString reported;
-    m_window->schemeController()->setRetryPrompt([&](const QString &text) {
-        reported = text;
-        return ++prompts < 2; // retry once, then cancel
-    });
     // Writes beyond 64 bytes fail (as on a full disk) while the limit holds.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -200,8 +196,17 @@ void tst_SchemeController::failedSaveKeepsOldFile()
     rlimit small = saved;
     small.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &small);
+    // Unless told otherwise, the controller asks the window, whose user declines here.
+    m_window->retry = false;
+    const bool asked = m_window->schemeController()->serialize(path);
+    m_window->schemeController()->setRetryPrompt([&](const QString &text) {
+        reported = text;
+        return ++prompts < 2; // retry once, then cancel
+    });
     const bool ok = m_window->schemeController()->serialize(path);
     setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!asked);
+    QCOMPARE(m_window->asked.filter(QStringLiteral("retry|")).size(), 1);
     QVERIFY(!ok);
     QCOMPARE(prompts, 2);
     QVERIFY(!reported.isEmpty());
