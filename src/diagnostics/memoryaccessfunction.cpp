@@ -495,7 +495,7 @@ AbstractSchemeTreeItem *MemoryAccessFunction::createTreeItem()
     return new MemoryAccessSchemeTreeItem(this);
 }
 
-void MemoryAccessFunction::showDataWidget()
+void MemoryAccessFunction::showDataWidget(SchemeWindow *window)
 {
-    MemoryAccessDock::showFor(this);
+    MemoryAccessDock::showFor(this, window);
 }

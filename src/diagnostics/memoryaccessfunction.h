@@ -12,6 +12,7 @@
 
 #include <atomic>
 
+class SchemeWindow;
 class TargetParameter;
 class ZxStringParameter;
 
@@ -64,8 +65,8 @@ public:
     // A user's edit: stores the value and marks the item modified. Refused during an exchange.
     bool setItemValue(int index, double value);
 
-    // Builds the "MA Data" window on first use and shows it. GUI thread.
-    void showDataWidget();
+    // Builds the "MA Data" window on first use, in the given window, and shows it. GUI thread.
+    void showDataWidget(SchemeWindow *window = nullptr);
 
     int maState() const { return m_state.load(); }
     bool isActive() const { return maState() != Inactive; }

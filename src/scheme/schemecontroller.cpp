@@ -7,22 +7,17 @@
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/editors/plotdocks.h"
-#include "ui/mainwindow.h"
+#include "scheme/schemewindow.h"
 #include "util/savefile.h"
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDockWidget>
 #include <QDomDocument>
 #include <QFile>
-#include <QMessageBox>
 #include <QSet>
 #include <QTextStream>
 
 namespace {
-
-const QString DetailsSuffix = QStringLiteral("DetailsDockWidget");
 
 DeviceDispatcher *dispatcher()
 {
@@ -50,16 +45,15 @@ void dropMeasuredPeriods(QDomElement element)
 
 } // namespace
 
-SchemeController::SchemeController(SchemeTreeModel *model, MainWindow *mainWindow,
+SchemeController::SchemeController(SchemeTreeModel *model, SchemeWindow *window,
                                    QObject *parent)
     : QObject(parent)
     , m_model(model)
-    , m_mainWindow(mainWindow)
+    , m_window(window)
 {
-    m_retryPrompt = [mainWindow](const QString &errorText) {
-        return QMessageBox::critical(mainWindow, tr("Error"), errorText,
-                                     QMessageBox::Retry | QMessageBox::Cancel)
-               == QMessageBox::Retry;
+    // Without a window nobody can be asked: a failed write is final.
+    m_retryPrompt = [window](const QString &errorText) {
+        return window && window->askRetry(tr("Error"), errorText);
     };
     m_tabs.appendChild(m_tabs.createElement(QStringLiteral("tabs")));
 }
@@ -80,20 +74,16 @@ QDomDocument SchemeController::toDocument() const
     }
     QDomElement widgets = doc.createElement(QStringLiteral("widgets"));
     root.appendChild(widgets);
-    if (m_mainWindow) {
-        const auto docks = m_mainWindow->findChildren<QDockWidget *>();
-        for (const QDockWidget *dock : docks) {
-            const QString name = dock->objectName();
-            if (!name.endsWith(DetailsSuffix))
-                continue;
+    if (m_window) {
+        for (const QString &path : m_window->detailsDockPaths()) {
             QDomElement widget = doc.createElement(QStringLiteral("widget"));
-            widget.setAttribute(QStringLiteral("path"), name.left(name.size() - DetailsSuffix.size()));
+            widget.setAttribute(QStringLiteral("path"), path);
             widgets.appendChild(widget);
         }
-        m_mainWindow->plotDocks()->save(widgets);
-        widgets.setAttribute(QStringLiteral("state"),
-                             QString::fromLatin1(
-                                 m_mainWindow->saveState(WindowStateVersion).toBase64()));
+        m_window->savePlots(widgets);
+        widgets.setAttribute(
+            QStringLiteral("state"),
+            QString::fromLatin1(m_window->saveLayout(WindowStateVersion).toBase64()));
     }
     // The panels cannot be edited in the window: the file's own elements go back unchanged.
     const QDomElement tabs = m_tabs.documentElement();
@@ -119,9 +109,9 @@ bool SchemeController::serialize(const QString &path)
 void SchemeController::clearScheme()
 {
     // The panels show the nodes' editors: a new scheme starts without the old tabs.
-    if (m_mainWindow) {
-        m_mainWindow->removeSchemeTabs();
-        m_mainWindow->plotDocks()->closeAll();
+    if (m_window) {
+        m_window->removeSchemeTabs();
+        m_window->closePlots();
     }
     QDomElement tabs = m_tabs.documentElement();
     while (!tabs.firstChild().isNull())
@@ -221,18 +211,18 @@ bool SchemeController::loadDevices(const QDomElement &root, const QString &path)
 
 void SchemeController::restoreWindow(const QDomElement &root)
 {
-    if (!m_mainWindow)
+    if (!m_window)
         return;
     const QDomElement widgets = root.firstChildElement(QStringLiteral("widgets"));
     for (QDomElement w = widgets.firstChildElement(QStringLiteral("widget")); !w.isNull();
          w = w.nextSiblingElement(QStringLiteral("widget")))
-        m_mainWindow->getDetailsWidgetForPath(w.attribute(QStringLiteral("path")));
+        m_window->getDetailsWidgetForPath(w.attribute(QStringLiteral("path")));
     // Before the layout, which places the plot docks by their names.
-    m_mainWindow->plotDocks()->restore(widgets);
+    m_window->restorePlots(widgets);
     const QByteArray state
         = QByteArray::fromBase64(widgets.attribute(QStringLiteral("state")).toLatin1());
     if (!state.isEmpty())
-        m_mainWindow->restoreState(state, WindowStateVersion);
+        m_window->restoreLayout(state, WindowStateVersion);
 }
 
 void SchemeController::addTabs(const QDomElement &root)
@@ -242,17 +232,12 @@ void SchemeController::addTabs(const QDomElement &root)
     for (QDomElement tab = root.firstChildElement(QStringLiteral("tab")); !tab.isNull();
          tab = tab.nextSiblingElement(QStringLiteral("tab"))) {
         kept.appendChild(m_tabs.importNode(tab, true));
-        if (m_mainWindow && m_mainWindow->addTab(tab))
+        if (m_window && m_window->addTab(tab))
             ++built;
     }
     // The tabs take the window; without one the docks are all the engineer has.
-    // The scheme's own plots stay: the Windows menu offers no way back to them.
-    if (built > 0) {
-        for (QDockWidget *dock : m_mainWindow->findChildren<QDockWidget *>()) {
-            if (!dock->objectName().endsWith(QLatin1String(PlotDocks::DockSuffix)))
-                dock->hide();
-        }
-    }
+    if (built > 0)
+        m_window->hideDocksForTabs();
 }
 
 bool SchemeController::deserialize(const QString &path)

@@ -8,13 +8,13 @@
 #include <functional>
 
 class AbstractDisplayableItem;
-class MainWindow;
 class QDomDocument;
 class QDomElement;
 class SchemeTreeModel;
+class SchemeWindow;
 
 // Loads, saves and clears the scheme: the devices with their functions and parameter values, and
-// the detail docks and layout of the window. Files are written atomically. GUI thread.
+// the detail docks and layout of the window that shows it. Files are written atomically. GUI thread.
 class SchemeController : public QObject
 {
     Q_OBJECT
@@ -27,7 +27,7 @@ public:
     // Asked when a file cannot be written: true tries again.
     using RetryPrompt = std::function<bool(const QString &errorText)>;
 
-    SchemeController(SchemeTreeModel *model, MainWindow *mainWindow, QObject *parent = nullptr);
+    SchemeController(SchemeTreeModel *model, SchemeWindow *window, QObject *parent = nullptr);
 
     bool serialize(const QString &path);
     bool deserialize(const QString &path);
@@ -58,7 +58,7 @@ private:
     void setDeviceError(const QDomElement &element, const QString &path);
 
     SchemeTreeModel *m_model;
-    MainWindow *m_mainWindow;
+    SchemeWindow *m_window;
     QString m_lastError;
     RetryPrompt m_retryPrompt;
     // The tab elements of the loaded scheme, children of its root.

@@ -16,10 +16,13 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
+#include "ui/detailsdocks.h"
+#include "ui/dialogquestions.h"
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/firststartlayout.h"
+#include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
 
@@ -36,7 +39,6 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -52,8 +54,6 @@
 
 namespace {
 
-MainWindow *s_instance = nullptr;
-
 const char *const TransceiverIcons[] = {
     ":/icons/transstate/closed.png",
     ":/icons/transstate/error.png",
@@ -64,22 +64,21 @@ const char *const TransceiverIcons[] = {
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
+    , m_dialogs(std::make_unique<DialogQuestions>(this))
+    , m_questions(m_dialogs.get())
 {
-    s_instance = this;
     setObjectName(QStringLiteral("MainWindow"));
     buildForm();
     buildActions();
     buildMenus();
     buildDocks();
 
-    m_parameterLog = std::make_unique<ParameterLog>();
-    m_parameterLogTimer = new QTimer(this);
-    m_parameterLogTimer->setObjectName(QStringLiteral("parameterLogTimer"));
-    connect(m_parameterLogTimer, &QTimer::timeout, this, &MainWindow::slotParameterLogTick);
+    m_parameterLog = new ParameterLogRecorder(this);
 
     m_rawModel = new RawDataModel(this);
     m_constructorModel = new DeviceConstructorModel(this);
     m_schemeModel = new SchemeTreeModel(this);
+    m_details->setModel(m_schemeModel);
     m_plotDocks = new PlotDocks(this, m_schemeModel);
     m_plotDocks->setNeighbour(m_rawDataWindow);
     m_schemeController = new SchemeController(m_schemeModel, this, this);
@@ -111,16 +110,19 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     saveUiState();
-    stopParameterLog();
+    m_parameterLog->stop();
     // The nodes read their items: they go before the scheme does.
     m_schemeModel->clear();
-    if (s_instance == this)
-        s_instance = nullptr;
 }
 
-MainWindow *MainWindow::instance()
+void MainWindow::setQuestions(UserQuestions *questions)
 {
-    return s_instance;
+    m_questions = questions ? questions : m_dialogs.get();
+}
+
+ParameterLog *MainWindow::parameterLog() const
+{
+    return m_parameterLog->log();
 }
 
 QString MainWindow::defaultTitle()
@@ -281,7 +283,27 @@ void MainWindow::buildDocks()
 {
     m_filterDock = new FilterDockWidget(this);
     addDockWidget(Qt::RightDockWidgetArea, m_filterDock);
+    buildConstructorDock();
+    buildRawDataDock();
+    m_details = new DetailsDocks(this);
 
+    const struct
+    {
+        QDockWidget *dock;
+        const char *shortcut;
+    } toggles[] = {{m_filterDock, "Ctrl+F"},
+                   {m_details->panel(), "Ctrl+D"},
+                   {m_rawDataWindow, "Ctrl+R"},
+                   {m_constructorWindow, "Ctrl+B"}};
+    for (const auto &t : toggles) {
+        QAction *toggle = t.dock->toggleViewAction();
+        toggle->setShortcut(QKeySequence(QLatin1String(t.shortcut)));
+        m_menuWindows->addAction(toggle);
+    }
+}
+
+void MainWindow::buildConstructorDock()
+{
     m_constructorWindow = new QDockWidget(tr("Devices"), this);
     m_constructorWindow->setObjectName(QStringLiteral("constructorWindow"));
     auto *constructorPanel = new QWidget(m_constructorWindow);
@@ -318,7 +340,10 @@ void MainWindow::buildDocks()
     constructorBox->addWidget(stateBox);
     m_constructorWindow->setWidget(constructorPanel);
     addDockWidget(Qt::RightDockWidgetArea, m_constructorWindow);
+}
 
+void MainWindow::buildRawDataDock()
+{
     m_rawDataWindow = new QDockWidget(tr("Raw data"), this);
     m_rawDataWindow->setObjectName(QStringLiteral("rawDataWindow"));
     m_rawDataView = new RawDataView(m_rawDataWindow);
@@ -333,34 +358,6 @@ void MainWindow::buildDocks()
                                                            + 4);
     m_rawDataWindow->setWidget(m_rawDataView);
     addDockWidget(Qt::BottomDockWidgetArea, m_rawDataWindow);
-
-    m_detailsWindow = new QDockWidget(tr("Details"), this);
-    m_detailsWindow->setObjectName(QStringLiteral("detailsWindow"));
-    m_detailsArea = new QScrollArea(m_detailsWindow);
-    m_detailsArea->setObjectName(QStringLiteral("detailsScrollArea"));
-    m_detailsArea->setWidgetResizable(true);
-    // The editor sits on top of a stretch, so short editors keep their natural height.
-    auto *detailsPanel = new QWidget(m_detailsArea);
-    m_detailsBox = new QVBoxLayout(detailsPanel);
-    m_detailsBox->addStretch(1);
-    m_detailsArea->setWidget(detailsPanel);
-    m_detailsWindow->setWidget(m_detailsArea);
-    addDockWidget(Qt::LeftDockWidgetArea, m_detailsWindow);
-    resizeDocks({m_detailsWindow}, {320}, Qt::Horizontal);
-
-    const struct
-    {
-        QDockWidget *dock;
-        const char *shortcut;
-    } toggles[] = {{m_filterDock, "Ctrl+F"},
-                   {m_detailsWindow, "Ctrl+D"},
-                   {m_rawDataWindow, "Ctrl+R"},
-                   {m_constructorWindow, "Ctrl+B"}};
-    for (const auto &t : toggles) {
-        QAction *toggle = t.dock->toggleViewAction();
-        toggle->setShortcut(QKeySequence(QLatin1String(t.shortcut)));
-        m_menuWindows->addAction(toggle);
-    }
 }
 
 void MainWindow::wireViews()
@@ -436,19 +433,11 @@ void MainWindow::buildStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
 
-    // Each counter has its caption, so the numbers say what they count.
-    auto caption = [bar](const char *name, const QString &text) {
-        auto *label = new QLabel(text, bar);
-        label->setObjectName(QLatin1String(name));
-        bar->addPermanentWidget(label);
-    };
-    caption("parameterLogCaption", tr("Log records:"));
-    m_parameterLogCounter = new QLabel(QStringLiteral("0"), bar);
-    m_parameterLogCounter->setObjectName(QStringLiteral("parameterLogCounterLabel"));
-    m_parameterLogCounter->setToolTip(tr("Parameter log records"));
-    bar->addPermanentWidget(m_parameterLogCounter);
-
-    caption("loadCaption", tr("Bus load:"));
+    m_parameterLog->addStatusWidgets(bar);
+    // Like the log's counter, the load bar has its caption, so the number says what it counts.
+    auto *loadCaption = new QLabel(tr("Bus load:"), bar);
+    loadCaption->setObjectName(QStringLiteral("loadCaption"));
+    bar->addPermanentWidget(loadCaption);
     m_traffic = new TrafficCalculator(this);
     m_loadBar = new CanLoadBar(m_traffic, bar);
     m_loadBar->setObjectName(QStringLiteral("canLoadBar"));

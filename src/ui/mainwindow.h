@@ -2,6 +2,8 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/guimessagenotifier.h"
+#include "scheme/schemewindow.h"
+#include "ui/userquestions.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -17,9 +19,11 @@ class CanLoadBar;
 class DeviceConstructorModel;
 class DeviceTest;
 class DeviceTestDialog;
+class DetailsDocks;
 class FilterDockWidget;
 class GuiMessageNotifier;
 class ParameterLog;
+class ParameterLogRecorder;
 class PlotDocks;
 class QActionGroup;
 class QButtonGroup;
@@ -28,14 +32,12 @@ class QDockWidget;
 class QLabel;
 class QMenu;
 class QRadioButton;
-class QScrollArea;
 class QTabWidget;
 class QTableView;
 class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
-class QVBoxLayout;
 class RawDataModel;
 class RawDataView;
 class RecentFiles;
@@ -44,11 +46,12 @@ class SchemeDocument;
 class SchemeTreeModel;
 class TrafficCalculator;
 class UnitActions;
+class UserQuestions;
 
 // The program's one window: the scheme tree, the device constructor, raw traffic, filters and
 // details docks, the parameter log and the settings. It builds and wires; behaviour lives in the
 // models and controllers. GUI thread.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public SchemeWindow
 {
     Q_OBJECT
 
@@ -60,7 +63,6 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    static MainWindow *instance();
     static QString defaultTitle();
 
     // Follows the handler's connection state and the notifier's packs.
@@ -68,11 +70,22 @@ public:
     // The status bar names the adapter in use and its port.
     void showConnection(const QString &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
-    QDockWidget *getDetailsWidgetForPath(const QString &path);
-    // Adds a scheme tab built from a tab element; false (and no tab) when it shows nothing.
-    bool addTab(QDomElement &element);
-    // Removes the tabs a scheme added; the "Tree Scheme" tab stays.
-    void removeSchemeTabs();
+
+    // What the scheme and its items ask of the window.
+    QDockWidget *getDetailsWidgetForPath(const QString &path) override;
+    QStringList detailsDockPaths() const override;
+    void addDataDock(QDockWidget *dock) override;
+    void savePlots(QDomElement &widgets) const override;
+    void restorePlots(const QDomElement &widgets) override;
+    void closePlots() override;
+    QByteArray saveLayout(int version) const override;
+    void restoreLayout(const QByteArray &state, int version) override;
+    bool addTab(QDomElement &element) override;
+    // The "Tree Scheme" tab stays.
+    void removeSchemeTabs() override;
+    void hideDocksForTabs() override;
+    bool askRetry(const QString &title, const QString &text) override;
+
     QList<QWidget *> schemeTabs() const;
     Qt::DockWidgetArea lastDetailsDockArea() const;
     // Restores the user's layout and options; false when the stored layout version differs.
@@ -88,12 +101,17 @@ public:
     DeviceConstructorModel *constructorModel() const { return m_constructorModel; }
     FilterDockWidget *filterDock() const { return m_filterDock; }
     QTreeView *mainView() const { return m_mainView; }
-    ParameterLog *parameterLog() const { return m_parameterLog.get(); }
+    ParameterLog *parameterLog() const;
     GuiMessageNotifier *notifier() const { return m_notifier; }
     PlotDocks *plotDocks() const { return m_plotDocks; }
 
+    // Who answers the window's questions: dialogs unless replaced (tests answer them). The
+    // window does not own a replacement; null goes back to the dialogs.
+    UserQuestions *questions() const { return m_questions; }
+    void setQuestions(UserQuestions *questions);
+    using SaveChoice = UserQuestions::SaveChoice;
+
     // Unsaved changes and the recently used schemes.
-    enum class SaveChoice { Save, Discard, Cancel };
     SchemeDocument *schemeDocument() const { return m_schemeDocument; }
     RecentFiles *recentFiles() const { return m_recentFiles; }
     // Asks Save/Discard/Cancel when the scheme differs from its file; false means stay. Open,
@@ -121,7 +139,6 @@ public slots:
     void slotTransceiverStateChanged(int state);
     void slotAutoAddChanged(bool on);
     void slotCheckForNewDevices(const AbstractCanHandler::MessagePack &pack);
-    void slotParameterLogTick();
     void slotOnMainViewRowChanged(const QModelIndex &current);
     void slotOnMainViewSelectionChanged();
     void slotOnRawDataViewSelectionChanged();
@@ -155,26 +172,11 @@ public slots:
     void openRecentScheme(const QString &path);
 
 protected:
-    // The window's questions to the user; tests answer them without modal dialogs.
-    virtual int askInt(const QString &title, const QString &label, int value, int min, int max,
-                       bool *ok);
-    virtual QString askText(const QString &title, const QString &label, const QString &text,
-                            bool *ok);
-    virtual QString askOpenFileName(const QString &title, const QString &filter);
-    virtual QString askSaveFileName(const QString &title, const QString &filter);
-    virtual QString askDirectory(const QString &title, const QString &start);
-    virtual bool runConnectionTimeoutsDialog();
-    virtual void showError(const QString &title, const QString &text);
-    // A bus address in hexadecimal, 0..maximum.
-    virtual quint32 askAddress(const QString &title, const QString &label, quint32 value,
-                               quint32 maximum, bool *ok);
-    // A transmission period below the safe minimum is used only when this says yes.
-    virtual bool confirmShortPeriod(int periodMs);
-    virtual SaveChoice askSaveChanges(const QString &fileName);
-    virtual bool askConfirm(const QString &title, const QString &text);
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A transmission period below the safe minimum is used only when the user says yes.
+    bool confirmShortPeriod(int periodMs);
     // The Save/Discard/Cancel part of maybeSaveChanges.
     bool saveOrDiscardChanges();
     void buildForm();
@@ -183,6 +185,8 @@ private:
     void buildLanguageMenu();
     void buildStatusBar();
     void buildDocks();
+    void buildConstructorDock();
+    void buildRawDataDock();
     void wireViews();
     QAction *action(const char *objectName, const QString &text, const char *shortcut = nullptr);
     AbstractSchemeTreeItem *currentNode() const;
@@ -196,7 +200,6 @@ private:
     bool deleteNode(AbstractSchemeTreeItem *node, const QString &title, const QString &question);
     // Adds the tool unit (flashing and identification) at its free address and selects it.
     void addFlasherUnit();
-    void stopParameterLog();
     // Test is there for a testable kind chosen among the units in Devices or a unit with a test
     // current in the tree.
     void updateTestAction();
@@ -205,21 +208,17 @@ private:
     // Save (to the current file when it can be written) or Save As; false when nothing was saved.
     bool saveScheme(bool askName);
     void updateTitle();
-    // Widens the docked Details panel to show the editor without a horizontal scroll bar.
-    void fitDetailsWidth();
 
+    std::unique_ptr<UserQuestions> m_dialogs;
+    UserQuestions *m_questions = nullptr;
     QPointer<GuiMessageNotifier> m_notifier;
-    std::unique_ptr<ParameterLog> m_parameterLog;
-    QTimer *m_parameterLogTimer = nullptr;
-    qint64 m_parameterLogStart = 0;
-    int m_parameterLogRecords = 0;
-    QLabel *m_parameterLogCounter = nullptr;
+    ParameterLogRecorder *m_parameterLog = nullptr;
     SchemeTreeModel *m_schemeModel = nullptr;
     DeviceConstructorModel *m_constructorModel = nullptr;
     RawDataModel *m_rawModel = nullptr;
     QToolButton *m_transceiverState = nullptr;
     FilterDockWidget *m_filterDock = nullptr;
-    QPointer<QDockWidget> m_lastDetailsDock;
+    DetailsDocks *m_details = nullptr;
     SchemeController *m_schemeController = nullptr;
     SchemeDocument *m_schemeDocument = nullptr;
     RecentFiles *m_recentFiles = nullptr;
@@ -244,10 +243,6 @@ private:
     QButtonGroup *m_initialStateGroup = nullptr;
     QDockWidget *m_rawDataWindow = nullptr;
     RawDataView *m_rawDataView = nullptr;
-    QDockWidget *m_detailsWindow = nullptr;
-    QScrollArea *m_detailsArea = nullptr;
-    QVBoxLayout *m_detailsBox = nullptr;
-    QPointer<QWidget> m_detailsEditor;
     QToolBar *m_mainToolBar = nullptr;
     QMenu *m_menuFile = nullptr;
     QMenu *m_menuOptions = nullptr;

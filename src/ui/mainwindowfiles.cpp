@@ -1,19 +1,19 @@
-// The file side of the main window: scheme files, the raw log, the parameter log, the settings
-// and the questions it asks the user.
+// The file side of the main window: scheme files, the raw log, the parameter log and the
+// settings.
 #include "ui/mainwindow.h"
 
 #include "app/parameterlog.h"
 #include "can/guimessagenotifier.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "model/tpconnection.h"
-#include "model/transmissionperiod.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/editors/connectiontimeoutsdialog.h"
+#include "ui/detailsdocks.h"
 #include "ui/editors/filterdockwidget.h"
-#include "ui/editors/hexaddressdialog.h"
 #include "ui/editors/rawdataview.h"
+#include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recentfiles.h"
 #include "util/savefile.h"
@@ -21,20 +21,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
-#include <QDateTime>
 #include <QDebug>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QInputDialog>
-#include <QLabel>
-#include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTextStream>
-#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -48,7 +42,8 @@ bool MainWindow::openScheme(const QString &path)
     const bool ok = m_schemeController->deserialize(path);
     if (!ok) {
         const QString reason = m_schemeController->lastError();
-        showError(tr("Open scheme"), tr("Unable to open scheme %1: %2").arg(path, reason));
+        m_questions->showError(tr("Open scheme"),
+                               tr("Unable to open scheme %1: %2").arg(path, reason));
     } else {
         m_schemeDocument->setClean(path);
         m_recentFiles->add(path);
@@ -61,7 +56,8 @@ void MainWindow::on_actionOpen_triggered()
 {
     if (!maybeSaveChanges())
         return;
-    const QString path = askOpenFileName(tr("Open scheme"), tr(SchemeFilter));
+    const QString path
+        = m_questions->askOpenFileName(tr("Open scheme"), tr(SchemeFilter), schemeDialogStart());
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
     openScheme(path);
@@ -82,8 +78,9 @@ void MainWindow::on_actionSaveLog_triggered()
     const QString textFilter = tr(RawLogFilter);
     const QString candumpFilter = tr(CandumpLogFilter);
     m_selectedSaveFilter.clear();
-    QString path
-        = askSaveFileName(tr("Log Filename"), textFilter + QLatin1String(";;") + candumpFilter);
+    QString path = m_questions->askSaveFileName(tr("Log Filename"),
+                                                textFilter + QLatin1String(";;") + candumpFilter,
+                                                QString(), &m_selectedSaveFilter);
     if (path.isEmpty())
         return;
     // The file type chosen in the dialog decides; without one, the name's extension does.
@@ -107,77 +104,19 @@ void MainWindow::on_actionSaveLog_triggered()
 
 void MainWindow::on_actionStartParameterLog_toggled(bool on)
 {
-    if (!on) {
-        stopParameterLog();
-        return;
-    }
-    QSettings settings;
-    int period = settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt();
-    if (period < 1)
-        period = 1000;
-    const QString directory
-        = settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString();
-    const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(m_schemeModel);
-    if (columns.isEmpty()) {
-        // A file of times alone helps nobody: say what the log needs instead.
-        findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
-        statusBar()->showMessage(tr("Nothing to log: mark the items to log with Filter On "
-                                    "(right-click them in the scheme tree), then start the log."));
-        return;
-    }
-    const QDateTime start = QDateTime::currentDateTime();
-    const QString path = ParameterLog::fileName(directory, start);
-    if (!m_parameterLog->start(path, columns, start.toMSecsSinceEpoch())) {
-        findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
-        return;
-    }
-    m_parameterLogStart = start.toMSecsSinceEpoch();
-    m_parameterLogRecords = 0;
-    m_parameterLogCounter->setText(QStringLiteral("0"));
-    m_parameterLogTimer->setInterval(period);
-    m_parameterLogTimer->start();
-    const QString written = QDir::toNativeSeparators(m_parameterLog->path());
-    m_parameterLogCounter->setToolTip(tr("Parameter log records, written to %1").arg(written));
-    statusBar()->showMessage(tr("Parameter log started: %1").arg(written));
-}
-
-void MainWindow::stopParameterLog()
-{
-    m_parameterLogTimer->stop();
-    if (!m_parameterLog->isRunning())
-        return;
-    const QString written = QDir::toNativeSeparators(m_parameterLog->path());
-    m_parameterLog->stop();
-    m_parameterLogCounter->setToolTip(tr("Parameter log records"));
-    statusBar()->showMessage(
-        tr("Parameter log stopped: %n records in %1", nullptr, m_parameterLogRecords).arg(written));
-}
-
-void MainWindow::slotParameterLogTick()
-{
-    if (!m_parameterLog->isRunning()) {
-        m_parameterLogTimer->stop();
-        return;
-    }
-    const bool live = findChild<QAction *>(QStringLiteral("actionLiveParameterLog"))->isChecked();
-    if (!m_parameterLog->writeRecord(QDateTime::currentMSecsSinceEpoch(), live)) {
-        // What was written so far stays; the user learns why the log ended.
-        const QString reason = m_parameterLog->errorString();
-        findChild<QAction *>(QStringLiteral("actionStartParameterLog"))->setChecked(false);
-        statusBar()->showMessage(tr("Parameter log stopped: %1").arg(reason));
-        return;
-    }
-    ++m_parameterLogRecords;
-    m_parameterLogCounter->setText(QString::number(m_parameterLogRecords));
+    if (on)
+        m_parameterLog->start(m_schemeModel);
+    else
+        m_parameterLog->stop();
 }
 
 void MainWindow::on_actionParameter_Log_Period_triggered()
 {
     QSettings settings;
     bool ok = false;
-    const int period = askInt(tr("Parameter Log Period"), tr("Period, ms"),
-                              settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt(),
-                              10, 99999, &ok);
+    const int period = m_questions->askInt(
+        tr("Parameter Log Period"), tr("Period, ms"),
+        settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt(), 10, 99999, &ok);
     if (ok)
         settings.setValue(QStringLiteral("ParameterLog/Period"), period);
 }
@@ -185,7 +124,7 @@ void MainWindow::on_actionParameter_Log_Period_triggered()
 void MainWindow::on_actionParameter_Log_Directory_triggered()
 {
     QSettings settings;
-    const QString directory = askDirectory(
+    const QString directory = m_questions->askDirectory(
         tr("Parameter Log Directory"),
         settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString());
     if (!directory.isEmpty())
@@ -194,7 +133,7 @@ void MainWindow::on_actionParameter_Log_Directory_triggered()
 
 void MainWindow::on_actionConnectionTimeouts_triggered()
 {
-    if (runConnectionTimeoutsDialog())
+    if (m_questions->runConnectionTimeoutsDialog())
         refreshConnectionTimeouts();
 }
 
@@ -272,68 +211,5 @@ void MainWindow::saveUiState()
     settings.setValue(QStringLiteral("Misc/AutoAdd"),
                       findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
     settings.setValue(QStringLiteral("Misc/DefaultState"), m_initialStateGroup->checkedId());
-    if (m_lastDetailsDock)
-        settings.setValue(QStringLiteral("Misc/LastDetailsArea"),
-                          int(dockWidgetArea(m_lastDetailsDock)));
-}
-
-// --- Questions to the user ----------------------------------------------------------------------
-
-int MainWindow::askInt(const QString &title, const QString &label, int value, int min, int max,
-                       bool *ok)
-{
-    return QInputDialog::getInt(this, title, label, value, min, max, 1, ok);
-}
-
-QString MainWindow::askText(const QString &title, const QString &label, const QString &text,
-                            bool *ok)
-{
-    return QInputDialog::getText(this, title, label, QLineEdit::Normal, text, ok);
-}
-
-QString MainWindow::askOpenFileName(const QString &title, const QString &filter)
-{
-    return QFileDialog::getOpenFileName(this, title, schemeDialogStart(), filter);
-}
-
-QString MainWindow::askSaveFileName(const QString &title, const QString &filter)
-{
-    const QString start = filter == tr(SchemeFilter) ? schemeDialogStart() : QString();
-    return QFileDialog::getSaveFileName(this, title, start, filter, &m_selectedSaveFilter);
-}
-
-QString MainWindow::askDirectory(const QString &title, const QString &start)
-{
-    return QFileDialog::getExistingDirectory(this, title, start, QFileDialog::ShowDirsOnly);
-}
-
-bool MainWindow::runConnectionTimeoutsDialog()
-{
-    ConnectionTimeoutsDialog dialog(this);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-void MainWindow::showError(const QString &title, const QString &text)
-{
-    QMessageBox::warning(this, title, text);
-}
-
-quint32 MainWindow::askAddress(const QString &title, const QString &label, quint32 value,
-                               quint32 maximum, bool *ok)
-{
-    HexAddressDialog dialog(title, label, value, maximum, this);
-    *ok = dialog.exec() == QDialog::Accepted && dialog.hasAcceptableInput();
-    return dialog.value();
-}
-
-bool MainWindow::confirmShortPeriod(int periodMs)
-{
-    const QString text
-        = tr("A period of %1 ms is shorter than %2 ms: this item alone can take much of the bus.\n"
-             "Use %1 ms?")
-              .arg(periodMs)
-              .arg(TransmissionPeriod::MinimumMs);
-    return QMessageBox::question(this, tr("Period"), text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No)
-           == QMessageBox::Yes;
+    m_details->saveSettings(settings);
 }

@@ -1,5 +1,4 @@
-// The scheme-item side of the main window: adding, selecting, editing and deleting items, and
-// their detail docks.
+// The scheme-item side of the main window: adding, selecting, editing and deleting items.
 #include "ui/mainwindow.h"
 
 #include "can/abstractcanmessagedispatcher.h"
@@ -14,11 +13,11 @@
 #include "model/devicedispatcher.h"
 #include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
-#include "scheme/editors/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
+#include "ui/detailsdocks.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
@@ -27,22 +26,16 @@
 #include <QButtonGroup>
 #include <QDebug>
 #include <QDockWidget>
-#include <QDomElement>
 #include <QFile>
 #include <QMap>
-#include <QScrollArea>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
 
 namespace {
-
-const QString DetailsSuffix = QStringLiteral("DetailsDockWidget");
 
 DeviceDispatcher *dispatcher()
 {
@@ -152,24 +145,10 @@ void MainWindow::selectNode(AbstractSchemeTreeItem *node)
 void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
 {
     AbstractSchemeTreeItem *node = m_schemeModel->item(current);
-    // The editor belongs to its node: it leaves the panel (unparented) before another one is
-    // shown, and dies with its node.
-    if (m_detailsEditor) {
-        m_detailsBox->removeWidget(m_detailsEditor);
-        m_detailsEditor->hide();
-        m_detailsEditor->setParent(nullptr);
-    }
-    m_detailsEditor = nullptr;
+    m_details->showEditor(node);
     if (!node) {
-        m_detailsWindow->setWindowTitle(tr("Details"));
         m_catalogueBar->setSelectedItem(nullptr);
         return;
-    }
-    if (QWidget *editor = node->getWidget()) {
-        m_detailsBox->insertWidget(0, editor);
-        editor->show();
-        m_detailsEditor = editor;
-        fitDetailsWidth();
     }
     slotRefreshDetailsTitles();
     // A function without a catalogue of its own shows its unit's, where it was added from.
@@ -179,35 +158,9 @@ void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
     m_catalogueBar->setSelectedItem(item);
 }
 
-void MainWindow::fitDetailsWidth()
-{
-    // A form wider than the panel hides its fields behind a scroll bar (long Russian labels do):
-    // the docked panel grows to fit, up to 40 % of the window, and never shrinks on its own.
-    if (!m_detailsWindow->isVisible() || m_detailsWindow->isFloating())
-        return;
-    const int frame = m_detailsWindow->width() - m_detailsArea->viewport()->width();
-    const int wanted = m_detailsArea->widget()->sizeHint().width() + frame;
-    if (wanted > m_detailsWindow->width())
-        resizeDocks({m_detailsWindow}, {qMin(wanted, width() * 2 / 5)}, Qt::Horizontal);
-}
-
 void MainWindow::slotRefreshDetailsTitles()
 {
-    const AbstractSchemeTreeItem *current = m_schemeModel->item(m_mainView->currentIndex());
-    const QString title = current ? tr("Details") + QStringLiteral(" - ") + current->uniqueName()
-                                  : tr("Details");
-    if (m_detailsWindow->windowTitle() != title)
-        m_detailsWindow->setWindowTitle(title);
-    // A detail dock is named after its item's key, which a rename leaves as it is.
-    for (QDockWidget *dock : findChildren<QDockWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        const QString name = dock->objectName();
-        if (!name.endsWith(DetailsSuffix))
-            continue;
-        const AbstractSchemeTreeItem *node
-            = m_schemeModel->getItemForPath(name.left(name.size() - DetailsSuffix.size()));
-        if (node && dock->windowTitle() != node->uniqueName())
-            dock->setWindowTitle(node->uniqueName());
-    }
+    m_details->refreshTitles(m_schemeModel->item(m_mainView->currentIndex()));
 }
 
 void MainWindow::slotOnMainViewSelectionChanged()
@@ -273,7 +226,7 @@ void MainWindow::on_constructorView_activated(const QModelIndex &index)
     quint32 address = ItemAddress::Unassigned;
     if (m_constructorModel->isDynamicAddress(index)) {
         bool ok = false;
-        address = askAddress(tr("Address"), tr("Device address"), 0, 0xFF, &ok);
+        address = m_questions->askAddress(tr("Address"), tr("Device address"), 0, 0xFF, &ok);
         if (!ok)
             return;
     }
@@ -335,12 +288,13 @@ DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
         return nullptr;
     const QByteArray key = entry->key;
     if (m_schemeModel->rowCount() > 0
-        && !askConfirm(tr("Test"), tr("The test replaces the scheme by its own, in which this tool "
-                                      "acts as the lower control panel. Continue?")))
+        && !m_questions->askConfirm(
+            tr("Test"), tr("The test replaces the scheme by its own, in which this tool "
+                           "acts as the lower control panel. Continue?")))
         return nullptr;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !m_schemeController->load(file.readAll(), path)) {
-        showError(tr("Test"), m_schemeController->lastError());
+        m_questions->showError(tr("Test"), m_schemeController->lastError());
         return nullptr;
     }
     // Loading rebuilt the catalogue view: find the entry again by its key.
@@ -399,7 +353,7 @@ void MainWindow::addFlasherUnit()
     AbstractDisplayableItem *item = factory ? factory->createDevice(QByteArray(FlasherKey))
                                             : nullptr;
     if (!item) {
-        showError(tr("Add flasher"), tr("The tool unit could not be added."));
+        m_questions->showError(tr("Add flasher"), tr("The tool unit could not be added."));
         return;
     }
     addDisplayable(item);
@@ -423,7 +377,7 @@ void MainWindow::on_actionSetTransmissionInterval_triggered()
                                      .arg(node->uniqueName())
                                : tr("Transmission period, ms");
     const int value
-        = askInt(tr("Period"), label, commonPeriod(targets), 0, 2147483647, &ok);
+        = m_questions->askInt(tr("Period"), label, commonPeriod(targets), 0, 2147483647, &ok);
     if (!ok || (TransmissionPeriod::needsConfirmation(value) && !confirmShortPeriod(value)))
         return;
     for (AbstractSchemeTreeItem *target : qAsConst(targets))
@@ -444,8 +398,9 @@ void MainWindow::on_actionRename_triggered()
     if (!node || !node->displayable())
         return;
     bool ok = false;
-    const QString name = askText(tr("Rename"), tr("Device Name"),
-                                 DescriptionText::translated(node->displayable()->name()), &ok);
+    const QString name
+        = m_questions->askText(tr("Rename"), tr("Device Name"),
+                               DescriptionText::translated(node->displayable()->name()), &ok);
     if (ok)
         m_schemeModel->setData(m_schemeModel->index(node, 2), name, Qt::EditRole);
 }
@@ -463,7 +418,7 @@ bool MainWindow::deleteNode(AbstractSchemeTreeItem *node, const QString &title,
         return false;
     // A test acting on the item ends first, while the item still exists.
     DeviceTestDialog *test = runningTest({node->displayable()});
-    if ((test && !confirmCloseTest(test)) || !askConfirm(title, question))
+    if ((test && !confirmCloseTest(test)) || !m_questions->askConfirm(title, question))
         return false;
     closeTest(test);
     AbstractDisplayableItem *item = node->displayable();
@@ -513,79 +468,33 @@ void MainWindow::on_actionReceive_triggered()
 
 Qt::DockWidgetArea MainWindow::lastDetailsDockArea() const
 {
-    if (m_lastDetailsDock)
-        return dockWidgetArea(m_lastDetailsDock);
-    QSettings settings;
-    const int area = settings.value(QStringLiteral("Misc/LastDetailsArea"), 1).toInt();
-    switch (area) {
-    case Qt::LeftDockWidgetArea:
-    case Qt::RightDockWidgetArea:
-    case Qt::TopDockWidgetArea:
-    case Qt::BottomDockWidgetArea:
-        return Qt::DockWidgetArea(area);
-    default:
-        return Qt::LeftDockWidgetArea;
-    }
+    return m_details->lastDockArea();
 }
 
 QDockWidget *MainWindow::getDetailsWidgetForPath(const QString &path)
 {
-    AbstractSchemeTreeItem *node = m_schemeModel->getItemForPath(path);
-    if (!node)
-        return nullptr;
-    auto *dock = new QDockWidget(node->uniqueName(), this);
-    dock->setObjectName(node->uniqueKey() + DetailsSuffix);
-    dock->setAttribute(Qt::WA_DeleteOnClose);
-    auto *area = new QScrollArea(dock);
-    area->setWidgetResizable(true);
-    if (QWidget *editor = node->getNewWidget()) {
-        area->setWidget(editor);
-        // The editor dies with its node; the dock goes with it.
-        connect(editor, &QObject::destroyed, dock, &QObject::deleteLater);
-    }
-    dock->setWidget(area);
-    addDockWidget(lastDetailsDockArea(), dock);
-    m_lastDetailsDock = dock;
-    return dock;
+    return m_details->openDock(path);
+}
+
+QStringList MainWindow::detailsDockPaths() const
+{
+    return m_details->dockPaths();
+}
+
+void MainWindow::addDataDock(QDockWidget *dock)
+{
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    dock->show();
+    dock->raise();
+    if (dock->isFloating())
+        return;
+    // Below Details in the same area it would get a few rows: the values need the room.
+    resizeDocks({dock}, {height() * 2 / 3}, Qt::Vertical);
+    resizeDocks({dock}, {std::max(dock->width(), width() / 3)}, Qt::Horizontal);
 }
 
 void MainWindow::on_actionDetails_triggered()
 {
     if (AbstractSchemeTreeItem *node = currentNode())
         getDetailsWidgetForPath(node->uniqueKey());
-}
-
-bool MainWindow::addTab(QDomElement &element)
-{
-    const QString name = element.attribute(QStringLiteral("name"));
-    auto *panel = new MultiXmlItemWidget(element, m_schemeModel);
-    if (panel->builtCells() == 0) {
-        qWarning("Tab \"%s\" left out: none of its items is in the scheme", qUtf8Printable(name));
-        delete panel;
-        return false;
-    }
-    auto *area = new QScrollArea;
-    area->setObjectName(QStringLiteral("schemeTab"));
-    area->setWidgetResizable(true);
-    area->setWidget(panel);
-    m_tabs->addTab(area, DescriptionText::translated(name));
-    m_schemeTabs.append(area);
-    return true;
-}
-
-void MainWindow::removeSchemeTabs()
-{
-    for (const QPointer<QWidget> &tab : qAsConst(m_schemeTabs))
-        delete tab.data();
-    m_schemeTabs.clear();
-}
-
-QList<QWidget *> MainWindow::schemeTabs() const
-{
-    QList<QWidget *> tabs;
-    for (const QPointer<QWidget> &tab : m_schemeTabs) {
-        if (tab)
-            tabs.append(tab.data());
-    }
-    return tabs;
 }

@@ -23,29 +23,47 @@ void MainWindow::on_actionPlot_triggered()
 
 void MainWindow::on_actionOpenParameterLog_triggered()
 {
-    const QString path = askOpenFileName(tr("Open parameter log"),
-                                         tr("Parameter log CSV (*.csv);;All files (*)"));
+    const QString path = m_questions->askOpenFileName(
+        tr("Open parameter log"), tr("Parameter log CSV (*.csv);;All files (*)"),
+        schemeDialogStart());
     if (path.isEmpty())
         return;
     QString error;
     QStringList problems;
     QDockWidget *dock = m_plotDocks->openLog(path, &error, &problems);
     if (!dock) {
-        showError(tr("Open parameter log"),
-                  tr("Unable to open parameter log %1: %2").arg(path, error));
+        m_questions->showError(tr("Open parameter log"),
+                               tr("Unable to open parameter log %1: %2").arg(path, error));
         return;
     }
     dock->raise();
     if (!problems.isEmpty())
-        showError(tr("Open parameter log"),
-                  tr("Parts of %1 were left out:\n%2").arg(path, problems.join(QLatin1Char('\n'))));
+        m_questions->showError(
+            tr("Open parameter log"),
+            tr("Parts of %1 were left out:\n%2").arg(path, problems.join(QLatin1Char('\n'))));
 }
 
 void MainWindow::on_actionPlotWindow_triggered()
 {
     bool ok = false;
-    const int minutes = askInt(tr("Plot history"), tr("Minutes of values the plots keep"),
-                               m_plotDocks->windowMinutes(), 1, PlotDocks::MaxWindowMinutes, &ok);
+    const int minutes
+        = m_questions->askInt(tr("Plot history"), tr("Minutes of values the plots keep"),
+                              m_plotDocks->windowMinutes(), 1, PlotDocks::MaxWindowMinutes, &ok);
     if (ok)
         m_plotDocks->setWindowMinutes(minutes);
+}
+
+void MainWindow::savePlots(QDomElement &widgets) const
+{
+    m_plotDocks->save(widgets);
+}
+
+void MainWindow::restorePlots(const QDomElement &widgets)
+{
+    m_plotDocks->restore(widgets);
+}
+
+void MainWindow::closePlots()
+{
+    m_plotDocks->closeAll();
 }

@@ -1,23 +1,30 @@
 // The scheme-document side of the main window: unsaved changes, the questions before they are
-// lost, the window title and the recently used schemes.
+// lost, the window title, the recently used schemes, and what a scheme asks of its window.
 #include "ui/mainwindow.h"
 
 #include "descriptions/deviceconstructormodel.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/editors/devicetestdialog.h"
 #include "diagnostics/canflashingfunctionv1.h"
+#include "model/descriptiontext.h"
+#include "model/transmissionperiod.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/editors/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/editors/plotdocks.h"
 #include "ui/recentfiles.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QDomElement>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMessageBox>
+#include <QScrollArea>
 #include <QStatusBar>
+#include <QTabWidget>
 
 void MainWindow::buildSchemeDocument()
 {
@@ -87,10 +94,11 @@ bool MainWindow::confirmAbandonTransfers(const QList<AbstractDisplayableItem *> 
     }
     if (targets.isEmpty())
         return true;
-    return askConfirm(tr("Boot loading"),
-                      tr("The program of unit %1 is being replaced. Stopping now leaves the unit "
-                         "in its boot loader without a program. Abandon the transfer?")
-                          .arg(targets.join(QStringLiteral(", "))));
+    return m_questions->askConfirm(
+        tr("Boot loading"),
+        tr("The program of unit %1 is being replaced. Stopping now leaves the unit "
+           "in its boot loader without a program. Abandon the transfer?")
+            .arg(targets.join(QStringLiteral(", "))));
 }
 
 DeviceTestDialog *MainWindow::runningTest(const QList<AbstractDisplayableItem *> &scope) const
@@ -111,10 +119,10 @@ DeviceTestDialog *MainWindow::runningTest(const QList<AbstractDisplayableItem *>
 bool MainWindow::confirmCloseTest(DeviceTestDialog *dialog)
 {
     const AbstractDisplayableItem *device = dialog->test() ? dialog->test()->device() : nullptr;
-    return askConfirm(tr("Test"),
-                      tr("The test of %1 is running. Stop it, put back the values it wrote and "
-                         "close it?")
-                          .arg(device ? device->name() : QString()));
+    return m_questions->askConfirm(
+        tr("Test"), tr("The test of %1 is running. Stop it, put back the values it wrote and "
+                       "close it?")
+                        .arg(device ? device->name() : QString()));
 }
 
 void MainWindow::closeTest(DeviceTestDialog *dialog)
@@ -143,7 +151,8 @@ bool MainWindow::saveOrDiscardChanges()
 {
     if (!m_schemeDocument->check())
         return true;
-    switch (askSaveChanges(m_schemeDocument->displayName())) {
+    switch (m_questions->askSaveChanges(tr("Unsaved changes"), m_schemeDocument->changesQuestion(),
+                                        m_schemeDocument->displayName())) {
     case SaveChoice::Discard:
         return true;
     case SaveChoice::Cancel:
@@ -159,7 +168,8 @@ bool MainWindow::saveScheme(bool askName)
     // The built-in example scheme is never written over: Save on it asks for a file like Save As.
     QString path = m_schemeDocument->filePath();
     if (askName || !m_schemeDocument->hasWritableFile())
-        path = askSaveFileName(tr("Save scheme"), tr("Tarvik scheme XML (*.tvsx)"));
+        path = m_questions->askSaveFileName(tr("Save scheme"), tr("Tarvik scheme XML (*.tvsx)"),
+                                            schemeDialogStart(), &m_selectedSaveFilter);
     return !path.isEmpty() && saveSchemeTo(path);
 }
 
@@ -177,7 +187,7 @@ void MainWindow::openRecentScheme(const QString &path)
     if (!maybeSaveChanges())
         return;
     if (!QFileInfo::exists(path)) {
-        showError(tr("Open scheme"), tr("Scheme %1 no longer exists").arg(path));
+        m_questions->showError(tr("Open scheme"), tr("Scheme %1 no longer exists").arg(path));
         m_recentFiles->remove(path);
         return;
     }
@@ -193,20 +203,71 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
-MainWindow::SaveChoice MainWindow::askSaveChanges(const QString &fileName)
+QByteArray MainWindow::saveLayout(int version) const
 {
-    Q_UNUSED(fileName)
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, tr("Unsaved changes"), m_schemeDocument->changesQuestion(),
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    if (answer == QMessageBox::Save)
-        return SaveChoice::Save;
-    return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
+    return saveState(version);
 }
 
-bool MainWindow::askConfirm(const QString &title, const QString &text)
+void MainWindow::restoreLayout(const QByteArray &state, int version)
 {
-    return QMessageBox::question(this, title, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No)
-           == QMessageBox::Yes;
+    restoreState(state, version);
+}
+
+bool MainWindow::askRetry(const QString &title, const QString &text)
+{
+    return m_questions->askRetry(title, text);
+}
+
+bool MainWindow::confirmShortPeriod(int periodMs)
+{
+    const QString text
+        = tr("A period of %1 ms is shorter than %2 ms: this item alone can take much of the bus.\n"
+             "Use %1 ms?")
+              .arg(periodMs)
+              .arg(TransmissionPeriod::MinimumMs);
+    return m_questions->askConfirm(tr("Period"), text);
+}
+
+bool MainWindow::addTab(QDomElement &element)
+{
+    const QString name = element.attribute(QStringLiteral("name"));
+    auto *panel = new MultiXmlItemWidget(element, m_schemeModel);
+    if (panel->builtCells() == 0) {
+        qWarning("Tab \"%s\" left out: none of its items is in the scheme", qUtf8Printable(name));
+        delete panel;
+        return false;
+    }
+    auto *area = new QScrollArea;
+    area->setObjectName(QStringLiteral("schemeTab"));
+    area->setWidgetResizable(true);
+    area->setWidget(panel);
+    m_tabs->addTab(area, DescriptionText::translated(name));
+    m_schemeTabs.append(area);
+    return true;
+}
+
+void MainWindow::removeSchemeTabs()
+{
+    for (const QPointer<QWidget> &tab : qAsConst(m_schemeTabs))
+        delete tab.data();
+    m_schemeTabs.clear();
+}
+
+void MainWindow::hideDocksForTabs()
+{
+    // The scheme's own plots stay: the Windows menu offers no way back to them.
+    for (QDockWidget *dock : findChildren<QDockWidget *>()) {
+        if (!dock->objectName().endsWith(QLatin1String(PlotDocks::DockSuffix)))
+            dock->hide();
+    }
+}
+
+QList<QWidget *> MainWindow::schemeTabs() const
+{
+    QList<QWidget *> tabs;
+    for (const QPointer<QWidget> &tab : m_schemeTabs) {
+        if (tab)
+            tabs.append(tab.data());
+    }
+    return tabs;
 }

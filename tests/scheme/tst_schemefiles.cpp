@@ -1,5 +1,6 @@
 #include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/candevice.h"
 #include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -13,6 +14,7 @@
 #include <QDockWidget>
 #include <QDomDocument>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,6 +31,22 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
         return QString();
     return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The device elements of a saved scheme, without the window layout.
+QString deviceElements(const QString &path)
+{
+    QDomDocument doc;
+    doc.setContent(readFile(path));
+    QDomElement root = doc.documentElement();
+    root.removeChild(root.firstChildElement(QStringLiteral("widgets")));
+    return doc.toString(1);
 }
 
 AbstractDisplayableItem *childByKey(AbstractDisplayableItem *item, const QByteArray &key)
@@ -111,7 +129,8 @@ private slots:
     void everySettingSurvivesSaveAndOpen_data();
     void everySettingSurvivesSaveAndOpen();
     void oldFormFileOpens();
-    void failureAfterClearingRestoresPreviousScheme();
+    void failedOpenKeepsScheme_data();
+    void failedOpenKeepsScheme();
 };
 
 void tst_SchemeFiles::everySettingSurvivesSaveAndOpen_data()
@@ -151,6 +170,8 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen_data()
     QTest::newRow("library value not available")
         << Setting::NotAvailable << libraryFunction << QVariant(255);
     QTest::newRow("detail dock of a function") << Setting::Dock << libraryFunction << QVariant();
+    QTest::newRow("detail docks of a function and its device")
+        << Setting::Dock << libraryFunction << QVariant("empty_device");
     QTest::newRow("detail dock of a device") << Setting::Dock << "demo_cabin" << QVariant();
 }
 
@@ -166,6 +187,13 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
         = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
     QVERIFY(stub->factoryCreateChild("eec1") && stub->factoryCreateChild("dm1"));
     AbstractDisplayableItem *unknown = factory->createDevice(makeFrame(0x18FEF533, {1, 2}));
+    // A known function made from the unit's traffic, and one for a PGN nobody describes.
+    DispatchResult made(DispatchResult::Received, 0);
+    made.item = unknown;
+    AbstractDisplayableItem *amb
+        = unknown->subFactory()->createDevice(makeFrame(0x18FEF533, {1, 2}), made);
+    QVERIFY(amb && amb->key() == "amb");
+    unknown->registerChild(amb);
     unknown->registerChild(unknown->subFactory()->createDevice(
         unknown->subFactory()->unknownEntry(), {ItemAddress::Pgn, 0xFF77}));
     m_window->addDisplayable(stub);
@@ -207,6 +235,11 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
         break;
     case Setting::Dock:
         QVERIFY(m_window->getDetailsWidgetForPath(item->existingTreeItem()->uniqueKey()));
+        if (value.isValid())
+            QVERIFY(m_window->getDetailsWidgetForPath(
+                itemByPath(m_window->schemeModel(), value.toString())
+                    ->existingTreeItem()
+                    ->uniqueKey()));
         break;
     }
     const QStringList changed = describeScheme(m_window.get());
@@ -215,12 +248,19 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
 
     const QString path = m_dir.filePath(QStringLiteral("settings.tvsx"));
     QVERIFY(controller->serialize(path));
+    QVERIFY(!readFile(path).startsWith("<?xml"));
     for (QDockWidget *dock : m_window->findChildren<QDockWidget *>(
              QRegularExpression(QStringLiteral("DetailsDockWidget$"))))
         delete dock;
     // Opened over the scheme it came from: the same units, keys and addresses.
+    QSignalSpy updated(controller, &SchemeController::schemeUpdated);
     QVERIFY2(controller->deserialize(path), qPrintable(controller->lastError()));
+    QCOMPARE(updated.count(), 1);
     QCOMPARE(describeScheme(m_window.get()), changed);
+    // Saved again, the units are written as they were read.
+    const QString again = m_dir.filePath(QStringLiteral("again.tvsx"));
+    QVERIFY(controller->serialize(again));
+    QCOMPARE(deviceElements(again), deviceElements(path));
     if (setting == Setting::TakeOver)
         QCOMPARE(itemByPath(m_window->schemeModel(), target)->state(),
                  int(AbstractDisplayableItem::Auto));
@@ -285,33 +325,86 @@ void tst_SchemeFiles::oldFormFileOpens()
         ++names;
     QCOMPARE(names, 1);
     QCOMPARE(func.firstChildElement(QStringLiteral("name")).text(), QStringLiteral("My engine"));
+    // A file without units opens as an empty scheme.
+    const QString empty
+        = writeFile(m_dir, QStringLiteral("empty.tvsx"), "<devices><widgets/></devices>");
+    QVERIFY(m_window->schemeController()->deserialize(empty));
+    QCOMPARE(model->rowCount(), 0);
+    QVERIFY(m_dispatcher->devices().isEmpty());
 }
 
-void tst_SchemeFiles::failureAfterClearingRestoresPreviousScheme()
+void tst_SchemeFiles::failedOpenKeepsScheme_data()
 {
+    // content: the file (none for "missing file"); error: the whole message with %1 for the path,
+    // empty when it only has to name the file; cleared: the file's own units were being made,
+    // so the scheme before was put back rather than left in place.
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("cleared");
+    const QString noDevice = QStringLiteral("Unable to create device from 3 line of %1 file");
+    const QByteArray binary("\xEF\x4E\x5C\xCA\x01\x02\x00\x00", 8);
+    // A unit at 9 before the bad line and one at a after it: nothing of the file is taken.
+    auto bad = [](const char *device) {
+        return "<devices>\n  <device key=\"empty_device\" address=\"9\" internal=\"true\"/>\n  "
+               + QByteArray(device)
+               + "\n  <device key=\"empty_device\" address=\"a\" internal=\"true\"/>\n"
+                 "</devices>\n";
+    };
+    const QByteArray truncated("<devices><device key=\"engine1\"");
+    const QByteArray otherRoot("<funcs><func key=\"x\"/></funcs>");
+    const QByteArray unknownType = bad(R"(<device key="x" address="1" type="bogus"/>)");
+    const QByteArray unknownKey
+        = bad(R"(<device key="no_such_kind" address="1" internal="true"/>)");
+    const QByteArray twice = bad(R"(<device key="unknown_device" address="9" internal="true"/>)");
+    // A unit outside the scheme holds 0x44: only making the file's unit finds that out.
+    const QByteArray held = "<devices version=\"2\">\n"
+                            "  <device key=\"empty_device\" address=\"20\" internal=\"true\"/>\n"
+                            "  <device key=\"unknown_device\" address=\"44\" internal=\"true\"/>\n"
+                            "</devices>\n";
+    QTest::newRow("missing file") << QByteArray() << QString() << false;
+    QTest::newRow("empty") << QByteArray() << QString() << false;
+    QTest::newRow("binary") << binary << QString() << false;
+    QTest::newRow("truncated xml") << truncated << QString() << false;
+    QTest::newRow("other root") << otherRoot << QString() << false;
+    QTest::newRow("description of an unknown type") << unknownType << noDevice << false;
+    QTest::newRow("key no factory knows") << unknownKey << noDevice << false;
+    QTest::newRow("second unit at one address") << twice << noDevice << false;
+    QTest::newRow("address held outside the scheme") << held << noDevice << true;
+}
+
+void tst_SchemeFiles::failedOpenKeepsScheme()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, error);
+    QFETCH(bool, cleared);
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     AbstractDisplayableItem *kept
-        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x10});
+        = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x09});
     kept->setName(QStringLiteral("Kept"));
-    AbstractDisplayableItem *eec1 = kept->factoryCreateChild("eec1");
-    eec1->setState(AbstractDisplayableItem::Send);
+    kept->factoryCreateChild("eec1")->setState(AbstractDisplayableItem::Send);
     m_window->addDisplayable(kept);
     const QStringList before = describeScheme(m_window.get());
-    // A unit outside the scheme holds 0x44: only creating the file's unit finds that out.
     std::unique_ptr<AbstractDisplayableItem> outside(
         factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x44}));
     QVERIFY(outside);
-    const QString path
-        = writeFile(m_dir, QStringLiteral("late.tvsx"),
-                    "<devices version=\"2\">\n"
-                    "  <device key=\"empty_device\" address=\"20\" internal=\"true\"/>\n"
-                    "  <device key=\"unknown_device\" address=\"44\" internal=\"true\"/>\n"
-                    "</devices>\n");
-    QVERIFY(!m_window->schemeController()->deserialize(path));
-    QCOMPARE(m_window->schemeController()->lastError(),
-             QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
+    const bool missing = QTest::currentDataTag() == QLatin1String("missing file");
+    const QString path = missing ? m_dir.filePath(QStringLiteral("none.tvsx"))
+                                 : writeFile(m_dir, QStringLiteral("bad.tvsx"), content);
+    SchemeController *controller = m_window->schemeController();
+    QSignalSpy updated(controller, &SchemeController::schemeUpdated);
+    QVERIFY(!controller->deserialize(path));
+    if (!error.isEmpty())
+        QCOMPARE(controller->lastError(), error.arg(path));
+    else if (!missing)
+        QVERIFY(controller->lastError().contains(path));
+    else
+        QVERIFY(!controller->lastError().isEmpty());
+    QCOMPARE(updated.count(), 0);
     QCOMPARE(describeScheme(m_window.get()), before);
     QCOMPARE(m_dispatcher->devices().size(), 1);
+    // Left in place unless the file's units were being made.
+    if (!cleared)
+        QCOMPARE(static_cast<AbstractDisplayableItem *>(m_dispatcher->devices().at(0)), kept);
 }
 
 QTEST_MAIN(tst_SchemeFiles)

@@ -30,7 +30,6 @@ private slots:
     void cleanup();
     void sameSchemeTwice();
     void overAutoAddedScheme();
-    void failingFileKeepsSchemeInBusThread();
     void engineerChangesComeBackFromBusThread();
 
 private:
@@ -125,24 +124,6 @@ void tst_SchemeOpen::overAutoAddedScheme()
             addresses << QString::number(d->address().value, 16);
         QCOMPARE(addresses, (QStringList{"33", "51", "0"}));
     }
-}
-
-void tst_SchemeOpen::failingFileKeepsSchemeInBusThread()
-{
-    SchemeController *controller = m_window->schemeController();
-    QVERIFY(controller->deserialize(QStringLiteral(":/demo/demo.tvsx")));
-    const QList<AbstractDisplayableItem *> before = devices();
-    const QString path = m_dir.filePath(QStringLiteral("bad.tvsx"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("<devices version=\"2\">\n  <device key=\"engine1\" address=\"0\" internal=\"true\"/>\n"
-               "  <device key=\"nobody_knows\" address=\"1\" internal=\"true\"/>\n</devices>\n");
-    file.close();
-    QVERIFY(!controller->deserialize(path));
-    QCOMPARE(controller->lastError(),
-             QStringLiteral("Unable to create device from 3 line of %1 file").arg(path));
-    QCOMPARE(devices(), before);
-    QCOMPARE(m_dispatcher->devices().size(), TestEnvironment::schemeUnits());
 }
 
 void tst_SchemeOpen::engineerChangesComeBackFromBusThread()

@@ -23,12 +23,14 @@ void WindowTestCase::initTestCase()
 void WindowTestCase::init()
 {
     CanDeviceFactory::init();
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<ScriptedMainWindow>();
 }
 
 void WindowTestCase::cleanup()
 {
-    m_window->schemeController()->clearScheme();
+    // A test may have closed the window itself.
+    if (m_window)
+        m_window->schemeController()->clearScheme();
     m_window.reset();
     QSettings().clear();
 }

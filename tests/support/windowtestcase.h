@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/devicedispatcher.h"
-#include "ui/mainwindow.h"
+#include "support/scriptedmainwindow.h"
 
 #include <QObject>
 #include <QString>
@@ -9,7 +9,7 @@
 
 #include <memory>
 
-// Base of the test classes that drive a whole main window over schemes: its own settings store
+// Base of the test classes that drive a whole scripted main window: its own settings store
 // and built-in descriptions only, a dispatcher, a temporary folder, and a fresh window for every
 // test function whose scheme is cleared afterwards. Qt Test finds the set-up slots here.
 class WindowTestCase : public QObject
@@ -20,14 +20,15 @@ public:
     explicit WindowTestCase(const QString &applicationName);
     ~WindowTestCase() override;
 
-private slots:
+protected slots:
+    // A test class with its own set-up declares the slot and calls these first.
     void initTestCase();
     void init();
     void cleanup();
 
 protected:
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ScriptedMainWindow> m_window;
     QTemporaryDir m_dir;
 
 private:

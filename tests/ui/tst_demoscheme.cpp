@@ -2,7 +2,6 @@
 #include "can/candumpreader.h"
 #include "can/canhandlerfactory.h"
 #include "descriptions/candevicefactory.h"
-#include "descriptions/descriptionfiles.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dtcarrayparameter.h"
 #include "machine/basicjoystickmessagefunction.h"
@@ -23,9 +22,9 @@
 #include "scheme/editors/multixmlitemwidget.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "support/scriptedmainwindow.h"
 #include "support/testenvironment.h"
 #include "ui/commandline.h"
-#include "ui/mainwindow.h"
 
 #include <QSettings>
 #include <QTabWidget>
@@ -65,19 +64,15 @@ private:
     AbstractDisplayableItem *sensor(quint8 address) const;
     bool m_pressureFaultSeen = false;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ScriptedMainWindow> m_window;
 };
 
 void tst_DemoScheme::initTestCase()
 {
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikDemoSchemeTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerBuiltIns();
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikDemoSchemeTest"));
     CanDeviceFactory::init();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<ScriptedMainWindow>();
     // Opened as the program does when the demo bus is chosen in the start dialog.
     const QString scheme = CommandLineOptions::parse({QStringLiteral("tarvik")})
                                .schemeToOpen(CanHandlerFactory::Replay);

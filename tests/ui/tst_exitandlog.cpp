@@ -9,7 +9,8 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
-#include "ui/mainwindow.h"
+#include "support/windowtestcase.h"
+#include "app/parameterlog.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -47,14 +48,16 @@ QWidget *diagramWindow()
 
 } // namespace
 
-class tst_ExitAndLog : public QObject
+class tst_ExitAndLog : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_ExitAndLog()
+        : WindowTestCase(QStringLiteral("TarvikExitAndLogTest"))
+    {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void logReachesTheDisk_data();
     void logReachesTheDisk();
     void logGrowsWhileLogging();
@@ -64,34 +67,7 @@ private slots:
     void diagramClosesWithItsDialog();
     // Last: it runs the application's own event loop.
     void exitAfterTheDiagramEndsTheEventLoop();
-
-private:
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
 };
-
-void tst_ExitAndLog::initTestCase()
-{
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikExitAndLogTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-}
-
-void tst_ExitAndLog::init()
-{
-    CanDeviceFactory::init();
-    m_window = std::make_unique<MainWindow>();
-}
-
-void tst_ExitAndLog::cleanup()
-{
-    if (m_window)
-        m_window->schemeController()->clearScheme();
-    m_window.reset();
-    QSettings().clear();
-}
 
 void tst_ExitAndLog::logReachesTheDisk_data()
 {

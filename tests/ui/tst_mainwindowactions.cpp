@@ -19,7 +19,7 @@
 #include "support/simulatedbushandler.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
-#include "support/scriptedmainwindow.h"
+#include "support/windowtestcase.h"
 #include "support/testitems.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
@@ -96,14 +96,16 @@ int fieldCount(const QByteArray &line)
 
 } // namespace
 
-class tst_MainWindowActions : public QObject
+class tst_MainWindowActions : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_MainWindowActions()
+        : WindowTestCase(QStringLiteral("TarvikMainWindowActionsTest"))
+    {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void actions_data();
     void actions();
     void menusAndToolBar();
@@ -125,7 +127,6 @@ private slots:
     void renameAndPeriodThroughTheModel();
     void periodDialogStartsAtThePeriodKept_data();
     void periodDialogStartsAtThePeriodKept();
-    void deleteRemovesEverywhere();
     void detailsDocks();
     void detailsPanelFollowsCurrentRow();
     void constructorAddsWithInitialState();
@@ -140,34 +141,7 @@ private slots:
     void saveLogFormats_data();
     void saveLogFormats();
 
-private:
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<ScriptedMainWindow> m_window;
-    QTemporaryDir m_dir;
 };
-
-void tst_MainWindowActions::initTestCase()
-{
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikMainWindowActionsTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-}
-
-void tst_MainWindowActions::init()
-{
-    CanDeviceFactory::init();
-    m_window = std::make_unique<ScriptedMainWindow>();
-}
-
-void tst_MainWindowActions::cleanup()
-{
-    if (m_window)
-        m_window->schemeController()->clearScheme();
-    m_window.reset();
-    QSettings().clear();
-}
 
 void tst_MainWindowActions::actions_data()
 {
@@ -644,19 +618,6 @@ void tst_MainWindowActions::periodDialogStartsAtThePeriodKept()
             QCOMPARE(m_window->schemeModel()->index(children.at(i)->existingTreeItem(), 4).data().toInt(), 250);
     }
     QCOMPARE(device->transmissionInterval(), unit ? -1 : 250);
-}
-
-void tst_MainWindowActions::deleteRemovesEverywhere()
-{
-    auto owned = deviceWithParameters(0x21, 1);
-    QPointer<J1939Device> device = owned.release();
-    m_window->addDisplayable(device);
-    QCOMPARE(m_dispatcher->devices().size(), 1);
-    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(0, 1));
-    action(m_window.get(), "actionDeleteDevice")->trigger();
-    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
-    QVERIFY(m_dispatcher->devices().isEmpty());
-    QTRY_VERIFY(!device);
 }
 
 void tst_MainWindowActions::detailsDocks()

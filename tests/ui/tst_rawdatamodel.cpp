@@ -138,8 +138,7 @@ void tst_RawDataModel::decodedTexts_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("decoded values after the function's name")
         << true << "" << "n=1200 rpm" << 1 << "EEC1: n=1200 rpm";
-    QTest::newRow("nothing decoded: the function's name")
-        << true << "" << "" << 1 << "EEC1";
+    QTest::newRow("nothing decoded: the function's name") << true << "" << "" << 1 << "EEC1";
     QTest::newRow("transport text as it is")
         << true << "TP.CM ConnAbort" << "n=1200 rpm" << 1 << "TP.CM ConnAbort";
     QTest::newRow("no item: the decoded text alone") << true << "" << "x=1" << 0 << "x=1";

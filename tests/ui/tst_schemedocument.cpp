@@ -8,7 +8,7 @@
 #include "scheme/schemetreemodel.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
-#include "ui/mainwindow.h"
+#include "support/windowtestcase.h"
 #include "ui/recentfiles.h"
 
 #include <QAction>
@@ -21,52 +21,6 @@
 #include <QtTest>
 
 #include <memory>
-
-// Answers the window's questions from the test and records them.
-class AnsweringWindow : public MainWindow
-{
-public:
-    SaveChoice saveChoice = SaveChoice::Cancel;
-    bool confirm = false;
-    QString fileAnswer;
-    QString textAnswer;
-    int intAnswer = 0;
-    QStringList asked;
-    QStringList errors;
-
-protected:
-    SaveChoice askSaveChanges(const QString &fileName) override
-    {
-        asked << QStringLiteral("save changes|") + fileName;
-        return saveChoice;
-    }
-    bool askConfirm(const QString &title, const QString &text) override
-    {
-        asked << title + QLatin1Char('|') + text;
-        return confirm;
-    }
-    QString askOpenFileName(const QString &title, const QString &) override
-    {
-        asked << title;
-        return fileAnswer;
-    }
-    QString askSaveFileName(const QString &title, const QString &) override
-    {
-        asked << title;
-        return fileAnswer;
-    }
-    QString askText(const QString &, const QString &, const QString &, bool *ok) override
-    {
-        *ok = true;
-        return textAnswer;
-    }
-    int askInt(const QString &, const QString &, int, int, int, bool *ok) override
-    {
-        *ok = true;
-        return intAnswer;
-    }
-    void showError(const QString &, const QString &text) override { errors << text; }
-};
 
 namespace {
 
@@ -119,14 +73,17 @@ Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(Question)
 Q_DECLARE_METATYPE(MainWindow::SaveChoice)
 
-class tst_SchemeDocument : public QObject
+class tst_SchemeDocument : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_SchemeDocument()
+        : WindowTestCase(QStringLiteral("TarvikSchemeDocumentTest"))
+    {}
+
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
     void everyKindOfChangeIsSeen_data();
     void everyKindOfChangeIsSeen();
     void questionsBeforeLosingChanges_data();
@@ -141,33 +98,18 @@ private slots:
 private:
     void openDemoCopy();
     QString m_demo;
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<AnsweringWindow> m_window;
-    QTemporaryDir m_dir;
 };
-
-void tst_SchemeDocument::initTestCase()
-{
-    TestEnvironment::initSchemeTests(QStringLiteral("TarvikSchemeDocumentTest"));
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-    QVERIFY(m_dir.isValid());
-    m_demo = m_dir.filePath(QStringLiteral("demo.tvsx"));
-}
 
 void tst_SchemeDocument::init()
 {
-    CanDeviceFactory::init();
-    m_window = std::make_unique<AnsweringWindow>();
+    WindowTestCase::init();
+    // Nothing is saved, discarded or confirmed unless a test says so.
+    m_window->saveChoice = MainWindow::SaveChoice::Cancel;
+    m_window->confirm = false;
+    m_demo = m_dir.filePath(QStringLiteral("demo.tvsx"));
     QFile::remove(m_demo);
     QVERIFY(QFile::copy(TestEnvironment::describedUnitsScheme(), m_demo));
     QFile::setPermissions(m_demo, QFile::ReadOwner | QFile::WriteOwner);
-}
-
-void tst_SchemeDocument::cleanup()
-{
-    m_window->schemeController()->clearScheme();
-    m_window.reset();
-    QSettings().clear();
 }
 
 void tst_SchemeDocument::openDemoCopy()
@@ -346,6 +288,7 @@ void tst_SchemeDocument::deleteAsksFirst()
     openDemoCopy();
     SchemeTreeModel *model = m_window->schemeModel();
     AbstractSchemeTreeItem *engine = nodeByKeys(model, "engine1");
+    QPointer<AbstractDisplayableItem> item = engine->displayable();
     m_window->mainView()->setCurrentIndex(model->index(engine, 1));
     m_window->confirm = false;
     action(m_window.get(), "actionDeleteDevice")->trigger();
@@ -355,6 +298,9 @@ void tst_SchemeDocument::deleteAsksFirst()
     action(m_window.get(), "actionDeleteDevice")->trigger();
     QCOMPARE(model->rowCount(), TestEnvironment::schemeUnits(m_demo) - 1);
     QVERIFY(!nodeByKeys(model, "engine1"));
+    // Gone from the bus side too, and destroyed.
+    QCOMPARE(m_dispatcher->devices().size(), TestEnvironment::schemeUnits(m_demo) - 1);
+    QTRY_VERIFY(!item);
 }
 
 void tst_SchemeDocument::detailsDockResetByClearAndOpen()
@@ -397,7 +343,7 @@ void tst_SchemeDocument::recentSchemesAndDialogStart()
     QCOMPARE(m_window->windowTitle().left(11), QStringLiteral("saved.tvsx["));
     // Kept in the settings: a new window offers them in its File menu.
     m_window->schemeController()->clearScheme();
-    m_window = std::make_unique<AnsweringWindow>();
+    m_window = std::make_unique<ScriptedMainWindow>();
     QCOMPARE(m_window->schemeDialogStart(), m_dir.path());
     auto *menu = m_window->menuBar()->findChild<QMenu *>(QStringLiteral("menuRecentSchemes"));
     QVERIFY(menu && menu->isEnabled());
@@ -475,7 +421,7 @@ void tst_SchemeDocument::saveQuestionFitsTheFile()
     const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere.tvsx"));
     m_window->fileAnswer = elsewhere;
     action(m_window.get(), "actionSave")->trigger();
-    QCOMPARE(m_window->asked.contains(QStringLiteral("Save scheme")), saveAsks);
+    QCOMPARE(!m_window->asked.filter(QStringLiteral("Save scheme|")).isEmpty(), saveAsks);
     QCOMPARE(document->filePath(), saveAsks ? elsewhere : scheme);
     QVERIFY(!document->check());
 }

@@ -170,6 +170,8 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     QTest::mouseClick(button(details, QStringLiteral("showData")), Qt::LeftButton);
     MemoryAccessDock *data = nullptr;
     QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
+    // Docked in the window the button was pressed in.
+    QCOMPARE(demo.window()->dockWidgetArea(data), Qt::LeftDockWidgetArea);
     QTRY_VERIFY(data->windowTitle().contains(QLatin1String("0xa0")));
     QVERIFY(data->findChild<QTableView *>(QStringLiteral("group:Valve currents")));
     auto *idle = data->findChild<QDoubleSpinBox *>(QStringLiteral("spn:f020"));

@@ -265,28 +265,17 @@ void tst_Translations::languageFromLocale_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("code");
-    QTest::newRow("ru") << "ru"
-                        << "ru";
-    QTest::newRow("ru_RU") << "ru_RU"
-                           << "ru";
-    QTest::newRow("ru_UA") << "ru_UA"
-                           << "ru";
-    QTest::newRow("en") << "en"
-                        << "en";
-    QTest::newRow("en_US") << "en_US"
-                           << "en";
-    QTest::newRow("de: English") << "de"
-                                 << "en";
-    QTest::newRow("de_DE: English") << "de_DE"
-                                    << "en";
-    QTest::newRow("uk_UA: English") << "uk_UA"
-                                    << "en";
-    QTest::newRow("C: English") << "C"
-                                << "en";
-    QTest::newRow("empty: English") << ""
-                                    << "en";
-    QTest::newRow("unknown code: English") << "xx"
-                                           << "en";
+    QTest::newRow("ru") << "ru" << "ru";
+    QTest::newRow("ru_RU") << "ru_RU" << "ru";
+    QTest::newRow("ru_UA") << "ru_UA" << "ru";
+    QTest::newRow("en") << "en" << "en";
+    QTest::newRow("en_US") << "en_US" << "en";
+    QTest::newRow("de: English") << "de" << "en";
+    QTest::newRow("de_DE: English") << "de_DE" << "en";
+    QTest::newRow("uk_UA: English") << "uk_UA" << "en";
+    QTest::newRow("C: English") << "C" << "en";
+    QTest::newRow("empty: English") << "" << "en";
+    QTest::newRow("unknown code: English") << "xx" << "en";
 }
 
 void tst_Translations::languageFromLocale()
@@ -303,38 +292,14 @@ void tst_Translations::languageOverride_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("system");
     QTest::addColumn<QString>("code");
-    QTest::newRow("command line en on a Russian system") << "en"
-                                                         << ""
-                                                         << "ru_RU"
-                                                         << "en";
-    QTest::newRow("command line ru on a German system") << "ru"
-                                                        << ""
-                                                        << "de_DE"
-                                                        << "ru";
-    QTest::newRow("command line de: English") << "de"
-                                              << ""
-                                              << "ru_RU"
-                                              << "en";
-    QTest::newRow("stored ru on an English system") << ""
-                                                    << "ru"
-                                                    << "en_US"
-                                                    << "ru";
-    QTest::newRow("stored en on a Russian system") << ""
-                                                   << "en"
-                                                   << "ru_RU"
-                                                   << "en";
-    QTest::newRow("command line beats stored") << "en"
-                                               << "ru"
-                                               << "ru_RU"
-                                               << "en";
-    QTest::newRow("blank command line: stored") << " "
-                                                << "ru"
-                                                << "en_US"
-                                                << "ru";
-    QTest::newRow("nothing stored: system") << ""
-                                            << ""
-                                            << "ru_RU"
-                                            << "ru";
+    QTest::newRow("command line en on a Russian system") << "en" << "" << "ru_RU" << "en";
+    QTest::newRow("command line ru on a German system") << "ru" << "" << "de_DE" << "ru";
+    QTest::newRow("command line de: English") << "de" << "" << "ru_RU" << "en";
+    QTest::newRow("stored ru on an English system") << "" << "ru" << "en_US" << "ru";
+    QTest::newRow("stored en on a Russian system") << "" << "en" << "ru_RU" << "en";
+    QTest::newRow("command line beats stored") << "en" << "ru" << "ru_RU" << "en";
+    QTest::newRow("blank command line: stored") << " " << "ru" << "en_US" << "ru";
+    QTest::newRow("nothing stored: system") << "" << "" << "ru_RU" << "ru";
 }
 
 void tst_Translations::languageOverride()

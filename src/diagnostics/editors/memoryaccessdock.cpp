@@ -2,7 +2,7 @@
 
 #include "diagnostics/editors/memoryaccessdelegate.h"
 #include "diagnostics/memoryaccessfunction.h"
-#include "ui/mainwindow.h"
+#include "scheme/schemewindow.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -107,26 +107,22 @@ MemoryAccessDock::MemoryAccessDock(MemoryAccessFunction *function, QWidget *pare
     rebuild();
 }
 
-MemoryAccessDock *MemoryAccessDock::showFor(MemoryAccessFunction *function)
+MemoryAccessDock *MemoryAccessDock::showFor(MemoryAccessFunction *function, SchemeWindow *window)
 {
     auto *dock = qobject_cast<MemoryAccessDock *>(function->m_dock.data());
-    MainWindow *window = MainWindow::instance();
-    const bool created = !dock;
-    if (created) {
-        dock = new MemoryAccessDock(function, window);
-        function->m_dock = dock;
-        if (window)
-            window->addDockWidget(Qt::LeftDockWidgetArea, dock);
-        else
-            dock->setFloating(true);
+    if (dock) {
+        dock->show();
+        dock->raise();
+        return dock;
     }
-    dock->show();
-    dock->raise();
-    if (created && window && !dock->isFloating()) {
-        // Below Details in the same area it would get a few rows: the values need the room.
-        window->resizeDocks({dock}, {window->height() * 2 / 3}, Qt::Vertical);
-        window->resizeDocks({dock}, {std::max(dock->width(), window->width() / 3)},
-                            Qt::Horizontal);
+    dock = new MemoryAccessDock(function);
+    function->m_dock = dock;
+    if (window) {
+        window->addDataDock(dock);
+    } else {
+        dock->setFloating(true);
+        dock->show();
+        dock->raise();
     }
     return dock;
 }

@@ -15,6 +15,7 @@ class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
+class SchemeWindow;
 
 // The "MA Data" window of a memory access function: its values as tables and spin boxes, edited
 // here, read and written by the buttons. GUI thread; it reaches the function (bus thread) only
@@ -29,8 +30,10 @@ public:
 
     explicit MemoryAccessDock(MemoryAccessFunction *function, QWidget *parent = nullptr);
 
-    // Builds the function's window on first use (in the main window's left area) and shows it.
-    static MemoryAccessDock *showFor(MemoryAccessFunction *function);
+    // Builds the function's window on first use (docked in the window's left area, floating
+    // without a window) and shows it.
+    static MemoryAccessDock *showFor(MemoryAccessFunction *function,
+                                     SchemeWindow *window = nullptr);
     static void setConfirmer(Confirmer confirmer);
     // Asks through the current confirmer.
     static bool confirm(QWidget *parent, const QString &question);

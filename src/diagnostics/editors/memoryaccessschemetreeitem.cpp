@@ -2,6 +2,7 @@
 
 #include "diagnostics/editors/memoryaccessdock.h"
 #include "diagnostics/memoryaccessfunction.h"
+#include "scheme/schemewindow.h"
 
 #include <QFileDialog>
 #include <QFormLayout>
@@ -86,9 +87,9 @@ QWidget *MemoryAccessSchemeTreeItem::createWidget()
         if (!path.isEmpty() && m_function)
             m_function->saveFile(path);
     });
-    connect(show, &QPushButton::clicked, widget, [this] {
+    connect(show, &QPushButton::clicked, widget, [this, widget] {
         if (m_function)
-            MemoryAccessDock::showFor(m_function);
+            m_function->showDataWidget(SchemeWindow::of(widget));
     });
     return widget;
 }

@@ -2637,6 +2637,13 @@ Options:
     </message>
 </context>
 <context>
+    <name>DetailsDocks</name>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+</context>
+<context>
     <name>DeviceTest</name>
     <message>
         <source>Output %1: no output state to check</source>
@@ -3791,10 +3798,6 @@ Options:
         <source>Auto</source>
         <translation>Авто</translation>
     </message>
-    <message>
-        <source>Parameter log records</source>
-        <translation>Записей в журнале параметров</translation>
-    </message>
     <message numerus="yes">
         <source>%n messages, interval %1 ms</source>
         <translation>
@@ -3872,26 +3875,6 @@ Options:
         <translation>Каталог журнала параметров</translation>
     </message>
     <message>
-        <source>Parameter log stopped: %1</source>
-        <translation>Журнал параметров остановлен: %1</translation>
-    </message>
-    <message>
-        <source>Parameter log records, written to %1</source>
-        <translation>Записи журнала параметров, файл %1</translation>
-    </message>
-    <message>
-        <source>Parameter log started: %1</source>
-        <translation>Журнал параметров начат: %1</translation>
-    </message>
-    <message numerus="yes">
-        <source>Parameter log stopped: %n records in %1</source>
-        <translation>
-            <numerusform>Журнал параметров остановлен: %n запись в %1</numerusform>
-            <numerusform>Журнал параметров остановлен: %n записи в %1</numerusform>
-            <numerusform>Журнал параметров остановлен: %n записей в %1</numerusform>
-        </translation>
-    </message>
-    <message>
         <source>A period of %1 ms is shorter than %2 ms: this item alone can take much of the bus.
 Use %1 ms?</source>
         <translation>Период %1 мс короче %2 мс: один этот элемент может занять большую часть шины.
@@ -3940,10 +3923,6 @@ Use %1 ms?</source>
     <message>
         <source>The language changes at the next start</source>
         <translation>Язык сменится при следующем запуске</translation>
-    </message>
-    <message>
-        <source>Log records:</source>
-        <translation>Записей журнала:</translation>
     </message>
     <message>
         <source>Bus load:</source>
@@ -4018,10 +3997,6 @@ Use %1 ms?</source>
     <message>
         <source>Save As…</source>
         <translation>Сохранить как…</translation>
-    </message>
-    <message>
-        <source>Nothing to log: mark the items to log with Filter On (right-click them in the scheme tree), then start the log.</source>
-        <translation>Нечего записывать: отметьте нужные элементы командой «Включить фильтр» (правый щелчок в дереве схемы), затем запустите журнал.</translation>
     </message>
     <message numerus="yes">
         <source>Transmission period of the %n periodic functions of %1, ms</source>
@@ -5402,6 +5377,41 @@ Software identification: %2</source>
     <message>
         <source>bad time stamp</source>
         <translation>неверная метка времени</translation>
+    </message>
+</context>
+<context>
+    <name>ParameterLogRecorder</name>
+    <message>
+        <source>Log records:</source>
+        <translation>Записей журнала:</translation>
+    </message>
+    <message>
+        <source>Parameter log records</source>
+        <translation>Записей в журнале параметров</translation>
+    </message>
+    <message>
+        <source>Nothing to log: mark the items to log with Filter On (right-click them in the scheme tree), then start the log.</source>
+        <translation>Нечего записывать: отметьте нужные элементы командой «Включить фильтр» (правый щелчок в дереве схемы), затем запустите журнал.</translation>
+    </message>
+    <message>
+        <source>Parameter log records, written to %1</source>
+        <translation>Записи журнала параметров, файл %1</translation>
+    </message>
+    <message>
+        <source>Parameter log started: %1</source>
+        <translation>Журнал параметров начат: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Parameter log stopped: %n records in %1</source>
+        <translation>
+            <numerusform>Журнал параметров остановлен: %n запись в %1</numerusform>
+            <numerusform>Журнал параметров остановлен: %n записи в %1</numerusform>
+            <numerusform>Журнал параметров остановлен: %n записей в %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Parameter log stopped: %1</source>
+        <translation>Журнал параметров остановлен: %1</translation>
     </message>
 </context>
 <context>
