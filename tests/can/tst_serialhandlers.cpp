@@ -1,6 +1,7 @@
 #include "can/i7565canhandler.h"
 #include "can/zentraxv1canhandler.h"
 #include "support/adapterbytes.h"
+#include "support/adapterharness.h"
 #include "support/i7565adapterpeer.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -11,14 +12,6 @@
 #include <memory>
 
 namespace {
-
-template<typename Handler>
-class Exposed : public Handler
-{
-public:
-    using Handler::errorTimer;
-    using Handler::Handler;
-};
 
 enum Adapter { Zentrax, I7565 };
 
@@ -62,23 +55,6 @@ QByteArray adapterBytes(Adapter adapter, const CanMessage &m)
     QByteArray line;
     I7565Codec::encodeFrame(m, &line);
     return line;
-}
-
-QVector<CanMessage> collect(AbstractCanHandler &handler, int count)
-{
-    QVector<CanMessage> frames;
-    QElapsedTimer clock;
-    clock.start();
-    while (frames.size() < count && clock.elapsed() < 5000) {
-        QTest::qWait(2);
-        while (!handler.isMessageQueueEmpty()) {
-            for (const auto &pair : handler.dequeuePack()) {
-                if (pair.second.isReceived())
-                    frames.append(pair.first);
-            }
-        }
-    }
-    return frames;
 }
 
 } // namespace
@@ -213,7 +189,7 @@ void tst_SerialHandlers::framesFromAdapter()
         stream += adapterBytes(adapter, m);
     }
     QVERIFY(rig.peer->deliver(stream, chunk == 0 ? 0 : chunk * 97));
-    const QVector<CanMessage> got = collect(*rig.handler, sent.size());
+    const QVector<CanMessage> got = collectReceived(*rig.handler, sent.size());
     QCOMPARE(got.size(), sent.size());
     for (int i = 0; i < sent.size(); ++i)
         QCOMPARE(got.at(i).toString(), sent.at(i).toString());
@@ -240,12 +216,10 @@ void tst_SerialHandlers::framesToAdapter()
                                     : QByteArray("e18FEF100201A2\rt1A00\re18FEF100201A2\r");
     QTRY_COMPARE(rig.peer->written().toHex(), expected.toHex());
     int sentFrames = 0;
-    while (!rig.handler->isMessageQueueEmpty()) {
-        for (const auto &pair : rig.handler->dequeuePack()) {
-            if (!pair.second.isReceived()) {
-                QCOMPARE(pair.second.status, DispatchResult::Status(DispatchResult::Dispatched));
-                ++sentFrames;
-            }
+    for (const auto &pair : drainAll(*rig.handler)) {
+        if (!pair.second.isReceived()) {
+            QCOMPARE(pair.second.status, DispatchResult::Status(DispatchResult::Dispatched));
+            ++sentFrames;
         }
     }
     QCOMPARE(sentFrames, 3);
@@ -260,7 +234,7 @@ void tst_SerialHandlers::unplugEndsInClosed()
     QVERIFY(rig.handler->start());
     QSignalSpy states(rig.handler.get(), &AbstractCanHandler::stateChanged);
     rig.peer->deliver(adapterBytes(adapter, makeFrame(0x18FEF100, {1})));
-    QCOMPARE(collect(*rig.handler, 1).size(), 1);
+    QCOMPARE(collectReceived(*rig.handler, 1).size(), 1);
 
     rig.peer->unplug();
     QTRY_COMPARE_WITH_TIMEOUT(rig.handler->state(), AbstractCanHandler::Error, 5000);
@@ -286,11 +260,9 @@ void tst_SerialHandlers::writeAfterUnplugFailsBatch()
     const CanMessage m = makeFrame(0x18FEF100, {1});
     rig.handler->sendMessages(&m, 1);
     bool failed = false;
-    while (!rig.handler->isMessageQueueEmpty()) {
-        for (const auto &pair : rig.handler->dequeuePack()) {
-            if (!pair.second.isReceived())
-                failed = pair.second.status.testFlag(DispatchResult::TransmitError);
-        }
+    for (const auto &pair : drainAll(*rig.handler)) {
+        if (!pair.second.isReceived())
+            failed = pair.second.status.testFlag(DispatchResult::TransmitError);
     }
     QVERIFY(failed);
 }
@@ -315,7 +287,7 @@ void tst_SerialHandlers::handlerInBusThread()
     QVERIFY(handler->start());
     QTRY_COMPARE(peer.lastBitRateCode(), 0xFE);
     peer.deliver(zentraxFramePacket(0x0CF00400, true, QByteArray::fromHex("f0ff7d")));
-    const QVector<CanMessage> got = collect(*handler, 1);
+    const QVector<CanMessage> got = collectReceived(*handler, 1);
     QCOMPARE(got.size(), 1);
     QCOMPARE(got.first().toString(), QStringLiteral("3 f00400 f0 ff 7d"));
     QVERIFY(handler->stop());
