@@ -425,6 +425,10 @@ void tst_AdapterContract::readErrorEndsInClosed()
     QCOMPARE(states.count(), 2);
     QCOMPARE(states.at(0).first().toInt(), int(AbstractCanHandler::Error));
     QCOMPARE(states.at(1).first().toInt(), int(AbstractCanHandler::Closed));
+    // No busy loop on a dead adapter: nothing runs the poll cycle any more.
+    const quint32 polls = rig.handler->pollCount();
+    QTest::qWait(50);
+    QCOMPARE(rig.handler->pollCount(), polls);
 }
 
 void tst_AdapterContract::stopTwiceIsHarmless()
