@@ -31,7 +31,8 @@ void tst_CandumpReader::line_data()
         QTest::newRow(name) << QByteArray(line) << true << timeUs << id << extended << hex(data);
     };
     auto bad = [](const char *name, const char *line) {
-        QTest::newRow(name) << QByteArray(line) << false << qint64(0) << 0u << false << QByteArray();
+        QTest::newRow(name) << QByteArray(line) << false << qint64(0) << 0u << false
+                            << QByteArray();
     };
     good("extended, 8 bytes", "(1436509052.249713) can0 18FEF100#0102030405060708",
          1436509052249713, 0x18FEF100u, true, "0102030405060708");

@@ -188,7 +188,7 @@ void tst_RecordingReader::formats_data()
                 false, QByteArray(), 2000};
     // Content decides; the name only breaks a tie.
     QTest::newRow("candump named .asc")
-        << Case{"(1.0) can0 123#01\n",     "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
+        << Case{"(1.0) can0 123#01\n", "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
                 hex("01"), 1000000};
     QTest::newRow("ASC named .log") << Case{"base hex timestamps absolute\n 0.5 1 123 Rx d 1 01\n",
                                             "trace.log", R::Asc, 1, 0, 500000, 0x123, false,
@@ -201,8 +201,8 @@ void tst_RecordingReader::formats_data()
                 "x.trc", R::Candump, 2, 1, 1000000, 0x123, false, hex("01"),
                 2000000};
     QTest::newRow("truncated last line")
-        << Case{"(1.0) can0 123#01\n(2.0) can0 12", "",     R::Candump, 1, 1, 1000000, 0x123, false,
-                hex("01"),          1000000};
+        << Case{"(1.0) can0 123#01\n(2.0) can0 12", "", R::Candump, 1, 1, 1000000, 0x123, false,
+                hex("01"), 1000000};
 }
 
 void tst_RecordingReader::formats()

@@ -71,7 +71,8 @@ void tst_TransportMonitor::outcome_data()
     QTest::newRow("BAM cut by the end")
         << S{{0, bam}, {50, bam1}} << b << "unfinished at the end of the recording";
     QTest::newRow("BAM size and packets disagree")
-        << S{{0, "1CECFF00#20200002FFDAFE00"}} << b << "invalid announcement (32 bytes in 2 packets)";
+        << S{{0, "1CECFF00#20200002FFDAFE00"}} << b
+        << "invalid announcement (32 bytes in 2 packets)";
     QTest::newRow("RTS/CTS completed")
         << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}} << c << "completed";
     QTest::newRow("RTS/CTS data without acknowledgement, T3")

@@ -88,7 +88,8 @@ void tst_Parameters::text_data()
         return p;
     }) << "0x01 0x0a" << 11;
     QTest::newRow("error codes none") << Make([] { return new ZxErrorCodesParameter; }) << "" << 11;
-    QTest::newRow("target in hex") << Make([] { return new TargetParameter(0x1A2B); }) << "1a2b" << 1;
+    QTest::newRow("target in hex")
+        << Make([] { return new TargetParameter(0x1A2B); }) << "1a2b" << 1;
     QTest::newRow("raw data") << Make([] {auto *p = new RawDataParameter;
         const unsigned char bytes[] = {0x01, 0xA2, 0xFF};
         p->setBytes(bytes, 3);
