@@ -13,7 +13,6 @@ private slots:
     void line_data();
     void line();
     void recordingSkipsAndCounts();
-    void realTruckRecording();
     void missingFile();
 };
 
@@ -87,24 +86,6 @@ void tst_CandumpReader::recordingSkipsAndCounts()
     QCOMPARE(reader.frames().size(), 2);
     QCOMPARE(reader.skippedLines(), 3);
     QCOMPARE(reader.frames().at(1).message.id, 0x1A0u);
-}
-
-void tst_CandumpReader::realTruckRecording()
-{
-    CandumpReader reader;
-    QVERIFY(reader.readFile(
-        TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))));
-    QCOMPARE(reader.frames().size(), 1815);
-    QCOMPARE(reader.skippedLines(), 0);
-    int bamAnnouncements = 0;
-    for (const TimedFrame &f : reader.frames()) {
-        QVERIFY(f.message.extended);
-        if ((f.message.id & 0x00FFFF00) == 0x00ECFF00 && f.message.data[0] == 0x20)
-            ++bamAnnouncements;
-    }
-    QCOMPARE(bamAnnouncements, 16); // 13 EC1 and 3 VI
-    for (int i = 1; i < reader.frames().size(); ++i)
-        QVERIFY(reader.frames().at(i).timeUs >= reader.frames().at(i - 1).timeUs);
 }
 
 void tst_CandumpReader::missingFile()

@@ -433,6 +433,18 @@ void tst_RecordingReader::realTruckRecording()
         = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
     CandumpReader candump;
     QVERIFY(candump.readFile(path));
+    QCOMPARE(candump.frames().size(), 1815);
+    QCOMPARE(candump.skippedLines(), 0);
+    int bamAnnouncements = 0;
+    for (int i = 0; i < candump.frames().size(); ++i) {
+        const CanMessage &m = candump.frames().at(i).message;
+        QVERIFY(m.extended);
+        if ((m.id & 0x00FFFF00) == 0x00ECFF00 && m.data[0] == 0x20)
+            ++bamAnnouncements;
+        if (i > 0)
+            QVERIFY(candump.frames().at(i).timeUs >= candump.frames().at(i - 1).timeUs);
+    }
+    QCOMPARE(bamAnnouncements, 16); // 13 EC1 and 3 VI
     RecordingReader reader;
     QVERIFY(reader.readFile(path));
     QCOMPARE(reader.format(), RecordingReader::Candump);
