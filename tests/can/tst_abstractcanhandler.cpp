@@ -1,5 +1,6 @@
 #include "can/abstractcanhandler.h"
 #include "can/abstractcanmessagedispatcher.h"
+#include "support/adapterharness.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -33,14 +34,6 @@ QVector<CanMessage> frames(int count, quint32 firstId = 0x18FEF100)
     for (int i = 0; i < count; ++i)
         list.append(makeFrame(firstId + quint32(i % 256), {quint8(i), quint8(i >> 8)}));
     return list;
-}
-
-QList<AbstractCanHandler::MessagePack> drain(AbstractCanHandler &handler)
-{
-    QList<AbstractCanHandler::MessagePack> packs;
-    while (!handler.isMessageQueueEmpty())
-        packs.append(handler.dequeuePack());
-    return packs;
 }
 
 } // namespace
@@ -96,7 +89,7 @@ void tst_AbstractCanHandler::pollReadsAgainOnlyAfterFullBatch()
     handler.receiveMessages();
     QCOMPARE(handler.receiveCalls(), readsInCycle);
     int delivered = 0;
-    for (const auto &pack : drain(handler))
+    for (const auto &pack : drainPacks(handler))
         delivered += pack.size();
     QCOMPARE(delivered, firstBatch + (readsInCycle == 2 ? 5 : 0));
 }
@@ -111,7 +104,7 @@ void tst_AbstractCanHandler::receivedFramesAreDispatchedAndPacked()
         {makeFrame(0x18FEF100, {1}), makeFrame(0x18FEF101, {2}), makeFrame(0x0CF00400, {3})});
     handler.receiveMessages();
     QCOMPARE(dispatcher.ids, (QVector<quint32>{0x18FEF100, 0x18FEF101, 0x0CF00400}));
-    const auto packs = drain(handler);
+    const auto packs = drainPacks(handler);
     QCOMPARE(packs.size(), 1);
     const auto &pack = packs.first();
     QCOMPARE(pack.size(), 3);
@@ -149,7 +142,7 @@ void tst_AbstractCanHandler::sendWhileAdapterBusyJoinsOneTimestampedPack()
 
     // Both frames went out in one write after the read, not while the adapter was held.
     QCOMPARE(handler.writtenBatchSizes(), QVector<int>{2});
-    const auto packs = drain(handler);
+    const auto packs = drainPacks(handler);
     QCOMPARE(packs.size(), 2);
     const auto &sent = packs.at(1);
     QCOMPARE(sent.size(), 2);
@@ -186,7 +179,7 @@ void tst_AbstractCanHandler::batchesOfSixtyFour()
     for (int i = 0; i < count; ++i)
         QCOMPARE(written.at(i).id, list.at(i).id);
     int packed = 0;
-    for (const auto &pack : drain(handler))
+    for (const auto &pack : drainPacks(handler))
         packed += pack.size();
     QCOMPARE(packed, count);
 }
@@ -216,7 +209,7 @@ void tst_AbstractCanHandler::immediateSendStatus()
     handler.setSendOk(adapterAccepts);
     handler.sendMessage(makeFrame(0x18FEF100, {1}));
     QCOMPARE(handler.writtenFrames().size(), written);
-    const auto packs = drain(handler);
+    const auto packs = drainPacks(handler);
     QCOMPARE(packs.size(), 1);
     QCOMPARE(int(packs.first().first().second.status), status);
     // A failed immediate send leaves the connection state alone.
@@ -234,7 +227,7 @@ void tst_AbstractCanHandler::failedBatchSendEntersError()
     QCOMPARE(handler.state(), AbstractCanHandler::Error);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.first().first().toInt(), int(AbstractCanHandler::Error));
-    const auto packs = drain(handler);
+    const auto packs = drainPacks(handler);
     QCOMPARE(packs.size(), 1);
     for (const auto &pair : packs.first())
         QVERIFY(pair.second.status.testFlag(DispatchResult::TransmitError));
@@ -426,7 +419,7 @@ void tst_AbstractCanHandler::sentFramesCarryTheirSender()
     marked.sendMessage(a);
     CanMessage b = makeFrame(0x18FEF200, {2});
     plain.sendMessage(b);
-    const auto packs = drain(handler);
+    const auto packs = drainPacks(handler);
     QCOMPARE(packs.size(), 2);
     const DispatchResult &first = packs.at(0).first().second;
     QCOMPARE(first.item, static_cast<AbstractDisplayableItem *>(&marked));

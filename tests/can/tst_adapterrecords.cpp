@@ -1,4 +1,5 @@
 #include "can/adapterrecords.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 
 #include <QtTest>
@@ -49,21 +50,19 @@ void tst_AdapterRecords::passThruEncode_data()
     QTest::addColumn<ulong>("txFlags");
     QTest::addColumn<ulong>("dataSize");
     QTest::addColumn<QByteArray>("data");
-    QTest::newRow("standard 0x1A0 01 02") << frame(0x1A0, false, QByteArray::fromHex("0102"))
-                                          << 0ul << 6ul << QByteArray::fromHex("000001a00102");
-    QTest::newRow("extended 0x18FEF100") << frame(0x18FEF100, true, QByteArray::fromHex("ff"))
-                                         << 0x100ul << 5ul << QByteArray::fromHex("18fef100ff");
-    QTest::newRow("length 0") << frame(0x18EAFF00, true, {}) << 0x100ul << 4ul
-                              << QByteArray::fromHex("18eaff00");
-    QTest::newRow("eight bytes") << frame(0x7FF, false, QByteArray::fromHex("0102030405060708"))
-                                 << 0ul << 12ul
-                                 << QByteArray::fromHex("000007ff0102030405060708");
-    CanMessage corrupt = frame(0x100, true, QByteArray::fromHex("0102030405060708"));
+    QTest::newRow("standard 0x1A0 01 02") << frame(0x1A0, false, hex("0102"))
+                                          << 0ul << 6ul << hex("000001a00102");
+    QTest::newRow("extended 0x18FEF100") << frame(0x18FEF100, true, hex("ff"))
+                                         << 0x100ul << 5ul << hex("18fef100ff");
+    QTest::newRow("length 0") << frame(0x18EAFF00, true, {}) << 0x100ul << 4ul << hex("18eaff00");
+    QTest::newRow("eight bytes") << frame(0x7FF, false, hex("0102030405060708"))
+                                 << 0ul << 12ul << hex("000007ff0102030405060708");
+    CanMessage corrupt = frame(0x100, true, hex("0102030405060708"));
     corrupt.length = 12;
     QTest::newRow("length 12 clamped to 8")
-        << corrupt << 0x100ul << 12ul << QByteArray::fromHex("000001000102030405060708");
+        << corrupt << 0x100ul << 12ul << hex("000001000102030405060708");
     QTest::newRow("standard identifier above 11 bits masked")
-        << frame(0x1234, false, {}) << 0ul << 4ul << QByteArray::fromHex("00000234");
+        << frame(0x1234, false, {}) << 0ul << 4ul << hex("00000234");
 }
 
 void tst_AdapterRecords::passThruEncode()
@@ -128,7 +127,7 @@ void tst_AdapterRecords::passThruDecode()
     msg.ProtocolID = protocol;
     msg.RxStatus = rxStatus;
     msg.DataSize = dataSize;
-    const QByteArray data = QByteArray::fromHex("18fef100000102030405060708");
+    const QByteArray data = hex("18fef100000102030405060708");
     std::memcpy(msg.Data, data.constData(), size_t(data.size()));
     CanMessage m;
     QCOMPARE(int(fromPassThru(msg, &m)), result);
@@ -158,13 +157,11 @@ void tst_AdapterRecords::slcanRecord_data()
     QTest::addColumn<CanMessage>("message");
     QTest::addColumn<QByteArray>("record");
     QTest::newRow("extended 0x18FEF100 two bytes")
-        << frame(0x18FEF100, true, QByteArray::fromHex("01a2"))
-        << QByteArray::fromHex("0100f1fe180201a2000000000000");
+        << frame(0x18FEF100, true, hex("01a2")) << hex("0100f1fe180201a2000000000000");
     QTest::newRow("standard 0x1A0 empty")
-        << frame(0x1A0, false, {}) << QByteArray::fromHex("00a0010000000000000000000000");
+        << frame(0x1A0, false, {}) << hex("00a0010000000000000000000000");
     QTest::newRow("eight bytes")
-        << frame(0x1FFFFFFF, true, QByteArray::fromHex("0102030405060708"))
-        << QByteArray::fromHex("01ffffff1f080102030405060708");
+        << frame(0x1FFFFFFF, true, hex("0102030405060708")) << hex("01ffffff1f080102030405060708");
 }
 
 void tst_AdapterRecords::slcanRecord()
@@ -184,7 +181,7 @@ void tst_AdapterRecords::slcanRecord()
 
 void tst_AdapterRecords::slcanLengthClamped()
 {
-    QByteArray record = QByteArray::fromHex("0100f1fe18090102030405060708");
+    QByteArray record = hex("0100f1fe18090102030405060708");
     bool clamped = false;
     const CanMessage m
         = fromSlcanRecord(reinterpret_cast<const unsigned char *>(record.constData()), &clamped);
@@ -221,7 +218,7 @@ void tst_AdapterRecords::slmcpWord()
 
 void tst_AdapterRecords::slmcpRecord()
 {
-    const CanMessage m = frame(0x18FEF100, true, QByteArray::fromHex("0102030405060708"));
+    const CanMessage m = frame(0x18FEF100, true, hex("0102030405060708"));
     unsigned char out[SlmcpRecordSize];
     std::memset(out, 0xAB, sizeof out);
     toSlmcpRecord(m, out);

@@ -4,6 +4,7 @@
 #include "can/canhandlerfactory.h"
 #include "can/canthread.h"
 #include "can/replaycanhandler.h"
+#include "support/adapterharness.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -52,13 +53,7 @@ void tst_CanThread::replayRunsInBusThread()
     // Frames of the demo bus flow from the bus thread's poll loop.
     QTRY_VERIFY_WITH_TIMEOUT(!handler->isMessageQueueEmpty(), 5000);
     int received = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            while (!handler->isMessageQueueEmpty())
-                received += handler->dequeuePack().size();
-            return received > 20;
-        }(),
-        5000);
+    QTRY_VERIFY_WITH_TIMEOUT((received += drainAll(*handler).size()) > 20, 5000);
 
     thread.quit();
     QVERIFY(thread.wait(5000));
@@ -83,13 +78,7 @@ void tst_CanThread::requestedRecordingIsPlayed()
     QCOMPARE(BusStartup::run(handler, path, 500000, {}).exitCode, 0);
     QCOMPARE(handler->baudRate(), 500000u);
     AbstractCanHandler::MessagePack got;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            while (!handler->isMessageQueueEmpty())
-                got += handler->dequeuePack();
-            return !got.isEmpty();
-        }(),
-        5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(got += drainAll(*handler)).isEmpty(), 5000);
     QCOMPARE(got.first().first.id, 0x18FEF1ABu);
     QVERIFY(got.first().second.isReceived());
     thread.quit();

@@ -5,6 +5,7 @@
 #include "can/j2534.h"
 #include "can/j2534canhandler.h"
 #include "can/slmcpcanhandler.h"
+#include "support/adapterharness.h"
 #include "support/fakelibrary.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -18,36 +19,7 @@
 
 namespace {
 
-template<typename Handler>
-class Exposed : public Handler
-{
-public:
-    using Handler::Handler;
-    using Handler::receiveMessagesImpl;
-    using Handler::sendMessagesImpl;
-};
-
 using J2534Handler = Exposed<J2534CanHandler>;
-
-QVector<CanMessage> receivedFrames(AbstractCanHandler &handler)
-{
-    QVector<CanMessage> frames;
-    while (!handler.isMessageQueueEmpty()) {
-        for (const auto &pair : handler.dequeuePack()) {
-            if (pair.second.isReceived())
-                frames << pair.first;
-        }
-    }
-    return frames;
-}
-
-QVector<CanMessage> someFrames(int count)
-{
-    QVector<CanMessage> frames;
-    for (int i = 0; i < count; ++i)
-        frames << makeFrame(0x18FF0000u | quint32(i), {quint8(i), 0xA5});
-    return frames;
-}
 
 } // namespace
 
@@ -191,7 +163,7 @@ void tst_J2534CanHandler::j2534ReadResults()
     J2534Handler handler(nullptr, fake.path());
     QVERIFY(handler.setTransceiver(0));
     QVERIFY(handler.start());
-    receivedFrames(handler);
+    drainReceived(handler);
     const QVector<CanMessage> sent = someFrames(queued);
     fake.queue(sent);
     if (code >= 0)
@@ -205,7 +177,7 @@ void tst_J2534CanHandler::j2534ReadResults()
     unsigned got = 99;
     QCOMPARE(handler.receiveMessagesImpl(&got), ok);
     QCOMPARE(got, count);
-    const QVector<CanMessage> delivered = receivedFrames(handler);
+    const QVector<CanMessage> delivered = drainReceived(handler);
     QCOMPARE(delivered.size(), frames);
     for (int i = 0; i < frames; ++i)
         QCOMPARE(delivered.at(i).toString(), sent.at(i).toString());

@@ -1,4 +1,5 @@
 #include "can/qtcanbushandler.h"
+#include "support/adapterharness.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/virtualcanpeer.h"
@@ -12,31 +13,11 @@
 
 namespace {
 
-template<typename Handler>
-class Exposed : public Handler
-{
-public:
-    using Handler::errorTimer;
-    using Handler::Handler;
-};
-
 quint16 freePort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
-}
-
-QVector<CanMessage> received(AbstractCanHandler &handler)
-{
-    QVector<CanMessage> frames;
-    while (!handler.isMessageQueueEmpty()) {
-        for (const auto &pair : handler.dequeuePack()) {
-            if (pair.second.isReceived())
-                frames << pair.first;
-        }
-    }
-    return frames;
 }
 
 bool connectTo(AbstractCanHandler &handler, const QString &port)
@@ -89,8 +70,8 @@ void tst_QtCanBusHandler::twoInstancesOnQtsVirtualBus()
         if (atA.isEmpty())
             b.sendMessage(makeFrame(0x1A0, {9}, false));
         QTest::qWait(20);
-        atA += received(a);
-        atB += received(b);
+        atA += drainReceived(a);
+        atB += drainReceived(b);
     }
     QVERIFY(!atB.isEmpty());
     QCOMPARE(atB.first().toString(), makeFrame(0x18FEF100, {1, 2, 3}).toString());
@@ -143,9 +124,9 @@ void tst_QtCanBusHandler::fdRemoteAndErrorFramesDropped()
     peer.sendLine("657#XL#01");                       // a local echo
     peer.sendLine("419361024#X#0102");
     QVector<CanMessage> frames;
-    QTRY_VERIFY_WITH_TIMEOUT((frames += received(handler), !frames.isEmpty()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((frames += drainReceived(handler), !frames.isEmpty()), 5000);
     QTest::qWait(20);
-    frames += received(handler);
+    frames += drainReceived(handler);
     QCOMPARE(frames.size(), 1);
     QCOMPARE(frames.first().toString(), makeFrame(419361024u, {1, 2}).toString());
     QCOMPARE(handler.droppedFrames(), 3u);
@@ -226,7 +207,7 @@ void tst_QtCanBusHandler::handlerInBusThread()
     for (int i = 0; i < 200; ++i)
         peer.send(sent.at(i));
     QVector<CanMessage> got;
-    QTRY_VERIFY_WITH_TIMEOUT((got += received(*handler), got.size() >= 200), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((got += drainReceived(*handler), got.size() >= 200), 5000);
     QCOMPARE(got.size(), 200);
     QCOMPARE(got.last().toString(), sent.last().toString());
     // The peer vanishing ends in Closed.
@@ -258,10 +239,10 @@ void tst_QtCanBusHandler::socketCanVcan0()
     QVERIFY2(connectTo(b, QStringLiteral("socketcan:vcan0")), qPrintable(b.lastError()));
     a.sendMessage(makeFrame(0x18FEF100, {1, 2, 3}));
     QVector<CanMessage> atB;
-    QTRY_VERIFY_WITH_TIMEOUT((atB += received(b), !atB.isEmpty()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((atB += drainReceived(b), !atB.isEmpty()), 5000);
     QCOMPARE(atB.first().toString(), makeFrame(0x18FEF100, {1, 2, 3}).toString());
     QTest::qWait(20);
-    QVERIFY(received(a).isEmpty());
+    QVERIFY(drainReceived(a).isEmpty());
 }
 
 QTEST_MAIN(tst_QtCanBusHandler)

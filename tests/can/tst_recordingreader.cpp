@@ -1,4 +1,5 @@
 #include "can/recordingreader.h"
+#include "support/hex.h"
 #include "support/testenvironment.h"
 
 #include <QDateTime>
@@ -99,25 +100,11 @@ void tst_RecordingReader::formats_data()
 
     QTest::newRow("candump extended and standard")
         << Case{"(1.000000) can0 18FEF100#0102\n(1.500000) can0 1A0#FF\n",
-                "x.log",
-                R::Candump,
-                2,
-                0,
-                1000000,
-                0x18FEF100,
-                true,
-                QByteArray::fromHex("0102"),
+                "x.log", R::Candump, 2, 0, 1000000, 0x18FEF100, true, hex("0102"),
                 1500000};
     QTest::newRow("candump remote and FD skipped")
         << Case{"(1.0) can0 123#R\n(2.0) can0 18FEF100#01\n(3.0) can0 123##1AA\n",
-                "",
-                R::Candump,
-                1,
-                2,
-                2000000,
-                0x18FEF100,
-                true,
-                QByteArray::fromHex("01"),
+                "", R::Candump, 1, 2, 2000000, 0x18FEF100, true, hex("01"),
                 2000000};
     QTest::newRow("ASC absolute, extended and standard")
         << Case{ascHeader
@@ -125,40 +112,18 @@ void tst_RecordingReader::formats_data()
                       "   0.020500 1  1A0             Tx   d 2 0A FF  Length = 0 "
                       "BitCount = 0 ID = 416\n"
                       "End TriggerBlock\n",
-                "x.asc",
-                R::Asc,
-                2,
-                0,
-                ascStart + 10000,
-                0x18FEF100,
-                true,
-                QByteArray::fromHex("0102030405060708"),
-                ascStart + 20500};
+                "x.asc", R::Asc, 2, 0, ascStart + 10000, 0x18FEF100, true,
+                hex("0102030405060708"), ascStart + 20500};
     QTest::newRow("ASC relative time stamps") << Case{"base hex  timestamps relative\n"
                                                       "   1.000000 1  18FEF100x Rx d 1 01\n"
                                                       "   0.250000 1  18FEF100x Rx d 1 02\n"
-                                                      "   0.250000 1  18FEF100x Rx d 0\n",
-                                                      "",
-                                                      R::Asc,
-                                                      3,
-                                                      0,
-                                                      1000000,
-                                                      0x18FEF100,
-                                                      true,
-                                                      QByteArray::fromHex("01"),
-                                                      1500000};
+                                                      "   0.250000 1  18FEF100x Rx d 0\n", "",
+                                                      R::Asc, 3, 0, 1000000, 0x18FEF100, true,
+                                                      hex("01"), 1500000};
     QTest::newRow("ASC decimal base")
         << Case{"base dec  timestamps absolute\n   2.000000 1  416 Rx d 2 10 255\n"
-                "   2.100000 1  419361024x Rx d 1 0\n",
-                "",
-                R::Asc,
-                2,
-                0,
-                2000000,
-                416,
-                false,
-                QByteArray::fromHex("0AFF"),
-                2100000};
+                "   2.100000 1  419361024x Rx d 1 0\n", "", R::Asc, 2, 0, 2000000, 416, false,
+                hex("0AFF"), 2100000};
     QTest::newRow("ASC remote, error and FD frames skipped, events ignored")
         << Case{"base hex  timestamps absolute\n"
                 "   0.100000 1  18FEF100x Rx r\n"
@@ -166,93 +131,38 @@ void tst_RecordingReader::formats_data()
                 "   0.300000 CANFD   1 Rx 18FEF100x  1 0 8 8 01 02 03 04 05 06 07 08\n"
                 "   0.400000 1  Statistic: D 0 R 0 XD 0 XR 0 E 0 O 0 B 0.00%\n"
                 "   0.500000 Log trigger event\n"
-                "   0.600000 1  123 Rx d 1 7F\n",
-                "",
-                R::Asc,
-                1,
-                3,
-                600000,
-                0x123,
-                false,
-                QByteArray::fromHex("7F"),
-                600000};
+                "   0.600000 1  123 Rx d 1 7F\n", "", R::Asc, 1, 3, 600000, 0x123, false,
+                hex("7F"), 600000};
     QTest::newRow("TRC 1.1 columns")
         << Case{";$FILEVERSION=1.1\n" + TrcEpoch
                     + ";   Message Number\n"
                       "     1)      1059.9  Rx         0300  8  00 00 00 00 04 00 00 00\n"
                       "     2)      1060.25 Tx     18EFC0D0  3  0A 0B 0C\n",
-                "x.trc",
-                R::Trc,
-                2,
-                0,
-                1059900,
-                0x300,
-                false,
-                QByteArray::fromHex("0000000004000000"),
-                1060250};
+                "x.trc", R::Trc, 2, 0, 1059900, 0x300, false,
+                hex("0000000004000000"), 1060250};
     QTest::newRow("TRC 1.1 remote, error and warning skipped")
         << Case{";$FILEVERSION=1.1\n"
                 "     1)      1.0  Rx         0100  3  RTR\n"
                 "     2)      2.0  Error      0008  4  00 19 08 08\n"
                 "     3)      3.0  Warng  FFFFFFFF  4  00 00 00 08  BUSHEAVY\n"
-                "     4)      4.0  Rx     18FEF100  1  AA\n",
-                "",
-                R::Trc,
-                1,
-                3,
-                4000,
-                0x18FEF100,
-                true,
-                QByteArray::fromHex("AA"),
-                4000};
+                "     4)      4.0  Rx     18FEF100  1  AA\n", "", R::Trc, 1, 3, 4000, 0x18FEF100,
+                true, hex("AA"), 4000};
     QTest::newRow("TRC 1.0 without type column")
         << Case{";$FILEVERSION=1.0\n     1)      1841  0001  2  01 02\n"
-                "     2)      1842  0008  4  ERROR 00 19 08 08\n",
-                "",
-                R::Trc,
-                1,
-                1,
-                1841000,
-                0x1,
-                false,
-                QByteArray::fromHex("0102"),
-                1841000};
+                "     2)      1842  0008  4  ERROR 00 19 08 08\n", "", R::Trc, 1, 1, 1841000, 0x1,
+                false, hex("0102"), 1841000};
     QTest::newRow("TRC 1.0 without header")
         << Case{";   Start time: 11.09.2002 16:00:20.682\n"
                 "     1)      1841  0001  8  00 00 00 00 00 00 00 00\n"
                 "     2)      1843  FFFFFFFF  4  00 00 00 04  ------BUSLIGHT\n"
-                "     3)      1844  0100  3  RTR\n",
-                "x.trc",
-                R::Trc,
-                1,
-                2,
-                1841000,
-                0x1,
-                false,
-                QByteArray(8, '\0'),
-                1841000};
+                "     3)      1844  0100  3  RTR\n", "x.trc", R::Trc, 1, 2, 1841000, 0x1, false,
+                QByteArray(8, '\0'), 1841000};
     QTest::newRow("TRC 1.1 lines without header")
         << Case{"     1)      1.5  Rx     18FEF100  1  AA\n",
-                "x.trc",
-                R::Trc,
-                1,
-                0,
-                1500,
-                0x18FEF100,
-                true,
-                QByteArray::fromHex("AA"),
-                1500};
+                "x.trc", R::Trc, 1, 0, 1500, 0x18FEF100, true, hex("AA"), 1500};
     QTest::newRow("TRC 1.3 bus and reserved columns")
         << Case{";$FILEVERSION=1.3\n     1)      5.5 1  Rx     18FEF100 -  2  01 02\n",
-                "",
-                R::Trc,
-                1,
-                0,
-                5500,
-                0x18FEF100,
-                true,
-                QByteArray::fromHex("0102"),
-                5500};
+                "", R::Trc, 1, 0, 5500, 0x18FEF100, true, hex("0102"), 5500};
     QTest::newRow("TRC 2.0 columns, start time")
         << Case{";$FILEVERSION=2.0\n" + TrcEpochNoon
                     + "      1      1059.900 DT     0300 Rx 8  00 00 00 00 04 00 00 00\n"
@@ -260,90 +170,39 @@ void tst_RecordingReader::formats_data()
                       "      3      1061.000 ER          Rx 04 00 02 00 00\n"
                       "      4      1062.000 ST          Rx 00 00 00 08\n"
                       "      5      1063.123 DT 18FEF100 Tx 1  55\n",
-                "x.trc",
-                R::Trc,
-                2,
-                2,
-                43200000000LL + 1059900,
-                0x300,
-                false,
-                QByteArray::fromHex("0000000004000000"),
-                43200000000LL + 1063123};
+                "x.trc", R::Trc, 2, 2, 43200000000LL + 1059900, 0x300, false,
+                hex("0000000004000000"), 43200000000LL + 1063123};
     QTest::newRow("TRC 2.1 default columns, FD skipped")
         << Case{";$FILEVERSION=2.1\n"
                 "      1      1059.900 DT 1      0300 Rx -  2    0A 0B\n"
                 "      2      1060.000 FD 1      0300 Rx -  12   00 00 00 00 00 00 00 00 00 00 "
-                "00 00\n",
-                "",
-                R::Trc,
-                1,
-                1,
-                1059900,
-                0x300,
-                false,
-                QByteArray::fromHex("0A0B"),
+                "00 00\n", "", R::Trc, 1, 1, 1059900, 0x300, false, hex("0A0B"),
                 1059900};
     QTest::newRow("TRC 2.1 listed columns") << Case{";$FILEVERSION=2.1\n;$COLUMNS=N,O,T,I,d,l,D\n"
                                                     "      1         0.001 DT 18FEF100 Rx 1  0A\n",
-                                                    "",
-                                                    R::Trc,
-                                                    1,
-                                                    0,
-                                                    1,
-                                                    0x18FEF100,
-                                                    true,
-                                                    QByteArray::fromHex("0A"),
-                                                    1};
+                                                    "", R::Trc, 1, 0, 1, 0x18FEF100, true,
+                                                    hex("0A"), 1};
     QTest::newRow("TRC start time out of range ignored")
         << Case{";$FILEVERSION=2.0\n;$STARTTIME=999999999999.9999999999\n"
-                " 1 1.000 DT 0123 Rx 9\n 2 2.000 DT 0123 Rx 0\n",
-                "",
-                R::Trc,
-                1,
-                1,
-                2000,
-                0x123,
-                false,
-                QByteArray(),
-                2000};
+                " 1 1.000 DT 0123 Rx 9\n 2 2.000 DT 0123 Rx 0\n", "", R::Trc, 1, 1, 2000, 0x123,
+                false, QByteArray(), 2000};
     // Content decides; the name only breaks a tie.
     QTest::newRow("candump named .asc")
-        << Case{"(1.0) can0 123#01\n",     "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
-                QByteArray::fromHex("01"), 1000000};
+        << Case{"(1.0) can0 123#01\n", "trace.asc", R::Candump, 1, 0, 1000000, 0x123, false,
+                hex("01"), 1000000};
     QTest::newRow("ASC named .log") << Case{"base hex timestamps absolute\n 0.5 1 123 Rx d 1 01\n",
-                                            "trace.log",
-                                            R::Asc,
-                                            1,
-                                            0,
-                                            500000,
-                                            0x123,
-                                            false,
-                                            QByteArray::fromHex("01"),
-                                            500000};
+                                            "trace.log", R::Asc, 1, 0, 500000, 0x123, false,
+                                            hex("01"), 500000};
     QTest::newRow("TRC named .txt") << Case{";$FILEVERSION=2.0\n 1 2.000 DT 0123 Rx 1 01\n",
-                                            "trace.txt",
-                                            R::Trc,
-                                            1,
-                                            0,
-                                            2000,
-                                            0x123,
-                                            false,
-                                            QByteArray::fromHex("01"),
-                                            2000};
+                                            "trace.txt", R::Trc, 1, 0, 2000, 0x123, false,
+                                            hex("01"), 2000};
     QTest::newRow("mixed: majority wins, the rest reported")
         << Case{"(1.0) can0 123#01\n(2.0) can0 123#02\n 0.5 1 123 Rx d 1 01\n",
-                "x.trc",
-                R::Candump,
-                2,
-                1,
-                1000000,
-                0x123,
-                false,
-                QByteArray::fromHex("01"),
+                "x.trc", R::Candump, 2, 1, 1000000, 0x123, false, hex("01"),
                 2000000};
     QTest::newRow("truncated last line")
-        << Case{"(1.0) can0 123#01\n(2.0) can0 12", "",     R::Candump, 1, 1, 1000000, 0x123, false,
-                QByteArray::fromHex("01"),          1000000};
+        << Case{"(1.0) can0 123#01\n(2.0) can0 12", "", R::Candump, 1, 1, 1000000, 0x123, false,
+                hex("01"), 1000000};
 }
 
 void tst_RecordingReader::formats()
@@ -574,6 +433,18 @@ void tst_RecordingReader::realTruckRecording()
         = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
     CandumpReader candump;
     QVERIFY(candump.readFile(path));
+    QCOMPARE(candump.frames().size(), 1815);
+    QCOMPARE(candump.skippedLines(), 0);
+    int bamAnnouncements = 0;
+    for (int i = 0; i < candump.frames().size(); ++i) {
+        const CanMessage &m = candump.frames().at(i).message;
+        QVERIFY(m.extended);
+        if ((m.id & 0x00FFFF00) == 0x00ECFF00 && m.data[0] == 0x20)
+            ++bamAnnouncements;
+        if (i > 0)
+            QVERIFY(candump.frames().at(i).timeUs >= candump.frames().at(i - 1).timeUs);
+    }
+    QCOMPARE(bamAnnouncements, 16); // 13 EC1 and 3 VI
     RecordingReader reader;
     QVERIFY(reader.readFile(path));
     QCOMPARE(reader.format(), RecordingReader::Candump);

@@ -1,5 +1,6 @@
 #include "can/replaycanhandler.h"
 #include "demo/demounits.h"
+#include "support/adapterharness.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
@@ -14,19 +15,6 @@ QString writeRecording(QTemporaryDir &dir, const QByteArray &text)
         return {};
     file.write(text);
     return path;
-}
-
-int drainCount(AbstractCanHandler &handler, QVector<CanMessage> *into = nullptr)
-{
-    int n = 0;
-    while (!handler.isMessageQueueEmpty()) {
-        for (const auto &pair : handler.dequeuePack()) {
-            if (into)
-                into->append(pair.first);
-            ++n;
-        }
-    }
-    return n;
 }
 
 } // namespace
@@ -133,7 +121,7 @@ void tst_ReplayCanHandler::otherFormats()
     clock.start();
     while (got.size() < 2 && clock.elapsed() < 5000) {
         handler.receiveMessages();
-        drainCount(handler, &got);
+        got += drainReceived(handler);
         QTest::qWait(5);
     }
     // The recording loops, so a third frame may already be the first one again.
@@ -171,13 +159,13 @@ void tst_ReplayCanHandler::paceFollowsTimestamps()
     clock.start();
     QVector<CanMessage> got;
     handler.receiveMessages();
-    drainCount(handler, &got);
+    got += drainReceived(handler);
     QCOMPARE(got.size(), 1);
     // Generous bounds: a frame is never early, and arrives within 250 ms of its time.
     while (got.size() < 4 && clock.elapsed() < 5000) {
         QTest::qWait(5);
         const int before = got.size();
-        drainCount(handler, &got);
+        got += drainReceived(handler);
         const qint64 now = clock.elapsed();
         for (int i = before; i < got.size(); ++i) {
             const int index = got.at(i).data[0];
@@ -205,8 +193,9 @@ void tst_ReplayCanHandler::loops()
     QCOMPARE(handler.loopPeriodUs(), qint64(40000));
     QVERIFY(handler.start());
     QVector<CanMessage> got;
-    QTRY_VERIFY_WITH_TIMEOUT((drainCount(handler, &got), handler.loopsCompleted() >= 3), 5000);
-    drainCount(handler, &got);
+    QTRY_VERIFY_WITH_TIMEOUT((got += drainReceived(handler), handler.loopsCompleted() >= 3),
+                             5000);
+    got += drainReceived(handler);
     QVERIFY(got.size() >= 9);
     for (int i = 0; i < got.size(); ++i)
         QCOMPARE(int(got.at(i).data[0]), i % 3);
@@ -224,9 +213,7 @@ void tst_ReplayCanHandler::sentFramesAreEchoedAsSent()
     handler.sendMessage(request); // not started: refused
     QVERIFY(handler.start());
     handler.sendMessage(request);
-    QList<AbstractCanHandler::MessagePack> packs;
-    while (!handler.isMessageQueueEmpty())
-        packs.append(handler.dequeuePack());
+    const QList<AbstractCanHandler::MessagePack> packs = drainPacks(handler);
     QCOMPARE(packs.size(), 2);
     QVERIFY(packs.at(0).first().second.status.testFlag(DispatchResult::TransmitError));
     const auto &sent = packs.at(1).first();
@@ -247,11 +234,9 @@ void tst_ReplayCanHandler::demoControllerAnswersMemoryAccess()
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
             handler.receiveMessages();
-            while (!handler.isMessageQueueEmpty()) {
-                for (const auto &pair : handler.dequeuePack()) {
-                    if (pair.first.address() == 0xA0 && pair.first.pduSpecific() == 0xF9)
-                        answers.append(pair.first);
-                }
+            for (const auto &pair : drainAll(handler)) {
+                if (pair.first.address() == 0xA0 && pair.first.pduSpecific() == 0xF9)
+                    answers.append(pair.first);
             }
             return answers.size() >= 3;
         }(),

@@ -1,6 +1,7 @@
 // slcan.dll and slmcp.dll handlers on their fake libraries.
 #include "can/slcancanhandler.h"
 #include "can/slmcpcanhandler.h"
+#include "support/adapterharness.h"
 #include "support/fakelibrary.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -16,25 +17,8 @@
 
 namespace {
 
-template<typename Handler>
-class Exposed : public Handler
-{
-public:
-    using Handler::Handler;
-    using Handler::receiveMessagesImpl;
-    using Handler::sendMessagesImpl;
-};
-
 using SlcanHandler = Exposed<SlcanCanHandler>;
 using SlmcpHandler = Exposed<SlmcpCanHandler>;
-
-QVector<CanMessage> someFrames(int count)
-{
-    QVector<CanMessage> frames;
-    for (int i = 0; i < count; ++i)
-        frames << makeFrame(0x18FF0000u | quint32(i), {quint8(i), 0xA5});
-    return frames;
-}
 
 QStringList withoutSerialScan(const QStringList &calls)
 {

@@ -1,16 +1,12 @@
 #include "can/zentraxv1codec.h"
 #include "support/adapterbytes.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
 
 namespace {
-
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
 
 QByteArray encoded(const CanMessage &m)
 {

@@ -44,7 +44,6 @@ void tst_TransportMonitor::outcome_data()
 {
     QTest::addColumn<QVector<Step>>("steps");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("pgn");
     QTest::addColumn<QString>("outcome");
 
     // 9 bytes of PGN 0xFEDA in two packets, from 0x00 to all or to 0xF9.
@@ -56,62 +55,56 @@ void tst_TransportMonitor::outcome_data()
     const char *dt1 = "1CEBF900#0101020304050607";
     const char *dt2 = "1CEBF900#020809FFFFFFFFFF";
     const char *ack = "1CEC00F9#13090002FFDAFE00";
+    const char *other = "18FEF100#FFFFFFFFFFFFFFFF"; // moves the clock on
     using S = QVector<Step>;
-    const int bamKind = TransportMonitor::Bam;
-    const int rtsKind = TransportMonitor::Connection;
-    QTest::newRow("BAM completed")
-        << S{{0, bam}, {50, bam1}, {100, bam2}} << bamKind << 0xFEDA << "completed";
+    const int b = TransportMonitor::Bam;
+    const int c = TransportMonitor::Connection;
+    QTest::newRow("BAM completed") << S{{0, bam}, {50, bam1}, {100, bam2}} << b << "completed";
     QTest::newRow("BAM packet 750 ms late still in time")
-        << S{{0, bam}, {750, bam1}, {1500, bam2}} << bamKind << 0xFEDA << "completed";
+        << S{{0, bam}, {750, bam1}, {1500, bam2}} << b << "completed";
     QTest::newRow("BAM packet missing, T1")
-        << S{{0, bam}, {50, bam1}, {900, "18FEF100#FFFFFFFFFFFFFFFF"}} << bamKind << 0xFEDA
-        << "time-out between packets (T1)";
+        << S{{0, bam}, {50, bam1}, {900, other}} << b << "time-out between packets (T1)";
     QTest::newRow("BAM packet skipped")
-        << S{{0, bam}, {50, bam2}} << bamKind << 0xFEDA << "bad sequence number 2 (expected 1)";
-    QTest::newRow("BAM replaced") << S{{0, bam}, {50, bam1}, {100, bam}} << bamKind << 0xFEDA
-                                  << "replaced by a new announcement";
+        << S{{0, bam}, {50, bam2}} << b << "bad sequence number 2 (expected 1)";
+    QTest::newRow("BAM replaced")
+        << S{{0, bam}, {50, bam1}, {100, bam}} << b << "replaced by a new announcement";
     QTest::newRow("BAM cut by the end")
-        << S{{0, bam}, {50, bam1}} << bamKind << 0xFEDA << "unfinished at the end of the recording";
+        << S{{0, bam}, {50, bam1}} << b << "unfinished at the end of the recording";
     QTest::newRow("BAM size and packets disagree")
-        << S{{0, "1CECFF00#20200002FFDAFE00"}} << bamKind << 0xFEDA
+        << S{{0, "1CECFF00#20200002FFDAFE00"}} << b
         << "invalid announcement (32 bytes in 2 packets)";
-    QTest::newRow("RTS/CTS completed") << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}}
-                                       << rtsKind << 0xFEDA << "completed";
+    QTest::newRow("RTS/CTS completed")
+        << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}} << c << "completed";
     QTest::newRow("RTS/CTS data without acknowledgement, T3")
-        << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}}
-        << rtsKind << 0xFEDA << "no acknowledgement (T3)";
-    QTest::newRow("RTS without CTS, T3")
-        << S{{0, rts}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}} << rtsKind << 0xFEDA << "no CTS (T3)";
+        << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {1300, other}} << c
+        << "no acknowledgement (T3)";
+    QTest::newRow("RTS without CTS, T3") << S{{0, rts}, {1300, other}} << c << "no CTS (T3)";
     QTest::newRow("RTS/CTS no data after CTS, T2")
-        << S{{0, rts}, {5, cts}, {1300, "18FEF100#FFFFFFFFFFFFFFFF"}} << rtsKind << 0xFEDA
-        << "time-out waiting for data (T1/T2)";
-    QTest::newRow("RTS/CTS aborted by receiver") << S{{0, rts}, {5, "1CEC00F9#FF03FFFFFFDAFE00"}}
-                                                 << rtsKind << 0xFEDA << "aborted by F9: time-out";
+        << S{{0, rts}, {5, cts}, {1300, other}} << c << "time-out waiting for data (T1/T2)";
+    QTest::newRow("RTS/CTS aborted by receiver")
+        << S{{0, rts}, {5, "1CEC00F9#FF03FFFFFFDAFE00"}} << c << "aborted by F9: time-out";
     QTest::newRow("RTS/CTS aborted by sender")
-        << S{{0, rts}, {5, cts}, {10, "1CECF900#FF02FFFFFFDAFE00"}} << rtsKind << 0xFEDA
+        << S{{0, rts}, {5, cts}, {10, "1CECF900#FF02FFFFFFDAFE00"}} << c
         << "aborted by 00: resources needed elsewhere";
     QTest::newRow("RTS/CTS data while held open")
-        << S{{0, rts}, {5, "1CEC00F9#1100FFFFFFDAFE00"}, {10, dt1}} << rtsKind << 0xFEDA
+        << S{{0, rts}, {5, "1CEC00F9#1100FFFFFFDAFE00"}, {10, dt1}} << c
         << "data while the receiver held the connection";
     QTest::newRow("RTS/CTS repeated packets after a second CTS")
-        << S{{0, rts},  {5, cts},
-             {10, dt1}, {15, "1CEC00F9#110101FFFFDAFE00"},
-             {20, dt1}, {25, "1CEC00F9#110102FFFFDAFE00"},
-             {30, dt2}, {35, ack}}
-        << rtsKind << 0xFEDA << "completed";
+        << S{{0, rts}, {5, cts}, {10, dt1}, {15, "1CEC00F9#110101FFFFDAFE00"}, {20, dt1},
+             {25, "1CEC00F9#110102FFFFDAFE00"}, {30, dt2}, {35, ack}}
+        << c << "completed";
 }
 
 void tst_TransportMonitor::outcome()
 {
     QFETCH(QVector<Step>, steps);
     QFETCH(int, kind);
-    QFETCH(int, pgn);
     QFETCH(QString, outcome);
     const QVector<TransportMonitor::Session> sessions = monitor(steps, steps.last().ms + 10);
     QCOMPARE(sessions.size(), outcome == QLatin1String("replaced by a new announcement") ? 2 : 1);
     const TransportMonitor::Session &s = sessions.first();
     QCOMPARE(int(s.kind), kind);
-    QCOMPARE(int(s.pgn), pgn);
+    QCOMPARE(int(s.pgn), 0xFEDA);
     QCOMPARE(s.source, quint8(0x00));
     QCOMPARE(s.destination, quint8(kind == TransportMonitor::Bam ? 0xFF : 0xF9));
     QCOMPARE(s.outcome, outcome);

@@ -8,8 +8,6 @@
 #include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/devicedispatcher.h"
-#include "model/zxstringparameter.h"
-#include "model/tpconnection.h"
 #include "support/testenvironment.h"
 
 #include <QCryptographicHash>
@@ -30,8 +28,6 @@ private slots:
     void initTestCase();
     void flashTheExampleProgram();
     void startRefusedWithoutBus();
-    void requestIdentification_data();
-    void requestIdentification();
 };
 
 void tst_DemoFlashing::initTestCase()
@@ -134,49 +130,6 @@ void tst_DemoFlashing::startRefusedWithoutBus()
     QCOMPARE(asked, 0);
     QCOMPARE(flasher->stateText(), QStringLiteral("No bus connection"));
     QCOMPARE(flasher->flasherState(), int(CanFlashingFunctionV1::FlasherIdle));
-}
-
-void tst_DemoFlashing::requestIdentification_data()
-{
-    QTest::addColumn<int>("target");
-    QTest::addColumn<QString>("ecuid");
-    QTest::addColumn<QString>("soft");
-    QTest::newRow("controller") << int(DemoUnits::ControllerAddress)
-                                << QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")
-                                << QStringLiteral("MC2 4.1.7*BOOT 1.3*");
-    QTest::newRow("engine") << int(DemoUnits::EngineAddress)
-                            << QStringLiteral("EMR2-0211*4.2*Engine*Deutz*")
-                            << QStringLiteral("EMR2 0211 04 20*");
-}
-
-void tst_DemoFlashing::requestIdentification()
-{
-    QFETCH(int, target);
-    QFETCH(QString, ecuid);
-    QFETCH(QString, soft);
-    TPConnection::Timing timing = TPConnection::defaultTiming();
-    timing.delayRtsToCts = 1;
-    timing.delayDataToAck = 1;
-    TPConnection::setTiming(timing);
-    DeviceDispatcher dispatcher;
-    ReplayCanHandler handler(&dispatcher);
-    handler.setDemoUnits(&DemoUnits::addTo);
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    auto *device = new OffBoardDiagnosticDevice;
-    dispatcher.registerDisplayable(device);
-    CanFlashingFunctionV1 *flasher = device->flasher();
-    flasher->setTarget(target);
-    // Each answer comes by a connection to the tool, one after the other.
-    flasher->slotRequestEcuid();
-    QTRY_COMPARE_WITH_TIMEOUT(flasher->stringParameter(CanFlashingFunctionV1::EcuId)->value(),
-                              ecuid, 5000);
-    flasher->slotRequestSoft();
-    QTRY_COMPARE_WITH_TIMEOUT(flasher->stringParameter(CanFlashingFunctionV1::SoftId)->value(),
-                              soft, 5000);
-    handler.stop();
-    dispatcher.clearScheme();
-    TPConnection::setTiming(TPConnection::defaultTiming());
 }
 
 QTEST_MAIN(tst_DemoFlashing)

@@ -70,15 +70,7 @@ struct Rig
     {
         return run([this, changedOnly] { function->sendData(changedOnly); });
     }
-    QVector<CanMessage> sent(quint8 pf) const
-    {
-        QVector<CanMessage> out;
-        for (const CanMessage &m : handler.writtenFrames()) {
-            if (m.pduFormat() == pf)
-                out.append(m);
-        }
-        return out;
-    }
+    QVector<CanMessage> sent(quint8 pf) const { return handler.writtenFrames(pf); }
     double value(int i) const { return function->table().items.at(i).value; }
 
     QTemporaryDir backups;

@@ -79,15 +79,7 @@ struct Rig
         }
         return -1;
     }
-    QVector<CanMessage> sent(quint8 pf) const
-    {
-        QVector<CanMessage> out;
-        for (const CanMessage &m : handler.writtenFrames()) {
-            if (m.pduFormat() == pf)
-                out.append(m);
-        }
-        return out;
-    }
+    QVector<CanMessage> sent(quint8 pf) const { return handler.writtenFrames(pf); }
 
     // The records of the flash log, without its header.
     QList<QByteArray> logLines() const

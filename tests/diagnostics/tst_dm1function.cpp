@@ -7,6 +7,7 @@
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -69,57 +70,48 @@ void tst_DM1Function::decode_data()
     QTest::addColumn<QString>("lamps");
     QTest::addColumn<QString>("text");
 
+    // "spn/fmi/oc" of the slots given, the rest empty (-1/-1/-1).
+    auto codes = [](QStringList given) {
+        while (given.size() < DM1Function::SlotCount)
+            given << QStringLiteral("-1/-1/-1");
+        return given.join(QLatin1Char(' '));
+    };
+    const QString none = codes({});
     QTest::newRow("no active code: SPN 0 FMI 0")
-        << QByteArray::fromHex("0000000000 00ffff") << true << 0
-        << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-        << "0000 0000"
-        << "";
-    QTest::newRow("no active code, lamps on") << QByteArray::fromHex("4400000000 00ffff") << true
-                                              << 0 << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                              << "1010 0000"
-                                              << "";
-    QTest::newRow("no active code, 6 bytes") << QByteArray::fromHex("0000 00000000") << true << 0
-                                             << "-1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                             << "0000 0000"
-                                             << "";
-    QTest::newRow("SPN 0 FMI 1 is a code") << QByteArray::fromHex("0000 00000100 ffff") << true << 1
-                                           << "0/1/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                           << "0000 0000"
-                                           << "[0,1]";
-    QTest::newRow("SPN 1 FMI 0 is a code") << QByteArray::fromHex("0000 01000000 ffff") << true << 1
-                                           << "1/0/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                           << "0000 0000"
-                                           << "[1,0]";
+        << hex("0000000000 00ffff") << true << 0 << none << "0000 0000" << "";
+    QTest::newRow("no active code, lamps on")
+        << hex("4400000000 00ffff") << true << 0 << none << "1010 0000" << "";
+    QTest::newRow("no active code, 6 bytes")
+        << hex("0000 00000000") << true << 0 << none << "0000 0000" << "";
+    QTest::newRow("SPN 0 FMI 1 is a code")
+        << hex("0000 00000100 ffff") << true << 1 << codes({"0/1/0"}) << "0000 0000" << "[0,1]";
+    QTest::newRow("SPN 1 FMI 0 is a code")
+        << hex("0000 01000000 ffff") << true << 1 << codes({"1/0/0"}) << "0000 0000" << "[1,0]";
     QTest::newRow("SPN 0 FMI 0 beside another code is kept")
-        << QByteArray::fromHex("0000 00000000 64001201") << true << 2
-        << "0/0/0 100/18/1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-        << "0000 0000"
-        << "[0,0] [100,18]";
+        << hex("0000 00000000 64001201") << true << 2 << codes({"0/0/0", "100/18/1"})
+        << "0000 0000" << "[0,0] [100,18]";
     QTest::newRow("conversion method 4 and OC 2")
-        << QByteArray::fromHex("44ff41f34702ffff") << true << 1
-        << "193345/7/2 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "1010 3333" << "[193345,7]";
+        << hex("44ff41f34702ffff") << true << 1 << codes({"193345/7/2"}) << "1010 3333"
+        << "[193345,7]";
     QTest::newRow("OC keeps the conversion bit")
-        << QByteArray::fromHex("0000010000850000") << true << 1
-        << "1/0/133 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0000 0000" << "[1,0]";
+        << hex("0000010000850000") << true << 1 << codes({"1/0/133"}) << "0000 0000" << "[1,0]";
     QTest::newRow("count 2: slots 2 to 4 read -1")
-        << QByteArray::fromHex("0400 6e001003 64001201") << true << 2
-        << "110/16/3 100/18/1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0010 0000" << "[110,16] [100,18]";
+        << hex("0400 6e001003 64001201") << true << 2 << codes({"110/16/3", "100/18/1"})
+        << "0010 0000" << "[110,16] [100,18]";
     QTest::newRow("22 bytes: five codes")
-        << QByteArray::fromHex("0000 01000001 02000002 03000003 04000004 05000005") << true << 5
+        << hex("0000 01000001 02000002 03000003 04000004 05000005") << true << 5
         << "1/0/1 2/0/2 3/0/3 4/0/4 5/0/5" << "0000 0000" << "[1,0] [2,0] [3,0] [4,0] [5,0]";
     QTest::newRow("26 bytes: the sixth only in the list")
-        << QByteArray::fromHex("0000 01000001 02000002 03000003 04000004 05000005 41f34702")
-        << true << 6 << "1/0/1 2/0/2 3/0/3 4/0/4 5/0/5" << "0000 0000"
+        << hex("0000 01000001 02000002 03000003 04000004 05000005 41f34702") << true << 6
+        << "1/0/1 2/0/2 3/0/3 4/0/4 5/0/5" << "0000 0000"
         << "[1,0] [2,0] [3,0] [4,0] [5,0] [193345,7]";
     QTest::newRow("trailing partial group ignored")
-        << QByteArray::fromHex("0000 01000001 0200") << true << 1
-        << "1/0/1 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1" << "0000 0000" << "[1,0]";
+        << hex("0000 01000001 0200") << true << 1 << codes({"1/0/1"}) << "0000 0000" << "[1,0]";
     QTest::newRow("shorter than 6 bytes: nothing changes")
-        << QByteArray::fromHex("ffff00") << false << 0 << "0/0/0 0/0/0 0/0/0 0/0/0 0/0/0"
-        << "0000 0000" << "";
-    QTest::newRow("SPN 521025 FMI 16") << QByteArray::fromHex("0000 41f3f000") << true << 1
-                                       << "521025/16/0 -1/-1/-1 -1/-1/-1 -1/-1/-1 -1/-1/-1"
-                                       << "0000 0000" << "[521025,16]";
+        << hex("ffff00") << false << 0 << "0/0/0 0/0/0 0/0/0 0/0/0 0/0/0" << "0000 0000" << "";
+    QTest::newRow("SPN 521025 FMI 16")
+        << hex("0000 41f3f000") << true << 1 << codes({"521025/16/0"}) << "0000 0000"
+        << "[521025,16]";
 }
 
 void tst_DM1Function::decode()
@@ -154,7 +146,7 @@ void tst_DM1Function::decode()
 void tst_DM1Function::conversionMethod4RoundTrip()
 {
     DM1Function f;
-    const QByteArray data = QByteArray::fromHex("44ff41f34702ffff");
+    const QByteArray data = hex("44ff41f34702ffff");
     QVERIFY(f.decode(data));
     QCOMPARE(f.encode(), data); // one code: a whole frame, padded with FF FF
 }
@@ -213,7 +205,7 @@ void tst_DM1Function::singleFrameAndBroadcastPaths()
     QCOMPARE(f->intParameter(DM1Function::Count)->value(), 0);
     QCOMPARE(f->dtcParameter()->codes().size(), 0);
     // Two codes by BAM, as the demo engine sends them.
-    const QByteArray dm1 = QByteArray::fromHex("04ff6e00100364001201");
+    const QByteArray dm1 = hex("04ff6e00100364001201");
     qint64 before = f->totalEvents();
     QVERIFY(f->dispatchBroadcastData(dm1));
     QCOMPARE(f->totalEvents(), before + 1);

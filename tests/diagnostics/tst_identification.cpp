@@ -15,6 +15,7 @@
 #include "model/zxparameterlink.h"
 #include "model/zxstringparameter.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -168,20 +169,19 @@ void tst_Identification::nameFields_data()
     QTest::newRow("all ones: every field at its maximum, none n/a")
         << QByteArray(8, char(0xFF)) << Fields{0x1FFFFF, 0x7FF, 7, 31, 255, 1, 127, 15, 7, 1};
     QTest::newRow("identity is bits 0-20")
-        << QByteArray::fromHex("ffff1f0000000000") << Fields{0x1FFFFF, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        << hex("ffff1f0000000000") << Fields{0x1FFFFF, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("manufacturer is bits 21-31")
-        << QByteArray::fromHex("0000e0ff00000000") << Fields{0, 0x7FF, 0, 0, 0, 0, 0, 0, 0, 0};
+        << hex("0000e0ff00000000") << Fields{0, 0x7FF, 0, 0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("ECU instance low 3 bits of byte 4, function instance the high 5")
-        << QByteArray::fromHex("00000000f9000000") << Fields{0, 0, 1, 31, 0, 0, 0, 0, 0, 0};
+        << hex("00000000f9000000") << Fields{0, 0, 1, 31, 0, 0, 0, 0, 0, 0};
     QTest::newRow("function is byte 5")
-        << QByteArray::fromHex("0000000000820000") << Fields{0, 0, 0, 0, 130, 0, 0, 0, 0, 0};
+        << hex("0000000000820000") << Fields{0, 0, 0, 0, 130, 0, 0, 0, 0, 0};
     QTest::newRow("reserved bit 48, vehicle system bits 49-55")
-        << QByteArray::fromHex("0000000000003300") << Fields{0, 0, 0, 0, 0, 1, 25, 0, 0, 0};
+        << hex("0000000000003300") << Fields{0, 0, 0, 0, 0, 1, 25, 0, 0, 0};
     QTest::newRow("vehicle system instance, industry group, arbitrary address capable")
-        << QByteArray::fromHex("00000000000000c2") << Fields{0, 0, 0, 0, 0, 0, 0, 2, 4, 1};
+        << hex("00000000000000c2") << Fields{0, 0, 0, 0, 0, 0, 0, 2, 4, 1};
     QTest::newRow("engine claim 4D2E2322008232C0")
-        << QByteArray::fromHex("4d2e2322008232c0")
-        << Fields{208461, 273, 0, 0, 130, 0, 25, 0, 4, 1};
+        << hex("4d2e2322008232c0") << Fields{208461, 273, 0, 0, 130, 0, 25, 0, 4, 1};
 }
 
 void tst_Identification::nameFieldLabels_data()
@@ -245,7 +245,7 @@ void tst_Identification::claimEncodesTheName()
 {
     AddressClaimFunction f;
     // Six bytes are not a NAME: nothing is taken from them.
-    QVERIFY(!f.decode(QByteArray::fromHex("4d2e23220082")));
+    QVERIFY(!f.decode(hex("4d2e23220082")));
     QCOMPARE(f.intParameter(AddressClaimFunction::ManufacturerCode)->value(), 0);
     f.intParameter(AddressClaimFunction::IdentityNumber)->setValue(0x3FFFFF); // wider than 21 bits
     f.intParameter(AddressClaimFunction::ManufacturerCode)->setValue(137);
@@ -275,7 +275,7 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
     DeviceDispatcher dispatcher;
     auto *device = new J1939Device(0x23);
     auto *claim = new AddressClaimFunction(device);
-    QVERIFY(claim->decode(QByteArray::fromHex("0795e01003b4a0c2")));
+    QVERIFY(claim->decode(hex("0795e01003b4a0c2")));
     dispatcher.registerDisplayable(device);
     device->setState(AbstractDisplayableItem::Send);
     QTest::qWait(20);
@@ -290,7 +290,7 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
         const CanMessage sent = handler.writtenFrames().last();
         QCOMPARE(sent.id, 0x18EEFF23u); // to the global address, from the unit
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(sent.data), sent.length),
-                 QByteArray::fromHex("0795e01003b4a0c2"));
+                 hex("0795e01003b4a0c2"));
     }
     QTest::qWait(20);
     QCOMPARE(int(handler.writtenFrames().size()) - before, answers);
@@ -303,7 +303,7 @@ void tst_Identification::editedNameIsClaimed()
     QVERIFY(handler.start());
     J1939Device unit(0x23);
     auto *claim = new AddressClaimFunction(&unit);
-    QVERIFY(claim->decode(QByteArray::fromHex("0795e01003b4a0c2")));
+    QVERIFY(claim->decode(hex("0795e01003b4a0c2")));
     unit.setState(AbstractDisplayableItem::Send);
     QTest::qWait(20);
     const int before = int(handler.writtenFrames().size());
@@ -381,8 +381,7 @@ void tst_Identification::claimNamesTheUnit_data()
         << quint8(0x00) << "Engine #1 (0x00)" << claimed.arg("00");
     QTest::newRow("preferred name of another address stays") << quint8(0x01) << "Engine #1 (0x00)"
                                                              << "Engine #1 (0x00)";
-    QTest::newRow("a name the user gave stays") << quint8(0x00) << "Main engine"
-                                                << "Main engine";
+    QTest::newRow("a name the user gave stays") << quint8(0x00) << "Main engine" << "Main engine";
 }
 
 void tst_Identification::claimNamesTheUnit()
@@ -393,10 +392,10 @@ void tst_Identification::claimNamesTheUnit()
     J1939Device unit(address);
     unit.setName(before);
     auto *claim = new AddressClaimFunction(&unit);
-    QVERIFY(claim->decode(QByteArray::fromHex("4d2e2322008232c0")));
+    QVERIFY(claim->decode(hex("4d2e2322008232c0")));
     QCOMPARE(unit.name(), after);
     // A later claim with another NAME renames a unit it named itself, and only such a unit.
-    QVERIFY(claim->decode(QByteArray::fromHex("4d2e2322008332c0")));
+    QVERIFY(claim->decode(hex("4d2e2322008332c0")));
     const QString renamed = after == before ? before : after;
     QCOMPARE(unit.name(), QString(renamed).replace(QStringLiteral("function 130"),
                                                    QStringLiteral("function 131")));

@@ -3,6 +3,7 @@
 #include "diagnostics/memoryaccesslayout.h"
 #include "demo/demounits.h"
 #include "diagnostics/memoryaccesstable.h"
+#include "support/hex.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
@@ -52,64 +53,49 @@ void tst_MemoryAccessFile::parse_data()
     QTest::addColumn<int>("groups");
     QTest::addColumn<int>("slotCount");
     QTest::addColumn<QString>("error");
-    QTest::newRow("v0 three sections") << "12;P_1;d;S01;1.5;RO\n" + Slots << 1 << 1 << 1 << "";
-    QTest::newRow("v0 spns only") << QByteArray("12;A;d;S") << 1 << 0 << 0 << "";
-    QTest::newRow("v0 one blank: groups") << QByteArray("12;A;d;S\n\nG;x\n") << 1 << 1 << 0 << "";
-    QTest::newRow("v0 third blank ends the file")
-        << QByteArray("12;A;d;S\n\n\n\njunk") << 1 << 0 << 0 << "";
-    QTest::newRow("#version 0 is v0") << "#version 0\n12;A;d;S\n" + Slots << 1 << 1 << 1 << "";
-    QTest::newRow("#version x stops reading")
-        << QByteArray("#version x\n12;A;d;S\n") << 0 << 0 << 0 << "Error SPN list empty";
-    QTest::newRow("v1 comments and headers")
-        << QByteArray("#version 1\n# note\n#spns\n12;A;d;S\n\n#groups\nG;A\n#slots\n"
-                      "S;1;0;1;0;255;x\n")
-        << 1 << 1 << 1 << "";
-    QTest::newRow("v1 CRLF headers select sections")
-        << QByteArray("#version 1\r\n#spns\r\n12;A;d;S\r\n#slots\r\nS;1;0;1;0;255;x\r\n") << 1 << 0
-        << 1 << "";
-    QTest::newRow("v1 unknown header: data is an error")
-        << QByteArray("#version 1\n#other\n12;A;d;S\n") << 0 << 0 << 0
-        << "File structure error in line 3";
-    QTest::newRow("BOM and CRLF") << QByteArray("\xEF\xBB\xBF" "12;A;d;S\r\n\r\nG;A\r\n") << 1 << 1
-                                  << 0 << "";
-    QTest::newRow("3 fields") << QByteArray("12;A;d\n") << 0 << 0 << 0
-                              << "File structure error in line 1";
-    QTest::newRow("bad hex SPN") << QByteArray("12;A;d;S\nxyz;B;d;S\n") << 0 << 0 << 0
-                                 << "File structure error in line 2";
-    QTest::newRow("empty value is absent") << QByteArray("12;A;d;S;;RO\n") << 1 << 0 << 0 << "";
-    QTest::newRow("value abc") << QByteArray("12;A;d;S;abc\n") << 0 << 0 << 0
-                               << "File structure error in line 1";
-    QTest::newRow("value nan") << QByteArray("12;A;d;S;nan\n") << 0 << 0 << 0
-                               << "File structure error in line 1";
-    QTest::newRow("access lower case refused") << QByteArray("12;A;d;S;1;ro\n") << 0 << 0 << 0
-                                               << "File structure error in line 1";
-    QTest::newRow("access R0 typo refused") << QByteArray("12;A;d;S;1;R0\n") << 0 << 0 << 0
-                                            << "File structure error in line 1";
-    QTest::newRow("group 1 field") << QByteArray("12;A;d;S\n\nG\n") << 0 << 0 << 0
-                                   << "File structure error in line 3";
-    QTest::newRow("slot 6 fields") << QByteArray("12;A;d;S\n\n\nS;1;0;1;0;255\n") << 0 << 0 << 0
-                                   << "File structure error in line 4";
-    QTest::newRow("slot size 3 loads") << QByteArray("12;A;d;S\n\n\nS;1;0;3;0;255;x\n") << 1 << 0
-                                       << 1 << "";
-    QTest::newRow("slot size 300") << QByteArray("12;A;d;S\n\n\nS;1;0;300;0;255;x\n") << 0 << 0
-                                   << 0 << "SLOT 0 invalid size";
-    QTest::newRow("slot multiplier 0")
-        << QByteArray("12;A;d;S\n\n\nT;1;0;1;0;1;x\nS;0;0;1;0;255;x\n") << 0 << 0 << 0
-        << "SLOT 1 invalid multiplier";
-    QTest::newRow("slot adder nan") << QByteArray("12;A;d;S\n\n\nS;1;nan;1;0;255;x\n") << 0 << 0
-                                    << 0 << "SLOT 0 invalid adder";
-    QTest::newRow("slot minimum text") << QByteArray("12;A;d;S\n\n\nS;1;0;1;a;255;x\n") << 0 << 0
-                                       << 0 << "SLOT 0 invalid minimum";
-    QTest::newRow("slot min above max") << QByteArray("12;A;d;S\n\n\nS;1;0;1;9;1;x\n") << 0 << 0
-                                        << 0 << "SLOT 0 invalid maximum";
-    QTest::newRow("slot infinite limits")
-        << QByteArray("12;A;d;S\n\n\nS;1;0;1;-inf;inf;x\n") << 1 << 0 << 1 << "";
-    QTest::newRow("duplicate slot") << QByteArray("12;A;d;S\n\n\nS;1;0;1;0;1;x\nS;1;0;1;0;1;x\n")
-                                    << 0 << 0 << 0 << "File structure error in line 5";
-    QTest::newRow("no SPN") << QByteArray("\nG;x\n") << 0 << 0 << 0 << "Error SPN list empty";
-    QTest::newRow("empty file") << QByteArray() << 0 << 0 << 0 << "Error SPN list empty";
-    QTest::newRow("too large") << QByteArray(MemoryAccessFile::MaxFileSize + 1, 'a') << 0 << 0 << 0
-                               << "File too large";
+    // A good file: its SPNs, groups and slots; a bad one: the error it reports.
+    auto good = [](const char *name, const QByteArray &data, int items, int groups,
+                   int slotCount) {
+        QTest::newRow(name) << data << items << groups << slotCount << QString();
+    };
+    auto bad = [](const char *name, const QByteArray &data, const char *error) {
+        QTest::newRow(name) << data << 0 << 0 << 0 << QString::fromLatin1(error);
+    };
+    good("v0 three sections", "12;P_1;d;S01;1.5;RO\n" + Slots, 1, 1, 1);
+    good("v0 spns only", "12;A;d;S", 1, 0, 0);
+    good("v0 one blank: groups", "12;A;d;S\n\nG;x\n", 1, 1, 0);
+    good("v0 third blank ends the file", "12;A;d;S\n\n\n\njunk", 1, 0, 0);
+    good("#version 0 is v0", "#version 0\n12;A;d;S\n" + Slots, 1, 1, 1);
+    bad("#version x stops reading", "#version x\n12;A;d;S\n", "Error SPN list empty");
+    good("v1 comments and headers",
+         "#version 1\n# note\n#spns\n12;A;d;S\n\n#groups\nG;A\n#slots\nS;1;0;1;0;255;x\n", 1, 1, 1);
+    good("v1 CRLF headers select sections",
+         "#version 1\r\n#spns\r\n12;A;d;S\r\n#slots\r\nS;1;0;1;0;255;x\r\n", 1, 0, 1);
+    bad("v1 unknown header: data is an error", "#version 1\n#other\n12;A;d;S\n",
+        "File structure error in line 3");
+    good("BOM and CRLF", "\xEF\xBB\xBF" "12;A;d;S\r\n\r\nG;A\r\n", 1, 1, 0);
+    bad("3 fields", "12;A;d\n", "File structure error in line 1");
+    bad("bad hex SPN", "12;A;d;S\nxyz;B;d;S\n", "File structure error in line 2");
+    good("empty value is absent", "12;A;d;S;;RO\n", 1, 0, 0);
+    bad("value abc", "12;A;d;S;abc\n", "File structure error in line 1");
+    bad("value nan", "12;A;d;S;nan\n", "File structure error in line 1");
+    bad("access lower case refused", "12;A;d;S;1;ro\n", "File structure error in line 1");
+    bad("access R0 typo refused", "12;A;d;S;1;R0\n", "File structure error in line 1");
+    bad("group 1 field", "12;A;d;S\n\nG\n", "File structure error in line 3");
+    bad("slot 6 fields", "12;A;d;S\n\n\nS;1;0;1;0;255\n", "File structure error in line 4");
+    good("slot size 3 loads", "12;A;d;S\n\n\nS;1;0;3;0;255;x\n", 1, 0, 1);
+    bad("slot size 300", "12;A;d;S\n\n\nS;1;0;300;0;255;x\n", "SLOT 0 invalid size");
+    bad("slot multiplier 0", "12;A;d;S\n\n\nT;1;0;1;0;1;x\nS;0;0;1;0;255;x\n",
+        "SLOT 1 invalid multiplier");
+    bad("slot adder nan", "12;A;d;S\n\n\nS;1;nan;1;0;255;x\n", "SLOT 0 invalid adder");
+    bad("slot minimum text", "12;A;d;S\n\n\nS;1;0;1;a;255;x\n", "SLOT 0 invalid minimum");
+    bad("slot min above max", "12;A;d;S\n\n\nS;1;0;1;9;1;x\n", "SLOT 0 invalid maximum");
+    good("slot infinite limits", "12;A;d;S\n\n\nS;1;0;1;-inf;inf;x\n", 1, 0, 1);
+    bad("duplicate slot", "12;A;d;S\n\n\nS;1;0;1;0;1;x\nS;1;0;1;0;1;x\n",
+        "File structure error in line 5");
+    bad("no SPN", "\nG;x\n", "Error SPN list empty");
+    bad("empty file", QByteArray(), "Error SPN list empty");
+    bad("too large", QByteArray(MemoryAccessFile::MaxFileSize + 1, 'a'), "File too large");
 }
 
 void tst_MemoryAccessFile::parse()
@@ -290,14 +276,14 @@ void tst_MemoryAccessFile::parseDm16_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<quint32>("raw");
-    QTest::newRow("n=1") << QByteArray::fromHex("0107ffffffffffff") << true << 7u;
-    QTest::newRow("n=2") << QByteArray::fromHex("027d00ffffffffff") << true << 125u;
-    QTest::newRow("n=4") << QByteArray::fromHex("0478563412ffffff") << true << 0x12345678u;
-    QTest::newRow("n=0") << QByteArray::fromHex("0000000000000000") << false << 0u;
-    QTest::newRow("n=3") << QByteArray::fromHex("0301020300000000") << false << 0u;
-    QTest::newRow("n=5") << QByteArray::fromHex("0501020304050000") << false << 0u;
-    QTest::newRow("n=8") << QByteArray::fromHex("0801020304050607") << false << 0u;
-    QTest::newRow("n=4 in 3 bytes") << QByteArray::fromHex("040102") << false << 0u;
+    QTest::newRow("n=1") << hex("0107ffffffffffff") << true << 7u;
+    QTest::newRow("n=2") << hex("027d00ffffffffff") << true << 125u;
+    QTest::newRow("n=4") << hex("0478563412ffffff") << true << 0x12345678u;
+    QTest::newRow("n=0") << hex("0000000000000000") << false << 0u;
+    QTest::newRow("n=3") << hex("0301020300000000") << false << 0u;
+    QTest::newRow("n=5") << hex("0501020304050000") << false << 0u;
+    QTest::newRow("n=8") << hex("0801020304050607") << false << 0u;
+    QTest::newRow("n=4 in 3 bytes") << hex("040102") << false << 0u;
     QTest::newRow("empty") << QByteArray() << false << 0u;
 }
 

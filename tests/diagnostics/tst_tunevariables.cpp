@@ -10,6 +10,7 @@
 #include "model/j1939device.h"
 #include "model/zxlistparameter.h"
 #include "model/zxvariantparameter.h"
+#include "support/hex.h"
 #include "support/simulatedbushandler.h"
 #include "support/testenvironment.h"
 
@@ -335,13 +336,12 @@ void tst_TuneVariables::machineStateTexts_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("text");
     QTest::newRow("before any frame") << QByteArray() << "\"Hr\"" << "no data yet";
-    QTest::newRow("byte") << QByteArray::fromHex("487201ff000000") << "\"Hr\"" << "Hr = 255";
-    QTest::newRow("16 bits, negative")
-        << QByteArray::fromHex("487202fbff0000") << "\"Hr\"" << "Hr = -5";
-    QTest::newRow("32 bits") << QByteArray::fromHex("48720340420f00") << "\"Hr\"" << "Hr = 1000000";
+    QTest::newRow("byte") << hex("487201ff000000") << "\"Hr\"" << "Hr = 255";
+    QTest::newRow("16 bits, negative") << hex("487202fbff0000") << "\"Hr\"" << "Hr = -5";
+    QTest::newRow("32 bits") << hex("48720340420f00") << "\"Hr\"" << "Hr = 1000000";
     // 1234.5 as an IEEE float, least significant byte first.
-    QTest::newRow("float") << QByteArray::fromHex("48720400509a44") << "\"Hr\"" << "Hr = 1234.5";
-    QTest::newRow("no type") << QByteArray::fromHex("48720000000000") << "\"Hr\"" << "Hr = no value";
+    QTest::newRow("float") << hex("48720400509a44") << "\"Hr\"" << "Hr = 1234.5";
+    QTest::newRow("no type") << hex("48720000000000") << "\"Hr\"" << "Hr = no value";
 }
 
 // The tree row of a machine-state variable: the name in quotes as its address, and the value as a
@@ -352,7 +352,7 @@ void tst_TuneVariables::machineStateTexts()
     QFETCH(QString, address);
     QFETCH(QString, text);
     ControllerMachineStateDeviceFunction function;
-    const QByteArray named = QByteArray(1, 0) + QByteArray::fromHex("487201ff000000");
+    const QByteArray named = QByteArray(1, 0) + hex("487201ff000000");
     auto *v = qobject_cast<MachineStateVariable *>(function.subFactory()->createDevice(
         CanMessage(0x18FF35A0, reinterpret_cast<const quint8 *>(named.constData()), 8)));
     QVERIFY(v);

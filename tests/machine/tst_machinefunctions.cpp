@@ -12,6 +12,7 @@
 #include "model/zxerrorcodesparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -175,12 +176,12 @@ void tst_MachineFunctions::decode_data()
     QTest::addColumn<QByteArray>("encoded");
 
     QTest::newRow("IO byte 0 0x2D: inputs and switches")
-        << "io" << QByteArray::fromHex("2d000000 00000000")
-        << "IN1=1 Boom arm=1 IN2=1 Support=1 RPM1=0" << QByteArray::fromHex("2d0000c000000000");
+        << "io" << hex("2d000000 00000000")
+        << "IN1=1 Boom arm=1 IN2=1 Support=1 RPM1=0" << hex("2d0000c000000000");
     QTest::newRow("IO word 01 00 00 00: RPM1 alone")
-        << "io" << QByteArray::fromHex("00000000 01000000")
+        << "io" << hex("00000000 01000000")
         << "RPM1=1 STOP1=0 BEEP1=0 PILOT=0 UP=0 DOWN=0 LEFT=0 RIGHT=0 BACKWARD=0 FORWARD=0"
-        << QByteArray::fromHex("000000c001000000");
+        << hex("000000c001000000");
     struct Group
     {
         const char *name;
@@ -191,7 +192,7 @@ void tst_MachineFunctions::decode_data()
            {"DOWN", 5}, {"LEFT", 6},  {"RIGHT", 7}, {"BACKWARD", 8}, {"FORWARD", 9}};
     for (const Group &g : groups) {
         const quint32 word = 7u << (3 * g.k);
-        QByteArray payload = QByteArray::fromHex("000000c0");
+        QByteArray payload = hex("000000c0");
         for (int i = 0; i < 4; ++i)
             payload.append(char(word >> (8 * i)));
         QString expected;
@@ -201,62 +202,59 @@ void tst_MachineFunctions::decode_data()
             << "io" << payload << expected.trimmed() << payload;
     }
     QTest::newRow("IO working lights in byte 3")
-        << "io" << QByteArray::fromHex("000000 2c 00000000") << "WPLEFT=4 WPRIGHT=5"
-        << QByteArray::fromHex("000000ec00000000");
+        << "io" << hex("000000 2c 00000000") << "WPLEFT=4 WPRIGHT=5" << hex("000000ec00000000");
     QTest::newRow("IO input state 3 is kept")
-        << "io" << QByteArray::fromHex("1b00000000000000") << "IN1=3 Boom arm=0 IN2=3"
-        << QByteArray::fromHex("1b0000c000000000");
+        << "io" << hex("1b00000000000000") << "IN1=3 Boom arm=0 IN2=3" << hex("1b0000c000000000");
     QTest::newRow("block FF 0F: no restriction, support panel")
-        << "block" << QByteArray::fromHex("ff0f ffffffffffff")
-        << "LU=3 LD=3 LL=3 LR=3 LB=3 LF=3 CTRL=0" << QByteArray::fromHex("ff0fffffffffffff");
+        << "block" << hex("ff0f ffffffffffff")
+        << "LU=3 LD=3 LL=3 LR=3 LB=3 LF=3 CTRL=0" << hex("ff0fffffffffffff");
     QTest::newRow("block control upper panel and one code")
-        << "block" << QByteArray::fromHex("e43a 010affffffff")
-        << "LU=0 LD=1 LL=2 LR=3 LB=2 LF=2 CTRL=3" << QByteArray::fromHex("e43a010affffffff");
+        << "block" << hex("e43a 010affffffff")
+        << "LU=0 LD=1 LL=2 LR=3 LB=2 LF=2 CTRL=3" << hex("e43a010affffffff");
     QTest::newRow("panel 85 0A 81: left -5,10, flag 1, B1")
-        << "panel" << QByteArray::fromHex("850a81 000000 0000")
+        << "panel" << hex("850a81 000000 0000")
         << "LJ=[A5,D10] B1=1 B2=0 B3=0 B4=0 RJ=[C0,D0] B1-Control=0"
-        << QByteArray::fromHex("850a810000000000");
+        << hex("850a810000000000");
     QTest::newRow("panel right stick and named buttons")
-        << "panel" << QByteArray::fromHex("000000 7f ff fa 0000")
+        << "panel" << hex("000000 7f ff fa 0000")
         << "RJ=[C127,B127] B1-Control=1 B2-Stop=1 B3-Engine=1 B4-Beep=1 B5-Setup=1"
-        << QByteArray::fromHex("0000007ffffa0000");
+        << hex("0000007ffffa0000");
     QTest::newRow("panel 0x80 is minus zero, sent as 0")
-        << "panel" << QByteArray::fromHex("8080000000000000") << "LJ=[C0,D0]"
-        << QByteArray::fromHex("0000000000000000");
+        << "panel" << hex("8080000000000000") << "LJ=[C0,D0]" << hex("0000000000000000");
     QTest::newRow("SIP byte 3 0x81: B1-Beep and B8")
-        << "sip" << QByteArray::fromHex("000000 81 00000000")
+        << "sip" << hex("000000 81 00000000")
         << "B1-Beep=1 B2-Control Up=0 B3-Engine=0 B4=0 B5=0 B6=0 B7=0 B8=1"
-        << QByteArray::fromHex("0000008100000000");
+        << hex("0000008100000000");
     QTest::newRow("SIP outputs from bit 0 upwards")
-        << "sip" << QByteArray::fromHex("2d0000 00 c1 00 00 38")
+        << "sip" << hex("2d0000 00 c1 00 00 38")
         << "IN1=1 BoomArm=1 IN2=1 Support=1 OUT1-Valve=1 OUT2-RPM2=0 OUT3-STOP2=3 OUT10=7"
-        << QByteArray::fromHex("2d000000c1000038");
+        << hex("2d000000c1000038");
     QTest::newRow("cabin byte 0 0x40: B13 on")
-        << "cabin" << QByteArray::fromHex("40000000 0000 0000") << "B13=1 B14=0 B15=0 B16=0"
-        << QByteArray::fromHex("4000000000000000");
+        << "cabin" << hex("40000000 0000 0000") << "B13=1 B14=0 B15=0 B16=0"
+        << hex("4000000000000000");
     QTest::newRow("cabin lamps, outputs and values")
-        << "cabin" << QByteArray::fromHex("00e4 9f 6f e803 ffff")
+        << "cabin" << hex("00e4 9f 6f e803 ffff")
         << "B17=3 B18=2 B19=1 B20=0 LED1=2 LED2=1 OUT1=1 OUT2=2 AUXIO1=1000 AUXIO2=65535"
-        << QByteArray::fromHex("00e49060e803ffff");
+        << hex("00e49060e803ffff");
     QTest::newRow("support byte 3 0x1B: inputs 0 to 3")
-        << "support" << QByteArray::fromHex("000000 1b 0000 0000") << "IN1=0 IN2=1 IN3=2 IN4=3"
-        << QByteArray::fromHex("0000001b00000000");
+        << "support" << hex("000000 1b 0000 0000") << "IN1=0 IN2=1 IN3=2 IN4=3"
+        << hex("0000001b00000000");
     QTest::newRow("support outputs and values")
-        << "support" << QByteArray::fromHex("e4 1b 55 00 3412 0100")
+        << "support" << hex("e4 1b 55 00 3412 0100")
         << "OUT1=3 OUT2=2 OUT3=1 OUT4=0 OUT5=0 OUT6=1 OUT7=2 OUT8=3 OUT9=1 OUT12=1 "
            "AUXIO1=4660 AUXIO2=1"
-        << QByteArray::fromHex("e41b550034120100");
+        << hex("e41b550034120100");
     QTest::newRow("BJM 01 FA: X position 1000, neutral")
-        << "bjm1" << QByteArray::fromHex("01fa 0000 00 000000")
+        << "bjm1" << hex("01fa 0000 00 000000")
         << "J=[1000,0;NEUT1,0;POS0,0;NEG0,0;DET0,0] B1=0"
-        << QByteArray::fromHex("01fa00000f000000");
+        << hex("01fa00000f000000");
     QTest::newRow("BJM byte 5 0x40: button 1 on")
-        << "bjm1" << QByteArray::fromHex("0000 0000 0f 40 0000") << "B1=1 B2=0 B3=0 B4=0 B5=0"
-        << QByteArray::fromHex("000000000f400000");
+        << "bjm1" << hex("0000 0000 0f 40 0000") << "B1=1 B2=0 B3=0 B4=0 B5=0"
+        << hex("000000000f400000");
     QTest::newRow("BJM statuses, detents and buttons 9 to 12")
-        << "bjm1" << QByteArray::fromHex("d8 10 e6 fa 9f 00 00 1b")
+        << "bjm1" << hex("d8 10 e6 fa 9f 00 00 1b")
         << "J=[67,1003;NEUT0,2;POS1,2;NEG2,1;DET2,1] B9=0 B10=1 B11=2 B12=3"
-        << QByteArray::fromHex("d810e6fa9f00001b");
+        << hex("d810e6fa9f00001b");
 }
 
 void tst_MachineFunctions::decode()
@@ -280,19 +278,13 @@ void tst_MachineFunctions::randomRoundTrip_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("andMask");
     QTest::addColumn<QByteArray>("orMask");
-    QTest::newRow("io") << "io" << QByteArray::fromHex("3f0000ffffffff3f")
-                        << QByteArray::fromHex("000000c000000000");
-    QTest::newRow("block") << "block" << QByteArray::fromHex("ffffffffffffffff")
-                           << QByteArray(8, '\0');
-    QTest::newRow("panel") << "panel" << QByteArray::fromHex("fffff3fffffb0000")
-                           << QByteArray(8, '\0');
-    QTest::newRow("sip") << "sip" << QByteArray::fromHex("3f0000ffffffff3f") << QByteArray(8, '\0');
-    QTest::newRow("cabin") << "cabin" << QByteArray::fromHex("fffff0f0ffffffff")
-                           << QByteArray(8, '\0');
-    QTest::newRow("support") << "support" << QByteArray::fromHex("ffffffffffffffff")
-                             << QByteArray(8, '\0');
-    QTest::newRow("bjm1") << "bjm1" << QByteArray::fromHex("fffffffff0ffffff")
-                          << QByteArray::fromHex("000000000f000000");
+    QTest::newRow("io") << "io" << hex("3f0000ffffffff3f") << hex("000000c000000000");
+    QTest::newRow("block") << "block" << hex("ffffffffffffffff") << QByteArray(8, '\0');
+    QTest::newRow("panel") << "panel" << hex("fffff3fffffb0000") << QByteArray(8, '\0');
+    QTest::newRow("sip") << "sip" << hex("3f0000ffffffff3f") << QByteArray(8, '\0');
+    QTest::newRow("cabin") << "cabin" << hex("fffff0f0ffffffff") << QByteArray(8, '\0');
+    QTest::newRow("support") << "support" << hex("ffffffffffffffff") << QByteArray(8, '\0');
+    QTest::newRow("bjm1") << "bjm1" << hex("fffffffff0ffffff") << hex("000000000f000000");
 }
 
 void tst_MachineFunctions::randomRoundTrip()
@@ -328,52 +320,30 @@ void tst_MachineFunctions::encodeHostile_data()
     QTest::addColumn<QByteArray>("encoded");
 
     QTest::newRow("lock value 9 keeps to its two bits")
-        << "block"
-        << "LD"
-        << "9" << QByteArray::fromHex("0400ffffffffffff");
+        << "block" << "LD" << "9" << hex("0400ffffffffffff");
     QTest::newRow("lock value -1 keeps to its two bits")
-        << "block"
-        << "LD"
-        << "-1" << QByteArray::fromHex("0c00ffffffffffff");
+        << "block" << "LD" << "-1" << hex("0c00ffffffffffff");
     QTest::newRow("control 17 keeps to its four bits")
-        << "block"
-        << "CTRL"
-        << "17" << QByteArray::fromHex("0010ffffffffffff");
+        << "block" << "CTRL" << "17" << hex("0010ffffffffffff");
     QTest::newRow("IO input 5 leaves the switch alone")
-        << "io"
-        << "IN1"
-        << "5" << QByteArray::fromHex("010000c000000000");
+        << "io" << "IN1" << "5" << hex("010000c000000000");
     QTest::newRow("IO output -1 fills only its group")
-        << "io"
-        << "PILOT"
-        << "-1" << QByteArray::fromHex("000000c0000e0000");
+        << "io" << "PILOT" << "-1" << hex("000000c0000e0000");
     QTest::newRow("joystick x 200 is clamped to 127")
-        << "panel"
-        << "LJ"
-        << "200,0,0" << QByteArray::fromHex("7f00000000000000");
+        << "panel" << "LJ" << "200,0,0" << hex("7f00000000000000");
     QTest::newRow("joystick x -128 is clamped to -127")
-        << "panel"
-        << "LJ"
-        << "-128,0,0" << QByteArray::fromHex("ff00000000000000");
+        << "panel" << "LJ" << "-128,0,0" << hex("ff00000000000000");
     QTest::newRow("joystick INT_MIN is clamped to -127")
-        << "panel"
-        << "LJ" << QStringLiteral("%1,%1,0").arg(INT_MIN)
-        << QByteArray::fromHex("ffff000000000000");
+        << "panel" << "LJ" << QStringLiteral("%1,%1,0").arg(INT_MIN) << hex("ffff000000000000");
     QTest::newRow("joystick flags 0xFF touch bits 0-1 only")
-        << "panel"
-        << "RJ"
-        << "5,-5,255" << QByteArray::fromHex("0000000585030000");
+        << "panel" << "RJ" << "5,-5,255" << hex("0000000585030000");
     QTest::newRow("AUXIO 70000 keeps to 16 bits")
-        << "cabin"
-        << "AUXIO1"
-        << "70000" << QByteArray::fromHex("0000000070110000");
+        << "cabin" << "AUXIO1" << "70000" << hex("0000000070110000");
     QTest::newRow("AUXIO -1 keeps to 16 bits") << "support"
                                                << "AUXIO2"
-                                               << "-1" << QByteArray::fromHex("000000000000ffff");
+                                               << "-1" << hex("000000000000ffff");
     QTest::newRow("SAE button 6 keeps to two bits")
-        << "bjm1"
-        << "B2"
-        << "6" << QByteArray::fromHex("000000000f200000");
+        << "bjm1" << "B2" << "6" << hex("000000000f200000");
 }
 
 void tst_MachineFunctions::encodeHostile()
@@ -476,16 +446,16 @@ void tst_MachineFunctions::summaries_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QString>("text");
-    QTest::newRow("control panel") << "panel" << QByteArray::fromHex("850a8101027c0000")
+    QTest::newRow("control panel") << "panel" << hex("850a8101027c0000")
                                    << "LJ=[A5,D10] LB=1000 RJ=[C1,D2] RB=01111";
     QTest::newRow("support indication panel")
-        << "sip" << QByteArray::fromHex("2b00008101000000")
+        << "sip" << hex("2b00008101000000")
         << "IN=31 BoomArm=0 Support=1 Buttons=10000001 OUT=1000000000";
-    QTest::newRow("cabin controller") << "cabin" << QByteArray::fromHex("40009060e803ffff")
+    QTest::newRow("cabin controller") << "cabin" << hex("40009060e803ffff")
                                       << "B=10000000 LED=21 OUT=12 AUXIO1=1000 AUXIO2=65535";
-    QTest::newRow("support controller") << "support" << QByteArray::fromHex("400000 1b e8030100")
+    QTest::newRow("support controller") << "support" << hex("400000 1b e8030100")
                                         << "OUT=100000000000 IN=0123 AUXIO1=1000 AUXIO2=1";
-    QTest::newRow("BJM") << "bjm1" << QByteArray::fromHex("01fa00000f400000")
+    QTest::newRow("BJM") << "bjm1" << hex("01fa00000f400000")
                          << "J=[1000,0;NEUT1,0;POS0,0;NEG0,0;DET0,0] B=100000000000";
 }
 
@@ -593,7 +563,7 @@ void tst_MachineFunctions::lookupsWithTranslation()
 void tst_MachineFunctions::bjmLogColumns()
 {
     BasicJoystickMessageFunction f(2, nullptr);
-    QVERIFY(f.decode(QByteArray::fromHex("01fa00000f400000")));
+    QVERIFY(f.decode(hex("01fa00000f400000")));
     QBuffer ids;
     QBuffer data;
     QVERIFY(ids.open(QIODevice::WriteOnly));

@@ -9,6 +9,7 @@
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -103,35 +104,29 @@ void tst_ZBus::decode_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("ZSA 34 12: F 0x1234, IN 0")
-        << "A" << QByteArray::fromHex("3412ffffffffff") << "FAULT=0 F=4660 IN=0";
-    QTest::newRow("ZSA input 3 is kept")
-        << "A" << QByteArray::fromHex("ffff0000000000") << "FAULT=0 F=16383 IN=3";
+        << "A" << hex("3412ffffffffff") << "FAULT=0 F=4660 IN=0";
+    QTest::newRow("ZSA input 3 is kept") << "A" << hex("ffff0000000000") << "FAULT=0 F=16383 IN=3";
     QTest::newRow("ZSB all FF: fault, and still decoded")
-        << "B" << QByteArray::fromHex("ffffffffffffff") << "FAULT=1 P=1599.9756";
+        << "B" << hex("ffffffffffffff") << "FAULT=1 P=1599.9756";
     QTest::newRow("ZSB one byte off FF clears the fault")
-        << "B" << QByteArray::fromHex("feffffffffffff") << "FAULT=0 P=1599.9512";
-    QTest::newRow("ZSC fields") << "C" << QByteArray::fromHex("ff9a00c0ffffff")
+        << "B" << hex("feffffffffffff") << "FAULT=0 P=1599.9512";
+    QTest::newRow("ZSC fields") << "C" << hex("ff9a00c0ffffff")
                                 << "FAULT=0 E=2815 ANG=64 IN1=1 IN2=2 IN3=1";
     QTest::newRow("ZSD angle in hundredths")
-        << "D" << QByteArray::fromHex("1d00e893ffffff") << "FAULT=0 ANG=0.29 LEN=1000 IN1=2 IN2=1";
+        << "D" << hex("1d00e893ffffff") << "FAULT=0 ANG=0.29 LEN=1000 IN1=2 IN2=1";
     QTest::newRow("ZSE angle in 1/256")
-        << "E" << QByteArray::fromHex("0080e803ffffff") << "FAULT=0 ANG=128 LEN=1000 IN1=0 IN2=0";
-    QTest::newRow("ZSF length and input")
-        << "F" << QByteArray::fromHex("10c0ffffffffff") << "FAULT=0 L=16 IN=3";
-    QTest::newRow("ZSG mark") << "G" << QByteArray::fromHex("0180ffffffffff") << "FAULT=0 L=1 IN=1";
+        << "E" << hex("0080e803ffffff") << "FAULT=0 ANG=128 LEN=1000 IN1=0 IN2=0";
+    QTest::newRow("ZSF length and input") << "F" << hex("10c0ffffffffff") << "FAULT=0 L=16 IN=3";
+    QTest::newRow("ZSG mark") << "G" << hex("0180ffffffffff") << "FAULT=0 L=1 IN=1";
     QTest::newRow("ZSH angle and input")
-        << "H" << QByteArray::fromHex("80ffffffffffff") << "FAULT=0 ANG=127.5 IN=1";
-    QTest::newRow("ZSJ angle and input")
-        << "J" << QByteArray::fromHex("e803c0ffffffff") << "FAULT=0 ANG=10 IN1=3";
-    QTest::newRow("ZSK d1 0x3C: T 0")
-        << "K" << QByteArray::fromHex("003cffffffffff") << "FAULT=0 ANG=0 T=0 IN=0";
+        << "H" << hex("80ffffffffffff") << "FAULT=0 ANG=127.5 IN=1";
+    QTest::newRow("ZSJ angle and input") << "J" << hex("e803c0ffffffff") << "FAULT=0 ANG=10 IN1=3";
+    QTest::newRow("ZSK d1 0x3C: T 0") << "K" << hex("003cffffffffff") << "FAULT=0 ANG=0 T=0 IN=0";
     QTest::newRow("ZSK angle, T -60, input")
-        << "K" << QByteArray::fromHex("0042ffffffffff") << "FAULT=0 ANG=180 T=-60 IN=1";
-    QTest::newRow("ZSL wind") << "L" << QByteArray::fromHex("2c41ffffffffff")
-                              << "FAULT=0 WIND=30 IN=1";
+        << "K" << hex("0042ffffffffff") << "FAULT=0 ANG=180 T=-60 IN=1";
+    QTest::newRow("ZSL wind") << "L" << hex("2c41ffffffffff") << "FAULT=0 WIND=30 IN=1";
     QTest::newRow("unknown sensor keeps the bytes")
-        << "unknown" << QByteArray::fromHex("01020304050607")
-        << "FAULT=0 DATA=01 02 03 04 05 06 07";
+        << "unknown" << hex("01020304050607") << "FAULT=0 DATA=01 02 03 04 05 06 07";
 }
 
 void tst_ZBus::decode()
@@ -155,65 +150,26 @@ void tst_ZBus::encode_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("sent"); // address and the seven data bytes
 
-    QTest::newRow("ZSK T 0 gives 0x3C") << "K"
-                                        << "T"
-                                        << "0" << QByteArray::fromHex("0e003cffffffffff");
-    QTest::newRow("ZSK T -3 gives 56") << "K"
-                                       << "T"
-                                       << "-3" << QByteArray::fromHex("0e0038ffffffffff");
-    QTest::newRow("ZSK T +5 clamps to 0") << "K"
-                                          << "T"
-                                          << "5" << QByteArray::fromHex("0e003cffffffffff");
-    QTest::newRow("ZSK T -100 clamps to -60") << "K"
-                                              << "T"
-                                              << "-100" << QByteArray::fromHex("0e0000ffffffffff");
-    QTest::newRow("ZSK angle -1 stays periodic") << "K"
-                                                 << "ANG"
-                                                 << "-1" << QByteArray::fromHex("0efd3fffffffffff");
-    QTest::newRow("ZSK angle NaN is 0") << "K"
-                                        << "ANG"
-                                        << "nan" << QByteArray::fromHex("0e003cffffffffff");
-    QTest::newRow("ZSD 0.29 goes back to 29") << "D"
-                                              << "ANG"
-                                              << "0.29" << QByteArray::fromHex("1d1d000000ffffff");
-    QTest::newRow("ZSD 1e12 clamps") << "D"
-                                     << "ANG"
-                                     << "1e12" << QByteArray::fromHex("1dffff0000ffffff");
-    QTest::newRow("ZSH -1 clamps to 0") << "H"
-                                        << "ANG"
-                                        << "-1" << QByteArray::fromHex("030000ffffffffff");
+    QTest::newRow("ZSK T 0 gives 0x3C") << "K" << "T" << "0" << hex("0e003cffffffffff");
+    QTest::newRow("ZSK T -3 gives 56") << "K" << "T" << "-3" << hex("0e0038ffffffffff");
+    QTest::newRow("ZSK T +5 clamps to 0") << "K" << "T" << "5" << hex("0e003cffffffffff");
+    QTest::newRow("ZSK T -100 clamps to -60") << "K" << "T" << "-100" << hex("0e0000ffffffffff");
+    QTest::newRow("ZSK angle -1 stays periodic") << "K" << "ANG" << "-1" << hex("0efd3fffffffffff");
+    QTest::newRow("ZSK angle NaN is 0") << "K" << "ANG" << "nan" << hex("0e003cffffffffff");
+    QTest::newRow("ZSD 0.29 goes back to 29") << "D" << "ANG" << "0.29" << hex("1d1d000000ffffff");
+    QTest::newRow("ZSD 1e12 clamps") << "D" << "ANG" << "1e12" << hex("1dffff0000ffffff");
+    QTest::newRow("ZSH -1 clamps to 0") << "H" << "ANG" << "-1" << hex("030000ffffffffff");
     QTest::newRow("ZSH rounds to the nearest step")
-        << "H"
-        << "ANG"
-        << "0.002" << QByteArray::fromHex("030100ffffffffff");
-    QTest::newRow("ZSB NaN is 0") << "B"
-                                  << "P"
-                                  << "nan" << QByteArray::fromHex("070000ffffffffff");
-    QTest::newRow("ZSB 1599.9756 is FFFF")
-        << "B"
-        << "P"
-        << "1599.9756" << QByteArray::fromHex("07ffffffffffffff");
-    QTest::newRow("ZSL wind 1e12 clamps") << "L"
-                                          << "WIND"
-                                          << "1e12" << QByteArray::fromHex("0fff3fffffffffff");
-    QTest::newRow("ZSA IN 5 keeps off F") << "A"
-                                          << "IN"
-                                          << "5" << QByteArray::fromHex("200040ffffffffff");
-    QTest::newRow("ZSE IN2 5 keeps off IN1") << "E"
-                                             << "IN2"
-                                             << "5" << QByteArray::fromHex("1d00000010ffffff");
-    QTest::newRow("ZSC IN1 2 sets bit 7 of d3") << "C"
-                                                << "IN1"
-                                                << "2" << QByteArray::fromHex("2800000080ffffff");
-    QTest::newRow("ZSJ sends three bytes") << "J"
-                                           << "IN1"
-                                           << "2" << QByteArray::fromHex("31000080ffffffff");
-    QTest::newRow("ZSG IN 3 keeps to one bit") << "G"
-                                               << "IN"
-                                               << "3" << QByteArray::fromHex("190080ffffffffff");
-    QTest::newRow("fault sends all FF") << "A"
-                                        << "FAULT"
-                                        << "1" << QByteArray::fromHex("20ffffffffffffff");
+        << "H" << "ANG" << "0.002" << hex("030100ffffffffff");
+    QTest::newRow("ZSB NaN is 0") << "B" << "P" << "nan" << hex("070000ffffffffff");
+    QTest::newRow("ZSB 1599.9756 is FFFF") << "B" << "P" << "1599.9756" << hex("07ffffffffffffff");
+    QTest::newRow("ZSL wind 1e12 clamps") << "L" << "WIND" << "1e12" << hex("0fff3fffffffffff");
+    QTest::newRow("ZSA IN 5 keeps off F") << "A" << "IN" << "5" << hex("200040ffffffffff");
+    QTest::newRow("ZSE IN2 5 keeps off IN1") << "E" << "IN2" << "5" << hex("1d00000010ffffff");
+    QTest::newRow("ZSC IN1 2 sets bit 7 of d3") << "C" << "IN1" << "2" << hex("2800000080ffffff");
+    QTest::newRow("ZSJ sends three bytes") << "J" << "IN1" << "2" << hex("31000080ffffffff");
+    QTest::newRow("ZSG IN 3 keeps to one bit") << "G" << "IN" << "3" << hex("190080ffffffffff");
+    QTest::newRow("fault sends all FF") << "A" << "FAULT" << "1" << hex("20ffffffffffffff");
 }
 
 void tst_ZBus::encode()
@@ -235,17 +191,17 @@ void tst_ZBus::randomRoundTrip_data()
     // of the seven is 0xFF.
     QTest::addColumn<QString>("model");
     QTest::addColumn<QByteArray>("mask");
-    QTest::newRow("A") << "A" << QByteArray::fromHex("ffff");
-    QTest::newRow("B") << "B" << QByteArray::fromHex("ffff");
-    QTest::newRow("C") << "C" << QByteArray::fromHex("ffffffff");
-    QTest::newRow("D") << "D" << QByteArray::fromHex("ffffffff");
-    QTest::newRow("E") << "E" << QByteArray::fromHex("ffffffff");
-    QTest::newRow("F") << "F" << QByteArray::fromHex("ffff");
-    QTest::newRow("G") << "G" << QByteArray::fromHex("ffff");
-    QTest::newRow("H") << "H" << QByteArray::fromHex("ffff");
-    QTest::newRow("J") << "J" << QByteArray::fromHex("ffffc0");
-    QTest::newRow("K") << "K" << QByteArray::fromHex("ffff");
-    QTest::newRow("L") << "L" << QByteArray::fromHex("ffff");
+    QTest::newRow("A") << "A" << hex("ffff");
+    QTest::newRow("B") << "B" << hex("ffff");
+    QTest::newRow("C") << "C" << hex("ffffffff");
+    QTest::newRow("D") << "D" << hex("ffffffff");
+    QTest::newRow("E") << "E" << hex("ffffffff");
+    QTest::newRow("F") << "F" << hex("ffff");
+    QTest::newRow("G") << "G" << hex("ffff");
+    QTest::newRow("H") << "H" << hex("ffff");
+    QTest::newRow("J") << "J" << hex("ffffc0");
+    QTest::newRow("K") << "K" << hex("ffff");
+    QTest::newRow("L") << "L" << hex("ffff");
 }
 
 void tst_ZBus::randomRoundTrip()
@@ -278,16 +234,16 @@ void tst_ZBus::routing()
     QVERIFY(zsa);
     bridge->registerChild(zsa);
     DispatchResult taken(DispatchResult::Received, 0);
-    QVERIFY(controller.dispatchMessage(bridged(QByteArray::fromHex("203412ffffffffff")), &taken));
+    QVERIFY(controller.dispatchMessage(bridged(hex("203412ffffffffff")), &taken));
     QCOMPARE(taken.item, zsa);
     QCOMPARE(zsa->parameter(QStringLiteral("F"))->toString(), QStringLiteral("4660"));
     // An address no sensor has stays undispatched, with the bridge as the item to ask.
     DispatchResult other(DispatchResult::Received, 0);
-    QVERIFY(!controller.dispatchMessage(bridged(QByteArray::fromHex("3f00000000000000")), &other));
+    QVERIFY(!controller.dispatchMessage(bridged(hex("3f00000000000000")), &other));
     QCOMPARE(other.item, bridge);
     // A short frame is taken by the bridge and reaches no sensor.
     DispatchResult shortFrame(DispatchResult::Received, 0);
-    QVERIFY(controller.dispatchMessage(bridged(QByteArray::fromHex("2000000000")), &shortFrame));
+    QVERIFY(controller.dispatchMessage(bridged(hex("2000000000")), &shortFrame));
     QCOMPARE(shortFrame.item, bridge);
     QCOMPARE(zsa->parameter(QStringLiteral("F"))->toString(), QStringLiteral("4660"));
     QCOMPARE(zsa->totalEvents(), 1);
@@ -299,25 +255,16 @@ void tst_ZBus::creation_data()
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("key");
     QTest::newRow("0x1D is ZSE, the earlier row")
-        << QByteArray::fromHex("1d00000000000000") << "ZBusSensorE"
-        << "zse";
+        << hex("1d00000000000000") << "ZBusSensorE" << "zse";
     QTest::newRow("0x06 is ZSA-T, before zsb-06")
-        << QByteArray::fromHex("0600000000000000") << "ZBusSensorA"
-        << "zsa-01";
+        << hex("0600000000000000") << "ZBusSensorA" << "zsa-01";
     QTest::newRow("0x19 is ZSG, before ZSF")
-        << QByteArray::fromHex("1900000000000000") << "ZBusSensorG"
-        << "zsg.01";
-    QTest::newRow("0x1A is zsg.04") << QByteArray::fromHex("1a00000000000000") << "ZBusSensorG"
-                                    << "zsg.04";
-    QTest::newRow("0x31 is ZSJ") << QByteArray::fromHex("3100000000000000") << "ZBusSensorJ"
-                                 << "zsj";
-    QTest::newRow("unknown address 0x3F creates nothing")
-        << QByteArray::fromHex("3f00000000000000") << ""
-        << "";
-    QTest::newRow("short frame creates nothing") << QByteArray::fromHex("1d000000") << ""
-                                                 << "";
-    QTest::newRow("empty frame creates nothing") << QByteArray() << ""
-                                                 << "";
+        << hex("1900000000000000") << "ZBusSensorG" << "zsg.01";
+    QTest::newRow("0x1A is zsg.04") << hex("1a00000000000000") << "ZBusSensorG" << "zsg.04";
+    QTest::newRow("0x31 is ZSJ") << hex("3100000000000000") << "ZBusSensorJ" << "zsj";
+    QTest::newRow("unknown address 0x3F creates nothing") << hex("3f00000000000000") << "" << "";
+    QTest::newRow("short frame creates nothing") << hex("1d000000") << "" << "";
+    QTest::newRow("empty frame creates nothing") << QByteArray() << "" << "";
 }
 
 void tst_ZBus::creation()
@@ -377,10 +324,10 @@ void tst_ZBus::simulation()
     const CanMessage m = handler.writtenFrames().at(0);
     QCOMPARE(m.id, 0x18FF34A0u);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(m.data), 8).toHex(),
-             QByteArray::fromHex("070028ffffffffff").toHex());
+             hex("070028ffffffffff").toHex());
     // A sensor in Send ignores frames with its address.
     DispatchResult result(DispatchResult::Received, 0);
-    controller.dispatchMessage(bridged(QByteArray::fromHex("0700000000000000")), &result);
+    controller.dispatchMessage(bridged(hex("0700000000000000")), &result);
     QCOMPARE(zsb->parameter(QStringLiteral("P"))->toString(), QStringLiteral("250"));
 }
 

@@ -4,6 +4,7 @@
 #include "model/siddevice.h"
 #include "model/zbusbridge.h"
 #include "model/zxboolparameter.h"
+#include "support/hex.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -221,9 +222,9 @@ void tst_Devices::zbusFault_data()
 {
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<bool>("fault");
-    QTest::newRow("all FF") << QByteArray::fromHex("07ffffffffffffff") << true;
-    QTest::newRow("one byte not FF") << QByteArray::fromHex("07ffffffffffff00") << false;
-    QTest::newRow("zeros") << QByteArray::fromHex("0700000000000000") << false;
+    QTest::newRow("all FF") << hex("07ffffffffffffff") << true;
+    QTest::newRow("one byte not FF") << hex("07ffffffffffff00") << false;
+    QTest::newRow("zeros") << hex("0700000000000000") << false;
 }
 
 void tst_Devices::zbusFault()
@@ -249,11 +250,11 @@ void tst_Devices::zbusSendThroughBridge()
     QCOMPARE(bridge.sent.size(), 1);
     QCOMPARE(int(bridge.sent.first().address()), 0x09);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(bridge.sent.first().data()), 7),
-             QByteArray::fromHex("010203ffffffff"));
+             hex("010203ffffffff"));
     sensor->faultParameter()->setValue(true); // a faulty sensor sends all 0xFF
     sensor->sendMessage(data, 3);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(bridge.sent.last().data()), 7),
-             QByteArray::fromHex("ffffffffffffff"));
+             hex("ffffffffffffff"));
 }
 
 void tst_Devices::registryLookup()

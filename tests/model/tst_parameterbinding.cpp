@@ -2,6 +2,7 @@
 #include "model/zxboolparameter.h"
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
+#include "support/hex.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
@@ -69,88 +70,56 @@ void tst_ParameterBinding::decode_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
 
-    const QByteArray ff = QByteArray::fromHex("ffffffffffffffff");
-    QTest::newRow("engine speed 1000 rpm")
-        << field(3, 0, 16, 0.125f) << "float" << QByteArray::fromHex("ffffff401fffffff") << "1000"
-        << true;
-    QTest::newRow("engine speed not available")
-        << field(3, 0, 16, 0.125f) << "float" << ff << "n/a" << false;
-    QTest::newRow("torque offset -125: raw 0x7D is 0")
-        << field(1, 0, 8, 1, 125) << "float" << QByteArray::fromHex("ff7dffffffffffff") << "0"
-        << true;
-    QTest::newRow("torque offset, raw 0 is -125")
-        << field(1, 0, 8, 1, 125) << "int" << QByteArray::fromHex("ff00ffffffffffff") << "-125"
-        << true;
-    QTest::newRow("2-bit all ones: bool shows 3")
-        << field(0, 2, 2) << "bool" << QByteArray::fromHex("0c00000000000000") << "n/a" << false;
-    QTest::newRow("2-bit value 1")
-        << field(0, 2, 2) << "bool" << QByteArray::fromHex("0400000000000000") << "1" << true;
-    QTest::newRow("32-bit all ones not available")
-        << field(4, 0, 32, 0.05f) << "float" << ff << "n/a" << false;
-    QTest::newRow("32-bit full mask")
-        << field(0, 0, 32) << "int" << QByteArray::fromHex("78563412ffffffff") << "305419896"
-        << true;
-    QTest::newRow("start byte 7, 16 bits: never decoded")
-        << field(7, 0, 16) << "int" << QByteArray::fromHex("0000000000000001") << "-7" << true;
-    QTest::newRow("start byte 8: never decoded") << field(8, 0, 8) << "int" << ff << "-7" << true;
-    QTest::newRow("big-endian 16 bits")
-        << field(2, 0, 16, 1, 0, true) << "int" << QByteArray::fromHex("00001234ffffffff") << "4660"
-        << true;
-    QTest::newRow("single byte reads the same big-endian")
-        << field(2, 0, 8, 1, 0, true) << "int" << QByteArray::fromHex("0000120000000000") << "18"
-        << true;
-    QTest::newRow("little-endian across a byte boundary")
-        << field(0, 4, 8) << "int" << QByteArray::fromHex("abcd000000000000") << "218" << true;
-    QTest::newRow("coolant temperature -40 offset")
-        << field(0, 0, 8, 1, 40) << "float" << QByteArray::fromHex("7800000000000000") << "80"
-        << true;
-    QTest::newRow("not available int: scaled mask")
-        << field(0, 0, 8, 1, 40) << "int" << ff << "n/a" << false;
-
+    // A field read as a parameter of the kind given shows the text; "n/a" and "error" are the
+    // invalid ones.
+    auto row = [](const char *name, ParameterBinding b, const char *kind, const char *payload,
+                  const char *text) {
+        const bool valid = qstrcmp(text, "n/a") != 0 && qstrcmp(text, "error") != 0;
+        QTest::newRow(name) << b << kind << hex(payload) << text << valid;
+    };
+    row("engine speed 1000 rpm", field(3, 0, 16, 0.125f), "float", "ffffff401fffffff", "1000");
+    row("engine speed not available", field(3, 0, 16, 0.125f), "float", "ffffffffffffffff", "n/a");
+    row("torque offset -125: raw 0x7D is 0",
+        field(1, 0, 8, 1, 125), "float", "ff7dffffffffffff", "0");
+    row("torque offset, raw 0 is -125", field(1, 0, 8, 1, 125), "int", "ff00ffffffffffff", "-125");
+    row("2-bit all ones: bool shows 3", field(0, 2, 2), "bool", "0c00000000000000", "n/a");
+    row("2-bit value 1", field(0, 2, 2), "bool", "0400000000000000", "1");
+    row("32-bit all ones not available",
+        field(4, 0, 32, 0.05f), "float", "ffffffffffffffff", "n/a");
+    row("32-bit full mask", field(0, 0, 32), "int", "78563412ffffffff", "305419896");
+    row("start byte 7, 16 bits: never decoded", field(7, 0, 16), "int", "0000000000000001", "-7");
+    row("start byte 8: never decoded", field(8, 0, 8), "int", "ffffffffffffffff", "-7");
+    row("big-endian 16 bits", field(2, 0, 16, 1, 0, true), "int", "00001234ffffffff", "4660");
+    row("single byte reads the same big-endian",
+        field(2, 0, 8, 1, 0, true), "int", "0000120000000000", "18");
+    row("little-endian across a byte boundary", field(0, 4, 8), "int", "abcd000000000000", "218");
+    row("coolant temperature -40 offset", field(0, 0, 8, 1, 40), "float", "7800000000000000", "80");
+    row("not available int: scaled mask", field(0, 0, 8, 1, 40), "int", "ffffffffffffffff", "n/a");
     // SAE J1939-71 ranges: error indicator and not available per field size.
-    auto hex = [](const char *h) { return QByteArray::fromHex(h); };
-    QTest::newRow("sae byte 0xFA is the top value")
-        << sae(field(0, 0, 8)) << "int" << hex("faffffffffffffff") << "250" << true;
-    QTest::newRow("sae byte 0xFE error")
-        << sae(field(0, 0, 8, 0.4f)) << "float" << hex("feffffffffffffff") << "error" << false;
-    QTest::newRow("sae byte 0xFF n/a")
-        << sae(field(0, 0, 8)) << "int" << hex("ffffffffffffffff") << "n/a" << false;
-    QTest::newRow("sae 2 bytes 0xFAFF is a value")
-        << sae(field(2, 0, 16)) << "int" << hex("ffffFFFAffffffff") << "64255" << true;
-    QTest::newRow("sae 2 bytes 0xFE00 error")
-        << sae(field(2, 0, 16)) << "int" << hex("ffff00feffffffff") << "error" << false;
-    QTest::newRow("sae 2 bytes 0xFEFF error")
-        << sae(field(2, 0, 16, 0.03125f, 273)) << "float" << hex("ffffFFFEffffffff") << "error"
-        << false;
-    QTest::newRow("sae 2 bytes 0xFF00 n/a")
-        << sae(field(2, 0, 16)) << "int" << hex("ffff00ffffffffff") << "n/a" << false;
-    QTest::newRow("sae 4 bytes 0xFE123456 error")
-        << sae(field(4, 0, 32)) << "float" << hex("ffffffff563412fe") << "error" << false;
-    QTest::newRow("sae 4 bytes 0xFF000000 n/a")
-        << sae(field(4, 0, 32)) << "float" << hex("ffffffff000000ff") << "n/a" << false;
-    QTest::newRow("sae 4 bytes 0x0A000000 is a value")
-        << sae(field(4, 0, 32)) << "int" << hex("ffffffff0000000a") << "167772160" << true;
-    QTest::newRow("sae 2 bits 01 is a value")
-        << sae(field(0, 2, 2)) << "bool" << hex("0400000000000000") << "1" << true;
-    QTest::newRow("sae 2 bits 10 error")
-        << sae(field(0, 2, 2)) << "bool" << hex("0800000000000000") << "error" << false;
-    QTest::newRow("sae 2 bits 11 n/a")
-        << sae(field(0, 2, 2)) << "bool" << hex("0c00000000000000") << "n/a" << false;
-    QTest::newRow("sae 4 bits 0xD is a value")
-        << sae(field(0, 4, 4)) << "int" << hex("d0ffffffffffffff") << "13" << true;
-    QTest::newRow("sae 4 bits 0xE error")
-        << sae(field(0, 4, 4)) << "int" << hex("e0ffffffffffffff") << "error" << false;
-    QTest::newRow("sae 4 bits 0xF n/a")
-        << sae(field(0, 4, 4)) << "int" << hex("f0ffffffffffffff") << "n/a" << false;
-    QTest::newRow("sae 3 bits: only all ones is n/a")
-        << sae(field(0, 0, 3)) << "int" << hex("06ffffffffffffff") << "6" << true;
+    row("sae byte 0xFA is the top value", sae(field(0, 0, 8)), "int", "faffffffffffffff", "250");
+    row("sae byte 0xFE error", sae(field(0, 0, 8, 0.4f)), "float", "feffffffffffffff", "error");
+    row("sae byte 0xFF n/a", sae(field(0, 0, 8)), "int", "ffffffffffffffff", "n/a");
+    row("sae 2 bytes 0xFAFF is a value", sae(field(2, 0, 16)), "int", "ffffFFFAffffffff", "64255");
+    row("sae 2 bytes 0xFE00 error", sae(field(2, 0, 16)), "int", "ffff00feffffffff", "error");
+    row("sae 2 bytes 0xFEFF error",
+        sae(field(2, 0, 16, 0.03125f, 273)), "float", "ffffFFFEffffffff", "error");
+    row("sae 2 bytes 0xFF00 n/a", sae(field(2, 0, 16)), "int", "ffff00ffffffffff", "n/a");
+    row("sae 4 bytes 0xFE123456 error", sae(field(4, 0, 32)), "float", "ffffffff563412fe", "error");
+    row("sae 4 bytes 0xFF000000 n/a", sae(field(4, 0, 32)), "float", "ffffffff000000ff", "n/a");
+    row("sae 4 bytes 0x0A000000 is a value",
+        sae(field(4, 0, 32)), "int", "ffffffff0000000a", "167772160");
+    row("sae 2 bits 01 is a value", sae(field(0, 2, 2)), "bool", "0400000000000000", "1");
+    row("sae 2 bits 10 error", sae(field(0, 2, 2)), "bool", "0800000000000000", "error");
+    row("sae 2 bits 11 n/a", sae(field(0, 2, 2)), "bool", "0c00000000000000", "n/a");
+    row("sae 4 bits 0xD is a value", sae(field(0, 4, 4)), "int", "d0ffffffffffffff", "13");
+    row("sae 4 bits 0xE error", sae(field(0, 4, 4)), "int", "e0ffffffffffffff", "error");
+    row("sae 4 bits 0xF n/a", sae(field(0, 4, 4)), "int", "f0ffffffffffffff", "n/a");
+    row("sae 3 bits: only all ones is n/a", sae(field(0, 0, 3)), "int", "06ffffffffffffff", "6");
     // Proprietary groups keep their raw decoding.
-    QTest::newRow("proprietary byte 0xFE is a value")
-        << field(0, 0, 8) << "int" << hex("feffffffffffffff") << "254" << true;
-    QTest::newRow("proprietary 2 bytes 0xFF00 is a value")
-        << field(2, 0, 16) << "int" << hex("ffff00ffffffffff") << "65280" << true;
-    QTest::newRow("proprietary 2 bits 10 is a value")
-        << field(0, 2, 2) << "int" << hex("0800000000000000") << "2" << true;
+    row("proprietary byte 0xFE is a value", field(0, 0, 8), "int", "feffffffffffffff", "254");
+    row("proprietary 2 bytes 0xFF00 is a value",
+        field(2, 0, 16), "int", "ffff00ffffffffff", "65280");
+    row("proprietary 2 bits 10 is a value", field(0, 2, 2), "int", "0800000000000000", "2");
 }
 
 void tst_ParameterBinding::decode()
@@ -176,36 +145,29 @@ void tst_ParameterBinding::encode_data()
     QTest::addColumn<ParameterBinding>("binding");
     QTest::addColumn<double>("value");
     QTest::addColumn<QByteArray>("payload");
-    QTest::newRow("1000 rpm at byte 3")
-        << field(3, 0, 16, 0.125f) << 1000.0 << QByteArray::fromHex("ffffff401fffffff");
-    QTest::newRow("0 with offset 125 gives raw 125")
-        << field(1, 0, 8, 1, 125) << 0.0 << QByteArray::fromHex("ff7dffffffffffff");
-    QTest::newRow("2-bit field keeps the other bits")
-        << field(0, 2, 2) << 1.0 << QByteArray::fromHex("f7ffffffffffffff");
-    QTest::newRow("rounds half up")
-        << field(0, 0, 8, 0.5f) << 1.25 << QByteArray::fromHex("03ffffffffffffff");
-    QTest::newRow("value cut to the field")
-        << field(0, 0, 4) << 18.0 << QByteArray::fromHex("f2ffffffffffffff");
-    QTest::newRow("across a byte boundary")
-        << field(0, 4, 8) << 218.0 << QByteArray::fromHex("affdffffffffffff");
-    QTest::newRow("32 bits") << field(4, 0, 32) << 305419776.0
-                             << QByteArray::fromHex("ffffffff00563412");
-    QTest::newRow("big-endian 0x1234 goes out as 12 34")
-        << field(2, 0, 16, 1, 0, true) << 4660.0 << QByteArray::fromHex("ffff1234ffffffff");
-    QTest::newRow("big-endian 32 bits at byte 4")
-        << field(4, 0, 32, 1, 0, true) << 305419776.0 << QByteArray::fromHex("ffffffff12345600");
-    QTest::newRow("big-endian 24 bits at byte 5")
-        << field(5, 0, 24, 1, 0, true) << 1193046.0 << QByteArray::fromHex("ffffffffff123456");
-    QTest::newRow("big-endian single byte as little-endian")
-        << field(0, 0, 8, 1, 0, true) << 18.0 << QByteArray::fromHex("12ffffffffffffff");
-    QTest::newRow("big-endian scaled: 1000 rpm")
-        << field(3, 0, 16, 0.125f, 0, true) << 1000.0 << QByteArray::fromHex("ffffff1f40ffffff");
-    QTest::newRow("big-endian outside the payload is skipped")
-        << field(7, 0, 16, 1, 0, true) << 1.0 << QByteArray::fromHex("ffffffffffffffff");
-    QTest::newRow("outside the payload is skipped")
-        << field(7, 0, 16) << 1.0 << QByteArray::fromHex("ffffffffffffffff");
-    QTest::newRow("not a number gives not available")
-        << field(0, 0, 8) << qQNaN() << QByteArray::fromHex("ffffffffffffffff");
+    auto row = [](const char *name, ParameterBinding b, double value, const char *payload) {
+        QTest::newRow(name) << b << value << hex(payload);
+    };
+    row("1000 rpm at byte 3", field(3, 0, 16, 0.125f), 1000.0, "ffffff401fffffff");
+    row("0 with offset 125 gives raw 125", field(1, 0, 8, 1, 125), 0.0, "ff7dffffffffffff");
+    row("2-bit field keeps the other bits", field(0, 2, 2), 1.0, "f7ffffffffffffff");
+    row("rounds half up", field(0, 0, 8, 0.5f), 1.25, "03ffffffffffffff");
+    row("value cut to the field", field(0, 0, 4), 18.0, "f2ffffffffffffff");
+    row("across a byte boundary", field(0, 4, 8), 218.0, "affdffffffffffff");
+    row("32 bits", field(4, 0, 32), 305419776.0, "ffffffff00563412");
+    row("big-endian 0x1234 goes out as 12 34",
+        field(2, 0, 16, 1, 0, true), 4660.0, "ffff1234ffffffff");
+    row("big-endian 32 bits at byte 4",
+        field(4, 0, 32, 1, 0, true), 305419776.0, "ffffffff12345600");
+    row("big-endian 24 bits at byte 5", field(5, 0, 24, 1, 0, true), 1193046.0, "ffffffffff123456");
+    row("big-endian single byte as little-endian",
+        field(0, 0, 8, 1, 0, true), 18.0, "12ffffffffffffff");
+    row("big-endian scaled: 1000 rpm",
+        field(3, 0, 16, 0.125f, 0, true), 1000.0, "ffffff1f40ffffff");
+    row("big-endian outside the payload is skipped",
+        field(7, 0, 16, 1, 0, true), 1.0, "ffffffffffffffff");
+    row("outside the payload is skipped", field(7, 0, 16), 1.0, "ffffffffffffffff");
+    row("not a number gives not available", field(0, 0, 8), qQNaN(), "ffffffffffffffff");
 }
 
 void tst_ParameterBinding::encode()

@@ -258,12 +258,10 @@ void tst_ParameterLink::hexValidator_data()
     QTest::addColumn<int>("state");
     QTest::newRow("0x12G3456 with 4 digits") << 4 << "0x12G3456"
                                              << "1234" << int(QValidator::Acceptable);
-    QTest::newRow("empty is acceptable") << 4 << ""
-                                         << "" << int(QValidator::Acceptable);
+    QTest::newRow("empty is acceptable") << 4 << "" << "" << int(QValidator::Acceptable);
     QTest::newRow("upper-case prefix") << 8 << "0XdeadBEEF"
                                        << "deadBEEF" << int(QValidator::Acceptable);
-    QTest::newRow("no digits at all") << 2 << "zz"
-                                      << "" << int(QValidator::Acceptable);
+    QTest::newRow("no digits at all") << 2 << "zz" << "" << int(QValidator::Acceptable);
 }
 
 void tst_ParameterLink::hexValidator()

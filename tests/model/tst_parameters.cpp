@@ -26,6 +26,7 @@
 
 using ParameterMaker = std::function<ZxParameter *()>;
 Q_DECLARE_METATYPE(ParameterMaker)
+using Make = ParameterMaker;
 
 class tst_Parameters : public QObject
 {
@@ -58,52 +59,38 @@ void tst_Parameters::text_data()
     QTest::addColumn<ParameterMaker>("make");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("type");
-    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(-42); }) << "-42" << 1;
-    QTest::newRow("int not available") << ParameterMaker([] {
-        auto *p = new ZxIntParameter(5);
+    // The parameter as before its first frame.
+    auto unavailable = [](ZxParameter *p) {
         p->setValid(false);
         return p;
-    }) << "n/a" << 1;
-    QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(12.5f); }) << "12.5"
-                           << 2;
-    QTest::newRow("float not available") << ParameterMaker([] {
-        auto *p = new ZxFloatParameter(1);
-        p->setValid(false);
-        return p;
-    }) << "n/a" << 2;
-    QTest::newRow("bool true") << ParameterMaker([] { return new ZxBoolParameter(true); }) << "1"
-                               << 4;
-    QTest::newRow("bool false") << ParameterMaker([] { return new ZxBoolParameter(false); }) << "0"
-                                << 4;
-    QTest::newRow("bool not available") << ParameterMaker([] {
-        auto *p = new ZxBoolParameter(true);
-        p->setValid(false);
-        return p;
-    }) << "n/a" << 4;
-    QTest::newRow("list not available") << ParameterMaker([] {
-        auto *p = new ZxListParameter({"a", "b"});
-        p->setValid(false);
-        return p;
-    }) << "n/a" << 3;
-    QTest::newRow("string") << ParameterMaker([] { return new ZxStringParameter("abc d"); })
-                            << "abc d" << 10;
-    QTest::newRow("list prints the index") << ParameterMaker([] {
+    };
+    QTest::newRow("int") << Make([] { return new ZxIntParameter(-42); }) << "-42" << 1;
+    QTest::newRow("int not available")
+        << Make([=] { return unavailable(new ZxIntParameter(5)); }) << "n/a" << 1;
+    QTest::newRow("float") << Make([] { return new ZxFloatParameter(12.5f); }) << "12.5" << 2;
+    QTest::newRow("float not available")
+        << Make([=] { return unavailable(new ZxFloatParameter(1)); }) << "n/a" << 2;
+    QTest::newRow("bool true") << Make([] { return new ZxBoolParameter(true); }) << "1" << 4;
+    QTest::newRow("bool false") << Make([] { return new ZxBoolParameter(false); }) << "0" << 4;
+    QTest::newRow("bool not available")
+        << Make([=] { return unavailable(new ZxBoolParameter(true)); }) << "n/a" << 4;
+    QTest::newRow("list not available")
+        << Make([=] { return unavailable(new ZxListParameter({"a", "b"})); }) << "n/a" << 3;
+    QTest::newRow("string") << Make([] { return new ZxStringParameter("abc d"); }) << "abc d" << 10;
+    QTest::newRow("list prints the index") << Make([] {
         auto *p = new ZxListParameter({"a", "b", "c"});
         p->setValue(2);
         return p;
     }) << "2" << 3;
-    QTest::newRow("error codes up to the first FF") << ParameterMaker([] {
-        auto *p = new ZxErrorCodesParameter;
+    QTest::newRow("error codes up to the first FF") << Make([] {auto *p = new ZxErrorCodesParameter;
         const unsigned char codes[6] = {0x01, 0x0A, 0xFF, 0x05, 0x06, 0x07};
         p->setCodes(codes);
         return p;
     }) << "0x01 0x0a" << 11;
-    QTest::newRow("error codes none")
-        << ParameterMaker([] { return new ZxErrorCodesParameter; }) << "" << 11;
+    QTest::newRow("error codes none") << Make([] { return new ZxErrorCodesParameter; }) << "" << 11;
     QTest::newRow("target in hex")
-        << ParameterMaker([] { return new TargetParameter(0x1A2B); }) << "1a2b" << 1;
-    QTest::newRow("raw data") << ParameterMaker([] {
-        auto *p = new RawDataParameter;
+        << Make([] { return new TargetParameter(0x1A2B); }) << "1a2b" << 1;
+    QTest::newRow("raw data") << Make([] {auto *p = new RawDataParameter;
         const unsigned char bytes[] = {0x01, 0xA2, 0xFF};
         p->setBytes(bytes, 3);
         return p;
@@ -149,34 +136,31 @@ void tst_Parameters::streamRoundTrip_data()
 {
     QTest::addColumn<ParameterMaker>("make");
     QTest::addColumn<ParameterMaker>("fresh");
-    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(-123456); })
-                         << ParameterMaker([] { return new ZxIntParameter; });
-    QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(-0.375f); })
-                           << ParameterMaker([] { return new ZxFloatParameter; });
-    QTest::newRow("bool") << ParameterMaker([] { return new ZxBoolParameter(true); })
-                          << ParameterMaker([] { return new ZxBoolParameter; });
-    QTest::newRow("string") << ParameterMaker([] { return new ZxStringParameter("Зона 1"); })
-                            << ParameterMaker([] { return new ZxStringParameter; });
-    QTest::newRow("list") << ParameterMaker([] {
-        auto *p = new ZxListParameter({"a", "b"});
+    QTest::newRow("int") << Make([] { return new ZxIntParameter(-123456); })
+                         << Make([] { return new ZxIntParameter; });
+    QTest::newRow("float") << Make([] { return new ZxFloatParameter(-0.375f); })
+                           << Make([] { return new ZxFloatParameter; });
+    QTest::newRow("bool") << Make([] { return new ZxBoolParameter(true); })
+                          << Make([] { return new ZxBoolParameter; });
+    QTest::newRow("string") << Make([] { return new ZxStringParameter("Зона 1"); })
+                            << Make([] { return new ZxStringParameter; });
+    QTest::newRow("list") << Make([] {auto *p = new ZxListParameter({"a", "b"});
         p->setValue(1);
         return p;
-    }) << ParameterMaker([] {
+    }) << Make([] {
         return new ZxListParameter({"a", "b"});
     });
-    QTest::newRow("variant") << ParameterMaker([] {
-        auto *p = new ZxVariantParameter;
+    QTest::newRow("variant") << Make([] {auto *p = new ZxVariantParameter;
         p->setValue(ZxVariant::fromFloat(2.5f));
         return p;
-    }) << ParameterMaker([] { return new ZxVariantParameter; });
-    QTest::newRow("error codes") << ParameterMaker([] {
-        auto *p = new ZxErrorCodesParameter;
+    }) << Make([] { return new ZxVariantParameter; });
+    QTest::newRow("error codes") << Make([] {auto *p = new ZxErrorCodesParameter;
         const unsigned char codes[6] = {1, 2, 3, 0xFF, 0xFF, 0xFF};
         p->setCodes(codes);
         return p;
-    }) << ParameterMaker([] { return new ZxErrorCodesParameter; });
-    QTest::newRow("target") << ParameterMaker([] { return new TargetParameter(0xABCD); })
-                            << ParameterMaker([] { return new TargetParameter; });
+    }) << Make([] { return new ZxErrorCodesParameter; });
+    QTest::newRow("target") << Make([] { return new TargetParameter(0xABCD); })
+                            << Make([] { return new TargetParameter; });
 }
 
 void tst_Parameters::streamRoundTrip()
@@ -201,12 +185,12 @@ void tst_Parameters::schemeTextRoundTrip_data()
     // Scheme files keep variantValue().toString() and give it back to setVariantValue.
     QTest::addColumn<ParameterMaker>("make");
     QTest::addColumn<ParameterMaker>("fresh");
-    QTest::newRow("bool true") << ParameterMaker([] { return new ZxBoolParameter(true); })
-                               << ParameterMaker([] { return new ZxBoolParameter(false); });
-    QTest::newRow("bool false") << ParameterMaker([] { return new ZxBoolParameter(false); })
-                                << ParameterMaker([] { return new ZxBoolParameter(true); });
-    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(-7); })
-                         << ParameterMaker([] { return new ZxIntParameter; });
+    QTest::newRow("bool true") << Make([] { return new ZxBoolParameter(true); })
+                               << Make([] { return new ZxBoolParameter(false); });
+    QTest::newRow("bool false") << Make([] { return new ZxBoolParameter(false); })
+                                << Make([] { return new ZxBoolParameter(true); });
+    QTest::newRow("int") << Make([] { return new ZxIntParameter(-7); })
+                         << Make([] { return new ZxIntParameter; });
 }
 
 void tst_Parameters::schemeTextRoundTrip()
@@ -242,17 +226,16 @@ void tst_Parameters::wrongEditorRefused_data()
     QTest::addColumn<ParameterMaker>("make");
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("from");
-    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(3); })
+    QTest::newRow("int") << Make([] { return new ZxIntParameter(3); })
                          << "Can't update ZxIntParameter to other than QSpinBox"
                          << "Can't update ZxIntParameter from other than QSpinBox";
-    QTest::newRow("float") << ParameterMaker([] { return new ZxFloatParameter(3); })
+    QTest::newRow("float") << Make([] { return new ZxFloatParameter(3); })
                            << "Can't update ZxFloatParameter to other than QDoubleSpinBox"
                            << "Can't update ZxFloatParameter from other than QDoubleSpinBox";
-    QTest::newRow("bool") << ParameterMaker([] { return new ZxBoolParameter(true); })
+    QTest::newRow("bool") << Make([] { return new ZxBoolParameter(true); })
                           << "Can't update ZxBoolParameter to other than QCheckBox"
                           << "Can't update ZxBoolParameter from other than QCheckBox";
-    QTest::newRow("list") << ParameterMaker([] {
-        auto *p = new ZxListParameter({"a", "b"});
+    QTest::newRow("list") << Make([] {auto *p = new ZxListParameter({"a", "b"});
         p->setValue(1);
         return p;
     }) << "Can't update ZxListParameter to other than QComboBox"
@@ -281,9 +264,8 @@ void tst_Parameters::editorShowsNotAvailable_data()
 {
     QTest::addColumn<ParameterMaker>("make");
     QTest::addColumn<QString>("validText");
-    QTest::newRow("int") << ParameterMaker([] { return new ZxIntParameter(7); }) << "7 rpm";
-    QTest::newRow("float") << ParameterMaker([] {
-        auto *p = new ZxFloatParameter(2.5f);
+    QTest::newRow("int") << Make([] { return new ZxIntParameter(7); }) << "7 rpm";
+    QTest::newRow("float") << Make([] {auto *p = new ZxFloatParameter(2.5f);
         p->setDecimals(1);
         return p;
     }) << "2.5 rpm";

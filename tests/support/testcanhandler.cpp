@@ -94,6 +94,16 @@ QVector<CanMessage> TestCanHandler::writtenFrames() const
     return m_written;
 }
 
+QVector<CanMessage> TestCanHandler::writtenFrames(quint8 pduFormat) const
+{
+    QVector<CanMessage> frames;
+    for (const CanMessage &m : writtenFrames()) {
+        if (m.pduFormat() == pduFormat)
+            frames.append(m);
+    }
+    return frames;
+}
+
 int TestCanHandler::selectedTransceiver() const
 {
     std::lock_guard locker(m_mutex);

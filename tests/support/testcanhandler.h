@@ -35,6 +35,8 @@ public:
     int receiveCalls() const;
     QVector<int> writtenBatchSizes() const;
     QVector<CanMessage> writtenFrames() const;
+    // The frames written of one PDU format (PF), in order.
+    QVector<CanMessage> writtenFrames(quint8 pduFormat) const;
     int selectedTransceiver() const;
     int startCalls() const;
     int stopCalls() const;
