@@ -334,7 +334,8 @@ void tst_TestWalkthrough::runOnTheDemoBus()
                       Qt::LeftButton);
     AbstractDisplayableItem *panel
         = CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("control_panel_low"));
-    QCOMPARE(panel->state(), int(AbstractDisplayableItem::ReceiveOk));
+    // The state goes back in the bus thread.
+    QTRY_COMPARE(panel->state(), int(AbstractDisplayableItem::ReceiveOk));
 }
 
 void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy_data()
