@@ -2,6 +2,7 @@
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
 #include "diagnostics/flashlog.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
@@ -15,6 +16,7 @@
 
 #include <QCryptographicHash>
 #include <QDomDocument>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -132,6 +134,7 @@ private slots:
     void fileRefusals();
     void startRefusals_data();
     void startRefusals();
+    void startFromTheEditor();
     void runAgainstBootLoader_data();
     void runAgainstBootLoader();
     void delayBetweenFrames();
@@ -237,6 +240,34 @@ void tst_CanFlashing::startRefusals()
     QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
     QVERIFY(rig.flasher->stateText().contains(QStringLiteral("Invalid target")));
     QVERIFY(rig.handler.writtenFrames().isEmpty());
+}
+
+void tst_CanFlashing::startFromTheEditor()
+{
+    QStringList questions;
+    CanFlashingFunctionV1SchemeTreeItem::setConfirmer(
+        [&questions](QWidget *, const QString &question) {
+            questions << question;
+            return true;
+        });
+    // Without a bus connection the editor refuses before it asks anything.
+    OffBoardDiagnosticDevice alone;
+    alone.flasher()->setTarget(Unit);
+    alone.flasher()->setProgram(program(4), QStringLiteral("x.prg"));
+    QVERIFY(!CanFlashingFunctionV1SchemeTreeItem(alone.flasher()).requestStart(nullptr));
+    QVERIFY(questions.isEmpty());
+    QCOMPARE(alone.flasher()->stateText(), QStringLiteral("No bus connection"));
+    QCOMPARE(alone.flasher()->flasherState(), int(F::FlasherIdle));
+    // On the bus it asks, and the run is logged beside the parameter logs.
+    Rig rig;
+    QTemporaryDir logs;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), logs.path());
+    QVERIFY(CanFlashingFunctionV1SchemeTreeItem(rig.flasher).requestStart(nullptr));
+    QSettings().remove(QStringLiteral("ParameterLog/Directory"));
+    QCOMPARE(questions.size(), 1);
+    QCOMPARE(rig.flasher->logDirectory(), logs.path());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.flasher->flasherState(), int(F::FlasherFinished), 3000);
+    QVERIFY(QFile::exists(QDir(logs.path()).filePath(QString::fromLatin1(FlashLog::FileName))));
 }
 
 void tst_CanFlashing::runAgainstBootLoader_data()
