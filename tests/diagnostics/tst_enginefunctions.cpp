@@ -85,7 +85,6 @@ private slots:
     void simulatedEngineConfigurationDecodes();
     void simulatedEngineStopRequest_data();
     void simulatedEngineStopRequest();
-    void emr2FunctionStopsTheSimulatedEngine();
     void manualOnlyKinds();
 };
 
@@ -428,28 +427,6 @@ void tst_EngineFunctions::simulatedEngineStopRequest()
     QCOMPARE(engine.isRunning(), running);
     QCOMPARE(speedIn(replies), speed);
     QCOMPARE(engine.stopRequestCount(), stops);
-}
-
-void tst_EngineFunctions::emr2FunctionStopsTheSimulatedEngine()
-{
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler(&dispatcher);
-    auto engine = std::make_shared<SimulatedEngine>(0x01);
-    handler.bus()->addUnit(engine);
-    auto *device = new J1939Device(0x01);
-    auto *f = new Emr2EngineStopRequestFunction(device);
-    Emr2EngineStopRequestFunction::setRandomSource([] { return quint8(0x9A); });
-    dispatcher.registerDisplayable(device);
-    QVERIFY(handler.start());
-    f->boolParameter(0)->setValue(true);
-    f->transmitState();
-    QTRY_VERIFY(!engine->isRunning());
-    QCOMPARE(engine->stopRequestCount(), 1);
-    f->boolParameter(0)->setValue(false);
-    f->transmitState();
-    QTRY_VERIFY(engine->isRunning());
-    handler.stop();
-    dispatcher.clearScheme();
 }
 
 void tst_EngineFunctions::manualOnlyKinds()

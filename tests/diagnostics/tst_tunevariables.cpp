@@ -2,7 +2,6 @@
 #include "descriptions/unknownpgnfactory.h"
 #include "descriptions/variablefactory.h"
 #include "diagnostics/controllermachinestatedevicefunction.h"
-#include "diagnostics/editors/tunevariableschemetreeitem.h"
 #include "diagnostics/machinestatevariable.h"
 #include "diagnostics/tunefunction.h"
 #include "diagnostics/tunevariable.h"
@@ -15,7 +14,6 @@
 #include "support/testenvironment.h"
 
 #include <QDomDocument>
-#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -110,7 +108,6 @@ private slots:
     void machineStateSends();
     void catalogueEntry();
     void schemeRoundTrip();
-    void treeItemButtons();
     void requester_data();
     void requester();
     void outcomeText_data();
@@ -424,21 +421,6 @@ void tst_TuneVariables::schemeRoundTrip()
     QCOMPARE(rl0->valueParameter()->value(), ZxVariant::fromFloat(10.1f));
     QCOMPARE(rl0->target(), 0x9D);
     QCOMPARE(rr1->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::UInt8, 200));
-}
-
-void tst_TuneVariables::treeItemButtons()
-{
-    Rig rig;
-    rig.controller->setValue(SimulatedTuneController::name("L0"), {2, 77});
-    std::unique_ptr<AbstractSchemeTreeItem> node(rig.variable->createTreeItem());
-    QVERIFY(qobject_cast<TuneVariableSchemeTreeItem *>(node.get()));
-    std::unique_ptr<QWidget> editor(node->createWidget(1));
-    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("getValue")), Qt::LeftButton);
-    QTRY_COMPARE(rig.variable->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::Int16, 77));
-    rig.variable->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::Int16, 78));
-    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("setValue")), Qt::LeftButton);
-    QTRY_COMPARE(rig.controller->value(SimulatedTuneController::name("L0")).raw, 78u);
-    QCOMPARE(rig.variable->confirm(), int(TuneVariable::Yes));
 }
 
 void tst_TuneVariables::requester_data()
