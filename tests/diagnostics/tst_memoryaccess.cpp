@@ -48,7 +48,6 @@ private slots:
     void editsRefusedDuringExchange();
     void targetRestore_data();
     void targetRestore();
-    void schemeRoundTrip();
     void deviceRoundTripByKey();
     void registered();
 };
@@ -358,22 +357,6 @@ void tst_MemoryAccess::targetRestore()
     TargetParameter p(0x17);
     QCOMPARE(p.setVariantValue(input), ok);
     QCOMPARE(p.value(), target);
-}
-
-void tst_MemoryAccess::schemeRoundTrip()
-{
-    Rig rig;
-    QVERIFY(rig.function->setItemValue(1, 42.5));
-    QDomDocument doc;
-    QDomElement element = doc.createElement(QStringLiteral("genericitem"));
-    doc.appendChild(element);
-    rig.function->saveItemToXmlNode(element);
-    QCOMPARE(element.tagName(), QStringLiteral("func"));
-    MemoryAccessFunction restored;
-    restored.restoreParameterValues(element);
-    QCOMPARE(restored.target(), int(Unit));
-    QCOMPARE(restored.fileData(), rig.function->fileData());
-    QCOMPARE(restored.table().items.at(1).value, 42.5);
 }
 
 void tst_MemoryAccess::deviceRoundTripByKey()
