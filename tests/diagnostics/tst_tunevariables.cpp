@@ -90,8 +90,6 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void names_data();
     void names();
-    void factory_data();
-    void factory();
     void readRequestFrame();
     void readReply_data();
     void readReply();
@@ -117,10 +115,13 @@ private slots:
 void tst_TuneVariables::names_data()
 {
     QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("bytes"); // empty: the catalogue has no such variable
     QTest::newRow("L0") << QByteArray("L0") << QByteArray("4c 30");
     QTest::newRow("l0 is another variable") << QByteArray("l0") << QByteArray("6c 30");
     QTest::newRow("Dl") << QByteArray("Dl") << QByteArray("44 6c");
+    QTest::newRow("H2") << QByteArray("H2") << QByteArray("48 32");
+    QTest::newRow("unknown name") << QByteArray("ZZ") << QByteArray();
+    QTest::newRow("case matters: h2 unknown") << QByteArray("h2") << QByteArray();
 }
 
 void tst_TuneVariables::names()
@@ -128,37 +129,19 @@ void tst_TuneVariables::names()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, bytes);
     TuneFunction function;
+    QCOMPARE(function.subFactory()->count(), 36);
     TuneVariable *v = createVariable(&function, name.constData());
-    QVERIFY(v);
+    QCOMPARE(v != nullptr, !bytes.isEmpty());
+    // One variable per name: a second frame makes none; two bytes carry no name.
+    QVERIFY(!createVariable(&function, name.constData()));
+    QVERIFY(!function.subFactory()->createDevice(makeFrame(0x18EF00A0, {0, 'L'})));
+    if (!v)
+        return;
     QCOMPARE(v->objectName(), QString::fromLatin1(name));
     QCOMPARE(v->address().kind, int(ItemAddress::Variable));
     quint8 data[8] = {};
     v->encode(data);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(data + 1), 2).toHex(' '), bytes);
-}
-
-void tst_TuneVariables::factory_data()
-{
-    QTest::addColumn<QByteArray>("first");
-    QTest::addColumn<bool>("made");
-    QTest::newRow("known name") << QByteArray("H2") << true;
-    QTest::newRow("unknown name") << QByteArray("ZZ") << false;
-    QTest::newRow("case matters: h2 unknown") << QByteArray("h2") << false;
-}
-
-void tst_TuneVariables::factory()
-{
-    QFETCH(QByteArray, first);
-    QFETCH(bool, made);
-    TuneFunction function;
-    QCOMPARE(function.subFactory()->count(), 36);
-    TuneVariable *v = createVariable(&function, first.constData());
-    QCOMPARE(v != nullptr, made);
-    // One variable per name: a second frame makes none.
-    QVERIFY(!createVariable(&function, first.constData()));
-    // Two bytes carry no name.
-    CanMessage shortFrame = makeFrame(0x18EF00A0, {0, 'L'});
-    QVERIFY(!function.subFactory()->createDevice(shortFrame));
 }
 
 void tst_TuneVariables::readRequestFrame()
