@@ -43,9 +43,8 @@ private slots:
     void writeWithoutReadConfirmed();
     void cancelWrite();
     void cancelRead();
-    void loadDuringExchangeRefused();
     void failedLoadKeepsTable();
-    void editsRefusedDuringExchange();
+    void changesRefusedDuringExchange();
     void targetRestore_data();
     void targetRestore();
     void deviceRoundTripByKey();
@@ -300,18 +299,6 @@ void tst_MemoryAccess::cancelRead()
     QVERIFY(!rig.function->isActive());
 }
 
-void tst_MemoryAccess::loadDuringExchangeRefused()
-{
-    Rig rig;
-    rig.unit->setFault(Fault::Silent);
-    rig.function->requestData();
-    QVERIFY(rig.function->isActive());
-    QVERIFY(!rig.function->loadFromData("99;X;d;S\n"));
-    QCOMPARE(rig.function->errorText(), QStringLiteral("Busy"));
-    QCOMPARE(rig.function->itemCount(), 4);
-    rig.function->cancel();
-}
-
 void tst_MemoryAccess::failedLoadKeepsTable()
 {
     Rig rig;
@@ -323,11 +310,15 @@ void tst_MemoryAccess::failedLoadKeepsTable()
     QVERIFY(rig.function->table().items.at(0).modified);
 }
 
-void tst_MemoryAccess::editsRefusedDuringExchange()
+void tst_MemoryAccess::changesRefusedDuringExchange()
 {
     Rig rig;
     rig.unit->setFault(Fault::Silent);
     rig.function->requestData();
+    QVERIFY(rig.function->isActive());
+    QVERIFY(!rig.function->loadFromData("99;X;d;S\n"));
+    QCOMPARE(rig.function->errorText(), QStringLiteral("Busy"));
+    QCOMPARE(rig.function->itemCount(), 4);
     QVERIFY(!rig.function->setItemValue(0, 2));
     QVERIFY(!rig.function->setItemValue(99, 2));
     rig.function->cancel();
