@@ -100,8 +100,6 @@ void tst_MemoryAccess::readFaults_data()
     QTest::newRow("DM16 instead of DM15") << int(Fault::WrongKind) << 0
                                           << "Waiting for DM15 but got pduformat d7";
     QTest::newRow("DM16 n=0") << int(Fault::BadDataLength) << 0 << "Invalid data length 0";
-    QTest::newRow("DM16 n=3") << int(Fault::BadDataLength) << 3 << "Invalid data length 3";
-    QTest::newRow("DM16 n=5") << int(Fault::BadDataLength) << 5 << "Invalid data length 5";
     QTest::newRow("DM16 n=8") << int(Fault::BadDataLength) << 8 << "Invalid data length 8";
     QTest::newRow("one-byte DM15") << int(Fault::ShortFrames) << 0 << "Device timeout";
     QTest::newRow("answers from another unit") << int(Fault::OtherSource) << 0 << "Device timeout";
