@@ -452,14 +452,10 @@ void tst_TuneVariables::outcomeText_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("acknowledgement");
     QTest::addColumn<QString>("text");
-    QTest::newRow("read") << false << int(SimulatedTuneController::NoFault) << 0
-                          << "10, read from unit 0xa0";
     QTest::newRow("read, not available") << false << int(SimulatedTuneController::NotAvailable)
                                          << 0 << "Unit 0xa0 has no value for it";
     QTest::newRow("read, silence") << false << int(SimulatedTuneController::Silent) << 0
                                    << "No answer from unit 0xa0";
-    QTest::newRow("write accepted") << true << int(SimulatedTuneController::NoFault) << 0
-                                    << "1234, written to unit 0xa0";
     QTest::newRow("write restricted") << true << int(SimulatedTuneController::NoFault) << 2
                                       << "Unit 0xa0 refused the write: Restricted";
     QTest::newRow("write, silence") << true << int(SimulatedTuneController::Silent) << 0
