@@ -227,9 +227,6 @@ void tst_DeviceTestDialog::saveReport_data()
 {
     QTest::addColumn<QString>("answer"); // relative to the chosen folder; "" cancels
     QTest::addColumn<QStringList>("written");
-    QTest::newRow("chosen name") << QStringLiteral("controller.csv")
-                                 << QStringList{QStringLiteral("controller.csv"),
-                                                QStringLiteral("controller.txt")};
     QTest::newRow("name without suffix") << QStringLiteral("controller")
                                          << QStringList{QStringLiteral("controller.csv"),
                                                         QStringLiteral("controller.txt")};

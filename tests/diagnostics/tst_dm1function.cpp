@@ -11,8 +11,6 @@
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
-#include <QFormLayout>
-#include <QLabel>
 #include <QListWidget>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -408,22 +406,6 @@ void tst_DM1Function::treeItemShowsTheCodeList()
     dm1.setUpdateNeeded();
     QVERIFY(node->doUpdate());
     QCOMPARE(list->count(), 2);
-    // Details: the lamps and the count by their names, then the list; the per-slot fields the
-    // list shows are left out.
-    std::unique_ptr<QWidget> details(node->getNewWidget(0));
-    auto *form = qobject_cast<QFormLayout *>(details->layout());
-    QVERIFY(form);
-    QStringList labels;
-    for (QLabel *label : details->findChildren<QLabel *>())
-        labels << label->text();
-    QVERIFY2(labels.contains(QStringLiteral("Amber Warning Lamp")), qPrintable(labels.join('|')));
-    QVERIFY(labels.contains(QStringLiteral("DTC Count")));
-    QVERIFY(!labels.contains(QStringLiteral("SPN0")));
-    auto *codes = details->findChild<QListWidget *>(QStringLiteral("dtcList"));
-    QVERIFY(codes);
-    dm1.setUpdateNeeded();
-    QVERIFY(node->doUpdate());
-    QCOMPARE(codes->count(), 2);
 }
 
 QTEST_MAIN(tst_DM1Function)

@@ -9,7 +9,6 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
-#include "model/tpconnection.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxparameterlink.h"
@@ -34,7 +33,6 @@ private slots:
     void ecuid();
     void soft_data();
     void soft();
-    void softOverConnection();
     void registered();
     void nameFields_data();
     void nameFields();
@@ -113,28 +111,6 @@ void tst_Identification::soft()
     QCOMPARE(f.decode(data), ok);
     QCOMPARE(f.intParameter(0)->value(), count);
     QCOMPARE(f.stringParameter(1)->value(), text);
-}
-
-void tst_Identification::softOverConnection()
-{
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    TPConnection::Timing t;
-    t.delayRtsToCts = 1;
-    t.delayDataToAck = 1;
-    TPConnection::setTiming(t);
-    J1939Device device(0xF9);
-    auto *soft = new SoftFunction(&device);
-    device.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    device.dispatchTargetMessage(makeFrame(0x1CECF900, {0x10, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r);
-    QTRY_COMPARE(handler.writtenFrames().size(), 1);
-    device.dispatchTargetMessage(makeFrame(0x1CEBF900, {1, 0x01, 'V', 'E', 'R', '1', '.', '2'}), &r);
-    device.dispatchTargetMessage(makeFrame(0x1CEBF900, {2, '*', 'x', 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),
-                                 &r);
-    QCOMPARE(soft->intParameter(0)->value(), 1);
-    QCOMPARE(soft->stringParameter(1)->value(), QStringLiteral("VER1.2*x"));
-    TPConnection::setTiming(TPConnection::defaultTiming());
 }
 
 void tst_Identification::registered()

@@ -2,7 +2,6 @@
 #include "descriptions/unknownpgnfactory.h"
 #include "descriptions/variablefactory.h"
 #include "diagnostics/controllermachinestatedevicefunction.h"
-#include "diagnostics/editors/tunevariableschemetreeitem.h"
 #include "diagnostics/machinestatevariable.h"
 #include "diagnostics/tunefunction.h"
 #include "diagnostics/tunevariable.h"
@@ -15,7 +14,6 @@
 #include "support/testenvironment.h"
 
 #include <QDomDocument>
-#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -92,8 +90,6 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void names_data();
     void names();
-    void factory_data();
-    void factory();
     void readRequestFrame();
     void readReply_data();
     void readReply();
@@ -110,7 +106,6 @@ private slots:
     void machineStateSends();
     void catalogueEntry();
     void schemeRoundTrip();
-    void treeItemButtons();
     void requester_data();
     void requester();
     void outcomeText_data();
@@ -120,10 +115,13 @@ private slots:
 void tst_TuneVariables::names_data()
 {
     QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("bytes"); // empty: the catalogue has no such variable
     QTest::newRow("L0") << QByteArray("L0") << QByteArray("4c 30");
     QTest::newRow("l0 is another variable") << QByteArray("l0") << QByteArray("6c 30");
     QTest::newRow("Dl") << QByteArray("Dl") << QByteArray("44 6c");
+    QTest::newRow("H2") << QByteArray("H2") << QByteArray("48 32");
+    QTest::newRow("unknown name") << QByteArray("ZZ") << QByteArray();
+    QTest::newRow("case matters: h2 unknown") << QByteArray("h2") << QByteArray();
 }
 
 void tst_TuneVariables::names()
@@ -131,37 +129,19 @@ void tst_TuneVariables::names()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, bytes);
     TuneFunction function;
+    QCOMPARE(function.subFactory()->count(), 36);
     TuneVariable *v = createVariable(&function, name.constData());
-    QVERIFY(v);
+    QCOMPARE(v != nullptr, !bytes.isEmpty());
+    // One variable per name: a second frame makes none; two bytes carry no name.
+    QVERIFY(!createVariable(&function, name.constData()));
+    QVERIFY(!function.subFactory()->createDevice(makeFrame(0x18EF00A0, {0, 'L'})));
+    if (!v)
+        return;
     QCOMPARE(v->objectName(), QString::fromLatin1(name));
     QCOMPARE(v->address().kind, int(ItemAddress::Variable));
     quint8 data[8] = {};
     v->encode(data);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(data + 1), 2).toHex(' '), bytes);
-}
-
-void tst_TuneVariables::factory_data()
-{
-    QTest::addColumn<QByteArray>("first");
-    QTest::addColumn<bool>("made");
-    QTest::newRow("known name") << QByteArray("H2") << true;
-    QTest::newRow("unknown name") << QByteArray("ZZ") << false;
-    QTest::newRow("case matters: h2 unknown") << QByteArray("h2") << false;
-}
-
-void tst_TuneVariables::factory()
-{
-    QFETCH(QByteArray, first);
-    QFETCH(bool, made);
-    TuneFunction function;
-    QCOMPARE(function.subFactory()->count(), 36);
-    TuneVariable *v = createVariable(&function, first.constData());
-    QCOMPARE(v != nullptr, made);
-    // One variable per name: a second frame makes none.
-    QVERIFY(!createVariable(&function, first.constData()));
-    // Two bytes carry no name.
-    CanMessage shortFrame = makeFrame(0x18EF00A0, {0, 'L'});
-    QVERIFY(!function.subFactory()->createDevice(shortFrame));
 }
 
 void tst_TuneVariables::readRequestFrame()
@@ -426,21 +406,6 @@ void tst_TuneVariables::schemeRoundTrip()
     QCOMPARE(rr1->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::UInt8, 200));
 }
 
-void tst_TuneVariables::treeItemButtons()
-{
-    Rig rig;
-    rig.controller->setValue(SimulatedTuneController::name("L0"), {2, 77});
-    std::unique_ptr<AbstractSchemeTreeItem> node(rig.variable->createTreeItem());
-    QVERIFY(qobject_cast<TuneVariableSchemeTreeItem *>(node.get()));
-    std::unique_ptr<QWidget> editor(node->createWidget(1));
-    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("getValue")), Qt::LeftButton);
-    QTRY_COMPARE(rig.variable->valueParameter()->value(), ZxVariant::fromInt(ZxVariant::Int16, 77));
-    rig.variable->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::Int16, 78));
-    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("setValue")), Qt::LeftButton);
-    QTRY_COMPARE(rig.controller->value(SimulatedTuneController::name("L0")).raw, 78u);
-    QCOMPARE(rig.variable->confirm(), int(TuneVariable::Yes));
-}
-
 void tst_TuneVariables::requester_data()
 {
     QTest::addColumn<quint8>("unit");
@@ -487,14 +452,10 @@ void tst_TuneVariables::outcomeText_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("acknowledgement");
     QTest::addColumn<QString>("text");
-    QTest::newRow("read") << false << int(SimulatedTuneController::NoFault) << 0
-                          << "10, read from unit 0xa0";
     QTest::newRow("read, not available") << false << int(SimulatedTuneController::NotAvailable)
                                          << 0 << "Unit 0xa0 has no value for it";
     QTest::newRow("read, silence") << false << int(SimulatedTuneController::Silent) << 0
                                    << "No answer from unit 0xa0";
-    QTest::newRow("write accepted") << true << int(SimulatedTuneController::NoFault) << 0
-                                    << "1234, written to unit 0xa0";
     QTest::newRow("write restricted") << true << int(SimulatedTuneController::NoFault) << 2
                                       << "Unit 0xa0 refused the write: Restricted";
     QTest::newRow("write, silence") << true << int(SimulatedTuneController::Silent) << 0
