@@ -418,7 +418,7 @@ void tst_MainWindowActions::parameterLogColumnsStayFixed()
     J1939Device *aRaw = a.get();
     for (auto *d : {a.release(), b.release(), c.release()})
         m_window->addDisplayable(d);
-    action(m_window.get(), "actionLiveParameterLog")->setChecked(true);
+    QVERIFY(!action(m_window.get(), "actionLiveParameterLog")->isChecked());
     QAction *start = action(m_window.get(), "actionStartParameterLog");
     start->setChecked(true);
     QVERIFY(m_window->parameterLog()->isRunning());
@@ -426,7 +426,15 @@ void tst_MainWindowActions::parameterLogColumnsStayFixed()
     QVERIFY(QRegularExpression(QStringLiteral("log\\d\\d-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d\\.csv$"))
                 .match(path)
                 .hasMatch());
+    const QString shown = QDir::toNativeSeparators(path);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Parameter log started: %1").arg(shown));
     auto *counter = m_window->findChild<QLabel *>(QStringLiteral("parameterLogCounterLabel"));
+    QVERIFY(counter->toolTip().contains(shown));
+    const qint64 headerSize = QFileInfo(path).size();
+    QVERIFY(headerSize > 0);
+    // Without "Live Parameter Log" the records still reach the disk within about a second.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() > headerSize, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(counter->text().toInt() >= 2, 5000);
     // Marks and deletions while logging do not move columns.
     m_window->schemeModel()->topLevelItems().at(2)->displayable()->setFiltered(true);
@@ -438,6 +446,10 @@ void tst_MainWindowActions::parameterLogColumnsStayFixed()
     QTRY_VERIFY_WITH_TIMEOUT(counter->text().toInt() >= before + 2, 5000);
     start->setChecked(false);
     QVERIFY(!m_window->parameterLog()->isRunning());
+    const int written = counter->text().toInt();
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Parameter log stopped: %1 records in %2").arg(written).arg(shown));
+    QVERIFY(!counter->toolTip().contains(shown));
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -456,6 +468,7 @@ void tst_MainWindowActions::parameterLogColumnsStayFixed()
         QCOMPARE(fieldCount(line) - 1, 7);
         ++records;
     }
+    QCOMPARE(records, written);
     QVERIFY(records >= 4);
     QVERIFY(lines.at(1).contains(",16,26,17,27,37,"));
     QVERIFY(lines.at(lines.size() - 2).contains(",,,17,27,37,")); // the deleted device is empty
