@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
@@ -250,11 +251,19 @@ void tst_DeliberateEditing::stubAddressIsHexadecimal()
     DeviceConstructorModel *model = m_window->constructorModel();
     const int stub = rowOfKey(model, "empty_device");
     QVERIFY(stub >= 0);
+    m_window->findChild<QRadioButton *>(QStringLiteral("addModeAutoButton"))->setChecked(true);
     m_window->intAnswer = 0xA5;
     m_window->on_constructorView_activated(model->index(stub, 0));
     QCOMPARE(m_window->asked.last(), QStringLiteral("Address|Device address|0|255"));
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
-    QCOMPARE(m_window->schemeModel()->topLevelItems().at(0)->displayable()->address().value, 0xA5u);
+    AbstractDisplayableItem *item = m_window->schemeModel()->topLevelItems().at(0)->displayable();
+    QCOMPARE(item->address().value, 0xA5u);
+    QVERIFY(item->hasFlag(AbstractDisplayableItem::AutoFlag));
+    // Cancelling the address dialog adds nothing, whatever address was typed.
+    m_window->accept = false;
+    m_window->intAnswer = 0xA6;
+    m_window->on_constructorView_activated(model->index(stub, 0));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
 }
 
 void tst_DeliberateEditing::occupiedAddressRefused()

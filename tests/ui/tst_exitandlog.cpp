@@ -60,7 +60,6 @@ public:
 private slots:
     void logReachesTheDisk_data();
     void logReachesTheDisk();
-    void logGrowsWhileLogging();
     void logNeedsMarkedItems_data();
     void logNeedsMarkedItems();
     void missingValuesLogEmpty();
@@ -127,43 +126,6 @@ void tst_ExitAndLog::missingValuesLogEmpty()
     QVERIFY(log.writeRecord(300, true));
     log.stop();
     QCOMPARE(onDisk(log.path()), QByteArray("Time,A,B\n0.100,,\n0.200,7,\n0.300,8,8\n"));
-}
-
-void tst_ExitAndLog::logGrowsWhileLogging()
-{
-    QTemporaryDir dir;
-    QSettings().setValue(QStringLiteral("ParameterLog/Directory"), dir.path());
-    QSettings().setValue(QStringLiteral("ParameterLog/Period"), 20);
-    auto *device = new J1939Device(0x40);
-    device->setName(QStringLiteral("D"));
-    device->addIntParameter(QStringLiteral("p"))->setVariantValue(7);
-    device->setFiltered(true);
-    m_window->addDisplayable(device);
-    QVERIFY(!action(m_window.get(), "actionLiveParameterLog")->isChecked());
-    QAction *start = action(m_window.get(), "actionStartParameterLog");
-    start->setChecked(true);
-    QVERIFY(m_window->parameterLog()->isRunning());
-    const QString path = m_window->parameterLog()->path();
-    const QString shown = QDir::toNativeSeparators(path);
-    QCOMPARE(m_window->statusBar()->currentMessage(),
-             QStringLiteral("Parameter log started: %1").arg(shown));
-    auto *counter = m_window->findChild<QLabel *>(QStringLiteral("parameterLogCounterLabel"));
-    QVERIFY(counter->toolTip().contains(shown));
-
-    const int header = onDisk(path).size();
-    QVERIFY(header > 0);
-    // Without "Live Parameter Log" the records still reach the disk within about a second.
-    QTRY_VERIFY_WITH_TIMEOUT(onDisk(path).size() > header, 5000);
-    const int first = onDisk(path).size();
-    QTRY_VERIFY_WITH_TIMEOUT(onDisk(path).size() > first, 5000);
-
-    start->setChecked(false);
-    const int records = counter->text().toInt();
-    QVERIFY(records >= 2);
-    QCOMPARE(m_window->statusBar()->currentMessage(),
-             QStringLiteral("Parameter log stopped: %1 records in %2").arg(records).arg(shown));
-    QCOMPARE(onDisk(path).count('\n'), records + 1);
-    QVERIFY(!counter->toolTip().contains(shown));
 }
 
 void tst_ExitAndLog::logNeedsMarkedItems_data()

@@ -20,7 +20,6 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
-#include <QTranslator>
 #include <QTreeView>
 #include <QtTest>
 
@@ -40,7 +39,6 @@ private slots:
     void choiceDialogOffersSixAdapters();
     void unavailableAdapterKeepsDialogOpen();
     void availableAdapterEndsDialog();
-    void russianTranslationShipped();
     void languageMenuStoresChoice();
     void rawViewFollowsTraffic();
     void firstStartWindowSize_data();
@@ -218,14 +216,6 @@ void tst_MainWindow::availableAdapterEndsDialog()
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(CanHandlerFactory::Replay));
-}
-
-void tst_MainWindow::russianTranslationShipped()
-{
-    QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/tr/tarvik_ru.qm")));
-    QCOMPARE(translator.translate("Main", "Select port"), QString::fromUtf8("Выбор порта"));
-    QVERIFY(!translator.translate("TrafficCalculator", "%n msg / %1 s", nullptr, 5).isEmpty());
 }
 
 void tst_MainWindow::languageMenuStoresChoice()

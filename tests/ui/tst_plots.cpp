@@ -102,7 +102,6 @@ private slots:
     void exportNamesGetTheirExtension();
     void csvValuesAsPreciseAsTheirParameters_data();
     void csvValuesAsPreciseAsTheirParameters();
-    void zoomKeepsTheCurvesInView();
     void cursorReadsValues();
     void liveViewFollowsUntilZoomed();
     void plotDockSurvivesSchemeFile();
@@ -335,17 +334,6 @@ void tst_Plots::exportsPngAndCsv()
     QVERIFY(!plot.exportCsv(missing, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!QFile::exists(missing));
-
-    // The toolbar's export asks for the file.
-    QStringList asked;
-    const QString viaButton = m_dir.filePath(QStringLiteral("button.csv"));
-    plot.setFilePrompt([&](const QString &title, const QString &) {
-        asked << title;
-        return viaButton;
-    });
-    plot.findChild<QAction *>(QStringLiteral("plotExportCsvAction"))->trigger();
-    QCOMPARE(asked.size(), 1);
-    QVERIFY(QFile::exists(viaButton));
 }
 
 void tst_Plots::exportNamesGetTheirExtension_data()
@@ -410,31 +398,6 @@ void tst_Plots::csvValuesAsPreciseAsTheirParameters()
     ParameterLogReader reader;
     QVERIFY(reader.read(table.toCsv(), &again));
     QCOMPARE(float(again.value(0, 0)), float(value));
-}
-
-void tst_Plots::zoomKeepsTheCurvesInView()
-{
-    PlotWidget plot(false);
-    PlotTable &table = plot.plotter().table();
-    table.setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QStringLiteral("rpm")}});
-    for (int i = 0; i <= 100; ++i)
-        table.append(i * 0.1, {800.0 + 10 * i});
-    plot.rebuild();
-    plot.resize(600, 400);
-    plot.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&plot));
-    // A rectangle far below the values: time from 2 to 4 s, values 0 to 10.
-    plot.zoomers().at(0)->zoom(QRectF(2, 0, 2, 10));
-    QwtPlot *panel = plot.panels().at(0);
-    const QwtInterval x = panel->axisInterval(QwtPlot::xBottom);
-    QCOMPARE(x.minValue(), 2.0);
-    QCOMPARE(x.maxValue(), 4.0);
-    const QwtInterval y = panel->axisInterval(QwtPlot::yLeft);
-    QVERIFY2(y.minValue() <= 800 && y.maxValue() >= 1800,
-             qPrintable(QStringLiteral("%1..%2").arg(y.minValue()).arg(y.maxValue())));
-    // Back to the whole table.
-    plot.zoomers().at(0)->zoom(0);
-    QCOMPARE(panel->axisInterval(QwtPlot::xBottom).maxValue(), 10.0);
 }
 
 void tst_Plots::cursorReadsValues()

@@ -247,10 +247,13 @@ void tst_SchemeWalkthrough::periodShownAndKept()
     // The unit's dialog starts at its functions' common period.
     m_demo->select(rowOf(EnginePath));
     window->accept = false;
+    window->intAnswer = 333;
     m_demo->action("actionSetTransmissionInterval")->trigger();
     const QStringList unitQuestion = window->asked.last().split(QLatin1Char('|'));
     QCOMPARE(unitQuestion.value(0), QStringLiteral("Period"));
     QVERIFY(unitQuestion.value(2).toInt() > 0);
+    // Cancelled: no period is set.
+    QVERIFY(!window->statusBar()->currentMessage().contains(QStringLiteral("333")));
     window->accept = true;
 
     m_demo->select(eec1);
@@ -264,6 +267,7 @@ void tst_SchemeWalkthrough::periodShownAndKept()
     m_demo->action("actionSave")->trigger();
     QVERIFY(QFile::exists(path));
     m_demo->action("actionOpen")->trigger();
+    QCOMPARE(window->asked.last(), QStringLiteral("Open scheme|Tarvik scheme XML (*.tvsx)"));
     QVERIFY(window->errors.isEmpty());
     QCOMPARE(window->schemeDocument()->filePath(), path);
     QTRY_COMPARE(shownPeriod(Eec1Path), 250);

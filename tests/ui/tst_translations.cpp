@@ -125,13 +125,10 @@ private slots:
     void builtInTextsTranslated();
     void descriptionTextShown_data();
     void descriptionTextShown();
-    void languageFromLocale_data();
-    void languageFromLocale();
     void languageOverride_data();
     void languageOverride();
     void russianInstallsQtTexts();
     void englishInstallsNothing();
-    void storedChoice();
 };
 
 // lupdate run over the sources into a copy of the catalogue: any text of the code without a
@@ -261,31 +258,6 @@ void tst_Translations::descriptionTextShown()
     QCOMPARE(DescriptionText::translated(text), shown);
 }
 
-void tst_Translations::languageFromLocale_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("ru") << "ru" << "ru";
-    QTest::newRow("ru_RU") << "ru_RU" << "ru";
-    QTest::newRow("ru_UA") << "ru_UA" << "ru";
-    QTest::newRow("en") << "en" << "en";
-    QTest::newRow("en_US") << "en_US" << "en";
-    QTest::newRow("de: English") << "de" << "en";
-    QTest::newRow("de_DE: English") << "de_DE" << "en";
-    QTest::newRow("uk_UA: English") << "uk_UA" << "en";
-    QTest::newRow("C: English") << "C" << "en";
-    QTest::newRow("empty: English") << "" << "en";
-    QTest::newRow("unknown code: English") << "xx" << "en";
-}
-
-void tst_Translations::languageFromLocale()
-{
-    QFETCH(QString, locale);
-    QFETCH(QString, code);
-    QCOMPARE(Language::codeFor(locale), code);
-    QCOMPARE(Language::resolve(QString(), QString(), locale), code);
-}
-
 void tst_Translations::languageOverride_data()
 {
     QTest::addColumn<QString>("commandLine");
@@ -300,6 +272,16 @@ void tst_Translations::languageOverride_data()
     QTest::newRow("command line beats stored") << "en" << "ru" << "ru_RU" << "en";
     QTest::newRow("blank command line: stored") << " " << "ru" << "en_US" << "ru";
     QTest::newRow("nothing stored: system") << "" << "" << "ru_RU" << "ru";
+    QTest::newRow("system ru") << "" << "" << "ru" << "ru";
+    QTest::newRow("system ru_UA") << "" << "" << "ru_UA" << "ru";
+    QTest::newRow("system en") << "" << "" << "en" << "en";
+    QTest::newRow("system en_US") << "" << "" << "en_US" << "en";
+    QTest::newRow("system de: English") << "" << "" << "de" << "en";
+    QTest::newRow("system de_DE: English") << "" << "" << "de_DE" << "en";
+    QTest::newRow("system uk_UA: English") << "" << "" << "uk_UA" << "en";
+    QTest::newRow("system C: English") << "" << "" << "C" << "en";
+    QTest::newRow("no system locale: English") << "" << "" << "" << "en";
+    QTest::newRow("unknown system code: English") << "" << "" << "xx" << "en";
 }
 
 void tst_Translations::languageOverride()
@@ -334,15 +316,6 @@ void tst_Translations::englishInstallsNothing()
     QVERIFY(owner.children().isEmpty());
     QCOMPARE(QCoreApplication::translate("MainWindow", "Language"), QStringLiteral("Language"));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
-}
-
-void tst_Translations::storedChoice()
-{
-    Language::setStoredChoice(QStringLiteral("ru"));
-    QCOMPARE(Language::storedChoice(), QStringLiteral("ru"));
-    QCOMPARE(QSettings().value(QStringLiteral("Misc/Language")).toString(), QStringLiteral("ru"));
-    Language::setStoredChoice(QString());
-    QVERIFY(!QSettings().contains(QStringLiteral("Misc/Language")));
 }
 
 QTEST_MAIN(tst_Translations)
