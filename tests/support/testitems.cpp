@@ -1,6 +1,7 @@
 #include "support/testitems.h"
 
 #include "model/zxfloatparameter.h"
+#include "model/zxintparameter.h"
 
 BindingFunction::BindingFunction(quint8 pf, quint8 ps, QObject *parent)
     : StaticPgnJ1939DeviceFunction(pf, ps, parent)
@@ -36,4 +37,14 @@ bool TestZBusSensor::dispatchMessage(const ZBusMessage &)
 {
     ++received;
     return true;
+}
+
+std::unique_ptr<J1939Device> deviceWithParameters(quint8 address, int count)
+{
+    auto device = std::make_unique<J1939Device>(address);
+    device->setName(QStringLiteral("D%1").arg(address));
+    device->setObjectName(device->name());
+    for (int i = 0; i < count; ++i)
+        device->addIntParameter(QStringLiteral("p%1").arg(i))->setVariantValue(i * 10 + address);
+    return device;
 }

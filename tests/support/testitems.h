@@ -4,6 +4,8 @@
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/zbusdevice.h"
 
+#include <memory>
+
 // A J1939 function described by bindings, as description files make them: decodes through the
 // bindings and transmits the encoded payload.
 class BindingFunction : public StaticPgnJ1939DeviceFunction
@@ -47,3 +49,6 @@ public:
     bool matchMessage(const CanMessage &message) override { return message.id == matchId; }
     quint32 matchId = 0;
 };
+
+// A J1939 unit "D<address>" with count integer parameters p0, p1, ... holding distinct values.
+std::unique_ptr<J1939Device> deviceWithParameters(quint8 address, int count);
