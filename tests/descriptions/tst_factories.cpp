@@ -266,10 +266,9 @@ void tst_Factories::constructorModelRows()
     DeviceConstructorModel model;
     QAbstractItemModelTester tester(&model);
     QVERIFY(model.rowCount() > 5);
-    QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
-             QStringLiteral("Address"));
-    QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
-             QStringLiteral("Name"));
+    QCOMPARE(QStringList({model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                          model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString()}),
+             QStringList({"Address", "Name"}));
     QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
     int engineRow = -1;
     for (int r = 0; r < model.rowCount(); ++r) {

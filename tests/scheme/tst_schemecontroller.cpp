@@ -110,8 +110,9 @@ void tst_SchemeController::savedXmlFunctionCarriesDescriptionAndValues()
              QStringLiteral("EEC1 - Electronic Engine Controller 1"));
     // The description's fields and the value share the same param element.
     int withInit = 0;
+    int params = 0;
     for (QDomElement p = func.firstChildElement(QStringLiteral("param")); !p.isNull();
-         p = p.nextSiblingElement(QStringLiteral("param"))) {
+         p = p.nextSiblingElement(QStringLiteral("param")), ++params) {
         QVERIFY(!p.firstChildElement(QStringLiteral("startbyte")).isNull());
         if (p.firstChildElement(QStringLiteral("shortname")).text() == QLatin1String("SPN190")) {
             QCOMPARE(p.firstChildElement(QStringLiteral("init")).text(), QStringLiteral("800"));
@@ -119,10 +120,6 @@ void tst_SchemeController::savedXmlFunctionCarriesDescriptionAndValues()
         }
     }
     QCOMPARE(withInit, 1);
-    int params = 0;
-    for (QDomElement p = func.firstChildElement(QStringLiteral("param")); !p.isNull();
-         p = p.nextSiblingElement(QStringLiteral("param")))
-        ++params;
     QCOMPARE(params, eec1->parameters().size());
 }
 
