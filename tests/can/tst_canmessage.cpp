@@ -164,11 +164,10 @@ void tst_CanMessage::resultDefaults()
     QVERIFY(r.payload.isEmpty());
     QVERIFY(!r.item);
     QVERIFY(!r.targetItem);
-    QCOMPARE(int(DispatchResult::Target), 0x08);
-    QCOMPARE(int(DispatchResult::TransmitError), 0x10);
-    QCOMPARE(int(DispatchResult::Described), 0x20);
-    QCOMPARE(int(DispatchResult::Dispatched), 0x40);
-    QCOMPARE(int(DispatchResult::Received), 0x80);
+    const QVector<int> flags{DispatchResult::Target, DispatchResult::TransmitError,
+                             DispatchResult::Described, DispatchResult::Dispatched,
+                             DispatchResult::Received};
+    QCOMPARE(flags, (QVector<int>{0x08, 0x10, 0x20, 0x40, 0x80}));
 }
 
 void tst_CanMessage::metaTypesRegistered()

@@ -53,7 +53,6 @@ private slots:
     void decodeStream();
     void singleMarkerInBodyDropped();
     void splitAtEveryPosition();
-    void roundTripWithMarkers();
     void batchLimitLeavesRestBuffered();
     void overflowDropsBuffer();
 };
@@ -194,22 +193,9 @@ void tst_ZentraxV1Codec::splitAtEveryPosition()
         QVERIFY2(d.log.isEmpty(), qPrintable(QStringLiteral("split %1: %2")
                                                  .arg(split)
                                                  .arg(QString::fromLatin1(d.log.join(" | ")))));
-        for (int i = 0; i < sent.size(); ++i) {
-            QCOMPARE(d.frames.at(i).id, sent.at(i).id);
-            QCOMPARE(d.frames.at(i).extended, sent.at(i).extended);
-            QCOMPARE(d.frames.at(i).toString(), sent.at(i).toString());
-        }
+        for (int i = 0; i < sent.size(); ++i)
+            QCOMPARE(d.frames.at(i).toString(), sent.at(i).toString()); // id, kind and data
     }
-}
-
-void tst_ZentraxV1Codec::roundTripWithMarkers()
-{
-    // What the host encodes, an adapter echoing it back would decode to the same frame (the data
-    // length is 8 on the way back because the host always sends eight bytes).
-    const CanMessage m = makeFrame(0x18F0F0F0, {0xF0, 0xF0, 0xF0, 0xF0, 0xF0, 0xF0, 0xF0, 0xF0});
-    const Decoded d = decodeAll({encoded(m)});
-    QCOMPARE(d.frames.size(), 1);
-    QCOMPARE(d.frames.first().toString(), m.toString());
 }
 
 void tst_ZentraxV1Codec::batchLimitLeavesRestBuffered()

@@ -247,12 +247,13 @@ void tst_Library::libraryFollowsSaeRanges()
 void tst_Library::deviceListUsesPreferredAddresses()
 {
     CanDeviceFactory::init();
-    const DeviceFactoryEntry *engine = CanDeviceFactory::instance()->getEntry("engine1");
-    QVERIFY(engine);
-    QCOMPARE(engine->address.value, 0x00u);
-    QCOMPARE(CanDeviceFactory::instance()->getEntry("transmission1")->address.value, 0x03u);
-    QCOMPARE(CanDeviceFactory::instance()->getEntry("brakes")->address.value, 0x0Bu);
-    QCOMPARE(CanDeviceFactory::instance()->getEntry("instrument_cluster")->address.value, 0x17u);
+    const QList<QPair<QByteArray, quint32>> preferred{
+        {"engine1", 0x00}, {"transmission1", 0x03}, {"brakes", 0x0B}, {"instrument_cluster", 0x17}};
+    for (const auto &unit : preferred) {
+        const DeviceFactoryEntry *entry = CanDeviceFactory::instance()->getEntry(unit.first);
+        QVERIFY2(entry, unit.first.constData());
+        QCOMPARE(entry->address.value, unit.second);
+    }
     std::unique_ptr<AbstractDisplayableItem> item(
         CanDeviceFactory::instance()->createDevice(QByteArray("engine1")));
     QVERIFY(item);
@@ -260,9 +261,8 @@ void tst_Library::deviceListUsesPreferredAddresses()
     QStringList keys;
     for (AbstractDisplayableItem *f : item->children())
         keys << QString::fromLatin1(f->key());
-    QVERIFY2(keys.contains(QStringLiteral("eec1")), qPrintable(keys.join(',')));
-    QVERIFY(keys.contains(QStringLiteral("dm1")));
-    QVERIFY(keys.contains(QStringLiteral("hours")));
+    for (const char *key : {"eec1", "dm1", "hours"})
+        QVERIFY2(keys.contains(QLatin1String(key)), qPrintable(keys.join(',')));
     // The built-in devices directory is read as well.
     QVERIFY(CanDeviceFactory::instance()->getEntry("generic_ecu"));
     QVERIFY(CanDeviceFactory::instance()->getEntry("generic_ecu")->hasDynamicAddress());
@@ -314,11 +314,9 @@ void tst_Library::demoRecordingAutoDetects()
     QMap<QString, AbstractDisplayableItem *> functions;
     for (AbstractDisplayableItem *f : found->children())
         functions.insert(QString::fromLatin1(f->key()), f);
-    QVERIFY2(functions.contains(QStringLiteral("eec1")),
-             qPrintable(QStringList(functions.keys()).join(',')));
-    QVERIFY(functions.contains(QStringLiteral("et1")));
-    QVERIFY(functions.contains(QStringLiteral("hours")));
-    QVERIFY(functions.contains(QStringLiteral("dm1")));
+    for (const char *key : {"eec1", "et1", "hours", "dm1"})
+        QVERIFY2(functions.contains(QLatin1String(key)),
+                 qPrintable(QStringList(functions.keys()).join(',')));
     // Values as the demo generator wrote them.
     const double rpm = functions.value(QStringLiteral("eec1"))
                            ->parameter(QStringLiteral("SPN190"))

@@ -37,8 +37,8 @@ private slots:
     void steadyTrafficStaysOk();
     void recoveryAfterSilence();
     void autoTakesOverAfterSixSilentPeriods();
+    void frameWhileAutoIsReceiveOk_data();
     void frameWhileAutoIsReceiveOk();
-    void unstampedFramesKeepStateAndFlags();
     void sendIgnoresFrames();
     void bridgeNeverChangesByItself();
     void changedFlag();
@@ -138,22 +138,19 @@ void tst_DisplayableItem::autoTakesOverAfterSixSilentPeriods()
     QCOMPARE(handler.writtenFrames().first().id, 0x18FEF121u);
 }
 
-void tst_DisplayableItem::frameWhileAutoIsReceiveOk()
-{
-    BindingFunction f(0xFE, 0xF1);
-    f.setDeviceType(AbstractDisplayableItem::Continuous, 1000);
-    f.setState(AbstractDisplayableItem::Auto);
-    DispatchResult r;
-    QVERIFY(f.dispatchMessage(frameFor(f, {1}), &r));
-    QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
-    QVERIFY(!f.hasFlag(AbstractDisplayableItem::AutoFlag));
-}
-
-void tst_DisplayableItem::unstampedFramesKeepStateAndFlags()
+void tst_DisplayableItem::frameWhileAutoIsReceiveOk_data()
 {
     // The window stamps frames; the recording decoder turns it off and must see the same result.
+    QTest::addColumn<bool>("stamped");
+    QTest::newRow("stamped") << true;
+    QTest::newRow("unstamped") << false;
+}
+
+void tst_DisplayableItem::frameWhileAutoIsReceiveOk()
+{
+    QFETCH(bool, stamped);
     QVERIFY(AbstractDisplayableItem::stampsWallClock());
-    AbstractDisplayableItem::setStampWallClock(false);
+    AbstractDisplayableItem::setStampWallClock(stamped);
     BindingFunction f(0xFE, 0xF1);
     f.setDeviceType(AbstractDisplayableItem::Continuous, 1000);
     f.setState(AbstractDisplayableItem::Auto);
@@ -161,12 +158,14 @@ void tst_DisplayableItem::unstampedFramesKeepStateAndFlags()
     QVERIFY(f.dispatchMessage(frameFor(f, {1}), &first));
     QCOMPARE(first.missedPeriods, 0);
     QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
+    QVERIFY(!f.hasFlag(AbstractDisplayableItem::AutoFlag));
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ActivityFlag));
     QVERIFY(!f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     DispatchResult second;
     QVERIFY(f.dispatchMessage(frameFor(f, {2}), &second));
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
+    AbstractDisplayableItem::setStampWallClock(true);
 }
 
 void tst_DisplayableItem::sendIgnoresFrames()

@@ -1,4 +1,6 @@
 #include "descriptions/candevicefactory.h"
+#include "descriptions/xmlj1939device.h"
+#include "diagnostics/dm1function.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/candevice.h"
 #include "model/devicedispatcher.h"
@@ -282,6 +284,7 @@ void tst_SchemeFiles::oldFormFileOpens()
   </device>
   <device key="own" address="2a" internal="false" state="3" period="37">
     <name>Own unit</name>
+    <func internal="true" key="dm1" address="feca"/>
     <func key="own_f" address="ff55" period="100" state="3" internal="false">
       <name>Renamed own</name>
       <name>Own function</name>
@@ -306,6 +309,9 @@ void tst_SchemeFiles::oldFormFileOpens()
     QCOMPARE(dm1->deviceType(), AbstractDisplayableItem::ContinuousCommit);
     QCOMPARE(dm1->transmissionInterval(), 1000);
     QCOMPARE(dm1->state(), int(AbstractDisplayableItem::ReceiveOk));
+    // A unit from its own description takes library functions too.
+    QVERIFY(qobject_cast<XmlJ1939Device *>(itemByPath(model, QStringLiteral("own"))));
+    QVERIFY(qobject_cast<DM1Function *>(itemByPath(model, QStringLiteral("own/dm1"))));
     AbstractDisplayableItem *own = itemByPath(model, QStringLiteral("own/own_f"));
     QVERIFY(own);
     QCOMPARE(own->name(), QStringLiteral("Renamed own"));

@@ -30,7 +30,6 @@ private slots:
     void cleanup();
     void sameSchemeTwice();
     void overAutoAddedScheme();
-    void engineerChangesComeBackFromBusThread();
 
 private:
     QList<AbstractDisplayableItem *> devices() const;
@@ -124,38 +123,6 @@ void tst_SchemeOpen::overAutoAddedScheme()
             addresses << QString::number(d->address().value, 16);
         QCOMPARE(addresses, (QStringList{"33", "51", "0"}));
     }
-}
-
-void tst_SchemeOpen::engineerChangesComeBackFromBusThread()
-{
-    const QString demo = QStringLiteral(":/demo/demo.tvsx");
-    QVERIFY(m_window->openScheme(demo));
-    QVERIFY(m_window->openScheme(demo));
-    SchemeTreeModel *model = m_window->schemeModel();
-    auto panelNode = [&]() -> AbstractSchemeTreeItem * {
-        for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
-            if (node->displayable()->key() == "control_panel_ext")
-                return node->childNodes().value(0);
-        }
-        return nullptr;
-    };
-    AbstractSchemeTreeItem *node = panelNode();
-    QVERIFY(node);
-    m_window->mainView()->setCurrentIndex(model->index(node, 1));
-    m_window->findChild<QAction *>(QStringLiteral("actionSend"))->trigger();
-    QVERIFY(model->setData(model->index(node, 2), QStringLiteral("Stand-in"), Qt::EditRole));
-    QVERIFY(model->setData(model->index(node, 4), 40, Qt::EditRole));
-    // Both reach the item in its own thread.
-    QTRY_COMPARE(node->displayable()->state(), int(AbstractDisplayableItem::Send));
-    QTRY_COMPARE(node->displayable()->transmissionInterval(), 40);
-    const QString path = m_dir.filePath(QStringLiteral("engineer.tvsx"));
-    QVERIFY(m_window->schemeController()->serialize(path));
-    QVERIFY(m_window->openScheme(path));
-    node = panelNode();
-    QCOMPARE(node->displayable()->thread(), &m_bus);
-    QCOMPARE(node->displayable()->state(), int(AbstractDisplayableItem::Send));
-    QCOMPARE(node->displayable()->name(), QStringLiteral("Stand-in"));
-    QCOMPARE(node->displayable()->transmissionInterval(), 40);
 }
 
 QTEST_MAIN(tst_SchemeOpen)

@@ -487,23 +487,10 @@ void tst_SchemeTreeModel::xmlGridLayoutWithSpans()
     std::unique_ptr<AbstractSchemeTreeItem> node(function.treeItem());
     QVERIFY(qobject_cast<XmlSchemeTreeItem *>(node.get()));
     std::unique_ptr<QWidget> editor(node->createWidget());
+    // Cells and spans are placed by the layout builder the panels share
+    // (tst_multixmlitemwidget::gridPlacement); here: the function's parameters by index.
     auto *grid = qobject_cast<QGridLayout *>(editor->layout());
     QVERIFY(grid);
-    auto position = [grid](const QString &labelText) {
-        for (int i = 0; i < grid->count(); ++i) {
-            auto *label = qobject_cast<QLabel *>(grid->itemAt(i)->widget());
-            if (label && label->text() == labelText) {
-                int r, c, rs, cs;
-                grid->getItemPosition(i, &r, &c, &rs, &cs);
-                return QVector<int>{r, c, cs};
-            }
-        }
-        return QVector<int>();
-    };
-    QCOMPARE(position(QStringLiteral("A")), (QVector<int>{0, 0, 1}));
-    QCOMPARE(position(QStringLiteral("B")), (QVector<int>{0, 3, 1})); // after a span of 2
-    // An element that builds to nothing still takes its column; span 0 counts as 1.
-    QCOMPARE(position(QStringLiteral("C")), (QVector<int>{1, 3, 1}));
     QCOMPARE(grid->count(), 5);
     QLayoutItem *p0 = grid->itemAtPosition(0, 1);
     QVERIFY(p0 && p0->widget());
