@@ -2752,70 +2752,6 @@ Options:
 <context>
     <name>DeviceTestReport</name>
     <message>
-        <source>ECU identification: %1</source>
-        <translation>Идентификация блока: %1</translation>
-    </message>
-    <message>
-        <source>Software identification: %1</source>
-        <translation>Идентификация программы: %1</translation>
-    </message>
-    <message>
-        <source>unknown</source>
-        <translation>неизвестно</translation>
-    </message>
-    <message>
-        <source>completed</source>
-        <translation>завершён</translation>
-    </message>
-    <message>
-        <source>cancelled</source>
-        <translation>прерван</translation>
-    </message>
-    <message>
-        <source>running</source>
-        <translation>выполняется</translation>
-    </message>
-    <message>
-        <source>not started</source>
-        <translation>не начат</translation>
-    </message>
-    <message>
-        <source>Device: %1</source>
-        <translation>Устройство: %1</translation>
-    </message>
-    <message>
-        <source>(gone)</source>
-        <translation>(удалено)</translation>
-    </message>
-    <message>
-        <source>Key: %1</source>
-        <translation>Ключ: %1</translation>
-    </message>
-    <message>
-        <source>Address: %1</source>
-        <translation>Адрес: %1</translation>
-    </message>
-    <message>
-        <source>Program version: %1</source>
-        <translation>Версия программы: %1</translation>
-    </message>
-    <message>
-        <source>Started: %1</source>
-        <translation>Начало: %1</translation>
-    </message>
-    <message>
-        <source>Ended: %1</source>
-        <translation>Окончание: %1</translation>
-    </message>
-    <message>
-        <source>Run: %1</source>
-        <translation>Прогон: %1</translation>
-    </message>
-    <message>
-        <source>Not found: %1</source>
-        <translation>Не найдено: %1</translation>
-    </message>
-    <message>
         <source>Passed</source>
         <translation>Пройден</translation>
     </message>
@@ -3620,14 +3556,6 @@ Options:
         <translation>--library относится к адаптерам j2534, slcan и slmcp, а не к &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>Adapter &apos;%1&apos; is not available in this build</source>
-        <translation>Адаптер &apos;%1&apos; недоступен в этой сборке</translation>
-    </message>
-    <message>
-        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, or a candump *.log file to replay.</source>
-        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту или файл candump *.log для воспроизведения.</translation>
-    </message>
-    <message>
         <source>Interface language: ru for Russian, anything else for English (default: the system&apos;s).</source>
         <translation>Язык интерфейса: ru — русский, любой другой код — английский (по умолчанию — язык системы).</translation>
     </message>
@@ -3903,14 +3831,6 @@ Use %1 ms?</source>
     <message>
         <source>Unsaved changes</source>
         <translation>Несохранённые изменения</translation>
-    </message>
-    <message>
-        <source>Transmission period</source>
-        <translation>Период передачи</translation>
-    </message>
-    <message>
-        <source>Parameter log: %1</source>
-        <translation>Журнал параметров: %1</translation>
     </message>
     <message>
         <source>Language</source>
