@@ -85,6 +85,7 @@ public:
     void removeSchemeTabs() override;
     void hideDocksForTabs() override;
     bool askRetry(const QString &title, const QString &text) override;
+    bool ensureToolUnit() override;
 
     QList<QWidget *> schemeTabs() const;
     Qt::DockWidgetArea lastDetailsDockArea() const;

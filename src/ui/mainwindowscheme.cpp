@@ -15,6 +15,7 @@
 #include "scheme/schemetreemodel.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/recentfiles.h"
+#include "ui/unitactions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -216,6 +217,11 @@ void MainWindow::restoreLayout(const QByteArray &state, int version)
 bool MainWindow::askRetry(const QString &title, const QString &text)
 {
     return m_questions->askRetry(title, text);
+}
+
+bool MainWindow::ensureToolUnit()
+{
+    return m_unitActions && m_unitActions->ensureToolReceiver();
 }
 
 bool MainWindow::confirmShortPeriod(int periodMs)

@@ -187,6 +187,24 @@ OffBoardDiagnosticDevice *UnitActions::ensureFlasherUnit()
     return unit;
 }
 
+bool UnitActions::ensureToolReceiver()
+{
+    AbstractDisplayableItem *tool = toolUnit();
+    // The tool unit hears what is addressed to it in any state; another unit only in Send.
+    if (qobject_cast<OffBoardDiagnosticDevice *>(tool))
+        return true;
+    if (tool) {
+        tool->setState(AbstractDisplayableItem::Send);
+        return true;
+    }
+    const QPersistentModelIndex current = m_window->mainView()->currentIndex();
+    OffBoardDiagnosticDevice *added = ensureFlasherUnit();
+    // Adding the tool unit selected it: the engineer stays where he was.
+    if (current.isValid())
+        m_window->mainView()->setCurrentIndex(current);
+    return added != nullptr;
+}
+
 bool UnitActions::selectRow(AbstractDisplayableItem *item)
 {
     SchemeTreeModel *model = m_window->schemeModel();

@@ -33,6 +33,9 @@ public:
     bool currentUnitHasTest() const { return testEntry(currentUnit()) != nullptr; }
     // The unit at the tool's address in the scheme, if any.
     AbstractDisplayableItem *toolUnit() const;
+    // A unit at the tool's address that receives what is sent to the tool: the tool unit, the
+    // unit there put in Send, or the tool unit added. The current row stays selected.
+    bool ensureToolReceiver();
 
 public slots:
     void updateActions();
