@@ -178,25 +178,6 @@
     </message>
 </context>
 <context>
-    <name>CatalogueBar</name>
-    <message>
-        <source>Catalogue:</source>
-        <translation>Каталог:</translation>
-    </message>
-    <message>
-        <source>Units</source>
-        <translation>Блоки</translation>
-    </message>
-    <message>
-        <source>List the kinds of units that can be added to the scheme</source>
-        <translation>Показать виды блоков, которые можно добавить в схему</translation>
-    </message>
-    <message>
-        <source>List what can be added to %1</source>
-        <translation>Показать, что можно добавить к %1</translation>
-    </message>
-</context>
-<context>
     <name>CCAuxIoSchemeTreeItem</name>
     <message>
         <source>Buttons</source>
@@ -588,6 +569,25 @@ SHA-256: %7
     <message>
         <source> ms</source>
         <translation> мс</translation>
+    </message>
+</context>
+<context>
+    <name>CatalogueBar</name>
+    <message>
+        <source>Catalogue:</source>
+        <translation>Каталог:</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Блоки</translation>
+    </message>
+    <message>
+        <source>List the kinds of units that can be added to the scheme</source>
+        <translation>Показать виды блоков, которые можно добавить в схему</translation>
+    </message>
+    <message>
+        <source>List what can be added to %1</source>
+        <translation>Показать, что можно добавить к %1</translation>
     </message>
 </context>
 <context>
@@ -1244,6 +1244,13 @@ Options:
     </message>
 </context>
 <context>
+    <name>ControllerMachineStateDeviceFunction</name>
+    <message>
+        <source>Machine state</source>
+        <translation>Состояние машины</translation>
+    </message>
+</context>
+<context>
     <name>ControllerZBusBridgeDeviceFunction</name>
     <message>
         <source>Z-Bus data</source>
@@ -1267,6 +1274,67 @@ Options:
     <message>
         <source>Right buttons</source>
         <translation>Правые кнопки</translation>
+    </message>
+</context>
+<context>
+    <name>DM1Function</name>
+    <message>
+        <source>Malfunction Indicator Lamp</source>
+        <translation>Лампа индикации неисправности</translation>
+    </message>
+    <message>
+        <source>Red Stop Lamp</source>
+        <translation>Красная лампа «Стоп»</translation>
+    </message>
+    <message>
+        <source>Amber Warning Lamp</source>
+        <translation>Жёлтая лампа предупреждения</translation>
+    </message>
+    <message>
+        <source>Protect Lamp</source>
+        <translation>Лампа защиты</translation>
+    </message>
+    <message>
+        <source>Flash MIL</source>
+        <translation>Мигание MIL</translation>
+    </message>
+    <message>
+        <source>Flash Red Stop Lamp</source>
+        <translation>Мигание красной лампы</translation>
+    </message>
+    <message>
+        <source>Flash AWL</source>
+        <translation>Мигание AWL</translation>
+    </message>
+    <message>
+        <source>Flash Protect Lamp</source>
+        <translation>Мигание лампы защиты</translation>
+    </message>
+    <message>
+        <source>DM1 - Active Diagnostic Trouble Codes</source>
+        <translation>DM1 - Активные диагностические коды неисправностей</translation>
+    </message>
+    <message>
+        <source>DTC Count</source>
+        <translation>Число кодов</translation>
+    </message>
+    <message>
+        <source>DTC</source>
+        <translation>Коды</translation>
+    </message>
+</context>
+<context>
+    <name>DM1SchemeTreeItem</name>
+    <message>
+        <source>Active trouble codes</source>
+        <translation>Активные коды неисправностей</translation>
+    </message>
+</context>
+<context>
+    <name>DescriptionFiles</name>
+    <message>
+        <source>The function library %1 cannot be read: %2 (line %3, column %4). It is skipped.</source>
+        <translation>Библиотеку функций %1 не удалось прочитать: %2 (строка %3, столбец %4). Она пропущена.</translation>
     </message>
 </context>
 <context>
@@ -2644,6 +2712,17 @@ Options:
     </message>
 </context>
 <context>
+    <name>DeviceConstructorModel</name>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+</context>
+<context>
     <name>DeviceTest</name>
     <message>
         <source>Output %1: no output state to check</source>
@@ -2777,75 +2856,34 @@ Options:
     </message>
 </context>
 <context>
-    <name>DM1Function</name>
+    <name>DtcArrayParameter</name>
     <message>
-        <source>Malfunction Indicator Lamp</source>
-        <translation>Лампа индикации неисправности</translation>
+        <source>One of the safety-subsystem sensors has failed, all movements are blocked</source>
+        <translation>Отказ одного из датчиков подсистемы безопасности, все движения запрещены</translation>
     </message>
     <message>
-        <source>Red Stop Lamp</source>
-        <translation>Красная лампа «Стоп»</translation>
+        <source>Working platform at rated load</source>
+        <translation>Номинальная загрузка рабочей платформы</translation>
     </message>
     <message>
-        <source>Amber Warning Lamp</source>
-        <translation>Жёлтая лампа предупреждения</translation>
+        <source>Working platform overloaded</source>
+        <translation>Перегрузка рабочей платформы</translation>
     </message>
     <message>
-        <source>Protect Lamp</source>
-        <translation>Лампа защиты</translation>
+        <source>Approaching maximum outreach</source>
+        <translation>Приближение к максимальному вылету</translation>
     </message>
     <message>
-        <source>Flash MIL</source>
-        <translation>Мигание MIL</translation>
+        <source>Maximum permissible outreach exceeded</source>
+        <translation>Превышение максимально допустимого вылет</translation>
     </message>
     <message>
-        <source>Flash Red Stop Lamp</source>
-        <translation>Мигание красной лампы</translation>
+        <source>Approaching the cabin zone</source>
+        <translation>Приближение к зоне кабины</translation>
     </message>
     <message>
-        <source>Flash AWL</source>
-        <translation>Мигание AWL</translation>
-    </message>
-    <message>
-        <source>Flash Protect Lamp</source>
-        <translation>Мигание лампы защиты</translation>
-    </message>
-    <message>
-        <source>DM1 - Active Diagnostic Trouble Codes</source>
-        <translation>DM1 - Активные диагностические коды неисправностей</translation>
-    </message>
-    <message>
-        <source>DTC Count</source>
-        <translation>Число кодов</translation>
-    </message>
-    <message>
-        <source>DTC</source>
-        <translation>Коды</translation>
-    </message>
-</context>
-<context>
-    <name>DM1SchemeTreeItem</name>
-    <message>
-        <source>Active trouble codes</source>
-        <translation>Активные коды неисправностей</translation>
-    </message>
-</context>
-<context>
-    <name>DescriptionFiles</name>
-    <message>
-        <source>The function library %1 cannot be read: %2 (line %3, column %4). It is skipped.</source>
-        <translation>Библиотеку функций %1 не удалось прочитать: %2 (строка %3, столбец %4). Она пропущена.</translation>
-    </message>
-</context>
-<context>
-    <name>DeviceConstructorModel</name>
-    <message>
-        <source>Address</source>
-        <translation>Адрес</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Имя</translation>
+        <source>Entering the cabin zone</source>
+        <translation>Вход в зону кабины</translation>
     </message>
 </context>
 <context>
@@ -3076,17 +3114,6 @@ Options:
     </message>
 </context>
 <context>
-    <name>FlashLog</name>
-    <message>
-        <source>Cannot open %1: %2</source>
-        <translation>Не удаётся открыть %1: %2</translation>
-    </message>
-    <message>
-        <source>Cannot write %1: %2</source>
-        <translation>Не удаётся записать %1: %2</translation>
-    </message>
-</context>
-<context>
     <name>FilterDockWidget</name>
     <message>
         <source>Filters</source>
@@ -3130,6 +3157,116 @@ Options:
     </message>
 </context>
 <context>
+    <name>FlashLog</name>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>Не удаётся открыть %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удаётся записать %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FmiTexts</name>
+    <message>
+        <source>Data valid but above normal operational range, most severe level</source>
+        <translation>Данные достоверны, но выше нормального рабочего диапазона, наиболее серьёзный уровень</translation>
+    </message>
+    <message>
+        <source>Data valid but below normal operational range, most severe level</source>
+        <translation>Данные достоверны, но ниже нормального рабочего диапазона, наиболее серьёзный уровень</translation>
+    </message>
+    <message>
+        <source>Data erratic, intermittent or incorrect</source>
+        <translation>Данные неустойчивы, прерывисты или неверны</translation>
+    </message>
+    <message>
+        <source>Voltage above normal, or shorted to high source</source>
+        <translation>Напряжение выше нормы или замыкание на плюс</translation>
+    </message>
+    <message>
+        <source>Voltage below normal, or shorted to low source</source>
+        <translation>Напряжение ниже нормы или замыкание на минус</translation>
+    </message>
+    <message>
+        <source>Current below normal or open circuit</source>
+        <translation>Ток ниже нормы или обрыв цепи</translation>
+    </message>
+    <message>
+        <source>Current above normal or grounded circuit</source>
+        <translation>Ток выше нормы или замыкание на массу</translation>
+    </message>
+    <message>
+        <source>Mechanical system not responding or out of adjustment</source>
+        <translation>Механическая система не отвечает или разрегулирована</translation>
+    </message>
+    <message>
+        <source>Abnormal frequency or pulse width or period</source>
+        <translation>Ненормальная частота, длительность импульса или период</translation>
+    </message>
+    <message>
+        <source>Abnormal update rate</source>
+        <translation>Ненормальная частота обновления</translation>
+    </message>
+    <message>
+        <source>Abnormal rate of change</source>
+        <translation>Ненормальная скорость изменения</translation>
+    </message>
+    <message>
+        <source>Root cause not known</source>
+        <translation>Причина неизвестна</translation>
+    </message>
+    <message>
+        <source>Bad intelligent device or component</source>
+        <translation>Неисправно интеллектуальное устройство или компонент</translation>
+    </message>
+    <message>
+        <source>Out of calibration</source>
+        <translation>Нарушена калибровка</translation>
+    </message>
+    <message>
+        <source>Special instructions</source>
+        <translation>Особые указания</translation>
+    </message>
+    <message>
+        <source>Data valid but above normal operating range, least severe level</source>
+        <translation>Данные достоверны, но выше нормального рабочего диапазона, наименее серьёзный уровень</translation>
+    </message>
+    <message>
+        <source>Data valid but above normal operating range, moderately severe level</source>
+        <translation>Данные достоверны, но выше нормального рабочего диапазона, средний уровень</translation>
+    </message>
+    <message>
+        <source>Data valid but below normal operating range, least severe level</source>
+        <translation>Данные достоверны, но ниже нормального рабочего диапазона, наименее серьёзный уровень</translation>
+    </message>
+    <message>
+        <source>Data valid but below normal operating range, moderately severe level</source>
+        <translation>Данные достоверны, но ниже нормального рабочего диапазона, средний уровень</translation>
+    </message>
+    <message>
+        <source>Received network data in error</source>
+        <translation>Ошибочные данные, полученные по сети</translation>
+    </message>
+    <message>
+        <source>Data drifted high</source>
+        <translation>Дрейф данных вверх</translation>
+    </message>
+    <message>
+        <source>Data drifted low</source>
+        <translation>Дрейф данных вниз</translation>
+    </message>
+    <message>
+        <source>Reserved for SAE assignment</source>
+        <translation>Зарезервировано SAE</translation>
+    </message>
+    <message>
+        <source>Condition exists</source>
+        <translation>Условие выполнено</translation>
+    </message>
+</context>
+<context>
     <name>FramTestSequence</name>
     <message>
         <source>get tune value from controller</source>
@@ -3154,6 +3291,13 @@ Options:
     <message>
         <source>restore tune variable value</source>
         <translation>восстановление значения настройки</translation>
+    </message>
+</context>
+<context>
+    <name>FrameLogWriter</name>
+    <message>
+        <source>Writing %1 failed: %2</source>
+        <translation>Запись в %1 не удалась: %2</translation>
     </message>
 </context>
 <context>
@@ -3936,6 +4080,227 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>MemoryAccessDock</name>
+    <message>
+        <source>MA Data</source>
+        <translation>Данные MA</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Обновить</translation>
+    </message>
+    <message>
+        <source>Commit</source>
+        <translation>Записать</translation>
+    </message>
+    <message>
+        <source>Commit changed</source>
+        <translation>Записать изменённые</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Increment</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message>
+        <source>The values of unit %1 have not been read, so no backup of them exists. Write the file&apos;s values without reading?</source>
+        <translation>Значения блока %1 не прочитаны, резервной копии нет. Записать значения из файла без чтения?</translation>
+    </message>
+    <message numerus="yes">
+        <source>Write %n value(s) to unit %1?</source>
+        <translation>
+            <numerusform>Записать %n значение в блок %1?</numerusform>
+            <numerusform>Записать %n значения в блок %1?</numerusform>
+            <numerusform>Записать %n значений в блок %1?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The device of this function is not simulated (state Send): the unit&apos;s answers cannot reach it.</source>
+        <translation>Устройство этой функции не имитируется (состояние «Передача»): ответы блока до него не дойдут.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Reading replaces %n edited value(s) not yet written. Read?</source>
+        <translation>
+            <numerusform>Чтение заменит %n изменённое и не записанное значение. Прочитать?</numerusform>
+            <numerusform>Чтение заменит %n изменённых и не записанных значения. Прочитать?</numerusform>
+            <numerusform>Чтение заменит %n изменённых и не записанных значений. Прочитать?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>MemoryAccessFunction</name>
+    <message>
+        <source>Memory Access</source>
+        <translation>Доступ к памяти</translation>
+    </message>
+    <message>
+        <source>Busy</source>
+        <translation>Занято</translation>
+    </message>
+    <message>
+        <source>Cannot open %1</source>
+        <translation>Не удаётся открыть %1</translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation>Файл слишком велик</translation>
+    </message>
+    <message>
+        <source>Cannot save %1: %2</source>
+        <translation>Не удаётся сохранить %1: %2</translation>
+    </message>
+    <message>
+        <source>Invalid target 0x%1</source>
+        <translation>Недопустимый адресат 0x%1</translation>
+    </message>
+    <message>
+        <source>Nothing to read</source>
+        <translation>Нечего читать</translation>
+    </message>
+    <message>
+        <source>Verifying %1/%2 SPN=0x%3</source>
+        <translation>Проверка %1/%2 SPN=0x%3</translation>
+    </message>
+    <message>
+        <source>Reading %1/%2 SPN=0x%3</source>
+        <translation>Чтение %1/%2 SPN=0x%3</translation>
+    </message>
+    <message>
+        <source>Read the values of the unit before writing</source>
+        <translation>Перед записью прочитайте значения блока</translation>
+    </message>
+    <message>
+        <source>No backup of the values read: writing refused</source>
+        <translation>Нет резервной копии прочитанных значений: запись отклонена</translation>
+    </message>
+    <message>
+        <source>Invalid size</source>
+        <translation>Недопустимый размер</translation>
+    </message>
+    <message>
+        <source>Invalid value for SPN=0x%1</source>
+        <translation>Недопустимое значение для SPN=0x%1</translation>
+    </message>
+    <message>
+        <source>Nothing to write</source>
+        <translation>Нечего записывать</translation>
+    </message>
+    <message>
+        <source>Writing %1/%2 SPN=0x%3</source>
+        <translation>Запись %1/%2 SPN=0x%3</translation>
+    </message>
+    <message>
+        <source>Verify cancelled</source>
+        <translation>Проверка отменена</translation>
+    </message>
+    <message>
+        <source>Read cancelled</source>
+        <translation>Чтение отменено</translation>
+    </message>
+    <message>
+        <source>Device timeout</source>
+        <translation>Устройство не отвечает</translation>
+    </message>
+    <message>
+        <source>Unknown timeout</source>
+        <translation>Неизвестный тайм-аут</translation>
+    </message>
+    <message>
+        <source>Waiting for DM15 but got pduformat %1</source>
+        <translation>Ожидался DM15, получен формат PDU %1</translation>
+    </message>
+    <message>
+        <source>Waiting proceeed for SPN=0x%2 but got other status %1</source>
+        <translation>Ожидалось разрешение для SPN=0x%2, получено другое состояние %1</translation>
+    </message>
+    <message>
+        <source>Waiting data but got other message %1</source>
+        <translation>Ожидались данные, получено другое сообщение %1</translation>
+    </message>
+    <message>
+        <source>Waiting for DM15 completion but got other message %1</source>
+        <translation>Ожидалось завершение DM15, получено другое сообщение %1</translation>
+    </message>
+    <message>
+        <source>Waiting proceed but got other message</source>
+        <translation>Ожидалось разрешение, получено другое сообщение</translation>
+    </message>
+    <message>
+        <source>Waiting complete for SPN=0x%2 but got other status %1</source>
+        <translation>Ожидалось завершение для SPN=0x%2, получено другое состояние %1</translation>
+    </message>
+    <message>
+        <source>Invalid data length %1</source>
+        <translation>Недопустимая длина данных %1</translation>
+    </message>
+    <message>
+        <source>Waiting for completion but got other message %1</source>
+        <translation>Ожидалось завершение, получено другое сообщение %1</translation>
+    </message>
+    <message>
+        <source>Write complete, %1 values verified</source>
+        <translation>Запись завершена, проверено значений: %1</translation>
+    </message>
+    <message>
+        <source>Verify failed for SPN=0x%1</source>
+        <translation>Проверка не пройдена для SPN=0x%1</translation>
+    </message>
+    <message>
+        <source>Read complete, backup failed: %1</source>
+        <translation>Чтение завершено, резервная копия не записана: %1</translation>
+    </message>
+    <message>
+        <source>Read complete</source>
+        <translation>Чтение завершено</translation>
+    </message>
+    <message>
+        <source>Write cancelled after %1 of %2</source>
+        <translation>Запись отменена после %1 из %2</translation>
+    </message>
+    <message>
+        <source>Write complete</source>
+        <translation>Запись завершена</translation>
+    </message>
+    <message>
+        <source>Unit %1</source>
+        <translation>Блок %1</translation>
+    </message>
+</context>
+<context>
+    <name>MemoryAccessSchemeTreeItem</name>
+    <message>
+        <source>All files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Open…</source>
+        <translation>Открыть…</translation>
+    </message>
+    <message>
+        <source>Save…</source>
+        <translation>Сохранить…</translation>
+    </message>
+    <message>
+        <source>Show data</source>
+        <translation>Показать данные</translation>
+    </message>
+    <message numerus="yes">
+        <source>Opening another file discards %n edited value(s) not yet written. Open?</source>
+        <translation>
+            <numerusform>Открытие другого файла отбросит %n изменённое и не записанное значение. Открыть?</numerusform>
+            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значения. Открыть?</numerusform>
+            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значений. Открыть?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>Блок</translation>
+    </message>
+</context>
+<context>
     <name>ParameterInitTestAction</name>
     <message>
         <source>The unit of this step is no longer in the scheme</source>
@@ -3947,6 +4312,60 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>ParameterLogReader</name>
+    <message>
+        <source>Not a parameter log: the first line must be &quot;Time&quot; followed by the parameter names.</source>
+        <translation>Это не журнал параметров: первая строка должна содержать «Time» и имена параметров.</translation>
+    </message>
+    <message>
+        <source>Line %1: %2 fields where the header has %3; left out.</source>
+        <translation>Строка %1: полей %2, а в заголовке %3; пропущена.</translation>
+    </message>
+    <message>
+        <source>Line %1: the time &quot;%2&quot; is not a number; left out.</source>
+        <translation>Строка %1: время «%2» не число; пропущена.</translation>
+    </message>
+    <message>
+        <source>Column &quot;%1&quot; holds no numbers; left out.</source>
+        <translation>В столбце «%1» нет чисел; пропущен.</translation>
+    </message>
+</context>
+<context>
+    <name>ParameterLogRecorder</name>
+    <message>
+        <source>Log records:</source>
+        <translation>Записей журнала:</translation>
+    </message>
+    <message>
+        <source>Parameter log records</source>
+        <translation>Записей в журнале параметров</translation>
+    </message>
+    <message>
+        <source>Nothing to log: mark the items to log with Filter On (right-click them in the scheme tree), then start the log.</source>
+        <translation>Нечего записывать: отметьте нужные элементы командой «Включить фильтр» (правый щелчок в дереве схемы), затем запустите журнал.</translation>
+    </message>
+    <message>
+        <source>Parameter log records, written to %1</source>
+        <translation>Записи журнала параметров, файл %1</translation>
+    </message>
+    <message>
+        <source>Parameter log started: %1</source>
+        <translation>Журнал параметров начат: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Parameter log stopped: %n records in %1</source>
+        <translation>
+            <numerusform>Журнал параметров остановлен: %n запись в %1</numerusform>
+            <numerusform>Журнал параметров остановлен: %n записи в %1</numerusform>
+            <numerusform>Журнал параметров остановлен: %n записей в %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Parameter log stopped: %1</source>
+        <translation>Журнал параметров остановлен: %1</translation>
+    </message>
+</context>
+<context>
     <name>ParameterTestClause</name>
     <message>
         <source>The unit of this step is no longer in the scheme</source>
@@ -3955,6 +4374,111 @@ Use %1 ms?</source>
     <message>
         <source>No data from %1</source>
         <translation>Нет данных от %1</translation>
+    </message>
+</context>
+<context>
+    <name>PlotDocks</name>
+    <message>
+        <source>Plot</source>
+        <translation>График</translation>
+    </message>
+    <message>
+        <source>Plot: %1</source>
+        <translation>График: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> и ещё %n</numerusform>
+            <numerusform> и ещё %n</numerusform>
+            <numerusform> и ещё %n</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n lines left out in all.</source>
+        <translation>
+            <numerusform>Всего пропущена %n строка.</numerusform>
+            <numerusform>Всего пропущено %n строки.</numerusform>
+            <numerusform>Всего пропущено %n строк.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Log: %1</source>
+        <translation>Журнал: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PlotWidget</name>
+    <message>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Freeze the view; values are still recorded</source>
+        <translation>Остановить изображение; значения продолжают записываться</translation>
+    </message>
+    <message>
+        <source>Whole window</source>
+        <translation>Всё окно</translation>
+    </message>
+    <message>
+        <source>Undo zooming and panning</source>
+        <translation>Отменить увеличение и сдвиг</translation>
+    </message>
+    <message>
+        <source>Export PNG…</source>
+        <translation>Экспорт PNG…</translation>
+    </message>
+    <message>
+        <source>Export CSV…</source>
+        <translation>Экспорт CSV…</translation>
+    </message>
+    <message>
+        <source>Drag to zoom, middle button to pan, right click to zoom out</source>
+        <translation>Выделите область для увеличения; средняя кнопка — сдвиг, правый щелчок — уменьшение</translation>
+    </message>
+    <message>
+        <source>Time, s</source>
+        <translation>Время, с</translation>
+    </message>
+    <message numerus="yes">
+        <source>Last %n min; time counted from %1</source>
+        <translation>
+            <numerusform>Последняя %n мин; время отсчитывается от %1</numerusform>
+            <numerusform>Последние %n мин; время отсчитывается от %1</numerusform>
+            <numerusform>Последние %n мин; время отсчитывается от %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The image could not be encoded</source>
+        <translation>Не удалось закодировать изображение</translation>
+    </message>
+    <message>
+        <source>Export plot as PNG</source>
+        <translation>Экспорт графика в PNG</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png)</source>
+        <translation>Изображение PNG (*.png)</translation>
+    </message>
+    <message>
+        <source>Export plot as CSV</source>
+        <translation>Экспорт графика в CSV</translation>
+    </message>
+    <message>
+        <source>Parameter log CSV (*.csv)</source>
+        <translation>Журнал параметров CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Экспорт не удался</translation>
+    </message>
+</context>
+<context>
+    <name>PlotZoomer</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
     </message>
 </context>
 <context>
@@ -4018,6 +4542,184 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>RecordCommand</name>
+    <message>
+        <source>Writes every frame from an adapter to a candump log.</source>
+        <translation>Записывает все кадры адаптера в журнал candump.</translation>
+    </message>
+    <message>
+        <source>Adapter type: %1.</source>
+        <translation>Тип адаптера: %1.</translation>
+    </message>
+    <message>
+        <source>Adapter port.</source>
+        <translation>Порт адаптера.</translation>
+    </message>
+    <message>
+        <source>Adapter library for j2534, slcan or slmcp.</source>
+        <translation>Библиотека адаптера j2534, slcan или slmcp.</translation>
+    </message>
+    <message>
+        <source>Bus bit rate in bit/s (default 250000).</source>
+        <translation>Скорость шины в бит/с (по умолчанию 250000).</translation>
+    </message>
+    <message>
+        <source>Log file (default candump-DATE_TIME.log).</source>
+        <translation>Файл журнала (по умолчанию candump-ДАТА_ВРЕМЯ.log).</translation>
+    </message>
+    <message>
+        <source>Seconds to record (default: until Ctrl+C).</source>
+        <translation>Длительность записи в секундах (по умолчанию до Ctrl+C).</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Лишний аргумент: %1</translation>
+    </message>
+    <message>
+        <source>Unknown adapter &apos;%1&apos;</source>
+        <translation>Неизвестный адаптер &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--adapter is missing</source>
+        <translation>Не задан --adapter</translation>
+    </message>
+    <message>
+        <source>Bad bit rate &apos;%1&apos;</source>
+        <translation>Неверная скорость &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Bad duration &apos;%1&apos;</source>
+        <translation>Неверная длительность &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>Cannot use the adapter: %1</source>
+        <translation>Адаптер недоступен: %1</translation>
+    </message>
+    <message>
+        <source>no port to use</source>
+        <translation>нет порта</translation>
+    </message>
+    <message>
+        <source>Cannot start the adapter: %1</source>
+        <translation>Не удалось запустить адаптер: %1</translation>
+    </message>
+    <message>
+        <source>Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends.</source>
+        <translation>Запись %1 на %2, %3 бит/с, в %4; Ctrl+C завершает.</translation>
+    </message>
+    <message>
+        <source>%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, writer %7</source>
+        <translation>%1 с: %2 кадров, %3 кадров/с, загрузка шины %4 %, потеряно: адаптер %5, очередь %6, запись %7</translation>
+    </message>
+    <message>
+        <source>Interrupted.</source>
+        <translation>Прервано.</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>Запись остановлена: %1</translation>
+    </message>
+    <message>
+        <source>The adapter stopped: %1</source>
+        <translation>Адаптер остановился: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 frames received in %2 s, %3 written to %4, %5 lost.</source>
+        <translation>Принято кадров: %1 за %2 с, записано %3 в %4, потеряно %5.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingReader</name>
+    <message>
+        <source>not an ASC line</source>
+        <translation>не строка ASC</translation>
+    </message>
+    <message>
+        <source>CAN FD frame</source>
+        <translation>кадр CAN FD</translation>
+    </message>
+    <message>
+        <source>error frame</source>
+        <translation>кадр ошибки</translation>
+    </message>
+    <message>
+        <source>bad identifier</source>
+        <translation>неверный идентификатор</translation>
+    </message>
+    <message>
+        <source>remote frame</source>
+        <translation>кадр запроса (RTR)</translation>
+    </message>
+    <message>
+        <source>unknown frame type</source>
+        <translation>неизвестный тип кадра</translation>
+    </message>
+    <message>
+        <source>bad data length</source>
+        <translation>неверная длина данных</translation>
+    </message>
+    <message>
+        <source>data bytes missing</source>
+        <translation>не хватает байтов данных</translation>
+    </message>
+    <message>
+        <source>bad data byte</source>
+        <translation>неверный байт данных</translation>
+    </message>
+    <message>
+        <source>not a candump frame</source>
+        <translation>не кадр candump</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестный</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>строка %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a recording</source>
+        <translation>%1 — папка, а не запись</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>файл пуст</translation>
+    </message>
+    <message>
+        <source>not a candump, ASC or TRC recording</source>
+        <translation>не запись candump, ASC или TRC</translation>
+    </message>
+    <message>
+        <source>line too long</source>
+        <translation>слишком длинная строка</translation>
+    </message>
+    <message>
+        <source>not a trace line</source>
+        <translation>не строка трассы</translation>
+    </message>
+    <message>
+        <source>bus warning</source>
+        <translation>предупреждение шины</translation>
+    </message>
+    <message>
+        <source>columns missing</source>
+        <translation>не хватает столбцов</translation>
+    </message>
+    <message>
+        <source>bad time stamp</source>
+        <translation>неверная метка времени</translation>
+    </message>
+</context>
+<context>
     <name>ReplayCanHandler</name>
     <message>
         <source>Demo bus (built in)</source>
@@ -4034,21 +4736,6 @@ Use %1 ms?</source>
     <message>
         <source>No recording selected</source>
         <translation>Запись не выбрана</translation>
-    </message>
-</context>
-<context>
-    <name>SaveStateTestAction</name>
-    <message>
-        <source>Saving the state of %1</source>
-        <translation>Сохранение состояния %1</translation>
-    </message>
-    <message>
-        <source>Saving the state</source>
-        <translation>Сохранение состояния</translation>
-    </message>
-    <message>
-        <source>There is no state to save</source>
-        <translation>Нет состояния для сохранения</translation>
     </message>
 </context>
 <context>
@@ -4090,6 +4777,21 @@ Use %1 ms?</source>
     <message>
         <source>Only %1 of %2 bytes could be written</source>
         <translation>Удалось записать только %1 из %2 байт</translation>
+    </message>
+</context>
+<context>
+    <name>SaveStateTestAction</name>
+    <message>
+        <source>Saving the state of %1</source>
+        <translation>Сохранение состояния %1</translation>
+    </message>
+    <message>
+        <source>Saving the state</source>
+        <translation>Сохранение состояния</translation>
+    </message>
+    <message>
+        <source>There is no state to save</source>
+        <translation>Нет состояния для сохранения</translation>
     </message>
 </context>
 <context>
@@ -4380,6 +5082,103 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>TuneFunction</name>
+    <message>
+        <source>Tune variables</source>
+        <translation>Настроечные переменные</translation>
+    </message>
+</context>
+<context>
+    <name>TuneVariable</name>
+    <message>
+        <source>Confirm</source>
+        <translation>Подтверждение</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Да</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Restricted</source>
+        <translation>Доступ запрещён</translation>
+    </message>
+    <message>
+        <source>Unavailable</source>
+        <translation>Недоступно</translation>
+    </message>
+    <message>
+        <source>no value</source>
+        <translation>нет значения</translation>
+    </message>
+    <message>
+        <source>Waiting for unit %1</source>
+        <translation>Ожидание ответа блока %1</translation>
+    </message>
+    <message>
+        <source>%1, read from unit %2</source>
+        <translation>%1, прочитано из блока %2</translation>
+    </message>
+    <message>
+        <source>Unit %1 has no value for it</source>
+        <translation>У блока %1 нет значения этой переменной</translation>
+    </message>
+    <message>
+        <source>%1, written to unit %2</source>
+        <translation>%1, записано в блок %2</translation>
+    </message>
+    <message>
+        <source>Unit %1 refused the write: %2</source>
+        <translation>Блок %1 отклонил запись: %2</translation>
+    </message>
+    <message>
+        <source>No answer from unit %1</source>
+        <translation>Нет ответа от блока %1</translation>
+    </message>
+    <message>
+        <source>%1, unit 0x%2</source>
+        <translation>%1, блок 0x%2</translation>
+    </message>
+</context>
+<context>
+    <name>TuneVariableSchemeTreeItem</name>
+    <message>
+        <source>Get value</source>
+        <translation>Прочитать значение</translation>
+    </message>
+    <message>
+        <source>Set value</source>
+        <translation>Записать значение</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>Last write accepted</source>
+        <translation>Последняя запись принята</translation>
+    </message>
+    <message>
+        <source>Reads the value from the unit</source>
+        <translation>Читает значение из блока</translation>
+    </message>
+    <message>
+        <source>Writes the value above to the unit</source>
+        <translation>Записывает указанное выше значение в блок</translation>
+    </message>
+    <message>
+        <source>This value cannot be written: choose U8, S16 or Float, and not the largest value of U8 or -1 of S16 (they mean &quot;not available&quot;)</source>
+        <translation>Это значение нельзя записать: выберите U8, S16 или Float и не наибольшее значение U8 или -1 для S16 (они означают «нет данных»)</translation>
+    </message>
+</context>
+<context>
     <name>UnitActions</name>
     <message>
         <source>Test</source>
@@ -4567,7 +5366,7 @@ Software identification: %2</source>
         <translation>Верное значение не прочитано, ничего не записано</translation>
     </message>
     <message>
-        <source>Controller doesn't respond with variable value</source>
+        <source>Controller doesn&apos;t respond with variable value</source>
         <translation>Контроллер не отвечает значением переменной</translation>
     </message>
     <message>
@@ -4578,7 +5377,7 @@ Software identification: %2</source>
 <context>
     <name>WaitGetValueTestAction</name>
     <message>
-        <source>Controller doesn't respond with tune variable value</source>
+        <source>Controller doesn&apos;t respond with tune variable value</source>
         <translation>Контроллер не отвечает значением переменной настройки</translation>
     </message>
     <message>
@@ -4589,7 +5388,7 @@ Software identification: %2</source>
 <context>
     <name>WaitRestoreTestAction</name>
     <message>
-        <source>Controller doesn't respond with tune variable value</source>
+        <source>Controller doesn&apos;t respond with tune variable value</source>
         <translation>Контроллер не отвечает значением переменной настройки</translation>
     </message>
     <message>
@@ -4604,11 +5403,11 @@ Software identification: %2</source>
         <translation>Верное значение не прочитано, ничего не записано</translation>
     </message>
     <message>
-        <source>Controller doesn't respond with tune variable value</source>
+        <source>Controller doesn&apos;t respond with tune variable value</source>
         <translation>Контроллер не отвечает значением переменной настройки</translation>
     </message>
     <message>
-        <source>Controller didn't accept new tune variable value</source>
+        <source>Controller didn&apos;t accept new tune variable value</source>
         <translation>Контроллер не принял новое значение переменной настройки</translation>
     </message>
 </context>
@@ -4722,6 +5521,17 @@ Software identification: %2</source>
     </message>
 </context>
 <context>
+    <name>ZxParameter</name>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>ошибка</translation>
+    </message>
+</context>
+<context>
     <name>ZxParameterLink</name>
     <message>
         <source>%1 - %2</source>
@@ -4745,717 +5555,6 @@ Software identification: %2</source>
     <message>
         <source>Float</source>
         <translation>Float</translation>
-    </message>
-</context>
-<context>
-    <name>ControllerMachineStateDeviceFunction</name>
-    <message>
-        <source>Machine state</source>
-        <translation>Состояние машины</translation>
-    </message>
-</context>
-<context>
-    <name>MemoryAccessDock</name>
-    <message>
-        <source>MA Data</source>
-        <translation>Данные MA</translation>
-    </message>
-    <message>
-        <source>Refresh</source>
-        <translation>Обновить</translation>
-    </message>
-    <message>
-        <source>Commit</source>
-        <translation>Записать</translation>
-    </message>
-    <message>
-        <source>Commit changed</source>
-        <translation>Записать изменённые</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
-    </message>
-    <message>
-        <source>Increment</source>
-        <translation>Увеличить</translation>
-    </message>
-    <message>
-        <source>The values of unit %1 have not been read, so no backup of them exists. Write the file&apos;s values without reading?</source>
-        <translation>Значения блока %1 не прочитаны, резервной копии нет. Записать значения из файла без чтения?</translation>
-    </message>
-    <message numerus="yes">
-        <source>Write %n value(s) to unit %1?</source>
-        <translation>
-            <numerusform>Записать %n значение в блок %1?</numerusform>
-            <numerusform>Записать %n значения в блок %1?</numerusform>
-            <numerusform>Записать %n значений в блок %1?</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>The device of this function is not simulated (state Send): the unit&apos;s answers cannot reach it.</source>
-        <translation>Устройство этой функции не имитируется (состояние «Передача»): ответы блока до него не дойдут.</translation>
-    </message>
-    <message numerus="yes">
-        <source>Reading replaces %n edited value(s) not yet written. Read?</source>
-        <translation>
-            <numerusform>Чтение заменит %n изменённое и не записанное значение. Прочитать?</numerusform>
-            <numerusform>Чтение заменит %n изменённых и не записанных значения. Прочитать?</numerusform>
-            <numerusform>Чтение заменит %n изменённых и не записанных значений. Прочитать?</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>MemoryAccessFunction</name>
-    <message>
-        <source>Memory Access</source>
-        <translation>Доступ к памяти</translation>
-    </message>
-    <message>
-        <source>Busy</source>
-        <translation>Занято</translation>
-    </message>
-    <message>
-        <source>Cannot open %1</source>
-        <translation>Не удаётся открыть %1</translation>
-    </message>
-    <message>
-        <source>File too large</source>
-        <translation>Файл слишком велик</translation>
-    </message>
-    <message>
-        <source>Cannot save %1: %2</source>
-        <translation>Не удаётся сохранить %1: %2</translation>
-    </message>
-    <message>
-        <source>Invalid target 0x%1</source>
-        <translation>Недопустимый адресат 0x%1</translation>
-    </message>
-    <message>
-        <source>Nothing to read</source>
-        <translation>Нечего читать</translation>
-    </message>
-    <message>
-        <source>Verifying %1/%2 SPN=0x%3</source>
-        <translation>Проверка %1/%2 SPN=0x%3</translation>
-    </message>
-    <message>
-        <source>Reading %1/%2 SPN=0x%3</source>
-        <translation>Чтение %1/%2 SPN=0x%3</translation>
-    </message>
-    <message>
-        <source>Read the values of the unit before writing</source>
-        <translation>Перед записью прочитайте значения блока</translation>
-    </message>
-    <message>
-        <source>No backup of the values read: writing refused</source>
-        <translation>Нет резервной копии прочитанных значений: запись отклонена</translation>
-    </message>
-    <message>
-        <source>Invalid size</source>
-        <translation>Недопустимый размер</translation>
-    </message>
-    <message>
-        <source>Invalid value for SPN=0x%1</source>
-        <translation>Недопустимое значение для SPN=0x%1</translation>
-    </message>
-    <message>
-        <source>Nothing to write</source>
-        <translation>Нечего записывать</translation>
-    </message>
-    <message>
-        <source>Writing %1/%2 SPN=0x%3</source>
-        <translation>Запись %1/%2 SPN=0x%3</translation>
-    </message>
-    <message>
-        <source>Verify cancelled</source>
-        <translation>Проверка отменена</translation>
-    </message>
-    <message>
-        <source>Read cancelled</source>
-        <translation>Чтение отменено</translation>
-    </message>
-    <message>
-        <source>Device timeout</source>
-        <translation>Устройство не отвечает</translation>
-    </message>
-    <message>
-        <source>Unknown timeout</source>
-        <translation>Неизвестный тайм-аут</translation>
-    </message>
-    <message>
-        <source>Waiting for DM15 but got pduformat %1</source>
-        <translation>Ожидался DM15, получен формат PDU %1</translation>
-    </message>
-    <message>
-        <source>Waiting proceeed for SPN=0x%2 but got other status %1</source>
-        <translation>Ожидалось разрешение для SPN=0x%2, получено другое состояние %1</translation>
-    </message>
-    <message>
-        <source>Waiting data but got other message %1</source>
-        <translation>Ожидались данные, получено другое сообщение %1</translation>
-    </message>
-    <message>
-        <source>Waiting for DM15 completion but got other message %1</source>
-        <translation>Ожидалось завершение DM15, получено другое сообщение %1</translation>
-    </message>
-    <message>
-        <source>Waiting proceed but got other message</source>
-        <translation>Ожидалось разрешение, получено другое сообщение</translation>
-    </message>
-    <message>
-        <source>Waiting complete for SPN=0x%2 but got other status %1</source>
-        <translation>Ожидалось завершение для SPN=0x%2, получено другое состояние %1</translation>
-    </message>
-    <message>
-        <source>Invalid data length %1</source>
-        <translation>Недопустимая длина данных %1</translation>
-    </message>
-    <message>
-        <source>Waiting for completion but got other message %1</source>
-        <translation>Ожидалось завершение, получено другое сообщение %1</translation>
-    </message>
-    <message>
-        <source>Write complete, %1 values verified</source>
-        <translation>Запись завершена, проверено значений: %1</translation>
-    </message>
-    <message>
-        <source>Verify failed for SPN=0x%1</source>
-        <translation>Проверка не пройдена для SPN=0x%1</translation>
-    </message>
-    <message>
-        <source>Read complete, backup failed: %1</source>
-        <translation>Чтение завершено, резервная копия не записана: %1</translation>
-    </message>
-    <message>
-        <source>Read complete</source>
-        <translation>Чтение завершено</translation>
-    </message>
-    <message>
-        <source>Write cancelled after %1 of %2</source>
-        <translation>Запись отменена после %1 из %2</translation>
-    </message>
-    <message>
-        <source>Write complete</source>
-        <translation>Запись завершена</translation>
-    </message>
-    <message>
-        <source>Unit %1</source>
-        <translation>Блок %1</translation>
-    </message>
-</context>
-<context>
-    <name>MemoryAccessSchemeTreeItem</name>
-    <message>
-        <source>All files (*)</source>
-        <translation>Все файлы (*)</translation>
-    </message>
-    <message>
-        <source>Open…</source>
-        <translation>Открыть…</translation>
-    </message>
-    <message>
-        <source>Save…</source>
-        <translation>Сохранить…</translation>
-    </message>
-    <message>
-        <source>Show data</source>
-        <translation>Показать данные</translation>
-    </message>
-    <message numerus="yes">
-        <source>Opening another file discards %n edited value(s) not yet written. Open?</source>
-        <translation>
-            <numerusform>Открытие другого файла отбросит %n изменённое и не записанное значение. Открыть?</numerusform>
-            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значения. Открыть?</numerusform>
-            <numerusform>Открытие другого файла отбросит %n изменённых и не записанных значений. Открыть?</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Target</source>
-        <translation>Блок</translation>
-    </message>
-</context>
-<context>
-    <name>TuneFunction</name>
-    <message>
-        <source>Tune variables</source>
-        <translation>Настроечные переменные</translation>
-    </message>
-</context>
-<context>
-    <name>TuneVariable</name>
-    <message>
-        <source>Confirm</source>
-        <translation>Подтверждение</translation>
-    </message>
-    <message>
-        <source>Yes</source>
-        <translation>Да</translation>
-    </message>
-    <message>
-        <source>No</source>
-        <translation>Нет</translation>
-    </message>
-    <message>
-        <source>Restricted</source>
-        <translation>Доступ запрещён</translation>
-    </message>
-    <message>
-        <source>Unavailable</source>
-        <translation>Недоступно</translation>
-    </message>
-    <message>
-        <source>no value</source>
-        <translation>нет значения</translation>
-    </message>
-    <message>
-        <source>Waiting for unit %1</source>
-        <translation>Ожидание ответа блока %1</translation>
-    </message>
-    <message>
-        <source>%1, read from unit %2</source>
-        <translation>%1, прочитано из блока %2</translation>
-    </message>
-    <message>
-        <source>Unit %1 has no value for it</source>
-        <translation>У блока %1 нет значения этой переменной</translation>
-    </message>
-    <message>
-        <source>%1, written to unit %2</source>
-        <translation>%1, записано в блок %2</translation>
-    </message>
-    <message>
-        <source>Unit %1 refused the write: %2</source>
-        <translation>Блок %1 отклонил запись: %2</translation>
-    </message>
-    <message>
-        <source>No answer from unit %1</source>
-        <translation>Нет ответа от блока %1</translation>
-    </message>
-    <message>
-        <source>%1, unit 0x%2</source>
-        <translation>%1, блок 0x%2</translation>
-    </message>
-</context>
-<context>
-    <name>TuneVariableSchemeTreeItem</name>
-    <message>
-        <source>Get value</source>
-        <translation>Прочитать значение</translation>
-    </message>
-    <message>
-        <source>Set value</source>
-        <translation>Записать значение</translation>
-    </message>
-    <message>
-        <source>Value</source>
-        <translation>Значение</translation>
-    </message>
-    <message>
-        <source>Unit</source>
-        <translation>Блок</translation>
-    </message>
-    <message>
-        <source>Last write accepted</source>
-        <translation>Последняя запись принята</translation>
-    </message>
-    <message>
-        <source>Reads the value from the unit</source>
-        <translation>Читает значение из блока</translation>
-    </message>
-    <message>
-        <source>Writes the value above to the unit</source>
-        <translation>Записывает указанное выше значение в блок</translation>
-    </message>
-    <message>
-        <source>This value cannot be written: choose U8, S16 or Float, and not the largest value of U8 or -1 of S16 (they mean &quot;not available&quot;)</source>
-        <translation>Это значение нельзя записать: выберите U8, S16 или Float и не наибольшее значение U8 или -1 для S16 (они означают «нет данных»)</translation>
-    </message>
-</context>
-<context>
-    <name>DtcArrayParameter</name>
-    <message>
-        <source>One of the safety-subsystem sensors has failed, all movements are blocked</source>
-        <translation>Отказ одного из датчиков подсистемы безопасности, все движения запрещены</translation>
-    </message>
-    <message>
-        <source>Working platform at rated load</source>
-        <translation>Номинальная загрузка рабочей платформы</translation>
-    </message>
-    <message>
-        <source>Working platform overloaded</source>
-        <translation>Перегрузка рабочей платформы</translation>
-    </message>
-    <message>
-        <source>Approaching maximum outreach</source>
-        <translation>Приближение к максимальному вылету</translation>
-    </message>
-    <message>
-        <source>Maximum permissible outreach exceeded</source>
-        <translation>Превышение максимально допустимого вылет</translation>
-    </message>
-    <message>
-        <source>Approaching the cabin zone</source>
-        <translation>Приближение к зоне кабины</translation>
-    </message>
-    <message>
-        <source>Entering the cabin zone</source>
-        <translation>Вход в зону кабины</translation>
-    </message>
-</context>
-<context>
-    <name>ZxParameter</name>
-    <message>
-        <source>n/a</source>
-        <translation>н/д</translation>
-    </message>
-    <message>
-        <source>error</source>
-        <translation>ошибка</translation>
-    </message>
-</context>
-<context>
-    <name>FrameLogWriter</name>
-    <message>
-        <source>Writing %1 failed: %2</source>
-        <translation>Запись в %1 не удалась: %2</translation>
-    </message>
-</context>
-<context>
-    <name>RecordCommand</name>
-    <message>
-        <source>Writes every frame from an adapter to a candump log.</source>
-        <translation>Записывает все кадры адаптера в журнал candump.</translation>
-    </message>
-    <message>
-        <source>Adapter type: %1.</source>
-        <translation>Тип адаптера: %1.</translation>
-    </message>
-    <message>
-        <source>Adapter port.</source>
-        <translation>Порт адаптера.</translation>
-    </message>
-    <message>
-        <source>Adapter library for j2534, slcan or slmcp.</source>
-        <translation>Библиотека адаптера j2534, slcan или slmcp.</translation>
-    </message>
-    <message>
-        <source>Bus bit rate in bit/s (default 250000).</source>
-        <translation>Скорость шины в бит/с (по умолчанию 250000).</translation>
-    </message>
-    <message>
-        <source>Log file (default candump-DATE_TIME.log).</source>
-        <translation>Файл журнала (по умолчанию candump-ДАТА_ВРЕМЯ.log).</translation>
-    </message>
-    <message>
-        <source>Seconds to record (default: until Ctrl+C).</source>
-        <translation>Длительность записи в секундах (по умолчанию до Ctrl+C).</translation>
-    </message>
-    <message>
-        <source>Unexpected argument: %1</source>
-        <translation>Лишний аргумент: %1</translation>
-    </message>
-    <message>
-        <source>Unknown adapter &apos;%1&apos;</source>
-        <translation>Неизвестный адаптер &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--adapter is missing</source>
-        <translation>Не задан --adapter</translation>
-    </message>
-    <message>
-        <source>Bad bit rate &apos;%1&apos;</source>
-        <translation>Неверная скорость &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>Bad duration &apos;%1&apos;</source>
-        <translation>Неверная длительность &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>n/a</source>
-        <translation>н/д</translation>
-    </message>
-    <message>
-        <source>Cannot use the adapter: %1</source>
-        <translation>Адаптер недоступен: %1</translation>
-    </message>
-    <message>
-        <source>no port to use</source>
-        <translation>нет порта</translation>
-    </message>
-    <message>
-        <source>Cannot start the adapter: %1</source>
-        <translation>Не удалось запустить адаптер: %1</translation>
-    </message>
-    <message>
-        <source>Recording %1 on %2 at %3 bit/s to %4; Ctrl+C ends.</source>
-        <translation>Запись %1 на %2, %3 бит/с, в %4; Ctrl+C завершает.</translation>
-    </message>
-    <message>
-        <source>%1 s: %2 frames, %3 frames/s, bus load %4 %, lost: adapter %5, queue %6, writer %7</source>
-        <translation>%1 с: %2 кадров, %3 кадров/с, загрузка шины %4 %, потеряно: адаптер %5, очередь %6, запись %7</translation>
-    </message>
-    <message>
-        <source>Interrupted.</source>
-        <translation>Прервано.</translation>
-    </message>
-    <message>
-        <source>Recording stopped: %1</source>
-        <translation>Запись остановлена: %1</translation>
-    </message>
-    <message>
-        <source>The adapter stopped: %1</source>
-        <translation>Адаптер остановился: %1</translation>
-    </message>
-    <message>
-        <source>Cannot write %1: %2</source>
-        <translation>Не удалось записать %1: %2</translation>
-    </message>
-    <message>
-        <source>%1 frames received in %2 s, %3 written to %4, %5 lost.</source>
-        <translation>Принято кадров: %1 за %2 с, записано %3 в %4, потеряно %5.</translation>
-    </message>
-</context>
-<context>
-    <name>RecordingReader</name>
-    <message>
-        <source>not an ASC line</source>
-        <translation>не строка ASC</translation>
-    </message>
-    <message>
-        <source>CAN FD frame</source>
-        <translation>кадр CAN FD</translation>
-    </message>
-    <message>
-        <source>error frame</source>
-        <translation>кадр ошибки</translation>
-    </message>
-    <message>
-        <source>bad identifier</source>
-        <translation>неверный идентификатор</translation>
-    </message>
-    <message>
-        <source>remote frame</source>
-        <translation>кадр запроса (RTR)</translation>
-    </message>
-    <message>
-        <source>unknown frame type</source>
-        <translation>неизвестный тип кадра</translation>
-    </message>
-    <message>
-        <source>bad data length</source>
-        <translation>неверная длина данных</translation>
-    </message>
-    <message>
-        <source>data bytes missing</source>
-        <translation>не хватает байтов данных</translation>
-    </message>
-    <message>
-        <source>bad data byte</source>
-        <translation>неверный байт данных</translation>
-    </message>
-    <message>
-        <source>not a candump frame</source>
-        <translation>не кадр candump</translation>
-    </message>
-    <message>
-        <source>unknown</source>
-        <translation>неизвестный</translation>
-    </message>
-    <message>
-        <source>line %1: %2</source>
-        <translation>строка %1: %2</translation>
-    </message>
-    <message>
-        <source>%1 is a folder, not a recording</source>
-        <translation>%1 — папка, а не запись</translation>
-    </message>
-    <message>
-        <source>the file is empty</source>
-        <translation>файл пуст</translation>
-    </message>
-    <message>
-        <source>not a candump, ASC or TRC recording</source>
-        <translation>не запись candump, ASC или TRC</translation>
-    </message>
-    <message>
-        <source>line too long</source>
-        <translation>слишком длинная строка</translation>
-    </message>
-    <message>
-        <source>not a trace line</source>
-        <translation>не строка трассы</translation>
-    </message>
-    <message>
-        <source>bus warning</source>
-        <translation>предупреждение шины</translation>
-    </message>
-    <message>
-        <source>columns missing</source>
-        <translation>не хватает столбцов</translation>
-    </message>
-    <message>
-        <source>bad time stamp</source>
-        <translation>неверная метка времени</translation>
-    </message>
-</context>
-<context>
-    <name>ParameterLogRecorder</name>
-    <message>
-        <source>Log records:</source>
-        <translation>Записей журнала:</translation>
-    </message>
-    <message>
-        <source>Parameter log records</source>
-        <translation>Записей в журнале параметров</translation>
-    </message>
-    <message>
-        <source>Nothing to log: mark the items to log with Filter On (right-click them in the scheme tree), then start the log.</source>
-        <translation>Нечего записывать: отметьте нужные элементы командой «Включить фильтр» (правый щелчок в дереве схемы), затем запустите журнал.</translation>
-    </message>
-    <message>
-        <source>Parameter log records, written to %1</source>
-        <translation>Записи журнала параметров, файл %1</translation>
-    </message>
-    <message>
-        <source>Parameter log started: %1</source>
-        <translation>Журнал параметров начат: %1</translation>
-    </message>
-    <message numerus="yes">
-        <source>Parameter log stopped: %n records in %1</source>
-        <translation>
-            <numerusform>Журнал параметров остановлен: %n запись в %1</numerusform>
-            <numerusform>Журнал параметров остановлен: %n записи в %1</numerusform>
-            <numerusform>Журнал параметров остановлен: %n записей в %1</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Parameter log stopped: %1</source>
-        <translation>Журнал параметров остановлен: %1</translation>
-    </message>
-</context>
-<context>
-    <name>ParameterLogReader</name>
-    <message>
-        <source>Not a parameter log: the first line must be &quot;Time&quot; followed by the parameter names.</source>
-        <translation>Это не журнал параметров: первая строка должна содержать «Time» и имена параметров.</translation>
-    </message>
-    <message>
-        <source>Line %1: %2 fields where the header has %3; left out.</source>
-        <translation>Строка %1: полей %2, а в заголовке %3; пропущена.</translation>
-    </message>
-    <message>
-        <source>Line %1: the time &quot;%2&quot; is not a number; left out.</source>
-        <translation>Строка %1: время «%2» не число; пропущена.</translation>
-    </message>
-    <message>
-        <source>Column &quot;%1&quot; holds no numbers; left out.</source>
-        <translation>В столбце «%1» нет чисел; пропущен.</translation>
-    </message>
-</context>
-<context>
-    <name>PlotDocks</name>
-    <message>
-        <source>Plot</source>
-        <translation>График</translation>
-    </message>
-    <message>
-        <source>Plot: %1</source>
-        <translation>График: %1</translation>
-    </message>
-    <message numerus="yes">
-        <source> and %n more</source>
-        <translation>
-            <numerusform> и ещё %n</numerusform>
-            <numerusform> и ещё %n</numerusform>
-            <numerusform> и ещё %n</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n lines left out in all.</source>
-        <translation>
-            <numerusform>Всего пропущена %n строка.</numerusform>
-            <numerusform>Всего пропущено %n строки.</numerusform>
-            <numerusform>Всего пропущено %n строк.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Log: %1</source>
-        <translation>Журнал: %1</translation>
-    </message>
-</context>
-<context>
-    <name>PlotWidget</name>
-    <message>
-        <source>Pause</source>
-        <translation>Пауза</translation>
-    </message>
-    <message>
-        <source>Freeze the view; values are still recorded</source>
-        <translation>Остановить изображение; значения продолжают записываться</translation>
-    </message>
-    <message>
-        <source>Whole window</source>
-        <translation>Всё окно</translation>
-    </message>
-    <message>
-        <source>Undo zooming and panning</source>
-        <translation>Отменить увеличение и сдвиг</translation>
-    </message>
-    <message>
-        <source>Export PNG…</source>
-        <translation>Экспорт PNG…</translation>
-    </message>
-    <message>
-        <source>Export CSV…</source>
-        <translation>Экспорт CSV…</translation>
-    </message>
-    <message>
-        <source>Drag to zoom, middle button to pan, right click to zoom out</source>
-        <translation>Выделите область для увеличения; средняя кнопка — сдвиг, правый щелчок — уменьшение</translation>
-    </message>
-    <message>
-        <source>Time, s</source>
-        <translation>Время, с</translation>
-    </message>
-    <message numerus="yes">
-        <source>Last %n min; time counted from %1</source>
-        <translation>
-            <numerusform>Последняя %n мин; время отсчитывается от %1</numerusform>
-            <numerusform>Последние %n мин; время отсчитывается от %1</numerusform>
-            <numerusform>Последние %n мин; время отсчитывается от %1</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>The image could not be encoded</source>
-        <translation>Не удалось закодировать изображение</translation>
-    </message>
-    <message>
-        <source>Export plot as PNG</source>
-        <translation>Экспорт графика в PNG</translation>
-    </message>
-    <message>
-        <source>PNG image (*.png)</source>
-        <translation>Изображение PNG (*.png)</translation>
-    </message>
-    <message>
-        <source>Export plot as CSV</source>
-        <translation>Экспорт графика в CSV</translation>
-    </message>
-    <message>
-        <source>Parameter log CSV (*.csv)</source>
-        <translation>Журнал параметров CSV (*.csv)</translation>
-    </message>
-    <message>
-        <source>Export failed</source>
-        <translation>Экспорт не удался</translation>
-    </message>
-</context>
-<context>
-    <name>PlotZoomer</name>
-    <message>
-        <source>%1 s</source>
-        <translation>%1 с</translation>
     </message>
 </context>
 </TS>
