@@ -111,7 +111,7 @@ AbstractDisplayableItem *UnitActions::toolUnit() const
     return nullptr;
 }
 
-QString UnitActions::serviceReason(const AbstractDisplayableItem *unit) const
+QString UnitActions::serviceReason(const AbstractDisplayableItem *unit)
 {
     if (!unit)
         return tr("Right-click the row of a unit");

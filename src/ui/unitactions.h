@@ -37,6 +37,10 @@ public:
     // unit there put in Send, or the tool unit added. The current row stays selected.
     bool ensureToolReceiver();
 
+    // Why a bus service cannot reach the unit (no unit, no J1939 address, the tool itself);
+    // empty when it can.
+    static QString serviceReason(const AbstractDisplayableItem *unit);
+
 public slots:
     void updateActions();
     void testCurrentUnit();
@@ -45,8 +49,6 @@ public slots:
     void requestIdentification();
 
 private:
-    // Why a bus service cannot reach the unit; empty when it can.
-    QString serviceReason(const AbstractDisplayableItem *unit) const;
     void setApplicable(QAction *action, const QString &reason);
     // The flasher's unit, added through Add flasher when there is none yet; none (and the
     // reason in the status bar) when it cannot be added.
