@@ -6,6 +6,8 @@
 #include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/dm1function.h"
+#include "diagnostics/dm2function.h"
+#include "diagnostics/dm5function.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/emr2enginestoprequestfunction.h"
 #include "diagnostics/engineconfigurationfunction.h"
@@ -55,6 +57,15 @@ void registerDiagnosticsFunctions()
                             QStringLiteral("dm1"),
                             QString::fromLatin1(QT_TRANSLATE_NOOP(
                                 "DescriptionText", "DM - Active Diagnostic Trouble Codes")));
+    J1939Reg::registerClass([](J1939Device *device) { return new DM2Function(device); }, 0xFECB,
+                            QStringLiteral("dm2"),
+                            QString::fromLatin1(QT_TRANSLATE_NOOP(
+                                "DescriptionText",
+                                "DM - Previously Active Diagnostic Trouble Codes")));
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new DM5Function(device); }, 0xFECE,
+        QStringLiteral("dm5"),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText", "DM - Diagnostic Readiness 1")));
     J1939Reg::registerClass(
         [](J1939Device *device) { return new EcuidFunction(device); }, 0xFDC5,
         QStringLiteral("ecuid"),

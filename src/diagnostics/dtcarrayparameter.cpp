@@ -1,6 +1,7 @@
 #include "diagnostics/dtcarrayparameter.h"
 
 #include "descriptions/spnnames.h"
+#include "diagnostics/fmitexts.h"
 #include "model/editorcast.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,19 @@ const KnownCode MachineCodes[] = {
     {521042, 17, QT_TRANSLATE_NOOP("DtcArrayParameter", "Approaching the cabin zone")},
     {521042, 18, QT_TRANSLATE_NOOP("DtcArrayParameter", "Entering the cabin zone")},
 };
+
+constexpr quint8 OccurrenceMask = 0x7F;
+// An occurrence count of all ones: the unit does not count.
+constexpr int OccurrenceNotAvailable = 0x7F;
+
+QString machineSource(quint32 spn, quint32 fmi)
+{
+    for (const KnownCode &code : MachineCodes) {
+        if (code.spn == spn && code.fmi == fmi)
+            return QString::fromUtf8(code.text);
+    }
+    return QString();
+}
 
 QListWidgetItem *findRow(QListWidget *list, quint32 spn, quint32 fmi)
 {
@@ -89,9 +103,35 @@ void DtcArrayParameter::setCodes(const QVector<DtcItem> &codes)
 
 QString DtcArrayParameter::rowText(const DtcItem &code) const
 {
-    const QString text = QStringLiteral("[%1,%2]").arg(code.spn).arg(code.fmi);
-    const QString description = descriptionFor(code.spn, code.fmi);
-    return description.isEmpty() ? text : text + QLatin1Char(' ') + description;
+    QStringList parts;
+    for (const QString &part : {descriptionFor(code.spn, code.fmi), FmiTexts::text(code.fmi)}) {
+        if (!part.isEmpty())
+            parts << part;
+    }
+    const int count = occurrences(code);
+    if (count >= 0)
+        parts << QCoreApplication::translate("DtcArrayParameter", "%1×").arg(count);
+    const QString prefix = QStringLiteral("[%1,%2]").arg(code.spn).arg(code.fmi);
+    return parts.isEmpty() ? prefix
+                           : prefix + QLatin1Char(' ') + parts.join(QStringLiteral(" \u00B7 "));
+}
+
+int DtcArrayParameter::occurrences(const DtcItem &code)
+{
+    const int count = int(code.oc & OccurrenceMask);
+    return count == OccurrenceNotAvailable ? -1 : count;
+}
+
+QString DtcArrayParameter::englishDescription(quint32 spn, quint32 fmi)
+{
+    const QString machineText = machineSource(spn, fmi);
+    QStringList parts;
+    for (const QString &part : {machineText.isEmpty() ? SpnNames::name(spn) : machineText,
+                                FmiTexts::englishText(fmi)}) {
+        if (!part.isEmpty())
+            parts << part;
+    }
+    return parts.join(QStringLiteral(" - "));
 }
 
 QString DtcArrayParameter::descriptionFor(quint32 spn, quint32 fmi) const
@@ -119,6 +159,8 @@ void DtcArrayParameter::refreshList(QWidget *widget, qint64 now) const
         if (QListWidgetItem *row = findRow(list, code.spn, code.fmi)) {
             if (row->data(OcRole).toUInt() != code.oc) {
                 row->setData(OcRole, code.oc);
+                row->setText(rowText(code));
+                row->setToolTip(row->text());
                 mark(row, RowNew, deadline, fresh);
             }
             continue;

@@ -10,7 +10,7 @@
 
 class QListWidgetItem;
 
-// The active trouble codes of a DM1, shown as a live list: new or changed codes green for two
+// The trouble codes of a DM1 or DM2, shown as a live list: new or changed codes green for two
 // seconds, vanished ones grey for two seconds. The codes are written on the bus thread and read
 // by the list on the GUI thread under the parameter's lock.
 class DtcArrayParameter : public ZxParameter
@@ -46,8 +46,15 @@ public:
     void setCodes(const QVector<DtcItem> &codes);
     // The machine's text for the code, else the library's name of the SPN, else empty.
     QString descriptionFor(quint32 spn, quint32 fmi) const;
-    // "[SPN,FMI] description" as the list shows the code.
+    // "[SPN,FMI] description · failure mode · 3×" as the list shows the code: the parts that
+    // are known, the occurrence count unless the unit reports it as not available.
     QString rowText(const DtcItem &code) const;
+    // The occurrence count of the code's fourth byte (the conversion method bit left out); -1
+    // when not available.
+    static int occurrences(const DtcItem &code);
+    // What the code is about and how it failed, in English, for the console program: "Engine
+    // Oil Pressure - Data valid but below normal operational range, most severe level".
+    static QString englishDescription(quint32 spn, quint32 fmi);
     // The refresh of a list widget at a given time (ms since the epoch).
     void refreshList(QWidget *widget, qint64 now) const;
 

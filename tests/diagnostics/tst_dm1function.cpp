@@ -343,8 +343,18 @@ void tst_DM1Function::codeListDescriptions()
     auto *list = qobject_cast<QListWidget *>(widget.get());
     p.setCodes({DtcArrayParameter::DtcItem{521025, 16, 1}, DtcArrayParameter::DtcItem{0, 0, 0}});
     p.refreshList(list, 0);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("[521025,16] Working platform overloaded"));
-    QCOMPARE(list->item(1)->text(), QStringLiteral("[0,0]"));
+    QCOMPARE(list->item(0)->text(),
+             QString::fromUtf8("[521025,16] Working platform overloaded · Data valid but above "
+                               "normal operating range, moderately severe level · 1×"));
+    QCOMPARE(list->item(1)->text(),
+             QString::fromUtf8("[0,0] Data valid but above normal operational range, most "
+                               "severe level · 0×"));
+    // A new occurrence count rewrites the row's text.
+    p.setCodes({DtcArrayParameter::DtcItem{521025, 16, 2}});
+    p.refreshList(list, 10);
+    QVERIFY2(list->item(0)->text().endsWith(QString::fromUtf8(" · 2×")),
+             qPrintable(list->item(0)->text()));
+    QCOMPARE(list->item(0)->toolTip(), list->item(0)->text());
     // Under the Russian catalogue the machine's texts read as on the machine's own display.
     QTranslator russian;
     QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
@@ -364,30 +374,53 @@ void tst_DM1Function::codeNamesFromTheLibrary_data()
 {
     QTest::addColumn<quint32>("spn");
     QTest::addColumn<quint32>("fmi");
+    QTest::addColumn<quint32>("oc"); // the fourth byte of the code as received
     QTest::addColumn<QString>("row");
-    QTest::newRow("engine speed") << 190u << 2u << "[190,2] Engine Speed";
-    QTest::newRow("oil pressure, another FMI") << 100u << 1u << "[100,1] Engine Oil Pressure";
-    QTest::newRow("coolant temperature") << 110u << 0u << "[110,0] Engine Coolant Temperature";
+    const auto row = [](const char *utf8) { return QString::fromUtf8(utf8); };
+    QTest::newRow("engine speed")
+        << 190u << 2u << 1u << row("[190,2] Engine Speed · Data erratic, intermittent or incorrect · 1×");
+    QTest::newRow("oil pressure, another FMI")
+        << 100u << 1u << 3u
+        << row("[100,1] Engine Oil Pressure · Data valid but below normal operational range, "
+               "most severe level · 3×");
+    QTest::newRow("coolant temperature, count of 126")
+        << 110u << 0u << 126u
+        << row("[110,0] Engine Coolant Temperature · Data valid but above normal operational "
+               "range, most severe level · 126×");
     QTest::newRow("machine text before the library")
-        << 521025u << 15u << "[521025,15] Working platform at rated load";
-    QTest::newRow("SPN the library does not know") << 523999u << 3u << "[523999,3]";
+        << 521025u << 15u << 1u
+        << row("[521025,15] Working platform at rated load · Data valid but above normal "
+               "operating range, least severe level · 1×");
+    QTest::newRow("SPN the library does not know: the failure mode alone")
+        << 523999u << 3u << 1u
+        << row("[523999,3] Voltage above normal, or shorted to high source · 1×");
+    QTest::newRow("conversion method bit is no occurrence")
+        << 190u << 5u << 0x85u
+        << row("[190,5] Engine Speed · Current below normal or open circuit · 5×");
+    QTest::newRow("occurrence count not available (7F)")
+        << 190u << 4u << 0x7Fu << row("[190,4] Engine Speed · Voltage below normal, or shorted to low source");
+    QTest::newRow("all ones fourth byte") << 523999u << 31u << 0xFFu << row("[523999,31] Condition exists");
+    QTest::newRow("reserved FMI") << 523999u << 25u << 2u
+                                  << row("[523999,25] Reserved for SAE assignment · 2×");
 }
 
 void tst_DM1Function::codeNamesFromTheLibrary()
 {
     QFETCH(quint32, spn);
     QFETCH(quint32, fmi);
+    QFETCH(quint32, oc);
     QFETCH(QString, row);
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     SpnNames::reset();
     DtcArrayParameter p;
     std::unique_ptr<QWidget> widget(p.createWidget(nullptr));
     auto *list = qobject_cast<QListWidget *>(widget.get());
-    p.setCodes({DtcArrayParameter::DtcItem{spn, fmi, 1}});
+    p.setCodes({DtcArrayParameter::DtcItem{spn, fmi, oc}});
     p.refreshList(list, 0);
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), row);
     QCOMPARE(list->item(0)->toolTip(), row);
+    QCOMPARE(p.rowText(DtcArrayParameter::DtcItem{spn, fmi, oc}), row);
 }
 
 void tst_DM1Function::treeItemShowsTheCodeList()

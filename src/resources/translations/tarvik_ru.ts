@@ -1322,12 +1322,237 @@ Options:
         <source>DTC</source>
         <translation>Коды</translation>
     </message>
+    <message>
+        <source>Active trouble codes</source>
+        <translation>Активные коды неисправностей</translation>
+    </message>
 </context>
 <context>
     <name>DM1SchemeTreeItem</name>
     <message>
+        <source>No codes</source>
+        <translation>Кодов нет</translation>
+    </message>
+    <message>
+        <source>%1 on</source>
+        <translation>Горят: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DM2Function</name>
+    <message>
+        <source>DM2 - Previously Active Diagnostic Trouble Codes</source>
+        <translation>DM2 - Ранее активные диагностические коды неисправностей</translation>
+    </message>
+    <message>
+        <source>Previously active trouble codes</source>
+        <translation>Ранее активные коды неисправностей</translation>
+    </message>
+</context>
+<context>
+    <name>DM5Function</name>
+    <message>
+        <source>Misfire</source>
+        <translation>Пропуски зажигания</translation>
+    </message>
+    <message>
+        <source>Fuel system</source>
+        <translation>Топливная система</translation>
+    </message>
+    <message>
+        <source>Comprehensive component</source>
+        <translation>Комплексный контроль компонентов</translation>
+    </message>
+    <message>
+        <source>Catalyst</source>
+        <translation>Катализатор</translation>
+    </message>
+    <message>
+        <source>Heated catalyst</source>
+        <translation>Катализатор с подогревом</translation>
+    </message>
+    <message>
+        <source>Evaporative system</source>
+        <translation>Система улавливания паров топлива</translation>
+    </message>
+    <message>
+        <source>Secondary air system</source>
+        <translation>Система вторичного воздуха</translation>
+    </message>
+    <message>
+        <source>A/C system refrigerant</source>
+        <translation>Хладагент системы кондиционирования</translation>
+    </message>
+    <message>
+        <source>Exhaust gas sensor</source>
+        <translation>Датчик отработавших газов</translation>
+    </message>
+    <message>
+        <source>Exhaust gas sensor heater</source>
+        <translation>Нагреватель датчика отработавших газов</translation>
+    </message>
+    <message>
+        <source>EGR/VVT system</source>
+        <translation>Система EGR/VVT</translation>
+    </message>
+    <message>
+        <source>Cold start aid system</source>
+        <translation>Система облегчения холодного пуска</translation>
+    </message>
+    <message>
+        <source>Boost pressure control system</source>
+        <translation>Система регулирования давления наддува</translation>
+    </message>
+    <message>
+        <source>Diesel particulate filter</source>
+        <translation>Сажевый фильтр</translation>
+    </message>
+    <message>
+        <source>NOx converting catalyst/adsorber</source>
+        <translation>Катализатор/адсорбер NOx</translation>
+    </message>
+    <message>
+        <source>NMHC converting catalyst</source>
+        <translation>Катализатор NMHC</translation>
+    </message>
+    <message>
+        <source>Not supported</source>
+        <translation>Не поддерживается</translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation>Завершена</translation>
+    </message>
+    <message>
+        <source>Not complete</source>
+        <translation>Не завершена</translation>
+    </message>
+    <message>
+        <source>Not supported, reported not complete</source>
+        <translation>Не поддерживается, но сообщена как не завершённая</translation>
+    </message>
+    <message>
+        <source>OBD II (California ARB)</source>
+        <translation>OBD II (Калифорния, ARB)</translation>
+    </message>
+    <message>
+        <source>OBD (US EPA)</source>
+        <translation>OBD (EPA США)</translation>
+    </message>
+    <message>
+        <source>OBD and OBD II</source>
+        <translation>OBD и OBD II</translation>
+    </message>
+    <message>
+        <source>OBD I</source>
+        <translation>OBD I</translation>
+    </message>
+    <message>
+        <source>Not OBD compliant</source>
+        <translation>Не соответствует OBD</translation>
+    </message>
+    <message>
+        <source>EOBD</source>
+        <translation>EOBD</translation>
+    </message>
+    <message>
+        <source>EOBD and OBD II</source>
+        <translation>EOBD и OBD II</translation>
+    </message>
+    <message>
+        <source>EOBD and OBD</source>
+        <translation>EOBD и OBD</translation>
+    </message>
+    <message>
+        <source>EOBD, OBD and OBD II</source>
+        <translation>EOBD, OBD и OBD II</translation>
+    </message>
+    <message>
+        <source>JOBD</source>
+        <translation>JOBD</translation>
+    </message>
+    <message>
+        <source>JOBD and OBD II</source>
+        <translation>JOBD и OBD II</translation>
+    </message>
+    <message>
+        <source>JOBD and EOBD</source>
+        <translation>JOBD и EOBD</translation>
+    </message>
+    <message>
+        <source>JOBD, EOBD and OBD II</source>
+        <translation>JOBD, EOBD и OBD II</translation>
+    </message>
+    <message>
+        <source>Engine manufacturer diagnostics (EMD)</source>
+        <translation>Диагностика изготовителя двигателя (EMD)</translation>
+    </message>
+    <message>
+        <source>EMD+</source>
+        <translation>EMD+</translation>
+    </message>
+    <message>
+        <source>Heavy-duty OBD, partial (HD OBD P)</source>
+        <translation>OBD для тяжёлой техники, частичная (HD OBD P)</translation>
+    </message>
+    <message>
+        <source>Heavy-duty OBD (HD OBD)</source>
+        <translation>OBD для тяжёлой техники (HD OBD)</translation>
+    </message>
+    <message>
+        <source>World-wide harmonized OBD (WWH OBD)</source>
+        <translation>Всемирно гармонизированная OBD (WWH OBD)</translation>
+    </message>
+    <message>
+        <source>DM5 - Diagnostic Readiness 1</source>
+        <translation>DM5 - Диагностическая готовность 1</translation>
+    </message>
+    <message>
         <source>Active trouble codes</source>
         <translation>Активные коды неисправностей</translation>
+    </message>
+    <message>
+        <source>Previously active trouble codes</source>
+        <translation>Ранее активные коды неисправностей</translation>
+    </message>
+    <message>
+        <source>OBD compliance</source>
+        <translation>Соответствие OBD</translation>
+    </message>
+    <message>
+        <source>Reserved</source>
+        <translation>Зарезервировано</translation>
+    </message>
+    <message>
+        <source>no answer yet</source>
+        <translation>ответа ещё нет</translation>
+    </message>
+    <message>
+        <source>%1 active, %2 previously active</source>
+        <translation>активных %1, ранее активных %2</translation>
+    </message>
+    <message>
+        <source>OBD compliance n/a</source>
+        <translation>соответствие OBD н/д</translation>
+    </message>
+    <message>
+        <source>supported monitors complete</source>
+        <translation>поддерживаемые проверки завершены</translation>
+    </message>
+    <message>
+        <source>not complete: %1</source>
+        <translation>не завершены: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DM5SchemeTreeItem</name>
+    <message>
+        <source>Continuously monitored systems</source>
+        <translation>Системы с непрерывным контролем</translation>
+    </message>
+    <message>
+        <source>Non-continuously monitored systems</source>
+        <translation>Системы с периодическим контролем</translation>
     </message>
 </context>
 <context>
@@ -2703,6 +2928,14 @@ Options:
         <source>How much hotter the oil runs than the coolant (computed)</source>
         <translation>Насколько масло горячее охлаждающей жидкости (расчёт)</translation>
     </message>
+    <message>
+        <source>DM - Previously Active Diagnostic Trouble Codes</source>
+        <translation>DM - Ранее активные диагностические коды неисправностей</translation>
+    </message>
+    <message>
+        <source>DM - Diagnostic Readiness 1</source>
+        <translation>DM - Диагностическая готовность 1</translation>
+    </message>
 </context>
 <context>
     <name>DetailsDocks</name>
@@ -2884,6 +3117,10 @@ Options:
     <message>
         <source>Entering the cabin zone</source>
         <translation>Вход в зону кабины</translation>
+    </message>
+    <message>
+        <source>%1×</source>
+        <translation>%1×</translation>
     </message>
 </context>
 <context>
@@ -4736,6 +4973,37 @@ Use %1 ms?</source>
     <message>
         <source>No recording selected</source>
         <translation>Запись не выбрана</translation>
+    </message>
+</context>
+<context>
+    <name>RequestLine</name>
+    <message>
+        <source>Request</source>
+        <translation>Запросить</translation>
+    </message>
+    <message>
+        <source>Ask the unit for this message now</source>
+        <translation>Запросить это сообщение у блока сейчас</translation>
+    </message>
+    <message>
+        <source>No bus connection: nothing was sent</source>
+        <translation>Нет подключения к шине: ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>Not asked yet</source>
+        <translation>Ещё не запрашивалось</translation>
+    </message>
+    <message>
+        <source>Last received at %1</source>
+        <translation>Последний приём в %1</translation>
+    </message>
+    <message>
+        <source>Asked at %1, no answer yet</source>
+        <translation>Запрошено в %1, ответа ещё нет</translation>
+    </message>
+    <message>
+        <source>Asked at %1, answered at %2</source>
+        <translation>Запрошено в %1, ответ в %2</translation>
     </message>
 </context>
 <context>
