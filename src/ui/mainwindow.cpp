@@ -16,6 +16,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
+#include "ui/codeactions.h"
 #include "ui/detailsdocks.h"
 #include "ui/dialogquestions.h"
 #include "ui/editors/filterdockwidget.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildSchemeDocument();
     wireViews();
     m_unitActions = new UnitActions(this);
+    new CodeActions(this);
     connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::updateTestAction);
     buildStatusBar();

@@ -1036,6 +1036,33 @@ Options:
     </message>
 </context>
 <context>
+    <name>CodeActions</name>
+    <message>
+        <source>Trouble codes</source>
+        <translation>Коды неисправностей</translation>
+    </message>
+    <message>
+        <source>Read the unit&apos;s active and previously active trouble codes</source>
+        <translation>Прочитать активные и ранее активные коды неисправностей блока</translation>
+    </message>
+    <message>
+        <source>%1 has another function at 0x%2</source>
+        <translation>У %1 другая функция на 0x%2</translation>
+    </message>
+    <message>
+        <source>%1 cannot take the function %2</source>
+        <translation>%1 не может принять функцию %2</translation>
+    </message>
+    <message>
+        <source>No bus connection: %1 was not asked</source>
+        <translation>Нет подключения к шине: запрос к %1 не отправлен</translation>
+    </message>
+    <message>
+        <source>Asking %1 for its trouble codes…</source>
+        <translation>Запрос кодов неисправностей у %1…</translation>
+    </message>
+</context>
+<context>
     <name>ConnectionTimeoutsDialog</name>
     <message>
         <source>Connection timeouts</source>

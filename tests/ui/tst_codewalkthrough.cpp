@@ -1,0 +1,296 @@
+#include "can/replaycanhandler.h"
+#include "can/simulatedbus.h"
+#include "diagnostics/dm1function.h"
+#include "diagnostics/dm2function.h"
+#include "diagnostics/dm5function.h"
+#include "diagnostics/toolrequest.h"
+#include "model/abstractdisplayableitem.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTreeView>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+// The demo engine as a unit that keeps its codes answers for them: a request for DM2 or DM5 to
+// its address gets a single frame back; every request to it is counted.
+class CodeAnswerer : public SimulatedUnit
+{
+public:
+    static constexpr quint8 Address = 0x00;
+    // Amber lamp, SPN 100 FMI 1 with 3 occurrences.
+    static constexpr quint8 Dm2[8] = {0x04, 0x00, 0x64, 0x00, 0x01, 0x03, 0xFF, 0xFF};
+    // 2 active, 1 previously active, not OBD compliant; misfire supported and not complete.
+    static constexpr quint8 Dm5[8] = {0x02, 0x01, 0x05, 0x11, 0x00, 0x00, 0x00, 0x00};
+
+    void frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies) override
+    {
+        const qint64 pgn = ToolRequest::requestedPgn(frame);
+        if (pgn < 0 || frame.pduSpecific() != Address)
+            return;
+        lastRequestId = frame.id;
+        const quint8 *answer = nullptr;
+        if (pgn == 0xFECB) {
+            ++dm2Requests;
+            answer = Dm2;
+        } else if (pgn == 0xFECA) {
+            ++dm1Requests;
+        } else if (pgn == 0xFECE) {
+            ++dm5Requests;
+            answer = Dm5;
+        }
+        if (!answer)
+            return;
+        SimulatedReply reply;
+        reply.frame.id = 0x18000000u | quint32(pgn) << 8 | Address;
+        reply.frame.setData(answer, 8);
+        reply.delayMs = 5;
+        replies->append(reply);
+    }
+
+    std::atomic<int> dm1Requests{0};
+    std::atomic<int> dm2Requests{0};
+    std::atomic<int> dm5Requests{0};
+    std::atomic<quint32> lastRequestId{0};
+};
+
+QAction *treeAction(DemoBusWindow &demo, const char *name)
+{
+    for (QAction *a : demo.window()->mainView()->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return nullptr;
+}
+
+AbstractDisplayableItem *currentItem(DemoBusWindow &demo)
+{
+    AbstractSchemeTreeItem *node
+        = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
+    return node ? node->displayable() : nullptr;
+}
+
+int functionsOf(const AbstractDisplayableItem *unit, const QMetaObject &kind)
+{
+    int n = 0;
+    for (const AbstractDisplayableItem *child : unit->children())
+        n += child->metaObject() == &kind;
+    return n;
+}
+
+QString dataColumn(const QModelIndex &row)
+{
+    return row.sibling(row.row(), 3).data().toString();
+}
+
+} // namespace
+
+// The engineer reads a unit's trouble codes on the demo bus: "Trouble codes" in the unit's
+// context menu, the previously active codes in Details, "Request" again; and the readiness
+// summary added from Devices and asked for.
+class tst_CodeWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void menuAppliesOrSaysWhy_data();
+    void menuAppliesOrSaysWhy();
+    void troubleCodesFromTheUnit();
+    void readinessFromDevices();
+
+private:
+    static std::shared_ptr<CodeAnswerer> answerer(DemoBusWindow &demo);
+};
+
+void tst_CodeWalkthrough::initTestCase()
+{
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikCodeWalkthrough"));
+}
+
+std::shared_ptr<CodeAnswerer> tst_CodeWalkthrough::answerer(DemoBusWindow &demo)
+{
+    auto *replay = dynamic_cast<ReplayCanHandler *>(demo.handler());
+    if (!replay)
+        return nullptr;
+    auto unit = std::make_shared<CodeAnswerer>();
+    replay->simulatedBus()->addUnit(unit);
+    return unit;
+}
+
+void tst_CodeWalkthrough::menuAppliesOrSaysWhy_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<bool>("flasherFirst");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("the engine") << QStringLiteral("Engine #1") << false << true;
+    QTest::newRow("the controller") << QStringLiteral("Controller") << false << true;
+    QTest::newRow("the tool itself") << QStringLiteral("Off-board diagnostic unit") << true
+                                     << false;
+    QTest::newRow("no row") << QString() << false << false;
+}
+
+void tst_CodeWalkthrough::menuAppliesOrSaysWhy()
+{
+    QFETCH(QString, row);
+    QFETCH(bool, flasherFirst);
+    QFETCH(bool, enabled);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    if (flasherFirst)
+        demo.action("actionAddFlasher")->trigger();
+    if (row.isEmpty()) {
+        demo.window()->mainView()->setCurrentIndex(QModelIndex());
+    } else {
+        const QModelIndex index = demo.row(row);
+        QVERIFY(index.isValid());
+        demo.select(index);
+    }
+    QAction *codes = treeAction(demo, "actionUnitTroubleCodes");
+    QVERIFY(codes);
+    QCOMPARE(codes->isEnabled(), enabled);
+    // Where it does not apply, the status bar says why.
+    QCOMPARE(codes->statusTip().isEmpty(), enabled);
+}
+
+void tst_CodeWalkthrough::troubleCodesFromTheUnit()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<CodeAnswerer> engineUnit = answerer(demo);
+    QVERIFY(engineUnit);
+    const QModelIndex engineRow = demo.row(QStringLiteral("Engine #1"));
+    QVERIFY(engineRow.isValid());
+    AbstractDisplayableItem *engine = demo.window()->schemeModel()->item(engineRow)->displayable();
+    QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 0);
+
+    // Right-click the engine's row, "Trouble codes".
+    demo.select(engineRow);
+    QAction *codes = treeAction(demo, "actionUnitTroubleCodes");
+    QVERIFY(codes && codes->isEnabled());
+    codes->trigger();
+
+    // The DM2 row is added under the engine and shown in Details.
+    auto *dm2 = qobject_cast<DM2Function *>(currentItem(demo));
+    QVERIFY(dm2);
+    QCOMPARE(dm2->parentItem(), engine);
+    QTRY_VERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
+    QWidget *details = demo.details();
+    QVERIFY(details);
+    auto *list = details->findChild<QListWidget *>(QStringLiteral("dtcList"));
+    QVERIFY(list);
+    QVERIFY(DemoBusWindow::waitFor([list] { return list->count() == 1; }));
+    QCOMPARE(list->item(0)->text(),
+             QString::fromUtf8("[100,1] Engine Oil Pressure · Data valid but below normal "
+                               "operational range, most severe level · 3×"));
+    bool titled = false;
+    for (const QLabel *label : details->findChildren<QLabel *>())
+        titled |= label->text() == QLatin1String("Previously active trouble codes");
+    QVERIFY(titled);
+    auto *line = details->findChild<QLabel *>(QStringLiteral("requestLine"));
+    QVERIFY(line);
+    QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
+    // The row reads the codes in words.
+    const QModelIndex dm2Row = demo.window()->mainView()->currentIndex();
+    QTRY_COMPARE(dataColumn(dm2Row),
+                 QString::fromUtf8("AWL on · [100,1] Engine Oil Pressure · Data valid but below "
+                                   "normal operational range, most severe level · 3×"));
+
+    // The requests left from the tool's address to the engine, DM2 first, then DM1.
+    QCOMPARE(engineUnit->dm2Requests.load(), 1);
+    QTRY_COMPARE(engineUnit->dm1Requests.load(), 1);
+    QCOMPARE(engineUnit->lastRequestId.load(), 0x18EA00F9u);
+    // The tool unit at 0xF9 takes long answers; the engine kept its one DM1.
+    QVERIFY(demo.row(QStringLiteral("Off-board diagnostic unit")).isValid());
+    QCOMPARE(functionsOf(engine, DM1Function::staticMetaObject), 1);
+
+    // "Request" in Details asks again.
+    auto *request = details->findChild<QPushButton *>(QStringLiteral("requestButton"));
+    QVERIFY(request);
+    QTest::mouseClick(request, Qt::LeftButton);
+    QTRY_COMPARE(engineUnit->dm2Requests.load(), 2);
+    QCOMPARE(engineUnit->dm1Requests.load(), 1);
+
+    // The action again: nothing added twice.
+    demo.select(engineRow);
+    codes->trigger();
+    QTRY_COMPARE(engineUnit->dm2Requests.load(), 3);
+    QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 1);
+    QCOMPARE(currentItem(demo), dm2);
+}
+
+void tst_CodeWalkthrough::readinessFromDevices()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<CodeAnswerer> engineUnit = answerer(demo);
+    QVERIFY(engineUnit);
+    const QModelIndex engineRow = demo.row(QStringLiteral("Engine #1"));
+    demo.select(engineRow);
+    // Devices (Ctrl+B) lists the engine's functions: DM5 added to be received.
+    auto *devices = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
+    if (!devices->isVisible())
+        devices->toggleViewAction()->trigger();
+    QTRY_VERIFY(devices->isVisible());
+    demo.window()->findChild<QRadioButton *>(QStringLiteral("addModeReceiveButton"))->click();
+    auto *catalogue = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
+    QModelIndex entry;
+    for (int r = 0; r < catalogue->model()->rowCount() && !entry.isValid(); ++r) {
+        for (int c = 0; c < catalogue->model()->columnCount(); ++c) {
+            const QModelIndex i = catalogue->model()->index(r, c);
+            if (i.data().toString() == QLatin1String("DM - Diagnostic Readiness 1"))
+                entry = i;
+        }
+    }
+    QVERIFY(entry.isValid());
+    catalogue->scrollTo(entry);
+    const QPoint at = catalogue->visualRect(entry).center();
+    QTest::mouseClick(catalogue->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(catalogue->viewport(), Qt::LeftButton, {}, at);
+    QModelIndex dm5Row;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        return (dm5Row = demo.row(QStringLiteral("DM - Diagnostic Readiness 1"), engineRow))
+            .isValid();
+    }));
+    QCOMPARE(dataColumn(dm5Row), QStringLiteral("no data yet"));
+
+    // Details of the new row, "Request".
+    QDockWidget *dock = demo.openDetails(dm5Row);
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    auto *request = dock->widget()->findChild<QPushButton *>(QStringLiteral("requestButton"));
+    QVERIFY(request);
+    QTest::mouseClick(request, Qt::LeftButton);
+    QTRY_COMPARE(engineUnit->dm5Requests.load(), 1);
+    QTRY_COMPARE(dataColumn(dm5Row),
+                 QString::fromUtf8("2 active, 1 previously active · Not OBD compliant · not "
+                                   "complete: Misfire"));
+    QStringList shown;
+    QTRY_VERIFY(([&] {
+        shown.clear();
+        for (const QComboBox *box : dock->widget()->findChildren<QComboBox *>())
+            shown << box->currentText();
+        return shown.contains(QStringLiteral("Not complete"));
+    }()));
+    QVERIFY2(shown.contains(QStringLiteral("Not OBD compliant")), qPrintable(shown.join('|')));
+    auto *line = dock->widget()->findChild<QLabel *>(QStringLiteral("requestLine"));
+    QVERIFY(line);
+    QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
+}
+
+QTEST_MAIN(tst_CodeWalkthrough)
+#include "tst_codewalkthrough.moc"
