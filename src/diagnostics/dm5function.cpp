@@ -237,8 +237,9 @@ QString DM5Function::textDataImpl() const
         if (listParameter(FirstMonitor + m)->value() == NotComplete)
             notComplete << text(Monitors[m].text);
     }
-    parts << (notComplete.isEmpty() ? tr("supported monitors complete")
-                                    : tr("not complete: %1").arg(notComplete.join(QStringLiteral(", "))));
+    parts << (notComplete.isEmpty()
+                  ? tr("supported monitors complete")
+                  : tr("not complete: %1").arg(notComplete.join(QStringLiteral(", "))));
     return parts.join(QStringLiteral(" \u00B7 "));
 }
 

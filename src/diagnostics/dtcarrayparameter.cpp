@@ -126,8 +126,8 @@ QString DtcArrayParameter::englishDescription(quint32 spn, quint32 fmi)
 {
     const QString machineText = machineSource(spn, fmi);
     QStringList parts;
-    for (const QString &part : {machineText.isEmpty() ? SpnNames::name(spn) : machineText,
-                                FmiTexts::englishText(fmi)}) {
+    for (const QString &part :
+         {machineText.isEmpty() ? SpnNames::name(spn) : machineText, FmiTexts::englishText(fmi)}) {
         if (!part.isEmpty())
             parts << part;
     }

@@ -108,8 +108,8 @@ void CodeActions::showDetailsOf(AbstractDisplayableItem *item)
 
 bool CodeActions::request(TroubleCodesFunction *function)
 {
-    auto *node = function ? qobject_cast<DM1SchemeTreeItem *>(function->existingTreeItem())
-                          : nullptr;
+    auto *node
+        = function ? qobject_cast<DM1SchemeTreeItem *>(function->existingTreeItem()) : nullptr;
     return node && node->request(m_window->mainView());
 }
 

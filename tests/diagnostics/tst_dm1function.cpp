@@ -378,7 +378,8 @@ void tst_DM1Function::codeNamesFromTheLibrary_data()
     QTest::addColumn<QString>("row");
     const auto row = [](const char *utf8) { return QString::fromUtf8(utf8); };
     QTest::newRow("engine speed")
-        << 190u << 2u << 1u << row("[190,2] Engine Speed · Data erratic, intermittent or incorrect · 1×");
+        << 190u << 2u << 1u
+        << row("[190,2] Engine Speed · Data erratic, intermittent or incorrect · 1×");
     QTest::newRow("oil pressure, another FMI")
         << 100u << 1u << 3u
         << row("[100,1] Engine Oil Pressure · Data valid but below normal operational range, "
@@ -398,8 +399,10 @@ void tst_DM1Function::codeNamesFromTheLibrary_data()
         << 190u << 5u << 0x85u
         << row("[190,5] Engine Speed · Current below normal or open circuit · 5×");
     QTest::newRow("occurrence count not available (7F)")
-        << 190u << 4u << 0x7Fu << row("[190,4] Engine Speed · Voltage below normal, or shorted to low source");
-    QTest::newRow("all ones fourth byte") << 523999u << 31u << 0xFFu << row("[523999,31] Condition exists");
+        << 190u << 4u << 0x7Fu
+        << row("[190,4] Engine Speed · Voltage below normal, or shorted to low source");
+    QTest::newRow("all ones fourth byte")
+        << 523999u << 31u << 0xFFu << row("[523999,31] Condition exists");
     QTest::newRow("reserved FMI") << 523999u << 25u << 2u
                                   << row("[523999,25] Reserved for SAE assignment · 2×");
 }

@@ -140,8 +140,10 @@ void tst_TroubleCodes::fmiTextsTranslated()
     QCoreApplication::removeTranslator(&russian);
     QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(QLatin1Char(' '))));
     // The console keeps English whatever the window's language.
-    QCOMPARE(FmiTexts::englishText(3), QStringLiteral("Voltage above normal, or shorted to high source"));
-    QVERIFY2(row.startsWith(QStringLiteral("[523999,3] ")) && !row.contains(QLatin1String("Voltage")),
+    QCOMPARE(FmiTexts::englishText(3),
+             QStringLiteral("Voltage above normal, or shorted to high source"));
+    QVERIFY2(row.startsWith(QStringLiteral("[523999,3] "))
+                 && !row.contains(QLatin1String("Voltage")),
              qPrintable(row));
 }
 

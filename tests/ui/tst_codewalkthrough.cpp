@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
@@ -115,6 +116,8 @@ private slots:
 
 private:
     static std::shared_ptr<CodeAnswerer> answerer(DemoBusWindow &demo);
+    // File > Save As, then File > Open of that file: the engine's row in the opened scheme.
+    static QModelIndex reopen(DemoBusWindow &demo, const QTemporaryDir &dir);
 };
 
 void tst_CodeWalkthrough::initTestCase()
@@ -130,6 +133,18 @@ std::shared_ptr<CodeAnswerer> tst_CodeWalkthrough::answerer(DemoBusWindow &demo)
     auto unit = std::make_shared<CodeAnswerer>();
     replay->simulatedBus()->addUnit(unit);
     return unit;
+}
+
+QModelIndex tst_CodeWalkthrough::reopen(DemoBusWindow &demo, const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("codes.tvsx"));
+    demo.window()->fileAnswer = path;
+    demo.action("actionSaveAs")->trigger();
+    if (!QFile::exists(path))
+        return {};
+    demo.action("actionClearScheme")->trigger();
+    demo.action("actionOpen")->trigger();
+    return demo.row(QStringLiteral("Engine #1"));
 }
 
 void tst_CodeWalkthrough::menuAppliesOrSaysWhy_data()
@@ -188,7 +203,8 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     auto *dm2 = qobject_cast<DM2Function *>(currentItem(demo));
     QVERIFY(dm2);
     QCOMPARE(dm2->parentItem(), engine);
-    QTRY_VERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
+    QTRY_VERIFY(
+        demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
     QWidget *details = demo.details();
     QVERIFY(details);
     auto *list = details->findChild<QListWidget *>(QStringLiteral("dtcList"));
@@ -231,6 +247,18 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     QTRY_COMPARE(engineUnit->dm2Requests.load(), 3);
     QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 1);
     QCOMPARE(currentItem(demo), dm2);
+
+    // The scheme keeps the added function, listened to as before.
+    QTemporaryDir dir;
+    const QModelIndex reopened = reopen(demo, dir);
+    QVERIFY(reopened.isValid());
+    engine = demo.window()->schemeModel()->item(reopened)->displayable();
+    QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 1);
+    QCOMPARE(functionsOf(engine, DM1Function::staticMetaObject), 1);
+    for (const AbstractDisplayableItem *f : engine->children()) {
+        if (qobject_cast<const DM2Function *>(f))
+            QCOMPARE(f->schemeState(), int(AbstractDisplayableItem::ReceiveOk));
+    }
 }
 
 void tst_CodeWalkthrough::readinessFromDevices()
@@ -290,6 +318,12 @@ void tst_CodeWalkthrough::readinessFromDevices()
     auto *line = dock->widget()->findChild<QLabel *>(QStringLiteral("requestLine"));
     QVERIFY(line);
     QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
+
+    QTemporaryDir dir;
+    const QModelIndex reopened = reopen(demo, dir);
+    QVERIFY(reopened.isValid());
+    AbstractDisplayableItem *engine = demo.window()->schemeModel()->item(reopened)->displayable();
+    QCOMPARE(functionsOf(engine, DM5Function::staticMetaObject), 1);
 }
 
 QTEST_MAIN(tst_CodeWalkthrough)

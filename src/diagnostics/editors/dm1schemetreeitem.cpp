@@ -88,7 +88,7 @@ QString DM1SchemeTreeItem::codesText() const
     QString text = codes.isEmpty() ? tr("No codes") : codes.join(QStringLiteral("; "));
     const QStringList lamps = m_function->lampsOn();
     if (!lamps.isEmpty())
-        text = tr("%1 on").arg(lamps.join(QStringLiteral(", "))) + QStringLiteral(" \u00B7 ")
-               + text;
+        text
+            = tr("%1 on").arg(lamps.join(QStringLiteral(", "))) + QStringLiteral(" \u00B7 ") + text;
     return text;
 }
