@@ -18,6 +18,8 @@
 #include "support/tpframes.h"
 
 #include <QDateTime>
+#include <QLabel>
+#include <QPushButton>
 #include <QTranslator>
 #include <QtTest>
 
@@ -54,6 +56,7 @@ private slots:
     void dataColumnText();
     void requestLineText_data();
     void requestLineText();
+    void requestButtonNeedsTheBus();
 };
 
 namespace {
@@ -428,6 +431,32 @@ void tst_TroubleCodes::requestLineText()
     QFETCH(qint64, decoded);
     QFETCH(QString, text);
     QCOMPARE(RequestLine::lineText(asked, decoded), text);
+}
+
+void tst_TroubleCodes::requestButtonNeedsTheBus()
+{
+    TestCanHandler handler; // not started: no bus connection
+    J1939Device unit(0x00);
+    auto *dm1 = new DM1Function(&unit);
+    std::unique_ptr<AbstractSchemeTreeItem> node(dm1->treeItem());
+    QWidget *editor = node->getNewWidget();
+    auto *request = editor->findChild<QPushButton *>(QStringLiteral("requestButton"));
+    auto *line = editor->findChild<QLabel *>(QStringLiteral("requestLine"));
+    QVERIFY(request && line);
+    QTest::mouseClick(request, Qt::LeftButton);
+    QCOMPARE(line->text(), QStringLiteral("No bus connection: nothing was sent"));
+    QTest::qWait(20);
+    QVERIFY(handler.writtenFrames().isEmpty());
+
+    QVERIFY(handler.start());
+    QTest::mouseClick(request, Qt::LeftButton);
+    QTRY_COMPARE(handler.writtenFrames().size(), 1);
+    QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("6 ea00f9 ca fe 00"));
+    QVERIFY2(line->text().endsWith(QStringLiteral(", no answer yet")), qPrintable(line->text()));
+    DispatchResult r;
+    QVERIFY(unit.dispatchMessage(makeFrame(0x18FECA00, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF}), &r));
+    QVERIFY(node->doUpdate());
+    QVERIFY2(line->text().contains(QStringLiteral(", answered at ")), qPrintable(line->text()));
 }
 
 QTEST_MAIN(tst_TroubleCodes)
