@@ -337,7 +337,7 @@ QString CodeClearingFunction::unitReport(const UnitState &unit) const
                          codesText(select(after, before, true)));
         const Codes fresh = select(after, before, false);
         if (!fresh.isEmpty())
-            text += tr("  %1 new since: %2\n").arg(list, codesText(fresh));
+            text += tr("  %1 new after the clearing: %2\n").arg(list, codesText(fresh));
     }
     return text;
 }
