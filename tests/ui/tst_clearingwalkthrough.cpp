@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
@@ -168,6 +169,19 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
     QVERIFY2(shown.contains(QLatin1String("Active codes cleared; gone: ")), qPrintable(shown));
     QVERIFY(shown.contains(QLatin1String("; came back: ")));
     QVERIFY(shown.contains(window->statusBar()->currentMessage()));
+
+    // The clearing row is part of the scheme: it comes back from the file.
+    QTemporaryDir dir;
+    window->fileAnswer = dir.filePath(QStringLiteral("cleared.tvsx"));
+    demo.action("actionSaveAs")->trigger();
+    QVERIFY(QFile::exists(window->fileAnswer));
+    demo.action("actionOpen")->trigger();
+    const QModelIndex reopened = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"),
+                                          demo.row(Engine));
+    QVERIFY(reopened.isValid());
+    demo.openDetails(reopened);
+    QTRY_VERIFY2(shownTexts(demo.details()).contains(QLatin1String("DM11 ACK, DM3 ACK")),
+                 qPrintable(shownTexts(demo.details())));
 }
 
 void tst_ClearingWalkthrough::cancelledClearingSendsNothing()
