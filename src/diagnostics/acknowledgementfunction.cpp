@@ -3,7 +3,6 @@
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
 
-
 namespace {
 
 const char *const ControlTexts[] = {
