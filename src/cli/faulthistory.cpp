@@ -129,7 +129,8 @@ QString FaultHistory::report() const
             }
         }
         if (s.previousMessages > 0) {
-            text += Cli::tr("  Previously active codes (%1 DM2 messages):\n").arg(s.previousMessages);
+            text += Cli::tr("  Previously active codes (%1 DM2 messages):\n")
+                        .arg(s.previousMessages);
             if (s.previous.isEmpty())
                 text += Cli::tr("    none\n");
             for (auto c = s.previous.begin(); c != s.previous.end(); ++c) {
@@ -221,7 +222,8 @@ QString FaultHistory::clearReport() const
 {
     if (m_clearRequests.isEmpty())
         return QString();
-    auto hex = [](quint8 a) { return QStringLiteral("%1").arg(a, 2, 16, QLatin1Char('0')).toUpper(); };
+    auto hex
+        = [](quint8 a) { return QStringLiteral("%1").arg(a, 2, 16, QLatin1Char('0')).toUpper(); };
     QString text = Cli::tr("Clear requests:\n");
     for (const ClearRequest &r : m_clearRequests) {
         QStringList answers;

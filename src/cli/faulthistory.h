@@ -43,8 +43,8 @@ public:
     {
         qint64 timeUs = 0;
         quint8 requester = 0;
-        quint8 destination = 0; // 0xFF: every unit
-        quint32 pgn = 0;        // DM11 0xFED3 or DM3 0xFECC
+        quint8 destination = 0;              // 0xFF: every unit
+        quint32 pgn = 0;                     // DM11 0xFED3 or DM3 0xFECC
         QVector<QPair<quint8, int>> answers; // unit, acknowledgement control
     };
     static constexpr quint32 Dm11Pgn = 0xFED3;

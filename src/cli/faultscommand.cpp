@@ -6,8 +6,8 @@
 #include "cli/recordingsource.h"
 #include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/dm1function.h"
-#include "diagnostics/toolrequest.h"
 #include "diagnostics/dtcarrayparameter.h"
+#include "diagnostics/toolrequest.h"
 #include "model/zxlistparameter.h"
 
 #include <QCommandLineParser>

@@ -60,8 +60,8 @@ quint32 listOf(quint32 clearPgn)
 
 QString unitName(quint8 address, const QString &name)
 {
-    const QString hex
-        = QStringLiteral("0x") + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
+    const QString hex = QStringLiteral("0x")
+                        + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
     return name.isEmpty() ? CodeClearingFunction::tr("Unit %1").arg(hex)
                           : QStringLiteral("%1 (%2)").arg(name, hex);
 }
@@ -210,8 +210,8 @@ void CodeClearingFunction::sendStep()
 {
     const quint32 pgn = m_steps.constFirst();
     auto *unit = qobject_cast<J1939Device *>(parentItem());
-    const quint8 destination = m_global || !unit ? quint8(CanMessage::GlobalAddress)
-                                                 : quint8(unit->address().value);
+    const quint8 destination
+        = m_global || !unit ? quint8(CanMessage::GlobalAddress) : quint8(unit->address().value);
     if (m_verifying) {
         for (UnitState &u : m_units) {
             const J1939Device *device = deviceAt(u.address);
@@ -306,14 +306,13 @@ QString CodeClearingFunction::unitReport(const UnitState &unit) const
         if (!m_requested.contains(step))
             continue;
         const QString request = step == Dm11Pgn ? QStringLiteral("DM11") : QStringLiteral("DM3");
-        answers << QStringLiteral("%1 %2").arg(request,
-                                               unit.answers.contains(step)
-                                                   ? AcknowledgementFunction::controlText(
-                                                       unit.answers.value(step))
-                                                   : noAnswer);
+        answers << QStringLiteral("%1 %2").arg(
+            request, unit.answers.contains(step)
+                         ? AcknowledgementFunction::controlText(unit.answers.value(step))
+                         : noAnswer);
     }
-    QString text = QStringLiteral("%1: %2\n").arg(unitName(unit.address, unit.name),
-                                                  answers.join(QStringLiteral(", ")));
+    QString text = QStringLiteral("%1: %2\n")
+                       .arg(unitName(unit.address, unit.name), answers.join(QStringLiteral(", ")));
     for (quint32 step : {Dm11Pgn, Dm3Pgn}) {
         if (!m_requested.contains(step))
             continue;
@@ -371,10 +370,10 @@ void CodeClearingFunction::finish()
                 if (c != AcknowledgementFunction::Ack)
                     control = c;
             }
-            verdict = acknowledged(u) ? tr("partly cleared (%1)")
-                                            .arg(AcknowledgementFunction::controlText(control))
-                                      : tr("refused (%1)")
-                                            .arg(AcknowledgementFunction::controlText(control));
+            verdict
+                = acknowledged(u)
+                      ? tr("partly cleared (%1)").arg(AcknowledgementFunction::controlText(control))
+                      : tr("refused (%1)").arg(AcknowledgementFunction::controlText(control));
         }
         for (quint32 step : qAsConst(m_requested)) {
             Codes after;
@@ -388,9 +387,9 @@ void CodeClearingFunction::finish()
     if (m_units.isEmpty())
         summary = tr("Clear codes: no unit answered");
     else if (m_units.size() == 1 && !m_global)
-        summary = tr("Clear codes of %1: %2")
-                      .arg(unitName(m_units.constFirst().address, m_units.constFirst().name),
-                           verdict);
+        summary
+            = tr("Clear codes of %1: %2")
+                  .arg(unitName(m_units.constFirst().address, m_units.constFirst().name), verdict);
     else
         summary = tr("Clear codes of all units: %1 cleared, %2 refused, %3 without answer")
                       .arg(cleared)

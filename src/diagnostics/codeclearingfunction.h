@@ -80,7 +80,7 @@ private:
 
     std::atomic<bool> m_running{false};
     bool m_global = false;
-    QVector<quint32> m_steps; // the requests still to send, the current one first
+    QVector<quint32> m_steps;     // the requests still to send, the current one first
     QVector<quint32> m_requested; // DM11 and/or DM3
     bool m_verifying = false;
     QVector<UnitState> m_units;

@@ -118,8 +118,8 @@ void BroadcastActions::suspend()
                            ? BroadcastSuspension::AllNetworks
                            : 1 << BroadcastSuspension::J1939Network1;
     const QString whose = one ? unit->name() : tr("all units");
-    const QString where = chosen == BroadcastSuspension::AllNetworks ? tr("all networks")
-                                                                     : tr("J1939 network #1");
+    const QString where
+        = chosen == BroadcastSuspension::AllNetworks ? tr("all networks") : tr("J1939 network #1");
     if (!m_window->questions()->askConfirm(
             tr("Suspend broadcasts"),
             tr("Stop the broadcasts of %1 on %2?\n\nThey stay stopped while the window holds "

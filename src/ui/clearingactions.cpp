@@ -36,8 +36,10 @@ QString listText(const AbstractDisplayableItem *unit, quint32 pgn)
         return ClearingActions::tr("no codes");
     QStringList lines;
     for (const DtcArrayParameter::DtcItem &c : codes)
-        lines << ClearingActions::tr("SPN %1 FMI %2 (%3)").arg(c.spn).arg(c.fmi).arg(
-            FmiTexts::text(c.fmi));
+        lines << ClearingActions::tr("SPN %1 FMI %2 (%3)")
+                     .arg(c.spn)
+                     .arg(c.fmi)
+                     .arg(FmiTexts::text(c.fmi));
     return lines.join(QStringLiteral("; "));
 }
 
@@ -77,8 +79,7 @@ QString ClearingActions::unitCodesText(const AbstractDisplayableItem *unit, int 
 {
     QString text = shownName(unit) + QLatin1Char('\n');
     if (kinds & CodeClearingFunction::ClearActive)
-        text += tr("  Active codes (DM1): %1\n")
-                    .arg(listText(unit, CodeClearingFunction::Dm1Pgn));
+        text += tr("  Active codes (DM1): %1\n").arg(listText(unit, CodeClearingFunction::Dm1Pgn));
     if (kinds & CodeClearingFunction::ClearPrevious)
         text += tr("  Previously active codes (DM2): %1\n")
                     .arg(listText(unit, CodeClearingFunction::Dm2Pgn));
@@ -105,9 +106,9 @@ void ClearingActions::clearCodes()
     dialog.addRadio(where, "clearAllUnits", tr("All units (global request)"), false);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const int kinds = (dialog.isChecked("clearActive") ? CodeClearingFunction::ClearActive : 0)
-                      | (dialog.isChecked("clearPrevious") ? CodeClearingFunction::ClearPrevious
-                                                            : 0);
+    const int kinds
+        = (dialog.isChecked("clearActive") ? CodeClearingFunction::ClearActive : 0)
+          | (dialog.isChecked("clearPrevious") ? CodeClearingFunction::ClearPrevious : 0);
     if (!kinds) {
         message(tr("Nothing chosen to clear"));
         return;
@@ -115,9 +116,9 @@ void ClearingActions::clearCodes()
     const bool global = dialog.isChecked("clearAllUnits");
     QString text = global ? tr("Clear the codes of every unit on the bus?\n\n")
                           : tr("Clear the codes of %1?\n\n").arg(shownName(unit));
-    const QList<J1939Device *> units = global ? CodeClearingFunction::schemeUnits()
-                                              : QList<J1939Device *>{qobject_cast<J1939Device *>(
-                                                  unit)};
+    const QList<J1939Device *> units
+        = global ? CodeClearingFunction::schemeUnits()
+                 : QList<J1939Device *>{qobject_cast<J1939Device *>(unit)};
     for (const J1939Device *u : units) {
         if (u)
             text += unitCodesText(u, kinds);

@@ -99,10 +99,9 @@ void tst_BroadcastSuspension::encodes_data()
     QTest::newRow("start all networks")
         << BroadcastSuspension::startData(BroadcastSuspension::AllNetworks)
         << hex("5555 55ff ffff ffff");
-    QTest::newRow("stop current data link and J1939 network #4")
-        << BroadcastSuspension::stopData(1 << BroadcastSuspension::CurrentDataLink
-                                         | 1 << BroadcastSuspension::J1939Network4)
-        << hex("3fff fcf0 ffff ffff");
+    QTest::newRow("stop current data link and J1939 network #4") << BroadcastSuspension::stopData(
+        1 << BroadcastSuspension::CurrentDataLink | 1 << BroadcastSuspension::J1939Network4)
+                                                                 << hex("3fff fcf0 ffff ffff");
     QTest::newRow("hold: no network touched, modified devices")
         << BroadcastSuspension::holdData() << hex("ffff ff1f ffff ffff");
 }

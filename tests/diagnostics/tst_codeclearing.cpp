@@ -46,20 +46,25 @@ public:
             if (m_control == Silent)
                 return;
             const quint32 acked = m_ackPgnOverride ? m_ackPgnOverride : quint32(pgn);
-            const quint8 data[8] = {quint8(m_control), 0xFF, 0xFF, 0xFF, frame.address(),
-                                    quint8(acked), quint8(acked >> 8), quint8(acked >> 16)};
-            replies->append({CanMessage(0x18E80000u | quint32(m_ackDestination) << 8 | m_address,
-                                        data, 8),
-                             5});
+            const quint8 data[8] = {quint8(m_control),
+                                    0xFF,
+                                    0xFF,
+                                    0xFF,
+                                    frame.address(),
+                                    quint8(acked),
+                                    quint8(acked >> 8),
+                                    quint8(acked >> 16)};
+            replies->append(
+                {CanMessage(0x18E80000u | quint32(m_ackDestination) << 8 | m_address, data, 8), 5});
             if (m_control == AcknowledgementFunction::Ack && pgn == CodeClearingFunction::Dm11Pgn)
                 m_cleared = true;
         } else if (pgn == CodeClearingFunction::Dm1Pgn || pgn == CodeClearingFunction::Dm2Pgn) {
             // After the clearing only the persisting code SPN 110 FMI 3 is there again.
             QByteArray data = pgn == CodeClearingFunction::Dm1Pgn && m_cleared
                                   ? hex("0400 6e00 0301 ffff")
-                                  : pgn == CodeClearingFunction::Dm1Pgn
-                                        ? hex("0400 6400 0102 ffff") // (one of two, for brevity)
-                                        : hex("0000 0000 0000 ffff");
+                              : pgn == CodeClearingFunction::Dm1Pgn
+                                  ? hex("0400 6400 0102 ffff") // (one of two, for brevity)
+                                  : hex("0000 0000 0000 ffff");
             replies->append({CanMessage(0x18000000u | quint32(pgn) << 8 | m_address,
                                         reinterpret_cast<const quint8 *>(data.constData()), 8),
                              5});
@@ -153,25 +158,22 @@ void tst_CodeClearing::acknowledgementDecodes_data()
     QTest::addColumn<int>("requester");
     QTest::addColumn<quint32>("pgn");
     QTest::addColumn<QString>("text");
-    QTest::newRow("ACK of DM11 to the tool")
-        << 0x18E8F901u << hex("00ff ffff f9d3 fe00") << true << 0 << 0xFF << 0xF9 << 0xFED3u
-        << "ACK";
-    QTest::newRow("NACK of DM3 to everyone")
-        << 0x18E8FF01u << hex("01ff ffff f9cc fe00") << true << 1 << 0xFF << 0xF9 << 0xFECCu
-        << "NACK";
+    QTest::newRow("ACK of DM11 to the tool") << 0x18E8F901u << hex("00ff ffff f9d3 fe00") << true
+                                             << 0 << 0xFF << 0xF9 << 0xFED3u << "ACK";
+    QTest::newRow("NACK of DM3 to everyone") << 0x18E8FF01u << hex("01ff ffff f9cc fe00") << true
+                                             << 1 << 0xFF << 0xF9 << 0xFECCu << "NACK";
     QTest::newRow("access denied with a group function")
         << 0x18E8F903u << hex("0205 ffff f900 d900") << true << 2 << 5 << 0xF9 << 0xD900u
         << "Access Denied";
     QTest::newRow("cannot respond, PGN with data page")
         << 0x18E8F903u << hex("03ff ffff 10ca fe01") << true << 3 << 0xFF << 0x10 << 0x1FECAu
         << "Cannot Respond";
-    QTest::newRow("reserved control value")
-        << 0x18E8F903u << hex("07ff ffff f9d3 fe00") << true << 7 << 0xFF << 0xF9 << 0xFED3u
-        << "Control 7";
+    QTest::newRow("reserved control value") << 0x18E8F903u << hex("07ff ffff f9d3 fe00") << true
+                                            << 7 << 0xFF << 0xF9 << 0xFED3u << "Control 7";
     QTest::newRow("seven bytes are no acknowledgement")
         << 0x18E8F903u << hex("00ff ffff f9d3 fe") << false << 0 << 0 << 0 << 0u << "";
-    QTest::newRow("another group") << 0x18E9F903u << hex("00ff ffff f9d3 fe00") << false << 0
-                                   << 0 << 0 << 0u << "";
+    QTest::newRow("another group")
+        << 0x18E9F903u << hex("00ff ffff f9d3 fe00") << false << 0 << 0 << 0 << 0u << "";
 }
 
 void tst_CodeClearing::acknowledgementDecodes()
@@ -222,17 +224,16 @@ void tst_CodeClearing::clearingLoop_data()
                        "Active codes cleared; gone: SPN 100 FMI 1; came back: SPN 110 FMI 3"}
         << true;
     QTest::newRow("positive to the global address")
-        << 0 << 0xFF << 0u << unit + "cleared; 1 code(s) came back"
-        << QStringList{"DM11 ACK"} << true;
+        << 0 << 0xFF << 0u << unit + "cleared; 1 code(s) came back" << QStringList{"DM11 ACK"}
+        << true;
     QTest::newRow("negative") << 1 << 0xF9 << 0u << unit + "refused (NACK)"
                               << QStringList{"DM11 NACK", "Active codes not cleared (NACK)"}
                               << false;
     QTest::newRow("access denied")
         << 2 << 0xF9 << 0u << unit + "refused (Access Denied)"
         << QStringList{"Active codes not cleared (Access Denied)"} << false;
-    QTest::newRow("cannot respond")
-        << 3 << 0xF9 << 0u << unit + "refused (Cannot Respond)"
-        << QStringList{"DM11 Cannot Respond"} << false;
+    QTest::newRow("cannot respond") << 3 << 0xF9 << 0u << unit + "refused (Cannot Respond)"
+                                    << QStringList{"DM11 Cannot Respond"} << false;
     QTest::newRow("silent") << int(ClearableUnit::Silent) << 0xF9 << 0u
                             << unit + "no answer, codes not cleared"
                             << QStringList{"DM11 no answer", "Active codes not cleared (no answer)"}

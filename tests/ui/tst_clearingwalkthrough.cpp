@@ -43,8 +43,14 @@ public:
         m_requests.append(quint32(pgn));
         if (pgn != CodeClearingFunction::Dm11Pgn && pgn != CodeClearingFunction::Dm3Pgn)
             return;
-        const quint8 ack[8] = {0x00, 0xFF, 0xFF, 0xFF, frame.address(), quint8(pgn),
-                               quint8(pgn >> 8), quint8(pgn >> 16)};
+        const quint8 ack[8] = {0x00,
+                               0xFF,
+                               0xFF,
+                               0xFF,
+                               frame.address(),
+                               quint8(pgn),
+                               quint8(pgn >> 8),
+                               quint8(pgn >> 16)};
         replies->append({CanMessage(0x18E8F900u | m_address, ack, 8), 5});
     }
     QVector<quint32> requests() const
@@ -141,8 +147,9 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
     QCOMPARE(dialog.title(), QStringLiteral("Clear codes"));
     QCOMPARE(window->asked.size(), 1);
     const QString confirmation = window->asked.first();
-    QVERIFY2(confirmation.startsWith(QLatin1String("Clear codes|Clear the codes of Engine #1 (0x00)?")),
-             qPrintable(confirmation));
+    QVERIFY2(
+        confirmation.startsWith(QLatin1String("Clear codes|Clear the codes of Engine #1 (0x00)?")),
+        qPrintable(confirmation));
     for (const DtcArrayParameter::DtcItem &c : codes)
         QVERIFY2(confirmation.contains(QStringLiteral("SPN %1 FMI %2 (").arg(c.spn).arg(c.fmi)),
                  qPrintable(confirmation));
@@ -156,8 +163,8 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
              (QVector<quint32>{CodeClearingFunction::Dm11Pgn, CodeClearingFunction::Dm3Pgn}));
     QVERIFY(listener->requests().contains(CodeClearingFunction::Dm1Pgn));
     // ... and in the clearing function's row under the engine, whose Details show it.
-    const QModelIndex row = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"),
-                                     engine);
+    const QModelIndex row
+        = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"), engine);
     QVERIFY(row.isValid());
     QDockWidget *dock = demo.openDetails(row);
     Q_UNUSED(dock)
@@ -176,8 +183,8 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
     demo.action("actionSaveAs")->trigger();
     QVERIFY(QFile::exists(window->fileAnswer));
     demo.action("actionOpen")->trigger();
-    const QModelIndex reopened = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"),
-                                          demo.row(Engine));
+    const QModelIndex reopened
+        = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"), demo.row(Engine));
     QVERIFY(reopened.isValid());
     demo.openDetails(reopened);
     QTRY_VERIFY2(shownTexts(demo.details()).contains(QLatin1String("DM11 ACK, DM3 ACK")),
@@ -226,6 +233,16 @@ void tst_ClearingWalkthrough::suspendAndResumeBroadcasts()
         QVERIFY(!label->isVisible());
         QAction *resume = demo.action("actionResumeBroadcasts");
         QVERIFY(!resume->isEnabled());
+        window->confirm = false;
+        {
+            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+            demo.action("actionSuspendBroadcasts")->trigger();
+            QVERIFY(dialog.answered());
+        }
+        QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Nothing suspended"));
+        QTest::qWait(150);
+        QVERIFY(listener->dm13().isEmpty());
+        QVERIFY(!label->isVisible());
         window->confirm = true;
         {
             // All units on J1939 network #1, as the dialog proposes.

@@ -8,8 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-ServiceChoiceDialog::ServiceChoiceDialog(const QString &title, const QString &text,
-                                         QWidget *parent)
+ServiceChoiceDialog::ServiceChoiceDialog(const QString &title, const QString &text, QWidget *parent)
     : QDialog(parent)
     , m_layout(new QVBoxLayout(this))
 {
