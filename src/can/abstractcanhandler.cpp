@@ -256,6 +256,7 @@ void AbstractCanHandler::deliverReceived(const QVector<CanMessage> &frames, qint
         dispatchMessage(&pack.last());
     }
     enqueueMessagePack(pack);
+    emit framesReceived(frames);
 }
 
 void AbstractCanHandler::enqueueMessagePack(const MessagePack &pack)

@@ -71,6 +71,9 @@ public:
 signals:
     void stateChanged(int state);
     void devicesChanged();
+    // Bus thread: the frames of one receive batch, once they have been dispatched. For logic
+    // that watches answers from any unit, in the scheme or not (acknowledgements of a request).
+    void framesReceived(const QVector<CanMessage> &frames);
 
 public slots:
     void receiveMessages();

@@ -1,6 +1,8 @@
 #include "cli/faulthistory.h"
 
 #include "cli/cli.h"
+#include "diagnostics/acknowledgementfunction.h"
+#include "diagnostics/fmitexts.h"
 
 #include <QCoreApplication>
 
@@ -22,6 +24,31 @@ QString FaultHistory::lampState(int state)
     default:
         return Cli::tr("n/a");
     }
+}
+
+QString FaultHistory::codeText(quint32 spn, quint32 fmi)
+{
+    const QString fmiText = FmiTexts::englishText(fmi);
+    return fmiText.isEmpty() ? Cli::tr("SPN %1 FMI %2").arg(spn).arg(fmi)
+                             : Cli::tr("SPN %1 FMI %2 (%3)").arg(spn).arg(fmi).arg(fmiText);
+}
+
+QVector<FaultHistory::Code> FaultHistory::decodeCodes(const QByteArray &data)
+{
+    constexpr int LampBytes = 2;
+    constexpr int CodeBytes = 4;
+    QVector<Code> codes;
+    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
+    for (int at = LampBytes; at + CodeBytes <= data.size(); at += CodeBytes) {
+        Code c;
+        c.spn = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
+        c.fmi = b[at + 2] & 0x1F;
+        c.occurrences = b[at + 3] & 0x7F;
+        codes.append(c);
+    }
+    if (codes.size() == 1 && codes.first().spn == 0 && codes.first().fmi == 0)
+        codes.clear();
+    return codes;
 }
 
 QString FaultHistory::timeText(qint64 us) const
@@ -52,16 +79,12 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
         if (sighting.messages == 0)
             sighting.firstUs = timeUs;
         if (!sighting.active)
-            s.changes << Cli::tr("%1  SPN %2 FMI %3 active (OC %4)")
-                             .arg(timeText(timeUs))
-                             .arg(c.spn)
-                             .arg(c.fmi)
+            s.changes << Cli::tr("%1  %2 active (OC %3)")
+                             .arg(timeText(timeUs), codeText(c.spn, c.fmi))
                              .arg(c.occurrences);
         else if (c.occurrences != sighting.occurrences)
-            s.changes << Cli::tr("%1  SPN %2 FMI %3 occurrence count %4")
-                             .arg(timeText(timeUs))
-                             .arg(c.spn)
-                             .arg(c.fmi)
+            s.changes << Cli::tr("%1  %2 occurrence count %3")
+                             .arg(timeText(timeUs), codeText(c.spn, c.fmi))
                              .arg(c.occurrences);
         sighting.active = true;
         sighting.lastUs = timeUs;
@@ -71,10 +94,8 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
     for (auto it = s.codes.begin(); it != s.codes.end(); ++it) {
         if (it->active && !seen.contains(it.key())) {
             it->active = false;
-            s.changes << Cli::tr("%1  SPN %2 FMI %3 gone")
-                             .arg(timeText(timeUs))
-                             .arg(it.key().first)
-                             .arg(it.key().second);
+            s.changes << Cli::tr("%1  %2 gone")
+                             .arg(timeText(timeUs), codeText(it.key().first, it.key().second));
         }
     }
 }
@@ -82,7 +103,7 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
 QString FaultHistory::report() const
 {
     if (m_sources.isEmpty())
-        return Cli::tr("No DM1 messages in the recording.\n");
+        return Cli::tr("No DM1 messages in the recording.\n") + clearReport();
     QString text;
     for (auto it = m_sources.begin(); it != m_sources.end(); ++it) {
         const Source &s = *it;
@@ -99,18 +120,124 @@ QString FaultHistory::report() const
         } else {
             text += Cli::tr("  Trouble codes:\n");
             for (auto c = s.codes.begin(); c != s.codes.end(); ++c) {
-                text += Cli::tr("    SPN %1 FMI %2  OC %3  first %4  last %5  in %6 messages%7\n")
-                            .arg(c.key().first)
-                            .arg(c.key().second)
+                text += Cli::tr("    %1  OC %2  first %3  last %4  in %5 messages%6\n")
+                            .arg(codeText(c.key().first, c.key().second))
                             .arg(c->occurrences)
                             .arg(timeText(c->firstUs), timeText(c->lastUs))
                             .arg(c->messages)
                             .arg(c->active ? Cli::tr("  (active at the end)") : QString());
             }
         }
+        if (s.previousMessages > 0) {
+            text += Cli::tr("  Previously active codes (%1 DM2 messages):\n")
+                        .arg(s.previousMessages);
+            if (s.previous.isEmpty())
+                text += Cli::tr("    none\n");
+            for (auto c = s.previous.begin(); c != s.previous.end(); ++c) {
+                text += Cli::tr("    %1  OC %2  first %3  last %4  in %5 messages%6\n")
+                            .arg(codeText(c.key().first, c.key().second))
+                            .arg(c->occurrences)
+                            .arg(timeText(c->firstUs), timeText(c->lastUs))
+                            .arg(c->messages)
+                            .arg(c->active ? Cli::tr("  (listed at the end)") : QString());
+            }
+        }
         text += Cli::tr("  Changes:\n");
         for (const QString &change : s.changes)
             text += QStringLiteral("    ") + change + QLatin1Char('\n');
+    }
+    return text + clearReport();
+}
+
+void FaultHistory::takePrevious(qint64 timeUs, quint8 source, const QVector<Code> &codes)
+{
+    Source &s = m_sources[source];
+    if (s.messages == 0 && s.previousMessages == 0)
+        s.firstUs = timeUs;
+    s.lastUs = qMax(s.lastUs, timeUs);
+    ++s.previousMessages;
+    QVector<QPair<quint32, quint32>> seen;
+    for (const Code &c : codes) {
+        const QPair<quint32, quint32> key(c.spn, c.fmi);
+        if (seen.contains(key))
+            continue;
+        seen.append(key);
+        Sighting &sighting = s.previous[key];
+        if (sighting.messages == 0)
+            sighting.firstUs = timeUs;
+        if (!sighting.active)
+            s.changes << Cli::tr("%1  %2 previously active (OC %3)")
+                             .arg(timeText(timeUs), codeText(c.spn, c.fmi))
+                             .arg(c.occurrences);
+        sighting.active = true;
+        sighting.lastUs = timeUs;
+        sighting.occurrences = c.occurrences;
+        ++sighting.messages;
+    }
+    for (auto it = s.previous.begin(); it != s.previous.end(); ++it) {
+        if (it->active && !seen.contains(it.key())) {
+            it->active = false;
+            s.changes << Cli::tr("%1  %2 no longer previously active")
+                             .arg(timeText(timeUs), codeText(it.key().first, it.key().second));
+        }
+    }
+}
+
+void FaultHistory::takeClearRequest(qint64 timeUs, quint8 requester, quint8 destination,
+                                    quint32 pgn)
+{
+    if (pgn != Dm11Pgn && pgn != Dm3Pgn)
+        return;
+    ClearRequest r;
+    r.timeUs = timeUs;
+    r.requester = requester;
+    r.destination = destination;
+    r.pgn = pgn;
+    m_clearRequests.append(r);
+}
+
+void FaultHistory::takeAcknowledgement(qint64 timeUs, quint8 source, quint8 destination,
+                                       quint8 requester, quint32 pgn, int control)
+{
+    // The latest request of that group still within its answer time, from whom the
+    // acknowledgement names (or to whom it is sent), to this unit or to all.
+    for (int i = int(m_clearRequests.size()) - 1; i >= 0; --i) {
+        ClearRequest &r = m_clearRequests[i];
+        if (timeUs - r.timeUs > AnswerTimeUs)
+            return;
+        if (r.pgn != pgn || (destination != r.requester && requester != r.requester))
+            continue;
+        if (r.destination != 0xFF && r.destination != source)
+            continue;
+        for (const auto &answer : qAsConst(r.answers)) {
+            if (answer.first == source)
+                return; // the first answer of a unit counts
+        }
+        r.answers.append({source, control});
+        return;
+    }
+}
+
+QString FaultHistory::clearReport() const
+{
+    if (m_clearRequests.isEmpty())
+        return QString();
+    auto hex
+        = [](quint8 a) { return QStringLiteral("%1").arg(a, 2, 16, QLatin1Char('0')).toUpper(); };
+    QString text = Cli::tr("Clear requests:\n");
+    for (const ClearRequest &r : m_clearRequests) {
+        QStringList answers;
+        for (const auto &a : r.answers)
+            answers << QStringLiteral("%1 %2").arg(
+                hex(a.first), AcknowledgementFunction::englishControlText(a.second));
+        text += Cli::tr("  %1  %2 from %3 to %4: %5\n")
+                    .arg(timeText(r.timeUs),
+                         r.pgn == Dm11Pgn ? Cli::tr("DM11 (clear active codes)")
+                                          : Cli::tr("DM3 (clear previously active codes)"),
+                         hex(r.requester),
+                         r.destination == 0xFF ? Cli::tr("all") : hex(r.destination),
+                         answers.isEmpty() ? Cli::tr("no answer")
+                                           : answers.join(QStringLiteral(", ")));
     }
     return text;
 }

@@ -4,8 +4,10 @@
 #include "cli/faulthistory.h"
 #include "cli/recordingdecoder.h"
 #include "cli/recordingsource.h"
+#include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dtcarrayparameter.h"
+#include "diagnostics/toolrequest.h"
 #include "model/zxlistparameter.h"
 
 #include <QCommandLineParser>
@@ -19,7 +21,9 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
     QCommandLineParser parser;
     parser.setApplicationDescription(
         Cli::tr("Shows the DM1 of every source in a recording: lamps, active trouble codes with "
-                "first and last sighting and occurrence counts, and their changes in time."));
+                "first and last sighting and occurrence counts, and their changes in time; the "
+                "previously active codes (DM2); and every request to clear codes (DM11, DM3) "
+                "with its answers."));
     parser.addPositionalArgument(QStringLiteral("RECORDING"),
                                  Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
     int exitCode = 0;
@@ -31,8 +35,24 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
     std::optional<FaultHistory> history;
     RecordingDecoder decoder;
     const auto observe = [&history](const TimedFrame &frame, const DispatchResult &r) {
+        const CanMessage &m = frame.message;
+        const qint64 requested = ToolRequest::requestedPgn(m);
+        if (requested >= 0)
+            history->takeClearRequest(frame.timeUs, m.address(), m.pduSpecific(),
+                                      quint32(requested));
+        AcknowledgementFunction::Answer answer;
+        if (AcknowledgementFunction::decodeFrame(m, &answer))
+            history->takeAcknowledgement(frame.timeUs, answer.source, m.pduSpecific(),
+                                         answer.requester, answer.pgn, answer.control);
+        // DM2 in one frame, or reassembled from a broadcast.
+        if (m.extended && m.pduFormat() == 0xFE && m.pduSpecific() == 0xCB)
+            history->takePrevious(frame.timeUs, m.address(),
+                                  FaultHistory::decodeCodes(QByteArray(
+                                      reinterpret_cast<const char *>(m.data), m.length)));
+        else if (!r.payload.isEmpty() && (r.pgn & 0xFFFF) == 0xFECB)
+            history->takePrevious(frame.timeUs, m.address(), FaultHistory::decodeCodes(r.payload));
         auto *dm1 = qobject_cast<DM1Function *>(r.item);
-        if (!dm1 || !r.status.testFlag(DispatchResult::Dispatched))
+        if (!dm1 || dm1->pgnValue() != 0xFECA || !r.status.testFlag(DispatchResult::Dispatched))
             return;
         int lamps[FaultHistory::LampCount];
         for (int i = 0; i < FaultHistory::LampCount; ++i) {

@@ -3,8 +3,10 @@
 #include "descriptions/pgnfunctionregistry.h"
 #include "descriptions/unitregistry.h"
 #include "descriptions/unknownpgnfactory.h"
+#include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/codeclearingfunction.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dm2function.h"
 #include "diagnostics/dm5function.h"
@@ -84,6 +86,17 @@ void registerDiagnosticsFunctions()
     J1939Reg::registerClass([](J1939Device *device) { return new AddressClaimFunction(device); },
                             0xEE00, QStringLiteral("addrclaim"),
                             QString::fromLatin1(QT_TRANSLATE_NOOP("J1939", "Address Claimed")));
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new AcknowledgementFunction(device); }, 0xE800,
+        QStringLiteral("ack"),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText", "Acknowledgement")));
+    // Clearing has no data of its own (DM11 and DM3 are requested): the function holds the
+    // clearing of its unit's codes and its last result.
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new CodeClearingFunction(device); },
+        CodeClearingFunction::Dm11Pgn, QStringLiteral("dm11"),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText",
+                                              "DM11/DM3 - Clear Diagnostic Trouble Codes")));
     registerToolFunctions();
     // The tool itself, owner of the flashing and identification functions.
     UnitRegistry::registerUnit(DeviceFactoryEntry(

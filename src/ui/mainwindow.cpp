@@ -16,6 +16,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
+#include "ui/clearingactions.h"
 #include "ui/codeactions.h"
 #include "ui/detailsdocks.h"
 #include "ui/dialogquestions.h"
@@ -96,6 +97,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::updateTestAction);
     buildStatusBar();
+    new ClearingActions(this);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);

@@ -99,6 +99,7 @@ private slots:
     void broadcastTimeOutOnRecordingClock();
     void statsOfTruck();
     void statsAgreesWithTshark();
+    void faultsHistory_data();
     void faultsHistory();
 
 private:
@@ -513,27 +514,88 @@ void tst_Commands::statsAgreesWithTshark()
     QCOMPARE(statsRows(r.out), wireshark);
 }
 
-void tst_Commands::faultsHistory()
+void tst_Commands::faultsHistory_data()
 {
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("absent");
+    const QString fmi0 = QStringLiteral(
+        "FMI 0 (Data valid but above normal operational range, most severe level)");
+    const QString fmi2 = QStringLiteral("FMI 2 (Data erratic, intermittent or incorrect)");
+    const QString fmi3 = QStringLiteral("FMI 3 (Voltage above normal, or shorted to high source)");
     // Unit 0x03: DM1 in single frames: nothing, then SPN 100 FMI 3 with the amber lamp, then
     // gone. Unit 0x05: DM1 by BAM with two codes and the malfunction lamp.
-    const QByteArray log = "(10.000000) can0 18FECA03#00FF00000000FFFF\n"
-                           "(11.000000) can0 18FECA03#04FF64000301FFFF\n"
-                           "(11.500000) can0 1CECFF05#200A0002FFCAFE00\n"
-                           "(11.550000) can0 1CEBFF05#0140FF6E0000016F\n"
-                           "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
-                           "(12.000000) can0 18FECA03#04FF64000302FFFF\n"
-                           "(13.000000) can0 18FECA03#00FF00000000FFFF\n";
-    const QString path = writeFile(QStringLiteral("dm1.log"), log);
+    QTest::newRow("DM1 in single frames and by BAM")
+        << QByteArray("(10.000000) can0 18FECA03#00FF00000000FFFF\n"
+                      "(11.000000) can0 18FECA03#04FF64000301FFFF\n"
+                      "(11.500000) can0 1CECFF05#200A0002FFCAFE00\n"
+                      "(11.550000) can0 1CEBFF05#0140FF6E0000016F\n"
+                      "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
+                      "(12.000000) can0 18FECA03#04FF64000302FFFF\n"
+                      "(13.000000) can0 18FECA03#00FF00000000FFFF\n")
+        << QStringList{"Source 03: 4 DM1 messages",
+                       "SPN 100 " + fmi3 + "  OC 2  first 1.000 s  last 2.000 s  in 2 messages",
+                       "1.000 s  AWL on",
+                       "1.000 s  SPN 100 " + fmi3 + " active (OC 1)",
+                       "2.000 s  SPN 100 " + fmi3 + " occurrence count 2",
+                       "3.000 s  SPN 100 " + fmi3 + " gone",
+                       "3.000 s  AWL off",
+                       "Source 05: 1 DM1 messages",
+                       "SPN 110 " + fmi0 + "  OC 1",
+                       "SPN 111 " + fmi2 + "  OC 2",
+                       "1.600 s  MIL on",
+                       "(active at the end)"}
+        << QStringList{"Previously active codes", "Clear requests"};
+    // Unit 0x03: DM2 with SPN 100 FMI 3 (conversion method bit set), then none. Unit 0x05: DM2
+    // by BAM with two codes.
+    QTest::newRow("DM2 in single frames and by BAM")
+        << QByteArray("(10.000000) can0 18FECB03#00FF64000381FFFF\n"
+                      "(11.500000) can0 1CECFF05#200A0002FFCBFE00\n"
+                      "(11.550000) can0 1CEBFF05#0100FF6E0000016F\n"
+                      "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
+                      "(12.000000) can0 18FECB03#00FF00000000FFFF\n")
+        << QStringList{"Source 03: 0 DM1 messages",
+                       "Previously active codes (2 DM2 messages):",
+                       "SPN 100 " + fmi3 + "  OC 1  first 0.000 s  last 0.000 s  in 1 messages\n",
+                       "0.000 s  SPN 100 " + fmi3 + " previously active (OC 1)",
+                       "2.000 s  SPN 100 " + fmi3 + " no longer previously active",
+                       "Previously active codes (1 DM2 messages):",
+                       "SPN 110 " + fmi0 + "  OC 1",
+                       "SPN 111 " + fmi2 + "  OC 2  first 1.600 s  last 1.600 s  in 1 messages  "
+                                           "(listed at the end)"}
+        << QStringList{"No DM1 messages", ") active (OC", "Clear requests"};
+    // DM11 to 0x01, answered; DM3 to everyone, refused by 0x01 (to everyone), acknowledged by
+    // 0x03 (twice: the first answer counts); DM11 to 0x05, answered too late; a DM1 request.
+    QTest::newRow("clear requests and their answers")
+        << QByteArray("(20.000000) can0 18EA01F9#D3FE00\n"
+                      "(20.010000) can0 18E8F901#00FFFFFFF9D3FE00\n"
+                      "(21.000000) can0 18EAFFF9#CCFE00\n"
+                      "(21.005000) can0 18E8FF01#01FFFFFFF9CCFE00\n"
+                      "(21.010000) can0 18E8F903#00FFFFFFF9CCFE00\n"
+                      "(21.020000) can0 18E8F903#01FFFFFFF9CCFE00\n"
+                      "(23.000000) can0 18EA05F9#D3FE00\n"
+                      "(25.000000) can0 18E8F905#00FFFFFFF9D3FE00\n"
+                      "(26.000000) can0 18EA05F9#CAFE00\n")
+        << QStringList{"No DM1 messages in the recording.\nClear requests:\n",
+                       "  0.000 s  DM11 (clear active codes) from F9 to 01: 01 ACK\n",
+                       "  1.000 s  DM3 (clear previously active codes) from F9 to all: 01 NACK, "
+                       "03 ACK\n",
+                       "  3.000 s  DM11 (clear active codes) from F9 to 05: no answer\n"}
+        << QStringList{"6.000 s", "03 NACK"};
+}
+
+void tst_Commands::faultsHistory()
+{
+    QFETCH(QByteArray, log);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, absent);
+    const QString path = writeFile(QStringLiteral("faults.log"), log);
     const CliRun r = CliRun::run({QStringLiteral("faults"), path});
     QCOMPARE(r.code, 0);
-    for (const char *expected :
-         {"Source 03: 4 DM1 messages",
-          "SPN 100 FMI 3  OC 2  first 1.000 s  last 2.000 s  in 2 messages", "1.000 s  AWL on",
-          "1.000 s  SPN 100 FMI 3 active (OC 1)", "2.000 s  SPN 100 FMI 3 occurrence count 2",
-          "3.000 s  SPN 100 FMI 3 gone", "3.000 s  AWL off", "Source 05: 1 DM1 messages",
-          "SPN 110 FMI 0  OC 1", "SPN 111 FMI 2  OC 2", "1.600 s  MIL on", "(active at the end)"})
-        QVERIFY2(r.out.contains(QLatin1String(expected)), qPrintable(expected + ("\n" + r.out)));
+    for (const QString &line : expected)
+        QVERIFY2(r.out.contains(line), qPrintable(line + "\n" + r.out));
+    for (const QString &text : absent)
+        QVERIFY2(!r.out.contains(text), qPrintable(text + "\n" + r.out));
 }
 
 QTEST_GUILESS_MAIN(tst_Commands)

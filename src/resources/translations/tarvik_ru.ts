@@ -31,6 +31,49 @@
     </message>
 </context>
 <context>
+    <name>AcknowledgementFunction</name>
+    <message>
+        <source>ACK</source>
+        <translation>ACK</translation>
+    </message>
+    <message>
+        <source>NACK</source>
+        <translation>NACK</translation>
+    </message>
+    <message>
+        <source>Access Denied</source>
+        <translation>Доступ запрещён</translation>
+    </message>
+    <message>
+        <source>Cannot Respond</source>
+        <translation>Не может ответить</translation>
+    </message>
+    <message>
+        <source>Acknowledgement</source>
+        <translation>Подтверждение</translation>
+    </message>
+    <message>
+        <source>Control</source>
+        <translation>Управляющий байт</translation>
+    </message>
+    <message>
+        <source>Group Function</source>
+        <translation>Групповая функция</translation>
+    </message>
+    <message>
+        <source>Address Acknowledged</source>
+        <translation>Подтверждённый адрес</translation>
+    </message>
+    <message>
+        <source>PGN Acknowledged</source>
+        <translation>Подтверждённая PGN</translation>
+    </message>
+    <message>
+        <source>Control %1</source>
+        <translation>Управляющий байт %1</translation>
+    </message>
+</context>
+<context>
     <name>AdapterChoiceDialog</name>
     <message>
         <source>%1 is not available in this build</source>
@@ -168,6 +211,104 @@
     <message>
         <source>BJM%1</source>
         <translation>BJM%1</translation>
+    </message>
+</context>
+<context>
+    <name>BroadcastActions</name>
+    <message>
+        <source>Suspend broadcasts (DM13)…</source>
+        <translation>Приостановить рассылку (DM13)…</translation>
+    </message>
+    <message>
+        <source>Resume broadcasts</source>
+        <translation>Возобновить рассылку</translation>
+    </message>
+    <message>
+        <source>Broadcasts suspended (DM13)</source>
+        <translation>Рассылка приостановлена (DM13)</translation>
+    </message>
+    <message>
+        <source>No bus connection: nothing is sent</source>
+        <translation>Нет подключения к шине: ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>Suspend broadcasts</source>
+        <translation>Приостановка рассылки</translation>
+    </message>
+    <message>
+        <source>Whose broadcasts are to stop, and on which networks? They stay stopped until you resume them.</source>
+        <translation>Чью рассылку остановить и в каких сетях? Она остаётся остановленной, пока вы её не возобновите.</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Блоки</translation>
+    </message>
+    <message>
+        <source>Networks</source>
+        <translation>Сети</translation>
+    </message>
+    <message>
+        <source>Only %1 (0x%2)</source>
+        <translation>Только %1 (0x%2)</translation>
+    </message>
+    <message>
+        <source>All units</source>
+        <translation>Все блоки</translation>
+    </message>
+    <message>
+        <source>J1939 network #1</source>
+        <translation>Сеть J1939 №1</translation>
+    </message>
+    <message>
+        <source>All networks</source>
+        <translation>Все сети</translation>
+    </message>
+    <message>
+        <source>all units</source>
+        <translation>всех блоков</translation>
+    </message>
+    <message>
+        <source>all networks</source>
+        <translation>всех сетях</translation>
+    </message>
+    <message>
+        <source>Stop the broadcasts of %1 on %2?
+
+They stay stopped while the window holds them, until you resume them, close the window or the adapter goes away.</source>
+        <translation>Остановить рассылку %1 в %2?
+
+Она остаётся остановленной, пока окно её удерживает: до возобновления, закрытия окна или отключения адаптера.</translation>
+    </message>
+    <message>
+        <source>Nothing suspended</source>
+        <translation>Ничего не приостановлено</translation>
+    </message>
+</context>
+<context>
+    <name>BroadcastSuspension</name>
+    <message>
+        <source>No bus connection: broadcasts not suspended</source>
+        <translation>Нет подключения к шине: рассылка не приостановлена</translation>
+    </message>
+    <message>
+        <source>Broadcasts suspended (DM13)</source>
+        <translation>Рассылка приостановлена (DM13)</translation>
+    </message>
+    <message>
+        <source>Broadcasts no longer held: no bus connection</source>
+        <translation>Рассылка больше не удерживается: нет подключения к шине</translation>
+    </message>
+    <message>
+        <source>Broadcasts resumed (DM13)</source>
+        <translation>Рассылка возобновлена (DM13)</translation>
+    </message>
+    <message>
+        <source>No bus connection: the units resume by themselves within 6 s</source>
+        <translation>Нет подключения к шине: блоки возобновят рассылку сами в течение 6 с</translation>
+    </message>
+    <message>
+        <source>The adapter is gone: the units resume their broadcasts by themselves within 6 s</source>
+        <translation>Адаптер отключён: блоки возобновят рассылку сами в течение 6 с</translation>
     </message>
 </context>
 <context>
@@ -591,6 +732,121 @@ SHA-256: %7
     </message>
 </context>
 <context>
+    <name>ClearingActions</name>
+    <message>
+        <source>codes not read yet</source>
+        <translation>коды ещё не прочитаны</translation>
+    </message>
+    <message>
+        <source>no codes</source>
+        <translation>кодов нет</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 (%3)</source>
+        <translation>SPN %1 FMI %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Clear codes…</source>
+        <translation>Стереть коды…</translation>
+    </message>
+    <message>
+        <source>  Active codes (DM1): %1
+</source>
+        <translation>  Активные коды (DM1): %1
+</translation>
+    </message>
+    <message>
+        <source>  Previously active codes (DM2): %1
+</source>
+        <translation>  Ранее активные коды (DM2): %1
+</translation>
+    </message>
+    <message>
+        <source>No bus connection: no codes can be cleared</source>
+        <translation>Нет подключения к шине: стереть коды нельзя</translation>
+    </message>
+    <message>
+        <source>Clear codes</source>
+        <translation>Стирание кодов</translation>
+    </message>
+    <message>
+        <source>Which trouble codes are to be cleared, and where?</source>
+        <translation>Какие коды неисправностей стереть и где?</translation>
+    </message>
+    <message>
+        <source>Codes</source>
+        <translation>Коды</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Блоки</translation>
+    </message>
+    <message>
+        <source>Active codes (DM11)</source>
+        <translation>Активные коды (DM11)</translation>
+    </message>
+    <message>
+        <source>Previously active codes (DM3)</source>
+        <translation>Ранее активные коды (DM3)</translation>
+    </message>
+    <message>
+        <source>Only %1</source>
+        <translation>Только %1</translation>
+    </message>
+    <message>
+        <source>All units (global request)</source>
+        <translation>Все блоки (общий запрос)</translation>
+    </message>
+    <message>
+        <source>Nothing chosen to clear</source>
+        <translation>Ничего не выбрано для стирания</translation>
+    </message>
+    <message>
+        <source>Clear the codes of every unit on the bus?
+
+</source>
+        <translation>Стереть коды всех блоков на шине?
+
+</translation>
+    </message>
+    <message>
+        <source>Clear the codes of %1?
+
+</source>
+        <translation>Стереть коды блока %1?
+
+</translation>
+    </message>
+    <message>
+        <source>and any other unit that answers the global request.
+</source>
+        <translation>и любого другого блока, ответившего на общий запрос.
+</translation>
+    </message>
+    <message>
+        <source>
+Cleared codes and their freeze frames are lost on the unit.</source>
+        <translation>
+Стёртые коды и их стоп-кадры в блоке теряются.</translation>
+    </message>
+    <message>
+        <source>Clearing cancelled: nothing was sent</source>
+        <translation>Стирание отменено: ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>%1 cannot take a clearing function</source>
+        <translation>К %1 нельзя добавить функцию стирания кодов</translation>
+    </message>
+    <message>
+        <source>Clearing the codes of all units…</source>
+        <translation>Стирание кодов всех блоков…</translation>
+    </message>
+    <message>
+        <source>Clearing the codes of %1…</source>
+        <translation>Стирание кодов блока %1…</translation>
+    </message>
+</context>
+<context>
     <name>Cli</name>
     <message>
         <source>Decode a recording&apos;s parameters into CSV</source>
@@ -749,18 +1005,6 @@ Options:
         <translation>%1  %2 %3</translation>
     </message>
     <message>
-        <source>%1  SPN %2 FMI %3 active (OC %4)</source>
-        <translation>%1  SPN %2 FMI %3 активен (OC %4)</translation>
-    </message>
-    <message>
-        <source>%1  SPN %2 FMI %3 occurrence count %4</source>
-        <translation>%1  SPN %2 FMI %3 счётчик появлений %4</translation>
-    </message>
-    <message>
-        <source>%1  SPN %2 FMI %3 gone</source>
-        <translation>%1  SPN %2 FMI %3 исчез</translation>
-    </message>
-    <message>
         <source>No DM1 messages in the recording.
 </source>
         <translation>В записи нет сообщений DM1.
@@ -791,12 +1035,6 @@ Options:
 </translation>
     </message>
     <message>
-        <source>    SPN %1 FMI %2  OC %3  first %4  last %5  in %6 messages%7
-</source>
-        <translation>    SPN %1 FMI %2  OC %3  первый %4  последний %5  в %6 сообщениях%7
-</translation>
-    </message>
-    <message>
         <source>  (active at the end)</source>
         <translation>  (активен в конце)</translation>
     </message>
@@ -805,10 +1043,6 @@ Options:
 </source>
         <translation>  Изменения:
 </translation>
-    </message>
-    <message>
-        <source>Shows the DM1 of every source in a recording: lamps, active trouble codes with first and last sighting and occurrence counts, and their changes in time.</source>
-        <translation>Показывает DM1 каждого источника записи: лампы, активные коды неисправностей с первым и последним появлением и счётчиками, и их изменения во времени.</translation>
     </message>
     <message>
         <source>Cannot read %1: %2</source>
@@ -1034,6 +1268,88 @@ Options:
         <source>unfinished at the end of the recording</source>
         <translation>не завершён к концу записи</translation>
     </message>
+    <message>
+        <source>SPN %1 FMI %2</source>
+        <translation>SPN %1 FMI %2</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 (%3)</source>
+        <translation>SPN %1 FMI %2 (%3)</translation>
+    </message>
+    <message>
+        <source>%1  %2 active (OC %3)</source>
+        <translation>%1  %2 активен (OC %3)</translation>
+    </message>
+    <message>
+        <source>%1  %2 occurrence count %3</source>
+        <translation>%1  %2 счётчик появлений %3</translation>
+    </message>
+    <message>
+        <source>%1  %2 gone</source>
+        <translation>%1  %2 исчез</translation>
+    </message>
+    <message>
+        <source>    %1  OC %2  first %3  last %4  in %5 messages%6
+</source>
+        <translation>    %1  OC %2  первый %3  последний %4  в %5 сообщениях%6
+</translation>
+    </message>
+    <message>
+        <source>  Previously active codes (%1 DM2 messages):
+</source>
+        <translation>  Ранее активные коды (сообщений DM2: %1):
+</translation>
+    </message>
+    <message>
+        <source>    none
+</source>
+        <translation>    нет
+</translation>
+    </message>
+    <message>
+        <source>  (listed at the end)</source>
+        <translation>  (в списке в конце)</translation>
+    </message>
+    <message>
+        <source>%1  %2 previously active (OC %3)</source>
+        <translation>%1  %2 ранее активен (OC %3)</translation>
+    </message>
+    <message>
+        <source>%1  %2 no longer previously active</source>
+        <translation>%1  %2 больше не в списке ранее активных</translation>
+    </message>
+    <message>
+        <source>Clear requests:
+</source>
+        <translation>Запросы стирания кодов:
+</translation>
+    </message>
+    <message>
+        <source>  %1  %2 from %3 to %4: %5
+</source>
+        <translation>  %1  %2 от %3 к %4: %5
+</translation>
+    </message>
+    <message>
+        <source>DM11 (clear active codes)</source>
+        <translation>DM11 (стереть активные коды)</translation>
+    </message>
+    <message>
+        <source>DM3 (clear previously active codes)</source>
+        <translation>DM3 (стереть ранее активные коды)</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>всем</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>Shows the DM1 of every source in a recording: lamps, active trouble codes with first and last sighting and occurrence counts, and their changes in time; the previously active codes (DM2); and every request to clear codes (DM11, DM3) with its answers.</source>
+        <translation>Показывает DM1 каждого источника записи: лампы, активные коды неисправностей с первым и последним появлением и счётчиками, и их изменения во времени; ранее активные коды (DM2); и каждый запрос стирания кодов (DM11, DM3) с ответами на него.</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
@@ -1060,6 +1376,121 @@ Options:
     <message>
         <source>Asking %1 for its trouble codes…</source>
         <translation>Запрос кодов неисправностей у %1…</translation>
+    </message>
+</context>
+<context>
+    <name>CodeClearingFunction</name>
+    <message>
+        <source>Unit %1</source>
+        <translation>Блок %1</translation>
+    </message>
+    <message>
+        <source>DM11/DM3 - Clear Diagnostic Trouble Codes</source>
+        <translation>DM11/DM3 — Стирание диагностических кодов неисправностей</translation>
+    </message>
+    <message>
+        <source>Last result</source>
+        <translation>Последний результат</translation>
+    </message>
+    <message>
+        <source>Summary</source>
+        <translation>Итог</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2</source>
+        <translation>SPN %1 FMI %2</translation>
+    </message>
+    <message>
+        <source>Nothing chosen to clear</source>
+        <translation>Ничего не выбрано для стирания</translation>
+    </message>
+    <message>
+        <source>No unit to clear</source>
+        <translation>Нет блока для стирания кодов</translation>
+    </message>
+    <message>
+        <source>No bus connection: nothing was sent</source>
+        <translation>Нет подключения к шине: ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>Clearing…</source>
+        <translation>Стирание…</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>Active codes</source>
+        <translation>Активные коды</translation>
+    </message>
+    <message>
+        <source>Previously active codes</source>
+        <translation>Ранее активные коды</translation>
+    </message>
+    <message>
+        <source>  %1 not cleared (%2)
+</source>
+        <translation>  %1 не стёрты (%2)
+</translation>
+    </message>
+    <message>
+        <source>  %1 cleared; the codes before are not known (not read)
+</source>
+        <translation>  %1 стёрты; прежние коды неизвестны (не прочитаны)
+</translation>
+    </message>
+    <message>
+        <source>  %1 cleared; gone: %2; came back: %3
+</source>
+        <translation>  %1 стёрты; исчезли: %2; вернулись: %3
+</translation>
+    </message>
+    <message>
+        <source>  %1 new after the clearing: %2
+</source>
+        <translation>  %1, новые после стирания: %2
+</translation>
+    </message>
+    <message>
+        <source>no answer, codes not cleared</source>
+        <translation>нет ответа, коды не стёрты</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>стёрты</translation>
+    </message>
+    <message>
+        <source>partly cleared (%1)</source>
+        <translation>стёрты частично (%1)</translation>
+    </message>
+    <message>
+        <source>refused (%1)</source>
+        <translation>отказ (%1)</translation>
+    </message>
+    <message>
+        <source>Clear codes: no unit answered</source>
+        <translation>Стирание кодов: ни один блок не ответил</translation>
+    </message>
+    <message>
+        <source>Clear codes of %1: %2</source>
+        <translation>Стирание кодов %1: %2</translation>
+    </message>
+    <message>
+        <source>Clear codes of all units: %1 cleared, %2 refused, %3 without answer</source>
+        <translation>Стирание кодов всех блоков: стёрто %1, отказов %2, без ответа %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>; %n code(s) came back</source>
+        <translation>
+            <numerusform>; вернулся %n код</numerusform>
+            <numerusform>; вернулись %n кода</numerusform>
+            <numerusform>; вернулись %n кодов</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -2962,6 +3393,14 @@ Options:
     <message>
         <source>DM - Diagnostic Readiness 1</source>
         <translation>DM - Диагностическая готовность 1</translation>
+    </message>
+    <message>
+        <source>Acknowledgement</source>
+        <translation>Подтверждение</translation>
+    </message>
+    <message>
+        <source>DM11/DM3 - Clear Diagnostic Trouble Codes</source>
+        <translation>DM11/DM3 — Стирание диагностических кодов неисправностей</translation>
     </message>
 </context>
 <context>

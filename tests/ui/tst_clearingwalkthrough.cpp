@@ -1,0 +1,278 @@
+#include "can/replaycanhandler.h"
+#include "can/simulatedunit.h"
+#include "diagnostics/broadcastsuspension.h"
+#include "diagnostics/codeclearingfunction.h"
+#include "diagnostics/toolrequest.h"
+#include "model/j1939device.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// Stands beside the demo bus's units: acknowledges DM11 and DM3 positively for the engine and
+// keeps every request and DM13 the program sends.
+class ServiceListener : public SimulatedUnit
+{
+public:
+    explicit ServiceListener(quint8 address)
+        : m_address(address)
+    {}
+    void frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies) override
+    {
+        std::lock_guard locker(m_mutex);
+        if (frame.pduFormat() == BroadcastSuspension::Pf)
+            m_dm13.append(QByteArray(reinterpret_cast<const char *>(frame.data), frame.length));
+        const qint64 pgn = ToolRequest::requestedPgn(frame);
+        if (pgn < 0 || frame.pduSpecific() != m_address)
+            return;
+        m_requests.append(quint32(pgn));
+        if (pgn != CodeClearingFunction::Dm11Pgn && pgn != CodeClearingFunction::Dm3Pgn)
+            return;
+        const quint8 ack[8] = {0x00,
+                               0xFF,
+                               0xFF,
+                               0xFF,
+                               frame.address(),
+                               quint8(pgn),
+                               quint8(pgn >> 8),
+                               quint8(pgn >> 16)};
+        replies->append({CanMessage(0x18E8F900u | m_address, ack, 8), 5});
+    }
+    QVector<quint32> requests() const
+    {
+        std::lock_guard locker(m_mutex);
+        return m_requests;
+    }
+    QVector<QByteArray> dm13() const
+    {
+        std::lock_guard locker(m_mutex);
+        return m_dm13;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    quint8 m_address;
+    QVector<quint32> m_requests;
+    QVector<QByteArray> m_dm13;
+};
+
+const QString Engine = QStringLiteral("Engine #1");
+constexpr quint8 EngineAddress = 0x00;
+
+std::shared_ptr<ServiceListener> listenOn(DemoBusWindow &demo)
+{
+    auto listener = std::make_shared<ServiceListener>(EngineAddress);
+    if (auto *replay = dynamic_cast<ReplayCanHandler *>(demo.handler()))
+        replay->simulatedBus()->addUnit(listener);
+    return listener;
+}
+
+// Every text the Details panel shows, in line edits and labels.
+QString shownTexts(QWidget *panel)
+{
+    QStringList texts;
+    if (!panel)
+        return QString();
+    for (QLineEdit *edit : panel->findChildren<QLineEdit *>())
+        texts << edit->text();
+    for (QLabel *label : panel->findChildren<QLabel *>())
+        texts << label->text();
+    return texts.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+// The engineer clears an engine's trouble codes from its row and suspends the broadcasts of
+// the bus for a procedure, as the window offers them.
+class tst_ClearingWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        TestEnvironment::initSchemeTests(QStringLiteral("TarvikClearingWalkthroughTest"));
+        CodeClearingFunction::s_answerTimeMs = 1500;
+        BroadcastSuspension::s_holdIntervalMs = 100;
+    }
+    void clearCodesOfTheEngine();
+    void cancelledClearingSendsNothing();
+    void suspendAndResumeBroadcasts();
+};
+
+void tst_ClearingWalkthrough::clearCodesOfTheEngine()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    auto listener = listenOn(demo);
+    const QModelIndex engine = demo.row(Engine);
+    QVERIFY(engine.isValid());
+    // The engine's active codes have been read (its DM1 broadcasts two).
+    AbstractDisplayableItem *unit = demo.window()->schemeModel()->item(engine)->displayable();
+    QVector<DtcArrayParameter::DtcItem> codes;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        return CodeClearingFunction::knownCodes(unit, CodeClearingFunction::Dm1Pgn, &codes)
+               && codes.size() == 2;
+    }));
+    demo.select(engine);
+    QAction *clear = demo.action("actionUnitClearCodes");
+    QVERIFY(clear);
+    QVERIFY(clear->isEnabled());
+    QVERIFY(demo.window()->mainView()->actions().contains(clear));
+    ScriptedMainWindow *window = demo.window();
+    window->asked.clear();
+    window->confirm = true;
+    ModalAnswerer dialog([](QWidget *d) {
+        // Active and previously active codes, this unit only.
+        d->findChild<QAbstractButton *>(QStringLiteral("clearPrevious"))->click();
+        ModalAnswerer::press(QStringLiteral("OK"))(d);
+    });
+    clear->trigger();
+    QVERIFY(dialog.answered());
+    QCOMPARE(dialog.title(), QStringLiteral("Clear codes"));
+    QCOMPARE(window->asked.size(), 1);
+    const QString confirmation = window->asked.first();
+    QVERIFY2(
+        confirmation.startsWith(QLatin1String("Clear codes|Clear the codes of Engine #1 (0x00)?")),
+        qPrintable(confirmation));
+    for (const DtcArrayParameter::DtcItem &c : codes)
+        QVERIFY2(confirmation.contains(QStringLiteral("SPN %1 FMI %2 (").arg(c.spn).arg(c.fmi)),
+                 qPrintable(confirmation));
+    QVERIFY2(confirmation.contains(QLatin1String("Previously active codes (DM2): ")),
+             qPrintable(confirmation));
+    // The result stays in the status bar.
+    const QString prefix = QStringLiteral("Clear codes of Engine #1 (0x00): cleared");
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return window->statusBar()->currentMessage().startsWith(prefix); }, 15000));
+    QCOMPARE(listener->requests().mid(0, 2),
+             (QVector<quint32>{CodeClearingFunction::Dm11Pgn, CodeClearingFunction::Dm3Pgn}));
+    QVERIFY(listener->requests().contains(CodeClearingFunction::Dm1Pgn));
+    // ... and in the clearing function's row under the engine, whose Details show it.
+    const QModelIndex row
+        = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"), engine);
+    QVERIFY(row.isValid());
+    QDockWidget *dock = demo.openDetails(row);
+    Q_UNUSED(dock)
+    QTRY_VERIFY(demo.details());
+    QTRY_VERIFY2(shownTexts(demo.details()).contains(QLatin1String("DM11 ACK, DM3 ACK")),
+                 qPrintable(shownTexts(demo.details())));
+    // Which codes went and which came back, after DM1 was asked again.
+    const QString shown = shownTexts(demo.details());
+    QVERIFY2(shown.contains(QLatin1String("Active codes cleared; gone: ")), qPrintable(shown));
+    QVERIFY(shown.contains(QLatin1String("; came back: ")));
+    QVERIFY(shown.contains(window->statusBar()->currentMessage()));
+
+    // The clearing row is part of the scheme: it comes back from the file.
+    QTemporaryDir dir;
+    window->fileAnswer = dir.filePath(QStringLiteral("cleared.tvsx"));
+    demo.action("actionSaveAs")->trigger();
+    QVERIFY(QFile::exists(window->fileAnswer));
+    demo.action("actionOpen")->trigger();
+    const QModelIndex reopened
+        = demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes"), demo.row(Engine));
+    QVERIFY(reopened.isValid());
+    demo.openDetails(reopened);
+    QTRY_VERIFY2(shownTexts(demo.details()).contains(QLatin1String("DM11 ACK, DM3 ACK")),
+                 qPrintable(shownTexts(demo.details())));
+}
+
+void tst_ClearingWalkthrough::cancelledClearingSendsNothing()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    auto listener = listenOn(demo);
+    demo.select(demo.row(Engine));
+    ScriptedMainWindow *window = demo.window();
+    window->confirm = false;
+    {
+        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+        demo.action("actionUnitClearCodes")->trigger();
+        QVERIFY(dialog.answered());
+    }
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QStringLiteral("Clearing cancelled: nothing was sent"));
+    {
+        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("Cancel")));
+        window->confirm = true;
+        window->asked.clear();
+        demo.action("actionUnitClearCodes")->trigger();
+        QVERIFY(dialog.answered());
+        QVERIFY(window->asked.isEmpty()); // no confirmation after Cancel
+    }
+    QTest::qWait(200);
+    QVERIFY(listener->requests().isEmpty());
+    QVERIFY(!demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes")).isValid());
+}
+
+void tst_ClearingWalkthrough::suspendAndResumeBroadcasts()
+{
+    std::shared_ptr<ServiceListener> listener;
+    const int network1 = 1 << BroadcastSuspension::J1939Network1;
+    {
+        DemoBusWindow demo;
+        QVERIFY(demo.start());
+        listener = listenOn(demo);
+        ScriptedMainWindow *window = demo.window();
+        auto *label = window->findChild<QLabel *>(QStringLiteral("broadcastSuspendedLabel"));
+        QVERIFY(label);
+        QVERIFY(!label->isVisible());
+        QAction *resume = demo.action("actionResumeBroadcasts");
+        QVERIFY(!resume->isEnabled());
+        window->confirm = false;
+        {
+            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+            demo.action("actionSuspendBroadcasts")->trigger();
+            QVERIFY(dialog.answered());
+        }
+        QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Nothing suspended"));
+        QTest::qWait(150);
+        QVERIFY(listener->dm13().isEmpty());
+        QVERIFY(!label->isVisible());
+        window->confirm = true;
+        {
+            // All units on J1939 network #1, as the dialog proposes.
+            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+            demo.action("actionSuspendBroadcasts")->trigger();
+            QVERIFY(dialog.answered());
+        }
+        QTRY_VERIFY(label->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("Broadcasts suspended (DM13)"));
+        QVERIFY(window->asked.last().contains(QLatin1String("all units on J1939 network #1")));
+        QTRY_VERIFY(listener->dm13().count(BroadcastSuspension::holdData()) >= 2);
+        QCOMPARE(listener->dm13().first(), BroadcastSuspension::stopData(network1));
+        QVERIFY(resume->isEnabled());
+        resume->trigger();
+        QTRY_VERIFY(!label->isVisible());
+        QCOMPARE(listener->dm13().last(), BroadcastSuspension::startData(network1));
+        QVERIFY(!resume->isEnabled());
+
+        // Suspended again, then the window goes: the broadcasts start again first.
+        {
+            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+            demo.action("actionSuspendBroadcasts")->trigger();
+            QVERIFY(dialog.answered());
+        }
+        QTRY_VERIFY(label->isVisible());
+        QCOMPARE(listener->dm13().count(BroadcastSuspension::stopData(network1)), 2);
+    }
+    QCOMPARE(listener->dm13().count(BroadcastSuspension::startData(network1)), 2);
+    QCOMPARE(listener->dm13().last(), BroadcastSuspension::startData(network1));
+}
+
+QTEST_MAIN(tst_ClearingWalkthrough)
+#include "tst_clearingwalkthrough.moc"
