@@ -41,8 +41,8 @@ void SimulatedBroadcastControl::frameSent(const CanMessage &frame, QVector<Simul
         const quint16 seconds = frame.length >= 6 ? quint16(frame.data[4] | frame.data[5] << 8)
                                                   : DurationNotAvailable;
         const bool temporary = suspend == TemporaryAll || suspend == TemporarySome;
-        m_suspendEndMs = temporary && seconds != DurationNotAvailable ? m_nowMs + seconds * 1000LL
-                                                                      : -1;
+        m_suspendEndMs
+            = temporary && seconds != DurationNotAvailable ? m_nowMs + seconds * 1000LL : -1;
     } else if (command == Start) {
         m_suspended = false;
         ++m_starts;

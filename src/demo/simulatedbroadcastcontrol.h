@@ -30,7 +30,7 @@ private:
     int m_holdTimeoutMs = DefaultHoldTimeoutMs;
     qint64 m_nowMs = 0;
     bool m_suspended = false;
-    qint64 m_lastHoldMs = 0;  // the last stop or hold message
+    qint64 m_lastHoldMs = 0;    // the last stop or hold message
     qint64 m_suspendEndMs = -1; // a temporary suspension's own end
     int m_stops = 0;
     int m_starts = 0;

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr quint8 NoFlash = 0xFF; // flash lamp fields "unavailable / do not flash"
+constexpr quint8 NoFlash = 0xFF;    // flash lamp fields "unavailable / do not flash"
 constexpr int Dm4RecordLength = 12; // the DTC and the fixed values, no manufacturer bytes
 constexpr quint32 SpnTorqueMode = 899;
 constexpr quint32 SpnBoost = 102;
@@ -16,7 +16,7 @@ constexpr quint32 SpnSpeed = 190;
 constexpr quint32 SpnLoad = 92;
 constexpr quint32 SpnCoolant = 110;
 constexpr quint32 SpnVehicleSpeed = 84;
-constexpr quint8 Dm24Reserved = 0x18;       // byte 2 bits 4-3
+constexpr quint8 Dm24Reserved = 0x18; // byte 2 bits 4-3
 constexpr quint8 Dm24NotInDataStream = 0x02;
 constexpr quint8 Dm24NoTestResults = 0x04;
 
@@ -74,8 +74,7 @@ QByteArray noRecords()
 
 } // namespace
 
-SimulatedDiagnostics::SimulatedDiagnostics(quint8 address,
-                                           std::shared_ptr<SimulatedTransport> link,
+SimulatedDiagnostics::SimulatedDiagnostics(quint8 address, std::shared_ptr<SimulatedTransport> link,
                                            std::shared_ptr<SimulatedBroadcastControl> control)
     : m_address(address)
     , m_ownsLink(!link)
@@ -220,8 +219,8 @@ void SimulatedDiagnostics::clear(quint32 pgn, const CanMessage &request,
         ++m_dm11Clears;
     }
     replies->append({SimulatedTransport::acknowledgement(
-                         m_address, SimulatedTransport::Acknowledgement::Positive, requester,
-                         pgn, global ? CanMessage::GlobalAddress : requester),
+                         m_address, SimulatedTransport::Acknowledgement::Positive, requester, pgn,
+                         global ? CanMessage::GlobalAddress : requester),
                      1});
 }
 
@@ -231,12 +230,24 @@ bool SimulatedDiagnostics::answer(quint32 pgn, const CanMessage &request,
     QByteArray payload;
     const bool freezeFrames = !m_freezeSpns.isEmpty();
     switch (pgn) {
-    case PgnDm1: payload = dm1(); break;
-    case PgnDm2: payload = dm2(); break;
-    case PgnDm5: payload = dm5(); break;
-    case PgnDm4: payload = freezeFrames ? dm4() : QByteArray(); break;
-    case PgnDm24: payload = freezeFrames ? dm24() : QByteArray(); break;
-    case PgnDm25: payload = freezeFrames ? dm25() : QByteArray(); break;
+    case PgnDm1:
+        payload = dm1();
+        break;
+    case PgnDm2:
+        payload = dm2();
+        break;
+    case PgnDm5:
+        payload = dm5();
+        break;
+    case PgnDm4:
+        payload = freezeFrames ? dm4() : QByteArray();
+        break;
+    case PgnDm24:
+        payload = freezeFrames ? dm24() : QByteArray();
+        break;
+    case PgnDm25:
+        payload = freezeFrames ? dm25() : QByteArray();
+        break;
     case PgnDm3:
     case PgnDm11:
         clear(pgn, request, replies);

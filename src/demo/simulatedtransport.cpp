@@ -109,8 +109,8 @@ void SimulatedTransport::start(const Outgoing &message, QVector<SimulatedReply> 
         const quint8 bam[5] = {Bam, size0, size1, quint8(packets), 0xFF};
         replies->append({control(CanMessage::GlobalAddress, bam), 1});
         for (int sequence = 1; sequence <= packets; ++sequence)
-            replies->append({dataPacket(CanMessage::GlobalAddress, sequence),
-                             1 + sequence * BamSpacingMs});
+            replies->append(
+                {dataPacket(CanMessage::GlobalAddress, sequence), 1 + sequence * BamSpacingMs});
         // One spacing more after the last packet, so the next announcement follows it.
         m_broadcastEndMs = m_nowMs + 1 + (packets + 1) * BamSpacingMs;
         ++m_completed;
@@ -132,14 +132,13 @@ void SimulatedTransport::startWaiting(QVector<SimulatedReply> *replies)
     }
 }
 
-bool SimulatedTransport::takeControlFrame(const CanMessage &frame,
-                                          QVector<SimulatedReply> *replies)
+bool SimulatedTransport::takeControlFrame(const CanMessage &frame, QVector<SimulatedReply> *replies)
 {
     if (!m_open || !frame.extended || frame.pduFormat() != PfConnection
         || frame.pduSpecific() != m_source || frame.address() != m_peer || frame.length < 8)
         return false;
-    const quint32 pgn = quint32(frame.data[5]) | quint32(frame.data[6]) << 8
-                        | quint32(frame.data[7]) << 16;
+    const quint32 pgn
+        = quint32(frame.data[5]) | quint32(frame.data[6]) << 8 | quint32(frame.data[7]) << 16;
     if (pgn != m_pgn)
         return false;
     switch (frame.data[0]) {

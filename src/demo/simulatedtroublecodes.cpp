@@ -33,8 +33,7 @@ void SimulatedTroubleCodes::makePreviouslyActive(const SimulatedTroubleCode &cod
 {
     // One entry per code: a previously active one of the same SPN and FMI takes the newer count.
     auto same = [&](const SimulatedTroubleCode &c) { return sameCode(c, code); };
-    m_previous.erase(std::remove_if(m_previous.begin(), m_previous.end(), same),
-                     m_previous.end());
+    m_previous.erase(std::remove_if(m_previous.begin(), m_previous.end(), same), m_previous.end());
     m_previous.append(code);
 }
 

@@ -7,8 +7,12 @@
 struct SimulatedTroubleCode
 {
     // Lamps a code turns on, in the layout of DM1's lamp byte (each lamp's field 01).
-    enum Lamp : quint8 { ProtectLamp = 0x01, AmberWarningLamp = 0x04, RedStopLamp = 0x10,
-                         MalfunctionLamp = 0x40 };
+    enum Lamp : quint8 {
+        ProtectLamp = 0x01,
+        AmberWarningLamp = 0x04,
+        RedStopLamp = 0x10,
+        MalfunctionLamp = 0x40
+    };
     // What becomes of an active code as time passes.
     enum Behaviour {
         Steady,  // stays active until cleared
