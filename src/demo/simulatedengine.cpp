@@ -1,5 +1,6 @@
 #include "demo/simulatedengine.h"
 
+#include "demo/simulatedbroadcastcontrol.h"
 #include "demo/simulatedidentification.h"
 
 #include <algorithm>
@@ -29,10 +30,18 @@ void putDword(QByteArray *data, int at, quint32 raw)
 
 } // namespace
 
-SimulatedEngine::SimulatedEngine(quint8 address)
+SimulatedEngine::SimulatedEngine(quint8 address, std::shared_ptr<SimulatedTransport> link,
+                                 std::shared_ptr<SimulatedBroadcastControl> control)
     : m_address(address)
-    , m_transport(address)
+    , m_ownsLink(!link)
+    , m_link(link ? std::move(link) : std::make_shared<SimulatedTransport>(address))
+    , m_control(std::move(control))
 {}
+
+bool SimulatedEngine::isSuspended() const
+{
+    return m_control && m_control->isSuspended(m_nowMs);
+}
 
 QByteArray SimulatedEngine::configuration()
 {
@@ -88,12 +97,12 @@ void SimulatedEngine::sendConfiguration(QVector<SimulatedReply> *replies)
     if (m_configurationSentMs >= 0 && m_nowMs - m_configurationSentMs < bamMs)
         return;
     m_configurationSentMs = m_nowMs;
-    m_transport.send(PgnEc1, configuration(), CanMessage::GlobalAddress, replies);
+    m_link->send(PgnEc1, configuration(), CanMessage::GlobalAddress, replies);
 }
 
 void SimulatedEngine::frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies)
 {
-    if (!frame.extended)
+    if (!frame.extended || (m_ownsLink && m_link->takeControlFrame(frame, replies)))
         return;
     if (frame.pduFormat() == PfEmr2 && frame.pduSpecific() == PsEmr2) {
         if (frame.length < 1)
@@ -120,6 +129,8 @@ void SimulatedEngine::frameSent(const CanMessage &frame, QVector<SimulatedReply>
 void SimulatedEngine::tick(qint64 nowMs, QVector<SimulatedReply> *replies)
 {
     m_nowMs = nowMs;
+    if (m_ownsLink)
+        m_link->tick(nowMs, replies);
     if (m_lastTickMs < 0 || nowMs - m_lastTickMs >= TickMs) {
         const double hoursPassed = m_lastTickMs < 0 ? 0.0 : (nowMs - m_lastTickMs) / 3600000.0;
         m_lastTickMs = nowMs;
@@ -133,16 +144,30 @@ void SimulatedEngine::tick(qint64 nowMs, QVector<SimulatedReply> *replies)
             m_revolutions += m_speedRpm * hoursPassed * 60.0;
         }
     }
+    // While suspended the periods run on and their frames are left out.
+    const bool suspended = isSuspended();
     if (m_lastSpeedMs < 0 || nowMs - m_lastSpeedMs >= SpeedPeriodMs) {
         m_lastSpeedMs = nowMs;
-        replies->append({speedFrame(), 0});
+        if (!suspended) {
+            replies->append({speedFrame(), 0});
+            ++m_broadcasts;
+        }
     }
     if (m_lastHoursMs < 0 || nowMs - m_lastHoursMs >= HoursPeriodMs) {
         m_lastHoursMs = nowMs;
-        replies->append({hoursFrame(), 0});
+        if (!suspended) {
+            replies->append({hoursFrame(), 0});
+            ++m_broadcasts;
+        }
     }
-    if (m_lastConfigurationMs < 0 || nowMs - m_lastConfigurationMs >= ConfigurationPeriodMs) {
+    // The configuration waits until the transport is free rather than in its queue, so that a
+    // suspension meanwhile holds it back.
+    if ((m_lastConfigurationMs < 0 || nowMs - m_lastConfigurationMs >= ConfigurationPeriodMs)
+        && !m_link->isBusy()) {
         m_lastConfigurationMs = nowMs;
-        sendConfiguration(replies);
+        if (!suspended) {
+            sendConfiguration(replies);
+            ++m_broadcasts;
+        }
     }
 }

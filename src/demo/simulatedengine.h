@@ -2,10 +2,14 @@
 
 #include "demo/simulatedtransport.h"
 
+#include <memory>
+
+class SimulatedBroadcastControl;
+
 // A diesel engine controller: broadcasts its speed (EEC1) and hours, sends its configuration
 // (EC1, 34 bytes) by BAM every 5 s and when requested, answers HOURS requests, and stops and
 // starts again on the EMR2 engine stop request (byte 0 equal to 1 stops it, any other value
-// lets it run again).
+// lets it run again). Its broadcasts pause while DM13 suspends them (`control`).
 class SimulatedEngine : public SimulatedUnit
 {
 public:
@@ -16,7 +20,10 @@ public:
     static constexpr int HoursPeriodMs = 1000;
     static constexpr int ConfigurationPeriodMs = 5000;
 
-    explicit SimulatedEngine(quint8 address = 0x01);
+    // Without `link` the engine has a transport of its own; without `control` nothing suspends
+    // its broadcasts.
+    explicit SimulatedEngine(quint8 address = 0x01, std::shared_ptr<SimulatedTransport> link = {},
+                             std::shared_ptr<SimulatedBroadcastControl> control = {});
 
     quint8 address() const { return m_address; }
     void frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies) override;
@@ -32,14 +39,19 @@ public:
     int stopRequestCount() const { return m_stopRequests; }
     int configurationRequestCount() const { return m_configurationRequests; }
     int hoursRequestCount() const { return m_hoursRequests; }
+    // Frames the engine has broadcast by itself (EEC1, HOURS, EC1).
+    int broadcastCount() const { return m_broadcasts; }
 
 private:
     CanMessage speedFrame() const;
     CanMessage hoursFrame() const;
     void sendConfiguration(QVector<SimulatedReply> *replies);
+    bool isSuspended() const;
 
     quint8 m_address;
-    SimulatedTransport m_transport;
+    bool m_ownsLink; // set before m_link takes the given one
+    std::shared_ptr<SimulatedTransport> m_link;
+    std::shared_ptr<SimulatedBroadcastControl> m_control;
     bool m_running = true;
     int m_speedRpm = RunningRpm;
     double m_hours = 1234.5;
@@ -53,4 +65,5 @@ private:
     int m_stopRequests = 0;
     int m_configurationRequests = 0;
     int m_hoursRequests = 0;
+    int m_broadcasts = 0;
 };

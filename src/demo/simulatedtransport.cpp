@@ -4,12 +4,16 @@ namespace {
 
 constexpr quint8 PfConnection = 0xEC;
 constexpr quint8 PfData = 0xEB;
+constexpr quint32 PgnAcknowledgement = 0xE800;
 constexpr quint8 TpPriority = 7;
+constexpr quint8 AckPriority = 6;
+constexpr quint8 SinglePriority = 6;
 constexpr quint8 Rts = 0x10;
 constexpr quint8 Cts = 0x11;
 constexpr quint8 EndOfMsgAck = 0x13;
 constexpr quint8 Bam = 0x20;
 constexpr quint8 Abort = 0xFF;
+constexpr quint8 AbortTimeout = 3;
 constexpr int BytesPerPacket = 7;
 constexpr int MaxSize = 255 * BytesPerPacket;
 
@@ -38,6 +42,18 @@ CanMessage SimulatedTransport::frame(quint8 priority, quint32 pgn, quint8 destin
     return m;
 }
 
+CanMessage SimulatedTransport::acknowledgement(quint8 source, Acknowledgement control,
+                                               quint8 requester, quint32 pgn, quint8 destination)
+{
+    QByteArray payload(8, char(0xFF)); // group function and bytes 2-3 not available
+    payload[0] = char(control);
+    payload[4] = char(requester);
+    payload[5] = char(pgn);
+    payload[6] = char(pgn >> 8);
+    payload[7] = char(pgn >> 16);
+    return frame(AckPriority, PgnAcknowledgement, destination, source, payload);
+}
+
 CanMessage SimulatedTransport::control(quint8 destination, const quint8 (&bytes)[5]) const
 {
     QByteArray payload(reinterpret_cast<const char *>(bytes), 5);
@@ -58,53 +74,77 @@ CanMessage SimulatedTransport::dataPacket(quint8 destination, int sequence) cons
     return frame(TpPriority, quint32(PfData) << 8, destination, m_source, payload);
 }
 
+bool SimulatedTransport::isBusy() const
+{
+    return m_open || m_nowMs < m_broadcastEndMs;
+}
+
 void SimulatedTransport::send(quint32 pgn, const QByteArray &data, quint8 destination,
                               QVector<SimulatedReply> *replies)
 {
     if (data.size() <= CanMessage::MaxLength) {
-        replies->append({frame(6, pgn, destination, m_source, data), 1});
+        replies->append({frame(SinglePriority, pgn, destination, m_source, data), 1});
         return;
     }
     if (data.size() > MaxSize)
         return;
-    if (m_open) {
-        const quint8 abort[5] = {Abort, 0xFF, 0xFF, 0xFF, 0xFF};
-        replies->append({control(m_peer, abort), 0});
-        m_open = false;
-        ++m_aborted;
+    if (isBusy()) {
+        if (int(m_queue.size()) < MaxQueued)
+            m_queue.push_back({pgn, data, destination});
+        else
+            ++m_dropped;
+        return;
     }
-    m_pgn = pgn;
-    m_data = data;
-    const int packets = packetsFor(data.size());
-    const quint8 size0 = quint8(data.size());
-    const quint8 size1 = quint8(data.size() >> 8);
-    if (destination == CanMessage::GlobalAddress) {
+    start({pgn, data, destination}, replies);
+}
+
+void SimulatedTransport::start(const Outgoing &message, QVector<SimulatedReply> *replies)
+{
+    m_pgn = message.pgn;
+    m_data = message.data;
+    const int packets = packetsFor(m_data.size());
+    const quint8 size0 = quint8(m_data.size());
+    const quint8 size1 = quint8(m_data.size() >> 8);
+    if (message.destination == CanMessage::GlobalAddress) {
         const quint8 bam[5] = {Bam, size0, size1, quint8(packets), 0xFF};
         replies->append({control(CanMessage::GlobalAddress, bam), 1});
         for (int sequence = 1; sequence <= packets; ++sequence)
-            replies->append({dataPacket(CanMessage::GlobalAddress, sequence),
-                             1 + sequence * BamSpacingMs});
+            replies->append(
+                {dataPacket(CanMessage::GlobalAddress, sequence), 1 + sequence * BamSpacingMs});
+        // One spacing more after the last packet, so the next announcement follows it.
+        m_broadcastEndMs = m_nowMs + 1 + (packets + 1) * BamSpacingMs;
         ++m_completed;
         return;
     }
-    m_peer = destination;
+    m_peer = message.destination;
     m_open = true;
+    m_lastActivityMs = m_nowMs;
     const quint8 rts[5] = {Rts, size0, size1, quint8(packets), 0xFF};
-    replies->append({control(destination, rts), 1});
+    replies->append({control(m_peer, rts), 1});
 }
 
-bool SimulatedTransport::frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies)
+void SimulatedTransport::startWaiting(QVector<SimulatedReply> *replies)
+{
+    while (!isBusy() && !m_queue.empty()) {
+        const Outgoing next = m_queue.front();
+        m_queue.pop_front();
+        start(next, replies);
+    }
+}
+
+bool SimulatedTransport::takeControlFrame(const CanMessage &frame, QVector<SimulatedReply> *replies)
 {
     if (!m_open || !frame.extended || frame.pduFormat() != PfConnection
         || frame.pduSpecific() != m_source || frame.address() != m_peer || frame.length < 8)
         return false;
-    const quint32 pgn = quint32(frame.data[5]) | quint32(frame.data[6]) << 8
-                        | quint32(frame.data[7]) << 16;
+    const quint32 pgn
+        = quint32(frame.data[5]) | quint32(frame.data[6]) << 8 | quint32(frame.data[7]) << 16;
     if (pgn != m_pgn)
         return false;
     switch (frame.data[0]) {
     case Cts: {
         // A CTS for 0 packets holds the connection; the peer sends another CTS later.
+        m_lastActivityMs = m_nowMs;
         const int count = frame.data[1];
         const int next = frame.data[2];
         const int packets = packetsFor(m_data.size());
@@ -117,12 +157,32 @@ bool SimulatedTransport::frameSent(const CanMessage &frame, QVector<SimulatedRep
     case EndOfMsgAck:
         m_open = false;
         ++m_completed;
+        startWaiting(replies);
         return true;
     case Abort:
         m_open = false;
         ++m_aborted;
+        startWaiting(replies);
         return true;
     default:
         return false;
     }
+}
+
+void SimulatedTransport::frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies)
+{
+    takeControlFrame(frame, replies);
+}
+
+void SimulatedTransport::tick(qint64 nowMs, QVector<SimulatedReply> *replies)
+{
+    m_nowMs = nowMs;
+    if (m_open && nowMs - m_lastActivityMs > ResponseTimeoutMs) {
+        // Nobody sends the CTS (no unit at the requester's address takes the message).
+        const quint8 abort[5] = {Abort, AbortTimeout, 0xFF, 0xFF, 0xFF};
+        replies->append({control(m_peer, abort), 0});
+        m_open = false;
+        ++m_aborted;
+    }
+    startWaiting(replies);
 }
