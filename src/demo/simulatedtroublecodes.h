@@ -36,7 +36,7 @@ class SimulatedTroubleCodes
 {
 public:
     static constexpr int DefaultHealMs = 30000;
-    static constexpr int DefaultReturnMs = 3000;
+    static constexpr int DefaultReturnMs = 1000;
     static constexpr quint8 MaxOccurrences = 126; // 127 means "not available"
 
     void addActive(const SimulatedTroubleCode &code);

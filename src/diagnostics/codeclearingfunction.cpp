@@ -12,6 +12,7 @@
 #include <algorithm>
 
 int CodeClearingFunction::s_answerTimeMs = 1250;
+int CodeClearingFunction::s_settleMs = 2000;
 
 namespace {
 
@@ -273,6 +274,13 @@ void CodeClearingFunction::stepTimedOut()
         if (anyAck) {
             m_verifying = true;
             m_steps << Dm1Pgn << Dm2Pgn;
+            setOutcome(tr("Cleared; the units check their faults again…"),
+                       tr("Cleared; the units check their faults again…"));
+            QTimer::singleShot(s_settleMs, this, [this] {
+                if (m_running.load() && !m_steps.isEmpty())
+                    sendStep();
+            });
+            return;
         }
     }
     if (m_steps.isEmpty())

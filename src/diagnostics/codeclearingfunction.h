@@ -31,6 +31,9 @@ public:
     enum Index { Result = 0, Summary };
     // How long answers are collected after each request: the transport time-out by default.
     static int s_answerTimeMs;
+    // How long the units may re-check their faults after a clear before their codes are asked
+    // again: a fault whose cause persists is back by then.
+    static int s_settleMs;
 
     explicit CodeClearingFunction(QObject *parent = nullptr);
 

@@ -139,6 +139,7 @@ private slots:
     {
         TestEnvironment::init();
         CodeClearingFunction::s_answerTimeMs = 300;
+        CodeClearingFunction::s_settleMs = 50;
     }
     void acknowledgementDecodes_data();
     void acknowledgementDecodes();

@@ -108,6 +108,7 @@ private slots:
     {
         TestEnvironment::initSchemeTests(QStringLiteral("TarvikClearingWalkthroughTest"));
         CodeClearingFunction::s_answerTimeMs = 1500;
+        CodeClearingFunction::s_settleMs = 50;
         BroadcastSuspension::s_holdIntervalMs = 100;
     }
     void clearCodesOfTheEngine();
