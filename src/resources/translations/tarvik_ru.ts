@@ -1034,6 +1034,115 @@ Options:
         <source>unfinished at the end of the recording</source>
         <translation>не завершён к концу записи</translation>
     </message>
+    <message>
+        <source>Show every unit&apos;s identification, calibrations and codes</source>
+        <translation>Показать идентификацию, калибровки и коды каждого блока</translation>
+    </message>
+    <message>
+        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
+        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>SPN %1%2 FMI %3 (%4) OC %5</source>
+        <translation>SPN %1%2 FMI %3 (%4) OC %5</translation>
+    </message>
+    <message>
+        <source>No J1939 units in the recording.
+</source>
+        <translation>В записи нет блоков J1939.
+</translation>
+    </message>
+    <message>
+        <source>not in the recording</source>
+        <translation>нет в записи</translation>
+    </message>
+    <message>
+        <source>Unit %1
+</source>
+        <translation>Блок %1
+</translation>
+    </message>
+    <message>
+        <source>  NAME: %1
+</source>
+        <translation>  NAME: %1
+</translation>
+    </message>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация блока</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Component identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>  Calibrations: %1
+</source>
+        <translation>  Калибровки: %1
+</translation>
+    </message>
+    <message>
+        <source>    CAL ID %1  CVN %2
+</source>
+        <translation>    CAL ID %1  CVN %2
+</translation>
+    </message>
+    <message>
+        <source>Active codes (DM1)</source>
+        <translation>Активные коды (DM1)</translation>
+    </message>
+    <message>
+        <source>Previously active codes (DM2)</source>
+        <translation>Ранее активные коды (DM2)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Lists what every unit (source address) of a recording says about itself: the NAME of its address claim with its fields, ECU identification, software identification, component identification (make, model, serial number, unit number), vehicle identification number (VIN), calibrations with their verification numbers (DM19), and active (DM1) and previously active (DM2) trouble codes with their failure modes in words. Messages count whether they came in one frame, as a broadcast (BAM) or in a connection (RTS/CTS) to any address; the last of each is shown, &quot;not in the recording&quot; where none came.</source>
+        <translation>Перечисляет, что каждый блок (адрес источника) записи сообщает о себе: NAME из заявки адреса с его полями, идентификацию блока, идентификацию ПО, идентификацию компонента (изготовитель, модель, серийный номер, номер блока), идентификационный номер машины (VIN), калибровки с их контрольными числами (DM19), а также активные (DM1) и ранее активные (DM2) коды неисправностей с видом отказа словами. Сообщения учитываются, пришли ли они одним кадром, рассылкой (BAM) или по соединению (RTS/CTS) на любой адрес; показывается последнее из каждых, «нет в записи», если их не было.</translation>
+    </message>
+</context>
+<context>
+    <name>ComponentIdFunction</name>
+    <message>
+        <source>Component Identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>Make</source>
+        <translation>Изготовитель</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Модель</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Серийный номер</translation>
+    </message>
+    <message>
+        <source>Unit number</source>
+        <translation>Номер блока</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionTimeoutsDialog</name>
@@ -1274,6 +1383,29 @@ Options:
     <message>
         <source>Right buttons</source>
         <translation>Правые кнопки</translation>
+    </message>
+</context>
+<context>
+    <name>DM19Function</name>
+    <message>
+        <source>DM19 - Calibration Information</source>
+        <translation>DM19 - Сведения о калибровках</translation>
+    </message>
+    <message>
+        <source>Calibration count</source>
+        <translation>Число калибровок</translation>
+    </message>
+    <message>
+        <source>Calibrations</source>
+        <translation>Калибровки</translation>
+    </message>
+    <message>
+        <source>no calibrations</source>
+        <translation>нет калибровок</translation>
+    </message>
+    <message>
+        <source>Calibrations: %1</source>
+        <translation>Калибровки: %1</translation>
     </message>
 </context>
 <context>
@@ -2703,6 +2835,18 @@ Options:
         <source>How much hotter the oil runs than the coolant (computed)</source>
         <translation>Насколько масло горячее охлаждающей жидкости (расчёт)</translation>
     </message>
+    <message>
+        <source>Component Identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>Vehicle Identification</source>
+        <translation>Идентификация машины</translation>
+    </message>
+    <message>
+        <source>DM19 - Calibration Information</source>
+        <translation>DM19 - Сведения о калибровках</translation>
+    </message>
 </context>
 <context>
     <name>DetailsDocks</name>
@@ -3359,6 +3503,91 @@ Options:
     <message>
         <source>10 - GND</source>
         <translation>10 - Земля</translation>
+    </message>
+</context>
+<context>
+    <name>IdentificationAction</name>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация блока</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Component identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>Vehicle identification number</source>
+        <translation>Идентификационный номер машины</translation>
+    </message>
+    <message>
+        <source>Calibrations</source>
+        <translation>Калибровки</translation>
+    </message>
+    <message>
+        <source>not supported (negative acknowledgement)</source>
+        <translation>не поддерживается (отрицательное подтверждение)</translation>
+    </message>
+    <message>
+        <source>(empty)</source>
+        <translation>(пусто)</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 (gone)</source>
+        <translation>%1 (удалён)</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Идентификация</translation>
+    </message>
+    <message>
+        <source>Identification of %1</source>
+        <translation>Идентификация %1</translation>
+    </message>
+</context>
+<context>
+    <name>IdentificationCodec</name>
+    <message>
+        <source>make %1, model %2, serial number %3, unit number %4</source>
+        <translation>изготовитель %1, модель %2, серийный номер %3, номер блока %4</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+</context>
+<context>
+    <name>IdentificationSchemeTreeItem</name>
+    <message>
+        <source>Calibrations and their verification numbers</source>
+        <translation>Калибровки и их контрольные числа</translation>
+    </message>
+    <message>
+        <source>Request</source>
+        <translation>Запрос</translation>
+    </message>
+    <message>
+        <source>No unit to ask</source>
+        <translation>Нет блока для запроса</translation>
+    </message>
+    <message>
+        <source>%1: asked unit 0x%2</source>
+        <translation>%1: запрошен блок 0x%2</translation>
+    </message>
+    <message>
+        <source>%1  CVN %2</source>
+        <translation>%1  CVN %2</translation>
     </message>
 </context>
 <context>
@@ -5249,34 +5478,12 @@ Use %1 ms?</source>
         <translation>Идёт передача программы: её адресат не меняется</translation>
     </message>
     <message>
-        <source>The unit at 0x%1 cannot ask for identifications</source>
-        <translation>Блок по адресу 0x%1 не может запрашивать идентификацию</translation>
-    </message>
-    <message>
         <source>A program transfer is running: no requests meanwhile</source>
         <translation>Идёт передача программы: запросы пока невозможны</translation>
     </message>
     <message>
         <source>Asking %1 for its identification…</source>
         <translation>Запрос идентификации у %1…</translation>
-    </message>
-    <message>
-        <source>no answer</source>
-        <translation>нет ответа</translation>
-    </message>
-    <message>
-        <source>(gone)</source>
-        <translation>(удалено)</translation>
-    </message>
-    <message>
-        <source>Identification of %1</source>
-        <translation>Идентификация %1</translation>
-    </message>
-    <message>
-        <source>ECU identification: %1
-Software identification: %2</source>
-        <translation>Идентификация блока: %1
-Идентификация ПО: %2</translation>
     </message>
 </context>
 <context>
@@ -5357,6 +5564,17 @@ Software identification: %2</source>
     <message>
         <source>DATA</source>
         <translation>ДАННЫЕ</translation>
+    </message>
+</context>
+<context>
+    <name>VehicleIdFunction</name>
+    <message>
+        <source>Vehicle Identification</source>
+        <translation>Идентификация машины</translation>
+    </message>
+    <message>
+        <source>Vehicle identification number</source>
+        <translation>Идентификационный номер машины</translation>
     </message>
 </context>
 <context>
