@@ -1,5 +1,6 @@
 #include "ui/unitactions.h"
 
+#include "can/abstractcanhandler.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
@@ -304,6 +305,11 @@ void UnitActions::requestIdentification()
     AbstractDisplayableItem *unit = currentUnit();
     if (!serviceReason(unit).isEmpty() || m_identifying->isRunning())
         return;
+    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    if (!handler || !handler->isOpen()) {
+        message(tr("No bus connection: nothing was asked"));
+        return;
+    }
     OffBoardDiagnosticDevice *offboard = ensureFlasherUnit();
     // Adding the flasher selected it: the engineer stays with the unit asked.
     selectRow(unit);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 class AbstractDisplayableItem;
 class DeviceTest;
@@ -9,7 +8,6 @@ class IdentificationAction;
 class MainWindow;
 class OffBoardDiagnosticDevice;
 class QAction;
-class QTimer;
 struct DeviceFactoryEntry;
 
 // The service functions a unit's context menu in the scheme tree offers: its acceptance test,

@@ -1,12 +1,19 @@
+#include "can/abstractcanhandler.h"
 #include "can/replaycanhandler.h"
 #include "can/simulatedunit.h"
+#include "descriptions/candevicefactory.h"
+#include "demo/simulatedtransport.h"
+#include "diagnostics/componentidfunction.h"
 #include "diagnostics/dm19function.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/toolrequest.h"
+#include "diagnostics/vehicleidfunction.h"
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
+#include "ui/mainwindow.h"
 #include "ui/unitactions.h"
 
 #include <QAction>
@@ -16,6 +23,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
@@ -26,11 +35,14 @@ namespace {
 
 constexpr quint8 Controller = 0xA0;
 
-// The controller's component, vehicle and calibration identification on the demo bus: a request
-// for one of them is answered at once by a broadcast (BAM) of the controller.
+// The controller's whole identification on the demo bus, in place of the demo's own units so
+// that nobody else answers: ECU and software by a connection to the requester (RTS/CTS),
+// component, vehicle and calibration information at once by a broadcast (BAM).
 class IdentifyingUnit : public SimulatedUnit
 {
 public:
+    static QByteArray ecu() { return QByteArrayLiteral("ZTX-MC2*A0-0417*Boom*Works*"); }
+    static QByteArray software() { return QByteArrayLiteral("\x02MC2 4.1.7*BOOT 1.3*"); }
     static QByteArray component() { return QByteArrayLiteral("ZTX*MC2*SN0417*A0*"); }
     static QByteArray vin() { return QByteArrayLiteral("ZTXDEMO0000000417*"); }
     static QByteArray calibrations()
@@ -41,9 +53,16 @@ public:
 
     void frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies) override
     {
-        const qint64 pgn = ToolRequest::requestedPgn(frame);
-        if (frame.pduSpecific() != Controller)
+        if (m_transport.frameSent(frame, replies))
             return;
+        const qint64 pgn = ToolRequest::requestedPgn(frame);
+        if (pgn < 0 || frame.pduSpecific() != Controller)
+            return;
+        if (pgn == 0xFDC5 || pgn == 0xFEDA) {
+            m_transport.send(quint32(pgn), pgn == 0xFDC5 ? ecu() : software(), frame.address(),
+                             replies);
+            return;
+        }
         const QByteArray data = pgn == 0xFEEB   ? component()
                                 : pgn == 0xFEEC ? vin()
                                 : pgn == 0xD300 ? calibrations()
@@ -52,14 +71,8 @@ public:
             return;
         ++requests;
         const int packets = (int(data.size()) + 6) / 7;
-        const quint8 announce[8] = {0x20,
-                                    quint8(data.size()),
-                                    0,
-                                    quint8(packets),
-                                    0xFF,
-                                    quint8(pgn),
-                                    quint8(pgn >> 8),
-                                    quint8(pgn >> 16)};
+        const quint8 announce[8] = {0x20,        quint8(data.size()), 0, quint8(packets), 0xFF,
+                                    quint8(pgn), quint8(pgn >> 8),    quint8(pgn >> 16)};
         replies->append({CanMessage(0x1CECFF00u | Controller, announce, 8), 0});
         for (int i = 0; i < packets; ++i) {
             quint8 packet[8] = {quint8(i + 1), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
@@ -69,7 +82,11 @@ public:
         }
     }
 
+    // Broadcast answers given (component, vehicle, calibrations); bus thread writes, test reads.
     std::atomic<int> requests{0};
+
+private:
+    SimulatedTransport m_transport{Controller};
 };
 
 QAction *treeAction(DemoBusWindow &demo, const char *name)
@@ -95,6 +112,8 @@ private slots:
     void allFiveInOneBox_data();
     void allFiveInOneBox();
     void requestFromDetails();
+    void identificationSurvivesSaveAndOpen();
+    void nothingAskedWithoutConnection();
 
 private:
     std::shared_ptr<IdentifyingUnit> addUnit(DemoBusWindow &demo);
@@ -118,8 +137,10 @@ void tst_IdentificationWalkthrough::init()
 std::shared_ptr<IdentifyingUnit> tst_IdentificationWalkthrough::addUnit(DemoBusWindow &demo)
 {
     auto unit = std::make_shared<IdentifyingUnit>();
-    if (auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler()))
+    if (auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler())) {
+        replay->simulatedBus()->clearUnits();
         replay->simulatedBus()->addUnit(unit);
+    }
     return unit;
 }
 
@@ -148,7 +169,7 @@ void tst_IdentificationWalkthrough::allFiveInOneBox_data()
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("controller: ECU and software by connection, the rest by broadcast")
         << "Controller" << 3000
-        << QStringList{"ECU identification: TVK-MC2*A0-0417*Boom*Tarvik*",
+        << QStringList{"ECU identification: ZTX-MC2*A0-0417*Boom*Works*",
                        "Software identification: MC2 4.1.7",
                        "Component identification: make ZTX, model MC2, serial number SN0417, "
                        "unit number A0",
@@ -222,6 +243,59 @@ void tst_IdentificationWalkthrough::requestFromDetails()
     QTRY_COMPARE(list->count(), 2);
     QCOMPARE(list->item(0)->text(), QStringLiteral("CAL-BOOM-0417  CVN 0x1234ABCD"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("BOOT-A0  CVN n/a"));
+}
+
+void tst_IdentificationWalkthrough::identificationSurvivesSaveAndOpen()
+{
+    UnitActions::s_identificationTimeoutMs = 3000;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    addUnit(demo);
+    demo.action("actionAutoAdd")->setChecked(true);
+    QVERIFY(identify(demo, QStringLiteral("Controller")));
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        return demo.row(QStringLiteral("DM19 - Calibration Information"), controller).isValid();
+    }));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("identified.tvsx"));
+    demo.window()->fileAnswer = path;
+    demo.action("actionSaveAs")->trigger();
+    QVERIFY(QFile::exists(path));
+    demo.action("actionOpen")->trigger();
+    // The tool unit comes back with one function of each kind, the controller with the
+    // functions its answers brought.
+    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
+        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(tool);
+    QCOMPARE(tool->findChildren<ComponentIdFunction *>().size(), 1);
+    QCOMPARE(tool->findChildren<VehicleIdFunction *>().size(), 1);
+    QCOMPARE(tool->findChildren<DM19Function *>().size(), 1);
+    const QModelIndex reopened = demo.row(QStringLiteral("Controller"));
+    for (const char *name :
+         {"Component Identification", "Vehicle Identification", "DM19 - Calibration Information"})
+        QVERIFY2(demo.row(QLatin1String(name), reopened).isValid(), name);
+}
+
+void tst_IdentificationWalkthrough::nothingAskedWithoutConnection()
+{
+    UnitActions::s_identificationTimeoutMs = 200;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    AbstractCanHandler *handler = demo.handler();
+    QMetaObject::invokeMethod(
+        handler, [handler] { handler->stop(); }, Qt::BlockingQueuedConnection);
+    QVERIFY(!handler->isOpen());
+    demo.select(demo.row(QStringLiteral("Controller")));
+    treeAction(demo, "actionUnitIdentification")->trigger();
+    QVERIFY(
+        demo.window()->statusBar()->currentMessage().contains(QLatin1String("No bus connection")));
+    QTest::qWait(500);
+    QVERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
+    QCOMPARE(unit->requests.load(), 0);
+    // No tool unit was added for nothing.
+    QVERIFY(!CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
 }
 
 QTEST_MAIN(tst_IdentificationWalkthrough)

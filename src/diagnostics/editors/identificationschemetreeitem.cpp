@@ -1,5 +1,6 @@
 #include "diagnostics/editors/identificationschemetreeitem.h"
 
+#include "can/abstractcanhandler.h"
 #include "diagnostics/dm19function.h"
 #include "diagnostics/identificationcodec.h"
 #include "diagnostics/toolrequest.h"
@@ -57,6 +58,11 @@ void IdentificationSchemeTreeItem::request(QWidget *editor, QLabel *result)
     auto *unit = m_function ? qobject_cast<J1939Device *>(m_function->parentItem()) : nullptr;
     if (!unit) {
         result->setText(tr("No unit to ask"));
+        return;
+    }
+    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    if (!handler || !handler->isOpen()) {
+        result->setText(tr("No bus connection: nothing was sent"));
         return;
     }
     // The answer is longer than a frame: someone at the tool's address has to take it.

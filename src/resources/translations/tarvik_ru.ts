@@ -3589,6 +3589,10 @@ Options:
         <source>%1  CVN %2</source>
         <translation>%1  CVN %2</translation>
     </message>
+    <message>
+        <source>No bus connection: nothing was sent</source>
+        <translation>Нет связи с шиной: ничего не отправлено</translation>
+    </message>
 </context>
 <context>
     <name>J1939</name>
@@ -5484,6 +5488,10 @@ Use %1 ms?</source>
     <message>
         <source>Asking %1 for its identification…</source>
         <translation>Запрос идентификации у %1…</translation>
+    </message>
+    <message>
+        <source>No bus connection: nothing was asked</source>
+        <translation>Нет связи с шиной: ничего не запрошено</translation>
     </message>
 </context>
 <context>
