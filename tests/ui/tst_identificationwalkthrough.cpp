@@ -1,8 +1,8 @@
 #include "can/abstractcanhandler.h"
 #include "can/replaycanhandler.h"
 #include "can/simulatedunit.h"
-#include "descriptions/candevicefactory.h"
 #include "demo/simulatedtransport.h"
+#include "descriptions/candevicefactory.h"
 #include "diagnostics/componentidfunction.h"
 #include "diagnostics/dm19function.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
@@ -70,9 +70,28 @@ public:
         if (data.isEmpty())
             return;
         ++requests;
+        if (pgn == 0xD300 && refuseCalibrations) {
+            // Negative acknowledgement to the requester, naming it and the group.
+            const quint8 nack[8] = {0x01,
+                                    0xFF,
+                                    0xFF,
+                                    0xFF,
+                                    frame.address(),
+                                    quint8(pgn),
+                                    quint8(pgn >> 8),
+                                    quint8(pgn >> 16)};
+            replies->append({CanMessage(0x18E8FF00u | Controller, nack, 8), 0});
+            return;
+        }
         const int packets = (int(data.size()) + 6) / 7;
-        const quint8 announce[8] = {0x20,        quint8(data.size()), 0, quint8(packets), 0xFF,
-                                    quint8(pgn), quint8(pgn >> 8),    quint8(pgn >> 16)};
+        const quint8 announce[8] = {0x20,
+                                    quint8(data.size()),
+                                    0,
+                                    quint8(packets),
+                                    0xFF,
+                                    quint8(pgn),
+                                    quint8(pgn >> 8),
+                                    quint8(pgn >> 16)};
         replies->append({CanMessage(0x1CECFF00u | Controller, announce, 8), 0});
         for (int i = 0; i < packets; ++i) {
             quint8 packet[8] = {quint8(i + 1), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
@@ -84,6 +103,7 @@ public:
 
     // Broadcast answers given (component, vehicle, calibrations); bus thread writes, test reads.
     std::atomic<int> requests{0};
+    std::atomic<bool> refuseCalibrations{false};
 
 private:
     SimulatedTransport m_transport{Controller};
@@ -166,17 +186,25 @@ void tst_IdentificationWalkthrough::allFiveInOneBox_data()
 {
     QTest::addColumn<QString>("row");
     QTest::addColumn<int>("waitMs");
+    QTest::addColumn<bool>("refuse");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("controller: ECU and software by connection, the rest by broadcast")
-        << "Controller" << 3000
+        << "Controller" << 3000 << false
         << QStringList{"ECU identification: ZTX-MC2*A0-0417*Boom*Works*",
                        "Software identification: MC2 4.1.7",
                        "Component identification: make ZTX, model MC2, serial number SN0417, "
                        "unit number A0",
                        "Vehicle identification number: ZTXDEMO0000000417",
                        "Calibrations: CAL-BOOM-0417 (0x1234ABCD); BOOT-A0 (n/a)"};
+    // The wait for an answer is far longer than the test: the refusal ends it.
+    QTest::newRow("controller refuses its calibrations: no wait")
+        << "Controller" << 60000 << true
+        << QStringList{"ECU identification: ZTX-MC2*A0-0417*Boom*Works*",
+                       "Software identification: MC2 4.1.7", "Component identification: make ZTX",
+                       "Vehicle identification number: ZTXDEMO0000000417",
+                       "Calibrations: not supported (negative acknowledgement)"};
     QTest::newRow("recorded engine answers nothing")
-        << "Engine #1" << 200
+        << "Engine #1" << 200 << false
         << QStringList{"ECU identification: no answer", "Software identification: no answer",
                        "Component identification: no answer",
                        "Vehicle identification number: no answer", "Calibrations: no answer"};
@@ -186,11 +214,13 @@ void tst_IdentificationWalkthrough::allFiveInOneBox()
 {
     QFETCH(QString, row);
     QFETCH(int, waitMs);
+    QFETCH(bool, refuse);
     QFETCH(QStringList, lines);
     UnitActions::s_identificationTimeoutMs = waitMs;
     DemoBusWindow demo;
     QVERIFY(demo.start());
     std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    unit->refuseCalibrations = refuse;
     QMessageBox *box = identify(demo, row);
     QVERIFY(box);
     QVERIFY(box->text().contains(row));
