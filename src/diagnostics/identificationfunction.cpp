@@ -1,6 +1,7 @@
 #include "diagnostics/identificationfunction.h"
 
 #include "diagnostics/editors/identificationschemetreeitem.h"
+#include "model/j1939device.h"
 #include "model/tpconnection.h"
 
 #include <QDebug>
@@ -14,7 +15,10 @@ IdentificationFunction::IdentificationFunction(quint8 pf, quint8 ps, QObject *pa
 
 bool IdentificationFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
 {
-    // A short identification fits one frame.
+    // A short identification fits one frame; a transport packet is never one.
+    const quint8 pf = message.pduFormat();
+    if (pf == J1939Device::PfTransportData || pf == J1939Device::PfTransportControl)
+        return false;
     result->item = this;
     decode(QByteArray(reinterpret_cast<const char *>(message.data), message.length));
     return true;

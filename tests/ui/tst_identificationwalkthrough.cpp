@@ -9,6 +9,7 @@
 #include "diagnostics/toolrequest.h"
 #include "diagnostics/vehicleidfunction.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
@@ -45,6 +46,7 @@ public:
     static QByteArray software() { return QByteArrayLiteral("\x02MC2 4.1.7*BOOT 1.3*"); }
     static QByteArray component() { return QByteArrayLiteral("ZTX*MC2*SN0417*A0*"); }
     static QByteArray vin() { return QByteArrayLiteral("ZTXDEMO0000000417*"); }
+    static QByteArray laterVin() { return QByteArrayLiteral("ZTXDEMO0000000418*"); }
     static QByteArray calibrations()
     {
         return QByteArray::fromHex("cdab3412") + QByteArray("CAL-BOOM-0417").leftJustified(16, '\0')
@@ -61,6 +63,12 @@ public:
         if (pgn == 0xFDC5 || pgn == 0xFEDA) {
             m_transport.send(quint32(pgn), pgn == 0xFDC5 ? ecu() : software(), frame.address(),
                              replies);
+            return;
+        }
+        if (pgn == 0xFEEC && secondVin) {
+            // A later VIN, to the requester alone by a connection.
+            ++requests;
+            m_transport.send(quint32(pgn), laterVin(), frame.address(), replies);
             return;
         }
         const QByteArray data = pgn == 0xFEEB   ? component()
@@ -104,6 +112,7 @@ public:
     // Broadcast answers given (component, vehicle, calibrations); bus thread writes, test reads.
     std::atomic<int> requests{0};
     std::atomic<bool> refuseCalibrations{false};
+    std::atomic<bool> secondVin{false};
 
 private:
     SimulatedTransport m_transport{Controller};
@@ -134,6 +143,7 @@ private slots:
     void requestFromDetails();
     void identificationSurvivesSaveAndOpen();
     void nothingAskedWithoutConnection();
+    void answerToTheToolFillsTheUnitsFunction();
 
 private:
     std::shared_ptr<IdentifyingUnit> addUnit(DemoBusWindow &demo);
@@ -326,6 +336,35 @@ void tst_IdentificationWalkthrough::nothingAskedWithoutConnection()
     QCOMPARE(unit->requests.load(), 0);
     // No tool unit was added for nothing.
     QVERIFY(!CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+}
+
+void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()
+{
+    UnitActions::s_identificationTimeoutMs = 3000;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    // The first answers are broadcasts: with Auto add on they bring the controller's functions.
+    demo.action("actionAutoAdd")->setChecked(true);
+    QVERIFY(identify(demo, QStringLiteral("Controller")));
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    QModelIndex vin;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        vin = demo.row(QStringLiteral("Vehicle Identification"), controller);
+        return vin.isValid();
+    }));
+    AbstractDisplayableItem *function = demo.window()->schemeModel()->item(vin)->displayable();
+    QVERIFY(qobject_cast<VehicleIdFunction *>(function));
+    QTRY_COMPARE(function->parameters().at(0)->toString(), QStringLiteral("ZTXDEMO0000000417"));
+    demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"))->close();
+    QTRY_VERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
+    // Now the VIN comes to the tool alone, and still reaches the controller's own function.
+    unit->secondVin = true;
+    QMessageBox *box = identify(demo, QStringLiteral("Controller"));
+    QVERIFY(box);
+    QVERIFY2(box->informativeText().contains(QLatin1String("ZTXDEMO0000000418")),
+             qPrintable(box->informativeText()));
+    QTRY_COMPARE(function->parameters().at(0)->toString(), QStringLiteral("ZTXDEMO0000000418"));
 }
 
 QTEST_MAIN(tst_IdentificationWalkthrough)
