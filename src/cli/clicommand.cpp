@@ -3,6 +3,7 @@
 #include "cli/decodecommand.h"
 #include "cli/exportdbccommand.h"
 #include "cli/faultscommand.h"
+#include "cli/inventorycommand.h"
 #include "cli/recordcommand.h"
 #include "cli/statscommand.h"
 
@@ -32,6 +33,9 @@ const QList<Entry> &commands()
          &runDecodeCommand},
         {"faults", QT_TRANSLATE_NOOP("Cli", "Show every unit's DM1 lamps and trouble codes"),
          &runFaultsCommand},
+        {"inventory",
+         QT_TRANSLATE_NOOP("Cli", "Show every unit's identification, calibrations and codes"),
+         &runInventoryCommand},
         {"stats",
          QT_TRANSLATE_NOOP("Cli", "Frames, transport sessions and bus load of a recording"),
          &runStatsCommand},

@@ -7,9 +7,12 @@
 
 #include <QCoreApplication>
 
+#include <cstring>
+
 namespace {
 
 constexpr qint64 ExpiryCheckUs = 10000;
+constexpr int BytesPerPacket = 7;
 
 } // namespace
 
@@ -186,9 +189,15 @@ void TransportMonitor::takeData(const CanMessage &m, qint64 timeUs)
     }
     it->received = sequence;
     it->afterCts = false;
+    // A packet sent again after a CTS that asked for it replaces its bytes.
+    const int offset = (sequence - 1) * BytesPerPacket;
+    if (it->data.size() < offset + BytesPerPacket)
+        it->data.resize(offset + BytesPerPacket);
+    std::memcpy(it->data.data() + offset, m.data + 1, BytesPerPacket);
     if (sequence < it->packets)
         return;
     it->complete = true;
+    it->data.truncate(it->size);
     // A broadcast ends with its last packet; a connection with the receiver's acknowledgement.
     if (it->kind == Bam)
         end(key, Cli::tr("completed"));

@@ -2,6 +2,7 @@
 
 #include "can/canmessage.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QMap>
 #include <QString>
@@ -31,6 +32,7 @@ public:
         qint64 lastUs = 0;
         bool complete = false;
         QString outcome; // empty while open; "completed" or the reason it ended
+        QByteArray data; // the payload as far as it came, `size` bytes once complete
     };
 
     static constexpr qint64 T1Us = 750000;

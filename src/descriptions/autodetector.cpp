@@ -25,7 +25,7 @@ QList<AbstractDisplayableItem *> AutoDetector::process(const AbstractCanHandler:
         AbstractDisplayableItem *item = factory->createDevice(pair.first, result);
         if (!item)
             continue;
-        AbstractDisplayableItem *child = adopt(item, pair.first, result.timestamp);
+        AbstractDisplayableItem *child = adopt(item, pair.first, result);
         created << item;
         emit itemCreated(item);
         if (child) {
@@ -37,10 +37,17 @@ QList<AbstractDisplayableItem *> AutoDetector::process(const AbstractCanHandler:
 }
 
 AbstractDisplayableItem *AutoDetector::adopt(AbstractDisplayableItem *item, const CanMessage &frame,
-                                             qint64 timestamp)
+                                             const DispatchResult &result)
 {
+    const qint64 timestamp = result.timestamp;
     item->setState(AbstractDisplayableItem::ReceiveOk);
     DispatchResult fresh(DispatchResult::Received, timestamp);
+    // The frame of a completed broadcast is its last data packet: the function decodes the
+    // message, not the packet.
+    if (!result.payload.isEmpty() && !item->hasSubFactory()) {
+        item->dispatchCompletedBroadcast(frame, &fresh, result.payload);
+        return nullptr;
+    }
     if (item->dispatchMessage(frame, &fresh) || !item->hasSubFactory())
         return nullptr;
     // A new unit also gets the function for the frame that made it: a unit that first speaks

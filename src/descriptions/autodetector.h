@@ -25,8 +25,8 @@ signals:
     void itemCreated(AbstractDisplayableItem *item);
 
 private:
-    // Starts a new item on the frame that made it; returns the function a new unit made for
-    // that frame, if any.
+    // Starts a new item on the frame that made it (a function made for a completed broadcast on
+    // the reassembled message); returns the function a new unit made for that frame, if any.
     AbstractDisplayableItem *adopt(AbstractDisplayableItem *item, const CanMessage &frame,
-                                   qint64 timestamp);
+                                   const DispatchResult &result);
 };

@@ -7,6 +7,8 @@
 #include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/codeclearingfunction.h"
+#include "diagnostics/componentidfunction.h"
+#include "diagnostics/dm19function.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dm2function.h"
 #include "diagnostics/dm5function.h"
@@ -17,6 +19,7 @@
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
+#include "diagnostics/vehicleidfunction.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 
@@ -75,6 +78,19 @@ void registerDiagnosticsFunctions()
     J1939Reg::registerClass([](J1939Device *device) { return new SoftFunction(device); }, 0xFEDA,
                             QStringLiteral("soft"),
                             QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText", "Soft")));
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new ComponentIdFunction(device); }, 0xFEEB,
+        QStringLiteral("ci"),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText", "Component Identification")));
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new VehicleIdFunction(device); }, 0xFEEC,
+        QStringLiteral("vi"),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText", "Vehicle Identification")));
+    J1939Reg::registerClass(
+        [](J1939Device *device) { return new DM19Function(device); }, 0xD300,
+        QStringLiteral("dm19"),
+        QString::fromLatin1(
+            QT_TRANSLATE_NOOP("DescriptionText", "DM19 - Calibration Information")));
     J1939Reg::registerClass(
         [](J1939Device *device) { return new MemoryAccessFunction(device); }, 0xD900,
         QStringLiteral("matool"),

@@ -1,8 +1,11 @@
 #include "diagnostics/offboarddiagnosticdevice.h"
 
 #include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/componentidfunction.h"
+#include "diagnostics/dm19function.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/softfunction.h"
+#include "diagnostics/vehicleidfunction.h"
 #include "model/tpconnection.h"
 
 OffBoardDiagnosticDevice::OffBoardDiagnosticDevice(QObject *parent)
@@ -12,6 +15,9 @@ OffBoardDiagnosticDevice::OffBoardDiagnosticDevice(QObject *parent)
     new CanFlashingFunctionV1(this);
     new EcuidFunction(this);
     new SoftFunction(this);
+    new ComponentIdFunction(this);
+    new VehicleIdFunction(this);
+    new DM19Function(this);
 }
 
 bool OffBoardDiagnosticDevice::matchTargetMessage(const CanMessage &message)
@@ -35,6 +41,12 @@ bool OffBoardDiagnosticDevice::dispatchTargetMessageImpl(const CanMessage &messa
 void OffBoardDiagnosticDevice::dispatchTargetLongMessage(TPConnection *connection)
 {
     J1939Device::dispatchTargetLongMessage(connection);
+    LongMessage last;
+    last.peer = connection->peer();
+    last.pgn = connection->pgn();
+    last.data = connection->data();
+    last.serial = m_lastLongMessage.load().serial + 1; // only this thread writes it
+    m_lastLongMessage.store(last);
     if (CanFlashingFunctionV1 *f = flasher())
         f->takeIdentification(connection->pgn(), connection->data());
 }

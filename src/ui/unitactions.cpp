@@ -1,25 +1,21 @@
 #include "ui/unitactions.h"
 
+#include "can/abstractcanhandler.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "diagnostics/canflashingfunctionv1.h"
-#include "diagnostics/ecuidfunction.h"
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
-#include "diagnostics/softfunction.h"
 #include "model/abstractdisplayableitem.h"
-#include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/identificationaction.h"
 #include "ui/mainwindow.h"
 
 #include <QAction>
-#include <QDateTime>
 #include <QDockWidget>
-#include <QMessageBox>
 #include <QStatusBar>
-#include <QTimer>
 #include <QTreeView>
 
 int UnitActions::s_identificationTimeoutMs = 10000;
@@ -36,12 +32,6 @@ T *childOf(const AbstractDisplayableItem *item)
             return found;
     }
     return nullptr;
-}
-
-QString validText(const AbstractDisplayableItem *function, int index)
-{
-    const ZxParameter *p = function ? function->parameters().value(index) : nullptr;
-    return p && p->isValid() ? p->toString() : QString();
 }
 
 } // namespace
@@ -75,9 +65,8 @@ UnitActions::UnitActions(MainWindow *window)
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &UnitActions::updateActions);
 
-    m_identificationTimer = new QTimer(this);
-    m_identificationTimer->setInterval(50);
-    connect(m_identificationTimer, &QTimer::timeout, this, &UnitActions::showIdentification);
+    m_identifying = new IdentificationAction(window);
+    connect(m_identifying, &IdentificationAction::finished, this, &UnitActions::updateActions);
     updateActions();
 }
 
@@ -142,10 +131,9 @@ void UnitActions::updateActions()
     setApplicable(m_memoryAccess, reason.isEmpty() ? memoryAccessReason() : reason);
     setApplicable(m_flashing, reason);
     QString identificationReason = reason;
-    if (reason.isEmpty() && m_identificationTimer->isActive())
-        identificationReason = tr("Waiting for the identification of %1").arg(m_identified
-                                                                                 ? m_identified->name()
-                                                                                 : QString());
+    if (reason.isEmpty() && m_identifying->isRunning())
+        identificationReason
+            = tr("Waiting for the identification of %1").arg(m_identifying->unitName());
     setApplicable(m_identification, identificationReason);
 }
 
@@ -315,82 +303,25 @@ void UnitActions::openFlashing()
 void UnitActions::requestIdentification()
 {
     AbstractDisplayableItem *unit = currentUnit();
-    if (!serviceReason(unit).isEmpty() || m_identificationTimer->isActive())
+    if (!serviceReason(unit).isEmpty() || m_identifying->isRunning())
         return;
+    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    if (!handler || !handler->isOpen()) {
+        message(tr("No bus connection: nothing was asked"));
+        return;
+    }
     OffBoardDiagnosticDevice *offboard = ensureFlasherUnit();
     // Adding the flasher selected it: the engineer stays with the unit asked.
     selectRow(unit);
     if (!offboard)
         return;
-    CanFlashingFunctionV1 *flasher = offboard ? offboard->flasher() : nullptr;
-    auto *ecu = offboard ? childOf<EcuidFunction>(offboard) : nullptr;
-    auto *soft = offboard ? childOf<SoftFunction>(offboard) : nullptr;
-    if (!flasher || !ecu || !soft) {
-        message(tr("The unit at 0x%1 cannot ask for identifications").arg(ToolAddress, 2, 16));
-        return;
-    }
-    if (flasher->isFlashing()) {
+    CanFlashingFunctionV1 *flasher = offboard->flasher();
+    if (flasher && flasher->isFlashing()) {
         message(tr("A program transfer is running: no requests meanwhile"));
         return;
     }
-    m_identified = unit;
-    m_ecuEvents = ecu->totalEvents();
-    m_softEvents = soft->totalEvents();
-    m_ecuText.clear();
-    m_askingSoftware = false;
-    m_identificationStart = QDateTime::currentMSecsSinceEpoch();
-    const int target = int(unit->address().value);
-    // The requests leave from the tool's flasher, on the bus thread. One at a time: a unit
-    // answers each by its own transport session, and a sender keeps one session per receiver.
-    QMetaObject::invokeMethod(flasher, [flasher, target] {
-        flasher->setTarget(target);
-        flasher->slotRequestEcuid();
-    });
-    m_identificationTimer->start();
-    message(tr("Asking %1 for its identification…").arg(unit->name()));
-    updateActions();
-}
-
-void UnitActions::showIdentification()
-{
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
-    auto *offboard = qobject_cast<OffBoardDiagnosticDevice *>(
-        factory ? factory->getDevice(MainWindow::FlasherKey) : nullptr);
-    auto *ecu = offboard ? childOf<EcuidFunction>(offboard) : nullptr;
-    auto *soft = offboard ? childOf<SoftFunction>(offboard) : nullptr;
-    CanFlashingFunctionV1 *flasher = offboard ? offboard->flasher() : nullptr;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const bool late = now - m_identificationStart > s_identificationTimeoutMs;
-    const bool gone = !m_identified || !ecu || !soft || !flasher;
-    if (!m_askingSoftware) {
-        const bool ecuCame = !gone && ecu->totalEvents() != m_ecuEvents;
-        if (!ecuCame && !late && !gone)
-            return;
-        m_ecuText = ecuCame ? validText(ecu, 0) : QString();
-        if (!gone) {
-            // The ECU's answer (or the wait for it) is over: now the software.
-            m_askingSoftware = true;
-            m_identificationStart = now;
-            QMetaObject::invokeMethod(flasher, [flasher] { flasher->slotRequestSoft(); });
-            return;
-        }
-    }
-    const bool softCame = !gone && soft->totalEvents() != m_softEvents;
-    if (!softCame && !late && !gone)
+    if (!m_identifying->start(unit, offboard))
         return;
-    m_identificationTimer->stop();
-    m_askingSoftware = false;
-    const QString noAnswer = tr("no answer");
-    const QString softText = softCame ? validText(soft, 1) : QString();
-    const QString name = m_identified ? m_identified->name() : tr("(gone)");
-    auto *box = new QMessageBox(QMessageBox::Information, tr("Identification"),
-                                tr("Identification of %1").arg(name), QMessageBox::Ok, m_window);
-    box->setObjectName(QStringLiteral("identificationBox"));
-    box->setInformativeText(tr("ECU identification: %1\nSoftware identification: %2")
-                                .arg(m_ecuText.isEmpty() ? noAnswer : m_ecuText,
-                                     softText.isEmpty() ? noAnswer : softText));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
+    message(tr("Asking %1 for its identification…").arg(unit->name()));
     updateActions();
 }

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 class AbstractDisplayableItem;
 class DeviceTest;
+class IdentificationAction;
 class MainWindow;
 class OffBoardDiagnosticDevice;
 class QAction;
-class QTimer;
 struct DeviceFactoryEntry;
 
 // The service functions a unit's context menu in the scheme tree offers: its acceptance test,
@@ -59,7 +58,6 @@ private:
     AbstractDisplayableItem *ensureMemoryAccessUnit();
     bool selectRow(AbstractDisplayableItem *item);
     void showDetailsOf(AbstractDisplayableItem *item);
-    void showIdentification();
     void message(const QString &text);
 
     MainWindow *m_window;
@@ -67,11 +65,5 @@ private:
     QAction *m_memoryAccess;
     QAction *m_flashing;
     QAction *m_identification;
-    QTimer *m_identificationTimer;
-    QPointer<AbstractDisplayableItem> m_identified;
-    qint64 m_identificationStart = 0;
-    qint64 m_ecuEvents = 0;
-    qint64 m_softEvents = 0;
-    QString m_ecuText;
-    bool m_askingSoftware = false;
+    IdentificationAction *m_identifying;
 };

@@ -101,6 +101,8 @@ private slots:
     void statsAgreesWithTshark();
     void faultsHistory_data();
     void faultsHistory();
+    void inventory_data();
+    void inventory();
 
 private:
     QString writeFile(const QString &name, const QByteArray &content);
@@ -151,6 +153,11 @@ void tst_Commands::arguments_data()
     fails("unknown command", {"frobnicate"}, 2, "Unknown command \"frobnicate\"");
     runs("decode help", {"decode", "--help"}, "--events", "");
     runs("stats help", {"stats", "-h"}, "--bitrate", "");
+    runs("inventory help", {"inventory", "--help"}, "vehicle identification number (VIN)", "");
+    runs("inventory listed", {"--help"}, "inventory", "");
+    fails("inventory without recording", {"inventory"}, 2, "expected one recording");
+    fails("inventory missing", {"inventory", missing}, 1, "Cannot read " + missing);
+    fails("inventory no frames", {"inventory", junk}, 1, "holds no CAN frames");
     fails("decode without recording", {"decode"}, 2, "expected one recording");
     fails("faults two recordings", {"faults", truck, truck}, 2, "expected one recording");
     fails("unknown option", {"decode", "--fast", truck}, 2, "Unknown option 'fast'");
@@ -596,6 +603,115 @@ void tst_Commands::faultsHistory()
         QVERIFY2(r.out.contains(line), qPrintable(line + "\n" + r.out));
     for (const QString &text : absent)
         QVERIFY2(!r.out.contains(text), qPrintable(text + "\n" + r.out));
+}
+
+namespace {
+
+// Candump lines of a long message from `source` to `destination`: a broadcast (BAM), or a
+// connection (RTS, CTS, data, acknowledgement) that `abortAfter` data packets end with an abort.
+QByteArray transportLines(double &time, quint8 source, quint8 destination, quint32 pgn,
+                          const QByteArray &data, int abortAfter = -1)
+{
+    QByteArray out;
+    const auto line = [&](quint8 pf, quint8 from, quint8 to, const QByteArray &bytes) {
+        out += QStringLiteral("(%1) can0 1C%2%3%4#%5\n")
+                   .arg(time, 0, 'f', 6)
+                   .arg(pf, 2, 16, QLatin1Char('0'))
+                   .arg(to, 2, 16, QLatin1Char('0'))
+                   .arg(from, 2, 16, QLatin1Char('0'))
+                   .arg(QString::fromLatin1(bytes.toHex()))
+                   .toUpper()
+                   .toLatin1();
+        time += 0.01;
+    };
+    const int packets = (int(data.size()) + 6) / 7;
+    const QByteArray tail = QByteArray(1, char(pgn)) + char(pgn >> 8) + char(pgn >> 16);
+    const QByteArray size = QByteArray(1, char(data.size())) + char(data.size() >> 8);
+    const bool bam = destination == 0xFF;
+    line(0xEC, source, destination,
+         QByteArray(1, bam ? '\x20' : '\x10') + size + char(packets) + '\xff' + tail);
+    if (!bam)
+        line(0xEC, destination, source, QByteArray("\x11") + char(packets) + '\x01' + "\xff\xff" + tail);
+    for (int i = 0; i < packets; ++i) {
+        if (i == abortAfter) {
+            line(0xEC, destination, source, QByteArray("\xff\x03\xff\xff\xff") + tail);
+            return out;
+        }
+        line(0xEB, source, destination,
+             QByteArray(1, char(i + 1)) + data.mid(i * 7, 7).leftJustified(7, '\xff'));
+    }
+    if (!bam)
+        line(0xEC, destination, source, QByteArray("\x13") + size + char(packets) + '\xff' + tail);
+    return out;
+}
+
+// A DM19 record: the CVN least significant byte first, then the CAL ID padded with zeros.
+QByteArray calibration(quint32 cvn, const QByteArray &calId)
+{
+    QByteArray r;
+    for (int i = 0; i < 4; ++i)
+        r += char(cvn >> (8 * i));
+    return r + calId.leftJustified(16, '\0');
+}
+
+} // namespace
+
+void tst_Commands::inventory_data()
+{
+    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    QTest::newRow("truck: the engine's VIN from its broadcasts")
+        << truckLog()
+        << QStringList{"Unit 00\n", "  VIN: 1L06130RELP969468>,\\x05)]\\x07\\x01'\\x01\\x01\n",
+                       "Unit 47\n", "  ECU identification: not in the recording\n"}
+        << QStringList{};
+    QTest::newRow("demo recording: the engine's active codes in words")
+        << QStringLiteral(":/demo/demo-bus.log")
+        << QStringList{"Unit 00\n", "  Active codes (DM1): 2\n",
+                       "    SPN 110", "FMI 16 (Data valid but above normal operating range, "
+                       "moderately severe level) OC 3\n",
+                       "    SPN 100", "FMI 18 (", "Unit A0\n"}
+        << QStringList{"Unit F9"};
+    double t = 10.0;
+    const QByteArray dm19 = calibration(0x1234ABCD, "CAL-ENGINE-01") + calibration(0xFFFFFFFF, "BOOT");
+    QByteArray unit = "(9.000000) can0 18EEFF21#0102030405060708\n"
+                      "(9.100000) can0 18FECA21#0000000000000000\n"
+                      "(9.200000) can0 18FECB21#04006E001003FFFF\n";
+    unit += transportLines(t, 0x21, 0xFF, 0xFEEB, "ZTX*MC2*SN0417*A0*");
+    const QByteArray rts = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19);
+    QTest::newRow("unit: claim, codes, component by BAM, DM19 by RTS/CTS")
+        << writeFile(QStringLiteral("inventory.log"), rts)
+        << QStringList{"Unit 21\n",
+                       "  NAME: 0x0807060504030201: identity number 197121, manufacturer code 32, ",
+                       "  Component identification: make ZTX, model MC2, serial number SN0417, "
+                       "unit number A0\n",
+                       "  Calibrations: 2\n    CAL ID CAL-ENGINE-01  CVN 0x1234ABCD\n"
+                       "    CAL ID BOOT  CVN n/a\n",
+                       "  Active codes (DM1): none\n",
+                       "  Previously active codes (DM2): 1\n    SPN 110",
+                       "  ECU identification: not in the recording\n", "Unit F9\n"}
+        << QStringList{};
+    t = 10.0;
+    const QByteArray aborted = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19, 3);
+    QTest::newRow("unit: an aborted connection gives no calibrations")
+        << writeFile(QStringLiteral("inventory-aborted.log"), aborted)
+        << QStringList{"  Calibrations: not in the recording\n", "  Component identification: make ZTX"}
+        << QStringList{"CAL-ENGINE-01"};
+}
+
+void tst_Commands::inventory()
+{
+    QFETCH(QString, recording);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    const CliRun r = CliRun::run({QStringLiteral("inventory"), recording});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    for (const QString &text : present)
+        QVERIFY2(r.out.contains(text), qPrintable(text + QStringLiteral("\n---\n") + r.out));
+    for (const QString &text : absent)
+        QVERIFY2(!r.out.contains(text), qPrintable(text + QStringLiteral("\n---\n") + r.out));
 }
 
 QTEST_GUILESS_MAIN(tst_Commands)

@@ -572,7 +572,9 @@ void tst_CanFlashing::schemeRoundTrip()
 
     OffBoardDiagnosticDevice restored;
     QVERIFY(restored.applyXmlData(element));
-    QCOMPARE(restored.children().size(), 3); // found again, not doubled
+    // Found again, not doubled.
+    QCOMPARE(restored.children().size(), saved.children().size());
+    QCOMPARE(saved.children().size(), 6); // flasher, ECU, software, component, vehicle, DM19
     F *r = restored.flasher();
     QCOMPARE(r->stringParameter(F::FileName)->value(), QStringLiteral("/x/app.prg"));
     QCOMPARE(r->intParameter(F::State)->value(), int(F::FlasherIdle));

@@ -447,6 +447,8 @@ void tst_TestWalkthrough::identificationFromTheUnit()
     QSettings settings;
     for (const char *key : {"DelayRtsToCts", "DelayDataToCts0", "DelayCts0ToCts", "DelayDataToAck"})
         settings.setValue(QStringLiteral("ConnectionTiming/") + QLatin1String(key), 10);
+    // Groups the demo controller does not answer are not awaited long.
+    UnitActions::s_identificationTimeoutMs = 1000;
     DemoBusWindow demo;
     QVERIFY(demo.start());
     demo.window()->refreshConnectionTimeouts();

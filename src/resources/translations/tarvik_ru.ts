@@ -1350,6 +1350,92 @@ Options:
         <source>Shows the DM1 of every source in a recording: lamps, active trouble codes with first and last sighting and occurrence counts, and their changes in time; the previously active codes (DM2); and every request to clear codes (DM11, DM3) with its answers.</source>
         <translation>Показывает DM1 каждого источника записи: лампы, активные коды неисправностей с первым и последним появлением и счётчиками, и их изменения во времени; ранее активные коды (DM2); и каждый запрос стирания кодов (DM11, DM3) с ответами на него.</translation>
     </message>
+    <message>
+        <source>Show every unit&apos;s identification, calibrations and codes</source>
+        <translation>Показать идентификацию, калибровки и коды каждого блока</translation>
+    </message>
+    <message>
+        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
+        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>SPN %1%2 FMI %3 (%4) OC %5</source>
+        <translation>SPN %1%2 FMI %3 (%4) OC %5</translation>
+    </message>
+    <message>
+        <source>No J1939 units in the recording.
+</source>
+        <translation>В записи нет блоков J1939.
+</translation>
+    </message>
+    <message>
+        <source>not in the recording</source>
+        <translation>нет в записи</translation>
+    </message>
+    <message>
+        <source>Unit %1
+</source>
+        <translation>Блок %1
+</translation>
+    </message>
+    <message>
+        <source>  NAME: %1
+</source>
+        <translation>  NAME: %1
+</translation>
+    </message>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация блока</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Component identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>  Calibrations: %1
+</source>
+        <translation>  Калибровки: %1
+</translation>
+    </message>
+    <message>
+        <source>    CAL ID %1  CVN %2
+</source>
+        <translation>    CAL ID %1  CVN %2
+</translation>
+    </message>
+    <message>
+        <source>Active codes (DM1)</source>
+        <translation>Активные коды (DM1)</translation>
+    </message>
+    <message>
+        <source>Previously active codes (DM2)</source>
+        <translation>Ранее активные коды (DM2)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Lists what every unit (source address) of a recording says about itself: the NAME of its address claim with its fields, ECU identification, software identification, component identification (make, model, serial number, unit number), vehicle identification number (VIN), calibrations with their verification numbers (DM19), and active (DM1) and previously active (DM2) trouble codes with their failure modes in words. Messages count whether they came in one frame, as a broadcast (BAM) or in a connection (RTS/CTS) to any address; the last of each is shown, &quot;not in the recording&quot; where none came.</source>
+        <translation>Перечисляет, что каждый блок (адрес источника) записи сообщает о себе: NAME из заявки адреса с его полями, идентификацию блока, идентификацию ПО, идентификацию компонента (изготовитель, модель, серийный номер, номер блока), идентификационный номер машины (VIN), калибровки с их контрольными числами (DM19), а также активные (DM1) и ранее активные (DM2) коды неисправностей с видом отказа словами. Сообщения учитываются, пришли ли они одним кадром, рассылкой (BAM) или по соединению (RTS/CTS) на любой адрес; показывается последнее из каждых, «нет в записи», если их не было.</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
@@ -1491,6 +1577,33 @@ Options:
             <numerusform>; вернулись %n кода</numerusform>
             <numerusform>; вернулись %n кодов</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Cleared; the units check their faults again…</source>
+        <translation>Коды сброшены; блоки заново проверяют неисправности…</translation>
+    </message>
+</context>
+<context>
+    <name>ComponentIdFunction</name>
+    <message>
+        <source>Component Identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>Make</source>
+        <translation>Изготовитель</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Модель</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Серийный номер</translation>
+    </message>
+    <message>
+        <source>Unit number</source>
+        <translation>Номер блока</translation>
     </message>
 </context>
 <context>
@@ -1732,6 +1845,29 @@ Options:
     <message>
         <source>Right buttons</source>
         <translation>Правые кнопки</translation>
+    </message>
+</context>
+<context>
+    <name>DM19Function</name>
+    <message>
+        <source>DM19 - Calibration Information</source>
+        <translation>DM19 - Сведения о калибровках</translation>
+    </message>
+    <message>
+        <source>Calibration count</source>
+        <translation>Число калибровок</translation>
+    </message>
+    <message>
+        <source>Calibrations</source>
+        <translation>Калибровки</translation>
+    </message>
+    <message>
+        <source>no calibrations</source>
+        <translation>нет калибровок</translation>
+    </message>
+    <message>
+        <source>Calibrations: %1</source>
+        <translation>Калибровки: %1</translation>
     </message>
 </context>
 <context>
@@ -3402,6 +3538,18 @@ Options:
         <source>DM11/DM3 - Clear Diagnostic Trouble Codes</source>
         <translation>DM11/DM3 — Стирание диагностических кодов неисправностей</translation>
     </message>
+    <message>
+        <source>Component Identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>Vehicle Identification</source>
+        <translation>Идентификация машины</translation>
+    </message>
+    <message>
+        <source>DM19 - Calibration Information</source>
+        <translation>DM19 - Сведения о калибровках</translation>
+    </message>
 </context>
 <context>
     <name>DetailsDocks</name>
@@ -4062,6 +4210,95 @@ Options:
     <message>
         <source>10 - GND</source>
         <translation>10 - Земля</translation>
+    </message>
+</context>
+<context>
+    <name>IdentificationAction</name>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация блока</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Component identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>Vehicle identification number</source>
+        <translation>Идентификационный номер машины</translation>
+    </message>
+    <message>
+        <source>Calibrations</source>
+        <translation>Калибровки</translation>
+    </message>
+    <message>
+        <source>not supported (negative acknowledgement)</source>
+        <translation>не поддерживается (отрицательное подтверждение)</translation>
+    </message>
+    <message>
+        <source>(empty)</source>
+        <translation>(пусто)</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 (gone)</source>
+        <translation>%1 (удалён)</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Идентификация</translation>
+    </message>
+    <message>
+        <source>Identification of %1</source>
+        <translation>Идентификация %1</translation>
+    </message>
+</context>
+<context>
+    <name>IdentificationCodec</name>
+    <message>
+        <source>make %1, model %2, serial number %3, unit number %4</source>
+        <translation>изготовитель %1, модель %2, серийный номер %3, номер блока %4</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+</context>
+<context>
+    <name>IdentificationSchemeTreeItem</name>
+    <message>
+        <source>Calibrations and their verification numbers</source>
+        <translation>Калибровки и их контрольные числа</translation>
+    </message>
+    <message>
+        <source>Request</source>
+        <translation>Запрос</translation>
+    </message>
+    <message>
+        <source>No unit to ask</source>
+        <translation>Нет блока для запроса</translation>
+    </message>
+    <message>
+        <source>No bus connection: nothing was sent</source>
+        <translation>Нет связи с шиной: ничего не отправлено</translation>
+    </message>
+    <message>
+        <source>%1: asked unit 0x%2</source>
+        <translation>%1: запрошен блок 0x%2</translation>
+    </message>
+    <message>
+        <source>%1  CVN %2</source>
+        <translation>%1  CVN %2</translation>
     </message>
 </context>
 <context>
@@ -5983,10 +6220,6 @@ Use %1 ms?</source>
         <translation>Идёт передача программы: её адресат не меняется</translation>
     </message>
     <message>
-        <source>The unit at 0x%1 cannot ask for identifications</source>
-        <translation>Блок по адресу 0x%1 не может запрашивать идентификацию</translation>
-    </message>
-    <message>
         <source>A program transfer is running: no requests meanwhile</source>
         <translation>Идёт передача программы: запросы пока невозможны</translation>
     </message>
@@ -5995,22 +6228,8 @@ Use %1 ms?</source>
         <translation>Запрос идентификации у %1…</translation>
     </message>
     <message>
-        <source>no answer</source>
-        <translation>нет ответа</translation>
-    </message>
-    <message>
-        <source>(gone)</source>
-        <translation>(удалено)</translation>
-    </message>
-    <message>
-        <source>Identification of %1</source>
-        <translation>Идентификация %1</translation>
-    </message>
-    <message>
-        <source>ECU identification: %1
-Software identification: %2</source>
-        <translation>Идентификация блока: %1
-Идентификация ПО: %2</translation>
+        <source>No bus connection: nothing was asked</source>
+        <translation>Нет связи с шиной: ничего не запрошено</translation>
     </message>
 </context>
 <context>
@@ -6091,6 +6310,17 @@ Software identification: %2</source>
     <message>
         <source>DATA</source>
         <translation>ДАННЫЕ</translation>
+    </message>
+</context>
+<context>
+    <name>VehicleIdFunction</name>
+    <message>
+        <source>Vehicle Identification</source>
+        <translation>Идентификация машины</translation>
+    </message>
+    <message>
+        <source>Vehicle identification number</source>
+        <translation>Идентификационный номер машины</translation>
     </message>
 </context>
 <context>

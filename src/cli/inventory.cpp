@@ -1,0 +1,175 @@
+#include "cli/inventory.h"
+
+#include "cli/cli.h"
+#include "descriptions/spnnames.h"
+#include "diagnostics/addressclaimfunction.h"
+#include "diagnostics/fmitexts.h"
+#include "diagnostics/identificationcodec.h"
+#include "model/j1939device.h"
+
+namespace {
+
+namespace Codec = IdentificationCodec;
+
+constexpr int LampBytes = 2;
+constexpr int DtcBytes = 4;
+constexpr int NameBytes = 8;
+
+bool isKept(quint32 pgn)
+{
+    return Codec::isIdentificationPgn(pgn) || pgn == Inventory::PgnDm1 || pgn == Inventory::PgnDm2;
+}
+
+bool isTransport(const CanMessage &m)
+{
+    return m.pduFormat() == J1939Device::PfTransportControl
+           || m.pduFormat() == J1939Device::PfTransportData;
+}
+
+QString hex(quint32 value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+void Inventory::keep(quint8 source, quint32 pgn, const QByteArray &data)
+{
+    if (isKept(pgn))
+        m_units[source].messages[pgn] = data;
+}
+
+void Inventory::takeEndedSessions()
+{
+    const QVector<TransportMonitor::Session> &ended = m_monitor.sessions();
+    for (; m_sessionsSeen < ended.size(); ++m_sessionsSeen) {
+        const TransportMonitor::Session &s = ended.at(m_sessionsSeen);
+        // A connection whose acknowledgement went missing still delivered all its data.
+        if (s.complete)
+            keep(s.source, s.pgn & 0x3FFFF, s.data);
+    }
+}
+
+void Inventory::take(const CanMessage &m, qint64 timeUs)
+{
+    if (!m.extended)
+        return;
+    Unit &unit = m_units[m.address()];
+    if (isTransport(m)) {
+        m_monitor.take(m, timeUs);
+        takeEndedSessions();
+        return;
+    }
+    const quint32 pgn = m.pgn() & 0x3FFFF;
+    if (pgn == PgnAddressClaim && m.length >= NameBytes) {
+        unit.hasName = true;
+        unit.name = AddressClaimFunction::nameFromPayload(m.data);
+        return;
+    }
+    keep(m.address(), pgn, QByteArray(reinterpret_cast<const char *>(m.data), m.length));
+}
+
+void Inventory::finish(qint64 endUs)
+{
+    m_monitor.finish(endUs);
+    takeEndedSessions();
+}
+
+QString Inventory::nameText(quint64 name)
+{
+    using A = AddressClaimFunction;
+    return Cli::tr("0x%1: identity number %2, manufacturer code %3, ECU instance %4, function "
+                   "instance %5, function %6, vehicle system %7, vehicle system instance %8, "
+                   "industry group %9, arbitrary address capable %10")
+        .arg(hex(quint32(name >> 32), 8) + hex(quint32(name), 8))
+        .arg(A::field(name, A::IdentityNumber))
+        .arg(A::field(name, A::ManufacturerCode))
+        .arg(A::field(name, A::EcuInstance))
+        .arg(A::field(name, A::FunctionInstance))
+        .arg(A::field(name, A::Function))
+        .arg(A::field(name, A::VehicleSystem))
+        .arg(A::field(name, A::VehicleSystemInstance))
+        .arg(A::field(name, A::IndustryGroup))
+        .arg(A::field(name, A::ArbitraryAddressCapable) ? Cli::tr("yes") : Cli::tr("no"));
+}
+
+QStringList Inventory::codeLines(const QByteArray &data)
+{
+    QStringList lines;
+    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
+    for (int at = LampBytes; at + DtcBytes <= data.size(); at += DtcBytes) {
+        const quint32 spn
+            = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
+        const quint32 fmi = b[at + 2] & 0x1F;
+        const quint32 oc = b[at + 3] & 0x7F;
+        // SPN 0 with FMI 0 stands for "no code"; all ones is padding.
+        const bool none = spn == 0 && fmi == 0;
+        const bool padding = b[at] == 0xFF && b[at + 1] == 0xFF && b[at + 2] == 0xFF;
+        if (none || padding)
+            continue;
+        const QString name = SpnNames::name(spn);
+        lines << Cli::tr("SPN %1%2 FMI %3 (%4) OC %5")
+                     .arg(QString::number(spn),
+                          name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name),
+                          QString::number(fmi), FmiTexts::englishText(fmi), QString::number(oc));
+    }
+    return lines;
+}
+
+QString Inventory::report() const
+{
+    if (m_units.isEmpty())
+        return Cli::tr("No J1939 units in the recording.\n");
+    const QString missing = Cli::tr("not in the recording");
+    QString text;
+    for (auto it = m_units.cbegin(); it != m_units.cend(); ++it) {
+        const Unit &u = *it;
+        text += Cli::tr("Unit %1\n").arg(hex(it.key(), 2));
+        text += Cli::tr("  NAME: %1\n").arg(u.hasName ? nameText(u.name) : missing);
+        const struct
+        {
+            quint32 pgn;
+            QString label;
+        } lines[] = {{Codec::PgnEcu, Cli::tr("ECU identification")},
+                     {Codec::PgnSoftware, Cli::tr("Software identification")},
+                     {Codec::PgnComponent, Cli::tr("Component identification")},
+                     {Codec::PgnVehicle, Cli::tr("VIN")}};
+        for (const auto &line : lines) {
+            const auto found = u.messages.constFind(line.pgn);
+            text += QStringLiteral("  %1: %2\n")
+                        .arg(line.label, found == u.messages.cend()
+                                             ? missing
+                                             : Codec::summary(line.pgn, *found));
+        }
+        const auto dm19 = u.messages.constFind(Codec::PgnDm19);
+        if (dm19 == u.messages.cend()) {
+            text += Cli::tr("  Calibrations: %1\n").arg(missing);
+        } else {
+            const Codec::Calibrations list = Codec::calibrations(*dm19);
+            text += Cli::tr("  Calibrations: %1\n").arg(list.size());
+            for (const Codec::Calibration &c : list)
+                text += Cli::tr("    CAL ID %1  CVN %2\n")
+                            .arg(Codec::printable(c.calId), Codec::cvnText(c.cvn));
+        }
+        const struct
+        {
+            quint32 pgn;
+            QString label;
+        } codes[] = {{PgnDm1, Cli::tr("Active codes (DM1)")},
+                     {PgnDm2, Cli::tr("Previously active codes (DM2)")}};
+        for (const auto &kind : codes) {
+            const auto found = u.messages.constFind(kind.pgn);
+            if (found == u.messages.cend()) {
+                text += QStringLiteral("  %1: %2\n").arg(kind.label, missing);
+                continue;
+            }
+            const QStringList list = codeLines(*found);
+            text += QStringLiteral("  %1: %2\n")
+                        .arg(kind.label,
+                             list.isEmpty() ? Cli::tr("none") : QString::number(list.size()));
+            for (const QString &line : list)
+                text += QStringLiteral("    ") + line + QLatin1Char('\n');
+        }
+    }
+    return text;
+}

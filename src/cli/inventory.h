@@ -1,0 +1,46 @@
+#pragma once
+
+#include "cli/transportmonitor.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+// What every unit (source address) of a recording says about itself: the NAME of its address
+// claim, its ECU, software, component and vehicle identification, its calibrations (DM19) and
+// its active (DM1) and previously active (DM2) trouble codes, the last of each that came in a
+// single frame, a broadcast (BAM) or a connection (RTS/CTS) to anyone.
+class Inventory
+{
+public:
+    static constexpr quint32 PgnAddressClaim = 0xEE00;
+    static constexpr quint32 PgnDm1 = 0xFECA;
+    static constexpr quint32 PgnDm2 = 0xFECB;
+
+    struct Unit
+    {
+        bool hasName = false;
+        quint64 name = 0;
+        QMap<quint32, QByteArray> messages; // by PGN, the last one of each
+    };
+
+    // Offers one frame, in recording order.
+    void take(const CanMessage &message, qint64 timeUs);
+    // Ends the transport sessions still open at the end of the recording.
+    void finish(qint64 endUs);
+
+    const QMap<quint8, Unit> &units() const { return m_units; }
+    QString report() const;
+
+    // The trouble codes of a DM1 or DM2 message, one line each with the failure mode in words.
+    static QStringList codeLines(const QByteArray &data);
+    static QString nameText(quint64 name);
+
+private:
+    void takeEndedSessions();
+    void keep(quint8 source, quint32 pgn, const QByteArray &data);
+
+    TransportMonitor m_monitor;
+    int m_sessionsSeen = 0;
+    QMap<quint8, Unit> m_units;
+};

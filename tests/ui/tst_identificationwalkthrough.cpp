@@ -1,0 +1,371 @@
+#include "can/abstractcanhandler.h"
+#include "can/replaycanhandler.h"
+#include "can/simulatedunit.h"
+#include "demo/simulatedtransport.h"
+#include "descriptions/candevicefactory.h"
+#include "diagnostics/componentidfunction.h"
+#include "diagnostics/dm19function.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "diagnostics/toolrequest.h"
+#include "diagnostics/vehicleidfunction.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+#include "ui/mainwindow.h"
+#include "ui/unitactions.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+constexpr quint8 Controller = 0xA0;
+
+// The controller's whole identification on the demo bus, in place of the demo's own units so
+// that nobody else answers: ECU and software by a connection to the requester (RTS/CTS),
+// component, vehicle and calibration information at once by a broadcast (BAM).
+class IdentifyingUnit : public SimulatedUnit
+{
+public:
+    static QByteArray ecu() { return QByteArrayLiteral("ZTX-MC2*A0-0417*Boom*Works*"); }
+    static QByteArray software() { return QByteArrayLiteral("\x02MC2 4.1.7*BOOT 1.3*"); }
+    static QByteArray component() { return QByteArrayLiteral("ZTX*MC2*SN0417*A0*"); }
+    static QByteArray vin() { return QByteArrayLiteral("ZTXDEMO0000000417*"); }
+    static QByteArray laterVin() { return QByteArrayLiteral("ZTXDEMO0000000418*"); }
+    static QByteArray calibrations()
+    {
+        return QByteArray::fromHex("cdab3412") + QByteArray("CAL-BOOM-0417").leftJustified(16, '\0')
+               + QByteArray::fromHex("ffffffff") + QByteArray("BOOT-A0").leftJustified(16, '\0');
+    }
+
+    void frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies) override
+    {
+        if (m_transport.frameSent(frame, replies))
+            return;
+        const qint64 pgn = ToolRequest::requestedPgn(frame);
+        if (pgn < 0 || frame.pduSpecific() != Controller)
+            return;
+        if (pgn == 0xFDC5 || pgn == 0xFEDA) {
+            m_transport.send(quint32(pgn), pgn == 0xFDC5 ? ecu() : software(), frame.address(),
+                             replies);
+            return;
+        }
+        if (pgn == 0xFEEC && secondVin) {
+            // A later VIN, to the requester alone by a connection.
+            ++requests;
+            m_transport.send(quint32(pgn), laterVin(), frame.address(), replies);
+            return;
+        }
+        const QByteArray data = pgn == 0xFEEB   ? component()
+                                : pgn == 0xFEEC ? vin()
+                                : pgn == 0xD300 ? calibrations()
+                                                : QByteArray();
+        if (data.isEmpty())
+            return;
+        ++requests;
+        if (pgn == 0xD300 && refuseCalibrations) {
+            // Negative acknowledgement to the requester, naming it and the group.
+            const quint8 nack[8] = {0x01,
+                                    0xFF,
+                                    0xFF,
+                                    0xFF,
+                                    frame.address(),
+                                    quint8(pgn),
+                                    quint8(pgn >> 8),
+                                    quint8(pgn >> 16)};
+            replies->append({CanMessage(0x18E8FF00u | Controller, nack, 8), 0});
+            return;
+        }
+        const int packets = (int(data.size()) + 6) / 7;
+        const quint8 announce[8] = {0x20,
+                                    quint8(data.size()),
+                                    0,
+                                    quint8(packets),
+                                    0xFF,
+                                    quint8(pgn),
+                                    quint8(pgn >> 8),
+                                    quint8(pgn >> 16)};
+        replies->append({CanMessage(0x1CECFF00u | Controller, announce, 8), 0});
+        for (int i = 0; i < packets; ++i) {
+            quint8 packet[8] = {quint8(i + 1), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            const QByteArray part = data.mid(i * 7, 7);
+            std::copy(part.begin(), part.end(), packet + 1);
+            replies->append({CanMessage(0x1CEBFF00u | Controller, packet, 8), 2 + i});
+        }
+    }
+
+    // Broadcast answers given (component, vehicle, calibrations); bus thread writes, test reads.
+    std::atomic<int> requests{0};
+    std::atomic<bool> refuseCalibrations{false};
+    std::atomic<bool> secondVin{false};
+
+private:
+    SimulatedTransport m_transport{Controller};
+};
+
+QAction *treeAction(DemoBusWindow &demo, const char *name)
+{
+    for (QAction *a : demo.window()->mainView()->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The unit's Identification on the demo bus: all five answers in one box, "no answer" where a
+// unit is silent, and a function's own Request from its Details.
+class tst_IdentificationWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void allFiveInOneBox_data();
+    void allFiveInOneBox();
+    void requestFromDetails();
+    void identificationSurvivesSaveAndOpen();
+    void nothingAskedWithoutConnection();
+    void answerToTheToolFillsTheUnitsFunction();
+
+private:
+    std::shared_ptr<IdentifyingUnit> addUnit(DemoBusWindow &demo);
+    QMessageBox *identify(DemoBusWindow &demo, const QString &row);
+};
+
+void tst_IdentificationWalkthrough::initTestCase()
+{
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikIdentificationWalkthrough"));
+}
+
+void tst_IdentificationWalkthrough::init()
+{
+    // The answers to the tool come by transport protocol: its pauses shortened, as Connection
+    // Options can.
+    QSettings settings;
+    for (const char *key : {"DelayRtsToCts", "DelayDataToCts0", "DelayCts0ToCts", "DelayDataToAck"})
+        settings.setValue(QStringLiteral("ConnectionTiming/") + QLatin1String(key), 10);
+}
+
+std::shared_ptr<IdentifyingUnit> tst_IdentificationWalkthrough::addUnit(DemoBusWindow &demo)
+{
+    auto unit = std::make_shared<IdentifyingUnit>();
+    if (auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler())) {
+        replay->simulatedBus()->clearUnits();
+        replay->simulatedBus()->addUnit(unit);
+    }
+    return unit;
+}
+
+QMessageBox *tst_IdentificationWalkthrough::identify(DemoBusWindow &demo, const QString &row)
+{
+    demo.window()->refreshConnectionTimeouts();
+    demo.select(demo.row(row));
+    QAction *identification = treeAction(demo, "actionUnitIdentification");
+    if (!identification || !identification->isEnabled())
+        return nullptr;
+    identification->trigger();
+    QMessageBox *box = nullptr;
+    DemoBusWindow::waitFor(
+        [&] {
+            box = demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"));
+            return box && box->isVisible();
+        },
+        20000);
+    return box;
+}
+
+void tst_IdentificationWalkthrough::allFiveInOneBox_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("waitMs");
+    QTest::addColumn<bool>("refuse");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("controller: ECU and software by connection, the rest by broadcast")
+        << "Controller" << 3000 << false
+        << QStringList{"ECU identification: ZTX-MC2*A0-0417*Boom*Works*",
+                       "Software identification: MC2 4.1.7",
+                       "Component identification: make ZTX, model MC2, serial number SN0417, "
+                       "unit number A0",
+                       "Vehicle identification number: ZTXDEMO0000000417",
+                       "Calibrations: CAL-BOOM-0417 (0x1234ABCD); BOOT-A0 (n/a)"};
+    // The wait for an answer is far longer than the test: the refusal ends it.
+    QTest::newRow("controller refuses its calibrations: no wait")
+        << "Controller" << 60000 << true
+        << QStringList{"ECU identification: ZTX-MC2*A0-0417*Boom*Works*",
+                       "Software identification: MC2 4.1.7", "Component identification: make ZTX",
+                       "Vehicle identification number: ZTXDEMO0000000417",
+                       "Calibrations: not supported (negative acknowledgement)"};
+    QTest::newRow("recorded engine answers nothing")
+        << "Engine #1" << 200 << false
+        << QStringList{"ECU identification: no answer", "Software identification: no answer",
+                       "Component identification: no answer",
+                       "Vehicle identification number: no answer", "Calibrations: no answer"};
+}
+
+void tst_IdentificationWalkthrough::allFiveInOneBox()
+{
+    QFETCH(QString, row);
+    QFETCH(int, waitMs);
+    QFETCH(bool, refuse);
+    QFETCH(QStringList, lines);
+    UnitActions::s_identificationTimeoutMs = waitMs;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    unit->refuseCalibrations = refuse;
+    QMessageBox *box = identify(demo, row);
+    QVERIFY(box);
+    QVERIFY(box->text().contains(row));
+    const QStringList shown = box->informativeText().split(QLatin1Char('\n'));
+    // One line each, in this order.
+    QCOMPARE(shown.size(), lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).endsWith(QLatin1String("no answer")))
+            QCOMPARE(shown.at(i), lines.at(i));
+        else
+            QVERIFY2(shown.at(i).startsWith(lines.at(i)), qPrintable(shown.at(i)));
+    }
+    // One request each, one at a time.
+    QCOMPARE(unit->requests.load(), row == QLatin1String("Controller") ? 3 : 0);
+    QVERIFY(treeAction(demo, "actionUnitIdentification")->isEnabled());
+}
+
+void tst_IdentificationWalkthrough::requestFromDetails()
+{
+    UnitActions::s_identificationTimeoutMs = 3000;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    // With Auto add on, the controller's broadcast answers bring their functions into the tree.
+    demo.action("actionAutoAdd")->setChecked(true);
+    QVERIFY(identify(demo, QStringLiteral("Controller")));
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    QModelIndex dm19;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        dm19 = demo.row(QStringLiteral("DM19 - Calibration Information"), controller);
+        return dm19.isValid();
+    }));
+    AbstractDisplayableItem *function = demo.window()->schemeModel()->item(dm19)->displayable();
+    QVERIFY(qobject_cast<DM19Function *>(function));
+    const qint64 before = function->totalEvents();
+    const int requests = unit->requests.load();
+    QVERIFY(demo.openDetails(dm19));
+    QWidget *details = demo.details();
+    QVERIFY(details);
+    auto *request = details->findChild<QPushButton *>(QStringLiteral("requestButton"));
+    QVERIFY(request);
+    QTest::mouseClick(request, Qt::LeftButton);
+    auto *result = details->findChild<QLabel *>(QStringLiteral("requestResult"));
+    QVERIFY(result);
+    QVERIFY2(result->text().contains(QLatin1String("0xa0")), qPrintable(result->text()));
+    QTRY_COMPARE(unit->requests.load(), requests + 1);
+    QTRY_VERIFY(function->totalEvents() > before);
+    auto *list = details->findChild<QListWidget *>(QStringLiteral("calibrationList"));
+    QVERIFY(list);
+    QTRY_COMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("CAL-BOOM-0417  CVN 0x1234ABCD"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("BOOT-A0  CVN n/a"));
+}
+
+void tst_IdentificationWalkthrough::identificationSurvivesSaveAndOpen()
+{
+    UnitActions::s_identificationTimeoutMs = 3000;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    addUnit(demo);
+    demo.action("actionAutoAdd")->setChecked(true);
+    QVERIFY(identify(demo, QStringLiteral("Controller")));
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        return demo.row(QStringLiteral("DM19 - Calibration Information"), controller).isValid();
+    }));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("identified.tvsx"));
+    demo.window()->fileAnswer = path;
+    demo.action("actionSaveAs")->trigger();
+    QVERIFY(QFile::exists(path));
+    demo.action("actionOpen")->trigger();
+    // The tool unit comes back with one function of each kind, the controller with the
+    // functions its answers brought.
+    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
+        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(tool);
+    QCOMPARE(tool->findChildren<ComponentIdFunction *>().size(), 1);
+    QCOMPARE(tool->findChildren<VehicleIdFunction *>().size(), 1);
+    QCOMPARE(tool->findChildren<DM19Function *>().size(), 1);
+    const QModelIndex reopened = demo.row(QStringLiteral("Controller"));
+    for (const char *name :
+         {"Component Identification", "Vehicle Identification", "DM19 - Calibration Information"})
+        QVERIFY2(demo.row(QLatin1String(name), reopened).isValid(), name);
+}
+
+void tst_IdentificationWalkthrough::nothingAskedWithoutConnection()
+{
+    UnitActions::s_identificationTimeoutMs = 200;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    AbstractCanHandler *handler = demo.handler();
+    QMetaObject::invokeMethod(
+        handler, [handler] { handler->stop(); }, Qt::BlockingQueuedConnection);
+    QVERIFY(!handler->isOpen());
+    demo.select(demo.row(QStringLiteral("Controller")));
+    treeAction(demo, "actionUnitIdentification")->trigger();
+    QVERIFY(
+        demo.window()->statusBar()->currentMessage().contains(QLatin1String("No bus connection")));
+    QTest::qWait(500);
+    QVERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
+    QCOMPARE(unit->requests.load(), 0);
+    // No tool unit was added for nothing.
+    QVERIFY(!CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+}
+
+void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()
+{
+    UnitActions::s_identificationTimeoutMs = 3000;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    std::shared_ptr<IdentifyingUnit> unit = addUnit(demo);
+    // The first answers are broadcasts: with Auto add on they bring the controller's functions.
+    demo.action("actionAutoAdd")->setChecked(true);
+    QVERIFY(identify(demo, QStringLiteral("Controller")));
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    QModelIndex vin;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        vin = demo.row(QStringLiteral("Vehicle Identification"), controller);
+        return vin.isValid();
+    }));
+    AbstractDisplayableItem *function = demo.window()->schemeModel()->item(vin)->displayable();
+    QVERIFY(qobject_cast<VehicleIdFunction *>(function));
+    QTRY_COMPARE(function->parameters().at(0)->toString(), QStringLiteral("ZTXDEMO0000000417"));
+    demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"))->close();
+    QTRY_VERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
+    // Now the VIN comes to the tool alone, and still reaches the controller's own function.
+    unit->secondVin = true;
+    QMessageBox *box = identify(demo, QStringLiteral("Controller"));
+    QVERIFY(box);
+    QVERIFY2(box->informativeText().contains(QLatin1String("ZTXDEMO0000000418")),
+             qPrintable(box->informativeText()));
+    QTRY_COMPARE(function->parameters().at(0)->toString(), QStringLiteral("ZTXDEMO0000000418"));
+}
+
+QTEST_MAIN(tst_IdentificationWalkthrough)
+#include "tst_identificationwalkthrough.moc"
