@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <cctype>
+
 namespace IdentificationCodec {
 
 namespace {
@@ -78,6 +81,12 @@ QString vin(const QByteArray &data)
     const int end = text.indexOf(Delimiter);
     if (end >= 0)
         text.truncate(end);
+    // A VIN (or a machine's product identification number) is letters and digits; some units
+    // send it without the delimiter and fill the rest of their message with other bytes.
+    const auto stop = std::find_if(text.cbegin(), text.cend(), [](char c) {
+        return !std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != ' ';
+    });
+    text.truncate(int(stop - text.cbegin()));
     return QString::fromLatin1(text.left(VinMaxLength));
 }
 

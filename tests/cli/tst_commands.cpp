@@ -663,7 +663,7 @@ void tst_Commands::inventory_data()
     QTest::addColumn<QStringList>("absent");
     QTest::newRow("truck: the engine's VIN from its broadcasts")
         << truckLog()
-        << QStringList{"Unit 00\n", "  VIN: 1L06130RELP969468>,\\x05)]\\x07\\x01'\\x01\\x01\n",
+        << QStringList{"Unit 00\n", "  VIN: 1L06130RELP969468\n",
                        "Unit 47\n", "  ECU identification: not in the recording\n"}
         << QStringList{};
     QTest::newRow("demo recording: the engine's active codes in words")

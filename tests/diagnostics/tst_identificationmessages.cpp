@@ -147,6 +147,8 @@ void tst_IdentificationMessages::vin_data()
     QTest::newRow("only \"*\"") << QByteArray("*") << "";
     QTest::newRow("empty") << QByteArray() << "";
     QTest::newRow("text after the \"*\" ignored") << QByteArray("ABC*DEF*") << "ABC";
+    QTest::newRow("no \"*\", other bytes after it (a truck's engine)")
+        << QByteArray("1L06130RELP969468>,\x05)]\x07\x01'\x01\x01") << "1L06130RELP969468";
     QTest::newRow("at most 200 characters") << QByteArray(250, 'V') << QString(200, 'V');
 }
 
@@ -260,22 +262,22 @@ void tst_IdentificationMessages::printable_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("shown");
-    // The truck's VIN broadcast carries bytes after its 17 characters.
+    // An identification text may carry any byte; the ECU's keeps its delimiters.
     QTest::newRow("control characters written out")
-        << QByteArray("1L0>,\x05)]\x07\x01'*") << "1L0>,\\x05)]\\x07\\x01'";
-    QTest::newRow("escape of a terminal") << QByteArray("A\x1b[2JB*") << "A\\x1B[2JB";
+        << QByteArray("1L0>,\x05)]\x07\x01'*") << "1L0>,\\x05)]\\x07\\x01'*";
+    QTest::newRow("escape of a terminal") << QByteArray("A\x1b[2JB*") << "A\\x1B[2JB*";
     QTest::newRow("Latin-1 letters kept")
-        << QByteArray("M\xfcller*") << QString::fromLatin1("M\xfcller");
+        << QByteArray("M\xfcller*") << QString::fromLatin1("M\xfcller*");
     QTest::newRow("C1 control") << QByteArray("A\x9b"
                                               "B*")
-                                << "A\\x9BB";
+                                << "A\\x9BB*";
 }
 
 void tst_IdentificationMessages::printable()
 {
     QFETCH(QByteArray, data);
     QFETCH(QString, shown);
-    QCOMPARE(Codec::summary(Codec::PgnVehicle, data), shown);
+    QCOMPARE(Codec::summary(Codec::PgnEcu, data), shown);
 }
 
 void tst_IdentificationMessages::registered_data()
