@@ -117,9 +117,16 @@ bool J1939Device::answerRequest(const CanMessage &message)
     const quint32 requested
         = quint32(message.data[0]) | quint32(message.data[1]) << 8 | quint32(message.data[2]) << 16;
     const quint32 pgnValue = requested & 0xFFFF;
+    // A unit asked by name gets a long answer by a connection to it; a request to everyone,
+    // or from a node without an address, gets a broadcast.
+    const quint8 requester = message.address();
+    const bool unicast
+        = message.pduSpecific() != CanMessage::GlobalAddress && requester < NullAddress;
     for (AbstractDisplayableItem *child : children()) {
         auto *function = qobject_cast<StaticPgnJ1939DeviceFunction *>(child);
         if (function && !function->isPaused() && function->pgnValue() == pgnValue) {
+            J1939Transport::AnswerScope answer(&m_transport,
+                                               unicast ? requester : CanMessage::GlobalAddress);
             function->transmitState();
             return true;
         }

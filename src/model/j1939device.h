@@ -18,6 +18,8 @@ public:
     static constexpr quint8 PfTransportData = 0xEB;
     static constexpr quint8 PfTransportControl = 0xEC;
     static constexpr quint8 PfAddressClaim = 0xEE;
+    // The source address of a node that has none claimed.
+    static constexpr quint8 NullAddress = 0xFE;
 
     // A request to the global address for the address claim: every unit on the bus answers it,
     // not only the one a unicast request names.

@@ -4,6 +4,7 @@
 #include "model/j1939device.h"
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/tpconnection.h"
+#include "model/tpsendconnection.h"
 
 #include <QDebug>
 #include <QThread>
@@ -106,10 +107,12 @@ void J1939Transport::broadcastTimeout()
 
 // --- Broadcast reception ------------------------------------------------------------------
 
-bool J1939Transport::dispatchConnectionMessage(const CanMessage &message, DispatchResult *)
+bool J1939Transport::dispatchConnectionMessage(const CanMessage &message, DispatchResult *result)
 {
     const quint8 control = message.data[0];
-    if (message.pduSpecific() != CanMessage::GlobalAddress || control != TPConnection::Bam) {
+    if (message.pduSpecific() != CanMessage::GlobalAddress)
+        return observeControl(message, result);
+    if (control != TPConnection::Bam) {
         qDebug("TP.CM not implemented yet: PDUF = %02x, DATA1 = %02x", message.pduSpecific(),
                control);
         return false;
@@ -145,9 +148,10 @@ bool J1939Transport::dispatchDataTransmissionMessage(const CanMessage &message,
                                                      DispatchResult *result)
 {
     // Only data of a broadcast (to global) belongs to the BAM being received; data this device
-    // sends to a peer in a connection of its own is not part of it.
-    if (m_broadcastState != BroadcastInProgress || m_broadcastSending
-        || message.pduSpecific() != CanMessage::GlobalAddress)
+    // sends to a peer belongs to the connection to that peer.
+    if (message.pduSpecific() != CanMessage::GlobalAddress)
+        return observeData(message, result);
+    if (m_broadcastState != BroadcastInProgress || m_broadcastSending)
         return false;
     const int sequence = message.data[0];
     if (sequence == 0 || sequence > m_broadcastPackets) {
@@ -179,11 +183,136 @@ bool J1939Transport::dispatchDataTransmissionMessage(const CanMessage &message,
     return true;
 }
 
+// --- Connections the device sends, followed on the bus ------------------------------------
+
+bool J1939Transport::observeControl(const CanMessage &message, DispatchResult *result)
+{
+    const quint8 destination = message.pduSpecific();
+    switch (message.data[0]) {
+    case TPConnection::Rts: {
+        // A new RTS to the same destination replaces the connection to it.
+        m_observed.remove(destination);
+        const quint16 size = quint16(message.data[1] | message.data[2] << 8);
+        if (message.length < 8 || !TPConnection::isValidAnnouncement(size, message.data[3])) {
+            qDebug("Invalid RTS to 0x%02x: %d bytes in %d packets", destination, size,
+                   message.data[3]);
+            return false;
+        }
+        const quint32 pgn = quint32(message.data[5]) | quint32(message.data[6]) << 8;
+        m_observed.insert(destination,
+                          TPObservedSession(pgn, size, message.data[3], result->timestamp));
+        return m_device->functionForPgn(pgn) != nullptr;
+    }
+    case TPConnection::ConnAbort: {
+        // The device gave up its connection; an abort of another PGN refuses one the
+        // destination sends to the device, and leaves this one alone.
+        const auto it = m_observed.find(destination);
+        const quint32 pgn = quint32(message.data[5]) | quint32(message.data[6]) << 8;
+        if (it == m_observed.end() || it->pgn() != pgn)
+            return false;
+        m_observed.erase(it);
+        return true;
+    }
+    default:
+        // CTS and acknowledgements of connections others send to the device are not followed.
+        qDebug("TP.CM not implemented yet: PDUF = %02x, DATA1 = %02x", destination,
+               message.data[0]);
+        return false;
+    }
+}
+
+bool J1939Transport::observeData(const CanMessage &message, DispatchResult *result)
+{
+    const quint8 destination = message.pduSpecific();
+    auto it = m_observed.find(destination);
+    if (it == m_observed.end())
+        return false;
+    if (it->isExpired(result->timestamp, m_observedTimeoutMs)) {
+        qDebug("Connection from 0x%02x to 0x%02x timed out", unsigned(m_device->address().value),
+               destination);
+        m_observed.erase(it);
+        return false;
+    }
+    switch (it->take(message, result->timestamp)) {
+    case TPObservedSession::Invalid:
+        qDebug("Invalid sequence number");
+        return false;
+    case TPObservedSession::Taken:
+        return true;
+    case TPObservedSession::Complete:
+        break;
+    }
+    const quint32 pgn = it->pgn();
+    const QByteArray data = it->message();
+    m_observed.erase(it);
+    // Delivered as a completed broadcast is: the function shows what the device sent.
+    result->pgn = pgn;
+    result->payload = data;
+    StaticPgnJ1939DeviceFunction *function = m_device->functionForPgn(pgn);
+    if (!function)
+        return false;
+    result->item = function;
+    function->dispatchCompletedBroadcast(message, result, data);
+    return true;
+}
+
+// --- Connection-mode transmission ---------------------------------------------------------
+
+J1939Transport::AnswerScope::AnswerScope(J1939Transport *transport, quint8 requester)
+    : m_transport(transport)
+    , m_previous(transport->m_answerTo)
+{
+    m_transport->m_answerTo = requester;
+}
+
+J1939Transport::AnswerScope::~AnswerScope()
+{
+    m_transport->m_answerTo = m_previous;
+}
+
+quint8 J1939Transport::answerDestination() const
+{
+    // Set and read only in the device's thread: a send from elsewhere is never an answer.
+    return QThread::currentThread() == m_device->thread() ? m_answerTo : CanMessage::GlobalAddress;
+}
+
+void J1939Transport::transmitConnectionData(const QByteArray &data, quint32 pgn, quint8 peer)
+{
+    if (data.size() > TPSendConnection::MaxSize) {
+        qDebug("Unable to send %d bytes of PGN %06x by the transport protocol", int(data.size()),
+               pgn);
+        return;
+    }
+    if (m_sendConnections.contains(peer)) {
+        // One connection per direction between two nodes: the running one goes on.
+        qDebug("Unable to answer 0x%02x with PGN %06x: a connection to it is running", peer, pgn);
+        CanMessage abort = TPSendConnection::abortFrame(quint8(m_device->address().value), peer,
+                                                        pgn, TPSendConnection::AlreadyInSession);
+        m_device->sendMessage(abort);
+        return;
+    }
+    auto *connection = new TPSendConnection(m_device, peer, pgn, data);
+    m_sendConnections.insert(peer, connection);
+    connection->start();
+}
+
+void J1939Transport::dropSendConnection(quint8 peer)
+{
+    TPSendConnection *connection = m_sendConnections.take(peer);
+    if (connection)
+        connection->deleteLater();
+}
+
 // --- Connection-mode reception ------------------------------------------------------------
 
 void J1939Transport::dispatchConnectionTargetMessage(const CanMessage &message)
 {
     const quint8 peer = message.address();
+    // Frames about the connection the device sends to the peer carry its PGN.
+    TPSendConnection *sending = m_sendConnections.value(peer);
+    const quint32 pgn
+        = quint32(message.data[5]) | quint32(message.data[6]) << 8 | quint32(message.data[7]) << 16;
+    const bool forSending = sending && message.length >= 8 && pgn == sending->pgn();
     switch (message.data[0]) {
     case TPConnection::Rts:
         dropConnection(peer);
@@ -191,7 +320,22 @@ void J1939Transport::dispatchConnectionTargetMessage(const CanMessage &message)
         break;
     case TPConnection::ConnAbort:
         const_cast<CanMessage &>(message).text = QStringLiteral("TP.CM ConnAbort");
+        if (forSending) {
+            sending->controlMessage(message);
+            // The peer's reception of the same PGN, if any, ends with it.
+            if (TPConnection *receiving = connectionFrom(peer);
+                receiving && receiving->pgn() != pgn)
+                break;
+        }
         dropConnection(peer);
+        break;
+    case TPConnection::Cts:
+    case TPConnection::EndOfMsgAck:
+        if (forSending) {
+            sending->controlMessage(message);
+            break;
+        }
+        qDebug("Got unexpected TP.CM message");
         break;
     default:
         qDebug("Got unexpected TP.CM message");

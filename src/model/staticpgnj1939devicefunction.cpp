@@ -50,5 +50,12 @@ void StaticPgnJ1939DeviceFunction::transmitData(const unsigned char *data, unsig
     counterInc();
     setFlag(ActivityFlag, true);
     setUpdateNeeded();
+    J1939Transport *transport = device->transport();
+    const quint8 requester = transport->answerDestination();
+    if (requester != CanMessage::GlobalAddress) {
+        transport->transmitConnectionData(
+            QByteArray(reinterpret_cast<const char *>(data), int(length)), pgnValue(), requester);
+        return;
+    }
     device->transmitBroadcastData(data, length, pgnValue());
 }

@@ -1,12 +1,16 @@
-// Runs the transport protocol as the program does (DM1 in single frames and by BAM, and an RTS/CTS
-// reception of a software identification) and writes what Tarvik sent, with its time stamps, as a
-// pcap with the SocketCAN link type (227), plus the fields each frame must carry by the J1939
-// rules, for a check by an independent dissector (tests/tools/tshark_check.sh).
+// Runs the transport protocol as the program does (DM1 in single frames and by BAM, an RTS/CTS
+// reception of a software identification, a demo unit's RTS/CTS answer to the tool unit at 0xF9,
+// and a stand-in unit's RTS/CTS answer to a request) and writes the frames, with their time
+// stamps, as a pcap with the SocketCAN link type (227), plus the fields each frame must carry by
+// the J1939 rules, for a check by an independent dissector (tests/tools/tshark_check.sh).
 #include "can/abstractcanhandler.h"
+#include "demo/simulatedidentification.h"
 #include "diagnostics/dm1function.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
+#include "model/tpsendconnection.h"
 #include "model/zxintparameter.h"
 #include "support/testcanhandler.h"
 
@@ -97,7 +101,117 @@ const ExpectedFrame Expected[] = {
     {"60416\t249\t33\t6\t1100ffffffdafe00"},
     {"60416\t249\t33\t6\t110105ffffdafe00"},
     {"60416\t249\t33\t6\t131e0005ffdafe00"},
+    // The tool unit (0xF9) asks the demo controller (0xA0) for its ECU identification; the
+    // 28-byte answer "TVK-MC2*A0-0417*Boom*Tarvik*" comes by RTS/CTS (the unit's transport
+    // frames at priority 7), paced by the tool's CTS frames (window 2), and is acknowledged.
+    {"59904\t249\t160\t6\tc5fd00"},
+    {"60416\t160\t249\t7\t101c0004ffc5fd00"},
+    {"60416\t249\t160\t6\t110201ffffc5fd00"},
+    {"60160\t160\t249\t7\t0154564b2d4d4332"},
+    {"60160\t160\t249\t7\t022a41302d303431"},
+    {"60416\t249\t160\t6\t1100ffffffc5fd00"},
+    {"60416\t249\t160\t6\t110203ffffc5fd00"},
+    {"60160\t160\t249\t7\t03372a426f6f6d2a"},
+    {"60160\t160\t249\t7\t0454617276696b2a"},
+    {"60416\t249\t160\t6\t131c0004ffc5fd00"},
+    // A stand-in engine (0x00) asked by name for its DM1 with three codes (SPN 521025..521027,
+    // FMI 16, OC 1..3): 14 bytes by RTS/CTS to the requester (no packet limit per CTS), not by
+    // BAM; the program's own receiver at 0xF9 asks for both packets and acknowledges.
+    {"59904\t249\t0\t6\tcafe00"},
+    {"60416\t0\t249\t6\t100e0002ffcafe00"},
+    {"60416\t249\t0\t6\t110201ffffcafe00"},
+    {"60160\t0\t249\t6\t01000041f3f00142"},
+    {"60160\t0\t249\t6\t02f3f00243f3f003"},
+    {"60416\t249\t0\t6\t130e0002ffcafe00"},
 };
+
+// Frames in the order they went on the bus: the program's, from the adapter as written, and
+// those of the demo unit, as delivered.
+struct Capture
+{
+    TestCanHandler *handler;
+    QElapsedTimer clock;
+    int seen = 0;
+    QVector<QPair<CanMessage, qint64>> frames;
+
+    void drain()
+    {
+        const QVector<CanMessage> written = handler->writtenFrames();
+        for (; seen < written.size(); ++seen)
+            frames.append(qMakePair(written.at(seen), clock.elapsed()));
+    }
+    void add(const CanMessage &frame)
+    {
+        drain();
+        frames.append(qMakePair(frame, clock.elapsed()));
+    }
+};
+
+// The demo controller answers the tool unit's request for its ECU identification.
+bool unitAnswersTool(Capture &capture)
+{
+    OffBoardDiagnosticDevice toolUnit;
+    SimulatedIdentification controller(0xA0, QByteArray("TVK-MC2*A0-0417*Boom*Tarvik*"),
+                                       QByteArray("\x02MC2*"));
+    const quint8 ask[3] = {0xC5, 0xFD, 0x00};
+    CanMessage request(0x18EAA0F9, ask, 3);
+    toolUnit.sendMessage(request);
+    capture.drain();
+    QVector<SimulatedReply> replies;
+    controller.frameSent(request, &replies);
+    int seen = capture.seen;
+    for (;;) {
+        for (const SimulatedReply &reply : replies) {
+            capture.add(reply.frame);
+            DispatchResult r(DispatchResult::Received, capture.clock.elapsed());
+            toolUnit.dispatchTargetMessage(reply.frame, &r);
+        }
+        replies.clear();
+        if (!waitFor([&] { return capture.handler->writtenFrames().size() > seen; }))
+            return false;
+        capture.drain();
+        const CanMessage answer = capture.handler->writtenFrames().at(seen++);
+        controller.frameSent(answer, &replies);
+        if (answer.data[0] == TPConnection::EndOfMsgAck)
+            return true;
+    }
+}
+
+// A stand-in engine answers a request by name with its long DM1, to the program's receiver.
+bool standInAnswersRequest(Capture &capture)
+{
+    J1939Device engine(0x00);
+    auto *dm1 = new DM1Function(&engine);
+    for (int i = 0; i < 3; ++i) {
+        dm1->intParameter(8 + 3 * i)->setValue(521025 + i);
+        dm1->intParameter(9 + 3 * i)->setValue(16);
+        dm1->intParameter(10 + 3 * i)->setValue(i + 1);
+    }
+    dm1->intParameter(DM1Function::Count)->setValue(3);
+    engine.setState(AbstractDisplayableItem::Send);
+    J1939Device tool(0xF9);
+    new DM1Function(&tool);
+    tool.setState(AbstractDisplayableItem::Send);
+    const quint8 ask[3] = {0xCA, 0xFE, 0x00};
+    CanMessage request(0x18EA00F9, ask, 3);
+    tool.sendMessage(request);
+    capture.drain();
+    int seen = capture.seen;
+    DispatchResult r(DispatchResult::Received, 0);
+    engine.dispatchTargetMessage(request, &r);
+    // Each side hears the other, until the acknowledgement reached the engine.
+    for (;;) {
+        if (!waitFor([&] { return capture.handler->writtenFrames().size() > seen; }))
+            return false;
+        capture.drain();
+        const CanMessage frame = capture.handler->writtenFrames().at(seen++);
+        J1939Device *hearer = frame.address() == 0x00 ? &tool : &engine;
+        hearer->dispatchTargetMessage(frame, &r);
+        if (frame.pduFormat() == J1939Device::PfTransportControl
+            && frame.data[0] == TPConnection::EndOfMsgAck)
+            return engine.transport()->sendConnectionCount() == 0;
+    }
+}
 
 } // namespace
 
@@ -111,6 +225,8 @@ int main(int argc, char **argv)
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     TestCanHandler handler;
     handler.start();
+    Capture capture{&handler, {}, 0, {}};
+    capture.clock.start();
     TPConnection::Timing t;
     t.delayRtsToCts = 10;
     t.delayDataToCts0 = 10;
@@ -131,7 +247,10 @@ int main(int argc, char **argv)
         dm1->intParameter(DM1Function::Count)->setValue(step.first);
         dm1->transmitState();
         frames += step.second;
-        if (!waitFor([&] { return handler.writtenFrames().size() >= frames; }))
+        if (!waitFor([&] {
+                capture.drain();
+                return handler.writtenFrames().size() >= frames;
+            }))
             return 1;
     }
 
@@ -152,7 +271,10 @@ int main(int argc, char **argv)
     // Answer each CTS with the packets it asks for, until the acknowledgement.
     int seen = frames;
     for (;;) {
-        if (!waitFor([&] { return handler.writtenFrames().size() > seen; }))
+        if (!waitFor([&] {
+                capture.drain();
+                return handler.writtenFrames().size() > seen;
+            }))
             return 1;
         const CanMessage cts = handler.writtenFrames().at(seen++);
         if (cts.data[0] != TPConnection::Cts)
@@ -161,22 +283,19 @@ int main(int argc, char **argv)
             tool.dispatchTargetMessage(data(s), &r);
     }
 
-    // What was sent, from the handler's packs: frames with their time stamps.
-    QVector<QPair<CanMessage, qint64>> sent;
-    while (!handler.isMessageQueueEmpty()) {
-        for (const auto &pair : handler.dequeuePack()) {
-            if (!pair.second.isReceived())
-                sent.append(qMakePair(pair.first, pair.second.timestamp));
-        }
-    }
-    QFile capture(QString::fromLocal8Bit(argv[1]));
-    QFile expected(QString::fromLocal8Bit(argv[2]));
-    if (!capture.open(QIODevice::WriteOnly) || !expected.open(QIODevice::WriteOnly))
+    capture.drain();
+    if (!unitAnswersTool(capture) || !standInAnswersRequest(capture))
         return 1;
-    capture.write(pcap(sent));
+    capture.drain();
+
+    QFile pcapFile(QString::fromLocal8Bit(argv[1]));
+    QFile expected(QString::fromLocal8Bit(argv[2]));
+    if (!pcapFile.open(QIODevice::WriteOnly) || !expected.open(QIODevice::WriteOnly))
+        return 1;
+    pcapFile.write(pcap(capture.frames));
     QTextStream out(&expected);
     for (const ExpectedFrame &e : Expected)
         out << e.fields << '\n';
-    std::printf("%d frames\n", int(sent.size()));
+    std::printf("%d frames\n", int(capture.frames.size()));
     return 0;
 }
