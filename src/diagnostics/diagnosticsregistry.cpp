@@ -6,6 +6,9 @@
 #include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/dm1function.h"
+#include "diagnostics/dm24function.h"
+#include "diagnostics/dm25function.h"
+#include "diagnostics/dm4function.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/emr2enginestoprequestfunction.h"
 #include "diagnostics/engineconfigurationfunction.h"
@@ -46,6 +49,23 @@ void registerToolFunctions()
         PgnFunctionRegistry::ByHandOnly);
 }
 
+// Freeze frames: DM4, and DM25 with the SPN support (DM24) that lays its records out.
+void registerFreezeFrameFunctions()
+{
+    J1939Reg::registerClass([](J1939Device *device) { return new DM4Function(device); }, 0xFECD,
+                            QStringLiteral("dm4"),
+                            QString::fromLatin1(QT_TRANSLATE_NOOP(
+                                "DescriptionText", "DM4 - Freeze Frame Parameters")));
+    J1939Reg::registerClass([](J1939Device *device) { return new DM24Function(device); }, 0xFDB6,
+                            QStringLiteral("dm24"),
+                            QString::fromLatin1(
+                                QT_TRANSLATE_NOOP("DescriptionText", "DM24 - SPN Support")));
+    J1939Reg::registerClass([](J1939Device *device) { return new DM25Function(device); }, 0xFDB7,
+                            QStringLiteral("dm25"),
+                            QString::fromLatin1(QT_TRANSLATE_NOOP(
+                                "DescriptionText", "DM25 - Expanded Freeze Frame")));
+}
+
 } // namespace
 
 // The names are those of items the scheme files keep; the window shows them translated.
@@ -73,6 +93,7 @@ void registerDiagnosticsFunctions()
     J1939Reg::registerClass([](J1939Device *device) { return new AddressClaimFunction(device); },
                             0xEE00, QStringLiteral("addrclaim"),
                             QString::fromLatin1(QT_TRANSLATE_NOOP("J1939", "Address Claimed")));
+    registerFreezeFrameFunctions();
     registerToolFunctions();
     // The tool itself, owner of the flashing and identification functions.
     UnitRegistry::registerUnit(DeviceFactoryEntry(

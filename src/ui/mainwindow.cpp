@@ -22,6 +22,7 @@
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/firststartlayout.h"
+#include "ui/freezeframeactions.h"
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildSchemeDocument();
     wireViews();
     m_unitActions = new UnitActions(this);
+    new FreezeFrameActions(this);
     connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::updateTestAction);
     buildStatusBar();
