@@ -113,6 +113,11 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
     QVERIFY(replay);
     auto unit = std::make_shared<FreezeFrameUnit>();
     replay->simulatedBus()->addUnit(unit);
+    // The engineer lets the window add the units it hears.
+    QAction *autoAdd = demo.action("actionAutoAdd");
+    QVERIFY(autoAdd);
+    if (!autoAdd->isChecked())
+        autoAdd->trigger();
 
     // The unit turns up in the tree from its DM1 broadcasts.
     SchemeTreeModel *model = demo.window()->schemeModel();

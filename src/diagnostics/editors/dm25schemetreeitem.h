@@ -1,11 +1,11 @@
 #pragma once
 
+#include "diagnostics/dm25function.h"
 #include "diagnostics/editors/freezeframeschemetreeitem.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
 
-class DM25Function;
 class QComboBox;
 class QPushButton;
 class QSpinBox;

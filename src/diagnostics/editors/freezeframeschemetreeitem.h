@@ -1,12 +1,12 @@
 #pragma once
 
+#include "diagnostics/freezeframefunction.h"
 #include "scheme/abstractschemetreeitem.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <QVector>
 
-class FreezeFrameFunction;
 class QLabel;
 class QTableWidget;
 class QVBoxLayout;
