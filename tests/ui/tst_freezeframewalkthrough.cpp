@@ -5,6 +5,7 @@
 #include "diagnostics/toolrequest.h"
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <QTreeView>
 #include <QtTest>
@@ -46,10 +48,19 @@ public:
             m_transport.send(quint32(pgn), dm24(), CanMessage::GlobalAddress, replies);
         else if (pgn == 0xFDB7)
             m_transport.send(quint32(pgn), dm25(), CanMessage::GlobalAddress, replies);
+        else if (pgn == 0xFECD)
+            m_transport.send(quint32(pgn), dm4(), CanMessage::GlobalAddress, replies);
     }
 
     void tick(qint64 nowMs, QVector<SimulatedReply> *replies) override
     {
+        if (!m_dm4Sent) {
+            // Once at start, with no freeze frame yet: the window learns the unit has DM4.
+            m_dm4Sent = true;
+            replies->append({SimulatedTransport::frame(6, 0xFECD, CanMessage::GlobalAddress,
+                                                       UnitAddress, encodeDm4({})),
+                             0});
+        }
         if (nowMs - m_lastDm1 < 500)
             return;
         m_lastDm1 = nowMs;
@@ -74,6 +85,21 @@ public:
                            {110, true, true, false, 1},
                            {84, true, false, false, 2}});
     }
+    static QByteArray dm4()
+    {
+        Dm4Record coolant;
+        coolant.dtc = {110, 0, 3, false};
+        coolant.torqueMode = 1;
+        coolant.boost = 50;
+        coolant.engineSpeed = 12000;
+        coolant.load = 65;
+        coolant.coolant = 130;
+        coolant.vehicleSpeed = 0x1400;
+        Dm4Record speed; // nothing available but the code and the maker's two bytes
+        speed.dtc = {190, 2, 1, false};
+        speed.manufacturer = QByteArray::fromHex("abcd");
+        return encodeDm4({coolant, speed});
+    }
     static QByteArray dm25()
     {
         // 1500 rpm, 90 °C, 20 km/h when 110/0 was set; the speed not available for 190/2.
@@ -86,6 +112,7 @@ private:
     QVector<quint32> m_asked;
     SimulatedTransport m_transport{UnitAddress};
     qint64 m_lastDm1 = -1000;
+    bool m_dm4Sent = false;
 };
 
 } // namespace
@@ -103,26 +130,25 @@ private slots:
         DM25SchemeTreeItem::s_answerTimeoutMs = 3000;
     }
     void freezeFrameOfAnActiveCode();
+    void freezeFrameParametersOnRequest();
 };
 
-void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
+namespace {
+
+// Puts the unit on the demo bus and lets the window add what it hears (Auto add, as the
+// engineer turns it on): the unit's row once it turned up from its broadcasts.
+QModelIndex startWithUnit(DemoBusWindow *demo, const std::shared_ptr<FreezeFrameUnit> &unit)
 {
-    DemoBusWindow demo;
-    QVERIFY(demo.start());
-    auto *replay = dynamic_cast<ReplayCanHandler *>(demo.handler());
-    QVERIFY(replay);
-    auto unit = std::make_shared<FreezeFrameUnit>();
+    auto *replay = dynamic_cast<ReplayCanHandler *>(demo->handler());
+    QAction *autoAdd = demo->action("actionAutoAdd");
+    if (!replay || !autoAdd)
+        return {};
     replay->simulatedBus()->addUnit(unit);
-    // The engineer lets the window add the units it hears.
-    QAction *autoAdd = demo.action("actionAutoAdd");
-    QVERIFY(autoAdd);
     if (!autoAdd->isChecked())
         autoAdd->trigger();
-
-    // The unit turns up in the tree from its DM1 broadcasts.
-    SchemeTreeModel *model = demo.window()->schemeModel();
+    SchemeTreeModel *model = demo->window()->schemeModel();
     QModelIndex unitRow;
-    QVERIFY(DemoBusWindow::waitFor([&] {
+    DemoBusWindow::waitFor([&] {
         for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
             const AbstractDisplayableItem *item = node->displayable();
             if (item && item->address().kind == ItemAddress::J1939
@@ -130,7 +156,20 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
                 unitRow = model->index(node, 1);
         }
         return unitRow.isValid();
-    }));
+    });
+    return unitRow;
+}
+
+} // namespace
+
+void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    auto unit = std::make_shared<FreezeFrameUnit>();
+    const QModelIndex unitRow = startWithUnit(&demo, unit);
+    QVERIFY(unitRow.isValid());
+    SchemeTreeModel *model = demo.window()->schemeModel();
     demo.select(unitRow);
     QAction *freezeFrames = demo.action("actionUnitFreezeFrames");
     QVERIFY(freezeFrames);
@@ -199,6 +238,53 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
     QTRY_VERIFY(demo.details() && demo.details()->findChild<QLabel *>("freezeFrameResult"));
     QCOMPARE(demo.details()->findChild<QLabel *>("freezeFrameResult")->text(),
              QStringLiteral("No freeze frame for SPN 100 FMI 1"));
+
+    // The functions the action added belong to the scheme: they come back with it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("freezeframes.tvsx"));
+    QVERIFY(demo.window()->schemeController()->serialize(path));
+    QVERIFY(demo.window()->openScheme(path));
+    QTRY_VERIFY(demo.row(QStringLiteral("DM25 - Expanded Freeze Frame")).isValid());
+    QVERIFY(demo.row(QStringLiteral("DM24 - SPN Support")).isValid());
+}
+
+// DM4's Details ask the unit and show its records, the not-available values as such.
+void tst_FreezeFrameWalkthrough::freezeFrameParametersOnRequest()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    auto unit = std::make_shared<FreezeFrameUnit>();
+    QVERIFY(startWithUnit(&demo, unit).isValid());
+    QModelIndex dm4Row;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        dm4Row = demo.row(QStringLiteral("DM4 - Freeze Frame Parameters"));
+        return dm4Row.isValid();
+    }));
+    SchemeTreeModel *model = demo.window()->schemeModel();
+    const QModelIndex summary = model->index(dm4Row.row(), 3, dm4Row.parent());
+    QTRY_COMPARE(summary.data().toString(), QStringLiteral("no freeze frame"));
+    QDockWidget *dock = demo.openDetails(dm4Row);
+    QVERIFY(dock);
+    QTRY_VERIFY(demo.details() && demo.details()->findChild<QPushButton *>("requestButton"));
+    QWidget *editor = demo.details();
+    auto *table = editor->findChild<QTableWidget *>(QStringLiteral("freezeFrameTable"));
+    auto *result = editor->findChild<QLabel *>(QStringLiteral("result"));
+    QVERIFY(table && result);
+    QCOMPARE(table->rowCount(), 0);
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("requestButton")),
+                      Qt::LeftButton);
+    QTRY_COMPARE(table->rowCount(), 2);
+    QVERIFY(unit->asked().contains(0xFECD));
+    QTRY_VERIFY(result->text().contains(QStringLiteral("answered")));
+    const auto cell = [table](int row, int column) { return table->item(row, column)->text(); };
+    QCOMPARE(cell(0, 0), QStringLiteral("SPN 110 FMI 0 OC 3"));
+    QCOMPARE(cell(0, 2), QStringLiteral("100 kPa"));
+    QCOMPARE(cell(0, 3), QStringLiteral("1500.0 rpm"));
+    QCOMPARE(cell(0, 5), QStringLiteral("90 °C"));
+    QCOMPARE(cell(0, 6), QStringLiteral("20.00 km/h"));
+    QCOMPARE(cell(1, 3), QStringLiteral("n/a"));
+    QCOMPARE(cell(1, 7), QStringLiteral("AB CD"));
+    QTRY_VERIFY(summary.data().toString().startsWith(QStringLiteral("Freeze frames: 2")));
 }
 
 QTEST_MAIN(tst_FreezeFrameWalkthrough)

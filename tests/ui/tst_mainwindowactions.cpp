@@ -224,7 +224,7 @@ void tst_MainWindowActions::contextMenus()
                                   "actionRename", "actionDeleteDevice", "actionSend",
                                   "actionReceive", "", "actionUnitTest",
                                   "actionUnitMemoryAccess", "actionUnitFlashing",
-                                  "actionUnitIdentification"}));
+                                  "actionUnitIdentification", "actionUnitFreezeFrames"}));
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
