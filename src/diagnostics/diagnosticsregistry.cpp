@@ -12,6 +12,9 @@
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dm2function.h"
 #include "diagnostics/dm5function.h"
+#include "diagnostics/dm24function.h"
+#include "diagnostics/dm25function.h"
+#include "diagnostics/dm4function.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/emr2enginestoprequestfunction.h"
 #include "diagnostics/engineconfigurationfunction.h"
@@ -51,6 +54,23 @@ void registerToolFunctions()
                            QStringLiteral("ENGINE_CALIBRATION_FDESC_PH"),
                            [] { return new EngineControllerCalibrationFunction; }),
         PgnFunctionRegistry::ByHandOnly);
+}
+
+// Freeze frames: DM4, and DM25 with the SPN support (DM24) that lays its records out.
+void registerFreezeFrameFunctions()
+{
+    J1939Reg::registerClass([](J1939Device *device) { return new DM4Function(device); }, 0xFECD,
+                            QStringLiteral("dm4"),
+                            QString::fromLatin1(QT_TRANSLATE_NOOP(
+                                "DescriptionText", "DM4 - Freeze Frame Parameters")));
+    J1939Reg::registerClass([](J1939Device *device) { return new DM24Function(device); }, 0xFDB6,
+                            QStringLiteral("dm24"),
+                            QString::fromLatin1(
+                                QT_TRANSLATE_NOOP("DescriptionText", "DM24 - SPN Support")));
+    J1939Reg::registerClass([](J1939Device *device) { return new DM25Function(device); }, 0xFDB7,
+                            QStringLiteral("dm25"),
+                            QString::fromLatin1(QT_TRANSLATE_NOOP(
+                                "DescriptionText", "DM25 - Expanded Freeze Frame")));
 }
 
 } // namespace
@@ -113,6 +133,7 @@ void registerDiagnosticsFunctions()
         CodeClearingFunction::Dm11Pgn, QStringLiteral("dm11"),
         QString::fromLatin1(QT_TRANSLATE_NOOP("DescriptionText",
                                               "DM11/DM3 - Clear Diagnostic Trouble Codes")));
+    registerFreezeFrameFunctions();
     registerToolFunctions();
     // The tool itself, owner of the flashing and identification functions.
     UnitRegistry::registerUnit(DeviceFactoryEntry(

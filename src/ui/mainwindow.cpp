@@ -24,6 +24,7 @@
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/firststartlayout.h"
+#include "ui/freezeframeactions.h"
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow(QWidget *parent)
     wireViews();
     m_unitActions = new UnitActions(this);
     new CodeActions(this);
+    new FreezeFrameActions(this);
     connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::updateTestAction);
     buildStatusBar();

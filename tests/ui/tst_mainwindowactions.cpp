@@ -230,6 +230,7 @@ void tst_MainWindowActions::contextMenus()
                                   "actionReceive", "", "actionUnitTest",
                                   "actionUnitMemoryAccess", "actionUnitFlashing",
                                   "actionUnitIdentification", "actionUnitTroubleCodes",
+                                  "actionUnitFreezeFrames",
                                   "actionUnitClearCodes"}));
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});

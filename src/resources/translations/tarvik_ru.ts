@@ -1933,6 +1933,199 @@ Options:
     </message>
 </context>
 <context>
+    <name>DM24Function</name>
+    <message>
+        <source>DM24 - SPN Support</source>
+        <translation>DM24 - Поддержка SPN</translation>
+    </message>
+    <message>
+        <source>Supported SPNs</source>
+        <translation>Поддерживаемые SPN</translation>
+    </message>
+    <message>
+        <source>SPNs in the freeze frame</source>
+        <translation>SPN в стоп-кадре</translation>
+    </message>
+    <message>
+        <source>SPN</source>
+        <translation>SPN</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Freeze frame bytes</source>
+        <translation>Байтов в стоп-кадре</translation>
+    </message>
+    <message>
+        <source>Data stream</source>
+        <translation>Поток данных</translation>
+    </message>
+    <message>
+        <source>Test results</source>
+        <translation>Результаты тестов</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>%1 SPNs, %2 in the freeze frame</source>
+        <translation>SPN: %1, в стоп-кадре: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DM25Function</name>
+    <message>
+        <source>DM25 - Expanded Freeze Frame</source>
+        <translation>DM25 - Расширенный стоп-кадр</translation>
+    </message>
+    <message>
+        <source>Freeze frames</source>
+        <translation>Стоп-кадры</translation>
+    </message>
+    <message>
+        <source>SPN</source>
+        <translation>SPN</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Raw</source>
+        <translation>Байты</translation>
+    </message>
+    <message>
+        <source>(no SPN list from the unit)</source>
+        <translation>(блок не прислал список SPN)</translation>
+    </message>
+    <message>
+        <source>(not in the unit&apos;s SPN list)</source>
+        <translation>(нет в списке SPN блока)</translation>
+    </message>
+    <message>
+        <source>cut short: %1</source>
+        <translation>не полностью: %1</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Код</translation>
+    </message>
+    <message>
+        <source>Values</source>
+        <translation>Значения</translation>
+    </message>
+    <message>
+        <source>SPN %1 = %2</source>
+        <translation>SPN %1 = %2</translation>
+    </message>
+    <message>
+        <source>no freeze frame</source>
+        <translation>нет стоп-кадра</translation>
+    </message>
+    <message>
+        <source>Freeze frames: %1 (%2)</source>
+        <translation>Стоп-кадры: %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>DM25SchemeTreeItem</name>
+    <message>
+        <source>Active</source>
+        <translation>Активный</translation>
+    </message>
+    <message>
+        <source>Previously active</source>
+        <translation>Ранее активный</translation>
+    </message>
+    <message>
+        <source>%1: SPN %2 FMI %3 OC %4</source>
+        <translation>%1: SPN %2 FMI %3 OC %4</translation>
+    </message>
+    <message>
+        <source>Freeze frame of a code</source>
+        <translation>Стоп-кадр кода</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Код</translation>
+    </message>
+    <message>
+        <source>SPN</source>
+        <translation>SPN</translation>
+    </message>
+    <message>
+        <source>FMI</source>
+        <translation>FMI</translation>
+    </message>
+    <message>
+        <source>OC</source>
+        <translation>OC</translation>
+    </message>
+    <message>
+        <source>any</source>
+        <translation>любой</translation>
+    </message>
+    <message>
+        <source>Request freeze frame</source>
+        <translation>Запросить стоп-кадр</translation>
+    </message>
+    <message>
+        <source>No codes known: type SPN, FMI and OC</source>
+        <translation>Коды неизвестны: введите SPN, FMI и OC</translation>
+    </message>
+    <message>
+        <source>Choose a code, or type SPN, FMI and OC</source>
+        <translation>Выберите код или введите SPN, FMI и OC</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2</source>
+        <translation>SPN %1 FMI %2</translation>
+    </message>
+    <message>
+        <source>Asking %1 for its SPN support (DM24)…</source>
+        <translation>Запрос поддержки SPN (DM24) у %1…</translation>
+    </message>
+    <message>
+        <source>%1 has no unit to ask</source>
+        <translation>У %1 нет блока, которому можно отправить запрос</translation>
+    </message>
+    <message>
+        <source>Asking %1 for the freeze frame of %2…</source>
+        <translation>Запрос у %1 стоп-кадра %2…</translation>
+    </message>
+    <message>
+        <source>No freeze frame for SPN %1 FMI %2</source>
+        <translation>Нет стоп-кадра для SPN %1 FMI %2</translation>
+    </message>
+    <message>
+        <source>Freeze frame of SPN %1 FMI %2, occurrence %3: %4 values</source>
+        <translation>Стоп-кадр SPN %1 FMI %2, случай %3: значений %4</translation>
+    </message>
+    <message>
+        <source>(raw bytes: no SPN support list from the unit)</source>
+        <translation>(байты без разбора: блок не прислал список поддержки SPN)</translation>
+    </message>
+    <message>
+        <source>(the record&apos;s length does not match the unit&apos;s SPN support list)</source>
+        <translation>(длина записи не совпадает со списком поддержки SPN блока)</translation>
+    </message>
+    <message>
+        <source>No answer from %1 to the freeze frame request (DM25)</source>
+        <translation>Нет ответа от %1 на запрос стоп-кадра (DM25)</translation>
+    </message>
+</context>
+<context>
     <name>DM2Function</name>
     <message>
         <source>DM2 - Previously Active Diagnostic Trouble Codes</source>
@@ -1941,6 +2134,37 @@ Options:
     <message>
         <source>Previously active trouble codes</source>
         <translation>Ранее активные коды неисправностей</translation>
+    </message>
+</context>
+<context>
+    <name>DM4Function</name>
+    <message>
+        <source>DM4 - Freeze Frame Parameters</source>
+        <translation>DM4 - Параметры стоп-кадра</translation>
+    </message>
+    <message>
+        <source>Freeze frames</source>
+        <translation>Стоп-кадры</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Код</translation>
+    </message>
+    <message>
+        <source>Manufacturer data</source>
+        <translation>Данные изготовителя</translation>
+    </message>
+    <message>
+        <source>no freeze frame</source>
+        <translation>нет стоп-кадра</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2: %3, %4</source>
+        <translation>SPN %1 FMI %2: %3, %4</translation>
+    </message>
+    <message>
+        <source>Freeze frames: %1 (%2)</source>
+        <translation>Стоп-кадры: %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -3550,6 +3774,18 @@ Options:
         <source>DM19 - Calibration Information</source>
         <translation>DM19 - Сведения о калибровках</translation>
     </message>
+    <message>
+        <source>DM4 - Freeze Frame Parameters</source>
+        <translation>DM4 - Параметры стоп-кадра</translation>
+    </message>
+    <message>
+        <source>DM24 - SPN Support</source>
+        <translation>DM24 - Поддержка SPN</translation>
+    </message>
+    <message>
+        <source>DM25 - Expanded Freeze Frame</source>
+        <translation>DM25 - Расширенный стоп-кадр</translation>
+    </message>
 </context>
 <context>
     <name>DetailsDocks</name>
@@ -4149,6 +4385,79 @@ Options:
     <message>
         <source>Writing %1 failed: %2</source>
         <translation>Запись в %1 не удалась: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FreezeFrame</name>
+    <message>
+        <source>Torque mode</source>
+        <translation>Режим момента</translation>
+    </message>
+    <message>
+        <source>Boost pressure</source>
+        <translation>Давление наддува</translation>
+    </message>
+    <message>
+        <source>Engine speed</source>
+        <translation>Обороты двигателя</translation>
+    </message>
+    <message>
+        <source>Engine load</source>
+        <translation>Нагрузка двигателя</translation>
+    </message>
+    <message>
+        <source>Coolant temperature</source>
+        <translation>Температура охлаждающей жидкости</translation>
+    </message>
+    <message>
+        <source>Vehicle speed</source>
+        <translation>Скорость машины</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 OC %3</source>
+        <translation>SPN %1 FMI %2 OC %3</translation>
+    </message>
+</context>
+<context>
+    <name>FreezeFrameActions</name>
+    <message>
+        <source>Freeze frames…</source>
+        <translation>Стоп-кадры…</translation>
+    </message>
+    <message>
+        <source>%1 cannot take a freeze frame function</source>
+        <translation>%1 не может получить функцию стоп-кадров</translation>
+    </message>
+    <message>
+        <source>Freeze frames of %1: choose a code and request its freeze frame</source>
+        <translation>Стоп-кадры %1: выберите код и запросите его стоп-кадр</translation>
+    </message>
+</context>
+<context>
+    <name>FreezeFrameSchemeTreeItem</name>
+    <message>
+        <source>Request</source>
+        <translation>Запрос</translation>
+    </message>
+    <message>
+        <source>Asks the unit for this message from the tool&apos;s address</source>
+        <translation>Запрашивает это сообщение у блока с адреса инструмента</translation>
+    </message>
+    <message>
+        <source>Asked %1 at %2</source>
+        <translation>Запрос к %1 в %2</translation>
+    </message>
+    <message>
+        <source>%1 has no unit to ask</source>
+        <translation>У %1 нет блока, которому можно отправить запрос</translation>
+    </message>
+    <message>
+        <source>the unit</source>
+        <translation>блок</translation>
+    </message>
+    <message>
+        <source>%1 answered at %2</source>
+        <translation>%1 ответил в %2</translation>
     </message>
 </context>
 <context>
@@ -5876,6 +6185,17 @@ Use %1 ms?</source>
     <message>
         <source>ID Count</source>
         <translation>Число полей</translation>
+    </message>
+</context>
+<context>
+    <name>SpnScaling</name>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>ошибка</translation>
     </message>
 </context>
 <context>
