@@ -59,14 +59,6 @@ quint32 listOf(quint32 clearPgn)
                                                      : CodeClearingFunction::Dm2Pgn;
 }
 
-QString unitName(quint8 address, const QString &name)
-{
-    const QString hex = QStringLiteral("0x")
-                        + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
-    return name.isEmpty() ? CodeClearingFunction::tr("Unit %1").arg(hex)
-                          : QStringLiteral("%1 (%2)").arg(name, hex);
-}
-
 J1939Device *deviceAt(quint8 address)
 {
     for (J1939Device *d : CodeClearingFunction::schemeUnits()) {
@@ -104,6 +96,17 @@ bool CodeClearingFunction::knownCodes(const AbstractDisplayableItem *unit, quint
         return false;
     *codes = parameter->codes();
     return true;
+}
+
+QString CodeClearingFunction::unitText(quint8 address, const QString &name)
+{
+    const QString hex = QStringLiteral("0x")
+                        + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
+    if (name.isEmpty())
+        return tr("Unit %1").arg(hex);
+    // Units added from the traffic are named after their address already: "Engine #2 (0x01)".
+    const QString suffix = QStringLiteral(" (%1)").arg(hex);
+    return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
 }
 
 QString CodeClearingFunction::codesText(const Codes &codes)
@@ -320,7 +323,7 @@ QString CodeClearingFunction::unitReport(const UnitState &unit) const
                          : noAnswer);
     }
     QString text = QStringLiteral("%1: %2\n")
-                       .arg(unitName(unit.address, unit.name), answers.join(QStringLiteral(", ")));
+                       .arg(unitText(unit.address, unit.name), answers.join(QStringLiteral(", ")));
     for (quint32 step : {Dm11Pgn, Dm3Pgn}) {
         if (!m_requested.contains(step))
             continue;
@@ -397,7 +400,7 @@ void CodeClearingFunction::finish()
     else if (m_units.size() == 1 && !m_global)
         summary
             = tr("Clear codes of %1: %2")
-                  .arg(unitName(m_units.constFirst().address, m_units.constFirst().name), verdict);
+                  .arg(unitText(m_units.constFirst().address, m_units.constFirst().name), verdict);
     else
         summary = tr("Clear codes of all units: %1 cleared, %2 refused, %3 without answer")
                       .arg(cleared)

@@ -41,6 +41,8 @@ public:
     // function, so its codes are not known.
     static bool knownCodes(const AbstractDisplayableItem *unit, quint32 pgn,
                            QVector<DtcArrayParameter::DtcItem> *codes);
+    // "Engine #1 (0x00)": the unit's name and address, the address once; "Unit 0x00" unnamed.
+    static QString unitText(quint8 address, const QString &name);
     // "SPN 100 FMI 1" for each code, joined by ", "; "none" when empty.
     static QString codesText(const QVector<DtcArrayParameter::DtcItem> &codes);
     // The units a global clearing expects answers from: the scheme's J1939 units but the tool.

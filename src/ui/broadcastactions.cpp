@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "diagnostics/broadcastsuspension.h"
+#include "diagnostics/codeclearingfunction.h"
 #include "model/abstractdisplayableitem.h"
 #include "ui/editors/servicechoicedialog.h"
 #include "ui/mainwindow.h"
@@ -103,9 +104,8 @@ void BroadcastActions::suspend()
     const QString networks = tr("Networks");
     if (unitChosen)
         dialog.addRadio(units, "suspendThisUnit",
-                        tr("Only %1 (0x%2)")
-                            .arg(unit->name())
-                            .arg(unit->address().value, 2, 16, QLatin1Char('0')),
+                        tr("Only %1").arg(CodeClearingFunction::unitText(
+                            quint8(unit->address().value), unit->name())),
                         false);
     dialog.addRadio(units, "suspendAllUnits", tr("All units"), true);
     dialog.addRadio(networks, "suspendJ1939Network1", tr("J1939 network #1"), true);

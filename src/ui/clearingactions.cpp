@@ -22,9 +22,7 @@ namespace {
 
 QString shownName(const AbstractDisplayableItem *unit)
 {
-    return QStringLiteral("%1 (0x%2)")
-        .arg(unit->name())
-        .arg(QStringLiteral("%1").arg(unit->address().value, 2, 16, QLatin1Char('0')).toUpper());
+    return CodeClearingFunction::unitText(quint8(unit->address().value), unit->name());
 }
 
 QString listText(const AbstractDisplayableItem *unit, quint32 pgn)

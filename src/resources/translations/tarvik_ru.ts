@@ -248,10 +248,6 @@
         <translation>Сети</translation>
     </message>
     <message>
-        <source>Only %1 (0x%2)</source>
-        <translation>Только %1 (0x%2)</translation>
-    </message>
-    <message>
         <source>All units</source>
         <translation>Все блоки</translation>
     </message>
@@ -282,6 +278,10 @@ They stay stopped while the window holds them, until you resume them, close the 
     <message>
         <source>Nothing suspended</source>
         <translation>Ничего не приостановлено</translation>
+    </message>
+    <message>
+        <source>Only %1</source>
+        <translation>Только %1</translation>
     </message>
 </context>
 <context>
