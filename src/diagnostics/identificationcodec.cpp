@@ -188,8 +188,12 @@ QString summary(quint32 pgn, const QByteArray &data)
     switch (pgn) {
     case PgnEcu:
         return printable(ecuText(data));
-    case PgnSoftware:
-        return printable(softwareText(data));
+    case PgnSoftware: {
+        // The fields one after another without their delimiters: "MC2 4.1.7, BOOT 1.3".
+        const QStringList fields
+            = softwareText(data).split(QLatin1Char(Delimiter), Qt::SkipEmptyParts);
+        return printable(fields.join(QStringLiteral(", ")));
+    }
     case PgnComponent: {
         const QStringList f = componentFields(data);
         return printable(tr("make %1, model %2, serial number %3, unit number %4")

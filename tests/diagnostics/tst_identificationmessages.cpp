@@ -38,6 +38,8 @@ private slots:
     void encode();
     void printable_data();
     void printable();
+    void software_data();
+    void software();
     void registered_data();
     void registered();
     void arrivesEveryWay_data();
@@ -278,6 +280,25 @@ void tst_IdentificationMessages::printable()
     QFETCH(QByteArray, data);
     QFETCH(QString, shown);
     QCOMPARE(Codec::summary(Codec::PgnEcu, data), shown);
+}
+
+void tst_IdentificationMessages::software_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("shown");
+    // The count byte, then the fields, each closed by "*".
+    QTest::newRow("one field") << QByteArray("\x01V1 0211*") << "V1 0211";
+    QTest::newRow("two fields") << QByteArray("\x02MC2 4.1.7*BOOT 1.3*") << "MC2 4.1.7, BOOT 1.3";
+    QTest::newRow("last field without its delimiter") << QByteArray("\x02V1*V2") << "V1, V2";
+    QTest::newRow("padded frame") << QByteArray("\x01V1*\xff\xff\xff") << "V1";
+    QTest::newRow("count byte only") << QByteArray("\x00", 1) << "";
+}
+
+void tst_IdentificationMessages::software()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, shown);
+    QCOMPARE(Codec::summary(Codec::PgnSoftware, data), shown);
 }
 
 void tst_IdentificationMessages::registered_data()
