@@ -55,7 +55,7 @@ public:
 
     void frameSent(const CanMessage &frame, QVector<SimulatedReply> *replies) override
     {
-        if (m_transport.frameSent(frame, replies))
+        if (m_transport.takeControlFrame(frame, replies))
             return;
         const qint64 pgn = ToolRequest::requestedPgn(frame);
         if (pgn < 0 || frame.pduSpecific() != Controller)
