@@ -144,6 +144,12 @@ QString CodeClearingFunction::summary() const
     return stringParameter(Summary)->value();
 }
 
+QString CodeClearingFunction::textDataImpl() const
+{
+    const QString text = summary();
+    return text.isEmpty() ? StaticPgnJ1939DeviceFunction::textDataImpl() : text;
+}
+
 void CodeClearingFunction::setOutcome(const QString &result, const QString &summary)
 {
     stringParameter(Result)->setValue(result);

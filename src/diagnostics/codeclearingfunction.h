@@ -62,6 +62,10 @@ public slots:
 signals:
     void finished(const QString &summary);
 
+public:
+    // The tree's row shows the summary on one line; the report by unit is in Details.
+    QString textDataImpl() const override;
+
 private:
     struct UnitState
     {

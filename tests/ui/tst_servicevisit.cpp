@@ -27,6 +27,7 @@ constexpr quint32 EngineAddress = 0x01;
 constexpr quint32 Eec1Pgn = 0xF004;
 constexpr quint32 Dm1Pgn = 0xFECA;
 constexpr quint32 Dm2Pgn = 0xFECB;
+constexpr quint32 ClearingPgn = 0xFED3; // DM11, the clearing function's row
 constexpr int EventColumn = 5;
 constexpr int DataColumn = 3;
 constexpr int LongWaitMs = 20000;
@@ -306,6 +307,10 @@ void tst_ServiceVisit::clearsAndSeesWhatCameBack()
     QVERIFY2(shown.contains(QLatin1String("Active codes cleared; gone: SPN 100 FMI 18, SPN 102 "
                                           "FMI 4; came back: SPN 110 FMI 16")),
              qPrintable(shown));
+    // The clearing's row says it in one line.
+    const QModelIndex clearing = functionRow(ClearingPgn);
+    QVERIFY(clearing.isValid());
+    QCOMPARE(cell(clearing, DataColumn), summary);
     // The engine's active codes now: the one that came back.
     const QModelIndex dm1 = functionRow(Dm1Pgn);
     QTRY_VERIFY2(cell(dm1, DataColumn).contains(QLatin1String("[110,16]"))
