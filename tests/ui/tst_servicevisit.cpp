@@ -25,6 +25,7 @@ namespace {
 
 constexpr quint32 EngineAddress = 0x01;
 constexpr quint32 Eec1Pgn = 0xF004;
+constexpr quint32 HoursPgn = 0xFEE5;
 constexpr quint32 Dm1Pgn = 0xFECA;
 constexpr quint32 Dm2Pgn = 0xFECB;
 constexpr quint32 ClearingPgn = 0xFED3; // DM11, the clearing function's row
@@ -171,7 +172,8 @@ void tst_ServiceVisit::autoAddFindsTheEngine()
     QVERIFY(DemoBusWindow::waitFor(
         [&] {
             eec1 = functionRow(Eec1Pgn);
-            return eec1.isValid() && functionRow(Dm1Pgn).isValid() && events(eec1) > 10;
+            return eec1.isValid() && functionRow(HoursPgn).isValid()
+                   && functionRow(Dm1Pgn).isValid() && events(eec1) > 10;
         },
         LongWaitMs));
     QCOMPARE(cell(engineRow(), 1), QStringLiteral("0x01"));
