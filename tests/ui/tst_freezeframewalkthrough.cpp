@@ -54,6 +54,8 @@ public:
 
     void tick(qint64 nowMs, QVector<SimulatedReply> *replies) override
     {
+        // The transport sends what waits once the broadcast before it is out.
+        m_transport.tick(nowMs, replies);
         if (!m_dm4Sent) {
             // Once at start, with no freeze frame yet: the window learns the unit has DM4.
             m_dm4Sent = true;
