@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <vector>
 
 namespace Codec = IdentificationCodec;
 
@@ -44,6 +45,7 @@ private slots:
     void registered();
     void arrivesEveryWay_data();
     void arrivesEveryWay();
+    void severalUnitsAnswerOneGlobalRequest();
 
 private:
     TestCanHandler *m_handler = nullptr;
@@ -410,6 +412,43 @@ void tst_IdentificationMessages::arrivesEveryWay()
     QCOMPARE(Codec::summary(pgn, data), summary);
     QCOMPARE(taker->encode(),
              data.left(data.indexOf('\xff') < 0 ? data.size() : data.indexOf('\xff')));
+}
+
+// Every unit answers a request to all by its own broadcast, at the same time: the packets of
+// the three broadcasts interleave on the bus, and each unit's function gets its own VIN.
+void tst_IdentificationMessages::severalUnitsAnswerOneGlobalRequest()
+{
+    const quint8 addresses[] = {0x00, 0x21, 0x3D};
+    const QByteArray vins[] = {"WDB9634031L000001*", "X89TVK290R0000417*", "ZTXDEMO0000000418*"};
+    std::vector<std::unique_ptr<J1939Device>> units;
+    QVector<IdentificationFunction *> functions;
+    J1939PgnDescription d;
+    QVERIFY(J1939Reg::find(0xFEEC, &d));
+    for (quint8 a : addresses) {
+        units.push_back(std::make_unique<J1939Device>(a));
+        functions << qobject_cast<IdentificationFunction *>(d.creator(units.back().get()));
+        QVERIFY(functions.last());
+    }
+    // Offered as the dispatcher does: to every unit whose address sent the frame.
+    auto offer = [&units](const CanMessage &m) {
+        for (const auto &unit : units) {
+            DispatchResult r;
+            if (unit->matchMessage(m))
+                unit->dispatchMessage(m, &r);
+        }
+    };
+    for (int i = 0; i < 3; ++i)
+        offer(tpControl(addresses[i], 0xFF,
+                        {0x20, quint8(vins[i].size()), 0, 3, 0xFF, 0xEC, 0xFE, 0x00}));
+    for (quint8 packet = 1; packet <= 3; ++packet) {
+        for (int i = 2; i >= 0; --i)
+            offer(tpData(addresses[i], 0xFF, packet, vins[i].mid((packet - 1) * 7, 7)));
+    }
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(functions.at(i)->totalEvents(), qint64(1));
+        QCOMPARE(functions.at(i)->stringParameter(0)->value(),
+                 QString::fromLatin1(vins[i].left(17)));
+    }
 }
 
 QTEST_MAIN(tst_IdentificationMessages)

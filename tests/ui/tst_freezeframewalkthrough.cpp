@@ -54,8 +54,7 @@ public:
 
     void tick(qint64 nowMs, QVector<SimulatedReply> *replies) override
     {
-        // The transport keeps time too: a broadcast asked for while another is on the bus
-        // waits for it to end.
+        // The transport sends what waits once the broadcast before it is out.
         m_transport.tick(nowMs, replies);
         if (!m_dm4Sent) {
             // Once at start, with no freeze frame yet: the window learns the unit has DM4.
