@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "diagnostics/acknowledgementfunction.h"
+#include "diagnostics/editors/codeclearingschemetreeitem.h"
 #include "diagnostics/toolrequest.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
@@ -142,6 +143,11 @@ QString CodeClearingFunction::result() const
 QString CodeClearingFunction::summary() const
 {
     return stringParameter(Summary)->value();
+}
+
+AbstractSchemeTreeItem *CodeClearingFunction::createTreeItem()
+{
+    return new CodeClearingSchemeTreeItem(this);
 }
 
 QString CodeClearingFunction::textDataImpl() const

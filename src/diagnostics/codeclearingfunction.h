@@ -65,6 +65,7 @@ signals:
 public:
     // The tree's row shows the summary on one line; the report by unit is in Details.
     QString textDataImpl() const override;
+    AbstractSchemeTreeItem *createTreeItem() override;
 
 private:
     struct UnitState

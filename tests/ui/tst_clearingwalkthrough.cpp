@@ -14,6 +14,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -92,6 +93,8 @@ QString shownTexts(QWidget *panel)
         texts << edit->text();
     for (QLabel *label : panel->findChildren<QLabel *>())
         texts << label->text();
+    for (QPlainTextEdit *report : panel->findChildren<QPlainTextEdit *>())
+        texts << report->toPlainText();
     return texts.join(QLatin1Char('\n'));
 }
 

@@ -11,6 +11,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,6 +53,8 @@ QString shownTexts(const QWidget *panel)
         texts << edit->text();
     for (const QLabel *label : panel->findChildren<QLabel *>())
         texts << label->text();
+    for (const QPlainTextEdit *report : panel->findChildren<QPlainTextEdit *>())
+        texts << report->toPlainText();
     return texts.join(QLatin1Char('\n'));
 }
 

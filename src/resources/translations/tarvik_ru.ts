@@ -1584,6 +1584,17 @@ Options:
     </message>
 </context>
 <context>
+    <name>CodeClearingSchemeTreeItem</name>
+    <message>
+        <source>Right-click the unit, Clear codes…, to clear again.</source>
+        <translation>Чтобы сбросить коды снова: правый щелчок по блоку, «Стереть коды…».</translation>
+    </message>
+    <message>
+        <source>No clearing yet</source>
+        <translation>Коды ещё не стирались</translation>
+    </message>
+</context>
+<context>
     <name>ComponentIdFunction</name>
     <message>
         <source>Component Identification</source>

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "scheme/abstractschemetreeitem.h"
+
+#include <QPointer>
+
+class CodeClearingFunction;
+class QLabel;
+class QPlainTextEdit;
+
+// The tree node of a unit's clearing function. Its editor shows the last clearing's summary and,
+// below it, the whole report (each unit's answer, the codes gone and come back), read-only.
+class CodeClearingSchemeTreeItem : public AbstractSchemeTreeItem
+{
+    Q_OBJECT
+
+public:
+    explicit CodeClearingSchemeTreeItem(CodeClearingFunction *function);
+
+    QWidget *createWidget() override;
+    using AbstractSchemeTreeItem::createWidget;
+    bool doUpdate() override;
+
+private:
+    void refresh();
+
+    QPointer<CodeClearingFunction> m_function;
+    QPointer<QLabel> m_summary;
+    QPointer<QPlainTextEdit> m_report;
+};
