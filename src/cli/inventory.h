@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/transportmonitor.h"
+#include "model/transportmonitor.h"
 
 #include <QByteArray>
 #include <QMap>

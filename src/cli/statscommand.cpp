@@ -2,7 +2,7 @@
 
 #include "cli/clicommand.h"
 #include "cli/recordingsource.h"
-#include "cli/transportmonitor.h"
+#include "model/transportmonitor.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/j1939reg.h"
 

@@ -8,6 +8,7 @@
 #include "model/itemidentity.h"
 #include "model/itemparameters.h"
 #include "model/lastframe.h"
+#include "model/itemexpectation.h"
 #include "model/receivesupervision.h"
 
 #include <QHash>
@@ -255,6 +256,9 @@ public:
     void applySchemeSettings(const QDomElement &element);
     // The state a scheme file keeps: an Auto item that took over transmission is still Auto.
     int schemeState() const;
+    // What the bus check expects of this item; kept in the scheme file. Any thread.
+    ItemExpectation expectation() const { return m_expectation.load(); }
+    void setExpectation(const ItemExpectation &expectation) { m_expectation.store(expectation); }
     // Whether a scheme file's <initcall> may invoke this method: only methods a class names in
     // its "initcalls" class info (comma-separated) are callable from files.
     bool allowsInitCall(const QByteArray &method) const;
@@ -329,4 +333,5 @@ private:
     std::atomic<bool> m_paused{false};
     // Set when an Auto item took over transmission, cleared by any other change of state.
     std::atomic<bool> m_tookOver{false};
+    GuardedValue<ItemExpectation> m_expectation;
 };

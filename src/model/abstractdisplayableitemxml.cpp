@@ -84,6 +84,7 @@ void AbstractDisplayableItem::saveItemToXmlNode(QDomElement &element)
         element.setAttribute(QStringLiteral("filtered"), QStringLiteral("true"));
     saveItemToXmlNodeImpl(element);
     saveParameterValues(element);
+    expectation().save(element);
     for (AbstractDisplayableItem *child : children()) {
         QDomElement childElement = doc.createElement(QStringLiteral("genericitem"));
         element.appendChild(childElement);
@@ -148,6 +149,7 @@ void AbstractDisplayableItem::applySchemeSettings(const QDomElement &element)
     if (!nameElement.isNull())
         setName(nameElement.text()); // the engineer's name wins over the description's
     applyXmlAttributes(element, PeriodKeepsType);
+    setExpectation(ItemExpectation::load(element));
     // A device passes its state on to its functions: it goes first, their own states after.
     // A device whose functions disagree has no state of its own to set.
     bool ok = false;

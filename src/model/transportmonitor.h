@@ -16,6 +16,9 @@ class TransportMonitor
 {
 public:
     enum Kind { Bam = 0, Connection = 1 };
+    // How a session ended: the whole message, an abort by either side, a time-out, a protocol
+    // fault (bad sequence, a new announcement, an invalid one), or still open at the end.
+    enum Ending { Open = 0, Completed, Aborted, TimedOut, Broken, Unfinished };
     struct Session
     {
         Kind kind = Bam;
@@ -32,6 +35,7 @@ public:
         qint64 lastUs = 0;
         bool complete = false;
         QString outcome; // empty while open; "completed" or the reason it ended
+        Ending ending = Open;
         QByteArray data; // the payload as far as it came, `size` bytes once complete
     };
 
@@ -46,11 +50,14 @@ public:
     void finish(qint64 endUs);
 
     const QVector<Session> &sessions() const { return m_ended; }
+    // The sessions ended since the last call, handed over: a caller that streams keeps memory
+    // bounded by taking them as they come.
+    QVector<Session> takeEnded();
     static QString abortReasonText(quint8 reason);
 
 private:
     void expire(qint64 nowUs);
-    void end(quint32 key, const QString &outcome);
+    void end(quint32 key, const QString &outcome, Ending ending);
     void takeControl(const CanMessage &m, qint64 timeUs);
     void takeData(const CanMessage &m, qint64 timeUs);
     static quint32 keyOf(quint8 source, quint8 destination)

@@ -1,6 +1,4 @@
-#include "cli/transportmonitor.h"
-
-#include "cli/cli.h"
+#include "model/transportmonitor.h"
 
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
@@ -20,62 +18,72 @@ QString TransportMonitor::abortReasonText(quint8 reason)
 {
     switch (reason) {
     case 1:
-        return Cli::tr("already in a connection");
+        return QCoreApplication::translate("Cli", "already in a connection");
     case 2:
-        return Cli::tr("resources needed elsewhere");
+        return QCoreApplication::translate("Cli", "resources needed elsewhere");
     case 3:
-        return Cli::tr("time-out");
+        return QCoreApplication::translate("Cli", "time-out");
     case 4:
-        return Cli::tr("CTS while data transfer in progress");
+        return QCoreApplication::translate("Cli", "CTS while data transfer in progress");
     case 5:
-        return Cli::tr("maximum retransmit request limit reached");
+        return QCoreApplication::translate("Cli", "maximum retransmit request limit reached");
     case 6:
-        return Cli::tr("unexpected data transfer packet");
+        return QCoreApplication::translate("Cli", "unexpected data transfer packet");
     case 7:
-        return Cli::tr("bad sequence number");
+        return QCoreApplication::translate("Cli", "bad sequence number");
     case 8:
-        return Cli::tr("duplicate sequence number");
+        return QCoreApplication::translate("Cli", "duplicate sequence number");
     case 9:
-        return Cli::tr("message size above 1785 bytes");
+        return QCoreApplication::translate("Cli", "message size above 1785 bytes");
     default:
-        return Cli::tr("reason %1").arg(reason);
+        return QCoreApplication::translate("Cli", "reason %1").arg(reason);
     }
 }
 
-void TransportMonitor::end(quint32 key, const QString &outcome)
+void TransportMonitor::end(quint32 key, const QString &outcome, Ending ending)
 {
     auto it = m_open.find(key);
     if (it == m_open.end())
         return;
     it->outcome = outcome;
+    it->ending = ending;
     m_ended.append(*it);
     m_open.erase(it);
 }
 
 void TransportMonitor::expire(qint64 nowUs)
 {
-    QVector<QPair<quint32, QString>> expired;
+    struct Expired
+    {
+        quint32 key;
+        QString outcome;
+    };
+    QVector<Expired> expired;
     for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
         const Session &s = *it;
         const qint64 gap = nowUs - s.lastUs;
         if (s.kind == Bam) {
             if (gap > T1Us)
-                expired.append({it.key(), Cli::tr("time-out between packets (T1)")});
+                expired.append({it.key(), QCoreApplication::translate(
+                                              "Cli", "time-out between packets (T1)")});
         } else if (s.complete) {
             if (gap > T3Us)
-                expired.append({it.key(), Cli::tr("no acknowledgement (T3)")});
+                expired.append(
+                    {it.key(), QCoreApplication::translate("Cli", "no acknowledgement (T3)")});
         } else if (s.holding) {
             if (gap > T4Us)
-                expired.append({it.key(), Cli::tr("held open too long (T4)")});
+                expired.append(
+                    {it.key(), QCoreApplication::translate("Cli", "held open too long (T4)")});
         } else if (s.received < s.cleared) {
             if (gap > (s.afterCts ? T2Us : T1Us))
-                expired.append({it.key(), Cli::tr("time-out waiting for data (T1/T2)")});
+                expired.append({it.key(), QCoreApplication::translate(
+                                              "Cli", "time-out waiting for data (T1/T2)")});
         } else if (gap > T3Us) {
-            expired.append({it.key(), Cli::tr("no CTS (T3)")});
+            expired.append({it.key(), QCoreApplication::translate("Cli", "no CTS (T3)")});
         }
     }
     for (const auto &e : expired)
-        end(e.first, e.second);
+        end(e.key, e.outcome, TimedOut);
 }
 
 void TransportMonitor::take(const CanMessage &m, qint64 timeUs)
@@ -107,7 +115,7 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         if (bam != (destination == CanMessage::GlobalAddress))
             return; // a BAM to one node or an RTS to all is not a session
         const quint32 key = keyOf(source, destination);
-        end(key, Cli::tr("replaced by a new announcement"));
+        end(key, QCoreApplication::translate("Cli", "replaced by a new announcement"), Broken);
         Session s;
         s.kind = bam ? Bam : Connection;
         s.source = source;
@@ -118,9 +126,11 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         s.startUs = s.lastUs = timeUs;
         s.cleared = bam ? s.packets : 0;
         if (!TPConnection::isValidAnnouncement(quint16(s.size), quint8(s.packets))) {
-            s.outcome = Cli::tr("invalid announcement (%1 bytes in %2 packets)")
+            s.outcome = QCoreApplication::translate("Cli",
+                                                    "invalid announcement (%1 bytes in %2 packets)")
                             .arg(s.size)
                             .arg(s.packets);
+            s.ending = Broken;
             m_ended.append(s);
             return;
         }
@@ -149,20 +159,23 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
         if (it == m_open.end() || it->kind != Connection)
             return;
         it->lastUs = timeUs;
-        end(key, it->complete ? Cli::tr("completed") : Cli::tr("acknowledged before all data"));
+        if (it->complete)
+            end(key, QCoreApplication::translate("Cli", "completed"), Completed);
+        else
+            end(key, QCoreApplication::translate("Cli", "acknowledged before all data"), Broken);
         return;
     }
     case TPConnection::ConnAbort: {
         // Either side may abort: the sender's session is keyed by itself, the receiver's abort
         // names the sender as destination.
         const QString reason
-            = Cli::tr("aborted by %1: %2")
+            = QCoreApplication::translate("Cli", "aborted by %1: %2")
                   .arg(QStringLiteral("%1").arg(source, 2, 16, QLatin1Char('0')).toUpper(),
                        abortReasonText(m.data[1]));
         if (m_open.contains(keyOf(source, destination)))
-            end(keyOf(source, destination), reason);
+            end(keyOf(source, destination), reason, Aborted);
         else
-            end(keyOf(destination, source), reason);
+            end(keyOf(destination, source), reason, Aborted);
         return;
     }
     default:
@@ -179,12 +192,16 @@ void TransportMonitor::takeData(const CanMessage &m, qint64 timeUs)
     const int sequence = m.data[0];
     it->lastUs = timeUs;
     if (it->kind == Connection && it->holding) {
-        end(key, Cli::tr("data while the receiver held the connection"));
+        end(key, QCoreApplication::translate("Cli", "data while the receiver held the connection"),
+            Broken);
         return;
     }
     if (sequence != it->received + 1 || sequence > it->cleared) {
         end(key,
-            Cli::tr("bad sequence number %1 (expected %2)").arg(sequence).arg(it->received + 1));
+            QCoreApplication::translate("Cli", "bad sequence number %1 (expected %2)")
+                .arg(sequence)
+                .arg(it->received + 1),
+            Broken);
         return;
     }
     it->received = sequence;
@@ -200,7 +217,7 @@ void TransportMonitor::takeData(const CanMessage &m, qint64 timeUs)
     it->data.truncate(it->size);
     // A broadcast ends with its last packet; a connection with the receiver's acknowledgement.
     if (it->kind == Bam)
-        end(key, Cli::tr("completed"));
+        end(key, QCoreApplication::translate("Cli", "completed"), Completed);
 }
 
 void TransportMonitor::finish(qint64 endUs)
@@ -208,5 +225,13 @@ void TransportMonitor::finish(qint64 endUs)
     expire(endUs);
     const QList<quint32> keys = m_open.keys();
     for (quint32 key : keys)
-        end(key, Cli::tr("unfinished at the end of the recording"));
+        end(key, QCoreApplication::translate("Cli", "unfinished at the end of the recording"),
+            Unfinished);
+}
+
+QVector<TransportMonitor::Session> TransportMonitor::takeEnded()
+{
+    QVector<Session> ended;
+    ended.swap(m_ended);
+    return ended;
 }

@@ -1,5 +1,5 @@
 #include "can/candumpreader.h"
-#include "cli/transportmonitor.h"
+#include "model/transportmonitor.h"
 
 #include <QtTest>
 
