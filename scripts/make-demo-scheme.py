@@ -21,6 +21,19 @@ UNITS = [('cabin_controller', 0x0A), ('hydro_support_controller', 0x80),
          ('control_panel_low', 0x9E), ('control_panel_upper', 0x9F)]
 
 
+# What the check of the demo recording expects beyond the defaults: the engine's catalogue
+# functions the demo bus does not send are absent, the tune variables and the machine state come
+# only when the tool asks, and the pressure sensor reads 0 to 250 bar without a fault.
+ENGINE_ABSENT = [('eec2', 'f003'), ('eec3', 'fedf'), ('et2', 'fea4'), ('eflp1', 'feef'),
+                 ('eflp2', 'fedb'), ('lfe1', 'fef2'), ('lfc1', 'fee9'), ('amb', 'fef5'),
+                 ('ic1', 'fef6'), ('vep1', 'fef7'), ('shutdn', 'fee4'), ('wfi', 'feff'),
+                 ('fd1', 'febd')]
+ON_REQUEST = '<expect event="true"/>'
+TUNE = '    <func internal="true" key="" address="ef00">%s</func>' % ON_REQUEST
+PRESSURE_RANGES = ('<expect><range param="P" min="0" max="250"/>'
+                   '<range param="FAULT" min="0" max="0"/></expect>')
+
+
 def device(key, address, inner=(), name=None):
     out = ['  <device key="%s" address="%x" type="j1939" internal="true" state="3" period="0">'
            % (key, address)]
@@ -33,8 +46,8 @@ def device(key, address, inner=(), name=None):
 
 # The lower control panel's tune variable L0: the controller's acceptance test reads and writes it
 # through the panel to check the controller's FRAM, and the demo's controller answers for it.
-LOWER_PANEL_TUNE = ['    <func internal="true" key="" address="ef00">',
-                    '      <func internal="true" key="L0" address="4c30"/>',
+LOWER_PANEL_TUNE = ['    <func internal="true" key="" address="ef00">' + ON_REQUEST,
+                    '      <func internal="true" key="L0" address="4c30">%s</func>' % ON_REQUEST,
                     '    </func>']
 
 # Unique keys in the scheme tree: address in hexadecimal and object name, per level.
@@ -63,13 +76,19 @@ TAB = [
 
 def main():
     lines = ['<devices>']
-    lines += device('engine1', 0x00, name='Engine #1')
+    lines += device('engine1', 0x00, [
+        '    <func internal="true" key="%s" address="%s"><expect presence="absent"/></func>' % f
+        for f in ENGINE_ABSENT], name='Engine #1')
     bridge = ['    <func internal="true" key="zbus" address="ff34">']
-    bridge += ['      <func internal="true" key="%s" address="%x"/>' % s for s in SENSORS]
+    bridge += ['      <func internal="true" key="%s" address="%x">%s</func>'
+               % (key, address, PRESSURE_RANGES if key == 'zsb-07' else '')
+               for key, address in SENSORS]
     bridge += ['    </func>']
+    bridge += ['    <func internal="true" key="" address="ff35">%s</func>' % ON_REQUEST, TUNE]
     lines += device('controller', 0xA0, bridge)
     for key, address in UNITS:
-        lines += device(key, address, LOWER_PANEL_TUNE if key == 'control_panel_low' else ())
+        lines += device(key, address, LOWER_PANEL_TUNE if key == 'control_panel_low'
+                        else [TUNE] if key.startswith(('control_panel', 'support')) else ())
     lines += device('empty_device', 0x4A,
                     ['    <func internal="true" key="bjm1" address="fdd6"/>'], name='SAE joystick')
     lines += ['  <widgets/>'] + TAB + ['</devices>']

@@ -1,5 +1,6 @@
 #include "cli/clicommand.h"
 
+#include "cli/buscheckcommands.h"
 #include "cli/decodecommand.h"
 #include "cli/exportdbccommand.h"
 #include "cli/faultscommand.h"
@@ -39,6 +40,11 @@ const QList<Entry> &commands()
         {"stats",
          QT_TRANSLATE_NOOP("Cli", "Frames, transport sessions and bus load of a recording"),
          &runStatsCommand},
+        {"learn",
+         QT_TRANSLATE_NOOP("Cli", "Learn the expected scheme from a recording of a healthy bus"),
+         &runLearnCommand},
+        {"check", QT_TRANSLATE_NOOP("Cli", "Check a recording against an expected scheme"),
+         &runCheckCommand},
         {"export-dbc", QT_TRANSLATE_NOOP("Cli", "Write the function library as a DBC file"),
          &runExportDbcCommand},
     };

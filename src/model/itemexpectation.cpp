@@ -24,7 +24,8 @@ bool ItemExpectation::Range::operator==(const Range &o) const
 bool ItemExpectation::isEmpty() const
 {
     return presence == DefaultPresence && periodMs == 0 && tolerancePercent == 0 && !eventDriven
-           && ranges.isEmpty() && name.isEmpty() && software.isEmpty() && codes.isEmpty();
+           && ranges.isEmpty() && name.isEmpty() && software.isEmpty() && codes.isEmpty()
+           && groups.isEmpty();
 }
 
 const ItemExpectation::Range *ItemExpectation::range(const QString &parameter) const
@@ -40,7 +41,8 @@ bool ItemExpectation::operator==(const ItemExpectation &o) const
 {
     return presence == o.presence && periodMs == o.periodMs
            && tolerancePercent == o.tolerancePercent && eventDriven == o.eventDriven
-           && ranges == o.ranges && name == o.name && software == o.software && codes == o.codes;
+           && ranges == o.ranges && name == o.name && software == o.software && codes == o.codes
+           && groups == o.groups;
 }
 
 QString ItemExpectation::presenceKeyword(Presence presence)
@@ -94,6 +96,11 @@ void ItemExpectation::save(QDomElement &item) const
         ce.setAttribute(QStringLiteral("fmi"), c.fmi);
         e.appendChild(ce);
     }
+    for (quint32 pgn : groups) {
+        QDomElement ge = doc.createElement(QStringLiteral("group"));
+        ge.setAttribute(QStringLiteral("pgn"), QString::number(pgn, 16).toUpper());
+        e.appendChild(ge);
+    }
     item.appendChild(e);
 }
 
@@ -139,6 +146,13 @@ ItemExpectation ItemExpectation::load(const QDomElement &item)
         const uint fmi = ce.attribute(QStringLiteral("fmi")).toUInt(&okFmi);
         if (okSpn && okFmi && spn < (1u << 19) && fmi < 32)
             x.codes.append({spn, quint8(fmi)});
+    }
+    for (QDomElement ge = e.firstChildElement(QStringLiteral("group")); !ge.isNull();
+         ge = ge.nextSiblingElement(QStringLiteral("group"))) {
+        bool okPgn = false;
+        const uint pgn = ge.attribute(QStringLiteral("pgn")).toUInt(&okPgn, 16);
+        if (okPgn && pgn < (1u << 18) && !x.groups.contains(pgn))
+            x.groups.append(pgn);
     }
     return x;
 }

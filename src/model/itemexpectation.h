@@ -52,6 +52,8 @@ struct ItemExpectation
     QString software;
     // Active trouble codes a healthy unit may show.
     QList<Code> codes;
+    // Parameter groups a unit sends that no function of the scheme describes.
+    QList<quint32> groups;
 
     bool isEmpty() const;
     const Range *range(const QString &parameter) const;

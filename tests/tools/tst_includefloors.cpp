@@ -23,6 +23,7 @@ const QVector<QStringList> floors = {
     {"diagnostics"},
     {"machine"},
     {"devicetests"},
+    {"buscheck"},
     {"demo"},
     {"app"},
     {"cli", "ui"},

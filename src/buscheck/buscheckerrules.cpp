@@ -1,0 +1,459 @@
+// The rules of the bus check: periods and silences, values, codes, identification, transport
+// sessions and the bus load.
+#include "buscheck/buschecker.h"
+
+#include "buscheck/buscheckerparts.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr quint32 PgnDm1 = 0xFECA;
+constexpr quint32 PgnSoftwareId = 0xFEDA;
+constexpr qint64 LoadWindowUs = 1000000;
+
+QString hex2(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+QString msText(qint64 us)
+{
+    return QString::number(qRound64(double(us) / 1000.0)) + QStringLiteral(" ms");
+}
+
+QString valueText(double value)
+{
+    return QString::number(value, 'g', 8);
+}
+
+QString nameText(quint64 name)
+{
+    return QStringLiteral("%1").arg(name, 16, 16, QLatin1Char('0')).toUpper();
+}
+
+QString pgnText(quint32 pgn)
+{
+    return QStringLiteral("%1").arg(pgn, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString laneKey(const char *what, int lane)
+{
+    return QLatin1String(what) + QString::number(lane);
+}
+
+} // namespace
+
+void BusChecker::takeFunctionFrame(Function *f, qint64 timeUs)
+{
+    f->everSeen = true;
+    seen(f->lane, timeUs, f->lateUs > 0 ? f->lateUs : DefaultMergeUs);
+    if (f->periodMs <= 0) {
+        f->lastUs = timeUs;
+        return;
+    }
+    endFunctionGap(f, timeUs, false);
+    // The mean period over the last frames, judged only when a tolerance is set.
+    const qint64 gap = timeUs - f->lastUs;
+    if (gap > f->lateUs || f->unit->pauseEndUs > f->lastUs)
+        f->windowCount = 0; // a gap judged above, or one the unit's silence excuses
+    f->lastUs = timeUs;
+    constexpr int Size = int(sizeof f->window / sizeof *f->window);
+    f->window[f->windowNext] = timeUs;
+    f->windowNext = (f->windowNext + 1) % Size;
+    f->windowCount = qMin(f->windowCount + 1, Size);
+    if (f->tolerancePercent <= 0 || f->windowCount < Size)
+        return;
+    const qint64 oldest = f->window[f->windowNext];
+    const double mean = double(timeUs - oldest) / (Size - 1);
+    const double period = f->periodMs * 1000.0;
+    const double tolerance = period * f->tolerancePercent / 100.0;
+    const QString lateKey = laneKey("mean-late:", f->lane);
+    const QString fastKey = laneKey("mean-fast:", f->lane);
+    const bool slow = mean > period + tolerance;
+    const bool fast = mean < period - tolerance;
+    if (!slow)
+        closeKey(lateKey, timeUs);
+    if (!fast)
+        closeKey(fastKey, timeUs);
+    if ((slow && m_open.contains(lateKey)) || (fast && m_open.contains(fastKey)) || !(slow || fast))
+        return;
+    Deviation d = make(slow ? Deviation::Late : Deviation::TooFast, f->unit, f, timeUs);
+    d.observed = tr("mean period %1 over %2 frames").arg(msText(qint64(mean))).arg(Size);
+    d.expected = tr("%1 ms ± %2 %").arg(f->periodMs).arg(f->tolerancePercent);
+    d.rule = tr("mean period within the tolerance");
+    m_open.insert(slow ? lateKey : fastKey, openDeviation(d));
+}
+
+void BusChecker::endFunctionGap(Function *f, qint64 timeUs, bool atEnd)
+{
+    const QString key = laneKey("gap:", f->lane);
+    const auto it = m_open.find(key);
+    if (it != m_open.end()) {
+        const int index = it.value();
+        m_open.erase(it);
+        updateDeviation(index, timeUs, atEnd);
+        return;
+    }
+    // A gap between the late and the silent limit is judged when it ends. The unit's own
+    // silence (a pause) excuses the gaps of its functions.
+    const qint64 gap = timeUs - f->lastUs;
+    if (gap <= f->lateUs || f->intermittent || f->unit->moved || f->unit->pauseEndUs > f->lastUs
+        || f->unit->paused)
+        return;
+    Deviation d = make(f->everSeen || !atEnd ? Deviation::Late : Deviation::Missing, f->unit, f,
+                       f->lastUs + f->lateUs);
+    d.observed = tr("no frame for %1").arg(msText(gap));
+    d.expected = tr("every %1 ms").arg(f->periodMs);
+    d.rule = tr("gap above %1 (two periods)").arg(msText(f->lateUs));
+    d.endUs = timeUs;
+    d.open = atEnd;
+    openDeviation(d);
+}
+
+void BusChecker::checkSilences(qint64 nowUs)
+{
+    for (auto &unit : m_units) {
+        Unit *u = unit.get();
+        if (u->silentLimitUs <= 0 || u->paused || u->moved || nowUs - u->lastUs <= u->silentLimitUs)
+            continue;
+        u->paused = true;
+        if (u->expectation.presence == ItemExpectation::Intermittent)
+            continue;
+        Deviation d = make(u->everSeen ? Deviation::Silent : Deviation::Missing, u, nullptr,
+                           u->lastUs + u->silentLimitUs);
+        d.rule = tr("no frame from the unit for %1").arg(msText(u->silentLimitUs));
+        d.observed = u->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(u->lastUs))
+                                 : tr("no frame yet");
+        m_open.insert(laneKey("silent:", u->lane), openDeviation(d));
+    }
+    for (auto &function : m_functions) {
+        Function *f = function.get();
+        if (f->periodMs <= 0 || f->intermittent || f->unit->paused || f->unit->moved
+            || f->unit->pauseEndUs > f->lastUs || nowUs - f->lastUs <= f->silentUs)
+            continue;
+        const QString key = laneKey("gap:", f->lane);
+        if (m_open.contains(key))
+            continue;
+        Deviation d = make(f->everSeen ? Deviation::Silent : Deviation::Missing, f->unit, f,
+                           f->lastUs + f->lateUs);
+        d.rule = tr("gap above %1 (five periods)").arg(msText(f->silentUs));
+        d.expected = tr("every %1 ms").arg(f->periodMs);
+        d.observed = f->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(f->lastUs))
+                                 : tr("no frame yet");
+        m_open.insert(key, openDeviation(d));
+    }
+}
+
+void BusChecker::takeValues(Function *f, qint64 timeUs)
+{
+    if (f->unit->wakeUs >= 0 && timeUs - f->unit->wakeUs < WakeUpGraceUs)
+        return;
+    for (const Function::Value &v : qAsConst(f->values)) {
+        const ZxParameter *p = v.parameter;
+        const QString errorKey = QStringLiteral("error:%1:%2").arg(f->lane).arg(v.key);
+        const QString rangeKey = QStringLiteral("range:%1:%2").arg(f->lane).arg(v.key);
+        const bool error = p->isError() && !(v.hasRange && v.range.allowError);
+        bool outside = false;
+        QString observed;
+        if (!p->isValid() && !p->isError()) {
+            outside = v.hasRange && !v.range.allowNotAvailable;
+            observed = ZxParameter::notAvailableText();
+        } else if (p->isValid() && v.hasRange && v.range.hasLimits) {
+            bool ok = false;
+            const double value = p->variantValue().toDouble(&ok);
+            outside = ok && (value < v.range.minimum || value > v.range.maximum);
+            observed = valueText(value);
+        }
+        if (!error)
+            closeKey(errorKey, timeUs);
+        if (!outside)
+            closeKey(rangeKey, timeUs);
+        if (error && !m_open.contains(errorKey)) {
+            Deviation d = make(Deviation::ErrorIndicator, f->unit, f, timeUs);
+            d.parameter = v.key;
+            d.observed = ZxParameter::errorText();
+            d.rule = tr("no error indicator");
+            m_open.insert(errorKey, openDeviation(d));
+        }
+        if (outside && !m_open.contains(rangeKey)) {
+            Deviation d = make(Deviation::OutOfRange, f->unit, f, timeUs);
+            d.parameter = v.key;
+            d.observed = observed;
+            d.expected = v.range.hasLimits ? QStringLiteral("%1 … %2").arg(
+                             valueText(v.range.minimum), valueText(v.range.maximum))
+                                           : tr("a value");
+            d.rule = v.range.hasLimits ? tr("value within its range") : tr("value available");
+            m_open.insert(rangeKey, openDeviation(d));
+        }
+    }
+}
+
+void BusChecker::takeUnexpected(const CanMessage &m, qint64 timeUs, quint32 pgn,
+                                const QString &rule)
+{
+    const quint8 sa = m.address();
+    const Unit *u = m_byAddress[sa];
+    const bool known = u && u->expectation.presence != ItemExpectation::Absent;
+    const QString key = known ? QStringLiteral("group:%1:%2").arg(sa).arg(pgn)
+                              : QStringLiteral("unit:%1").arg(sa);
+    const int index = m_open.value(key, -1);
+    if (index >= 0) {
+        Deviation &d = m_deviations[index];
+        d.endUs = timeUs;
+        if (!known) {
+            const int lane = m_laneIndex.value(QStringLiteral("sa:") + hex2(sa), -1);
+            if (lane >= 0)
+                seen(lane, timeUs, DefaultMergeUs);
+        }
+        return;
+    }
+    Deviation d;
+    d.startUs = d.endUs = timeUs;
+    d.address = sa;
+    d.pgn = pgn;
+    if (known) {
+        d = make(Deviation::UnexpectedGroup, u, nullptr, timeUs);
+        d.pgn = pgn;
+        d.observed = tr("PGN %1").arg(pgnText(pgn));
+        d.rule = rule.isEmpty() ? tr("only the unit's functions") : rule;
+    } else {
+        const QString laneName = QStringLiteral("sa:") + hex2(sa);
+        if (!m_laneIndex.contains(laneName)) {
+            Lane lane;
+            lane.key = laneName;
+            lane.name = u ? u->name : tr("Unit %1").arg(hex2(sa));
+            lane.address = sa;
+            lane.unexpected = true;
+            m_lanes.append(lane);
+            m_laneIndex.insert(laneName, m_lanes.size() - 1);
+        }
+        seen(m_laneIndex.value(laneName), timeUs, DefaultMergeUs);
+        d.kind = Deviation::UnexpectedUnit;
+        d.lane = laneName;
+        d.unit = u ? u->name : tr("Unit %1").arg(hex2(sa));
+        d.itemKey = u ? u->itemKey : QString();
+        d.observed = tr("first frame PGN %1").arg(pgnText(pgn));
+        d.rule = u ? tr("expected absent") : tr("only the units of the scheme");
+    }
+    m_open.insert(key, openDeviation(d));
+}
+
+void BusChecker::takeAddressClaim(const CanMessage &m, qint64 timeUs)
+{
+    const quint8 sa = m.address();
+    if (m.length < 8 || sa >= 0xFE)
+        return;
+    quint64 name = 0;
+    for (int i = 7; i >= 0; --i)
+        name = name << 8 | m.data[i];
+    for (auto &unit : m_units) {
+        Unit *u = unit.get();
+        if (!u->hasName || u->nameValue != name || u->address == sa || u->address < 0)
+            continue;
+        if (m_moved[sa] == u)
+            return;
+        m_moved[sa] = u;
+        u->moved = true;
+        closeKey(laneKey("silent:", u->lane), timeUs);
+        Deviation d = make(Deviation::Moved, u, nullptr, timeUs);
+        d.observed = tr("address %1").arg(hex2(sa));
+        d.expected = tr("address %1").arg(hex2(u->address));
+        d.rule = tr("the unit (its NAME) at its address");
+        m_open.insert(laneKey("moved:", u->lane), openDeviation(d));
+        return;
+    }
+    Unit *u = m_byAddress[sa];
+    if (u && u->hasName && u->nameValue != name) {
+        Deviation d = make(Deviation::Identification, u, nullptr, timeUs);
+        d.observed = tr("NAME %1").arg(nameText(name));
+        d.expected = tr("NAME %1").arg(nameText(u->nameValue));
+        d.rule = tr("the unit's NAME");
+        d.open = false;
+        openDeviation(d);
+    }
+}
+
+void BusChecker::takeGroupPayload(quint8 source, quint32 pgn, const QByteArray &data, qint64 timeUs)
+{
+    Unit *u = m_byAddress[source];
+    if (!u || u->expectation.presence == ItemExpectation::Absent)
+        return;
+    if (pgn == PgnDm1) {
+        takeCodes(u, data, timeUs);
+    } else if (pgn == PgnSoftwareId && !u->expectation.software.isEmpty()) {
+        const QString software = QString::fromLatin1(data).remove(QChar(0xFF)).trimmed();
+        if (software != u->expectation.software) {
+            Deviation d = make(Deviation::Identification, u, nullptr, timeUs);
+            d.observed = software;
+            d.expected = u->expectation.software;
+            d.rule = tr("the unit's software identification");
+            d.open = false;
+            openDeviation(d);
+        }
+    }
+}
+
+void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
+{
+    QSet<quint64> active;
+    QHash<quint64, int> occurrences;
+    for (int i = 2; i + 4 <= data.size(); i += 4) {
+        const auto *b = reinterpret_cast<const quint8 *>(data.constData() + i);
+        const quint32 spn = b[0] | b[1] << 8 | quint32(b[2] >> 5) << 16;
+        const quint8 fmi = b[2] & 0x1F;
+        if ((spn == 0 && fmi == 0) || (spn == 0x7FFFF && fmi == 0x1F))
+            continue;
+        const quint64 code = quint64(spn) << 8 | fmi;
+        active.insert(code);
+        occurrences.insert(code, b[3] & 0x7F);
+    }
+    for (quint64 code : qAsConst(u->activeCodes)) {
+        if (!active.contains(code))
+            closeKey(QStringLiteral("code:%1:%2").arg(u->lane).arg(code), timeUs);
+    }
+    for (quint64 code : qAsConst(active)) {
+        const quint32 spn = quint32(code >> 8);
+        const quint8 fmi = quint8(code & 0x1F);
+        const QString key = QStringLiteral("code:%1:%2").arg(u->lane).arg(code);
+        if (u->activeCodes.contains(code) || u->expectation.allowsCode(spn, fmi)
+            || m_open.contains(key))
+            continue;
+        Deviation d = make(Deviation::TroubleCode, u, nullptr, timeUs);
+        d.pgn = PgnDm1;
+        d.observed
+            = tr("SPN %1 FMI %2, %3 occurrences").arg(spn).arg(fmi).arg(occurrences.value(code));
+        d.rule = tr("no active code but those a healthy unit shows");
+        m_open.insert(key, openDeviation(d));
+    }
+    u->activeCodes = active;
+}
+
+void BusChecker::takeSessions(qint64 timeUs)
+{
+    Q_UNUSED(timeUs)
+    const QVector<TransportMonitor::Session> ended = m_transport.takeEnded();
+    for (const TransportMonitor::Session &s : ended) {
+        if (s.ending == TransportMonitor::Completed) {
+            takeGroupPayload(s.source, s.pgn, s.data, s.lastUs);
+            Unit *u = m_byAddress[s.source];
+            if (u && !u->pgns.contains(s.pgn) && !isEventGroup(s.pgn)
+                && u->expectation.presence != ItemExpectation::Absent) {
+                CanMessage carried;
+                carried.extended = true;
+                carried.id = (s.pgn << 8 | s.source) & 0x3FFFFFF;
+                takeUnexpected(carried, s.lastUs, s.pgn);
+            }
+            continue;
+        }
+        if (s.ending == TransportMonitor::Unfinished || s.ending == TransportMonitor::Open)
+            continue;
+        const Unit *u = m_byAddress[s.source];
+        Deviation d = make(s.ending == TransportMonitor::TimedOut ? Deviation::TransportTimedOut
+                                                                  : Deviation::TransportAborted,
+                           u, nullptr, s.startUs);
+        if (!u) {
+            d.address = s.source;
+            d.unit = tr("Unit %1").arg(hex2(s.source));
+        }
+        d.pgn = s.pgn;
+        d.endUs = qMax(s.startUs, s.lastUs);
+        d.open = false;
+        d.observed = s.outcome;
+        d.rule = tr("transport sessions complete");
+        openDeviation(d);
+    }
+}
+
+void BusChecker::takeLoad(const CanMessage &m, qint64 timeUs)
+{
+    while (timeUs >= m_loadWindowStartUs + LoadWindowUs) {
+        const double percent
+            = 100.0 * double(m_loadBits) / m_settings.bitrate * (1e6 / LoadWindowUs);
+        const QString key = QStringLiteral("load");
+        if (percent > m_settings.loadLimitPercent) {
+            if (!m_open.contains(key)) {
+                Deviation d = make(Deviation::BusLoad, nullptr, nullptr, m_loadWindowStartUs);
+                d.observed = tr("%1 % at %2 bit/s").arg(percent, 0, 'f', 1).arg(m_settings.bitrate);
+                d.expected = tr("at most %1 %").arg(m_settings.loadLimitPercent);
+                d.rule = tr("bus load of a second");
+                m_open.insert(key, openDeviation(d));
+            }
+        } else {
+            closeKey(key, m_loadWindowStartUs);
+        }
+        m_loadBits = 0;
+        m_loadWindowStartUs += LoadWindowUs;
+        if (m_loadBits == 0 && timeUs - m_loadWindowStartUs > LoadWindowUs) {
+            // A long pause: the empty seconds in between all had no load.
+            closeKey(key, m_loadWindowStartUs);
+            m_loadWindowStartUs += (timeUs - m_loadWindowStartUs) / LoadWindowUs * LoadWindowUs;
+        }
+    }
+    m_loadBits += (m.extended ? 67 : 47) + 8 * m.length;
+}
+
+void BusChecker::advance(qint64 nowUs)
+{
+    if (m_startUs < 0 || m_finished || nowUs < m_nowUs)
+        return;
+    m_nowUs = nowUs;
+    checkSilences(nowUs);
+    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
+        Deviation &d = m_deviations[it.value()];
+        if (d.kind != Deviation::UnexpectedUnit && d.kind != Deviation::UnexpectedGroup)
+            d.endUs = qMax(d.startUs, nowUs);
+    }
+}
+
+void BusChecker::finish(qint64 endUs)
+{
+    if (m_finished)
+        return;
+    if (m_startUs < 0)
+        begin(endUs);
+    endUs = qMax(endUs, m_nowUs);
+    m_nowUs = endUs;
+    checkSilences(endUs);
+    m_transport.finish(endUs);
+    takeSessions(endUs);
+    for (auto &function : m_functions) {
+        if (function->periodMs > 0)
+            endFunctionGap(function.get(), endUs, true);
+    }
+    for (auto &unit : m_units) {
+        Unit *u = unit.get();
+        // A unit is there when it sent anything; one that may fall silent is there when one of
+        // its functions came (not only its address claim).
+        bool seen = u->everSeen;
+        if (seen && u->expectation.presence == ItemExpectation::Intermittent) {
+            bool anyFunction = false;
+            bool functionSeen = false;
+            for (const auto &f : m_functions) {
+                if (f->unit == u) {
+                    anyFunction = true;
+                    functionSeen = functionSeen || f->everSeen;
+                }
+            }
+            seen = functionSeen || !anyFunction;
+        }
+        if (seen || u->moved || u->expectation.presence == ItemExpectation::Absent
+            || m_open.contains(laneKey("silent:", u->lane)))
+            continue;
+        Deviation d = make(Deviation::Missing, u, nullptr, m_startUs);
+        d.rule = tr("the unit is on the bus");
+        d.observed = tr("no frame");
+        m_open.insert(laneKey("silent:", u->lane), openDeviation(d));
+    }
+    // What is still going on ends here; unexpected traffic ends with its last frame.
+    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
+        const Deviation &d = m_deviations.at(it.value());
+        const bool traffic = d.kind == Deviation::UnexpectedUnit
+                             || d.kind == Deviation::UnexpectedGroup || d.kind == Deviation::Moved;
+        updateDeviation(it.value(), traffic ? d.endUs : endUs, !traffic);
+    }
+    m_open.clear();
+    m_finished = true;
+}

@@ -1,0 +1,333 @@
+#include "buscheck/buslearner.h"
+
+#include "buscheck/buschecker.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/zxparameter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr quint32 PgnAddressClaim = 0xEE00;
+constexpr quint32 PgnDm1 = 0xFECA;
+constexpr quint32 PgnSoftwareId = 0xFEDA;
+
+float median(std::vector<float> values)
+{
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+bool isNumeric(const ZxParameter *p)
+{
+    switch (p->type()) {
+    case ZxParameter::Int:
+    case ZxParameter::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void BusLearner::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableItem *item)
+{
+    if (m_startUs < 0)
+        m_startUs = timeUs;
+    m_endUs = qMax(m_endUs, timeUs);
+    if (m.extended) {
+        const quint8 sa = m.address();
+        Unit &u = m_units[sa];
+        if (u.lastUs >= 0)
+            u.maxGapUs = qMax(u.maxGapUs, timeUs - u.lastUs);
+        else
+            u.firstUs = timeUs;
+        u.lastUs = timeUs;
+        const quint32 pgn = m.pgn();
+        const QByteArray data(reinterpret_cast<const char *>(m.data), m.length);
+        if (pgn == PgnAddressClaim && m.length >= 8) {
+            quint64 name = 0;
+            for (int i = 7; i >= 0; --i)
+                name = name << 8 | m.data[i];
+            u.hasName = true;
+            u.name = name;
+        } else {
+            takePayload(sa, pgn, data);
+        }
+        // A frame only the unit itself took (or nobody) belongs to a group no function
+        // describes.
+        const bool undescribed
+            = !item || (AbstractDisplayableItem::isValid(item) && !item->parentItem());
+        if (undescribed && !BusChecker::isEventGroup(pgn))
+            u.groups.insert(pgn);
+        m_transport.take(m, timeUs);
+        for (const TransportMonitor::Session &s : m_transport.takeEnded()) {
+            if (s.ending == TransportMonitor::Completed) {
+                takePayload(s.source, s.pgn, s.data);
+                if (!BusChecker::isEventGroup(s.pgn))
+                    m_units[s.source].transported.insert(s.pgn);
+            }
+        }
+    }
+    if (!item || !AbstractDisplayableItem::isValid(item) || !item->parentItem())
+        return;
+    Function &f = m_functions[item];
+    if (f.lastUs >= 0) {
+        if (f.gapsMs.size() < size_t(GapLimit))
+            f.gapsMs.push_back(float(timeUs - f.lastUs) / 1000.0f);
+    } else {
+        f.firstUs = timeUs;
+    }
+    f.lastUs = timeUs;
+    ++f.count;
+    if (AbstractDisplayableItem::isValid(item))
+        takeValues(&f, item);
+}
+
+void BusLearner::takeValues(Function *f, AbstractDisplayableItem *item)
+{
+    for (const ZxParameter *p : item->parameters()) {
+        Values &v = f->values[p->key()];
+        if (p->isError()) {
+            v.error = true;
+        } else if (!p->isValid()) {
+            v.notAvailable = true;
+        } else if (isNumeric(p)) {
+            bool ok = false;
+            const double value = p->variantValue().toDouble(&ok);
+            if (!ok || !std::isfinite(value))
+                continue;
+            v.numeric = true;
+            v.minimum = v.any ? qMin(v.minimum, value) : value;
+            v.maximum = v.any ? qMax(v.maximum, value) : value;
+            v.any = true;
+        }
+    }
+}
+
+void BusLearner::takePayload(quint8 source, quint32 pgn, const QByteArray &data)
+{
+    Unit &u = m_units[source];
+    if (pgn == PgnDm1) {
+        for (int i = 2; i + 4 <= data.size(); i += 4) {
+            const auto *b = reinterpret_cast<const quint8 *>(data.constData() + i);
+            const quint32 spn = b[0] | b[1] << 8 | quint32(b[2] >> 5) << 16;
+            const quint8 fmi = b[2] & 0x1F;
+            if ((spn == 0 && fmi == 0) || (spn == 0x7FFFF && fmi == 0x1F))
+                continue;
+            u.codes.insert(quint64(spn) << 8 | fmi);
+        }
+    } else if (pgn == PgnSoftwareId) {
+        u.software = QString::fromLatin1(data).remove(QChar(0xFF)).trimmed();
+    }
+}
+
+void BusLearner::finish(qint64 endUs)
+{
+    if (m_startUs < 0)
+        m_startUs = endUs;
+    m_endUs = qMax(m_endUs, endUs);
+    m_transport.finish(m_endUs);
+}
+
+void BusLearner::append(const BusLearner &later)
+{
+    if (later.isEmpty())
+        return;
+    if (isEmpty()) {
+        *this = later;
+        return;
+    }
+    for (auto it = later.m_units.cbegin(); it != later.m_units.cend(); ++it) {
+        Unit &u = m_units[it.key()];
+        const Unit &l = it.value();
+        if (u.lastUs >= 0 && l.firstUs >= 0)
+            u.maxGapUs = qMax(u.maxGapUs, l.firstUs - u.lastUs);
+        if (u.firstUs < 0)
+            u.firstUs = l.firstUs;
+        u.maxGapUs = qMax(u.maxGapUs, l.maxGapUs);
+        if (l.lastUs >= 0)
+            u.lastUs = l.lastUs;
+        if (l.hasName) {
+            u.hasName = true;
+            u.name = l.name;
+        }
+        if (!l.software.isEmpty())
+            u.software = l.software;
+        u.codes.unite(l.codes);
+        u.groups.unite(l.groups);
+        u.transported.unite(l.transported);
+    }
+    for (auto it = later.m_functions.cbegin(); it != later.m_functions.cend(); ++it) {
+        Function &f = m_functions[it.key()];
+        const Function &l = it.value();
+        if (f.lastUs >= 0 && l.firstUs >= 0 && f.gapsMs.size() < size_t(GapLimit))
+            f.gapsMs.push_back(float(l.firstUs - f.lastUs) / 1000.0f);
+        if (f.firstUs < 0)
+            f.firstUs = l.firstUs;
+        if (l.lastUs >= 0)
+            f.lastUs = l.lastUs;
+        f.count += l.count;
+        const size_t room = size_t(GapLimit) - qMin(size_t(GapLimit), f.gapsMs.size());
+        f.gapsMs.insert(f.gapsMs.end(), l.gapsMs.begin(),
+                        l.gapsMs.begin() + qMin(room, l.gapsMs.size()));
+        for (auto v = l.values.cbegin(); v != l.values.cend(); ++v) {
+            Values &mine = f.values[v.key()];
+            const Values &theirs = v.value();
+            if (theirs.any) {
+                mine.minimum = mine.any ? qMin(mine.minimum, theirs.minimum) : theirs.minimum;
+                mine.maximum = mine.any ? qMax(mine.maximum, theirs.maximum) : theirs.maximum;
+                mine.any = true;
+                mine.numeric = true;
+            }
+            mine.notAvailable = mine.notAvailable || theirs.notAvailable;
+            mine.error = mine.error || theirs.error;
+        }
+    }
+    m_endUs = qMax(m_endUs, later.m_endUs);
+}
+
+int BusLearner::apply(const QList<AbstractDisplayableItem *> &devices,
+                      const Settings &settings) const
+{
+    int applied = 0;
+    for (AbstractDisplayableItem *device : devices) {
+        const ItemAddress a = device->address();
+        const Unit *unit = nullptr;
+        if (a.kind == ItemAddress::J1939 && a.value < 0xFE && m_units.contains(quint8(a.value)))
+            unit = &m_units.find(quint8(a.value)).value();
+        int unitPeriodMs = 0;
+        int functions = 0;
+        QSet<quint32> takenPgns;
+        QList<AbstractDisplayableItem *> pending = device->children();
+        while (!pending.isEmpty()) {
+            AbstractDisplayableItem *item = pending.takeFirst();
+            if (item->address().kind == ItemAddress::Pgn)
+                takenPgns.insert(item->address().value);
+            functions += applyItem(item, unit, settings, &unitPeriodMs);
+            pending = item->children() + pending;
+        }
+        if (!unit && functions == 0)
+            continue;
+        ItemExpectation x = device->expectation();
+        x.presence = ItemExpectation::Present;
+        if (unit) {
+            x.name = unit->hasName
+                         ? QStringLiteral("%1").arg(unit->name, 16, 16, QLatin1Char('0')).toUpper()
+                         : QString();
+            x.software = unit->software;
+            x.groups.clear();
+            for (quint32 pgn : unit->groups)
+                x.groups.append(pgn);
+            // Long messages whose group no item took count too.
+            for (quint32 pgn : unit->transported) {
+                if (!x.groups.contains(pgn) && !takenPgns.contains(pgn))
+                    x.groups.append(pgn);
+            }
+            std::sort(x.groups.begin(), x.groups.end());
+            x.codes.clear();
+            for (quint64 code : unit->codes)
+                x.codes.append({quint32(code >> 8), quint8(code & 0x1F)});
+            std::sort(x.codes.begin(), x.codes.end(), [](const auto &l, const auto &r) {
+                return l.spn != r.spn ? l.spn < r.spn : l.fmi < r.fmi;
+            });
+            // A unit that fell silent for longer than its fastest function allows, at the start,
+            // in between or at the end, may do so: ignition off, a unit that sleeps.
+            const qint64 gap
+                = qMax(unit->maxGapUs, qMax(unit->firstUs - m_startUs, m_endUs - unit->lastUs));
+            if (unitPeriodMs > 0 && gap > BusChecker::silentLimitUs(unitPeriodMs))
+                x.presence = ItemExpectation::Intermittent;
+        }
+        device->setExpectation(x);
+        ++applied;
+    }
+    return applied;
+}
+
+int BusLearner::applyItem(AbstractDisplayableItem *item, const Unit *unit, const Settings &settings,
+                          int *unitPeriodMs) const
+{
+    const auto it = m_functions.constFind(item);
+    if (it == m_functions.cend())
+        return 0;
+    const Function &f = it.value();
+    ItemExpectation x = item->expectation();
+    const ItemAddress a = item->address();
+    const bool eventGroup = a.kind == ItemAddress::Pgn && BusChecker::isEventGroup(a.value);
+    x.eventDriven = eventGroup || f.count < MinimumFrames || !item->children().isEmpty();
+    x.periodMs = 0;
+    x.tolerancePercent = 0;
+    x.presence = ItemExpectation::DefaultPresence;
+    if (!x.eventDriven) {
+        const float period = median(f.gapsMs);
+        // Groups whose gaps scatter widely come on a change, not on a clock.
+        std::vector<float> sorted = f.gapsMs;
+        std::sort(sorted.begin(), sorted.end());
+        const float low = sorted[sorted.size() / 10];
+        const float high = sorted[sorted.size() * 9 / 10];
+        if (period < 1.0f || high > 3 * period || low < period / 3) {
+            x.eventDriven = true;
+        } else {
+            x.periodMs = qMax(1, int(std::lround(period)));
+            // How far the mean over the check's window strayed, in percent of the period.
+            double worst = 0;
+            const int n = int(f.gapsMs.size());
+            const qint64 lateMs = BusChecker::lateLimitUs(x.periodMs) / 1000;
+            double sum = 0;
+            int inWindow = 0;
+            for (int i = 0; i < n; ++i) {
+                if (f.gapsMs[size_t(i)] > lateMs) {
+                    sum = 0;
+                    inWindow = 0;
+                    continue;
+                }
+                sum += f.gapsMs[size_t(i)];
+                if (++inWindow > MeanWindow)
+                    sum -= f.gapsMs[size_t(i - MeanWindow)], inWindow = MeanWindow;
+                if (inWindow == MeanWindow)
+                    worst = qMax(worst, std::abs(sum / MeanWindow - x.periodMs) / x.periodMs);
+            }
+            x.tolerancePercent
+                = qMax(settings.minimumTolerancePercent, int(std::ceil(worst * 200.0)));
+            const qint64 silentUs = BusChecker::silentLimitUs(x.periodMs);
+            const qint64 edge = qMax(f.firstUs - m_startUs, m_endUs - f.lastUs);
+            const bool unitPaused
+                = unit
+                  && qMax(unit->maxGapUs, qMax(unit->firstUs - m_startUs, m_endUs - unit->lastUs))
+                         > silentUs;
+            if (!unitPaused
+                && (edge > silentUs || (!sorted.empty() && sorted.back() * 1000.0 > silentUs)))
+                x.presence = ItemExpectation::Intermittent;
+            if (*unitPeriodMs == 0 || x.periodMs < *unitPeriodMs)
+                *unitPeriodMs = x.periodMs;
+        }
+    }
+    x.ranges.clear();
+    for (const ZxParameter *p : item->parameters()) {
+        const auto v = f.values.constFind(p->key());
+        if (v == f.values.cend())
+            continue;
+        ItemExpectation::Range r;
+        r.parameter = p->key();
+        r.allowNotAvailable = v->notAvailable;
+        r.allowError = v->error;
+        // A value that never moved says nothing about its range.
+        if (v->any && v->numeric && v->maximum > v->minimum) {
+            const double magnitude = qMax(std::abs(v->minimum), std::abs(v->maximum));
+            const double margin
+                = qMax(v->maximum - v->minimum, magnitude) * settings.marginPercent / 100.0;
+            r.hasLimits = true;
+            r.minimum = v->minimum - margin;
+            r.maximum = v->maximum + margin;
+        }
+        if (r.hasLimits || r.allowNotAvailable || r.allowError || v->any)
+            x.ranges.append(r);
+    }
+    item->setExpectation(x);
+    return 1;
+}

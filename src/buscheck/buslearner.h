@@ -1,0 +1,94 @@
+#pragma once
+
+#include "model/transportmonitor.h"
+
+#include <QHash>
+#include <QMap>
+#include <QSet>
+#include <QVector>
+
+#include <vector>
+
+class AbstractDisplayableItem;
+class CanMessage;
+
+// Learns the expectations of a healthy bus from its frames, in time order: per function its
+// period (the median gap), how far its mean period strayed, whether it fell silent; per value its
+// range and whether it was ever not available or an error; per unit its NAME, software and active
+// trouble codes and whether it fell silent. `apply` writes them onto the items of a scheme.
+// Learners of consecutive stretches of time join with `append`, so a window can keep one per
+// minute and learn from the last N of them.
+class BusLearner
+{
+public:
+    struct Settings
+    {
+        // Value ranges grow by this share of their span on each side, and at least by this
+        // share of their largest magnitude (a value that moved little still gets room).
+        double marginPercent = 10;
+        // The least tolerance of a mean period, in percent.
+        int minimumTolerancePercent = 20;
+    };
+
+    // Fewer frames than this make a function event-driven: no period is learned.
+    static constexpr int MinimumFrames = 5;
+    // Gaps kept per function for the median and the spread of the mean.
+    static constexpr int GapLimit = 200000;
+    // Frames in the window whose mean period the check judges.
+    static constexpr int MeanWindow = 8;
+
+    void take(const CanMessage &message, qint64 timeUs, AbstractDisplayableItem *item);
+    // The time the learning ends (a unit silent since its last frame counts as silent till then).
+    void finish(qint64 endUs);
+    // Continues with what a learner of the following stretch of time saw.
+    void append(const BusLearner &later);
+    bool isEmpty() const { return m_startUs < 0; }
+    qint64 startUs() const { return m_startUs; }
+    qint64 endUs() const { return m_endUs; }
+
+    // Writes the learned expectations onto every item of these devices that took frames, and
+    // returns how many items got one. Items that took none keep theirs.
+    int apply(const QList<AbstractDisplayableItem *> &devices, const Settings &settings) const;
+
+private:
+    struct Values
+    {
+        bool numeric = false;
+        double minimum = 0;
+        double maximum = 0;
+        bool any = false;
+        bool notAvailable = false;
+        bool error = false;
+    };
+    struct Function
+    {
+        qint64 firstUs = -1;
+        qint64 lastUs = -1;
+        qint64 count = 0;
+        std::vector<float> gapsMs;
+        QHash<QString, Values> values;
+    };
+    struct Unit
+    {
+        qint64 firstUs = -1;
+        qint64 lastUs = -1;
+        qint64 maxGapUs = 0;
+        bool hasName = false;
+        quint64 name = 0;
+        QString software;
+        QSet<quint64> codes;       // spn << 8 | fmi
+        QSet<quint32> groups;      // groups no item of the scheme took
+        QSet<quint32> transported; // groups of the long messages it sent
+    };
+
+    void takeValues(Function *f, AbstractDisplayableItem *item);
+    void takePayload(quint8 source, quint32 pgn, const QByteArray &data);
+    int applyItem(AbstractDisplayableItem *item, const Unit *unit, const Settings &settings,
+                  int *unitPeriodMs) const;
+
+    QHash<const AbstractDisplayableItem *, Function> m_functions;
+    QMap<quint8, Unit> m_units;
+    TransportMonitor m_transport;
+    qint64 m_startUs = -1;
+    qint64 m_endUs = -1;
+};

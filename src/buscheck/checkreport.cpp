@@ -1,0 +1,141 @@
+#include "buscheck/checkreport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+
+namespace {
+
+double seconds(qint64 us)
+{
+    return double(us) / 1e6;
+}
+
+QVector<const Deviation *> inTimeOrder(const BusChecker &checker)
+{
+    QVector<const Deviation *> list;
+    for (const Deviation &d : checker.deviations())
+        list.append(&d);
+    std::stable_sort(list.begin(), list.end(), [](const Deviation *a, const Deviation *b) {
+        return a->startUs < b->startUs;
+    });
+    return list;
+}
+
+Deviation shifted(const Deviation &d, qint64 originUs)
+{
+    Deviation s = d;
+    s.startUs -= originUs;
+    s.endUs -= originUs;
+    return s;
+}
+
+} // namespace
+
+QString CheckReport::text(const BusChecker &checker, const Source &source)
+{
+    QString out;
+    const QVector<const Deviation *> list = inTimeOrder(checker);
+    for (const Deviation *d : list)
+        out += shifted(*d, source.originUs).text() + QLatin1Char('\n');
+    if (list.isEmpty())
+        out += BusChecker::tr("The bus matches the expected scheme.") + QLatin1Char('\n');
+    else
+        out += BusChecker::tr("%n deviation(s) from the expected scheme.", nullptr, list.size())
+               + QLatin1Char('\n');
+    return out;
+}
+
+QByteArray CheckReport::json(const BusChecker &checker, const Source &source)
+{
+    QJsonArray deviations;
+    for (const Deviation *d : inTimeOrder(checker)) {
+        QJsonObject o;
+        o[QStringLiteral("kind")] = Deviation::keyword(d->kind);
+        o[QStringLiteral("start")] = seconds(d->startUs - source.originUs);
+        o[QStringLiteral("end")] = seconds(d->endUs - source.originUs);
+        o[QStringLiteral("startTime")] = seconds(d->startUs);
+        o[QStringLiteral("endTime")] = seconds(d->endUs);
+        o[QStringLiteral("ongoing")] = d->open;
+        if (d->address >= 0)
+            o[QStringLiteral("address")] = d->address;
+        if (d->pgn)
+            o[QStringLiteral("pgn")] = int(d->pgn);
+        o[QStringLiteral("unit")] = d->unit;
+        if (!d->item.isEmpty())
+            o[QStringLiteral("function")] = d->item;
+        if (!d->parameter.isEmpty())
+            o[QStringLiteral("parameter")] = d->parameter;
+        if (!d->itemKey.isEmpty())
+            o[QStringLiteral("item")] = d->itemKey;
+        o[QStringLiteral("rule")] = d->rule;
+        o[QStringLiteral("observed")] = d->observed;
+        if (!d->expected.isEmpty())
+            o[QStringLiteral("expected")] = d->expected;
+        deviations.append(o);
+    }
+    QJsonObject root;
+    root[QStringLiteral("recording")] = source.recording;
+    root[QStringLiteral("scheme")] = source.scheme;
+    root[QStringLiteral("start")] = seconds(source.originUs);
+    root[QStringLiteral("duration")] = seconds(source.endUs - source.originUs);
+    root[QStringLiteral("matches")] = deviations.isEmpty();
+    root[QStringLiteral("deviations")] = deviations;
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QByteArray CheckReport::junit(const BusChecker &checker, const Source &source)
+{
+    const QVector<BusChecker::Lane> &lanes = checker.lanes();
+    QHash<QString, QVector<const Deviation *>> byLane;
+    for (const Deviation *d : inTimeOrder(checker))
+        byLane[d->lane].append(d);
+    QHash<QString, QString> unitNames;
+    for (const BusChecker::Lane &lane : lanes) {
+        if (lane.parentKey.isEmpty())
+            unitNames.insert(lane.key, lane.name);
+    }
+    int failures = 0;
+    for (const BusChecker::Lane &lane : lanes)
+        failures += byLane.value(lane.key).isEmpty() ? 0 : 1;
+    QByteArray xml;
+    QXmlStreamWriter w(&xml);
+    w.setAutoFormatting(true);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("testsuites"));
+    w.writeStartElement(QStringLiteral("testsuite"));
+    w.writeAttribute(QStringLiteral("name"),
+                     BusChecker::tr("Bus check of %1").arg(source.recording));
+    w.writeAttribute(QStringLiteral("tests"), QString::number(lanes.size()));
+    w.writeAttribute(QStringLiteral("failures"), QString::number(failures));
+    w.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+    w.writeAttribute(QStringLiteral("time"),
+                     QString::number(seconds(source.endUs - source.originUs), 'f', 3));
+    for (const BusChecker::Lane &lane : lanes) {
+        w.writeStartElement(QStringLiteral("testcase"));
+        const bool unit = lane.parentKey.isEmpty();
+        w.writeAttribute(QStringLiteral("classname"),
+                         unit ? lane.name : unitNames.value(lane.parentKey));
+        w.writeAttribute(QStringLiteral("name"), unit ? BusChecker::tr("unit") : lane.name);
+        const QVector<const Deviation *> list = byLane.value(lane.key);
+        if (!list.isEmpty()) {
+            QString body;
+            for (const Deviation *d : list)
+                body += shifted(*d, source.originUs).text() + QLatin1Char('\n');
+            w.writeStartElement(QStringLiteral("failure"));
+            w.writeAttribute(QStringLiteral("type"), Deviation::keyword(list.first()->kind));
+            w.writeAttribute(QStringLiteral("message"),
+                             BusChecker::tr("%n deviation(s)", nullptr, list.size()));
+            w.writeCharacters(body);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeEndDocument();
+    return xml;
+}
