@@ -134,7 +134,7 @@ void BusChecker::addFunction(Unit *unit, AbstractDisplayableItem *item)
     const bool leaf = item->children().isEmpty();
     const int period = x.periodMs > 0 ? x.periodMs : item->transmissionInterval();
     if (leaf && period > 0 && !x.eventDriven && !f->absent && !isEventGroup(f->pgn)
-        && item->state() != AbstractDisplayableItem::Send) {
+        && (m_settings.judgeSentItems || item->state() != AbstractDisplayableItem::Send)) {
         f->periodMs = period;
         f->tolerancePercent = x.tolerancePercent;
         f->lateUs = lateLimitUs(period);

@@ -49,6 +49,9 @@ public:
     {
         int bitrate = 250000;
         double loadLimitPercent = 80;
+        // Functions the tool itself sends (stand-ins) are judged like received ones: a live
+        // check watches them on the bus too. A recording's check turns them to receiving first.
+        bool judgeSentItems = false;
     };
 
     // One row of the timeline: a unit, or a function of one. `seen` holds the merged intervals

@@ -1,11 +1,13 @@
 #include "scheme/schemedocument.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/itemexpectation.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 
 #include <QCryptographicHash>
+#include <QDomDocument>
 #include <QFileInfo>
 
 namespace {
@@ -38,6 +40,15 @@ QByteArray nodeText(const AbstractDisplayableItem *item, bool leaf)
     if (mode == AbstractDisplayableItem::Send || mode == AbstractDisplayableItem::Auto) {
         for (const ZxParameter *p : item->parameters())
             text += '|' + (p->isValid() ? p->toString().toUtf8() : QByteArray("n/a"));
+    }
+    // What the bus check expects of it, as the file keeps it.
+    const ItemExpectation expectation = item->expectation();
+    if (!expectation.isEmpty()) {
+        QDomDocument doc;
+        QDomElement element = doc.createElement(QStringLiteral("item"));
+        doc.appendChild(element);
+        expectation.save(element);
+        text += '|' + doc.toByteArray(-1);
     }
     return text;
 }

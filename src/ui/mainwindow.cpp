@@ -15,6 +15,7 @@
 #include "scheme/editors/stateicondelegate.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/buscheckactions.h"
 #include "ui/cataloguebar.h"
 #include "ui/clearingactions.h"
 #include "ui/codeactions.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(QWidget *parent)
             &MainWindow::updateTestAction);
     buildStatusBar();
     new ClearingActions(this);
+    m_busCheck = new BusCheckActions(this);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);
@@ -481,6 +483,7 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
         connect(notifier, &GuiMessageNotifier::notifyPack, m_schemeModel,
                 &SchemeTreeModel::checkForUpdates);
         connect(notifier, &GuiMessageNotifier::notifyPack, m_plotDocks, &PlotDocks::slotNotifyPack);
+        m_busCheck->attach(notifier);
         slotAutoAddChanged(findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
     }
     if (handler) {

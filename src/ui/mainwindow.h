@@ -14,6 +14,7 @@ class AbstractCanHandler;
 class AbstractDisplayableItem;
 class AbstractSchemeTreeItem;
 class AutoDetector;
+class BusCheckActions;
 class CatalogueBar;
 class CanLoadBar;
 class DeviceConstructorModel;
@@ -135,6 +136,7 @@ public:
     void startTest(DeviceTest *test);
     CatalogueBar *catalogueBar() const { return m_catalogueBar; }
     UnitActions *unitActions() const { return m_unitActions; }
+    BusCheckActions *busCheck() const { return m_busCheck; }
 
 public slots:
     void slotTransceiverStateChanged(int state);
@@ -227,6 +229,7 @@ private:
     PlotDocks *m_plotDocks = nullptr;
     CatalogueBar *m_catalogueBar = nullptr;
     UnitActions *m_unitActions = nullptr;
+    BusCheckActions *m_busCheck = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

@@ -1,0 +1,132 @@
+#include "app/livebuscheck.h"
+
+#include "buscheck/checkreport.h"
+#include "can/canmessage.h"
+#include "can/dispatchresult.h"
+#include "util/savefile.h"
+
+#include <QFileInfo>
+
+LiveBusCheck::LiveBusCheck(QObject *parent)
+    : QObject(parent)
+{
+    m_advance.setInterval(DefaultAdvanceMs);
+    connect(&m_advance, &QTimer::timeout, this, &LiveBusCheck::slotAdvance);
+}
+
+LiveBusCheck::~LiveBusCheck() = default;
+
+qint64 LiveBusCheck::nowUs() const
+{
+    if (m_clock)
+        return m_clock();
+    if (const AbstractCanHandler *handler = AbstractCanHandler::instance())
+        return handler->messageElapsedTimer() * 1000;
+    return qMax<qint64>(0, m_lastFrameUs);
+}
+
+void LiveBusCheck::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
+{
+    for (const auto &pair : pack) {
+        const DispatchResult &result = pair.second;
+        // Frames the adapter could not send never reached the bus.
+        const bool onBus = result.isReceived()
+                           || (result.status.testFlag(DispatchResult::Dispatched)
+                               && !result.status.testFlag(DispatchResult::TransmitError));
+        if (!onBus)
+            continue;
+        const qint64 timeUs = result.timestamp * 1000;
+        m_lastFrameUs = qMax(m_lastFrameUs, timeUs);
+        takeForLearning(pair.first, timeUs, result.item);
+        if (isRunning())
+            m_checker->take(pair.first, timeUs, result.item);
+    }
+}
+
+void LiveBusCheck::takeForLearning(const CanMessage &message, qint64 timeUs,
+                                   AbstractDisplayableItem *item)
+{
+    if (m_stretches.empty() || timeUs >= m_stretches.back().startUs + m_stretchUs) {
+        // Stretches lie on a grid from the first one, so each covers one length of time.
+        qint64 startUs = timeUs;
+        if (!m_stretches.empty()) {
+            const qint64 origin = m_stretches.back().startUs;
+            startUs = origin + (timeUs - origin) / m_stretchUs * m_stretchUs;
+        }
+        m_stretches.push_back(Stretch{startUs, BusLearner()});
+        while (m_stretches.size() > size_t(StretchLimit))
+            m_stretches.pop_front();
+    }
+    m_stretches.back().learner.take(message, timeUs, item);
+}
+
+int LiveBusCheck::learn(const QList<AbstractDisplayableItem *> &devices, int stretches,
+                        double marginPercent)
+{
+    if (m_stretches.empty())
+        return -1;
+    const int count = qBound(1, stretches, int(m_stretches.size()));
+    BusLearner joined;
+    for (auto it = m_stretches.end() - count; it != m_stretches.end(); ++it)
+        joined.append(it->learner);
+    if (joined.isEmpty())
+        return -1;
+    joined.finish(qMax(m_lastFrameUs, joined.endUs()));
+    BusLearner::Settings settings;
+    settings.marginPercent = marginPercent;
+    return joined.apply(devices, settings);
+}
+
+void LiveBusCheck::start(const QList<AbstractDisplayableItem *> &devices)
+{
+    stop();
+    m_checker = std::make_unique<BusChecker>();
+    BusChecker::Settings settings;
+    if (const AbstractCanHandler *handler = AbstractCanHandler::instance())
+        settings.bitrate = int(handler->baudRate());
+    settings.judgeSentItems = true;
+    m_checker->setSettings(settings);
+    m_checker->setListener([this](int index, const Deviation &) { emit deviationChanged(index); });
+    m_checker->setDevices(devices);
+    m_advance.start();
+    emit started();
+}
+
+void LiveBusCheck::stop()
+{
+    if (!isRunning())
+        return;
+    m_advance.stop();
+    m_checker->finish(nowUs() - m_lagUs);
+    emit stopped();
+}
+
+void LiveBusCheck::slotAdvance()
+{
+    if (!isRunning())
+        return;
+    m_checker->advance(nowUs() - m_lagUs);
+    emit advanced();
+}
+
+bool LiveBusCheck::saveReport(const QString &path, const QString &scheme, QString *error) const
+{
+    if (!m_checker) {
+        if (error)
+            *error = tr("No check has run yet.");
+        return false;
+    }
+    const CheckReport::Source source{tr("live bus"), scheme, m_checker->startUs(),
+                                     m_checker->nowUs()};
+    const bool junit = QFileInfo(path).suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive)
+                       == 0;
+    return SaveFile::write(path,
+                           junit ? CheckReport::junit(*m_checker, source)
+                                 : CheckReport::json(*m_checker, source),
+                           error);
+}
+
+void LiveBusCheck::forgetLearned()
+{
+    m_stretches.clear();
+}

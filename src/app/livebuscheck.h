@@ -1,0 +1,94 @@
+#pragma once
+
+#include "buscheck/buschecker.h"
+#include "buscheck/buslearner.h"
+#include "can/abstractcanhandler.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class AbstractDisplayableItem;
+
+// The bus check in the window: learns the last hour of live (or replayed) traffic in stretches
+// of a minute, writes what it learned onto the scheme's items, and checks the bus against the
+// items' expectations while the engineer lets it run. Fed with the notifier's packs: the frames
+// received and those the scheme's own items send. GUI thread.
+class LiveBusCheck : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultAdvanceMs = 250;
+    static constexpr int DefaultStretchMs = 60000;
+    // Stretches kept: learning reaches back an hour at most, so memory stays bounded.
+    static constexpr int StretchLimit = 60;
+    // Frames reach the window up to a notifier tick after the bus saw them: time the check
+    // judges lags the clock by this much, so a frame on its way is not taken for a gap.
+    static constexpr int DefaultLagMs = 200;
+
+    using Clock = std::function<qint64()>;
+
+    explicit LiveBusCheck(QObject *parent = nullptr);
+    ~LiveBusCheck() override;
+
+    // How often the running check moves on without frames, and how long one learning stretch
+    // lasts (a minute; tests shorten both).
+    void setAdvanceInterval(int ms) { m_advance.setInterval(ms); }
+    int advanceInterval() const { return m_advance.interval(); }
+    void setStretchLength(int ms) { m_stretchUs = qint64(qMax(1, ms)) * 1000; }
+    void setLag(int ms) { m_lagUs = qint64(qMax(0, ms)) * 1000; }
+    // The bus clock in µs, the frames' own (the handler's elapsed time unless replaced).
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    qint64 nowUs() const;
+
+    // Stretches of traffic learned so far (the current one counts), at most StretchLimit.
+    int stretchCount() const { return int(m_stretches.size()); }
+    // Learns from the last `stretches` stretches and writes the expectations onto these devices'
+    // items; the number of items that got one, -1 when nothing was learned yet.
+    int learn(const QList<AbstractDisplayableItem *> &devices, int stretches, double marginPercent);
+
+    // Starts a new check of these devices (top-level items of the scheme); a running one ends.
+    void start(const QList<AbstractDisplayableItem *> &devices);
+    // Ends the running check; its result stays until the next start.
+    void stop();
+    bool isRunning() const { return m_checker && !m_checker->isFinished(); }
+    // The running or the last check; null before the first.
+    const BusChecker *checker() const { return m_checker.get(); }
+    // Writes the last check as JUnit XML (".xml") or JSON (anything else), atomically.
+    bool saveReport(const QString &path, const QString &scheme, QString *error) const;
+    // The scheme was replaced: what was learned belongs to items that are gone.
+    void forgetLearned();
+
+public slots:
+    void slotNotifyPack(const AbstractCanHandler::MessagePack &pack);
+
+signals:
+    void started();
+    void stopped();
+    // A deviation opened (index is the next row), changed or ended.
+    void deviationChanged(int index);
+    // The check moved on: open deviations and lanes grew up to now.
+    void advanced();
+
+private:
+    struct Stretch
+    {
+        qint64 startUs = 0;
+        BusLearner learner;
+    };
+
+    void takeForLearning(const CanMessage &message, qint64 timeUs, AbstractDisplayableItem *item);
+    void slotAdvance();
+
+    std::deque<Stretch> m_stretches;
+    std::unique_ptr<BusChecker> m_checker;
+    QTimer m_advance;
+    Clock m_clock;
+    qint64 m_stretchUs = qint64(DefaultStretchMs) * 1000;
+    qint64 m_lagUs = qint64(DefaultLagMs) * 1000;
+    qint64 m_lastFrameUs = -1;
+};

@@ -1,0 +1,182 @@
+#include "ui/buscheckactions.h"
+
+#include "app/livebuscheck.h"
+#include "can/guimessagenotifier.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemedocument.h"
+#include "scheme/schemetreemodel.h"
+#include "ui/buscheckdock.h"
+#include "ui/editors/learndialog.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTreeView>
+
+namespace {
+
+AbstractSchemeTreeItem *nodeWithKey(const QList<AbstractSchemeTreeItem *> &nodes,
+                                    const QString &key)
+{
+    for (AbstractSchemeTreeItem *node : nodes) {
+        if (node->uniqueKey() == key)
+            return node;
+        if (AbstractSchemeTreeItem *found = nodeWithKey(node->childNodes(), key))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+BusCheckActions::BusCheckActions(MainWindow *window)
+    : QObject(window)
+    , m_window(window)
+    , m_check(new LiveBusCheck(this))
+    , m_dock(new BusCheckDock(m_check, window))
+    , m_learn(new QAction(tr("Learn from the last minutes…"), window))
+    , m_run(new QAction(tr("Check the bus"), window))
+    , m_save(new QAction(tr("Save check report…"), window))
+{
+    setObjectName(QStringLiteral("busCheckActions"));
+    m_check->setObjectName(QStringLiteral("liveBusCheck"));
+    m_learn->setObjectName(QStringLiteral("actionBusCheckLearn"));
+    m_learn->setStatusTip(tr("The scheme learns the healthy bus from the last minutes of traffic "
+                             "and the check starts"));
+    m_run->setObjectName(QStringLiteral("actionBusCheckRun"));
+    m_run->setCheckable(true);
+    m_run->setStatusTip(tr("Checks the bus against what the scheme expects and shows every "
+                           "deviation on the timeline of the Bus check dock"));
+    m_save->setObjectName(QStringLiteral("actionBusCheckSaveReport"));
+    m_save->setStatusTip(tr("Saves the check's deviations as JSON or as JUnit XML (.xml)"));
+
+    QMenu *menu = window->menuBar()->addMenu(tr("Bus check"));
+    menu->setObjectName(QStringLiteral("menuBusCheck"));
+    menu->menuAction()->setObjectName(QStringLiteral("menuBusCheck"));
+    menu->addAction(m_learn);
+    menu->addAction(m_run);
+    menu->addAction(m_save);
+    menu->addSeparator();
+    menu->addAction(m_dock->toggleViewAction());
+
+    window->addDockWidget(Qt::BottomDockWidgetArea, m_dock);
+    m_dock->hide();
+    if (auto *windows = window->findChild<QMenu *>(QStringLiteral("menuWindows")))
+        windows->addAction(m_dock->toggleViewAction());
+
+    connect(m_learn, &QAction::triggered, this, &BusCheckActions::learn);
+    connect(m_run, &QAction::toggled, this, &BusCheckActions::setChecking);
+    connect(m_save, &QAction::triggered, this, &BusCheckActions::saveReport);
+    connect(m_dock, &BusCheckDock::itemChosen, this, &BusCheckActions::selectItem);
+    // Another scheme: what was learned and checked belongs to items that are gone.
+    connect(window->schemeController(), &SchemeController::schemeUpdated, this, [this] {
+        m_run->setChecked(false);
+        m_check->forgetLearned();
+    });
+    connect(m_check, &LiveBusCheck::started, this, &BusCheckActions::updateActions);
+    connect(m_check, &LiveBusCheck::stopped, this, &BusCheckActions::updateActions);
+    updateActions();
+}
+
+void BusCheckActions::attach(GuiMessageNotifier *notifier)
+{
+    if (notifier)
+        connect(notifier, &GuiMessageNotifier::notifyPack, m_check,
+                &LiveBusCheck::slotNotifyPack);
+}
+
+QList<AbstractDisplayableItem *> BusCheckActions::devices() const
+{
+    QList<AbstractDisplayableItem *> devices;
+    for (const AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
+        if (node->displayable())
+            devices << node->displayable();
+    }
+    return devices;
+}
+
+void BusCheckActions::message(const QString &text)
+{
+    m_window->statusBar()->showMessage(text, 10000);
+}
+
+void BusCheckActions::updateActions()
+{
+    m_save->setEnabled(m_check->checker() != nullptr);
+    // Follows the check without starting or stopping it again.
+    const QSignalBlocker blocker(m_run);
+    m_run->setChecked(m_check->isRunning());
+}
+
+void BusCheckActions::learn()
+{
+    LearnDialog dialog(m_check->stretchCount(), m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int items = m_check->learn(devices(), dialog.minutes(), dialog.marginPercent());
+    if (items < 0) {
+        message(tr("Nothing to learn from: no traffic came since the bus opened"));
+        return;
+    }
+    // The expectations are part of the scheme: Save keeps them.
+    m_window->schemeDocument()->check();
+    message(tr("%n item(s) learned what to expect from the last %1 minute(s)", nullptr, items)
+                .arg(dialog.minutes()));
+    if (m_run->isChecked())
+        setChecking(true); // again, with what was just learned
+    else
+        m_run->setChecked(true);
+}
+
+void BusCheckActions::setChecking(bool on)
+{
+    if (!on) {
+        m_check->stop();
+        return;
+    }
+    m_check->start(devices());
+    m_dock->show();
+    m_dock->raise();
+}
+
+void BusCheckActions::saveReport()
+{
+    QString filter;
+    QString path = m_window->questions()->askSaveFileName(
+        tr("Save check report"), tr("JSON report (*.json);;JUnit XML report (*.xml)"),
+        QFileInfo(m_window->schemeDocument()->filePath()).absolutePath(), &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.contains(QLatin1String("*.xml")) ? QStringLiteral(".xml")
+                                                       : QStringLiteral(".json");
+    QString error;
+    if (!m_check->saveReport(path, m_window->schemeDocument()->filePath(), &error)) {
+        m_window->questions()->showError(tr("Save check report"),
+                                         tr("Cannot write %1: %2").arg(path, error));
+        return;
+    }
+    message(tr("Check report saved to %1").arg(path));
+}
+
+void BusCheckActions::selectItem(const QString &itemKey)
+{
+    AbstractSchemeTreeItem *node
+        = nodeWithKey(m_window->schemeModel()->topLevelItems(), itemKey);
+    if (!node)
+        return;
+    // Column 0 of an idle item is disabled, and a view will not make it current.
+    const QModelIndex index = m_window->schemeModel()->index(node, 1);
+    if (!index.isValid())
+        return;
+    QTreeView *view = m_window->mainView();
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        view->expand(parent);
+    view->setCurrentIndex(index);
+    view->scrollTo(index);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDockWidget>
+
+class BusTimelinePlot;
+class DeviationListModel;
+class LiveBusCheck;
+class QCheckBox;
+class QLabel;
+class QTableView;
+class QTextEdit;
+
+// The "Bus check" dock: the timeline of the lanes, the legend of its colours, the list of
+// deviations and the details of the one chosen. Choosing a deviation or a lane asks for its
+// item in the scheme tree (itemChosen). GUI thread.
+class BusCheckDock : public QDockWidget
+{
+    Q_OBJECT
+
+public:
+    explicit BusCheckDock(LiveBusCheck *check, QWidget *parent = nullptr);
+
+    BusTimelinePlot *timeline() const { return m_timeline; }
+    QTableView *deviationView() const { return m_view; }
+    DeviationListModel *deviationModel() const { return m_model; }
+    QTextEdit *detailsView() const { return m_details; }
+
+signals:
+    // The scheme tree's key of the item a deviation or a lane is about.
+    void itemChosen(const QString &itemKey);
+
+private slots:
+    void showDeviation(const QModelIndex &current);
+    void updateStatus();
+
+private:
+    QWidget *buildLegend();
+
+    LiveBusCheck *m_check;
+    BusTimelinePlot *m_timeline;
+    DeviationListModel *m_model;
+    QTableView *m_view;
+    QTextEdit *m_details;
+    QLabel *m_status;
+    QCheckBox *m_follow;
+};

@@ -1,0 +1,245 @@
+#include "app/deviationlistmodel.h"
+#include "app/livebuscheck.h"
+#include "buscheck/buschecker.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemedocument.h"
+#include "scheme/schemetreemodel.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+#include "ui/editors/bustimelineplot.h"
+
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+constexpr quint32 StandInAddress = 0x33;
+const char *const StandInFunction = "CCVS1 - Cruise Control/Vehicle Speed 1";
+
+QModelIndex catalogueRow(QTableView *view, const QString &name)
+{
+    const QAbstractItemModel *model = view->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (model->index(r, c).data().toString() == name)
+                return model->index(r, c);
+        }
+    }
+    return {};
+}
+
+// Devices: "Send" chosen, the catalogue row double-clicked.
+bool addFromCatalogue(DemoBusWindow &demo, const QString &name)
+{
+    auto *dock = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
+    auto *send = demo.window()->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"));
+    auto *view = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
+    if (!dock || !send || !view)
+        return false;
+    if (!dock->isVisible())
+        dock->toggleViewAction()->trigger();
+    if (!DemoBusWindow::waitFor([&] { return dock->isVisible(); }))
+        return false;
+    send->click();
+    QModelIndex index;
+    if (!DemoBusWindow::waitFor([&] { return (index = catalogueRow(view, name)).isValid(); })) {
+        QWARN(qPrintable(QStringLiteral("No \"%1\" in the catalogue").arg(name)));
+        return false;
+    }
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    return true;
+}
+
+QAction *menuAction(DemoBusWindow &demo, const char *name)
+{
+    auto *menu = demo.window()->menuBar()->findChild<QMenu *>(QStringLiteral("menuBusCheck"));
+    if (!menu)
+        return nullptr;
+    for (QAction *a : menu->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return nullptr;
+}
+
+QString keyOf(DemoBusWindow &demo, const QModelIndex &row)
+{
+    const AbstractSchemeTreeItem *node = demo.window()->schemeModel()->item(row);
+    return node ? node->uniqueKey() : QString();
+}
+
+} // namespace
+
+// As a new user on the demo bus: a stand-in unit sends, Bus check ▸ Learn learns the bus and
+// starts the check, the stand-in falls silent and shows red on its lane and in the list; the
+// deviation chosen in the list selects the unit in the tree; the report is saved.
+class tst_BusCheckWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void standInFallsSilent_data();
+    void standInFallsSilent();
+};
+
+void tst_BusCheckWalkthrough::initTestCase()
+{
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikBusCheckWalkthroughTest"));
+}
+
+void tst_BusCheckWalkthrough::standInFallsSilent_data()
+{
+    QTest::addColumn<QString>("silence");
+    QTest::newRow("Delete the function") << "actionDeleteDevice";
+    QTest::newRow("Receive on the unit") << "actionReceive";
+}
+
+void tst_BusCheckWalkthrough::standInFallsSilent()
+{
+    QFETCH(QString, silence);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    ScriptedMainWindow *window = demo.window();
+    auto *check = window->findChild<LiveBusCheck *>(QStringLiteral("liveBusCheck"));
+    QVERIFY(check);
+    // Learning stretches of half a second instead of a minute; the check moves on every 50 ms.
+    check->setStretchLength(500);
+    check->setAdvanceInterval(50);
+
+    // The stand-in: a stub at 0x33 that sends CCVS1 every 100 ms.
+    window->intAnswer = int(StandInAddress);
+    QVERIFY(addFromCatalogue(demo, QStringLiteral("Stub")));
+    QModelIndex unit;
+    QVERIFY(DemoBusWindow::waitFor([&] { return (unit = demo.row(QStringLiteral("Stub"))).isValid(); }));
+    demo.select(unit);
+    QVERIFY(addFromCatalogue(demo, QLatin1String(StandInFunction)));
+    QModelIndex function;
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return (function = demo.row(QLatin1String(StandInFunction), unit)).isValid(); }));
+    const QString unitKey = keyOf(demo, unit);
+    const QString functionKey = keyOf(demo, function);
+    AbstractDisplayableItem *sender = window->schemeModel()->item(function)->displayable();
+    const int period = sender->transmissionInterval();
+    QVERIFY(period > 0);
+    // Three stretches of its traffic, so the last two are all stand-in.
+    const int stretches = check->stretchCount();
+    QVERIFY(DemoBusWindow::waitFor([&] { return check->stretchCount() >= stretches + 3; }, 8000));
+
+    // Bus check ▸ Learn from the last minutes…: two of them, margin 10 %.
+    QAction *learn = menuAction(demo, "actionBusCheckLearn");
+    QAction *run = menuAction(demo, "actionBusCheckRun");
+    QVERIFY(learn && run);
+    QVERIFY(!run->isChecked());
+    ModalAnswerer answer([](QWidget *dialog) {
+        dialog->findChild<QSpinBox *>(QStringLiteral("learnMinutes"))->setValue(2);
+        dialog->findChild<QDoubleSpinBox *>(QStringLiteral("learnMargin"))->setValue(10);
+        auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("learnButtons"));
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    learn->trigger();
+    QVERIFY(answer.answered());
+    QCOMPARE(sender->expectation().periodMs, period);
+    QTRY_VERIFY(window->schemeDocument()->isModified());
+    QVERIFY(run->isChecked());
+    QVERIFY(check->isRunning());
+    auto *dock = window->findChild<QDockWidget *>(QStringLiteral("busCheckDock"));
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    auto *plot = dock->findChild<BusTimelinePlot *>(QStringLiteral("busCheckTimeline"));
+    auto *list = dock->findChild<QTableView *>(QStringLiteral("busCheckDeviations"));
+    auto *details = dock->findChild<QTextEdit *>(QStringLiteral("busCheckDeviationDetails"));
+    QVERIFY(plot && list && details);
+    const QString unitLane = QStringLiteral("unit:") + unitKey;
+    QTRY_VERIFY(plot->rowKeys().contains(unitLane));
+    // While it sends, the stand-in is as expected.
+    QTest::qWait(3 * period);
+    auto silentRow = [&]() {
+        const QAbstractItemModel *model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const Deviation &d = check->checker()->deviations().at(row);
+            if (d.lane == unitLane && d.kind == Deviation::Silent)
+                return row;
+        }
+        return -1;
+    };
+    QCOMPARE(silentRow(), -1);
+
+    // The user silences it: its function deleted, or the unit set to Receive.
+    demo.select(silence == QLatin1String("actionDeleteDevice") ? function : unit);
+    QElapsedTimer silenced;
+    silenced.start();
+    demo.action(qPrintable(silence))->trigger();
+    const qint64 limitMs = BusChecker::silentLimitUs(period) / 1000;
+    QTRY_VERIFY_WITH_TIMEOUT(silentRow() >= 0, int(limitMs) + 3000);
+    // Within its tolerance: the limit, the notifier's lag and a tick of the check, and slack
+    // for a loaded machine.
+    QVERIFY2(silenced.elapsed() < limitMs + LiveBusCheck::DefaultLagMs + 1500,
+             qPrintable(QString::number(silenced.elapsed())));
+
+    // Red on its lane, in the picture.
+    QVector<BusTimelinePlot::Painted> red;
+    QTRY_VERIFY([&] {
+        plot->canvas()->grab();
+        red.clear();
+        for (const BusTimelinePlot::Painted &p : plot->painted()) {
+            if (p.lane == unitLane && p.state == TimelineSpans::Silent)
+                red << p;
+        }
+        return !red.isEmpty();
+    }());
+    const QImage image = plot->canvas()->grab().toImage();
+    QCOMPARE(image.pixelColor((red.last().x0 + red.last().x1) / 2, red.last().y),
+             TimelineSpans::colour(TimelineSpans::Silent));
+
+    // The deviation chosen in the list: its details show, the tree selects the stand-in.
+    demo.select(demo.row(QStringLiteral("Controller")));
+    const int row = silentRow();
+    const QModelIndex cell = list->model()->index(row, DeviationListModel::Unit);
+    list->scrollTo(cell);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(cell).center());
+    QCOMPARE(list->currentIndex().row(), row);
+    QVERIFY(details->toPlainText().contains(Deviation::kindText(Deviation::Silent)));
+    QTRY_COMPARE(keyOf(demo, window->mainView()->currentIndex()), unitKey);
+    Q_UNUSED(functionKey);
+
+    // Bus check ▸ Save check report… as JSON: the silence is in it.
+    QTemporaryDir dir;
+    window->fileAnswer = dir.filePath(QStringLiteral("check.json"));
+    menuAction(demo, "actionBusCheckSaveReport")->trigger();
+    QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join(QLatin1Char('\n'))));
+    QFile saved(window->fileAnswer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QJsonArray deviations
+        = QJsonDocument::fromJson(saved.readAll()).object().value(QStringLiteral("deviations")).toArray();
+    bool found = false;
+    for (const QJsonValue &v : deviations)
+        found = found || v.toObject().value(QStringLiteral("kind")).toString()
+                             == Deviation::keyword(Deviation::Silent);
+    QVERIFY(found);
+
+    // Unchecking stops the check; the list stays.
+    run->trigger();
+    QVERIFY(!check->isRunning());
+    QVERIFY(list->model()->rowCount() > row);
+}
+
+QTEST_MAIN(tst_BusCheckWalkthrough)
+#include "tst_buscheckwalkthrough.moc"
