@@ -2,14 +2,16 @@
 
 #include <QDomDocument>
 #include <QDomElement>
+#include <QLocale>
 
 namespace {
 
 const char *const PresenceKeywords[] = {"", "present", "absent", "intermittent"};
 
+// The shortest text that reads back as the same double: a learned range survives save → open.
 QString number(double value)
 {
-    return QString::number(value, 'g', 12);
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 } // namespace
