@@ -312,6 +312,135 @@ They stay stopped while the window holds them, until you resume them, close the 
     </message>
 </context>
 <context>
+    <name>BusCheckActions</name>
+    <message>
+        <source>Learn from the last minutes…</source>
+        <translation>Изучить последние минуты…</translation>
+    </message>
+    <message>
+        <source>Check the bus</source>
+        <translation>Проверять шину</translation>
+    </message>
+    <message>
+        <source>Save check report…</source>
+        <translation>Сохранить отчёт проверки…</translation>
+    </message>
+    <message>
+        <source>The scheme learns the healthy bus from the last minutes of traffic and the check starts</source>
+        <translation>Схема изучает исправную шину по трафику последних минут, после чего начинается проверка</translation>
+    </message>
+    <message>
+        <source>Checks the bus against what the scheme expects and shows every deviation on the timeline of the Bus check dock</source>
+        <translation>Сверяет шину с ожиданиями схемы и показывает каждое отклонение на временной шкале панели «Проверка шины»</translation>
+    </message>
+    <message>
+        <source>Saves the check&apos;s deviations as JSON or as JUnit XML (.xml)</source>
+        <translation>Сохраняет отклонения проверки в JSON или в JUnit XML (.xml)</translation>
+    </message>
+    <message>
+        <source>Bus check</source>
+        <translation>Проверка шины</translation>
+    </message>
+    <message>
+        <source>Nothing to learn from: no traffic came since the bus opened</source>
+        <translation>Изучать нечего: с открытия шины трафика не было</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) learned what to expect from the last %1 minute(s)</source>
+        <translation>
+            <numerusform>%n элемент узнал, что ожидать, за последние %1 мин</numerusform>
+            <numerusform>%n элемента узнали, что ожидать, за последние %1 мин</numerusform>
+            <numerusform>%n элементов узнали, что ожидать, за последние %1 мин</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Save check report</source>
+        <translation>Сохранить отчёт проверки</translation>
+    </message>
+    <message>
+        <source>JSON report (*.json);;JUnit XML report (*.xml)</source>
+        <translation>Отчёт JSON (*.json);;Отчёт JUnit XML (*.xml)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>Check report saved to %1</source>
+        <translation>Отчёт проверки сохранён в %1</translation>
+    </message>
+</context>
+<context>
+    <name>BusCheckDock</name>
+    <message>
+        <source>Bus check</source>
+        <translation>Проверка шины</translation>
+    </message>
+    <message>
+        <source>Follow the check</source>
+        <translation>Следовать за проверкой</translation>
+    </message>
+    <message>
+        <source>The time axis shows the whole check up to now; the mouse wheel over the timeline zooms</source>
+        <translation>Ось времени показывает всю проверку до текущего момента; колесо мыши над шкалой меняет масштаб</translation>
+    </message>
+    <message>
+        <source>Click a unit&apos;s lane to show or hide its functions</source>
+        <translation>Щелчок по дорожке блока показывает или скрывает его функции</translation>
+    </message>
+    <message>
+        <source>Choose a deviation to see what happened</source>
+        <translation>Выберите отклонение, чтобы увидеть, что произошло</translation>
+    </message>
+    <message>
+        <source>Start: %1 s, end: %2 s%3</source>
+        <translation>Начало: %1 с, конец: %2 с%3</translation>
+    </message>
+    <message>
+        <source> (still going on)</source>
+        <translation> (продолжается)</translation>
+    </message>
+    <message>
+        <source>Rule: %1</source>
+        <translation>Правило: %1</translation>
+    </message>
+    <message>
+        <source>Observed: %1</source>
+        <translation>Наблюдалось: %1</translation>
+    </message>
+    <message>
+        <source>Expected: %1</source>
+        <translation>Ожидалось: %1</translation>
+    </message>
+    <message>
+        <source>No check yet: Bus check ▸ Check the bus, or learn first.</source>
+        <translation>Проверки ещё нет: Проверка шины ▸ Проверять шину, или сначала изучите шину.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Checking for %1 s: %n deviation(s)</source>
+        <translation>
+            <numerusform>Проверка идёт %1 с: %n отклонение</numerusform>
+            <numerusform>Проверка идёт %1 с: %n отклонения</numerusform>
+            <numerusform>Проверка идёт %1 с: %n отклонений</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Check ended after %1 s: %n deviation(s)</source>
+        <translation>
+            <numerusform>Проверка завершена через %1 с: %n отклонение</numerusform>
+            <numerusform>Проверка завершена через %1 с: %n отклонения</numerusform>
+            <numerusform>Проверка завершена через %1 с: %n отклонений</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>BusTimelinePlot</name>
+    <message>
+        <source>Time since the check began, s</source>
+        <translation>Время от начала проверки, с</translation>
+    </message>
+</context>
+<context>
     <name>ButtonOutputInitTestAction</name>
     <message>
         <source>The unit of this step is no longer in the scheme</source>
@@ -3806,6 +3935,45 @@ Options:
     </message>
 </context>
 <context>
+    <name>DeviationListModel</name>
+    <message>
+        <source>%1 …</source>
+        <translation>%1 …</translation>
+    </message>
+    <message>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <source>Start, s</source>
+        <translation>Начало, с</translation>
+    </message>
+    <message>
+        <source>End, s</source>
+        <translation>Конец, с</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation>Функция</translation>
+    </message>
+    <message>
+        <source>Deviation</source>
+        <translation>Отклонение</translation>
+    </message>
+    <message>
+        <source>Observed</source>
+        <translation>Наблюдалось</translation>
+    </message>
+    <message>
+        <source>Rule</source>
+        <translation>Правило</translation>
+    </message>
+</context>
+<context>
     <name>DeviceConstructorModel</name>
     <message>
         <source>Address</source>
@@ -4784,6 +4952,52 @@ Options:
     <message>
         <source>Y</source>
         <translation>Y</translation>
+    </message>
+</context>
+<context>
+    <name>LearnDialog</name>
+    <message>
+        <source>Learn the expected bus</source>
+        <translation>Изучить ожидаемую шину</translation>
+    </message>
+    <message numerus="yes">
+        <source>The scheme&apos;s units and functions learn what they showed in the last minutes of traffic: each function&apos;s period, the ranges of its values widened by the margin, each unit&apos;s NAME, software and trouble codes. Learn while the machine is healthy; the check then starts. Traffic kept: %n minute(s).</source>
+        <translation>
+            <numerusform>Блоки и функции схемы запоминают, что они показывали в последние минуты трафика: период каждой функции, диапазоны её значений, расширенные на запас, NAME, программное обеспечение и коды неисправностей каждого блока. Изучайте, пока машина исправна; затем начнётся проверка. Сохранено трафика: %n минута.</numerusform>
+            <numerusform>Блоки и функции схемы запоминают, что они показывали в последние минуты трафика: период каждой функции, диапазоны её значений, расширенные на запас, NAME, программное обеспечение и коды неисправностей каждого блока. Изучайте, пока машина исправна; затем начнётся проверка. Сохранено трафика: %n минуты.</numerusform>
+            <numerusform>Блоки и функции схемы запоминают, что они показывали в последние минуты трафика: период каждой функции, диапазоны её значений, расширенные на запас, NAME, программное обеспечение и коды неисправностей каждого блока. Изучайте, пока машина исправна; затем начнётся проверка. Сохранено трафика: %n минут.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> мин</translation>
+    </message>
+    <message>
+        <source>Learn from the last</source>
+        <translation>Изучить последние</translation>
+    </message>
+    <message>
+        <source> %</source>
+        <translation> %</translation>
+    </message>
+    <message>
+        <source>Value ranges grow by this share of their span on each side</source>
+        <translation>Диапазоны значений расширяются на эту долю своей ширины с каждой стороны</translation>
+    </message>
+    <message>
+        <source>Margin of the value ranges</source>
+        <translation>Запас диапазонов значений</translation>
+    </message>
+</context>
+<context>
+    <name>LiveBusCheck</name>
+    <message>
+        <source>No check has run yet.</source>
+        <translation>Проверка ещё не выполнялась.</translation>
+    </message>
+    <message>
+        <source>live bus</source>
+        <translation>живая шина</translation>
     </message>
 </context>
 <context>
@@ -6370,6 +6584,37 @@ Use %1 ms?</source>
     <message>
         <source>11 - Not Available</source>
         <translation>11 - Нет данных</translation>
+    </message>
+</context>
+<context>
+    <name>TimelineSpans</name>
+    <message>
+        <source>as expected</source>
+        <translation>как ожидалось</translation>
+    </message>
+    <message>
+        <source>late or too fast</source>
+        <translation>с опозданием или слишком часто</translation>
+    </message>
+    <message>
+        <source>silent or missing</source>
+        <translation>молчит или отсутствует</translation>
+    </message>
+    <message>
+        <source>out of range, error or trouble code</source>
+        <translation>вне диапазона, ошибка или код неисправности</translation>
+    </message>
+    <message>
+        <source>unexpected</source>
+        <translation>неожиданный</translation>
+    </message>
+    <message>
+        <source>at another address</source>
+        <translation>по другому адресу</translation>
+    </message>
+    <message>
+        <source>transport or bus load</source>
+        <translation>транспортный протокол или загрузка шины</translation>
     </message>
 </context>
 <context>
