@@ -11,6 +11,7 @@
 #include "ui/mainwindow.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -64,8 +65,13 @@ BusCheckActions::BusCheckActions(MainWindow *window)
     menu->addSeparator();
     menu->addAction(m_dock->toggleViewAction());
 
+    m_dock->toggleViewAction()->setObjectName(QStringLiteral("actionBusCheckDock"));
+    // A tab beside the raw traffic: at hand, and out of the way until a check starts.
     window->addDockWidget(Qt::BottomDockWidgetArea, m_dock);
-    m_dock->hide();
+    if (auto *raw = window->findChild<QDockWidget *>(QStringLiteral("rawDataWindow"))) {
+        window->tabifyDockWidget(raw, m_dock);
+        raw->raise();
+    }
     if (auto *windows = window->findChild<QMenu *>(QStringLiteral("menuWindows")))
         windows->addAction(m_dock->toggleViewAction());
 

@@ -159,7 +159,10 @@ void tst_MainWindowActions::menusAndToolBar()
     QStringList titles;
     for (QAction *m : bar->actions())
         titles << m->text();
-    QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device"}));
+    QCOMPARE(titles, (QStringList{"File", "Options", "Windows", "Device", "Bus check"}));
+    QCOMPARE(menuActions(bar, QStringLiteral("Bus check")),
+             (QStringList{"actionBusCheckLearn", "actionBusCheckRun", "actionBusCheckSaveReport",
+                          "|", "actionBusCheckDock"}));
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
              (QStringList{"actionOpen", "actionSave", "actionSaveAs", "menuRecentSchemes", "actionOpenParameterLog",
                           "|", "actionExit"}));
