@@ -1,6 +1,7 @@
 #include "app/deviationlistmodel.h"
 #include "app/livebuscheck.h"
 #include "app/timelinespans.h"
+#include "buscheck/buschecker.h"
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -10,6 +11,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDomDocument>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -91,6 +93,7 @@ private slots:
     void stretchesStayBounded();
     void listFollowsTheCheck();
     void timelinePaintsTheSilenceOnItsLane();
+    void hoursOfHundredsOfLanesStayBounded();
     void reportFormatFollowsTheExtension_data();
     void reportFormatFollowsTheExtension();
 };
@@ -279,6 +282,81 @@ void tst_BusCheckTimeline::timelinePaintsTheSilenceOnItsLane()
     QVERIFY(plot.isExpanded(unitLane));
     QTest::mouseClick(plot.canvas(), Qt::LeftButton, {}, plot.rowPoint(plot.rowOf(unitLane)));
     QCOMPARE(plot.rowKeys().size(), rows);
+}
+
+void tst_BusCheckTimeline::hoursOfHundredsOfLanesStayBounded()
+{
+    // 200 units with a function each, sending every second for an hour; each stops for eight
+    // seconds every minute.
+    constexpr int Units = 200;
+    constexpr int Seconds = 3600;
+    std::vector<std::unique_ptr<J1939Device>> devices;
+    QList<AbstractDisplayableItem *> scheme;
+    QVector<BindingFunction *> functions;
+    for (int u = 0; u < Units; ++u) {
+        devices.push_back(std::make_unique<J1939Device>(quint8(u)));
+        functions << new BindingFunction(0xFE, 0xF1, devices.back().get());
+        functions.last()->setTransmissionInterval(1000);
+        scheme << devices.back().get();
+    }
+    LiveBusCheck check;
+    qint64 nowUs = 0;
+    check.setClock([&nowUs] { return nowUs; });
+    check.setLag(0);
+    check.start(scheme);
+    QElapsedTimer fed;
+    fed.start();
+    for (int second = 0; second < Seconds; ++second) {
+        if (second % 60 >= 52)
+            continue;
+        AbstractCanHandler::MessagePack pack;
+        for (int u = 0; u < Units; ++u) {
+            DispatchResult result(DispatchResult::Received, qint64(second) * 1000 + u);
+            result.item = functions.at(u);
+            pack.append(qMakePair(frame(quint8(u)), result));
+        }
+        check.slotNotifyPack(pack);
+    }
+    nowUs = qint64(Seconds) * 1000000;
+    check.stop();
+    const qint64 feedMs = fed.elapsed();
+    QVERIFY(check.checker()->deviations().size() > Units * 50);
+
+    BusTimelinePlot plot(&check);
+    for (const BusChecker::Lane &lane : check.checker()->lanes()) {
+        if (lane.parentKey.isEmpty())
+            plot.setExpanded(lane.key, true);
+    }
+    QVERIFY(plot.rowKeys().size() > 2 * Units);
+    plot.resize(800, plot.minimumHeight());
+    QElapsedTimer drawn;
+    drawn.start();
+    plot.canvas()->grab();
+    const qint64 drawMs = drawn.elapsed();
+    qInfo("%d frames checked in %lld ms; %d lanes of an hour drawn in %lld ms",
+          Units * Seconds * 52 / 60, feedMs, int(plot.rowKeys().size()), drawMs);
+    // Each lane costs at most its width in spans per state, however many intervals it has.
+    const int width = plot.canvas()->contentsRect().width();
+    QHash<QString, int> perLaneState;
+    for (const BusTimelinePlot::Painted &p : plot.painted())
+        ++perLaneState[p.lane + QString::number(p.state)];
+    QVERIFY(!perLaneState.isEmpty());
+    for (auto it = perLaneState.cbegin(); it != perLaneState.cend(); ++it)
+        QVERIFY2(it.value() <= width / 2 + 1, qPrintable(it.key()));
+    // Zoomed into a minute, a unit's lane shows its stop apart from its frames.
+    plot.setAxisScale(QwtPlot::xBottom, 605, 665);
+    plot.replot();
+    plot.canvas()->grab();
+    QVERIFY(!plot.isFollowing());
+    const QString lane = plot.rowKeys().first();
+    int green = 0;
+    int red = 0;
+    for (const BusTimelinePlot::Painted &p : plot.painted()) {
+        green += p.lane == lane && p.state == TimelineSpans::AsExpected;
+        red += p.lane == lane && p.state == TimelineSpans::Silent;
+    }
+    QCOMPARE(red, 1);
+    QCOMPARE(green, 2);
 }
 
 void tst_BusCheckTimeline::reportFormatFollowsTheExtension_data()
