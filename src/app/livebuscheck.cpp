@@ -65,9 +65,14 @@ int LiveBusCheck::learn(const QList<AbstractDisplayableItem *> &devices, int str
 {
     if (m_stretches.empty())
         return -1;
-    const int count = qBound(1, stretches, int(m_stretches.size()));
+    // The stretches that meet the last `stretches` lengths of time: the current one is seldom
+    // complete, so the oldest one taken reaches further back.
+    const qint64 fromUs = m_lastFrameUs - qint64(qMax(1, stretches)) * m_stretchUs;
+    auto first = m_stretches.end() - 1;
+    while (first != m_stretches.begin() && (first - 1)->startUs + m_stretchUs > fromUs)
+        --first;
     BusLearner joined;
-    for (auto it = m_stretches.end() - count; it != m_stretches.end(); ++it)
+    for (auto it = first; it != m_stretches.end(); ++it)
         joined.append(it->learner);
     if (joined.isEmpty())
         return -1;

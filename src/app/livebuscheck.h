@@ -47,8 +47,9 @@ public:
 
     // Stretches of traffic learned so far (the current one counts), at most StretchLimit.
     int stretchCount() const { return int(m_stretches.size()); }
-    // Learns from the last `stretches` stretches and writes the expectations onto these devices'
-    // items; the number of items that got one, -1 when nothing was learned yet.
+    // Learns from the last `stretches` lengths of time (whole stretches, the oldest reaching
+    // further back) and writes the expectations onto these devices' items; the number of items
+    // that got one, -1 when nothing was learned yet.
     int learn(const QList<AbstractDisplayableItem *> &devices, int stretches, double marginPercent);
 
     // Starts a new check of these devices (top-level items of the scheme); a running one ends.

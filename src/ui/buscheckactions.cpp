@@ -3,7 +3,6 @@
 #include "app/livebuscheck.h"
 #include "can/guimessagenotifier.h"
 #include "scheme/abstractschemetreeitem.h"
-#include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/buscheckdock.h"
@@ -79,8 +78,9 @@ BusCheckActions::BusCheckActions(MainWindow *window)
     connect(m_run, &QAction::toggled, this, &BusCheckActions::setChecking);
     connect(m_save, &QAction::triggered, this, &BusCheckActions::saveReport);
     connect(m_dock, &BusCheckDock::itemChosen, this, &BusCheckActions::selectItem);
-    // Another scheme: what was learned and checked belongs to items that are gone.
-    connect(window->schemeController(), &SchemeController::schemeUpdated, this, [this] {
+    // The scheme cleared or replaced: what was learned and checked belongs to items that are
+    // gone (and whose addresses new items may take).
+    connect(window->schemeModel(), &QAbstractItemModel::modelReset, this, [this] {
         m_run->setChecked(false);
         m_check->forgetLearned();
     });

@@ -172,12 +172,17 @@ void tst_BusCheckTimeline::learnsFromTheLastStretchesOnly()
 {
     Bench bench;
     bench.check.setStretchLength(1000);
-    // Six seconds every 250 ms, then two every 100 ms: the whole time's median is 250.
+    // Six seconds every 250 ms, then two every 100 ms: the whole time's median is 250. The
+    // last frame opens a stretch of its own.
     bench.play(UnitAddress, 0, 6000, 250);
-    bench.play(UnitAddress, 6000, 8000, 100);
-    QCOMPARE(bench.check.stretchCount(), 8);
+    bench.play(UnitAddress, 6000, 8100, 100);
+    QCOMPARE(bench.check.stretchCount(), 9);
     QVERIFY(bench.check.learn(bench.devices(), 2, 10) > 0);
     QCOMPARE(bench.function->expectation().periodMs, 100);
+    // The last second is more than the stretch just begun.
+    QVERIFY(bench.check.learn(bench.devices(), 1, 10) > 0);
+    QCOMPARE(bench.function->expectation().periodMs, 100);
+    QVERIFY(!bench.function->expectation().eventDriven);
     QVERIFY(bench.check.learn(bench.devices(), 60, 10) > 0);
     QCOMPARE(bench.function->expectation().periodMs, 250);
     bench.check.forgetLearned();

@@ -157,9 +157,9 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     AbstractDisplayableItem *sender = window->schemeModel()->item(function)->displayable();
     const int period = sender->transmissionInterval();
     QVERIFY(period > 0);
-    // Three stretches of its traffic, so the last two are all stand-in.
+    // Four stretches of its traffic, so the last two lengths are all stand-in.
     const int stretches = check->stretchCount();
-    QVERIFY(DemoBusWindow::waitFor([&] { return check->stretchCount() >= stretches + 3; }, 8000));
+    QVERIFY(DemoBusWindow::waitFor([&] { return check->stretchCount() >= stretches + 4; }, 8000));
 
     // Bus check ▸ Learn from the last minutes…: two of them, margin 10 %.
     QAction *learn = menuAction(demo, "actionBusCheckLearn");
