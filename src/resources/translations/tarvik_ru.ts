@@ -4995,10 +4995,6 @@ Options:
         <source>No check has run yet.</source>
         <translation>Проверка ещё не выполнялась.</translation>
     </message>
-    <message>
-        <source>live bus</source>
-        <translation>живая шина</translation>
-    </message>
 </context>
 <context>
     <name>MachineLists</name>

@@ -16,6 +16,7 @@
 #include <qwt_scale_widget.h>
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -210,8 +211,9 @@ void BusTimelinePlot::drawLanes(QPainter *painter, const QwtScaleMap &xMap,
     const qint64 origin = originUs();
     const qint64 fromUs = origin + qint64(xMap.s1() * 1e6);
     const qint64 toUs = origin + qint64(xMap.s2() * 1e6);
-    const int left = int(canvasRect.left());
-    const int pixels = int(canvasRect.width());
+    // Spans are counted in the time axis' own pixels.
+    const int left = int(std::lround(qMin(xMap.p1(), xMap.p2())));
+    const int pixels = int(std::lround(qAbs(xMap.p2() - xMap.p1())));
 
     // Rows by lane; a function folded into its unit shows on the unit's row.
     QHash<QString, int> rowOf;
