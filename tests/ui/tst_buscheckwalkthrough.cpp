@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -238,6 +239,22 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     QCOMPARE(list->currentIndex().row(), row);
     QVERIFY(details->toPlainText().contains(Deviation::kindText(Deviation::Silent)));
     QTRY_COMPARE(keyOf(demo, window->mainView()->currentIndex()), unitKey);
+
+    // A click on the stand-in's lane selects it too, and shows its function's lane below it.
+    demo.select(demo.row(QStringLiteral("Controller")));
+    const int lanes = plot->rowKeys().size();
+    QTest::mouseClick(plot->canvas(), Qt::LeftButton, {}, plot->rowPoint(plot->rowOf(unitLane)));
+    QTRY_COMPARE(keyOf(demo, window->mainView()->currentIndex()), unitKey);
+    QCOMPARE(plot->rowKeys().size(), lanes + 1);
+    QCOMPARE(plot->rowKeys().at(plot->rowOf(unitLane) + 1).left(5), QStringLiteral("func:"));
+    // The legend names every colour.
+    auto *legend = dock->findChild<QWidget *>(QStringLiteral("busCheckLegend"));
+    QVERIFY(legend);
+    for (int state = 0; state < TimelineSpans::StateCount; ++state) {
+        auto *text = legend->findChild<QLabel *>(QStringLiteral("busCheckLegend%1").arg(state));
+        QVERIFY(text);
+        QCOMPARE(text->text(), TimelineSpans::stateText(TimelineSpans::State(state)));
+    }
 
     // Bus check ▸ Save check report… as JSON: the silence is in it.
     QTemporaryDir dir;
