@@ -124,8 +124,8 @@ bool LiveBusCheck::saveReport(const QString &path, const QString &scheme, QStrin
     // A file for tools: the source keeps one name whatever the language.
     const CheckReport::Source source{QStringLiteral("live bus"), scheme, m_checker->startUs(),
                                      m_checker->nowUs()};
-    const bool junit = QFileInfo(path).suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive)
-                       == 0;
+    const bool junit
+        = QFileInfo(path).suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive) == 0;
     return SaveFile::write(path,
                            junit ? CheckReport::junit(*m_checker, source)
                                  : CheckReport::json(*m_checker, source),

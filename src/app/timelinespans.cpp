@@ -92,8 +92,8 @@ QVector<Span> spans(const QVector<Interval> &intervals, qint64 fromUs, qint64 to
         if (it->second < fromUs)
             continue; // an interval out of order, before the view
         const int first = int(std::floor(double(qMax(it->first, fromUs) - fromUs) * scale));
-        const int last = qMax(first, int(std::ceil(double(qMin(it->second, toUs) - fromUs)
-                                                   * scale)) - 1);
+        const int last
+            = qMax(first, int(std::ceil(double(qMin(it->second, toUs) - fromUs) * scale)) - 1);
         const int a = qBound(0, first, pixels - 1);
         const int b = qBound(a, last, pixels - 1);
         // A gap narrower than a pixel does not show: the spans merge.

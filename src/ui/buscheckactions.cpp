@@ -92,8 +92,7 @@ BusCheckActions::BusCheckActions(MainWindow *window)
 void BusCheckActions::attach(GuiMessageNotifier *notifier)
 {
     if (notifier)
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_check,
-                &LiveBusCheck::slotNotifyPack);
+        connect(notifier, &GuiMessageNotifier::notifyPack, m_check, &LiveBusCheck::slotNotifyPack);
 }
 
 QList<AbstractDisplayableItem *> BusCheckActions::devices() const
@@ -160,7 +159,7 @@ void BusCheckActions::saveReport()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter.contains(QLatin1String("*.xml")) ? QStringLiteral(".xml")
-                                                       : QStringLiteral(".json");
+                                                        : QStringLiteral(".json");
     QString error;
     if (!m_check->saveReport(path, m_window->schemeDocument()->filePath(), &error)) {
         m_window->questions()->showError(tr("Save check report"),
@@ -172,8 +171,7 @@ void BusCheckActions::saveReport()
 
 void BusCheckActions::selectItem(const QString &itemKey)
 {
-    AbstractSchemeTreeItem *node
-        = nodeWithKey(m_window->schemeModel()->topLevelItems(), itemKey);
+    AbstractSchemeTreeItem *node = nodeWithKey(m_window->schemeModel()->topLevelItems(), itemKey);
     if (!node)
         return;
     // Column 0 of an idle item is disabled, and a view will not make it current.

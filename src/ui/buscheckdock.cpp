@@ -97,8 +97,8 @@ QWidget *BusCheckDock::buildLegend()
         const auto state = TimelineSpans::State(s);
         auto *swatch = new QLabel(legend);
         swatch->setFixedSize(14, 14);
-        swatch->setStyleSheet(QStringLiteral("background-color: %1;")
-                                  .arg(TimelineSpans::colour(state).name()));
+        swatch->setStyleSheet(
+            QStringLiteral("background-color: %1;").arg(TimelineSpans::colour(state).name()));
         auto *text = new QLabel(TimelineSpans::stateText(state), legend);
         text->setObjectName(QStringLiteral("busCheckLegend%1").arg(s));
         grid->addWidget(swatch, s / 2, (s % 2) * 2);
@@ -137,12 +137,11 @@ void BusCheckDock::updateStatus()
         return;
     }
     const int count = checker->deviations().size();
-    const QString seconds
-        = checker->startUs() >= 0
-              ? Deviation::secondsText(checker->nowUs() - checker->startUs())
-              : QStringLiteral("0.000");
-    m_status->setText(m_check->isRunning()
-                          ? tr("Checking for %1 s: %n deviation(s)", nullptr, count).arg(seconds)
-                          : tr("Check ended after %1 s: %n deviation(s)", nullptr, count)
-                                .arg(seconds));
+    const QString seconds = checker->startUs() >= 0
+                                ? Deviation::secondsText(checker->nowUs() - checker->startUs())
+                                : QStringLiteral("0.000");
+    m_status->setText(
+        m_check->isRunning()
+            ? tr("Checking for %1 s: %n deviation(s)", nullptr, count).arg(seconds)
+            : tr("Check ended after %1 s: %n deviation(s)", nullptr, count).arg(seconds));
 }

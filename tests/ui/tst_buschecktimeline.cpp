@@ -107,26 +107,22 @@ void tst_BusCheckTimeline::spans_data()
     QTest::addColumn<QString>("expected");
 
     // 100 pixels over 1 s: 10 ms a pixel.
-    QTest::newRow("one interval covers its pixels") << Intervals{{100000, 200000}} << qint64(0)
-                                                    << qint64(1000000) << 100 << "10-19";
-    QTest::newRow("a gap under a pixel merges")
-        << Intervals{{100000, 200000}, {205000, 300000}} << qint64(0) << qint64(1000000) << 100
-        << "10-29";
-    QTest::newRow("a gap of pixels stays")
-        << Intervals{{100000, 200000}, {250000, 300000}} << qint64(0) << qint64(1000000) << 100
-        << "10-19,25-29";
-    QTest::newRow("a single frame is one pixel") << Intervals{{505000, 505000}} << qint64(0)
-                                                 << qint64(1000000) << 100 << "50-50";
-    QTest::newRow("clipped at both ends") << Intervals{{-500000, 2000000}} << qint64(0)
-                                          << qint64(1000000) << 100 << "0-99";
-    QTest::newRow("before and after the view")
-        << Intervals{{-500000, -100000}, {1100000, 1200000}} << qint64(0) << qint64(1000000)
-        << 100 << "";
+    QTest::newRow("one interval covers its pixels")
+        << Intervals{{100000, 200000}} << qint64(0) << qint64(1000000) << 100 << "10-19";
+    QTest::newRow("a gap under a pixel merges") << Intervals{{100000, 200000}, {205000, 300000}}
+                                                << qint64(0) << qint64(1000000) << 100 << "10-29";
+    QTest::newRow("a gap of pixels stays") << Intervals{{100000, 200000}, {250000, 300000}}
+                                           << qint64(0) << qint64(1000000) << 100 << "10-19,25-29";
+    QTest::newRow("a single frame is one pixel")
+        << Intervals{{505000, 505000}} << qint64(0) << qint64(1000000) << 100 << "50-50";
+    QTest::newRow("clipped at both ends")
+        << Intervals{{-500000, 2000000}} << qint64(0) << qint64(1000000) << 100 << "0-99";
+    QTest::newRow("before and after the view") << Intervals{{-500000, -100000}, {1100000, 1200000}}
+                                               << qint64(0) << qint64(1000000) << 100 << "";
     QTest::newRow("view starts inside the second")
         << Intervals{{0, 100000}, {400000, 600000}, {800000, 900000}} << qint64(500000)
         << qint64(1000000) << 50 << "0-9,30-39";
-    QTest::newRow("no width") << Intervals{{0, 100000}} << qint64(0) << qint64(1000000) << 0
-                              << "";
+    QTest::newRow("no width") << Intervals{{0, 100000}} << qint64(0) << qint64(1000000) << 0 << "";
 }
 
 void tst_BusCheckTimeline::spans()
@@ -141,8 +137,7 @@ void tst_BusCheckTimeline::spans()
     Intervals shuffled = intervals;
     std::reverse(shuffled.begin(), shuffled.end());
     shuffled += intervals;
-    QCOMPARE(spansText(TimelineSpans::spans(TimelineSpans::merged(shuffled), fromUs, toUs,
-                                            pixels)),
+    QCOMPARE(spansText(TimelineSpans::spans(TimelineSpans::merged(shuffled), fromUs, toUs, pixels)),
              expected);
 }
 

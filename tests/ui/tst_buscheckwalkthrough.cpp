@@ -148,7 +148,8 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     window->intAnswer = int(StandInAddress);
     QVERIFY(addFromCatalogue(demo, QStringLiteral("Stub")));
     QModelIndex unit;
-    QVERIFY(DemoBusWindow::waitFor([&] { return (unit = demo.row(QStringLiteral("Stub"))).isValid(); }));
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return (unit = demo.row(QStringLiteral("Stub"))).isValid(); }));
     demo.select(unit);
     QVERIFY(addFromCatalogue(demo, QLatin1String(StandInFunction)));
     QModelIndex function;
@@ -263,12 +264,15 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join(QLatin1Char('\n'))));
     QFile saved(window->fileAnswer);
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    const QJsonArray deviations
-        = QJsonDocument::fromJson(saved.readAll()).object().value(QStringLiteral("deviations")).toArray();
+    const QJsonArray deviations = QJsonDocument::fromJson(saved.readAll())
+                                      .object()
+                                      .value(QStringLiteral("deviations"))
+                                      .toArray();
     bool found = false;
     for (const QJsonValue &v : deviations)
-        found = found || v.toObject().value(QStringLiteral("kind")).toString()
-                             == Deviation::keyword(Deviation::Silent);
+        found = found
+                || v.toObject().value(QStringLiteral("kind")).toString()
+                       == Deviation::keyword(Deviation::Silent);
     QVERIFY(found);
 
     // Unchecking stops the check; the list stays.

@@ -130,7 +130,7 @@ void BusTimelinePlot::updateRows()
             m_rowNames << QStringLiteral("    ") + lane.name;
         else if (parents.contains(lane.key))
             m_rowNames << (m_expanded.contains(lane.key) ? QStringLiteral("▾ ")
-                                                          : QStringLiteral("▸ "))
+                                                         : QStringLiteral("▸ "))
                               + lane.name;
         else
             m_rowNames << lane.name;
@@ -147,10 +147,9 @@ void BusTimelinePlot::refresh()
     setAxisScale(QwtPlot::yLeft, rows - 0.5, -0.5, 1.0);
     if (m_follow) {
         const BusChecker *checker = m_check ? m_check->checker() : nullptr;
-        const double seconds
-            = checker && checker->startUs() >= 0
-                  ? double(checker->nowUs() - checker->startUs()) / 1e6
-                  : 0.0;
+        const double seconds = checker && checker->startUs() >= 0
+                                   ? double(checker->nowUs() - checker->startUs()) / 1e6
+                                   : 0.0;
         setAxisScale(QwtPlot::xBottom, 0.0, qMax(10.0, seconds));
     }
     axisWidget(QwtPlot::yLeft)->update();
@@ -201,8 +200,8 @@ bool BusTimelinePlot::eventFilter(QObject *watched, QEvent *event)
     return QwtPlot::eventFilter(watched, event);
 }
 
-void BusTimelinePlot::drawLanes(QPainter *painter, const QwtScaleMap &xMap,
-                                const QwtScaleMap &yMap, const QRectF &canvasRect) const
+void BusTimelinePlot::drawLanes(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
+                                const QRectF &canvasRect) const
 {
     m_painted.clear();
     const BusChecker *checker = m_check ? m_check->checker() : nullptr;
@@ -245,9 +244,8 @@ void BusTimelinePlot::drawLanes(QPainter *painter, const QwtScaleMap &xMap,
             const QColor colour = TimelineSpans::colour(state);
             for (const TimelineSpans::Span &s :
                  TimelineSpans::spans(intervals, fromUs, toUs, pixels)) {
-                painter->fillRect(QRectF(left + s.first, y - height / 2, s.second - s.first + 1,
-                                         height),
-                                  colour);
+                painter->fillRect(
+                    QRectF(left + s.first, y - height / 2, s.second - s.first + 1, height), colour);
                 m_painted.append({m_rows.at(row), state, left + s.first, left + s.second, int(y)});
             }
         };
