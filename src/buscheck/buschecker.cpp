@@ -145,7 +145,6 @@ void BusChecker::addFunction(Unit *unit, AbstractDisplayableItem *item)
     }
     for (const ZxParameter *p : item->parameters()) {
         Function::Value v;
-        v.parameter = p;
         v.key = p->key();
         if (const ItemExpectation::Range *r = x.range(v.key)) {
             v.hasRange = true;
@@ -304,7 +303,7 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
     if (f) {
         takeFunctionFrame(f, timeUs);
         if (f->item == item && AbstractDisplayableItem::isValid(item))
-            takeValues(f, timeUs);
+            takeValues(f, item, timeUs);
         return;
     }
     if (!m.extended || (u && m_moved[m.address()] == u))

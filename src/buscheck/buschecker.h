@@ -116,7 +116,7 @@ private:
     int openDeviation(Deviation deviation);
     void updateDeviation(int index, qint64 endUs, bool open);
     void takeFunctionFrame(Function *f, qint64 timeUs);
-    void takeValues(Function *f, qint64 timeUs);
+    void takeValues(Function *f, const AbstractDisplayableItem *item, qint64 timeUs);
     void takeUnexpected(const CanMessage &message, qint64 timeUs, quint32 pgn,
                         const QString &rule = QString());
     void takeAddressClaim(const CanMessage &message, qint64 timeUs);

@@ -32,7 +32,6 @@ struct BusChecker::Function
 {
     struct Value
     {
-        const ZxParameter *parameter = nullptr;
         QString key;
         bool hasRange = false;
         ItemExpectation::Range range;

@@ -147,12 +147,24 @@ void BusChecker::checkSilences(qint64 nowUs)
     }
 }
 
-void BusChecker::takeValues(Function *f, qint64 timeUs)
+void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qint64 timeUs)
 {
     if (f->unit->wakeUs >= 0 && timeUs - f->unit->wakeUs < WakeUpGraceUs)
         return;
+    // The parameters are looked up on the item that took the frame, by key: in a live check an
+    // item may be deleted and another one made at its address, and the parameters kept from
+    // the start would be gone.
+    const QList<ZxParameter *> &parameters = item->parameters();
     for (const Function::Value &v : qAsConst(f->values)) {
-        const ZxParameter *p = v.parameter;
+        const ZxParameter *p = nullptr;
+        for (const ZxParameter *candidate : parameters) {
+            if (candidate->key() == v.key) {
+                p = candidate;
+                break;
+            }
+        }
+        if (!p)
+            continue;
         const QString errorKey = QStringLiteral("error:%1:%2").arg(f->lane).arg(v.key);
         const QString rangeKey = QStringLiteral("range:%1:%2").arg(f->lane).arg(v.key);
         const bool error = p->isError() && !(v.hasRange && v.range.allowError);

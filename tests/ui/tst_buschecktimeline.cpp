@@ -4,6 +4,7 @@
 #include "buscheck/buschecker.h"
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
+#include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
@@ -92,6 +93,7 @@ private slots:
     void learnsFromTheLastStretchesOnly();
     void stretchesStayBounded();
     void listFollowsTheCheck();
+    void valueOutOfItsRangeOpensAndEnds();
     void timelinePaintsTheSilenceOnItsLane();
     void hoursOfHundredsOfLanesStayBounded();
     void reportFormatFollowsTheExtension_data();
@@ -239,6 +241,54 @@ void tst_BusCheckTimeline::listFollowsTheCheck()
     // A new check starts an empty list.
     bench.check.start(bench.devices());
     QCOMPARE(model.rowCount(), 0);
+}
+
+void tst_BusCheckTimeline::valueOutOfItsRangeOpensAndEnds()
+{
+    Bench bench;
+    ZxParameter *pressure = bench.function->addField(QStringLiteral("P"), 0, 0, 8);
+    ItemExpectation expected;
+    ItemExpectation::Range range;
+    range.parameter = pressure->key();
+    range.hasLimits = true;
+    range.minimum = 0;
+    range.maximum = 100;
+    expected.ranges << range;
+    bench.function->setExpectation(expected);
+    bench.check.start(bench.devices());
+    // Each frame decoded into the function as the bus thread does, then shown to the check.
+    auto send = [&](int ms, quint8 value) {
+        CanMessage m = frame(UnitAddress);
+        m.data[0] = value;
+        DispatchResult result(DispatchResult::Received, ms);
+        bench.function->dispatchMessageImpl(m, &result);
+        bench.nowUs = qint64(ms) * 1000;
+        bench.check.slotNotifyPack({qMakePair(m, result)});
+    };
+    const auto ranges = [&] {
+        QVector<Deviation> out;
+        for (const Deviation &d : bench.check.checker()->deviations()) {
+            if (d.kind == Deviation::OutOfRange)
+                out << d;
+        }
+        return out;
+    };
+    // Past the wake-up grace of a unit's first frames, a value leaves its range and comes back.
+    int ms = 0;
+    for (; ms < int(BusChecker::WakeUpGraceUs / 1000) + 500; ms += 100)
+        send(ms, 50);
+    QVERIFY(ranges().isEmpty());
+    const int outAt = ms;
+    for (; ms < outAt + 500; ms += 100)
+        send(ms, 200);
+    QCOMPARE(ranges().size(), 1);
+    QVERIFY(ranges().first().open);
+    QCOMPARE(ranges().first().startUs, qint64(outAt) * 1000);
+    QCOMPARE(ranges().first().parameter, pressure->key());
+    send(ms, 50);
+    QCOMPARE(ranges().size(), 1);
+    QVERIFY(!ranges().first().open);
+    QCOMPARE(ranges().first().endUs, qint64(ms) * 1000);
 }
 
 void tst_BusCheckTimeline::timelinePaintsTheSilenceOnItsLane()
