@@ -36,8 +36,8 @@ const Deviation *DeviationListModel::deviation(int row) const
 
 QString DeviationListModel::timeText(qint64 us) const
 {
-    const qint64 origin = m_check && m_check->checker() ? m_check->checker()->startUs() : 0;
-    return Deviation::secondsText(us - qMax<qint64>(0, origin));
+    // The bus clock, as the checker's own texts ("last frame at …") and the timeline count.
+    return Deviation::secondsText(us);
 }
 
 QVariant DeviationListModel::data(const QModelIndex &index, int role) const

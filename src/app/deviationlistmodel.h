@@ -30,7 +30,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     const Deviation *deviation(int row) const;
-    // Seconds from the check's start.
+    // Seconds on the bus clock (since the adapter opened, or the recording's own).
     QString timeText(qint64 us) const;
 
 private slots:

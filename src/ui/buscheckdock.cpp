@@ -68,6 +68,8 @@ BusCheckDock::BusCheckDock(LiveBusCheck *check, QWidget *parent)
     splitter->addWidget(right);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // The timeline gets the larger part from the start; the list's columns would take it.
+    splitter->setSizes({600, 400});
     box->addWidget(splitter, 1);
     setWidget(panel);
 

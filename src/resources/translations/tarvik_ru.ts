@@ -436,8 +436,8 @@ They stay stopped while the window holds them, until you resume them, close the 
 <context>
     <name>BusTimelinePlot</name>
     <message>
-        <source>Time since the check began, s</source>
-        <translation>Время от начала проверки, с</translation>
+        <source>Time on the bus, s</source>
+        <translation>Время шины, с</translation>
     </message>
 </context>
 <context>

@@ -80,7 +80,7 @@ BusTimelinePlot::BusTimelinePlot(LiveBusCheck *check, QWidget *parent)
     setCanvasBackground(Qt::white);
     setAxisScaleDraw(QwtPlot::yLeft, new LaneScaleDraw);
     setAxisMaxMinor(QwtPlot::yLeft, 0);
-    setAxisTitle(QwtPlot::xBottom, tr("Time since the check began, s"));
+    setAxisTitle(QwtPlot::xBottom, tr("Time on the bus, s"));
     (new LanesItem(this))->attach(this);
     auto *magnifier = new QwtPlotMagnifier(canvas());
     magnifier->setAxisEnabled(QwtPlot::yLeft, false);
@@ -90,12 +90,6 @@ BusTimelinePlot::BusTimelinePlot(LiveBusCheck *check, QWidget *parent)
             setFollowing(false);
     });
     refresh();
-}
-
-qint64 BusTimelinePlot::originUs() const
-{
-    const BusChecker *checker = m_check ? m_check->checker() : nullptr;
-    return checker && checker->startUs() >= 0 ? checker->startUs() : 0;
 }
 
 bool BusTimelinePlot::hasFunctions(const QString &unitLane) const
@@ -127,7 +121,7 @@ void BusTimelinePlot::updateRows()
             continue;
         m_rows << lane.key;
         if (!lane.parentKey.isEmpty())
-            m_rowNames << QStringLiteral("    ") + lane.name;
+            m_rowNames << QStringLiteral("· ") + lane.name;
         else if (parents.contains(lane.key))
             m_rowNames << (m_expanded.contains(lane.key) ? QStringLiteral("▾ ")
                                                          : QStringLiteral("▸ "))
@@ -146,11 +140,12 @@ void BusTimelinePlot::refresh()
     m_scaling = true;
     setAxisScale(QwtPlot::yLeft, rows - 0.5, -0.5, 1.0);
     if (m_follow) {
+        // The whole check up to now, at least ten seconds of it.
         const BusChecker *checker = m_check ? m_check->checker() : nullptr;
-        const double seconds = checker && checker->startUs() >= 0
-                                   ? double(checker->nowUs() - checker->startUs()) / 1e6
-                                   : 0.0;
-        setAxisScale(QwtPlot::xBottom, 0.0, qMax(10.0, seconds));
+        const bool begun = checker && checker->startUs() >= 0;
+        const double from = begun ? double(checker->startUs()) / 1e6 : 0.0;
+        const double to = begun ? double(checker->nowUs()) / 1e6 : 0.0;
+        setAxisScale(QwtPlot::xBottom, from, qMax(from + 10.0, to));
     }
     axisWidget(QwtPlot::yLeft)->update();
     replot();
@@ -207,9 +202,8 @@ void BusTimelinePlot::drawLanes(QPainter *painter, const QwtScaleMap &xMap, cons
     const BusChecker *checker = m_check ? m_check->checker() : nullptr;
     if (!checker || checker->startUs() < 0 || m_rows.isEmpty())
         return;
-    const qint64 origin = originUs();
-    const qint64 fromUs = origin + qint64(xMap.s1() * 1e6);
-    const qint64 toUs = origin + qint64(xMap.s2() * 1e6);
+    const qint64 fromUs = qint64(xMap.s1() * 1e6);
+    const qint64 toUs = qint64(xMap.s2() * 1e6);
     // Spans are counted in the time axis' own pixels.
     const int left = int(std::lround(qMin(xMap.p1(), xMap.p2())));
     const int pixels = int(std::lround(qAbs(xMap.p2() - xMap.p1())));

@@ -12,7 +12,7 @@
 class LiveBusCheck;
 class QwtScaleMap;
 
-// The bus check's timeline: one lane per unit along the check's time (its functions below it
+// The bus check's timeline: one lane per unit along the bus clock (its functions below it
 // when the unit is expanded by a click on its lane), green where frames came, coloured where
 // deviations were (open ones up to now). Only the visible time is drawn, each lane at most once
 // per pixel, so hours of traffic and hundreds of lanes stay smooth. GUI thread.
@@ -66,7 +66,6 @@ protected:
 private:
     void updateRows();
     bool hasFunctions(const QString &unitLane) const;
-    qint64 originUs() const;
 
     QPointer<LiveBusCheck> m_check;
     QStringList m_rows;
