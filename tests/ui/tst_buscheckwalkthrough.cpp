@@ -213,8 +213,11 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     QTRY_VERIFY_WITH_TIMEOUT(silentRow() >= 0, int(limitMs) + 3000);
     // Within its tolerance: the limit, the notifier's lag and a tick of the check, and slack
     // for a loaded machine.
-    QVERIFY2(silenced.elapsed() < limitMs + LiveBusCheck::DefaultLagMs + 1500,
-             qPrintable(QString::number(silenced.elapsed())));
+    const qint64 shownMs = silenced.elapsed();
+    qInfo("The silence showed %lld ms after the stand-in stopped (limit %lld ms)", shownMs,
+          limitMs);
+    QVERIFY2(shownMs < limitMs + LiveBusCheck::DefaultLagMs + 1500,
+             qPrintable(QString::number(shownMs)));
 
     // Red on its lane, in the picture.
     QVector<BusTimelinePlot::Painted> red;
