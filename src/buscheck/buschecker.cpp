@@ -271,7 +271,8 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
         if (pgn == PgnAddressClaim) {
             takeAddressClaim(m, timeUs);
             u = m_byAddress[sa] ? m_byAddress[sa] : m_moved[sa];
-        } else {
+        } else if (pgn == 0xFECA || pgn == 0xFEDA) {
+            // DM1 and the software identification in one frame; long ones come by transport.
             takeGroupPayload(sa, pgn, QByteArray(reinterpret_cast<const char *>(m.data), m.length),
                              timeUs);
         }
