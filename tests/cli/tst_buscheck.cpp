@@ -34,6 +34,9 @@ enum Fault {
     AbortedTransfer,     // 0x00 announces a connection to 0x03 at 10 s, 0x03 aborts it
     ErrorIndicator,      // coolant temperature flagged as an error from 10 s to 11 s
     StrangerJoins,       // a unit at 0x42 sends from 20 s on
+    CodeAppears,         // the engine's DM1 holds a code from 10 s to 12 s
+    Flood,               // the engine floods the bus with requests from 10 s to 12 s
+    OtherName,           // the engine claims its address with another NAME at 10 s
 };
 
 constexpr double DurationS = 30;
@@ -103,6 +106,15 @@ QByteArray recording(Fault fault)
     }
     if (fault == TransmissionMoved)
         add(10.0, 0x18EEFF13, TransmissionName);
+    if (fault == OtherName)
+        add(10.0, 0x18EEFF00, "0177665544332211");
+    for (int i = 0; i < 30; ++i) {
+        // DM1 every second: no code, or SPN 100 FMI 1 twice seen, lamps on.
+        const bool code = fault == CodeAppears && i >= 10 && i < 12;
+        add(i + 0.5, 0x18FECA00, code ? "04FF640001020000" : "00FF00000000FFFF");
+    }
+    for (int i = 0; fault == Flood && i < 4000; ++i)
+        add(10.0 + i * 0.0005, 0x18EAFF00, "00EE0000FFFFFFFF");
     if (fault == AbortedTransfer) {
         add(10.0, 0x1CEC0300, "10140003FFEBFE00");
         add(10.02, 0x1CEC0003, "FF03FFFFFFEBFE00");
@@ -210,6 +222,12 @@ void tst_BusCheck::deviations_data()
         << UnknownGroup << QVector<Expected>{{"unexpected-group", 0x03, 10.031, 11.931}} << 0.001;
     QTest::newRow("aborted transfer")
         << AbortedTransfer << QVector<Expected>{{"transport-aborted", 0x00, 10.0, 10.02}} << 0.001;
+    QTest::newRow("trouble code") << CodeAppears
+                                  << QVector<Expected>{{"trouble-code", 0x00, 10.5, 12.5}} << 0.001;
+    // 2000 frames a second of 131 bits: above 80 % of 250 kbit/s in the seconds from 10 to 12.
+    QTest::newRow("bus load") << Flood << QVector<Expected>{{"bus-load", -1, 10.0, 12.0}} << 0.001;
+    QTest::newRow("another NAME at the address")
+        << OtherName << QVector<Expected>{{"identification", 0x00, 10.0, 10.0}} << 0.001;
     QTest::newRow("unexpected unit")
         << StrangerJoins << QVector<Expected>{{"unexpected-unit", 0x42, 20.032, 29.932}} << 0.001;
 }
