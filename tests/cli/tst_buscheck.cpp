@@ -150,6 +150,8 @@ private slots:
     void deviations();
     void expectationsSurviveSaveAndOpen();
     void junitHasACasePerLane();
+    void realRecordings_data();
+    void realRecordings();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -324,6 +326,56 @@ void tst_BusCheck::junitHasACasePerLane()
     QCOMPARE(failing.size(), 1);
     QVERIFY2(failing.first().contains(QStringLiteral("(0x03)")), qPrintable(failing.first()));
     QVERIFY(failing.first().endsWith(QStringLiteral("/unit")));
+}
+
+void tst_BusCheck::realRecordings_data()
+{
+    QTest::addColumn<QStringList>("learn");
+    QTest::addColumn<QStringList>("check");
+    QTest::addColumn<QStringList>("kinds"); // "kind address", sorted
+
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const QString nmea = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log");
+    const QString expected = m_dir.filePath(QStringLiteral("truck.tvsx"));
+    // The truck's engine sleeps in the middle of the recording and wakes up in its second half.
+    QTest::newRow("truck: first half learned, second half matches")
+        << QStringList{"learn", truck, "--to", "93", "-o", expected}
+        << QStringList{"check", "--scheme", expected, truck, "--from", "93"} << QStringList{};
+    QTest::newRow("NMEA 2000 against the truck")
+        << QStringList{"learn", truck, "--to", "93", "-o", expected}
+        << QStringList{"check", "--scheme", expected, nmea}
+        << QStringList{"missing 0",           "missing 163",         "missing 71",
+                       "missing 81",          "missing 82",          "unexpected-unit 1",
+                       "unexpected-unit 142", "unexpected-unit 143", "unexpected-unit 2",
+                       "unexpected-unit 3",   "unexpected-unit 35",  "unexpected-unit 5"};
+    QTest::newRow("demo recording against the example scheme")
+        << QStringList{}
+        << QStringList{"check", "--scheme", ":/demo/demo.tvsx", ":/demo/demo-bus.log"}
+        << QStringList{"out-of-range 160", "out-of-range 160", "trouble-code 0", "trouble-code 0"};
+}
+
+void tst_BusCheck::realRecordings()
+{
+    QFETCH(QStringList, learn);
+    QFETCH(QStringList, check);
+    QFETCH(QStringList, kinds);
+    if (!learn.isEmpty()) {
+        const CliRun r = CliRun::run(learn);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+    }
+    const QString json = m_dir.filePath(QStringLiteral("real.json"));
+    const CliRun r = CliRun::run(check + QStringList{"--json", json});
+    QCOMPARE(r.code, kinds.isEmpty() ? 0 : 1);
+    QFile file(json);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList found;
+    for (const QJsonValue &v :
+         QJsonDocument::fromJson(file.readAll()).object().value("deviations").toArray()) {
+        const QJsonObject d = v.toObject();
+        found << d.value("kind").toString() + ' ' + QString::number(d.value("address").toInt(-1));
+    }
+    found.sort();
+    QCOMPARE(found, kinds);
 }
 
 QTEST_GUILESS_MAIN(tst_BusCheck)
