@@ -59,7 +59,7 @@ ENGINE_SPEED = 3  # SPN190, the fourth parameter of EEC1
 TAB = [
     '  <tab name="Panel, controller and engine" layout="grid" margin="6">',
     '    <row>',
-    '      <dstate path="%s"/><label>Extension control panel</label>' % PANEL,
+    '      <dstate path="%s"/><label>External control panel</label>' % PANEL,
     '      <dstate path="%s"/><label>Controller</label>' % CONTROLLER,
     '      <dstate path="%s"/><label>Engine #1</label>' % ENGINE,
     '    </row>',

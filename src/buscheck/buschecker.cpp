@@ -6,6 +6,9 @@
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 constexpr qint64 SilenceCheckUs = 10000;
@@ -22,7 +25,10 @@ QString hex2(int value)
 
 } // namespace
 
-BusChecker::BusChecker() = default;
+BusChecker::BusChecker()
+{
+    std::fill(std::begin(m_unexpectedLane), std::end(m_unexpectedLane), -1);
+}
 BusChecker::~BusChecker() = default;
 
 bool BusChecker::isEventGroup(quint32 pgn)
@@ -143,9 +149,11 @@ void BusChecker::addFunction(Unit *unit, AbstractDisplayableItem *item)
         if (unit->silentLimitUs == 0 || f->silentUs < unit->silentLimitUs)
             unit->silentLimitUs = f->silentUs;
     }
-    for (const ZxParameter *p : item->parameters()) {
+    const QList<ZxParameter *> &parameters = item->parameters();
+    for (int i = 0; i < parameters.size(); ++i) {
         Function::Value v;
-        v.key = p->key();
+        v.key = parameters.at(i)->key();
+        v.position = i;
         if (const ItemExpectation::Range *r = x.range(v.key)) {
             v.hasRange = true;
             v.range = *r;
@@ -228,14 +236,12 @@ void BusChecker::updateDeviation(int index, qint64 endUs, bool open)
         m_listener(index, d);
 }
 
-void BusChecker::closeKey(const QString &key, qint64 timeUs)
+void BusChecker::close(int *slot, qint64 timeUs)
 {
-    const auto it = m_open.find(key);
-    if (it == m_open.end())
+    if (*slot < 0)
         return;
-    const int index = it.value();
-    m_open.erase(it);
-    updateDeviation(index, timeUs, false);
+    updateDeviation(*slot, timeUs, false);
+    *slot = -1;
 }
 
 void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableItem *item)
@@ -266,7 +272,8 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
         if (pgn == PgnAddressClaim) {
             takeAddressClaim(m, timeUs);
             u = m_byAddress[sa] ? m_byAddress[sa] : m_moved[sa];
-        } else {
+        } else if (pgn == 0xFECA || pgn == 0xFEDA) {
+            // DM1 and the software identification in one frame; long ones come by transport.
             takeGroupPayload(sa, pgn, QByteArray(reinterpret_cast<const char *>(m.data), m.length),
                              timeUs);
         }
@@ -285,16 +292,13 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
             u->paused = false;
             u->pauseEndUs = timeUs;
             u->wakeUs = timeUs;
-            closeKey(QStringLiteral("silent:") + QString::number(u->lane), timeUs);
+            close(&u->silentDeviation, timeUs);
         }
         u->lastUs = timeUs;
         u->everSeen = true;
         seen(u->lane, timeUs, u->silentLimitUs > 0 ? u->silentLimitUs : DefaultMergeUs);
-        if (m.extended && m_moved[m.address()] == u) {
-            const int index = m_open.value(QStringLiteral("moved:") + QString::number(u->lane), -1);
-            if (index >= 0)
-                updateDeviation(index, timeUs, true);
-        }
+        if (m.extended && m_moved[m.address()] == u && u->movedDeviation >= 0)
+            updateDeviation(u->movedDeviation, timeUs, true);
     }
     if (f && f->absent) {
         takeUnexpected(m, timeUs, pgn, tr("expected absent"));

@@ -126,7 +126,8 @@ private:
     void takeLoad(const CanMessage &message, qint64 timeUs);
     void checkSilences(qint64 nowUs);
     void endFunctionGap(Function *f, qint64 timeUs, bool atEnd);
-    void closeKey(const QString &key, qint64 timeUs);
+    // Ends the open deviation in `slot` (an index into m_deviations, -1 for none) at timeUs.
+    void close(int *slot, qint64 timeUs);
     Deviation make(Deviation::Kind kind, const Unit *unit, const Function *f, qint64 startUs) const;
 
     Settings m_settings;
@@ -140,9 +141,11 @@ private:
     QVector<Lane> m_lanes;
     QHash<QString, int> m_laneIndex;
     QVector<Deviation> m_deviations;
-    // Open deviations by what they are about ("late:<lane>", "value:<lane>:<parameter>", ...).
-    QHash<QString, int> m_open;
-    QSet<quint32> m_unexpectedGroups;
+    // Open deviations of unexpected units (by address) and groups (address << 24 | PGN).
+    QHash<quint32, int> m_unexpectedUnits;
+    QHash<quint32, int> m_unexpectedGroups;
+    int m_loadDeviation = -1;
+    int m_unexpectedLane[256];
     TransportMonitor m_transport;
     qint64 m_startUs = -1;
     qint64 m_nowUs = 0;

@@ -26,6 +26,10 @@ struct BusChecker::Unit
     qint64 wakeUs = -1;     // its first frame after a silence (or after being missing)
     bool moved = false;
     QSet<quint64> activeCodes; // spn << 8 | fmi
+    // Open deviations: silent or missing, at another address, by trouble code.
+    int silentDeviation = -1;
+    int movedDeviation = -1;
+    QHash<quint64, int> codeDeviations;
 };
 
 struct BusChecker::Function
@@ -33,8 +37,11 @@ struct BusChecker::Function
     struct Value
     {
         QString key;
+        int position = 0; // in the item's parameter list when the check began
         bool hasRange = false;
         ItemExpectation::Range range;
+        int errorDeviation = -1;
+        int rangeDeviation = -1;
     };
 
     const AbstractDisplayableItem *item = nullptr;
@@ -56,4 +63,8 @@ struct BusChecker::Function
     int windowCount = 0;
     int windowNext = 0;
     QVector<Value> values;
+    // Open deviations: a gap, the mean period too long or too short.
+    int gapDeviation = -1;
+    int lateDeviation = -1;
+    int fastDeviation = -1;
 };

@@ -39,11 +39,6 @@ QString pgnText(quint32 pgn)
     return QStringLiteral("%1").arg(pgn, 4, 16, QLatin1Char('0')).toUpper();
 }
 
-QString laneKey(const char *what, int lane)
-{
-    return QLatin1String(what) + QString::number(lane);
-}
-
 } // namespace
 
 void BusChecker::takeFunctionFrame(Function *f, qint64 timeUs)
@@ -70,31 +65,26 @@ void BusChecker::takeFunctionFrame(Function *f, qint64 timeUs)
     const double mean = double(timeUs - oldest) / (Size - 1);
     const double period = f->periodMs * 1000.0;
     const double tolerance = period * f->tolerancePercent / 100.0;
-    const QString lateKey = laneKey("mean-late:", f->lane);
-    const QString fastKey = laneKey("mean-fast:", f->lane);
     const bool slow = mean > period + tolerance;
     const bool fast = mean < period - tolerance;
     if (!slow)
-        closeKey(lateKey, timeUs);
+        close(&f->lateDeviation, timeUs);
     if (!fast)
-        closeKey(fastKey, timeUs);
-    if ((slow && m_open.contains(lateKey)) || (fast && m_open.contains(fastKey)) || !(slow || fast))
+        close(&f->fastDeviation, timeUs);
+    if ((slow && f->lateDeviation >= 0) || (fast && f->fastDeviation >= 0) || !(slow || fast))
         return;
     Deviation d = make(slow ? Deviation::Late : Deviation::TooFast, f->unit, f, timeUs);
     d.observed = tr("mean period %1 over %2 frames").arg(msText(qint64(mean))).arg(Size);
     d.expected = tr("%1 ms ± %2 %").arg(f->periodMs).arg(f->tolerancePercent);
     d.rule = tr("mean period within the tolerance");
-    m_open.insert(slow ? lateKey : fastKey, openDeviation(d));
+    (slow ? f->lateDeviation : f->fastDeviation) = openDeviation(d);
 }
 
 void BusChecker::endFunctionGap(Function *f, qint64 timeUs, bool atEnd)
 {
-    const QString key = laneKey("gap:", f->lane);
-    const auto it = m_open.find(key);
-    if (it != m_open.end()) {
-        const int index = it.value();
-        m_open.erase(it);
-        updateDeviation(index, timeUs, atEnd);
+    if (f->gapDeviation >= 0) {
+        updateDeviation(f->gapDeviation, timeUs, atEnd);
+        f->gapDeviation = -1;
         return;
     }
     // A gap between the late and the silent limit is judged when it ends. The unit's own
@@ -127,15 +117,14 @@ void BusChecker::checkSilences(qint64 nowUs)
         d.rule = tr("no frame from the unit for %1").arg(msText(u->silentLimitUs));
         d.observed = u->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(u->lastUs))
                                  : tr("no frame yet");
-        m_open.insert(laneKey("silent:", u->lane), openDeviation(d));
+        u->silentDeviation = openDeviation(d);
     }
     for (auto &function : m_functions) {
         Function *f = function.get();
         if (f->periodMs <= 0 || f->intermittent || f->unit->paused || f->unit->moved
             || f->unit->pauseEndUs > f->lastUs || nowUs - f->lastUs <= f->silentUs)
             continue;
-        const QString key = laneKey("gap:", f->lane);
-        if (m_open.contains(key))
+        if (f->gapDeviation >= 0)
             continue;
         Deviation d = make(f->everSeen ? Deviation::Silent : Deviation::Missing, f->unit, f,
                            f->lastUs + f->lateUs);
@@ -143,7 +132,7 @@ void BusChecker::checkSilences(qint64 nowUs)
         d.expected = tr("every %1 ms").arg(f->periodMs);
         d.observed = f->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(f->lastUs))
                                  : tr("no frame yet");
-        m_open.insert(key, openDeviation(d));
+        f->gapDeviation = openDeviation(d);
     }
 }
 
@@ -152,21 +141,23 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
     if (f->unit->wakeUs >= 0 && timeUs - f->unit->wakeUs < WakeUpGraceUs)
         return;
     // The parameters are looked up on the item that took the frame, by key: in a live check an
-    // item may be deleted and another one made at its address, and the parameters kept from
-    // the start would be gone.
+    // item may be deleted and another one made at its address, and parameters kept from the
+    // start would be gone. The position they had is tried first.
     const QList<ZxParameter *> &parameters = item->parameters();
-    for (const Function::Value &v : qAsConst(f->values)) {
+    for (Function::Value &v : f->values) {
         const ZxParameter *p = nullptr;
-        for (const ZxParameter *candidate : parameters) {
-            if (candidate->key() == v.key) {
-                p = candidate;
-                break;
+        if (v.position < parameters.size() && parameters.at(v.position)->key() == v.key) {
+            p = parameters.at(v.position);
+        } else {
+            for (const ZxParameter *candidate : parameters) {
+                if (candidate->key() == v.key) {
+                    p = candidate;
+                    break;
+                }
             }
         }
         if (!p)
             continue;
-        const QString errorKey = QStringLiteral("error:%1:%2").arg(f->lane).arg(v.key);
-        const QString rangeKey = QStringLiteral("range:%1:%2").arg(f->lane).arg(v.key);
         const bool error = p->isError() && !(v.hasRange && v.range.allowError);
         bool outside = false;
         QString observed;
@@ -180,17 +171,17 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
             observed = valueText(value);
         }
         if (!error)
-            closeKey(errorKey, timeUs);
+            close(&v.errorDeviation, timeUs);
         if (!outside)
-            closeKey(rangeKey, timeUs);
-        if (error && !m_open.contains(errorKey)) {
+            close(&v.rangeDeviation, timeUs);
+        if (error && v.errorDeviation < 0) {
             Deviation d = make(Deviation::ErrorIndicator, f->unit, f, timeUs);
             d.parameter = v.key;
             d.observed = ZxParameter::errorText();
             d.rule = tr("no error indicator");
-            m_open.insert(errorKey, openDeviation(d));
+            v.errorDeviation = openDeviation(d);
         }
-        if (outside && !m_open.contains(rangeKey)) {
+        if (outside && v.rangeDeviation < 0) {
             Deviation d = make(Deviation::OutOfRange, f->unit, f, timeUs);
             d.parameter = v.key;
             d.observed = observed;
@@ -198,7 +189,7 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
                              valueText(v.range.minimum), valueText(v.range.maximum))
                                            : tr("a value");
             d.rule = v.range.hasLimits ? tr("value within its range") : tr("value available");
-            m_open.insert(rangeKey, openDeviation(d));
+            v.rangeDeviation = openDeviation(d);
         }
     }
 }
@@ -209,17 +200,14 @@ void BusChecker::takeUnexpected(const CanMessage &m, qint64 timeUs, quint32 pgn,
     const quint8 sa = m.address();
     const Unit *u = m_byAddress[sa];
     const bool known = u && u->expectation.presence != ItemExpectation::Absent;
-    const QString key = known ? QStringLiteral("group:%1:%2").arg(sa).arg(pgn)
-                              : QStringLiteral("unit:%1").arg(sa);
-    const int index = m_open.value(key, -1);
+    QHash<quint32, int> &open = known ? m_unexpectedGroups : m_unexpectedUnits;
+    const quint32 key = known ? quint32(sa) << 24 | pgn : sa;
+    const int index = open.value(key, -1);
     if (index >= 0) {
         Deviation &d = m_deviations[index];
         d.endUs = timeUs;
-        if (!known) {
-            const int lane = m_laneIndex.value(QStringLiteral("sa:") + hex2(sa), -1);
-            if (lane >= 0)
-                seen(lane, timeUs, DefaultMergeUs);
-        }
+        if (!known && m_unexpectedLane[sa] >= 0)
+            seen(m_unexpectedLane[sa], timeUs, DefaultMergeUs);
         return;
     }
     Deviation d;
@@ -232,25 +220,25 @@ void BusChecker::takeUnexpected(const CanMessage &m, qint64 timeUs, quint32 pgn,
         d.observed = tr("PGN %1").arg(pgnText(pgn));
         d.rule = rule.isEmpty() ? tr("only the unit's functions") : rule;
     } else {
-        const QString laneName = QStringLiteral("sa:") + hex2(sa);
-        if (!m_laneIndex.contains(laneName)) {
+        if (m_unexpectedLane[sa] < 0) {
             Lane lane;
-            lane.key = laneName;
+            lane.key = QStringLiteral("sa:") + hex2(sa);
             lane.name = u ? u->name : tr("Unit %1").arg(hex2(sa));
             lane.address = sa;
             lane.unexpected = true;
             m_lanes.append(lane);
-            m_laneIndex.insert(laneName, m_lanes.size() - 1);
+            m_unexpectedLane[sa] = m_lanes.size() - 1;
+            m_laneIndex.insert(lane.key, m_unexpectedLane[sa]);
         }
-        seen(m_laneIndex.value(laneName), timeUs, DefaultMergeUs);
+        seen(m_unexpectedLane[sa], timeUs, DefaultMergeUs);
         d.kind = Deviation::UnexpectedUnit;
-        d.lane = laneName;
+        d.lane = m_lanes.at(m_unexpectedLane[sa]).key;
         d.unit = u ? u->name : tr("Unit %1").arg(hex2(sa));
         d.itemKey = u ? u->itemKey : QString();
         d.observed = tr("first frame PGN %1").arg(pgnText(pgn));
         d.rule = u ? tr("expected absent") : tr("only the units of the scheme");
     }
-    m_open.insert(key, openDeviation(d));
+    open.insert(key, openDeviation(d));
 }
 
 void BusChecker::takeAddressClaim(const CanMessage &m, qint64 timeUs)
@@ -269,12 +257,12 @@ void BusChecker::takeAddressClaim(const CanMessage &m, qint64 timeUs)
             return;
         m_moved[sa] = u;
         u->moved = true;
-        closeKey(laneKey("silent:", u->lane), timeUs);
+        close(&u->silentDeviation, timeUs);
         Deviation d = make(Deviation::Moved, u, nullptr, timeUs);
         d.observed = tr("address %1").arg(hex2(sa));
         d.expected = tr("address %1").arg(hex2(u->address));
         d.rule = tr("the unit (its NAME) at its address");
-        m_open.insert(laneKey("moved:", u->lane), openDeviation(d));
+        u->movedDeviation = openDeviation(d);
         return;
     }
     Unit *u = m_byAddress[sa];
@@ -323,22 +311,23 @@ void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
         occurrences.insert(code, b[3] & 0x7F);
     }
     for (quint64 code : qAsConst(u->activeCodes)) {
-        if (!active.contains(code))
-            closeKey(QStringLiteral("code:%1:%2").arg(u->lane).arg(code), timeUs);
+        if (!active.contains(code)) {
+            int index = u->codeDeviations.take(code);
+            close(&index, timeUs);
+        }
     }
     for (quint64 code : qAsConst(active)) {
         const quint32 spn = quint32(code >> 8);
         const quint8 fmi = quint8(code & 0x1F);
-        const QString key = QStringLiteral("code:%1:%2").arg(u->lane).arg(code);
         if (u->activeCodes.contains(code) || u->expectation.allowsCode(spn, fmi)
-            || m_open.contains(key))
+            || u->codeDeviations.contains(code))
             continue;
         Deviation d = make(Deviation::TroubleCode, u, nullptr, timeUs);
         d.pgn = PgnDm1;
         d.observed
             = tr("SPN %1 FMI %2, %3 occurrences").arg(spn).arg(fmi).arg(occurrences.value(code));
         d.rule = tr("no active code but those a healthy unit shows");
-        m_open.insert(key, openDeviation(d));
+        u->codeDeviations.insert(code, openDeviation(d));
     }
     u->activeCodes = active;
 }
@@ -384,23 +373,20 @@ void BusChecker::takeLoad(const CanMessage &m, qint64 timeUs)
     while (timeUs >= m_loadWindowStartUs + LoadWindowUs) {
         const double percent
             = 100.0 * double(m_loadBits) / m_settings.bitrate * (1e6 / LoadWindowUs);
-        const QString key = QStringLiteral("load");
-        if (percent > m_settings.loadLimitPercent) {
-            if (!m_open.contains(key)) {
-                Deviation d = make(Deviation::BusLoad, nullptr, nullptr, m_loadWindowStartUs);
-                d.observed = tr("%1 % at %2 bit/s").arg(percent, 0, 'f', 1).arg(m_settings.bitrate);
-                d.expected = tr("at most %1 %").arg(m_settings.loadLimitPercent);
-                d.rule = tr("bus load of a second");
-                m_open.insert(key, openDeviation(d));
-            }
-        } else {
-            closeKey(key, m_loadWindowStartUs);
+        if (percent <= m_settings.loadLimitPercent) {
+            close(&m_loadDeviation, m_loadWindowStartUs);
+        } else if (m_loadDeviation < 0) {
+            Deviation d = make(Deviation::BusLoad, nullptr, nullptr, m_loadWindowStartUs);
+            d.observed = tr("%1 % at %2 bit/s").arg(percent, 0, 'f', 1).arg(m_settings.bitrate);
+            d.expected = tr("at most %1 %").arg(m_settings.loadLimitPercent);
+            d.rule = tr("bus load of a second");
+            m_loadDeviation = openDeviation(d);
         }
         m_loadBits = 0;
         m_loadWindowStartUs += LoadWindowUs;
-        if (m_loadBits == 0 && timeUs - m_loadWindowStartUs > LoadWindowUs) {
-            // A long pause: the empty seconds in between all had no load.
-            closeKey(key, m_loadWindowStartUs);
+        // The seconds of a long pause carried no load: skip to the one of this frame.
+        if (timeUs - m_loadWindowStartUs >= LoadWindowUs) {
+            close(&m_loadDeviation, m_loadWindowStartUs);
             m_loadWindowStartUs += (timeUs - m_loadWindowStartUs) / LoadWindowUs * LoadWindowUs;
         }
     }
@@ -413,9 +399,9 @@ void BusChecker::advance(qint64 nowUs)
         return;
     m_nowUs = nowUs;
     checkSilences(nowUs);
-    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
-        Deviation &d = m_deviations[it.value()];
-        if (d.kind != Deviation::UnexpectedUnit && d.kind != Deviation::UnexpectedGroup)
+    // Ongoing deviations reach up to now; unexpected traffic ends with its last frame.
+    for (Deviation &d : m_deviations) {
+        if (d.open && d.kind != Deviation::UnexpectedUnit && d.kind != Deviation::UnexpectedGroup)
             d.endUs = qMax(d.startUs, nowUs);
     }
 }
@@ -452,20 +438,22 @@ void BusChecker::finish(qint64 endUs)
             seen = functionSeen || !anyFunction;
         }
         if (seen || u->moved || u->expectation.presence == ItemExpectation::Absent
-            || m_open.contains(laneKey("silent:", u->lane)))
+            || u->silentDeviation >= 0)
             continue;
         Deviation d = make(Deviation::Missing, u, nullptr, m_startUs);
         d.rule = tr("the unit is on the bus");
         d.observed = tr("no frame");
-        m_open.insert(laneKey("silent:", u->lane), openDeviation(d));
+        u->silentDeviation = openDeviation(d);
     }
-    // What is still going on ends here; unexpected traffic ends with its last frame.
-    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
-        const Deviation &d = m_deviations.at(it.value());
+    // What is still going on ends here, marked as such; unexpected traffic and a unit at
+    // another address end with their last frame.
+    for (int i = 0; i < m_deviations.size(); ++i) {
+        const Deviation &d = m_deviations.at(i);
+        if (!d.open)
+            continue;
         const bool traffic = d.kind == Deviation::UnexpectedUnit
                              || d.kind == Deviation::UnexpectedGroup || d.kind == Deviation::Moved;
-        updateDeviation(it.value(), traffic ? d.endUs : endUs, !traffic);
+        updateDeviation(i, traffic ? d.endUs : endUs, !traffic);
     }
-    m_open.clear();
     m_finished = true;
 }

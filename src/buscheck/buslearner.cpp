@@ -49,15 +49,14 @@ void BusLearner::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
             u.firstUs = timeUs;
         u.lastUs = timeUs;
         const quint32 pgn = m.pgn();
-        const QByteArray data(reinterpret_cast<const char *>(m.data), m.length);
         if (pgn == PgnAddressClaim && m.length >= 8) {
             quint64 name = 0;
             for (int i = 7; i >= 0; --i)
                 name = name << 8 | m.data[i];
             u.hasName = true;
             u.name = name;
-        } else {
-            takePayload(sa, pgn, data);
+        } else if (pgn == PgnDm1 || pgn == PgnSoftwareId) {
+            takePayload(sa, pgn, QByteArray(reinterpret_cast<const char *>(m.data), m.length));
         }
         // A frame only the unit itself took (or nobody) belongs to a group no function
         // describes.
@@ -91,8 +90,12 @@ void BusLearner::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
 
 void BusLearner::takeValues(Function *f, AbstractDisplayableItem *item)
 {
-    for (const ZxParameter *p : item->parameters()) {
-        Values &v = f->values[p->key()];
+    const QList<ZxParameter *> &parameters = item->parameters();
+    if (f->values.size() < parameters.size())
+        f->values.resize(parameters.size());
+    for (int i = 0; i < parameters.size(); ++i) {
+        const ZxParameter *p = parameters.at(i);
+        Values &v = f->values[i];
         if (p->isError()) {
             v.error = true;
         } else if (!p->isValid()) {
@@ -176,9 +179,11 @@ void BusLearner::append(const BusLearner &later)
         const size_t room = size_t(GapLimit) - qMin(size_t(GapLimit), f.gapsMs.size());
         f.gapsMs.insert(f.gapsMs.end(), l.gapsMs.begin(),
                         l.gapsMs.begin() + qMin(room, l.gapsMs.size()));
-        for (auto v = l.values.cbegin(); v != l.values.cend(); ++v) {
-            Values &mine = f.values[v.key()];
-            const Values &theirs = v.value();
+        if (f.values.size() < l.values.size())
+            f.values.resize(l.values.size());
+        for (int i = 0; i < l.values.size(); ++i) {
+            Values &mine = f.values[i];
+            const Values &theirs = l.values.at(i);
             if (theirs.any) {
                 mine.minimum = mine.any ? qMin(mine.minimum, theirs.minimum) : theirs.minimum;
                 mine.maximum = mine.any ? qMax(mine.maximum, theirs.maximum) : theirs.maximum;
@@ -308,10 +313,10 @@ int BusLearner::applyItem(AbstractDisplayableItem *item, const Unit *unit, const
         }
     }
     x.ranges.clear();
-    for (const ZxParameter *p : item->parameters()) {
-        const auto v = f.values.constFind(p->key());
-        if (v == f.values.cend())
-            continue;
+    const QList<ZxParameter *> &parameters = item->parameters();
+    for (int i = 0; i < parameters.size() && i < f.values.size(); ++i) {
+        const ZxParameter *p = parameters.at(i);
+        const Values *v = &f.values.at(i);
         ItemExpectation::Range r;
         r.parameter = p->key();
         r.allowNotAvailable = v->notAvailable;

@@ -66,7 +66,8 @@ private:
         qint64 lastUs = -1;
         qint64 count = 0;
         std::vector<float> gapsMs;
-        QHash<QString, Values> values;
+        // By the parameter's position in its item (the list never changes once built).
+        QVector<Values> values;
     };
     struct Unit
     {

@@ -172,10 +172,13 @@ void TransportMonitor::takeControl(const CanMessage &m, qint64 timeUs)
             = QCoreApplication::translate("Cli", "aborted by %1: %2")
                   .arg(QStringLiteral("%1").arg(source, 2, 16, QLatin1Char('0')).toUpper(),
                        abortReasonText(m.data[1]));
-        if (m_open.contains(keyOf(source, destination)))
-            end(keyOf(source, destination), reason, Aborted);
-        else
-            end(keyOf(destination, source), reason, Aborted);
+        const quint32 key = m_open.contains(keyOf(source, destination))
+                                ? keyOf(source, destination)
+                                : keyOf(destination, source);
+        auto it = m_open.find(key);
+        if (it != m_open.end())
+            it->lastUs = timeUs;
+        end(key, reason, Aborted);
         return;
     }
     default:

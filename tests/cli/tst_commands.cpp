@@ -169,6 +169,26 @@ void tst_Commands::arguments_data()
           "exclude each other");
     fails("bit rate too low", {"stats", "--bitrate", "10", truck}, 2,
           "the bit rate must lie between");
+    runs("learn help", {"learn", "--help"}, "--margin", "");
+    runs("check help", {"check", "--help"}, "--junit", "");
+    fails("learn without output", {"learn", truck}, 2, "-o FILE is missing");
+    fails("learn margin not a number", {"learn", "--margin", "x", "-o", "x.tvsx", truck}, 2,
+          "the margin must be a percentage");
+    fails("learn to before from", {"learn", "--from", "5", "--to", "3", "-o", "x.tvsx", truck},
+          2, "--to must lie after --from");
+    fails("learn from not a number", {"learn", "--from", "soon", "-o", "x.tvsx", truck}, 2,
+          "--from must be a number of seconds");
+    fails("learn past the end", {"learn", "--from", "9999", "-o", "x.tvsx", truck}, 1,
+          "holds no frames in the chosen stretch");
+    fails("check without scheme", {"check", truck}, 2, "--scheme FILE is missing");
+    fails("check broken scheme", {"check", "--scheme", badScheme, truck}, 1,
+          "is not a scheme file");
+    fails("check bit rate", {"check", "--scheme", badScheme, "--bitrate", "fast", truck}, 2,
+          "the bit rate must be a number");
+    fails("check load limit", {"check", "--scheme", badScheme, "--load-limit", "0", truck}, 2,
+          "the load limit must be a percentage");
+    fails("check missing recording", {"check", "--scheme", ":/demo/demo.tvsx", missing}, 1,
+          "Cannot read");
     fails("export-dbc argument", {"export-dbc", "extra"}, 2, "unexpected argument \"extra\"");
     fails("missing recording", {"decode", missing}, 1, "Cannot read " + missing);
     fails("recording is a directory", {"stats", m_dir.path()}, 1, "is a directory");

@@ -10,6 +10,7 @@ struct Step
     const char *frame;
 };
 Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(TransportMonitor::Ending)
 
 namespace {
 
@@ -45,6 +46,7 @@ void tst_TransportMonitor::outcome_data()
     QTest::addColumn<QVector<Step>>("steps");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("outcome");
+    QTest::addColumn<TransportMonitor::Ending>("ending");
 
     // 9 bytes of PGN 0xFEDA in two packets, from 0x00 to all or to 0xF9.
     const char *bam = "1CECFF00#20090002FFDAFE00";
@@ -59,40 +61,50 @@ void tst_TransportMonitor::outcome_data()
     using S = QVector<Step>;
     const int b = TransportMonitor::Bam;
     const int c = TransportMonitor::Connection;
-    QTest::newRow("BAM completed") << S{{0, bam}, {50, bam1}, {100, bam2}} << b << "completed";
+    QTest::newRow("BAM completed")
+        << S{{0, bam}, {50, bam1}, {100, bam2}} << b << "completed" << TransportMonitor::Completed;
     QTest::newRow("BAM packet 750 ms late still in time")
-        << S{{0, bam}, {750, bam1}, {1500, bam2}} << b << "completed";
+        << S{{0, bam}, {750, bam1}, {1500, bam2}} << b << "completed"
+        << TransportMonitor::Completed;
     QTest::newRow("BAM packet missing, T1")
-        << S{{0, bam}, {50, bam1}, {900, other}} << b << "time-out between packets (T1)";
+        << S{{0, bam}, {50, bam1}, {900, other}} << b << "time-out between packets (T1)"
+        << TransportMonitor::TimedOut;
     QTest::newRow("BAM packet skipped")
-        << S{{0, bam}, {50, bam2}} << b << "bad sequence number 2 (expected 1)";
-    QTest::newRow("BAM replaced")
-        << S{{0, bam}, {50, bam1}, {100, bam}} << b << "replaced by a new announcement";
+        << S{{0, bam}, {50, bam2}} << b << "bad sequence number 2 (expected 1)"
+        << TransportMonitor::Broken;
+    QTest::newRow("BAM replaced") << S{{0, bam}, {50, bam1}, {100, bam}} << b
+                                  << "replaced by a new announcement" << TransportMonitor::Broken;
     QTest::newRow("BAM cut by the end")
-        << S{{0, bam}, {50, bam1}} << b << "unfinished at the end of the recording";
+        << S{{0, bam}, {50, bam1}} << b << "unfinished at the end of the recording"
+        << TransportMonitor::Unfinished;
     QTest::newRow("BAM size and packets disagree")
         << S{{0, "1CECFF00#20200002FFDAFE00"}} << b
-        << "invalid announcement (32 bytes in 2 packets)";
-    QTest::newRow("RTS/CTS completed")
-        << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}} << c << "completed";
+        << "invalid announcement (32 bytes in 2 packets)" << TransportMonitor::Broken;
+    QTest::newRow("RTS/CTS completed") << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {20, ack}}
+                                       << c << "completed" << TransportMonitor::Completed;
     QTest::newRow("RTS/CTS data without acknowledgement, T3")
         << S{{0, rts}, {5, cts}, {10, dt1}, {15, dt2}, {1300, other}} << c
-        << "no acknowledgement (T3)";
-    QTest::newRow("RTS without CTS, T3") << S{{0, rts}, {1300, other}} << c << "no CTS (T3)";
+        << "no acknowledgement (T3)" << TransportMonitor::TimedOut;
+    QTest::newRow("RTS without CTS, T3")
+        << S{{0, rts}, {1300, other}} << c << "no CTS (T3)" << TransportMonitor::TimedOut;
     QTest::newRow("RTS/CTS no data after CTS, T2")
-        << S{{0, rts}, {5, cts}, {1300, other}} << c << "time-out waiting for data (T1/T2)";
+        << S{{0, rts}, {5, cts}, {1300, other}} << c << "time-out waiting for data (T1/T2)"
+        << TransportMonitor::TimedOut;
     QTest::newRow("RTS/CTS aborted by receiver")
-        << S{{0, rts}, {5, "1CEC00F9#FF03FFFFFFDAFE00"}} << c << "aborted by F9: time-out";
+        << S{{0, rts}, {5, "1CEC00F9#FF03FFFFFFDAFE00"}} << c << "aborted by F9: time-out"
+        << TransportMonitor::Aborted;
     QTest::newRow("RTS/CTS aborted by sender")
         << S{{0, rts}, {5, cts}, {10, "1CECF900#FF02FFFFFFDAFE00"}} << c
-        << "aborted by 00: resources needed elsewhere";
+        << "aborted by 00: resources needed elsewhere" << TransportMonitor::Aborted;
     QTest::newRow("RTS/CTS data while held open")
         << S{{0, rts}, {5, "1CEC00F9#1100FFFFFFDAFE00"}, {10, dt1}} << c
-        << "data while the receiver held the connection";
+        << "data while the receiver held the connection" << TransportMonitor::Broken;
     QTest::newRow("RTS/CTS repeated packets after a second CTS")
-        << S{{0, rts}, {5, cts}, {10, dt1}, {15, "1CEC00F9#110101FFFFDAFE00"}, {20, dt1},
-             {25, "1CEC00F9#110102FFFFDAFE00"}, {30, dt2}, {35, ack}}
-        << c << "completed";
+        << S{{0, rts},  {5, cts},
+             {10, dt1}, {15, "1CEC00F9#110101FFFFDAFE00"},
+             {20, dt1}, {25, "1CEC00F9#110102FFFFDAFE00"},
+             {30, dt2}, {35, ack}}
+        << c << "completed" << TransportMonitor::Completed;
 }
 
 void tst_TransportMonitor::outcome()
@@ -100,6 +112,7 @@ void tst_TransportMonitor::outcome()
     QFETCH(QVector<Step>, steps);
     QFETCH(int, kind);
     QFETCH(QString, outcome);
+    QFETCH(TransportMonitor::Ending, ending);
     const QVector<TransportMonitor::Session> sessions = monitor(steps, steps.last().ms + 10);
     QCOMPARE(sessions.size(), outcome == QLatin1String("replaced by a new announcement") ? 2 : 1);
     const TransportMonitor::Session &s = sessions.first();
@@ -108,6 +121,7 @@ void tst_TransportMonitor::outcome()
     QCOMPARE(s.source, quint8(0x00));
     QCOMPARE(s.destination, quint8(kind == TransportMonitor::Bam ? 0xFF : 0xF9));
     QCOMPARE(s.outcome, outcome);
+    QCOMPARE(s.ending, ending);
 }
 
 QTEST_GUILESS_MAIN(tst_TransportMonitor)

@@ -434,6 +434,173 @@ They stay stopped while the window holds them, until you resume them, close the 
     </message>
 </context>
 <context>
+    <name>BusChecker</name>
+    <message>
+        <source>Bus</source>
+        <translation>Шина</translation>
+    </message>
+    <message>
+        <source>expected absent</source>
+        <translation>ожидается отсутствие</translation>
+    </message>
+    <message>
+        <source>mean period %1 over %2 frames</source>
+        <translation>средний период %1 по %2 кадрам</translation>
+    </message>
+    <message>
+        <source>%1 ms ± %2 %</source>
+        <translation>%1 мс ± %2 %</translation>
+    </message>
+    <message>
+        <source>mean period within the tolerance</source>
+        <translation>средний период в пределах допуска</translation>
+    </message>
+    <message>
+        <source>no frame for %1</source>
+        <translation>нет кадров %1</translation>
+    </message>
+    <message>
+        <source>every %1 ms</source>
+        <translation>каждые %1 мс</translation>
+    </message>
+    <message>
+        <source>gap above %1 (two periods)</source>
+        <translation>перерыв больше %1 (два периода)</translation>
+    </message>
+    <message>
+        <source>no frame from the unit for %1</source>
+        <translation>нет кадров от блока %1</translation>
+    </message>
+    <message>
+        <source>last frame at %1 s</source>
+        <translation>последний кадр на %1 с</translation>
+    </message>
+    <message>
+        <source>no frame yet</source>
+        <translation>кадров ещё не было</translation>
+    </message>
+    <message>
+        <source>gap above %1 (five periods)</source>
+        <translation>перерыв больше %1 (пять периодов)</translation>
+    </message>
+    <message>
+        <source>no error indicator</source>
+        <translation>без признака ошибки</translation>
+    </message>
+    <message>
+        <source>a value</source>
+        <translation>значение</translation>
+    </message>
+    <message>
+        <source>value within its range</source>
+        <translation>значение в своём диапазоне</translation>
+    </message>
+    <message>
+        <source>value available</source>
+        <translation>значение доступно</translation>
+    </message>
+    <message>
+        <source>PGN %1</source>
+        <translation>PGN %1</translation>
+    </message>
+    <message>
+        <source>only the unit&apos;s functions</source>
+        <translation>только функции блока</translation>
+    </message>
+    <message>
+        <source>Unit %1</source>
+        <translation>Блок %1</translation>
+    </message>
+    <message>
+        <source>first frame PGN %1</source>
+        <translation>первый кадр PGN %1</translation>
+    </message>
+    <message>
+        <source>only the units of the scheme</source>
+        <translation>только блоки схемы</translation>
+    </message>
+    <message>
+        <source>address %1</source>
+        <translation>адрес %1</translation>
+    </message>
+    <message>
+        <source>the unit (its NAME) at its address</source>
+        <translation>блок (его NAME) на своём адресе</translation>
+    </message>
+    <message>
+        <source>NAME %1</source>
+        <translation>NAME %1</translation>
+    </message>
+    <message>
+        <source>the unit&apos;s NAME</source>
+        <translation>NAME блока</translation>
+    </message>
+    <message>
+        <source>the unit&apos;s software identification</source>
+        <translation>идентификация ПО блока</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2, %3 occurrences</source>
+        <translation>SPN %1 FMI %2, появлений: %3</translation>
+    </message>
+    <message>
+        <source>no active code but those a healthy unit shows</source>
+        <translation>нет активных кодов, кроме тех, что есть у исправного блока</translation>
+    </message>
+    <message>
+        <source>transport sessions complete</source>
+        <translation>транспортные сеансы завершаются</translation>
+    </message>
+    <message>
+        <source>%1 % at %2 bit/s</source>
+        <translation>%1 % при %2 бит/с</translation>
+    </message>
+    <message>
+        <source>at most %1 %</source>
+        <translation>не более %1 %</translation>
+    </message>
+    <message>
+        <source>bus load of a second</source>
+        <translation>загрузка шины за секунду</translation>
+    </message>
+    <message>
+        <source>the unit is on the bus</source>
+        <translation>блок есть на шине</translation>
+    </message>
+    <message>
+        <source>no frame</source>
+        <translation>нет кадров</translation>
+    </message>
+    <message>
+        <source>The bus matches the expected scheme.</source>
+        <translation>Шина соответствует ожидаемой схеме.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deviation(s) from the expected scheme.</source>
+        <translation>
+            <numerusform>%n отклонение от ожидаемой схемы.</numerusform>
+            <numerusform>%n отклонения от ожидаемой схемы.</numerusform>
+            <numerusform>%n отклонений от ожидаемой схемы.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Bus check of %1</source>
+        <translation>Проверка шины: %1</translation>
+    </message>
+    <message>
+        <source>unit</source>
+        <translation>блок</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deviation(s)</source>
+        <translation>
+            <numerusform>%n отклонение</numerusform>
+            <numerusform>%n отклонения</numerusform>
+            <numerusform>%n отклонений</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>BusTimelinePlot</name>
     <message>
         <source>Time on the bus, s</source>
@@ -1564,6 +1731,110 @@ Options:
     <message>
         <source>Lists what every unit (source address) of a recording says about itself: the NAME of its address claim with its fields, ECU identification, software identification, component identification (make, model, serial number, unit number), vehicle identification number (VIN), calibrations with their verification numbers (DM19), and active (DM1) and previously active (DM2) trouble codes with their failure modes in words. Messages count whether they came in one frame, as a broadcast (BAM) or in a connection (RTS/CTS) to any address; the last of each is shown, &quot;not in the recording&quot; where none came.</source>
         <translation>Перечисляет, что каждый блок (адрес источника) записи сообщает о себе: NAME из заявки адреса с его полями, идентификацию блока, идентификацию ПО, идентификацию компонента (изготовитель, модель, серийный номер, номер блока), идентификационный номер машины (VIN), калибровки с их контрольными числами (DM19), а также активные (DM1) и ранее активные (DM2) коды неисправностей с видом отказа словами. Сообщения учитываются, пришли ли они одним кадром, рассылкой (BAM) или по соединению (RTS/CTS) на любой адрес; показывается последнее из каждых, «нет в записи», если их не было.</translation>
+    </message>
+    <message>
+        <source>Start this many seconds after the recording&apos;s first frame</source>
+        <translation>Начать через столько секунд после первого кадра записи</translation>
+    </message>
+    <message>
+        <source>SECONDS</source>
+        <translation>СЕКУНДЫ</translation>
+    </message>
+    <message>
+        <source>End this many seconds after the recording&apos;s first frame</source>
+        <translation>Закончить через столько секунд после первого кадра записи</translation>
+    </message>
+    <message>
+        <source>--%1 must be a number of seconds, not &quot;%2&quot;</source>
+        <translation>--%1 должно быть числом секунд, а не &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>--to must lie after --from</source>
+        <translation>--to должно быть позже --from</translation>
+    </message>
+    <message>
+        <source>%1 holds no frames in the chosen stretch</source>
+        <translation>%1 не содержит кадров на выбранном отрезке</translation>
+    </message>
+    <message>
+        <source>Builds the expected scheme from a recording of a healthy machine: every unit and function seen (those of the base scheme and those auto-detection finds), each function&apos;s period (the median gap) with the tolerance of its mean period, the value ranges seen, widened by the margin, whether values were ever not available or an error, each unit&apos;s NAME, software identification and active trouble codes, and which units and functions fell silent for a while. Check other recordings against it with &quot;check&quot;.</source>
+        <translation>Строит ожидаемую схему по записи исправной машины: все увиденные блоки и функции (из исходной схемы и найденные автоопределением), период каждой функции (медиана перерывов) с допуском её среднего периода, увиденные диапазоны значений, расширенные на запас, были ли значения недоступны или с ошибкой, NAME, идентификацию ПО и активные коды неисправностей каждого блока, а также какие блоки и функции на время замолкали. Другие записи проверяются по ней командой &quot;check&quot;.</translation>
+    </message>
+    <message>
+        <source>Start from the devices of this scheme file</source>
+        <translation>Начать с устройств этого файла схемы</translation>
+    </message>
+    <message>
+        <source>The expected scheme to write</source>
+        <translation>Записываемая ожидаемая схема</translation>
+    </message>
+    <message>
+        <source>Widen the value ranges by this share of their span on each side (default 10)</source>
+        <translation>Расширить диапазоны значений на эту долю их размаха с каждой стороны (по умолчанию 10)</translation>
+    </message>
+    <message>
+        <source>PERCENT</source>
+        <translation>ПРОЦЕНТ</translation>
+    </message>
+    <message>
+        <source>-o FILE is missing</source>
+        <translation>не указан -o ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>the margin must be a percentage from 0 to 1000, not &quot;%1&quot;</source>
+        <translation>запас должен быть процентом от 0 до 1000, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Learned %1 units from %2 s of %3 into %4</source>
+        <translation>Изучено блоков: %1 по %2 с записи %3, схема записана в %4</translation>
+    </message>
+    <message>
+        <source>Plays a recording against an expected scheme (one &quot;learn&quot; made, or any scheme) and lists every deviation with its start and end in seconds from the recording&apos;s first frame: units missing, silent or at another address, functions late or too fast, unexpected units and groups, values out of range or flagged as errors, trouble codes, transport sessions aborted or timed out, and the bus load above its limit. Nothing is sent. Exits with 0 when the bus matches, 1 when it deviates.</source>
+        <translation>Проигрывает запись против ожидаемой схемы (построенной командой &quot;learn&quot; или любой другой) и перечисляет каждое отклонение с началом и концом в секундах от первого кадра записи: отсутствующие, замолкшие или сменившие адрес блоки, запаздывающие или слишком частые функции, неожиданные блоки и группы, значения вне диапазона или с признаком ошибки, коды неисправностей, прерванные или просроченные транспортные сеансы и загрузку шины выше предела. Ничего не передаётся. Код выхода 0, если шина соответствует, 1, если есть отклонения.</translation>
+    </message>
+    <message>
+        <source>The expected scheme</source>
+        <translation>Ожидаемая схема</translation>
+    </message>
+    <message>
+        <source>Also write the deviations as JSON to this file</source>
+        <translation>Также записать отклонения в этот файл в формате JSON</translation>
+    </message>
+    <message>
+        <source>Also write a JUnit XML file: one test case per unit and function</source>
+        <translation>Также записать файл JUnit XML: по тесту на каждый блок и функцию</translation>
+    </message>
+    <message>
+        <source>The bus&apos;s bit rate (default 250000)</source>
+        <translation>Скорость шины (по умолчанию 250000)</translation>
+    </message>
+    <message>
+        <source>BIT/S</source>
+        <translation>БИТ/С</translation>
+    </message>
+    <message>
+        <source>The highest bus load of a second (default 80)</source>
+        <translation>Наибольшая загрузка шины за секунду (по умолчанию 80)</translation>
+    </message>
+    <message>
+        <source>--scheme FILE is missing</source>
+        <translation>не указан --scheme ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>the bit rate must be a number of bit/s, not &quot;%1&quot;</source>
+        <translation>скорость должна быть числом бит/с, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>the load limit must be a percentage, not &quot;%1&quot;</source>
+        <translation>предел загрузки должен быть процентом, а не &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Learn the expected scheme from a recording of a healthy bus</source>
+        <translation>Построить ожидаемую схему по записи исправной шины</translation>
+    </message>
+    <message>
+        <source>Check a recording against an expected scheme</source>
+        <translation>Проверить запись по ожидаемой схеме</translation>
     </message>
 </context>
 <context>
@@ -3932,6 +4203,77 @@ Options:
     <message>
         <source>Details</source>
         <translation>Подробности</translation>
+    </message>
+</context>
+<context>
+    <name>Deviation</name>
+    <message>
+        <source>missing</source>
+        <translation>отсутствует</translation>
+    </message>
+    <message>
+        <source>silent</source>
+        <translation>молчит</translation>
+    </message>
+    <message>
+        <source>late</source>
+        <translation>запаздывает</translation>
+    </message>
+    <message>
+        <source>too fast</source>
+        <translation>слишком часто</translation>
+    </message>
+    <message>
+        <source>unexpected unit</source>
+        <translation>неожиданный блок</translation>
+    </message>
+    <message>
+        <source>unexpected group</source>
+        <translation>неожиданная группа</translation>
+    </message>
+    <message>
+        <source>at another address</source>
+        <translation>на другом адресе</translation>
+    </message>
+    <message>
+        <source>out of range</source>
+        <translation>вне диапазона</translation>
+    </message>
+    <message>
+        <source>error indicator</source>
+        <translation>признак ошибки</translation>
+    </message>
+    <message>
+        <source>trouble code</source>
+        <translation>код неисправности</translation>
+    </message>
+    <message>
+        <source>other identification</source>
+        <translation>другая идентификация</translation>
+    </message>
+    <message>
+        <source>transport aborted</source>
+        <translation>транспорт прерван</translation>
+    </message>
+    <message>
+        <source>transport timed out</source>
+        <translation>тайм-аут транспорта</translation>
+    </message>
+    <message>
+        <source>bus load</source>
+        <translation>загрузка шины</translation>
+    </message>
+    <message>
+        <source>%1–%2 s  %3: %4</source>
+        <translation>%1–%2 с  %3: %4</translation>
+    </message>
+    <message>
+        <source> (rule: %1)</source>
+        <translation> (правило: %1)</translation>
+    </message>
+    <message>
+        <source> (still at the end)</source>
+        <translation> (продолжается в конце)</translation>
     </message>
 </context>
 <context>

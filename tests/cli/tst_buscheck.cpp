@@ -1,0 +1,382 @@
+// The bus check end to end through the console program: a healthy recording made here is
+// learned, then variants of it with one fault each are checked against what was learned.
+#include "app/builtins.h"
+#include "buscheck/deviation.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
+#include "model/itemexpectation.h"
+#include "scheme/schemecontroller.h"
+#include "scheme/schemetreemodel.h"
+#include "support/testenvironment.h"
+
+#include "clirun.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+enum Fault {
+    Healthy,
+    TransmissionRemoved, // 0x03 sends nothing from 10 s to 15 s
+    EngineSlow,          // EEC1 every 100 ms instead of 50 ms from 10 s to 20 s
+    EngineFast,          // EEC1 every 25 ms from 10 s to 20 s
+    SpeedTooHigh,        // engine speed 3000 rpm from 10 s to 12 s
+    TransmissionMoved,   // 0x03 claims 0x13 at 10 s and goes on there
+    UnknownGroup,        // 0x03 sends FF10 from 10 s to 12 s
+    AbortedTransfer,     // 0x00 announces a connection to 0x03 at 10 s, 0x03 aborts it
+    ErrorIndicator,      // coolant temperature flagged as an error from 10 s to 11 s
+    StrangerJoins,       // a unit at 0x42 sends from 20 s on
+    CodeAppears,         // the engine's DM1 holds a code from 10 s to 12 s
+    Flood,               // the engine floods the bus with requests from 10 s to 12 s
+    OtherName,           // the engine claims its address with another NAME at 10 s
+};
+
+constexpr double DurationS = 30;
+const QByteArray EngineName = "0077665544332211"; // the NAME's bytes as sent
+const QByteArray TransmissionName = "0377665544332211";
+
+QByteArray frame(double t, quint32 id, const QByteArray &hexData)
+{
+    return QStringLiteral("(%1) can0 %2#%3\n")
+        .arg(t, 0, 'f', 6)
+        .arg(id, 8, 16, QLatin1Char('0'))
+        .arg(QString::fromLatin1(hexData))
+        .toUpper()
+        .toLatin1();
+}
+
+QByteArray le16(int value)
+{
+    return QByteArray::number((value & 0xFF) | 0x100, 16).right(2)
+           + QByteArray::number(((value >> 8) & 0xFF) | 0x100, 16).right(2);
+}
+
+// Two units: the engine at 0x00 (EEC1 every 50 ms, ET1 every second) and the transmission at
+// 0x03 (CCVS1 every 100 ms); both claim their address at the start.
+QByteArray recording(Fault fault)
+{
+    struct Timed
+    {
+        double t;
+        QByteArray line;
+    };
+    QVector<Timed> lines;
+    auto add = [&](double t, quint32 id, const QByteArray &data) {
+        lines.append({t, frame(t, id, data)});
+    };
+    add(0.0, 0x18EEFF00, EngineName);
+    add(0.001, 0x18EEFF03, TransmissionName);
+    for (int k = 1; k * 0.025 < DurationS; ++k) {
+        const double t = k * 0.025;
+        const bool inFault = t >= 10 && t < 20;
+        // EEC1: every other tick normally, every tick when fast, every fourth when slow.
+        const int step = fault == EngineFast && inFault   ? 1
+                         : fault == EngineSlow && inFault ? 4
+                                                          : 2;
+        if (k % step == 0) {
+            int rpm = 1000 + int(200 * std::sin(t / 3));
+            if (fault == SpeedTooHigh && t >= 10 && t < 12)
+                rpm = 3000;
+            add(t, 0x0CF00400, "F07D7D" + le16(rpm * 8) + "00F07D");
+        }
+        if (k % 40 == 0) {
+            const bool error = fault == ErrorIndicator && t >= 10 && t < 11.5;
+            add(t + 0.002, 0x18FEEE00, error ? "FE57202EFFFFFFFF" : "7E57202EFFFFFFFF");
+        }
+        if (k % 4 == 1) {
+            const double tt = t + 0.005;
+            const int speed = int((50 + 10 * std::cos(tt / 4)) * 256);
+            const bool removed = fault == TransmissionRemoved && tt >= 10 && tt < 15;
+            const bool moved = fault == TransmissionMoved && tt >= 10;
+            if (!removed)
+                add(tt, moved ? 0x18FEF113 : 0x18FEF103, "FF" + le16(speed) + "FFFFFFFFFF");
+            if (fault == UnknownGroup && tt >= 10 && tt < 12)
+                add(tt + 0.001, 0x18FF1003, "0102030405060708");
+            if (fault == StrangerJoins && tt >= 20)
+                add(tt + 0.002, 0x18FF2042, "0102030405060708");
+        }
+    }
+    if (fault == TransmissionMoved)
+        add(10.0, 0x18EEFF13, TransmissionName);
+    if (fault == OtherName)
+        add(10.0, 0x18EEFF00, "0177665544332211");
+    for (int i = 0; i < 30; ++i) {
+        // DM1 every second: no code, or SPN 100 FMI 1 twice seen, lamps on.
+        const bool code = fault == CodeAppears && i >= 10 && i < 12;
+        add(i + 0.5, 0x18FECA00, code ? "04FF640001020000" : "00FF00000000FFFF");
+    }
+    for (int i = 0; fault == Flood && i < 4000; ++i)
+        add(10.0 + i * 0.0005, 0x18EAFF00, "00EE0000FFFFFFFF");
+    if (fault == AbortedTransfer) {
+        add(10.0, 0x1CEC0300, "10140003FFEBFE00");
+        add(10.02, 0x1CEC0003, "FF03FFFFFFEBFE00");
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Timed &a, const Timed &b) { return a.t < b.t; });
+    QByteArray text;
+    for (const Timed &l : qAsConst(lines))
+        text += l.line;
+    return text;
+}
+
+struct Expected
+{
+    QString kind;
+    int address;
+    double start;
+    double end;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(QVector<Expected>)
+
+class tst_BusCheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void deviations_data();
+    void deviations();
+    void expectationsSurviveSaveAndOpen();
+    void junitHasACasePerLane();
+    void realRecordings_data();
+    void realRecordings();
+
+private:
+    QString write(const QString &name, const QByteArray &content);
+    QJsonArray check(Fault fault, int *code);
+
+    QTemporaryDir m_dir;
+    QString m_expected;
+};
+
+void tst_BusCheck::initTestCase()
+{
+    TestEnvironment::init();
+    registerBuiltIns();
+    QVERIFY(m_dir.isValid());
+    const QString healthy = write(QStringLiteral("healthy.log"), recording(Healthy));
+    m_expected = m_dir.filePath(QStringLiteral("expected.tvsx"));
+    const CliRun r = CliRun::run({"learn", healthy, "-o", m_expected});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(r.out.contains(QStringLiteral("Learned 2 units")));
+}
+
+QString tst_BusCheck::write(const QString &name, const QByteArray &content)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return QString();
+    return path;
+}
+
+QJsonArray tst_BusCheck::check(Fault fault, int *code)
+{
+    const QString log = write(QStringLiteral("fault%1.log").arg(int(fault)), recording(fault));
+    const QString json = m_dir.filePath(QStringLiteral("fault%1.json").arg(int(fault)));
+    const CliRun r = CliRun::run({"check", "--scheme", m_expected, log, "--json", json});
+    *code = r.code;
+    QFile file(json);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    // The text lists the same deviations, one line each, and a summary.
+    if (r.out.count(QLatin1Char('\n')) != root.value("deviations").toArray().size() + 1)
+        return {QStringLiteral("text and JSON disagree: ") + r.out};
+    return root.value("deviations").toArray();
+}
+
+void tst_BusCheck::deviations_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QVector<Expected>>("expected");
+    QTest::addColumn<double>("slack");
+
+    // The unit's silence starts five periods (100 ms + 24 ms each) after its last frame.
+    QTest::newRow("learned recording matches") << Healthy << QVector<Expected>{} << 0.0;
+    QTest::newRow("unit removed for 5 s")
+        << TransmissionRemoved << QVector<Expected>{{"silent", 0x03, 9.93 + 0.62, 15.03}} << 0.001;
+    // The mean over eight gaps leaves the 20 % band after two slow gaps and comes back seven
+    // gaps after the period does.
+    QTest::newRow("period doubled")
+        << EngineSlow << QVector<Expected>{{"late", 0x00, 10.2, 20.35}} << 0.001;
+    QTest::newRow("period halved")
+        << EngineFast << QVector<Expected>{{"too-fast", 0x00, 10.1, 20.25}} << 0.001;
+    QTest::newRow("value out of range")
+        << SpeedTooHigh << QVector<Expected>{{"out-of-range", 0x00, 10.0, 12.0}} << 0.001;
+    QTest::newRow("error indicator")
+        << ErrorIndicator << QVector<Expected>{{"error-indicator", 0x00, 10.002, 12.002}} << 0.001;
+    QTest::newRow("unit at another address")
+        << TransmissionMoved << QVector<Expected>{{"moved", 0x03, 10.0, 29.93}} << 0.001;
+    QTest::newRow("unknown group")
+        << UnknownGroup << QVector<Expected>{{"unexpected-group", 0x03, 10.031, 11.931}} << 0.001;
+    QTest::newRow("aborted transfer")
+        << AbortedTransfer << QVector<Expected>{{"transport-aborted", 0x00, 10.0, 10.02}} << 0.001;
+    QTest::newRow("trouble code") << CodeAppears
+                                  << QVector<Expected>{{"trouble-code", 0x00, 10.5, 12.5}} << 0.001;
+    // 2000 frames a second of 131 bits: above 80 % of 250 kbit/s in the seconds from 10 to 12.
+    QTest::newRow("bus load") << Flood << QVector<Expected>{{"bus-load", -1, 10.0, 12.0}} << 0.001;
+    QTest::newRow("another NAME at the address")
+        << OtherName << QVector<Expected>{{"identification", 0x00, 10.0, 10.0}} << 0.001;
+    QTest::newRow("unexpected unit")
+        << StrangerJoins << QVector<Expected>{{"unexpected-unit", 0x42, 20.032, 29.932}} << 0.001;
+}
+
+void tst_BusCheck::deviations()
+{
+    QFETCH(Fault, fault);
+    QFETCH(QVector<Expected>, expected);
+    QFETCH(double, slack);
+    int code = -1;
+    const QJsonArray found = check(fault, &code);
+    QByteArray list;
+    for (const QJsonValue &v : found)
+        list += QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact) + '\n';
+    QVERIFY2(found.size() == expected.size(), list.constData());
+    QCOMPARE(code, expected.isEmpty() ? 0 : 1);
+    for (int i = 0; i < expected.size(); ++i) {
+        const QJsonObject d = found.at(i).toObject();
+        QCOMPARE(d.value("kind").toString(), expected.at(i).kind);
+        QCOMPARE(d.value("address").toInt(-1), expected.at(i).address);
+        QVERIFY2(std::abs(d.value("start").toDouble() - expected.at(i).start) <= slack, list);
+        QVERIFY2(std::abs(d.value("end").toDouble() - expected.at(i).end) <= slack, list);
+        QVERIFY(!d.value("rule").toString().isEmpty());
+    }
+}
+
+void tst_BusCheck::expectationsSurviveSaveAndOpen()
+{
+    // What learn wrote opens as a scheme whose items carry it, and saves back the same.
+    QFile file(m_expected);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray learned = file.readAll();
+    DeviceDispatcher dispatcher;
+    SchemeTreeModel model;
+    SchemeController controller(&model, nullptr);
+    QVERIFY2(controller.load(learned, m_expected), qPrintable(controller.lastError()));
+    // The catalogue keeps one unit per address: the next test's check makes its own.
+    auto cleanup = qScopeGuard([&controller] { controller.clearScheme(); });
+    QDomDocument original;
+    QVERIFY(original.setContent(learned));
+    const QDomDocument saved = controller.toDocument();
+    const QDomNodeList before = original.elementsByTagName(QStringLiteral("expect"));
+    const QDomNodeList after = saved.elementsByTagName(QStringLiteral("expect"));
+    QVERIFY(before.size() >= 4); // two units, EEC1, ET1, CCVS1 at least
+    QCOMPARE(after.size(), before.size());
+    for (int i = 0; i < before.size(); ++i) {
+        const ItemExpectation a = ItemExpectation::load(before.at(i).parentNode().toElement());
+        const ItemExpectation b = ItemExpectation::load(after.at(i).parentNode().toElement());
+        QVERIFY(!a.isEmpty());
+        QVERIFY(a == b);
+    }
+    // The engine's EEC1: its period and the range of the engine speed.
+    bool found = false;
+    for (int i = 0; i < after.size(); ++i) {
+        const QDomElement item = after.at(i).parentNode().toElement();
+        if (item.attribute(QStringLiteral("address")) != QLatin1String("f004"))
+            continue;
+        const ItemExpectation x = ItemExpectation::load(item);
+        QCOMPARE(x.periodMs, 50);
+        const ItemExpectation::Range *speed = x.range(QStringLiteral("SPN190"));
+        QVERIFY(speed && speed->hasLimits);
+        QVERIFY(speed->minimum < 800 && speed->minimum > 600);
+        QVERIFY(speed->maximum > 1200 && speed->maximum < 1400);
+        found = true;
+    }
+    QVERIFY(found);
+}
+
+void tst_BusCheck::junitHasACasePerLane()
+{
+    const QString log = write(QStringLiteral("junit.log"), recording(TransmissionRemoved));
+    const QString junit = m_dir.filePath(QStringLiteral("check.xml"));
+    const CliRun r = CliRun::run({"check", "--scheme", m_expected, log, "--junit", junit});
+    QCOMPARE(r.code, 1);
+    QFile file(junit);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QDomDocument doc;
+    QVERIFY(doc.setContent(&file));
+    const QDomElement suite = doc.documentElement().firstChildElement(QStringLiteral("testsuite"));
+    const QDomNodeList cases = suite.elementsByTagName(QStringLiteral("testcase"));
+    QCOMPARE(suite.attribute(QStringLiteral("tests")).toInt(), cases.size());
+    QCOMPARE(suite.attribute(QStringLiteral("failures")).toInt(), 1);
+    QStringList failing;
+    QSet<QString> classes;
+    for (int i = 0; i < cases.size(); ++i) {
+        const QDomElement c = cases.at(i).toElement();
+        classes.insert(c.attribute(QStringLiteral("classname")));
+        if (!c.firstChildElement(QStringLiteral("failure")).isNull())
+            failing << c.attribute(QStringLiteral("classname")) + '/' + c.attribute("name");
+    }
+    // Both units with their functions, and the bus.
+    QVERIFY2(cases.size() >= 6, qPrintable(QString::number(cases.size())));
+    QVERIFY(classes.size() >= 3);
+    QCOMPARE(failing.size(), 1);
+    QVERIFY2(failing.first().contains(QStringLiteral("(0x03)")), qPrintable(failing.first()));
+    QVERIFY(failing.first().endsWith(QStringLiteral("/unit")));
+}
+
+void tst_BusCheck::realRecordings_data()
+{
+    QTest::addColumn<QStringList>("learn");
+    QTest::addColumn<QStringList>("check");
+    QTest::addColumn<QStringList>("kinds"); // "kind address", sorted
+
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const QString nmea = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log");
+    const QString expected = m_dir.filePath(QStringLiteral("truck.tvsx"));
+    // The truck's engine sleeps in the middle of the recording and wakes up in its second half.
+    QTest::newRow("truck: first half learned, second half matches")
+        << QStringList{"learn", truck, "--to", "93", "-o", expected}
+        << QStringList{"check", "--scheme", expected, truck, "--from", "93"} << QStringList{};
+    QTest::newRow("NMEA 2000 against the truck")
+        << QStringList{"learn", truck, "--to", "93", "-o", expected}
+        << QStringList{"check", "--scheme", expected, nmea}
+        << QStringList{"missing 0",           "missing 163",         "missing 71",
+                       "missing 81",          "missing 82",          "unexpected-unit 1",
+                       "unexpected-unit 142", "unexpected-unit 143", "unexpected-unit 2",
+                       "unexpected-unit 3",   "unexpected-unit 35",  "unexpected-unit 5"};
+    QTest::newRow("demo recording against the example scheme")
+        << QStringList{}
+        << QStringList{"check", "--scheme", ":/demo/demo.tvsx", ":/demo/demo-bus.log"}
+        << QStringList{"out-of-range 160", "out-of-range 160", "trouble-code 0", "trouble-code 0"};
+}
+
+void tst_BusCheck::realRecordings()
+{
+    QFETCH(QStringList, learn);
+    QFETCH(QStringList, check);
+    QFETCH(QStringList, kinds);
+    if (!learn.isEmpty()) {
+        const CliRun r = CliRun::run(learn);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+    }
+    const QString json = m_dir.filePath(QStringLiteral("real.json"));
+    const CliRun r = CliRun::run(check + QStringList{"--json", json});
+    QCOMPARE(r.code, kinds.isEmpty() ? 0 : 1);
+    QFile file(json);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList found;
+    for (const QJsonValue &v :
+         QJsonDocument::fromJson(file.readAll()).object().value("deviations").toArray()) {
+        const QJsonObject d = v.toObject();
+        found << d.value("kind").toString() + ' ' + QString::number(d.value("address").toInt(-1));
+    }
+    found.sort();
+    QCOMPARE(found, kinds);
+}
+
+QTEST_GUILESS_MAIN(tst_BusCheck)
+#include "tst_buscheck.moc"
