@@ -6,6 +6,7 @@
 #include "scheme/schemetreemodel.h"
 
 #include <QCryptographicHash>
+#include <QDomDocument>
 #include <QFileInfo>
 
 namespace {
@@ -22,7 +23,8 @@ int chosenMode(int state)
     }
 }
 
-// What the engineer can change of one item and a file keeps, one line.
+// What the engineer can change of one item and a file keeps, one line (an expectation adds its
+// XML, written without line breaks).
 QByteArray nodeText(const AbstractDisplayableItem *item, bool leaf)
 {
     QByteArray text = item->key();
@@ -38,6 +40,15 @@ QByteArray nodeText(const AbstractDisplayableItem *item, bool leaf)
     if (mode == AbstractDisplayableItem::Send || mode == AbstractDisplayableItem::Auto) {
         for (const ZxParameter *p : item->parameters())
             text += '|' + (p->isValid() ? p->toString().toUtf8() : QByteArray("n/a"));
+    }
+    // What the bus check expects, in the form the file keeps it.
+    const ItemExpectation expectation = item->expectation();
+    if (!expectation.isEmpty()) {
+        QDomDocument doc;
+        QDomElement element = doc.createElement(QStringLiteral("item"));
+        doc.appendChild(element);
+        expectation.save(element);
+        text += '|' + doc.toByteArray(-1);
     }
     return text;
 }
