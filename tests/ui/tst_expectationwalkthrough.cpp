@@ -4,6 +4,7 @@
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
+#include "ui/editors/expectationbox.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -77,12 +78,14 @@ private slots:
     void initTestCase()
     {
         TestEnvironment::initSchemeTests(QStringLiteral("TarvikExpectationWalkthrough"));
+        ExpectationBox::setRefreshInterval(20);
     }
     void editedExpectationSurvivesSaveAndOpen_data();
     void editedExpectationSurvivesSaveAndOpen();
     void badInputLeavesTheItemAsItWas_data();
     void badInputLeavesTheItemAsItWas();
     void clearInThePanelRemovesTheExpectation();
+    void boxFollowsTheItemUntilEdited();
     void oldFileOpensWithoutExpectations();
 
 private:
@@ -398,6 +401,42 @@ void tst_ExpectationWalkthrough::clearInThePanelRemovesTheExpectation()
     index = demo.row(QLatin1String(SensorRow));
     QVERIFY(index.isValid());
     QVERIFY(itemOf(demo, index)->expectation().isEmpty());
+}
+
+void tst_ExpectationWalkthrough::boxFollowsTheItemUntilEdited()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    const QModelIndex index = demo.row(QLatin1String(SensorRow));
+    QVERIFY(index.isValid());
+    QDockWidget *dock = demo.openDetails(index);
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    auto *box = dock->findChild<QGroupBox *>(QStringLiteral("expectBox"));
+    QVERIFY(box);
+    auto *period = box->findChild<QLineEdit *>(QStringLiteral("expectPeriod"));
+    auto *tolerance = box->findChild<QLineEdit *>(QStringLiteral("expectTolerance"));
+    QVERIFY(period && tolerance);
+    QVERIFY(period->text().isEmpty());
+    // Learning writes the item's expectation while its Details are open.
+    AbstractDisplayableItem *item = itemOf(demo, index);
+    ItemExpectation learned = item->expectation();
+    learned.periodMs = 40;
+    item->setExpectation(learned);
+    QTRY_COMPARE(period->text(), QStringLiteral("40"));
+    // Once the engineer types, the box keeps the edits until Apply.
+    type(tolerance, QStringLiteral("5"));
+    ItemExpectation relearned = learned;
+    relearned.periodMs = 50;
+    item->setExpectation(relearned);
+    dock->hide();
+    dock->show();
+    QTest::qWait(100);
+    QCOMPARE(period->text(), QStringLiteral("40"));
+    QCOMPARE(tolerance->text(), QStringLiteral("5"));
+    press(box, "expectApply");
+    learned.tolerancePercent = 5;
+    QCOMPARE(item->expectation(), learned);
 }
 
 void tst_ExpectationWalkthrough::oldFileOpensWithoutExpectations()

@@ -78,6 +78,8 @@ QLineEdit *lineEdit(const char *objectName, QWidget *parent)
 
 } // namespace
 
+int ExpectationBox::s_refreshMs = ExpectationBox::DefaultRefreshMs;
+
 ExpectationBox::ExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent)
     : QGroupBox(tr("Expected"), parent)
     , m_node(node)
@@ -152,6 +154,9 @@ ExpectationBox::ExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent)
     connect(clearButton, &QPushButton::clicked, this, &ExpectationBox::clear);
     WheelGuard::install(this);
     reload();
+    m_follow.setInterval(s_refreshMs);
+    connect(&m_follow, &QTimer::timeout, this, &ExpectationBox::follow);
+    m_follow.start();
 }
 
 bool ExpectationBox::isUnit() const
@@ -384,12 +389,21 @@ void ExpectationBox::setStatus(const QString &text, bool error)
     m_status->setStyleSheet(error ? QStringLiteral("color: #b00020;") : QString());
 }
 
-void ExpectationBox::showEvent(QShowEvent *event)
+void ExpectationBox::follow()
 {
-    // Learning may have changed the item meanwhile; edits the engineer has not applied stay.
+    AbstractDisplayableItem *item = m_node ? m_node->displayable() : nullptr;
+    if (!isVisible() || !AbstractDisplayableItem::isValid(item)
+        || item->expectation() == m_shown)
+        return;
+    // Edits the engineer has not applied stay.
     ItemExpectation x;
     QString error;
     if (edited(&x, &error) && x == m_shown)
         reload();
+}
+
+void ExpectationBox::showEvent(QShowEvent *event)
+{
     QGroupBox::showEvent(event);
+    follow();
 }

@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QPointer>
+#include <QTimer>
 
 class AbstractSchemeTreeItem;
 class QCheckBox;
@@ -15,14 +16,20 @@ class QTableWidget;
 // The "Expected" box under an item's editor in Details: what the bus check expects of the item
 // (presence, period and tolerance, value ranges per parameter and, for a unit, its NAME,
 // software and allowed trouble codes). Edits stay in the box until Apply writes them to the item;
-// Clear removes the item's expectation. GUI thread; the item lives in the bus thread and its
-// expectation is read and written through its guarded accessors.
+// Clear removes the item's expectation. While the engineer has not edited it, the box follows
+// the item (learning writes expectations too). GUI thread; the item lives in the bus thread and
+// its expectation is read and written through its guarded accessors.
 class ExpectationBox : public QGroupBox
 {
     Q_OBJECT
 
 public:
+    static constexpr int DefaultRefreshMs = 1000;
+
     explicit ExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent = nullptr);
+
+    // How often a shown box looks whether the item's expectation changed (shortened by tests).
+    static void setRefreshInterval(int ms) { s_refreshMs = ms; }
 
     // Shows the item's expectation as it is now, dropping edits not applied.
     void reload();
@@ -39,6 +46,8 @@ protected:
 private:
     void apply();
     void clear();
+    // Shows the item's expectation again when it changed and the box holds no edits.
+    void follow();
     void buildRanges();
     void showRanges(const ItemExpectation &x);
     bool editedRanges(QList<ItemExpectation::Range> *ranges, QString *error) const;
@@ -58,4 +67,6 @@ private:
     QLineEdit *m_codes = nullptr;
     QLineEdit *m_groups = nullptr;
     QLabel *m_status = nullptr;
+    QTimer m_follow;
+    static int s_refreshMs;
 };
