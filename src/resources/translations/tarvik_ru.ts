@@ -4429,6 +4429,14 @@ Options:
         <source>Applied: the bus check expects this from now on</source>
         <translation>Применено: проверка шины теперь ожидает это</translation>
     </message>
+    <message>
+        <source>N/A</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
 </context>
 <context>
     <name>FilterDockWidget</name>

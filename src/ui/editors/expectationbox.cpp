@@ -22,6 +22,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 
 enum RangeColumn { ParameterColumn, MinimumColumn, MaximumColumn, NotAvailableColumn, ErrorColumn };
@@ -150,6 +152,11 @@ ExpectationBox::ExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent)
     m_status->setObjectName(QStringLiteral("expectStatus"));
     m_status->setWordWrap(true);
     column->addWidget(m_status);
+    // A status line about the item as it was says nothing about edits made since.
+    connect(m_presence, QOverload<int>::of(&QComboBox::activated), this, &ExpectationBox::touched);
+    connect(m_eventDriven, &QCheckBox::clicked, this, &ExpectationBox::touched);
+    for (QLineEdit *edit : findChildren<QLineEdit *>())
+        connect(edit, &QLineEdit::textEdited, this, &ExpectationBox::touched);
     connect(apply, &QPushButton::clicked, this, &ExpectationBox::apply);
     connect(clearButton, &QPushButton::clicked, this, &ExpectationBox::clear);
     WheelGuard::install(this);
@@ -168,12 +175,37 @@ void ExpectationBox::buildRanges()
 {
     m_ranges = new QTableWidget(0, 5, this);
     m_ranges->setObjectName(QStringLiteral("expectRanges"));
-    m_ranges->setHorizontalHeaderLabels({tr("Parameter"), tr("Minimum"), tr("Maximum"),
-                                         tr("Not available allowed"), tr("Error allowed")});
+    const struct
+    {
+        const char *text;
+        const char *tip;
+    } headers[] = {{QT_TR_NOOP("Parameter"), nullptr},
+                   {QT_TR_NOOP("Minimum"), nullptr},
+                   {QT_TR_NOOP("Maximum"), nullptr},
+                   {QT_TR_NOOP("N/A"), QT_TR_NOOP("Not available allowed")},
+                   {QT_TR_NOOP("Error"), QT_TR_NOOP("Error allowed")}};
+    for (int c = 0; c < int(std::size(headers)); ++c) {
+        auto *header = new QTableWidgetItem(tr(headers[c].text));
+        if (headers[c].tip)
+            header->setToolTip(tr(headers[c].tip));
+        m_ranges->setHorizontalHeaderItem(c, header);
+    }
     m_ranges->verticalHeader()->hide();
     m_ranges->setSelectionMode(QAbstractItemView::NoSelection);
     m_ranges->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_ranges->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Long parameter names are cut short rather than widening the panel; the tool tip of a
+    // name gives the key the file keeps.
+    m_ranges->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ranges->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QHeaderView *columns = m_ranges->horizontalHeader();
+    columns->setSectionResizeMode(ParameterColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(MinimumColumn, QHeaderView::Interactive);
+    columns->setSectionResizeMode(MaximumColumn, QHeaderView::Interactive);
+    columns->setSectionResizeMode(NotAvailableColumn, QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(ErrorColumn, QHeaderView::ResizeToContents);
+    const int limitWidth = fontMetrics().horizontalAdvance(QStringLiteral("-0000.000")) + 12;
+    m_ranges->setColumnWidth(MinimumColumn, limitWidth);
+    m_ranges->setColumnWidth(MaximumColumn, limitWidth);
     m_ranges->setToolTip(tr("Empty limits leave the value free; a value the sender flags as an "
                             "error deviates unless allowed"));
 }
@@ -219,6 +251,10 @@ void ExpectationBox::showRanges(const ItemExpectation &x)
         }
         notAvailable->setChecked(r && r->allowNotAvailable);
         error->setChecked(r && r->allowError);
+        connect(minimum, &QLineEdit::textEdited, this, &ExpectationBox::touched);
+        connect(maximum, &QLineEdit::textEdited, this, &ExpectationBox::touched);
+        connect(notAvailable, &QCheckBox::clicked, this, &ExpectationBox::touched);
+        connect(error, &QCheckBox::clicked, this, &ExpectationBox::touched);
         m_ranges->setCellWidget(i, MinimumColumn, minimum);
         m_ranges->setCellWidget(i, MaximumColumn, maximum);
         m_ranges->setCellWidget(i, NotAvailableColumn, notAvailable);
@@ -381,6 +417,11 @@ void ExpectationBox::clear()
     item->setExpectation(ItemExpectation());
     reload();
     emit expectationChanged();
+}
+
+void ExpectationBox::touched()
+{
+    setStatus(QString());
 }
 
 void ExpectationBox::setStatus(const QString &text, bool error)

@@ -48,6 +48,8 @@ private:
     void clear();
     // Shows the item's expectation again when it changed and the box holds no edits.
     void follow();
+    // The engineer edited something: the status about the item as it was goes.
+    void touched();
     void buildRanges();
     void showRanges(const ItemExpectation &x);
     bool editedRanges(QList<ItemExpectation::Range> *ranges, QString *error) const;
