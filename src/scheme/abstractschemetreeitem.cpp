@@ -71,8 +71,9 @@ QString expectationSummary(const ItemExpectation &x)
     if (x.eventDriven)
         parts << AbstractSchemeTreeItem::tr("on request or on a change");
     else if (x.periodMs > 0 && x.tolerancePercent > 0)
-        parts << AbstractSchemeTreeItem::tr("every %1 ms ± %2 %").arg(x.periodMs).arg(
-            x.tolerancePercent);
+        parts << AbstractSchemeTreeItem::tr("every %1 ms ± %2 %")
+                     .arg(x.periodMs)
+                     .arg(x.tolerancePercent);
     else if (x.periodMs > 0)
         parts << AbstractSchemeTreeItem::tr("every %1 ms").arg(x.periodMs);
     else if (x.tolerancePercent > 0)

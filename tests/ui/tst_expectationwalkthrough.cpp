@@ -98,14 +98,13 @@ private:
 };
 
 AbstractDisplayableItem *tst_ExpectationWalkthrough::itemOf(DemoBusWindow &demo,
-                                                             const QModelIndex &index)
+                                                            const QModelIndex &index)
 {
     AbstractSchemeTreeItem *node = demo.window()->schemeModel()->item(index);
     return node ? node->displayable() : nullptr;
 }
 
-QWidget *tst_ExpectationWalkthrough::rangeCell(QGroupBox *box, const QString &parameter,
-                                               int column)
+QWidget *tst_ExpectationWalkthrough::rangeCell(QGroupBox *box, const QString &parameter, int column)
 {
     auto *table = box->findChild<QTableWidget *>(QStringLiteral("expectRanges"));
     if (!table)
@@ -139,9 +138,9 @@ void tst_ExpectationWalkthrough::fill(QGroupBox *box, const Edit &edit)
     {
         const char *name;
         const QString &text;
-    } fields[] = {{"expectPeriod", edit.period},   {"expectTolerance", edit.tolerance},
-                  {"expectName", edit.name},       {"expectSoftware", edit.software},
-                  {"expectCodes", edit.codes},     {"expectGroups", edit.groups}};
+    } fields[] = {{"expectPeriod", edit.period}, {"expectTolerance", edit.tolerance},
+                  {"expectName", edit.name},     {"expectSoftware", edit.software},
+                  {"expectCodes", edit.codes},   {"expectGroups", edit.groups}};
     for (const auto &f : fields) {
         if (f.text.isNull())
             continue;
@@ -220,19 +219,19 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen_data()
     torqueMode.parameter = QStringLiteral("SPN899");
     torqueMode.allowNotAvailable = true;
     // In the order of the item's parameters.
-    function.expected.ranges = {torqueMode,
-                                range(QStringLiteral("SPN190"), 600, 2400.5, false, true)};
+    function.expected.ranges
+        = {torqueMode, range(QStringLiteral("SPN190"), 600, 2400.5, false, true)};
     QTest::newRow("a function: period, tolerance and ranges") << function;
 
     // The example scheme already limits the sensor's P and FAULT: the box starts from those.
     Edit sensor;
     sensor.row = QLatin1String(SensorRow);
     sensor.clickEventDriven = true;
-    sensor.ranges = {{QStringLiteral("P"), 1, QStringLiteral("-1.5")},
-                     {QStringLiteral("P"), 3, QString()}};
+    sensor.ranges
+        = {{QStringLiteral("P"), 1, QStringLiteral("-1.5")}, {QStringLiteral("P"), 3, QString()}};
     sensor.expected.eventDriven = true;
-    sensor.expected.ranges = {range(QStringLiteral("P"), -1.5, 250, true),
-                              range(QStringLiteral("FAULT"), 0, 0)};
+    sensor.expected.ranges
+        = {range(QStringLiteral("P"), -1.5, 250, true), range(QStringLiteral("FAULT"), 0, 0)};
     QTest::newRow("a sensor behind the bus bridge: an existing range changed") << sensor;
 }
 
@@ -317,10 +316,10 @@ void tst_ExpectationWalkthrough::badInputLeavesTheItemAsItWas_data()
         e.software = QStringLiteral("left as it was");
         return e;
     };
-    QTest::newRow("a code without FMI") << unit(QStringLiteral("523"), QString())
-                                        << QStringLiteral("\"523\"");
-    QTest::newRow("an FMI above 31") << unit(QStringLiteral("100/1, 523/32"), QString())
-                                     << QStringLiteral("\"523/32\"");
+    QTest::newRow("a code without FMI")
+        << unit(QStringLiteral("523"), QString()) << QStringLiteral("\"523\"");
+    QTest::newRow("an FMI above 31")
+        << unit(QStringLiteral("100/1, 523/32"), QString()) << QStringLiteral("\"523/32\"");
     QTest::newRow("an SPN above 19 bits")
         << unit(QStringLiteral("524288/1"), QString()) << QStringLiteral("\"524288/1\"");
     QTest::newRow("a group that is no hex number")

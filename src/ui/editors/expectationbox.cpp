@@ -277,8 +277,7 @@ void ExpectationBox::reload()
     m_period->setText(x.periodMs > 0 ? QString::number(x.periodMs) : QString());
     const int own = item ? item->transmissionInterval() : 0;
     m_period->setPlaceholderText(own > 0 ? tr("own: %1 ms").arg(own) : tr("own period"));
-    m_tolerance->setText(x.tolerancePercent > 0 ? QString::number(x.tolerancePercent)
-                                                : QString());
+    m_tolerance->setText(x.tolerancePercent > 0 ? QString::number(x.tolerancePercent) : QString());
     m_eventDriven->setChecked(x.eventDriven);
     if (m_name) {
         m_name->setText(x.name);
@@ -433,8 +432,7 @@ void ExpectationBox::setStatus(const QString &text, bool error)
 void ExpectationBox::follow()
 {
     AbstractDisplayableItem *item = m_node ? m_node->displayable() : nullptr;
-    if (!isVisible() || !AbstractDisplayableItem::isValid(item)
-        || item->expectation() == m_shown)
+    if (!isVisible() || !AbstractDisplayableItem::isValid(item) || item->expectation() == m_shown)
         return;
     // Edits the engineer has not applied stay.
     ItemExpectation x;
