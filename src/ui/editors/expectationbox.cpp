@@ -116,29 +116,48 @@ ExpectationBox::ExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent)
     m_eventDriven->setObjectName(QStringLiteral("expectEventDriven"));
     form->addRow(m_eventDriven);
 
-    if (isUnit()) {
-        m_name = lineEdit("expectName", this);
-        m_name->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,16}")), m_name));
-        m_name->setPlaceholderText(tr("any"));
-        form->addRow(tr("NAME (hex)"), m_name);
-        m_software = lineEdit("expectSoftware", this);
-        m_software->setPlaceholderText(tr("any"));
-        form->addRow(tr("Software"), m_software);
-        m_codes = lineEdit("expectCodes", this);
-        m_codes->setPlaceholderText(tr("SPN/FMI, e.g. 100/1, 110/0"));
-        m_codes->setToolTip(tr("Active trouble codes a healthy unit may show; any other deviates"));
-        form->addRow(tr("Allowed codes"), m_codes);
-        m_groups = lineEdit("expectGroups", this);
-        m_groups->setPlaceholderText(tr("PGN in hex, e.g. FEF1, FF35"));
-        m_groups->setToolTip(tr("Parameter groups the unit sends that none of its functions "
-                                "describes"));
-        form->addRow(tr("Other groups"), m_groups);
-    }
+    if (isUnit())
+        buildIdentification(form);
 
     buildRanges();
     column->addWidget(m_ranges);
 
+    buildButtons(column);
+    // A status line about the item as it was says nothing about edits made since.
+    connect(m_presence, QOverload<int>::of(&QComboBox::activated), this, &ExpectationBox::touched);
+    connect(m_eventDriven, &QCheckBox::clicked, this, &ExpectationBox::touched);
+    for (QLineEdit *edit : findChildren<QLineEdit *>())
+        connect(edit, &QLineEdit::textEdited, this, &ExpectationBox::touched);
+    WheelGuard::install(this);
+    reload();
+    m_follow.setInterval(s_refreshMs);
+    connect(&m_follow, &QTimer::timeout, this, &ExpectationBox::follow);
+    m_follow.start();
+}
+
+void ExpectationBox::buildIdentification(QFormLayout *form)
+{
+    m_name = lineEdit("expectName", this);
+    m_name->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,16}")), m_name));
+    m_name->setPlaceholderText(tr("any"));
+    form->addRow(tr("NAME (hex)"), m_name);
+    m_software = lineEdit("expectSoftware", this);
+    m_software->setPlaceholderText(tr("any"));
+    form->addRow(tr("Software"), m_software);
+    m_codes = lineEdit("expectCodes", this);
+    m_codes->setPlaceholderText(tr("SPN/FMI, e.g. 100/1, 110/0"));
+    m_codes->setToolTip(tr("Active trouble codes a healthy unit may show; any other deviates"));
+    form->addRow(tr("Allowed codes"), m_codes);
+    m_groups = lineEdit("expectGroups", this);
+    m_groups->setPlaceholderText(tr("PGN in hex, e.g. FEF1, FF35"));
+    m_groups->setToolTip(tr("Parameter groups the unit sends that none of its functions "
+                            "describes"));
+    form->addRow(tr("Other groups"), m_groups);
+}
+
+void ExpectationBox::buildButtons(QVBoxLayout *column)
+{
     auto *buttons = new QHBoxLayout;
     auto *apply = new QPushButton(tr("Apply"), this);
     apply->setObjectName(QStringLiteral("expectApply"));
@@ -152,18 +171,8 @@ ExpectationBox::ExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent)
     m_status->setObjectName(QStringLiteral("expectStatus"));
     m_status->setWordWrap(true);
     column->addWidget(m_status);
-    // A status line about the item as it was says nothing about edits made since.
-    connect(m_presence, QOverload<int>::of(&QComboBox::activated), this, &ExpectationBox::touched);
-    connect(m_eventDriven, &QCheckBox::clicked, this, &ExpectationBox::touched);
-    for (QLineEdit *edit : findChildren<QLineEdit *>())
-        connect(edit, &QLineEdit::textEdited, this, &ExpectationBox::touched);
     connect(apply, &QPushButton::clicked, this, &ExpectationBox::apply);
     connect(clearButton, &QPushButton::clicked, this, &ExpectationBox::clear);
-    WheelGuard::install(this);
-    reload();
-    m_follow.setInterval(s_refreshMs);
-    connect(&m_follow, &QTimer::timeout, this, &ExpectationBox::follow);
-    m_follow.start();
 }
 
 bool ExpectationBox::isUnit() const

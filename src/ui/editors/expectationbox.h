@@ -9,9 +9,11 @@
 class AbstractSchemeTreeItem;
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class QVBoxLayout;
 
 // The "Expected" box under an item's editor in Details: what the bus check expects of the item
 // (presence, period and tolerance, value ranges per parameter and, for a unit, its NAME,
@@ -50,7 +52,9 @@ private:
     void follow();
     // The engineer edited something: the status about the item as it was goes.
     void touched();
+    void buildIdentification(QFormLayout *form);
     void buildRanges();
+    void buildButtons(QVBoxLayout *column);
     void showRanges(const ItemExpectation &x);
     bool editedRanges(QList<ItemExpectation::Range> *ranges, QString *error) const;
     bool isUnit() const;
