@@ -79,15 +79,15 @@ QString expectationSummary(const ItemExpectation &x)
     else if (x.tolerancePercent > 0)
         parts << AbstractSchemeTreeItem::tr("period ± %1 %").arg(x.tolerancePercent);
     if (!x.ranges.isEmpty())
-        parts << AbstractSchemeTreeItem::tr("%n value range(s)", nullptr, x.ranges.size());
+        parts << AbstractSchemeTreeItem::tr("value ranges: %1").arg(x.ranges.size());
     if (!x.name.isEmpty())
         parts << AbstractSchemeTreeItem::tr("NAME %1").arg(x.name);
     if (!x.software.isEmpty())
         parts << AbstractSchemeTreeItem::tr("software %1").arg(x.software);
     if (!x.codes.isEmpty())
-        parts << AbstractSchemeTreeItem::tr("%n allowed code(s)", nullptr, x.codes.size());
+        parts << AbstractSchemeTreeItem::tr("allowed codes: %1").arg(x.codes.size());
     if (!x.groups.isEmpty())
-        parts << AbstractSchemeTreeItem::tr("%n other group(s)", nullptr, x.groups.size());
+        parts << AbstractSchemeTreeItem::tr("other groups: %1").arg(x.groups.size());
     return AbstractSchemeTreeItem::tr("Expected: %1").arg(parts.join(QStringLiteral(", ")));
 }
 

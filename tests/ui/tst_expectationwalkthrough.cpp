@@ -49,6 +49,8 @@ struct Edit
     QString codes;
     QString groups;
     ItemExpectation expected;
+    // The line the row's tool tip gains.
+    QString tip;
 };
 
 ItemExpectation::Range range(const QString &parameter, double minimum, double maximum,
@@ -200,6 +202,8 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen_data()
     unit.expected.software = QStringLiteral("MC2 4.1.7");
     unit.expected.codes = {{523, 3}, {100, 1}};
     unit.expected.groups = {0xFEF1, 0xFF36};
+    unit.tip = QStringLiteral("Expected: may fall silent, NAME A00F2A0012E0C580, software MC2 "
+                              "4.1.7, allowed codes: 2, other groups: 2");
     QTest::newRow("a unit: presence and identification") << unit;
 
     Edit function;
@@ -221,6 +225,7 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen_data()
     // In the order of the item's parameters.
     function.expected.ranges
         = {torqueMode, range(QStringLiteral("SPN190"), 600, 2400.5, false, true)};
+    function.tip = QStringLiteral("Expected: present, every 25 ms ± 15 %, value ranges: 2");
     QTest::newRow("a function: period, tolerance and ranges") << function;
 
     // The example scheme already limits the sensor's P and FAULT: the box starts from those.
@@ -232,6 +237,7 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen_data()
     sensor.expected.eventDriven = true;
     sensor.expected.ranges
         = {range(QStringLiteral("P"), -1.5, 250, true), range(QStringLiteral("FAULT"), 0, 0)};
+    sensor.tip = QStringLiteral("Expected: on request or on a change, value ranges: 2");
     QTest::newRow("a sensor behind the bus bridge: an existing range changed") << sensor;
 }
 
@@ -257,7 +263,8 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen()
     QCOMPARE(itemOf(demo, index)->expectation(), edit.expected);
     QVERIFY(demo.window()->schemeDocument()->isModified());
     // The tree says so where the row is pointed at.
-    QVERIFY(index.data(Qt::ToolTipRole).toString().contains(QStringLiteral("Expected: ")));
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    QVERIFY2(tip.split(QLatin1Char('\n')).contains(edit.tip), qPrintable(tip));
 
     const QString saved = reopen(demo, dir.filePath(QStringLiteral("expected.tvsx")));
     QVERIFY(saved.contains(QStringLiteral("<expect")));

@@ -57,14 +57,6 @@
         <source>period ± %1 %</source>
         <translation>период ± %1 %</translation>
     </message>
-    <message numerus="yes">
-        <source>%n value range(s)</source>
-        <translation>
-            <numerusform>%n диапазон значений</numerusform>
-            <numerusform>%n диапазона значений</numerusform>
-            <numerusform>%n диапазонов значений</numerusform>
-        </translation>
-    </message>
     <message>
         <source>NAME %1</source>
         <translation>NAME %1</translation>
@@ -73,25 +65,21 @@
         <source>software %1</source>
         <translation>ПО %1</translation>
     </message>
-    <message numerus="yes">
-        <source>%n allowed code(s)</source>
-        <translation>
-            <numerusform>%n допустимый код</numerusform>
-            <numerusform>%n допустимых кода</numerusform>
-            <numerusform>%n допустимых кодов</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n other group(s)</source>
-        <translation>
-            <numerusform>%n прочая группа</numerusform>
-            <numerusform>%n прочие группы</numerusform>
-            <numerusform>%n прочих групп</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Expected: %1</source>
         <translation>Ожидается: %1</translation>
+    </message>
+    <message>
+        <source>value ranges: %1</source>
+        <translation>диапазонов значений: %1</translation>
+    </message>
+    <message>
+        <source>allowed codes: %1</source>
+        <translation>допустимых кодов: %1</translation>
+    </message>
+    <message>
+        <source>other groups: %1</source>
+        <translation>прочих групп: %1</translation>
     </message>
 </context>
 <context>
