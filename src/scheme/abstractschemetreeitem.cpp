@@ -51,6 +51,46 @@ int shownPeriod(const AbstractDisplayableItem *item)
     return TransmissionPeriod::isPeriodic(item) && declared >= 0 ? declared : item->period();
 }
 
+// One line of the row's tool tip: that the bus check expects something of the item, and what.
+QString expectationSummary(const ItemExpectation &x)
+{
+    QStringList parts;
+    switch (x.presence) {
+    case ItemExpectation::Present:
+        parts << AbstractSchemeTreeItem::tr("present");
+        break;
+    case ItemExpectation::Absent:
+        parts << AbstractSchemeTreeItem::tr("absent");
+        break;
+    case ItemExpectation::Intermittent:
+        parts << AbstractSchemeTreeItem::tr("may fall silent");
+        break;
+    case ItemExpectation::DefaultPresence:
+        break;
+    }
+    if (x.eventDriven)
+        parts << AbstractSchemeTreeItem::tr("on request or on a change");
+    else if (x.periodMs > 0 && x.tolerancePercent > 0)
+        parts << AbstractSchemeTreeItem::tr("every %1 ms ± %2 %")
+                     .arg(x.periodMs)
+                     .arg(x.tolerancePercent);
+    else if (x.periodMs > 0)
+        parts << AbstractSchemeTreeItem::tr("every %1 ms").arg(x.periodMs);
+    else if (x.tolerancePercent > 0)
+        parts << AbstractSchemeTreeItem::tr("period ± %1 %").arg(x.tolerancePercent);
+    if (!x.ranges.isEmpty())
+        parts << AbstractSchemeTreeItem::tr("value ranges: %1").arg(x.ranges.size());
+    if (!x.name.isEmpty())
+        parts << AbstractSchemeTreeItem::tr("NAME %1").arg(x.name);
+    if (!x.software.isEmpty())
+        parts << AbstractSchemeTreeItem::tr("software %1").arg(x.software);
+    if (!x.codes.isEmpty())
+        parts << AbstractSchemeTreeItem::tr("allowed codes: %1").arg(x.codes.size());
+    if (!x.groups.isEmpty())
+        parts << AbstractSchemeTreeItem::tr("other groups: %1").arg(x.groups.size());
+    return AbstractSchemeTreeItem::tr("Expected: %1").arg(parts.join(QStringLiteral(", ")));
+}
+
 } // namespace
 
 AbstractSchemeTreeItem::AbstractSchemeTreeItem(AbstractDisplayableItem *displayable)
@@ -170,6 +210,9 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
                    + tr("No period: not checked for time-outs, not sent periodically");
         if (TransmissionPeriod::isPeriodic(d) && d->period() > 0)
             tip += QLatin1Char('\n') + tr("Measured period: %1 ms").arg(d->period());
+        const ItemExpectation expectation = d->expectation();
+        if (!expectation.isEmpty())
+            tip += QLatin1Char('\n') + expectationSummary(expectation);
         return tip;
     }
     case Qt::BackgroundRole:

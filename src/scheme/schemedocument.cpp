@@ -24,7 +24,8 @@ int chosenMode(int state)
     }
 }
 
-// What the engineer can change of one item and a file keeps, one line.
+// What the engineer can change of one item and a file keeps, one line (an expectation adds its
+// XML, written without line breaks).
 QByteArray nodeText(const AbstractDisplayableItem *item, bool leaf)
 {
     QByteArray text = item->key();

@@ -13,9 +13,9 @@ class SchemeTreeModel;
 
 // Knows whether the scheme differs from the file it was last opened from or saved to, by a
 // fingerprint of what the engineer can change and a file keeps: the items, their names,
-// periods, chosen states and filter marks, and the values of the items the program sends.
-// Received values and the receive states that follow traffic are left out. GUI thread; the
-// items it reads live in the bus thread and are read through their guarded accessors.
+// periods, chosen states, filter marks and expectations, and the values of the items the
+// program sends. Received values and the receive states that follow traffic are left out. GUI
+// thread; the items it reads live in the bus thread and are read through their guarded accessors.
 class SchemeDocument : public QObject
 {
     Q_OBJECT

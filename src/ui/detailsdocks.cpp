@@ -2,6 +2,7 @@
 
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/editors/expectationbox.h"
 
 #include <QDockWidget>
 #include <QMainWindow>
@@ -42,6 +43,8 @@ void DetailsDocks::showEditor(AbstractSchemeTreeItem *node)
         m_editor->setParent(nullptr);
     }
     m_editor = nullptr;
+    // The box is the panel's own: a new one for every row.
+    delete m_expectation.data();
     if (!node) {
         m_panel->setWindowTitle(tr("Details"));
         return;
@@ -50,8 +53,18 @@ void DetailsDocks::showEditor(AbstractSchemeTreeItem *node)
         m_box->insertWidget(0, editor);
         editor->show();
         m_editor = editor;
-        fitWidth();
     }
+    m_expectation = createExpectationBox(node, m_area->widget());
+    m_box->insertWidget(m_editor ? 1 : 0, m_expectation);
+    fitWidth();
+}
+
+ExpectationBox *DetailsDocks::createExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent)
+{
+    auto *box = new ExpectationBox(node, parent);
+    connect(box, &ExpectationBox::expectationChanged, this, &DetailsDocks::expectationChanged);
+    connect(node, &QObject::destroyed, box, &QObject::deleteLater);
+    return box;
 }
 
 void DetailsDocks::fitWidth()
@@ -97,11 +110,17 @@ QDockWidget *DetailsDocks::openDock(const QString &path)
     dock->setAttribute(Qt::WA_DeleteOnClose);
     auto *area = new QScrollArea(dock);
     area->setWidgetResizable(true);
+    auto *content = new QWidget(area);
+    auto *column = new QVBoxLayout(content);
     if (QWidget *editor = node->getNewWidget()) {
-        area->setWidget(editor);
+        column->addWidget(editor);
         // The editor dies with its node; the dock goes with it.
         connect(editor, &QObject::destroyed, dock, &QObject::deleteLater);
     }
+    connect(node, &QObject::destroyed, dock, &QObject::deleteLater);
+    column->addWidget(createExpectationBox(node, content));
+    column->addStretch(1);
+    area->setWidget(content);
     dock->setWidget(area);
     m_window->addDockWidget(lastDockArea(), dock);
     m_lastDock = dock;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class AbstractSchemeTreeItem;
+class ExpectationBox;
 class QDockWidget;
 class QMainWindow;
 class QScrollArea;
@@ -13,8 +14,8 @@ class QVBoxLayout;
 class SchemeTreeModel;
 
 // The window's Details panel, which shows the editor of the current scheme item, and the detail
-// docks that keep an item's editor open beside it, named after the item's key. Titles follow
-// renamed items. GUI thread.
+// docks that keep an item's editor open beside it, named after the item's key; each shows the
+// item's "Expected" box under its editor. Titles follow renamed items. GUI thread.
 class DetailsDocks : public QObject
 {
     Q_OBJECT
@@ -37,7 +38,14 @@ public:
     Qt::DockWidgetArea lastDockArea() const;
     void saveSettings(QSettings &settings) const;
 
+signals:
+    // The engineer applied or cleared an item's expectation in an "Expected" box.
+    void expectationChanged();
+
 private:
+    // The "Expected" box of the node, which goes when the node does.
+    ExpectationBox *createExpectationBox(AbstractSchemeTreeItem *node, QWidget *parent);
+
     // Widens the docked panel to show the editor without a horizontal scroll bar.
     void fitWidth();
 
@@ -47,5 +55,6 @@ private:
     QScrollArea *m_area = nullptr;
     QVBoxLayout *m_box = nullptr;
     QPointer<QWidget> m_editor;
+    QPointer<ExpectationBox> m_expectation;
     QPointer<QDockWidget> m_lastDock;
 };

@@ -13,6 +13,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
+#include "ui/detailsdocks.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/recentfiles.h"
 #include "ui/unitactions.h"
@@ -33,6 +34,9 @@ void MainWindow::buildSchemeDocument()
     m_recentFiles = new RecentFiles(this);
     connect(m_schemeDocument, &SchemeDocument::modifiedChanged, this, &MainWindow::updateTitle);
     connect(m_schemeDocument, &SchemeDocument::filePathChanged, this, &MainWindow::updateTitle);
+    // An expectation applied in Details changes the scheme but no row of the tree.
+    connect(m_details, &DetailsDocks::expectationChanged, m_schemeDocument,
+            &SchemeDocument::check);
     connect(m_recentFiles, &RecentFiles::fileChosen, this, &MainWindow::openRecentScheme);
     // Offered right after Save As.
     QMenu *recent = m_recentFiles->createMenu(tr("Recent schemes"), m_menuFile);

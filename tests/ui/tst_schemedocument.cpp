@@ -63,7 +63,9 @@ enum class Change {
     SentValue,
     ReceivedValue,
     AddedByTraffic,
-    AddedByTrafficRenamed
+    AddedByTrafficRenamed,
+    Expectation,
+    ExpectationUndone
 };
 enum class Question { Open, Clear, Close };
 
@@ -135,6 +137,8 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen_data()
     QTest::newRow("value received from the bus") << Change::ReceivedValue << false;
     QTest::newRow("unit auto add brought") << Change::AddedByTraffic << false;
     QTest::newRow("unit auto add brought, renamed") << Change::AddedByTrafficRenamed << true;
+    QTest::newRow("expectation set") << Change::Expectation << true;
+    QTest::newRow("expectation set and taken back") << Change::ExpectationUndone << false;
 }
 
 void tst_SchemeDocument::everyKindOfChangeIsSeen()
@@ -200,6 +204,17 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen()
             m_window->mainView()->setCurrentIndex(model->index(rows, 1));
             m_window->textAnswer = QStringLiteral("Found unit");
             action(m_window.get(), "actionRename")->trigger();
+        }
+        break;
+    }
+    case Change::Expectation:
+    case Change::ExpectationUndone: {
+        ItemExpectation x;
+        x.tolerancePercent = 20;
+        item->setExpectation(x);
+        if (change == Change::ExpectationUndone) {
+            QVERIFY(m_window->schemeDocument()->check());
+            item->setExpectation(ItemExpectation());
         }
         break;
     }

@@ -29,6 +29,58 @@
         <source>Measured period: %1 ms</source>
         <translation>Измеренный период: %1 мс</translation>
     </message>
+    <message>
+        <source>present</source>
+        <translation>присутствует</translation>
+    </message>
+    <message>
+        <source>absent</source>
+        <translation>отсутствует</translation>
+    </message>
+    <message>
+        <source>may fall silent</source>
+        <translation>может замолкать</translation>
+    </message>
+    <message>
+        <source>on request or on a change</source>
+        <translation>по запросу или при изменении</translation>
+    </message>
+    <message>
+        <source>every %1 ms ± %2 %</source>
+        <translation>каждые %1 мс ± %2 %</translation>
+    </message>
+    <message>
+        <source>every %1 ms</source>
+        <translation>каждые %1 мс</translation>
+    </message>
+    <message>
+        <source>period ± %1 %</source>
+        <translation>период ± %1 %</translation>
+    </message>
+    <message>
+        <source>NAME %1</source>
+        <translation>NAME %1</translation>
+    </message>
+    <message>
+        <source>software %1</source>
+        <translation>ПО %1</translation>
+    </message>
+    <message>
+        <source>Expected: %1</source>
+        <translation>Ожидается: %1</translation>
+    </message>
+    <message>
+        <source>value ranges: %1</source>
+        <translation>диапазонов значений: %1</translation>
+    </message>
+    <message>
+        <source>allowed codes: %1</source>
+        <translation>допустимых кодов: %1</translation>
+    </message>
+    <message>
+        <source>other groups: %1</source>
+        <translation>прочих групп: %1</translation>
+    </message>
 </context>
 <context>
     <name>AcknowledgementFunction</name>
@@ -4719,6 +4771,169 @@ Options:
     <message>
         <source>Engine Controller Calibration</source>
         <translation>Калибровка контроллера двигателя</translation>
+    </message>
+</context>
+<context>
+    <name>ExpectationBox</name>
+    <message>
+        <source>Expected</source>
+        <translation>Ожидается</translation>
+    </message>
+    <message>
+        <source>What the bus check expects of this item; empty fields keep its default rules</source>
+        <translation>Что проверка шины ожидает от этого элемента; для пустых полей действуют правила по умолчанию</translation>
+    </message>
+    <message>
+        <source>As the scheme says</source>
+        <translation>Как в схеме</translation>
+    </message>
+    <message>
+        <source>Present</source>
+        <translation>Присутствует</translation>
+    </message>
+    <message>
+        <source>Absent</source>
+        <translation>Отсутствует</translation>
+    </message>
+    <message>
+        <source>May fall silent</source>
+        <translation>Может замолкать</translation>
+    </message>
+    <message>
+        <source>Presence</source>
+        <translation>Присутствие</translation>
+    </message>
+    <message>
+        <source>late and silent rules</source>
+        <translation>правила опоздания и молчания</translation>
+    </message>
+    <message>
+        <source>ms ±</source>
+        <translation>мс ±</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Период</translation>
+    </message>
+    <message>
+        <source>Sent on request or on a change</source>
+        <translation>Передаётся по запросу или при изменении</translation>
+    </message>
+    <message>
+        <source>any</source>
+        <translation>любое</translation>
+    </message>
+    <message>
+        <source>NAME (hex)</source>
+        <translation>NAME (hex)</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ПО</translation>
+    </message>
+    <message>
+        <source>SPN/FMI, e.g. 100/1, 110/0</source>
+        <translation>SPN/FMI, например 100/1, 110/0</translation>
+    </message>
+    <message>
+        <source>Active trouble codes a healthy unit may show; any other deviates</source>
+        <translation>Активные коды неисправностей, допустимые для исправного блока; любой другой — отклонение</translation>
+    </message>
+    <message>
+        <source>Allowed codes</source>
+        <translation>Допустимые коды</translation>
+    </message>
+    <message>
+        <source>PGN in hex, e.g. FEF1, FF35</source>
+        <translation>PGN в hex, например FEF1, FF35</translation>
+    </message>
+    <message>
+        <source>Parameter groups the unit sends that none of its functions describes</source>
+        <translation>Группы параметров, которые блок передаёт, но ни одна его функция не описывает</translation>
+    </message>
+    <message>
+        <source>Other groups</source>
+        <translation>Прочие группы</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Применить</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Parameter</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Минимум</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Максимум</translation>
+    </message>
+    <message>
+        <source>Not available allowed</source>
+        <translation>Допустимо «нет данных»</translation>
+    </message>
+    <message>
+        <source>Error allowed</source>
+        <translation>Допустима ошибка</translation>
+    </message>
+    <message>
+        <source>Empty limits leave the value free; a value the sender flags as an error deviates unless allowed</source>
+        <translation>Без границ значение свободно; значение, помеченное отправителем как ошибка, — отклонение, если ошибка не допущена</translation>
+    </message>
+    <message>
+        <source>own: %1 ms</source>
+        <translation>свой: %1 мс</translation>
+    </message>
+    <message>
+        <source>own period</source>
+        <translation>свой период</translation>
+    </message>
+    <message>
+        <source>No expectation of its own: the bus check&apos;s default rules apply</source>
+        <translation>Собственных ожиданий нет: действуют правила проверки шины по умолчанию</translation>
+    </message>
+    <message>
+        <source>%1: give both limits or neither</source>
+        <translation>%1: укажите обе границы или ни одной</translation>
+    </message>
+    <message>
+        <source>%1: the limits must be numbers</source>
+        <translation>%1: границы должны быть числами</translation>
+    </message>
+    <message>
+        <source>%1: the minimum is above the maximum</source>
+        <translation>%1: минимум больше максимума</translation>
+    </message>
+    <message>
+        <source>The period or the tolerance is out of range</source>
+        <translation>Период или допуск вне допустимого диапазона</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a trouble code SPN/FMI</source>
+        <translation>«%1» — не код неисправности SPN/FMI</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a parameter group number in hex</source>
+        <translation>«%1» — не номер группы параметров в hex</translation>
+    </message>
+    <message>
+        <source>Applied: the bus check expects this from now on</source>
+        <translation>Применено: проверка шины теперь ожидает это</translation>
+    </message>
+    <message>
+        <source>N/A</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
     </message>
 </context>
 <context>
