@@ -79,6 +79,7 @@ int LiveBusCheck::learn(const QList<AbstractDisplayableItem *> &devices, int str
     joined.finish(qMax(m_lastFrameUs, joined.endUs()));
     BusLearner::Settings settings;
     settings.marginPercent = marginPercent;
+    m_outside = joined.sourcesOutside(devices);
     return joined.apply(devices, settings);
 }
 

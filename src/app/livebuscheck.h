@@ -51,6 +51,8 @@ public:
     // further back) and writes the expectations onto these devices' items; the number of items
     // that got one, -1 when nothing was learned yet.
     int learn(const QList<AbstractDisplayableItem *> &devices, int stretches, double marginPercent);
+    // The source addresses the last learning saw that have no unit in the scheme.
+    const QList<quint8> &sourcesOutsideScheme() const { return m_outside; }
 
     // Starts a new check of these devices (top-level items of the scheme); a running one ends.
     void start(const QList<AbstractDisplayableItem *> &devices);
@@ -92,4 +94,5 @@ private:
     qint64 m_stretchUs = qint64(DefaultStretchMs) * 1000;
     qint64 m_lagUs = qint64(DefaultLagMs) * 1000;
     qint64 m_lastFrameUs = -1;
+    QList<quint8> m_outside;
 };

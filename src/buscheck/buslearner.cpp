@@ -197,6 +197,22 @@ void BusLearner::append(const BusLearner &later)
     m_endUs = qMax(m_endUs, later.m_endUs);
 }
 
+QList<quint8> BusLearner::sourcesOutside(const QList<AbstractDisplayableItem *> &devices) const
+{
+    QSet<quint8> inScheme;
+    for (const AbstractDisplayableItem *device : devices) {
+        const ItemAddress a = device->address();
+        if (a.kind == ItemAddress::J1939 && a.value <= 0xFF)
+            inScheme.insert(quint8(a.value));
+    }
+    QList<quint8> outside;
+    for (auto it = m_units.cbegin(); it != m_units.cend(); ++it) {
+        if (!inScheme.contains(it.key()))
+            outside << it.key();
+    }
+    return outside;
+}
+
 int BusLearner::apply(const QList<AbstractDisplayableItem *> &devices,
                       const Settings &settings) const
 {

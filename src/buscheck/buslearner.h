@@ -49,6 +49,9 @@ public:
     // Writes the learned expectations onto every item of these devices that took frames, and
     // returns how many items got one. Items that took none keep theirs.
     int apply(const QList<AbstractDisplayableItem *> &devices, const Settings &settings) const;
+    // The source addresses that sent while learning but have no J1939 unit among these devices:
+    // apply cannot expect them, a check will call them unexpected.
+    QList<quint8> sourcesOutside(const QList<AbstractDisplayableItem *> &devices) const;
 
 private:
     struct Values

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTreeView>
+#include <QStatusBar>
 #include <QtTest>
 
 namespace {
@@ -180,6 +181,11 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     const int learned = sender->expectation().periodMs;
     QVERIFY2(qAbs(learned - period) <= period / 10, qPrintable(QString::number(learned)));
     QTRY_VERIFY(window->schemeDocument()->isModified());
+    // The demo's second engine (0x01) is on the bus but not in the example scheme: the status
+    // bar says the check will call it unexpected.
+    const QString status = window->statusBar()->currentMessage();
+    QVERIFY2(status.contains(QStringLiteral("not in the scheme, so unexpected: 01")),
+             qPrintable(status));
     QVERIFY(run->isChecked());
     QVERIFY(check->isRunning());
     auto *dock = window->findChild<QDockWidget *>(QStringLiteral("busCheckDock"));

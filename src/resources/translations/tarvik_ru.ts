@@ -421,6 +421,10 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>Check report saved to %1</source>
         <translation>Отчёт проверки сохранён в %1</translation>
     </message>
+    <message>
+        <source>not in the scheme, so unexpected: %1 (Auto add, then learn again)</source>
+        <translation>нет в схеме, поэтому неожиданные: %1 (добавьте автоматически и изучите снова)</translation>
+    </message>
 </context>
 <context>
     <name>BusCheckDock</name>
