@@ -257,10 +257,10 @@ int BusLearner::apply(const QList<AbstractDisplayableItem *> &devices,
             std::sort(x.codes.begin(), x.codes.end(), [](const auto &l, const auto &r) {
                 return l.spn != r.spn ? l.spn < r.spn : l.fmi < r.fmi;
             });
-            // A unit that fell silent for longer than its fastest function allows, at the start,
-            // in between or at the end, may do so: ignition off, a unit that sleeps.
-            const qint64 gap
-                = qMax(unit->maxGapUs, qMax(unit->firstUs - m_startUs, m_endUs - unit->lastUs));
+            // A unit that fell silent for longer than its fastest function allows, in between or
+            // at the end, may do so: ignition off, a unit that sleeps. One that only came late
+            // (switched on, or added as a stand-in, while learning) is expected throughout.
+            const qint64 gap = qMax(unit->maxGapUs, m_endUs - unit->lastUs);
             if (unitPeriodMs > 0 && gap > BusChecker::silentLimitUs(unitPeriodMs))
                 x.presence = ItemExpectation::Intermittent;
         }
@@ -316,11 +316,8 @@ int BusLearner::applyItem(AbstractDisplayableItem *item, const Unit *unit, const
             x.tolerancePercent
                 = qMax(settings.minimumTolerancePercent, int(std::ceil(worst * 200.0)));
             const qint64 silentUs = BusChecker::silentLimitUs(x.periodMs);
-            const qint64 edge = qMax(f.firstUs - m_startUs, m_endUs - f.lastUs);
-            const bool unitPaused
-                = unit
-                  && qMax(unit->maxGapUs, qMax(unit->firstUs - m_startUs, m_endUs - unit->lastUs))
-                         > silentUs;
+            const qint64 edge = m_endUs - f.lastUs;
+            const bool unitPaused = unit && qMax(unit->maxGapUs, m_endUs - unit->lastUs) > silentUs;
             if (!unitPaused
                 && (edge > silentUs || (!sorted.empty() && sorted.back() * 1000.0 > silentUs)))
                 x.presence = ItemExpectation::Intermittent;

@@ -37,6 +37,8 @@ enum Fault {
     CodeAppears,         // the engine's DM1 holds a code from 10 s to 12 s
     Flood,               // the engine floods the bus with requests from 10 s to 12 s
     OtherName,           // the engine claims its address with another NAME at 10 s
+    TransmissionLate,    // 0x03 sends from 10 s on only
+    TransmissionStops,   // 0x03 sends until 20 s only
 };
 
 constexpr double DurationS = 30;
@@ -73,7 +75,7 @@ QByteArray recording(Fault fault)
         lines.append({t, frame(t, id, data)});
     };
     add(0.0, 0x18EEFF00, EngineName);
-    add(0.001, 0x18EEFF03, TransmissionName);
+    add(fault == TransmissionLate ? 9.999 : 0.001, 0x18EEFF03, TransmissionName);
     for (int k = 1; k * 0.025 < DurationS; ++k) {
         const double t = k * 0.025;
         const bool inFault = t >= 10 && t < 20;
@@ -94,7 +96,9 @@ QByteArray recording(Fault fault)
         if (k % 4 == 1) {
             const double tt = t + 0.005;
             const int speed = int((50 + 10 * std::cos(tt / 4)) * 256);
-            const bool removed = fault == TransmissionRemoved && tt >= 10 && tt < 15;
+            const bool removed = (fault == TransmissionRemoved && tt >= 10 && tt < 15)
+                                 || (fault == TransmissionLate && tt < 10)
+                                 || (fault == TransmissionStops && tt >= 20);
             const bool moved = fault == TransmissionMoved && tt >= 10;
             if (!removed)
                 add(tt, moved ? 0x18FEF113 : 0x18FEF103, "FF" + le16(speed) + "FFFFFFFFFF");
@@ -150,6 +154,8 @@ private slots:
     void deviations();
     void expectationsSurviveSaveAndOpen();
     void junitHasACasePerLane();
+    void learnsWhetherAUnitMayFallSilent_data();
+    void learnsWhetherAUnitMayFallSilent();
     void realRecordings_data();
     void realRecordings();
 
@@ -326,6 +332,40 @@ void tst_BusCheck::junitHasACasePerLane()
     QCOMPARE(failing.size(), 1);
     QVERIFY2(failing.first().contains(QStringLiteral("(0x03)")), qPrintable(failing.first()));
     QVERIFY(failing.first().endsWith(QStringLiteral("/unit")));
+}
+
+void tst_BusCheck::learnsWhetherAUnitMayFallSilent_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("presence");
+    QTest::newRow("there throughout") << Healthy << int(ItemExpectation::Present);
+    QTest::newRow("silent in between") << TransmissionRemoved << int(ItemExpectation::Intermittent);
+    QTest::newRow("silent at the end") << TransmissionStops << int(ItemExpectation::Intermittent);
+    // Switched on (or added as a stand-in) while learning: expected from then on.
+    QTest::newRow("came late") << TransmissionLate << int(ItemExpectation::Present);
+}
+
+void tst_BusCheck::learnsWhetherAUnitMayFallSilent()
+{
+    QFETCH(Fault, fault);
+    QFETCH(int, presence);
+    const QString log = write(QStringLiteral("presence%1.log").arg(int(fault)), recording(fault));
+    const QString learned = m_dir.filePath(QStringLiteral("presence%1.tvsx").arg(int(fault)));
+    const CliRun r = CliRun::run({"learn", log, "-o", learned});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QFile file(learned);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QDomDocument doc;
+    QVERIFY(doc.setContent(&file));
+    bool found = false;
+    for (QDomElement device = doc.documentElement().firstChildElement(QStringLiteral("device"));
+         !device.isNull(); device = device.nextSiblingElement(QStringLiteral("device"))) {
+        if (device.attribute(QStringLiteral("address")) != QLatin1String("3"))
+            continue;
+        QCOMPARE(int(ItemExpectation::load(device).presence), presence);
+        found = true;
+    }
+    QVERIFY(found);
 }
 
 void tst_BusCheck::realRecordings_data()
