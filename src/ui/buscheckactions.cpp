@@ -131,8 +131,7 @@ void BusCheckActions::learn()
     // The expectations are part of the scheme: Save keeps them.
     m_window->schemeDocument()->check();
     QString text
-        = tr("%n item(s) learned what to expect from the last %1 minute(s)", nullptr, items)
-              .arg(dialog.minutes());
+        = tr("%n item(s) learned from the last %1 min", nullptr, items).arg(dialog.minutes());
     // A unit on the bus that the scheme lacks cannot be expected: the check will call it
     // unexpected until it is added.
     QStringList outside;
@@ -140,8 +139,7 @@ void BusCheckActions::learn()
         outside << QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
     if (!outside.isEmpty())
         text += QStringLiteral("; ")
-                + tr("not in the scheme, so unexpected: %1 (Auto add, then learn again)")
-                      .arg(outside.join(QStringLiteral(", ")));
+                + tr("not in the scheme: %1").arg(outside.join(QStringLiteral(", ")));
     message(text);
     if (m_run->isChecked())
         setChecking(true); // again, with what was just learned

@@ -397,14 +397,6 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>Nothing to learn from: no traffic came since the bus opened</source>
         <translation>Изучать нечего: с открытия шины трафика не было</translation>
     </message>
-    <message numerus="yes">
-        <source>%n item(s) learned what to expect from the last %1 minute(s)</source>
-        <translation>
-            <numerusform>%n элемент узнал, что ожидать, за последние %1 мин</numerusform>
-            <numerusform>%n элемента узнали, что ожидать, за последние %1 мин</numerusform>
-            <numerusform>%n элементов узнали, что ожидать, за последние %1 мин</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Save check report</source>
         <translation>Сохранить отчёт проверки</translation>
@@ -421,9 +413,17 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>Check report saved to %1</source>
         <translation>Отчёт проверки сохранён в %1</translation>
     </message>
+    <message numerus="yes">
+        <source>%n item(s) learned from the last %1 min</source>
+        <translation>
+            <numerusform>%n элемент изучен за последние %1 мин</numerusform>
+            <numerusform>%n элемента изучено за последние %1 мин</numerusform>
+            <numerusform>%n элементов изучено за последние %1 мин</numerusform>
+        </translation>
+    </message>
     <message>
-        <source>not in the scheme, so unexpected: %1 (Auto add, then learn again)</source>
-        <translation>нет в схеме, поэтому неожиданные: %1 (добавьте автоматически и изучите снова)</translation>
+        <source>not in the scheme: %1</source>
+        <translation>нет в схеме: %1</translation>
     </message>
 </context>
 <context>
