@@ -2,6 +2,7 @@
 // sessions and the bus load.
 #include "buscheck/buschecker.h"
 
+#include "buscheck/activecodes.h"
 #include "buscheck/buscheckerparts.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
@@ -298,18 +299,10 @@ void BusChecker::takeGroupPayload(quint8 source, quint32 pgn, const QByteArray &
 
 void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
 {
+    const QHash<quint64, int> occurrences = activeCodes(data);
     QSet<quint64> active;
-    QHash<quint64, int> occurrences;
-    for (int i = 2; i + 4 <= data.size(); i += 4) {
-        const auto *b = reinterpret_cast<const quint8 *>(data.constData() + i);
-        const quint32 spn = b[0] | b[1] << 8 | quint32(b[2] >> 5) << 16;
-        const quint8 fmi = b[2] & 0x1F;
-        if ((spn == 0 && fmi == 0) || (spn == 0x7FFFF && fmi == 0x1F))
-            continue;
-        const quint64 code = quint64(spn) << 8 | fmi;
-        active.insert(code);
-        occurrences.insert(code, b[3] & 0x7F);
-    }
+    for (auto it = occurrences.cbegin(); it != occurrences.cend(); ++it)
+        active.insert(it.key());
     for (quint64 code : qAsConst(u->activeCodes)) {
         if (!active.contains(code)) {
             int index = u->codeDeviations.take(code);

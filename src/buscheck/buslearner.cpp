@@ -1,5 +1,6 @@
 #include "buscheck/buslearner.h"
 
+#include "buscheck/activecodes.h"
 #include "buscheck/buschecker.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
@@ -117,14 +118,9 @@ void BusLearner::takePayload(quint8 source, quint32 pgn, const QByteArray &data)
 {
     Unit &u = m_units[source];
     if (pgn == PgnDm1) {
-        for (int i = 2; i + 4 <= data.size(); i += 4) {
-            const auto *b = reinterpret_cast<const quint8 *>(data.constData() + i);
-            const quint32 spn = b[0] | b[1] << 8 | quint32(b[2] >> 5) << 16;
-            const quint8 fmi = b[2] & 0x1F;
-            if ((spn == 0 && fmi == 0) || (spn == 0x7FFFF && fmi == 0x1F))
-                continue;
-            u.codes.insert(quint64(spn) << 8 | fmi);
-        }
+        const QHash<quint64, int> codes = activeCodes(data);
+        for (auto it = codes.cbegin(); it != codes.cend(); ++it)
+            u.codes.insert(it.key());
     } else if (pgn == PgnSoftwareId) {
         u.software = QString::fromLatin1(data).remove(QChar(0xFF)).trimmed();
     }
