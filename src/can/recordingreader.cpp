@@ -1,13 +1,16 @@
 #include "can/recordingreader.h"
 
 #include "can/asclineparser.h"
+#include "can/binaryrecording.h"
 #include "can/trclineparser.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 
@@ -74,6 +77,22 @@ QString translated(const char *text)
     return QCoreApplication::translate("RecordingReader", text);
 }
 
+// Enough of the start of a file to tell every binary format.
+constexpr int BinaryMagicBytes = 16;
+
+RecordingReader::Format detectBinary(const char *data, qint64 size)
+{
+    if (Mf4Recording::looksLike(data, size))
+        return RecordingReader::Mf4;
+    if (BlfRecording::looksLike(data, size))
+        return RecordingReader::Blf;
+    if (PcapRecording::looksLikePcapng(data, size))
+        return RecordingReader::Pcapng;
+    if (PcapRecording::looksLikePcap(data, size))
+        return RecordingReader::Pcap;
+    return RecordingReader::Unknown;
+}
+
 } // namespace
 
 // One reading of a recording: its format and the line parsers that carry state between lines.
@@ -87,6 +106,9 @@ struct RecordingReader::Pass
 RecordingReader::Format RecordingReader::detectFormat(const char *data, qint64 size,
                                                       const QString &fileName)
 {
+    const Format binary = detectBinary(data, size);
+    if (binary != Unknown)
+        return binary;
     int candump = 0;
     int asc = 0;
     int trc = 0;
@@ -126,6 +148,14 @@ QString RecordingReader::formatName(Format format)
         return QStringLiteral("Vector ASC");
     case Trc:
         return QStringLiteral("PEAK TRC");
+    case Mf4:
+        return QStringLiteral("ASAM MDF4");
+    case Blf:
+        return QStringLiteral("Vector BLF");
+    case Pcap:
+        return QStringLiteral("pcap");
+    case Pcapng:
+        return QStringLiteral("pcapng");
     case Unknown:
         break;
     }
@@ -175,6 +205,16 @@ bool RecordingReader::readFile(const QString &path)
     if (!openFile(path, &file))
         return false;
     const qint64 size = file.size();
+    char magic[BinaryMagicBytes];
+    const qint64 peeked = file.peek(magic, sizeof magic);
+    const Format binary = detectBinary(magic, std::max<qint64>(peeked, 0));
+    if (binary != Unknown) {
+        readBinary(binary, &file, [this](const QVector<TimedFrame> &frames) {
+            m_frames += frames;
+            return true;
+        });
+        return m_error.isEmpty();
+    }
     // A mapped file is read in place; where mapping fails (pipes, special files) read it whole.
     if (size > 0) {
         if (const uchar *mapped = file.map(0, size)) {
@@ -197,6 +237,11 @@ bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int
     QFile file;
     if (!openFile(path, &file))
         return false;
+    char magic[BinaryMagicBytes];
+    const qint64 peeked = file.peek(magic, sizeof magic);
+    const Format binary = detectBinary(magic, std::max<qint64>(peeked, 0));
+    if (binary != Unknown)
+        return readBinary(binary, &file, sink);
     chunkBytes = std::max(chunkBytes, 1);
     QByteArray buffer;
     QVector<TimedFrame> frames;
@@ -232,7 +277,7 @@ bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int
             const Format format = detectFormat(begin, end - begin, path);
             if (format == Unknown) {
                 m_error = translated(
-                    QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
+                    QT_TRANSLATE_NOOP("RecordingReader", "not a recording Tarvik reads (candump, ASC, TRC, MF4, BLF, pcap, pcapng)"));
                 return false;
             }
             m_format = format;
@@ -267,7 +312,52 @@ bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int
 void RecordingReader::parse(const QByteArray &text, const QString &fileName)
 {
     reset();
+    const Format binary = detectBinary(text.constData(), text.size());
+    if (binary != Unknown) {
+        QByteArray copy = text;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        readBinary(binary, &buffer, [this](const QVector<TimedFrame> &frames) {
+            m_frames += frames;
+            return true;
+        });
+        return;
+    }
     parseDetected(text.constData(), text.size(), fileName);
+}
+
+bool RecordingReader::readBinary(Format format, QIODevice *device, const FrameSink &sink)
+{
+    m_format = format;
+    BinaryRecordingPass pass(device, sink);
+    bool read = false;
+    switch (format) {
+    case Mf4:
+        read = Mf4Recording::read(pass);
+        break;
+    case Blf:
+        read = BlfRecording::read(pass);
+        break;
+    case Pcap:
+        read = PcapRecording::readPcap(pass);
+        break;
+    case Pcapng:
+        read = PcapRecording::readPcapng(pass);
+        break;
+    default:
+        break;
+    }
+    if (read)
+        read = pass.flush();
+    else if (pass.errorString().isEmpty() && !pass.stopped())
+        pass.fail(device->pos(), translated(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
+    else if (!pass.stopped())
+        pass.flush(); // the frames before a bad structure still count
+    m_frameCount = pass.frameCount();
+    m_skipped = pass.skipped();
+    m_problems = pass.problems();
+    m_error = pass.errorString();
+    return read;
 }
 
 void RecordingReader::parseDetected(const char *data, qint64 size, const QString &fileName)
@@ -279,7 +369,7 @@ void RecordingReader::parseDetected(const char *data, qint64 size, const QString
     const Format format = detectFormat(data, size, fileName);
     if (format == Unknown) {
         m_error = translated(
-            QT_TRANSLATE_NOOP("RecordingReader", "not a candump, ASC or TRC recording"));
+            QT_TRANSLATE_NOOP("RecordingReader", "not a recording Tarvik reads (candump, ASC, TRC, MF4, BLF, pcap, pcapng)"));
         return;
     }
     parseAs(format, data, size);
@@ -294,6 +384,16 @@ void RecordingReader::parseAs(Format format, const char *data, qint64 size)
     m_format = format;
     if (format == Unknown)
         return;
+    if (isBinary(format)) {
+        QByteArray copy(data, int(std::min<qint64>(size, INT_MAX)));
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        readBinary(format, &buffer, [this](const QVector<TimedFrame> &frames) {
+            m_frames += frames;
+            return true;
+        });
+        return;
+    }
     Pass pass{format, {}, {}};
     forEachLine(data, data + size, [&](qint64 number, const char *begin, const char *end) {
         takeLine(pass, number, begin, end, &m_frames);
@@ -325,7 +425,7 @@ void RecordingReader::takeLine(Pass &pass, qint64 lineNumber, const char *begin,
     case Trc:
         outcome = pass.trc.parseLine(begin, end, &frame);
         break;
-    case Unknown:
+    default:
         break;
     }
     if (outcome.kind == LineOutcome::Frame) {

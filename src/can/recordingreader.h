@@ -10,14 +10,19 @@
 #include <functional>
 
 class QFile;
+class QIODevice;
 
-// Reads CAN recordings in the candump log, Vector ASC and PEAK trace formats, the format chosen
-// by the content (the file name's extension only breaks a tie). Bad lines are skipped, counted
-// and described with their line numbers; the rest of the file is still read.
+// Reads CAN recordings: the text formats candump log, Vector ASC and PEAK trace, and the binary
+// formats ASAM MDF4, Vector BLF, pcap and pcapng. The format is chosen by the content (the file
+// name's extension only breaks a tie between text formats). Bad lines are skipped, counted and
+// described with their line numbers, records of a binary file that are not CAN data frames with
+// their offsets; the rest of the file is still read. A bad structure in a binary file ends the
+// reading with its offset, the frames before it kept.
 class RecordingReader
 {
 public:
-    enum Format { Unknown, Candump, Asc, Trc };
+    enum Format { Unknown, Candump, Asc, Trc, Mf4, Blf, Pcap, Pcapng };
+    static bool isBinary(Format format) { return format >= Mf4; }
 
     static constexpr int ProblemLimit = 20;
     // Lines longer than this are refused unread: no recording format writes them.
@@ -35,7 +40,7 @@ public:
     // problems (with line numbers) and errors as readFile; frames() stays empty. False when the
     // file cannot be read, holds no recording or the sink stopped.
     bool streamFile(const QString &path, const FrameSink &sink, int chunkBytes = StreamChunkBytes);
-    // Parses a whole recording; `fileName` only helps the format detection.
+    // Parses a whole recording held in memory; `fileName` only helps the format detection.
     void parse(const QByteArray &text, const QString &fileName = QString());
     // Parses as the given format without detection (Unknown parses nothing).
     void parseAs(Format format, const char *data, qint64 size);
@@ -58,6 +63,8 @@ private:
                   QVector<TimedFrame> *frames);
     void parseDetected(const char *data, qint64 size, const QString &fileName);
     void skip(qint64 lineNumber, const char *reason);
+    // Reads a binary recording from `device` into the sink; counts, problems and error as above.
+    bool readBinary(Format format, QIODevice *device, const FrameSink &sink);
 
     QVector<TimedFrame> m_frames;
     int m_skipped = 0;

@@ -395,7 +395,7 @@ void tst_RecordingReader::fileErrors_data()
     QTest::newRow("missing") << "missing.log" << QByteArray() << "";
     QTest::newRow("empty") << "empty.log" << QByteArray("") << "empty";
     QTest::newRow("unknown text") << "notes.txt" << QByteArray("dear diary\nit rained\n")
-                                  << "not a candump, ASC or TRC recording";
+                                  << "not a recording Tarvik reads (candump, ASC, TRC, MF4, BLF, pcap, pcapng)";
 }
 
 void tst_RecordingReader::fileErrors()
