@@ -10,7 +10,10 @@
 #include "model/j1939reg.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDomElement>
+#include <QFileInfo>
+#include <QHash>
 
 namespace {
 constexpr quint32 BroadcastAnnouncement = 0xECFF;
@@ -62,16 +65,35 @@ QObject *UnknownPgnFactory::owner() const
 
 void UnknownPgnFactory::appendXmlDescFile(const QString &path)
 {
-    for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
-        bool ok = false;
-        const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
-        DeviceFactoryEntry entry
-            = j1939PgnEntry(func.attribute(QStringLiteral("key")).toLatin1(), ok ? pgn : 0u,
-                            func.firstChildElement(QStringLiteral("name")).text(),
-                            &XmlStaticPgnJ1939DeviceFunction::staticMetaObject);
-        entry.xml = elementToXml(func);
-        appendEntry(entry);
+    // Every J1939 unit's catalogue holds the library's entries: they are made once per file
+    // while it stays the same (size and time), not again for each unit auto-detection finds.
+    // Per thread, as the entries' texts are shared with the copies handed out.
+    struct Made
+    {
+        qint64 size = -1;
+        QDateTime modified;
+        QVector<DeviceFactoryEntry> entries;
+    };
+    thread_local QHash<QString, Made> made;
+    const QFileInfo info(path);
+    auto cached = made.find(path);
+    if (cached == made.end() || cached->size != info.size()
+        || cached->modified != info.lastModified()) {
+        Made fresh{info.size(), info.lastModified(), {}};
+        for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
+            bool ok = false;
+            const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
+            DeviceFactoryEntry entry
+                = j1939PgnEntry(func.attribute(QStringLiteral("key")).toLatin1(), ok ? pgn : 0u,
+                                func.firstChildElement(QStringLiteral("name")).text(),
+                                &XmlStaticPgnJ1939DeviceFunction::staticMetaObject);
+            entry.xml = elementToXml(func);
+            fresh.entries.append(entry);
+        }
+        cached = made.insert(path, fresh);
     }
+    for (const DeviceFactoryEntry &entry : qAsConst(cached->entries))
+        appendEntry(entry);
 }
 
 bool UnknownPgnFactory::isManualOnly(const QByteArray &key) const
