@@ -59,6 +59,11 @@ public:
 
     // Takes the records due before `nowMs` (and at it, for the last frame): a record shows the
     // values of the frames up to and including its time.
+    bool due(qint64 nowMs, bool inclusive) const
+    {
+        return m_nextMs < nowMs || (inclusive && m_nextMs == nowMs);
+    }
+
     void advance(qint64 nowMs, bool inclusive)
     {
         for (; m_nextMs < nowMs || (inclusive && m_nextMs == nowMs); m_nextMs += m_periodMs) {
@@ -153,6 +158,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
             csv.write(EventRowWriter::headerLine());
             return true;
         }
+        decoder.setCoalescing(true);
         log.emplace(startUs, periodMs);
         log->columns = schemeColumns(decoder.devices());
         decoder.setItemObserver([&log](AbstractDisplayableItem *item) {
@@ -171,6 +177,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
             });
         } else {
             for (const TimedFrame &frame : frames) {
+                if (log->due(frame.timeUs / 1000, false))
+                    decoder.settle();
                 log->advance(frame.timeUs / 1000, false);
                 DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
                 decoder.feed(frame, &result);
@@ -188,6 +196,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     if (rows) {
         csv.write(rows->takeBlock());
     } else {
+        decoder.settle();
         log->advance(lastUs / 1000, true);
         log->write(csv);
     }

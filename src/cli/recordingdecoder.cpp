@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 
 #include "descriptions/candevicefactory.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "model/j1939device.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
@@ -75,14 +76,77 @@ void RecordingDecoder::expireBroadcast(const TimedFrame &frame)
 void RecordingDecoder::feed(const TimedFrame &frame, DispatchResult *result)
 {
     const CanMessage &m = frame.message;
+    if (m_coalescing && coalesce(frame, result))
+        return;
     const bool broadcast = isBroadcastTransport(m);
     if (broadcast)
         expireBroadcast(frame);
+    // An address claim may move a unit: what waits goes where it was meant to, then routes
+    // are learned again.
+    const bool claim = m_coalescing && m.extended && m.pduFormat() == AddressClaimPf;
+    if (claim)
+        forgetRoutes();
     m_dispatcher.dispatchMessage(m, result);
     if (broadcast && !m_broadcastDevice[m.address()])
         m_broadcastDevice[m.address()] = qobject_cast<J1939Device *>(result->item);
     if (m_autoDetect && !result->status.testFlag(DispatchResult::Dispatched))
         detect(m, result);
+    else if (m_coalescing && !claim)
+        learnRoute(m, *result);
+}
+
+bool RecordingDecoder::coalesce(const TimedFrame &frame, DispatchResult *result)
+{
+    const CanMessage &m = frame.message;
+    const auto route = m_routes.constFind(m.id | (m.extended ? 0x80000000u : 0u));
+    if (route == m_routes.constEnd())
+        return false;
+    Waiting &slot = m_waiting[*route];
+    if (slot.waiting)
+        ++m_coalesced;
+    else
+        m_waitingOrder.append(*route);
+    slot.frame = frame;
+    slot.waiting = true;
+    result->item = m_routeItems.at(*route);
+    result->status |= DispatchResult::Dispatched;
+    return true;
+}
+
+void RecordingDecoder::learnRoute(const CanMessage &m, const DispatchResult &result)
+{
+    // Only broadcast groups of functions that decode each frame on its own, with nothing but
+    // their values to show for it: no script, no transport, no unicast target walk.
+    if (!m.extended || m.pduFormat() < 0xF0 || !result.status.testFlag(DispatchResult::Dispatched))
+        return;
+    const auto *function = qobject_cast<XmlStaticPgnJ1939DeviceFunction *>(result.item);
+    if (!function || function->hasScript())
+        return;
+    const quint32 key = m.id | 0x80000000u;
+    if (m_routes.contains(key))
+        return;
+    m_routes.insert(key, m_waiting.size());
+    m_waiting.append(Waiting());
+    m_routeItems.append(result.item);
+}
+
+void RecordingDecoder::settle()
+{
+    for (const int index : qAsConst(m_waitingOrder)) {
+        Waiting &slot = m_waiting[index];
+        slot.waiting = false;
+        DispatchResult result(DispatchResult::Received, slot.frame.timeUs / 1000);
+        m_dispatcher.dispatchMessage(slot.frame.message, &result);
+    }
+    m_waitingOrder.clear();
+}
+
+void RecordingDecoder::forgetRoutes()
+{
+    settle();
+    m_routes.clear();
+    m_waiting.clear();
+    m_routeItems.clear();
 }
 
 void RecordingDecoder::detect(const CanMessage &message, DispatchResult *result)
@@ -101,6 +165,8 @@ void RecordingDecoder::detect(const CanMessage &message, DispatchResult *result)
                 m_undetectable.insert(key);
             return;
         }
+        if (m_coalescing)
+            forgetRoutes();
         for (AbstractDisplayableItem *item : created)
             addItem(item);
         AbstractDisplayableItem *last = created.last();

@@ -5,6 +5,7 @@
 #include "descriptions/autodetector.h"
 #include "model/devicedispatcher.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -40,6 +41,17 @@ public:
 
     // Offers one frame to the devices; frames come in recording order.
     void feed(const TimedFrame &frame, DispatchResult *result);
+
+    // For output that only looks at the values now and then (samples): a frame of a function
+    // decoded from its description alone, whose identifier went to that function before, is
+    // kept instead of decoded, the latest per identifier, and decoded by settle(). Every other
+    // frame is decoded at once; routing changes (address claims, new items) settle first.
+    void setCoalescing(bool on) { m_coalescing = on; }
+    // Decodes the frames kept, each identifier's latest with its own time stamp, in the order
+    // the identifiers first waited. Call before reading values.
+    void settle();
+    // Frames kept and later replaced by a newer one of their identifier (never decoded).
+    qint64 coalescedFrames() const { return m_coalesced; }
     void play(const QVector<TimedFrame> &frames, const Observer &observer);
 
     // The top-level devices in the order they joined (scheme first, then detected ones).
@@ -61,6 +73,22 @@ private:
     // broadcast frame (µs), for the receive time-out.
     J1939Device *m_broadcastDevice[256] = {};
     qint64 m_lastBroadcastUs[256] = {};
+    // Coalescing: per identifier that goes to a description-decoded function, the frame kept.
+    struct Waiting
+    {
+        TimedFrame frame;
+        bool waiting = false;
+    };
+    static constexpr quint8 AddressClaimPf = 0xEE;
+    bool coalesce(const TimedFrame &frame, DispatchResult *result);
+    void forgetRoutes();
+    void learnRoute(const CanMessage &message, const DispatchResult &result);
+    bool m_coalescing = false;
+    QHash<quint32, int> m_routes; // identifier (bit 31: extended) -> index in m_waiting
+    QVector<Waiting> m_waiting;
+    QVector<AbstractDisplayableItem *> m_routeItems; // parallel to m_waiting
+    QVector<int> m_waitingOrder;
+    qint64 m_coalesced = 0;
     // Frames auto-detection found nothing for, by source and parameter group: not asked again.
     QSet<quint32> m_undetectable;
 };
