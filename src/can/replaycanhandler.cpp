@@ -1,5 +1,7 @@
 #include "can/replaycanhandler.h"
 
+#include "can/busclock.h"
+
 #include <QDebug>
 #include <QFileInfo>
 #include <mutex>
@@ -121,6 +123,7 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
     m_skipped = reader.skippedLines();
     m_loopPeriodUs = loopPeriodFor(m_frames);
     m_playing = false;
+    m_index = int(index);
     setLastError(QString());
     return true;
 }
@@ -132,11 +135,12 @@ bool ReplayCanHandler::startImpl()
         setLastError(tr("No recording selected"));
         return false;
     }
-    m_clock.start();
     m_next = 0;
     m_loopOffsetUs = 0;
     m_loops = 0;
     m_playing = true;
+    m_endReached = false;
+    anchor(0);
     return true;
 }
 
@@ -144,7 +148,125 @@ bool ReplayCanHandler::stopImpl()
 {
     std::lock_guard locker(m_mutex);
     m_playing = false;
+    BusClock::followWallClock();
     return true;
+}
+
+qint64 ReplayCanHandler::positionNowUs() const
+{
+    if (m_frames.isEmpty())
+        return 0;
+    if (m_paused || !m_playing)
+        return m_anchorPositionUs;
+    if (m_speed <= AsFastAsPossible)
+        return m_lastDeliveredUs;
+    return m_anchorPositionUs + qint64(double(m_clock.nsecsElapsed()) / 1000.0 * m_speed);
+}
+
+void ReplayCanHandler::anchor(qint64 positionUs)
+{
+    m_anchorPositionUs = positionUs;
+    m_lastDeliveredUs = positionUs;
+    m_clock.start();
+    publishClock();
+}
+
+void ReplayCanHandler::publishClock() const
+{
+    // The demo bus's simulated units answer in real time: it stays on the wall clock.
+    if (m_index == 0 || m_frames.isEmpty() || !m_playing) {
+        BusClock::followWallClock();
+        return;
+    }
+    const qint64 busUs = m_frames.first().timeUs + m_loopOffsetUs + m_anchorPositionUs;
+    // As fast as possible, the clock moves with the frames (set at each batch).
+    const double rate = m_paused || m_speed <= AsFastAsPossible ? 0.0 : m_speed;
+    BusClock::followRecording(busUs / 1000, rate);
+}
+
+void ReplayCanHandler::setPaused(bool paused)
+{
+    std::lock_guard locker(m_mutex);
+    if (paused == m_paused)
+        return;
+    const qint64 position = positionNowUs();
+    m_paused = paused;
+    if (!paused && m_endReached) {
+        // Play at the end starts again from the beginning.
+        m_endReached = false;
+        m_next = 0;
+        anchor(0);
+        return;
+    }
+    anchor(position);
+}
+
+bool ReplayCanHandler::isPaused() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_paused;
+}
+
+void ReplayCanHandler::setSpeed(double speed)
+{
+    std::lock_guard locker(m_mutex);
+    const qint64 position = positionNowUs();
+    m_speed = std::max(AsFastAsPossible, speed);
+    anchor(position);
+}
+
+double ReplayCanHandler::speed() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_speed;
+}
+
+void ReplayCanHandler::setLooping(bool on)
+{
+    std::lock_guard locker(m_mutex);
+    m_looping = on;
+}
+
+bool ReplayCanHandler::isLooping() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_looping;
+}
+
+void ReplayCanHandler::seek(qint64 positionUs)
+{
+    std::lock_guard locker(m_mutex);
+    if (m_frames.isEmpty())
+        return;
+    const qint64 origin = m_frames.first().timeUs;
+    positionUs = std::clamp<qint64>(positionUs, 0, m_frames.last().timeUs - origin);
+    const auto next = std::lower_bound(
+        m_frames.cbegin(), m_frames.cend(), origin + positionUs,
+        [](const TimedFrame &frame, qint64 timeUs) { return frame.timeUs < timeUs; });
+    m_next = int(next - m_frames.cbegin());
+    if (m_next == m_frames.size())
+        m_next = m_frames.size() - 1;
+    m_endReached = false;
+    anchor(positionUs);
+}
+
+qint64 ReplayCanHandler::positionUs() const
+{
+    std::lock_guard locker(m_mutex);
+    const qint64 duration = m_frames.isEmpty() ? 0 : m_frames.last().timeUs - m_frames.first().timeUs;
+    return std::clamp<qint64>(positionNowUs(), 0, duration);
+}
+
+qint64 ReplayCanHandler::durationUs() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_frames.isEmpty() ? 0 : m_frames.last().timeUs - m_frames.first().timeUs;
+}
+
+qint64 ReplayCanHandler::originUs() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_frames.isEmpty() ? 0 : m_frames.first().timeUs;
 }
 
 bool ReplayCanHandler::setBaudRateImpl(unsigned rate)
@@ -160,20 +282,37 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
     {
         std::lock_guard locker(m_mutex);
         playing = m_playing;
-        if (m_playing) {
-            const qint64 nowUs = m_clock.nsecsElapsed() / 1000;
+        if (m_playing && !m_paused) {
+            const bool asFast = m_speed <= AsFastAsPossible;
+            const qint64 nowUs = positionNowUs();
             const qint64 originUs = m_frames.first().timeUs;
             while (batch.size() < ReadBatchLimit) {
                 const TimedFrame &next = m_frames.at(m_next);
-                if (next.timeUs - originUs + m_loopOffsetUs > nowUs)
+                const qint64 at = next.timeUs - originUs;
+                if (!asFast && at > nowUs)
                     break;
                 batch.append(next.message);
-                if (++m_next == m_frames.size()) {
-                    m_next = 0;
-                    m_loopOffsetUs += m_loopPeriodUs;
-                    ++m_loops;
+                m_lastDeliveredUs = at;
+                if (++m_next < m_frames.size())
+                    continue;
+                m_next = 0;
+                ++m_loops;
+                if (!m_looping) {
+                    // The end: the player stands at the last frame until told otherwise.
+                    m_paused = true;
+                    anchor(at);
+                    m_next = m_frames.size() - 1;
+                    m_endReached = true;
+                    break;
                 }
+                // The next pass starts one loop period after this one did.
+                m_loopOffsetUs += m_loopPeriodUs;
+                anchor(asFast ? 0 : nowUs - m_loopPeriodUs);
+                if (asFast)
+                    break;
             }
+            if (asFast && !batch.isEmpty())
+                publishClock();
         }
     }
     if (playing) {
@@ -217,4 +356,10 @@ quint64 ReplayCanHandler::loopsCompleted() const
 {
     std::lock_guard locker(m_mutex);
     return m_loops;
+}
+
+QString ReplayCanHandler::playingPath() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_playing && m_index > 0 ? m_paths.value(m_index) : QString();
 }

@@ -11,8 +11,11 @@
 
 #include <functional>
 
-// Plays recordings (candump, Vector ASC, PEAK trace) in real time, looping, as if an adapter received them; sent frames are
-// accepted. The built-in demo bus is transceiver 0; recordings named by the user follow.
+// Plays recordings (any format the recording reader knows) as if an adapter received them;
+// sent frames are accepted. The built-in demo bus is transceiver 0; recordings named by the
+// user follow. Plays in real time and loops unless told otherwise: the player's controls pause,
+// change the speed, seek and switch looping off. While a recording of the user's plays, the
+// bus clock follows its time.
 class ReplayCanHandler : public AbstractCanHandler
 {
     Q_OBJECT
@@ -35,6 +38,22 @@ public:
     int skippedLineCount() const;
     qint64 loopPeriodUs() const;
     quint64 loopsCompleted() const;
+    // Player controls, any thread. Speed is recording seconds per wall second; 0 plays as fast
+    // as the bus thread takes the frames. Positions are µs from the recording's first frame.
+    static constexpr double AsFastAsPossible = 0.0;
+    void setPaused(bool paused);
+    bool isPaused() const;
+    void setSpeed(double speed);
+    double speed() const;
+    void setLooping(bool on);
+    bool isLooping() const;
+    void seek(qint64 positionUs);
+    qint64 positionUs() const;
+    qint64 durationUs() const;
+    // The recording of the user's that plays (not the demo bus), or empty.
+    QString playingPath() const;
+    // The first frame's time stamp (µs since the epoch for absolute recordings).
+    qint64 originUs() const;
     // The units that answer what is sent; the demo bus has the machine controller's.
     SimulatedBus *simulatedBus() { return &m_simulated; }
     // Puts the demo bus's units on the simulated far end each time the demo bus is chosen. They
@@ -55,6 +74,12 @@ protected:
     bool stopImpl() override;
 
 private:
+    // The recording position the clock stands at now (lock held).
+    qint64 positionNowUs() const;
+    // Restarts the clock at `positionUs` (lock held) and sets the bus clock.
+    void anchor(qint64 positionUs);
+    void publishClock() const;
+
     mutable std::mutex m_mutex; // guards everything below
     QStringList m_paths;
     QVector<TimedFrame> m_frames;
@@ -65,6 +90,13 @@ private:
     int m_next = 0;
     qint64 m_loopOffsetUs = 0;
     quint64 m_loops = 0;
+    int m_index = 0;
+    bool m_paused = false;
+    bool m_endReached = false;
+    bool m_looping = true;
+    double m_speed = 1.0;
+    qint64 m_anchorPositionUs = 0; // the position when m_clock was started
+    qint64 m_lastDeliveredUs = 0;  // as fast as possible: the position is the last frame's
     UnitSource m_demoUnits;
     SimulatedBus m_simulated; // has its own lock
 };

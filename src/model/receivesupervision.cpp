@@ -1,5 +1,7 @@
 #include "model/receivesupervision.h"
 
+#include "can/busclock.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -20,13 +22,14 @@ ReceiveSupervision::ReceiveSupervision(QObject *item)
 void ReceiveSupervision::setNominalInterval(int interval)
 {
     m_nominalInterval = interval;
-    m_timer.setInterval(std::max(0, interval));
+    m_timer.setInterval(std::max(0, BusClock::wallInterval(interval)));
 }
 
 void ReceiveSupervision::arm(int interval)
 {
+    // Periods are the bus's: a recording played faster has shorter ones on the wall clock.
     if (interval > 0)
-        m_timer.start(interval);
+        m_timer.start(BusClock::wallInterval(interval));
     else
         m_timer.start();
     m_frameSinceArm = false;
@@ -46,7 +49,8 @@ bool ReceiveSupervision::rearmForLateFrame()
 {
     if (!m_frameSinceArm || m_nominalInterval <= 0)
         return false;
-    const qint64 remaining = m_nominalInterval - (steadyMs() - m_lastFrameAt);
+    const qint64 remaining
+        = BusClock::wallInterval(m_nominalInterval) - (steadyMs() - m_lastFrameAt);
     m_frameSinceArm = false;
     if (remaining <= 1)
         return false;
@@ -59,9 +63,11 @@ bool ReceiveSupervision::periodEnded()
 {
     if (rearmForLateFrame())
         return false;
-    if (m_timer.interval() != m_nominalInterval && m_nominalInterval > 0)
-        m_timer.start(m_nominalInterval);
-    return true;
+    const int wall = BusClock::wallInterval(m_nominalInterval);
+    if (m_timer.interval() != wall && m_nominalInterval > 0)
+        m_timer.start(wall);
+    // No bus time passes while a played recording pauses: no period ends.
+    return BusClock::rate() > 0;
 }
 
 int ReceiveSupervision::countMissedPeriod()

@@ -21,7 +21,8 @@ struct Parser
                             QCoreApplication::translate(
                                 "Main", "Adapter port, skipping the port dialog: a listed name, a "
                                         "serial device path, a CAN bus plugin:interface, or a "
-                                        "recording to replay (candump *.log, Vector *.asc, PEAK *.trc)."),
+                                        "recording to replay (candump *.log, Vector *.asc, PEAK "
+                                        "*.trc, MF4, BLF, pcap, pcapng)."),
                             QStringLiteral("name")};
     QCommandLineOption library{
         QStringLiteral("library"),

@@ -16,6 +16,7 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/buscheckactions.h"
+#include "ui/recordingplayer.h"
 #include "ui/cataloguebar.h"
 #include "ui/clearingactions.h"
 #include "ui/codeactions.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildStatusBar();
     new ClearingActions(this);
     m_busCheck = new BusCheckActions(this);
+    m_player = new RecordingPlayer(this);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);
@@ -490,6 +492,7 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
         connect(handler, &AbstractCanHandler::stateChanged, this,
                 &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
         slotTransceiverStateChanged(handler->state());
+        m_player->attach(handler);
     }
 }
 

@@ -15,6 +15,7 @@ class AbstractDisplayableItem;
 class AbstractSchemeTreeItem;
 class AutoDetector;
 class BusCheckActions;
+class RecordingPlayer;
 class CatalogueBar;
 class CanLoadBar;
 class DeviceConstructorModel;
@@ -137,6 +138,7 @@ public:
     CatalogueBar *catalogueBar() const { return m_catalogueBar; }
     UnitActions *unitActions() const { return m_unitActions; }
     BusCheckActions *busCheck() const { return m_busCheck; }
+    RecordingPlayer *player() const { return m_player; }
 
 public slots:
     void slotTransceiverStateChanged(int state);
@@ -230,6 +232,7 @@ private:
     CatalogueBar *m_catalogueBar = nullptr;
     UnitActions *m_unitActions = nullptr;
     BusCheckActions *m_busCheck = nullptr;
+    RecordingPlayer *m_player = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/parameterlogrecorder.h"
 
+#include "can/busclock.h"
+
 #include "app/parameterlog.h"
 
 #include <QAction>
@@ -60,7 +62,8 @@ bool ParameterLogRecorder::start(const SchemeTreeModel *model)
     }
     const QDateTime startTime = QDateTime::currentDateTime();
     const QString path = ParameterLog::fileName(directory, startTime);
-    if (!m_log->start(path, columns, startTime.toMSecsSinceEpoch())) {
+    // Records are on the bus time (a played recording's own); the name on the wall clock.
+    if (!m_log->start(path, columns, BusClock::nowMs())) {
         m_startAction->setChecked(false);
         return false;
     }
@@ -91,7 +94,10 @@ void ParameterLogRecorder::slotParameterLogTick()
         m_timer->stop();
         return;
     }
-    if (!m_log->writeRecord(QDateTime::currentMSecsSinceEpoch(), m_liveAction->isChecked())) {
+    // A paused recording adds no time, so no record.
+    if (BusClock::followsRecording() && BusClock::rate() <= 0)
+        return;
+    if (!m_log->writeRecord(BusClock::nowMs(), m_liveAction->isChecked())) {
         // What was written so far stays; the user learns why the log ended.
         const QString reason = m_log->errorString();
         m_startAction->setChecked(false);

@@ -5715,10 +5715,6 @@ Options:
         <translation>Ошибка инициализации CAN</translation>
     </message>
     <message>
-        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a recording to replay (candump *.log, Vector *.asc, PEAK *.trc).</source>
-        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному порту, модуль:интерфейс шины CAN или запись для воспроизведения (candump *.log, Vector *.asc, PEAK *.trc).</translation>
-    </message>
-    <message>
         <source>Adapter library to load for j2534, slcan or slmcp, instead of the configured or default one.</source>
         <translation>Библиотека адаптера j2534, slcan или slmcp вместо заданной в настройках или стандартной.</translation>
     </message>
@@ -5733,6 +5729,10 @@ Options:
     <message>
         <source>Interface language: ru for Russian, anything else for English (default: the system&apos;s).</source>
         <translation>Язык интерфейса: ru — русский, любой другой код — английский (по умолчанию — язык системы).</translation>
+    </message>
+    <message>
+        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a recording to replay (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng).</source>
+        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному устройству, модуль шины CAN:интерфейс или запись для воспроизведения (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng).</translation>
     </message>
 </context>
 <context>
@@ -6668,6 +6668,81 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>RecordingPlayer</name>
+    <message>
+        <source>Recordings (*.log *.asc *.trc *.mf4 *.MF4 *.blf *.pcap *.pcapng);;All files (*)</source>
+        <translation>Записи (*.log *.asc *.trc *.mf4 *.MF4 *.blf *.pcap *.pcapng);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Open recording…</source>
+        <translation>Открыть запись…</translation>
+    </message>
+    <message>
+        <source>Player</source>
+        <translation>Проигрыватель</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Loop</source>
+        <translation>По кругу</translation>
+    </message>
+    <message>
+        <source>Plays a recording (candump, ASC, TRC, MF4, BLF, pcap, pcapng) as the bus, with pause, speed and seeking</source>
+        <translation>Воспроизводит запись (candump, ASC, TRC, MF4, BLF, pcap, pcapng) как шину: с паузой, выбором скорости и перемоткой</translation>
+    </message>
+    <message>
+        <source>Pause or go on playing the recording (Space)</source>
+        <translation>Приостановить или продолжить воспроизведение записи (Пробел)</translation>
+    </message>
+    <message>
+        <source>Playing speed</source>
+        <translation>Скорость воспроизведения</translation>
+    </message>
+    <message>
+        <source>As fast as possible</source>
+        <translation>Как можно быстрее</translation>
+    </message>
+    <message>
+        <source>Drag to move along the recording&apos;s time</source>
+        <translation>Перетащите, чтобы перейти к другому времени записи</translation>
+    </message>
+    <message>
+        <source>Start again at the end</source>
+        <translation>В конце начинать сначала</translation>
+    </message>
+    <message>
+        <source>Open recording</source>
+        <translation>Открыть запись</translation>
+    </message>
+    <message>
+        <source>A recording plays on the replay adapter, not on a live bus. Start Tarvik with &quot;--adapter replay&quot; (or choose Replay at the start) to play %1.</source>
+        <translation>Запись воспроизводится на адаптере воспроизведения, а не на живой шине. Чтобы воспроизвести %1, запустите Tarvik с «--adapter replay» (или выберите «Воспроизведение» при запуске).</translation>
+    </message>
+    <message>
+        <source>the file cannot be read</source>
+        <translation>файл не читается</translation>
+    </message>
+    <message>
+        <source>Cannot play %1: %2</source>
+        <translation>Не удалось воспроизвести %1: %2</translation>
+    </message>
+    <message>
+        <source>Recording</source>
+        <translation>Запись</translation>
+    </message>
+    <message numerus="yes">
+        <source>Playing %1: %n frames</source>
+        <translation>
+            <numerusform>Воспроизводится %1: %n кадр</numerusform>
+            <numerusform>Воспроизводится %1: %n кадра</numerusform>
+            <numerusform>Воспроизводится %1: %n кадров</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>RecordingReader</name>
     <message>
         <source>not an ASC line</source>
@@ -6726,10 +6801,6 @@ Use %1 ms?</source>
         <translation>файл пуст</translation>
     </message>
     <message>
-        <source>not a candump, ASC or TRC recording</source>
-        <translation>не запись candump, ASC или TRC</translation>
-    </message>
-    <message>
         <source>line too long</source>
         <translation>слишком длинная строка</translation>
     </message>
@@ -6748,6 +6819,34 @@ Use %1 ms?</source>
     <message>
         <source>bad time stamp</source>
         <translation>неверная метка времени</translation>
+    </message>
+    <message>
+        <source>offset %1: %2</source>
+        <translation>смещение %1: %2</translation>
+    </message>
+    <message>
+        <source>BLF is not read yet</source>
+        <translation>BLF пока не читается</translation>
+    </message>
+    <message>
+        <source>MF4 is not read yet</source>
+        <translation>MF4 пока не читается</translation>
+    </message>
+    <message>
+        <source>pcap is not read yet</source>
+        <translation>pcap пока не читается</translation>
+    </message>
+    <message>
+        <source>pcapng is not read yet</source>
+        <translation>pcapng пока не читается</translation>
+    </message>
+    <message>
+        <source>not a recording Tarvik reads (candump, ASC, TRC, MF4, BLF, pcap, pcapng)</source>
+        <translation>не запись, которую читает Tarvik (candump, ASC, TRC, MF4, BLF, pcap, pcapng)</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>не читается</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "ui/editors/plotdocks.h"
 
+#include "can/busclock.h"
+
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -153,7 +155,7 @@ QDockWidget *PlotDocks::plotSources(const QVector<ParameterPlotter::Source> &sou
     plot->plotter().setSources(sources);
     plot->setWindow(m_windowMinutes * 60.0);
     // The plot starts with the values as they are now.
-    plot->plotter().sampleNow(QDateTime::currentMSecsSinceEpoch());
+    plot->plotter().sampleNow(BusClock::nowMs());
     plot->rebuild();
     const QVector<PlotTable::Column> &columns = plot->table().columns();
     QString title = columns.isEmpty() ? tr("Plot") : tr("Plot: %1").arg(columns.first().label);
@@ -210,7 +212,8 @@ void PlotDocks::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
 {
     if (m_docks.isEmpty())
         return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // The bus time: a played recording's own, standing still while it pauses.
+    const qint64 now = BusClock::nowMs();
     for (PlotWidget *plot : plots()) {
         if (plot->isLive())
             plot->sample(pack, now);

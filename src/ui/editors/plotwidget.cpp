@@ -1,5 +1,7 @@
 #include "ui/editors/plotwidget.h"
 
+#include "can/busclock.h"
+
 #include "ui/editors/plotcurve.h"
 #include "ui/editors/plotzoomer.h"
 #include "util/savefile.h"
@@ -44,7 +46,7 @@ const QColor CurveColours[] = {Qt::blue,       Qt::red,          QColor(0, 140, 
 
 PlotWidget::PlotWidget(bool live, QWidget *parent)
     : QWidget(parent)
-    , m_plotter(QDateTime::currentMSecsSinceEpoch())
+    , m_plotter(BusClock::nowMs())
     , m_live(live)
 {
     auto *box = new QVBoxLayout(this);

@@ -1,0 +1,239 @@
+#include "ui/recordingplayer.h"
+
+#include "can/abstractcanhandler.h"
+#include "can/replaycanhandler.h"
+#include "ui/mainwindow.h"
+#include "ui/userquestions.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+const char *const RecordingFilter = QT_TRANSLATE_NOOP(
+    "RecordingPlayer", "Recordings (*.log *.asc *.trc *.mf4 *.MF4 *.blf *.pcap *.pcapng);;All files (*)");
+// The position slider counts milliseconds of the recording.
+constexpr int SliderUnitUs = 1000;
+
+} // namespace
+
+const QVector<double> &RecordingPlayer::speeds()
+{
+    static const QVector<double> list{0.25, 0.5, 1, 2, 5, 10, 20, ReplayCanHandler::AsFastAsPossible};
+    return list;
+}
+
+RecordingPlayer::RecordingPlayer(MainWindow *window)
+    : QObject(window)
+    , m_window(window)
+    , m_open(new QAction(tr("Open recording…"), window))
+    , m_bar(new QToolBar(tr("Player"), window))
+    , m_pause(new QAction(tr("Pause"), m_bar))
+    , m_speed(new QComboBox(m_bar))
+    , m_position(new QSlider(Qt::Horizontal, m_bar))
+    , m_loop(new QCheckBox(tr("Loop"), m_bar))
+    , m_time(new QLabel(m_bar))
+    , m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("recordingPlayer"));
+    m_open->setObjectName(QStringLiteral("actionOpenRecording"));
+    m_open->setStatusTip(tr("Plays a recording (candump, ASC, TRC, MF4, BLF, pcap, pcapng) as the "
+                            "bus, with pause, speed and seeking"));
+    if (auto *file = window->findChild<QMenu *>(QStringLiteral("menuFile"))) {
+        QAction *before = window->findChild<QAction *>(QStringLiteral("actionOpenParameterLog"));
+        file->insertAction(before, m_open);
+    }
+    connect(m_open, &QAction::triggered, this, &RecordingPlayer::openRecording);
+
+    m_bar->setObjectName(QStringLiteral("playerBar"));
+    m_pause->setObjectName(QStringLiteral("actionPlayerPause"));
+    m_pause->setCheckable(true);
+    m_pause->setIcon(m_bar->style()->standardIcon(QStyle::SP_MediaPause));
+    m_pause->setToolTip(tr("Pause or go on playing the recording (Space)"));
+    m_pause->setShortcut(Qt::Key_Space);
+    m_pause->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_bar->addAction(m_pause);
+    m_speed->setObjectName(QStringLiteral("playerSpeed"));
+    m_speed->setToolTip(tr("Playing speed"));
+    for (double speed : speeds()) {
+        const QString text = speed == ReplayCanHandler::AsFastAsPossible ? tr("As fast as possible")
+                             : speed == 0.25                             ? QStringLiteral("¼×")
+                             : speed == 0.5                              ? QStringLiteral("½×")
+                                         : QStringLiteral("%1×").arg(speed);
+        m_speed->addItem(text, speed);
+    }
+    m_speed->setCurrentIndex(int(speeds().indexOf(1.0)));
+    m_bar->addWidget(m_speed);
+    m_position->setObjectName(QStringLiteral("playerPosition"));
+    m_position->setToolTip(tr("Drag to move along the recording's time"));
+    m_position->setMinimumWidth(240);
+    m_bar->addWidget(m_position);
+    m_time->setObjectName(QStringLiteral("playerTime"));
+    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000 / 00:00:00.000")));
+    m_bar->addWidget(m_time);
+    m_loop->setObjectName(QStringLiteral("playerLoop"));
+    m_loop->setChecked(true);
+    m_loop->setToolTip(tr("Start again at the end"));
+    m_bar->addWidget(m_loop);
+    window->addToolBar(Qt::BottomToolBarArea, m_bar);
+    m_bar->hide();
+
+    connect(m_pause, &QAction::toggled, this, [this](bool paused) {
+        if (ReplayCanHandler *r = replay())
+            r->setPaused(paused);
+        refresh();
+    });
+    connect(m_speed, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+        if (ReplayCanHandler *r = replay())
+            r->setSpeed(m_speed->currentData().toDouble());
+    });
+    connect(m_loop, &QCheckBox::toggled, this, [this](bool on) {
+        if (ReplayCanHandler *r = replay())
+            r->setLooping(on);
+    });
+    connect(m_position, &QSlider::sliderPressed, this, [this] { m_dragging = true; });
+    connect(m_position, &QSlider::sliderReleased, this, [this] { m_dragging = false; });
+    // Dragging seeks as the handle moves; a click on the groove or a key moves it too.
+    connect(m_position, &QSlider::valueChanged, this, [this](int value) {
+        if (m_position->signalsBlocked())
+            return;
+        if (ReplayCanHandler *r = replay())
+            r->seek(qint64(value) * SliderUnitUs);
+        refresh();
+    });
+    m_timer->setInterval(200);
+    connect(m_timer, &QTimer::timeout, this, &RecordingPlayer::refresh);
+}
+
+void RecordingPlayer::attach(AbstractCanHandler *handler)
+{
+    m_handler = handler;
+    // A recording named at the start plays once the handler opens.
+    if (handler)
+        connect(handler, &AbstractCanHandler::stateChanged, this, &RecordingPlayer::showPlaying,
+                Qt::QueuedConnection);
+    showPlaying();
+}
+
+void RecordingPlayer::setRefreshInterval(int ms)
+{
+    m_timer->setInterval(ms);
+}
+
+ReplayCanHandler *RecordingPlayer::replay() const
+{
+    return qobject_cast<ReplayCanHandler *>(m_handler.data());
+}
+
+void RecordingPlayer::openRecording()
+{
+    QSettings settings;
+    const QString start = settings.value(QStringLiteral("Player/Directory")).toString();
+    const QString path = m_window->questions()->askOpenFileName(tr("Open recording"),
+                                                                tr(RecordingFilter), start);
+    if (path.isEmpty())
+        return;
+    settings.setValue(QStringLiteral("Player/Directory"), QFileInfo(path).absolutePath());
+    open(path);
+}
+
+bool RecordingPlayer::open(const QString &path)
+{
+    ReplayCanHandler *r = replay();
+    if (!r) {
+        m_window->questions()->showError(
+            tr("Open recording"),
+            tr("A recording plays on the replay adapter, not on a live bus. Start Tarvik with "
+               "\"--adapter replay\" (or choose Replay at the start) to play %1.")
+                .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    const int index = r->addRecording(path);
+    const bool ok = index >= 0 && r->setTransceiver(index) && r->start();
+    if (!ok) {
+        const QString reason = index < 0 ? tr("the file cannot be read") : r->lastError();
+        m_window->questions()->showError(tr("Open recording"),
+                                         tr("Cannot play %1: %2")
+                                             .arg(QDir::toNativeSeparators(path), reason));
+        showPlaying();
+        return false;
+    }
+    r->setSpeed(m_speed->currentData().toDouble());
+    r->setLooping(m_loop->isChecked());
+    {
+        const QSignalBlocker blocker(m_pause);
+        m_pause->setChecked(false);
+    }
+    m_window->showConnection(tr("Recording"), QFileInfo(path).fileName());
+    m_window->statusBar()->showMessage(
+        tr("Playing %1: %n frames", nullptr, r->loadedFrameCount()).arg(QFileInfo(path).fileName()),
+        5000);
+    showPlaying();
+    return true;
+}
+
+void RecordingPlayer::showPlaying()
+{
+    ReplayCanHandler *r = replay();
+    const bool playing = r && !r->playingPath().isEmpty();
+    m_bar->setVisible(playing);
+    if (!playing) {
+        m_timer->stop();
+        return;
+    }
+    {
+        const QSignalBlocker blocker(m_position);
+        m_position->setRange(0, int(std::min<qint64>(r->durationUs() / SliderUnitUs, INT_MAX)));
+        m_position->setPageStep(std::max(1, m_position->maximum() / 20));
+        m_position->setSingleStep(std::max(1, m_position->maximum() / 200));
+    }
+    {
+        const QSignalBlocker blocker(m_loop);
+        m_loop->setChecked(r->isLooping());
+    }
+    m_timer->start();
+    refresh();
+}
+
+QString RecordingPlayer::timeText(qint64 us)
+{
+    const qint64 ms = us / 1000;
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(ms / 3600000, 2, 10, QLatin1Char('0'))
+        .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+void RecordingPlayer::refresh()
+{
+    ReplayCanHandler *r = replay();
+    if (!r)
+        return;
+    const qint64 position = r->positionUs();
+    m_time->setText(QStringLiteral("%1 / %2").arg(timeText(position), timeText(r->durationUs())));
+    // The end of a recording played without looping pauses the player.
+    if (r->isPaused() != m_pause->isChecked()) {
+        const QSignalBlocker blocker(m_pause);
+        m_pause->setChecked(r->isPaused());
+    }
+    if (!m_dragging) {
+        const QSignalBlocker blocker(m_position);
+        m_position->setValue(int(std::min<qint64>(position / SliderUnitUs, INT_MAX)));
+    }
+}
