@@ -38,7 +38,8 @@ qint64 BusClock::nowMs()
     std::lock_guard locker(s.mutex);
     if (!s.recording)
         return QDateTime::currentMSecsSinceEpoch();
-    return s.anchorBusMs + qint64(std::floor(double(steadyUs() - s.anchorSteadyUs) * s.rate / 1000.0));
+    return s.anchorBusMs
+           + qint64(std::floor(double(steadyUs() - s.anchorSteadyUs) * s.rate / 1000.0));
 }
 
 double BusClock::rate()

@@ -253,7 +253,8 @@ void ReplayCanHandler::seek(qint64 positionUs)
 qint64 ReplayCanHandler::positionUs() const
 {
     std::lock_guard locker(m_mutex);
-    const qint64 duration = m_frames.isEmpty() ? 0 : m_frames.last().timeUs - m_frames.first().timeUs;
+    const qint64 duration
+        = m_frames.isEmpty() ? 0 : m_frames.last().timeUs - m_frames.first().timeUs;
     return std::clamp<qint64>(positionNowUs(), 0, duration);
 }
 

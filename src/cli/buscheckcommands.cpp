@@ -128,8 +128,9 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
         "each unit's NAME, software identification and active trouble codes, and which units "
         "and functions fell silent for a while. Check other recordings against it with "
         "\"check\"."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     const QCommandLineOption scheme(QStringLiteral("scheme"),
                                     Cli::tr("Start from the devices of this scheme file"),
                                     Cli::tr("FILE"));
@@ -227,8 +228,9 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
         "unexpected units and groups, values out of range or flagged as errors, trouble codes, "
         "transport sessions aborted or timed out, and the bus load above its limit. Nothing is "
         "sent. Exits with 0 when the bus matches, 1 when it deviates."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     const QCommandLineOption scheme(QStringLiteral("scheme"), Cli::tr("The expected scheme"),
                                     Cli::tr("FILE"));
     const QCommandLineOption json(QStringLiteral("json"),

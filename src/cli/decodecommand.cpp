@@ -102,8 +102,9 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         Cli::tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
                 "log's CSV, sampled every period of recording time, or one row per decoded "
                 "parameter with --events."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     const QCommandLineOption scheme(
         QStringLiteral("scheme"),
         Cli::tr("Decode with the devices of this scheme file instead of "

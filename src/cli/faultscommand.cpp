@@ -24,8 +24,9 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
                 "first and last sighting and occurrence counts, and their changes in time; the "
                 "previously active codes (DM2); and every request to clear codes (DM11, DM3) "
                 "with its answers."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;

@@ -20,8 +20,9 @@ int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStr
         "words. Messages count whether they came in one frame, as a broadcast (BAM) or in a "
         "connection (RTS/CTS) to any address; the last of each is shown, \"not in the "
         "recording\" where none came."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;

@@ -2,9 +2,9 @@
 
 #include "cli/clicommand.h"
 #include "cli/recordingsource.h"
-#include "model/transportmonitor.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/j1939reg.h"
+#include "model/transportmonitor.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -48,15 +48,40 @@ QHash<quint32, QString> groupNames()
     return names;
 }
 
-void writeGroups(const RecordingSource::Recording &recording, double seconds, QTextStream &out)
+// What the statistics gather from the frames as they stream past: nothing per frame is kept.
+struct Tally
 {
-    QMap<quint64, qint64> counts; // source << 32 | PGN (standard frames: 1 << 40 | id)
-    for (const TimedFrame &f : recording.frames) {
+    explicit Tally(int interval)
+        : intervalUs(qint64(interval) * 1000000)
+    {}
+
+    void take(const TimedFrame &f)
+    {
+        if (frames == 0)
+            startUs = f.timeUs;
+        endUs = f.timeUs;
+        ++frames;
         const CanMessage &m = f.message;
         const quint64 key
             = m.extended ? quint64(m.address()) << 32 | m.pgn() : quint64(1) << 40 | m.id;
         ++counts[key];
+        monitor.take(m, f.timeUs);
+        auto &b = buckets[std::max<qint64>(0, f.timeUs - startUs) / intervalUs];
+        ++b.first;
+        b.second += frameBits(m);
     }
+
+    qint64 intervalUs;
+    qint64 frames = 0;
+    qint64 startUs = 0;
+    qint64 endUs = 0;
+    QMap<quint64, qint64> counts; // source << 32 | PGN (standard frames: 1 << 40 | id)
+    TransportMonitor monitor;
+    QMap<qint64, QPair<qint64, qint64>> buckets; // interval -> frames, bits
+};
+
+void writeGroups(const QMap<quint64, qint64> &counts, double seconds, QTextStream &out)
+{
     const QHash<quint32, QString> names = groupNames();
     out << Cli::tr("Frames per source and PGN") << '\n';
     out << QStringLiteral("  %1 %2 %3 %4  %5\n")
@@ -125,16 +150,9 @@ void writeSessions(const TransportMonitor &monitor, qint64 startUs, QTextStream 
     }
 }
 
-void writeBusLoad(const RecordingSource::Recording &recording, int bitRate, int intervalS,
+void writeBusLoad(const QMap<qint64, QPair<qint64, qint64>> &buckets, int bitRate, int intervalS,
                   QTextStream &out)
 {
-    const qint64 startUs = recording.frames.constFirst().timeUs;
-    QMap<qint64, QPair<qint64, qint64>> buckets; // interval -> frames, bits
-    for (const TimedFrame &f : recording.frames) {
-        auto &b = buckets[std::max<qint64>(0, f.timeUs - startUs) / (qint64(intervalS) * 1000000)];
-        ++b.first;
-        b.second += frameBits(f.message);
-    }
     out << '\n'
         << Cli::tr("Bus load at %1 bit/s, every %2 s (without stuff bits)")
                .arg(bitRate)
@@ -162,8 +180,9 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     parser.setApplicationDescription(
         Cli::tr("Shows frames and rate per source and PGN, the transport sessions (BAM, RTS/CTS) "
                 "with their outcome, and the bus load over time."));
-    parser.addPositionalArgument(QStringLiteral("RECORDING"),
-                                 Cli::tr("The recording (candump log, Vector ASC or PEAK TRC)"));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     const QCommandLineOption bitRate(QStringLiteral("bitrate"),
                                      Cli::tr("Bit rate of the bus for the load (default 250000)"),
                                      Cli::tr("N"), QString::number(DefaultBitRate));
@@ -191,27 +210,31 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                                               "seconds, not \"%1\"")
                                           .arg(parser.value(interval)),
                                       err);
-    RecordingSource::Recording recording;
+    // Streamed: memory follows what is reported (groups, sessions, intervals), not the frames.
+    Tally tally(seconds);
+    RecordingSource::StreamSummary summary;
     QString error;
-    if (!RecordingSource::read(parser.positionalArguments().constFirst(), &recording, &error,
-                               &err)) {
+    const bool read = RecordingSource::stream(
+        parser.positionalArguments().constFirst(),
+        [&tally](const QVector<TimedFrame> &frames) {
+            for (const TimedFrame &f : frames)
+                tally.take(f);
+            return true;
+        },
+        &summary, &error, &err);
+    if (!read) {
         err << error << '\n';
         return CliCommand::Failure;
     }
-    const qint64 startUs = recording.frames.constFirst().timeUs;
-    const qint64 endUs = recording.frames.constLast().timeUs;
-    const double duration = double(endUs - startUs) / 1e6;
+    const double duration = double(tally.endUs - tally.startUs) / 1e6;
     out << Cli::tr("%1 frames over %2 s, %3 lines skipped")
-               .arg(recording.frames.size())
+               .arg(tally.frames)
                .arg(duration, 0, 'f', 3)
-               .arg(recording.skippedLines)
+               .arg(summary.skippedLines)
         << "\n\n";
-    writeGroups(recording, duration, out);
-    TransportMonitor monitor;
-    for (const TimedFrame &f : qAsConst(recording.frames))
-        monitor.take(f.message, f.timeUs);
-    monitor.finish(endUs);
-    writeSessions(monitor, startUs, out);
-    writeBusLoad(recording, rate, seconds, out);
+    writeGroups(tally.counts, duration, out);
+    tally.monitor.finish(tally.endUs);
+    writeSessions(tally.monitor, tally.startUs, out);
+    writeBusLoad(tally.buckets, rate, seconds, out);
     return CliCommand::Success;
 }

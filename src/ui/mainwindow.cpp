@@ -16,7 +16,6 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/buscheckactions.h"
-#include "ui/recordingplayer.h"
 #include "ui/cataloguebar.h"
 #include "ui/clearingactions.h"
 #include "ui/codeactions.h"
@@ -29,6 +28,7 @@
 #include "ui/freezeframeactions.h"
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
+#include "ui/recordingplayer.h"
 #include "ui/unitactions.h"
 
 #include <QAction>

@@ -26,7 +26,8 @@
 namespace {
 
 const char *const RecordingFilter = QT_TRANSLATE_NOOP(
-    "RecordingPlayer", "Recordings (*.log *.asc *.trc *.mf4 *.MF4 *.blf *.pcap *.pcapng);;All files (*)");
+    "RecordingPlayer",
+    "Recordings (*.log *.asc *.trc *.mf4 *.MF4 *.blf *.pcap *.pcapng);;All files (*)");
 // The position slider counts milliseconds of the recording.
 constexpr int SliderUnitUs = 1000;
 
@@ -34,7 +35,8 @@ constexpr int SliderUnitUs = 1000;
 
 const QVector<double> &RecordingPlayer::speeds()
 {
-    static const QVector<double> list{0.25, 0.5, 1, 2, 5, 10, 20, ReplayCanHandler::AsFastAsPossible};
+    static const QVector<double> list{0.25, 0.5, 1,  2,
+                                      5,    10,  20, ReplayCanHandler::AsFastAsPossible};
     return list;
 }
 
@@ -74,7 +76,7 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
         const QString text = speed == ReplayCanHandler::AsFastAsPossible ? tr("As fast as possible")
                              : speed == 0.25                             ? QStringLiteral("¼×")
                              : speed == 0.5                              ? QStringLiteral("½×")
-                                         : QStringLiteral("%1×").arg(speed);
+                                            : QStringLiteral("%1×").arg(speed);
         m_speed->addItem(text, speed);
     }
     m_speed->setCurrentIndex(int(speeds().indexOf(1.0)));
@@ -84,7 +86,8 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     m_position->setMinimumWidth(240);
     m_bar->addWidget(m_position);
     m_time->setObjectName(QStringLiteral("playerTime"));
-    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000 / 00:00:00.000")));
+    m_time->setMinimumWidth(
+        m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000 / 00:00:00.000")));
     m_bar->addWidget(m_time);
     m_loop->setObjectName(QStringLiteral("playerLoop"));
     m_loop->setChecked(true);
@@ -144,8 +147,8 @@ void RecordingPlayer::openRecording()
 {
     QSettings settings;
     const QString start = settings.value(QStringLiteral("Player/Directory")).toString();
-    const QString path = m_window->questions()->askOpenFileName(tr("Open recording"),
-                                                                tr(RecordingFilter), start);
+    const QString path
+        = m_window->questions()->askOpenFileName(tr("Open recording"), tr(RecordingFilter), start);
     if (path.isEmpty())
         return;
     settings.setValue(QStringLiteral("Player/Directory"), QFileInfo(path).absolutePath());
@@ -167,9 +170,9 @@ bool RecordingPlayer::open(const QString &path)
     const bool ok = index >= 0 && r->setTransceiver(index) && r->start();
     if (!ok) {
         const QString reason = index < 0 ? tr("the file cannot be read") : r->lastError();
-        m_window->questions()->showError(tr("Open recording"),
-                                         tr("Cannot play %1: %2")
-                                             .arg(QDir::toNativeSeparators(path), reason));
+        m_window->questions()->showError(
+            tr("Open recording"),
+            tr("Cannot play %1: %2").arg(QDir::toNativeSeparators(path), reason));
         showPlaying();
         return false;
     }

@@ -71,7 +71,8 @@ void tst_RecordingPlayer::playPauseSeekAndPlot_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("duration");
-    QTest::newRow("truck, candump") << "css_FCBF0606_j1939_truck_bam.log" << "00:03:06";
+    QTest::newRow("truck, candump") << "css_FCBF0606_j1939_truck_bam.log"
+                                    << "00:03:06";
 }
 
 void tst_RecordingPlayer::playPauseSeekAndPlot()

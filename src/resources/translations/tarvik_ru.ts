@@ -1273,8 +1273,8 @@ Options:
         <translation>%1: пропущено ещё строк: %2</translation>
     </message>
     <message>
-        <source>The recording (candump log, Vector ASC or PEAK TRC)</source>
-        <translation>Запись (журнал candump, Vector ASC или PEAK TRC)</translation>
+        <source>The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)</source>
+        <translation>Запись (candump, ASC, TRC, MF4, BLF, pcap или pcapng)</translation>
     </message>
     <message>
         <source>Decode with the devices of this scheme file instead of those auto-detection makes</source>

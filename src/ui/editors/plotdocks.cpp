@@ -186,8 +186,8 @@ QDockWidget *PlotDocks::openLog(const QString &path, QString *error, QStringList
     for (int c = 0; c < columns.size(); ++c)
         plot->plotter().table().describeColumn(c, columns.at(c).label, columns.at(c).unit);
     plot->rebuild();
-    QDockWidget *dock = addDock(plot.release(), tr("Log: %1").arg(QFileInfo(path).fileName()),
-                                name);
+    QDockWidget *dock
+        = addDock(plot.release(), tr("Log: %1").arg(QFileInfo(path).fileName()), name);
     dock->setProperty(FileProperty.toLatin1().constData(), QFileInfo(path).absoluteFilePath());
     return dock;
 }
