@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QTemporaryFile>
 
 #include <optional>
 
@@ -46,6 +47,8 @@ QList<ParameterLog::Column> schemeColumns(const QList<AbstractDisplayableItem *>
 
 // Samples every parameter at each period of recording time; columns of items detected later are
 // added at the right and the earlier records padded, so every record has the header's width.
+// Records wait in a temporary file until the header is known, so memory does not grow with the
+// recording's length.
 class SampledLog
 {
 public:
@@ -57,39 +60,58 @@ public:
 
     QList<ParameterLog::Column> columns;
 
-    // Takes the records due before `nowMs` (and at it, for the last frame): a record shows the
-    // values of the frames up to and including its time.
+    bool open(QString *error)
+    {
+        if (m_records.open())
+            return true;
+        *error = Cli::tr("Cannot write a temporary file: %1").arg(m_records.errorString());
+        return false;
+    }
+
     bool due(qint64 nowMs, bool inclusive) const
     {
         return m_nextMs < nowMs || (inclusive && m_nextMs == nowMs);
     }
 
+    // Takes the records due before `nowMs` (and at it, for the last frame): a record shows the
+    // values of the frames up to and including its time.
     void advance(qint64 nowMs, bool inclusive)
     {
-        for (; m_nextMs < nowMs || (inclusive && m_nextMs == nowMs); m_nextMs += m_periodMs) {
+        for (; due(nowMs, inclusive); m_nextMs += m_periodMs) {
             QByteArray line = ParameterLog::recordLine(m_nextMs - m_startMs, columns);
             line.chop(1);
-            m_records.append(qMakePair(line, int(columns.size())));
+            // Each record is its width, then the line.
+            const qint32 width = qint32(columns.size());
+            m_records.write(reinterpret_cast<const char *>(&width), sizeof width);
+            const qint32 size = qint32(line.size());
+            m_records.write(reinterpret_cast<const char *>(&size), sizeof size);
+            m_records.write(line);
         }
     }
 
-    void write(CsvOutput &output) const
+    bool write(CsvOutput &output, QString *error)
     {
         output.write(ParameterLog::headerLine(columns));
         const int width = int(columns.size());
-        for (const auto &record : m_records) {
-            QByteArray line = record.first;
-            line.append(width - record.second, ',');
+        if (!m_records.seek(0)) {
+            *error = Cli::tr("Cannot read a temporary file: %1").arg(m_records.errorString());
+            return false;
+        }
+        qint32 header[2];
+        while (m_records.read(reinterpret_cast<char *>(header), sizeof header) == sizeof header) {
+            QByteArray line = m_records.read(header[1]);
+            line.append(width - header[0], ',');
             line.append('\n');
             output.write(line);
         }
+        return true;
     }
 
 private:
     qint64 m_startMs;
     qint64 m_periodMs;
     qint64 m_nextMs;
-    QVector<QPair<QByteArray, int>> m_records;
+    QTemporaryFile m_records;
 };
 
 } // namespace
@@ -161,6 +183,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         }
         decoder.setCoalescing(true);
         log.emplace(startUs, periodMs);
+        if (!log->open(&error))
+            return false;
         log->columns = schemeColumns(decoder.devices());
         decoder.setItemObserver([&log](AbstractDisplayableItem *item) {
             ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item),
@@ -199,7 +223,10 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     } else {
         decoder.settle();
         log->advance(lastUs / 1000, true);
-        log->write(csv);
+        if (!log->write(csv, &error)) {
+            err << error << '\n';
+            return CliCommand::Failure;
+        }
     }
     if (!csv.finish()) {
         err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
