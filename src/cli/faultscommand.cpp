@@ -35,6 +35,9 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
     // Streamed: the history starts at the first frame and nothing of the recording is kept.
     std::optional<FaultHistory> history;
     RecordingDecoder decoder;
+    // Only codes, requests and acknowledgements count here: the values of functions decoded
+    // from their descriptions need not be decoded at all.
+    decoder.setCoalescing(true);
     const auto observe = [&history](const TimedFrame &frame, const DispatchResult &r) {
         const CanMessage &m = frame.message;
         const qint64 requested = ToolRequest::requestedPgn(m);
