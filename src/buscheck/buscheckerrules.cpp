@@ -161,15 +161,16 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
             continue;
         const bool error = p->isError() && !(v.hasRange && v.range.allowError);
         bool outside = false;
-        QString observed;
+        // The value's text is made only for a deviation that opens: this runs for every frame.
+        bool notAvailable = false;
+        double value = 0;
         if (!p->isValid() && !p->isError()) {
             outside = v.hasRange && !v.range.allowNotAvailable;
-            observed = ZxParameter::notAvailableText();
+            notAvailable = true;
         } else if (p->isValid() && v.hasRange && v.range.hasLimits) {
             bool ok = false;
-            const double value = p->variantValue().toDouble(&ok);
+            value = p->variantValue().toDouble(&ok);
             outside = ok && (value < v.range.minimum || value > v.range.maximum);
-            observed = valueText(value);
         }
         if (!error)
             close(&v.errorDeviation, timeUs);
@@ -185,7 +186,7 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
         if (outside && v.rangeDeviation < 0) {
             Deviation d = make(Deviation::OutOfRange, f->unit, f, timeUs);
             d.parameter = v.key;
-            d.observed = observed;
+            d.observed = notAvailable ? ZxParameter::notAvailableText() : valueText(value);
             d.expected = v.range.hasLimits ? QStringLiteral("%1 … %2").arg(
                              valueText(v.range.minimum), valueText(v.range.maximum))
                                            : tr("a value");
