@@ -32,11 +32,13 @@ RecordingDecoder::RecordingDecoder()
 {
     if (!CanDeviceFactory::instance())
         CanDeviceFactory::init();
+    AbstractDisplayableItem::setOfflineDecoding(true);
 }
 
 RecordingDecoder::~RecordingDecoder()
 {
     m_dispatcher.clearScheme();
+    AbstractDisplayableItem::setOfflineDecoding(false);
 }
 
 bool RecordingDecoder::loadScheme(const QString &path, QString *error)

@@ -130,19 +130,25 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
 {
     if (m_filtered.load())
         result->status |= DispatchResult::Target;
+    const bool live = !s_offlineDecoding.load(std::memory_order_relaxed);
+    // Counted offline too: an item that never had a frame awaits its data.
     m_counter.inc();
-    checkDataUpdate(message);
-    setUpdateNeeded();
+    if (live) {
+        checkDataUpdate(message);
+        setUpdateNeeded();
+    }
     const int current = state();
     if (current == Auto)
         setState(ReceiveOk);
     else if (current == Send)
         setState(Unknown);
-    setFlag(ActivityFlag, true);
+    if (live)
+        setFlag(ActivityFlag, true);
     if (isBridge())
         return;
     // A periodic item without a period (0 or -1) has nothing to supervise.
-    if (!timer()->isActive() && (m_interval.load() > 0 || !(deviceType() & Continuous)))
+    if (live && !timer()->isActive()
+        && (m_interval.load() > 0 || !(deviceType() & Continuous)))
         m_supervision.arm(m_supervision.nominalInterval());
     if (state() != Send) {
         result->missedPeriods

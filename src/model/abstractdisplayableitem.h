@@ -169,6 +169,11 @@ public:
     // than real time (the console decoder of recordings): the stamps would never be read.
     static void setStampWallClock(bool on) { s_stampWallClock.store(on); }
     static bool stampsWallClock() { return s_stampWallClock.load(); }
+    // Decoding a recording offline: a received frame only decodes and sets the item's state.
+    // What serves the live window is left out: the change highlight, the update mark and the
+    // receive supervision's timer (no event loop runs to fire it).
+    static void setOfflineDecoding(bool on) { s_offlineDecoding.store(on); }
+    static bool decodesOffline() { return s_offlineDecoding.load(); }
 
     // Children.
     void registerChild(AbstractDisplayableItem *child);
@@ -310,6 +315,7 @@ private:
     // Switches for every item, set by the program and the tests.
     static inline std::atomic<bool> s_describeFrames{true};
     static inline std::atomic<bool> s_stampWallClock{true};
+    static inline std::atomic<bool> s_offlineDecoding{false};
     static inline std::atomic<qint64> s_changedHoldMs{DefaultChangedHoldMs};
     // First member: child events arrive while the counter and timer below are constructed.
     bool m_destroying = false;
