@@ -7,6 +7,7 @@
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -310,7 +311,10 @@ void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
             close(&index, timeUs);
         }
     }
-    for (quint64 code : qAsConst(active)) {
+    // In code order: deviations opened by one message keep the same order in every run.
+    QVector<quint64> opening(active.cbegin(), active.cend());
+    std::sort(opening.begin(), opening.end());
+    for (quint64 code : qAsConst(opening)) {
         const quint32 spn = quint32(code >> 8);
         const quint8 fmi = quint8(code & 0x1F);
         if (u->activeCodes.contains(code) || u->expectation.allowsCode(spn, fmi)

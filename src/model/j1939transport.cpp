@@ -140,8 +140,15 @@ bool J1939Transport::dispatchConnectionMessage(const CanMessage &message, Dispat
     m_broadcastData.reserve(packets * BytesPerPacket);
     m_broadcastState = BroadcastInProgress;
     m_broadcastTimer.setSingleShot(true);
-    m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
+    restartBroadcastReceiveTimer();
     return m_device->functionForPgn(m_broadcastPgn) != nullptr;
+}
+
+void J1939Transport::restartBroadcastReceiveTimer()
+{
+    // Offline, the decoder of a recording judges the time-out on the recording's own time.
+    if (!AbstractDisplayableItem::decodesOffline())
+        m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
 }
 
 bool J1939Transport::dispatchDataTransmissionMessage(const CanMessage &message,
@@ -166,7 +173,7 @@ bool J1939Transport::dispatchDataTransmissionMessage(const CanMessage &message,
     }
     m_broadcastData.append(reinterpret_cast<const char *>(message.data + 1), BytesPerPacket);
     if (sequence < m_broadcastPackets) {
-        m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
+        restartBroadcastReceiveTimer();
         return true;
     }
     m_broadcastData.truncate(m_broadcastSize);

@@ -89,6 +89,7 @@ public:
     QTimer *broadcastTimer() { return &m_broadcastTimer; }
 
 private:
+    void restartBroadcastReceiveTimer();
     bool observeControl(const CanMessage &message, DispatchResult *result);
     bool observeData(const CanMessage &message, DispatchResult *result);
     void sendNextBroadcastPacket();
