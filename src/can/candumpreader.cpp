@@ -6,15 +6,25 @@
 
 namespace {
 
-int hexValue(char c)
+// Hex digit values by character, -1 for anything else: one look-up per digit of every frame.
+struct HexTable
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    signed char value[256];
+    constexpr HexTable()
+        : value()
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9'   ? char(c - '0')
+                       : c >= 'a' && c <= 'f' ? char(c - 'a' + 10)
+                       : c >= 'A' && c <= 'F' ? char(c - 'A' + 10)
+                                              : char(-1);
+    }
+};
+constexpr HexTable Hex;
+
+inline int hexValue(char c)
+{
+    return Hex.value[static_cast<unsigned char>(c)];
 }
 
 bool isBlank(char c)
