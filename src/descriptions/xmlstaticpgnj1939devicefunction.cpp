@@ -8,6 +8,7 @@
 
 #include <QDebug>
 #include <QDomDocument>
+#include <QHash>
 #include <QTextStream>
 
 QString elementToXml(const QDomElement &element)
@@ -18,26 +19,51 @@ QString elementToXml(const QDomElement &element)
     return text;
 }
 
+namespace {
+
+// A description as parsed, and as written back. Every unit auto-detection finds makes its
+// functions from the same few descriptions: each is parsed once per thread.
+struct ParsedDescription
+{
+    QDomElement func;
+    QString xml;
+};
+
+const ParsedDescription &parsedDescription(const QString &xml)
+{
+    constexpr int CacheLimit = 1000;
+    thread_local QHash<QString, ParsedDescription> cache;
+    auto it = cache.find(xml);
+    if (it == cache.end()) {
+        if (cache.size() >= CacheLimit)
+            cache.clear();
+        QDomDocument doc;
+        doc.setContent(xml);
+        const QDomElement func = doc.firstChildElement(QStringLiteral("func"));
+        it = cache.insert(xml, {func, func.isNull() ? QString() : elementToXml(func)});
+    }
+    return *it;
+}
+
+} // namespace
+
 XmlStaticPgnJ1939DeviceFunction::XmlStaticPgnJ1939DeviceFunction(const QString &xml,
                                                                  J1939Device *device)
     : StaticPgnJ1939DeviceFunction(0xFF, 0xFF, device)
 {
-    qDebug("XML Desc: %s", qUtf8Printable(xml));
-    QDomDocument doc;
-    doc.setContent(xml);
-    QDomElement func = doc.firstChildElement(QStringLiteral("func"));
-    init(func);
+    const ParsedDescription &parsed = parsedDescription(xml);
+    init(parsed.func, parsed.xml);
 }
 
 XmlStaticPgnJ1939DeviceFunction::XmlStaticPgnJ1939DeviceFunction(const QDomElement &func)
     : StaticPgnJ1939DeviceFunction(0xFF, 0xFF, nullptr)
 {
-    init(func);
+    init(func, func.isNull() ? QString() : elementToXml(func));
 }
 
 XmlStaticPgnJ1939DeviceFunction::~XmlStaticPgnJ1939DeviceFunction() = default;
 
-void XmlStaticPgnJ1939DeviceFunction::init(const QDomElement &func)
+void XmlStaticPgnJ1939DeviceFunction::init(const QDomElement &func, const QString &xml)
 {
     if (func.isNull())
         return;
@@ -75,7 +101,7 @@ void XmlStaticPgnJ1939DeviceFunction::init(const QDomElement &func)
     const QDomElement script = func.firstChildElement(QStringLiteral("script"));
     if (!script.isNull())
         m_script = new ItemScript(this, script.text());
-    m_descriptionXml = elementToXml(func);
+    m_descriptionXml = xml;
 }
 
 void XmlStaticPgnJ1939DeviceFunction::transmitState()

@@ -34,7 +34,8 @@ public:
     ItemScript *script() const { return m_script; }
 
 private:
-    void init(const QDomElement &func);
+    // `xml` is the description as written back (the scheme file keeps it).
+    void init(const QDomElement &func, const QString &xml);
 
     QString m_widgetXml;
     QString m_descriptionXml;
