@@ -101,8 +101,12 @@ QByteArray ParameterLog::recordLine(qint64 elapsedMs, const QList<Column> &colum
             checked = item;
             live = item && AbstractDisplayableItem::isValid(item);
         }
-        if (live && c.parameter < item->parameters().size())
-            appendCsvField(&record, item->parameterLogText(item->parameters().at(c.parameter)));
+        if (!live || c.parameter >= item->parameters().size())
+            continue;
+        const ZxParameter *parameter = item->parameters().at(c.parameter);
+        if (!item->awaitsData() && parameter->appendNumberText(&record))
+            continue;
+        appendCsvField(&record, item->parameterLogText(parameter));
     }
     for (int i = int(columns.size()); i < width; ++i)
         record += ',';

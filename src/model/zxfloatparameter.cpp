@@ -29,6 +29,19 @@ QString ZxFloatParameter::toString() const
     return QString::fromLatin1(text, int(result.ptr - text));
 }
 
+bool ZxFloatParameter::appendNumberText(QByteArray *out) const
+{
+    const float v = value();
+    if (!isValid() || std::isnan(v))
+        return false;
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return false;
+    out->append(text, int(result.ptr - text));
+    return true;
+}
+
 void ZxFloatParameter::updateWidgetValue(QWidget *widget)
 {
     auto *box = editorCast<QDoubleSpinBox>(widget, "ZxFloatParameter", EditorCast::ToEditor);

@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QSpinBox>
 
+#include <charconv>
 #include <limits>
 
 ZxIntParameter::ZxIntParameter(int initial)
@@ -16,6 +17,16 @@ ZxIntParameter::ZxIntParameter(int initial)
 QString ZxIntParameter::toString() const
 {
     return isValid() ? QString::number(value()) : invalidText();
+}
+
+bool ZxIntParameter::appendNumberText(QByteArray *out) const
+{
+    if (!isValid())
+        return false;
+    char text[16];
+    const auto result = std::to_chars(text, text + sizeof text, value());
+    out->append(text, int(result.ptr - text));
+    return true;
 }
 
 void ZxIntParameter::updateWidgetValue(QWidget *widget)

@@ -5,6 +5,7 @@
 
 #include <QDataStream>
 #include <QIcon>
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -35,6 +36,9 @@ public:
 
     virtual Type type() const { return None; }
     virtual QString toString() const = 0;
+    // Appends toString()'s text in Latin-1 when it is a number (nothing a CSV field must quote)
+    // and returns true; false leaves it to toString(). Logs of many values take this way.
+    virtual bool appendNumberText(QByteArray *) const { return false; }
     virtual void updateWidgetValue(QWidget *widget) = 0;
     virtual void updateFromWidget(QWidget *widget) = 0;
     virtual bool save(QDataStream &stream) const;
