@@ -4,6 +4,7 @@
 #include "cli/clicommand.h"
 #include "cli/csvoutput.h"
 #include "cli/eventrowwriter.h"
+#include "cli/paralleldecode.h"
 #include "cli/recordingdecoder.h"
 #include "cli/recordingsource.h"
 #include "model/abstractdisplayableitem.h"
@@ -116,73 +117,35 @@ private:
 
 } // namespace
 
-int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int decodeRecording(const DecodeOptions &options, const QString &recording,
+                    const QString &outputPath, QTextStream &out, QTextStream &err)
 {
-    const QString command = QStringLiteral("decode");
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        Cli::tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
-                "log's CSV, sampled every period of recording time, or one row per decoded "
-                "parameter with --events."));
-    parser.addPositionalArgument(
-        QStringLiteral("RECORDING"),
-        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
-    const QCommandLineOption scheme(
-        QStringLiteral("scheme"),
-        Cli::tr("Decode with the devices of this scheme file instead of "
-                "those auto-detection makes"),
-        Cli::tr("FILE"));
-    const QCommandLineOption period(
-        QStringLiteral("period"), Cli::tr("Sampling period in ms of recording time (default 1000)"),
-        Cli::tr("MS"), QString::number(DefaultPeriodMs));
-    const QCommandLineOption output(
-        {QStringLiteral("o"), QStringLiteral("output")},
-        Cli::tr("Write the CSV to this file instead of standard output"), Cli::tr("FILE"));
-    const QCommandLineOption events(QStringLiteral("events"),
-                                    Cli::tr("One row per decoded parameter of every message"));
-    parser.addOptions({scheme, period, output, events});
-    int exitCode = 0;
-    if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
-        return exitCode;
-    if (parser.positionalArguments().size() != 1)
-        return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
-    bool ok = false;
-    const int periodMs = parser.value(period).toInt(&ok);
-    if (!ok || periodMs <= 0)
-        return CliCommand::usageError(
-            command,
-            Cli::tr("the period must be a positive number of ms, not \"%1\"")
-                .arg(parser.value(period)),
-            err);
-    if (parser.isSet(events) && parser.isSet(period))
-        return CliCommand::usageError(command, Cli::tr("--events and --period exclude each other"),
-                                      err);
-
     // The recording is streamed: the decoder and the output are set up at its first frames, so a
     // file that cannot be read or holds no frames fails before anything is written.
     RecordingDecoder decoder;
+    decoder.setSupervised(options.everyFrame);
     CsvOutput csv(out);
     std::optional<EventRowWriter> rows;
     std::optional<SampledLog> log;
     qint64 lastUs = 0;
     QString error;
     const auto start = [&](qint64 startUs) {
-        if (parser.isSet(scheme)) {
-            if (!decoder.loadScheme(parser.value(scheme), &error))
+        if (!options.scheme.isEmpty()) {
+            if (!decoder.loadScheme(options.scheme, &error))
                 return false;
             decoder.setAutoDetect(false);
         }
-        if (!csv.open(parser.value(output))) {
-            error = Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString());
+        if (!csv.open(outputPath)) {
+            error = Cli::tr("Cannot write %1: %2").arg(outputPath, csv.errorString());
             return false;
         }
-        if (parser.isSet(events)) {
+        if (options.events) {
             rows.emplace(startUs);
             csv.write(EventRowWriter::headerLine());
             return true;
         }
-        decoder.setCoalescing(true);
-        log.emplace(startUs, periodMs);
+        decoder.setCoalescing(!options.everyFrame);
+        log.emplace(startUs, options.periodMs);
         if (!log->open(&error))
             return false;
         log->columns = schemeColumns(decoder.devices());
@@ -213,8 +176,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         return true;
     };
     RecordingSource::StreamSummary summary;
-    if (!RecordingSource::stream(parser.positionalArguments().constFirst(), decode, &summary,
-                                 &error, &err)) {
+    if (!RecordingSource::stream(recording, decode, &summary, &error, &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }
@@ -229,7 +191,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         }
     }
     if (!csv.finish()) {
-        err << Cli::tr("Cannot write %1: %2").arg(parser.value(output), csv.errorString()) << '\n';
+        err << Cli::tr("Cannot write %1: %2").arg(outputPath, csv.errorString()) << '\n';
         return CliCommand::Failure;
     }
     if (summary.skippedLines > 0)
@@ -237,4 +199,78 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
                    .arg(summary.skippedLines)
             << '\n';
     return CliCommand::Success;
+}
+
+int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const QString command = QStringLiteral("decode");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        Cli::tr("Plays a recording through the decoder as fast as it goes and writes the parameter "
+                "log's CSV, sampled every period of recording time, or one row per decoded "
+                "parameter with --events. Several recordings are decoded one output each, "
+                "into the directory named by -o, with -j of them at once."));
+    parser.addPositionalArgument(
+        QStringLiteral("RECORDING"),
+        Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"),
+        QStringLiteral("RECORDING..."));
+    const QCommandLineOption scheme(
+        QStringLiteral("scheme"),
+        Cli::tr("Decode with the devices of this scheme file instead of "
+                "those auto-detection makes"),
+        Cli::tr("FILE"));
+    const QCommandLineOption period(
+        QStringLiteral("period"), Cli::tr("Sampling period in ms of recording time (default 1000)"),
+        Cli::tr("MS"), QString::number(DefaultPeriodMs));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        Cli::tr("Write the CSV to this file instead of standard output; with several recordings, "
+                "the directory for their CSV files"),
+        Cli::tr("FILE"));
+    const QCommandLineOption events(QStringLiteral("events"),
+                                    Cli::tr("One row per decoded parameter of every message"));
+    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
+                                  Cli::tr("Recordings decoded at once, each by a process of its "
+                                          "own (default 1)"),
+                                  Cli::tr("N"), QStringLiteral("1"));
+    const QCommandLineOption everyFrame(
+        QStringLiteral("every-frame"),
+        Cli::tr("Decode every frame the way the window does, with its supervision (slower; the "
+                "output is the same)"));
+    parser.addOptions({scheme, period, output, events, jobs, everyFrame});
+    int exitCode = 0;
+    if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
+        return exitCode;
+    const QStringList recordings = parser.positionalArguments();
+    if (recordings.isEmpty())
+        return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
+    bool ok = false;
+    DecodeOptions options;
+    options.periodMs = parser.value(period).toInt(&ok);
+    if (!ok || options.periodMs <= 0)
+        return CliCommand::usageError(
+            command,
+            Cli::tr("the period must be a positive number of ms, not \"%1\"")
+                .arg(parser.value(period)),
+            err);
+    if (parser.isSet(events) && parser.isSet(period))
+        return CliCommand::usageError(command, Cli::tr("--events and --period exclude each other"),
+                                      err);
+    options.events = parser.isSet(events);
+    options.periodSet = parser.isSet(period);
+    options.scheme = parser.value(scheme);
+    options.everyFrame = parser.isSet(everyFrame);
+    const int jobCount = parser.value(jobs).toInt(&ok);
+    if (!ok || jobCount < 1 || jobCount > ParallelDecode::JobLimit)
+        return CliCommand::usageError(command,
+                                      Cli::tr("the jobs must be a number from 1 to %1, not \"%2\"")
+                                          .arg(ParallelDecode::JobLimit)
+                                          .arg(parser.value(jobs)),
+                                      err);
+    if (recordings.size() == 1)
+        return decodeRecording(options, recordings.constFirst(), parser.value(output), out, err);
+    if (!parser.isSet(output))
+        return CliCommand::usageError(
+            command, Cli::tr("several recordings need -o DIRECTORY for their CSV files"), err);
+    return ParallelDecode::run(options, recordings, parser.value(output), jobCount, out, err);
 }

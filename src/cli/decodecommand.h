@@ -1,8 +1,24 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <QTextStream>
+
+// How `decode` decodes each recording.
+struct DecodeOptions
+{
+    QString scheme; // empty: auto-detection
+    int periodMs = 1000;
+    bool periodSet = false;
+    bool events = false;
+    // Every frame through the live window's full path: no coalescing, supervision kept.
+    bool everyFrame = false;
+};
 
 // The console program's "decode" command: takes the arguments after the
 // command's name and returns the exit code.
 int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Decodes one recording into `outputPath` (standard output when empty); returns the exit code.
+int decodeRecording(const DecodeOptions &options, const QString &recording,
+                    const QString &outputPath, QTextStream &out, QTextStream &err);

@@ -57,6 +57,11 @@ bool RecordingDecoder::loadScheme(const QString &path, QString *error)
     return true;
 }
 
+void RecordingDecoder::setSupervised(bool on)
+{
+    AbstractDisplayableItem::setOfflineDecoding(!on);
+}
+
 QList<AbstractDisplayableItem *> RecordingDecoder::devices() const
 {
     QList<AbstractDisplayableItem *> items;

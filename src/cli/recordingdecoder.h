@@ -47,6 +47,9 @@ public:
     // kept instead of decoded, the latest per identifier, and decoded by settle(). Every other
     // frame is decoded at once; routing changes (address claims, new items) settle first.
     void setCoalescing(bool on) { m_coalescing = on; }
+    // Offline (the default), items leave out what only the live window uses; supervised, every
+    // frame takes the window's full path (for comparison: the outputs are the same).
+    void setSupervised(bool on);
     // Decodes the frames kept, each identifier's latest with its own time stamp, in the order
     // the identifiers first waited. Call before reading values.
     void settle();

@@ -165,6 +165,11 @@ void tst_Commands::arguments_data()
           "the period must be a positive number");
     fails("period zero", {"decode", "--period", "0", truck}, 2,
           "the period must be a positive number");
+    fails("jobs zero", {"decode", "-j", "0", truck}, 2, "the jobs must be a number from 1");
+    fails("several recordings without a directory", {"decode", truck, truck}, 2,
+          "several recordings need -o DIRECTORY");
+    fails("two recordings, one name", {"decode", "-o", m_dir.path(), truck, truck}, 2,
+          "would both be written to");
     fails("period with events", {"decode", "--period", "5", "--events", truck}, 2,
           "exclude each other");
     fails("bit rate too low", {"stats", "--bitrate", "10", truck}, 2,

@@ -1261,10 +1261,6 @@ Options:
         <translation>Показать эту справку</translation>
     </message>
     <message>
-        <source>Plays a recording through the decoder as fast as it goes and writes the parameter log&apos;s CSV, sampled every period of recording time, or one row per decoded parameter with --events.</source>
-        <translation>Проигрывает запись через декодер с наибольшей скоростью и пишет CSV журнала параметров с выборкой через каждый период времени записи или, с --events, по строке на каждый декодированный параметр.</translation>
-    </message>
-    <message>
         <source>Record every frame from an adapter to a candump log</source>
         <translation>Записать все кадры адаптера в журнал candump</translation>
     </message>
@@ -1291,10 +1287,6 @@ Options:
     <message>
         <source>MS</source>
         <translation>МС</translation>
-    </message>
-    <message>
-        <source>Write the CSV to this file instead of standard output</source>
-        <translation>Записать CSV в этот файл вместо стандартного вывода</translation>
     </message>
     <message>
         <source>One row per decoded parameter of every message</source>
@@ -1891,6 +1883,54 @@ Options:
     <message>
         <source>Check a recording against an expected scheme</source>
         <translation>Проверить запись по ожидаемой схеме</translation>
+    </message>
+    <message>
+        <source>Cannot write a temporary file: %1</source>
+        <translation>Не удалось записать временный файл: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read a temporary file: %1</source>
+        <translation>Не удалось прочитать временный файл: %1</translation>
+    </message>
+    <message>
+        <source>Plays a recording through the decoder as fast as it goes and writes the parameter log&apos;s CSV, sampled every period of recording time, or one row per decoded parameter with --events. Several recordings are decoded one output each, into the directory named by -o, with -j of them at once.</source>
+        <translation>Прогоняет запись через декодер с максимальной скоростью и пишет CSV журнала параметров с выборкой через каждый период времени записи или, с --events, по строке на каждый расшифрованный параметр. Несколько записей расшифровываются каждая в свой файл в каталоге, заданном -o, по -j одновременно.</translation>
+    </message>
+    <message>
+        <source>Write the CSV to this file instead of standard output; with several recordings, the directory for their CSV files</source>
+        <translation>Записать CSV в этот файл вместо стандартного вывода; для нескольких записей — каталог для их файлов CSV</translation>
+    </message>
+    <message>
+        <source>Recordings decoded at once, each by a process of its own (default 1)</source>
+        <translation>Сколько записей расшифровывать одновременно, каждую отдельным процессом (по умолчанию 1)</translation>
+    </message>
+    <message>
+        <source>Decode every frame the way the window does, with its supervision (slower; the output is the same)</source>
+        <translation>Расшифровывать каждый кадр так, как это делает окно, с его контролем (медленнее; результат тот же)</translation>
+    </message>
+    <message>
+        <source>the jobs must be a number from 1 to %1, not &quot;%2&quot;</source>
+        <translation>число заданий должно быть от 1 до %1, а не «%2»</translation>
+    </message>
+    <message>
+        <source>several recordings need -o DIRECTORY for their CSV files</source>
+        <translation>для нескольких записей нужен -o КАТАЛОГ для их файлов CSV</translation>
+    </message>
+    <message>
+        <source>%1 and %2 would both be written to %3</source>
+        <translation>%1 и %2 были бы записаны в один файл %3</translation>
+    </message>
+    <message>
+        <source>Cannot make the directory %1</source>
+        <translation>Не удалось создать каталог %1</translation>
+    </message>
+    <message>
+        <source>%1: the decoding process failed: %2</source>
+        <translation>%1: процесс расшифровки завершился сбоем: %2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 recordings decoded into %3</source>
+        <translation>Расшифровано записей: %1 из %2, в %3</translation>
     </message>
 </context>
 <context>

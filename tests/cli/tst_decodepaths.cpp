@@ -1,0 +1,131 @@
+#include "cli/paralleldecode.h"
+#include "clirun.h"
+#include "support/testenvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// decode's quick way (coalesced frames, no live supervision) against the window's full path
+// on real and generated recordings, and several recordings decoded at once.
+class tst_DecodePaths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void quickPathDecodesAsTheWindowDoes_data();
+    void quickPathDecodesAsTheWindowDoes();
+    void severalRecordingsOneCsvEach_data();
+    void severalRecordingsOneCsvEach();
+
+private:
+    QByteArray decode(const QStringList &arguments);
+
+    QTemporaryDir m_dir;
+    QString m_trace;
+};
+
+void tst_DecodePaths::initTestCase()
+{
+    TestEnvironment::init();
+    QVERIFY(m_dir.isValid());
+    // The comparison script's trace: a million frames of 30 units, BAM and RTS/CTS among them.
+    m_trace = m_dir.filePath(QStringLiteral("trace.log"));
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral(TARVIK_TRACE_SCRIPT), m_trace,
+                  m_dir.filePath(QStringLiteral("trace.pcap")), QStringLiteral("1000000")});
+    QVERIFY(python.waitForFinished(120000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    ParallelDecode::setProgram(QStringLiteral(TARVIK_CLI_EXECUTABLE));
+}
+
+QByteArray tst_DecodePaths::decode(const QStringList &arguments)
+{
+    const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
+    const CliRun r = CliRun::run(QStringList{"decode", "-o", csv} + arguments);
+    if (r.code != 0)
+        qWarning("%s", qPrintable(r.err));
+    QFile file(csv);
+    if (r.code != 0 || !file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+void tst_DecodePaths::quickPathDecodesAsTheWindowDoes_data()
+{
+    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QStringList>("options");
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const QString nmea = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log");
+    const QString demo = QStringLiteral(":/demo/demo-bus.log");
+    QTest::newRow("demo") << demo << QStringList{};
+    QTest::newRow("demo, 100 ms") << demo << QStringList{"--period", "100"};
+    QTest::newRow("demo, example scheme") << demo << QStringList{"--scheme", ":/demo/demo.tvsx"};
+    QTest::newRow("truck") << truck << QStringList{};
+    QTest::newRow("truck, 10 ms") << truck << QStringList{"--period", "10"};
+    QTest::newRow("NMEA 2000, address claims") << nmea << QStringList{};
+    QTest::newRow("million frames") << QString() << QStringList{};
+}
+
+void tst_DecodePaths::quickPathDecodesAsTheWindowDoes()
+{
+    QFETCH(QString, recording);
+    QFETCH(QStringList, options);
+    if (recording.isEmpty())
+        recording = m_trace;
+    const QByteArray quick = decode(options + QStringList{recording});
+    QVERIFY(quick.count('\n') > 2);
+    const QByteArray full = decode(options + QStringList{"--every-frame", recording});
+    // Byte for byte: a difference is reported by its first line.
+    if (quick != full) {
+        const QList<QByteArray> a = quick.split('\n');
+        const QList<QByteArray> b = full.split('\n');
+        for (int i = 0; i < qMin(a.size(), b.size()); ++i)
+            QVERIFY2(a.at(i) == b.at(i), qPrintable(QStringLiteral("line %1:\n%2\n%3")
+                                                        .arg(i + 1)
+                                                        .arg(QString::fromLatin1(a.at(i)),
+                                                             QString::fromLatin1(b.at(i)))));
+        QCOMPARE(a.size(), b.size());
+    }
+}
+
+void tst_DecodePaths::severalRecordingsOneCsvEach_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("one after another") << 1;
+    QTest::newRow("two processes at once") << 2;
+    QTest::newRow("more processes than recordings") << 8;
+}
+
+void tst_DecodePaths::severalRecordingsOneCsvEach()
+{
+    QFETCH(int, jobs);
+    const QStringList recordings{
+        TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log"),
+        TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log")};
+    const QString directory = m_dir.filePath(QStringLiteral("many%1").arg(jobs));
+    const CliRun r = CliRun::run(
+        QStringList{"decode", "-j", QString::number(jobs), "-o", directory, "--period", "500"}
+        + recordings);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(r.out.contains(QStringLiteral("2 of 2 recordings decoded")));
+    for (const QString &recording : recordings) {
+        QFile file(ParallelDecode::outputFor(directory, recording));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        QCOMPARE(file.readAll(), decode({"--period", "500", recording}));
+    }
+    // A recording that cannot be read fails its job only; the others are written.
+    const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
+    const CliRun broken = CliRun::run(QStringList{"decode", "-j", QString::number(jobs), "-o",
+                                                  directory, recordings.constFirst(), missing});
+    QCOMPARE(broken.code, 1);
+    QVERIFY2(broken.err.contains(QStringLiteral("missing.log")), qPrintable(broken.err));
+    QVERIFY(broken.out.contains(QStringLiteral("1 of 2 recordings decoded")));
+}
+
+QTEST_GUILESS_MAIN(tst_DecodePaths)
+#include "tst_decodepaths.moc"
