@@ -6,6 +6,7 @@
 #include "ui/userquestions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
@@ -166,15 +168,52 @@ bool RecordingPlayer::open(const QString &path)
                 .arg(QDir::toNativeSeparators(path)));
         return false;
     }
+    if (m_reading)
+        return false;
     const int index = r->addRecording(path);
-    const bool ok = index >= 0 && r->setTransceiver(index) && r->start();
-    if (!ok) {
-        const QString reason = index < 0 ? tr("the file cannot be read") : r->lastError();
+    if (index < 0) {
         m_window->questions()->showError(
             tr("Open recording"),
-            tr("Cannot play %1: %2").arg(QDir::toNativeSeparators(path), reason));
-        showPlaying();
+            tr("Cannot play %1: %2")
+                .arg(QDir::toNativeSeparators(path), tr("the file cannot be read")));
         return false;
+    }
+    // A long recording takes a while to read: not on the window's thread.
+    m_reading = true;
+    m_open->setEnabled(false);
+    m_window->statusBar()->showMessage(
+        tr("Reading %1…").arg(QDir::toNativeSeparators(QFileInfo(path).fileName())));
+    QPointer<AbstractCanHandler> handler = m_handler;
+    QPointer<RecordingPlayer> self(this);
+    QThread *reader = QThread::create([handler, self, index, path] {
+        auto *replay = qobject_cast<ReplayCanHandler *>(handler.data());
+        const bool ok = replay && replay->setTransceiver(index) && replay->start();
+        const QString error = replay && !ok ? replay->lastError() : QString();
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, ok, error, path] {
+                if (self)
+                    self->opened(path, ok, error);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    reader->start();
+    return true;
+}
+
+void RecordingPlayer::opened(const QString &path, bool ok, const QString &error)
+{
+    m_reading = false;
+    m_open->setEnabled(true);
+    ReplayCanHandler *r = replay();
+    if (!ok || !r) {
+        m_window->statusBar()->clearMessage();
+        m_window->questions()->showError(
+            tr("Open recording"),
+            tr("Cannot play %1: %2").arg(QDir::toNativeSeparators(path), error));
+        showPlaying();
+        return;
     }
     r->setSpeed(m_speed->currentData().toDouble());
     r->setLooping(m_loop->isChecked());
@@ -187,7 +226,7 @@ bool RecordingPlayer::open(const QString &path)
         tr("Playing %1: %n frames", nullptr, r->loadedFrameCount()).arg(QFileInfo(path).fileName()),
         5000);
     showPlaying();
-    return true;
+    emit recordingOpened(path);
 }
 
 void RecordingPlayer::showPlaying()

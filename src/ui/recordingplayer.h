@@ -26,13 +26,18 @@ public:
 
     void attach(AbstractCanHandler *handler);
     QToolBar *bar() const { return m_bar; }
-    // Plays the recording at `path`; false (with a message) when it cannot.
+    // Starts reading the recording at `path` on a thread of its own; it plays once read
+    // (recordingOpened) or the user gets a message. False when it cannot even start.
     bool open(const QString &path);
+    bool isReading() const { return m_reading; }
     // The refresh interval of the position shown; tests shorten it.
     void setRefreshInterval(int ms);
 
     // The speeds offered, recording seconds per wall second; 0 is as fast as possible.
     static const QVector<double> &speeds();
+
+signals:
+    void recordingOpened(const QString &path);
 
 public slots:
     void openRecording();
@@ -40,6 +45,7 @@ public slots:
 
 private slots:
     void showPlaying();
+    void opened(const QString &path, bool ok, const QString &error);
 
 private:
     ReplayCanHandler *replay() const;
@@ -56,4 +62,5 @@ private:
     QLabel *m_time;
     QTimer *m_timer;
     bool m_dragging = false;
+    bool m_reading = false;
 };

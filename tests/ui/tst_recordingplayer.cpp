@@ -89,7 +89,9 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     demo.action("actionAutoAdd")->setChecked(true);
 
     demo.window()->fileAnswer = TestEnvironment::dataFile(file);
+    QSignalSpy opened(demo.window()->player(), &RecordingPlayer::recordingOpened);
     demo.action("actionOpenRecording")->trigger();
+    QVERIFY(opened.wait(20000));
     QVERIFY2(demo.window()->errors.isEmpty(), qPrintable(demo.window()->errors.join('\n')));
     QTRY_VERIFY(bar->isVisible());
     auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
@@ -166,7 +168,7 @@ void tst_RecordingPlayer::unreadableRecordingIsRefused()
     garbage.close();
     demo.window()->fileAnswer = path;
     demo.action("actionOpenRecording")->trigger();
-    QCOMPARE(demo.window()->errors.size(), 1);
+    QTRY_COMPARE(demo.window()->errors.size(), 1);
     QVERIFY2(demo.window()->errors.first().contains(QStringLiteral("garbage.blf")),
              qPrintable(demo.window()->errors.first()));
     QVERIFY(!child<QToolBar>(demo, "playerBar")->isVisible());

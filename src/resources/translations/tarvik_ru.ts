@@ -6781,6 +6781,10 @@ Use %1 ms?</source>
             <numerusform>Воспроизводится %1: %n кадров</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Reading %1…</source>
+        <translation>Чтение %1…</translation>
+    </message>
 </context>
 <context>
     <name>RecordingReader</name>
