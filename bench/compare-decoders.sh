@@ -50,6 +50,13 @@ report() {
 
 report "tarvik-cli decode --events" "$(measure "$work/tarvik.out" "$cli" decode --events -o "$work/events.csv" "$work/trace.log")"
 report "tarvik-cli decode (1 s samples)" "$(measure "$work/tarvik-sampled.out" "$cli" decode -o "$work/sampled.csv" "$work/trace.log")"
+report "tarvik-cli decode --every-frame" "$(measure "$work/tarvik-every.out" "$cli" decode --every-frame -o "$work/every.csv" "$work/trace.log")"
+cmp -s "$work/sampled.csv" "$work/every.csv" || echo "  DIFFERENT: decode and decode --every-frame disagree"
+for command in faults stats inventory; do
+    report "tarvik-cli $command" "$(measure "$work/$command.out" "$cli" "$command" "$work/trace.log")"
+done
+"$cli" learn "$work/trace.log" -o "$work/expected.tvsx" > /dev/null
+report "tarvik-cli check" "$(measure "$work/check.out" "$cli" check --scheme "$work/expected.tvsx" "$work/trace.log")"
 echo "  tarvik-cli: $(($(wc -l < "$work/events.csv") - 1)) parameter values"
 if command -v tshark >/dev/null; then
     report "tshark J1939" "$(measure "$work/tshark.tsv" tshark -r "$work/trace.pcap" -d can.subdissector,j1939 \
@@ -65,6 +72,17 @@ if [ -n "$python" ]; then
 else
     echo "python3-can / python3-canmatrix are not installed: left out"
 fi
+
+echo
+# Several recordings at once: two copies of the trace, one process after the other, then two
+# processes side by side (as many as the machine has cores gives the most).
+cp "$work/trace.log" "$work/copy1.log"
+cp "$work/trace.log" "$work/copy2.log"
+for jobs in 1 2; do
+    report "tarvik-cli decode -j $jobs (2 files)" "$(measure "$work/jobs$jobs.out" "$cli" decode -j "$jobs" -o "$work/jobs$jobs" "$work/copy1.log" "$work/copy2.log")"
+done
+awk -v a="${wall[tarvik-cli decode -j 1 (2 files)]}" -v b="${wall[tarvik-cli decode -j 2 (2 files)]}" \
+    'BEGIN { printf "  -j 2 takes %.2f of the time of -j 1 (%.2fx)\n", b / a, a / b }'
 
 echo
 for mine in "tarvik-cli decode --events" "tarvik-cli decode (1 s samples)"; do
