@@ -59,7 +59,9 @@ public:
     MessagePack dequeuePack();
 
     void dispatchMessage(QPair<CanMessage, DispatchResult> *pair);
-    qint64 messageElapsedTimer() const;
+    // Milliseconds the bus ran since the handler started: the stamp of every frame. A played
+    // recording counts the time it played (its pauses not, its speed so).
+    virtual qint64 messageElapsedTimer() const;
     void setDispatcher(AbstractCanMessageDispatcher *dispatcher);
     AbstractCanMessageDispatcher *dispatcher() const { return m_dispatcher.load(); }
     void setFastMode(bool on);

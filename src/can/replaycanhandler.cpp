@@ -140,6 +140,7 @@ bool ReplayCanHandler::startImpl()
     m_loops = 0;
     m_playing = true;
     m_endReached = false;
+    m_seekOffsetUs = 0;
     anchor(0);
     return true;
 }
@@ -195,6 +196,7 @@ void ReplayCanHandler::setPaused(bool paused)
         // Play at the end starts again from the beginning.
         m_endReached = false;
         m_next = 0;
+        m_seekOffsetUs += position;
         anchor(0);
         return;
     }
@@ -247,6 +249,7 @@ void ReplayCanHandler::seek(qint64 positionUs)
     if (m_next == m_frames.size())
         m_next = m_frames.size() - 1;
     m_endReached = false;
+    m_seekOffsetUs += positionNowUs() - positionUs;
     anchor(positionUs);
 }
 
@@ -277,7 +280,6 @@ bool ReplayCanHandler::setBaudRateImpl(unsigned rate)
 
 bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
 {
-    const qint64 stamp = messageElapsedTimer();
     QVector<CanMessage> batch;
     bool playing = false;
     {
@@ -316,6 +318,8 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
                 publishClock();
         }
     }
+    // Stamped once the batch is taken: played as fast as possible, the time is its last frame's.
+    const qint64 stamp = messageElapsedTimer();
     if (playing) {
         m_simulated.dropReplaced(&batch);
         batch += m_simulated.takeDue();
@@ -363,4 +367,16 @@ QString ReplayCanHandler::playingPath() const
 {
     std::lock_guard locker(m_mutex);
     return m_playing && m_index > 0 ? m_paths.value(m_index) : QString();
+}
+
+qint64 ReplayCanHandler::messageElapsedTimer() const
+{
+    {
+        std::lock_guard locker(m_mutex);
+        // A recording of the user's stamps its frames with the time it played: frames and
+        // checks see its pauses, speeds and seeks as the bus's own time.
+        if (m_playing && m_index > 0)
+            return (m_loopOffsetUs + m_seekOffsetUs + positionNowUs()) / 1000;
+    }
+    return AbstractCanHandler::messageElapsedTimer();
 }

@@ -50,6 +50,7 @@ public:
     void seek(qint64 positionUs);
     qint64 positionUs() const;
     qint64 durationUs() const;
+    qint64 messageElapsedTimer() const override;
     // The recording of the user's that plays (not the demo bus), or empty.
     QString playingPath() const;
     // The first frame's time stamp (µs since the epoch for absolute recordings).
@@ -97,6 +98,7 @@ private:
     double m_speed = 1.0;
     qint64 m_anchorPositionUs = 0; // the position when m_clock was started
     qint64 m_lastDeliveredUs = 0;  // as fast as possible: the position is the last frame's
+    qint64 m_seekOffsetUs = 0;     // what seeks took off the position, to keep stamps running on
     UnitSource m_demoUnits;
     SimulatedBus m_simulated; // has its own lock
 };

@@ -129,10 +129,13 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     QVERIFY(replay->isPaused());
     const qint64 pausedAt = replay->positionUs();
     const qint64 busAt = BusClock::nowMs();
+    const qint64 stampAt = replay->messageElapsedTimer();
     const int state = demo.window()->schemeModel()->item(eec1)->displayable()->state();
     QTest::qWait(400);
     QCOMPARE(replay->positionUs(), pausedAt);
     QCOMPARE(BusClock::nowMs(), busAt);
+    // Frames' stamps, which the bus check and the raw view go by, stand still too.
+    QCOMPARE(replay->messageElapsedTimer(), stampAt);
     QCOMPARE(demo.window()->schemeModel()->item(eec1)->displayable()->state(), state);
 
     // Seek by the slider: the position and the time shown follow.
@@ -141,6 +144,8 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     QVERIFY(qAbs(replay->positionUs() - 100 * 1000 * 1000) < 1000 * 1000);
     QTRY_VERIFY2(time->text().startsWith(QStringLiteral("00:01:40")), qPrintable(time->text()));
     QVERIFY(qAbs(BusClock::nowMs() - (replay->originUs() / 1000 + 100 * 1000)) < 1000);
+    // A seek is no gap on the stamps' clock: the units do not fall silent for it.
+    QVERIFY(qAbs(replay->messageElapsedTimer() - stampAt) < 100);
 
     // Without looping, as fast as possible, the player stops at the end.
     child<QCheckBox>(demo, "playerLoop")->setChecked(false);
