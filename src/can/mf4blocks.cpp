@@ -122,9 +122,8 @@ bool File::readBlock(qint64 offset, const QList<QByteArray> &ids, Block *block, 
     for (int i = 0; i < block->links.size(); ++i) {
         const quint64 link = qFromLittleEndian<quint64>(links.constData() + 8 * i);
         if (link != 0 && (link < quint64(IdBlockBytes) || link >= quint64(m_size)))
-            return fail(offset + BlockHeaderBytes + 8 * i,
-                        tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                             "a link points outside the file")));
+            return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "a link points outside the file")));
         block->links[i] = qint64(link);
     }
     block->data.clear();

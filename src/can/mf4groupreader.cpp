@@ -162,7 +162,9 @@ bool Mf4GroupReader::readRecord(bool *end)
     if (!m_records->read(m_record.data(), m_record.size(), &got))
         return false;
     if (got < m_record.size()) {
-        m_file.pass().skip(at, QT_TRANSLATE_NOOP("RecordingReader", "record cut short"));
+        // Without record ids the data ends where no record begins.
+        if (got > 0 || m_recordIdBytes > 0)
+            m_file.pass().skip(at, QT_TRANSLATE_NOOP("RecordingReader", "record cut short"));
         *end = true;
         return true;
     }
