@@ -28,10 +28,22 @@ bool isBlockId(const char *id)
 
 } // namespace
 
-quint64 Block::u64(int pos) const { return fieldAt<quint64>(data, pos); }
-quint32 Block::u32(int pos) const { return fieldAt<quint32>(data, pos); }
-quint16 Block::u16(int pos) const { return fieldAt<quint16>(data, pos); }
-quint8 Block::u8(int pos) const { return fieldAt<quint8>(data, pos); }
+quint64 Block::u64(int pos) const
+{
+    return fieldAt<quint64>(data, pos);
+}
+quint32 Block::u32(int pos) const
+{
+    return fieldAt<quint32>(data, pos);
+}
+quint16 Block::u16(int pos) const
+{
+    return fieldAt<quint16>(data, pos);
+}
+quint8 Block::u8(int pos) const
+{
+    return fieldAt<quint8>(data, pos);
+}
 
 double Block::f64(int pos) const
 {
@@ -41,7 +53,7 @@ double Block::f64(int pos) const
     return value;
 }
 
-QString tr(const char *text)
+QString translated(const char *text)
 {
     return QCoreApplication::translate("RecordingReader", text);
 }
@@ -73,15 +85,15 @@ bool File::readIdentification()
 {
     char id[IdBlockBytes];
     if (!readAt(0, id, IdBlockBytes))
-        return fail(0, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                            "the identification block is cut short")));
+        return fail(0, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                    "the identification block is cut short")));
     m_unfinalized = std::memcmp(id, "UnFinMF ", 8) == 0;
     if (!m_unfinalized && std::memcmp(id, "MDF     ", 8) != 0)
-        return fail(0, tr(QT_TRANSLATE_NOOP("RecordingReader", "not an MDF file")));
+        return fail(0, translated(QT_TRANSLATE_NOOP("RecordingReader", "not an MDF file")));
     const quint16 version = qFromLittleEndian<quint16>(id + 28);
     if (version < 400 || version >= 500)
-        return fail(28, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                             "MDF version %1 is not read (4.x only)"))
+        return fail(28, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "MDF version %1 is not read (4.x only)"))
                             .arg(version));
     m_unfinFlags = qFromLittleEndian<quint16>(id + 60);
     return true;
@@ -90,51 +102,54 @@ bool File::readIdentification()
 bool File::readBlock(qint64 offset, const QList<QByteArray> &ids, Block *block, BodyMode mode)
 {
     if (offset < IdBlockBytes || offset >= m_size)
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                 "a link points outside the file")));
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                         "a link points outside the file")));
     char header[BlockHeaderBytes];
     if (!readAt(offset, header, BlockHeaderBytes))
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
     if (!isBlockId(header))
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "no block here")));
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "no block here")));
     block->offset = offset;
     block->id = QByteArray(header + 2, 2);
     if (!ids.isEmpty() && !ids.contains(block->id))
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "unexpected %1 block"))
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "unexpected %1 block"))
                                 .arg(QString::fromLatin1(block->id)));
     const quint64 length = qFromLittleEndian<quint64>(header + 8);
     const quint64 linkCount = qFromLittleEndian<quint64>(header + 16);
     if (linkCount > quint64(LinkLimit))
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "%1 links are too many"))
-                                .arg(linkCount));
+        return fail(offset,
+                    translated(QT_TRANSLATE_NOOP("RecordingReader", "%1 links are too many"))
+                        .arg(linkCount));
     const qint64 minimum = BlockHeaderBytes + 8 * qint64(linkCount);
     const qint64 room = m_size - offset;
     if (length < quint64(minimum) || (length > quint64(room) && mode != HeaderOnlyMayRunOver)
         || room < minimum)
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                 "block length %1 does not fit the file"))
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                         "block length %1 does not fit the file"))
                                 .arg(length));
     block->length = qint64(std::min<quint64>(length, quint64(room)));
     QByteArray links(int(8 * linkCount), Qt::Uninitialized);
     if (!readAt(offset + BlockHeaderBytes, links.data(), links.size()))
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
     block->links.resize(int(linkCount));
     for (int i = 0; i < block->links.size(); ++i) {
         const quint64 link = qFromLittleEndian<quint64>(links.constData() + 8 * i);
         if (link != 0 && (link < quint64(IdBlockBytes) || link >= quint64(m_size)))
-            return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                     "a link points outside the file")));
+            return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                             "a link points outside the file")));
         block->links[i] = qint64(link);
     }
     block->data.clear();
     if (mode == WithBody) {
         if (block->dataLength() > MetaBlockLimit)
-            return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+            return fail(offset,
+                        translated(QT_TRANSLATE_NOOP("RecordingReader",
                                                      "block of %1 bytes is larger than allowed"))
-                                    .arg(block->length));
+                            .arg(block->length));
         block->data.resize(int(block->dataLength()));
         if (!readAt(block->dataOffset(), block->data.data(), block->data.size()))
-            return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
+            return fail(offset,
+                        translated(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
     }
     m_highestBlock = std::max(m_highestBlock, offset);
     return true;
@@ -156,9 +171,10 @@ bool File::readText(qint64 offset, QString *text)
 bool File::hold(qint64 offset, qint64 bytes)
 {
     if (m_held + bytes > HeldLimit)
-        return fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+        return fail(offset,
+                    translated(QT_TRANSLATE_NOOP("RecordingReader",
                                                  "compressed blocks held open exceed %1 bytes"))
-                                .arg(HeldLimit));
+                        .arg(HeldLimit));
     m_held += bytes;
     return true;
 }
@@ -166,10 +182,11 @@ bool File::hold(qint64 offset, qint64 bytes)
 bool ChainGuard::enter(File &file, qint64 offset)
 {
     if (m_seen.contains(offset))
-        return file.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "the links loop")));
+        return file.fail(offset,
+                         translated(QT_TRANSLATE_NOOP("RecordingReader", "the links loop")));
     if (m_seen.size() >= m_limit)
-        return file.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                      "more than %1 blocks in a chain"))
+        return file.fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                              "more than %1 blocks in a chain"))
                                      .arg(m_limit));
     m_seen.insert(offset);
     return true;

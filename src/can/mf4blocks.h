@@ -99,13 +99,15 @@ private:
 };
 
 // Texts of the reader in the "RecordingReader" context.
-QString tr(const char *text);
+QString translated(const char *text);
 
 // Follows a chain of links while refusing a link seen before (a loop) or one chain too long.
 class ChainGuard
 {
 public:
-    explicit ChainGuard(int limit) : m_limit(limit) {}
+    explicit ChainGuard(int limit)
+        : m_limit(limit)
+    {}
     // False (with the failure) when `offset` was met before or the chain is too long.
     bool enter(File &file, qint64 offset);
 

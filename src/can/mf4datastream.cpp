@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-using Mf4::tr;
+using Mf4::translated;
 
 namespace {
 
@@ -95,8 +95,7 @@ bool Mf4DataStream::nextBlock(bool *end)
             return true;
         }
         Mf4::Block list;
-        if (!m_lists.enter(m_file, m_nextList)
-            || !m_file.readBlock(m_nextList, {"DL"}, &list))
+        if (!m_lists.enter(m_file, m_nextList) || !m_file.readBlock(m_nextList, {"DL"}, &list))
             return false;
         m_nextList = list.link(0);
         m_listLinks = list.links.mid(1);
@@ -106,8 +105,8 @@ bool Mf4DataStream::nextBlock(bool *end)
 
 bool Mf4DataStream::enterBlock(qint64 offset)
 {
-    const auto mode = m_file.isUnfinalized() ? Mf4::File::HeaderOnlyMayRunOver
-                                             : Mf4::File::HeaderOnly;
+    const auto mode
+        = m_file.isUnfinalized() ? Mf4::File::HeaderOnlyMayRunOver : Mf4::File::HeaderOnly;
     Mf4::Block block;
     if (!m_file.readBlock(offset, {m_type, "DZ"}, &block, mode))
         return false;
@@ -135,8 +134,8 @@ bool Mf4DataStream::inflateBlock(const Mf4::Block &block)
     char fixed[DzFixedBytes];
     if (block.dataLength() < DzFixedBytes || !io->seek(block.dataOffset())
         || io->read(fixed, DzFixedBytes) != DzFixedBytes)
-        return m_file.fail(block.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "compressed block cut short")));
+        return m_file.fail(block.offset, translated(QT_TRANSLATE_NOOP(
+                                             "RecordingReader", "compressed block cut short")));
     Mf4::Block head;
     head.data = QByteArray(fixed, DzFixedBytes);
     const QByteArray original(fixed, 2);
@@ -145,27 +144,28 @@ bool Mf4DataStream::inflateBlock(const Mf4::Block &block)
     const quint64 originalLength = head.u64(8);
     const quint64 compressedLength = head.u64(16);
     if (original != m_type)
-        return m_file.fail(block.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "unexpected %1 block"))
-                                             .arg(QString::fromLatin1(original.toHex())));
-    if (zipType != Deflate && zipType != TransposeDeflate)
-        return m_file.fail(block.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "unknown compression %1"))
-                                             .arg(zipType));
-    if (originalLength > quint64(Mf4::InflateLimit))
         return m_file.fail(block.offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                "compressed block would inflate to %1 bytes, "
-                                                "more than the %2 allowed"))
-                               .arg(originalLength)
-                               .arg(Mf4::InflateLimit));
+                           translated(QT_TRANSLATE_NOOP("RecordingReader", "unexpected %1 block"))
+                               .arg(QString::fromLatin1(original.toHex())));
+    if (zipType != Deflate && zipType != TransposeDeflate)
+        return m_file.fail(
+            block.offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "unknown compression %1"))
+                              .arg(zipType));
+    if (originalLength > quint64(Mf4::InflateLimit))
+        return m_file.fail(
+            block.offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                         "compressed block would inflate to %1 bytes, "
+                                         "more than the %2 allowed"))
+                .arg(originalLength)
+                .arg(Mf4::InflateLimit));
     if (compressedLength > quint64(block.dataLength() - DzFixedBytes))
-        return m_file.fail(block.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "compressed block cut short")));
+        return m_file.fail(block.offset, translated(QT_TRANSLATE_NOOP(
+                                             "RecordingReader", "compressed block cut short")));
     QByteArray compressed(int(compressedLength), Qt::Uninitialized);
     if (io->read(compressed.data(), compressed.size()) != compressed.size())
-        return m_file.fail(block.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "compressed block cut short")));
+        return m_file.fail(block.offset, translated(QT_TRANSLATE_NOOP(
+                                             "RecordingReader", "compressed block cut short")));
     if (!m_file.hold(block.offset, qint64(originalLength)))
         return false;
     m_inflatedData = QByteArray(int(originalLength), Qt::Uninitialized);
@@ -191,11 +191,11 @@ bool Mf4DataStream::inflateBlock(const Mf4::Block &block)
     if (!whole) {
         m_file.release(m_inflatedData.size());
         m_inflatedData.clear();
-        return m_file.fail(block.offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                "compressed data does not inflate to the %1 "
-                                                "bytes it claims"))
-                               .arg(originalLength));
+        return m_file.fail(
+            block.offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                       "compressed data does not inflate to the %1 "
+                                                       "bytes it claims"))
+                              .arg(originalLength));
     }
     if (zipType == TransposeDeflate && columns > 0)
         m_inflatedData = untranspose(m_inflatedData, columns);
@@ -246,8 +246,8 @@ bool Mf4DataStream::read(char *out, qint64 count, qint64 *got)
                 QIODevice *io = m_file.device();
                 if (!io->seek(at) || io->read(m_buffer.data(), want) != want) {
                     m_bufferStart = -1;
-                    return m_file.fail(at, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                                 "block cut short")));
+                    return m_file.fail(
+                        at, translated(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
                 }
                 m_bufferStart = at;
             }

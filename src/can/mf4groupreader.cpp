@@ -8,7 +8,7 @@
 #include <cstring>
 
 using Mf4::ChannelGroup;
-using Mf4::tr;
+using Mf4::translated;
 
 namespace {
 
@@ -34,10 +34,10 @@ bool Mf4GroupReader::open(const Mf4::Block &dataGroup)
 {
     m_recordIdBytes = dataGroup.u8(0);
     if (!isValidRecordIdSize(m_recordIdBytes))
-        return m_file.fail(dataGroup.offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                "record id size %1 is not valid"))
-                               .arg(m_recordIdBytes));
+        return m_file.fail(
+            dataGroup.offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "record id size %1 is not valid"))
+                .arg(m_recordIdBytes));
     Mf4::ChainGuard chain(Mf4::ChannelLimit);
     for (qint64 link = dataGroup.link(1); link != 0;) {
         ChannelGroup group;
@@ -45,26 +45,27 @@ bool Mf4GroupReader::open(const Mf4::Block &dataGroup)
             return false;
         for (const ChannelGroup &other : qAsConst(m_groups))
             if (m_recordIdBytes > 0 && other.recordId == group.recordId)
-                return m_file.fail(group.offset,
-                                   tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                        "record id %1 is used twice"))
-                                       .arg(group.recordId));
+                return m_file.fail(
+                    group.offset,
+                    translated(QT_TRANSLATE_NOOP("RecordingReader", "record id %1 is used twice"))
+                        .arg(group.recordId));
         m_groups.append(group);
     }
     if (m_recordIdBytes == 0 && m_groups.size() > 1)
         return m_file.fail(dataGroup.offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                "several channel groups without record ids")));
+                           translated(QT_TRANSLATE_NOOP(
+                               "RecordingReader", "several channel groups without record ids")));
     m_signalData.resize(size_t(m_groups.size()));
     for (int i = 0; i < m_groups.size(); ++i) {
         ChannelGroup &group = m_groups[i];
         if (m_recordIdBytes == 0 && group.recordBytes() == 0)
-            return m_file.fail(group.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                                  "records of no bytes")));
+            return m_file.fail(group.offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                          "records of no bytes")));
         if (group.bytesSource != ChannelGroup::SignalData)
             continue;
         for (int j = 0; j < m_groups.size(); ++j) {
-            if (m_groups.at(j).offset == group.bytesLink && m_groups.at(j).kind == ChannelGroup::Vlsd) {
+            if (m_groups.at(j).offset == group.bytesLink
+                && m_groups.at(j).kind == ChannelGroup::Vlsd) {
                 group.bytesSource = ChannelGroup::VlsdGroup;
                 group.vlsdIndex = j;
             }
@@ -90,8 +91,8 @@ bool Mf4GroupReader::hasBusRecords() const
 Mf4GroupReader::Result Mf4GroupReader::next(TimedFrame *frame)
 {
     for (;;) {
-        while (!m_pending.empty() && (m_pending.front().resolved
-                                      || int(m_pending.size()) > PendingLimit)) {
+        while (!m_pending.empty()
+               && (m_pending.front().resolved || int(m_pending.size()) > PendingLimit)) {
             const Pending front = m_pending.front();
             m_pending.pop_front();
             if (!front.resolved) {
@@ -153,8 +154,9 @@ bool Mf4GroupReader::readRecord(bool *end)
     const quint64 recordId = qFromLittleEndian<quint64>(idBytes);
     const int index = groupForRecordId(recordId);
     if (index < 0)
-        return m_file.fail(at, tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown record id %1"))
-                                   .arg(recordId));
+        return m_file.fail(
+            at,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "unknown record id %1")).arg(recordId));
     ChannelGroup &group = m_groups[index];
     if (group.kind == ChannelGroup::Vlsd)
         return readVlsd(index, at, end);
@@ -202,10 +204,11 @@ bool Mf4GroupReader::readVlsd(int index, qint64 at, bool *end)
     qint64 gotBytes = 0;
     if (got == 4) {
         if (length > quint32(Mf4::RecordLimit) * 16)
-            return m_file.fail(at, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                        "variable-length record of %1 bytes is "
-                                                        "larger than allowed"))
-                                       .arg(length));
+            return m_file.fail(at,
+                               translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                            "variable-length record of %1 bytes is "
+                                                            "larger than allowed"))
+                                   .arg(length));
         const int kept = int(std::min<quint32>(length, KeptBytes));
         recent.bytes.resize(kept);
         qint64 skipped = 0;
@@ -224,8 +227,7 @@ bool Mf4GroupReader::readVlsd(int index, qint64 at, bool *end)
     recent.length = length;
     group.vlsdPosition += 4 + quint64(length);
     for (Pending &pending : m_pending) {
-        if (!pending.resolved && pending.vlsdIndex == index
-            && pending.position == recent.position)
+        if (!pending.resolved && pending.vlsdIndex == index && pending.position == recent.position)
             resolve(&pending, recent.bytes, length);
     }
     m_recent.push_back(recent);
@@ -279,7 +281,8 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
     const ChannelGroup &group = m_groups.at(index);
     const char *record = m_record.constData();
     const auto skip = [&](const char *reason) { m_file.pass().skip(at, reason); };
-    if (group.frame.isInvalid(record, group.dataBytes) || group.id.isInvalid(record, group.dataBytes))
+    if (group.frame.isInvalid(record, group.dataBytes)
+        || group.id.isInvalid(record, group.dataBytes))
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "invalid record"));
     if (group.edl.present && group.edl.unsignedValue(record) != 0)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
@@ -290,8 +293,9 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
     if (!validTime)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "time out of range"));
     const quint64 raw = group.id.unsignedValue(record);
-    const bool extended = group.ide.present ? group.ide.unsignedValue(record) != 0
-                                            : (raw & ExtendedFlag) || (raw & ExtendedIdMask) > StandardIdMax;
+    const bool extended = group.ide.present
+                              ? group.ide.unsignedValue(record) != 0
+                              : (raw & ExtendedFlag) || (raw & ExtendedIdMask) > StandardIdMax;
     const quint32 id = quint32(raw) & ExtendedIdMask;
     if (!extended && id > StandardIdMax)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "identifier out of range"));
@@ -300,8 +304,8 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
     if (group.dataLength.present)
         pending.length = int(std::min<quint64>(group.dataLength.unsignedValue(record), 64));
     else if (group.dlc.present)
-        pending.length = int(std::min<quint64>(group.dlc.unsignedValue(record),
-                                               CanMessage::MaxLength));
+        pending.length
+            = int(std::min<quint64>(group.dlc.unsignedValue(record), CanMessage::MaxLength));
     if (pending.length > CanMessage::MaxLength)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
     if (!group.bytes.present) {
@@ -325,7 +329,8 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
                 // The data bytes came before the frame: one of the recent VLSD records.
                 const Recent *found = nullptr;
                 for (const Recent &recent : m_recent)
-                    if (recent.vlsdIndex == pending.vlsdIndex && recent.position == pending.position)
+                    if (recent.vlsdIndex == pending.vlsdIndex
+                        && recent.position == pending.position)
                         found = &recent;
                 if (!found)
                     return giveUp(pending);

@@ -74,9 +74,10 @@ bool readConversion(File &file, qint64 link, ChannelGroup *group)
     if (type == Identity)
         return true;
     if (type != Linear || cc.data.size() < 40)
-        return file.fail(link, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                    "time conversion of type %1 is not read"))
-                                   .arg(type));
+        return file.fail(link,
+                         translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                      "time conversion of type %1 is not read"))
+                             .arg(type));
     group->timeOffset = cc.f64(24);
     group->timeFactor = cc.f64(32);
     return true;
@@ -96,15 +97,17 @@ bool takeChannel(Walk &walk, const Block &cn)
     field.hasInvalidation = flags & InvalidationBitValid;
     field.invalidationBit = cn.u32(16);
     const bool isMaster = type == Master || type == VirtualMaster;
-    const bool badCount = field.bitCount == 0
-                          || (field.dataType != ByteArray && field.bitCount > 64);
+    const bool badCount
+        = field.bitCount == 0 || (field.dataType != ByteArray && field.bitCount > 64);
     if (type != VirtualMaster
         && (badCount || quint64(field.byteOffset) + field.byteCount() > group->dataBytes))
-        return walk.file.fail(cn.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "channel lies outside its record")));
+        return walk.file.fail(
+            cn.offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "channel lies outside its record")));
     if (field.hasInvalidation && field.invalidationBit / 8 >= group->invalidationBytes)
-        return walk.file.fail(cn.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                              "channel lies outside its record")));
+        return walk.file.fail(
+            cn.offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "channel lies outside its record")));
     if (isMaster && cn.u8(1) == SyncTime && !group->time.present && !group->virtualTime) {
         group->virtualTime = type == VirtualMaster;
         if (!group->virtualTime)
@@ -139,9 +142,9 @@ bool takeChannel(Walk &walk, const Block &cn)
         group->bytesSource = ChannelGroup::InRecord;
         if (type == VariableLength) {
             if (cn.link(5) == 0 || field.bitCount != 64)
-                return walk.file.fail(cn.offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                                      "variable-length data "
-                                                                      "without its data")));
+                return walk.file.fail(cn.offset, translated(QT_TRANSLATE_NOOP(
+                                                     "RecordingReader", "variable-length channel "
+                                                                        "without data")));
             group->bytesSource = ChannelGroup::SignalData; // or a VLSD group, told by the link
             group->bytesLink = cn.link(5);
         }
@@ -153,14 +156,15 @@ bool takeChannel(Walk &walk, const Block &cn)
 bool walkChannels(Walk &walk, qint64 link, int depth)
 {
     if (depth > CompositionDepthLimit)
-        return walk.file.fail(link, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                         "channels nest too deep")));
+        return walk.file.fail(
+            link, translated(QT_TRANSLATE_NOOP("RecordingReader", "channels nest too deep")));
     while (link != 0) {
         if (walk.seen.contains(link))
-            return walk.file.fail(link, tr(QT_TRANSLATE_NOOP("RecordingReader", "the links loop")));
+            return walk.file.fail(
+                link, translated(QT_TRANSLATE_NOOP("RecordingReader", "the links loop")));
         if (walk.seen.size() >= ChannelLimit)
-            return walk.file.fail(link, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                             "too many channels in a group")));
+            return walk.file.fail(link, translated(QT_TRANSLATE_NOOP(
+                                            "RecordingReader", "too many channels in a group")));
         walk.seen.insert(link);
         Block cn;
         if (!walk.file.readBlock(link, {"CN"}, &cn) || !takeChannel(walk, cn))
@@ -253,9 +257,10 @@ bool readChannelGroup(File &file, qint64 offset, ChannelGroup *group, qint64 *ne
         return true;
     }
     if (group->recordBytes() > RecordLimit)
-        return file.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+        return file.fail(offset,
+                         translated(QT_TRANSLATE_NOOP("RecordingReader",
                                                       "record size %1 is larger than allowed"))
-                                     .arg(group->recordBytes()));
+                             .arg(group->recordBytes()));
     QString acquisition;
     if (!file.readText(cg.link(2), &acquisition))
         return false;

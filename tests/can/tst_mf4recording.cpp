@@ -55,8 +55,8 @@ QVector<TimedFrame> expectedFrames(const QVector<Builder::Frame> &frames, const 
         TimedFrame t;
         // To the nearest microsecond (no time falls on a half).
         t.timeUs = qint64(options.startNs / 1000) + (f.timeNs + 500) / 1000;
-        t.message = CanMessage(f.id, reinterpret_cast<const quint8 *>(f.data.constData()),
-                               f.data.size());
+        t.message
+            = CanMessage(f.id, reinterpret_cast<const quint8 *>(f.data.constData()), f.data.size());
         t.message.extended = f.extended;
         out.append(t);
     }
@@ -177,18 +177,21 @@ void tst_Mf4Recording::decodeLikeCandump()
 
 void tst_Mf4Recording::streamedInBatches()
 {
-    const QString path = TestEnvironment::dataFile(
-        QStringLiteral("css_94C49784_nmea2000_addrclaim_request.MF4"));
+    const QString path
+        = TestEnvironment::dataFile(QStringLiteral("css_94C49784_nmea2000_addrclaim_request.MF4"));
     RecordingReader whole;
     QVERIFY(whole.readFile(path));
     QVector<TimedFrame> streamed;
     int pieces = 0;
     RecordingReader reader;
-    QVERIFY(reader.streamFile(path, [&](const QVector<TimedFrame> &frames) {
-        ++pieces;
-        streamed += frames;
-        return true;
-    }, 1));
+    QVERIFY(reader.streamFile(
+        path,
+        [&](const QVector<TimedFrame> &frames) {
+            ++pieces;
+            streamed += frames;
+            return true;
+        },
+        1));
     QVERIFY(pieces > 1);
     QCOMPARE(reader.frames().size(), 0);
     QCOMPARE(reader.frameCount(), qint64(whole.frames().size()));
@@ -270,8 +273,10 @@ void tst_Mf4Recording::synthetic()
     int others = 0;
     for (const Builder::Frame &f : frames)
         others += isClassicData(f) ? 0 : 1;
-    QVERIFY2(reader.skippedLines() == others + row.extraSkipped, qPrintable(reader.problems().join("; ")));
-    QCOMPARE(reader.problems().size(), std::min(reader.skippedLines(), RecordingReader::ProblemLimit));
+    QVERIFY2(reader.skippedLines() == others + row.extraSkipped,
+             qPrintable(reader.problems().join("; ")));
+    QCOMPARE(reader.problems().size(),
+             std::min(reader.skippedLines(), RecordingReader::ProblemLimit));
     for (const QString &problem : reader.problems())
         QVERIFY2(problem.startsWith(QLatin1String("offset ")), qPrintable(problem));
 }
@@ -297,44 +302,66 @@ void tst_Mf4Recording::hostile_data()
     // Fields: 8 block length, 16 link count, 24 first link; a DZ's body starts at 24.
     QTest::newRow("zero-length file")
         << HostileRow{plain, [](QByteArray &f, const QHash<QString, qint64> &) { f.clear(); }, {}};
-    QTest::newRow("identification only")
-        << HostileRow{plain, [](QByteArray &f, const QHash<QString, qint64> &) { f.truncate(64); },
-                      "HD"};
-    QTest::newRow("version 3.30")
-        << HostileRow{plain, [](QByteArray &f, const QHash<QString, qint64> &) { f[28] = char(74); f[29] = 1; }, {}};
+    QTest::newRow("identification only") << HostileRow{
+        plain, [](QByteArray &f, const QHash<QString, qint64> &) { f.truncate(64); }, "HD"};
+    QTest::newRow("version 3.30") << HostileRow{plain,
+                                                [](QByteArray &f, const QHash<QString, qint64> &) {
+                                                    f[28] = char(74);
+                                                    f[29] = 1;
+                                                },
+                                                {}};
     QTest::newRow("data group links to itself") << HostileRow{plain, link("DG0", 0, "DG0"), "DG0"};
     QTest::newRow("channel groups loop") << HostileRow{plain, link("CG0", 0, "CG0"), "CG0"};
     QTest::newRow("composition loops back to a member")
         << HostileRow{plain, link("CN:ID", 1, "CN:IDE"), "CN:IDE"};
     QTest::newRow("channel list loops to its first")
         << HostileRow{plain, link("CN:CAN_DataFrame", 0, "CN0"), "CN0"};
-    QTest::newRow("data lists loop") << HostileRow{lists, [](QByteArray &f, const QHash<QString, qint64> &b) {
-        // The second list's next link back to the first.
-        const qint64 second = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
-        Builder::putU64(f, second + 24, quint64(b.value("DL0")));
-    }, "DL0"};
-    QTest::newRow("block length beyond the file") << HostileRow{plain, set("DG0", 8, 1ull << 40), "DG0"};
+    QTest::newRow("data lists loop")
+        << HostileRow{lists,
+                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                          // The second list's next link back to the first.
+                          const qint64 second
+                              = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
+                          Builder::putU64(f, second + 24, quint64(b.value("DL0")));
+                      },
+                      "DL0"};
+    QTest::newRow("block length beyond the file")
+        << HostileRow{plain, set("DG0", 8, 1ull << 40), "DG0"};
     QTest::newRow("absurd block length") << HostileRow{plain, set("DT0", 8, ~0ull), "DT0"};
     QTest::newRow("block length below its links") << HostileRow{plain, set("CG0", 8, 16), "CG0"};
     QTest::newRow("huge link count") << HostileRow{plain, set("HD", 16, 1ull << 40), "HD"};
     QTest::newRow("link past the end") << HostileRow{plain, set("HD", 24, 1ull << 33), "HD"};
-    QTest::newRow("link into the identification block") << HostileRow{plain, set("DG0", 24 + 8, 8), "DG0"};
+    QTest::newRow("link into the identification block")
+        << HostileRow{plain, set("DG0", 24 + 8, 8), "DG0"};
     QTest::newRow("link to the wrong block") << HostileRow{plain, link("DG0", 1, "DG0"), "DG0"};
-    QTest::newRow("unknown record id") << HostileRow{vlsd, [](QByteArray &f, const QHash<QString, qint64> &b) {
-        f[int(b.value("DATA0") + 24)] = char(9);
-    }, "DATA0"};
-    QTest::newRow("record size 0") << HostileRow{plain, [](QByteArray &f, const QHash<QString, qint64> &b) {
-        // The first group's record size, and its channels' room, set to 0.
-        Builder::putU64(f, b.value("CG0") + 24 + 48 + 24, 0);
-    }, "CN0"};
-    QTest::newRow("channel outside its record") << HostileRow{plain, set("CN:ID", 24 + 64 + 4, 1000), "CN:ID"};
-    QTest::newRow("DZ claims to inflate to 1 TB") << HostileRow{zipped, set("DZ0", 24 + 8, 1ull << 40), "DZ0"};
-    QTest::newRow("DZ inflates to more than it claims") << HostileRow{zipped, set("DZ0", 24 + 8, 10), "DZ0"};
-    QTest::newRow("DZ data damaged") << HostileRow{zipped, [](QByteArray &f, const QHash<QString, qint64> &b) {
-        for (int i = 0; i < 16; ++i)
-            f[int(b.value("DZ0") + 48 + 2 + i)] = char(0xFF);
-    }, "DZ0"};
-    QTest::newRow("DZ compressed length past its block") << HostileRow{zipped, set("DZ0", 24 + 16, 1ull << 20), "DZ0"};
+    QTest::newRow("unknown record id")
+        << HostileRow{vlsd,
+                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                          f[int(b.value("DATA0") + 24)] = char(9);
+                      },
+                      "DATA0"};
+    QTest::newRow("record size 0")
+        << HostileRow{plain,
+                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                          // The first group's record size, and its channels' room, set to 0.
+                          Builder::putU64(f, b.value("CG0") + 24 + 48 + 24, 0);
+                      },
+                      "CN0"};
+    QTest::newRow("channel outside its record")
+        << HostileRow{plain, set("CN:ID", 24 + 64 + 4, 1000), "CN:ID"};
+    QTest::newRow("DZ claims to inflate to 1 TB")
+        << HostileRow{zipped, set("DZ0", 24 + 8, 1ull << 40), "DZ0"};
+    QTest::newRow("DZ inflates to more than it claims")
+        << HostileRow{zipped, set("DZ0", 24 + 8, 10), "DZ0"};
+    QTest::newRow("DZ data damaged")
+        << HostileRow{zipped,
+                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                          for (int i = 0; i < 16; ++i)
+                              f[int(b.value("DZ0") + 48 + 2 + i)] = char(0xFF);
+                      },
+                      "DZ0"};
+    QTest::newRow("DZ compressed length past its block")
+        << HostileRow{zipped, set("DZ0", 24 + 16, 1ull << 20), "DZ0"};
 }
 
 void tst_Mf4Recording::hostile()

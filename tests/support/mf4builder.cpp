@@ -175,8 +175,8 @@ qint64 Mf4Builder::dataBlocks(const QByteArray &records, const char *type, int c
                               const Options &options, int group)
 {
     const QString g = QString::number(group);
-    const bool compressed = options.storage == Storage::HlDz
-                            || options.storage == Storage::HlDzTransposed;
+    const bool compressed
+        = options.storage == Storage::HlDz || options.storage == Storage::HlDzTransposed;
     if (options.storage == Storage::Dt) {
         const qint64 dt = add(type, 0, records);
         blocks.insert(QString::fromLatin1(type) + g, dt);
@@ -248,7 +248,8 @@ QByteArray Mf4Builder::build(const QVector<Frame> &frames, const Options &option
 {
     blocks.clear();
     m_out = QByteArray(64, '\0');
-    std::memcpy(m_out.data(), options.finalized ? "MDF     4.10    TarvikT " : "UnFinMF 4.10    TarvikT ", 24);
+    std::memcpy(m_out.data(),
+                options.finalized ? "MDF     4.10    TarvikT " : "UnFinMF 4.10    TarvikT ", 24);
     putLe<quint16>(m_out, 28, 410);
     putLe<quint16>(m_out, 60, options.finalized ? 0 : 0x25);
     QByteArray hd(32, '\0');
@@ -290,8 +291,8 @@ QByteArray Mf4Builder::build(const QVector<Frame> &frames, const Options &option
         qint64 previousCg = 0;
         for (Kind kind : kinds) {
             const bool variable = kind == Data && options.bytes != Bytes::InRecord;
-            const qint64 cg = frameGroup(kind, quint64(kind) + 1,
-                                         variable ? &group.bytesChannel : nullptr);
+            const qint64 cg
+                = frameGroup(kind, quint64(kind) + 1, variable ? &group.bytesChannel : nullptr);
             group.recordIds.insert(kind, qint64(kind) + 1);
             setLink(previousCg ? previousCg : group.dg, previousCg ? 0 : 1, cg);
             if (!previousCg && g == 0)
@@ -332,14 +333,15 @@ QByteArray Mf4Builder::build(const QVector<Frame> &frames, const Options &option
                     group.signalData += entry;
                 }
             }
-            const QByteArray id = recordIdBytes ? QByteArray(1, char(group.recordIds.value(frame.kind)))
-                                                : QByteArray();
+            const QByteArray id = recordIdBytes
+                                      ? QByteArray(1, char(group.recordIds.value(frame.kind)))
+                                      : QByteArray();
             const QByteArray frameRecord = id + record;
             const QByteArray dataRecord = vlsd && !vlsdRecord.isEmpty()
                                               ? QByteArray(1, char(group.vlsdRecordId)) + vlsdRecord
                                               : QByteArray();
-            group.records += options.vlsdFirst ? dataRecord + frameRecord
-                                               : frameRecord + dataRecord;
+            group.records
+                += options.vlsdFirst ? dataRecord + frameRecord : frameRecord + dataRecord;
         }
     }
     // Signal data first and the records last: an unfinalized file's last block is its records'.

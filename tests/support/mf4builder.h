@@ -56,8 +56,8 @@ private:
     void setLink(qint64 block, int index, qint64 target);
     qint64 text(const QString &text);
     qint64 frameGroup(Kind kind, quint64 recordId, qint64 *bytesChannel);
-    qint64 channel(const QString &name, quint8 type, quint8 dataType, int bitPosition,
-                   int bitCount, qint64 next, qint64 composition = 0, qint64 conversion = 0);
+    qint64 channel(const QString &name, quint8 type, quint8 dataType, int bitPosition, int bitCount,
+                   qint64 next, qint64 composition = 0, qint64 conversion = 0);
     qint64 dataBlocks(const QByteArray &records, const char *type, int columns,
                       const Options &options, int group);
 
