@@ -141,6 +141,10 @@ bool File::readBlock(qint64 offset, const QList<QByteArray> &ids, Block *block, 
     }
     block->data.clear();
     if (mode == WithBody) {
+        if (++m_metaBlocks > MetaBlockCountLimit)
+            return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                             "more than %1 blocks in the file"))
+                                    .arg(MetaBlockCountLimit));
         if (block->dataLength() > MetaBlockLimit)
             return fail(offset,
                         translated(QT_TRANSLATE_NOOP("RecordingReader",
@@ -176,6 +180,16 @@ bool File::hold(qint64 offset, qint64 bytes)
                                                  "compressed blocks held open exceed %1 bytes"))
                         .arg(HeldLimit));
     m_held += bytes;
+    return true;
+}
+
+bool File::claim(qint64 offset, const void *stream)
+{
+    const void *owner = m_claimed.value(offset, stream);
+    if (owner != stream)
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                         "a data block is listed twice")));
+    m_claimed.insert(offset, stream);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QVector>
@@ -25,6 +26,8 @@ constexpr qint64 HeldLimit = 256 << 20;
 constexpr int RecordLimit = 1 << 20;
 constexpr int ChannelLimit = 4096;
 constexpr int GroupLimit = 1024;
+// Metadata blocks read in all: links shared between many lists must not multiply the work.
+constexpr int MetaBlockCountLimit = 1 << 21;
 constexpr int CompositionDepthLimit = 8;
 
 // Unfinalized-file flags of the identification block.
@@ -82,6 +85,9 @@ public:
     // Reserves room for an inflated block; false (with the failure) when the limit is reached.
     bool hold(qint64 offset, qint64 bytes);
     void release(qint64 bytes) { m_held -= bytes; }
+    // Claims a data block for one stream: a block listed by two streams is refused, so no
+    // piece of the file is inflated or read more often than its streams start over.
+    bool claim(qint64 offset, const void *stream);
 
     bool fail(qint64 offset, const QString &reason);
     bool failed() const { return m_failed; }
@@ -95,6 +101,8 @@ private:
     quint16 m_unfinFlags = 0;
     qint64 m_highestBlock = 0;
     qint64 m_held = 0;
+    int m_metaBlocks = 0;
+    QHash<qint64, const void *> m_claimed;
     bool m_failed = false;
 };
 

@@ -15,6 +15,7 @@ namespace {
 constexpr int DzFixedBytes = 24;
 enum ZipType : quint8 { Deflate = 0, TransposeDeflate = 1 };
 constexpr int ListChainLimit = 1 << 20;
+constexpr int BlockChainLimit = 1 << 22;
 
 // Transposed data keeps each column (byte position within a record of `columns` bytes) together;
 // the bytes past the last whole row are stored as they were.
@@ -34,6 +35,7 @@ Mf4DataStream::Mf4DataStream(Mf4::File &file, const QByteArray &blockType)
     : m_file(file)
     , m_type(blockType)
     , m_lists(ListChainLimit)
+    , m_blocks(BlockChainLimit)
 {}
 
 Mf4DataStream::~Mf4DataStream()
@@ -55,6 +57,7 @@ bool Mf4DataStream::start()
     m_listIndex = 0;
     m_nextList = 0;
     m_lists = Mf4::ChainGuard(ListChainLimit);
+    m_blocks = Mf4::ChainGuard(BlockChainLimit);
     if (m_root == 0)
         return true;
     Mf4::Block root;
@@ -108,7 +111,8 @@ bool Mf4DataStream::enterBlock(qint64 offset)
     const auto mode
         = m_file.isUnfinalized() ? Mf4::File::HeaderOnlyMayRunOver : Mf4::File::HeaderOnly;
     Mf4::Block block;
-    if (!m_file.readBlock(offset, {m_type, "DZ"}, &block, mode))
+    if (!m_blocks.enter(m_file, offset) || !m_file.claim(offset, this)
+        || !m_file.readBlock(offset, {m_type, "DZ"}, &block, mode))
         return false;
     m_blockOffset = offset;
     m_blockPos = 0;
@@ -263,8 +267,13 @@ bool Mf4DataStream::read(char *out, qint64 count, qint64 *got)
 
 bool Mf4DataStream::seek(qint64 position)
 {
-    if (position < m_position && !start())
-        return false;
+    if (position < m_position) {
+        if (++m_restarts > RestartLimit)
+            return m_file.fail(fileOffset(), translated(QT_TRANSLATE_NOOP(
+                                                 "RecordingReader", "signal data out of order")));
+        if (!start())
+            return false;
+    }
     qint64 got = 0;
     return read(nullptr, position - m_position, &got);
 }

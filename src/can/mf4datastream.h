@@ -28,6 +28,8 @@ public:
     qint64 fileOffset() const;
 
     static constexpr int BufferBytes = 32 * 1024;
+    // Signal data read in order never starts over; a file that makes it do so often is refused.
+    static constexpr int RestartLimit = 16;
 
 private:
     bool start();
@@ -48,6 +50,8 @@ private:
     int m_listIndex = 0;
     qint64 m_nextList = 0;
     Mf4::ChainGuard m_lists;
+    Mf4::ChainGuard m_blocks;
+    int m_restarts = 0;
 
     bool m_inBlock = false;
     qint64 m_blockOffset = 0;

@@ -201,7 +201,7 @@ quint64 Field::unsignedValue(const char *record) const
         for (quint32 i = 0; i < std::min<quint32>(count, 8); ++i)
             low |= quint64(bytes[i]) << (8 * i);
         low >>= bitOffset;
-        if (count == 9)
+        if (count == 9 && bitOffset > 0)
             low |= quint64(bytes[8]) << (64 - bitOffset);
     }
     return bitCount >= 64 ? low : low & ((quint64(1) << bitCount) - 1);

@@ -297,6 +297,8 @@ void tst_Mf4Recording::hostile_data()
     Options plain;
     Options lists = withStorage(Builder::Storage::DlOfDt, 50);
     Options zipped = withStorage(Builder::Storage::HlDz, 230);
+    Options twoGroups;
+    twoGroups.groupPerBus = true;
     Options vlsd;
     vlsd.bytes = Builder::Bytes::Vlsd;
     // Fields: 8 block length, 16 link count, 24 first link; a DZ's body starts at 24.
@@ -325,6 +327,16 @@ void tst_Mf4Recording::hostile_data()
                           Builder::putU64(f, second + 24, quint64(b.value("DL0")));
                       },
                       "DL0"};
+    QTest::newRow("a list names a data block twice")
+        << HostileRow{lists,
+                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                          const qint64 second
+                              = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
+                          Builder::putU64(f, second + 24 + 8, quint64(b.value("DT0")));
+                      },
+                      "DT0"};
+    QTest::newRow("two data groups share their data")
+        << HostileRow{twoGroups, link("DG1", 2, "DATA0"), "DATA0"};
     QTest::newRow("block length beyond the file")
         << HostileRow{plain, set("DG0", 8, 1ull << 40), "DG0"};
     QTest::newRow("absurd block length") << HostileRow{plain, set("DT0", 8, ~0ull), "DT0"};

@@ -6909,6 +6909,18 @@ Use %1 ms?</source>
         <source>unreadable</source>
         <translation>не читается</translation>
     </message>
+    <message>
+        <source>more than %1 blocks in the file</source>
+        <translation>в файле больше %1 блоков</translation>
+    </message>
+    <message>
+        <source>a data block is listed twice</source>
+        <translation>блок данных указан дважды</translation>
+    </message>
+    <message>
+        <source>signal data out of order</source>
+        <translation>данные сигналов не по порядку</translation>
+    </message>
 </context>
 <context>
     <name>ReplayCanHandler</name>
