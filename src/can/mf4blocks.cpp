@@ -141,20 +141,19 @@ bool File::readBlock(qint64 offset, const QList<QByteArray> &ids, Block *block, 
     }
     block->data.clear();
     if (mode == WithBody) {
-        if (++m_metaBlocks > MetaBlockCountLimit)
-            return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
-                                                             "more than %1 blocks in the file"))
-                                    .arg(MetaBlockCountLimit));
-        if (block->dataLength() > MetaBlockLimit)
-            return fail(offset,
-                        translated(QT_TRANSLATE_NOOP("RecordingReader",
-                                                     "block of %1 bytes is larger than allowed"))
-                            .arg(block->length));
-        block->data.resize(int(block->dataLength()));
+        // The fields read lie at the start of a body; a long text is cut.
+        block->data.resize(int(std::min<qint64>(block->dataLength(), BodyReadLimit)));
         if (!readAt(block->dataOffset(), block->data.data(), block->data.size()))
             return fail(offset,
                         translated(QT_TRANSLATE_NOOP("RecordingReader", "block cut short")));
     }
+    // Links may lead to the same blocks again and again (from many lists, say); the reading
+    // stops once it has read far more than the file holds.
+    m_metaBytes += BlockHeaderBytes + links.size() + block->data.size();
+    if (m_metaBytes > MetaBytesLimit + 4 * m_size)
+        return fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                         "the links lead to far more blocks "
+                                                         "than the file holds")));
     m_highestBlock = std::max(m_highestBlock, offset);
     return true;
 }

@@ -17,8 +17,10 @@ namespace Mf4 {
 
 constexpr qint64 IdBlockBytes = 64;
 constexpr qint64 BlockHeaderBytes = 24;
-// The largest metadata block body read into memory (texts, channel lists, data lists).
-constexpr qint64 MetaBlockLimit = 1 << 20;
+// The part of a block's body read: its fields and a name's text.
+constexpr qint64 BodyReadLimit = 4096;
+// Header, link and body bytes read in all, beyond four times the file's size.
+constexpr qint64 MetaBytesLimit = 64 << 20;
 constexpr qint64 LinkLimit = 1 << 16;
 // A compressed block may inflate to this much; together the open ones may hold HeldLimit.
 constexpr qint64 InflateLimit = 64 << 20;
@@ -26,8 +28,6 @@ constexpr qint64 HeldLimit = 256 << 20;
 constexpr int RecordLimit = 1 << 20;
 constexpr int ChannelLimit = 4096;
 constexpr int GroupLimit = 1024;
-// Metadata blocks read in all: links shared between many lists must not multiply the work.
-constexpr int MetaBlockCountLimit = 1 << 21;
 constexpr int CompositionDepthLimit = 8;
 
 // Unfinalized-file flags of the identification block.
@@ -101,7 +101,7 @@ private:
     quint16 m_unfinFlags = 0;
     qint64 m_highestBlock = 0;
     qint64 m_held = 0;
-    int m_metaBlocks = 0;
+    qint64 m_metaBytes = 0;
     QHash<qint64, const void *> m_claimed;
     bool m_failed = false;
 };

@@ -15,7 +15,7 @@ namespace {
 constexpr int DzFixedBytes = 24;
 enum ZipType : quint8 { Deflate = 0, TransposeDeflate = 1 };
 constexpr int ListChainLimit = 1 << 20;
-constexpr int BlockChainLimit = 1 << 22;
+constexpr int BlockChainLimit = 1 << 20;
 
 // Transposed data keeps each column (byte position within a record of `columns` bytes) together;
 // the bytes past the last whole row are stored as they were.

@@ -6790,10 +6790,6 @@ Use %1 ms?</source>
         <translation>длина блока %1 не помещается в файл</translation>
     </message>
     <message>
-        <source>block of %1 bytes is larger than allowed</source>
-        <translation>блок в %1 байт больше допустимого</translation>
-    </message>
-    <message>
         <source>compressed blocks held open exceed %1 bytes</source>
         <translation>открытые сжатые блоки превышают %1 байт</translation>
     </message>
@@ -6910,16 +6906,16 @@ Use %1 ms?</source>
         <translation>не читается</translation>
     </message>
     <message>
-        <source>more than %1 blocks in the file</source>
-        <translation>в файле больше %1 блоков</translation>
-    </message>
-    <message>
         <source>a data block is listed twice</source>
         <translation>блок данных указан дважды</translation>
     </message>
     <message>
         <source>signal data out of order</source>
         <translation>данные сигналов не по порядку</translation>
+    </message>
+    <message>
+        <source>the links lead to far more blocks than the file holds</source>
+        <translation>ссылки ведут к гораздо большему числу блоков, чем есть в файле</translation>
     </message>
 </context>
 <context>
