@@ -53,6 +53,7 @@ bool Mf4DataStream::start()
 {
     leaveBlock();
     m_position = 0;
+    m_unfinalizedTail = -1;
     m_listLinks.clear();
     m_listIndex = 0;
     m_nextList = 0;
@@ -221,6 +222,7 @@ void Mf4DataStream::extendUnfinalized()
         || m_blockOffset < m_file.highestBlock())
         return;
     m_extended = true;
+    m_unfinalizedTail = m_position;
     m_dataLength = m_file.size() - m_dataStart;
 }
 

@@ -26,6 +26,8 @@ public:
     qint64 position() const { return m_position; }
     // Where the next byte lies in the file (for compressed data: its DZ block).
     qint64 fileOffset() const;
+    // Where the data of an unfinalized file's last block went on past its stated length, or -1.
+    qint64 unfinalizedTail() const { return m_unfinalizedTail; }
 
     static constexpr int BufferBytes = 32 * 1024;
     // Signal data read in order never starts over; a file that makes it do so often is refused.
@@ -59,6 +61,7 @@ private:
     qint64 m_dataLength = 0;
     qint64 m_blockPos = 0;
     bool m_extended = false;
+    qint64 m_unfinalizedTail = -1;
     bool m_inflated = false;
     QByteArray m_inflatedData;
 

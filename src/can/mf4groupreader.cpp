@@ -43,12 +43,12 @@ bool Mf4GroupReader::open(const Mf4::Block &dataGroup)
         ChannelGroup group;
         if (!chain.enter(m_file, link) || !Mf4::readChannelGroup(m_file, link, &group, &link))
             return false;
-        for (const ChannelGroup &other : qAsConst(m_groups))
-            if (m_recordIdBytes > 0 && other.recordId == group.recordId)
-                return m_file.fail(
-                    group.offset,
-                    translated(QT_TRANSLATE_NOOP("RecordingReader", "record id %1 is used twice"))
-                        .arg(group.recordId));
+        if (m_recordIdBytes > 0 && m_groupByRecordId.contains(group.recordId))
+            return m_file.fail(
+                group.offset,
+                translated(QT_TRANSLATE_NOOP("RecordingReader", "record id %1 is used twice"))
+                    .arg(group.recordId));
+        m_groupByRecordId.insert(group.recordId, m_groups.size());
         m_groups.append(group);
     }
     if (m_recordIdBytes == 0 && m_groups.size() > 1)
@@ -132,15 +132,13 @@ int Mf4GroupReader::groupForRecordId(quint64 recordId) const
 {
     if (m_recordIdBytes == 0)
         return m_groups.isEmpty() ? -1 : 0;
-    for (int i = 0; i < m_groups.size(); ++i)
-        if (m_groups.at(i).recordId == recordId)
-            return i;
-    return -1;
+    return m_groupByRecordId.value(recordId, -1);
 }
 
 bool Mf4GroupReader::readRecord(bool *end)
 {
     const qint64 at = m_records->fileOffset();
+    const qint64 position = m_records->position();
     uchar idBytes[8] = {};
     qint64 got = 0;
     if (!m_records->read(reinterpret_cast<char *>(idBytes), m_recordIdBytes, &got))
@@ -153,6 +151,13 @@ bool Mf4GroupReader::readRecord(bool *end)
     }
     const quint64 recordId = qFromLittleEndian<quint64>(idBytes);
     const int index = groupForRecordId(recordId);
+    const qint64 tail = m_records->unfinalizedTail();
+    if (index < 0 && tail >= 0 && position >= tail) {
+        // A logger may leave room it never wrote (zeros, say) after the last record.
+        m_file.pass().skip(at, QT_TRANSLATE_NOOP("RecordingReader", "unwritten end of the file"));
+        *end = true;
+        return true;
+    }
     if (index < 0)
         return m_file.fail(
             at,

@@ -4,6 +4,8 @@
 #include "can/mf4datastream.h"
 #include "can/mf4layout.h"
 
+#include <QHash>
+
 #include <deque>
 #include <memory>
 #include <vector>
@@ -67,6 +69,7 @@ private:
     qint64 m_startUs;
     int m_recordIdBytes = 0;
     QVector<Mf4::ChannelGroup> m_groups;
+    QHash<quint64, int> m_groupByRecordId;
     std::unique_ptr<Mf4DataStream> m_records;
     std::vector<std::unique_ptr<Mf4DataStream>> m_signalData; // per channel group, or null
     QByteArray m_record;

@@ -94,6 +94,7 @@ struct SyntheticRow
     Options options;
     bool withOthers = false;
     int cutBytes = 0; // bytes taken off the end of the file
+    QByteArray appendBytes;
     int extraSkipped = 0;
 };
 
@@ -250,6 +251,10 @@ void tst_Mf4Recording::synthetic_data()
     QTest::newRow("unfinalized: last DT length not updated") << r;
     r.options.bytes = Builder::Bytes::Vlsd;
     QTest::newRow("unfinalized with VLSD data bytes") << r;
+    r.appendBytes = QByteArray(64, '\0');
+    r.extraSkipped = 1;
+    QTest::newRow("unfinalized: room left unwritten after the last record") << r;
+    r.appendBytes.clear();
     r.options.bytes = Builder::Bytes::InRecord;
     r.cutBytes = 5;
     r.extraSkipped = 1;
@@ -263,6 +268,7 @@ void tst_Mf4Recording::synthetic()
     Builder builder;
     QByteArray file = builder.build(frames, row.options);
     QVector<TimedFrame> expected = expectedFrames(frames, row.options);
+    file += row.appendBytes;
     if (row.cutBytes) {
         file.chop(row.cutBytes);
         expected.removeLast();

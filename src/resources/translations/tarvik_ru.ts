@@ -6917,6 +6917,10 @@ Use %1 ms?</source>
         <source>the links lead to far more blocks than the file holds</source>
         <translation>ссылки ведут к гораздо большему числу блоков, чем есть в файле</translation>
     </message>
+    <message>
+        <source>unwritten end of the file</source>
+        <translation>незаписанный конец файла</translation>
+    </message>
 </context>
 <context>
     <name>ReplayCanHandler</name>
