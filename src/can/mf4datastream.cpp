@@ -23,9 +23,11 @@ QByteArray untranspose(const QByteArray &data, quint32 columns)
 {
     const qint64 rows = data.size() / qint64(columns);
     QByteArray out = data;
+    const char *in = data.constData();
+    char *to = out.data();
     for (qint64 c = 0; c < columns; ++c)
         for (qint64 r = 0; r < rows; ++r)
-            out[int(r * columns + c)] = data[int(c * rows + r)];
+            to[r * columns + c] = in[c * rows + r];
     return out;
 }
 
@@ -167,6 +169,13 @@ bool Mf4DataStream::inflateBlock(const Mf4::Block &block)
     if (compressedLength > quint64(block.dataLength() - DzFixedBytes))
         return m_file.fail(block.offset, translated(QT_TRANSLATE_NOOP(
                                              "RecordingReader", "compressed block cut short")));
+    // Deflate never grows data by more than a few bytes in a thousand: more cannot be honest.
+    if (compressedLength > originalLength + originalLength / 256 + 1024)
+        return m_file.fail(block.offset,
+                           translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                        "compressed data does not inflate to the "
+                                                        "%1 bytes it claims"))
+                               .arg(originalLength));
     QByteArray compressed(int(compressedLength), Qt::Uninitialized);
     if (io->read(compressed.data(), compressed.size()) != compressed.size())
         return m_file.fail(block.offset, translated(QT_TRANSLATE_NOOP(
