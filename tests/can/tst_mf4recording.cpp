@@ -102,7 +102,7 @@ struct SyntheticRow
 struct HostileRow
 {
     Options options;
-    std::function<void(QByteArray &, const QHash<QString, qint64> &)> damage;
+    std::function<void(QByteArray &, QHash<QString, qint64> &)> damage;
     QString block;
 };
 
@@ -291,12 +291,12 @@ void tst_Mf4Recording::hostile_data()
 {
     QTest::addColumn<HostileRow>("row");
     const auto set = [](const QString &block, int field, quint64 value) {
-        return [block, field, value](QByteArray &f, const QHash<QString, qint64> &b) {
+        return [block, field, value](QByteArray &f, QHash<QString, qint64> &b) {
             Builder::putU64(f, b.value(block) + field, value);
         };
     };
     const auto link = [](const QString &from, int index, const QString &to) {
-        return [from, index, to](QByteArray &f, const QHash<QString, qint64> &b) {
+        return [from, index, to](QByteArray &f, QHash<QString, qint64> &b) {
             Builder::putU64(f, b.value(from) + 24 + 8 * index, quint64(b.value(to)));
         };
     };
@@ -309,11 +309,11 @@ void tst_Mf4Recording::hostile_data()
     vlsd.bytes = Builder::Bytes::Vlsd;
     // Fields: 8 block length, 16 link count, 24 first link; a DZ's body starts at 24.
     QTest::newRow("zero-length file")
-        << HostileRow{plain, [](QByteArray &f, const QHash<QString, qint64> &) { f.clear(); }, {}};
-    QTest::newRow("identification only") << HostileRow{
-        plain, [](QByteArray &f, const QHash<QString, qint64> &) { f.truncate(64); }, "HD"};
+        << HostileRow{plain, [](QByteArray &f, QHash<QString, qint64> &) { f.clear(); }, {}};
+    QTest::newRow("identification only")
+        << HostileRow{plain, [](QByteArray &f, QHash<QString, qint64> &) { f.truncate(64); }, "HD"};
     QTest::newRow("version 3.30") << HostileRow{plain,
-                                                [](QByteArray &f, const QHash<QString, qint64> &) {
+                                                [](QByteArray &f, QHash<QString, qint64> &) {
                                                     f[28] = char(74);
                                                     f[29] = 1;
                                                 },
@@ -326,7 +326,7 @@ void tst_Mf4Recording::hostile_data()
         << HostileRow{plain, link("CN:CAN_DataFrame", 0, "CN0"), "CN0"};
     QTest::newRow("data lists loop")
         << HostileRow{lists,
-                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
                           // The second list's next link back to the first.
                           const qint64 second
                               = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
@@ -335,7 +335,7 @@ void tst_Mf4Recording::hostile_data()
                       "DL0"};
     QTest::newRow("a list names a data block twice")
         << HostileRow{lists,
-                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
                           const qint64 second
                               = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
                           Builder::putU64(f, second + 24 + 8, quint64(b.value("DT0")));
@@ -352,15 +352,13 @@ void tst_Mf4Recording::hostile_data()
     QTest::newRow("link into the identification block")
         << HostileRow{plain, set("DG0", 24 + 8, 8), "DG0"};
     QTest::newRow("link to the wrong block") << HostileRow{plain, link("DG0", 1, "DG0"), "DG0"};
-    QTest::newRow("unknown record id")
-        << HostileRow{vlsd,
-                      [](QByteArray &f, const QHash<QString, qint64> &b) {
-                          f[int(b.value("DATA0") + 24)] = char(9);
-                      },
-                      "DATA0"};
+    QTest::newRow("unknown record id") << HostileRow{
+        vlsd,
+        [](QByteArray &f, QHash<QString, qint64> &b) { f[int(b.value("DATA0") + 24)] = char(9); },
+        "DATA0"};
     QTest::newRow("record size 0")
         << HostileRow{plain,
-                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
                           // The first group's record size, and its channels' room, set to 0.
                           Builder::putU64(f, b.value("CG0") + 24 + 48 + 24, 0);
                       },
@@ -371,9 +369,28 @@ void tst_Mf4Recording::hostile_data()
         << HostileRow{zipped, set("DZ0", 24 + 8, 1ull << 40), "DZ0"};
     QTest::newRow("DZ inflates to more than it claims")
         << HostileRow{zipped, set("DZ0", 24 + 8, 10), "DZ0"};
+    QTest::newRow("DZ bomb: 64 MB of zeros claimed as 64 KB")
+        << HostileRow{zipped,
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
+                          const QByteArray stream = qCompress(QByteArray(64 << 20, '\0')).mid(4);
+                          QByteArray body(24, '\0');
+                          body[0] = 'D';
+                          body[1] = 'T';
+                          Builder::putU64(body, 8, 64 << 10);
+                          Builder::putU64(body, 16, quint64(stream.size()));
+                          body += stream;
+                          f += QByteArray(8 - f.size() % 8, '\0');
+                          b.insert("BOMB", f.size());
+                          QByteArray header("##DZ", 4);
+                          header += QByteArray(20, '\0');
+                          Builder::putU64(header, 8, quint64(24 + body.size()));
+                          f += header + body;
+                          Builder::putU64(f, b.value("DL0") + 24 + 8, quint64(b.value("BOMB")));
+                      },
+                      "BOMB"};
     QTest::newRow("DZ data damaged")
         << HostileRow{zipped,
-                      [](QByteArray &f, const QHash<QString, qint64> &b) {
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
                           for (int i = 0; i < 16; ++i)
                               f[int(b.value("DZ0") + 48 + 2 + i)] = char(0xFF);
                       },
