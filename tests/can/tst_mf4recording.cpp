@@ -365,6 +365,12 @@ void tst_Mf4Recording::hostile_data()
                       "CN0"};
     QTest::newRow("channel outside its record")
         << HostileRow{plain, set("CN:ID", 24 + 64 + 4, 1000), "CN:ID"};
+    QTest::newRow("time conversion by a formula")
+        << HostileRow{plain,
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
+                          f[int(b.value("CC0") + 24 + 32)] = char(10);
+                      },
+                      "CC0"};
     QTest::newRow("DZ claims to inflate to 1 TB")
         << HostileRow{zipped, set("DZ0", 24 + 8, 1ull << 40), "DZ0"};
     QTest::newRow("DZ inflates to more than it claims")

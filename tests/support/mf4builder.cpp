@@ -152,6 +152,8 @@ qint64 Mf4Builder::frameGroup(Kind kind, quint64 recordId, qint64 *bytesChannel)
     putF64(cc, 24, 0.0);
     putF64(cc, 32, 1e-9); // nanoseconds
     const qint64 conversion = add("CC", 4, cc);
+    if (!blocks.contains(QStringLiteral("CC0")))
+        blocks.insert(QStringLiteral("CC0"), conversion);
     const qint64 time = channel(QStringLiteral("Timestamp"), 2, 0, 0, 64, frame, 0, conversion);
     const qint64 acquisition = text(s);
     QByteArray si(8, '\0');

@@ -41,7 +41,8 @@ public:
     QByteArray build(const QVector<Frame> &frames, const Options &options);
 
     // Offsets of the blocks of the last build: "HD", "DG0", "CG0" (of DG0's first group),
-    // "CN0" (its first channel), "CN:ID" (and the other members), "DATA0" (DG0's data link),
+    // "CN0" (its first channel), "CN:ID" (and the other members), "CC0" (the time's
+    // conversion), "DATA0" (DG0's data link),
     // "DL0", "DZ0", "DT0", "SD0".
     QHash<QString, qint64> blocks;
     // The size of a record of the frame groups, without the record id.
