@@ -1,6 +1,7 @@
 // Parsing speed of recordings in each format, detection included (the replay adapter loads
 // whole files at selection), and of a candump file streamed in pieces (the console commands).
 #include "can/recordingreader.h"
+#include "support/mf4builder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -94,10 +95,48 @@ void BM_StreamCandumpFile(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * Lines * 10);
 }
 
+// A logger's MF4 file of a million frames (unsorted, data bytes in a VLSD group), read from disk.
+void BM_StreamMf4File(benchmark::State &state)
+{
+    constexpr int Frames = 1000000;
+    QVector<Mf4Builder::Frame> frames(Frames);
+    for (int i = 0; i < Frames; ++i) {
+        frames[i].timeNs = qint64(i) * 250000;
+        frames[i].id = 0x18FEF100 + quint32(i % 64);
+        frames[i].data = QByteArray("\x01\x02\xF0\x04\x05\x06\xF0\xF8", 8);
+    }
+    Mf4Builder::Options options;
+    options.finalized = false;
+    options.bytes = Mf4Builder::Bytes::Vlsd;
+    const QByteArray content = Mf4Builder().build(frames, options);
+    frames.clear();
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("trace.mf4")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+        state.SkipWithError("cannot write the recording");
+        return;
+    }
+    file.close();
+    for (auto _ : state) {
+        RecordingReader reader;
+        qint64 read = 0;
+        reader.streamFile(file.fileName(), [&read](const QVector<TimedFrame> &piece) {
+            read += piece.size();
+            return true;
+        });
+        if (read != Frames)
+            state.SkipWithError("frames missing");
+        benchmark::DoNotOptimize(read);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * content.size());
+    state.SetItemsProcessed(int64_t(state.iterations()) * Frames);
+}
+
 BENCHMARK(BM_RecordingCandump);
 BENCHMARK(BM_StreamCandumpFile);
 BENCHMARK(BM_RecordingAsc);
 BENCHMARK(BM_RecordingTrc);
+BENCHMARK(BM_StreamMf4File)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

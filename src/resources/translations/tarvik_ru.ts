@@ -6873,10 +6873,6 @@ Use %1 ms?</source>
         <translation>BLF пока не читается</translation>
     </message>
     <message>
-        <source>MF4 is not read yet</source>
-        <translation>MF4 пока не читается</translation>
-    </message>
-    <message>
         <source>pcap is not read yet</source>
         <translation>pcap пока не читается</translation>
     </message>
@@ -6891,6 +6887,158 @@ Use %1 ms?</source>
     <message>
         <source>unreadable</source>
         <translation>не читается</translation>
+    </message>
+    <message>
+        <source>the identification block is cut short</source>
+        <translation>блок идентификации обрезан</translation>
+    </message>
+    <message>
+        <source>not an MDF file</source>
+        <translation>не файл MDF</translation>
+    </message>
+    <message>
+        <source>MDF version %1 is not read (4.x only)</source>
+        <translation>версия MDF %1 не читается (только 4.x)</translation>
+    </message>
+    <message>
+        <source>a link points outside the file</source>
+        <translation>ссылка указывает за пределы файла</translation>
+    </message>
+    <message>
+        <source>block cut short</source>
+        <translation>блок обрезан</translation>
+    </message>
+    <message>
+        <source>no block here</source>
+        <translation>здесь нет блока</translation>
+    </message>
+    <message>
+        <source>unexpected %1 block</source>
+        <translation>неожиданный блок %1</translation>
+    </message>
+    <message>
+        <source>%1 links are too many</source>
+        <translation>слишком много ссылок: %1</translation>
+    </message>
+    <message>
+        <source>block length %1 does not fit the file</source>
+        <translation>длина блока %1 не помещается в файл</translation>
+    </message>
+    <message>
+        <source>the links lead to far more blocks than the file holds</source>
+        <translation>ссылки ведут к гораздо большему числу блоков, чем есть в файле</translation>
+    </message>
+    <message>
+        <source>compressed blocks held open exceed %1 bytes</source>
+        <translation>открытые сжатые блоки превышают %1 байт</translation>
+    </message>
+    <message>
+        <source>a data block is listed twice</source>
+        <translation>блок данных указан дважды</translation>
+    </message>
+    <message>
+        <source>the links loop</source>
+        <translation>ссылки образуют цикл</translation>
+    </message>
+    <message>
+        <source>more than %1 blocks in a chain</source>
+        <translation>в цепочке больше %1 блоков</translation>
+    </message>
+    <message>
+        <source>compressed block cut short</source>
+        <translation>сжатый блок обрезан</translation>
+    </message>
+    <message>
+        <source>unknown compression %1</source>
+        <translation>неизвестное сжатие %1</translation>
+    </message>
+    <message>
+        <source>compressed block would inflate to %1 bytes, more than the %2 allowed</source>
+        <translation>сжатый блок распаковался бы в %1 байт, больше допустимых %2</translation>
+    </message>
+    <message>
+        <source>compressed data does not inflate to the %1 bytes it claims</source>
+        <translation>сжатые данные не распаковываются в заявленные %1 байт</translation>
+    </message>
+    <message>
+        <source>signal data out of order</source>
+        <translation>данные сигналов не по порядку</translation>
+    </message>
+    <message>
+        <source>record id size %1 is not valid</source>
+        <translation>недопустимый размер идентификатора записи: %1</translation>
+    </message>
+    <message>
+        <source>record id %1 is used twice</source>
+        <translation>идентификатор записи %1 использован дважды</translation>
+    </message>
+    <message>
+        <source>several channel groups without record ids</source>
+        <translation>несколько групп каналов без идентификаторов записей</translation>
+    </message>
+    <message>
+        <source>records of no bytes</source>
+        <translation>записи нулевой длины</translation>
+    </message>
+    <message>
+        <source>data bytes not found</source>
+        <translation>байты данных не найдены</translation>
+    </message>
+    <message>
+        <source>record cut short</source>
+        <translation>запись обрезана</translation>
+    </message>
+    <message>
+        <source>unwritten end of the file</source>
+        <translation>незаписанный конец файла</translation>
+    </message>
+    <message>
+        <source>unknown record id %1</source>
+        <translation>неизвестный идентификатор записи %1</translation>
+    </message>
+    <message>
+        <source>not a CAN frame</source>
+        <translation>не кадр CAN</translation>
+    </message>
+    <message>
+        <source>variable-length record of %1 bytes is larger than allowed</source>
+        <translation>запись переменной длины в %1 байт больше допустимой</translation>
+    </message>
+    <message>
+        <source>invalid record</source>
+        <translation>недействительная запись</translation>
+    </message>
+    <message>
+        <source>time out of range</source>
+        <translation>время вне допустимого диапазона</translation>
+    </message>
+    <message>
+        <source>identifier out of range</source>
+        <translation>идентификатор вне допустимого диапазона</translation>
+    </message>
+    <message>
+        <source>time conversion of type %1 is not read</source>
+        <translation>преобразование времени типа %1 не поддерживается</translation>
+    </message>
+    <message>
+        <source>channel lies outside its record</source>
+        <translation>канал выходит за пределы своей записи</translation>
+    </message>
+    <message>
+        <source>variable-length channel without data</source>
+        <translation>канал переменной длины без данных</translation>
+    </message>
+    <message>
+        <source>channels nest too deep</source>
+        <translation>слишком глубокая вложенность каналов</translation>
+    </message>
+    <message>
+        <source>too many channels in a group</source>
+        <translation>слишком много каналов в группе</translation>
+    </message>
+    <message>
+        <source>record size %1 is larger than allowed</source>
+        <translation>размер записи %1 больше допустимого</translation>
     </message>
 </context>
 <context>
