@@ -10,6 +10,7 @@ packages=(
     qttools5-dev qttools5-dev-tools
     qttranslations5-l10n
     libqwt-qt5-dev
+    zlib1g-dev
     python3
 )
 if [ "${1:-}" = "--test" ]; then
