@@ -509,9 +509,11 @@ void tst_XmlDescriptions::brokenLibraryFileSkipped()
     J1939Device first(0x10);
     QVERIFY(first.subFactory()->getEntry("mine"));
     QVERIFY(!first.subFactory()->getEntry("broken"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^XML Fault")));
+    // The next unit's catalogue is made from what the first one read: the same entries, the
+    // broken file neither read nor told again.
     J1939Device second(0x11);
-    second.subFactory();
+    QVERIFY(second.subFactory()->getEntry("mine"));
+    QVERIFY(!second.subFactory()->getEntry("broken"));
     QCOMPARE(reported.size(), 1); // told once
     QVERIFY(reported.first().contains(QLatin1String("b.xml")));
     DescriptionFiles::setFaultReporter({});
