@@ -73,6 +73,8 @@ void tst_RecordingPlayer::playPauseSeekAndPlot_data()
     QTest::addColumn<QString>("duration");
     QTest::newRow("truck, candump") << "css_FCBF0606_j1939_truck_bam.log"
                                     << "00:03:06";
+    QTest::newRow("truck, the logger's MF4") << "css_FCBF0606_j1939_truck_bam.MF4"
+                                             << "00:03:06";
 }
 
 void tst_RecordingPlayer::playPauseSeekAndPlot()
