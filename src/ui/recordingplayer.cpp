@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
@@ -26,6 +27,20 @@
 #include <climits>
 
 namespace {
+
+// A click on the position bar jumps there, as in a media player (not a page at a time).
+class JumpClickStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 const char *const RecordingFilter = QT_TRANSLATE_NOOP(
     "RecordingPlayer",
@@ -84,6 +99,9 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     m_speed->setCurrentIndex(int(speeds().indexOf(1.0)));
     m_bar->addWidget(m_speed);
     m_position->setObjectName(QStringLiteral("playerPosition"));
+    auto *style = new JumpClickStyle;
+    style->setParent(m_position);
+    m_position->setStyle(style);
     m_position->setToolTip(tr("Drag to move along the recording's time"));
     m_position->setMinimumWidth(240);
     m_bar->addWidget(m_position);

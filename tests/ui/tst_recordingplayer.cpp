@@ -146,6 +146,13 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     QVERIFY(qAbs(replay->positionUs() - 100 * 1000 * 1000) < 1000 * 1000);
     QTRY_VERIFY2(time->text().startsWith(QStringLiteral("00:01:40")), qPrintable(time->text()));
     QVERIFY(qAbs(BusClock::nowMs() - (replay->originUs() / 1000 + 100 * 1000)) < 1000);
+    // A click on the bar jumps there.
+    slider->resize(400, slider->sizeHint().height());
+    QTest::mouseClick(slider, Qt::LeftButton, {},
+                      QPoint(slider->width() * 3 / 4, slider->height() / 2));
+    QVERIFY2(qAbs(double(replay->positionUs()) / double(replay->durationUs()) - 0.75) < 0.05,
+             qPrintable(time->text()));
+    slider->setValue(100 * 1000);
     // A seek is no gap on the stamps' clock: the units do not fall silent for it.
     QVERIFY(qAbs(replay->messageElapsedTimer() - stampAt) < 100);
 
