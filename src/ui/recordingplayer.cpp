@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/replaycanhandler.h"
+#include "scheme/schemetreemodel.h"
 #include "ui/mainwindow.h"
 #include "ui/userquestions.h"
 
@@ -13,11 +14,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
-#include <QProxyStyle>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
@@ -250,11 +251,23 @@ void RecordingPlayer::opened(const QString &path, bool ok, const QString &error)
 void RecordingPlayer::showPlaying()
 {
     ReplayCanHandler *r = replay();
-    const bool playing = r && !r->playingPath().isEmpty();
+    const QString path = r ? r->playingPath() : QString();
+    const bool playing = !path.isEmpty();
     m_bar->setVisible(playing);
     if (!playing) {
         m_timer->stop();
+        m_shownPath.clear();
         return;
+    }
+    if (path != m_shownPath) {
+        m_shownPath = path;
+        // A recording played on an empty scheme shows its units as they come.
+        auto *autoAdd = m_window->findChild<QAction *>(QStringLiteral("actionAutoAdd"));
+        if (autoAdd && !autoAdd->isChecked() && m_window->schemeModel()->rowCount() == 0) {
+            autoAdd->setChecked(true);
+            m_window->statusBar()->showMessage(
+                tr("Auto add is on: the recording's units join the scheme as they come"), 8000);
+        }
     }
     {
         const QSignalBlocker blocker(m_position);

@@ -63,4 +63,5 @@ private:
     QTimer *m_timer;
     bool m_dragging = false;
     bool m_reading = false;
+    QString m_shownPath;
 };

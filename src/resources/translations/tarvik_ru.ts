@@ -6785,6 +6785,10 @@ Use %1 ms?</source>
         <source>Reading %1…</source>
         <translation>Чтение %1…</translation>
     </message>
+    <message>
+        <source>Auto add is on: the recording&apos;s units join the scheme as they come</source>
+        <translation>Автодобавление включено: блоки записи добавляются в схему по мере появления</translation>
+    </message>
 </context>
 <context>
     <name>RecordingReader</name>
