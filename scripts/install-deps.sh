@@ -10,7 +10,7 @@ packages=(
     qttools5-dev qttools5-dev-tools
     qttranslations5-l10n
     libqwt-qt5-dev
-    python3
+    python3 zlib1g-dev
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(libbenchmark-dev clang libclang-rt-dev tshark python3-can python3-canmatrix)
