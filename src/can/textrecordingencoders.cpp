@@ -67,12 +67,13 @@ public:
     {
         const qint64 us = clamp(frame.timeUs, m_startUs) - m_startUs;
         const CanMessage &m = frame.message;
+        char id[16];
+        std::snprintf(id, sizeof id, m.extended ? "%Xx" : "%X",
+                      m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu));
         char line[96];
-        const int n = std::snprintf(
-            line, sizeof line,
-            m.extended ? "%4lld.%06lld 1  %Xx%*s Rx   d %d " : "%4lld.%06lld 1  %X%*s Rx   d %d ",
-            static_cast<long long>(us / 1000000), static_cast<long long>(us % 1000000), m.id,
-            m.extended ? 8 : 15, "", int(m.length));
+        const int n = std::snprintf(line, sizeof line, "%4lld.%06lld 1  %-15s Rx   d %d ",
+                                    static_cast<long long>(us / 1000000),
+                                    static_cast<long long>(us % 1000000), id, int(m.length));
         out->append(line, n);
         appendHex(out, m, " ");
         out->append('\n');
@@ -118,7 +119,8 @@ public:
                                     m.extended ? "%7lld %9lld.%03lld DT 1    %08X Rx -  %d    "
                                                : "%7lld %9lld.%03lld DT 1        %04X Rx -  %d    ",
                                     ++m_number, static_cast<long long>(us / 1000),
-                                    static_cast<long long>(us % 1000), m.id, int(m.length));
+                                    static_cast<long long>(us % 1000),
+                                    m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu), int(m.length));
         out->append(line, n);
         appendHex(out, m, " ");
         out->append('\n');
