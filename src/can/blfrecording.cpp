@@ -18,7 +18,7 @@ using namespace BlfFormat;
 
 namespace {
 
-QString tr(const char *text)
+QString translated(const char *text)
 {
     return QCoreApplication::translate("RecordingReader", text);
 }
@@ -75,45 +75,49 @@ bool BlfReader::read()
 {
     const uchar *header = m_window.at(0, FileHeaderMinimum);
     if (!header)
-        return m_pass.fail(0, tr(QT_TRANSLATE_NOOP("RecordingReader", "BLF file header cut off")));
+        return m_pass.fail(
+            0, translated(QT_TRANSLATE_NOOP("RecordingReader", "BLF file header cut off")));
     const quint32 headerSize = u32(header + 4);
     if (headerSize < FileHeaderMinimum || headerSize > m_window.size())
         return m_pass.fail(
-            4, tr(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF header size %1")).arg(headerSize));
+            4, translated(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF header size %1"))
+                   .arg(headerSize));
     m_startUs = systemTimeUs(header + FileStartTimeAt);
     qint64 offset = headerSize;
     while (offset < m_window.size()) {
         const qint64 left = m_window.size() - offset;
         const uchar *base = m_window.at(offset, std::min<qint64>(left, ObjectHeaderBase));
         if (!base)
-            return m_pass.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
+            return m_pass.fail(offset,
+                               translated(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
         if (left < ObjectHeaderBase || std::memcmp(base, "LOBJ", 4) != 0) {
             // Padding after the last object ends a file; anything else is a broken object.
             if (left < ObjectHeaderBase
                 && std::all_of(base, base + left, [](uchar c) { return c == 0; }))
                 break;
             return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                             "no BLF object (LOBJ) where one should begin")));
+                offset, translated(QT_TRANSLATE_NOOP(
+                            "RecordingReader", "no BLF object (LOBJ) where one should begin")));
         }
         const quint32 size = u32(base + 8);
         const quint32 type = u32(base + 12);
         if (size < ObjectHeaderBase)
             return m_pass.fail(
-                offset,
-                tr(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1")).arg(size));
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1"))
+                            .arg(size));
         if (size > ObjectLimit)
-            return m_pass.fail(offset,
-                               tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                    "BLF object of %1 bytes refused as too large"))
-                                   .arg(size));
+            return m_pass.fail(
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "BLF object of %1 bytes refused as too large"))
+                            .arg(size));
         if (size > left)
-            return m_pass.fail(offset,
-                               tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                    "BLF object runs past the end of the file")));
+            return m_pass.fail(
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "BLF object runs past the end of the file")));
         const uchar *object = m_window.at(offset, size);
         if (!object)
-            return m_pass.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
+            return m_pass.fail(offset,
+                               translated(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
         const bool goOn = type == ObjectLogContainer ? readContainer(offset, object, size)
                                                      : takeObject(offset, object, size);
         if (!goOn)
@@ -123,7 +127,7 @@ bool BlfReader::read()
     if (!m_stream.isEmpty())
         return m_pass.fail(
             m_window.size(),
-            tr(QT_TRANSLATE_NOOP("RecordingReader", "the last BLF object is cut off")));
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "the last BLF object is cut off")));
     return true;
 }
 
@@ -131,8 +135,8 @@ bool BlfReader::readContainer(qint64 offset, const uchar *object, quint32 size)
 {
     const quint32 headerSize = std::max<quint32>(u16(object + 4), ObjectHeaderBase);
     if (size < headerSize + ContainerHeader)
-        return m_pass.fail(offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader", "BLF log container cut off")));
+        return m_pass.fail(
+            offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "BLF log container cut off")));
     const uchar *container = object + headerSize;
     const quint16 method = u16(container);
     const quint32 expected = u32(container + 8);
@@ -143,15 +147,17 @@ bool BlfReader::readContainer(qint64 offset, const uchar *object, quint32 size)
     } else if (method == CompressionZlib) {
         if (expected > ContainerLimit)
             return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+                offset,
+                translated(QT_TRANSLATE_NOOP("RecordingReader",
                                              "BLF log container of %1 bytes refused as too large"))
-                            .arg(expected));
+                    .arg(expected));
         if (!inflate(offset, data, dataSize, expected))
             return false;
     } else {
         return m_pass.fail(
-            offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown BLF compression method %1"))
-                        .arg(method));
+            offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "unknown BLF compression method %1"))
+                .arg(method));
     }
     return takeStream(offset);
 }
@@ -165,7 +171,7 @@ bool BlfReader::inflate(qint64 offset, const uchar *data, quint32 size, quint32 
     z_stream z;
     std::memset(&z, 0, sizeof z);
     if (inflateInit(&z) != Z_OK)
-        return m_pass.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
+        return m_pass.fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "unreadable")));
     z.next_in = const_cast<Bytef *>(data);
     z.avail_in = size;
     z.next_out = reinterpret_cast<Bytef *>(m_stream.data() + kept);
@@ -185,10 +191,11 @@ bool BlfReader::inflate(qint64 offset, const uchar *data, quint32 size, quint32 
     if (result != Z_STREAM_END) {
         m_stream.resize(kept);
         return m_pass.fail(
-            offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+            offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader",
                                          "BLF log container: compressed data broken or larger "
                                          "than the declared %1 bytes"))
-                        .arg(expected));
+                .arg(expected));
     }
     m_stream.resize(kept + int(total));
     return true;
@@ -212,20 +219,20 @@ bool BlfReader::takeStream(qint64 offset)
                 }
             }
             return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                             "no BLF object (LOBJ) where one should begin in the "
-                                             "log container")));
+                offset, translated(QT_TRANSLATE_NOOP(
+                            "RecordingReader", "no BLF object (LOBJ) where one should begin in the "
+                                               "log container")));
         }
         const quint32 objectSize = u32(bytes + p + 8);
         if (objectSize < ObjectHeaderBase)
             return m_pass.fail(
-                offset,
-                tr(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1")).arg(objectSize));
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1"))
+                            .arg(objectSize));
         if (objectSize > ObjectLimit)
-            return m_pass.fail(offset,
-                               tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                    "BLF object of %1 bytes refused as too large"))
-                                   .arg(objectSize));
+            return m_pass.fail(
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "BLF object of %1 bytes refused as too large"))
+                            .arg(objectSize));
         if (objectSize > quint32(size - p))
             break; // continues in the next container
         if (!takeObject(offset, bytes + p, objectSize))

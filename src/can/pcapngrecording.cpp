@@ -13,7 +13,7 @@ namespace PcapRecording {
 
 namespace {
 
-QString tr(const char *text)
+QString translated(const char *text)
 {
     return QCoreApplication::translate("RecordingReader", text);
 }
@@ -106,38 +106,40 @@ bool PcapngReader::read()
     while (offset < m_window.size()) {
         const uchar *head = m_window.at(offset, BlockFraming);
         if (!head)
-            return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng block header cut off")));
+            return m_pass.fail(offset, translated(QT_TRANSLATE_NOOP(
+                                           "RecordingReader", "pcapng block header cut off")));
         const quint32 rawType = qFromLittleEndian<quint32>(head);
         if (rawType == BlockSectionHeader) {
             const quint32 magic = qFromLittleEndian<quint32>(head + 8);
             if (magic != ByteOrderMagic && magic != qbswap(ByteOrderMagic))
-                return m_pass.fail(
-                    offset + 8,
-                    tr(QT_TRANSLATE_NOOP("RecordingReader", "bad pcapng byte-order magic")));
+                return m_pass.fail(offset + 8,
+                                   translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                "bad pcapng byte-order magic")));
             m_bigEndian = magic != ByteOrderMagic;
         } else if (offset == 0) {
-            return m_pass.fail(
-                0, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng section header missing")));
+            return m_pass.fail(0, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                               "pcapng section header missing")));
         }
         const quint32 type = u32(head);
         const quint32 length = u32(head + 4);
         if (length < BlockFraming || length % 4 != 0)
-            return m_pass.fail(
-                offset,
-                tr(QT_TRANSLATE_NOOP("RecordingReader", "bad pcapng block length %1")).arg(length));
+            return m_pass.fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                    "bad pcapng block length %1"))
+                                           .arg(length));
         if (length > BlockLimit)
             return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+                offset,
+                translated(QT_TRANSLATE_NOOP("RecordingReader",
                                              "pcapng block of %1 bytes refused as too large"))
-                            .arg(length));
+                    .arg(length));
         const uchar *block = m_window.at(offset, length);
         if (!block)
-            return m_pass.fail(offset,
-                               tr(QT_TRANSLATE_NOOP("RecordingReader",
-                                                    "pcapng block runs past the end of the file")));
+            return m_pass.fail(
+                offset, translated(QT_TRANSLATE_NOOP(
+                            "RecordingReader", "pcapng block runs past the end of the file")));
         if (u32(block + length - 4) != length)
-            return m_pass.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+            return m_pass.fail(offset,
+                               translated(QT_TRANSLATE_NOOP("RecordingReader",
                                                             "pcapng block's two lengths differ")));
         bool goOn = true;
         if (type == BlockSectionHeader)
@@ -157,13 +159,13 @@ bool PcapngReader::read()
 bool PcapngReader::readSectionHeader(qint64 offset, const uchar *block)
 {
     if (u32(block + 4) < 28)
-        return m_pass.fail(
-            offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng section header cut off")));
+        return m_pass.fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                "pcapng section header cut off")));
     const quint16 major = u16(block + 12);
     if (major != 1)
-        return m_pass.fail(
-            offset + 12,
-            tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown pcapng version %1")).arg(major));
+        return m_pass.fail(offset + 12, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                     "unknown pcapng version %1"))
+                                            .arg(major));
     m_interfaces.clear(); // interfaces are numbered per section
     return true;
 }
@@ -171,11 +173,11 @@ bool PcapngReader::readSectionHeader(qint64 offset, const uchar *block)
 bool PcapngReader::readInterface(qint64 offset, const uchar *block, quint32 length)
 {
     if (length < 20)
-        return m_pass.fail(offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng iface block cut off")));
+        return m_pass.fail(
+            offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "pcapng interface block cut off")));
     if (m_interfaces.size() >= InterfaceLimit)
-        return m_pass.fail(offset,
-                           tr(QT_TRANSLATE_NOOP("RecordingReader", "too many pcapng interfaces")));
+        return m_pass.fail(
+            offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "too many pcapng interfaces")));
     Interface iface;
     iface.linkType = u16(block + 8);
     iface.snapLength = u32(block + 12);
@@ -190,9 +192,9 @@ bool PcapngReader::readInterface(qint64 offset, const uchar *block, quint32 leng
         if (code == OptionTsResol && size >= 1) {
             const int exponent = value[0] & 0x7F;
             if ((value[0] & 0x80) ? exponent > 63 : exponent > 19)
-                return m_pass.fail(
-                    offset + p,
-                    tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown pcapng time resolution")));
+                return m_pass.fail(offset + p,
+                                   translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                "unknown pcapng time resolution")));
             iface.resolution = value[0];
         } else if (code == OptionTsOffset && size >= 8) {
             constexpr qint64 OffsetLimit = qint64(1) << 40; // seconds; far past any real date
@@ -216,8 +218,8 @@ bool PcapngReader::readPacket(qint64 offset, quint32 type, const uchar *block, q
     bool timed = true;
     if (type == BlockSimplePacket) {
         if (length < 16)
-            return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng packet block cut off")));
+            return m_pass.fail(offset, translated(QT_TRANSLATE_NOOP(
+                                           "RecordingReader", "pcapng packet block cut off")));
         dataAt = 12;
         timed = false;
         captured = std::min(u32(block + 8), length - 16);
@@ -225,17 +227,18 @@ bool PcapngReader::readPacket(qint64 offset, quint32 type, const uchar *block, q
             captured = std::min(captured, m_interfaces.first().snapLength);
     } else {
         if (length < 32)
-            return m_pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng packet block cut off")));
+            return m_pass.fail(offset, translated(QT_TRANSLATE_NOOP(
+                                           "RecordingReader", "pcapng packet block cut off")));
         interfaceId = type == BlockObsoletePacket ? u16(block + 8) : u32(block + 8);
         captured = u32(block + 20);
         if (captured > length - 32)
             return m_pass.fail(
-                offset,
-                tr(QT_TRANSLATE_NOOP("RecordingReader", "pcapng packet longer than its block")));
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "pcapng packet longer than its block")));
     }
     if (interfaceId >= quint32(m_interfaces.size())) {
-        m_pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "packet of an undeclared iface"));
+        m_pass.skip(offset,
+                    QT_TRANSLATE_NOOP("RecordingReader", "packet of an undeclared interface"));
         return true;
     }
     const Interface &iface = m_interfaces.at(int(interfaceId));

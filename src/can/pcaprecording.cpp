@@ -84,7 +84,7 @@ namespace PcapRecording {
 
 namespace {
 
-QString tr(const char *text)
+QString translated(const char *text)
 {
     return QCoreApplication::translate("RecordingReader", text);
 }
@@ -120,7 +120,8 @@ bool readPcap(BinaryRecordingPass &pass)
     BinaryWindow window(pass.device());
     const uchar *header = window.at(0, PcapFileHeader);
     if (!header)
-        return pass.fail(0, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcap file header cut off")));
+        return pass.fail(
+            0, translated(QT_TRANSLATE_NOOP("RecordingReader", "pcap file header cut off")));
     // The magic number, written in the writer's byte order, tells that order and whether the
     // fractions count micro- or nanoseconds.
     const bool bigEndian = header[0] == 0xa1;
@@ -132,23 +133,25 @@ bool readPcap(BinaryRecordingPass &pass)
         = bigEndian ? qFromBigEndian<quint16>(header + 4) : qFromLittleEndian<quint16>(header + 4);
     if (major != 2)
         return pass.fail(
-            4, tr(QT_TRANSLATE_NOOP("RecordingReader", "unknown pcap version %1")).arg(major));
+            4,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "unknown pcap version %1")).arg(major));
     const quint32 linkType = u32(header + 20) & 0xFFFF; // the upper bits tell FCS lengths
     qint64 offset = PcapFileHeader;
     while (offset < window.size()) {
         const uchar *record = window.at(offset, PcapRecordHeader);
         if (!record)
-            return pass.fail(
-                offset, tr(QT_TRANSLATE_NOOP("RecordingReader", "pcap packet header cut off")));
+            return pass.fail(offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                                  "pcap packet header cut off")));
         const quint32 captured = u32(record + 8);
         if (captured > PcapFormat::PacketLimit)
             return pass.fail(
-                offset,
-                tr(QT_TRANSLATE_NOOP("RecordingReader", "packet of %1 bytes refused as too large"))
-                    .arg(captured));
+                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                     "packet of %1 bytes refused as too large"))
+                            .arg(captured));
         const uchar *packet = window.at(offset, PcapRecordHeader + captured);
         if (!packet)
-            return pass.fail(offset, tr(QT_TRANSLATE_NOOP("RecordingReader",
+            return pass.fail(offset,
+                             translated(QT_TRANSLATE_NOOP("RecordingReader",
                                                           "packet runs past the end of the file")));
         const qint64 seconds = u32(packet);
         const qint64 fraction = u32(packet + 4);
