@@ -87,11 +87,13 @@ private:
         using namespace BlfFormat;
         if (m_container.isEmpty())
             return;
+        // The fastest level: frames of real buses pack nearly as small, and writing is twice
+        // as fast as with zlib's default.
         uLongf packedSize = compressBound(uLong(m_container.size()));
         QByteArray packed(int(packedSize), Qt::Uninitialized);
         compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
                   reinterpret_cast<const Bytef *>(m_container.constData()),
-                  uLong(m_container.size()), Z_DEFAULT_COMPRESSION);
+                  uLong(m_container.size()), Z_BEST_SPEED);
         const quint32 size = ObjectHeaderBase + ContainerHeader + quint32(packedSize);
         const int start = out->size();
         out->append("LOBJ", 4);

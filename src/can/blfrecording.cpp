@@ -263,16 +263,16 @@ bool BlfReader::takeObject(qint64 offset, const uchar *object, quint32 size)
         return true;
     }
     const quint64 stamp = qFromLittleEndian<quint64>(object + TimeStampAt);
-    // Ten-microsecond or nanosecond units; beyond some thousands of years is not a time.
-    constexpr quint64 StampLimit = quint64(1) << 60;
-    if (stamp > StampLimit) {
+    // Ten-microsecond or nanosecond units; more than a hundred years from the start (or from
+    // 1970, for files that keep no start time) is not a time.
+    const bool tenMicroseconds = u32(object + TimeFlagsAt) & TimeTenMicroseconds;
+    constexpr quint64 CenturyNs = quint64(1) << 62;
+    if (stamp > (tenMicroseconds ? CenturyNs / 10000 : CenturyNs)) {
         m_pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "bad time stamp"));
         return true;
     }
     const qint64 timeUs
-        = m_startUs
-          + ((u32(object + TimeFlagsAt) & TimeTenMicroseconds) ? qint64(stamp) * 10
-                                                               : qint64((stamp + 500) / 1000));
+        = m_startUs + (tenMicroseconds ? qint64(stamp) * 10 : qint64((stamp + 500) / 1000));
     const uchar *body = object + headerSize;
     const quint32 bodySize = size - headerSize;
     if (type == ObjectCanMessage || type == ObjectCanMessage2) {
