@@ -145,6 +145,9 @@ void tst_BinaryRecordings::handWritten_data()
         << blfFile({}, false) + objects.left(48) << QStringList{blfFrames.first()} << 0;
     QByteArray tenMicro = blfObject(1, 7, blfCanMessage(0x100, 0, {}));
     tenMicro[16] = 1; // time stamps in 10 us
+    QTest::newRow("blf time stamp beyond a century skipped") << blfFile(
+        blfObject(1, quint64(1) << 63, blfCanMessage(0x100, 0, {})) + objects.left(48), false)
+                                                             << QStringList{blfFrames.first()} << 1;
     QTest::newRow("blf ten-microsecond stamps")
         << blfFile(tenMicro, true) << QStringList{QStringLiteral("70 100 [0] ")} << 0;
     QByteArray dated = blfFile(objects.left(48), false);
