@@ -58,6 +58,8 @@ public:
     bool read();
 
 private:
+    // `offset` names an object in messages: its own file offset at the top level, that of its
+    // log container inside one (the uncompressed stream has no file offsets).
     bool readContainer(qint64 offset, const uchar *object, quint32 size);
     bool inflate(qint64 offset, const uchar *data, quint32 size, quint32 expected);
     bool takeStream(qint64 offset);
