@@ -1,6 +1,5 @@
 #include "can/trclineparser.h"
 
-#include <cmath>
 #include <cstring>
 
 using RecordingTokens::LineOutcome;
@@ -11,7 +10,7 @@ namespace {
 
 // $STARTTIME counts days since 30 December 1899; that day is this many seconds before 1970.
 constexpr qint64 TraceEpochToUnixSeconds = 2209161600LL;
-constexpr double MaxStartDays = 200000.0; // well past any real recording
+constexpr qint64 MaxStartDays = 200000; // well past any real recording
 
 bool startsWith(const char *begin, const char *end, const char *prefix)
 {
@@ -97,10 +96,9 @@ void TrcLineParser::parseHeader(const char *begin, const char *end)
         qint64 scaledDays = 0; // in units of 1e-10 day, about 9 microseconds
         if (tokens.count == 0 || !RecordingTokens::parseScaled(tokens[0], 10, &scaledDays))
             return;
-        const double days = double(scaledDays) / 1e10;
-        if (days > 0 && days < MaxStartDays)
-            m_startUs
-                = qint64(std::llround(days * 86400.0 * 1e6)) - TraceEpochToUnixSeconds * 1000000;
+        // A step of 1e-10 day is 8.64 us: 216 us per 25 steps, exact in integers.
+        if (scaledDays > 0 && scaledDays < MaxStartDays * 10000000000LL)
+            m_startUs = (scaledDays * 216 + 12) / 25 - TraceEpochToUnixSeconds * 1000000;
     } else if (const char *names = value(";$COLUMNS=")) {
         int n = 0;
         for (const char *c = names; c < end && n < int(sizeof m_columns) - 1; ++c) {

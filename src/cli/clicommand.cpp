@@ -1,6 +1,7 @@
 #include "cli/clicommand.h"
 
 #include "cli/buscheckcommands.h"
+#include "cli/convertcommand.h"
 #include "cli/decodecommand.h"
 #include "cli/exportdbccommand.h"
 #include "cli/faultscommand.h"
@@ -45,6 +46,9 @@ const QList<Entry> &commands()
          &runLearnCommand},
         {"check", QT_TRANSLATE_NOOP("Cli", "Check a recording against an expected scheme"),
          &runCheckCommand},
+        {"convert",
+         QT_TRANSLATE_NOOP("Cli", "Convert a recording to candump, ASC, TRC, BLF, pcapng or pcap"),
+         &runConvertCommand},
         {"export-dbc", QT_TRANSLATE_NOOP("Cli", "Write the function library as a DBC file"),
          &runExportDbcCommand},
     };

@@ -4,6 +4,7 @@
 
 #include "app/parameterlog.h"
 #include "can/guimessagenotifier.h"
+#include "can/recordingwriter.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "model/tpconnection.h"
 #include "scheme/schemecontroller.h"
@@ -31,10 +32,27 @@
 #include <QTextStream>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace {
 const char *const SchemeFilter = QT_TRANSLATE_NOOP("MainWindow", "Tarvik scheme XML (*.tvsx)");
 const char *const RawLogFilter = QT_TRANSLATE_NOOP("MainWindow", "Raw view text (*.txt)");
 const char *const CandumpLogFilter = QT_TRANSLATE_NOOP("MainWindow", "candump log (*.log)");
+
+// The types "Save log" offers, the first being the default; Unknown is the raw view's text.
+struct LogType
+{
+    const char *filter;
+    RecordingReader::Format format;
+};
+const LogType LogTypes[] = {
+    {RawLogFilter, RecordingReader::Unknown},
+    {CandumpLogFilter, RecordingReader::Candump},
+    {QT_TRANSLATE_NOOP("MainWindow", "Vector ASC log (*.asc)"), RecordingReader::Asc},
+    {QT_TRANSLATE_NOOP("MainWindow", "PEAK trace (*.trc)"), RecordingReader::Trc},
+    {QT_TRANSLATE_NOOP("MainWindow", "Vector BLF log (*.blf)"), RecordingReader::Blf},
+    {QT_TRANSLATE_NOOP("MainWindow", "pcapng for Wireshark (*.pcapng)"), RecordingReader::Pcapng},
+};
 } // namespace
 
 bool MainWindow::openScheme(const QString &path)
@@ -75,31 +93,50 @@ void MainWindow::on_actionSaveAs_triggered()
 
 void MainWindow::on_actionSaveLog_triggered()
 {
-    const QString textFilter = tr(RawLogFilter);
-    const QString candumpFilter = tr(CandumpLogFilter);
+    QStringList filters;
+    for (const LogType &type : LogTypes)
+        filters.append(tr(type.filter));
     m_selectedSaveFilter.clear();
     QString path = m_questions->askSaveFileName(tr("Log Filename"),
-                                                textFilter + QLatin1String(";;") + candumpFilter,
-                                                QString(), &m_selectedSaveFilter);
+                                                filters.join(QLatin1String(";;")), QString(),
+                                                &m_selectedSaveFilter);
     if (path.isEmpty())
         return;
     // The file type chosen in the dialog decides; without one, the name's extension does.
-    const bool candump = m_selectedSaveFilter.isEmpty()
-                             ? path.endsWith(QLatin1String(".log"), Qt::CaseInsensitive)
-                             : m_selectedSaveFilter == candumpFilter;
+    RecordingReader::Format format = RecordingReader::Unknown;
+    if (!m_selectedSaveFilter.isEmpty())
+        format = LogTypes[std::max(0, int(filters.indexOf(m_selectedSaveFilter)))].format;
+    else
+        format = RecordingWriter::formatForPath(path);
     // A name typed without an extension gets the chosen type's.
     if (QFileInfo(path).suffix().isEmpty())
-        path += candump ? QLatin1String(".log") : QLatin1String(".txt");
-    QString text;
-    QTextStream stream(&text);
-    if (candump)
-        m_rawModel->saveCandump(stream, m_rawModel->timeBaseEpochMs());
-    else
-        m_rawModel->save(stream);
-    stream.flush();
-    if (SaveFile::write(path, text.toUtf8()))
-        statusBar()->showMessage(
-            tr("%n messages saved to %1", nullptr, m_rawModel->rowCount()).arg(path), 5000);
+        path += QLatin1Char('.')
+                + (format == RecordingReader::Unknown ? QStringLiteral("txt")
+                                                      : RecordingWriter::extension(format));
+    QString error;
+    qint64 saved = m_rawModel->rowCount();
+    if (format == RecordingReader::Unknown || format == RecordingReader::Candump) {
+        QString text;
+        QTextStream stream(&text);
+        if (format == RecordingReader::Candump)
+            m_rawModel->saveCandump(stream, m_rawModel->timeBaseEpochMs());
+        else
+            m_rawModel->save(stream);
+        stream.flush();
+        SaveFile::write(path, text.toUtf8(), &error);
+    } else {
+        RecordingWriter writer;
+        if (!writer.open(path, format)
+            || !writer.write(m_rawModel->frames(m_rawModel->timeBaseEpochMs()))
+            || !writer.commit())
+            error = writer.errorString();
+        saved = writer.frameCount();
+    }
+    if (!error.isEmpty()) {
+        m_questions->showError(tr("Save log"), tr("Unable to save %1: %2").arg(path, error));
+        return;
+    }
+    statusBar()->showMessage(tr("%n messages saved to %1", nullptr, int(saved)).arg(path), 5000);
 }
 
 void MainWindow::on_actionStartParameterLog_toggled(bool on)

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 qint64 handlerElapsed()
@@ -273,6 +275,23 @@ void RawDataModel::saveCandump(QTextStream &stream, qint64 baseEpochMs) const
                                .toUpper(),
                            bytes.toUpper());
     }
+}
+
+QVector<TimedFrame> RawDataModel::frames(qint64 baseEpochMs) const
+{
+    QVector<TimedFrame> frames;
+    frames.reserve(m_count);
+    for (int r = m_count - 1; r >= 0; --r) {
+        const Row &row = this->row(r);
+        if (row.status & DispatchResult::TransmitError)
+            continue;
+        TimedFrame frame;
+        frame.timeUs = (baseEpochMs + row.timing) * 1000;
+        frame.message = CanMessage(row.id, row.data, std::min<int>(row.length, 8));
+        frame.message.extended = row.extended;
+        frames.append(frame);
+    }
+    return frames;
 }
 
 qint64 RawDataModel::timeBaseEpochMs() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "can/abstractcanhandler.h"
+#include "can/candumpreader.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -60,6 +61,8 @@ public:
     // Writes the rows oldest first as a candump log (can-utils), stamped `baseEpochMs` plus each
     // row's timing. Frames the adapter refused were never on the bus and are left out.
     void saveCandump(QTextStream &stream, qint64 baseEpochMs) const;
+    // The same frames as saveCandump, oldest first, for the recording writers.
+    QVector<TimedFrame> frames(qint64 baseEpochMs) const;
     // Wall-clock time (ms since 1970) at which timing 0 was, as near as the clocks tell.
     qint64 timeBaseEpochMs() const;
 

@@ -1,5 +1,7 @@
 #include "app/builtins.h"
 #include "app/parameterlog.h"
+#include "can/recordingreader.h"
+#include "can/recordingwriter.h"
 #include "cli/clicommand.h"
 #include "descriptions/candevicefactory.h"
 #include "model/candevice.h"
@@ -99,6 +101,8 @@ private slots:
     void broadcastTimeOutOnRecordingClock();
     void statsOfTruck();
     void statsAgreesWithTshark();
+    void convert_data();
+    void convert();
     void faultsHistory_data();
     void faultsHistory();
     void inventory_data();
@@ -210,6 +214,18 @@ void tst_Commands::arguments_data()
           mixed + ": line 2: not a candump frame");
     fails("broken scheme", {"decode", "--scheme", badScheme, truck}, 1, "is not a scheme file");
     fails("missing scheme", {"decode", "--scheme", missing, truck}, 1, "Cannot read");
+    runs("convert help", {"convert", "--help"}, "--format", "");
+    runs("convert listed", {"--help"}, "convert", "");
+    fails("convert without output", {"convert", truck}, 2, "-o FILE is missing");
+    fails("convert without recording", {"convert", "-o", "x.blf"}, 2, "expected one recording");
+    fails("convert unknown extension", {"convert", truck, "-o", "x.foo"}, 2,
+          "cannot tell the format from the name x.foo");
+    fails("convert unknown format", {"convert", truck, "-o", "x.log", "--format", "mdf"}, 2,
+          "unknown format \"mdf\"; use --format with one of: candump, asc, trc, blf, pcapng");
+    fails("convert missing", {"convert", missing, "-o", "x.blf"}, 1, "Cannot read " + missing);
+    fails("convert to missing folder",
+          {"convert", truck, "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.blf"))}, 1,
+          "Cannot write");
     fails("output in missing folder",
           {"decode", "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.csv")), truck}, 1,
           "Cannot write");
@@ -544,6 +560,91 @@ void tst_Commands::statsAgreesWithTshark()
     }
     const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
     QCOMPARE(statsRows(r.out), wireshark);
+}
+
+void tst_Commands::convert_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("frames"); // in the output; -1 for no file, -2 for some but not all
+    const QString truck = truckLog();
+    QTest::newRow("truck to BLF by the extension")
+        << truck << QStringList() << "truck.blf" << 0
+        << "Wrote 1815 frames to " + m_dir.filePath(QStringLiteral("truck.blf"))
+               + " (Vector BLF); 0 records skipped"
+        << 1815;
+    QTest::newRow("truck to pcapng by --format") << truck << QStringList{"--format", "pcapng"}
+                                                 << "truck.out" << 0 << "(pcapng)" << 1815;
+    QTest::newRow("truck to pcap in nanoseconds")
+        << truck << QStringList{"--nanoseconds"} << "truck.pcap" << 0 << "(pcap)" << 1815;
+    QTest::newRow("bad lines counted")
+        << writeFile(QStringLiteral("mixed2.log"),
+                     "(1622547830.100000) can0 18FEF100#01\njunk\n(1622547830.2) can0 123#\n")
+        << QStringList() << "mixed.asc" << 0 << "Wrote 2 frames to" << 2;
+    QTest::newRow("no frames leave no file")
+        << writeFile(QStringLiteral("junk2.log"), "nothing\n") << QStringList() << "junk.trc"
+        << 1 << "holds no CAN frames" << -1;
+    // A BLF cut part way, as a logger leaves it when its power fails: the truck five times over
+    // fills several log containers.
+    RecordingReader reader;
+    reader.readFile(truck);
+    const QString whole = m_dir.filePath(QStringLiteral("whole.blf"));
+    RecordingWriter writer;
+    writer.open(whole, RecordingReader::Blf);
+    for (int round = 0; round < 5; ++round) {
+        for (TimedFrame frame : reader.frames()) {
+            frame.timeUs += round * qint64(200000000);
+            writer.write(frame);
+        }
+    }
+    if (!writer.commit())
+        QFAIL("cannot write the BLF");
+    QFile file(whole);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray blf = file.readAll();
+    QTest::newRow("BLF cut part way: the frames before the cut")
+        << writeFile(QStringLiteral("cut.blf"), blf.left(blf.size() * 2 / 3)) << QStringList()
+        << "cut.log" << 1 << "offset " << -2;
+}
+
+void tst_Commands::convert()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(int, frames);
+    const QString path = m_dir.filePath(output);
+    QFile::remove(path);
+    const CliRun r = CliRun::run(QStringList{QStringLiteral("convert"), input, QStringLiteral("-o"), path}
+                                 + options);
+    QCOMPARE(r.code, code);
+    QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
+    if (frames == -1) {
+        QVERIFY(!QFile::exists(path));
+        return;
+    }
+    RecordingReader original;
+    original.readFile(input);
+    RecordingReader converted;
+    QVERIFY2(converted.readFile(path), qPrintable(converted.errorString()));
+    const QVector<TimedFrame> &read = converted.frames();
+    const QVector<TimedFrame> &all = original.frames();
+    if (frames == -2) {
+        QVERIFY(!original.errorString().isEmpty());
+        QVERIFY(read.size() > 1815);
+        QCOMPARE(read.size(), all.size());
+    } else {
+        QCOMPARE(read.size(), frames);
+    }
+    for (int i = 0; i < read.size() && i < all.size(); ++i) {
+        QCOMPARE(read[i].timeUs, all[i].timeUs);
+        QCOMPARE(read[i].message.toString(), all[i].message.toString());
+    }
 }
 
 void tst_Commands::faultsHistory_data()

@@ -18,6 +18,7 @@ public:
     int intAnswer = 0; // numbers and addresses
     QString textAnswer;
     QString fileAnswer;
+    QString filterAnswer; // the file type chosen in a save dialog; none when empty
     QString directoryAnswer;
     bool accept = true; // OK in number, text and address questions
     bool confirm = true; // Yes to confirmations
@@ -53,9 +54,11 @@ public:
         return fileAnswer;
     }
     QString askSaveFileName(const QString &title, const QString &filter, const QString &,
-                            QString *) override
+                            QString *selectedFilter) override
     {
         asked << title + QLatin1Char('|') + filter;
+        if (selectedFilter && !filterAnswer.isEmpty())
+            *selectedFilter = filterAnswer;
         return fileAnswer;
     }
     QString askDirectory(const QString &title, const QString &) override

@@ -1,4 +1,5 @@
 #include "can/guimessagenotifier.h"
+#include "can/recordingreader.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/devicedispatcher.h"
@@ -97,6 +98,7 @@ private slots:
     void filterMarksAndStates();
     void saveLogFormats_data();
     void saveLogFormats();
+    void saveLogFailureIsShown();
 
 };
 
@@ -514,31 +516,72 @@ void tst_MainWindowActions::filterMarksAndStates()
 void tst_MainWindowActions::saveLogFormats_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<QString>("filter"); // the type chosen in the dialog
+    QTest::addColumn<QString>("firstLine"); // of a text log; empty for a recording
     QTest::addColumn<QString>("savedAs");
-    QTest::newRow("raw view text") << "raw.txt" << "0 I 6 fef100 01 02 \t10\t" << "raw.txt";
-    QTest::newRow("candump by extension") << "raw.log" << "can0 18FEF100#0102" << "raw.log";
-    QTest::newRow("no extension: the text type's")
-        << "raw" << "0 I 6 fef100 01 02 \t10\t" << "raw.txt";
+    const QString text = QStringLiteral("0 I 6 fef100 01 02 \t10\t");
+    QTest::newRow("raw view text") << "raw.txt" << "" << text << "raw.txt";
+    QTest::newRow("candump by extension") << "raw.log" << "" << "can0 18FEF100#0102" << "raw.log";
+    QTest::newRow("no extension: the text type's") << "raw" << "" << text << "raw.txt";
+    QTest::newRow("ASC by extension") << "raw.asc" << "" << "" << "raw.asc";
+    QTest::newRow("TRC by extension") << "raw.trc" << "" << "" << "raw.trc";
+    QTest::newRow("BLF by extension") << "raw.blf" << "" << "" << "raw.blf";
+    QTest::newRow("pcapng by extension") << "raw.pcapng" << "" << "" << "raw.pcapng";
+    QTest::newRow("BLF chosen, extension added")
+        << "chosen" << "Vector BLF log (*.blf)" << "" << "chosen.blf";
+    QTest::newRow("pcapng chosen, extension added")
+        << "chosen" << "pcapng for Wireshark (*.pcapng)" << "" << "chosen.pcapng";
+    QTest::newRow("the chosen type decides over the extension")
+        << "typed.log" << "Vector ASC log (*.asc)" << "" << "typed.log";
 }
 
 void tst_MainWindowActions::saveLogFormats()
 {
     QFETCH(QString, name);
+    QFETCH(QString, filter);
     QFETCH(QString, firstLine);
     QFETCH(QString, savedAs);
     GuiMessageNotifier notifier;
     m_window->attachBus(nullptr, &notifier);
     emit notifier.notifyPack(pack({{makeFrame(0x18FEF100, {1, 2}), 10}}));
     m_window->fileAnswer = m_dir.filePath(name);
+    m_window->filterAnswer = filter;
     action(m_window.get(), "actionSaveLog")->trigger();
+    m_window->filterAnswer.clear();
     QCOMPARE(m_window->asked.last(),
-             QStringLiteral("Log Filename|Raw view text (*.txt);;candump log (*.log)"));
-    QFile file(m_dir.filePath(savedAs));
+             QStringLiteral("Log Filename|Raw view text (*.txt);;candump log (*.log);;"
+                            "Vector ASC log (*.asc);;PEAK trace (*.trc);;Vector BLF log (*.blf);;"
+                            "pcapng for Wireshark (*.pcapng)"));
+    QVERIFY(m_window->errors.isEmpty());
+    const QString path = m_dir.filePath(savedAs);
+    if (firstLine.isEmpty()) {
+        RecordingReader reader;
+        QVERIFY2(reader.readFile(path), qPrintable(reader.errorString()));
+        QCOMPARE(reader.frames().size(), 1);
+        QCOMPARE(reader.frames().first().message.toString(),
+                 makeFrame(0x18FEF100, {1, 2}).toString());
+        return;
+    }
+    QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    QVERIFY2(text.contains(firstLine), qPrintable(text));
-    QCOMPARE(text.count(QLatin1Char('\n')), 1);
+    const QString content = QString::fromUtf8(file.readAll());
+    QVERIFY2(content.contains(firstLine), qPrintable(content));
+    QCOMPARE(content.count(QLatin1Char('\n')), 1);
+}
+
+void tst_MainWindowActions::saveLogFailureIsShown()
+{
+    GuiMessageNotifier notifier;
+    m_window->attachBus(nullptr, &notifier);
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF100, {1, 2}), 10}}));
+    for (const char *name : {"no/such/dir/x.blf", "no/such/dir/x.txt"}) {
+        m_window->errors.clear();
+        m_window->fileAnswer = m_dir.filePath(QLatin1String(name));
+        action(m_window.get(), "actionSaveLog")->trigger();
+        QCOMPARE(m_window->errors.size(), 1);
+        QVERIFY2(m_window->errors.first().contains(QLatin1String("Unable to save")),
+                 qPrintable(m_window->errors.first()));
+    }
 }
 
 QTEST_MAIN(tst_MainWindowActions)

@@ -1932,6 +1932,54 @@ Options:
         <source>%1 of %2 recordings decoded into %3</source>
         <translation>Расшифровано записей: %1 из %2, в %3</translation>
     </message>
+    <message>
+        <source>Convert a recording to candump, ASC, TRC, BLF, pcapng or pcap</source>
+        <translation>Преобразовать запись в candump, ASC, TRC, BLF, pcapng или pcap</translation>
+    </message>
+    <message>
+        <source>Converts a recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng) into another format, chosen by the output&apos;s extension or --format. The recording is streamed: files of any size convert in little memory.</source>
+        <translation>Преобразует запись (candump, ASC, TRC, MF4, BLF, pcap или pcapng) в другой формат, выбранный по расширению выходного файла или параметром --format. Запись читается потоком: файлы любого размера преобразуются в малом объёме памяти.</translation>
+    </message>
+    <message>
+        <source>The recording to convert</source>
+        <translation>Преобразуемая запись</translation>
+    </message>
+    <message>
+        <source>The file to write</source>
+        <translation>Записываемый файл</translation>
+    </message>
+    <message>
+        <source>The output format: %1</source>
+        <translation>Формат вывода: %1</translation>
+    </message>
+    <message>
+        <source>FORMAT</source>
+        <translation>ФОРМАТ</translation>
+    </message>
+    <message>
+        <source>pcap and pcapng time stamps in nanoseconds</source>
+        <translation>Метки времени pcap и pcapng в наносекундах</translation>
+    </message>
+    <message>
+        <source>unknown format &quot;%1&quot;</source>
+        <translation>неизвестный формат &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>cannot tell the format from the name %1</source>
+        <translation>по имени %1 нельзя определить формат</translation>
+    </message>
+    <message>
+        <source>; use --format with one of: %1</source>
+        <translation>; укажите --format с одним из: %1</translation>
+    </message>
+    <message>
+        <source>Wrote %1 frames to %2 (%3); %4 records skipped</source>
+        <translation>Записано кадров: %1 в %2 (%3); пропущено записей: %4</translation>
+    </message>
+    <message>
+        <source>%1 frames stamped before the first one were written at its time</source>
+        <translation>Кадров с меткой времени раньше первого кадра, записанных с его временем: %1</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
@@ -6149,6 +6197,26 @@ Use %1 ms?</source>
         <source>%1 has no period now: its frames are not checked for time-outs and it is not sent periodically</source>
         <translation>У %1 теперь нет периода: тайм-ауты его кадров не проверяются, периодически он не передаётся</translation>
     </message>
+    <message>
+        <source>Vector ASC log (*.asc)</source>
+        <translation>Журнал Vector ASC (*.asc)</translation>
+    </message>
+    <message>
+        <source>PEAK trace (*.trc)</source>
+        <translation>Трасса PEAK (*.trc)</translation>
+    </message>
+    <message>
+        <source>Vector BLF log (*.blf)</source>
+        <translation>Журнал Vector BLF (*.blf)</translation>
+    </message>
+    <message>
+        <source>pcapng for Wireshark (*.pcapng)</source>
+        <translation>pcapng для Wireshark (*.pcapng)</translation>
+    </message>
+    <message>
+        <source>Unable to save %1: %2</source>
+        <translation>Не удалось сохранить %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>MemoryAccessDock</name>
@@ -6873,18 +6941,6 @@ Use %1 ms?</source>
         <translation>смещение %1: %2</translation>
     </message>
     <message>
-        <source>BLF is not read yet</source>
-        <translation>BLF пока не читается</translation>
-    </message>
-    <message>
-        <source>pcap is not read yet</source>
-        <translation>pcap пока не читается</translation>
-    </message>
-    <message>
-        <source>pcapng is not read yet</source>
-        <translation>pcapng пока не читается</translation>
-    </message>
-    <message>
         <source>not a recording Tarvik reads (candump, ASC, TRC, MF4, BLF, pcap, pcapng)</source>
         <translation>не запись, которую читает Tarvik (candump, ASC, TRC, MF4, BLF, pcap, pcapng)</translation>
     </message>
@@ -7043,6 +7099,162 @@ Use %1 ms?</source>
     <message>
         <source>record size %1 is larger than allowed</source>
         <translation>размер записи %1 больше допустимого</translation>
+    </message>
+    <message>
+        <source>BLF file header cut off</source>
+        <translation>заголовок файла BLF обрезан</translation>
+    </message>
+    <message>
+        <source>bad BLF header size %1</source>
+        <translation>неверный размер заголовка BLF: %1</translation>
+    </message>
+    <message>
+        <source>no BLF object (LOBJ) where one should begin</source>
+        <translation>нет объекта BLF (LOBJ) там, где он должен начинаться</translation>
+    </message>
+    <message>
+        <source>bad BLF object size %1</source>
+        <translation>неверный размер объекта BLF: %1</translation>
+    </message>
+    <message>
+        <source>BLF object of %1 bytes refused as too large</source>
+        <translation>объект BLF размером %1 байт отклонён как слишком большой</translation>
+    </message>
+    <message>
+        <source>BLF object runs past the end of the file</source>
+        <translation>объект BLF выходит за конец файла</translation>
+    </message>
+    <message>
+        <source>the last BLF object is cut off</source>
+        <translation>последний объект BLF обрезан</translation>
+    </message>
+    <message>
+        <source>BLF log container cut off</source>
+        <translation>контейнер журнала BLF обрезан</translation>
+    </message>
+    <message>
+        <source>BLF log container of %1 bytes refused as too large</source>
+        <translation>контейнер журнала BLF размером %1 байт отклонён как слишком большой</translation>
+    </message>
+    <message>
+        <source>unknown BLF compression method %1</source>
+        <translation>неизвестный метод сжатия BLF: %1</translation>
+    </message>
+    <message>
+        <source>BLF log container: compressed data broken or larger than the declared %1 bytes</source>
+        <translation>контейнер журнала BLF: сжатые данные повреждены или больше заявленных %1 байт</translation>
+    </message>
+    <message>
+        <source>no BLF object (LOBJ) where one should begin in the log container</source>
+        <translation>нет объекта BLF (LOBJ) там, где он должен начинаться в контейнере журнала</translation>
+    </message>
+    <message>
+        <source>malformed BLF object</source>
+        <translation>искажённый объект BLF</translation>
+    </message>
+    <message>
+        <source>pcapng block header cut off</source>
+        <translation>заголовок блока pcapng обрезан</translation>
+    </message>
+    <message>
+        <source>bad pcapng byte-order magic</source>
+        <translation>неверная метка порядка байтов pcapng</translation>
+    </message>
+    <message>
+        <source>pcapng section header missing</source>
+        <translation>нет заголовка секции pcapng</translation>
+    </message>
+    <message>
+        <source>bad pcapng block length %1</source>
+        <translation>неверная длина блока pcapng: %1</translation>
+    </message>
+    <message>
+        <source>pcapng block of %1 bytes refused as too large</source>
+        <translation>блок pcapng размером %1 байт отклонён как слишком большой</translation>
+    </message>
+    <message>
+        <source>pcapng block runs past the end of the file</source>
+        <translation>блок pcapng выходит за конец файла</translation>
+    </message>
+    <message>
+        <source>pcapng block&apos;s two lengths differ</source>
+        <translation>две длины блока pcapng не совпадают</translation>
+    </message>
+    <message>
+        <source>pcapng section header cut off</source>
+        <translation>заголовок секции pcapng обрезан</translation>
+    </message>
+    <message>
+        <source>unknown pcapng version %1</source>
+        <translation>неизвестная версия pcapng: %1</translation>
+    </message>
+    <message>
+        <source>pcapng interface block cut off</source>
+        <translation>блок интерфейса pcapng обрезан</translation>
+    </message>
+    <message>
+        <source>too many pcapng interfaces</source>
+        <translation>слишком много интерфейсов pcapng</translation>
+    </message>
+    <message>
+        <source>unknown pcapng time resolution</source>
+        <translation>неизвестное разрешение времени pcapng</translation>
+    </message>
+    <message>
+        <source>pcapng packet block cut off</source>
+        <translation>блок пакета pcapng обрезан</translation>
+    </message>
+    <message>
+        <source>pcapng packet longer than its block</source>
+        <translation>пакет pcapng длиннее своего блока</translation>
+    </message>
+    <message>
+        <source>packet of an undeclared interface</source>
+        <translation>пакет необъявленного интерфейса</translation>
+    </message>
+    <message>
+        <source>malformed packet</source>
+        <translation>искажённый пакет</translation>
+    </message>
+    <message>
+        <source>not a CAN packet</source>
+        <translation>не пакет CAN</translation>
+    </message>
+    <message>
+        <source>not a CAN link type</source>
+        <translation>тип канала не CAN</translation>
+    </message>
+    <message>
+        <source>CAN XL frame</source>
+        <translation>кадр CAN XL</translation>
+    </message>
+    <message>
+        <source>pcap file header cut off</source>
+        <translation>заголовок файла pcap обрезан</translation>
+    </message>
+    <message>
+        <source>unknown pcap version %1</source>
+        <translation>неизвестная версия pcap: %1</translation>
+    </message>
+    <message>
+        <source>pcap packet header cut off</source>
+        <translation>заголовок пакета pcap обрезан</translation>
+    </message>
+    <message>
+        <source>packet of %1 bytes refused as too large</source>
+        <translation>пакет размером %1 байт отклонён как слишком большой</translation>
+    </message>
+    <message>
+        <source>packet runs past the end of the file</source>
+        <translation>пакет выходит за конец файла</translation>
+    </message>
+    <message>
+        <source>Tarvik cannot write %1 files</source>
+        <translation>Tarvik не умеет записывать файлы %1</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>файл не удалось записать</translation>
     </message>
 </context>
 <context>

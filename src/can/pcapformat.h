@@ -1,0 +1,43 @@
+#pragma once
+
+#include "can/binaryrecording.h"
+
+#include <QtGlobal>
+
+// What pcap and pcapng share: the link types that carry CAN and the SocketCAN frame they hold.
+namespace PcapFormat {
+
+enum LinkType : quint32 {
+    LinkLinuxSll = 113,
+    LinkCanSocketCan = 227,
+    LinkLinuxSll2 = 276,
+};
+
+// SocketCAN's frame: identifier (big-endian, with flags), length, FD flags, two reserved bytes,
+// then the data.
+constexpr int SocketCanHeader = 8;
+constexpr int SocketCanClassicSize = 16;
+constexpr int SocketCanFdSize = 72;
+constexpr quint32 CanEffFlag = 0x80000000u;
+constexpr quint32 CanRtrFlag = 0x40000000u;
+constexpr quint32 CanErrFlag = 0x20000000u;
+constexpr quint8 CanFdFdfFlag = 0x04;
+constexpr quint8 CanXlXlfFlag = 0x80; // in the length's place: a CAN XL frame
+// Linux cooked captures name the protocol; these two carry SocketCAN frames.
+constexpr quint16 SllProtocolCan = 0x000C;
+constexpr quint16 SllProtocolCanFd = 0x000D;
+constexpr int SllHeader = 16;
+constexpr int Sll2Header = 20;
+
+// A captured packet, not a file structure, may be that large; beyond it a length is refused.
+constexpr quint32 PacketLimit = 16 << 20;
+
+// Takes the packet of a link type as a frame or skips it with the reason; false once the sink
+// stopped.
+bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint64 timeUs,
+                const uchar *data, quint32 size);
+
+// Writes a SocketCAN frame for a classic CAN frame: 16 bytes at `out`.
+void encodeSocketCan(const CanMessage &message, uchar *out);
+
+} // namespace PcapFormat

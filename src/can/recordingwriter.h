@@ -1,0 +1,64 @@
+#pragma once
+
+#include "can/candumpreader.h"
+#include "can/recordingreader.h"
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+class QSaveFile;
+class RecordingEncoder;
+
+// Writes a recording in a format Tarvik also reads: candump log, Vector ASC, PEAK TRC 2.1,
+// Vector BLF, pcap or pcapng. Frames are encoded as they come and written in pieces, so memory
+// stays bounded; the file replaces any old one only on commit(), complete. ASC and TRC keep the
+// absolute time by their start date (ASC's in local time), BLF by its local start time.
+class RecordingWriter
+{
+public:
+    static constexpr int FlushBytes = 1 << 20;
+
+    RecordingWriter();
+    ~RecordingWriter();
+    RecordingWriter(const RecordingWriter &) = delete;
+    RecordingWriter &operator=(const RecordingWriter &) = delete;
+
+    // The formats written, in the order they are offered.
+    static QList<RecordingReader::Format> formats();
+    // By the file name's extension (.log .asc .trc .blf .pcapng .pcap); Unknown for others.
+    static RecordingReader::Format formatForPath(const QString &path);
+    // By the name a user gives ("candump", "asc", "trc", "blf", "pcapng", "pcap").
+    static RecordingReader::Format formatForName(const QString &name);
+    static QString formatKey(RecordingReader::Format format);
+    static QString extension(RecordingReader::Format format);
+
+    // pcap and pcapng stamps in nanoseconds instead of microseconds; set before open().
+    void setNanosecondStamps(bool on) { m_nanoseconds = on; }
+    bool open(const QString &path, RecordingReader::Format format);
+    bool write(const TimedFrame &frame);
+    bool write(const QVector<TimedFrame> &frames);
+    // Completes the file and puts it in place; false (the old file untouched) on any failure.
+    bool commit();
+    // Drops the file being written.
+    void cancel();
+
+    qint64 frameCount() const { return m_frames; }
+    // Frames stamped before the recording's start (out of order), written at the start.
+    qint64 clampedFrames() const;
+    QString errorString() const { return m_error; }
+
+private:
+    bool flush(bool always);
+    void fail(const QString &text);
+
+    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<RecordingEncoder> m_encoder;
+    QByteArray m_pending;
+    qint64 m_frames = 0;
+    bool m_begun = false;
+    bool m_nanoseconds = false;
+    QString m_error;
+};
