@@ -287,7 +287,7 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
         playing = m_playing;
         if (m_playing && !m_paused) {
             const bool asFast = m_speed <= AsFastAsPossible;
-            const qint64 nowUs = positionNowUs();
+            qint64 nowUs = positionNowUs();
             const qint64 originUs = m_frames.first().timeUs;
             while (batch.size() < ReadBatchLimit) {
                 const TimedFrame &next = m_frames.at(m_next);
@@ -310,7 +310,10 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
                 }
                 // The next pass starts one loop period after this one did.
                 m_loopOffsetUs += m_loopPeriodUs;
-                anchor(asFast ? 0 : nowUs - m_loopPeriodUs);
+                // The clock now counts in the new pass: its first frame is due a period after
+                // the last pass's first.
+                nowUs = asFast ? 0 : nowUs - m_loopPeriodUs;
+                anchor(nowUs);
                 if (asFast)
                     break;
             }
