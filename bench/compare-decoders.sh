@@ -41,10 +41,10 @@ measure() {
 
 declare -A wall cpu
 report() {
-    local name=$1 times=$2
+    local name=$1 times=$2 count=${3:-$frames}
     wall[$name]=${times% *}
     cpu[$name]=${times#* }
-    awk -v n="$name" -v f="$frames" -v w="${wall[$name]}" -v c="${cpu[$name]}" \
+    awk -v n="$name" -v f="$count" -v w="${wall[$name]}" -v c="${cpu[$name]}" \
         'BEGIN { printf "%-34s %8.2f s wall %10.0f frames/s   %8.2f s CPU %10.0f frames/s\n", n, w, f / w, c, f / c }'
 }
 
@@ -79,7 +79,7 @@ echo
 cp "$work/trace.log" "$work/copy1.log"
 cp "$work/trace.log" "$work/copy2.log"
 for jobs in 1 2; do
-    report "tarvik-cli decode -j $jobs (2 files)" "$(measure "$work/jobs$jobs.out" "$cli" decode -j "$jobs" -o "$work/jobs$jobs" "$work/copy1.log" "$work/copy2.log")"
+    report "tarvik-cli decode -j $jobs (2 files)" "$(measure "$work/jobs$jobs.out" "$cli" decode -j "$jobs" -o "$work/jobs$jobs" "$work/copy1.log" "$work/copy2.log")" $((2 * frames))
 done
 awk -v a="${wall[tarvik-cli decode -j 1 (2 files)]}" -v b="${wall[tarvik-cli decode -j 2 (2 files)]}" \
     'BEGIN { printf "  -j 2 takes %.2f of the time of -j 1 (%.2fx)\n", b / a, a / b }'
