@@ -41,9 +41,8 @@ void Inventory::keep(quint8 source, quint32 pgn, const QByteArray &data)
 
 void Inventory::takeEndedSessions()
 {
-    const QVector<TransportMonitor::Session> &ended = m_monitor.sessions();
-    for (; m_sessionsSeen < ended.size(); ++m_sessionsSeen) {
-        const TransportMonitor::Session &s = ended.at(m_sessionsSeen);
+    // Taken out as they end: the monitor keeps nothing, whatever the recording's length.
+    for (const TransportMonitor::Session &s : m_monitor.takeEnded()) {
         // A connection whose acknowledgement went missing still delivered all its data.
         if (s.complete)
             keep(s.source, s.pgn & 0x3FFFF, s.data);

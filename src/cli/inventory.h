@@ -41,6 +41,5 @@ private:
     void keep(quint8 source, quint32 pgn, const QByteArray &data);
 
     TransportMonitor m_monitor;
-    int m_sessionsSeen = 0;
     QMap<quint8, Unit> m_units;
 };
