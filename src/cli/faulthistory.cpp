@@ -66,7 +66,8 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
     for (int i = 0; i < LampCount; ++i) {
         if (lamps[i] == s.lamps[i])
             continue;
-        s.changes << Cli::tr("%1  %2 %3").arg(timeText(timeUs), lampName(i), lampState(lamps[i]));
+        s.changes.append(
+            {timeUs, Source::Change::LampSwitched, qint8(i), qint8(lamps[i]), 0, 0, 0});
         s.lamps[i] = lamps[i];
     }
     QVector<QPair<quint32, quint32>> seen;
@@ -79,13 +80,9 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
         if (sighting.messages == 0)
             sighting.firstUs = timeUs;
         if (!sighting.active)
-            s.changes << Cli::tr("%1  %2 active (OC %3)")
-                             .arg(timeText(timeUs), codeText(c.spn, c.fmi))
-                             .arg(c.occurrences);
+            s.changes.append({timeUs, Source::Change::Active, 0, 0, c.spn, c.fmi, c.occurrences});
         else if (c.occurrences != sighting.occurrences)
-            s.changes << Cli::tr("%1  %2 occurrence count %3")
-                             .arg(timeText(timeUs), codeText(c.spn, c.fmi))
-                             .arg(c.occurrences);
+            s.changes.append({timeUs, Source::Change::Count, 0, 0, c.spn, c.fmi, c.occurrences});
         sighting.active = true;
         sighting.lastUs = timeUs;
         sighting.occurrences = c.occurrences;
@@ -94,18 +91,56 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
     for (auto it = s.codes.begin(); it != s.codes.end(); ++it) {
         if (it->active && !seen.contains(it.key())) {
             it->active = false;
-            s.changes << Cli::tr("%1  %2 gone")
-                             .arg(timeText(timeUs), codeText(it.key().first, it.key().second));
+            s.changes.append(
+                {timeUs, Source::Change::Gone, 0, 0, it.key().first, it.key().second, 0});
         }
     }
 }
 
+QString FaultHistory::changeText(const Source::Change &c) const
+{
+    using Change = Source::Change;
+    switch (c.kind) {
+    case Change::LampSwitched:
+        return Cli::tr("%1  %2 %3").arg(timeText(c.timeUs), lampName(c.lamp), lampState(c.state));
+    case Change::Active:
+        return Cli::tr("%1  %2 active (OC %3)")
+            .arg(timeText(c.timeUs), codeText(c.spn, c.fmi))
+            .arg(c.occurrences);
+    case Change::Count:
+        return Cli::tr("%1  %2 occurrence count %3")
+            .arg(timeText(c.timeUs), codeText(c.spn, c.fmi))
+            .arg(c.occurrences);
+    case Change::Gone:
+        return Cli::tr("%1  %2 gone").arg(timeText(c.timeUs), codeText(c.spn, c.fmi));
+    case Change::Previous:
+        return Cli::tr("%1  %2 previously active (OC %3)")
+            .arg(timeText(c.timeUs), codeText(c.spn, c.fmi))
+            .arg(c.occurrences);
+    case Change::NoLongerPrevious:
+        return Cli::tr("%1  %2 no longer previously active")
+            .arg(timeText(c.timeUs), codeText(c.spn, c.fmi));
+    }
+    return QString();
+}
+
 QString FaultHistory::report() const
 {
-    if (m_sources.isEmpty())
-        return Cli::tr("No DM1 messages in the recording.\n") + clearReport();
     QString text;
+    QTextStream out(&text);
+    report(out);
+    out.flush();
+    return text;
+}
+
+void FaultHistory::report(QTextStream &out) const
+{
+    if (m_sources.isEmpty()) {
+        out << Cli::tr("No DM1 messages in the recording.\n") << clearReport();
+        return;
+    }
     for (auto it = m_sources.begin(); it != m_sources.end(); ++it) {
+        QString text;
         const Source &s = *it;
         text += Cli::tr("Source %1: %2 DM1 messages from %3 to %4\n")
                     .arg(QStringLiteral("%1").arg(it.key(), 2, 16, QLatin1Char('0')).toUpper())
@@ -143,10 +178,11 @@ QString FaultHistory::report() const
             }
         }
         text += Cli::tr("  Changes:\n");
-        for (const QString &change : s.changes)
-            text += QStringLiteral("    ") + change + QLatin1Char('\n');
+        out << text;
+        for (const Source::Change &change : s.changes)
+            out << QStringLiteral("    ") << changeText(change) << '\n';
     }
-    return text + clearReport();
+    out << clearReport();
 }
 
 void FaultHistory::takePrevious(qint64 timeUs, quint8 source, const QVector<Code> &codes)
@@ -166,9 +202,7 @@ void FaultHistory::takePrevious(qint64 timeUs, quint8 source, const QVector<Code
         if (sighting.messages == 0)
             sighting.firstUs = timeUs;
         if (!sighting.active)
-            s.changes << Cli::tr("%1  %2 previously active (OC %3)")
-                             .arg(timeText(timeUs), codeText(c.spn, c.fmi))
-                             .arg(c.occurrences);
+            s.changes.append({timeUs, Source::Change::Previous, 0, 0, c.spn, c.fmi, c.occurrences});
         sighting.active = true;
         sighting.lastUs = timeUs;
         sighting.occurrences = c.occurrences;
@@ -177,8 +211,8 @@ void FaultHistory::takePrevious(qint64 timeUs, quint8 source, const QVector<Code
     for (auto it = s.previous.begin(); it != s.previous.end(); ++it) {
         if (it->active && !seen.contains(it.key())) {
             it->active = false;
-            s.changes << Cli::tr("%1  %2 no longer previously active")
-                             .arg(timeText(timeUs), codeText(it.key().first, it.key().second));
+            s.changes.append({timeUs, Source::Change::NoLongerPrevious, 0, 0, it.key().first,
+                              it.key().second, 0});
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <QVector>
 
 // The DM1 history of every source in a recording: lamps, the active codes with first and last
@@ -37,7 +38,19 @@ public:
         QMap<QPair<quint32, quint32>, Sighting> codes;
         int previousMessages = 0; // DM2 messages
         QMap<QPair<quint32, quint32>, Sighting> previous;
-        QStringList changes;
+        // Kept as values and written out only in the report: a long recording has many.
+        struct Change
+        {
+            enum Kind : quint8 { LampSwitched, Active, Count, Gone, Previous, NoLongerPrevious };
+            qint64 timeUs = 0;
+            Kind kind = LampSwitched;
+            qint8 lamp = 0;
+            qint8 state = 0;
+            quint32 spn = 0;
+            quint32 fmi = 0;
+            quint32 occurrences = 0;
+        };
+        QVector<Change> changes;
     };
     struct ClearRequest
     {
@@ -69,12 +82,15 @@ public:
     static QVector<Code> decodeCodes(const QByteArray &data);
     const QMap<quint8, Source> &sources() const { return m_sources; }
     QString report() const;
+    // The same, written to `out` a source at a time.
+    void report(QTextStream &out) const;
 
     static QString lampName(int lamp);
     static QString lampState(int state);
 
 private:
     QString timeText(qint64 us) const;
+    QString changeText(const Source::Change &change) const;
     QString clearReport() const;
     static QString codeText(quint32 spn, quint32 fmi);
 

@@ -82,6 +82,6 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         err << error << '\n';
         return CliCommand::Failure;
     }
-    out << history->report();
+    history->report(out);
     return CliCommand::Success;
 }
