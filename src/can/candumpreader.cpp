@@ -116,8 +116,15 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
     if (skipBlanks(p, end) != end)
         return false;
     frame->timeUs = timeUs;
-    frame->message = CanMessage(id, data, length);
-    frame->message.extended = extended;
+    // Filled in place: this runs for every line of a recording.
+    CanMessage &m = frame->message;
+    m.id = id;
+    m.length = quint8(length);
+    std::memcpy(m.data, data, size_t(length));
+    std::memset(m.data + length, 0, size_t(CanMessage::MaxLength - length));
+    m.extended = extended;
+    m.sender = nullptr;
+    m.text.clear();
     return true;
 }
 

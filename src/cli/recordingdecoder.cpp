@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 bool isBroadcastTransport(const CanMessage &m)
@@ -105,17 +107,19 @@ void RecordingDecoder::feed(const TimedFrame &frame, DispatchResult *result)
 bool RecordingDecoder::coalesce(const TimedFrame &frame, DispatchResult *result)
 {
     const CanMessage &m = frame.message;
-    const auto route = m_routes.constFind(m.id | (m.extended ? 0x80000000u : 0u));
-    if (route == m_routes.constEnd())
+    if (!m.extended)
         return false;
-    Waiting &slot = m_waiting[*route];
+    const int route = m_routes.find(m.id | 0x80000000u);
+    if (route < 0)
+        return false;
+    Waiting &slot = m_waiting[route];
     if (slot.waiting)
         ++m_coalesced;
     else
-        m_waitingOrder.append(*route);
+        m_waitingOrder.append(route);
     slot.frame = frame;
     slot.waiting = true;
-    result->item = m_routeItems.at(*route);
+    result->item = m_routeItems.at(route);
     result->status |= DispatchResult::Dispatched;
     return true;
 }
@@ -130,11 +134,33 @@ void RecordingDecoder::learnRoute(const CanMessage &m, const DispatchResult &res
     if (!function || function->hasScript())
         return;
     const quint32 key = m.id | 0x80000000u;
-    if (m_routes.contains(key))
+    if (m_routes.find(key) >= 0)
         return;
     m_routes.insert(key, m_waiting.size());
     m_waiting.append(Waiting());
     m_routeItems.append(result.item);
+}
+
+void RecordingDecoder::RouteTable::insert(quint32 key, int value)
+{
+    // At most half full, so a search soon meets an empty slot.
+    if (2 * (m_count + 1) > m_slots.size()) {
+        std::vector<Slot> old;
+        old.swap(m_slots);
+        m_slots.resize(std::max<size_t>(64, old.size() * 2));
+        m_count = 0;
+        for (const Slot &slot : old) {
+            if (slot.key != 0)
+                insert(slot.key, slot.value);
+        }
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t i = hash(key) & mask;
+    while (m_slots[i].key != 0 && m_slots[i].key != key)
+        i = (i + 1) & mask;
+    if (m_slots[i].key == 0)
+        ++m_count;
+    m_slots[i] = Slot{key, value};
 }
 
 void RecordingDecoder::settle()

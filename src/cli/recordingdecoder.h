@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class AbstractDisplayableItem;
 class J1939Device;
@@ -87,7 +88,41 @@ private:
     void forgetRoutes();
     void learnRoute(const CanMessage &message, const DispatchResult &result);
     bool m_coalescing = false;
-    QHash<quint32, int> m_routes; // identifier (bit 31: extended) -> index in m_waiting
+    // Identifier (bit 31: extended, so never 0) -> index in m_waiting. Looked up for every frame:
+    // open addressing in one array, nothing allocated per frame.
+    class RouteTable
+    {
+    public:
+        int find(quint32 key) const
+        {
+            if (m_slots.empty())
+                return -1;
+            const size_t mask = m_slots.size() - 1;
+            for (size_t i = hash(key) & mask;; i = (i + 1) & mask) {
+                if (m_slots[i].key == key)
+                    return m_slots[i].value;
+                if (m_slots[i].key == 0)
+                    return -1;
+            }
+        }
+        void insert(quint32 key, int value);
+        void clear()
+        {
+            m_slots.clear();
+            m_count = 0;
+        }
+
+    private:
+        struct Slot
+        {
+            quint32 key = 0;
+            int value = -1;
+        };
+        static size_t hash(quint32 key) { return size_t(key * 2654435761u) >> 4; }
+        std::vector<Slot> m_slots;
+        size_t m_count = 0;
+    };
+    RouteTable m_routes;
     QVector<Waiting> m_waiting;
     QVector<AbstractDisplayableItem *> m_routeItems; // parallel to m_waiting
     QVector<int> m_waitingOrder;
