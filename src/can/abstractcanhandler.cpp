@@ -83,6 +83,12 @@ bool AbstractCanHandler::stop()
 bool AbstractCanHandler::setTransceiver(int index)
 {
     stop();
+    {
+        // What the previous port received and the window has not taken yet belongs to a bus
+        // that is no longer there.
+        std::lock_guard locker(m_queueMutex);
+        m_packQueue.clear();
+    }
     if (index < 0) {
         setLastError(QStringLiteral("Incorrect transceiver index"));
         return false;

@@ -60,6 +60,7 @@ private slots:
     void playPauseSeekAndPlot_data();
     void playPauseSeekAndPlot();
     void unreadableRecordingIsRefused();
+    void emptySchemeGetsTheRecordingsUnitsOnly();
 };
 
 void tst_RecordingPlayer::initTestCase()
@@ -186,6 +187,28 @@ void tst_RecordingPlayer::unreadableRecordingIsRefused()
     QVERIFY2(demo.window()->errors.first().contains(QStringLiteral("garbage.blf")),
              qPrintable(demo.window()->errors.first()));
     QVERIFY(!child<QToolBar>(demo, "playerBar")->isVisible());
+}
+
+void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    QTreeView *view = demo.window()->mainView();
+    QVERIFY(rowStartingWith(view->model(), QStringLiteral("0xa0")).isValid());
+    demo.action("actionClearScheme")->trigger();
+    QTRY_COMPARE(view->model()->rowCount(), 0);
+    QAction *autoAdd = demo.action("actionAutoAdd");
+    autoAdd->setChecked(false);
+    QSignalSpy opened(demo.window()->player(), &RecordingPlayer::recordingOpened);
+    demo.window()->fileAnswer = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.MF4");
+    demo.action("actionOpenRecording")->trigger();
+    QVERIFY(opened.wait(20000));
+    // Auto add comes on for the recording: its units join, none of the demo bus's.
+    QVERIFY(autoAdd->isChecked());
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return rowStartingWith(view->model(), QStringLiteral("0x47")).isValid(); }, 10000));
+    for (const char *demoUnit : {"0xa0", "0x9d", "0x4a"})
+        QVERIFY2(!rowStartingWith(view->model(), QLatin1String(demoUnit)).isValid(), demoUnit);
 }
 
 QTEST_MAIN(tst_RecordingPlayer)
