@@ -90,9 +90,11 @@ QByteArray ParameterLog::recordLine(qint64 elapsedMs, const QList<Column> &colum
 {
     QByteArray record = QByteArray::number(double(elapsedMs) / 1000.0, 'f', 3);
     record.reserve(record.size() + 8 * std::max(int(columns.size()), width) + 1);
-    // An item's columns lie side by side: its liveness is looked up once for all of them.
+    // An item's columns lie side by side: its liveness and whether it still awaits its data are
+    // looked up once for all of them.
     const AbstractDisplayableItem *checked = nullptr;
     bool live = false;
+    bool awaits = false;
     for (const Column &c : columns) {
         record += ',';
         // A deleted item keeps its column, empty.
@@ -100,11 +102,12 @@ QByteArray ParameterLog::recordLine(qint64 elapsedMs, const QList<Column> &colum
         if (item != checked) {
             checked = item;
             live = item && AbstractDisplayableItem::isValid(item);
+            awaits = live && item->awaitsData();
         }
         if (!live || c.parameter >= item->parameters().size())
             continue;
         const ZxParameter *parameter = item->parameters().at(c.parameter);
-        if (!item->awaitsData() && parameter->appendNumberText(&record))
+        if (!awaits && parameter->appendNumberText(&record))
             continue;
         appendCsvField(&record, item->parameterLogText(parameter));
     }
