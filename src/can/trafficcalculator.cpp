@@ -1,5 +1,7 @@
 #include "can/trafficcalculator.h"
 
+#include "can/busclock.h"
+
 #include <mutex>
 
 namespace {
@@ -37,8 +39,12 @@ void TrafficCalculator::shift()
     {
         std::lock_guard locker(m_mutex);
         sum = get();
-        emit trafficChanged(trafficText(sum, depth() * interval() / 1000));
-        emit trafficChanged(sum);
+        // Frames per second of the bus's time: a recording played at 20x brings twenty seconds
+        // of its traffic in each second.
+        const double rate = BusClock::rate();
+        const int perBusTime = rate > 0 && rate != 1.0 ? int(double(sum) / rate + 0.5) : sum;
+        emit trafficChanged(trafficText(perBusTime, depth() * interval() / 1000));
+        emit trafficChanged(perBusTime);
         sum = shiftLocked();
         p = periodFor(sum);
     }

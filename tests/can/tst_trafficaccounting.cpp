@@ -1,3 +1,4 @@
+#include "can/busclock.h"
 #include "can/editors/canloadbar.h"
 #include "can/eventcounter.h"
 #include "can/guimessagenotifier.h"
@@ -25,6 +26,7 @@ private slots:
     void capacity();
     void loadBar_data();
     void loadBar();
+    void trafficTextDescribesPreviousWindow_data();
     void trafficTextDescribesPreviousWindow();
     void notifierMergesPacksInOrder();
     void notifierSilentWhenQueueEmpty();
@@ -173,21 +175,38 @@ void tst_TrafficAccounting::loadBar()
     QCOMPARE(bar.maximumWidth(), 200);
 }
 
+void tst_TrafficAccounting::trafficTextDescribesPreviousWindow_data()
+{
+    QTest::addColumn<double>("speed"); // 0: a live bus
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("perSecond");
+    QTest::newRow("live bus") << 0.0 << 7 << 7;
+    // A played recording counts per second of its own time.
+    QTest::newRow("recording at 20x") << 20.0 << 140 << 7;
+    QTest::newRow("recording at a quarter") << 0.25 << 2 << 8;
+}
+
 void tst_TrafficAccounting::trafficTextDescribesPreviousWindow()
 {
+    QFETCH(double, speed);
+    QFETCH(int, frames);
+    QFETCH(int, perSecond);
+    if (speed > 0)
+        BusClock::followRecording(0, speed);
     TestCanHandler handler;
     TrafficCalculator calculator;
     QSignalSpy texts(&calculator, qOverload<const QString &>(&TrafficCalculator::trafficChanged));
     QSignalSpy counts(&calculator, qOverload<int>(&TrafficCalculator::trafficChanged));
-    AbstractCanHandler::MessagePack pack(7);
+    AbstractCanHandler::MessagePack pack(frames);
     calculator.slotNotifyPack(pack);
     calculator.shift();
     QCOMPARE(counts.last().first().toInt(), 0);
     calculator.shift();
-    QCOMPARE(counts.last().first().toInt(), 7);
-    QCOMPARE(texts.last().first().toString(), TrafficCalculator::trafficText(7, 1));
-    QVERIFY(texts.last().first().toString().contains(QLatin1String("7")));
-    QCOMPARE(calculator.totalEvents(), qint64(7));
+    BusClock::followWallClock();
+    QCOMPARE(counts.last().first().toInt(), perSecond);
+    QCOMPARE(texts.last().first().toString(), TrafficCalculator::trafficText(perSecond, 1));
+    QVERIFY(texts.last().first().toString().contains(QString::number(perSecond)));
+    QCOMPARE(calculator.totalEvents(), qint64(frames));
 }
 
 void tst_TrafficAccounting::notifierMergesPacksInOrder()
