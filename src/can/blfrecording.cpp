@@ -65,6 +65,8 @@ private:
     bool takeStream(qint64 offset);
     // One complete object; false once the sink stopped.
     bool takeObject(qint64 offset, const uchar *object, quint32 size);
+    // An object's size from its header: at least the header, at most the limit.
+    bool checkObjectSize(qint64 offset, quint32 size);
     bool takeFrame(qint64 offset, qint64 timeUs, quint32 rawId, int length, const uchar *data);
 
     BinaryRecordingPass &m_pass;
@@ -103,15 +105,8 @@ bool BlfReader::read()
         }
         const quint32 size = u32(base + 8);
         const quint32 type = u32(base + 12);
-        if (size < ObjectHeaderBase)
-            return m_pass.fail(
-                offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1"))
-                            .arg(size));
-        if (size > ObjectLimit)
-            return m_pass.fail(
-                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
-                                                     "BLF object of %1 bytes refused as too large"))
-                            .arg(size));
+        if (!checkObjectSize(offset, size))
+            return false;
         if (size > left)
             return m_pass.fail(
                 offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
@@ -226,15 +221,8 @@ bool BlfReader::takeStream(qint64 offset)
                                                "log container")));
         }
         const quint32 objectSize = u32(bytes + p + 8);
-        if (objectSize < ObjectHeaderBase)
-            return m_pass.fail(
-                offset, translated(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1"))
-                            .arg(objectSize));
-        if (objectSize > ObjectLimit)
-            return m_pass.fail(
-                offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
-                                                     "BLF object of %1 bytes refused as too large"))
-                            .arg(objectSize));
+        if (!checkObjectSize(offset, objectSize))
+            return false;
         if (objectSize > quint32(size - p))
             break; // continues in the next container
         if (!takeObject(offset, bytes + p, objectSize))
@@ -245,6 +233,20 @@ bool BlfReader::takeStream(qint64 offset)
     if (std::all_of(bytes + p, bytes + size, [](uchar c) { return c == 0; }))
         p = size;
     m_stream.remove(0, p);
+    return true;
+}
+
+bool BlfReader::checkObjectSize(qint64 offset, quint32 size)
+{
+    if (size < ObjectHeaderBase)
+        return m_pass.fail(
+            offset,
+            translated(QT_TRANSLATE_NOOP("RecordingReader", "bad BLF object size %1")).arg(size));
+    if (size > ObjectLimit)
+        return m_pass.fail(
+            offset, translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                 "BLF object of %1 bytes refused as too large"))
+                        .arg(size));
     return true;
 }
 
