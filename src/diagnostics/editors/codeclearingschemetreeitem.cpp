@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <algorithm>
+
 CodeClearingSchemeTreeItem::CodeClearingSchemeTreeItem(CodeClearingFunction *function)
     : AbstractSchemeTreeItem(function)
     , m_function(function)
@@ -18,22 +20,23 @@ QWidget *CodeClearingSchemeTreeItem::createWidget()
         return AbstractSchemeTreeItem::createWidget();
     auto *widget = new QWidget;
     auto *layout = new QVBoxLayout(widget);
-    m_summary = new QLabel(widget);
-    m_summary->setObjectName(QStringLiteral("clearingSummary"));
-    m_summary->setWordWrap(true);
-    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont bold = m_summary->font();
+    auto *summary = new QLabel(widget);
+    summary->setObjectName(QStringLiteral("clearingSummary"));
+    summary->setWordWrap(true);
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont bold = summary->font();
     bold.setBold(true);
-    m_summary->setFont(bold);
-    m_report = new QPlainTextEdit(widget);
-    m_report->setObjectName(QStringLiteral("clearingReport"));
-    m_report->setReadOnly(true);
-    m_report->setMinimumHeight(120);
+    summary->setFont(bold);
+    auto *report = new QPlainTextEdit(widget);
+    report->setObjectName(QStringLiteral("clearingReport"));
+    report->setReadOnly(true);
+    report->setMinimumHeight(120);
     auto *hint = new QLabel(tr("Right-click the unit, Clear codes…, to clear again."), widget);
     hint->setWordWrap(true);
-    layout->addWidget(m_summary);
-    layout->addWidget(m_report, 1);
+    layout->addWidget(summary);
+    layout->addWidget(report, 1);
     layout->addWidget(hint);
+    m_editors.append({summary, report});
     refresh();
     return widget;
 }
@@ -50,10 +53,16 @@ void CodeClearingSchemeTreeItem::refresh()
 {
     if (!m_function)
         return;
+    m_editors.erase(std::remove_if(m_editors.begin(), m_editors.end(),
+                                   [](const Editor &e) { return !e.summary || !e.report; }),
+                    m_editors.end());
     const QString summary = m_function->summary();
+    const QString shown = summary.isEmpty() ? tr("No clearing yet") : summary;
     const QString report = m_function->result();
-    if (m_summary && m_summary->text() != summary)
-        m_summary->setText(summary.isEmpty() ? tr("No clearing yet") : summary);
-    if (m_report && m_report->toPlainText() != report)
-        m_report->setPlainText(report);
+    for (const Editor &e : qAsConst(m_editors)) {
+        if (e.summary->text() != shown)
+            e.summary->setText(shown);
+        if (e.report->toPlainText() != report)
+            e.report->setPlainText(report);
+    }
 }

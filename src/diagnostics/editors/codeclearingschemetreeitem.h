@@ -3,6 +3,7 @@
 #include "scheme/abstractschemetreeitem.h"
 
 #include <QPointer>
+#include <QVector>
 
 class CodeClearingFunction;
 class QLabel;
@@ -24,7 +25,13 @@ public:
 private:
     void refresh();
 
+    // The panel's editor and every Details dock's: each shows the latest clearing.
+    struct Editor
+    {
+        QPointer<QLabel> summary;
+        QPointer<QPlainTextEdit> report;
+    };
+
     QPointer<CodeClearingFunction> m_function;
-    QPointer<QLabel> m_summary;
-    QPointer<QPlainTextEdit> m_report;
+    QVector<Editor> m_editors;
 };
