@@ -24,6 +24,7 @@ const QVector<QStringList> floors = {
     {"machine"},
     {"devicetests"},
     {"buscheck"},
+    {"job"},
     {"demo"},
     {"app"},
     {"cli", "ui"},

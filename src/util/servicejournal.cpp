@@ -1,0 +1,72 @@
+#include "util/servicejournal.h"
+
+#include <memory>
+#include <mutex>
+
+namespace ServiceJournal {
+namespace {
+
+std::mutex &listenerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Shared so a call in progress keeps its listener while another thread replaces it.
+std::shared_ptr<const Listener> &current()
+{
+    static std::shared_ptr<const Listener> listener;
+    return listener;
+}
+
+} // namespace
+
+void setListener(Listener listener)
+{
+    std::lock_guard<std::mutex> lock(listenerMutex());
+    current() = listener ? std::make_shared<const Listener>(std::move(listener)) : nullptr;
+}
+
+bool hasListener()
+{
+    std::lock_guard<std::mutex> lock(listenerMutex());
+    return current() != nullptr;
+}
+
+void record(Entry entry)
+{
+    std::shared_ptr<const Listener> listener;
+    {
+        std::lock_guard<std::mutex> lock(listenerMutex());
+        listener = current();
+    }
+    if (!listener)
+        return;
+    if (!entry.time.isValid())
+        entry.time = QDateTime::currentDateTimeUtc();
+    (*listener)(entry);
+}
+
+QString outcomeKey(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        return QStringLiteral("done");
+    case Outcome::Failed:
+        return QStringLiteral("failed");
+    case Outcome::Cancelled:
+        return QStringLiteral("cancelled");
+    }
+    return QStringLiteral("done");
+}
+
+Outcome outcomeFromKey(const QString &key)
+{
+    if (key == QLatin1String("failed"))
+        return Outcome::Failed;
+    if (key == QLatin1String("cancelled"))
+        return Outcome::Cancelled;
+    return Outcome::Done;
+}
+
+} // namespace ServiceJournal
