@@ -1,4 +1,6 @@
 #include "devicetests/devicetest.h"
+#include "devicetests/devicetestreport.h"
+#include "diagnostics/journalnotes.h"
 
 #include "devicetests/statetestactions.h"
 #include "model/abstractdisplayableitem.h"
@@ -218,6 +220,17 @@ void DeviceTest::setRunState(RunState state)
     if (m_runState == state)
         return;
     m_runState = state;
+    if (state == Complete || state == Cancelled) {
+        const QString summary = DeviceTestReport::summary(this);
+        const QString report = QString::fromUtf8(DeviceTestReport::toText(this));
+        JournalNotes::note(ServiceJournal::AcceptanceTest,
+                           m_device ? JournalNotes::unitLabel(m_device) : QString(),
+                           state == Complete ? tr("Acceptance test finished: %1").arg(summary)
+                                             : tr("Acceptance test stopped: %1").arg(summary),
+                           state == Complete ? ServiceJournal::Outcome::Done
+                                             : ServiceJournal::Outcome::Cancelled,
+                           report.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    }
     emit runStateChanged(state);
 }
 
@@ -325,8 +338,8 @@ void DeviceTest::createInputTest(ZxParameter *input, const QList<ZxParameter *> 
 {
     AbstractDisplayableItem *owner = ownerOf(input);
     if (!input || input->type() != ZxParameter::List || !owner) {
-        addUnresolved(tr("Input %1: no input state to check")
-                          .arg(input ? input->name() : tr("(not found)")));
+        addUnresolved(
+            tr("Input %1: no input state to check").arg(input ? input->name() : tr("(not found)")));
         return;
     }
     // The rest of the unit's state is saved right before this input is exercised, so that

@@ -1,5 +1,7 @@
 #include "devicetests/devicetestreport.h"
 
+#include "diagnostics/journalnotes.h"
+
 #include "descriptions/candevicefactory.h"
 #include "devicetests/devicetest.h"
 #include "diagnostics/canflashingfunctionv1.h"
@@ -96,8 +98,8 @@ QStringList headerLines(const DeviceTest *test)
         const QString ecu = identification(device, false);
         const QString software = identification(device, true);
         lines << tr("ECU identification: %1").arg(ecu.isEmpty() ? tr("unknown") : ecu);
-        lines << tr("Software identification: %1").arg(software.isEmpty() ? tr("unknown")
-                                                                           : software);
+        lines
+            << tr("Software identification: %1").arg(software.isEmpty() ? tr("unknown") : software);
     }
     lines << tr("Program version: %1").arg(QCoreApplication::applicationVersion());
     lines << tr("Started: %1").arg(isoTime(test->startTime()));
@@ -162,8 +164,9 @@ QByteArray DeviceTestReport::toText(const DeviceTest *test)
     const QList<TestAction *> steps = test->tests();
     for (int i = 0; i < steps.size(); ++i) {
         const DeviceTest::StepRecord &record = test->records().at(i);
-        QString line = QStringLiteral("%1. %2: %3").arg(i + 1).arg(steps.at(i)->name(),
-                                                                  resultText(record.result));
+        QString line = QStringLiteral("%1. %2: %3")
+                           .arg(i + 1)
+                           .arg(steps.at(i)->name(), resultText(record.result));
         if (record.finished.isValid())
             line += QStringLiteral(" (%1)").arg(isoTime(record.finished));
         if (!record.lastMessage.isEmpty())
@@ -180,9 +183,10 @@ QString DeviceTestReport::baseName(const DeviceTest *test)
     key.replace(QRegExp(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
     if (key.isEmpty())
         key = QStringLiteral("device");
-    const QDateTime start = test->startTime().isValid() ? test->startTime()
-                                                        : QDateTime::currentDateTime();
-    return QStringLiteral("test-%1-%2").arg(key, start.toString(QStringLiteral("yyyy-MM-ddThh-mm-ss")));
+    const QDateTime start
+        = test->startTime().isValid() ? test->startTime() : QDateTime::currentDateTime();
+    return QStringLiteral("test-%1-%2")
+        .arg(key, start.toString(QStringLiteral("yyyy-MM-ddThh-mm-ss")));
 }
 
 bool DeviceTestReport::save(const DeviceTest *test, const QString &directory, QStringList *paths,
@@ -196,9 +200,8 @@ bool DeviceTestReport::saveAs(const DeviceTest *test, const QString &path, QStri
                               QString *errorText)
 {
     const QFileInfo info(path);
-    const QString base = info.suffix().isEmpty()
-                             ? path
-                             : info.dir().filePath(info.completeBaseName());
+    const QString base
+        = info.suffix().isEmpty() ? path : info.dir().filePath(info.completeBaseName());
     const QString csvPath = info.suffix().isEmpty() ? path + QStringLiteral(".csv") : path;
     const QString textPath = base + QStringLiteral(".txt");
     if (textPath == csvPath) {
@@ -211,5 +214,10 @@ bool DeviceTestReport::saveAs(const DeviceTest *test, const QString &path, QStri
         return false;
     if (paths)
         *paths = QStringList{csvPath, textPath};
+    const AbstractDisplayableItem *device = test->device();
+    JournalNotes::note(ServiceJournal::AcceptanceTest,
+                       device ? JournalNotes::unitLabel(device) : QString(),
+                       tr("Acceptance test report saved: %1").arg(summary(test)),
+                       ServiceJournal::Outcome::Done, {}, {csvPath, textPath});
     return true;
 }

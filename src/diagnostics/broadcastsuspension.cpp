@@ -1,6 +1,7 @@
 #include "diagnostics/broadcastsuspension.h"
 
 #include "can/abstractcanhandler.h"
+#include "diagnostics/journalnotes.h"
 #include "diagnostics/toolrequest.h"
 
 #include <QTimer>
@@ -101,7 +102,15 @@ bool BroadcastSuspension::slotSuspend(int destination, int networks)
     m_networks = networks;
     m_suspended.store(true);
     m_hold->start(s_holdIntervalMs);
-    emit suspendedChanged(true, tr("Broadcasts suspended (DM13)"));
+    const QString text = tr("Broadcasts suspended (DM13)");
+    JournalNotes::note(ServiceJournal::Suspension,
+                       destination == CanMessage::GlobalAddress
+                           ? QString()
+                           : JournalNotes::unitLabelAt(quint8(destination)),
+                       text, ServiceJournal::Outcome::Done,
+                       {QStringLiteral("DM13 %1").arg(
+                           QString::fromLatin1(stopData(networks).toHex(' ').toUpper()))});
+    emit suspendedChanged(true, text);
     return true;
 }
 
@@ -132,5 +141,11 @@ void BroadcastSuspension::end(const QString &text)
     if (!m_suspended.exchange(false))
         return;
     m_networks = 0;
+    const quint8 destination = m_destination.load();
+    JournalNotes::note(ServiceJournal::Suspension,
+                       destination == CanMessage::GlobalAddress
+                           ? QString()
+                           : JournalNotes::unitLabelAt(destination),
+                       text, ServiceJournal::Outcome::Done);
     emit suspendedChanged(false, text);
 }

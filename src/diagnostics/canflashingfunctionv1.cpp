@@ -1,6 +1,7 @@
 #include "diagnostics/canflashingfunctionv1.h"
 
 #include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
+#include "diagnostics/journalnotes.h"
 #include "diagnostics/memoryaccessframes.h"
 #include "model/targetparameter.h"
 #include "model/zxboolparameter.h"
@@ -8,6 +9,7 @@
 #include "model/zxstringparameter.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
@@ -46,13 +48,18 @@ CanFlashingFunctionV1::CanFlashingFunctionV1(QObject *parent)
     addIntParameter(QStringLiteral("DELAY"));
     addStringParameter(QStringLiteral("SOFT"));
     addStringParameter(QStringLiteral("ECUID"));
-    const char *descriptions[] = {
-        QT_TR_NOOP("Target device"), QT_TR_NOOP("Flasher State"),
-        QT_TR_NOOP("Progress"), QT_TR_NOOP("Transmit Sequence Index"),
-        QT_TR_NOOP("Continuous Bootload RRs"), QT_TR_NOOP("Low Latency Mode"),
-        QT_TR_NOOP("Retransmit on ACK error"), QT_TR_NOOP("Filename"),
-        QT_TR_NOOP("Flasher State"), QT_TR_NOOP("Ack to next delay"),
-        QT_TR_NOOP("SoftId"), QT_TR_NOOP("EcuId")};
+    const char *descriptions[] = {QT_TR_NOOP("Target device"),
+                                  QT_TR_NOOP("Flasher State"),
+                                  QT_TR_NOOP("Progress"),
+                                  QT_TR_NOOP("Transmit Sequence Index"),
+                                  QT_TR_NOOP("Continuous Bootload RRs"),
+                                  QT_TR_NOOP("Low Latency Mode"),
+                                  QT_TR_NOOP("Retransmit on ACK error"),
+                                  QT_TR_NOOP("Filename"),
+                                  QT_TR_NOOP("Flasher State"),
+                                  QT_TR_NOOP("Ack to next delay"),
+                                  QT_TR_NOOP("SoftId"),
+                                  QT_TR_NOOP("EcuId")};
     for (int i = 0; i < parameters().size(); ++i)
         parameters().at(i)->setDescription(tr(descriptions[i]));
     setDeviceType(Spontaneous, 5000);
@@ -289,6 +296,7 @@ void CanFlashingFunctionV1::endRun(const QString &outcome)
         = outcome == QLatin1String("finished") ? m_transfer.count() : m_transfer.index();
     m_run.retransmissions = m_transfer.retransmissions();
     const QString directory = logDirectory();
+    noteRun(directory);
     if (directory.isEmpty())
         return;
     QString error;
@@ -300,4 +308,24 @@ void CanFlashingFunctionV1::endRun(const QString &outcome)
     setLastResult((result.isEmpty() ? QString() : result + QLatin1Char('\n'))
                   + tr("The flash log was not written: %1").arg(error));
     setUpdateNeeded();
+}
+
+void CanFlashingFunctionV1::noteRun(const QString &logDirectory) const
+{
+    const QString target = JournalNotes::unitLabelAt(quint8(m_run.target));
+    QStringList details{tr("File: %1 (%n byte(s))", nullptr, int(m_run.size)).arg(m_run.file),
+                        QStringLiteral("SHA-256: %1").arg(QString::fromLatin1(m_run.sha256)),
+                        tr("Result: %1").arg(m_run.result)};
+    details << tr("Flash log line: %1").arg(QString::fromUtf8(FlashLog::line(m_run)).trimmed());
+    QStringList files{m_run.file};
+    if (!logDirectory.isEmpty())
+        files << QDir(logDirectory).filePath(QString::fromLatin1(FlashLog::FileName));
+    const bool finished = m_run.outcome == QLatin1String("finished");
+    JournalNotes::note(ServiceJournal::Flashing, target,
+                       tr("Flashing %1: %2").arg(QFileInfo(m_run.file).fileName(), m_run.outcome),
+                       finished ? ServiceJournal::Outcome::Done
+                       : m_run.outcome == QLatin1String("stopped")
+                           ? ServiceJournal::Outcome::Cancelled
+                           : ServiceJournal::Outcome::Failed,
+                       details, files);
 }

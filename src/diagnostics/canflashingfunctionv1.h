@@ -145,6 +145,8 @@ private:
     void setLastResult(const QString &text);
     void beginRun();
     void endRun(const QString &outcome);
+    // Notes the run that ended in the service journal.
+    void noteRun(const QString &logDirectory) const;
 
     // The program with its name and hash: replaced whole, so a run never mixes two.
     struct Program

@@ -3,6 +3,7 @@
 #include "can/abstractcanhandler.h"
 #include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/editors/codeclearingschemetreeitem.h"
+#include "diagnostics/journalnotes.h"
 #include "diagnostics/toolrequest.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
@@ -101,13 +102,7 @@ bool CodeClearingFunction::knownCodes(const AbstractDisplayableItem *unit, quint
 
 QString CodeClearingFunction::unitText(quint8 address, const QString &name)
 {
-    const QString hex = QStringLiteral("0x")
-                        + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
-    if (name.isEmpty())
-        return tr("Unit %1").arg(hex);
-    // Units added from the traffic are named after their address already: "Engine #2 (0x01)".
-    const QString suffix = QStringLiteral(" (%1)").arg(hex);
-    return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
+    return JournalNotes::unitLabel(address, name);
 }
 
 QString CodeClearingFunction::codesText(const Codes &codes)
@@ -422,5 +417,11 @@ void CodeClearingFunction::finish()
         summary += tr("; %n code(s) came back", nullptr, back);
     setOutcome(text.trimmed(), summary);
     m_running.store(false);
+    const auto *owner = qobject_cast<J1939Device *>(parentItem());
+    JournalNotes::note(ServiceJournal::CodeClearing,
+                       m_global ? QString() : JournalNotes::unitLabel(owner), summary,
+                       cleared > 0 && refused == 0 && silent == 0 ? ServiceJournal::Outcome::Done
+                                                                  : ServiceJournal::Outcome::Failed,
+                       text.trimmed().split(QLatin1Char('\n')));
     emit finished(summary);
 }

@@ -50,8 +50,7 @@ bool MemoryAccessFunction::matchMessage(const CanMessage &message)
 
 bool MemoryAccessFunction::matchTargetMessage(const CanMessage &message)
 {
-    return message.extended
-           && (message.pduFormat() == PfDm15 || message.pduFormat() == PfDm16);
+    return message.extended && (message.pduFormat() == PfDm15 || message.pduFormat() == PfDm16);
 }
 
 void MemoryAccessFunction::updateUserReadableAddress()
@@ -107,6 +106,10 @@ void MemoryAccessFunction::finish(bool ok, const QString &text)
         setMaState(Inactive);
     m_cancel.store(false);
     setErrorText(text);
+    if (m_writing) {
+        m_writing = false;
+        noteWrite(ok, text);
+    }
     emit exchangeFinished(ok, text);
 }
 
@@ -198,6 +201,7 @@ void MemoryAccessFunction::sendData(bool changedOnly)
         return;
     }
     m_pass.startWrite(pass, raws, sizes);
+    m_writing = true;
     m_cancel.store(false);
     setErrorText(QString());
     emit exchangeStarted();
@@ -330,8 +334,9 @@ void MemoryAccessFunction::onReadAnswer(int state, const CanMessage &message, in
         break;
     case ReadWaitCompletion:
         if (!isDm15)
-            finish(false, tr("Waiting for DM15 completion but got other message %1")
-                              .arg(message.toString()));
+            finish(
+                false,
+                tr("Waiting for DM15 completion but got other message %1").arg(message.toString()));
         else
             onReadCompletion(quint8(status));
         break;
@@ -442,6 +447,7 @@ void MemoryAccessFunction::onReadCompleted()
         finish(false, tr("Read complete, backup failed: %1").arg(error));
         return;
     }
+    noteRead();
     finish(true, tr("Read complete"));
 }
 

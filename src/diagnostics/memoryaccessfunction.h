@@ -7,6 +7,7 @@
 #include "model/guardedvalue.h"
 #include "model/j1939devicefunction.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
 
@@ -128,6 +129,9 @@ private:
     void startVerify();
     bool writeBackup(QString *errorText);
     quint32 spnAt(int index) const;
+    // The service journal's notes: the values a read gave, and a write's values before and after.
+    void noteRead();
+    void noteWrite(bool ok, const QString &text);
 
     mutable std::mutex m_tableMutex; // guards m_table
     MemoryAccessTable m_table;
@@ -148,6 +152,8 @@ private:
     quint8 m_target = 0;
     quint8 m_source = 0;
     MemoryAccessPass m_pass;
+    bool m_writing = false;
+    QHash<int, double> m_readValues; // by item: the value the unit gave at the last read
 
     QPointer<QObject> m_dock;
     friend class MemoryAccessDock;

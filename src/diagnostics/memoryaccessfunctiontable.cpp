@@ -2,6 +2,7 @@
 // memoryaccessfunction.cpp.
 #include "diagnostics/memoryaccessfunction.h"
 
+#include "diagnostics/journalnotes.h"
 #include "diagnostics/memoryaccessfile.h"
 #include "diagnostics/memoryaccessframes.h"
 #include "model/targetparameter.h"
@@ -139,7 +140,7 @@ quint32 MemoryAccessFunction::spnAt(int index) const
 {
     std::lock_guard locker(m_tableMutex);
     return index >= 0 && index < m_table.items.size() ? m_table.items.at(index).spn
-                                                     : MemoryAccessFrames::NoPointer;
+                                                      : MemoryAccessFrames::NoPointer;
 }
 
 QString MemoryAccessFunction::textDataImpl() const
@@ -219,4 +220,58 @@ bool MemoryAccessFunction::writeBackup(QString *errorText)
         return false;
     m_lastBackupPath.store(path);
     return true;
+}
+
+// --- Service journal ------------------------------------------------------------------------
+
+namespace {
+
+QString itemText(const MemoryAccessTable::SpnItem &item)
+{
+    return QStringLiteral("%1 (SPN 0x%2)")
+        .arg(item.name.isEmpty() ? item.description : item.name)
+        .arg(item.spn, 6, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+void MemoryAccessFunction::noteRead()
+{
+    QStringList details;
+    {
+        std::lock_guard locker(m_tableMutex);
+        for (int index : m_pass.items()) {
+            const MemoryAccessTable::SpnItem &item = m_table.items.at(index);
+            m_readValues.insert(index, item.value);
+            details << QStringLiteral("%1 = %2").arg(itemText(item)).arg(item.value);
+        }
+    }
+    const QString backup = lastBackupPath();
+    JournalNotes::note(ServiceJournal::MemoryRead, JournalNotes::unitLabelAt(m_target),
+                       tr("Memory access: %n value(s) read", nullptr, int(details.size())),
+                       ServiceJournal::Outcome::Done, details,
+                       backup.isEmpty() ? QStringList() : QStringList{backup});
+}
+
+void MemoryAccessFunction::noteWrite(bool ok, const QString &text)
+{
+    QStringList details;
+    {
+        std::lock_guard locker(m_tableMutex);
+        for (int index : m_pass.written()) {
+            const MemoryAccessTable::SpnItem &item = m_table.items.at(index);
+            const auto before = m_readValues.constFind(index);
+            details << tr("%1: %2 → %3")
+                           .arg(itemText(item),
+                                before == m_readValues.cend() ? tr("not read")
+                                                              : QString::number(*before),
+                                QString::number(item.value));
+            m_readValues.insert(index, item.value);
+        }
+    }
+    const QString backup = lastBackupPath();
+    JournalNotes::note(ServiceJournal::MemoryWrite, JournalNotes::unitLabelAt(m_target),
+                       tr("Memory access: %1").arg(text),
+                       ok ? ServiceJournal::Outcome::Done : ServiceJournal::Outcome::Failed,
+                       details, backup.isEmpty() ? QStringList() : QStringList{backup});
 }

@@ -1,5 +1,7 @@
 #include "diagnostics/tunevariable.h"
 
+#include "diagnostics/journalnotes.h"
+
 #include "diagnostics/editors/tunevariableschemetreeitem.h"
 #include "model/targetparameter.h"
 #include "model/zxlistparameter.h"
@@ -60,8 +62,8 @@ bool TuneVariable::isAllOnes(const CanMessage &message)
 CanMessage TuneVariable::initMessage(quint8 pf, quint8 destination, quint8 control) const
 {
     CanMessage m;
-    m.id = quint32(Priority) << 26 | quint32(pf) << 16 | quint32(destination) << 8
-           | deviceAddress();
+    m.id
+        = quint32(Priority) << 26 | quint32(pf) << 16 | quint32(destination) << 8 | deviceAddress();
     m.length = 8;
     m.data[0] = control;
     encode(m.data);
@@ -98,6 +100,8 @@ void TuneVariable::startRequest(CanMessage &message)
     const quint32 serial = m_requestSerial.fetch_add(1) + 1;
     m_outcome.store(Waiting);
     m_requestPending.store(true);
+    m_requestWrites.store(!isAllOnes(message));
+    m_writtenText.store(m_requestWrites.load() ? valueText() : QString());
     sendMessage(message);
     setUpdateNeeded();
     // A unit that does not answer leaves the request pending no longer than this.
@@ -105,6 +109,7 @@ void TuneVariable::startRequest(CanMessage &message)
         if (m_requestSerial.load() != serial || !m_requestPending.exchange(false))
             return;
         m_outcome.store(NoAnswer);
+        note(NoAnswer);
         setUpdateNeeded();
     });
 }
@@ -146,16 +151,54 @@ bool TuneVariable::takeReply(const CanMessage &message)
         outcome = message.data[0] == Yes ? Accepted : Refused;
     } else if (hasValue) {
         const ZxVariant v = valueParameter()->value();
-        const bool allOnesValue = isWireSize(v.type)
-                                  && (quint32(v.rawBits()) & allOnes(v.type)) == allOnes(v.type);
+        const bool allOnesValue
+            = isWireSize(v.type) && (quint32(v.rawBits()) & allOnes(v.type)) == allOnes(v.type);
         outcome = v.type == ZxVariant::None || allOnesValue ? NotAvailable : Answered;
     }
     m_outcome.store(outcome);
+    note(outcome);
     counterInc();
     m_lastReplySource.store(message.address());
     m_replies.fetch_add(1);
     setUpdateNeeded();
     return true;
+}
+
+void TuneVariable::note(Outcome outcome)
+{
+    const bool write = m_requestWrites.load();
+    const QString written = m_writtenText.load();
+    const QString variable = name().isEmpty() ? objectName() : name();
+    if (!write) {
+        if (outcome != Answered)
+            return;
+        const QString read = valueText();
+        m_readText.store(read);
+        JournalNotes::note(ServiceJournal::TuneRead, JournalNotes::unitLabel(this),
+                           tr("Tune variable %1 read: %2").arg(variable, read),
+                           ServiceJournal::Outcome::Done,
+                           {QStringLiteral("%1 = %2").arg(variable, read)});
+        return;
+    }
+    const QString lastRead = m_readText.load();
+    const QString before = lastRead.isEmpty() ? tr("not read") : lastRead;
+    QString summary;
+    ServiceJournal::Outcome result = ServiceJournal::Outcome::Failed;
+    switch (outcome) {
+    case Accepted:
+        summary = tr("Tune variable %1 written: %2").arg(variable, written);
+        result = ServiceJournal::Outcome::Done;
+        m_readText.store(written);
+        break;
+    case Refused:
+        summary = tr("Tune variable %1: the unit refused %2").arg(variable, written);
+        break;
+    default:
+        summary = tr("Tune variable %1: no answer to the write of %2").arg(variable, written);
+        break;
+    }
+    JournalNotes::note(ServiceJournal::TuneWrite, JournalNotes::unitLabel(this), summary, result,
+                       {tr("%1: %2 → %3").arg(variable, before, written)});
 }
 
 QString TuneVariable::valueText() const
@@ -175,10 +218,8 @@ QString TuneVariable::valueText() const
 
 QString TuneVariable::textDataImpl() const
 {
-    const QString unit = QStringLiteral("0x%1").arg(m_requestTarget.load() < 0
-                                                        ? target()
-                                                        : m_requestTarget.load(),
-                                                    2, 16, QLatin1Char('0'));
+    const QString unit = QStringLiteral("0x%1").arg(
+        m_requestTarget.load() < 0 ? target() : m_requestTarget.load(), 2, 16, QLatin1Char('0'));
     switch (outcome()) {
     case Waiting:
         return tr("Waiting for unit %1").arg(unit);
@@ -189,8 +230,7 @@ QString TuneVariable::textDataImpl() const
     case Accepted:
         return tr("%1, written to unit %2").arg(valueText(), unit);
     case Refused:
-        return tr("Unit %1 refused the write: %2")
-            .arg(unit, listParameter(Confirm)->currentText());
+        return tr("Unit %1 refused the write: %2").arg(unit, listParameter(Confirm)->currentText());
     case NoAnswer:
         return tr("No answer from unit %1").arg(unit);
     case NoRequest:

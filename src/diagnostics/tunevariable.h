@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagnostics/abstractnamedvariable.h"
+#include "model/guardedvalue.h"
 #include "model/zxvariant.h"
 
 #include <atomic>
@@ -64,6 +65,9 @@ private:
     void answer(const CanMessage &request);
     void startRequest(CanMessage &message);
     QString valueText() const;
+    // Notes the end of a request in the service journal: a write with the value before and
+    // after, a read with the value.
+    void note(Outcome outcome);
 
     std::atomic<int> m_outcome{NoRequest};
     // The pending request: where it went, where from, and which one (stale time-outs are ignored).
@@ -72,6 +76,10 @@ private:
     std::atomic<quint32> m_requestSerial{0};
 
     std::atomic<bool> m_requestPending{false};
+    std::atomic<bool> m_requestWrites{false};
+    // The value last read or written, and the one the pending write sends.
+    GuardedValue<QString> m_readText;
+    GuardedValue<QString> m_writtenText;
     std::atomic<quint32> m_replies{0};
     std::atomic<int> m_lastReplySource{-1};
 };

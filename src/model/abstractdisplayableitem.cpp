@@ -4,6 +4,7 @@
 #include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "model/liveitems.h"
+#include "model/standinjournal.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 
@@ -147,8 +148,7 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
     if (isBridge())
         return;
     // A periodic item without a period (0 or -1) has nothing to supervise.
-    if (live && !timer()->isActive()
-        && (m_interval.load() > 0 || !(deviceType() & Continuous)))
+    if (live && !timer()->isActive() && (m_interval.load() > 0 || !(deviceType() & Continuous)))
         m_supervision.arm(m_supervision.nominalInterval());
     if (state() != Send) {
         result->missedPeriods
@@ -234,11 +234,13 @@ bool AbstractDisplayableItem::setState(int v)
         QMetaObject::invokeMethod(this, "setState", Qt::QueuedConnection, Q_ARG(int, v));
         return false;
     }
-    if (v == m_state.load())
+    const int before = m_state.load();
+    if (v == before)
         return false;
     m_tookOver.store(false);
     m_supervision.setNominalInterval(m_interval.load() + (v == Send ? 0 : ReceiveToleranceMs));
     m_state.store(v);
+    StandInJournal::stateChanged(this, before, v);
     setFlag(AutoFlag, v == Auto);
     emit stateChanged(v);
     setUpdateNeeded();

@@ -1,0 +1,55 @@
+#include "diagnostics/journalnotes.h"
+
+#include "model/devicedispatcher.h"
+#include "model/j1939device.h"
+
+#include <QCoreApplication>
+
+QString JournalNotes::unitLabel(quint8 address, const QString &name)
+{
+    const QString hex = QStringLiteral("0x")
+                        + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
+    if (name.isEmpty())
+        return QCoreApplication::translate("CodeClearingFunction", "Unit %1").arg(hex);
+    // Units added from the traffic are named after their address already: "Engine #2 (0x01)".
+    const QString suffix = QStringLiteral(" (%1)").arg(hex);
+    return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
+}
+
+QString JournalNotes::unitLabelAt(quint8 address)
+{
+    if (auto *dispatcher
+        = dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance())) {
+        for (CanDevice *device : dispatcher->devices()) {
+            const auto *unit = qobject_cast<const J1939Device *>(device);
+            if (unit && unit->address().value == address)
+                return unitLabel(address, unit->name());
+        }
+    }
+    return unitLabel(address, QString());
+}
+
+QString JournalNotes::unitLabel(const AbstractDisplayableItem *item)
+{
+    for (; item; item = item->parentItem()) {
+        if (const auto *unit = qobject_cast<const J1939Device *>(item))
+            return unitLabel(quint8(unit->address().value), unit->name());
+    }
+    return QString();
+}
+
+void JournalNotes::note(const QString &kind, const QString &unit, const QString &summary,
+                        ServiceJournal::Outcome outcome, const QStringList &details,
+                        const QStringList &files)
+{
+    if (!ServiceJournal::hasListener())
+        return;
+    ServiceJournal::Entry entry;
+    entry.kind = kind;
+    entry.unit = unit;
+    entry.summary = summary;
+    entry.outcome = outcome;
+    entry.details = details;
+    entry.files = files;
+    ServiceJournal::record(entry);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "util/servicejournal.h"
+
+class AbstractDisplayableItem;
+
+// What the service functions note in the service journal, in the words the window uses.
+namespace JournalNotes {
+
+// "Engine #1 (0x00)", or "Unit 0x00" for a unit without a name.
+QString unitLabel(quint8 address, const QString &name);
+// The label of the scheme's unit at this address (bus thread: reads the dispatcher's devices).
+QString unitLabelAt(quint8 address);
+// The label of the unit an item belongs to (the item itself when it is a unit); empty when the
+// item is not under a J1939 unit.
+QString unitLabel(const AbstractDisplayableItem *item);
+
+void note(const QString &kind, const QString &unit, const QString &summary,
+          ServiceJournal::Outcome outcome, const QStringList &details = {},
+          const QStringList &files = {});
+
+} // namespace JournalNotes
