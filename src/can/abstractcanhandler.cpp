@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QMetaMethod>
 #include <QMetaObject>
 #include <QThread>
 #include <mutex>
@@ -250,6 +251,9 @@ void AbstractCanHandler::enqueueSent(const CanMessage *messages, int count,
             pack.last().second.status |= DispatchResult::Target;
     }
     enqueueMessagePack(pack);
+    if (!(status & DispatchResult::TransmitError)
+        && isSignalConnected(QMetaMethod::fromSignal(&AbstractCanHandler::framesSent)))
+        emit framesSent(QVector<CanMessage>(messages, messages + count));
 }
 
 void AbstractCanHandler::deliverReceived(const QVector<CanMessage> &frames, qint64 timestamp)

@@ -76,6 +76,9 @@ signals:
     // Bus thread: the frames of one receive batch, once they have been dispatched. For logic
     // that watches answers from any unit, in the scheme or not (acknowledgements of a request).
     void framesReceived(const QVector<CanMessage> &frames);
+    // The frames of one send batch that went out, on the thread that sent them (any thread: the
+    // frames are a copy). For a recording of the whole traffic, the program's own frames too.
+    void framesSent(const QVector<CanMessage> &frames);
 
 public slots:
     void receiveMessages();
