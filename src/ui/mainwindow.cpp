@@ -29,6 +29,7 @@
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recordingplayer.h"
+#include "ui/servicejobactions.h"
 #include "ui/unitactions.h"
 
 #include <QAction>
@@ -104,6 +105,7 @@ MainWindow::MainWindow(QWidget *parent)
     new ClearingActions(this);
     m_busCheck = new BusCheckActions(this);
     m_player = new RecordingPlayer(this);
+    m_jobActions = new ServiceJobActions(this);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);
@@ -493,12 +495,16 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
                 &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
         slotTransceiverStateChanged(handler->state());
         m_player->attach(handler);
+        m_jobActions->setBus(handler, m_connectionLabel->text());
+        // A job left open when the program last ended is offered once the bus is there.
+        QTimer::singleShot(0, m_jobActions, &ServiceJobActions::offerJobLeftOpen);
     }
 }
 
 void MainWindow::showConnection(const QString &adapter, const QString &port)
 {
     m_connectionLabel->setText(port.isEmpty() ? adapter : tr("%1 on %2").arg(adapter, port));
+    m_jobActions->setConnection(m_connectionLabel->text());
 }
 
 void MainWindow::slotTransceiverStateChanged(int state)

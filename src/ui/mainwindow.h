@@ -16,6 +16,7 @@ class AbstractSchemeTreeItem;
 class AutoDetector;
 class BusCheckActions;
 class RecordingPlayer;
+class ServiceJobActions;
 class CatalogueBar;
 class CanLoadBar;
 class DeviceConstructorModel;
@@ -139,6 +140,9 @@ public:
     UnitActions *unitActions() const { return m_unitActions; }
     BusCheckActions *busCheck() const { return m_busCheck; }
     RecordingPlayer *player() const { return m_player; }
+    ServiceJobActions *jobActions() const { return m_jobActions; }
+    // The title names the scheme, whether it changed, and the service job.
+    void updateTitle();
 
 public slots:
     void slotTransceiverStateChanged(int state);
@@ -212,7 +216,6 @@ private:
     bool saveSchemeTo(QString path);
     // Save (to the current file when it can be written) or Save As; false when nothing was saved.
     bool saveScheme(bool askName);
-    void updateTitle();
 
     std::unique_ptr<UserQuestions> m_dialogs;
     UserQuestions *m_questions = nullptr;
@@ -233,6 +236,7 @@ private:
     UnitActions *m_unitActions = nullptr;
     BusCheckActions *m_busCheck = nullptr;
     RecordingPlayer *m_player = nullptr;
+    ServiceJobActions *m_jobActions = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

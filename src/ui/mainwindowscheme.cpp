@@ -16,6 +16,7 @@
 #include "ui/detailsdocks.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/recentfiles.h"
+#include "ui/servicejobactions.h"
 #include "ui/unitactions.h"
 
 #include <QAction>
@@ -52,8 +53,11 @@ void MainWindow::buildSchemeDocument()
 
 void MainWindow::updateTitle()
 {
-    setWindowTitle(QStringLiteral("%1[*] \u2014 %2")
-                       .arg(m_schemeDocument->displayName(), defaultTitle()));
+    const QString job = m_jobActions ? m_jobActions->titleText() : QString();
+    setWindowTitle(job.isEmpty() ? QStringLiteral("%1[*] \u2014 %2")
+                                       .arg(m_schemeDocument->displayName(), defaultTitle())
+                                 : QStringLiteral("%1[*] \u2014 %2 \u2014 %3")
+                                       .arg(m_schemeDocument->displayName(), job, defaultTitle()));
     setWindowModified(m_schemeDocument->isModified());
 }
 

@@ -2,6 +2,7 @@
 #include "diagnostics/editors/memoryaccessdock.h"
 #include "model/editors/targeteditor.h"
 #include "support/demobuswindow.h"
+#include "support/journalrecorder.h"
 #include "support/testenvironment.h"
 
 #include <QAction>
@@ -150,6 +151,7 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     DemoBusWindow demo;
     QVERIFY(demo.start());
+    JournalRecorder journal;
 
     // Steps 2 and 3.
     const QModelIndex function = addMemoryAccessTool(demo);
@@ -204,6 +206,22 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     QTest::mouseClick(button(data, QStringLiteral("refresh")), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Read complete"), 10000);
     QCOMPARE(idle->value(), 900.0);
+
+    // A service job's record: the reads with their values and backups, the write with the
+    // value before and after.
+    QTRY_COMPARE(journal.entries(ServiceJournal::MemoryRead).size(), 2);
+    const auto writes = journal.entries(ServiceJournal::MemoryWrite);
+    QCOMPARE(writes.size(), 1);
+    QCOMPARE(writes.first().summary, QStringLiteral("Memory access: ") + written);
+    QCOMPARE(writes.first().outcome, ServiceJournal::Outcome::Done);
+    QVERIFY2(writes.first().unit.endsWith(QLatin1String("(0xA0)")), qPrintable(writes.first().unit));
+    QCOMPARE(writes.first().details.size(), 1);
+    QVERIFY2(writes.first().details.first().endsWith(QString::fromUtf8("(SPN 0x00f020): 850 → 900")),
+             qPrintable(writes.first().details.first()));
+    QCOMPARE(writes.first().files.size(), 1);
+    QVERIFY(writes.first().files.first().contains(QLatin1String("controller.ma.a0-")));
+    const auto firstRead = journal.entries(ServiceJournal::MemoryRead).first();
+    QVERIFY(firstRead.details.filter(QStringLiteral("(SPN 0x00f020) = 850")).size() == 1);
 }
 
 void tst_ServiceWalkthrough::memoryAccessTimeoutReachesTheRow()
@@ -253,6 +271,7 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
+    JournalRecorder journal;
     const QModelIndex controller = demo.row(QStringLiteral("Controller"));
     QVERIFY(controller.isValid());
     const QModelIndex tune = demo.row(QStringLiteral("Tune variables"), controller);
@@ -297,6 +316,13 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     QTest::mouseClick(button(details, QStringLiteral("getValue")), Qt::LeftButton);
     QTRY_COMPARE(answer->text(), QStringLiteral("13.5, read from unit 0xa0"));
     QTRY_COMPARE(value->text(), QStringLiteral("13.5"));
+    // A service job's record: the write with the value before and after, and the reads.
+    QTRY_COMPARE(journal.entries(ServiceJournal::TuneWrite).size(), 1);
+    const ServiceJournal::Entry write = journal.entries(ServiceJournal::TuneWrite).first();
+    QCOMPARE(write.summary, QStringLiteral("Tune variable L0 written: 13.5"));
+    QCOMPARE(write.details, QStringList{QString::fromUtf8("L0: 12.5 → 13.5")});
+    QVERIFY2(write.unit.endsWith(QLatin1String("(0xA0)")), qPrintable(write.unit));
+    QTRY_COMPARE(journal.entries(ServiceJournal::TuneRead).size(), 2);
 
     // A unit that does not answer is named as such.
     typeTarget(details, QStringLiteral("33"));

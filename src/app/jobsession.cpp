@@ -1,0 +1,531 @@
+#include "app/jobsession.h"
+
+#include "can/abstractcanhandler.h"
+#include "can/replaycanhandler.h"
+#include "diagnostics/identificationcodec.h"
+#include "diagnostics/journalnotes.h"
+#include "diagnostics/toolrequest.h"
+#include "job/inventorycomparison.h"
+#include "job/jobbustap.h"
+#include "job/jobreport.h"
+#include "job/parameterring.h"
+#include "job/snapshotwriter.h"
+#include "model/j1939device.h"
+#include "model/zxparameter.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The values a read or a write noted: "what = value" lines, "what: before → after" lines.
+bool splitRead(const QString &line, QString *what, QString *value)
+{
+    const int at = line.lastIndexOf(QStringLiteral(" = "));
+    if (at <= 0)
+        return false;
+    *what = line.left(at);
+    *value = line.mid(at + 3);
+    return true;
+}
+
+bool splitWrite(const QString &line, QString *what, QString *before, QString *after)
+{
+    const int arrow = line.lastIndexOf(QStringLiteral(" \u2192 "));
+    const int colon = arrow > 0 ? line.lastIndexOf(QStringLiteral(": "), arrow) : -1;
+    if (colon <= 0)
+        return false;
+    *what = line.left(colon);
+    *before = line.mid(colon + 2, arrow - colon - 2);
+    *after = line.mid(arrow + 3);
+    return true;
+}
+
+InventoryRecord::Unit *unitLabelled(InventoryRecord *record, const QString &label)
+{
+    for (InventoryRecord::Unit &u : record->units) {
+        if (u.label == label)
+            return &u;
+    }
+    return nullptr;
+}
+
+void setValue(InventoryRecord::Unit *unit, const QString &what, const QString &value, bool keep)
+{
+    for (InventoryRecord::Value &v : unit->values) {
+        if (v.what == what) {
+            if (!keep)
+                v.value = value;
+            return;
+        }
+    }
+    unit->values.append({what, value});
+}
+
+// What the refresh found fills what the first inventory missed; what was found stays.
+void fillIn(InventoryRecord *found, const InventoryRecord &again)
+{
+    for (const InventoryRecord::Unit &u : again.units) {
+        auto it = std::find_if(found->units.begin(), found->units.end(),
+                               [&](const InventoryRecord::Unit &f) { return f.address == u.address; });
+        if (it == found->units.end()) {
+            found->units.append(u);
+            continue;
+        }
+        for (auto field : {&InventoryRecord::Unit::name, &InventoryRecord::Unit::ecu,
+                           &InventoryRecord::Unit::software, &InventoryRecord::Unit::component,
+                           &InventoryRecord::Unit::vin}) {
+            if ((*it).*field == QString())
+                (*it).*field = u.*field;
+        }
+        if (it->calibrations.isEmpty())
+            it->calibrations = u.calibrations;
+        if (!it->activeKnown) {
+            it->active = u.active;
+            it->activeKnown = u.activeKnown;
+        }
+        if (!it->previousKnown) {
+            it->previous = u.previous;
+            it->previousKnown = u.previousKnown;
+        }
+    }
+    std::sort(found->units.begin(), found->units.end(),
+              [](const InventoryRecord::Unit &a, const InventoryRecord::Unit &b) {
+                  return a.address < b.address;
+              });
+}
+
+} // namespace
+
+const QVector<quint32> &JobSession::inventoryRequests()
+{
+    namespace Codec = IdentificationCodec;
+    static const QVector<quint32> pgns{0xEE00,          Codec::PgnEcu,     Codec::PgnSoftware,
+                                       Codec::PgnComponent, Codec::PgnVehicle, Codec::PgnDm19,
+                                       0xFECA,          0xFECB};
+    return pgns;
+}
+
+JobSession::JobSession(QObject *parent)
+    : QObject(parent)
+{
+    m_inventoryTimer.setSingleShot(true);
+    connect(&m_inventoryTimer, &QTimer::timeout, this, &JobSession::inventoryDone);
+    connect(&m_requestTimer, &QTimer::timeout, this, &JobSession::sendRequest);
+    connect(&m_sampleTimer, &QTimer::timeout, this, &JobSession::sample);
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
+        if (!m_tap)
+            return;
+        m_tap->flush();
+        const QString error = m_tap->rawError();
+        if (!error.isEmpty() && m_rawError != error) {
+            m_rawError = error;
+            emit message(tr("The job's raw recording stopped: %1").arg(error));
+        }
+    });
+    connect(&m_snapshotTimer, &QTimer::timeout, this, [this] { writeSnapshots(); });
+}
+
+JobSession::~JobSession()
+{
+    close();
+}
+
+void JobSession::setBus(AbstractCanHandler *handler, const QString &connection)
+{
+    m_handler = handler;
+    m_connection = connection;
+    if (m_tap)
+        m_tap->attach(handler);
+}
+
+bool JobSession::requestsAllowed() const
+{
+    if (!m_handler || !m_handler->isOpen())
+        return false;
+    // A recording played back cannot answer; the demo bus's simulated units can.
+    const auto *replay = qobject_cast<const ReplayCanHandler *>(m_handler.data());
+    return !replay || replay->playingPath().isEmpty();
+}
+
+QString JobSession::title() const
+{
+    if (!m_job)
+        return QString();
+    const ServiceJob::Header h = m_job->header();
+    for (const QString &text : {h.serial, h.vin, h.order}) {
+        if (!text.isEmpty())
+            return text;
+    }
+    return QDir(m_job->dir()).dirName();
+}
+
+bool JobSession::start(const QString &jobsDir, const ServiceJob::Header &header, QString *error)
+{
+    close();
+    ServiceJob::Setup setup;
+    setup.connection = m_connection;
+    setup.requests = requestsAllowed();
+    setup.snapshotBeforeS = m_timing.snapshotBeforeS;
+    setup.snapshotAfterS = m_timing.snapshotAfterS;
+    auto job = ServiceJob::create(jobsDir, header, error, setup);
+    if (!job || !begin(std::move(job), error))
+        return false;
+    takeInventory(Taking::AsFound);
+    return true;
+}
+
+bool JobSession::open(const QString &dir, QString *error)
+{
+    close();
+    auto job = ServiceJob::open(dir, error);
+    if (!job)
+        return false;
+    if (job->isFinished()) {
+        // A finished job is for reading: nothing more is recorded into it.
+        m_job = std::move(job);
+        emit jobChanged();
+        return true;
+    }
+    if (!begin(std::move(job), error))
+        return false;
+    // The values read and written before the job was left.
+    for (const ServiceJournal::Entry &e : m_job->changes())
+        noteValues(e, nullptr);
+    if (!m_job->hasAsFound())
+        takeInventory(Taking::AsFound);
+    return true;
+}
+
+bool JobSession::begin(std::unique_ptr<ServiceJob> job, QString *error)
+{
+    if (!QDir().mkpath(job->rawDir()) || !QDir().mkpath(job->snapshotsDir())) {
+        if (error)
+            *error = tr("Cannot make the folders of %1").arg(job->dir());
+        return false;
+    }
+    m_job = std::move(job);
+    m_lastValues.clear();
+    m_rawError.clear();
+    m_tap = std::make_unique<JobBusTap>(m_job->rawDir(), m_timing.partBytes);
+    const qint64 beforeUs = qint64(m_job->snapshotBeforeS()) * 1000000;
+    const qint64 afterUs = qint64(m_job->snapshotAfterS()) * 1000000;
+    m_tap->setSnapshotWindow(beforeUs, afterUs);
+    connect(m_tap.get(), &JobBusTap::snapshotsReady, this, [this] { writeSnapshots(); },
+            Qt::QueuedConnection);
+    m_parameters = std::make_unique<ParameterRing>(beforeUs + afterUs + 2000000);
+    m_columns.clear();
+    m_writer = std::make_unique<SnapshotWriter>(m_job->snapshotsDir());
+    m_tap->attach(m_handler);
+    // Notes come from any thread; they join the job in the GUI thread, in order.
+    QPointer<JobSession> self(this);
+    ServiceJournal::setListener([self](const ServiceJournal::Entry &entry) {
+        if (self)
+            QMetaObject::invokeMethod(self, [self, entry] {
+                if (self)
+                    self->journal(entry);
+            }, Qt::QueuedConnection);
+    });
+    m_sampleTimer.start(m_timing.sampleMs);
+    m_flushTimer.start(m_timing.flushMs);
+    m_snapshotTimer.start(m_timing.snapshotCheckMs);
+    emit jobChanged();
+    return true;
+}
+
+void JobSession::close()
+{
+    if (!m_job)
+        return;
+    ServiceJournal::setListener({});
+    m_inventoryTimer.stop();
+    m_requestTimer.stop();
+    m_sampleTimer.stop();
+    m_flushTimer.stop();
+    m_snapshotTimer.stop();
+    m_taking = Taking::Nothing;
+    if (m_tap) {
+        m_tap->detach();
+        // Snapshots still collecting keep what they have: the folder is all there is.
+        if (!m_job->isFinished())
+            writeSnapshots(true);
+        m_tap->flush();
+    }
+    m_tap.reset();
+    m_writer.reset();
+    m_parameters.reset();
+    m_job.reset();
+    emit jobChanged();
+}
+
+void JobSession::takeInventory(Taking kind)
+{
+    if (!m_tap || m_taking != Taking::Nothing)
+        return;
+    m_taking = kind;
+    m_tap->startInventory();
+    m_requesting = requestsAllowed();
+    m_nextRequest = 0;
+    if (m_requesting)
+        m_requestTimer.start(m_timing.requestSpacingMs);
+    m_inventoryTimer.start(m_timing.listenMs);
+    emit inventoryStarted(kind == Taking::AsLeft);
+    emit message(kind == Taking::AsLeft ? tr("Taking the inventory as left…")
+                                        : tr("Taking the inventory of the bus…"));
+}
+
+void JobSession::sendRequest()
+{
+    const QVector<quint32> &pgns = inventoryRequests();
+    if (m_nextRequest >= pgns.size() || !m_handler || !m_handler->isOpen()) {
+        m_requestTimer.stop();
+        return;
+    }
+    m_handler->sendMessage(
+        ToolRequest::frame(pgns.at(m_nextRequest++), quint8(CanMessage::GlobalAddress)));
+}
+
+bool JobSession::refreshInventory()
+{
+    if (!m_tap || m_job->isFinished() || m_taking != Taking::Nothing)
+        return false;
+    takeInventory(Taking::Refresh);
+    return true;
+}
+
+bool JobSession::finish()
+{
+    if (!m_tap || m_job->isFinished() || m_taking != Taking::Nothing)
+        return false;
+    takeInventory(Taking::AsLeft);
+    return true;
+}
+
+void JobSession::inventoryDone()
+{
+    m_requestTimer.stop();
+    const Taking kind = m_taking;
+    m_taking = Taking::Nothing;
+    if (!m_tap || kind == Taking::Nothing)
+        return;
+    const Inventory inventory = m_tap->takeInventory();
+    InventoryRecord record = InventoryRecord::fromInventory(
+        inventory, unitLabels(), QDateTime::currentDateTimeUtc(), m_requesting);
+    QString error;
+    bool ok = true;
+    if (kind == Taking::AsLeft) {
+        for (InventoryRecord::Unit &u : record.units) {
+            const auto values = m_lastValues.value(u.label);
+            for (auto it = values.cbegin(); it != values.cend(); ++it)
+                setValue(&u, it.key(), it.value(), false);
+        }
+        ok = m_job->setAsLeft(record, &error);
+    } else {
+        if (kind == Taking::Refresh && m_job->hasAsFound()) {
+            InventoryRecord found = m_job->asFound();
+            fillIn(&found, record);
+            record = found;
+        }
+        for (const ServiceJournal::Entry &e : m_job->changes())
+            noteValues(e, &record);
+        ok = m_job->setAsFound(record, &error);
+        // The VIN comes from the bus when the engineer had none to give.
+        ServiceJob::Header header = m_job->header();
+        if (header.vin.isEmpty()) {
+            for (const InventoryRecord::Unit &u : record.units) {
+                if (!u.vin.isEmpty()) {
+                    header.vin = u.vin;
+                    m_job->setHeader(header, nullptr);
+                    emit jobChanged();
+                    break;
+                }
+            }
+        }
+    }
+    if (!ok)
+        emit message(error);
+    emit inventoryTaken(kind == Taking::AsLeft);
+    if (kind != Taking::AsLeft) {
+        emit message(tr("Inventory: %n unit(s) found", nullptr, int(record.units.size())));
+        return;
+    }
+    // The end of the job: the bus's health, the snapshots still collecting, the report.
+    const JobBusTap::Health h = m_tap->health();
+    ServiceJob::Health health;
+    health.frames = h.frames;
+    health.loadMeanPercent = h.loadMeanPercent;
+    health.loadMaxPercent = h.loadMaxPercent;
+    health.transportAborts = h.transportAborts;
+    const qint64 nowUs = m_tap->nowUs();
+    for (const InventoryRecord::Unit &u : m_job->asFound().units) {
+        const qint64 last = h.lastSeenUs.value(quint8(u.address), -1);
+        if (last < 0 || nowUs - last > qint64(m_timing.silentAfterMs) * 1000)
+            health.silentUnits << QStringLiteral("0x")
+                                      + QStringLiteral("%1")
+                                            .arg(u.address, 2, 16, QLatin1Char('0'))
+                                            .toUpper();
+    }
+    m_tap->detach();
+    writeSnapshots(true);
+    m_tap->flush();
+    m_sampleTimer.stop();
+    m_snapshotTimer.stop();
+    m_flushTimer.stop();
+    ServiceJournal::setListener({});
+    if (!m_job->finish(health, &error)) {
+        emit message(error);
+        return;
+    }
+    m_tap.reset();
+    QString html;
+    QString pdf;
+    if (!writeReport(&html, &pdf, &error)) {
+        emit message(error);
+        emit jobChanged();
+        return;
+    }
+    emit jobChanged();
+    emit finished(html);
+}
+
+bool JobSession::writeReport(QString *html, QString *pdf, QString *error)
+{
+    if (!m_job)
+        return false;
+    *html = m_job->filePath(QStringLiteral("report.html"));
+    *pdf = m_job->filePath(QStringLiteral("report.pdf"));
+    return JobReport::writeHtml(m_job->dir(), *html, error)
+           && JobReport::writePdf(m_job->dir(), *pdf, m_pageSize, error);
+}
+
+void JobSession::journal(const ServiceJournal::Entry &entry)
+{
+    if (!m_job || m_job->isFinished())
+        return;
+    QString error;
+    if (!m_job->appendChange(entry, &error))
+        emit message(error);
+    if (noteValues(entry, nullptr) && m_job->hasAsFound()) {
+        // A value read for the first time belongs to the machine as found.
+        InventoryRecord found = m_job->asFound();
+        if (noteValues(entry, &found) && found != m_job->asFound())
+            m_job->setAsFound(found, nullptr);
+    }
+    emit changeAdded();
+}
+
+bool JobSession::noteValues(const ServiceJournal::Entry &entry, InventoryRecord *asFound)
+{
+    const bool read = entry.kind == ServiceJournal::MemoryRead
+                      || entry.kind == ServiceJournal::TuneRead;
+    const bool write = entry.kind == ServiceJournal::MemoryWrite
+                       || entry.kind == ServiceJournal::TuneWrite;
+    if (!read && !write)
+        return false;
+    InventoryRecord::Unit *unit = asFound ? unitLabelled(asFound, entry.unit) : nullptr;
+    for (const QString &line : entry.details) {
+        QString what;
+        QString before;
+        QString after;
+        if (read && splitRead(line, &what, &after)) {
+            if (unit)
+                setValue(unit, what, after, true);
+        } else if (write && splitWrite(line, &what, &before, &after)) {
+            if (unit)
+                setValue(unit, what, before, true);
+            if (entry.outcome != ServiceJournal::Outcome::Done)
+                continue;
+        } else {
+            continue;
+        }
+        if (!asFound)
+            m_lastValues[entry.unit][what] = after;
+    }
+    return true;
+}
+
+QMap<quint8, QString> JobSession::unitLabels() const
+{
+    QMap<quint8, QString> labels;
+    if (!m_model)
+        return labels;
+    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+        const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
+        if (unit && unit->address().value <= 0xFD)
+            labels.insert(quint8(unit->address().value),
+                          JournalNotes::unitLabel(quint8(unit->address().value), unit->name()));
+    }
+    return labels;
+}
+
+QString JobSession::unitName(quint8 address) const
+{
+    if (!m_model)
+        return QString();
+    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+        const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
+        if (unit && unit->address().value == address)
+            return unit->name();
+    }
+    return QString();
+}
+
+void JobSession::sample()
+{
+    if (!m_model || !m_parameters || !m_tap)
+        return;
+    const qint64 nowUs = m_tap->nowUs();
+    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+        const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
+        if (!unit || unit->address().value > 0xFD)
+            continue;
+        const quint8 address = quint8(unit->address().value);
+        QStringList names;
+        QStringList units;
+        QVector<double> values;
+        for (const AbstractDisplayableItem *function : unit->children()) {
+            for (const ZxParameter *p : function->parameters()) {
+                if (p->isHidden())
+                    continue;
+                bool numeric = false;
+                const double v = p->variantValue().toDouble(&numeric);
+                if (!numeric && p->type() == ZxParameter::String)
+                    continue;
+                names << QStringLiteral("%1: %2").arg(function->name(), p->name());
+                units << p->suffix();
+                values << (numeric && p->isValid() ? v : std::numeric_limits<double>::quiet_NaN());
+            }
+        }
+        if (m_columns.value(address) != names) {
+            m_columns.insert(address, names);
+            m_parameters->setColumns(address, names, units);
+        }
+        m_parameters->append(address, nowUs, values);
+    }
+}
+
+void JobSession::writeSnapshots(bool finishing)
+{
+    if (!m_tap || !m_writer || !m_parameters)
+        return;
+    for (const Snapshot &s : m_tap->takeSnapshots(finishing)) {
+        const ParameterSamples samples = m_parameters->samples(s.source, s.fromUs, s.toUs);
+        SnapshotWriter::Written written;
+        if (!m_writer->write(s, unitName(s.source), samples, &written)) {
+            emit message(m_writer->errorString());
+            continue;
+        }
+        const QString text = tr("Fault snapshot %1: %2, %3")
+                                 .arg(written.id)
+                                 .arg(SnapshotWriter::unitText(s.source, unitName(s.source)),
+                                      s.change);
+        emit snapshotWritten(written.id, text);
+        emit message(text);
+    }
+}

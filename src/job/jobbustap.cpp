@@ -1,0 +1,220 @@
+#include "job/jobbustap.h"
+
+#include "can/abstractcanhandler.h"
+
+#include <QDateTime>
+
+namespace {
+
+constexpr quint8 PfTransportControl = 0xEC;
+constexpr quint8 PfTransportData = 0xEB;
+
+qint64 wallUs()
+{
+    return QDateTime::currentMSecsSinceEpoch() * 1000;
+}
+
+// Bits one frame takes on the wire without stuffing: identifier, control, data, CRC, the rest.
+int frameBits(const CanMessage &m)
+{
+    return (m.extended ? 67 : 47) + 8 * int(m.length);
+}
+
+} // namespace
+
+JobBusTap::JobBusTap(const QString &rawDir, qint64 partBytes, QObject *parent)
+    : QObject(parent)
+{
+    if (!rawDir.isEmpty())
+        m_raw = std::make_unique<RawRecorder>(rawDir, partBytes);
+}
+
+JobBusTap::~JobBusTap()
+{
+    detach();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_raw)
+        m_raw->close();
+}
+
+void JobBusTap::attach(AbstractCanHandler *handler)
+{
+    detach();
+    if (!handler)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_handler = handler;
+        m_originUs = wallUs() - handler->messageElapsedTimer() * 1000;
+        m_baudRate = qMax(1u, handler->baudRate());
+    }
+    // Direct: the frames are taken on the bus thread as they pass, whatever the window does.
+    m_received = connect(handler, &AbstractCanHandler::framesReceived, this, &JobBusTap::take,
+                         Qt::DirectConnection);
+    m_sent = connect(handler, &AbstractCanHandler::framesSent, this, &JobBusTap::take,
+                     Qt::DirectConnection);
+}
+
+void JobBusTap::detach()
+{
+    disconnect(m_received);
+    disconnect(m_sent);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_handler = nullptr;
+}
+
+bool JobBusTap::isAttached() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_handler != nullptr;
+}
+
+void JobBusTap::setSnapshotWindow(qint64 beforeUs, qint64 afterUs)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_snapshots.setWindow(beforeUs, afterUs);
+}
+
+void JobBusTap::setClock(std::function<qint64()> clock)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_clock = std::move(clock);
+}
+
+qint64 JobBusTap::nowUsLocked() const
+{
+    if (!m_handler)
+        return m_clock ? m_clock() : wallUs();
+    return m_originUs + m_handler->messageElapsedTimer() * 1000;
+}
+
+qint64 JobBusTap::nowUs() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return nowUsLocked();
+}
+
+void JobBusTap::take(const QVector<CanMessage> &frames)
+{
+    bool ready = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        takeLocked(frames, nowUsLocked());
+        ready = m_snapshots.hasCompleted();
+    }
+    if (ready)
+        emit snapshotsReady();
+}
+
+void JobBusTap::takeLocked(const QVector<CanMessage> &frames, qint64 timeUs)
+{
+    QVector<TimedFrame> timed;
+    timed.reserve(frames.size());
+    for (const CanMessage &m : frames) {
+        timed.append({timeUs, m});
+        if (m.extended) {
+            m_health.lastSeenUs[m.address()] = timeUs;
+            const quint8 pf = m.pduFormat();
+            if (pf == PfTransportControl || pf == PfTransportData)
+                m_transport.take(m, timeUs);
+        }
+        if (m_inventory)
+            m_inventory->take(m, timeUs);
+    }
+    for (const TransportMonitor::Session &s : m_transport.takeEnded()) {
+        if (s.ending == TransportMonitor::Aborted || s.ending == TransportMonitor::TimedOut
+            || s.ending == TransportMonitor::Broken)
+            ++m_health.transportAborts;
+    }
+    m_health.frames += frames.size();
+    countLoad(frames, timeUs);
+    m_snapshots.take(timed);
+    if (m_raw && !m_raw->hasFailed())
+        m_raw->take(timed);
+}
+
+void JobBusTap::countLoad(const QVector<CanMessage> &frames, qint64 timeUs)
+{
+    const qint64 second = timeUs / 1000000;
+    if (m_loadSecond >= 0 && second != m_loadSecond) {
+        // The second that ended; quiet seconds between count as idle.
+        const double percent = 100.0 * double(m_loadBits) / double(m_baudRate);
+        m_health.loadMaxPercent = qMax(m_health.loadMaxPercent, percent);
+        m_loadSum += percent;
+        m_loadSeconds += qMax<qint64>(1, second - m_loadSecond);
+        m_health.loadMeanPercent = m_loadSum / double(m_loadSeconds);
+        m_loadBits = 0;
+    }
+    m_loadSecond = second;
+    for (const CanMessage &m : frames)
+        m_loadBits += frameBits(m);
+}
+
+void JobBusTap::startInventory()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_inventory.emplace();
+}
+
+bool JobBusTap::isTakingInventory() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_inventory.has_value();
+}
+
+Inventory JobBusTap::takeInventory()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Inventory taken = m_inventory ? std::move(*m_inventory) : Inventory();
+    m_inventory.reset();
+    taken.finish(nowUsLocked());
+    return taken;
+}
+
+QVector<Snapshot> JobBusTap::takeSnapshots(bool finishing)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (finishing)
+        m_snapshots.finish();
+    else
+        m_snapshots.advance(nowUsLocked());
+    return m_snapshots.takeCompleted();
+}
+
+QVector<CodeWatcher::Change> JobBusTap::takeBaselines()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_snapshots.takeBaselines();
+}
+
+int JobBusTap::skippedSnapshots() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_snapshots.skipped();
+}
+
+void JobBusTap::flush()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_raw && !m_raw->hasFailed())
+        m_raw->flush();
+}
+
+QString JobBusTap::rawError() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_raw ? m_raw->errorString() : QString();
+}
+
+JobBusTap::Health JobBusTap::health() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Health h = m_health;
+    // The second still counting joins the figures.
+    if (m_loadSecond >= 0 && m_loadSeconds == 0) {
+        const double percent = 100.0 * double(m_loadBits) / double(m_baudRate);
+        h.loadMaxPercent = qMax(h.loadMaxPercent, percent);
+        h.loadMeanPercent = percent;
+    }
+    return h;
+}

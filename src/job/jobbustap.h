@@ -1,0 +1,100 @@
+#pragma once
+
+#include "job/inventory.h"
+#include "job/rawrecorder.h"
+#include "job/snapshotcollector.h"
+#include "model/transportmonitor.h"
+
+#include <QMap>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class AbstractCanHandler;
+
+// Feeds a service job from the bus: every frame received and sent goes into the raw recording
+// and the fault snapshots' ring, and into the inventory while one is being taken; it also
+// counts the bus load and the transport sessions that broke off. Frames come on the bus thread
+// (received) and on whichever thread sends, so everything inside is guarded by one lock; the
+// window takes completed snapshots, inventories and figures from the GUI thread. Stamps are the
+// handler's bus clock turned into UTC microseconds at attach().
+class JobBusTap : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Health
+    {
+        qint64 frames = 0;
+        double loadMeanPercent = 0;
+        double loadMaxPercent = 0;
+        qint64 transportAborts = 0;
+        QMap<quint8, qint64> lastSeenUs; // by source address
+    };
+
+    // Without `rawDir` no raw recording is kept.
+    explicit JobBusTap(const QString &rawDir, qint64 partBytes = RawRecorder::DefaultPartBytes,
+                       QObject *parent = nullptr);
+    ~JobBusTap() override;
+
+    void attach(AbstractCanHandler *handler);
+    void detach();
+    bool isAttached() const;
+
+    void setSnapshotWindow(qint64 beforeUs, qint64 afterUs);
+    // Now on the frames' clock (UTC µs); without a handler, `clock` (the wall clock unless
+    // replaced).
+    qint64 nowUs() const;
+    void setClock(std::function<qint64()> clock);
+
+    void startInventory();
+    bool isTakingInventory() const;
+    // Ends the inventory being taken and hands it over.
+    Inventory takeInventory();
+
+    // Snapshots whose window has passed by now; `finishing` completes those still collecting.
+    QVector<Snapshot> takeSnapshots(bool finishing = false);
+    // Units whose first DM1 already held codes.
+    QVector<CodeWatcher::Change> takeBaselines();
+    int skippedSnapshots() const;
+
+    // The raw recording's data to the disk; its error once it failed.
+    void flush();
+    QString rawError() const;
+    Health health() const;
+
+    // Feeds frames as the handler would (tests and replays without a handler).
+    void take(const QVector<CanMessage> &frames);
+
+signals:
+    // Completed snapshots wait; emitted on the thread that fed the frame.
+    void snapshotsReady();
+
+private:
+    void takeLocked(const QVector<CanMessage> &frames, qint64 timeUs);
+    void countLoad(const QVector<CanMessage> &frames, qint64 timeUs);
+    qint64 nowUsLocked() const;
+
+    mutable std::mutex m_mutex;
+    QPointer<AbstractCanHandler> m_handler;
+    QMetaObject::Connection m_received;
+    QMetaObject::Connection m_sent;
+    qint64 m_originUs = 0; // UTC µs at the handler's elapsed time 0
+    std::function<qint64()> m_clock;
+    std::unique_ptr<RawRecorder> m_raw;
+    SnapshotCollector m_snapshots;
+    std::optional<Inventory> m_inventory;
+    TransportMonitor m_transport;
+    Health m_health;
+    qint64 m_loadSecond = -1;
+    qint64 m_loadBits = 0;
+    qint64 m_loadSeconds = 0;
+    double m_loadSum = 0;
+    unsigned m_baudRate = 250000;
+};

@@ -1,0 +1,410 @@
+#include "app/jobsession.h"
+#include "can/recordingreader.h"
+#include "job/rawrecorder.h"
+#include "job/servicejob.h"
+#include "job/snapshotwriter.h"
+#include "model/abstractdisplayableitem.h"
+#include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemetreemodel.h"
+#include "support/demobuswindow.h"
+#include "support/testenvironment.h"
+#include "ui/servicejobactions.h"
+#include "ui/servicejobdock.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr quint32 EngineAddress = 0x01;
+constexpr int LongWaitMs = 30000;
+const char *const ChildVariable = "TARVIK_JOB_CHILD";
+
+// Short enough for a test, long enough for the demo's units to answer every request.
+JobSession::Timing testTiming()
+{
+    JobSession::Timing t;
+    t.listenMs = 1500;
+    t.snapshotBeforeS = 2;
+    t.snapshotAfterS = 1;
+    return t;
+}
+
+JobSession *sessionOf(DemoBusWindow &demo)
+{
+    return demo.window()->jobActions()->session();
+}
+
+QStringList columnTexts(const QTableWidget *table, int column)
+{
+    QStringList texts;
+    for (int r = 0; table && r < table->rowCount(); ++r)
+        texts << (table->item(r, column) ? table->item(r, column)->text() : QString());
+    return texts;
+}
+
+// The row of the table whose first column reads `first`; -1 when none.
+int rowOf(const QTableWidget *table, const QString &first)
+{
+    return int(columnTexts(table, 0).indexOf(first));
+}
+
+QString cell(const QTableWidget *table, int row, int column)
+{
+    return table && row >= 0 && table->item(row, column) ? table->item(row, column)->text()
+                                                         : QString();
+}
+
+QModelIndex engineRow(DemoBusWindow &demo)
+{
+    SchemeTreeModel *model = demo.window()->schemeModel();
+    for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
+        const AbstractDisplayableItem *item = node->displayable();
+        if (item && item->address().kind == ItemAddress::J1939
+            && item->address().value == EngineAddress)
+            return model->index(node, 1);
+    }
+    return {};
+}
+
+bool autoAddEngine(DemoBusWindow &demo)
+{
+    QAction *autoAdd = demo.action("actionAutoAdd");
+    if (!autoAdd->isChecked())
+        autoAdd->trigger();
+    return DemoBusWindow::waitFor([&] { return engineRow(demo).isValid(); }, LongWaitMs);
+}
+
+// File ▸ New service job…, the dialog filled in as the engineer does.
+bool startJob(DemoBusWindow &demo, const QString &jobsDir)
+{
+    ModalAnswerer dialog([jobsDir](QWidget *d) {
+        const struct
+        {
+            const char *name;
+            QString text;
+        } fields[] = {{"jobSerial", QStringLiteral("SN4711")},
+                      {"jobOrder", QStringLiteral("A-17")},
+                      {"jobEngineer", QStringLiteral("Jüri Tamm")},
+                      {"jobDirectory", jobsDir}};
+        for (const auto &f : fields) {
+            if (auto *edit = d->findChild<QLineEdit *>(QLatin1String(f.name)))
+                edit->setText(f.text);
+        }
+        if (auto *notes = d->findChild<QPlainTextEdit *>(QStringLiteral("jobNotes")))
+            notes->setPlainText(QStringLiteral("Coolant warning reported by the operator"));
+        ModalAnswerer::press(QStringLiteral("Start job"))(d);
+    });
+    demo.action("actionNewServiceJob")->trigger();
+    return dialog.answered() && sessionOf(demo)->isActive();
+}
+
+QVector<TimedFrame> readFrames(const QString &path)
+{
+    RecordingReader reader;
+    return reader.readFile(path) ? reader.frames() : QVector<TimedFrame>();
+}
+
+bool sameFrame(const TimedFrame &a, const TimedFrame &b)
+{
+    return a.timeUs == b.timeUs && a.message.id == b.message.id
+           && a.message.length == b.message.length
+           && std::equal(a.message.data, a.message.data + a.message.length, b.message.data);
+}
+
+// The child process of reopenAfterTheProgramWasKilled: starts a job, makes a change, says
+// "ready" and waits to be killed.
+int runChild(const QString &jobsDir)
+{
+    DemoBusWindow demo;
+    if (!demo.start())
+        return 3;
+    sessionOf(demo)->setTiming(testTiming());
+    if (!startJob(demo, jobsDir))
+        return 4;
+    if (!DemoBusWindow::waitFor([&] { return sessionOf(demo)->job()->hasAsFound(); }, LongWaitMs))
+        return 5;
+    demo.window()->confirm = true;
+    {
+        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+        demo.action("actionSuspendBroadcasts")->trigger();
+    }
+    if (!DemoBusWindow::waitFor([&] { return !sessionOf(demo)->job()->changes().isEmpty(); }))
+        return 6;
+    // A little traffic in the raw recording's first second.
+    QTest::qWait(1500);
+    QTextStream(stdout) << "ready " << sessionOf(demo)->job()->dir() << Qt::endl;
+    QTest::qWait(60000);
+    return 7;
+}
+
+} // namespace
+
+// A service job on the demo bus, walked as the README walks it: started from the File menu,
+// the inventory as found, a code cleared, a fault snapshot of the bus around it, the job
+// finished and its report; and a job the program was killed in, opened again at the next start.
+class tst_JobWalkthrough : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void wholeJobOnTheDemoBus();
+    void reopenAfterTheProgramWasKilled();
+};
+
+void tst_JobWalkthrough::initTestCase()
+{
+    TestEnvironment::initSchemeTests(QStringLiteral("TarvikJobWalkthroughTest"));
+    QSettings().remove(QStringLiteral("ServiceJob"));
+}
+
+void tst_JobWalkthrough::wholeJobOnTheDemoBus()
+{
+    QTemporaryDir jobs;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    JobSession *session = sessionOf(demo);
+    session->setTiming(testTiming());
+    QVERIFY(autoAddEngine(demo));
+    ScriptedMainWindow *window = demo.window();
+
+    // Start: the dock shows the job, the title and the status bar name it.
+    QVERIFY(startJob(demo, jobs.path()));
+    auto *dock = window->findChild<ServiceJobDock *>(QStringLiteral("serviceJobDock"));
+    QVERIFY(dock);
+    QTRY_VERIFY(dock->isVisible());
+    QVERIFY2(window->windowTitle().contains(QLatin1String("Job SN4711")),
+             qPrintable(window->windowTitle()));
+    auto *label = window->findChild<QLabel *>(QStringLiteral("jobLabel"));
+    QCOMPARE(label->text(), QStringLiteral("Job SN4711"));
+    const QString dir = session->job()->dir();
+    QVERIFY2(QDir(dir).dirName().endsWith(QLatin1String("_SN4711")), qPrintable(dir));
+
+    // As found: the engine's identification and codes, the VIN taken from the bus.
+    QTableWidget *found = dock->asFoundTable();
+    int engine = -1;
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] {
+            engine = rowOf(found, QStringLiteral("Engine #2 (0x01)"));
+            return session->job()->hasAsFound() && engine >= 0;
+        },
+        LongWaitMs));
+    const QStringList engineCells = [&] {
+        QStringList cells;
+        for (int c = 0; c < found->columnCount(); ++c)
+            cells << cell(found, engine, c);
+        return cells;
+    }();
+    const QString all = engineCells.join(QLatin1Char('|'));
+    QVERIFY2(all.contains(QLatin1String("X89TVK290R0000417")), qPrintable(all));
+    QVERIFY2(all.contains(QLatin1String("EMR4TCD29L4V0312")), qPrintable(all));
+    QVERIFY2(all.contains(QLatin1String("SPN 110 FMI 16")), qPrintable(all));
+    QVERIFY2(all.contains(QLatin1String("SPN 168 FMI 1")), qPrintable(all)); // previously active
+    QCOMPARE(session->job()->header().vin, QStringLiteral("X89TVK290R0000417"));
+    QVERIFY(rowOf(found, QStringLiteral("Unit 0xA0")) >= 0
+            || columnTexts(found, 0).join(QLatin1Char('|')).contains(QLatin1String("0xA0")));
+
+    // What was done: the engine's active codes cleared from its row.
+    demo.select(engineRow(demo));
+    QAction *clear = nullptr;
+    for (QAction *a : window->mainView()->actions()) {
+        if (a->objectName() == QLatin1String("actionUnitClearCodes"))
+            clear = a;
+    }
+    QVERIFY(clear && clear->isEnabled());
+    window->confirm = true;
+    {
+        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+        clear->trigger();
+        QVERIFY(dialog.answered());
+    }
+    const QString summary
+        = QStringLiteral("Clear codes of Engine #2 (0x01): cleared; 1 code(s) came back");
+    QTableWidget *changes = dock->changesTable();
+    QVERIFY2(DemoBusWindow::waitFor(
+                 [&] { return columnTexts(changes, 1).contains(summary); }, LongWaitMs),
+             qPrintable(columnTexts(changes, 1).join(QLatin1Char('\n'))));
+    const int change = int(columnTexts(changes, 1).indexOf(summary));
+    QCOMPARE(cell(changes, change, 2), QStringLiteral("Engine #2 (0x01)"));
+    QCOMPARE(cell(changes, change, 3), QStringLiteral("done"));
+    QVERIFY(cell(changes, change, 4).contains(QLatin1String("DM11 ACK")));
+
+    // The codes changed: a fault snapshot of the engine, listed in the dock.
+    QTableWidget *snapshots = dock->snapshotsTable();
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] {
+            return columnTexts(snapshots, 2).contains(QStringLiteral("Engine #2 (0x01)"))
+                   || columnTexts(snapshots, 2).contains(QStringLiteral("Engine #2"));
+        },
+        LongWaitMs));
+
+    // Finish: the inventory as left against the one as found, the report written.
+    window->asked.clear();
+    QSignalSpy finished(session, &JobSession::finished);
+    demo.action("actionFinishServiceJob")->trigger();
+    QVERIFY(window->asked.value(0).startsWith(QLatin1String("Finish service job|")));
+    QVERIFY(finished.wait(LongWaitMs));
+    QVERIFY(session->isFinished());
+    QCOMPARE(label->text(), QStringLiteral("Job SN4711 (finished)"));
+    QTableWidget *compared = dock->comparisonTable();
+    QStringList rows;
+    for (int r = 0; r < compared->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < compared->columnCount(); ++c)
+            cells << cell(compared, r, c);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    const QString table = rows.join(QLatin1Char('\n'));
+    QVERIFY2(rows.filter(QStringLiteral("Engine #2 (0x01)|"))
+                 .filter(QStringLiteral("SPN 100 FMI 18"))
+                 .filter(QStringLiteral("|cleared"))
+                 .size()
+                 == 1,
+             qPrintable(table));
+    QVERIFY2(rows.filter(QStringLiteral("Engine #2 (0x01)|"))
+                 .filter(QStringLiteral("SPN 110 FMI 16"))
+                 .filter(QStringLiteral("|still active"))
+                 .size()
+                 == 1,
+             qPrintable(table));
+
+    // The report: its HTML has the differences and the change, the PDF has pages.
+    QFile html(QDir(dir).filePath(QStringLiteral("report.html")));
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QString report = QString::fromUtf8(html.readAll());
+    QVERIFY(report.contains(QLatin1String("SN4711")));
+    QVERIFY(report.contains(summary.toHtmlEscaped()));
+    QVERIFY(report.contains(QLatin1String("cleared")));
+    QVERIFY(report.contains(QLatin1String("data:image/png;base64,")));
+    QFile pdf(QDir(dir).filePath(QStringLiteral("report.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray pdfBytes = pdf.readAll();
+    QVERIFY(pdfBytes.startsWith("%PDF"));
+    QVERIFY(pdfBytes.count("/Type /Page\n") + pdfBytes.count("/Type /Page\r")
+                + pdfBytes.count("/Type /Page ") + pdfBytes.count("/Type /Page>")
+            >= 1);
+
+    // A snapshot holds exactly the frames of its window, the same the raw recording kept.
+    QJsonArray index;
+    QString error;
+    QVERIFY2(SnapshotWriter::readIndex(QDir(dir).filePath(QStringLiteral("snapshots/index.json")),
+                                       &index, &error),
+             qPrintable(error));
+    QVERIFY(!index.isEmpty());
+    QVector<TimedFrame> raw;
+    const QString rawDir = QDir(dir).filePath(QStringLiteral("raw"));
+    for (int part : RawRecorder::partNumbers(rawDir))
+        raw += readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(part)));
+    QVERIFY(!raw.isEmpty());
+    const QJsonObject first = index.first().toObject();
+    const qint64 fromUs = qint64(first.value(QStringLiteral("fromUs")).toDouble());
+    const qint64 toUs = qint64(first.value(QStringLiteral("toUs")).toDouble());
+    QVector<TimedFrame> window;
+    for (const TimedFrame &f : raw) {
+        if (f.timeUs >= fromUs && f.timeUs <= toUs)
+            window.append(f);
+    }
+    const QVector<TimedFrame> kept = readFrames(QDir(dir).filePath(
+        QStringLiteral("snapshots/%1/frames.log").arg(first.value(QStringLiteral("dir")).toString())));
+    QCOMPARE(kept.size(), window.size());
+    QVERIFY(!kept.isEmpty());
+    for (int i = 0; i < kept.size(); ++i)
+        QVERIFY2(sameFrame(kept.at(i), window.at(i)), qPrintable(QString::number(i)));
+    QCOMPARE(first.value(QStringLiteral("frames")).toInt(), kept.size());
+    // Its parameters and plot lie beside the frames.
+    const QString snapshotDir
+        = QDir(dir).filePath(QStringLiteral("snapshots/") + first.value(QStringLiteral("dir")).toString());
+    QVERIFY(QFileInfo(QDir(snapshotDir).filePath(QStringLiteral("parameters.csv"))).size() > 0);
+    QVERIFY(!QImage(QDir(snapshotDir).filePath(QStringLiteral("plot.png"))).isNull());
+    // Finished: nothing is offered at the next start.
+    QVERIFY(QSettings().value(QStringLiteral("ServiceJob/Open")).toString().isEmpty());
+}
+
+void tst_JobWalkthrough::reopenAfterTheProgramWasKilled()
+{
+    QTemporaryDir jobs;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QLatin1String(ChildVariable), jobs.path());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForStarted());
+    QString dir;
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] {
+            const QString line = QString::fromUtf8(child.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("ready ")))
+                dir = line.mid(6);
+            return !dir.isEmpty() || child.state() == QProcess::NotRunning;
+        },
+        90000));
+    QVERIFY2(!dir.isEmpty(), qPrintable(QString::number(child.exitCode())));
+    child.kill(); // as a pulled plug or a crash would end it
+    QVERIFY(child.waitForFinished());
+
+    // What the job had so far is in its folder.
+    QString error;
+    std::unique_ptr<ServiceJob> left = ServiceJob::open(dir, &error);
+    QVERIFY2(left, qPrintable(error));
+    QVERIFY(!left->isFinished());
+    QVERIFY(left->hasAsFound());
+    QCOMPARE(left->header().engineer, QStringLiteral("Jüri Tamm"));
+    QCOMPARE(left->changes().size(), 1);
+    QCOMPARE(left->changes().first().kind, ServiceJournal::Suspension);
+    const QString rawDir = QDir(dir).filePath(QStringLiteral("raw"));
+    QCOMPARE(RawRecorder::partNumbers(rawDir), QVector<int>{1});
+    const int framesBefore = readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(1))).size();
+    QVERIFY(framesBefore > 100);
+
+    // The next start offers the job; the engineer goes on with it.
+    DemoBusWindow demo;
+    demo.window()->confirm = true;
+    demo.window()->asked.clear();
+    QVERIFY(demo.start());
+    JobSession *session = sessionOf(demo);
+    QTRY_VERIFY(session->isActive());
+    QVERIFY2(demo.window()->asked.filter(QStringLiteral("was left open")).size() == 1,
+             qPrintable(demo.window()->asked.join(QLatin1Char('\n'))));
+    QCOMPARE(session->job()->dir(), dir);
+    QCOMPARE(session->job()->changes().size(), 1);
+    QCOMPARE(session->job()->asFound(), left->asFound());
+    // The raw recording goes on in a new part; the old one is kept as it was.
+    QTRY_VERIFY(RawRecorder::partNumbers(rawDir).size() == 2);
+    session->close();
+    QCOMPARE(readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(1))).size(), framesBefore);
+    QVERIFY(!readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(2))).isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString childJobs = qEnvironmentVariable(ChildVariable);
+    if (!childJobs.isEmpty()) {
+        TestEnvironment::initSchemeTests(QStringLiteral("TarvikJobWalkthroughTest"));
+        return runChild(childJobs);
+    }
+    tst_JobWalkthrough test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_jobwalkthrough.moc"
