@@ -1199,6 +1199,87 @@ Cleared codes and their freeze frames are lost on the unit.</source>
     </message>
 </context>
 <context>
+    <name>Inventory</name>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>SPN %1%2 FMI %3 (%4) OC %5</source>
+        <translation>SPN %1%2 FMI %3 (%4) OC %5</translation>
+    </message>
+    <message>
+        <source>No J1939 units in the recording.
+</source>
+        <translation>В записи нет блоков J1939.
+</translation>
+    </message>
+    <message>
+        <source>not in the recording</source>
+        <translation>нет в записи</translation>
+    </message>
+    <message>
+        <source>Unit %1
+</source>
+        <translation>Блок %1
+</translation>
+    </message>
+    <message>
+        <source>  NAME: %1
+</source>
+        <translation>  NAME: %1
+</translation>
+    </message>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация блока</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Component identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>  Calibrations: %1
+</source>
+        <translation>  Калибровки: %1
+</translation>
+    </message>
+    <message>
+        <source>    CAL ID %1  CVN %2
+</source>
+        <translation>    CAL ID %1  CVN %2
+</translation>
+    </message>
+    <message>
+        <source>Active codes (DM1)</source>
+        <translation>Активные коды (DM1)</translation>
+    </message>
+    <message>
+        <source>Previously active codes (DM2)</source>
+        <translation>Ранее активные коды (DM2)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
+        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
+    </message>
+</context>
+<context>
     <name>Cli</name>
     <message>
         <source>Decode a recording&apos;s parameters into CSV</source>
@@ -1697,84 +1778,6 @@ Options:
     <message>
         <source>Show every unit&apos;s identification, calibrations and codes</source>
         <translation>Показать идентификацию, калибровки и коды каждого блока</translation>
-    </message>
-    <message>
-        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
-        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
-    </message>
-    <message>
-        <source>yes</source>
-        <translation>да</translation>
-    </message>
-    <message>
-        <source>no</source>
-        <translation>нет</translation>
-    </message>
-    <message>
-        <source>SPN %1%2 FMI %3 (%4) OC %5</source>
-        <translation>SPN %1%2 FMI %3 (%4) OC %5</translation>
-    </message>
-    <message>
-        <source>No J1939 units in the recording.
-</source>
-        <translation>В записи нет блоков J1939.
-</translation>
-    </message>
-    <message>
-        <source>not in the recording</source>
-        <translation>нет в записи</translation>
-    </message>
-    <message>
-        <source>Unit %1
-</source>
-        <translation>Блок %1
-</translation>
-    </message>
-    <message>
-        <source>  NAME: %1
-</source>
-        <translation>  NAME: %1
-</translation>
-    </message>
-    <message>
-        <source>ECU identification</source>
-        <translation>Идентификация блока</translation>
-    </message>
-    <message>
-        <source>Software identification</source>
-        <translation>Идентификация ПО</translation>
-    </message>
-    <message>
-        <source>Component identification</source>
-        <translation>Идентификация компонента</translation>
-    </message>
-    <message>
-        <source>VIN</source>
-        <translation>VIN</translation>
-    </message>
-    <message>
-        <source>  Calibrations: %1
-</source>
-        <translation>  Калибровки: %1
-</translation>
-    </message>
-    <message>
-        <source>    CAL ID %1  CVN %2
-</source>
-        <translation>    CAL ID %1  CVN %2
-</translation>
-    </message>
-    <message>
-        <source>Active codes (DM1)</source>
-        <translation>Активные коды (DM1)</translation>
-    </message>
-    <message>
-        <source>Previously active codes (DM2)</source>
-        <translation>Ранее активные коды (DM2)</translation>
-    </message>
-    <message>
-        <source>none</source>
-        <translation>нет</translation>
     </message>
     <message>
         <source>Lists what every unit (source address) of a recording says about itself: the NAME of its address claim with its fields, ECU identification, software identification, component identification (make, model, serial number, unit number), vehicle identification number (VIN), calibrations with their verification numbers (DM19), and active (DM1) and previously active (DM2) trouble codes with their failure modes in words. Messages count whether they came in one frame, as a broadcast (BAM) or in a connection (RTS/CTS) to any address; the last of each is shown, &quot;not in the recording&quot; where none came.</source>
