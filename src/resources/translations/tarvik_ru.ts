@@ -1199,6 +1199,173 @@ Cleared codes and their freeze frames are lost on the unit.</source>
     </message>
 </context>
 <context>
+    <name>InventoryComparison</name>
+    <message>
+        <source>not received</source>
+        <translation>не получено</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>same</source>
+        <translation>без изменений</translation>
+    </message>
+    <message>
+        <source>changed</source>
+        <translation>изменено</translation>
+    </message>
+    <message>
+        <source>added</source>
+        <translation>добавлено</translation>
+    </message>
+    <message>
+        <source>removed</source>
+        <translation>удалено</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>стёрт</translation>
+    </message>
+    <message>
+        <source>still active</source>
+        <translation>всё ещё активен</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>новый</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>ECU</source>
+        <translation>Блок управления</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ПО</translation>
+    </message>
+    <message>
+        <source>Component</source>
+        <translation>Компонент</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>CAL ID %1</source>
+        <translation>CAL ID %1</translation>
+    </message>
+    <message>
+        <source>Active codes</source>
+        <translation>Активные коды</translation>
+    </message>
+    <message>
+        <source>Active %1</source>
+        <translation>Активен %1</translation>
+    </message>
+    <message>
+        <source>Previously active codes</source>
+        <translation>Ранее активные коды</translation>
+    </message>
+    <message>
+        <source>Previously active %1</source>
+        <translation>Ранее активен %1</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 (%3) OC %4</source>
+        <translation>SPN %1 FMI %2 (%3) OC %4</translation>
+    </message>
+</context>
+<context>
+    <name>InventoryRecord</name>
+    <message>
+        <source>Unit 0x%1</source>
+        <translation>Блок 0x%1</translation>
+    </message>
+    <message>
+        <source>the units are not a list</source>
+        <translation>блоки не являются списком</translation>
+    </message>
+    <message>
+        <source>a unit without a valid address</source>
+        <translation>блок без допустимого адреса</translation>
+    </message>
+</context>
+<context>
+    <name>JobJson</name>
+    <message>
+        <source>%1 is damaged: %2</source>
+        <translation>%1 повреждён: %2</translation>
+    </message>
+    <message>
+        <source>%1 at byte %2</source>
+        <translation>%1 в байте %2</translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation>не объект JSON</translation>
+    </message>
+    <message>
+        <source>no format version</source>
+        <translation>нет версии формата</translation>
+    </message>
+    <message>
+        <source>This job was written by a newer Tarvik (format %1)</source>
+        <translation>Эта работа записана более новой версией Tarvik (формат %1)</translation>
+    </message>
+</context>
+<context>
+    <name>RawRecorder</name>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceJob</name>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удалось прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Cannot make a job folder in %1</source>
+        <translation>Не удалось создать папку работы в %1</translation>
+    </message>
+    <message>
+        <source>Cannot make the folders of %1</source>
+        <translation>Не удалось создать папки работы %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a service job: it has no %2</source>
+        <translation>%1 не является сервисной работой: нет файла %2</translation>
+    </message>
+    <message>
+        <source>not a Tarvik service job</source>
+        <translation>не сервисная работа Tarvik</translation>
+    </message>
+    <message>
+        <source>the entries are not a list</source>
+        <translation>записи не являются списком</translation>
+    </message>
+</context>
+<context>
     <name>Inventory</name>
     <message>
         <source>yes</source>
