@@ -1,7 +1,7 @@
 // Arbitrary bytes as a job's job.json, inventory (as-found.json, as-left.json) and changes.json:
 // no crash, and whatever is accepted is written back and read again to the same text.
-#include "job/inventoryrecord.h"
 #include "job/servicejob.h"
+#include "job/inventoryrecord.h"
 
 #include <QByteArray>
 
@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    const QByteArray bytes
+        = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
     QString error;
     ServiceJob::Info info;
     if (ServiceJob::infoFromBytes(bytes, &info, &error)) {

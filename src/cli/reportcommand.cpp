@@ -45,8 +45,8 @@ int runReportCommand(const QStringList &arguments, QTextStream &out, QTextStream
         if (suffix != QLatin1String("html") && suffix != QLatin1String("htm")
             && suffix != QLatin1String("pdf"))
             return CliCommand::usageError(
-                command, Cli::tr("cannot tell the format from the name %1; use .html or .pdf")
-                             .arg(path),
+                command,
+                Cli::tr("cannot tell the format from the name %1; use .html or .pdf").arg(path),
                 err);
         paths << path;
     } else {
@@ -55,9 +55,8 @@ int runReportCommand(const QStringList &arguments, QTextStream &out, QTextStream
     }
     for (const QString &path : paths) {
         QString error;
-        const bool pdf = QFileInfo(path).suffix().compare(QLatin1String("pdf"),
-                                                          Qt::CaseInsensitive)
-                         == 0;
+        const bool pdf
+            = QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
         const bool written = pdf ? JobReport::writePdf(jobDir, path, pageSize, &error)
                                  : JobReport::writeHtml(jobDir, path, &error);
         if (!written) {

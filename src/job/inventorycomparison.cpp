@@ -162,8 +162,7 @@ void compareUnits(const Unit &f, const Unit &l, QVector<Row> *rows)
 
 } // namespace
 
-QVector<Row> InventoryComparison::compare(const InventoryRecord &found,
-                                          const InventoryRecord &left)
+QVector<Row> InventoryComparison::compare(const InventoryRecord &found, const InventoryRecord &left)
 {
     QMap<int, QPair<const Unit *, const Unit *>> byAddress;
     for (const Unit &u : found.units)

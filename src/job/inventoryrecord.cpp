@@ -62,7 +62,8 @@ bool InventoryRecord::Unit::operator==(const Unit &o) const
 
 QString InventoryRecord::defaultLabel(int address)
 {
-    return tr("Unit 0x%1").arg(QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
+    return tr("Unit 0x%1")
+        .arg(QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
 }
 
 InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,

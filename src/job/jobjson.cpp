@@ -57,22 +57,19 @@ bool parseObject(const QByteArray &bytes, const QString &fileName, QJsonObject *
     }
     if (!document.isObject()) {
         if (error)
-            *error = damaged(fileName,
-                             QCoreApplication::translate("JobJson", "not a JSON object"));
+            *error = damaged(fileName, QCoreApplication::translate("JobJson", "not a JSON object"));
         return false;
     }
     *object = document.object();
     return true;
 }
 
-bool checkVersion(const QJsonObject &object, int supported, const QString &fileName,
-                  QString *error)
+bool checkVersion(const QJsonObject &object, int supported, const QString &fileName, QString *error)
 {
     const QJsonValue version = object.value(QLatin1String("version"));
     if (!version.isDouble() || version.toDouble() < 1) {
         if (error)
-            *error = damaged(fileName,
-                             QCoreApplication::translate("JobJson", "no format version"));
+            *error = damaged(fileName, QCoreApplication::translate("JobJson", "no format version"));
         return false;
     }
     if (version.toDouble() > supported) {

@@ -23,8 +23,8 @@ QString JobReport::html(const QString &jobDir, QString *error)
         return QString();
     QString text = content.html;
     for (auto it = content.images.cbegin(); it != content.images.cend(); ++it) {
-        const QString uri = QStringLiteral("data:image/png;base64,")
-                            + QString::fromLatin1(it.value().toBase64());
+        const QString uri
+            = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(it.value().toBase64());
         text.replace(QStringLiteral("src=\"%1\"").arg(it.key()),
                      QStringLiteral("src=\"%1\"").arg(uri));
     }

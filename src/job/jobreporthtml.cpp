@@ -153,12 +153,12 @@ QString headerSection(const ServiceJob &job)
     html += pairRow(JobReport::tr("Notes"),
                     orDash(info.header.notes).replace(QLatin1Char('\n'), QLatin1String("<br>")));
     html += pairRow(JobReport::tr("Started"), esc(timeText(info.started)));
-    html += pairRow(JobReport::tr("Finished"), info.finished ? esc(timeText(info.finishedAt))
-                                                              : esc(JobReport::tr("not yet")));
+    html += pairRow(JobReport::tr("Finished"),
+                    info.finished ? esc(timeText(info.finishedAt)) : esc(JobReport::tr("not yet")));
     html += pairRow(JobReport::tr("Connection"), orDash(info.connection));
-    html += pairRow(JobReport::tr("Requests sent to the bus"),
-                    esc(info.requests ? JobReport::tr("yes")
-                                      : JobReport::tr("no, started on a recording")));
+    html += pairRow(
+        JobReport::tr("Requests sent to the bus"),
+        esc(info.requests ? JobReport::tr("yes") : JobReport::tr("no, started on a recording")));
     return html + QStringLiteral("</table>");
 }
 
@@ -166,11 +166,14 @@ QString comparisonSection(const ServiceJob &job)
 {
     QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("As found and as left")));
     if (!job.hasAsFound() && !job.hasAsLeft())
-        return html + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No inventory was taken.")));
+        return html
+               + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No inventory was taken.")));
     if (!job.hasAsFound())
-        html += QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("The inventory as found was not taken.")));
+        html += QStringLiteral("<p>%1</p>")
+                    .arg(esc(JobReport::tr("The inventory as found was not taken.")));
     if (!job.hasAsLeft())
-        html += QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("The inventory as left was not taken yet.")));
+        html += QStringLiteral("<p>%1</p>")
+                    .arg(esc(JobReport::tr("The inventory as left was not taken yet.")));
     const InventoryRecord found = job.hasAsFound() ? job.asFound() : job.asLeft();
     const InventoryRecord left = job.hasAsLeft() ? job.asLeft() : job.asFound();
     const bool both = job.hasAsFound() && job.hasAsLeft();
@@ -250,7 +253,9 @@ QString snapshotSection(const ServiceJob &job, JobReport::Content *content)
     if (!problem.isEmpty())
         html += QStringLiteral("<p>%1</p>").arg(esc(problem));
     if (snapshots.isEmpty())
-        return html + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No active codes changed during the job.")));
+        return html
+               + QStringLiteral("<p>%1</p>")
+                     .arg(esc(JobReport::tr("No active codes changed during the job.")));
     for (const Snapshot &s : snapshots) {
         html += QStringLiteral("<h3>%1</h3>")
                     .arg(esc(JobReport::tr("%1: %2 (0x%3)")
@@ -269,10 +274,12 @@ QString snapshotSection(const ServiceJob &job, JobReport::Content *content)
                         .arg(name, esc(JobReport::tr("Plot of the parameters")));
         }
         html += QStringLiteral("<p>%1<br>%2</p>")
-                    .arg(esc(JobReport::tr("Frames: %1").arg(QDir::toNativeSeparators(
-                             QDir(folder).filePath(QStringLiteral("frames.log"))))),
-                         esc(JobReport::tr("Parameters: %1").arg(QDir::toNativeSeparators(
-                             QDir(folder).filePath(QStringLiteral("parameters.csv"))))));
+                    .arg(esc(JobReport::tr("Frames: %1")
+                                 .arg(QDir::toNativeSeparators(
+                                     QDir(folder).filePath(QStringLiteral("frames.log"))))),
+                         esc(JobReport::tr("Parameters: %1")
+                                 .arg(QDir::toNativeSeparators(
+                                     QDir(folder).filePath(QStringLiteral("parameters.csv"))))));
     }
     return html;
 }
@@ -301,11 +308,14 @@ QString changesSection(const ServiceJob &job)
             tests << e;
     }
     QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Changes made")));
-    html += all.isEmpty() ? QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("The program changed nothing on the machine.")))
-                          : changesTable(all);
+    html += all.isEmpty()
+                ? QStringLiteral("<p>%1</p>")
+                      .arg(esc(JobReport::tr("The program changed nothing on the machine.")))
+                : changesTable(all);
     html += QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Acceptance tests")));
-    html += tests.isEmpty() ? QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No acceptance test was run.")))
-                            : changesTable(tests);
+    html += tests.isEmpty()
+                ? QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No acceptance test was run.")))
+                : changesTable(tests);
     return html;
 }
 
@@ -314,7 +324,9 @@ QString healthSection(const ServiceJob &job)
     const ServiceJob::Info &info = job.info();
     QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Bus health")));
     if (!info.hasHealth)
-        return html + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("Measured when the job is finished.")));
+        return html
+               + QStringLiteral("<p>%1</p>")
+                     .arg(esc(JobReport::tr("Measured when the job is finished.")));
     const QLocale locale;
     const ServiceJob::Health &h = info.health;
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
@@ -336,7 +348,8 @@ QString rawSection(const ServiceJob &job)
     QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Raw recording")));
     const QVector<int> parts = RawRecorder::partNumbers(job.rawDir());
     if (parts.isEmpty())
-        return html + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No frames were recorded.")));
+        return html
+               + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No frames were recorded.")));
     const QLocale locale;
     html += table({JobReport::tr("File"), JobReport::tr("Size")});
     for (int part : parts) {

@@ -89,8 +89,8 @@ std::unique_ptr<ServiceJob> ServiceJob::create(const QString &jobsDir, const Hea
     for (int n = 2; !parent.mkdir(name); ++n) {
         if (n > MaxUniqueTries) {
             if (error)
-                *error = tr("Cannot make a job folder in %1")
-                             .arg(QDir::toNativeSeparators(jobsDir));
+                *error
+                    = tr("Cannot make a job folder in %1").arg(QDir::toNativeSeparators(jobsDir));
             return nullptr;
         }
         name = base + QStringLiteral("-%1").arg(n);
@@ -197,8 +197,7 @@ bool ServiceJob::finish(const Health &health, QString *error, const QDateTime &a
     return saveInfo(info, error);
 }
 
-bool ServiceJob::saveInventory(const QString &name, const InventoryRecord &record,
-                               QString *error)
+bool ServiceJob::saveInventory(const QString &name, const InventoryRecord &record, QString *error)
 {
     return SaveFile::write(filePath(name), record.toBytes(), error);
 }

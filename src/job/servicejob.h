@@ -35,8 +35,8 @@ public:
         QString notes;
         bool operator==(const Header &o) const
         {
-            return serial == o.serial && vin == o.vin && order == o.order
-                   && engineer == o.engineer && notes == o.notes;
+            return serial == o.serial && vin == o.vin && order == o.order && engineer == o.engineer
+                   && notes == o.notes;
         }
     };
 
@@ -62,8 +62,8 @@ public:
         bool finished = false;
         QDateTime started;
         QDateTime finishedAt;
-        QString connection;    // the adapter and port, as the window names them
-        bool requests = true;  // false: started on a recording, nothing was sent
+        QString connection;   // the adapter and port, as the window names them
+        bool requests = true; // false: started on a recording, nothing was sent
         int snapshotBeforeS = DefaultSnapshotBeforeS;
         int snapshotAfterS = DefaultSnapshotAfterS;
         bool hasHealth = false; // written at finish
@@ -133,7 +133,9 @@ public:
     static const QString SnapshotsFolder;
 
 private:
-    explicit ServiceJob(const QString &dir) : m_dir(dir) {}
+    explicit ServiceJob(const QString &dir)
+        : m_dir(dir)
+    {}
     bool saveInfo(const Info &info, QString *error);
     bool saveInventory(const QString &name, const InventoryRecord &record, QString *error);
 

@@ -119,8 +119,8 @@ QByteArray ServiceJob::changesToBytes(const QVector<ServiceJournal::Entry> &entr
         .toJson(QJsonDocument::Indented);
 }
 
-bool ServiceJob::changesFromBytes(const QByteArray &bytes,
-                                  QVector<ServiceJournal::Entry> *entries, QString *error)
+bool ServiceJob::changesFromBytes(const QByteArray &bytes, QVector<ServiceJournal::Entry> *entries,
+                                  QString *error)
 {
     QJsonObject o;
     if (!JobJson::parseObject(bytes, ChangesFile, &o, error)

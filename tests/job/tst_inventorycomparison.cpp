@@ -63,12 +63,12 @@ void tst_InventoryComparison::rows_data()
     QTest::newRow("software changed")
         << Case{[=](InventoryRecord *r) { unitAt(r, 0)->software = QStringLiteral("SW 4.2"); },
                 {{0, Field::Software, "", Kind::Changed, Fate::None}}};
-    QTest::newRow("CVN changed")
-        << Case{[=](InventoryRecord *r) {
-                    unitAt(r, 0)->calibrations[0].cvn = QStringLiteral("0x55AA55AA");
-                },
-                {{0, Field::Calibration, cal, Kind::Changed, Fate::None},
-                 {0, Field::Calibration, "BOOT", Kind::Same, Fate::None}}};
+    QTest::newRow("CVN changed") << Case{[=](InventoryRecord *r) {
+                                             unitAt(r, 0)->calibrations[0].cvn
+                                                 = QStringLiteral("0x55AA55AA");
+                                         },
+                                         {{0, Field::Calibration, cal, Kind::Changed, Fate::None},
+                                          {0, Field::Calibration, "BOOT", Kind::Same, Fate::None}}};
     QTest::newRow("calibration added")
         << Case{[=](InventoryRecord *r) {
                     unitAt(r, 0xA0)->calibrations << InventoryRecord::Calibration{
@@ -142,10 +142,9 @@ void tst_InventoryComparison::rows()
             QCOMPARE(row.before.isEmpty(), e.kind == Kind::Added);
             QCOMPARE(row.after.isEmpty(), e.kind == Kind::Removed);
         }
-        QVERIFY2(matches == 1, qPrintable(QStringLiteral("%1 %2: %3 rows")
-                                              .arg(e.address)
-                                              .arg(e.key)
-                                              .arg(matches)));
+        QVERIFY2(
+            matches == 1,
+            qPrintable(QStringLiteral("%1 %2: %3 rows").arg(e.address).arg(e.key).arg(matches)));
     }
     int differences = 0;
     for (const Comparison::Row &row : rows) {

@@ -37,14 +37,19 @@ void tst_InventoryRecord::fromRecordingRoundTrip_data()
     QFile truck(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
     QVERIFY(truck.open(QIODevice::ReadOnly));
     QTest::newRow("truck: engine VIN by broadcast")
-        << truck.readAll() << 0x00 << "1L06130RELP969468" << "" << "-";
+        << truck.readAll() << 0x00 << "1L06130RELP969468"
+        << ""
+        << "-";
     QTest::newRow("claim, one DM1 code, DM2 holding no code")
         << QByteArray("(9.000000) can0 18EEFF21#0102030405060708\n"
                       "(9.100000) can0 18FECA21#00006E000001FFFF\n"
                       "(9.200000) can0 18FECB21#0000000000000000\n")
-        << 0x21 << "" << "0807060504030201" << "110/0/1";
+        << 0x21 << ""
+        << "0807060504030201"
+        << "110/0/1";
     QTest::newRow("DM1 without codes is known and empty")
-        << QByteArray("(9.100000) can0 18FECA22#0000000000000000\n") << 0x22 << "" << ""
+        << QByteArray("(9.100000) can0 18FECA22#0000000000000000\n") << 0x22 << ""
+        << ""
         << "";
 }
 
@@ -90,9 +95,9 @@ void tst_InventoryRecord::handMadeRecordRoundTrip()
     const InventoryRecord record = JobFixtures::record({engine(), odd});
     InventoryRecord back;
     QString error;
-    QVERIFY2(InventoryRecord::fromBytes(record.toBytes(), QStringLiteral("as-left.json"), &back,
-                                        &error),
-             qPrintable(error));
+    QVERIFY2(
+        InventoryRecord::fromBytes(record.toBytes(), QStringLiteral("as-left.json"), &back, &error),
+        qPrintable(error));
     QVERIFY(back == record);
     QCOMPARE(back.unit(0xA0)->values.constFirst().value, QStringLiteral("210 бар"));
 }
@@ -108,13 +113,13 @@ void tst_InventoryRecord::unreadable_data()
     QTest::newRow("no version") << QByteArray("{\"units\":[]}") << "no format version";
     QTest::newRow("newer format") << QByteArray("{\"version\":2,\"units\":[]}")
                                   << "This job was written by a newer Tarvik (format 2)";
-    QTest::newRow("units not a list") << QByteArray("{\"version\":1,\"units\":{}}")
-                                      << "the units are not a list";
+    QTest::newRow("units not a list")
+        << QByteArray("{\"version\":1,\"units\":{}}") << "the units are not a list";
     QTest::newRow("address out of range")
         << QByteArray("{\"version\":1,\"units\":[{\"address\":256}]}")
         << "a unit without a valid address";
-    QTest::newRow("unit not an object") << QByteArray("{\"version\":1,\"units\":[7]}")
-                                        << "a unit without a valid address";
+    QTest::newRow("unit not an object")
+        << QByteArray("{\"version\":1,\"units\":[7]}") << "a unit without a valid address";
 }
 
 void tst_InventoryRecord::unreadable()

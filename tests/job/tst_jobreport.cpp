@@ -1,3 +1,4 @@
+#include "app/language.h"
 #include "job/jobreport.h"
 #include "job/rawrecorder.h"
 #include "job/servicejob.h"
@@ -122,9 +123,8 @@ void tst_JobReport::initTestCase()
     const QString snapDir = QDir(job->snapshotsDir()).filePath(QStringLiteral("001-0x00-spn110"));
     QVERIFY(QDir().mkpath(snapDir));
     QVERIFY(writeText(QDir(snapDir).filePath(QStringLiteral("plot.png")), m_png));
-    QVERIFY(writeText(
-        QDir(job->snapshotsDir()).filePath(QStringLiteral("index.json")),
-        R"({"version":1,"snapshots":[{"id":1,"time":"2026-12-07T14:15:00Z","timeUs":1,
+    QVERIFY(writeText(QDir(job->snapshotsDir()).filePath(QStringLiteral("index.json")),
+                      R"({"version":1,"snapshots":[{"id":1,"time":"2026-12-07T14:15:00Z","timeUs":1,
             "unit":0,"unitName":"Engine #1","change":"SPN 110 FMI 0 appeared",
             "appeared":[{"spn":110,"fmi":0,"oc":1}],"gone":[],"countChanged":[],"codes":[],
             "fromUs":0,"toUs":2,"frames":1234,"dir":"001-0x00-spn110"},
@@ -153,7 +153,8 @@ void tst_JobReport::htmlShowsTheVisit()
     const QString cleared = rowWith(html, QStringLiteral("Active SPN 110 FMI 0"));
     QVERIFY2(cleared.contains(QLatin1String("cleared")), qPrintable(cleared));
     const QString still = rowWith(html, QStringLiteral("Active SPN 100 FMI 18"));
-    QVERIFY2(still.contains(QLatin1String("still active")) && !still.contains(QLatin1String("bgcolor")),
+    QVERIFY2(still.contains(QLatin1String("still active"))
+                 && !still.contains(QLatin1String("bgcolor")),
              qPrintable(still));
     const QString boot = rowWith(html, QStringLiteral("CAL ID BOOT"));
     QVERIFY2(!boot.isEmpty() && !boot.contains(QLatin1String("changed")), qPrintable(boot));
@@ -165,12 +166,14 @@ void tst_JobReport::htmlShowsTheVisit()
     QCOMPARE(html.count(QLatin1String("Boom support test passed")), 2);
     QVERIFY(html.contains(QLatin1String("tests/boom.txt")));
     // The snapshot's plot inline; the index entry pointing out of the folder gets no files.
-    QVERIFY(html.contains(QLatin1String("data:image/png;base64,") + QString::fromLatin1(m_png.toBase64())));
+    QVERIFY(html.contains(QLatin1String("data:image/png;base64,")
+                          + QString::fromLatin1(m_png.toBase64())));
     QVERIFY(html.contains(QLatin1String("SPN 110 FMI 0 appeared")));
-    QVERIFY(html.contains(QDir::toNativeSeparators(QDir(m_job).filePath(
-        QStringLiteral("snapshots/001-0x00-spn110/frames.log")))));
+    QVERIFY(html.contains(QDir::toNativeSeparators(
+        QDir(m_job).filePath(QStringLiteral("snapshots/001-0x00-spn110/frames.log")))));
     QVERIFY(!html.contains(QLatin1String("../..")));
-    QVERIFY(html.contains(QDir::toNativeSeparators(QDir(m_job).filePath(QStringLiteral("raw/part-0001.log")))));
+    QVERIFY(html.contains(
+        QDir::toNativeSeparators(QDir(m_job).filePath(QStringLiteral("raw/part-0001.log")))));
     // Self-contained: no file is referenced for display.
     QVERIFY(!html.contains(QLatin1String("src=\"snapshot")));
     QVERIFY(!html.contains(QLatin1String("<link")));
@@ -179,13 +182,21 @@ void tst_JobReport::htmlShowsTheVisit()
 void tst_JobReport::openJobMarked_data()
 {
     QTest::addColumn<bool>("finish");
-    QTest::newRow("open") << false;
-    QTest::newRow("finished") << true;
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("openMark");
+    QTest::newRow("open") << false << "en" << "Job not finished";
+    QTest::newRow("finished") << true << "en" << "Job not finished";
+    QTest::newRow("open, in Russian") << false << "ru" << "Работа не завершена";
 }
 
 void tst_JobReport::openJobMarked()
 {
     QFETCH(bool, finish);
+    QFETCH(QString, language);
+    QFETCH(QString, openMark);
+    // The report speaks the program's language: the translators live as long as `owner`.
+    QObject owner;
+    QVERIFY(Language::install(language, &owner));
     QTemporaryDir dir;
     QString error;
     std::unique_ptr<ServiceJob> job = ServiceJob::create(dir.path(), {}, &error);
@@ -197,9 +208,9 @@ void tst_JobReport::openJobMarked()
         QVERIFY(job->finish(health, &error));
     const QString html = JobReport::html(job->dir(), &error);
     QVERIFY2(!html.isEmpty(), qPrintable(error));
-    QCOMPARE(html.contains(QLatin1String("Job not finished")), !finish);
+    QCOMPARE(html.contains(openMark), !finish);
     QCOMPARE(html.contains(QLatin1String("0x21")), finish);
-    QVERIFY(html.contains(QLatin1String("No inventory was taken.")));
+    QCOMPARE(html.contains(QLatin1String("No inventory was taken.")), language == "en");
 }
 
 void tst_JobReport::pdfPages_data()
@@ -216,7 +227,8 @@ void tst_JobReport::pdfPages()
     QFETCH(QString, mediaBox);
     const QString path = m_dir.filePath(QStringLiteral("report-%1.pdf").arg(page));
     QString error;
-    QVERIFY2(JobReport::writePdf(m_job, path, QPageSize::PageSizeId(page), &error), qPrintable(error));
+    QVERIFY2(JobReport::writePdf(m_job, path, QPageSize::PageSizeId(page), &error),
+             qPrintable(error));
     const QByteArray pdf = readAll(path);
     QVERIFY(pdf.startsWith("%PDF"));
     QVERIFY(pageObjects(pdf) >= 1);
@@ -227,7 +239,9 @@ void tst_JobReport::pdfPages()
         text += QChar(uchar(c));
     const QRegularExpressionMatch m = box.match(text);
     QVERIFY(m.hasMatch());
-    QCOMPARE(QStringLiteral("%1 %2").arg(qRound(m.captured(1).toDouble())).arg(qRound(m.captured(2).toDouble())),
+    QCOMPARE(QStringLiteral("%1 %2")
+                 .arg(qRound(m.captured(1).toDouble()))
+                 .arg(qRound(m.captured(2).toDouble())),
              mediaBox);
 }
 

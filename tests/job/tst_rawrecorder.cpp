@@ -78,7 +78,8 @@ void tst_RawRecorder::partsBoundedAndReadBack_data()
     QTest::newRow("200k frames in 1 MiB parts") << 200000 << qint64(1 << 20) << 500 << 8 << 10;
     QTest::newRow("one frame per batch, 4 KiB parts") << 3000 << qint64(4096) << 1 << 26 << 37;
     QTest::newRow("bound smaller than a line: one line a part") << 5 << qint64(10) << 5 << 5 << 5;
-    QTest::newRow("everything fits one part") << 1000 << RawRecorder::DefaultPartBytes << 100 << 1 << 1;
+    QTest::newRow("everything fits one part")
+        << 1000 << RawRecorder::DefaultPartBytes << 100 << 1 << 1;
 }
 
 void tst_RawRecorder::partsBoundedAndReadBack()
@@ -104,7 +105,8 @@ void tst_RawRecorder::partsBoundedAndReadBack()
              qPrintable(QString::number(parts.size())));
     for (int i = 0; i < parts.size(); ++i) {
         QCOMPARE(parts[i], i + 1);
-        const qint64 size = QFileInfo(QDir(raw).filePath(RawRecorder::partFileName(parts[i]))).size();
+        const qint64 size
+            = QFileInfo(QDir(raw).filePath(RawRecorder::partFileName(parts[i]))).size();
         QVERIFY(size > 0);
         // A part passes the bound only when it holds a single line longer than the bound.
         if (partBytes >= 64)

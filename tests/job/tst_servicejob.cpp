@@ -80,7 +80,8 @@ void tst_ServiceJob::reopenGivesBackEverything()
     setup.snapshotAfterS = 7;
     setup.started = QDateTime::fromString(QStringLiteral("2026-12-07T14:12:03.456Z"), Qt::ISODate);
     QString error;
-    std::unique_ptr<ServiceJob> job = ServiceJob::create(jobs.path(), nonAsciiHeader(), &error, setup);
+    std::unique_ptr<ServiceJob> job
+        = ServiceJob::create(jobs.path(), nonAsciiHeader(), &error, setup);
     QVERIFY2(job, qPrintable(error));
     QVERIFY(QFileInfo(job->rawDir()).isDir());
     QVERIFY(QFileInfo(job->snapshotsDir()).isDir());
@@ -95,11 +96,12 @@ void tst_ServiceJob::reopenGivesBackEverything()
     left.taken = utc("2026-12-07T16:00:00Z");
     QVERIFY(job->setAsFound(found, &error));
     QVERIFY(job->setAsLeft(left, &error));
-    ServiceJournal::Entry write = entry(QStringLiteral("Записано 2 байта"),
-                                        ServiceJournal::MemoryWrite);
+    ServiceJournal::Entry write
+        = entry(QStringLiteral("Записано 2 байта"), ServiceJournal::MemoryWrite);
     write.outcome = ServiceJournal::Outcome::Failed;
     write.details = QStringList{QStringLiteral("before: 01 02"), QStringLiteral("after: 03 04")};
-    write.files = QStringList{QStringLiteral("backup/ecu.bin"), QStringLiteral("C:\\flash\\log.txt")};
+    write.files
+        = QStringList{QStringLiteral("backup/ecu.bin"), QStringLiteral("C:\\flash\\log.txt")};
     QVERIFY(job->appendChange(write, &error));
     ServiceJournal::Entry cancelled = entry(QStringLiteral("Cancelled"));
     cancelled.outcome = ServiceJournal::Outcome::Cancelled;
@@ -150,8 +152,10 @@ void tst_ServiceJob::folderName_data()
     QTest::newRow("job when neither") << header(" ", "") << "2026-12-07_1412_job";
     QTest::newRow("forbidden characters replaced")
         << header("a\\b/c:d*e?f\"g<h>i|j", "") << "2026-12-07_1412_a_b_c_d_e_f_g_h_i_j";
-    QTest::newRow("control characters replaced") << header("a\tb\nc", "") << "2026-12-07_1412_a_b_c";
-    QTest::newRow("trailing dots and spaces dropped") << header("SN 12. . ", "") << "2026-12-07_1412_SN 12";
+    QTest::newRow("control characters replaced")
+        << header("a\tb\nc", "") << "2026-12-07_1412_a_b_c";
+    QTest::newRow("trailing dots and spaces dropped")
+        << header("SN 12. . ", "") << "2026-12-07_1412_SN 12";
     QTest::newRow("only dots: the order") << header("...", "Z 9") << "2026-12-07_1412_Z 9";
     QTest::newRow("non-ASCII kept") << header("Кран-7", "") << "2026-12-07_1412_Кран-7";
     QTest::newRow("long serial cut")
@@ -185,7 +189,8 @@ void tst_ServiceJob::sameMinuteGetsUniqueFolders()
         ServiceJob::Header header = nonAsciiHeader();
         header.notes = QString::number(i);
         QString error;
-        const std::unique_ptr<ServiceJob> job = ServiceJob::create(jobs.path(), header, &error, setup);
+        const std::unique_ptr<ServiceJob> job
+            = ServiceJob::create(jobs.path(), header, &error, setup);
         QVERIFY2(job, qPrintable(error));
         names << QFileInfo(job->dir()).fileName();
         // Each job keeps its own header: no folder was taken over.
@@ -231,22 +236,22 @@ void tst_ServiceJob::unreadable_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("message");
     QTest::newRow("job.json missing") << "job.json" << QByteArray("-") << "has no job.json";
-    QTest::newRow("job.json cut short") << "job.json" << QByteArray("{\"format\":\"tarvik-ser")
-                                        << "job.json is damaged";
+    QTest::newRow("job.json cut short")
+        << "job.json" << QByteArray("{\"format\":\"tarvik-ser") << "job.json is damaged";
     QTest::newRow("job.json of another program")
         << "job.json" << QByteArray("{\"format\":\"other\",\"version\":1}")
         << "not a Tarvik service job";
     QTest::newRow("job.json newer")
         << "job.json" << QByteArray("{\"format\":\"tarvik-service-job\",\"version\":3}")
         << "This job was written by a newer Tarvik (format 3)";
-    QTest::newRow("as-found.json damaged") << "as-found.json" << QByteArray("{]")
-                                           << "as-found.json is damaged";
-    QTest::newRow("as-left.json newer") << "as-left.json" << QByteArray("{\"version\":2}")
-                                        << "newer Tarvik (format 2)";
-    QTest::newRow("changes.json damaged") << "changes.json" << QByteArray("\xff\xfe")
-                                          << "changes.json is damaged";
-    QTest::newRow("changes.json without entries") << "changes.json" << QByteArray("{\"version\":1}")
-                                                  << "the entries are not a list";
+    QTest::newRow("as-found.json damaged")
+        << "as-found.json" << QByteArray("{]") << "as-found.json is damaged";
+    QTest::newRow("as-left.json newer")
+        << "as-left.json" << QByteArray("{\"version\":2}") << "newer Tarvik (format 2)";
+    QTest::newRow("changes.json damaged")
+        << "changes.json" << QByteArray("\xff\xfe") << "changes.json is damaged";
+    QTest::newRow("changes.json without entries")
+        << "changes.json" << QByteArray("{\"version\":1}") << "the entries are not a list";
 }
 
 void tst_ServiceJob::unreadable()
