@@ -10,15 +10,27 @@
 #include "model/units.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 int runTarvikCli(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // A report's PDF needs fonts and a paint engine, so that one command runs as a graphical
+    // application. Where the default platform needs a display server (X11, Wayland) it runs
+    // offscreen unless a platform was asked for; Windows always has its own.
+    const bool graphical = argc > 1 && std::strcmp(argv[1], "report") == 0;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (graphical && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    std::unique_ptr<QCoreApplication> app(graphical ? new QGuiApplication(argc, argv)
+                                                    : new QCoreApplication(argc, argv));
     // Developer messages stay quiet unless asked for (QT_LOGGING_RULES="default.debug=true").
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
@@ -27,7 +39,7 @@ int runTarvikCli(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
     initTarvikResources();
     Language::install(
-        Language::resolve(QString(), Language::storedChoice(), QLocale::system().name()), &app);
+        Language::resolve(QString(), Language::storedChoice(), QLocale::system().name()), app.get());
     registerCanMetaTypes();
     Units::init();
     registerBuiltIns();

@@ -7,6 +7,7 @@
 #include "cli/faultscommand.h"
 #include "cli/inventorycommand.h"
 #include "cli/recordcommand.h"
+#include "cli/reportcommand.h"
 #include "cli/statscommand.h"
 
 #include <QCoreApplication>
@@ -51,6 +52,9 @@ const QList<Entry> &commands()
          &runConvertCommand},
         {"export-dbc", QT_TRANSLATE_NOOP("Cli", "Write the function library as a DBC file"),
          &runExportDbcCommand},
+        {"report",
+         QT_TRANSLATE_NOOP("Cli", "Write the report of a service job as HTML and PDF"),
+         &runReportCommand},
     };
     return list;
 }

@@ -1,7 +1,7 @@
 #include "cli/inventorycommand.h"
 
 #include "cli/clicommand.h"
-#include "cli/inventory.h"
+#include "job/inventory.h"
 #include "cli/recordingsource.h"
 
 #include <QCommandLineParser>

@@ -3,6 +3,7 @@
 #include "can/recordingreader.h"
 #include "can/recordingwriter.h"
 #include "cli/clicommand.h"
+#include "job/servicejob.h"
 #include "descriptions/candevicefactory.h"
 #include "model/candevice.h"
 #include "model/devicedispatcher.h"
@@ -13,6 +14,7 @@
 #include "clirun.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -145,6 +147,13 @@ void tst_Commands::arguments_data()
                                     "junk\n"
                                     "(1622547830.200000) can0 18FEF100#0102030405060708\n");
     const QString truck = truckLog();
+    QString jobError;
+    const std::unique_ptr<ServiceJob> job = ServiceJob::create(m_dir.filePath(QStringLiteral("jobs")), {}, &jobError);
+    QVERIFY2(job, qPrintable(jobError));
+    const QString jobDir = job->dir();
+    const QString brokenJob = m_dir.filePath(QStringLiteral("brokenjob"));
+    QVERIFY(QDir().mkpath(brokenJob));
+    writeFile(QStringLiteral("brokenjob/job.json"), "{\"format\":");
     // A run that ends with the exit code and prints only the error; one that succeeds.
     auto fails = [](const char *name, const QStringList &arguments, int code, const QString &err) {
         QTest::newRow(name) << arguments << code << QString() << err;
@@ -226,6 +235,15 @@ void tst_Commands::arguments_data()
     fails("convert to missing folder",
           {"convert", truck, "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.blf"))}, 1,
           "Cannot write");
+    runs("report help", {"report", "--help"}, "--page", "");
+    runs("report listed", {"--help"}, "report", "");
+    fails("report without job folder", {"report"}, 2, "expected one job folder");
+    fails("report of a folder without a job", {"report", m_dir.path()}, 1, "is not a service job");
+    fails("report of a damaged job", {"report", brokenJob}, 1, "job.json is damaged");
+    fails("report page size", {"report", "--page", "a5", jobDir}, 2, "unknown page size \"a5\"");
+    fails("report unknown extension", {"report", jobDir, "-o", "x.txt"}, 2, "use .html or .pdf");
+    runs("report as HTML", {"report", jobDir, "-o", m_dir.filePath(QStringLiteral("r.html"))},
+         "Wrote", "");
     fails("output in missing folder",
           {"decode", "-o", m_dir.filePath(QStringLiteral("no/such/dir/x.csv")), truck}, 1,
           "Cannot write");

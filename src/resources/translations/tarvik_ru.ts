@@ -1699,84 +1699,6 @@ Options:
         <translation>Показать идентификацию, калибровки и коды каждого блока</translation>
     </message>
     <message>
-        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
-        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
-    </message>
-    <message>
-        <source>yes</source>
-        <translation>да</translation>
-    </message>
-    <message>
-        <source>no</source>
-        <translation>нет</translation>
-    </message>
-    <message>
-        <source>SPN %1%2 FMI %3 (%4) OC %5</source>
-        <translation>SPN %1%2 FMI %3 (%4) OC %5</translation>
-    </message>
-    <message>
-        <source>No J1939 units in the recording.
-</source>
-        <translation>В записи нет блоков J1939.
-</translation>
-    </message>
-    <message>
-        <source>not in the recording</source>
-        <translation>нет в записи</translation>
-    </message>
-    <message>
-        <source>Unit %1
-</source>
-        <translation>Блок %1
-</translation>
-    </message>
-    <message>
-        <source>  NAME: %1
-</source>
-        <translation>  NAME: %1
-</translation>
-    </message>
-    <message>
-        <source>ECU identification</source>
-        <translation>Идентификация блока</translation>
-    </message>
-    <message>
-        <source>Software identification</source>
-        <translation>Идентификация ПО</translation>
-    </message>
-    <message>
-        <source>Component identification</source>
-        <translation>Идентификация компонента</translation>
-    </message>
-    <message>
-        <source>VIN</source>
-        <translation>VIN</translation>
-    </message>
-    <message>
-        <source>  Calibrations: %1
-</source>
-        <translation>  Калибровки: %1
-</translation>
-    </message>
-    <message>
-        <source>    CAL ID %1  CVN %2
-</source>
-        <translation>    CAL ID %1  CVN %2
-</translation>
-    </message>
-    <message>
-        <source>Active codes (DM1)</source>
-        <translation>Активные коды (DM1)</translation>
-    </message>
-    <message>
-        <source>Previously active codes (DM2)</source>
-        <translation>Ранее активные коды (DM2)</translation>
-    </message>
-    <message>
-        <source>none</source>
-        <translation>нет</translation>
-    </message>
-    <message>
         <source>Lists what every unit (source address) of a recording says about itself: the NAME of its address claim with its fields, ECU identification, software identification, component identification (make, model, serial number, unit number), vehicle identification number (VIN), calibrations with their verification numbers (DM19), and active (DM1) and previously active (DM2) trouble codes with their failure modes in words. Messages count whether they came in one frame, as a broadcast (BAM) or in a connection (RTS/CTS) to any address; the last of each is shown, &quot;not in the recording&quot; where none came.</source>
         <translation>Перечисляет, что каждый блок (адрес источника) записи сообщает о себе: NAME из заявки адреса с его полями, идентификацию блока, идентификацию ПО, идентификацию компонента (изготовитель, модель, серийный номер, номер блока), идентификационный номер машины (VIN), калибровки с их контрольными числами (DM19), а также активные (DM1) и ранее активные (DM2) коды неисправностей с видом отказа словами. Сообщения учитываются, пришли ли они одним кадром, рассылкой (BAM) или по соединению (RTS/CTS) на любой адрес; показывается последнее из каждых, «нет в записи», если их не было.</translation>
     </message>
@@ -1979,6 +1901,46 @@ Options:
     <message>
         <source>%1 frames stamped before the first one were written at its time</source>
         <translation>Кадров с меткой времени раньше первого кадра, записанных с его временем: %1</translation>
+    </message>
+    <message>
+        <source>Write the report of a service job as HTML and PDF</source>
+        <translation>Составить отчёт о сервисной работе в HTML и PDF</translation>
+    </message>
+    <message>
+        <source>Writes the report of a service job folder: the job&apos;s header, the inventory as found and as left with the differences marked, the trouble codes, fault snapshots, every change made, acceptance tests, bus health and the raw recording&apos;s files. Without -o it writes JOBDIR/report.html and JOBDIR/report.pdf; with -o the file named, HTML or PDF by its extension.</source>
+        <translation>Составляет отчёт по папке сервисной работы: заголовок работы, состав шины до и после с отмеченными различиями, коды неисправностей, снимки неисправностей, все сделанные изменения, приёмочные испытания, состояние шины и файлы необработанной записи. Без -o записывает JOBDIR/report.html и JOBDIR/report.pdf; с -o — указанный файл, HTML или PDF по расширению.</translation>
+    </message>
+    <message>
+        <source>The service job folder</source>
+        <translation>Папка сервисной работы</translation>
+    </message>
+    <message>
+        <source>The file to write (.html or .pdf)</source>
+        <translation>Записываемый файл (.html или .pdf)</translation>
+    </message>
+    <message>
+        <source>The PDF&apos;s page size: a4 (the default) or letter</source>
+        <translation>Размер страницы PDF: a4 (по умолчанию) или letter</translation>
+    </message>
+    <message>
+        <source>SIZE</source>
+        <translation>РАЗМЕР</translation>
+    </message>
+    <message>
+        <source>expected one job folder</source>
+        <translation>ожидается одна папка работы</translation>
+    </message>
+    <message>
+        <source>unknown page size &quot;%1&quot;; use a4 or letter</source>
+        <translation>неизвестный размер страницы &quot;%1&quot;; укажите a4 или letter</translation>
+    </message>
+    <message>
+        <source>cannot tell the format from the name %1; use .html or .pdf</source>
+        <translation>по имени %1 нельзя определить формат; укажите .html или .pdf</translation>
+    </message>
+    <message>
+        <source>Wrote %1</source>
+        <translation>Записан %1</translation>
     </message>
 </context>
 <context>
@@ -5439,6 +5401,189 @@ Options:
     </message>
 </context>
 <context>
+    <name>Inventory</name>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>SPN %1%2 FMI %3 (%4) OC %5</source>
+        <translation>SPN %1%2 FMI %3 (%4) OC %5</translation>
+    </message>
+    <message>
+        <source>No J1939 units in the recording.
+</source>
+        <translation>В записи нет блоков J1939.
+</translation>
+    </message>
+    <message>
+        <source>not in the recording</source>
+        <translation>нет в записи</translation>
+    </message>
+    <message>
+        <source>Unit %1
+</source>
+        <translation>Блок %1
+</translation>
+    </message>
+    <message>
+        <source>  NAME: %1
+</source>
+        <translation>  NAME: %1
+</translation>
+    </message>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация блока</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
+    </message>
+    <message>
+        <source>Component identification</source>
+        <translation>Идентификация компонента</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>  Calibrations: %1
+</source>
+        <translation>  Калибровки: %1
+</translation>
+    </message>
+    <message>
+        <source>    CAL ID %1  CVN %2
+</source>
+        <translation>    CAL ID %1  CVN %2
+</translation>
+    </message>
+    <message>
+        <source>Active codes (DM1)</source>
+        <translation>Активные коды (DM1)</translation>
+    </message>
+    <message>
+        <source>Previously active codes (DM2)</source>
+        <translation>Ранее активные коды (DM2)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
+        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
+    </message>
+</context>
+<context>
+    <name>InventoryComparison</name>
+    <message>
+        <source>not received</source>
+        <translation>не получено</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>same</source>
+        <translation>без изменений</translation>
+    </message>
+    <message>
+        <source>changed</source>
+        <translation>изменено</translation>
+    </message>
+    <message>
+        <source>added</source>
+        <translation>добавлено</translation>
+    </message>
+    <message>
+        <source>removed</source>
+        <translation>удалено</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>стёрт</translation>
+    </message>
+    <message>
+        <source>still active</source>
+        <translation>всё ещё активен</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>новый</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>ECU</source>
+        <translation>Блок управления</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ПО</translation>
+    </message>
+    <message>
+        <source>Component</source>
+        <translation>Компонент</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>CAL ID %1</source>
+        <translation>CAL ID %1</translation>
+    </message>
+    <message>
+        <source>Active codes</source>
+        <translation>Активные коды</translation>
+    </message>
+    <message>
+        <source>Active %1</source>
+        <translation>Активен %1</translation>
+    </message>
+    <message>
+        <source>Previously active codes</source>
+        <translation>Ранее активные коды</translation>
+    </message>
+    <message>
+        <source>Previously active %1</source>
+        <translation>Ранее активен %1</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 (%3) OC %4</source>
+        <translation>SPN %1 FMI %2 (%3) OC %4</translation>
+    </message>
+</context>
+<context>
+    <name>InventoryRecord</name>
+    <message>
+        <source>Unit 0x%1</source>
+        <translation>Блок 0x%1</translation>
+    </message>
+    <message>
+        <source>the units are not a list</source>
+        <translation>блоки не являются списком</translation>
+    </message>
+    <message>
+        <source>a unit without a valid address</source>
+        <translation>блок без допустимого адреса</translation>
+    </message>
+</context>
+<context>
     <name>J1939</name>
     <message>
         <source>Basic Joystick Message 1</source>
@@ -5582,6 +5727,304 @@ Options:
     <message>
         <source>On-board data logger</source>
         <translation>Бортовой регистратор данных</translation>
+    </message>
+</context>
+<context>
+    <name>JobJson</name>
+    <message>
+        <source>%1 is damaged: %2</source>
+        <translation>%1 повреждён: %2</translation>
+    </message>
+    <message>
+        <source>%1 at byte %2</source>
+        <translation>%1 в байте %2</translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation>не объект JSON</translation>
+    </message>
+    <message>
+        <source>no format version</source>
+        <translation>нет версии формата</translation>
+    </message>
+    <message>
+        <source>This job was written by a newer Tarvik (format %1)</source>
+        <translation>Эта работа записана более новой версией Tarvik (формат %1)</translation>
+    </message>
+</context>
+<context>
+    <name>JobReport</name>
+    <message>
+        <source>Service job report</source>
+        <translation>Отчёт о сервисной работе</translation>
+    </message>
+    <message>
+        <source>A PDF can only be made by a graphical application</source>
+        <translation>PDF может создать только графическое приложение</translation>
+    </message>
+    <message>
+        <source>The PDF could not be made</source>
+        <translation>Не удалось создать PDF</translation>
+    </message>
+    <message>
+        <source>Memory written</source>
+        <translation>Запись в память</translation>
+    </message>
+    <message>
+        <source>Memory read</source>
+        <translation>Чтение памяти</translation>
+    </message>
+    <message>
+        <source>Program replaced</source>
+        <translation>Замена программы</translation>
+    </message>
+    <message>
+        <source>Tune variable written</source>
+        <translation>Запись настроечной переменной</translation>
+    </message>
+    <message>
+        <source>Tune variable read</source>
+        <translation>Чтение настроечной переменной</translation>
+    </message>
+    <message>
+        <source>Codes cleared</source>
+        <translation>Стирание кодов</translation>
+    </message>
+    <message>
+        <source>Broadcasts suspended</source>
+        <translation>Приостановка рассылок</translation>
+    </message>
+    <message>
+        <source>Acceptance test</source>
+        <translation>Приёмочное испытание</translation>
+    </message>
+    <message>
+        <source>Unit stood in for</source>
+        <translation>Замещение блока</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Заметка</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>выполнено</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>сбой</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>отменено</translation>
+    </message>
+    <message>
+        <source>Job not finished</source>
+        <translation>Работа не завершена</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Серийный номер</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>Order</source>
+        <translation>Заказ</translation>
+    </message>
+    <message>
+        <source>Engineer</source>
+        <translation>Инженер</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Примечания</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>Начало</translation>
+    </message>
+    <message>
+        <source>Finished</source>
+        <translation>Завершение</translation>
+    </message>
+    <message>
+        <source>not yet</source>
+        <translation>ещё нет</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>Подключение</translation>
+    </message>
+    <message>
+        <source>Requests sent to the bus</source>
+        <translation>Запросы в шину</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no, started on a recording</source>
+        <translation>нет, работа начата на записи</translation>
+    </message>
+    <message>
+        <source>As found and as left</source>
+        <translation>Состояние до и после</translation>
+    </message>
+    <message>
+        <source>No inventory was taken.</source>
+        <translation>Опись блоков не снималась.</translation>
+    </message>
+    <message>
+        <source>The inventory as found was not taken.</source>
+        <translation>Опись блоков до работы не снималась.</translation>
+    </message>
+    <message>
+        <source>The inventory as left was not taken yet.</source>
+        <translation>Опись блоков после работы ещё не снята.</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>What</source>
+        <translation>Что</translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation>До</translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation>После</translation>
+    </message>
+    <message>
+        <source>Difference</source>
+        <translation>Различие</translation>
+    </message>
+    <message>
+        <source>Cannot read %1</source>
+        <translation>Не удалось прочитать %1</translation>
+    </message>
+    <message>
+        <source>Fault snapshots</source>
+        <translation>Снимки неисправностей</translation>
+    </message>
+    <message>
+        <source>No active codes changed during the job.</source>
+        <translation>Активные коды за время работы не менялись.</translation>
+    </message>
+    <message>
+        <source>%1: %2 (0x%3)</source>
+        <translation>%1: %2 (0x%3)</translation>
+    </message>
+    <message>
+        <source>Frames recorded: %1</source>
+        <translation>Записано кадров: %1</translation>
+    </message>
+    <message>
+        <source>Plot of the parameters</source>
+        <translation>График параметров</translation>
+    </message>
+    <message>
+        <source>Frames: %1</source>
+        <translation>Кадры: %1</translation>
+    </message>
+    <message>
+        <source>Parameters: %1</source>
+        <translation>Параметры: %1</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Изменение</translation>
+    </message>
+    <message>
+        <source>Summary</source>
+        <translation>Описание</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Итог</translation>
+    </message>
+    <message>
+        <source>Files:</source>
+        <translation>Файлы:</translation>
+    </message>
+    <message>
+        <source>Changes made</source>
+        <translation>Сделанные изменения</translation>
+    </message>
+    <message>
+        <source>The program changed nothing on the machine.</source>
+        <translation>Программа ничего не меняла на машине.</translation>
+    </message>
+    <message>
+        <source>Acceptance tests</source>
+        <translation>Приёмочные испытания</translation>
+    </message>
+    <message>
+        <source>No acceptance test was run.</source>
+        <translation>Приёмочные испытания не проводились.</translation>
+    </message>
+    <message>
+        <source>Bus health</source>
+        <translation>Состояние шины</translation>
+    </message>
+    <message>
+        <source>Measured when the job is finished.</source>
+        <translation>Измеряется при завершении работы.</translation>
+    </message>
+    <message>
+        <source>Bus load, mean</source>
+        <translation>Загрузка шины, средняя</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>Bus load, highest</source>
+        <translation>Загрузка шины, наибольшая</translation>
+    </message>
+    <message>
+        <source>Frames</source>
+        <translation>Кадры</translation>
+    </message>
+    <message>
+        <source>Transport sessions aborted</source>
+        <translation>Прерванные транспортные сеансы</translation>
+    </message>
+    <message>
+        <source>Silent units</source>
+        <translation>Замолкшие блоки</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Raw recording</source>
+        <translation>Необработанная запись</translation>
+    </message>
+    <message>
+        <source>No frames were recorded.</source>
+        <translation>Кадры не записывались.</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Размер</translation>
     </message>
 </context>
 <context>
@@ -6681,6 +7124,17 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>RawRecorder</name>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>RecordCommand</name>
     <message>
         <source>Writes every frame from an adapter to a candump log.</source>
@@ -7437,6 +7891,37 @@ Use %1 ms?</source>
     <message>
         <source>The tune variable is no longer in the scheme</source>
         <translation>Переменной настройки больше нет в схеме</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceJob</name>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удалось прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Cannot make a job folder in %1</source>
+        <translation>Не удалось создать папку работы в %1</translation>
+    </message>
+    <message>
+        <source>Cannot make the folders of %1</source>
+        <translation>Не удалось создать папки работы %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a service job: it has no %2</source>
+        <translation>%1 не является сервисной работой: нет файла %2</translation>
+    </message>
+    <message>
+        <source>not a Tarvik service job</source>
+        <translation>не сервисная работа Tarvik</translation>
+    </message>
+    <message>
+        <source>the entries are not a list</source>
+        <translation>записи не являются списком</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,5 @@
-#include "cli/inventory.h"
+#include "job/inventory.h"
 
-#include "cli/cli.h"
 #include "descriptions/spnnames.h"
 #include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/fmitexts.h"
@@ -77,7 +76,7 @@ void Inventory::finish(qint64 endUs)
 QString Inventory::nameText(quint64 name)
 {
     using A = AddressClaimFunction;
-    return Cli::tr("0x%1: identity number %2, manufacturer code %3, ECU instance %4, function "
+    return tr("0x%1: identity number %2, manufacturer code %3, ECU instance %4, function "
                    "instance %5, function %6, vehicle system %7, vehicle system instance %8, "
                    "industry group %9, arbitrary address capable %10")
         .arg(hex(quint32(name >> 32), 8) + hex(quint32(name), 8))
@@ -89,50 +88,63 @@ QString Inventory::nameText(quint64 name)
         .arg(A::field(name, A::VehicleSystem))
         .arg(A::field(name, A::VehicleSystemInstance))
         .arg(A::field(name, A::IndustryGroup))
-        .arg(A::field(name, A::ArbitraryAddressCapable) ? Cli::tr("yes") : Cli::tr("no"));
+        .arg(A::field(name, A::ArbitraryAddressCapable) ? tr("yes") : tr("no"));
+}
+
+QVector<Inventory::Code> Inventory::codes(const QByteArray &data)
+{
+    QVector<Code> list;
+    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
+    for (int at = LampBytes; at + DtcBytes <= data.size(); at += DtcBytes) {
+        Code code;
+        code.spn = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
+        code.fmi = b[at + 2] & 0x1F;
+        code.oc = b[at + 3] & 0x7F;
+        // SPN 0 with FMI 0 stands for "no code"; all ones is padding.
+        const bool none = code.spn == 0 && code.fmi == 0;
+        const bool padding = b[at] == 0xFF && b[at + 1] == 0xFF && b[at + 2] == 0xFF;
+        if (!none && !padding)
+            list << code;
+    }
+    return list;
+}
+
+QString Inventory::codeLine(const Code &code)
+{
+    const QString name = SpnNames::name(code.spn);
+    return tr("SPN %1%2 FMI %3 (%4) OC %5")
+        .arg(QString::number(code.spn),
+             name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name),
+             QString::number(code.fmi), FmiTexts::englishText(code.fmi),
+             QString::number(code.oc));
 }
 
 QStringList Inventory::codeLines(const QByteArray &data)
 {
     QStringList lines;
-    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
-    for (int at = LampBytes; at + DtcBytes <= data.size(); at += DtcBytes) {
-        const quint32 spn
-            = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
-        const quint32 fmi = b[at + 2] & 0x1F;
-        const quint32 oc = b[at + 3] & 0x7F;
-        // SPN 0 with FMI 0 stands for "no code"; all ones is padding.
-        const bool none = spn == 0 && fmi == 0;
-        const bool padding = b[at] == 0xFF && b[at + 1] == 0xFF && b[at + 2] == 0xFF;
-        if (none || padding)
-            continue;
-        const QString name = SpnNames::name(spn);
-        lines << Cli::tr("SPN %1%2 FMI %3 (%4) OC %5")
-                     .arg(QString::number(spn),
-                          name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name),
-                          QString::number(fmi), FmiTexts::englishText(fmi), QString::number(oc));
-    }
+    for (const Code &code : codes(data))
+        lines << codeLine(code);
     return lines;
 }
 
 QString Inventory::report() const
 {
     if (m_units.isEmpty())
-        return Cli::tr("No J1939 units in the recording.\n");
-    const QString missing = Cli::tr("not in the recording");
+        return tr("No J1939 units in the recording.\n");
+    const QString missing = tr("not in the recording");
     QString text;
     for (auto it = m_units.cbegin(); it != m_units.cend(); ++it) {
         const Unit &u = *it;
-        text += Cli::tr("Unit %1\n").arg(hex(it.key(), 2));
-        text += Cli::tr("  NAME: %1\n").arg(u.hasName ? nameText(u.name) : missing);
+        text += tr("Unit %1\n").arg(hex(it.key(), 2));
+        text += tr("  NAME: %1\n").arg(u.hasName ? nameText(u.name) : missing);
         const struct
         {
             quint32 pgn;
             QString label;
-        } lines[] = {{Codec::PgnEcu, Cli::tr("ECU identification")},
-                     {Codec::PgnSoftware, Cli::tr("Software identification")},
-                     {Codec::PgnComponent, Cli::tr("Component identification")},
-                     {Codec::PgnVehicle, Cli::tr("VIN")}};
+        } lines[] = {{Codec::PgnEcu, tr("ECU identification")},
+                     {Codec::PgnSoftware, tr("Software identification")},
+                     {Codec::PgnComponent, tr("Component identification")},
+                     {Codec::PgnVehicle, tr("VIN")}};
         for (const auto &line : lines) {
             const auto found = u.messages.constFind(line.pgn);
             text += QStringLiteral("  %1: %2\n")
@@ -142,20 +154,20 @@ QString Inventory::report() const
         }
         const auto dm19 = u.messages.constFind(Codec::PgnDm19);
         if (dm19 == u.messages.cend()) {
-            text += Cli::tr("  Calibrations: %1\n").arg(missing);
+            text += tr("  Calibrations: %1\n").arg(missing);
         } else {
             const Codec::Calibrations list = Codec::calibrations(*dm19);
-            text += Cli::tr("  Calibrations: %1\n").arg(list.size());
+            text += tr("  Calibrations: %1\n").arg(list.size());
             for (const Codec::Calibration &c : list)
-                text += Cli::tr("    CAL ID %1  CVN %2\n")
+                text += tr("    CAL ID %1  CVN %2\n")
                             .arg(Codec::printable(c.calId), Codec::cvnText(c.cvn));
         }
         const struct
         {
             quint32 pgn;
             QString label;
-        } codes[] = {{PgnDm1, Cli::tr("Active codes (DM1)")},
-                     {PgnDm2, Cli::tr("Previously active codes (DM2)")}};
+        } codes[] = {{PgnDm1, tr("Active codes (DM1)")},
+                     {PgnDm2, tr("Previously active codes (DM2)")}};
         for (const auto &kind : codes) {
             const auto found = u.messages.constFind(kind.pgn);
             if (found == u.messages.cend()) {
@@ -165,7 +177,7 @@ QString Inventory::report() const
             const QStringList list = codeLines(*found);
             text += QStringLiteral("  %1: %2\n")
                         .arg(kind.label,
-                             list.isEmpty() ? Cli::tr("none") : QString::number(list.size()));
+                             list.isEmpty() ? tr("none") : QString::number(list.size()));
             for (const QString &line : list)
                 text += QStringLiteral("    ") + line + QLatin1Char('\n');
         }

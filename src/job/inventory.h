@@ -3,8 +3,11 @@
 #include "model/transportmonitor.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMap>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 // What every unit (source address) of a recording says about itself: the NAME of its address
 // claim, its ECU, software, component and vehicle identification, its calibrations (DM19) and
@@ -12,6 +15,8 @@
 // single frame, a broadcast (BAM) or a connection (RTS/CTS) to anyone.
 class Inventory
 {
+    Q_DECLARE_TR_FUNCTIONS(Inventory)
+
 public:
     static constexpr quint32 PgnAddressClaim = 0xEE00;
     static constexpr quint32 PgnDm1 = 0xFECA;
@@ -32,8 +37,19 @@ public:
     const QMap<quint8, Unit> &units() const { return m_units; }
     QString report() const;
 
-    // The trouble codes of a DM1 or DM2 message, one line each with the failure mode in words.
+    // One trouble code of a DM1 or DM2 message.
+    struct Code
+    {
+        quint32 spn = 0;
+        quint32 fmi = 0;
+        quint32 oc = 0;
+        bool operator==(const Code &o) const { return spn == o.spn && fmi == o.fmi && oc == o.oc; }
+    };
+    // The trouble codes of a DM1 or DM2 message, without the "no code" entry and padding.
+    static QVector<Code> codes(const QByteArray &data);
+    // The same codes, one line each with the failure mode in words.
     static QStringList codeLines(const QByteArray &data);
+    static QString codeLine(const Code &code);
     static QString nameText(quint64 name);
 
 private:

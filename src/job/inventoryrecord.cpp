@@ -1,0 +1,214 @@
+#include "job/inventoryrecord.h"
+
+#include "diagnostics/identificationcodec.h"
+#include "job/jobjson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+
+namespace {
+
+namespace Codec = IdentificationCodec;
+
+constexpr quint32 MaxSpn = 0x7FFFF;
+constexpr quint32 MaxFmi = 31;
+constexpr quint32 MaxOc = 127;
+constexpr int MaxAddress = 255;
+
+QString summaryOf(const Inventory::Unit &unit, quint32 pgn)
+{
+    const auto found = unit.messages.constFind(pgn);
+    return found == unit.messages.cend() ? QString() : Codec::summary(pgn, *found);
+}
+
+QJsonArray codesJson(const QVector<InventoryRecord::Code> &codes)
+{
+    QJsonArray array;
+    for (const InventoryRecord::Code &c : codes)
+        array.append(QJsonObject{{QStringLiteral("spn"), qint64(c.spn)},
+                                 {QStringLiteral("fmi"), qint64(c.fmi)},
+                                 {QStringLiteral("oc"), qint64(c.oc)}});
+    return array;
+}
+
+// Codes with numbers out of their fields' range are dropped: no unit can have sent them.
+QVector<InventoryRecord::Code> codesFrom(const QJsonValue &value)
+{
+    QVector<InventoryRecord::Code> codes;
+    for (const QJsonValue &v : value.toArray()) {
+        const QJsonObject o = v.toObject();
+        const double spn = o.value(QLatin1String("spn")).toDouble(-1);
+        const double fmi = o.value(QLatin1String("fmi")).toDouble(-1);
+        const double oc = o.value(QLatin1String("oc")).toDouble(0);
+        if (spn < 0 || spn > MaxSpn || fmi < 0 || fmi > MaxFmi || oc < 0 || oc > MaxOc)
+            continue;
+        codes << InventoryRecord::Code{quint32(spn), quint32(fmi), quint32(oc)};
+    }
+    return codes;
+}
+
+} // namespace
+
+bool InventoryRecord::Unit::operator==(const Unit &o) const
+{
+    return address == o.address && label == o.label && name == o.name && ecu == o.ecu
+           && software == o.software && component == o.component && vin == o.vin
+           && calibrations == o.calibrations && active == o.active && previous == o.previous
+           && activeKnown == o.activeKnown && previousKnown == o.previousKnown
+           && values == o.values;
+}
+
+QString InventoryRecord::defaultLabel(int address)
+{
+    return tr("Unit 0x%1")
+        .arg(QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
+}
+
+InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
+                                               const QMap<quint8, QString> &labels,
+                                               const QDateTime &taken, bool requested)
+{
+    InventoryRecord record;
+    record.taken = taken.toUTC();
+    record.requested = requested;
+    const QMap<quint8, Inventory::Unit> &units = inventory.units();
+    for (auto it = units.cbegin(); it != units.cend(); ++it) {
+        const Inventory::Unit &in = *it;
+        Unit unit;
+        unit.address = it.key();
+        unit.label = labels.value(it.key());
+        if (unit.label.isEmpty())
+            unit.label = defaultLabel(it.key());
+        if (in.hasName)
+            unit.name = QStringLiteral("%1").arg(in.name, 16, 16, QLatin1Char('0')).toUpper();
+        unit.ecu = summaryOf(in, Codec::PgnEcu);
+        unit.software = summaryOf(in, Codec::PgnSoftware);
+        unit.component = summaryOf(in, Codec::PgnComponent);
+        unit.vin = summaryOf(in, Codec::PgnVehicle);
+        const auto dm19 = in.messages.constFind(Codec::PgnDm19);
+        if (dm19 != in.messages.cend()) {
+            for (const Codec::Calibration &c : Codec::calibrations(*dm19))
+                unit.calibrations << Calibration{Codec::printable(c.calId), Codec::cvnText(c.cvn)};
+        }
+        const auto dm1 = in.messages.constFind(Inventory::PgnDm1);
+        unit.activeKnown = dm1 != in.messages.cend();
+        if (unit.activeKnown)
+            unit.active = Inventory::codes(*dm1);
+        const auto dm2 = in.messages.constFind(Inventory::PgnDm2);
+        unit.previousKnown = dm2 != in.messages.cend();
+        if (unit.previousKnown)
+            unit.previous = Inventory::codes(*dm2);
+        record.units << unit;
+    }
+    return record;
+}
+
+const InventoryRecord::Unit *InventoryRecord::unit(int address) const
+{
+    for (const Unit &u : units) {
+        if (u.address == address)
+            return &u;
+    }
+    return nullptr;
+}
+
+QJsonObject InventoryRecord::toJson() const
+{
+    QJsonArray unitArray;
+    for (const Unit &u : units) {
+        QJsonArray calibrationArray;
+        for (const Calibration &c : u.calibrations)
+            calibrationArray.append(
+                QJsonObject{{QStringLiteral("calId"), c.calId}, {QStringLiteral("cvn"), c.cvn}});
+        QJsonArray valueArray;
+        for (const Value &v : u.values)
+            valueArray.append(
+                QJsonObject{{QStringLiteral("what"), v.what}, {QStringLiteral("value"), v.value}});
+        unitArray.append(QJsonObject{{QStringLiteral("address"), u.address},
+                                     {QStringLiteral("label"), u.label},
+                                     {QStringLiteral("name"), u.name},
+                                     {QStringLiteral("ecu"), u.ecu},
+                                     {QStringLiteral("software"), u.software},
+                                     {QStringLiteral("component"), u.component},
+                                     {QStringLiteral("vin"), u.vin},
+                                     {QStringLiteral("calibrations"), calibrationArray},
+                                     {QStringLiteral("active"), codesJson(u.active)},
+                                     {QStringLiteral("previous"), codesJson(u.previous)},
+                                     {QStringLiteral("activeKnown"), u.activeKnown},
+                                     {QStringLiteral("previousKnown"), u.previousKnown},
+                                     {QStringLiteral("values"), valueArray}});
+    }
+    return QJsonObject{{QStringLiteral("version"), Version},
+                       {QStringLiteral("taken"), JobJson::timeText(taken)},
+                       {QStringLiteral("requested"), requested},
+                       {QStringLiteral("units"), unitArray}};
+}
+
+QByteArray InventoryRecord::toBytes() const
+{
+    return QJsonDocument(toJson()).toJson(QJsonDocument::Indented);
+}
+
+bool InventoryRecord::fromBytes(const QByteArray &bytes, const QString &fileName,
+                                InventoryRecord *record, QString *error)
+{
+    QJsonObject object;
+    return JobJson::parseObject(bytes, fileName, &object, error)
+           && fromJson(object, fileName, record, error);
+}
+
+bool InventoryRecord::fromJson(const QJsonObject &object, const QString &fileName,
+                               InventoryRecord *record, QString *error)
+{
+    if (!JobJson::checkVersion(object, Version, fileName, error))
+        return false;
+    const QJsonValue unitsValue = object.value(QLatin1String("units"));
+    if (!unitsValue.isArray() && !unitsValue.isUndefined()) {
+        if (error)
+            *error = JobJson::damaged(fileName, tr("the units are not a list"));
+        return false;
+    }
+    InventoryRecord r;
+    r.taken = JobJson::parseTime(object.value(QLatin1String("taken")).toString());
+    r.requested = object.value(QLatin1String("requested")).toBool();
+    for (const QJsonValue &v : unitsValue.toArray()) {
+        const QJsonObject o = v.toObject();
+        const double address = o.value(QLatin1String("address")).toDouble(-1);
+        if (!v.isObject() || address < 0 || address > MaxAddress) {
+            if (error)
+                *error = JobJson::damaged(fileName, tr("a unit without a valid address"));
+            return false;
+        }
+        Unit u;
+        u.address = int(address);
+        u.label = o.value(QLatin1String("label")).toString();
+        if (u.label.isEmpty())
+            u.label = defaultLabel(u.address);
+        u.name = o.value(QLatin1String("name")).toString();
+        u.ecu = o.value(QLatin1String("ecu")).toString();
+        u.software = o.value(QLatin1String("software")).toString();
+        u.component = o.value(QLatin1String("component")).toString();
+        u.vin = o.value(QLatin1String("vin")).toString();
+        for (const QJsonValue &c : o.value(QLatin1String("calibrations")).toArray()) {
+            const QJsonObject co = c.toObject();
+            u.calibrations << Calibration{co.value(QLatin1String("calId")).toString(),
+                                          co.value(QLatin1String("cvn")).toString()};
+        }
+        u.active = codesFrom(o.value(QLatin1String("active")));
+        u.previous = codesFrom(o.value(QLatin1String("previous")));
+        u.activeKnown = o.value(QLatin1String("activeKnown")).toBool();
+        u.previousKnown = o.value(QLatin1String("previousKnown")).toBool();
+        for (const QJsonValue &c : o.value(QLatin1String("values")).toArray()) {
+            const QJsonObject vo = c.toObject();
+            u.values << Value{vo.value(QLatin1String("what")).toString(),
+                              vo.value(QLatin1String("value")).toString()};
+        }
+        r.units << u;
+    }
+    std::stable_sort(r.units.begin(), r.units.end(),
+                     [](const Unit &a, const Unit &b) { return a.address < b.address; });
+    *record = r;
+    return true;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "job/inventory.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+#include <QVector>
+
+// What a service job keeps of an inventory of the bus ("as found", "as left"): per unit its
+// NAME, identification texts, calibrations, trouble codes and the values the engineer read or
+// wrote. Plain values; written to and read from the job's JSON files.
+struct InventoryRecord
+{
+    Q_DECLARE_TR_FUNCTIONS(InventoryRecord)
+
+public:
+    static constexpr int Version = 1;
+
+    using Code = Inventory::Code;
+    struct Calibration
+    {
+        QString calId;
+        QString cvn; // "0x1234ABCD" or "n/a"
+        bool operator==(const Calibration &o) const { return calId == o.calId && cvn == o.cvn; }
+    };
+    struct Value
+    {
+        QString what;
+        QString value;
+        bool operator==(const Value &o) const { return what == o.what && value == o.value; }
+    };
+    struct Unit
+    {
+        int address = 0;
+        QString label;
+        QString name; // 16 hex digits, empty when no address claim came
+        QString ecu;  // identification texts, empty when not received
+        QString software;
+        QString component;
+        QString vin;
+        QVector<Calibration> calibrations;
+        QVector<Code> active;
+        QVector<Code> previous;
+        bool activeKnown = false; // false: no DM1 came
+        bool previousKnown = false;
+        QVector<Value> values;
+        bool operator==(const Unit &o) const;
+        bool operator!=(const Unit &o) const { return !(*this == o); }
+    };
+
+    QDateTime taken;
+    bool requested = false;
+    QVector<Unit> units; // by address
+
+    bool operator==(const InventoryRecord &o) const
+    {
+        return taken == o.taken && requested == o.requested && units == o.units;
+    }
+    bool operator!=(const InventoryRecord &o) const { return !(*this == o); }
+
+    // Units without a label of their own are called "Unit 0x1C".
+    static InventoryRecord fromInventory(const Inventory &inventory,
+                                         const QMap<quint8, QString> &labels = {},
+                                         const QDateTime &taken = QDateTime::currentDateTimeUtc(),
+                                         bool requested = false);
+    static QString defaultLabel(int address);
+
+    const Unit *unit(int address) const;
+
+    QJsonObject toJson() const;
+    QByteArray toBytes() const;
+    // False with a message naming `fileName` for a damaged text or a newer format.
+    static bool fromBytes(const QByteArray &bytes, const QString &fileName, InventoryRecord *record,
+                          QString *error);
+    static bool fromJson(const QJsonObject &object, const QString &fileName,
+                         InventoryRecord *record, QString *error);
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QMap>
+#include <QPageSize>
+#include <QString>
+
+// The report of a service job folder: one self-contained HTML file (inline style, images as
+// data: URIs) and a PDF of the same content, in the program's current language. Reads the
+// folder only; any thread for html(), the GUI thread (a QGuiApplication) for the PDF.
+class JobReport
+{
+    Q_DECLARE_TR_FUNCTIONS(JobReport)
+
+public:
+    static QString html(const QString &jobDir, QString *error);
+    static bool writeHtml(const QString &jobDir, const QString &path, QString *error);
+    static bool writePdf(const QString &jobDir, const QString &path, QPageSize::PageSizeId page,
+                         QString *error);
+
+    // The report with its images apart: `<img src="NAME">` names a key of `images` (PNG bytes).
+    struct Content
+    {
+        QString html;
+        QMap<QString, QByteArray> images;
+    };
+    static bool build(const QString &jobDir, Content *content, QString *error);
+    static QByteArray pdf(const Content &content, QPageSize::PageSizeId page);
+};

@@ -1,0 +1,279 @@
+#include "app/language.h"
+#include "job/jobreport.h"
+#include "job/rawrecorder.h"
+#include "job/servicejob.h"
+#include "support/testenvironment.h"
+
+#include "jobfixtures.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace JobFixtures;
+
+namespace {
+
+QByteArray plotPng()
+{
+    QImage image(64, 24, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int x = 0; x < 64; ++x)
+        image.setPixel(x, 12 + (x % 7) - 3, qRgb(0, 0, 200));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+bool writeText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The table row of the report that holds `text`.
+QString rowWith(const QString &html, const QString &text)
+{
+    const int at = html.indexOf(text);
+    if (at < 0)
+        return QString();
+    const int start = html.lastIndexOf(QLatin1String("<tr"), at);
+    const int end = html.indexOf(QLatin1String("</tr>"), at);
+    return start < 0 || end < 0 ? QString() : html.mid(start, end - start);
+}
+
+int pageObjects(const QByteArray &pdf)
+{
+    // Page objects, not the page tree ("/Type /Pages").
+    const QByteArray page("/Type /Page");
+    int count = 0;
+    for (int at = pdf.indexOf(page); at >= 0; at = pdf.indexOf(page, at + 1)) {
+        if (pdf.mid(at + page.size(), 1) != "s")
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class tst_JobReport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void htmlShowsTheVisit();
+    void openJobMarked_data();
+    void openJobMarked();
+    void pdfPages_data();
+    void pdfPages();
+    void consoleProgramWritesBoth();
+    void damagedJobNamed();
+
+private:
+    QString m_job;
+    QTemporaryDir m_dir;
+    QByteArray m_png;
+};
+
+void tst_JobReport::initTestCase()
+{
+    TestEnvironment::init();
+    QVERIFY(m_dir.isValid());
+    QString error;
+    ServiceJob::Header header{QStringLiteral("SN4711"), QStringLiteral("VIN<1>"),
+                              QStringLiteral("Заказ 118"), QStringLiteral("Jürgen"),
+                              QStringLiteral("Leak & noise")};
+    ServiceJob::Setup setup;
+    setup.connection = QStringLiteral("Demo bus (built in)");
+    std::unique_ptr<ServiceJob> job = ServiceJob::create(m_dir.path(), header, &error, setup);
+    QVERIFY2(job, qPrintable(error));
+    const InventoryRecord found = record({engine(), controller()});
+    InventoryRecord left = found;
+    left.units[0].calibrations[0].cvn = QStringLiteral("0x55AA55AA");
+    left.units[0].active.removeFirst(); // SPN 110 FMI 0 cleared
+    QVERIFY(job->setAsFound(found, &error));
+    QVERIFY(job->setAsLeft(left, &error));
+    ServiceJournal::Entry clearing;
+    clearing.kind = ServiceJournal::CodeClearing;
+    clearing.unit = QStringLiteral("Engine #1 (0x00)");
+    clearing.summary = QStringLiteral("Active codes cleared on Engine #1");
+    clearing.details = QStringList{QStringLiteral("before: SPN 110 FMI 0")};
+    QVERIFY(job->appendChange(clearing, &error));
+    ServiceJournal::Entry test;
+    test.kind = ServiceJournal::AcceptanceTest;
+    test.summary = QStringLiteral("Boom support test passed");
+    test.outcome = ServiceJournal::Outcome::Failed;
+    test.files = QStringList{QStringLiteral("tests/boom.txt")};
+    QVERIFY(job->appendChange(test, &error));
+
+    m_png = plotPng();
+    const QString snapDir = QDir(job->snapshotsDir()).filePath(QStringLiteral("001-0x00-spn110"));
+    QVERIFY(QDir().mkpath(snapDir));
+    QVERIFY(writeText(QDir(snapDir).filePath(QStringLiteral("plot.png")), m_png));
+    QVERIFY(writeText(QDir(job->snapshotsDir()).filePath(QStringLiteral("index.json")),
+                      R"({"version":1,"snapshots":[{"id":1,"time":"2026-12-07T14:15:00Z","timeUs":1,
+            "unit":0,"unitName":"Engine #1","change":"SPN 110 FMI 0 appeared",
+            "appeared":[{"spn":110,"fmi":0,"oc":1}],"gone":[],"countChanged":[],"codes":[],
+            "fromUs":0,"toUs":2,"frames":1234,"dir":"001-0x00-spn110"},
+           {"id":2,"unit":1,"unitName":"Escape","change":"x","dir":"../.."}]})"));
+    RawRecorder raw(job->rawDir());
+    TimedFrame frame;
+    frame.timeUs = 1733580723000000LL;
+    frame.message.id = 0x18FECA00;
+    frame.message.extended = true;
+    QVERIFY(raw.take({frame}));
+    raw.close();
+    m_job = job->dir();
+}
+
+void tst_JobReport::htmlShowsTheVisit()
+{
+    QString error;
+    const QString html = JobReport::html(m_job, &error);
+    QVERIFY2(!html.isEmpty(), qPrintable(error));
+    // Differences marked in words and colour, in the row of what changed.
+    const QString cvn = rowWith(html, QStringLiteral("CAL ID CAL-ENGINE-01"));
+    QVERIFY2(cvn.contains(QLatin1String("0x1234ABCD")) && cvn.contains(QLatin1String("0x55AA55AA")),
+             qPrintable(cvn));
+    QVERIFY2(cvn.contains(QLatin1String(">changed<")) && cvn.contains(QLatin1String("bgcolor")),
+             qPrintable(cvn));
+    const QString cleared = rowWith(html, QStringLiteral("Active SPN 110 FMI 0"));
+    QVERIFY2(cleared.contains(QLatin1String("cleared")), qPrintable(cleared));
+    const QString still = rowWith(html, QStringLiteral("Active SPN 100 FMI 18"));
+    QVERIFY2(still.contains(QLatin1String("still active"))
+                 && !still.contains(QLatin1String("bgcolor")),
+             qPrintable(still));
+    const QString boot = rowWith(html, QStringLiteral("CAL ID BOOT"));
+    QVERIFY2(!boot.isEmpty() && !boot.contains(QLatin1String("changed")), qPrintable(boot));
+    // Header texts escaped, changes and the acceptance test listed.
+    QVERIFY(html.contains(QLatin1String("VIN&lt;1&gt;")));
+    QVERIFY(html.contains(QLatin1String("Leak &amp; noise")));
+    QVERIFY(html.contains(QStringLiteral("Заказ 118")));
+    QVERIFY(html.contains(QLatin1String("Active codes cleared on Engine #1")));
+    QCOMPARE(html.count(QLatin1String("Boom support test passed")), 2);
+    QVERIFY(html.contains(QLatin1String("tests/boom.txt")));
+    // The snapshot's plot inline; the index entry pointing out of the folder gets no files.
+    QVERIFY(html.contains(QLatin1String("data:image/png;base64,")
+                          + QString::fromLatin1(m_png.toBase64())));
+    QVERIFY(html.contains(QLatin1String("SPN 110 FMI 0 appeared")));
+    QVERIFY(html.contains(QDir::toNativeSeparators(
+        QDir(m_job).filePath(QStringLiteral("snapshots/001-0x00-spn110/frames.log")))));
+    QVERIFY(!html.contains(QLatin1String("../..")));
+    QVERIFY(html.contains(
+        QDir::toNativeSeparators(QDir(m_job).filePath(QStringLiteral("raw/part-0001.log")))));
+    // Self-contained: no file is referenced for display.
+    QVERIFY(!html.contains(QLatin1String("src=\"snapshot")));
+    QVERIFY(!html.contains(QLatin1String("<link")));
+}
+
+void tst_JobReport::openJobMarked_data()
+{
+    QTest::addColumn<bool>("finish");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("openMark");
+    QTest::newRow("open") << false << "en" << "Job not finished";
+    QTest::newRow("finished") << true << "en" << "Job not finished";
+    QTest::newRow("open, in Russian") << false << "ru" << "Работа не завершена";
+}
+
+void tst_JobReport::openJobMarked()
+{
+    QFETCH(bool, finish);
+    QFETCH(QString, language);
+    QFETCH(QString, openMark);
+    // The report speaks the program's language: the translators live as long as `owner`.
+    QObject owner;
+    QVERIFY(Language::install(language, &owner));
+    QTemporaryDir dir;
+    QString error;
+    std::unique_ptr<ServiceJob> job = ServiceJob::create(dir.path(), {}, &error);
+    QVERIFY2(job, qPrintable(error));
+    ServiceJob::Health health;
+    health.loadMeanPercent = 12.5;
+    health.silentUnits = QStringList{QStringLiteral("0x21")};
+    if (finish)
+        QVERIFY(job->finish(health, &error));
+    const QString html = JobReport::html(job->dir(), &error);
+    QVERIFY2(!html.isEmpty(), qPrintable(error));
+    QCOMPARE(html.contains(openMark), !finish);
+    QCOMPARE(html.contains(QLatin1String("0x21")), finish);
+    QCOMPARE(html.contains(QLatin1String("No inventory was taken.")), language == "en");
+}
+
+void tst_JobReport::pdfPages_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("mediaBox");
+    QTest::newRow("A4") << int(QPageSize::A4) << "595 842";
+    QTest::newRow("Letter") << int(QPageSize::Letter) << "612 792";
+}
+
+void tst_JobReport::pdfPages()
+{
+    QFETCH(int, page);
+    QFETCH(QString, mediaBox);
+    const QString path = m_dir.filePath(QStringLiteral("report-%1.pdf").arg(page));
+    QString error;
+    QVERIFY2(JobReport::writePdf(m_job, path, QPageSize::PageSizeId(page), &error),
+             qPrintable(error));
+    const QByteArray pdf = readAll(path);
+    QVERIFY(pdf.startsWith("%PDF"));
+    QVERIFY(pageObjects(pdf) >= 1);
+    const QRegularExpression box(QStringLiteral("/MediaBox \\[0 0 ([\\d.]+) ([\\d.]+)\\]"));
+    // Latin-1 of every byte: QString::fromLatin1 would stop at the first zero byte.
+    QString text;
+    for (const char c : pdf)
+        text += QChar(uchar(c));
+    const QRegularExpressionMatch m = box.match(text);
+    QVERIFY(m.hasMatch());
+    QCOMPARE(QStringLiteral("%1 %2")
+                 .arg(qRound(m.captured(1).toDouble()))
+                 .arg(qRound(m.captured(2).toDouble())),
+             mediaBox);
+}
+
+void tst_JobReport::consoleProgramWritesBoth()
+{
+    for (const QString &name : {QStringLiteral("report.html"), QStringLiteral("report.pdf")})
+        QFile::remove(QDir(m_job).filePath(name));
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No platform named: the program picks the offscreen one itself.
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(TARVIK_CLI_EXECUTABLE), {QStringLiteral("report"), m_job});
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    QVERIFY(readAll(QDir(m_job).filePath(QStringLiteral("report.pdf"))).startsWith("%PDF"));
+    QVERIFY(readAll(QDir(m_job).filePath(QStringLiteral("report.html"))).contains("CAL-ENGINE-01"));
+}
+
+void tst_JobReport::damagedJobNamed()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeText(dir.filePath(QStringLiteral("job.json")), "{\"format\":"));
+    QString error;
+    QVERIFY(JobReport::html(dir.path(), &error).isEmpty());
+    QVERIFY2(error.contains(QLatin1String("job.json is damaged")), qPrintable(error));
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    QVERIFY(!JobReport::writePdf(dir.path(), pdf, QPageSize::A4, &error));
+    QVERIFY(!QFile::exists(pdf));
+}
+
+QTEST_MAIN(tst_JobReport)
+#include "tst_jobreport.moc"
