@@ -10,15 +10,26 @@
 #include "model/units.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 int runTarvikCli(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The snapshots' plots have texts, which need the fonts of a QGuiApplication; it opens no
+    // window, and off Windows the offscreen platform needs no display.
+    const bool paints = argc > 1 && qstrcmp(argv[1], "snapshots") == 0;
+#ifndef Q_OS_WIN
+    if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    std::unique_ptr<QCoreApplication> application(paints ? new QGuiApplication(argc, argv)
+                                                         : new QCoreApplication(argc, argv));
+    QCoreApplication &app = *application;
     // Developer messages stay quiet unless asked for (QT_LOGGING_RULES="default.debug=true").
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));

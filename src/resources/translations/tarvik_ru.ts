@@ -1980,6 +1980,62 @@ Options:
         <source>%1 frames stamped before the first one were written at its time</source>
         <translation>Кадров с меткой времени раньше первого кадра, записанных с его временем: %1</translation>
     </message>
+    <message>
+        <source>Write the fault snapshots of a recording&apos;s code changes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1  %2 s  %3: %4 (%5 frames%6)</source>
+        <translation>%1  %2 с  %3: %4 (кадров: %5%6)</translation>
+    </message>
+    <message>
+        <source>, incomplete</source>
+        <translation>, неполный</translation>
+    </message>
+    <message>
+        <source>Finds every change of a unit&apos;s active trouble codes (DM1) in a recording and writes a fault snapshot of each, as a service job keeps them: the frames from before the change to after it, the unit&apos;s decoded parameters over the same time and a small plot, in DIR/snapshots.</source>
+        <translation>Находит в записи каждое изменение активных кодов неисправностей (DM1) блока и записывает снимок каждого, как их хранит сервисное задание: кадры от момента до изменения до момента после него, декодированные параметры блока за то же время и небольшой график, в DIR/snapshots.</translation>
+    </message>
+    <message>
+        <source>The folder to write the snapshots into (required)</source>
+        <translation>Папка для снимков (обязательно)</translation>
+    </message>
+    <message>
+        <source>DIR</source>
+        <translation>ПАПКА</translation>
+    </message>
+    <message>
+        <source>Seconds kept before each change (default 10)</source>
+        <translation>Секунд до каждого изменения (по умолчанию 10)</translation>
+    </message>
+    <message>
+        <source>Seconds kept after each change (default 5)</source>
+        <translation>Секунд после каждого изменения (по умолчанию 5)</translation>
+    </message>
+    <message>
+        <source>-o DIR is missing</source>
+        <translation>не указан -o ПАПКА</translation>
+    </message>
+    <message>
+        <source>--before and --after must be a number of seconds from 0 to %1</source>
+        <translation>--before и --after должны быть числом секунд от 0 до %1</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 (OC %3)</source>
+        <translation>SPN %1 FMI %2 (OC %3)</translation>
+    </message>
+    <message>
+        <source>%1 had active codes from its first DM1: %2</source>
+        <translation>У блока %1 активные коды были уже в первом DM1: %2</translation>
+    </message>
+    <message>
+        <source>%1 more changes made no snapshot: the limit is %2</source>
+        <translation>Ещё %1 изменений без снимка: предел %2</translation>
+    </message>
+    <message>
+        <source>%1 snapshots written to %2</source>
+        <translation>Снимков записано: %1, в %2</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
@@ -7463,6 +7519,48 @@ Use %1 ms?</source>
     <message>
         <source>Outputs</source>
         <translation>Выходы</translation>
+    </message>
+</context>
+<context>
+    <name>SnapshotPlot</name>
+    <message>
+        <source>time, s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No decoded parameters</source>
+        <translation>Нет декодированных параметров</translation>
+    </message>
+</context>
+<context>
+    <name>SnapshotWriter</name>
+    <message>
+        <source>Unit 0x%1</source>
+        <translation>Блок 0x%1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: %2</source>
+        <translation>%1 повреждён: %2</translation>
+    </message>
+    <message>
+        <source>no list of snapshots</source>
+        <translation>нет списка снимков</translation>
+    </message>
+    <message>
+        <source>This job was written by a newer Tarvik (format %1)</source>
+        <translation>Это задание записано более новой версией Tarvik (формат %1)</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
     </message>
 </context>
 <context>
