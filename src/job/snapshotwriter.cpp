@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -42,6 +43,16 @@ quint32 leadingSpn(const Snapshot &s)
 QString hexByte(quint8 value)
 {
     return QString::number(value, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+}
+
+// Whole numbers as such; a value a 32-bit float holds with its seven digits, so 219.2 decoded
+// into a float reads 219.2 and not 219.199996948; any other with fifteen.
+QByteArray numberText(double v)
+{
+    if (std::abs(v) < 1e15 && v == std::trunc(v))
+        return QByteArray::number(qint64(v));
+    const bool isFloat = std::abs(v) < std::numeric_limits<float>::max() && double(float(v)) == v;
+    return QByteArray::number(v, 'g', isFloat ? 7 : 15);
 }
 
 void appendCsvField(QByteArray *line, const QString &text)
@@ -116,7 +127,7 @@ QByteArray SnapshotWriter::csv(const Snapshot &snapshot, const ParameterSamples 
             out += ',';
             const double v = samples.value(row, c);
             if (std::isfinite(v))
-                out += QByteArray::number(v, 'g', 12);
+                out += numberText(v);
         }
         out += '\n';
     }

@@ -79,8 +79,8 @@ void tst_SnapshotCollector::windowHoldsItsFrames_data()
         << 30 * Second + 500 << 2 * Second << Second << qint64(500);
     QTest::newRow("window starts before the traffic")
         << 3 * Second << 10 * Second << 5 * Second << qint64(2000);
-    QTest::newRow("nothing after the change") << 20 * Second << 4 * Second << qint64(0)
-                                              << qint64(250);
+    QTest::newRow("nothing after the change")
+        << 20 * Second << 4 * Second << qint64(0) << qint64(250);
     QTest::newRow("busy bus") << 40 * Second << 10 * Second << 5 * Second << qint64(125);
 }
 

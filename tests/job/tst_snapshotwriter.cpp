@@ -40,12 +40,15 @@ Snapshot snapshotAt(qint64 timeUs)
 ParameterSamples samplesAround(qint64 timeUs)
 {
     ParameterSamples p;
-    p.names = QStringList{"Engine speed", "Oil, pressure", "Gear"};
-    p.units = QStringList{"rpm", "kPa", ""};
+    p.names = QStringList{"Engine speed", "Oil, pressure", "Gear", "Coolant"};
+    p.units = QStringList{"rpm", "kPa", "", "°C"};
     for (int i = -2; i <= 1; ++i) {
         p.timesUs << timeUs + i * Second;
         p.values << 1500 + 10 * i << (i == 0 ? std::numeric_limits<double>::quiet_NaN() : 250.5)
-                 << 3;
+                 << 3
+                 << (i < 0    ? double(219.2f)
+                     : i == 0 ? 0.1
+                              : -40.03125);
     }
     return p;
 }
@@ -103,12 +106,14 @@ void tst_SnapshotWriter::writesTheFolder()
         QCOMPARE(reader.frames().at(i).message.toString(), s.frames.at(i).message.toString());
     }
 
-    QCOMPARE(readAll(folder.filePath(QStringLiteral("parameters.csv"))),
-             QByteArray("time_s,Engine speed [rpm],\"Oil, pressure [kPa]\",Gear\n"
-                        "-2.000,1480,250.5,3\n"
-                        "-1.000,1490,250.5,3\n"
-                        "0.000,1500,,3\n"
-                        "1.000,1510,250.5,3\n"));
+    QCOMPARE(
+        readAll(folder.filePath(QStringLiteral("parameters.csv"))),
+        QString::fromUtf8("time_s,Engine speed [rpm],\"Oil, pressure [kPa]\",Gear,Coolant [°C]\n"
+                          "-2.000,1480,250.5,3,219.2\n"
+                          "-1.000,1490,250.5,3,219.2\n"
+                          "0.000,1500,,3,0.1\n"
+                          "1.000,1510,250.5,3,-40.03125\n")
+            .toUtf8());
 
     const QImage plot(folder.filePath(QStringLiteral("plot.png")));
     QCOMPARE(plot.size(), QSize(640, 240));
@@ -264,7 +269,7 @@ void tst_SnapshotWriter::plottedColumns()
             p.values << (c < 4 ? 1.0 : c == 4 ? none : double(row * c));
     }
     QCOMPARE(SnapshotPlot::plottedColumns(p), (QVector<int>{5, 6, 7, 8, 9, 10, 11, 0}));
-    QCOMPARE(SnapshotPlot::plottedColumns(samplesAround(0)), (QVector<int>{0, 1, 2}));
+    QCOMPARE(SnapshotPlot::plottedColumns(samplesAround(0)), (QVector<int>{0, 3, 1, 2}));
 }
 
 QTEST_MAIN(tst_SnapshotWriter)

@@ -1982,7 +1982,7 @@ Options:
     </message>
     <message>
         <source>Write the fault snapshots of a recording&apos;s code changes</source>
-        <translation type="unfinished"></translation>
+        <translation>Записать снимки неисправностей для изменений кодов в записи</translation>
     </message>
     <message>
         <source>%1  %2 s  %3: %4 (%5 frames%6)</source>
@@ -7525,7 +7525,7 @@ Use %1 ms?</source>
     <name>SnapshotPlot</name>
     <message>
         <source>time, s</source>
-        <translation type="unfinished"></translation>
+        <translation>время, с</translation>
     </message>
     <message>
         <source>No decoded parameters</source>
