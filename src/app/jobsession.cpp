@@ -489,7 +489,12 @@ void JobSession::sample()
         QStringList names;
         QStringList units;
         QVector<double> values;
-        for (const AbstractDisplayableItem *function : unit->children()) {
+        // The tree's nodes, not the unit's children: the window's copy of the list, which the
+        // bus thread does not change underneath.
+        for (AbstractSchemeTreeItem *child : node->childNodes()) {
+            const AbstractDisplayableItem *function = child->displayable();
+            if (!function)
+                continue;
             for (const ZxParameter *p : function->parameters()) {
                 if (p->isHidden())
                     continue;

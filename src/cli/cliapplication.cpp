@@ -21,10 +21,13 @@
 
 int runTarvikCli(int argc, char **argv)
 {
-    // A report's PDF needs fonts and a paint engine, so that one command runs as a graphical
-    // application. Where the default platform needs a display server (X11, Wayland) it runs
-    // offscreen unless a platform was asked for; Windows always has its own.
-    const bool graphical = argc > 1 && std::strcmp(argv[1], "report") == 0;
+    // A report's PDF and the snapshots' plots need fonts and a paint engine, so those commands
+    // run as a graphical application (opening no window). Where the default platform needs a
+    // display server (X11, Wayland) it runs offscreen unless a platform was asked for; Windows
+    // always has its own.
+    const bool graphical = argc > 1
+                           && (std::strcmp(argv[1], "report") == 0
+                               || std::strcmp(argv[1], "snapshots") == 0);
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     if (graphical && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

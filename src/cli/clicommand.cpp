@@ -8,6 +8,7 @@
 #include "cli/inventorycommand.h"
 #include "cli/recordcommand.h"
 #include "cli/reportcommand.h"
+#include "cli/snapshotscommand.h"
 #include "cli/statscommand.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,9 @@ const QList<Entry> &commands()
          &runLearnCommand},
         {"check", QT_TRANSLATE_NOOP("Cli", "Check a recording against an expected scheme"),
          &runCheckCommand},
+        {"snapshots",
+         QT_TRANSLATE_NOOP("Cli", "Write the fault snapshots of a recording's code changes"),
+         &runSnapshotsCommand},
         {"convert",
          QT_TRANSLATE_NOOP("Cli", "Convert a recording to candump, ASC, TRC, BLF, pcapng or pcap"),
          &runConvertCommand},

@@ -100,7 +100,9 @@ void JobBusTap::take(const QVector<CanMessage> &frames)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         takeLocked(frames, nowUsLocked());
-        ready = m_snapshots.hasCompleted();
+        // Once until they are taken, not with every batch.
+        ready = m_snapshots.hasCompleted() && !m_readySignalled;
+        m_readySignalled = m_readySignalled || ready;
     }
     if (ready)
         emit snapshotsReady();
@@ -178,6 +180,7 @@ QVector<Snapshot> JobBusTap::takeSnapshots(bool finishing)
         m_snapshots.finish();
     else
         m_snapshots.advance(nowUsLocked());
+    m_readySignalled = false;
     return m_snapshots.takeCompleted();
 }
 

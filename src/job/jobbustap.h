@@ -82,6 +82,7 @@ private:
     qint64 nowUsLocked() const;
 
     mutable std::mutex m_mutex;
+    bool m_readySignalled = false; // snapshotsReady went out and its snapshots wait
     QPointer<AbstractCanHandler> m_handler;
     QMetaObject::Connection m_received;
     QMetaObject::Connection m_sent;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
@@ -36,6 +37,10 @@ ServiceJobActions::ServiceJobActions(MainWindow *window)
 {
     setObjectName(QStringLiteral("serviceJobActions"));
     m_session->setSchemeModel(window->schemeModel());
+    // Letter where the engineer's locale uses it, A4 everywhere else.
+    m_session->setPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem
+                               ? QPageSize::Letter
+                               : QPageSize::A4);
     m_new->setObjectName(QStringLiteral("actionNewServiceJob"));
     m_new->setStatusTip(tr("Starts a service job: the inventory as found, the record of the "
                            "visit, the inventory as left and a report"));

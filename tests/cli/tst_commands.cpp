@@ -172,6 +172,18 @@ void tst_Commands::arguments_data()
     fails("inventory missing", {"inventory", missing}, 1, "Cannot read " + missing);
     fails("inventory no frames", {"inventory", junk}, 1, "holds no CAN frames");
     fails("decode without recording", {"decode"}, 2, "expected one recording");
+    runs("snapshots help", {"snapshots", "--help"}, "--before", "");
+    runs("snapshots listed", {"--help"}, "snapshots", "");
+    fails("snapshots without output", {"snapshots", truck}, 2, "-o DIR is missing");
+    fails("snapshots without recording", {"snapshots", "-o", m_dir.path()}, 2,
+          "expected one recording");
+    fails("snapshots before not a number", {"snapshots", "--before", "x", "-o", m_dir.path(), truck},
+          2, "--before and --after must be a number of seconds");
+    fails("snapshots after negative", {"snapshots", "--after", "-1", "-o", m_dir.path(), truck}, 2,
+          "--before and --after must be a number of seconds");
+    fails("snapshots missing", {"snapshots", "-o", m_dir.path(), missing}, 1,
+          "Cannot read " + missing);
+    fails("snapshots no frames", {"snapshots", "-o", m_dir.path(), junk}, 1, "holds no CAN frames");
     fails("faults two recordings", {"faults", truck, truck}, 2, "expected one recording");
     fails("unknown option", {"decode", "--fast", truck}, 2, "Unknown option 'fast'");
     fails("period not a number", {"decode", "--period", "x", truck}, 2,

@@ -936,6 +936,26 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>Target %1: %2</source>
         <translation>Блок %1: %2</translation>
     </message>
+    <message numerus="yes">
+        <source>File: %1 (%n byte(s))</source>
+        <translation>
+            <numerusform>Файл: %1 (%n байт)</numerusform>
+            <numerusform>Файл: %1 (%n байта)</numerusform>
+            <numerusform>Файл: %1 (%n байт)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Result: %1</source>
+        <translation>Результат: %1</translation>
+    </message>
+    <message>
+        <source>Flash log line: %1</source>
+        <translation>Строка журнала прошивки: %1</translation>
+    </message>
+    <message>
+        <source>Flashing %1: %2</source>
+        <translation>Прошивка %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>CanFlashingFunctionV1SchemeTreeItem</name>
@@ -1941,6 +1961,62 @@ Options:
     <message>
         <source>Wrote %1</source>
         <translation>Записан %1</translation>
+    </message>
+    <message>
+        <source>Write the fault snapshots of a recording&apos;s code changes</source>
+        <translation>Записать снимки неисправностей для изменений кодов в записи</translation>
+    </message>
+    <message>
+        <source>%1  %2 s  %3: %4 (%5 frames%6)</source>
+        <translation>%1  %2 с  %3: %4 (кадров: %5%6)</translation>
+    </message>
+    <message>
+        <source>, incomplete</source>
+        <translation>, неполный</translation>
+    </message>
+    <message>
+        <source>Finds every change of a unit&apos;s active trouble codes (DM1) in a recording and writes a fault snapshot of each, as a service job keeps them: the frames from before the change to after it, the unit&apos;s decoded parameters over the same time and a small plot, in DIR/snapshots.</source>
+        <translation>Находит в записи каждое изменение активных кодов неисправностей (DM1) блока и записывает снимок каждого, как их хранит сервисное задание: кадры от момента до изменения до момента после него, декодированные параметры блока за то же время и небольшой график, в DIR/snapshots.</translation>
+    </message>
+    <message>
+        <source>The folder to write the snapshots into (required)</source>
+        <translation>Папка для снимков (обязательно)</translation>
+    </message>
+    <message>
+        <source>DIR</source>
+        <translation>ПАПКА</translation>
+    </message>
+    <message>
+        <source>Seconds kept before each change (default 10)</source>
+        <translation>Секунд до каждого изменения (по умолчанию 10)</translation>
+    </message>
+    <message>
+        <source>Seconds kept after each change (default 5)</source>
+        <translation>Секунд после каждого изменения (по умолчанию 5)</translation>
+    </message>
+    <message>
+        <source>-o DIR is missing</source>
+        <translation>не указан -o ПАПКА</translation>
+    </message>
+    <message>
+        <source>--before and --after must be a number of seconds from 0 to %1</source>
+        <translation>--before и --after должны быть числом секунд от 0 до %1</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 (OC %3)</source>
+        <translation>SPN %1 FMI %2 (OC %3)</translation>
+    </message>
+    <message>
+        <source>%1 had active codes from its first DM1: %2</source>
+        <translation>У блока %1 активные коды были уже в первом DM1: %2</translation>
+    </message>
+    <message>
+        <source>%1 more changes made no snapshot: the limit is %2</source>
+        <translation>Ещё %1 изменений без снимка: предел %2</translation>
+    </message>
+    <message>
+        <source>%1 snapshots written to %2</source>
+        <translation>Снимков записано: %1, в %2</translation>
     </message>
 </context>
 <context>
@@ -4466,6 +4542,14 @@ Options:
         <source>Input %1: no input state to check</source>
         <translation>Вход %1: нет состояния входа для проверки</translation>
     </message>
+    <message>
+        <source>Acceptance test finished: %1</source>
+        <translation>Приёмочный тест завершён: %1</translation>
+    </message>
+    <message>
+        <source>Acceptance test stopped: %1</source>
+        <translation>Приёмочный тест остановлен: %1</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTestDialog</name>
@@ -4563,6 +4647,10 @@ Options:
     <message>
         <source>The report&apos;s CSV and text would both be %1</source>
         <translation>CSV и текст отчёта оба оказались бы файлом %1</translation>
+    </message>
+    <message>
+        <source>Acceptance test report saved: %1</source>
+        <translation>Отчёт приёмочного теста сохранён: %1</translation>
     </message>
 </context>
 <context>
@@ -6028,6 +6116,37 @@ Options:
     </message>
 </context>
 <context>
+    <name>JobSession</name>
+    <message>
+        <source>The job&apos;s raw recording stopped: %1</source>
+        <translation>Запись трафика задания остановлена: %1</translation>
+    </message>
+    <message>
+        <source>Cannot make the folders of %1</source>
+        <translation>Не удаётся создать папки задания %1</translation>
+    </message>
+    <message>
+        <source>Taking the inventory as left…</source>
+        <translation>Снимается опись в конечном состоянии…</translation>
+    </message>
+    <message>
+        <source>Taking the inventory of the bus…</source>
+        <translation>Снимается опись шины…</translation>
+    </message>
+    <message numerus="yes">
+        <source>Inventory: %n unit(s) found</source>
+        <translation>
+            <numerusform>Опись: найден %n блок</numerusform>
+            <numerusform>Опись: найдено %n блока</numerusform>
+            <numerusform>Опись: найдено %n блоков</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Fault snapshot %1: %2, %3</source>
+        <translation>Снимок неисправности %1: %2, %3</translation>
+    </message>
+</context>
+<context>
     <name>JoystickCompositeWidget</name>
     <message>
         <source>Flag 1</source>
@@ -6849,6 +6968,26 @@ Use %1 ms?</source>
     <message>
         <source>Unit %1</source>
         <translation>Блок %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Memory access: %n value(s) read</source>
+        <translation>
+            <numerusform>Доступ к памяти: прочитано %n значение</numerusform>
+            <numerusform>Доступ к памяти: прочитано %n значения</numerusform>
+            <numerusform>Доступ к памяти: прочитано %n значений</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>не прочитано</translation>
+    </message>
+    <message>
+        <source>Memory access: %1</source>
+        <translation>Доступ к памяти: %1</translation>
     </message>
 </context>
 <context>
@@ -7925,6 +8064,315 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>ServiceJobActions</name>
+    <message>
+        <source>New service job…</source>
+        <translation>Новое сервисное задание…</translation>
+    </message>
+    <message>
+        <source>Open service job…</source>
+        <translation>Открыть сервисное задание…</translation>
+    </message>
+    <message>
+        <source>Finish service job…</source>
+        <translation>Завершить сервисное задание…</translation>
+    </message>
+    <message>
+        <source>Starts a service job: the inventory as found, the record of the visit, the inventory as left and a report</source>
+        <translation>Начинает сервисное задание: опись в исходном состоянии, запись визита, опись в конечном состоянии и отчёт</translation>
+    </message>
+    <message>
+        <source>Takes the inventory as left, compares it with the one as found and writes the report</source>
+        <translation>Снимает опись в конечном состоянии, сравнивает её с исходной и пишет отчёт</translation>
+    </message>
+    <message>
+        <source>Job %1</source>
+        <translation>Задание %1</translation>
+    </message>
+    <message>
+        <source>New service job</source>
+        <translation>Новое сервисное задание</translation>
+    </message>
+    <message>
+        <source>The job %1 is open. It stays in its folder and can be opened again. Start a new job?</source>
+        <translation>Задание %1 открыто. Оно остаётся в своей папке, его можно открыть снова. Начать новое задание?</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Не удаётся создать папку %1</translation>
+    </message>
+    <message>
+        <source>Open service job</source>
+        <translation>Открыть сервисное задание</translation>
+    </message>
+    <message>
+        <source>Service job</source>
+        <translation>Сервисное задание</translation>
+    </message>
+    <message>
+        <source>The service job in %1 was left open. Go on with it?</source>
+        <translation>Сервисное задание в %1 осталось открытым. Продолжить его?</translation>
+    </message>
+    <message>
+        <source>Finish service job</source>
+        <translation>Завершить сервисное задание</translation>
+    </message>
+    <message>
+        <source>Finish the job %1? The inventory as left is taken now, compared with the one as found, and the report is written.</source>
+        <translation>Завершить задание %1? Сейчас будет снята опись в конечном состоянии, сравнена с исходной, и будет написан отчёт.</translation>
+    </message>
+    <message>
+        <source>Service job report</source>
+        <translation>Отчёт сервисного задания</translation>
+    </message>
+    <message>
+        <source>Report: %1</source>
+        <translation>Отчёт: %1</translation>
+    </message>
+    <message>
+        <source>Job finished; report written: %1</source>
+        <translation>Задание завершено; отчёт записан: %1</translation>
+    </message>
+    <message>
+        <source>Job %1 (finished)</source>
+        <translation>Задание %1 (завершено)</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceJobDialog</name>
+    <message>
+        <source>New service job</source>
+        <translation>Новое сервисное задание</translation>
+    </message>
+    <message>
+        <source>taken from the bus when a unit sends it</source>
+        <translation>берётся с шины, когда блок его передаёт</translation>
+    </message>
+    <message>
+        <source>machine serial number</source>
+        <translation>серийный номер машины</translation>
+    </message>
+    <message>
+        <source>…</source>
+        <translation>…</translation>
+    </message>
+    <message>
+        <source>Choose the folder the job folders go into</source>
+        <translation>Выберите папку, в которую попадают папки заданий</translation>
+    </message>
+    <message>
+        <source>Machine serial:</source>
+        <translation>Серийный номер машины:</translation>
+    </message>
+    <message>
+        <source>VIN:</source>
+        <translation>VIN:</translation>
+    </message>
+    <message>
+        <source>Order number:</source>
+        <translation>Номер заказа:</translation>
+    </message>
+    <message>
+        <source>Engineer:</source>
+        <translation>Инженер:</translation>
+    </message>
+    <message>
+        <source>Notes:</source>
+        <translation>Заметки:</translation>
+    </message>
+    <message>
+        <source>Jobs folder:</source>
+        <translation>Папка заданий:</translation>
+    </message>
+    <message>
+        <source>The job takes an inventory of the bus now and when it is finished, records the traffic, every change the program makes to the machine and the bus around each change of a unit&apos;s trouble codes, and writes a report.</source>
+        <translation>Задание снимает опись шины сейчас и при завершении, записывает трафик, каждое изменение, которое программа вносит в машину, и шину вокруг каждого изменения кодов неисправностей блока, и пишет отчёт.</translation>
+    </message>
+    <message>
+        <source>Start job</source>
+        <translation>Начать задание</translation>
+    </message>
+    <message>
+        <source>Jobs folder</source>
+        <translation>Папка заданий</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceJobDock</name>
+    <message>
+        <source>not received</source>
+        <translation>не получено</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2 OC %3</source>
+        <translation>SPN %1 FMI %2 OC %3</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>выполнено</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>не удалось</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>отменено</translation>
+    </message>
+    <message>
+        <source>Service job</source>
+        <translation>Сервисное задание</translation>
+    </message>
+    <message>
+        <source>Take inventory again</source>
+        <translation>Снять опись снова</translation>
+    </message>
+    <message>
+        <source>Listens and asks the units again; what it finds fills what the inventory as found missed</source>
+        <translation>Слушает и опрашивает блоки снова; найденное дополняет то, чего не хватало в исходной описи</translation>
+    </message>
+    <message>
+        <source>Finish job…</source>
+        <translation>Завершить задание…</translation>
+    </message>
+    <message>
+        <source>Open report</source>
+        <translation>Открыть отчёт</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Открыть папку</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Блок</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>ECU</source>
+        <translation>ЭБУ</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ПО</translation>
+    </message>
+    <message>
+        <source>Component</source>
+        <translation>Компонент</translation>
+    </message>
+    <message>
+        <source>VIN</source>
+        <translation>VIN</translation>
+    </message>
+    <message>
+        <source>Calibrations</source>
+        <translation>Калибровки</translation>
+    </message>
+    <message>
+        <source>Active codes</source>
+        <translation>Активные коды</translation>
+    </message>
+    <message>
+        <source>Previously active codes</source>
+        <translation>Ранее активные коды</translation>
+    </message>
+    <message>
+        <source>Values</source>
+        <translation>Значения</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Изменение</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Итог</translation>
+    </message>
+    <message>
+        <source>What</source>
+        <translation>Что</translation>
+    </message>
+    <message>
+        <source>#</source>
+        <translation>№</translation>
+    </message>
+    <message>
+        <source>Frames</source>
+        <translation>Кадры</translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation>Исходное состояние</translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation>Конечное состояние</translation>
+    </message>
+    <message>
+        <source>Difference</source>
+        <translation>Различие</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation>Изменения</translation>
+    </message>
+    <message>
+        <source>Fault snapshots</source>
+        <translation>Снимки неисправностей</translation>
+    </message>
+    <message>
+        <source>No service job. File ▸ New service job… starts one.</source>
+        <translation>Сервисного задания нет. Файл ▸ Новое сервисное задание… начинает его.</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;%1&lt;/b&gt; — %2</source>
+        <translation>&lt;b&gt;%1&lt;/b&gt; — %2</translation>
+    </message>
+    <message>
+        <source>finished %1</source>
+        <translation>завершено %1</translation>
+    </message>
+    <message>
+        <source>taking the inventory…</source>
+        <translation>снимается опись…</translation>
+    </message>
+    <message>
+        <source>open since %1</source>
+        <translation>открыто с %1</translation>
+    </message>
+    <message>
+        <source>serial %1</source>
+        <translation>серийный номер %1</translation>
+    </message>
+    <message>
+        <source>VIN %1</source>
+        <translation>VIN %1</translation>
+    </message>
+    <message>
+        <source>order %1</source>
+        <translation>заказ %1</translation>
+    </message>
+    <message>
+        <source>engineer %1</source>
+        <translation>инженер %1</translation>
+    </message>
+    <message>
+        <source>Folder: %1</source>
+        <translation>Папка: %1</translation>
+    </message>
+</context>
+<context>
     <name>SetValueTestAction</name>
     <message>
         <source>No valid value read, nothing written</source>
@@ -7951,6 +8399,48 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>SnapshotPlot</name>
+    <message>
+        <source>time, s</source>
+        <translation>время, с</translation>
+    </message>
+    <message>
+        <source>No decoded parameters</source>
+        <translation>Нет декодированных параметров</translation>
+    </message>
+</context>
+<context>
+    <name>SnapshotWriter</name>
+    <message>
+        <source>Unit 0x%1</source>
+        <translation>Блок 0x%1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: %2</source>
+        <translation>%1 повреждён: %2</translation>
+    </message>
+    <message>
+        <source>no list of snapshots</source>
+        <translation>нет списка снимков</translation>
+    </message>
+    <message>
+        <source>This job was written by a newer Tarvik (format %1)</source>
+        <translation>Это задание записано более новой версией Tarvik (формат %1)</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1</source>
+        <translation>Не удалось создать папку %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>SoftFunction</name>
     <message>
         <source>Software Identification</source>
@@ -7970,6 +8460,21 @@ Use %1 ms?</source>
     <message>
         <source>error</source>
         <translation>ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>StandInJournal</name>
+    <message>
+        <source>Standing in for %1</source>
+        <translation>Программа замещает %1</translation>
+    </message>
+    <message>
+        <source>No longer standing in for %1</source>
+        <translation>Программа больше не замещает %1</translation>
+    </message>
+    <message>
+        <source>From %1 to %2</source>
+        <translation>С %1 по %2</translation>
     </message>
 </context>
 <context>
@@ -8237,6 +8742,30 @@ Use %1 ms?</source>
     <message>
         <source>%1, unit 0x%2</source>
         <translation>%1, блок 0x%2</translation>
+    </message>
+    <message>
+        <source>Tune variable %1 read: %2</source>
+        <translation>Переменная настройки %1 прочитана: %2</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>не прочитано</translation>
+    </message>
+    <message>
+        <source>Tune variable %1 written: %2</source>
+        <translation>Переменная настройки %1 записана: %2</translation>
+    </message>
+    <message>
+        <source>Tune variable %1: the unit refused %2</source>
+        <translation>Переменная настройки %1: блок отклонил %2</translation>
+    </message>
+    <message>
+        <source>Tune variable %1: no answer to the write of %2</source>
+        <translation>Переменная настройки %1: нет ответа на запись %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 → %3</source>
+        <translation>%1: %2 → %3</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,158 @@
+#include "job/snapshotplot.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <limits>
+
+namespace SnapshotPlot {
+
+namespace {
+
+const QColor LineColors[MaxLines]
+    = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
+       QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
+       QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
+
+struct Range
+{
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    bool isEmpty() const { return low > high; }
+};
+
+Range rangeOf(const ParameterSamples &s, int column)
+{
+    Range r;
+    for (int row = 0; row < s.rowCount(); ++row) {
+        const double v = s.value(row, column);
+        if (!std::isfinite(v))
+            continue;
+        r.low = std::min(r.low, v);
+        r.high = std::max(r.high, v);
+    }
+    return r;
+}
+
+bool hasFonts()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+QString legendText(const ParameterSamples &s, int column)
+{
+    const QString unit = s.units.value(column);
+    return unit.isEmpty() ? s.names.at(column)
+                          : QStringLiteral("%1 [%2]").arg(s.names.at(column), unit);
+}
+
+} // namespace
+
+QSize defaultSize()
+{
+    return QSize(640, 240);
+}
+
+QVector<int> plottedColumns(const ParameterSamples &samples)
+{
+    QVector<int> varying;
+    QVector<int> constant;
+    for (int c = 0; c < samples.columnCount(); ++c) {
+        const Range r = rangeOf(samples, c);
+        if (r.isEmpty())
+            continue;
+        (r.low < r.high ? varying : constant).append(c);
+    }
+    QVector<int> chosen = varying + constant;
+    chosen.resize(std::min(int(chosen.size()), MaxLines));
+    return chosen;
+}
+
+QImage render(const ParameterSamples &samples, qint64 changeUs, qint64 fromUs, qint64 toUs,
+              QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    if (size.width() < 40 || size.height() < 40)
+        return image;
+    const bool text = hasFonts();
+    const QVector<int> columns = plottedColumns(samples);
+    const int legendHeight = text ? 14 * ((int(columns.size()) + 1) / 2) : 0;
+    const QRect area(40, 6 + legendHeight, size.width() - 50, size.height() - 28 - legendHeight);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0xc0, 0xc0, 0xc0));
+    p.drawRect(area);
+    const double spanUs = std::max<double>(1, double(toUs - fromUs));
+    const auto xOf
+        = [&](qint64 us) { return area.left() + double(us - fromUs) / spanUs * area.width(); };
+    // The axis: a tick per second, labelled every few.
+    const qint64 second = 1000000;
+    const qint64 firstTick = qint64(std::ceil(double(fromUs - changeUs) / second));
+    const qint64 lastTick = qint64(std::floor(double(toUs - changeUs) / second));
+    const qint64 labelEvery = std::max<qint64>(1, (lastTick - firstTick) / 8 + 1);
+    if (text) {
+        QFont font = p.font();
+        font.setPixelSize(10);
+        p.setFont(font);
+    }
+    for (qint64 t = firstTick; t <= lastTick && lastTick - firstTick < 10000; ++t) {
+        const double x = xOf(changeUs + t * second);
+        p.setPen(QColor(0x80, 0x80, 0x80));
+        p.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 4));
+        if (text && t % labelEvery == 0)
+            p.drawText(QRectF(x - 20, area.bottom() + 5, 40, 12), Qt::AlignCenter,
+                       QString::number(t));
+    }
+    if (text)
+        p.drawText(QRectF(area.right() - 60, area.bottom() + 12, 60, 12), Qt::AlignRight,
+                   QCoreApplication::translate("SnapshotPlot", "time, s"));
+    for (int i = 0; i < columns.size(); ++i) {
+        const int column = columns.at(i);
+        const Range r = rangeOf(samples, column);
+        const double height = r.high > r.low ? r.high - r.low : 1.0;
+        QPainterPath path;
+        bool drawing = false;
+        for (int row = 0; row < samples.rowCount(); ++row) {
+            const double v = samples.value(row, column);
+            if (!std::isfinite(v)) {
+                drawing = false; // a gap where the value was not available
+                continue;
+            }
+            const double level = r.high > r.low ? (v - r.low) / height : 0.5;
+            const QPointF point(xOf(samples.timesUs.at(row)),
+                                area.bottom() - 2 - level * (area.height() - 4));
+            if (drawing)
+                path.lineTo(point);
+            else
+                path.moveTo(point);
+            drawing = true;
+        }
+        p.setPen(QPen(LineColors[i], 1.5));
+        p.drawPath(path);
+        if (text) {
+            const QRectF cell(area.left() + (i % 2) * area.width() / 2.0, 4 + 14 * (i / 2),
+                              area.width() / 2.0, 12);
+            p.fillRect(QRectF(cell.left(), cell.top() + 4, 10, 4), LineColors[i]);
+            p.setPen(Qt::black);
+            p.drawText(cell.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                       p.fontMetrics().elidedText(legendText(samples, column), Qt::ElideRight,
+                                                  int(cell.width()) - 16));
+        }
+    }
+    // The change itself.
+    p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
+    const double x = xOf(changeUs);
+    p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+    if (text && columns.isEmpty()) {
+        p.setPen(QColor(0x80, 0x80, 0x80));
+        p.drawText(area, Qt::AlignCenter,
+                   QCoreApplication::translate("SnapshotPlot", "No decoded parameters"));
+    }
+    return image;
+}
+
+} // namespace SnapshotPlot

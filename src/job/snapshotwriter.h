@@ -1,0 +1,57 @@
+#pragma once
+
+#include "job/parameterring.h"
+#include "job/snapshotcollector.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QString>
+
+// Writes fault snapshots into a job's snapshots folder: each into a folder of its own
+// ("001-0x00-spn110" with frames.log, parameters.csv and plot.png), then its entry into
+// index.json, rewritten whole and atomically, so the index lists only snapshots written whole.
+// Numbers continue those the index holds. Any thread; one writer per folder at a time.
+class SnapshotWriter
+{
+    Q_DECLARE_TR_FUNCTIONS(SnapshotWriter)
+
+public:
+    static constexpr int FormatVersion = 1;
+
+    explicit SnapshotWriter(const QString &snapshotsDir);
+
+    // Maps the frames' clock to UTC for the entries' "time": the frame time `frameUs` was at
+    // `utc`. Without it, stamps from 1990 on are taken as microseconds since 1970 and earlier
+    // ones (a clock counting from an adapter's start) leave "time" empty.
+    void setClock(qint64 frameUs, const QDateTime &utc);
+
+    struct Written
+    {
+        int id = 0;
+        QString dir; // the folder's name inside the snapshots folder
+    };
+    // `unitName` empty: "Unit 0xSA".
+    bool write(const Snapshot &snapshot, const QString &unitName, const ParameterSamples &samples,
+               Written *written = nullptr);
+    QString errorString() const { return m_error; }
+    QString directory() const { return m_dir; }
+
+    static QString folderName(int id, const Snapshot &snapshot);
+    static QString unitText(quint8 source, const QString &name);
+    // parameters.csv: "time_s" and a column per parameter, seconds from the change.
+    static QByteArray csv(const Snapshot &snapshot, const ParameterSamples &samples);
+    // The entries of an index.json; a missing file has none. False with a message naming the
+    // file when it cannot be read, is damaged or is of a newer format.
+    static bool readIndex(const QString &path, QJsonArray *entries, QString *error);
+
+private:
+    QString timeText(qint64 timeUs) const;
+    bool fail(const QString &text);
+
+    QString m_dir;
+    bool m_hasClock = false;
+    qint64 m_clockFrameUs = 0;
+    QDateTime m_clockUtc;
+    QString m_error;
+};

@@ -1,0 +1,192 @@
+#include "app/builtins.h"
+#include "can/candumpreader.h"
+#include "can/recordingreader.h"
+#include "support/testenvironment.h"
+
+#include "clirun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The truck recording starts at 1622547830.084 and ends at 1622548016.205; it has no DM1.
+// The console prints times from the recording's first frame.
+constexpr double TruckStart = 1622547830.0;
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray line(double seconds, const char *rest)
+{
+    return QByteArray::number(TruckStart + seconds, 'f', 6).prepend('(') + ") can0 " + rest + '\n';
+}
+
+// DM1 traffic added to the truck recording, in time order with it:
+//   unit 0x00, single frames: no code at +1 s; SPN 110 FMI 0 at +20 s; gone at +22 s (the same
+//     window: joins the snapshot); SPN 110 FMI 0 again at +182 s (the recording ends 4.2 s
+//     later: cut short).
+//   unit 0x47, broadcasts: SPN 100 FMI 3 already in its first at +2 s (a baseline, no
+//     snapshot); at +60 s SPN 111 FMI 2 joins and SPN 100's count goes to 2.
+// So: three snapshots, units 0x00, 0x47, 0x00.
+QByteArray addedDm1()
+{
+    return line(1.0, "18FECA00#00FF00000000FFFF") + line(20.0, "18FECA00#04FF6E000001FFFF")
+           + line(22.0, "18FECA00#00FF00000000FFFF") + line(2.0, "1CECFF47#200A0002FFCAFE00")
+           + line(2.05, "1CEBFF47#0140FF64000301FF") + line(2.1, "1CEBFF47#02FFFFFFFFFFFFFF")
+           + line(60.0, "1CECFF47#200A0002FFCAFE00") + line(60.05, "1CEBFF47#0140FF640003026F")
+           + line(60.1, "1CEBFF47#02000201FFFFFFFF") + line(182.0, "18FECA00#04FF6E000001FFFF");
+}
+
+// The lines of a candump text sorted by their time stamps (stable for equal ones).
+QByteArray merged(const QByteArray &a, const QByteArray &b)
+{
+    QList<QByteArray> lines = (a + b).split('\n');
+    lines.removeAll(QByteArray());
+    std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &x, const QByteArray &y) {
+        return x.mid(1, x.indexOf(')') - 1).toDouble() < y.mid(1, y.indexOf(')') - 1).toDouble();
+    });
+    return lines.join('\n') + '\n';
+}
+
+QJsonArray indexOf(const QString &dir)
+{
+    const QByteArray json = readAll(dir + QStringLiteral("/snapshots/index.json"));
+    return QJsonDocument::fromJson(json).object().value(QStringLiteral("snapshots")).toArray();
+}
+
+} // namespace
+
+class tst_SnapshotsCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void recordings_data();
+    void recordings();
+    void snapshotFiles();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_spliced;
+};
+
+void tst_SnapshotsCommand::initTestCase()
+{
+    TestEnvironment::init();
+    registerBuiltIns();
+    QVERIFY(m_dir.isValid());
+    m_spliced = m_dir.filePath(QStringLiteral("truck-dm1.log"));
+    QFile f(m_spliced);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(merged(
+        readAll(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))),
+        addedDm1()));
+}
+
+void tst_SnapshotsCommand::recordings_data()
+{
+    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QStringList>("dirs");
+    QTest::addColumn<QStringList>("present");
+    // The demo recording: only unit 0x00 sends DM1 (by BAM, every second), always the same two
+    // codes (SPN 110 FMI 16 OC 3, SPN 100 FMI 18 OC 1), counted by reassembling its broadcasts
+    // from the candump text with a short script: a baseline, never a change.
+    QTest::newRow("demo recording: codes from the start, no change")
+        << QStringLiteral(":/demo/demo-bus.log") << QStringList{}
+        << QStringList{"Engine #1 had active codes from its first DM1: SPN 110 FMI 16",
+                       "0 snapshots written to"};
+    // The truck recording holds no DM1 at all (no PGN FECA in single frames or broadcasts).
+    QTest::newRow("truck: no DM1")
+        << TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))
+        << QStringList{} << QStringList{"0 snapshots written to"};
+    QTest::newRow("truck with DM1 traffic added")
+        << m_dir.filePath(QStringLiteral("truck-dm1.log"))
+        << QStringList{"001-0x00-spn110", "002-0x47-spn111", "003-0x00-spn110"}
+        << QStringList{"001-0x00-spn110  19.916 s  Engine #1: SPN 110 FMI 0 appeared; "
+                       "SPN 110 FMI 0 gone (",
+                       "002-0x47-spn111  60.016 s",
+                       "SPN 111 FMI 2 appeared; SPN 100 FMI 3 occurrence count 2",
+                       "frames, incomplete)",
+                       "had active codes from its first DM1: SPN 100 FMI 3",
+                       "3 snapshots written to"};
+}
+
+void tst_SnapshotsCommand::recordings()
+{
+    QFETCH(QString, recording);
+    QFETCH(QStringList, dirs);
+    QFETCH(QStringList, present);
+    QTemporaryDir out;
+    const CliRun r
+        = CliRun::run({QStringLiteral("snapshots"), recording, QStringLiteral("-o"), out.path()});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    for (const QString &text : present)
+        QVERIFY2(r.out.contains(text), qPrintable(text + QStringLiteral("\n---\n") + r.out));
+    QStringList written;
+    for (const QJsonValue &e : indexOf(out.path()))
+        written << e.toObject().value(QStringLiteral("dir")).toString();
+    QCOMPARE(written, dirs);
+}
+
+// A snapshot's frames are exactly the recording's in its window; its table has the unit's
+// decoded parameters every 100 ms around the change.
+void tst_SnapshotsCommand::snapshotFiles()
+{
+    QTemporaryDir out;
+    const CliRun r = CliRun::run({QStringLiteral("snapshots"), m_spliced, QStringLiteral("-o"),
+                                  out.path(), QStringLiteral("--before"), QStringLiteral("2.5"),
+                                  QStringLiteral("--after"), QStringLiteral("1")});
+    QCOMPARE(r.code, 0);
+    const QJsonArray index = indexOf(out.path());
+    // The shorter window leaves the change at +22 s out of the first: four snapshots.
+    QCOMPARE(index.size(), 4);
+    const QJsonObject first = index.at(0).toObject();
+    const qint64 changeUs = qint64(TruckStart + 20.0) * 1000000;
+    QCOMPARE(qint64(first.value(QStringLiteral("timeUs")).toDouble()), changeUs);
+    QCOMPARE(qint64(first.value(QStringLiteral("fromUs")).toDouble()), changeUs - 2500000);
+    QCOMPARE(qint64(first.value(QStringLiteral("toUs")).toDouble()), changeUs + 1000000);
+    QCOMPARE(first.value(QStringLiteral("unitName")).toString(), QStringLiteral("Engine #1"));
+    QCOMPARE(first.value(QStringLiteral("change")).toString(),
+             QStringLiteral("SPN 110 FMI 0 appeared"));
+
+    CandumpReader all;
+    all.parse(readAll(m_spliced));
+    QStringList expected;
+    for (const TimedFrame &f : all.frames()) {
+        if (f.timeUs >= changeUs - 2500000 && f.timeUs <= changeUs + 1000000)
+            expected << QString::number(f.timeUs) + f.message.toString();
+    }
+    const QString folder = out.path() + QStringLiteral("/snapshots/")
+                           + first.value(QStringLiteral("dir")).toString();
+    RecordingReader reader;
+    QVERIFY(reader.readFile(folder + QStringLiteral("/frames.log")));
+    QStringList got;
+    for (const TimedFrame &f : reader.frames())
+        got << QString::number(f.timeUs) + f.message.toString();
+    QCOMPARE(got, expected);
+    QCOMPARE(first.value(QStringLiteral("frames")).toInt(), expected.size());
+
+    const QList<QByteArray> csv = readAll(folder + QStringLiteral("/parameters.csv")).split('\n');
+    QVERIFY2(csv.constFirst().startsWith("time_s,"), csv.constFirst().constData());
+    QVERIFY2(csv.constFirst().contains("[rpm]"), csv.constFirst().constData());
+    // 100 ms samples from -2.5 s to +1 s: 36 rows and the header (and the last line break).
+    QCOMPARE(csv.size(), 38);
+    QVERIFY(csv.at(1).startsWith("-2.500,"));
+    QVERIFY(csv.at(36).startsWith("1.000,"));
+    QCOMPARE(QImage(folder + QStringLiteral("/plot.png")).size(), QSize(640, 240));
+}
+
+QTEST_MAIN(tst_SnapshotsCommand)
+#include "tst_snapshotscommand.moc"
