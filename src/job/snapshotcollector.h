@@ -59,7 +59,8 @@ public:
     // The clock reached `nowUs` (on the frames' clock) with no frame: a window that ended before
     // it is complete, though the bus went quiet.
     void advance(qint64 nowUs);
-    // Completes what is still collecting with the frames there are, marked cut short.
+    // Completes what is still collecting with the frames there are; a window the last frame did
+    // not reach is marked cut short.
     void finish();
 
     bool hasCompleted() const { return !m_completed.isEmpty(); }
