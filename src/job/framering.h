@@ -35,6 +35,13 @@ public:
     void setSpan(qint64 spanUs) { m_spanUs = spanUs; }
     // Empties the ring and sizes its storage anew.
     void reset(int maxFrames);
+    // Forgets the frames held (a clock that started again makes their stamps meaningless).
+    void clear()
+    {
+        m_first = 0;
+        m_size = 0;
+        m_newestDroppedUs = std::numeric_limits<qint64>::min();
+    }
 
 private:
     const TimedFrame &at(int index) const

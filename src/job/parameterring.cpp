@@ -50,6 +50,11 @@ void ParameterRing::append(quint8 source, qint64 timeUs, const QVector<double> &
     Unit &unit = m_units[source];
     if (!unit.active)
         return;
+    // A clock that started again: the samples of the old one would be read as the new one's.
+    if (!unit.times.empty() && timeUs < unit.times.back() - ClockRestartUs) {
+        unit.times.clear();
+        unit.values.clear();
+    }
     while (!unit.times.empty() && unit.times.front() < timeUs - m_spanUs)
         dropOldest(unit);
     if (int(unit.times.size()) >= m_maxSamples)

@@ -27,6 +27,8 @@ class ParameterRing
 public:
     static constexpr qint64 DefaultSpanUs = 16 * 1000 * 1000;
     static constexpr int DefaultMaxSamples = 20000;
+    // A sample stamped this much before the unit's latest comes from a clock that started again.
+    static constexpr qint64 ClockRestartUs = 1000 * 1000;
 
     explicit ParameterRing(qint64 spanUs = DefaultSpanUs, int maxSamples = DefaultMaxSamples);
 
@@ -37,7 +39,7 @@ public:
     void setColumns(quint8 source, const QStringList &names, const QStringList &units);
     bool hasColumns(quint8 source) const { return m_units[source].active; }
     // One sample; values beyond the columns are dropped, missing ones are NaN. A unit without
-    // columns keeps nothing.
+    // columns keeps nothing; a sample from a clock that started again drops the unit's older ones.
     void append(quint8 source, qint64 timeUs, const QVector<double> &values);
     // The samples stamped fromUs <= t <= toUs, in arrival order.
     ParameterSamples samples(quint8 source, qint64 fromUs, qint64 toUs) const;

@@ -6,6 +6,9 @@ namespace {
 
 // The ring keeps a little more than a window, for frames stamped a bit out of order.
 constexpr qint64 RingMarginUs = 1000 * 1000;
+// A frame stamped this much before the latest one comes from a clock that started again (an
+// adapter reopened): the windows open cannot be judged on it.
+constexpr qint64 ClockRestartUs = 1000 * 1000;
 
 } // namespace
 
@@ -77,6 +80,14 @@ void SnapshotCollector::open(const CodeWatcher::Change &change)
 
 void SnapshotCollector::take(const TimedFrame &frame)
 {
+    if (m_seenAny && frame.timeUs < m_lastUs - ClockRestartUs) {
+        // The frames held and the windows open belong to the old clock: the windows end with
+        // what they have, and the ring starts empty, so no window of the new clock picks up
+        // frames of the old one.
+        finish();
+        m_ring.clear();
+        m_seenAny = false;
+    }
     // Windows this frame lies past are complete before it enters the ring, which may push out
     // their oldest frames.
     if (!m_collecting.isEmpty())

@@ -3,6 +3,7 @@
 #include "job/codewatcher.h"
 #include "job/framering.h"
 
+#include <QMetaType>
 #include <QString>
 #include <QVector>
 
@@ -27,6 +28,8 @@ struct Snapshot
     bool cutShort = false;
 };
 
+Q_DECLARE_METATYPE(Snapshot)
+
 // Makes fault snapshots of a stream of frames: keeps the latest frames in a FrameRing, watches
 // the DM1 codes with a CodeWatcher, and opens a snapshot at each change of a unit's codes,
 // completed once the frames' clock (or advance()) passes its window. Memory stays bounded: the
@@ -49,12 +52,15 @@ public:
     int limit() const { return m_limit; }
     int skipped() const { return m_skipped; }
 
+    // Frames in arrival order; a stamp more than a second before the latest is a clock that
+    // started again: the snapshots collecting end cut short and the ring starts afresh.
     void take(const TimedFrame &frame);
     void take(const QVector<TimedFrame> &frames);
     // The clock reached `nowUs` (on the frames' clock) with no frame: a window that ended before
     // it is complete, though the bus went quiet.
     void advance(qint64 nowUs);
-    // Completes what is still collecting with the frames there are, marked cut short.
+    // Completes what is still collecting with the frames there are; a window the last frame did
+    // not reach is marked cut short.
     void finish();
 
     bool hasCompleted() const { return !m_completed.isEmpty(); }

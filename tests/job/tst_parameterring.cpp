@@ -32,6 +32,7 @@ private slots:
     void bounds_data();
     void bounds();
     void columns();
+    void clockStartsAgain();
 };
 
 void tst_ParameterRing::bounds_data()
@@ -94,6 +95,20 @@ void tst_ParameterRing::columns()
     QCOMPARE(rows(ring.samples(0x21, 0, 100)), QStringList{"40:6/7"});
     ring.setColumns(0x21, {"C", "A"}, {"s", "mV"});
     QCOMPARE(ring.sampleCount(0x21), 0);
+}
+
+// Samples stamped well before the latest come from a clock that started again: the old ones go,
+// a sample a little out of order stays with them.
+void tst_ParameterRing::clockStartsAgain()
+{
+    ParameterRing ring;
+    ring.setColumns(0x00, {"Speed"}, {"rpm"});
+    ring.append(0x00, 5000000, {1});
+    ring.append(0x00, 6000000, {2});
+    ring.append(0x00, 5500000, {3});
+    QCOMPARE(ring.sampleCount(0x00), 3);
+    ring.append(0x00, 1000000, {4});
+    QCOMPARE(rows(ring.samples(0x00, 0, 10000000)), QStringList{"1000000:4"});
 }
 
 QTEST_GUILESS_MAIN(tst_ParameterRing)

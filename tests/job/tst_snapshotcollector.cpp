@@ -63,6 +63,7 @@ private slots:
     void quietBusCompletesOnTheClock();
     void finishCutsShort();
     void countBoundMarksIncomplete();
+    void clockStartsAgain();
 };
 
 void tst_SnapshotCollector::windowHoldsItsFrames_data()
@@ -215,6 +216,29 @@ void tst_SnapshotCollector::countBoundMarksIncomplete()
     const QStringList all = framesIn(input, s.fromUs, s.toUs);
     QCOMPARE(texts(s.frames), all.mid(all.size() - 500));
     QVERIFY(collector.ring().droppedForCount() > 0);
+}
+
+// The adapter reopened and its clock starts from zero again: the window open ends with the old
+// clock's frames, and a later window holds none of them, though their stamps fall inside it.
+void tst_SnapshotCollector::clockStartsAgain()
+{
+    const QVector<TimedFrame> before
+        = traffic(0, 30 * Second, 100000, {dm1(0, 0x05, 0), dm1(28 * Second, 0x05, 1)});
+    const QVector<TimedFrame> after
+        = traffic(0, 40 * Second, 100000, {dm1(Second, 0x05, 1), dm1(12 * Second, 0x05, 2)});
+    SnapshotCollector collector;
+    collector.take(before);
+    QCOMPARE(collector.collecting(), 1);
+    collector.take(after);
+    const QVector<Snapshot> got = collector.takeCompleted();
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got.at(0).timeUs, 28 * Second);
+    QVERIFY(got.at(0).cutShort);
+    QCOMPARE(texts(got.at(0).frames), framesIn(before, 18 * Second, 33 * Second));
+    QCOMPARE(got.at(1).timeUs, 12 * Second);
+    QCOMPARE(got.at(1).change, QStringLiteral("SPN 100 FMI 3 occurrence count 2"));
+    QVERIFY(got.at(1).complete);
+    QCOMPARE(texts(got.at(1).frames), framesIn(after, 2 * Second, 17 * Second));
 }
 
 QTEST_GUILESS_MAIN(tst_SnapshotCollector)
