@@ -72,8 +72,9 @@ void setValue(InventoryRecord::Unit *unit, const QString &what, const QString &v
 void fillIn(InventoryRecord *found, const InventoryRecord &again)
 {
     for (const InventoryRecord::Unit &u : again.units) {
-        auto it = std::find_if(found->units.begin(), found->units.end(),
-                               [&](const InventoryRecord::Unit &f) { return f.address == u.address; });
+        auto it
+            = std::find_if(found->units.begin(), found->units.end(),
+                           [&](const InventoryRecord::Unit &f) { return f.address == u.address; });
         if (it == found->units.end()) {
             found->units.append(u);
             continue;
@@ -106,9 +107,14 @@ void fillIn(InventoryRecord *found, const InventoryRecord &again)
 const QVector<quint32> &JobSession::inventoryRequests()
 {
     namespace Codec = IdentificationCodec;
-    static const QVector<quint32> pgns{0xEE00,          Codec::PgnEcu,     Codec::PgnSoftware,
-                                       Codec::PgnComponent, Codec::PgnVehicle, Codec::PgnDm19,
-                                       0xFECA,          0xFECB};
+    static const QVector<quint32> pgns{0xEE00,
+                                       Codec::PgnEcu,
+                                       Codec::PgnSoftware,
+                                       Codec::PgnComponent,
+                                       Codec::PgnVehicle,
+                                       Codec::PgnDm19,
+                                       0xFECA,
+                                       0xFECB};
     return pgns;
 }
 
@@ -217,8 +223,9 @@ bool JobSession::begin(std::unique_ptr<ServiceJob> job, QString *error)
     const qint64 beforeUs = qint64(m_job->snapshotBeforeS()) * 1000000;
     const qint64 afterUs = qint64(m_job->snapshotAfterS()) * 1000000;
     m_tap->setSnapshotWindow(beforeUs, afterUs);
-    connect(m_tap.get(), &JobBusTap::snapshotsReady, this, [this] { writeSnapshots(); },
-            Qt::QueuedConnection);
+    connect(
+        m_tap.get(), &JobBusTap::snapshotsReady, this, [this] { writeSnapshots(); },
+        Qt::QueuedConnection);
     m_parameters = std::make_unique<ParameterRing>(beforeUs + afterUs + 2000000);
     m_columns.clear();
     m_writer = std::make_unique<SnapshotWriter>(m_job->snapshotsDir());
@@ -227,10 +234,13 @@ bool JobSession::begin(std::unique_ptr<ServiceJob> job, QString *error)
     QPointer<JobSession> self(this);
     ServiceJournal::setListener([self](const ServiceJournal::Entry &entry) {
         if (self)
-            QMetaObject::invokeMethod(self, [self, entry] {
-                if (self)
-                    self->journal(entry);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                self,
+                [self, entry] {
+                    if (self)
+                        self->journal(entry);
+                },
+                Qt::QueuedConnection);
     });
     m_sampleTimer.start(m_timing.sampleMs);
     m_flushTimer.start(m_timing.flushMs);
@@ -366,10 +376,9 @@ void JobSession::inventoryDone()
     for (const InventoryRecord::Unit &u : m_job->asFound().units) {
         const qint64 last = h.lastSeenUs.value(quint8(u.address), -1);
         if (last < 0 || nowUs - last > qint64(m_timing.silentAfterMs) * 1000)
-            health.silentUnits << QStringLiteral("0x")
-                                      + QStringLiteral("%1")
-                                            .arg(u.address, 2, 16, QLatin1Char('0'))
-                                            .toUpper();
+            health.silentUnits
+                << QStringLiteral("0x")
+                       + QStringLiteral("%1").arg(u.address, 2, 16, QLatin1Char('0')).toUpper();
     }
     m_tap->detach();
     writeSnapshots(true);
@@ -422,10 +431,10 @@ void JobSession::journal(const ServiceJournal::Entry &entry)
 
 bool JobSession::noteValues(const ServiceJournal::Entry &entry, InventoryRecord *asFound)
 {
-    const bool read = entry.kind == ServiceJournal::MemoryRead
-                      || entry.kind == ServiceJournal::TuneRead;
-    const bool write = entry.kind == ServiceJournal::MemoryWrite
-                       || entry.kind == ServiceJournal::TuneWrite;
+    const bool read
+        = entry.kind == ServiceJournal::MemoryRead || entry.kind == ServiceJournal::TuneRead;
+    const bool write
+        = entry.kind == ServiceJournal::MemoryWrite || entry.kind == ServiceJournal::TuneWrite;
     if (!read && !write)
         return false;
     InventoryRecord::Unit *unit = asFound ? unitLabelled(asFound, entry.unit) : nullptr;
@@ -526,10 +535,10 @@ void JobSession::writeSnapshots(bool finishing)
             emit message(m_writer->errorString());
             continue;
         }
-        const QString text = tr("Fault snapshot %1: %2, %3")
-                                 .arg(written.id)
-                                 .arg(SnapshotWriter::unitText(s.source, unitName(s.source)),
-                                      s.change);
+        const QString text
+            = tr("Fault snapshot %1: %2, %3")
+                  .arg(written.id)
+                  .arg(SnapshotWriter::unitText(s.source, unitName(s.source)), s.change);
         emit snapshotWritten(written.id, text);
         emit message(text);
     }

@@ -2,6 +2,7 @@
 
 #include "job/servicejob.h"
 #include "job/snapshotcollector.h"
+#include "scheme/schemetreemodel.h"
 #include "util/servicejournal.h"
 
 #include <QMap>
@@ -30,12 +31,12 @@ class JobSession : public QObject
 public:
     struct Timing
     {
-        int listenMs = 3000;         // how long an inventory listens
-        int requestSpacingMs = 40;   // between the inventory's requests
-        int sampleMs = 200;          // parameter samples for the snapshots
-        int flushMs = 1000;          // raw recording to the disk
-        int snapshotCheckMs = 250;   // completed snapshots are written
-        int silentAfterMs = 5000;    // a unit quiet this long at the end is silent
+        int listenMs = 5000;       // how long an inventory listens
+        int requestSpacingMs = 40; // between the inventory's requests
+        int sampleMs = 200;        // parameter samples for the snapshots
+        int flushMs = 1000;        // raw recording to the disk
+        int snapshotCheckMs = 250; // completed snapshots are written
+        int silentAfterMs = 5000;  // a unit quiet this long at the end is silent
         int snapshotBeforeS = ServiceJob::DefaultSnapshotBeforeS; // for jobs started from now
         int snapshotAfterS = ServiceJob::DefaultSnapshotAfterS;
         qint64 partBytes = 64LL * 1024 * 1024;

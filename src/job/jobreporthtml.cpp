@@ -145,7 +145,8 @@ QString headerSection(const ServiceJob &job)
     if (!info.finished)
         html += QStringLiteral("<p class=\"open\"><font color=\"#a00000\">%1</font></p>")
                     .arg(esc(JobReport::tr("Job not finished")));
-    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+    html += QStringLiteral(
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
     html += pairRow(JobReport::tr("Serial number"), orDash(info.header.serial));
     html += pairRow(JobReport::tr("VIN"), orDash(info.header.vin));
     html += pairRow(JobReport::tr("Order"), orDash(info.header.order));
@@ -181,6 +182,9 @@ QString comparisonSection(const ServiceJob &job)
                    JobReport::tr("As left"), JobReport::tr("Difference")});
     for (const InventoryComparison::Row &row : InventoryComparison::compare(found, left)) {
         const Kind kind = both ? row.kind : Kind::Same;
+        // What neither inventory holds (a unit that never sent its NAME) says nothing.
+        if (kind == Kind::Same && row.before.isEmpty() && row.after.isEmpty())
+            continue;
         QStringList marks;
         if (kind != Kind::Same)
             marks << InventoryComparison::kindText(kind);
@@ -329,7 +333,8 @@ QString healthSection(const ServiceJob &job)
                      .arg(esc(JobReport::tr("Measured when the job is finished.")));
     const QLocale locale;
     const ServiceJob::Health &h = info.health;
-    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+    html += QStringLiteral(
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
     html += pairRow(JobReport::tr("Bus load, mean"),
                     esc(JobReport::tr("%1 %").arg(locale.toString(h.loadMeanPercent, 'f', 1))));
     html += pairRow(JobReport::tr("Bus load, highest"),

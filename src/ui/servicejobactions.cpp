@@ -50,6 +50,7 @@ ServiceJobActions::ServiceJobActions(MainWindow *window)
                               "and writes the report"));
     if (auto *file = window->findChild<QMenu *>(QStringLiteral("menuFile"))) {
         QAction *before = window->findChild<QAction *>(QStringLiteral("actionOpenRecording"));
+        file->insertSeparator(before);
         file->insertAction(before, m_new);
         file->insertAction(before, m_open);
         file->insertAction(before, m_finish);
@@ -82,7 +83,9 @@ ServiceJobActions::ServiceJobActions(MainWindow *window)
 
 ServiceJobActions::~ServiceJobActions()
 {
-    // The job stays open in its folder: the next start offers it.
+    // The job stays open in its folder: the next start offers it. The window is going: nobody
+    // listens to the session any more.
+    m_session->disconnect();
     m_session->close();
 }
 
@@ -148,8 +151,8 @@ void ServiceJobActions::newJob()
 
 void ServiceJobActions::openJob()
 {
-    const QString dir = m_window->questions()->askDirectory(tr("Open service job"),
-                                                            jobsDirectory());
+    const QString dir
+        = m_window->questions()->askDirectory(tr("Open service job"), jobsDirectory());
     if (dir.isEmpty())
         return;
     QString error;
@@ -180,10 +183,9 @@ void ServiceJobActions::offerJobLeftOpen()
         settings.remove(OpenJobKey);
         return;
     }
-    if (!m_window->questions()->askConfirm(
-            tr("Service job"),
-            tr("The service job in %1 was left open. Go on with it?")
-                .arg(QDir::toNativeSeparators(dir))))
+    if (!m_window->questions()->askConfirm(tr("Service job"),
+                                           tr("The service job in %1 was left open. Go on with it?")
+                                               .arg(QDir::toNativeSeparators(dir))))
         return;
     if (!m_session->open(dir, &error)) {
         m_window->questions()->showError(tr("Open service job"), error);
@@ -224,8 +226,7 @@ void ServiceJobActions::openReport()
     } else {
         html = job->filePath(QStringLiteral("report.html"));
     }
-    m_window->statusBar()->showMessage(tr("Report: %1").arg(QDir::toNativeSeparators(html)),
-                                       10000);
+    m_window->statusBar()->showMessage(tr("Report: %1").arg(QDir::toNativeSeparators(html)), 10000);
     QDesktopServices::openUrl(QUrl::fromLocalFile(html));
 }
 

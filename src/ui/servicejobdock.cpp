@@ -122,12 +122,11 @@ ServiceJobDock::ServiceJobDock(JobSession *session, QWidget *parent)
                       m_tabs);
     m_changes = table("jobChangesTable",
                       {tr("Time"), tr("Change"), tr("Unit"), tr("Outcome"), tr("What")}, m_tabs);
-    m_snapshots = table("jobSnapshotsTable", {tr("#"), tr("Time"), tr("Unit"), tr("Change"),
-                                               tr("Frames")},
-                        m_tabs);
-    m_comparison = table("jobComparisonTable",
-                         {tr("Unit"), tr("What"), tr("As found"), tr("As left"), tr("Difference")},
-                         m_tabs);
+    m_snapshots = table("jobSnapshotsTable",
+                        {tr("#"), tr("Time"), tr("Unit"), tr("Change"), tr("Frames")}, m_tabs);
+    m_comparison
+        = table("jobComparisonTable",
+                {tr("Unit"), tr("What"), tr("As found"), tr("As left"), tr("Difference")}, m_tabs);
     m_tabs->addTab(m_asFound, tr("As found"));
     m_tabs->addTab(m_changes, tr("Changes"));
     m_tabs->addTab(m_snapshots, tr("Fault snapshots"));
@@ -165,13 +164,12 @@ void ServiceJobDock::refresh()
         QStringList lines;
         lines << tr("<b>%1</b> — %2")
                      .arg(m_session->title().toHtmlEscaped(),
-                          job->isFinished() ? tr("finished %1")
-                                                  .arg(info.finishedAt.toLocalTime().toString(
-                                                      Qt::ISODate))
-                          : taking          ? tr("taking the inventory…")
-                                            : tr("open since %1")
-                                                  .arg(info.started.toLocalTime().toString(
-                                                      Qt::ISODate)));
+                          job->isFinished()
+                              ? tr("finished %1")
+                                    .arg(info.finishedAt.toLocalTime().toString(Qt::ISODate))
+                          : taking ? tr("taking the inventory…")
+                                   : tr("open since %1")
+                                         .arg(info.started.toLocalTime().toString(Qt::ISODate)));
         const ServiceJob::Header &h = info.header;
         QStringList facts;
         if (!h.serial.isEmpty())
@@ -208,9 +206,16 @@ void ServiceJobDock::refreshInventory()
                 codesText(u.previous, u.previousKnown), values.join(QStringLiteral("; "))});
     }
     const bool compared = job && job->hasAsLeft() && job->hasAsFound();
-    const QVector<InventoryComparison::Row> rows
-        = compared ? InventoryComparison::compare(job->asFound(), job->asLeft())
-                   : QVector<InventoryComparison::Row>();
+    QVector<InventoryComparison::Row> rows;
+    if (compared) {
+        // What neither inventory holds says nothing.
+        for (const InventoryComparison::Row &r :
+             InventoryComparison::compare(job->asFound(), job->asLeft())) {
+            if (r.kind != InventoryComparison::Kind::Same || !r.before.isEmpty()
+                || !r.after.isEmpty())
+                rows.append(r);
+        }
+    }
     m_comparison->setRowCount(int(rows.size()));
     const QColor changed(255, 226, 160);
     for (int i = 0; i < rows.size(); ++i) {
@@ -256,8 +261,8 @@ void ServiceJobDock::refreshSnapshots()
     m_snapshots->setRowCount(int(entries.size()));
     for (int row = 0; row < entries.size(); ++row) {
         const QJsonObject e = entries.at(row).toObject();
-        const QDateTime time = QDateTime::fromString(e.value(QStringLiteral("time")).toString(),
-                                                     Qt::ISODate);
+        const QDateTime time
+            = QDateTime::fromString(e.value(QStringLiteral("time")).toString(), Qt::ISODate);
         setRow(m_snapshots, row,
                {QString::number(e.value(QStringLiteral("id")).toInt()),
                 time.toLocalTime().toString(QStringLiteral("HH:mm:ss")),

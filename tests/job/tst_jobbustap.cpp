@@ -13,7 +13,8 @@
 namespace {
 
 constexpr qint64 Second = 1000000;
-const qint64 StartUs = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC).toMSecsSinceEpoch() * 1000;
+const qint64 StartUs
+    = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC).toMSecsSinceEpoch() * 1000;
 
 CanMessage frame(quint32 id, std::initializer_list<quint8> bytes)
 {
@@ -125,7 +126,7 @@ void tst_JobBusTap::countsLoadAndAborts()
     QFETCH(int, framesPerSecond);
     QFETCH(int, seconds);
     QFETCH(bool, abort);
-    JobBusTap tap(QString());
+    JobBusTap tap{QString()};
     qint64 now = StartUs;
     tap.setClock([&now] { return now; });
     for (int second = 0; second < seconds; ++second) {

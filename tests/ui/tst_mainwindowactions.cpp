@@ -166,8 +166,10 @@ void tst_MainWindowActions::menusAndToolBar()
              (QStringList{"actionBusCheckLearn", "actionBusCheckRun", "actionBusCheckSaveReport",
                           "|", "actionBusCheckDock"}));
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
-             (QStringList{"actionOpen", "actionSave", "actionSaveAs", "menuRecentSchemes",
-                          "actionOpenRecording", "actionOpenParameterLog", "|", "actionExit"}));
+             (QStringList{"actionOpen", "actionSave", "actionSaveAs", "menuRecentSchemes", "|",
+                          "actionNewServiceJob", "actionOpenServiceJob", "actionFinishServiceJob",
+                          "|", "actionOpenRecording", "actionOpenParameterLog", "|",
+                          "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
                           "actionParameter_Log_Directory", "actionLiveParameterLog", "actionPlotWindow",

@@ -94,8 +94,8 @@ ServiceJobDialog::Answers ServiceJobDialog::answers() const
 
 void ServiceJobDialog::browse()
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("Jobs folder"),
-                                                             m_directory->text());
+    const QString chosen
+        = QFileDialog::getExistingDirectory(this, tr("Jobs folder"), m_directory->text());
     if (!chosen.isEmpty())
         m_directory->setText(chosen);
 }
