@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr qreal MarginMm = 15;
 constexpr int PdfResolution = 300;
 
 } // namespace
@@ -52,8 +51,8 @@ QByteArray JobReport::pdf(const Content &content, QPageSize::PageSizeId page)
         QPdfWriter writer(&buffer);
         writer.setResolution(PdfResolution);
         writer.setPageSize(QPageSize(page));
-        writer.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
-                              QPageLayout::Millimeter);
+        // The document keeps a margin of its own (2 cm) when printed: the page's is not added.
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
         writer.setCreator(QStringLiteral("Tarvik"));
         writer.setTitle(tr("Service job report"));
         // Left without a page size of its own, the document is laid out on the writer's pages

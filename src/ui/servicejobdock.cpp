@@ -44,6 +44,15 @@ void setRow(QTableWidget *t, int row, const QStringList &texts, const QColor &ba
     }
 }
 
+// Each column as wide as its texts, up to a limit: long texts show whole in their tool tips.
+void fitColumns(QTableWidget *t)
+{
+    constexpr int MaxWidth = 320;
+    t->resizeColumnsToContents();
+    for (int c = 0; c + 1 < t->columnCount(); ++c)
+        t->setColumnWidth(c, qMin(t->columnWidth(c), MaxWidth));
+}
+
 QString codesText(const QVector<InventoryRecord::Code> &codes, bool known)
 {
     if (!known)
@@ -205,6 +214,7 @@ void ServiceJobDock::refreshInventory()
                 calibrationsText(u.calibrations), codesText(u.active, u.activeKnown),
                 codesText(u.previous, u.previousKnown), values.join(QStringLiteral("; "))});
     }
+    fitColumns(m_asFound);
     const bool compared = job && job->hasAsLeft() && job->hasAsFound();
     QVector<InventoryComparison::Row> rows;
     if (compared) {
@@ -217,18 +227,34 @@ void ServiceJobDock::refreshInventory()
         }
     }
     m_comparison->setRowCount(int(rows.size()));
-    const QColor changed(255, 226, 160);
     for (int i = 0; i < rows.size(); ++i) {
         const InventoryComparison::Row &r = rows.at(i);
         QString difference = r.kind == InventoryComparison::Kind::Same
                                  ? QString()
                                  : InventoryComparison::kindText(r.kind);
+        // A code's fate says more than the row's kind; a code still active is no difference.
+        QColor background = difference.isEmpty() ? QColor() : QColor(255, 226, 160);
+        switch (r.fate) {
+        case InventoryComparison::CodeFate::Cleared:
+            background = QColor(200, 235, 200);
+            break;
+        case InventoryComparison::CodeFate::New:
+            background = QColor(245, 200, 200);
+            break;
+        case InventoryComparison::CodeFate::StillActive:
+            background
+                = r.kind == InventoryComparison::Kind::Changed ? QColor(255, 226, 160) : QColor();
+            break;
+        case InventoryComparison::CodeFate::None:
+            break;
+        }
         if (r.fate != InventoryComparison::CodeFate::None)
             difference = InventoryComparison::fateText(r.fate);
         setRow(m_comparison, i,
                {r.unit, InventoryComparison::fieldText(r), r.before, r.after, difference},
-               difference.isEmpty() ? QColor() : changed);
+               background);
     }
+    fitColumns(m_comparison);
     m_tabs->setTabEnabled(m_tabs->indexOf(m_comparison), compared);
 }
 
@@ -245,6 +271,7 @@ void ServiceJobDock::refreshChanges()
                 outcomeText(e.outcome), e.details.join(QStringLiteral("; "))},
                e.outcome == ServiceJournal::Outcome::Failed ? QColor(255, 205, 205) : QColor());
     }
+    fitColumns(m_changes);
     if (!changes.isEmpty())
         m_changes->scrollToBottom();
 }
@@ -271,6 +298,7 @@ void ServiceJobDock::refreshSnapshots()
                 QString::number(e.value(QStringLiteral("frames")).toInt())});
         m_snapshots->item(row, 0)->setData(Qt::UserRole, e.value(QStringLiteral("dir")).toString());
     }
+    fitColumns(m_snapshots);
 }
 
 void ServiceJobDock::openSnapshot(int row)
