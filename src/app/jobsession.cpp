@@ -15,7 +15,9 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QRunnable>
 
 #include <algorithm>
 
@@ -121,6 +123,7 @@ const QVector<quint32> &JobSession::inventoryRequests()
 JobSession::JobSession(QObject *parent)
     : QObject(parent)
 {
+    m_writing.setMaxThreadCount(1);
     m_inventoryTimer.setSingleShot(true);
     connect(&m_inventoryTimer, &QTimer::timeout, this, &JobSession::inventoryDone);
     connect(&m_requestTimer, &QTimer::timeout, this, &JobSession::sendRequest);
@@ -228,7 +231,7 @@ bool JobSession::begin(std::unique_ptr<ServiceJob> job, QString *error)
         Qt::QueuedConnection);
     m_parameters = std::make_unique<ParameterRing>(beforeUs + afterUs + 2000000);
     m_columns.clear();
-    m_writer = std::make_unique<SnapshotWriter>(m_job->snapshotsDir());
+    m_writer = std::make_shared<SnapshotWriter>(m_job->snapshotsDir());
     m_tap->attach(m_handler);
     // Notes come from any thread; they join the job in the GUI thread, in order.
     QPointer<JobSession> self(this);
@@ -267,6 +270,7 @@ void JobSession::close()
             writeSnapshots(true);
         m_tap->flush();
     }
+    waitForSnapshots();
     m_tap.reset();
     m_writer.reset();
     m_parameters.reset();
@@ -382,6 +386,7 @@ void JobSession::inventoryDone()
     }
     m_tap->detach();
     writeSnapshots(true);
+    waitForSnapshots();
     m_tap->flush();
     m_sampleTimer.stop();
     m_snapshotTimer.stop();
@@ -530,16 +535,33 @@ void JobSession::writeSnapshots(bool finishing)
         return;
     for (const Snapshot &s : m_tap->takeSnapshots(finishing)) {
         const ParameterSamples samples = m_parameters->samples(s.source, s.fromUs, s.toUs);
-        SnapshotWriter::Written written;
-        if (!m_writer->write(s, unitName(s.source), samples, &written)) {
-            emit message(m_writer->errorString());
-            continue;
-        }
-        const QString text
-            = tr("Fault snapshot %1: %2, %3")
-                  .arg(written.id)
-                  .arg(SnapshotWriter::unitText(s.source, unitName(s.source)), s.change);
-        emit snapshotWritten(written.id, text);
-        emit message(text);
+        const QString name = unitName(s.source);
+        // Written on the job's own thread: a snapshot of a busy bus is megabytes of text and a
+        // plot, which the window does not wait for. One at a time, in order.
+        std::shared_ptr<SnapshotWriter> writer = m_writer;
+        m_writing.start(QRunnable::create([this, writer, s, samples, name] {
+            SnapshotWriter::Written written;
+            const bool ok = writer->write(s, name, samples, &written);
+            const QString text = ok ? tr("Fault snapshot %1: %2, %3")
+                                          .arg(written.id)
+                                          .arg(SnapshotWriter::unitText(s.source, name), s.change)
+                                    : writer->errorString();
+            // The session waits for this thread before it goes: `this` outlives the call.
+            QMetaObject::invokeMethod(
+                this,
+                [this, ok, id = written.id, text] {
+                    if (ok)
+                        emit snapshotWritten(id, text);
+                    emit message(text);
+                },
+                Qt::QueuedConnection);
+        }));
     }
+}
+
+void JobSession::waitForSnapshots()
+{
+    m_writing.waitForDone();
+    // Their news, queued from the writing thread, arrive before anything that follows.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }

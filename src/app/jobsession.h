@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPageSize>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <memory>
@@ -100,6 +101,8 @@ private:
     bool noteValues(const ServiceJournal::Entry &entry, InventoryRecord *asFound);
     void sample();
     void writeSnapshots(bool finishing = false);
+    // Until every snapshot taken so far is in the folder.
+    void waitForSnapshots();
     QString unitName(quint8 address) const;
     QMap<quint8, QString> unitLabels() const;
 
@@ -115,7 +118,8 @@ private:
     std::unique_ptr<ServiceJob> m_job;
     std::unique_ptr<JobBusTap> m_tap;
     std::unique_ptr<ParameterRing> m_parameters;
-    std::unique_ptr<SnapshotWriter> m_writer;
+    std::shared_ptr<SnapshotWriter> m_writer;
+    QThreadPool m_writing; // writes the snapshots, one at a time
     QTimer m_inventoryTimer;
     QTimer m_requestTimer;
     QTimer m_sampleTimer;
