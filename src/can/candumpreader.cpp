@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -68,6 +69,18 @@ bool parseTimestamp(const char *&p, const char *end, qint64 *timeUs)
     return true;
 }
 
+// The bus of an interface name: the number it ends with ("can1", "vcan0"), else 0.
+quint8 busOfInterface(const char *name, const char *end)
+{
+    const char *digits = end;
+    while (digits > name && digits[-1] >= '0' && digits[-1] <= '9' && end - digits < 3)
+        --digits;
+    int bus = 0;
+    for (const char *p = digits; p < end; ++p)
+        bus = bus * 10 + (*p - '0');
+    return quint8(std::min(bus, 255));
+}
+
 } // namespace
 
 bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
@@ -85,6 +98,7 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
         ++p;
     if (p == name)
         return false;
+    const quint8 bus = busOfInterface(name, p);
     p = skipBlanks(p, end);
     const char *idStart = p;
     quint32 id = 0;
@@ -116,6 +130,7 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
     if (skipBlanks(p, end) != end)
         return false;
     frame->timeUs = timeUs;
+    frame->bus = bus;
     // Filled in place: this runs for every line of a recording.
     CanMessage &m = frame->message;
     m.id = id;

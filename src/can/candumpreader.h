@@ -6,11 +6,13 @@
 #include <QString>
 #include <QVector>
 
-// One frame of a recording with its time stamp in microseconds.
+// One frame of a recording with its time stamp in microseconds and the bus it was logged on
+// (0 for can0 or a logger's first channel).
 struct TimedFrame
 {
     qint64 timeUs = 0;
     CanMessage message;
+    quint8 bus = 0;
 };
 
 // Reads recordings in the candump log format of Linux can-utils:

@@ -4,6 +4,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -17,6 +18,12 @@ constexpr quint32 ExtendedIdMask = 0x1FFFFFFFu;
 constexpr quint32 StandardIdMax = 0x7FF;
 // A time beyond this many seconds from the start is not a recording's.
 constexpr double TimeRangeSeconds = 1e11;
+
+// Loggers number their buses from 1 (CAN1, CAN2); a frame's bus counts from 0, as can0 does.
+quint8 busFromChannel(quint64 channel)
+{
+    return quint8(std::min<quint64>(channel > 0 ? channel - 1 : 0, 255));
+}
 
 bool isValidRecordIdSize(int bytes)
 {
@@ -90,36 +97,66 @@ bool Mf4GroupReader::hasBusRecords() const
 
 Mf4GroupReader::Result Mf4GroupReader::next(TimedFrame *frame)
 {
-    for (;;) {
-        while (!m_pending.empty()
-               && (m_pending.front().resolved || int(m_pending.size()) > PendingLimit)) {
-            const Pending front = m_pending.front();
-            m_pending.pop_front();
-            if (!front.resolved) {
-                giveUp(front);
-            } else if (!front.dropped) {
-                *frame = front.frame;
-                return Frame;
-            }
-        }
-        bool end = false;
-        if (!readRecord(&end))
+    while (!m_ended) {
+        settlePending(false);
+        if (takeReady(frame, false))
+            return Frame;
+        if (!readRecord(&m_ended))
             return Failed;
-        if (end)
-            break;
     }
     // The data ended: frames still waiting for their data bytes will not get them.
-    while (!m_pending.empty()) {
+    settlePending(true);
+    return takeReady(frame, true) ? Frame : End;
+}
+
+void Mf4GroupReader::settlePending(bool all)
+{
+    while (!m_pending.empty()
+           && (all || m_pending.front().resolved || int(m_pending.size()) > PendingLimit)) {
         const Pending front = m_pending.front();
         m_pending.pop_front();
         if (!front.resolved) {
             giveUp(front);
         } else if (!front.dropped) {
-            *frame = front.frame;
-            return Frame;
+            if (m_ready.size() <= size_t(front.group))
+                m_ready.resize(size_t(front.group) + 1);
+            if (m_ready[size_t(front.group)].empty()
+                && std::find(m_readyGroups.begin(), m_readyGroups.end(), front.group)
+                       == m_readyGroups.end())
+                m_readyGroups.push_back(front.group);
+            m_ready[size_t(front.group)].push_back(front.frame);
+            ++m_readyCount;
+            m_latestUs = std::max(m_latestUs, front.frame.timeUs);
         }
     }
-    return End;
+}
+
+bool Mf4GroupReader::takeReady(TimedFrame *frame, bool flush)
+{
+    // Each channel group's records come in time order, but a logger writes the groups of one
+    // data group in turns: the earliest head of all groups goes first once later frames have
+    // been read far enough ahead (or the data ended); on equal times the group listed first.
+    const TimedFrame *earliest = nullptr;
+    int earliestGroup = -1;
+    for (int group : m_readyGroups) {
+        const std::deque<TimedFrame> &queue = m_ready[size_t(group)];
+        if (queue.empty())
+            continue;
+        const TimedFrame &head = queue.front();
+        if (!earliest || head.timeUs < earliest->timeUs
+            || (head.timeUs == earliest->timeUs && group < earliestGroup)) {
+            earliest = &head;
+            earliestGroup = group;
+        }
+    }
+    if (!earliest)
+        return false;
+    if (!flush && m_readyCount <= ReorderLimit && m_latestUs - earliest->timeUs < ReorderSpanUs)
+        return false;
+    *frame = *earliest;
+    m_ready[size_t(earliestGroup)].pop_front();
+    --m_readyCount;
+    return true;
 }
 
 void Mf4GroupReader::giveUp(const Pending &pending)
@@ -264,14 +301,9 @@ void Mf4GroupReader::resolve(Pending *pending, const QByteArray &bytes, quint32 
 qint64 Mf4GroupReader::recordTimeUs(const ChannelGroup &group, bool *valid) const
 {
     *valid = true;
-    double raw = 0;
-    if (group.virtualTime)
-        raw = double(group.recordsRead);
-    else if (group.time.present)
-        raw = group.time.numericValue(m_record.constData());
-    else
+    if (!group.time.present)
         return m_startUs;
-    const double seconds = group.timeOffset + group.timeFactor * raw;
+    const double seconds = group.time.physicalValue(m_record.constData(), group.recordsRead);
     if (!std::isfinite(seconds) || std::fabs(seconds) > TimeRangeSeconds) {
         *valid = false;
         return 0;
@@ -289,17 +321,19 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
     if (group.frame.isInvalid(record, group.dataBytes)
         || group.id.isInvalid(record, group.dataBytes))
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "invalid record"));
-    if (group.edl.present && group.edl.unsignedValue(record) != 0)
+    const quint64 recordIndex = group.recordsRead;
+    if (group.edl.present && group.edl.integerValue(record, recordIndex) != 0)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
     Pending pending;
     pending.fileOffset = at;
+    pending.group = index;
     bool validTime = false;
     pending.frame.timeUs = recordTimeUs(group, &validTime);
     if (!validTime)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "time out of range"));
     const quint64 raw = group.id.unsignedValue(record);
     const bool extended = group.ide.present
-                              ? group.ide.unsignedValue(record) != 0
+                              ? group.ide.integerValue(record, recordIndex) != 0
                               : (raw & ExtendedFlag) || (raw & ExtendedIdMask) > StandardIdMax;
     const quint32 id = quint32(raw) & ExtendedIdMask;
     if (!extended && id > StandardIdMax)
@@ -307,10 +341,13 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
     pending.frame.message.id = id;
     pending.frame.message.extended = extended;
     if (group.dataLength.present)
-        pending.length = int(std::min<quint64>(group.dataLength.unsignedValue(record), 64));
-    else if (group.dlc.present)
         pending.length
-            = int(std::min<quint64>(group.dlc.unsignedValue(record), CanMessage::MaxLength));
+            = int(std::min<quint64>(group.dataLength.integerValue(record, recordIndex), 64));
+    else if (group.dlc.present)
+        pending.length = int(
+            std::min<quint64>(group.dlc.integerValue(record, recordIndex), CanMessage::MaxLength));
+    if (group.busChannel.present)
+        pending.frame.bus = busFromChannel(group.busChannel.integerValue(record, recordIndex));
     if (pending.length > CanMessage::MaxLength)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
     if (!group.bytes.present) {

@@ -7,13 +7,15 @@
 #include <QHash>
 
 #include <deque>
+#include <limits>
 #include <memory>
 #include <vector>
 
-// Reads the CAN frames of one MDF4 data group in record order. In an unsorted group the records
+// Reads the CAN frames of one MDF4 data group in time order. In an unsorted group the records
 // of several channel groups are mixed, told apart by their record ids; the data bytes of a frame
 // may follow it in a VLSD channel group or lie in signal data. Frames waiting for their data
-// bytes are held in a bounded queue, so memory stays bounded.
+// bytes, and frames held to merge the channel groups by time, are held in bounded queues, so
+// memory stays bounded.
 class Mf4GroupReader
 {
 public:
@@ -33,11 +35,16 @@ public:
     static constexpr int RecentLimit = 64;
     // Data bytes kept of a VLSD record: more than any classic CAN frame holds.
     static constexpr int KeptBytes = 64;
+    // Frames held to put the channel groups' frames in time order: a logger writes each group's
+    // records in turns of about a second.
+    static constexpr int ReorderLimit = 1 << 16;
+    static constexpr qint64 ReorderSpanUs = 5000000;
 
 private:
     struct Pending
     {
         TimedFrame frame;
+        int group = -1;
         int vlsdIndex = -1;
         quint64 position = 0;
         qint64 fileOffset = 0;
@@ -53,6 +60,10 @@ private:
         QByteArray bytes;
     };
 
+    // Moves the frames whose data bytes are settled (all of them at the end) to their groups.
+    void settlePending(bool all);
+    // The earliest ready frame, once no frame still to come can be earlier (or with `flush`).
+    bool takeReady(TimedFrame *frame, bool flush);
     // Reads one record and handles it; *end at the end of the data.
     bool readRecord(bool *end);
     bool readVlsd(int index, qint64 at, bool *end);
@@ -75,4 +86,9 @@ private:
     QByteArray m_record;
     std::deque<Pending> m_pending;
     std::deque<Recent> m_recent;
+    std::vector<std::deque<TimedFrame>> m_ready; // per channel group
+    std::vector<int> m_readyGroups;              // the groups that have had frames
+    int m_readyCount = 0;
+    bool m_ended = false;
+    qint64 m_latestUs = std::numeric_limits<qint64>::min();
 };

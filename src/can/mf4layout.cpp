@@ -1,5 +1,7 @@
 #include "can/mf4layout.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace Mf4 {
@@ -7,7 +9,13 @@ namespace Mf4 {
 namespace {
 
 enum CgFlag : quint16 { CgVlsd = 0x0001, CgBusEvent = 0x0002 };
-enum CnType : quint8 { FixedLength = 0, VariableLength = 1, Master = 2, VirtualMaster = 3 };
+enum CnType : quint8 {
+    FixedLength = 0,
+    VariableLength = 1,
+    Master = 2,
+    VirtualMaster = 3,
+    VirtualData = 6
+};
 constexpr quint8 SyncTime = 1;
 enum CnFlag : quint32 { AllInvalid = 0x0001, InvalidationBitValid = 0x0002 };
 enum DataType : quint8 {
@@ -19,7 +27,15 @@ enum DataType : quint8 {
     FloatBe = 5,
     ByteArray = 10
 };
-enum CcType : quint8 { Identity = 0, Linear = 1 };
+enum CcType : quint8 {
+    IdentityConversion = 0,
+    LinearConversion = 1,
+    InterpolatedTableConversion = 4,
+    TableConversion = 5,
+    ValueToTextConversion = 7
+};
+// Value-to-value pairs read at the most: far more than any bus-logging channel needs.
+constexpr int ConversionPairLimit = 256;
 constexpr quint8 BusTypeCan = 2;
 
 bool isBigEndian(quint8 dataType)
@@ -63,7 +79,24 @@ struct Walk
     QSet<qint64> seen;
 };
 
-bool readConversion(File &file, qint64 link, ChannelGroup *group)
+bool readTable(const Block &cc, int count, Conversion *conversion)
+{
+    if (count < 2 || count % 2 != 0 || count / 2 > ConversionPairLimit
+        || 24 + 8 * qint64(count) > cc.data.size())
+        return false;
+    for (int i = 0; i < count; i += 2)
+        conversion->table.append({cc.f64(24 + 8 * i), cc.f64(32 + 8 * i)});
+    std::sort(conversion->table.begin(), conversion->table.end(),
+              [](const QPair<double, double> &a, const QPair<double, double> &b) {
+                  return a.first < b.first;
+              });
+    return true;
+}
+
+// Reads a channel's conversion. A conversion to text leaves a stored value as it is (the text
+// names the value, which is what a frame needs); a virtual channel has no stored value, so it
+// needs a numeric conversion, as the time does.
+bool readConversion(File &file, qint64 link, Field *field, bool isTime)
 {
     if (link == 0)
         return true;
@@ -71,16 +104,33 @@ bool readConversion(File &file, qint64 link, ChannelGroup *group)
     if (!file.readBlock(link, {"CC"}, &cc))
         return false;
     const quint8 type = cc.u8(0);
-    if (type == Identity)
+    Conversion &conversion = field->conversion;
+    switch (type) {
+    case IdentityConversion:
         return true;
-    if (type != Linear || cc.data.size() < 40)
-        return file.fail(link,
-                         translated(QT_TRANSLATE_NOOP("RecordingReader",
-                                                      "time conversion of type %1 is not read"))
-                             .arg(type));
-    group->timeOffset = cc.f64(24);
-    group->timeFactor = cc.f64(32);
-    return true;
+    case LinearConversion:
+        if (cc.data.size() < 40)
+            break;
+        conversion.kind = Conversion::Linear;
+        conversion.offset = cc.f64(24);
+        conversion.factor = cc.f64(32);
+        return true;
+    case InterpolatedTableConversion:
+    case TableConversion:
+        if (!readTable(cc, cc.u16(6), &conversion))
+            break;
+        conversion.kind
+            = type == TableConversion ? Conversion::Table : Conversion::InterpolatedTable;
+        return true;
+    default:
+        if (type >= ValueToTextConversion && !isTime && !field->isVirtual)
+            return true;
+        break;
+    }
+    const char *text
+        = isTime ? QT_TRANSLATE_NOOP("RecordingReader", "time conversion of type %1 is not read")
+                 : QT_TRANSLATE_NOOP("RecordingReader", "conversion of type %1 is not read");
+    return file.fail(link, translated(text).arg(type));
 }
 
 bool takeChannel(Walk &walk, const Block &cn)
@@ -97,9 +147,10 @@ bool takeChannel(Walk &walk, const Block &cn)
     field.hasInvalidation = flags & InvalidationBitValid;
     field.invalidationBit = cn.u32(16);
     const bool isMaster = type == Master || type == VirtualMaster;
+    field.isVirtual = type == VirtualMaster || type == VirtualData;
     const bool badCount
         = field.bitCount == 0 || (field.dataType != ByteArray && field.bitCount > 64);
-    if (type != VirtualMaster
+    if (!field.isVirtual
         && (badCount || quint64(field.byteOffset) + field.byteCount() > group->dataBytes))
         return walk.file.fail(
             cn.offset,
@@ -108,11 +159,11 @@ bool takeChannel(Walk &walk, const Block &cn)
         return walk.file.fail(
             cn.offset,
             translated(QT_TRANSLATE_NOOP("RecordingReader", "channel lies outside its record")));
-    if (isMaster && cn.u8(1) == SyncTime && !group->time.present && !group->virtualTime) {
-        group->virtualTime = type == VirtualMaster;
-        if (!group->virtualTime)
-            group->time = field;
-        return readConversion(walk.file, cn.link(4), group);
+    if (isMaster && cn.u8(1) == SyncTime && !group->time.present) {
+        if (!readConversion(walk.file, cn.link(4), &field, true))
+            return false;
+        group->time = field;
+        return true;
     }
     QString name;
     if (!walk.file.readText(cn.link(2), &name))
@@ -124,7 +175,12 @@ bool takeChannel(Walk &walk, const Block &cn)
         group->kind = parsed.kind;
     if (flags & AllInvalid)
         field.hasInvalidation = false;
+    if (field.isVirtual)
+        field.hasInvalidation = false;
     const QString &m = parsed.member;
+    if (!m.isEmpty() && m != QLatin1String("DataBytes")
+        && !readConversion(walk.file, cn.link(4), &field, false))
+        return false;
     if (m.isEmpty())
         group->frame = field;
     else if (m == QLatin1String("ID"))
@@ -137,11 +193,18 @@ bool takeChannel(Walk &walk, const Block &cn)
         group->dataLength = field;
     else if (m == QLatin1String("EDL"))
         group->edl = field;
+    else if (m == QLatin1String("BusChannel"))
+        group->busChannel = field;
     else if (m == QLatin1String("DataBytes")) {
+        if (field.isVirtual)
+            return walk.file.fail(cn.offset,
+                                  translated(QT_TRANSLATE_NOOP("RecordingReader",
+                                                               "virtual data bytes are not read")));
         group->bytes = field;
         group->bytesSource = ChannelGroup::InRecord;
         if (type == VariableLength) {
-            if (cn.link(5) == 0 || field.bitCount != 64)
+            // The record holds where the bytes are: an offset of up to 64 bits.
+            if (cn.link(5) == 0 || field.bitCount > 64)
                 return walk.file.fail(cn.offset, translated(QT_TRANSLATE_NOOP(
                                                      "RecordingReader", "variable-length channel "
                                                                         "without data")));
@@ -231,6 +294,52 @@ double Field::numericValue(const char *record) const
     default:
         return double(raw);
     }
+}
+
+double Conversion::apply(double raw) const
+{
+    switch (kind) {
+    case Identity:
+        return raw;
+    case Linear:
+        return offset + factor * raw;
+    case Table:
+    case InterpolatedTable:
+        break;
+    }
+    if (table.isEmpty())
+        return raw;
+    if (raw <= table.first().first)
+        return table.first().second;
+    if (raw >= table.last().first)
+        return table.last().second;
+    const auto above = std::upper_bound(
+        table.begin(), table.end(), raw,
+        [](double value, const QPair<double, double> &pair) { return value < pair.first; });
+    const auto below = above - 1;
+    if (kind == InterpolatedTable) {
+        const double span = above->first - below->first;
+        return below->second + (above->second - below->second) * (raw - below->first) / span;
+    }
+    // Between two keys the nearer one counts; halfway, the lower one.
+    return raw - below->first <= above->first - raw ? below->second : above->second;
+}
+
+double Field::physicalValue(const char *record, quint64 recordIndex) const
+{
+    const double raw = isVirtual ? double(recordIndex) : numericValue(record);
+    return conversion.apply(raw);
+}
+
+quint64 Field::integerValue(const char *record, quint64 recordIndex) const
+{
+    if (!isVirtual && conversion.kind == Conversion::Identity)
+        return unsignedValue(record);
+    const double value = physicalValue(record, recordIndex);
+    // A value outside what a bus-logging field can hold reads as 0.
+    if (!std::isfinite(value) || value < 0 || value >= 9.0e18)
+        return 0;
+    return quint64(std::llround(value));
 }
 
 bool Field::isInvalid(const char *record, quint32 dataBytes) const

@@ -9,6 +9,19 @@
 // and CAN_ErrorFrame (ID, IDE, DLC, DataLength, DataBytes, EDL).
 namespace Mf4 {
 
+// A channel's conversion from its raw value to the value it stands for: identity, linear
+// (offset + factor * raw) or a value-to-value table (with or without interpolation).
+struct Conversion
+{
+    enum Kind { Identity, Linear, Table, InterpolatedTable };
+    Kind kind = Identity;
+    double offset = 0;
+    double factor = 1;
+    QVector<QPair<double, double>> table; // sorted by raw value
+
+    double apply(double raw) const;
+};
+
 // One value in a record: `bitCount` bits from bit `bitOffset` of byte `byteOffset`.
 struct Field
 {
@@ -19,8 +32,14 @@ struct Field
     quint8 dataType = 0;
     bool hasInvalidation = false;
     quint32 invalidationBit = 0;
+    // A virtual channel has no bits in the record: its raw value is the record's index.
+    bool isVirtual = false;
+    Conversion conversion;
 
     quint64 unsignedValue(const char *record) const;
+    // The raw value (or the record index of a virtual channel) through the conversion.
+    double physicalValue(const char *record, quint64 recordIndex) const;
+    quint64 integerValue(const char *record, quint64 recordIndex) const;
     // The value as a number of its data type (integers or IEEE floats).
     double numericValue(const char *record) const;
     // The invalidation bit, which follows the group's data bytes.
@@ -39,10 +58,7 @@ struct ChannelGroup
     quint32 dataBytes = 0;
     quint32 invalidationBytes = 0;
 
-    Field time;
-    bool virtualTime = false;
-    double timeOffset = 0;
-    double timeFactor = 1;
+    Field time; // virtual for a virtual master channel
 
     Field frame;
     Field id;
@@ -50,6 +66,7 @@ struct ChannelGroup
     Field dlc;
     Field dataLength;
     Field edl;
+    Field busChannel;
     Field bytes;
     BytesSource bytesSource = InRecord;
     qint64 bytesLink = 0;

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -58,6 +59,7 @@ QVector<TimedFrame> expectedFrames(const QVector<Builder::Frame> &frames, const 
         t.message
             = CanMessage(f.id, reinterpret_cast<const quint8 *>(f.data.constData()), f.data.size());
         t.message.extended = f.extended;
+        t.bus = quint8(f.bus - 1);
         out.append(t);
     }
     return out;
@@ -65,13 +67,14 @@ QVector<TimedFrame> expectedFrames(const QVector<Builder::Frame> &frames, const 
 
 QString describe(const TimedFrame &f)
 {
-    return QStringLiteral("%1 %2%3 [%4] %5")
+    return QStringLiteral("%1 bus %6 %2%3 [%4] %5")
         .arg(f.timeUs)
         .arg(f.message.id, 0, 16)
         .arg(f.message.extended ? "x" : "")
         .arg(f.message.length)
         .arg(QString::fromLatin1(
-            QByteArray(reinterpret_cast<const char *>(f.message.data), f.message.length).toHex()));
+            QByteArray(reinterpret_cast<const char *>(f.message.data), f.message.length).toHex()))
+        .arg(f.bus);
 }
 
 QStringList describe(const QVector<TimedFrame> &frames)
@@ -96,6 +99,8 @@ struct SyntheticRow
     int cutBytes = 0; // bytes taken off the end of the file
     QByteArray appendBytes;
     int extraSkipped = 0;
+    // Only the classic data frames of one channel group, as a virtual time master needs.
+    bool oneFrameKind = false;
 };
 
 // A damaged file: the builder's file, changed; the message must name `block`'s offset.
@@ -145,6 +150,8 @@ void tst_Mf4Recording::loggerFiles_data()
     QTest::addColumn<int>("frames");
     QTest::newRow("truck, BAM, two buses") << "css_FCBF0606_j1939_truck_bam" << 1815;
     QTest::newRow("NMEA 2000 address claims") << "css_94C49784_nmea2000_addrclaim_request" << 9600;
+    QTest::newRow("newer logger: a channel group per frame kind")
+        << "css_2F6913DB_newer_logger" << 4024;
 }
 
 void tst_Mf4Recording::loggerFiles()
@@ -166,14 +173,20 @@ void tst_Mf4Recording::loggerFiles()
 void tst_Mf4Recording::decodeLikeCandump()
 {
     QFETCH(QString, name);
-    const CliRun fromMf4 = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"),
-                                        TestEnvironment::dataFile(name + ".MF4")});
-    const CliRun fromLog = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"),
-                                        TestEnvironment::dataFile(name + ".log")});
-    QCOMPARE(fromMf4.code, 0);
-    QCOMPARE(fromMf4.err, fromLog.err);
-    QVERIFY(fromMf4.out.count(QLatin1Char('\n')) > 10);
-    QCOMPARE(fromMf4.out, fromLog.out);
+    // The decoded events of a J1939 bus, and the statistics of any bus, are the candump's.
+    for (const QStringList &command :
+         {QStringList{QStringLiteral("decode"), QStringLiteral("--events")},
+          QStringList{QStringLiteral("stats")}}) {
+        const CliRun fromMf4
+            = CliRun::run(command + QStringList{TestEnvironment::dataFile(name + ".MF4")});
+        const CliRun fromLog
+            = CliRun::run(command + QStringList{TestEnvironment::dataFile(name + ".log")});
+        QCOMPARE(fromMf4.code, 0);
+        QCOMPARE(fromMf4.err, fromLog.err);
+        QCOMPARE(fromMf4.out, fromLog.out);
+        if (command.first() == QLatin1String("stats"))
+            QVERIFY(fromMf4.out.count(QLatin1Char('\n')) > 10);
+    }
 }
 
 void tst_Mf4Recording::streamedInBatches()
@@ -259,12 +272,38 @@ void tst_Mf4Recording::synthetic_data()
     r.cutBytes = 5;
     r.extraSkipped = 1;
     QTest::newRow("unfinalized: last record cut short") << r;
+    r = SyntheticRow();
+    r.options.groupPerFrameKind = true;
+    QTest::newRow("a channel group per frame kind, virtual bus and IDE, 48-bit time") << r;
+    r.withOthers = true;
+    QTest::newRow("a channel group per frame kind with FD, remote and error groups") << r;
+    r.options.finalized = false;
+    QTest::newRow("a channel group per frame kind, unfinalized") << r;
+    r.options.finalized = true;
+    r.options.storage = S::HlDz;
+    r.options.fragmentBytes = 120;
+    QTest::newRow("a channel group per frame kind in DZ blocks") << r;
+    r = SyntheticRow();
+    r.options.groupPerFrameKind = true;
+    r.options.virtualTimeNs = 2500000;
+    r.oneFrameKind = true;
+    QTest::newRow("virtual master: the time from the record index") << r;
 }
 
 void tst_Mf4Recording::synthetic()
 {
     QFETCH(SyntheticRow, row);
     QVector<Builder::Frame> frames = busFrames(300, row.withOthers);
+    if (row.oneFrameKind) {
+        QVector<Builder::Frame> kept;
+        for (Builder::Frame f : frames) {
+            if (f.bus == 2 && f.extended && isClassicData(f)) {
+                f.timeNs = kept.size() * row.options.virtualTimeNs;
+                kept.append(f);
+            }
+        }
+        frames = kept;
+    }
     Builder builder;
     QByteArray file = builder.build(frames, row.options);
     QVector<TimedFrame> expected = expectedFrames(frames, row.options);
@@ -371,6 +410,18 @@ void tst_Mf4Recording::hostile_data()
                           f[int(b.value("CC0") + 24 + 32)] = char(10);
                       },
                       "CC0"};
+    Options kinds;
+    kinds.groupPerFrameKind = true;
+    QTest::newRow("virtual channel converted by a formula")
+        << HostileRow{kinds,
+                      [](QByteArray &f, QHash<QString, qint64> &b) {
+                          const qint64 cn = b.value("CN:BusChannel");
+                          qint64 cc = 0;
+                          std::memcpy(&cc, f.constData() + cn + 24 + 8 * 4, 8);
+                          b.insert("CC:BusChannel", cc);
+                          f[int(cc + 24 + 32)] = char(3); // algebraic
+                      },
+                      "CC:BusChannel"};
     QTest::newRow("DZ claims to inflate to 1 TB")
         << HostileRow{zipped, set("DZ0", 24 + 8, 1ull << 40), "DZ0"};
     QTest::newRow("DZ inflates to more than it claims")
@@ -441,6 +492,10 @@ void tst_Mf4Recording::truncatedAnywhere_data()
     o.finalized = false;
     o.bytes = Builder::Bytes::Vlsd;
     QTest::newRow("unfinalized, VLSD") << o;
+    o = Options();
+    o.finalized = false;
+    o.groupPerFrameKind = true;
+    QTest::newRow("unfinalized, a channel group per frame kind") << o;
 }
 
 void tst_Mf4Recording::truncatedAnywhere()

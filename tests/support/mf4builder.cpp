@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -48,6 +49,12 @@ quint8 dlcOf(int length)
         if (length <= fdLengths[i])
             return quint8(9 + i);
     return 15;
+}
+
+int lengthOfDlc(int dlc)
+{
+    static const int fdLengths[] = {12, 16, 20, 24, 32, 48, 64};
+    return dlc <= 8 ? dlc : fdLengths[std::min(dlc, 15) - 9];
 }
 
 QByteArray transposed(const QByteArray &data, int columns)
@@ -113,7 +120,7 @@ qint64 Mf4Builder::channel(const QString &name, quint8 type, quint8 dataType, in
     const qint64 nameBlock = text(name);
     QByteArray data(72, '\0');
     data[0] = char(type);
-    data[1] = char(type == 2 ? 1 : 0); // a master is the time
+    data[1] = char(type == 2 || type == 3 ? 1 : 0); // a master is the time
     data[2] = char(dataType);
     data[3] = char(bitPosition % 8);
     putLe<quint32>(data, 4, quint32(bitPosition / 8));
@@ -273,6 +280,8 @@ QByteArray Mf4Builder::build(const QVector<Frame> &frames, const Options &option
         }
         groups[index].frames.append(frame);
     }
+    if (options.groupPerFrameKind)
+        return buildKindGroups(frames, options, header);
     qint64 previousDg = 0;
     for (int g = 0; g < groups.size(); ++g) {
         Group &group = groups[g];
@@ -362,5 +371,142 @@ QByteArray Mf4Builder::build(const QVector<Frame> &frames, const Options &option
         if (!options.finalized && g == groups.size() - 1 && options.storage == Storage::Dt)
             putLe<quint64>(m_out, int(data + 8), HeaderBytes); // the logger's unwritten length
     }
+    return m_out;
+}
+
+qint64 Mf4Builder::conversion(const QVector<double> &values, quint8 type)
+{
+    QByteArray cc(24 + 8 * values.size(), '\0');
+    cc[0] = char(type);
+    putLe<quint16>(cc, 6, quint16(values.size()));
+    for (int i = 0; i < values.size(); ++i)
+        putF64(cc, 24 + 8 * i, values.at(i));
+    return add("CC", 4, cc);
+}
+
+qint64 Mf4Builder::virtualChannel(const QString &name, double value, qint64 next)
+{
+    // No bits in the record: offset `value` and factor 0 make the record index a constant.
+    return channel(name, 6, 0, 0, 0, next, 0, conversion({value, 0.0}, 1));
+}
+
+struct Mf4Builder::KindGroup
+{
+    Kind kind;
+    int bus;
+    bool extended;
+    bool fd;
+    quint64 recordId;
+    int recordBytes;
+
+    bool holds(const Frame &f) const
+    {
+        return f.kind == kind && f.bus == bus && f.extended == extended && f.fd == fd;
+    }
+};
+
+qint64 Mf4Builder::kindGroup(const Frame &frame, quint64 recordId, const Options &options,
+                             int *recordBytes)
+{
+    const QString s = QString::fromLatin1(structureName(frame.kind));
+    // The record: a 48-bit time, the ID from byte 6 (11 or 29 bits), the DLC in the next free
+    // half byte, then the data bytes; remote frames have no data bytes, error frames a type.
+    const int dlcBit = frame.extended ? 80 : 60;
+    const int bytesAt = frame.extended ? 11 : 8;
+    const int dataBytes = frame.kind == Remote ? 0 : frame.fd ? 64 : 8;
+    qint64 next = virtualChannel(s + ".Dir", 0, 0);
+    if (frame.kind == Error) {
+        *recordBytes = 7;
+        next = channel(s + ".ErrorType", 0, 0, 48, 6, next);
+    } else {
+        *recordBytes = bytesAt + dataBytes;
+        if (dataBytes)
+            next = channel(s + ".DataBytes", 0, 10, bytesAt * 8, dataBytes * 8, next);
+        QVector<double> lengths;
+        for (int dlc = 0; dlc < 16; ++dlc)
+            lengths << dlc << lengthOfDlc(dlc);
+        next = channel(s + ".DataLength", 0, 0, dlcBit, 4, next, 0, conversion(lengths, 5));
+        next = channel(s + ".DLC", 0, 0, dlcBit, 4, next);
+        next = virtualChannel(s + ".EDL", frame.fd ? 1 : 0, next);
+        next = virtualChannel(s + ".IDE", frame.extended ? 1 : 0, next);
+        next = channel(s + ".ID", 0, 0, 48, frame.extended ? 29 : 11, next);
+    }
+    next = virtualChannel(s + ".BusChannel", frame.bus, next);
+    const qint64 composition = channel(s, 0, 10, 48, (*recordBytes - 6) * 8, 0, next);
+    const qint64 timeConversion
+        = conversion({0.0, options.virtualTimeNs ? double(options.virtualTimeNs) * 1e-9 : 1e-6}, 1);
+    if (!blocks.contains(QStringLiteral("CC0")))
+        blocks.insert(QStringLiteral("CC0"), timeConversion);
+    const qint64 time = channel(QStringLiteral("Timestamp"), options.virtualTimeNs ? 3 : 2, 0, 0,
+                                options.virtualTimeNs ? 0 : 48, composition, 0, timeConversion);
+    if (!blocks.contains(QStringLiteral("CN0")))
+        blocks.insert(QStringLiteral("CN0"), time);
+    const qint64 acquisition = text(QStringLiteral("CAN%1_Rx_%2").arg(frame.bus).arg(recordId));
+    QByteArray data(32, '\0');
+    putLe<quint64>(data, 0, recordId);
+    putLe<quint16>(data, 16, 0x0002); // bus event
+    putLe<quint32>(data, 24, quint32(*recordBytes));
+    const qint64 cg = add("CG", 6, data);
+    setLink(cg, 1, time);
+    setLink(cg, 2, acquisition);
+    return cg;
+}
+
+QByteArray Mf4Builder::kindRecord(const Frame &frame, int recordBytes, const Options &options)
+{
+    QByteArray record(recordBytes, '\0');
+    if (!options.virtualTimeNs) {
+        const quint64 us = quint64((frame.timeNs + 500) / 1000);
+        put(record, 0, &us, 6); // little-endian machines only, as the rest of the builder
+    }
+    if (frame.kind == Error)
+        return record;
+    const quint8 dlc = dlcOf(frame.data.size());
+    if (frame.extended) {
+        putLe<quint32>(record, 6, frame.id);
+        record[10] = char(dlc);
+    } else {
+        putLe<quint16>(record, 6, quint16(frame.id));
+        record[7] = char(record[7] | char(dlc << 4));
+    }
+    if (frame.kind == Data)
+        put(record, frame.extended ? 11 : 8, frame.data.constData(),
+            std::min(recordBytes - (frame.extended ? 11 : 8), int(frame.data.size())));
+    return record;
+}
+
+QByteArray Mf4Builder::buildKindGroups(const QVector<Frame> &frames, const Options &options,
+                                       qint64 header)
+{
+    QByteArray dgData(8, '\0');
+    dgData[0] = 1; // 1-byte record ids
+    const qint64 dg = add("DG", 4, dgData);
+    blocks.insert(QStringLiteral("DG0"), dg);
+    setLink(header, 0, dg);
+    QVector<KindGroup> groups;
+    QByteArray records;
+    qint64 previousCg = 0;
+    for (const Frame &frame : frames) {
+        int index = 0;
+        while (index < groups.size() && !groups.at(index).holds(frame))
+            ++index;
+        if (index == groups.size()) {
+            KindGroup group{
+                frame.kind, frame.bus, frame.extended, frame.fd, quint64(32 + groups.size()), 0};
+            const qint64 cg = kindGroup(frame, group.recordId, options, &group.recordBytes);
+            setLink(previousCg ? previousCg : dg, previousCg ? 0 : 1, cg);
+            if (!previousCg)
+                blocks.insert(QStringLiteral("CG0"), cg);
+            previousCg = cg;
+            groups.append(group);
+        }
+        records += char(groups.at(index).recordId);
+        records += kindRecord(frame, groups.at(index).recordBytes, options);
+    }
+    const qint64 data = dataBlocks(records, "DT", 0, options, 0);
+    blocks.insert(QStringLiteral("DATA0"), data);
+    setLink(dg, 2, data);
+    if (!options.finalized && options.storage == Storage::Dt)
+        putLe<quint64>(m_out, int(data + 8), HeaderBytes); // the logger's unwritten length
     return m_out;
 }

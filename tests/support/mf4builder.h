@@ -36,6 +36,14 @@ public:
         Storage storage = Storage::Dt;
         int fragmentBytes = 0; // data blocks of at most this many bytes (DL and HL only)
         quint64 startNs = 1622547829000000000ull;
+        // The layout of newer loggers: one data group, a channel group per kind of frame (bus,
+        // 11/29-bit, classic/FD, remote, error) with 1-byte record ids, the time as a 48-bit
+        // integer of microseconds, and BusChannel, IDE, EDL and Dir as virtual data channels
+        // holding a constant.
+        bool groupPerFrameKind = false;
+        // With groupPerFrameKind: the time is a virtual master, the record's index in its channel
+        // group times this many nanoseconds (the frames' own times are not written).
+        qint64 virtualTimeNs = 0;
     };
 
     QByteArray build(const QVector<Frame> &frames, const Options &options);
@@ -53,12 +61,19 @@ public:
 
 private:
     struct Group;
+    struct KindGroup;
     qint64 add(const char *id, int linkCount, const QByteArray &data);
     void setLink(qint64 block, int index, qint64 target);
     qint64 text(const QString &text);
     qint64 frameGroup(Kind kind, quint64 recordId, qint64 *bytesChannel);
     qint64 channel(const QString &name, quint8 type, quint8 dataType, int bitPosition, int bitCount,
                    qint64 next, qint64 composition = 0, qint64 conversion = 0);
+    qint64 virtualChannel(const QString &name, double value, qint64 next);
+    qint64 conversion(const QVector<double> &values, quint8 type);
+    qint64 kindGroup(const Frame &frame, quint64 recordId, const Options &options,
+                     int *recordBytes);
+    QByteArray kindRecord(const Frame &frame, int recordBytes, const Options &options);
+    QByteArray buildKindGroups(const QVector<Frame> &frames, const Options &options, qint64 header);
     qint64 dataBlocks(const QByteArray &records, const char *type, int columns,
                       const Options &options, int group);
 

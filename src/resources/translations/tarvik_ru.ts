@@ -7674,6 +7674,14 @@ Use %1 ms?</source>
         <translation>преобразование времени типа %1 не поддерживается</translation>
     </message>
     <message>
+        <source>conversion of type %1 is not read</source>
+        <translation>преобразование типа %1 не поддерживается</translation>
+    </message>
+    <message>
+        <source>virtual data bytes are not read</source>
+        <translation>виртуальные байты данных не поддерживаются</translation>
+    </message>
+    <message>
         <source>channel lies outside its record</source>
         <translation>канал выходит за пределы своей записи</translation>
     </message>
