@@ -1,8 +1,9 @@
 #include "cli/inventorycommand.h"
 
 #include "cli/clicommand.h"
-#include "job/inventory.h"
 #include "cli/recordingsource.h"
+#include "descriptions/candevicefactory.h"
+#include "job/inventory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,6 +29,9 @@ int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStr
         return exitCode;
     if (parser.positionalArguments().size() != 1)
         return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
+    // The catalogue names the units its descriptions know by their addresses.
+    if (!CanDeviceFactory::instance())
+        CanDeviceFactory::init();
     Inventory inventory;
     qint64 lastUs = 0;
     RecordingSource::StreamSummary summary;

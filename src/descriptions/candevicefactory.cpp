@@ -2,6 +2,7 @@
 
 #include "can/canmessage.h"
 #include "descriptions/descriptionfiles.h"
+#include "descriptions/j1939nametexts.h"
 #include "descriptions/j1939preferredaddresses.h"
 #include "descriptions/unitregistry.h"
 #include "descriptions/unknownj1939device.h"
@@ -56,10 +57,9 @@ void CanDeviceFactory::init()
         unit.name = tr(unit.name.toUtf8().constData());
         s_instance->appendEntry(unit);
     }
-    s_instance->appendEntry(DeviceFactoryEntry("empty_device",
-                                               {ItemAddress::J1939, ItemAddress::Unassigned},
-                                               tr("Stub"), QString(), QString(),
-                                               [] { return new J1939Device; }));
+    s_instance->appendEntry(
+        DeviceFactoryEntry("empty_device", {ItemAddress::J1939, ItemAddress::Unassigned},
+                           tr("Stub"), QString(), QString(), [] { return new J1939Device; }));
     for (const QString &path : DescriptionFiles::deviceListFiles())
         s_instance->addDeviceDescriptionsFromFile(path);
 }
@@ -137,17 +137,32 @@ AbstractDisplayableItem *CanDeviceFactory::createEmptyJ1939DeviceFromAddress(qui
     }
     DeviceFactoryEntry entry = unknownDeviceEntry();
     // Until the unit claims its address, the address itself is the best hint of what it is.
-    const QString preferred = J1939PreferredAddresses::deviceName(sa);
-    if (!preferred.isEmpty())
-        entry.name = preferred;
+    const QString named = addressName(sa);
+    if (!named.isEmpty())
+        entry.name = J1939PreferredAddresses::withAddress(named, sa);
     return AbstractDeviceFactory::createDevice(entry, address);
+}
+
+QString CanDeviceFactory::addressName(quint8 sa, int industryGroup) const
+{
+    // A marine unit's address is its own choice: neither the catalogue nor the table knows it.
+    if (industryGroup != J1939NameTexts::Marine) {
+        const ItemAddress address{ItemAddress::J1939, sa};
+        for (const DeviceFactoryEntry &e : entries()) {
+            const bool makesJ1939 = e.create || e.metaInherits("J1939Device");
+            if (makesJ1939 && !e.derived && e.address == address && !e.name.isEmpty())
+                return e.name;
+        }
+    }
+    return J1939PreferredAddresses::name(sa, industryGroup);
 }
 
 AbstractDisplayableItem *CanDeviceFactory::createDevice(const CanMessage &frame)
 {
     if (frame.extended)
         return createEmptyJ1939DeviceFromAddress(frame.address());
-    return AbstractDeviceFactory::createDevice(unknownSidEntry(), {ItemAddress::Sid, frame.id & 0x7FF});
+    return AbstractDeviceFactory::createDevice(unknownSidEntry(),
+                                               {ItemAddress::Sid, frame.id & 0x7FF});
 }
 
 AbstractDisplayableItem *CanDeviceFactory::createTargetDevice(const CanMessage &frame)

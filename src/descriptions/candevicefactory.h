@@ -21,6 +21,10 @@ public:
     static const QMetaObject *deviceTypeMetaObject(const QString &type);
     AbstractDisplayableItem *createDeviceFromDescription(const QDomElement &element);
     AbstractDisplayableItem *createEmptyJ1939DeviceFromAddress(quint8 sa);
+    // What a unit at this address is called before anything else is known of it: the name of
+    // the catalogue's unit at that address, else the J1939 address table's for the industry
+    // group ("Engine #1"). Empty when neither knows the address.
+    QString addressName(quint8 sa, int industryGroup = -1) const;
 
     AbstractDisplayableItem *createDevice(const CanMessage &frame) override;
     AbstractDisplayableItem *createTargetDevice(const CanMessage &frame) override;

@@ -1,5 +1,7 @@
 #include "diagnostics/addressclaimfunction.h"
 
+#include "descriptions/candevicefactory.h"
+#include "descriptions/j1939nametexts.h"
 #include "descriptions/j1939preferredaddresses.h"
 #include "model/j1939device.h"
 #include "model/zxboolparameter.h"
@@ -112,8 +114,32 @@ bool AddressClaimFunction::decode(const QByteArray &data)
     return true;
 }
 
+QString AddressClaimFunction::addressName(quint8 address, int industryGroup)
+{
+    const CanDeviceFactory *factory = CanDeviceFactory::instance();
+    return factory ? factory->addressName(address, industryGroup)
+                   : J1939PreferredAddresses::name(address, industryGroup);
+}
+
+QString AddressClaimFunction::unitDescription(quint64 name, quint8 address)
+{
+    // The address table of the unit's industry group first, then its function in words.
+    const int group = int(field(name, IndustryGroup));
+    const QString byAddress = addressName(address, group);
+    if (!byAddress.isEmpty())
+        return byAddress;
+    QString function = J1939NameTexts::function(int(field(name, Function)), group,
+                                                int(field(name, VehicleSystem)));
+    if (!function.isEmpty())
+        function[0] = function.at(0).toUpper();
+    return function;
+}
+
 QString AddressClaimFunction::unitName(quint64 name, quint8 address)
 {
+    const QString described = unitDescription(name, address);
+    if (!described.isEmpty())
+        return J1939PreferredAddresses::withAddress(described, address);
     const QString hex = QString::number(address, 16).rightJustified(2, QLatin1Char('0')).toUpper();
     return tr("Manufacturer %1, function %2 (0x%3)")
         .arg(field(name, ManufacturerCode))
@@ -128,9 +154,10 @@ void AddressClaimFunction::nameTheUnit(quint64 name)
         return;
     const quint8 address = quint8(unit->address().value);
     const QString current = unit->name();
+    // Only a name the program chose gives way: one the engineer typed stays.
     const bool automatic
         = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
-          || current == J1939PreferredAddresses::deviceName(address)
+          || current == J1939PreferredAddresses::withAddress(addressName(address), address)
           || (!m_givenName.isEmpty() && current == m_givenName);
     if (!automatic)
         return;

@@ -35,6 +35,13 @@ public:
     // One field of a NAME.
     static quint32 field(quint64 name, Index index);
     // "Manufacturer 273, function 130 (0x00)": what a claim says about the unit at an address.
+    // What the catalogue, else the J1939 address table of the industry group (-1: not known),
+    // calls a unit at this address; empty when neither knows it.
+    static QString addressName(quint8 address, int industryGroup = -1);
+    // What the NAME and the address tell of a unit ("Engine #1", "Navigation device"); empty
+    // when they tell nothing.
+    static QString unitDescription(quint64 name, quint8 address);
+    // The unit's name in the tree: its description with the address, else the NAME's numbers.
     static QString unitName(quint64 name, quint8 address);
 
 private:

@@ -1,5 +1,7 @@
 #include "job/inventory.h"
 
+#include "descriptions/candevicefactory.h"
+#include "descriptions/j1939nametexts.h"
 #include "descriptions/spnnames.h"
 #include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/fmitexts.h"
@@ -76,18 +78,20 @@ void Inventory::finish(qint64 endUs)
 QString Inventory::nameText(quint64 name)
 {
     using A = AddressClaimFunction;
+    const int group = int(A::field(name, A::IndustryGroup));
     return tr("0x%1: identity number %2, manufacturer code %3, ECU instance %4, function "
-                   "instance %5, function %6, vehicle system %7, vehicle system instance %8, "
-                   "industry group %9, arbitrary address capable %10")
+              "instance %5, %6, vehicle system %7, vehicle system instance %8, "
+              "industry group %9, arbitrary address capable %10")
         .arg(hex(quint32(name >> 32), 8) + hex(quint32(name), 8))
         .arg(A::field(name, A::IdentityNumber))
         .arg(A::field(name, A::ManufacturerCode))
         .arg(A::field(name, A::EcuInstance))
         .arg(A::field(name, A::FunctionInstance))
-        .arg(A::field(name, A::Function))
+        .arg(J1939NameTexts::functionText(int(A::field(name, A::Function)), group,
+                                          int(A::field(name, A::VehicleSystem))))
         .arg(A::field(name, A::VehicleSystem))
         .arg(A::field(name, A::VehicleSystemInstance))
-        .arg(A::field(name, A::IndustryGroup))
+        .arg(tr("%1 (%2)").arg(group).arg(J1939NameTexts::industryGroup(group)))
         .arg(A::field(name, A::ArbitraryAddressCapable) ? tr("yes") : tr("no"));
 }
 
@@ -115,8 +119,7 @@ QString Inventory::codeLine(const Code &code)
     return tr("SPN %1%2 FMI %3 (%4) OC %5")
         .arg(QString::number(code.spn),
              name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name),
-             QString::number(code.fmi), FmiTexts::englishText(code.fmi),
-             QString::number(code.oc));
+             QString::number(code.fmi), FmiTexts::englishText(code.fmi), QString::number(code.oc));
 }
 
 QStringList Inventory::codeLines(const QByteArray &data)
@@ -135,7 +138,11 @@ QString Inventory::report() const
     QString text;
     for (auto it = m_units.cbegin(); it != m_units.cend(); ++it) {
         const Unit &u = *it;
-        text += tr("Unit %1\n").arg(hex(it.key(), 2));
+        const QString described
+            = u.hasName ? AddressClaimFunction::unitDescription(u.name, quint8(it.key()))
+                        : AddressClaimFunction::addressName(quint8(it.key()));
+        text += described.isEmpty() ? tr("Unit %1\n").arg(hex(it.key(), 2))
+                                    : tr("Unit %1: %2\n").arg(hex(it.key(), 2), described);
         text += tr("  NAME: %1\n").arg(u.hasName ? nameText(u.name) : missing);
         const struct
         {
@@ -166,8 +173,8 @@ QString Inventory::report() const
         {
             quint32 pgn;
             QString label;
-        } codes[] = {{PgnDm1, tr("Active codes (DM1)")},
-                     {PgnDm2, tr("Previously active codes (DM2)")}};
+        } codes[]
+            = {{PgnDm1, tr("Active codes (DM1)")}, {PgnDm2, tr("Previously active codes (DM2)")}};
         for (const auto &kind : codes) {
             const auto found = u.messages.constFind(kind.pgn);
             if (found == u.messages.cend()) {
@@ -175,9 +182,9 @@ QString Inventory::report() const
                 continue;
             }
             const QStringList list = codeLines(*found);
-            text += QStringLiteral("  %1: %2\n")
-                        .arg(kind.label,
-                             list.isEmpty() ? tr("none") : QString::number(list.size()));
+            text
+                += QStringLiteral("  %1: %2\n")
+                       .arg(kind.label, list.isEmpty() ? tr("none") : QString::number(list.size()));
             for (const QString &line : list)
                 text += QStringLiteral("    ") + line + QLatin1Char('\n');
         }

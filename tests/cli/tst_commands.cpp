@@ -819,15 +819,16 @@ void tst_Commands::inventory_data()
     QTest::addColumn<QStringList>("absent");
     QTest::newRow("truck: the engine's VIN from its broadcasts")
         << truckLog()
-        << QStringList{"Unit 00\n", "  VIN: 1L06130RELP969468\n",
-                       "Unit 47\n", "  ECU identification: not in the recording\n"}
+        << QStringList{"Unit 00: Engine #1\n", "  VIN: 1L06130RELP969468\n",
+                       "Unit 47: Chassis controller #1\n", "Unit A3: Catalyst fluid sensor\n",
+                       "  ECU identification: not in the recording\n"}
         << QStringList{};
     QTest::newRow("demo recording: the engine's active codes in words")
         << QStringLiteral(":/demo/demo-bus.log")
-        << QStringList{"Unit 00\n", "  Active codes (DM1): 2\n",
+        << QStringList{"Unit 00: Engine #1\n", "  Active codes (DM1): 2\n",
                        "    SPN 110", "FMI 16 (Data valid but above normal operating range, "
                        "moderately severe level) OC 3\n",
-                       "    SPN 100", "FMI 18 (", "Unit A0\n"}
+                       "    SPN 100", "FMI 18 (", "Unit A0: Controller\n", "Unit 80: Support controller\n"}
         << QStringList{"Unit F9"};
     double t = 10.0;
     const QByteArray dm19 = calibration(0x1234ABCD, "CAL-ENGINE-01") + calibration(0xFFFFFFFF, "BOOT");
@@ -838,15 +839,17 @@ void tst_Commands::inventory_data()
     const QByteArray rts = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19);
     QTest::newRow("unit: claim, codes, component by BAM, DM19 by RTS/CTS")
         << writeFile(QStringLiteral("inventory.log"), rts)
-        << QStringList{"Unit 21\n",
+        << QStringList{"Unit 21: Body Controller\n",
                        "  NAME: 0x0807060504030201: identity number 197121, manufacturer code 32, ",
+                       "power take-off, main or rear (function 6), ", "industry group 0 (global)",
                        "  Component identification: make ZTX, model MC2, serial number SN0417, "
                        "unit number A0\n",
                        "  Calibrations: 2\n    CAL ID CAL-ENGINE-01  CVN 0x1234ABCD\n"
                        "    CAL ID BOOT  CVN n/a\n",
                        "  Active codes (DM1): none\n",
                        "  Previously active codes (DM2): 1\n    SPN 110",
-                       "  ECU identification: not in the recording\n", "Unit F9\n"}
+                       "  ECU identification: not in the recording\n",
+                       "Unit F9: Off-board diagnostic unit\n"}
         << QStringList{};
     t = 10.0;
     const QByteArray aborted = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19, 3);

@@ -74,16 +74,21 @@ void tst_Factories::preferredAddressNamesTheUnit_data()
     QTest::addColumn<quint8>("address");
     QTest::addColumn<QString>("name");
     QTest::newRow("0x00 engine #1") << quint8(0x00) << "Engine #1 (0x00)";
-    QTest::newRow("0x03 transmission #1") << quint8(0x03) << "Transmission #1 (0x03)";
-    QTest::newRow("0x0B brakes") << quint8(0x0B) << "Brakes, system controller (0x0B)";
-    QTest::newRow("0x0F engine retarder") << quint8(0x0F) << "Retarder, engine (0x0F)";
-    QTest::newRow("0x17 instrument cluster") << quint8(0x17) << "Instrument cluster #1 (0x17)";
-    QTest::newRow("0x28 cab display") << quint8(0x28) << "Cab display #1 (0x28)";
+    QTest::newRow("0x03 the catalogue's transmission")
+        << quint8(0x03) << "Transmission #1 (0x03)";
+    QTest::newRow("0x0B the catalogue's name before the table's")
+        << quint8(0x0B) << "Brakes - System Controller (0x0B)";
     QTest::newRow("0x0A the machine's cabin controller, not an axle")
-        << quint8(0x0A) << "Unknown device";
-    QTest::newRow("0x33 tire pressure") << quint8(0x33) << "Tire pressure controller (0x33)";
-    QTest::newRow("0x45 no preference") << quint8(0x45) << "Unknown device";
-    QTest::newRow("0x80 industry group range") << quint8(0x80) << "Unknown device";
+        << quint8(0x0A) << "Cabin controller (0x0A)";
+    QTest::newRow("0x28 cab display, from the table") << quint8(0x28) << "Cab display #1 (0x28)";
+    QTest::newRow("0x47 chassis controller") << quint8(0x47) << "Chassis controller #1 (0x47)";
+    QTest::newRow("0x80 the machine's support controller")
+        << quint8(0x80) << "Support controller (0x80)";
+    QTest::newRow("0xA3 on-highway range without a NAME")
+        << quint8(0xA3) << "Catalyst fluid sensor (0xA3)";
+    QTest::newRow("0xC9 second unit of trailer #1") << quint8(0xC9) << "Trailer #1 lighting (0xC9)";
+    QTest::newRow("0x5C reserved") << quint8(0x5C) << "Unknown device";
+    QTest::newRow("0x90 industry range, nothing known") << quint8(0x90) << "Unknown device";
 }
 
 void tst_Factories::preferredAddressNamesTheUnit()

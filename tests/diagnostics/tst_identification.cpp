@@ -337,7 +337,7 @@ void tst_Identification::firstClaimShowsTheName()
     QCOMPARE(claim->parentItem(), unit);
     QCOMPARE(claim->state(), int(AbstractDisplayableItem::ReceiveOk));
     QCOMPARE(fieldsOf(*claim), (Fields{1505684, 137, 1, 0, 190, 0, 80, 0, 4, 1}));
-    QTRY_COMPARE(unit->name(), QStringLiteral("Manufacturer 137, function 190 (0x8E)"));
+    QTRY_COMPARE(unit->name(), QStringLiteral("Instrumentation (0x8E)"));
     // Once the unit has its function, the next claim needs nothing new.
     DispatchResult again(DispatchResult::Received, 1);
     dispatcher.dispatchMessage(pack.first().first, &again);
@@ -351,7 +351,8 @@ void tst_Identification::claimNamesTheUnit_data()
     QTest::addColumn<quint8>("address");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    const QString claimed = QStringLiteral("Manufacturer 273, function 130 (0x%1)");
+    // A marine NAME: the address names nothing, the device class in the vehicle system field does.
+    const QString claimed = QStringLiteral("Internetwork device (0x%1)");
     QTest::newRow("unknown device") << quint8(0x45) << "Unknown device" << claimed.arg("45");
     QTest::newRow("named after its preferred address")
         << quint8(0x00) << "Engine #1 (0x00)" << claimed.arg("00");
@@ -370,11 +371,16 @@ void tst_Identification::claimNamesTheUnit()
     auto *claim = new AddressClaimFunction(&unit);
     QVERIFY(claim->decode(hex("4d2e2322008232c0")));
     QCOMPARE(unit.name(), after);
-    // A later claim with another NAME renames a unit it named itself, and only such a unit.
-    QVERIFY(claim->decode(hex("4d2e2322008332c0")));
+    // A later claim of another class renames a unit it named itself, and only such a unit.
+    QVERIFY(claim->decode(hex("4d2e232200823cc0")));
     const QString renamed = after == before ? before : after;
-    QCOMPARE(unit.name(), QString(renamed).replace(QStringLiteral("function 130"),
-                                                   QStringLiteral("function 131")));
+    QCOMPARE(unit.name(), QString(renamed).replace(QStringLiteral("Internetwork device"),
+                                                   QStringLiteral("Electrical distribution")));
+    // An on-highway NAME at a preferred address takes the table's name.
+    QVERIFY(claim->decode(hex("4d2e232200003290")));
+    if (renamed != before)
+        QCOMPARE(unit.name(), address == 0x45 ? QStringLiteral("Auxiliary heater #2 (0x45)")
+                                              : QStringLiteral("Engine #1 (0x00)"));
 }
 
 // Golden test: an NMEA 2000 network answering a global request for the address claim, replayed
@@ -419,14 +425,17 @@ void tst_Identification::recordingShowsEveryNode()
         }
     }
     QCOMPARE(shown, expected);
-    // Every claimant is named after its claim; the requester (0x05) claims nothing and keeps
-    // the name of its preferred address.
+    // Every claimant is named after the device class of its marine NAME, not after the address
+    // table; the requester (0x05) claims nothing and keeps the name of its preferred address.
     names.sort();
-    const QStringList expectedNames{
-        "Manufacturer 135, function 180 (0x23)",  "Manufacturer 137, function 190 (0x8E)",
-        "Manufacturer 137, function 190 (0x8F)",  "Manufacturer 1855, function 130 (0x03)",
-        "Manufacturer 1855, function 160 (0x02)", "Manufacturer 273, function 130 (0x00)",
-        "Manufacturer 273, function 130 (0x01)",  "Shift console, primary (0x05)"};
+    const QStringList expectedNames{"Display (0x03)",
+                                    "Instrumentation (0x23)",
+                                    "Instrumentation (0x8E)",
+                                    "Instrumentation (0x8F)",
+                                    "Internetwork device (0x00)",
+                                    "Internetwork device (0x01)",
+                                    "Shift console, primary (0x05)",
+                                    "Steering and control surfaces (0x02)"};
     QCOMPARE(names, expectedNames);
     dispatcher.clearScheme();
     CanDeviceFactory::reset();

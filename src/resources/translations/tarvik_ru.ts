@@ -5565,8 +5565,18 @@ Options:
         <translation>нет</translation>
     </message>
     <message>
-        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, function %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
-        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, функция %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, произвольный адрес %10</translation>
+        <source>0x%1: identity number %2, manufacturer code %3, ECU instance %4, function instance %5, %6, vehicle system %7, vehicle system instance %8, industry group %9, arbitrary address capable %10</source>
+        <translation>0x%1: идентификационный номер %2, код изготовителя %3, экземпляр ЭБУ %4, экземпляр функции %5, %6, система машины %7, экземпляр системы машины %8, отраслевая группа %9, может сменить адрес: %10</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Unit %1: %2
+</source>
+        <translation>Блок %1: %2
+</translation>
     </message>
 </context>
 <context>
@@ -5688,6 +5698,441 @@ Options:
     <message>
         <source>Address Claimed</source>
         <translation>Заявка адреса</translation>
+    </message>
+</context>
+<context>
+    <name>J1939NameTexts</name>
+    <message>
+        <source>global</source>
+        <translation>общая</translation>
+    </message>
+    <message>
+        <source>on-highway equipment</source>
+        <translation>дорожная техника</translation>
+    </message>
+    <message>
+        <source>agricultural and forestry equipment</source>
+        <translation>сельскохозяйственная и лесная техника</translation>
+    </message>
+    <message>
+        <source>construction equipment</source>
+        <translation>строительная техника</translation>
+    </message>
+    <message>
+        <source>marine</source>
+        <translation>морская техника</translation>
+    </message>
+    <message>
+        <source>industrial, process control, stationary</source>
+        <translation>промышленное и стационарное оборудование</translation>
+    </message>
+    <message>
+        <source>engine</source>
+        <translation>двигатель</translation>
+    </message>
+    <message>
+        <source>auxiliary power unit</source>
+        <translation>вспомогательная силовая установка</translation>
+    </message>
+    <message>
+        <source>electric propulsion control</source>
+        <translation>управление электроприводом</translation>
+    </message>
+    <message>
+        <source>transmission</source>
+        <translation>трансмиссия</translation>
+    </message>
+    <message>
+        <source>battery pack monitor</source>
+        <translation>монитор батареи</translation>
+    </message>
+    <message>
+        <source>shift control</source>
+        <translation>управление переключением передач</translation>
+    </message>
+    <message>
+        <source>power take-off, main or rear</source>
+        <translation>отбор мощности, основной или задний</translation>
+    </message>
+    <message>
+        <source>steering axle</source>
+        <translation>управляемая ось</translation>
+    </message>
+    <message>
+        <source>drive axle</source>
+        <translation>ведущая ось</translation>
+    </message>
+    <message>
+        <source>brakes, system controller</source>
+        <translation>тормоза, контроллер системы</translation>
+    </message>
+    <message>
+        <source>brakes, steer axle</source>
+        <translation>тормоза управляемой оси</translation>
+    </message>
+    <message>
+        <source>brakes, drive axle</source>
+        <translation>тормоза ведущей оси</translation>
+    </message>
+    <message>
+        <source>engine retarder</source>
+        <translation>моторный замедлитель</translation>
+    </message>
+    <message>
+        <source>driveline retarder</source>
+        <translation>трансмиссионный замедлитель</translation>
+    </message>
+    <message>
+        <source>cruise control</source>
+        <translation>круиз-контроль</translation>
+    </message>
+    <message>
+        <source>fuel system</source>
+        <translation>топливная система</translation>
+    </message>
+    <message>
+        <source>steering controller</source>
+        <translation>контроллер рулевого управления</translation>
+    </message>
+    <message>
+        <source>suspension, steer axle</source>
+        <translation>подвеска управляемой оси</translation>
+    </message>
+    <message>
+        <source>suspension, drive axle</source>
+        <translation>подвеска ведущей оси</translation>
+    </message>
+    <message>
+        <source>instrument cluster</source>
+        <translation>приборная панель</translation>
+    </message>
+    <message>
+        <source>trip recorder</source>
+        <translation>регистратор поездок</translation>
+    </message>
+    <message>
+        <source>cab climate control</source>
+        <translation>климат-контроль кабины</translation>
+    </message>
+    <message>
+        <source>aerodynamic control</source>
+        <translation>управление аэродинамикой</translation>
+    </message>
+    <message>
+        <source>vehicle navigation</source>
+        <translation>навигация</translation>
+    </message>
+    <message>
+        <source>vehicle security</source>
+        <translation>охранная система</translation>
+    </message>
+    <message>
+        <source>network interconnect unit</source>
+        <translation>межсетевой блок</translation>
+    </message>
+    <message>
+        <source>body controller</source>
+        <translation>контроллер кузова</translation>
+    </message>
+    <message>
+        <source>power take-off, front or secondary</source>
+        <translation>отбор мощности, передний или вспомогательный</translation>
+    </message>
+    <message>
+        <source>off-vehicle gateway</source>
+        <translation>внешний шлюз</translation>
+    </message>
+    <message>
+        <source>virtual terminal</source>
+        <translation>виртуальный терминал</translation>
+    </message>
+    <message>
+        <source>management computer</source>
+        <translation>управляющий компьютер</translation>
+    </message>
+    <message>
+        <source>propulsion battery charger</source>
+        <translation>зарядное устройство тяговой батареи</translation>
+    </message>
+    <message>
+        <source>headway controller</source>
+        <translation>контроллер дистанции</translation>
+    </message>
+    <message>
+        <source>system monitor</source>
+        <translation>монитор системы</translation>
+    </message>
+    <message>
+        <source>hydraulic pump controller</source>
+        <translation>контроллер гидронасоса</translation>
+    </message>
+    <message>
+        <source>suspension, system controller</source>
+        <translation>контроллер подвески</translation>
+    </message>
+    <message>
+        <source>pneumatic system controller</source>
+        <translation>контроллер пневмосистемы</translation>
+    </message>
+    <message>
+        <source>cab controller</source>
+        <translation>контроллер кабины</translation>
+    </message>
+    <message>
+        <source>tire pressure control</source>
+        <translation>контроль давления в шинах</translation>
+    </message>
+    <message>
+        <source>ignition control module</source>
+        <translation>модуль зажигания</translation>
+    </message>
+    <message>
+        <source>seat control</source>
+        <translation>управление сиденьем</translation>
+    </message>
+    <message>
+        <source>lighting, operator controls</source>
+        <translation>органы управления освещением</translation>
+    </message>
+    <message>
+        <source>water pump control</source>
+        <translation>управление водяным насосом</translation>
+    </message>
+    <message>
+        <source>transmission display</source>
+        <translation>дисплей трансмиссии</translation>
+    </message>
+    <message>
+        <source>exhaust emission control</source>
+        <translation>управление выхлопными выбросами</translation>
+    </message>
+    <message>
+        <source>vehicle dynamic stability control</source>
+        <translation>курсовая устойчивость</translation>
+    </message>
+    <message>
+        <source>oil sensor unit</source>
+        <translation>блок датчика масла</translation>
+    </message>
+    <message>
+        <source>information system controller</source>
+        <translation>контроллер информационной системы</translation>
+    </message>
+    <message>
+        <source>ramp control</source>
+        <translation>управление рампой</translation>
+    </message>
+    <message>
+        <source>clutch, converter control</source>
+        <translation>управление сцеплением и гидротрансформатором</translation>
+    </message>
+    <message>
+        <source>auxiliary heater</source>
+        <translation>дополнительный отопитель</translation>
+    </message>
+    <message>
+        <source>forward-looking collision warning</source>
+        <translation>предупреждение о столкновении</translation>
+    </message>
+    <message>
+        <source>chassis controller</source>
+        <translation>контроллер шасси</translation>
+    </message>
+    <message>
+        <source>alternator, charging system</source>
+        <translation>генератор, система зарядки</translation>
+    </message>
+    <message>
+        <source>communications unit, cellular</source>
+        <translation>блок связи, сотовый</translation>
+    </message>
+    <message>
+        <source>communications unit, satellite</source>
+        <translation>блок связи, спутниковый</translation>
+    </message>
+    <message>
+        <source>communications unit, radio</source>
+        <translation>блок связи, радио</translation>
+    </message>
+    <message>
+        <source>steering column unit</source>
+        <translation>блок рулевой колонки</translation>
+    </message>
+    <message>
+        <source>fan drive control</source>
+        <translation>управление приводом вентилятора</translation>
+    </message>
+    <message>
+        <source>starter</source>
+        <translation>стартер</translation>
+    </message>
+    <message>
+        <source>cab display</source>
+        <translation>дисплей кабины</translation>
+    </message>
+    <message>
+        <source>file server, printer</source>
+        <translation>файловый сервер, принтер</translation>
+    </message>
+    <message>
+        <source>on-board diagnostic unit</source>
+        <translation>бортовой блок диагностики</translation>
+    </message>
+    <message>
+        <source>engine valve controller</source>
+        <translation>контроллер клапанов двигателя</translation>
+    </message>
+    <message>
+        <source>endurance braking</source>
+        <translation>длительное торможение</translation>
+    </message>
+    <message>
+        <source>gas flow measurement</source>
+        <translation>измерение расхода газа</translation>
+    </message>
+    <message>
+        <source>input/output controller</source>
+        <translation>контроллер ввода-вывода</translation>
+    </message>
+    <message>
+        <source>electrical system controller</source>
+        <translation>контроллер электросистемы</translation>
+    </message>
+    <message>
+        <source>aftertreatment gas measurement</source>
+        <translation>измерение газов нейтрализатора</translation>
+    </message>
+    <message>
+        <source>engine emission aftertreatment</source>
+        <translation>нейтрализация выхлопа двигателя</translation>
+    </message>
+    <message>
+        <source>auxiliary regeneration device</source>
+        <translation>устройство дополнительной регенерации</translation>
+    </message>
+    <message>
+        <source>transfer case control</source>
+        <translation>управление раздаточной коробкой</translation>
+    </message>
+    <message>
+        <source>coolant valve controller</source>
+        <translation>контроллер клапана охлаждающей жидкости</translation>
+    </message>
+    <message>
+        <source>rollover detection control</source>
+        <translation>обнаружение опрокидывания</translation>
+    </message>
+    <message>
+        <source>lubrication system</source>
+        <translation>система смазки</translation>
+    </message>
+    <message>
+        <source>supplemental fan</source>
+        <translation>дополнительный вентилятор</translation>
+    </message>
+    <message>
+        <source>temperature sensor</source>
+        <translation>датчик температуры</translation>
+    </message>
+    <message>
+        <source>fuel properties sensor</source>
+        <translation>датчик свойств топлива</translation>
+    </message>
+    <message>
+        <source>fire suppression system</source>
+        <translation>система пожаротушения</translation>
+    </message>
+    <message>
+        <source>power systems manager</source>
+        <translation>менеджер энергосистем</translation>
+    </message>
+    <message>
+        <source>electric powertrain</source>
+        <translation>электрическая трансмиссия</translation>
+    </message>
+    <message>
+        <source>hydraulic powertrain</source>
+        <translation>гидравлическая трансмиссия</translation>
+    </message>
+    <message>
+        <source>system tool</source>
+        <translation>системный инструмент</translation>
+    </message>
+    <message>
+        <source>safety system</source>
+        <translation>система безопасности</translation>
+    </message>
+    <message>
+        <source>internetwork device</source>
+        <translation>межсетевое устройство</translation>
+    </message>
+    <message>
+        <source>electrical distribution</source>
+        <translation>распределение электроэнергии</translation>
+    </message>
+    <message>
+        <source>electrical generation</source>
+        <translation>выработка электроэнергии</translation>
+    </message>
+    <message>
+        <source>steering and control surfaces</source>
+        <translation>рулевое управление и рули</translation>
+    </message>
+    <message>
+        <source>propulsion</source>
+        <translation>движитель</translation>
+    </message>
+    <message>
+        <source>navigation device</source>
+        <translation>навигационное устройство</translation>
+    </message>
+    <message>
+        <source>communication device</source>
+        <translation>устройство связи</translation>
+    </message>
+    <message>
+        <source>sensor interface</source>
+        <translation>интерфейс датчиков</translation>
+    </message>
+    <message>
+        <source>instrumentation</source>
+        <translation>приборы</translation>
+    </message>
+    <message>
+        <source>external environment</source>
+        <translation>внешняя среда</translation>
+    </message>
+    <message>
+        <source>internal environment</source>
+        <translation>внутренняя среда</translation>
+    </message>
+    <message>
+        <source>deck, cargo and fishing equipment</source>
+        <translation>палубное, грузовое и рыболовное оборудование</translation>
+    </message>
+    <message>
+        <source>display</source>
+        <translation>дисплей</translation>
+    </message>
+    <message>
+        <source>entertainment</source>
+        <translation>развлекательная система</translation>
+    </message>
+    <message>
+        <source>reserved</source>
+        <translation>резерв</translation>
+    </message>
+    <message>
+        <source>off-board service tool</source>
+        <translation>внешний сервисный инструмент</translation>
+    </message>
+    <message>
+        <source>function %1</source>
+        <translation>функция %1</translation>
+    </message>
+    <message>
+        <source>%1 (function %2)</source>
+        <translation>%1 (функция %2)</translation>
     </message>
 </context>
 <context>
@@ -5815,6 +6260,418 @@ Options:
     <message>
         <source>On-board data logger</source>
         <translation>Бортовой регистратор данных</translation>
+    </message>
+    <message>
+        <source>Shift console, secondary</source>
+        <translation>Пульт переключения, вспомогательный</translation>
+    </message>
+    <message>
+        <source>Axle, drive #2</source>
+        <translation>Ось ведущая №2</translation>
+    </message>
+    <message>
+        <source>Brakes, steer axle</source>
+        <translation>Тормоза управляемой оси</translation>
+    </message>
+    <message>
+        <source>Brakes, drive axle #1</source>
+        <translation>Тормоза ведущей оси №1</translation>
+    </message>
+    <message>
+        <source>Brakes, drive axle #2</source>
+        <translation>Тормоза ведущей оси №2</translation>
+    </message>
+    <message>
+        <source>Suspension, steer axle</source>
+        <translation>Подвеска управляемой оси</translation>
+    </message>
+    <message>
+        <source>Suspension, drive axle #1</source>
+        <translation>Подвеска ведущей оси №1</translation>
+    </message>
+    <message>
+        <source>Suspension, drive axle #2</source>
+        <translation>Подвеска ведущей оси №2</translation>
+    </message>
+    <message>
+        <source>Trip recorder</source>
+        <translation>Регистратор поездок</translation>
+    </message>
+    <message>
+        <source>Alternator, charging system</source>
+        <translation>Генератор, система зарядки</translation>
+    </message>
+    <message>
+        <source>Aerodynamic control</source>
+        <translation>Управление аэродинамикой</translation>
+    </message>
+    <message>
+        <source>Vehicle navigation</source>
+        <translation>Навигация</translation>
+    </message>
+    <message>
+        <source>Vehicle security</source>
+        <translation>Охранная система</translation>
+    </message>
+    <message>
+        <source>Tractor-trailer bridge #1</source>
+        <translation>Мост тягач–прицеп №1</translation>
+    </message>
+    <message>
+        <source>Auxiliary valve control</source>
+        <translation>Управление вспомогательными клапанами</translation>
+    </message>
+    <message>
+        <source>Hitch control</source>
+        <translation>Управление сцепным устройством</translation>
+    </message>
+    <message>
+        <source>Power take-off, front or secondary</source>
+        <translation>Отбор мощности, передний или вспомогательный</translation>
+    </message>
+    <message>
+        <source>Retarder, exhaust, engine #1</source>
+        <translation>Моторный тормоз-замедлитель двигателя №1</translation>
+    </message>
+    <message>
+        <source>Headway controller</source>
+        <translation>Контроллер дистанции</translation>
+    </message>
+    <message>
+        <source>On-board diagnostic unit</source>
+        <translation>Бортовой блок диагностики</translation>
+    </message>
+    <message>
+        <source>Retarder, exhaust, engine #2</source>
+        <translation>Моторный тормоз-замедлитель двигателя №2</translation>
+    </message>
+    <message>
+        <source>Endurance braking system</source>
+        <translation>Система длительного торможения</translation>
+    </message>
+    <message>
+        <source>Suspension, system controller #1</source>
+        <translation>Контроллер подвески №1</translation>
+    </message>
+    <message>
+        <source>Pneumatic system controller</source>
+        <translation>Контроллер пневмосистемы</translation>
+    </message>
+    <message>
+        <source>Ignition control module #1</source>
+        <translation>Модуль зажигания №1</translation>
+    </message>
+    <message>
+        <source>Ignition control module #2</source>
+        <translation>Модуль зажигания №2</translation>
+    </message>
+    <message>
+        <source>Seat control #1</source>
+        <translation>Управление сиденьем №1</translation>
+    </message>
+    <message>
+        <source>Lighting, operator controls</source>
+        <translation>Органы управления освещением</translation>
+    </message>
+    <message>
+        <source>Rear axle steering controller #1</source>
+        <translation>Контроллер подруливания задней оси №1</translation>
+    </message>
+    <message>
+        <source>Water pump controller</source>
+        <translation>Контроллер водяного насоса</translation>
+    </message>
+    <message>
+        <source>Climate control #2</source>
+        <translation>Климат-контроль №2</translation>
+    </message>
+    <message>
+        <source>Transmission display, primary</source>
+        <translation>Дисплей трансмиссии, основной</translation>
+    </message>
+    <message>
+        <source>Transmission display, secondary</source>
+        <translation>Дисплей трансмиссии, вспомогательный</translation>
+    </message>
+    <message>
+        <source>Exhaust emission controller</source>
+        <translation>Контроллер выхлопных выбросов</translation>
+    </message>
+    <message>
+        <source>Vehicle dynamic stability controller</source>
+        <translation>Контроллер курсовой устойчивости</translation>
+    </message>
+    <message>
+        <source>Oil sensor</source>
+        <translation>Датчик масла</translation>
+    </message>
+    <message>
+        <source>Suspension, system controller #2</source>
+        <translation>Контроллер подвески №2</translation>
+    </message>
+    <message>
+        <source>Information system controller #1</source>
+        <translation>Контроллер информационной системы №1</translation>
+    </message>
+    <message>
+        <source>Ramp control</source>
+        <translation>Управление рампой</translation>
+    </message>
+    <message>
+        <source>Clutch, converter unit</source>
+        <translation>Блок сцепления и гидротрансформатора</translation>
+    </message>
+    <message>
+        <source>Auxiliary heater #1</source>
+        <translation>Дополнительный отопитель №1</translation>
+    </message>
+    <message>
+        <source>Auxiliary heater #2</source>
+        <translation>Дополнительный отопитель №2</translation>
+    </message>
+    <message>
+        <source>Engine valve controller</source>
+        <translation>Контроллер клапанов двигателя</translation>
+    </message>
+    <message>
+        <source>Chassis controller #1</source>
+        <translation>Контроллер шасси №1</translation>
+    </message>
+    <message>
+        <source>Chassis controller #2</source>
+        <translation>Контроллер шасси №2</translation>
+    </message>
+    <message>
+        <source>Propulsion battery charger</source>
+        <translation>Зарядное устройство тяговой батареи</translation>
+    </message>
+    <message>
+        <source>Communications unit, cellular</source>
+        <translation>Блок связи, сотовый</translation>
+    </message>
+    <message>
+        <source>Communications unit, satellite</source>
+        <translation>Блок связи, спутниковый</translation>
+    </message>
+    <message>
+        <source>Communications unit, radio</source>
+        <translation>Блок связи, радио</translation>
+    </message>
+    <message>
+        <source>Steering column unit</source>
+        <translation>Блок рулевой колонки</translation>
+    </message>
+    <message>
+        <source>Fan drive controller</source>
+        <translation>Контроллер привода вентилятора</translation>
+    </message>
+    <message>
+        <source>Seat control #2</source>
+        <translation>Управление сиденьем №2</translation>
+    </message>
+    <message>
+        <source>Parking brake controller</source>
+        <translation>Контроллер стояночного тормоза</translation>
+    </message>
+    <message>
+        <source>Aftertreatment #1, gas intake</source>
+        <translation>Нейтрализатор №1, вход газов</translation>
+    </message>
+    <message>
+        <source>Aftertreatment #1, gas outlet</source>
+        <translation>Нейтрализатор №1, выход газов</translation>
+    </message>
+    <message>
+        <source>Safety restraint system</source>
+        <translation>Система пассивной безопасности</translation>
+    </message>
+    <message>
+        <source>Cab display #2</source>
+        <translation>Дисплей кабины №2</translation>
+    </message>
+    <message>
+        <source>Diesel particulate filter controller</source>
+        <translation>Контроллер сажевого фильтра</translation>
+    </message>
+    <message>
+        <source>Aftertreatment #2, gas intake</source>
+        <translation>Нейтрализатор №2, вход газов</translation>
+    </message>
+    <message>
+        <source>Aftertreatment #2, gas outlet</source>
+        <translation>Нейтрализатор №2, выход газов</translation>
+    </message>
+    <message>
+        <source>Safety restraint system #2</source>
+        <translation>Система пассивной безопасности №2</translation>
+    </message>
+    <message>
+        <source>Atmospheric sensor</source>
+        <translation>Датчик атмосферы</translation>
+    </message>
+    <message>
+        <source>Powertrain control module</source>
+        <translation>Модуль управления силовой установкой</translation>
+    </message>
+    <message>
+        <source>Power systems manager</source>
+        <translation>Менеджер энергосистем</translation>
+    </message>
+    <message>
+        <source>File server, printer</source>
+        <translation>Файловый сервер, принтер</translation>
+    </message>
+    <message>
+        <source>Experimental use</source>
+        <translation>Для экспериментов</translation>
+    </message>
+    <message>
+        <source>Reserved for the vehicle maker</source>
+        <translation>Зарезервирован за изготовителем машины</translation>
+    </message>
+    <message>
+        <source>Roadway information system</source>
+        <translation>Система дорожной информации</translation>
+    </message>
+    <message>
+        <source>Advanced emergency braking system</source>
+        <translation>Система экстренного торможения</translation>
+    </message>
+    <message>
+        <source>Fifth wheel smart system</source>
+        <translation>Интеллектуальное седельно-сцепное устройство</translation>
+    </message>
+    <message>
+        <source>Slope sensor</source>
+        <translation>Датчик уклона</translation>
+    </message>
+    <message>
+        <source>Catalyst fluid sensor</source>
+        <translation>Датчик реагента нейтрализатора</translation>
+    </message>
+    <message>
+        <source>On-board diagnostic unit #2</source>
+        <translation>Бортовой блок диагностики №2</translation>
+    </message>
+    <message>
+        <source>Rear steering axle controller #2</source>
+        <translation>Контроллер подруливающей задней оси №2</translation>
+    </message>
+    <message>
+        <source>Rear steering axle controller #3</source>
+        <translation>Контроллер подруливающей задней оси №3</translation>
+    </message>
+    <message>
+        <source>Instrument cluster #2</source>
+        <translation>Приборная панель №2</translation>
+    </message>
+    <message>
+        <source>Steering input unit</source>
+        <translation>Блок рулевого ввода</translation>
+    </message>
+    <message>
+        <source>Body controller #2</source>
+        <translation>Контроллер кузова №2</translation>
+    </message>
+    <message>
+        <source>Body-to-vehicle interface control</source>
+        <translation>Интерфейс кузова и шасси</translation>
+    </message>
+    <message>
+        <source>Articulation turntable control</source>
+        <translation>Управление поворотным шарниром</translation>
+    </message>
+    <message>
+        <source>Forward road image processor</source>
+        <translation>Процессор изображения дороги</translation>
+    </message>
+    <message>
+        <source>Door controller #3</source>
+        <translation>Контроллер дверей №3</translation>
+    </message>
+    <message>
+        <source>Door controller #4</source>
+        <translation>Контроллер дверей №4</translation>
+    </message>
+    <message>
+        <source>Tractor-trailer bridge #2</source>
+        <translation>Мост тягач–прицеп №2</translation>
+    </message>
+    <message>
+        <source>Door controller #1</source>
+        <translation>Контроллер дверей №1</translation>
+    </message>
+    <message>
+        <source>Door controller #2</source>
+        <translation>Контроллер дверей №2</translation>
+    </message>
+    <message>
+        <source>Tachograph</source>
+        <translation>Тахограф</translation>
+    </message>
+    <message>
+        <source>Electric propulsion control #1</source>
+        <translation>Управление электроприводом №1</translation>
+    </message>
+    <message>
+        <source>Electric propulsion control #2</source>
+        <translation>Управление электроприводом №2</translation>
+    </message>
+    <message>
+        <source>Electric propulsion control #3</source>
+        <translation>Управление электроприводом №3</translation>
+    </message>
+    <message>
+        <source>Electric propulsion control #4</source>
+        <translation>Управление электроприводом №4</translation>
+    </message>
+    <message>
+        <source>Battery pack monitor #1</source>
+        <translation>Монитор батареи №1</translation>
+    </message>
+    <message>
+        <source>Battery pack monitor #2</source>
+        <translation>Монитор батареи №2</translation>
+    </message>
+    <message>
+        <source>Battery pack monitor #3</source>
+        <translation>Монитор батареи №3</translation>
+    </message>
+    <message>
+        <source>Battery pack monitor #4</source>
+        <translation>Монитор батареи №4</translation>
+    </message>
+    <message>
+        <source>Auxiliary power unit #1</source>
+        <translation>Вспомогательная силовая установка №1</translation>
+    </message>
+    <message>
+        <source>Trailer #%1 bridge</source>
+        <translation>Прицеп №%1: мост</translation>
+    </message>
+    <message>
+        <source>Trailer #%1 lighting</source>
+        <translation>Прицеп №%1: освещение</translation>
+    </message>
+    <message>
+        <source>Trailer #%1 brakes</source>
+        <translation>Прицеп №%1: тормоза</translation>
+    </message>
+    <message>
+        <source>Trailer #%1 reefer</source>
+        <translation>Прицеп №%1: рефрижератор</translation>
+    </message>
+    <message>
+        <source>Trailer #%1 cargo</source>
+        <translation>Прицеп №%1: груз</translation>
+    </message>
+    <message>
+        <source>Trailer #%1 chassis, suspension</source>
+        <translation>Прицеп №%1: шасси и подвеска</translation>
+    </message>
+    <message>
+        <source>Other trailer #%1 unit</source>
+        <translation>Прицеп №%1: прочий блок</translation>
     </message>
 </context>
 <context>
