@@ -52,19 +52,23 @@ int J1939Device::state() const
     return candidate;
 }
 
-bool J1939Device::isGlobalAddressClaimRequest(const CanMessage &message)
+bool J1939Device::isGlobalRequest(const CanMessage &message)
 {
     return message.extended && message.pduFormat() == PfRequest
-           && message.pduSpecific() == CanMessage::GlobalAddress && message.length >= 3
-           && message.data[0] == 0x00 && message.data[1] == PfAddressClaim
-           && message.data[2] == 0x00;
+           && message.pduSpecific() == CanMessage::GlobalAddress;
+}
+
+bool J1939Device::isGlobalAddressClaimRequest(const CanMessage &message)
+{
+    return isGlobalRequest(message) && message.length >= 3 && message.data[0] == 0x00
+           && message.data[1] == PfAddressClaim && message.data[2] == 0x00;
 }
 
 bool J1939Device::matchTargetMessage(const CanMessage &message)
 {
     if (state() != Send)
         return false;
-    if (isGlobalAddressClaimRequest(message))
+    if (isGlobalRequest(message))
         return true;
     return message.isUnicast() && message.pduSpecific() == address().value;
 }
