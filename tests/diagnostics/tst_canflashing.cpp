@@ -60,6 +60,10 @@ struct Rig
         flasher->setProgram(file, QStringLiteral("test.prg"));
         flasher->setLogDirectory(logDir.path());
         handler.start();
+        // The tool unit claims its address on joining the bus; the tests look at what follows.
+        if (!QTest::qWaitFor([this] { return !handler.writtenFrames(0xEE).isEmpty(); }, 2000))
+            QWARN("The tool unit claimed no address");
+        handler.clearWritten();
     }
     ~Rig()
     {
