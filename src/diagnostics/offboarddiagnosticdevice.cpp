@@ -6,10 +6,12 @@
 #include "diagnostics/componentidfunction.h"
 #include "diagnostics/dm19function.h"
 #include "diagnostics/ecuidfunction.h"
+#include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/softfunction.h"
 #include "diagnostics/vehicleidfunction.h"
 #include "model/tpconnection.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace {
@@ -38,6 +40,11 @@ OffBoardDiagnosticDevice::OffBoardDiagnosticDevice(QObject *parent)
     new ComponentIdFunction(this);
     new VehicleIdFunction(this);
     new DM19Function(this);
+    // Shares the group 0xD900 with the flasher: a scheme file finds it again by its key.
+    auto *memoryAccess = new MemoryAccessFunction(this);
+    memoryAccess->setAddress({ItemAddress::Pgn, 0xD900});
+    memoryAccess->setKey(QByteArrayLiteral("matool"));
+    memoryAccess->setName(QCoreApplication::translate("DescriptionText", "Memory Access Tool"));
     // The claim goes out from the bus thread, once the unit is there.
     connect(this, &AbstractDisplayableItem::registered, this,
             &OffBoardDiagnosticDevice::slotClaimAddress, Qt::QueuedConnection);
@@ -165,6 +172,15 @@ CanFlashingFunctionV1 *OffBoardDiagnosticDevice::flasher() const
 {
     for (AbstractDisplayableItem *child : children()) {
         if (auto *f = qobject_cast<CanFlashingFunctionV1 *>(child))
+            return f;
+    }
+    return nullptr;
+}
+
+MemoryAccessFunction *OffBoardDiagnosticDevice::memoryAccess() const
+{
+    for (AbstractDisplayableItem *child : children()) {
+        if (auto *f = qobject_cast<MemoryAccessFunction *>(child))
             return f;
     }
     return nullptr;

@@ -7,13 +7,14 @@
 #include <QString>
 
 class CanFlashingFunctionV1;
+class MemoryAccessFunction;
 
 // The tool itself as a J1939 node: it claims the tool's address (J1939-81, 0xF9 unless the
 // settings say otherwise) with the tool's NAME, defends it, moves to a free address of the tools'
-// range when a unit of higher priority takes it, and owns the flashing function and the
-// identification functions (ECU, software, component, vehicle, DM19) that show what a unit
-// answers. Bus thread once registered; the last long message and the claim's text are read from
-// any thread.
+// range when a unit of higher priority takes it, and owns the flashing, memory access and
+// identification functions (ECU, software, component, vehicle, DM19): each answer goes to the
+// function whose exchange is open. Bus thread once registered; the last long message and the
+// claim's text are read from any thread.
 class OffBoardDiagnosticDevice : public J1939Device
 {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     void dispatchTargetLongMessage(TPConnection *connection) override;
 
     CanFlashingFunctionV1 *flasher() const;
+    MemoryAccessFunction *memoryAccess() const;
 
     // The last long message a unit sent to the tool by a connection (RTS/CTS); `serial` counts
     // them, so a reader sees that a new one came even when it repeats the last.

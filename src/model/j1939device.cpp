@@ -162,11 +162,20 @@ AbstractDisplayableItem *J1939Device::findOrCreateFunction(const QByteArray &key
     const uint pgn = addressText.toUInt(&ok, 16);
     if (!ok)
         return nullptr;
+    // Two functions of one unit may share a group (the tool's flasher and memory access): the
+    // one of the same key comes first.
+    AbstractDisplayableItem *samePgn = nullptr;
     for (AbstractDisplayableItem *existing : children()) {
         const ItemAddress a = existing->address();
-        if (a.kind == ItemAddress::Pgn && a.value == pgn)
+        if (a.kind != ItemAddress::Pgn || a.value != pgn)
+            continue;
+        if (existing->key() == key)
             return existing;
+        if (!samePgn)
+            samePgn = existing;
     }
+    if (samePgn)
+        return samePgn;
     // A function made for unknown traffic has no catalogue entry: its key names the kind and
     // its address the PGN.
     AbstractDeviceFactory *factory = subFactory();
