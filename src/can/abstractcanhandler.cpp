@@ -1,6 +1,7 @@
 #include "can/abstractcanhandler.h"
 
 #include "can/abstractcanmessagedispatcher.h"
+#include "can/tooladdress.h"
 #include "model/abstractdisplayableitem.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,9 @@
 #include <QThread>
 #include <mutex>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
 namespace {
 
@@ -187,6 +190,11 @@ void AbstractCanHandler::errorTimeout()
 
 void AbstractCanHandler::sendMessage(const CanMessage &message)
 {
+    if (!ToolAddress::maySend(message)) {
+        qDebug("Frame %s not sent: the tool lost its source address",
+               qUtf8Printable(message.toString()));
+        return;
+    }
     {
         std::lock_guard locker(m_sendMutex);
         // A poll cycle holds the adapter: that cycle sends the frame once its read is done.
@@ -211,6 +219,17 @@ void AbstractCanHandler::sendMessage(const CanMessage &message)
 
 void AbstractCanHandler::sendMessages(const CanMessage *messages, int count)
 {
+    if (std::any_of(messages, messages + std::max(count, 0),
+                    [](const CanMessage &m) { return !ToolAddress::maySend(m); })) {
+        QVector<CanMessage> allowed;
+        std::copy_if(messages, messages + count, std::back_inserter(allowed),
+                     [](const CanMessage &m) { return ToolAddress::maySend(m); });
+        qDebug("%d frames not sent: the tool lost their source address",
+               count - int(allowed.size()));
+        if (!allowed.isEmpty())
+            sendMessages(allowed.constData(), int(allowed.size()));
+        return;
+    }
     while (count > SendBatchLimit) {
         sendMessages(messages, SendBatchLimit);
         messages += SendBatchLimit;

@@ -178,17 +178,21 @@ quint64 AddressClaimFunction::name() const
     return n;
 }
 
-void AddressClaimFunction::transmitState()
+CanMessage AddressClaimFunction::claimFrame(quint64 name, quint8 source, quint8 priority)
 {
     quint8 data[NameBytes];
-    quint64 n = name();
     for (quint8 &byte : data) {
-        byte = quint8(n & 0xFF);
-        n >>= 8;
+        byte = quint8(name & 0xFF);
+        name >>= 8;
     }
     // A claim goes to the global address, whoever asked for it.
-    const quint32 id = quint32(defaultPriority() & 0x07) << 26 | quint32(pduFormat()) << 16
-                       | quint32(CanMessage::GlobalAddress) << 8 | j1939DeviceAddress();
-    CanMessage message(id, data, NameBytes);
+    const quint32 id = quint32(priority & 0x07) << 26 | quint32(J1939Device::PfAddressClaim) << 16
+                       | quint32(CanMessage::GlobalAddress) << 8 | source;
+    return CanMessage(id, data, NameBytes);
+}
+
+void AddressClaimFunction::transmitState()
+{
+    CanMessage message = claimFrame(name(), quint8(j1939DeviceAddress()), defaultPriority());
     sendMessage(message);
 }

@@ -32,6 +32,8 @@ public:
     bool decode(const QByteArray &data);
     quint64 name() const;
     static quint64 nameFromPayload(const quint8 *data);
+    // The claim of `name` from `source` to the global address (priority 6).
+    static CanMessage claimFrame(quint64 name, quint8 source, quint8 priority = 6);
     // One field of a NAME.
     static quint32 field(quint64 name, Index index);
     // "Manufacturer 273, function 130 (0x00)": what a claim says about the unit at an address.

@@ -1,6 +1,7 @@
 #include "diagnostics/broadcastsuspension.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/tooladdress.h"
 #include "diagnostics/journalnotes.h"
 #include "diagnostics/toolrequest.h"
 
@@ -72,7 +73,7 @@ int BroadcastSuspension::networkCommand(const QByteArray &data, int network)
 CanMessage BroadcastSuspension::frame(const QByteArray &data, quint8 destination)
 {
     CanMessage m(quint32(ToolRequest::Priority) << 26 | quint32(Pf) << 16
-                     | quint32(destination) << 8 | ToolRequest::ToolAddress,
+                     | quint32(destination) << 8 | ToolAddress::current(),
                  reinterpret_cast<const quint8 *>(data.constData()), int(data.size()));
     return m;
 }

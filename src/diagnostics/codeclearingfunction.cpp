@@ -1,6 +1,7 @@
 #include "diagnostics/codeclearingfunction.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/tooladdress.h"
 #include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/editors/codeclearingschemetreeitem.h"
 #include "diagnostics/journalnotes.h"
@@ -124,7 +125,7 @@ QList<J1939Device *> CodeClearingFunction::schemeUnits()
     for (CanDevice *device : dispatcher->devices()) {
         auto *unit = qobject_cast<J1939Device *>(device);
         const quint32 address = unit ? unit->address().value : 0xFF;
-        if (unit && address <= LastUnitAddress && address != ToolRequest::ToolAddress)
+        if (unit && address <= LastUnitAddress && address != ToolAddress::current())
             units.append(unit);
     }
     return units;
@@ -247,9 +248,10 @@ void CodeClearingFunction::takeFrames(const QVector<CanMessage> &frames)
         if (!AcknowledgementFunction::decodeFrame(frame, &a) || a.pgn != pgn)
             continue;
         // To the tool, or to everyone naming the tool as the requester.
-        const bool toTool = frame.pduSpecific() == ToolRequest::ToolAddress
-                            || (frame.pduSpecific() == CanMessage::GlobalAddress
-                                && a.requester == ToolRequest::ToolAddress);
+        const quint8 tool = ToolAddress::current();
+        const bool toTool
+            = frame.pduSpecific() == tool
+              || (frame.pduSpecific() == CanMessage::GlobalAddress && a.requester == tool);
         if (!toTool || (!m_global && unit && a.source != unit->address().value))
             continue;
         UnitState *u = unitAt(a.source);

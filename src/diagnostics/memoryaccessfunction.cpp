@@ -1,8 +1,10 @@
 #include "diagnostics/memoryaccessfunction.h"
 
+#include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/editors/memoryaccessdock.h"
 #include "diagnostics/editors/memoryaccessschemetreeitem.h"
 #include "diagnostics/memoryaccessframes.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/targetparameter.h"
 #include "model/zxstringparameter.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -50,7 +52,9 @@ bool MemoryAccessFunction::matchMessage(const CanMessage &message)
 
 bool MemoryAccessFunction::matchTargetMessage(const CanMessage &message)
 {
-    return message.extended && (message.pduFormat() == PfDm15 || message.pduFormat() == PfDm16);
+    // Between exchanges the answers belong to others (the flasher of the same tool unit).
+    return isActive() && message.extended
+           && (message.pduFormat() == PfDm15 || message.pduFormat() == PfDm16);
 }
 
 void MemoryAccessFunction::updateUserReadableAddress()
@@ -78,6 +82,13 @@ bool MemoryAccessFunction::latchTarget()
     // 0xFE and 0xFF would turn a request into a broadcast; larger values corrupt the identifier.
     if (!isUnitAddress(t) || t == m_source) {
         finish(false, tr("Invalid target 0x%1").arg(t, 2, 16, QLatin1Char('0')));
+        return false;
+    }
+    // One tool unit serves one exchange at a time: the flasher's answers share the groups.
+    const auto *tool = qobject_cast<const OffBoardDiagnosticDevice *>(parentItem());
+    const CanFlashingFunctionV1 *flasher = tool ? tool->flasher() : nullptr;
+    if (flasher && flasher->flasherState() != CanFlashingFunctionV1::FlasherIdle) {
+        finish(false, tr("The tool unit is flashing; memory access waits for its end"));
         return false;
     }
     m_target = quint8(t);

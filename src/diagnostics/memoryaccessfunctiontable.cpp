@@ -5,6 +5,7 @@
 #include "diagnostics/journalnotes.h"
 #include "diagnostics/memoryaccessfile.h"
 #include "diagnostics/memoryaccessframes.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/targetparameter.h"
 #include "model/zxstringparameter.h"
 #include "util/savefile.h"
@@ -186,7 +187,9 @@ void MemoryAccessFunction::setTarget(int address)
 bool MemoryAccessFunction::isOwnerSimulated() const
 {
     const AbstractDisplayableItem *owner = parentItem();
-    return owner && owner->state() == Send;
+    // The tool unit hears what is addressed to it in any state.
+    return owner
+           && (owner->state() == Send || qobject_cast<const OffBoardDiagnosticDevice *>(owner));
 }
 
 void MemoryAccessFunction::setBackupDirectory(const QString &directory)

@@ -1,5 +1,6 @@
 #include "diagnostics/toolrequest.h"
 
+#include "can/tooladdress.h"
 #include "model/j1939device.h"
 #include "model/staticpgnj1939devicefunction.h"
 
@@ -16,6 +17,11 @@ CanMessage frame(quint32 pgn, quint8 destination, quint8 source)
     return m;
 }
 
+CanMessage frame(quint32 pgn, quint8 destination)
+{
+    return frame(pgn, destination, ToolAddress::current());
+}
+
 qint64 requestedPgn(const CanMessage &frame)
 {
     if (!frame.extended || frame.pduFormat() != PfRequest || frame.length < 3)
@@ -26,7 +32,7 @@ qint64 requestedPgn(const CanMessage &frame)
 bool ask(StaticPgnJ1939DeviceFunction *function, bool global)
 {
     auto *unit = function ? qobject_cast<J1939Device *>(function->parentItem()) : nullptr;
-    if (!unit)
+    if (!unit || !ToolAddress::canSend())
         return false;
     const quint8 destination = global ? quint8(CanMessage::GlobalAddress)
                                       : quint8(unit->address().value);

@@ -1,5 +1,6 @@
 #include "diagnostics/tunevariable.h"
 
+#include "can/tooladdress.h"
 #include "diagnostics/journalnotes.h"
 
 #include "diagnostics/editors/tunevariableschemetreeitem.h"
@@ -86,9 +87,10 @@ quint8 TuneVariable::requesterAddress() const
 {
     for (const AbstractDisplayableItem *item = parentItem(); item; item = item->parentItem()) {
         if (item->address().kind == ItemAddress::J1939)
-            return item->state() == Send ? quint8(item->address().value) : ToolAddress;
+            return item->state() == Send ? quint8(item->address().value) : ToolAddress::current();
     }
-    return ToolAddress;
+    // Not simulated: the tool asks, from its own address.
+    return ToolAddress::current();
 }
 
 void TuneVariable::startRequest(CanMessage &message)

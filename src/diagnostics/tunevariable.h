@@ -19,8 +19,6 @@ public:
     enum Acknowledgement { Yes = 0, No = 1, Restricted = 2, Unavailable = 3 };
     // What became of the last request this variable sent.
     enum Outcome { NoRequest, Waiting, Answered, NotAvailable, Accepted, Refused, NoAnswer };
-    // Source of requests while the variable's device is not simulated: the tool itself.
-    static constexpr quint8 ToolAddress = 0xF9;
     static constexpr int DefaultReplyTimeoutMs = 1000;
     static constexpr quint8 PfAcknowledgement = 0xE8;
     static constexpr quint8 PfProprietaryA = 0xEF;

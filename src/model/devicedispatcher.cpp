@@ -74,10 +74,10 @@ void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *re
         && AbstractDisplayableItem::describeFrames()
         && result->item->state() != AbstractDisplayableItem::Send)
         result->description = result->item->textDataImpl();
-    if (!msg.isUnicast() && !J1939Device::isGlobalAddressClaimRequest(msg))
+    if (!msg.isUnicast() && !J1939Device::isGlobalRequest(msg))
         return;
-    // Unicast frames and the address-claim request: every device is asked whether it is the
-    // target, one that joined during the walk above too.
+    // Unicast frames and requests to everyone: every device is asked whether it is the target,
+    // one that joined during the walk above too.
     const QList<CanDevice *> targets = m_devices;
     for (CanDevice *device : targets) {
         if (device->matchTargetMessage(msg))

@@ -52,19 +52,23 @@ int J1939Device::state() const
     return candidate;
 }
 
-bool J1939Device::isGlobalAddressClaimRequest(const CanMessage &message)
+bool J1939Device::isGlobalRequest(const CanMessage &message)
 {
     return message.extended && message.pduFormat() == PfRequest
-           && message.pduSpecific() == CanMessage::GlobalAddress && message.length >= 3
-           && message.data[0] == 0x00 && message.data[1] == PfAddressClaim
-           && message.data[2] == 0x00;
+           && message.pduSpecific() == CanMessage::GlobalAddress;
+}
+
+bool J1939Device::isGlobalAddressClaimRequest(const CanMessage &message)
+{
+    return isGlobalRequest(message) && message.length >= 3 && message.data[0] == 0x00
+           && message.data[1] == PfAddressClaim && message.data[2] == 0x00;
 }
 
 bool J1939Device::matchTargetMessage(const CanMessage &message)
 {
     if (state() != Send)
         return false;
-    if (isGlobalAddressClaimRequest(message))
+    if (isGlobalRequest(message))
         return true;
     return message.isUnicast() && message.pduSpecific() == address().value;
 }
@@ -158,11 +162,20 @@ AbstractDisplayableItem *J1939Device::findOrCreateFunction(const QByteArray &key
     const uint pgn = addressText.toUInt(&ok, 16);
     if (!ok)
         return nullptr;
+    // Two functions of one unit may share a group (the tool's flasher and memory access): the
+    // one of the same key comes first.
+    AbstractDisplayableItem *samePgn = nullptr;
     for (AbstractDisplayableItem *existing : children()) {
         const ItemAddress a = existing->address();
-        if (a.kind == ItemAddress::Pgn && a.value == pgn)
+        if (a.kind != ItemAddress::Pgn || a.value != pgn)
+            continue;
+        if (existing->key() == key)
             return existing;
+        if (!samePgn)
+            samePgn = existing;
     }
+    if (samePgn)
+        return samePgn;
     // A function made for unknown traffic has no catalogue entry: its key names the kind and
     // its address the PGN.
     AbstractDeviceFactory *factory = subFactory();

@@ -8,7 +8,7 @@ class TPConnection;
 
 // A J1939 node: takes the frames of its source address and routes them to its functions by PGN.
 // When all its functions are in Send, the program simulates it: it answers requests addressed
-// to it. Bus thread once registered.
+// to it or to everyone. Bus thread once registered.
 class J1939Device : public CanDevice
 {
     Q_OBJECT
@@ -21,8 +21,10 @@ public:
     // The source address of a node that has none claimed.
     static constexpr quint8 NullAddress = 0xFE;
 
-    // A request to the global address for the address claim: every unit on the bus answers it,
-    // not only the one a unicast request names.
+    // A request to the global address: every unit that has the group answers it (J1939-21),
+    // a long answer by broadcast.
+    static bool isGlobalRequest(const CanMessage &message);
+    // ... for the address claim in particular.
     static bool isGlobalAddressClaimRequest(const CanMessage &message);
 
     using BroadcastState = J1939Transport::BroadcastState;

@@ -45,7 +45,7 @@ public:
     // Asked when a file cannot be written: true tries again.
     virtual bool askRetry(const QString &title, const QString &text) = 0;
 
-    // Makes sure a unit at the tool's address (0xF9) receives what units send to the tool, so
+    // Makes sure a unit at the tool's claimed address receives what units send to the tool, so
     // that their long answers to the tool's requests come through: the tool unit, or the unit
     // already there put in Send. False (the reason in the status bar) when none can. The
     // current row stays selected.

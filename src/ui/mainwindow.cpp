@@ -179,6 +179,7 @@ void MainWindow::buildActions()
     action("actionConnectionTimeouts", tr("Connection Options…"));
     action("actionParameter_Log_Period", tr("Parameter Log Period…"));
     action("actionParameter_Log_Directory", tr("Parameter Log Directory…"));
+    action("actionToolAddress", tr("Tool Address…"));
     action("actionLiveParameterLog", tr("Live Parameter Log"))->setCheckable(true);
     action("actionDetails", tr("Details"));
     action("actionPlot", tr("Plot"));
@@ -231,9 +232,9 @@ void MainWindow::buildMenus()
 
     m_menuOptions = bar->addMenu(tr("Options"));
     m_menuOptions->setObjectName(QStringLiteral("menuOptions"));
-    for (const char *name :
-         {"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
-          "actionParameter_Log_Directory", "actionLiveParameterLog", "actionPlotWindow"})
+    for (const char *name : {"actionAutoAdd", "actionConnectionTimeouts", "actionToolAddress",
+                             "actionParameter_Log_Period", "actionParameter_Log_Directory",
+                             "actionLiveParameterLog", "actionPlotWindow"})
         m_menuOptions->addAction(a(name));
     buildLanguageMenu();
 

@@ -96,6 +96,8 @@ public:
     bool restoreUiState();
     void saveUiState();
     void refreshConnectionTimeouts();
+    // The tool's address and NAME from the settings (Options ▸ Tool Address…).
+    void restoreToolAddress();
     bool openScheme(const QString &path);
 
     TrafficCalculator *trafficCalculator() const { return m_traffic; }
@@ -174,6 +176,7 @@ public slots:
     void on_actionParameter_Log_Period_triggered();
     void on_actionParameter_Log_Directory_triggered();
     void on_actionConnectionTimeouts_triggered();
+    void on_actionToolAddress_triggered();
     void on_actionClearScheme_triggered();
     void on_actionPlot_triggered();
     void on_actionOpenParameterLog_triggered();

@@ -5,7 +5,10 @@
 #include "app/parameterlog.h"
 #include "can/guimessagenotifier.h"
 #include "can/recordingwriter.h"
+#include "can/tooladdress.h"
+#include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/tpconnection.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
@@ -26,6 +29,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -168,6 +172,52 @@ void MainWindow::on_actionParameter_Log_Directory_triggered()
         settings.setValue(QStringLiteral("ParameterLog/Directory"), directory);
 }
 
+namespace {
+
+// 0xFE is the null address and 0xFF the global one: no unit claims them.
+constexpr quint32 LastToolAddress = 0xFD;
+
+} // namespace
+
+void MainWindow::on_actionToolAddress_triggered()
+{
+    bool ok = false;
+    const quint32 address = m_questions->askAddress(
+        tr("Tool Address"),
+        tr("Address the tool claims and sends its requests from (the service tools' range is "
+           "f9 and fa)"),
+        ToolAddress::preferred(), LastToolAddress, &ok);
+    if (!ok)
+        return;
+    QSettings().setValue(QStringLiteral("Misc/ToolAddress"), address);
+    ToolAddress::setPreferred(quint8(address));
+    // The tool unit claims the new address at once, on the bus thread.
+    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    if (auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
+            factory ? factory->getDevice(FlasherKey) : nullptr))
+        QMetaObject::invokeMethod(tool, "slotClaimAddress", Qt::QueuedConnection);
+    statusBar()->showMessage(
+        tr("The tool claims address %1").arg(AbstractDisplayableItem::hexAddressText(address)),
+        8000);
+}
+
+void MainWindow::restoreToolAddress()
+{
+    QSettings settings;
+    bool ok = false;
+    const uint address = settings.value(QStringLiteral("Misc/ToolAddress")).toUInt(&ok);
+    ToolAddress::setPreferred(ok && address <= LastToolAddress ? quint8(address)
+                                                               : ToolAddress::Default);
+    // The NAME's identity number is this installation's own, drawn once: two tools on one bus
+    // do not claim with the same NAME.
+    uint identity = settings.value(QStringLiteral("Misc/ToolIdentityNumber")).toUInt(&ok);
+    if (!ok) {
+        identity = QRandomGenerator::global()->bounded(1u << 21);
+        settings.setValue(QStringLiteral("Misc/ToolIdentityNumber"), identity);
+    }
+    ToolAddress::setIdentityNumber(identity);
+}
+
 void MainWindow::on_actionConnectionTimeouts_triggered()
 {
     if (m_questions->runConnectionTimeoutsDialog())
@@ -184,6 +234,8 @@ void MainWindow::refreshConnectionTimeouts()
 
 bool MainWindow::restoreUiState()
 {
+    // Options, not layout: they hold whatever the layout's version.
+    restoreToolAddress();
     QSettings settings;
     settings.beginGroup(QStringLiteral("WindowState"));
     const int stored = settings.value(QStringLiteral("UiVersion"), -1).toInt();

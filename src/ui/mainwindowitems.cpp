@@ -8,6 +8,7 @@
 #include "descriptions/deviceconstructormodel.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/editors/devicetestdialog.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
 #include "model/devicedispatcher.h"
@@ -104,6 +105,14 @@ void MainWindow::addDisplayable(AbstractDisplayableItem *item)
 {
     if (!item)
         return;
+    // A lost address claim is news for the engineer and stays shown; a claim that holds shows
+    // in the tool unit's row.
+    if (auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(item))
+        connect(tool, &OffBoardDiagnosticDevice::claimChanged, this,
+                [this](const QString &text, bool lost) {
+                    if (lost)
+                        statusBar()->showMessage(text);
+                });
     // Registration also makes a function a child of its device (in the bus thread).
     if (DeviceDispatcher *d = dispatcher())
         d->registerDisplayable(item);

@@ -1,6 +1,7 @@
 #include "ui/unitactions.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/tooladdress.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
@@ -91,10 +92,15 @@ const DeviceFactoryEntry *UnitActions::testEntry(const AbstractDisplayableItem *
 
 AbstractDisplayableItem *UnitActions::toolUnit() const
 {
+    // The tool unit moves when it loses its address: it is found by its kind first.
+    if (CanDeviceFactory *factory = CanDeviceFactory::instance()) {
+        if (AbstractDisplayableItem *tool = factory->getDevice(MainWindow::FlasherKey))
+            return tool;
+    }
     for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
         AbstractDisplayableItem *item = node->displayable();
         if (item && item->address().kind == ItemAddress::J1939
-            && item->address().value == ToolAddress)
+            && item->address().value == ToolAddress::current())
             return item;
     }
     return nullptr;
@@ -106,7 +112,8 @@ QString UnitActions::serviceReason(const AbstractDisplayableItem *unit)
         return tr("Right-click the row of a unit");
     if (unit->address().kind != ItemAddress::J1939 || unit->address().value > LastUnitAddress)
         return tr("%1 is no J1939 unit with an address").arg(unit->name());
-    if (unit->address().value == ToolAddress)
+    if (qobject_cast<const OffBoardDiagnosticDevice *>(unit)
+        || unit->address().value == ToolAddress::current())
         return tr("%1 is the tool itself").arg(unit->name());
     return QString();
 }
@@ -128,7 +135,7 @@ void UnitActions::updateActions()
                                               : tr("There is no acceptance test for %1")
                                                     .arg(unit->name()));
     const QString reason = serviceReason(unit);
-    setApplicable(m_memoryAccess, reason.isEmpty() ? memoryAccessReason() : reason);
+    setApplicable(m_memoryAccess, reason);
     setApplicable(m_flashing, reason);
     QString identificationReason = reason;
     if (reason.isEmpty() && m_identifying->isRunning())
@@ -168,7 +175,7 @@ OffBoardDiagnosticDevice *UnitActions::ensureFlasherUnit()
     if (!unit) {
         AbstractDisplayableItem *other = toolUnit();
         message(other ? tr("0x%1 is held by %2: the flasher cannot be added")
-                            .arg(ToolAddress, 2, 16)
+                            .arg(ToolAddress::current(), 2, 16)
                             .arg(other->name())
                       : tr("The flasher could not be added"));
     }
@@ -216,51 +223,16 @@ void UnitActions::showDetailsOf(AbstractDisplayableItem *item)
     }
 }
 
-QString UnitActions::memoryAccessReason() const
+MemoryAccessFunction *UnitActions::ensureMemoryAccess()
 {
-    // The flasher shares the memory access group 0xD900, and a unit has one function per group:
-    // the flasher's unit cannot take a memory access function.
     AbstractDisplayableItem *tool = toolUnit();
-    if (qobject_cast<OffBoardDiagnosticDevice *>(tool) && !childOf<MemoryAccessFunction>(tool))
-        return tr("The flasher's unit holds 0x%1; memory access needs a Stub there")
-            .arg(ToolAddress, 2, 16);
-    return QString();
-}
-
-AbstractDisplayableItem *UnitActions::ensureMemoryAccessUnit()
-{
-    if (AbstractDisplayableItem *tool = toolUnit())
-        return tool;
-    // A stub at the tool's address, as the engineer adds one from Devices.
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
-    AbstractDisplayableItem *stub
-        = factory ? factory->createDeviceFromKey(QByteArrayLiteral("empty_device"),
-                                                 {ItemAddress::J1939, ToolAddress})
-                  : nullptr;
-    if (!stub)
-        return nullptr;
-    stub->setState(AbstractDisplayableItem::Send);
-    m_window->addDisplayable(stub);
-    m_window->constructorModel()->refresh();
-    return stub;
-}
-
-void UnitActions::openMemoryAccess()
-{
-    AbstractDisplayableItem *unit = currentUnit();
-    if (!serviceReason(unit).isEmpty())
-        return;
-    const QString reason = memoryAccessReason();
-    if (!reason.isEmpty()) {
-        message(reason);
-        return;
+    // The tool unit has its memory access function beside the flasher: one node serves both,
+    // each exchange in turn.
+    if (!tool || qobject_cast<OffBoardDiagnosticDevice *>(tool)) {
+        OffBoardDiagnosticDevice *unit = ensureFlasherUnit();
+        return unit ? unit->memoryAccess() : nullptr;
     }
-    const quint32 target = unit->address().value;
-    AbstractDisplayableItem *tool = ensureMemoryAccessUnit();
-    if (!tool) {
-        message(tr("No tool unit at 0x%1 for memory access").arg(ToolAddress, 2, 16));
-        return;
-    }
+    // A unit the engineer put at the tool's address answers for the tool while in Send.
     auto *function = childOf<MemoryAccessFunction>(tool);
     if (!function) {
         AbstractDeviceFactory *functions = tool->subFactory();
@@ -270,14 +242,26 @@ void UnitActions::openMemoryAccess()
         if (!function) {
             delete made;
             message(tr("%1 cannot take a memory access function").arg(tool->name()));
-            return;
+            return nullptr;
         }
         function->setState(AbstractDisplayableItem::Send);
         m_window->addDisplayable(function);
         m_window->constructorModel()->refresh();
     }
-    // Answers reach only a unit the tool simulates.
     tool->setState(AbstractDisplayableItem::Send);
+    return function;
+}
+
+void UnitActions::openMemoryAccess()
+{
+    AbstractDisplayableItem *unit = currentUnit();
+    if (!serviceReason(unit).isEmpty())
+        return;
+    const quint32 target = unit->address().value;
+    MemoryAccessFunction *function = ensureMemoryAccess();
+    if (!function)
+        return;
+    AbstractDisplayableItem *tool = function->parentItem();
     function->setTarget(int(target));
     showDetailsOf(function);
     message(tr("Memory access to %1 through %2").arg(unit->name(), tool->name()));

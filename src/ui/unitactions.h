@@ -6,20 +6,20 @@ class AbstractDisplayableItem;
 class DeviceTest;
 class IdentificationAction;
 class MainWindow;
+class MemoryAccessFunction;
 class OffBoardDiagnosticDevice;
 class QAction;
 struct DeviceFactoryEntry;
 
 // The service functions a unit's context menu in the scheme tree offers: its acceptance test,
-// memory access and flashing through the tool unit at 0xF9, and its identification. Each action
-// is enabled only where it applies, and says why not in its tool and status tips. The work
-// goes through the window's own paths (Add flasher, adding items, Details). GUI thread.
+// memory access and flashing through the one tool unit, and its identification. Each action is
+// enabled only where it applies, and says why not in its tool and status tips. The work goes
+// through the window's own paths (Add flasher, adding items, Details). GUI thread.
 class UnitActions : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr quint8 ToolAddress = 0xF9;
     // How long Identification waits for each answer before it goes on without it.
     static int s_identificationTimeoutMs;
 
@@ -30,7 +30,7 @@ public:
     // The catalogue entry whose live unit this is, when that kind has an acceptance test.
     static const DeviceFactoryEntry *testEntry(const AbstractDisplayableItem *unit);
     bool currentUnitHasTest() const { return testEntry(currentUnit()) != nullptr; }
-    // The unit at the tool's address in the scheme, if any.
+    // The tool unit, else the unit at the tool's address in the scheme, if any.
     AbstractDisplayableItem *toolUnit() const;
     // A unit at the tool's address that receives what is sent to the tool: the tool unit, the
     // unit there put in Send, or the tool unit added. The current row stays selected.
@@ -52,10 +52,9 @@ private:
     // The flasher's unit, added through Add flasher when there is none yet; none (and the
     // reason in the status bar) when it cannot be added.
     OffBoardDiagnosticDevice *ensureFlasherUnit();
-    // Why the tool unit cannot take a memory access function; empty when it can.
-    QString memoryAccessReason() const;
-    // The unit at the tool's address, or a stub added there in Send.
-    AbstractDisplayableItem *ensureMemoryAccessUnit();
+    // The memory access function of the tool unit (added when there is none), or of the unit
+    // the engineer put at the tool's address; none when it cannot be had.
+    MemoryAccessFunction *ensureMemoryAccess();
     bool selectRow(AbstractDisplayableItem *item);
     void showDetailsOf(AbstractDisplayableItem *item);
     void message(const QString &text);

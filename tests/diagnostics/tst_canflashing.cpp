@@ -4,6 +4,7 @@
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/editors/canflashingfunctionv1schemetreeitem.h"
 #include "diagnostics/flashlog.h"
+#include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
 #include "model/devicedispatcher.h"
@@ -60,6 +61,10 @@ struct Rig
         flasher->setProgram(file, QStringLiteral("test.prg"));
         flasher->setLogDirectory(logDir.path());
         handler.start();
+        // The tool unit claims its address on joining the bus; the tests look at what follows.
+        if (!QTest::qWaitFor([this] { return !handler.writtenFrames(0xEE).isEmpty(); }, 2000))
+            QWARN("The tool unit claimed no address");
+        handler.clearWritten();
     }
     ~Rig()
     {
@@ -565,6 +570,9 @@ void tst_CanFlashing::schemeRoundTrip()
     f->intParameter(F::Progress)->setValue(42);
     f->intParameter(F::TransmitIndex)->setValue(9);
     f->stringParameter(F::StateText)->setValue(QStringLiteral("Reflashing in progress"));
+    // The memory access function shares the flasher's group: each finds its own values again.
+    saved.memoryAccess()->setTarget(0xA0);
+    f->setTarget(0x21);
     QDomDocument doc;
     QDomElement element = doc.createElement(QStringLiteral("device"));
     doc.appendChild(element);
@@ -574,8 +582,11 @@ void tst_CanFlashing::schemeRoundTrip()
     QVERIFY(restored.applyXmlData(element));
     // Found again, not doubled.
     QCOMPARE(restored.children().size(), saved.children().size());
-    QCOMPARE(saved.children().size(), 6); // flasher, ECU, software, component, vehicle, DM19
+    // flasher, ECU, software, component, vehicle, DM19, memory access
+    QCOMPARE(saved.children().size(), 7);
     F *r = restored.flasher();
+    QCOMPARE(r->target(), 0x21);
+    QCOMPARE(restored.memoryAccess()->target(), 0xA0);
     QCOMPARE(r->stringParameter(F::FileName)->value(), QStringLiteral("/x/app.prg"));
     QCOMPARE(r->intParameter(F::State)->value(), int(F::FlasherIdle));
     QCOMPARE(r->intParameter(F::Progress)->value(), 0);

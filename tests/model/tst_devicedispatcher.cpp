@@ -200,9 +200,12 @@ void tst_DeviceDispatcher::broadcastNeverReachesTargetWalk()
     dispatcher.registerDisplayable(d);
     DispatchResult r;
     dispatcher.dispatchMessage(makeFrame(0x18FE30F9, {}), &r); // PDU2, PS happens to be 0x30
-    dispatcher.dispatchMessage(makeFrame(0x18EAFFF9, {}), &r); // PDU1 to global
+    dispatcher.dispatchMessage(makeFrame(0x18EFFFF9, {}), &r); // PDU1 to global
     QCOMPARE(d->targetChecks, 0);
     QVERIFY(!r.targetItem);
+    // A request to everyone is the exception: each unit is asked whether it answers.
+    dispatcher.dispatchMessage(makeFrame(0x18EAFFF9, {0xE3, 0xFE, 0x00}), &r);
+    QCOMPARE(d->targetChecks, 1);
     dispatcher.clearScheme();
 }
 

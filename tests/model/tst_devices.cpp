@@ -148,7 +148,8 @@ void tst_Devices::targetMatching()
     f->setState(AbstractDisplayableItem::Send);
     QVERIFY(device.matchTargetMessage(request));
     QVERIFY(!device.matchTargetMessage(makeFrame(0x18EA31F9, {0xF1, 0xFE, 0x00})));
-    QVERIFY(!device.matchTargetMessage(makeFrame(0x18EAFFF9, {0xF1, 0xFE, 0x00})));
+    // A request to everyone is for every unit the program stands in for.
+    QVERIFY(device.matchTargetMessage(makeFrame(0x18EAFFF9, {0xF1, 0xFE, 0x00})));
     QVERIFY(!device.matchTargetMessage(makeFrame(0x18FEF130, {})));
 }
 

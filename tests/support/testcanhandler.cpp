@@ -88,6 +88,13 @@ QVector<int> TestCanHandler::writtenBatchSizes() const
     return m_writtenSizes;
 }
 
+void TestCanHandler::clearWritten()
+{
+    std::lock_guard locker(m_mutex);
+    m_written.clear();
+    m_writtenSizes.clear();
+}
+
 QVector<CanMessage> TestCanHandler::writtenFrames() const
 {
     std::lock_guard locker(m_mutex);

@@ -35,6 +35,8 @@ public:
     int receiveCalls() const;
     QVector<int> writtenBatchSizes() const;
     QVector<CanMessage> writtenFrames() const;
+    // Forgets what was written so far (a test's set-up traffic).
+    void clearWritten();
     // The frames written of one PDU format (PF), in order.
     QVector<CanMessage> writtenFrames(quint8 pduFormat) const;
     int selectedTransceiver() const;

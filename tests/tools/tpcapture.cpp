@@ -1,9 +1,11 @@
 // Runs the transport protocol as the program does (DM1 in single frames and by BAM, an RTS/CTS
 // reception of a software identification, a demo unit's RTS/CTS answer to the tool unit at 0xF9,
-// and a stand-in unit's RTS/CTS answer to a request) and writes the frames, with their time
+// a stand-in unit's RTS/CTS answer to a request and its BAM answer to a request to everyone) and
+// the tool unit's address claim, on joining and when asked, and writes the frames, with their time
 // stamps, as a pcap with the SocketCAN link type (227), plus the fields each frame must carry by
 // the J1939 rules, for a check by an independent dissector (tests/tools/tshark_check.sh).
 #include "can/abstractcanhandler.h"
+#include "can/tooladdress.h"
 #include "demo/simulatedidentification.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
@@ -123,6 +125,17 @@ const ExpectedFrame Expected[] = {
     {"60160\t0\t249\t6\t01000041f3f00142"},
     {"60160\t0\t249\t6\t02f3f00243f3f003"},
     {"60416\t249\t0\t6\t130e0002ffcafe00"},
+    // The same stand-in asked by everyone: the same 14 bytes by BAM, to everyone.
+    {"59904\t249\t255\t6\tcafe00"},
+    {"60416\t0\t255\t6\t200e0002ffcafe00"},
+    {"60160\t0\t255\t6\t01000041f3f00142"},
+    {"60160\t0\t255\t6\t02f3f00243f3f003"},
+    // The tool unit claims 0xF9 (J1939-81) with its NAME: identity number 0x0A5F1, manufacturer
+    // code 0, function 129 (off-board diagnostic-service tool), industry group 0, arbitrary
+    // address capable; and claims again when a unit asks everyone for the claims.
+    {"60928\t249\t255\t6\tf1a5000000810080"},
+    {"59904\t0\t255\t6\t00ee00"},
+    {"60928\t249\t255\t6\tf1a5000000810080"},
 };
 
 // Frames in the order they went on the bus: the program's, from the adapter as written, and
@@ -209,8 +222,38 @@ bool standInAnswersRequest(Capture &capture)
         hearer->dispatchTargetMessage(frame, &r);
         if (frame.pduFormat() == J1939Device::PfTransportControl
             && frame.data[0] == TPConnection::EndOfMsgAck)
-            return engine.transport()->sendConnectionCount() == 0;
+            break;
     }
+    if (engine.transport()->sendConnectionCount() != 0)
+        return false;
+    // Asked by everyone, the engine broadcasts (BAM) the same answer.
+    CanMessage global(0x18EAFFF9, ask, 3);
+    tool.sendMessage(global);
+    seen = capture.handler->writtenFrames().size();
+    engine.dispatchTargetMessage(global, &r);
+    return waitFor([&] {
+        capture.drain();
+        return capture.handler->writtenFrames().size() >= seen + 3
+               && engine.broadcastState() == J1939Device::BroadcastIdle;
+    });
+}
+
+// The tool unit claims its address on joining the bus and again when asked.
+bool toolClaims(Capture &capture)
+{
+    ToolAddress::reset();
+    ToolAddress::setIdentityNumber(0x0A5F1);
+    OffBoardDiagnosticDevice toolUnit;
+    toolUnit.slotClaimAddress();
+    const quint8 ask[3] = {0x00, 0xEE, 0x00};
+    const CanMessage request(0x18EAFF00, ask, 3);
+    capture.add(request);
+    DispatchResult r(DispatchResult::Received, capture.clock.elapsed());
+    if (!toolUnit.matchTargetMessage(request))
+        return false;
+    toolUnit.dispatchTargetMessage(request, &r);
+    capture.drain();
+    return true;
 }
 
 } // namespace
@@ -284,7 +327,7 @@ int main(int argc, char **argv)
     }
 
     capture.drain();
-    if (!unitAnswersTool(capture) || !standInAnswersRequest(capture))
+    if (!unitAnswersTool(capture) || !standInAnswersRequest(capture) || !toolClaims(capture))
         return 1;
     capture.drain();
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Decodes Tarvik's own DM1 and transport-protocol transmissions with Wireshark's J1939 dissector and
-# compares every field with what the J1939 rules say the frames must carry.
+# Decodes Tarvik's own DM1, transport-protocol and address-claim transmissions (and the requests
+# they answer) with Wireshark's J1939 dissector and compares every field with what the J1939 rules
+# say the frames must carry.
 # Usage: tshark_check.sh TPCAPTURE_BINARY
 set -euo pipefail
 tool=$1

@@ -1,4 +1,9 @@
+#include "can/tooladdress.h"
+#include "demo/demounits.h"
 #include "diagnostics/canflashingfunctionv1.h"
+#include "diagnostics/editors/memoryaccessdock.h"
+#include "diagnostics/memoryaccessfunction.h"
+#include "model/editors/targeteditor.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
@@ -7,6 +12,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -109,6 +116,7 @@ private slots:
     void settingsSurviveSaveAndOpen();
     void engineStopsAndStarts();
     void engineTroubleCodesInDetails();
+    void flashingThenMemoryAccessOnOneToolUnit();
 
 private:
     // The flasher added by Device ▸ Add flasher, its Details open; the run's waits shortened.
@@ -461,6 +469,79 @@ void tst_FlashWalkthrough::engineTroubleCodesInDetails()
         for (QLabel *label : details->findChildren<QLabel *>())
             QVERIFY2(!label->text().startsWith(QLatin1String("SPN0")), qPrintable(label->text()));
     }
+}
+
+void tst_FlashWalkthrough::flashingThenMemoryAccessOnOneToolUnit()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("controller.ma"));
+    QVERIFY(QFile::copy(QString::fromLatin1(DemoUnits::MemoryAccessFile), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+
+    // Boot loading as the README shows it, to its end.
+    QModelIndex row;
+    QDockWidget *dock = openFlasher(demo, &row);
+    QVERIFY(dock);
+    QWidget *details = dock->widget();
+    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(
+        demo.window()->schemeModel()->item(row)->displayable());
+    QVERIFY(flasher);
+    AbstractDisplayableItem *tool = flasher->parentItem();
+    const QString question = startRun(details, QStringLiteral("a0"));
+    QVERIFY2(question.contains(QLatin1String("unit 0xa0")), qPrintable(question));
+    auto *result = child<QLabel>(details, QStringLiteral("result"));
+    const QString finished = QStringLiteral("Reflash finished: 513 blocks to 0xa0");
+    QVERIFY(DemoBusWindow::waitFor([&] { return result->text().startsWith(finished); }, 60000));
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return flasher->flasherState() == CanFlashingFunctionV1::FlasherIdle; }, 5000));
+
+    // Then Memory access… on the controller's row: the same tool unit, no Stub.
+    demo.select(unitRow(demo, 0xA0));
+    QAction *memoryAccess = nullptr;
+    for (QAction *a : demo.window()->mainView()->actions()) {
+        if (a->objectName() == QLatin1String("actionUnitMemoryAccess"))
+            memoryAccess = a;
+    }
+    QVERIFY(memoryAccess);
+    QVERIFY2(memoryAccess->isEnabled(), qPrintable(memoryAccess->statusTip()));
+    memoryAccess->trigger();
+    AbstractSchemeTreeItem *node
+        = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
+    auto *function = node ? qobject_cast<MemoryAccessFunction *>(node->displayable()) : nullptr;
+    QVERIFY(function);
+    QCOMPARE(function->parentItem(), tool);
+    QCOMPARE(function->target(), 0xA0);
+    QWidget *maDetails = demo.details();
+    QVERIFY(maDetails);
+    {
+        ModalAnswerer answer(ModalAnswerer::chooseFile(path));
+        QTest::mouseClick(child<QPushButton>(maDetails, QStringLiteral("open")), Qt::LeftButton);
+        QVERIFY(answer.answered());
+    }
+    QTest::mouseClick(child<QPushButton>(maDetails, QStringLiteral("showData")), Qt::LeftButton);
+    MemoryAccessDock *data = nullptr;
+    QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
+    QTest::mouseClick(child<QPushButton>(data, QStringLiteral("refresh")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(data, QStringLiteral("status"))->text(),
+                              QStringLiteral("Read complete"), 10000);
+    QCOMPARE(child<QDoubleSpinBox>(data, QStringLiteral("spn:f020"))->value(), 850.0);
+
+    // And the flasher's identification request after it, through the same node.
+    auto *ecuLabel = child<QLabel>(details, QStringLiteral("ecuId"));
+    QVERIFY(ecuLabel);
+    QTest::mouseClick(child<QPushButton>(details, QStringLiteral("requestEcuid")), Qt::LeftButton);
+    QVERIFY2(DemoBusWindow::waitFor(
+                 [&] { return ecuLabel->text() == QLatin1String("TVK-MC2*A0-0417*Boom*Tarvik*"); }),
+             qPrintable(ecuLabel->text()));
+
+    // One unit at the tool's address did it all.
+    int atToolAddress = 0;
+    for (AbstractSchemeTreeItem *top : demo.window()->schemeModel()->topLevelItems())
+        atToolAddress += top->displayable()->address().value == ToolAddress::current();
+    QCOMPARE(atToolAddress, 1);
+    QVERIFY(demo.window()->errors.isEmpty());
 }
 
 QTEST_MAIN(tst_FlashWalkthrough)

@@ -119,6 +119,7 @@ void tst_MainWindowActions::actions_data()
         {"actionExit", "Exit", "Ctrl+Q", false},
         {"actionAutoAdd", "Auto add", "Ctrl+G", true},
         {"actionConnectionTimeouts", "Connection Options…", "", false},
+        {"actionToolAddress", "Tool Address…", "", false},
         {"actionParameter_Log_Period", "Parameter Log Period…", "", false},
         {"actionParameter_Log_Directory", "Parameter Log Directory…", "", false},
         {"actionLiveParameterLog", "Live Parameter Log", "", true},
@@ -171,9 +172,9 @@ void tst_MainWindowActions::menusAndToolBar()
                           "|", "actionOpenRecording", "actionOpenParameterLog", "|",
                           "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
-             (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionParameter_Log_Period",
-                          "actionParameter_Log_Directory", "actionLiveParameterLog", "actionPlotWindow",
-                          "menuLanguage"}));
+             (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionToolAddress",
+                          "actionParameter_Log_Period", "actionParameter_Log_Directory",
+                          "actionLiveParameterLog", "actionPlotWindow", "menuLanguage"}));
     const QStringList device = menuActions(bar, QStringLiteral("Device"));
     const int flasher = int(device.indexOf(QStringLiteral("actionAddFlasher")));
     QVERIFY(flasher > 0);

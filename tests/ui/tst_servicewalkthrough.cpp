@@ -78,8 +78,10 @@ private:
     // Devices: the initial state `state` chosen, the catalogue row `name` double-clicked.
     static bool addFromCatalogue(DemoBusWindow &demo, const QString &name,
                                  const char *state = "addModeSendButton");
-    // README steps 2 and 3: the stub at 0xF9 in Send and its Memory Access Tool; the function's row.
+    // README step 2: Memory access… on the controller's row; the tool unit's function's row.
     static QModelIndex addMemoryAccessTool(DemoBusWindow &demo);
+    // The Stub at 0xF9 in Send from Devices, with its Memory Access Tool; the function's row.
+    static QModelIndex addStubWithMemoryAccessTool(DemoBusWindow &demo);
     static void typeTarget(QWidget *editor, const QString &target);
 };
 
@@ -111,7 +113,35 @@ bool tst_ServiceWalkthrough::addFromCatalogue(DemoBusWindow &demo, const QString
 
 QModelIndex tst_ServiceWalkthrough::addMemoryAccessTool(DemoBusWindow &demo)
 {
-    demo.window()->intAnswer = 0xF9; // "give it the address f9"
+    // Step 2: Memory access… in the controller's context menu.
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    if (!controller.isValid())
+        return {};
+    demo.select(controller);
+    QAction *memoryAccess = nullptr;
+    for (QAction *a : demo.window()->mainView()->actions()) {
+        if (a->objectName() == QLatin1String("actionUnitMemoryAccess"))
+            memoryAccess = a;
+    }
+    if (!memoryAccess || !memoryAccess->isEnabled())
+        return {};
+    memoryAccess->trigger();
+    // The tool unit joined; its function's row is the current one, its Details open.
+    QModelIndex function;
+    DemoBusWindow::waitFor([&] {
+        const QModelIndex tool = demo.row(QStringLiteral("Off-board diagnostic unit"));
+        function
+            = tool.isValid() ? demo.row(QStringLiteral("Memory Access Tool"), tool) : QModelIndex();
+        return function.isValid()
+               && demo.window()->mainView()->currentIndex().row() == function.row()
+               && demo.window()->mainView()->currentIndex().parent() == tool;
+    });
+    return function;
+}
+
+QModelIndex tst_ServiceWalkthrough::addStubWithMemoryAccessTool(DemoBusWindow &demo)
+{
+    demo.window()->intAnswer = 0xF9;
     if (!addFromCatalogue(demo, QStringLiteral("Stub")))
         return {};
     QModelIndex stub;
@@ -350,7 +380,7 @@ void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress()
     QFETCH(bool, replace);
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    QVERIFY(addMemoryAccessTool(demo).isValid());
+    QVERIFY(addStubWithMemoryAccessTool(demo).isValid());
     demo.window()->confirm = replace;
     demo.window()->asked.clear();
     demo.action("actionAddFlasher")->trigger();
@@ -367,9 +397,11 @@ void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress()
     }
     QVERIFY(DemoBusWindow::waitFor(
         [&] { return demo.row(QStringLiteral("Off-board diagnostic unit")).isValid(); }));
-    QVERIFY(!demo.row(QStringLiteral("Memory Access Tool")).isValid());
+    QVERIFY(!demo.row(QStringLiteral("Stub")).isValid());
     // The tool unit is selected: its Details show the flashing function's row beneath it.
     const QModelIndex tool = demo.row(QStringLiteral("Off-board diagnostic unit"));
+    // The Stub's memory access is the tool unit's own now.
+    QVERIFY(demo.row(QStringLiteral("Memory Access Tool"), tool).isValid());
     QCOMPARE(demo.window()->mainView()->currentIndex().row(), tool.row());
     // Its catalogue offers the Memory Access Tool again, as the question says.
     auto *catalogue = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));

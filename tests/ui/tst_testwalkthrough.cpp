@@ -1,13 +1,18 @@
+#include "can/dispatchresult.h"
+#include "can/tooladdress.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/editors/devicetestdialog.h"
 #include "devicetests/framtestsequence.h"
 #include "devicetests/statetestactions.h"
+#include "diagnostics/addressclaimfunction.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
+#include "diagnostics/toolrequest.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/cataloguebar.h"
@@ -21,6 +26,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -49,6 +55,7 @@ private slots:
     void unitMenuAppliesOrSaysWhy();
     void memoryAccessFromTheUnit();
     void flashingFromTheUnit();
+    void toolAddressChosenAndLost();
     void identificationFromTheUnit();
 
 private:
@@ -351,10 +358,9 @@ void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy_data()
     QTest::newRow("engine: no test") << QStringLiteral("Engine #1") << false << services;
     QTest::newRow("a function's row") << QStringLiteral("ControllerIOState") << false
                                       << QStringList();
-    QTest::newRow("the flasher's unit holds 0xF9: no memory access")
+    QTest::newRow("the tool unit added first: every service through it")
         << QStringLiteral("Controller") << true
-        << QStringList{QStringLiteral("actionUnitTest"), QStringLiteral("actionUnitFlashing"),
-                       QStringLiteral("actionUnitIdentification")};
+        << (QStringList(QStringLiteral("actionUnitTest")) + services);
     QTest::newRow("the tool itself") << QStringLiteral("Off-board diagnostic unit") << true
                                      << QStringList();
 }
@@ -398,9 +404,10 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
     for (int round = 0; round < 2; ++round) {
         demo.select(demo.row(QStringLiteral("Controller")));
         treeAction(demo, "actionUnitMemoryAccess")->trigger();
+        // The tool unit itself, the flasher's, hears the answers in any state.
         AbstractDisplayableItem *tool = demo.window()->unitActions()->toolUnit();
-        QVERIFY(tool);
-        QTRY_COMPARE(tool->state(), int(AbstractDisplayableItem::Send));
+        QVERIFY(qobject_cast<OffBoardDiagnosticDevice *>(tool));
+        QCOMPARE(tool, CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
         // The function's Details are open: its row is current.
         AbstractSchemeTreeItem *node
             = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
@@ -416,7 +423,7 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
     }
     int toolUnits = 0;
     for (AbstractSchemeTreeItem *node : demo.window()->schemeModel()->topLevelItems())
-        toolUnits += node->displayable()->address().value == UnitActions::ToolAddress;
+        toolUnits += node->displayable()->address().value == ToolAddress::current();
     QCOMPARE(toolUnits, 1);
 }
 
@@ -467,6 +474,47 @@ void tst_TestWalkthrough::identificationFromTheUnit()
     QVERIFY(box->informativeText().contains(QStringLiteral("MC2 4.1.7")));
     QVERIFY(box->text().contains(QStringLiteral("Controller")));
     QVERIFY(identify->isEnabled());
+}
+
+void tst_TestWalkthrough::toolAddressChosenAndLost()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    // Options ▸ Tool Address…: fa.
+    demo.window()->intAnswer = 0xFA;
+    demo.action("actionToolAddress")->trigger();
+    demo.action("actionAddFlasher")->trigger();
+    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
+        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(tool);
+    QTRY_COMPARE(tool->address().value, 0xFAu);
+    QTRY_COMPARE(tool->claimText(), QStringLiteral("Address 0xfa claimed"));
+    // A telematics unit claims 0xfa with a NAME of higher priority: the tool gives way, to the
+    // other address of the tools' range, and the window says so.
+    const CanMessage claim = AddressClaimFunction::claimFrame(0x0000123400A5F00Dull, 0xFA);
+    DeviceDispatcher *dispatcher = demo.dispatcher();
+    QMetaObject::invokeMethod(
+        dispatcher,
+        [dispatcher, claim] {
+            DispatchResult r(DispatchResult::Received, 0);
+            dispatcher->dispatchMessage(claim, &r);
+        },
+        Qt::BlockingQueuedConnection);
+    QTRY_COMPARE(tool->address().value, 0xF9u);
+    QTRY_VERIFY(!demo.window()->statusBar()->currentMessage().isEmpty()
+                && demo.window()->statusBar()->currentMessage().contains(QLatin1String("lost")));
+    const QString said = demo.window()->statusBar()->currentMessage();
+    QVERIFY2(said.startsWith(QLatin1String("Address 0xfa lost to a unit of higher priority")),
+             qPrintable(said));
+    QVERIFY2(said.endsWith(QLatin1String("the tool moved to 0xf9")), qPrintable(said));
+    // Requests leave from 0xf9 now; 0xfa is never sent from again.
+    QCOMPARE(ToolAddress::current(), quint8(0xF9));
+    QVERIFY(!ToolAddress::maySend(ToolRequest::frame(0xFECA, 0xFF, 0xFA)));
+    // Back to the default for the tests that follow.
+    demo.window()->intAnswer = 0xF9;
+    demo.action("actionToolAddress")->trigger();
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/ToolAddress")).toUInt(), 0xF9u);
+    QVERIFY(ToolAddress::maySend(ToolRequest::frame(0xFECA, 0xFF, 0xFA)));
 }
 
 QTEST_MAIN(tst_TestWalkthrough)

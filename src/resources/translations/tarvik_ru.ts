@@ -7321,6 +7321,22 @@ Options:
         <translation>Период журнала параметров…</translation>
     </message>
     <message>
+        <source>Tool Address…</source>
+        <translation>Адрес инструмента…</translation>
+    </message>
+    <message>
+        <source>Tool Address</source>
+        <translation>Адрес инструмента</translation>
+    </message>
+    <message>
+        <source>Address the tool claims and sends its requests from (the service tools&apos; range is f9 and fa)</source>
+        <translation>Адрес, который инструмент заявляет и с которого отправляет запросы (диапазон сервисных инструментов: f9 и fa)</translation>
+    </message>
+    <message>
+        <source>The tool claims address %1</source>
+        <translation>Инструмент заявляет адрес %1</translation>
+    </message>
+    <message>
         <source>Parameter Log Directory…</source>
         <translation>Каталог журнала параметров…</translation>
     </message>
@@ -7691,6 +7707,10 @@ Use %1 ms?</source>
 <context>
     <name>MemoryAccessFunction</name>
     <message>
+        <source>The tool unit is flashing; memory access waits for its end</source>
+        <translation>Блок инструмента выполняет прошивку; доступ к памяти ждёт её окончания</translation>
+    </message>
+    <message>
         <source>Memory Access</source>
         <translation>Доступ к памяти</translation>
     </message>
@@ -7876,6 +7896,21 @@ Use %1 ms?</source>
     <message>
         <source>Target</source>
         <translation>Блок</translation>
+    </message>
+</context>
+<context>
+    <name>OffBoardDiagnosticDevice</name>
+    <message>
+        <source>Address %1 claimed</source>
+        <translation>Адрес %1 заявлен</translation>
+    </message>
+    <message>
+        <source>Address %1 lost to a unit of higher priority (NAME %2); the tool moved to %3</source>
+        <translation>Адрес %1 потерян: его занял блок с более высоким приоритетом (NAME %2); инструмент перешёл на %3</translation>
+    </message>
+    <message>
+        <source>Address %1 lost to a unit of higher priority (NAME %2); cannot claim address: the tool sends nothing</source>
+        <translation>Адрес %1 потерян: его занял блок с более высоким приоритетом (NAME %2); заявить адрес невозможно: инструмент ничего не отправляет</translation>
     </message>
 </context>
 <context>
