@@ -2,9 +2,9 @@
 // sessions and the bus load.
 #include "buscheck/buschecker.h"
 
-#include "buscheck/activecodes.h"
 #include "buscheck/buscheckerparts.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/troublecode.h"
 #include "model/zxparameter.h"
 
 #include <algorithm>
@@ -301,10 +301,12 @@ void BusChecker::takeGroupPayload(quint8 source, quint32 pgn, const QByteArray &
 
 void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
 {
-    const QHash<quint64, int> occurrences = activeCodes(data);
+    QHash<quint64, int> occurrences;
     QSet<quint64> active;
-    for (auto it = occurrences.cbegin(); it != occurrences.cend(); ++it)
-        active.insert(it.key());
+    for (const TroubleCode &c : TroubleCode::decodeFaults(data)) {
+        active.insert(c.faultKey());
+        occurrences.insert(c.faultKey(), c.oc);
+    }
     for (quint64 code : qAsConst(u->activeCodes)) {
         if (!active.contains(code)) {
             int index = u->codeDeviations.take(code);

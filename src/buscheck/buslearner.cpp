@@ -1,8 +1,8 @@
 #include "buscheck/buslearner.h"
 
-#include "buscheck/activecodes.h"
 #include "buscheck/buschecker.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/troublecode.h"
 #include "model/zxparameter.h"
 
 #include <algorithm>
@@ -118,9 +118,8 @@ void BusLearner::takePayload(quint8 source, quint32 pgn, const QByteArray &data)
 {
     Unit &u = m_units[source];
     if (pgn == PgnDm1) {
-        const QHash<quint64, int> codes = activeCodes(data);
-        for (auto it = codes.cbegin(); it != codes.cend(); ++it)
-            u.codes.insert(it.key());
+        for (const TroubleCode &c : TroubleCode::decodeFaults(data))
+            u.codes.insert(c.faultKey());
     } else if (pgn == PgnSoftwareId) {
         u.software = QString::fromLatin1(data).remove(QChar(0xFF)).trimmed();
     }

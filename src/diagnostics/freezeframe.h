@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/troublecode.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -14,19 +16,7 @@ constexpr int DtcBytes = 4;
 constexpr int SingleFrameLength = 8;
 constexpr quint32 NotAvailableSpn = 0x7FFFF; // 19 bits of ones
 
-struct Dtc
-{
-    quint32 spn = 0;
-    quint8 fmi = 0;
-    quint8 oc = 0;
-    bool conversionMethod = false;
-    bool operator==(const Dtc &o) const
-    {
-        return spn == o.spn && fmi == o.fmi && oc == o.oc && conversionMethod == o.conversionMethod;
-    }
-};
-Dtc decodeDtc(const quint8 *b);
-void appendDtc(QByteArray *out, const Dtc &dtc);
+using Dtc = TroubleCode;
 // "SPN 110 FMI 0 OC 3"
 QString dtcText(const Dtc &dtc);
 
