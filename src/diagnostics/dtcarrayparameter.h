@@ -22,9 +22,15 @@ public:
         quint32 spn = 0;
         quint32 fmi = 0;
         quint32 oc = 0;
-        bool operator==(const DtcItem &o) const { return spn == o.spn && fmi == o.fmi && oc == o.oc; }
+        bool operator==(const DtcItem &o) const
+        {
+            return spn == o.spn && fmi == o.fmi && oc == o.oc;
+        }
         // The list keeps the fourth byte whole (the conversion method bit in the value).
-        static DtcItem from(const TroubleCode &code) { return {code.spn, code.fmi, code.fourthByte()}; }
+        static DtcItem from(const TroubleCode &code)
+        {
+            return {code.spn, code.fmi, code.fourthByte()};
+        }
         TroubleCode code() const
         {
             TroubleCode c;

@@ -223,8 +223,7 @@ QVector<Dm25Record> decodeDm25(const QByteArray &data)
             continue;
         Dm25Record record;
         record.dtc = TroubleCode::decode(r);
-        record.values = QByteArray(reinterpret_cast<const char *>(r) + DtcBytes,
-                                   length - DtcBytes);
+        record.values = QByteArray(reinterpret_cast<const char *>(r) + DtcBytes, length - DtcBytes);
         records.append(record);
     }
     return records;

@@ -25,11 +25,11 @@ QString dtcText(const Dtc &dtc);
 struct Dm4Record
 {
     Dtc dtc;
-    quint8 torqueMode = 0xFF; // low 4 bits, SPN 899
-    quint8 boost = 0xFF;      // SPN 102, 2 kPa/bit
-    quint16 engineSpeed = 0xFFFF; // SPN 190, 0.125 rpm/bit
-    quint8 load = 0xFF;       // SPN 92, 1 %/bit
-    quint8 coolant = 0xFF;    // SPN 110, 1 °C/bit, −40 °C
+    quint8 torqueMode = 0xFF;      // low 4 bits, SPN 899
+    quint8 boost = 0xFF;           // SPN 102, 2 kPa/bit
+    quint16 engineSpeed = 0xFFFF;  // SPN 190, 0.125 rpm/bit
+    quint8 load = 0xFF;            // SPN 92, 1 %/bit
+    quint8 coolant = 0xFF;         // SPN 110, 1 °C/bit, −40 °C
     quint16 vehicleSpeed = 0xFFFF; // SPN 84, 1/256 km/h per bit
     QByteArray manufacturer;
     bool operator==(const Dm4Record &o) const;

@@ -75,8 +75,8 @@ QString Inventory::nameText(quint64 name)
 {
     using A = AddressClaimFunction;
     return tr("0x%1: identity number %2, manufacturer code %3, ECU instance %4, function "
-                   "instance %5, function %6, vehicle system %7, vehicle system instance %8, "
-                   "industry group %9, arbitrary address capable %10")
+              "instance %5, function %6, vehicle system %7, vehicle system instance %8, "
+              "industry group %9, arbitrary address capable %10")
         .arg(hex(quint32(name >> 32), 8) + hex(quint32(name), 8))
         .arg(A::field(name, A::IdentityNumber))
         .arg(A::field(name, A::ManufacturerCode))
@@ -95,8 +95,7 @@ QString Inventory::codeLine(const Code &code)
     return tr("SPN %1%2 FMI %3 (%4) OC %5")
         .arg(QString::number(code.spn),
              name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name),
-             QString::number(code.fmi), FmiTexts::englishText(code.fmi),
-             QString::number(code.oc));
+             QString::number(code.fmi), FmiTexts::englishText(code.fmi), QString::number(code.oc));
 }
 
 QStringList Inventory::codeLines(const QByteArray &data)
@@ -146,8 +145,8 @@ QString Inventory::report() const
         {
             quint32 pgn;
             QString label;
-        } codes[] = {{PgnDm1, tr("Active codes (DM1)")},
-                     {PgnDm2, tr("Previously active codes (DM2)")}};
+        } codes[]
+            = {{PgnDm1, tr("Active codes (DM1)")}, {PgnDm2, tr("Previously active codes (DM2)")}};
         for (const auto &kind : codes) {
             const auto found = u.messages.constFind(kind.pgn);
             if (found == u.messages.cend()) {
@@ -155,9 +154,9 @@ QString Inventory::report() const
                 continue;
             }
             const QStringList list = codeLines(*found);
-            text += QStringLiteral("  %1: %2\n")
-                        .arg(kind.label,
-                             list.isEmpty() ? tr("none") : QString::number(list.size()));
+            text
+                += QStringLiteral("  %1: %2\n")
+                       .arg(kind.label, list.isEmpty() ? tr("none") : QString::number(list.size()));
             for (const QString &line : list)
                 text += QStringLiteral("    ") + line + QLatin1Char('\n');
         }

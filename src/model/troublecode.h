@@ -26,7 +26,10 @@ struct TroubleCode
     static TroubleCode decode(const quint8 *bytes);
     void append(QByteArray *out) const;
     // The fourth byte as sent: the occurrence count and the conversion method bit on top.
-    quint8 fourthByte() const { return quint8((oc & MaxOccurrences) | (conversionMethod ? 0x80 : 0)); }
+    quint8 fourthByte() const
+    {
+        return quint8((oc & MaxOccurrences) | (conversionMethod ? 0x80 : 0));
+    }
 
     // A unit without an active code sends SPN 0 FMI 0 in the place of one.
     bool isNoCode() const { return spn == 0 && fmi == 0; }
