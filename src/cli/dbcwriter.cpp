@@ -16,28 +16,6 @@ namespace {
 constexpr quint32 ExtendedFlag = 0x80000000u;
 constexpr int DefaultPriority = 6;
 
-// The highest raw value that is a value: SAE J1939-71 keeps the top of each field for the error
-// indicator and "not available", other fields only the all-ones pattern.
-quint32 maxValidRaw(const ParameterBinding &b)
-{
-    const quint32 mask = b.mask();
-    if (!b.saeRanges)
-        return mask - 1;
-    switch (b.bitLength) {
-    case 2:
-    case 4:
-        return mask - 2;
-    case 8:
-        return 0xFA;
-    case 16:
-        return 0xFAFF;
-    case 32:
-        return 0xFAFFFFFFu;
-    default:
-        return mask - 1;
-    }
-}
-
 // DBC numbers the bits of a big-endian signal from its most significant bit, in the sawtooth
 // order of the bytes; the binding places its least significant bit at the end of its bytes.
 int dbcStartBit(const ParameterBinding &b)
@@ -78,7 +56,7 @@ SignalText signalText(quint32 messageId, const QByteArray &name, const ZxParamet
     const double factor = b.scale();
     const double offset = -b.offset();
     double minimum = offset;
-    double maximum = double(maxValidRaw(b)) * factor + offset;
+    double maximum = double(b.maxValidRaw()) * factor + offset;
     if (minimum > maximum)
         std::swap(minimum, maximum);
     s.definition = " SG_ " + name + " : " + QByteArray::number(dbcStartBit(b)) + '|'

@@ -33,24 +33,6 @@ QString FaultHistory::codeText(quint32 spn, quint32 fmi)
                              : Cli::tr("SPN %1 FMI %2 (%3)").arg(spn).arg(fmi).arg(fmiText);
 }
 
-QVector<FaultHistory::Code> FaultHistory::decodeCodes(const QByteArray &data)
-{
-    constexpr int LampBytes = 2;
-    constexpr int CodeBytes = 4;
-    QVector<Code> codes;
-    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
-    for (int at = LampBytes; at + CodeBytes <= data.size(); at += CodeBytes) {
-        Code c;
-        c.spn = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
-        c.fmi = b[at + 2] & 0x1F;
-        c.occurrences = b[at + 3] & 0x7F;
-        codes.append(c);
-    }
-    if (codes.size() == 1 && codes.first().spn == 0 && codes.first().fmi == 0)
-        codes.clear();
-    return codes;
-}
-
 QString FaultHistory::timeText(qint64 us) const
 {
     return QString::number(double(us - m_startUs) / 1e6, 'f', 3) + QStringLiteral(" s");
@@ -80,12 +62,12 @@ void FaultHistory::take(qint64 timeUs, quint8 source, const int lamps[LampCount]
         if (sighting.messages == 0)
             sighting.firstUs = timeUs;
         if (!sighting.active)
-            s.changes.append({timeUs, Source::Change::Active, 0, 0, c.spn, c.fmi, c.occurrences});
-        else if (c.occurrences != sighting.occurrences)
-            s.changes.append({timeUs, Source::Change::Count, 0, 0, c.spn, c.fmi, c.occurrences});
+            s.changes.append({timeUs, Source::Change::Active, 0, 0, c.spn, c.fmi, c.oc});
+        else if (c.oc != sighting.occurrences)
+            s.changes.append({timeUs, Source::Change::Count, 0, 0, c.spn, c.fmi, c.oc});
         sighting.active = true;
         sighting.lastUs = timeUs;
-        sighting.occurrences = c.occurrences;
+        sighting.occurrences = c.oc;
         ++sighting.messages;
     }
     for (auto it = s.codes.begin(); it != s.codes.end(); ++it) {
@@ -202,10 +184,10 @@ void FaultHistory::takePrevious(qint64 timeUs, quint8 source, const QVector<Code
         if (sighting.messages == 0)
             sighting.firstUs = timeUs;
         if (!sighting.active)
-            s.changes.append({timeUs, Source::Change::Previous, 0, 0, c.spn, c.fmi, c.occurrences});
+            s.changes.append({timeUs, Source::Change::Previous, 0, 0, c.spn, c.fmi, c.oc});
         sighting.active = true;
         sighting.lastUs = timeUs;
-        sighting.occurrences = c.occurrences;
+        sighting.occurrences = c.oc;
         ++sighting.messages;
     }
     for (auto it = s.previous.begin(); it != s.previous.end(); ++it) {

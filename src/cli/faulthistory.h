@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/troublecode.h"
+
 #include <QMap>
 #include <QPair>
 #include <QString>
@@ -15,12 +17,7 @@ class FaultHistory
 {
 public:
     enum Lamp { Mil = 0, Rsl, Awl, Pl, LampCount };
-    struct Code
-    {
-        quint32 spn = 0;
-        quint32 fmi = 0;
-        quint32 occurrences = 0;
-    };
+    using Code = TroubleCode;
     struct Sighting
     {
         qint64 firstUs = 0;
@@ -78,8 +75,6 @@ public:
     void takeAcknowledgement(qint64 timeUs, quint8 source, quint8 destination, quint8 requester,
                              quint32 pgn, int control);
     const QVector<ClearRequest> &clearRequests() const { return m_clearRequests; }
-    // The codes of a DM1 or DM2's data (lamps first); no code at all is sent as SPN 0 FMI 0.
-    static QVector<Code> decodeCodes(const QByteArray &data);
     const QMap<quint8, Source> &sources() const { return m_sources; }
     QString report() const;
     // The same, written to `out` a source at a time.

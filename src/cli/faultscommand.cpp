@@ -51,10 +51,10 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         // DM2 in one frame, or reassembled from a broadcast.
         if (m.extended && m.pduFormat() == 0xFE && m.pduSpecific() == 0xCB)
             history->takePrevious(frame.timeUs, m.address(),
-                                  FaultHistory::decodeCodes(QByteArray(
+                                  TroubleCode::decodeFaults(QByteArray(
                                       reinterpret_cast<const char *>(m.data), m.length)));
         else if (!r.payload.isEmpty() && (r.pgn & 0xFFFF) == 0xFECB)
-            history->takePrevious(frame.timeUs, m.address(), FaultHistory::decodeCodes(r.payload));
+            history->takePrevious(frame.timeUs, m.address(), TroubleCode::decodeFaults(r.payload));
         auto *dm1 = qobject_cast<DM1Function *>(r.item);
         if (!dm1 || dm1->pgnValue() != 0xFECA || !r.status.testFlag(DispatchResult::Dispatched))
             return;
@@ -65,7 +65,7 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         }
         QVector<FaultHistory::Code> codes;
         for (const DtcArrayParameter::DtcItem &item : dm1->dtcParameter()->codes())
-            codes.append({item.spn, item.fmi, item.oc});
+            codes.append(item.code());
         history->take(frame.timeUs, frame.message.address(), lamps, codes);
     };
     RecordingSource::StreamSummary summary;

@@ -280,7 +280,7 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
             codes << Cli::tr("SPN %1 FMI %2 (OC %3)")
                          .arg(code.spn)
                          .arg(code.fmi)
-                         .arg(code.occurrences);
+                         .arg(code.oc);
         out << Cli::tr("%1 had active codes from its first DM1: %2")
                    .arg(SnapshotWriter::unitText(c.source, J1939PreferredAddresses::name(c.source)),
                         codes.join(QStringLiteral(", ")))

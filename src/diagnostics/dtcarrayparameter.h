@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/troublecode.h"
 #include "model/zxparameter.h"
 
 #include <QHash>
@@ -21,7 +22,24 @@ public:
         quint32 spn = 0;
         quint32 fmi = 0;
         quint32 oc = 0;
-        bool operator==(const DtcItem &o) const { return spn == o.spn && fmi == o.fmi && oc == o.oc; }
+        bool operator==(const DtcItem &o) const
+        {
+            return spn == o.spn && fmi == o.fmi && oc == o.oc;
+        }
+        // The list keeps the fourth byte whole (the conversion method bit in the value).
+        static DtcItem from(const TroubleCode &code)
+        {
+            return {code.spn, code.fmi, code.fourthByte()};
+        }
+        TroubleCode code() const
+        {
+            TroubleCode c;
+            c.spn = spn;
+            c.fmi = quint8(fmi);
+            c.oc = quint8(oc & TroubleCode::MaxOccurrences);
+            c.conversionMethod = (oc & 0x80) != 0;
+            return c;
+        }
     };
 
     enum RowRole {

@@ -68,24 +68,6 @@ quint64 dm4Raw(const Dm4Record &r, Dm4Field field)
 
 } // namespace
 
-Dtc decodeDtc(const quint8 *b)
-{
-    Dtc d;
-    d.spn = quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2] >> 5) << 16;
-    d.fmi = b[2] & 0x1F;
-    d.oc = b[3] & 0x7F;
-    d.conversionMethod = (b[3] & 0x80) != 0;
-    return d;
-}
-
-void appendDtc(QByteArray *out, const Dtc &dtc)
-{
-    out->append(char(dtc.spn & 0xFF));
-    out->append(char((dtc.spn >> 8) & 0xFF));
-    out->append(char(((dtc.spn >> 16) & 0x07) << 5 | (dtc.fmi & 0x1F)));
-    out->append(char((dtc.oc & 0x7F) | (dtc.conversionMethod ? 0x80 : 0)));
-}
-
 QString dtcText(const Dtc &dtc)
 {
     return QCoreApplication::translate("FreezeFrame", "SPN %1 FMI %2 OC %3")
@@ -122,7 +104,7 @@ QVector<Dm4Record> decodeDm4(const QByteArray &data)
         std::copy(r, r + std::min(length, Dm4StandardBytes), field.begin());
         const quint8 *f = bytesOf(field);
         Dm4Record record;
-        record.dtc = decodeDtc(f);
+        record.dtc = TroubleCode::decode(f);
         record.torqueMode = f[4];
         record.boost = f[5];
         record.engineSpeed = quint16(f[6] | f[7] << 8);
@@ -144,7 +126,7 @@ QByteArray encodeDm4(const QVector<Dm4Record> &records)
         // The length byte holds at most 255: longer manufacturer data is cut.
         const QByteArray extra = r.manufacturer.left(255 - Dm4StandardBytes);
         out.append(char(Dm4StandardBytes + extra.size()));
-        appendDtc(&out, r.dtc);
+        r.dtc.append(&out);
         out.append(char(r.torqueMode | 0xF0));
         out.append(char(r.boost));
         out.append(char(r.engineSpeed & 0xFF));
@@ -240,9 +222,8 @@ QVector<Dm25Record> decodeDm25(const QByteArray &data)
         if (length < DtcBytes)
             continue;
         Dm25Record record;
-        record.dtc = decodeDtc(r);
-        record.values = QByteArray(reinterpret_cast<const char *>(r) + DtcBytes,
-                                   length - DtcBytes);
+        record.dtc = TroubleCode::decode(r);
+        record.values = QByteArray(reinterpret_cast<const char *>(r) + DtcBytes, length - DtcBytes);
         records.append(record);
     }
     return records;
@@ -254,7 +235,7 @@ QByteArray encodeDm25(const QVector<Dm25Record> &records)
     for (const Dm25Record &r : records) {
         const QByteArray values = r.values.left(255 - DtcBytes);
         out.append(char(DtcBytes + values.size()));
-        appendDtc(&out, r.dtc);
+        r.dtc.append(&out);
         out.append(values);
     }
     return padded(out);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/troublecode.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -14,19 +16,7 @@ constexpr int DtcBytes = 4;
 constexpr int SingleFrameLength = 8;
 constexpr quint32 NotAvailableSpn = 0x7FFFF; // 19 bits of ones
 
-struct Dtc
-{
-    quint32 spn = 0;
-    quint8 fmi = 0;
-    quint8 oc = 0;
-    bool conversionMethod = false;
-    bool operator==(const Dtc &o) const
-    {
-        return spn == o.spn && fmi == o.fmi && oc == o.oc && conversionMethod == o.conversionMethod;
-    }
-};
-Dtc decodeDtc(const quint8 *b);
-void appendDtc(QByteArray *out, const Dtc &dtc);
+using Dtc = TroubleCode;
 // "SPN 110 FMI 0 OC 3"
 QString dtcText(const Dtc &dtc);
 
@@ -35,11 +25,11 @@ QString dtcText(const Dtc &dtc);
 struct Dm4Record
 {
     Dtc dtc;
-    quint8 torqueMode = 0xFF; // low 4 bits, SPN 899
-    quint8 boost = 0xFF;      // SPN 102, 2 kPa/bit
-    quint16 engineSpeed = 0xFFFF; // SPN 190, 0.125 rpm/bit
-    quint8 load = 0xFF;       // SPN 92, 1 %/bit
-    quint8 coolant = 0xFF;    // SPN 110, 1 °C/bit, −40 °C
+    quint8 torqueMode = 0xFF;      // low 4 bits, SPN 899
+    quint8 boost = 0xFF;           // SPN 102, 2 kPa/bit
+    quint16 engineSpeed = 0xFFFF;  // SPN 190, 0.125 rpm/bit
+    quint8 load = 0xFF;            // SPN 92, 1 %/bit
+    quint8 coolant = 0xFF;         // SPN 110, 1 °C/bit, −40 °C
     quint16 vehicleSpeed = 0xFFFF; // SPN 84, 1/256 km/h per bit
     QByteArray manufacturer;
     bool operator==(const Dm4Record &o) const;

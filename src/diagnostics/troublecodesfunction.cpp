@@ -31,7 +31,6 @@ const char *const SlotKeys[] = {"SPN%1", "FMI%1", "OC%1"};
 
 constexpr int LampCount = 4;
 constexpr int LampBytes = 2;
-constexpr int CodeBytes = 4;
 constexpr int MinimumLength = 6;
 // A message that fits one frame is sent as a whole frame of 8 bytes, unused bytes 0xFF.
 constexpr int SingleFrameLength = 8;
@@ -41,12 +40,6 @@ constexpr int LampActive = 1;
 QString text(const char *source)
 {
     return QCoreApplication::translate(TextContext, source);
-}
-
-// With no code a unit sends one code of SPN 0 and FMI 0 in its place.
-bool isNoCode(const DtcArrayParameter::DtcItem &item)
-{
-    return item.spn == 0 && item.fmi == 0;
 }
 
 } // namespace
@@ -108,20 +101,9 @@ bool TroubleCodesFunction::decode(const QByteArray &data)
         listParameter(Fmil + i)->setValue((b[1] >> (6 - 2 * i)) & 0x03);
         listParameter(Fmil + i)->setValid(true);
     }
-    const int groups = (int(data.size()) - LampBytes) / CodeBytes;
     QVector<DtcArrayParameter::DtcItem> codes;
-    codes.reserve(groups);
-    for (int i = 0; i < groups; ++i) {
-        const quint8 *code = b + LampBytes + CodeBytes * i;
-        DtcArrayParameter::DtcItem item;
-        // Conversion method 4: the three high bits of the third byte are SPN bits 16 to 18.
-        item.spn = quint32(code[0]) | quint32(code[1]) << 8 | quint32(code[2] >> 5) << 16;
-        item.fmi = code[2] & 0x1F;
-        item.oc = code[3];
-        codes.append(item);
-    }
-    if (codes.size() == 1 && isNoCode(codes.first()))
-        codes.clear();
+    for (const TroubleCode &code : TroubleCode::decodeFaults(data))
+        codes.append(DtcArrayParameter::DtcItem::from(code));
     const int count = int(codes.size());
     intParameter(Count)->setValue(count);
     intParameter(Count)->setValid(true);
@@ -143,9 +125,9 @@ QByteArray TroubleCodesFunction::encode() const
 {
     const int n = std::clamp(intParameter(Count)->value(), 0, SlotCount);
     // No code goes out as the code SPN 0, FMI 0, OC 0 in a frame of its own.
-    QByteArray out(std::max(SingleFrameLength, LampBytes + CodeBytes * n), char(0xFF));
+    QByteArray out(std::max(SingleFrameLength, LampBytes + TroubleCode::Bytes * n), char(0xFF));
     if (n == 0)
-        std::fill(out.begin() + LampBytes, out.begin() + LampBytes + CodeBytes, char(0));
+        std::fill(out.begin() + LampBytes, out.begin() + LampBytes + TroubleCode::Bytes, char(0));
     quint8 lamps = 0;
     quint8 flashes = 0;
     for (int i = 0; i < LampCount; ++i) {
@@ -155,14 +137,13 @@ QByteArray TroubleCodesFunction::encode() const
     out[0] = char(lamps);
     out[1] = char(flashes);
     for (int i = 0; i < n; ++i) {
-        const quint32 spn = quint32(intParameter(FirstSlot + 3 * i)->value());
-        const quint32 fmi = quint32(intParameter(FirstSlot + 3 * i + 1)->value());
-        const quint32 oc = quint32(intParameter(FirstSlot + 3 * i + 2)->value());
-        const int at = LampBytes + CodeBytes * i;
-        out[at] = char(spn & 0xFF);
-        out[at + 1] = char((spn >> 8) & 0xFF);
-        out[at + 2] = char(((spn >> 16) & 0x07) << 5 | (fmi & 0x1F));
-        out[at + 3] = char(oc & 0xFF);
+        DtcArrayParameter::DtcItem item;
+        item.spn = quint32(intParameter(FirstSlot + 3 * i)->value()) & TroubleCode::MaxSpn;
+        item.fmi = quint32(intParameter(FirstSlot + 3 * i + 1)->value());
+        item.oc = quint32(intParameter(FirstSlot + 3 * i + 2)->value()) & 0xFF;
+        QByteArray code;
+        item.code().append(&code);
+        out.replace(LampBytes + TroubleCode::Bytes * i, TroubleCode::Bytes, code);
     }
     return out;
 }

@@ -6,20 +6,12 @@
 
 namespace {
 
-constexpr int LampBytes = 2;
-constexpr int CodeBytes = 4;
 constexpr quint32 PgnMask = 0x3FFFF;
 
 bool isTransport(const CanMessage &m)
 {
     return m.pduFormat() == J1939Device::PfTransportControl
            || m.pduFormat() == J1939Device::PfTransportData;
-}
-
-// SPN 0 with FMI 0 stands for "no code"; a field of all ones pads the message.
-bool isNoCode(quint32 spn, quint8 fmi)
-{
-    return (spn == 0 && fmi == 0) || (spn == 0x7FFFF && fmi == 0x1F);
 }
 
 const CodeWatcher::Code *find(const CodeWatcher::Codes &codes, const CodeWatcher::Code &code)
@@ -38,30 +30,14 @@ QString codeText(const CodeWatcher::Code &c)
 
 } // namespace
 
-CodeWatcher::Codes CodeWatcher::decodeCodes(const QByteArray &data)
-{
-    Codes codes;
-    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
-    for (int at = LampBytes; at + CodeBytes <= data.size(); at += CodeBytes) {
-        Code c;
-        c.spn = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
-        c.fmi = b[at + 2] & 0x1F;
-        // The top bit is the SPN conversion method, not part of the count.
-        c.occurrences = b[at + 3] & 0x7F;
-        if (!isNoCode(c.spn, c.fmi) && !find(codes, c))
-            codes.append(c);
-    }
-    return codes;
-}
-
 void CodeWatcher::takeDm1(quint8 source, qint64 timeUs, const QByteArray &data,
                           QVector<Change> *changes)
 {
     // Lamps and at least one code field: anything shorter is no DM1 to judge codes by.
-    if (data.size() < LampBytes + CodeBytes)
+    if (data.size() < TroubleCode::LampBytes + TroubleCode::Bytes)
         return;
     Unit &unit = m_units[source];
-    const Codes now = decodeCodes(data);
+    const Codes now = TroubleCode::decodeFaults(data);
     Change change;
     change.timeUs = timeUs;
     change.source = source;
@@ -79,7 +55,7 @@ void CodeWatcher::takeDm1(quint8 source, qint64 timeUs, const QByteArray &data,
         const Code *before = find(unit.codes, c);
         if (!before)
             change.appeared.append(c);
-        else if (before->occurrences != c.occurrences)
+        else if (before->oc != c.oc)
             change.countChanged.append(c);
     }
     for (const Code &c : qAsConst(unit.codes)) {
@@ -124,6 +100,6 @@ QString CodeWatcher::Change::text() const
     for (const Code &c : gone)
         parts << codeText(c) + QStringLiteral(" gone");
     for (const Code &c : countChanged)
-        parts << codeText(c) + QStringLiteral(" occurrence count %1").arg(c.occurrences);
+        parts << codeText(c) + QStringLiteral(" occurrence count %1").arg(c.oc);
     return parts.join(QStringLiteral("; "));
 }

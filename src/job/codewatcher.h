@@ -2,6 +2,7 @@
 
 #include "can/candumpreader.h"
 #include "model/transportmonitor.h"
+#include "model/troublecode.h"
 
 #include <QString>
 #include <QVector>
@@ -14,17 +15,7 @@ class CodeWatcher
 public:
     static constexpr quint32 PgnDm1 = 0xFECA;
 
-    struct Code
-    {
-        quint32 spn = 0;
-        quint8 fmi = 0;
-        quint8 occurrences = 0;
-        bool sameFault(const Code &o) const { return spn == o.spn && fmi == o.fmi; }
-        bool operator==(const Code &o) const
-        {
-            return sameFault(o) && occurrences == o.occurrences;
-        }
-    };
+    using Code = TroubleCode;
     using Codes = QVector<Code>;
 
     struct Change
@@ -44,9 +35,6 @@ public:
 
     // Offers one frame in arrival order; gives the changes it completed (mostly none).
     QVector<Change> take(const TimedFrame &frame);
-    // The codes of a DM1 payload (lamps first), in the order sent; a fault listed twice counts
-    // once. "No code" (SPN 0 FMI 0) and padding are left out.
-    static Codes decodeCodes(const QByteArray &data);
     // Whether a DM1 of that unit came yet, and its codes then.
     bool knows(quint8 source) const { return m_units[source].known; }
     Codes codes(quint8 source) const { return m_units[source].codes; }

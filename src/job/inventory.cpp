@@ -12,8 +12,6 @@ namespace {
 
 namespace Codec = IdentificationCodec;
 
-constexpr int LampBytes = 2;
-constexpr int DtcBytes = 4;
 constexpr int NameBytes = 8;
 
 bool isKept(quint32 pgn)
@@ -95,24 +93,6 @@ QString Inventory::nameText(quint64 name)
         .arg(A::field(name, A::ArbitraryAddressCapable) ? tr("yes") : tr("no"));
 }
 
-QVector<Inventory::Code> Inventory::codes(const QByteArray &data)
-{
-    QVector<Code> list;
-    const auto *b = reinterpret_cast<const quint8 *>(data.constData());
-    for (int at = LampBytes; at + DtcBytes <= data.size(); at += DtcBytes) {
-        Code code;
-        code.spn = quint32(b[at]) | quint32(b[at + 1]) << 8 | quint32(b[at + 2] >> 5) << 16;
-        code.fmi = b[at + 2] & 0x1F;
-        code.oc = b[at + 3] & 0x7F;
-        // SPN 0 with FMI 0 stands for "no code"; all ones is padding.
-        const bool none = code.spn == 0 && code.fmi == 0;
-        const bool padding = b[at] == 0xFF && b[at + 1] == 0xFF && b[at + 2] == 0xFF;
-        if (!none && !padding)
-            list << code;
-    }
-    return list;
-}
-
 QString Inventory::codeLine(const Code &code)
 {
     const QString name = SpnNames::name(code.spn);
@@ -125,7 +105,7 @@ QString Inventory::codeLine(const Code &code)
 QStringList Inventory::codeLines(const QByteArray &data)
 {
     QStringList lines;
-    for (const Code &code : codes(data))
+    for (const Code &code : TroubleCode::decodeFaults(data))
         lines << codeLine(code);
     return lines;
 }

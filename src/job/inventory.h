@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/transportmonitor.h"
+#include "model/troublecode.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -38,15 +39,7 @@ public:
     QString report() const;
 
     // One trouble code of a DM1 or DM2 message.
-    struct Code
-    {
-        quint32 spn = 0;
-        quint32 fmi = 0;
-        quint32 oc = 0;
-        bool operator==(const Code &o) const { return spn == o.spn && fmi == o.fmi && oc == o.oc; }
-    };
-    // The trouble codes of a DM1 or DM2 message, without the "no code" entry and padding.
-    static QVector<Code> codes(const QByteArray &data);
+    using Code = TroubleCode;
     // The same codes, one line each with the failure mode in words.
     static QStringList codeLines(const QByteArray &data);
     static QString codeLine(const Code &code);

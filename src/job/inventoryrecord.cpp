@@ -12,9 +12,6 @@ namespace {
 
 namespace Codec = IdentificationCodec;
 
-constexpr quint32 MaxSpn = 0x7FFFF;
-constexpr quint32 MaxFmi = 31;
-constexpr quint32 MaxOc = 127;
 constexpr int MaxAddress = 255;
 
 QString summaryOf(const Inventory::Unit &unit, quint32 pgn)
@@ -42,9 +39,14 @@ QVector<InventoryRecord::Code> codesFrom(const QJsonValue &value)
         const double spn = o.value(QLatin1String("spn")).toDouble(-1);
         const double fmi = o.value(QLatin1String("fmi")).toDouble(-1);
         const double oc = o.value(QLatin1String("oc")).toDouble(0);
-        if (spn < 0 || spn > MaxSpn || fmi < 0 || fmi > MaxFmi || oc < 0 || oc > MaxOc)
+        if (spn < 0 || spn > TroubleCode::MaxSpn || fmi < 0 || fmi > TroubleCode::MaxFmi || oc < 0
+            || oc > TroubleCode::MaxOccurrences)
             continue;
-        codes << InventoryRecord::Code{quint32(spn), quint32(fmi), quint32(oc)};
+        InventoryRecord::Code code;
+        code.spn = quint32(spn);
+        code.fmi = quint8(fmi);
+        code.oc = quint8(oc);
+        codes << code;
     }
     return codes;
 }
@@ -95,11 +97,11 @@ InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
         const auto dm1 = in.messages.constFind(Inventory::PgnDm1);
         unit.activeKnown = dm1 != in.messages.cend();
         if (unit.activeKnown)
-            unit.active = Inventory::codes(*dm1);
+            unit.active = TroubleCode::decodeFaults(*dm1);
         const auto dm2 = in.messages.constFind(Inventory::PgnDm2);
         unit.previousKnown = dm2 != in.messages.cend();
         if (unit.previousKnown)
-            unit.previous = Inventory::codes(*dm2);
+            unit.previous = TroubleCode::decodeFaults(*dm2);
         record.units << unit;
     }
     return record;

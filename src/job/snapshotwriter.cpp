@@ -26,7 +26,7 @@ QJsonArray codesJson(const CodeWatcher::Codes &codes)
     for (const CodeWatcher::Code &c : codes)
         list.append(QJsonObject{{QStringLiteral("spn"), qint64(c.spn)},
                                 {QStringLiteral("fmi"), int(c.fmi)},
-                                {QStringLiteral("oc"), int(c.occurrences)}});
+                                {QStringLiteral("oc"), int(c.oc)}});
     return list;
 }
 

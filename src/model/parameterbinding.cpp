@@ -93,6 +93,26 @@ ParameterBinding::RawKind ParameterBinding::classify(quint32 raw) const
     }
 }
 
+quint32 ParameterBinding::maxValidRaw() const
+{
+    const quint32 m = mask();
+    if (!saeRanges)
+        return m - 1;
+    switch (bitLength) {
+    case 2:
+    case 4:
+        return m - 2;
+    case 8:
+        return 0xFA;
+    case 16:
+        return 0xFAFF;
+    case 32:
+        return 0xFAFFFFFFu;
+    default:
+        return m - 1;
+    }
+}
+
 bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) const
 {
     quint32 raw = 0;

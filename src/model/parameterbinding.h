@@ -20,6 +20,10 @@ struct ParameterBinding
     enum class RawKind { Value, Error, NotAvailable };
     // What a raw field value stands for.
     RawKind classify(quint32 raw) const;
+    // The highest raw value that is a value: SAE J1939-71 keeps the top of each field for the
+    // error indicator and "not available" (and reserves the range just below them), other
+    // fields only the all-ones pattern.
+    quint32 maxValidRaw() const;
 
     // Bytes the field touches, and whether they lie inside the payload.
     int byteCount() const { return (startBit + bitLength + 7) / 8; }

@@ -688,6 +688,17 @@ void tst_Commands::faultsHistory_data()
     const QString fmi3 = QStringLiteral("FMI 3 (Voltage above normal, or shorted to high source)");
     // Unit 0x03: DM1 in single frames: nothing, then SPN 100 FMI 3 with the amber lamp, then
     // gone. Unit 0x05: DM1 by BAM with two codes and the malfunction lamp.
+    // The entries that are no codes (padding, "no code" beside a code) stay out, and the
+    // conversion method bit is no occurrence, in DM1 and DM2 alike.
+    QTest::newRow("padding, no code and the conversion method bit")
+        << QByteArray("(10.000000) can0 1CECFF03#200E0002FFCAFE00\n"
+                      "(10.050000) can0 1CEBFF03#0104FF6400038200\n"
+                      "(10.100000) can0 1CEBFF03#02000000FFFFFFFF\n"
+                      "(11.000000) can0 18FECB03#00FF640003FFFFFF\n")
+        << QStringList{"SPN 100 " + fmi3 + "  OC 2  first 0.100 s",
+                       "0.100 s  SPN 100 " + fmi3 + " active (OC 2)",
+                       "1.000 s  SPN 100 " + fmi3 + " previously active (OC 127)"}
+        << QStringList{"SPN 524287", "SPN 0 ", "OC 130"};
     QTest::newRow("DM1 in single frames and by BAM")
         << QByteArray("(10.000000) can0 18FECA03#00FF00000000FFFF\n"
                       "(11.000000) can0 18FECA03#04FF64000301FFFF\n"

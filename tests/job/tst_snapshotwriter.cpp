@@ -27,7 +27,7 @@ Snapshot snapshotAt(qint64 timeUs)
     CodeWatcher::Code c;
     c.spn = 100;
     c.fmi = 3;
-    c.occurrences = 1;
+    c.oc = 1;
     s.appeared = {c};
     s.codesAfter = {c};
     s.fromUs = timeUs - 2 * Second;

@@ -67,7 +67,7 @@ public:
             return;
         m_lastDm1 = nowMs;
         QByteArray dm1 = QByteArray::fromHex("0400");
-        appendDtc(&dm1, {110, 0, 3, false});
+        TroubleCode{110, 0, 3, false}.append(&dm1);
         dm1.append(QByteArray(2, char(0xFF)));
         replies->append({SimulatedTransport::frame(6, 0xFECA, CanMessage::GlobalAddress,
                                                    UnitAddress, dm1),
