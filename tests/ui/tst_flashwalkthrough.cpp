@@ -1,4 +1,5 @@
 #include "diagnostics/canflashingfunctionv1.h"
+#include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
@@ -386,7 +387,8 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     speed = functionRow(demo, engine, QStringLiteral("0xf004"));
     QVERIFY(DemoBusWindow::waitFor([&] { return rowText(speed).contains(QLatin1String("n=1500 rpm")); }));
 
-    // Its function catalogue in Devices (Ctrl+B): EMR2 added in Send by a double click.
+    // Its function catalogue in Devices (Ctrl+B): EMR2 added by a double click; "Send" chosen
+    // there does not make a function of the observed engine stand in. Device > Send does.
     demo.select(engine);
     auto *devices = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
     QVERIFY(devices);
@@ -415,6 +417,15 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     QTest::mouseDClick(catalogue->viewport(), Qt::LeftButton, {}, at);
     QModelIndex stopRow;
     QVERIFY(DemoBusWindow::waitFor([&] { return (stopRow = demo.row(emr2, engine)).isValid(); }));
+    AbstractDisplayableItem *stopFunction
+        = demo.window()->schemeModel()->item(stopRow)->displayable();
+    QTRY_COMPARE(stopFunction->state(), int(AbstractDisplayableItem::ReceiveOk));
+    // The engine's other groups stay observed.
+    QVERIFY(demo.window()->schemeModel()->item(speed)->displayable()->state()
+            != AbstractDisplayableItem::Send);
+    demo.select(stopRow);
+    demo.action("actionSend")->trigger();
+    QTRY_COMPARE(stopFunction->state(), int(AbstractDisplayableItem::Send));
 
     // Its Details: tick "Stop", the engine runs down to 0 rpm; untick, it starts again.
     QDockWidget *dock = demo.openDetails(stopRow);
