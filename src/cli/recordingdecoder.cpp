@@ -35,6 +35,9 @@ RecordingDecoder::RecordingDecoder()
     if (!CanDeviceFactory::instance())
         CanDeviceFactory::init();
     AbstractDisplayableItem::setOfflineDecoding(true);
+    // The console's decoders list the described groups; the raw bytes of the others are the
+    // frame log's.
+    m_detector.setListsUndescribedGroups(false);
 }
 
 RecordingDecoder::~RecordingDecoder()

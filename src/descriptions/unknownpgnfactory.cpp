@@ -128,12 +128,42 @@ AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame
     return createDeviceFromPgn(pgn);
 }
 
+namespace {
+
+// The group of a frame the auto-detection offers: a completed broadcast's own, else the frame's.
+quint32 offeredGroup(const CanMessage &frame, const DispatchResult &result)
+{
+    return !result.payload.isEmpty() ? (result.pgn & 0xFFFF) : (frame.id >> 8) & 0xFFFF;
+}
+
+bool isTransportGroup(quint32 pgn)
+{
+    const quint32 pf = pgn >> 8;
+    return pf == (BroadcastData >> 8) || pf == (BroadcastAnnouncement >> 8);
+}
+
+} // namespace
+
 AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame,
                                                          const DispatchResult &result)
 {
-    const quint32 pgn
-        = !result.payload.isEmpty() ? (result.pgn & 0xFFFF) : (frame.id >> 8) & 0xFFFF;
+    const quint32 pgn = offeredGroup(frame, result);
     if (pgn == BroadcastData || pgn == BroadcastAnnouncement)
         return nullptr;
     return createDeviceFromPgn(pgn);
+}
+
+AbstractDisplayableItem *UnknownPgnFactory::createRawFunction(const CanMessage &frame,
+                                                              const DispatchResult &result)
+{
+    if (!frame.extended)
+        return nullptr;
+    quint32 pgn = offeredGroup(frame, result);
+    // Connections and their data belong to the unit, not to a group of their own.
+    if (isTransportGroup(pgn))
+        return nullptr;
+    // A PDU1 group is one whatever its destination.
+    if (CanMessage::isPdu1(quint8(pgn >> 8)))
+        pgn &= 0xFF00;
+    return createDevice(unknownEntry(), {ItemAddress::Pgn, pgn});
 }

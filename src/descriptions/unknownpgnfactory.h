@@ -29,6 +29,10 @@ public:
     AbstractDisplayableItem *createDevice(const CanMessage &frame,
                                           const DispatchResult &result) override;
     using AbstractDeviceFactory::createDevice;
+    // A raw function (the unknown entry) for the frame's group when no entry describes it, so
+    // that every group a unit sends is listed; none for transport frames or a listed group.
+    AbstractDisplayableItem *createRawFunction(const CanMessage &frame,
+                                               const DispatchResult &result);
 
     static DeviceFactoryEntry j1939PgnEntry(const QByteArray &key, quint32 pgn, const QString &name,
                                             const QMetaObject *metaObject);

@@ -5,7 +5,7 @@
 #include <QDebug>
 
 UnknownPgnFunction::UnknownPgnFunction(QObject *parent)
-    : J1939DeviceFunction(parent)
+    : StaticPgnJ1939DeviceFunction(0, 0, parent)
     , m_data(new RawDataParameter)
 {
     addParameter(m_data, tr("DATA"));
@@ -17,20 +17,33 @@ UnknownPgnFunction::~UnknownPgnFunction()
     qDebug("Deleting UnknownPgnFunction");
 }
 
-bool UnknownPgnFunction::matchMessage(const CanMessage &message)
-{
-    // Its address is the PGN it was made for (PS | PF << 8).
-    const quint32 pgn = address().value;
-    // A PDU1 group is the same whatever its destination, the global address included.
-    if (CanMessage::isPdu1(message.pduFormat()))
-        return message.pduFormat() == ((pgn >> 8) & 0xFF);
-    return message.pduFormat() == ((pgn >> 8) & 0xFF) && message.pduSpecific() == (pgn & 0xFF);
-}
-
 bool UnknownPgnFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
 {
     result->item = this;
     m_data->setBytes(message.data, message.length);
     setUpdateNeeded();
     return true;
+}
+
+bool UnknownPgnFunction::dispatchBroadcastDataImpl(const QByteArray &data)
+{
+    m_data->setBytes(reinterpret_cast<const unsigned char *>(data.constData()), data.size());
+    setUpdateNeeded();
+    return true;
+}
+
+void UnknownPgnFunction::updateUserReadableAddress()
+{
+    // The factory gives the group as the address: the frames it matches and sends follow.
+    const quint32 group = address().value;
+    if (group <= 0xFFFF && group != pgnValue())
+        setPgn(quint8(group >> 8), quint8(group)); // sets the same address again
+    StaticPgnJ1939DeviceFunction::updateUserReadableAddress();
+}
+
+void UnknownPgnFunction::transmitState()
+{
+    const RawBytes bytes = m_data->value();
+    if (!bytes.isEmpty())
+        transmitData(bytes.constData(), unsigned(bytes.size()));
 }

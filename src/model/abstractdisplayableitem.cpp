@@ -147,8 +147,13 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
         setFlag(ActivityFlag, true);
     if (isBridge())
         return;
-    // A periodic item without a period (0 or -1) has nothing to supervise.
-    if (live && !timer()->isActive() && (m_interval.load() > 0 || !(deviceType() & Continuous)))
+    if (live && m_learner.isLearning())
+        learnFrom(result->timestamp);
+    // A periodic item without a period (0 or -1) has nothing to supervise; one that learns its
+    // period is not judged on its first frame alone.
+    const bool judged = m_interval.load() > 0 || !(deviceType() & Continuous);
+    if (live && judged && !timer()->isActive()
+        && (!m_learner.isLearning() || m_learner.hasInterval()))
         m_supervision.arm(m_supervision.nominalInterval());
     if (state() != Send) {
         result->missedPeriods
@@ -238,7 +243,7 @@ bool AbstractDisplayableItem::setState(int v)
     if (v == before)
         return false;
     m_tookOver.store(false);
-    m_supervision.setNominalInterval(m_interval.load() + (v == Send ? 0 : ReceiveToleranceMs));
+    m_supervision.setNominalInterval(m_interval.load() + (v == Send ? 0 : m_toleranceMs.load()));
     m_state.store(v);
     StandInJournal::stateChanged(this, before, v);
     setFlag(AutoFlag, v == Auto);

@@ -5,10 +5,11 @@
 #include "can/eventcounter.h"
 #include "model/guardedvalue.h"
 #include "model/itemaddress.h"
+#include "model/itemexpectation.h"
 #include "model/itemidentity.h"
 #include "model/itemparameters.h"
 #include "model/lastframe.h"
-#include "model/itemexpectation.h"
+#include "model/periodlearner.h"
 #include "model/receivesupervision.h"
 
 #include <QHash>
@@ -79,6 +80,9 @@ public:
 
     virtual bool matchMessage(const CanMessage &message) = 0;
     virtual int state() const { return m_state.load(); }
+    // The state last set on this item itself: for a unit, the side it was put on, whatever
+    // its functions' states add up to.
+    int ownState() const { return m_state.load(); }
     virtual bool matchTargetMessage(const CanMessage &) { return false; }
     virtual void dispatchTargetLongMessage(TPConnection *) {}
     virtual bool dispatchBroadcastData(const QByteArray &data);
@@ -199,6 +203,15 @@ public:
     void requestTransmitState();
     void setLowLatencyMode(bool on);
     bool isLowLatencyMode() const;
+    // An item made from traffic learns its period from its first frames (the described period
+    // is only the first guess); a group that comes irregularly becomes event-driven. Before
+    // registration or in the item's thread.
+    void learnPeriodFromTraffic();
+    bool isLearningPeriod() const { return m_learner.isLearning(); }
+    // Sent on request or on a change: watched for activity, never judged late. Any thread.
+    void setEventDriven();
+    // How late a frame may be before its period counts as missed (bus ms).
+    int receiveTolerance() const { return m_toleranceMs.load(); }
 
     // Sending.
     void sendMessage(CanMessage &message);
@@ -311,6 +324,10 @@ private slots:
 private:
     // The parameter of that identifier, or null with a log line.
     ZxParameter *namedParameter(const QString &name) const;
+    // One step of learning the period from a frame stamped `stamp` (bus ms).
+    void learnFrom(qint64 stamp);
+    // Judges the frames against this period and tolerance from now on.
+    void superviseWith(int periodMs, int toleranceMs);
 
     // Switches for every item, set by the program and the tests.
     static inline std::atomic<bool> s_describeFrames{true};
@@ -340,4 +357,6 @@ private:
     // Set when an Auto item took over transmission, cleared by any other change of state.
     std::atomic<bool> m_tookOver{false};
     GuardedValue<ItemExpectation> m_expectation;
+    PeriodLearner m_learner;
+    std::atomic<int> m_toleranceMs{ReceiveToleranceMs};
 };

@@ -44,4 +44,6 @@ private:
     int m_nominalInterval = -1;
     qint64 m_lastFrameAt = 0;
     bool m_frameSinceArm = false;
+    // The wall-clock slack of a fast played recording was given for this period.
+    bool m_slackGiven = false;
 };

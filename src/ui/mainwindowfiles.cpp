@@ -262,11 +262,7 @@ bool MainWindow::restoreUiState()
     settings.beginGroup(QStringLiteral("Filters"));
     m_filterDock->restoreSettings(settings);
     settings.endGroup();
-    if (settings.contains(QStringLiteral("Misc/DefaultState"))) {
-        const int id = settings.value(QStringLiteral("Misc/DefaultState")).toInt();
-        if (QAbstractButton *button = m_initialStateGroup->button(id))
-            button->setChecked(true);
-    }
+    // "Initial state" is chosen for one item at a time: every session starts observing.
     bool ok = false;
     const int interval
         = settings.value(QStringLiteral("Misc/GuiMessageNotifierInterval")).toInt(&ok);
@@ -299,6 +295,5 @@ void MainWindow::saveUiState()
     settings.endGroup();
     settings.setValue(QStringLiteral("Misc/AutoAdd"),
                       findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
-    settings.setValue(QStringLiteral("Misc/DefaultState"), m_initialStateGroup->checkedId());
     m_details->saveSettings(settings);
 }

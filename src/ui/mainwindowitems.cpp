@@ -23,6 +23,7 @@
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
 #include <QDebug>
@@ -217,9 +218,36 @@ void MainWindow::updateTestAction()
                                               "in Devices, or a unit with a test in the tree"));
 }
 
+namespace {
+
+// The state an item added from the catalogue starts in: a function takes its unit's side (the
+// Stub Tarvik stands in for sends, a function of an observed unit is observed: sending it would
+// put frames under that unit's address beside the unit's own); a unit, the state chosen.
+int addedItemState(const AbstractDeviceFactory *catalogue, int chosen)
+{
+    const auto *unit
+        = qobject_cast<const AbstractDisplayableItem *>(catalogue ? catalogue->owner() : nullptr);
+    if (!unit)
+        return chosen;
+    switch (unit->ownState()) {
+    case AbstractDisplayableItem::Send:
+        return AbstractDisplayableItem::Send;
+    case AbstractDisplayableItem::ReceiveOk:
+    case AbstractDisplayableItem::ReceiveWarning:
+    case AbstractDisplayableItem::ReceiveError:
+    case AbstractDisplayableItem::ReceiveForced:
+        return AbstractDisplayableItem::ReceiveOk;
+    default:
+        return chosen;
+    }
+}
+
+} // namespace
+
 void MainWindow::on_constructorView_activated(const QModelIndex &index)
 {
-    const int state = m_initialStateGroup->checkedId();
+    const int state
+        = addedItemState(m_constructorModel->factory(), m_initialStateGroup->checkedId());
     // A unit at the address answers every frame there: a second one is refused with the reason.
     auto refuseOccupied = [this, index](quint32 address) {
         const AbstractDisplayableItem *occupant = m_constructorModel->occupant(index, address);
@@ -247,6 +275,8 @@ void MainWindow::on_constructorView_activated(const QModelIndex &index)
     item->setState(state);
     addDisplayable(item);
     m_constructorModel->refresh();
+    // The choice was for this item: the next one is observed unless chosen again.
+    m_initialStateGroup->button(AbstractDisplayableItem::ReceiveOk)->setChecked(true);
 }
 
 void MainWindow::on_actionTest_triggered()

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -99,22 +100,47 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         // Right-aligned, the seconds of consecutive rows line up.
         return index.column() == 2 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
-    case Qt::BackgroundRole:
-        switch (r.missedPeriods) {
-        case 1:
-            return QBrush(Qt::yellow);
-        case 2:
-            return QBrush(Qt::darkYellow);
-        case 3:
-            return QBrush(Qt::red);
-        default:
-            return r.missedPeriods >= 4 ? QVariant(QBrush(Qt::darkRed)) : QVariant();
-        }
-    case Qt::ForegroundRole:
-        return r.active ? QVariant() : QVariant(QBrush(Qt::gray));
+    case Qt::BackgroundRole: {
+        const QColor tint = lateTint(r.missedPeriods);
+        return tint.isValid() ? QVariant(QBrush(tint)) : QVariant();
+    }
+    case Qt::ForegroundRole: {
+        if (!r.active)
+            return QBrush(Qt::gray);
+        // A late row's text keeps its contrast whatever the palette's text colour is.
+        const QColor tint = lateTint(r.missedPeriods);
+        return tint.isValid() ? QVariant(QBrush(textColourOn(tint))) : QVariant();
+    }
     default:
         return {};
     }
+}
+
+QColor RawDataModel::lateTint(int missedPeriods)
+{
+    // Light tints from yellow to red, the more periods missed the redder: dark text stays
+    // readable on each of them.
+    switch (missedPeriods) {
+    case 1:
+        return QColor(0xff, 0xf4, 0xb0);
+    case 2:
+        return QColor(0xff, 0xd8, 0x80);
+    case 3:
+        return QColor(0xff, 0xb8, 0xa8);
+    default:
+        return missedPeriods >= 4 ? QColor(0xf4, 0x8f, 0x86) : QColor();
+    }
+}
+
+QColor RawDataModel::textColourOn(const QColor &background)
+{
+    // Relative luminance (sRGB, as WCAG computes it): dark text on light backgrounds.
+    auto channel
+        = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const double luminance = 0.2126 * channel(background.redF())
+                             + 0.7152 * channel(background.greenF())
+                             + 0.0722 * channel(background.blueF());
+    return luminance > 0.179 ? QColor(0x1a, 0x1a, 0x1a) : QColor(Qt::white);
 }
 
 QString RawDataModel::timeText(qint64 ms)

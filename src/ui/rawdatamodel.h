@@ -4,6 +4,7 @@
 #include "can/candumpreader.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QList>
 #include <QSet>
 #include <QVector>
@@ -57,6 +58,10 @@ public:
     qint64 timing(int r) const { return row(r).timing; }
     // Milliseconds since the view started, shown as seconds with milliseconds: "12.345".
     static QString timeText(qint64 ms);
+    // The background of a row whose frame came after that many missed periods (none when on
+    // time), and a text colour that reads well on a background.
+    static QColor lateTint(int missedPeriods);
+    static QColor textColourOn(const QColor &background);
     void save(QTextStream &stream) const;
     // Writes the rows oldest first as a candump log (can-utils), stamped `baseEpochMs` plus each
     // row's timing. Frames the adapter refused were never on the bus and are left out.

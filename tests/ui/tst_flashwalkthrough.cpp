@@ -3,6 +3,7 @@
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/editors/memoryaccessdock.h"
 #include "diagnostics/memoryaccessfunction.h"
+#include "model/abstractdisplayableitem.h"
 #include "model/editors/targeteditor.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
@@ -394,7 +395,8 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     speed = functionRow(demo, engine, QStringLiteral("0xf004"));
     QVERIFY(DemoBusWindow::waitFor([&] { return rowText(speed).contains(QLatin1String("n=1500 rpm")); }));
 
-    // Its function catalogue in Devices (Ctrl+B): EMR2 added in Send by a double click.
+    // Its function catalogue in Devices (Ctrl+B): EMR2 added by a double click; "Send" chosen
+    // there does not make a function of the observed engine stand in. Device > Send does.
     demo.select(engine);
     auto *devices = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
     QVERIFY(devices);
@@ -423,6 +425,15 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     QTest::mouseDClick(catalogue->viewport(), Qt::LeftButton, {}, at);
     QModelIndex stopRow;
     QVERIFY(DemoBusWindow::waitFor([&] { return (stopRow = demo.row(emr2, engine)).isValid(); }));
+    AbstractDisplayableItem *stopFunction
+        = demo.window()->schemeModel()->item(stopRow)->displayable();
+    QTRY_COMPARE(stopFunction->state(), int(AbstractDisplayableItem::ReceiveOk));
+    // The engine's other groups stay observed.
+    QVERIFY(demo.window()->schemeModel()->item(speed)->displayable()->state()
+            != AbstractDisplayableItem::Send);
+    demo.select(stopRow);
+    demo.action("actionSend")->trigger();
+    QTRY_COMPARE(stopFunction->state(), int(AbstractDisplayableItem::Send));
 
     // Its Details: tick "Stop", the engine runs down to 0 rpm; untick, it starts again.
     QDockWidget *dock = demo.openDetails(stopRow);

@@ -2,6 +2,7 @@
 #include "can/recordingreader.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
+#include "descriptions/deviceconstructormodel.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
@@ -11,8 +12,8 @@
 #include "scheme/schemetreemodel.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
-#include "support/windowtestcase.h"
 #include "support/testitems.h"
+#include "support/windowtestcase.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
 
@@ -87,6 +88,10 @@ private slots:
     void contextMenus();
     void autoAddConnectsAndDisconnects();
     void settingsRoundTrip();
+    void initialStateIsForOneItem_data();
+    void answerToARequestIsEventDriven_data();
+    void answerToARequestIsEventDriven();
+    void initialStateIsForOneItem();
     void otherUiVersionRestoresNothing();
     void notifierInterval_data();
     void notifierInterval();
@@ -284,16 +289,153 @@ void tst_MainWindowActions::settingsRoundTrip()
     m_window.reset(); // saves
     QSettings settings;
     QCOMPARE(settings.value(QStringLiteral("WindowState/UiVersion")).toInt(), 4);
-    QCOMPARE(settings.value(QStringLiteral("Misc/DefaultState")).toInt(), 2);
+    // "Initial state" is chosen for one item: it is not kept for the next session.
+    QVERIFY(!settings.contains(QStringLiteral("Misc/DefaultState")));
     QVERIFY(settings.contains(QStringLiteral("WindowState/deviceViewHeader")));
 
     m_window = std::make_unique<ScriptedMainWindow>();
     QVERIFY(!action(m_window.get(), "actionRawEnable")->isChecked());
     QVERIFY(!m_window->rawDataModel()->isFlowEnabled());
     QVERIFY(action(m_window.get(), "actionAutoAdd")->isChecked());
-    QVERIFY(m_window->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"))->isChecked());
+    QVERIFY(
+        m_window->findChild<QRadioButton *>(QStringLiteral("addModeReceiveButton"))->isChecked());
     QVERIFY(m_window->findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->isChecked());
     QCOMPARE(QSettings().value(QStringLiteral("Filters/IdFilter/Enabled")).toBool(), true);
+}
+
+void tst_MainWindowActions::initialStateIsForOneItem_data()
+{
+    QTest::addColumn<QString>("unitState"); // "traffic": made by Auto add; else the button
+    QTest::addColumn<QString>("functionButton");
+    QTest::addColumn<int>("functionState");
+    const int send = AbstractDisplayableItem::Send;
+    const int observed = AbstractDisplayableItem::ReceiveOk;
+    QTest::newRow("Send for the Stub, its function sends") << "addModeSendButton"
+                                                           << "" << send;
+    QTest::newRow("Send for the Stub, the next Stub observed") << "addModeSendButton"
+                                                               << "next unit" << observed;
+    QTest::newRow("Send under an observed unit: observed") << "traffic"
+                                                           << "addModeSendButton" << observed;
+    QTest::newRow("Auto under an observed unit: observed") << "traffic"
+                                                           << "addModeAutoButton" << observed;
+    QTest::newRow("Receive under a Stub that sends: sends") << "addModeSendButton"
+                                                            << "addModeReceiveButton" << send;
+}
+
+void tst_MainWindowActions::initialStateIsForOneItem()
+{
+    QFETCH(QString, unitState);
+    QFETCH(QString, functionButton);
+    QFETCH(int, functionState);
+    GuiMessageNotifier notifier;
+    m_window->attachBus(nullptr, &notifier);
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    auto choose = [&](const QString &button) {
+        if (auto *radio = m_window->findChild<QRadioButton *>(button))
+            radio->click();
+    };
+    // Double-clicks the catalogue row of that name; the item added.
+    auto add = [&](const QString &name) -> AbstractDisplayableItem * {
+        const int before = m_dispatcher->devices().size();
+        const QAbstractItemModel *model = view->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (model->index(r, 1).data().toString() != name)
+                continue;
+            AbstractSchemeTreeItem *current
+                = m_window->schemeModel()->item(m_window->mainView()->currentIndex());
+            const int children = current ? current->displayable()->children().size() : 0;
+            emit view->activated(model->index(r, 1));
+            if (current)
+                return current->displayable()->children().size() > children
+                           ? current->displayable()->children().last()
+                           : nullptr;
+            return m_dispatcher->devices().size() > before ? m_dispatcher->devices().last()
+                                                           : nullptr;
+        }
+        return nullptr;
+    };
+    AbstractDisplayableItem *unit = nullptr;
+    if (unitState == QLatin1String("traffic")) {
+        action(m_window.get(), "actionAutoAdd")->setChecked(true);
+        emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
+        QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+        unit = m_window->schemeModel()->topLevelItems().at(0)->displayable();
+    } else {
+        choose(unitState);
+        m_window->intAnswer = 0x42;
+        unit = add(QStringLiteral("Stub"));
+    }
+    QVERIFY(unit);
+    // Whatever was chosen, the next choice starts at Receive.
+    QVERIFY(
+        m_window->findChild<QRadioButton *>(QStringLiteral("addModeReceiveButton"))->isChecked());
+    AbstractDisplayableItem *added = nullptr;
+    if (functionButton == QLatin1String("next unit")) {
+        m_window->mainView()->setCurrentIndex(QModelIndex());
+        m_window->mainView()->clearSelection();
+        m_window->intAnswer = 0x43;
+        added = add(QStringLiteral("Stub"));
+    } else {
+        m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(unit->treeItem(), 1));
+        QTRY_COMPARE(
+            static_cast<void *>(qobject_cast<DeviceConstructorModel *>(view->model())->factory()),
+            static_cast<void *>(unit->subFactory()));
+        choose(functionButton);
+        added = add(QStringLiteral("EEC1 - Electronic Engine Controller 1"));
+        QVERIFY(added);
+        QCOMPARE(added->parentItem(), unit);
+    }
+    QVERIFY(added);
+    // A unit's own state: a Stub has no functions to add one up from.
+    QCOMPARE(added->ownState(), functionState);
+}
+
+void tst_MainWindowActions::answerToARequestIsEventDriven_data()
+{
+    QTest::addColumn<quint32>("requestId"); // 0: no request
+    QTest::addColumn<bool>("sentByUs");
+    QTest::addColumn<qint64>("answerAfterMs");
+    QTest::addColumn<bool>("eventDriven");
+    QTest::newRow("DM1 answering the inventory's global request")
+        << 0x18EAFFF9u << true << qint64(40) << true;
+    QTest::newRow("DM1 answering another tool's request to the unit")
+        << 0x18EA33F1u << false << qint64(200) << true;
+    QTest::newRow("DM1 long after the request") << 0x18EAFFF9u << true << qint64(5000) << false;
+    QTest::newRow("DM1 unasked") << 0u << false << qint64(40) << false;
+}
+
+void tst_MainWindowActions::answerToARequestIsEventDriven()
+{
+    QFETCH(quint32, requestId);
+    QFETCH(bool, sentByUs);
+    QFETCH(qint64, answerAfterMs);
+    QFETCH(bool, eventDriven);
+    GuiMessageNotifier notifier;
+    m_window->attachBus(nullptr, &notifier);
+    action(m_window.get(), "actionAutoAdd")->setChecked(true);
+    emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
+    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
+    AbstractDisplayableItem *unit = m_window->schemeModel()->topLevelItems().at(0)->displayable();
+    const int functions = unit->children().size();
+    AbstractCanHandler::MessagePack frames;
+    const qint64 requestAt = 1000;
+    if (requestId)
+        frames.append(
+            {makeFrame(requestId, {0xCA, 0xFE, 0x00}),
+             DispatchResult(sentByUs ? DispatchResult::Dispatched : DispatchResult::Received,
+                            requestAt)});
+    // The unit's answer: no function of the unit took it yet.
+    DispatchResult answer(DispatchResult::Received, requestAt + answerAfterMs);
+    answer.item = unit;
+    frames.append({makeFrame(0x18FECA33, {0x00, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF}), answer});
+    emit notifier.notifyPack(frames);
+    QCOMPARE(unit->children().size(), functions + 1);
+    AbstractDisplayableItem *dm1 = unit->children().last();
+    QCOMPARE(dm1->address().value, 0xFECAu);
+    // An event-driven function is watched for activity only: no period, never late.
+    QCOMPARE(!(dm1->deviceType() & AbstractDisplayableItem::Continuous), eventDriven);
+    QCOMPARE(dm1->isLearningPeriod(), !eventDriven);
+    QCOMPARE(dm1->state(), int(AbstractDisplayableItem::ReceiveOk));
 }
 
 void tst_MainWindowActions::otherUiVersionRestoresNothing()

@@ -17,6 +17,8 @@
 #include <QSlider>
 #include <QtTest>
 
+#include <cmath>
+
 #include <memory>
 
 namespace {
@@ -201,26 +203,66 @@ void tst_RawDataModel::flowOff()
 void tst_RawDataModel::backgroundByMissedPeriods_data()
 {
     QTest::addColumn<int>("missed");
-    QTest::addColumn<QColor>("colour");
-    QTest::newRow("on time") << 0 << QColor();
-    QTest::newRow("no item") << -1 << QColor();
-    QTest::newRow("1") << 1 << QColor(Qt::yellow);
-    QTest::newRow("2") << 2 << QColor(Qt::darkYellow);
-    QTest::newRow("3") << 3 << QColor(Qt::red);
-    QTest::newRow("5") << 5 << QColor(Qt::darkRed);
+    QTest::addColumn<bool>("tinted");
+    QTest::newRow("on time") << 0 << false;
+    QTest::newRow("no item") << -1 << false;
+    QTest::newRow("1") << 1 << true;
+    QTest::newRow("2") << 2 << true;
+    QTest::newRow("3") << 3 << true;
+    QTest::newRow("4") << 4 << true;
+    QTest::newRow("5") << 5 << true;
+    QTest::newRow("128") << 128 << true;
 }
 
 void tst_RawDataModel::backgroundByMissedPeriods()
 {
     QFETCH(int, missed);
-    QFETCH(QColor, colour);
+    QFETCH(bool, tinted);
+    // WCAG's contrast ratio of two colours.
+    auto luminance = [](const QColor &c) {
+        auto lin = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    auto contrast = [&](const QColor &a, const QColor &b) {
+        const double x = luminance(a) + 0.05;
+        const double y = luminance(b) + 0.05;
+        return std::max(x, y) / std::min(x, y);
+    };
     RawDataModel model;
     model.setFlowEnabled(true);
+    // The row of one more missed period (or on time) below: the tint must tell them apart.
+    Pair before = received(0x100, {});
+    before.second.missedPeriods = std::max(0, std::min(missed, 5) - 1);
     Pair p = received(0x100, {});
     p.second.missedPeriods = missed;
-    model.slotNotifyPack({p});
-    const QVariant v = model.data(model.index(0, 0), Qt::BackgroundRole);
-    QCOMPARE(v.isValid() ? v.value<QBrush>().color() : QColor(), colour);
+    model.slotNotifyPack({before, p});
+    const QVariant background = model.data(model.index(0, 0), Qt::BackgroundRole);
+    const QVariant text = model.data(model.index(0, 0), Qt::ForegroundRole);
+    QCOMPARE(background.isValid(), tinted);
+    if (!tinted) {
+        // The palette's own colours, as any row on time.
+        QVERIFY(!text.isValid());
+        return;
+    }
+    const QColor back = background.value<QBrush>().color();
+    const QColor fore = text.value<QBrush>().color();
+    // Readable: at least the 4.5:1 asked of body text.
+    QVERIFY2(contrast(back, fore) >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3")
+                                                         .arg(fore.name(), back.name())
+                                                         .arg(contrast(back, fore))));
+    // Later looks worse: a darker or redder tint than one missed period less.
+    if (missed > 1 && missed <= 4) {
+        const QColor less
+            = model.data(model.index(1, 0), Qt::BackgroundRole).value<QBrush>().color();
+        QVERIFY(luminance(back) < luminance(less));
+    }
+    // A row greyed by the selection stays grey.
+    J1939Device other(0x42);
+    model.setActiveDisplayables({&other});
+    QCOMPARE(model.data(model.index(0, 0), Qt::ForegroundRole).value<QBrush>().color(),
+             QColor(Qt::gray));
 }
 
 void tst_RawDataModel::dispatchFilter()

@@ -17,6 +17,7 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -61,6 +62,8 @@ private slots:
     void playPauseSeekAndPlot();
     void unreadableRecordingIsRefused();
     void emptySchemeGetsTheRecordingsUnitsOnly();
+    void healthyUnitsNormalStoppedUnitSilent_data();
+    void healthyUnitsNormalStoppedUnitSilent();
 };
 
 void tst_RecordingPlayer::initTestCase()
@@ -209,6 +212,103 @@ void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
         [&] { return rowStartingWith(view->model(), QStringLiteral("0x47")).isValid(); }, 10000));
     for (const char *demoUnit : {"0xa0", "0x9d", "0x4a"})
         QVERIFY2(!rowStartingWith(view->model(), QLatin1String(demoUnit)).isValid(), demoUnit);
+}
+
+void tst_RecordingPlayer::healthyUnitsNormalStoppedUnitSilent_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<double>("sliceS");   // the copy's length
+    QTest::addColumn<quint32>("stopped"); // the unit whose frames end
+    QTest::addColumn<double>("stopS");
+    QTest::addColumn<int>("groupsOfStopped"); // groups it lists at least
+    // Before the truck's engine falls silent at 40 s; the buses can0 and can1 mixed.
+    QTest::newRow("truck, 1x") << "css_FCBF0606_j1939_truck_bam.log"
+                               << "1×" << 14.0 << 0x47u << 2.2 << 2;
+    QTest::newRow("truck, 20x") << "css_FCBF0606_j1939_truck_bam.log"
+                                << "20×" << 40.0 << 0x47u << 10.0 << 2;
+    // The NMEA 2000 units send groups no library describes: each one listed, raw.
+    QTest::newRow("NMEA 2000, 1x") << "css_94C49784_nmea2000_addrclaim_request.log"
+                                   << "1×" << 9.0 << 0x23u << 3.0 << 10;
+    QTest::newRow("NMEA 2000, 20x") << "css_94C49784_nmea2000_addrclaim_request.log"
+                                    << "20×" << 45.0 << 0x23u << 20.0 << 12;
+}
+
+void tst_RecordingPlayer::healthyUnitsNormalStoppedUnitSilent()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, speed);
+    QFETCH(double, sliceS);
+    QFETCH(quint32, stopped);
+    QFETCH(double, stopS);
+    QFETCH(int, groupsOfStopped);
+    // A copy of the recording's first seconds in which one unit stops sending.
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("slice.log"));
+    {
+        QFile in(TestEnvironment::dataFile(file));
+        QVERIFY(in.open(QIODevice::ReadOnly | QIODevice::Text));
+        QFile out(copy);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Text));
+        const QRegularExpression line(QStringLiteral("^\\(([0-9.]+)\\) \\S+ ([0-9A-F]+)#"));
+        double first = -1;
+        while (!in.atEnd()) {
+            const QByteArray text = in.readLine();
+            const QRegularExpressionMatch m = line.match(QString::fromLatin1(text));
+            QVERIFY(m.hasMatch());
+            const double t = m.captured(1).toDouble();
+            if (first < 0)
+                first = t;
+            if (t - first > sliceS)
+                break;
+            const quint32 source = m.captured(2).toUInt(nullptr, 16) & 0xFF;
+            if (source == stopped && t - first > stopS)
+                continue;
+            out.write(text);
+        }
+    }
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    demo.action("actionClearScheme")->trigger();
+    demo.window()->fileAnswer = copy;
+    QSignalSpy opened(demo.window()->player(), &RecordingPlayer::recordingOpened);
+    demo.action("actionOpenRecording")->trigger();
+    QVERIFY(opened.wait(20000));
+    auto *speeds = child<QComboBox>(demo, "playerSpeed");
+    speeds->setCurrentIndex(speeds->findText(speed));
+    const SchemeTreeModel *model = demo.window()->schemeModel();
+    auto units = [&] {
+        QHash<quint32, const AbstractDisplayableItem *> found;
+        for (const AbstractSchemeTreeItem *node : model->topLevelItems())
+            found.insert(node->displayable()->address().value, node->displayable());
+        return found;
+    };
+    auto shown = [](const AbstractDisplayableItem *unit) {
+        return AbstractSchemeTreeItem::shownState(unit);
+    };
+    QElapsedTimer wall;
+    wall.start();
+    const int sliceWallMs = int(sliceS * 1000 / (speed == QLatin1String("20×") ? 20 : 1));
+    // The stopped unit falls silent while every other unit stays in its normal state.
+    const AbstractDisplayableItem *quiet = nullptr;
+    QStringList late;
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] {
+            quiet = units().value(stopped);
+            return quiet && shown(quiet) == AbstractDisplayableItem::ReceiveError;
+        },
+        sliceWallMs + 5000));
+    const auto all = units();
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        if (it.key() != stopped && shown(it.value()) != AbstractDisplayableItem::ReceiveOk
+            && shown(it.value()) != AbstractDisplayableItem::Unknown)
+            late << QStringLiteral("0x%1: %2").arg(it.key(), 2, 16).arg(shown(it.value()));
+    }
+    QVERIFY2(late.isEmpty(), qPrintable(late.join(QStringLiteral(", "))));
+    QVERIFY(all.size() >= 4);
+    // Every group the stopped unit sent is listed, described or not.
+    QVERIFY2(quiet->children().size() >= groupsOfStopped,
+             qPrintable(QString::number(quiet->children().size())));
 }
 
 QTEST_MAIN(tst_RecordingPlayer)
