@@ -289,8 +289,6 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
         u = f->unit;
     if (u) {
         if (u->paused || (u->silentLimitUs > 0 && timeUs - u->lastUs > u->silentLimitUs)) {
-            if (u->everSeen)
-                judgeSilence(u, timeUs, false);
             u->paused = false;
             u->pauseEndUs = timeUs;
             u->wakeUs = timeUs;

@@ -23,15 +23,13 @@ class ZxParameter;
 // number of deviations and merged intervals, not with the frames. Never sends anything.
 //
 // Default rules, where an item carries no expectation of its own:
-//  - a unit of the scheme is present; a function with a period is late once two periods
-//    (period + 24 ms each, as the receive supervision counts them) pass without a frame and
-//    silent after five; a unit whose every periodic function stops for five periods and comes
-//    back within SleepLimitUs (or the check ends by then) is silent, a longer silence is the unit
-//    switched off, one that never came is missing; functions sent on request or on a change are
-//    not judged by a period (requests, acknowledgements, transport, address claims, DM1 and
-//    anything learned as event-driven);
-//  - a value at its sender's error indicator, or above its description's range, for
-//    ValuePersistenceUs deviates; other values are free;
+//  - a unit of the scheme is present for the whole time; a function with a period is late once
+//    two periods (period + 24 ms each, as the receive supervision counts them) pass without a
+//    frame and silent after five; a unit whose every periodic function stops is silent (or
+//    missing when it never came); functions sent on request or on a change are not judged by a
+//    period (requests, acknowledgements, transport, address claims, DM1 and anything learned
+//    as event-driven);
+//  - a value flagged as an error by its sender deviates; other values are free;
 //  - any active trouble code deviates; transport sessions that are aborted or time out deviate;
 //  - the bus load of a second above the limit deviates.
 // Expectations narrow these: a mean-period tolerance, value ranges, codes and identification a
@@ -46,16 +44,6 @@ public:
     static constexpr qint64 WakeUpGraceUs = 2000000;
     // Intervals of a lane closer than this merge when no period says otherwise.
     static constexpr qint64 DefaultMergeUs = 1000000;
-    // A unit silent for longer than this was switched off or went to sleep (ignition off, a
-    // unit that sleeps while the engine stands), which no recording tells from a fault: only a
-    // shorter silence, a dropout, is a deviation.
-    static constexpr qint64 SleepLimitUs = 60000000;
-    // A value deviation opens once the value stayed at its error indicator, not available or
-    // outside its range this long, on every frame in between: one odd frame is no fault.
-    static constexpr qint64 ValuePersistenceUs = 1000000;
-    // A group a known unit is not expected to send deviates once it came this often over at
-    // least ValuePersistenceUs: an answer to someone's request or a one-off event does not.
-    static constexpr int GroupPersistenceFrames = 5;
 
     struct Settings
     {
@@ -137,8 +125,6 @@ private:
     void takeSessions(qint64 timeUs);
     void takeLoad(const CanMessage &message, qint64 timeUs);
     void checkSilences(qint64 nowUs);
-    // A silence of the unit from its last frame to `endUs`: a deviation when it was a dropout.
-    void judgeSilence(Unit *u, qint64 endUs, bool atEnd);
     void endFunctionGap(Function *f, qint64 timeUs, bool atEnd);
     // Ends the open deviation in `slot` (an index into m_deviations, -1 for none) at timeUs.
     void close(int *slot, qint64 timeUs);
@@ -158,8 +144,6 @@ private:
     // Open deviations of unexpected units (by address) and groups (address << 24 | PGN).
     QHash<quint32, int> m_unexpectedUnits;
     QHash<quint32, int> m_unexpectedGroups;
-    // Unexpected groups not yet persistent: their first frame and how many came.
-    QHash<quint32, QPair<qint64, int>> m_pendingGroups;
     int m_loadDeviation = -1;
     int m_unexpectedLane[256];
     TransportMonitor m_transport;

@@ -4,7 +4,6 @@
 
 #include "buscheck/buscheckerparts.h"
 #include "model/abstractdisplayableitem.h"
-#include "model/parameterbinding.h"
 #include "model/troublecode.h"
 #include "model/zxparameter.h"
 
@@ -106,35 +105,21 @@ void BusChecker::endFunctionGap(Function *f, qint64 timeUs, bool atEnd)
     openDeviation(d);
 }
 
-void BusChecker::judgeSilence(Unit *u, qint64 endUs, bool atEnd)
-{
-    const qint64 gap = endUs - u->lastUs;
-    if (u->silentLimitUs <= 0 || gap <= u->silentLimitUs || gap > SleepLimitUs || u->moved
-        || u->expectation.presence == ItemExpectation::Intermittent || u->silentDeviation >= 0)
-        return;
-    Deviation d = make(Deviation::Silent, u, nullptr, u->lastUs + u->silentLimitUs);
-    d.rule = tr("no frame from the unit for %1 (five periods), back within %2 s")
-                 .arg(msText(u->silentLimitUs))
-                 .arg(SleepLimitUs / 1000000);
-    d.observed
-        = tr("no frame for %1 after %2 s").arg(msText(gap), Deviation::secondsText(u->lastUs));
-    d.endUs = endUs;
-    d.open = atEnd;
-    if (atEnd)
-        u->silentDeviation = openDeviation(d);
-    else
-        openDeviation(d);
-}
-
 void BusChecker::checkSilences(qint64 nowUs)
 {
-    // A unit's silence is judged when it ends (see judgeSilence); here it only excuses the
-    // unit's functions from then on.
     for (auto &unit : m_units) {
         Unit *u = unit.get();
         if (u->silentLimitUs <= 0 || u->paused || u->moved || nowUs - u->lastUs <= u->silentLimitUs)
             continue;
         u->paused = true;
+        if (u->expectation.presence == ItemExpectation::Intermittent)
+            continue;
+        Deviation d = make(u->everSeen ? Deviation::Silent : Deviation::Missing, u, nullptr,
+                           u->lastUs + u->silentLimitUs);
+        d.rule = tr("no frame from the unit for %1").arg(msText(u->silentLimitUs));
+        d.observed = u->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(u->lastUs))
+                                 : tr("no frame yet");
+        u->silentDeviation = openDeviation(d);
     }
     for (auto &function : m_functions) {
         Function *f = function.get();
@@ -177,59 +162,36 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
             continue;
         const bool error = p->isError() && !(v.hasRange && v.range.allowError);
         bool outside = false;
-        bool beyondDescription = false;
         // The value's text is made only for a deviation that opens: this runs for every frame.
         bool notAvailable = false;
         double value = 0;
         if (!p->isValid() && !p->isError()) {
             outside = v.hasRange && !v.range.allowNotAvailable;
             notAvailable = true;
-        } else if (p->isValid()) {
+        } else if (p->isValid() && v.hasRange && v.range.hasLimits) {
             bool ok = false;
             value = p->variantValue().toDouble(&ok);
-            // Above the highest value its description allows: the range J1939 reserves below
-            // the error indicator.
-            const ParameterBinding *b = item->binding(p);
-            beyondDescription = ok && b && b->saeRanges && b->rawFor(value) > b->maxValidRaw();
-            outside = beyondDescription
-                      || (ok && v.hasRange && v.range.hasLimits
-                          && (value < v.range.minimum || value > v.range.maximum));
+            outside = ok && (value < v.range.minimum || value > v.range.maximum);
         }
-        if (!error) {
+        if (!error)
             close(&v.errorDeviation, timeUs);
-            v.errorSinceUs = -1;
-        } else if (v.errorSinceUs < 0) {
-            v.errorSinceUs = timeUs;
-        }
-        if (!outside) {
+        if (!outside)
             close(&v.rangeDeviation, timeUs);
-            v.outsideSinceUs = -1;
-        } else if (v.outsideSinceUs < 0) {
-            v.outsideSinceUs = timeUs;
-        }
-        if (error && v.errorDeviation < 0 && timeUs - v.errorSinceUs >= ValuePersistenceUs) {
-            Deviation d = make(Deviation::ErrorIndicator, f->unit, f, v.errorSinceUs);
+        if (error && v.errorDeviation < 0) {
+            Deviation d = make(Deviation::ErrorIndicator, f->unit, f, timeUs);
             d.parameter = v.key;
             d.observed = ZxParameter::errorText();
-            d.rule = tr("no error indicator (for %1 s)").arg(ValuePersistenceUs / 1e6);
+            d.rule = tr("no error indicator");
             v.errorDeviation = openDeviation(d);
         }
-        if (outside && v.rangeDeviation < 0 && timeUs - v.outsideSinceUs >= ValuePersistenceUs) {
-            Deviation d = make(Deviation::OutOfRange, f->unit, f, v.outsideSinceUs);
+        if (outside && v.rangeDeviation < 0) {
+            Deviation d = make(Deviation::OutOfRange, f->unit, f, timeUs);
             d.parameter = v.key;
             d.observed = notAvailable ? ZxParameter::notAvailableText() : valueText(value);
-            const QString persisting = tr(" (for %1 s)").arg(ValuePersistenceUs / 1e6);
-            if (beyondDescription) {
-                d.expected = tr("a value its description allows");
-                d.rule = tr("value within its description's range") + persisting;
-            } else if (notAvailable) {
-                d.expected = tr("a value");
-                d.rule = tr("value available") + persisting;
-            } else {
-                d.expected = QStringLiteral("%1 … %2").arg(valueText(v.range.minimum),
-                                                           valueText(v.range.maximum));
-                d.rule = tr("value within its range") + persisting;
-            }
+            d.expected = v.range.hasLimits ? QStringLiteral("%1 … %2").arg(
+                             valueText(v.range.minimum), valueText(v.range.maximum))
+                                           : tr("a value");
+            d.rule = v.range.hasLimits ? tr("value within its range") : tr("value available");
             v.rangeDeviation = openDeviation(d);
         }
     }
@@ -251,22 +213,12 @@ void BusChecker::takeUnexpected(const CanMessage &m, qint64 timeUs, quint32 pgn,
             seen(m_unexpectedLane[sa], timeUs, DefaultMergeUs);
         return;
     }
-    qint64 firstUs = timeUs;
-    if (known) {
-        QPair<qint64, int> &pending = m_pendingGroups[key];
-        if (pending.second++ == 0)
-            pending.first = timeUs;
-        firstUs = pending.first;
-        if (pending.second < GroupPersistenceFrames || timeUs - firstUs < ValuePersistenceUs)
-            return;
-    }
     Deviation d;
     d.startUs = d.endUs = timeUs;
     d.address = sa;
     d.pgn = pgn;
     if (known) {
-        d = make(Deviation::UnexpectedGroup, u, nullptr, firstUs);
-        d.endUs = timeUs;
+        d = make(Deviation::UnexpectedGroup, u, nullptr, timeUs);
         d.pgn = pgn;
         d.observed = tr("PGN %1").arg(pgnText(pgn));
         d.rule = rule.isEmpty() ? tr("only the unit's functions") : rule;
@@ -463,10 +415,6 @@ void BusChecker::finish(qint64 endUs)
     endUs = qMax(endUs, m_nowUs);
     m_nowUs = endUs;
     checkSilences(endUs);
-    for (auto &unit : m_units) {
-        if (unit->paused && unit->everSeen)
-            judgeSilence(unit.get(), endUs, true);
-    }
     m_transport.finish(endUs);
     takeSessions(endUs);
     for (auto &function : m_functions) {
