@@ -331,7 +331,7 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
     pending.frame.timeUs = recordTimeUs(group, &validTime);
     if (!validTime)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "time out of range"));
-    const quint64 raw = group.id.unsignedValue(record);
+    const quint64 raw = group.id.integerValue(record, recordIndex);
     const bool extended = group.ide.present
                               ? group.ide.integerValue(record, recordIndex) != 0
                               : (raw & ExtendedFlag) || (raw & ExtendedIdMask) > StandardIdMax;

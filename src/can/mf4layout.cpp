@@ -84,8 +84,13 @@ bool readTable(const Block &cc, int count, Conversion *conversion)
     if (count < 2 || count % 2 != 0 || count / 2 > ConversionPairLimit
         || 24 + 8 * qint64(count) > cc.data.size())
         return false;
-    for (int i = 0; i < count; i += 2)
-        conversion->table.append({cc.f64(24 + 8 * i), cc.f64(32 + 8 * i)});
+    for (int i = 0; i < count; i += 2) {
+        const double key = cc.f64(24 + 8 * i);
+        // A key that is no number has no place in the order.
+        if (std::isnan(key))
+            return false;
+        conversion->table.append({key, cc.f64(32 + 8 * i)});
+    }
     std::sort(conversion->table.begin(), conversion->table.end(),
               [](const QPair<double, double> &a, const QPair<double, double> &b) {
                   return a.first < b.first;
@@ -307,7 +312,7 @@ double Conversion::apply(double raw) const
     case InterpolatedTable:
         break;
     }
-    if (table.isEmpty())
+    if (table.isEmpty() || std::isnan(raw))
         return raw;
     if (raw <= table.first().first)
         return table.first().second;

@@ -102,8 +102,11 @@ bool TroubleCodesFunction::decode(const QByteArray &data)
         listParameter(Fmil + i)->setValid(true);
     }
     QVector<DtcArrayParameter::DtcItem> codes;
-    for (const TroubleCode &code : TroubleCode::decodeFaults(data))
-        codes.append(DtcArrayParameter::DtcItem::from(code));
+    // The unit's list as sent, less "no code" and padding: a code it lists twice shows twice.
+    for (const TroubleCode &code : TroubleCode::decodeAll(data)) {
+        if (code.isFault())
+            codes.append(DtcArrayParameter::DtcItem::from(code));
+    }
     const int count = int(codes.size());
     intParameter(Count)->setValue(count);
     intParameter(Count)->setValid(true);

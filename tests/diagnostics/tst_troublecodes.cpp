@@ -213,8 +213,8 @@ void tst_TroubleCodes::dm2Decode_data()
         << DecodeRow{hex("0000 00000000 ffff"), true, 0, "", "00000000"};
     QTest::newRow("one code, single frame, lamps")
         << DecodeRow{hex("1400 64000103 ffff"), true, 1, "100/1/3", "01100000"};
-    QTest::newRow("all ones: one code of the highest SPN, lamps not available")
-        << DecodeRow{hex("ffff ffffffff ffff"), true, 1, "524287/31/255", "33333333"};
+    QTest::newRow("all ones: padding, no code, lamps not available")
+        << DecodeRow{hex("ffff ffffffff ffff"), true, 0, "", "33333333"};
     QTest::newRow("conversion method bit kept in OC")
         << DecodeRow{hex("0000 6e001083 ffff"), true, 1, "110/16/131", "00000000"};
     QTest::newRow("two codes, 10 bytes by transport")

@@ -293,7 +293,7 @@ void tst_DeliberateEditing::occupiedAddressRefused()
     QVERIFY(!model->occupant(stub, 0x52));
     QCOMPARE(model->occupant(stub, 0x51), unknown);
 
-    const QString refusal = QStringLiteral("Address 0x51 is already used by Unknown device");
+    const QString refusal = QStringLiteral("Address 0x51 is already used by Aftertreatment #1 system gas intake (0x51)");
     m_window->on_constructorView_activated(taken);
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
     QCOMPARE(m_window->statusBar()->currentMessage(), refusal);

@@ -524,10 +524,6 @@ They stay stopped while the window holds them, until you resume them, close the 
         <translation>перерыв больше %1 (два периода)</translation>
     </message>
     <message>
-        <source>no frame from the unit for %1</source>
-        <translation>нет кадров от блока %1</translation>
-    </message>
-    <message>
         <source>last frame at %1 s</source>
         <translation>последний кадр на %1 с</translation>
     </message>
@@ -538,10 +534,6 @@ They stay stopped while the window holds them, until you resume them, close the 
     <message>
         <source>gap above %1 (five periods)</source>
         <translation>перерыв больше %1 (пять периодов)</translation>
-    </message>
-    <message>
-        <source>no error indicator</source>
-        <translation>без признака ошибки</translation>
     </message>
     <message>
         <source>a value</source>
@@ -654,6 +646,14 @@ They stay stopped while the window holds them, until you resume them, close the 
             <numerusform>%n отклонения</numerusform>
             <numerusform>%n отклонений</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>no frame from the unit for %1</source>
+        <translation>нет кадров от блока %1</translation>
+    </message>
+    <message>
+        <source>no error indicator</source>
+        <translation>без признака ошибки</translation>
     </message>
 </context>
 <context>
@@ -9752,14 +9752,6 @@ Use %1 ms?</source>
     <message>
         <source>The flasher could not be added</source>
         <translation>Не удалось добавить прошивальщик</translation>
-    </message>
-    <message>
-        <source>The flasher&apos;s unit holds 0x%1; memory access needs a Stub there</source>
-        <translation>Адрес 0x%1 занят блоком прошивальщика; для доступа к памяти там нужна заглушка</translation>
-    </message>
-    <message>
-        <source>No tool unit at 0x%1 for memory access</source>
-        <translation>Нет блока программы по адресу 0x%1 для доступа к памяти</translation>
     </message>
     <message>
         <source>%1 cannot take a memory access function</source>
