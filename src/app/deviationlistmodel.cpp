@@ -4,6 +4,8 @@
 #include "app/timelinespans.h"
 #include "buscheck/deviation.h"
 
+#include <QColor>
+
 DeviationListModel::DeviationListModel(LiveBusCheck *check, QObject *parent)
     : QAbstractTableModel(parent)
     , m_check(check)
@@ -56,9 +58,11 @@ QVariant DeviationListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         return d->text();
     case Qt::DecorationRole:
-        return index.column() == Kind
-                   ? QVariant(TimelineSpans::colour(TimelineSpans::stateOf(d->kind)))
-                   : QVariant();
+        if (index.column() != Kind)
+            return QVariant();
+        // A switched-off unit is no fault: its row carries the colour of a quiet lane.
+        return d->switchedOff ? QVariant(QColor(Qt::lightGray))
+                              : QVariant(TimelineSpans::colour(TimelineSpans::stateOf(d->kind)));
     case Qt::DisplayRole:
         break;
     default:
@@ -75,7 +79,7 @@ QVariant DeviationListModel::data(const QModelIndex &index, int role) const
     case Function:
         return d->parameter.isEmpty() ? d->item : tr("%1 · %2").arg(d->item, d->parameter);
     case Kind:
-        return Deviation::kindText(d->kind);
+        return d->kindLabel();
     case Observed:
         return d->observed;
     case Rule:

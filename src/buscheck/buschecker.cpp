@@ -100,7 +100,13 @@ void BusChecker::addDevice(AbstractDisplayableItem *device)
         m_byAddress[u->address] = u;
         if (!u->name.contains(QStringLiteral("0x") + hex2(u->address), Qt::CaseInsensitive))
             u->name = QStringLiteral("%1 (%2)").arg(u->name, hex2(u->address));
+    } else if ((a.kind == ItemAddress::Sid || a.kind == ItemAddress::Eid)
+               && a.value != ItemAddress::Unassigned) {
+        // Units of plain CAN identifiers often share one name: the identifier tells them apart.
+        u->name = QStringLiteral("%1 (%2)").arg(
+            u->name, QString::number(a.value, 16).toUpper().rightJustified(3, QLatin1Char('0')));
     }
+    m_byDevice.insert(device, u);
     Lane lane;
     lane.key = QStringLiteral("unit:") + u->itemKey;
     lane.name = u->name;
@@ -218,6 +224,12 @@ Deviation BusChecker::make(Deviation::Kind kind, const Unit *unit, const Functio
     return d;
 }
 
+int BusChecker::faultCount() const
+{
+    return int(std::count_if(m_deviations.cbegin(), m_deviations.cend(),
+                             [](const Deviation &d) { return !d.switchedOff; }));
+}
+
 int BusChecker::openDeviation(Deviation deviation)
 {
     m_deviations.append(std::move(deviation));
@@ -287,6 +299,14 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
     }
     if (f && !u)
         u = f->unit;
+    if (!u && item && AbstractDisplayableItem::isValid(item)) {
+        // A unit that takes its frames itself (a plain CAN identifier's unit, a J1939 unit's
+        // frame no function describes).
+        const AbstractDisplayableItem *top = item;
+        while (top->parentItem() && AbstractDisplayableItem::isValid(top->parentItem()))
+            top = top->parentItem();
+        u = m_byDevice.value(top, nullptr);
+    }
     if (u) {
         if (u->paused || (u->silentLimitUs > 0 && timeUs - u->lastUs > u->silentLimitUs)) {
             u->paused = false;

@@ -23,13 +23,15 @@ class ZxParameter;
 // number of deviations and merged intervals, not with the frames. Never sends anything.
 //
 // Default rules, where an item carries no expectation of its own:
-//  - a unit of the scheme is present for the whole time; a function with a period is late once
-//    two periods (period + 24 ms each, as the receive supervision counts them) pass without a
-//    frame and silent after five; a unit whose every periodic function stops is silent (or
-//    missing when it never came); functions sent on request or on a change are not judged by a
-//    period (requests, acknowledgements, transport, address claims, DM1 and anything learned
-//    as event-driven);
-//  - a value flagged as an error by its sender deviates; other values are free;
+//  - a unit of the scheme is present; a function with a period is late once two periods
+//    (period + 24 ms each, as the receive supervision counts them) pass without a frame and
+//    silent after five; a unit whose every periodic function stops for five periods is silent
+//    at once (one that never came is missing), and once the silence passes SleepLimitUs it is
+//    the unit switched off, kept for the record but no deviation; functions sent on request or
+//    on a change are not judged by a period (requests, acknowledgements, transport, address
+//    claims, DM1 and anything learned as event-driven);
+//  - a value at its sender's error indicator, or above its description's range, for
+//    ValuePersistenceUs deviates; other values are free;
 //  - any active trouble code deviates; transport sessions that are aborted or time out deviate;
 //  - the bus load of a second above the limit deviates.
 // Expectations narrow these: a mean-period tolerance, value ranges, codes and identification a
@@ -44,6 +46,16 @@ public:
     static constexpr qint64 WakeUpGraceUs = 2000000;
     // Intervals of a lane closer than this merge when no period says otherwise.
     static constexpr qint64 DefaultMergeUs = 1000000;
+    // A unit silent for longer than this was switched off or went to sleep (ignition off, a
+    // unit that sleeps while the engine stands), which no bus tells from a fault: only a
+    // shorter silence, a dropout, stays a deviation.
+    static constexpr qint64 SleepLimitUs = 60000000;
+    // A value deviation opens once the value stayed at its error indicator, not available or
+    // outside its range this long, on every frame in between: one odd frame is no fault.
+    static constexpr qint64 ValuePersistenceUs = 1000000;
+    // A group a known unit is not expected to send deviates once it came this often over at
+    // least ValuePersistenceUs: an answer to someone's request or a one-off event does not.
+    static constexpr int GroupPersistenceFrames = 5;
 
     struct Settings
     {
@@ -91,7 +103,10 @@ public:
     // Ends the check: silences and sessions still open end here, units never seen are missing.
     void finish(qint64 endUs);
 
+    // Everything recorded, the switched-off units' silences included.
     const QVector<Deviation> &deviations() const { return m_deviations; }
+    // The deviations that count: all but switched-off silences.
+    int faultCount() const;
     const QVector<Lane> &lanes() const { return m_lanes; }
     qint64 startUs() const { return m_startUs; }
     qint64 nowUs() const { return m_nowUs; }
@@ -135,6 +150,7 @@ private:
     std::vector<std::unique_ptr<Unit>> m_units;
     std::vector<std::unique_ptr<Function>> m_functions;
     QHash<const AbstractDisplayableItem *, Function *> m_byItem;
+    QHash<const AbstractDisplayableItem *, Unit *> m_byDevice;
     Unit *m_byAddress[256] = {};
     // Source addresses an expected unit moved to, by that address.
     Unit *m_moved[256] = {};
@@ -144,6 +160,8 @@ private:
     // Open deviations of unexpected units (by address) and groups (address << 24 | PGN).
     QHash<quint32, int> m_unexpectedUnits;
     QHash<quint32, int> m_unexpectedGroups;
+    // Unexpected groups not yet persistent: their first frame and how many came.
+    QHash<quint32, QPair<qint64, int>> m_pendingGroups;
     int m_loadDeviation = -1;
     int m_unexpectedLane[256];
     TransportMonitor m_transport;

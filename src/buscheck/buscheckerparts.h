@@ -42,6 +42,10 @@ struct BusChecker::Function
         ItemExpectation::Range range;
         int errorDeviation = -1;
         int rangeDeviation = -1;
+        // Since when the value has been at its error indicator, or outside its range, without a
+        // break (-1: it is not): a deviation opens once that lasted ValuePersistenceUs.
+        qint64 errorSinceUs = -1;
+        qint64 outsideSinceUs = -1;
     };
 
     const AbstractDisplayableItem *item = nullptr;

@@ -4,6 +4,7 @@
 
 #include "buscheck/buscheckerparts.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/parameterbinding.h"
 #include "model/troublecode.h"
 #include "model/zxparameter.h"
 
@@ -109,6 +110,15 @@ void BusChecker::checkSilences(qint64 nowUs)
 {
     for (auto &unit : m_units) {
         Unit *u = unit.get();
+        if (u->paused && u->silentDeviation >= 0 && u->everSeen
+            && nowUs - u->lastUs > SleepLimitUs) {
+            Deviation &d = m_deviations[u->silentDeviation];
+            if (!d.switchedOff) {
+                d.switchedOff = true;
+                d.observed = tr("silent for more than %1 s").arg(SleepLimitUs / 1000000);
+                updateDeviation(u->silentDeviation, nowUs, true);
+            }
+        }
         if (u->silentLimitUs <= 0 || u->paused || u->moved || nowUs - u->lastUs <= u->silentLimitUs)
             continue;
         u->paused = true;
@@ -117,8 +127,7 @@ void BusChecker::checkSilences(qint64 nowUs)
         Deviation d = make(u->everSeen ? Deviation::Silent : Deviation::Missing, u, nullptr,
                            u->lastUs + u->silentLimitUs);
         d.rule = tr("no frame from the unit for %1").arg(msText(u->silentLimitUs));
-        d.observed = u->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(u->lastUs))
-                                 : tr("no frame yet");
+        d.observed = u->everSeen ? tr("frames stopped") : tr("no frame yet");
         u->silentDeviation = openDeviation(d);
     }
     for (auto &function : m_functions) {
@@ -132,8 +141,7 @@ void BusChecker::checkSilences(qint64 nowUs)
                            f->lastUs + f->lateUs);
         d.rule = tr("gap above %1 (five periods)").arg(msText(f->silentUs));
         d.expected = tr("every %1 ms").arg(f->periodMs);
-        d.observed = f->everSeen ? tr("last frame at %1 s").arg(Deviation::secondsText(f->lastUs))
-                                 : tr("no frame yet");
+        d.observed = f->everSeen ? tr("frames stopped") : tr("no frame yet");
         f->gapDeviation = openDeviation(d);
     }
 }
@@ -162,36 +170,59 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
             continue;
         const bool error = p->isError() && !(v.hasRange && v.range.allowError);
         bool outside = false;
+        bool beyondDescription = false;
         // The value's text is made only for a deviation that opens: this runs for every frame.
         bool notAvailable = false;
         double value = 0;
         if (!p->isValid() && !p->isError()) {
             outside = v.hasRange && !v.range.allowNotAvailable;
             notAvailable = true;
-        } else if (p->isValid() && v.hasRange && v.range.hasLimits) {
+        } else if (p->isValid()) {
             bool ok = false;
             value = p->variantValue().toDouble(&ok);
-            outside = ok && (value < v.range.minimum || value > v.range.maximum);
+            // Above the highest value its description allows: the range J1939 reserves below
+            // the error indicator.
+            const ParameterBinding *b = item->binding(p);
+            beyondDescription = ok && b && b->saeRanges && b->rawFor(value) > b->maxValidRaw();
+            outside = beyondDescription
+                      || (ok && v.hasRange && v.range.hasLimits
+                          && (value < v.range.minimum || value > v.range.maximum));
         }
-        if (!error)
+        if (!error) {
             close(&v.errorDeviation, timeUs);
-        if (!outside)
+            v.errorSinceUs = -1;
+        } else if (v.errorSinceUs < 0) {
+            v.errorSinceUs = timeUs;
+        }
+        if (!outside) {
             close(&v.rangeDeviation, timeUs);
-        if (error && v.errorDeviation < 0) {
-            Deviation d = make(Deviation::ErrorIndicator, f->unit, f, timeUs);
+            v.outsideSinceUs = -1;
+        } else if (v.outsideSinceUs < 0) {
+            v.outsideSinceUs = timeUs;
+        }
+        if (error && v.errorDeviation < 0 && timeUs - v.errorSinceUs >= ValuePersistenceUs) {
+            Deviation d = make(Deviation::ErrorIndicator, f->unit, f, v.errorSinceUs);
             d.parameter = v.key;
             d.observed = ZxParameter::errorText();
-            d.rule = tr("no error indicator");
+            d.rule = tr("no error indicator, judged after %1 s").arg(ValuePersistenceUs / 1e6);
             v.errorDeviation = openDeviation(d);
         }
-        if (outside && v.rangeDeviation < 0) {
-            Deviation d = make(Deviation::OutOfRange, f->unit, f, timeUs);
+        if (outside && v.rangeDeviation < 0 && timeUs - v.outsideSinceUs >= ValuePersistenceUs) {
+            Deviation d = make(Deviation::OutOfRange, f->unit, f, v.outsideSinceUs);
             d.parameter = v.key;
             d.observed = notAvailable ? ZxParameter::notAvailableText() : valueText(value);
-            d.expected = v.range.hasLimits ? QStringLiteral("%1 … %2").arg(
-                             valueText(v.range.minimum), valueText(v.range.maximum))
-                                           : tr("a value");
-            d.rule = v.range.hasLimits ? tr("value within its range") : tr("value available");
+            const QString persisting = tr(", judged after %1 s").arg(ValuePersistenceUs / 1e6);
+            if (beyondDescription) {
+                d.expected = tr("a value its description allows");
+                d.rule = tr("value within its description's range") + persisting;
+            } else if (notAvailable) {
+                d.expected = tr("a value");
+                d.rule = tr("value available") + persisting;
+            } else {
+                d.expected = QStringLiteral("%1 … %2").arg(valueText(v.range.minimum),
+                                                           valueText(v.range.maximum));
+                d.rule = tr("value within its range") + persisting;
+            }
             v.rangeDeviation = openDeviation(d);
         }
     }
@@ -213,12 +244,22 @@ void BusChecker::takeUnexpected(const CanMessage &m, qint64 timeUs, quint32 pgn,
             seen(m_unexpectedLane[sa], timeUs, DefaultMergeUs);
         return;
     }
+    qint64 firstUs = timeUs;
+    if (known) {
+        QPair<qint64, int> &pending = m_pendingGroups[key];
+        if (pending.second++ == 0)
+            pending.first = timeUs;
+        firstUs = pending.first;
+        if (pending.second < GroupPersistenceFrames || timeUs - firstUs < ValuePersistenceUs)
+            return;
+    }
     Deviation d;
     d.startUs = d.endUs = timeUs;
     d.address = sa;
     d.pgn = pgn;
     if (known) {
-        d = make(Deviation::UnexpectedGroup, u, nullptr, timeUs);
+        d = make(Deviation::UnexpectedGroup, u, nullptr, firstUs);
+        d.endUs = timeUs;
         d.pgn = pgn;
         d.observed = tr("PGN %1").arg(pgnText(pgn));
         d.rule = rule.isEmpty() ? tr("only the unit's functions") : rule;

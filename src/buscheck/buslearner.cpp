@@ -86,10 +86,16 @@ void BusLearner::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
     f.lastUs = timeUs;
     ++f.count;
     if (AbstractDisplayableItem::isValid(item))
-        takeValues(&f, item);
+        takeValues(&f, item, timeUs);
 }
 
-void BusLearner::takeValues(Function *f, AbstractDisplayableItem *item)
+bool BusLearner::Values::isSettled() const
+{
+    return any && numeric && maximum > minimum && samples >= MinimumRangeSamples
+           && 2 * (grewUs - firstUs) <= lastUs - firstUs;
+}
+
+void BusLearner::takeValues(Function *f, AbstractDisplayableItem *item, qint64 timeUs)
 {
     const QList<ZxParameter *> &parameters = item->parameters();
     if (f->values.size() < parameters.size())
@@ -107,9 +113,19 @@ void BusLearner::takeValues(Function *f, AbstractDisplayableItem *item)
             if (!ok || !std::isfinite(value))
                 continue;
             v.numeric = true;
-            v.minimum = v.any ? qMin(v.minimum, value) : value;
-            v.maximum = v.any ? qMax(v.maximum, value) : value;
+            if (!v.any) {
+                v.minimum = v.maximum = value;
+                v.firstUs = v.grewUs = timeUs;
+            } else {
+                const double step = (v.maximum - v.minimum) / GrowthShare;
+                if (value < v.minimum - step || value > v.maximum + step)
+                    v.grewUs = timeUs;
+                v.minimum = qMin(v.minimum, value);
+                v.maximum = qMax(v.maximum, value);
+            }
             v.any = true;
+            v.lastUs = timeUs;
+            ++v.samples;
         }
     }
 }
@@ -180,8 +196,19 @@ void BusLearner::append(const BusLearner &later)
             Values &mine = f.values[i];
             const Values &theirs = l.values.at(i);
             if (theirs.any) {
+                if (!mine.any) {
+                    mine.firstUs = theirs.firstUs;
+                    mine.grewUs = theirs.grewUs;
+                } else {
+                    const double step = (mine.maximum - mine.minimum) / GrowthShare;
+                    if (theirs.minimum < mine.minimum - step
+                        || theirs.maximum > mine.maximum + step)
+                        mine.grewUs = theirs.grewUs;
+                }
                 mine.minimum = mine.any ? qMin(mine.minimum, theirs.minimum) : theirs.minimum;
                 mine.maximum = mine.any ? qMax(mine.maximum, theirs.maximum) : theirs.maximum;
+                mine.lastUs = theirs.lastUs;
+                mine.samples += theirs.samples;
                 mine.any = true;
                 mine.numeric = true;
             }
@@ -329,8 +356,8 @@ int BusLearner::applyItem(AbstractDisplayableItem *item, const Unit *unit, const
         r.parameter = p->key();
         r.allowNotAvailable = v->notAvailable;
         r.allowError = v->error;
-        // A value that never moved says nothing about its range.
-        if (v->any && v->numeric && v->maximum > v->minimum) {
+        // A value that never moved says nothing about its range, nor does one still growing.
+        if (v->isSettled()) {
             const double magnitude = qMax(std::abs(v->minimum), std::abs(v->maximum));
             const double margin
                 = qMax(v->maximum - v->minimum, magnitude) * settings.marginPercent / 100.0;

@@ -36,6 +36,12 @@ public:
     static constexpr int GapLimit = 200000;
     // Frames in the window whose mean period the check judges.
     static constexpr int MeanWindow = 8;
+    // A value's range is learned only from this many samples on...
+    static constexpr int MinimumRangeSamples = 20;
+    // ...and when it stopped growing: the last time it grew by more than this share of its span
+    // lies in the first half of the time the value was seen. A value that drifts or climbs (a
+    // temperature warming up, torque reaching new heights) keeps no limits.
+    static constexpr int GrowthShare = 16;
 
     void take(const CanMessage &message, qint64 timeUs, AbstractDisplayableItem *item);
     // The time the learning ends (a unit silent since its last frame counts as silent till then).
@@ -62,6 +68,12 @@ private:
         bool any = false;
         bool notAvailable = false;
         bool error = false;
+        qint64 samples = 0;
+        qint64 firstUs = -1;
+        qint64 lastUs = -1;
+        qint64 grewUs = -1; // the last time the range grew by more than a GrowthShare
+        // Whether the range seen is settled enough to judge other values by.
+        bool isSettled() const;
     };
     struct Function
     {
@@ -85,7 +97,7 @@ private:
         QSet<quint32> transported; // groups of the long messages it sent
     };
 
-    void takeValues(Function *f, AbstractDisplayableItem *item);
+    void takeValues(Function *f, AbstractDisplayableItem *item, qint64 timeUs);
     void takePayload(quint8 source, quint32 pgn, const QByteArray &data);
     int applyItem(AbstractDisplayableItem *item, const Unit *unit, const Settings &settings,
                   int *unitPeriodMs) const;

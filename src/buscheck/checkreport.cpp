@@ -14,11 +14,14 @@ double seconds(qint64 us)
     return double(us) / 1e6;
 }
 
-QVector<const Deviation *> inTimeOrder(const BusChecker &checker)
+// The deviations that count, or with `notes` the switched-off units' silences, in time order.
+QVector<const Deviation *> inTimeOrder(const BusChecker &checker, bool notes = false)
 {
     QVector<const Deviation *> list;
-    for (const Deviation &d : checker.deviations())
-        list.append(&d);
+    for (const Deviation &d : checker.deviations()) {
+        if (d.switchedOff == notes)
+            list.append(&d);
+    }
     std::stable_sort(list.begin(), list.end(), [](const Deviation *a, const Deviation *b) {
         return a->startUs < b->startUs;
     });
@@ -41,6 +44,9 @@ QString CheckReport::text(const BusChecker &checker, const Source &source)
     const QVector<const Deviation *> list = inTimeOrder(checker);
     for (const Deviation *d : list)
         out += shifted(*d, source.originUs).text() + QLatin1Char('\n');
+    for (const Deviation *d : inTimeOrder(checker, true))
+        out += BusChecker::tr("Note: %1").arg(shifted(*d, source.originUs).text())
+               + QLatin1Char('\n');
     if (list.isEmpty())
         out += BusChecker::tr("The bus matches the expected scheme.") + QLatin1Char('\n');
     else
@@ -49,34 +55,46 @@ QString CheckReport::text(const BusChecker &checker, const Source &source)
     return out;
 }
 
+namespace {
+
+QJsonObject jsonOf(const Deviation *d, const CheckReport::Source &source)
+{
+    QJsonObject o;
+    o[QStringLiteral("kind")] = Deviation::keyword(d->kind);
+    o[QStringLiteral("start")] = seconds(d->startUs - source.originUs);
+    o[QStringLiteral("end")] = seconds(d->endUs - source.originUs);
+    o[QStringLiteral("startTime")] = seconds(d->startUs);
+    o[QStringLiteral("endTime")] = seconds(d->endUs);
+    o[QStringLiteral("ongoing")] = d->open;
+    if (d->address >= 0)
+        o[QStringLiteral("address")] = d->address;
+    if (d->pgn)
+        o[QStringLiteral("pgn")] = int(d->pgn);
+    o[QStringLiteral("unit")] = d->unit;
+    if (!d->item.isEmpty())
+        o[QStringLiteral("function")] = d->item;
+    if (!d->parameter.isEmpty())
+        o[QStringLiteral("parameter")] = d->parameter;
+    if (!d->itemKey.isEmpty())
+        o[QStringLiteral("item")] = d->itemKey;
+    o[QStringLiteral("rule")] = d->rule;
+    o[QStringLiteral("observed")] = d->observed;
+    if (!d->expected.isEmpty())
+        o[QStringLiteral("expected")] = d->expected;
+    return o;
+}
+
+} // namespace
+
 QByteArray CheckReport::json(const BusChecker &checker, const Source &source)
 {
     QJsonArray deviations;
-    for (const Deviation *d : inTimeOrder(checker)) {
-        QJsonObject o;
-        o[QStringLiteral("kind")] = Deviation::keyword(d->kind);
-        o[QStringLiteral("start")] = seconds(d->startUs - source.originUs);
-        o[QStringLiteral("end")] = seconds(d->endUs - source.originUs);
-        o[QStringLiteral("startTime")] = seconds(d->startUs);
-        o[QStringLiteral("endTime")] = seconds(d->endUs);
-        o[QStringLiteral("ongoing")] = d->open;
-        if (d->address >= 0)
-            o[QStringLiteral("address")] = d->address;
-        if (d->pgn)
-            o[QStringLiteral("pgn")] = int(d->pgn);
-        o[QStringLiteral("unit")] = d->unit;
-        if (!d->item.isEmpty())
-            o[QStringLiteral("function")] = d->item;
-        if (!d->parameter.isEmpty())
-            o[QStringLiteral("parameter")] = d->parameter;
-        if (!d->itemKey.isEmpty())
-            o[QStringLiteral("item")] = d->itemKey;
-        o[QStringLiteral("rule")] = d->rule;
-        o[QStringLiteral("observed")] = d->observed;
-        if (!d->expected.isEmpty())
-            o[QStringLiteral("expected")] = d->expected;
-        deviations.append(o);
-    }
+    for (const Deviation *d : inTimeOrder(checker))
+        deviations.append(jsonOf(d, source));
+    // Units switched off or asleep: no deviation, but the report says when.
+    QJsonArray switchedOff;
+    for (const Deviation *d : inTimeOrder(checker, true))
+        switchedOff.append(jsonOf(d, source));
     QJsonObject root;
     root[QStringLiteral("recording")] = source.recording;
     root[QStringLiteral("scheme")] = source.scheme;
@@ -84,6 +102,7 @@ QByteArray CheckReport::json(const BusChecker &checker, const Source &source)
     root[QStringLiteral("duration")] = seconds(source.endUs - source.originUs);
     root[QStringLiteral("matches")] = deviations.isEmpty();
     root[QStringLiteral("deviations")] = deviations;
+    root[QStringLiteral("switchedOff")] = switchedOff;
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -54,6 +54,11 @@ QString Deviation::kindText(Kind kind)
     return QString();
 }
 
+QString Deviation::kindLabel() const
+{
+    return switchedOff ? tr("switched off") : kindText(kind);
+}
+
 QString Deviation::secondsText(qint64 us)
 {
     return QString::number(double(us) / 1e6, 'f', 3);
@@ -66,8 +71,8 @@ QString Deviation::text() const
         where += QStringLiteral(" · ") + item;
     if (!parameter.isEmpty())
         where += QStringLiteral(" · ") + parameter;
-    QString line = tr("%1–%2 s  %3: %4")
-                       .arg(secondsText(startUs), secondsText(endUs), where, kindText(kind));
+    QString line
+        = tr("%1–%2 s  %3: %4").arg(secondsText(startUs), secondsText(endUs), where, kindLabel());
     if (!observed.isEmpty())
         line += QStringLiteral(", ") + observed;
     if (!rule.isEmpty())

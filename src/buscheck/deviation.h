@@ -33,6 +33,9 @@ public:
     qint64 startUs = 0;
     qint64 endUs = 0;
     bool open = true; // still going on at endUs
+    // A unit's silence that lasted past BusChecker::SleepLimitUs: the unit was switched off or
+    // went to sleep, which no bus tells from a fault. Kept for the record, not counted.
+    bool switchedOff = false;
     int address = -1; // the unit's source address, -1 for the bus
     quint32 pgn = 0;
     QString lane;      // the timeline lane: see BusChecker::Lane::key
@@ -51,4 +54,6 @@ public:
     // One line: "12.300–14.100 s  Engine (00) · EEC1: late, gap 520 ms (rule ...)".
     QString text() const;
     static QString secondsText(qint64 us);
+    // What the list shows as the kind: the kind in words, or "Switched off".
+    QString kindLabel() const;
 };

@@ -311,5 +311,5 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
             return CliCommand::Failure;
         }
     }
-    return checker.deviations().isEmpty() ? CliCommand::Success : CliCommand::Failure;
+    return checker.faultCount() == 0 ? CliCommand::Success : CliCommand::Failure;
 }

@@ -138,7 +138,7 @@ void BusCheckDock::updateStatus()
         m_status->setText(tr("No check yet: Bus check ▸ Check the bus, or learn first."));
         return;
     }
-    const int count = checker->deviations().size();
+    const int count = checker->faultCount();
     const QString seconds = checker->startUs() >= 0
                                 ? Deviation::secondsText(checker->nowUs() - checker->startUs())
                                 : QStringLiteral("0.000");

@@ -241,6 +241,17 @@ void tst_BusCheckTimeline::listFollowsTheCheck()
     // A new check starts an empty list.
     bench.check.start(bench.devices());
     QCOMPARE(model.rowCount(), 0);
+
+    // Silent for longer than a unit's sleep: switched off, kept in the list but no fault.
+    bench.play(UnitAddress, 4000, 5000);
+    bench.nowUs = 5000000 + BusChecker::SleepLimitUs + 1000000;
+    QTRY_COMPARE(model.index(0, DeviationListModel::Kind).data().toString(),
+                 QStringLiteral("switched off"));
+    QCOMPARE(model.rowCount(), 1);
+    QVERIFY(model.index(0, DeviationListModel::End).data().toString().endsWith("…"));
+    QCOMPARE(bench.check.checker()->faultCount(), 0);
+    bench.play(UnitAddress, int(bench.nowUs / 1000), int(bench.nowUs / 1000) + 500);
+    QVERIFY(!model.index(0, DeviationListModel::End).data().toString().endsWith("…"));
 }
 
 void tst_BusCheckTimeline::valueOutOfItsRangeOpensAndEnds()
@@ -278,8 +289,14 @@ void tst_BusCheckTimeline::valueOutOfItsRangeOpensAndEnds()
     for (; ms < int(BusChecker::WakeUpGraceUs / 1000) + 500; ms += 100)
         send(ms, 50);
     QVERIFY(ranges().isEmpty());
+    // One odd frame is no fault; a value that stays out is.
+    send(ms, 200);
+    ms += 100;
+    send(ms, 50);
+    ms += 100;
+    QVERIFY(ranges().isEmpty());
     const int outAt = ms;
-    for (; ms < outAt + 500; ms += 100)
+    for (; ms <= outAt + int(BusChecker::ValuePersistenceUs / 1000); ms += 100)
         send(ms, 200);
     QCOMPARE(ranges().size(), 1);
     QVERIFY(ranges().first().open);

@@ -223,7 +223,7 @@ void BusTimelinePlot::drawLanes(QPainter *painter, const QwtScaleMap &xMap, cons
     QVector<std::array<Intervals, TimelineSpans::StateCount>> byRow(m_rows.size());
     for (const Deviation &d : checker->deviations()) {
         const int row = rowOf.value(d.lane, -1);
-        if (row < 0)
+        if (row < 0 || d.switchedOff)
             continue;
         const qint64 end = d.open ? qMax(d.endUs, checker->nowUs()) : d.endUs;
         byRow[row][TimelineSpans::stateOf(d.kind)].append({d.startUs, end});
