@@ -45,6 +45,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -305,14 +306,26 @@ void MainWindow::buildDocks()
         QDockWidget *dock;
         const char *shortcut;
     } toggles[] = {{m_filterDock, "Ctrl+F"},
-                   {m_details->panel(), "Ctrl+D"},
+                   {m_details->panel(), nullptr},
                    {m_rawDataWindow, "Ctrl+R"},
                    {m_constructorWindow, "Ctrl+B"}};
     for (const auto &t : toggles) {
         QAction *toggle = t.dock->toggleViewAction();
-        toggle->setShortcut(QKeySequence(QLatin1String(t.shortcut)));
+        if (t.shortcut)
+            toggle->setShortcut(QKeySequence(QLatin1String(t.shortcut)));
         m_menuWindows->addAction(toggle);
     }
+    // Ctrl+D brings the Details of the selected item to the front, whether the panel was
+    // hidden, behind another tab or open already; the Windows menu's entry hides it.
+    auto *showDetails = new QAction(tr("Show Details"), this);
+    showDetails->setObjectName(QStringLiteral("actionShowDetailsPanel"));
+    showDetails->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    addAction(showDetails);
+    connect(showDetails, &QAction::triggered, this, [this] {
+        QDockWidget *panel = m_details->panel();
+        panel->show();
+        panel->raise();
+    });
 }
 
 void MainWindow::buildConstructorDock()
@@ -419,6 +432,15 @@ void MainWindow::wireViews()
     m_rawModel->setFlowEnabled(a("actionRawEnable")->isChecked());
     connect(a("actionRawClear"), &QAction::triggered, m_rawModel, &RawDataModel::clearModel);
     connect(a("actionAutoAdd"), &QAction::toggled, this, &MainWindow::slotAutoAddChanged);
+    // Switched by the engineer: their choice, kept for the next start.
+    QAction *autoAdd = a("actionAutoAdd");
+    connect(autoAdd, &QAction::triggered, this,
+            [autoAdd] { autoAdd->setProperty(RecordingPlayer::TurnedOnForRecording, false); });
+    // Delete in the tree deletes the selected item, as the menu's Delete does.
+    auto *deleteKey = new QShortcut(QKeySequence::Delete, m_mainView);
+    deleteKey->setObjectName(QStringLiteral("deleteKey"));
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, a("actionDeleteDevice"), &QAction::trigger);
     m_rawModel->setFilters(m_filterDock->filters());
 
     connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -13,13 +13,14 @@
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
-#include "ui/editors/connectiontimeoutsdialog.h"
 #include "ui/detailsdocks.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recentfiles.h"
+#include "ui/recordingplayer.h"
 #include "util/savefile.h"
 
 #include <QAbstractButton>
@@ -101,9 +102,8 @@ void MainWindow::on_actionSaveLog_triggered()
     for (const LogType &type : LogTypes)
         filters.append(tr(type.filter));
     m_selectedSaveFilter.clear();
-    QString path = m_questions->askSaveFileName(tr("Log Filename"),
-                                                filters.join(QLatin1String(";;")), QString(),
-                                                &m_selectedSaveFilter);
+    QString path = m_questions->askSaveFileName(
+        tr("Log Filename"), filters.join(QLatin1String(";;")), QString(), &m_selectedSaveFilter);
     if (path.isEmpty())
         return;
     // The file type chosen in the dialog decides; without one, the name's extension does.
@@ -131,8 +131,7 @@ void MainWindow::on_actionSaveLog_triggered()
     } else {
         RecordingWriter writer;
         if (!writer.open(path, format)
-            || !writer.write(m_rawModel->frames(m_rawModel->timeBaseEpochMs()))
-            || !writer.commit())
+            || !writer.write(m_rawModel->frames(m_rawModel->timeBaseEpochMs())) || !writer.commit())
             error = writer.errorString();
         saved = writer.frameCount();
     }
@@ -293,7 +292,9 @@ void MainWindow::saveUiState()
     settings.beginGroup(QStringLiteral("Filters"));
     m_filterDock->saveSettings(settings);
     settings.endGroup();
+    const QAction *autoAdd = findChild<QAction *>(QStringLiteral("actionAutoAdd"));
     settings.setValue(QStringLiteral("Misc/AutoAdd"),
-                      findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
+                      autoAdd->isChecked()
+                          && !autoAdd->property(RecordingPlayer::TurnedOnForRecording).toBool());
     m_details->saveSettings(settings);
 }

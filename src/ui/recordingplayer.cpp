@@ -83,10 +83,11 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     m_bar->setObjectName(QStringLiteral("playerBar"));
     m_pause->setObjectName(QStringLiteral("actionPlayerPause"));
     m_pause->setCheckable(true);
-    m_pause->setIcon(m_bar->style()->standardIcon(QStyle::SP_MediaPause));
-    m_pause->setToolTip(tr("Pause or go on playing the recording (Space)"));
     m_pause->setShortcut(Qt::Key_Space);
-    m_pause->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // Space pauses wherever the focus is in the window; text fields keep their spaces, since
+    // they take the key before any shortcut.
+    m_pause->setShortcutContext(Qt::WindowShortcut);
+    showPaused(false);
     m_bar->addAction(m_pause);
     m_speed->setObjectName(QStringLiteral("playerSpeed"));
     m_speed->setToolTip(tr("Playing speed"));
@@ -120,6 +121,7 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     connect(m_pause, &QAction::toggled, this, [this](bool paused) {
         if (ReplayCanHandler *r = replay())
             r->setPaused(paused);
+        showPaused(paused);
         refresh();
     });
     connect(m_speed, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
@@ -189,6 +191,15 @@ bool RecordingPlayer::open(const QString &path)
     }
     if (m_reading)
         return false;
+    // The units a previous recording brought into an empty scheme are that machine's, not the
+    // next one's: the scheme starts empty again, after the usual question about changes the
+    // engineer made to it.
+    if (m_filledScheme && m_window->schemeModel()->rowCount() > 0) {
+        if (QAction *clear = m_window->findChild<QAction *>(QStringLiteral("actionClearScheme")))
+            clear->trigger();
+        if (m_window->schemeModel()->rowCount() > 0)
+            return false; // the engineer chose to stay
+    }
     const int index = r->addRecording(path);
     if (index < 0) {
         m_window->questions()->showError(
@@ -236,10 +247,13 @@ void RecordingPlayer::opened(const QString &path, bool ok, const QString &error)
     }
     r->setSpeed(m_speed->currentData().toDouble());
     r->setLooping(m_loop->isChecked());
+    // A new recording plays, whatever state the last one was left in.
+    r->setPaused(false);
     {
         const QSignalBlocker blocker(m_pause);
         m_pause->setChecked(false);
     }
+    showPaused(false);
     m_window->showConnection(tr("Recording"), QFileInfo(path).fileName());
     m_window->statusBar()->showMessage(
         tr("Playing %1: %n frames", nullptr, r->loadedFrameCount()).arg(QFileInfo(path).fileName()),
@@ -261,10 +275,13 @@ void RecordingPlayer::showPlaying()
     }
     if (path != m_shownPath) {
         m_shownPath = path;
-        // A recording played on an empty scheme shows its units as they come.
+        // A recording played on an empty scheme shows its units as they come. Auto add turned
+        // on for it is not the engineer's choice: it is not kept for the next start.
         auto *autoAdd = m_window->findChild<QAction *>(QStringLiteral("actionAutoAdd"));
-        if (autoAdd && !autoAdd->isChecked() && m_window->schemeModel()->rowCount() == 0) {
+        m_filledScheme = m_window->schemeModel()->rowCount() == 0;
+        if (autoAdd && !autoAdd->isChecked() && m_filledScheme) {
             autoAdd->setChecked(true);
+            autoAdd->setProperty(TurnedOnForRecording, true);
             m_window->statusBar()->showMessage(
                 tr("Auto add is on: the recording's units join the scheme as they come"), 8000);
         }
@@ -304,9 +321,20 @@ void RecordingPlayer::refresh()
     if (r->isPaused() != m_pause->isChecked()) {
         const QSignalBlocker blocker(m_pause);
         m_pause->setChecked(r->isPaused());
+        showPaused(r->isPaused());
     }
     if (!m_dragging) {
         const QSignalBlocker blocker(m_position);
         m_position->setValue(int(std::min<qint64>(position / SliderUnitUs, INT_MAX)));
     }
+}
+
+void RecordingPlayer::showPaused(bool paused)
+{
+    // The button shows what a click does: play while paused, pause while playing.
+    m_pause->setIcon(
+        m_bar->style()->standardIcon(paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    m_pause->setText(paused ? tr("Play") : tr("Pause"));
+    m_pause->setToolTip(paused ? tr("Go on playing the recording (Space)")
+                               : tr("Pause the recording (Space)"));
 }

@@ -33,6 +33,10 @@ public:
     // The refresh interval of the position shown; tests shorten it.
     void setRefreshInterval(int ms);
 
+    // The property the player sets on Auto add when it turned it on for a recording; the
+    // window does not keep such a choice for the next start.
+    static constexpr const char *TurnedOnForRecording = "turnedOnForRecording";
+
     // The speeds offered, recording seconds per wall second; 0 is as fast as possible.
     static const QVector<double> &speeds();
 
@@ -50,6 +54,7 @@ private slots:
 private:
     ReplayCanHandler *replay() const;
     static QString timeText(qint64 us);
+    void showPaused(bool paused);
 
     MainWindow *m_window;
     QPointer<AbstractCanHandler> m_handler;
@@ -63,5 +68,7 @@ private:
     QTimer *m_timer;
     bool m_dragging = false;
     bool m_reading = false;
+    // The scheme was empty when the recording began: its units came from the recording.
+    bool m_filledScheme = false;
     QString m_shownPath;
 };

@@ -210,25 +210,35 @@ void tst_MainWindowActions::windowsMenuShortcuts_data()
 {
     QTest::addColumn<QString>("dock");
     QTest::addColumn<QString>("shortcut");
-    QTest::newRow("filters") << "FilterDockWidget" << "Ctrl+F";
-    QTest::newRow("details") << "detailsWindow" << "Ctrl+D";
-    QTest::newRow("raw data") << "rawDataWindow" << "Ctrl+R";
-    QTest::newRow("devices") << "constructorWindow" << "Ctrl+B";
+    QTest::addColumn<bool>("toggles"); // or only brings the dock up
+    QTest::newRow("filters") << "FilterDockWidget" << "Ctrl+F" << true;
+    QTest::newRow("details") << "detailsWindow" << "Ctrl+D" << false;
+    QTest::newRow("raw data") << "rawDataWindow" << "Ctrl+R" << true;
+    QTest::newRow("devices") << "constructorWindow" << "Ctrl+B" << true;
 }
 
 void tst_MainWindowActions::windowsMenuShortcuts()
 {
     QFETCH(QString, dock);
     QFETCH(QString, shortcut);
+    QFETCH(bool, toggles);
     auto *d = m_window->findChild<QDockWidget *>(dock);
     QVERIFY(d);
-    QCOMPARE(d->toggleViewAction()->shortcut(), QKeySequence(shortcut));
     bool listed = false;
     for (QAction *m : m_window->menuBar()->actions()) {
         if (m->text() == QLatin1String("Windows"))
             listed = m->menu()->actions().contains(d->toggleViewAction());
     }
     QVERIFY(listed);
+    // Pressed twice: a toggle shows and hides its dock; Details stays up.
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    d->hide();
+    QTest::keySequence(m_window.get(), QKeySequence(shortcut));
+    QVERIFY(d->isVisible());
+    QTest::keySequence(m_window.get(), QKeySequence(shortcut));
+    QCOMPARE(d->isVisible(), !toggles);
 }
 
 void tst_MainWindowActions::contextMenus()
@@ -614,7 +624,8 @@ void tst_MainWindowActions::detailsPanelFollowsCurrentRow()
     QVERIFY(panel->widget()->isAncestorOf(b->existingTreeItem()->getWidget()));
     // Deleting the shown item takes its editor away.
     QPointer<QWidget> editorB = b->existingTreeItem()->getWidget();
-    action(m_window.get(), "actionDeleteDevice")->trigger();
+    m_window->mainView()->setFocus();
+    QTest::keyClick(m_window->mainView(), Qt::Key_Delete);
     QVERIFY(!editorB);
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
     // A form with long labels widens the panel instead of hiding its fields behind a scroll bar.

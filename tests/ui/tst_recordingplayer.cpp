@@ -212,6 +212,36 @@ void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
         [&] { return rowStartingWith(view->model(), QStringLiteral("0x47")).isValid(); }, 10000));
     for (const char *demoUnit : {"0xa0", "0x9d", "0x4a"})
         QVERIFY2(!rowStartingWith(view->model(), QLatin1String(demoUnit)).isValid(), demoUnit);
+
+    // Space pauses with the focus in the tree; the button then offers to play.
+    auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
+    QAction *pause = demo.action("actionPlayerPause");
+    QCOMPARE(pause->text(), QStringLiteral("Pause"));
+    demo.window()->activateWindow();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(replay->isPaused());
+    QCOMPARE(pause->text(), QStringLiteral("Play"));
+
+    // The next recording is another machine: its units only, and it plays.
+    demo.window()->fileAnswer
+        = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.MF4");
+    demo.action("actionOpenRecording")->trigger();
+    QVERIFY(opened.wait(20000));
+    QVERIFY(!replay->isPaused());
+    QCOMPARE(pause->text(), QStringLiteral("Pause"));
+    QVERIFY(DemoBusWindow::waitFor(
+        [&] { return rowStartingWith(view->model(), QStringLiteral("0x23")).isValid(); }, 10000));
+    QVERIFY(!rowStartingWith(view->model(), QStringLiteral("0x47")).isValid());
+
+    // Auto add came on for the recordings, not by the engineer: the next start has it off.
+    demo.window()->saveUiState();
+    QVERIFY(autoAdd->isChecked());
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/AutoAdd")).toBool(), false);
+    autoAdd->trigger(); // the engineer's own choice is kept
+    autoAdd->trigger();
+    demo.window()->saveUiState();
+    QCOMPARE(QSettings().value(QStringLiteral("Misc/AutoAdd")).toBool(), true);
 }
 
 void tst_RecordingPlayer::healthyUnitsNormalStoppedUnitSilent_data()

@@ -524,10 +524,6 @@ They stay stopped while the window holds them, until you resume them, close the 
         <translation>перерыв больше %1 (два периода)</translation>
     </message>
     <message>
-        <source>last frame at %1 s</source>
-        <translation>последний кадр на %1 с</translation>
-    </message>
-    <message>
         <source>no frame yet</source>
         <translation>кадров ещё не было</translation>
     </message>
@@ -652,8 +648,32 @@ They stay stopped while the window holds them, until you resume them, close the 
         <translation>нет кадров от блока %1</translation>
     </message>
     <message>
-        <source>no error indicator</source>
-        <translation>без признака ошибки</translation>
+        <source>silent for more than %1 s</source>
+        <translation>молчит дольше %1 с</translation>
+    </message>
+    <message>
+        <source>frames stopped</source>
+        <translation>кадры прекратились</translation>
+    </message>
+    <message>
+        <source>no error indicator, judged after %1 s</source>
+        <translation>нет признака ошибки, оценка через %1 с</translation>
+    </message>
+    <message>
+        <source>, judged after %1 s</source>
+        <translation>, оценка через %1 с</translation>
+    </message>
+    <message>
+        <source>a value its description allows</source>
+        <translation>значение, допустимое описанием</translation>
+    </message>
+    <message>
+        <source>value within its description&apos;s range</source>
+        <translation>значение в диапазоне описания</translation>
+    </message>
+    <message>
+        <source>Note: %1</source>
+        <translation>Примечание: %1</translation>
     </message>
 </context>
 <context>
@@ -4457,6 +4477,10 @@ Options:
         <source> (still at the end)</source>
         <translation> (продолжается в конце)</translation>
     </message>
+    <message>
+        <source>switched off</source>
+        <translation>выключен</translation>
+    </message>
 </context>
 <context>
     <name>DeviationListModel</name>
@@ -7652,6 +7676,10 @@ Use %1 ms?</source>
         <source>Unable to save %1: %2</source>
         <translation>Не удалось сохранить %1: %2</translation>
     </message>
+    <message>
+        <source>Show Details</source>
+        <translation>Показать подробности</translation>
+    </message>
 </context>
 <context>
     <name>MemoryAccessDock</name>
@@ -8287,10 +8315,6 @@ Use %1 ms?</source>
         <translation>Воспроизводит запись (candump, ASC, TRC, MF4, BLF, pcap, pcapng) как шину: с паузой, выбором скорости и перемоткой</translation>
     </message>
     <message>
-        <source>Pause or go on playing the recording (Space)</source>
-        <translation>Приостановить или продолжить воспроизведение записи (Пробел)</translation>
-    </message>
-    <message>
         <source>Playing speed</source>
         <translation>Скорость воспроизведения</translation>
     </message>
@@ -8341,6 +8365,18 @@ Use %1 ms?</source>
     <message>
         <source>Auto add is on: the recording&apos;s units join the scheme as they come</source>
         <translation>Автодобавление включено: блоки записи добавляются в схему по мере появления</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Воспроизвести</translation>
+    </message>
+    <message>
+        <source>Go on playing the recording (Space)</source>
+        <translation>Продолжить воспроизведение записи (Пробел)</translation>
+    </message>
+    <message>
+        <source>Pause the recording (Space)</source>
+        <translation>Приостановить запись (Пробел)</translation>
     </message>
 </context>
 <context>
