@@ -32,15 +32,17 @@ struct AdapterInfo
 };
 
 const AdapterInfo Adapters[] = {
-    {Slmcp, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slmcp (old)"), "slmcp", "Misc/SlmcpLibrary",
-     SlmcpLibrary::DefaultLibrary},
-    {Slcan, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slcan (new)"), "slcan", "Misc/SlcanLibrary",
-     SlcanCanHandler::DefaultLibrary},
+    {Slmcp, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slmcp (old)"), "slmcp",
+     "Misc/SlmcpLibrary", SlmcpLibrary::DefaultLibrary},
+    {Slcan, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Slcan (new)"), "slcan",
+     "Misc/SlcanLibrary", SlcanCanHandler::DefaultLibrary},
     {J2534, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "J2534 (OpenPort 2.0)"), "j2534",
      "Misc/J2534Library", J2534::DefaultDllName},
-    {I7565, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "I7565 (USB-COM)"), "i7565", nullptr, nullptr},
+    {I7565, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "I7565 (USB-COM)"), "i7565", nullptr,
+     nullptr},
     {Zentrax, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Zentrax"), "zentrax", nullptr, nullptr},
-    {Replay, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Replay (demo)"), "replay", nullptr, nullptr},
+    {Replay, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Replay (demo)"), "replay", nullptr,
+     nullptr},
     {CanBus, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "CAN bus (SocketCAN, PEAK, virtual…)"),
      "canbus", nullptr, nullptr},
     // No default library: each vendor's comes from the INI files.
@@ -254,7 +256,8 @@ bool probe(int type, const AdapterOptions &options, QString *why)
         return true;
     if (why) {
         *why = QStringLiteral("%1\n%2").arg(
-            libraryFailureText(type, !library.missingFunction().isEmpty()), library.errorString());
+            libraryFailureText(type, !library.missingFunction().isEmpty()),
+            library.errorString());
     }
     return false;
 }

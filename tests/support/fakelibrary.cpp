@@ -95,8 +95,8 @@ void FakeLibrary::queue(const QVector<CanMessage> &frames)
 
 QVector<CanMessage> FakeLibrary::takeWritten()
 {
-    auto take
-        = resolve<int (*)(std::uint32_t *, int *, int *, unsigned char *)>("Fake_takeWritten");
+    auto take = resolve<int (*)(std::uint32_t *, int *, int *, unsigned char *)>(
+        "Fake_takeWritten");
     QVector<CanMessage> frames;
     std::uint32_t id = 0;
     int extended = 0;
