@@ -5,6 +5,7 @@
 #include "can/j2534.h"
 #include "can/j2534canhandler.h"
 #include "can/replaycanhandler.h"
+#include "can/rp1210canhandler.h"
 #include "can/slcancanhandler.h"
 #include "can/slmcpcanhandler.h"
 #include "can/zentraxv1canhandler.h"
@@ -44,7 +45,13 @@ const AdapterInfo Adapters[] = {
      nullptr},
     {CanBus, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "CAN bus (SocketCAN, PEAK, virtual…)"),
      "canbus", nullptr, nullptr},
+    // No default library: each vendor's comes from the INI files.
+    {Rp1210, QT_TRANSLATE_NOOP("AdapterChoiceDialog", "RP1210 (heavy-duty adapters)"), "rp1210",
+     "Misc/Rp1210Library", nullptr},
 };
+
+const char *const Rp1210FolderKey = "Misc/Rp1210Folder";
+const char *const Rp1210ProtocolKey = "Misc/Rp1210Protocol";
 
 const AdapterInfo *find(int type)
 {
@@ -81,6 +88,17 @@ QString libraryFailureText(int type, bool missingFunction)
     default:
         return QStringLiteral("Unable to init j2534");
     }
+}
+
+Rp1210CanHandler::Options rp1210Options(const AdapterOptions &options)
+{
+    const QSettings settings;
+    Rp1210CanHandler::Options rp1210;
+    rp1210.folder = settings.value(QLatin1String(Rp1210FolderKey)).toString();
+    rp1210.library = libraryFileName(Rp1210, options);
+    rp1210.protocol = Rp1210Records::protocolForName(
+        settings.value(QLatin1String(Rp1210ProtocolKey)).toString());
+    return rp1210;
 }
 
 template<typename Handler>
@@ -134,6 +152,11 @@ QString description(int type)
     case CanBus:
         text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
                                  "Adapters Qt reaches: SocketCAN, PEAK, virtual CAN and others");
+        break;
+    case Rp1210:
+        text = QT_TRANSLATE_NOOP("AdapterChoiceDialog",
+                                 "Truck service adapters, through the vendor's library that "
+                                 "RP1210.INI names");
         break;
     default:
         return QString();
@@ -196,6 +219,16 @@ QString libraryFileName(int type, const AdapterOptions &options)
     return configured.isEmpty() ? QString::fromLatin1(info->defaultLibrary) : configured;
 }
 
+QString rp1210FolderSettingsKey()
+{
+    return QString::fromLatin1(Rp1210FolderKey);
+}
+
+QString rp1210ProtocolSettingsKey()
+{
+    return QString::fromLatin1(Rp1210ProtocolKey);
+}
+
 bool probe(int type, const AdapterOptions &options, QString *why)
 {
     if (!isAvailable(type)) {
@@ -209,6 +242,8 @@ bool probe(int type, const AdapterOptions &options, QString *why)
     if (type == CanBus)
         return QtCanBusHandler::probe(why);
 #endif
+    if (type == Rp1210)
+        return Rp1210CanHandler::probe(rp1210Options(options), why);
     if (!usesLibrary(type))
         return true;
     const std::vector<const char *> names = requiredFunctions(type);
@@ -243,6 +278,8 @@ AbstractCanHandler *create(int type, AbstractCanMessageDispatcher *dispatcher,
         return readyOrNull(new SlcanCanHandler(dispatcher, libraryFileName(type, options)), error);
     case Slmcp:
         return readyOrNull(new SlmcpCanHandler(dispatcher, libraryFileName(type, options)), error);
+    case Rp1210:
+        return readyOrNull(new Rp1210CanHandler(dispatcher, rp1210Options(options)), error);
 #ifdef TARVIK_HAVE_SERIALBUS
     case CanBus:
         return new QtCanBusHandler(dispatcher);

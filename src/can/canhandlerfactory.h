@@ -18,10 +18,11 @@ enum AdapterType {
     Zentrax = 5,
     Replay = 6,
     CanBus = 7,
+    Rp1210 = 8,
 };
 
 constexpr int FirstType = Slmcp;
-constexpr int LastType = CanBus;
+constexpr int LastType = Rp1210;
 
 // What the user chose beyond the adapter type.
 struct AdapterOptions
@@ -40,11 +41,16 @@ QStringList commandLineKeys();
 bool isAvailable(int type);
 // The adapter reaches the bus through a vendor library that is loaded at run time.
 bool usesLibrary(int type);
-// Settings key ("Misc/SlcanLibrary", ...) naming that library; empty for other types.
+// Settings key ("Misc/SlcanLibrary", ...) naming that library; empty for other types. For RP1210
+// the library replaces every vendor's own, which the INI files name otherwise.
 QString librarySettingsKey(int type);
 // The library file to load: the option, else the setting, else the library's default name
 // (without the platform's suffix, which the loader adds).
 QString libraryFileName(int type, const AdapterOptions &options);
+// RP1210: the folder of RP1210.INI ("Misc/Rp1210Folder", else the Windows folder) and the
+// client protocol ("Misc/Rp1210Protocol": "J1939", the default, or "CAN").
+QString rp1210FolderSettingsKey();
+QString rp1210ProtocolSettingsKey();
 // Whether the adapter can be used now (built in, its library loads and is complete); `why`
 // tells the user what stands in the way.
 bool probe(int type, const AdapterOptions &options, QString *why);

@@ -71,8 +71,8 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
                                   QStringLiteral("name"));
     const QCommandLineOption library(
         QStringLiteral("library"),
-        translated(
-            QT_TRANSLATE_NOOP("RecordCommand", "Adapter library for j2534, slcan or slmcp.")),
+        translated(QT_TRANSLATE_NOOP("RecordCommand",
+                                     "Adapter library for j2534, slcan, slmcp or rp1210.")),
         QStringLiteral("path"));
     const QCommandLineOption bitRate(
         QStringLiteral("bitrate"),

@@ -26,8 +26,8 @@ struct Parser
                             QStringLiteral("name")};
     QCommandLineOption library{
         QStringLiteral("library"),
-        QCoreApplication::translate("Main", "Adapter library to load for j2534, slcan or slmcp, "
-                                            "instead of the configured or default one."),
+        QCoreApplication::translate("Main", "Adapter library to load for j2534, slcan, slmcp or "
+                                            "rp1210, instead of the configured or default one."),
         QStringLiteral("path")};
     QCommandLineOption bitRate{
         QStringLiteral("bitrate"),
@@ -109,8 +109,8 @@ CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
         if (options.adapterType != CanHandlerFactory::None
             && !CanHandlerFactory::usesLibrary(options.adapterType)) {
             options.error = QCoreApplication::translate(
-                                "Main", "--library applies to the j2534, slcan and slmcp "
-                                        "adapters, not to '%1'")
+                                "Main", "--library applies to the j2534, slcan, slmcp and "
+                                        "rp1210 adapters, not to '%1'")
                                 .arg(CanHandlerFactory::commandLineKey(options.adapterType));
             return options;
         }

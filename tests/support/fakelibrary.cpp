@@ -36,7 +36,8 @@ using Logger = void (*)(const char *, unsigned long long);
 QString FakeLibrary::pathOf(Kind kind, const char *variant)
 {
     const QString base = QStringLiteral(TARVIK_FAKELIBS_DIR);
-    const char *name = kind == J2534 ? "fakej2534" : kind == Slcan ? "fakeslcan" : "fakeslmcp";
+    const char *const names[] = {"fakej2534", "fakeslcan", "fakeslmcp", "fakerp1210"};
+    const char *name = names[kind];
     QString file = QString::fromLatin1(name);
     if (*variant)
         file += QLatin1Char('_') + QString::fromLatin1(variant);

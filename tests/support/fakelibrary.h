@@ -12,7 +12,7 @@
 class FakeLibrary
 {
 public:
-    enum Kind { J2534, Slcan, Slmcp };
+    enum Kind { J2534, Slcan, Slmcp, Rp1210 };
 
     // `variant`: "" for the complete library, else a built variant ("noclose", "noenum", ...).
     explicit FakeLibrary(Kind kind, const char *variant = "");

@@ -53,6 +53,10 @@ void tst_CommandLine::parse_data()
     QTest::newRow("library for a library adapter")
         << QStringList{"tarvik", "--adapter", "slcan", "--library", "/opt/v/libslcan.so"} << true
         << int(CanHandlerFactory::Slcan) << "" << 250000u << "";
+    QTest::newRow("library replacing the RP1210 vendors' own")
+        << QStringList{"tarvik",     "--adapter", "rp1210",      "--port",
+                       "VND/1 Link", "--library", "C:/v/VND.DLL"}
+        << true << int(CanHandlerFactory::Rp1210) << "VND/1 Link" << 250000u << "";
     QTest::newRow("library without adapter: for the dialog's choice")
         << QStringList{"tarvik", "--library", "C:/vendor/op20pt32.dll"} << true << 0 << ""
         << 250000u << "";

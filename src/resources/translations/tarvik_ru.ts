@@ -195,6 +195,14 @@
         <source>Adapters Qt reaches: SocketCAN, PEAK, virtual CAN and others</source>
         <translation>Адаптеры, доступные через Qt: SocketCAN, PEAK, виртуальный CAN и другие</translation>
     </message>
+    <message>
+        <source>RP1210 (heavy-duty adapters)</source>
+        <translation>RP1210 (адаптеры грузовой техники)</translation>
+    </message>
+    <message>
+        <source>Truck service adapters, through the vendor&apos;s library that RP1210.INI names</source>
+        <translation>Сервисные адаптеры грузовой техники, через библиотеку производителя, указанную в RP1210.INI</translation>
+    </message>
 </context>
 <context>
     <name>AddressClaimFunction</name>
@@ -7246,16 +7254,8 @@ Options:
         <translation>Ошибка инициализации CAN</translation>
     </message>
     <message>
-        <source>Adapter library to load for j2534, slcan or slmcp, instead of the configured or default one.</source>
-        <translation>Библиотека адаптера j2534, slcan или slmcp вместо заданной в настройках или стандартной.</translation>
-    </message>
-    <message>
         <source>The library path is empty</source>
         <translation>Путь к библиотеке пуст</translation>
-    </message>
-    <message>
-        <source>--library applies to the j2534, slcan and slmcp adapters, not to &apos;%1&apos;</source>
-        <translation>--library относится к адаптерам j2534, slcan и slmcp, а не к &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Interface language: ru for Russian, anything else for English (default: the system&apos;s).</source>
@@ -7264,6 +7264,14 @@ Options:
     <message>
         <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a recording to replay (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng).</source>
         <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному устройству, модуль шины CAN:интерфейс или запись для воспроизведения (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng).</translation>
+    </message>
+    <message>
+        <source>Adapter library to load for j2534, slcan, slmcp or rp1210, instead of the configured or default one.</source>
+        <translation>Библиотека адаптера j2534, slcan, slmcp или rp1210 вместо заданной в настройках или стандартной.</translation>
+    </message>
+    <message>
+        <source>--library applies to the j2534, slcan, slmcp and rp1210 adapters, not to &apos;%1&apos;</source>
+        <translation>--library относится к адаптерам j2534, slcan, slmcp и rp1210, а не к &apos;%1&apos;</translation>
     </message>
 </context>
 <context>
@@ -8208,10 +8216,6 @@ Use %1 ms?</source>
         <translation>Порт адаптера.</translation>
     </message>
     <message>
-        <source>Adapter library for j2534, slcan or slmcp.</source>
-        <translation>Библиотека адаптера j2534, slcan или slmcp.</translation>
-    </message>
-    <message>
         <source>Bus bit rate in bit/s (default 250000).</source>
         <translation>Скорость шины в бит/с (по умолчанию 250000).</translation>
     </message>
@@ -8286,6 +8290,10 @@ Use %1 ms?</source>
     <message>
         <source>%1 frames received in %2 s, %3 written to %4, %5 lost.</source>
         <translation>Принято кадров: %1 за %2 с, записано %3 в %4, потеряно %5.</translation>
+    </message>
+    <message>
+        <source>Adapter library for j2534, slcan, slmcp or rp1210.</source>
+        <translation>Библиотека адаптера j2534, slcan, slmcp или rp1210.</translation>
     </message>
 </context>
 <context>
@@ -8834,6 +8842,35 @@ Use %1 ms?</source>
     <message>
         <source>Asked at %1, answered at %2</source>
         <translation>Запрошено в %1, ответ в %2</translation>
+    </message>
+</context>
+<context>
+    <name>Rp1210</name>
+    <message>
+        <source>Unable to use RP1210 adapters</source>
+        <translation>Не удаётся использовать адаптеры RP1210</translation>
+    </message>
+    <message>
+        <source>%1 not found in %2</source>
+        <translation>%1 не найден в %2</translation>
+    </message>
+    <message>
+        <source>%1 lists no adapter library ([RP1210Support] APIImplementations)</source>
+        <translation>В %1 не указана ни одна библиотека адаптера ([RP1210Support] APIImplementations)</translation>
+    </message>
+    <message>
+        <source>No adapter of %1 lists a device:
+%2</source>
+        <translation>Ни у одного адаптера из %1 не указано устройство:
+%2</translation>
+    </message>
+    <message>
+        <source>%1.INI not found</source>
+        <translation>%1.INI не найден</translation>
+    </message>
+    <message>
+        <source>%1.INI lists no device</source>
+        <translation>В %1.INI не указано ни одного устройства</translation>
     </message>
 </context>
 <context>
