@@ -28,16 +28,21 @@ constexpr quint16 SllProtocolCan = 0x000C;
 constexpr quint16 SllProtocolCanFd = 0x000D;
 constexpr int SllHeader = 16;
 constexpr int Sll2Header = 20;
+// SLL2: protocol, reserved, interface index, ARPHRD type, packet type, address length, address.
+constexpr int Sll2InterfaceIndexAt = 4;
+constexpr quint16 ArphrdCan = 280;
 
 // A captured packet, not a file structure, may be that large; beyond it a length is refused.
 constexpr quint32 PacketLimit = 16 << 20;
 
-// Takes the packet of a link type as a frame or skips it with the reason; false once the sink
-// stopped.
+// Takes the packet of a link type as a frame on `bus` or skips it with the reason; false once the
+// sink stopped. SLL2 names the bus itself: the frame's bus is its interface index.
 bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint64 timeUs,
-                const uchar *data, quint32 size);
+                quint8 bus, const uchar *data, quint32 size);
 
 // Writes a SocketCAN frame for a classic CAN frame: 16 bytes at `out`.
 void encodeSocketCan(const CanMessage &message, uchar *out);
+// Writes the SLL2 header of a CAN packet received on interface `interfaceIndex`: 20 bytes.
+void encodeSll2(quint32 interfaceIndex, uchar *out);
 
 } // namespace PcapFormat

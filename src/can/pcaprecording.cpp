@@ -13,7 +13,7 @@
 namespace PcapFormat {
 
 bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint64 timeUs,
-                const uchar *data, quint32 size)
+                quint8 bus, const uchar *data, quint32 size)
 {
     if (linkType == LinkLinuxSll || linkType == LinkLinuxSll2) {
         const quint32 header = linkType == LinkLinuxSll ? SllHeader : Sll2Header;
@@ -27,6 +27,9 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
             pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "not a CAN packet"));
             return true;
         }
+        if (linkType == LinkLinuxSll2)
+            bus = quint8(std::min<quint32>(qFromBigEndian<quint32>(data + Sll2InterfaceIndexAt),
+                                           BusNames::MaxBus));
         data += header;
         size -= header;
     } else if (linkType != LinkCanSocketCan) {
@@ -62,6 +65,7 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
     const bool extended = canId & CanEffFlag;
     TimedFrame frame;
     frame.timeUs = timeUs;
+    frame.bus = bus;
     frame.message
         = CanMessage(canId & (extended ? 0x1FFFFFFFu : 0x7FFu), data + SocketCanHeader, length);
     frame.message.extended = extended;
@@ -76,6 +80,14 @@ void encodeSocketCan(const CanMessage &message, uchar *out)
     const int length = std::min<int>(message.length, CanMessage::MaxLength);
     out[4] = quint8(length);
     std::memcpy(out + SocketCanHeader, message.data, size_t(length));
+}
+
+void encodeSll2(quint32 interfaceIndex, uchar *out)
+{
+    std::memset(out, 0, Sll2Header);
+    qToBigEndian<quint16>(SllProtocolCan, out);
+    qToBigEndian<quint32>(interfaceIndex, out + Sll2InterfaceIndexAt);
+    qToBigEndian<quint16>(ArphrdCan, out + 8);
 }
 
 } // namespace PcapFormat
@@ -156,7 +168,7 @@ bool readPcap(BinaryRecordingPass &pass)
         const qint64 seconds = u32(packet);
         const qint64 fraction = u32(packet + 4);
         const qint64 timeUs = seconds * 1000000 + (nanoseconds ? fraction / 1000 : fraction);
-        if (!PcapFormat::takePacket(pass, offset, linkType, timeUs, packet + PcapRecordHeader,
+        if (!PcapFormat::takePacket(pass, offset, linkType, timeUs, 0, packet + PcapRecordHeader,
                                     captured))
             return false;
         offset += PcapRecordHeader + captured;
