@@ -166,7 +166,7 @@ public:
             PcapFormat::encodeSll2(frame.bus, packet);
         else
             countWithoutBus(frame);
-        PcapFormat::encodeSocketCan(frame.message, packet + header);
+        PcapFormat::encodeSocketCan(frame.message, packet + header, m_busIndex);
         const quint32 size = quint32(header + PcapFormat::SocketCanClassicSize);
         appendLittle<quint32>(out, quint32(us / 1000000));
         appendLittle<quint32>(out, quint32(us % 1000000 * (m_nanoseconds ? 1000 : 1)));

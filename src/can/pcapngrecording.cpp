@@ -260,8 +260,8 @@ bool PcapngReader::readPacket(qint64 offset, quint32 type, const uchar *block, q
         }
         m_lastUs = us;
     }
-    return PcapFormat::takePacket(m_pass, offset, iface.linkType, m_lastUs, iface.bus,
-                                  block + dataAt, captured);
+    const PcapFormat::PacketSource source{iface.linkType, m_bigEndian, m_lastUs, iface.bus};
+    return PcapFormat::takePacket(m_pass, offset, source, block + dataAt, captured);
 }
 
 } // namespace

@@ -12,9 +12,11 @@
 
 namespace PcapFormat {
 
-bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint64 timeUs,
-                quint8 bus, const uchar *data, quint32 size)
+bool takePacket(BinaryRecordingPass &pass, qint64 offset, const PacketSource &source,
+                const uchar *data, quint32 size)
 {
+    const quint32 linkType = source.linkType;
+    quint8 bus = source.bus;
     if (linkType == LinkLinuxSll || linkType == LinkLinuxSll2) {
         const quint32 header = linkType == LinkLinuxSll ? SllHeader : Sll2Header;
         if (size < header) {
@@ -40,7 +42,9 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
         pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "malformed packet"));
         return true;
     }
-    const quint32 canId = qFromBigEndian<quint32>(data);
+    const bool cooked = linkType != LinkCanSocketCan;
+    const quint32 canId = cooked && !source.bigEndianFile ? qFromLittleEndian<quint32>(data)
+                                                          : qFromBigEndian<quint32>(data);
     const quint8 length = data[4];
     if (length & CanXlXlfFlag) {
         pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "CAN XL frame"));
@@ -64,7 +68,7 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
     }
     const bool extended = canId & CanEffFlag;
     TimedFrame frame;
-    frame.timeUs = timeUs;
+    frame.timeUs = source.timeUs;
     frame.bus = bus;
     frame.message
         = CanMessage(canId & (extended ? 0x1FFFFFFFu : 0x7FFu), data + SocketCanHeader, length);
@@ -72,11 +76,15 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
     return pass.take(frame);
 }
 
-void encodeSocketCan(const CanMessage &message, uchar *out)
+void encodeSocketCan(const CanMessage &message, uchar *out, bool littleEndianId)
 {
     std::memset(out, 0, SocketCanClassicSize);
-    qToBigEndian<quint32>(
-        message.extended ? (message.id & 0x1FFFFFFFu) | CanEffFlag : message.id & 0x7FFu, out);
+    const quint32 canId
+        = message.extended ? (message.id & 0x1FFFFFFFu) | CanEffFlag : message.id & 0x7FFu;
+    if (littleEndianId)
+        qToLittleEndian<quint32>(canId, out);
+    else
+        qToBigEndian<quint32>(canId, out);
     const int length = std::min<int>(message.length, CanMessage::MaxLength);
     out[4] = quint8(length);
     std::memcpy(out + SocketCanHeader, message.data, size_t(length));
@@ -168,8 +176,8 @@ bool readPcap(BinaryRecordingPass &pass)
         const qint64 seconds = u32(packet);
         const qint64 fraction = u32(packet + 4);
         const qint64 timeUs = seconds * 1000000 + (nanoseconds ? fraction / 1000 : fraction);
-        if (!PcapFormat::takePacket(pass, offset, linkType, timeUs, 0, packet + PcapRecordHeader,
-                                    captured))
+        const PcapFormat::PacketSource source{linkType, bigEndian, timeUs, 0};
+        if (!PcapFormat::takePacket(pass, offset, source, packet + PcapRecordHeader, captured))
             return false;
         offset += PcapRecordHeader + captured;
     }
