@@ -27,11 +27,11 @@ bool BusSelection::parseBus(const QString &text, Bus *bus, QString *error)
         bus->number = quint8(number);
         return true;
     }
-    // An interface name as candump writes it: no blanks, nothing the option syntax uses.
+    // An interface name: a letter first, no blanks, nothing the option syntax uses.
     const bool plain = std::none_of(bus->text.cbegin(), bus->text.cend(), [](QChar c) {
         return c.isSpace() || c == QLatin1Char('=') || c == QLatin1Char(',') || c == QLatin1Char('#');
     });
-    if (!plain || bus->text.at(0).isDigit()) {
+    if (!plain || !bus->text.at(0).isLetter()) {
         *error = Cli::tr("\"%1\" is neither a bus number nor an interface name").arg(bus->text);
         return false;
     }
