@@ -328,8 +328,8 @@ bool BlfReader::takeObject(qint64 offset, const uchar *object, quint32 size)
                      body + CanFd64Header);
 }
 
-bool BlfReader::takeFrame(qint64 offset, qint64 timeUs, quint16 channel, quint32 rawId,
-                          int length, const uchar *data)
+bool BlfReader::takeFrame(qint64 offset, qint64 timeUs, quint16 channel, quint32 rawId, int length,
+                          const uchar *data)
 {
     const bool extended = rawId & ExtendedIdFlag;
     const quint32 id = rawId & 0x1FFFFFFFu;

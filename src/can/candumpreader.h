@@ -18,8 +18,8 @@ struct TimedFrame
 // Reads recordings in the candump log format of Linux can-utils:
 //   (1436509052.249713) can0 18FEF100#0102030405060708
 // optionally followed by the direction (R or T). The bus is the number the interface name ends
-// with. Eight hex digits make an extended identifier, three a standard one. Remote and CAN FD lines and
-// anything malformed are skipped and counted; a bad line never stops the reading.
+// with. Eight hex digits make an extended identifier, three a standard one. Remote and CAN FD lines
+// and anything malformed are skipped and counted; a bad line never stops the reading.
 class CandumpReader
 {
 public:

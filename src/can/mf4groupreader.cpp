@@ -343,7 +343,8 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
         pending.length = int(
             std::min<quint64>(group.dlc.integerValue(record, recordIndex), CanMessage::MaxLength));
     if (group.busChannel.present)
-        pending.frame.bus = BusNames::busOfChannel(group.busChannel.integerValue(record, recordIndex));
+        pending.frame.bus
+            = BusNames::busOfChannel(group.busChannel.integerValue(record, recordIndex));
     if (pending.length > CanMessage::MaxLength)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
     if (!group.bytes.present) {

@@ -14,9 +14,10 @@ class RecordingEncoder;
 
 // Writes a recording in a format Tarvik also reads: candump log, Vector ASC, PEAK TRC 2.1,
 // Vector BLF, pcap or pcapng. Each frame's bus is kept: the candump interface (the bus's name),
-// the ASC, TRC and BLF channel (the bus plus one), the pcapng interface (named when the bus has a
-// name of its own) and, when asked for, the pcap SLL2 interface index. Frames are encoded as they come and written in pieces, so memory
-// stays bounded; the file replaces any old one only on commit(), complete. ASC and TRC keep the
+// the ASC, TRC and BLF channel (the bus plus one), the pcapng interface (named where its number
+// is not the bus's or the bus has a name of its own) and, when asked for, the pcap SLL2
+// interface index. Frames are encoded as they come and written in pieces, so memory stays
+// bounded; the file replaces any old one only on commit(), complete. ASC and TRC keep the
 // absolute time by their start date (ASC's in local time), BLF by its local start time.
 class RecordingWriter
 {

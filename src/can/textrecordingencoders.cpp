@@ -139,13 +139,13 @@ public:
         const qint64 us = clamp(frame.timeUs, m_startUs) - m_startUs;
         const CanMessage &m = frame.message;
         char line[96];
-        const int n = std::snprintf(
-            line, sizeof line,
-            m.extended ? "%7lld %9lld.%03lld DT %-4u %08X Rx -  %d    "
-                       : "%7lld %9lld.%03lld DT %-4u     %04X Rx -  %d    ",
-            ++m_number, static_cast<long long>(us / 1000), static_cast<long long>(us % 1000),
-            BusNames::channelOfBus(frame.bus), m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu),
-            int(m.length));
+        const int n
+            = std::snprintf(line, sizeof line,
+                            m.extended ? "%7lld %9lld.%03lld DT %-4u %08X Rx -  %d    "
+                                       : "%7lld %9lld.%03lld DT %-4u     %04X Rx -  %d    ",
+                            ++m_number, static_cast<long long>(us / 1000),
+                            static_cast<long long>(us % 1000), BusNames::channelOfBus(frame.bus),
+                            m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu), int(m.length));
         out->append(line, n);
         appendHex(out, m, " ");
         out->append('\n');

@@ -20,7 +20,8 @@ bool BusSelection::parseBus(const QString &text, Bus *bus, QString *error)
     const uint number = bus->text.toUInt(&isNumber);
     if (isNumber) {
         if (number > uint(BusNames::MaxBus)) {
-            *error = Cli::tr("bus %1 is out of range (0 to %2)").arg(bus->text).arg(BusNames::MaxBus);
+            *error
+                = Cli::tr("bus %1 is out of range (0 to %2)").arg(bus->text).arg(BusNames::MaxBus);
             return false;
         }
         bus->byNumber = true;
@@ -29,7 +30,8 @@ bool BusSelection::parseBus(const QString &text, Bus *bus, QString *error)
     }
     // An interface name: a letter first, no blanks, nothing the option syntax uses.
     const bool plain = std::none_of(bus->text.cbegin(), bus->text.cend(), [](QChar c) {
-        return c.isSpace() || c == QLatin1Char('=') || c == QLatin1Char(',') || c == QLatin1Char('#');
+        return c.isSpace() || c == QLatin1Char('=') || c == QLatin1Char(',')
+               || c == QLatin1Char('#');
     });
     if (!plain || !bus->text.at(0).isLetter()) {
         *error = Cli::tr("\"%1\" is neither a bus number nor an interface name").arg(bus->text);
@@ -81,9 +83,9 @@ QStringList BusSelection::keptText() const
 
 int BusSelection::target(quint8 bus, const BusNames &in) const
 {
-    if (!m_kept.isEmpty()
-        && std::none_of(m_kept.cbegin(), m_kept.cend(),
-                        [&](const Bus &kept) { return kept.matches(bus, in); }))
+    if (!m_kept.isEmpty() && std::none_of(m_kept.cbegin(), m_kept.cend(), [&](const Bus &kept) {
+            return kept.matches(bus, in);
+        }))
         return -1;
     for (const auto &mapping : m_mappings) {
         if (mapping.first.matches(bus, in))

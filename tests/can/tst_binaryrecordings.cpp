@@ -66,8 +66,8 @@ void tst_BinaryRecordings::handWritten_data()
     const QByteArray sll2 = QByteArray::fromHex("000c") + QByteArray(18, '\0');
     // Under a cooked header the identifier is in the file's byte order.
     const QByteArray hostStandard = le32(0x123) + standard.mid(4);
-    const QByteArray sll2OnIndex5 = QByteArray::fromHex("000c0000000000050118")
-                                    + QByteArray(10, '\0');
+    const QByteArray sll2OnIndex5
+        = QByteArray::fromHex("000c0000000000050118") + QByteArray(10, '\0');
     QTest::newRow("pcap Linux cooked capture")
         << pcapFile(false, false, 113, {{1622547830123456, sll + hostStandard}})
         << QStringList{both.first()} << 0;

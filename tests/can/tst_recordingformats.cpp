@@ -132,12 +132,10 @@ void tst_RecordingFormats::conversionMatrix_data()
     for (const char *name : {"css_FCBF0606_j1939_truck_bam", "css_2F6913DB_newer_logger"}) {
         for (const Format from : sources) {
             for (const Format to : RecordingWriter::formats()) {
-                const QString key = from == RecordingReader::Mf4
-                                        ? QStringLiteral("mf4")
-                                        : RecordingWriter::formatKey(from);
-                QTest::newRow(qPrintable(QString::fromLatin1(name).left(12) + QLatin1Char(' ')
-                                         + key + QStringLiteral(" to ")
-                                         + RecordingWriter::formatKey(to)))
+                const QString key = from == RecordingReader::Mf4 ? QStringLiteral("mf4")
+                                                                 : RecordingWriter::formatKey(from);
+                QTest::newRow(qPrintable(QString::fromLatin1(name).left(12) + QLatin1Char(' ') + key
+                                         + QStringLiteral(" to ") + RecordingWriter::formatKey(to)))
                     << QString::fromLatin1(name) << from << to;
             }
         }
@@ -205,13 +203,14 @@ void tst_RecordingFormats::interfaceNames()
     RecordingReader reader;
     reader.parse(text, QStringLiteral("in.log"));
     QCOMPARE(reader.frames().size(), given.size());
-    const QString middle = m_dir.filePath(QStringLiteral("named.") + RecordingWriter::extension(via));
+    const QString middle
+        = m_dir.filePath(QStringLiteral("named.") + RecordingWriter::extension(via));
     QVERIFY(writeRecording(middle, via, reader.frames(), false, reader.busNames()));
     RecordingReader again;
     QVERIFY2(again.readFile(middle), qPrintable(again.errorString()));
     const QString back = m_dir.filePath(QStringLiteral("named-back.log"));
-    QVERIFY(writeRecording(back, RecordingReader::Candump, again.frames(), false,
-                           again.busNames()));
+    QVERIFY(
+        writeRecording(back, RecordingReader::Candump, again.frames(), false, again.busNames()));
     QStringList written;
     for (const QByteArray &line : readAll(back).split('\n')) {
         if (!line.isEmpty())
@@ -326,7 +325,8 @@ QString lineOf(const TimedFrame &f, bool busByName = false)
 void compareTimes(const QStringList &actual, const QStringList &expected, bool relative = false)
 {
     QCOMPARE(actual.size(), expected.size());
-    const auto time = [](const QString &line) { return line.section(QLatin1Char(' '), 0, 0).toLongLong(); };
+    const auto time
+        = [](const QString &line) { return line.section(QLatin1Char(' '), 0, 0).toLongLong(); };
     const qint64 shift = relative && !actual.isEmpty() ? time(actual[0]) - time(expected[0]) : 0;
     for (int i = 0; i < actual.size(); ++i) {
         QVERIFY2(qAbs(time(actual[i]) - shift - time(expected[i])) <= 1,
@@ -372,7 +372,8 @@ void tst_RecordingFormats::pythonCanWrites()
     // the first frame falls on a whole millisecond.
     const Frames frames = onBuses(sampleFrames(1622547830123000, 200), {0, 1, 1, 4});
     const QString input = m_dir.filePath(QStringLiteral("frames.txt"));
-    const QString path = m_dir.filePath(QStringLiteral("python.") + RecordingWriter::extension(format));
+    const QString path
+        = m_dir.filePath(QStringLiteral("python.") + RecordingWriter::extension(format));
     QFile text(input);
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write(linesOf(frames).join(QLatin1Char('\n')).toLatin1() + '\n');
@@ -402,7 +403,8 @@ void tst_RecordingFormats::pythonCanReads()
     if (!pythonCanAvailable())
         QSKIP("/usr/bin/python3 cannot import can (scripts/install-deps.sh --test installs it)");
     const Frames frames = onBuses(sampleFrames(1622547830123456, count), {0, 1, 0, 2});
-    const QString path = m_dir.filePath(QStringLiteral("ours.") + RecordingWriter::extension(format));
+    const QString path
+        = m_dir.filePath(QStringLiteral("ours.") + RecordingWriter::extension(format));
     QVERIFY(writeRecording(path, format, frames));
     QByteArray output;
     QVERIFY(runPython(QLatin1String(PythonReader), {path}, &output));
@@ -424,9 +426,9 @@ void tst_RecordingFormats::canUtilsConvertChannels()
     const QString ourLog = m_dir.filePath(QStringLiteral("ours-for-log2asc.log"));
     const QString theirAsc = m_dir.filePath(QStringLiteral("log2asc.asc"));
     QVERIFY(writeRecording(ourLog, RecordingReader::Candump, original));
-    QVERIFY(runCanUtils(QStringLiteral("log2asc"), {QStringLiteral("-I"), ourLog,
-                                                    QStringLiteral("-O"), theirAsc,
-                                                    QStringLiteral("can0"), QStringLiteral("can1")}));
+    QVERIFY(runCanUtils(QStringLiteral("log2asc"),
+                        {QStringLiteral("-I"), ourLog, QStringLiteral("-O"), theirAsc,
+                         QStringLiteral("can0"), QStringLiteral("can1")}));
     compareTimes(linesOf(readRecording(theirAsc)), linesOf(original), true);
 
     const QString ourAsc = m_dir.filePath(QStringLiteral("ours-for-asc2log.asc"));
@@ -464,15 +466,16 @@ void tst_RecordingFormats::wiresharkReads()
     BusNames names;
     for (const quint8 bus : {0, 1, 3})
         names.setName(bus, QStringLiteral("vcan%1").arg(bus));
-    const QString path = m_dir.filePath(QStringLiteral("ours.") + RecordingWriter::extension(format));
+    const QString path
+        = m_dir.filePath(QStringLiteral("ours.") + RecordingWriter::extension(format));
     QVERIFY(writeRecording(path, format, frames, nanoseconds, names));
     QProcess process;
-    process.start(tshark, {QStringLiteral("-r"), path, QStringLiteral("-T"),
-                           QStringLiteral("fields"), QStringLiteral("-e"),
-                           QStringLiteral("frame.time_epoch"), QStringLiteral("-e"),
-                           QStringLiteral("can.id"), QStringLiteral("-e"),
-                           QStringLiteral("can.flags.xtd"), QStringLiteral("-e"), busField,
-                           QStringLiteral("-e"), QStringLiteral("data.data")});
+    process.start(tshark,
+                  {QStringLiteral("-r"), path, QStringLiteral("-T"), QStringLiteral("fields"),
+                   QStringLiteral("-e"), QStringLiteral("frame.time_epoch"), QStringLiteral("-e"),
+                   QStringLiteral("can.id"), QStringLiteral("-e"), QStringLiteral("can.flags.xtd"),
+                   QStringLiteral("-e"), busField, QStringLiteral("-e"),
+                   QStringLiteral("data.data")});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QStringList seen;
@@ -498,7 +501,8 @@ void tst_RecordingFormats::wiresharkReads()
         expected.append(lineOf(named).replace(
             QRegularExpression(QStringLiteral("^(\\S+ \\S+ \\S+) \\d+")),
             QStringLiteral("\\1 ")
-                + (format == RecordingReader::Pcapng ? names.name(f.bus) : QString::number(f.bus))));
+                + (format == RecordingReader::Pcapng ? names.name(f.bus)
+                                                     : QString::number(f.bus))));
     }
     QCOMPARE(seen, expected);
 }

@@ -46,8 +46,8 @@ void tst_ConvertBuses::options_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QByteArray>("written"); // the candump log written; empty for none
-    QTest::newRow("every bus kept with its name") << QStringList() << 0 << "Wrote 4 frames"
-                                                  << ThreeBuses;
+    QTest::newRow("every bus kept with its name")
+        << QStringList() << 0 << "Wrote 4 frames" << ThreeBuses;
     QTest::newRow("--bus by number")
         << QStringList{"--bus", "1"} << 0 << "Wrote 2 frames"
         << QByteArray("(1.000000) vcan1 123#01\n(4.000000) vcan1 123#04\n");
@@ -56,9 +56,10 @@ void tst_ConvertBuses::options_data()
         << QByteArray("(1.000000) vcan1 123#01\n(4.000000) vcan1 123#04\n");
     QTest::newRow("--bus canN of a bus with its own name matches nothing")
         << QStringList{"--bus", "can1"} << 1 << "holds no frames on bus can1" << QByteArray();
-    QTest::newRow("--bus twice")
-        << QStringList{"--bus", "0", "--bus", "can3"} << 0 << "Wrote 2 frames"
-        << QByteArray("(2.000000) can0 18FEF100#02\n(3.000000) can3 123#03\n");
+    QTest::newRow("--bus twice") << QStringList{"--bus", "0", "--bus", "can3"} << 0
+                                 << "Wrote 2 frames"
+                                 << QByteArray(
+                                        "(2.000000) can0 18FEF100#02\n(3.000000) can3 123#03\n");
     QTest::newRow("--map swaps buses")
         << QStringList{"--map", "0=1", "--map", "vcan1=0"} << 0 << "Wrote 4 frames"
         << QByteArray("(1.000000) can0 123#01\n(2.000000) can1 18FEF100#02\n"
@@ -71,9 +72,8 @@ void tst_ConvertBuses::options_data()
         << QStringList{"--map", "3=0", "--map", "1=0"} << 0 << "Wrote 4 frames"
         << QByteArray("(1.000000) can0 123#01\n(2.000000) can0 18FEF100#02\n"
                       "(3.000000) can0 123#03\n(4.000000) can0 123#04\n");
-    QTest::newRow("--bus with --map")
-        << QStringList{"--bus", "3", "--map", "3=2"} << 0 << "Wrote 1 frames"
-        << QByteArray("(3.000000) can2 123#03\n");
+    QTest::newRow("--bus with --map") << QStringList{"--bus", "3", "--map", "3=2"} << 0
+                                      << "Wrote 1 frames" << QByteArray("(3.000000) can2 123#03\n");
     QTest::newRow("bus number too large")
         << QStringList{"--bus", "256"} << 2 << "--bus: bus 256 is out of range (0 to 255)"
         << QByteArray();
@@ -83,13 +83,12 @@ void tst_ConvertBuses::options_data()
         << QStringList{"--bus", "can 1"} << 2
         << "--bus: \"can 1\" is neither a bus number nor an interface name" << QByteArray();
     QTest::newRow("map without =")
-        << QStringList{"--map", "can1"} << 2 << "--map: \"can1\" is not FROM=TO (for example can1=0)"
-        << QByteArray();
+        << QStringList{"--map", "can1"} << 2
+        << "--map: \"can1\" is not FROM=TO (for example can1=0)" << QByteArray();
     QTest::newRow("map without target")
         << QStringList{"--map", "can1="} << 2 << "--map: a bus is missing" << QByteArray();
-    QTest::newRow("map twice from one bus")
-        << QStringList{"--map", "1=2", "--map", "1=3"} << 2 << "--map: bus 1 is mapped twice"
-        << QByteArray();
+    QTest::newRow("map twice from one bus") << QStringList{"--map", "1=2", "--map", "1=3"} << 2
+                                            << "--map: bus 1 is mapped twice" << QByteArray();
     QTest::newRow("map to a negative number")
         << QStringList{"--map", "1=-1"} << 2
         << "--map: \"-1\" is neither a bus number nor an interface name" << QByteArray();
@@ -143,9 +142,9 @@ void tst_ConvertBuses::loggerFilesKeepTheirBuses()
     QVERIFY(expected.contains(" can1 "));
     const QString middle = path(QStringLiteral("logger.") + extension);
     const QString back = path(QStringLiteral("logger-back.log"));
-    QCOMPARE(CliRun::run({"convert", TestEnvironment::dataFile(recording + source), "-o", middle})
-                 .code,
-             0);
+    QCOMPARE(
+        CliRun::run({"convert", TestEnvironment::dataFile(recording + source), "-o", middle}).code,
+        0);
     const CliRun r = CliRun::run({"convert", middle, "-o", back});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
@@ -156,7 +155,8 @@ void tst_ConvertBuses::loggerFilesKeepTheirBuses()
 void tst_ConvertBuses::oneBusPcapStaysSocketCan()
 {
     const QString out = path(QStringLiteral("one.pcap"));
-    const QString truck = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
+    const QString truck
+        = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "--map", "1=0", "-o", out}).code, 0);
     QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "-o", out}).code, 0);
