@@ -14,7 +14,7 @@ packages=(
     python3
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(libbenchmark-dev clang libclang-rt-dev tshark python3-can python3-canmatrix)
+    packages+=(libbenchmark-dev clang libclang-rt-dev tshark python3-can python3-canmatrix can-utils)
     # The installation check: package tools and the validators of its desktop files.
     packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
 fi

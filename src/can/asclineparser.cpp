@@ -1,5 +1,7 @@
 #include "can/asclineparser.h"
 
+#include "can/busnames.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QtGlobal>
@@ -144,6 +146,7 @@ LineOutcome AscLineParser::parseFrame(const LineTokens &tokens, qint64 timeUs,
         data[i] = quint8(byte);
     }
     frame->timeUs = timeUs;
+    frame->bus = BusNames::busOfChannel(channel);
     frame->message = CanMessage(id, data, int(length));
     frame->message.extended = extended;
     return LineOutcome::frame();

@@ -4,8 +4,10 @@
 
 #include <utility>
 
-BinaryRecordingPass::BinaryRecordingPass(QIODevice *device, FrameSink sink)
-    : m_device(device), m_sink(std::move(sink))
+BinaryRecordingPass::BinaryRecordingPass(QIODevice *device, FrameSink sink, BusNames *busNames)
+    : m_device(device)
+    , m_sink(std::move(sink))
+    , m_busNames(busNames)
 {
     m_batch.reserve(BatchFrames);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "can/busnames.h"
 #include "can/candumpreader.h"
 
 #include <QString>
@@ -22,9 +23,11 @@ public:
     static constexpr int BatchFrames = 8192;
     static constexpr int ProblemLimit = 20;
 
-    BinaryRecordingPass(QIODevice *device, FrameSink sink);
+    // `busNames` (kept by the caller) takes the names the recording gives its buses.
+    BinaryRecordingPass(QIODevice *device, FrameSink sink, BusNames *busNames);
 
     QIODevice *device() const { return m_device; }
+    BusNames &busNames() { return *m_busNames; }
 
     // Adds a frame; false once the sink stopped the reading.
     bool take(const TimedFrame &frame);
@@ -46,6 +49,7 @@ public:
 private:
     QIODevice *m_device;
     FrameSink m_sink;
+    BusNames *m_busNames;
     QVector<TimedFrame> m_batch;
     qint64 m_frameCount = 0;
     int m_skipped = 0;

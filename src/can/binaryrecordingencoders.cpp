@@ -9,6 +9,7 @@
 
 #include <zlib.h>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -52,7 +53,7 @@ public:
         appendLittle<quint16>(&m_container, 0); // client index
         appendLittle<quint16>(&m_container, 0); // object version
         appendLittle<quint64>(&m_container, quint64(us - m_startUs) * 1000);
-        appendLittle<quint16>(&m_container, 1); // channel
+        appendLittle<quint16>(&m_container, quint16(BusNames::channelOfBus(frame.bus)));
         m_container.append(char(0));            // flags: received data frame
         m_container.append(char(std::min<int>(m.length, CanMessage::MaxLength)));
         appendLittle<quint32>(&m_container,
@@ -134,28 +135,65 @@ private:
     qint64 m_uncompressedSize = 0;
 };
 
-// Classic pcap or pcapng with the SocketCAN link type, little-endian, stamped in micro- or
-// nanoseconds.
+// Classic pcap with the SocketCAN link type, or with the Linux cooked header (SLL2) whose
+// interface index keeps the bus; little-endian, stamped in micro- or nanoseconds.
 class PcapEncoder : public RecordingEncoder
 {
 public:
-    PcapEncoder(bool next, bool nanoseconds)
-        : m_next(next)
-        , m_nanoseconds(nanoseconds)
+    PcapEncoder(bool nanoseconds, bool busIndex)
+        : m_nanoseconds(nanoseconds)
+        , m_busIndex(busIndex)
     {}
 
     void begin(qint64, QByteArray *out) override
     {
-        if (!m_next) {
-            appendLittle<quint32>(out, m_nanoseconds ? 0xA1B23C4Du : 0xA1B2C3D4u);
-            appendLittle<quint16>(out, 2);
-            appendLittle<quint16>(out, 4);
-            appendLittle<qint32>(out, 0);  // time zone
-            appendLittle<quint32>(out, 0); // accuracy
-            appendLittle<quint32>(out, PcapFormat::SocketCanFdSize);
-            appendLittle<quint32>(out, PcapFormat::LinkCanSocketCan);
-            return;
-        }
+        appendLittle<quint32>(out, m_nanoseconds ? 0xA1B23C4Du : 0xA1B2C3D4u);
+        appendLittle<quint16>(out, 2);
+        appendLittle<quint16>(out, 4);
+        appendLittle<qint32>(out, 0);  // time zone
+        appendLittle<quint32>(out, 0); // accuracy
+        appendLittle<quint32>(out, PcapFormat::SocketCanFdSize
+                                       + (m_busIndex ? PcapFormat::Sll2Header : 0));
+        appendLittle<quint32>(out, m_busIndex ? PcapFormat::LinkLinuxSll2
+                                              : PcapFormat::LinkCanSocketCan);
+    }
+    void encode(const TimedFrame &frame, QByteArray *out) override
+    {
+        const quint64 us = quint64(clamp(frame.timeUs, 0));
+        uchar packet[PcapFormat::Sll2Header + PcapFormat::SocketCanClassicSize];
+        const int header = m_busIndex ? PcapFormat::Sll2Header : 0;
+        if (m_busIndex)
+            PcapFormat::encodeSll2(frame.bus, packet);
+        else
+            countWithoutBus(frame);
+        PcapFormat::encodeSocketCan(frame.message, packet + header, m_busIndex);
+        const quint32 size = quint32(header + PcapFormat::SocketCanClassicSize);
+        appendLittle<quint32>(out, quint32(us / 1000000));
+        appendLittle<quint32>(out, quint32(us % 1000000 * (m_nanoseconds ? 1000 : 1)));
+        appendLittle<quint32>(out, size);
+        appendLittle<quint32>(out, size);
+        out->append(reinterpret_cast<const char *>(packet), int(size));
+    }
+
+private:
+    bool m_nanoseconds;
+    bool m_busIndex;
+};
+
+// pcapng with the SocketCAN link type, little-endian, stamped in micro- or nanoseconds. Every
+// bus is an interface, declared before its first packet; an interface is named (if_name) when its
+// number is not its bus's or its bus has a name of its own, so that readers find the bus again.
+class PcapngEncoder : public RecordingEncoder
+{
+public:
+    explicit PcapngEncoder(bool nanoseconds)
+        : m_nanoseconds(nanoseconds)
+    {
+        m_interfaceOf.fill(-1);
+    }
+
+    void begin(qint64, QByteArray *out) override
+    {
         // Section header: byte-order magic, version 1.0, section length unknown.
         appendLittle<quint32>(out, 0x0A0D0D0A);
         appendLittle<quint32>(out, 28);
@@ -164,45 +202,68 @@ public:
         appendLittle<quint16>(out, 0);
         appendLittle<qint64>(out, -1);
         appendLittle<quint32>(out, 28);
-        // The one interface: SocketCAN, its time resolution as an option.
-        appendLittle<quint32>(out, 1);
-        appendLittle<quint32>(out, 32);
-        appendLittle<quint16>(out, quint16(PcapFormat::LinkCanSocketCan));
-        appendLittle<quint16>(out, 0);
-        appendLittle<quint32>(out, PcapFormat::SocketCanFdSize);
-        appendLittle<quint16>(out, 9); // if_tsresol
-        appendLittle<quint16>(out, 1);
-        out->append(m_nanoseconds ? "\x09\0\0\0" : "\x06\0\0\0", 4);
-        appendLittle<quint32>(out, 0); // end of options
-        appendLittle<quint32>(out, 32);
     }
     void encode(const TimedFrame &frame, QByteArray *out) override
     {
+        const quint32 interface = interfaceOf(frame.bus, out);
         const quint64 us = quint64(clamp(frame.timeUs, 0));
         uchar packet[PcapFormat::SocketCanClassicSize];
         PcapFormat::encodeSocketCan(frame.message, packet);
         constexpr quint32 size = PcapFormat::SocketCanClassicSize;
-        if (!m_next) {
-            appendLittle<quint32>(out, quint32(us / 1000000));
-            appendLittle<quint32>(out, quint32(us % 1000000 * (m_nanoseconds ? 1000 : 1)));
-        } else {
-            const quint64 stamp = m_nanoseconds ? us * 1000 : us;
-            appendLittle<quint32>(out, 6); // enhanced packet block
-            appendLittle<quint32>(out, 32 + size);
-            appendLittle<quint32>(out, 0); // interface
-            appendLittle<quint32>(out, quint32(stamp >> 32));
-            appendLittle<quint32>(out, quint32(stamp));
-        }
+        const quint64 stamp = m_nanoseconds ? us * 1000 : us;
+        appendLittle<quint32>(out, 6); // enhanced packet block
+        appendLittle<quint32>(out, 32 + size);
+        appendLittle<quint32>(out, interface);
+        appendLittle<quint32>(out, quint32(stamp >> 32));
+        appendLittle<quint32>(out, quint32(stamp));
         appendLittle<quint32>(out, size);
         appendLittle<quint32>(out, size);
         out->append(reinterpret_cast<const char *>(packet), int(size));
-        if (m_next)
-            appendLittle<quint32>(out, 32 + size);
+        appendLittle<quint32>(out, 32 + size);
+    }
+    // A recording without frames still declares its one interface.
+    void end(QByteArray *out) override
+    {
+        if (m_interfaces == 0)
+            interfaceOf(0, out);
     }
 
 private:
-    bool m_next;
+    quint32 interfaceOf(quint8 bus, QByteArray *out)
+    {
+        if (m_interfaceOf[bus] < 0) {
+            m_interfaceOf[bus] = m_interfaces++;
+            appendInterface(bus, m_interfaceOf[bus] != bus || busNames().hasOwnName(bus), out);
+        }
+        return quint32(m_interfaceOf[bus]);
+    }
+    // SocketCAN, the name and the time resolution as options.
+    void appendInterface(quint8 bus, bool named, QByteArray *out) const
+    {
+        const QByteArray name = named ? busNames().name(bus).toUtf8().left(0xFFF0) : QByteArray();
+        const int namePadded = name.isEmpty() ? 0 : 4 + ((name.size() + 3) & ~3);
+        const quint32 length = quint32(32 + namePadded);
+        appendLittle<quint32>(out, 1);
+        appendLittle<quint32>(out, length);
+        appendLittle<quint16>(out, quint16(PcapFormat::LinkCanSocketCan));
+        appendLittle<quint16>(out, 0);
+        appendLittle<quint32>(out, PcapFormat::SocketCanFdSize);
+        if (!name.isEmpty()) {
+            appendLittle<quint16>(out, 2); // if_name
+            appendLittle<quint16>(out, quint16(name.size()));
+            out->append(name);
+            out->append(QByteArray(namePadded - 4 - name.size(), '\0'));
+        }
+        appendLittle<quint16>(out, 9); // if_tsresol
+        appendLittle<quint16>(out, 1);
+        out->append(m_nanoseconds ? "\x09\0\0\0" : "\x06\0\0\0", 4);
+        appendLittle<quint32>(out, 0); // end of options
+        appendLittle<quint32>(out, length);
+    }
+
     bool m_nanoseconds;
+    int m_interfaces = 0;
+    std::array<int, BusNames::MaxBus + 1> m_interfaceOf;
 };
 
 } // namespace
@@ -214,14 +275,14 @@ std::unique_ptr<RecordingEncoder> blf()
     return std::make_unique<BlfEncoder>();
 }
 
-std::unique_ptr<RecordingEncoder> pcap(bool nanoseconds)
+std::unique_ptr<RecordingEncoder> pcap(bool nanoseconds, bool busIndex)
 {
-    return std::make_unique<PcapEncoder>(false, nanoseconds);
+    return std::make_unique<PcapEncoder>(nanoseconds, busIndex);
 }
 
 std::unique_ptr<RecordingEncoder> pcapng(bool nanoseconds)
 {
-    return std::make_unique<PcapEncoder>(true, nanoseconds);
+    return std::make_unique<PcapngEncoder>(nanoseconds);
 }
 
 } // namespace RecordingEncoders

@@ -67,7 +67,8 @@ private:
     bool takeObject(qint64 offset, const uchar *object, quint32 size);
     // An object's size from its header: at least the header, at most the limit.
     bool checkObjectSize(qint64 offset, quint32 size);
-    bool takeFrame(qint64 offset, qint64 timeUs, quint32 rawId, int length, const uchar *data);
+    bool takeFrame(qint64 offset, qint64 timeUs, quint16 channel, quint32 rawId, int length,
+                   const uchar *data);
 
     BinaryRecordingPass &m_pass;
     BinaryWindow m_window;
@@ -289,7 +290,8 @@ bool BlfReader::takeObject(qint64 offset, const uchar *object, quint32 size)
             return true;
         }
         // A classic DLC above 8 still carries eight bytes.
-        return takeFrame(offset, timeUs, u32(body + 4), std::min<int>(body[3], 8), body + 8);
+        return takeFrame(offset, timeUs, u16(body), u32(body + 4), std::min<int>(body[3], 8),
+                         body + 8);
     }
     if (type == ObjectCanFdMessage) {
         const int valid = bodySize >= CanFdMessageHeader ? body[14] : 0;
@@ -305,7 +307,8 @@ bool BlfReader::takeObject(qint64 offset, const uchar *object, quint32 size)
             m_pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
             return true;
         }
-        return takeFrame(offset, timeUs, u32(body + 4), std::min<int>(body[3], valid), body + 20);
+        return takeFrame(offset, timeUs, u16(body), u32(body + 4), std::min<int>(body[3], valid),
+                         body + 20);
     }
     const int valid = bodySize >= CanFd64Header ? body[2] : 0;
     if (bodySize < CanFd64Header + quint32(valid)) {
@@ -321,11 +324,11 @@ bool BlfReader::takeObject(qint64 offset, const uchar *object, quint32 size)
         m_pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
         return true;
     }
-    return takeFrame(offset, timeUs, u32(body + 4), std::min<int>(body[1], valid),
+    return takeFrame(offset, timeUs, body[0], u32(body + 4), std::min<int>(body[1], valid),
                      body + CanFd64Header);
 }
 
-bool BlfReader::takeFrame(qint64 offset, qint64 timeUs, quint32 rawId, int length,
+bool BlfReader::takeFrame(qint64 offset, qint64 timeUs, quint16 channel, quint32 rawId, int length,
                           const uchar *data)
 {
     const bool extended = rawId & ExtendedIdFlag;
@@ -336,6 +339,7 @@ bool BlfReader::takeFrame(qint64 offset, qint64 timeUs, quint32 rawId, int lengt
     }
     TimedFrame frame;
     frame.timeUs = timeUs;
+    frame.bus = BusNames::busOfChannel(channel);
     frame.message = CanMessage(id, data, length);
     frame.message.extended = extended;
     return m_pass.take(frame);

@@ -1,5 +1,7 @@
 #include "can/candumpreader.h"
 
+#include "can/busnames.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -69,21 +71,10 @@ bool parseTimestamp(const char *&p, const char *end, qint64 *timeUs)
     return true;
 }
 
-// The bus of an interface name: the number it ends with ("can1", "vcan0"), else 0.
-quint8 busOfInterface(const char *name, const char *end)
-{
-    const char *digits = end;
-    while (digits > name && digits[-1] >= '0' && digits[-1] <= '9' && end - digits < 3)
-        --digits;
-    int bus = 0;
-    for (const char *p = digits; p < end; ++p)
-        bus = bus * 10 + (*p - '0');
-    return quint8(std::min(bus, 255));
-}
-
 } // namespace
 
-bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
+bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
+                              InterfaceName *interfaceName)
 {
     p = skipBlanks(p, end);
     if (p >= end || *p++ != '(')
@@ -98,7 +89,7 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
         ++p;
     if (p == name)
         return false;
-    const quint8 bus = busOfInterface(name, p);
+    const char *nameEnd = p;
     p = skipBlanks(p, end);
     const char *idStart = p;
     quint32 id = 0;
@@ -127,10 +118,18 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame)
         data[length++] = quint8(hi << 4 | lo);
         p += 2;
     }
-    if (skipBlanks(p, end) != end)
+    // can-utils' asc2log and newer loggers end the line with the direction, R or T.
+    p = skipBlanks(p, end);
+    if (p < end && (*p == 'R' || *p == 'T'))
+        p = skipBlanks(p + 1, end);
+    if (p != end)
         return false;
     frame->timeUs = timeUs;
-    frame->bus = bus;
+    frame->bus = BusNames::trailingNumber(name, nameEnd);
+    if (interfaceName) {
+        interfaceName->begin = name;
+        interfaceName->end = nameEnd;
+    }
     // Filled in place: this runs for every line of a recording.
     CanMessage &m = frame->message;
     m.id = id;

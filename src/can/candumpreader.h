@@ -17,12 +17,20 @@ struct TimedFrame
 
 // Reads recordings in the candump log format of Linux can-utils:
 //   (1436509052.249713) can0 18FEF100#0102030405060708
-// Eight hex digits make an extended identifier, three a standard one. Remote and CAN FD lines and
-// anything malformed are skipped and counted; a bad line never stops the reading.
+// optionally followed by the direction (R or T). The bus is the number the interface name ends
+// with. Eight hex digits make an extended identifier, three a standard one. Remote and CAN FD lines
+// and anything malformed are skipped and counted; a bad line never stops the reading.
 class CandumpReader
 {
 public:
-    static bool parseLine(const char *begin, const char *end, TimedFrame *frame);
+    // Where a parsed line names its interface, inside the line's text.
+    struct InterfaceName
+    {
+        const char *begin = nullptr;
+        const char *end = nullptr;
+    };
+    static bool parseLine(const char *begin, const char *end, TimedFrame *frame,
+                          InterfaceName *interfaceName = nullptr);
 
     // Parses a whole recording; frames stay in file order.
     void parse(const QByteArray &text);

@@ -1,6 +1,7 @@
 #include "can/mf4groupreader.h"
 
 #include "can/binaryrecording.h"
+#include "can/busnames.h"
 
 #include <QtEndian>
 
@@ -20,11 +21,6 @@ constexpr quint32 StandardIdMax = 0x7FF;
 constexpr double TimeRangeSeconds = 1e11;
 
 // Loggers number their buses from 1 (CAN1, CAN2); a frame's bus counts from 0, as can0 does.
-quint8 busFromChannel(quint64 channel)
-{
-    return quint8(std::min<quint64>(channel > 0 ? channel - 1 : 0, 255));
-}
-
 bool isValidRecordIdSize(int bytes)
 {
     return bytes == 0 || bytes == 1 || bytes == 2 || bytes == 4 || bytes == 8;
@@ -347,7 +343,8 @@ void Mf4GroupReader::takeFrame(int index, qint64 at)
         pending.length = int(
             std::min<quint64>(group.dlc.integerValue(record, recordIndex), CanMessage::MaxLength));
     if (group.busChannel.present)
-        pending.frame.bus = busFromChannel(group.busChannel.integerValue(record, recordIndex));
+        pending.frame.bus
+            = BusNames::busOfChannel(group.busChannel.integerValue(record, recordIndex));
     if (pending.length > CanMessage::MaxLength)
         return skip(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
     if (!group.bytes.present) {

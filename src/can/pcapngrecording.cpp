@@ -27,6 +27,7 @@ enum BlockType : quint32 {
 };
 constexpr quint32 ByteOrderMagic = 0x1A2B3C4D;
 constexpr quint16 OptionEnd = 0;
+constexpr quint16 OptionIfName = 2;
 constexpr quint16 OptionTsResol = 9;
 constexpr quint16 OptionTsOffset = 14;
 // Block type, length, ..., length again.
@@ -41,6 +42,7 @@ struct Interface
     quint32 snapLength = 0;
     quint8 resolution = 6; // if_tsresol: the top bit set means a power of two
     qint64 offsetSeconds = 0;
+    quint8 bus = 0;
 };
 
 // A time stamp in the interface's units as microseconds since the epoch; false when it is
@@ -181,6 +183,8 @@ bool PcapngReader::readInterface(qint64 offset, const uchar *block, quint32 leng
     Interface iface;
     iface.linkType = u16(block + 8);
     iface.snapLength = u32(block + 12);
+    // An unnamed interface is the bus of its number; a named one is the bus its name gives.
+    iface.bus = quint8(std::min<int>(m_interfaces.size(), BusNames::MaxBus));
     // Options: code, length, value padded to four bytes; a broken list ends the options.
     quint32 p = 16;
     while (p + 4 <= length - 4) {
@@ -196,6 +200,11 @@ bool PcapngReader::readInterface(qint64 offset, const uchar *block, quint32 leng
                                    translated(QT_TRANSLATE_NOOP("RecordingReader",
                                                                 "unknown pcapng time resolution")));
             iface.resolution = value[0];
+        } else if (code == OptionIfName && size > 0) {
+            const int n = int(std::find(value, value + size, '\0') - value);
+            if (n > 0)
+                iface.bus = m_pass.busNames().busFor(
+                    QString::fromUtf8(reinterpret_cast<const char *>(value), n));
         } else if (code == OptionTsOffset && size >= 8) {
             constexpr qint64 OffsetLimit = qint64(1) << 40; // seconds; far past any real date
             const quint64 raw
@@ -251,8 +260,8 @@ bool PcapngReader::readPacket(qint64 offset, quint32 type, const uchar *block, q
         }
         m_lastUs = us;
     }
-    return PcapFormat::takePacket(m_pass, offset, iface.linkType, m_lastUs, block + dataAt,
-                                  captured);
+    const PcapFormat::PacketSource source{iface.linkType, m_bigEndian, m_lastUs, iface.bus};
+    return PcapFormat::takePacket(m_pass, offset, source, block + dataAt, captured);
 }
 
 } // namespace

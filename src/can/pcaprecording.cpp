@@ -12,9 +12,11 @@
 
 namespace PcapFormat {
 
-bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint64 timeUs,
+bool takePacket(BinaryRecordingPass &pass, qint64 offset, const PacketSource &source,
                 const uchar *data, quint32 size)
 {
+    const quint32 linkType = source.linkType;
+    quint8 bus = source.bus;
     if (linkType == LinkLinuxSll || linkType == LinkLinuxSll2) {
         const quint32 header = linkType == LinkLinuxSll ? SllHeader : Sll2Header;
         if (size < header) {
@@ -27,6 +29,9 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
             pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "not a CAN packet"));
             return true;
         }
+        if (linkType == LinkLinuxSll2)
+            bus = quint8(std::min<quint32>(qFromBigEndian<quint32>(data + Sll2InterfaceIndexAt),
+                                           BusNames::MaxBus));
         data += header;
         size -= header;
     } else if (linkType != LinkCanSocketCan) {
@@ -37,7 +42,9 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
         pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "malformed packet"));
         return true;
     }
-    const quint32 canId = qFromBigEndian<quint32>(data);
+    const bool cooked = linkType != LinkCanSocketCan;
+    const quint32 canId = cooked && !source.bigEndianFile ? qFromLittleEndian<quint32>(data)
+                                                          : qFromBigEndian<quint32>(data);
     const quint8 length = data[4];
     if (length & CanXlXlfFlag) {
         pass.skip(offset, QT_TRANSLATE_NOOP("RecordingReader", "CAN XL frame"));
@@ -61,21 +68,34 @@ bool takePacket(BinaryRecordingPass &pass, qint64 offset, quint32 linkType, qint
     }
     const bool extended = canId & CanEffFlag;
     TimedFrame frame;
-    frame.timeUs = timeUs;
+    frame.timeUs = source.timeUs;
+    frame.bus = bus;
     frame.message
         = CanMessage(canId & (extended ? 0x1FFFFFFFu : 0x7FFu), data + SocketCanHeader, length);
     frame.message.extended = extended;
     return pass.take(frame);
 }
 
-void encodeSocketCan(const CanMessage &message, uchar *out)
+void encodeSocketCan(const CanMessage &message, uchar *out, bool littleEndianId)
 {
     std::memset(out, 0, SocketCanClassicSize);
-    qToBigEndian<quint32>(
-        message.extended ? (message.id & 0x1FFFFFFFu) | CanEffFlag : message.id & 0x7FFu, out);
+    const quint32 canId
+        = message.extended ? (message.id & 0x1FFFFFFFu) | CanEffFlag : message.id & 0x7FFu;
+    if (littleEndianId)
+        qToLittleEndian<quint32>(canId, out);
+    else
+        qToBigEndian<quint32>(canId, out);
     const int length = std::min<int>(message.length, CanMessage::MaxLength);
     out[4] = quint8(length);
     std::memcpy(out + SocketCanHeader, message.data, size_t(length));
+}
+
+void encodeSll2(quint32 interfaceIndex, uchar *out)
+{
+    std::memset(out, 0, Sll2Header);
+    qToBigEndian<quint16>(SllProtocolCan, out);
+    qToBigEndian<quint32>(interfaceIndex, out + Sll2InterfaceIndexAt);
+    qToBigEndian<quint16>(ArphrdCan, out + 8);
 }
 
 } // namespace PcapFormat
@@ -156,8 +176,8 @@ bool readPcap(BinaryRecordingPass &pass)
         const qint64 seconds = u32(packet);
         const qint64 fraction = u32(packet + 4);
         const qint64 timeUs = seconds * 1000000 + (nanoseconds ? fraction / 1000 : fraction);
-        if (!PcapFormat::takePacket(pass, offset, linkType, timeUs, packet + PcapRecordHeader,
-                                    captured))
+        const PcapFormat::PacketSource source{linkType, bigEndian, timeUs, 0};
+        if (!PcapFormat::takePacket(pass, offset, source, packet + PcapRecordHeader, captured))
             return false;
         offset += PcapRecordHeader + captured;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "can/busnames.h"
 #include "can/candumpreader.h"
 
 #include <QByteArray>
@@ -10,7 +11,8 @@ class QIODevice;
 
 // Turns frames into the bytes of one recording format, for RecordingWriter. Frames come in file
 // order; a frame stamped before the recording's start cannot be written as such and is written
-// at the start instead, and counted.
+// at the start instead, and counted. Each frame's bus is written the format's way; a format that
+// cannot keep it counts the frames of buses other than the first.
 class RecordingEncoder
 {
 public:
@@ -29,8 +31,26 @@ public:
     }
 
     qint64 clampedFrames() const { return m_clamped; }
+    qint64 framesWithoutBus() const { return m_withoutBus; }
+
+    // The names to write for the buses, where the format names them; may grow between frames.
+    void setBusNames(const BusNames &names)
+    {
+        if (names == m_busNames)
+            return;
+        m_busNames = names;
+        busNamesChanged();
+    }
 
 protected:
+    const BusNames &busNames() const { return m_busNames; }
+    virtual void busNamesChanged() {}
+    void countWithoutBus(const TimedFrame &frame)
+    {
+        if (frame.bus != 0)
+            ++m_withoutBus;
+    }
+
     // The time to write for `timeUs` in a format that cannot go below `floorUs`.
     qint64 clamp(qint64 timeUs, qint64 floorUs)
     {
@@ -42,6 +62,8 @@ protected:
 
 private:
     qint64 m_clamped = 0;
+    qint64 m_withoutBus = 0;
+    BusNames m_busNames;
 };
 
 namespace RecordingEncoders {
@@ -49,7 +71,9 @@ std::unique_ptr<RecordingEncoder> candump();
 std::unique_ptr<RecordingEncoder> asc();
 std::unique_ptr<RecordingEncoder> trc();
 std::unique_ptr<RecordingEncoder> blf();
-std::unique_ptr<RecordingEncoder> pcap(bool nanoseconds);
+// With `busIndex` every packet has the Linux cooked header (SLL2), whose interface index is the
+// frame's bus; without, plain SocketCAN frames that keep no bus.
+std::unique_ptr<RecordingEncoder> pcap(bool nanoseconds, bool busIndex);
 std::unique_ptr<RecordingEncoder> pcapng(bool nanoseconds);
 
 // Recordings starting before this (1990) count from zero rather than from a date: text formats

@@ -98,9 +98,30 @@ RecordingReader::Format detectBinary(const char *data, qint64 size)
 // One reading of a recording: its format and the line parsers that carry state between lines.
 struct RecordingReader::Pass
 {
+    explicit Pass(Format f)
+        : format(f)
+    {}
+
+    // The bus of a candump interface name. The names met so far are looked up as bytes: a
+    // recording names only a few, and every line names one.
+    quint8 busOf(const CandumpReader::InterfaceName &name, BusNames *names)
+    {
+        const int length = int(name.end - name.begin);
+        for (const auto &known : interfaces) {
+            if (known.first.size() == length
+                && std::memcmp(known.first.constData(), name.begin, size_t(length)) == 0)
+                return known.second;
+        }
+        const QByteArray bytes(name.begin, length);
+        const quint8 bus = names->busFor(QString::fromLatin1(bytes));
+        interfaces.append({bytes, bus});
+        return bus;
+    }
+
     Format format;
     AscLineParser asc;
     TrcLineParser trc;
+    QVector<QPair<QByteArray, quint8>> interfaces;
 };
 
 RecordingReader::Format RecordingReader::detectFormat(const char *data, qint64 size,
@@ -170,6 +191,7 @@ void RecordingReader::reset()
     m_problems.clear();
     m_error.clear();
     m_format = Unknown;
+    m_busNames = BusNames();
 }
 
 void RecordingReader::skip(qint64 lineNumber, const char *reason)
@@ -281,7 +303,7 @@ bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int
                 return false;
             }
             m_format = format;
-            pass.reset(new Pass{format, {}, {}});
+            pass.reset(new Pass(format));
         }
         const char *p = begin;
         while (p < end) {
@@ -329,7 +351,7 @@ void RecordingReader::parse(const QByteArray &text, const QString &fileName)
 bool RecordingReader::readBinary(Format format, QIODevice *device, const FrameSink &sink)
 {
     m_format = format;
-    BinaryRecordingPass pass(device, sink);
+    BinaryRecordingPass pass(device, sink, &m_busNames);
     bool read = false;
     switch (format) {
     case Mf4:
@@ -382,6 +404,7 @@ void RecordingReader::parseAs(Format format, const char *data, qint64 size)
     m_frameCount = 0;
     m_problems.clear();
     m_format = format;
+    m_busNames = BusNames();
     if (format == Unknown)
         return;
     if (isBinary(format)) {
@@ -394,7 +417,7 @@ void RecordingReader::parseAs(Format format, const char *data, qint64 size)
         });
         return;
     }
-    Pass pass{format, {}, {}};
+    Pass pass(format);
     forEachLine(data, data + size, [&](qint64 number, const char *begin, const char *end) {
         takeLine(pass, number, begin, end, &m_frames);
         return true;
@@ -410,14 +433,17 @@ void RecordingReader::takeLine(Pass &pass, qint64 lineNumber, const char *begin,
     }
     TimedFrame frame;
     LineOutcome outcome;
+    CandumpReader::InterfaceName name;
     switch (pass.format) {
     case Candump:
-        if (isBlankLine(begin, end))
+        if (isBlankLine(begin, end)) {
             outcome = LineOutcome::ignored();
-        else if (CandumpReader::parseLine(begin, end, &frame))
+        } else if (CandumpReader::parseLine(begin, end, &frame, &name)) {
+            frame.bus = pass.busOf(name, &m_busNames);
             outcome = LineOutcome::frame();
-        else
+        } else {
             outcome = LineOutcome::skipped(candumpReason(begin, end));
+        }
         break;
     case Asc:
         outcome = pass.asc.parseLine(begin, end, &frame);

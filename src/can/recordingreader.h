@@ -1,5 +1,6 @@
 #pragma once
 
+#include "can/busnames.h"
 #include "can/candumpreader.h"
 
 #include <QByteArray>
@@ -53,6 +54,8 @@ public:
     const QStringList &problems() const { return m_problems; }
     QString errorString() const { return m_error; }
     Format format() const { return m_format; }
+    // The names the recording gave its buses, complete for every frame handed on so far.
+    const BusNames &busNames() const { return m_busNames; }
 
 private:
     struct Pass;
@@ -72,4 +75,5 @@ private:
     QStringList m_problems;
     QString m_error;
     Format m_format = Unknown;
+    BusNames m_busNames;
 };

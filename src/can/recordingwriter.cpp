@@ -21,7 +21,8 @@ const FormatKey formatKeys[] = {
     {RecordingReader::Pcapng, "pcapng", "pcapng"}, {RecordingReader::Pcap, "pcap", "pcap"},
 };
 
-std::unique_ptr<RecordingEncoder> encoderFor(RecordingReader::Format format, bool nanoseconds)
+std::unique_ptr<RecordingEncoder> encoderFor(RecordingReader::Format format, bool nanoseconds,
+                                             bool pcapBusIndex)
 {
     switch (format) {
     case RecordingReader::Candump:
@@ -33,7 +34,7 @@ std::unique_ptr<RecordingEncoder> encoderFor(RecordingReader::Format format, boo
     case RecordingReader::Blf:
         return RecordingEncoders::blf();
     case RecordingReader::Pcap:
-        return RecordingEncoders::pcap(nanoseconds);
+        return RecordingEncoders::pcap(nanoseconds, pcapBusIndex);
     case RecordingReader::Pcapng:
         return RecordingEncoders::pcapng(nanoseconds);
     default:
@@ -103,12 +104,13 @@ bool RecordingWriter::open(const QString &path, RecordingReader::Format format)
     m_frames = 0;
     m_begun = false;
     m_pending.clear();
-    m_encoder = encoderFor(format, m_nanoseconds);
+    m_encoder = encoderFor(format, m_nanoseconds, m_pcapBusIndex);
     if (!m_encoder) {
         m_error = QCoreApplication::translate("RecordingReader", "Tarvik cannot write %1 files")
                       .arg(RecordingReader::formatName(format));
         return false;
     }
+    m_encoder->setBusNames(m_busNames);
     // Unbuffered, so that a short write (a full disk) is seen here rather than lost in a
     // buffer that commit() would not report.
     m_file = std::make_unique<QSaveFile>(path);
@@ -199,6 +201,18 @@ void RecordingWriter::cancel()
 qint64 RecordingWriter::clampedFrames() const
 {
     return m_encoder ? m_encoder->clampedFrames() : 0;
+}
+
+qint64 RecordingWriter::framesWithoutBus() const
+{
+    return m_encoder ? m_encoder->framesWithoutBus() : 0;
+}
+
+void RecordingWriter::setBusNames(const BusNames &names)
+{
+    m_busNames = names;
+    if (m_encoder)
+        m_encoder->setBusNames(names);
 }
 
 void RecordingWriter::fail(const QString &text)

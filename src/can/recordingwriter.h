@@ -13,8 +13,11 @@ class QSaveFile;
 class RecordingEncoder;
 
 // Writes a recording in a format Tarvik also reads: candump log, Vector ASC, PEAK TRC 2.1,
-// Vector BLF, pcap or pcapng. Frames are encoded as they come and written in pieces, so memory
-// stays bounded; the file replaces any old one only on commit(), complete. ASC and TRC keep the
+// Vector BLF, pcap or pcapng. Each frame's bus is kept: the candump interface (the bus's name),
+// the ASC, TRC and BLF channel (the bus plus one), the pcapng interface (named where its number
+// is not the bus's or the bus has a name of its own) and, when asked for, the pcap SLL2
+// interface index. Frames are encoded as they come and written in pieces, so memory stays
+// bounded; the file replaces any old one only on commit(), complete. ASC and TRC keep the
 // absolute time by their start date (ASC's in local time), BLF by its local start time.
 class RecordingWriter
 {
@@ -37,6 +40,11 @@ public:
 
     // pcap and pcapng stamps in nanoseconds instead of microseconds; set before open().
     void setNanosecondStamps(bool on) { m_nanoseconds = on; }
+    // pcap with the Linux cooked header (SLL2), whose interface index keeps the bus; set before
+    // open(). Without it pcap holds plain SocketCAN frames: every frame reads back on bus 0.
+    void setPcapBusIndex(bool on) { m_pcapBusIndex = on; }
+    // The names candump and pcapng write for the buses; may be set again as a stream names more.
+    void setBusNames(const BusNames &names);
     bool open(const QString &path, RecordingReader::Format format);
     bool write(const TimedFrame &frame);
     bool write(const QVector<TimedFrame> &frames);
@@ -48,6 +56,8 @@ public:
     qint64 frameCount() const { return m_frames; }
     // Frames stamped before the recording's start (out of order), written at the start.
     qint64 clampedFrames() const;
+    // Frames of a bus other than the first written where the format keeps no bus (plain pcap).
+    qint64 framesWithoutBus() const;
     QString errorString() const { return m_error; }
 
 private:
@@ -60,5 +70,7 @@ private:
     qint64 m_frames = 0;
     bool m_begun = false;
     bool m_nanoseconds = false;
+    bool m_pcapBusIndex = false;
+    BusNames m_busNames;
     QString m_error;
 };

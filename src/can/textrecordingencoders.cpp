@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <array>
 #include <cstdio>
 
 namespace {
@@ -24,7 +25,8 @@ void appendHex(QByteArray *out, const CanMessage &m, const char *separator)
     }
 }
 
-// "(1436509052.249713) can0 18FEF100#0102030405060708", the format of can-utils.
+// "(1436509052.249713) can0 18FEF100#0102030405060708", the format of can-utils. The interface is
+// the bus's name.
 class CandumpEncoder : public RecordingEncoder
 {
 public:
@@ -34,14 +36,35 @@ public:
         const qint64 us = clamp(frame.timeUs, 0);
         char line[64];
         const CanMessage &m = frame.message;
-        const int n = std::snprintf(
-            line, sizeof line, m.extended ? "(%lld.%06lld) can0 %08X#" : "(%lld.%06lld) can0 %03X#",
-            static_cast<long long>(us / 1000000), static_cast<long long>(us % 1000000),
-            m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu));
+        int n = std::snprintf(line, sizeof line, "(%lld.%06lld) ",
+                              static_cast<long long>(us / 1000000),
+                              static_cast<long long>(us % 1000000));
+        out->append(line, n);
+        out->append(interfaceName(frame.bus));
+        n = std::snprintf(line, sizeof line, m.extended ? " %08X#" : " %03X#",
+                          m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu));
         out->append(line, n);
         appendHex(out, m, nullptr);
         out->append('\n');
     }
+
+protected:
+    void busNamesChanged() override { m_names.fill(QByteArray()); }
+
+private:
+    // A name without blanks, so that the line reads back; its bus's name is looked up once.
+    const QByteArray &interfaceName(quint8 bus)
+    {
+        QByteArray &name = m_names[bus];
+        if (name.isEmpty()) {
+            name = busNames().name(bus).toUtf8();
+            if (name.isEmpty() || name.contains(' ') || name.contains('\t'))
+                name = BusNames::defaultName(bus).toLatin1();
+        }
+        return name;
+    }
+
+    std::array<QByteArray, BusNames::MaxBus + 1> m_names;
 };
 
 // Vector ASC with absolute stamps counted from the header's date, which keeps milliseconds in
@@ -71,9 +94,10 @@ public:
         std::snprintf(id, sizeof id, m.extended ? "%Xx" : "%X",
                       m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu));
         char line[96];
-        const int n = std::snprintf(line, sizeof line, "%4lld.%06lld 1  %-15s Rx   d %d ",
+        const int n = std::snprintf(line, sizeof line, "%4lld.%06lld %-2u %-15s Rx   d %d ",
                                     static_cast<long long>(us / 1000000),
-                                    static_cast<long long>(us % 1000000), id, int(m.length));
+                                    static_cast<long long>(us % 1000000),
+                                    BusNames::channelOfBus(frame.bus), id, int(m.length));
         out->append(line, n);
         appendHex(out, m, " ");
         out->append('\n');
@@ -115,12 +139,13 @@ public:
         const qint64 us = clamp(frame.timeUs, m_startUs) - m_startUs;
         const CanMessage &m = frame.message;
         char line[96];
-        const int n = std::snprintf(line, sizeof line,
-                                    m.extended ? "%7lld %9lld.%03lld DT 1    %08X Rx -  %d    "
-                                               : "%7lld %9lld.%03lld DT 1        %04X Rx -  %d    ",
-                                    ++m_number, static_cast<long long>(us / 1000),
-                                    static_cast<long long>(us % 1000),
-                                    m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu), int(m.length));
+        const int n
+            = std::snprintf(line, sizeof line,
+                            m.extended ? "%7lld %9lld.%03lld DT %-4u %08X Rx -  %d    "
+                                       : "%7lld %9lld.%03lld DT %-4u     %04X Rx -  %d    ",
+                            ++m_number, static_cast<long long>(us / 1000),
+                            static_cast<long long>(us % 1000), BusNames::channelOfBus(frame.bus),
+                            m.id & (m.extended ? 0x1FFFFFFFu : 0x7FFu), int(m.length));
         out->append(line, n);
         appendHex(out, m, " ");
         out->append('\n');

@@ -1,5 +1,7 @@
 #include "can/trclineparser.h"
 
+#include "can/busnames.h"
+
 #include <cstring>
 
 using RecordingTokens::LineOutcome;
@@ -30,8 +32,17 @@ bool parseIdentifier(const Token &token, quint32 *id, bool *extended)
     return *id <= 0x7FFu;
 }
 
+// The bus column counts from 1; a file without one has one bus.
+quint8 busOf(const LineTokens &tokens, int at)
+{
+    quint32 channel = 0;
+    if (at < 0 || at >= tokens.count || !RecordingTokens::parseDecimal(tokens[at], &channel))
+        return 0;
+    return BusNames::busOfChannel(channel);
+}
+
 LineOutcome readData(const LineTokens &tokens, int first, quint32 length, quint32 id, bool extended,
-                     qint64 timeUs, TimedFrame *frame)
+                     qint64 timeUs, quint8 bus, TimedFrame *frame)
 {
     if (length > quint32(CanMessage::MaxLength))
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "CAN FD frame"));
@@ -45,6 +56,7 @@ LineOutcome readData(const LineTokens &tokens, int first, quint32 length, quint3
         data[i] = quint8(byte);
     }
     frame->timeUs = timeUs;
+    frame->bus = bus;
     frame->message = CanMessage(id, data, int(length));
     frame->message.extended = extended;
     return LineOutcome::frame();
@@ -141,8 +153,7 @@ LineOutcome TrcLineParser::parseVersion1(const LineTokens &tokens, TimedFrame *f
     qint64 offsetUs = 0;
     if (tokens.count < 4 || !RecordingTokens::parseScaled(tokens[i++], 3, &offsetUs))
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "not a trace line"));
-    if (version >= 12)
-        ++i; // bus
+    const int busAt = version >= 12 ? i++ : -1;
     if (version >= 11 && i < tokens.count) {
         const Token &type = tokens[i++];
         if (type.is("Error"))
@@ -169,7 +180,8 @@ LineOutcome TrcLineParser::parseVersion1(const LineTokens &tokens, TimedFrame *f
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "remote frame"));
     if (i < tokens.count && tokens[i].is("ERROR"))
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "error frame"));
-    return readData(tokens, i, length, id, extended, m_startUs + offsetUs, frame);
+    return readData(tokens, i, length, id, extended, m_startUs + offsetUs, busOf(tokens, busAt),
+                    frame);
 }
 
 LineOutcome TrcLineParser::parseVersion2(const LineTokens &tokens, TimedFrame *frame) const
@@ -212,5 +224,6 @@ LineOutcome TrcLineParser::parseVersion2(const LineTokens &tokens, TimedFrame *f
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "bad data length"));
     if (dataAt < 0)
         return LineOutcome::skipped(QT_TRANSLATE_NOOP("RecordingReader", "columns missing"));
-    return readData(tokens, dataAt, length, id, extended, m_startUs + offsetUs, frame);
+    return readData(tokens, dataAt, length, id, extended, m_startUs + offsetUs,
+                    busOf(tokens, column('B')), frame);
 }

@@ -1,10 +1,13 @@
 #include "cli/convertcommand.h"
 
 #include "can/recordingwriter.h"
+#include "cli/busselection.h"
 #include "cli/clicommand.h"
 #include "cli/recordingsource.h"
 
 #include <QCommandLineParser>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,6 +17,25 @@ QString formatList()
     for (const RecordingReader::Format format : RecordingWriter::formats())
         keys.append(RecordingWriter::formatKey(format));
     return keys.join(QLatin1String(", "));
+}
+
+// pcap keeps buses only in the Linux cooked header, chosen before the first frame: a reading
+// ahead tells whether any frame written is on a bus other than the first.
+bool needsBusIndex(const QString &in, BusSelection &selection)
+{
+    bool otherBus = false;
+    RecordingSource::StreamSummary summary;
+    QString error;
+    RecordingSource::stream(
+        in,
+        [&](QVector<TimedFrame> frames) {
+            selection.apply(summary.busNames, &frames);
+            otherBus = std::any_of(frames.cbegin(), frames.cend(),
+                                   [](const TimedFrame &f) { return f.bus != 0; });
+            return !otherBus;
+        },
+        &summary, &error);
+    return otherBus;
 }
 
 } // namespace
@@ -34,7 +56,17 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
                                     Cli::tr("FORMAT"));
     const QCommandLineOption nanoseconds(QStringLiteral("nanoseconds"),
                                          Cli::tr("pcap and pcapng time stamps in nanoseconds"));
-    parser.addOptions({output, format, nanoseconds});
+    const QCommandLineOption bus(
+        QStringLiteral("bus"),
+        Cli::tr("Keep only this bus: its number (0 for can0 or a logger's channel 1) or its name "
+                "(can1, vcan0); may be repeated"),
+        Cli::tr("BUS"));
+    const QCommandLineOption map(
+        QStringLiteral("map"),
+        Cli::tr("Write the frames of bus FROM on bus TO, each a number or a name (can1=0, "
+                "1=vcan3); may be repeated"),
+        Cli::tr("FROM=TO"));
+    parser.addOptions({output, format, nanoseconds, bus, map});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -54,14 +86,30 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
         return CliCommand::usageError(
             command, why + Cli::tr("; use --format with one of: %1").arg(formatList()), err);
     }
+    BusSelection selection;
+    QString busError;
+    for (const QString &value : parser.values(bus)) {
+        if (!selection.addKept(value, &busError))
+            return CliCommand::usageError(command, QStringLiteral("--bus: ") + busError, err);
+    }
+    for (const QString &value : parser.values(map)) {
+        if (!selection.addMapping(value, &busError))
+            return CliCommand::usageError(command, QStringLiteral("--map: ") + busError, err);
+    }
 
     // The output is opened at the first frames: a recording that cannot be read or holds no
     // frames leaves no file behind.
     RecordingWriter writer;
     writer.setNanosecondStamps(parser.isSet(nanoseconds));
+    writer.setPcapBusIndex(to == RecordingReader::Pcap && needsBusIndex(in, selection));
     bool opened = false;
     QString writeError;
-    const auto write = [&](const QVector<TimedFrame> &frames) {
+    RecordingSource::StreamSummary summary;
+    const auto write = [&](QVector<TimedFrame> frames) {
+        selection.apply(summary.busNames, &frames);
+        if (frames.isEmpty())
+            return true;
+        writer.setBusNames(selection.outputNames(summary.busNames));
         if (!opened && !(opened = writer.open(path, to))) {
             writeError = writer.errorString();
             return false;
@@ -71,7 +119,6 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
         writeError = writer.errorString();
         return false;
     };
-    RecordingSource::StreamSummary summary;
     QString readError;
     const bool read = RecordingSource::stream(in, write, &summary, &readError, &err);
     if (summary.stopped) {
@@ -82,6 +129,12 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
         err << readError << '\n';
         return CliCommand::Failure;
     }
+    if (!opened) {
+        err << Cli::tr("%1 holds no frames on bus %2")
+                   .arg(in, selection.keptText().join(QLatin1String(", ")))
+            << '\n';
+        return CliCommand::Failure;
+    }
     if (!writer.commit()) {
         err << Cli::tr("Cannot write %1: %2").arg(path, writer.errorString()) << '\n';
         return CliCommand::Failure;
@@ -90,6 +143,10 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
                              .arg(writer.frameCount())
                              .arg(path, RecordingReader::formatName(to))
                              .arg(summary.skippedLines);
+    if (writer.framesWithoutBus() > 0)
+        err << Cli::tr("%1 frames of buses other than the first were written without their bus")
+                   .arg(writer.framesWithoutBus())
+            << '\n';
     if (writer.clampedFrames() > 0)
         err << Cli::tr("%1 frames stamped before the first one were written at its time")
                    .arg(writer.clampedFrames())

@@ -65,6 +65,7 @@ bool stream(const QString &path, const RecordingReader::FrameSink &sink, StreamS
     }
     RecordingReader reader;
     const bool read = reader.streamFile(path, [&](const QVector<TimedFrame> &frames) {
+        summary->busNames = reader.busNames();
         if (sink(frames))
             return true;
         summary->stopped = true;

@@ -28,6 +28,8 @@ struct StreamSummary
     int skippedLines = 0;
     // The sink stopped the reading; the error is the caller's to tell.
     bool stopped = false;
+    // The names of the buses, complete for the frames the sink has been given.
+    BusNames busNames;
 };
 
 // Like read, but hands the frames on a piece at a time without keeping them, so memory stays

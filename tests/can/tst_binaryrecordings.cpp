@@ -64,12 +64,19 @@ void tst_BinaryRecordings::handWritten_data()
           }()}}) << QStringList() << 1;
     const QByteArray sll = QByteArray(14, '\0') + QByteArray::fromHex("000c");
     const QByteArray sll2 = QByteArray::fromHex("000c") + QByteArray(18, '\0');
+    // Under a cooked header the identifier is in the file's byte order.
+    const QByteArray hostStandard = le32(0x123) + standard.mid(4);
+    const QByteArray sll2OnIndex5
+        = QByteArray::fromHex("000c0000000000050118") + QByteArray(10, '\0');
     QTest::newRow("pcap Linux cooked capture")
-        << pcapFile(false, false, 113, {{1622547830123456, sll + standard}})
+        << pcapFile(false, false, 113, {{1622547830123456, sll + hostStandard}})
         << QStringList{both.first()} << 0;
     QTest::newRow("pcap Linux cooked capture v2")
-        << pcapFile(false, false, 276, {{1622547830123456, sll2 + standard}})
+        << pcapFile(false, false, 276, {{1622547830123456, sll2 + hostStandard}})
         << QStringList{both.first()} << 0;
+    QTest::newRow("pcap cooked v2 big-endian on interface 5")
+        << pcapFile(true, false, 276, {{1622547830123456, sll2OnIndex5 + standard}})
+        << QStringList{both.first() + " bus 5"} << 0;
     QTest::newRow("pcap cooked capture of another protocol") << pcapFile(
         false, false, 113, {{1, QByteArray(14, '\0') + QByteArray::fromHex("0800") + standard}})
                                                              << QStringList() << 1;
@@ -84,6 +91,11 @@ void tst_BinaryRecordings::handWritten_data()
         << little.section() + little.iface(227) + little.packet(1622547830123456, standard)
                + big.section() + big.iface(113, 6) + big.packet(1622547831000001, sll + extended)
         << both << 0;
+    QTest::newRow("pcapng buses by interface name, else by number")
+        << little.section() + little.iface(227, -1, 0, "vcan2") + little.iface(227)
+               + little.packet(1622547830123456, standard, 1)
+               + little.packet(1622547831000001, extended, 0)
+        << QStringList{both.first() + " bus 1", both.last() + " bus 2"} << 0;
     QTest::newRow("pcapng nanoseconds and an offset")
         << little.section() + little.iface(227, 9, 1000)
                + little.packet(quint64(1622547830123456789) - 1000000000000ull, standard)

@@ -74,6 +74,8 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void formats_data();
     void formats();
+    void buses_data();
+    void buses();
     void problems_data();
     void problems();
     void mappedFileReadsLikeText();
@@ -222,6 +224,57 @@ void tst_RecordingReader::formats()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(first.message.data), first.message.length),
              c.firstData);
     QCOMPARE(reader.frames().last().timeUs, c.lastTimeUs);
+}
+
+void tst_RecordingReader::buses_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QVector<quint8>>("buses");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("candump by interface, names ending alike moved, directions")
+        << QByteArray("(1.0) vcan1 123#01\n(2.0) can0 123#02 R\n(3.0) vcan0 123#03 T\n"
+                      "(4.0) can1 123#04\n(5.0) can0 123#05\n(6.0) can12 123#06\n"
+                      "(7.0) any 123#07\n")
+        << QVector<quint8>{1, 0, 2, 3, 0, 12, 4}
+        << QStringList{"can0", "vcan1", "vcan0", "can1", "any", "can5"};
+    QTest::newRow("ASC channels from 1")
+        << QByteArray("base hex  timestamps absolute\n 0.1 1 123 Rx d 1 01\n"
+                      " 0.2 2 123 Rx d 1 01\n 0.3 16 123 Rx d 1 01\n 0.4 0 123 Rx d 1 01\n")
+        << QVector<quint8>{0, 1, 15, 0} << QStringList{"can0", "can1"};
+    QTest::newRow("TRC 1.3 bus column")
+        << QByteArray(";$FILEVERSION=1.3\n     1)      5.5 1  Rx     18FEF100 -  2  01 02\n"
+                      "     2)      5.6 2  Rx     18FEF100 -  2  01 02\n")
+        << QVector<quint8>{0, 1} << QStringList{"can0", "can1"};
+    QTest::newRow("TRC 2.1 default columns")
+        << QByteArray(";$FILEVERSION=2.1\n      1      1059.900 DT 1      0300 Rx -  2    0A 0B\n"
+                      "      2      1060.100 DT 3      0300 Rx -  2    0A 0B\n")
+        << QVector<quint8>{0, 2} << QStringList{"can0", "can1"};
+    QTest::newRow("TRC 2.1 bus column moved")
+        << QByteArray(";$FILEVERSION=2.1\n;$COLUMNS=N,O,T,I,d,B,l,D\n"
+                      "      1         0.001 DT 18FEF100 Rx 4 1  0A\n")
+        << QVector<quint8>{3} << QStringList{"can0", "can1"};
+    QTest::newRow("TRC 2.0 without bus column")
+        << QByteArray(";$FILEVERSION=2.0\n 1 2.000 DT 0123 Rx 1 01\n") << QVector<quint8>{0}
+        << QStringList{"can0", "can1"};
+}
+
+// Every frame's bus, and the names of buses 0 to the last listed (the recording's or canN).
+void tst_RecordingReader::buses()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QVector<quint8>, buses);
+    QFETCH(QStringList, names);
+    RecordingReader reader;
+    reader.parse(text);
+    QCOMPARE(reader.skippedLines(), 0);
+    QVector<quint8> read;
+    for (const TimedFrame &frame : reader.frames())
+        read.append(frame.bus);
+    QCOMPARE(read, buses);
+    QStringList named;
+    for (int bus = 0; bus < names.size(); ++bus)
+        named.append(reader.busNames().name(quint8(bus)));
+    QCOMPARE(named, names);
 }
 
 void tst_RecordingReader::problems_data()

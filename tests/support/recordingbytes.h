@@ -8,12 +8,11 @@
 #include <QPair>
 #include <QtEndian>
 
+#include <algorithm>
+
 // Frames and the bytes of binary recordings built by hand, for the tests of the recording
 // readers and writers.
 namespace RecordingBytes {
-
-using Format = RecordingReader::Format;
-using Frames = QVector<TimedFrame>;
 
 using Format = RecordingReader::Format;
 using Frames = QVector<TimedFrame>;
@@ -45,15 +44,25 @@ inline Frames sampleFrames(qint64 startUs, int count = 40)
     return frames;
 }
 
+// The frames spread over `buses` in turn.
+inline Frames onBuses(Frames frames, const QVector<quint8> &buses)
+{
+    for (int i = 0; i < frames.size(); ++i)
+        frames[i].bus = buses.at(i % buses.size());
+    return frames;
+}
+
+// A frame as text; a bus other than the first is named at the end.
 inline QString describe(const TimedFrame &f)
 {
-    return QStringLiteral("%1 %2%3 [%4] %5")
+    return QStringLiteral("%1 %2%3 [%4] %5%6")
         .arg(f.timeUs)
         .arg(f.message.id, 0, 16)
         .arg(f.message.extended ? QStringLiteral("x") : QString())
         .arg(f.message.length)
         .arg(QString::fromLatin1(
-            QByteArray(reinterpret_cast<const char *>(f.message.data), f.message.length).toHex()));
+            QByteArray(reinterpret_cast<const char *>(f.message.data), f.message.length).toHex()))
+        .arg(f.bus != 0 ? QStringLiteral(" bus %1").arg(f.bus) : QString());
 }
 
 inline QStringList describe(const Frames &frames)
@@ -64,11 +73,16 @@ inline QStringList describe(const Frames &frames)
     return lines;
 }
 
+// pcap takes the bus index exactly when some frame is on another bus than the first, as the
+// console's conversion chooses.
 inline bool writeRecording(const QString &path, Format format, const Frames &frames,
-                           bool nanoseconds = false)
+                           bool nanoseconds = false, const BusNames &names = BusNames())
 {
     RecordingWriter writer;
     writer.setNanosecondStamps(nanoseconds);
+    writer.setBusNames(names);
+    writer.setPcapBusIndex(std::any_of(frames.cbegin(), frames.cend(),
+                                       [](const TimedFrame &f) { return f.bus != 0; }));
     if (!writer.open(path, format) || !writer.write(frames) || !writer.commit()) {
         qWarning() << "writing" << path << writer.errorString();
         return false;
@@ -214,10 +228,15 @@ struct Pcapng
     {
         return block(0x0A0D0D0A, u32(0x1A2B3C4D) + u16(1) + u16(0) + QByteArray(8, '\xff'));
     }
-    // An interface with its time resolution (if_tsresol) and offset in seconds when given.
-    QByteArray iface(quint16 linkType, int resolution = -1, qint64 offsetSeconds = 0) const
+    // An interface with its time resolution (if_tsresol), offset in seconds and name (if_name)
+    // when given.
+    QByteArray iface(quint16 linkType, int resolution = -1, qint64 offsetSeconds = 0,
+                     const QByteArray &name = QByteArray()) const
     {
         QByteArray options;
+        if (!name.isEmpty())
+            options += u16(2) + u16(quint16(name.size())) + name
+                       + QByteArray((4 - name.size() % 4) % 4, '\0');
         if (resolution >= 0)
             options += u16(9) + u16(1) + char(resolution) + QByteArray(3, '\0');
         if (offsetSeconds != 0) {

@@ -2046,6 +2046,50 @@ Options:
         <source>%1 snapshots written to %2</source>
         <translation>Снимков записано: %1, в %2</translation>
     </message>
+    <message>
+        <source>a bus is missing</source>
+        <translation>не указана шина</translation>
+    </message>
+    <message>
+        <source>bus %1 is out of range (0 to %2)</source>
+        <translation>шина %1 вне диапазона (от 0 до %2)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is neither a bus number nor an interface name</source>
+        <translation>«%1» — не номер шины и не имя интерфейса</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not FROM=TO (for example can1=0)</source>
+        <translation>«%1» не в виде ОТКУДА=КУДА (например, can1=0)</translation>
+    </message>
+    <message>
+        <source>bus %1 is mapped twice</source>
+        <translation>шина %1 переназначена дважды</translation>
+    </message>
+    <message>
+        <source>Keep only this bus: its number (0 for can0 or a logger&apos;s channel 1) or its name (can1, vcan0); may be repeated</source>
+        <translation>Оставить только эту шину: её номер (0 для can0 или канала 1 регистратора) или имя (can1, vcan0); можно повторять</translation>
+    </message>
+    <message>
+        <source>BUS</source>
+        <translation>ШИНА</translation>
+    </message>
+    <message>
+        <source>Write the frames of bus FROM on bus TO, each a number or a name (can1=0, 1=vcan3); may be repeated</source>
+        <translation>Записать кадры шины ОТКУДА на шину КУДА, каждая — номер или имя (can1=0, 1=vcan3); можно повторять</translation>
+    </message>
+    <message>
+        <source>FROM=TO</source>
+        <translation>ОТКУДА=КУДА</translation>
+    </message>
+    <message>
+        <source>%1 holds no frames on bus %2</source>
+        <translation>в %1 нет кадров на шине %2</translation>
+    </message>
+    <message>
+        <source>%1 frames of buses other than the first were written without their bus</source>
+        <translation>%1 кадров с шин, кроме первой, записаны без указания шины</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>

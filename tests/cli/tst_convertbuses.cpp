@@ -1,0 +1,167 @@
+#include "can/recordingwriter.h"
+#include "cli/clirun.h"
+#include "support/testenvironment.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Frames on three named interfaces, the first not on bus 0.
+const QByteArray ThreeBuses = "(1.000000) vcan1 123#01\n"
+                              "(2.000000) can0 18FEF100#02\n"
+                              "(3.000000) can3 123#03\n"
+                              "(4.000000) vcan1 123#04\n";
+
+} // namespace
+
+// tarvik-cli convert keeps every bus, picks buses with --bus and renames them with --map.
+class tst_ConvertBuses : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::init(); }
+    void options_data();
+    void options();
+    void loggerFilesKeepTheirBuses_data();
+    void loggerFilesKeepTheirBuses();
+    void oneBusPcapStaysSocketCan();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void tst_ConvertBuses::options_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("written"); // the candump log written; empty for none
+    QTest::newRow("every bus kept with its name")
+        << QStringList() << 0 << "Wrote 4 frames" << ThreeBuses;
+    QTest::newRow("--bus by number")
+        << QStringList{"--bus", "1"} << 0 << "Wrote 2 frames"
+        << QByteArray("(1.000000) vcan1 123#01\n(4.000000) vcan1 123#04\n");
+    QTest::newRow("--bus by the recording's name")
+        << QStringList{"--bus", "vcan1"} << 0 << "Wrote 2 frames"
+        << QByteArray("(1.000000) vcan1 123#01\n(4.000000) vcan1 123#04\n");
+    QTest::newRow("--bus canN of a bus with its own name matches nothing")
+        << QStringList{"--bus", "can1"} << 1 << "holds no frames on bus can1" << QByteArray();
+    QTest::newRow("--bus twice") << QStringList{"--bus", "0", "--bus", "can3"} << 0
+                                 << "Wrote 2 frames"
+                                 << QByteArray(
+                                        "(2.000000) can0 18FEF100#02\n(3.000000) can3 123#03\n");
+    QTest::newRow("--map swaps buses")
+        << QStringList{"--map", "0=1", "--map", "vcan1=0"} << 0 << "Wrote 4 frames"
+        << QByteArray("(1.000000) can0 123#01\n(2.000000) can1 18FEF100#02\n"
+                      "(3.000000) can3 123#03\n(4.000000) can0 123#04\n");
+    QTest::newRow("--map to a name")
+        << QStringList{"--map", "can3=slcan7"} << 0 << "Wrote 4 frames"
+        << QByteArray("(1.000000) vcan1 123#01\n(2.000000) can0 18FEF100#02\n"
+                      "(3.000000) slcan7 123#03\n(4.000000) vcan1 123#04\n");
+    QTest::newRow("--map merges buses")
+        << QStringList{"--map", "3=0", "--map", "1=0"} << 0 << "Wrote 4 frames"
+        << QByteArray("(1.000000) can0 123#01\n(2.000000) can0 18FEF100#02\n"
+                      "(3.000000) can0 123#03\n(4.000000) can0 123#04\n");
+    QTest::newRow("--bus with --map") << QStringList{"--bus", "3", "--map", "3=2"} << 0
+                                      << "Wrote 1 frames" << QByteArray("(3.000000) can2 123#03\n");
+    QTest::newRow("bus number too large")
+        << QStringList{"--bus", "256"} << 2 << "--bus: bus 256 is out of range (0 to 255)"
+        << QByteArray();
+    QTest::newRow("bus empty") << QStringList{"--bus", ""} << 2 << "--bus: a bus is missing"
+                               << QByteArray();
+    QTest::newRow("bus name with a blank")
+        << QStringList{"--bus", "can 1"} << 2
+        << "--bus: \"can 1\" is neither a bus number nor an interface name" << QByteArray();
+    QTest::newRow("map without =")
+        << QStringList{"--map", "can1"} << 2
+        << "--map: \"can1\" is not FROM=TO (for example can1=0)" << QByteArray();
+    QTest::newRow("map without target")
+        << QStringList{"--map", "can1="} << 2 << "--map: a bus is missing" << QByteArray();
+    QTest::newRow("map twice from one bus") << QStringList{"--map", "1=2", "--map", "1=3"} << 2
+                                            << "--map: bus 1 is mapped twice" << QByteArray();
+    QTest::newRow("map to a negative number")
+        << QStringList{"--map", "1=-1"} << 2
+        << "--map: \"-1\" is neither a bus number nor an interface name" << QByteArray();
+}
+
+void tst_ConvertBuses::options()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, written);
+    const QString in = path(QStringLiteral("three.log"));
+    QFile file(in);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ThreeBuses);
+    file.close();
+    const QString out = path(QStringLiteral("picked.log"));
+    QFile::remove(out);
+    const CliRun r = CliRun::run(QStringList{"convert", in, "-o", out} + options);
+    QCOMPARE(r.code, code);
+    QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
+    QCOMPARE(QFile::exists(out), !written.isEmpty());
+    QCOMPARE(readAll(out), written);
+}
+
+void tst_ConvertBuses::loggerFilesKeepTheirBuses_data()
+{
+    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("extension");
+    for (const char *name : {"css_FCBF0606_j1939_truck_bam", "css_2F6913DB_newer_logger"}) {
+        for (const char *source : {".log", ".MF4"}) {
+            for (const RecordingReader::Format format : RecordingWriter::formats()) {
+                const QString extension = RecordingWriter::extension(format);
+                QTest::newRow(qPrintable(QString::fromLatin1(name).left(12) + source
+                                         + QStringLiteral(" via ") + extension))
+                    << QString::fromLatin1(name) << QString::fromLatin1(source) << extension;
+            }
+        }
+    }
+}
+
+// The logger's two-bus recordings, as it wrote them, converted to every format and back to
+// candump: the very file the logger's own candump export is, can0 and can1 line for line.
+void tst_ConvertBuses::loggerFilesKeepTheirBuses()
+{
+    QFETCH(QString, recording);
+    QFETCH(QString, source);
+    QFETCH(QString, extension);
+    const QByteArray expected = readAll(TestEnvironment::dataFile(recording + ".log"));
+    QVERIFY(expected.contains(" can1 "));
+    const QString middle = path(QStringLiteral("logger.") + extension);
+    const QString back = path(QStringLiteral("logger-back.log"));
+    QCOMPARE(
+        CliRun::run({"convert", TestEnvironment::dataFile(recording + source), "-o", middle}).code,
+        0);
+    const CliRun r = CliRun::run({"convert", middle, "-o", back});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(readAll(back), expected);
+}
+
+// A recording of one bus writes pcap as before: the SocketCAN link type, no cooked header.
+void tst_ConvertBuses::oneBusPcapStaysSocketCan()
+{
+    const QString out = path(QStringLiteral("one.pcap"));
+    const QString truck
+        = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
+    QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "--map", "1=0", "-o", out}).code, 0);
+    QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
+    QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "-o", out}).code, 0);
+    QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("14010000")); // 276, SLL2
+}
+
+QTEST_GUILESS_MAIN(tst_ConvertBuses)
+#include "tst_convertbuses.moc"
