@@ -22,6 +22,7 @@
 #include "ui/recentfiles.h"
 #include "ui/recordingplayer.h"
 #include "util/savefile.h"
+#include "util/userfolders.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -164,11 +165,10 @@ void MainWindow::on_actionParameter_Log_Period_triggered()
 void MainWindow::on_actionParameter_Log_Directory_triggered()
 {
     QSettings settings;
-    const QString directory = m_questions->askDirectory(
-        tr("Parameter Log Directory"),
-        settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString());
+    const QString directory
+        = m_questions->askDirectory(tr("Parameter Log Directory"), UserFolders::logDirectory());
     if (!directory.isEmpty())
-        settings.setValue(QStringLiteral("ParameterLog/Directory"), directory);
+        settings.setValue(QLatin1String(UserFolders::LogDirectoryKey), directory);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "can/busclock.h"
 
 #include "app/parameterlog.h"
+#include "util/userfolders.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -50,8 +51,7 @@ bool ParameterLogRecorder::start(const SchemeTreeModel *model)
     int period = settings.value(QStringLiteral("ParameterLog/Period"), 1000).toInt();
     if (period < 1)
         period = 1000;
-    const QString directory
-        = settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString();
+    const QString directory = UserFolders::logDirectory();
     const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(model);
     if (columns.isEmpty()) {
         // A file of times alone helps nobody: say what the log needs instead.

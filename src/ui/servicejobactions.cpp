@@ -5,6 +5,7 @@
 #include "ui/mainwindow.h"
 #include "ui/servicejobdock.h"
 #include "ui/userquestions.h"
+#include "util/userfolders.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -106,10 +107,9 @@ void ServiceJobActions::setConnection(const QString &connection)
 
 QString ServiceJobActions::jobsDirectory() const
 {
-    QSettings settings;
-    const QString logs
-        = settings.value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString();
-    return settings.value(DirectoryKey, QDir(logs).filePath(QStringLiteral("jobs"))).toString();
+    return QSettings()
+        .value(DirectoryKey, QDir(UserFolders::logDirectory()).filePath(QStringLiteral("jobs")))
+        .toString();
 }
 
 void ServiceJobActions::newJob()

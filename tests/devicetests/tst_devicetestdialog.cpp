@@ -1,13 +1,13 @@
-#include "devicetests/editors/devicetestdialog.h"
 #include "devicetests/devicetestreport.h"
 #include "devicetests/devicetestrig.h"
+#include "devicetests/editors/devicetestdialog.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QDir>
-#include <QFileInfo>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -46,6 +46,7 @@ private slots:
     void lastStepSkippedCompletesLikePassed_data();
     void lastStepSkippedCompletesLikePassed();
     void messages();
+    void stepNamedOnlyShowsWhereTheTestStands();
     void startsOnFirstShowOnly();
     void zeroStepsSayNoSteps();
     void cancelAsksStopsAndRestores();
@@ -96,10 +97,12 @@ void tst_DeviceTestDialog::rowsShowEachResult()
     auto mark = [table](int row) { return table->item(row, 1)->icon().pixmap(16).toImage(); };
     for (int passed = 0; passed < 3; ++passed) {
         for (int other = passed + 1; other < 4; ++other)
-            QVERIFY2(mark(passed) != mark(other), qPrintable(QStringLiteral("%1 %2").arg(passed).arg(other)));
+            QVERIFY2(mark(passed) != mark(other),
+                     qPrintable(QStringLiteral("%1 %2").arg(passed).arg(other)));
     }
     QVERIFY(!mark(3).isNull());
-    QVERIFY(mark(3) != dialog.style()->standardIcon(QStyle::SP_DialogCancelButton).pixmap(16).toImage());
+    QVERIFY(mark(3)
+            != dialog.style()->standardIcon(QStyle::SP_DialogCancelButton).pixmap(16).toImage());
     QVERIFY(table->item(3, 1)->text().isEmpty());
     QCOMPARE(table->item(2, 1)->text(), QStringLiteral("Skipped"));
     QCOMPARE(table->currentRow(), 3);
@@ -126,6 +129,9 @@ void tst_DeviceTestDialog::lastStepSkippedCompletesLikePassed()
         test->slotRefreshTimeout();
     auto *text = dialog.findChild<QLabel *>(QStringLiteral("textLabel"));
     QVERIFY(text->text().startsWith(QStringLiteral("Test complete")));
+    auto *progress = dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"));
+    QCOMPARE(progress->value(), 2);
+    QCOMPARE(progress->text(), QStringLiteral("2 of 2 steps"));
     QVERIFY(text->text().contains(skipLast ? QStringLiteral("1 passed, 1 skipped")
                                            : QStringLiteral("2 passed, 0 skipped")));
     auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"));
@@ -149,7 +155,8 @@ void tst_DeviceTestDialog::messages()
     QCOMPARE(text->text(), QStringLiteral("do 1"));
     test->slotRefreshTimeout();
     QCOMPARE(text->text(), QStringLiteral("trouble 1"));
-    QCOMPARE(icon->property("iconPath").toString(), QStringLiteral(":/icons/devicestate/filter.png"));
+    QCOMPARE(icon->property("iconPath").toString(),
+             QStringLiteral(":/icons/devicestate/filter.png"));
     QVERIFY(icon->isVisible());
     test->slotRefreshTimeout();
     QCOMPARE(icon->property("iconPath").toString(),
@@ -158,6 +165,21 @@ void tst_DeviceTestDialog::messages()
     test->slotRefreshTimeout();
     QVERIFY(!icon->isVisible());
     QCOMPARE(text->text(), QStringLiteral("do 1"));
+    QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->text(),
+             QStringLiteral("0 of 1 steps"));
+}
+
+void tst_DeviceTestDialog::stepNamedOnlyShowsWhereTheTestStands()
+{
+    DeviceTest *test = scriptedTest({{4}, {4}});
+    test->tests().at(1)->setDescription(test->tests().at(1)->name());
+    AnsweringDialog dialog(test);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    test->slotRefreshTimeout();
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("textLabel"))->text(),
+             QStringLiteral("Step 2 of 2: step 2"));
+    QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->value(), 1);
 }
 
 void tst_DeviceTestDialog::startsOnFirstShowOnly()
@@ -186,8 +208,9 @@ void tst_DeviceTestDialog::zeroStepsSayNoSteps()
     QCOMPARE(test->runState(), DeviceTest::NotStarted);
     QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("textLabel"))->text(),
              QStringLiteral("This test has no steps"));
-    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text().contains(
-        QStringLiteral("IN1")));
+    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))
+                ->text()
+                .contains(QStringLiteral("IN1")));
     QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->isEnabled());
     QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"))->text()
             != QStringLiteral("Finish"));
@@ -227,9 +250,9 @@ void tst_DeviceTestDialog::saveReport_data()
 {
     QTest::addColumn<QString>("answer"); // relative to the chosen folder; "" cancels
     QTest::addColumn<QStringList>("written");
-    QTest::newRow("name without suffix") << QStringLiteral("controller")
-                                         << QStringList{QStringLiteral("controller.csv"),
-                                                        QStringLiteral("controller.txt")};
+    QTest::newRow("name without suffix")
+        << QStringLiteral("controller")
+        << QStringList{QStringLiteral("controller.csv"), QStringLiteral("controller.txt")};
     QTest::newRow("cancelled") << QString() << QStringList();
     QTest::newRow("text name for both") << QStringLiteral("controller.txt") << QStringList();
 }

@@ -9,8 +9,8 @@
 #include <QWidget>
 
 // Answers the window's questions from the test instead of modal dialogs, and records each one
-// in `asked` ("title|label|value|min|max" for numbers, "title|filter" for files, "title|text"
-// for confirmations, "save changes|file" and "retry|text") and each error text in `errors`.
+// in `asked` ("title|label|value|min|max" for numbers, "title|filter" for files, "title|start"
+// for folders, "title|text" for confirmations, "save changes|file" and "retry|text") and each error text in `errors`.
 // The connection options stay the real dialog, which tests answer with a ModalAnswerer.
 class ScriptedQuestions : public UserQuestions
 {
@@ -61,9 +61,9 @@ public:
             *selectedFilter = filterAnswer;
         return fileAnswer;
     }
-    QString askDirectory(const QString &title, const QString &) override
+    QString askDirectory(const QString &title, const QString &start) override
     {
-        asked << title;
+        asked << title + QLatin1Char('|') + start;
         return directoryAnswer;
     }
     bool askConfirm(const QString &title, const QString &text) override

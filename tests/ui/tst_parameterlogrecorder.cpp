@@ -87,9 +87,10 @@ void tst_ParameterLogRecorder::parameterLogColumnsStayFixed()
     start->setChecked(true);
     QVERIFY(m_window->parameterLog()->isRunning());
     const QString path = m_window->parameterLog()->path();
-    QVERIFY(QRegularExpression(QStringLiteral("log\\d\\d-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d\\.csv$"))
-                .match(path)
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("log\\d\\d-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d\\.csv$"))
+            .match(path)
+            .hasMatch());
     const QString shown = QDir::toNativeSeparators(path);
     QCOMPARE(m_window->statusBar()->currentMessage(),
              QStringLiteral("Parameter log started: %1").arg(shown));
@@ -103,7 +104,8 @@ void tst_ParameterLogRecorder::parameterLogColumnsStayFixed()
     // Marks and deletions while logging do not move columns.
     m_window->schemeModel()->topLevelItems().at(2)->displayable()->setFiltered(true);
     aRaw->setFiltered(false);
-    m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(aRaw->existingTreeItem(), 1));
+    m_window->mainView()->setCurrentIndex(
+        m_window->schemeModel()->index(aRaw->existingTreeItem(), 1));
     action(m_window.get(), "actionDeleteDevice")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const int before = counter->text().toInt();
@@ -126,7 +128,9 @@ void tst_ParameterLogRecorder::parameterLogColumnsStayFixed()
     int records = 0;
     for (int i = 1; i < lines.size() - 1; ++i) {
         const QByteArray line = lines.at(i);
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d{3},")).match(QString::fromLatin1(line)).hasMatch());
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d{3},"))
+                    .match(QString::fromLatin1(line))
+                    .hasMatch());
         QVERIFY2(line.endsWith(",\"a,b\""), line.constData());
         // Quoted separators aside, every record has the header's field count.
         QCOMPARE(fieldCount(line) - 1, 7);
@@ -191,7 +195,8 @@ void tst_ParameterLogRecorder::parameterLogStopsOnWriteError()
     QTRY_VERIFY_WITH_TIMEOUT(!start->isChecked(), 5000);
     setrlimit(RLIMIT_FSIZE, &saved);
     QVERIFY(!m_window->parameterLog()->isRunning());
-    QVERIFY(m_window->statusBar()->currentMessage().startsWith(QStringLiteral("Parameter log stopped: ")));
+    QVERIFY(m_window->statusBar()->currentMessage().startsWith(
+        QStringLiteral("Parameter log stopped: ")));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().startsWith("Time,50D80p0"));
@@ -204,12 +209,23 @@ void tst_ParameterLogRecorder::parameterLogDialogs()
 {
     m_window->intAnswer = 250;
     action(m_window.get(), "actionParameter_Log_Period")->trigger();
-    QCOMPARE(m_window->asked.last(), QStringLiteral("Parameter Log Period|Period, ms|1000|10|99999"));
+    QCOMPARE(m_window->asked.last(),
+             QStringLiteral("Parameter Log Period|Period, ms|1000|10|99999"));
     QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Period")).toInt(), 250);
     m_window->accept = false;
     m_window->intAnswer = 40;
     action(m_window.get(), "actionParameter_Log_Period")->trigger();
     QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Period")).toInt(), 250);
+    // Never chosen: the dialog starts in Tarvik's folder among the engineer's documents, which
+    // exists, never in the folder the program happened to start in.
+    QSettings().remove(QStringLiteral("ParameterLog/Directory"));
+    m_window->directoryAnswer.clear();
+    action(m_window.get(), "actionParameter_Log_Directory")->trigger();
+    const QString start = m_window->asked.last().section(QLatin1Char('|'), 1);
+    QCOMPARE(QFileInfo(start).fileName(), QStringLiteral("Tarvik"));
+    QVERIFY(QFileInfo(start).isDir());
+    QVERIFY(QDir(start) != QDir::current());
+    QVERIFY(!QSettings().contains(QStringLiteral("ParameterLog/Directory")));
     m_window->directoryAnswer = m_dir.path();
     action(m_window.get(), "actionParameter_Log_Directory")->trigger();
     QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Directory")).toString(), m_dir.path());

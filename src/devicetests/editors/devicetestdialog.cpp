@@ -2,6 +2,7 @@
 
 #include "devicetests/devicetest.h"
 #include "devicetests/devicetestreport.h"
+#include "util/userfolders.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -67,8 +68,10 @@ DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
     m_statusLabel->setWordWrap(true);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progressBar"));
-    m_progress->setRange(0, TestAction::StableTicks);
+    // The steps done of all steps: a step's own wait is too short to follow on a bar.
+    m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    m_progress->setFormat(tr("%v of %m steps"));
 
     m_skipButton = new QPushButton(tr("Skip test"), this);
     m_skipButton->setObjectName(QStringLiteral("skipButton"));
@@ -108,12 +111,12 @@ DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
     }
     connect(m_skipButton, &QPushButton::clicked, test, &DeviceTest::skipTest);
     connect(test, &DeviceTest::currentTestChanged, this, &DeviceTestDialog::slotCurrentTestChanged);
-    connect(test, &DeviceTest::progressChanged, m_progress, &QProgressBar::setValue);
     connect(test, &DeviceTest::showWarningMessage, this, &DeviceTestDialog::slotShowWarningMessage);
     connect(test, &DeviceTest::showFaultMessage, this, &DeviceTestDialog::slotShowFaultMessage);
     connect(test, &DeviceTest::hideMessage, this, &DeviceTestDialog::slotHideMessage);
 
     const QList<TestAction *> steps = test->tests();
+    m_progress->setRange(0, qMax(1, steps.size()));
     m_table->setRowCount(steps.size());
     for (int row = 0; row < steps.size(); ++row) {
         m_table->setItem(row, 0, new QTableWidgetItem(steps.at(row)->name()));
@@ -121,7 +124,8 @@ DeviceTestDialog::DeviceTestDialog(DeviceTest *test, QWidget *parent)
         updateRow(row);
     }
     if (!test->unresolved().isEmpty())
-        m_statusLabel->setText(tr("Not found: %1").arg(test->unresolved().join(QStringLiteral("; "))));
+        m_statusLabel->setText(
+            tr("Not found: %1").arg(test->unresolved().join(QStringLiteral("; "))));
 }
 
 DeviceTestDialog::~DeviceTestDialog()
@@ -134,9 +138,7 @@ QString DeviceTestDialog::reportDirectory() const
 {
     if (!m_reportDirectory.isEmpty())
         return m_reportDirectory;
-    return QSettings()
-        .value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath())
-        .toString();
+    return UserFolders::logDirectory();
 }
 
 void DeviceTestDialog::showEvent(QShowEvent *event)
@@ -202,7 +204,7 @@ void DeviceTestDialog::slotCurrentTestChanged(int index)
 {
     if (index > 0)
         updateRow(index - 1);
-    m_progress->setValue(0);
+    m_progress->setValue(qBound(0, index, m_table->rowCount()));
     if (index >= m_table->rowCount()) {
         m_skipButton->setEnabled(false);
         m_iconLabel->hide();
@@ -239,7 +241,19 @@ void DeviceTestDialog::slotHideMessage()
     m_iconLabel->hide();
     m_iconLabel->setProperty("iconPath", QString());
     TestAction *step = m_test ? m_test->currentTest() : nullptr;
-    m_textLabel->setText(step ? step->description() : QString());
+    if (!step) {
+        m_textLabel->setText(QString());
+        return;
+    }
+    // Most steps are described by their name alone, which the table shows already: the
+    // dialog says where the test stands instead.
+    const QString description = step->description();
+    m_textLabel->setText(description.isEmpty() || description == step->name()
+                             ? tr("Step %1 of %2: %3")
+                                   .arg(m_test->currentIndex() + 1)
+                                   .arg(m_table->rowCount())
+                                   .arg(step->name())
+                             : description);
 }
 
 QString DeviceTestDialog::askReportPath(const QString &proposed)
@@ -260,9 +274,9 @@ void DeviceTestDialog::slotSaveReport()
 {
     if (!m_test)
         return;
-    const QString proposed = QDir(reportDirectory())
-                                 .filePath(DeviceTestReport::baseName(m_test)
-                                           + QStringLiteral(".csv"));
+    const QString proposed
+        = QDir(reportDirectory())
+              .filePath(DeviceTestReport::baseName(m_test) + QStringLiteral(".csv"));
     const QString path = askReportPath(proposed);
     if (path.isEmpty())
         return;

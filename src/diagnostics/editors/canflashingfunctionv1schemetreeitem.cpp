@@ -6,19 +6,20 @@
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
+#include "util/userfolders.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QSettings>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -38,12 +39,12 @@ CanFlashingFunctionV1SchemeTreeItem::FileChooser &chooser()
 
 CanFlashingFunctionV1SchemeTreeItem::Confirmer &confirmer()
 {
-    static CanFlashingFunctionV1SchemeTreeItem::Confirmer c = [](QWidget *parent,
-                                                                 const QString &question) {
-        return QMessageBox::question(parent, CanFlashingFunctionV1SchemeTreeItem::tr("Flashing"),
-                                     question)
-               == QMessageBox::Yes;
-    };
+    static CanFlashingFunctionV1SchemeTreeItem::Confirmer c
+        = [](QWidget *parent, const QString &question) {
+              return QMessageBox::question(
+                         parent, CanFlashingFunctionV1SchemeTreeItem::tr("Flashing"), question)
+                     == QMessageBox::Yes;
+          };
     return c;
 }
 
@@ -101,12 +102,11 @@ QWidget *CanFlashingFunctionV1SchemeTreeItem::createWidget()
     editor.target = new TargetEditor;
     editor.target->setObjectName(QStringLiteral("address"));
     grid->addWidget(editor.target, 0, 1);
-    connect(editor.target, &TargetEditor::valueChanged, widget,
-            [this, target = editor.target] {
-                if (m_function && target)
-                    m_function->setTarget(int(target->target()));
-                refreshRun();
-            });
+    connect(editor.target, &TargetEditor::valueChanged, widget, [this, target = editor.target] {
+        if (m_function && target)
+            m_function->setTarget(int(target->target()));
+        refreshRun();
+    });
     grid->addWidget(new QLabel(tr("Ack to next delay")), 1, 0);
     editor.delay = new QSpinBox;
     editor.delay->setObjectName(QStringLiteral("delay"));
@@ -126,9 +126,9 @@ QWidget *CanFlashingFunctionV1SchemeTreeItem::createWidget()
     editor.progress->setObjectName(QStringLiteral("progress"));
     editor.progress->setRange(0, 100);
     box->addWidget(editor.progress);
-    for (auto [member, name] : {std::pair{&Editor::block, "block"},
-                                std::pair{&Editor::state, "state"},
-                                std::pair{&Editor::result, "result"}}) {
+    for (auto [member, name] :
+         {std::pair{&Editor::block, "block"}, std::pair{&Editor::state, "state"},
+          std::pair{&Editor::result, "result"}}) {
         auto *text = new QLabel;
         text->setObjectName(QLatin1String(name));
         text->setWordWrap(true);
@@ -203,9 +203,8 @@ void CanFlashingFunctionV1SchemeTreeItem::addButtons(QWidget *widget, QVBoxLayou
         check->setObjectName(QLatin1String(name));
         flags->addWidget(check);
         editor->idleOnly.append(check);
-        connect(check, &QCheckBox::toggled, widget, [this, index](bool on) {
-            setSetting(index, on);
-        });
+        connect(check, &QCheckBox::toggled, widget,
+                [this, index](bool on) { setSetting(index, on); });
         return check;
     };
     editor->lowLatency = flag(F::LowLatency, "lowLatency");
@@ -314,10 +313,9 @@ void CanFlashingFunctionV1SchemeTreeItem::refreshEditor(const Editor &editor,
     show(editor.softId, m_function->stringParameter(F::SoftId)->value());
     const QString file = m_function->programName();
     if (editor.file) {
-        editor.file->setText(file.isEmpty() ? tr("none: press Choose…")
-                                            : tr("%1, %2 bytes")
-                                                  .arg(file)
-                                                  .arg(m_function->programData().size()));
+        editor.file->setText(
+            file.isEmpty() ? tr("none: press Choose…")
+                           : tr("%1, %2 bytes").arg(file).arg(m_function->programData().size()));
     }
     if (editor.progress)
         editor.progress->setValue(m_function->intParameter(F::Progress)->value());
@@ -355,11 +353,11 @@ QString CanFlashingFunctionV1SchemeTreeItem::startQuestion(QString *refusal) con
     const QString unknown = tr("unknown: press Request SOFT");
     const QString ecu = m_function->stringParameter(F::EcuId)->value();
     const QString soft = m_function->stringParameter(F::SoftId)->value();
-    const qint64 seconds = (qint64(blocks) * (MsPerBlock
-                                               + std::max(0, m_function->intParameter(F::AckDelay)
-                                                                 ->value()))
-                            + BootLoadWaitMs)
-                           / 1000;
+    const qint64 seconds
+        = (qint64(blocks)
+               * (MsPerBlock + std::max(0, m_function->intParameter(F::AckDelay)->value()))
+           + BootLoadWaitMs)
+          / 1000;
     return tr("Replace the program of unit 0x%1?\n\nECU: %2\nSoftware: %3\n\nFile: %4\n"
               "Size: %5 bytes, %6 blocks\nSHA-256: %7\nEstimated time: about %8 s\n\n"
               "A transfer that stops half-way leaves the unit without a program.")
@@ -387,8 +385,7 @@ bool CanFlashingFunctionV1SchemeTreeItem::requestStart(QWidget *parent)
     if (!confirmer()(parent, question))
         return false;
     // Each run is logged beside the parameter logs.
-    m_function->setLogDirectory(
-        QSettings().value(QStringLiteral("ParameterLog/Directory"), QDir::currentPath()).toString());
+    m_function->setLogDirectory(UserFolders::logDirectory());
     QMetaObject::invokeMethod(m_function, "slotStart", Qt::QueuedConnection);
     return true;
 }

@@ -4697,6 +4697,14 @@ Options:
         <source>Test report (*.csv)</source>
         <translation>Отчёт о тесте (*.csv)</translation>
     </message>
+    <message>
+        <source>%v of %m steps</source>
+        <translation>%v из %m шагов</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2: %3</source>
+        <translation>Шаг %1 из %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTestReport</name>
