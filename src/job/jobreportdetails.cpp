@@ -253,7 +253,8 @@ QString unitsSection(const ServiceJob &job)
     }
     if (!rows.isEmpty())
         html += table({JobReport::tr("Unit"), JobReport::tr("Identification"),
-                       JobReport::tr("Software"), JobReport::tr("Calibrations")})
+                       JobReport::tr("Software"), JobReport::tr("Calibrations")},
+                      {18, 34, 16, 32})
                 + rows + QStringLiteral("</table>");
     if (!quiet.isEmpty())
         html += QStringLiteral("<p>%1</p>")
@@ -276,7 +277,8 @@ QString codesSection(const ServiceJob &job)
     const InventoryRecord found = job.asFound();
     const InventoryRecord left = job.asLeft();
     html += table({JobReport::tr("Code"), JobReport::tr("Meaning"), JobReport::tr("As found"),
-                   JobReport::tr("As left"), JobReport::tr("What became of it")});
+                   JobReport::tr("As left"), JobReport::tr("What became of it")},
+                  {20, 44, 9, 9, 18});
     html += groupedRows(rows, 5, [&](const Row &row) {
         const bool active = row.field == Field::ActiveCode;
         const auto count = [&](const InventoryRecord &record, bool taken) {

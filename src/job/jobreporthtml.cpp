@@ -41,9 +41,11 @@ QStringList codesPerUnit(const InventoryRecord &record, bool withStored)
     for (const InventoryRecord::Unit &u : record.units) {
         QStringList counts;
         if (!u.active.isEmpty())
-            counts << countText(int(u.active.size()), "%n active");
+            counts << countText(int(u.active.size()),
+                                QT_TRANSLATE_N_NOOP("JobReport", "%n active"));
         if (withStored && !u.previous.isEmpty())
-            counts << countText(int(u.previous.size()), "%n previously active");
+            counts << countText(int(u.previous.size()),
+                                QT_TRANSLATE_N_NOOP("JobReport", "%n previously active"));
         if (!counts.isEmpty())
             parts << JobReport::tr("%1: %2").arg(u.label, counts.join(QLatin1String(", ")));
     }
@@ -71,7 +73,7 @@ QString rawText(const ServiceJob &job)
     for (int part : parts)
         bytes += QFileInfo(QDir(job.rawDir()).filePath(RawRecorder::partFileName(part))).size();
     return JobReport::tr("%1 in %2 (%3)")
-        .arg(countText(int(parts.size()), "%n part(s)"),
+        .arg(countText(int(parts.size()), QT_TRANSLATE_N_NOOP("JobReport", "%n part(s)")),
              shownPath(job.dir(), job.rawDir()) + QLatin1Char('/'),
              QLocale().formattedDataSize(bytes));
 }
@@ -94,12 +96,14 @@ QString orDash(const QString &text)
     return text.isEmpty() ? QStringLiteral("—") : esc(text);
 }
 
-QString table(const QStringList &headers)
+QString table(const QStringList &headers, const QVector<int> &widths)
 {
     QString html = QStringLiteral(
         "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\"><tr>");
-    for (const QString &h : headers)
-        html += QStringLiteral("<th>%1</th>").arg(esc(h));
+    for (int i = 0; i < headers.size(); ++i)
+        html += (i < widths.size() ? QStringLiteral("<th width=\"%1%\">").arg(widths.at(i))
+                                   : QStringLiteral("<th>"))
+                + esc(headers.at(i)) + QStringLiteral("</th>");
     return html + QStringLiteral("</tr>");
 }
 
@@ -271,10 +275,12 @@ QString headerSection(const ServiceJob &job)
                                    .arg(timeText(info.started), timeText(info.finishedAt),
                                         durationText(info.started, info.finishedAt))
                              : JobReport::tr("%1, not finished yet").arg(timeText(info.started));
-    QString tool = JobReport::tr("Tarvik %1 over %2")
-                       .arg(QCoreApplication::applicationVersion(),
-                            info.connection.isEmpty() ? JobReport::tr("an unnamed connection")
-                                                      : info.connection);
+    QString tool
+        = JobReport::tr("%1 over %2")
+              .arg(
+                  QStringLiteral("Tarvik %1").arg(QCoreApplication::applicationVersion()).trimmed(),
+                  info.connection.isEmpty() ? JobReport::tr("an unnamed connection")
+                                            : info.connection);
     if (!info.requests)
         tool += JobReport::tr("; a recording played back, nothing sent to the machine");
     html += QStringLiteral(
@@ -307,10 +313,13 @@ QString summarySection(const ServiceJob &job, const Facts &facts)
         found = esc(JobReport::tr("No inventory was taken."));
     } else {
         const InventoryRecord record = job.hasAsFound() ? job.asFound() : job.asLeft();
-        found = esc(JobReport::tr("%1 on the bus; %2 and %3.")
-                        .arg(countText(facts.unitsFound, "%n unit(s)"),
-                             countText(facts.activeFound, "%n active trouble code(s)"),
-                             countText(facts.storedFound, "%n previously active code(s)")));
+        found = esc(
+            JobReport::tr("%1 on the bus; %2 and %3.")
+                .arg(countText(facts.unitsFound, QT_TRANSLATE_N_NOOP("JobReport", "%n unit(s)")),
+                     countText(facts.activeFound,
+                               QT_TRANSLATE_N_NOOP("JobReport", "%n active trouble code(s)")),
+                     countText(facts.storedFound,
+                               QT_TRANSLATE_N_NOOP("JobReport", "%n previously active code(s)"))));
         const QStringList perUnit = codesPerUnit(record, true);
         if (!perUnit.isEmpty())
             found
@@ -340,7 +349,8 @@ QString summarySection(const ServiceJob &job, const Facts &facts)
         const int more = int(done.size()) - MaxDoneOnFirstPage;
         if (more > 0) {
             done = done.mid(0, MaxDoneOnFirstPage);
-            done << countText(more, "and %n more, listed under Work done");
+            done << countText(
+                more, QT_TRANSLATE_N_NOOP("JobReport", "and %n more, listed under Work done"));
         }
         doneHtml = listHtml(done);
     }
@@ -351,16 +361,19 @@ QString summarySection(const ServiceJob &job, const Facts &facts)
         left = esc(JobReport::tr("The inventory as left was not taken yet."));
     } else {
         const QStringList perUnit = codesPerUnit(job.asLeft(), false);
-        left = esc(facts.activeLeft == 0
-                       ? JobReport::tr("No active trouble code remains.")
-                       : countText(facts.activeLeft, "%n active trouble code(s) remain:")
-                             + QLatin1Char(' ') + perUnit.join(QLatin1String("; "))
-                             + QLatin1Char('.'));
+        left = esc(
+            facts.activeLeft == 0
+                ? JobReport::tr("No active trouble code remains.")
+                : countText(facts.activeLeft,
+                            QT_TRANSLATE_N_NOOP("JobReport", "%n active trouble code(s) remain:"))
+                      + QLatin1Char(' ') + perUnit.join(QLatin1String("; ")) + QLatin1Char('.'));
         if (facts.otherDifferences > 0)
             left += QStringLiteral(" ")
                     + esc(countText(facts.otherDifferences,
-                                    "%n other difference(s) to the machine as found, listed "
-                                    "below."));
+                                    QT_TRANSLATE_N_NOOP(
+                                        "JobReport",
+                                        "%n other difference(s) to the machine as found, listed "
+                                        "below.")));
     }
     html += paragraph(JobReport::tr("Left:"), left);
     return html;
@@ -384,12 +397,14 @@ QString healthSection(const ServiceJob &job, const Facts &facts)
                                 .arg(facts.storedFound)
                                 .arg(facts.storedCleared)
                                 .arg(facts.storedLeft)));
-    QString tests = facts.testRuns == 0 ? JobReport::tr("none run")
-                                        : JobReport::tr("%1: %2 passed, %3 failed, %4 skipped")
-                                              .arg(countText(facts.testRuns, "%n run(s)"))
-                                              .arg(facts.tests.passed)
-                                              .arg(facts.tests.failed)
-                                              .arg(facts.tests.skipped);
+    QString tests
+        = facts.testRuns == 0
+              ? JobReport::tr("none run")
+              : JobReport::tr("%1: %2 passed, %3 failed, %4 skipped")
+                    .arg(countText(facts.testRuns, QT_TRANSLATE_N_NOOP("JobReport", "%n run(s)")))
+                    .arg(facts.tests.passed)
+                    .arg(facts.tests.failed)
+                    .arg(facts.tests.skipped);
     if (facts.testRuns > 0 && facts.tests.notRun > 0)
         tests += JobReport::tr(", %1 not run").arg(facts.tests.notRun);
     if (!facts.testCountsKnown)

@@ -16,8 +16,8 @@ namespace JobReportParts {
 QString esc(const QString &text);
 QString timeText(const QDateTime &time);
 QString orDash(const QString &text);
-// A table of the report's style, with its header row.
-QString table(const QStringList &headers);
+// A table of the report's style, with its header row; `widths` in percent of the page.
+QString table(const QStringList &headers, const QVector<int> &widths = {});
 QString pairRow(const QString &label, const QString &htmlValue);
 // A row that names the unit the rows under it belong to.
 QString unitRow(const QString &unit, int columns);

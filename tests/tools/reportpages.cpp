@@ -1,6 +1,7 @@
 // Writes the pages of a service job's report as PNG pictures (the README's screenshots):
 // reportpages JOBDIR OUTPREFIX [LANGUAGE] gives OUTPREFIX-1.png, OUTPREFIX-2.png, ...
 #include "app/language.h"
+#include "app/resources.h"
 #include "job/jobreport.h"
 
 #include <QGuiApplication>
@@ -9,13 +10,16 @@
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    initTarvikResources();
     const QStringList args = app.arguments();
     if (args.size() < 3) {
         QTextStream(stderr) << "usage: reportpages JOBDIR OUTPREFIX [LANGUAGE]\n";
         return 2;
     }
-    if (args.size() > 3 && !Language::install(args.at(3), &app))
+    if (args.size() > 3 && !Language::install(args.at(3), &app)) {
+        QTextStream(stderr) << "no catalogue for " << args.at(3) << '\n';
         return 2;
+    }
     JobReport::Content content;
     QString error;
     if (!JobReport::build(args.at(1), &content, &error)) {
