@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/replaycanhandler.h"
+#include "can/tooladdress.h"
 #include "diagnostics/identificationcodec.h"
 #include "diagnostics/journalnotes.h"
 #include "diagnostics/toolrequest.h"
@@ -331,6 +332,12 @@ void JobSession::inventoryDone()
     const Inventory inventory = m_tap->takeInventory();
     InventoryRecord record = InventoryRecord::fromInventory(
         inventory, unitLabels(), QDateTime::currentDateTimeUtc(), m_requesting);
+    // The tool's own requests come from its address: it is no unit of the machine.
+    record.units.erase(std::remove_if(record.units.begin(), record.units.end(),
+                                      [](const InventoryRecord::Unit &u) {
+                                          return u.address == ToolAddress::current();
+                                      }),
+                       record.units.end());
     QString error;
     bool ok = true;
     if (kind == Taking::AsLeft) {

@@ -36,8 +36,8 @@ quint32 floatBits(float f)
 QHash<quint32, double> engineFrame(double boost, double rpm, double load, double coolant,
                                    double oil, double pedal, double speed, double battery)
 {
-    QHash<quint32, double> values{{899, 0},      {190, rpm},  {92, load},  {110, coolant},
-                                  {100, oil},    {91, pedal}, {84, speed}, {168, battery}};
+    QHash<quint32, double> values{{899, 0},   {190, rpm},  {92, load},  {110, coolant},
+                                  {100, oil}, {91, pedal}, {84, speed}, {168, battery}};
     if (boost >= 0) // a boost sensor fault records no boost pressure
         values.insert(102, boost);
     return values;
@@ -64,8 +64,8 @@ void addEngineDiagnostics(SimulatedDiagnostics *diagnostics, const Timing &timin
     codes.addPreviouslyActive({91, 3, 2, Code::AmberWarningLamp, Code::Steady, {}});
     diagnostics->setFreezeSpns(SimulatedDiagnostics::engineFreezeSpns());
     SimulatedDiagnostics::Readiness readiness;
-    readiness.obdCompliance = 5;        // not OBD compliant: an off-road engine
-    readiness.continuous = 0x06 | 0x40; // fuel system, comprehensive component (not complete)
+    readiness.obdCompliance = 5;             // not OBD compliant: an off-road engine
+    readiness.continuous = 0x06 | 0x40;      // fuel system, comprehensive component (not complete)
     readiness.nonContinuousSupport = 0x0680; // EGR; boost pressure control, particulate filter
     readiness.nonContinuousStatus = 0x0400;  // the particulate filter's not complete
     diagnostics->setReadiness(readiness);
@@ -82,11 +82,13 @@ void addEngine(SimulatedBus *bus, const Timing &timing)
 
     auto identification = std::make_shared<SimulatedIdentification>(
         EngineAddress, QByteArray("EMR2-0211*4.2*Engine*Deutz*"),
-        QByteArray("\x01""EMR2 0211 04 20*"), link);
+        QByteArray("\x01"
+                   "EMR2 0211 04 20*"),
+        link);
     identification->setComponent("Deutz*TCD 2.9 L4*11934527*E01*");
     identification->setVehicle("X89TVK290R0000417*");
-    identification->setCalibrations({{0x5A3C9E71, "EMR4TCD29L4V0312"},
-                                     {0x0B71D2C4, "DPF-RGN 2.1"}});
+    identification->setCalibrations(
+        {{0x5A3C9E71, "EMR4TCD29L4V0312"}, {0x0B71D2C4, "DPF-RGN 2.1"}});
     bus->addUnit(identification);
 
     auto diagnostics = std::make_shared<SimulatedDiagnostics>(EngineAddress, link, control);
@@ -101,17 +103,16 @@ void addControllerDiagnostics(SimulatedBus *bus)
     auto identification = std::make_shared<SimulatedIdentification>(
         ControllerAddress, QByteArray("TVK-MC2*A0-0417*Boom*Tarvik*"),
         QByteArray("\x02MC2 4.1.7*BOOT 1.3*"), link);
-    identification->setComponent("Tarvik*MC2*A0-0417*1*");
-    identification->setCalibrations({{0x1F2E3D4C, "MC2-BOOM-0417"},
-                                     {0x6A0B33E5, "MC2-SAFETY-0203"}});
+    identification->setComponent("Zentrax*MC2*A0-0417*1*");
+    identification->setCalibrations(
+        {{0x1F2E3D4C, "MC2-BOOM-0417"}, {0x6A0B33E5, "MC2-SAFETY-0203"}});
     bus->addUnit(identification);
 
     // The controller logs platform overloads; the log is the maker's to clear, so it refuses
     // DM3. It keeps no active codes (DM11 has nothing to do) and sends DM1 on request only.
     auto diagnostics = std::make_shared<SimulatedDiagnostics>(ControllerAddress, link);
     diagnostics->setDm1PeriodMs(0);
-    diagnostics->codes().addPreviouslyActive(
-        {521025, 16, 2, Code::RedStopLamp, Code::Steady, {}});
+    diagnostics->codes().addPreviouslyActive({521025, 16, 2, Code::RedStopLamp, Code::Steady, {}});
     diagnostics->setRefusesClear(SimulatedDiagnostics::PgnDm3, true);
     bus->addUnit(diagnostics);
 }
@@ -151,7 +152,8 @@ void addTimed(SimulatedBus *bus, const Timing &timing)
     tune->setMachineStatePeriod(1000);
     bus->addUnit(tune);
     bus->addUnit(std::make_shared<SimulatedBootLoader>(ControllerAddress));
-    bus->addUnit(std::make_shared<SimulatedControllerOutputs>(ControllerAddress, LowerPanelAddress));
+    bus->addUnit(
+        std::make_shared<SimulatedControllerOutputs>(ControllerAddress, LowerPanelAddress));
     addControllerDiagnostics(bus);
     addEngine(bus, timing);
 }

@@ -222,14 +222,13 @@ void DeviceTest::setRunState(RunState state)
     m_runState = state;
     if (state == Complete || state == Cancelled) {
         const QString summary = DeviceTestReport::summary(this);
-        const QString report = QString::fromUtf8(DeviceTestReport::toText(this));
         JournalNotes::note(ServiceJournal::AcceptanceTest,
                            m_device ? JournalNotes::unitLabel(m_device) : QString(),
                            state == Complete ? tr("Acceptance test finished: %1").arg(summary)
                                              : tr("Acceptance test stopped: %1").arg(summary),
                            state == Complete ? ServiceJournal::Outcome::Done
                                              : ServiceJournal::Outcome::Cancelled,
-                           report.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+                           DeviceTestReport::notPassedLines(this));
     }
     emit runStateChanged(state);
 }

@@ -157,23 +157,42 @@ QByteArray DeviceTestReport::toCsv(const DeviceTest *test)
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
 
+namespace {
+
+QString stepLine(const DeviceTest *test, int i)
+{
+    const DeviceTest::StepRecord &record = test->records().at(i);
+    QString line
+        = QStringLiteral("%1. %2: %3")
+              .arg(i + 1)
+              .arg(test->tests().at(i)->name(), DeviceTestReport::resultText(record.result));
+    if (record.finished.isValid())
+        line += QStringLiteral(" (%1)").arg(isoTime(record.finished));
+    if (!record.lastMessage.isEmpty())
+        line += QStringLiteral(" - ") + record.lastMessage;
+    return line;
+}
+
+} // namespace
+
 QByteArray DeviceTestReport::toText(const DeviceTest *test)
 {
     QStringList lines = headerLines(test);
     lines << QString();
-    const QList<TestAction *> steps = test->tests();
-    for (int i = 0; i < steps.size(); ++i) {
-        const DeviceTest::StepRecord &record = test->records().at(i);
-        QString line = QStringLiteral("%1. %2: %3")
-                           .arg(i + 1)
-                           .arg(steps.at(i)->name(), resultText(record.result));
-        if (record.finished.isValid())
-            line += QStringLiteral(" (%1)").arg(isoTime(record.finished));
-        if (!record.lastMessage.isEmpty())
-            line += QStringLiteral(" - ") + record.lastMessage;
-        lines << line;
-    }
+    for (int i = 0; i < test->tests().size(); ++i)
+        lines << stepLine(test, i);
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QStringList DeviceTestReport::notPassedLines(const DeviceTest *test)
+{
+    QStringList lines;
+    for (int i = 0; i < test->tests().size(); ++i) {
+        const int result = test->records().at(i).result;
+        if (result == DeviceTest::Failed || result == DeviceTest::Skipped)
+            lines << stepLine(test, i);
+    }
+    return lines;
 }
 
 QString DeviceTestReport::baseName(const DeviceTest *test)

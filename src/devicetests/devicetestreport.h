@@ -15,13 +15,14 @@ QString resultText(int stepResult);
 QString summary(const DeviceTest *test);
 QByteArray toCsv(const DeviceTest *test);
 QByteArray toText(const DeviceTest *test);
+// The lines of toText() for the steps that failed or were skipped, in order: what a record of
+// the visit keeps of a run (the files hold every step).
+QStringList notPassedLines(const DeviceTest *test);
 // "test-<key>-yyyy-MM-ddThh-mm-ss" after the start of the run.
 QString baseName(const DeviceTest *test);
 // Writes <baseName>.csv and <baseName>.txt into the directory; the paths written go to `paths`.
-bool save(const DeviceTest *test, const QString &directory, QStringList *paths,
-          QString *errorText);
+bool save(const DeviceTest *test, const QString &directory, QStringList *paths, QString *errorText);
 // Writes the CSV to `csvPath` (".csv" added when it has no suffix) and the text beside it, with
 // the same name and ".txt".
-bool saveAs(const DeviceTest *test, const QString &csvPath, QStringList *paths,
-            QString *errorText);
+bool saveAs(const DeviceTest *test, const QString &csvPath, QStringList *paths, QString *errorText);
 } // namespace DeviceTestReport

@@ -71,8 +71,20 @@ void compareKeyed(const Row &base, const QVector<QPair<QString, QString>> &befor
     }
 }
 
+const Code *findCode(const QVector<Code> &list, const Code &code)
+{
+    for (const Code &c : list) {
+        if (c.spn == code.spn && c.fmi == code.fmi)
+            return &c;
+    }
+    return nullptr;
+}
+
+// `wasActive`: the unit's active codes as found, for its previously active ones (a code that
+// went from one list to the other is stored now, not new); null for the active codes.
 void compareCodes(Row base, const QVector<Code> &before, bool beforeKnown,
-                  const QVector<Code> &after, bool afterKnown, QVector<Row> *rows)
+                  const QVector<Code> &after, bool afterKnown, const QVector<Code> *wasActive,
+                  QVector<Row> *rows)
 {
     // Without a DM1/DM2 on one side nothing can be said of single codes: one row of the lists.
     if (!beforeKnown || !afterKnown || (before.isEmpty() && after.isEmpty())) {
@@ -82,21 +94,18 @@ void compareCodes(Row base, const QVector<Code> &before, bool beforeKnown,
         rows->append(base);
         return;
     }
-    const auto find = [](const QVector<Code> &list, const Code &code) {
-        for (const Code &c : list) {
-            if (c.spn == code.spn && c.fmi == code.fmi)
-                return &c;
-        }
-        return static_cast<const Code *>(nullptr);
-    };
+    const bool stored = wasActive != nullptr;
+    const auto find = findCode;
     for (const Code &c : before) {
         Row row = base;
         row.key = codeKey(c);
+        row.code = c;
         row.before = InventoryComparison::codeText(c);
         const Code *now = find(after, c);
         if (now) {
             row.after = InventoryComparison::codeText(*now);
-            row.fate = Fate::StillActive;
+            row.code = *now;
+            row.fate = stored ? Fate::StillStored : Fate::StillActive;
             row.kind = *now == c ? Kind::Same : Kind::Changed;
         } else {
             row.fate = Fate::Cleared;
@@ -109,8 +118,9 @@ void compareCodes(Row base, const QVector<Code> &before, bool beforeKnown,
             continue;
         Row row = base;
         row.key = codeKey(c);
+        row.code = c;
         row.after = InventoryComparison::codeText(c);
-        row.fate = Fate::New;
+        row.fate = stored && findCode(*wasActive, c) ? Fate::NowStored : Fate::New;
         row.kind = Kind::Added;
         rows->append(row);
     }
@@ -147,9 +157,9 @@ void compareUnits(const Unit &f, const Unit &l, QVector<Row> *rows)
     base.field = Field::Calibration;
     compareKeyed(base, before, after, rows);
     base.field = Field::ActiveCode;
-    compareCodes(base, f.active, f.activeKnown, l.active, l.activeKnown, rows);
+    compareCodes(base, f.active, f.activeKnown, l.active, l.activeKnown, nullptr, rows);
     base.field = Field::PreviousCode;
-    compareCodes(base, f.previous, f.previousKnown, l.previous, l.previousKnown, rows);
+    compareCodes(base, f.previous, f.previousKnown, l.previous, l.previousKnown, &f.active, rows);
     before.clear();
     after.clear();
     for (const InventoryRecord::Value &v : f.values)
@@ -215,6 +225,10 @@ QString InventoryComparison::fateText(CodeFate fate)
         return tr("still active");
     case CodeFate::New:
         return tr("new");
+    case CodeFate::StillStored:
+        return tr("still stored");
+    case CodeFate::NowStored:
+        return tr("stored since, no longer active");
     }
     return QString();
 }

@@ -26,8 +26,11 @@ public:
         PreviousCode,
         Value // key: what was read or written
     };
-    // What became of one trouble code between the two inventories.
-    enum class CodeFate { None, Cleared, StillActive, New };
+    // What became of one trouble code between the two inventories. Active codes (DM1) are
+    // cleared, still active or new; previously active ones (DM2, the unit's memory) are cleared,
+    // still stored, stored since the job (an active code that went out, by clearing or by
+    // itself) or new there without having been active.
+    enum class CodeFate { None, Cleared, StillActive, New, StillStored, NowStored };
 
     struct Row
     {
@@ -39,11 +42,13 @@ public:
         QString after;
         Kind kind = Kind::Same;
         CodeFate fate = CodeFate::None;
+        InventoryRecord::Code code; // of a code's row: as left, else as found
     };
 
     static QVector<Row> compare(const InventoryRecord &found, const InventoryRecord &left);
 
-    // "Changed", "Added", ...; "cleared", "still active", "new"; "Software", "CAL ID X" ...
+    // "Changed", "Added", ...; "cleared", "still active", "new", "still stored" ...;
+    // "Software", "CAL ID X" ...
     static QString kindText(Kind kind);
     static QString fateText(CodeFate fate);
     static QString fieldText(const Row &row);

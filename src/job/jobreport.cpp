@@ -2,12 +2,21 @@
 
 #include "util/savefile.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
 #include <QUrl>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -36,30 +45,191 @@ bool JobReport::writeHtml(const QString &jobDir, const QString &path, QString *e
     return !text.isEmpty() && SaveFile::write(path, text.toUtf8(), error);
 }
 
+namespace {
+
+constexpr double MarginCm = 1.8;
+constexpr double DocumentDpi = 96;
+
+QTextBlock lastBlockOf(const QTextTableCell &cell)
+{
+    return cell.lastCursorPosition().block();
+}
+
+struct RowSpan
+{
+    double top = std::numeric_limits<double>::max();
+    double bottom = 0;
+};
+
+RowSpan rowSpan(QTextDocument *document, QTextTable *table, int row)
+{
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    RowSpan span;
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        if (cell.row() != row || cell.column() != c)
+            continue; // spanned from above or from the left
+        span.top = std::min(span.top,
+                            layout->blockBoundingRect(cell.firstCursorPosition().block()).top());
+        span.bottom = std::max(span.bottom, layout->blockBoundingRect(lastBlockOf(cell)).bottom());
+    }
+    return span;
+}
+
+// Table rows are not split across pages: the row before one that would be is made taller, by
+// space below its text, until the row starts below the page's last line; Qt then lays it out
+// on the next page. A row taller than half a page may still be split.
+void keepRowsWhole(QTextDocument *document, double margin)
+{
+    const double page = document->pageSize().height();
+    const double scale
+        = document->documentLayout()->paintDevice()
+              ? document->documentLayout()->paintDevice()->logicalDpiY() / DocumentDpi
+              : 1.0;
+    for (QTextFrame *frame : document->rootFrame()->childFrames()) {
+        auto *table = qobject_cast<QTextTable *>(frame);
+        for (int r = 1; table && r < table->rows(); ++r) {
+            const RowSpan span = rowSpan(document, table, r);
+            const int first = int(span.top / page);
+            if (span.bottom <= span.top || int(span.bottom / page) == first
+                || span.bottom - span.top > page / 2)
+                continue;
+            const double needed = (first + 1) * page - margin * scale - span.top + 2 * scale;
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r - 1, c);
+                if (cell.row() != r - 1 || cell.column() != c)
+                    continue;
+                const QTextBlock last = lastBlockOf(cell);
+                const double below
+                    = span.top - document->documentLayout()->blockBoundingRect(last).bottom();
+                QTextCursor cursor(last);
+                QTextBlockFormat format = cursor.blockFormat();
+                format.setBottomMargin(format.bottomMargin() + (needed + below) / scale);
+                cursor.setBlockFormat(format);
+            }
+        }
+    }
+}
+
+// The report laid out on the pages of `device`: the images as resources under their names
+// (QTextDocument reads no data: URIs), the margins inside the page.
+void layOut(QTextDocument *document, const JobReport::Content &content, QPagedPaintDevice *device)
+{
+    for (auto it = content.images.cbegin(); it != content.images.cend(); ++it)
+        document->addResource(QTextDocument::ImageResource, QUrl(it.key()),
+                              QImage::fromData(it.value(), "PNG"));
+    document->documentLayout()->setPaintDevice(device);
+    document->setHtml(content.html);
+    // The layout takes the frame's margin in the document's own pixels (96 per inch) and
+    // scales it to the device.
+    QTextFrameFormat frame = document->rootFrame()->frameFormat();
+    frame.setMargin(MarginCm / 2.54 * DocumentDpi);
+    document->rootFrame()->setFrameFormat(frame);
+    document->setPageSize(QSizeF(device->width(), device->height()));
+    keepRowsWhole(document, MarginCm / 2.54 * DocumentDpi);
+}
+
+// A writer of the report's pages; the document keeps the margins.
+void setUp(QPdfWriter *writer, QPageSize::PageSizeId page)
+{
+    writer->setResolution(PdfResolution);
+    writer->setPageSize(QPageSize(page));
+    writer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    writer->setCreator(QStringLiteral("Tarvik"));
+    writer->setTitle(JobReport::tr("Service job report"));
+}
+
+// Page `index` of the laid-out document, with its number in the bottom margin.
+void paintPage(QPainter *painter, QTextDocument *document, int index, int dpi)
+{
+    const QSizeF size = document->pageSize();
+    const double margin = MarginCm / 2.54 * dpi;
+    const QRectF view(0, index * size.height(), size.width(), size.height());
+    painter->save();
+    painter->translate(0, -view.top());
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = view;
+    document->documentLayout()->draw(painter, context);
+    painter->restore();
+    QFont footer = document->defaultFont();
+    footer.setPixelSize(qRound(7.0 / 72 * dpi)); // in the writer's pixels, whatever paints
+    painter->setFont(footer);
+    painter->drawText(
+        QRectF(margin, size.height() - margin * 0.8, size.width() - 2 * margin, margin * 0.5),
+        Qt::AlignRight | Qt::AlignVCenter,
+        JobReport::tr("Page %1 of %2").arg(index + 1).arg(document->pageCount()));
+}
+
+} // namespace
+
 QByteArray JobReport::pdf(const Content &content, QPageSize::PageSizeId page)
 {
-    QTextDocument document;
-    // QTextDocument reads no data: URIs; the images go in as resources under their names.
-    for (auto it = content.images.cbegin(); it != content.images.cend(); ++it)
-        document.addResource(QTextDocument::ImageResource, QUrl(it.key()),
-                             QImage::fromData(it.value(), "PNG"));
-    document.setHtml(content.html);
     QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(PdfResolution);
-        writer.setPageSize(QPageSize(page));
-        // The document keeps a margin of its own (2 cm) when printed: the page's is not added.
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-        writer.setCreator(QStringLiteral("Tarvik"));
-        writer.setTitle(tr("Service job report"));
-        // Left without a page size of its own, the document is laid out on the writer's pages
-        // and printed with page numbers.
-        document.print(&writer);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    setUp(&writer, page);
+    QTextDocument document;
+    layOut(&document, content, &writer);
+    QPainter painter(&writer);
+    for (int i = 0; i < document.pageCount(); ++i) {
+        if (i > 0)
+            writer.newPage();
+        paintPage(&painter, &document, i, writer.logicalDpiY());
     }
+    painter.end();
     return bytes;
+}
+
+QVector<QImage> JobReport::pageImages(const Content &content, QPageSize::PageSizeId page, int dpi)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    setUp(&writer, page);
+    QTextDocument document;
+    layOut(&document, content, &writer);
+    const double scale = double(dpi) / writer.logicalDpiY();
+    QVector<QImage> images;
+    for (int i = 0; i < document.pageCount(); ++i) {
+        QImage image((document.pageSize() * scale).toSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(scale, scale);
+        paintPage(&painter, &document, i, writer.logicalDpiY());
+        painter.end();
+        images << image;
+    }
+    return images;
+}
+
+QStringList JobReport::pageTexts(const Content &content, QPageSize::PageSizeId page)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    setUp(&writer, page);
+    QTextDocument document;
+    layOut(&document, content, &writer);
+    const double height = document.pageSize().height();
+    QStringList pages;
+    for (int i = 0; i < document.pageCount(); ++i)
+        pages << QString();
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    // Every block, those in table cells too, with its place on the document's long page.
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        const QTextLayout *lines = block.layout();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const int at = qBound(0, int((rect.top() + line.y()) / height), int(pages.size()) - 1);
+            pages[at] += block.text().mid(line.textStart(), line.textLength()).trimmed()
+                         + QLatin1Char('\n');
+        }
+    }
+    return pages;
 }
 
 bool JobReport::writePdf(const QString &jobDir, const QString &path, QPageSize::PageSizeId page,

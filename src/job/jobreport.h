@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QImage>
 #include <QMap>
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 // The report of a service job folder: one self-contained HTML file (inline style, images as
 // data: URIs) and a PDF of the same content, in the program's current language. Reads the
@@ -27,4 +30,8 @@ public:
     };
     static bool build(const QString &jobDir, Content *content, QString *error);
     static QByteArray pdf(const Content &content, QPageSize::PageSizeId page);
+    // The text of each page of the PDF, as the PDF lays it out (a line per line of text).
+    static QStringList pageTexts(const Content &content, QPageSize::PageSizeId page);
+    // The PDF's pages as pictures at `dpi`, for a screen or a screenshot.
+    static QVector<QImage> pageImages(const Content &content, QPageSize::PageSizeId page, int dpi);
 };

@@ -1,23 +1,84 @@
-// The report's HTML, section by section.
-#include "job/inventorycomparison.h"
-#include "job/jobjson.h"
-#include "job/jobreport.h"
+// The report's HTML: its shared pieces, the first page (the machine, the job, what was found,
+// done and left, the health of the bus) and the whole put together.
+#include "job/jobreportparts.h"
 #include "job/rawrecorder.h"
-#include "job/servicejob.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QLocale>
+#include <QRegularExpression>
+
+namespace JobReportParts {
 
 namespace {
 
+using Fate = InventoryComparison::CodeFate;
+using Field = InventoryComparison::Field;
 using Kind = InventoryComparison::Kind;
 
-// Largest plot the report takes in; a bigger file is not a plot this program made.
-constexpr qint64 MaxPlotBytes = 4 * 1024 * 1024;
-constexpr qint64 MaxIndexBytes = 16 * 1024 * 1024;
+const char *const Style = R"(
+body { font-family: sans-serif; font-size: 9pt; color: #000; }
+h1 { font-size: 15pt; } h2 { font-size: 12pt; margin-top: 12pt; }
+table { border-collapse: collapse; }
+th, td { border: 1px solid #888; padding: 2px; vertical-align: top; text-align: left; }
+th { background-color: #e4e4e4; }
+.unit { background-color: #f0f0f0; }
+.open { color: #a00000; font-weight: bold; font-size: 12pt; }
+)";
+
+// Summaries listed on the first page before "and N more".
+constexpr int MaxDoneOnFirstPage = 6;
+
+QString countText(int n, const char *text)
+{
+    return JobReport::tr(text, nullptr, n);
+}
+
+// "Engine #2 (0x01): 3 active, 2 previously active"
+QStringList codesPerUnit(const InventoryRecord &record, bool withStored)
+{
+    QStringList parts;
+    for (const InventoryRecord::Unit &u : record.units) {
+        QStringList counts;
+        if (!u.active.isEmpty())
+            counts << countText(int(u.active.size()),
+                                QT_TRANSLATE_N_NOOP("JobReport", "%n active"));
+        if (withStored && !u.previous.isEmpty())
+            counts << countText(int(u.previous.size()),
+                                QT_TRANSLATE_N_NOOP("JobReport", "%n previously active"));
+        if (!counts.isEmpty())
+            parts << JobReport::tr("%1: %2").arg(u.label, counts.join(QLatin1String(", ")));
+    }
+    return parts;
+}
+
+QString durationText(const QDateTime &from, const QDateTime &to)
+{
+    if (!from.isValid() || !to.isValid())
+        return QString();
+    const qint64 s = std::max<qint64>(0, from.secsTo(to));
+    if (s < 60)
+        return JobReport::tr("%n s", nullptr, int(s));
+    if (s < 3600)
+        return JobReport::tr("%1 min %2 s").arg(s / 60).arg(s % 60);
+    return JobReport::tr("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+}
+
+QString rawText(const ServiceJob &job)
+{
+    const QVector<int> parts = RawRecorder::partNumbers(job.rawDir());
+    if (parts.isEmpty())
+        return JobReport::tr("No frames were recorded.");
+    qint64 bytes = 0;
+    for (int part : parts)
+        bytes += QFileInfo(QDir(job.rawDir()).filePath(RawRecorder::partFileName(part))).size();
+    return JobReport::tr("%1 in %2 (%3)")
+        .arg(countText(int(parts.size()), QT_TRANSLATE_N_NOOP("JobReport", "%n part(s)")),
+             shownPath(job.dir(), job.rawDir()) + QLatin1Char('/'),
+             QLocale().formattedDataSize(bytes));
+}
+
+} // namespace
 
 QString esc(const QString &text)
 {
@@ -26,7 +87,7 @@ QString esc(const QString &text)
 
 QString timeText(const QDateTime &time)
 {
-    return time.isValid() ? time.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss 'UTC'"))
+    return time.isValid() ? time.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"))
                           : QStringLiteral("—");
 }
 
@@ -35,97 +96,34 @@ QString orDash(const QString &text)
     return text.isEmpty() ? QStringLiteral("—") : esc(text);
 }
 
-const char *const Style = R"(
-body { font-family: sans-serif; font-size: 10pt; color: #000; }
-h1 { font-size: 16pt; } h2 { font-size: 13pt; margin-top: 14pt; }
-table { border-collapse: collapse; }
-th, td { border: 1px solid #888; padding: 3px; vertical-align: top; text-align: left; }
-th { background-color: #e4e4e4; }
-.changed { background-color: #fff0b3; } .added { background-color: #d4f2cc; }
-.removed { background-color: #f7cccc; } .mark { font-weight: bold; }
-.open { color: #a00000; font-weight: bold; font-size: 13pt; }
-)";
-
-QString kindClass(Kind kind)
-{
-    switch (kind) {
-    case Kind::Changed:
-        return QStringLiteral("changed");
-    case Kind::Added:
-        return QStringLiteral("added");
-    case Kind::Removed:
-        return QStringLiteral("removed");
-    case Kind::Same:
-        break;
-    }
-    return QString();
-}
-
-// QTextDocument ignores style sheet backgrounds on cells; bgcolor serves it and old browsers.
-QString kindColour(Kind kind)
-{
-    switch (kind) {
-    case Kind::Changed:
-        return QStringLiteral("#fff0b3");
-    case Kind::Added:
-        return QStringLiteral("#d4f2cc");
-    case Kind::Removed:
-        return QStringLiteral("#f7cccc");
-    case Kind::Same:
-        break;
-    }
-    return QString();
-}
-
-QString table(const QStringList &headers)
+QString table(const QStringList &headers, const QVector<int> &widths)
 {
     QString html = QStringLiteral(
-        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>");
-    for (const QString &h : headers)
-        html += QStringLiteral("<th>%1</th>").arg(esc(h));
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\"><tr>");
+    for (int i = 0; i < headers.size(); ++i)
+        html += (i < widths.size() ? QStringLiteral("<th width=\"%1%\">").arg(widths.at(i))
+                                   : QStringLiteral("<th>"))
+                + esc(headers.at(i)) + QStringLiteral("</th>");
     return html + QStringLiteral("</tr>");
 }
 
 QString pairRow(const QString &label, const QString &htmlValue)
 {
-    return QStringLiteral("<tr><th>%1</th><td>%2</td></tr>").arg(esc(label), htmlValue);
+    return QStringLiteral("<tr><th width=\"30%\">%1</th><td>%2</td></tr>")
+        .arg(esc(label), htmlValue);
 }
 
-QString kindInWords(const QString &kind)
+QString unitRow(const QString &unit, int columns)
 {
-    namespace J = ServiceJournal;
-    const struct
-    {
-        const QString &key;
-        QString text;
-    } kinds[] = {{J::MemoryWrite, JobReport::tr("Memory written")},
-                 {J::MemoryRead, JobReport::tr("Memory read")},
-                 {J::Flashing, JobReport::tr("Program replaced")},
-                 {J::TuneWrite, JobReport::tr("Tune variable written")},
-                 {J::TuneRead, JobReport::tr("Tune variable read")},
-                 {J::CodeClearing, JobReport::tr("Codes cleared")},
-                 {J::Suspension, JobReport::tr("Broadcasts suspended")},
-                 {J::AcceptanceTest, JobReport::tr("Acceptance test")},
-                 {J::StandIn, JobReport::tr("Unit stood in for")},
-                 {J::Note, JobReport::tr("Note")}};
-    for (const auto &k : kinds) {
-        if (k.key == kind)
-            return k.text;
-    }
-    return kind;
+    return QStringLiteral(
+               "<tr class=\"unit\"><td colspan=\"%1\" bgcolor=\"#f0f0f0\"><b>%2</b></td></tr>")
+        .arg(columns)
+        .arg(esc(unit));
 }
 
-QString outcomeInWords(ServiceJournal::Outcome outcome)
+QString heading(const QString &text)
 {
-    switch (outcome) {
-    case ServiceJournal::Outcome::Done:
-        return JobReport::tr("done");
-    case ServiceJournal::Outcome::Failed:
-        return JobReport::tr("failed");
-    case ServiceJournal::Outcome::Cancelled:
-        return JobReport::tr("cancelled");
-    }
-    return QString();
+    return QStringLiteral("<h2>%1</h2>").arg(esc(text));
 }
 
 QString listHtml(const QStringList &items)
@@ -138,6 +136,133 @@ QString listHtml(const QStringList &items)
     return html + QStringLiteral("</ul>");
 }
 
+QString unitLabel(const QString &name, int address)
+{
+    const QString suffix = QStringLiteral(" (0x%1)").arg(
+        QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
+    if (name.isEmpty())
+        return InventoryRecord::defaultLabel(address);
+    return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
+}
+
+QString shownPath(const QString &jobDir, const QString &path)
+{
+    const QString relative = QDir(jobDir).relativeFilePath(path);
+    if (QDir::isRelativePath(relative) && !relative.startsWith(QLatin1String("..")))
+        return relative;
+    return QFileInfo(path).fileName();
+}
+
+bool readTestCounts(const QString &summary, TestCounts *counts)
+{
+    // The summary ends in the run's counts, in the words of the language it was noted in.
+    const char *const source = "%1 passed, %2 skipped, %3 failed, %4 not run";
+    for (const QString &pattern :
+         {QCoreApplication::translate("DeviceTestReport", source), QString::fromLatin1(source)}) {
+        QString expression = QRegularExpression::escape(pattern);
+        for (int i = 1; i <= 4; ++i)
+            expression
+                .replace(QStringLiteral("\\%%1").arg(i), QStringLiteral("(?<n%1>\\d+)").arg(i))
+                .replace(QStringLiteral("%%1").arg(i), QStringLiteral("(?<n%1>\\d+)").arg(i));
+        const QRegularExpressionMatch m = QRegularExpression(expression).match(summary);
+        if (!m.hasMatch())
+            continue;
+        counts->passed = m.captured(QStringLiteral("n1")).toInt();
+        counts->skipped = m.captured(QStringLiteral("n2")).toInt();
+        counts->failed = m.captured(QStringLiteral("n3")).toInt();
+        counts->notRun = m.captured(QStringLiteral("n4")).toInt();
+        return true;
+    }
+    return false;
+}
+
+bool isTestRun(const ServiceJournal::Entry &entry)
+{
+    // A run's note has no files; the note of its saved report names them.
+    return entry.kind == ServiceJournal::AcceptanceTest && entry.files.isEmpty();
+}
+
+bool changesMachine(const ServiceJournal::Entry &entry)
+{
+    namespace J = ServiceJournal;
+    return entry.kind == J::MemoryWrite || entry.kind == J::Flashing || entry.kind == J::TuneWrite
+           || entry.kind == J::CodeClearing || entry.kind == J::Suspension
+           || entry.kind == J::StandIn;
+}
+
+bool isCodeRow(const InventoryComparison::Row &row)
+{
+    return (row.field == Field::ActiveCode || row.field == Field::PreviousCode)
+           && !row.key.isEmpty();
+}
+
+QVector<InventoryComparison::Row> comparedRows(const ServiceJob &job)
+{
+    const InventoryRecord found = job.hasAsFound() ? job.asFound() : job.asLeft();
+    const InventoryRecord left = job.hasAsLeft() ? job.asLeft() : job.asFound();
+    const bool both = job.hasAsFound() && job.hasAsLeft();
+    QVector<InventoryComparison::Row> rows;
+    for (InventoryComparison::Row row : InventoryComparison::compare(found, left)) {
+        if (!both) {
+            row.kind = Kind::Same;
+            row.fate = Fate::None;
+        }
+        if (isCodeRow(row) || row.kind != Kind::Same)
+            rows << row;
+    }
+    return rows;
+}
+
+Facts factsOf(const ServiceJob &job)
+{
+    Facts f;
+    const InventoryRecord found = job.hasAsFound() ? job.asFound() : job.asLeft();
+    f.unitsFound = int(found.units.size());
+    for (const InventoryRecord::Unit &u : found.units) {
+        f.activeFound += int(u.active.size());
+        f.storedFound += int(u.previous.size());
+    }
+    if (job.hasAsLeft()) {
+        for (const InventoryRecord::Unit &u : job.asLeft().units) {
+            f.activeLeft += int(u.active.size());
+            f.storedLeft += int(u.previous.size());
+        }
+    }
+    for (const InventoryComparison::Row &row : comparedRows(job)) {
+        const bool active = row.field == Field::ActiveCode;
+        if (!isCodeRow(row)) {
+            ++f.otherDifferences;
+            continue;
+        }
+        if (row.fate == Fate::Cleared)
+            ++(active ? f.activeCleared : f.storedCleared);
+        else if (row.fate == Fate::New && active)
+            ++f.activeNew;
+    }
+    bool standing = false;
+    for (const ServiceJournal::Entry &e : job.changes()) {
+        if (e.kind == ServiceJournal::StandIn) {
+            // A stand-in's start and end are one change.
+            standing = !standing;
+            f.changes += standing ? 1 : 0;
+        } else if (changesMachine(e)) {
+            ++f.changes;
+        } else if (isTestRun(e)) {
+            ++f.testRuns;
+            TestCounts c;
+            if (readTestCounts(e.summary, &c)) {
+                f.tests.passed += c.passed;
+                f.tests.skipped += c.skipped;
+                f.tests.failed += c.failed;
+                f.tests.notRun += c.notRun;
+            } else {
+                f.testCountsKnown = false;
+            }
+        }
+    }
+    return f;
+}
+
 QString headerSection(const ServiceJob &job)
 {
     const ServiceJob::Info &info = job.info();
@@ -145,244 +270,189 @@ QString headerSection(const ServiceJob &job)
     if (!info.finished)
         html += QStringLiteral("<p class=\"open\"><font color=\"#a00000\">%1</font></p>")
                     .arg(esc(JobReport::tr("Job not finished")));
+    const QString when = info.finished
+                             ? JobReport::tr("%1 to %2 (%3)")
+                                   .arg(timeText(info.started), timeText(info.finishedAt),
+                                        durationText(info.started, info.finishedAt))
+                             : JobReport::tr("%1, not finished yet").arg(timeText(info.started));
+    QString tool
+        = JobReport::tr("%1 over %2")
+              .arg(
+                  QStringLiteral("Tarvik %1").arg(QCoreApplication::applicationVersion()).trimmed(),
+                  info.connection.isEmpty() ? JobReport::tr("an unnamed connection")
+                                            : info.connection);
+    if (!info.requests)
+        tool += JobReport::tr("; a recording played back, nothing sent to the machine");
     html += QStringLiteral(
-        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
-    html += pairRow(JobReport::tr("Serial number"), orDash(info.header.serial));
-    html += pairRow(JobReport::tr("VIN"), orDash(info.header.vin));
-    html += pairRow(JobReport::tr("Order"), orDash(info.header.order));
-    html += pairRow(JobReport::tr("Engineer"), orDash(info.header.engineer));
-    html += pairRow(JobReport::tr("Notes"),
-                    orDash(info.header.notes).replace(QLatin1Char('\n'), QLatin1String("<br>")));
-    html += pairRow(JobReport::tr("Started"), esc(timeText(info.started)));
-    html += pairRow(JobReport::tr("Finished"),
-                    info.finished ? esc(timeText(info.finishedAt)) : esc(JobReport::tr("not yet")));
-    html += pairRow(JobReport::tr("Connection"), orDash(info.connection));
-    html += pairRow(
-        JobReport::tr("Requests sent to the bus"),
-        esc(info.requests ? JobReport::tr("yes") : JobReport::tr("no, started on a recording")));
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\">");
+    html += QStringLiteral("<tr><th>%1</th><td>%2</td><th>%3</th><td>%4</td></tr>")
+                .arg(esc(JobReport::tr("Serial number")), orDash(info.header.serial),
+                     esc(JobReport::tr("VIN")), orDash(info.header.vin));
+    html += QStringLiteral("<tr><th>%1</th><td>%2</td><th>%3</th><td>%4</td></tr>")
+                .arg(esc(JobReport::tr("Order")), orDash(info.header.order),
+                     esc(JobReport::tr("Engineer")), orDash(info.header.engineer));
+    html += QStringLiteral("<tr><th>%1</th><td colspan=\"3\">%2</td></tr>")
+                .arg(esc(JobReport::tr("Date")), esc(when));
+    html += QStringLiteral("<tr><th>%1</th><td colspan=\"3\">%2</td></tr>")
+                .arg(esc(JobReport::tr("Tool")), esc(tool));
+    if (!info.header.notes.isEmpty())
+        html += QStringLiteral("<tr><th>%1</th><td colspan=\"3\">%2</td></tr>")
+                    .arg(esc(JobReport::tr("Notes")),
+                         esc(info.header.notes).replace(QLatin1Char('\n'), QLatin1String("<br>")));
     return html + QStringLiteral("</table>");
 }
 
-QString comparisonSection(const ServiceJob &job)
+QString summarySection(const ServiceJob &job, const Facts &facts)
 {
-    QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("As found and as left")));
-    if (!job.hasAsFound() && !job.hasAsLeft())
-        return html
-               + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No inventory was taken.")));
-    if (!job.hasAsFound())
-        html += QStringLiteral("<p>%1</p>")
-                    .arg(esc(JobReport::tr("The inventory as found was not taken.")));
-    if (!job.hasAsLeft())
-        html += QStringLiteral("<p>%1</p>")
-                    .arg(esc(JobReport::tr("The inventory as left was not taken yet.")));
-    const InventoryRecord found = job.hasAsFound() ? job.asFound() : job.asLeft();
-    const InventoryRecord left = job.hasAsLeft() ? job.asLeft() : job.asFound();
-    const bool both = job.hasAsFound() && job.hasAsLeft();
-    html += table({JobReport::tr("Unit"), JobReport::tr("What"), JobReport::tr("As found"),
-                   JobReport::tr("As left"), JobReport::tr("Difference")});
-    for (const InventoryComparison::Row &row : InventoryComparison::compare(found, left)) {
-        const Kind kind = both ? row.kind : Kind::Same;
-        // What neither inventory holds (a unit that never sent its NAME) says nothing.
-        if (kind == Kind::Same && row.before.isEmpty() && row.after.isEmpty())
+    QString html = heading(JobReport::tr("Summary"));
+    const auto paragraph = [](const QString &label, const QString &text) {
+        return QStringLiteral("<p><b>%1</b> %2</p>").arg(esc(label), text);
+    };
+    QString found;
+    if (!job.hasAsFound() && !job.hasAsLeft()) {
+        found = esc(JobReport::tr("No inventory was taken."));
+    } else {
+        const InventoryRecord record = job.hasAsFound() ? job.asFound() : job.asLeft();
+        found = esc(
+            JobReport::tr("%1 on the bus; %2 and %3.")
+                .arg(countText(facts.unitsFound, QT_TRANSLATE_N_NOOP("JobReport", "%n unit(s)")),
+                     countText(facts.activeFound,
+                               QT_TRANSLATE_N_NOOP("JobReport", "%n active trouble code(s)")),
+                     countText(facts.storedFound,
+                               QT_TRANSLATE_N_NOOP("JobReport", "%n previously active code(s)"))));
+        const QStringList perUnit = codesPerUnit(record, true);
+        if (!perUnit.isEmpty())
+            found
+                += QStringLiteral(" ") + esc(perUnit.join(QLatin1String("; ")) + QLatin1Char('.'));
+        if (!job.hasAsFound())
+            found += QStringLiteral(" ")
+                     + esc(JobReport::tr("The inventory as found was not taken."));
+    }
+    html += paragraph(JobReport::tr("Found:"), found);
+
+    QStringList done;
+    bool standing = false;
+    for (const ServiceJournal::Entry &e : job.changes()) {
+        if (e.kind == ServiceJournal::StandIn) {
+            standing = !standing;
+            if (!standing)
+                continue;
+        } else if (!changesMachine(e) && !isTestRun(e)) {
             continue;
-        QStringList marks;
-        if (kind != Kind::Same)
-            marks << InventoryComparison::kindText(kind);
-        if (both && row.fate != InventoryComparison::CodeFate::None)
-            marks << InventoryComparison::fateText(row.fate);
-        const QString colour = kindColour(kind);
-        html += QStringLiteral("<tr%1><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
-                               "<td class=\"mark\"><b>%6</b></td></tr>")
-                    .arg(colour.isEmpty() ? QString()
-                                          : QStringLiteral(" class=\"%1\" bgcolor=\"%2\"")
-                                                .arg(kindClass(kind), colour),
-                         esc(row.unit), esc(InventoryComparison::fieldText(row)),
-                         job.hasAsFound() ? orDash(row.before) : QStringLiteral("—"),
-                         job.hasAsLeft() ? orDash(row.after) : QStringLiteral("—"),
-                         esc(marks.join(QLatin1String(", "))));
-    }
-    return html + QStringLiteral("</table>");
-}
-
-struct Snapshot
-{
-    int id = 0;
-    QDateTime time;
-    int unit = 0;
-    QString unitName;
-    QString change;
-    qint64 frames = 0;
-    QString dir;
-};
-
-// The snapshots' index; a missing one is no snapshots, a damaged one is said in the report.
-QVector<Snapshot> readSnapshots(const QString &dir, QString *problem)
-{
-    QVector<Snapshot> list;
-    QFile file(QDir(dir).filePath(QStringLiteral("index.json")));
-    if (!file.exists())
-        return list;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxIndexBytes) {
-        *problem = JobReport::tr("Cannot read %1").arg(QDir::toNativeSeparators(file.fileName()));
-        return list;
-    }
-    QJsonObject o;
-    if (!JobJson::parseObject(file.readAll(), QStringLiteral("snapshots/index.json"), &o, problem)
-        || !JobJson::checkVersion(o, 1, QStringLiteral("snapshots/index.json"), problem))
-        return list;
-    for (const QJsonValue &v : o.value(QLatin1String("snapshots")).toArray()) {
-        const QJsonObject s = v.toObject();
-        Snapshot snap;
-        snap.id = s.value(QLatin1String("id")).toInt();
-        snap.time = JobJson::parseTime(s.value(QLatin1String("time")).toString());
-        snap.unit = s.value(QLatin1String("unit")).toInt();
-        snap.unitName = s.value(QLatin1String("unitName")).toString();
-        snap.change = s.value(QLatin1String("change")).toString();
-        snap.frames = qint64(s.value(QLatin1String("frames")).toDouble());
-        // Only a plain folder name inside snapshots/: the index must not point elsewhere.
-        const QString sub = s.value(QLatin1String("dir")).toString();
-        if (!sub.isEmpty() && !sub.contains(QLatin1Char('/')) && !sub.contains(QLatin1Char('\\'))
-            && sub != QLatin1String(".") && sub != QLatin1String(".."))
-            snap.dir = sub;
-        list << snap;
-    }
-    return list;
-}
-
-QString snapshotSection(const ServiceJob &job, JobReport::Content *content)
-{
-    QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Fault snapshots")));
-    QString problem;
-    const QVector<Snapshot> snapshots = readSnapshots(job.snapshotsDir(), &problem);
-    if (!problem.isEmpty())
-        html += QStringLiteral("<p>%1</p>").arg(esc(problem));
-    if (snapshots.isEmpty())
-        return html
-               + QStringLiteral("<p>%1</p>")
-                     .arg(esc(JobReport::tr("No active codes changed during the job.")));
-    for (const Snapshot &s : snapshots) {
-        html += QStringLiteral("<h3>%1</h3>")
-                    .arg(esc(JobReport::tr("%1: %2 (0x%3)")
-                                 .arg(timeText(s.time), s.unitName)
-                                 .arg(s.unit, 2, 16, QLatin1Char('0'))));
-        html += QStringLiteral("<p>%1<br>%2</p>")
-                    .arg(esc(s.change), esc(JobReport::tr("Frames recorded: %1").arg(s.frames)));
-        if (s.dir.isEmpty())
-            continue;
-        const QString folder = QDir(job.snapshotsDir()).filePath(s.dir);
-        QFile plot(QDir(folder).filePath(QStringLiteral("plot.png")));
-        if (plot.size() <= MaxPlotBytes && plot.open(QIODevice::ReadOnly)) {
-            const QString name = QStringLiteral("snapshot-%1.png").arg(content->images.size() + 1);
-            content->images.insert(name, plot.readAll());
-            html += QStringLiteral("<p><img src=\"%1\" alt=\"%2\"></p>")
-                        .arg(name, esc(JobReport::tr("Plot of the parameters")));
         }
-        html += QStringLiteral("<p>%1<br>%2</p>")
-                    .arg(esc(JobReport::tr("Frames: %1")
-                                 .arg(QDir::toNativeSeparators(
-                                     QDir(folder).filePath(QStringLiteral("frames.log"))))),
-                         esc(JobReport::tr("Parameters: %1")
-                                 .arg(QDir::toNativeSeparators(
-                                     QDir(folder).filePath(QStringLiteral("parameters.csv"))))));
+        done << e.summary;
     }
+    QString doneHtml;
+    if (done.isEmpty()) {
+        doneHtml = esc(JobReport::tr("Nothing on the machine was changed."));
+    } else {
+        const int more = int(done.size()) - MaxDoneOnFirstPage;
+        if (more > 0) {
+            done = done.mid(0, MaxDoneOnFirstPage);
+            done << countText(
+                more, QT_TRANSLATE_N_NOOP("JobReport", "and %n more, listed under Work done"));
+        }
+        doneHtml = listHtml(done);
+    }
+    html += paragraph(JobReport::tr("Done:"), doneHtml);
+
+    QString left;
+    if (!job.hasAsLeft()) {
+        left = esc(JobReport::tr("The inventory as left was not taken yet."));
+    } else {
+        const QStringList perUnit = codesPerUnit(job.asLeft(), false);
+        left = esc(
+            facts.activeLeft == 0
+                ? JobReport::tr("No active trouble code remains.")
+                : countText(facts.activeLeft,
+                            QT_TRANSLATE_N_NOOP("JobReport", "%n active trouble code(s) remain:"))
+                      + QLatin1Char(' ') + perUnit.join(QLatin1String("; ")) + QLatin1Char('.'));
+        if (facts.otherDifferences > 0)
+            left += QStringLiteral(" ")
+                    + esc(countText(facts.otherDifferences,
+                                    QT_TRANSLATE_N_NOOP(
+                                        "JobReport",
+                                        "%n other difference(s) to the machine as found, listed "
+                                        "below.")));
+    }
+    html += paragraph(JobReport::tr("Left:"), left);
     return html;
 }
 
-QString changesTable(const QVector<ServiceJournal::Entry> &entries)
-{
-    QString html = table({JobReport::tr("Time"), JobReport::tr("Change"), JobReport::tr("Unit"),
-                          JobReport::tr("Summary"), JobReport::tr("Outcome")});
-    for (const ServiceJournal::Entry &e : entries) {
-        QString summary = esc(e.summary) + listHtml(e.details);
-        if (!e.files.isEmpty())
-            summary += esc(JobReport::tr("Files:")) + listHtml(e.files);
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td></tr>")
-                    .arg(esc(timeText(e.time)), esc(kindInWords(e.kind)), orDash(e.unit), summary,
-                         esc(outcomeInWords(e.outcome)));
-    }
-    return html + QStringLiteral("</table>");
-}
-
-QString changesSection(const ServiceJob &job)
-{
-    const QVector<ServiceJournal::Entry> all = job.changes();
-    QVector<ServiceJournal::Entry> tests;
-    for (const ServiceJournal::Entry &e : all) {
-        if (e.kind == ServiceJournal::AcceptanceTest)
-            tests << e;
-    }
-    QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Changes made")));
-    html += all.isEmpty()
-                ? QStringLiteral("<p>%1</p>")
-                      .arg(esc(JobReport::tr("The program changed nothing on the machine.")))
-                : changesTable(all);
-    html += QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Acceptance tests")));
-    html += tests.isEmpty()
-                ? QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No acceptance test was run.")))
-                : changesTable(tests);
-    return html;
-}
-
-QString healthSection(const ServiceJob &job)
+QString healthSection(const ServiceJob &job, const Facts &facts)
 {
     const ServiceJob::Info &info = job.info();
-    QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Bus health")));
-    if (!info.hasHealth)
-        return html
-               + QStringLiteral("<p>%1</p>")
-                     .arg(esc(JobReport::tr("Measured when the job is finished.")));
-    const QLocale locale;
-    const ServiceJob::Health &h = info.health;
+    QString html = heading(JobReport::tr("Health of the bus"));
     html += QStringLiteral(
-        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
-    html += pairRow(JobReport::tr("Bus load, mean"),
-                    esc(JobReport::tr("%1 %").arg(locale.toString(h.loadMeanPercent, 'f', 1))));
-    html += pairRow(JobReport::tr("Bus load, highest"),
-                    esc(JobReport::tr("%1 %").arg(locale.toString(h.loadMaxPercent, 'f', 1))));
-    html += pairRow(JobReport::tr("Frames"), esc(locale.toString(h.frames)));
-    html += pairRow(JobReport::tr("Transport sessions aborted"),
-                    esc(locale.toString(h.transportAborts)));
-    html += pairRow(JobReport::tr("Silent units"),
-                    h.silentUnits.isEmpty() ? esc(JobReport::tr("none"))
-                                            : esc(h.silentUnits.join(QLatin1String(", "))));
-    return html + QStringLiteral("</table>");
-}
-
-QString rawSection(const ServiceJob &job)
-{
-    QString html = QStringLiteral("<h2>%1</h2>").arg(esc(JobReport::tr("Raw recording")));
-    const QVector<int> parts = RawRecorder::partNumbers(job.rawDir());
-    if (parts.isEmpty())
-        return html
-               + QStringLiteral("<p>%1</p>").arg(esc(JobReport::tr("No frames were recorded.")));
-    const QLocale locale;
-    html += table({JobReport::tr("File"), JobReport::tr("Size")});
-    for (int part : parts) {
-        const QFileInfo file(QDir(job.rawDir()).filePath(RawRecorder::partFileName(part)));
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
-                    .arg(esc(QDir::toNativeSeparators(file.absoluteFilePath())),
-                         esc(locale.formattedDataSize(file.size())));
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\">");
+    if (job.hasAsLeft())
+        html += pairRow(JobReport::tr("Trouble codes"),
+                        esc(JobReport::tr("active: %1 found, %2 cleared, %3 new, %4 remaining; "
+                                          "previously active: %5 found, %6 cleared, %7 stored "
+                                          "now")
+                                .arg(facts.activeFound)
+                                .arg(facts.activeCleared)
+                                .arg(facts.activeNew)
+                                .arg(facts.activeLeft)
+                                .arg(facts.storedFound)
+                                .arg(facts.storedCleared)
+                                .arg(facts.storedLeft)));
+    QString tests
+        = facts.testRuns == 0
+              ? JobReport::tr("none run")
+              : JobReport::tr("%1: %2 passed, %3 failed, %4 skipped")
+                    .arg(countText(facts.testRuns, QT_TRANSLATE_N_NOOP("JobReport", "%n run(s)")))
+                    .arg(facts.tests.passed)
+                    .arg(facts.tests.failed)
+                    .arg(facts.tests.skipped);
+    if (facts.testRuns > 0 && facts.tests.notRun > 0)
+        tests += JobReport::tr(", %1 not run").arg(facts.tests.notRun);
+    if (!facts.testCountsKnown)
+        tests += JobReport::tr(" (some runs not counted, see Work done)");
+    html += pairRow(JobReport::tr("Acceptance test steps"), esc(tests));
+    html += pairRow(JobReport::tr("Changes made"), esc(QString::number(facts.changes)));
+    if (info.hasHealth) {
+        const QLocale locale;
+        const ServiceJob::Health &h = info.health;
+        html += pairRow(
+            JobReport::tr("Bus load"),
+            esc(JobReport::tr("%1 % mean, %2 % highest; %3 frames")
+                    .arg(locale.toString(h.loadMeanPercent, 'f', 1),
+                         locale.toString(h.loadMaxPercent, 'f', 1), locale.toString(h.frames))));
+        html += pairRow(JobReport::tr("Transport sessions aborted"),
+                        esc(locale.toString(h.transportAborts)));
+        html += pairRow(JobReport::tr("Silent units"),
+                        h.silentUnits.isEmpty() ? esc(JobReport::tr("none"))
+                                                : esc(h.silentUnits.join(QLatin1String(", "))));
+    } else {
+        html += pairRow(JobReport::tr("Bus load"),
+                        esc(JobReport::tr("Measured when the job is finished.")));
     }
+    html += pairRow(JobReport::tr("Raw recording"), esc(rawText(job)));
     return html + QStringLiteral("</table>");
 }
 
-} // namespace
+} // namespace JobReportParts
 
 bool JobReport::build(const QString &jobDir, Content *content, QString *error)
 {
+    using namespace JobReportParts;
     const std::unique_ptr<ServiceJob> job = ServiceJob::open(jobDir, error);
     if (!job)
         return false;
+    const Facts facts = factsOf(*job);
     Content c;
     c.html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
                             "<style>%2</style></head><body>")
                  .arg(esc(tr("Service job report")), QLatin1String(Style));
     c.html += headerSection(*job);
-    c.html += comparisonSection(*job);
+    c.html += summarySection(*job, facts);
+    c.html += healthSection(*job, facts);
+    c.html += unitsSection(*job);
+    c.html += codesSection(*job);
+    c.html += differencesSection(*job);
+    c.html += workSection(*job);
     c.html += snapshotSection(*job, &c);
-    c.html += changesSection(*job);
-    c.html += healthSection(*job);
-    c.html += rawSection(*job);
     c.html += QStringLiteral("</body></html>\n");
     *content = c;
     return true;

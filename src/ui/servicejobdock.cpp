@@ -241,6 +241,10 @@ void ServiceJobDock::refreshInventory()
         case InventoryComparison::CodeFate::New:
             background = QColor(245, 200, 200);
             break;
+        case InventoryComparison::CodeFate::StillStored:
+        case InventoryComparison::CodeFate::NowStored:
+            background = QColor();
+            break;
         case InventoryComparison::CodeFate::StillActive:
             background
                 = r.kind == InventoryComparison::Kind::Changed ? QColor(255, 226, 160) : QColor();

@@ -338,7 +338,7 @@ void tst_DemoUnits::identification_data()
     QTest::newRow("engine") << Engine << "Deutz"
                             << "TCD 2.9 L4" << QStringList{"EMR4TCD29L4V0312", "DPF-RGN 2.1"}
                             << true;
-    QTest::newRow("controller") << Controller << "Tarvik"
+    QTest::newRow("controller") << Controller << "Zentrax"
                                 << "MC2" << QStringList{"MC2-BOOM-0417", "MC2-SAFETY-0203"}
                                 << false;
 }

@@ -92,8 +92,14 @@ void tst_InventoryComparison::rows_data()
                     u->previous << InventoryRecord::Code{110, 0, 1};
                 },
                 {{0, Field::ActiveCode, "SPN 110 FMI 0", Kind::Removed, Fate::Cleared},
-                 {0, Field::PreviousCode, "SPN 190 FMI 2", Kind::Same, Fate::StillActive},
-                 {0, Field::PreviousCode, "SPN 110 FMI 0", Kind::Added, Fate::New}}};
+                 {0, Field::PreviousCode, "SPN 190 FMI 2", Kind::Same, Fate::StillStored},
+                 {0, Field::PreviousCode, "SPN 110 FMI 0", Kind::Added, Fate::NowStored}}};
+    QTest::newRow("stored code that was never active: new")
+        << Case{[=](InventoryRecord *r) {
+                    unitAt(r, 0)->previous << InventoryRecord::Code{91, 3, 1};
+                },
+                {{0, Field::PreviousCode, "SPN 190 FMI 2", Kind::Same, Fate::StillStored},
+                 {0, Field::PreviousCode, "SPN 91 FMI 3", Kind::Added, Fate::New}}};
     QTest::newRow("no DM1 as left: one row for the list")
         << Case{[=](InventoryRecord *r) {
                     unitAt(r, 0)->activeKnown = false;

@@ -1,5 +1,6 @@
 #include "app/jobsession.h"
 #include "can/recordingreader.h"
+#include "job/jobreport.h"
 #include "job/rawrecorder.h"
 #include "job/servicejob.h"
 #include "job/snapshotwriter.h"
@@ -298,9 +299,21 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     const QByteArray pdfBytes = pdf.readAll();
     QVERIFY(pdfBytes.startsWith("%PDF"));
-    QVERIFY(pdfBytes.count("/Type /Page\n") + pdfBytes.count("/Type /Page\r")
-                + pdfBytes.count("/Type /Page ") + pdfBytes.count("/Type /Page>")
-            >= 1);
+    // Page by page: the job fits on two, its files are named without the engineer's folders,
+    // each unit once by its name, the tool apart from the machine's units.
+    JobReport::Content content;
+    QString reportError;
+    QVERIFY2(JobReport::build(dir, &content, &reportError), qPrintable(reportError));
+    const QStringList pages = JobReport::pageTexts(content, QPageSize::A4);
+    const QString text = pages.join(QLatin1Char('\n'));
+    QVERIFY2(!pages.isEmpty() && pages.size() <= 2, qPrintable(text));
+    QVERIFY2(!text.contains(jobs.path()) && !text.contains(QDir::toNativeSeparators(jobs.path())),
+             qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("(0x01) (0x01)")), qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("0xF9")), qPrintable(text));
+    QVERIFY(!session->job()->asFound().unit(0xF9));
+    QVERIFY2(text.contains(QLatin1String("still stored")), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("Tool\nTarvik")), qPrintable(text));
 
     // A snapshot holds exactly the frames of its window, the same the raw recording kept.
     QJsonArray index;

@@ -5749,6 +5749,14 @@ Options:
         <source>SPN %1 FMI %2 (%3) OC %4</source>
         <translation>SPN %1 FMI %2 (%3) OC %4</translation>
     </message>
+    <message>
+        <source>still stored</source>
+        <translation>по-прежнему в памяти</translation>
+    </message>
+    <message>
+        <source>stored since, no longer active</source>
+        <translation>теперь в памяти, больше не активен</translation>
+    </message>
 </context>
 <context>
     <name>InventoryRecord</name>
@@ -6872,38 +6880,6 @@ Options:
         <translation>Примечания</translation>
     </message>
     <message>
-        <source>Started</source>
-        <translation>Начало</translation>
-    </message>
-    <message>
-        <source>Finished</source>
-        <translation>Завершение</translation>
-    </message>
-    <message>
-        <source>not yet</source>
-        <translation>ещё нет</translation>
-    </message>
-    <message>
-        <source>Connection</source>
-        <translation>Подключение</translation>
-    </message>
-    <message>
-        <source>Requests sent to the bus</source>
-        <translation>Запросы в шину</translation>
-    </message>
-    <message>
-        <source>yes</source>
-        <translation>да</translation>
-    </message>
-    <message>
-        <source>no, started on a recording</source>
-        <translation>нет, работа начата на записи</translation>
-    </message>
-    <message>
-        <source>As found and as left</source>
-        <translation>Состояние до и после</translation>
-    </message>
-    <message>
         <source>No inventory was taken.</source>
         <translation>Опись блоков не снималась.</translation>
     </message>
@@ -6944,48 +6920,12 @@ Options:
         <translation>Снимки неисправностей</translation>
     </message>
     <message>
-        <source>No active codes changed during the job.</source>
-        <translation>Активные коды за время работы не менялись.</translation>
-    </message>
-    <message>
-        <source>%1: %2 (0x%3)</source>
-        <translation>%1: %2 (0x%3)</translation>
-    </message>
-    <message>
-        <source>Frames recorded: %1</source>
-        <translation>Записано кадров: %1</translation>
-    </message>
-    <message>
-        <source>Plot of the parameters</source>
-        <translation>График параметров</translation>
-    </message>
-    <message>
-        <source>Frames: %1</source>
-        <translation>Кадры: %1</translation>
-    </message>
-    <message>
-        <source>Parameters: %1</source>
-        <translation>Параметры: %1</translation>
-    </message>
-    <message>
-        <source>Time</source>
-        <translation>Время</translation>
-    </message>
-    <message>
-        <source>Change</source>
-        <translation>Изменение</translation>
-    </message>
-    <message>
         <source>Summary</source>
         <translation>Описание</translation>
     </message>
     <message>
         <source>Outcome</source>
         <translation>Итог</translation>
-    </message>
-    <message>
-        <source>Files:</source>
-        <translation>Файлы:</translation>
     </message>
     <message>
         <source>Changes made</source>
@@ -6996,36 +6936,8 @@ Options:
         <translation>Программа ничего не меняла на машине.</translation>
     </message>
     <message>
-        <source>Acceptance tests</source>
-        <translation>Приёмочные испытания</translation>
-    </message>
-    <message>
-        <source>No acceptance test was run.</source>
-        <translation>Приёмочные испытания не проводились.</translation>
-    </message>
-    <message>
-        <source>Bus health</source>
-        <translation>Состояние шины</translation>
-    </message>
-    <message>
         <source>Measured when the job is finished.</source>
         <translation>Измеряется при завершении работы.</translation>
-    </message>
-    <message>
-        <source>Bus load, mean</source>
-        <translation>Загрузка шины, средняя</translation>
-    </message>
-    <message>
-        <source>%1 %</source>
-        <translation>%1 %</translation>
-    </message>
-    <message>
-        <source>Bus load, highest</source>
-        <translation>Загрузка шины, наибольшая</translation>
-    </message>
-    <message>
-        <source>Frames</source>
-        <translation>Кадры</translation>
     </message>
     <message>
         <source>Transport sessions aborted</source>
@@ -7048,12 +6960,328 @@ Options:
         <translation>Кадры не записывались.</translation>
     </message>
     <message>
-        <source>File</source>
-        <translation>Файл</translation>
+        <source>Page %1 of %2</source>
+        <translation>Страница %1 из %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>… %n more in changes.json</source>
+        <translation>
+            <numerusform>… ещё %n в changes.json</numerusform>
+            <numerusform>… ещё %n в changes.json</numerusform>
+            <numerusform>… ещё %n в changes.json</numerusform>
+        </translation>
     </message>
     <message>
-        <source>Size</source>
-        <translation>Размер</translation>
+        <source>Files: %1</source>
+        <translation>Файлы: %1</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2</source>
+        <translation>SPN %1 FMI %2</translation>
+    </message>
+    <message>
+        <source>gone: %1</source>
+        <translation>исчезли: %1</translation>
+    </message>
+    <message>
+        <source>appeared: %1</source>
+        <translation>появились: %1</translation>
+    </message>
+    <message>
+        <source>count changed: %1</source>
+        <translation>изменился счётчик: %1</translation>
+    </message>
+    <message>
+        <source>Active codes %1</source>
+        <translation>Активные коды — %1</translation>
+    </message>
+    <message>
+        <source>Units on the bus</source>
+        <translation>Блоки на шине</translation>
+    </message>
+    <message>
+        <source>%1 (CVN %2)</source>
+        <translation>%1 (CVN %2)</translation>
+    </message>
+    <message>
+        <source>VIN %1</source>
+        <translation>VIN %1</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Идентификация</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>Программа</translation>
+    </message>
+    <message>
+        <source>Calibrations</source>
+        <translation>Калибровки</translation>
+    </message>
+    <message>
+        <source>Also on the bus, without identification: %1.</source>
+        <translation>Также на шине, без идентификации: %1.</translation>
+    </message>
+    <message>
+        <source>Trouble codes</source>
+        <translation>Коды неисправностей</translation>
+    </message>
+    <message>
+        <source>No unit reported a code.</source>
+        <translation>Ни один блок не сообщил кода.</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Код</translation>
+    </message>
+    <message>
+        <source>Meaning</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>What became of it</source>
+        <translation>Что с ним стало</translation>
+    </message>
+    <message>
+        <source>count %1</source>
+        <translation>счётчик %1</translation>
+    </message>
+    <message>
+        <source>Active (DM1) %1</source>
+        <translation>Активный (DM1) %1</translation>
+    </message>
+    <message>
+        <source>Previously active (DM2) %1</source>
+        <translation>Ранее активный (DM2) %1</translation>
+    </message>
+    <message>
+        <source>Other differences as left</source>
+        <translation>Прочие отличия после работы</translation>
+    </message>
+    <message>
+        <source>Work done</source>
+        <translation>Выполненные работы</translation>
+    </message>
+    <message>
+        <source>Time (UTC)</source>
+        <translation>Время (UTC)</translation>
+    </message>
+    <message>
+        <source>From %1 to %2</source>
+        <translation>С %1 до %2</translation>
+    </message>
+    <message>
+        <source>Sent: %1</source>
+        <translation>Отправлялось: %1</translation>
+    </message>
+    <message>
+        <source>Until the end of the job</source>
+        <translation>До конца работы</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Plot of the unit&apos;s values</source>
+        <translation>График значений блока</translation>
+    </message>
+    <message>
+        <source>Frames and values: %1</source>
+        <translation>Кадры и значения: %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n s</source>
+        <translation>
+            <numerusform>%n с</numerusform>
+            <numerusform>%n с</numerusform>
+            <numerusform>%n с</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 мин %2 с</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>%1 in %2 (%3)</source>
+        <translation>%1 в %2 (%3)</translation>
+    </message>
+    <message>
+        <source>%1 to %2 (%3)</source>
+        <translation>с %1 до %2 (%3)</translation>
+    </message>
+    <message>
+        <source>%1, not finished yet</source>
+        <translation>%1, ещё не завершена</translation>
+    </message>
+    <message>
+        <source>an unnamed connection</source>
+        <translation>без названия</translation>
+    </message>
+    <message>
+        <source>; a recording played back, nothing sent to the machine</source>
+        <translation>; воспроизводилась запись, машине ничего не отправлялось</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <source>Tool</source>
+        <translation>Инструмент</translation>
+    </message>
+    <message>
+        <source>%1 on the bus; %2 and %3.</source>
+        <translation>На шине: %1; %2 и %3.</translation>
+    </message>
+    <message>
+        <source>Found:</source>
+        <translation>Обнаружено:</translation>
+    </message>
+    <message>
+        <source>Nothing on the machine was changed.</source>
+        <translation>На машине ничего не изменялось.</translation>
+    </message>
+    <message>
+        <source>Done:</source>
+        <translation>Сделано:</translation>
+    </message>
+    <message>
+        <source>No active trouble code remains.</source>
+        <translation>Активных кодов неисправностей не осталось.</translation>
+    </message>
+    <message>
+        <source>Left:</source>
+        <translation>Осталось:</translation>
+    </message>
+    <message>
+        <source>Health of the bus</source>
+        <translation>Состояние шины</translation>
+    </message>
+    <message>
+        <source>active: %1 found, %2 cleared, %3 new, %4 remaining; previously active: %5 found, %6 cleared, %7 stored now</source>
+        <translation>активные: обнаружено %1, стёрто %2, новых %3, осталось %4; ранее активные: обнаружено %5, стёрто %6, сейчас в памяти %7</translation>
+    </message>
+    <message>
+        <source>none run</source>
+        <translation>не проводились</translation>
+    </message>
+    <message>
+        <source>%1: %2 passed, %3 failed, %4 skipped</source>
+        <translation>%1: пройдено %2, не пройдено %3, пропущено %4</translation>
+    </message>
+    <message>
+        <source>, %1 not run</source>
+        <translation>, не выполнялось %1</translation>
+    </message>
+    <message>
+        <source> (some runs not counted, see Work done)</source>
+        <translation> (часть запусков не подсчитана, см. «Выполненные работы»)</translation>
+    </message>
+    <message>
+        <source>Acceptance test steps</source>
+        <translation>Шаги приёмочных испытаний</translation>
+    </message>
+    <message>
+        <source>Bus load</source>
+        <translation>Загрузка шины</translation>
+    </message>
+    <message>
+        <source>%1 % mean, %2 % highest; %3 frames</source>
+        <translation>в среднем %1 %, наибольшая %2 %; кадров: %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n active</source>
+        <translation>
+            <numerusform>%n активный</numerusform>
+            <numerusform>%n активных</numerusform>
+            <numerusform>%n активных</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n previously active</source>
+        <translation>
+            <numerusform>%n ранее активный</numerusform>
+            <numerusform>%n ранее активных</numerusform>
+            <numerusform>%n ранее активных</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n part(s)</source>
+        <translation>
+            <numerusform>%n часть</numerusform>
+            <numerusform>%n части</numerusform>
+            <numerusform>%n частей</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n unit(s)</source>
+        <translation>
+            <numerusform>%n блок</numerusform>
+            <numerusform>%n блока</numerusform>
+            <numerusform>%n блоков</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n active trouble code(s)</source>
+        <translation>
+            <numerusform>%n активный код неисправности</numerusform>
+            <numerusform>%n активных кода неисправностей</numerusform>
+            <numerusform>%n активных кодов неисправностей</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n previously active code(s)</source>
+        <translation>
+            <numerusform>%n ранее активный код</numerusform>
+            <numerusform>%n ранее активных кода</numerusform>
+            <numerusform>%n ранее активных кодов</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more, listed under Work done</source>
+        <translation>
+            <numerusform>и ещё %n, см. «Выполненные работы»</numerusform>
+            <numerusform>и ещё %n, см. «Выполненные работы»</numerusform>
+            <numerusform>и ещё %n, см. «Выполненные работы»</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n active trouble code(s) remain:</source>
+        <translation>
+            <numerusform>Остался %n активный код неисправности:</numerusform>
+            <numerusform>Осталось %n активных кода неисправностей:</numerusform>
+            <numerusform>Осталось %n активных кодов неисправностей:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n other difference(s) to the machine as found, listed below.</source>
+        <translation>
+            <numerusform>%n прочее отличие от исходного состояния машины, см. ниже.</numerusform>
+            <numerusform>%n прочих отличия от исходного состояния машины, см. ниже.</numerusform>
+            <numerusform>%n прочих отличий от исходного состояния машины, см. ниже.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n run(s)</source>
+        <translation>
+            <numerusform>%n запуск</numerusform>
+            <numerusform>%n запуска</numerusform>
+            <numerusform>%n запусков</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 over %2</source>
+        <translation>%1, подключение: %2</translation>
     </message>
 </context>
 <context>
