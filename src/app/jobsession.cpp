@@ -1,5 +1,6 @@
 #include "app/jobsession.h"
 
+#include "buscheck/buschecker.h"
 #include "can/abstractcanhandler.h"
 #include "can/replaycanhandler.h"
 #include "can/tooladdress.h"
@@ -515,6 +516,11 @@ void JobSession::sample()
         for (AbstractSchemeTreeItem *child : node->childNodes()) {
             const AbstractDisplayableItem *function = child->displayable();
             if (!function)
+                continue;
+            // The unit's values, not its diagnostic messages: DM1's lamp and code fields vary
+            // with every change and would crowd the engine's speed out of the plot.
+            const ItemAddress a = function->address();
+            if (a.kind == ItemAddress::Pgn && BusChecker::isEventGroup(a.value))
                 continue;
             for (const ZxParameter *p : function->parameters()) {
                 if (p->isHidden())

@@ -17,6 +17,9 @@ const QColor LineColors[MaxLines]
        QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
        QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
 
+// Room left of the strips for their value labels.
+constexpr int AxisWidth = 64;
+
 struct Range
 {
     double low = std::numeric_limits<double>::infinity();
@@ -49,6 +52,12 @@ QString legendText(const ParameterSamples &s, int column)
                           : QStringLiteral("%1 [%2]").arg(s.names.at(column), unit);
 }
 
+QString valueText(double value, const QString &unit)
+{
+    const QString number = QString::number(value, 'g', 5);
+    return unit.isEmpty() ? number : QStringLiteral("%1 %2").arg(number, unit);
+}
+
 } // namespace
 
 QSize defaultSize()
@@ -71,49 +80,79 @@ QVector<int> plottedColumns(const ParameterSamples &samples)
     return chosen;
 }
 
+QStringList axisLabels(const ParameterSamples &samples, int column)
+{
+    const Range r = rangeOf(samples, column);
+    if (r.isEmpty())
+        return {};
+    const QString unit = samples.units.value(column);
+    if (!(r.low < r.high))
+        return {valueText(r.low, unit)};
+    return {valueText(r.high, unit), valueText(r.low, unit)};
+}
+
+QVector<QRect> strips(const QRect &area, int count)
+{
+    QVector<QRect> out;
+    if (count <= 0)
+        return out;
+    const int gap = 4;
+    const int height = std::max(8, (area.height() - gap * (count - 1)) / count);
+    for (int i = 0; i < count; ++i)
+        out.append(QRect(area.left(), area.top() + i * (height + gap), area.width(), height));
+    return out;
+}
+
 QImage render(const ParameterSamples &samples, qint64 changeUs, qint64 fromUs, qint64 toUs,
               QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
-    if (size.width() < 40 || size.height() < 40)
+    if (size.width() < AxisWidth + 40 || size.height() < 40)
         return image;
     const bool text = hasFonts();
     const QVector<int> columns = plottedColumns(samples);
-    const int legendHeight = text ? 14 * ((int(columns.size()) + 1) / 2) : 0;
-    const QRect area(40, 6 + legendHeight, size.width() - 50, size.height() - 28 - legendHeight);
+    // Each value in a strip of its own, on its own scale: the strip's left edge names its
+    // highest and lowest value with the unit, its top line names the value.
+    const QRect area(AxisWidth, 6, size.width() - AxisWidth - 10, size.height() - 30);
+    const QVector<QRect> rows = strips(area, int(columns.size()));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(0xc0, 0xc0, 0xc0));
-    p.drawRect(area);
-    const double spanUs = std::max<double>(1, double(toUs - fromUs));
-    const auto xOf
-        = [&](qint64 us) { return area.left() + double(us - fromUs) / spanUs * area.width(); };
-    // The axis: a tick per second, labelled every few.
-    const qint64 second = 1000000;
-    const qint64 firstTick = qint64(std::ceil(double(fromUs - changeUs) / second));
-    const qint64 lastTick = qint64(std::floor(double(toUs - changeUs) / second));
-    const qint64 labelEvery = std::max<qint64>(1, (lastTick - firstTick) / 8 + 1);
     if (text) {
         QFont font = p.font();
         font.setPixelSize(10);
         p.setFont(font);
     }
+    const double spanUs = std::max<double>(1, double(toUs - fromUs));
+    const auto xOf
+        = [&](qint64 us) { return area.left() + double(us - fromUs) / spanUs * area.width(); };
+    // The time axis under the strips: a tick per second, labelled every few.
+    const qint64 second = 1000000;
+    const qint64 firstTick = qint64(std::ceil(double(fromUs - changeUs) / second));
+    const qint64 lastTick = qint64(std::floor(double(toUs - changeUs) / second));
+    const qint64 labelEvery = std::max<qint64>(1, (lastTick - firstTick) / 8 + 1);
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawLine(QPointF(area.left(), area.bottom()), QPointF(area.right(), area.bottom()));
     for (qint64 t = firstTick; t <= lastTick && lastTick - firstTick < 10000; ++t) {
         const double x = xOf(changeUs + t * second);
-        p.setPen(QColor(0x80, 0x80, 0x80));
         p.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 4));
         if (text && t % labelEvery == 0)
             p.drawText(QRectF(x - 20, area.bottom() + 5, 40, 12), Qt::AlignCenter,
                        QString::number(t));
     }
     if (text)
-        p.drawText(QRectF(area.right() - 60, area.bottom() + 12, 60, 12), Qt::AlignRight,
+        p.drawText(QRectF(area.right() - 80, area.bottom() + 14, 80, 12), Qt::AlignRight,
                    QCoreApplication::translate("SnapshotPlot", "time, s"));
     for (int i = 0; i < columns.size(); ++i) {
         const int column = columns.at(i);
+        const QRect strip = rows.at(i);
         const Range r = rangeOf(samples, column);
         const double height = r.high > r.low ? r.high - r.low : 1.0;
+        p.setPen(QColor(0xd0, 0xd0, 0xd0));
+        p.drawRect(strip);
+        // The line keeps clear of the strip's name at its top.
+        const double top = strip.top() + (text ? 13 : 2);
+        const double usable = std::max(2.0, strip.bottom() - 2 - top);
         QPainterPath path;
         bool drawing = false;
         for (int row = 0; row < samples.rowCount(); ++row) {
@@ -123,8 +162,7 @@ QImage render(const ParameterSamples &samples, qint64 changeUs, qint64 fromUs, q
                 continue;
             }
             const double level = r.high > r.low ? (v - r.low) / height : 0.5;
-            const QPointF point(xOf(samples.timesUs.at(row)),
-                                area.bottom() - 2 - level * (area.height() - 4));
+            const QPointF point(xOf(samples.timesUs.at(row)), strip.bottom() - 2 - level * usable);
             if (drawing)
                 path.lineTo(point);
             else
@@ -133,14 +171,21 @@ QImage render(const ParameterSamples &samples, qint64 changeUs, qint64 fromUs, q
         }
         p.setPen(QPen(LineColors[i], 1.5));
         p.drawPath(path);
-        if (text) {
-            const QRectF cell(area.left() + (i % 2) * area.width() / 2.0, 4 + 14 * (i / 2),
-                              area.width() / 2.0, 12);
-            p.fillRect(QRectF(cell.left(), cell.top() + 4, 10, 4), LineColors[i]);
-            p.setPen(Qt::black);
-            p.drawText(cell.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                       p.fontMetrics().elidedText(legendText(samples, column), Qt::ElideRight,
-                                                  int(cell.width()) - 16));
+        if (!text)
+            continue;
+        p.setPen(Qt::black);
+        p.drawText(QRectF(strip.left() + 4, strip.top() + 1, strip.width() - 8, 12),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   p.fontMetrics().elidedText(legendText(samples, column), Qt::ElideRight,
+                                              strip.width() - 8));
+        const QStringList labels = axisLabels(samples, column);
+        p.setPen(QColor(0x40, 0x40, 0x40));
+        const QRectF axis(0, strip.top(), AxisWidth - 4, strip.height());
+        if (labels.size() == 2) {
+            p.drawText(axis, Qt::AlignRight | Qt::AlignTop, labels.at(0));
+            p.drawText(axis, Qt::AlignRight | Qt::AlignBottom, labels.at(1));
+        } else if (!labels.isEmpty()) {
+            p.drawText(axis, Qt::AlignRight | Qt::AlignVCenter, labels.at(0));
         }
     }
     // The change itself.

@@ -1,6 +1,7 @@
 #include "app/builtins.h"
 #include "can/candumpreader.h"
 #include "can/recordingreader.h"
+#include "job/snapshotplot.h"
 #include "support/testenvironment.h"
 
 #include "clirun.h"
@@ -185,7 +186,7 @@ void tst_SnapshotsCommand::snapshotFiles()
     QCOMPARE(csv.size(), 38);
     QVERIFY(csv.at(1).startsWith("-2.500,"));
     QVERIFY(csv.at(36).startsWith("1.000,"));
-    QCOMPARE(QImage(folder + QStringLiteral("/plot.png")).size(), QSize(640, 240));
+    QCOMPARE(QImage(folder + QStringLiteral("/plot.png")).size(), SnapshotPlot::defaultSize());
 }
 
 QTEST_MAIN(tst_SnapshotsCommand)

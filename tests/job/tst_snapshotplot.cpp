@@ -12,6 +12,7 @@ class tst_SnapshotPlot : public QObject
 
 private slots:
     void linesWithoutFonts();
+    void eachValueInItsOwnStripWithItsRange();
 };
 
 void tst_SnapshotPlot::linesWithoutFonts()
@@ -38,6 +39,35 @@ void tst_SnapshotPlot::linesWithoutFonts()
         }
     }
     QVERIFY2(coloured > 200, qPrintable(QString::number(coloured)));
+}
+
+void tst_SnapshotPlot::eachValueInItsOwnStripWithItsRange()
+{
+    ParameterSamples samples;
+    samples.names = QStringList{"Engine speed", "Coolant temperature"};
+    samples.units = QStringList{"rpm", "°C"};
+    for (int i = 0; i <= 10; ++i) {
+        samples.timesUs << i * 100000;
+        samples.values << 1000 + 50 * i << 80;
+    }
+    QCOMPARE(SnapshotPlot::axisLabels(samples, 0), (QStringList{"1500 rpm", "1000 rpm"}));
+    QCOMPARE(SnapshotPlot::axisLabels(samples, 1), QStringList{"80 °C"});
+    const QImage plot = SnapshotPlot::render(samples, 500000, 0, 1000000);
+    // The first value's colour (blue) only in the upper half, the second's (red) only in the
+    // lower one: one strip each, not one scale for both.
+    int blueTop = 0, blueBottom = 0, redTop = 0, redBottom = 0;
+    for (int y = 0; y < plot.height(); ++y) {
+        for (int x = 0; x < plot.width(); ++x) {
+            const QColor c = plot.pixelColor(x, y);
+            const bool top = y < plot.height() / 2;
+            if (c.blue() > c.red() + 60 && c.blue() > c.green() + 20)
+                ++(top ? blueTop : blueBottom);
+            if (c.red() > c.blue() + 60 && c.red() > c.green() + 60)
+                ++(top ? redTop : redBottom);
+        }
+    }
+    QVERIFY2(blueTop > 100 && blueBottom == 0, qPrintable(QString::number(blueBottom)));
+    QVERIFY2(redBottom > 100 && redTop == 0, qPrintable(QString::number(redTop)));
 }
 
 QTEST_GUILESS_MAIN(tst_SnapshotPlot)

@@ -116,7 +116,7 @@ void tst_SnapshotWriter::writesTheFolder()
             .toUtf8());
 
     const QImage plot(folder.filePath(QStringLiteral("plot.png")));
-    QCOMPARE(plot.size(), QSize(640, 240));
+    QCOMPARE(plot.size(), SnapshotPlot::defaultSize());
     // The lines are drawn: the plot differs from the one of the same window without them.
     const QImage bare = SnapshotPlot::render(ParameterSamples(), s.timeUs, s.fromUs, s.toUs);
     QVERIFY(plot.convertToFormat(bare.format()) != bare);
