@@ -26,7 +26,9 @@ cmake --build "$build" --parallel "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
 # A report makes the program exit with a failure; the suppression files are read from the tree.
-export TSAN_OPTIONS="ignore_noninstrumented_modules=1:suppressions=$top/tests/tsan.supp:exitcode=66:second_deadlock_stack=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
+# ThreadSanitizer matches suppressions on the stacks of the two accesses, not on where the memory
+# was allocated: the longest history keeps the earlier access's stack restorable.
+export TSAN_OPTIONS="ignore_noninstrumented_modules=1:suppressions=$top/tests/tsan.supp:exitcode=66:history_size=7:second_deadlock_stack=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
