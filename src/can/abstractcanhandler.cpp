@@ -1,6 +1,7 @@
 #include "can/abstractcanhandler.h"
 
 #include "can/abstractcanmessagedispatcher.h"
+#include "can/threadhandover.h"
 #include "can/tooladdress.h"
 #include "model/abstractdisplayableitem.h"
 
@@ -106,16 +107,12 @@ bool AbstractCanHandler::setTransceiver(int index)
 
 bool AbstractCanHandler::setBaudRate(unsigned rate)
 {
-    // The result crosses threads through an atomic, visible to race checkers as well.
-    std::atomic<bool> ok{false};
-    auto apply = [this, rate, &ok] { ok.store(setBaudRateImpl(rate)); };
-    if (QThread::currentThread() == thread())
-        apply();
-    else if (!QMetaObject::invokeMethod(this, apply, Qt::BlockingQueuedConnection))
+    bool ok = false;
+    if (!runInThreadOf(this, [this, rate, &ok] { ok = setBaudRateImpl(rate); }))
         return false;
-    if (ok.load())
+    if (ok)
         m_baudRate.store(rate);
-    return ok.load();
+    return ok;
 }
 
 QString AbstractCanHandler::lastError() const

@@ -1,5 +1,7 @@
 #include "can/abstractserialcanhandler.h"
 
+#include "can/threadhandover.h"
+
 #include <QDebug>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -64,12 +66,13 @@ bool AbstractSerialCanHandler::invokeInThread(const char *method, const char *fa
                                               unsigned *id)
 {
     bool ok = false;
-    const Qt::ConnectionType type = QThread::currentThread() == thread()
-                                        ? Qt::DirectConnection
-                                        : Qt::BlockingQueuedConnection;
-    const bool invoked = id ? QMetaObject::invokeMethod(this, method, type, Q_RETURN_ARG(bool, ok),
-                                                        Q_ARG(unsigned, *id))
-                            : QMetaObject::invokeMethod(this, method, type, Q_RETURN_ARG(bool, ok));
+    bool invoked = false;
+    runInThreadOf(this, [&] {
+        invoked = id ? QMetaObject::invokeMethod(this, method, Qt::DirectConnection,
+                                                 Q_RETURN_ARG(bool, ok), Q_ARG(unsigned, *id))
+                     : QMetaObject::invokeMethod(this, method, Qt::DirectConnection,
+                                                 Q_RETURN_ARG(bool, ok));
+    });
     if (!invoked) {
         setLastError(QString::fromLatin1(faultText));
         return false;
@@ -92,8 +95,7 @@ bool AbstractSerialCanHandler::stopImpl()
     if (QThread::currentThread() != thread()) {
         // The port belongs to the bus thread.
         bool ok = false;
-        QMetaObject::invokeMethod(
-            this, [this] { return stopImpl(); }, Qt::BlockingQueuedConnection, &ok);
+        runInThreadOf(this, [this, &ok] { ok = stopImpl(); });
         return ok;
     }
     if (m_port->isOpen())

@@ -4,6 +4,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/canhandlerfactory.h"
 #include "can/j2534canhandler.h"
+#include "can/threadhandover.h"
 #include "cli/cli.h"
 #include "cli/clicommand.h"
 #include "cli/framelogwriter.h"
@@ -144,7 +145,7 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
 template<typename Work>
 void inBusThread(QObject *anchor, Work work)
 {
-    QMetaObject::invokeMethod(anchor, work, Qt::BlockingQueuedConnection);
+    runInThreadOf(anchor, work);
 }
 
 QString adapterLoss(AbstractCanHandler *handler)

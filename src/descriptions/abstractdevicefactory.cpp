@@ -2,11 +2,11 @@
 
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
+#include "can/threadhandover.h"
 #include "model/abstractdisplayableitem.h"
 
 #include <QDebug>
 #include <QMetaObject>
-#include <QThread>
 
 #include <algorithm>
 
@@ -172,8 +172,17 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
         return nullptr;
     }
     if (QObject *owning = owner()) {
-        for (QObject *child : owning->children()) {
-            auto *item = qobject_cast<AbstractDisplayableItem *>(child);
+        // An item owner's own list: this may run outside the owner's thread, where its QObject
+        // children may be changing.
+        QObjectList siblings;
+        if (const auto *ownerItem = qobject_cast<const AbstractDisplayableItem *>(owning)) {
+            for (AbstractDisplayableItem *child : ownerItem->children())
+                siblings << child;
+        } else {
+            siblings = owning->children();
+        }
+        for (const QObject *child : qAsConst(siblings)) {
+            const auto *item = qobject_cast<const AbstractDisplayableItem *>(child);
             if (item && item->address() == e.address)
                 return nullptr; // a function for that PGN already exists
         }
@@ -226,10 +235,7 @@ void AbstractDeviceFactory::slotDeviceRegistered()
         else
             item->setParent(owning);
     };
-    if (QThread::currentThread() == owning->thread())
-        adopt();
-    else
-        QMetaObject::invokeMethod(owning, adopt, Qt::BlockingQueuedConnection);
+    runInThreadOf(owning, adopt);
 }
 
 void AbstractDeviceFactory::slotOnDestruction(QObject *object)

@@ -176,10 +176,10 @@ AbstractDisplayableItem *CanDeviceFactory::getDeviceByPath(const QString &path) 
     if (parts.isEmpty())
         return nullptr;
     const DeviceFactoryEntry *e = getEntry(parts.first().toLatin1());
-    QObject *object = e ? e->instance : nullptr;
-    for (int i = 1; object && i < parts.size(); ++i)
-        object = object->findChild<QObject *>(parts.at(i));
-    return qobject_cast<AbstractDisplayableItem *>(object);
+    AbstractDisplayableItem *item = e ? e->instance : nullptr;
+    for (int i = 1; item && i < parts.size(); ++i)
+        item = item->findItem(parts.at(i));
+    return item;
 }
 
 ZxParameter *CanDeviceFactory::getParameter(const QString &path) const

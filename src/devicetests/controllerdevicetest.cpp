@@ -35,9 +35,8 @@ ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, 
     AbstractDisplayableItem *panel
         = factory ? factory->getDeviceByPath(QString::fromLatin1(PanelKey)) : nullptr;
     addRelatedItem(panel);
-    auto *io = controller ? controller->findChild<AbstractDisplayableItem *>(
-                   QStringLiteral("ControllerIOState"))
-                          : nullptr;
+    AbstractDisplayableItem *io
+        = controller ? controller->findItem(QStringLiteral("ControllerIOState")) : nullptr;
     if (!io) {
         addUnresolved(QStringLiteral("controller/ControllerIOState"));
         return;
@@ -76,8 +75,7 @@ ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, 
 
 void ControllerDeviceTest::addJoystickTests(AbstractDisplayableItem *panel)
 {
-    auto *state = panel ? panel->findChild<AbstractDisplayableItem *>(QStringLiteral("state"))
-                        : nullptr;
+    AbstractDisplayableItem *state = panel ? panel->findItem(QStringLiteral("state")) : nullptr;
     if (!state) {
         addUnresolved(QString::fromLatin1(PanelKey) + QStringLiteral("/state"));
         return;

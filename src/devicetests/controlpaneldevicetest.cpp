@@ -5,8 +5,7 @@
 ControlPanelDeviceTest::ControlPanelDeviceTest(AbstractDisplayableItem *panel, QObject *parent)
     : DeviceTest(panel, parent)
 {
-    auto *state = panel ? panel->findChild<AbstractDisplayableItem *>(QStringLiteral("state"))
-                        : nullptr;
+    AbstractDisplayableItem *state = panel ? panel->findItem(QStringLiteral("state")) : nullptr;
     if (!state) {
         addUnresolved(QStringLiteral("control_panel_low/state"));
         return;

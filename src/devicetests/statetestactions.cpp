@@ -28,8 +28,7 @@ AbstractDisplayableItem *SaveStateTestAction::stateItem() const
         return m_stateItem.data();
     DeviceTest *t = test();
     AbstractDisplayableItem *device = t ? t->device() : nullptr;
-    return device ? device->findChild<AbstractDisplayableItem *>(QStringLiteral("state"))
-                  : nullptr;
+    return device ? device->findItem(QStringLiteral("state")) : nullptr;
 }
 
 int SaveStateTestAction::doMatch()

@@ -378,7 +378,7 @@ bool AbstractDisplayableItem::isLowLatencyMode() const
 {
     if (m_lowLatency.load())
         return true;
-    for (const AbstractDisplayableItem *child : m_children) {
+    for (const AbstractDisplayableItem *child : children()) {
         if (child->isLowLatencyMode())
             return true;
     }
@@ -454,12 +454,45 @@ QString AbstractDisplayableItem::textDataImpl() const
 
 // --- Children -----------------------------------------------------------------------------
 
+const QList<AbstractDisplayableItem *> AbstractDisplayableItem::children() const
+{
+    if (thread() == QThread::currentThread())
+        return m_children;
+    return m_publishedChildren.load();
+}
+
+AbstractDisplayableItem *AbstractDisplayableItem::findItem(const QString &objectName) const
+{
+    const QList<AbstractDisplayableItem *> list = children();
+    for (AbstractDisplayableItem *child : list) {
+        if (child->objectName() == objectName)
+            return child;
+    }
+    for (const AbstractDisplayableItem *child : list) {
+        if (AbstractDisplayableItem *found = child->findItem(objectName))
+            return found;
+    }
+    return nullptr;
+}
+
+QList<AbstractDisplayableItem *> AbstractDisplayableItem::descendants() const
+{
+    QList<AbstractDisplayableItem *> all;
+    for (AbstractDisplayableItem *child : children())
+        all << child << child->descendants();
+    return all;
+}
+
 void AbstractDisplayableItem::registerChild(AbstractDisplayableItem *child)
 {
+    // QObject refuses a parent in another thread; the list must not change there either.
+    Q_ASSERT(thread() == QThread::currentThread());
     if (child->parent() != this)
         child->setParent(this); // childEvent appends it
-    if (!m_children.contains(child))
+    if (!m_children.contains(child)) {
         m_children.append(child);
+        publishChildren();
+    }
 }
 
 AbstractDisplayableItem *AbstractDisplayableItem::factoryCreateChild(const QByteArray &key)
@@ -486,6 +519,7 @@ void AbstractDisplayableItem::childEvent(QChildEvent *event)
         if (item && !m_children.contains(item)) {
             qDebug("%s added to %s", object->metaObject()->className(), metaObject()->className());
             m_children.append(item);
+            publishChildren();
         }
     } else if (event->removed()) {
         // The child may be half destroyed: compare addresses only.
@@ -495,6 +529,7 @@ void AbstractDisplayableItem::childEvent(QChildEvent *event)
                                             });
         if (removed != m_children.end()) {
             m_children.erase(removed, m_children.end());
+            publishChildren();
             qDebug("item removed from %s", metaObject()->className());
         }
     }

@@ -179,9 +179,18 @@ public:
     static void setOfflineDecoding(bool on) { s_offlineDecoding.store(on); }
     static bool decodesOffline() { return s_offlineDecoding.load(); }
 
-    // Children.
+    // Children. The list changes only in the item's own thread (built before registration,
+    // grown by auto-detection on the bus thread). There children() gives the list itself,
+    // lock-free; any other thread gets the copy published under a lock at each change, so a
+    // window walking it never meets a list reallocated under it. Const: walking the copy never
+    // detaches it.
     void registerChild(AbstractDisplayableItem *child);
-    const QList<AbstractDisplayableItem *> &children() const { return m_children; }
+    const QList<AbstractDisplayableItem *> children() const;
+    // The first descendant item of that object name, nearer ones first (as QObject::findChild),
+    // and every descendant item in tree order (as findChildren). Both walk children(): any
+    // thread may call them, where a registered item's QObject children may be changing.
+    AbstractDisplayableItem *findItem(const QString &objectName) const;
+    QList<AbstractDisplayableItem *> descendants() const;
     AbstractDisplayableItem *parentItem() const
     {
         return qobject_cast<AbstractDisplayableItem *>(parent());
@@ -310,6 +319,8 @@ protected:
     void childEvent(QChildEvent *event) override;
     void setFlag(ItemFlag flag, bool on);
     void updateReceiveState();
+    // Publishes m_children to the other threads; after every change of the list.
+    void publishChildren() { m_publishedChildren.store(m_children); }
     // Receive supervision and change tracking shared by dispatch and predispatch.
     void takeFrame(const CanMessage &message, DispatchResult *result);
     void setUserReadableAddress(const QString &text) { m_identity.setUserReadableAddress(text); }
@@ -344,7 +355,10 @@ private:
     std::atomic<bool> m_filtered{false};
     std::atomic<int> m_state{Unknown};
     ItemParameters m_parameters;
+    // Written and read lock-free in the item's own thread; m_publishedChildren follows every
+    // change for the other threads.
     QList<AbstractDisplayableItem *> m_children;
+    GuardedValue<QList<AbstractDisplayableItem *>> m_publishedChildren;
     AbstractDeviceFactory *m_subFactory = nullptr;
     std::atomic<quint32> m_flags{NewFlag};
     ReceiveSupervision m_supervision;

@@ -189,13 +189,13 @@ void AbstractDisplayableItem::dumpParametersImpl(QIODevice *device)
 void AbstractDisplayableItem::dumpParameterIds(QIODevice *device)
 {
     dumpParameterIdsImpl(device);
-    for (AbstractDisplayableItem *child : qAsConst(m_children))
+    for (AbstractDisplayableItem *child : children())
         child->dumpParameterIds(device);
 }
 
 void AbstractDisplayableItem::dumpParameters(QIODevice *device)
 {
     dumpParametersImpl(device);
-    for (AbstractDisplayableItem *child : qAsConst(m_children))
+    for (AbstractDisplayableItem *child : children())
         child->dumpParameters(device);
 }

@@ -11,11 +11,13 @@
 namespace {
 SchemeTreeModel *s_instance = nullptr;
 
-void dumpTree(const QObject *object, int depth)
+// Items, not QObject children: the bus thread changes a registered item's QObject children, and
+// children() gives this thread a copy it may walk.
+void dumpTree(const AbstractDisplayableItem *item, int depth)
 {
-    qDebug("%s%s %s", QByteArray(depth * 2, ' ').constData(), object->metaObject()->className(),
-           qUtf8Printable(object->objectName()));
-    for (const QObject *child : object->children())
+    qDebug("%s%s %s", QByteArray(depth * 2, ' ').constData(), item->metaObject()->className(),
+           qUtf8Printable(item->objectName()));
+    for (const AbstractDisplayableItem *child : item->children())
         dumpTree(child, depth + 1);
 }
 } // namespace
@@ -284,7 +286,7 @@ QObject *SchemeTreeModel::findObject(const QStringList &path) const
             continue;
         if (path.size() == 1)
             return root;
-        if (QObject *found = root->findChild<QObject *>(path.last()))
+        if (QObject *found = root->findItem(path.last()))
             return found;
         dumpTree(root, 0);
         qDebug("Object %s not found", qUtf8Printable(joined));

@@ -93,9 +93,13 @@ bool MainWindow::confirmAbandonTransfers(const QList<AbstractDisplayableItem *> 
     for (AbstractDisplayableItem *item : qAsConst(items)) {
         if (!item)
             continue;
-        QList<CanFlashingFunctionV1 *> flashers = item->findChildren<CanFlashingFunctionV1 *>();
-        if (auto *self = qobject_cast<CanFlashingFunctionV1 *>(item))
-            flashers << self;
+        QList<AbstractDisplayableItem *> family = item->descendants();
+        family << item;
+        QList<CanFlashingFunctionV1 *> flashers;
+        for (AbstractDisplayableItem *member : qAsConst(family)) {
+            if (auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(member))
+                flashers << flasher;
+        }
         for (const CanFlashingFunctionV1 *flasher : qAsConst(flashers)) {
             if (flasher->isFlashing())
                 targets << QStringLiteral("0x%1").arg(flasher->target(), 2, 16, QLatin1Char('0'));

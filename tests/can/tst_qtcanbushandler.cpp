@@ -1,4 +1,5 @@
 #include "can/qtcanbushandler.h"
+#include "can/threadhandover.h"
 #include "support/adapterharness.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -8,7 +9,6 @@
 #include <QTcpServer>
 #include <QtTest>
 
-#include <atomic>
 #include <memory>
 
 namespace {
@@ -184,14 +184,9 @@ void tst_QtCanBusHandler::handlerInBusThread()
     bus.start();
     QObject inBus;
     inBus.moveToThread(&bus);
-    // Handed over through an atomic, so that thread checkers see the hand-over.
-    std::atomic<Exposed<QtCanBusHandler> *> created{nullptr};
-    QMetaObject::invokeMethod(
-        &inBus, [&] { created.store(new Exposed<QtCanBusHandler>(nullptr)); },
-        Qt::BlockingQueuedConnection);
-    Exposed<QtCanBusHandler> *handler = created.load();
-    QMetaObject::invokeMethod(
-        &inBus, [&] { handler->errorTimer()->setInterval(100); }, Qt::BlockingQueuedConnection);
+    Exposed<QtCanBusHandler> *handler = nullptr;
+    QVERIFY(runInThreadOf(&inBus, [&] { handler = new Exposed<QtCanBusHandler>(nullptr); }));
+    QVERIFY(runInThreadOf(&inBus, [&] { handler->errorTimer()->setInterval(100); }));
     // The start-up calls come from this (GUI) thread and run in the bus thread.
     QVERIFY2(connectTo(*handler, peer.portName()), qPrintable(handler->lastError()));
     QTRY_VERIFY(peer.hasClient());

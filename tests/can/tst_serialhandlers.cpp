@@ -1,4 +1,5 @@
 #include "can/i7565canhandler.h"
+#include "can/threadhandover.h"
 #include "can/zentraxv1canhandler.h"
 #include "support/adapterbytes.h"
 #include "support/adapterharness.h"
@@ -195,8 +196,7 @@ void tst_SerialHandlers::handlerInBusThread()
     bus.start();
     ZentraxV1CanHandler *handler = nullptr;
     // Created inside the bus thread, as the program does, so its port lives there.
-    QMetaObject::invokeMethod(
-        &inBus, [&] { handler = new ZentraxV1CanHandler(nullptr); }, Qt::BlockingQueuedConnection);
+    QVERIFY(runInThreadOf(&inBus, [&] { handler = new ZentraxV1CanHandler(nullptr); }));
     QVERIFY(handler);
     QCOMPARE(handler->thread(), &bus);
     const int index = handler->transceiverIndexForName(peer.portPath());

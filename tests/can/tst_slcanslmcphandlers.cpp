@@ -1,6 +1,7 @@
 // slcan.dll and slmcp.dll handlers on their fake libraries.
 #include "can/slcancanhandler.h"
 #include "can/slmcpcanhandler.h"
+#include "can/threadhandover.h"
 #include "support/adapterharness.h"
 #include "support/fakelibrary.h"
 #include "support/testcanhandler.h"
@@ -245,15 +246,12 @@ void tst_SlcanSlmcpHandlers::slcanHotPlugFromLibraryThread()
     }
     QThread bus;
     bus.start();
-    // Handed over through an atomic, and signals counted through queued connections, so that
-    // thread checkers see every hand-over between the two threads.
-    std::atomic<SlcanCanHandler *> created{nullptr};
+    // Made in the bus thread through a marked hand-over, and signals counted through queued
+    // connections, so that thread checkers see every hand-over between the two threads.
+    SlcanCanHandler *handler = nullptr;
     QObject inBus;
     inBus.moveToThread(&bus);
-    QMetaObject::invokeMethod(
-        &inBus, [&] { created.store(new SlcanCanHandler(nullptr, fake.path())); },
-        Qt::BlockingQueuedConnection);
-    SlcanCanHandler *handler = created.load();
+    QVERIFY(runInThreadOf(&inBus, [&] { handler = new SlcanCanHandler(nullptr, fake.path()); }));
     QVERIFY(handler->isReady());
     fake.setValue("callDelayUs", 200);
     handler->transceivers();

@@ -3,20 +3,24 @@
 #include "model/j1939device.h"
 #include "model/zxfloatparameter.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
+#include "ui/rawdatamodel.h"
 
+#include <QDomDocument>
 #include <QtTest>
 
 #include <atomic>
 #include <functional>
 
-// The bus thread dispatches at full speed while this (GUI) thread reads every parameter's text
-// and every item's state, name and last frame, renames items, or refreshes the scheme tree with
-// open editors. Run under ThreadSanitizer to
-// catch unguarded shared values; here it checks that every value read is one that was written.
+// The bus thread dispatches at full speed, or grows units by functions, while this (GUI) thread
+// reads every parameter's text and every item's state, name and last frame, renames items,
+// refreshes the scheme tree with open editors, saves the scheme or changes the selection. Run
+// under ThreadSanitizer (scripts/sanitize.sh) to catch unguarded shared values; here it checks
+// that every value read is one that was written.
 class tst_ThreadStress : public QObject
 {
     Q_OBJECT
@@ -26,6 +30,7 @@ private slots:
     void dispatchWhileReading();
     void treeRefreshWhileDispatching();
     void functionAddedWhileDispatching();
+    void unitsGrowWhileWindowReads();
 };
 
 namespace {
@@ -203,6 +208,82 @@ void tst_ThreadStress::functionAddedWhileDispatching()
     QCOMPARE(eec1->parameter(QStringLiteral("SPN190"))->variantValue().toDouble(), 1000.0);
     model.clear();
     QVERIFY(load.finish());
+}
+
+void tst_ThreadStress::unitsGrowWhileWindowReads()
+{
+    BusUnderLoad load;
+    // Made before registration, the catalogues move to the bus thread with their units and make
+    // functions there, as for units of a scheme read from a file.
+    for (J1939Device *device : qAsConst(load.devices))
+        QVERIFY(device->subFactory());
+    SchemeTreeModel model;
+    for (J1939Device *device : qAsConst(load.devices))
+        model.addItem(device->treeItem());
+    SchemeController scheme(&model, nullptr);
+    RawDataModel raw;
+    load.start();
+    // Auto-detection in the bus thread, one new group at a time between the dispatch chunks:
+    // every unit's list grows from 4 to 36 and is reallocated on the way.
+    constexpr int PerDevice = 32;
+    constexpr int Total = PerDevice * 8;
+    std::atomic<int> added{0};
+    std::function<void()> grow = [&] {
+        const int n = added.load();
+        const quint32 pgn = 0xFF10 + quint32(n / 8);
+        if (!load.devices.at(n % 8)->findOrCreateFunction(QByteArrayLiteral("unknown_pgn"),
+                                                          QString::number(pgn, 16)))
+            return; // the count stops short: the test fails below
+        if (added.fetch_add(1) + 1 < Total)
+            QMetaObject::invokeMethod(load.dispatcher, grow, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(load.dispatcher, grow, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
+    int rounds = 0;
+    while (added.load() < Total && clock.elapsed() < 60000) {
+        // A save lists the 32 first functions and every one added before it, and at most the
+        // one being added while it ran.
+        const int before = added.load();
+        const int saved = scheme.toDocument()
+                              .documentElement()
+                              .elementsByTagName(QStringLiteral("func"))
+                              .size();
+        QVERIFY2(saved >= 32 + before && saved <= 33 + added.load(),
+                 qPrintable(QString::number(saved)));
+        model.checkForUpdates();
+        for (int r = 0; r < model.rowCount(); ++r)
+            (void)model.index(r, 0).data(Qt::DecorationRole); // the unit's state icon
+        raw.setActiveDisplayables({load.devices.at(rounds % 8)});
+        for (const J1939Device *device : qAsConst(load.devices)) {
+            const int state = device->state();
+            QVERIFY(state >= AbstractDisplayableItem::Unknown
+                    && state <= AbstractDisplayableItem::Mixed);
+        }
+        ++rounds;
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(added.load(), Total);
+    // Everything the bus thread added is what the window now saves and selects.
+    const QDomElement saved = scheme.toDocument().documentElement();
+    QCOMPARE(saved.elementsByTagName(QStringLiteral("func")).size(), Total + 32);
+    J1939Device *selected = load.devices.at(5);
+    QCOMPARE(selected->children().size(), 4 + PerDevice);
+    AbstractCanHandler::MessagePack pack;
+    for (const J1939Device *device : qAsConst(load.devices)) {
+        DispatchResult result(DispatchResult::Received, 0);
+        result.item = device->children().last();
+        pack.append({makeFrame(0x18FF3700 | device->address().value, {1}), result});
+    }
+    raw.setFlowEnabled(true);
+    raw.slotNotifyPack(pack);
+    raw.setActiveDisplayables({selected});
+    QCOMPARE(raw.rowCount(), 8);
+    for (int r = 0; r < raw.rowCount(); ++r)
+        QCOMPARE(raw.row(r).active, raw.row(r).item == selected->children().last());
+    model.clear();
+    QVERIFY(load.finish());
+    qInfo("%d window rounds while %d functions were added", rounds, Total);
 }
 
 QTEST_MAIN(tst_ThreadStress)

@@ -55,15 +55,17 @@ public:
                                quint8(pgn >> 16)};
         replies->append({CanMessage(0x18E8F900u | m_address, ack, 8), m_ackDelayMs});
     }
+    // Copies of their own: a shared copy would let the bus thread's next append test the
+    // count this thread drops, a relaxed read ThreadSanitizer reports.
     QVector<quint32> requests() const
     {
         std::lock_guard locker(m_mutex);
-        return m_requests;
+        return QVector<quint32>(m_requests.cbegin(), m_requests.cend());
     }
     QVector<QByteArray> dm13() const
     {
         std::lock_guard locker(m_mutex);
-        return m_dm13;
+        return QVector<QByteArray>(m_dm13.cbegin(), m_dm13.cend());
     }
 
 private:
