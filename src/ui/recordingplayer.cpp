@@ -315,13 +315,15 @@ void RecordingPlayer::refresh()
     ReplayCanHandler *r = replay();
     if (!r)
         return;
+    // Paused first, then the position: a player that paused at the end shows the end.
+    const bool paused = r->isPaused();
     const qint64 position = r->positionUs();
     m_time->setText(QStringLiteral("%1 / %2").arg(timeText(position), timeText(r->durationUs())));
     // The end of a recording played without looping pauses the player.
-    if (r->isPaused() != m_pause->isChecked()) {
+    if (paused != m_pause->isChecked()) {
         const QSignalBlocker blocker(m_pause);
-        m_pause->setChecked(r->isPaused());
-        showPaused(r->isPaused());
+        m_pause->setChecked(paused);
+        showPaused(paused);
     }
     if (!m_dragging) {
         const QSignalBlocker blocker(m_position);

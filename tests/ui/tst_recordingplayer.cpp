@@ -169,7 +169,8 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     QTRY_VERIFY(pause->isChecked());
     QCOMPARE(replay->positionUs(), replay->durationUs());
     QVERIFY(time->text().startsWith(duration));
-    // Play at the end starts again.
+    // Play at the end starts again (at 1×, so it is not at the end again at once).
+    speed->setCurrentIndex(speed->findText(QStringLiteral("1×")));
     pause->trigger();
     QTRY_VERIFY(replay->positionUs() < replay->durationUs());
 }
