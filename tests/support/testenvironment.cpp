@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -33,6 +34,10 @@ void initSchemeTests(const QString &applicationName)
     init();
     QCoreApplication::setApplicationName(applicationName);
     QSettings().clear();
+    // As in the programs: the developer messages of a whole window stay quiet, so a failure's
+    // own lines are what the test prints (QT_LOGGING_RULES="default.debug=true" shows them).
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     registerBuiltIns();
 }

@@ -57,6 +57,22 @@ QPushButton *button(QWidget *in, const QString &name)
     return in ? in->findChild<QPushButton *>(name) : nullptr;
 }
 
+// Clicks the button `name` in `in`; a missing one is named with the buttons that are there,
+// instead of aborting in the click.
+bool click(QWidget *in, const QString &name)
+{
+    if (QPushButton *b = button(in, name)) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        return true;
+    }
+    QStringList there;
+    for (const QPushButton *b : in ? in->findChildren<QPushButton *>() : QList<QPushButton *>())
+        there << b->objectName();
+    QWARN(qPrintable(QStringLiteral("No button \"%1\"; there are: %2")
+                         .arg(name, there.join(QStringLiteral(", ")))));
+    return false;
+}
+
 } // namespace
 
 // The README's service walkthroughs on the demo bus, done in the window as an engineer does them:
@@ -192,14 +208,15 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     showDock(demo, QStringLiteral("detailsWindow"));
     QWidget *details = demo.details();
     QVERIFY(details);
-    QTRY_VERIFY(button(details, QStringLiteral("open"))->isVisible());
+    QTRY_VERIFY(button(details, QStringLiteral("open"))
+                && button(details, QStringLiteral("open"))->isVisible());
     typeTarget(details, QStringLiteral("a0"));
     {
         ModalAnswerer answer(ModalAnswerer::chooseFile(path));
-        QTest::mouseClick(button(details, QStringLiteral("open")), Qt::LeftButton);
+        QVERIFY(click(details, QStringLiteral("open")));
         QVERIFY(answer.answered());
     }
-    QTest::mouseClick(button(details, QStringLiteral("showData")), Qt::LeftButton);
+    QVERIFY(click(details, QStringLiteral("showData")));
     MemoryAccessDock *data = nullptr;
     QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
     // Docked in the window the button was pressed in.
@@ -211,7 +228,7 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
 
     // Step 5: "Refresh" reads every value and leaves a backup beside the file.
     auto *status = data->findChild<QLabel *>(QStringLiteral("status"));
-    QTest::mouseClick(button(data, QStringLiteral("refresh")), Qt::LeftButton);
+    QVERIFY(click(data, QStringLiteral("refresh")));
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Read complete"), 10000);
     QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("controller.ma.a0-*.bak")}).size(), 1);
     QCOMPARE(idle->value(), 850.0);
@@ -222,7 +239,7 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     QTest::keyClicks(idle, QStringLiteral("900"));
     QTest::keyClick(idle, Qt::Key_Return);
     ModalAnswerer question(ModalAnswerer::press(QStringLiteral("Yes")));
-    QTest::mouseClick(button(data, QStringLiteral("commitChanged")), Qt::LeftButton);
+    QVERIFY(click(data, QStringLiteral("commitChanged")));
     QTRY_VERIFY(question.answered());
     QCOMPARE(question.text(), QStringLiteral("Write 1 value(s) to unit 0xa0?"));
     const QString written = QStringLiteral("Write complete, 1 values verified");
@@ -233,7 +250,7 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     QVERIFY(result);
     QTRY_COMPARE(result->text(), written);
     // Read back: the unit holds the new value.
-    QTest::mouseClick(button(data, QStringLiteral("refresh")), Qt::LeftButton);
+    QVERIFY(click(data, QStringLiteral("refresh")));
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Read complete"), 10000);
     QCOMPARE(idle->value(), 900.0);
 
@@ -271,13 +288,13 @@ void tst_ServiceWalkthrough::memoryAccessTimeoutReachesTheRow()
     typeTarget(details, QStringLiteral("33"));
     {
         ModalAnswerer answer(ModalAnswerer::chooseFile(path));
-        QTest::mouseClick(button(details, QStringLiteral("open")), Qt::LeftButton);
+        QVERIFY(click(details, QStringLiteral("open")));
         QVERIFY(answer.answered());
     }
-    QTest::mouseClick(button(details, QStringLiteral("showData")), Qt::LeftButton);
+    QVERIFY(click(details, QStringLiteral("showData")));
     MemoryAccessDock *data = nullptr;
     QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
-    QTest::mouseClick(button(data, QStringLiteral("refresh")), Qt::LeftButton);
+    QVERIFY(click(data, QStringLiteral("refresh")));
     const QString timeout = QStringLiteral("Device timeout");
     QTRY_COMPARE_WITH_TIMEOUT(rowText(function),
                               QStringLiteral("Unit 0x33, controller.ma: ") + timeout, 5000);
@@ -324,7 +341,7 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     QVERIFY(answer);
 
     // Read: the controller's value of L0, a float.
-    QTest::mouseClick(button(details, QStringLiteral("getValue")), Qt::LeftButton);
+    QVERIFY(click(details, QStringLiteral("getValue")));
     const QString read = QStringLiteral("12.5, read from unit 0xa0");
     QTRY_COMPARE(answer->text(), read);
     QTRY_COMPARE(rowText(l0), read);
@@ -339,11 +356,11 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     value->selectAll();
     QTest::keyClicks(value, QStringLiteral("13.5"));
     QTest::keyClick(value, Qt::Key_Return);
-    QTest::mouseClick(button(details, QStringLiteral("setValue")), Qt::LeftButton);
+    QVERIFY(click(details, QStringLiteral("setValue")));
     QTRY_COMPARE(answer->text(), QStringLiteral("13.5, written to unit 0xa0"));
     QTRY_COMPARE(rowText(l0), QStringLiteral("13.5, written to unit 0xa0"));
     value->setText(QString());
-    QTest::mouseClick(button(details, QStringLiteral("getValue")), Qt::LeftButton);
+    QVERIFY(click(details, QStringLiteral("getValue")));
     QTRY_COMPARE(answer->text(), QStringLiteral("13.5, read from unit 0xa0"));
     QTRY_COMPARE(value->text(), QStringLiteral("13.5"));
     // A service job's record: the write with the value before and after, and the reads.
@@ -356,7 +373,7 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
 
     // A unit that does not answer is named as such.
     typeTarget(details, QStringLiteral("33"));
-    QTest::mouseClick(button(details, QStringLiteral("getValue")), Qt::LeftButton);
+    QVERIFY(click(details, QStringLiteral("getValue")));
     QTRY_COMPARE_WITH_TIMEOUT(answer->text(), QStringLiteral("No answer from unit 0x33"), 5000);
     QTRY_COMPARE(rowText(l0), QStringLiteral("No answer from unit 0x33"));
     // Device ▸ Details opens a dock with the same editor and answer.
