@@ -1,6 +1,7 @@
 #include "ui/servicejobactions.h"
 
 #include "app/jobsession.h"
+#include "ui/desktopfiles.h"
 #include "ui/editors/servicejobdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/servicejobdock.h"
@@ -8,7 +9,6 @@
 #include "util/userfolders.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
-#include <QUrl>
 
 namespace {
 
@@ -227,7 +226,7 @@ void ServiceJobActions::openReport()
         html = job->filePath(QStringLiteral("report.html"));
     }
     m_window->statusBar()->showMessage(tr("Report: %1").arg(QDir::toNativeSeparators(html)), 10000);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+    openWithDesktop(m_window, html);
 }
 
 void ServiceJobActions::jobFinished(const QString &reportPath)

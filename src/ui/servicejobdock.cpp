@@ -4,8 +4,8 @@
 #include "job/inventory.h"
 #include "job/inventorycomparison.h"
 #include "job/snapshotwriter.h"
+#include "ui/desktopfiles.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -113,7 +112,7 @@ ServiceJobDock::ServiceJobDock(JobSession *session, QWidget *parent)
     connect(m_report, &QPushButton::clicked, this, &ServiceJobDock::reportRequested);
     connect(m_folder, &QPushButton::clicked, this, [this] {
         if (m_session->job())
-            QDesktopServices::openUrl(QUrl::fromLocalFile(m_session->job()->dir()));
+            openWithDesktop(this, m_session->job()->dir());
     });
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_refresh);
@@ -312,5 +311,5 @@ void ServiceJobDock::openSnapshot(int row)
     if (!job || !item)
         return;
     const QString dir = QDir(job->snapshotsDir()).filePath(item->data(Qt::UserRole).toString());
-    QDesktopServices::openUrl(QUrl::fromLocalFile(dir));
+    openWithDesktop(this, dir);
 }

@@ -271,6 +271,10 @@ void tst_FlashWalkthrough::timeOutShowsInTheRowWithoutTraffic()
     // Nothing answers at 0x55: the run ends by the response time-out, and no frame follows.
     const QString question = startRun(dock->widget(), QStringLiteral("55"));
     QVERIFY2(question.contains(QLatin1String("unit 0x55")), qPrintable(question));
+    // Nothing was read from it: each line says which button would read it.
+    QVERIFY2(question.contains(QLatin1String("ECU: not read yet (Request ECUID reads it)"))
+                 && question.contains(QLatin1String("Software: not read yet (Request SOFT")),
+             qPrintable(question));
     const QString timedOut = QStringLiteral("no answer to the boot-load request");
     QVERIFY(nextPassAfterState(CanFlashingFunctionV1::FlasherError));
     QVERIFY2(!repainted.isEmpty() && repainted.last().contains(timedOut),

@@ -15,6 +15,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -28,6 +29,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <QUrl>
 #include <QtTest>
 
 #include <memory>
@@ -155,6 +157,16 @@ int runChild(const QString &jobsDir)
     QTest::qWait(60000);
     return 7;
 }
+
+// Stands in for the desktop's program for files: keeps what it was asked to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
 
 } // namespace
 
@@ -314,6 +326,21 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QVERIFY(!session->job()->asFound().unit(0xF9));
     QVERIFY2(text.contains(QLatin1String("still stored")), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("Tool\nTarvik")), qPrintable(text));
+
+    // "Open report": the desktop gets the report; a computer without a program for it (the
+    // offscreen platform has none) says so in the status bar instead of nothing happening.
+    auto *openReport = dock->findChild<QPushButton *>(QStringLiteral("jobOpenReport"));
+    QVERIFY(openReport && openReport->isEnabled());
+    openReport->click();
+    QVERIFY2(window->statusBar()->currentMessage().contains(QLatin1String("No program")),
+             qPrintable(window->statusBar()->currentMessage()));
+    UrlCatcher desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+    openReport->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(desktop.urls.size(), 1);
+    QCOMPARE(QFileInfo(desktop.urls.first().toLocalFile()).canonicalFilePath(),
+             QFileInfo(QDir(dir).filePath(QStringLiteral("report.html"))).canonicalFilePath());
 
     // A snapshot holds exactly the frames of its window, the same the raw recording kept.
     QJsonArray index;

@@ -350,7 +350,9 @@ QString CanFlashingFunctionV1SchemeTreeItem::startQuestion(QString *refusal) con
     }
     const int target = m_function->target();
     const int blocks = int((program.size() + F::PieceSize - 1) / F::PieceSize);
-    const QString unknown = tr("unknown: press Request SOFT");
+    // Each line names the button that fills it in.
+    const QString unknownEcu = tr("not read yet (Request ECUID reads it)");
+    const QString unknownSoft = tr("not read yet (Request SOFT reads it)");
     const QString ecu = m_function->stringParameter(F::EcuId)->value();
     const QString soft = m_function->stringParameter(F::SoftId)->value();
     const qint64 seconds
@@ -362,7 +364,7 @@ QString CanFlashingFunctionV1SchemeTreeItem::startQuestion(QString *refusal) con
               "Size: %5 bytes, %6 blocks\nSHA-256: %7\nEstimated time: about %8 s\n\n"
               "A transfer that stops half-way leaves the unit without a program.")
         .arg(target, 2, 16, QLatin1Char('0'))
-        .arg(ecu.isEmpty() ? unknown : ecu, soft.isEmpty() ? unknown : soft,
+        .arg(ecu.isEmpty() ? unknownEcu : ecu, soft.isEmpty() ? unknownSoft : soft,
              m_function->programName())
         .arg(program.size())
         .arg(blocks)

@@ -1060,10 +1060,6 @@ They stay stopped while the window holds them, until you resume them, close the 
         <translation>Файл программы не выбран</translation>
     </message>
     <message>
-        <source>unknown: press Request SOFT</source>
-        <translation>неизвестно: нажмите «Запросить SOFT»</translation>
-    </message>
-    <message>
         <source>Replace the program of unit 0x%1?
 
 ECU: %2
@@ -1110,6 +1106,14 @@ SHA-256: %7
     <message>
         <source> ms</source>
         <translation> мс</translation>
+    </message>
+    <message>
+        <source>not read yet (Request ECUID reads it)</source>
+        <translation>ещё не прочитано (прочитает «Запросить ECUID»)</translation>
+    </message>
+    <message>
+        <source>not read yet (Request SOFT reads it)</source>
+        <translation>ещё не прочитано (прочитает «Запросить SOFT»)</translation>
     </message>
 </context>
 <context>
@@ -4450,6 +4454,13 @@ Options:
     <message>
         <source>DM25 - Expanded Freeze Frame</source>
         <translation>DM25 - Расширенный стоп-кадр</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopFiles</name>
+    <message>
+        <source>No program on this computer opens %1; it is there to copy or open by hand</source>
+        <translation>На этом компьютере нет программы, открывающей %1; файл можно скопировать или открыть вручную</translation>
     </message>
 </context>
 <context>
