@@ -42,6 +42,17 @@ void initSchemeTests(const QString &applicationName)
     registerBuiltIns();
 }
 
+DeveloperMessages::DeveloperMessages()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=true"));
+}
+
+DeveloperMessages::~DeveloperMessages()
+{
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+}
+
 QString dataFile(const QString &name)
 {
     const QString dir

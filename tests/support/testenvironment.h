@@ -6,8 +6,14 @@
 namespace TestEnvironment {
 void init();
 // init() for tests of schemes and the window: own settings store, built-in descriptions only,
-// the diagnostic and machine functions registered as at start-up.
+// the diagnostic and machine functions registered as at start-up, developer messages quiet.
 void initSchemeTests(const QString &applicationName);
+// Developer messages heard while it lives, for a test that expects one of them.
+struct DeveloperMessages
+{
+    DeveloperMessages();
+    ~DeveloperMessages();
+};
 // Path of a file under tests/data.
 QString dataFile(const QString &name);
 // Units (top-level device elements) of a scheme file, by default the built-in example.

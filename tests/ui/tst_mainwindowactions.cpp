@@ -458,6 +458,7 @@ void tst_MainWindowActions::otherUiVersionRestoresNothing()
     settings.setValue(QStringLiteral("ConnectionTiming/WindowSize"), 9);
     settings.sync();
     const TPConnection::Timing before = TPConnection::timing();
+    const TestEnvironment::DeveloperMessages heard;
     QTest::ignoreMessage(QtDebugMsg, "UiVersion changed from 3 to 4, won't restore ui state");
     m_window = std::make_unique<ScriptedMainWindow>();
     QVERIFY(action(m_window.get(), "actionRawEnable")->isChecked());
@@ -485,6 +486,7 @@ void tst_MainWindowActions::notifierInterval()
     settings.setValue(QStringLiteral("Misc/GuiMessageNotifierInterval"), stored);
     settings.sync();
     GuiMessageNotifier notifier;
+    const TestEnvironment::DeveloperMessages heard;
     if (stored == applied)
         QTest::ignoreMessage(QtDebugMsg,
                              qPrintable(QStringLiteral("Adjusting GuiMessageNotifierInterval to %1")
