@@ -87,13 +87,17 @@ void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *re
 
 void DeviceDispatcher::checkDropNewData()
 {
-    for (CanDevice *device : qAsConst(m_devices))
+    // The window registers units while the bus thread walks the list: the walk goes over a
+    // copy taken under the lock (a device is only deleted in the bus thread itself).
+    const QList<CanDevice *> walked = devices();
+    for (CanDevice *device : walked)
         device->checkDropNewData();
 }
 
 bool DeviceDispatcher::isLowLatencyEnabled() const
 {
-    for (const CanDevice *device : m_devices) {
+    const QList<CanDevice *> walked = devices();
+    for (const CanDevice *device : walked) {
         if (device->isLowLatencyMode())
             return true;
     }

@@ -31,6 +31,7 @@ private slots:
     void treeRefreshWhileDispatching();
     void functionAddedWhileDispatching();
     void unitsGrowWhileWindowReads();
+    void unitsJoinWhileTheBusWalksThem();
 };
 
 namespace {
@@ -44,6 +45,9 @@ struct BusUnderLoad
     QList<AbstractDisplayableItem *> items;
     std::atomic<bool> stop{false};
     std::atomic<qint64> dispatched{0};
+    // Made before the bus thread starts, so only the atomic accesses cross threads.
+    std::atomic<bool> walking{false};
+    std::atomic<qint64> walks{0};
     std::function<void()> chunk;
 
     BusUnderLoad()
@@ -83,6 +87,8 @@ struct BusUnderLoad
                 DispatchResult r(DispatchResult::Received, n);
                 dispatcher->dispatchMessage(m, &r);
             }
+            // As the handler does after every pack it received.
+            dispatcher->checkDropNewData();
             if (!stop.load())
                 QMetaObject::invokeMethod(dispatcher, chunk, Qt::QueuedConnection);
         };
@@ -284,6 +290,41 @@ void tst_ThreadStress::unitsGrowWhileWindowReads()
     model.clear();
     QVERIFY(load.finish());
     qInfo("%d window rounds while %d functions were added", rounds, Total);
+}
+
+void tst_ThreadStress::unitsJoinWhileTheBusWalksThem()
+{
+    BusUnderLoad load;
+    // Read from a file, already in the bus thread, registered while the bus runs.
+    constexpr int Joining = 200;
+    QList<J1939Device *> joining;
+    for (int n = 0; n < Joining; ++n) {
+        joining << new J1939Device(quint8(0x20 + n));
+        joining.last()->moveToThread(&load.bus);
+    }
+    for (J1939Device *device : qAsConst(load.devices))
+        load.dispatcher->registerDisplayable(device);
+    // Between packs the bus thread walks its units (new data dropped, low latency asked).
+    BusUnderLoad *bus = &load;
+    QMetaObject::invokeMethod(load.dispatcher, [bus] {
+        bus->walking.store(true);
+        qint64 n = 0;
+        for (; !bus->stop.load(std::memory_order_relaxed); ++n) {
+            bus->dispatcher->checkDropNewData();
+            (void)bus->dispatcher->isLowLatencyEnabled();
+        }
+        bus->walks.store(n);
+    });
+    while (!load.walking.load())
+        QThread::yieldCurrentThread();
+    for (J1939Device *device : qAsConst(joining)) {
+        load.dispatcher->registerDisplayable(device);
+        for (int spin = 0; spin < 2000; ++spin) // the bus thread walks in between
+            QThread::yieldCurrentThread();
+    }
+    QCOMPARE(load.dispatcher->devices().size(), 8 + Joining);
+    QVERIFY(load.finish());
+    QVERIFY(load.walks.load() > 0);
 }
 
 QTEST_MAIN(tst_ThreadStress)
