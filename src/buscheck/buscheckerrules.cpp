@@ -349,7 +349,8 @@ void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
         occurrences.insert(c.faultKey(), c.oc);
     }
     for (quint64 code : qAsConst(u->activeCodes)) {
-        if (!active.contains(code)) {
+        // An allowed code that went away had no deviation to close.
+        if (!active.contains(code) && u->codeDeviations.contains(code)) {
             int index = u->codeDeviations.take(code);
             close(&index, timeUs);
         }
