@@ -32,13 +32,27 @@ public:
     SchemeBuses scheme;
     QString error;
 
+    // Reads the scheme and checks it before the recording is read; a scheme of one bus is
+    // loaded at once for the first bus.
+    bool prepare(const QString &path)
+    {
+        if (!scheme.read(path, &error))
+            return false;
+        if (scheme.buses().isEmpty())
+            m_decoder = std::make_unique<RecordingDecoder>();
+        return scheme.check(m_decoder.get(), &error);
+    }
+
     bool begin(quint8 bus)
     {
-        m_decoder = std::make_unique<RecordingDecoder>();
+        if (!m_decoder) {
+            m_decoder = std::make_unique<RecordingDecoder>();
+            const QByteArray content
+                = scheme.contentFor(bus, bus == passes.buses().constFirst());
+            if (!content.isEmpty() && !m_decoder->loadScheme(content, scheme.path(), &error))
+                return false;
+        }
         m_decoder->setAutoDetect(false);
-        const QByteArray content = scheme.contentFor(bus, bus == passes.buses().constFirst());
-        if (!content.isEmpty() && !m_decoder->loadScheme(content, scheme.path(), &error))
-            return false;
         receiveAll(m_decoder->devices());
         Checked &checked = m_checked[bus];
         checked.checker = std::make_unique<BusChecker>();
@@ -198,12 +212,9 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     CheckRun run(stretch, settings);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
-    {
-        // The scheme is checked before the recording is read.
-        if (!run.scheme.read(parser.value(scheme), &run.error) || !run.scheme.check(&run.error)) {
-            err << run.error << '\n';
-            return CliCommand::Failure;
-        }
+    if (!run.prepare(parser.value(scheme))) {
+        err << run.error << '\n';
+        return CliCommand::Failure;
     }
     // Units without a bus are on the first bus, known ahead.
     run.passes.setBusesFirst(true);

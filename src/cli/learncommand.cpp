@@ -34,17 +34,30 @@ public:
     QString error;
     QDomDocument doc;
 
+    // Reads the base scheme and checks it before the recording is read; a scheme of one bus
+    // is loaded at once for the first bus.
+    bool prepare(const QString &path)
+    {
+        if (!base.read(path, &error))
+            return false;
+        if (base.buses().isEmpty())
+            m_decoder = std::make_unique<RecordingDecoder>();
+        return base.check(m_decoder.get(), &error);
+    }
+
     bool begin(quint8 bus)
     {
-        m_decoder = std::make_unique<RecordingDecoder>();
         m_learner = std::make_unique<BusLearner>();
         m_busStretch = m_stretch;
-        if (base.path().isEmpty())
-            return true;
-        // A base scheme of one bus is the first bus's; the others start from nothing.
-        const QByteArray content = base.contentFor(bus, bus == passes.buses().constFirst());
-        if (!content.isEmpty() && !m_decoder->loadScheme(content, base.path(), &error))
-            return false;
+        if (!m_decoder) {
+            m_decoder = std::make_unique<RecordingDecoder>();
+            // A base scheme of one bus is the first bus's; the others start from nothing.
+            const QByteArray content = base.path().isEmpty()
+                                           ? QByteArray()
+                                           : base.contentFor(bus, bus == passes.buses().constFirst());
+            if (!content.isEmpty() && !m_decoder->loadScheme(content, base.path(), &error))
+                return false;
+        }
         receiveAll(m_decoder->devices());
         return true;
     }
@@ -164,7 +177,7 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     QDomDocument base;
     if (parser.isSet(scheme)) {
         // The base scheme is checked before the recording is read.
-        if (!run.base.read(parser.value(scheme), &run.error) || !run.base.check(&run.error)) {
+        if (!run.prepare(parser.value(scheme))) {
             err << run.error << '\n';
             return CliCommand::Failure;
         }

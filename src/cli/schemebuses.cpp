@@ -73,8 +73,10 @@ QByteArray SchemeBuses::partFor(int bus) const
     return filtered([bus](int on) { return on == bus; });
 }
 
-bool SchemeBuses::check(QString *error) const
+bool SchemeBuses::check(RecordingDecoder *first, QString *error) const
 {
+    if (m_buses.isEmpty())
+        return first->loadScheme(m_content, m_path, error);
     QVector<int> parts{-1};
     for (const quint8 bus : m_buses)
         parts.append(bus);

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class RecordingDecoder;
+
 // A scheme's units by bus. A scheme learned from a recording of several buses keeps each unit's
 // bus (its number) in the unit's "bus" attribute, which older readers pass over; a scheme of one
 // bus has none, and its units are on the first bus decoded (the recording's only one, or the
@@ -25,8 +27,9 @@ public:
     // as it is when no unit names a bus.
     QByteArray contentFor(quint8 bus, bool first) const;
     // Loads every bus's units, each bus alone (two buses may have a unit at one address), so a
-    // damaged file or unit is told before any recording is read.
-    bool check(QString *error) const;
+    // damaged file or unit is told before any recording is read. A scheme of one bus is loaded
+    // into `first`, the decoder of the first bus, which must be given for one.
+    bool check(RecordingDecoder *first, QString *error) const;
 
 private:
     // The units of `bus`, -1 for those without one.

@@ -86,16 +86,29 @@ public:
     SchemeBuses scheme;
     QString error;
 
+    // Reads the scheme and checks it before the recording is read; a scheme of one bus is
+    // loaded at once for the first bus.
+    bool prepare(const QString &path)
+    {
+        if (!scheme.read(path, &error))
+            return false;
+        if (scheme.buses().isEmpty())
+            m_bus = std::make_unique<Bus>();
+        return scheme.check(m_bus ? &m_bus->decoder : nullptr, &error);
+    }
+
     bool begin(quint8 bus)
     {
-        m_bus = std::make_unique<Bus>();
-        if (!scheme.path().isEmpty()) {
-            const QByteArray content
-                = scheme.contentFor(bus, bus == passes.buses().constFirst());
+        if (!m_bus) {
+            m_bus = std::make_unique<Bus>();
+            const QByteArray content = scheme.path().isEmpty()
+                                           ? QByteArray()
+                                           : scheme.contentFor(bus, bus == passes.buses().constFirst());
             if (!content.isEmpty() && !m_bus->decoder.loadScheme(content, scheme.path(), &error))
                 return false;
-            m_bus->decoder.setAutoDetect(false);
         }
+        if (!scheme.path().isEmpty())
+            m_bus->decoder.setAutoDetect(false);
         m_bus->decoder.setCoalescing(true);
         m_bus->collector.setWindow(m_beforeUs, m_afterUs);
         m_bus->parameters.setSpan(m_beforeUs + m_afterUs + SampleIntervalUs);
@@ -315,7 +328,7 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
         return exitCode;
     if (parser.isSet(scheme)) {
         // The scheme is checked before the recording is read.
-        if (!run.scheme.read(parser.value(scheme), &run.error) || !run.scheme.check(&run.error)) {
+        if (!run.prepare(parser.value(scheme))) {
             err << run.error << '\n';
             return CliCommand::Failure;
         }
