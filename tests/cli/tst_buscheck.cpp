@@ -552,6 +552,11 @@ void tst_BusCheck::realRecordings_data()
             << f.learn << QStringList{"check", "--scheme", expected, faultyCopy(f.source, f.name)}
             << QVector<Expected>{f.found};
     }
+    // A code seen while learning is allowed: its coming and going is no deviation.
+    const QString coded = faultyCopy(truck, "active code");
+    QTest::newRow("allowed code comes and goes")
+        << QStringList{"learn", coded, "-o", expected}
+        << QStringList{"check", "--scheme", expected, coded} << QVector<Expected>{};
     // Two buses with the same units: a unit is its bus and address, so the silence of can1's
     // 0x47 is found while can0's goes on sending (a check of one address space would not).
     const QStringList learnTwin{"learn", faultyCopy(truck, "twin"), "-o", expected};
