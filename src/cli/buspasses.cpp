@@ -44,13 +44,11 @@ void BusPasses::noteBus(quint8 bus)
 
 QString BusPasses::noFramesError(const QString &path) const
 {
-    return Cli::tr("%1 holds no frames on bus %2")
-        .arg(path, m_busTexts.join(QLatin1String(", ")));
+    return Cli::tr("%1 holds no frames on bus %2").arg(path, m_busTexts.join(QLatin1String(", ")));
 }
 
 bool BusPasses::read(const QString &path, int bus, const BusStep &begin,
-                     const RecordingReader::FrameSink &sink, QString *error,
-                     QTextStream *warnings)
+                     const RecordingReader::FrameSink &sink, QString *error, QTextStream *warnings)
 {
     const bool first = !m_read;
     int passBus = bus;
@@ -133,8 +131,8 @@ bool BusPasses::run(const QString &path, const BusStep &begin,
     return true;
 }
 
-bool BusPasses::stream(const QString &path, const RecordingReader::FrameSink &sink,
-                       QString *error, QTextStream *warnings)
+bool BusPasses::stream(const QString &path, const RecordingReader::FrameSink &sink, QString *error,
+                       QTextStream *warnings)
 {
     return read(path, EveryBus, {}, sink, error, warnings);
 }

@@ -47,8 +47,7 @@ public:
     {
         if (!m_decoder) {
             m_decoder = std::make_unique<RecordingDecoder>();
-            const QByteArray content
-                = scheme.contentFor(bus, bus == passes.buses().constFirst());
+            const QByteArray content = scheme.contentFor(bus, bus == passes.buses().constFirst());
             if (!content.isEmpty() && !m_decoder->loadScheme(content, scheme.path(), &error))
                 return false;
         }
@@ -116,8 +115,8 @@ public:
         QVector<CheckReport::Bus> list;
         const bool named = passes.namesBuses() || m_checked.size() > 1;
         for (const auto &checked : m_checked)
-            list.append({named ? passes.busName(checked.first) : QString(),
-                         checked.second.checker.get()});
+            list.append(
+                {named ? passes.busName(checked.first) : QString(), checked.second.checker.get()});
         return list;
     }
 

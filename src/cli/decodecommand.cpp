@@ -15,6 +15,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+
 #include <map>
 #include <memory>
 #include <optional>

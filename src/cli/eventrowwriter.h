@@ -24,7 +24,6 @@ public:
     bool take(const TimedFrame &frame, const DispatchResult &result);
     QByteArray takeBlock();
     int blockSize() const { return m_block.size(); }
-    const char *blockData() const { return m_block.constData(); }
     qint64 rowCount() const { return m_rows; }
 
 private:

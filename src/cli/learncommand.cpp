@@ -52,9 +52,9 @@ public:
         if (!m_decoder) {
             m_decoder = std::make_unique<RecordingDecoder>();
             // A base scheme of one bus is the first bus's; the others start from nothing.
-            const QByteArray content = base.path().isEmpty()
-                                           ? QByteArray()
-                                           : base.contentFor(bus, bus == passes.buses().constFirst());
+            const QByteArray content
+                = base.path().isEmpty() ? QByteArray()
+                                        : base.contentFor(bus, bus == passes.buses().constFirst());
             if (!content.isEmpty() && !m_decoder->loadScheme(content, base.path(), &error))
                 return false;
         }

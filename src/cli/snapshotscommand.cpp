@@ -101,9 +101,10 @@ public:
     {
         if (!m_bus) {
             m_bus = std::make_unique<Bus>();
-            const QByteArray content = scheme.path().isEmpty()
-                                           ? QByteArray()
-                                           : scheme.contentFor(bus, bus == passes.buses().constFirst());
+            const QByteArray content
+                = scheme.path().isEmpty()
+                      ? QByteArray()
+                      : scheme.contentFor(bus, bus == passes.buses().constFirst());
             if (!content.isEmpty() && !m_bus->decoder.loadScheme(content, scheme.path(), &error))
                 return false;
         }

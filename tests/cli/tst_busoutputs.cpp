@@ -188,16 +188,15 @@ void tst_BusOutputs::oneBusAsBefore_data()
                            << QByteArray() << 0;
     QTest::newRow("faults") << QStringList{"faults", demo} << QString() << kept("faults")
                             << QByteArray() << 0;
-    QTest::newRow("inventory") << QStringList{"inventory", demo} << QString()
-                               << kept("inventory") << QByteArray() << 0;
+    QTest::newRow("inventory") << QStringList{"inventory", demo} << QString() << kept("inventory")
+                               << QByteArray() << 0;
     QTest::newRow("check") << QStringList{"check", "--scheme", scheme, demo} << QString()
                            << kept("check") << QByteArray() << 0;
     const QByteArray sampled = "0ce57e5360ccb2de81c372223494760f0b94a183754177b6f773def9356e0e15";
-    QTest::newRow("decode") << QStringList{"decode", demo, "-o", csv} << csv << QString()
-                            << sampled << 90;
-    QTest::newRow("decode --every-frame")
-        << QStringList{"decode", "--every-frame", demo, "-o", csv} << csv << QString() << sampled
-        << 90;
+    QTest::newRow("decode") << QStringList{"decode", demo, "-o", csv} << csv << QString() << sampled
+                            << 90;
+    QTest::newRow("decode --every-frame") << QStringList{"decode", "--every-frame", demo, "-o", csv}
+                                          << csv << QString() << sampled << 90;
     QTest::newRow("decode --events")
         << QStringList{"decode", "--events", demo, "-o", csv} << csv << QString()
         << QByteArray("364dd537c89bef6a523c1b285665be87653353b26cc1f5118b7f6910c444db5d") << 74971;
@@ -296,8 +295,8 @@ void tst_BusOutputs::busChosenAsRecordingOfIt()
     const QString csv = m_dir.filePath(QStringLiteral("chosen.csv"));
     const bool decode = command.first() == QLatin1String("decode");
     auto output = [&](const QStringList &arguments) {
-        const CliRun r = CliRun::run(command + arguments
-                                     + (decode ? QStringList{"-o", csv} : QStringList{}));
+        const CliRun r
+            = CliRun::run(command + arguments + (decode ? QStringList{"-o", csv} : QStringList{}));
         return r.code == 0 ? (decode ? readAll(csv) : r.out.toUtf8()) : QByteArray();
     };
     QByteArray chosen = withoutBus(output({"--bus", "1", path("twin")}), "can1");
