@@ -25,7 +25,6 @@ public:
                     const QString &command, QTextStream &err, int *exitCode);
     // The same for values given otherwise; false with the reason.
     bool keepBuses(const QStringList &texts, QString *error);
-    const QStringList &busTexts() const { return m_busTexts; }
 
     void setBusesFirst(bool on) { m_busesFirst = on; }
 
