@@ -100,6 +100,13 @@ public:
     void take(const CanMessage &message, qint64 timeUs, AbstractDisplayableItem *item);
     // Recording or wall-clock time moved on without a frame (live checks call it from a timer).
     void advance(qint64 nowUs);
+    // Starts the check at `timeUs` before any frame came: a bus that stays silent has its units
+    // missing from then on. Does nothing once the check started.
+    void start(qint64 timeUs)
+    {
+        if (m_startUs < 0)
+            begin(timeUs);
+    }
     // Ends the check: silences and sessions still open end here, units never seen are missing.
     void finish(qint64 endUs);
 

@@ -110,6 +110,19 @@ void BusChecker::checkSilences(qint64 nowUs)
 {
     for (auto &unit : m_units) {
         Unit *u = unit.get();
+        if (u->silentLimitUs > 0 && !u->paused && !u->moved
+            && nowUs - u->lastUs > u->silentLimitUs) {
+            u->paused = true;
+            if (u->expectation.presence != ItemExpectation::Intermittent) {
+                Deviation d = make(u->everSeen ? Deviation::Silent : Deviation::Missing, u,
+                                   nullptr, u->lastUs + u->silentLimitUs);
+                d.rule = tr("no frame from the unit for %1").arg(msText(u->silentLimitUs));
+                d.observed = u->everSeen ? tr("frames stopped") : tr("no frame yet");
+                u->silentDeviation = openDeviation(d);
+            }
+        }
+        // Judged after the silence opened, in the same step: when no other frame came on the
+        // bus meanwhile, the clock jumps over the whole silence at once.
         if (u->paused && u->silentDeviation >= 0 && u->everSeen
             && nowUs - u->lastUs > SleepLimitUs) {
             Deviation &d = m_deviations[u->silentDeviation];
@@ -119,16 +132,6 @@ void BusChecker::checkSilences(qint64 nowUs)
                 updateDeviation(u->silentDeviation, nowUs, true);
             }
         }
-        if (u->silentLimitUs <= 0 || u->paused || u->moved || nowUs - u->lastUs <= u->silentLimitUs)
-            continue;
-        u->paused = true;
-        if (u->expectation.presence == ItemExpectation::Intermittent)
-            continue;
-        Deviation d = make(u->everSeen ? Deviation::Silent : Deviation::Missing, u, nullptr,
-                           u->lastUs + u->silentLimitUs);
-        d.rule = tr("no frame from the unit for %1").arg(msText(u->silentLimitUs));
-        d.observed = u->everSeen ? tr("frames stopped") : tr("no frame yet");
-        u->silentDeviation = openDeviation(d);
     }
     for (auto &function : m_functions) {
         Function *f = function.get();
@@ -349,7 +352,8 @@ void BusChecker::takeCodes(Unit *u, const QByteArray &data, qint64 timeUs)
         occurrences.insert(c.faultKey(), c.oc);
     }
     for (quint64 code : qAsConst(u->activeCodes)) {
-        if (!active.contains(code)) {
+        // An allowed code that went away had no deviation to close.
+        if (!active.contains(code) && u->codeDeviations.contains(code)) {
             int index = u->codeDeviations.take(code);
             close(&index, timeUs);
         }

@@ -88,25 +88,56 @@ QJsonObject jsonOf(const Deviation *d, const CheckReport::Source &source)
 
 QByteArray CheckReport::json(const BusChecker &checker, const Source &source)
 {
-    QJsonArray deviations;
-    for (const Deviation *d : inTimeOrder(checker))
-        deviations.append(jsonOf(d, source));
-    // Units switched off or asleep: no deviation, but the report says when.
-    QJsonArray switchedOff;
-    for (const Deviation *d : inTimeOrder(checker, true))
-        switchedOff.append(jsonOf(d, source));
+    return json(QVector<Bus>{{QString(), &checker}}, source);
+}
+
+QByteArray CheckReport::json(const QVector<Bus> &buses, const Source &source)
+{
+    // Each bus's deviations are in time order; those of several merge by their start.
+    struct Entry
+    {
+        const Deviation *deviation;
+        const QString *bus;
+    };
+    QVector<Entry> counted;
+    QVector<Entry> notes;
+    for (const Bus &bus : buses) {
+        for (const Deviation *d : inTimeOrder(*bus.checker))
+            counted.append({d, &bus.name});
+        for (const Deviation *d : inTimeOrder(*bus.checker, true))
+            notes.append({d, &bus.name});
+    }
+    const auto byStart = [](const Entry &a, const Entry &b) {
+        return a.deviation->startUs < b.deviation->startUs;
+    };
+    std::stable_sort(counted.begin(), counted.end(), byStart);
+    std::stable_sort(notes.begin(), notes.end(), byStart);
+    const auto array = [&source](const QVector<Entry> &entries) {
+        QJsonArray list;
+        for (const Entry &e : entries) {
+            QJsonObject o = jsonOf(e.deviation, source);
+            if (!e.bus->isEmpty())
+                o[QStringLiteral("bus")] = *e.bus;
+            list.append(o);
+        }
+        return list;
+    };
     QJsonObject root;
     root[QStringLiteral("recording")] = source.recording;
     root[QStringLiteral("scheme")] = source.scheme;
     root[QStringLiteral("start")] = seconds(source.originUs);
     root[QStringLiteral("duration")] = seconds(source.endUs - source.originUs);
-    root[QStringLiteral("matches")] = deviations.isEmpty();
-    root[QStringLiteral("deviations")] = deviations;
-    root[QStringLiteral("switchedOff")] = switchedOff;
+    root[QStringLiteral("matches")] = counted.isEmpty();
+    root[QStringLiteral("deviations")] = array(counted);
+    // Units switched off or asleep: no deviation, but the report says when.
+    root[QStringLiteral("switchedOff")] = array(notes);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QByteArray CheckReport::junit(const BusChecker &checker, const Source &source)
+namespace {
+
+void writeSuite(QXmlStreamWriter &w, const BusChecker &checker, const QString &name,
+                const CheckReport::Source &source)
 {
     const QVector<BusChecker::Lane> &lanes = checker.lanes();
     QHash<QString, QVector<const Deviation *>> byLane;
@@ -120,14 +151,8 @@ QByteArray CheckReport::junit(const BusChecker &checker, const Source &source)
     int failures = 0;
     for (const BusChecker::Lane &lane : lanes)
         failures += byLane.value(lane.key).isEmpty() ? 0 : 1;
-    QByteArray xml;
-    QXmlStreamWriter w(&xml);
-    w.setAutoFormatting(true);
-    w.writeStartDocument();
-    w.writeStartElement(QStringLiteral("testsuites"));
     w.writeStartElement(QStringLiteral("testsuite"));
-    w.writeAttribute(QStringLiteral("name"),
-                     BusChecker::tr("Bus check of %1").arg(source.recording));
+    w.writeAttribute(QStringLiteral("name"), name);
     w.writeAttribute(QStringLiteral("tests"), QString::number(lanes.size()));
     w.writeAttribute(QStringLiteral("failures"), QString::number(failures));
     w.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
@@ -154,7 +179,35 @@ QByteArray CheckReport::junit(const BusChecker &checker, const Source &source)
         w.writeEndElement();
     }
     w.writeEndElement();
+}
+
+QByteArray junitOf(const QVector<CheckReport::Bus> &buses, const CheckReport::Source &source)
+{
+    QByteArray xml;
+    QXmlStreamWriter w(&xml);
+    w.setAutoFormatting(true);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("testsuites"));
+    for (const CheckReport::Bus &bus : buses) {
+        const QString name
+            = bus.name.isEmpty()
+                  ? BusChecker::tr("Bus check of %1").arg(source.recording)
+                  : BusChecker::tr("Bus check of %1 on %2").arg(source.recording, bus.name);
+        writeSuite(w, *bus.checker, name, source);
+    }
     w.writeEndElement();
     w.writeEndDocument();
     return xml;
+}
+
+} // namespace
+
+QByteArray CheckReport::junit(const BusChecker &checker, const Source &source)
+{
+    return junitOf({{QString(), &checker}}, source);
+}
+
+QByteArray CheckReport::junit(const QVector<Bus> &buses, const Source &source)
+{
+    return junitOf(buses, source);
 }

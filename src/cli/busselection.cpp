@@ -4,6 +4,15 @@
 
 #include <algorithm>
 
+QCommandLineOption BusSelection::keptOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("bus"),
+        Cli::tr("Keep only this bus: its number (0 for can0 or a logger's channel 1) or its name "
+                "(can1, vcan0); may be repeated"),
+        Cli::tr("BUS"));
+}
+
 bool BusSelection::Bus::matches(quint8 bus, const BusNames &names) const
 {
     return byNumber ? bus == number : names.name(bus) == text;
@@ -94,16 +103,22 @@ int BusSelection::target(quint8 bus, const BusNames &in) const
     return bus;
 }
 
-void BusSelection::apply(const BusNames &in, QVector<TimedFrame> *frames)
+const std::array<int, BusNames::MaxBus + 1> &BusSelection::tableFor(const BusNames &in)
 {
-    if (m_kept.isEmpty() && m_mappings.isEmpty())
-        return;
     if (!m_tableValid || in != m_tableNames) {
         for (int bus = 0; bus <= BusNames::MaxBus; ++bus)
             m_table[size_t(bus)] = target(quint8(bus), in);
         m_tableNames = in;
         m_tableValid = true;
     }
+    return m_table;
+}
+
+void BusSelection::apply(const BusNames &in, QVector<TimedFrame> *frames)
+{
+    if (m_kept.isEmpty() && m_mappings.isEmpty())
+        return;
+    tableFor(in);
     int kept = 0;
     for (int i = 0; i < frames->size(); ++i) {
         const int to = m_table[(*frames)[i].bus];

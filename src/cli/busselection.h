@@ -3,6 +3,7 @@
 #include "can/busnames.h"
 #include "can/candumpreader.h"
 
+#include <QCommandLineOption>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -15,6 +16,9 @@
 class BusSelection
 {
 public:
+    // The --bus option of the commands that read a recording.
+    static QCommandLineOption keptOption();
+
     // "N" or "NAME"; false with the reason for a value that names no bus.
     bool addKept(const QString &text, QString *error);
     // "FROM=TO": the frames of bus FROM go to bus TO, a number or a name ("can1=0", "1=vcan3");
@@ -25,6 +29,11 @@ public:
     // The buses asked for, as given, for messages.
     QStringList keptText() const;
 
+    // Whether the frames of `bus` are kept; `in` names the recording's buses.
+    bool keeps(quint8 bus, const BusNames &in)
+    {
+        return m_kept.isEmpty() || tableFor(in)[bus] >= 0;
+    }
     // Drops the frames of other buses and renames the rest; `in` names the recording's buses.
     void apply(const BusNames &in, QVector<TimedFrame> *frames);
     // The names of the buses written.
@@ -41,6 +50,7 @@ private:
     static bool parseBus(const QString &text, Bus *bus, QString *error);
     // The bus a frame of `bus` goes to, or -1 when it is dropped.
     int target(quint8 bus, const BusNames &in) const;
+    const std::array<int, BusNames::MaxBus + 1> &tableFor(const BusNames &in);
 
     QVector<Bus> m_kept;
     QVector<QPair<Bus, Bus>> m_mappings;

@@ -56,11 +56,7 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
                                     Cli::tr("FORMAT"));
     const QCommandLineOption nanoseconds(QStringLiteral("nanoseconds"),
                                          Cli::tr("pcap and pcapng time stamps in nanoseconds"));
-    const QCommandLineOption bus(
-        QStringLiteral("bus"),
-        Cli::tr("Keep only this bus: its number (0 for can0 or a logger's channel 1) or its name "
-                "(can1, vcan0); may be repeated"),
-        Cli::tr("BUS"));
+    const QCommandLineOption bus = BusSelection::keptOption();
     const QCommandLineOption map(
         QStringLiteral("map"),
         Cli::tr("Write the frames of bus FROM on bus TO, each a number or a name (can1=0, "

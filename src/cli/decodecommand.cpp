@@ -1,19 +1,23 @@
 #include "cli/decodecommand.h"
 
 #include "app/parameterlog.h"
+#include "cli/buspasses.h"
+#include "cli/busrowmerge.h"
 #include "cli/clicommand.h"
 #include "cli/csvoutput.h"
 #include "cli/eventrowwriter.h"
 #include "cli/paralleldecode.h"
 #include "cli/recordingdecoder.h"
-#include "cli/recordingsource.h"
+#include "cli/sampledlog.h"
+#include "cli/schemebuses.h"
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QTemporaryFile>
 
+#include <map>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -46,73 +50,164 @@ QList<ParameterLog::Column> schemeColumns(const QList<AbstractDisplayableItem *>
     return columns;
 }
 
-// Samples every parameter at each period of recording time; columns of items detected later are
-// added at the right and the earlier records padded, so every record has the header's width.
-// Records wait in a temporary file until the header is known, so memory does not grow with the
-// recording's length.
-class SampledLog
+// The columns of an item detected while decoding, added as the window's log adds them.
+void appendItemColumns(AbstractDisplayableItem *item, QList<ParameterLog::Column> *columns)
+{
+    ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item), columns);
+}
+
+// One recording's decoding: a pass per bus, each bus through a decoder of its own (a unit is
+// its bus and address); with one bus, one pass and the output as it always was. The recording
+// is streamed: the decoder and the output are set up at the first frames, so a file that cannot
+// be read or holds no frames fails before anything is written.
+class DecodeRun
 {
 public:
-    SampledLog(qint64 startUs, qint64 periodMs)
-        : m_startMs(startUs / 1000)
-        , m_periodMs(periodMs)
-        , m_nextMs(m_startMs + periodMs)
+    DecodeRun(const DecodeOptions &options, const QString &outputPath, QTextStream &out)
+        : m_options(options)
+        , m_outputPath(outputPath)
+        , m_csv(out)
     {}
 
-    QList<ParameterLog::Column> columns;
+    BusPasses passes;
+    QString error;
 
-    bool open(QString *error)
+    bool begin(quint8 bus)
     {
-        if (m_records.open())
-            return true;
-        *error = Cli::tr("Cannot write a temporary file: %1").arg(m_records.errorString());
-        return false;
-    }
-
-    bool due(qint64 nowMs, bool inclusive) const
-    {
-        return m_nextMs < nowMs || (inclusive && m_nextMs == nowMs);
-    }
-
-    // Takes the records due before `nowMs` (and at it, for the last frame): a record shows the
-    // values of the frames up to and including its time.
-    void advance(qint64 nowMs, bool inclusive)
-    {
-        for (; due(nowMs, inclusive); m_nextMs += m_periodMs) {
-            QByteArray line = ParameterLog::recordLine(m_nextMs - m_startMs, columns);
-            line.chop(1);
-            // Each record is its width, then the line.
-            const qint32 width = qint32(columns.size());
-            m_records.write(reinterpret_cast<const char *>(&width), sizeof width);
-            const qint32 size = qint32(line.size());
-            m_records.write(reinterpret_cast<const char *>(&size), sizeof size);
-            m_records.write(line);
-        }
-    }
-
-    bool write(CsvOutput &output, QString *error)
-    {
-        output.write(ParameterLog::headerLine(columns));
-        const int width = int(columns.size());
-        if (!m_records.seek(0)) {
-            *error = Cli::tr("Cannot read a temporary file: %1").arg(m_records.errorString());
+        m_decoder = std::make_unique<RecordingDecoder>();
+        m_decoder->setSupervised(m_options.everyFrame);
+        if (!m_options.scheme.isEmpty() && !loadScheme(bus))
             return false;
+        if (!m_opened) {
+            if (!m_csv.open(m_outputPath)) {
+                error = Cli::tr("Cannot write %1: %2").arg(m_outputPath, m_csv.errorString());
+                return false;
+            }
+            m_opened = true;
+            if (m_options.events)
+                m_csv.write(EventRowWriter::headerLine(passes.namesBuses()));
         }
-        qint32 header[2];
-        while (m_records.read(reinterpret_cast<char *>(header), sizeof header) == sizeof header) {
-            QByteArray line = m_records.read(header[1]);
-            line.append(width - header[0], ',');
-            line.append('\n');
-            output.write(line);
+        if (m_options.events) {
+            // The buses are known ahead for events: their header names the bus or not.
+            m_rows.emplace(passes.originUs(),
+                           passes.namesBuses() ? passes.busName(bus) : QString());
+            if (passes.buses().size() > 1 && !m_merge)
+                m_merge = std::make_unique<BusRowMerge>();
+            return !m_merge || m_merge->startBus(&error);
+        }
+        m_decoder->setCoalescing(!m_options.everyFrame);
+        auto log = std::make_unique<SampledLog>(passes.originUs(), m_options.periodMs);
+        if (!log->open(&error))
+            return false;
+        log->columns = schemeColumns(m_decoder->devices());
+        SampledLog *kept = log.get();
+        m_decoder->setItemObserver(
+            [kept](AbstractDisplayableItem *item) { appendItemColumns(item, &kept->columns); });
+        m_log = kept;
+        m_logs[bus] = std::move(log);
+        return true;
+    }
+
+    bool take(const QVector<TimedFrame> &frames)
+    {
+        if (m_rows) {
+            m_decoder->play(frames, [this](const TimedFrame &frame, const DispatchResult &result) {
+                const int before = m_rows->blockSize();
+                const bool full = m_rows->take(frame, result);
+                if (m_merge && m_rows->blockSize() > before)
+                    m_frameRows.append({frame.timeUs, m_rows->blockSize()});
+                if (full)
+                    writeRows();
+            });
+            return true;
+        }
+        for (const TimedFrame &frame : frames) {
+            if (m_log->due(frame.timeUs / 1000, false))
+                m_decoder->settle();
+            m_log->advance(frame.timeUs / 1000, false);
+            DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
+            m_decoder->feed(frame, &result);
         }
         return true;
     }
 
+    bool end(quint8)
+    {
+        if (m_rows) {
+            writeRows();
+            m_rows.reset();
+        } else {
+            // Every bus's log ends with the recording, so their records line up.
+            m_decoder->settle();
+            m_log->advance(passes.endUs() / 1000, true);
+        }
+        m_decoder.reset();
+        return true;
+    }
+
+    bool finish()
+    {
+        if (m_merge)
+            return m_merge->write(m_csv, &error);
+        if (m_options.events)
+            return true;
+        if (!passes.namesBuses())
+            return m_logs.cbegin()->second->write(m_csv, &error);
+        QVector<SampledLog *> logs;
+        QStringList prefixes;
+        for (const auto &log : m_logs) {
+            logs.append(log.second.get());
+            prefixes.append(passes.busName(log.first) + QLatin1Char(':'));
+        }
+        return SampledLog::write(m_csv, logs, prefixes, &error);
+    }
+
+    bool finishOutput()
+    {
+        if (m_csv.finish())
+            return true;
+        error = Cli::tr("Cannot write %1: %2").arg(m_outputPath, m_csv.errorString());
+        return false;
+    }
+
 private:
-    qint64 m_startMs;
-    qint64 m_periodMs;
-    qint64 m_nextMs;
-    QTemporaryFile m_records;
+    bool loadScheme(quint8 bus)
+    {
+        if (m_scheme.path().isEmpty() && !m_scheme.read(m_options.scheme, &error))
+            return false;
+        m_decoder->setAutoDetect(false);
+        const QByteArray content = m_scheme.contentFor(bus, bus == passes.buses().constFirst());
+        return content.isEmpty() || m_decoder->loadScheme(content, m_options.scheme, &error);
+    }
+
+    // The rows gathered go out, or to their bus's file, each frame's tagged with its time.
+    void writeRows()
+    {
+        const QByteArray block = m_rows->takeBlock();
+        if (!m_merge) {
+            m_csv.write(block);
+            return;
+        }
+        int from = 0;
+        for (const auto &frame : qAsConst(m_frameRows)) {
+            m_merge->append(frame.first, block.constData() + from, frame.second - from);
+            from = frame.second;
+        }
+        m_frameRows.clear();
+    }
+
+    const DecodeOptions &m_options;
+    QString m_outputPath;
+    CsvOutput m_csv;
+    bool m_opened = false;
+    SchemeBuses m_scheme;
+    std::unique_ptr<RecordingDecoder> m_decoder;
+    std::optional<EventRowWriter> m_rows;
+    std::unique_ptr<BusRowMerge> m_merge;
+    // The end of each frame's rows in the block, with the frame's time.
+    QVector<QPair<qint64, int>> m_frameRows;
+    std::map<quint8, std::unique_ptr<SampledLog>> m_logs;
+    SampledLog *m_log = nullptr;
 };
 
 } // namespace
@@ -120,83 +215,25 @@ private:
 int decodeRecording(const DecodeOptions &options, const QString &recording,
                     const QString &outputPath, QTextStream &out, QTextStream &err)
 {
-    // The recording is streamed: the decoder and the output are set up at its first frames, so a
-    // file that cannot be read or holds no frames fails before anything is written.
-    RecordingDecoder decoder;
-    decoder.setSupervised(options.everyFrame);
-    CsvOutput csv(out);
-    std::optional<EventRowWriter> rows;
-    std::optional<SampledLog> log;
-    qint64 lastUs = 0;
-    QString error;
-    const auto start = [&](qint64 startUs) {
-        if (!options.scheme.isEmpty()) {
-            if (!decoder.loadScheme(options.scheme, &error))
-                return false;
-            decoder.setAutoDetect(false);
-        }
-        if (!csv.open(outputPath)) {
-            error = Cli::tr("Cannot write %1: %2").arg(outputPath, csv.errorString());
-            return false;
-        }
-        if (options.events) {
-            rows.emplace(startUs);
-            csv.write(EventRowWriter::headerLine());
-            return true;
-        }
-        decoder.setCoalescing(!options.everyFrame);
-        log.emplace(startUs, options.periodMs);
-        if (!log->open(&error))
-            return false;
-        log->columns = schemeColumns(decoder.devices());
-        decoder.setItemObserver([&log](AbstractDisplayableItem *item) {
-            ParameterLog::appendColumns(item, AbstractSchemeTreeItem::uniqueKeyOf(item),
-                                        &log->columns);
-        });
-        return true;
-    };
-    const auto decode = [&](const QVector<TimedFrame> &frames) {
-        if (!rows && !log && !start(frames.constFirst().timeUs))
-            return false;
-        if (rows) {
-            decoder.play(frames, [&](const TimedFrame &frame, const DispatchResult &result) {
-                if (rows->take(frame, result))
-                    csv.write(rows->takeBlock());
-            });
-        } else {
-            for (const TimedFrame &frame : frames) {
-                if (log->due(frame.timeUs / 1000, false))
-                    decoder.settle();
-                log->advance(frame.timeUs / 1000, false);
-                DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
-                decoder.feed(frame, &result);
-            }
-        }
-        lastUs = frames.constLast().timeUs;
-        return true;
-    };
-    RecordingSource::StreamSummary summary;
-    if (!RecordingSource::stream(recording, decode, &summary, &error, &err)) {
-        err << error << '\n';
+    DecodeRun run(options, outputPath, out);
+    if (!run.passes.keepBuses(options.buses, &run.error)) {
+        err << run.error << '\n';
+        return CliCommand::UsageError;
+    }
+    // Events are written as they come, so their header must know the buses ahead; a scheme's
+    // units without a bus go to the first bus, known ahead too.
+    run.passes.setBusesFirst(options.events || !options.scheme.isEmpty());
+    const bool decoded = run.passes.run(
+        recording, [&run](quint8 bus) { return run.begin(bus); },
+        [&run](const QVector<TimedFrame> &frames) { return run.take(frames); },
+        [&run](quint8 bus) { return run.end(bus); }, &run.error, &err);
+    if (!decoded || !run.finish() || !run.finishOutput()) {
+        err << run.error << '\n';
         return CliCommand::Failure;
     }
-    if (rows) {
-        csv.write(rows->takeBlock());
-    } else {
-        decoder.settle();
-        log->advance(lastUs / 1000, true);
-        if (!log->write(csv, &error)) {
-            err << error << '\n';
-            return CliCommand::Failure;
-        }
-    }
-    if (!csv.finish()) {
-        err << Cli::tr("Cannot write %1: %2").arg(outputPath, csv.errorString()) << '\n';
-        return CliCommand::Failure;
-    }
-    if (summary.skippedLines > 0)
+    if (run.passes.skippedLines() > 0)
         err << Cli::tr("%1 lines of the recording were not frames and were skipped")
-                   .arg(summary.skippedLines)
+                   .arg(run.passes.skippedLines())
             << '\n';
     return CliCommand::Success;
 }
@@ -237,7 +274,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         QStringLiteral("every-frame"),
         Cli::tr("Decode every frame the way the window does, with its supervision (slower; the "
                 "output is the same)"));
-    parser.addOptions({scheme, period, output, events, jobs, everyFrame});
+    const QCommandLineOption bus = BusSelection::keptOption();
+    parser.addOptions({scheme, period, output, events, jobs, everyFrame, bus});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -260,6 +298,10 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     options.periodSet = parser.isSet(period);
     options.scheme = parser.value(scheme);
     options.everyFrame = parser.isSet(everyFrame);
+    options.buses = parser.values(bus);
+    QString busError;
+    if (!BusPasses().keepBuses(options.buses, &busError))
+        return CliCommand::usageError(command, busError, err);
     const int jobCount = parser.value(jobs).toInt(&ok);
     if (!ok || jobCount < 1 || jobCount > ParallelDecode::JobLimit)
         return CliCommand::usageError(command,

@@ -13,6 +13,8 @@ struct DecodeOptions
     bool events = false;
     // Every frame through the live window's full path: no coalescing, supervision kept.
     bool everyFrame = false;
+    // The --bus values: only these buses (all when empty).
+    QStringList buses;
 };
 
 // The console program's "decode" command: takes the arguments after the

@@ -89,15 +89,17 @@ int formatTime(char *out, int size, qint64 us)
 
 } // namespace
 
-EventRowWriter::EventRowWriter(qint64 startUs)
+EventRowWriter::EventRowWriter(qint64 startUs, const QString &bus)
     : m_startUs(startUs)
+    , m_busField(bus.isEmpty() ? QByteArray() : ',' + ParameterLog::csvField(bus))
 {
     m_block.reserve(BlockSize + 4096);
 }
 
-QByteArray EventRowWriter::headerLine()
+QByteArray EventRowWriter::headerLine(bool withBus)
 {
-    return QByteArrayLiteral("Time,Address,PGN,Function,Parameter,Value,Unit\n");
+    return withBus ? QByteArrayLiteral("Time,Bus,Address,PGN,Function,Parameter,Value,Unit\n")
+                   : QByteArrayLiteral("Time,Address,PGN,Function,Parameter,Value,Unit\n");
 }
 
 const EventRowWriter::ItemText &EventRowWriter::textFor(AbstractDisplayableItem *item,
@@ -112,7 +114,7 @@ const EventRowWriter::ItemText &EventRowWriter::textFor(AbstractDisplayableItem 
     char fields[32];
     std::snprintf(fields, sizeof fields, ",%02X,%04X,", unsigned(frame.message.address()),
                   unsigned(pgn));
-    text.prefix = QByteArray(fields) + ParameterLog::csvField(item->name()) + ',';
+    text.prefix = m_busField + QByteArray(fields) + ParameterLog::csvField(item->name()) + ',';
     for (const ZxParameter *p : item->parameters()) {
         text.parameters.append(ParameterLog::csvField(p->key()) + ',');
         text.units.append(',' + ParameterLog::csvField(p->suffix().trimmed()) + '\n');

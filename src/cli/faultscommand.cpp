@@ -1,9 +1,9 @@
 #include "cli/faultscommand.h"
 
+#include "cli/buspasses.h"
 #include "cli/clicommand.h"
 #include "cli/faulthistory.h"
 #include "cli/recordingdecoder.h"
-#include "cli/recordingsource.h"
 #include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dtcarrayparameter.h"
@@ -13,7 +13,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <optional>
+#include <map>
+#include <memory>
 
 int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
@@ -27,17 +28,35 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
     parser.addPositionalArgument(
         QStringLiteral("RECORDING"),
         Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
+    const QCommandLineOption bus = BusSelection::keptOption();
+    parser.addOption(bus);
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
         return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
-    // Streamed: the history starts at the first frame and nothing of the recording is kept.
-    std::optional<FaultHistory> history;
-    RecordingDecoder decoder;
-    // Only codes, requests and acknowledgements count here: the values of functions decoded
-    // from their descriptions need not be decoded at all.
-    decoder.setCoalescing(true);
+    BusPasses passes;
+    if (!passes.readOption(parser, bus, command, err, &exitCode))
+        return exitCode;
+    // Streamed, a pass per bus: a bus's history starts at the recording's first frame and
+    // nothing of the recording is kept.
+    std::map<quint8, std::unique_ptr<FaultHistory>> histories;
+    FaultHistory *history = nullptr;
+    std::unique_ptr<RecordingDecoder> decoder;
+    const auto begin = [&](quint8 b) {
+        auto &busHistory = histories[b];
+        busHistory = std::make_unique<FaultHistory>(passes.originUs());
+        history = busHistory.get();
+        decoder = std::make_unique<RecordingDecoder>();
+        // Only codes, requests and acknowledgements count here: the values of functions
+        // decoded from their descriptions need not be decoded at all.
+        decoder->setCoalescing(true);
+        return true;
+    };
+    const auto end = [&](quint8) {
+        decoder.reset();
+        return true;
+    };
     const auto observe = [&history](const TimedFrame &frame, const DispatchResult &r) {
         const CanMessage &m = frame.message;
         const qint64 requested = ToolRequest::requestedPgn(m);
@@ -68,20 +87,22 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
             codes.append(item.code());
         history->take(frame.timeUs, frame.message.address(), lamps, codes);
     };
-    RecordingSource::StreamSummary summary;
     QString error;
-    if (!RecordingSource::stream(
-            parser.positionalArguments().constFirst(),
+    if (!passes.run(
+            parser.positionalArguments().constFirst(), begin,
             [&](const QVector<TimedFrame> &frames) {
-                if (!history)
-                    history.emplace(frames.constFirst().timeUs);
-                decoder.play(frames, observe);
+                decoder->play(frames, observe);
                 return true;
             },
-            &summary, &error, &err)) {
+            end, &error, &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }
-    history->report(out);
+    for (const auto &kept : histories) {
+        if (passes.namesBuses())
+            out << (kept.first == histories.cbegin()->first ? QString() : QStringLiteral("\n"))
+                << Cli::tr("Bus %1").arg(passes.busName(kept.first)) << '\n';
+        kept.second->report(out);
+    }
     return CliCommand::Success;
 }

@@ -1,12 +1,15 @@
 #include "cli/inventorycommand.h"
 
+#include "cli/buspasses.h"
 #include "cli/clicommand.h"
-#include "cli/recordingsource.h"
 #include "descriptions/candevicefactory.h"
 #include "job/inventory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+
+#include <array>
+#include <memory>
 
 int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
@@ -24,32 +27,44 @@ int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStr
     parser.addPositionalArgument(
         QStringLiteral("RECORDING"),
         Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
+    const QCommandLineOption bus = BusSelection::keptOption();
+    parser.addOption(bus);
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
         return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
+    BusPasses passes;
+    if (!passes.readOption(parser, bus, command, err, &exitCode))
+        return exitCode;
     // The catalogue names the units its descriptions know by their addresses.
     if (!CanDeviceFactory::instance())
         CanDeviceFactory::init();
-    Inventory inventory;
-    qint64 lastUs = 0;
-    RecordingSource::StreamSummary summary;
+    // Each bus is an address space of its own: an inventory per bus.
+    std::array<std::unique_ptr<Inventory>, BusNames::MaxBus + 1> inventories;
     QString error;
-    if (!RecordingSource::stream(
+    if (!passes.stream(
             parser.positionalArguments().constFirst(),
             [&](const QVector<TimedFrame> &frames) {
                 for (const TimedFrame &frame : frames) {
-                    inventory.take(frame.message, frame.timeUs);
-                    lastUs = frame.timeUs;
+                    std::unique_ptr<Inventory> &inventory = inventories[frame.bus];
+                    if (!inventory)
+                        inventory = std::make_unique<Inventory>();
+                    inventory->take(frame.message, frame.timeUs);
                 }
                 return true;
             },
-            &summary, &error, &err)) {
+            &error, &err)) {
         err << error << '\n';
         return CliCommand::Failure;
     }
-    inventory.finish(lastUs);
-    out << inventory.report();
+    for (const quint8 b : passes.buses()) {
+        // Sessions still open end with the recording, whatever bus sent its last frame.
+        inventories[b]->finish(passes.endUs());
+        if (passes.namesBuses())
+            out << (b == passes.buses().constFirst() ? QString() : QStringLiteral("\n"))
+                << Cli::tr("Bus %1").arg(passes.busName(b)) << '\n';
+        out << inventories[b]->report();
+    }
     return CliCommand::Success;
 }

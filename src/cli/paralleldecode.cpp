@@ -34,6 +34,8 @@ QStringList jobArguments(const DecodeOptions &options, const QString &recording,
         arguments << QStringLiteral("--scheme") << options.scheme;
     if (options.everyFrame)
         arguments << QStringLiteral("--every-frame");
+    for (const QString &bus : options.buses)
+        arguments << QStringLiteral("--bus") << bus;
     if (options.events)
         arguments << QStringLiteral("--events");
     else if (options.periodSet)

@@ -53,9 +53,14 @@ bool RecordingDecoder::loadScheme(const QString &path, QString *error)
         *error = Cli::tr("Cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
+    return loadScheme(file.readAll(), path, error);
+}
+
+bool RecordingDecoder::loadScheme(const QByteArray &content, const QString &path, QString *error)
+{
     m_model = std::make_unique<SchemeTreeModel>();
     m_controller = std::make_unique<SchemeController>(m_model.get(), nullptr);
-    if (!m_controller->load(file.readAll(), path)) {
+    if (!m_controller->load(content, path)) {
         *error = m_controller->lastError();
         return false;
     }

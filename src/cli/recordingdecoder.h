@@ -33,6 +33,8 @@ public:
     ~RecordingDecoder();
 
     bool loadScheme(const QString &path, QString *error);
+    // A scheme's text; `path` names it in messages.
+    bool loadScheme(const QByteArray &content, const QString &path, QString *error);
     void setAutoDetect(bool on) { m_autoDetect = on; }
     // Called for each item auto-detection makes, after it joined the dispatcher.
     void setItemObserver(std::function<void(AbstractDisplayableItem *)> observer)

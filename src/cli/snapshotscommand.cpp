@@ -1,8 +1,9 @@
 #include "cli/snapshotscommand.h"
 
+#include "cli/buspasses.h"
 #include "cli/clicommand.h"
 #include "cli/recordingdecoder.h"
-#include "cli/recordingsource.h"
+#include "cli/schemebuses.h"
 #include "descriptions/j1939preferredaddresses.h"
 #include "job/parameterring.h"
 #include "job/snapshotcollector.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -67,84 +69,161 @@ bool j1939Address(const AbstractDisplayableItem *device, quint8 *source)
     return true;
 }
 
-// Plays the recording through the collector and the decoder, samples every unit's parameters
-// on the recording's clock and writes each snapshot as it completes.
+// Plays the recording through the collector and the decoder, a pass per bus (a unit is its bus
+// and address), samples every unit's parameters on the recording's clock and writes each
+// snapshot as it completes; the numbers go on from bus to bus.
 class SnapshotRun
 {
 public:
-    SnapshotRun(const QString &dir, bool namedByScheme, QTextStream &out)
+    SnapshotRun(const QString &dir, qint64 beforeUs, qint64 afterUs, QTextStream &out)
         : m_writer(dir)
-        , m_namedByScheme(namedByScheme)
+        , m_beforeUs(beforeUs)
+        , m_afterUs(afterUs)
         , m_out(out)
     {}
 
-    RecordingDecoder decoder;
-    SnapshotCollector collector;
-    ParameterRing parameters;
+    BusPasses passes;
+    SchemeBuses scheme;
+    QString error;
 
-    bool take(const TimedFrame &frame)
+    // Reads the scheme and checks it before the recording is read; a scheme of one bus is
+    // loaded at once for the first bus.
+    bool prepare(const QString &path)
     {
-        if (!m_started) {
-            m_started = true;
-            m_startUs = frame.timeUs;
-            // Samples on whole tenths of the clock, so a table's times read plainly.
-            m_nextSampleUs = frame.timeUs - frame.timeUs % SampleIntervalUs
-                             + (frame.timeUs % SampleIntervalUs ? SampleIntervalUs : 0);
-        }
-        sampleBefore(frame.timeUs, false);
-        collector.take(frame);
-        if (collector.hasCompleted() && !writeCompleted())
+        if (!scheme.read(path, &error))
             return false;
-        DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
-        decoder.feed(frame, &result);
-        m_lastUs = std::max(m_lastUs, frame.timeUs);
+        if (scheme.buses().isEmpty())
+            m_bus = std::make_unique<Bus>();
+        return scheme.check(m_bus ? &m_bus->decoder : nullptr, &error);
+    }
+
+    bool begin(quint8 bus)
+    {
+        if (!m_bus) {
+            m_bus = std::make_unique<Bus>();
+            const QByteArray content
+                = scheme.path().isEmpty()
+                      ? QByteArray()
+                      : scheme.contentFor(bus, bus == passes.buses().constFirst());
+            if (!content.isEmpty() && !m_bus->decoder.loadScheme(content, scheme.path(), &error))
+                return false;
+        }
+        if (!scheme.path().isEmpty())
+            m_bus->decoder.setAutoDetect(false);
+        m_bus->decoder.setCoalescing(true);
+        m_bus->collector.setWindow(m_beforeUs, m_afterUs);
+        m_bus->parameters.setSpan(m_beforeUs + m_afterUs + SampleIntervalUs);
+        m_busName = passes.namesBuses() ? passes.busName(bus) : QString();
+        m_writer.setBusName(m_busName);
         return true;
     }
 
-    bool finish()
+    bool take(const TimedFrame &frame)
     {
-        sampleBefore(m_lastUs, true);
-        collector.finish();
-        return writeCompleted();
+        Bus &b = *m_bus;
+        if (!b.started) {
+            b.started = true;
+            // Samples on whole tenths of the clock, so a table's times read plainly.
+            b.nextSampleUs = frame.timeUs - frame.timeUs % SampleIntervalUs
+                             + (frame.timeUs % SampleIntervalUs ? SampleIntervalUs : 0);
+        }
+        sampleBefore(frame.timeUs, false);
+        b.collector.take(frame);
+        if (b.collector.hasCompleted() && !writeCompleted())
+            return false;
+        DispatchResult result(DispatchResult::Received, frame.timeUs / 1000);
+        b.decoder.feed(frame, &result);
+        b.lastUs = std::max(b.lastUs, frame.timeUs);
+        return true;
+    }
+
+    bool end(quint8)
+    {
+        sampleBefore(m_bus->lastUs, true);
+        m_bus->collector.finish();
+        if (!writeCompleted())
+            return false;
+        for (const CodeWatcher::Change &c : m_bus->collector.takeBaselines())
+            m_baselines.append({m_busName, c});
+        m_skipped += m_bus->collector.skipped();
+        m_limit = m_bus->collector.limit();
+        m_bus.reset();
+        return true;
+    }
+
+    void reportBaselines()
+    {
+        for (const auto &baseline : qAsConst(m_baselines)) {
+            const CodeWatcher::Change &c = baseline.second;
+            QStringList codes;
+            for (const CodeWatcher::Code &code : c.codesAfter)
+                codes << Cli::tr("SPN %1 FMI %2 (OC %3)").arg(code.spn).arg(code.fmi).arg(code.oc);
+            const QString unit
+                = SnapshotWriter::unitText(c.source, J1939PreferredAddresses::name(c.source));
+            m_out << Cli::tr("%1 had active codes from its first DM1: %2")
+                         .arg(onBus(unit, baseline.first), codes.join(QStringLiteral(", ")))
+                  << '\n';
+        }
+        if (m_skipped > 0)
+            m_out << Cli::tr("%1 more changes made no snapshot: the limit is %2")
+                         .arg(m_skipped)
+                         .arg(m_limit)
+                  << '\n';
     }
 
     int written() const { return m_written; }
-    QString errorString() const { return m_writer.errorString(); }
     QString directory() const { return m_writer.directory(); }
 
 private:
+    // What one bus's pass keeps.
+    struct Bus
+    {
+        RecordingDecoder decoder;
+        SnapshotCollector collector;
+        ParameterRing parameters;
+        bool started = false;
+        qint64 lastUs = std::numeric_limits<qint64>::min();
+        qint64 nextSampleUs = 0;
+    };
+
+    static QString onBus(const QString &unit, const QString &bus)
+    {
+        return bus.isEmpty() ? unit : Cli::tr("%1 on %2").arg(unit, bus);
+    }
+
     void sampleBefore(qint64 nowUs, bool inclusive)
     {
+        Bus &b = *m_bus;
         // Only the samples a window can reach are worth taking after a long gap.
-        const qint64 reach = parameters.spanUs();
-        if (nowUs - m_nextSampleUs > reach)
-            m_nextSampleUs
-                += (nowUs - m_nextSampleUs - reach) / SampleIntervalUs * SampleIntervalUs;
-        if (m_nextSampleUs > nowUs || (m_nextSampleUs == nowUs && !inclusive))
+        const qint64 reach = b.parameters.spanUs();
+        if (nowUs - b.nextSampleUs > reach)
+            b.nextSampleUs
+                += (nowUs - b.nextSampleUs - reach) / SampleIntervalUs * SampleIntervalUs;
+        if (b.nextSampleUs > nowUs || (b.nextSampleUs == nowUs && !inclusive))
             return;
-        decoder.settle();
-        for (; m_nextSampleUs < nowUs || (inclusive && m_nextSampleUs == nowUs);
-             m_nextSampleUs += SampleIntervalUs)
-            sample(m_nextSampleUs);
+        b.decoder.settle();
+        for (; b.nextSampleUs < nowUs || (inclusive && b.nextSampleUs == nowUs);
+             b.nextSampleUs += SampleIntervalUs)
+            sample(b.nextSampleUs);
     }
 
     void sample(qint64 timeUs)
     {
-        for (const AbstractDisplayableItem *device : decoder.devices()) {
+        for (const AbstractDisplayableItem *device : m_bus->decoder.devices()) {
             quint8 source = 0;
             if (!j1939Address(device, &source))
                 continue;
             Columns columns;
             collectValues(device, &columns);
-            parameters.setColumns(source, columns.names, columns.units);
-            parameters.append(source, timeUs, columns.values);
+            m_bus->parameters.setColumns(source, columns.names, columns.units);
+            m_bus->parameters.append(source, timeUs, columns.values);
         }
     }
 
-    QString unitName(quint8 source)
+    QString unitName(quint8 source) const
     {
-        if (m_namedByScheme) {
-            for (const AbstractDisplayableItem *device : decoder.devices()) {
+        if (!scheme.path().isEmpty()) {
+            for (const AbstractDisplayableItem *device : m_bus->decoder.devices()) {
                 quint8 sa = 0;
                 if (j1939Address(device, &sa) && sa == source && !device->name().isEmpty())
                     return device->name();
@@ -155,16 +234,19 @@ private:
 
     bool writeCompleted()
     {
-        for (const Snapshot &s : collector.takeCompleted()) {
+        for (const Snapshot &s : m_bus->collector.takeCompleted()) {
             SnapshotWriter::Written w;
             const QString name = SnapshotWriter::unitText(s.source, unitName(s.source));
-            if (!m_writer.write(s, name, parameters.samples(s.source, s.fromUs, s.toUs), &w))
+            if (!m_writer.write(s, name, m_bus->parameters.samples(s.source, s.fromUs, s.toUs),
+                                &w)) {
+                error = m_writer.errorString();
                 return false;
+            }
             ++m_written;
             m_out << Cli::tr("%1  %2 s  %3: %4 (%5 frames%6)")
                          .arg(w.dir)
-                         .arg(double(s.timeUs - m_startUs) / 1e6, 0, 'f', 3)
-                         .arg(name, s.change)
+                         .arg(double(s.timeUs - passes.originUs()) / 1e6, 0, 'f', 3)
+                         .arg(onBus(name, m_busName), s.change)
                          .arg(s.frames.size())
                          .arg(s.complete ? QString() : Cli::tr(", incomplete"))
                   << '\n';
@@ -173,12 +255,14 @@ private:
     }
 
     SnapshotWriter m_writer;
-    bool m_namedByScheme;
+    qint64 m_beforeUs;
+    qint64 m_afterUs;
     QTextStream &m_out;
-    bool m_started = false;
-    qint64 m_startUs = 0;
-    qint64 m_lastUs = std::numeric_limits<qint64>::min();
-    qint64 m_nextSampleUs = 0;
+    std::unique_ptr<Bus> m_bus;
+    QString m_busName; // empty while buses are not told apart
+    QVector<QPair<QString, CodeWatcher::Change>> m_baselines;
+    int m_skipped = 0;
+    int m_limit = 0;
     int m_written = 0;
 };
 
@@ -220,7 +304,8 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
         Cli::tr("Decode with the devices of this scheme file instead of "
                 "those auto-detection makes"),
         Cli::tr("FILE"));
-    parser.addOptions({output, before, after, scheme});
+    const QCommandLineOption bus = BusSelection::keptOption();
+    parser.addOptions({output, before, after, scheme, bus});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -239,65 +324,39 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
             err);
 
     const QString dir = QDir(parser.value(output)).filePath(QStringLiteral("snapshots"));
-    SnapshotRun run(dir, parser.isSet(scheme), out);
-    QString error;
+    SnapshotRun run(dir, beforeUs, afterUs, out);
+    if (!run.passes.readOption(parser, bus, command, err, &exitCode))
+        return exitCode;
     if (parser.isSet(scheme)) {
-        if (!run.decoder.loadScheme(parser.value(scheme), &error)) {
-            err << error << '\n';
+        // The scheme is checked before the recording is read.
+        if (!run.prepare(parser.value(scheme))) {
+            err << run.error << '\n';
             return CliCommand::Failure;
         }
-        run.decoder.setAutoDetect(false);
     }
-    run.decoder.setCoalescing(true);
-    run.collector.setWindow(beforeUs, afterUs);
-    run.parameters.setSpan(beforeUs + afterUs + SampleIntervalUs);
-    bool writeFailed = false;
-    const auto sink = [&](const QVector<TimedFrame> &frames) {
+    // Snapshots name their bus as they are written: the buses are known ahead.
+    run.passes.setBusesFirst(true);
+    const auto sink = [&run](const QVector<TimedFrame> &frames) {
         for (const TimedFrame &f : frames) {
-            if (!run.take(f)) {
-                writeFailed = true;
+            if (!run.take(f))
                 return false;
-            }
         }
         return true;
     };
-    RecordingSource::StreamSummary summary;
-    const bool read
-        = RecordingSource::stream(positional.constFirst(), sink, &summary, &error, &err);
-    if (!writeFailed && read && !run.finish())
-        writeFailed = true;
-    if (writeFailed) {
-        err << run.errorString() << '\n';
+    if (!run.passes.run(
+            positional.constFirst(), [&run](quint8 b) { return run.begin(b); }, sink,
+            [&run](quint8 b) { return run.end(b); }, &run.error, &err)) {
+        err << run.error << '\n';
         return CliCommand::Failure;
     }
-    if (!read) {
-        err << error << '\n';
-        return CliCommand::Failure;
-    }
-    for (const CodeWatcher::Change &c : run.collector.takeBaselines()) {
-        QStringList codes;
-        for (const CodeWatcher::Code &code : c.codesAfter)
-            codes << Cli::tr("SPN %1 FMI %2 (OC %3)")
-                         .arg(code.spn)
-                         .arg(code.fmi)
-                         .arg(code.oc);
-        out << Cli::tr("%1 had active codes from its first DM1: %2")
-                   .arg(SnapshotWriter::unitText(c.source, J1939PreferredAddresses::name(c.source)),
-                        codes.join(QStringLiteral(", ")))
-            << '\n';
-    }
-    if (run.collector.skipped() > 0)
-        out << Cli::tr("%1 more changes made no snapshot: the limit is %2")
-                   .arg(run.collector.skipped())
-                   .arg(run.collector.limit())
-            << '\n';
+    run.reportBaselines();
     out << Cli::tr("%1 snapshots written to %2")
                .arg(run.written())
                .arg(QDir::toNativeSeparators(run.directory()))
         << '\n';
-    if (summary.skippedLines > 0)
+    if (run.passes.skippedLines() > 0)
         err << Cli::tr("%1 lines of the recording were not frames and were skipped")
-                   .arg(summary.skippedLines)
+                   .arg(run.passes.skippedLines())
             << '\n';
     return CliCommand::Success;
 }

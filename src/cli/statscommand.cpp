@@ -1,7 +1,7 @@
 #include "cli/statscommand.h"
 
+#include "cli/buspasses.h"
 #include "cli/clicommand.h"
-#include "cli/recordingsource.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/j1939reg.h"
 #include "model/transportmonitor.h"
@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMap>
+
+#include <array>
+#include <memory>
 
 namespace {
 
@@ -48,11 +51,14 @@ QHash<quint32, QString> groupNames()
     return names;
 }
 
-// What the statistics gather from the frames as they stream past: nothing per frame is kept.
+// What the statistics gather from one bus's frames as they stream past: nothing per frame is
+// kept. Session starts and load intervals count from the recording's first frame, so those of
+// several buses line up.
 struct Tally
 {
-    explicit Tally(int interval)
+    Tally(int interval, qint64 origin)
         : intervalUs(qint64(interval) * 1000000)
+        , originUs(origin)
     {}
 
     void take(const TimedFrame &f)
@@ -66,12 +72,13 @@ struct Tally
             = m.extended ? quint64(m.address()) << 32 | m.pgn() : quint64(1) << 40 | m.id;
         ++counts[key];
         monitor.take(m, f.timeUs);
-        auto &b = buckets[std::max<qint64>(0, f.timeUs - startUs) / intervalUs];
+        auto &b = buckets[std::max<qint64>(0, f.timeUs - originUs) / intervalUs];
         ++b.first;
         b.second += frameBits(m);
     }
 
     qint64 intervalUs;
+    qint64 originUs;
     qint64 frames = 0;
     qint64 startUs = 0;
     qint64 endUs = 0;
@@ -171,6 +178,14 @@ void writeBusLoad(const QMap<qint64, QPair<qint64, qint64>> &buckets, int bitRat
     }
 }
 
+void writeTally(Tally &tally, int bitRate, int intervalS, QTextStream &out)
+{
+    writeGroups(tally.counts, double(tally.endUs - tally.startUs) / 1e6, out);
+    tally.monitor.finish(tally.endUs);
+    writeSessions(tally.monitor, tally.originUs, out);
+    writeBusLoad(tally.buckets, bitRate, intervalS, out);
+}
+
 } // namespace
 
 int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -189,7 +204,8 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     const QCommandLineOption interval(QStringLiteral("interval"),
                                       Cli::tr("Seconds per bus load line (default 1)"),
                                       Cli::tr("S"), QStringLiteral("1"));
-    parser.addOptions({bitRate, interval});
+    const QCommandLineOption bus = BusSelection::keptOption();
+    parser.addOptions({bitRate, interval, bus});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -210,31 +226,44 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                                               "seconds, not \"%1\"")
                                           .arg(parser.value(interval)),
                                       err);
+    BusPasses passes;
+    if (!passes.readOption(parser, bus, command, err, &exitCode))
+        return exitCode;
     // Streamed: memory follows what is reported (groups, sessions, intervals), not the frames.
-    Tally tally(seconds);
-    RecordingSource::StreamSummary summary;
+    std::array<std::unique_ptr<Tally>, BusNames::MaxBus + 1> tallies;
     QString error;
-    const bool read = RecordingSource::stream(
+    const bool read = passes.stream(
         parser.positionalArguments().constFirst(),
-        [&tally](const QVector<TimedFrame> &frames) {
-            for (const TimedFrame &f : frames)
-                tally.take(f);
+        [&](const QVector<TimedFrame> &frames) {
+            for (const TimedFrame &f : frames) {
+                std::unique_ptr<Tally> &tally = tallies[f.bus];
+                if (!tally)
+                    tally = std::make_unique<Tally>(seconds, passes.originUs());
+                tally->take(f);
+            }
             return true;
         },
-        &summary, &error, &err);
+        &error, &err);
     if (!read) {
         err << error << '\n';
         return CliCommand::Failure;
     }
-    const double duration = double(tally.endUs - tally.startUs) / 1e6;
     out << Cli::tr("%1 frames over %2 s, %3 lines skipped")
-               .arg(tally.frames)
-               .arg(duration, 0, 'f', 3)
-               .arg(summary.skippedLines)
+               .arg(passes.frames())
+               .arg(double(passes.endUs() - passes.originUs()) / 1e6, 0, 'f', 3)
+               .arg(passes.skippedLines())
         << "\n\n";
-    writeGroups(tally.counts, duration, out);
-    tally.monitor.finish(tally.endUs);
-    writeSessions(tally.monitor, tally.startUs, out);
-    writeBusLoad(tally.buckets, rate, seconds, out);
+    for (const quint8 b : passes.buses()) {
+        Tally &tally = *tallies[b];
+        if (passes.namesBuses())
+            out << Cli::tr("Bus %1: %2 frames over %3 s")
+                       .arg(passes.busName(b))
+                       .arg(tally.frames)
+                       .arg(double(tally.endUs - tally.startUs) / 1e6, 0, 'f', 3)
+                << "\n\n";
+        writeTally(tally, rate, seconds, out);
+        if (b != passes.buses().constLast())
+            out << '\n';
+    }
     return CliCommand::Success;
 }

@@ -38,6 +38,7 @@ void FrameRing::append(const TimedFrame &frame)
     }
     TimedFrame &slot = m_slots[size_t((m_first + m_size) % maxFrames())];
     slot.timeUs = frame.timeUs;
+    slot.bus = frame.bus;
     CanMessage &m = slot.message;
     m.id = frame.message.id;
     m.length = frame.message.length;

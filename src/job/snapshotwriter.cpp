@@ -225,6 +225,8 @@ bool SnapshotWriter::write(const Snapshot &snapshot, const QString &unitName,
         {QStringLiteral("cutShort"), snapshot.cutShort},
         {QStringLiteral("dir"), name},
     };
+    if (!m_busName.isEmpty())
+        entry.insert(QStringLiteral("bus"), m_busName);
     entries.append(entry);
     const QJsonObject root{{QStringLiteral("version"), FormatVersion},
                            {QStringLiteral("snapshots"), entries}};

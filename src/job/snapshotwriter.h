@@ -26,6 +26,10 @@ public:
     // ones (a clock counting from an adapter's start) leave "time" empty.
     void setClock(qint64 frameUs, const QDateTime &utc);
 
+    // The name of the bus the snapshots written from now on come from, kept in their entries
+    // ("bus") where a recording of several buses is told apart; empty for none.
+    void setBusName(const QString &name) { m_busName = name; }
+
     struct Written
     {
         int id = 0;
@@ -54,4 +58,5 @@ private:
     qint64 m_clockFrameUs = 0;
     QDateTime m_clockUtc;
     QString m_error;
+    QString m_busName;
 };

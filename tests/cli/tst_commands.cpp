@@ -199,6 +199,27 @@ void tst_Commands::arguments_data()
           "exclude each other");
     fails("bit rate too low", {"stats", "--bitrate", "10", truck}, 2,
           "the bit rate must lie between");
+    // --bus picks buses by number or name, as convert does; one the recording lacks is no result.
+    for (const char *command : {"decode", "faults", "inventory", "stats", "snapshots", "learn"}) {
+        const QStringList output = QLatin1String(command) == QLatin1String("snapshots")
+                                       ? QStringList{"-o", m_dir.path()}
+                                   : QLatin1String(command) == QLatin1String("learn")
+                                       ? QStringList{"-o", m_dir.filePath("x.tvsx")}
+                                       : QStringList{};
+        QTest::newRow(qPrintable(QStringLiteral("%1 help names --bus").arg(command)))
+            << QStringList{command, "--help"} << 0 << QString("--bus <BUS>") << QString();
+        QTest::newRow(qPrintable(QStringLiteral("%1 bus no name").arg(command)))
+            << QStringList{command, "--bus", "x y", truck} + output << 2 << QString()
+            << QString("--bus: \"x y\" is neither a bus number nor an interface name");
+        QTest::newRow(qPrintable(QStringLiteral("%1 bus out of range").arg(command)))
+            << QStringList{command, "--bus", "300", truck} + output << 2 << QString()
+            << QString("--bus: bus 300 is out of range (0 to 255)");
+        QTest::newRow(qPrintable(QStringLiteral("%1 bus without frames").arg(command)))
+            << QStringList{command, "--bus", "can7", truck} + output << 1 << QString()
+            << QString(truck + " holds no frames on bus can7");
+    }
+    fails("check bus without frames", {"check", "--scheme", ":/demo/demo.tvsx", "--bus", "2", truck},
+          1, truck + " holds no frames on bus 2");
     runs("learn help", {"learn", "--help"}, "--margin", "");
     runs("check help", {"check", "--help"}, "--junit", "");
     fails("learn without output", {"learn", truck}, 2, "-o FILE is missing");
@@ -284,42 +305,53 @@ void tst_Commands::decodeEventsOfTruck()
         = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
-    QCOMPARE(rows.first(), QStringLiteral("Time,Address,PGN,Function,Parameter,Value,Unit"));
+    // The truck's two buses are told apart: each row names its bus.
+    QCOMPARE(rows.first(), QStringLiteral("Time,Bus,Address,PGN,Function,Parameter,Value,Unit"));
     QMultiMap<QString, QStringList> ec1;
     QSet<QString> ec1Times;
     QSet<QString> groups;
+    QMap<QString, QSet<QString>> unitsByBus;
     QList<QStringList> speeds;
     QList<QStringList> coolant;
+    double previous = -1;
     for (int i = 1; i < rows.size(); ++i) {
         const QStringList f = csvFields(rows.at(i));
-        QCOMPARE(f.size(), 7);
-        groups.insert(f.at(2));
-        if (f.at(2) == QLatin1String("F004") && f.at(4) == QLatin1String("SPN190"))
+        QCOMPARE(f.size(), 8);
+        unitsByBus[f.at(1)].insert(f.at(2));
+        groups.insert(f.at(3));
+        // The buses are decoded one after the other, their rows merged in time order.
+        QVERIFY2(f.at(0).toDouble() >= previous, qPrintable(rows.at(i)));
+        previous = f.at(0).toDouble();
+        if (f.at(3) == QLatin1String("F004") && f.at(5) == QLatin1String("SPN190"))
             speeds.append(f);
-        if (f.at(2) == QLatin1String("FEEE") && f.at(4) == QLatin1String("SPN110"))
+        if (f.at(3) == QLatin1String("FEEE") && f.at(5) == QLatin1String("SPN110"))
             coolant.append(f);
-        if (f.at(2) == QLatin1String("FEE3")) {
-            QCOMPARE(f.at(1), QStringLiteral("00"));
-            ec1.insert(f.at(4), f);
+        if (f.at(3) == QLatin1String("FEE3")) {
+            QCOMPARE(f.at(2), QStringLiteral("00"));
+            ec1.insert(f.at(5), f);
             ec1Times.insert(f.at(0));
         }
     }
+    // can0 holds 00 and 47, can1 51, 52 and A3 (counted in the candump text).
+    QCOMPARE(unitsByBus.value(QStringLiteral("can0")), (QSet<QString>{"00", "47"}));
+    QCOMPARE(unitsByBus.value(QStringLiteral("can1")), (QSet<QString>{"51", "52", "A3"}));
+    QCOMPARE(unitsByBus.size(), 2);
     // Every one of the 13 EC1 broadcasts decoded, the first one included.
     QCOMPARE(ec1Times.size(), 13);
     const QList<QStringList> idle = ec1.values(QStringLiteral("SI1"));
     QCOMPARE(idle.size(), 13);
     for (const QStringList &f : idle)
-        QCOMPARE(f.at(5).toDouble(), 850.0); // 0x1A90 x 0.125 rpm
+        QCOMPARE(f.at(6).toDouble(), 850.0); // 0x1A90 x 0.125 rpm
     // The 28-byte EC1 has no upper speed of the extended range: empty, not a number.
     for (const QStringList &f : ec1.values(QStringLiteral("SERH")))
-        QCOMPARE(f.at(5), QString());
+        QCOMPARE(f.at(6), QString());
     // The first transfer (listed last) carries 0xCB - 125 = 78 % idle torque.
-    QCOMPARE(ec1.values(QStringLiteral("T1")).last().at(5).toDouble(), 78.0);
-    QCOMPARE(speeds.first().at(6), QStringLiteral("rpm"));
+    QCOMPARE(ec1.values(QStringLiteral("T1")).last().at(6).toDouble(), 78.0);
+    QCOMPARE(speeds.first().at(7), QStringLiteral("rpm"));
     // ET1 every 5 s: coolant 0x7E - 40 = 86 degrees, the degree sign intact.
     QCOMPARE(coolant.size(), 13);
-    QCOMPARE(coolant.first().at(5), QStringLiteral("86"));
-    QCOMPARE(coolant.first().at(6), QStringLiteral("\u00B0C"));
+    QCOMPARE(coolant.first().at(6), QStringLiteral("86"));
+    QCOMPARE(coolant.first().at(7), QStringLiteral("\u00B0C"));
     // The library's single-frame groups of the recording are decoded too.
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
@@ -371,8 +403,9 @@ void tst_Commands::decodeSampledLog()
     const QStringList rows = lines(r.out);
     const QStringList header = csvFields(rows.first());
     QCOMPARE(header.first(), QStringLiteral("Time"));
-    // Columns named as the window's log names them: unique key of the item, parameter name.
-    const int idle = header.indexOf(QStringLiteral("0unknown_device_fee3ec1Idle_speed"));
+    // Columns named as the window's log names them: unique key of the item, parameter name,
+    // after the bus (the truck's engine is on can0).
+    const int idle = header.indexOf(QStringLiteral("can0:0unknown_device_fee3ec1Idle_speed"));
     QVERIFY2(idle > 0, qPrintable(rows.first()));
     // 1815 frames over 186.121 s of recording.
     QCOMPARE(rows.size() - 1, int(186121 / periodMs));
@@ -438,7 +471,7 @@ void tst_Commands::decodeWritesFileAtomically()
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.isEmpty());
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readLine().startsWith("Time,Address,PGN"));
+    QVERIFY(file.readLine().startsWith("Time,Bus,Address,PGN"));
     QVERIFY(file.size() > 10000);
 }
 
@@ -524,6 +557,9 @@ void tst_Commands::statsOfTruck()
     const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.startsWith(QLatin1String("1815 frames over 186.")), qPrintable(r.out));
+    // A section per bus, as can-utils' log2asc counts them (channels 1 and 2).
+    QVERIFY(r.out.contains(QLatin1String("\n\nBus can0: 1403 frames over 186.121 s\n\n")));
+    QVERIFY(r.out.contains(QLatin1String("\n\nBus can1: 412 frames over 186.069 s\n\n")));
     QVERIFY(r.out.contains(QLatin1String("Transport sessions: 16 completed, 0 not")));
     // The per source and PGN rows are checked against Wireshark below.
     const QMap<QString, int> counted = statsRows(r.out);
@@ -828,10 +864,12 @@ void tst_Commands::inventory_data()
     QTest::addColumn<QString>("recording");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("absent");
-    QTest::newRow("truck: the engine's VIN from its broadcasts")
+    QTest::newRow("truck: the engine's VIN from its broadcasts, a section per bus")
         << truckLog()
-        << QStringList{"Unit 00: Engine #1\n", "  VIN: 1L06130RELP969468\n",
-                       "Unit 47: Chassis controller #1\n", "Unit A3: Catalyst fluid sensor\n",
+        << QStringList{"Bus can0\nUnit 00: Engine #1\n", "  VIN: 1L06130RELP969468\n",
+                       "Unit 47: Chassis controller #1\n",
+                       "\nBus can1\nUnit 51: Aftertreatment #1 system gas intake\n",
+                       "Unit A3: Catalyst fluid sensor\n",
                        "  ECU identification: not in the recording\n"}
         << QStringList{};
     QTest::newRow("demo recording: the engine's active codes in words")

@@ -67,6 +67,7 @@ void tst_DecodePaths::quickPathDecodesAsTheWindowDoes_data()
     QTest::newRow("demo, example scheme") << demo << QStringList{"--scheme", ":/demo/demo.tvsx"};
     QTest::newRow("truck") << truck << QStringList{};
     QTest::newRow("truck, 10 ms") << truck << QStringList{"--period", "10"};
+    QTest::newRow("truck, can1 alone") << truck << QStringList{"--bus", "can1"};
     QTest::newRow("NMEA 2000, address claims") << nmea << QStringList{};
     QTest::newRow("million frames") << QString() << QStringList{};
 }
@@ -96,27 +97,58 @@ void tst_DecodePaths::quickPathDecodesAsTheWindowDoes()
 void tst_DecodePaths::severalRecordingsOneCsvEach_data()
 {
     QTest::addColumn<int>("jobs");
-    QTest::newRow("one after another") << 1;
-    QTest::newRow("two processes at once") << 2;
-    QTest::newRow("more processes than recordings") << 8;
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("recordings");
+    // Per recording, the buses its events name ("-": a recording of one bus names none).
+    QTest::addColumn<QStringList>("buses");
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const QString nmea = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log");
+    const QString logger = TestEnvironment::dataFile("css_2F6913DB_newer_logger.log");
+    const QStringList samples{"--period", "500"};
+    const QStringList events{"--events"};
+    QTest::newRow("one after another") << 1 << samples << QStringList{truck, nmea} << QStringList();
+    QTest::newRow("two processes at once") << 2 << samples << QStringList{truck, nmea}
+                                           << QStringList();
+    QTest::newRow("more processes than recordings")
+        << 8 << samples << QStringList{truck, nmea} << QStringList();
+    QTest::newRow("one after another, events with their bus")
+        << 1 << events << QStringList{truck, nmea} << QStringList{"can0 can1", "-"};
+    QTest::newRow("two processes, events with their bus")
+        << 2 << events << QStringList{truck, nmea} << QStringList{"can0 can1", "-"};
+    // The newer logger's units (11-bit identifiers) have no parameters to list.
+    QTest::newRow("two processes, events of can1")
+        << 2 << QStringList{"--events", "--bus", "can1"} << QStringList{truck, logger}
+        << QStringList{"can1", ""};
 }
 
 void tst_DecodePaths::severalRecordingsOneCsvEach()
 {
     QFETCH(int, jobs);
-    const QStringList recordings{
-        TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log"),
-        TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log")};
-    const QString directory = m_dir.filePath(QStringLiteral("many%1").arg(jobs));
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, recordings);
+    QFETCH(QStringList, buses);
+    const QString directory = m_dir.filePath(QStringLiteral("many%1").arg(QTest::currentDataTag()));
     const CliRun r = CliRun::run(
-        QStringList{"decode", "-j", QString::number(jobs), "-o", directory, "--period", "500"}
+        QStringList{"decode", "-j", QString::number(jobs), "-o", directory} + options
         + recordings);
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(r.out.contains(QStringLiteral("2 of 2 recordings decoded")));
-    for (const QString &recording : recordings) {
-        QFile file(ParallelDecode::outputFor(directory, recording));
+    for (int i = 0; i < recordings.size(); ++i) {
+        QFile file(ParallelDecode::outputFor(directory, recordings.at(i)));
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
-        QCOMPARE(file.readAll(), decode({"--period", "500", recording}));
+        const QByteArray csv = file.readAll();
+        QCOMPARE(csv, decode(options + QStringList{recordings.at(i)}));
+        if (buses.isEmpty())
+            continue;
+        const QList<QByteArray> rows = csv.split('\n');
+        const bool named = buses.at(i) != QLatin1String("-");
+        QCOMPARE(rows.first().startsWith("Time,Bus,Address,"), named);
+        QSet<QString> found;
+        for (int row = 1; named && row < rows.size() - 1; ++row)
+            found.insert(QString::fromLatin1(rows.at(row).split(',').value(1)));
+        QStringList list = found.values();
+        list.sort();
+        QCOMPARE(list.join(QLatin1Char(' ')), named ? buses.at(i) : QString());
     }
     // A recording that cannot be read fails its job only; the others are written.
     const QString missing = m_dir.filePath(QStringLiteral("missing.log"));

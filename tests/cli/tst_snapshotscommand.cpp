@@ -27,9 +27,10 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray line(double seconds, const char *rest)
+QByteArray line(double seconds, const char *rest, const char *bus = "can0")
 {
-    return QByteArray::number(TruckStart + seconds, 'f', 6).prepend('(') + ") can0 " + rest + '\n';
+    return QByteArray::number(TruckStart + seconds, 'f', 6).prepend('(') + ") " + bus + ' ' + rest
+           + '\n';
 }
 
 // DM1 traffic added to the truck recording, in time order with it:
@@ -39,13 +40,19 @@ QByteArray line(double seconds, const char *rest)
 //   unit 0x47, broadcasts: SPN 100 FMI 3 already in its first at +2 s (a baseline, no
 //     snapshot); at +60 s SPN 111 FMI 2 joins and SPN 100's count goes to 2.
 // So: three snapshots, units 0x00, 0x47, 0x00.
-QByteArray addedDm1()
+// The truck's units 0x00 and 0x47 are on can0; on can1 the same traffic makes two more units.
+QByteArray addedDm1(const char *bus = "can0")
 {
-    return line(1.0, "18FECA00#00FF00000000FFFF") + line(20.0, "18FECA00#04FF6E000001FFFF")
-           + line(22.0, "18FECA00#00FF00000000FFFF") + line(2.0, "1CECFF47#200A0002FFCAFE00")
-           + line(2.05, "1CEBFF47#0140FF64000301FF") + line(2.1, "1CEBFF47#02FFFFFFFFFFFFFF")
-           + line(60.0, "1CECFF47#200A0002FFCAFE00") + line(60.05, "1CEBFF47#0140FF640003026F")
-           + line(60.1, "1CEBFF47#02000201FFFFFFFF") + line(182.0, "18FECA00#04FF6E000001FFFF");
+    return line(1.0, "18FECA00#00FF00000000FFFF", bus)
+           + line(20.0, "18FECA00#04FF6E000001FFFF", bus)
+           + line(22.0, "18FECA00#00FF00000000FFFF", bus)
+           + line(2.0, "1CECFF47#200A0002FFCAFE00", bus)
+           + line(2.05, "1CEBFF47#0140FF64000301FF", bus)
+           + line(2.1, "1CEBFF47#02FFFFFFFFFFFFFF", bus)
+           + line(60.0, "1CECFF47#200A0002FFCAFE00", bus)
+           + line(60.05, "1CEBFF47#0140FF640003026F", bus)
+           + line(60.1, "1CEBFF47#02000201FFFFFFFF", bus)
+           + line(182.0, "18FECA00#04FF6E000001FFFF", bus);
 }
 
 // The lines of a candump text sorted by their time stamps (stable for equal ones).
@@ -90,54 +97,87 @@ void tst_SnapshotsCommand::initTestCase()
     m_spliced = m_dir.filePath(QStringLiteral("truck-dm1.log"));
     QFile f(m_spliced);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(merged(
-        readAll(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))),
-        addedDm1()));
+    const QByteArray truck
+        = readAll(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
+    f.write(merged(truck, addedDm1()));
+    QFile both(m_dir.filePath(QStringLiteral("truck-dm1-both.log")));
+    QVERIFY(both.open(QIODevice::WriteOnly));
+    both.write(merged(truck, addedDm1() + addedDm1("can1")));
 }
 
 void tst_SnapshotsCommand::recordings_data()
 {
     QTest::addColumn<QString>("recording");
+    QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("dirs");
     QTest::addColumn<QStringList>("present");
     // The demo recording: only unit 0x00 sends DM1 (by BAM, every second), always the same two
     // codes (SPN 110 FMI 16 OC 3, SPN 100 FMI 18 OC 1), counted by reassembling its broadcasts
     // from the candump text with a short script: a baseline, never a change.
     QTest::newRow("demo recording: codes from the start, no change")
-        << QStringLiteral(":/demo/demo-bus.log") << QStringList{}
+        << QStringLiteral(":/demo/demo-bus.log") << QStringList{} << QStringList{}
         << QStringList{"Engine #1 had active codes from its first DM1: SPN 110 FMI 16",
                        "0 snapshots written to"};
     // The truck recording holds no DM1 at all (no PGN FECA in single frames or broadcasts).
     QTest::newRow("truck: no DM1")
         << TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"))
-        << QStringList{} << QStringList{"0 snapshots written to"};
+        << QStringList{} << QStringList{} << QStringList{"0 snapshots written to"};
+    // The truck has two buses: each snapshot names its unit's.
     QTest::newRow("truck with DM1 traffic added")
-        << m_dir.filePath(QStringLiteral("truck-dm1.log"))
+        << m_dir.filePath(QStringLiteral("truck-dm1.log")) << QStringList{}
         << QStringList{"001-0x00-spn110", "002-0x47-spn111", "003-0x00-spn110"}
-        << QStringList{"001-0x00-spn110  19.916 s  Engine #1: SPN 110 FMI 0 appeared; "
+        << QStringList{"001-0x00-spn110  19.916 s  Engine #1 on can0: SPN 110 FMI 0 appeared; "
                        "SPN 110 FMI 0 gone (",
                        "002-0x47-spn111  60.016 s",
                        "SPN 111 FMI 2 appeared; SPN 100 FMI 3 occurrence count 2",
                        "frames, incomplete)",
-                       "had active codes from its first DM1: SPN 100 FMI 3",
+                       "on can0 had active codes from its first DM1: SPN 100 FMI 3",
+                       "3 snapshots written to"};
+    // The same DM1 on can1 comes from two more units: their snapshots follow can0's.
+    const QString both = m_dir.filePath(QStringLiteral("truck-dm1-both.log"));
+    QTest::newRow("the same units' DM1 on both buses")
+        << both << QStringList{}
+        << QStringList{"001-0x00-spn110", "002-0x47-spn111", "003-0x00-spn110",
+                       "004-0x00-spn110", "005-0x47-spn111", "006-0x00-spn110"}
+        << QStringList{"003-0x00-spn110  181.916 s  Engine #1 on can0: SPN 110 FMI 0 appeared (",
+                       "004-0x00-spn110  19.916 s  Engine #1 on can1: SPN 110 FMI 0 appeared; ",
+                       "Chassis controller #1 on can0 had active codes from its first DM1",
+                       "Chassis controller #1 on can1 had active codes from its first DM1",
+                       "6 snapshots written to"};
+    QTest::newRow("the same units' DM1 on both buses, --bus 1")
+        << both << QStringList{"--bus", "1"}
+        << QStringList{"001-0x00-spn110", "002-0x47-spn111", "003-0x00-spn110"}
+        << QStringList{"001-0x00-spn110  19.916 s  Engine #1 on can1: SPN 110 FMI 0 appeared; ",
+                       "Chassis controller #1 on can1 had active codes from its first DM1",
                        "3 snapshots written to"};
 }
 
 void tst_SnapshotsCommand::recordings()
 {
     QFETCH(QString, recording);
+    QFETCH(QStringList, options);
     QFETCH(QStringList, dirs);
     QFETCH(QStringList, present);
     QTemporaryDir out;
-    const CliRun r
-        = CliRun::run({QStringLiteral("snapshots"), recording, QStringLiteral("-o"), out.path()});
+    const CliRun r = CliRun::run(QStringList{QStringLiteral("snapshots"), recording,
+                                             QStringLiteral("-o"), out.path()}
+                                 + options);
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
     for (const QString &text : present)
         QVERIFY2(r.out.contains(text), qPrintable(text + QStringLiteral("\n---\n") + r.out));
     QStringList written;
-    for (const QJsonValue &e : indexOf(out.path()))
-        written << e.toObject().value(QStringLiteral("dir")).toString();
+    for (const QJsonValue &e : indexOf(out.path())) {
+        const QJsonObject entry = e.toObject();
+        written << entry.value(QStringLiteral("dir")).toString();
+        // Each snapshot's frames are its unit's bus's, as the index says.
+        const QString folder = out.path() + QStringLiteral("/snapshots/") + written.last();
+        RecordingReader reader;
+        QVERIFY(reader.readFile(folder + QStringLiteral("/frames.log")));
+        const QString bus = entry.value(QStringLiteral("bus")).toString(QStringLiteral("can0"));
+        for (const TimedFrame &f : reader.frames())
+            QCOMPARE(reader.busNames().name(f.bus), bus);
+    }
     QCOMPARE(written, dirs);
 }
 
@@ -165,8 +205,10 @@ void tst_SnapshotsCommand::snapshotFiles()
     CandumpReader all;
     all.parse(readAll(m_spliced));
     QStringList expected;
+    // The engine is on can0; the truck's can1 frames of that time are not its snapshot's.
+    QCOMPARE(first.value(QStringLiteral("bus")).toString(), QStringLiteral("can0"));
     for (const TimedFrame &f : all.frames()) {
-        if (f.timeUs >= changeUs - 2500000 && f.timeUs <= changeUs + 1000000)
+        if (f.bus == 0 && f.timeUs >= changeUs - 2500000 && f.timeUs <= changeUs + 1000000)
             expected << QString::number(f.timeUs) + f.message.toString();
     }
     const QString folder = out.path() + QStringLiteral("/snapshots/")

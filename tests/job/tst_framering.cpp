@@ -99,8 +99,8 @@ void tst_FrameRing::framesAtTheEdges()
     QCOMPARE(gotIndexes, indexes);
 }
 
-// A frame keeps its identifier, length and data; the text and sending item of the moment stay
-// behind, and a slot used again holds nothing of the frame before.
+// A frame keeps its bus, identifier, length and data; the text and sending item of the moment
+// stay behind, and a slot used again holds nothing of the frame before.
 void tst_FrameRing::keepsOnlyTheFrame()
 {
     FrameRing ring(1000000, 2);
@@ -111,6 +111,7 @@ void tst_FrameRing::keepsOnlyTheFrame()
     const quint8 three[3] = {1, 2, 3};
     TimedFrame standard{200, CanMessage(0x123, three, 3)};
     standard.message.extended = false;
+    standard.bus = 2;
     ring.append(standard);
     ring.append(numberedFrame(300, 0x18FEF100, 9));
     const QVector<TimedFrame> got = ring.frames(0, 1000);
@@ -118,13 +119,16 @@ void tst_FrameRing::keepsOnlyTheFrame()
     QCOMPARE(got.at(0).message.toString(), standard.message.toString());
     QCOMPARE(got.at(0).message.extended, false);
     QCOMPARE(int(got.at(0).message.length), 3);
+    QCOMPARE(int(got.at(0).bus), 2);
     QCOMPARE(got.at(1).message.id, quint32(0x18FEF100));
+    QCOMPARE(int(got.at(1).bus), 0);
     for (const TimedFrame &f : got) {
         QVERIFY(f.message.text.isEmpty());
         QVERIFY(!f.message.sender);
     }
-    ring.append(withText);
+    ring.append(withText); // into the slot of the frame on bus 2
     QCOMPARE(ring.frames(100, 100).constFirst().message.text, QString());
+    QCOMPARE(int(ring.frames(100, 100).constFirst().bus), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_FrameRing)

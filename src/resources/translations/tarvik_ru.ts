@@ -683,6 +683,10 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>Note: %1</source>
         <translation>Примечание: %1</translation>
     </message>
+    <message>
+        <source>Bus check of %1 on %2</source>
+        <translation>Проверка шины: %1, %2</translation>
+    </message>
 </context>
 <context>
     <name>BusTimelinePlot</name>
@@ -2093,6 +2097,22 @@ Options:
     <message>
         <source>%1 frames of buses other than the first were written without their bus</source>
         <translation>%1 кадров с шин, кроме первой, записаны без указания шины</translation>
+    </message>
+    <message>
+        <source>Bus %1</source>
+        <translation>Шина %1</translation>
+    </message>
+    <message>
+        <source>Learned %1 units (%2) from %3 s of %4 into %5</source>
+        <translation>Изучено блоков: %1 (%2) по %3 с записи %4, схема записана в %5</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 на %2</translation>
+    </message>
+    <message>
+        <source>Bus %1: %2 frames over %3 s</source>
+        <translation>Шина %1: %2 кадров за %3 с</translation>
     </message>
 </context>
 <context>
