@@ -316,7 +316,7 @@ QWidget *AbstractSchemeTreeItem::createDefaultWidget()
             if (!editor)
                 continue;
             if (labelled)
-                form->addRow(DescriptionText::translated(link->parameter()->name()), editor);
+                form->addRow(link->parameter()->label(), editor);
             else
                 form->addRow(editor);
         }
