@@ -70,8 +70,16 @@ QVariant DeviceConstructorModel::data(const QModelIndex &index, int role) const
             return {};
         }
         return e->testScheme.isEmpty() ? QVariant() : QIcon(QStringLiteral(":/icons/test.png"));
-    case Qt::ToolTipRole:
-        return tr(e->description.toUtf8().constData());
+    case Qt::ToolTipRole: {
+        // The dock is narrow and cuts long names: the tip holds the whole name, then what the
+        // entry is when its description says more.
+        const QString name = shownName(e);
+        const QString description = tr(e->description.toUtf8().constData());
+        if (description.isEmpty() || description == name
+            || DescriptionText::isPlaceholder(description))
+            return name;
+        return name + QLatin1Char('\n') + description;
+    }
     case Qt::BackgroundRole:
         return isAvailable(index) ? QVariant() : QVariant(QBrush(Qt::gray));
     case TestSchemeRole:

@@ -205,6 +205,10 @@ QWidget *DtcArrayParameter::createWidgetImpl(bool *ok, const char **changedSigna
 {
     auto *list = new QListWidget;
     list->setMinimumHeight(40);
+    // Rows wrap at the panel's width: the occurrence count at the end stays in sight.
+    list->setWordWrap(true);
+    list->setResizeMode(QListView::Adjust);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     *changedSignal = nullptr;
     *ok = true;

@@ -8,7 +8,10 @@ EcuidFunction::EcuidFunction(QObject *parent)
 {
     setObjectName(QStringLiteral("EcuidFunction"));
     setName(tr("ECU Identification Information"));
-    addStringParameter(QStringLiteral("ID"))->setDescription(tr("ID"));
+    // The name is the key of files and scripts; the form reads the label.
+    ZxStringParameter *id = addStringParameter(QStringLiteral("ID"));
+    id->setDescription(tr("ID"));
+    id->setLabel(tr("ECU identification"));
     setDeviceType(Spontaneous, 5000);
 }
 

@@ -9,8 +9,13 @@ SoftFunction::SoftFunction(QObject *parent)
 {
     setObjectName(QStringLiteral("SoftFunction"));
     setName(tr("Software Identification"));
-    addIntParameter(QStringLiteral("IDC"))->setDescription(tr("ID Count"));
-    addStringParameter(QStringLiteral("VER"))->setDescription(tr("Software Identification"));
+    // The names are the keys of files and scripts; the form reads the labels.
+    ZxIntParameter *count = addIntParameter(QStringLiteral("IDC"));
+    count->setDescription(tr("ID Count"));
+    count->setLabel(tr("Number of fields"));
+    ZxStringParameter *version = addStringParameter(QStringLiteral("VER"));
+    version->setDescription(tr("Software Identification"));
+    version->setLabel(tr("Software identification"));
     setDeviceType(Spontaneous, 5000);
 }
 

@@ -12,4 +12,7 @@ public:
     static constexpr const char *Context = "DescriptionText";
 
     static QString translated(const QString &text);
+    // A description of a device kind still in its key form ("CONTROLLER_DESC_PH"), which a
+    // translation has not resolved: a key, not a text to show.
+    static bool isPlaceholder(const QString &text) { return text.endsWith(QLatin1String("_PH")); }
 };

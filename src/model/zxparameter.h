@@ -13,8 +13,8 @@ class QWidget;
 class ZxParameterLink;
 
 // One named, typed value of an item: prints itself, edits itself in a widget and streams itself.
-// Values cross threads (bus thread writes, GUI reads) through GuardedValue; name, id, description
-// and suffix are set while the item is built, before it is shared.
+// Values cross threads (bus thread writes, GUI reads) through GuardedValue; name, id, label,
+// description and suffix are set while the item is built, before it is shared.
 class ZxParameter
 {
 public:
@@ -80,6 +80,13 @@ public:
     void setId(const QString &id) { m_id = id; }
     // The id, or the name when the id is empty.
     QString key() const { return m_id.isEmpty() ? m_name : m_id; }
+    // What a form calls the value: the label when one is set, else the name. A short name
+    // ("IDC") stays what files and scripts know the value by; the label reads as words.
+    QString label() const
+    {
+        return m_label.isEmpty() ? DescriptionText::translated(m_name) : m_label;
+    }
+    void setLabel(const QString &label) { m_label = label; }
     QString description() const { return m_description; }
     // The editor's tool tip: the description, or the name when there is none.
     QString toolTipText() const
@@ -105,6 +112,7 @@ private:
     bool m_hidden = false;
     QString m_name;
     QString m_id;
+    QString m_label;
     QString m_description;
     QString m_suffix;
     QIcon m_icon;

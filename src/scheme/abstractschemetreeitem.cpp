@@ -200,21 +200,8 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
             it = icons.insert(state, QIcon(stateIconPath(state)));
         return *it;
     }
-    case Qt::ToolTipRole: {
-        QString tip = d->description();
-        if (d->transmissionInterval() > 0)
-            tip += QLatin1Char('\n')
-                   + tr("Declared period: %1").arg(d->transmissionInterval());
-        else if (TransmissionPeriod::isPeriodic(d))
-            tip += QLatin1Char('\n')
-                   + tr("No period: not checked for time-outs, not sent periodically");
-        if (TransmissionPeriod::isPeriodic(d) && d->period() > 0)
-            tip += QLatin1Char('\n') + tr("Measured period: %1 ms").arg(d->period());
-        const ItemExpectation expectation = d->expectation();
-        if (!expectation.isEmpty())
-            tip += QLatin1Char('\n') + expectationSummary(expectation);
-        return tip;
-    }
+    case Qt::ToolTipRole:
+        return toolTip(column);
     case Qt::BackgroundRole:
         if (d->hasFlag(AbstractDisplayableItem::NewFlag))
             return QBrush(Qt::darkGreen);
@@ -228,6 +215,33 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
     default:
         return {};
     }
+}
+
+QString AbstractSchemeTreeItem::toolTip(int column) const
+{
+    const AbstractDisplayableItem *d = m_displayable;
+    const QString description
+        = DescriptionText::isPlaceholder(d->description()) ? QString() : d->description();
+    QStringList lines;
+    // The address, name and data columns cut long texts: the tip starts with the whole text
+    // (as a subclass shows it), unless the description says the same.
+    if (column >= 1 && column <= 3) {
+        const QString shown = data(column, Qt::DisplayRole).toString();
+        if (!shown.isEmpty() && shown != description)
+            lines << shown;
+    }
+    if (!description.isEmpty())
+        lines << description;
+    if (d->transmissionInterval() > 0)
+        lines << tr("Declared period: %1").arg(d->transmissionInterval());
+    else if (TransmissionPeriod::isPeriodic(d))
+        lines << tr("No period: not checked for time-outs, not sent periodically");
+    if (TransmissionPeriod::isPeriodic(d) && d->period() > 0)
+        lines << tr("Measured period: %1 ms").arg(d->period());
+    const ItemExpectation expectation = d->expectation();
+    if (!expectation.isEmpty())
+        lines << expectationSummary(expectation);
+    return lines.join(QLatin1Char('\n'));
 }
 
 Qt::ItemFlags AbstractSchemeTreeItem::flags() const
@@ -302,7 +316,7 @@ QWidget *AbstractSchemeTreeItem::createDefaultWidget()
             if (!editor)
                 continue;
             if (labelled)
-                form->addRow(DescriptionText::translated(link->parameter()->name()), editor);
+                form->addRow(link->parameter()->label(), editor);
             else
                 form->addRow(editor);
         }

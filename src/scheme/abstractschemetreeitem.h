@@ -65,6 +65,8 @@ protected:
     QWidget *createDefaultWidget();
 
 private:
+    QString toolTip(int column) const;
+
     AbstractDisplayableItem *m_displayable;
     AbstractSchemeTreeItem *m_parent = nullptr;
     QList<AbstractSchemeTreeItem *> m_children;

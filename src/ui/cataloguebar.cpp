@@ -5,9 +5,17 @@
 #include "model/abstractdisplayableitem.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+
+namespace {
+
+// The item's name on its button, in average characters.
+constexpr int NameCharacters = 24;
+
+} // namespace
 
 CatalogueBar::CatalogueBar(DeviceConstructorModel *model, QWidget *parent)
     : QWidget(parent)
@@ -86,7 +94,10 @@ void CatalogueBar::updateButtons()
     m_itemButton->setVisible(m_itemFactory && m_item);
     if (m_item) {
         const QString name = m_item->name();
-        m_itemButton->setText(name);
+        // A long name would widen the dock: it is cut here, whole in the tool tip.
+        const QFontMetrics metrics(m_itemButton->font());
+        m_itemButton->setText(
+            metrics.elidedText(name, Qt::ElideRight, NameCharacters * metrics.averageCharWidth()));
         m_itemButton->setToolTip(tr("List what can be added to %1").arg(name));
     }
 }

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QScrollArea>
 #include <QSettings>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,6 +32,12 @@ DetailsDocks::DetailsDocks(QMainWindow *window)
     m_panel->setWidget(m_area);
     window->addDockWidget(Qt::LeftDockWidgetArea, m_panel);
     window->resizeDocks({m_panel}, {320}, Qt::Horizontal);
+    // An editor chosen while the panel was hidden (an action selects the row, then shows the
+    // panel) is fitted once the panel is there and has laid it out.
+    connect(m_panel, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            QTimer::singleShot(0, this, &DetailsDocks::fitWidth);
+    });
 }
 
 void DetailsDocks::showEditor(AbstractSchemeTreeItem *node)

@@ -377,7 +377,6 @@ void MainWindow::buildRawDataDock()
     m_rawDataView->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
     m_rawDataView->setAlternatingRowColors(true);
     m_rawDataView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_rawDataView->horizontalHeader()->setStretchLastSection(true);
     m_rawDataView->verticalHeader()->hide();
     m_rawDataView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_rawDataView->verticalHeader()->setDefaultSectionSize(m_rawDataView->fontMetrics().height()
@@ -400,9 +399,11 @@ void MainWindow::wireViews()
     connect(m_catalogueBar, &CatalogueBar::catalogueChanged, this, &MainWindow::updateTestAction);
     connect(m_constructorModel, &QAbstractItemModel::modelReset, this,
             &MainWindow::updateTestAction);
+    // Each catalogue has addresses of its own kind; the name takes the rest of the dock.
+    connect(m_constructorModel, &QAbstractItemModel::modelReset, m_constructorView,
+            [this] { m_constructorView->resizeColumnToContents(0); });
     m_rawDataView->setModel(m_rawModel);
-    m_rawDataView->setColumnWidth(0, 360);
-    m_rawDataView->setColumnWidth(1, 300);
+    m_rawDataView->fitColumns();
     // Titles name the address and the name: other columns change with every frame.
     connect(m_schemeModel, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {

@@ -248,6 +248,9 @@ bool MainWindow::restoreUiState()
         settings.value(QStringLiteral("constructorViewHeader")).toByteArray());
     m_rawDataView->horizontalHeader()->restoreState(
         settings.value(QStringLiteral("rawViewHeader")).toByteArray());
+    // A layout kept before the decoded text took the rest gave it to the time column.
+    if (m_rawDataView->horizontalHeader()->stretchLastSection())
+        m_rawDataView->fitColumns();
     m_mainView->header()->restoreState(
         settings.value(QStringLiteral("deviceViewHeader")).toByteArray());
     settings.endGroup();

@@ -97,6 +97,9 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
         default:
             return {};
         }
+    case Qt::ToolTipRole:
+        // The decoded text has the room the other columns leave: a long one ends cut.
+        return index.column() == DecodedColumn ? QVariant(r.decodedText()) : QVariant();
     case Qt::TextAlignmentRole:
         // Right-aligned, the seconds of consecutive rows line up.
         return index.column() == 2 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
@@ -147,6 +150,23 @@ QString RawDataModel::timeText(qint64 ms)
 {
     const qint64 whole = std::max<qint64>(0, ms);
     return QStringLiteral("%1.%2").arg(whole / 1000).arg(whole % 1000, 3, 10, QLatin1Char('0'));
+}
+
+QString RawDataModel::widestText(int column)
+{
+    switch (column) {
+    case RawColumn: {
+        Row widest;
+        widest.id = 0x1FFFFFFF;
+        widest.length = 8;
+        widest.status = DispatchResult::TransmitError;
+        return widest.rawText();
+    }
+    case TimeColumn:
+        return timeText(99999999);
+    default:
+        return QString();
+    }
 }
 
 QVariant RawDataModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -21,6 +21,7 @@ class RawDataModel : public QAbstractTableModel
 
 public:
     static constexpr int RowLimit = 200000;
+    enum Column { RawColumn, DecodedColumn, TimeColumn };
 
     struct Row
     {
@@ -58,6 +59,9 @@ public:
     qint64 timing(int r) const { return row(r).timing; }
     // Milliseconds since the view started, shown as seconds with milliseconds: "12.345".
     static QString timeText(qint64 ms);
+    // A text as wide as the widest the raw or time column shows in a session (an 8-byte frame
+    // the adapter refused, a day's seconds): the view sizes those columns by it.
+    static QString widestText(int column);
     // The background of a row whose frame came after that many missed periods (none when on
     // time), and a text colour that reads well on a background.
     static QColor lateTint(int missedPeriods);

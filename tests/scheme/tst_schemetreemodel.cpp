@@ -236,10 +236,13 @@ void tst_SchemeTreeModel::tooltipNamesDeclaredPeriod()
     auto item = makeItem(QStringLiteral("dev"), 1);
     item->setDescription(QStringLiteral("Engine controller"));
     model.addItem(item->treeItem());
-    QCOMPARE(model.index(0, 2).data(Qt::ToolTipRole).toString(),
+    QCOMPARE(model.index(0, 0).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Engine controller"));
-    item->setDeviceType(AbstractDisplayableItem::Continuous, 100);
+    // A column that cuts its text starts the tip with the whole of it.
     QCOMPARE(model.index(0, 2).data(Qt::ToolTipRole).toString(),
+             QStringLiteral("dev\nEngine controller"));
+    item->setDeviceType(AbstractDisplayableItem::Continuous, 100);
+    QCOMPARE(model.index(0, 0).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Engine controller\nDeclared period: 100"));
     model.clear();
 }

@@ -213,6 +213,10 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     QCOMPARE(list->item(0)->text(),
              QString::fromUtf8("[100,1] Engine Oil Pressure · Data valid but below normal "
                                "operational range, most severe level · 3×"));
+    // The row wraps at the panel's width, so the count at its end needs no scrolling; the
+    // whole row is also its tool tip.
+    QVERIFY(list->visualItemRect(list->item(0)).right() < list->viewport()->width());
+    QCOMPARE(list->item(0)->toolTip(), list->item(0)->text());
     bool titled = false;
     for (const QLabel *label : details->findChildren<QLabel *>())
         titled |= label->text() == QLatin1String("Previously active trouble codes");

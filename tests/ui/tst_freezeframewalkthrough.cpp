@@ -9,12 +9,14 @@
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
+#include "ui/firststartlayout.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTableWidget>
@@ -168,6 +170,7 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
+    demo.window()->resize(FirstStartLayout::windowSize(QRect(0, 0, 1366, 728)));
     auto unit = std::make_shared<FreezeFrameUnit>();
     const QModelIndex unitRow = startWithUnit(&demo, unit);
     QVERIFY(unitRow.isValid());
@@ -195,6 +198,15 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
     QVERIFY(spn && fmi && oc && button && result && values);
     QTRY_COMPARE(codes->count(), 2);
     QVERIFY(codes->itemText(1).startsWith(QStringLiteral("Active: SPN 110 FMI 0 OC 3")));
+    // On a laptop's screen the panel holds every field in sight, however long the codes'
+    // texts; the list gives each whole, and so does the box's tool tip.
+    auto *area = demo.window()->findChild<QScrollArea *>(QStringLiteral("detailsScrollArea"));
+    const auto inSight = [area](const QWidget *field) {
+        return field->mapTo(area->viewport(), QPoint(field->width(), 0)).x()
+               <= area->viewport()->width();
+    };
+    QTRY_VERIFY(inSight(codes) && inSight(oc) && inSight(button));
+    QCOMPARE(codes->itemData(1, Qt::ToolTipRole).toString(), codes->itemText(1));
     codes->setFocus();
     QTest::keyClick(codes, Qt::Key_Down);
     QCOMPARE(spn->value(), 110);
@@ -286,6 +298,8 @@ void tst_FreezeFrameWalkthrough::freezeFrameParametersOnRequest()
     QCOMPARE(cell(0, 6), QStringLiteral("20.00 km/h"));
     QCOMPARE(cell(1, 3), QStringLiteral("n/a"));
     QCOMPARE(cell(1, 7), QStringLiteral("AB CD"));
+    // The table is wider than the panel: a cell cut at its edge is whole in its tool tip.
+    QCOMPARE(table->item(0, 3)->toolTip(), cell(0, 3));
     QTRY_VERIFY(summary.data().toString().startsWith(QStringLiteral("Freeze frames: 2")));
 }
 

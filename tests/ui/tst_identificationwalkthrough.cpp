@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -144,6 +145,8 @@ private slots:
     void identificationSurvivesSaveAndOpen();
     void nothingAskedWithoutConnection();
     void answerToTheToolFillsTheUnitsFunction();
+    void detailsNameTheFieldsInWords_data();
+    void detailsNameTheFieldsInWords();
 
 private:
     std::shared_ptr<IdentifyingUnit> addUnit(DemoBusWindow &demo);
@@ -365,6 +368,54 @@ void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()
     QVERIFY2(box->informativeText().contains(QLatin1String("ZTXDEMO0000000418")),
              qPrintable(box->informativeText()));
     QTRY_COMPARE(function->parameters().at(0)->toString(), QStringLiteral("ZTXDEMO0000000418"));
+}
+
+void tst_IdentificationWalkthrough::detailsNameTheFieldsInWords_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("ECU identification")
+        << "ECU Identification" << QStringList{"ECU identification"} << QStringList{"ID"};
+    QTest::newRow("software identification")
+        << "Soft" << QStringList{"Number of fields", "Software identification"}
+        << QStringList{"IDC", "VER"};
+}
+
+// The engine's identification functions in Details (Ctrl+D): their fields and the expectation's
+// rows read as words; the short names stay the keys of files and scripts.
+void tst_IdentificationWalkthrough::detailsNameTheFieldsInWords()
+{
+    QFETCH(QString, row);
+    QFETCH(QStringList, labels);
+    QFETCH(QStringList, keys);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    const QModelIndex function = demo.row(row, demo.row(QStringLiteral("Engine #1")));
+    QVERIFY(function.isValid());
+    demo.select(function);
+    demo.action("actionShowDetailsPanel")->trigger();
+    QWidget *details = demo.details();
+    QVERIFY(details);
+    QTRY_VERIFY(details->isVisible());
+    QStringList shown;
+    for (const QLabel *label : details->findChildren<QLabel *>())
+        shown << label->text();
+    for (const QTableWidget *table : details->findChildren<QTableWidget *>()) {
+        for (int r = 0; r < table->rowCount(); ++r)
+            shown << (table->item(r, 0) ? table->item(r, 0)->text() : QString());
+    }
+    // Each field once in the form and once among the expectation's rows.
+    for (const QString &label : labels)
+        QCOMPARE(shown.count(label), 2);
+    for (const QString &key : keys)
+        QVERIFY2(!shown.contains(key), qPrintable(shown.join(QLatin1Char('|'))));
+    const AbstractDisplayableItem *item
+        = demo.window()->schemeModel()->item(function)->displayable();
+    QStringList names;
+    for (const ZxParameter *p : item->parameters())
+        names << p->name();
+    QCOMPARE(names, keys);
 }
 
 QTEST_MAIN(tst_IdentificationWalkthrough)

@@ -9,9 +9,11 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -31,6 +33,27 @@ QString decodedRow(const DemoBusWindow &demo, const QString &prefix)
             return text;
     }
     return QString();
+}
+
+// The index of the cell whose text starts with prefix, in the view the user reads it in: the
+// scheme tree (that row's column), the Devices catalogue, or the raw view's decoded column.
+QModelIndex cellOf(const DemoBusWindow &demo, const QString &place, const QString &prefix,
+                   int column)
+{
+    if (place == QLatin1String("tree")) {
+        const QModelIndex row = demo.row(prefix);
+        return row.sibling(row.row(), column);
+    }
+    const QAbstractItemModel *model
+        = place == QLatin1String("catalogue")
+              ? demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"))->model()
+              : demo.window()->rawDataModel();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QModelIndex cell = model->index(r, column);
+        if (cell.data().toString().startsWith(prefix))
+            return cell;
+    }
+    return QModelIndex();
 }
 
 QStringList tabTexts(const DemoBusWindow &demo)
@@ -58,6 +81,8 @@ private slots:
     // Each window starts decoding, whatever a test before it left in the settings.
     void init() { QSettings().setValue(QStringLiteral("RawState/Decode"), true); }
     void rawViewShowsDecodedFrames();
+    void cutTextsAreWholeInToolTips_data();
+    void cutTextsAreWholeInToolTips();
     void renameRetitlesDetails();
     void russianWindowShowsExampleScheme();
 };
@@ -76,9 +101,27 @@ void tst_TextWalkthrough::rawViewShowsDecodedFrames()
                  .hasMatch(),
              qPrintable(text));
 
+    // Windows > Raw data: at the window's first size the time column is as wide as its text,
+    // and the decoded text has the rest of the view.
+    auto *view = demo.window()->findChild<RawDataView *>(QStringLiteral("rawDataView"));
+    auto *dock = demo.window()->findChild<QDockWidget *>(QStringLiteral("rawDataWindow"));
+    if (!dock->isVisible())
+        dock->toggleViewAction()->trigger();
+    QTRY_VERIFY(dock->isVisible());
+    const QHeaderView *header = view->horizontalHeader();
+    const int time = RawDataModel::TimeColumn;
+    const int decoded = RawDataModel::DecodedColumn;
+    QTRY_COMPARE(header->sectionViewportPosition(time) + header->sectionSize(time),
+                 view->viewport()->width());
+    QVERIFY2(header->sectionSize(time) < header->sectionSize(decoded),
+             qPrintable(QStringLiteral("time %1, decoded %2")
+                            .arg(header->sectionSize(time))
+                            .arg(header->sectionSize(decoded))));
+    const QString seconds = view->model()->index(0, time).data().toString();
+    QVERIFY(view->fontMetrics().horizontalAdvance(seconds) < header->sectionSize(time));
+
     // Switched off from the raw view's context menu: new rows keep only the function's name,
     // and the choice is kept.
-    auto *view = demo.window()->findChild<RawDataView *>(QStringLiteral("rawDataView"));
     QAction *decode = nullptr;
     for (QAction *a : view->actions()) {
         if (a->objectName() == QLatin1String("actionRawDecode"))
@@ -99,6 +142,46 @@ void tst_TextWalkthrough::rawViewShowsDecodedFrames()
     decode->trigger();
     QVERIFY(AbstractDisplayableItem::describeFrames());
     QCOMPARE(QSettings().value(QStringLiteral("RawState/Decode")).toBool(), true);
+}
+
+void tst_TextWalkthrough::cutTextsAreWholeInToolTips_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("column");
+    QTest::newRow("tree: a function's name") << "tree" << "EEC1 - Electronic Engine Controller 1"
+                                             << 2;
+    QTest::newRow("tree: the active codes in words")
+        << "tree" << "DM - Active Diagnostic Trouble Codes" << 3;
+    QTest::newRow("tree: an address range") << "tree" << "Tune variables" << 1;
+    QTest::newRow("tree: a unit") << "tree" << "Support indication panel" << 2;
+    QTest::newRow("catalogue: a unit") << "catalogue" << "Support indication panel" << 1;
+    QTest::newRow("raw view: a decoded frame")
+        << "raw" << "EEC1 - Electronic Engine Controller 1: " << 1;
+}
+
+// Wherever a column may cut its text, pointing at the cell shows the whole of it.
+void tst_TextWalkthrough::cutTextsAreWholeInToolTips()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, prefix);
+    QFETCH(int, column);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    QModelIndex cell;
+    QString shown;
+    QString tip;
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        cell = cellOf(demo, place, prefix, column);
+        // The data column follows the bus: the text and its tip are read together, once the
+        // unit has sent its data.
+        shown = cell.data().toString();
+        tip = cell.data(Qt::ToolTipRole).toString();
+        return cell.isValid() && !shown.isEmpty() && shown != QLatin1String("no data yet");
+    }));
+    QCOMPARE(tip.section(QLatin1Char('\n'), 0, 0), shown);
+    // What follows reads as words, not as a key left for a translation.
+    QVERIFY2(!tip.contains(QLatin1String("_PH")), qPrintable(tip));
 }
 
 void tst_TextWalkthrough::renameRetitlesDetails()

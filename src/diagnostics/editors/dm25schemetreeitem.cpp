@@ -25,6 +25,8 @@ constexpr quint32 Dm2Pgn = 0xFECB;
 constexpr int MaxSpn = 0x7FFFF;
 constexpr int MaxFmi = 31;
 constexpr int MaxOc = 126; // 127: not available
+// The code box's width, in characters: enough for the kind and the SPN.
+constexpr int CodeCharacters = 16;
 
 DtcArrayParameter *codesOf(const AbstractDisplayableItem *function)
 {
@@ -80,6 +82,13 @@ void DM25SchemeTreeItem::addSections(QWidget *widget, QVBoxLayout *box)
     CodeEditor e;
     e.codes = new QComboBox;
     e.codes->setObjectName(QStringLiteral("codeCombo"));
+    // A code's text is long: sized by it, the box would widen the panel past its fields. The
+    // list opens as wide as its texts, and the chosen one is whole in the tool tip.
+    e.codes->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    e.codes->setMinimumContentsLength(CodeCharacters);
+    QComboBox *combo = e.codes;
+    connect(combo, qOverload<int>(&QComboBox::currentIndexChanged), combo,
+            [combo] { combo->setToolTip(combo->currentText()); });
     form->addRow(tr("Code"), e.codes);
     auto *typed = new QHBoxLayout;
     const auto spin = [typed](const char *name, const QString &label, int minimum, int maximum) {
@@ -142,8 +151,10 @@ void DM25SchemeTreeItem::refreshCodes(CodeEditor *editor, const QVector<KnownCod
     editor->codes->clear();
     editor->codes->addItem(known.isEmpty() ? tr("No codes known: type SPN, FMI and OC")
                                            : tr("Choose a code, or type SPN, FMI and OC"));
-    for (const KnownCode &k : known)
+    for (const KnownCode &k : known) {
         editor->codes->addItem(k.text, QVariantList{k.code.spn, k.code.fmi, k.code.oc});
+        editor->codes->setItemData(editor->codes->count() - 1, k.text, Qt::ToolTipRole);
+    }
     editor->codes->setCurrentIndex(std::max(0, editor->codes->findText(current)));
 }
 

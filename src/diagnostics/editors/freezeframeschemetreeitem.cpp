@@ -93,8 +93,12 @@ void FreezeFrameSchemeTreeItem::fillTable(QTableWidget *table, const QStringList
     table->setHorizontalHeaderLabels(headers);
     table->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
-        for (int c = 0; c < headers.size(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(rows.at(r).value(c)));
+        for (int c = 0; c < headers.size(); ++c) {
+            // A long record is cut at the panel's edge: whole in the tool tip.
+            auto *cell = new QTableWidgetItem(rows.at(r).value(c));
+            cell->setToolTip(cell->text());
+            table->setItem(r, c, cell);
+        }
     }
     table->resizeColumnsToContents();
 }

@@ -4832,6 +4832,10 @@ Options:
         <source>ID</source>
         <translation>ID</translation>
     </message>
+    <message>
+        <source>ECU identification</source>
+        <translation>Идентификация ЭБУ</translation>
+    </message>
 </context>
 <context>
     <name>Emr2EngineStopRequestFunction</name>
@@ -9733,6 +9737,14 @@ Use %1 ms?</source>
     <message>
         <source>ID Count</source>
         <translation>Число полей</translation>
+    </message>
+    <message>
+        <source>Number of fields</source>
+        <translation>Число полей</translation>
+    </message>
+    <message>
+        <source>Software identification</source>
+        <translation>Идентификация ПО</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,6 @@
 #include "ui/editors/expectationbox.h"
 
 #include "model/abstractdisplayableitem.h"
-#include "model/descriptiontext.h"
 #include "model/editors/wheelguard.h"
 #include "model/zxparameter.h"
 #include "model/zxparameterlink.h"
@@ -228,7 +227,7 @@ void ExpectationBox::showRanges(const ItemExpectation &x)
         for (const ZxParameterLink *link : m_node->links()) {
             const ZxParameter *p = link->parameter();
             if (p && !p->isHidden() && !p->key().isEmpty())
-                rows.append({p->key(), DescriptionText::translated(p->name())});
+                rows.append({p->key(), p->label()});
         }
     }
     for (const ItemExpectation::Range &r : x.ranges) {

@@ -1,8 +1,10 @@
 #include "ui/editors/rawdataview.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "ui/rawdatamodel.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -51,6 +53,22 @@ bool RawDataView::keepsRowsInPlace() const
     if (!isFollowing() || m_mouseDown)
         return true;
     return selectionModel() && selectionModel()->hasSelection();
+}
+
+void RawDataView::fitColumns()
+{
+    QHeaderView *header = horizontalHeader();
+    if (header->count() <= RawDataModel::TimeColumn)
+        return;
+    // A digit's width on either side of the text, as the cells pad it.
+    const QFontMetrics metrics(font());
+    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
+    for (int column : {RawDataModel::RawColumn, RawDataModel::TimeColumn}) {
+        const int text = metrics.horizontalAdvance(RawDataModel::widestText(column)) + padding;
+        header->resizeSection(column, std::max(text, header->sectionSizeHint(column)));
+    }
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(RawDataModel::DecodedColumn, QHeaderView::Stretch);
 }
 
 void RawDataView::rowsInserted(const QModelIndex &parent, int start, int end)

@@ -24,6 +24,9 @@ public:
     void setFollowing(bool on);
     // True while rows inserted at the top move the view along with them.
     bool keepsRowsInPlace() const;
+    // The raw and time columns as wide as their widest texts, the decoded text taking the
+    // rest of the width. Needs the model.
+    void fitColumns();
 
 protected:
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
