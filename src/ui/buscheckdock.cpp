@@ -3,6 +3,7 @@
 #include "app/deviationlistmodel.h"
 #include "app/livebuscheck.h"
 #include "app/timelinespans.h"
+#include "ui/dockcontent.h"
 #include "ui/editors/bustimelineplot.h"
 
 #include <QCheckBox>
@@ -71,7 +72,7 @@ BusCheckDock::BusCheckDock(LiveBusCheck *check, QWidget *parent)
     // The timeline gets the larger part from the start; the list's columns would take it.
     splitter->setSizes({600, 400});
     box->addWidget(splitter, 1);
-    setWidget(panel);
+    setScrolledDockContent(this, panel);
 
     connect(m_follow, &QCheckBox::toggled, m_timeline, &BusTimelinePlot::setFollowing);
     connect(m_timeline, &BusTimelinePlot::followingChanged, m_follow, &QCheckBox::setChecked);

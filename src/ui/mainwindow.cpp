@@ -21,6 +21,7 @@
 #include "ui/codeactions.h"
 #include "ui/detailsdocks.h"
 #include "ui/dialogquestions.h"
+#include "ui/dockcontent.h"
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/rawdataview.h"
@@ -364,7 +365,7 @@ void MainWindow::buildConstructorDock()
     }
     m_initialStateGroup->button(AbstractDisplayableItem::ReceiveOk)->setChecked(true);
     constructorBox->addWidget(stateBox);
-    m_constructorWindow->setWidget(constructorPanel);
+    setScrolledDockContent(m_constructorWindow, constructorPanel);
     addDockWidget(Qt::RightDockWidgetArea, m_constructorWindow);
 }
 
@@ -393,8 +394,9 @@ void MainWindow::wireViews()
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_mainView->setColumnWidth(column, widths[column]);
     m_constructorView->setModel(m_constructorModel);
-    m_catalogueBar = new CatalogueBar(m_constructorModel, m_constructorWindow->widget());
-    if (auto *box = qobject_cast<QVBoxLayout *>(m_constructorWindow->widget()->layout()))
+    QWidget *constructorPanel = dockContent(m_constructorWindow);
+    m_catalogueBar = new CatalogueBar(m_constructorModel, constructorPanel);
+    if (auto *box = qobject_cast<QVBoxLayout *>(constructorPanel->layout()))
         box->insertWidget(0, m_catalogueBar);
     connect(m_catalogueBar, &CatalogueBar::catalogueChanged, this, &MainWindow::updateTestAction);
     connect(m_constructorModel, &QAbstractItemModel::modelReset, this,

@@ -5,6 +5,7 @@
 #include "job/inventorycomparison.h"
 #include "job/snapshotwriter.h"
 #include "ui/desktopfiles.h"
+#include "ui/dockcontent.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -146,7 +147,7 @@ ServiceJobDock::ServiceJobDock(JobSession *session, QWidget *parent)
     layout->addWidget(m_header);
     layout->addLayout(buttons);
     layout->addWidget(m_tabs, 1);
-    setWidget(content);
+    setScrolledDockContent(this, content);
 
     connect(session, &JobSession::jobChanged, this, &ServiceJobDock::refresh);
     connect(session, &JobSession::inventoryStarted, this, &ServiceJobDock::refresh);

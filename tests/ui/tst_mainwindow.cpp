@@ -295,9 +295,17 @@ void tst_MainWindow::firstStartShowsEveryColumn()
     QCOMPARE(window.size(), FirstStartLayout::windowSize(available));
     // The test platform's screen is 800x600, smaller than the docks need: the window is given
     // what a laptop screen would give it.
-    window.resize(FirstStartLayout::windowSize(QRect(0, 0, 1366, 728)));
+    const QSize laptop = FirstStartLayout::windowSize(QRect(0, 0, 1366, 728));
+    window.resize(laptop);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Every dock open at once still fits: no dock's least size pushes the status bar off screen.
+    QVERIFY2(window.minimumSizeHint().height() <= laptop.height()
+                 && window.minimumSizeHint().width() <= laptop.width(),
+             qPrintable(QStringLiteral("%1x%2")
+                            .arg(window.minimumSizeHint().width())
+                            .arg(window.minimumSizeHint().height())));
+    QCOMPARE(window.size(), laptop);
     QTreeView *tree = window.mainView();
     QHeaderView *header = tree->header();
     QTRY_VERIFY(header->sectionSize(0) >= header->sectionSizeHint(0));

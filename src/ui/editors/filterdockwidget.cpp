@@ -1,5 +1,6 @@
 #include "ui/editors/filterdockwidget.h"
 
+#include "ui/dockcontent.h"
 #include "ui/messagefilter.h"
 
 #include <QButtonGroup>
@@ -114,7 +115,7 @@ void FilterDockWidget::buildForm()
     connect(m_targetCheck, &QCheckBox::toggled, m_target, &MessageFilter::setEnabled);
     layout->addWidget(m_targetCheck);
     layout->addStretch(1);
-    setWidget(body);
+    setScrolledDockContent(this, body);
 }
 
 QList<MessageFilter *> FilterDockWidget::filters() const

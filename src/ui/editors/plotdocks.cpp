@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QSettings>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <memory>
@@ -125,9 +126,16 @@ QDockWidget *PlotDocks::addDock(PlotWidget *plot, const QString &title, const QS
         m_window->addDockWidget(Qt::BottomDockWidgetArea, dock);
     // Room for the panels, up to half the window, so the scheme tree keeps the other half; a
     // restored layout sets its own sizes afterwards.
-    const int wanted = plot->fullHeight() + 40;
-    m_window->resizeDocks({dock}, {std::clamp(wanted, 280, std::max(280, m_window->height() / 2))},
-                          Qt::Vertical);
+    // On a small screen half the room between the tool bars and the status bar is all it gets.
+    const int wanted = std::max(plot->fullHeight() + 40, 280);
+    int room = m_window->height();
+    if (QWidget *central = m_window->centralWidget()) {
+        const int below = m_window->statusBar()->isVisible() ? m_window->statusBar()->y()
+                                                             : m_window->height();
+        if (central->isVisible() && below > central->y())
+            room = below - central->y();
+    }
+    m_window->resizeDocks({dock}, {std::min(wanted, std::max(room / 2, 120))}, Qt::Vertical);
     m_docks.append(dock);
     return dock;
 }
