@@ -1,7 +1,6 @@
 #include "app/jobsession.h"
 #include "app/language.h"
 #include "can/recordingreader.h"
-#include "descriptions/builtintexts.h"
 #include "job/jobreport.h"
 #include "job/rawrecorder.h"
 #include "job/servicejob.h"
@@ -10,6 +9,7 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
+#include "support/librarywords.h"
 #include "support/testenvironment.h"
 #include "ui/servicejobactions.h"
 #include "ui/servicejobdock.h"
@@ -25,15 +25,12 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSet>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QTreeView>
 #include <QtTest>
 
@@ -117,54 +114,6 @@ bool autoAddEngine(DemoBusWindow &demo)
     return DemoBusWindow::waitFor([&] { return engineRow(demo).isValid(); }, LongWaitMs);
 }
 
-// The words of the function library's names and the example scheme's (four letters and more,
-// not all capitals: "Coolant", not "SPN") that appear in `text`.
-QStringList libraryWordsIn(const QString &text)
-{
-    static const QRegularExpression word(QStringLiteral("[A-Za-z]{4,}"));
-    static const QSet<QString> library = [] {
-        QSet<QString> words;
-        for (const QString &name : BuiltInTexts::all()) {
-            for (auto it = word.globalMatch(name); it.hasNext();) {
-                const QString w = it.next().captured(0);
-                if (w != w.toUpper())
-                    words.insert(w.toLower());
-            }
-        }
-        return words;
-    }();
-    QStringList found;
-    for (auto it = word.globalMatch(text); it.hasNext();) {
-        const QString w = it.next().captured(0);
-        if (library.contains(w.toLower()) && !found.contains(w))
-            found << w;
-    }
-    return found;
-}
-
-// Words the layout broke inside: a line ending in the first part of a word the report holds and
-// the next line beginning with the rest ("диагностически" / "й").
-QStringList brokenWords(const QStringList &pages, const QString &html)
-{
-    QTextDocument document;
-    document.setHtml(html);
-    static const QRegularExpression word(QStringLiteral("\\p{L}+"));
-    QSet<QString> words;
-    for (auto it = word.globalMatch(document.toPlainText()); it.hasNext();)
-        words.insert(it.next().captured(0));
-    static const QRegularExpression last(QStringLiteral("\\p{L}+$"));
-    static const QRegularExpression first(QStringLiteral("^\\p{L}+"));
-    const QStringList lines = pages.join(QLatin1Char('\n')).split(QLatin1Char('\n'));
-    QStringList broken;
-    for (int i = 0; i + 1 < lines.size(); ++i) {
-        const QString end = last.match(lines.at(i)).captured(0);
-        const QString start = first.match(lines.at(i + 1)).captured(0);
-        if (!end.isEmpty() && !start.isEmpty() && words.contains(end + start))
-            broken << end + QLatin1Char('|') + start;
-    }
-    return broken;
-}
-
 QString tableTexts(const QTableWidget *table)
 {
     QStringList rows;
@@ -188,8 +137,8 @@ QStringList programsLibraryWords(const QString &text, const InventoryRecord &rec
         for (const InventoryRecord::Calibration &c : u.calibrations)
             own << c.calId;
     }
-    QStringList words = libraryWordsIn(text);
-    for (const QString &w : libraryWordsIn(own.join(QLatin1Char(' '))))
+    QStringList words = LibraryWords::englishWords(text);
+    for (const QString &w : LibraryWords::englishWords(own.join(QLatin1Char(' '))))
         words.removeAll(w);
     return words;
 }
@@ -491,8 +440,8 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QVERIFY2(!russian.isEmpty() && russian.size() <= 2, qPrintable(russianText));
     QVERIFY2(russianText.contains(QString::fromUtf8("Двигатель №2 (0x01)")),
              qPrintable(russianText));
-    QVERIFY2(brokenWords(russian, content.html).isEmpty(),
-             qPrintable(brokenWords(russian, content.html).join(QLatin1Char(' '))));
+    QVERIFY2(LibraryWords::brokenWords(russian, content.html).isEmpty(),
+             qPrintable(LibraryWords::brokenWords(russian, content.html).join(QLatin1Char(' '))));
     // Laid out to its end: the last snapshot's folder is named.
     QVERIFY2(russianText.contains(QLatin1String("snapshots/00")), qPrintable(russianText));
     const QStringList words
