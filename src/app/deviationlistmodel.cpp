@@ -3,6 +3,8 @@
 #include "app/livebuscheck.h"
 #include "app/timelinespans.h"
 #include "buscheck/deviation.h"
+#include "descriptions/unitnames.h"
+#include "model/descriptiontext.h"
 
 #include <QColor>
 
@@ -74,10 +76,13 @@ QVariant DeviationListModel::data(const QModelIndex &index, int role) const
     case End:
         // An open deviation goes on: its end is where the check is now.
         return d->open ? tr("%1 …").arg(timeText(d->endUs)) : timeText(d->endUs);
+    // The scheme's names, in the interface language where the catalogue has them.
     case Unit:
-        return d->unit;
-    case Function:
-        return d->parameter.isEmpty() ? d->item : tr("%1 · %2").arg(d->item, d->parameter);
+        return UnitNames::translated(d->unit);
+    case Function: {
+        const QString item = DescriptionText::translated(d->item);
+        return d->parameter.isEmpty() ? item : tr("%1 · %2").arg(item, d->parameter);
+    }
     case Kind:
         return d->kindLabel();
     case Observed:

@@ -4,6 +4,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/replaycanhandler.h"
 #include "can/tooladdress.h"
+#include "descriptions/unitnames.h"
 #include "diagnostics/identificationcodec.h"
 #include "diagnostics/journalnotes.h"
 #include "diagnostics/toolrequest.h"
@@ -148,7 +149,7 @@ JobSession::~JobSession()
     close();
 }
 
-void JobSession::setBus(AbstractCanHandler *handler, const QString &connection)
+void JobSession::setBus(AbstractCanHandler *handler, const TranslatableText &connection)
 {
     m_handler = handler;
     m_connection = connection;
@@ -181,7 +182,7 @@ bool JobSession::start(const QString &jobsDir, const ServiceJob::Header &header,
 {
     close();
     ServiceJob::Setup setup;
-    setup.connection = m_connection;
+    setup.connectionText = m_connection;
     setup.requests = requestsAllowed();
     setup.snapshotBeforeS = m_timing.snapshotBeforeS;
     setup.snapshotAfterS = m_timing.snapshotAfterS;
@@ -555,10 +556,12 @@ void JobSession::writeSnapshots(bool finishing)
         m_writing.start(QRunnable::create([this, writer, s, samples, name] {
             SnapshotWriter::Written written;
             const bool ok = writer->write(s, name, samples, &written);
-            const QString text = ok ? tr("Fault snapshot %1: %2, %3")
-                                          .arg(written.id)
-                                          .arg(SnapshotWriter::unitText(s.source, name), s.change)
-                                    : writer->errorString();
+            const QString text
+                = ok ? tr("Fault snapshot %1: %2, %3")
+                           .arg(written.id)
+                           .arg(UnitNames::translated(SnapshotWriter::unitText(s.source, name)),
+                                SnapshotWriter::changeText(s))
+                     : writer->errorString();
             // The session waits for this thread before it goes: `this` outlives the call.
             QMetaObject::invokeMethod(
                 this,

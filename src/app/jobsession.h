@@ -52,8 +52,8 @@ public:
     const Timing &timing() const { return m_timing; }
     void setSchemeModel(SchemeTreeModel *model) { m_model = model; }
     // The bus the job listens to, and how the window names the connection.
-    void setBus(AbstractCanHandler *handler, const QString &connection);
-    void setConnection(const QString &connection) { m_connection = connection; }
+    void setBus(AbstractCanHandler *handler, const TranslatableText &connection);
+    void setConnection(const TranslatableText &connection) { m_connection = connection; }
     // Whether an inventory may ask the units: a bus is open and it is not a recording played
     // back (which cannot answer).
     bool requestsAllowed() const;
@@ -110,7 +110,7 @@ private:
     QPointer<SchemeTreeModel> m_model;
     QPointer<AbstractCanHandler> m_handler;
     bool m_requesting = false;
-    QString m_connection;
+    TranslatableText m_connection;
     QString m_rawError;
     QPageSize::PageSizeId m_pageSize = QPageSize::A4;
     QMap<QString, QMap<QString, QString>> m_lastValues; // unit label -> what -> value

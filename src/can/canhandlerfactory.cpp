@@ -120,6 +120,13 @@ QString buttonText(int type)
     return info ? QCoreApplication::translate("AdapterChoiceDialog", info->buttonText) : QString();
 }
 
+TranslatableText buttonTextSource(int type)
+{
+    const AdapterInfo *info = find(type);
+    return info ? TranslatableText::catalogue("AdapterChoiceDialog", info->buttonText)
+                : TranslatableText();
+}
+
 QString description(int type)
 {
     const char *text = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/translatabletext.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +33,8 @@ struct AdapterOptions
 };
 
 QString buttonText(int type);
+// The same in the words of the code, for texts said again later in another language.
+TranslatableText buttonTextSource(int type);
 // One line saying what the adapter is, for the start dialog.
 QString description(int type);
 QString commandLineKey(int type);

@@ -13,6 +13,18 @@ const char *const ReplayCanHandler::DemoScheme = ":/demo/demo.tvsx";
 
 namespace {
 
+const char *const DemoPort = QT_TRANSLATE_NOOP("ReplayCanHandler", "Demo bus (built in)");
+
+} // namespace
+
+TranslatableText ReplayCanHandler::portText(const QString &port)
+{
+    return port == tr(DemoPort) ? TranslatableText::catalogue("ReplayCanHandler", DemoPort)
+                                : TranslatableText::plain(port);
+}
+
+namespace {
+
 // Length of one pass through a recording. The next pass starts where the first frame's identifier
 // would have come next, so periodic traffic stays periodic across the loop.
 qint64 loopPeriodFor(const QVector<TimedFrame> &frames)
@@ -54,7 +66,7 @@ QList<QPair<int, QString>> ReplayCanHandler::transceivers()
     std::lock_guard locker(m_mutex);
     QList<QPair<int, QString>> list;
     for (int i = 0; i < m_paths.size(); ++i)
-        list.append(qMakePair(i, i == 0 ? tr("Demo bus (built in)") : m_paths.at(i)));
+        list.append(qMakePair(i, i == 0 ? tr(DemoPort) : m_paths.at(i)));
     return list;
 }
 

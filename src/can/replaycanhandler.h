@@ -5,6 +5,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/recordingreader.h"
 #include "can/simulatedbus.h"
+#include "util/translatabletext.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -24,6 +25,9 @@ public:
     static const char *const DemoRecording;
     // The example scheme whose units match the demo recording.
     static const char *const DemoScheme;
+    // A port of this handler as the status bar names it, in the words of the code: the demo
+    // bus's name is a text of the program; a recording's is its path, said as it is.
+    static TranslatableText portText(const QString &port);
 
     explicit ReplayCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent = nullptr);
     ~ReplayCanHandler() override;

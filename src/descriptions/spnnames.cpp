@@ -1,6 +1,7 @@
 #include "descriptions/spnnames.h"
 
 #include "descriptions/descriptionfiles.h"
+#include "model/descriptiontext.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -53,6 +54,11 @@ QString SpnNames::name(quint32 spn)
         s_loaded = true;
     }
     return s_names.value(spn);
+}
+
+QString SpnNames::translatedName(quint32 spn)
+{
+    return DescriptionText::translated(name(spn));
 }
 
 void SpnNames::reset()

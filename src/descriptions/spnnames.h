@@ -9,6 +9,8 @@ class SpnNames
 public:
     // The library's name of the SPN; empty when no parameter of the library carries it.
     static QString name(quint32 spn);
+    // The same in the interface language, where the catalogue has it.
+    static QString translatedName(quint32 spn);
     // Forgets what was read: the next look-up reads the library again.
     static void reset();
 };

@@ -221,14 +221,18 @@ void DeviceTest::setRunState(RunState state)
         return;
     m_runState = state;
     if (state == Complete || state == Cancelled) {
-        const QString summary = DeviceTestReport::summary(this);
+        const TranslatableText summary
+            = TranslatableText::catalogue(
+                  "DeviceTest",
+                  state == Complete
+                      ? QT_TRANSLATE_NOOP("DeviceTest", "Acceptance test finished: %1")
+                      : QT_TRANSLATE_NOOP("DeviceTest", "Acceptance test stopped: %1"))
+                  .arg(DeviceTestReport::summaryWords(this));
         JournalNotes::note(ServiceJournal::AcceptanceTest,
-                           m_device ? JournalNotes::unitLabel(m_device) : QString(),
-                           state == Complete ? tr("Acceptance test finished: %1").arg(summary)
-                                             : tr("Acceptance test stopped: %1").arg(summary),
+                           m_device ? JournalNotes::unitLabel(m_device) : QString(), summary,
                            state == Complete ? ServiceJournal::Outcome::Done
                                              : ServiceJournal::Outcome::Cancelled,
-                           DeviceTestReport::notPassedLines(this));
+                           DeviceTestReport::notPassedWords(this));
     }
     emit runStateChanged(state);
 }

@@ -113,27 +113,47 @@ QStringList headerLines(const DeviceTest *test)
 
 } // namespace
 
-QString DeviceTestReport::resultText(int stepResult)
+namespace {
+
+TranslatableText words(const char *source)
+{
+    return TranslatableText::catalogue("DeviceTestReport", source);
+}
+
+TranslatableText resultWords(int stepResult)
 {
     switch (stepResult) {
     case DeviceTest::Passed:
-        return tr("Passed");
+        return words(QT_TRANSLATE_NOOP("DeviceTestReport", "Passed"));
     case DeviceTest::Skipped:
-        return tr("Skipped");
+        return words(QT_TRANSLATE_NOOP("DeviceTestReport", "Skipped"));
     case DeviceTest::Failed:
-        return tr("Failed");
+        return words(QT_TRANSLATE_NOOP("DeviceTestReport", "Failed"));
     default:
         break;
     }
-    return tr("Not run");
+    return words(QT_TRANSLATE_NOOP("DeviceTestReport", "Not run"));
+}
+
+} // namespace
+
+QString DeviceTestReport::resultText(int stepResult)
+{
+    return resultWords(stepResult).toString();
 }
 
 QString DeviceTestReport::summary(const DeviceTest *test)
 {
+    return summaryWords(test).toString();
+}
+
+TranslatableText DeviceTestReport::summaryWords(const DeviceTest *test)
+{
     int counts[4] = {0, 0, 0, 0};
     for (const DeviceTest::StepRecord &record : test->records())
         ++counts[record.result];
-    return tr("%1 passed, %2 skipped, %3 failed, %4 not run")
+    return words(QT_TRANSLATE_NOOP("DeviceTestReport",
+                                   "%1 passed, %2 skipped, %3 failed, %4 not run"))
         .arg(counts[DeviceTest::Passed])
         .arg(counts[DeviceTest::Skipped])
         .arg(counts[DeviceTest::Failed])
@@ -159,18 +179,19 @@ QByteArray DeviceTestReport::toCsv(const DeviceTest *test)
 
 namespace {
 
-QString stepLine(const DeviceTest *test, int i)
+// "3. Boom up: Failed (2026-12-07T14:12:03) - no answer"
+TranslatableText stepLine(const DeviceTest *test, int i)
 {
     const DeviceTest::StepRecord &record = test->records().at(i);
-    QString line
-        = QStringLiteral("%1. %2: %3")
-              .arg(i + 1)
-              .arg(test->tests().at(i)->name(), DeviceTestReport::resultText(record.result));
+    QString rest;
     if (record.finished.isValid())
-        line += QStringLiteral(" (%1)").arg(isoTime(record.finished));
+        rest += QStringLiteral(" (%1)").arg(isoTime(record.finished));
     if (!record.lastMessage.isEmpty())
-        line += QStringLiteral(" - ") + record.lastMessage;
-    return line;
+        rest += QStringLiteral(" - ") + record.lastMessage;
+    return TranslatableText::joined({TranslatableText::plain(QStringLiteral("%1. ").arg(i + 1)),
+                                     TranslatableText::name(test->tests().at(i)->name()),
+                                     TranslatableText::plain(QStringLiteral(": ")),
+                                     resultWords(record.result), TranslatableText::plain(rest)});
 }
 
 } // namespace
@@ -180,17 +201,25 @@ QByteArray DeviceTestReport::toText(const DeviceTest *test)
     QStringList lines = headerLines(test);
     lines << QString();
     for (int i = 0; i < test->tests().size(); ++i)
-        lines << stepLine(test, i);
+        lines << stepLine(test, i).toString();
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
 
 QStringList DeviceTestReport::notPassedLines(const DeviceTest *test)
 {
     QStringList lines;
+    for (const TranslatableText &line : notPassedWords(test))
+        lines << line.toString();
+    return lines;
+}
+
+std::vector<TranslatableText> DeviceTestReport::notPassedWords(const DeviceTest *test)
+{
+    std::vector<TranslatableText> lines;
     for (int i = 0; i < test->tests().size(); ++i) {
         const int result = test->records().at(i).result;
         if (result == DeviceTest::Failed || result == DeviceTest::Skipped)
-            lines << stepLine(test, i);
+            lines.push_back(stepLine(test, i));
     }
     return lines;
 }
@@ -234,9 +263,10 @@ bool DeviceTestReport::saveAs(const DeviceTest *test, const QString &path, QStri
     if (paths)
         *paths = QStringList{csvPath, textPath};
     const AbstractDisplayableItem *device = test->device();
-    JournalNotes::note(ServiceJournal::AcceptanceTest,
-                       device ? JournalNotes::unitLabel(device) : QString(),
-                       tr("Acceptance test report saved: %1").arg(summary(test)),
-                       ServiceJournal::Outcome::Done, {}, {csvPath, textPath});
+    JournalNotes::note(
+        ServiceJournal::AcceptanceTest, device ? JournalNotes::unitLabel(device) : QString(),
+        words(QT_TRANSLATE_NOOP("DeviceTestReport", "Acceptance test report saved: %1"))
+            .arg(summaryWords(test)),
+        ServiceJournal::Outcome::Done, {}, {csvPath, textPath});
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/translatabletext.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -13,11 +15,14 @@ namespace DeviceTestReport {
 QString resultText(int stepResult);
 // "N passed, M skipped, K failed, L not run".
 QString summary(const DeviceTest *test);
+// The same in the words of the code, for the service journal.
+TranslatableText summaryWords(const DeviceTest *test);
 QByteArray toCsv(const DeviceTest *test);
 QByteArray toText(const DeviceTest *test);
 // The lines of toText() for the steps that failed or were skipped, in order: what a record of
 // the visit keeps of a run (the files hold every step).
 QStringList notPassedLines(const DeviceTest *test);
+std::vector<TranslatableText> notPassedWords(const DeviceTest *test);
 // "test-<key>-yyyy-MM-ddThh-mm-ss" after the start of the run.
 QString baseName(const DeviceTest *test);
 // Writes <baseName>.csv and <baseName>.txt into the directory; the paths written go to `paths`.

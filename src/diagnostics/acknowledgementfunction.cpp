@@ -63,6 +63,15 @@ QString AcknowledgementFunction::controlText(int control)
     return tr("Control %1").arg(control);
 }
 
+TranslatableText AcknowledgementFunction::controlWords(int control)
+{
+    if (control >= 0 && control < ControlCount)
+        return TranslatableText::catalogue("AcknowledgementFunction", ControlTexts[control]);
+    return TranslatableText::catalogue("AcknowledgementFunction",
+                                       QT_TRANSLATE_NOOP("AcknowledgementFunction", "Control %1"))
+        .arg(control);
+}
+
 QString AcknowledgementFunction::englishControlText(int control)
 {
     if (control >= 0 && control < ControlCount)

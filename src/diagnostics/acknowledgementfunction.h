@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/staticpgnj1939devicefunction.h"
+#include "util/translatabletext.h"
 
 // Acknowledgement (PGN 0xE800): a unit's positive or negative answer to a request or a command,
 // naming the requester and the group it answers. Bus thread once registered.
@@ -32,6 +33,8 @@ public:
     // "ACK", "NACK", "Access Denied", "Cannot Respond", else "Control N"; translated or as the
     // console program writes it.
     static QString controlText(int control);
+    // The same in the words of the code, for the service journal.
+    static TranslatableText controlWords(int control);
     static QString englishControlText(int control);
 
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;

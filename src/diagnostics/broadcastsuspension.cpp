@@ -11,6 +11,12 @@ int BroadcastSuspension::s_holdIntervalMs = 5000;
 
 namespace {
 
+// A text of the suspension in the words of the code, for the service journal.
+TranslatableText words(const char *source)
+{
+    return TranslatableText::catalogue("BroadcastSuspension", source);
+}
+
 constexpr int NetworkBytes = 3;
 constexpr int SignalByte = 3;
 constexpr quint8 HoldModified = 0x1;      // hold: the devices whose broadcast state was modified
@@ -103,22 +109,24 @@ bool BroadcastSuspension::slotSuspend(int destination, int networks)
     m_networks = networks;
     m_suspended.store(true);
     m_hold->start(s_holdIntervalMs);
-    const QString text = tr("Broadcasts suspended (DM13)");
+    const TranslatableText text
+        = words(QT_TRANSLATE_NOOP("BroadcastSuspension", "Broadcasts suspended (DM13)"));
     JournalNotes::note(ServiceJournal::Suspension,
                        destination == CanMessage::GlobalAddress
                            ? QString()
                            : JournalNotes::unitLabelAt(quint8(destination)),
                        text, ServiceJournal::Outcome::Done,
-                       {QStringLiteral("DM13 %1").arg(
-                           QString::fromLatin1(stopData(networks).toHex(' ').toUpper()))});
-    emit suspendedChanged(true, text);
+                       {TranslatableText::plain(QStringLiteral("DM13 %1").arg(
+                           QString::fromLatin1(stopData(networks).toHex(' ').toUpper())))});
+    emit suspendedChanged(true, JournalNotes::said(text));
     return true;
 }
 
 void BroadcastSuspension::sendHold()
 {
     if (!m_suspended.load() || !send(holdData()))
-        end(tr("Broadcasts no longer held: no bus connection"));
+        end(words(QT_TRANSLATE_NOOP("BroadcastSuspension",
+                                    "Broadcasts no longer held: no bus connection")));
 }
 
 void BroadcastSuspension::slotResume()
@@ -126,17 +134,21 @@ void BroadcastSuspension::slotResume()
     if (!m_suspended.load())
         return;
     const bool sent = send(startData(m_networks));
-    end(sent ? tr("Broadcasts resumed (DM13)")
-             : tr("No bus connection: the units resume by themselves within 6 s"));
+    end(sent ? words(QT_TRANSLATE_NOOP("BroadcastSuspension", "Broadcasts resumed (DM13)"))
+             : words(QT_TRANSLATE_NOOP("BroadcastSuspension",
+                                       "No bus connection: the units resume by themselves within "
+                                       "6 s")));
 }
 
 void BroadcastSuspension::slotAdapterStateChanged(int state)
 {
     if (state != AbstractCanHandler::Open && m_suspended.load())
-        end(tr("The adapter is gone: the units resume their broadcasts by themselves within 6 s"));
+        end(words(QT_TRANSLATE_NOOP("BroadcastSuspension",
+                                    "The adapter is gone: the units resume their broadcasts by "
+                                    "themselves within 6 s")));
 }
 
-void BroadcastSuspension::end(const QString &text)
+void BroadcastSuspension::end(const TranslatableText &text)
 {
     m_hold->stop();
     if (!m_suspended.exchange(false))
@@ -148,5 +160,5 @@ void BroadcastSuspension::end(const QString &text)
                            ? QString()
                            : JournalNotes::unitLabelAt(destination),
                        text, ServiceJournal::Outcome::Done);
-    emit suspendedChanged(false, text);
+    emit suspendedChanged(false, JournalNotes::said(text));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "can/canmessage.h"
+#include "util/translatabletext.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -72,7 +73,7 @@ signals:
 private:
     bool send(const QByteArray &data);
     void sendHold();
-    void end(const QString &text);
+    void end(const TranslatableText &text);
 
     std::atomic<bool> m_suspended{false};
     std::atomic<quint8> m_destination{CanMessage::GlobalAddress};

@@ -310,19 +310,54 @@ void CanFlashingFunctionV1::endRun(const QString &outcome)
     setUpdateNeeded();
 }
 
+namespace {
+
+// A text of the flashing in the words of the code, for the service journal.
+TranslatableText words(const char *source, int n = -1)
+{
+    return TranslatableText::catalogue("CanFlashingFunctionV1", source, n);
+}
+
+// The run's outcome as the flash log names it ("finished", "error" ...), in words.
+TranslatableText outcomeWords(const QString &outcome)
+{
+    const struct
+    {
+        const char *key;
+        const char *text;
+    } outcomes[] = {{"finished", QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "finished")},
+                    {"error", QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "error")},
+                    {"stopped", QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "stopped")},
+                    {"removed", QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "flasher removed")}};
+    for (const auto &o : outcomes) {
+        if (outcome == QLatin1String(o.key))
+            return words(o.text);
+    }
+    return TranslatableText::plain(outcome);
+}
+
+} // namespace
+
 void CanFlashingFunctionV1::noteRun(const QString &logDirectory) const
 {
     const QString target = JournalNotes::unitLabelAt(quint8(m_run.target));
-    QStringList details{tr("File: %1 (%n byte(s))", nullptr, int(m_run.size)).arg(m_run.file),
-                        QStringLiteral("SHA-256: %1").arg(QString::fromLatin1(m_run.sha256)),
-                        tr("Result: %1").arg(m_run.result)};
-    details << tr("Flash log line: %1").arg(QString::fromUtf8(FlashLog::line(m_run)).trimmed());
+    const std::vector<TranslatableText> details{
+        words(QT_TRANSLATE_N_NOOP("CanFlashingFunctionV1", "File: %1 (%n byte(s))"),
+              int(m_run.size))
+            .arg(m_run.file),
+        TranslatableText::plain(
+            QStringLiteral("SHA-256: %1").arg(QString::fromLatin1(m_run.sha256))),
+        words(QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "Result: %1")).arg(m_run.result),
+        words(QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "Flash log line: %1"))
+            .arg(QString::fromUtf8(FlashLog::line(m_run)).trimmed())};
     QStringList files{m_run.file};
     if (!logDirectory.isEmpty())
         files << QDir(logDirectory).filePath(QString::fromLatin1(FlashLog::FileName));
     const bool finished = m_run.outcome == QLatin1String("finished");
     JournalNotes::note(ServiceJournal::Flashing, target,
-                       tr("Flashing %1: %2").arg(QFileInfo(m_run.file).fileName(), m_run.outcome),
+                       words(QT_TRANSLATE_NOOP("CanFlashingFunctionV1", "Flashing %1: %2"))
+                           .arg(QFileInfo(m_run.file).fileName())
+                           .arg(outcomeWords(m_run.outcome)),
                        finished ? ServiceJournal::Outcome::Done
                        : m_run.outcome == QLatin1String("stopped")
                            ? ServiceJournal::Outcome::Cancelled

@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/tooladdress.h"
+#include "descriptions/unitnames.h"
 #include "diagnostics/acknowledgementfunction.h"
 #include "diagnostics/editors/codeclearingschemetreeitem.h"
 #include "diagnostics/journalnotes.h"
@@ -55,6 +56,24 @@ DtcArrayParameter *dtcParameterOf(const AbstractDisplayableItem *function)
     return nullptr;
 }
 
+// A text of this function in the words of the code, for the service journal.
+TranslatableText words(const char *source, int n = -1)
+{
+    return TranslatableText::catalogue("CodeClearingFunction", source, n);
+}
+
+TranslatableText codesWords(const Codes &codes)
+{
+    if (codes.isEmpty())
+        return words(QT_TRANSLATE_NOOP("CodeClearingFunction", "none"));
+    std::vector<TranslatableText> parts;
+    for (const DtcArrayParameter::DtcItem &c : codes)
+        parts.push_back(words(QT_TRANSLATE_NOOP("CodeClearingFunction", "SPN %1 FMI %2"))
+                            .arg(c.spn)
+                            .arg(c.fmi));
+    return TranslatableText::joined(parts, QStringLiteral(", "));
+}
+
 // The answer a clearing of codes is checked with: DM1 after DM11, DM2 after DM3.
 quint32 listOf(quint32 clearPgn)
 {
@@ -103,17 +122,12 @@ bool CodeClearingFunction::knownCodes(const AbstractDisplayableItem *unit, quint
 
 QString CodeClearingFunction::unitText(quint8 address, const QString &name)
 {
-    return JournalNotes::unitLabel(address, name);
+    return UnitNames::translated(JournalNotes::unitLabel(address, name));
 }
 
 QString CodeClearingFunction::codesText(const Codes &codes)
 {
-    if (codes.isEmpty())
-        return tr("none");
-    QStringList texts;
-    for (const DtcArrayParameter::DtcItem &c : codes)
-        texts << tr("SPN %1 FMI %2").arg(c.spn).arg(c.fmi);
-    return texts.join(QStringLiteral(", "));
+    return codesWords(codes).toString();
 }
 
 QList<J1939Device *> CodeClearingFunction::schemeUnits()
@@ -318,47 +332,63 @@ void CodeClearingFunction::checkVerification()
     stepTimedOut();
 }
 
-QString CodeClearingFunction::unitReport(const UnitState &unit) const
+std::vector<TranslatableText> CodeClearingFunction::unitReport(const UnitState &unit) const
 {
-    const QString noAnswer = tr("no answer");
-    QStringList answers;
+    const TranslatableText noAnswer = words(QT_TRANSLATE_NOOP("CodeClearingFunction", "no answer"));
+    std::vector<TranslatableText> answers;
     for (quint32 step : {Dm11Pgn, Dm3Pgn}) {
         if (!m_requested.contains(step))
             continue;
         const QString request = step == Dm11Pgn ? QStringLiteral("DM11") : QStringLiteral("DM3");
-        answers << QStringLiteral("%1 %2").arg(
-            request, unit.answers.contains(step)
-                         ? AcknowledgementFunction::controlText(unit.answers.value(step))
-                         : noAnswer);
+        answers.push_back(TranslatableText::joined(
+            {TranslatableText::plain(request),
+             unit.answers.contains(step)
+                 ? AcknowledgementFunction::controlWords(unit.answers.value(step))
+                 : noAnswer},
+            QStringLiteral(" ")));
     }
-    QString text = QStringLiteral("%1: %2\n")
-                       .arg(unitText(unit.address, unit.name), answers.join(QStringLiteral(", ")));
+    std::vector<TranslatableText> lines{TranslatableText::joined(
+        {TranslatableText::name(JournalNotes::unitLabel(unit.address, unit.name)),
+         TranslatableText::joined(answers, QStringLiteral(", "))},
+        QStringLiteral(": "))};
     for (quint32 step : {Dm11Pgn, Dm3Pgn}) {
         if (!m_requested.contains(step))
             continue;
-        const QString list = step == Dm11Pgn ? tr("Active codes") : tr("Previously active codes");
+        const TranslatableText list
+            = step == Dm11Pgn
+                  ? words(QT_TRANSLATE_NOOP("CodeClearingFunction", "Active codes"))
+                  : words(QT_TRANSLATE_NOOP("CodeClearingFunction", "Previously active codes"));
         const int control = unit.answers.value(step, -1);
         if (control != AcknowledgementFunction::Ack) {
-            text += tr("  %1 not cleared (%2)\n")
-                        .arg(list, control < 0 ? noAnswer
-                                               : AcknowledgementFunction::controlText(control));
+            lines.push_back(
+                words(QT_TRANSLATE_NOOP("CodeClearingFunction", "%1 not cleared (%2)"))
+                    .arg(list)
+                    .arg(control < 0 ? noAnswer : AcknowledgementFunction::controlWords(control)));
             continue;
         }
         const quint32 pgn = listOf(step);
         Codes after;
         if (!unit.known.value(pgn) || !knownCodes(deviceAt(unit.address), pgn, &after)) {
-            text += tr("  %1 cleared; the codes before are not known (not read)\n").arg(list);
+            lines.push_back(
+                words(QT_TRANSLATE_NOOP("CodeClearingFunction",
+                                        "%1 cleared; the codes before are not known (not read)"))
+                    .arg(list));
             continue;
         }
         const Codes before = unit.before.value(pgn);
-        text += tr("  %1 cleared; gone: %2; came back: %3\n")
-                    .arg(list, codesText(select(before, after, false)),
-                         codesText(select(after, before, true)));
+        lines.push_back(
+            words(QT_TRANSLATE_NOOP("CodeClearingFunction", "%1 cleared; gone: %2; came back: %3"))
+                .arg(list)
+                .arg(codesWords(select(before, after, false)))
+                .arg(codesWords(select(after, before, true))));
         const Codes fresh = select(after, before, false);
         if (!fresh.isEmpty())
-            text += tr("  %1 new after the clearing: %2\n").arg(list, codesText(fresh));
+            lines.push_back(
+                words(QT_TRANSLATE_NOOP("CodeClearingFunction", "%1 new after the clearing: %2"))
+                    .arg(list)
+                    .arg(codesWords(fresh)));
     }
-    return text;
+    return lines;
 }
 
 void CodeClearingFunction::finish()
@@ -366,23 +396,28 @@ void CodeClearingFunction::finish()
     disconnect(m_tap);
     m_deadline->stop();
     m_poll->stop();
-    QString text;
+    std::vector<TranslatableText> details;
+    QStringList report;
     int cleared = 0;
     int refused = 0;
     int silent = 0;
     int back = 0;
-    QString verdict;
+    TranslatableText verdict;
     for (const UnitState &u : qAsConst(m_units)) {
-        text += unitReport(u);
+        const std::vector<TranslatableText> lines = unitReport(u);
+        for (size_t i = 0; i < lines.size(); ++i)
+            report << (i == 0 ? QString() : QStringLiteral("  ")) + JournalNotes::said(lines[i]);
+        details.insert(details.end(), lines.begin(), lines.end());
         bool allAck = true;
         for (quint32 step : qAsConst(m_requested))
             allAck = allAck && u.answers.value(step, -1) == AcknowledgementFunction::Ack;
         if (u.answers.isEmpty()) {
             ++silent;
-            verdict = tr("no answer, codes not cleared");
+            verdict
+                = words(QT_TRANSLATE_NOOP("CodeClearingFunction", "no answer, codes not cleared"));
         } else if (allAck) {
             ++cleared;
-            verdict = tr("cleared");
+            verdict = words(QT_TRANSLATE_NOOP("CodeClearingFunction", "cleared"));
         } else {
             ++refused;
             int control = AcknowledgementFunction::Ack;
@@ -390,10 +425,10 @@ void CodeClearingFunction::finish()
                 if (c != AcknowledgementFunction::Ack)
                     control = c;
             }
-            verdict
-                = acknowledged(u)
-                      ? tr("partly cleared (%1)").arg(AcknowledgementFunction::controlText(control))
-                      : tr("refused (%1)").arg(AcknowledgementFunction::controlText(control));
+            verdict = (acknowledged(u)
+                           ? words(QT_TRANSLATE_NOOP("CodeClearingFunction", "partly cleared (%1)"))
+                           : words(QT_TRANSLATE_NOOP("CodeClearingFunction", "refused (%1)")))
+                          .arg(AcknowledgementFunction::controlWords(control));
         }
         for (quint32 step : qAsConst(m_requested)) {
             Codes after;
@@ -403,27 +438,34 @@ void CodeClearingFunction::finish()
                 back += int(select(after, u.before.value(pgn), true).size());
         }
     }
-    QString summary;
-    if (m_units.isEmpty())
-        summary = tr("Clear codes: no unit answered");
-    else if (m_units.size() == 1 && !m_global)
-        summary
-            = tr("Clear codes of %1: %2")
-                  .arg(unitText(m_units.constFirst().address, m_units.constFirst().name), verdict);
-    else
-        summary = tr("Clear codes of all units: %1 cleared, %2 refused, %3 without answer")
+    TranslatableText summary;
+    if (m_units.isEmpty()) {
+        summary = words(QT_TRANSLATE_NOOP("CodeClearingFunction", "Clear codes: no unit answered"));
+    } else if (m_units.size() == 1 && !m_global) {
+        const UnitState &u = m_units.constFirst();
+        summary = words(QT_TRANSLATE_NOOP("CodeClearingFunction", "Clear codes of %1: %2"))
+                      .arg(TranslatableText::name(JournalNotes::unitLabel(u.address, u.name)))
+                      .arg(verdict);
+    } else {
+        summary = words(QT_TRANSLATE_NOOP(
+                            "CodeClearingFunction",
+                            "Clear codes of all units: %1 cleared, %2 refused, %3 without answer"))
                       .arg(cleared)
                       .arg(refused)
                       .arg(silent);
+    }
     if (back > 0)
-        summary += tr("; %n code(s) came back", nullptr, back);
-    setOutcome(text.trimmed(), summary);
+        summary = TranslatableText::joined(
+            {summary,
+             words(QT_TRANSLATE_N_NOOP("CodeClearingFunction", "; %n code(s) came back"), back)});
+    const QString summaryText = JournalNotes::said(summary);
+    setOutcome(report.join(QLatin1Char('\n')), summaryText);
     m_running.store(false);
     const auto *owner = qobject_cast<J1939Device *>(parentItem());
     JournalNotes::note(ServiceJournal::CodeClearing,
                        m_global ? QString() : JournalNotes::unitLabel(owner), summary,
                        cleared > 0 && refused == 0 && silent == 0 ? ServiceJournal::Outcome::Done
                                                                   : ServiceJournal::Outcome::Failed,
-                       text.trimmed().split(QLatin1Char('\n')));
-    emit finished(summary);
+                       details);
+    emit finished(summaryText);
 }

@@ -2,6 +2,7 @@
 
 #include "diagnostics/dtcarrayparameter.h"
 #include "model/staticpgnj1939devicefunction.h"
+#include "util/translatabletext.h"
 
 #include <QMap>
 #include <QMetaObject>
@@ -41,7 +42,8 @@ public:
     // function, so its codes are not known.
     static bool knownCodes(const AbstractDisplayableItem *unit, quint32 pgn,
                            QVector<DtcArrayParameter::DtcItem> *codes);
-    // "Engine #1 (0x00)": the unit's name and address, the address once; "Unit 0x00" unnamed.
+    // "Engine #1 (0x00)": the unit's name and address, the address once; "Unit 0x00" unnamed;
+    // in the interface language.
     static QString unitText(quint8 address, const QString &name);
     // "SPN 100 FMI 1" for each code, joined by ", "; "none" when empty.
     static QString codesText(const QVector<DtcArrayParameter::DtcItem> &codes);
@@ -86,7 +88,8 @@ private:
     void setOutcome(const QString &result, const QString &summary);
     bool acknowledged(const UnitState &unit) const;
     UnitState *unitAt(quint8 address);
-    QString unitReport(const UnitState &unit) const;
+    // The unit's answers, then a line per list of codes: what went and what came back.
+    std::vector<TranslatableText> unitReport(const UnitState &unit) const;
 
     std::atomic<bool> m_running{false};
     bool m_global = false;

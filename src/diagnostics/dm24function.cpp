@@ -54,7 +54,7 @@ QVector<QStringList> DM24Function::tableRows() const
     const QString no = tr("no");
     QVector<QStringList> rows;
     for (const SpnSupport &s : m_list.load()) {
-        rows.append({QString::number(s.spn), SpnNames::name(s.spn),
+        rows.append({QString::number(s.spn), SpnNames::translatedName(s.spn),
                      s.inExpandedFreezeFrame ? QString::number(s.length) : no,
                      s.inDataStream ? yes : no, s.scaledTestResults ? yes : no});
     }

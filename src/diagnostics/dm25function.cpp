@@ -4,6 +4,7 @@
 #include "descriptions/spnscaling.h"
 #include "diagnostics/dm24function.h"
 #include "diagnostics/editors/dm25schemetreeitem.h"
+#include "model/descriptiontext.h"
 #include "model/zxintparameter.h"
 
 using namespace FreezeFrame;
@@ -77,7 +78,7 @@ QVector<QStringList> DM25Function::valueRows(const Dm25Record &record,
             continue;
         }
         const std::optional<SpnScaling> scaling = SpnScaling::find(v.spn);
-        QString name = scaling ? scaling->name : SpnNames::name(v.spn);
+        QString name = DescriptionText::translated(scaling ? scaling->name : SpnNames::name(v.spn));
         QString value = raw;
         if (!v.complete)
             value = tr("cut short: %1").arg(raw);

@@ -139,7 +139,15 @@ QString DtcArrayParameter::descriptionFor(quint32 spn, quint32 fmi) const
     // The machine's own texts say what the fault is; otherwise the library's name of the SPN
     // says at least what it is about.
     const QString machineText = m_descriptions.value(qMakePair(spn, fmi));
-    return machineText.isEmpty() ? SpnNames::name(spn) : machineText;
+    return machineText.isEmpty() ? SpnNames::translatedName(spn) : machineText;
+}
+
+QString DtcArrayParameter::description(quint32 spn, quint32 fmi)
+{
+    const QString machineText = machineSource(spn, fmi);
+    return machineText.isEmpty()
+               ? SpnNames::translatedName(spn)
+               : QCoreApplication::translate("DtcArrayParameter", machineText.toUtf8().constData());
 }
 
 void DtcArrayParameter::updateWidgetValue(QWidget *widget)

@@ -73,6 +73,9 @@ public:
     // What the code is about and how it failed, in English, for the console program: "Engine
     // Oil Pressure - Data valid but below normal operational range, most severe level".
     static QString englishDescription(quint32 spn, quint32 fmi);
+    // What descriptionFor() says, in the current language: the machine's text of the code,
+    // else the library's name of the SPN.
+    static QString description(quint32 spn, quint32 fmi);
     // The refresh of a list widget at a given time (ms since the epoch).
     void refreshList(QWidget *widget, qint64 now) const;
 

@@ -183,6 +183,13 @@ bool isIdentificationPgn(quint32 pgn)
            || pgn == PgnDm19;
 }
 
+QString componentText(const QStringList &fields)
+{
+    const auto field = [&fields](int i) { return fields.value(i); };
+    return printable(tr("make %1, model %2, serial number %3, unit number %4")
+                         .arg(field(0), field(1), field(2), field(3)));
+}
+
 QString summary(quint32 pgn, const QByteArray &data)
 {
     switch (pgn) {
@@ -195,9 +202,7 @@ QString summary(quint32 pgn, const QByteArray &data)
         return printable(fields.join(QStringLiteral(", ")));
     }
     case PgnComponent: {
-        const QStringList f = componentFields(data);
-        return printable(tr("make %1, model %2, serial number %3, unit number %4")
-                             .arg(f.at(0), f.at(1), f.at(2), f.at(3)));
+        return componentText(componentFields(data));
     }
     case PgnVehicle:
         return printable(vin(data));

@@ -46,6 +46,9 @@ QString softwareText(const QByteArray &data);
 // Component identification: always four fields; missing trailing ones are empty, a text
 // without any "*" is the make alone, anything after the fourth "*" is ignored.
 QStringList componentFields(const QByteArray &data);
+// "make Deutz, model TCD 2.9 L4, serial number 11934527, unit number E01", printable, in the
+// current language.
+QString componentText(const QStringList &fields);
 // "make*model*serial number*unit number*", each field Latin-1, missing fields empty.
 QByteArray encodeComponent(const QStringList &fields);
 

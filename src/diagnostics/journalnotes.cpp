@@ -1,5 +1,6 @@
 #include "diagnostics/journalnotes.h"
 
+#include "descriptions/unitnames.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 
@@ -10,7 +11,7 @@ QString JournalNotes::unitLabel(quint8 address, const QString &name)
     const QString hex = QStringLiteral("0x")
                         + QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper();
     if (name.isEmpty())
-        return QCoreApplication::translate("CodeClearingFunction", "Unit %1").arg(hex);
+        return UnitNames::unnamed(address);
     // Units added from the traffic are named after their address already: "Engine #2 (0x01)".
     const QString suffix = QStringLiteral(" (%1)").arg(hex);
     return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
@@ -36,6 +37,30 @@ QString JournalNotes::unitLabel(const AbstractDisplayableItem *item)
             return unitLabel(quint8(unit->address().value), unit->name());
     }
     return QString();
+}
+
+QString JournalNotes::said(const TranslatableText &text)
+{
+    return text.toString(&UnitNames::translated);
+}
+
+void JournalNotes::note(const QString &kind, const QString &unit, const TranslatableText &summary,
+                        ServiceJournal::Outcome outcome,
+                        const std::vector<TranslatableText> &details, const QStringList &files)
+{
+    if (!ServiceJournal::hasListener())
+        return;
+    ServiceJournal::Entry entry;
+    entry.kind = kind;
+    entry.unit = unit;
+    entry.summary = said(summary);
+    entry.summaryText = summary;
+    entry.outcome = outcome;
+    for (const TranslatableText &line : details)
+        entry.details << said(line);
+    entry.detailTexts = details;
+    entry.files = files;
+    ServiceJournal::record(entry);
 }
 
 void JournalNotes::note(const QString &kind, const QString &unit, const QString &summary,

@@ -18,5 +18,12 @@ QString unitLabel(const AbstractDisplayableItem *item);
 void note(const QString &kind, const QString &unit, const QString &summary,
           ServiceJournal::Outcome outcome, const QStringList &details = {},
           const QStringList &files = {});
+// The same with the texts in the words of the code: noted as the interface says them now and
+// kept for a report in another language.
+void note(const QString &kind, const QString &unit, const TranslatableText &summary,
+          ServiceJournal::Outcome outcome, const std::vector<TranslatableText> &details = {},
+          const QStringList &files = {});
+// The text in the interface language, the units' names too.
+QString said(const TranslatableText &text);
 
 } // namespace JournalNotes

@@ -236,45 +236,57 @@ QString itemText(const MemoryAccessTable::SpnItem &item)
         .arg(item.spn, 6, 16, QLatin1Char('0'));
 }
 
+// A text of the memory access in the words of the code, for the service journal.
+TranslatableText words(const char *source, int n = -1)
+{
+    return TranslatableText::catalogue("MemoryAccessFunction", source, n);
+}
+
 } // namespace
 
 void MemoryAccessFunction::noteRead()
 {
-    QStringList details;
+    std::vector<TranslatableText> details;
     {
         std::lock_guard locker(m_tableMutex);
         for (int index : m_pass.items()) {
             const MemoryAccessTable::SpnItem &item = m_table.items.at(index);
             m_readValues.insert(index, item.value);
-            details << QStringLiteral("%1 = %2").arg(itemText(item)).arg(item.value);
+            details.push_back(TranslatableText::plain(
+                QStringLiteral("%1 = %2").arg(itemText(item)).arg(item.value)));
         }
     }
     const QString backup = lastBackupPath();
-    JournalNotes::note(ServiceJournal::MemoryRead, JournalNotes::unitLabelAt(m_target),
-                       tr("Memory access: %n value(s) read", nullptr, int(details.size())),
-                       ServiceJournal::Outcome::Done, details,
-                       backup.isEmpty() ? QStringList() : QStringList{backup});
+    JournalNotes::note(
+        ServiceJournal::MemoryRead, JournalNotes::unitLabelAt(m_target),
+        words(QT_TRANSLATE_N_NOOP("MemoryAccessFunction", "Memory access: %n value(s) read"),
+              int(details.size())),
+        ServiceJournal::Outcome::Done, details,
+        backup.isEmpty() ? QStringList() : QStringList{backup});
 }
 
 void MemoryAccessFunction::noteWrite(bool ok, const QString &text)
 {
-    QStringList details;
+    std::vector<TranslatableText> details;
     {
         std::lock_guard locker(m_tableMutex);
         for (int index : m_pass.written()) {
             const MemoryAccessTable::SpnItem &item = m_table.items.at(index);
             const auto before = m_readValues.constFind(index);
-            details << tr("%1: %2 → %3")
-                           .arg(itemText(item),
-                                before == m_readValues.cend() ? tr("not read")
-                                                              : QString::number(*before),
-                                QString::number(item.value));
+            details.push_back(
+                words(QT_TRANSLATE_NOOP("MemoryAccessFunction", "%1: %2 → %3"))
+                    .arg(itemText(item))
+                    .arg(before == m_readValues.cend()
+                             ? words(QT_TRANSLATE_NOOP("MemoryAccessFunction", "not read"))
+                             : TranslatableText::plain(QString::number(*before)))
+                    .arg(QString::number(item.value)));
             m_readValues.insert(index, item.value);
         }
     }
     const QString backup = lastBackupPath();
-    JournalNotes::note(ServiceJournal::MemoryWrite, JournalNotes::unitLabelAt(m_target),
-                       tr("Memory access: %1").arg(text),
-                       ok ? ServiceJournal::Outcome::Done : ServiceJournal::Outcome::Failed,
-                       details, backup.isEmpty() ? QStringList() : QStringList{backup});
+    JournalNotes::note(
+        ServiceJournal::MemoryWrite, JournalNotes::unitLabelAt(m_target),
+        words(QT_TRANSLATE_NOOP("MemoryAccessFunction", "Memory access: %1")).arg(text),
+        ok ? ServiceJournal::Outcome::Done : ServiceJournal::Outcome::Failed, details,
+        backup.isEmpty() ? QStringList() : QStringList{backup});
 }

@@ -170,37 +170,50 @@ void TuneVariable::note(Outcome outcome)
 {
     const bool write = m_requestWrites.load();
     const QString written = m_writtenText.load();
-    const QString variable = name().isEmpty() ? objectName() : name();
+    const auto words
+        = [](const char *source) { return TranslatableText::catalogue("TuneVariable", source); };
+    const TranslatableText variable
+        = TranslatableText::name(name().isEmpty() ? objectName() : name());
     if (!write) {
         if (outcome != Answered)
             return;
         const QString read = valueText();
         m_readText.store(read);
         JournalNotes::note(ServiceJournal::TuneRead, JournalNotes::unitLabel(this),
-                           tr("Tune variable %1 read: %2").arg(variable, read),
+                           words(QT_TRANSLATE_NOOP("TuneVariable", "Tune variable %1 read: %2"))
+                               .arg(variable)
+                               .arg(read),
                            ServiceJournal::Outcome::Done,
-                           {QStringLiteral("%1 = %2").arg(variable, read)});
+                           {TranslatableText::joined({variable, TranslatableText::plain(read)},
+                                                     QStringLiteral(" = "))});
         return;
     }
     const QString lastRead = m_readText.load();
-    const QString before = lastRead.isEmpty() ? tr("not read") : lastRead;
-    QString summary;
+    const TranslatableText before = lastRead.isEmpty()
+                                        ? words(QT_TRANSLATE_NOOP("TuneVariable", "not read"))
+                                        : TranslatableText::plain(lastRead);
+    TranslatableText summary;
     ServiceJournal::Outcome result = ServiceJournal::Outcome::Failed;
     switch (outcome) {
     case Accepted:
-        summary = tr("Tune variable %1 written: %2").arg(variable, written);
+        summary = words(QT_TRANSLATE_NOOP("TuneVariable", "Tune variable %1 written: %2"));
         result = ServiceJournal::Outcome::Done;
         m_readText.store(written);
         break;
     case Refused:
-        summary = tr("Tune variable %1: the unit refused %2").arg(variable, written);
+        summary = words(QT_TRANSLATE_NOOP("TuneVariable", "Tune variable %1: the unit refused %2"));
         break;
     default:
-        summary = tr("Tune variable %1: no answer to the write of %2").arg(variable, written);
+        summary = words(
+            QT_TRANSLATE_NOOP("TuneVariable", "Tune variable %1: no answer to the write of %2"));
         break;
     }
+    summary.arg(variable).arg(written);
     JournalNotes::note(ServiceJournal::TuneWrite, JournalNotes::unitLabel(this), summary, result,
-                       {tr("%1: %2 → %3").arg(variable, before, written)});
+                       {words(QT_TRANSLATE_NOOP("TuneVariable", "%1: %2 → %3"))
+                            .arg(variable)
+                            .arg(before)
+                            .arg(written)});
 }
 
 QString TuneVariable::valueText() const

@@ -1,6 +1,6 @@
 #include "job/inventorycomparison.h"
 
-#include "descriptions/spnnames.h"
+#include "diagnostics/dtcarrayparameter.h"
 #include "diagnostics/fmitexts.h"
 
 #include <QMap>
@@ -131,6 +131,8 @@ void compareUnits(const Unit &f, const Unit &l, QVector<Row> *rows)
     Row base;
     base.address = f.address;
     base.unit = l.label.isEmpty() ? f.label : l.label;
+    const QString componentBefore = f.componentText();
+    const QString componentAfter = l.componentText();
     const struct
     {
         Field field;
@@ -139,7 +141,7 @@ void compareUnits(const Unit &f, const Unit &l, QVector<Row> *rows)
     } texts[] = {{Field::Name, f.name, l.name},
                  {Field::Ecu, f.ecu, l.ecu},
                  {Field::Software, f.software, l.software},
-                 {Field::Component, f.component, l.component},
+                 {Field::Component, componentBefore, componentAfter},
                  {Field::Vin, f.vin, l.vin}};
     for (const auto &t : texts) {
         Row row = base;
@@ -263,7 +265,7 @@ QString InventoryComparison::fieldText(const Row &row)
 
 QString InventoryComparison::codeText(const Code &code)
 {
-    const QString name = SpnNames::name(code.spn);
+    const QString name = DtcArrayParameter::description(code.spn, code.fmi);
     const QString fmi = FmiTexts::text(code.fmi);
     return tr("SPN %1 FMI %2 (%3) OC %4")
         .arg(code.spn)

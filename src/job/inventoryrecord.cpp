@@ -1,5 +1,6 @@
 #include "job/inventoryrecord.h"
 
+#include "descriptions/unitnames.h"
 #include "diagnostics/identificationcodec.h"
 #include "job/jobjson.h"
 
@@ -56,16 +57,22 @@ QVector<InventoryRecord::Code> codesFrom(const QJsonValue &value)
 bool InventoryRecord::Unit::operator==(const Unit &o) const
 {
     return address == o.address && label == o.label && name == o.name && ecu == o.ecu
-           && software == o.software && component == o.component && vin == o.vin
-           && calibrations == o.calibrations && active == o.active && previous == o.previous
-           && activeKnown == o.activeKnown && previousKnown == o.previousKnown
-           && values == o.values;
+           && software == o.software && component == o.component
+           && componentFields == o.componentFields && vin == o.vin && calibrations == o.calibrations
+           && active == o.active && previous == o.previous && activeKnown == o.activeKnown
+           && previousKnown == o.previousKnown && values == o.values;
+}
+
+QString InventoryRecord::Unit::componentText() const
+{
+    return componentFields.size() == Codec::ComponentFieldCount
+               ? Codec::componentText(componentFields)
+               : component;
 }
 
 QString InventoryRecord::defaultLabel(int address)
 {
-    return tr("Unit 0x%1")
-        .arg(QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
+    return UnitNames::unnamed(address);
 }
 
 InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
@@ -88,6 +95,9 @@ InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
         unit.ecu = summaryOf(in, Codec::PgnEcu);
         unit.software = summaryOf(in, Codec::PgnSoftware);
         unit.component = summaryOf(in, Codec::PgnComponent);
+        const auto component = in.messages.constFind(Codec::PgnComponent);
+        if (component != in.messages.cend())
+            unit.componentFields = Codec::componentFields(*component);
         unit.vin = summaryOf(in, Codec::PgnVehicle);
         const auto dm19 = in.messages.constFind(Codec::PgnDm19);
         if (dm19 != in.messages.cend()) {
@@ -128,19 +138,21 @@ QJsonObject InventoryRecord::toJson() const
         for (const Value &v : u.values)
             valueArray.append(
                 QJsonObject{{QStringLiteral("what"), v.what}, {QStringLiteral("value"), v.value}});
-        unitArray.append(QJsonObject{{QStringLiteral("address"), u.address},
-                                     {QStringLiteral("label"), u.label},
-                                     {QStringLiteral("name"), u.name},
-                                     {QStringLiteral("ecu"), u.ecu},
-                                     {QStringLiteral("software"), u.software},
-                                     {QStringLiteral("component"), u.component},
-                                     {QStringLiteral("vin"), u.vin},
-                                     {QStringLiteral("calibrations"), calibrationArray},
-                                     {QStringLiteral("active"), codesJson(u.active)},
-                                     {QStringLiteral("previous"), codesJson(u.previous)},
-                                     {QStringLiteral("activeKnown"), u.activeKnown},
-                                     {QStringLiteral("previousKnown"), u.previousKnown},
-                                     {QStringLiteral("values"), valueArray}});
+        unitArray.append(QJsonObject{
+            {QStringLiteral("address"), u.address},
+            {QStringLiteral("label"), u.label},
+            {QStringLiteral("name"), u.name},
+            {QStringLiteral("ecu"), u.ecu},
+            {QStringLiteral("software"), u.software},
+            {QStringLiteral("component"), u.component},
+            {QStringLiteral("componentFields"), QJsonArray::fromStringList(u.componentFields)},
+            {QStringLiteral("vin"), u.vin},
+            {QStringLiteral("calibrations"), calibrationArray},
+            {QStringLiteral("active"), codesJson(u.active)},
+            {QStringLiteral("previous"), codesJson(u.previous)},
+            {QStringLiteral("activeKnown"), u.activeKnown},
+            {QStringLiteral("previousKnown"), u.previousKnown},
+            {QStringLiteral("values"), valueArray}});
     }
     return QJsonObject{{QStringLiteral("version"), Version},
                        {QStringLiteral("taken"), JobJson::timeText(taken)},
@@ -192,6 +204,11 @@ bool InventoryRecord::fromJson(const QJsonObject &object, const QString &fileNam
         u.ecu = o.value(QLatin1String("ecu")).toString();
         u.software = o.value(QLatin1String("software")).toString();
         u.component = o.value(QLatin1String("component")).toString();
+        const QJsonArray fields = o.value(QLatin1String("componentFields")).toArray();
+        if (fields.size() == Codec::ComponentFieldCount) {
+            for (const QJsonValue &f : fields)
+                u.componentFields << f.toString();
+        }
         u.vin = o.value(QLatin1String("vin")).toString();
         for (const QJsonValue &c : o.value(QLatin1String("calibrations")).toArray()) {
             const QJsonObject co = c.toObject();

@@ -40,6 +40,9 @@ public:
         QString ecu;  // identification texts, empty when not received
         QString software;
         QString component;
+        // The component's fields as sent (make, model, serial number, unit number), so the
+        // text can be said in another language; empty in records of older versions.
+        QStringList componentFields;
         QString vin;
         QVector<Calibration> calibrations;
         QVector<Code> active;
@@ -47,6 +50,8 @@ public:
         bool activeKnown = false; // false: no DM1 came
         bool previousKnown = false;
         QVector<Value> values;
+        // The component identification in the current language.
+        QString componentText() const;
         bool operator==(const Unit &o) const;
         bool operator!=(const Unit &o) const { return !(*this == o); }
     };

@@ -76,9 +76,16 @@ RowSpan rowSpan(QTextDocument *document, QTextTable *table, int row)
     return span;
 }
 
+// A row of one cell across the table: the name of the group of rows under it.
+bool isGroupRow(QTextTable *table, int row)
+{
+    return table->columns() > 1 && table->cellAt(row, 0).columnSpan() == table->columns();
+}
+
 // Table rows are not split across pages: the row before one that would be is made taller, by
-// space below its text, until the row starts below the page's last line; Qt then lays it out
-// on the next page. A row taller than half a page may still be split.
+// padding below its text, until the row starts below the page's last line; Qt then lays it
+// out on the next page. A group's name goes along with its first row. A row taller than half a
+// page may still be split.
 void keepRowsWhole(QTextDocument *document, double margin)
 {
     const double page = document->pageSize().height();
@@ -94,19 +101,23 @@ void keepRowsWhole(QTextDocument *document, double margin)
             if (span.bottom <= span.top || int(span.bottom / page) == first
                 || span.bottom - span.top > page / 2)
                 continue;
-            const double needed = (first + 1) * page - margin * scale - span.top + 2 * scale;
+            const int moved = r > 2 && isGroupRow(table, r - 1) ? r - 1 : r;
+            const double needed = (first + 1) * page - margin * scale
+                                  - rowSpan(document, table, moved).top + 2 * scale;
             for (int c = 0; c < table->columns(); ++c) {
-                const QTextTableCell cell = table->cellAt(r - 1, c);
-                if (cell.row() != r - 1 || cell.column() != c)
+                QTextTableCell cell = table->cellAt(moved - 1, c);
+                if (cell.row() != moved - 1 || cell.column() != c)
                     continue;
-                const QTextBlock last = lastBlockOf(cell);
-                const double below
-                    = span.top - document->documentLayout()->blockBoundingRect(last).bottom();
-                QTextCursor cursor(last);
-                QTextBlockFormat format = cursor.blockFormat();
-                format.setBottomMargin(format.bottomMargin() + (needed + below) / scale);
-                cursor.setBlockFormat(format);
+                QTextTableCellFormat format = cell.format().toTableCellFormat();
+                const double padding = format.hasProperty(QTextFormat::TableCellBottomPadding)
+                                           ? format.bottomPadding()
+                                           : table->format().cellPadding();
+                format.setBottomPadding(padding + needed / scale);
+                cell.setFormat(format);
             }
+            // Qt lays out again only part of what follows a changed cell: all of it, so the
+            // rows below are measured where they now are.
+            document->markContentsDirty(0, document->characterCount());
         }
     }
 }

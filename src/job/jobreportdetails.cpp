@@ -1,12 +1,16 @@
 // The report's details after its first page: the units, their trouble codes, what else differs
 // between as found and as left, the work done and the fault snapshots.
-#include "descriptions/spnnames.h"
+#include "diagnostics/dtcarrayparameter.h"
 #include "diagnostics/fmitexts.h"
 #include "job/jobjson.h"
 #include "job/jobreportparts.h"
+#include "job/snapshotplot.h"
+#include "job/snapshotwriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 
 namespace JobReportParts {
@@ -20,6 +24,7 @@ using Row = InventoryComparison::Row;
 // Largest plot the report takes in; a bigger file is not a plot this program made.
 constexpr qint64 MaxPlotBytes = 4 * 1024 * 1024;
 constexpr qint64 MaxIndexBytes = 16 * 1024 * 1024;
+constexpr qint64 MaxValuesBytes = 64 * 1024 * 1024;
 // Detail lines of one change; the job's changes.json keeps them all.
 constexpr int MaxDetailLines = 6;
 // The plot's width in the report, in the document's pixels.
@@ -62,6 +67,12 @@ QString outcomeInWords(ServiceJournal::Outcome outcome)
     return QString();
 }
 
+// A calibration's verification number as the job keeps it ("0x1234ABCD", "n/a"), in words.
+QString cvnText(const QString &cvn)
+{
+    return cvn == QLatin1String("n/a") ? JobReport::tr("n/a") : cvn;
+}
+
 bool identifies(const InventoryRecord::Unit &u)
 {
     return !u.ecu.isEmpty() || !u.software.isEmpty() || !u.component.isEmpty()
@@ -83,7 +94,7 @@ const InventoryRecord::Code *codeIn(const InventoryRecord &record, int address, 
 
 QString meaning(const InventoryRecord::Code &code)
 {
-    const QString name = SpnNames::name(code.spn);
+    const QString name = DtcArrayParameter::description(code.spn, code.fmi);
     const QString fmi = FmiTexts::text(code.fmi);
     return name.isEmpty() ? fmi : name + QStringLiteral("; ") + fmi;
 }
@@ -97,7 +108,7 @@ QString groupedRows(const QVector<Row> &rows, int columns,
     for (const Row &row : rows) {
         if (row.address != unit) {
             unit = row.address;
-            html += unitRow(row.unit, columns);
+            html += unitRow(unitName(row.unit), columns);
         }
         html += QStringLiteral("<tr>%1</tr>").arg(cells(row));
     }
@@ -135,10 +146,10 @@ QStringList sentGroups(const QStringList &details)
     return groups;
 }
 
-QString workRow(const ServiceJob &job, const ServiceJournal::Entry &e, const QString &what,
-                const QStringList &details)
+QString workRow(const ServiceJob &job, const ServiceJournal::Entry &e, const QStringList &details)
 {
-    QString cell = QStringLiteral("<b>%1</b>: %2").arg(esc(kindInWords(e.kind)), esc(what));
+    QString cell = QStringLiteral("<b>%1</b>: %2")
+                       .arg(esc(kindInWords(e.kind)), esc(ServiceJournal::summaryOf(e, &unitName)));
     cell += detailsHtml(details);
     if (!e.files.isEmpty()) {
         QStringList files;
@@ -147,8 +158,8 @@ QString workRow(const ServiceJob &job, const ServiceJournal::Entry &e, const QSt
         cell += esc(JobReport::tr("Files: %1").arg(files.join(QLatin1String(", "))));
     }
     return QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>")
-        .arg(esc(e.time.toUTC().toString(QStringLiteral("HH:mm:ss"))), orDash(e.unit), cell,
-             esc(outcomeInWords(e.outcome)));
+        .arg(esc(e.time.toUTC().toString(QStringLiteral("HH:mm:ss"))), orDash(unitName(e.unit)),
+             cell, esc(outcomeInWords(e.outcome)));
 }
 
 struct Snapshot
@@ -156,23 +167,34 @@ struct Snapshot
     QDateTime time;
     int unit = 0;
     QString unitName;
-    QString change;
-    QStringList appeared;
-    QStringList gone;
-    QStringList counted;
+    QString change; // in the report's language
     QString dir;
+    // The change and the window around it on the frames' clock, for the plot.
+    qint64 timeUs = 0;
+    qint64 fromUs = 0;
+    qint64 toUs = 0;
 };
 
-QStringList codeKeys(const QJsonArray &codes)
+// The plot of a snapshot's values, drawn again so its names read in the report's language;
+// the plot the job drew when the values cannot be read or no fonts are there to draw with.
+QByteArray plotOf(const QString &folder, const Snapshot &s)
 {
-    QStringList keys;
-    for (const QJsonValue &v : codes) {
-        const QJsonObject c = v.toObject();
-        keys << JobReport::tr("SPN %1 FMI %2")
-                    .arg(c.value(QLatin1String("spn")).toInt())
-                    .arg(c.value(QLatin1String("fmi")).toInt());
+    QFile values(QDir(folder).filePath(QStringLiteral("parameters.csv")));
+    ParameterSamples samples;
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) && s.fromUs < s.toUs
+        && values.size() <= MaxValuesBytes && values.open(QIODevice::ReadOnly)
+        && SnapshotWriter::samplesFromCsv(values.readAll(), &samples)
+        && samples.columnCount() > 0) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (SnapshotPlot::render(samples, 0, s.fromUs - s.timeUs, s.toUs - s.timeUs)
+                .save(&buffer, "PNG"))
+            return png;
     }
-    return keys;
+    QFile plot(QDir(folder).filePath(QStringLiteral("plot.png")));
+    return plot.size() <= MaxPlotBytes && plot.open(QIODevice::ReadOnly) ? plot.readAll()
+                                                                         : QByteArray();
 }
 
 // The snapshots' index; a missing one is no snapshots, a damaged one is said in the report.
@@ -196,11 +218,11 @@ QVector<Snapshot> readSnapshots(const QString &dir, QString *problem)
         Snapshot snap;
         snap.time = JobJson::parseTime(s.value(QLatin1String("time")).toString());
         snap.unit = s.value(QLatin1String("unit")).toInt();
+        snap.timeUs = qint64(s.value(QLatin1String("timeUs")).toDouble());
+        snap.fromUs = qint64(s.value(QLatin1String("fromUs")).toDouble());
+        snap.toUs = qint64(s.value(QLatin1String("toUs")).toDouble());
         snap.unitName = s.value(QLatin1String("unitName")).toString();
-        snap.change = s.value(QLatin1String("change")).toString();
-        snap.appeared = codeKeys(s.value(QLatin1String("appeared")).toArray());
-        snap.gone = codeKeys(s.value(QLatin1String("gone")).toArray());
-        snap.counted = codeKeys(s.value(QLatin1String("countChanged")).toArray());
+        snap.change = SnapshotWriter::changeText(s);
         // Only a plain folder name inside snapshots/: the index must not point elsewhere.
         const QString sub = s.value(QLatin1String("dir")).toString();
         if (!sub.isEmpty() && !sub.contains(QLatin1Char('/')) && !sub.contains(QLatin1Char('\\'))
@@ -209,20 +231,6 @@ QVector<Snapshot> readSnapshots(const QString &dir, QString *problem)
         list << snap;
     }
     return list;
-}
-
-// What changed in the unit's active codes, in the report's language where the index says it.
-QString changeText(const Snapshot &s)
-{
-    QStringList parts;
-    if (!s.gone.isEmpty())
-        parts << JobReport::tr("gone: %1").arg(s.gone.join(QLatin1String(", ")));
-    if (!s.appeared.isEmpty())
-        parts << JobReport::tr("appeared: %1").arg(s.appeared.join(QLatin1String(", ")));
-    if (!s.counted.isEmpty())
-        parts << JobReport::tr("count changed: %1").arg(s.counted.join(QLatin1String(", ")));
-    return parts.isEmpty() ? s.change
-                           : JobReport::tr("Active codes %1").arg(parts.join(QLatin1String("; ")));
 }
 
 } // namespace
@@ -237,24 +245,24 @@ QString unitsSection(const ServiceJob &job)
     QString rows;
     for (const InventoryRecord::Unit &u : record.units) {
         if (!identifies(u)) {
-            quiet << u.label;
+            quiet << unitName(u.label);
             continue;
         }
         QStringList calibrations;
         for (const InventoryRecord::Calibration &c : u.calibrations)
-            calibrations << JobReport::tr("%1 (CVN %2)").arg(c.calId, c.cvn);
-        QString identity = u.component.isEmpty() ? u.ecu : u.component;
+            calibrations << JobReport::tr("%1 (CVN %2)").arg(c.calId, cvnText(c.cvn));
+        QString identity = u.component.isEmpty() ? u.ecu : u.componentText();
         if (!u.vin.isEmpty())
             identity += (identity.isEmpty() ? QString() : QStringLiteral("; "))
                         + JobReport::tr("VIN %1").arg(u.vin);
         rows += QStringLiteral("<tr><td><b>%1</b></td>%2</tr>")
-                    .arg(esc(u.label),
+                    .arg(esc(unitName(u.label)),
                          cellsHtml({identity, u.software, calibrations.join(QLatin1String("; "))}));
     }
     if (!rows.isEmpty())
         html += table({JobReport::tr("Unit"), JobReport::tr("Identification"),
                        JobReport::tr("Software"), JobReport::tr("Calibrations")},
-                      {18, 34, 16, 32})
+                      {20, 32, 16, 32})
                 + rows + QStringLiteral("</table>");
     if (!quiet.isEmpty())
         html += QStringLiteral("<p>%1</p>")
@@ -278,7 +286,7 @@ QString codesSection(const ServiceJob &job)
     const InventoryRecord left = job.asLeft();
     html += table({JobReport::tr("Code"), JobReport::tr("Meaning"), JobReport::tr("As found"),
                    JobReport::tr("As left"), JobReport::tr("What became of it")},
-                  {20, 44, 9, 9, 18});
+                  {18, 40, 11, 11, 20});
     html += groupedRows(rows, 5, [&](const Row &row) {
         const bool active = row.field == Field::ActiveCode;
         const auto count = [&](const InventoryRecord &record, bool taken) {
@@ -311,7 +319,10 @@ QString differencesSection(const ServiceJob &job)
     html += table({JobReport::tr("What"), JobReport::tr("As found"), JobReport::tr("As left"),
                    JobReport::tr("Difference")});
     html += groupedRows(rows, 4, [](const Row &row) {
-        return cellsHtml({InventoryComparison::fieldText(row), row.before, row.after})
+        const bool unit = row.field == Field::Unit;
+        return cellsHtml({InventoryComparison::fieldText(row),
+                          unit ? unitName(row.before) : row.before,
+                          unit ? unitName(row.after) : row.after})
                + QStringLiteral("<td><b>%1</b></td>")
                      .arg(esc(InventoryComparison::kindText(row.kind)));
     });
@@ -334,7 +345,7 @@ QString workSection(const ServiceJob &job)
         if (merged.at(i))
             continue;
         if (e.kind != ServiceJournal::StandIn) {
-            html += workRow(job, e, e.summary, e.details);
+            html += workRow(job, e, ServiceJournal::detailsOf(e, &unitName));
             continue;
         }
         // A stand-in: its start with the end that follows for the same unit, in one row.
@@ -348,13 +359,14 @@ QString workSection(const ServiceJob &job)
             details << JobReport::tr("From %1 to %2")
                            .arg(e.time.toUTC().toString(QStringLiteral("HH:mm:ss")),
                                 all.at(end).time.toUTC().toString(QStringLiteral("HH:mm:ss")));
-            const QStringList groups = sentGroups(all.at(end).details);
+            const QStringList groups
+                = sentGroups(ServiceJournal::detailsOf(all.at(end), &unitName));
             if (!groups.isEmpty())
                 details << JobReport::tr("Sent: %1").arg(groups.join(QLatin1String(", ")));
         } else {
             details << JobReport::tr("Until the end of the job");
         }
-        html += workRow(job, e, e.summary, details);
+        html += workRow(job, e, details);
     }
     return html + QStringLiteral("</table>");
 }
@@ -370,23 +382,25 @@ QString snapshotSection(const ServiceJob &job, JobReport::Content *content)
         html += QStringLiteral("<p>%1</p>").arg(esc(problem));
     for (const Snapshot &s : snapshots) {
         const InventoryRecord::Unit *unit = job.hasAsFound() ? job.asFound().unit(s.unit) : nullptr;
-        const QString name = unit ? unit->label : unitLabel(s.unitName, s.unit);
-        html += QStringLiteral("<p><b>%1</b><br>%2</p>")
-                    .arg(esc(JobReport::tr("%1, %2").arg(timeText(s.time), name)),
-                         esc(changeText(s)));
-        if (s.dir.isEmpty())
+        const QString name = unit ? unitName(unit->label) : unitLabel(s.unitName, s.unit);
+        // One paragraph a snapshot: what changed, the plot, where its files are.
+        html += QStringLiteral("<p><b>%1</b><br>%2")
+                    .arg(esc(JobReport::tr("%1, %2").arg(timeText(s.time), name)), esc(s.change));
+        if (s.dir.isEmpty()) {
+            html += QStringLiteral("</p>");
             continue;
+        }
         const QString folder = QDir(job.snapshotsDir()).filePath(s.dir);
-        QFile plot(QDir(folder).filePath(QStringLiteral("plot.png")));
-        if (plot.size() <= MaxPlotBytes && plot.open(QIODevice::ReadOnly)) {
+        const QByteArray plot = plotOf(folder, s);
+        if (!plot.isEmpty()) {
             const QString image = QStringLiteral("snapshot-%1.png").arg(content->images.size() + 1);
-            content->images.insert(image, plot.readAll());
-            html += QStringLiteral("<p><img src=\"%1\" width=\"%2\" alt=\"%3\"></p>")
+            content->images.insert(image, plot);
+            html += QStringLiteral("<br><img src=\"%1\" width=\"%2\" alt=\"%3\">")
                         .arg(image)
                         .arg(PlotWidth)
                         .arg(esc(JobReport::tr("Plot of the unit's values")));
         }
-        html += QStringLiteral("<p>%1</p>")
+        html += QStringLiteral("<br>%1</p>")
                     .arg(esc(JobReport::tr("Frames and values: %1")
                                  .arg(shownPath(job.dir(), folder) + QLatin1Char('/'))));
     }

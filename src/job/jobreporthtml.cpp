@@ -1,5 +1,6 @@
 // The report's HTML: its shared pieces, the first page (the machine, the job, what was found,
 // done and left, the health of the bus) and the whole put together.
+#include "descriptions/unitnames.h"
 #include "job/jobreportparts.h"
 #include "job/rawrecorder.h"
 
@@ -20,7 +21,8 @@ const char *const Style = R"(
 body { font-family: sans-serif; font-size: 9pt; color: #000; }
 h1 { font-size: 15pt; } h2 { font-size: 12pt; margin-top: 12pt; }
 table { border-collapse: collapse; }
-th, td { border: 1px solid #888; padding: 2px; vertical-align: top; text-align: left; }
+th, td { border: 1px solid #888; padding: 2px; vertical-align: top; text-align: left;
+         font-size: 8.5pt; }
 th { background-color: #e4e4e4; }
 .unit { background-color: #f0f0f0; }
 .open { color: #a00000; font-weight: bold; font-size: 12pt; }
@@ -47,7 +49,8 @@ QStringList codesPerUnit(const InventoryRecord &record, bool withStored)
             counts << countText(int(u.previous.size()),
                                 QT_TRANSLATE_N_NOOP("JobReport", "%n previously active"));
         if (!counts.isEmpty())
-            parts << JobReport::tr("%1: %2").arg(u.label, counts.join(QLatin1String(", ")));
+            parts << JobReport::tr("%1: %2").arg(unitName(u.label),
+                                                 counts.join(QLatin1String(", ")));
     }
     return parts;
 }
@@ -64,6 +67,20 @@ QString durationText(const QDateTime &from, const QDateTime &to)
     return JobReport::tr("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
 }
 
+// "205.3 KiB" in the report's words and numbers.
+QString sizeText(qint64 bytes)
+{
+    constexpr double Kibi = 1024;
+    const auto scaled = [](double value) { return reportLocale().toString(value, 'f', 1); };
+    if (bytes < Kibi)
+        return countText(int(bytes), QT_TRANSLATE_N_NOOP("JobReport", "%n byte(s)"));
+    if (bytes < Kibi * Kibi)
+        return JobReport::tr("%1 KiB").arg(scaled(bytes / Kibi));
+    if (bytes < Kibi * Kibi * Kibi)
+        return JobReport::tr("%1 MiB").arg(scaled(bytes / (Kibi * Kibi)));
+    return JobReport::tr("%1 GiB").arg(scaled(bytes / (Kibi * Kibi * Kibi)));
+}
+
 QString rawText(const ServiceJob &job)
 {
     const QVector<int> parts = RawRecorder::partNumbers(job.rawDir());
@@ -74,11 +91,15 @@ QString rawText(const ServiceJob &job)
         bytes += QFileInfo(QDir(job.rawDir()).filePath(RawRecorder::partFileName(part))).size();
     return JobReport::tr("%1 in %2 (%3)")
         .arg(countText(int(parts.size()), QT_TRANSLATE_N_NOOP("JobReport", "%n part(s)")),
-             shownPath(job.dir(), job.rawDir()) + QLatin1Char('/'),
-             QLocale().formattedDataSize(bytes));
+             shownPath(job.dir(), job.rawDir()) + QLatin1Char('/'), sizeText(bytes));
 }
 
 } // namespace
+
+QLocale reportLocale()
+{
+    return QLocale(JobReport::tr("en_US", "the locale whose numbers the report writes"));
+}
 
 QString esc(const QString &text)
 {
@@ -142,7 +163,12 @@ QString unitLabel(const QString &name, int address)
         QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
     if (name.isEmpty())
         return InventoryRecord::defaultLabel(address);
-    return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
+    return unitName(name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix);
+}
+
+QString unitName(const QString &label)
+{
+    return UnitNames::translated(label);
 }
 
 QString shownPath(const QString &jobDir, const QString &path)
@@ -275,12 +301,13 @@ QString headerSection(const ServiceJob &job)
                                    .arg(timeText(info.started), timeText(info.finishedAt),
                                         durationText(info.started, info.finishedAt))
                              : JobReport::tr("%1, not finished yet").arg(timeText(info.started));
+    const QString connection
+        = info.connectionText.isEmpty() ? info.connection : info.connectionText.toString();
     QString tool
         = JobReport::tr("%1 over %2")
               .arg(
                   QStringLiteral("Tarvik %1").arg(QCoreApplication::applicationVersion()).trimmed(),
-                  info.connection.isEmpty() ? JobReport::tr("an unnamed connection")
-                                            : info.connection);
+                  connection.isEmpty() ? JobReport::tr("an unnamed connection") : connection);
     if (!info.requests)
         tool += JobReport::tr("; a recording played back, nothing sent to the machine");
     html += QStringLiteral(
@@ -340,7 +367,7 @@ QString summarySection(const ServiceJob &job, const Facts &facts)
         } else if (!changesMachine(e) && !isTestRun(e)) {
             continue;
         }
-        done << e.summary;
+        done << ServiceJournal::summaryOf(e, &unitName);
     }
     QString doneHtml;
     if (done.isEmpty()) {
@@ -412,7 +439,7 @@ QString healthSection(const ServiceJob &job, const Facts &facts)
     html += pairRow(JobReport::tr("Acceptance test steps"), esc(tests));
     html += pairRow(JobReport::tr("Changes made"), esc(QString::number(facts.changes)));
     if (info.hasHealth) {
-        const QLocale locale;
+        const QLocale locale = reportLocale();
         const ServiceJob::Health &h = info.health;
         html += pairRow(
             JobReport::tr("Bus load"),

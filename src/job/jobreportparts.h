@@ -5,6 +5,7 @@
 #include "job/servicejob.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -14,6 +15,8 @@
 namespace JobReportParts {
 
 QString esc(const QString &text);
+// Numbers as the report's language writes them ("4 126", "20,3" in Russian).
+QLocale reportLocale();
 QString timeText(const QDateTime &time);
 QString orDash(const QString &text);
 // A table of the report's style, with its header row; `widths` in percent of the page.
@@ -24,8 +27,10 @@ QString unitRow(const QString &unit, int columns);
 QString heading(const QString &text);
 QString listHtml(const QStringList &items);
 
-// "Engine #2 (0x01)" from a name that may carry its address already.
+// "Engine #2 (0x01)" from a name that may carry its address already, in the report's language.
 QString unitLabel(const QString &name, int address);
+// A unit's label as the job keeps it, in the report's language where the catalogue knows it.
+QString unitName(const QString &label);
 // A file the job refers to, without the engineer's folders: its path in the job's folder, or
 // its bare name when it lies elsewhere.
 QString shownPath(const QString &jobDir, const QString &path);

@@ -105,7 +105,9 @@ std::unique_ptr<ServiceJob> ServiceJob::create(const QString &jobsDir, const Hea
     Info info;
     info.header = header;
     info.started = started;
-    info.connection = setup.connection;
+    info.connection
+        = setup.connectionText.isEmpty() ? setup.connection : setup.connectionText.toString();
+    info.connectionText = setup.connectionText;
     info.requests = setup.requests;
     info.snapshotBeforeS = setup.snapshotBeforeS;
     info.snapshotAfterS = setup.snapshotAfterS;

@@ -62,8 +62,9 @@ public:
         bool finished = false;
         QDateTime started;
         QDateTime finishedAt;
-        QString connection;   // the adapter and port, as the window names them
-        bool requests = true; // false: started on a recording, nothing was sent
+        QString connection;              // the adapter and port, as the window names them
+        TranslatableText connectionText; // the same in the words of the code; may be empty
+        bool requests = true;            // false: started on a recording, nothing was sent
         int snapshotBeforeS = DefaultSnapshotBeforeS;
         int snapshotAfterS = DefaultSnapshotAfterS;
         bool hasHealth = false; // written at finish
@@ -74,6 +75,7 @@ public:
     struct Setup
     {
         QString connection;
+        TranslatableText connectionText; // when given, `connection` is said from it
         bool requests = true;
         int snapshotBeforeS = DefaultSnapshotBeforeS;
         int snapshotAfterS = DefaultSnapshotAfterS;

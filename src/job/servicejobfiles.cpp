@@ -35,6 +35,24 @@ double percent(const QJsonObject &o, const char *key)
     return std::isfinite(v) ? v : 0;
 }
 
+// The entry's texts in the words of the code, when it has them whole; a damaged one leaves the
+// texts as noted.
+void readTexts(const QJsonObject &o, ServiceJournal::Entry *entry)
+{
+    TranslatableText summary;
+    if (o.contains(QLatin1String("summaryText"))
+        && TranslatableText::fromJson(o.value(QLatin1String("summaryText")), &summary))
+        entry->summaryText = summary;
+    std::vector<TranslatableText> lines;
+    for (const QJsonValue &v : o.value(QLatin1String("detailTexts")).toArray()) {
+        TranslatableText line;
+        if (!TranslatableText::fromJson(v, &line))
+            return;
+        lines.push_back(line);
+    }
+    entry->detailTexts = lines;
+}
+
 } // namespace
 
 QByteArray ServiceJob::infoToBytes(const Info &info)
@@ -55,6 +73,8 @@ QByteArray ServiceJob::infoToBytes(const Info &info)
                   {QStringLiteral("requests"), info.requests},
                   {QStringLiteral("snapshotBeforeS"), info.snapshotBeforeS},
                   {QStringLiteral("snapshotAfterS"), info.snapshotAfterS}};
+    if (!info.connectionText.isEmpty())
+        o.insert(QStringLiteral("connectionText"), info.connectionText.toJson());
     if (info.hasHealth) {
         const Health &x = info.health;
         o.insert(QStringLiteral("health"),
@@ -86,6 +106,8 @@ bool ServiceJob::infoFromBytes(const QByteArray &bytes, Info *info, QString *err
     r.started = JobJson::parseTime(str(o, "started"));
     r.finishedAt = JobJson::parseTime(str(o, "finished"));
     r.connection = str(o, "connection");
+    if (!TranslatableText::fromJson(o.value(QLatin1String("connectionText")), &r.connectionText))
+        r.connectionText = TranslatableText();
     r.requests = o.value(QLatin1String("requests")).toBool(true);
     r.snapshotBeforeS = seconds(o, "snapshotBeforeS", DefaultSnapshotBeforeS);
     r.snapshotAfterS = seconds(o, "snapshotAfterS", DefaultSnapshotAfterS);
@@ -106,14 +128,26 @@ bool ServiceJob::infoFromBytes(const QByteArray &bytes, Info *info, QString *err
 QByteArray ServiceJob::changesToBytes(const QVector<ServiceJournal::Entry> &entries)
 {
     QJsonArray array;
-    for (const ServiceJournal::Entry &e : entries)
-        array.append(QJsonObject{{QStringLiteral("time"), JobJson::timeText(e.time)},
-                                 {QStringLiteral("kind"), e.kind},
-                                 {QStringLiteral("unit"), e.unit},
-                                 {QStringLiteral("summary"), e.summary},
-                                 {QStringLiteral("outcome"), ServiceJournal::outcomeKey(e.outcome)},
-                                 {QStringLiteral("details"), JobJson::stringArray(e.details)},
-                                 {QStringLiteral("files"), JobJson::stringArray(e.files)}});
+    for (const ServiceJournal::Entry &e : entries) {
+        QJsonObject o{{QStringLiteral("time"), JobJson::timeText(e.time)},
+                      {QStringLiteral("kind"), e.kind},
+                      {QStringLiteral("unit"), e.unit},
+                      {QStringLiteral("summary"), e.summary},
+                      {QStringLiteral("outcome"), ServiceJournal::outcomeKey(e.outcome)},
+                      {QStringLiteral("details"), JobJson::stringArray(e.details)},
+                      {QStringLiteral("files"), JobJson::stringArray(e.files)}};
+        // The same texts in the words of the code, for a report in another language; readers
+        // that do not know them keep to the texts above.
+        if (!e.summaryText.isEmpty())
+            o.insert(QStringLiteral("summaryText"), e.summaryText.toJson());
+        if (!e.detailTexts.empty()) {
+            QJsonArray lines;
+            for (const TranslatableText &line : e.detailTexts)
+                lines.append(line.toJson());
+            o.insert(QStringLiteral("detailTexts"), lines);
+        }
+        array.append(o);
+    }
     return QJsonDocument(QJsonObject{{QStringLiteral("version"), FormatVersion},
                                      {QStringLiteral("entries"), array}})
         .toJson(QJsonDocument::Indented);
@@ -143,6 +177,7 @@ bool ServiceJob::changesFromBytes(const QByteArray &bytes, QVector<ServiceJourna
         entry.outcome = ServiceJournal::outcomeFromKey(str(e, "outcome"));
         entry.details = JobJson::stringList(e.value(QLatin1String("details")));
         entry.files = JobJson::stringList(e.value(QLatin1String("files")));
+        readTexts(e, &entry);
         r << entry;
     }
     *entries = r;

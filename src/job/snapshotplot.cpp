@@ -1,5 +1,7 @@
 #include "job/snapshotplot.h"
 
+#include "model/descriptiontext.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
@@ -17,7 +19,7 @@ const QColor LineColors[MaxLines]
        QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
        QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
 
-// Room left of the strips for their value labels.
+// Room left of the strips for their value labels, at the least.
 constexpr int AxisWidth = 64;
 
 struct Range
@@ -45,11 +47,23 @@ bool hasFonts()
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
+// A column's unit as the library writes it (" rpm"), in the current language, without the
+// space the library puts before it.
+QString unitText(const ParameterSamples &s, int column)
+{
+    return DescriptionText::translated(s.units.value(column)).trimmed();
+}
+
+// "EEC1 - Electronic Engine Controller 1: Engine Speed [rpm]": the group's and the value's
+// names, each in the current language, and the unit unless the name ends in it already.
 QString legendText(const ParameterSamples &s, int column)
 {
-    const QString unit = s.units.value(column);
-    return unit.isEmpty() ? s.names.at(column)
-                          : QStringLiteral("%1 [%2]").arg(s.names.at(column), unit);
+    QStringList names = s.names.at(column).split(QLatin1String(": "));
+    for (QString &name : names)
+        name = DescriptionText::translated(name);
+    const QString name = names.join(QLatin1String(": "));
+    const QString unit = unitText(s, column);
+    return unit.isEmpty() || name.endsWith(unit) ? name : QStringLiteral("%1 [%2]").arg(name, unit);
 }
 
 QString valueText(double value, const QString &unit)
@@ -85,7 +99,7 @@ QStringList axisLabels(const ParameterSamples &samples, int column)
     const Range r = rangeOf(samples, column);
     if (r.isEmpty())
         return {};
-    const QString unit = samples.units.value(column);
+    const QString unit = unitText(samples, column);
     if (!(r.low < r.high))
         return {valueText(r.low, unit)};
     return {valueText(r.high, unit), valueText(r.low, unit)};
@@ -112,17 +126,24 @@ QImage render(const ParameterSamples &samples, qint64 changeUs, qint64 fromUs, q
         return image;
     const bool text = hasFonts();
     const QVector<int> columns = plottedColumns(samples);
-    // Each value in a strip of its own, on its own scale: the strip's left edge names its
-    // highest and lowest value with the unit, its top line names the value.
-    const QRect area(AxisWidth, 6, size.width() - AxisWidth - 10, size.height() - 30);
-    const QVector<QRect> rows = strips(area, int(columns.size()));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    // The value axis as wide as its longest label ("1500 об/мин"), within a third of the plot.
+    int axisWidth = AxisWidth;
     if (text) {
         QFont font = p.font();
         font.setPixelSize(10);
         p.setFont(font);
+        for (int column : columns) {
+            for (const QString &label : axisLabels(samples, column))
+                axisWidth = std::max(axisWidth, p.fontMetrics().horizontalAdvance(label) + 8);
+        }
+        axisWidth = std::min(axisWidth, size.width() / 3);
     }
+    // Each value in a strip of its own, on its own scale: the strip's left edge names its
+    // highest and lowest value with the unit, its top line names the value.
+    const QRect area(axisWidth, 6, size.width() - axisWidth - 10, size.height() - 30);
+    const QVector<QRect> rows = strips(area, int(columns.size()));
     const double spanUs = std::max<double>(1, double(toUs - fromUs));
     const auto xOf
         = [&](qint64 us) { return area.left() + double(us - fromUs) / spanUs * area.width(); };
@@ -180,7 +201,7 @@ QImage render(const ParameterSamples &samples, qint64 changeUs, qint64 fromUs, q
                                               strip.width() - 8));
         const QStringList labels = axisLabels(samples, column);
         p.setPen(QColor(0x40, 0x40, 0x40));
-        const QRectF axis(0, strip.top(), AxisWidth - 4, strip.height());
+        const QRectF axis(0, strip.top(), axisWidth - 4, strip.height());
         if (labels.size() == 2) {
             p.drawText(axis, Qt::AlignRight | Qt::AlignTop, labels.at(0));
             p.drawText(axis, Qt::AlignRight | Qt::AlignBottom, labels.at(1));

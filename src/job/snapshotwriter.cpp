@@ -2,6 +2,7 @@
 
 #include "can/recordingencoder.h"
 #include "can/recordingwriter.h"
+#include "descriptions/unitnames.h"
 #include "job/snapshotplot.h"
 #include "util/savefile.h"
 
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +68,40 @@ void appendCsvField(QByteArray *line, const QString &text)
     line->append(field);
 }
 
+// The fields of one line of CSV from `at` on, quoted ones unquoted; `at` moves past the line.
+QStringList csvFields(const QByteArray &text, int *at)
+{
+    QStringList fields;
+    QByteArray field;
+    bool quoted = false;
+    int i = *at;
+    for (; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text.at(i + 1) == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields << QString::fromUtf8(field);
+            field.clear();
+        } else if (c == '\n') {
+            break;
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    fields << QString::fromUtf8(field);
+    *at = i + 1;
+    return fields;
+}
+
 } // namespace
 
 SnapshotWriter::SnapshotWriter(const QString &snapshotsDir)
@@ -107,7 +143,7 @@ QString SnapshotWriter::unitText(quint8 source, const QString &name)
 {
     if (!name.isEmpty())
         return name;
-    return tr("Unit 0x%1").arg(hexByte(source));
+    return UnitNames::unnamed(source);
 }
 
 QByteArray SnapshotWriter::csv(const Snapshot &snapshot, const ParameterSamples &samples)
@@ -132,6 +168,76 @@ QByteArray SnapshotWriter::csv(const Snapshot &snapshot, const ParameterSamples 
         out += '\n';
     }
     return out;
+}
+
+bool SnapshotWriter::samplesFromCsv(const QByteArray &csv, ParameterSamples *samples)
+{
+    int at = 0;
+    const QStringList header = csvFields(csv, &at);
+    if (header.value(0) != QLatin1String("time_s"))
+        return false;
+    ParameterSamples s;
+    // "Engine speed [ rpm]": the name, then the unit as the library writes it.
+    static const QRegularExpression withUnit(QStringLiteral("^(.*) \\[(.*)\\]$"));
+    for (int c = 1; c < header.size(); ++c) {
+        const QRegularExpressionMatch m = withUnit.match(header.at(c));
+        s.names << (m.hasMatch() ? m.captured(1) : header.at(c));
+        s.units << (m.hasMatch() ? m.captured(2) : QString());
+    }
+    while (at < csv.size()) {
+        const QStringList fields = csvFields(csv, &at);
+        if (fields.size() == 1 && fields.first().isEmpty())
+            continue;
+        bool ok = false;
+        const double seconds = fields.value(0).toDouble(&ok);
+        if (!ok || fields.size() != header.size() || !std::isfinite(seconds))
+            return false;
+        s.timesUs << qint64(std::llround(seconds * 1e6));
+        for (int c = 1; c < fields.size(); ++c) {
+            const double v = fields.at(c).toDouble(&ok);
+            s.values << (ok ? v : std::numeric_limits<double>::quiet_NaN());
+        }
+    }
+    *samples = s;
+    return true;
+}
+
+QString SnapshotWriter::changeText(const QJsonObject &entry)
+{
+    const auto codes = [&entry](const char *key) {
+        QStringList keys;
+        for (const QJsonValue &v : entry.value(QLatin1String(key)).toArray()) {
+            const QJsonObject c = v.toObject();
+            keys << tr("SPN %1 FMI %2")
+                        .arg(c.value(QLatin1String("spn")).toInt())
+                        .arg(c.value(QLatin1String("fmi")).toInt());
+        }
+        return keys.join(QLatin1String(", "));
+    };
+    QStringList parts;
+    const struct
+    {
+        const char *key;
+        const char *text;
+    } lists[] = {{"gone", QT_TR_NOOP("gone: %1")},
+                 {"appeared", QT_TR_NOOP("appeared: %1")},
+                 {"countChanged", QT_TR_NOOP("count changed: %1")}};
+    for (const auto &list : lists) {
+        const QString listed = codes(list.key);
+        if (!listed.isEmpty())
+            parts << tr(list.text).arg(listed);
+    }
+    return parts.isEmpty() ? entry.value(QLatin1String("change")).toString()
+                           : tr("Active codes %1").arg(parts.join(QLatin1String("; ")));
+}
+
+QString SnapshotWriter::changeText(const Snapshot &snapshot)
+{
+    return changeText(
+        QJsonObject{{QStringLiteral("gone"), codesJson(snapshot.gone)},
+                    {QStringLiteral("appeared"), codesJson(snapshot.appeared)},
+                    {QStringLiteral("countChanged"), codesJson(snapshot.countChanged)},
+                    {QStringLiteral("change"), snapshot.change}});
 }
 
 bool SnapshotWriter::readIndex(const QString &path, QJsonArray *entries, QString *error)

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
 // Writes fault snapshots into a job's snapshots folder: each into a folder of its own
@@ -45,9 +46,17 @@ public:
     static QString unitText(quint8 source, const QString &name);
     // parameters.csv: "time_s" and a column per parameter, seconds from the change.
     static QByteArray csv(const Snapshot &snapshot, const ParameterSamples &samples);
+    // The samples of a parameters.csv again, their times in microseconds from the change;
+    // false for a text that is not one (another header, a row of other length, no number).
+    static bool samplesFromCsv(const QByteArray &csv, ParameterSamples *samples);
     // The entries of an index.json; a missing file has none. False with a message naming the
     // file when it cannot be read, is damaged or is of a newer format.
     static bool readIndex(const QString &path, QJsonArray *entries, QString *error);
+    // What changed in the unit's active codes, from an entry of the index, in the current
+    // language: "Active codes gone: SPN 100 FMI 18; appeared: SPN 110 FMI 16". The entry's
+    // "change" text when it lists no codes.
+    static QString changeText(const QJsonObject &entry);
+    static QString changeText(const Snapshot &snapshot);
 
 private:
     QString timeText(qint64 timeUs) const;

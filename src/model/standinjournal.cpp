@@ -1,6 +1,7 @@
 #include "model/standinjournal.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/descriptiontext.h"
 #include "model/zxparameter.h"
 #include "util/servicejournal.h"
 
@@ -24,9 +25,9 @@ QHash<const AbstractDisplayableItem *, QDateTime> &since()
     return map;
 }
 
-QString tr(const char *text)
+TranslatableText words(const char *source)
 {
-    return QCoreApplication::translate("StandInJournal", text);
+    return TranslatableText::catalogue("StandInJournal", source);
 }
 
 QString label(const AbstractDisplayableItem *item)
@@ -49,16 +50,21 @@ QString unitOf(const AbstractDisplayableItem *item)
     return QString();
 }
 
-void appendValues(const AbstractDisplayableItem *item, QStringList *lines)
+// "Group: value = 1, other = 2" for the item and each item below it that has values.
+void appendValues(const AbstractDisplayableItem *item, std::vector<TranslatableText> *lines)
 {
-    QStringList values;
+    std::vector<TranslatableText> values;
     for (const ZxParameter *p : item->parameters()) {
         if (!p->isHidden())
-            values << QStringLiteral("%1 = %2").arg(p->name(), p->toString());
+            values.push_back(TranslatableText::joined(
+                {TranslatableText::name(p->name()), TranslatableText::plain(p->toString())},
+                QStringLiteral(" = ")));
     }
-    if (!values.isEmpty())
-        lines->append(
-            QStringLiteral("%1: %2").arg(item->name(), values.join(QStringLiteral(", "))));
+    if (!values.empty())
+        lines->push_back(
+            TranslatableText::joined({TranslatableText::name(item->name()),
+                                      TranslatableText::joined(values, QStringLiteral(", "))},
+                                     QStringLiteral(": ")));
     for (const AbstractDisplayableItem *child : item->children())
         appendValues(child, lines);
 }
@@ -83,19 +89,26 @@ void StandInJournal::stateChanged(const AbstractDisplayableItem *item, int from,
             std::lock_guard<std::mutex> lock(sinceMutex());
             since().insert(item, entry.time);
         }
-        entry.summary = tr("Standing in for %1").arg(label(item));
+        entry.summaryText = words(QT_TRANSLATE_NOOP("StandInJournal", "Standing in for %1"))
+                                .arg(TranslatableText::name(label(item)));
     } else {
         QDateTime began;
         {
             std::lock_guard<std::mutex> lock(sinceMutex());
             began = since().take(item);
         }
-        entry.summary = tr("No longer standing in for %1").arg(label(item));
+        entry.summaryText
+            = words(QT_TRANSLATE_NOOP("StandInJournal", "No longer standing in for %1"))
+                  .arg(TranslatableText::name(label(item)));
         if (began.isValid())
-            entry.details << tr("From %1 to %2")
-                                 .arg(began.toLocalTime().toString(Qt::ISODate),
-                                      entry.time.toLocalTime().toString(Qt::ISODate));
-        appendValues(item, &entry.details);
+            entry.detailTexts.push_back(words(QT_TRANSLATE_NOOP("StandInJournal", "From %1 to %2"))
+                                            .arg(began.toLocalTime().toString(Qt::ISODate))
+                                            .arg(entry.time.toLocalTime().toString(Qt::ISODate)));
+        appendValues(item, &entry.detailTexts);
     }
+    // The texts as the window shows its items' names.
+    entry.summary = entry.summaryText.toString(&DescriptionText::translated);
+    for (const TranslatableText &line : entry.detailTexts)
+        entry.details << line.toString(&DescriptionText::translated);
     ServiceJournal::record(entry);
 }

@@ -1,6 +1,7 @@
 #include "scheme/abstractschemetreeitem.h"
 
 #include "descriptions/abstractdevicefactory.h"
+#include "descriptions/unitnames.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
 #include "model/transmissionperiod.h"
@@ -179,7 +180,9 @@ QVariant AbstractSchemeTreeItem::data(int column, int role) const
         case 1:
             return d->userReadableAddress();
         case 2:
-            return DescriptionText::translated(d->name());
+            // A unit's name may come from the catalogue of units, made in another language.
+            return d->parentItem() ? DescriptionText::translated(d->name())
+                                   : UnitNames::translated(d->name());
         case 3:
             return d->summaryText();
         case 4:

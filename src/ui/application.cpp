@@ -156,7 +156,8 @@ int runTarvik(int argc, char **argv)
         return started.exitCode;
     }
 
-    window->showConnection(CanHandlerFactory::buttonText(canThread->handlerType()), started.port);
+    window->showConnection(CanHandlerFactory::buttonTextSource(canThread->handlerType()),
+                           started.port);
     const QString scheme = options.schemeToOpen(canThread->handlerType());
     if (!scheme.isEmpty())
         window->openScheme(scheme);

@@ -2,6 +2,7 @@
 
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "descriptions/unitnames.h"
 #include "diagnostics/editors/dm1schemetreeitem.h"
 #include "diagnostics/troublecodesfunction.h"
 #include "model/j1939device.h"
@@ -132,7 +133,7 @@ void CodeActions::showTroubleCodes()
         message(tr("No bus connection: %1 was not asked").arg(unit->name()));
         return;
     }
-    message(tr("Asking %1 for its trouble codes…").arg(unit->name()));
+    message(tr("Asking %1 for its trouble codes…").arg(UnitNames::translated(unit->name())));
     if (m_dm1)
         m_followUp->start();
 }

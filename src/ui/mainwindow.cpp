@@ -5,6 +5,7 @@
 #include "can/abstractcanhandler.h"
 #include "can/editors/canloadbar.h"
 #include "can/guimessagenotifier.h"
+#include "can/replaycanhandler.h"
 #include "can/trafficcalculator.h"
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
@@ -489,7 +490,9 @@ void MainWindow::buildStatusBar()
     connect(m_traffic, qOverload<int>(&TrafficCalculator::trafficChanged), m_loadBar,
             &CanLoadBar::setLoad);
 
-    m_connectionLabel = new QLabel(tr("No adapter"), bar);
+    m_connection
+        = TranslatableText::catalogue("MainWindow", QT_TRANSLATE_NOOP("MainWindow", "No adapter"));
+    m_connectionLabel = new QLabel(m_connection.toString(), bar);
     m_connectionLabel->setObjectName(QStringLiteral("connectionLabel"));
     bar->addPermanentWidget(m_connectionLabel);
 
@@ -521,16 +524,21 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
                 &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
         slotTransceiverStateChanged(handler->state());
         m_player->attach(handler);
-        m_jobActions->setBus(handler, m_connectionLabel->text());
+        m_jobActions->setBus(handler, m_connection);
         // A job left open when the program last ended is offered once the bus is there.
         QTimer::singleShot(0, m_jobActions, &ServiceJobActions::offerJobLeftOpen);
     }
 }
 
-void MainWindow::showConnection(const QString &adapter, const QString &port)
+void MainWindow::showConnection(const TranslatableText &adapter, const QString &port)
 {
-    m_connectionLabel->setText(port.isEmpty() ? adapter : tr("%1 on %2").arg(adapter, port));
-    m_jobActions->setConnection(m_connectionLabel->text());
+    const char *const onPort = QT_TRANSLATE_NOOP("MainWindow", "%1 on %2");
+    m_connection = port.isEmpty() ? adapter
+                                  : TranslatableText::catalogue("MainWindow", onPort)
+                                        .arg(adapter)
+                                        .arg(ReplayCanHandler::portText(port));
+    m_connectionLabel->setText(m_connection.toString());
+    m_jobActions->setConnection(m_connection);
 }
 
 void MainWindow::slotTransceiverStateChanged(int state)

@@ -4,6 +4,7 @@
 #include "can/guimessagenotifier.h"
 #include "scheme/schemewindow.h"
 #include "ui/userquestions.h"
+#include "util/translatabletext.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -71,7 +72,7 @@ public:
     // Follows the handler's connection state and the notifier's packs.
     void attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier);
     // The status bar names the adapter in use and its port.
-    void showConnection(const QString &adapter, const QString &port);
+    void showConnection(const TranslatableText &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
 
     // What the scheme and its items ask of the window.
@@ -245,6 +246,7 @@ private:
     CanLoadBar *m_loadBar = nullptr;
     QLabel *m_trafficLabel = nullptr;
     QLabel *m_connectionLabel = nullptr;
+    TranslatableText m_connection; // the label's text in the words of the code, for the job
     AutoDetector *m_autoDetector = nullptr;
     QTimer *m_updateTimer = nullptr;
 

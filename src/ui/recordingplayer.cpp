@@ -254,7 +254,10 @@ void RecordingPlayer::opened(const QString &path, bool ok, const QString &error)
         m_pause->setChecked(false);
     }
     showPaused(false);
-    m_window->showConnection(tr("Recording"), QFileInfo(path).fileName());
+    m_window->showConnection(
+        TranslatableText::catalogue("RecordingPlayer",
+                                    QT_TRANSLATE_NOOP("RecordingPlayer", "Recording")),
+        QFileInfo(path).fileName());
     m_window->statusBar()->showMessage(
         tr("Playing %1: %n frames", nullptr, r->loadedFrameCount()).arg(QFileInfo(path).fileName()),
         5000);

@@ -94,12 +94,12 @@ QString ServiceJobActions::titleText() const
     return m_session->isActive() ? tr("Job %1").arg(m_session->title()) : QString();
 }
 
-void ServiceJobActions::setBus(AbstractCanHandler *handler, const QString &connection)
+void ServiceJobActions::setBus(AbstractCanHandler *handler, const TranslatableText &connection)
 {
     m_session->setBus(handler, connection);
 }
 
-void ServiceJobActions::setConnection(const QString &connection)
+void ServiceJobActions::setConnection(const TranslatableText &connection)
 {
     m_session->setConnection(connection);
 }

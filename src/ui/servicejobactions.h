@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/translatabletext.h"
+
 #include <QObject>
 
 class AbstractCanHandler;
@@ -25,8 +27,8 @@ public:
     // The job's name for the window's title; empty without a job.
     QString titleText() const;
 
-    void setBus(AbstractCanHandler *handler, const QString &connection);
-    void setConnection(const QString &connection);
+    void setBus(AbstractCanHandler *handler, const TranslatableText &connection);
+    void setConnection(const TranslatableText &connection);
     // A job left open when the program last ended: offered to go on with it.
     void offerJobLeftOpen();
 

@@ -1,6 +1,7 @@
 #include "ui/servicejobdock.h"
 
 #include "app/jobsession.h"
+#include "descriptions/unitnames.h"
 #include "job/inventory.h"
 #include "job/inventorycomparison.h"
 #include "job/snapshotwriter.h"
@@ -210,7 +211,7 @@ void ServiceJobDock::refreshInventory()
         for (const InventoryRecord::Value &v : u.values)
             values << QStringLiteral("%1 = %2").arg(v.what, v.value);
         setRow(m_asFound, row,
-               {u.label, u.name, u.ecu, u.software, u.component, u.vin,
+               {UnitNames::translated(u.label), u.name, u.ecu, u.software, u.componentText(), u.vin,
                 calibrationsText(u.calibrations), codesText(u.active, u.activeKnown),
                 codesText(u.previous, u.previousKnown), values.join(QStringLiteral("; "))});
     }
@@ -254,8 +255,11 @@ void ServiceJobDock::refreshInventory()
         }
         if (r.fate != InventoryComparison::CodeFate::None)
             difference = InventoryComparison::fateText(r.fate);
+        const bool unit = r.field == InventoryComparison::Field::Unit;
         setRow(m_comparison, i,
-               {r.unit, InventoryComparison::fieldText(r), r.before, r.after, difference},
+               {UnitNames::translated(r.unit), InventoryComparison::fieldText(r),
+                unit ? UnitNames::translated(r.before) : r.before,
+                unit ? UnitNames::translated(r.after) : r.after, difference},
                background);
     }
     fitColumns(m_comparison);
@@ -271,8 +275,10 @@ void ServiceJobDock::refreshChanges()
     for (int row = 0; row < changes.size(); ++row) {
         const ServiceJournal::Entry &e = changes.at(row);
         setRow(m_changes, row,
-               {e.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")), e.summary, e.unit,
-                outcomeText(e.outcome), e.details.join(QStringLiteral("; "))},
+               {e.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
+                ServiceJournal::summaryOf(e, &UnitNames::translated), UnitNames::translated(e.unit),
+                outcomeText(e.outcome),
+                ServiceJournal::detailsOf(e, &UnitNames::translated).join(QStringLiteral("; "))},
                e.outcome == ServiceJournal::Outcome::Failed ? QColor(255, 205, 205) : QColor());
     }
     fitColumns(m_changes);
@@ -297,8 +303,8 @@ void ServiceJobDock::refreshSnapshots()
         setRow(m_snapshots, row,
                {QString::number(e.value(QStringLiteral("id")).toInt()),
                 time.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
-                e.value(QStringLiteral("unitName")).toString(),
-                e.value(QStringLiteral("change")).toString(),
+                UnitNames::translated(e.value(QStringLiteral("unitName")).toString()),
+                SnapshotWriter::changeText(e),
                 QString::number(e.value(QStringLiteral("frames")).toInt())});
         m_snapshots->item(row, 0)->setData(Qt::UserRole, e.value(QStringLiteral("dir")).toString());
     }

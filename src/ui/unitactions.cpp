@@ -5,6 +5,7 @@
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "descriptions/unitnames.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
@@ -306,6 +307,6 @@ void UnitActions::requestIdentification()
     }
     if (!m_identifying->start(unit, offboard))
         return;
-    message(tr("Asking %1 for its identification…").arg(unit->name()));
+    message(tr("Asking %1 for its identification…").arg(UnitNames::translated(unit->name())));
     updateActions();
 }

@@ -47,6 +47,21 @@ void record(Entry entry)
     (*listener)(entry);
 }
 
+QString summaryOf(const Entry &entry, const TranslatableText::NameTranslator &names)
+{
+    return entry.summaryText.isEmpty() ? entry.summary : entry.summaryText.toString(names);
+}
+
+QStringList detailsOf(const Entry &entry, const TranslatableText::NameTranslator &names)
+{
+    if (entry.detailTexts.empty())
+        return entry.details;
+    QStringList lines;
+    for (const TranslatableText &line : entry.detailTexts)
+        lines << line.toString(names);
+    return lines;
+}
+
 QString outcomeKey(Outcome outcome)
 {
     switch (outcome) {

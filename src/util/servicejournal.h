@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/translatabletext.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -35,6 +37,10 @@ struct Entry
     Outcome outcome = Outcome::Done;
     QStringList details; // values before and after, codes before and after, answers
     QStringList files;   // files the change left (a backup, a report, a flash log)
+    // The summary and the details in the words of the code, for a reader in another language;
+    // empty in notes of older versions, which have the texts above only.
+    TranslatableText summaryText;
+    std::vector<TranslatableText> detailTexts;
 };
 
 using Listener = std::function<void(const Entry &)>;
@@ -43,6 +49,11 @@ using Listener = std::function<void(const Entry &)>;
 void setListener(Listener listener);
 bool hasListener();
 void record(Entry entry);
+
+// The summary and the details in the current language, names through `names`; as noted
+// when the entry has them in the words of the code only.
+QString summaryOf(const Entry &entry, const TranslatableText::NameTranslator &names = {});
+QStringList detailsOf(const Entry &entry, const TranslatableText::NameTranslator &names = {});
 
 QString outcomeKey(Outcome outcome);
 Outcome outcomeFromKey(const QString &key);

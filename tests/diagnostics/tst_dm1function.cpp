@@ -355,6 +355,11 @@ void tst_DM1Function::codeListDescriptions()
     QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
     QCoreApplication::installTranslator(&russian);
     DtcArrayParameter translated;
+    // The library's names of the SPNs read in the interface language as well.
+    QCOMPARE(translated.descriptionFor(110, 16),
+             QString::fromUtf8("Температура охлаждающей жидкости"));
+    QCOMPARE(DtcArrayParameter::description(521025, 16),
+             QString::fromUtf8("Перегрузка рабочей платформы"));
     QCoreApplication::removeTranslator(&russian);
     QCOMPARE(translated.descriptionFor(521041, 16),
              QString::fromUtf8("Превышение максимально допустимого вылет"));

@@ -39,6 +39,8 @@ inline InventoryRecord::Unit engine()
     u.ecu = QStringLiteral("ECU-7*Bosch*");
     u.software = QStringLiteral("SW 4.1");
     u.component = QStringLiteral("make ZTX, model MC2, serial number SN0417, unit number A0");
+    u.componentFields = QStringList{QStringLiteral("ZTX"), QStringLiteral("MC2"),
+                                    QStringLiteral("SN0417"), QStringLiteral("A0")};
     u.vin = QStringLiteral("1L06130RELP969468");
     u.calibrations = {{QStringLiteral("CAL-ENGINE-01"), QStringLiteral("0x1234ABCD")},
                       {QStringLiteral("BOOT"), QStringLiteral("n/a")}};

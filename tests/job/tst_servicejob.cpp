@@ -42,6 +42,8 @@ void compareEntries(const QVector<ServiceJournal::Entry> &a,
         QCOMPARE(a[i].outcome, b[i].outcome);
         QCOMPARE(a[i].details, b[i].details);
         QCOMPARE(a[i].files, b[i].files);
+        QVERIFY(a[i].summaryText == b[i].summaryText);
+        QVERIFY(a[i].detailTexts == b[i].detailTexts);
     }
 }
 
@@ -67,6 +69,8 @@ private slots:
     void changesFromTwoThreads();
     void unreadable_data();
     void unreadable();
+    void changeTexts_data();
+    void changeTexts();
 };
 
 void tst_ServiceJob::reopenGivesBackEverything()
@@ -74,7 +78,10 @@ void tst_ServiceJob::reopenGivesBackEverything()
     QTemporaryDir jobs;
     QVERIFY(jobs.isValid());
     ServiceJob::Setup setup;
-    setup.connection = QStringLiteral("Адаптер COM3");
+    setup.connectionText
+        = TranslatableText::catalogue("MainWindow", "%1 on %2")
+              .arg(TranslatableText::catalogue("AdapterChoiceDialog", "Slcan (new)"))
+              .arg(QStringLiteral("COM3"));
     setup.requests = false;
     setup.snapshotBeforeS = 20;
     setup.snapshotAfterS = 7;
@@ -102,6 +109,13 @@ void tst_ServiceJob::reopenGivesBackEverything()
     write.details = QStringList{QStringLiteral("before: 01 02"), QStringLiteral("after: 03 04")};
     write.files
         = QStringList{QStringLiteral("backup/ecu.bin"), QStringLiteral("C:\\flash\\log.txt")};
+    write.summaryText = TranslatableText::catalogue("MemoryAccessFunction", "Memory access: %1")
+                            .arg(QStringLiteral("2 байта"));
+    write.detailTexts
+        = {TranslatableText::joined({TranslatableText::name(QStringLiteral("Engine #1")),
+                                     TranslatableText::catalogue("X", "%n code(s)", 3)},
+                                    QStringLiteral(": ")),
+           TranslatableText::plain(QStringLiteral("after: 03 04"))};
     QVERIFY(job->appendChange(write, &error));
     ServiceJournal::Entry cancelled = entry(QStringLiteral("Cancelled"));
     cancelled.outcome = ServiceJournal::Outcome::Cancelled;
@@ -122,7 +136,8 @@ void tst_ServiceJob::reopenGivesBackEverything()
     const ServiceJob::Info &info = back->info();
     QCOMPARE(info.started, utc("2026-12-07T14:12:03Z"));
     QCOMPARE(info.finishedAt, utc("2026-12-07T16:05:09Z"));
-    QCOMPARE(info.connection, setup.connection);
+    QCOMPARE(info.connection, QStringLiteral("Slcan (new) on COM3"));
+    QVERIFY(info.connectionText == setup.connectionText);
     QCOMPARE(info.requests, false);
     QCOMPARE(back->snapshotBeforeS(), 20);
     QCOMPARE(back->snapshotAfterS(), 7);
@@ -275,6 +290,62 @@ void tst_ServiceJob::unreadable()
     error.clear();
     QVERIFY(!ServiceJob::open(job->dir(), &error));
     QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+void tst_ServiceJob::changeTexts_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QStringList>("details");
+    const QByteArray noted(R"j("summary":"Gelöscht","details":["a","b"])j");
+    const auto with = [&noted](const char *texts) { return noted + ',' + texts; };
+    QTest::newRow("older version: as noted") << noted << "Gelöscht" << QStringList{"a", "b"};
+    QTest::newRow("in the words of the code")
+        << with(R"j("summaryText":{"context":"X","source":"Cleared %1: %2",
+                    "args":[{"name":"Engine #1 (0x00)"},{"context":"X","source":"done"}]},
+                    "detailTexts":["DM11 ACK",{"parts":["x",{"name":"y"}],"separator":" = "}])j")
+        << "Cleared Engine #1 (0x00): done" << QStringList{"DM11 ACK", "x = y"};
+    QTest::newRow("arguments filled in one pass")
+        << with(R"j("summaryText":{"context":"X","source":"%1 and %2","args":["%2","b"]})j")
+        << "%2 and b" << QStringList{"a", "b"};
+    QTest::newRow("a count for the plural form")
+        << with(R"j("summaryText":{"context":"X","source":"%n code(s) came back","n":2})j")
+        << "2 code(s) came back" << QStringList{"a", "b"};
+    QTest::newRow("a damaged text: as noted")
+        << with(R"j("summaryText":{"context":5,"source":"x"})j") << "Gelöscht"
+        << QStringList{"a", "b"};
+    QTest::newRow("arguments not a list: as noted")
+        << with(R"j("summaryText":{"context":"X","source":"%1","args":"y"})j") << "Gelöscht"
+        << QStringList{"a", "b"};
+    QByteArray deep("\"z\"");
+    for (int i = 0; i <= TranslatableText::MaxDepth; ++i)
+        deep = R"j({"context":"X","source":"(%1)","args":[)j" + deep + "]}";
+    QTest::newRow("nested deeper than ours: as noted")
+        << with("\"summaryText\":" + deep) << "Gelöscht" << QStringList{"a", "b"};
+    QTest::newRow("one damaged detail: every detail as noted")
+        << with(R"j("detailTexts":["x",{"source":"no context"}])j") << "Gelöscht"
+        << QStringList{"a", "b"};
+}
+
+// What a change says in the reader's language: from the texts in the words of the code when
+// the entry has them whole, else as noted (a job of an older version, a damaged file).
+void tst_ServiceJob::changeTexts()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(QString, summary);
+    QFETCH(QStringList, details);
+    QVector<ServiceJournal::Entry> entries;
+    QString error;
+    QVERIFY2(ServiceJob::changesFromBytes(
+                 R"({"version":1,"entries":[{"kind":"note",)" + entry + "}]}", &entries, &error),
+             qPrintable(error));
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(ServiceJournal::summaryOf(entries.first()), summary);
+    QCOMPARE(ServiceJournal::detailsOf(entries.first()), details);
+    // Written again, read again: the same.
+    QVector<ServiceJournal::Entry> again;
+    QVERIFY(ServiceJob::changesFromBytes(ServiceJob::changesToBytes(entries), &again, &error));
+    compareEntries(again, entries);
 }
 
 QTEST_GUILESS_MAIN(tst_ServiceJob)

@@ -114,6 +114,26 @@ void tst_SnapshotWriter::writesTheFolder()
                           "0.000,1500,,3,0.1\n"
                           "1.000,1510,250.5,3,-40.03125\n")
             .toUtf8());
+    // Read again (the report draws the plot anew in its language): the same columns and
+    // values, the times from the change; a text of another shape is none.
+    ParameterSamples back;
+    QVERIFY(SnapshotWriter::samplesFromCsv(
+        readAll(folder.filePath(QStringLiteral("parameters.csv"))), &back));
+    const ParameterSamples sent = samplesAround(s.timeUs);
+    QCOMPARE(back.names, sent.names);
+    QCOMPARE(back.units, sent.units);
+    QCOMPARE(back.rowCount(), sent.rowCount());
+    for (int r = 0; r < sent.rowCount(); ++r) {
+        QCOMPARE(back.timesUs.at(r), sent.timesUs.at(r) - s.timeUs);
+        for (int c = 0; c < sent.columnCount(); ++c) {
+            QCOMPARE(std::isnan(back.value(r, c)), std::isnan(sent.value(r, c)));
+            if (!std::isnan(sent.value(r, c)))
+                QCOMPARE(float(back.value(r, c)), float(sent.value(r, c)));
+        }
+    }
+    QVERIFY(!SnapshotWriter::samplesFromCsv("time_s,a\n1,2,3\n", &back));
+    QVERIFY(!SnapshotWriter::samplesFromCsv("seconds,a\n1,2\n", &back));
+    QVERIFY(!SnapshotWriter::samplesFromCsv("time_s,a\nsoon,2\n", &back));
 
     const QImage plot(folder.filePath(QStringLiteral("plot.png")));
     QCOMPARE(plot.size(), SnapshotPlot::defaultSize());

@@ -2,6 +2,7 @@
 
 #include "app/busstartup.h"
 #include "can/abstractcanhandler.h"
+#include "can/canhandlerfactory.h"
 #include "can/canthread.h"
 #include "can/guimessagenotifier.h"
 #include "can/replaycanhandler.h"
@@ -62,6 +63,9 @@ bool DemoBusWindow::start(const QString &scheme)
         QWARN(qPrintable(started.errorText));
         return false;
     }
+    // The status bar names the connection as the program's start names it.
+    m_window->showConnection(CanHandlerFactory::buttonTextSource(CanHandlerFactory::Replay),
+                             started.port);
     const QString path
         = scheme.isEmpty() ? QString::fromLatin1(ReplayCanHandler::DemoScheme) : scheme;
     return m_window->openScheme(path);
@@ -188,6 +192,25 @@ ModalAnswerer::Answer ModalAnswerer::press(const QString &buttonText)
         }
         QWARN(qPrintable(QStringLiteral("No button \"%1\" in \"%2\"; rejected")
                              .arg(buttonText, dialog->windowTitle())));
+        if (auto *d = qobject_cast<QDialog *>(dialog))
+            d->reject();
+    };
+}
+
+ModalAnswerer::Answer ModalAnswerer::accept()
+{
+    return [](QWidget *dialog) {
+        for (QDialogButtonBox *box : dialog->findChildren<QDialogButtonBox *>()) {
+            for (QAbstractButton *button : box->buttons()) {
+                if (box->buttonRole(button) == QDialogButtonBox::AcceptRole && button->isVisible()
+                    && button->isEnabled()) {
+                    button->click();
+                    return;
+                }
+            }
+        }
+        QWARN(qPrintable(
+            QStringLiteral("No accepting button in \"%1\"; rejected").arg(dialog->windowTitle())));
         if (auto *d = qobject_cast<QDialog *>(dialog))
             d->reject();
     };

@@ -66,6 +66,8 @@ public:
     // Ready-made answers: press the message box's button with this text ("&Yes" or "Yes"),
     // choose this file in a file dialog, type this into an input dialog and press OK.
     static Answer press(const QString &buttonText);
+    // Press the button that accepts the dialog (OK, Start job …), whatever its language.
+    static Answer accept();
     static Answer chooseFile(const QString &path);
     static Answer enterText(const QString &text);
 

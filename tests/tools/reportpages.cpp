@@ -1,5 +1,7 @@
 // Writes the pages of a service job's report as PNG pictures (the README's screenshots):
-// reportpages JOBDIR OUTPREFIX [LANGUAGE] gives OUTPREFIX-1.png, OUTPREFIX-2.png, ...
+// reportpages JOBDIR OUTPREFIX [LANGUAGE] gives OUTPREFIX-1.png, OUTPREFIX-2.png, ... The job of
+// the walkthrough: TARVIK_KEEP_JOB=1 tst_ui_jobwalkthrough wholeJobOnTheDemoBus:English keeps its
+// folder and names it.
 #include "app/language.h"
 #include "app/resources.h"
 #include "job/jobreport.h"

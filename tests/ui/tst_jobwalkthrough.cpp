@@ -1,4 +1,5 @@
 #include "app/jobsession.h"
+#include "app/language.h"
 #include "can/recordingreader.h"
 #include "job/jobreport.h"
 #include "job/rawrecorder.h"
@@ -8,6 +9,7 @@
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
+#include "support/librarywords.h"
 #include "support/testenvironment.h"
 #include "ui/servicejobactions.h"
 #include "ui/servicejobdock.h"
@@ -26,6 +28,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -39,6 +43,23 @@ namespace {
 constexpr quint32 EngineAddress = 0x01;
 constexpr int LongWaitMs = 30000;
 const char *const ChildVariable = "TARVIK_JOB_CHILD";
+const char *const KeepJobVariable = "TARVIK_KEEP_JOB";
+
+// The texts the walkthrough finds, in the window's language.
+struct Expected
+{
+    QString engine;  // the engine's label in the job's tables
+    QString summary; // the clearing as the Changes tab notes it
+    QString done;
+    QString title; // what the status bar calls the job
+    QString finishedTitle;
+    QString finishQuestion;
+    QString cleared;
+    QString stillActive;
+    QString stillStored; // in the report
+    QString toolRow;     // the report's row of the tool
+    QString notes;       // what the engineer types
+};
 
 // Short enough for a test, long enough for the demo's units to answer every request.
 JobSession::Timing testTiming()
@@ -95,10 +116,42 @@ bool autoAddEngine(DemoBusWindow &demo)
     return DemoBusWindow::waitFor([&] { return engineRow(demo).isValid(); }, LongWaitMs);
 }
 
-// File ▸ New service job…, the dialog filled in as the engineer does.
-bool startJob(DemoBusWindow &demo, const QString &jobsDir)
+QString tableTexts(const QTableWidget *table)
 {
-    ModalAnswerer dialog([jobsDir](QWidget *d) {
+    QStringList rows;
+    for (int r = 0; table && r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << cell(table, r, c);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char('\n'));
+}
+
+// The library's words in `text` that the program said: not those of what the units sent of
+// themselves (their identification texts may hold any word) nor of what the engineer typed.
+QStringList programsLibraryWords(const QString &text, const InventoryRecord &record,
+                                 const QString &notes)
+{
+    QStringList own{notes};
+    for (const InventoryRecord::Unit &u : record.units) {
+        own << u.ecu << u.software << u.vin << u.componentFields;
+        for (const InventoryRecord::Calibration &c : u.calibrations)
+            own << c.calId;
+    }
+    QStringList words = LibraryWords::englishWords(text);
+    for (const QString &w : LibraryWords::englishWords(own.join(QLatin1Char(' '))))
+        words.removeAll(w);
+    return words;
+}
+
+// File ▸ New service job…, the dialog filled in as the engineer does.
+// `vinHintWhole`: whether the hint of the empty VIN field had the room to show whole.
+bool startJob(DemoBusWindow &demo, const QString &jobsDir,
+              const QString &notesText = QStringLiteral("Coolant warning reported by the operator"),
+              bool *vinHintWhole = nullptr)
+{
+    ModalAnswerer dialog([jobsDir, notesText, vinHintWhole](QWidget *d) {
         const struct
         {
             const char *name;
@@ -112,8 +165,21 @@ bool startJob(DemoBusWindow &demo, const QString &jobsDir)
                 edit->setText(f.text);
         }
         if (auto *notes = d->findChild<QPlainTextEdit *>(QStringLiteral("jobNotes")))
-            notes->setPlainText(QStringLiteral("Coolant warning reported by the operator"));
-        ModalAnswerer::press(QStringLiteral("Start job"))(d);
+            notes->setPlainText(notesText);
+        // The VIN is left empty, so its hint shows: the room for text beside the clear button.
+        auto *vin = d->findChild<QLineEdit *>(QStringLiteral("jobVin"));
+        if (vin && vinHintWhole) {
+            QStyleOptionFrame frame;
+            frame.initFrom(vin);
+            frame.rect = vin->rect();
+            frame.lineWidth = vin->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, vin);
+            const int room
+                = vin->style()->subElementRect(QStyle::SE_LineEditContents, &frame, vin).width()
+                  - vin->textMargins().left() - vin->textMargins().right()
+                  - vin->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, vin);
+            *vinHintWhole = room >= vin->fontMetrics().horizontalAdvance(vin->placeholderText());
+        }
+        ModalAnswerer::accept()(d);
     });
     demo.action("actionNewServiceJob")->trigger();
     return dialog.answered() && sessionOf(demo)->isActive();
@@ -170,6 +236,8 @@ public slots:
 
 } // namespace
 
+Q_DECLARE_METATYPE(Expected)
+
 // A service job on the demo bus, walked as the README walks it: started from the File menu,
 // the inventory as found, a code cleared, a fault snapshot of the bus around it, the job
 // finished and its report; and a job the program was killed in, opened again at the next start.
@@ -179,6 +247,7 @@ class tst_JobWalkthrough : public QObject
 
 private slots:
     void initTestCase();
+    void wholeJobOnTheDemoBus_data();
     void wholeJobOnTheDemoBus();
     void reopenAfterTheProgramWasKilled();
 };
@@ -189,9 +258,47 @@ void tst_JobWalkthrough::initTestCase()
     QSettings().remove(QStringLiteral("ServiceJob"));
 }
 
+void tst_JobWalkthrough::wholeJobOnTheDemoBus_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<Expected>("expected");
+    QTest::newRow("English") << "en"
+                             << Expected{"Engine #2 (0x01)",
+                                         "Clear codes of Engine #2 (0x01): cleared; 1 code(s) came "
+                                         "back",
+                                         "done",
+                                         "Job SN4711",
+                                         "Job SN4711 (finished)",
+                                         "Finish service job|",
+                                         "cleared",
+                                         "still active",
+                                         "still stored",
+                                         "Tool\nTarvik",
+                                         "Coolant warning reported by the operator"};
+    QTest::newRow("Russian") << "ru"
+                             << Expected{"Двигатель №2 (0x01)",
+                                         "Двигатель №2 (0x01): коды стёрты; вернулся 1 код",
+                                         "выполнено",
+                                         "Задание SN4711",
+                                         "Задание SN4711 (завершено)",
+                                         "Завершить сервисное задание|",
+                                         "стёрт",
+                                         "всё ещё активен",
+                                         "по-прежнему в памяти",
+                                         "Инструмент\nTarvik",
+                                         "Оператор сообщил о перегреве"};
+}
+
 void tst_JobWalkthrough::wholeJobOnTheDemoBus()
 {
+    QFETCH(QString, language);
+    QFETCH(Expected, expected);
+    // As the program does at start, before the window is made.
+    QObject translations;
+    QVERIFY(Language::install(language, &translations));
     QTemporaryDir jobs;
+    // TARVIK_KEEP_JOB=1 keeps the job's folder, for tests/tools/reportpages.
+    jobs.setAutoRemove(qEnvironmentVariableIsEmpty(KeepJobVariable));
     DemoBusWindow demo;
     QVERIFY(demo.start());
     JobSession *session = sessionOf(demo);
@@ -200,15 +307,18 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     ScriptedMainWindow *window = demo.window();
 
     // Start: the dock shows the job, the title and the status bar name it.
-    QVERIFY(startJob(demo, jobs.path()));
+    bool vinHintWhole = false;
+    QVERIFY(startJob(demo, jobs.path(), expected.notes, &vinHintWhole));
+    QVERIFY(vinHintWhole);
     auto *dock = window->findChild<ServiceJobDock *>(QStringLiteral("serviceJobDock"));
     QVERIFY(dock);
     QTRY_VERIFY(dock->isVisible());
-    QVERIFY2(window->windowTitle().contains(QLatin1String("Job SN4711")),
-             qPrintable(window->windowTitle()));
+    QVERIFY2(window->windowTitle().contains(expected.title), qPrintable(window->windowTitle()));
     auto *label = window->findChild<QLabel *>(QStringLiteral("jobLabel"));
-    QCOMPARE(label->text(), QStringLiteral("Job SN4711"));
+    QCOMPARE(label->text(), expected.title);
     const QString dir = session->job()->dir();
+    if (!jobs.autoRemove())
+        qInfo("job folder: %s", qPrintable(dir));
     QVERIFY2(QDir(dir).dirName().endsWith(QLatin1String("_SN4711")), qPrintable(dir));
 
     // As found: the engine's identification and codes, the VIN taken from the bus.
@@ -216,7 +326,7 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     int engine = -1;
     QVERIFY(DemoBusWindow::waitFor(
         [&] {
-            engine = rowOf(found, QStringLiteral("Engine #2 (0x01)"));
+            engine = rowOf(found, expected.engine);
             return session->job()->hasAsFound() && engine >= 0;
         },
         LongWaitMs));
@@ -245,59 +355,58 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QVERIFY(clear && clear->isEnabled());
     window->confirm = true;
     {
-        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
+        ModalAnswerer dialog(ModalAnswerer::accept());
         clear->trigger();
         QVERIFY(dialog.answered());
     }
-    const QString summary
-        = QStringLiteral("Clear codes of Engine #2 (0x01): cleared; 1 code(s) came back");
+    const QString summary = expected.summary;
     QTableWidget *changes = dock->changesTable();
     QVERIFY2(DemoBusWindow::waitFor([&] { return columnTexts(changes, 1).contains(summary); },
                                     LongWaitMs),
              qPrintable(columnTexts(changes, 1).join(QLatin1Char('\n'))));
     const int change = int(columnTexts(changes, 1).indexOf(summary));
-    QCOMPARE(cell(changes, change, 2), QStringLiteral("Engine #2 (0x01)"));
-    QCOMPARE(cell(changes, change, 3), QStringLiteral("done"));
+    QCOMPARE(cell(changes, change, 2), expected.engine);
+    QCOMPARE(cell(changes, change, 3), expected.done);
     QVERIFY(cell(changes, change, 4).contains(QLatin1String("DM11 ACK")));
 
     // The codes changed: a fault snapshot of the engine, listed in the dock.
     QTableWidget *snapshots = dock->snapshotsTable();
     QVERIFY(DemoBusWindow::waitFor(
-        [&] {
-            return columnTexts(snapshots, 2).contains(QStringLiteral("Engine #2 (0x01)"))
-                   || columnTexts(snapshots, 2).contains(QStringLiteral("Engine #2"));
-        },
-        LongWaitMs));
+        [&] { return columnTexts(snapshots, 2).contains(expected.engine); }, LongWaitMs));
 
     // Finish: the inventory as left against the one as found, the report written.
     window->asked.clear();
     QSignalSpy finished(session, &JobSession::finished);
     demo.action("actionFinishServiceJob")->trigger();
-    QVERIFY(window->asked.value(0).startsWith(QLatin1String("Finish service job|")));
+    QVERIFY(window->asked.value(0).startsWith(expected.finishQuestion));
     QVERIFY(finished.wait(LongWaitMs));
     QVERIFY(session->isFinished());
-    QCOMPARE(label->text(), QStringLiteral("Job SN4711 (finished)"));
-    QTableWidget *compared = dock->comparisonTable();
-    QStringList rows;
-    for (int r = 0; r < compared->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < compared->columnCount(); ++c)
-            cells << cell(compared, r, c);
-        rows << cells.join(QLatin1Char('|'));
-    }
-    const QString table = rows.join(QLatin1Char('\n'));
-    QVERIFY2(rows.filter(QStringLiteral("Engine #2 (0x01)|"))
+    QCOMPARE(label->text(), expected.finishedTitle);
+    const QString table = tableTexts(dock->comparisonTable());
+    const QStringList rows = table.split(QLatin1Char('\n'));
+    QVERIFY2(rows.filter(expected.engine + QLatin1Char('|'))
                      .filter(QStringLiteral("SPN 100 FMI 18"))
-                     .filter(QStringLiteral("|cleared"))
+                     .filter(QLatin1Char('|') + expected.cleared)
                      .size()
                  == 1,
              qPrintable(table));
-    QVERIFY2(rows.filter(QStringLiteral("Engine #2 (0x01)|"))
+    QVERIFY2(rows.filter(expected.engine + QLatin1Char('|'))
                      .filter(QStringLiteral("SPN 110 FMI 16"))
-                     .filter(QStringLiteral("|still active"))
+                     .filter(QLatin1Char('|') + expected.stillActive)
                      .size()
                  == 1,
              qPrintable(table));
+    // The dock's tables name the library's units, groups and parameters in the window's
+    // language.
+    if (language == QLatin1String("ru")) {
+        for (const QTableWidget *t : {found, changes, snapshots, dock->comparisonTable()}) {
+            const QString texts = tableTexts(t);
+            const QStringList words
+                = programsLibraryWords(texts, session->job()->asFound(), expected.notes);
+            QVERIFY2(words.isEmpty(),
+                     qPrintable(words.join(QLatin1Char(' ')) + QLatin1Char('\n') + texts));
+        }
+    }
 
     // The report: its HTML has the differences and the change, the PDF has pages.
     QFile html(QDir(dir).filePath(QStringLiteral("report.html")));
@@ -305,7 +414,7 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     const QString report = QString::fromUtf8(html.readAll());
     QVERIFY(report.contains(QLatin1String("SN4711")));
     QVERIFY(report.contains(summary.toHtmlEscaped()));
-    QVERIFY(report.contains(QLatin1String("cleared")));
+    QVERIFY(report.contains(expected.cleared));
     QVERIFY(report.contains(QLatin1String("data:image/png;base64,")));
     QFile pdf(QDir(dir).filePath(QStringLiteral("report.pdf")));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -324,8 +433,33 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QVERIFY2(!text.contains(QLatin1String("(0x01) (0x01)")), qPrintable(text));
     QVERIFY2(!text.contains(QLatin1String("0xF9")), qPrintable(text));
     QVERIFY(!session->job()->asFound().unit(0xF9));
-    QVERIFY2(text.contains(QLatin1String("still stored")), qPrintable(text));
-    QVERIFY2(text.contains(QLatin1String("Tool\nTarvik")), qPrintable(text));
+    // Words a narrow column wrapped read as one line.
+    const QString flat = QString(text)
+                             .replace(QLatin1String("-\n"), QLatin1String("-"))
+                             .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QVERIFY2(flat.contains(expected.stillStored), qPrintable(text));
+    QVERIFY2(text.contains(expected.toolRow), qPrintable(text));
+    // The same job's report in Russian, whatever the language it was done in: no name of the
+    // library left in English (the engineer's own notes aside), still two pages at most.
+    QStringList russian;
+    {
+        QObject owner;
+        QVERIFY(Language::install(QStringLiteral("ru"), &owner));
+        QVERIFY2(JobReport::build(dir, &content, &reportError), qPrintable(reportError));
+        russian = JobReport::pageTexts(content, QPageSize::A4);
+    }
+    const QString russianText = russian.join(QLatin1Char('\n'));
+    QVERIFY2(!russian.isEmpty() && russian.size() <= 2, qPrintable(russianText));
+    QVERIFY2(russianText.contains(QString::fromUtf8("Двигатель №2 (0x01)")),
+             qPrintable(russianText));
+    QVERIFY2(LibraryWords::brokenWords(russian, content.html).isEmpty(),
+             qPrintable(LibraryWords::brokenWords(russian, content.html).join(QLatin1Char(' '))));
+    // Laid out to its end: the last snapshot's folder is named.
+    QVERIFY2(russianText.contains(QLatin1String("snapshots/00")), qPrintable(russianText));
+    const QStringList words
+        = programsLibraryWords(russianText, session->job()->asFound(), expected.notes);
+    QVERIFY2(words.isEmpty(),
+             qPrintable(words.join(QLatin1Char(' ')) + QLatin1Char('\n') + russianText));
 
     // "Open report": the desktop gets the report; a computer without a program for it (the
     // offscreen platform has none) says so in the status bar instead of nothing happening.

@@ -69,7 +69,8 @@ void tst_MainWindow::statusBarWidgets()
     auto *connection = window.statusBar()->findChild<QLabel *>(QStringLiteral("connectionLabel"));
     QVERIFY(connection);
     QCOMPARE(connection->text(), QStringLiteral("No adapter"));
-    window.showConnection(QStringLiteral("I7565 (USB-COM)"), QStringLiteral("/dev/ttyUSB0"));
+    window.showConnection(TranslatableText::plain(QStringLiteral("I7565 (USB-COM)")),
+                          QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(connection->text(), QStringLiteral("I7565 (USB-COM) on /dev/ttyUSB0"));
     QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("loadCaption"))->text(),
              QStringLiteral("Bus load:"));

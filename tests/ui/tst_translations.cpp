@@ -1,5 +1,6 @@
 #include "app/language.h"
 #include "descriptions/builtintexts.h"
+#include "descriptions/unitnames.h"
 #include "model/descriptiontext.h"
 #include "support/testenvironment.h"
 
@@ -125,6 +126,8 @@ private slots:
     void builtInTextsTranslated();
     void descriptionTextShown_data();
     void descriptionTextShown();
+    void unitNameShown_data();
+    void unitNameShown();
 };
 
 // lupdate run over the sources into a copy of the catalogue: any text of the code without a
@@ -252,6 +255,36 @@ void tst_Translations::descriptionTextShown()
     QObject owner;
     QVERIFY(Language::install(QStringLiteral("ru"), &owner));
     QCOMPARE(DescriptionText::translated(text), shown);
+}
+
+void tst_Translations::unitNameShown_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("the example scheme's unit")
+        << "Engine #1 (0x00)" << QString::fromUtf8("Двигатель №1 (0x00)");
+    QTest::newRow("a built-in unit") << "Cabin controller (0x0A)"
+                                     << QString::fromUtf8("Контроллер кабины (0x0A)");
+    QTest::newRow("a preferred address's unit")
+        << "Turbocharger (0x02)" << QString::fromUtf8("Турбокомпрессор (0x02)");
+    QTest::newRow("without its address") << "Controller" << QString::fromUtf8("Контроллер");
+    QTest::newRow("a unit without a name") << "Unit 0x1C" << QString::fromUtf8("Блок 0x1C");
+    QTest::newRow("named in Russian already")
+        << QString::fromUtf8("Двигатель №2 (0x01)") << QString::fromUtf8("Двигатель №2 (0x01)");
+    QTest::newRow("a name the user gave") << "Boom pump (0x21)" << "Boom pump (0x21)";
+    QTest::newRow("an address that is no address")
+        << "Engine #1 (0x1234)" << "Engine #1 (0x1234)";
+}
+
+// The names of units as a job keeps them show in the interface language: the catalogue's
+// names with their addresses, anything else as written.
+void tst_Translations::unitNameShown()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+    QObject owner;
+    QVERIFY(Language::install(QStringLiteral("ru"), &owner));
+    QCOMPARE(UnitNames::translated(label), shown);
 }
 
 QTEST_MAIN(tst_Translations)

@@ -63,7 +63,7 @@ QVector<DM25SchemeTreeItem::KnownCode> DM25SchemeTreeItem::knownCodes() const
             k.code.spn = item.spn;
             k.code.fmi = int(item.fmi & 0x1F);
             k.code.oc = int(item.oc & 0x7F);
-            const QString name = SpnNames::name(item.spn);
+            const QString name = SpnNames::translatedName(item.spn);
             k.text = tr("%1: SPN %2 FMI %3 OC %4").arg(kind).arg(k.code.spn).arg(k.code.fmi).arg(
                 k.code.oc);
             k.text += QStringLiteral(" – ") + (name.isEmpty() ? QString() : name + QStringLiteral(", "))

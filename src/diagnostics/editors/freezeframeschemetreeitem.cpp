@@ -1,5 +1,6 @@
 #include "diagnostics/editors/freezeframeschemetreeitem.h"
 
+#include "descriptions/unitnames.h"
 #include "diagnostics/freezeframefunction.h"
 #include "diagnostics/toolrequest.h"
 #include "scheme/schemewindow.h"
@@ -68,7 +69,7 @@ void FreezeFrameSchemeTreeItem::addSections(QWidget *widget, QVBoxLayout *box)
 QString FreezeFrameSchemeTreeItem::unitName() const
 {
     const AbstractDisplayableItem *unit = m_function ? m_function->parentItem() : nullptr;
-    return unit ? unit->name() : tr("the unit");
+    return unit ? UnitNames::translated(unit->name()) : tr("the unit");
 }
 
 bool FreezeFrameSchemeTreeItem::request(FreezeFrameFunction *function, QWidget *from)

@@ -988,6 +988,22 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>Flashing %1: %2</source>
         <translation>Прошивка %1: %2</translation>
     </message>
+    <message>
+        <source>finished</source>
+        <translation>завершена</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>ошибка</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>остановлена</translation>
+    </message>
+    <message>
+        <source>flasher removed</source>
+        <translation>прошивальщик удалён</translation>
+    </message>
 </context>
 <context>
     <name>CanFlashingFunctionV1SchemeTreeItem</name>
@@ -2139,15 +2155,11 @@ Options:
     </message>
     <message>
         <source>Asking %1 for its trouble codes…</source>
-        <translation>Запрос кодов неисправностей у %1…</translation>
+        <translation>%1: запрос кодов неисправностей…</translation>
     </message>
 </context>
 <context>
     <name>CodeClearingFunction</name>
-    <message>
-        <source>Unit %1</source>
-        <translation>Блок %1</translation>
-    </message>
     <message>
         <source>DM11/DM3 - Clear Diagnostic Trouble Codes</source>
         <translation>DM11/DM3 — Стирание диагностических кодов неисправностей</translation>
@@ -2197,44 +2209,20 @@ Options:
         <translation>Ранее активные коды</translation>
     </message>
     <message>
-        <source>  %1 not cleared (%2)
-</source>
-        <translation>  %1 не стёрты (%2)
-</translation>
-    </message>
-    <message>
-        <source>  %1 cleared; the codes before are not known (not read)
-</source>
-        <translation>  %1 стёрты; прежние коды неизвестны (не прочитаны)
-</translation>
-    </message>
-    <message>
-        <source>  %1 cleared; gone: %2; came back: %3
-</source>
-        <translation>  %1 стёрты; исчезли: %2; вернулись: %3
-</translation>
-    </message>
-    <message>
-        <source>  %1 new after the clearing: %2
-</source>
-        <translation>  %1, новые после стирания: %2
-</translation>
-    </message>
-    <message>
         <source>no answer, codes not cleared</source>
         <translation>нет ответа, коды не стёрты</translation>
     </message>
     <message>
         <source>cleared</source>
-        <translation>стёрты</translation>
+        <translation>коды стёрты</translation>
     </message>
     <message>
         <source>partly cleared (%1)</source>
-        <translation>стёрты частично (%1)</translation>
+        <translation>коды стёрты частично (%1)</translation>
     </message>
     <message>
         <source>refused (%1)</source>
-        <translation>отказ (%1)</translation>
+        <translation>стирание кодов отклонено (%1)</translation>
     </message>
     <message>
         <source>Clear codes: no unit answered</source>
@@ -2242,7 +2230,7 @@ Options:
     </message>
     <message>
         <source>Clear codes of %1: %2</source>
-        <translation>Стирание кодов %1: %2</translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>Clear codes of all units: %1 cleared, %2 refused, %3 without answer</source>
@@ -2259,6 +2247,22 @@ Options:
     <message>
         <source>Cleared; the units check their faults again…</source>
         <translation>Коды сброшены; блоки заново проверяют неисправности…</translation>
+    </message>
+    <message>
+        <source>%1 not cleared (%2)</source>
+        <translation>%1 не стёрты (%2)</translation>
+    </message>
+    <message>
+        <source>%1 cleared; the codes before are not known (not read)</source>
+        <translation>%1 стёрты; прежние коды неизвестны (не прочитаны)</translation>
+    </message>
+    <message>
+        <source>%1 cleared; gone: %2; came back: %3</source>
+        <translation>%1 стёрты; исчезли: %2; вернулись: %3</translation>
+    </message>
+    <message>
+        <source>%1 new after the clearing: %2</source>
+        <translation>%1, новые после стирания: %2</translation>
     </message>
 </context>
 <context>
@@ -2783,7 +2787,7 @@ Options:
     </message>
     <message>
         <source>Asking %1 for its SPN support (DM24)…</source>
-        <translation>Запрос поддержки SPN (DM24) у %1…</translation>
+        <translation>%1: запрос поддержки SPN (DM24)…</translation>
     </message>
     <message>
         <source>%1 has no unit to ask</source>
@@ -2791,7 +2795,7 @@ Options:
     </message>
     <message>
         <source>Asking %1 for the freeze frame of %2…</source>
-        <translation>Запрос у %1 стоп-кадра %2…</translation>
+        <translation>%1: запрос стоп-кадра %2…</translation>
     </message>
     <message>
         <source>No freeze frame for SPN %1 FMI %2</source>
@@ -2811,7 +2815,7 @@ Options:
     </message>
     <message>
         <source>No answer from %1 to the freeze frame request (DM25)</source>
-        <translation>Нет ответа от %1 на запрос стоп-кадра (DM25)</translation>
+        <translation>%1: нет ответа на запрос стоп-кадра (DM25)</translation>
     </message>
 </context>
 <context>
@@ -5442,7 +5446,7 @@ Options:
     </message>
     <message>
         <source>Asked %1 at %2</source>
-        <translation>Запрос к %1 в %2</translation>
+        <translation>%1: запрос в %2</translation>
     </message>
     <message>
         <source>%1 has no unit to ask</source>
@@ -5454,7 +5458,7 @@ Options:
     </message>
     <message>
         <source>%1 answered at %2</source>
-        <translation>%1 ответил в %2</translation>
+        <translation>%1: ответ в %2</translation>
     </message>
 </context>
 <context>
@@ -5762,7 +5766,7 @@ Options:
     </message>
     <message>
         <source>CAL ID %1</source>
-        <translation>CAL ID %1</translation>
+        <translation>Калибровка %1</translation>
     </message>
     <message>
         <source>Active codes</source>
@@ -5790,15 +5794,11 @@ Options:
     </message>
     <message>
         <source>stored since, no longer active</source>
-        <translation>теперь в памяти, больше не активен</translation>
+        <translation>в памяти, уже не активен</translation>
     </message>
 </context>
 <context>
     <name>InventoryRecord</name>
-    <message>
-        <source>Unit 0x%1</source>
-        <translation>Блок 0x%1</translation>
-    </message>
     <message>
         <source>the units are not a list</source>
         <translation>блоки не являются списком</translation>
@@ -6976,7 +6976,7 @@ Options:
     </message>
     <message>
         <source>Transport sessions aborted</source>
-        <translation>Прерванные транспортные сеансы</translation>
+        <translation>Прерванные передачи</translation>
     </message>
     <message>
         <source>Silent units</source>
@@ -7009,26 +7009,6 @@ Options:
     <message>
         <source>Files: %1</source>
         <translation>Файлы: %1</translation>
-    </message>
-    <message>
-        <source>SPN %1 FMI %2</source>
-        <translation>SPN %1 FMI %2</translation>
-    </message>
-    <message>
-        <source>gone: %1</source>
-        <translation>исчезли: %1</translation>
-    </message>
-    <message>
-        <source>appeared: %1</source>
-        <translation>появились: %1</translation>
-    </message>
-    <message>
-        <source>count changed: %1</source>
-        <translation>изменился счётчик: %1</translation>
-    </message>
-    <message>
-        <source>Active codes %1</source>
-        <translation>Активные коды — %1</translation>
     </message>
     <message>
         <source>Units on the bus</source>
@@ -7224,7 +7204,7 @@ Options:
     </message>
     <message>
         <source>Acceptance test steps</source>
-        <translation>Шаги приёмочных испытаний</translation>
+        <translation>Приёмочные испытания</translation>
     </message>
     <message>
         <source>Bus load</source>
@@ -7317,6 +7297,35 @@ Options:
     <message>
         <source>%1 over %2</source>
         <translation>%1, подключение: %2</translation>
+    </message>
+    <message>
+        <source>n/a</source>
+        <translation>н/д</translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <comment>the locale whose numbers the report writes</comment>
+        <translation>ru_RU</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n байт</numerusform>
+            <numerusform>%n байта</numerusform>
+            <numerusform>%n байт</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 KiB</source>
+        <translation>%1 КБ</translation>
+    </message>
+    <message>
+        <source>%1 MiB</source>
+        <translation>%1 МБ</translation>
+    </message>
+    <message>
+        <source>%1 GiB</source>
+        <translation>%1 ГБ</translation>
     </message>
 </context>
 <context>
@@ -9700,10 +9709,6 @@ Use %1 ms?</source>
 <context>
     <name>SnapshotWriter</name>
     <message>
-        <source>Unit 0x%1</source>
-        <translation>Блок 0x%1</translation>
-    </message>
-    <message>
         <source>Cannot read %1: %2</source>
         <translation>Не удаётся прочитать %1: %2</translation>
     </message>
@@ -9726,6 +9731,26 @@ Use %1 ms?</source>
     <message>
         <source>Cannot write %1: %2</source>
         <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>SPN %1 FMI %2</source>
+        <translation>SPN %1 FMI %2</translation>
+    </message>
+    <message>
+        <source>gone: %1</source>
+        <translation>исчезли: %1</translation>
+    </message>
+    <message>
+        <source>appeared: %1</source>
+        <translation>появились: %1</translation>
+    </message>
+    <message>
+        <source>count changed: %1</source>
+        <translation>изменился счётчик: %1</translation>
+    </message>
+    <message>
+        <source>Active codes %1</source>
+        <translation>Активные коды — %1</translation>
     </message>
 </context>
 <context>
@@ -9762,11 +9787,11 @@ Use %1 ms?</source>
     <name>StandInJournal</name>
     <message>
         <source>Standing in for %1</source>
-        <translation>Программа замещает %1</translation>
+        <translation>Замещение блока: %1</translation>
     </message>
     <message>
         <source>No longer standing in for %1</source>
-        <translation>Программа больше не замещает %1</translation>
+        <translation>Замещение окончено: %1</translation>
     </message>
     <message>
         <source>From %1 to %2</source>
@@ -10167,11 +10192,18 @@ Use %1 ms?</source>
     </message>
     <message>
         <source>Asking %1 for its identification…</source>
-        <translation>Запрос идентификации у %1…</translation>
+        <translation>%1: запрос идентификации…</translation>
     </message>
     <message>
         <source>No bus connection: nothing was asked</source>
         <translation>Нет связи с шиной: ничего не запрошено</translation>
+    </message>
+</context>
+<context>
+    <name>UnitNames</name>
+    <message>
+        <source>Unit 0x%1</source>
+        <translation>Блок 0x%1</translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,19 @@ QLineEdit *field(const char *name, const QString &text, QWidget *parent)
     edit->setObjectName(QLatin1String(name));
     edit->setClearButtonEnabled(true);
     return edit;
+}
+
+// The field at least as wide as its placeholder, whose words would otherwise be cut off: the
+// text's room of the field's own size hint, the room its clear button takes beside it.
+void fitPlaceholder(QLineEdit *edit)
+{
+    const QFontMetrics metrics = edit->fontMetrics();
+    constexpr int HintCharacters = 17; // QLineEdit's size hint holds this many "x"
+    const int chrome
+        = edit->sizeHint().width() - metrics.horizontalAdvance(QLatin1Char('x')) * HintCharacters;
+    const int clearButton = edit->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, edit) + 8;
+    edit->setMinimumWidth(metrics.horizontalAdvance(edit->placeholderText()) + chrome
+                          + clearButton);
 }
 
 } // namespace
@@ -40,6 +54,8 @@ ServiceJobDialog::ServiceJobDialog(const Answers &proposed, QWidget *parent)
     m_vin->setMaxLength(17 * 2);
     m_vin->setPlaceholderText(tr("taken from the bus when a unit sends it"));
     m_serial->setPlaceholderText(tr("machine serial number"));
+    fitPlaceholder(m_vin);
+    fitPlaceholder(m_serial);
 
     auto *browse = new QToolButton(this);
     browse->setObjectName(QStringLiteral("jobDirectoryBrowse"));
