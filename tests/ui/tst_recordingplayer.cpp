@@ -164,10 +164,11 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     child<QCheckBox>(demo, "playerLoop")->setChecked(false);
     QVERIFY(!replay->isLooping());
     speed->setCurrentIndex(speed->findText(QStringLiteral("As fast as possible")));
+    QVERIFY(replay->positionUs() < replay->durationUs());
     pause->trigger();
-    QVERIFY(!replay->isPaused());
-    QTRY_VERIFY(pause->isChecked());
-    QCOMPARE(replay->positionUs(), replay->durationUs());
+    // As fast as possible it may reach the end before this thread looks again: what counts is
+    // that it played from the seek to the end and paused there.
+    QTRY_VERIFY(replay->positionUs() == replay->durationUs() && pause->isChecked());
     QVERIFY(time->text().startsWith(duration));
     // Play at the end starts again (at 1×, so it is not at the end again at once).
     speed->setCurrentIndex(speed->findText(QStringLiteral("1×")));
