@@ -7,6 +7,7 @@
 
 #include <QDebug>
 #include <QMetaObject>
+#include <QMutexLocker>
 
 #include <algorithm>
 
@@ -16,14 +17,32 @@ AbstractDeviceFactory::AbstractDeviceFactory(QObject *parent)
     : QObject(parent)
 {}
 
-const DeviceFactoryEntry *AbstractDeviceFactory::entry(int index) const
+QList<DeviceFactoryEntry> AbstractDeviceFactory::entries() const
 {
-    return index >= 0 && index < m_entries.size() ? &m_entries.at(index) : nullptr;
+    QMutexLocker locker(&m_entriesLock);
+    return m_entries;
+}
+
+int AbstractDeviceFactory::count() const
+{
+    QMutexLocker locker(&m_entriesLock);
+    return m_entries.size();
+}
+
+AbstractDeviceFactory::Entry AbstractDeviceFactory::entry(int index) const
+{
+    QMutexLocker locker(&m_entriesLock);
+    if (index < 0 || index >= m_entries.size())
+        return std::nullopt;
+    return m_entries.at(index);
 }
 
 void AbstractDeviceFactory::appendEntry(const DeviceFactoryEntry &entry)
 {
-    m_entries.append(entry);
+    {
+        QMutexLocker locker(&m_entriesLock);
+        m_entries.append(entry);
+    }
     emit dataChanged();
 }
 
@@ -35,6 +54,7 @@ void AbstractDeviceFactory::setUnknownEntry(const DeviceFactoryEntry &entry)
 
 int AbstractDeviceFactory::indexOfKey(const QByteArray &key, bool withoutInstance) const
 {
+    QMutexLocker locker(&m_entriesLock);
     for (int i = 0; i < m_entries.size(); ++i) {
         if (m_entries.at(i).key == key && (!withoutInstance || !m_entries.at(i).instance))
             return i;
@@ -42,14 +62,25 @@ int AbstractDeviceFactory::indexOfKey(const QByteArray &key, bool withoutInstanc
     return -1;
 }
 
-const DeviceFactoryEntry *AbstractDeviceFactory::getEntry(const QByteArray &key) const
+int AbstractDeviceFactory::indexOfNode(const DeviceFactoryEntry *node) const
 {
+    // The list keeps every entry in a node of its own: its address stays while it is listed.
+    for (int i = 0; i < m_entries.size(); ++i) {
+        if (&m_entries.at(i) == node)
+            return i;
+    }
+    return -1;
+}
+
+AbstractDeviceFactory::Entry AbstractDeviceFactory::getEntry(const QByteArray &key) const
+{
+    QMutexLocker locker(&m_entriesLock);
     return entry(indexOfKey(key));
 }
 
 AbstractDisplayableItem *AbstractDeviceFactory::getDevice(const QByteArray &key) const
 {
-    const DeviceFactoryEntry *e = getEntry(key);
+    const Entry e = getEntry(key);
     return e ? e->instance : nullptr;
 }
 
@@ -64,11 +95,17 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromKey(const QByteA
 {
     // Several entries may share a key at different addresses (sensor models): the one at this
     // very address comes first.
-    for (int i = 0; i < m_entries.size(); ++i) {
-        const DeviceFactoryEntry &e = m_entries.at(i);
-        if (e.key == key && e.address == address && !e.instance)
-            return createDeviceFromEntry(i);
+    int atAddress = -1;
+    {
+        QMutexLocker locker(&m_entriesLock);
+        for (int i = 0; i < m_entries.size() && atAddress < 0; ++i) {
+            const DeviceFactoryEntry &e = m_entries.at(i);
+            if (e.key == key && e.address == address && !e.instance)
+                atAddress = i;
+        }
     }
+    if (atAddress >= 0)
+        return createDeviceFromEntry(atAddress);
     const int index = indexOfKey(key, true);
     if (index >= 0)
         return createDeviceAt(index, address);
@@ -86,28 +123,27 @@ DeviceFactoryEntry AbstractDeviceFactory::fallbackEntry(const QByteArray &key) c
 AbstractDisplayableItem *AbstractDeviceFactory::createDeviceAt(int index,
                                                                const ItemAddress &address)
 {
-    if (index < 0 || index >= m_entries.size())
+    const Entry e = entry(index);
+    if (!e)
         return nullptr;
     if (address == NoAddress) {
-        const DeviceFactoryEntry &e = m_entries.at(index);
-        if (!e.instance && occupant(e.address)) {
-            qDebug("Address 0x%x of %s is in use", e.address.value, e.key.constData());
+        if (!e->instance && occupant(e->address)) {
+            qDebug("Address 0x%x of %s is in use", e->address.value, e->key.constData());
             return nullptr;
         }
         return createDeviceFromEntry(index);
     }
     // The entry's own address is no concrete address of its own: the item is the entry's, so
     // the catalogue shows it as present and refuses a second one.
-    if (address == m_entries.at(index).address)
+    if (address == e->address)
         return createDeviceAt(index, NoAddress);
-    const DeviceFactoryEntry copy = m_entries.at(index);
-    return createDevice(copy, address);
+    return createDevice(*e, address);
 }
 
 AbstractDisplayableItem *AbstractDeviceFactory::restoreDevice(const QByteArray &key,
                                                               const QString &addressText)
 {
-    const DeviceFactoryEntry *e = getEntry(key);
+    const Entry e = getEntry(key);
     const DeviceFactoryEntry fallback = e ? DeviceFactoryEntry() : fallbackEntry(key);
     if (!e && fallback.key.isEmpty())
         return nullptr;
@@ -122,7 +158,8 @@ AbstractDisplayableItem *AbstractDeviceFactory::occupant(const ItemAddress &addr
 {
     if (address.kind == ItemAddress::None || address.value == ItemAddress::Unassigned)
         return nullptr;
-    for (const DeviceFactoryEntry &e : m_entries) {
+    QMutexLocker locker(&m_entriesLock);
+    for (const DeviceFactoryEntry &e : qAsConst(m_entries)) {
         if (e.instance && e.address == address)
             return e.instance;
     }
@@ -133,30 +170,52 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const DeviceFactory
                                                              const ItemAddress &address)
 {
     if (address == NoAddress) {
-        for (int i = 0; i < m_entries.size(); ++i) {
-            if (&m_entries.at(i) == &entry)
-                return createDeviceFromEntry(i);
+        int index = -1;
+        {
+            QMutexLocker locker(&m_entriesLock);
+            index = indexOfNode(&entry);
         }
+        if (index >= 0)
+            return createDeviceFromEntry(index);
         // An entry from outside the catalogue: it joins as a derived entry.
         DeviceFactoryEntry copy = entry;
-        copy.derived = true;
-        m_entries.append(copy);
-        return createDeviceFromEntry(m_entries.size() - 1);
+        copy.instance = nullptr;
+        return createDerived(copy);
     }
-    for (const DeviceFactoryEntry &e : qAsConst(m_entries)) {
-        if (e.address == address && e.instance)
-            return nullptr;
+    {
+        QMutexLocker locker(&m_entriesLock);
+        for (const DeviceFactoryEntry &e : qAsConst(m_entries)) {
+            if (e.address == address && e.instance)
+                return nullptr;
+        }
     }
     DeviceFactoryEntry copy = entry;
     copy.address = address;
     if (copy.key.isEmpty())
         copy.key = m_unknown.key;
-    copy.derived = true;
     copy.instance = nullptr;
-    m_entries.append(copy);
-    AbstractDisplayableItem *item = createDeviceFromEntry(m_entries.size() - 1);
+    return createDerived(copy);
+}
+
+AbstractDisplayableItem *AbstractDeviceFactory::createDerived(DeviceFactoryEntry copy)
+{
+    copy.derived = true;
+    int index = -1;
+    const DeviceFactoryEntry *node = nullptr;
+    {
+        QMutexLocker locker(&m_entriesLock);
+        m_entries.append(copy);
+        index = m_entries.size() - 1;
+        node = &m_entries.at(index);
+    }
+    AbstractDisplayableItem *item = createDeviceFromEntry(index);
     if (!item) {
-        m_entries.removeLast();
+        {
+            QMutexLocker locker(&m_entriesLock);
+            const int at = indexOfNode(node);
+            if (at >= 0 && !m_entries.at(at).instance)
+                m_entries.removeAt(at);
+        }
         emit dataChanged();
     }
     return item;
@@ -164,7 +223,15 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const DeviceFactory
 
 AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
 {
-    DeviceFactoryEntry &e = m_entries[index];
+    const DeviceFactoryEntry *node = nullptr;
+    DeviceFactoryEntry e;
+    {
+        QMutexLocker locker(&m_entriesLock);
+        if (index < 0 || index >= m_entries.size())
+            return nullptr;
+        node = &m_entries.at(index);
+        e = *node;
+    }
     if (e.instance)
         return nullptr;
     if (!e.create && !e.metaObject) {
@@ -213,7 +280,17 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
     item->setObjectName(QString::fromLatin1(e.key));
     if (item->key().isEmpty())
         item->setKey(e.key);
-    e.instance = item;
+    {
+        // The item was made outside the lock: its entry may have gone or found an item since.
+        QMutexLocker locker(&m_entriesLock);
+        const int at = indexOfNode(node);
+        if (at < 0 || m_entries.at(at).instance) {
+            locker.unlock();
+            delete item;
+            return nullptr;
+        }
+        m_entries[at].instance = item;
+    }
     connect(item, &QObject::destroyed, this, &AbstractDeviceFactory::slotOnDestruction);
     if (owner())
         connect(item, &AbstractDisplayableItem::registered, this,
@@ -240,18 +317,21 @@ void AbstractDeviceFactory::slotDeviceRegistered()
 
 void AbstractDeviceFactory::slotOnDestruction(QObject *object)
 {
-    for (int i = 0; i < m_entries.size(); ++i) {
+    {
+        QMutexLocker locker(&m_entriesLock);
+        int i = 0;
+        while (i < m_entries.size() && static_cast<QObject *>(m_entries.at(i).instance) != object)
+            ++i;
+        if (i == m_entries.size())
+            return;
         DeviceFactoryEntry &e = m_entries[i];
-        if (static_cast<QObject *>(e.instance) != object)
-            continue;
         qDebug("Deleted object %p [%s]", static_cast<void *>(object), e.key.constData());
         if (e.derived)
             m_entries.removeAt(i);
         else
             e.instance = nullptr;
-        emit dataChanged();
-        return;
     }
+    emit dataChanged();
 }
 
 AbstractDisplayableItem *AbstractDeviceFactory::createTargetDevice(const CanMessage &)
@@ -282,13 +362,13 @@ QIcon AbstractDeviceFactory::icon(const DeviceFactoryEntry &) const
 
 QIcon AbstractDeviceFactory::icon(int index) const
 {
-    const DeviceFactoryEntry *e = entry(index);
+    const Entry e = entry(index);
     return e ? icon(*e) : QIcon();
 }
 
 QString AbstractDeviceFactory::humanReadableAddress(int index) const
 {
-    const DeviceFactoryEntry *e = entry(index);
+    const Entry e = entry(index);
     if (!e)
         return QStringLiteral("N/A");
     // An address chosen when the item is made: the made item's, a dash before there is one.
@@ -297,30 +377,35 @@ QString AbstractDeviceFactory::humanReadableAddress(int index) const
     return QStringLiteral("0x%1").arg(e->address.value, 2, 16, QLatin1Char('0'));
 }
 
+template<typename Less>
+void AbstractDeviceFactory::sortEntries(Less less, Qt::SortOrder order)
+{
+    {
+        QMutexLocker locker(&m_entriesLock);
+        if (order == Qt::AscendingOrder)
+            std::stable_sort(m_entries.begin(), m_entries.end(), less);
+        else
+            std::stable_sort(m_entries.begin(), m_entries.end(),
+                             [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
+                                 return less(b, a);
+                             });
+    }
+    emit dataChanged();
+}
+
 void AbstractDeviceFactory::sortByAddress(Qt::SortOrder order)
 {
-    auto less = [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
-        return a.address.kind != b.address.kind ? a.address.kind < b.address.kind
-                                                : a.address.value < b.address.value;
-    };
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(m_entries.begin(), m_entries.end(), less);
-    else
-        std::stable_sort(
-            m_entries.begin(), m_entries.end(),
-            [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return less(b, a); });
-    emit dataChanged();
+    sortEntries(
+        [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) {
+            return a.address.kind != b.address.kind ? a.address.kind < b.address.kind
+                                                    : a.address.value < b.address.value;
+        },
+        order);
 }
 
 void AbstractDeviceFactory::sortByName(Qt::SortOrder order)
 {
-    auto less
-        = [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return a.name < b.name; };
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(m_entries.begin(), m_entries.end(), less);
-    else
-        std::stable_sort(
-            m_entries.begin(), m_entries.end(),
-            [&](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return less(b, a); });
-    emit dataChanged();
+    sortEntries(
+        [](const DeviceFactoryEntry &a, const DeviceFactoryEntry &b) { return a.name < b.name; },
+        order);
 }

@@ -5,13 +5,17 @@
 #include <QIcon>
 #include <QList>
 #include <QObject>
+#include <QRecursiveMutex>
+
+#include <optional>
 
 class CanMessage;
 class DispatchResult;
 
 // A catalogue of creatable items. Items made from an entry are remembered as its instance (one
 // at a time); entries made for one concrete address are derived copies that go with their item.
-// GUI thread.
+// Made and read in the GUI thread, but an item may die in the bus thread, which then clears or
+// drops its entry: the list is guarded, and what the catalogue hands out is a copy.
 class AbstractDeviceFactory : public QObject
 {
     Q_OBJECT
@@ -19,14 +23,16 @@ class AbstractDeviceFactory : public QObject
 public:
     explicit AbstractDeviceFactory(QObject *parent = nullptr);
 
-    const QList<DeviceFactoryEntry> &entries() const { return m_entries; }
-    int count() const { return m_entries.size(); }
-    const DeviceFactoryEntry *entry(int index) const;
+    using Entry = std::optional<DeviceFactoryEntry>;
+
+    QList<DeviceFactoryEntry> entries() const;
+    int count() const;
+    Entry entry(int index) const;
     void appendEntry(const DeviceFactoryEntry &entry);
     void setUnknownEntry(const DeviceFactoryEntry &entry);
     const DeviceFactoryEntry &unknownEntry() const { return m_unknown; }
 
-    const DeviceFactoryEntry *getEntry(const QByteArray &key) const;
+    Entry getEntry(const QByteArray &key) const;
     AbstractDisplayableItem *getDevice(const QByteArray &key) const;
     AbstractDisplayableItem *createDevice(const QByteArray &key);
     AbstractDisplayableItem *createDeviceFromKey(const QByteArray &key, const ItemAddress &address);
@@ -68,9 +74,19 @@ private slots:
     void slotDeviceRegistered();
     void slotOnDestruction(QObject *object);
 
+protected:
+    // Appends a derived copy and makes its item; the copy goes again when none is made.
+    AbstractDisplayableItem *createDerived(DeviceFactoryEntry copy);
+
 private:
     int indexOfKey(const QByteArray &key, bool withoutInstance = false) const;
+    int indexOfNode(const DeviceFactoryEntry *node) const;
+    template<typename Less>
+    void sortEntries(Less less, Qt::SortOrder order);
 
+    // Guards m_entries and the entries' instances. Held only for list work, never while an item
+    // is made, so neither thread waits on the other's item code.
+    mutable QRecursiveMutex m_entriesLock;
     QList<DeviceFactoryEntry> m_entries;
     QIcon m_icon;
     DeviceFactoryEntry m_unknown;

@@ -122,9 +122,7 @@ AbstractDisplayableItem *CanDeviceFactory::createDeviceFromDescription(const QDo
     DeviceFactoryEntry entry(element.attribute(QStringLiteral("key")).toLatin1(), address,
                              element.firstChildElement(QStringLiteral("name")).text(), mo);
     entry.xml = elementToXml(element);
-    entry.derived = true;
-    appendEntry(entry);
-    return createDeviceFromEntry(count() - 1);
+    return createDerived(entry);
 }
 
 AbstractDisplayableItem *CanDeviceFactory::createEmptyJ1939DeviceFromAddress(quint8 sa)
@@ -175,7 +173,7 @@ AbstractDisplayableItem *CanDeviceFactory::getDeviceByPath(const QString &path) 
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         return nullptr;
-    const DeviceFactoryEntry *e = getEntry(parts.first().toLatin1());
+    const Entry e = getEntry(parts.first().toLatin1());
     AbstractDisplayableItem *item = e ? e->instance : nullptr;
     for (int i = 1; item && i < parts.size(); ++i)
         item = item->findItem(parts.at(i));

@@ -37,10 +37,10 @@ AbstractDeviceFactory *DeviceConstructorModel::globalFactory() const
     return CanDeviceFactory::instance();
 }
 
-const DeviceFactoryEntry *DeviceConstructorModel::entryAt(const QModelIndex &index) const
+AbstractDeviceFactory::Entry DeviceConstructorModel::entryAt(const QModelIndex &index) const
 {
     if (!m_factory || !index.isValid())
-        return nullptr;
+        return std::nullopt;
     return m_factory->entry(index.row());
 }
 
@@ -56,7 +56,7 @@ int DeviceConstructorModel::columnCount(const QModelIndex &parent) const
 
 QVariant DeviceConstructorModel::data(const QModelIndex &index, int role) const
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     if (!e)
         return {};
     switch (role) {
@@ -135,8 +135,10 @@ void DeviceConstructorModel::slotFactoryDataChanged()
     endResetModel();
 }
 
-QString DeviceConstructorModel::shownName(const DeviceFactoryEntry *e)
+QString DeviceConstructorModel::shownName(const AbstractDeviceFactory::Entry &e)
 {
+    if (!e)
+        return QString();
     // An entry made for a unit found on the bus names that unit, which its address claim or
     // the user may have renamed since.
     if (e->derived && e->instance)
@@ -185,14 +187,14 @@ void DeviceConstructorModel::sort(int column, Qt::SortOrder order)
 
 bool DeviceConstructorModel::isAvailable(const QModelIndex &index) const
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     return e && !e->instance && !m_factory->occupant(e->address);
 }
 
 AbstractDisplayableItem *DeviceConstructorModel::occupant(const QModelIndex &index,
                                                           quint32 address) const
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     if (!e)
         return nullptr;
     if (e->instance)
@@ -206,20 +208,20 @@ AbstractDisplayableItem *DeviceConstructorModel::occupant(const QModelIndex &ind
 
 bool DeviceConstructorModel::hasTest(const QModelIndex &index) const
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     return e && e->createTest;
 }
 
 bool DeviceConstructorModel::isDynamicAddress(const QModelIndex &index) const
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     return e && e->hasDynamicAddress();
 }
 
 AbstractDisplayableItem *DeviceConstructorModel::getDevice(const QModelIndex &index,
                                                            quint32 address)
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     if (!e)
         return nullptr;
     const ItemAddress a = address == ItemAddress::Unassigned
@@ -233,7 +235,7 @@ AbstractDisplayableItem *DeviceConstructorModel::getDevice(const QModelIndex &in
 
 DeviceTest *DeviceConstructorModel::createTest(const QModelIndex &index) const
 {
-    const DeviceFactoryEntry *e = entryAt(index);
+    const AbstractDeviceFactory::Entry e = entryAt(index);
     if (!e || !e->instance || !e->createTest)
         return nullptr;
     return e->createTest(e->instance);

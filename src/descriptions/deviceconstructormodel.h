@@ -45,10 +45,10 @@ public slots:
     void slotRefreshNames();
 
 private:
-    const DeviceFactoryEntry *entryAt(const QModelIndex &index) const;
+    AbstractDeviceFactory::Entry entryAt(const QModelIndex &index) const;
     void follow(AbstractDeviceFactory *factory);
     AbstractDeviceFactory *globalFactory() const;
-    static QString shownName(const DeviceFactoryEntry *e);
+    static QString shownName(const AbstractDeviceFactory::Entry &e);
 
     QPointer<AbstractDeviceFactory> m_factory;
     QStringList m_shownNames; // as last signalled, row by row; empty after a reset

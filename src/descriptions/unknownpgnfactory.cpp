@@ -104,8 +104,9 @@ bool UnknownPgnFactory::isManualOnly(const QByteArray &key) const
 AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
 {
     const bool pdu1 = ((pgn >> 8) & 0xFF) < 0xF0;
-    for (int i = 0; i < count(); ++i) {
-        const DeviceFactoryEntry &e = entries().at(i);
+    const QList<DeviceFactoryEntry> list = entries();
+    for (int i = 0; i < list.size(); ++i) {
+        const DeviceFactoryEntry &e = list.at(i);
         if (isManualOnly(e.key))
             continue;
         const bool match = pdu1 ? ((e.address.value >> 8) & 0xFF) == ((pgn >> 8) & 0xFF)

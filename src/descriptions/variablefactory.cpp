@@ -43,8 +43,9 @@ AbstractDisplayableItem *VariableFactory::createDevice(const CanMessage &frame)
     if (frame.length < 3)
         return nullptr;
     const quint32 number = quint32(frame.data[1]) << 8 | frame.data[2];
-    for (int i = 0; i < count(); ++i) {
-        if (nameNumber(entries().at(i).key) == number)
+    const QList<DeviceFactoryEntry> list = entries();
+    for (int i = 0; i < list.size(); ++i) {
+        if (nameNumber(list.at(i).key) == number)
             return createDeviceAt(i, NoAddress);
     }
     if (!m_anyName || !isPrintableName(number))

@@ -78,7 +78,7 @@ AbstractDisplayableItem *ZBusDeviceFactory::createDevice(const CanMessage &frame
     const quint8 address = ZBusMessage(frame).address();
     for (const DeviceFactoryEntry &e : entries()) {
         if (e.address.kind == ItemAddress::ZBus && e.address.value == address)
-            return createDevice(e, NoAddress);
+            return createDeviceFromKey(e.key, e.address);
     }
     return nullptr;
 }

@@ -45,8 +45,7 @@ void dropMeasuredPeriods(QDomElement element)
 
 } // namespace
 
-SchemeController::SchemeController(SchemeTreeModel *model, SchemeWindow *window,
-                                   QObject *parent)
+SchemeController::SchemeController(SchemeTreeModel *model, SchemeWindow *window, QObject *parent)
     : QObject(parent)
     , m_model(model)
     , m_window(window)
@@ -87,8 +86,7 @@ QDomDocument SchemeController::toDocument() const
     }
     // The panels cannot be edited in the window: the file's own elements go back unchanged.
     const QDomElement tabs = m_tabs.documentElement();
-    for (QDomElement tab = tabs.firstChildElement(); !tab.isNull();
-         tab = tab.nextSiblingElement())
+    for (QDomElement tab = tabs.firstChildElement(); !tab.isNull(); tab = tab.nextSiblingElement())
         root.appendChild(doc.importNode(tab, true));
     return doc;
 }
@@ -137,9 +135,8 @@ void SchemeController::addDevice(AbstractDisplayableItem *device)
 
 void SchemeController::setDeviceError(const QDomElement &element, const QString &path)
 {
-    m_lastError = tr("Unable to create device from %1 line of %2 file")
-                      .arg(element.lineNumber())
-                      .arg(path);
+    m_lastError
+        = tr("Unable to create device from %1 line of %2 file").arg(element.lineNumber()).arg(path);
     qWarning("%s", qUtf8Printable(m_lastError));
 }
 
@@ -160,7 +157,7 @@ bool SchemeController::checkDevices(const QDomElement &root, const QString &path
                         != nullptr;
         } else if (creatable) {
             const QByteArray key = device.attribute(QStringLiteral("key")).toLatin1();
-            const DeviceFactoryEntry *entry = factory->getEntry(key);
+            const AbstractDeviceFactory::Entry entry = factory->getEntry(key);
             creatable = (entry && (entry->create || entry->metaObject))
                         || !factory->fallbackEntry(key).key.isEmpty();
             creatable = creatable && !taken.contains({address.kind, address.value});

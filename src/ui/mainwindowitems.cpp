@@ -62,8 +62,8 @@ int commonPeriod(const QList<AbstractSchemeTreeItem *> &nodes)
     QMap<int, int> uses;
     for (const AbstractSchemeTreeItem *node : nodes) {
         const AbstractDisplayableItem *item = node->displayable();
-        const int period = TransmissionPeriod::isPeriodic(item) ? item->transmissionInterval()
-                                                                : item->period();
+        const int period
+            = TransmissionPeriod::isPeriodic(item) ? item->transmissionInterval() : item->period();
         ++uses[std::max(0, period)];
     }
     int best = 0;
@@ -320,9 +320,9 @@ void MainWindow::startTest(DeviceTest *test)
 DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
 {
     const QString path = index.data(DeviceConstructorModel::TestSchemeRole).toString();
-    const DeviceFactoryEntry *entry = m_constructorModel->factory()
-                                          ? m_constructorModel->factory()->entry(index.row())
-                                          : nullptr;
+    const AbstractDeviceFactory::Entry entry
+        = m_constructorModel->factory() ? m_constructorModel->factory()->entry(index.row())
+                                        : std::nullopt;
     if (path.isEmpty() || !entry)
         return nullptr;
     const QByteArray key = entry->key;
@@ -338,7 +338,7 @@ DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
     }
     // Loading rebuilt the catalogue view: find the entry again by its key.
     CanDeviceFactory *factory = CanDeviceFactory::instance();
-    const DeviceFactoryEntry *loaded = factory ? factory->getEntry(key) : nullptr;
+    const AbstractDeviceFactory::Entry loaded = factory ? factory->getEntry(key) : std::nullopt;
     if (!loaded || !loaded->instance || !loaded->createTest)
         return nullptr;
     return loaded->createTest(loaded->instance);
@@ -355,7 +355,7 @@ void MainWindow::on_actionAddFlasher_triggered()
     }
     // The tool unit has one address; a unit already there (a stub made for memory access, as a
     // rule) answers every frame to it, so it must go first, and only if the engineer agrees.
-    const DeviceFactoryEntry *entry = factory->getEntry(FlasherKey);
+    const AbstractDeviceFactory::Entry entry = factory->getEntry(FlasherKey);
     if (AbstractDisplayableItem *occupant = entry ? factory->occupant(entry->address) : nullptr) {
         const QString title = tr("Add flasher");
         const QString address = AbstractDisplayableItem::hexAddressText(entry->address.value);
@@ -389,8 +389,8 @@ void MainWindow::on_actionAddFlasher_triggered()
 void MainWindow::addFlasherUnit()
 {
     CanDeviceFactory *factory = CanDeviceFactory::instance();
-    AbstractDisplayableItem *item = factory ? factory->createDevice(QByteArray(FlasherKey))
-                                            : nullptr;
+    AbstractDisplayableItem *item
+        = factory ? factory->createDevice(QByteArray(FlasherKey)) : nullptr;
     if (!item) {
         m_questions->showError(tr("Add flasher"), tr("The tool unit could not be added."));
         return;

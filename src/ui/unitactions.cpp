@@ -79,16 +79,16 @@ AbstractDisplayableItem *UnitActions::currentUnit() const
     return node && !node->parentNode() ? node->displayable() : nullptr;
 }
 
-const DeviceFactoryEntry *UnitActions::testEntry(const AbstractDisplayableItem *unit)
+AbstractDeviceFactory::Entry UnitActions::testEntry(const AbstractDisplayableItem *unit)
 {
     const CanDeviceFactory *factory = CanDeviceFactory::instance();
     if (!unit || !factory)
-        return nullptr;
+        return std::nullopt;
     for (const DeviceFactoryEntry &e : factory->entries()) {
         if (e.instance == unit && e.createTest)
-            return &e;
+            return e;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 AbstractDisplayableItem *UnitActions::toolUnit() const
@@ -132,9 +132,9 @@ void UnitActions::updateActions()
     if (!unit)
         setApplicable(m_test, tr("Right-click the row of a unit"));
     else
-        setApplicable(m_test, testEntry(unit) ? QString()
-                                              : tr("There is no acceptance test for %1")
-                                                    .arg(unit->name()));
+        setApplicable(m_test, testEntry(unit)
+                                  ? QString()
+                                  : tr("There is no acceptance test for %1").arg(unit->name()));
     const QString reason = serviceReason(unit);
     setApplicable(m_memoryAccess, reason);
     setApplicable(m_flashing, reason);
@@ -152,7 +152,7 @@ void UnitActions::message(const QString &text)
 
 void UnitActions::testCurrentUnit()
 {
-    const DeviceFactoryEntry *entry = testEntry(currentUnit());
+    const AbstractDeviceFactory::Entry entry = testEntry(currentUnit());
     if (!entry) {
         message(tr("Select a unit with an acceptance test, or a kind with a test in Devices"));
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "descriptions/abstractdevicefactory.h"
+
 #include <QObject>
 
 class AbstractDisplayableItem;
@@ -28,8 +30,8 @@ public:
     // The unit of the current tree row; none for a function's row or no row.
     AbstractDisplayableItem *currentUnit() const;
     // The catalogue entry whose live unit this is, when that kind has an acceptance test.
-    static const DeviceFactoryEntry *testEntry(const AbstractDisplayableItem *unit);
-    bool currentUnitHasTest() const { return testEntry(currentUnit()) != nullptr; }
+    static AbstractDeviceFactory::Entry testEntry(const AbstractDisplayableItem *unit);
+    bool currentUnitHasTest() const { return testEntry(currentUnit()).has_value(); }
     // The tool unit, else the unit at the tool's address in the scheme, if any.
     AbstractDisplayableItem *toolUnit() const;
     // A unit at the tool's address that receives what is sent to the tool: the tool unit, the

@@ -132,8 +132,8 @@ void tst_Library::decode_data()
     // temperature of 0xFEFF no 1760 C.
     QTest::newRow("et1 error and not-available ranges")
         << QStringLiteral("et1") << QByteArray::fromHex("feff00fffffe7dfa")
-        << QStringList{"SPN110=error", "SPN174=n/a", "SPN175=n/a", "SPN176=error", "SPN52=85",
-                       "SPN1134=100"};
+        << QStringList{"SPN110=error", "SPN174=n/a", "SPN175=n/a",
+                       "SPN176=error", "SPN52=85",   "SPN1134=100"};
 }
 
 void tst_Library::decode()
@@ -144,7 +144,7 @@ void tst_Library::decode()
     QCOMPARE(payload.size(), 8);
     auto *factory = qobject_cast<UnknownPgnFactory *>(m_device->subFactory());
     QVERIFY(factory);
-    const DeviceFactoryEntry *entry = factory->getEntry(key.toLatin1());
+    const AbstractDeviceFactory::Entry entry = factory->getEntry(key.toLatin1());
     QVERIFY2(entry, qPrintable(key));
     XmlStaticPgnJ1939DeviceFunction f(entry->xml, nullptr);
     CanMessage m(f.canMessageId(), reinterpret_cast<const quint8 *>(payload.constData()), 8);
@@ -210,13 +210,13 @@ void tst_Library::libraryCoversTheGroups()
         {"vd", 0xFEE0},    {"tco1", 0xFE6C}, {"wfi", 0xFEFF},   {"shutdn", 0xFEE4},
         {"trf1", 0xFEF8}};
     for (auto it = required.begin(); it != required.end(); ++it) {
-        const DeviceFactoryEntry *e = factory->getEntry(it.key());
+        const AbstractDeviceFactory::Entry e = factory->getEntry(it.key());
         QVERIFY2(e, it.key().constData());
         QCOMPARE(e->address.value, it.value());
         QCOMPARE(e->address.kind, int(ItemAddress::Pgn));
     }
     // EC1 is a built-in class, not a description.
-    const DeviceFactoryEntry *ec1 = factory->getEntry("ec1");
+    const AbstractDeviceFactory::Entry ec1 = factory->getEntry("ec1");
     QVERIFY(!ec1 || ec1->xml.isEmpty());
 }
 
@@ -250,7 +250,8 @@ void tst_Library::deviceListUsesPreferredAddresses()
     const QList<QPair<QByteArray, quint32>> preferred{
         {"engine1", 0x00}, {"transmission1", 0x03}, {"brakes", 0x0B}, {"instrument_cluster", 0x17}};
     for (const auto &unit : preferred) {
-        const DeviceFactoryEntry *entry = CanDeviceFactory::instance()->getEntry(unit.first);
+        const AbstractDeviceFactory::Entry entry
+            = CanDeviceFactory::instance()->getEntry(unit.first);
         QVERIFY2(entry, unit.first.constData());
         QCOMPARE(entry->address.value, unit.second);
     }

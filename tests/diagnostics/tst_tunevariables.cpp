@@ -163,12 +163,12 @@ void tst_TuneVariables::readReply_data()
     QTest::addColumn<quint32>("raw");
     QTest::addColumn<int>("size");
     QTest::newRow("value") << int(SimulatedTuneController::NoFault) << true << 0x41200000u << 4;
-    QTest::newRow("not available") << int(SimulatedTuneController::NotAvailable) << true
-                                   << 0xFFFFFFFFu << 4;
-    QTest::newRow("unknown to the controller") << int(SimulatedTuneController::NoFault) << false
-                                               << 0xFFFFFFFFu << 4;
-    QTest::newRow("wrong size kept as sent") << int(SimulatedTuneController::WrongSize) << true
-                                             << 0x41200000u << 3;
+    QTest::newRow("not available")
+        << int(SimulatedTuneController::NotAvailable) << true << 0xFFFFFFFFu << 4;
+    QTest::newRow("unknown to the controller")
+        << int(SimulatedTuneController::NoFault) << false << 0xFFFFFFFFu << 4;
+    QTest::newRow("wrong size kept as sent")
+        << int(SimulatedTuneController::WrongSize) << true << 0x41200000u << 3;
 }
 
 void tst_TuneVariables::readReply()
@@ -315,13 +315,19 @@ void tst_TuneVariables::machineStateTexts_data()
     QTest::addColumn<QByteArray>("frame"); // bytes 1-7 of the machine-state frame; empty: none
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("text");
-    QTest::newRow("before any frame") << QByteArray() << "\"Hr\"" << "no data yet";
-    QTest::newRow("byte") << hex("487201ff000000") << "\"Hr\"" << "Hr = 255";
-    QTest::newRow("16 bits, negative") << hex("487202fbff0000") << "\"Hr\"" << "Hr = -5";
-    QTest::newRow("32 bits") << hex("48720340420f00") << "\"Hr\"" << "Hr = 1000000";
+    QTest::newRow("before any frame") << QByteArray() << "\"Hr\""
+                                      << "no data yet";
+    QTest::newRow("byte") << hex("487201ff000000") << "\"Hr\""
+                          << "Hr = 255";
+    QTest::newRow("16 bits, negative") << hex("487202fbff0000") << "\"Hr\""
+                                       << "Hr = -5";
+    QTest::newRow("32 bits") << hex("48720340420f00") << "\"Hr\""
+                             << "Hr = 1000000";
     // 1234.5 as an IEEE float, least significant byte first.
-    QTest::newRow("float") << hex("48720400509a44") << "\"Hr\"" << "Hr = 1234.5";
-    QTest::newRow("no type") << hex("48720000000000") << "\"Hr\"" << "Hr = no value";
+    QTest::newRow("float") << hex("48720400509a44") << "\"Hr\""
+                           << "Hr = 1234.5";
+    QTest::newRow("no type") << hex("48720000000000") << "\"Hr\""
+                             << "Hr = no value";
 }
 
 // The tree row of a machine-state variable: the name in quotes as its address, and the value as a
@@ -374,7 +380,7 @@ void tst_TuneVariables::machineStateSends()
 void tst_TuneVariables::catalogueEntry()
 {
     J1939Device device(0x0A);
-    const DeviceFactoryEntry *e = device.subFactory()->getEntry("prop_machine_state");
+    const AbstractDeviceFactory::Entry e = device.subFactory()->getEntry("prop_machine_state");
     QVERIFY(e);
     QCOMPARE(e->address.value, 0xFF35u);
     QCOMPARE(e->description, QStringLiteral("MACHINE_STATE_DESC_PH"));
@@ -428,7 +434,8 @@ void tst_TuneVariables::requester()
     TuneVariable *v = createVariable(device->function, "L0");
     v->setTarget(Controller);
     dispatcher.registerDisplayable(device);
-    device->setState(simulated ? AbstractDisplayableItem::Send : AbstractDisplayableItem::ReceiveOk);
+    device->setState(simulated ? AbstractDisplayableItem::Send
+                               : AbstractDisplayableItem::ReceiveOk);
     // Put in Send by the engineer: the answer still reaches it.
     v->setState(AbstractDisplayableItem::Send);
     auto controller = std::make_shared<SimulatedTuneController>(Controller);
@@ -452,14 +459,14 @@ void tst_TuneVariables::outcomeText_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("acknowledgement");
     QTest::addColumn<QString>("text");
-    QTest::newRow("read, not available") << false << int(SimulatedTuneController::NotAvailable)
-                                         << 0 << "Unit 0xa0 has no value for it";
-    QTest::newRow("read, silence") << false << int(SimulatedTuneController::Silent) << 0
-                                   << "No answer from unit 0xa0";
+    QTest::newRow("read, not available") << false << int(SimulatedTuneController::NotAvailable) << 0
+                                         << "Unit 0xa0 has no value for it";
+    QTest::newRow("read, silence")
+        << false << int(SimulatedTuneController::Silent) << 0 << "No answer from unit 0xa0";
     QTest::newRow("write restricted") << true << int(SimulatedTuneController::NoFault) << 2
                                       << "Unit 0xa0 refused the write: Restricted";
-    QTest::newRow("write, silence") << true << int(SimulatedTuneController::Silent) << 0
-                                    << "No answer from unit 0xa0";
+    QTest::newRow("write, silence")
+        << true << int(SimulatedTuneController::Silent) << 0 << "No answer from unit 0xa0";
 }
 
 void tst_TuneVariables::outcomeText()
@@ -491,4 +498,3 @@ void tst_TuneVariables::outcomeText()
 
 QTEST_MAIN(tst_TuneVariables)
 #include "tst_tunevariables.moc"
-

@@ -145,8 +145,8 @@ void tst_MachineSchemes::catalogueEntries_data()
                                  << 2 << true;
     QTest::newRow("upper panel") << QByteArray("control_panel_upper") << 0x9F
                                  << "ControlPanelDevice" << 2 << true;
-    QTest::newRow("controller")
-        << QByteArray("controller") << 0xA0 << "ControllerDevice" << 5 << true;
+    QTest::newRow("controller") << QByteArray("controller") << 0xA0 << "ControllerDevice" << 5
+                                << true;
 }
 
 void tst_MachineSchemes::catalogueEntries()
@@ -157,7 +157,7 @@ void tst_MachineSchemes::catalogueEntries()
     QFETCH(int, functions);
     QFETCH(bool, tuned);
     CanDeviceFactory *factory = CanDeviceFactory::instance();
-    const DeviceFactoryEntry *entry = factory->getEntry(key);
+    const AbstractDeviceFactory::Entry entry = factory->getEntry(key);
     QVERIFY(entry);
     QCOMPARE(entry->address, (ItemAddress{ItemAddress::J1939, quint32(address)}));
     std::unique_ptr<AbstractDisplayableItem> device(factory->createDevice(key));
@@ -168,8 +168,8 @@ void tst_MachineSchemes::catalogueEntries()
     // Tune variables are reached through the unit's own tune function.
     QCOMPARE(device->findChild<TuneFunction *>(QString(), Qt::FindDirectChildrenOnly) != nullptr,
              tuned);
-    QCOMPARE(device->findChild<ControllerMachineStateDeviceFunction *>(
-                 QString(), Qt::FindDirectChildrenOnly)
+    QCOMPARE(device->findChild<ControllerMachineStateDeviceFunction *>(QString(),
+                                                                       Qt::FindDirectChildrenOnly)
                  != nullptr,
              className == QLatin1String("ControllerDevice"));
     QCOMPARE(factory->getDevice(key), device.get());

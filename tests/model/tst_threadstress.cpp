@@ -1,4 +1,5 @@
 #include "descriptions/abstractdevicefactory.h"
+#include "descriptions/deviceconstructormodel.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxfloatparameter.h"
@@ -32,6 +33,7 @@ private slots:
     void functionAddedWhileDispatching();
     void unitsGrowWhileWindowReads();
     void unitsJoinWhileTheBusWalksThem();
+    void catalogueChangesWhileTheWindowListsIt();
 };
 
 namespace {
@@ -166,9 +168,9 @@ void tst_ThreadStress::treeRefreshWhileDispatching()
             for (int c = 0; c < model.rowCount(device); ++c) {
                 for (int column = 0; column < model.columnCount(); ++column) {
                     const QModelIndex cell = model.index(c, column, device);
-                    for (int role : {int(Qt::DisplayRole), int(Qt::DecorationRole),
-                                     int(Qt::ToolTipRole), int(Qt::BackgroundRole),
-                                     AbstractSchemeTreeItem::SubFactoryRole})
+                    for (int role :
+                         {int(Qt::DisplayRole), int(Qt::DecorationRole), int(Qt::ToolTipRole),
+                          int(Qt::BackgroundRole), AbstractSchemeTreeItem::SubFactoryRole})
                         (void)cell.data(role);
                     ++cells;
                 }
@@ -204,12 +206,16 @@ void tst_ThreadStress::functionAddedWhileDispatching()
     model.addItem(eec1->treeItem(), device->existingTreeItem());
     QCOMPARE(model.rowCount(model.index(device->existingTreeItem(), 0)), 5);
     // EEC1 frames of that device now reach the new function.
-    QMetaObject::invokeMethod(load.dispatcher, [&] {
-        for (int i = 0; i < 10; ++i) {
-            DispatchResult r(DispatchResult::Received, i);
-            load.dispatcher->dispatchMessage(makeFrame(0x0CF00403, {0, 0, 0, 0x40, 0x1F, 0, 0, 0}), &r);
-        }
-    }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        load.dispatcher,
+        [&] {
+            for (int i = 0; i < 10; ++i) {
+                DispatchResult r(DispatchResult::Received, i);
+                load.dispatcher->dispatchMessage(
+                    makeFrame(0x0CF00403, {0, 0, 0, 0x40, 0x1F, 0, 0, 0}), &r);
+            }
+        },
+        Qt::BlockingQueuedConnection);
     QCOMPARE(eec1->totalEvents(), 10);
     QCOMPARE(eec1->parameter(QStringLiteral("SPN190"))->variantValue().toDouble(), 1000.0);
     model.clear();
@@ -325,6 +331,61 @@ void tst_ThreadStress::unitsJoinWhileTheBusWalksThem()
     QCOMPARE(load.dispatcher->devices().size(), 8 + Joining);
     QVERIFY(load.finish());
     QVERIFY(load.walks.load() > 0);
+}
+
+void tst_ThreadStress::catalogueChangesWhileTheWindowListsIt()
+{
+    BusUnderLoad load;
+    J1939Device *unit = load.devices.first();
+    AbstractDeviceFactory *catalogue = unit->subFactory();
+    QVERIFY(catalogue);
+    const int listed = catalogue->count();
+    DeviceConstructorModel shown;
+    shown.setFactory(catalogue);
+    load.start();
+    // The bus thread makes a function for a new group (a derived entry joins the catalogue) and
+    // drops it again (its entry goes), round after round.
+    constexpr int Rounds = 400;
+    std::atomic<int> done{0};
+    std::function<void()> churn = [&] {
+        const int n = done.load();
+        const QString group = QString::number(0xFF40 + n % 16, 16);
+        AbstractDisplayableItem *function
+            = unit->findOrCreateFunction(QByteArrayLiteral("unknown_pgn"), group);
+        if (!function)
+            return; // the count stops short: the test fails below
+        delete function;
+        if (done.fetch_add(1) + 1 < Rounds)
+            QMetaObject::invokeMethod(load.dispatcher, churn, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(load.dispatcher, churn, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
+    int reads = 0;
+    while (done.load() < Rounds && clock.elapsed() < 60000) {
+        // What the window's Devices list and its actions read.
+        const QList<DeviceFactoryEntry> entries = catalogue->entries();
+        // The catalogue stays in the window's thread: it drops an entry once the window has
+        // heard its function is gone, so several may wait.
+        QVERIFY2(entries.size() >= listed && entries.size() <= listed + Rounds,
+                 qPrintable(QString::number(entries.size())));
+        for (const DeviceFactoryEntry &e : entries)
+            QVERIFY(!e.key.isEmpty());
+        for (int row = 0; row < listed + 2; ++row) {
+            const AbstractDeviceFactory::Entry e = catalogue->entry(row);
+            QVERIFY(row < listed ? e.has_value() : !e || e->derived);
+            (void)shown.index(row, 1).data();
+        }
+        if (listed > 0)
+            QCOMPARE(catalogue->getEntry(entries.first().key)->key, entries.first().key);
+        ++reads;
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(done.load(), Rounds);
+    QTRY_COMPARE(catalogue->count(), listed);
+    QVERIFY(load.finish());
+    qInfo("%d window reads of %d entries while functions came and went %d times", reads, listed,
+          Rounds);
 }
 
 QTEST_MAIN(tst_ThreadStress)
