@@ -93,20 +93,44 @@ public:
     bool learnedAny() const { return !m_learned.empty(); }
     double seconds() const { return double(m_lastUs - m_firstUs) / 1e6; }
 
+    // The base scheme's units of the buses that were not learned (not in the recording, or
+    // not chosen), as the base has them.
+    int keepUnlearned()
+    {
+        int kept = 0;
+        for (const quint8 bus : base.buses()) {
+            if (m_learned.count(bus) > 0)
+                continue;
+            QDomDocument part;
+            part.setContent(base.contentFor(bus, false));
+            QVector<QDomElement> &elements = m_kept[bus];
+            for (QDomElement e = part.documentElement().firstChildElement(QStringLiteral("device"));
+                 !e.isNull(); e = e.nextSiblingElement(QStringLiteral("device")))
+                elements.append(doc.importNode(e, true).toElement());
+            kept += elements.size();
+        }
+        return kept;
+    }
+
     // The devices of every bus in bus order; with several, each keeps its bus.
     int appendDevices(QDomElement *root, QStringList *perBus)
     {
+        std::map<quint8, QVector<QDomElement>> all = m_kept;
+        for (const auto &learned : m_learned)
+            all[learned.first] = learned.second;
         int units = 0;
         for (auto &learned : m_learned) {
-            for (QDomElement &element : learned.second) {
-                if (m_learned.size() > 1)
-                    element.setAttribute(SchemeBuses::attribute(), learned.first);
-                root->appendChild(element);
-            }
             units += learned.second.size();
             perBus->append(QStringLiteral("%1: %2")
                                .arg(passes.busName(learned.first))
                                .arg(learned.second.size()));
+        }
+        for (auto &onBus : all) {
+            for (QDomElement &element : onBus.second) {
+                if (all.size() > 1)
+                    element.setAttribute(SchemeBuses::attribute(), onBus.first);
+                root->appendChild(element);
+            }
         }
         return units;
     }
@@ -118,6 +142,7 @@ private:
     std::unique_ptr<RecordingDecoder> m_decoder;
     std::unique_ptr<BusLearner> m_learner;
     std::map<quint8, QVector<QDomElement>> m_learned;
+    std::map<quint8, QVector<QDomElement>> m_kept;
     qint64 m_firstUs = -1;
     qint64 m_lastUs = -1;
 };
@@ -205,6 +230,7 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     root.setAttribute(QStringLiteral("version"), SchemeController::FormatVersion);
     run.doc.appendChild(root);
     QStringList perBus;
+    const int kept = run.keepUnlearned();
     const int units = run.appendDevices(&root, &perBus);
     // The base scheme's window layout, plots and panels stay as they were.
     for (QDomElement e = base.documentElement().firstChildElement(); !e.isNull();
@@ -229,6 +255,9 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                    .arg(units)
                    .arg(run.seconds(), 0, 'f', 3)
                    .arg(recording, parser.value(output))
+            << '\n';
+    if (kept > 0)
+        out << Cli::tr("Kept the base scheme's %1 units of the buses not learned").arg(kept)
             << '\n';
     return CliCommand::Success;
 }

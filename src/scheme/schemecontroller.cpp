@@ -1,6 +1,7 @@
 #include "scheme/schemecontroller.h"
 
 #include "can/abstractcanmessagedispatcher.h"
+#include "can/busnames.h"
 #include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/candevice.h"
@@ -22,6 +23,16 @@ namespace {
 DeviceDispatcher *dispatcher()
 {
     return dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
+}
+
+const QString BusAttribute = QStringLiteral("bus");
+
+// The bus a unit's element names, -1 for none (or one that is no bus number).
+int busOf(const QDomElement &device)
+{
+    bool ok = false;
+    const uint bus = device.attribute(BusAttribute).toUInt(&ok);
+    return ok && bus <= uint(BusNames::MaxBus) ? int(bus) : -1;
 }
 
 bool isInternal(const QDomElement &element)
@@ -55,6 +66,49 @@ SchemeController::SchemeController(SchemeTreeModel *model, SchemeWindow *window,
         return window && window->askRetry(tr("Error"), errorText);
     };
     m_tabs.appendChild(m_tabs.createElement(QStringLiteral("tabs")));
+    m_otherBuses.appendChild(m_otherBuses.createElement(QStringLiteral("devices")));
+}
+
+int SchemeController::takeOtherBuses(QDomElement root, QDomDocument *kept)
+{
+    int shown = -1;
+    for (QDomElement e = root.firstChildElement(QStringLiteral("device")); !e.isNull();
+         e = e.nextSiblingElement(QStringLiteral("device"))) {
+        const int bus = busOf(e);
+        if (bus >= 0 && (shown < 0 || bus < shown))
+            shown = bus;
+    }
+    kept->clear();
+    QDomElement keptRoot = kept->createElement(QStringLiteral("devices"));
+    kept->appendChild(keptRoot);
+    for (QDomElement e = root.firstChildElement(QStringLiteral("device")); !e.isNull();) {
+        const QDomElement next = e.nextSiblingElement(QStringLiteral("device"));
+        const int bus = busOf(e);
+        if (bus >= 0 && bus != shown) {
+            keptRoot.appendChild(kept->importNode(e, true));
+            root.removeChild(e);
+        }
+        e = next;
+    }
+    return shown;
+}
+
+void SchemeController::setOtherBuses(int shownBus, const QDomDocument &kept)
+{
+    m_shownBus = shownBus;
+    m_otherBuses = kept.cloneNode(true).toDocument();
+}
+
+QString SchemeController::loadNote() const
+{
+    const int kept
+        = m_otherBuses.documentElement().elementsByTagName(QStringLiteral("device")).size();
+    if (kept == 0)
+        return QString();
+    return tr("This scheme has units on several buses. The window shows those on %1; the %n "
+              "unit(s) of the other buses stay in the file as they are.",
+              nullptr, kept)
+        .arg(BusNames::defaultName(quint8(m_shownBus)));
 }
 
 QDomDocument SchemeController::toDocument() const
@@ -70,7 +124,12 @@ QDomDocument SchemeController::toDocument() const
         QDomElement element = doc.createElement(QStringLiteral("noname"));
         root.appendChild(element);
         item->saveItemToXmlNode(element);
+        if (m_shownBus >= 0)
+            element.setAttribute(BusAttribute, m_shownBus);
     }
+    const QDomElement others = m_otherBuses.documentElement();
+    for (QDomElement e = others.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        root.appendChild(doc.importNode(e, true));
     QDomElement widgets = doc.createElement(QStringLiteral("widgets"));
     root.appendChild(widgets);
     if (m_window) {
@@ -114,6 +173,9 @@ void SchemeController::clearScheme()
     QDomElement tabs = m_tabs.documentElement();
     while (!tabs.firstChild().isNull())
         tabs.removeChild(tabs.firstChild());
+    QDomDocument none;
+    none.appendChild(none.createElement(QStringLiteral("devices")));
+    setOtherBuses(-1, none);
     // The nodes go first: they read their items, which the dispatcher deletes.
     m_model->clear();
     if (DeviceDispatcher *d = dispatcher())
@@ -265,15 +327,21 @@ bool SchemeController::load(const QByteArray &content, const QString &path)
     }
     if (root.attribute(QStringLiteral("version")).toInt() < FormatVersion)
         dropMeasuredPeriods(root);
+    // One bus is shown: two buses may each have a unit at one address.
+    QDomDocument otherBuses;
+    const int shownBus = takeOtherBuses(root, &otherBuses);
     if (!checkDevices(root, path))
         return false;
     // Kept to put the current scheme back should a device still fail once it is gone.
     const QDomDocument previous = toDocument();
     clearScheme();
+    setOtherBuses(shownBus, otherBuses);
     if (!loadDevices(root, path)) {
         const QString error = m_lastError;
         clearScheme();
         const QDomElement previousRoot = previous.documentElement();
+        QDomDocument previousOthers;
+        setOtherBuses(takeOtherBuses(previousRoot, &previousOthers), previousOthers);
         if (!loadDevices(previousRoot, tr("previous scheme")))
             qWarning("The previous scheme could not be restored completely");
         restoreWindow(previousRoot);

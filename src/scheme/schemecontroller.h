@@ -14,7 +14,8 @@ class SchemeTreeModel;
 class SchemeWindow;
 
 // Loads, saves and clears the scheme: the devices with their functions and parameter values, and
-// the detail docks and layout of the window that shows it. Files are written atomically. GUI thread.
+// the detail docks and layout of the window that shows it. Files are written atomically. GUI
+// thread.
 class SchemeController : public QObject
 {
     Q_OBJECT
@@ -36,6 +37,9 @@ public:
     // origin names the file in messages.
     bool load(const QByteArray &content, const QString &origin);
     QString lastError() const { return m_lastError; }
+    // What the engineer should know of the scheme opened last that is no error (the units of
+    // other buses it keeps); empty when nothing.
+    QString loadNote() const;
     void setRetryPrompt(RetryPrompt prompt) { m_retryPrompt = std::move(prompt); }
     // The scheme as a document (what serialize writes).
     QDomDocument toDocument() const;
@@ -56,6 +60,10 @@ private:
     // Keeps the file's tab elements (written back on save) and has the window build them.
     void addTabs(const QDomElement &root);
     void setDeviceError(const QDomElement &element, const QString &path);
+    // The buses of a file's units: the units of the lowest bus (and those naming none) stay
+    // under `root`, the others move to `kept`. The bus shown, or -1 when no unit names one.
+    static int takeOtherBuses(QDomElement root, QDomDocument *kept);
+    void setOtherBuses(int shownBus, const QDomDocument &kept);
 
     SchemeTreeModel *m_model;
     SchemeWindow *m_window;
@@ -63,4 +71,8 @@ private:
     RetryPrompt m_retryPrompt;
     // The tab elements of the loaded scheme, children of its root.
     QDomDocument m_tabs;
+    // A scheme learned from several buses: the window shows one, the bus of every unit it saves;
+    // the units of the other buses are written back as the file had them.
+    int m_shownBus = -1;
+    QDomDocument m_otherBuses;
 };

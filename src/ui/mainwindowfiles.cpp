@@ -71,6 +71,9 @@ bool MainWindow::openScheme(const QString &path)
     } else {
         m_schemeDocument->setClean(path);
         m_recentFiles->add(path);
+        const QString note = m_schemeController->loadNote();
+        if (!note.isEmpty())
+            statusBar()->showMessage(note);
     }
     m_constructorModel->refresh();
     return ok;

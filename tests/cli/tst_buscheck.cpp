@@ -571,6 +571,12 @@ void tst_BusCheck::realRecordings_data()
     QTest::newRow("two buses: --bus 0 matches")
         << learnTwin << QStringList{"check", "--scheme", expected, twinFault, "--bus", "0"}
         << QVector<Expected>{};
+    // Learning one bus on a base scheme of two keeps the other bus's units as they were.
+    const QString twinBase = m_dir.filePath(QStringLiteral("twin-base.tvsx"));
+    CliRun::run({"learn", learnTwin.at(1), "-o", twinBase});
+    QTest::newRow("two buses: can0 learned again on their scheme")
+        << QStringList{"learn", learnTwin.at(1), "--scheme", twinBase, "--bus", "0", "-o", expected}
+        << QStringList{"check", "--scheme", expected, twinFault} << QVector<Expected>{can1Silent};
     QTest::newRow("NMEA 2000 against the truck")
         << QStringList{"learn", truck, "--to", "93", "-o", expected}
         << QStringList{"check", "--scheme", expected, nmea}

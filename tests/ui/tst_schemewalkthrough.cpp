@@ -7,11 +7,12 @@
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/plottable.h"
 #include "ui/editors/plotwidget.h"
-#include "ui/rawdatamodel.h"
 #include "ui/editors/plotzoomer.h"
+#include "ui/rawdatamodel.h"
 
 #include <QAction>
 #include <QDockWidget>
+#include <QDomDocument>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -61,6 +62,7 @@ private slots:
     void plotZoomAndExport();
     void periodShownAndKept();
     void zeroPeriodEndsSupervision();
+    void schemeOfTwoBusesKeepsTheOtherBus();
 
 private:
     QModelIndex rowOf(const QString &path) const;
@@ -213,7 +215,10 @@ void tst_SchemeWalkthrough::plotZoomAndExport()
     const QwtInterval y = panel->axisInterval(QwtPlot::yLeft);
     QVERIFY2(y.minValue() <= low && y.maxValue() >= high,
              qPrintable(QStringLiteral("%1..%2 outside %3..%4")
-                            .arg(low).arg(high).arg(y.minValue()).arg(y.maxValue())));
+                            .arg(low)
+                            .arg(high)
+                            .arg(y.minValue())
+                            .arg(y.maxValue())));
 
     // Both exports under one name typed without an extension: two files, each with its own.
     const QString name = m_dir->filePath(QStringLiteral("engine"));
@@ -232,9 +237,8 @@ void tst_SchemeWalkthrough::plotZoomAndExport()
     const QByteArray header = firstLine(name + QStringLiteral(".csv"));
     const AbstractDisplayableItem *item
         = window->schemeModel()->getItemForPath(Eec1Path)->displayable();
-    const QByteArray expected = QStringLiteral("Time,%1 / %2 / ")
-                                    .arg(item->parentItem()->name(), item->name())
-                                    .toUtf8();
+    const QByteArray expected
+        = QStringLiteral("Time,%1 / %2 / ").arg(item->parentItem()->name(), item->name()).toUtf8();
     QVERIFY2(header.startsWith(expected), header.constData());
     QVERIFY(!header.contains("f004eec1"));
 }
@@ -293,6 +297,68 @@ void tst_SchemeWalkthrough::zeroPeriodEndsSupervision()
         QCOMPARE(item->state(), int(AbstractDisplayableItem::ReceiveOk));
     }
     QVERIFY(item->totalEvents() > before);
+}
+
+void tst_SchemeWalkthrough::schemeOfTwoBusesKeepsTheOtherBus()
+{
+    // As the console's learn writes a scheme of two buses: an engine at 0x00 on each.
+    const QString path = m_dir->filePath(QStringLiteral("two-buses.tvsx"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"(<devices version="2">
+  <device bus="1" internal="true" type="j1939" address="0" key="unknown_device">
+    <name>Second engine</name>
+  </device>
+  <device bus="0" internal="true" type="j1939" address="0" key="unknown_device">
+    <name>First engine</name>
+  </device>
+  <device bus="1" internal="true" type="j1939" address="3" key="unknown_device">
+    <name>Second gearbox</name>
+  </device>
+</devices>
+)");
+    file.close();
+    ScriptedMainWindow *window = m_demo->window();
+    window->fileAnswer = path;
+    m_demo->action("actionOpen")->trigger();
+    QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join('\n')));
+    // The window shows the first bus and says what it keeps.
+    SchemeTreeModel *model = window->schemeModel();
+    QStringList shown;
+    for (AbstractSchemeTreeItem *node : model->topLevelItems())
+        shown << node->displayable()->name();
+    QCOMPARE(shown, QStringList{QStringLiteral("First engine")});
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QStringLiteral("This scheme has units on several buses. The window shows those on "
+                            "can0; the 2 unit(s) of the other buses stay in the file as they "
+                            "are."));
+
+    // Renamed and saved: the shown unit keeps its bus, the others come back as they were.
+    m_demo->select(model->index(0, 0));
+    window->textAnswer = QStringLiteral("Main engine");
+    m_demo->action("actionRename")->trigger();
+    m_demo->action("actionSave")->trigger();
+    QDomDocument saved;
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(saved.setContent(&written));
+    QStringList units;
+    const QDomNodeList devices
+        = saved.documentElement().elementsByTagName(QStringLiteral("device"));
+    for (int i = 0; i < devices.size(); ++i) {
+        const QDomElement e = devices.at(i).toElement();
+        units << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ')
+                     + e.firstChildElement(QStringLiteral("name")).text();
+    }
+    units.sort();
+    QCOMPARE(units, (QStringList{QStringLiteral("0 Main engine"), QStringLiteral("1 Second engine"),
+                                 QStringLiteral("1 Second gearbox")}));
+
+    // Opened again: the same.
+    m_demo->action("actionOpen")->trigger();
+    QVERIFY(window->errors.isEmpty());
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->topLevelItems().first()->displayable()->name(), QStringLiteral("Main engine"));
 }
 
 QTEST_MAIN(tst_SchemeWalkthrough)

@@ -2130,6 +2130,10 @@ Options:
         <source>Bus %1: %2 frames over %3 s</source>
         <translation>Шина %1: %2 кадров за %3 с</translation>
     </message>
+    <message>
+        <source>Kept the base scheme&apos;s %1 units of the buses not learned</source>
+        <translation>Блоки шин, которые не изучались, взяты из исходной схемы без изменений: %1</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
@@ -9274,6 +9278,14 @@ Use %1 ms?</source>
     <message>
         <source>previous scheme</source>
         <translation>предыдущая схема</translation>
+    </message>
+    <message numerus="yes">
+        <source>This scheme has units on several buses. The window shows those on %1; the %n unit(s) of the other buses stay in the file as they are.</source>
+        <translation>
+            <numerusform>В схеме есть блоки нескольких шин. В окне показаны блоки шины %1; %n блок других шин остаётся в файле без изменений.</numerusform>
+            <numerusform>В схеме есть блоки нескольких шин. В окне показаны блоки шины %1; %n блока других шин остаются в файле без изменений.</numerusform>
+            <numerusform>В схеме есть блоки нескольких шин. В окне показаны блоки шины %1; %n блоков других шин остаются в файле без изменений.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
