@@ -27,10 +27,10 @@ AcknowledgementFunction::AcknowledgementFunction(QObject *parent)
     QStringList controls;
     for (const char *text : ControlTexts)
         controls << tr(text);
-    addListParameter(QStringLiteral("CONTROL"), controls)->setDescription(tr("Control"));
-    addIntParameter(QStringLiteral("GROUP"))->setDescription(tr("Group Function"));
-    addIntParameter(QStringLiteral("ADDRESS"))->setDescription(tr("Address Acknowledged"));
-    addIntParameter(QStringLiteral("PGN"))->setDescription(tr("PGN Acknowledged"));
+    addListParameter(QStringLiteral("CONTROL"), controls)->setWords(tr("Control"));
+    addIntParameter(QStringLiteral("GROUP"))->setWords(tr("Group Function"));
+    addIntParameter(QStringLiteral("ADDRESS"))->setWords(tr("Address Acknowledged"));
+    addIntParameter(QStringLiteral("PGN"))->setWords(tr("PGN Acknowledged"));
     setDeviceType(Spontaneous, 5000);
 }
 

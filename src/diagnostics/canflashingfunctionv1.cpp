@@ -61,7 +61,7 @@ CanFlashingFunctionV1::CanFlashingFunctionV1(QObject *parent)
                                   QT_TR_NOOP("SoftId"),
                                   QT_TR_NOOP("EcuId")};
     for (int i = 0; i < parameters().size(); ++i)
-        parameters().at(i)->setDescription(tr(descriptions[i]));
+        parameters().at(i)->setWords(tr(descriptions[i]));
     setDeviceType(Spontaneous, 5000);
     setAddress({ItemAddress::Pgn, 0xD900});
     m_stateTimer.setSingleShot(true);

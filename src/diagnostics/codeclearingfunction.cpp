@@ -99,8 +99,8 @@ CodeClearingFunction::CodeClearingFunction(QObject *parent)
 {
     setObjectName(QStringLiteral("CodeClearingFunction"));
     setName(tr("DM11/DM3 - Clear Diagnostic Trouble Codes"));
-    addStringParameter(QStringLiteral("RESULT"))->setDescription(tr("Last result"));
-    addStringParameter(QStringLiteral("SUMMARY"))->setDescription(tr("Summary"));
+    addStringParameter(QStringLiteral("RESULT"))->setWords(tr("Last result"));
+    addStringParameter(QStringLiteral("SUMMARY"))->setWords(tr("Summary"));
     setDeviceType(Spontaneous, 5000);
     m_deadline->setSingleShot(true);
     m_poll->setInterval(PollMs);

@@ -8,10 +8,10 @@ ComponentIdFunction::ComponentIdFunction(QObject *parent)
 {
     setObjectName(QStringLiteral("ComponentIdFunction"));
     setName(tr("Component Identification"));
-    addStringParameter(QStringLiteral("MAKE"))->setDescription(tr("Make"));
-    addStringParameter(QStringLiteral("MODEL"))->setDescription(tr("Model"));
-    addStringParameter(QStringLiteral("SERIAL"))->setDescription(tr("Serial number"));
-    addStringParameter(QStringLiteral("UNIT"))->setDescription(tr("Unit number"));
+    addStringParameter(QStringLiteral("MAKE"))->setWords(tr("Make"));
+    addStringParameter(QStringLiteral("MODEL"))->setWords(tr("Model"));
+    addStringParameter(QStringLiteral("SERIAL"))->setWords(tr("Serial number"));
+    addStringParameter(QStringLiteral("UNIT"))->setWords(tr("Unit number"));
 }
 
 bool ComponentIdFunction::decode(const QByteArray &data)

@@ -8,8 +8,8 @@ DM19Function::DM19Function(QObject *parent)
 {
     setObjectName(QStringLiteral("DM19Function"));
     setName(tr("DM19 - Calibration Information"));
-    addIntParameter(QStringLiteral("COUNT"))->setDescription(tr("Calibration count"));
-    addStringParameter(QStringLiteral("CAL"))->setDescription(tr("Calibrations"));
+    addIntParameter(QStringLiteral("COUNT"))->setWords(tr("Calibration count"));
+    addStringParameter(QStringLiteral("CAL"))->setWords(tr("Calibrations"));
 }
 
 bool DM19Function::decode(const QByteArray &data)

@@ -12,8 +12,8 @@ DM24Function::DM24Function(QObject *parent)
 {
     setObjectName(QStringLiteral("DM24Function"));
     setName(tr("DM24 - SPN Support"));
-    addIntParameter(QStringLiteral("COUNT"))->setDescription(tr("Supported SPNs"));
-    addIntParameter(QStringLiteral("FFCOUNT"))->setDescription(tr("SPNs in the freeze frame"));
+    addIntParameter(QStringLiteral("COUNT"))->setWords(tr("Supported SPNs"));
+    addIntParameter(QStringLiteral("FFCOUNT"))->setWords(tr("SPNs in the freeze frame"));
 }
 
 void DM24Function::setSupportList(const QVector<SpnSupport> &list)

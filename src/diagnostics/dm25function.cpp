@@ -14,7 +14,7 @@ DM25Function::DM25Function(QObject *parent)
 {
     setObjectName(QStringLiteral("DM25Function"));
     setName(tr("DM25 - Expanded Freeze Frame"));
-    addIntParameter(QStringLiteral("COUNT"))->setDescription(tr("Freeze frames"));
+    addIntParameter(QStringLiteral("COUNT"))->setWords(tr("Freeze frames"));
 }
 
 void DM25Function::setRecords(const QVector<Dm25Record> &records)

@@ -16,7 +16,7 @@ DM4Function::DM4Function(QObject *parent)
 {
     setObjectName(QStringLiteral("DM4Function"));
     setName(tr("DM4 - Freeze Frame Parameters"));
-    addIntParameter(QStringLiteral("COUNT"))->setDescription(tr("Freeze frames"));
+    addIntParameter(QStringLiteral("COUNT"))->setWords(tr("Freeze frames"));
 }
 
 void DM4Function::setRecords(const QVector<Dm4Record> &records)

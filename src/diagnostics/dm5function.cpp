@@ -132,19 +132,19 @@ DM5Function::DM5Function(QObject *parent)
 {
     setObjectName(QStringLiteral("DM5Function"));
     setName(tr("DM5 - Diagnostic Readiness 1"));
-    addIntParameter(QStringLiteral("ACTIVE"))->setDescription(tr("Active trouble codes"));
+    addIntParameter(QStringLiteral("ACTIVE"))->setWords(tr("Active trouble codes"));
     addIntParameter(QStringLiteral("PREVIOUS"))
-        ->setDescription(tr("Previously active trouble codes"));
+        ->setWords(tr("Previously active trouble codes"));
     QStringList obd;
     for (int value = 0; value < ObdTextCount; ++value)
         obd << obdText(value);
-    addListParameter(QStringLiteral("OBD"), obd)->setDescription(tr("OBD compliance"));
+    addListParameter(QStringLiteral("OBD"), obd)->setWords(tr("OBD compliance"));
     QStringList states;
     for (const char *state : MonitorStates)
         states << text(state);
     for (const Monitor &monitor : Monitors)
         addListParameter(QString::fromLatin1(monitor.key), states)
-            ->setDescription(text(monitor.text));
+            ->setWords(text(monitor.text));
     // Sent on request: watched for activity, never sent on a period of its own.
     setDeviceType(Spontaneous, 5000);
 }

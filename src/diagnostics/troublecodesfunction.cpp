@@ -50,19 +50,19 @@ TroubleCodesFunction::TroubleCodesFunction(quint8 ps, QObject *parent)
     for (int i = 0; i < 2 * LampCount; ++i) {
         auto *lamp = new SaeSwitchStatusParameter;
         addParameter(lamp, QString::fromLatin1(LampKeys[i]));
-        lamp->setDescription(text(LampTexts[i]));
+        lamp->setWords(text(LampTexts[i]));
     }
     for (int i = 0; i < SlotCount; ++i) {
         for (const char *key : SlotKeys) {
             const QString name = QString::fromLatin1(key).arg(i);
-            addIntParameter(name)->setDescription(text(key).arg(i));
+            addIntParameter(name)->setWords(text(key).arg(i));
         }
     }
     addIntParameter(QStringLiteral("COUNT"))
-        ->setDescription(text(QT_TRANSLATE_NOOP("DM1Function", "DTC Count")));
+        ->setWords(text(QT_TRANSLATE_NOOP("DM1Function", "DTC Count")));
     auto *dtc = new DtcArrayParameter;
     addParameter(dtc, QStringLiteral("DTC"));
-    dtc->setDescription(text(QT_TRANSLATE_NOOP("DM1Function", "DTC")));
+    dtc->setWords(text(QT_TRANSLATE_NOOP("DM1Function", "DTC")));
 }
 
 DtcArrayParameter *TroubleCodesFunction::dtcParameter() const

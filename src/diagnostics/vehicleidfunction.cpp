@@ -8,7 +8,7 @@ VehicleIdFunction::VehicleIdFunction(QObject *parent)
 {
     setObjectName(QStringLiteral("VehicleIdFunction"));
     setName(tr("Vehicle Identification"));
-    addStringParameter(QStringLiteral("VIN"))->setDescription(tr("Vehicle identification number"));
+    addStringParameter(QStringLiteral("VIN"))->setWords(tr("Vehicle identification number"));
 }
 
 bool VehicleIdFunction::decode(const QByteArray &data)

@@ -3,9 +3,9 @@
 #include "model/descriptiontext.h"
 #include "model/guardedvalue.h"
 
+#include <QByteArray>
 #include <QDataStream>
 #include <QIcon>
-#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -94,6 +94,12 @@ public:
         return DescriptionText::translated(m_description.isEmpty() ? m_name : m_description);
     }
     void setDescription(const QString &description) { m_description = description; }
+    // For a value known by a short key ("MAKE"): its words as both label and description.
+    void setWords(const QString &words)
+    {
+        m_label = words;
+        m_description = words;
+    }
     QString suffix() const { return m_suffix; }
     void setSuffix(const QString &suffix) { m_suffix = suffix; }
     QIcon icon() const { return m_icon; }
