@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QMetaObject>
-#include <QMutexLocker>
 
 #include <algorithm>
 
@@ -19,19 +18,19 @@ AbstractDeviceFactory::AbstractDeviceFactory(QObject *parent)
 
 QList<DeviceFactoryEntry> AbstractDeviceFactory::entries() const
 {
-    QMutexLocker locker(&m_entriesLock);
+    std::unique_lock locker(m_entriesLock);
     return m_entries;
 }
 
 int AbstractDeviceFactory::count() const
 {
-    QMutexLocker locker(&m_entriesLock);
+    std::unique_lock locker(m_entriesLock);
     return m_entries.size();
 }
 
 AbstractDeviceFactory::Entry AbstractDeviceFactory::entry(int index) const
 {
-    QMutexLocker locker(&m_entriesLock);
+    std::unique_lock locker(m_entriesLock);
     if (index < 0 || index >= m_entries.size())
         return std::nullopt;
     return m_entries.at(index);
@@ -40,7 +39,7 @@ AbstractDeviceFactory::Entry AbstractDeviceFactory::entry(int index) const
 void AbstractDeviceFactory::appendEntry(const DeviceFactoryEntry &entry)
 {
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         m_entries.append(entry);
     }
     emit dataChanged();
@@ -54,7 +53,7 @@ void AbstractDeviceFactory::setUnknownEntry(const DeviceFactoryEntry &entry)
 
 int AbstractDeviceFactory::indexOfKey(const QByteArray &key, bool withoutInstance) const
 {
-    QMutexLocker locker(&m_entriesLock);
+    std::unique_lock locker(m_entriesLock);
     for (int i = 0; i < m_entries.size(); ++i) {
         if (m_entries.at(i).key == key && (!withoutInstance || !m_entries.at(i).instance))
             return i;
@@ -74,7 +73,7 @@ int AbstractDeviceFactory::indexOfNode(const DeviceFactoryEntry *node) const
 
 AbstractDeviceFactory::Entry AbstractDeviceFactory::getEntry(const QByteArray &key) const
 {
-    QMutexLocker locker(&m_entriesLock);
+    std::unique_lock locker(m_entriesLock);
     return entry(indexOfKey(key));
 }
 
@@ -97,7 +96,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromKey(const QByteA
     // very address comes first.
     int atAddress = -1;
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         for (int i = 0; i < m_entries.size() && atAddress < 0; ++i) {
             const DeviceFactoryEntry &e = m_entries.at(i);
             if (e.key == key && e.address == address && !e.instance)
@@ -158,7 +157,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::occupant(const ItemAddress &addr
 {
     if (address.kind == ItemAddress::None || address.value == ItemAddress::Unassigned)
         return nullptr;
-    QMutexLocker locker(&m_entriesLock);
+    std::unique_lock locker(m_entriesLock);
     for (const DeviceFactoryEntry &e : qAsConst(m_entries)) {
         if (e.instance && e.address == address)
             return e.instance;
@@ -172,7 +171,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const DeviceFactory
     if (address == NoAddress) {
         int index = -1;
         {
-            QMutexLocker locker(&m_entriesLock);
+            std::unique_lock locker(m_entriesLock);
             index = indexOfNode(&entry);
         }
         if (index >= 0)
@@ -183,7 +182,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDevice(const DeviceFactory
         return createDerived(copy);
     }
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         for (const DeviceFactoryEntry &e : qAsConst(m_entries)) {
             if (e.address == address && e.instance)
                 return nullptr;
@@ -203,7 +202,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDerived(DeviceFactoryEntry
     int index = -1;
     const DeviceFactoryEntry *node = nullptr;
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         m_entries.append(copy);
         index = m_entries.size() - 1;
         node = &m_entries.at(index);
@@ -211,7 +210,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDerived(DeviceFactoryEntry
     AbstractDisplayableItem *item = createDeviceFromEntry(index);
     if (!item) {
         {
-            QMutexLocker locker(&m_entriesLock);
+            std::unique_lock locker(m_entriesLock);
             const int at = indexOfNode(node);
             if (at >= 0 && !m_entries.at(at).instance)
                 m_entries.removeAt(at);
@@ -226,7 +225,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
     const DeviceFactoryEntry *node = nullptr;
     DeviceFactoryEntry e;
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         if (index < 0 || index >= m_entries.size())
             return nullptr;
         node = &m_entries.at(index);
@@ -282,7 +281,7 @@ AbstractDisplayableItem *AbstractDeviceFactory::createDeviceFromEntry(int index)
         item->setKey(e.key);
     {
         // The item was made outside the lock: its entry may have gone or found an item since.
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         const int at = indexOfNode(node);
         if (at < 0 || m_entries.at(at).instance) {
             locker.unlock();
@@ -318,7 +317,7 @@ void AbstractDeviceFactory::slotDeviceRegistered()
 void AbstractDeviceFactory::slotOnDestruction(QObject *object)
 {
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         int i = 0;
         while (i < m_entries.size() && static_cast<QObject *>(m_entries.at(i).instance) != object)
             ++i;
@@ -381,7 +380,7 @@ template<typename Less>
 void AbstractDeviceFactory::sortEntries(Less less, Qt::SortOrder order)
 {
     {
-        QMutexLocker locker(&m_entriesLock);
+        std::unique_lock locker(m_entriesLock);
         if (order == Qt::AscendingOrder)
             std::stable_sort(m_entries.begin(), m_entries.end(), less);
         else

@@ -5,8 +5,8 @@
 #include <QIcon>
 #include <QList>
 #include <QObject>
-#include <QRecursiveMutex>
 
+#include <mutex>
 #include <optional>
 
 class CanMessage;
@@ -86,7 +86,7 @@ private:
 
     // Guards m_entries and the entries' instances. Held only for list work, never while an item
     // is made, so neither thread waits on the other's item code.
-    mutable QRecursiveMutex m_entriesLock;
+    mutable std::recursive_mutex m_entriesLock;
     QList<DeviceFactoryEntry> m_entries;
     QIcon m_icon;
     DeviceFactoryEntry m_unknown;
