@@ -105,10 +105,10 @@ QString SchemeController::loadNote() const
         = m_otherBuses.documentElement().elementsByTagName(QStringLiteral("device")).size();
     if (kept == 0)
         return QString();
-    return tr("This scheme has units on several buses. The window shows those on %1; the %n "
-              "unit(s) of the other buses stay in the file as they are.",
-              nullptr, kept)
-        .arg(BusNames::defaultName(quint8(m_shownBus)));
+    // Short enough for the status bar beside its permanent fields.
+    return tr("Showing bus %1; units of other buses kept in the file: %2")
+        .arg(BusNames::defaultName(quint8(m_shownBus)))
+        .arg(kept);
 }
 
 QDomDocument SchemeController::toDocument() const

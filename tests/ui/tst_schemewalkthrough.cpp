@@ -329,9 +329,7 @@ void tst_SchemeWalkthrough::schemeOfTwoBusesKeepsTheOtherBus()
         shown << node->displayable()->name();
     QCOMPARE(shown, QStringList{QStringLiteral("First engine")});
     QCOMPARE(window->statusBar()->currentMessage(),
-             QStringLiteral("This scheme has units on several buses. The window shows those on "
-                            "can0; the 2 unit(s) of the other buses stay in the file as they "
-                            "are."));
+             QStringLiteral("Showing bus can0; units of other buses kept in the file: 2"));
 
     // Renamed and saved: the shown unit keeps its bus, the others come back as they were.
     m_demo->select(model->index(0, 0));

@@ -9279,13 +9279,9 @@ Use %1 ms?</source>
         <source>previous scheme</source>
         <translation>предыдущая схема</translation>
     </message>
-    <message numerus="yes">
-        <source>This scheme has units on several buses. The window shows those on %1; the %n unit(s) of the other buses stay in the file as they are.</source>
-        <translation>
-            <numerusform>В схеме есть блоки нескольких шин. В окне показаны блоки шины %1; %n блок других шин остаётся в файле без изменений.</numerusform>
-            <numerusform>В схеме есть блоки нескольких шин. В окне показаны блоки шины %1; %n блока других шин остаются в файле без изменений.</numerusform>
-            <numerusform>В схеме есть блоки нескольких шин. В окне показаны блоки шины %1; %n блоков других шин остаются в файле без изменений.</numerusform>
-        </translation>
+    <message>
+        <source>Showing bus %1; units of other buses kept in the file: %2</source>
+        <translation>Показана шина %1; блоков других шин сохранено в файле: %2</translation>
     </message>
 </context>
 <context>
