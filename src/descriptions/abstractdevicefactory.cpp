@@ -4,6 +4,7 @@
 #include "can/dispatchresult.h"
 #include "can/threadhandover.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/liveitems.h"
 
 #include <QDebug>
 #include <QMetaObject>
@@ -371,8 +372,14 @@ QString AbstractDeviceFactory::humanReadableAddress(int index) const
     if (!e)
         return QStringLiteral("N/A");
     // An address chosen when the item is made: the made item's, a dash before there is one.
-    if (e->hasDynamicAddress())
-        return e->instance ? e->instance->userReadableAddress() : QStringLiteral("\u2014");
+    if (e->hasDynamicAddress()) {
+        // The entry names its item until the catalogue hears it died, maybe in another thread.
+        QString text = QStringLiteral("\u2014");
+        LiveItems::visit(e->instance, [&text](const AbstractDisplayableItem &item) {
+            text = item.userReadableAddress();
+        });
+        return text;
+    }
     return QStringLiteral("0x%1").arg(e->address.value, 2, 16, QLatin1Char('0'));
 }
 

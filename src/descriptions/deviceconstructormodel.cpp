@@ -3,6 +3,7 @@
 #include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
+#include "model/liveitems.h"
 
 #include <QBrush>
 #include <QIcon>
@@ -141,8 +142,11 @@ QString DeviceConstructorModel::shownName(const AbstractDeviceFactory::Entry &e)
         return QString();
     // An entry made for a unit found on the bus names that unit, which its address claim or
     // the user may have renamed since.
-    if (e->derived && e->instance)
-        return e->instance->name();
+    QString name;
+    if (e->derived && e->instance
+        && LiveItems::visit(e->instance,
+                            [&name](const AbstractDisplayableItem &item) { name = item.name(); }))
+        return name;
     return DescriptionText::translated(e->name);
 }
 

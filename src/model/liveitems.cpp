@@ -32,3 +32,15 @@ bool LiveItems::contains(const AbstractDisplayableItem *item)
     std::lock_guard locker(s_mutex);
     return items().contains(item);
 }
+
+bool LiveItems::visit(const AbstractDisplayableItem *item,
+                      const std::function<void(const AbstractDisplayableItem &)> &read)
+{
+    // An item leaves the set first thing in its base destructor, before what every item has is
+    // destroyed: while the lock is held here, that part stays.
+    std::lock_guard locker(s_mutex);
+    if (!item || !items().contains(item))
+        return false;
+    read(*item);
+    return true;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class AbstractDisplayableItem;
 
 // Every scheme item that exists, so that a pointer kept across threads or queued calls can be
@@ -8,4 +10,10 @@ namespace LiveItems {
 void insert(const AbstractDisplayableItem *item);
 void remove(const AbstractDisplayableItem *item);
 bool contains(const AbstractDisplayableItem *item);
+// Runs `read` on the item while no thread can destroy it, for a pointer to an item of another
+// thread (a catalogue's entry whose item may be dying in the bus thread). Only what every item
+// has (name, address) may be read: a dying item's own kind may be gone already. False, without
+// running `read`, when the item no longer exists.
+bool visit(const AbstractDisplayableItem *item,
+           const std::function<void(const AbstractDisplayableItem &)> &read);
 } // namespace LiveItems
