@@ -90,12 +90,19 @@ struct BusUnderLoad
     // Made before the bus thread starts, so only the atomic accesses cross threads.
     std::atomic<bool> walking{false};
     std::atomic<qint64> walks{0};
+    // Locked by the bus thread as it ends and by finish() after it: ThreadSanitizer does not
+    // see QThread::wait (Qt is not instrumented), but sees that everything the bus thread did
+    // came before what this thread does with the rig afterwards.
+    std::mutex ended;
     std::function<void()> chunk;
 
     BusUnderLoad()
     {
         dispatcher->moveToThread(&bus);
         poster.connectTo(dispatcher);
+        QObject::connect(
+            &bus, &QThread::finished, &bus, [this] { std::lock_guard locker(ended); },
+            Qt::DirectConnection);
         bus.start();
         for (quint8 address = 0; address < 8; ++address) {
             auto *device = new J1939Device(address);
@@ -146,7 +153,9 @@ struct BusUnderLoad
         const bool cleared = dispatcher->clearScheme();
         QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
         bus.quit();
-        return cleared && bus.wait(10000);
+        const bool stopped = bus.wait(10000);
+        std::lock_guard locker(ended);
+        return cleared && stopped;
     }
 };
 
@@ -414,7 +423,8 @@ void tst_ThreadStress::catalogueChangesWhileTheWindowListsIt()
                  qPrintable(QString::number(entries.size())));
         for (const DeviceFactoryEntry &e : entries)
             QVERIFY(!e.key.isEmpty());
-        for (int row = 0; row < listed + 2; ++row) {
+        // The rows that change; every row through entries() above.
+        for (int row = qMax(0, listed - 1); row < listed + 2; ++row) {
             const AbstractDeviceFactory::Entry e = catalogue->entry(row);
             QVERIFY(row < listed ? e.has_value() : !e || e->derived);
             (void)shown.index(row, 1).data();
