@@ -3,6 +3,7 @@
 #include "can/busnames.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -42,9 +43,65 @@ const char *skipBlanks(const char *p, const char *end)
     return p;
 }
 
+bool isDigit(char c)
+{
+    return unsigned(c - '0') <= 9;
+}
+
+// Eight decimal digits at p, the first the most significant, all at once; -1 when one is not a
+// digit. `chunk` holds the eight characters in memory order.
+qint64 eightDigits(quint64 chunk)
+{
+    const bool digits = ((chunk & 0xF0F0F0F0F0F0F0F0u)
+                         | (((chunk + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4))
+                        == 0x3333333333333333u;
+    if (!digits)
+        return -1;
+    chunk = ((chunk & 0x0F0F0F0F0F0F0F0Fu) * 2561) >> 8;
+    chunk = ((chunk & 0x00FF00FF00FF00FFu) * 6553601) >> 16;
+    return qint64(((chunk & 0x0000FFFF0000FFFFu) * 42949672960001u) >> 32);
+}
+
+quint64 loadChunk(const char *p)
+{
+    quint64 chunk;
+    std::memcpy(&chunk, p, sizeof chunk);
+    return qFromLittleEndian(chunk);
+}
+
+// The value of `count` hex digits at p, or -1 when one is not a hex digit.
+qint64 fixedHex(const char *p, int count)
+{
+    qint64 value = 0;
+    int bad = 0;
+    for (int i = 0; i < count; ++i) {
+        const int v = hexValue(p[i]);
+        bad |= v;
+        value = (value << 4) | (v & 0xF);
+    }
+    return bad < 0 ? -1 : value;
+}
+
 // Reads "seconds.fraction" into microseconds; up to 6 fraction digits count, more are ignored.
 bool parseTimestamp(const char *&p, const char *end, qint64 *timeUs)
 {
+    // What loggers write, "1436509052.249713", without a check per character: two digits and
+    // eight, then the six of the fraction read as eight behind two zeros (in place of the
+    // digit and the point before them).
+    constexpr int SecondDigits = 10;
+    constexpr int Width = SecondDigits + 1 + 6;
+    if (end - p > Width && p[SecondDigits] == '.' && !isDigit(p[Width]) && isDigit(p[0])
+        && isDigit(p[1])) {
+        const qint64 seconds = eightDigits(loadChunk(p + 2));
+        const qint64 micros
+            = eightDigits((loadChunk(p + Width - 8) & ~quint64(0xFFFF)) | quint64(0x3030));
+        if (seconds >= 0 && micros >= 0) {
+            const qint64 leading = (p[0] - '0') * 10 + (p[1] - '0');
+            *timeUs = leading * 100000000000000 + seconds * 1000000 + micros;
+            p += Width;
+            return true;
+        }
+    }
     qint64 seconds = 0;
     int digits = 0;
     while (p < end && *p >= '0' && *p <= '9') {
@@ -93,6 +150,14 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
     p = skipBlanks(p, end);
     const char *idStart = p;
     quint32 id = 0;
+    // An extended identifier, the usual case, at once; anything else digit by digit.
+    if (end - p > 8 && p[8] == '#') {
+        const qint64 value = fixedHex(p, 8);
+        if (value >= 0) {
+            id = quint32(value);
+            p += 8;
+        }
+    }
     while (p < end && *p != '#') {
         const int v = hexValue(*p++);
         if (v < 0 || p - idStart > 8)
@@ -108,6 +173,22 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
         return false;
     quint8 data[CanMessage::MaxLength];
     int length = 0;
+    // Data that runs to the end of the line, the usual case, a byte at a time without a check
+    // of the line's end; anything else pair by pair below.
+    const long rest = long(end - p);
+    if (rest <= 2 * CanMessage::MaxLength && rest % 2 == 0) {
+        int bad = 0;
+        for (long k = 0; k < rest; k += 2) {
+            const int hi = hexValue(p[k]);
+            const int lo = hexValue(p[k + 1]);
+            bad |= hi | lo;
+            data[k / 2] = quint8(hi << 4 | (lo & 0xF));
+        }
+        if (bad >= 0) {
+            length = int(rest / 2);
+            p = end;
+        }
+    }
     while (p < end && !isBlank(*p)) {
         if (end - p < 2 || length == CanMessage::MaxLength)
             return false;
