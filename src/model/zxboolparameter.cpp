@@ -58,6 +58,14 @@ bool ZxBoolParameter::setVariantValue(const QVariant &v)
     return true;
 }
 
+bool ZxBoolParameter::setNumber(double value)
+{
+    // A number's text is never "true" or "false": non-zero is true.
+    setValue(value != 0.0);
+    setValid(true);
+    return true;
+}
+
 QWidget *ZxBoolParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
     auto *box = new NotAvailableCheckBox;

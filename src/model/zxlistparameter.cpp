@@ -62,6 +62,14 @@ bool ZxListParameter::setVariantValue(const QVariant &v)
     return true;
 }
 
+bool ZxListParameter::setNumber(double value)
+{
+    // Rounded as QVariant::toInt() rounds a double.
+    setValue(int(qRound64(value)));
+    setValid(true);
+    return true;
+}
+
 QWidget *ZxListParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
     auto *box = new NotAvailableComboBox;

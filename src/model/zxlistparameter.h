@@ -22,6 +22,12 @@ public:
     bool restore(QDataStream &stream) override;
     QVariant variantValue() const override { return value(); }
     bool setVariantValue(const QVariant &value) override;
+    bool setNumber(double value) override;
+    bool toNumber(double *value) const override
+    {
+        *value = double(this->value());
+        return true;
+    }
 
     QStringList items() const { return m_items; }
     void setItems(const QStringList &items) { m_items = items; }

@@ -45,6 +45,16 @@ public:
     virtual bool restore(QDataStream &stream);
     virtual QVariant variantValue() const;
     virtual bool setVariantValue(const QVariant &value);
+    // The value as a number and from one, as variantValue().toDouble() and
+    // setVariantValue(double) give it; the numeric types skip the QVariant, since decoding sets
+    // and the bus check reads every parameter of every frame.
+    virtual bool setNumber(double value) { return setVariantValue(value); }
+    virtual bool toNumber(double *value) const
+    {
+        bool ok = false;
+        *value = variantValue().toDouble(&ok);
+        return ok;
+    }
     virtual ZxParameterLink *createDefaultLink();
 
     QWidget *createWidget(const char **changedSignal);
