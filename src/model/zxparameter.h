@@ -90,6 +90,8 @@ public:
     void setId(const QString &id) { m_id = id; }
     // The id, or the name when the id is empty.
     QString key() const { return m_id.isEmpty() ? m_name : m_id; }
+    // key() == k without copying the key.
+    bool hasKey(const QString &k) const { return (m_id.isEmpty() ? m_name : m_id) == k; }
     // What a form calls the value: the label when one is set, else the name. A short name
     // ("IDC") stays what files and scripts know the value by; the label reads as words.
     QString label() const
