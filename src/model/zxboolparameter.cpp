@@ -17,6 +17,14 @@ QString ZxBoolParameter::toString() const
     return value() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+bool ZxBoolParameter::appendNumberText(QByteArray *out) const
+{
+    if (!isValid())
+        return false;
+    out->append(value() ? '1' : '0');
+    return true;
+}
+
 void ZxBoolParameter::updateWidgetValue(QWidget *widget)
 {
     auto *box = editorCast<QCheckBox>(widget, "ZxBoolParameter", EditorCast::ToEditor);

@@ -9,6 +9,7 @@ public:
     explicit ZxBoolParameter(bool initial = false);
 
     QString toString() const override;
+    bool appendNumberText(QByteArray *out) const override;
     void updateWidgetValue(QWidget *widget) override;
     void updateFromWidget(QWidget *widget) override;
     bool setVariantValue(const QVariant &value) override;

@@ -16,6 +16,7 @@ public:
     {
         return isValid() ? QString::number(value()) : invalidText();
     }
+    bool appendNumberText(QByteArray *out) const override;
     void updateWidgetValue(QWidget *widget) override;
     void updateFromWidget(QWidget *widget) override;
     bool save(QDataStream &stream) const override;

@@ -221,6 +221,12 @@ void tst_Parameters::numberAsVariant()
         QCOMPARE(byNumber->toNumber(&number), ok);
         QVERIFY2(number == expected || (std::isnan(number) && std::isnan(expected)),
                  qPrintable(QString::number(value)));
+        // The parameter log's short way to a number's text gives toString()'s text.
+        QByteArray text("x");
+        if (byNumber->appendNumberText(&text))
+            QCOMPARE(text, "x" + byNumber->toString().toLatin1());
+        else
+            QCOMPARE(text, QByteArray("x"));
     }
 }
 
