@@ -89,6 +89,13 @@ ItemScript::ItemScript(AbstractDisplayableItem *item, const QString &source)
                        " updateState: function () { w.updateState(); },"
                        " update: function () { w.update(); } }; })"));
     m_this = makeApi.call(QScriptValue(), QScriptValueList() << wrapper);
+    // The two calls a dispatch hook makes for every frame go straight to the item instead of
+    // through a wrapper function and the QObject bridge, with the same conversions (a QVariant
+    // each way); they were most of a hook's time.
+    m_this.setProperty(QStringLiteral("parameterValue"),
+                       m_engine->newFunction(&ItemScript::parameterValueCall, item));
+    m_this.setProperty(QStringLiteral("setParameterValue"),
+                       m_engine->newFunction(&ItemScript::setParameterValueCall, item));
     m_engine->globalObject().setProperty(QStringLiteral("xmlfunc"), m_this);
 
     arm();
@@ -104,6 +111,21 @@ ItemScript::ItemScript(AbstractDisplayableItem *item, const QString &source)
 }
 
 ItemScript::~ItemScript() = default;
+
+QScriptValue ItemScript::parameterValueCall(QScriptContext *context, QScriptEngine *engine,
+                                            void *item)
+{
+    return engine->toScriptValue(static_cast<AbstractDisplayableItem *>(item)->parameterValue(
+        context->argument(0).toString()));
+}
+
+QScriptValue ItemScript::setParameterValueCall(QScriptContext *context, QScriptEngine *engine,
+                                               void *item)
+{
+    static_cast<AbstractDisplayableItem *>(item)->setParameterValue(
+        context->argument(0).toString(), context->argument(1).toVariant());
+    return engine->undefinedValue();
+}
 
 void ItemScript::arm()
 {

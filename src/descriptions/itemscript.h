@@ -58,6 +58,10 @@ public slots:
     void runDispatchHook();
 
 private:
+    static QScriptValue parameterValueCall(QScriptContext *context, QScriptEngine *engine,
+                                           void *item);
+    static QScriptValue setParameterValueCall(QScriptContext *context, QScriptEngine *engine,
+                                              void *item);
     void run(const QScriptValue &function, const QScriptProgram &call, const char *hook);
     void arm();
     bool finish(const char *what);
