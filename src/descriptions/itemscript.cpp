@@ -130,19 +130,32 @@ QScriptValue ItemScript::setParameterValueCall(QScriptContext *context, QScriptE
 void ItemScript::arm()
 {
     m_aborted = false;
-    m_watchdog.start(s_timeLimitMs.load());
+    // The watchdog is left running between calls: starting and stopping a timer around every
+    // hook call cost as much as a short hook. When it fires, the call running then is judged by
+    // its own clock.
+    m_callClock.start();
+    m_inCall = true;
+    if (!m_watchdog.isActive())
+        m_watchdog.start(s_timeLimitMs.load());
 }
 
 void ItemScript::abortRunaway()
 {
-    // Armed only while an evaluation or a hook call runs (isEvaluating() misses the calls).
+    // Only an evaluation or a hook call is stopped (isEvaluating() misses the calls).
+    if (!m_inCall)
+        return;
+    const qint64 left = s_timeLimitMs.load() - m_callClock.elapsed();
+    if (left > 0) {
+        m_watchdog.start(int(left));
+        return;
+    }
     m_aborted = true;
     m_engine->abortEvaluation();
 }
 
 bool ItemScript::finish(const char *what)
 {
-    m_watchdog.stop();
+    m_inCall = false;
     if (m_aborted) {
         qWarning("Script of %s aborted after %d ms in %s; script disabled",
                  qUtf8Printable(m_item->objectName()), s_timeLimitMs.load(), what);

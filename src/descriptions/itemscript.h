@@ -71,6 +71,8 @@ private:
     QScriptEngine *m_engine;
     ItemScriptInterface *m_interface;
     QTimer m_watchdog; // aborts an evaluation that runs past the time limit
+    QElapsedTimer m_callClock; // since the running call began
+    bool m_inCall = false;
     bool m_aborted = false;
     QScriptValue m_this;
     QScriptValue m_transmit;
