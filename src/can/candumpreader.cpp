@@ -206,10 +206,13 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
     if (p != end)
         return false;
     frame->timeUs = timeUs;
-    frame->bus = BusNames::trailingNumber(name, nameEnd);
+    // A caller that asks for the name tells the bus from it (by the names met so far).
     if (interfaceName) {
         interfaceName->begin = name;
         interfaceName->end = nameEnd;
+        frame->bus = 0;
+    } else {
+        frame->bus = BusNames::trailingNumber(name, nameEnd);
     }
     // Filled in place: this runs for every line of a recording.
     CanMessage &m = frame->message;
