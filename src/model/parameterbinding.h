@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QtEndian>
 #include <QtGlobal>
+
+#include <cstring>
 
 class ZxParameter;
 
@@ -37,20 +40,20 @@ struct ParameterBinding
     {
         return bitLength >= 32 ? 0xFFFFFFFFu : (quint32(1) << bitLength) - 1;
     }
-    // Raw field value; false when the field lies outside the payload.
+    // Raw field value from the 8-byte payload; false when the field lies outside it.
     bool extractRaw(const quint8 *payload, quint32 *raw) const
     {
         if (!fits())
             return false;
-        const int n = byteCount();
         quint64 word = 0;
         if (bigEndian) {
+            const int n = byteCount();
             for (int k = 0; k < n; ++k)
                 word = (word << 8) | payload[startByte + unsigned(k)];
         } else {
-            for (int k = n - 1; k >= 0; --k)
-                word = (word << 8) | payload[startByte + unsigned(k)];
-            word >>= startBit;
+            // The whole payload as one little-endian word: the field starts at its bit offset.
+            std::memcpy(&word, payload, sizeof word);
+            word = qFromLittleEndian(word) >> (8 * startByte + unsigned(startBit));
         }
         *raw = quint32(word) & mask();
         return true;
