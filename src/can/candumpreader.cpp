@@ -171,7 +171,8 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
     const bool extended = idDigits == 8;
     if ((extended && id > 0x1FFFFFFF) || (!extended && id > 0x7FF))
         return false;
-    quint8 data[CanMessage::MaxLength];
+    // Zero beyond the length: copied whole into the message below.
+    quint8 data[CanMessage::MaxLength] = {};
     int length = 0;
     // Data that runs to the end of the line, the usual case, a byte at a time without a check
     // of the line's end; anything else pair by pair below.
@@ -187,6 +188,8 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
         if (bad >= 0) {
             length = int(rest / 2);
             p = end;
+        } else {
+            std::memset(data, 0, sizeof data); // what went in is read again below
         }
     }
     while (p < end && !isBlank(*p)) {
@@ -218,8 +221,7 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
     CanMessage &m = frame->message;
     m.id = id;
     m.length = quint8(length);
-    std::memcpy(m.data, data, size_t(length));
-    std::memset(m.data + length, 0, size_t(CanMessage::MaxLength - length));
+    std::memcpy(m.data, data, sizeof m.data);
     m.extended = extended;
     m.sender = nullptr;
     m.text.clear();

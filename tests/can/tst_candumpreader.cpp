@@ -44,6 +44,8 @@ void tst_CandumpReader::line_data()
     // A logger's usual widths take a shorter way; near misses must read the same as ever.
     good("usual widths, direction", "(1436509052.249713) can0 0CF00400#F0FF7D R",
          1436509052249713, 0x0CF00400u, true, "F0FF7D");
+    good("usual widths, CR after data", "(1436509052.249713) can0 0CF00400#F0FF7D\r",
+         1436509052249713, 0x0CF00400u, true, "F0FF7D");
     good("usual widths, 7 fraction digits", "(1436509052.2497139) can0 123#00",
          1436509052249713, 0x123u, false, "00");
     good("usual widths, 11 second digits", "(14365090520.249713) can0 18FEF100#",
@@ -88,6 +90,9 @@ void tst_CandumpReader::line()
     QCOMPARE(frame.message.extended, extended);
     QCOMPARE(int(frame.message.length), data.size());
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(frame.message.data), data.size()), data);
+    // Bytes beyond the length are zero, whatever way the line was read.
+    for (int i = int(data.size()); i < CanMessage::MaxLength; ++i)
+        QCOMPARE(int(frame.message.data[i]), 0);
 }
 
 void tst_CandumpReader::recordingSkipsAndCounts()
