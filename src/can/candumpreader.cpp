@@ -69,17 +69,27 @@ quint64 loadChunk(const char *p)
     return qFromLittleEndian(chunk);
 }
 
-// The value of `count` hex digits at p, or -1 when one is not a hex digit.
-qint64 fixedHex(const char *p, int count)
+// Eight hex digits (upper or lower case) as four bytes in the order they were written, all at
+// once; false when one is not a hex digit. `chunk` holds the characters in memory order.
+bool eightHexDigits(quint64 chunk, quint8 *bytes)
 {
-    qint64 value = 0;
-    int bad = 0;
-    for (int i = 0; i < count; ++i) {
-        const int v = hexValue(p[i]);
-        bad |= v;
-        value = (value << 4) | (v & 0xF);
-    }
-    return bad < 0 ? -1 : value;
+    constexpr quint64 Ones = 0x0101010101010101u;
+    constexpr quint64 High = 0x8080808080808080u;
+    // Per byte below 0x80 (no carry between bytes): b + (0x80 - lo) has its high bit set
+    // exactly when b >= lo, b + (0x7F - hi) when b > hi.
+    const quint64 digit = (chunk + 0x50 * Ones) & ~(chunk + 0x46 * Ones);
+    const quint64 lower = chunk | 0x20 * Ones;
+    const quint64 letter = (lower + 0x1F * Ones) & ~(lower + 0x19 * Ones);
+    if ((chunk & High) != 0 || ((digit | letter) & High) != High)
+        return false;
+    // A letter's low nibble is its value less 9.
+    const quint64 nibbles = (chunk & 0x0F * Ones) + ((chunk >> 6) & Ones) * 9;
+    quint64 packed = ((nibbles << 4) | (nibbles >> 8)) & 0x00FF00FF00FF00FFu;
+    packed = (packed | (packed >> 8)) & 0x0000FFFF0000FFFFu;
+    packed = (packed | (packed >> 16)) & 0xFFFFFFFFu;
+    const quint32 four = qToLittleEndian(quint32(packed));
+    std::memcpy(bytes, &four, sizeof four);
+    return true;
 }
 
 // Reads "seconds.fraction" into microseconds; up to 6 fraction digits count, more are ignored.
@@ -151,12 +161,10 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
     const char *idStart = p;
     quint32 id = 0;
     // An extended identifier, the usual case, at once; anything else digit by digit.
-    if (end - p > 8 && p[8] == '#') {
-        const qint64 value = fixedHex(p, 8);
-        if (value >= 0) {
-            id = quint32(value);
-            p += 8;
-        }
+    quint8 idBytes[4];
+    if (end - p > 8 && p[8] == '#' && eightHexDigits(loadChunk(p), idBytes)) {
+        id = qFromBigEndian<quint32>(idBytes);
+        p += 8;
     }
     while (p < end && *p != '#') {
         const int v = hexValue(*p++);
@@ -177,7 +185,11 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
     // Data that runs to the end of the line, the usual case, a byte at a time without a check
     // of the line's end; anything else pair by pair below.
     const long rest = long(end - p);
-    if (rest <= 2 * CanMessage::MaxLength && rest % 2 == 0) {
+    if (rest == 2 * CanMessage::MaxLength && eightHexDigits(loadChunk(p), data)
+        && eightHexDigits(loadChunk(p + 8), data + 4)) {
+        length = CanMessage::MaxLength;
+        p = end;
+    } else if (rest <= 2 * CanMessage::MaxLength && rest % 2 == 0) {
         int bad = 0;
         for (long k = 0; k < rest; k += 2) {
             const int hi = hexValue(p[k]);

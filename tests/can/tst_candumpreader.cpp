@@ -59,6 +59,11 @@ void tst_CandumpReader::line_data()
     bad("usual widths, non-hex identifier", "(1436509052.249713) can0 18FEG100#00");
     bad("usual widths, non-hex data", "(1436509052.249713) can0 18FEF100#01020304050607G8");
     bad("usual widths, 29-bit overflow", "(1436509052.249713) can0 3FFFFFFF#00");
+    good("usual widths, every hex digit", "(1436509052.249713) can0 1abcdefA#0123456789aBcDeF",
+         1436509052249713, 0x1ABCDEFAu, true, "0123456789ABCDEF");
+    bad("usual widths, letter after f", "(1436509052.249713) can0 18FEF100#0102030405060g08");
+    bad("usual widths, byte above 0x7F", "(1436509052.249713) can0 18FEF100#01020304050607\xC6");
+    bad("usual widths, colon after 9", "(1436509052.249713) can0 18FE:100#0102030405060708");
     bad("nine data bytes", "(1.0) can0 18FEF100#010203040506070809");
     bad("odd data digit", "(1.0) can0 18FEF100#012");
     bad("five-digit identifier", "(1.0) can0 12345#00");
