@@ -1,8 +1,10 @@
 // Frames per second through DeviceDispatcher::dispatchMessage with full parameter decoding, and
 // heap allocations per frame, on a scheme of 30 J1939 devices with 5 description-style functions
 // of 4 to 8 parameters each; the same with more devices on the bus, where the cost of finding a
-// frame's device shows. Also the cost of one binding's extraction and insertion.
+// frame's device shows. Also the cost of one binding's extraction and insertion, and of a
+// description function whose script computes a value from two decoded ones on every frame.
 #include "can/canmessage.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "can/dispatchresult.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
@@ -132,6 +134,34 @@ void BM_BindingExtract(benchmark::State &state)
     }
 }
 BENCHMARK(BM_BindingExtract);
+
+void BM_DispatchScriptHook(benchmark::State &state)
+{
+    const QString param = QStringLiteral("<param type=\"int\"><name>%1</name><shortname>%1</shortname>"
+                                         "<startbyte>%2</startbyte><bitlength>8</bitlength>"
+                                         "<multiplier>1</multiplier><adder>40</adder></param>");
+    const QString xml
+        = QStringLiteral("<func key=\"t\" address=\"feee\">%1%2"
+                         "<param type=\"float\"><name>D</name><shortname>D</shortname></param>"
+                         "<script><![CDATA[function dispatch() { xmlfunc.setParameterValue("
+                         "\"D\", xmlfunc.parameterValue(\"A\") - xmlfunc.parameterValue(\"B\")); "
+                         "}]]></script></func>")
+              .arg(param.arg(QStringLiteral("A")).arg(0), param.arg(QStringLiteral("B")).arg(2));
+    J1939Device device(0x00);
+    auto *function = new XmlStaticPgnJ1939DeviceFunction(xml, &device);
+    quint8 data[8] = {0x70, 0x80, 0x60, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    CanMessage m(function->canMessageId(), data, 8);
+    long long frames = 0;
+    for (auto _ : state) {
+        m.data[0] = quint8(frames);
+        DispatchResult r(DispatchResult::Received, 0);
+        function->dispatchMessage(m, &r);
+        benchmark::DoNotOptimize(r.status);
+        ++frames;
+    }
+    state.SetItemsProcessed(frames);
+}
+BENCHMARK(BM_DispatchScriptHook);
 
 void BM_BindingInsert(benchmark::State &state)
 {

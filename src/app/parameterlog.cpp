@@ -1,6 +1,7 @@
 #include "app/parameterlog.h"
 
 #include "model/abstractdisplayableitem.h"
+#include "model/itemparameters.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
@@ -107,9 +108,11 @@ QByteArray ParameterLog::recordLine(qint64 elapsedMs, const QList<Column> &colum
         if (!live || c.parameter >= item->parameters().size())
             continue;
         const ZxParameter *parameter = item->parameters().at(c.parameter);
-        if (!awaits && parameter->appendNumberText(&record))
+        // A value still awaited or not valid is an empty field, as logText() makes it.
+        if (awaits || !parameter->isValid())
             continue;
-        appendCsvField(&record, item->parameterLogText(parameter));
+        if (!parameter->appendNumberText(&record))
+            appendCsvField(&record, ItemParameters::logText(parameter, false));
     }
     for (int i = int(columns.size()); i < width; ++i)
         record += ',';

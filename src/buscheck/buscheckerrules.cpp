@@ -159,11 +159,11 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
     const QList<ZxParameter *> &parameters = item->parameters();
     for (Function::Value &v : f->values) {
         const ZxParameter *p = nullptr;
-        if (v.position < parameters.size() && parameters.at(v.position)->key() == v.key) {
+        if (v.position < parameters.size() && parameters.at(v.position)->hasKey(v.key)) {
             p = parameters.at(v.position);
         } else {
             for (const ZxParameter *candidate : parameters) {
-                if (candidate->key() == v.key) {
+                if (candidate->hasKey(v.key)) {
                     p = candidate;
                     break;
                 }
@@ -181,8 +181,7 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
             outside = v.hasRange && !v.range.allowNotAvailable;
             notAvailable = true;
         } else if (p->isValid()) {
-            bool ok = false;
-            value = p->variantValue().toDouble(&ok);
+            const bool ok = p->toNumber(&value);
             // Above the highest value its description allows: the range J1939 reserves below
             // the error indicator.
             const ParameterBinding *b = item->binding(p);
@@ -192,13 +191,15 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
                           && (value < v.range.minimum || value > v.range.maximum));
         }
         if (!error) {
-            close(&v.errorDeviation, timeUs);
+            if (v.errorDeviation >= 0)
+                close(&v.errorDeviation, timeUs);
             v.errorSinceUs = -1;
         } else if (v.errorSinceUs < 0) {
             v.errorSinceUs = timeUs;
         }
         if (!outside) {
-            close(&v.rangeDeviation, timeUs);
+            if (v.rangeDeviation >= 0)
+                close(&v.rangeDeviation, timeUs);
             v.outsideSinceUs = -1;
         } else if (v.outsideSinceUs < 0) {
             v.outsideSinceUs = timeUs;

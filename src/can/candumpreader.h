@@ -23,7 +23,8 @@ struct TimedFrame
 class CandumpReader
 {
 public:
-    // Where a parsed line names its interface, inside the line's text.
+    // Where a parsed line names its interface, inside the line's text. A caller that asks for it
+    // gets bus 0 in the frame and tells the bus from the name itself.
     struct InterfaceName
     {
         const char *begin = nullptr;

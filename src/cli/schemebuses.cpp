@@ -31,6 +31,10 @@ bool SchemeBuses::read(const QString &path, QString *error)
     m_path = path;
     m_content = file.readAll();
     m_buses.clear();
+    // A text without the attribute's name names no bus, and is not parsed twice (its loader
+    // parses it): in any encoding without zero bytes, the name is these ASCII bytes.
+    if (!m_content.contains('\0') && !m_content.contains(attribute().toLatin1()))
+        return true;
     QDomDocument doc;
     if (!doc.setContent(m_content))
         return true;

@@ -58,6 +58,10 @@ public slots:
     void runDispatchHook();
 
 private:
+    static QScriptValue parameterValueCall(QScriptContext *context, QScriptEngine *engine,
+                                           void *item);
+    static QScriptValue setParameterValueCall(QScriptContext *context, QScriptEngine *engine,
+                                              void *item);
     void run(const QScriptValue &function, const QScriptProgram &call, const char *hook);
     void arm();
     bool finish(const char *what);
@@ -67,6 +71,8 @@ private:
     QScriptEngine *m_engine;
     ItemScriptInterface *m_interface;
     QTimer m_watchdog; // aborts an evaluation that runs past the time limit
+    QElapsedTimer m_callClock; // since the running call began
+    bool m_inCall = false;
     bool m_aborted = false;
     QScriptValue m_this;
     QScriptValue m_transmit;

@@ -138,24 +138,30 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
         checkDataUpdate(message);
         setUpdateNeeded();
     }
-    const int current = state();
-    if (current == Auto)
+    // A unit's state walks its functions: asked again only after something may have changed it.
+    int current = state();
+    if (current == Auto) {
         setState(ReceiveOk);
-    else if (current == Send)
+        current = state();
+    } else if (current == Send) {
         setState(Unknown);
+        current = state();
+    }
     if (live)
         setFlag(ActivityFlag, true);
     if (isBridge())
         return;
-    if (live && m_learner.isLearning())
+    if (live && m_learner.isLearning()) {
         learnFrom(result->timestamp);
+        current = state();
+    }
     // A periodic item without a period (0 or -1) has nothing to supervise; one that learns its
     // period is not judged on its first frame alone.
     const bool judged = m_interval.load() > 0 || !(deviceType() & Continuous);
     if (live && judged && !timer()->isActive()
         && (!m_learner.isLearning() || m_learner.hasInterval()))
         m_supervision.arm(m_supervision.nominalInterval());
-    if (state() != Send) {
+    if (current != Send) {
         result->missedPeriods
             = m_supervision.takeFrame(s_stampWallClock.load(std::memory_order_relaxed));
         updateReceiveState();

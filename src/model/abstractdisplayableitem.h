@@ -321,6 +321,8 @@ protected:
     void updateReceiveState();
     // Publishes m_children to the other threads; after every change of the list.
     void publishChildren() { m_publishedChildren.store(m_children); }
+    // The children without a copy, for the item's own thread only (children() elsewhere).
+    const QList<AbstractDisplayableItem *> &ownChildren() const { return m_children; }
     // Receive supervision and change tracking shared by dispatch and predispatch.
     void takeFrame(const CanMessage &message, DispatchResult *result);
     void setUserReadableAddress(const QString &text) { m_identity.setUserReadableAddress(text); }

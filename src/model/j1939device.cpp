@@ -33,7 +33,14 @@ bool J1939Device::matchMessage(const CanMessage &message)
 
 int J1939Device::state() const
 {
-    const auto &functions = children();
+    // Asked several times for every frame in the bus thread: the list is walked where it lies.
+    if (thread() == QThread::currentThread())
+        return stateOf(ownChildren());
+    return stateOf(children());
+}
+
+int J1939Device::stateOf(const QList<AbstractDisplayableItem *> &functions)
+{
     if (functions.isEmpty())
         return Unknown;
     int candidate = Unknown;

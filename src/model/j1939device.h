@@ -76,6 +76,8 @@ public slots:
     void slotBroadcastTimeout();
 
 private:
+    // The state of a device with these functions: theirs when they agree, else Mixed.
+    static int stateOf(const QList<AbstractDisplayableItem *> &functions);
     bool answerRequest(const CanMessage &message);
 
     J1939Transport m_transport;

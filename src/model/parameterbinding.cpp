@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int PayloadSize = 8;
-
 // The shortest decimal that reads back as this float, as a double.
 double decimalOf(float value)
 {
@@ -22,51 +20,18 @@ double decimalOf(float value)
 
 } // namespace
 
-double ParameterBinding::scale() const
+double ParameterBinding::updateScale() const
 {
-    if (m_cachedMultiplier != multiplier) {
-        m_cachedMultiplier = multiplier;
-        m_scale = decimalOf(multiplier);
-    }
+    m_cachedMultiplier = multiplier;
+    m_scale = decimalOf(multiplier);
     return m_scale;
 }
 
-double ParameterBinding::offset() const
+double ParameterBinding::updateOffset() const
 {
-    if (m_cachedAdder != adder) {
-        m_cachedAdder = adder;
-        m_offset = decimalOf(adder);
-    }
+    m_cachedAdder = adder;
+    m_offset = decimalOf(adder);
     return m_offset;
-}
-
-bool ParameterBinding::fits() const
-{
-    return bitLength >= 0 && bitLength <= 32 && startBit >= 0 && startBit <= 7 && startByte <= 7
-           && startByte + unsigned(byteCount()) <= PayloadSize;
-}
-
-quint32 ParameterBinding::mask() const
-{
-    return bitLength >= 32 ? 0xFFFFFFFFu : (quint32(1) << bitLength) - 1;
-}
-
-bool ParameterBinding::extractRaw(const quint8 *d, quint32 *raw) const
-{
-    if (!fits())
-        return false;
-    const int n = byteCount();
-    quint64 word = 0;
-    if (bigEndian) {
-        for (int k = 0; k < n; ++k)
-            word = (word << 8) | d[startByte + unsigned(k)];
-    } else {
-        for (int k = n - 1; k >= 0; --k)
-            word = (word << 8) | d[startByte + unsigned(k)];
-        word >>= startBit;
-    }
-    *raw = quint32(word) & mask();
-    return true;
 }
 
 ParameterBinding::RawKind ParameterBinding::classify(quint32 raw) const
@@ -125,7 +90,7 @@ bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) con
             static_cast<ZxFloatParameter *>(parameter)->setValue(
                 std::numeric_limits<float>::quiet_NaN());
         else
-            parameter->setVariantValue(double(raw) * scale() - offset());
+            parameter->setNumber(double(raw) * scale() - offset());
         if (kind == RawKind::Error)
             parameter->setError();
         else
@@ -133,7 +98,7 @@ bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) con
         return true;
     }
     // Computed and handed over in double precision: a float would round 32-bit counters.
-    parameter->setVariantValue(double(raw) * scale() - offset());
+    parameter->setNumber(double(raw) * scale() - offset());
     return true;
 }
 

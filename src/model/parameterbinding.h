@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QtEndian>
 #include <QtGlobal>
+
+#include <cstring>
 
 class ZxParameter;
 
@@ -27,10 +30,34 @@ struct ParameterBinding
 
     // Bytes the field touches, and whether they lie inside the payload.
     int byteCount() const { return (startBit + bitLength + 7) / 8; }
-    bool fits() const;
-    quint32 mask() const;
-    // Raw field value; false when the field lies outside the payload.
-    bool extractRaw(const quint8 *payload, quint32 *raw) const;
+    // Inline with extractRaw(): they run for every parameter of every frame.
+    bool fits() const
+    {
+        return bitLength >= 0 && bitLength <= 32 && startBit >= 0 && startBit <= 7
+               && startByte <= 7 && startByte + unsigned(byteCount()) <= PayloadSize;
+    }
+    quint32 mask() const
+    {
+        return bitLength >= 32 ? 0xFFFFFFFFu : (quint32(1) << bitLength) - 1;
+    }
+    // Raw field value from the 8-byte payload; false when the field lies outside it.
+    bool extractRaw(const quint8 *payload, quint32 *raw) const
+    {
+        if (!fits())
+            return false;
+        quint64 word = 0;
+        if (bigEndian) {
+            const int n = byteCount();
+            for (int k = 0; k < n; ++k)
+                word = (word << 8) | payload[startByte + unsigned(k)];
+        } else {
+            // The whole payload as one little-endian word: the field starts at its bit offset.
+            std::memcpy(&word, payload, sizeof word);
+            word = qFromLittleEndian(word) >> (8 * startByte + unsigned(startBit));
+        }
+        *raw = quint32(word) & mask();
+        return true;
+    }
     // Decodes the field into the parameter (Not available: NaN or the scaled mask, not valid).
     bool decode(const quint8 *payload, ZxParameter *parameter) const;
     // Writes the parameter's value into the field in its byte order; other bits are kept.
@@ -39,10 +66,17 @@ struct ParameterBinding
     quint32 rawFor(double value) const;
     // Multiplier and adder as the decimal numbers the description wrote (0.05, not the float
     // 0.0500000007), so 4200 x 0.05 - 200 reads 10 and not 10.000003.
-    double scale() const;
-    double offset() const;
+    double scale() const
+    {
+        return m_cachedMultiplier == multiplier ? m_scale : updateScale();
+    }
+    double offset() const { return m_cachedAdder == adder ? m_offset : updateOffset(); }
 
 private:
+    static constexpr unsigned PayloadSize = 8;
+    double updateScale() const;
+    double updateOffset() const;
+
     mutable float m_cachedMultiplier = 1.0f;
     mutable double m_scale = 1.0;
     mutable float m_cachedAdder = 0.0f;

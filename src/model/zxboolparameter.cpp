@@ -17,6 +17,14 @@ QString ZxBoolParameter::toString() const
     return value() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+bool ZxBoolParameter::appendNumberText(QByteArray *out) const
+{
+    if (!isValid())
+        return false;
+    out->append(value() ? '1' : '0');
+    return true;
+}
+
 void ZxBoolParameter::updateWidgetValue(QWidget *widget)
 {
     auto *box = editorCast<QCheckBox>(widget, "ZxBoolParameter", EditorCast::ToEditor);
@@ -54,6 +62,14 @@ bool ZxBoolParameter::setVariantValue(const QVariant &v)
         setValue(false);
     else
         setValue(v.toDouble() != 0.0);
+    setValid(true);
+    return true;
+}
+
+bool ZxBoolParameter::setNumber(double value)
+{
+    // A number's text is never "true" or "false": non-zero is true.
+    setValue(value != 0.0);
     setValid(true);
     return true;
 }

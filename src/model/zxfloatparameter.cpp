@@ -70,6 +70,13 @@ bool ZxFloatParameter::setVariantValue(const QVariant &v)
     return true;
 }
 
+bool ZxFloatParameter::setNumber(double value)
+{
+    setValue(float(value));
+    setValid(true);
+    return true;
+}
+
 QWidget *ZxFloatParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
     auto *box = new NotAvailableDoubleSpinBox;

@@ -13,6 +13,12 @@ public:
     void updateWidgetValue(QWidget *widget) override;
     void updateFromWidget(QWidget *widget) override;
     bool setVariantValue(const QVariant &value) override;
+    bool setNumber(double value) override;
+    bool toNumber(double *value) const override
+    {
+        *value = double(this->value());
+        return true;
+    }
 
     int decimals() const { return m_decimals; }
     void setDecimals(int decimals) { m_decimals = decimals; }

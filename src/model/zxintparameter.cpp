@@ -60,6 +60,14 @@ bool ZxIntParameter::setVariantValue(const QVariant &v)
     return true;
 }
 
+bool ZxIntParameter::setNumber(double value)
+{
+    // Rounded as QVariant::toInt() rounds a double.
+    setValue(int(qRound64(value)));
+    setValid(true);
+    return true;
+}
+
 QWidget *ZxIntParameter::createWidgetImpl(bool *ok, const char **changedSignal)
 {
     auto *box = new NotAvailableIntSpinBox;

@@ -13,6 +13,12 @@ public:
     void updateWidgetValue(QWidget *widget) override;
     void updateFromWidget(QWidget *widget) override;
     bool setVariantValue(const QVariant &value) override;
+    bool setNumber(double value) override;
+    bool toNumber(double *value) const override
+    {
+        *value = double(this->value());
+        return true;
+    }
 
 protected:
     QWidget *createWidgetImpl(bool *ok, const char **changedSignal) override;

@@ -8,10 +8,22 @@
 #include <QComboBox>
 #include <QDebug>
 
+#include <charconv>
+
 ZxListParameter::ZxListParameter(const QStringList &items, int minimumContentsLength)
     : m_minimumContentsLength(minimumContentsLength)
     , m_items(items)
 {}
+
+bool ZxListParameter::appendNumberText(QByteArray *out) const
+{
+    if (!isValid())
+        return false;
+    char text[16];
+    const auto result = std::to_chars(text, text + sizeof text, value());
+    out->append(text, int(result.ptr - text));
+    return true;
+}
 
 QString ZxListParameter::currentText() const
 {
@@ -58,6 +70,14 @@ bool ZxListParameter::restore(QDataStream &stream)
 bool ZxListParameter::setVariantValue(const QVariant &v)
 {
     setValue(v.toInt());
+    setValid(true);
+    return true;
+}
+
+bool ZxListParameter::setNumber(double value)
+{
+    // Rounded as QVariant::toInt() rounds a double.
+    setValue(int(qRound64(value)));
     setValid(true);
     return true;
 }

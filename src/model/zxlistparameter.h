@@ -16,12 +16,19 @@ public:
     {
         return isValid() ? QString::number(value()) : invalidText();
     }
+    bool appendNumberText(QByteArray *out) const override;
     void updateWidgetValue(QWidget *widget) override;
     void updateFromWidget(QWidget *widget) override;
     bool save(QDataStream &stream) const override;
     bool restore(QDataStream &stream) override;
     QVariant variantValue() const override { return value(); }
     bool setVariantValue(const QVariant &value) override;
+    bool setNumber(double value) override;
+    bool toNumber(double *value) const override
+    {
+        *value = double(this->value());
+        return true;
+    }
 
     QStringList items() const { return m_items; }
     void setItems(const QStringList &items) { m_items = items; }

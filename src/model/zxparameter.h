@@ -45,6 +45,16 @@ public:
     virtual bool restore(QDataStream &stream);
     virtual QVariant variantValue() const;
     virtual bool setVariantValue(const QVariant &value);
+    // The value as a number and from one, as variantValue().toDouble() and
+    // setVariantValue(double) give it; the numeric types skip the QVariant, since decoding sets
+    // and the bus check reads every parameter of every frame.
+    virtual bool setNumber(double value) { return setVariantValue(value); }
+    virtual bool toNumber(double *value) const
+    {
+        bool ok = false;
+        *value = variantValue().toDouble(&ok);
+        return ok;
+    }
     virtual ZxParameterLink *createDefaultLink();
 
     QWidget *createWidget(const char **changedSignal);
@@ -80,6 +90,8 @@ public:
     void setId(const QString &id) { m_id = id; }
     // The id, or the name when the id is empty.
     QString key() const { return m_id.isEmpty() ? m_name : m_id; }
+    // key() == k without copying the key.
+    bool hasKey(const QString &k) const { return (m_id.isEmpty() ? m_name : m_id) == k; }
     // What a form calls the value: the label when one is set, else the name. A short name
     // ("IDC") stays what files and scripts know the value by; the label reads as words.
     QString label() const

@@ -41,6 +41,29 @@ void tst_CandumpReader::line_data()
          true, "F0FF7D");
     good("fraction beyond microseconds ignored", "(3.1234567) can0 123#", 3123456, 0x123u, false,
          "");
+    // A logger's usual widths take a shorter way; near misses must read the same as ever.
+    good("usual widths, direction", "(1436509052.249713) can0 0CF00400#F0FF7D R",
+         1436509052249713, 0x0CF00400u, true, "F0FF7D");
+    good("usual widths, CR after data", "(1436509052.249713) can0 0CF00400#F0FF7D\r",
+         1436509052249713, 0x0CF00400u, true, "F0FF7D");
+    good("usual widths, 7 fraction digits", "(1436509052.2497139) can0 123#00",
+         1436509052249713, 0x123u, false, "00");
+    good("usual widths, 11 second digits", "(14365090520.249713) can0 18FEF100#",
+         14365090520249713, 0x18FEF100u, true, "");
+    bad("usual widths, non-digit second", "(14365x9052.249713) can0 18FEF100#00");
+    bad("usual widths, non-digit fraction", "(1436509052.2497x3) can0 18FEF100#00");
+    bad("usual widths, non-digit first", "(:436509052.249713) can0 18FEF100#00");
+    bad("usual widths, non-digit after point", "(1436509052./49713) can0 18FEF100#00");
+    good("usual widths, all nines", "(9999999999.999999) can0 123#", 9999999999999999, 0x123u,
+         false, "");
+    bad("usual widths, non-hex identifier", "(1436509052.249713) can0 18FEG100#00");
+    bad("usual widths, non-hex data", "(1436509052.249713) can0 18FEF100#01020304050607G8");
+    bad("usual widths, 29-bit overflow", "(1436509052.249713) can0 3FFFFFFF#00");
+    good("usual widths, every hex digit", "(1436509052.249713) can0 1abcdefA#0123456789aBcDeF",
+         1436509052249713, 0x1ABCDEFAu, true, "0123456789ABCDEF");
+    bad("usual widths, letter after f", "(1436509052.249713) can0 18FEF100#0102030405060g08");
+    bad("usual widths, byte above 0x7F", "(1436509052.249713) can0 18FEF100#01020304050607\xC6");
+    bad("usual widths, colon after 9", "(1436509052.249713) can0 18FE:100#0102030405060708");
     bad("nine data bytes", "(1.0) can0 18FEF100#010203040506070809");
     bad("odd data digit", "(1.0) can0 18FEF100#012");
     bad("five-digit identifier", "(1.0) can0 12345#00");
@@ -72,6 +95,9 @@ void tst_CandumpReader::line()
     QCOMPARE(frame.message.extended, extended);
     QCOMPARE(int(frame.message.length), data.size());
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(frame.message.data), data.size()), data);
+    // Bytes beyond the length are zero, whatever way the line was read.
+    for (int i = int(data.size()); i < CanMessage::MaxLength; ++i)
+        QCOMPARE(int(frame.message.data[i]), 0);
 }
 
 void tst_CandumpReader::recordingSkipsAndCounts()

@@ -21,7 +21,9 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 
 using ParameterMaker = std::function<ZxParameter *()>;
@@ -40,6 +42,8 @@ private slots:
     void variantText();
     void streamRoundTrip_data();
     void streamRoundTrip();
+    void numberAsVariant_data();
+    void numberAsVariant();
     void schemeTextRoundTrip_data();
     void schemeTextRoundTrip();
     void truncatedStreamFails();
@@ -178,6 +182,52 @@ void tst_Parameters::streamRoundTrip()
     QVERIFY(restored->restore(in));
     QCOMPARE(restored->toString(), original->toString());
     QVERIFY(in.atEnd());
+}
+
+void tst_Parameters::numberAsVariant_data()
+{
+    QTest::addColumn<ParameterMaker>("make");
+    QTest::addColumn<bool>("takesNan");
+    QTest::newRow("int") << Make([] { return new ZxIntParameter; }) << false;
+    QTest::newRow("float") << Make([] { return new ZxFloatParameter; }) << true;
+    QTest::newRow("bool") << Make([] { return new ZxBoolParameter; }) << true;
+    QTest::newRow("list") << Make([] { return new ZxListParameter({"a", "b"}); }) << false;
+    QTest::newRow("input state") << Make([] { return new ZxInputStateParameter; }) << false;
+    QTest::newRow("target") << Make([] { return new TargetParameter; }) << false;
+    QTest::newRow("string") << Make([] { return new ZxStringParameter; }) << true;
+}
+
+void tst_Parameters::numberAsVariant()
+{
+    // Decoding hands values over as numbers; the result must be the variant's, rounding and
+    // all.
+    QFETCH(ParameterMaker, make);
+    QFETCH(bool, takesNan);
+    QVector<double> values{0,      0.5,        -0.5,     1.5,         -2.5,       2.4999999,
+                           1e-7,   12345.678,  -1000000.5, 214748364.75, 3.0e9 * 0.05, 255};
+    if (takesNan)
+        values << std::numeric_limits<double>::quiet_NaN();
+    for (const double value : qAsConst(values)) {
+        std::unique_ptr<ZxParameter> byNumber(make());
+        std::unique_ptr<ZxParameter> byVariant(make());
+        byNumber->setValid(false);
+        byVariant->setValid(false);
+        QCOMPARE(byNumber->setNumber(value), byVariant->setVariantValue(value));
+        QCOMPARE(byNumber->toString(), byVariant->toString());
+        QCOMPARE(byNumber->isValid(), byVariant->isValid());
+        double number = 0;
+        bool ok = false;
+        const double expected = byVariant->variantValue().toDouble(&ok);
+        QCOMPARE(byNumber->toNumber(&number), ok);
+        QVERIFY2(number == expected || (std::isnan(number) && std::isnan(expected)),
+                 qPrintable(QString::number(value)));
+        // The parameter log's short way to a number's text gives toString()'s text.
+        QByteArray text("x");
+        if (byNumber->appendNumberText(&text))
+            QCOMPARE(text, "x" + byNumber->toString().toLatin1());
+        else
+            QCOMPARE(text, QByteArray("x"));
+    }
 }
 
 void tst_Parameters::schemeTextRoundTrip_data()
