@@ -195,7 +195,7 @@ bool CandumpReader::parseLine(const char *p, const char *end, TimedFrame *frame,
             const int hi = hexValue(p[k]);
             const int lo = hexValue(p[k + 1]);
             bad |= hi | lo;
-            data[k / 2] = quint8(hi << 4 | (lo & 0xF));
+            data[k / 2] = quint8((hi & 0xF) << 4 | (lo & 0xF)); // a bad digit (-1) is told by `bad`
         }
         if (bad >= 0) {
             length = int(rest / 2);

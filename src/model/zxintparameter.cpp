@@ -2,6 +2,7 @@
 
 #include "model/descriptiontext.h"
 #include "model/editorcast.h"
+#include "model/variantrounding.h"
 #include "model/editors/notavailablespinbox.h"
 
 #include <QDebug>
@@ -63,7 +64,7 @@ bool ZxIntParameter::setVariantValue(const QVariant &v)
 bool ZxIntParameter::setNumber(double value)
 {
     // Rounded as QVariant::toInt() rounds a double.
-    setValue(int(qRound64(value)));
+    setValue(variantRoundedInt(value));
     setValid(true);
     return true;
 }

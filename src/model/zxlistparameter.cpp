@@ -2,6 +2,7 @@
 
 #include "model/descriptiontext.h"
 #include "model/editorcast.h"
+#include "model/variantrounding.h"
 #include "model/editors/notavailablecombobox.h"
 
 #include <QAbstractItemView>
@@ -77,7 +78,7 @@ bool ZxListParameter::setVariantValue(const QVariant &v)
 bool ZxListParameter::setNumber(double value)
 {
     // Rounded as QVariant::toInt() rounds a double.
-    setValue(int(qRound64(value)));
+    setValue(variantRoundedInt(value));
     setValid(true);
     return true;
 }
