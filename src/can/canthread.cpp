@@ -54,6 +54,10 @@ CanThread::~CanThread()
         quit();
         wait();
     }
+    // The thread has ended or never ran: this only orders its work before the members go.
+    {
+        std::lock_guard ended(m_running);
+    }
     CanThread *self = this;
     s_instance.compare_exchange_strong(self, nullptr);
 }
@@ -76,6 +80,7 @@ void CanThread::waitInit()
 
 void CanThread::run()
 {
+    std::lock_guard running(m_running);
     // Created here, so it lives in the bus thread; it lives as long as the thread.
     AbstractCanMessageDispatcher *dispatcher
         = m_hooks.createDispatcher ? m_hooks.createDispatcher() : nullptr;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 class AbstractCanHandler;
 class AbstractCanMessageDispatcher;
@@ -67,4 +68,7 @@ private:
     QString m_initError; // written by run() before m_initDone is set, read after
     // Receives the queued calls that must run inside the bus thread.
     std::atomic<QObject *> m_inThread{nullptr};
+    // Held by run() from start to end. Taken after the thread has ended, it orders everything
+    // the thread did before what follows, also for tools that cannot see inside QThread::wait().
+    std::mutex m_running;
 };

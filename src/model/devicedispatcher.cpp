@@ -2,6 +2,7 @@
 
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
+#include "can/threadhandover.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/candevice.h"
 #include "model/j1939device.h"
@@ -122,22 +123,12 @@ void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
     emit item->registered();
 }
 
-bool DeviceDispatcher::invokeBlocking(const char *method, QObject *argument)
-{
-    const Qt::ConnectionType type = QThread::currentThread() == thread()
-                                        ? Qt::DirectConnection
-                                        : Qt::BlockingQueuedConnection;
-    if (argument)
-        return QMetaObject::invokeMethod(this, method, type, Q_ARG(QObject *, argument));
-    return QMetaObject::invokeMethod(this, method, type);
-}
-
 bool DeviceDispatcher::unregisterDisplayable(AbstractDisplayableItem *item)
 {
-    return item && invokeBlocking("slotDoUnregisterDisplayable", item);
+    return item && runInThreadOf(this, [this, item] { doUnregisterDisplayable(item); });
 }
 
-void DeviceDispatcher::slotDoUnregisterDisplayable(QObject *object)
+void DeviceDispatcher::doUnregisterDisplayable(QObject *object)
 {
     std::lock_guard locker(m_lock);
     if (object->thread() != thread())
@@ -153,10 +144,10 @@ void DeviceDispatcher::slotDoUnregisterDisplayable(QObject *object)
 
 bool DeviceDispatcher::clearScheme()
 {
-    return invokeBlocking("slotDoClearScheme", nullptr);
+    return runInThreadOf(this, [this] { doClearScheme(); });
 }
 
-void DeviceDispatcher::slotDoClearScheme()
+void DeviceDispatcher::doClearScheme()
 {
     std::lock_guard locker(m_lock);
     const QList<CanDevice *> devices = m_devices;

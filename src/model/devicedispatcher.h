@@ -38,11 +38,11 @@ public:
     bool isRawDataDecodeEnabled() const { return m_rawDataDecode.load(); }
     QList<CanDevice *> devices() const;
 
-private slots:
-    void slotDoUnregisterDisplayable(QObject *item);
-    void slotDoClearScheme();
-
 private:
+    // In the bus thread.
+    void doUnregisterDisplayable(QObject *item);
+    void doClearScheme();
+
     // The devices that can match a frame, by the frame's address, in registration order: those
     // bound to that address and every device that is not bound to one. Immutable once built;
     // a dispatch keeps its own reference, so an item registering another mid-dispatch leaves the
@@ -54,7 +54,6 @@ private:
         quint64 addressGeneration = 0;
     };
 
-    bool invokeBlocking(const char *method, QObject *argument);
     std::shared_ptr<const Index> currentIndex();
     void offerMessage(const std::vector<CanDevice *> &devices, const CanMessage &msg,
                       DispatchResult *result, bool decode);
