@@ -60,6 +60,7 @@ bool RecordingDecoder::loadScheme(const QByteArray &content, const QString &path
 {
     m_model = std::make_unique<SchemeTreeModel>();
     m_controller = std::make_unique<SchemeController>(m_model.get(), nullptr);
+    m_controller->setDispatcher(&m_dispatcher);
     if (!m_controller->load(content, path)) {
         *error = m_controller->lastError();
         return false;

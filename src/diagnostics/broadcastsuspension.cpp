@@ -46,8 +46,9 @@ QByteArray commandData(int networks, int command, quint8 hold, quint8 suspend)
 
 } // namespace
 
-BroadcastSuspension::BroadcastSuspension(QObject *parent)
+BroadcastSuspension::BroadcastSuspension(const DeviceDispatcher *bus, QObject *parent)
     : QObject(parent)
+    , m_dispatcher(bus)
     , m_hold(new QTimer(this))
 {
     setObjectName(QStringLiteral("broadcastSuspension"));
@@ -114,7 +115,7 @@ bool BroadcastSuspension::slotSuspend(int destination, int networks)
     JournalNotes::note(ServiceJournal::Suspension,
                        destination == CanMessage::GlobalAddress
                            ? QString()
-                           : JournalNotes::unitLabelAt(quint8(destination)),
+                           : JournalNotes::unitLabelAt(m_dispatcher, quint8(destination)),
                        text, ServiceJournal::Outcome::Done,
                        {TranslatableText::plain(QStringLiteral("DM13 %1").arg(
                            QString::fromLatin1(stopData(networks).toHex(' ').toUpper())))});
@@ -158,7 +159,7 @@ void BroadcastSuspension::end(const TranslatableText &text)
     JournalNotes::note(ServiceJournal::Suspension,
                        destination == CanMessage::GlobalAddress
                            ? QString()
-                           : JournalNotes::unitLabelAt(destination),
+                           : JournalNotes::unitLabelAt(m_dispatcher, destination),
                        text, ServiceJournal::Outcome::Done);
     emit suspendedChanged(false, JournalNotes::said(text));
 }

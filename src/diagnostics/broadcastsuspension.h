@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+class DeviceDispatcher;
 class QTimer;
 
 // DM13 stop/start broadcast (PGN 0xDF00) for a procedure that needs a quiet bus: stops the
@@ -43,7 +44,8 @@ public:
     // The hold signal is repeated this often while suspended (tests shorten it).
     static int s_holdIntervalMs;
 
-    explicit BroadcastSuspension(QObject *parent = nullptr);
+    // `bus` names the units in the service journal.
+    explicit BroadcastSuspension(const DeviceDispatcher *bus = nullptr, QObject *parent = nullptr);
 
     // The data of a stop (indefinite suspension), start or hold message; `networks` is a set of
     // 1 << Network bits.
@@ -75,6 +77,7 @@ private:
     void sendHold();
     void end(const TranslatableText &text);
 
+    const DeviceDispatcher *m_dispatcher;
     std::atomic<bool> m_suspended{false};
     std::atomic<quint8> m_destination{CanMessage::GlobalAddress};
     int m_networks = 0;

@@ -340,7 +340,7 @@ TranslatableText outcomeWords(const QString &outcome)
 
 void CanFlashingFunctionV1::noteRun(const QString &logDirectory) const
 {
-    const QString target = JournalNotes::unitLabelAt(quint8(m_run.target));
+    const QString target = JournalNotes::unitLabelAt(dispatcher(), quint8(m_run.target));
     const std::vector<TranslatableText> details{
         words(QT_TRANSLATE_N_NOOP("CanFlashingFunctionV1", "File: %1 (%n byte(s))"),
               int(m_run.size))

@@ -81,9 +81,9 @@ quint32 listOf(quint32 clearPgn)
                                                      : CodeClearingFunction::Dm2Pgn;
 }
 
-J1939Device *deviceAt(quint8 address)
+J1939Device *deviceAt(const DeviceDispatcher *dispatcher, quint8 address)
 {
-    for (J1939Device *d : CodeClearingFunction::schemeUnits()) {
+    for (J1939Device *d : CodeClearingFunction::schemeUnits(dispatcher)) {
         if (d->address().value == address)
             return d;
     }
@@ -130,10 +130,9 @@ QString CodeClearingFunction::codesText(const Codes &codes)
     return codesWords(codes).toString();
 }
 
-QList<J1939Device *> CodeClearingFunction::schemeUnits()
+QList<J1939Device *> CodeClearingFunction::schemeUnits(const DeviceDispatcher *dispatcher)
 {
     QList<J1939Device *> units;
-    auto *dispatcher = dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
     if (!dispatcher)
         return units;
     for (CanDevice *device : dispatcher->devices()) {
@@ -195,7 +194,8 @@ bool CodeClearingFunction::slotStart(int kinds, bool global)
     }
     m_global = global;
     m_units.clear();
-    const QList<J1939Device *> expected = global ? schemeUnits() : QList<J1939Device *>{unit};
+    const QList<J1939Device *> expected
+        = global ? schemeUnits(dispatcher()) : QList<J1939Device *>{unit};
     for (J1939Device *device : expected)
         unitAt(quint8(device->address().value));
     m_steps.clear();
@@ -221,7 +221,7 @@ CodeClearingFunction::UnitState *CodeClearingFunction::unitAt(quint8 address)
     }
     UnitState u;
     u.address = address;
-    const J1939Device *device = deviceAt(address);
+    const J1939Device *device = deviceAt(dispatcher(), address);
     u.name = device ? device->name() : QString();
     for (quint32 pgn : {Dm1Pgn, Dm2Pgn}) {
         Codes codes;
@@ -240,7 +240,7 @@ void CodeClearingFunction::sendStep()
         = m_global || !unit ? quint8(CanMessage::GlobalAddress) : quint8(unit->address().value);
     if (m_verifying) {
         for (UnitState &u : m_units) {
-            const J1939Device *device = deviceAt(u.address);
+            const J1939Device *device = deviceAt(dispatcher(), u.address);
             StaticPgnJ1939DeviceFunction *f = device ? device->functionForPgn(pgn) : nullptr;
             u.events[pgn] = f ? f->totalEvents() : -1;
         }
@@ -324,7 +324,7 @@ void CodeClearingFunction::checkVerification()
     for (const UnitState &u : qAsConst(m_units)) {
         if (!acknowledged(u) || u.events.value(pgn, -1) < 0)
             continue;
-        const J1939Device *device = deviceAt(u.address);
+        const J1939Device *device = deviceAt(dispatcher(), u.address);
         StaticPgnJ1939DeviceFunction *f = device ? device->functionForPgn(pgn) : nullptr;
         if (f && f->totalEvents() == u.events.value(pgn))
             return;
@@ -368,7 +368,8 @@ std::vector<TranslatableText> CodeClearingFunction::unitReport(const UnitState &
         }
         const quint32 pgn = listOf(step);
         Codes after;
-        if (!unit.known.value(pgn) || !knownCodes(deviceAt(unit.address), pgn, &after)) {
+        if (!unit.known.value(pgn)
+            || !knownCodes(deviceAt(dispatcher(), unit.address), pgn, &after)) {
             lines.push_back(
                 words(QT_TRANSLATE_NOOP("CodeClearingFunction",
                                         "%1 cleared; the codes before are not known (not read)"))
@@ -434,7 +435,7 @@ void CodeClearingFunction::finish()
             Codes after;
             const quint32 pgn = listOf(step);
             if (u.answers.value(step, -1) == AcknowledgementFunction::Ack && u.known.value(pgn)
-                && knownCodes(deviceAt(u.address), pgn, &after))
+                && knownCodes(deviceAt(dispatcher(), u.address), pgn, &after))
                 back += int(select(after, u.before.value(pgn), true).size());
         }
     }

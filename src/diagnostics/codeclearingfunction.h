@@ -10,6 +10,7 @@
 
 #include <atomic>
 
+class DeviceDispatcher;
 class J1939Device;
 class QTimer;
 
@@ -47,8 +48,9 @@ public:
     static QString unitText(quint8 address, const QString &name);
     // "SPN 100 FMI 1" for each code, joined by ", "; "none" when empty.
     static QString codesText(const QVector<DtcArrayParameter::DtcItem> &codes);
-    // The units a global clearing expects answers from: the scheme's J1939 units but the tool.
-    static QList<J1939Device *> schemeUnits();
+    // The units a global clearing on this dispatcher's bus expects answers from: the scheme's
+    // J1939 units but the tool.
+    static QList<J1939Device *> schemeUnits(const DeviceDispatcher *dispatcher);
 
     bool isRunning() const { return m_running.load(); }
     QString result() const;

@@ -17,11 +17,10 @@ QString JournalNotes::unitLabel(quint8 address, const QString &name)
     return name.endsWith(suffix, Qt::CaseInsensitive) ? name : name + suffix;
 }
 
-QString JournalNotes::unitLabelAt(quint8 address)
+QString JournalNotes::unitLabelAt(const DeviceDispatcher *bus, quint8 address)
 {
-    if (auto *dispatcher
-        = dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance())) {
-        for (CanDevice *device : dispatcher->devices()) {
+    if (bus) {
+        for (CanDevice *device : bus->devices()) {
             const auto *unit = qobject_cast<const J1939Device *>(device);
             if (unit && unit->address().value == address)
                 return unitLabel(address, unit->name());

@@ -258,7 +258,7 @@ void MemoryAccessFunction::noteRead()
     }
     const QString backup = lastBackupPath();
     JournalNotes::note(
-        ServiceJournal::MemoryRead, JournalNotes::unitLabelAt(m_target),
+        ServiceJournal::MemoryRead, JournalNotes::unitLabelAt(dispatcher(), m_target),
         words(QT_TRANSLATE_N_NOOP("MemoryAccessFunction", "Memory access: %n value(s) read"),
               int(details.size())),
         ServiceJournal::Outcome::Done, details,
@@ -285,7 +285,7 @@ void MemoryAccessFunction::noteWrite(bool ok, const QString &text)
     }
     const QString backup = lastBackupPath();
     JournalNotes::note(
-        ServiceJournal::MemoryWrite, JournalNotes::unitLabelAt(m_target),
+        ServiceJournal::MemoryWrite, JournalNotes::unitLabelAt(dispatcher(), m_target),
         words(QT_TRANSLATE_NOOP("MemoryAccessFunction", "Memory access: %1")).arg(text),
         ok ? ServiceJournal::Outcome::Done : ServiceJournal::Outcome::Failed, details,
         backup.isEmpty() ? QStringList() : QStringList{backup});

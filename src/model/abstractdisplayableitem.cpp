@@ -1,7 +1,6 @@
 #include "model/abstractdisplayableitem.h"
 
 #include "can/abstractcanhandler.h"
-#include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "model/liveitems.h"
 #include "model/standinjournal.h"
@@ -52,6 +51,14 @@ void AbstractDisplayableItem::setUpdateNeeded(bool needed)
         return;
     for (AbstractDisplayableItem *item = parentItem(); item; item = item->parentItem())
         item->m_updateNeeded.store(true);
+}
+
+DeviceDispatcher *AbstractDisplayableItem::dispatcher() const
+{
+    const AbstractDisplayableItem *item = this;
+    while (const AbstractDisplayableItem *parent = item->parentItem())
+        item = parent;
+    return item->m_dispatcher.load();
 }
 
 bool AbstractDisplayableItem::isValid(const AbstractDisplayableItem *item)

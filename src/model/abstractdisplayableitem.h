@@ -33,6 +33,7 @@ class ZxListParameter;
 class ZxStringParameter;
 class AbstractDeviceFactory;
 class AbstractSchemeTreeItem;
+class DeviceDispatcher;
 
 // Common base of every device, function and variable of the scheme: state, flags, transmission
 // type, children, parameters (ItemParameters), receive supervision (ReceiveSupervision) and the
@@ -195,6 +196,9 @@ public:
     {
         return qobject_cast<AbstractDisplayableItem *>(parent());
     }
+    // The dispatcher of the bus this item's unit is registered with; null while it is on none.
+    // Any thread.
+    DeviceDispatcher *dispatcher() const;
     virtual AbstractDeviceFactory *subFactory() { return m_subFactory; }
     // Whether subFactory() gives a factory, without building one that is made on first use.
     virtual bool hasSubFactory() const { return m_subFactory != nullptr; }
@@ -362,6 +366,9 @@ private:
     QList<AbstractDisplayableItem *> m_children;
     GuardedValue<QList<AbstractDisplayableItem *>> m_publishedChildren;
     AbstractDeviceFactory *m_subFactory = nullptr;
+    // Set on the registered item (the unit) by its dispatcher.
+    std::atomic<DeviceDispatcher *> m_dispatcher{nullptr};
+    friend class DeviceDispatcher;
     std::atomic<quint32> m_flags{NewFlag};
     ReceiveSupervision m_supervision;
     QTimer m_newFlagTimer;

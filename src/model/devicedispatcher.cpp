@@ -17,7 +17,15 @@ DeviceDispatcher::DeviceDispatcher(QObject *parent)
     : QObject(parent)
 {}
 
-DeviceDispatcher::~DeviceDispatcher() = default;
+DeviceDispatcher::~DeviceDispatcher()
+{
+    // Units that outlive their bus are on none.
+    std::lock_guard locker(m_lock);
+    for (CanDevice *device : qAsConst(m_devices)) {
+        DeviceDispatcher *self = this;
+        device->m_dispatcher.compare_exchange_strong(self, nullptr);
+    }
+}
 
 std::shared_ptr<const DeviceDispatcher::Index> DeviceDispatcher::currentIndex()
 {
@@ -113,6 +121,7 @@ void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
         std::lock_guard locker(m_lock);
         if (item->thread() != thread())
             item->moveToThread(thread());
+        item->m_dispatcher.store(this);
         if (auto *device = qobject_cast<CanDevice *>(item)) {
             if (!m_devices.contains(device)) {
                 m_devices.append(device);
@@ -133,6 +142,10 @@ void DeviceDispatcher::doUnregisterDisplayable(QObject *object)
     std::lock_guard locker(m_lock);
     if (object->thread() != thread())
         object->moveToThread(thread());
+    if (auto *item = qobject_cast<AbstractDisplayableItem *>(object)) {
+        DeviceDispatcher *self = this;
+        item->m_dispatcher.compare_exchange_strong(self, nullptr);
+    }
     // Compared as objects: the item need not be a device.
     m_devices.erase(std::remove_if(m_devices.begin(), m_devices.end(),
                                    [object](CanDevice *device) {

@@ -1,6 +1,5 @@
 #include "scheme/schemecontroller.h"
 
-#include "can/abstractcanmessagedispatcher.h"
 #include "can/busnames.h"
 #include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
@@ -19,11 +18,6 @@
 #include <QTextStream>
 
 namespace {
-
-DeviceDispatcher *dispatcher()
-{
-    return dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
-}
 
 const QString BusAttribute = QStringLiteral("bus");
 

@@ -8,6 +8,7 @@
 #include <functional>
 
 class AbstractDisplayableItem;
+class DeviceDispatcher;
 class QDomDocument;
 class QDomElement;
 class SchemeTreeModel;
@@ -43,6 +44,10 @@ public:
     void setRetryPrompt(RetryPrompt prompt) { m_retryPrompt = std::move(prompt); }
     // The scheme as a document (what serialize writes).
     QDomDocument toDocument() const;
+    // The dispatcher of the bus the scheme's units are registered with (the bus thread's, a
+    // decoder's); without one, units are made but hear nothing.
+    void setDispatcher(DeviceDispatcher *dispatcher) { m_dispatcher = dispatcher; }
+    DeviceDispatcher *dispatcher() const { return m_dispatcher; }
 
 signals:
     void schemeUpdated();
@@ -67,6 +72,7 @@ private:
 
     SchemeTreeModel *m_model;
     SchemeWindow *m_window;
+    DeviceDispatcher *m_dispatcher = nullptr;
     QString m_lastError;
     RetryPrompt m_retryPrompt;
     // The tab elements of the loaded scheme, children of its root.

@@ -78,7 +78,7 @@ BroadcastSuspension *BroadcastActions::ensureSuspension()
     AbstractCanHandler *handler = AbstractCanHandler::instance();
     if (!handler)
         return nullptr;
-    auto *s = new BroadcastSuspension;
+    auto *s = new BroadcastSuspension(m_window->dispatcher());
     s->moveToThread(handler->thread());
     connect(handler, &AbstractCanHandler::stateChanged, s,
             &BroadcastSuspension::slotAdapterStateChanged);

@@ -115,7 +115,7 @@ void ClearingActions::clearCodes()
     QString text = global ? tr("Clear the codes of every unit on the bus?\n\n")
                           : tr("Clear the codes of %1?\n\n").arg(shownName(unit));
     const QList<J1939Device *> units
-        = global ? CodeClearingFunction::schemeUnits()
+        = global ? CodeClearingFunction::schemeUnits(m_window->dispatcher())
                  : QList<J1939Device *>{qobject_cast<J1939Device *>(unit)};
     for (const J1939Device *u : units) {
         if (u)

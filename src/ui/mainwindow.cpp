@@ -11,6 +11,7 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/editors/headerviewhidermenu.h"
 #include "scheme/editors/stateicondelegate.h"
@@ -520,6 +521,8 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
         slotAutoAddChanged(findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
     }
     if (handler) {
+        if (auto *d = dynamic_cast<DeviceDispatcher *>(handler->dispatcher()))
+            setDispatcher(d);
         connect(handler, &AbstractCanHandler::stateChanged, this,
                 &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
         slotTransceiverStateChanged(handler->state());
@@ -528,6 +531,16 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
         // A job left open when the program last ended is offered once the bus is there.
         QTimer::singleShot(0, m_jobActions, &ServiceJobActions::offerJobLeftOpen);
     }
+}
+
+void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
+{
+    m_schemeController->setDispatcher(dispatcher);
+}
+
+DeviceDispatcher *MainWindow::dispatcher() const
+{
+    return m_schemeController->dispatcher();
 }
 
 void MainWindow::showConnection(const TranslatableText &adapter, const QString &port)

@@ -21,6 +21,7 @@ class ServiceJobActions;
 class CatalogueBar;
 class CanLoadBar;
 class DeviceConstructorModel;
+class DeviceDispatcher;
 class DeviceTest;
 class DeviceTestDialog;
 class DetailsDocks;
@@ -69,8 +70,12 @@ public:
 
     static QString defaultTitle();
 
-    // Follows the handler's connection state and the notifier's packs.
+    // Follows the handler's connection state and the notifier's packs; the scheme's units
+    // register with the handler's dispatcher.
     void attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier);
+    // The dispatcher the scheme's units register with, for a window without a handler.
+    void setDispatcher(DeviceDispatcher *dispatcher);
+    DeviceDispatcher *dispatcher() const;
     // The status bar names the adapter in use and its port.
     void showConnection(const TranslatableText &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);

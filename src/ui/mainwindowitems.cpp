@@ -1,7 +1,6 @@
 // The scheme-item side of the main window: adding, selecting, editing and deleting items.
 #include "ui/mainwindow.h"
 
-#include "can/abstractcanmessagedispatcher.h"
 #include "descriptions/abstractdevicefactory.h"
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
@@ -38,11 +37,6 @@
 #include <memory>
 
 namespace {
-
-DeviceDispatcher *dispatcher()
-{
-    return dynamic_cast<DeviceDispatcher *>(AbstractCanMessageDispatcher::instance());
-}
 
 // The functions of a unit that keep a period.
 QList<AbstractSchemeTreeItem *> periodicChildren(const AbstractSchemeTreeItem *node)
@@ -115,7 +109,7 @@ void MainWindow::addDisplayable(AbstractDisplayableItem *item)
                         statusBar()->showMessage(text);
                 });
     // Registration also makes a function a child of its device (in the bus thread).
-    if (DeviceDispatcher *d = dispatcher())
+    if (DeviceDispatcher *d = m_schemeController->dispatcher())
         d->registerDisplayable(item);
     AbstractDisplayableItem *parentItem = item->parentItem();
     AbstractSchemeTreeItem *parentNode = parentItem ? parentItem->existingTreeItem() : nullptr;
@@ -464,7 +458,7 @@ bool MainWindow::deleteNode(AbstractSchemeTreeItem *node, const QString &title,
     m_schemeModel->takeItem(m_schemeModel->index(node, 0));
     delete node;
     if (item) {
-        if (DeviceDispatcher *d = dispatcher())
+        if (DeviceDispatcher *d = m_schemeController->dispatcher())
             d->unregisterDisplayable(item);
         item->deleteLater();
     }

@@ -275,6 +275,7 @@ void tst_BusCheck::expectationsSurviveSaveAndOpen()
     DeviceDispatcher dispatcher;
     SchemeTreeModel model;
     SchemeController controller(&model, nullptr);
+    controller.setDispatcher(&dispatcher);
     QVERIFY2(controller.load(learned, m_expected), qPrintable(controller.lastError()));
     // The catalogue keeps one unit per address: the next test's check makes its own.
     auto cleanup = qScopeGuard([&controller] { controller.clearScheme(); });

@@ -435,6 +435,7 @@ void tst_Commands::decodeWithSchemeHasWindowColumns()
     SchemeTreeModel model;
     DeviceDispatcher dispatcher;
     SchemeController controller(&model, nullptr);
+    controller.setDispatcher(&dispatcher);
     QFile file(scheme);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY2(controller.load(file.readAll(), scheme), qPrintable(controller.lastError()));

@@ -117,6 +117,7 @@ void tst_MachineSchemes::init()
 {
     CanDeviceFactory::init();
     m_window = std::make_unique<MainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
 }
 
 void tst_MachineSchemes::cleanup()

@@ -93,7 +93,7 @@ private slots:
     void unregisterFromAnotherThread();
     void clearSchemeDeletes();
     void lowLatencyAndHousekeeping();
-    void instance();
+    void unitsKnowTheirBus();
 };
 
 void tst_DeviceDispatcher::twoMatchingDevices_data()
@@ -333,14 +333,33 @@ void tst_DeviceDispatcher::lowLatencyAndHousekeeping()
     dispatcher.clearScheme();
 }
 
-void tst_DeviceDispatcher::instance()
+void tst_DeviceDispatcher::unitsKnowTheirBus()
 {
-    {
-        DeviceDispatcher dispatcher;
-        QCOMPARE(AbstractCanMessageDispatcher::instance(),
-                 static_cast<AbstractCanMessageDispatcher *>(&dispatcher));
-    }
-    QVERIFY(!AbstractCanMessageDispatcher::instance());
+    // Two buses in one process, a unit at the same address on each.
+    auto first = std::make_unique<DeviceDispatcher>();
+    DeviceDispatcher second;
+    auto *a = new ProbeDevice(0x21, true);
+    auto *b = new ProbeDevice(0x21, true);
+    auto *function = new RecordingFunction(0xFE, 0xF1, b);
+    first->registerDisplayable(a);
+    second.registerDisplayable(b);
+    QCOMPARE(a->dispatcher(), first.get());
+    QCOMPARE(b->dispatcher(), &second);
+    QCOMPARE(function->dispatcher(), &second); // a function is on its unit's bus
+    DispatchResult r(DispatchResult::Received, 0);
+    first->dispatchMessage(makeFrame(0x18FEF121, {}), &r);
+    QCOMPARE(a->dispatched, 1);
+    QCOMPARE(b->dispatched, 0);
+    QCOMPARE(second.devices(), QList<CanDevice *>{b});
+
+    QVERIFY(second.unregisterDisplayable(b));
+    QVERIFY(!b->dispatcher());
+    QVERIFY(!function->dispatcher());
+    delete b;
+    // A unit that outlives its bus is on none.
+    first.reset();
+    QVERIFY(!a->dispatcher());
+    delete a;
 }
 
 QTEST_MAIN(tst_DeviceDispatcher)

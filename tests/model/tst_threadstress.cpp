@@ -286,6 +286,7 @@ void tst_ThreadStress::unitsGrowWhileWindowReads()
     for (J1939Device *device : qAsConst(load.devices))
         model.addItem(device->treeItem());
     SchemeController scheme(&model, nullptr);
+    scheme.setDispatcher(load.dispatcher);
     RawDataModel raw;
     load.start();
     // Auto-detection in the bus thread, one new group at a time between the dispatch chunks:

@@ -53,6 +53,7 @@ void tst_SchemeOpen::init()
     m_dispatcher->moveToThread(&m_bus);
     m_bus.start();
     m_window = std::make_unique<MainWindow>();
+    m_window->setDispatcher(m_dispatcher);
 }
 
 void tst_SchemeOpen::cleanup()

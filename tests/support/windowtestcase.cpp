@@ -24,6 +24,7 @@ void WindowTestCase::init()
 {
     CanDeviceFactory::init();
     m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
 }
 
 void WindowTestCase::cleanup()

@@ -73,6 +73,7 @@ void tst_DemoScheme::initTestCase()
     CanDeviceFactory::init();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
     m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
     // Opened as the program does when the demo bus is chosen in the start dialog.
     const QString scheme = CommandLineOptions::parse({QStringLiteral("tarvik")})
                                .schemeToOpen(CanHandlerFactory::Replay);

@@ -304,6 +304,8 @@ void tst_MainWindowActions::settingsRoundTrip()
     QVERIFY(settings.contains(QStringLiteral("WindowState/deviceViewHeader")));
 
     m_window = std::make_unique<ScriptedMainWindow>();
+
+    m_window->setDispatcher(m_dispatcher.get());
     QVERIFY(!action(m_window.get(), "actionRawEnable")->isChecked());
     QVERIFY(!m_window->rawDataModel()->isFlowEnabled());
     QVERIFY(action(m_window.get(), "actionAutoAdd")->isChecked());
@@ -461,6 +463,7 @@ void tst_MainWindowActions::otherUiVersionRestoresNothing()
     const TestEnvironment::DeveloperMessages heard;
     QTest::ignoreMessage(QtDebugMsg, "UiVersion changed from 3 to 4, won't restore ui state");
     m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
     QVERIFY(action(m_window.get(), "actionRawEnable")->isChecked());
     QVERIFY(!action(m_window.get(), "actionAutoAdd")->isChecked());
     QCOMPARE(TPConnection::timing().windowSize, before.windowSize);
@@ -492,6 +495,7 @@ void tst_MainWindowActions::notifierInterval()
                              qPrintable(QStringLiteral("Adjusting GuiMessageNotifierInterval to %1")
                                             .arg(stored)));
     m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
     QCOMPARE(notifier.notifyInterval(), applied);
 }
 
@@ -602,6 +606,7 @@ void tst_MainWindowActions::detailsDocks()
     m_window.reset();
     QCOMPARE(QSettings().value(QStringLiteral("Misc/LastDetailsArea")).toInt(), int(Qt::RightDockWidgetArea));
     m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
     QCOMPARE(m_window->lastDetailsDockArea(), Qt::RightDockWidgetArea);
 }
 

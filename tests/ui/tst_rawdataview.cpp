@@ -189,6 +189,7 @@ void tst_RawDataView::shiftClickFigureInTheWindow()
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
     CanDeviceFactory::init();
     MainWindow window;
+    window.setDispatcher(&dispatcher);
     window.resize(1200, 1000);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

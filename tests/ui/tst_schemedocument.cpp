@@ -359,6 +359,7 @@ void tst_SchemeDocument::recentSchemesAndDialogStart()
     // Kept in the settings: a new window offers them in its File menu.
     m_window->schemeController()->clearScheme();
     m_window = std::make_unique<ScriptedMainWindow>();
+    m_window->setDispatcher(m_dispatcher.get());
     QCOMPARE(m_window->schemeDialogStart(), m_dir.path());
     auto *menu = m_window->menuBar()->findChild<QMenu *>(QStringLiteral("menuRecentSchemes"));
     QVERIFY(menu && menu->isEnabled());
