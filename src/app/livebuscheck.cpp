@@ -20,7 +20,7 @@ qint64 LiveBusCheck::nowUs() const
 {
     if (m_clock)
         return m_clock();
-    if (const AbstractCanHandler *handler = AbstractCanHandler::instance())
+    if (const AbstractCanHandler *handler = m_handler)
         return handler->messageElapsedTimer() * 1000;
     return qMax<qint64>(0, m_lastFrameUs);
 }
@@ -88,7 +88,7 @@ void LiveBusCheck::start(const QList<AbstractDisplayableItem *> &devices)
     stop();
     m_checker = std::make_unique<BusChecker>();
     BusChecker::Settings settings;
-    if (const AbstractCanHandler *handler = AbstractCanHandler::instance())
+    if (const AbstractCanHandler *handler = m_handler)
         settings.bitrate = int(handler->baudRate());
     settings.judgeSentItems = true;
     m_checker->setSettings(settings);

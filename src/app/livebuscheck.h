@@ -43,6 +43,8 @@ public:
     void setLag(int ms) { m_lagUs = qint64(qMax(0, ms)) * 1000; }
     // The bus clock in µs, the frames' own (the handler's elapsed time unless replaced).
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    // The adapter of the bus checked: its clock and bit rate.
+    void setHandler(const AbstractCanHandler *handler) { m_handler = handler; }
     qint64 nowUs() const;
 
     // Stretches of traffic learned so far (the current one counts), at most StretchLimit.
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<BusChecker> m_checker;
     QTimer m_advance;
     Clock m_clock;
+    const AbstractCanHandler *m_handler = nullptr;
     qint64 m_stretchUs = qint64(DefaultStretchMs) * 1000;
     qint64 m_lagUs = qint64(DefaultLagMs) * 1000;
     qint64 m_lastFrameUs = -1;

@@ -18,8 +18,6 @@
 
 namespace {
 
-std::atomic<AbstractCanHandler *> s_instance{nullptr};
-
 qint64 steadyMilliseconds()
 {
     using namespace std::chrono;
@@ -35,7 +33,7 @@ constexpr quint32 HousekeepingEveryPolls = 1000;
 AbstractCanHandler::AbstractCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent)
     : QObject(parent)
     , m_pollTimer(this)
-    , m_dispatcher(dispatcher)
+    , m_dispatcher(nullptr)
     , m_errorTimer(this)
     , m_startedAt(steadyMilliseconds())
 {
@@ -45,18 +43,12 @@ AbstractCanHandler::AbstractCanHandler(AbstractCanMessageDispatcher *dispatcher,
     m_errorTimer.setInterval(ErrorTimeoutMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &AbstractCanHandler::receiveMessages);
     connect(&m_errorTimer, &QTimer::timeout, this, &AbstractCanHandler::errorTimeout);
-    s_instance.store(this);
+    setDispatcher(dispatcher);
 }
 
 AbstractCanHandler::~AbstractCanHandler()
 {
-    AbstractCanHandler *self = this;
-    s_instance.compare_exchange_strong(self, nullptr);
-}
-
-AbstractCanHandler *AbstractCanHandler::instance()
-{
-    return s_instance.load();
+    setDispatcher(nullptr);
 }
 
 int AbstractCanHandler::transceiverIndexForName(const QString &name)
@@ -318,7 +310,17 @@ qint64 AbstractCanHandler::messageElapsedTimer() const
 
 void AbstractCanHandler::setDispatcher(AbstractCanMessageDispatcher *dispatcher)
 {
-    m_dispatcher.store(dispatcher);
+    AbstractCanMessageDispatcher *old = m_dispatcher.exchange(dispatcher);
+    if (old == dispatcher)
+        return;
+    if (old) {
+        AbstractCanHandler *self = this;
+        old->m_handler.compare_exchange_strong(self, nullptr);
+    }
+    // The bus's adapter is the handler that routes to it last (a played recording takes over
+    // from the adapter it replaces).
+    if (dispatcher)
+        dispatcher->m_handler.store(this);
 }
 
 void AbstractCanHandler::setFastMode(bool on)

@@ -34,8 +34,6 @@ public:
                                 QObject *parent = nullptr);
     ~AbstractCanHandler() override;
 
-    static AbstractCanHandler *instance();
-
     virtual QList<QPair<int, QString>> transceivers() = 0;
     virtual unsigned transceiversCount() = 0;
     // Position in transceivers() of a port named by the user (a listed name, or for some adapters
@@ -62,6 +60,7 @@ public:
     // Milliseconds the bus ran since the handler started: the stamp of every frame. A played
     // recording counts the time it played (its pauses not, its speed so).
     virtual qint64 messageElapsedTimer() const;
+    // Routes received frames to `dispatcher`, whose bus this handler then is the adapter of.
     void setDispatcher(AbstractCanMessageDispatcher *dispatcher);
     AbstractCanMessageDispatcher *dispatcher() const { return m_dispatcher.load(); }
     void setFastMode(bool on);
@@ -101,6 +100,7 @@ protected:
     QTimer *errorTimer() { return &m_errorTimer; }
 
 private:
+    friend class AbstractCanMessageDispatcher;
     void enqueueSent(const CanMessage *messages, int count, DispatchResult::Status status);
     void applyLowLatencyToPollTimer();
     void postTimerCall(QTimer *timer, const char *method);

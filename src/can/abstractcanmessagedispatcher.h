@@ -1,21 +1,31 @@
 #pragma once
 
+#include <atomic>
+
+class AbstractCanHandler;
 class CanMessage;
 class DispatchResult;
 
 // What the CAN handler needs of the object that routes received frames: one per bus, held by
-// whoever started the bus.
+// whoever started the bus. It also names the bus's adapter, the handler that routes here, for
+// everything on the bus that sends (the units and the window's service actions).
 class AbstractCanMessageDispatcher
 {
 public:
     AbstractCanMessageDispatcher() = default;
-    virtual ~AbstractCanMessageDispatcher() = default;
+    virtual ~AbstractCanMessageDispatcher();
 
     virtual void dispatchMessage(const CanMessage &msg, DispatchResult *result) = 0;
     virtual void checkDropNewData() = 0;
     virtual bool isLowLatencyEnabled() const = 0;
 
+    // The handler whose frames come here; null while none does. Any thread.
+    AbstractCanHandler *handler() const { return m_handler.load(); }
+
 private:
     AbstractCanMessageDispatcher(const AbstractCanMessageDispatcher &) = delete;
     AbstractCanMessageDispatcher &operator=(const AbstractCanMessageDispatcher &) = delete;
+
+    friend class AbstractCanHandler;
+    std::atomic<AbstractCanHandler *> m_handler{nullptr};
 };

@@ -12,7 +12,6 @@
 #include <mutex>
 
 namespace {
-std::atomic<CanThread *> s_instance{nullptr};
 std::mutex s_hooksMutex; // guards s_hooks
 CanThread::Hooks s_hooks;
 } // namespace
@@ -33,7 +32,6 @@ CanThread::CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &o
     , m_handlerType(handlerType)
     , m_options(options)
 {
-    s_instance.store(this);
     {
         std::lock_guard locker(s_hooksMutex);
         m_hooks = s_hooks;
@@ -58,13 +56,6 @@ CanThread::~CanThread()
     {
         std::lock_guard ended(m_running);
     }
-    CanThread *self = this;
-    s_instance.compare_exchange_strong(self, nullptr);
-}
-
-CanThread *CanThread::instance()
-{
-    return s_instance.load();
 }
 
 QString CanThread::initError() const

@@ -37,8 +37,6 @@ public:
               QObject *parent = nullptr);
     ~CanThread() override;
 
-    static CanThread *instance();
-
     AbstractCanHandler *canHandler() const { return m_handler.load(); }
     AbstractCanMessageDispatcher *dispatcher() const { return m_dispatcher.load(); }
     int handlerType() const { return m_handlerType; }

@@ -1,34 +1,24 @@
 #include "can/guimessagenotifier.h"
 
 namespace {
-GuiMessageNotifier *s_instance = nullptr;
 constexpr int DefaultIntervalMs = 50;
 } // namespace
 
-GuiMessageNotifier::GuiMessageNotifier(QObject *parent)
+GuiMessageNotifier::GuiMessageNotifier(AbstractCanHandler *handler, QObject *parent)
     : QObject(parent)
     , m_timer(this)
+    , m_handler(handler)
 {
-    s_instance = this;
     m_timer.setInterval(DefaultIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &GuiMessageNotifier::slotCheckQueue);
     m_timer.start();
 }
 
-GuiMessageNotifier::~GuiMessageNotifier()
-{
-    if (s_instance == this)
-        s_instance = nullptr;
-}
-
-GuiMessageNotifier *GuiMessageNotifier::instance()
-{
-    return s_instance;
-}
+GuiMessageNotifier::~GuiMessageNotifier() = default;
 
 void GuiMessageNotifier::slotCheckQueue()
 {
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = m_handler.load();
     if (!handler || handler->isMessageQueueEmpty())
         return;
     AbstractCanHandler::MessagePack pack = handler->dequeuePack();

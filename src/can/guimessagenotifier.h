@@ -5,16 +5,21 @@
 #include <QObject>
 #include <QTimer>
 
-// Lives in the GUI thread: every tick takes all packs the handler queued and emits them merged.
+#include <atomic>
+
+// Lives in the GUI thread: every tick takes all packs its bus's handler queued and emits them
+// merged.
 class GuiMessageNotifier : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit GuiMessageNotifier(QObject *parent = nullptr);
+    explicit GuiMessageNotifier(AbstractCanHandler *handler = nullptr, QObject *parent = nullptr);
     ~GuiMessageNotifier() override;
 
-    static GuiMessageNotifier *instance();
+    // The handler whose packs are taken; it must outlive the notifier's ticks.
+    void setHandler(AbstractCanHandler *handler) { m_handler.store(handler); }
+    AbstractCanHandler *handler() const { return m_handler.load(); }
     int notifyInterval() const { return m_timer.interval(); }
 
 signals:
@@ -27,4 +32,5 @@ public slots:
 
 private:
     QTimer m_timer;
+    std::atomic<AbstractCanHandler *> m_handler;
 };

@@ -16,7 +16,7 @@ TrafficCalculator::TrafficCalculator(QObject *parent)
 
 int TrafficCalculator::netMessageCapacityPerInterval() const
 {
-    const AbstractCanHandler *handler = AbstractCanHandler::instance();
+    const AbstractCanHandler *handler = m_handler.load();
     const qint64 rate = handler ? handler->baudRate() : FallbackBitRate;
     return int(rate * depth() * interval() / (BitsPerFrame * 1000));
 }

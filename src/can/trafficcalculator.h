@@ -12,6 +12,9 @@ class TrafficCalculator : public EventCounter
 public:
     explicit TrafficCalculator(QObject *parent = nullptr);
 
+    // The adapter whose bit rate the load is judged against; the common 250 kbit/s without.
+    void setHandler(const AbstractCanHandler *handler) { m_handler.store(handler); }
+
     // Frames of 128 bits that fit into one window at the handler's bit rate.
     int netMessageCapacityPerInterval() const;
     static QString trafficText(int frames, int windowSeconds);
@@ -23,4 +26,7 @@ signals:
 public slots:
     void slotNotifyPack(const AbstractCanHandler::MessagePack &pack);
     void shift() override;
+
+private:
+    std::atomic<const AbstractCanHandler *> m_handler{nullptr};
 };

@@ -4,6 +4,7 @@
 #include "can/tooladdress.h"
 #include "diagnostics/journalnotes.h"
 #include "diagnostics/toolrequest.h"
+#include "model/devicedispatcher.h"
 
 #include <QTimer>
 
@@ -87,7 +88,7 @@ CanMessage BroadcastSuspension::frame(const QByteArray &data, quint8 destination
 
 bool BroadcastSuspension::send(const QByteArray &data)
 {
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = m_dispatcher ? m_dispatcher->handler() : nullptr;
     if (!handler || !handler->isOpen())
         return false;
     handler->sendMessage(frame(data, m_destination.load()));

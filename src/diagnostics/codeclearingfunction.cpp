@@ -179,13 +179,13 @@ bool CodeClearingFunction::slotStart(int kinds, bool global)
     if (m_running.load())
         return false;
     auto *unit = qobject_cast<J1939Device *>(parentItem());
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *bus = handler();
     QString refusal;
     if (!(kinds & (ClearActive | ClearPrevious)))
         refusal = tr("Nothing chosen to clear");
     else if (!unit)
         refusal = tr("No unit to clear");
-    else if (!handler || !handler->isOpen())
+    else if (!bus || !bus->isOpen())
         refusal = tr("No bus connection: nothing was sent");
     if (!refusal.isEmpty()) {
         setOutcome(refusal, refusal);
@@ -205,7 +205,7 @@ bool CodeClearingFunction::slotStart(int kinds, bool global)
         m_steps << Dm3Pgn;
     m_requested = m_steps;
     m_verifying = false;
-    m_tap = connect(handler, &AbstractCanHandler::framesReceived, this,
+    m_tap = connect(bus, &AbstractCanHandler::framesReceived, this,
                     &CodeClearingFunction::takeFrames, Qt::DirectConnection);
     m_running.store(true);
     setOutcome(tr("Clearing…"), tr("Clearing…"));

@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "descriptions/abstractdevicefactory.h"
+#include "model/devicedispatcher.h"
 #include "model/liveitems.h"
 #include "model/standinjournal.h"
 #include "model/zxparameter.h"
@@ -41,6 +42,9 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
     // touch the child list, which is gone by then.
     m_destroying = true;
     LiveItems::remove(this);
+    // A unit deleted without leaving its bus first is no longer offered frames.
+    if (DeviceDispatcher *bus = m_dispatcher.load())
+        bus->forget(this);
     m_parameters.clear();
 }
 
@@ -59,6 +63,12 @@ DeviceDispatcher *AbstractDisplayableItem::dispatcher() const
     while (const AbstractDisplayableItem *parent = item->parentItem())
         item = parent;
     return item->m_dispatcher.load();
+}
+
+AbstractCanHandler *AbstractDisplayableItem::handler() const
+{
+    const DeviceDispatcher *bus = dispatcher();
+    return bus ? bus->handler() : nullptr;
 }
 
 bool AbstractDisplayableItem::isValid(const AbstractDisplayableItem *item)
@@ -383,8 +393,8 @@ void AbstractDisplayableItem::requestTransmitState()
 void AbstractDisplayableItem::setLowLatencyMode(bool on)
 {
     m_lowLatency.store(on);
-    if (AbstractCanHandler *handler = AbstractCanHandler::instance())
-        handler->updateLowLatencyMode();
+    if (AbstractCanHandler *bus = handler())
+        bus->updateLowLatencyMode();
 }
 
 bool AbstractDisplayableItem::isLowLatencyMode() const
@@ -419,8 +429,8 @@ void AbstractDisplayableItem::sendMessageUp(const CanMessage &message)
         item->setFlag(ActivityFlag, true);
         item->setUpdateNeeded();
     }
-    if (AbstractCanHandler *handler = AbstractCanHandler::instance())
-        handler->sendMessage(message);
+    if (AbstractCanHandler *bus = handler())
+        bus->sendMessage(message);
 }
 
 // --- Parameters ---------------------------------------------------------------------------

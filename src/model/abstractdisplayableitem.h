@@ -31,6 +31,7 @@ class ZxBoolParameter;
 class ZxFloatParameter;
 class ZxListParameter;
 class ZxStringParameter;
+class AbstractCanHandler;
 class AbstractDeviceFactory;
 class AbstractSchemeTreeItem;
 class DeviceDispatcher;
@@ -199,6 +200,8 @@ public:
     // The dispatcher of the bus this item's unit is registered with; null while it is on none.
     // Any thread.
     DeviceDispatcher *dispatcher() const;
+    // The adapter of that bus, which the item's frames go out through; null without one.
+    AbstractCanHandler *handler() const;
     virtual AbstractDeviceFactory *subFactory() { return m_subFactory; }
     // Whether subFactory() gives a factory, without building one that is made on first use.
     virtual bool hasSubFactory() const { return m_subFactory != nullptr; }

@@ -155,6 +155,19 @@ void DeviceDispatcher::doUnregisterDisplayable(QObject *object)
     m_index.reset();
 }
 
+void DeviceDispatcher::forget(const AbstractDisplayableItem *item)
+{
+    std::lock_guard locker(m_lock);
+    // Compared as objects: the item is half destroyed.
+    const auto gone = std::remove_if(m_devices.begin(), m_devices.end(), [item](CanDevice *device) {
+        return static_cast<const QObject *>(device) == static_cast<const QObject *>(item);
+    });
+    if (gone == m_devices.end())
+        return;
+    m_devices.erase(gone, m_devices.end());
+    m_index.reset();
+}
+
 bool DeviceDispatcher::clearScheme()
 {
     return runInThreadOf(this, [this] { doClearScheme(); });

@@ -37,6 +37,8 @@ public:
     void setRawDataDecodeEnabled(bool on);
     bool isRawDataDecodeEnabled() const { return m_rawDataDecode.load(); }
     QList<CanDevice *> devices() const;
+    // Drops an item being destroyed from the devices; its thread.
+    void forget(const AbstractDisplayableItem *item);
 
 private:
     // In the bus thread.

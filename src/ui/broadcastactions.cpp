@@ -75,7 +75,7 @@ BroadcastSuspension *BroadcastActions::ensureSuspension()
 {
     if (m_suspension)
         return m_suspension;
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = m_window->handler();
     if (!handler)
         return nullptr;
     auto *s = new BroadcastSuspension(m_window->dispatcher());
@@ -89,7 +89,7 @@ BroadcastSuspension *BroadcastActions::ensureSuspension()
 
 void BroadcastActions::suspend()
 {
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = m_window->handler();
     if (!handler || !handler->isOpen()) {
         m_window->statusBar()->showMessage(tr("No bus connection: nothing is sent"), 8000);
         return;

@@ -89,8 +89,9 @@ BusCheckActions::BusCheckActions(MainWindow *window)
     updateActions();
 }
 
-void BusCheckActions::attach(GuiMessageNotifier *notifier)
+void BusCheckActions::attach(GuiMessageNotifier *notifier, const AbstractCanHandler *handler)
 {
+    m_check->setHandler(handler);
     if (notifier)
         connect(notifier, &GuiMessageNotifier::notifyPack, m_check, &LiveBusCheck::slotNotifyPack);
 }

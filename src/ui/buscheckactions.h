@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 
+class AbstractCanHandler;
 class AbstractDisplayableItem;
 class BusCheckDock;
 class GuiMessageNotifier;
@@ -23,7 +24,8 @@ public:
     LiveBusCheck *check() const { return m_check; }
     BusCheckDock *dock() const { return m_dock; }
     // Traffic reaches the check (and its learning) from this notifier.
-    void attach(GuiMessageNotifier *notifier);
+    // Feeds the live check with the notifier's packs, timed by the handler's clock.
+    void attach(GuiMessageNotifier *notifier, const AbstractCanHandler *handler);
 
 public slots:
     void learn();

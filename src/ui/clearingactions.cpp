@@ -89,7 +89,7 @@ void ClearingActions::clearCodes()
     AbstractDisplayableItem *unit = m_window->unitActions()->currentUnit();
     if (!UnitActions::serviceReason(unit).isEmpty())
         return;
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = unit->handler();
     if (!handler || !handler->isOpen()) {
         message(tr("No bus connection: no codes can be cleared"));
         return;

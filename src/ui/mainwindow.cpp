@@ -508,8 +508,17 @@ void MainWindow::buildStatusBar()
 
 void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier)
 {
+    // The adapter whose clock, bit rate and packs the window follows: the handler given, else
+    // the one the notifier takes packs from.
+    AbstractCanHandler *bus = handler ? handler : notifier ? notifier->handler() : nullptr;
+    if (bus) {
+        m_traffic->setHandler(bus);
+        m_rawModel->setHandler(bus);
+    }
     if (notifier) {
         m_notifier = notifier;
+        notifier->setHandler(bus);
+        applyNotifyInterval();
         connect(notifier, &GuiMessageNotifier::notifyPack, m_rawModel,
                 &RawDataModel::slotNotifyPack);
         connect(notifier, &GuiMessageNotifier::notifyPack, m_traffic,
@@ -517,7 +526,7 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
         connect(notifier, &GuiMessageNotifier::notifyPack, m_schemeModel,
                 &SchemeTreeModel::checkForUpdates);
         connect(notifier, &GuiMessageNotifier::notifyPack, m_plotDocks, &PlotDocks::slotNotifyPack);
-        m_busCheck->attach(notifier);
+        m_busCheck->attach(notifier, bus);
         slotAutoAddChanged(findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
     }
     if (handler) {
@@ -533,6 +542,14 @@ void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *noti
     }
 }
 
+void MainWindow::applyNotifyInterval()
+{
+    if (!m_notifier || m_notifyInterval <= 0)
+        return;
+    qDebug("Adjusting GuiMessageNotifierInterval to %d", m_notifyInterval);
+    m_notifier->setNotifyInterval(m_notifyInterval);
+}
+
 void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
 {
     m_schemeController->setDispatcher(dispatcher);
@@ -541,6 +558,12 @@ void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
 DeviceDispatcher *MainWindow::dispatcher() const
 {
     return m_schemeController->dispatcher();
+}
+
+AbstractCanHandler *MainWindow::handler() const
+{
+    const DeviceDispatcher *bus = dispatcher();
+    return bus ? bus->handler() : nullptr;
 }
 
 void MainWindow::showConnection(const TranslatableText &adapter, const QString &port)

@@ -76,6 +76,8 @@ public:
     // The dispatcher the scheme's units register with, for a window without a handler.
     void setDispatcher(DeviceDispatcher *dispatcher);
     DeviceDispatcher *dispatcher() const;
+    // The adapter of the window's bus (its dispatcher's handler); null without one.
+    AbstractCanHandler *handler() const;
     // The status bar names the adapter in use and its port.
     void showConnection(const TranslatableText &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
@@ -193,6 +195,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The notifier's interval kept in the settings, once both are there.
+    void applyNotifyInterval();
     // A transmission period below the safe minimum is used only when the user says yes.
     bool confirmShortPeriod(int periodMs);
     // The Save/Discard/Cancel part of maybeSaveChanges.
@@ -229,6 +233,8 @@ private:
     std::unique_ptr<UserQuestions> m_dialogs;
     UserQuestions *m_questions = nullptr;
     QPointer<GuiMessageNotifier> m_notifier;
+    // The notifier's interval kept in the settings, applied once a notifier is attached; 0 none.
+    int m_notifyInterval = 0;
     ParameterLogRecorder *m_parameterLog = nullptr;
     SchemeTreeModel *m_schemeModel = nullptr;
     DeviceConstructorModel *m_constructorModel = nullptr;

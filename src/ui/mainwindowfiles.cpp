@@ -271,11 +271,8 @@ bool MainWindow::restoreUiState()
     bool ok = false;
     const int interval
         = settings.value(QStringLiteral("Misc/GuiMessageNotifierInterval")).toInt(&ok);
-    GuiMessageNotifier *notifier = GuiMessageNotifier::instance();
-    if (ok && interval >= 1 && interval <= 100 && notifier) {
-        qDebug("Adjusting GuiMessageNotifierInterval to %d", interval);
-        notifier->setNotifyInterval(interval);
-    }
+    m_notifyInterval = ok && interval >= 1 && interval <= 100 ? interval : 0;
+    applyNotifyInterval();
     refreshConnectionTimeouts();
     return true;
 }

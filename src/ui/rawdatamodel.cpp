@@ -13,12 +13,6 @@
 
 namespace {
 
-qint64 handlerElapsed()
-{
-    const AbstractCanHandler *handler = AbstractCanHandler::instance();
-    return handler ? handler->messageElapsedTimer() : 0;
-}
-
 void collectWithDescendants(AbstractDisplayableItem *item,
                             QSet<const AbstractDisplayableItem *> *into)
 {
@@ -56,7 +50,6 @@ QString RawDataModel::Row::decodedText() const
 
 RawDataModel::RawDataModel(QObject *parent)
     : QAbstractTableModel(parent)
-    , m_timeBase(handlerElapsed())
 {}
 
 int RawDataModel::slot(int r) const
@@ -221,7 +214,7 @@ void RawDataModel::clearModel()
     m_ring.clear();
     m_head = 0;
     m_count = 0;
-    m_timeBase = handlerElapsed();
+    m_timeBase = busElapsed();
     endResetModel();
 }
 
@@ -340,7 +333,19 @@ QVector<TimedFrame> RawDataModel::frames(qint64 baseEpochMs) const
     return frames;
 }
 
+void RawDataModel::setHandler(const AbstractCanHandler *handler)
+{
+    m_handler.store(handler);
+    m_timeBase = busElapsed();
+}
+
+qint64 RawDataModel::busElapsed() const
+{
+    const AbstractCanHandler *handler = m_handler.load();
+    return handler ? handler->messageElapsedTimer() : 0;
+}
+
 qint64 RawDataModel::timeBaseEpochMs() const
 {
-    return QDateTime::currentMSecsSinceEpoch() - handlerElapsed() + m_timeBase;
+    return QDateTime::currentMSecsSinceEpoch() - busElapsed() + m_timeBase;
 }

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QVector>
 
+#include <atomic>
+
 class AbstractDisplayableItem;
 class MessageFilter;
 class QTextStream;
@@ -46,6 +48,8 @@ public:
     };
 
     explicit RawDataModel(QObject *parent = nullptr);
+    // The adapter whose clock stamps the rows (the bus's elapsed time); none counts from 0.
+    void setHandler(const AbstractCanHandler *handler);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -81,6 +85,7 @@ public slots:
     void slotNotifyPack(const AbstractCanHandler::MessagePack &pack);
 
 private:
+    qint64 busElapsed() const;
     bool passes(const QPair<CanMessage, DispatchResult> &pair,
                 const QList<MessageFilter *> &enabled) const;
     bool isActive(const AbstractDisplayableItem *item) const;
@@ -95,4 +100,5 @@ private:
     QSet<const AbstractDisplayableItem *> m_activeItems;
     bool m_flowEnabled = false;
     qint64 m_timeBase = 0;
+    std::atomic<const AbstractCanHandler *> m_handler{nullptr};
 };

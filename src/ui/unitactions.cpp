@@ -290,7 +290,7 @@ void UnitActions::requestIdentification()
     AbstractDisplayableItem *unit = currentUnit();
     if (!serviceReason(unit).isEmpty() || m_identifying->isRunning())
         return;
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = unit->handler();
     if (!handler || !handler->isOpen()) {
         message(tr("No bus connection: nothing was asked"));
         return;

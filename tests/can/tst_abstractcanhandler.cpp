@@ -415,6 +415,8 @@ void tst_AbstractCanHandler::sentFramesCarryTheirSender()
     BindingFunction marked(0xFE, 0xF1);
     marked.setFiltered(true);
     BindingFunction plain(0xFE, 0xF2);
+    handler.adopt(&marked);
+    handler.adopt(&plain);
     CanMessage a = makeFrame(0x18FEF100, {1});
     marked.sendMessage(a);
     CanMessage b = makeFrame(0x18FEF200, {2});

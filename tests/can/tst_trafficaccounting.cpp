@@ -142,6 +142,7 @@ void tst_TrafficAccounting::capacity()
     TestCanHandler handler;
     QVERIFY(handler.setBaudRate(rate));
     TrafficCalculator calculator;
+    calculator.setHandler(&handler);
     QCOMPARE(calculator.netMessageCapacityPerInterval(), capacity);
 }
 
@@ -212,8 +213,7 @@ void tst_TrafficAccounting::trafficTextDescribesPreviousWindow()
 void tst_TrafficAccounting::notifierMergesPacksInOrder()
 {
     TestCanHandler handler;
-    GuiMessageNotifier notifier;
-    QCOMPARE(GuiMessageNotifier::instance(), &notifier);
+    GuiMessageNotifier notifier(&handler);
     QSignalSpy spy(&notifier, &GuiMessageNotifier::notifyPack);
     for (int p = 0; p < 3; ++p) {
         AbstractCanHandler::MessagePack pack;
@@ -237,7 +237,7 @@ void tst_TrafficAccounting::notifierMergesPacksInOrder()
 void tst_TrafficAccounting::notifierSilentWhenQueueEmpty()
 {
     TestCanHandler handler;
-    GuiMessageNotifier notifier;
+    GuiMessageNotifier notifier(&handler);
     QSignalSpy spy(&notifier, &GuiMessageNotifier::notifyPack);
     notifier.slotCheckQueue();
     QCOMPARE(spy.count(), 0);

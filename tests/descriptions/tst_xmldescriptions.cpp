@@ -365,6 +365,7 @@ void tst_XmlDescriptions::sidDevice()
     QCOMPARE(device.parameters().first()->toString(), QStringLiteral("4660"));
     TestCanHandler handler;
     QVERIFY(handler.start());
+    handler.adopt(&device);
     device.transmitState();
     QCOMPARE(handler.writtenFrames().size(), 1);
     QCOMPARE(handler.writtenFrames().first().toString(),
@@ -391,6 +392,7 @@ void tst_XmlDescriptions::scriptHooks()
                            "xmlfunc.parameterValue('A')); xmlfunc.transmitState(); }"
                            "</script>");
     J1939Device device(0x21);
+    handler.adopt(&device);
     auto *f = new XmlStaticPgnJ1939DeviceFunction(func(QString(), body), &device);
     QVERIFY(f->hasScript());
     DispatchResult r;

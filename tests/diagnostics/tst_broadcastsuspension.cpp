@@ -1,6 +1,7 @@
 #include "can/replaycanhandler.h"
 #include "can/simulatedunit.h"
 #include "diagnostics/broadcastsuspension.h"
+#include "model/devicedispatcher.h"
 #include "support/hex.h"
 #include "support/testenvironment.h"
 
@@ -57,9 +58,10 @@ struct SuspensionBus
     }
 
     QTemporaryDir dir;
-    ReplayCanHandler handler{nullptr};
+    DeviceDispatcher dispatcher;
+    ReplayCanHandler handler{&dispatcher};
     std::shared_ptr<Dm13Listener> listener = std::make_shared<Dm13Listener>();
-    BroadcastSuspension suspension;
+    BroadcastSuspension suspension{&dispatcher};
 };
 
 constexpr int HoldMs = 80;

@@ -272,6 +272,7 @@ void tst_DM1Function::transmitsBySingleFrameOrBam()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x00);
+    handler.adopt(&device);
     auto *f = new DM1Function(&device);
     f->intParameter(DM1Function::Count)->setValue(count);
     for (int i = 0; i < count; ++i) {

@@ -210,6 +210,7 @@ void tst_DM5Function::noAnswerYetAfterAsking()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device unit(0x00);
+    handler.adopt(&unit);
     auto *f = new DM5Function(&unit);
     QCOMPARE(f->summaryText(), QStringLiteral("no data yet"));
     QVERIFY(ToolRequest::ask(f));
@@ -227,6 +228,7 @@ void tst_DM5Function::standInAnswersARequest()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device unit(0x01);
+    handler.adopt(&unit);
     auto *f = new DM5Function(&unit);
     unit.setState(AbstractDisplayableItem::Send);
     f->intParameter(DM5Function::Active)->setValue(2);

@@ -234,6 +234,7 @@ void tst_EngineFunctions::ec1TransmitsAsBroadcast()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x00);
+    handler.adopt(&device);
     auto *f = new EngineConfigurationFunction(&device);
     f->floatParameter(0)->setValue(800.0f);
     f->transmitState();
@@ -274,6 +275,7 @@ void tst_EngineFunctions::emr2Transmit()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x00);
+    handler.adopt(&device);
     auto *f = new Emr2EngineStopRequestFunction(&device);
     QVector<quint8> draws{1, 1, 7};
     Emr2EngineStopRequestFunction::setRandomSource([&draws] { return draws.takeFirst(); });
@@ -297,6 +299,7 @@ void tst_EngineFunctions::calibrationStartStop()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x00);
+    handler.adopt(&device);
     auto *f = new EngineControllerCalibrationFunction(&device);
     ECCFSChemeTreeItem node(f);
     std::unique_ptr<QWidget> widget(node.createWidget(1));

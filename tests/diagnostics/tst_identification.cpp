@@ -249,6 +249,7 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
     TestCanHandler handler;
     QVERIFY(handler.start());
     DeviceDispatcher dispatcher;
+    handler.setDispatcher(&dispatcher);
     auto *device = new J1939Device(0x23);
     auto *claim = new AddressClaimFunction(device);
     QVERIFY(claim->decode(hex("0795e01003b4a0c2")));
@@ -278,6 +279,7 @@ void tst_Identification::editedNameIsClaimed()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device unit(0x23);
+    handler.adopt(&unit);
     auto *claim = new AddressClaimFunction(&unit);
     QVERIFY(claim->decode(hex("0795e01003b4a0c2")));
     unit.setState(AbstractDisplayableItem::Send);

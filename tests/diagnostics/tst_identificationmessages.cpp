@@ -239,6 +239,7 @@ void tst_IdentificationMessages::encode()
     J1939PgnDescription d;
     QVERIFY(J1939Reg::findKey(key, &d));
     J1939Device unit(0x21);
+    m_handler->adopt(&unit);
     auto *f = qobject_cast<IdentificationFunction *>(d.creator(&unit));
     QVERIFY(f);
     for (int i = 0; i < values.size(); ++i) {

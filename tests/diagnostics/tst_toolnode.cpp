@@ -83,6 +83,7 @@ void tst_ToolNode::init()
     m_handler = new TestCanHandler(nullptr, this);
     QVERIFY(m_handler->start());
     m_dispatcher = new DeviceDispatcher;
+    m_handler->setDispatcher(m_dispatcher);
     m_tool = new OffBoardDiagnosticDevice;
 }
 

@@ -302,6 +302,7 @@ void tst_TroubleCodes::requestLeavesFromTheTool()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device unit(0x05);
+    handler.adopt(&unit);
     auto *dm2 = new DM2Function(&unit);
     QVERIFY(ToolRequest::ask(dm2, global));
     QTRY_COMPARE(handler.writtenFrames().size(), 1);
@@ -323,6 +324,7 @@ void tst_TroubleCodes::standInAnswersARequest()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device unit(0x00);
+    handler.adopt(&unit);
     auto *dm2 = new DM2Function(&unit);
     unit.setState(AbstractDisplayableItem::Send);
     dm2->intParameter(TroubleCodesFunction::Count)->setValue(count);
@@ -362,6 +364,7 @@ void tst_TroubleCodes::longAnswerToAnAddress()
     TestCanHandler handler;
     QVERIFY(handler.start());
     OffBoardDiagnosticDevice tool;
+    handler.adopt(&tool);
     auto *dm2 = new DM2Function;
     tool.registerChild(dm2);
     tool.setState(standIn ? AbstractDisplayableItem::Send : AbstractDisplayableItem::ReceiveOk);
@@ -437,6 +440,7 @@ void tst_TroubleCodes::requestButtonNeedsTheBus()
 {
     TestCanHandler handler; // not started: no bus connection
     J1939Device unit(0x00);
+    handler.adopt(&unit);
     auto *dm1 = new DM1Function(&unit);
     std::unique_ptr<AbstractSchemeTreeItem> node(dm1->treeItem());
     QWidget *editor = node->getNewWidget();

@@ -427,6 +427,7 @@ void tst_MachineFunctions::simulatedFrames()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device{quint8(address)};
+    handler.adopt(&device);
     BitFieldFunction *f = makeFunction(kind, &device);
     f->transmitState();
     QTRY_COMPARE(handler.writtenFrames().size(), 1);

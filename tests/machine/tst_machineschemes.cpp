@@ -349,7 +349,7 @@ void tst_MachineSchemes::joystickEditorEmits()
 
 void tst_MachineSchemes::buttonEditInSendIsSentAtOnce()
 {
-    TestCanHandler handler;
+    TestCanHandler handler(m_dispatcher.get());
     QVERIFY(handler.start());
     AbstractDisplayableItem *panel
         = CanDeviceFactory::instance()->createDevice(QByteArray("control_panel_ext"));
@@ -379,6 +379,7 @@ void tst_MachineSchemes::requestIsAnsweredAtOnce()
     QVERIFY(handler.start());
     std::unique_ptr<AbstractDisplayableItem> controller(
         CanDeviceFactory::instance()->createDevice(QByteArray("controller")));
+    handler.adopt(controller.get());
     for (AbstractDisplayableItem *f : controller->children())
         f->setTransmissionInterval(60000); // only the answer sends within the test
     controller->setState(AbstractDisplayableItem::Send);

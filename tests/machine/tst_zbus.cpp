@@ -55,6 +55,7 @@ QByteArray sentBytes(ZBusDevice *sensor)
     if (!handler.start())
         return QByteArray();
     J1939Device device{0xA0};
+    handler.adopt(&device);
     auto *bridge = new ControllerZBusBridgeDeviceFunction(&device);
     sensor->setParent(nullptr);
     bridge->registerChild(sensor);
@@ -315,6 +316,7 @@ void tst_ZBus::simulation()
     QVERIFY(handler.start());
     ControllerDevice controller;
     controller.setAddress({ItemAddress::J1939, 0xA0});
+    handler.adopt(&controller);
     auto *bridge = controller.findChild<ControllerZBusBridgeDeviceFunction *>();
     AbstractDisplayableItem *zsb = bridge->subFactory()->createDevice(QByteArray("zsb-07"));
     bridge->registerChild(zsb);

@@ -56,6 +56,7 @@ void tst_Broadcast::init()
 void tst_Broadcast::bamOut()
 {
     J1939Device device(0x21);
+    m_handler->adopt(&device);
     const QByteArray data = tpMessage(20);
     QElapsedTimer clock;
     clock.start();
@@ -104,6 +105,7 @@ void tst_Broadcast::bamPadding()
     if (size < 0)
         data.fill('\xff'); // the receiver tells data from padding only by the announced size
     J1939Device device(0x21);
+    m_handler->adopt(&device);
     device.transmitBroadcastData(reinterpret_cast<const unsigned char *>(data.constData()),
                                  unsigned(data.size()), 0xFECA);
     QTRY_COMPARE(device.broadcastState(), int(J1939Device::BroadcastIdle));
@@ -122,6 +124,7 @@ void tst_Broadcast::bamPadding()
 void tst_Broadcast::secondBamRefused()
 {
     J1939Device device(0x21);
+    m_handler->adopt(&device);
     const QByteArray data = tpMessage(9);
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
     device.transmitBroadcastData(bytes, 9, 0xFECA);
@@ -137,6 +140,7 @@ void tst_Broadcast::secondBamRefused()
 void tst_Broadcast::bamIn()
 {
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     auto *ec1 = new RecordingFunction(0xFE, 0xE3, &device);
     const QByteArray data = tpMessage(17);
     DispatchResult r;
@@ -181,6 +185,7 @@ void tst_Broadcast::bamCountedOnce()
     QFETCH(int, messages);
     // A function fed by broadcasts against a single-frame one, on the same schedule.
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     auto *longGroup = new RecordingFunction(0xFE, 0xE3, &device);
     auto *shortGroup = new RecordingFunction(0xFE, 0xEE, &device);
     longGroup->setDeviceType(AbstractDisplayableItem::Continuous, 1000);
@@ -225,6 +230,7 @@ void tst_Broadcast::bamReceiveTimeout()
     constexpr double Speed = 0.4;
     const int timeoutMs = int(J1939Device::BroadcastReceiveTimeoutMs * Speed);
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     device.setBroadcastReceiveTimeout(timeoutMs);
     auto *f = new RecordingFunction(0xFE, 0xE3, &device);
     const QByteArray data = tpMessage(21);
@@ -253,6 +259,7 @@ void tst_Broadcast::bamReceiveTimeout()
 void tst_Broadcast::bamReceiveTimeoutDefault()
 {
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     new RecordingFunction(0xFE, 0xE3, &device);
     QCOMPARE(J1939Device::BroadcastReceiveTimeoutMs, 750);
     QCOMPARE(device.broadcastReceiveTimeout(), 750);
@@ -269,6 +276,7 @@ void tst_Broadcast::bamReceiveTimeoutDefault()
 void tst_Broadcast::bamMissingPacket()
 {
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     device.setBroadcastReceiveTimeout(150);
     auto *f = new RecordingFunction(0xFE, 0xE3, &device);
     const QByteArray data = tpMessage(21);
@@ -303,6 +311,7 @@ void tst_Broadcast::bamInvalidSequence()
 {
     QFETCH(int, sequence);
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     new RecordingFunction(0xFE, 0xE3, &device);
     DispatchResult r;
     device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 21, 0, 3, 0xFF, 0xE3, 0xFE, 0x00}), &r);
@@ -325,6 +334,7 @@ void tst_Broadcast::bamBadAnnouncement()
     QFETCH(int, size);
     QFETCH(int, packets);
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xE3, &device);
     DispatchResult r;
     QVERIFY(!device.dispatchMessage(
@@ -339,6 +349,7 @@ void tst_Broadcast::bamBadAnnouncement()
 void tst_Broadcast::bamOnlyFromGlobalData()
 {
     J1939Device device(0x00);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xE3, &device);
     DispatchResult r;
     device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 9, 0, 2, 0xFF, 0xE3, 0xFE, 0x00}), &r);

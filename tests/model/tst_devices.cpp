@@ -158,6 +158,7 @@ void tst_Devices::requestAnswered()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x30);
+    handler.adopt(&device);
     auto *other = new BindingFunction(0xFE, 0xF2, &device);
     auto *ccvs = new BindingFunction(0xFE, 0xF1, &device);
     ccvs->addField(QStringLiteral("speed"), 1, 0, 16, 1.0f / 256);
@@ -209,6 +210,7 @@ void tst_Devices::sidTransmitData()
     TestCanHandler handler;
     QVERIFY(handler.start());
     SidDevice device(0x1A0);
+    handler.adopt(&device);
     const unsigned char data[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     device.transmitData(data, 9); // too long: nothing
     QVERIFY(handler.writtenFrames().isEmpty());

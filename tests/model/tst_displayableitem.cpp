@@ -123,6 +123,7 @@ void tst_DisplayableItem::autoTakesOverAfterSixSilentPeriods()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x21);
+    handler.adopt(&device);
     auto *f = new BindingFunction(0xFE, 0xF1, &device);
     f->addField(QStringLiteral("a"), 0, 0, 8);
     f->setDeviceType(AbstractDisplayableItem::Continuous, 10);
@@ -282,6 +283,7 @@ void tst_DisplayableItem::continuousSendTransmitsEveryPeriod()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x42);
+    handler.adopt(&device);
     auto *f = new BindingFunction(0xF0, 0x04, &device);
     f->addField(QStringLiteral("speed"), 3, 0, 16, 0.125f);
     f->parameters().first()->setVariantValue(1000);

@@ -179,6 +179,7 @@ void tst_ParameterLink::commitTransmission()
     TestCanHandler handler;
     QVERIFY(handler.start());
     J1939Device device(0x21);
+    handler.adopt(&device);
     auto *f = new BindingFunction(0xFE, 0xF1, &device);
     ZxParameter *value = f->addField(QStringLiteral("v"), 0, 0, 8);
     f->setDeviceType(AbstractDisplayableItem::DeviceType(type), 60000);

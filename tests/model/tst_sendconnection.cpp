@@ -203,6 +203,7 @@ void tst_SendConnection::answer()
     QFETCH(QString, sent);
     QFETCH(bool, completed);
     J1939Device standIn(StandIn);
+    m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
     ec1->reply = tpMessage(size);
     standIn.setState(AbstractDisplayableItem::Send);
@@ -243,6 +244,7 @@ void tst_SendConnection::answer()
 void tst_SendConnection::announcement()
 {
     J1939Device standIn(StandIn);
+    m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
     ec1->reply = tpMessage(28);
     standIn.setState(AbstractDisplayableItem::Send);
@@ -272,6 +274,7 @@ void tst_SendConnection::announcement()
 void tst_SendConnection::busyPeerRefused()
 {
     J1939Device standIn(StandIn);
+    m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
     auto *dm1 = new AnsweringFunction(0xFE, 0xCA, &standIn);
     ec1->reply = tpMessage(23);
@@ -298,6 +301,7 @@ void tst_SendConnection::busyPeerRefused()
 void tst_SendConnection::twoPeersAtOnce()
 {
     J1939Device standIn(StandIn);
+    m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
     ec1->reply = tpMessage(14);
     standIn.setState(AbstractDisplayableItem::Send);
@@ -334,6 +338,7 @@ void tst_SendConnection::broadcastUnlessAskedByName()
     QFETCH(QString, asked);
     QFETCH(QString, first);
     J1939Device standIn(StandIn);
+    m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
     ec1->reply = tpMessage(23);
     standIn.setState(AbstractDisplayableItem::Send);
@@ -364,13 +369,16 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     rt.delayDataToAck = 5;
     TPConnection::setTiming(rt);
     J1939Device standIn(StandIn);
+    m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
     ec1->reply = tpMessage(47);
     standIn.setState(AbstractDisplayableItem::Send);
     J1939Device tool(Tool);
+    m_handler->adopt(&tool);
     auto *received = new RecordingFunction(0xFE, 0xE3, &tool);
     tool.setState(AbstractDisplayableItem::Send);
     J1939Device listener(StandIn);
+    m_handler->adopt(&listener);
     auto *followed = new RecordingFunction(0xFE, 0xE3, &listener);
     DispatchResult r;
     standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
@@ -437,6 +445,7 @@ void tst_SendConnection::requestsThroughTheDispatcher()
 {
     QFETCH(BusRequest, row);
     auto *dispatcher = new DeviceDispatcher;
+    m_handler->setDispatcher(dispatcher);
     auto *standIn = new J1939Device(StandIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, standIn);
     ec1->reply = tpMessage(row.replySize);

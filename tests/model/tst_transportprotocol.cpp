@@ -69,6 +69,7 @@ void tst_TransportProtocol::init()
 void tst_TransportProtocol::rtsCtsExchange()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     const QByteArray data = tpMessage(23);
@@ -129,6 +130,7 @@ void tst_TransportProtocol::ctsNearTheEnd()
     t.windowSize = window;
     TPConnection::setTiming(t);
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     const QByteArray data = tpMessage(size);
@@ -163,6 +165,7 @@ void tst_TransportProtocol::ctsNearTheEnd()
 void tst_TransportProtocol::repeatedPacketIgnored()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     const QByteArray data = tpMessage(10);
@@ -180,6 +183,7 @@ void tst_TransportProtocol::repeatedPacketIgnored()
 void tst_TransportProtocol::skippedPacketDrops()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     DispatchResult r;
@@ -197,6 +201,7 @@ void tst_TransportProtocol::skippedPacketDrops()
 void tst_TransportProtocol::abortDrops()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     new RecordingFunction(0xFE, 0xDA, &device);
     device.setState(AbstractDisplayableItem::Send);
     DispatchResult r;
@@ -213,6 +218,7 @@ void tst_TransportProtocol::abortDrops()
 void tst_TransportProtocol::newRtsReplaces()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     DispatchResult r;
@@ -235,6 +241,7 @@ void tst_TransportProtocol::newRtsReplaces()
 void tst_TransportProtocol::noDataAfterCtsDropsSilently()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     DispatchResult r;
@@ -250,6 +257,7 @@ void tst_TransportProtocol::noDataAfterCtsDropsSilently()
 void tst_TransportProtocol::twoPeersAtOnce()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
     f->setState(AbstractDisplayableItem::Send);
     const QByteArray a = tpMessage(14);
@@ -274,6 +282,7 @@ void tst_TransportProtocol::twoPeersAtOnce()
 void tst_TransportProtocol::unexpectedControl()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     device.setState(AbstractDisplayableItem::Send);
     DispatchResult r;
     for (quint8 control : {quint8(0x11), quint8(0x13), quint8(0x20)}) {
@@ -287,6 +296,7 @@ void tst_TransportProtocol::unexpectedControl()
 void tst_TransportProtocol::dataWithoutConnection()
 {
     J1939Device device(0x30);
+    m_handler->adopt(&device);
     DispatchResult r;
     QTest::ignoreMessage(QtDebugMsg,
                          "TP error, no connection for data message 7 eb3021 01 10 11 12 13 14 15 16");

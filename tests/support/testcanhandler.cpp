@@ -1,5 +1,7 @@
 #include "support/testcanhandler.h"
 
+#include "model/devicedispatcher.h"
+
 #include <mutex>
 
 #include <vector>
@@ -11,6 +13,20 @@ TestCanHandler::TestCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject
 TestCanHandler::~TestCanHandler()
 {
     stop();
+}
+
+DeviceDispatcher *TestCanHandler::bus()
+{
+    if (auto *given = dynamic_cast<DeviceDispatcher *>(dispatcher()))
+        return given;
+    m_ownBus = std::make_unique<DeviceDispatcher>();
+    setDispatcher(m_ownBus.get());
+    return m_ownBus.get();
+}
+
+void TestCanHandler::adopt(AbstractDisplayableItem *unit)
+{
+    bus()->registerDisplayable(unit);
 }
 
 QList<QPair<int, QString>> TestCanHandler::transceivers()

@@ -7,6 +7,10 @@
 #include <QSet>
 
 #include <functional>
+#include <memory>
+
+class AbstractDisplayableItem;
+class DeviceDispatcher;
 
 // Scriptable adapter for tests: hands out queued receive batches and records what was written.
 // The production AbstractCanHandler runs on top of it unchanged.
@@ -42,6 +46,10 @@ public:
     int selectedTransceiver() const;
     int startCalls() const;
     int stopCalls() const;
+    // The bus this handler is the adapter of: the dispatcher it was given, else one of its own
+    // made on first use. A unit adopted onto it sends through this handler.
+    DeviceDispatcher *bus();
+    void adopt(AbstractDisplayableItem *unit);
 
     using AbstractCanHandler::errorTimer;
     using AbstractCanHandler::pollTimer;
@@ -73,6 +81,7 @@ private:
     int m_selected = -1;
     int m_startCalls = 0;
     int m_stopCalls = 0;
+    std::unique_ptr<DeviceDispatcher> m_ownBus;
 };
 
 // A frame with the given identifier and data bytes.

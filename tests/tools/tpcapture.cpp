@@ -103,9 +103,11 @@ const ExpectedFrame Expected[] = {
     {"60416\t249\t33\t6\t1100ffffffdafe00"},
     {"60416\t249\t33\t6\t110105ffffdafe00"},
     {"60416\t249\t33\t6\t131e0005ffdafe00"},
-    // The tool unit (0xF9) asks the demo controller (0xA0) for its ECU identification; the
-    // 28-byte answer "TVK-MC2*A0-0417*Boom*Tarvik*" comes by RTS/CTS (the unit's transport
+    // The tool unit joins the bus claiming 0xF9 (its default identity number 0x1F9), then asks
+    // the demo controller (0xA0) for its ECU identification; the 28-byte answer
+    // "TVK-MC2*A0-0417*Boom*Tarvik*" comes by RTS/CTS (the unit's transport
     // frames at priority 7), paced by the tool's CTS frames (window 2), and is acknowledged.
+    {"60928\t249\t255\t6\tf901000000810080"},
     {"59904\t249\t160\t6\tc5fd00"},
     {"60416\t160\t249\t7\t101c0004ffc5fd00"},
     {"60416\t249\t160\t6\t110201ffffc5fd00"},
@@ -164,6 +166,10 @@ struct Capture
 bool unitAnswersTool(Capture &capture)
 {
     OffBoardDiagnosticDevice toolUnit;
+    const int before = capture.handler->writtenFrames().size();
+    capture.handler->adopt(&toolUnit);
+    if (!waitFor([&] { return capture.handler->writtenFrames().size() > before; }))
+        return false; // the claim on joining
     SimulatedIdentification controller(0xA0, QByteArray("TVK-MC2*A0-0417*Boom*Tarvik*"),
                                        QByteArray("\x02MC2*"));
     const quint8 ask[3] = {0xC5, 0xFD, 0x00};
@@ -194,6 +200,7 @@ bool unitAnswersTool(Capture &capture)
 bool standInAnswersRequest(Capture &capture)
 {
     J1939Device engine(0x00);
+    capture.handler->adopt(&engine);
     auto *dm1 = new DM1Function(&engine);
     for (int i = 0; i < 3; ++i) {
         dm1->intParameter(8 + 3 * i)->setValue(521025 + i);
@@ -203,6 +210,7 @@ bool standInAnswersRequest(Capture &capture)
     dm1->intParameter(DM1Function::Count)->setValue(3);
     engine.setState(AbstractDisplayableItem::Send);
     J1939Device tool(0xF9);
+    capture.handler->adopt(&tool);
     new DM1Function(&tool);
     tool.setState(AbstractDisplayableItem::Send);
     const quint8 ask[3] = {0xCA, 0xFE, 0x00};
@@ -244,6 +252,7 @@ bool toolClaims(Capture &capture)
     ToolAddress::reset();
     ToolAddress::setIdentityNumber(0x0A5F1);
     OffBoardDiagnosticDevice toolUnit;
+    capture.handler->adopt(&toolUnit);
     toolUnit.slotClaimAddress();
     const quint8 ask[3] = {0x00, 0xEE, 0x00};
     const CanMessage request(0x18EAFF00, ask, 3);
@@ -279,6 +288,7 @@ int main(int argc, char **argv)
 
     // A simulated engine sends its DM1 with no code, one code and two codes.
     J1939Device engine(0x00);
+    handler.adopt(&engine);
     auto *dm1 = new DM1Function(&engine);
     for (int i = 0; i < 2; ++i) {
         dm1->intParameter(8 + 3 * i)->setValue(521025 + i);
@@ -299,6 +309,7 @@ int main(int argc, char **argv)
 
     // A simulated tool at 0xF9 receives a 30-byte software identification from 0x21.
     J1939Device tool(0xF9);
+    handler.adopt(&tool);
     new SoftFunction(&tool);
     tool.setState(AbstractDisplayableItem::Send);
     DispatchResult r;

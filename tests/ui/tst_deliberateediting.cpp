@@ -102,7 +102,7 @@ void tst_DeliberateEditing::wheelNeedsFocus_data()
 void tst_DeliberateEditing::wheelNeedsFocus()
 {
     QFETCH(WheelRow, row);
-    TestCanHandler handler;
+    TestCanHandler handler(m_dispatcher.get());
     QVERIFY(handler.start());
     auto *device = new J1939Device(0x21);
     auto *f = new BindingFunction(0xFE, 0xF1, device);

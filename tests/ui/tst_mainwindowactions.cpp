@@ -496,6 +496,8 @@ void tst_MainWindowActions::notifierInterval()
                                             .arg(stored)));
     m_window = std::make_unique<ScriptedMainWindow>();
     m_window->setDispatcher(m_dispatcher.get());
+    // The window applies the interval to the notifier of the bus it is attached to.
+    m_window->attachBus(nullptr, &notifier);
     QCOMPARE(notifier.notifyInterval(), applied);
 }
 

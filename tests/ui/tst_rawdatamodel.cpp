@@ -437,6 +437,7 @@ void tst_RawDataModel::clearResetsTimeBase()
 {
     TestCanHandler handler;
     RawDataModel model;
+    model.setHandler(&handler);
     model.setFlowEnabled(true);
     QTest::qWait(20);
     model.clearModel();

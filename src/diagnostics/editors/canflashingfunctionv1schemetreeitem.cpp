@@ -334,7 +334,7 @@ QString CanFlashingFunctionV1SchemeTreeItem::startQuestion(QString *refusal) con
         *refusal = tr("The flasher is gone");
         return QString();
     }
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = m_function->handler();
     if (!handler || !handler->isOpen()) {
         *refusal = tr("No bus connection");
         return QString();

@@ -60,7 +60,7 @@ void IdentificationSchemeTreeItem::request(QWidget *editor, QLabel *result)
         result->setText(tr("No unit to ask"));
         return;
     }
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
+    AbstractCanHandler *handler = unit->handler();
     if (!handler || !handler->isOpen()) {
         result->setText(tr("No bus connection: nothing was sent"));
         return;

@@ -47,9 +47,9 @@ QWidget *RequestLine::createWidget()
 bool RequestLine::ask(QWidget *from)
 {
     StaticPgnJ1939DeviceFunction *function = m_function;
-    AbstractCanHandler *handler = AbstractCanHandler::instance();
     if (!function)
         return false;
+    AbstractCanHandler *handler = function->handler();
     if (!handler || !handler->isOpen()) {
         m_refusal = tr("No bus connection: nothing was sent");
         refresh();
