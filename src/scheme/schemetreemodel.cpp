@@ -9,7 +9,6 @@
 #include <algorithm>
 
 namespace {
-SchemeTreeModel *s_instance = nullptr;
 
 // Items, not QObject children: the bus thread changes a registered item's QObject children, and
 // children() gives this thread a copy it may walk.
@@ -24,21 +23,12 @@ void dumpTree(const AbstractDisplayableItem *item, int depth)
 
 SchemeTreeModel::SchemeTreeModel(QObject *parent)
     : QAbstractItemModel(parent)
-{
-    s_instance = this;
-}
+{}
 
 SchemeTreeModel::~SchemeTreeModel()
 {
     qDeleteAll(m_items);
     m_items.clear();
-    if (s_instance == this)
-        s_instance = nullptr;
-}
-
-SchemeTreeModel *SchemeTreeModel::instance()
-{
-    return s_instance;
 }
 
 int SchemeTreeModel::rowCount(const QModelIndex &parent) const

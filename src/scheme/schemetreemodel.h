@@ -17,7 +17,6 @@ public:
 
     explicit SchemeTreeModel(QObject *parent = nullptr);
     ~SchemeTreeModel() override;
-    static SchemeTreeModel *instance();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
