@@ -19,11 +19,11 @@ DeviceDispatcher::DeviceDispatcher(QObject *parent)
 
 DeviceDispatcher::~DeviceDispatcher()
 {
-    // Units that outlive their bus are on none.
+    // Items that outlive their bus are on none.
     std::lock_guard locker(m_lock);
-    for (CanDevice *device : qAsConst(m_devices)) {
+    for (AbstractDisplayableItem *item : qAsConst(m_members)) {
         DeviceDispatcher *self = this;
-        device->m_dispatcher.compare_exchange_strong(self, nullptr);
+        item->m_dispatcher.compare_exchange_strong(self, nullptr);
     }
 }
 
@@ -122,6 +122,7 @@ void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
         if (item->thread() != thread())
             item->moveToThread(thread());
         item->m_dispatcher.store(this);
+        m_members.insert(item);
         if (auto *device = qobject_cast<CanDevice *>(item)) {
             if (!m_devices.contains(device)) {
                 m_devices.append(device);
@@ -145,6 +146,7 @@ void DeviceDispatcher::doUnregisterDisplayable(QObject *object)
     if (auto *item = qobject_cast<AbstractDisplayableItem *>(object)) {
         DeviceDispatcher *self = this;
         item->m_dispatcher.compare_exchange_strong(self, nullptr);
+        m_members.remove(item);
     }
     // Compared as objects: the item need not be a device.
     m_devices.erase(std::remove_if(m_devices.begin(), m_devices.end(),
@@ -158,6 +160,7 @@ void DeviceDispatcher::doUnregisterDisplayable(QObject *object)
 void DeviceDispatcher::forget(const AbstractDisplayableItem *item)
 {
     std::lock_guard locker(m_lock);
+    m_members.remove(const_cast<AbstractDisplayableItem *>(item));
     // Compared as objects: the item is half destroyed.
     const auto gone = std::remove_if(m_devices.begin(), m_devices.end(), [item](CanDevice *device) {
         return static_cast<const QObject *>(device) == static_cast<const QObject *>(item);

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 #include <array>
 #include <atomic>
@@ -62,6 +63,8 @@ private:
 
     mutable std::recursive_mutex m_lock;
     QList<CanDevice *> m_devices;
+    // Every item registered here (devices and others), told when the dispatcher goes.
+    QSet<AbstractDisplayableItem *> m_members;
     std::shared_ptr<const Index> m_index; // null after a change of the device list
     std::atomic<bool> m_rawDataDecode{false};
 };

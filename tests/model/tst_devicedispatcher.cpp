@@ -356,9 +356,19 @@ void tst_DeviceDispatcher::unitsKnowTheirBus()
     QVERIFY(!b->dispatcher());
     QVERIFY(!function->dispatcher());
     delete b;
-    // A unit that outlives its bus is on none.
+    // A unit deleted while on its bus leaves it.
+    auto *gone = new ProbeDevice(0x21, true);
+    first->registerDisplayable(gone);
+    delete gone;
+    QCOMPARE(first->devices(), QList<CanDevice *>{a});
+    // Items that outlive their bus, a unit and a function registered on its own, are on none.
+    auto *loose = new RecordingFunction(0xFE, 0xF2);
+    first->registerDisplayable(loose);
+    QCOMPARE(loose->dispatcher(), first.get());
     first.reset();
     QVERIFY(!a->dispatcher());
+    QVERIFY(!loose->dispatcher());
+    delete loose;
     delete a;
 }
 
