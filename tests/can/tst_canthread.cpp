@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+#include <mutex>
+
 class tst_CanThread : public QObject
 {
     Q_OBJECT
@@ -189,7 +191,11 @@ void tst_CanThread::dispatcherComesFromTheStarter()
     };
     AbstractCanMessageDispatcher *disposedOf = nullptr;
     AbstractCanHandler *adapterAtEnd = reinterpret_cast<AbstractCanHandler *>(1);
+    // What the bus thread's end leaves for this thread, read under the lock: QThread::wait's
+    // ordering is invisible to ThreadSanitizer.
+    std::mutex ended;
     hooks.destroyDispatcher = [&](AbstractCanMessageDispatcher *dispatcher) {
+        std::lock_guard locker(ended);
         destroyed = QThread::currentThread();
         adapterAtEnd = dispatcher->handler();
         disposedOf = dispatcher;
@@ -216,10 +222,14 @@ void tst_CanThread::dispatcherComesFromTheStarter()
         // starter's dispatcher and on to the window's queue.
         QTRY_VERIFY_WITH_TIMEOUT(made->dispatched.load() > 20, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!handler->isMessageQueueEmpty(), 5000);
-        QVERIFY(!destroyed);
+        {
+            std::lock_guard locker(ended);
+            QVERIFY(!destroyed);
+        }
         thread.quit();
         QVERIFY(thread.wait(5000));
         QVERIFY(!thread.canHandler());
+        std::lock_guard locker(ended);
         // The handler went first: the dispatcher was left without an adapter.
         QVERIFY(!adapterAtEnd);
         QCOMPARE(destroyed, static_cast<QThread *>(&thread));
