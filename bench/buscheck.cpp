@@ -8,7 +8,6 @@
 #include "buscheck/buslearner.h"
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
-#include "model/abstractdisplayableitem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -93,8 +92,6 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     initTarvikResources();
     registerBuiltIns();
-    AbstractDisplayableItem::setDescribeFrames(false);
-    AbstractDisplayableItem::setStampWallClock(false);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

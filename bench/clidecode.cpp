@@ -5,7 +5,6 @@
 #include "app/resources.h"
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
-#include "model/abstractdisplayableitem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,8 +63,6 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     initTarvikResources();
     registerBuiltIns();
-    AbstractDisplayableItem::setDescribeFrames(false);
-    AbstractDisplayableItem::setStampWallClock(false);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

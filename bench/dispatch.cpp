@@ -79,8 +79,8 @@ struct Scheme
 
 void runDispatch(benchmark::State &state, bool describe, int devices = 30)
 {
-    AbstractDisplayableItem::setDescribeFrames(describe);
     Scheme scheme(devices);
+    scheme.dispatcher.setDescribeFrames(describe);
     // Warm up: first frames start timers and counters.
     for (const CanMessage &m : scheme.frames) {
         DispatchResult r(DispatchResult::Received, 0);
@@ -98,7 +98,6 @@ void runDispatch(benchmark::State &state, bool describe, int devices = 30)
     }
     state.SetItemsProcessed(frames);
     state.counters["allocs_per_frame"] = double(s_allocations.load() - before) / double(frames);
-    AbstractDisplayableItem::setDescribeFrames(true);
 }
 
 void BM_DispatchDecode(benchmark::State &state)

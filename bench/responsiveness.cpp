@@ -170,8 +170,7 @@ void BM_RawRowMemory(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         Window w;
-        // After the window, whose raw view applies the stored choice.
-        AbstractDisplayableItem::setDescribeFrames(state.range(0) != 0);
+        w.dispatcher.setDescribeFrames(state.range(0) != 0);
         const size_t before = heapInUse();
         state.ResumeTiming();
         w.fill(RawDataModel::RowLimit);
@@ -181,7 +180,6 @@ void BM_RawRowMemory(benchmark::State &state)
             = double(after - before) / double(w.window->rawDataModel()->rowCount());
         state.ResumeTiming();
     }
-    AbstractDisplayableItem::setDescribeFrames(true);
 }
 BENCHMARK(BM_RawRowMemory)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -20,12 +20,19 @@ public:
     };
     Q_DECLARE_FLAGS(Status, StatusFlag)
 
+    // How the frame's bus decodes, set by its dispatcher: live (change highlight, update mark,
+    // receive supervision's timer) or offline (a recording decoded faster than real time),
+    // whether received frames get a wall-clock stamp, whether items describe the frame in text.
+    enum ModeFlag : quint8 { Live = 0x1, StampWallClock = 0x2, DescribeFrames = 0x4 };
+    Q_DECLARE_FLAGS(Mode, ModeFlag)
+
     DispatchResult() = default;
     DispatchResult(Status flags, qint64 time);
 
     bool isReceived() const { return status.testFlag(Received); }
 
     Status status;
+    Mode mode = Mode(Live | StampWallClock | DescribeFrames);
     qint32 missedPeriods = -1;
     QString description;
     qint64 timestamp = 0;
@@ -36,6 +43,7 @@ public:
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DispatchResult::Status)
+Q_DECLARE_OPERATORS_FOR_FLAGS(DispatchResult::Mode)
 Q_DECLARE_METATYPE(DispatchResult)
 
 // Registers the frame types under the names queued connections use ("CanMessage",

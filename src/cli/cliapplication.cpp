@@ -6,7 +6,6 @@
 #include "can/dispatchresult.h"
 #include "cli/clicommand.h"
 #include "descriptions/descriptionfiles.h"
-#include "model/abstractdisplayableitem.h"
 #include "model/units.h"
 
 #include <QCoreApplication>
@@ -18,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 int runTarvikCli(int argc, char **argv)
 {
@@ -46,14 +46,13 @@ int runTarvikCli(int argc, char **argv)
     registerCanMetaTypes();
     Units::init();
     registerBuiltIns();
-    // No raw view to describe the frames for.
-    AbstractDisplayableItem::setDescribeFrames(false);
-    // Recordings play without an event loop, faster than real time: no timer reads the stamps.
-    AbstractDisplayableItem::setStampWallClock(false);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    DescriptionFiles::setFaultReporter([&err](const QString &message) {
+    // Decoders in threads of their own may each find a fault.
+    std::mutex reporting;
+    DescriptionFiles::setFaultReporter([&err, &reporting](const QString &message) {
+        std::lock_guard locker(reporting);
         err << message << '\n';
         err.flush();
     });

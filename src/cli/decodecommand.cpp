@@ -267,7 +267,7 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     const QCommandLineOption events(QStringLiteral("events"),
                                     Cli::tr("One row per decoded parameter of every message"));
     const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
-                                  Cli::tr("Recordings decoded at once, each by a process of its "
+                                  Cli::tr("Recordings decoded at once, each by a thread of its "
                                           "own (default 1)"),
                                   Cli::tr("N"), QStringLiteral("1"));
     const QCommandLineOption everyFrame(

@@ -3,55 +3,38 @@
 #include "cli/cli.h"
 #include "cli/clicommand.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QProcess>
 
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace ParallelDecode {
 
 namespace {
 
-std::mutex programMutex;
-QString programOverride;
-
-QString program()
-{
-    std::lock_guard locker(programMutex);
-    return programOverride.isEmpty() ? QCoreApplication::applicationFilePath() : programOverride;
-}
-
-QStringList jobArguments(const DecodeOptions &options, const QString &recording,
-                         const QString &output)
-{
-    QStringList arguments{QStringLiteral("decode")};
-    if (!options.scheme.isEmpty())
-        arguments << QStringLiteral("--scheme") << options.scheme;
-    if (options.everyFrame)
-        arguments << QStringLiteral("--every-frame");
-    for (const QString &bus : options.buses)
-        arguments << QStringLiteral("--bus") << bus;
-    if (options.events)
-        arguments << QStringLiteral("--events");
-    else if (options.periodSet)
-        arguments << QStringLiteral("--period") << QString::number(options.periodMs);
-    arguments << QStringLiteral("-o") << output << recording;
-    return arguments;
-}
-
 // Prints what a job wrote to its standard error, each line naming the recording.
-void forward(const QString &recording, const QByteArray &text, QTextStream &err)
+void forward(const QString &recording, const QString &text, QTextStream &err)
 {
-    for (const QByteArray &line : text.split('\n')) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
         if (!line.trimmed().isEmpty())
-            err << recording << ": " << QString::fromLocal8Bit(line) << '\n';
+            err << recording << ": " << line << '\n';
     }
 }
+
+// One recording's decoding in a job; its messages are kept for the end.
+struct Job
+{
+    QString recording;
+    QString messages;
+    bool failed = false;
+};
 
 } // namespace
 
@@ -59,12 +42,6 @@ QString outputFor(const QString &directory, const QString &recording)
 {
     return QDir(directory).filePath(QFileInfo(recording).completeBaseName()
                                     + QStringLiteral(".csv"));
-}
-
-void setProgram(const QString &path)
-{
-    std::lock_guard locker(programMutex);
-    programOverride = path;
 }
 
 int run(const DecodeOptions &options, const QStringList &recordings, const QString &directory,
@@ -93,48 +70,36 @@ int run(const DecodeOptions &options, const QStringList &recordings, const QStri
                 ++failed;
         }
     } else {
-        // A pool of processes, each decoding one recording; the next starts when one ends.
-        std::vector<std::unique_ptr<QProcess>> running;
-        int next = 0;
-        const auto startNext = [&] {
-            const QString recording = recordings.at(next++);
-            auto process = std::make_unique<QProcess>();
-            process->setProperty("recording", recording);
-            process->start(program(),
-                           jobArguments(options, recording, outputFor(directory, recording)));
-            running.push_back(std::move(process));
-        };
-        const auto collect = [&](QProcess *process) {
-            const QString recording = process->property("recording").toString();
-            if (process->error() == QProcess::FailedToStart
-                || process->exitStatus() != QProcess::NormalExit) {
-                err << Cli::tr("%1: the decoding process failed: %2")
-                           .arg(recording, process->errorString())
-                    << '\n';
-                ++failed;
-                return;
+        // Threads of this process, each taking the next recording until none is left. A
+        // recording's decoder is a bus of its own, made and used in its thread; the messages
+        // are printed at the end in the recordings' order.
+        std::vector<Job> done(size_t(recordings.size()));
+        std::atomic<int> next{0};
+        const auto work = [&] {
+            for (int i = next++; i < recordings.size(); i = next++) {
+                Job &job = done[size_t(i)];
+                job.recording = recordings.at(i);
+                QString ignored;
+                QTextStream jobOut(&ignored);
+                QTextStream jobErr(&job.messages);
+                job.failed = decodeRecording(options, job.recording,
+                                             outputFor(directory, job.recording), jobOut, jobErr)
+                             != CliCommand::Success;
+                jobErr.flush();
             }
-            forward(recording, process->readAllStandardError(), err);
-            if (process->exitCode() != 0)
-                ++failed;
         };
-        while (next < recordings.size() || !running.empty()) {
-            while (next < recordings.size() && int(running.size()) < jobs)
-                startNext();
-            // Any job that ended makes room for the next; else wait a little on the oldest.
-            bool ended = false;
-            for (auto it = running.begin(); it != running.end();) {
-                QProcess *process = it->get();
-                if (process->state() == QProcess::NotRunning || process->waitForFinished(0)) {
-                    collect(process);
-                    it = running.erase(it);
-                    ended = true;
-                } else {
-                    ++it;
-                }
-            }
-            if (!ended && !running.empty())
-                running.front()->waitForFinished(20);
+        // QThreads: the items' timers need a thread with an event dispatcher, though none fires.
+        std::vector<std::unique_ptr<QThread>> threads;
+        const int count = std::min(jobs, int(recordings.size()));
+        for (int t = 0; t < count; ++t) {
+            threads.emplace_back(QThread::create(work));
+            threads.back()->start();
+        }
+        for (const std::unique_ptr<QThread> &thread : threads)
+            thread->wait();
+        for (const Job &job : done) {
+            forward(job.recording, job.messages, err);
+            failed += job.failed ? 1 : 0;
         }
     }
     out << Cli::tr("%1 of %2 recordings decoded into %3")

@@ -31,10 +31,15 @@ bool isTransport(const CanMessage &m)
 } // namespace
 
 RecordingDecoder::RecordingDecoder()
+    : m_catalogue(CanDeviceFactory::create())
 {
-    if (!CanDeviceFactory::instance())
-        CanDeviceFactory::init();
-    AbstractDisplayableItem::setOfflineDecoding(true);
+    m_dispatcher.setCatalogue(m_catalogue.get());
+    m_detector.setCatalogue(m_catalogue.get());
+    m_dispatcher.setOfflineDecoding(true);
+    // No raw view to describe the frames for; frames come faster than real time and no timer
+    // reads wall-clock stamps.
+    m_dispatcher.setDescribeFrames(false);
+    m_dispatcher.setStampWallClock(false);
     // The console's decoders list the described groups; the raw bytes of the others are the
     // frame log's.
     m_detector.setListsUndescribedGroups(false);
@@ -43,7 +48,6 @@ RecordingDecoder::RecordingDecoder()
 RecordingDecoder::~RecordingDecoder()
 {
     m_dispatcher.clearScheme();
-    AbstractDisplayableItem::setOfflineDecoding(false);
 }
 
 bool RecordingDecoder::loadScheme(const QString &path, QString *error)
@@ -70,7 +74,7 @@ bool RecordingDecoder::loadScheme(const QByteArray &content, const QString &path
 
 void RecordingDecoder::setSupervised(bool on)
 {
-    AbstractDisplayableItem::setOfflineDecoding(!on);
+    m_dispatcher.setOfflineDecoding(!on);
 }
 
 QList<AbstractDisplayableItem *> RecordingDecoder::devices() const

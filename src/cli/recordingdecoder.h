@@ -16,6 +16,7 @@
 #include <vector>
 
 class AbstractDisplayableItem;
+class CanDeviceFactory;
 class J1939Device;
 class SchemeController;
 class SchemeTreeModel;
@@ -23,6 +24,8 @@ class SchemeTreeModel;
 // Plays a recording through the dispatcher as fast as it goes, with the devices of a scheme or
 // those auto-detection makes from the built-in library. No event loop runs meanwhile: the
 // broadcast receive time-outs are judged on the recording's own time stamps instead of timers.
+// A decoder is a bus of its own (dispatcher, catalogue, decoding switches) and shares nothing
+// with another: decoders run side by side in threads, each used by one thread.
 class RecordingDecoder
 {
 public:
@@ -69,6 +72,8 @@ private:
     void detect(const CanMessage &message, DispatchResult *result);
     void addItem(AbstractDisplayableItem *item);
 
+    // Outlives the units made from it.
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
     DeviceDispatcher m_dispatcher;
     AutoDetector m_detector;
     std::unique_ptr<SchemeTreeModel> m_model;

@@ -37,7 +37,7 @@ QList<AbstractDisplayableItem *> AutoDetector::process(const AbstractCanHandler:
         if (AbstractDisplayableItem::isValid(result.item))
             factory = result.item->subFactory();
         if (!factory)
-            factory = CanDeviceFactory::instance();
+            factory = m_catalogue ? m_catalogue : CanDeviceFactory::instance();
         if (!factory)
             continue;
         AbstractDisplayableItem *item = createFrom(factory, pair.first, result);
@@ -97,6 +97,7 @@ AbstractDisplayableItem *AutoDetector::adopt(AbstractDisplayableItem *item, cons
     item->setState(AbstractDisplayableItem::ReceiveOk);
     chooseSupervision(item, result);
     DispatchResult fresh(DispatchResult::Received, timestamp);
+    fresh.mode = result.mode;
     // The frame of a completed broadcast is its last data packet: the function decodes the
     // message, not the packet.
     if (!result.payload.isEmpty() && !item->hasSubFactory()) {
@@ -113,6 +114,7 @@ AbstractDisplayableItem *AutoDetector::adopt(AbstractDisplayableItem *item, cons
     child->setState(AbstractDisplayableItem::ReceiveOk);
     chooseSupervision(child, result);
     DispatchResult again(DispatchResult::Received, timestamp);
+    again.mode = result.mode;
     child->dispatchMessage(frame, &again);
     return child;
 }

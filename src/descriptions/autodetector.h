@@ -11,7 +11,7 @@ class AbstractDisplayableItem;
 class DeviceDispatcher;
 
 // Creates items for traffic no item took: the sub-factory of the item the frame reached, else
-// the global device factory; a group no entry describes gets a raw function. New items start in
+// the bus's catalogue; a group no entry describes gets a raw function. New items start in
 // ReceiveOk, take the frame that made them and are handed on to be added to the scheme. A
 // function made from an answer to a request (any requester's, seen in the packs) is
 // event-driven; any other periodic one learns its period from its frames. GUI thread.
@@ -25,6 +25,9 @@ public:
     static constexpr qint64 AnswerWindowMs = 1250;
 
     explicit AutoDetector(QObject *parent = nullptr);
+
+    // The catalogue new units come from; the window's unless set. Not owned.
+    void setCatalogue(AbstractDeviceFactory *catalogue) { m_catalogue = catalogue; }
 
     // Whether groups without a description get a raw function (on by default).
     void setListsUndescribedGroups(bool on) { m_listsUndescribed = on; }
@@ -47,6 +50,7 @@ private:
     void noteRequest(const CanMessage &frame, qint64 stamp);
 
     bool m_listsUndescribed = true;
+    AbstractDeviceFactory *m_catalogue = nullptr;
     // Requested groups (PS | PF << 8, PS cleared for PDU1) and when they were last requested.
     QHash<quint32, qint64> m_requested;
 };

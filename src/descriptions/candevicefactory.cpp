@@ -10,6 +10,7 @@
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxparameter.h"
 
@@ -48,20 +49,35 @@ DeviceFactoryEntry CanDeviceFactory::fallbackEntry(const QByteArray &key) const
     return AbstractDeviceFactory::fallbackEntry(key);
 }
 
-void CanDeviceFactory::init()
+std::unique_ptr<CanDeviceFactory> CanDeviceFactory::create()
 {
-    reset();
-    s_instance = new CanDeviceFactory;
+    std::unique_ptr<CanDeviceFactory> catalogue(new CanDeviceFactory);
     // The built-in units the folders above entered (the machine's own, the tool), by address.
     for (DeviceFactoryEntry unit : UnitRegistry::units()) {
         unit.name = tr(unit.name.toUtf8().constData());
-        s_instance->appendEntry(unit);
+        catalogue->appendEntry(unit);
     }
-    s_instance->appendEntry(
+    catalogue->appendEntry(
         DeviceFactoryEntry("empty_device", {ItemAddress::J1939, ItemAddress::Unassigned},
                            tr("Stub"), QString(), QString(), [] { return new J1939Device; }));
     for (const QString &path : DescriptionFiles::deviceListFiles())
-        s_instance->addDeviceDescriptionsFromFile(path);
+        catalogue->addDeviceDescriptionsFromFile(path);
+    return catalogue;
+}
+
+CanDeviceFactory *CanDeviceFactory::of(const DeviceDispatcher *bus)
+{
+    if (bus) {
+        if (auto *own = qobject_cast<CanDeviceFactory *>(bus->catalogue()))
+            return own;
+    }
+    return s_instance;
+}
+
+void CanDeviceFactory::init()
+{
+    reset();
+    s_instance = create().release();
 }
 
 CanDeviceFactory *CanDeviceFactory::instance()

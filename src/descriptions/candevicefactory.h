@@ -2,18 +2,29 @@
 
 #include "descriptions/abstractdevicefactory.h"
 
+#include <memory>
+
 class QDomElement;
 
-// The global catalogue of bus devices: built-in kinds, then the device list. Created once at
-// start-up; used from the GUI thread.
+class DeviceDispatcher;
+
+// A catalogue of bus devices: built-in kinds, then the device list. Its entries remember the
+// units made from them, so each bus has a catalogue of its own: the window's, made at start-up
+// and used from the GUI thread, and one per console decoder, in the decoder's thread.
 class CanDeviceFactory : public AbstractDeviceFactory
 {
     Q_OBJECT
 
 public:
+    // A catalogue of the registered built-in units and the device list's.
+    static std::unique_ptr<CanDeviceFactory> create();
+    // The bus's catalogue (DeviceDispatcher::setCatalogue), else the window's.
+    static CanDeviceFactory *of(const DeviceDispatcher *bus);
+
+    // The window's catalogue.
     static void init();
     static CanDeviceFactory *instance();
-    // Drops the global factory (tests build a fresh one with init()).
+    // Drops the window's catalogue (tests build a fresh one with init()).
     static void reset();
 
     void addDeviceDescriptionsFromFile(const QString &path);

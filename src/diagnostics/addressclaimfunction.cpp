@@ -114,18 +114,20 @@ bool AddressClaimFunction::decode(const QByteArray &data)
     return true;
 }
 
-QString AddressClaimFunction::addressName(quint8 address, int industryGroup)
+QString AddressClaimFunction::addressName(quint8 address, int industryGroup,
+                                          const CanDeviceFactory *catalogue)
 {
-    const CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const CanDeviceFactory *factory = catalogue ? catalogue : CanDeviceFactory::instance();
     return factory ? factory->addressName(address, industryGroup)
                    : J1939PreferredAddresses::name(address, industryGroup);
 }
 
-QString AddressClaimFunction::unitDescription(quint64 name, quint8 address)
+QString AddressClaimFunction::unitDescription(quint64 name, quint8 address,
+                                              const CanDeviceFactory *catalogue)
 {
     // The address table of the unit's industry group first, then its function in words.
     const int group = int(field(name, IndustryGroup));
-    const QString byAddress = addressName(address, group);
+    const QString byAddress = addressName(address, group, catalogue);
     if (!byAddress.isEmpty())
         return byAddress;
     QString function = J1939NameTexts::function(int(field(name, Function)), group,
@@ -135,9 +137,10 @@ QString AddressClaimFunction::unitDescription(quint64 name, quint8 address)
     return function;
 }
 
-QString AddressClaimFunction::unitName(quint64 name, quint8 address)
+QString AddressClaimFunction::unitName(quint64 name, quint8 address,
+                                       const CanDeviceFactory *catalogue)
 {
-    const QString described = unitDescription(name, address);
+    const QString described = unitDescription(name, address, catalogue);
     if (!described.isEmpty())
         return J1939PreferredAddresses::withAddress(described, address);
     const QString hex = QString::number(address, 16).rightJustified(2, QLatin1Char('0')).toUpper();
@@ -153,15 +156,18 @@ void AddressClaimFunction::nameTheUnit(quint64 name)
     if (!unit)
         return;
     const quint8 address = quint8(unit->address().value);
+    const CanDeviceFactory *catalogue = CanDeviceFactory::of(unit->dispatcher());
     const QString current = unit->name();
     // Only a name the program chose gives way: one the engineer typed stays.
     const bool automatic
         = current == QCoreApplication::translate("CanDeviceFactory", "Unknown device")
-          || current == J1939PreferredAddresses::withAddress(addressName(address), address)
+          || current
+                 == J1939PreferredAddresses::withAddress(addressName(address, -1, catalogue),
+                                                         address)
           || (!m_givenName.isEmpty() && current == m_givenName);
     if (!automatic)
         return;
-    m_givenName = unitName(name, address);
+    m_givenName = unitName(name, address, catalogue);
     if (current != m_givenName)
         unit->setName(m_givenName);
 }

@@ -2,6 +2,8 @@
 
 #include "model/staticpgnj1939devicefunction.h"
 
+class CanDeviceFactory;
+
 // Address claim (PGN 0xEE00): the 64-bit NAME a unit claims its address with, split into its
 // fields, and sent to the global address when the tool stands in for the unit.
 class AddressClaimFunction : public StaticPgnJ1939DeviceFunction
@@ -37,14 +39,17 @@ public:
     // One field of a NAME.
     static quint32 field(quint64 name, Index index);
     // "Manufacturer 273, function 130 (0x00)": what a claim says about the unit at an address.
-    // What the catalogue, else the J1939 address table of the industry group (-1: not known),
-    // calls a unit at this address; empty when neither knows it.
-    static QString addressName(quint8 address, int industryGroup = -1);
+    // What the catalogue (the window's unless given), else the J1939 address table of the
+    // industry group (-1: not known), calls a unit at this address; empty when neither knows it.
+    static QString addressName(quint8 address, int industryGroup = -1,
+                               const CanDeviceFactory *catalogue = nullptr);
     // What the NAME and the address tell of a unit ("Engine #1", "Navigation device"); empty
     // when they tell nothing.
-    static QString unitDescription(quint64 name, quint8 address);
+    static QString unitDescription(quint64 name, quint8 address,
+                                   const CanDeviceFactory *catalogue = nullptr);
     // The unit's name in the tree: its description with the address, else the NAME's numbers.
-    static QString unitName(quint64 name, quint8 address);
+    static QString unitName(quint64 name, quint8 address,
+                            const CanDeviceFactory *catalogue = nullptr);
 
 private:
     // A unit named automatically (unknown, or after its preferred address) takes the name its

@@ -148,11 +148,12 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
 {
     if (m_filtered.load())
         result->status |= DispatchResult::Target;
-    const bool live = !s_offlineDecoding.load(std::memory_order_relaxed);
+    const bool live = result->mode.testFlag(DispatchResult::Live);
+    const bool stamp = result->mode.testFlag(DispatchResult::StampWallClock);
     // Counted offline too: an item that never had a frame awaits its data.
     m_counter.inc();
     if (live) {
-        checkDataUpdate(message);
+        checkDataUpdate(message, stamp);
         setUpdateNeeded();
     }
     // A unit's state walks its functions: asked again only after something may have changed it.
@@ -179,18 +180,16 @@ void AbstractDisplayableItem::takeFrame(const CanMessage &message, DispatchResul
         && (!m_learner.isLearning() || m_learner.hasInterval()))
         m_supervision.arm(m_supervision.nominalInterval());
     if (current != Send) {
-        result->missedPeriods
-            = m_supervision.takeFrame(s_stampWallClock.load(std::memory_order_relaxed));
+        result->missedPeriods = m_supervision.takeFrame(stamp);
         updateReceiveState();
     }
 }
 
-void AbstractDisplayableItem::checkDataUpdate(const CanMessage &message)
+void AbstractDisplayableItem::checkDataUpdate(const CanMessage &message, bool stamp)
 {
     // A parent's frames are its children's: the change shows on the child.
     const bool tracked = m_children.isEmpty();
-    const LastFrame::Change change
-        = m_lastFrame.take(message, tracked && s_stampWallClock.load(std::memory_order_relaxed));
+    const LastFrame::Change change = m_lastFrame.take(message, tracked && stamp);
     if (!tracked || change == LastFrame::OtherFrame)
         setFlag(ChangedFlag, false);
     else if (change == LastFrame::Changed)
@@ -244,14 +243,14 @@ void AbstractDisplayableItem::updateReceiveState()
     }
 }
 
-void AbstractDisplayableItem::checkDropNewData()
+void AbstractDisplayableItem::checkDropNewData(qint64 holdMs)
 {
-    if (QDateTime::currentMSecsSinceEpoch() - lastChangeTime() >= s_changedHoldMs.load()) {
+    if (QDateTime::currentMSecsSinceEpoch() - lastChangeTime() >= holdMs) {
         setFlag(ChangedFlag, false);
         setUpdateNeeded();
     }
     for (AbstractDisplayableItem *child : qAsConst(m_children))
-        child->checkDropNewData();
+        child->checkDropNewData(holdMs);
 }
 
 // --- State and timer --------------------------------------------------------------------------

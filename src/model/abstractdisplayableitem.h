@@ -71,8 +71,6 @@ public:
     static constexpr int ReceiveToleranceMs = 24;
     static constexpr int MaxMissedPeriods = ReceiveSupervision::MaxMissedPeriods;
     static constexpr qint64 DefaultChangedHoldMs = 5000;
-    // How long ChangedFlag stays after the last change (shortened by tests).
-    static void setChangedHoldMs(qint64 ms) { s_changedHoldMs.store(ms); }
 
     explicit AbstractDisplayableItem(QObject *parent = nullptr);
     ~AbstractDisplayableItem() override;
@@ -110,9 +108,11 @@ public:
     // the receive supervision and counts the message once, then the data goes to the decoder.
     bool dispatchCompletedBroadcast(const CanMessage &completing, DispatchResult *result,
                                     const QByteArray &data);
-    // Takes the frame as the last one and sets or clears ChangedFlag by its payload.
-    void checkDataUpdate(const CanMessage &message);
-    void checkDropNewData();
+    // Takes the frame as the last one and sets or clears ChangedFlag by its payload; a stamped
+    // frame also keeps the wall-clock time of the change for the highlight's end.
+    void checkDataUpdate(const CanMessage &message, bool stamp = true);
+    // Drops ChangedFlag where the last change is older than holdMs, here and below.
+    void checkDropNewData(qint64 holdMs = DefaultChangedHoldMs);
 
     // Parameters.
     void addParameter(ZxParameter *parameter, const QString &name, const QString &id = QString())
@@ -167,19 +167,6 @@ public:
     }
     bool xmlDispatchMessageImpl(const CanMessage &message, DispatchResult *result);
     void xmlTransmitState();
-    // Whether description-driven items write their one-line text into every result.
-    static void setDescribeFrames(bool on) { s_describeFrames.store(on); }
-    static bool describeFrames() { return s_describeFrames.load(); }
-    // Whether received frames are stamped with the wall clock for the receive supervision's
-    // timer and the change highlight. Off only where no timer runs while frames arrive faster
-    // than real time (the console decoder of recordings): the stamps would never be read.
-    static void setStampWallClock(bool on) { s_stampWallClock.store(on); }
-    static bool stampsWallClock() { return s_stampWallClock.load(); }
-    // Decoding a recording offline: a received frame only decodes and sets the item's state.
-    // What serves the live window is left out: the change highlight, the update mark and the
-    // receive supervision's timer (no event loop runs to fire it).
-    static void setOfflineDecoding(bool on) { s_offlineDecoding.store(on); }
-    static bool decodesOffline() { return s_offlineDecoding.load(); }
 
     // Children. The list changes only in the item's own thread (built before registration,
     // grown by auto-detection on the bus thread). There children() gives the list itself,
@@ -350,10 +337,6 @@ private:
     void superviseWith(int periodMs, int toleranceMs);
 
     // Switches for every item, set by the program and the tests.
-    static inline std::atomic<bool> s_describeFrames{true};
-    static inline std::atomic<bool> s_stampWallClock{true};
-    static inline std::atomic<bool> s_offlineDecoding{false};
-    static inline std::atomic<qint64> s_changedHoldMs{DefaultChangedHoldMs};
     // First member: child events arrive while the counter and timer below are constructed.
     bool m_destroying = false;
     // Touched by the GUI thread only; the node is destroyed there, which clears the pointer.

@@ -50,7 +50,7 @@ bool AbstractDisplayableItem::xmlDispatchMessageImpl(const CanMessage &message,
                                                      DispatchResult *result)
 {
     m_parameters.decode(message.data);
-    if (describeFrames())
+    if (result->mode.testFlag(DispatchResult::DescribeFrames))
         result->description = textDataImpl();
     emit scriptDispatch();
     return true;

@@ -15,6 +15,7 @@
 
 DeviceDispatcher::DeviceDispatcher(QObject *parent)
     : QObject(parent)
+    , m_changedHoldMs(AbstractDisplayableItem::DefaultChangedHoldMs)
 {}
 
 DeviceDispatcher::~DeviceDispatcher()
@@ -74,13 +75,14 @@ void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *re
     std::lock_guard locker(m_lock);
     const std::shared_ptr<const Index> index = currentIndex();
     const bool decode = m_rawDataDecode.load(std::memory_order_relaxed);
+    result->mode = DispatchResult::Mode(m_mode.load(std::memory_order_relaxed));
     // A device bound to an address takes only extended frames from it.
     offerMessage(msg.extended ? index->byAddress[msg.address()] : index->unbound, msg, result,
                  decode);
     // Items decoded by hand (not from a description) leave the text to be asked for here, while
     // their values are those of this very frame. The raw view shows it.
     if (result->description.isEmpty() && result->item && msg.text.isEmpty()
-        && AbstractDisplayableItem::describeFrames()
+        && result->mode.testFlag(DispatchResult::DescribeFrames)
         && result->item->state() != AbstractDisplayableItem::Send)
         result->description = result->item->textDataImpl();
     if (!msg.isUnicast() && !J1939Device::isGlobalRequest(msg))
@@ -99,8 +101,9 @@ void DeviceDispatcher::checkDropNewData()
     // The window registers units while the bus thread walks the list: the walk goes over a
     // copy taken under the lock (a device is only deleted in the bus thread itself).
     const QList<CanDevice *> walked = devices();
+    const qint64 holdMs = changedHoldMs();
     for (CanDevice *device : walked)
-        device->checkDropNewData();
+        device->checkDropNewData(holdMs);
 }
 
 bool DeviceDispatcher::isLowLatencyEnabled() const
@@ -195,4 +198,12 @@ QList<CanDevice *> DeviceDispatcher::devices() const
 {
     std::lock_guard locker(m_lock);
     return m_devices;
+}
+
+void DeviceDispatcher::setMode(DispatchResult::ModeFlag flag, bool on)
+{
+    if (on)
+        m_mode.fetch_or(quint8(flag));
+    else
+        m_mode.fetch_and(quint8(~quint8(flag)));
 }

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "can/abstractcanmessagedispatcher.h"
+#include "can/dispatchresult.h"
 
 #include <QList>
 #include <QObject>
@@ -38,6 +39,27 @@ public:
     void setRawDataDecodeEnabled(bool on);
     bool isRawDataDecodeEnabled() const { return m_rawDataDecode.load(); }
     QList<CanDevice *> devices() const;
+
+    // How this bus decodes; any thread, read with every frame. The window's bus describes its
+    // frames for the raw view and stamps them for the timers; a recording decoded by the
+    // console does neither and decodes offline (no change highlight, update mark or receive
+    // supervision's timer: no event loop runs to fire it).
+    void setDescribeFrames(bool on) { setMode(DispatchResult::DescribeFrames, on); }
+    bool describesFrames() const { return mode().testFlag(DispatchResult::DescribeFrames); }
+    void setStampWallClock(bool on) { setMode(DispatchResult::StampWallClock, on); }
+    bool stampsWallClock() const { return mode().testFlag(DispatchResult::StampWallClock); }
+    void setOfflineDecoding(bool on) { setMode(DispatchResult::Live, !on); }
+    bool decodesOffline() const { return !mode().testFlag(DispatchResult::Live); }
+    DispatchResult::Mode mode() const { return DispatchResult::Mode(m_mode.load()); }
+    // How long a changed value stays highlighted after its last change.
+    void setChangedHoldMs(qint64 ms) { m_changedHoldMs.store(ms); }
+    qint64 changedHoldMs() const { return m_changedHoldMs.load(); }
+
+    // The catalogue this bus's units are made from (a CanDeviceFactory); null for the window's.
+    // Not owned; set before units are made, outlives them.
+    void setCatalogue(QObject *catalogue) { m_catalogue.store(catalogue); }
+    QObject *catalogue() const { return m_catalogue.load(); }
+
     // Drops an item being destroyed from the devices; its thread.
     void forget(const AbstractDisplayableItem *item);
 
@@ -67,4 +89,9 @@ private:
     QSet<AbstractDisplayableItem *> m_members;
     std::shared_ptr<const Index> m_index; // null after a change of the device list
     std::atomic<bool> m_rawDataDecode{false};
+    void setMode(DispatchResult::ModeFlag flag, bool on);
+    std::atomic<quint8> m_mode{quint8(DispatchResult::Mode(
+        DispatchResult::Live | DispatchResult::StampWallClock | DispatchResult::DescribeFrames))};
+    std::atomic<qint64> m_changedHoldMs;
+    std::atomic<QObject *> m_catalogue{nullptr};
 };

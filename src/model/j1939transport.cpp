@@ -1,6 +1,7 @@
 #include "model/j1939transport.h"
 
 #include "can/dispatchresult.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/tpconnection.h"
@@ -147,7 +148,8 @@ bool J1939Transport::dispatchConnectionMessage(const CanMessage &message, Dispat
 void J1939Transport::restartBroadcastReceiveTimer()
 {
     // Offline, the decoder of a recording judges the time-out on the recording's own time.
-    if (!AbstractDisplayableItem::decodesOffline())
+    const DeviceDispatcher *bus = m_device->dispatcher();
+    if (!bus || !bus->decodesOffline())
         m_broadcastTimer.start(m_broadcastReceiveTimeoutMs);
 }
 

@@ -177,7 +177,7 @@ void SchemeController::clearScheme()
     // The devices died in the bus thread; the catalogue hears of it through queued calls. They
     // are taken now, so the catalogue no longer counts the cleared units as alive and a scheme
     // loaded next may use their keys and addresses.
-    if (CanDeviceFactory *factory = CanDeviceFactory::instance())
+    if (CanDeviceFactory *factory = CanDeviceFactory::of(dispatcher()))
         QCoreApplication::sendPostedEvents(factory, QEvent::MetaCall);
 }
 
@@ -200,7 +200,7 @@ bool SchemeController::checkDevices(const QDomElement &root, const QString &path
 {
     // What loadDevice will ask of the catalogue once the current scheme is gone: a kind for
     // every device, and no two units at one address (the catalogue refuses the second).
-    const CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const CanDeviceFactory *factory = CanDeviceFactory::of(dispatcher());
     QSet<QPair<int, quint32>> taken;
     for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();
          device = device.nextSiblingElement(QStringLiteral("device"))) {
@@ -229,7 +229,7 @@ bool SchemeController::checkDevices(const QDomElement &root, const QString &path
 
 bool SchemeController::loadDevice(QDomElement &element, const QString &path)
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = CanDeviceFactory::of(dispatcher());
     AbstractDisplayableItem *device = nullptr;
     if (factory && !isInternal(element)) {
         device = factory->createDeviceFromDescription(element);

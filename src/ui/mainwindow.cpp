@@ -396,6 +396,10 @@ void MainWindow::wireViews()
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_mainView->setColumnWidth(column, widths[column]);
     m_constructorView->setModel(m_constructorModel);
+    connect(m_rawDataView->decodeAction(), &QAction::toggled, this, [this](bool on) {
+        if (DeviceDispatcher *bus = dispatcher())
+            bus->setDescribeFrames(on);
+    });
     QWidget *constructorPanel = dockContent(m_constructorWindow);
     m_catalogueBar = new CatalogueBar(m_constructorModel, constructorPanel);
     if (auto *box = qobject_cast<QVBoxLayout *>(constructorPanel->layout()))
@@ -553,6 +557,9 @@ void MainWindow::applyNotifyInterval()
 void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
 {
     m_schemeController->setDispatcher(dispatcher);
+    // The raw view's "Decode frames" says whether the bus's units describe their frames.
+    if (dispatcher)
+        dispatcher->setDescribeFrames(m_rawDataView->decodeAction()->isChecked());
 }
 
 DeviceDispatcher *MainWindow::dispatcher() const

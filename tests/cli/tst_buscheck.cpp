@@ -2,6 +2,7 @@
 // learned, then variants of it with one fault each are checked against what was learned.
 #include "app/builtins.h"
 #include "buscheck/deviation.h"
+#include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "model/itemexpectation.h"
@@ -272,12 +273,13 @@ void tst_BusCheck::expectationsSurviveSaveAndOpen()
     QFile file(m_expected);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray learned = file.readAll();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     DeviceDispatcher dispatcher;
+    dispatcher.setCatalogue(catalogue.get());
     SchemeTreeModel model;
     SchemeController controller(&model, nullptr);
     controller.setDispatcher(&dispatcher);
     QVERIFY2(controller.load(learned, m_expected), qPrintable(controller.lastError()));
-    // The catalogue keeps one unit per address: the next test's check makes its own.
     auto cleanup = qScopeGuard([&controller] { controller.clearScheme(); });
     QDomDocument original;
     QVERIFY(original.setContent(learned));

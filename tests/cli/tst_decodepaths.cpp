@@ -40,7 +40,6 @@ void tst_DecodePaths::initTestCase()
                   m_dir.filePath(QStringLiteral("trace.pcap")), QStringLiteral("1000000")});
     QVERIFY(python.waitForFinished(120000));
     QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
-    ParallelDecode::setProgram(QStringLiteral(TARVIK_CLI_EXECUTABLE));
 }
 
 QByteArray tst_DecodePaths::decode(const QStringList &arguments)
@@ -107,16 +106,16 @@ void tst_DecodePaths::severalRecordingsOneCsvEach_data()
     const QStringList samples{"--period", "500"};
     const QStringList events{"--events"};
     QTest::newRow("one after another") << 1 << samples << QStringList{truck, nmea} << QStringList();
-    QTest::newRow("two processes at once") << 2 << samples << QStringList{truck, nmea}
-                                           << QStringList();
-    QTest::newRow("more processes than recordings")
+    QTest::newRow("two threads at once")
+        << 2 << samples << QStringList{truck, nmea} << QStringList();
+    QTest::newRow("more threads than recordings")
         << 8 << samples << QStringList{truck, nmea} << QStringList();
     QTest::newRow("one after another, events with their bus")
         << 1 << events << QStringList{truck, nmea} << QStringList{"can0 can1", "-"};
-    QTest::newRow("two processes, events with their bus")
+    QTest::newRow("two threads, events with their bus")
         << 2 << events << QStringList{truck, nmea} << QStringList{"can0 can1", "-"};
     // The newer logger's units (11-bit identifiers) have no parameters to list.
-    QTest::newRow("two processes, events of can1")
+    QTest::newRow("two threads, events of can1")
         << 2 << QStringList{"--events", "--bus", "can1"} << QStringList{truck, logger}
         << QStringList{"can1", ""};
 }

@@ -1,5 +1,6 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
+#include "model/zxparameter.h"
 #include "support/recordingfunction.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -94,6 +95,7 @@ private slots:
     void clearSchemeDeletes();
     void lowLatencyAndHousekeeping();
     void unitsKnowTheirBus();
+    void eachBusDecodesItsOwnWay();
 };
 
 void tst_DeviceDispatcher::twoMatchingDevices_data()
@@ -315,8 +317,8 @@ void tst_DeviceDispatcher::clearSchemeDeletes()
 
 void tst_DeviceDispatcher::lowLatencyAndHousekeeping()
 {
-    AbstractDisplayableItem::setChangedHoldMs(0);
     DeviceDispatcher dispatcher;
+    dispatcher.setChangedHoldMs(0);
     auto *d = new J1939Device(0x21);
     auto *f = new BindingFunction(0xFE, 0xF1, d);
     dispatcher.registerDisplayable(d);
@@ -329,7 +331,6 @@ void tst_DeviceDispatcher::lowLatencyAndHousekeeping()
     QVERIFY(f->hasFlag(AbstractDisplayableItem::ChangedFlag));
     dispatcher.checkDropNewData();
     QVERIFY(!f->hasFlag(AbstractDisplayableItem::ChangedFlag));
-    AbstractDisplayableItem::setChangedHoldMs(AbstractDisplayableItem::DefaultChangedHoldMs);
     dispatcher.clearScheme();
 }
 
@@ -370,6 +371,36 @@ void tst_DeviceDispatcher::unitsKnowTheirBus()
     QVERIFY(!loose->dispatcher());
     delete loose;
     delete a;
+}
+
+void tst_DeviceDispatcher::eachBusDecodesItsOwnWay()
+{
+    // A console decoder's bus (offline, frames not described) beside a live one.
+    DeviceDispatcher live;
+    DeviceDispatcher offline;
+    offline.setOfflineDecoding(true);
+    offline.setDescribeFrames(false);
+    QList<BindingFunction *> functions;
+    QStringList texts;
+    for (DeviceDispatcher *bus : {&live, &offline}) {
+        auto *unit = new J1939Device(0x21);
+        auto *f = new BindingFunction(0xFE, 0xF1, unit);
+        f->addField(QStringLiteral("a"), 0, 0, 8);
+        bus->registerDisplayable(unit);
+        functions << f;
+        for (quint8 value : {1, 2}) {
+            DispatchResult r(DispatchResult::Received, 0);
+            bus->dispatchMessage(makeFrame(0x18FEF121, {value}), &r);
+            texts << r.description;
+        }
+    }
+    QVERIFY(functions.at(0)->hasFlag(AbstractDisplayableItem::ChangedFlag));
+    QVERIFY(!functions.at(1)->hasFlag(AbstractDisplayableItem::ChangedFlag));
+    QCOMPARE(functions.at(1)->parameters().first()->toString(), QStringLiteral("2"));
+    QVERIFY(!texts.at(1).isEmpty());
+    QVERIFY(texts.at(3).isEmpty());
+    live.clearScheme();
+    offline.clearScheme();
 }
 
 QTEST_MAIN(tst_DeviceDispatcher)

@@ -28,11 +28,6 @@ class tst_DisplayableItem : public QObject
 
 private slots:
     void initTestCase() { TestEnvironment::init(); }
-    void cleanup()
-    {
-        AbstractDisplayableItem::setChangedHoldMs(AbstractDisplayableItem::DefaultChangedHoldMs);
-        AbstractDisplayableItem::setStampWallClock(true);
-    }
     void supervisionTimeline();
     void steadyTrafficStaysOk();
     void recoveryAfterSilence();
@@ -150,12 +145,12 @@ void tst_DisplayableItem::frameWhileAutoIsReceiveOk_data()
 void tst_DisplayableItem::frameWhileAutoIsReceiveOk()
 {
     QFETCH(bool, stamped);
-    QVERIFY(AbstractDisplayableItem::stampsWallClock());
-    AbstractDisplayableItem::setStampWallClock(stamped);
+    const DispatchResult::Mode mode = stamped ? DispatchResult().mode : DispatchResult::Live;
     BindingFunction f(0xFE, 0xF1);
     f.setDeviceType(AbstractDisplayableItem::Continuous, 1000);
     f.setState(AbstractDisplayableItem::Auto);
     DispatchResult first;
+    first.mode = mode;
     QVERIFY(f.dispatchMessage(frameFor(f, {1}), &first));
     QCOMPARE(first.missedPeriods, 0);
     QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
@@ -163,10 +158,10 @@ void tst_DisplayableItem::frameWhileAutoIsReceiveOk()
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ActivityFlag));
     QVERIFY(!f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     DispatchResult second;
+    second.mode = mode;
     QVERIFY(f.dispatchMessage(frameFor(f, {2}), &second));
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     QCOMPARE(f.state(), int(AbstractDisplayableItem::ReceiveOk));
-    AbstractDisplayableItem::setStampWallClock(true);
 }
 
 void tst_DisplayableItem::sendIgnoresFrames()
@@ -199,7 +194,7 @@ void tst_DisplayableItem::bridgeNeverChangesByItself()
 
 void tst_DisplayableItem::changedFlag()
 {
-    AbstractDisplayableItem::setChangedHoldMs(80);
+    const qint64 holdMs = 80;
     BindingFunction f(0xFE, 0xF1);
     DispatchResult r;
     f.dispatchMessage(frameFor(f, {1, 2}), &r);
@@ -210,10 +205,10 @@ void tst_DisplayableItem::changedFlag()
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     f.dispatchMessage(frameFor(f, {1, 3}), &r);
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ChangedFlag));
-    f.checkDropNewData();
+    f.checkDropNewData(holdMs);
     QVERIFY(f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     QTest::qWait(100);
-    f.checkDropNewData();
+    f.checkDropNewData(holdMs);
     QVERIFY(!f.hasFlag(AbstractDisplayableItem::ChangedFlag));
     // A different length is a change too; a different identifier clears the mark.
     f.dispatchMessage(frameFor(f, {1, 3, 0}), &r);

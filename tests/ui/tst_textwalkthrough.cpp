@@ -1,6 +1,7 @@
 #include "app/language.h"
 #include "can/abstractcanhandler.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 #include "ui/editors/rawdataview.h"
@@ -130,7 +131,7 @@ void tst_TextWalkthrough::rawViewShowsDecodedFrames()
     QVERIFY(decode);
     QVERIFY(decode->isChecked());
     decode->trigger();
-    QVERIFY(!AbstractDisplayableItem::describeFrames());
+    QVERIFY(!demo.window()->dispatcher()->describesFrames());
     QCOMPARE(QSettings().value(QStringLiteral("RawState/Decode")).toBool(), false);
     // Frames decoded before the switch may still be on their way: once one decoded after it
     // has come, the view is cleared and fills with such frames only.
@@ -140,7 +141,7 @@ void tst_TextWalkthrough::rawViewShowsDecodedFrames()
     QVERIFY(DemoBusWindow::waitFor([&] { return decodedRow(demo, nameOnly) == nameOnly; }));
     QVERIFY(decodedRow(demo, eec1).isEmpty());
     decode->trigger();
-    QVERIFY(AbstractDisplayableItem::describeFrames());
+    QVERIFY(demo.window()->dispatcher()->describesFrames());
     QCOMPARE(QSettings().value(QStringLiteral("RawState/Decode")).toBool(), true);
 }
 

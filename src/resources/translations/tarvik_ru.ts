@@ -1895,10 +1895,6 @@ Options:
         <translation>Записать CSV в этот файл вместо стандартного вывода; для нескольких записей — каталог для их файлов CSV</translation>
     </message>
     <message>
-        <source>Recordings decoded at once, each by a process of its own (default 1)</source>
-        <translation>Сколько записей расшифровывать одновременно, каждую отдельным процессом (по умолчанию 1)</translation>
-    </message>
-    <message>
         <source>Decode every frame the way the window does, with its supervision (slower; the output is the same)</source>
         <translation>Расшифровывать каждый кадр так, как это делает окно, с его контролем (медленнее; результат тот же)</translation>
     </message>
@@ -1917,10 +1913,6 @@ Options:
     <message>
         <source>Cannot make the directory %1</source>
         <translation>Не удалось создать каталог %1</translation>
-    </message>
-    <message>
-        <source>%1: the decoding process failed: %2</source>
-        <translation>%1: процесс расшифровки завершился сбоем: %2</translation>
     </message>
     <message>
         <source>%1 of %2 recordings decoded into %3</source>
@@ -2133,6 +2125,10 @@ Options:
     <message>
         <source>Kept the base scheme&apos;s %1 units of the buses not learned</source>
         <translation>Блоки шин, которые не изучались, взяты из исходной схемы без изменений: %1</translation>
+    </message>
+    <message>
+        <source>Recordings decoded at once, each by a thread of its own (default 1)</source>
+        <translation>Сколько записей расшифровывать одновременно, каждую отдельным потоком (по умолчанию 1)</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,5 @@
 #include "ui/editors/rawdataview.h"
 
-#include "model/abstractdisplayableitem.h"
 #include "ui/rawdatamodel.h"
 
 #include <QAction>
@@ -31,11 +30,8 @@ RawDataView::RawDataView(QWidget *parent)
     m_decode->setObjectName(QStringLiteral("actionRawDecode"));
     m_decode->setCheckable(true);
     m_decode->setChecked(QSettings().value(QLatin1String(DecodeKey), true).toBool());
-    AbstractDisplayableItem::setDescribeFrames(m_decode->isChecked());
-    connect(m_decode, &QAction::toggled, this, [](bool on) {
-        QSettings().setValue(QLatin1String(DecodeKey), on);
-        AbstractDisplayableItem::setDescribeFrames(on);
-    });
+    connect(m_decode, &QAction::toggled, this,
+            [](bool on) { QSettings().setValue(QLatin1String(DecodeKey), on); });
 }
 
 bool RawDataView::isFollowing() const
