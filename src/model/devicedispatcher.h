@@ -4,6 +4,9 @@
 
 #include "can/abstractcanmessagedispatcher.h"
 #include "can/dispatchresult.h"
+#include "model/guardedvalue.h"
+#include "model/tpconnection.h"
+#include "model/tpsendconnection.h"
 
 #include <QList>
 #include <QObject>
@@ -55,6 +58,13 @@ public:
     void setChangedHoldMs(qint64 ms) { m_changedHoldMs.store(ms); }
     qint64 changedHoldMs() const { return m_changedHoldMs.load(); }
 
+    // The transport protocol's timings on this bus: receiving (RTS/CTS) and sending. Any thread;
+    // a connection reads them as it goes from state to state.
+    void setTransportTiming(const TPConnection::Timing &timing) { m_transportTiming.store(timing); }
+    TPConnection::Timing transportTiming() const { return m_transportTiming.load(); }
+    void setSendTiming(const TPSendConnection::Timing &timing) { m_sendTiming.store(timing); }
+    TPSendConnection::Timing sendTiming() const { return m_sendTiming.load(); }
+
     // The catalogue this bus's units are made from (a CanDeviceFactory); null for the window's.
     // Not owned; set before units are made, outlives them.
     void setCatalogue(QObject *catalogue) { m_catalogue.store(catalogue); }
@@ -94,4 +104,6 @@ private:
         DispatchResult::Live | DispatchResult::StampWallClock | DispatchResult::DescribeFrames))};
     std::atomic<qint64> m_changedHoldMs;
     std::atomic<QObject *> m_catalogue{nullptr};
+    GuardedValue<TPConnection::Timing> m_transportTiming;
+    GuardedValue<TPSendConnection::Timing> m_sendTiming;
 };

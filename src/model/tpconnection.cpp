@@ -1,7 +1,7 @@
 #include "model/tpconnection.h"
 
 #include "can/canmessage.h"
-#include "model/guardedvalue.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 
 #include <QDebug>
@@ -11,8 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-GuardedValue<TPConnection::Timing> s_timing;
 
 constexpr quint8 PfControl = 0xEC;
 constexpr int BytesPerPacket = 7;
@@ -34,19 +32,16 @@ void setText(const CanMessage &message, const QString &text)
 
 const char *const TPConnection::SettingsGroup = "ConnectionTiming";
 
-TPConnection::Timing TPConnection::timing()
+TPConnection::Timing TPConnection::timing() const
 {
-    return s_timing.load();
+    const J1939Device *d = device();
+    const DeviceDispatcher *bus = d ? d->dispatcher() : nullptr;
+    return bus ? bus->transportTiming() : Timing();
 }
 
-void TPConnection::setTiming(const Timing &t)
+TPConnection::Timing TPConnection::readTiming(QSettings &settings)
 {
-    s_timing.store(t);
-}
-
-void TPConnection::readTiming(QSettings &settings)
-{
-    Timing t = timing();
+    Timing t;
     settings.beginGroup(QLatin1String(SettingsGroup));
     const struct
     {
@@ -65,7 +60,7 @@ void TPConnection::readTiming(QSettings &settings)
             *k.value = v;
     }
     settings.endGroup();
-    setTiming(t);
+    return t;
 }
 
 void TPConnection::writeTiming(QSettings &settings, const Timing &t)

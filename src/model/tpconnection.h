@@ -39,7 +39,7 @@ public:
         ConnAbort = 0xFF,
     };
 
-    // Receiver timings in ms (WindowSize in packets), process-wide.
+    // Receiver timings in ms (WindowSize in packets); each bus has its own (DeviceDispatcher).
     struct Timing
     {
         int delayRtsToCts = 200;
@@ -50,11 +50,11 @@ public:
         int timeoutCtsToData = 1250;
         int windowSize = 2;
     };
-    static Timing timing();
-    static void setTiming(const Timing &timing);
+    // The timings of the device's bus; the defaults off a bus.
+    Timing timing() const;
     static Timing defaultTiming() { return Timing(); }
-    // Reads the group "ConnectionTiming"; a key absent or not an integer keeps its value.
-    static void readTiming(QSettings &settings);
+    // The group "ConnectionTiming": a key absent or not an integer keeps its default.
+    static Timing readTiming(QSettings &settings);
     static void writeTiming(QSettings &settings, const Timing &timing);
     static const char *const SettingsGroup;
 

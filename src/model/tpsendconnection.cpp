@@ -1,7 +1,7 @@
 #include "model/tpsendconnection.h"
 
 #include "can/canmessage.h"
-#include "model/guardedvalue.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
 
@@ -12,8 +12,6 @@
 #include <cstring>
 
 namespace {
-
-GuardedValue<TPSendConnection::Timing> s_timing;
 
 constexpr int BytesPerPacket = 7;
 constexpr quint8 TpPriority = 6;
@@ -33,14 +31,10 @@ QString pgnText(quint32 pgn)
 
 } // namespace
 
-TPSendConnection::Timing TPSendConnection::timing()
+TPSendConnection::Timing TPSendConnection::timing() const
 {
-    return s_timing.load();
-}
-
-void TPSendConnection::setTiming(const Timing &t)
-{
-    s_timing.store(t);
+    const DeviceDispatcher *bus = m_device ? m_device->dispatcher() : nullptr;
+    return bus ? bus->sendTiming() : Timing();
 }
 
 TPSendConnection::TPSendConnection(J1939Device *device, quint8 peer, quint32 pgn,

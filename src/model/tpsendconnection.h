@@ -36,7 +36,7 @@ public:
         OtherError = 250,
     };
 
-    // Originator timings in ms, process-wide (tests shorten them).
+    // Originator timings in ms; each bus has its own (DeviceDispatcher).
     struct Timing
     {
         int timeoutCts = 1250;   // T3: waiting for a CTS or the acknowledgement
@@ -44,8 +44,8 @@ public:
         int packetInterval = 10; // between the packets of a window
         int retransmitLimit = 2; // CTS frames that ask for packets sent before
     };
-    static Timing timing();
-    static void setTiming(const Timing &timing);
+    // The timings of the device's bus; the defaults off a bus.
+    Timing timing() const;
     static Timing defaultTiming() { return Timing(); }
 
     static constexpr int MaxSize = 255 * 7;

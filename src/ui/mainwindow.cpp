@@ -558,8 +558,10 @@ void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
 {
     m_schemeController->setDispatcher(dispatcher);
     // The raw view's "Decode frames" says whether the bus's units describe their frames.
-    if (dispatcher)
+    if (dispatcher) {
         dispatcher->setDescribeFrames(m_rawDataView->decodeAction()->isChecked());
+        dispatcher->setTransportTiming(m_transportTiming);
+    }
 }
 
 DeviceDispatcher *MainWindow::dispatcher() const

@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/guimessagenotifier.h"
+#include "model/tpconnection.h"
 #include "scheme/schemewindow.h"
 #include "ui/userquestions.h"
 #include "util/translatabletext.h"
@@ -235,6 +236,8 @@ private:
     QPointer<GuiMessageNotifier> m_notifier;
     // The notifier's interval kept in the settings, applied once a notifier is attached; 0 none.
     int m_notifyInterval = 0;
+    // The engineer's transport timings (the settings'), given to the window's bus.
+    TPConnection::Timing m_transportTiming;
     ParameterLogRecorder *m_parameterLog = nullptr;
     SchemeTreeModel *m_schemeModel = nullptr;
     DeviceConstructorModel *m_constructorModel = nullptr;

@@ -9,6 +9,7 @@
 #include "descriptions/candevicefactory.h"
 #include "descriptions/deviceconstructormodel.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
+#include "model/devicedispatcher.h"
 #include "model/tpconnection.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
@@ -229,7 +230,9 @@ void MainWindow::on_actionConnectionTimeouts_triggered()
 void MainWindow::refreshConnectionTimeouts()
 {
     QSettings settings;
-    TPConnection::readTiming(settings);
+    m_transportTiming = TPConnection::readTiming(settings);
+    if (DeviceDispatcher *bus = dispatcher())
+        bus->setTransportTiming(m_transportTiming);
 }
 
 // --- Settings -----------------------------------------------------------------------------------

@@ -522,8 +522,8 @@ void tst_CanFlashing::identificationOverConnection()
     TPConnection::Timing t;
     t.delayRtsToCts = 1;
     t.delayDataToAck = 1;
-    TPConnection::setTiming(t);
     Rig rig;
+    rig.dispatcher.setTransportTiming(t);
     DispatchResult r;
     // The unit answers with an RTS/CTS connection to the tool, which is not simulated.
     rig.device->dispatchTargetMessage(makeFrame(0x1CECF9A0, {0x10, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0}),
@@ -539,7 +539,6 @@ void tst_CanFlashing::identificationOverConnection()
     QCOMPARE(rig.flasher->stringParameter(F::SoftId)->value(), QStringLiteral("VER1*B*"));
     rig.flasher->takeIdentification(0xFDC5, QByteArray("ECU*1*\0xx", 9));
     QCOMPARE(rig.flasher->stringParameter(F::EcuId)->value(), QStringLiteral("ECU*1*"));
-    TPConnection::setTiming(TPConnection::defaultTiming());
 }
 
 void tst_CanFlashing::deviceDeletedMidRun()

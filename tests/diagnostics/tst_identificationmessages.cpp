@@ -4,6 +4,7 @@
 #include "diagnostics/identificationcodec.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/vehicleidfunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 #include "model/tpconnection.h"
@@ -90,7 +91,7 @@ void tst_IdentificationMessages::init()
     t.delayCts0ToCts = 10;
     t.delayDataToAck = 5;
     t.windowSize = 255;
-    TPConnection::setTiming(t);
+    m_handler->bus()->setTransportTiming(t);
 }
 
 void tst_IdentificationMessages::component_data()

@@ -7,6 +7,7 @@
 #include "diagnostics/fmitexts.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/toolrequest.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 #include "model/tpconnection.h"
@@ -33,7 +34,6 @@ class tst_TroubleCodes : public QObject
 
 private slots:
     void initTestCase();
-    void cleanup() { TPConnection::setTiming(TPConnection::defaultTiming()); }
     void fmiTexts_data();
     void fmiTexts();
     void fmiTextsTranslated();
@@ -360,8 +360,8 @@ void tst_TroubleCodes::longAnswerToAnAddress()
     TPConnection::Timing fast;
     fast.delayRtsToCts = 1;
     fast.delayDataToAck = 1;
-    TPConnection::setTiming(fast);
     TestCanHandler handler;
+    handler.bus()->setTransportTiming(fast);
     QVERIFY(handler.start());
     OffBoardDiagnosticDevice tool;
     handler.adopt(&tool);

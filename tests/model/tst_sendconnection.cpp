@@ -112,7 +112,6 @@ class tst_SendConnection : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void init();
-    void cleanup();
     void answer_data();
     void answer();
     void announcement();
@@ -140,13 +139,7 @@ void tst_SendConnection::init()
     t.timeoutHold = 100;
     t.packetInterval = 0;
     t.retransmitLimit = 2;
-    TPSendConnection::setTiming(t);
-}
-
-void tst_SendConnection::cleanup()
-{
-    TPSendConnection::setTiming(TPSendConnection::defaultTiming());
-    TPConnection::setTiming(TPConnection::defaultTiming());
+    m_handler->bus()->setSendTiming(t);
 }
 
 void tst_SendConnection::answer_data()
@@ -367,7 +360,7 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     rt.delayDataToCts0 = 5;
     rt.delayCts0ToCts = 10;
     rt.delayDataToAck = 5;
-    TPConnection::setTiming(rt);
+    m_handler->bus()->setTransportTiming(rt);
     J1939Device standIn(StandIn);
     m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);

@@ -1,10 +1,11 @@
-#include "ui/editors/connectiontimeoutsdialog.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
 #include "support/recordingfunction.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/tpframes.h"
+#include "ui/editors/connectiontimeoutsdialog.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -29,7 +30,6 @@ class tst_TransportProtocol : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void init();
-    void cleanup() { TPConnection::setTiming(TPConnection::defaultTiming()); }
     void rtsCtsExchange();
     void ctsNearTheEnd_data();
     void ctsNearTheEnd();
@@ -63,7 +63,7 @@ void tst_TransportProtocol::init()
     t.timeoutDataToData = 150;
     t.timeoutCtsToData = 300;
     t.windowSize = 2;
-    TPConnection::setTiming(t);
+    m_handler->bus()->setTransportTiming(t);
 }
 
 void tst_TransportProtocol::rtsCtsExchange()
@@ -126,9 +126,9 @@ void tst_TransportProtocol::ctsNearTheEnd()
     QFETCH(int, size);
     QFETCH(int, window);
     QFETCH(QString, ctsSequence);
-    TPConnection::Timing t = TPConnection::timing();
+    TPConnection::Timing t = m_handler->bus()->transportTiming();
     t.windowSize = window;
-    TPConnection::setTiming(t);
+    m_handler->bus()->setTransportTiming(t);
     J1939Device device(0x30);
     m_handler->adopt(&device);
     auto *f = new RecordingFunction(0xFE, 0xDA, &device);
@@ -326,13 +326,11 @@ void tst_TransportProtocol::timingSettings()
     settings.setValue(QStringLiteral("ConnectionTiming/WindowSize"), QStringLiteral("abc"));
     if (saved.isValid())
         settings.setValue(QStringLiteral("ConnectionTiming/TimeoutDataToData"), saved);
-    TPConnection::setTiming(TPConnection::defaultTiming());
-    TPConnection::readTiming(settings);
-    QCOMPARE(TPConnection::timing().delayRtsToCts, 123);
-    QCOMPARE(TPConnection::timing().windowSize, 2); // not a number: kept
-    QCOMPARE(TPConnection::timing().timeoutCtsToData, 1250);
-    QCOMPARE(TPConnection::timing().timeoutDataToData, dataToData);
-    TPConnection::Timing t = TPConnection::timing();
+    TPConnection::Timing t = TPConnection::readTiming(settings);
+    QCOMPARE(t.delayRtsToCts, 123);
+    QCOMPARE(t.windowSize, 2); // not a number: kept
+    QCOMPARE(t.timeoutCtsToData, 1250);
+    QCOMPARE(t.timeoutDataToData, dataToData);
     t.windowSize = 7;
     TPConnection::writeTiming(settings, t);
     QCOMPARE(settings.value(QStringLiteral("ConnectionTiming/WindowSize")).toInt(), 7);
@@ -343,14 +341,15 @@ void tst_TransportProtocol::timingSettings()
 
 void tst_TransportProtocol::timingDialogDefaults()
 {
-    TPConnection::Timing t = TPConnection::defaultTiming();
-    QCOMPARE(t.timeoutDataToData, 750);
-    t.timeoutDataToData = 250;
-    TPConnection::setTiming(t);
+    QSettings settings;
+    settings.clear();
+    QCOMPARE(TPConnection::defaultTiming().timeoutDataToData, 750);
+    settings.setValue(QStringLiteral("ConnectionTiming/TimeoutDataToData"), 250);
+    auto cleanup = qScopeGuard([&settings] { settings.clear(); });
     ConnectionTimeoutsDialog dialog;
     auto *dataToData = dialog.findChild<QSpinBox *>(QStringLiteral("dataToData"));
     QVERIFY(dataToData);
-    QCOMPARE(dataToData->value(), 250); // opens with the current values
+    QCOMPARE(dataToData->value(), 250); // opens with the stored values
     auto *buttons = dialog.findChild<QDialogButtonBox *>();
     QVERIFY(buttons);
     QTest::mouseClick(buttons->button(QDialogButtonBox::RestoreDefaults), Qt::LeftButton);

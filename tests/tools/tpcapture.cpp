@@ -10,6 +10,7 @@
 #include "diagnostics/dm1function.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/tpconnection.h"
 #include "model/tpsendconnection.h"
@@ -284,7 +285,7 @@ int main(int argc, char **argv)
     t.delayDataToCts0 = 10;
     t.delayCts0ToCts = 20;
     t.delayDataToAck = 10;
-    TPConnection::setTiming(t);
+    handler.bus()->setTransportTiming(t);
 
     // A simulated engine sends its DM1 with no code, one code and two codes.
     J1939Device engine(0x00);

@@ -459,14 +459,13 @@ void tst_MainWindowActions::otherUiVersionRestoresNothing()
     settings.setValue(QStringLiteral("Misc/AutoAdd"), true);
     settings.setValue(QStringLiteral("ConnectionTiming/WindowSize"), 9);
     settings.sync();
-    const TPConnection::Timing before = TPConnection::timing();
     const TestEnvironment::DeveloperMessages heard;
     QTest::ignoreMessage(QtDebugMsg, "UiVersion changed from 3 to 4, won't restore ui state");
     m_window = std::make_unique<ScriptedMainWindow>();
     m_window->setDispatcher(m_dispatcher.get());
     QVERIFY(action(m_window.get(), "actionRawEnable")->isChecked());
     QVERIFY(!action(m_window.get(), "actionAutoAdd")->isChecked());
-    QCOMPARE(TPConnection::timing().windowSize, before.windowSize);
+    QCOMPARE(m_dispatcher->transportTiming().windowSize, TPConnection::defaultTiming().windowSize);
 }
 
 void tst_MainWindowActions::notifierInterval_data()

@@ -51,7 +51,9 @@ ConnectionTimeoutsDialog::ConnectionTimeoutsDialog(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
-    setValues(TPConnection::timing());
+    // The stored timings, those every bus of the window uses.
+    QSettings settings;
+    setValues(TPConnection::readTiming(settings));
 }
 
 QSpinBox *ConnectionTimeoutsDialog::addSpin(QFormLayout *form, const QString &label,
