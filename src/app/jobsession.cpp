@@ -304,8 +304,9 @@ void JobSession::sendRequest()
         m_requestTimer.stop();
         return;
     }
-    m_handler->sendMessage(
-        ToolRequest::frame(pgns.at(m_nextRequest++), quint8(CanMessage::GlobalAddress)));
+    m_handler->sendMessage(ToolRequest::frame(pgns.at(m_nextRequest++),
+                                              quint8(CanMessage::GlobalAddress),
+                                              ToolAddress::of(m_handler->dispatcher()).current()));
 }
 
 bool JobSession::refreshInventory()
@@ -335,11 +336,11 @@ void JobSession::inventoryDone()
     InventoryRecord record = InventoryRecord::fromInventory(
         inventory, unitLabels(), QDateTime::currentDateTimeUtc(), m_requesting);
     // The tool's own requests come from its address: it is no unit of the machine.
-    record.units.erase(std::remove_if(record.units.begin(), record.units.end(),
-                                      [](const InventoryRecord::Unit &u) {
-                                          return u.address == ToolAddress::current();
-                                      }),
-                       record.units.end());
+    const quint8 tool = ToolAddress::of(m_handler ? m_handler->dispatcher() : nullptr).current();
+    record.units.erase(
+        std::remove_if(record.units.begin(), record.units.end(),
+                       [tool](const InventoryRecord::Unit &u) { return u.address == tool; }),
+        record.units.end());
     QString error;
     bool ok = true;
     if (kind == Taking::AsLeft) {

@@ -179,7 +179,8 @@ void AbstractCanHandler::errorTimeout()
 
 void AbstractCanHandler::sendMessage(const CanMessage &message)
 {
-    if (!ToolAddress::maySend(message)) {
+    const ToolAddress &tool = ToolAddress::of(dispatcher());
+    if (!tool.maySend(message)) {
         qDebug("Frame %s not sent: the tool lost its source address",
                qUtf8Printable(message.toString()));
         return;
@@ -208,11 +209,12 @@ void AbstractCanHandler::sendMessage(const CanMessage &message)
 
 void AbstractCanHandler::sendMessages(const CanMessage *messages, int count)
 {
+    const ToolAddress &tool = ToolAddress::of(dispatcher());
     if (std::any_of(messages, messages + std::max(count, 0),
-                    [](const CanMessage &m) { return !ToolAddress::maySend(m); })) {
+                    [&tool](const CanMessage &m) { return !tool.maySend(m); })) {
         QVector<CanMessage> allowed;
         std::copy_if(messages, messages + count, std::back_inserter(allowed),
-                     [](const CanMessage &m) { return ToolAddress::maySend(m); });
+                     [&tool](const CanMessage &m) { return tool.maySend(m); });
         qDebug("%d frames not sent: the tool lost their source address",
                count - int(allowed.size()));
         if (!allowed.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "can/tooladdress.h"
+
 #include <atomic>
 
 class AbstractCanHandler;
@@ -22,10 +24,15 @@ public:
     // The handler whose frames come here; null while none does. Any thread.
     AbstractCanHandler *handler() const { return m_handler.load(); }
 
+    // The address the tool holds on this bus. Any thread.
+    ToolAddress &toolAddress() { return m_toolAddress; }
+    const ToolAddress &toolAddress() const { return m_toolAddress; }
+
 private:
     AbstractCanMessageDispatcher(const AbstractCanMessageDispatcher &) = delete;
     AbstractCanMessageDispatcher &operator=(const AbstractCanMessageDispatcher &) = delete;
 
     friend class AbstractCanHandler;
     std::atomic<AbstractCanHandler *> m_handler{nullptr};
+    ToolAddress m_toolAddress;
 };

@@ -157,13 +157,13 @@ bool Rp1210CanHandler::connectLocked(unsigned rate)
 void Rp1210CanHandler::protectToolAddressLocked()
 {
     // A tool that lost its address and found no other claims nothing.
-    if (!ToolAddress::canSend())
+    const ToolAddress &tool = ToolAddress::of(dispatcher());
+    if (!tool.canSend())
         return;
-    const quint8 address = ToolAddress::current();
+    const quint8 address = tool.current();
     // Waits for the claim's outcome (a quarter second): the connection is being set up anyway.
-    const short rc
-        = m_api.sendCommand(ProtectJ1939Address, m_client,
-                            Rp1210Records::protectCommand(address, ToolAddress::name(), true));
+    const short rc = m_api.sendCommand(ProtectJ1939Address, m_client,
+                                       Rp1210Records::protectCommand(address, tool.name(), true));
     if (isError(rc)) {
         // Listening still works; only the tool's own requests will be refused by the adapter.
         qWarning("RP1210: the adapter could not claim the tool's address %02X: %s (code %d)",
@@ -208,7 +208,8 @@ bool Rp1210CanHandler::setBaudRateImpl(unsigned rate)
 
 bool Rp1210CanHandler::claimLocked(const CanMessage &claim, bool *ok)
 {
-    if (Rp1210Records::claimedName(claim) != ToolAddress::name())
+    const ToolAddress &tool = ToolAddress::of(dispatcher());
+    if (Rp1210Records::claimedName(claim) != tool.name())
         return false; // a simulated unit's claim goes on the wire as it is
     const quint8 address = claim.address();
     const int held = m_protected.load();
@@ -223,9 +224,8 @@ bool Rp1210CanHandler::claimLocked(const CanMessage &claim, bool *ok)
     if (address == NullAddress)
         return false;
     // Not waiting: this runs in the bus thread, which must not stall for the claim's time.
-    const short rc
-        = m_api.sendCommand(ProtectJ1939Address, m_client,
-                            Rp1210Records::protectCommand(address, ToolAddress::name(), false));
+    const short rc = m_api.sendCommand(ProtectJ1939Address, m_client,
+                                       Rp1210Records::protectCommand(address, tool.name(), false));
     if (isError(rc)) {
         qWarning("RP1210: the adapter could not claim address %02X: %s (code %d)", address,
                  qUtf8Printable(m_api.errorText(rc)), rc);

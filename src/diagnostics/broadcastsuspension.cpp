@@ -78,10 +78,10 @@ int BroadcastSuspension::networkCommand(const QByteArray &data, int network)
     return (quint8(data.at(network / 4)) >> shiftOf(network)) & 0x3;
 }
 
-CanMessage BroadcastSuspension::frame(const QByteArray &data, quint8 destination)
+CanMessage BroadcastSuspension::frame(const QByteArray &data, quint8 destination, quint8 source)
 {
     CanMessage m(quint32(ToolRequest::Priority) << 26 | quint32(Pf) << 16
-                     | quint32(destination) << 8 | ToolAddress::current(),
+                     | quint32(destination) << 8 | source,
                  reinterpret_cast<const quint8 *>(data.constData()), int(data.size()));
     return m;
 }
@@ -91,7 +91,7 @@ bool BroadcastSuspension::send(const QByteArray &data)
     AbstractCanHandler *handler = m_dispatcher ? m_dispatcher->handler() : nullptr;
     if (!handler || !handler->isOpen())
         return false;
-    handler->sendMessage(frame(data, m_destination.load()));
+    handler->sendMessage(frame(data, m_destination.load(), m_dispatcher->toolAddress().current()));
     return true;
 }
 

@@ -54,7 +54,8 @@ public:
     static QByteArray holdData();
     // The 2-bit command of one network in a DM13's data; -1 when the data is too short.
     static int networkCommand(const QByteArray &data, int network);
-    static CanMessage frame(const QByteArray &data, quint8 destination);
+    // The DM13 to `destination` from `source` (the tool's address on the bus).
+    static CanMessage frame(const QByteArray &data, quint8 destination, quint8 source);
 
     bool isSuspended() const { return m_suspended.load(); }
     quint8 destination() const { return m_destination.load(); }

@@ -138,7 +138,7 @@ QList<J1939Device *> CodeClearingFunction::schemeUnits(const DeviceDispatcher *d
     for (CanDevice *device : dispatcher->devices()) {
         auto *unit = qobject_cast<J1939Device *>(device);
         const quint32 address = unit ? unit->address().value : 0xFF;
-        if (unit && address <= LastUnitAddress && address != ToolAddress::current())
+        if (unit && address <= LastUnitAddress && address != dispatcher->toolAddress().current())
             units.append(unit);
     }
     return units;
@@ -246,7 +246,8 @@ void CodeClearingFunction::sendStep()
         }
         m_poll->start();
     }
-    CanMessage request = ToolRequest::frame(pgn, destination);
+    CanMessage request
+        = ToolRequest::frame(pgn, destination, ToolAddress::of(dispatcher()).current());
     sendMessage(request);
     m_deadline->start(s_answerTimeMs);
 }
@@ -262,7 +263,7 @@ void CodeClearingFunction::takeFrames(const QVector<CanMessage> &frames)
         if (!AcknowledgementFunction::decodeFrame(frame, &a) || a.pgn != pgn)
             continue;
         // To the tool, or to everyone naming the tool as the requester.
-        const quint8 tool = ToolAddress::current();
+        const quint8 tool = ToolAddress::of(dispatcher()).current();
         const bool toTool
             = frame.pduSpecific() == tool
               || (frame.pduSpecific() == CanMessage::GlobalAddress && a.requester == tool);

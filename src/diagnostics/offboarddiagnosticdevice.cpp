@@ -9,6 +9,7 @@
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/softfunction.h"
 #include "diagnostics/vehicleidfunction.h"
+#include "model/devicedispatcher.h"
 #include "model/tpconnection.h"
 
 #include <QCoreApplication>
@@ -98,11 +99,13 @@ QString OffBoardDiagnosticDevice::textDataImpl() const
 
 void OffBoardDiagnosticDevice::slotClaimAddress()
 {
-    const quint8 address = ToolAddress::nextFree();
+    DeviceDispatcher *bus = dispatcher();
+    const quint8 address = ToolAddress::of(bus).nextFree();
     if (address != NullAddress && address != quint8(this->address().value))
         setAddress({ItemAddress::J1939, address});
     if (address != NullAddress) {
-        ToolAddress::setCurrent(address);
+        if (bus)
+            bus->toolAddress().setCurrent(address);
         setClaimText(tr("Address %1 claimed").arg(hexAddress(address)), false);
     }
     sendClaim();
@@ -111,31 +114,36 @@ void OffBoardDiagnosticDevice::slotClaimAddress()
 void OffBoardDiagnosticDevice::sendClaim()
 {
     // Without an address the tool says so from the null address: "cannot claim address".
-    const quint8 source = ToolAddress::canSend() ? quint8(address().value) : NullAddress;
-    CanMessage claim = AddressClaimFunction::claimFrame(ToolAddress::name(), source);
+    const ToolAddress &tool = ToolAddress::of(dispatcher());
+    const quint8 source = tool.canSend() ? quint8(address().value) : NullAddress;
+    CanMessage claim = AddressClaimFunction::claimFrame(tool.name(), source);
     sendMessage(claim);
 }
 
 void OffBoardDiagnosticDevice::contend(const CanMessage &claim)
 {
     const quint64 theirs = AddressClaimFunction::nameFromPayload(claim.data);
-    const quint64 ours = ToolAddress::name();
+    DeviceDispatcher *bus = dispatcher();
+    if (!bus)
+        return; // off a bus nothing contends
+    ToolAddress &tool = bus->toolAddress();
+    const quint64 ours = tool.name();
     // Our own claim heard back (an adapter that echoes) is no contention.
     if (theirs == ours)
         return;
-    if (ToolAddress::isLost(quint8(address().value)))
+    if (tool.isLost(quint8(address().value)))
         return; // given up already
     if (theirs > ours) {
         sendClaim(); // the lower NAME has priority: the tool keeps its address
         return;
     }
     const quint8 lost = quint8(address().value);
-    ToolAddress::markLost(lost);
-    const quint8 next = ToolAddress::nextFree();
+    tool.markLost(lost);
+    const quint8 next = tool.nextFree();
     QString text;
     if (next != NullAddress) {
         setAddress({ItemAddress::J1939, next});
-        ToolAddress::setCurrent(next);
+        tool.setCurrent(next);
         text = tr("Address %1 lost to a unit of higher priority (NAME %2); the tool moved to %3")
                    .arg(hexAddress(lost), hexName(theirs), hexAddress(next));
     } else {

@@ -1,6 +1,7 @@
 #include "diagnostics/toolrequest.h"
 
 #include "can/tooladdress.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/staticpgnj1939devicefunction.h"
 
@@ -17,11 +18,6 @@ CanMessage frame(quint32 pgn, quint8 destination, quint8 source)
     return m;
 }
 
-CanMessage frame(quint32 pgn, quint8 destination)
-{
-    return frame(pgn, destination, ToolAddress::current());
-}
-
 qint64 requestedPgn(const CanMessage &frame)
 {
     if (!frame.extended || frame.pduFormat() != PfRequest || frame.length < 3)
@@ -32,11 +28,12 @@ qint64 requestedPgn(const CanMessage &frame)
 bool ask(StaticPgnJ1939DeviceFunction *function, bool global)
 {
     auto *unit = function ? qobject_cast<J1939Device *>(function->parentItem()) : nullptr;
-    if (!unit || !ToolAddress::canSend())
+    const ToolAddress &tool = ToolAddress::of(function ? function->dispatcher() : nullptr);
+    if (!unit || !tool.canSend())
         return false;
     const quint8 destination = global ? quint8(CanMessage::GlobalAddress)
                                       : quint8(unit->address().value);
-    CanMessage m = frame(function->pgnValue(), destination);
+    CanMessage m = frame(function->pgnValue(), destination, tool.current());
     function->sendMessage(m);
     return true;
 }

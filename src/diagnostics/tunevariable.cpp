@@ -2,6 +2,7 @@
 
 #include "can/tooladdress.h"
 #include "diagnostics/journalnotes.h"
+#include "model/devicedispatcher.h"
 
 #include "diagnostics/editors/tunevariableschemetreeitem.h"
 #include "model/targetparameter.h"
@@ -85,12 +86,13 @@ bool TuneVariable::isWritable(const ZxVariant &v)
 
 quint8 TuneVariable::requesterAddress() const
 {
+    // Not simulated: the tool asks, from its own address on the bus.
+    const quint8 tool = ToolAddress::of(dispatcher()).current();
     for (const AbstractDisplayableItem *item = parentItem(); item; item = item->parentItem()) {
         if (item->address().kind == ItemAddress::J1939)
-            return item->state() == Send ? quint8(item->address().value) : ToolAddress::current();
+            return item->state() == Send ? quint8(item->address().value) : tool;
     }
-    // Not simulated: the tool asks, from its own address.
-    return ToolAddress::current();
+    return tool;
 }
 
 void TuneVariable::startRequest(CanMessage &message)

@@ -562,6 +562,7 @@ void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
         dispatcher->setDescribeFrames(m_rawDataView->decodeAction()->isChecked());
         dispatcher->setTransportTiming(m_transportTiming);
     }
+    applyToolAddress();
 }
 
 DeviceDispatcher *MainWindow::dispatcher() const

@@ -2,6 +2,7 @@
 
 #include "can/abstractcanhandler.h"
 #include "can/guimessagenotifier.h"
+#include "can/tooladdress.h"
 #include "model/tpconnection.h"
 #include "scheme/schemewindow.h"
 #include "ui/userquestions.h"
@@ -79,6 +80,8 @@ public:
     DeviceDispatcher *dispatcher() const;
     // The adapter of the window's bus (its dispatcher's handler); null without one.
     AbstractCanHandler *handler() const;
+    // The address the tool holds on the window's bus.
+    const ToolAddress &toolAddress() const;
     // The status bar names the adapter in use and its port.
     void showConnection(const TranslatableText &adapter, const QString &port);
     void addDisplayable(AbstractDisplayableItem *item);
@@ -105,6 +108,7 @@ public:
     bool restoreUiState();
     void saveUiState();
     void refreshConnectionTimeouts();
+    void applyToolAddress();
     // The tool's address and NAME from the settings (Options ▸ Tool Address…).
     void restoreToolAddress();
     bool openScheme(const QString &path);
@@ -238,6 +242,9 @@ private:
     int m_notifyInterval = 0;
     // The engineer's transport timings (the settings'), given to the window's bus.
     TPConnection::Timing m_transportTiming;
+    // The address the tool claims first and its NAME's identity number (the settings').
+    quint8 m_toolPreferred = ToolAddress::Default;
+    quint32 m_toolIdentity = ToolAddress::DefaultIdentityNumber;
     ParameterLogRecorder *m_parameterLog = nullptr;
     SchemeTreeModel *m_schemeModel = nullptr;
     DeviceConstructorModel *m_constructorModel = nullptr;

@@ -189,11 +189,13 @@ void MainWindow::on_actionToolAddress_triggered()
         tr("Tool Address"),
         tr("Address the tool claims and sends its requests from (the service tools' range is "
            "f9 and fa)"),
-        ToolAddress::preferred(), LastToolAddress, &ok);
+        m_toolPreferred, LastToolAddress, &ok);
     if (!ok)
         return;
     QSettings().setValue(QStringLiteral("Misc/ToolAddress"), address);
-    ToolAddress::setPreferred(quint8(address));
+    m_toolPreferred = quint8(address);
+    if (DeviceDispatcher *bus = dispatcher())
+        bus->toolAddress().setPreferred(m_toolPreferred);
     // The tool unit claims the new address at once, on the bus thread.
     CanDeviceFactory *factory = CanDeviceFactory::instance();
     if (auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
@@ -209,8 +211,7 @@ void MainWindow::restoreToolAddress()
     QSettings settings;
     bool ok = false;
     const uint address = settings.value(QStringLiteral("Misc/ToolAddress")).toUInt(&ok);
-    ToolAddress::setPreferred(ok && address <= LastToolAddress ? quint8(address)
-                                                               : ToolAddress::Default);
+    m_toolPreferred = ok && address <= LastToolAddress ? quint8(address) : ToolAddress::Default;
     // The NAME's identity number is this installation's own, drawn once: two tools on one bus
     // do not claim with the same NAME.
     uint identity = settings.value(QStringLiteral("Misc/ToolIdentityNumber")).toUInt(&ok);
@@ -218,7 +219,21 @@ void MainWindow::restoreToolAddress()
         identity = QRandomGenerator::global()->bounded(1u << 21);
         settings.setValue(QStringLiteral("Misc/ToolIdentityNumber"), identity);
     }
-    ToolAddress::setIdentityNumber(identity);
+    m_toolIdentity = identity;
+    applyToolAddress();
+}
+
+const ToolAddress &MainWindow::toolAddress() const
+{
+    return ToolAddress::of(dispatcher());
+}
+
+void MainWindow::applyToolAddress()
+{
+    if (DeviceDispatcher *bus = dispatcher()) {
+        bus->toolAddress().setPreferred(m_toolPreferred);
+        bus->toolAddress().setIdentityNumber(m_toolIdentity);
+    }
 }
 
 void MainWindow::on_actionConnectionTimeouts_triggered()

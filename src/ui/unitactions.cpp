@@ -10,6 +10,7 @@
 #include "diagnostics/memoryaccessfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/identificationaction.h"
@@ -101,7 +102,7 @@ AbstractDisplayableItem *UnitActions::toolUnit() const
     for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
         AbstractDisplayableItem *item = node->displayable();
         if (item && item->address().kind == ItemAddress::J1939
-            && item->address().value == ToolAddress::current())
+            && item->address().value == m_window->toolAddress().current())
             return item;
     }
     return nullptr;
@@ -114,7 +115,7 @@ QString UnitActions::serviceReason(const AbstractDisplayableItem *unit)
     if (unit->address().kind != ItemAddress::J1939 || unit->address().value > LastUnitAddress)
         return tr("%1 is no J1939 unit with an address").arg(unit->name());
     if (qobject_cast<const OffBoardDiagnosticDevice *>(unit)
-        || unit->address().value == ToolAddress::current())
+        || unit->address().value == ToolAddress::of(unit->dispatcher()).current())
         return tr("%1 is the tool itself").arg(unit->name());
     return QString();
 }
@@ -176,7 +177,7 @@ OffBoardDiagnosticDevice *UnitActions::ensureFlasherUnit()
     if (!unit) {
         AbstractDisplayableItem *other = toolUnit();
         message(other ? tr("0x%1 is held by %2: the flasher cannot be added")
-                            .arg(ToolAddress::current(), 2, 16)
+                            .arg(m_window->toolAddress().current(), 2, 16)
                             .arg(other->name())
                       : tr("The flasher could not be added"));
     }

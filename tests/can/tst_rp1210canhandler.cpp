@@ -47,11 +47,7 @@ class tst_Rp1210CanHandler : public QObject
 
 private slots:
     void initTestCase() { TestEnvironment::init(); }
-    void init()
-    {
-        FakeLibrary::clearLog();
-        ToolAddress::reset();
-    }
+    void init() { FakeLibrary::clearLog(); }
 
     void messageLayouts_data();
     void messageLayouts();
@@ -280,7 +276,7 @@ void tst_Rp1210CanHandler::toolClaimIsTheAdapters()
         handler.sendMessagesImpl(&m, 1, &ok);
         return ok;
     };
-    const quint64 tool = ToolAddress::name();
+    const quint64 tool = ToolAddress::of(handler.dispatcher()).name();
     // The tool's claim of the address the adapter holds (answering a request for claims):
     // the adapter answers itself, nothing goes out twice.
     QVERIFY(send(AddressClaimFunction::claimFrame(tool, 0xF9)));

@@ -1,3 +1,4 @@
+#include "can/tooladdress.h"
 #include "diagnostics/dm5function.h"
 #include "diagnostics/editors/dm5schemetreeitem.h"
 #include "diagnostics/toolrequest.h"
@@ -237,7 +238,7 @@ void tst_DM5Function::standInAnswersARequest()
     f->listParameter(DM5Function::FirstMonitor)->setValue(DM5Function::NotComplete);
     f->listParameter(DM5Function::FirstNonContinuous + 13 - 1)->setValue(DM5Function::Complete);
     DispatchResult r;
-    unit.dispatchTargetMessage(ToolRequest::frame(0xFECE, 0x01), &r);
+    unit.dispatchTargetMessage(ToolRequest::frame(0xFECE, 0x01, ToolAddress::Default), &r);
     QTRY_COMPARE(handler.writtenFrames().size(), 1);
     QCOMPARE(handler.writtenFrames().first().toString(),
              QStringLiteral("6 fece01 02 01 05 11 00 10 00 00"));

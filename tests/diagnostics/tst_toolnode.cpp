@@ -66,6 +66,7 @@ private slots:
     void answersRequestForClaim();
     void contention_data();
     void contention();
+    void eachBusHasItsOwnAddress();
 
 private:
     // The tool unit registered and its first claim written.
@@ -79,7 +80,6 @@ private:
 
 void tst_ToolNode::init()
 {
-    ToolAddress::reset();
     m_handler = new TestCanHandler(nullptr, this);
     QVERIFY(m_handler->start());
     m_dispatcher = new DeviceDispatcher;
@@ -92,7 +92,6 @@ void tst_ToolNode::cleanup()
     m_dispatcher->clearScheme();
     delete m_dispatcher;
     delete m_handler;
-    ToolAddress::reset();
 }
 
 void tst_ToolNode::join()
@@ -116,7 +115,7 @@ void tst_ToolNode::claimsOnJoining()
     QCOMPARE(claim.pduSpecific(), quint8(CanMessage::GlobalAddress));
     QCOMPARE(claim.length, quint8(8));
     const quint64 name = AddressClaimFunction::nameFromPayload(claim.data);
-    QCOMPARE(name, ToolAddress::name());
+    QCOMPARE(name, m_dispatcher->toolAddress().name());
     // An off-board diagnostic-service tool of the global industry group that can take any
     // address.
     QCOMPARE(AddressClaimFunction::field(name, Field::Function), 129u);
@@ -124,8 +123,9 @@ void tst_ToolNode::claimsOnJoining()
     QCOMPARE(AddressClaimFunction::field(name, Field::ArbitraryAddressCapable), 1u);
     QCOMPARE(m_tool->claimText(), QStringLiteral("Address 0xf9 claimed"));
     // Installations differ by their identity number.
-    ToolAddress::setIdentityNumber(0x12345);
-    QCOMPARE(AddressClaimFunction::field(ToolAddress::name(), Field::IdentityNumber), 0x12345u);
+    m_dispatcher->toolAddress().setIdentityNumber(0x12345);
+    QCOMPARE(AddressClaimFunction::field(m_dispatcher->toolAddress().name(), Field::IdentityNumber),
+             0x12345u);
 }
 
 void tst_ToolNode::answersRequestForClaim_data()
@@ -187,7 +187,8 @@ void tst_ToolNode::contention()
     join();
     if (QTest::currentTestFailed())
         return;
-    const quint64 ours = ToolAddress::name();
+    const ToolAddress &tool = m_dispatcher->toolAddress();
+    const quint64 ours = tool.name();
     // A NAME without the arbitrary-address bit is numerically lower: higher priority.
     const quint64 theirs = row.priority == Contention::Higher  ? 0x0000123400A5F00Dull
                            : row.priority == Contention::Lower ? ours + 1
@@ -210,12 +211,12 @@ void tst_ToolNode::contention()
 
     // Requests go from the address the tool holds, and never from one it lost.
     const int before = m_handler->writtenFrames().size();
-    CanMessage request = ToolRequest::frame(0xFECA, 0x00);
+    CanMessage request = ToolRequest::frame(0xFECA, 0x00, tool.current());
     m_tool->sendMessage(request);
     for (quint8 address : qAsConst(lost))
-        QVERIFY(!ToolAddress::maySend(ToolRequest::frame(0xFECA, 0x00, address)));
+        QVERIFY(!tool.maySend(ToolRequest::frame(0xFECA, 0x00, address)));
     const QVector<CanMessage> after = m_handler->writtenFrames().mid(before);
-    if (ToolAddress::canSend()) {
+    if (tool.canSend()) {
         QCOMPARE(after.size(), 1);
         QCOMPARE(after.first().address(), row.toolAddress);
     } else {
@@ -225,7 +226,25 @@ void tst_ToolNode::contention()
     hear(requestForClaim(0x00, 0xFF));
     const QVector<CanMessage> answer = m_handler->writtenFrames().mid(before + after.size());
     QCOMPARE(answer.size(), 1);
-    QCOMPARE(answer.first().address(), ToolAddress::canSend() ? row.toolAddress : quint8(0xFE));
+    QCOMPARE(answer.first().address(), tool.canSend() ? row.toolAddress : quint8(0xFE));
+}
+
+void tst_ToolNode::eachBusHasItsOwnAddress()
+{
+    // A second bus with a tool unit of its own: losing 0xf9 on one bus moves only that tool.
+    TestCanHandler other;
+    QVERIFY(other.start());
+    OffBoardDiagnosticDevice otherTool;
+    other.adopt(&otherTool);
+    join();
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_COMPARE(claimSources(other.writtenFrames()), QStringLiteral("f9"));
+    hear(claimOf(0x0000123400A5F00Dull, 0xF9));
+    QCOMPARE(quint8(m_tool->address().value), quint8(0xFA));
+    QCOMPARE(quint8(otherTool.address().value), quint8(0xF9));
+    QVERIFY(!m_dispatcher->toolAddress().maySend(ToolRequest::frame(0xFECA, 0x00, 0xF9)));
+    QVERIFY(other.bus()->toolAddress().maySend(ToolRequest::frame(0xFECA, 0x00, 0xF9)));
 }
 
 QTEST_MAIN(tst_ToolNode)

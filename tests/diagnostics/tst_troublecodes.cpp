@@ -1,3 +1,4 @@
+#include "can/tooladdress.h"
 #include "descriptions/unknownpgnfactory.h"
 #include "diagnostics/dm1function.h"
 #include "diagnostics/dm2function.h"
@@ -334,10 +335,10 @@ void tst_TroubleCodes::standInAnswersARequest()
     dm2->listParameter(TroubleCodesFunction::Awl)->setValue(1);
     // A request for DM1 finds nothing to answer; the one for DM2 is answered.
     DispatchResult r;
-    const CanMessage askDm1 = ToolRequest::frame(0xFECA, 0x00);
+    const CanMessage askDm1 = ToolRequest::frame(0xFECA, 0x00, ToolAddress::Default);
     QVERIFY(unit.matchTargetMessage(askDm1));
     unit.dispatchTargetMessage(askDm1, &r);
-    unit.dispatchTargetMessage(ToolRequest::frame(0xFECB, 0x00), &r);
+    unit.dispatchTargetMessage(ToolRequest::frame(0xFECB, 0x00, ToolAddress::Default), &r);
     QTRY_COMPARE(handler.writtenFrames().size(), 1);
     QCOMPARE(handler.writtenFrames().first().toString(), answer);
     // Nothing goes out on a period of its own.

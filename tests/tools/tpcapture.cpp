@@ -250,8 +250,7 @@ bool standInAnswersRequest(Capture &capture)
 // The tool unit claims its address on joining the bus and again when asked.
 bool toolClaims(Capture &capture)
 {
-    ToolAddress::reset();
-    ToolAddress::setIdentityNumber(0x0A5F1);
+    capture.handler->bus()->toolAddress().setIdentityNumber(0x0A5F1);
     OffBoardDiagnosticDevice toolUnit;
     capture.handler->adopt(&toolUnit);
     toolUnit.slotClaimAddress();

@@ -554,7 +554,8 @@ void tst_FlashWalkthrough::flashingThenMemoryAccessOnOneToolUnit()
     // One unit at the tool's address did it all.
     int atToolAddress = 0;
     for (AbstractSchemeTreeItem *top : demo.window()->schemeModel()->topLevelItems())
-        atToolAddress += top->displayable()->address().value == ToolAddress::current();
+        atToolAddress
+            += top->displayable()->address().value == demo.window()->toolAddress().current();
     QCOMPARE(atToolAddress, 1);
     QVERIFY(demo.window()->errors.isEmpty());
 }

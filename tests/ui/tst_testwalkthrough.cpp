@@ -423,7 +423,7 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
     }
     int toolUnits = 0;
     for (AbstractSchemeTreeItem *node : demo.window()->schemeModel()->topLevelItems())
-        toolUnits += node->displayable()->address().value == ToolAddress::current();
+        toolUnits += node->displayable()->address().value == demo.window()->toolAddress().current();
     QCOMPARE(toolUnits, 1);
 }
 
@@ -508,13 +508,13 @@ void tst_TestWalkthrough::toolAddressChosenAndLost()
              qPrintable(said));
     QVERIFY2(said.endsWith(QLatin1String("the tool moved to 0xf9")), qPrintable(said));
     // Requests leave from 0xf9 now; 0xfa is never sent from again.
-    QCOMPARE(ToolAddress::current(), quint8(0xF9));
-    QVERIFY(!ToolAddress::maySend(ToolRequest::frame(0xFECA, 0xFF, 0xFA)));
+    QCOMPARE(demo.window()->toolAddress().current(), quint8(0xF9));
+    QVERIFY(!demo.window()->toolAddress().maySend(ToolRequest::frame(0xFECA, 0xFF, 0xFA)));
     // Back to the default for the tests that follow.
     demo.window()->intAnswer = 0xF9;
     demo.action("actionToolAddress")->trigger();
     QCOMPARE(QSettings().value(QStringLiteral("Misc/ToolAddress")).toUInt(), 0xF9u);
-    QVERIFY(ToolAddress::maySend(ToolRequest::frame(0xFECA, 0xFF, 0xFA)));
+    QVERIFY(demo.window()->toolAddress().maySend(ToolRequest::frame(0xFECA, 0xFF, 0xFA)));
 }
 
 QTEST_MAIN(tst_TestWalkthrough)
