@@ -68,15 +68,14 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
     return result;
 }
 
-void BusStartup::prepareBusThread()
+void BusStartup::prepareBusThread(CanDeviceFactory *catalogue)
 {
     CanThread::Hooks hooks;
-    // The catalogue of device kinds; it stays in the GUI thread, where all its users are.
-    hooks.prepare = [] {
-        if (!CanDeviceFactory::instance())
-            CanDeviceFactory::init();
+    hooks.createDispatcher = [catalogue]() -> AbstractCanMessageDispatcher * {
+        auto *dispatcher = new DeviceDispatcher;
+        dispatcher->setCatalogue(catalogue);
+        return dispatcher;
     };
-    hooks.createDispatcher = []() -> AbstractCanMessageDispatcher * { return new DeviceDispatcher; };
     hooks.destroyDispatcher = [](AbstractCanMessageDispatcher *dispatcher) {
         // What createDispatcher made.
         auto *devices = static_cast<DeviceDispatcher *>(dispatcher);

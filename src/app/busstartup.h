@@ -6,6 +6,7 @@
 #include <functional>
 
 class AbstractCanHandler;
+class CanDeviceFactory;
 
 // Connects the handler the bus thread created: port choice, bit rate, start; a replay handler
 // gets the demo bus's simulated units first. Dialog-free so the same path runs in tests; the
@@ -26,8 +27,8 @@ public:
 
     static Result run(AbstractCanHandler *handler, const QString &requestedPort, unsigned bitRate,
                       const PortChooser &choosePort);
-    // Enters what the bus thread takes from above can/: the unit catalogue, made in the GUI
-    // thread before the adapter choice, and the device dispatcher, made and cleared in the bus
-    // thread. Called before the CanThread is constructed.
-    static void prepareBusThread();
+    // Enters what the bus thread takes from above can/: the device dispatcher, made and cleared
+    // in the bus thread, with `catalogue` as its bus's unit catalogue (made in the GUI thread,
+    // kept until the bus thread has ended). Called before the CanThread is constructed.
+    static void prepareBusThread(CanDeviceFactory *catalogue);
 };

@@ -38,8 +38,7 @@ int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStr
     if (!passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
     // The catalogue names the units its descriptions know by their addresses.
-    if (!CanDeviceFactory::instance())
-        CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     // Each bus is an address space of its own: an inventory per bus.
     std::array<std::unique_ptr<Inventory>, BusNames::MaxBus + 1> inventories;
     QString error;
@@ -64,7 +63,7 @@ int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStr
         if (passes.namesBuses())
             out << (b == passes.buses().constFirst() ? QString() : QStringLiteral("\n"))
                 << Cli::tr("Bus %1").arg(passes.busName(b)) << '\n';
-        out << inventories[b]->report();
+        out << inventories[b]->report(catalogue.get());
     }
     return CliCommand::Success;
 }

@@ -1,7 +1,6 @@
 #include "descriptions/autodetector.h"
 
 #include "descriptions/abstractdevicefactory.h"
-#include "descriptions/candevicefactory.h"
 #include "descriptions/unknownpgnfactory.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "model/abstractdisplayableitem.h"
@@ -37,7 +36,7 @@ QList<AbstractDisplayableItem *> AutoDetector::process(const AbstractCanHandler:
         if (AbstractDisplayableItem::isValid(result.item))
             factory = result.item->subFactory();
         if (!factory)
-            factory = m_catalogue ? m_catalogue : CanDeviceFactory::instance();
+            factory = m_catalogue;
         if (!factory)
             continue;
         AbstractDisplayableItem *item = createFrom(factory, pair.first, result);

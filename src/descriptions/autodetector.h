@@ -26,7 +26,7 @@ public:
 
     explicit AutoDetector(QObject *parent = nullptr);
 
-    // The catalogue new units come from; the window's unless set. Not owned.
+    // The bus's catalogue new units come from; none are made without one. Not owned.
     void setCatalogue(AbstractDeviceFactory *catalogue) { m_catalogue = catalogue; }
 
     // Whether groups without a description get a raw function (on by default).

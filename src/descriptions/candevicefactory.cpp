@@ -17,10 +17,6 @@
 #include <QDebug>
 #include <QDomElement>
 
-namespace {
-CanDeviceFactory *s_instance = nullptr;
-}
-
 CanDeviceFactory::CanDeviceFactory()
 {
     setUnknownEntry(unknownDeviceEntry());
@@ -67,28 +63,7 @@ std::unique_ptr<CanDeviceFactory> CanDeviceFactory::create()
 
 CanDeviceFactory *CanDeviceFactory::of(const DeviceDispatcher *bus)
 {
-    if (bus) {
-        if (auto *own = qobject_cast<CanDeviceFactory *>(bus->catalogue()))
-            return own;
-    }
-    return s_instance;
-}
-
-void CanDeviceFactory::init()
-{
-    reset();
-    s_instance = create().release();
-}
-
-CanDeviceFactory *CanDeviceFactory::instance()
-{
-    return s_instance;
-}
-
-void CanDeviceFactory::reset()
-{
-    delete s_instance;
-    s_instance = nullptr;
+    return bus ? qobject_cast<CanDeviceFactory *>(bus->catalogue()) : nullptr;
 }
 
 const QMetaObject *CanDeviceFactory::deviceTypeMetaObject(const QString &type)

@@ -9,8 +9,9 @@ class QDomElement;
 class DeviceDispatcher;
 
 // A catalogue of bus devices: built-in kinds, then the device list. Its entries remember the
-// units made from them, so each bus has a catalogue of its own: the window's, made at start-up
-// and used from the GUI thread, and one per console decoder, in the decoder's thread.
+// units made from them, so each bus has a catalogue of its own, made by whoever starts the bus
+// and named on its dispatcher: the window's, made at start-up and used from the GUI thread,
+// and one per console decoder, in the decoder's thread.
 class CanDeviceFactory : public AbstractDeviceFactory
 {
     Q_OBJECT
@@ -18,14 +19,8 @@ class CanDeviceFactory : public AbstractDeviceFactory
 public:
     // A catalogue of the registered built-in units and the device list's.
     static std::unique_ptr<CanDeviceFactory> create();
-    // The bus's catalogue (DeviceDispatcher::setCatalogue), else the window's.
+    // The bus's catalogue (DeviceDispatcher::setCatalogue); null off a bus or without one.
     static CanDeviceFactory *of(const DeviceDispatcher *bus);
-
-    // The window's catalogue.
-    static void init();
-    static CanDeviceFactory *instance();
-    // Drops the window's catalogue (tests build a fresh one with init()).
-    static void reset();
 
     void addDeviceDescriptionsFromFile(const QString &path);
     static ItemAddress deviceNodeItemAddress(const QDomElement &element);

@@ -27,15 +27,14 @@ DeviceConstructorModel::DeviceConstructorModel(QObject *parent)
 {
     // Rows may stand for other entries after a reset: the names are read anew.
     connect(this, &QAbstractItemModel::modelReset, this, [this] { m_shownNames.clear(); });
-    m_factory = globalFactory();
-    if (m_factory)
-        connect(m_factory, &AbstractDeviceFactory::dataChanged, this,
-                &DeviceConstructorModel::slotFactoryDataChanged);
 }
 
-AbstractDeviceFactory *DeviceConstructorModel::globalFactory() const
+void DeviceConstructorModel::setUnitCatalogue(AbstractDeviceFactory *catalogue)
 {
-    return CanDeviceFactory::instance();
+    const bool showingUnits = !m_factory || m_factory == m_units;
+    m_units = catalogue;
+    if (showingUnits)
+        setFactory(nullptr);
 }
 
 AbstractDeviceFactory::Entry DeviceConstructorModel::entryAt(const QModelIndex &index) const
@@ -105,14 +104,14 @@ void DeviceConstructorModel::follow(AbstractDeviceFactory *factory)
         return;
     connect(factory, &AbstractDeviceFactory::dataChanged, this,
             &DeviceConstructorModel::slotFactoryDataChanged);
-    if (factory != globalFactory())
+    if (factory != m_units)
         connect(factory, &QObject::destroyed, this, &DeviceConstructorModel::slotFactoryDestroyed);
 }
 
 void DeviceConstructorModel::setFactory(AbstractDeviceFactory *factory)
 {
     if (!factory)
-        factory = globalFactory();
+        factory = m_units;
     if (factory == m_factory)
         return;
     beginResetModel();
@@ -125,7 +124,7 @@ void DeviceConstructorModel::setFactory(AbstractDeviceFactory *factory)
 void DeviceConstructorModel::slotFactoryDestroyed(QObject *)
 {
     beginResetModel();
-    follow(globalFactory());
+    follow(m_units);
     endResetModel();
 }
 

@@ -7,7 +7,7 @@
 
 class DeviceTest;
 
-// The "Devices" table: the entries of one factory (the global device factory, or the sub-factory
+// The "Devices" table: the entries of one factory (the bus's unit catalogue, or the sub-factory
 // of the current scheme item), from which the user adds items by hand. GUI thread.
 class DeviceConstructorModel : public QAbstractTableModel
 {
@@ -25,7 +25,10 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
     AbstractDeviceFactory *factory() const { return m_factory; }
+    // Shows `factory`, or the unit catalogue when null.
     void setFactory(AbstractDeviceFactory *factory);
+    // The unit catalogue of the window's bus; shown at once when the units are.
+    void setUnitCatalogue(AbstractDeviceFactory *catalogue);
     // False while the entry's item exists or another unit holds the entry's fixed address.
     bool isAvailable(const QModelIndex &index) const;
     // The live item already at the address the entry would take (`address` for an entry whose
@@ -47,9 +50,9 @@ public slots:
 private:
     AbstractDeviceFactory::Entry entryAt(const QModelIndex &index) const;
     void follow(AbstractDeviceFactory *factory);
-    AbstractDeviceFactory *globalFactory() const;
     static QString shownName(const AbstractDeviceFactory::Entry &e);
 
     QPointer<AbstractDeviceFactory> m_factory;
+    QPointer<AbstractDeviceFactory> m_units;
     QStringList m_shownNames; // as last signalled, row by row; empty after a reset
 };

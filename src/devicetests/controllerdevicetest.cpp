@@ -4,6 +4,7 @@
 #include "devicetests/framtestsequence.h"
 #include "devicetests/statetestactions.h"
 #include "machine/joystickparameter.h"
+#include "model/devicedispatcher.h"
 
 namespace {
 const char *const PanelKey = "control_panel_low";
@@ -31,7 +32,9 @@ const QList<ControllerDeviceTest::OutputDrive> &ControllerDeviceTest::outputDriv
 ControllerDeviceTest::ControllerDeviceTest(AbstractDisplayableItem *controller, QObject *parent)
     : DeviceTest(controller, parent)
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    // The panel is a unit of the controller's bus.
+    CanDeviceFactory *factory
+        = CanDeviceFactory::of(controller ? controller->dispatcher() : nullptr);
     AbstractDisplayableItem *panel
         = factory ? factory->getDeviceByPath(QString::fromLatin1(PanelKey)) : nullptr;
     addRelatedItem(panel);
@@ -116,6 +119,6 @@ DeviceTest *ControllerDeviceTest::create(AbstractDisplayableItem *controller)
 
 ZxParameter *ControllerDeviceTest::panelParameter(const QString &path)
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = CanDeviceFactory::of(device() ? device()->dispatcher() : nullptr);
     return factory ? factory->getParameter(path) : nullptr;
 }

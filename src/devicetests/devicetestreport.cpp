@@ -9,6 +9,7 @@
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "model/zxparameter.h"
 #include "model/zxstringparameter.h"
 #include "util/savefile.h"
@@ -74,7 +75,7 @@ QString identification(const AbstractDisplayableItem *device, bool software)
         if (!text.isEmpty())
             return text;
     }
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = CanDeviceFactory::of(device->dispatcher());
     auto *unit = factory ? qobject_cast<OffBoardDiagnosticDevice *>(
                      factory->getDevice(QByteArrayLiteral("offboarddiagunit")))
                          : nullptr;

@@ -4,6 +4,7 @@
 #include "devicetests/devicetest.h"
 #include "devicetests/statetestactions.h"
 #include "diagnostics/tunevariable.h"
+#include "model/devicedispatcher.h"
 #include "model/zxvariantparameter.h"
 
 #include <cmath>
@@ -35,7 +36,8 @@ FramTestSequence::FramTestSequence(DeviceTest *test, TuneVariable *variable)
     , m_variable(variable)
 {
     if (!m_variable) {
-        if (CanDeviceFactory *factory = CanDeviceFactory::instance()) {
+        const AbstractDisplayableItem *unit = test->device();
+        if (CanDeviceFactory *factory = CanDeviceFactory::of(unit ? unit->dispatcher() : nullptr)) {
             const QString path = QString::fromLatin1(VariablePath);
             m_variable = qobject_cast<TuneVariable *>(factory->getDeviceByPath(path));
             // Variables are named by their two characters, not by their object name.

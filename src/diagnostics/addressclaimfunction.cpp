@@ -117,9 +117,8 @@ bool AddressClaimFunction::decode(const QByteArray &data)
 QString AddressClaimFunction::addressName(quint8 address, int industryGroup,
                                           const CanDeviceFactory *catalogue)
 {
-    const CanDeviceFactory *factory = catalogue ? catalogue : CanDeviceFactory::instance();
-    return factory ? factory->addressName(address, industryGroup)
-                   : J1939PreferredAddresses::name(address, industryGroup);
+    return catalogue ? catalogue->addressName(address, industryGroup)
+                     : J1939PreferredAddresses::name(address, industryGroup);
 }
 
 QString AddressClaimFunction::unitDescription(quint64 name, quint8 address,

@@ -39,8 +39,8 @@ public:
     // One field of a NAME.
     static quint32 field(quint64 name, Index index);
     // "Manufacturer 273, function 130 (0x00)": what a claim says about the unit at an address.
-    // What the catalogue (the window's unless given), else the J1939 address table of the
-    // industry group (-1: not known), calls a unit at this address; empty when neither knows it.
+    // What the bus's catalogue, else the J1939 address table of the industry group (-1: not
+    // known), calls a unit at this address; empty when neither knows it.
     static QString addressName(quint8 address, int industryGroup = -1,
                                const CanDeviceFactory *catalogue = nullptr);
     // What the NAME and the address tell of a unit ("Engine #1", "Navigation device"); empty

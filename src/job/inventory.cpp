@@ -110,7 +110,7 @@ QStringList Inventory::codeLines(const QByteArray &data)
     return lines;
 }
 
-QString Inventory::report() const
+QString Inventory::report(const CanDeviceFactory *catalogue) const
 {
     if (m_units.isEmpty())
         return tr("No J1939 units in the recording.\n");
@@ -119,8 +119,8 @@ QString Inventory::report() const
     for (auto it = m_units.cbegin(); it != m_units.cend(); ++it) {
         const Unit &u = *it;
         const QString described
-            = u.hasName ? AddressClaimFunction::unitDescription(u.name, quint8(it.key()))
-                        : AddressClaimFunction::addressName(quint8(it.key()));
+            = u.hasName ? AddressClaimFunction::unitDescription(u.name, quint8(it.key()), catalogue)
+                        : AddressClaimFunction::addressName(quint8(it.key()), -1, catalogue);
         text += described.isEmpty() ? tr("Unit %1\n").arg(hex(it.key(), 2))
                                     : tr("Unit %1: %2\n").arg(hex(it.key(), 2), described);
         text += tr("  NAME: %1\n").arg(u.hasName ? nameText(u.name) : missing);

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVector>
 
+class CanDeviceFactory;
+
 // What every unit (source address) of a recording says about itself: the NAME of its address
 // claim, its ECU, software, component and vehicle identification, its calibrations (DM19) and
 // its active (DM1) and previously active (DM2) trouble codes, the last of each that came in a
@@ -36,7 +38,8 @@ public:
     void finish(qint64 endUs);
 
     const QMap<quint8, Unit> &units() const { return m_units; }
-    QString report() const;
+    // The units found, named by `catalogue` where it knows their addresses.
+    QString report(const CanDeviceFactory *catalogue = nullptr) const;
 
     // One trouble code of a DM1 or DM2 message.
     using Code = TroubleCode;

@@ -65,8 +65,8 @@ public:
     void setSendTiming(const TPSendConnection::Timing &timing) { m_sendTiming.store(timing); }
     TPSendConnection::Timing sendTiming() const { return m_sendTiming.load(); }
 
-    // The catalogue this bus's units are made from (a CanDeviceFactory); null for the window's.
-    // Not owned; set before units are made, outlives them.
+    // The catalogue this bus's units are made from (a CanDeviceFactory). Not owned: whoever
+    // starts the bus makes it before the units and keeps it until they are gone.
     void setCatalogue(QObject *catalogue) { m_catalogue.store(catalogue); }
     QObject *catalogue() const { return m_catalogue.load(); }
 

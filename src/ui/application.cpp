@@ -9,6 +9,7 @@
 #include "can/canthread.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
+#include "descriptions/candevicefactory.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/units.h"
 #include "model/zxvariant.h"
@@ -117,7 +118,10 @@ int runTarvik(int argc, char **argv)
     }
 
     QThread::currentThread()->setObjectName(QStringLiteral("MainThread"));
-    BusStartup::prepareBusThread();
+    // The bus's unit catalogue lives in the GUI thread, where the Devices list reads it, and
+    // outlives the bus thread and the window.
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
+    BusStartup::prepareBusThread(catalogue.get());
     auto canThread = std::make_unique<CanThread>(options.adapterType, adapterOptions);
     canThread->setObjectName(QStringLiteral("CanThread"));
     canThread->start(QThread::InheritPriority);

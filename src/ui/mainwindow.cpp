@@ -461,8 +461,8 @@ void MainWindow::wireViews()
     connect(m_constructorView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::slotOnConstructorViewCurrentRowChanged);
     // A factory that learns its flasher entry later enables the action then.
-    auto updateFlasher = [a] {
-        const CanDeviceFactory *factory = CanDeviceFactory::instance();
+    auto updateFlasher = [this, a] {
+        const CanDeviceFactory *factory = catalogue();
         a("actionAddFlasher")->setEnabled(factory && factory->getEntry(FlasherKey));
     };
     updateFlasher();
@@ -563,17 +563,9 @@ void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
         dispatcher->setTransportTiming(m_transportTiming);
     }
     applyToolAddress();
-}
-
-DeviceDispatcher *MainWindow::dispatcher() const
-{
-    return m_schemeController->dispatcher();
-}
-
-AbstractCanHandler *MainWindow::handler() const
-{
-    const DeviceDispatcher *bus = dispatcher();
-    return bus ? bus->handler() : nullptr;
+    // Units are made from the bus's catalogue, by hand or by auto-detection.
+    m_constructorModel->setUnitCatalogue(catalogue());
+    m_autoDetector->setCatalogue(catalogue());
 }
 
 void MainWindow::showConnection(const TranslatableText &adapter, const QString &port)

@@ -17,6 +17,7 @@ class AbstractCanHandler;
 class AbstractDisplayableItem;
 class AbstractSchemeTreeItem;
 class AutoDetector;
+class CanDeviceFactory;
 class BusCheckActions;
 class RecordingPlayer;
 class ServiceJobActions;
@@ -80,6 +81,8 @@ public:
     DeviceDispatcher *dispatcher() const;
     // The adapter of the window's bus (its dispatcher's handler); null without one.
     AbstractCanHandler *handler() const;
+    // The unit catalogue of the window's bus; null without a bus.
+    CanDeviceFactory *catalogue() const;
     // The address the tool holds on the window's bus.
     const ToolAddress &toolAddress() const;
     // The status bar names the adapter in use and its port.

@@ -197,7 +197,7 @@ void MainWindow::on_actionToolAddress_triggered()
     if (DeviceDispatcher *bus = dispatcher())
         bus->toolAddress().setPreferred(m_toolPreferred);
     // The tool unit claims the new address at once, on the bus thread.
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = catalogue();
     if (auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
             factory ? factory->getDevice(FlasherKey) : nullptr))
         QMetaObject::invokeMethod(tool, "slotClaimAddress", Qt::QueuedConnection);

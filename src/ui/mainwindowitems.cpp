@@ -331,7 +331,7 @@ DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
         return nullptr;
     }
     // Loading rebuilt the catalogue view: find the entry again by its key.
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = catalogue();
     const AbstractDeviceFactory::Entry loaded = factory ? factory->getEntry(key) : std::nullopt;
     if (!loaded || !loaded->instance || !loaded->createTest)
         return nullptr;
@@ -340,7 +340,7 @@ DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
 
 void MainWindow::on_actionAddFlasher_triggered()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = catalogue();
     if (!factory)
         return;
     if (AbstractDisplayableItem *existing = factory->getDevice(FlasherKey)) {
@@ -382,7 +382,7 @@ void MainWindow::on_actionAddFlasher_triggered()
 
 void MainWindow::addFlasherUnit()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = catalogue();
     AbstractDisplayableItem *item
         = factory ? factory->createDevice(QByteArray(FlasherKey)) : nullptr;
     if (!item) {
@@ -530,4 +530,20 @@ void MainWindow::on_actionDetails_triggered()
 {
     if (AbstractSchemeTreeItem *node = currentNode())
         getDetailsWidgetForPath(node->uniqueKey());
+}
+
+DeviceDispatcher *MainWindow::dispatcher() const
+{
+    return m_schemeController->dispatcher();
+}
+
+AbstractCanHandler *MainWindow::handler() const
+{
+    const DeviceDispatcher *bus = dispatcher();
+    return bus ? bus->handler() : nullptr;
+}
+
+CanDeviceFactory *MainWindow::catalogue() const
+{
+    return CanDeviceFactory::of(dispatcher());
 }

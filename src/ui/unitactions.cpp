@@ -82,8 +82,8 @@ AbstractDisplayableItem *UnitActions::currentUnit() const
 
 AbstractDeviceFactory::Entry UnitActions::testEntry(const AbstractDisplayableItem *unit)
 {
-    const CanDeviceFactory *factory = CanDeviceFactory::instance();
-    if (!unit || !factory)
+    const CanDeviceFactory *factory = unit ? CanDeviceFactory::of(unit->dispatcher()) : nullptr;
+    if (!factory)
         return std::nullopt;
     for (const DeviceFactoryEntry &e : factory->entries()) {
         if (e.instance == unit && e.createTest)
@@ -95,7 +95,7 @@ AbstractDeviceFactory::Entry UnitActions::testEntry(const AbstractDisplayableIte
 AbstractDisplayableItem *UnitActions::toolUnit() const
 {
     // The tool unit moves when it loses its address: it is found by its kind first.
-    if (CanDeviceFactory *factory = CanDeviceFactory::instance()) {
+    if (CanDeviceFactory *factory = m_window->catalogue()) {
         if (AbstractDisplayableItem *tool = factory->getDevice(MainWindow::FlasherKey))
             return tool;
     }
@@ -163,8 +163,8 @@ void UnitActions::testCurrentUnit()
 
 OffBoardDiagnosticDevice *UnitActions::ensureFlasherUnit()
 {
-    auto flasherUnit = [] {
-        CanDeviceFactory *factory = CanDeviceFactory::instance();
+    auto flasherUnit = [this] {
+        CanDeviceFactory *factory = m_window->catalogue();
         return qobject_cast<OffBoardDiagnosticDevice *>(
             factory ? factory->getDevice(MainWindow::FlasherKey) : nullptr);
     };

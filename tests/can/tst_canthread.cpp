@@ -20,7 +20,7 @@ private slots:
     void initTestCase()
     {
         TestEnvironment::init();
-        BusStartup::prepareBusThread();
+        BusStartup::prepareBusThread(nullptr);
     }
     void unknownPortFails();
     void unusableAdapterEndsThread();
@@ -236,7 +236,7 @@ void tst_CanThread::dispatcherComesFromTheStarter()
         QCOMPARE(disposedOf, static_cast<AbstractCanMessageDispatcher *>(made));
         QVERIFY(!thread.dispatcher());
     }
-    BusStartup::prepareBusThread();
+    BusStartup::prepareBusThread(nullptr);
 }
 
 QTEST_MAIN(tst_CanThread)

@@ -432,8 +432,10 @@ void tst_Commands::decodeWithSchemeHasWindowColumns()
     QCOMPARE(rows.size(), 90);
 
     // The window's log of the same scheme with every item marked has the same header.
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     SchemeTreeModel model;
     DeviceDispatcher dispatcher;
+    dispatcher.setCatalogue(catalogue.get());
     SchemeController controller(&model, nullptr);
     controller.setDispatcher(&dispatcher);
     QFile file(scheme);

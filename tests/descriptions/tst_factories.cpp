@@ -26,7 +26,7 @@ class tst_Factories : public QObject
 
 private slots:
     void initTestCase();
-    void init() { CanDeviceFactory::init(); }
+    void init() { m_catalogue = CanDeviceFactory::create(); }
     void twoFramesOneDevice();
     void preferredAddressNamesTheUnit_data();
     void preferredAddressNamesTheUnit();
@@ -44,6 +44,9 @@ private slots:
     void constructorModelDerivedRow();
     void constructorModelSorts();
     void builtInKinds();
+
+private:
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
 };
 
 void tst_Factories::initTestCase()
@@ -56,7 +59,7 @@ void tst_Factories::initTestCase()
 
 void tst_Factories::twoFramesOneDevice()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_catalogue.get();
     const int before = factory->count();
     std::unique_ptr<AbstractDisplayableItem> first(
         factory->createDevice(makeFrame(0x18FEF133, {})));
@@ -95,7 +98,7 @@ void tst_Factories::preferredAddressNamesTheUnit()
 {
     QFETCH(quint8, address);
     QFETCH(QString, name);
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_catalogue.get();
     const int before = factory->count();
     QSignalSpy changed(factory, &AbstractDeviceFactory::dataChanged);
     std::unique_ptr<AbstractDisplayableItem> device(
@@ -115,7 +118,7 @@ void tst_Factories::preferredAddressNamesTheUnit()
 
 void tst_Factories::fixedAddressKindTakesPrecedence()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_catalogue.get();
     std::unique_ptr<AbstractDisplayableItem> engine(factory->createDevice(QByteArray("engine1")));
     QVERIFY(engine);
     QCOMPARE(factory->getDevice("engine1"), engine.get());
@@ -132,7 +135,7 @@ void tst_Factories::fixedAddressKindTakesPrecedence()
 void tst_Factories::sidTrafficMakesSidDevice()
 {
     std::unique_ptr<AbstractDisplayableItem> device(
-        CanDeviceFactory::instance()->createDevice(makeFrame(0x1A0, {1, 2}, false)));
+        m_catalogue.get()->createDevice(makeFrame(0x1A0, {1, 2}, false)));
     auto *sid = qobject_cast<UnknownSidDevice *>(device.get());
     QVERIFY(sid);
     QCOMPARE(sid->address().kind, int(ItemAddress::Sid));
@@ -235,15 +238,15 @@ void tst_Factories::humanReadableAddress()
 void tst_Factories::paths()
 {
     std::unique_ptr<AbstractDisplayableItem> engine(
-        CanDeviceFactory::instance()->createDevice(QByteArray("engine1")));
+        m_catalogue.get()->createDevice(QByteArray("engine1")));
     QVERIFY(engine);
     AbstractDisplayableItem *eec1
-        = CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("/engine1//eec1"));
+        = m_catalogue.get()->getDeviceByPath(QStringLiteral("/engine1//eec1"));
     QVERIFY(eec1);
     QCOMPARE(eec1->key(), QByteArray("eec1"));
-    QVERIFY(CanDeviceFactory::instance()->getParameter(QStringLiteral("engine1/eec1/SPN190")));
-    QVERIFY(!CanDeviceFactory::instance()->getParameter(QStringLiteral("engine1/eec1/SPN1")));
-    QVERIFY(!CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("nosuch/eec1")));
+    QVERIFY(m_catalogue.get()->getParameter(QStringLiteral("engine1/eec1/SPN190")));
+    QVERIFY(!m_catalogue.get()->getParameter(QStringLiteral("engine1/eec1/SPN1")));
+    QVERIFY(!m_catalogue.get()->getDeviceByPath(QStringLiteral("nosuch/eec1")));
 }
 
 void tst_Factories::unknownPgnFunctionShowsRaw()
@@ -269,6 +272,7 @@ void tst_Factories::unknownPgnFunctionShowsRaw()
 void tst_Factories::constructorModelRows()
 {
     DeviceConstructorModel model;
+    model.setUnitCatalogue(m_catalogue.get());
     QAbstractItemModelTester tester(&model);
     QVERIFY(model.rowCount() > 5);
     QCOMPARE(QStringList({model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
@@ -299,25 +303,26 @@ void tst_Factories::constructorModelRows()
 void tst_Factories::constructorModelFallsBack()
 {
     DeviceConstructorModel model;
+    model.setUnitCatalogue(m_catalogue.get());
     QAbstractItemModelTester tester(&model);
     auto device = std::make_unique<J1939Device>(0x10);
     model.setFactory(device->subFactory());
     QCOMPARE(model.factory(), device->subFactory());
     QVERIFY(model.rowCount() >= 40);
     device.reset(); // the function factory goes with its device
-    QTRY_COMPARE(model.factory(),
-                 static_cast<AbstractDeviceFactory *>(CanDeviceFactory::instance()));
+    QTRY_COMPARE(model.factory(), static_cast<AbstractDeviceFactory *>(m_catalogue.get()));
     model.setFactory(nullptr);
-    QCOMPARE(model.factory(), static_cast<AbstractDeviceFactory *>(CanDeviceFactory::instance()));
+    QCOMPARE(model.factory(), static_cast<AbstractDeviceFactory *>(m_catalogue.get()));
 }
 
 void tst_Factories::constructorModelDerivedRow()
 {
     DeviceConstructorModel model;
+    model.setUnitCatalogue(m_catalogue.get());
     QAbstractItemModelTester tester(&model);
     int stub = -1;
     for (int r = 0; r < model.rowCount(); ++r) {
-        if (CanDeviceFactory::instance()->entry(r)->key == "empty_device")
+        if (m_catalogue.get()->entry(r)->key == "empty_device")
             stub = r;
     }
     QVERIFY(stub >= 0);
@@ -351,13 +356,14 @@ void tst_Factories::constructorModelDerivedRow()
 void tst_Factories::constructorModelSorts()
 {
     DeviceConstructorModel model;
+    model.setUnitCatalogue(m_catalogue.get());
     QAbstractItemModelTester tester(&model);
     model.sort(1, Qt::DescendingOrder);
     for (int r = 1; r < model.rowCount(); ++r)
         QVERIFY(model.data(model.index(r - 1, 1), Qt::DisplayRole).toString()
                 >= model.data(model.index(r, 1), Qt::DisplayRole).toString());
     model.sort(0, Qt::AscendingOrder);
-    const auto &entries = CanDeviceFactory::instance()->entries();
+    const auto &entries = m_catalogue.get()->entries();
     for (int r = 1; r < entries.size(); ++r) {
         const ItemAddress a = entries.at(r - 1).address;
         const ItemAddress b = entries.at(r).address;
@@ -373,8 +379,8 @@ void tst_Factories::builtInKinds()
     QVERIFY(russian.load(QStringLiteral(":/tr/tarvik_ru.qm")));
     QCoreApplication::installTranslator(&russian);
     registerDeviceTests();
-    CanDeviceFactory::init();
-    const CanDeviceFactory *units = CanDeviceFactory::instance();
+    m_catalogue = CanDeviceFactory::create();
+    const CanDeviceFactory *units = m_catalogue.get();
     QStringList keys;
     for (const DeviceFactoryEntry &e : units->entries())
         keys << QString::fromLatin1(e.key);

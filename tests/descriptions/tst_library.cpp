@@ -166,7 +166,7 @@ void tst_Library::everyDescriptionLoadsCleanly()
 {
     s_warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     J1939Device device(0x10);
     auto *factory = device.subFactory();
     int xmlEntries = 0;
@@ -186,11 +186,10 @@ void tst_Library::everyDescriptionLoadsCleanly()
         }
     }
     QVERIFY(xmlEntries >= 40);
-    for (const DeviceFactoryEntry &e : CanDeviceFactory::instance()->entries()) {
+    for (const DeviceFactoryEntry &e : catalogue->entries()) {
         if (e.xml.isEmpty())
             continue;
-        std::unique_ptr<AbstractDisplayableItem> item(
-            CanDeviceFactory::instance()->createDevice(e.key));
+        std::unique_ptr<AbstractDisplayableItem> item(catalogue->createDevice(e.key));
         QVERIFY2(item, e.key.constData());
         if (auto *j = qobject_cast<J1939Device *>(item.get()))
             QVERIFY2(!j->children().isEmpty(), e.key.constData());
@@ -246,17 +245,15 @@ void tst_Library::libraryFollowsSaeRanges()
 
 void tst_Library::deviceListUsesPreferredAddresses()
 {
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     const QList<QPair<QByteArray, quint32>> preferred{
         {"engine1", 0x00}, {"transmission1", 0x03}, {"brakes", 0x0B}, {"instrument_cluster", 0x17}};
     for (const auto &unit : preferred) {
-        const AbstractDeviceFactory::Entry entry
-            = CanDeviceFactory::instance()->getEntry(unit.first);
+        const AbstractDeviceFactory::Entry entry = catalogue->getEntry(unit.first);
         QVERIFY2(entry, unit.first.constData());
         QCOMPARE(entry->address.value, unit.second);
     }
-    std::unique_ptr<AbstractDisplayableItem> item(
-        CanDeviceFactory::instance()->createDevice(QByteArray("engine1")));
+    std::unique_ptr<AbstractDisplayableItem> item(catalogue->createDevice(QByteArray("engine1")));
     QVERIFY(item);
     QCOMPARE(item->address().value, 0x00u);
     QStringList keys;
@@ -265,8 +262,8 @@ void tst_Library::deviceListUsesPreferredAddresses()
     for (const char *key : {"eec1", "dm1", "hours"})
         QVERIFY2(keys.contains(QLatin1String(key)), qPrintable(keys.join(',')));
     // The built-in devices directory is read as well.
-    QVERIFY(CanDeviceFactory::instance()->getEntry("generic_ecu"));
-    QVERIFY(CanDeviceFactory::instance()->getEntry("generic_ecu")->hasDynamicAddress());
+    QVERIFY(catalogue->getEntry("generic_ecu"));
+    QVERIFY(catalogue->getEntry("generic_ecu")->hasDynamicAddress());
 }
 
 void tst_Library::scriptComputesFromTwoParameters()
@@ -286,11 +283,13 @@ void tst_Library::scriptComputesFromTwoParameters()
 
 void tst_Library::demoRecordingAutoDetects()
 {
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     CandumpReader reader;
     QVERIFY(reader.readFile(QString::fromLatin1(ReplayCanHandler::DemoRecording)));
     DeviceDispatcher dispatcher;
+    dispatcher.setCatalogue(catalogue.get());
     AutoDetector detector;
+    detector.setCatalogue(catalogue.get());
     QList<AbstractDisplayableItem *> created;
     // Two seconds of the demo bus, one frame at a time as packs arrive.
     for (const TimedFrame &f : reader.frames()) {

@@ -1,14 +1,15 @@
 #include "descriptions/candevicefactory.h"
 #include "devicetests/devicetest.h"
 #include "devicetests/devicetestreport.h"
+#include "devicetests/devicetestrig.h"
 #include "devicetests/devicetestsregistry.h"
 #include "devicetests/statetestactions.h"
 #include "diagnostics/canflashingfunctionv1.h"
 #include "diagnostics/ecuidfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
-#include "devicetests/devicetestrig.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -499,8 +500,11 @@ void tst_DeviceTest::reportIdentification()
     QFETCH(QString, ecu);
     QFETCH(QString, soft);
     registerDeviceTests();
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
+    DeviceDispatcher bus;
+    bus.setCatalogue(catalogue.get());
     J1939Device unit(0xA0);
+    bus.registerDisplayable(&unit);
     unit.setName(QStringLiteral("Controller"));
     if (ownFunctions) {
         (new EcuidFunction(&unit))->decode(QByteArray("MC2*A0*\0\xFF", 9));
@@ -508,7 +512,7 @@ void tst_DeviceTest::reportIdentification()
     }
     std::unique_ptr<AbstractDisplayableItem> tool;
     if (flasherTarget >= 0) {
-        tool.reset(CanDeviceFactory::instance()->createDevice(QByteArray("offboarddiagunit")));
+        tool.reset(catalogue->createDevice(QByteArray("offboarddiagunit")));
         auto *flasher = qobject_cast<OffBoardDiagnosticDevice *>(tool.get())->flasher();
         flasher->setTarget(flasherTarget);
         flasher->takeIdentification(0xFDC5, QByteArray("FL*A0*"));
@@ -522,7 +526,6 @@ void tst_DeviceTest::reportIdentification()
     QVERIFY(QString::fromUtf8(DeviceTestReport::toText(&test))
                 .contains(QStringLiteral("ECU identification: ") + ecu));
     tool.reset();
-    CanDeviceFactory::reset();
 }
 
 QTEST_MAIN(tst_DeviceTest)

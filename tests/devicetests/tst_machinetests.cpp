@@ -10,6 +10,7 @@
 #include "diagnostics/tunevariable.h"
 #include "machine/bitfieldfunction.h"
 #include "machine/machineregistry.h"
+#include "model/devicedispatcher.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -37,8 +38,11 @@ private slots:
     void demoControllerFollowsPanel();
 
 private:
+    // A unit of the catalogue on the test's bus, where the tests find the units they drive.
     AbstractDisplayableItem *create(const char *key);
     QList<AbstractDisplayableItem *> m_devices;
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
+    DeviceDispatcher m_bus;
 };
 
 void tst_MachineTests::initTestCase()
@@ -50,21 +54,25 @@ void tst_MachineTests::initTestCase()
 
 void tst_MachineTests::init()
 {
-    CanDeviceFactory::init();
+    m_catalogue = CanDeviceFactory::create();
+    m_bus.setCatalogue(m_catalogue.get());
 }
 
 void tst_MachineTests::cleanup()
 {
     qDeleteAll(m_devices);
     m_devices.clear();
-    CanDeviceFactory::reset();
+    m_bus.setCatalogue(nullptr);
+    m_catalogue.reset();
 }
 
 AbstractDisplayableItem *tst_MachineTests::create(const char *key)
 {
-    AbstractDisplayableItem *item = CanDeviceFactory::instance()->createDevice(QByteArray(key));
-    if (item)
+    AbstractDisplayableItem *item = m_catalogue->createDevice(QByteArray(key));
+    if (item) {
+        m_bus.registerDisplayable(item);
         m_devices << item;
+    }
     return item;
 }
 
@@ -135,8 +143,8 @@ void tst_MachineTests::controllerRunsTickByTick()
     for (int i = 0; i < firstFram; ++i)
         QCOMPARE(test.records().at(i).result, DeviceTest::Passed);
     // The panel's joystick and buttons were driven; the engine button is back where it was.
-    ZxParameter *engine = CanDeviceFactory::instance()->getParameter(
-        QStringLiteral("control_panel_low/state/B3-Engine"));
+    ZxParameter *engine
+        = m_catalogue->getParameter(QStringLiteral("control_panel_low/state/B3-Engine"));
     QVERIFY(engine);
     // No controller answers here: the FRAM read is skipped, and shows so.
     test.slotRefreshTimeout();
@@ -197,7 +205,7 @@ void tst_MachineTests::demoControllerFollowsPanel()
     auto *panel = qobject_cast<BitFieldFunction *>(
         create("control_panel_low")->findChild<AbstractDisplayableItem *>(QStringLiteral("state")));
     QVERIFY(panel);
-    ZxParameter *control = CanDeviceFactory::instance()->getParameter(QString::fromLatin1(d.panelPath));
+    ZxParameter *control = m_catalogue->getParameter(QString::fromLatin1(d.panelPath));
     QVERIFY(control);
     // The tool's view of the controller reads what the simulated one reports.
     auto *io = qobject_cast<BitFieldFunction *>(create("controller")->findChild<AbstractDisplayableItem *>(
@@ -224,8 +232,7 @@ void tst_MachineTests::demoControllerFollowsPanel()
     };
     // Every other control rests where the test's off actions put it.
     for (const ControllerDeviceTest::OutputDrive &other : ControllerDeviceTest::outputDrives()) {
-        CanDeviceFactory::instance()
-            ->getParameter(QString::fromLatin1(other.panelPath))
+        m_catalogue->getParameter(QString::fromLatin1(other.panelPath))
             ->setVariantValue(QString::fromLatin1(other.offValue));
     }
     // Before the tool stands in for the panel the recording speaks for the controller.

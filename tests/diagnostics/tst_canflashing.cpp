@@ -596,8 +596,8 @@ void tst_CanFlashing::schemeRoundTrip()
 
 void tst_CanFlashing::oneUnitAfterSchemeLoad()
 {
-    CanDeviceFactory::init();
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
+    CanDeviceFactory *factory = catalogue.get();
     // A scheme brings the unit back by key and its saved address...
     std::unique_ptr<AbstractDisplayableItem> loaded(
         factory->createDeviceFromKey("offboarddiagunit", {ItemAddress::J1939, 0xF9}));

@@ -321,9 +321,11 @@ void tst_Identification::firstClaimShowsTheName()
 {
     registerDiagnosticsFunctions();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     DeviceDispatcher dispatcher;
+    dispatcher.setCatalogue(catalogue.get());
     AutoDetector detector;
+    detector.setCatalogue(catalogue.get());
     AbstractCanHandler::MessagePack pack;
     pack.append(qMakePair(makeFrame(0x18EEFF8E, {0x94, 0xF9, 0x36, 0x11, 0x01, 0xBE, 0xA0, 0xC0}),
                           DispatchResult(DispatchResult::Received, 0)));
@@ -345,7 +347,6 @@ void tst_Identification::firstClaimShowsTheName()
     dispatcher.dispatchMessage(pack.first().first, &again);
     QVERIFY(again.status.testFlag(DispatchResult::Dispatched));
     dispatcher.clearScheme();
-    CanDeviceFactory::reset();
 }
 
 void tst_Identification::claimNamesTheUnit_data()
@@ -391,13 +392,15 @@ void tst_Identification::recordingShowsEveryNode()
 {
     registerDiagnosticsFunctions();
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     CandumpReader reader;
     QVERIFY(reader.readFile(
         TestEnvironment::dataFile(QStringLiteral("css_94C49784_nmea2000_addrclaim_request.log"))));
     QCOMPARE(reader.frames().size(), 9600);
     DeviceDispatcher dispatcher;
+    dispatcher.setCatalogue(catalogue.get());
     AutoDetector detector;
+    detector.setCatalogue(catalogue.get());
     for (const TimedFrame &f : reader.frames()) {
         AbstractCanHandler::MessagePack pack;
         pack.append(
@@ -440,7 +443,6 @@ void tst_Identification::recordingShowsEveryNode()
                                     "Steering and control surfaces (0x02)"};
     QCOMPARE(names, expectedNames);
     dispatcher.clearScheme();
-    CanDeviceFactory::reset();
 }
 
 QTEST_MAIN(tst_Identification)

@@ -97,6 +97,7 @@ private slots:
     void saeJoystickEditorEmits();
 
 private:
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
     std::unique_ptr<MainWindow> m_window;
     QTemporaryDir m_dir;
@@ -115,7 +116,8 @@ void tst_MachineSchemes::initTestCase()
 
 void tst_MachineSchemes::init()
 {
-    CanDeviceFactory::init();
+    m_catalogue = CanDeviceFactory::create();
+    m_dispatcher->setCatalogue(m_catalogue.get());
     m_window = std::make_unique<MainWindow>();
     m_window->setDispatcher(m_dispatcher.get());
 }
@@ -124,6 +126,8 @@ void tst_MachineSchemes::cleanup()
 {
     m_window->schemeController()->clearScheme();
     m_window.reset();
+    m_dispatcher->setCatalogue(nullptr);
+    m_catalogue.reset();
     QSettings().clear();
 }
 
@@ -157,7 +161,7 @@ void tst_MachineSchemes::catalogueEntries()
     QFETCH(QString, className);
     QFETCH(int, functions);
     QFETCH(bool, tuned);
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     const AbstractDeviceFactory::Entry entry = factory->getEntry(key);
     QVERIFY(entry);
     QCOMPARE(entry->address, (ItemAddress{ItemAddress::J1939, quint32(address)}));
@@ -187,7 +191,7 @@ void tst_MachineSchemes::catalogueEntries()
 
 void tst_MachineSchemes::treeItemsAndEditors()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     QList<AbstractDisplayableItem *> devices;
     for (const char *key : {"cabin_controller", "hydro_support_controller",
                             "support_indication_panel", "control_panel_ext", "controller"})
@@ -233,7 +237,7 @@ void tst_MachineSchemes::treeItemsAndEditors()
 
 void tst_MachineSchemes::roundTrip()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     AbstractDisplayableItem *controller = factory->createDevice(QByteArray("controller"));
     auto *bridge = childOf<ControllerZBusBridgeDeviceFunction>(controller);
     AbstractDeviceFactory *sensors = bridge->subFactory();
@@ -308,7 +312,7 @@ void tst_MachineSchemes::loadedFixedDeviceIsTheCatalogueInstance()
           " address=\"ff34\"><func internal=\"true\" key=\"zse\" address=\"1d\"/>"
           "</func></device></devices>";
     QVERIFY(m_window->schemeController()->load(scheme, QStringLiteral("inline")));
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     AbstractDisplayableItem *controller = factory->getDevice("controller");
     QVERIFY(controller);
     QCOMPARE(m_window->schemeModel()->topLevelItems().at(0)->displayable(), controller);
@@ -352,7 +356,7 @@ void tst_MachineSchemes::buttonEditInSendIsSentAtOnce()
     TestCanHandler handler(m_dispatcher.get());
     QVERIFY(handler.start());
     AbstractDisplayableItem *panel
-        = CanDeviceFactory::instance()->createDevice(QByteArray("control_panel_ext"));
+        = m_window->catalogue()->createDevice(QByteArray("control_panel_ext"));
     m_window->addDisplayable(panel);
     auto *state = childOf<ControlPanelStateFunction>(panel);
     state->setTransmissionInterval(60000); // only the edit sends within the test
@@ -378,7 +382,7 @@ void tst_MachineSchemes::requestIsAnsweredAtOnce()
     TestCanHandler handler;
     QVERIFY(handler.start());
     std::unique_ptr<AbstractDisplayableItem> controller(
-        CanDeviceFactory::instance()->createDevice(QByteArray("controller")));
+        m_window->catalogue()->createDevice(QByteArray("controller")));
     handler.adopt(controller.get());
     for (AbstractDisplayableItem *f : controller->children())
         f->setTransmissionInterval(60000); // only the answer sends within the test
@@ -397,7 +401,7 @@ void tst_MachineSchemes::requestIsAnsweredAtOnce()
 void tst_MachineSchemes::autoDetectedSensorJoinsTheBridge()
 {
     AbstractDisplayableItem *controller
-        = CanDeviceFactory::instance()->createDevice(QByteArray("controller"));
+        = m_window->catalogue()->createDevice(QByteArray("controller"));
     m_window->addDisplayable(controller);
     auto *bridge = childOf<ControllerZBusBridgeDeviceFunction>(controller);
     const CanMessage frame

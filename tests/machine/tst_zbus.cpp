@@ -77,7 +77,6 @@ class tst_ZBus : public QObject
 
 private slots:
     void initTestCase();
-    void init() { CanDeviceFactory::init(); }
     void decode_data();
     void decode();
     void encode_data();

@@ -91,8 +91,8 @@ private slots:
 
 void tst_SchemeController::savedXmlFunctionCarriesDescriptionAndValues()
 {
-    AbstractDisplayableItem *device = CanDeviceFactory::instance()->createDeviceFromKey(
-        "empty_device", {ItemAddress::J1939, 0x05});
+    AbstractDisplayableItem *device
+        = m_window->catalogue()->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x05});
     AbstractDisplayableItem *eec1 = device->factoryCreateChild("eec1");
     eec1->parameter(QStringLiteral("SPN190"))->setVariantValue(800);
     m_window->addDisplayable(device);
@@ -150,7 +150,7 @@ void tst_SchemeController::failedSaveKeepsOldFile()
 {
 #ifdef Q_OS_UNIX
     for (int a = 0; a < 20; ++a)
-        m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
+        m_window->addDisplayable(m_window->catalogue()->createDeviceFromKey(
             "empty_device", {ItemAddress::J1939, quint32(0x40 + a)}));
     QTemporaryDir dir;
     const QByteArray old(

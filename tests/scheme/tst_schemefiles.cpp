@@ -184,7 +184,7 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
     QFETCH(QVariant, value);
     SchemeController *controller = m_window->schemeController();
     QVERIFY(controller->deserialize(TestEnvironment::describedUnitsScheme()));
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     AbstractDisplayableItem *stub
         = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x21});
     QVERIFY(stub->factoryCreateChild("eec1") && stub->factoryCreateChild("dm1"));
@@ -383,7 +383,7 @@ void tst_SchemeFiles::failedOpenKeepsScheme()
     QFETCH(QByteArray, content);
     QFETCH(QString, error);
     QFETCH(bool, cleared);
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     AbstractDisplayableItem *kept
         = factory->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x09});
     kept->setName(QStringLiteral("Kept"));

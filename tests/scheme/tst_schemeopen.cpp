@@ -34,6 +34,7 @@ private slots:
 private:
     QList<AbstractDisplayableItem *> devices() const;
 
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
     QThread m_bus;
     DeviceDispatcher *m_dispatcher = nullptr;
     std::unique_ptr<MainWindow> m_window;
@@ -48,8 +49,9 @@ void tst_SchemeOpen::initTestCase()
 
 void tst_SchemeOpen::init()
 {
-    CanDeviceFactory::init();
+    m_catalogue = CanDeviceFactory::create();
     m_dispatcher = new DeviceDispatcher;
+    m_dispatcher->setCatalogue(m_catalogue.get());
     m_dispatcher->moveToThread(&m_bus);
     m_bus.start();
     m_window = std::make_unique<MainWindow>();
@@ -63,6 +65,7 @@ void tst_SchemeOpen::cleanup()
     QMetaObject::invokeMethod(m_dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
     m_bus.quit();
     QVERIFY(m_bus.wait(10000));
+    m_catalogue.reset();
     QSettings().clear();
 }
 
@@ -96,7 +99,7 @@ void tst_SchemeOpen::sameSchemeTwice()
     QCOMPARE(m_dispatcher->devices().size(), TestEnvironment::schemeUnits());
     // The catalogue counts exactly the units of the scheme as alive.
     int alive = 0;
-    for (const DeviceFactoryEntry &e : CanDeviceFactory::instance()->entries())
+    for (const DeviceFactoryEntry &e : m_window->catalogue()->entries())
         alive += e.instance ? 1 : 0;
     QCOMPARE(alive, TestEnvironment::schemeUnits());
 }

@@ -6,6 +6,7 @@
 #include "can/canthread.h"
 #include "can/guimessagenotifier.h"
 #include "can/replaycanhandler.h"
+#include "descriptions/candevicefactory.h"
 #include "model/devicedispatcher.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
@@ -42,7 +43,8 @@ DemoBusWindow::~DemoBusWindow()
 
 bool DemoBusWindow::start(const QString &scheme)
 {
-    BusStartup::prepareBusThread();
+    m_catalogue = CanDeviceFactory::create();
+    BusStartup::prepareBusThread(m_catalogue.get());
     m_thread = std::make_unique<CanThread>(CanHandlerFactory::Replay);
     m_thread->start();
     m_thread->waitInit();

@@ -10,6 +10,7 @@
 
 class AbstractCanHandler;
 class CanThread;
+class CanDeviceFactory;
 class DeviceDispatcher;
 class GuiMessageNotifier;
 class QAction;
@@ -44,6 +45,8 @@ public:
     static bool waitFor(const std::function<bool()> &check, int timeoutMs = 5000);
 
 private:
+    // The bus's unit catalogue: outlives the bus thread and the window.
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
     std::unique_ptr<CanThread> m_thread;
     std::unique_ptr<GuiMessageNotifier> m_notifier;
     std::unique_ptr<ScriptedMainWindow> m_window;

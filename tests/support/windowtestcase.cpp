@@ -22,7 +22,8 @@ void WindowTestCase::initTestCase()
 
 void WindowTestCase::init()
 {
-    CanDeviceFactory::init();
+    m_catalogue = CanDeviceFactory::create();
+    m_dispatcher->setCatalogue(m_catalogue.get());
     m_window = std::make_unique<ScriptedMainWindow>();
     m_window->setDispatcher(m_dispatcher.get());
 }
@@ -33,5 +34,7 @@ void WindowTestCase::cleanup()
     if (m_window)
         m_window->schemeController()->clearScheme();
     m_window.reset();
+    m_dispatcher->setCatalogue(nullptr);
+    m_catalogue.reset();
     QSettings().clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptions/candevicefactory.h"
 #include "model/devicedispatcher.h"
 #include "support/scriptedmainwindow.h"
 
@@ -27,6 +28,8 @@ protected slots:
     void cleanup();
 
 protected:
+    // A fresh unit catalogue for every test, the bus's while the window lives.
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
     std::unique_ptr<ScriptedMainWindow> m_window;
     QTemporaryDir m_dir;

@@ -268,7 +268,7 @@ void tst_DeliberateEditing::stubAddressIsHexadecimal()
 
 void tst_DeliberateEditing::occupiedAddressRefused()
 {
-    CanDeviceFactory *factory = CanDeviceFactory::instance();
+    CanDeviceFactory *factory = m_window->catalogue();
     factory->appendEntry(DeviceFactoryEntry("pedal_unit", {ItemAddress::J1939, 0x51},
                                             QStringLiteral("Pedal unit"), QString(), QString(),
                                             [] { return new J1939Device; }));

@@ -63,6 +63,7 @@ private:
     AbstractDisplayableItem *device(quint32 address) const;
     AbstractDisplayableItem *sensor(quint8 address) const;
     bool m_pressureFaultSeen = false;
+    std::unique_ptr<CanDeviceFactory> m_catalogue;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;
     std::unique_ptr<ScriptedMainWindow> m_window;
 };
@@ -70,8 +71,9 @@ private:
 void tst_DemoScheme::initTestCase()
 {
     TestEnvironment::initSchemeTests(QStringLiteral("TarvikDemoSchemeTest"));
-    CanDeviceFactory::init();
+    m_catalogue = CanDeviceFactory::create();
     m_dispatcher = std::make_unique<DeviceDispatcher>();
+    m_dispatcher->setCatalogue(m_catalogue.get());
     m_window = std::make_unique<ScriptedMainWindow>();
     m_window->setDispatcher(m_dispatcher.get());
     // Opened as the program does when the demo bus is chosen in the start dialog.

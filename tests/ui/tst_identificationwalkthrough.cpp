@@ -309,7 +309,7 @@ void tst_IdentificationWalkthrough::identificationSurvivesSaveAndOpen()
     // The tool unit comes back with one function of each kind, the controller with the
     // functions its answers brought.
     auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
     QVERIFY(tool);
     QCOMPARE(tool->findChildren<ComponentIdFunction *>().size(), 1);
     QCOMPARE(tool->findChildren<VehicleIdFunction *>().size(), 1);
@@ -338,7 +338,7 @@ void tst_IdentificationWalkthrough::nothingAskedWithoutConnection()
     QVERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
     QCOMPARE(unit->requests.load(), 0);
     // No tool unit was added for nothing.
-    QVERIFY(!CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(!demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
 }
 
 void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()

@@ -115,7 +115,7 @@ private:
 AbstractDisplayableItem *tst_Plots::addEngine()
 {
     AbstractDisplayableItem *engine
-        = CanDeviceFactory::instance()->createDeviceFromKey("engine1", {ItemAddress::J1939, 0});
+        = m_window->catalogue()->createDeviceFromKey("engine1", {ItemAddress::J1939, 0});
     if (engine)
         m_window->addDisplayable(engine);
     return engine;

@@ -185,9 +185,10 @@ void tst_RawDataView::followIsRemembered()
 void tst_RawDataView::shiftClickFigureInTheWindow()
 {
     m_view.reset();
-    DeviceDispatcher dispatcher;
     DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    CanDeviceFactory::init();
+    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
+    DeviceDispatcher dispatcher;
+    dispatcher.setCatalogue(catalogue.get());
     MainWindow window;
     window.setDispatcher(&dispatcher);
     window.resize(1200, 1000);

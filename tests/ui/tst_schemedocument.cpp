@@ -157,8 +157,8 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen()
     case Change::None:
         break;
     case Change::Add:
-        m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
-            "empty_device", {ItemAddress::J1939, 0x66}));
+        m_window->addDisplayable(
+            m_window->catalogue()->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x66}));
         break;
     case Change::Delete:
         m_window->mainView()->setCurrentIndex(model->index(nodeByKeys(model, "demo_cabin"), 1));
@@ -427,8 +427,8 @@ void tst_SchemeDocument::saveQuestionFitsTheFile()
         scheme = m_demo;
     if (!scheme.isEmpty())
         QVERIFY(m_window->openScheme(scheme));
-    m_window->addDisplayable(CanDeviceFactory::instance()->createDeviceFromKey(
-        "empty_device", {ItemAddress::J1939, 0x67}));
+    m_window->addDisplayable(
+        m_window->catalogue()->createDeviceFromKey("empty_device", {ItemAddress::J1939, 0x67}));
     SchemeDocument *document = m_window->schemeDocument();
     QVERIFY(document->check());
     QVERIFY2(document->changesQuestion().contains(words), qPrintable(document->changesQuestion()));

@@ -174,7 +174,7 @@ void tst_TestWalkthrough::catalogueComesBack()
     DemoBusWindow demo;
     QVERIFY(demo.start());
     DeviceConstructorModel *model = demo.window()->constructorModel();
-    CanDeviceFactory *units = CanDeviceFactory::instance();
+    CanDeviceFactory *units = demo.window()->catalogue();
     QCOMPARE(model->factory(), units);
     auto *own = demo.window()->findChild<QToolButton *>(QStringLiteral("showItemCatalogueButton"));
     auto *unitsButton = demo.window()->findChild<QToolButton *>(QStringLiteral("showUnitsButton"));
@@ -340,7 +340,7 @@ void tst_TestWalkthrough::runOnTheDemoBus()
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cancelButton")),
                       Qt::LeftButton);
     AbstractDisplayableItem *panel
-        = CanDeviceFactory::instance()->getDeviceByPath(QStringLiteral("control_panel_low"));
+        = demo.window()->catalogue()->getDeviceByPath(QStringLiteral("control_panel_low"));
     // The state goes back in the bus thread.
     QTRY_COMPARE(panel->state(), int(AbstractDisplayableItem::ReceiveOk));
 }
@@ -407,7 +407,7 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
         // The tool unit itself, the flasher's, hears the answers in any state.
         AbstractDisplayableItem *tool = demo.window()->unitActions()->toolUnit();
         QVERIFY(qobject_cast<OffBoardDiagnosticDevice *>(tool));
-        QCOMPARE(tool, CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+        QCOMPARE(tool, demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
         // The function's Details are open: its row is current.
         AbstractSchemeTreeItem *node
             = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
@@ -431,11 +431,11 @@ void tst_TestWalkthrough::flashingFromTheUnit()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    QVERIFY(!CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(!demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
     demo.select(demo.row(QStringLiteral("Engine #1")));
     treeAction(demo, "actionUnitFlashing")->trigger();
     auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
     QVERIFY(tool);
     QCOMPARE(tool->flasher()->target(), 0x00);
     demo.select(demo.row(QStringLiteral("Controller")));
@@ -485,7 +485,7 @@ void tst_TestWalkthrough::toolAddressChosenAndLost()
     demo.action("actionToolAddress")->trigger();
     demo.action("actionAddFlasher")->trigger();
     auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        CanDeviceFactory::instance()->getDevice(MainWindow::FlasherKey));
+        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
     QVERIFY(tool);
     QTRY_COMPARE(tool->address().value, 0xFAu);
     QTRY_COMPARE(tool->claimText(), QStringLiteral("Address 0xfa claimed"));

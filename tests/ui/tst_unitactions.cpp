@@ -152,11 +152,11 @@ void tst_UnitActions::closingARunningTest()
     QVERIFY(dialog);
     QPointer<DeviceTest> test = dialog->test();
     // Up to the step that turns the first output on: the panel's joystick is deflected.
-    ZxParameter *joystick = CanDeviceFactory::instance()->getParameter(
-        QStringLiteral("control_panel_low/state/LJ"));
+    ZxParameter *joystick
+        = m_window->catalogue()->getParameter(QStringLiteral("control_panel_low/state/LJ"));
     QVERIFY(joystick);
-    QPointer<AbstractDisplayableItem> panel = CanDeviceFactory::instance()->getDeviceByPath(
-        QStringLiteral("control_panel_low"));
+    QPointer<AbstractDisplayableItem> panel
+        = m_window->catalogue()->getDeviceByPath(QStringLiteral("control_panel_low"));
     const QString rest = joystick->toString();
     while (test->currentIndex() < 12)
         test->skipTest();
@@ -214,7 +214,7 @@ void tst_UnitActions::abandoningTransferAsks()
     QVERIFY(handler.start());
     action(m_window.get(), "actionAddFlasher")->trigger();
     auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        CanDeviceFactory::instance()->getDevice(QByteArray("offboarddiagunit")));
+        m_window->catalogue()->getDevice(QByteArray("offboarddiagunit")));
     QVERIFY(tool && tool->flasher());
     CanFlashingFunctionV1 *flasher = tool->flasher();
     flasher->setTarget(0xA0);
