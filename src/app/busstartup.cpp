@@ -68,7 +68,7 @@ BusStartup::Result BusStartup::run(AbstractCanHandler *handler, const QString &r
     return result;
 }
 
-void BusStartup::prepareBusThread(CanDeviceFactory *catalogue)
+CanThread::Hooks BusStartup::busThreadHooks(CanDeviceFactory *catalogue)
 {
     CanThread::Hooks hooks;
     hooks.createDispatcher = [catalogue]() -> AbstractCanMessageDispatcher * {
@@ -82,5 +82,5 @@ void BusStartup::prepareBusThread(CanDeviceFactory *catalogue)
         devices->clearScheme();
         delete devices;
     };
-    CanThread::setHooks(hooks);
+    return hooks;
 }

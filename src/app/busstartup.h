@@ -1,5 +1,7 @@
 #pragma once
 
+#include "can/canthread.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,8 +29,8 @@ public:
 
     static Result run(AbstractCanHandler *handler, const QString &requestedPort, unsigned bitRate,
                       const PortChooser &choosePort);
-    // Enters what the bus thread takes from above can/: the device dispatcher, made and cleared
-    // in the bus thread, with `catalogue` as its bus's unit catalogue (made in the GUI thread,
-    // kept until the bus thread has ended). Called before the CanThread is constructed.
-    static void prepareBusThread(CanDeviceFactory *catalogue);
+    // What a bus thread takes from above can/: the device dispatcher, made and cleared in the
+    // bus thread, with `catalogue` as its bus's unit catalogue (made in the GUI thread, kept
+    // until the bus thread has ended).
+    static CanThread::Hooks busThreadHooks(CanDeviceFactory *catalogue);
 };

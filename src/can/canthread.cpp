@@ -11,33 +11,17 @@
 
 #include <mutex>
 
-namespace {
-std::mutex s_hooksMutex; // guards s_hooks
-CanThread::Hooks s_hooks;
-} // namespace
-
-void CanThread::setHooks(const Hooks &hooks)
-{
-    std::lock_guard locker(s_hooksMutex);
-    s_hooks = hooks;
-}
-
 CanThread::CanThread(int handlerType, QObject *parent)
-    : CanThread(handlerType, {}, parent)
+    : CanThread(handlerType, {}, Hooks(), parent)
 {}
 
 CanThread::CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &options,
-                     QObject *parent)
+                     const Hooks &hooks, QObject *parent)
     : QThread(parent)
+    , m_hooks(hooks)
     , m_handlerType(handlerType)
     , m_options(options)
 {
-    {
-        std::lock_guard locker(s_hooksMutex);
-        m_hooks = s_hooks;
-    }
-    if (m_hooks.prepare)
-        m_hooks.prepare();
     if (m_handlerType == CanHandlerFactory::None) {
         AdapterChoiceDialog dialog(options);
         m_handlerType = dialog.exec();

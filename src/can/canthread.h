@@ -18,23 +18,21 @@ class CanThread : public QThread
     Q_OBJECT
 
 public:
-    // What the bus thread needs from the floors above it, entered by the program's start-up
-    // before the thread is made (a thread copies them when it is constructed).
+    // What the bus thread needs from the floors above it, given by whoever starts the bus (each
+    // bus thread has its own).
     struct Hooks
     {
-        // On the constructing thread, before the adapter choice (the unit catalogue).
-        std::function<void()> prepare;
         // In the bus thread as it starts: the dispatcher the handler routes frames to.
         std::function<AbstractCanMessageDispatcher *()> createDispatcher;
         // In the bus thread once its event loop has ended: the dispatcher and what it holds go.
         std::function<void(AbstractCanMessageDispatcher *)> destroyDispatcher;
     };
-    static void setHooks(const Hooks &hooks);
 
-    // handlerType 0 asks the user with the adapter-choice dialog.
+    // handlerType 0 asks the user with the adapter-choice dialog. Without hooks the bus has no
+    // dispatcher: its frames only reach the window's queue.
     explicit CanThread(int handlerType = 0, QObject *parent = nullptr);
     CanThread(int handlerType, const CanHandlerFactory::AdapterOptions &options,
-              QObject *parent = nullptr);
+              const Hooks &hooks = Hooks(), QObject *parent = nullptr);
     ~CanThread() override;
 
     AbstractCanHandler *canHandler() const { return m_handler.load(); }
@@ -60,7 +58,7 @@ private:
     std::atomic<bool> m_initDone{false};
     std::atomic<AbstractCanHandler *> m_handler{nullptr};
     std::atomic<AbstractCanMessageDispatcher *> m_dispatcher{nullptr};
-    Hooks m_hooks; // copied in the constructor, before run() starts; then read only
+    const Hooks m_hooks; // read only
     int m_handlerType = 0;
     CanHandlerFactory::AdapterOptions m_options;
     QString m_initError; // written by run() before m_initDone is set, read after

@@ -121,8 +121,8 @@ int runTarvik(int argc, char **argv)
     // The bus's unit catalogue lives in the GUI thread, where the Devices list reads it, and
     // outlives the bus thread and the window.
     const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
-    BusStartup::prepareBusThread(catalogue.get());
-    auto canThread = std::make_unique<CanThread>(options.adapterType, adapterOptions);
+    auto canThread = std::make_unique<CanThread>(options.adapterType, adapterOptions,
+                                                 BusStartup::busThreadHooks(catalogue.get()));
     canThread->setObjectName(QStringLiteral("CanThread"));
     canThread->start(QThread::InheritPriority);
     canThread->setPriority(QThread::TimeCriticalPriority);

@@ -17,11 +17,7 @@ class tst_CanThread : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        TestEnvironment::init();
-        BusStartup::prepareBusThread(nullptr);
-    }
+    void initTestCase() { TestEnvironment::init(); }
     void unknownPortFails();
     void unusableAdapterEndsThread();
     void handlerSwap();
@@ -179,12 +175,10 @@ public:
 
 void tst_CanThread::dispatcherComesFromTheStarter()
 {
-    QThread *prepared = nullptr;
     QThread *created = nullptr;
     QThread *destroyed = nullptr;
     CountingDispatcher *made = nullptr;
     CanThread::Hooks hooks;
-    hooks.prepare = [&] { prepared = QThread::currentThread(); };
     hooks.createDispatcher = [&]() -> AbstractCanMessageDispatcher * {
         created = QThread::currentThread();
         return made = new CountingDispatcher;
@@ -201,10 +195,8 @@ void tst_CanThread::dispatcherComesFromTheStarter()
         disposedOf = dispatcher;
         delete dispatcher;
     };
-    CanThread::setHooks(hooks);
     {
-        CanThread thread(CanHandlerFactory::Replay);
-        QCOMPARE(prepared, QThread::currentThread());
+        CanThread thread(CanHandlerFactory::Replay, {}, hooks);
         thread.start();
         thread.waitInit();
         QVERIFY(!thread.wait(50));
@@ -236,7 +228,6 @@ void tst_CanThread::dispatcherComesFromTheStarter()
         QCOMPARE(disposedOf, static_cast<AbstractCanMessageDispatcher *>(made));
         QVERIFY(!thread.dispatcher());
     }
-    BusStartup::prepareBusThread(nullptr);
 }
 
 QTEST_MAIN(tst_CanThread)

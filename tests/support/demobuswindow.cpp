@@ -44,8 +44,9 @@ DemoBusWindow::~DemoBusWindow()
 bool DemoBusWindow::start(const QString &scheme)
 {
     m_catalogue = CanDeviceFactory::create();
-    BusStartup::prepareBusThread(m_catalogue.get());
-    m_thread = std::make_unique<CanThread>(CanHandlerFactory::Replay);
+    m_thread = std::make_unique<CanThread>(CanHandlerFactory::Replay,
+                                           CanHandlerFactory::AdapterOptions(),
+                                           BusStartup::busThreadHooks(m_catalogue.get()));
     m_thread->start();
     m_thread->waitInit();
     if (!m_thread->canHandler()) {
