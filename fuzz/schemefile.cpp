@@ -29,6 +29,7 @@ namespace {
 struct Environment
 {
     std::unique_ptr<QApplication> app;
+    std::unique_ptr<CanDeviceFactory> catalogue;
     std::unique_ptr<DeviceDispatcher> dispatcher;
     std::unique_ptr<SchemeTreeModel> model;
     std::unique_ptr<SchemeController> controller;
@@ -48,10 +49,12 @@ Environment &environment()
         initTarvikResources();
         ItemScript::setTimeLimitMs(20);
         registerBuiltIns();
-        CanDeviceFactory::init();
+        e->catalogue = CanDeviceFactory::create();
         e->dispatcher = std::make_unique<DeviceDispatcher>();
+        e->dispatcher->setCatalogue(e->catalogue.get());
         e->model = std::make_unique<SchemeTreeModel>();
         e->controller = std::make_unique<SchemeController>(e->model.get(), nullptr);
+        e->controller->setDispatcher(e->dispatcher.get());
         return e;
     }();
     return *env;
