@@ -13,6 +13,7 @@
 #include "job/jobreport.h"
 #include "job/parameterring.h"
 #include "job/snapshotwriter.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -474,12 +475,26 @@ bool JobSession::noteValues(const ServiceJournal::Entry &entry, InventoryRecord 
     return true;
 }
 
+QList<AbstractSchemeTreeItem *> JobSession::jobUnits() const
+{
+    // The job's units are those of its bus; a window's other buses have their own addresses.
+    const AbstractCanMessageDispatcher *bus = m_handler ? m_handler->dispatcher() : nullptr;
+    QList<AbstractSchemeTreeItem *> units;
+    for (AbstractSchemeTreeItem *node : m_model->unitNodes()) {
+        const AbstractDisplayableItem *unit = node->displayable();
+        const AbstractCanMessageDispatcher *unitBus = unit ? unit->dispatcher() : nullptr;
+        if (unit && (!bus || unitBus == bus))
+            units << node;
+    }
+    return units;
+}
+
 QMap<quint8, QString> JobSession::unitLabels() const
 {
     QMap<quint8, QString> labels;
     if (!m_model)
         return labels;
-    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+    for (AbstractSchemeTreeItem *node : jobUnits()) {
         const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
         if (unit && unit->address().value <= 0xFD)
             labels.insert(quint8(unit->address().value),
@@ -492,7 +507,7 @@ QString JobSession::unitName(quint8 address) const
 {
     if (!m_model)
         return QString();
-    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+    for (AbstractSchemeTreeItem *node : jobUnits()) {
         const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
         if (unit && unit->address().value == address)
             return unit->name();
@@ -505,7 +520,7 @@ void JobSession::sample()
     if (!m_model || !m_parameters || !m_tap)
         return;
     const qint64 nowUs = m_tap->nowUs();
-    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+    for (AbstractSchemeTreeItem *node : jobUnits()) {
         const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
         if (!unit || unit->address().value > 0xFD)
             continue;

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+class AbstractSchemeTreeItem;
 class AbstractCanHandler;
 class JobBusTap;
 class ParameterRing;
@@ -104,6 +105,7 @@ private:
     // Until every snapshot taken so far is in the folder.
     void waitForSnapshots();
     QString unitName(quint8 address) const;
+    QList<AbstractSchemeTreeItem *> jobUnits() const;
     QMap<quint8, QString> unitLabels() const;
 
     Timing m_timing;

@@ -60,7 +60,7 @@ QList<ParameterLog::Column> ParameterLog::collectColumns(const SchemeTreeModel *
     QList<Column> columns;
     if (!model)
         return columns;
-    for (const AbstractSchemeTreeItem *node : model->topLevelItems())
+    for (const AbstractSchemeTreeItem *node : model->unitNodes())
         collect(node, &columns);
     return columns;
 }

@@ -27,6 +27,10 @@ public:
     // The address the tool holds on this bus. Any thread.
     ToolAddress &toolAddress() { return m_toolAddress; }
     const ToolAddress &toolAddress() const { return m_toolAddress; }
+    // The bus's number among several (0 for the first, the channel of a recording's bus): a
+    // scheme keeps it with every unit of the bus. Any thread.
+    int busNumber() const { return m_busNumber.load(); }
+    void setBusNumber(int number) { m_busNumber.store(number); }
 
 private:
     AbstractCanMessageDispatcher(const AbstractCanMessageDispatcher &) = delete;
@@ -35,4 +39,5 @@ private:
     friend class AbstractCanHandler;
     std::atomic<AbstractCanHandler *> m_handler{nullptr};
     ToolAddress m_toolAddress;
+    std::atomic<int> m_busNumber{0};
 };

@@ -69,10 +69,10 @@ void CanThread::run()
         m_dispatcher.store(nullptr);
         destroyDispatcher(dispatcher);
         qDebug("Not set CAN handler");
-        // A chosen adapter that cannot work is a failure the user is told about (exit 1); no
-        // choice at all is a plain exit.
+        // A chosen adapter that cannot work is a failure the user is told about; no choice at
+        // all is none. Whoever started the thread decides what follows: the program ends when
+        // its first bus cannot start, a bus added later is only not added.
         m_initError = m_handlerType == CanHandlerFactory::None ? QString() : error;
-        QCoreApplication::exit(m_initError.isEmpty() ? 0 : 1);
         m_initDone.store(true);
         return;
     }

@@ -1,5 +1,6 @@
 #include "can/replaycanhandler.h"
 
+#include "can/abstractcanmessagedispatcher.h"
 #include "can/busclock.h"
 
 #include <QDebug>
@@ -46,6 +47,19 @@ qint64 loopPeriodFor(const QVector<TimedFrame> &frames)
     if (period < MinGapUs || period > MaxGapUs)
         return span + MinGapUs;
     return std::max(lastOfFirstId + period - first, span + MinGapUs);
+}
+
+QVector<quint8> busesOf(const QVector<TimedFrame> &frames)
+{
+    bool seen[256] = {};
+    for (const TimedFrame &frame : frames)
+        seen[frame.bus] = true;
+    QVector<quint8> buses;
+    for (int bus = 0; bus < 256; ++bus) {
+        if (seen[bus])
+            buses << quint8(bus);
+    }
+    return buses;
 }
 
 } // namespace
@@ -104,6 +118,30 @@ void ReplayCanHandler::setDemoUnits(UnitSource source)
     m_demoUnits = std::move(source);
 }
 
+void ReplayCanHandler::setChannel(int bus)
+{
+    std::lock_guard locker(m_mutex);
+    m_requestedChannel = bus;
+}
+
+int ReplayCanHandler::channel() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_channel;
+}
+
+QVector<quint8> ReplayCanHandler::channels() const
+{
+    std::lock_guard locker(m_mutex);
+    return m_channels;
+}
+
+void ReplayCanHandler::setFollower(bool on)
+{
+    std::lock_guard locker(m_mutex);
+    m_follower = on;
+}
+
 bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 {
     QString path;
@@ -132,6 +170,15 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
         demoUnits(&m_simulated);
     std::lock_guard locker(m_mutex);
     m_frames = reader.frames();
+    m_channels = busesOf(m_frames);
+    m_channel = -1;
+    if (m_channels.size() > 1) {
+        const bool requested
+            = m_requestedChannel >= 0 && m_channels.contains(quint8(m_requestedChannel));
+        m_channel = requested ? m_requestedChannel : m_channels.first();
+        if (AbstractCanMessageDispatcher *bus = dispatcher())
+            bus->setBusNumber(m_channel);
+    }
     m_skipped = reader.skippedLines();
     m_loopPeriodUs = loopPeriodFor(m_frames);
     m_playing = false;
@@ -186,6 +233,8 @@ void ReplayCanHandler::anchor(qint64 positionUs)
 
 void ReplayCanHandler::publishClock() const
 {
+    if (m_follower)
+        return;
     // The demo bus's simulated units answer in real time: it stays on the wall clock.
     if (m_index == 0 || m_frames.isEmpty() || !m_playing) {
         BusClock::followWallClock();
@@ -306,7 +355,8 @@ bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
                 const qint64 at = next.timeUs - originUs;
                 if (!asFast && at > nowUs)
                     break;
-                batch.append(next.message);
+                if (m_channel < 0 || next.bus == m_channel)
+                    batch.append(next.message);
                 m_lastDeliveredUs = at;
                 if (++m_next < m_frames.size())
                     continue;

@@ -67,6 +67,17 @@ public:
     // demo bus.
     using UnitSource = std::function<void(SimulatedBus *bus)>;
     void setDemoUnits(UnitSource source);
+    // A recording of several buses plays one of them: `bus` when it has it, else its lowest;
+    // set before the recording is chosen. The bus played numbers the handler's bus. A recording
+    // of one bus plays every frame.
+    void setChannel(int bus);
+    // The bus played, -1 for every frame.
+    int channel() const;
+    // The buses of the recording chosen, in number order.
+    QVector<quint8> channels() const;
+    // Plays one bus of a recording that another handler plays too: the bus clock is the other
+    // handler's.
+    void setFollower(bool on);
 
 public slots:
     bool setBaudRateImpl(unsigned rate) override;
@@ -104,5 +115,9 @@ private:
     qint64 m_lastDeliveredUs = 0;  // as fast as possible: the position is the last frame's
     qint64 m_seekOffsetUs = 0;     // what seeks took off the position, to keep stamps running on
     UnitSource m_demoUnits;
+    int m_requestedChannel = -1;
+    int m_channel = -1;
+    QVector<quint8> m_channels;
+    bool m_follower = false;
     SimulatedBus m_simulated; // has its own lock
 };

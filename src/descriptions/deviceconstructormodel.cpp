@@ -31,6 +31,8 @@ DeviceConstructorModel::DeviceConstructorModel(QObject *parent)
 
 void DeviceConstructorModel::setUnitCatalogue(AbstractDeviceFactory *catalogue)
 {
+    if (catalogue == m_units)
+        return;
     const bool showingUnits = !m_factory || m_factory == m_units;
     m_units = catalogue;
     if (showingUnits)

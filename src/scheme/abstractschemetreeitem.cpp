@@ -4,10 +4,12 @@
 #include "descriptions/unitnames.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
-#include "model/transmissionperiod.h"
+#include "model/devicedispatcher.h"
 #include "model/editors/wheelguard.h"
+#include "model/transmissionperiod.h"
 #include "model/zxparameter.h"
 #include "model/zxparameterlink.h"
+#include "scheme/schemebusnode.h"
 
 #include <QBrush>
 #include <QFormLayout>
@@ -356,6 +358,11 @@ QWidget *AbstractSchemeTreeItem::getNewParameterWidget(int index)
     return w;
 }
 
+bool AbstractSchemeTreeItem::isUnit() const
+{
+    return m_displayable && !isBus() && (!m_parent || m_parent->isBus());
+}
+
 QString AbstractSchemeTreeItem::uniqueKey() const
 {
     return uniqueKeyOf(m_displayable);
@@ -363,6 +370,8 @@ QString AbstractSchemeTreeItem::uniqueKey() const
 
 QString AbstractSchemeTreeItem::uniqueKeyOf(const AbstractDisplayableItem *displayable)
 {
+    if (const auto *bus = qobject_cast<const SchemeBusItem *>(displayable))
+        return busKey(bus->bus() ? bus->bus()->busNumber() : 0);
     QStringList levels;
     for (const QObject *o = displayable; o; o = o->parent()) {
         const auto *item = qobject_cast<const AbstractDisplayableItem *>(o);
@@ -370,7 +379,17 @@ QString AbstractSchemeTreeItem::uniqueKeyOf(const AbstractDisplayableItem *displ
             break;
         levels.prepend(QString::number(item->address().value, 16) + item->objectName());
     }
-    return levels.join(QLatin1Char(':'));
+    // The first bus keeps the keys of a window with one; the items of the others say their bus,
+    // since two buses may each have a unit at one address.
+    const DeviceDispatcher *bus = displayable ? displayable->dispatcher() : nullptr;
+    const int number = bus ? bus->busNumber() : 0;
+    const QString key = levels.join(QLatin1Char(':'));
+    return number > 0 ? busKey(number) + QLatin1Char('/') + key : key;
+}
+
+QString AbstractSchemeTreeItem::busKey(int number)
+{
+    return QStringLiteral("bus%1").arg(number);
 }
 
 QString AbstractSchemeTreeItem::uniqueName() const

@@ -33,6 +33,10 @@ public:
     const std::vector<ZxParameterLink *> &links() const { return m_links; }
     bool isUpdating() const { return m_updating; }
 
+    // The row of a bus in a window with several, above its units.
+    virtual bool isBus() const { return false; }
+    // The row of a unit (a device at the top of the tree or below its bus's row).
+    bool isUnit() const;
     virtual QVariant data(int column, int role) const;
     virtual bool doUpdate();
     virtual QWidget *getWidget();
@@ -49,6 +53,9 @@ public:
     QString uniqueKey() const;
     // The same key for an item that has no tree node (the addresses and names of its ancestors).
     static QString uniqueKeyOf(const AbstractDisplayableItem *item);
+    // The key of the row of bus `number`, which begins the keys of its items but the first
+    // bus's.
+    static QString busKey(int number);
     QString uniqueName() const;
     void sort(int column, Qt::SortOrder order);
     static bool lessThan(const AbstractSchemeTreeItem *a, const AbstractSchemeTreeItem *b,

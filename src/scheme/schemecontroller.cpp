@@ -6,6 +6,7 @@
 #include "model/candevice.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemebusnode.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/schemewindow.h"
 #include "util/savefile.h"
@@ -17,12 +18,14 @@
 #include <QSet>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 const QString BusAttribute = QStringLiteral("bus");
 
 // The bus a unit's element names, -1 for none (or one that is no bus number).
-int busOf(const QDomElement &device)
+int busNumberOf(const QDomElement &device)
 {
     bool ok = false;
     const uint bus = device.attribute(BusAttribute).toUInt(&ok);
@@ -63,12 +66,15 @@ SchemeController::SchemeController(SchemeTreeModel *model, SchemeWindow *window,
     m_otherBuses.appendChild(m_otherBuses.createElement(QStringLiteral("devices")));
 }
 
-int SchemeController::takeOtherBuses(QDomElement root, QDomDocument *kept)
+SchemeController::~SchemeController() = default;
+
+int SchemeController::takeOtherBuses(QDomElement root, QDomDocument *kept) const
 {
+    // One bus shows the file's lowest; several show those they have.
     int shown = -1;
-    for (QDomElement e = root.firstChildElement(QStringLiteral("device")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("device"))) {
-        const int bus = busOf(e);
+    for (QDomElement e = root.firstChildElement(QStringLiteral("device"));
+         m_buses.empty() && !e.isNull(); e = e.nextSiblingElement(QStringLiteral("device"))) {
+        const int bus = busNumberOf(e);
         if (bus >= 0 && (shown < 0 || bus < shown))
             shown = bus;
     }
@@ -77,14 +83,150 @@ int SchemeController::takeOtherBuses(QDomElement root, QDomDocument *kept)
     kept->appendChild(keptRoot);
     for (QDomElement e = root.firstChildElement(QStringLiteral("device")); !e.isNull();) {
         const QDomElement next = e.nextSiblingElement(QStringLiteral("device"));
-        const int bus = busOf(e);
-        if (bus >= 0 && bus != shown) {
+        const int bus = busNumberOf(e);
+        const bool other
+            = m_buses.empty() ? bus >= 0 && bus != shown : bus >= 0 && !busNumbered(bus);
+        if (other) {
             keptRoot.appendChild(kept->importNode(e, true));
             root.removeChild(e);
         }
         e = next;
     }
     return shown;
+}
+
+DeviceDispatcher *SchemeController::busNumbered(int number) const
+{
+    for (const Bus &bus : m_buses) {
+        if (bus.dispatcher && bus.dispatcher->busNumber() == number)
+            return bus.dispatcher;
+    }
+    return nullptr;
+}
+
+DeviceDispatcher *SchemeController::busFor(const QDomElement &device) const
+{
+    const int number = busNumberOf(device);
+    DeviceDispatcher *bus = number >= 0 ? busNumbered(number) : nullptr;
+    return bus ? bus : m_dispatcher;
+}
+
+QList<DeviceDispatcher *> SchemeController::buses() const
+{
+    QList<DeviceDispatcher *> list;
+    for (const Bus &bus : m_buses)
+        list << bus.dispatcher;
+    if (list.isEmpty() && m_dispatcher)
+        list << m_dispatcher;
+    return list;
+}
+
+DeviceDispatcher *SchemeController::busOf(const AbstractSchemeTreeItem *node) const
+{
+    while (node && node->parentNode())
+        node = node->parentNode();
+    if (node && node->isBus())
+        return static_cast<const SchemeBusNode *>(node)->busItem()->bus();
+    return m_dispatcher;
+}
+
+AbstractSchemeTreeItem *SchemeController::busNode(const DeviceDispatcher *bus) const
+{
+    for (const Bus &entry : m_buses) {
+        if (entry.dispatcher == bus)
+            return entry.item->treeItem();
+    }
+    return nullptr;
+}
+
+void SchemeController::setBusDescription(DeviceDispatcher *bus, const QString &text)
+{
+    m_busDescriptions.insert(bus, text);
+    for (const Bus &entry : m_buses) {
+        if (entry.dispatcher == bus)
+            entry.item->setDescription(text);
+    }
+}
+
+void SchemeController::showBusRows(bool on)
+{
+    // The units' rows move; the units stay on their buses.
+    QList<AbstractSchemeTreeItem *> units;
+    for (AbstractSchemeTreeItem *node : m_model->unitNodes())
+        units << m_model->takeItem(m_model->index(node));
+    for (AbstractSchemeTreeItem *node : m_model->topLevelItems())
+        delete m_model->takeItem(m_model->index(node));
+    if (on) {
+        for (const Bus &bus : m_buses)
+            m_model->addItem(bus.item->treeItem());
+    }
+    for (AbstractSchemeTreeItem *node : units) {
+        AbstractDisplayableItem *unit = node->displayable();
+        m_model->addItem(node, on ? busNode(unit ? unit->dispatcher() : nullptr) : nullptr);
+    }
+}
+
+void SchemeController::addBus(DeviceDispatcher *dispatcher)
+{
+    if (!dispatcher || dispatcher == m_dispatcher || busNode(dispatcher))
+        return;
+    const bool first = m_buses.empty();
+    auto entry = [this](DeviceDispatcher *d) {
+        Bus bus;
+        bus.dispatcher = d;
+        bus.item = std::make_unique<SchemeBusItem>(d);
+        bus.item->setDescription(m_busDescriptions.value(d));
+        return bus;
+    };
+    if (first)
+        m_buses.push_back(entry(m_dispatcher));
+    m_buses.push_back(entry(dispatcher));
+    if (first) {
+        // The first bus's units showed the file's bus it chose: they are that bus's now.
+        m_shownBus = -1;
+        showBusRows(true);
+    } else {
+        m_model->addItem(m_buses.back().item->treeItem());
+    }
+    // The units the file kept for this bus join it.
+    QDomElement kept = m_otherBuses.documentElement();
+    for (QDomElement e = kept.firstChildElement(QStringLiteral("device")); !e.isNull();) {
+        const QDomElement next = e.nextSiblingElement(QStringLiteral("device"));
+        if (busNumberOf(e) == dispatcher->busNumber()) {
+            QDomElement device = e;
+            if (loadDevice(device, tr("scheme")))
+                kept.removeChild(e);
+        }
+        e = next;
+    }
+    emit schemeUpdated();
+}
+
+void SchemeController::removeBus(DeviceDispatcher *dispatcher)
+{
+    auto it = std::find_if(m_buses.begin(), m_buses.end(),
+                           [dispatcher](const Bus &bus) { return bus.dispatcher == dispatcher; });
+    if (it == m_buses.end() || it == m_buses.begin())
+        return;
+    // Its units stay in the file, as the units of a bus not shown.
+    AbstractSchemeTreeItem *node = it->item->treeItem();
+    QDomElement kept = m_otherBuses.documentElement();
+    for (AbstractSchemeTreeItem *unit : node->childNodes()) {
+        QDomElement element = m_otherBuses.createElement(QStringLiteral("noname"));
+        kept.appendChild(element);
+        unit->displayable()->saveItemToXmlNode(element);
+        element.setAttribute(BusAttribute, dispatcher->busNumber());
+    }
+    delete m_model->takeItem(m_model->index(node));
+    m_buses.erase(it);
+    m_busDescriptions.remove(dispatcher);
+    if (m_buses.size() == 1) {
+        showBusRows(false);
+        m_buses.clear();
+        const bool keeps = !kept.firstChildElement().isNull();
+        m_shownBus = keeps && m_dispatcher ? m_dispatcher->busNumber() : -1;
+    }
+    emit schemeUpdated();
 }
 
 void SchemeController::setOtherBuses(int shownBus, const QDomDocument &kept)
@@ -100,6 +242,8 @@ QString SchemeController::loadNote() const
     if (kept == 0)
         return QString();
     // Short enough for the status bar beside its permanent fields.
+    if (m_shownBus < 0)
+        return tr("Units of buses not in the window kept in the file: %1").arg(kept);
     return tr("Showing bus %1; units of other buses kept in the file: %2")
         .arg(BusNames::defaultName(quint8(m_shownBus)))
         .arg(kept);
@@ -111,14 +255,17 @@ QDomDocument SchemeController::toDocument() const
     QDomElement root = doc.createElement(QStringLiteral("devices"));
     root.setAttribute(QStringLiteral("version"), FormatVersion);
     doc.appendChild(root);
-    for (AbstractSchemeTreeItem *node : m_model->topLevelItems()) {
+    for (AbstractSchemeTreeItem *node : m_model->unitNodes()) {
         AbstractDisplayableItem *item = node->displayable();
         if (!item)
             continue;
         QDomElement element = doc.createElement(QStringLiteral("noname"));
         root.appendChild(element);
         item->saveItemToXmlNode(element);
-        if (m_shownBus >= 0)
+        const DeviceDispatcher *bus = busOf(node);
+        if (!m_buses.empty() && bus)
+            element.setAttribute(BusAttribute, bus->busNumber());
+        else if (m_shownBus >= 0)
             element.setAttribute(BusAttribute, m_shownBus);
     }
     const QDomElement others = m_otherBuses.documentElement();
@@ -170,22 +317,28 @@ void SchemeController::clearScheme()
     QDomDocument none;
     none.appendChild(none.createElement(QStringLiteral("devices")));
     setOtherBuses(-1, none);
-    // The nodes go first: they read their items, which the dispatcher deletes.
+    // The nodes go first: they read their items, which the dispatchers delete.
     m_model->clear();
-    if (DeviceDispatcher *d = dispatcher())
+    for (DeviceDispatcher *d : buses()) {
         d->clearScheme();
-    // The devices died in the bus thread; the catalogue hears of it through queued calls. They
-    // are taken now, so the catalogue no longer counts the cleared units as alive and a scheme
-    // loaded next may use their keys and addresses.
-    if (CanDeviceFactory *factory = CanDeviceFactory::of(dispatcher()))
-        QCoreApplication::sendPostedEvents(factory, QEvent::MetaCall);
+        // The devices died in the bus thread; the catalogue hears of it through queued calls.
+        // They are taken now, so the catalogue no longer counts the cleared units as alive and
+        // a scheme loaded next may use their keys and addresses.
+        if (CanDeviceFactory *factory = CanDeviceFactory::of(d))
+            QCoreApplication::sendPostedEvents(factory, QEvent::MetaCall);
+    }
+    // The buses stay.
+    for (const Bus &bus : m_buses)
+        m_model->addItem(bus.item->treeItem());
 }
 
-void SchemeController::addDevice(AbstractDisplayableItem *device)
+void SchemeController::addDevice(AbstractDisplayableItem *device, DeviceDispatcher *bus)
 {
-    if (DeviceDispatcher *d = dispatcher())
-        d->registerDisplayable(device);
-    const QModelIndex index = m_model->addItem(device->treeItem());
+    if (!bus)
+        bus = m_dispatcher;
+    if (bus)
+        bus->registerDisplayable(device);
+    const QModelIndex index = m_model->addItem(device->treeItem(), busNode(bus));
     emit itemAdded(index);
 }
 
@@ -200,10 +353,11 @@ bool SchemeController::checkDevices(const QDomElement &root, const QString &path
 {
     // What loadDevice will ask of the catalogue once the current scheme is gone: a kind for
     // every device, and no two units at one address (the catalogue refuses the second).
-    const CanDeviceFactory *factory = CanDeviceFactory::of(dispatcher());
-    QSet<QPair<int, quint32>> taken;
+    QSet<QPair<quintptr, QPair<int, quint32>>> taken;
     for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();
          device = device.nextSiblingElement(QStringLiteral("device"))) {
+        const DeviceDispatcher *bus = busFor(device);
+        const CanDeviceFactory *factory = CanDeviceFactory::of(bus);
         ItemAddress address = CanDeviceFactory::deviceNodeItemAddress(device);
         bool creatable = factory != nullptr;
         if (creatable && !isInternal(device)) {
@@ -216,20 +370,22 @@ bool SchemeController::checkDevices(const QDomElement &root, const QString &path
             const AbstractDeviceFactory::Entry entry = factory->getEntry(key);
             creatable = (entry && (entry->create || entry->metaObject))
                         || !factory->fallbackEntry(key).key.isEmpty();
-            creatable = creatable && !taken.contains({address.kind, address.value});
+            creatable
+                = creatable && !taken.contains({quintptr(bus), {address.kind, address.value}});
         }
         if (!creatable) {
             setDeviceError(device, path);
             return false;
         }
-        taken.insert({address.kind, address.value});
+        taken.insert({quintptr(bus), {address.kind, address.value}});
     }
     return true;
 }
 
 bool SchemeController::loadDevice(QDomElement &element, const QString &path)
 {
-    CanDeviceFactory *factory = CanDeviceFactory::of(dispatcher());
+    DeviceDispatcher *bus = busFor(element);
+    CanDeviceFactory *factory = CanDeviceFactory::of(bus);
     AbstractDisplayableItem *device = nullptr;
     if (factory && !isInternal(element)) {
         device = factory->createDeviceFromDescription(element);
@@ -248,7 +404,7 @@ bool SchemeController::loadDevice(QDomElement &element, const QString &path)
     // Name, state, period and filter mark of the device and every function, before the device
     // joins the bus thread.
     device->applySchemeSettings(element);
-    addDevice(device);
+    addDevice(device, bus);
     return true;
 }
 
@@ -321,7 +477,7 @@ bool SchemeController::load(const QByteArray &content, const QString &path)
     }
     if (root.attribute(QStringLiteral("version")).toInt() < FormatVersion)
         dropMeasuredPeriods(root);
-    // One bus is shown: two buses may each have a unit at one address.
+    // The buses the window has are shown: two buses may each have a unit at one address.
     QDomDocument otherBuses;
     const int shownBus = takeOtherBuses(root, &otherBuses);
     if (!checkDevices(root, path))

@@ -5,12 +5,18 @@
 #include <QObject>
 #include <QString>
 
+#include <QHash>
+
 #include <functional>
+#include <memory>
+#include <vector>
 
 class AbstractDisplayableItem;
+class AbstractSchemeTreeItem;
 class DeviceDispatcher;
 class QDomDocument;
 class QDomElement;
+class SchemeBusItem;
 class SchemeTreeModel;
 class SchemeWindow;
 
@@ -30,6 +36,7 @@ public:
     using RetryPrompt = std::function<bool(const QString &errorText)>;
 
     SchemeController(SchemeTreeModel *model, SchemeWindow *window, QObject *parent = nullptr);
+    ~SchemeController() override;
 
     bool serialize(const QString &path);
     bool deserialize(const QString &path);
@@ -49,6 +56,26 @@ public:
     void setDispatcher(DeviceDispatcher *dispatcher) { m_dispatcher = dispatcher; }
     DeviceDispatcher *dispatcher() const { return m_dispatcher; }
 
+    // Further buses beside the first (the dispatcher's). With several, each bus has a row at
+    // the top of the tree with its units below, a unit of a file goes to the bus its "bus"
+    // names (those naming none to the first) and every saved unit names its bus's number. Units
+    // a file kept for the new bus's number join it.
+    void addBus(DeviceDispatcher *bus);
+    // The bus leaves the window (not the first): its units stay in the file as units of another
+    // bus, written back as they are.
+    void removeBus(DeviceDispatcher *bus);
+    // What a bus's row says the bus is (its adapter and port).
+    void setBusDescription(DeviceDispatcher *bus, const QString &text);
+    // The first bus, then the others.
+    QList<DeviceDispatcher *> buses() const;
+    bool hasSeveralBuses() const { return !m_buses.empty(); }
+    // The bus of a row (a bus's row, a unit, anything below it): the first without several.
+    DeviceDispatcher *busOf(const AbstractSchemeTreeItem *node) const;
+    // The row of a bus while there are several; null otherwise.
+    AbstractSchemeTreeItem *busNode(const DeviceDispatcher *bus) const;
+    // Registers a unit with its bus (the first when null) and lists it under the bus's row.
+    void addDevice(AbstractDisplayableItem *device, DeviceDispatcher *bus = nullptr);
+
 signals:
     void schemeUpdated();
     void itemAdded(const QModelIndex &index);
@@ -60,14 +87,18 @@ private:
     bool checkDevices(const QDomElement &root, const QString &path);
     bool loadDevices(const QDomElement &root, const QString &path);
     bool loadDevice(QDomElement &element, const QString &path);
-    void addDevice(AbstractDisplayableItem *device);
+    // The bus a unit's element goes to.
+    DeviceDispatcher *busFor(const QDomElement &device) const;
+    DeviceDispatcher *busNumbered(int number) const;
+    // Moves the units of the other buses' rows to the top of the tree, or back.
+    void showBusRows(bool on);
     void restoreWindow(const QDomElement &root);
     // Keeps the file's tab elements (written back on save) and has the window build them.
     void addTabs(const QDomElement &root);
     void setDeviceError(const QDomElement &element, const QString &path);
     // The buses of a file's units: the units of the lowest bus (and those naming none) stay
     // under `root`, the others move to `kept`. The bus shown, or -1 when no unit names one.
-    static int takeOtherBuses(QDomElement root, QDomDocument *kept);
+    int takeOtherBuses(QDomElement root, QDomDocument *kept) const;
     void setOtherBuses(int shownBus, const QDomDocument &kept);
 
     SchemeTreeModel *m_model;
@@ -81,4 +112,12 @@ private:
     // the units of the other buses are written back as the file had them.
     int m_shownBus = -1;
     QDomDocument m_otherBuses;
+    // With several buses, the row of each, the first bus's first; empty with one bus.
+    struct Bus
+    {
+        DeviceDispatcher *dispatcher = nullptr;
+        std::unique_ptr<SchemeBusItem> item;
+    };
+    std::vector<Bus> m_buses;
+    QHash<const DeviceDispatcher *, QString> m_busDescriptions;
 };

@@ -160,7 +160,7 @@ void SchemeDocument::scheduleCheck()
 QByteArray SchemeDocument::fingerprint()
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const AbstractSchemeTreeItem *node : m_model->topLevelItems())
+    for (const AbstractSchemeTreeItem *node : m_model->unitNodes())
         hash.addData(nodeFingerprint(node, false));
     return hash.result();
 }

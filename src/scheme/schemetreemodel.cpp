@@ -230,11 +230,13 @@ void SchemeTreeModel::sort(int column, Qt::SortOrder order)
     nodes.reserve(before.size());
     for (const QModelIndex &i : before)
         nodes.append({item(i), i.column()});
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [column, order](const AbstractSchemeTreeItem *a,
-                                     const AbstractSchemeTreeItem *b) {
-                         return AbstractSchemeTreeItem::lessThan(a, b, column, order);
-                     });
+    // Buses stay in their order; their units sort.
+    if (m_items.isEmpty() || !m_items.first()->isBus())
+        std::stable_sort(
+            m_items.begin(), m_items.end(),
+            [column, order](const AbstractSchemeTreeItem *a, const AbstractSchemeTreeItem *b) {
+                return AbstractSchemeTreeItem::lessThan(a, b, column, order);
+            });
     for (AbstractSchemeTreeItem *node : qAsConst(m_items))
         node->sort(column, order);
     QModelIndexList after;
@@ -250,19 +252,41 @@ void SchemeTreeModel::sort(int column, Qt::SortOrder order)
 AbstractSchemeTreeItem *SchemeTreeModel::getItemForPath(const QString &path,
                                                         AbstractSchemeTreeItem *parent) const
 {
+    if (AbstractSchemeTreeItem *found = findPath(path, parent))
+        return found;
+    qDebug("Item: %s not found", qUtf8Printable(path));
+    return nullptr;
+}
+
+AbstractSchemeTreeItem *SchemeTreeModel::findPath(const QString &path,
+                                                  AbstractSchemeTreeItem *parent) const
+{
     const QList<AbstractSchemeTreeItem *> &rows = parent ? parent->childNodes() : m_items;
     for (AbstractSchemeTreeItem *node : rows) {
         if (node->uniqueKey() == path)
             return node;
     }
+    // A key begins with its parent's; a bus's row holds units of every key. Keys of one level
+    // may begin alike ("a1" and "a10"): each candidate is tried.
     for (AbstractSchemeTreeItem *node : rows) {
-        if (path.startsWith(node->uniqueKey()))
-            return getItemForPath(path, node);
+        if (!node->isBus() && !path.startsWith(node->uniqueKey()))
+            continue;
+        if (AbstractSchemeTreeItem *found = findPath(path, node))
+            return found;
     }
-    qDebug("Item: %s not found, ItemsList:", qUtf8Printable(path));
-    for (AbstractSchemeTreeItem *node : rows)
-        qDebug("%s", qUtf8Printable(node->uniqueKey()));
     return nullptr;
+}
+
+QList<AbstractSchemeTreeItem *> SchemeTreeModel::unitNodes() const
+{
+    QList<AbstractSchemeTreeItem *> units;
+    for (AbstractSchemeTreeItem *node : m_items) {
+        if (node->isBus())
+            units += node->childNodes();
+        else
+            units << node;
+    }
+    return units;
 }
 
 QObject *SchemeTreeModel::findObject(const QStringList &path) const
@@ -270,7 +294,7 @@ QObject *SchemeTreeModel::findObject(const QStringList &path) const
     if (path.isEmpty())
         return nullptr;
     const QString joined = path.join(QStringLiteral("->"));
-    for (AbstractSchemeTreeItem *node : m_items) {
+    for (AbstractSchemeTreeItem *node : unitNodes()) {
         AbstractDisplayableItem *root = node->displayable();
         if (!root || root->objectName() != path.first())
             continue;

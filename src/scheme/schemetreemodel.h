@@ -30,7 +30,10 @@ public:
 
     QModelIndex index(AbstractSchemeTreeItem *node, int column = 0) const;
     AbstractSchemeTreeItem *item(const QModelIndex &index) const;
+    // The rows at the top: the units, or with several buses the buses' rows.
     const QList<AbstractSchemeTreeItem *> &topLevelItems() const { return m_items; }
+    // Every unit's row, the buses' units in the buses' order.
+    QList<AbstractSchemeTreeItem *> unitNodes() const;
     QModelIndex addItem(AbstractSchemeTreeItem *node);
     // Adds a node as the last row below a parent node (a top-level row when the parent is null).
     QModelIndex addItem(AbstractSchemeTreeItem *node, AbstractSchemeTreeItem *parentNode);
@@ -49,6 +52,7 @@ public slots:
 
 private:
     int rowOf(AbstractSchemeTreeItem *node) const;
+    AbstractSchemeTreeItem *findPath(const QString &path, AbstractSchemeTreeItem *parent) const;
     void update(AbstractSchemeTreeItem *node);
 
     QList<AbstractSchemeTreeItem *> m_items;

@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include "app/builtins.h"
+#include "app/bussession.h"
 #include "app/busstartup.h"
 #include "app/language.h"
 #include "app/resources.h"
@@ -118,18 +119,11 @@ int runTarvik(int argc, char **argv)
     }
 
     QThread::currentThread()->setObjectName(QStringLiteral("MainThread"));
-    // The bus's unit catalogue lives in the GUI thread, where the Devices list reads it, and
-    // outlives the bus thread and the window.
-    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
-    auto canThread = std::make_unique<CanThread>(options.adapterType, adapterOptions,
-                                                 BusStartup::busThreadHooks(catalogue.get()));
-    canThread->setObjectName(QStringLiteral("CanThread"));
-    canThread->start(QThread::InheritPriority);
-    canThread->setPriority(QThread::TimeCriticalPriority);
-    canThread->waitInit();
-    if (canThread->wait(50)) {
+    // The first bus: its catalogue, thread and notifier outlive the window.
+    BusSession bus;
+    QString error;
+    if (!bus.create(options.adapterType, adapterOptions, &error)) {
         // No handler: the dialog was closed, or the chosen adapter cannot work.
-        const QString error = canThread->initError();
         if (error.isEmpty())
             return 0;
         const QString title = QCoreApplication::translate("Main", "CAN handler init error");
@@ -138,37 +132,33 @@ int runTarvik(int argc, char **argv)
         return 1;
     }
 
-    auto shutdown = [&canThread] {
-        canThread->quit();
-        canThread->wait();
-    };
-
-    GuiMessageNotifier notifier;
     auto window = std::make_unique<MainWindow>();
     window->show();
-
-    AbstractCanHandler *handler = canThread->canHandler();
-    window->attachBus(handler, &notifier);
+    window->attachBus(bus.handler(), bus.notifier());
     const BusStartup::Result started
-        = BusStartup::run(handler, options.port, options.bitRate, choosePortWithDialog);
+        = bus.start(options.port, options.bitRate, choosePortWithDialog);
     if (started.exitCode != 0) {
         if (!started.errorTitle.isEmpty()) {
             printOut(QStringLiteral("%1: %2").arg(started.errorTitle, started.errorText), stderr);
             QMessageBox::critical(nullptr, started.errorTitle, started.errorText, QMessageBox::Ok);
         }
-        shutdown();
+        window.reset();
         return started.exitCode;
     }
 
-    window->showConnection(CanHandlerFactory::buttonTextSource(canThread->handlerType()),
-                           started.port);
-    const QString scheme = options.schemeToOpen(canThread->handlerType());
+    window->showConnection(CanHandlerFactory::buttonTextSource(bus.handlerType()), started.port);
+    // Further ports of the same adapter are buses of their own (can0 and can1).
+    for (const QString &port : options.morePorts) {
+        if (!window->addBus(bus.handlerType(), adapterOptions, port, options.bitRate))
+            break;
+    }
+    const QString scheme = options.schemeToOpen(bus.handlerType());
     if (!scheme.isEmpty())
         window->openScheme(scheme);
 
     const int code = app->exec();
-    shutdown();
+    // The window's own buses end with it; the first bus's units go with its thread after it.
     window.reset();
-    canThread.reset();
+    bus.stop();
     return code;
 }

@@ -2,6 +2,7 @@
 
 #include "app/livebuscheck.h"
 #include "can/guimessagenotifier.h"
+#include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
@@ -99,8 +100,9 @@ void BusCheckActions::attach(GuiMessageNotifier *notifier, const AbstractCanHand
 QList<AbstractDisplayableItem *> BusCheckActions::devices() const
 {
     QList<AbstractDisplayableItem *> devices;
-    for (const AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
-        if (node->displayable())
+    // The check watches the window's first bus.
+    for (const AbstractSchemeTreeItem *node : m_window->schemeModel()->unitNodes()) {
+        if (node->displayable() && node->displayable()->dispatcher() == m_window->dispatcher())
             devices << node->displayable();
     }
     return devices;
@@ -181,7 +183,7 @@ void BusCheckActions::saveReport()
 
 void BusCheckActions::selectItem(const QString &itemKey)
 {
-    AbstractSchemeTreeItem *node = nodeWithKey(m_window->schemeModel()->topLevelItems(), itemKey);
+    AbstractSchemeTreeItem *node = nodeWithKey(m_window->schemeModel()->unitNodes(), itemKey);
     if (!node)
         return;
     // Column 0 of an idle item is disabled, and a view will not make it current.

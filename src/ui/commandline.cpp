@@ -22,7 +22,8 @@ struct Parser
                                 "Main", "Adapter port, skipping the port dialog: a listed name, a "
                                         "serial device path, a CAN bus plugin:interface, or a "
                                         "recording to replay (candump *.log, Vector *.asc, PEAK "
-                                        "*.trc, MF4, BLF, pcap, pcapng)."),
+                                        "*.trc, MF4, BLF, pcap, pcapng). Given again, each "
+                                        "further port is a bus of its own."),
                             QStringLiteral("name")};
     QCommandLineOption library{
         QStringLiteral("library"),
@@ -94,8 +95,10 @@ CommandLineOptions CommandLineOptions::parse(const QStringList &arguments)
         options.adapterType = CanHandlerFactory::Replay;
     }
     if (p.parser.isSet(p.port)) {
-        options.port = p.parser.value(p.port);
-        if (options.port.isEmpty()) {
+        const QStringList ports = p.parser.values(p.port);
+        options.port = ports.first();
+        options.morePorts = ports.mid(1);
+        if (ports.contains(QString())) {
             options.error = QCoreApplication::translate("Main", "The port name is empty");
             return options;
         }

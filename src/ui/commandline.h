@@ -8,6 +8,7 @@ struct CommandLineOptions
 {
     int adapterType = 0; // 0: ask with the adapter-choice dialog
     QString port;        // empty: ask when the adapter offers more than one
+    QStringList morePorts; // --port given again: further buses on the same adapter type
     unsigned bitRate = 250000;
     QString libraryPath; // the adapter library to load (j2534, slcan, slmcp); empty: settings
     QString schemeFile;

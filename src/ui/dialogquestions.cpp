@@ -1,5 +1,7 @@
 #include "ui/dialogquestions.h"
 
+#include "can/editors/adapterchoicedialog.h"
+
 #include "ui/editors/connectiontimeoutsdialog.h"
 #include "ui/editors/hexaddressdialog.h"
 
@@ -83,4 +85,17 @@ bool DialogQuestions::runConnectionTimeoutsDialog()
 {
     ConnectionTimeoutsDialog dialog(m_parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+int DialogQuestions::askAdapterType()
+{
+    AdapterChoiceDialog dialog({}, m_parent);
+    return dialog.exec();
+}
+
+int DialogQuestions::askChoice(const QString &title, const QString &label, const QStringList &items)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(m_parent, title, label, items, 0, false, &ok);
+    return ok ? items.indexOf(chosen) : -1;
 }

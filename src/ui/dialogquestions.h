@@ -29,6 +29,8 @@ public:
     bool askRetry(const QString &title, const QString &text) override;
     void showError(const QString &title, const QString &text) override;
     bool runConnectionTimeoutsDialog() override;
+    int askAdapterType() override;
+    int askChoice(const QString &title, const QString &label, const QStringList &items) override;
 
 private:
     QPointer<QWidget> m_parent;

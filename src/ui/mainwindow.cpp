@@ -34,6 +34,7 @@
 #include "ui/recordingplayer.h"
 #include "ui/servicejobactions.h"
 #include "ui/unitactions.h"
+#include "ui/windowbuses.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -61,16 +62,6 @@
 #ifndef TARVIK_VERSION
 #define TARVIK_VERSION "0.0.0"
 #endif
-
-namespace {
-
-const char *const TransceiverIcons[] = {
-    ":/icons/transstate/closed.png",
-    ":/icons/transstate/error.png",
-    ":/icons/transstate/ok.png",
-};
-
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -110,6 +101,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_busCheck = new BusCheckActions(this);
     m_player = new RecordingPlayer(this);
     m_jobActions = new ServiceJobActions(this);
+    m_buses = new WindowBuses(this);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);
@@ -127,6 +119,9 @@ MainWindow::~MainWindow()
 {
     saveUiState();
     m_parameterLog->stop();
+    // The buses added here end first, while the scheme and the views they feed are there.
+    delete m_buses;
+    m_buses = nullptr;
     // The nodes read their items: they go before the scheme does.
     m_schemeModel->clear();
 }
@@ -490,6 +485,13 @@ void MainWindow::buildStatusBar()
     m_trafficLabel = new QLabel(bar);
     m_trafficLabel->setObjectName(QStringLiteral("trafficLabel"));
     bar->addPermanentWidget(m_trafficLabel);
+    // The loads of the window's further buses, beside the first's.
+    auto *otherLoads = new QWidget(bar);
+    otherLoads->setObjectName(QStringLiteral("otherBusLoads"));
+    auto *otherLoadsRow = new QHBoxLayout(otherLoads);
+    otherLoadsRow->setContentsMargins(0, 0, 0, 0);
+    bar->addPermanentWidget(otherLoads);
+    otherLoads->hide();
     connect(m_traffic, qOverload<const QString &>(&TrafficCalculator::trafficChanged),
             m_trafficLabel, &QLabel::setText);
     connect(m_traffic, qOverload<int>(&TrafficCalculator::trafficChanged), m_loadBar,
@@ -508,84 +510,4 @@ void MainWindow::buildStatusBar()
     m_transceiverState->setIconSize(QSize(16, 16));
     bar->addPermanentWidget(m_transceiverState);
     slotTransceiverStateChanged(AbstractCanHandler::Closed);
-}
-
-void MainWindow::attachBus(AbstractCanHandler *handler, GuiMessageNotifier *notifier)
-{
-    // The adapter whose clock, bit rate and packs the window follows: the handler given, else
-    // the one the notifier takes packs from.
-    AbstractCanHandler *bus = handler ? handler : notifier ? notifier->handler() : nullptr;
-    if (bus) {
-        m_traffic->setHandler(bus);
-        m_rawModel->setHandler(bus);
-    }
-    if (notifier) {
-        m_notifier = notifier;
-        notifier->setHandler(bus);
-        applyNotifyInterval();
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_rawModel,
-                &RawDataModel::slotNotifyPack);
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_traffic,
-                &TrafficCalculator::slotNotifyPack);
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_schemeModel,
-                &SchemeTreeModel::checkForUpdates);
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_plotDocks, &PlotDocks::slotNotifyPack);
-        m_busCheck->attach(notifier, bus);
-        slotAutoAddChanged(findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked());
-    }
-    if (handler) {
-        if (auto *d = dynamic_cast<DeviceDispatcher *>(handler->dispatcher()))
-            setDispatcher(d);
-        connect(handler, &AbstractCanHandler::stateChanged, this,
-                &MainWindow::slotTransceiverStateChanged, Qt::QueuedConnection);
-        slotTransceiverStateChanged(handler->state());
-        m_player->attach(handler);
-        m_jobActions->setBus(handler, m_connection);
-        // A job left open when the program last ended is offered once the bus is there.
-        QTimer::singleShot(0, m_jobActions, &ServiceJobActions::offerJobLeftOpen);
-    }
-}
-
-void MainWindow::applyNotifyInterval()
-{
-    if (!m_notifier || m_notifyInterval <= 0)
-        return;
-    qDebug("Adjusting GuiMessageNotifierInterval to %d", m_notifyInterval);
-    m_notifier->setNotifyInterval(m_notifyInterval);
-}
-
-void MainWindow::setDispatcher(DeviceDispatcher *dispatcher)
-{
-    m_schemeController->setDispatcher(dispatcher);
-    // The raw view's "Decode frames" says whether the bus's units describe their frames.
-    if (dispatcher) {
-        dispatcher->setDescribeFrames(m_rawDataView->decodeAction()->isChecked());
-        dispatcher->setTransportTiming(m_transportTiming);
-    }
-    applyToolAddress();
-    // Units are made from the bus's catalogue, by hand or by auto-detection.
-    m_constructorModel->setUnitCatalogue(catalogue());
-    m_autoDetector->setCatalogue(catalogue());
-}
-
-void MainWindow::showConnection(const TranslatableText &adapter, const QString &port)
-{
-    const char *const onPort = QT_TRANSLATE_NOOP("MainWindow", "%1 on %2");
-    m_connection = port.isEmpty() ? adapter
-                                  : TranslatableText::catalogue("MainWindow", onPort)
-                                        .arg(adapter)
-                                        .arg(ReplayCanHandler::portText(port));
-    m_connectionLabel->setText(m_connection.toString());
-    m_jobActions->setConnection(m_connection);
-}
-
-void MainWindow::slotTransceiverStateChanged(int state)
-{
-    if (state < 0 || state > 2)
-        return;
-    m_transceiverState->setIcon(QIcon(QLatin1String(TransceiverIcons[state])));
-    m_transceiverState->setProperty("transceiverState", state);
-    // The traffic capacity follows the bit rate, which is set before the adapter opens.
-    m_trafficLabel->setToolTip(tr("Net capacity %n messages per second", nullptr,
-                                  m_traffic->netMessageCapacityPerInterval()));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "can/abstractcanhandler.h"
+#include "can/canhandlerfactory.h"
 #include "can/guimessagenotifier.h"
 #include "can/tooladdress.h"
 #include "model/tpconnection.h"
@@ -55,6 +56,7 @@ class SchemeTreeModel;
 class TrafficCalculator;
 class UnitActions;
 class UserQuestions;
+class WindowBuses;
 
 // The program's one window: the scheme tree, the device constructor, raw traffic, filters and
 // details docks, the parameter log and the settings. It builds and wires; behaviour lives in the
@@ -87,7 +89,22 @@ public:
     const ToolAddress &toolAddress() const;
     // The status bar names the adapter in use and its port.
     void showConnection(const TranslatableText &adapter, const QString &port);
-    void addDisplayable(AbstractDisplayableItem *item);
+    // The first bus's adapter and port as the status bar names them.
+    QString connectionText() const { return m_connection.toString(); }
+    // Registers an item with its bus (the first when null) and shows it in the tree, a unit
+    // under its bus's row when there are several.
+    void addDisplayable(AbstractDisplayableItem *item, DeviceDispatcher *bus = nullptr);
+    // A further bus: an adapter of `type` on `port` (asked when empty), shown at the top of the
+    // tree with its units; false, with the reason shown, when it cannot start.
+    bool addBus(int type, const CanHandlerFactory::AdapterOptions &options, const QString &port,
+                unsigned bitRate);
+    // The buses beside the first, and the first's share of them.
+    WindowBuses *buses() const { return m_buses; }
+    // The bus of the current row (the first when none).
+    DeviceDispatcher *currentBus() const;
+    // What every bus of the window gets: "Decode frames", the transport timings and the tool's
+    // address and NAME.
+    void configureBus(DeviceDispatcher *bus);
 
     // What the scheme and its items ask of the window.
     QDockWidget *getDetailsWidgetForPath(const QString &path) override;
@@ -265,6 +282,7 @@ private:
     BusCheckActions *m_busCheck = nullptr;
     RecordingPlayer *m_player = nullptr;
     ServiceJobActions *m_jobActions = nullptr;
+    WindowBuses *m_buses = nullptr;
 
     TrafficCalculator *m_traffic = nullptr;
     CanLoadBar *m_loadBar = nullptr;

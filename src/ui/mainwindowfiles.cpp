@@ -230,10 +230,8 @@ const ToolAddress &MainWindow::toolAddress() const
 
 void MainWindow::applyToolAddress()
 {
-    if (DeviceDispatcher *bus = dispatcher()) {
-        bus->toolAddress().setPreferred(m_toolPreferred);
-        bus->toolAddress().setIdentityNumber(m_toolIdentity);
-    }
+    for (DeviceDispatcher *bus : m_schemeController->buses())
+        configureBus(bus);
 }
 
 void MainWindow::on_actionConnectionTimeouts_triggered()
@@ -246,7 +244,7 @@ void MainWindow::refreshConnectionTimeouts()
 {
     QSettings settings;
     m_transportTiming = TPConnection::readTiming(settings);
-    if (DeviceDispatcher *bus = dispatcher())
+    for (DeviceDispatcher *bus : m_schemeController->buses())
         bus->setTransportTiming(m_transportTiming);
 }
 

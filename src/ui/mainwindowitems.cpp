@@ -21,6 +21,7 @@
 #include "ui/editors/rawdataview.h"
 #include "ui/rawdatamodel.h"
 #include "ui/unitactions.h"
+#include "ui/windowbuses.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -96,7 +97,7 @@ void MainWindow::slotCheckForNewDevices(const AbstractCanHandler::MessagePack &p
         m_constructorModel->refresh();
 }
 
-void MainWindow::addDisplayable(AbstractDisplayableItem *item)
+void MainWindow::addDisplayable(AbstractDisplayableItem *item, DeviceDispatcher *bus)
 {
     if (!item)
         return;
@@ -109,10 +110,13 @@ void MainWindow::addDisplayable(AbstractDisplayableItem *item)
                         statusBar()->showMessage(text);
                 });
     // Registration also makes a function a child of its device (in the bus thread).
-    if (DeviceDispatcher *d = m_schemeController->dispatcher())
-        d->registerDisplayable(item);
+    if (!bus)
+        bus = m_schemeController->dispatcher();
+    if (bus)
+        bus->registerDisplayable(item);
     AbstractDisplayableItem *parentItem = item->parentItem();
-    AbstractSchemeTreeItem *parentNode = parentItem ? parentItem->existingTreeItem() : nullptr;
+    AbstractSchemeTreeItem *parentNode
+        = parentItem ? parentItem->existingTreeItem() : m_schemeController->busNode(bus);
     if (parentItem && !parentNode)
         return; // the parent's node lists it when the parent joins the scheme
     AbstractSchemeTreeItem *node = item->treeItem();
@@ -149,6 +153,8 @@ void MainWindow::selectNode(AbstractSchemeTreeItem *node)
 void MainWindow::slotOnMainViewRowChanged(const QModelIndex &current)
 {
     AbstractSchemeTreeItem *node = m_schemeModel->item(current);
+    // Units are added to the bus of the current row, from its catalogue.
+    m_constructorModel->setUnitCatalogue(CanDeviceFactory::of(currentBus()));
     m_details->showEditor(node);
     if (!node) {
         m_catalogueBar->setSelectedItem(nullptr);
@@ -267,7 +273,7 @@ void MainWindow::on_constructorView_activated(const QModelIndex &index)
         return;
     }
     item->setState(state);
-    addDisplayable(item);
+    addDisplayable(item, currentBus());
     m_constructorModel->refresh();
     // The choice was for this item: the next one is observed unless chosen again.
     m_initialStateGroup->button(AbstractDisplayableItem::ReceiveOk)->setChecked(true);
@@ -320,7 +326,7 @@ DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
     if (path.isEmpty() || !entry)
         return nullptr;
     const QByteArray key = entry->key;
-    if (m_schemeModel->rowCount() > 0
+    if (!m_schemeModel->unitNodes().isEmpty()
         && !m_questions->askConfirm(
             tr("Test"), tr("The test replaces the scheme by its own, in which this tool "
                            "acts as the lower control panel. Continue?")))
@@ -428,7 +434,7 @@ void MainWindow::on_actionSetTransmissionInterval_triggered()
 void MainWindow::on_actionRename_triggered()
 {
     AbstractSchemeTreeItem *node = currentNode();
-    if (!node || !node->displayable())
+    if (!node || !node->displayable() || node->isBus())
         return;
     bool ok = false;
     const QString name
@@ -440,7 +446,11 @@ void MainWindow::on_actionRename_triggered()
 
 void MainWindow::on_actionDeleteDevice_triggered()
 {
-    if (AbstractSchemeTreeItem *node = currentNode())
+    AbstractSchemeTreeItem *node = currentNode();
+    // A bus leaves with File ▸ Remove Bus, which asks about its units.
+    if (node && node->isBus())
+        m_buses->removeCurrent();
+    else if (node)
         deleteNode(node, tr("Delete"), tr("Delete %1 from the scheme?").arg(node->uniqueName()));
 }
 

@@ -84,7 +84,7 @@ bool MainWindow::confirmAbandonTransfers(const QList<AbstractDisplayableItem *> 
 {
     QList<AbstractDisplayableItem *> items = scope;
     if (items.isEmpty()) {
-        for (AbstractSchemeTreeItem *node : m_schemeModel->topLevelItems()) {
+        for (AbstractSchemeTreeItem *node : m_schemeModel->unitNodes()) {
             if (node->displayable())
                 items << node->displayable();
         }

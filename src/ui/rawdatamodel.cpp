@@ -1,5 +1,8 @@
 #include "ui/rawdatamodel.h"
 
+#include "can/abstractcanmessagedispatcher.h"
+#include "can/busnames.h"
+
 #include "model/abstractdisplayableitem.h"
 #include "model/descriptiontext.h"
 #include "ui/messagefilter.h"
@@ -70,7 +73,7 @@ int RawDataModel::rowCount(const QModelIndex &parent) const
 
 int RawDataModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : m_showsBus ? 4 : 3;
 }
 
 QVariant RawDataModel::data(const QModelIndex &index, int role) const
@@ -87,6 +90,8 @@ QVariant RawDataModel::data(const QModelIndex &index, int role) const
             return r.decodedText();
         case 2:
             return timeText(r.timing);
+        case BusColumn:
+            return BusNames::defaultName(r.bus);
         default:
             return {};
         }
@@ -173,8 +178,25 @@ QVariant RawDataModel::headerData(int section, Qt::Orientation orientation, int 
         return tr("Decoded data");
     case 2:
         return tr("Time, s");
+    case BusColumn:
+        return tr("Bus");
     default:
         return {};
+    }
+}
+
+void RawDataModel::setShowsBus(bool on)
+{
+    if (on == m_showsBus)
+        return;
+    if (on) {
+        beginInsertColumns(QModelIndex(), BusColumn, BusColumn);
+        m_showsBus = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns(QModelIndex(), BusColumn, BusColumn);
+        m_showsBus = false;
+        endRemoveColumns();
     }
 }
 
@@ -230,7 +252,14 @@ bool RawDataModel::passes(const QPair<CanMessage, DispatchResult> &pair,
 
 void RawDataModel::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
 {
-    if (!m_flowEnabled)
+    const AbstractCanHandler *handler = m_handler.load();
+    const AbstractCanMessageDispatcher *bus = handler ? handler->dispatcher() : nullptr;
+    addPack(pack, bus ? bus->busNumber() : 0);
+}
+
+void RawDataModel::addPack(const AbstractCanHandler::MessagePack &pack, int bus, qint64 offsetMs)
+{
+    if (!m_flowEnabled || (m_busFilter >= 0 && bus != m_busFilter))
         return;
     QList<MessageFilter *> enabled;
     for (MessageFilter *f : qAsConst(m_filters)) {
@@ -277,7 +306,8 @@ void RawDataModel::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
         r.extended = pair.first.extended;
         r.status = quint8(pair.second.status);
         r.missedPeriods = qint8(std::clamp(pair.second.missedPeriods, -1, 127));
-        r.timing = std::max<qint64>(0, pair.second.timestamp - m_timeBase);
+        r.timing = std::max<qint64>(0, pair.second.timestamp + offsetMs - m_timeBase);
+        r.bus = quint8(bus);
         r.item = pair.second.item;
         r.decoded = pair.first.text.isEmpty();
         r.text = r.decoded ? pair.second.description : pair.first.text;
@@ -306,9 +336,10 @@ void RawDataModel::saveCandump(QTextStream &stream, qint64 baseEpochMs) const
         QString bytes;
         for (int i = 0; i < row.length && i < 8; ++i)
             bytes += QStringLiteral("%1").arg(row.data[i], 2, 16, QLatin1Char('0'));
-        stream << QStringLiteral("(%1.%2) can0 %3#%4\n")
+        stream << QStringLiteral("(%1.%2) %3 %4#%5\n")
                       .arg(ms / 1000)
                       .arg((ms % 1000) * 1000, 6, 10, QLatin1Char('0'))
+                      .arg(BusNames::defaultName(row.bus))
                       .arg(QString::number(row.id, 16)
                                .rightJustified(row.extended ? 8 : 3, QLatin1Char('0'))
                                .toUpper(),
@@ -328,6 +359,7 @@ QVector<TimedFrame> RawDataModel::frames(qint64 baseEpochMs) const
         frame.timeUs = (baseEpochMs + row.timing) * 1000;
         frame.message = CanMessage(row.id, row.data, std::min<int>(row.length, 8));
         frame.message.extended = row.extended;
+        frame.bus = row.bus;
         frames.append(frame);
     }
     return frames;

@@ -23,7 +23,8 @@ class RawDataModel : public QAbstractTableModel
 
 public:
     static constexpr int RowLimit = 200000;
-    enum Column { RawColumn, DecodedColumn, TimeColumn };
+    // The bus column is there while the window has several buses.
+    enum Column { RawColumn, DecodedColumn, TimeColumn, BusColumn };
 
     struct Row
     {
@@ -37,6 +38,7 @@ public:
         bool active = true;
         // The text is what the dispatcher decoded from the item's values, not a transport text.
         bool decoded = false;
+        quint8 bus = 0;
         qint64 timing = 0;
         AbstractDisplayableItem *item = nullptr;
         QString text;
@@ -57,6 +59,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void setFilters(const QList<MessageFilter *> &filters);
+    // The bus column shown or not.
+    void setShowsBus(bool on);
+    bool showsBus() const { return m_showsBus; }
+    // Only the frames of one bus join the table from now on; -1 takes every bus's.
+    void setBusFilter(int bus) { m_busFilter = bus; }
+    int busFilter() const { return m_busFilter; }
+    // The frames of bus `bus`, their stamps moved by `offsetMs` onto the first bus's clock.
+    void addPack(const AbstractCanHandler::MessagePack &pack, int bus, qint64 offsetMs = 0);
     void setActiveDisplayables(const QList<AbstractDisplayableItem *> &items);
     bool isFlowEnabled() const { return m_flowEnabled; }
     const Row &row(int r) const;
@@ -82,6 +92,7 @@ public:
 public slots:
     void setFlowEnabled(bool enabled);
     void clearModel();
+    // The frames of the bus whose clock stamps the rows.
     void slotNotifyPack(const AbstractCanHandler::MessagePack &pack);
 
 private:
@@ -99,6 +110,8 @@ private:
     QList<MessageFilter *> m_filters;
     QSet<const AbstractDisplayableItem *> m_activeItems;
     bool m_flowEnabled = false;
+    bool m_showsBus = false;
+    int m_busFilter = -1;
     qint64 m_timeBase = 0;
     std::atomic<const AbstractCanHandler *> m_handler{nullptr};
 };

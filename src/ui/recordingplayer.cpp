@@ -1,10 +1,13 @@
 #include "ui/recordingplayer.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/canhandlerfactory.h"
 #include "can/replaycanhandler.h"
+#include "model/devicedispatcher.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/mainwindow.h"
 #include "ui/userquestions.h"
+#include "ui/windowbuses.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,9 +46,14 @@ public:
     }
 };
 
-const char *const RecordingFilter = QT_TRANSLATE_NOOP(
+} // namespace
+
+const char *const RecordingPlayer::RecordingFilter = QT_TRANSLATE_NOOP(
     "RecordingPlayer",
     "Recordings (*.log *.asc *.trc *.mf4 *.MF4 *.blf *.pcap *.pcapng);;All files (*)");
+
+namespace {
+
 // The position slider counts milliseconds of the recording.
 constexpr int SliderUnitUs = 1000;
 
@@ -119,17 +127,17 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     m_bar->hide();
 
     connect(m_pause, &QAction::toggled, this, [this](bool paused) {
-        if (ReplayCanHandler *r = replay())
+        for (ReplayCanHandler *r : players())
             r->setPaused(paused);
         showPaused(paused);
         refresh();
     });
     connect(m_speed, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
-        if (ReplayCanHandler *r = replay())
+        for (ReplayCanHandler *r : players())
             r->setSpeed(m_speed->currentData().toDouble());
     });
     connect(m_loop, &QCheckBox::toggled, this, [this](bool on) {
-        if (ReplayCanHandler *r = replay())
+        for (ReplayCanHandler *r : players())
             r->setLooping(on);
     });
     connect(m_position, &QSlider::sliderPressed, this, [this] { m_dragging = true; });
@@ -138,7 +146,7 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     connect(m_position, &QSlider::valueChanged, this, [this](int value) {
         if (m_position->signalsBlocked())
             return;
-        if (ReplayCanHandler *r = replay())
+        for (ReplayCanHandler *r : players())
             r->seek(qint64(value) * SliderUnitUs);
         refresh();
     });
@@ -164,6 +172,59 @@ void RecordingPlayer::setRefreshInterval(int ms)
 ReplayCanHandler *RecordingPlayer::replay() const
 {
     return qobject_cast<ReplayCanHandler *>(m_handler.data());
+}
+
+QList<ReplayCanHandler *> RecordingPlayer::players() const
+{
+    QList<ReplayCanHandler *> list;
+    if (ReplayCanHandler *first = replay())
+        list << first;
+    const QList<DeviceDispatcher *> added
+        = m_window->buses() ? m_window->buses()->added() : QList<DeviceDispatcher *>();
+    for (DeviceDispatcher *bus : m_otherBuses) {
+        if (added.contains(bus))
+            list << qobject_cast<ReplayCanHandler *>(bus->handler());
+    }
+    list.removeAll(nullptr);
+    return list;
+}
+
+void RecordingPlayer::playOtherBuses(ReplayCanHandler *first)
+{
+    WindowBuses *buses = m_window->buses();
+    if (!buses)
+        return;
+    // The last recording's other buses end with it.
+    const QList<DeviceDispatcher *> previous = m_otherBuses;
+    m_otherBuses.clear();
+    for (DeviceDispatcher *bus : previous)
+        buses->remove(bus);
+    const QString path = first->playingPath();
+    if (first->channel() < 0)
+        return; // one bus
+    for (quint8 channel : first->channels()) {
+        if (int(channel) == first->channel())
+            continue;
+        const double speed = first->speed();
+        const bool looping = first->isLooping();
+        auto prepare = [channel, speed, looping](AbstractCanHandler *handler) {
+            if (auto *other = qobject_cast<ReplayCanHandler *>(handler)) {
+                other->setChannel(channel);
+                other->setFollower(true);
+                other->setSpeed(speed);
+                other->setLooping(looping);
+            }
+        };
+        DeviceDispatcher *bus = buses->add(CanHandlerFactory::Replay, {}, path, 250000, prepare);
+        if (!bus)
+            break;
+        m_otherBuses << bus;
+        // It starts where the first bus's player stands.
+        if (auto *other = qobject_cast<ReplayCanHandler *>(bus->handler())) {
+            other->seek(first->positionUs());
+            other->setPaused(first->isPaused());
+        }
+    }
 }
 
 void RecordingPlayer::openRecording()
@@ -194,10 +255,10 @@ bool RecordingPlayer::open(const QString &path)
     // The units a previous recording brought into an empty scheme are that machine's, not the
     // next one's: the scheme starts empty again, after the usual question about changes the
     // engineer made to it.
-    if (m_filledScheme && m_window->schemeModel()->rowCount() > 0) {
+    if (m_filledScheme && !m_window->schemeModel()->unitNodes().isEmpty()) {
         if (QAction *clear = m_window->findChild<QAction *>(QStringLiteral("actionClearScheme")))
             clear->trigger();
-        if (m_window->schemeModel()->rowCount() > 0)
+        if (!m_window->schemeModel()->unitNodes().isEmpty())
             return false; // the engineer chose to stay
     }
     const int index = r->addRecording(path);
@@ -274,6 +335,12 @@ void RecordingPlayer::showPlaying()
     if (!playing) {
         m_timer->stop();
         m_shownPath.clear();
+        if (WindowBuses *buses = m_window->buses()) {
+            const QList<DeviceDispatcher *> others = m_otherBuses;
+            m_otherBuses.clear();
+            for (DeviceDispatcher *bus : others)
+                buses->remove(bus);
+        }
         return;
     }
     if (path != m_shownPath) {
@@ -281,13 +348,15 @@ void RecordingPlayer::showPlaying()
         // A recording played on an empty scheme shows its units as they come. Auto add turned
         // on for it is not the engineer's choice: it is not kept for the next start.
         auto *autoAdd = m_window->findChild<QAction *>(QStringLiteral("actionAutoAdd"));
-        m_filledScheme = m_window->schemeModel()->rowCount() == 0;
+        m_filledScheme = m_window->schemeModel()->unitNodes().isEmpty();
         if (autoAdd && !autoAdd->isChecked() && m_filledScheme) {
             autoAdd->setChecked(true);
             autoAdd->setProperty(TurnedOnForRecording, true);
             m_window->statusBar()->showMessage(
                 tr("Auto add is on: the recording's units join the scheme as they come"), 8000);
         }
+        // A recording of several buses plays as several buses.
+        playOtherBuses(r);
     }
     {
         const QSignalBlocker blocker(m_position);

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 class AbstractCanHandler;
+class DeviceDispatcher;
 class MainWindow;
 class QAction;
 class QCheckBox;
@@ -37,6 +38,9 @@ public:
     // window does not keep such a choice for the next start.
     static constexpr const char *TurnedOnForRecording = "turnedOnForRecording";
 
+    // The file types the recording dialogs offer.
+    static const char *const RecordingFilter;
+
     // The speeds offered, recording seconds per wall second; 0 is as fast as possible.
     static const QVector<double> &speeds();
 
@@ -53,6 +57,10 @@ private slots:
 
 private:
     ReplayCanHandler *replay() const;
+    // The recording's other buses play on handlers of their own beside the first's; the
+    // controls act on all.
+    QList<ReplayCanHandler *> players() const;
+    void playOtherBuses(ReplayCanHandler *first);
     static QString timeText(qint64 us);
     void showPaused(bool paused);
 
@@ -71,4 +79,6 @@ private:
     // The scheme was empty when the recording began: its units came from the recording.
     bool m_filledScheme = false;
     QString m_shownPath;
+    // The buses the window added for the recording's other buses.
+    QList<DeviceDispatcher *> m_otherBuses;
 };

@@ -77,7 +77,7 @@ AbstractDisplayableItem *UnitActions::currentUnit() const
 {
     SchemeTreeModel *model = m_window->schemeModel();
     AbstractSchemeTreeItem *node = model->item(m_window->mainView()->currentIndex());
-    return node && !node->parentNode() ? node->displayable() : nullptr;
+    return node && node->isUnit() ? node->displayable() : nullptr;
 }
 
 AbstractDeviceFactory::Entry UnitActions::testEntry(const AbstractDisplayableItem *unit)
@@ -99,9 +99,10 @@ AbstractDisplayableItem *UnitActions::toolUnit() const
         if (AbstractDisplayableItem *tool = factory->getDevice(MainWindow::FlasherKey))
             return tool;
     }
-    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems()) {
+    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->unitNodes()) {
         AbstractDisplayableItem *item = node->displayable();
-        if (item && item->address().kind == ItemAddress::J1939
+        if (item && item->dispatcher() == m_window->dispatcher()
+            && item->address().kind == ItemAddress::J1939
             && item->address().value == m_window->toolAddress().current())
             return item;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The questions the main window puts to the user. The window asks through one of these: modal
 // dialogs in the program, scripted answers in tests. Callers pass the texts; an implementation
@@ -42,4 +43,8 @@ public:
     virtual void showError(const QString &title, const QString &text) = 0;
     // The connection options dialog; true when the user accepted changed options.
     virtual bool runConnectionTimeoutsDialog() = 0;
+    // The adapter of a bus to add, with the adapter-choice dialog; 0 when cancelled.
+    virtual int askAdapterType() = 0;
+    // One of the items, by its position; -1 when cancelled.
+    virtual int askChoice(const QString &title, const QString &label, const QStringList &items) = 0;
 };

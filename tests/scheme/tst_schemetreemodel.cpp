@@ -357,9 +357,7 @@ void tst_SchemeTreeModel::itemForPathByKeyPrefix()
     model.addItem(device->treeItem());
     QCOMPARE(model.getItemForPath(QStringLiteral("0dev:f004XmlFunctioneec1")), f->treeItem());
     QCOMPARE(model.getItemForPath(QStringLiteral("0dev")), device->treeItem());
-    QTest::ignoreMessage(QtDebugMsg, "Item: 0dev:1XmlNone not found, ItemsList:");
-    QTest::ignoreMessage(QtDebugMsg, "0dev:f004XmlFunctioneec1");
-    QTest::ignoreMessage(QtDebugMsg, "0dev:feeeXmlFunctionet1");
+    QTest::ignoreMessage(QtDebugMsg, "Item: 0dev:1XmlNone not found");
     QVERIFY(!model.getItemForPath(QStringLiteral("0dev:1XmlNone")));
     QCOMPARE(model.findObject({QStringLiteral("dev"), QStringLiteral("XmlFunctionet1")}),
              static_cast<QObject *>(device->children().at(1)));

@@ -20,6 +20,8 @@ public:
     QString fileAnswer;
     QString filterAnswer; // the file type chosen in a save dialog; none when empty
     QString directoryAnswer;
+    int adapterAnswer = 0; // the adapter type of a bus to add; 0 cancels
+    int choiceAnswer = -1; // the position chosen among items; -1 cancels
     bool accept = true; // OK in number, text and address questions
     bool confirm = true; // Yes to confirmations
     bool retry = false;
@@ -82,6 +84,16 @@ public:
         return retry;
     }
     void showError(const QString &, const QString &text) override { errors << text; }
+    int askAdapterType() override
+    {
+        asked << QStringLiteral("adapter");
+        return adapterAnswer;
+    }
+    int askChoice(const QString &title, const QString &, const QStringList &items) override
+    {
+        asked << title + QLatin1Char('|') + items.join(QLatin1Char(','));
+        return choiceAnswer;
+    }
     bool runConnectionTimeoutsDialog() override
     {
         ConnectionTimeoutsDialog dialog(dialogParent);

@@ -50,6 +50,11 @@ void tst_CommandLine::parse_data()
                                                  "virtualcan:can0"}
                                   << true << int(CanHandlerFactory::CanBus) << "virtualcan:can0"
                                   << 250000u << "";
+    QTest::newRow("two ports, two buses")
+        << QStringList{"tarvik", "--adapter", "canbus", "--port", "can0", "--port", "can1"} << true
+        << int(CanHandlerFactory::CanBus) << "can0" << 250000u << "";
+    QTest::newRow("second port empty") << QStringList{"tarvik", "--port", "can0", "--port", ""}
+                                       << false << 0 << "" << 250000u << "";
     QTest::newRow("library for a library adapter")
         << QStringList{"tarvik", "--adapter", "slcan", "--library", "/opt/v/libslcan.so"} << true
         << int(CanHandlerFactory::Slcan) << "" << 250000u << "";
@@ -95,6 +100,12 @@ void tst_CommandLine::parse()
         return;
     QCOMPARE(options.adapterType, adapter);
     QCOMPARE(options.port, port);
+    // Every further --port is a bus of its own.
+    QStringList ports;
+    for (int i = args.indexOf(QStringLiteral("--port")); i >= 0;
+         i = args.indexOf(QStringLiteral("--port"), i + 1))
+        ports << args.at(i + 1);
+    QCOMPARE(options.morePorts, ports.mid(1));
     QCOMPARE(options.bitRate, bitRate);
     QCOMPARE(options.schemeFile, scheme);
     const int library = args.indexOf(QStringLiteral("--library"));

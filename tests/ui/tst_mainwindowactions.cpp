@@ -174,8 +174,8 @@ void tst_MainWindowActions::menusAndToolBar()
     QCOMPARE(menuActions(bar, QStringLiteral("File")),
              (QStringList{"actionOpen", "actionSave", "actionSaveAs", "menuRecentSchemes", "|",
                           "actionNewServiceJob", "actionOpenServiceJob", "actionFinishServiceJob",
-                          "|", "actionOpenRecording", "actionOpenParameterLog", "|",
-                          "actionExit"}));
+                          "|", "actionAddBus", "actionRemoveBus", "actionOpenRecording",
+                          "actionOpenParameterLog", "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
              (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionToolAddress",
                           "actionParameter_Log_Period", "actionParameter_Log_Directory",
@@ -258,10 +258,13 @@ void tst_MainWindowActions::contextMenus()
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
-    QCOMPARE(raw->actions().size(), 5);
+    QCOMPARE(raw->actions().size(), 6);
     QVERIFY(raw->actions().at(2)->isSeparator());
     QCOMPARE(raw->actions().at(3)->objectName(), QStringLiteral("actionRawFollow"));
     QCOMPARE(raw->actions().at(4)->objectName(), QStringLiteral("actionRawDecode"));
+    // The bus filter shows once the window has several buses.
+    QCOMPARE(raw->actions().at(5)->objectName(), QStringLiteral("actionRawBusFilter"));
+    QVERIFY(!raw->actions().at(5)->isVisible());
     QCOMPARE(raw->font().family(), QStringLiteral("DejaVu Sans Mono"));
 }
 

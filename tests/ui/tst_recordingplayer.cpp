@@ -254,7 +254,7 @@ void tst_RecordingPlayer::healthyUnitsNormalStoppedUnitSilent_data()
     QTest::addColumn<quint32>("stopped"); // the unit whose frames end
     QTest::addColumn<double>("stopS");
     QTest::addColumn<int>("groupsOfStopped"); // groups it lists at least
-    // Before the truck's engine falls silent at 40 s; the buses can0 and can1 mixed.
+    // Before the truck's engine falls silent at 40 s; can0 and can1 play as two buses.
     QTest::newRow("truck, 1x") << "css_FCBF0606_j1939_truck_bam.log"
                                << "1×" << 14.0 << 0x47u << 2.2 << 2;
     QTest::newRow("truck, 20x") << "css_FCBF0606_j1939_truck_bam.log"
@@ -311,7 +311,7 @@ void tst_RecordingPlayer::healthyUnitsNormalStoppedUnitSilent()
     const SchemeTreeModel *model = demo.window()->schemeModel();
     auto units = [&] {
         QHash<quint32, const AbstractDisplayableItem *> found;
-        for (const AbstractSchemeTreeItem *node : model->topLevelItems())
+        for (const AbstractSchemeTreeItem *node : model->unitNodes())
             found.insert(node->displayable()->address().value, node->displayable());
         return found;
     };

@@ -1,3 +1,4 @@
+#include "can/canhandlerfactory.h"
 #include "model/abstractdisplayableitem.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemedocument.h"
@@ -336,19 +337,24 @@ void tst_SchemeWalkthrough::schemeOfTwoBusesKeepsTheOtherBus()
     window->textAnswer = QStringLiteral("Main engine");
     m_demo->action("actionRename")->trigger();
     m_demo->action("actionSave")->trigger();
-    QDomDocument saved;
-    QFile written(path);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QVERIFY(saved.setContent(&written));
-    QStringList units;
-    const QDomNodeList devices
-        = saved.documentElement().elementsByTagName(QStringLiteral("device"));
-    for (int i = 0; i < devices.size(); ++i) {
-        const QDomElement e = devices.at(i).toElement();
-        units << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ')
-                     + e.firstChildElement(QStringLiteral("name")).text();
-    }
-    units.sort();
+    // The saved units as "bus name".
+    auto savedUnits = [&path] {
+        QDomDocument saved;
+        QFile written(path);
+        QStringList units;
+        if (!written.open(QIODevice::ReadOnly) || !saved.setContent(&written))
+            return units;
+        const QDomNodeList devices
+            = saved.documentElement().elementsByTagName(QStringLiteral("device"));
+        for (int i = 0; i < devices.size(); ++i) {
+            const QDomElement e = devices.at(i).toElement();
+            units << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ')
+                         + e.firstChildElement(QStringLiteral("name")).text();
+        }
+        units.sort();
+        return units;
+    };
+    const QStringList units = savedUnits();
     QCOMPARE(units, (QStringList{QStringLiteral("0 Main engine"), QStringLiteral("1 Second engine"),
                                  QStringLiteral("1 Second gearbox")}));
 
@@ -357,6 +363,23 @@ void tst_SchemeWalkthrough::schemeOfTwoBusesKeepsTheOtherBus()
     QVERIFY(window->errors.isEmpty());
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(model->topLevelItems().first()->displayable()->name(), QStringLiteral("Main engine"));
+
+    // A second bus in the window: the units the file kept for bus 1 join its row, and saving
+    // keeps every unit's bus.
+    window->adapterAnswer = CanHandlerFactory::Replay;
+    window->choiceAnswer = 0;
+    m_demo->action("actionAddBus")->trigger();
+    QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join('\n')));
+    QCOMPARE(model->rowCount(), 2);
+    QStringList second;
+    for (const AbstractSchemeTreeItem *node : model->topLevelItems().at(1)->childNodes())
+        second << node->displayable()->name();
+    second.sort();
+    QCOMPARE(second, (QStringList{"Second engine", "Second gearbox"}));
+    QCOMPARE(model->topLevelItems().at(0)->childNodes().first()->displayable()->name(),
+             QStringLiteral("Main engine"));
+    m_demo->action("actionSave")->trigger();
+    QCOMPARE(savedUnits(), units);
 }
 
 QTEST_MAIN(tst_SchemeWalkthrough)

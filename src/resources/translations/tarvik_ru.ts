@@ -7586,16 +7586,16 @@ Options:
         <translation>Язык интерфейса: ru — русский, любой другой код — английский (по умолчанию — язык системы).</translation>
     </message>
     <message>
-        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a recording to replay (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng).</source>
-        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному устройству, модуль шины CAN:интерфейс или запись для воспроизведения (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng).</translation>
-    </message>
-    <message>
         <source>Adapter library to load for j2534, slcan, slmcp or rp1210, instead of the configured or default one.</source>
         <translation>Библиотека адаптера j2534, slcan, slmcp или rp1210 вместо заданной в настройках или стандартной.</translation>
     </message>
     <message>
         <source>--library applies to the j2534, slcan, slmcp and rp1210 adapters, not to &apos;%1&apos;</source>
         <translation>--library относится к адаптерам j2534, slcan, slmcp и rp1210, а не к &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Adapter port, skipping the port dialog: a listed name, a serial device path, a CAN bus plugin:interface, or a recording to replay (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng). Given again, each further port is a bus of its own.</source>
+        <translation>Порт адаптера без диалога выбора: имя из списка, путь к последовательному устройству, модуль шины CAN:интерфейс или запись для воспроизведения (candump *.log, Vector *.asc, PEAK *.trc, MF4, BLF, pcap, pcapng). Каждый следующий порт — отдельная шина.</translation>
     </message>
 </context>
 <context>
@@ -8502,6 +8502,10 @@ Use %1 ms?</source>
         <source>Time, s</source>
         <translation>Время, с</translation>
     </message>
+    <message>
+        <source>Bus</source>
+        <translation>Шина</translation>
+    </message>
 </context>
 <context>
     <name>RawDataView</name>
@@ -9254,6 +9258,21 @@ Use %1 ms?</source>
     </message>
 </context>
 <context>
+    <name>SchemeBusNode</name>
+    <message numerus="yes">
+        <source>%n unit(s)</source>
+        <translation>
+            <numerusform>%n блок</numerusform>
+            <numerusform>%n блока</numerusform>
+            <numerusform>%n блоков</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Bus %1: %2</source>
+        <translation>Шина %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>SchemeController</name>
     <message>
         <source>Error</source>
@@ -9278,6 +9297,14 @@ Use %1 ms?</source>
     <message>
         <source>Showing bus %1; units of other buses kept in the file: %2</source>
         <translation>Показана шина %1; блоков других шин сохранено в файле: %2</translation>
+    </message>
+    <message>
+        <source>scheme</source>
+        <translation>схема</translation>
+    </message>
+    <message>
+        <source>Units of buses not in the window kept in the file: %1</source>
+        <translation>Блоки шин, которых нет в окне, сохранены в файле: %1</translation>
     </message>
 </context>
 <context>
@@ -10351,6 +10378,73 @@ Use %1 ms?</source>
     <message>
         <source>Controller didn&apos;t accept new tune variable value</source>
         <translation>Контроллер не принял новое значение переменной настройки</translation>
+    </message>
+</context>
+<context>
+    <name>WindowBuses</name>
+    <message>
+        <source>Add Bus…</source>
+        <translation>Добавить шину…</translation>
+    </message>
+    <message>
+        <source>Remove Bus</source>
+        <translation>Убрать шину</translation>
+    </message>
+    <message>
+        <source>Show Bus</source>
+        <translation>Показать шину</translation>
+    </message>
+    <message>
+        <source>Opens a further adapter or recording as a bus of its own: its units are listed under it</source>
+        <translation>Открывает ещё один адаптер или запись как отдельную шину; её блоки показаны под ней</translation>
+    </message>
+    <message>
+        <source>Closes the bus of the selected row; the scheme file keeps its units</source>
+        <translation>Закрывает шину выбранной строки; файл схемы сохраняет её блоки</translation>
+    </message>
+    <message>
+        <source>Add bus</source>
+        <translation>Добавление шины</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>The window has a bus %1 already</source>
+        <translation>В окне уже есть шина %1</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Воспроизвести</translation>
+    </message>
+    <message>
+        <source>A recording…</source>
+        <translation>Запись…</translation>
+    </message>
+    <message>
+        <source>Bus %1 added: %2</source>
+        <translation>Шина %1 добавлена: %2</translation>
+    </message>
+    <message>
+        <source>Remove bus</source>
+        <translation>Удаление шины</translation>
+    </message>
+    <message>
+        <source>Close bus %1? The scheme file keeps its units.</source>
+        <translation>Закрыть шину %1? Файл схемы сохранит её блоки.</translation>
+    </message>
+    <message>
+        <source>All buses</source>
+        <translation>Все шины</translation>
+    </message>
+    <message>
+        <source>Bus load: %1</source>
+        <translation>Загрузка шины: %1</translation>
+    </message>
+    <message>
+        <source>Bus load:</source>
+        <translation>Загрузка шины:</translation>
     </message>
 </context>
 <context>

@@ -176,7 +176,7 @@ void ExpectationBox::buildButtons(QVBoxLayout *column)
 
 bool ExpectationBox::isUnit() const
 {
-    return m_node && !m_node->parentNode();
+    return m_node && m_node->isUnit();
 }
 
 void ExpectationBox::buildRanges()

@@ -204,7 +204,7 @@ void PlotDocks::describeColumns(QVector<PlotTable::Column> *columns) const
 {
     QHash<QString, PlotTable::Column> known;
     if (m_model) {
-        for (const AbstractSchemeTreeItem *node : m_model->topLevelItems())
+        for (const AbstractSchemeTreeItem *node : m_model->unitNodes())
             describe(node, &known);
     }
     for (PlotTable::Column &c : *columns) {
