@@ -32,6 +32,17 @@ QMap<QString, QStringList> unitsByBus(const SchemeTreeModel *model)
     return buses;
 }
 
+// The row of the unit at `address` ("0xa0") under the row of bus `bus`.
+QModelIndex unitRow(const SchemeTreeModel *model, int bus, const QString &address)
+{
+    const QModelIndex busRow = model->index(bus, 0);
+    for (int u = 0; u < model->rowCount(busRow); ++u) {
+        if (model->index(u, 1, busRow).data().toString() == address)
+            return model->index(u, 1, busRow);
+    }
+    return {};
+}
+
 // The units of a saved scheme by their "bus": "1 0xa0" each.
 QStringList savedUnits(const QString &path)
 {
@@ -126,8 +137,17 @@ void tst_WindowBuses::sameAddressOnTwoBuses()
     QVERIFY(load);
     QTRY_VERIFY(load->load() > 0);
 
-    // Saved and opened again: every unit keeps its bus.
+    // Saved and opened again: every unit keeps its bus, the Details docks of the two units at
+    // one address theirs.
     demo.action("actionAutoAdd")->setChecked(false);
+    QVERIFY(demo.openDetails(unitRow(model, 0, QStringLiteral("0xa0"))));
+    QVERIFY(demo.openDetails(unitRow(model, 1, QStringLiteral("0xa0"))));
+    QStringList docks = window->detailsDockPaths();
+    docks.sort();
+    QCOMPARE(docks.size(), 2);
+    QVERIFY2(docks.at(0).startsWith(QStringLiteral("a0"))
+                 && docks.at(1).startsWith(QStringLiteral("bus1/a0")),
+             qPrintable(docks.join(' ')));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("two-buses.tvsx"));
     window->fileAnswer = path;
@@ -141,6 +161,13 @@ void tst_WindowBuses::sameAddressOnTwoBuses()
     demo.action("actionOpen")->trigger();
     QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join('\n')));
     QCOMPARE(unitsByBus(model), before);
+    // The closed scheme's docks go at the next turn of the event loop.
+    auto reopened = [window] {
+        QStringList paths = window->detailsDockPaths();
+        paths.sort();
+        return paths;
+    };
+    QTRY_COMPARE(reopened(), docks);
 
     // File ▸ Remove Bus on the second bus's row: one bus again, its units kept in the file.
     demo.select(model->index(1, 1));
