@@ -85,9 +85,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_schemeController = new SchemeController(m_schemeModel, this, this);
     connect(m_schemeController, &SchemeController::schemeUpdated, m_constructorModel,
             &DeviceConstructorModel::refresh);
-    // A loaded scheme opens one level deep, so the functions and their data show at once.
+    // A loaded scheme opens down to the units' functions, so their data show at once.
     connect(m_schemeController, &SchemeController::schemeUpdated, this,
-            [this] { m_mainView->expandToDepth(0); });
+            [this] { m_mainView->expandToDepth(m_schemeController->hasSeveralBuses() ? 1 : 0); });
     m_autoDetector = new AutoDetector(this);
     buildSchemeDocument();
     wireViews();

@@ -166,7 +166,7 @@ DeviceDispatcher *WindowBuses::add(int type, const CanHandlerFactory::AdapterOpt
     m_buses.push_back(std::move(bus));
     wire(added);
     scheme->addBus(dispatcher);
-    m_window->mainView()->expandToDepth(0);
+    m_window->mainView()->expandToDepth(1);
     showBuses();
     emit busesChanged();
     return dispatcher;
@@ -275,10 +275,15 @@ void WindowBuses::addFromUser()
         }
     }
     const DeviceDispatcher *bus = add(type, {}, port, 250000);
-    if (bus) {
-        m_window->statusBar()->showMessage(
-            tr("Bus %1 added: %2").arg(nameOf(bus), QDir::toNativeSeparators(port)), 5000);
-    }
+    if (!bus)
+        return;
+    // Its units come by Auto add or from a scheme.
+    auto *autoAdd = m_window->findChild<QAction *>(QStringLiteral("actionAutoAdd"));
+    m_window->statusBar()->showMessage(
+        autoAdd && !autoAdd->isChecked()
+            ? tr("Bus %1 added; Auto add (Ctrl+G) lists its units").arg(nameOf(bus))
+            : tr("Bus %1 added").arg(nameOf(bus)),
+        10000);
 }
 
 void WindowBuses::removeCurrent()

@@ -10423,10 +10423,6 @@ Use %1 ms?</source>
         <translation>Запись…</translation>
     </message>
     <message>
-        <source>Bus %1 added: %2</source>
-        <translation>Шина %1 добавлена: %2</translation>
-    </message>
-    <message>
         <source>Remove bus</source>
         <translation>Удаление шины</translation>
     </message>
@@ -10445,6 +10441,14 @@ Use %1 ms?</source>
     <message>
         <source>Bus load:</source>
         <translation>Загрузка шины:</translation>
+    </message>
+    <message>
+        <source>Bus %1 added; Auto add (Ctrl+G) lists its units</source>
+        <translation>Шина %1 добавлена; её блоки покажет «Автодобавление» (Ctrl+G)</translation>
+    </message>
+    <message>
+        <source>Bus %1 added</source>
+        <translation>Шина %1 добавлена</translation>
     </message>
 </context>
 <context>
