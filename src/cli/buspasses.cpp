@@ -112,7 +112,7 @@ bool BusPasses::run(const QString &path, const BusStep &begin,
                     QTextStream *warnings)
 {
     int done = -1;
-    if (!m_read && m_busesFirst) {
+    if (!m_read && m_busesFirst && !m_firstBusGuessed) {
         if (!read(path, FindOnly, begin, sink, error, warnings))
             return false;
         warnings = nullptr;
@@ -121,6 +121,9 @@ bool BusPasses::run(const QString &path, const BusStep &begin,
         if (!read(path, FirstBus, begin, sink, error, warnings) || !end(quint8(m_lastPassBus)))
             return false;
         done = m_lastPassBus;
+        // A guess proved wrong: the bus taken for the first is passed again in its turn.
+        if (m_busesFirst && m_buses.constFirst() != done)
+            done = -1;
     }
     for (const quint8 bus : qAsConst(m_buses)) {
         if (bus == done)

@@ -27,6 +27,11 @@ public:
     bool keepBuses(const QStringList &texts, QString *error);
 
     void setBusesFirst(bool on) { m_busesFirst = on; }
+    // With busesFirst, the first pass may start at once on the bus of the first frame kept, taken
+    // for the first bus, instead of reading ahead: most recordings start on their lowest bus (or
+    // have one). Should a lower bus turn up, the guessed bus is passed again in its turn, so its
+    // steps must replace whatever its first pass made.
+    void setFirstBusGuessed(bool on) { m_firstBusGuessed = on; }
 
     // Called before and after the pass of a bus; false stops with the caller's error.
     using BusStep = std::function<bool(quint8 bus)>;
@@ -63,6 +68,7 @@ private:
     BusSelection m_selection;
     QStringList m_busTexts;
     bool m_busesFirst = false;
+    bool m_firstBusGuessed = false;
     bool m_read = false; // the recording was read once
     int m_lastPassBus = -1;
     QVector<quint8> m_buses;

@@ -215,8 +215,10 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
         err << run.error << '\n';
         return CliCommand::Failure;
     }
-    // Units without a bus are on the first bus, known ahead.
+    // Units without a bus are on the first bus: known ahead, or guessed and checked again when a
+    // lower bus turns up (a bus's begin starts its checker and decoder afresh).
     run.passes.setBusesFirst(true);
+    run.passes.setFirstBusGuessed(true);
     const QString recording = parser.positionalArguments().constFirst();
     if (!run.passes.run(
             recording, [&run](quint8 b) { return run.begin(b); },
