@@ -22,7 +22,8 @@ EventCounter::EventCounter(int depth, QObject *parent)
 
 void EventCounter::inc(int n)
 {
-    m_pending.fetch_add(n, std::memory_order_relaxed);
+    // One locked add per event: the pending events are what the total gained since the last
+    // shift.
     m_total.fetch_add(n, std::memory_order_relaxed);
     if (!m_timerActive.load(std::memory_order_relaxed)) {
         bool expected = false;
@@ -94,7 +95,9 @@ void EventCounter::setInterval(int ms)
 
 int EventCounter::shiftLocked()
 {
-    m_buckets.last() += m_pending.exchange(0);
+    const qint64 total = m_total.load();
+    m_buckets.last() += int(total - m_folded);
+    m_folded = total;
     const int oldSum = m_sum.load();
     int sum = 0;
     for (int v : m_buckets)
@@ -107,7 +110,7 @@ int EventCounter::shiftLocked()
         m_timerActive.store(false);
         // An event that raced the decision restarts the timer at once.
         bool expected = false;
-        if (m_pending.load() != 0 && m_timerActive.compare_exchange_strong(expected, true))
+        if (m_total.load() != m_folded && m_timerActive.compare_exchange_strong(expected, true))
             m_timer.start();
     }
     return sum;

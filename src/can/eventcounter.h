@@ -48,6 +48,8 @@ private:
     std::atomic<int> m_sum{0};
     QTimer m_timer;
     std::atomic<qint64> m_total{0};
-    std::atomic<int> m_pending{0}; // events since the last shift, not yet in a bucket
+    // The total the last shift folded into a bucket; what the total has beyond it is pending.
+    // Counter's thread, under the mutex.
+    qint64 m_folded = 0;
     std::atomic<bool> m_timerActive{false};
 };

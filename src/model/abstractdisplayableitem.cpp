@@ -50,11 +50,12 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
 
 void AbstractDisplayableItem::setUpdateNeeded(bool needed)
 {
-    m_updateNeeded.store(needed);
-    if (!needed)
-        return;
-    for (AbstractDisplayableItem *item = parentItem(); item; item = item->parentItem())
-        item->m_updateNeeded.store(true);
+    // Marked by every frame, with the ancestors, mostly marked already: a plain load spares the
+    // locked write. Clearing leaves the ancestors.
+    for (AbstractDisplayableItem *item = this; item; item = needed ? item->parentItem() : nullptr) {
+        if (item->m_updateNeeded.load(std::memory_order_relaxed) != needed)
+            item->m_updateNeeded.store(needed);
+    }
 }
 
 DeviceDispatcher *AbstractDisplayableItem::dispatcher() const

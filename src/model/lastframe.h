@@ -1,12 +1,14 @@
 #pragma once
 
 #include "can/canmessage.h"
-#include "model/guardedvalue.h"
 
 #include <atomic>
 
 // The last frame a scheme item took, and whether its payload changed from the one before.
-// Frames are taken on the bus thread; the GUI reads the frame and the time of the last change.
+// Frames are taken on the bus thread, one at a time; the GUI reads the frame and the time of the
+// last change. Taking a frame is on the path of every frame, so the frame is kept in two atomic
+// words behind a sequence count instead of a lock: a reader retries while a frame is being taken
+// and never sees half of one.
 class LastFrame
 {
 public:
@@ -18,16 +20,22 @@ public:
 
     // Keeps the frame; a change is stamped with the wall clock when `stampChange`.
     Change take(const CanMessage &message, bool stampChange);
-    CanMessage message() const { return m_message.load(); }
+    // The identifier, format, length and payload of the last frame (no sender, no text).
+    CanMessage message() const;
     // Milliseconds since the epoch of the last stamped change, 0 before one.
     qint64 changeTime() const { return m_changeTime.load(); }
 
 private:
-    GuardedValue<CanMessage> m_message;
+    // Identifier in the low 32 bits, then the length and the extended format.
+    static quint64 headerOf(const CanMessage &message)
+    {
+        return quint64(message.id) | quint64(message.length) << 32
+               | quint64(message.extended) << 40;
+    }
+
+    // Odd while a frame is being taken.
+    std::atomic<quint32> m_sequence{0};
+    std::atomic<quint64> m_header{headerOf(CanMessage())};
+    std::atomic<quint64> m_payload{0};
     std::atomic<qint64> m_changeTime{0};
-    // Identifier and payload of the last frame again: compared on every frame, on the bus
-    // thread only, without the guard's lock.
-    quint32 m_id = 0;
-    quint8 m_length = 8;
-    quint8 m_data[CanMessage::MaxLength] = {};
 };
