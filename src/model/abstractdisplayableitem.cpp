@@ -48,6 +48,12 @@ AbstractDisplayableItem::~AbstractDisplayableItem()
     m_parameters.clear();
 }
 
+void AbstractDisplayableItem::childStateChanged()
+{
+    if (AbstractDisplayableItem *parent = parentItem())
+        parent->childStateChanged();
+}
+
 void AbstractDisplayableItem::setUpdateNeeded(bool needed)
 {
     // Marked by every frame, with the ancestors, mostly marked already: a plain load spares the
@@ -236,12 +242,20 @@ void AbstractDisplayableItem::updateReceiveState()
     const int missed = m_supervision.missedPeriods();
     if (missed <= 1) {
         if (state() != ReceiveForced)
-            setState(ReceiveOk);
+            keepState(ReceiveOk);
     } else if (missed <= 4) {
-        setState(ReceiveWarning);
+        keepState(ReceiveWarning);
     } else {
-        setState(ReceiveError);
+        keepState(ReceiveError);
     }
+}
+
+void AbstractDisplayableItem::keepState(int v)
+{
+    // In this item's thread setState() changes nothing when the state is already set; the
+    // check spares asking for the thread on every frame.
+    if (m_state.load() != v)
+        setState(v);
 }
 
 void AbstractDisplayableItem::checkDropNewData(qint64 holdMs)
@@ -268,6 +282,8 @@ bool AbstractDisplayableItem::setState(int v)
     m_tookOver.store(false);
     m_supervision.setNominalInterval(m_interval.load() + (v == Send ? 0 : m_toleranceMs.load()));
     m_state.store(v);
+    if (AbstractDisplayableItem *parent = parentItem())
+        parent->childStateChanged();
     StandInJournal::stateChanged(this, before, v);
     setFlag(AutoFlag, v == Auto);
     emit stateChanged(v);

@@ -312,9 +312,18 @@ public slots:
 protected:
     void childEvent(QChildEvent *event) override;
     void setFlag(ItemFlag flag, bool on);
+    // Frames and the supervision's timer judge the receive state, in this item's thread.
     void updateReceiveState();
+    void keepState(int v);
     // Publishes m_children to the other threads; after every change of the list.
-    void publishChildren() { m_publishedChildren.store(m_children); }
+    void publishChildren()
+    {
+        m_publishedChildren.store(m_children);
+        childStateChanged();
+    }
+    // A child's state changed, or the children did; in this item's thread. An item whose
+    // state() depends on its children's forgets what it knew and tells its own parent.
+    virtual void childStateChanged();
     // The children without a copy, for the item's own thread only (children() elsewhere).
     const QList<AbstractDisplayableItem *> &ownChildren() const { return m_children; }
     // Receive supervision and change tracking shared by dispatch and predispatch.

@@ -33,10 +33,22 @@ bool J1939Device::matchMessage(const CanMessage &message)
 
 int J1939Device::state() const
 {
-    // Asked several times for every frame in the bus thread: the list is walked where it lies.
-    if (thread() == QThread::currentThread())
-        return stateOf(ownChildren());
-    return stateOf(children());
+    const int known = m_knownState.load(std::memory_order_relaxed);
+    if (known >= 0)
+        return known;
+    if (thread() != QThread::currentThread())
+        return stateOf(children());
+    // Only this thread changes the functions and their states, and forgets the state then.
+    const int worked = stateOf(ownChildren());
+    m_knownState.store(worked, std::memory_order_relaxed);
+    return worked;
+}
+
+void J1939Device::childStateChanged()
+{
+    m_knownState.store(-1, std::memory_order_relaxed);
+    // A device's state is a function's to the unit above it, if there is one.
+    AbstractDisplayableItem::childStateChanged();
 }
 
 int J1939Device::stateOf(const QList<AbstractDisplayableItem *> &functions)

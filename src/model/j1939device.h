@@ -75,10 +75,17 @@ public:
 public slots:
     void slotBroadcastTimeout();
 
+protected:
+    void childStateChanged() override;
+
 private:
     // The state of a device with these functions: theirs when they agree, else Mixed.
     static int stateOf(const QList<AbstractDisplayableItem *> &functions);
     bool answerRequest(const CanMessage &message);
 
     J1939Transport m_transport;
+    // stateOf() the functions, asked several times for every frame: worked out in the device's
+    // thread and kept until a function changes its state or the functions change (-1: not
+    // known). Other threads read a kept state, or work it out from the published children.
+    mutable std::atomic<int> m_knownState{-1};
 };

@@ -40,6 +40,7 @@ private slots:
     void aggregateState_data();
     void aggregateState();
     void setStatePropagates();
+    void stateFollowsItsFunctions();
     void targetMatching();
     void requestAnswered();
     void requestForUnknownPgnConsumed();
@@ -137,6 +138,31 @@ void tst_Devices::setStatePropagates()
     QCOMPARE(a->state(), int(AbstractDisplayableItem::Send));
     QCOMPARE(b->state(), int(AbstractDisplayableItem::Send));
     QCOMPARE(device.state(), int(AbstractDisplayableItem::Send));
+}
+
+void tst_Devices::stateFollowsItsFunctions()
+{
+    // Asked between every change, as the dispatch asks for every frame.
+    J1939Device device(0x10);
+    auto *engine = new BindingFunction(0xF0, 0x04, &device);
+    engine->setState(AbstractDisplayableItem::ReceiveOk);
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::ReceiveOk));
+    engine->setState(AbstractDisplayableItem::ReceiveWarning);
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::ReceiveWarning));
+    auto *speed = new BindingFunction(0xFE, 0xF1, &device);
+    speed->setDeviceType(AbstractDisplayableItem::Continuous, 100);
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::Mixed));
+    // A frame for the new function sets its state on the way through the unit.
+    DispatchResult r;
+    device.dispatchMessage(makeFrame(speed->canMessageId(), {1}), &r);
+    QCOMPARE(speed->state(), int(AbstractDisplayableItem::ReceiveOk));
+    engine->setState(AbstractDisplayableItem::ReceiveOk);
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::ReceiveOk));
+    delete speed;
+    engine->setState(AbstractDisplayableItem::Send);
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::Send));
+    delete engine;
+    QCOMPARE(device.state(), int(AbstractDisplayableItem::Unknown));
 }
 
 void tst_Devices::targetMatching()
