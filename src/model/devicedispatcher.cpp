@@ -28,14 +28,22 @@ DeviceDispatcher::~DeviceDispatcher()
     }
 }
 
-std::shared_ptr<const DeviceDispatcher::Index> DeviceDispatcher::currentIndex()
+void DeviceDispatcher::dropIndex()
+{
+    if (m_index && m_dispatchDepth > 0)
+        m_droppedIndexes.push_back(std::move(m_index));
+    m_index.reset();
+}
+
+const DeviceDispatcher::Index *DeviceDispatcher::currentIndex()
 {
     // An address may change from the window at any time; the next frame then finds the index
     // stale. A frame in flight during the change may still miss the device, as it could before.
     const quint64 generation = AbstractDisplayableItem::addressGeneration();
     if (m_index && m_index->addressGeneration == generation)
-        return m_index;
-    auto index = std::make_shared<Index>();
+        return m_index.get();
+    dropIndex();
+    auto index = std::make_unique<Index>();
     index->addressGeneration = generation;
     for (CanDevice *device : qAsConst(m_devices)) {
         if (!device->isAddressBound()) {
@@ -50,7 +58,7 @@ std::shared_ptr<const DeviceDispatcher::Index> DeviceDispatcher::currentIndex()
             index->byAddress[value].push_back(device);
     }
     m_index = std::move(index);
-    return m_index;
+    return m_index.get();
 }
 
 void DeviceDispatcher::offerMessage(const std::vector<CanDevice *> &devices, const CanMessage &msg,
@@ -73,7 +81,22 @@ void DeviceDispatcher::offerMessage(const std::vector<CanDevice *> &devices, con
 void DeviceDispatcher::dispatchMessage(const CanMessage &msg, DispatchResult *result)
 {
     std::lock_guard locker(m_lock);
-    const std::shared_ptr<const Index> index = currentIndex();
+    // Indexes dropped during this dispatch go when the outermost one ends.
+    struct Depth
+    {
+        DeviceDispatcher *bus;
+        explicit Depth(DeviceDispatcher *d)
+            : bus(d)
+        {
+            ++bus->m_dispatchDepth;
+        }
+        ~Depth()
+        {
+            if (--bus->m_dispatchDepth == 0)
+                bus->m_droppedIndexes.clear();
+        }
+    } depth(this);
+    const Index *index = currentIndex();
     const bool decode = m_rawDataDecode.load(std::memory_order_relaxed);
     result->mode = DispatchResult::Mode(m_mode.load(std::memory_order_relaxed));
     // A device bound to an address takes only extended frames from it.
@@ -129,7 +152,7 @@ void DeviceDispatcher::registerDisplayable(AbstractDisplayableItem *item)
         if (auto *device = qobject_cast<CanDevice *>(item)) {
             if (!m_devices.contains(device)) {
                 m_devices.append(device);
-                m_index.reset();
+                dropIndex();
             }
         }
     }
@@ -157,7 +180,7 @@ void DeviceDispatcher::doUnregisterDisplayable(QObject *object)
                                        return static_cast<QObject *>(device) == object;
                                    }),
                     m_devices.end());
-    m_index.reset();
+    dropIndex();
 }
 
 void DeviceDispatcher::forget(const AbstractDisplayableItem *item)
@@ -171,7 +194,7 @@ void DeviceDispatcher::forget(const AbstractDisplayableItem *item)
     if (gone == m_devices.end())
         return;
     m_devices.erase(gone, m_devices.end());
-    m_index.reset();
+    dropIndex();
 }
 
 bool DeviceDispatcher::clearScheme()
@@ -184,7 +207,7 @@ void DeviceDispatcher::doClearScheme()
     std::lock_guard locker(m_lock);
     const QList<CanDevice *> devices = m_devices;
     m_devices.clear();
-    m_index.reset();
+    dropIndex();
     qDeleteAll(devices);
 }
 

@@ -79,9 +79,10 @@ private:
     void doClearScheme();
 
     // The devices that can match a frame, by the frame's address, in registration order: those
-    // bound to that address and every device that is not bound to one. Immutable once built;
-    // a dispatch keeps its own reference, so an item registering another mid-dispatch leaves the
-    // walk intact.
+    // bound to that address and every device that is not bound to one. Immutable once built.
+    // An index dropped during a dispatch (an item registering another) is kept until the
+    // outermost dispatch ends, so the walk stays intact; only a dispatch, which holds the lock,
+    // drops one then.
     struct Index
     {
         std::array<std::vector<CanDevice *>, 256> byAddress;
@@ -89,7 +90,9 @@ private:
         quint64 addressGeneration = 0;
     };
 
-    std::shared_ptr<const Index> currentIndex();
+    const Index *currentIndex();
+    // Under the lock: the device list changed.
+    void dropIndex();
     void offerMessage(const std::vector<CanDevice *> &devices, const CanMessage &msg,
                       DispatchResult *result, bool decode);
 
@@ -97,7 +100,9 @@ private:
     QList<CanDevice *> m_devices;
     // Every item registered here (devices and others), told when the dispatcher goes.
     QSet<AbstractDisplayableItem *> m_members;
-    std::shared_ptr<const Index> m_index; // null after a change of the device list
+    std::unique_ptr<const Index> m_index; // null after a change of the device list
+    std::vector<std::unique_ptr<const Index>> m_droppedIndexes;
+    int m_dispatchDepth = 0; // under the lock
     std::atomic<bool> m_rawDataDecode{false};
     void setMode(DispatchResult::ModeFlag flag, bool on);
     std::atomic<quint8> m_mode{quint8(DispatchResult::Mode(

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 // The devices' names in the order the receive walk reached them.
@@ -52,6 +54,27 @@ private:
     bool m_accept;
 };
 
+// A device that brings another unit onto its bus with its first frame, as auto-detection does.
+class BringingDevice : public ProbeDevice
+{
+public:
+    BringingDevice(quint8 address, DeviceDispatcher *bus, CanDevice *newcomer)
+        : ProbeDevice(address, true)
+        , m_bus(bus)
+        , m_newcomer(newcomer)
+    {}
+    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override
+    {
+        if (m_newcomer)
+            m_bus->registerDisplayable(std::exchange(m_newcomer, nullptr));
+        return ProbeDevice::dispatchMessageImpl(message, result);
+    }
+
+private:
+    DeviceDispatcher *m_bus;
+    CanDevice *m_newcomer;
+};
+
 // A device bound to no address: it sees every frame, standard ones too.
 class AnyFrameDevice : public CanDevice
 {
@@ -86,6 +109,7 @@ private slots:
     void rawDecode();
     void receiveOrder_data();
     void receiveOrder();
+    void registrationDuringDispatch();
     void broadcastNeverReachesTargetWalk();
     void unicastReachesTarget();
     void pdu1GroupReachesItsFunction_data();
@@ -192,6 +216,25 @@ void tst_DeviceDispatcher::receiveOrder()
     DispatchResult r;
     dispatcher.dispatchMessage(makeFrame(id, {1, 2}, extended), &r);
     QCOMPARE(s_visits, visits);
+    dispatcher.clearScheme();
+}
+
+void tst_DeviceDispatcher::registrationDuringDispatch()
+{
+    // The newcomer changes the devices while the frame's walk is under way: the walk goes on
+    // as it began, and the next frame reaches the newcomer too.
+    DeviceDispatcher dispatcher;
+    auto *newcomer = named(new ProbeDevice(0x21, true), "c21");
+    dispatcher.registerDisplayable(named(new BringingDevice(0x21, &dispatcher, newcomer), "a21"));
+    dispatcher.registerDisplayable(named(new ProbeDevice(0x21, true), "b21"));
+    for (const QStringList &visits :
+         {QStringList{QStringLiteral("a21"), QStringLiteral("b21")},
+          QStringList{QStringLiteral("a21"), QStringLiteral("b21"), QStringLiteral("c21")}}) {
+        s_visits.clear();
+        DispatchResult r;
+        dispatcher.dispatchMessage(makeFrame(0x18FEF121, {}), &r);
+        QCOMPARE(s_visits, visits);
+    }
     dispatcher.clearScheme();
 }
 
