@@ -311,6 +311,8 @@ public slots:
 
 protected:
     void childEvent(QChildEvent *event) override;
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
     void setFlag(ItemFlag flag, bool on);
     // Frames and the supervision's timer judge the receive state, in this item's thread.
     void updateReceiveState();
@@ -377,4 +379,7 @@ private:
     GuardedValue<ItemExpectation> m_expectation;
     PeriodLearner m_learner;
     std::atomic<int> m_toleranceMs{ReceiveToleranceMs};
+    // Connections to scriptDispatch, never fewer than there are (a disconnection of several
+    // counts one): a frame decoded from a description emits it only when one may listen.
+    std::atomic<int> m_dispatchListeners{0};
 };

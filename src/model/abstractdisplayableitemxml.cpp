@@ -7,6 +7,7 @@
 #include <QDomElement>
 #include <QIODevice>
 #include <QMetaClassInfo>
+#include <QMetaMethod>
 
 #include <cstring>
 
@@ -52,8 +53,22 @@ bool AbstractDisplayableItem::xmlDispatchMessageImpl(const CanMessage &message,
     m_parameters.decode(message.data);
     if (result->mode.testFlag(DispatchResult::DescribeFrames))
         result->description = textDataImpl();
-    emit scriptDispatch();
+    if (m_dispatchListeners.load(std::memory_order_relaxed) > 0)
+        emit scriptDispatch();
     return true;
+}
+
+void AbstractDisplayableItem::connectNotify(const QMetaMethod &signal)
+{
+    if (signal == QMetaMethod::fromSignal(&AbstractDisplayableItem::scriptDispatch))
+        m_dispatchListeners.fetch_add(1);
+}
+
+void AbstractDisplayableItem::disconnectNotify(const QMetaMethod &signal)
+{
+    // An invalid method stands for every signal at once: how many went is not told.
+    if (signal == QMetaMethod::fromSignal(&AbstractDisplayableItem::scriptDispatch))
+        m_dispatchListeners.fetch_sub(1);
 }
 
 void AbstractDisplayableItem::xmlTransmitState()

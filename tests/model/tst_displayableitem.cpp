@@ -51,6 +51,7 @@ private slots:
     void textData();
     void dumps();
     void liveRegistry();
+    void scriptDispatchReachesListeners();
     void filteredMarksTarget();
     void firstMatchingChildTakesFrame();
 };
@@ -429,6 +430,24 @@ void tst_DisplayableItem::liveRegistry()
     delete f;
     QVERIFY(!AbstractDisplayableItem::isValid(stale));
     QVERIFY(!AbstractDisplayableItem::isValid(nullptr));
+}
+
+void tst_DisplayableItem::scriptDispatchReachesListeners()
+{
+    // A frame decoded from a description tells whoever listens, however and whenever connected.
+    BindingFunction f(0xFE, 0xF1);
+    DispatchResult r;
+    int heard = 0;
+    const auto connection
+        = connect(&f, &AbstractDisplayableItem::scriptDispatch, this, [&heard] { ++heard; });
+    f.dispatchMessage(frameFor(f, {1}), &r);
+    QCOMPARE(heard, 1);
+    disconnect(connection);
+    f.dispatchMessage(frameFor(f, {2}), &r);
+    QCOMPARE(heard, 1);
+    QSignalSpy spy(&f, SIGNAL(scriptDispatch()));
+    f.dispatchMessage(frameFor(f, {3}), &r);
+    QCOMPARE(spy.count(), 1);
 }
 
 void tst_DisplayableItem::filteredMarksTarget()
