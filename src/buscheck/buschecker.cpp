@@ -3,6 +3,7 @@
 #include "buscheck/buscheckerparts.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/j1939device.h"
+#include "model/liveitems.h"
 #include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 
@@ -256,6 +257,15 @@ void BusChecker::close(int *slot, qint64 timeUs)
     *slot = -1;
 }
 
+bool BusChecker::itemExists(Function *f)
+{
+    // Asked for every frame: no item went since it was last found, so it still exists.
+    if (f->itemExisted && f->itemExistedAt == LiveItems::removals())
+        return true;
+    f->itemExisted = f->item && LiveItems::contains(f->item, &f->itemExistedAt);
+    return f->itemExisted;
+}
+
 void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableItem *item)
 {
     if (m_finished)
@@ -326,7 +336,7 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
     }
     if (f) {
         takeFunctionFrame(f, timeUs);
-        if (f->item == item && AbstractDisplayableItem::isValid(item))
+        if (f->item == item && itemExists(f))
             takeValues(f, item, timeUs);
         return;
     }

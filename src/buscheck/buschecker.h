@@ -139,6 +139,8 @@ private:
     void updateDeviation(int index, qint64 endUs, bool open);
     void takeFunctionFrame(Function *f, qint64 timeUs);
     void takeValues(Function *f, const AbstractDisplayableItem *item, qint64 timeUs);
+    // Whether the function's item still exists (AbstractDisplayableItem::isValid).
+    static bool itemExists(Function *f);
     void takeUnexpected(const CanMessage &message, qint64 timeUs, quint32 pgn,
                         const QString &rule = QString());
     void takeAddressClaim(const CanMessage &message, qint64 timeUs);

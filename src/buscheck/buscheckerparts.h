@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buscheck/buschecker.h"
+#include "model/parameterbinding.h"
 
 #include <QString>
 
@@ -46,6 +47,25 @@ struct BusChecker::Function
         // break (-1: it is not): a deviation opens once that lasted ValuePersistenceUs.
         qint64 errorSinceUs = -1;
         qint64 outsideSinceUs = -1;
+        // Found on the item for the frames before, while the same item (by its serial) takes
+        // them: an item keeps its parameters, their keys and bindings as long as it exists.
+        const ZxParameter *parameter = nullptr;
+        int bindingHint = -1;
+        // Values surely within the description's range (ParameterBinding::validSpan), for the
+        // scaling the binding had when the span was worked out.
+        struct Span
+        {
+            float multiplier = 0;
+            float adder = 0;
+            int bitLength = -1;
+            bool saeRanges = false;
+            bool known = false;
+            double low = 0;
+            double high = -1;
+            // Whether the value lies in the binding's span, worked out again when the scaling
+            // changed.
+            bool contains(const ParameterBinding &binding, double value);
+        } span;
     };
 
     const AbstractDisplayableItem *item = nullptr;
@@ -67,6 +87,10 @@ struct BusChecker::Function
     int windowCount = 0;
     int windowNext = 0;
     QVector<Value> values;
+    quint64 itemSerial = 0; // of the item the values' parameters were found on
+    // The item was found to exist when LiveItems counted this many removals.
+    bool itemExisted = false;
+    quint64 itemExistedAt = 0;
     // Open deviations: a gap, the mean period too long or too short.
     int gapDeviation = -1;
     int lateDeviation = -1;

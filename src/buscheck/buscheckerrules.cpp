@@ -149,6 +149,23 @@ void BusChecker::checkSilences(qint64 nowUs)
     }
 }
 
+bool BusChecker::Function::Value::Span::contains(const ParameterBinding &b, double value)
+{
+    if (multiplier != b.multiplier || adder != b.adder || bitLength != b.bitLength
+        || saeRanges != b.saeRanges || !known) {
+        multiplier = b.multiplier;
+        adder = b.adder;
+        bitLength = b.bitLength;
+        saeRanges = b.saeRanges;
+        known = true;
+        if (!b.validSpan(&low, &high)) {
+            low = 0;
+            high = -1;
+        }
+    }
+    return value >= low && value <= high;
+}
+
 void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qint64 timeUs)
 {
     if (f->unit->wakeUs >= 0 && timeUs - f->unit->wakeUs < WakeUpGraceUs)
@@ -157,11 +174,18 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
     // item may be deleted and another one made at its address, and parameters kept from the
     // start would be gone. The position they had is tried first.
     const QList<ZxParameter *> &parameters = item->parameters();
+    if (f->itemSerial != item->serial()) {
+        f->itemSerial = item->serial();
+        for (Function::Value &v : f->values) {
+            v.parameter = nullptr;
+            v.bindingHint = -1;
+        }
+    }
     for (Function::Value &v : f->values) {
-        const ZxParameter *p = nullptr;
-        if (v.position < parameters.size() && parameters.at(v.position)->hasKey(v.key)) {
+        const ZxParameter *p = v.parameter;
+        if (!p && v.position < parameters.size() && parameters.at(v.position)->hasKey(v.key)) {
             p = parameters.at(v.position);
-        } else {
+        } else if (!p) {
             for (const ZxParameter *candidate : parameters) {
                 if (candidate->hasKey(v.key)) {
                     p = candidate;
@@ -171,6 +195,7 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
         }
         if (!p)
             continue;
+        v.parameter = p;
         const bool error = p->isError() && !(v.hasRange && v.range.allowError);
         bool outside = false;
         bool beyondDescription = false;
@@ -184,8 +209,9 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
             const bool ok = p->toNumber(&value);
             // Above the highest value its description allows: the range J1939 reserves below
             // the error indicator.
-            const ParameterBinding *b = item->binding(p);
-            beyondDescription = ok && b && b->saeRanges && b->rawFor(value) > b->maxValidRaw();
+            const ParameterBinding *b = item->binding(p, &v.bindingHint);
+            beyondDescription = ok && b && b->saeRanges && !v.span.contains(*b, value)
+                                && b->rawFor(value) > b->maxValidRaw();
             outside = beyondDescription
                       || (ok && v.hasRange && v.range.hasLimits
                           && (value < v.range.minimum || value > v.range.maximum));

@@ -18,10 +18,17 @@ namespace {
 
 constexpr int NewFlagHoldMs = 2000;
 
+quint64 nextSerial()
+{
+    static std::atomic<quint64> serial{0};
+    return serial.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 } // namespace
 
 AbstractDisplayableItem::AbstractDisplayableItem(QObject *parent)
     : QObject(parent)
+    , m_serial(nextSerial())
     , m_counter(10, this)
     , m_supervision(this)
     , m_newFlagTimer(this)

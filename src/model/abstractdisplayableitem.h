@@ -77,6 +77,9 @@ public:
 
     // Whether the pointer names an item that still exists.
     static bool isValid(const AbstractDisplayableItem *item);
+    // Different for every item made in the process, also for one made where a destroyed item
+    // lay in memory: what is kept about an item by pointer is its own while the serial matches.
+    quint64 serial() const { return m_serial; }
 
     virtual bool matchMessage(const CanMessage &message) = 0;
     virtual int state() const { return m_state.load(); }
@@ -164,6 +167,10 @@ public:
     const ParameterBinding *binding(const ZxParameter *parameter) const
     {
         return m_parameters.binding(parameter);
+    }
+    const ParameterBinding *binding(const ZxParameter *parameter, int *hint) const
+    {
+        return m_parameters.binding(parameter, hint);
     }
     bool xmlDispatchMessageImpl(const CanMessage &message, DispatchResult *result);
     void xmlTransmitState();
@@ -350,6 +357,7 @@ private:
     // Switches for every item, set by the program and the tests.
     // First member: child events arrive while the counter and timer below are constructed.
     bool m_destroying = false;
+    const quint64 m_serial;
     // Touched by the GUI thread only; the node is destroyed there, which clears the pointer.
     QPointer<QObject> m_treeItem;
     EventCounter m_counter;

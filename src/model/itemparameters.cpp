@@ -136,6 +136,20 @@ const ParameterBinding *ItemParameters::binding(const ZxParameter *parameter) co
     return nullptr;
 }
 
+const ParameterBinding *ItemParameters::binding(const ZxParameter *parameter, int *hint) const
+{
+    const size_t at = size_t(*hint);
+    if (*hint >= 0 && at < m_bindings.size() && m_bindings[at].first == parameter)
+        return &m_bindings[at].second;
+    for (size_t i = 0; i < m_bindings.size(); ++i) {
+        if (m_bindings[i].first == parameter) {
+            *hint = int(i);
+            return &m_bindings[i].second;
+        }
+    }
+    return nullptr;
+}
+
 void ItemParameters::decode(const quint8 *payload) const
 {
     for (const auto &entry : m_bindings)

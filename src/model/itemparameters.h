@@ -50,6 +50,9 @@ public:
 
     void setBinding(ZxParameter *parameter, const ParameterBinding &binding);
     const ParameterBinding *binding(const ZxParameter *parameter) const;
+    // The same, trying the position `hint` holds first and leaving the one found there: for
+    // callers that ask for the same parameters again and again.
+    const ParameterBinding *binding(const ZxParameter *parameter, int *hint) const;
     // Every bound parameter from a payload, and into one.
     void decode(const quint8 *payload) const;
     void encode(quint8 *payload) const;

@@ -2,11 +2,14 @@
 
 #include <QSet>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
 
 std::mutex s_mutex; // guards the set
+// Written under the mutex, before an item leaves the set.
+std::atomic<quint64> s_removals{0};
 QSet<const AbstractDisplayableItem *> &items()
 {
     static QSet<const AbstractDisplayableItem *> set;
@@ -24,12 +27,26 @@ void LiveItems::insert(const AbstractDisplayableItem *item)
 void LiveItems::remove(const AbstractDisplayableItem *item)
 {
     std::lock_guard locker(s_mutex);
+    // Counted first: whoever still reads the old count asks before the item left the set.
+    s_removals.fetch_add(1);
     items().remove(item);
 }
 
 bool LiveItems::contains(const AbstractDisplayableItem *item)
 {
     std::lock_guard locker(s_mutex);
+    return items().contains(item);
+}
+
+quint64 LiveItems::removals()
+{
+    return s_removals.load();
+}
+
+bool LiveItems::contains(const AbstractDisplayableItem *item, quint64 *removals)
+{
+    std::lock_guard locker(s_mutex);
+    *removals = s_removals.load(std::memory_order_relaxed);
     return items().contains(item);
 }
 

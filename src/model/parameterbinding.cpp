@@ -2,6 +2,7 @@
 
 #include "model/zxfloatparameter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -102,12 +103,17 @@ bool ParameterBinding::decode(const quint8 *payload, ZxParameter *parameter) con
     return true;
 }
 
+double ParameterBinding::scaledFor(double value) const
+{
+    const double m = scale();
+    return std::trunc((value + offset() + 0.5 * m) / m);
+}
+
 quint32 ParameterBinding::rawFor(double value) const
 {
     if (!std::isfinite(value) || multiplier == 0.0f)
         return mask();
-    const double m = scale();
-    const double scaled = std::trunc((value + offset() + 0.5 * m) / m);
+    const double scaled = scaledFor(value);
     // A description may give an infinite or absurd adder or multiplier.
     if (!std::isfinite(scaled))
         return mask();
@@ -116,6 +122,36 @@ quint32 ParameterBinding::rawFor(double value) const
                        : scaled < -Limit ? -qint64(Limit)
                                          : qint64(scaled);
     return quint32(quint64(raw)) & mask();
+}
+
+bool ParameterBinding::validSpan(double *low, double *high) const
+{
+    const quint32 top = maxValidRaw();
+    if (multiplier == 0.0f || top < 2)
+        return false;
+    // scaledFor() is monotonic: when the values of two raw fields give quotients inside
+    // 0 ... top (nothing cut off), every value between them does. The values of raw 0 and top
+    // themselves may round outside: then those of 1 and top - 1.
+    const double m = scale();
+    for (const quint32 inset : {0u, 1u}) {
+        const double a = double(inset) * m - offset();
+        const double b = double(top - inset) * m - offset();
+        const double from = std::min(a, b);
+        const double to = std::max(a, b);
+        if (!std::isfinite(from) || !std::isfinite(to))
+            return false;
+        bool inside = true;
+        for (const double end : {from, to}) {
+            const double scaled = scaledFor(end);
+            inside = inside && scaled >= 0 && scaled <= double(top);
+        }
+        if (inside) {
+            *low = from;
+            *high = to;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ParameterBinding::encode(quint8 *d, const ZxParameter *parameter) const

@@ -64,6 +64,10 @@ struct ParameterBinding
     bool encode(quint8 *payload, const ZxParameter *parameter) const;
     // The raw field for a physical value: rounded half up, cut to the field.
     quint32 rawFor(double value) const;
+    // A span of physical values whose raw fields (rawFor) all lie in 0 ... maxValidRaw(), so a
+    // caller that judges every frame's value needs rawFor() only outside it; false when the
+    // scaling gives none.
+    bool validSpan(double *low, double *high) const;
     // Multiplier and adder as the decimal numbers the description wrote (0.05, not the float
     // 0.0500000007), so 4200 x 0.05 - 200 reads 10 and not 10.000003.
     double scale() const
@@ -74,6 +78,9 @@ struct ParameterBinding
 
 private:
     static constexpr unsigned PayloadSize = 8;
+    // rawFor()'s rounded quotient before it is cut to the field; it never falls as the value
+    // rises (or never rises, for a negative multiplier): each step is one rounded operation.
+    double scaledFor(double value) const;
     double updateScale() const;
     double updateOffset() const;
 

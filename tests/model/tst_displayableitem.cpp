@@ -1,4 +1,5 @@
 #include "model/abstractdisplayableitem.h"
+#include "model/liveitems.h"
 #include "model/siddevice.h"
 #include "model/zxboolparameter.h"
 #include "model/zxfloatparameter.h"
@@ -426,10 +427,19 @@ void tst_DisplayableItem::liveRegistry()
 {
     auto *f = new BindingFunction(0xFE, 0xF1);
     QVERIFY(AbstractDisplayableItem::isValid(f));
+    quint64 removals = 0;
+    QVERIFY(LiveItems::contains(f, &removals));
+    QCOMPARE(LiveItems::removals(), removals);
     const AbstractDisplayableItem *stale = f;
+    const quint64 serial = f->serial();
     delete f;
     QVERIFY(!AbstractDisplayableItem::isValid(stale));
     QVERIFY(!AbstractDisplayableItem::isValid(nullptr));
+    // What was known of the items before the removal no longer holds.
+    QVERIFY(LiveItems::removals() != removals);
+    // The next item is another one, wherever it lies in memory.
+    BindingFunction next(0xFE, 0xF1);
+    QVERIFY(next.serial() != serial);
 }
 
 void tst_DisplayableItem::scriptDispatchReachesListeners()

@@ -7,7 +7,9 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <memory>
 
@@ -58,6 +60,8 @@ private slots:
     void encode();
     void editedValueReadsBack_data();
     void editedValueReadsBack();
+    void validSpan_data();
+    void validSpan();
 };
 
 void tst_ParameterBinding::decode_data()
@@ -208,6 +212,55 @@ void tst_ParameterBinding::editedValueReadsBack()
     QVERIFY(binding.decode(payload, &received));
     QCOMPARE(received.value(), value);
     QVERIFY(received.isValid());
+}
+
+void tst_ParameterBinding::validSpan_data()
+{
+    QTest::addColumn<ParameterBinding>("binding");
+    QTest::addColumn<bool>("spanned"); // a scaling a description writes: a span must come of it
+    const float inf = std::numeric_limits<float>::infinity();
+    QTest::newRow("engine speed 0.125 rpm") << sae(field(3, 0, 16, 0.125f)) << true;
+    QTest::newRow("torque offset -125") << sae(field(1, 0, 8, 1, 125)) << true;
+    QTest::newRow("coolant 0.03125 offset -273") << sae(field(2, 0, 16, 0.03125f, 273)) << true;
+    QTest::newRow("32 bits 0.05") << sae(field(4, 0, 32, 0.05f)) << true;
+    QTest::newRow("4 bits") << sae(field(0, 4, 4)) << true;
+    QTest::newRow("negative multiplier") << sae(field(0, 0, 8, -0.5f, 10)) << true;
+    QTest::newRow("proprietary byte") << field(0, 0, 8, 0.4f) << true;
+    QTest::newRow("2 bits: one value, no span") << sae(field(0, 2, 2)) << false;
+    QTest::newRow("multiplier 0") << sae(field(0, 0, 8, 0)) << false;
+    QTest::newRow("infinite multiplier") << sae(field(0, 0, 16, inf)) << false;
+    QTest::newRow("infinite adder") << sae(field(0, 0, 16, 1, inf)) << false;
+    QTest::newRow("adder far beyond the step") << sae(field(0, 0, 32, 1e-6f, 1e12f)) << false;
+    QTest::newRow("tiny multiplier") << sae(field(0, 0, 32, 1e-30f)) << false;
+}
+
+void tst_ParameterBinding::validSpan()
+{
+    // Inside the span every value's raw field is valid, so rawFor() may be skipped there.
+    QFETCH(ParameterBinding, binding);
+    QFETCH(bool, spanned);
+    double low = 0;
+    double high = 0;
+    const bool found = binding.validSpan(&low, &high);
+    if (spanned)
+        QVERIFY(found);
+    if (!found)
+        return;
+    QVERIFY(low <= high);
+    const quint32 top = binding.maxValidRaw();
+    QVector<double> values{low, high, std::nextafter(low, high), std::nextafter(high, low)};
+    for (int i = 1; i < 1000; ++i)
+        values << low + (high - low) * i / 1000;
+    // The values the raw fields decode to, at and near the ends of the valid range.
+    for (const quint32 raw : {0u, 1u, 2u, top / 2, top - 2, top - 1, top})
+        values << double(raw) * binding.scale() - binding.offset();
+    for (const double value : qAsConst(values)) {
+        if (value < low || value > high)
+            continue;
+        QVERIFY2(binding.rawFor(value) <= top, qPrintable(QString::number(value, 'g', 17)));
+    }
+    const double middle = double(top / 2) * binding.scale() - binding.offset();
+    QVERIFY(low <= middle && middle <= high);
 }
 
 QTEST_GUILESS_MAIN(tst_ParameterBinding)
