@@ -108,6 +108,7 @@ void BusChecker::addDevice(AbstractDisplayableItem *device)
             u->name, QString::number(a.value, 16).toUpper().rightJustified(3, QLatin1Char('0')));
     }
     m_byDevice.insert(device, u);
+    m_quietUntilUs = std::numeric_limits<qint64>::min();
     Lane lane;
     lane.key = QStringLiteral("unit:") + u->itemKey;
     lane.name = u->name;
@@ -177,6 +178,7 @@ void BusChecker::addFunction(Unit *unit, AbstractDisplayableItem *item)
     f->lane = m_lanes.size() - 1;
     m_laneIndex.insert(lane.key, f->lane);
     m_byItem.insert(item, f);
+    m_quietUntilUs = std::numeric_limits<qint64>::min();
     m_functions.push_back(std::move(function));
 }
 
@@ -190,6 +192,7 @@ void BusChecker::begin(qint64 timeUs)
         f->lastUs = timeUs;
     m_loadWindowStartUs = timeUs;
     m_nextSilenceCheckUs = timeUs;
+    m_quietUntilUs = std::numeric_limits<qint64>::min();
 }
 
 void BusChecker::seen(int lane, qint64 timeUs, qint64 mergeUs)
@@ -302,7 +305,7 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
     }
     Function *f = nullptr;
     for (const AbstractDisplayableItem *i = item; i && !f;) {
-        f = m_byItem.value(i, nullptr);
+        f = m_byItem.value(i);
         if (f || !AbstractDisplayableItem::isValid(i))
             break;
         i = i->parentItem();
@@ -315,7 +318,7 @@ void BusChecker::take(const CanMessage &m, qint64 timeUs, AbstractDisplayableIte
         const AbstractDisplayableItem *top = item;
         while (top->parentItem() && AbstractDisplayableItem::isValid(top->parentItem()))
             top = top->parentItem();
-        u = m_byDevice.value(top, nullptr);
+        u = m_byDevice.value(top);
     }
     if (u) {
         if (u->paused || (u->silentLimitUs > 0 && timeUs - u->lastUs > u->silentLimitUs)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buscheck/deviation.h"
+#include "buscheck/itemtable.h"
 #include "model/itemexpectation.h"
 #include "model/transportmonitor.h"
 
@@ -12,6 +13,7 @@
 #include <QVector>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 class AbstractDisplayableItem;
@@ -158,8 +160,8 @@ private:
     Listener m_listener;
     std::vector<std::unique_ptr<Unit>> m_units;
     std::vector<std::unique_ptr<Function>> m_functions;
-    QHash<const AbstractDisplayableItem *, Function *> m_byItem;
-    QHash<const AbstractDisplayableItem *, Unit *> m_byDevice;
+    ItemTable<Function> m_byItem;
+    ItemTable<Unit> m_byDevice;
     Unit *m_byAddress[256] = {};
     // Source addresses an expected unit moved to, by that address.
     Unit *m_moved[256] = {};
@@ -177,6 +179,9 @@ private:
     qint64 m_startUs = -1;
     qint64 m_nowUs = 0;
     qint64 m_nextSilenceCheckUs = 0;
+    // Until then no unit or function can have been silent for longer than its limit: the
+    // earliest last frame plus limit when silences were last looked at (times only grow).
+    qint64 m_quietUntilUs = std::numeric_limits<qint64>::min();
     bool m_finished = false;
     // Bus load: the bits of the current second.
     qint64 m_loadWindowStartUs = -1;

@@ -63,8 +63,15 @@ struct BusChecker::Function
             double low = 0;
             double high = -1;
             // Whether the value lies in the binding's span, worked out again when the scaling
-            // changed.
-            bool contains(const ParameterBinding &binding, double value);
+            // changed. Inline: it runs for every value of every frame.
+            bool contains(const ParameterBinding &b, double value)
+            {
+                if (multiplier != b.multiplier || adder != b.adder || bitLength != b.bitLength
+                    || saeRanges != b.saeRanges || !known)
+                    workOut(b);
+                return value >= low && value <= high;
+            }
+            void workOut(const ParameterBinding &b);
         } span;
     };
 

@@ -108,8 +108,15 @@ void BusChecker::endFunctionGap(Function *f, qint64 timeUs, bool atEnd)
 
 void BusChecker::checkSilences(qint64 nowUs)
 {
+    // Every rule below needs a unit or function silent for longer than its limit.
+    if (nowUs <= m_quietUntilUs)
+        return;
+    qint64 quietUntil = std::numeric_limits<qint64>::max();
     for (auto &unit : m_units) {
         Unit *u = unit.get();
+        const qint64 limit
+            = u->silentLimitUs > 0 ? qMin(u->silentLimitUs, SleepLimitUs) : SleepLimitUs;
+        quietUntil = qMin(quietUntil, u->lastUs + limit);
         if (u->silentLimitUs > 0 && !u->paused && !u->moved
             && nowUs - u->lastUs > u->silentLimitUs) {
             u->paused = true;
@@ -135,6 +142,8 @@ void BusChecker::checkSilences(qint64 nowUs)
     }
     for (auto &function : m_functions) {
         Function *f = function.get();
+        if (f->periodMs > 0)
+            quietUntil = qMin(quietUntil, f->lastUs + f->silentUs);
         if (f->periodMs <= 0 || f->intermittent || f->unit->paused || f->unit->moved
             || f->unit->pauseEndUs > f->lastUs || nowUs - f->lastUs <= f->silentUs)
             continue;
@@ -147,23 +156,20 @@ void BusChecker::checkSilences(qint64 nowUs)
         d.observed = f->everSeen ? tr("frames stopped") : tr("no frame yet");
         f->gapDeviation = openDeviation(d);
     }
+    m_quietUntilUs = quietUntil;
 }
 
-bool BusChecker::Function::Value::Span::contains(const ParameterBinding &b, double value)
+void BusChecker::Function::Value::Span::workOut(const ParameterBinding &b)
 {
-    if (multiplier != b.multiplier || adder != b.adder || bitLength != b.bitLength
-        || saeRanges != b.saeRanges || !known) {
-        multiplier = b.multiplier;
-        adder = b.adder;
-        bitLength = b.bitLength;
-        saeRanges = b.saeRanges;
-        known = true;
-        if (!b.validSpan(&low, &high)) {
-            low = 0;
-            high = -1;
-        }
+    multiplier = b.multiplier;
+    adder = b.adder;
+    bitLength = b.bitLength;
+    saeRanges = b.saeRanges;
+    known = true;
+    if (!b.validSpan(&low, &high)) {
+        low = 0;
+        high = -1;
     }
-    return value >= low && value <= high;
 }
 
 void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qint64 timeUs)
