@@ -202,16 +202,19 @@ void BusChecker::takeValues(Function *f, const AbstractDisplayableItem *item, qi
         if (!p)
             continue;
         v.parameter = p;
-        const bool error = p->isError() && !(v.hasRange && v.range.allowError);
+        // Read once: in a live check the bus thread may be decoding the next frame meanwhile.
+        const bool valid = p->isValid();
+        const bool flagged = p->isError();
+        const bool error = flagged && !(v.hasRange && v.range.allowError);
         bool outside = false;
         bool beyondDescription = false;
         // The value's text is made only for a deviation that opens: this runs for every frame.
         bool notAvailable = false;
         double value = 0;
-        if (!p->isValid() && !p->isError()) {
+        if (!valid && !flagged) {
             outside = v.hasRange && !v.range.allowNotAvailable;
             notAvailable = true;
-        } else if (p->isValid()) {
+        } else if (valid) {
             const bool ok = p->toNumber(&value);
             // Above the highest value its description allows: the range J1939 reserves below
             // the error indicator.

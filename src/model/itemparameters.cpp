@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace {
 
@@ -89,7 +90,14 @@ ZxListParameter *ItemParameters::addList(const QString &name, const QString &id,
 template<typename T>
 T *ItemParameters::at(int index) const
 {
-    return index >= 0 && index < m_list.size() ? dynamic_cast<T *>(m_list.at(index)) : nullptr;
+    if (index < 0 || index >= m_list.size())
+        return nullptr;
+    // Items decoding by hand ask for their parameters with every frame: a parameter of exactly
+    // that type is told by its type alone, without a dynamic_cast's walk.
+    ZxParameter *p = m_list.at(index);
+    if (p && typeid(*p) == typeid(T))
+        return static_cast<T *>(p);
+    return dynamic_cast<T *>(p);
 }
 
 template ZxIntParameter *ItemParameters::at<ZxIntParameter>(int) const;
@@ -136,11 +144,8 @@ const ParameterBinding *ItemParameters::binding(const ZxParameter *parameter) co
     return nullptr;
 }
 
-const ParameterBinding *ItemParameters::binding(const ZxParameter *parameter, int *hint) const
+const ParameterBinding *ItemParameters::findBinding(const ZxParameter *parameter, int *hint) const
 {
-    const size_t at = size_t(*hint);
-    if (*hint >= 0 && at < m_bindings.size() && m_bindings[at].first == parameter)
-        return &m_bindings[at].second;
     for (size_t i = 0; i < m_bindings.size(); ++i) {
         if (m_bindings[i].first == parameter) {
             *hint = int(i);
@@ -152,8 +157,7 @@ const ParameterBinding *ItemParameters::binding(const ZxParameter *parameter, in
 
 void ItemParameters::decode(const quint8 *payload) const
 {
-    for (const auto &entry : m_bindings)
-        entry.second.decode(payload, entry.first);
+    ParameterBinding::decodeEach(m_bindings, payload);
 }
 
 void ItemParameters::encode(quint8 *payload) const

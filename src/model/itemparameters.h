@@ -52,7 +52,13 @@ public:
     const ParameterBinding *binding(const ZxParameter *parameter) const;
     // The same, trying the position `hint` holds first and leaving the one found there: for
     // callers that ask for the same parameters again and again.
-    const ParameterBinding *binding(const ZxParameter *parameter, int *hint) const;
+    const ParameterBinding *binding(const ZxParameter *parameter, int *hint) const
+    {
+        const size_t at = size_t(*hint);
+        if (at < m_bindings.size() && m_bindings[at].first == parameter)
+            return &m_bindings[at].second;
+        return findBinding(parameter, hint);
+    }
     // Every bound parameter from a payload, and into one.
     void decode(const quint8 *payload) const;
     void encode(quint8 *payload) const;
@@ -74,7 +80,9 @@ public:
     void restoreValues(const QDomElement &element);
 
 private:
+    const ParameterBinding *findBinding(const ZxParameter *parameter, int *hint) const;
+
     QList<ZxParameter *> m_list;
     QHash<QString, ZxParameter *> m_index;
-    std::vector<std::pair<ZxParameter *, ParameterBinding>> m_bindings;
+    std::vector<ParameterBinding::Bound> m_bindings;
 };

@@ -35,30 +35,6 @@ double ParameterBinding::updateOffset() const
     return m_offset;
 }
 
-ParameterBinding::RawKind ParameterBinding::classify(quint32 raw) const
-{
-    const quint32 m = mask();
-    if (raw == m)
-        return RawKind::NotAvailable;
-    if (!saeRanges)
-        return RawKind::Value;
-    // SAE J1939-71: 2 and 4 bits end in error, not available (10 11, 0xE 0xF); whole bytes
-    // in the top byte 0xFE (error) and 0xFF (not available), whatever the lower bytes hold.
-    switch (bitLength) {
-    case 2:
-    case 4:
-        return raw == m - 1 ? RawKind::Error : RawKind::Value;
-    case 8:
-    case 16:
-    case 32: {
-        const quint32 top = raw >> (bitLength - 8);
-        return top == 0xFF ? RawKind::NotAvailable : top == 0xFE ? RawKind::Error : RawKind::Value;
-    }
-    default:
-        return RawKind::Value;
-    }
-}
-
 quint32 ParameterBinding::maxValidRaw() const
 {
     const quint32 m = mask();
@@ -107,6 +83,12 @@ double ParameterBinding::scaledFor(double value) const
 {
     const double m = scale();
     return std::trunc((value + offset() + 0.5 * m) / m);
+}
+
+void ParameterBinding::decodeEach(const std::vector<Bound> &bound, const quint8 *payload)
+{
+    for (const Bound &entry : bound)
+        entry.second.decode(payload, entry.first);
 }
 
 quint32 ParameterBinding::rawFor(double value) const

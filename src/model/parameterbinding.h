@@ -4,6 +4,8 @@
 #include <QtGlobal>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 class ZxParameter;
 
@@ -21,8 +23,26 @@ struct ParameterBinding
     bool saeRanges = false;
 
     enum class RawKind { Value, Error, NotAvailable };
-    // What a raw field value stands for.
-    RawKind classify(quint32 raw) const;
+    // What a raw field value stands for. Inline: it runs for every parameter of every frame.
+    RawKind classify(quint32 raw) const
+    {
+        const quint32 m = mask();
+        if (raw == m)
+            return RawKind::NotAvailable;
+        if (!saeRanges)
+            return RawKind::Value;
+        // SAE J1939-71: whole bytes end in the top byte 0xFE (error) and 0xFF (not available),
+        // whatever the lower bytes hold; 2 and 4 bits in 10 and 11, 0xE and 0xF.
+        if (bitLength == 8 || bitLength == 16 || bitLength == 32) {
+            const quint32 top = raw >> (bitLength - 8);
+            return top < 0xFE    ? RawKind::Value
+                   : top == 0xFF ? RawKind::NotAvailable
+                                 : RawKind::Error;
+        }
+        if (bitLength == 2 || bitLength == 4)
+            return raw == m - 1 ? RawKind::Error : RawKind::Value;
+        return RawKind::Value;
+    }
     // The highest raw value that is a value: SAE J1939-71 keeps the top of each field for the
     // error indicator and "not available" (and reserves the range just below them), other
     // fields only the all-ones pattern.
@@ -60,6 +80,10 @@ struct ParameterBinding
     }
     // Decodes the field into the parameter (Not available: NaN or the scaled mask, not valid).
     bool decode(const quint8 *payload, ZxParameter *parameter) const;
+    // decode() of each field into its parameter, in order: one call for a whole payload, the
+    // fields decoded inline.
+    using Bound = std::pair<ZxParameter *, ParameterBinding>;
+    static void decodeEach(const std::vector<Bound> &bound, const quint8 *payload);
     // Writes the parameter's value into the field in its byte order; other bits are kept.
     bool encode(quint8 *payload, const ZxParameter *parameter) const;
     // The raw field for a physical value: rounded half up, cut to the field.
