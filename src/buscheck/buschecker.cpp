@@ -197,11 +197,17 @@ void BusChecker::begin(qint64 timeUs)
 
 void BusChecker::seen(int lane, qint64 timeUs, qint64 mergeUs)
 {
+    // Twice for most frames (the unit's lane and the function's): the last interval is looked
+    // up once.
     auto &intervals = m_lanes[lane].seen;
-    if (!intervals.isEmpty() && timeUs - intervals.last().second <= mergeUs)
-        intervals.last().second = qMax(intervals.last().second, timeUs);
-    else
-        intervals.append({timeUs, timeUs});
+    if (!intervals.isEmpty()) {
+        QPair<qint64, qint64> &last = intervals.last();
+        if (timeUs - last.second <= mergeUs) {
+            last.second = qMax(last.second, timeUs);
+            return;
+        }
+    }
+    intervals.append({timeUs, timeUs});
 }
 
 Deviation BusChecker::make(Deviation::Kind kind, const Unit *unit, const Function *f,
