@@ -83,10 +83,11 @@ int LiveBusCheck::learn(const QList<AbstractDisplayableItem *> &devices, int str
     return joined.apply(devices, settings);
 }
 
-void LiveBusCheck::start(const QList<AbstractDisplayableItem *> &devices)
+void LiveBusCheck::start(const QList<AbstractDisplayableItem *> &devices, const QString &bus)
 {
     stop();
     m_checker = std::make_unique<BusChecker>();
+    m_checkedBus = bus;
     BusChecker::Settings settings;
     if (const AbstractCanHandler *handler = m_handler)
         settings.bitrate = int(handler->baudRate());
@@ -127,6 +128,15 @@ bool LiveBusCheck::saveReport(const QString &path, const QString &scheme, QStrin
                                      m_checker->nowUs()};
     const bool junit
         = QFileInfo(path).suffix().compare(QLatin1String("xml"), Qt::CaseInsensitive) == 0;
+    // The check of one of several buses names it, as the console's check of a recording of
+    // several does; a window of one bus writes the report it always wrote.
+    if (!m_checkedBus.isEmpty()) {
+        const QVector<CheckReport::Bus> buses{{m_checkedBus, m_checker.get()}};
+        return SaveFile::write(path,
+                               junit ? CheckReport::junit(buses, source)
+                                     : CheckReport::json(buses, source),
+                               error);
+    }
     return SaveFile::write(path,
                            junit ? CheckReport::junit(*m_checker, source)
                                  : CheckReport::json(*m_checker, source),
@@ -136,4 +146,13 @@ bool LiveBusCheck::saveReport(const QString &path, const QString &scheme, QStrin
 void LiveBusCheck::forgetLearned()
 {
     m_stretches.clear();
+}
+
+void LiveBusCheck::switchBus(const AbstractCanHandler *handler)
+{
+    stop();
+    forgetLearned();
+    m_lastFrameUs = -1;
+    m_outside.clear();
+    m_handler = handler;
 }

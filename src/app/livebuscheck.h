@@ -45,6 +45,9 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
     // The adapter of the bus checked: its clock and bit rate.
     void setHandler(const AbstractCanHandler *handler) { m_handler = handler; }
+    // Watches another bus from now on: a running check ends and the traffic kept for learning
+    // goes, since its times are the other adapter's clock.
+    void switchBus(const AbstractCanHandler *handler);
     qint64 nowUs() const;
 
     // Stretches of traffic learned so far (the current one counts), at most StretchLimit.
@@ -57,12 +60,15 @@ public:
     const QList<quint8> &sourcesOutsideScheme() const { return m_outside; }
 
     // Starts a new check of these devices (top-level items of the scheme); a running one ends.
-    void start(const QList<AbstractDisplayableItem *> &devices);
+    // `bus` names their bus in the report, empty while the window has one.
+    void start(const QList<AbstractDisplayableItem *> &devices, const QString &bus = QString());
     // Ends the running check; its result stays until the next start.
     void stop();
     bool isRunning() const { return m_checker && !m_checker->isFinished(); }
     // The running or the last check; null before the first.
     const BusChecker *checker() const { return m_checker.get(); }
+    // The name of the bus of the running or the last check; empty for a window of one bus.
+    const QString &checkedBus() const { return m_checkedBus; }
     // Writes the last check as JUnit XML (".xml") or JSON (anything else), atomically.
     bool saveReport(const QString &path, const QString &scheme, QString *error) const;
     // The scheme was replaced: what was learned belongs to items that are gone.
@@ -98,4 +104,5 @@ private:
     qint64 m_lagUs = qint64(DefaultLagMs) * 1000;
     qint64 m_lastFrameUs = -1;
     QList<quint8> m_outside;
+    QString m_checkedBus;
 };

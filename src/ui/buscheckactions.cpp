@@ -3,12 +3,15 @@
 #include "app/livebuscheck.h"
 #include "can/guimessagenotifier.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/buscheckdock.h"
 #include "ui/editors/learndialog.h"
 #include "ui/mainwindow.h"
+#include "ui/windowbuses.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -79,6 +82,7 @@ BusCheckActions::BusCheckActions(MainWindow *window)
     connect(m_run, &QAction::toggled, this, &BusCheckActions::setChecking);
     connect(m_save, &QAction::triggered, this, &BusCheckActions::saveReport);
     connect(m_dock, &BusCheckDock::itemChosen, this, &BusCheckActions::selectItem);
+    connect(m_dock, &BusCheckDock::busChosen, this, &BusCheckActions::chooseBus);
     // The scheme cleared or replaced: what was learned and checked belongs to items that are
     // gone (and whose addresses new items may take).
     connect(window->schemeModel(), &QAbstractItemModel::modelReset, this, [this] {
@@ -92,17 +96,81 @@ BusCheckActions::BusCheckActions(MainWindow *window)
 
 void BusCheckActions::attach(GuiMessageNotifier *notifier, const AbstractCanHandler *handler)
 {
+    m_firstNotifier = notifier;
+    m_firstHandler = handler;
+    if (m_bus)
+        return;
     m_check->setHandler(handler);
-    if (notifier)
-        connect(notifier, &GuiMessageNotifier::notifyPack, m_check, &LiveBusCheck::slotNotifyPack);
+    feedFrom(notifier);
+}
+
+DeviceDispatcher *BusCheckActions::bus() const
+{
+    return m_bus ? m_bus : m_window->dispatcher();
+}
+
+void BusCheckActions::feedFrom(GuiMessageNotifier *notifier)
+{
+    disconnect(m_feed);
+    m_feed = notifier ? connect(notifier, &GuiMessageNotifier::notifyPack, m_check,
+                                &LiveBusCheck::slotNotifyPack)
+                      : QMetaObject::Connection();
+}
+
+void BusCheckActions::updateBuses()
+{
+    const QList<DeviceDispatcher *> buses = m_window->schemeController()->buses();
+    if (m_bus && !buses.contains(m_bus))
+        watch(nullptr);
+    QStringList names;
+    for (const DeviceDispatcher *b : buses)
+        names << WindowBuses::nameOf(b);
+    m_dock->setBuses(names, qMax(0, buses.indexOf(bus())));
+}
+
+void BusCheckActions::busAboutToBeRemoved(DeviceDispatcher *bus)
+{
+    // Its units and notifier are about to go: the check lets go of them first.
+    if (bus && bus == m_bus)
+        watch(nullptr);
+}
+
+void BusCheckActions::chooseBus(int index)
+{
+    const QList<DeviceDispatcher *> buses = m_window->schemeController()->buses();
+    if (index >= 0 && index < buses.size())
+        watch(buses.at(index));
+}
+
+void BusCheckActions::watch(DeviceDispatcher *bus)
+{
+    if (bus == m_window->dispatcher())
+        bus = nullptr;
+    if (bus == m_bus)
+        return;
+    WindowBuses *buses = m_window->buses();
+    if (bus && (!buses || !buses->added().contains(bus)))
+        return;
+    const bool wasRunning = m_check->isRunning();
+    m_bus = bus;
+    // Another adapter's frames and clock: a running check ends, and the traffic kept for
+    // learning belongs to the bus left (its items' expectations stay with them).
+    m_check->switchBus(bus ? bus->handler() : m_firstHandler);
+    feedFrom(bus ? buses->notifierOf(bus) : m_firstNotifier.data());
+    const QString name = WindowBuses::nameOf(this->bus());
+    message(wasRunning ? tr("The bus check watches %1 now; the running check stopped and "
+                            "learning starts over")
+                             .arg(name)
+                       : tr("The bus check watches %1 now; learning starts over").arg(name));
+    updateBuses();
 }
 
 QList<AbstractDisplayableItem *> BusCheckActions::devices() const
 {
     QList<AbstractDisplayableItem *> devices;
-    // The check watches the window's first bus.
+    const DeviceDispatcher *watched = bus();
     for (const AbstractSchemeTreeItem *node : m_window->schemeModel()->unitNodes()) {
-        if (node->displayable() && node->displayable()->dispatcher() == m_window->dispatcher())
+        if (node->displayable() && node->displayable()->dispatcher() == watched)
             devices << node->displayable();
     }
     return devices;
@@ -156,7 +224,9 @@ void BusCheckActions::setChecking(bool on)
         m_check->stop();
         return;
     }
-    m_check->start(devices());
+    // With several buses the report and the dock say which bus was checked.
+    const bool several = m_window->schemeController()->hasSeveralBuses();
+    m_check->start(devices(), several ? WindowBuses::nameOf(bus()) : QString());
     m_dock->show();
     m_dock->raise();
 }

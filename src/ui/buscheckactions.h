@@ -2,10 +2,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 class AbstractCanHandler;
 class AbstractDisplayableItem;
 class BusCheckDock;
+class DeviceDispatcher;
 class GuiMessageNotifier;
 class LiveBusCheck;
 class MainWindow;
@@ -13,7 +15,8 @@ class QAction;
 
 // The window's "Bus check" menu: learn the expected bus from the last minutes of traffic,
 // check the bus against the scheme's expectations, save the check's report; and the "Bus
-// check" dock that shows it. GUI thread.
+// check" dock that shows it. It watches one bus of the window, the first unless the engineer
+// chooses another in the dock. GUI thread.
 class BusCheckActions : public QObject
 {
     Q_OBJECT
@@ -23,11 +26,19 @@ public:
 
     LiveBusCheck *check() const { return m_check; }
     BusCheckDock *dock() const { return m_dock; }
-    // Traffic reaches the check (and its learning) from this notifier.
-    // Feeds the live check with the notifier's packs, timed by the handler's clock.
+    // The window's first bus: its notifier's packs feed the check (and its learning), timed by
+    // the handler's clock, while the check watches that bus.
     void attach(GuiMessageNotifier *notifier, const AbstractCanHandler *handler);
+    // The bus watched: the window's first unless another was chosen.
+    DeviceDispatcher *bus() const;
 
 public slots:
+    // The window's buses changed: the dock offers them.
+    void updateBuses();
+    // A bus added to the window is about to end: a check watching it goes back to the first.
+    void busAboutToBeRemoved(DeviceDispatcher *bus);
+    // Watches the bus at this position among the window's (the first is 0).
+    void chooseBus(int index);
     void learn();
     void setChecking(bool on);
     void saveReport();
@@ -38,8 +49,16 @@ private:
     QList<AbstractDisplayableItem *> devices() const;
     void message(const QString &text);
     void updateActions();
+    // Watches this bus (null: the first); a running check stops and learning starts over.
+    void watch(DeviceDispatcher *bus);
+    void feedFrom(GuiMessageNotifier *notifier);
 
     MainWindow *m_window;
+    QPointer<GuiMessageNotifier> m_firstNotifier;
+    const AbstractCanHandler *m_firstHandler = nullptr;
+    // A bus added to the window that the check watches; null while it watches the first.
+    DeviceDispatcher *m_bus = nullptr;
+    QMetaObject::Connection m_feed;
     LiveBusCheck *m_check;
     BusCheckDock *m_dock;
     QAction *m_learn;

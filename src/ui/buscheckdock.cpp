@@ -7,11 +7,13 @@
 #include "ui/editors/bustimelineplot.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableView>
 #include <QTextEdit>
@@ -20,6 +22,8 @@
 BusCheckDock::BusCheckDock(LiveBusCheck *check, QWidget *parent)
     : QDockWidget(tr("Bus check"), parent)
     , m_check(check)
+    , m_busBox(nullptr)
+    , m_bus(nullptr)
     , m_timeline(new BusTimelinePlot(check))
     , m_model(new DeviationListModel(check, this))
 {
@@ -29,6 +33,19 @@ BusCheckDock::BusCheckDock(LiveBusCheck *check, QWidget *parent)
     box->setContentsMargins(2, 2, 2, 2);
 
     auto *top = new QHBoxLayout;
+    // The bus chooser, there once the window has several buses.
+    m_busBox = new QWidget(panel);
+    auto *busRow = new QHBoxLayout(m_busBox);
+    busRow->setContentsMargins(0, 0, 0, 0);
+    m_bus = new QComboBox(m_busBox);
+    m_bus->setObjectName(QStringLiteral("busCheckBus"));
+    m_bus->setToolTip(tr("The bus the check learns and checks; choosing another stops the check"));
+    auto *busLabel = new QLabel(tr("Bus:"), m_busBox);
+    busLabel->setBuddy(m_bus);
+    busRow->addWidget(busLabel);
+    busRow->addWidget(m_bus);
+    m_busBox->hide();
+    top->addWidget(m_busBox);
     m_status = new QLabel(panel);
     m_status->setObjectName(QStringLiteral("busCheckStatus"));
     top->addWidget(m_status, 1);
@@ -74,6 +91,7 @@ BusCheckDock::BusCheckDock(LiveBusCheck *check, QWidget *parent)
     box->addWidget(splitter, 1);
     setScrolledDockContent(this, panel);
 
+    connect(m_bus, qOverload<int>(&QComboBox::currentIndexChanged), this, &BusCheckDock::busChosen);
     connect(m_follow, &QCheckBox::toggled, m_timeline, &BusTimelinePlot::setFollowing);
     connect(m_timeline, &BusTimelinePlot::followingChanged, m_follow, &QCheckBox::setChecked);
     connect(m_timeline, &BusTimelinePlot::laneClicked, this, [this](const QString &key) {
@@ -88,6 +106,16 @@ BusCheckDock::BusCheckDock(LiveBusCheck *check, QWidget *parent)
     }
     connect(check, &LiveBusCheck::started, m_details, &QTextEdit::clear);
     updateStatus();
+}
+
+void BusCheckDock::setBuses(const QStringList &names, int current)
+{
+    // Follows the window without taking it for a choice.
+    const QSignalBlocker blocker(m_bus);
+    m_bus->clear();
+    m_bus->addItems(names);
+    m_bus->setCurrentIndex(current);
+    m_busBox->setVisible(names.size() > 1);
 }
 
 QWidget *BusCheckDock::buildLegend()
@@ -143,8 +171,11 @@ void BusCheckDock::updateStatus()
     const QString seconds = checker->startUs() >= 0
                                 ? Deviation::secondsText(checker->nowUs() - checker->startUs())
                                 : QStringLiteral("0.000");
-    m_status->setText(
-        m_check->isRunning()
-            ? tr("Checking for %1 s: %n deviation(s)", nullptr, count).arg(seconds)
-            : tr("Check ended after %1 s: %n deviation(s)", nullptr, count).arg(seconds));
+    QString text = m_check->isRunning()
+                       ? tr("Checking for %1 s: %n deviation(s)", nullptr, count).arg(seconds)
+                       : tr("Check ended after %1 s: %n deviation(s)", nullptr, count).arg(seconds);
+    // With several buses the list may be another bus's than the one chosen now.
+    if (!m_check->checkedBus().isEmpty())
+        text = tr("Bus %1: %2").arg(m_check->checkedBus(), text);
+    m_status->setText(text);
 }

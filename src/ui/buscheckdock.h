@@ -6,6 +6,7 @@ class BusTimelinePlot;
 class DeviationListModel;
 class LiveBusCheck;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QTableView;
 class QTextEdit;
@@ -24,10 +25,16 @@ public:
     QTableView *deviationView() const { return m_view; }
     DeviationListModel *deviationModel() const { return m_model; }
     QTextEdit *detailsView() const { return m_details; }
+    QComboBox *busChooser() const { return m_bus; }
+    // The buses the check may watch, by name, and the one it watches; the chooser shows only
+    // when there are several.
+    void setBuses(const QStringList &names, int current);
 
 signals:
     // The scheme tree's key of the item a deviation or a lane is about.
     void itemChosen(const QString &itemKey);
+    // The engineer chose the bus at this position of the names.
+    void busChosen(int index);
 
 private slots:
     void showDeviation(const QModelIndex &current);
@@ -37,6 +44,8 @@ private:
     QWidget *buildLegend();
 
     LiveBusCheck *m_check;
+    QWidget *m_busBox;
+    QComboBox *m_bus;
     BusTimelinePlot *m_timeline;
     DeviationListModel *m_model;
     QTableView *m_view;

@@ -102,6 +102,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_player = new RecordingPlayer(this);
     m_jobActions = new ServiceJobActions(this);
     m_buses = new WindowBuses(this);
+    // The bus check offers every bus of the window and lets go of one that ends.
+    connect(m_buses, &WindowBuses::busesChanged, m_busCheck, &BusCheckActions::updateBuses);
+    connect(m_buses, &WindowBuses::busAboutToBeRemoved, m_busCheck,
+            &BusCheckActions::busAboutToBeRemoved);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);

@@ -117,6 +117,15 @@ QList<DeviceDispatcher *> WindowBuses::added() const
     return list;
 }
 
+GuiMessageNotifier *WindowBuses::notifierOf(const DeviceDispatcher *bus) const
+{
+    for (const auto &entry : m_buses) {
+        if (entry->session->dispatcher() == bus)
+            return entry->session->notifier();
+    }
+    return nullptr;
+}
+
 DeviceDispatcher *WindowBuses::add(int type, const CanHandlerFactory::AdapterOptions &options,
                                    const QString &port, unsigned bitRate,
                                    const BusSession::Prepare &prepare)
@@ -237,6 +246,7 @@ void WindowBuses::remove(DeviceDispatcher *dispatcher)
     });
     if (it == m_buses.end())
         return;
+    emit busAboutToBeRemoved(dispatcher);
     // The rows go first: they read the units, which the bus thread deletes as it ends.
     m_window->schemeController()->removeBus(dispatcher);
     std::unique_ptr<Bus> bus = std::move(*it);

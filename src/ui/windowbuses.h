@@ -11,6 +11,7 @@
 
 class AbstractCanHandler;
 class DeviceDispatcher;
+class GuiMessageNotifier;
 class MainWindow;
 class QAction;
 class QActionGroup;
@@ -40,6 +41,8 @@ public:
     int count() const { return 1 + int(m_buses.size()); }
     // The dispatchers of the buses added here, in the order they came.
     QList<DeviceDispatcher *> added() const;
+    // The notifier that brings the frames of a bus added here; null for any other.
+    GuiMessageNotifier *notifierOf(const DeviceDispatcher *bus) const;
     // The status bar's name for the buses' time, the window's first bus included: its number.
     static QString nameOf(const DeviceDispatcher *bus);
 
@@ -51,6 +54,8 @@ public slots:
 
 signals:
     void busesChanged();
+    // A bus added here is about to end, its units and notifier still there.
+    void busAboutToBeRemoved(DeviceDispatcher *bus);
 
 private:
     struct Bus;
