@@ -22,7 +22,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -129,6 +131,41 @@ QDockWidget *DemoBusWindow::openDetails(const QModelIndex &index)
             return dock;
     }
     return nullptr;
+}
+
+bool DemoBusWindow::addFromCatalogue(const QString &name, const char *state)
+{
+    auto *dock = m_window->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
+    auto *mode = m_window->findChild<QRadioButton *>(QLatin1String(state));
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    if (!dock || !mode || !view)
+        return false;
+    if (!dock->isVisible())
+        dock->toggleViewAction()->trigger();
+    if (!waitFor([&] { return dock->isVisible(); }))
+        return false;
+    mode->click();
+    // The catalogue follows the current row: the bus's units, or the unit's functions.
+    const auto find = [view, &name] {
+        const QAbstractItemModel *model = view->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            for (int c = 0; c < model->columnCount(); ++c) {
+                if (model->index(r, c).data().toString() == name)
+                    return model->index(r, c);
+            }
+        }
+        return QModelIndex();
+    };
+    QModelIndex index;
+    if (!waitFor([&] { return (index = find()).isValid(); })) {
+        QWARN(qPrintable(QStringLiteral("No \"%1\" in the catalogue").arg(name)));
+        return false;
+    }
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    return true;
 }
 
 bool DemoBusWindow::waitFor(const std::function<bool()> &check, int timeoutMs)

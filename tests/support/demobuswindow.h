@@ -41,6 +41,9 @@ public:
     QWidget *details() const;
     // Selects the row, then triggers Details (Ctrl+D): the dock that opens.
     QDockWidget *openDetails(const QModelIndex &index);
+    // Devices (Ctrl+B) shown, the initial state chosen by its button's object name, the
+    // catalogue row `name` double-clicked; false with a QWARN when there is none.
+    bool addFromCatalogue(const QString &name, const char *state = "addModeSendButton");
     // Runs until check() holds or timeoutMs passes, handling events meanwhile.
     static bool waitFor(const std::function<bool()> &check, int timeoutMs = 5000);
 
