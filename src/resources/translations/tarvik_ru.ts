@@ -433,6 +433,14 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>not in the scheme: %1</source>
         <translation>нет в схеме: %1</translation>
     </message>
+    <message>
+        <source>The bus check watches %1 now; the running check stopped and learning starts over</source>
+        <translation>Проверка шины следит теперь за %1; идущая проверка остановлена, изучение начинается заново</translation>
+    </message>
+    <message>
+        <source>The bus check watches %1 now; learning starts over</source>
+        <translation>Проверка шины следит теперь за %1; изучение начинается заново</translation>
+    </message>
 </context>
 <context>
     <name>BusCheckDock</name>
@@ -495,6 +503,18 @@ They stay stopped while the window holds them, until you resume them, close the 
             <numerusform>Проверка завершена через %1 с: %n отклонения</numerusform>
             <numerusform>Проверка завершена через %1 с: %n отклонений</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>The bus the check learns and checks; choosing another stops the check</source>
+        <translation>Шина, которую проверка изучает и проверяет; выбор другой останавливает проверку</translation>
+    </message>
+    <message>
+        <source>Bus:</source>
+        <translation>Шина:</translation>
+    </message>
+    <message>
+        <source>Bus %1: %2</source>
+        <translation>Шина %1: %2</translation>
     </message>
 </context>
 <context>
