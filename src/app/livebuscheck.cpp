@@ -132,10 +132,9 @@ bool LiveBusCheck::saveReport(const QString &path, const QString &scheme, QStrin
     // several does; a window of one bus writes the report it always wrote.
     if (!m_checkedBus.isEmpty()) {
         const QVector<CheckReport::Bus> buses{{m_checkedBus, m_checker.get()}};
-        return SaveFile::write(path,
-                               junit ? CheckReport::junit(buses, source)
-                                     : CheckReport::json(buses, source),
-                               error);
+        return SaveFile::write(
+            path, junit ? CheckReport::junit(buses, source) : CheckReport::json(buses, source),
+            error);
     }
     return SaveFile::write(path,
                            junit ? CheckReport::junit(*m_checker, source)

@@ -11,9 +11,10 @@ class QLabel;
 class QTableView;
 class QTextEdit;
 
-// The "Bus check" dock: the timeline of the lanes, the legend of its colours, the list of
-// deviations and the details of the one chosen. Choosing a deviation or a lane asks for its
-// item in the scheme tree (itemChosen). GUI thread.
+// The "Bus check" dock: the bus watched (a chooser while the window has several), the timeline
+// of the lanes, the legend of its colours, the list of deviations and the details of the one
+// chosen. Choosing a deviation or a lane asks for its item in the scheme tree (itemChosen).
+// GUI thread.
 class BusCheckDock : public QDockWidget
 {
     Q_OBJECT

@@ -137,8 +137,7 @@ struct TwoBusCheck
         QList<int> rows;
         const QAbstractItemModel *model = list->model();
         for (int r = 0; r < model->rowCount(); ++r) {
-            const QString key
-                = model->index(r, 0).data(DeviationListModel::ItemKeyRole).toString();
+            const QString key = model->index(r, 0).data(DeviationListModel::ItemKeyRole).toString();
             const bool about = key == itemKey || key.startsWith(itemKey + QLatin1Char(':'));
             if (about
                 && (kind.isEmpty()
