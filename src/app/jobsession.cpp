@@ -158,6 +158,15 @@ void JobSession::setBus(AbstractCanHandler *handler, const TranslatableText &con
         m_tap->attach(handler);
 }
 
+void JobSession::setOtherBuses(const QList<AbstractCanHandler *> &handlers)
+{
+    m_otherBuses.clear();
+    for (AbstractCanHandler *handler : handlers)
+        m_otherBuses << handler;
+    if (m_tap)
+        m_tap->attachOthers(handlers);
+}
+
 bool JobSession::requestsAllowed() const
 {
     if (!m_handler || !m_handler->isOpen())
@@ -237,6 +246,12 @@ bool JobSession::begin(std::unique_ptr<ServiceJob> job, QString *error)
     m_columns.clear();
     m_writer = std::make_shared<SnapshotWriter>(m_job->snapshotsDir());
     m_tap->attach(m_handler);
+    QList<AbstractCanHandler *> others;
+    for (const QPointer<AbstractCanHandler> &handler : qAsConst(m_otherBuses)) {
+        if (handler)
+            others << handler.data();
+    }
+    m_tap->attachOthers(others);
     // Notes come from any thread; they join the job in the GUI thread, in order.
     QPointer<JobSession> self(this);
     ServiceJournal::setListener([self](const ServiceJournal::Entry &entry) {

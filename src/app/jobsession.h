@@ -54,6 +54,8 @@ public:
     void setSchemeModel(SchemeTreeModel *model) { m_model = model; }
     // The bus the job listens to, and how the window names the connection.
     void setBus(AbstractCanHandler *handler, const TranslatableText &connection);
+    // The window's other buses, whose frames the job's raw recording keeps beside its bus's.
+    void setOtherBuses(const QList<AbstractCanHandler *> &handlers);
     void setConnection(const TranslatableText &connection) { m_connection = connection; }
     // Whether an inventory may ask the units: a bus is open and it is not a recording played
     // back (which cannot answer).
@@ -111,6 +113,7 @@ private:
     Timing m_timing;
     QPointer<SchemeTreeModel> m_model;
     QPointer<AbstractCanHandler> m_handler;
+    QList<QPointer<AbstractCanHandler>> m_otherBuses;
     bool m_requesting = false;
     TranslatableText m_connection;
     QString m_rawError;

@@ -1,6 +1,7 @@
 #include "job/jobbustap.h"
 
 #include "can/abstractcanhandler.h"
+#include "can/abstractcanmessagedispatcher.h"
 
 #include <QDateTime>
 
@@ -32,6 +33,7 @@ JobBusTap::JobBusTap(const QString &rawDir, qint64 partBytes, QObject *parent)
 JobBusTap::~JobBusTap()
 {
     detach();
+    detachOthers();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_raw)
         m_raw->close();
@@ -47,6 +49,8 @@ void JobBusTap::attach(AbstractCanHandler *handler)
         m_handler = handler;
         m_originUs = wallUs() - handler->messageElapsedTimer() * 1000;
         m_baudRate = qMax(1u, handler->baudRate());
+        const AbstractCanMessageDispatcher *dispatcher = handler->dispatcher();
+        m_bus = quint8(dispatcher ? dispatcher->busNumber() : 0);
     }
     // Direct: the frames are taken on the bus thread as they pass, whatever the window does.
     m_received = connect(handler, &AbstractCanHandler::framesReceived, this, &JobBusTap::take,
@@ -61,6 +65,66 @@ void JobBusTap::detach()
     disconnect(m_sent);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_handler = nullptr;
+}
+
+void JobBusTap::attachOthers(const QList<AbstractCanHandler *> &handlers)
+{
+    detachOthers();
+    std::vector<Other> others;
+    for (AbstractCanHandler *handler : handlers) {
+        if (!handler || handler == m_handler)
+            continue;
+        Other other;
+        other.handler = handler;
+        const AbstractCanMessageDispatcher *dispatcher = handler->dispatcher();
+        other.bus = quint8(dispatcher ? dispatcher->busNumber() : 0);
+        other.originUs = wallUs() - handler->messageElapsedTimer() * 1000;
+        // Direct, as the attached bus's: taken on that bus's thread. Frames before the bus is
+        // listed below are not recorded.
+        const auto take
+            = [this, handler](const QVector<CanMessage> &frames) { takeOther(frames, handler); };
+        other.received = connect(handler, &AbstractCanHandler::framesReceived, this, take,
+                                 Qt::DirectConnection);
+        other.sent
+            = connect(handler, &AbstractCanHandler::framesSent, this, take, Qt::DirectConnection);
+        others.push_back(std::move(other));
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_others = std::move(others);
+}
+
+void JobBusTap::detachOthers()
+{
+    // Disconnected outside the lock: a frame being taken on a bus thread finishes first.
+    std::vector<Other> others;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        others.swap(m_others);
+    }
+    for (const Other &other : others) {
+        disconnect(other.received);
+        disconnect(other.sent);
+    }
+}
+
+void JobBusTap::takeOther(const QVector<CanMessage> &frames, const AbstractCanHandler *handler)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_raw || m_raw->hasFailed())
+        return;
+    for (const Other &other : m_others) {
+        if (other.handler != handler)
+            continue;
+        const qint64 timeUs = other.originUs + handler->messageElapsedTimer() * 1000;
+        QVector<TimedFrame> timed;
+        timed.reserve(frames.size());
+        for (const CanMessage &m : frames) {
+            timed.append({timeUs, m});
+            timed.last().bus = other.bus;
+        }
+        m_raw->take(timed);
+        return;
+    }
 }
 
 bool JobBusTap::isAttached() const
@@ -114,6 +178,7 @@ void JobBusTap::takeLocked(const QVector<CanMessage> &frames, qint64 timeUs)
     timed.reserve(frames.size());
     for (const CanMessage &m : frames) {
         timed.append({timeUs, m});
+        timed.last().bus = m_bus;
         if (m.extended) {
             m_health.lastSeenUs[m.address()] = timeUs;
             const quint8 pf = m.pduFormat();

@@ -5,6 +5,7 @@
 #include "job/snapshotcollector.h"
 #include "model/transportmonitor.h"
 
+#include <QList>
 #include <QMap>
 #include <QMetaObject>
 #include <QObject>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 class AbstractCanHandler;
 
@@ -46,6 +48,10 @@ public:
     void attach(AbstractCanHandler *handler);
     void detach();
     bool isAttached() const;
+    // The window's other buses: their frames join the raw recording with their buses' numbers;
+    // the inventory, the health figures and the snapshots stay with the attached bus. Replaces
+    // the buses given before.
+    void attachOthers(const QList<AbstractCanHandler *> &handlers);
 
     void setSnapshotWindow(qint64 beforeUs, qint64 afterUs);
     // Now on the frames' clock (UTC µs); without a handler, `clock` (the wall clock unless
@@ -77,6 +83,16 @@ signals:
     void snapshotsReady();
 
 private:
+    struct Other
+    {
+        QPointer<AbstractCanHandler> handler;
+        quint8 bus = 0;
+        qint64 originUs = 0;
+        QMetaObject::Connection received;
+        QMetaObject::Connection sent;
+    };
+    void detachOthers();
+    void takeOther(const QVector<CanMessage> &frames, const AbstractCanHandler *handler);
     void takeLocked(const QVector<CanMessage> &frames, qint64 timeUs);
     void countLoad(const QVector<CanMessage> &frames, qint64 timeUs);
     qint64 nowUsLocked() const;
@@ -87,6 +103,8 @@ private:
     QMetaObject::Connection m_received;
     QMetaObject::Connection m_sent;
     qint64 m_originUs = 0; // UTC µs at the handler's elapsed time 0
+    quint8 m_bus = 0;      // the attached bus's number
+    std::vector<Other> m_others;
     std::function<qint64()> m_clock;
     std::unique_ptr<RawRecorder> m_raw;
     SnapshotCollector m_snapshots;

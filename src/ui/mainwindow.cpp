@@ -106,6 +106,17 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_buses, &WindowBuses::busesChanged, m_busCheck, &BusCheckActions::updateBuses);
     connect(m_buses, &WindowBuses::busAboutToBeRemoved, m_busCheck,
             &BusCheckActions::busAboutToBeRemoved);
+    // A service job's raw recording keeps the frames of every bus, each with its bus.
+    const auto jobBuses = [this](const DeviceDispatcher *leaving) {
+        QList<AbstractCanHandler *> handlers;
+        for (const DeviceDispatcher *bus : m_buses->added()) {
+            if (bus != leaving && bus->handler())
+                handlers << bus->handler();
+        }
+        m_jobActions->setOtherBuses(handlers);
+    };
+    connect(m_buses, &WindowBuses::busesChanged, m_jobActions, [jobBuses] { jobBuses(nullptr); });
+    connect(m_buses, &WindowBuses::busAboutToBeRemoved, m_jobActions, jobBuses);
 
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(1000);

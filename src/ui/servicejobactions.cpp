@@ -99,6 +99,11 @@ void ServiceJobActions::setBus(AbstractCanHandler *handler, const TranslatableTe
     m_session->setBus(handler, connection);
 }
 
+void ServiceJobActions::setOtherBuses(const QList<AbstractCanHandler *> &handlers)
+{
+    m_session->setOtherBuses(handlers);
+}
+
 void ServiceJobActions::setConnection(const TranslatableText &connection)
 {
     m_session->setConnection(connection);

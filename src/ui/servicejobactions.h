@@ -28,6 +28,8 @@ public:
     QString titleText() const;
 
     void setBus(AbstractCanHandler *handler, const TranslatableText &connection);
+    // The window's other buses: the job's raw recording keeps their frames too.
+    void setOtherBuses(const QList<AbstractCanHandler *> &handlers);
     void setConnection(const TranslatableText &connection);
     // A job left open when the program last ended: offered to go on with it.
     void offerJobLeftOpen();

@@ -1,5 +1,6 @@
 #include "app/jobsession.h"
 #include "app/language.h"
+#include "can/canhandlerfactory.h"
 #include "can/recordingreader.h"
 #include "job/jobreport.h"
 #include "job/rawrecorder.h"
@@ -13,6 +14,7 @@
 #include "support/testenvironment.h"
 #include "ui/servicejobactions.h"
 #include "ui/servicejobdock.h"
+#include "ui/windowbuses.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -250,6 +252,8 @@ private slots:
     void wholeJobOnTheDemoBus_data();
     void wholeJobOnTheDemoBus();
     void reopenAfterTheProgramWasKilled();
+    void rawRecordingKeepsEveryBus_data();
+    void rawRecordingKeepsEveryBus();
 };
 
 void tst_JobWalkthrough::initTestCase()
@@ -570,6 +574,62 @@ void tst_JobWalkthrough::reopenAfterTheProgramWasKilled()
     session->close();
     QCOMPARE(readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(1))).size(), framesBefore);
     QVERIFY(!readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(2))).isEmpty());
+}
+
+// A job in a window of two buses (File ▸ Add Bus…, the demo bus again): its raw recording
+// holds the frames of both, each with its bus; removing the second bus leaves the job going.
+void tst_JobWalkthrough::rawRecordingKeepsEveryBus_data()
+{
+    QTest::addColumn<bool>("addedFirst");
+    QTest::newRow("bus added before the job") << true;
+    QTest::newRow("bus added while the job runs") << false;
+}
+
+void tst_JobWalkthrough::rawRecordingKeepsEveryBus()
+{
+    QFETCH(bool, addedFirst);
+    QTemporaryDir jobs;
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    ScriptedMainWindow *window = demo.window();
+    JobSession *session = sessionOf(demo);
+    session->setTiming(testTiming());
+    const auto addBus = [&] {
+        window->adapterAnswer = CanHandlerFactory::Replay;
+        window->choiceAnswer = 0;
+        demo.action("actionAddBus")->trigger();
+        return window->errors.isEmpty();
+    };
+    if (addedFirst)
+        QVERIFY(addBus());
+    QVERIFY(startJob(demo, jobs.path()));
+    if (!addedFirst)
+        QVERIFY(addBus());
+    const QString rawDir = QDir(session->job()->dir()).filePath(QStringLiteral("raw"));
+    const auto buses = [&] {
+        QMap<int, int> frames;
+        for (int part : RawRecorder::partNumbers(rawDir)) {
+            for (const TimedFrame &f :
+                 readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(part))))
+                ++frames[f.bus];
+        }
+        return frames;
+    };
+    QVERIFY(DemoBusWindow::waitFor([&] { return buses().value(0) > 100 && buses().value(1) > 100; },
+                                   LongWaitMs));
+    QCOMPARE(buses().keys(), (QList<int>{0, 1}));
+
+    // The second bus goes; the job records its own bus on.
+    window->confirm = true;
+    demo.select(window->schemeModel()->index(1, 0));
+    demo.action("actionRemoveBus")->trigger();
+    QCOMPARE(window->buses()->count(), 1);
+    const QMap<int, int> before = buses();
+    QVERIFY(DemoBusWindow::waitFor([&] { return buses().value(0) > before.value(0) + 100; },
+                                   LongWaitMs));
+    QVERIFY(buses().value(1) <= before.value(1) + 50);
+    QVERIFY(session->isActive());
+    session->close();
 }
 
 int main(int argc, char **argv)
