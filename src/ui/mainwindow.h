@@ -246,7 +246,7 @@ private:
     // itself: `question`); false when the engineer declines.
     bool deleteNode(AbstractSchemeTreeItem *node, const QString &title, const QString &question);
     // Adds the tool unit (flashing and identification) at its free address and selects it.
-    void addFlasherUnit();
+    void addFlasherUnit(DeviceDispatcher *bus);
     // Test is there for a testable kind chosen among the units in Devices or a unit with a test
     // current in the tree.
     void updateTestAction();

@@ -30,6 +30,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QMap>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
@@ -346,7 +347,9 @@ DeviceTest *MainWindow::loadTestScheme(const QModelIndex &index)
 
 void MainWindow::on_actionAddFlasher_triggered()
 {
-    CanDeviceFactory *factory = catalogue();
+    // On the bus of the selected row: each bus has its own tool unit.
+    const QPointer<DeviceDispatcher> bus = currentBus();
+    CanDeviceFactory *factory = CanDeviceFactory::of(bus);
     if (!factory)
         return;
     if (AbstractDisplayableItem *existing = factory->getDevice(FlasherKey)) {
@@ -370,9 +373,10 @@ void MainWindow::on_actionAddFlasher_triggered()
         const auto joined = std::make_shared<QMetaObject::Connection>();
         *joined = connect(
             occupant, &QObject::destroyed, this,
-            [this, joined] {
+            [this, joined, bus] {
                 disconnect(*joined);
-                addFlasherUnit();
+                if (bus)
+                    addFlasherUnit(bus);
             },
             Qt::QueuedConnection);
         if (!node || !deleteNode(node, title, question)) {
@@ -383,19 +387,19 @@ void MainWindow::on_actionAddFlasher_triggered()
         }
         return;
     }
-    addFlasherUnit();
+    addFlasherUnit(bus);
 }
 
-void MainWindow::addFlasherUnit()
+void MainWindow::addFlasherUnit(DeviceDispatcher *bus)
 {
-    CanDeviceFactory *factory = catalogue();
+    CanDeviceFactory *factory = CanDeviceFactory::of(bus);
     AbstractDisplayableItem *item
         = factory ? factory->createDevice(QByteArray(FlasherKey)) : nullptr;
     if (!item) {
         m_questions->showError(tr("Add flasher"), tr("The tool unit could not be added."));
         return;
     }
-    addDisplayable(item);
+    addDisplayable(item, bus);
     m_constructorModel->refresh();
     selectNode(item->existingTreeItem());
 }

@@ -292,6 +292,7 @@ private slots:
     void recordingOfTwoBusesPlaysAsTwo();
     void busCheckWatchesTheChosenBus_data();
     void busCheckWatchesTheChosenBus();
+    void flasherJoinsTheSelectedBus();
 };
 
 void tst_WindowBuses::initTestCase()
@@ -523,6 +524,29 @@ void tst_WindowBuses::busCheckWatchesTheChosenBus()
     }
     // can0's frames reach the check again: its Stub is green.
     QTRY_VERIFY(f.paints(stubKeys[0], TimelineSpans::AsExpected));
+}
+
+// Device ▸ Add flasher with a row of can1 selected: the tool unit is can1's, can0 has none.
+void tst_WindowBuses::flasherJoinsTheSelectedBus()
+{
+    TwoBusCheck f;
+    setUp(f);
+    if (QTest::currentTestFailed())
+        return;
+    const QString tool = QStringLiteral("Off-board diagnostic unit");
+    const SchemeTreeModel *model = f.window->schemeModel();
+    f.demo.select(f.stubs[1]);
+    f.action("actionAddFlasher")->trigger();
+    QVERIFY2(f.window->errors.isEmpty(), qPrintable(f.window->errors.join('\n')));
+    QVERIFY(DemoBusWindow::waitFor([&] { return f.demo.row(tool, model->index(1, 0)).isValid(); }));
+    QVERIFY(!f.demo.row(tool, model->index(0, 0)).isValid());
+    // It is selected, and a second Add flasher on can1 finds it instead of making another.
+    const QPersistentModelIndex added = f.demo.row(tool, model->index(1, 0));
+    QCOMPARE(f.window->mainView()->currentIndex().internalPointer(), added.internalPointer());
+    f.demo.select(f.stubs[1]);
+    f.action("actionAddFlasher")->trigger();
+    QCOMPARE(f.window->mainView()->currentIndex().internalPointer(), added.internalPointer());
+    QCOMPARE(model->rowCount(model->index(1, 0)), 2);
 }
 
 QTEST_MAIN(tst_WindowBuses)
