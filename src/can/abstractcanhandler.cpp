@@ -285,6 +285,11 @@ void AbstractCanHandler::enqueueMessagePack(const MessagePack &pack)
     m_packQueue.append(pack);
 }
 
+void AbstractCanHandler::publishConnections() const
+{
+    std::lock_guard locker(m_queueMutex);
+}
+
 bool AbstractCanHandler::isMessageQueueEmpty() const
 {
     std::lock_guard locker(m_queueMutex);

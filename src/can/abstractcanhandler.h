@@ -54,6 +54,11 @@ public:
 
     void enqueueMessagePack(const MessagePack &pack);
     bool isMessageQueueEmpty() const;
+    // A direct connection just made to framesReceived or framesSent from another thread: the bus
+    // thread takes the queue's lock before it emits them, so taking it here orders the
+    // connection's making before its first call, also for ThreadSanitizer (which does not see
+    // Qt's own locking).
+    void publishConnections() const;
     MessagePack dequeuePack();
 
     void dispatchMessage(QPair<CanMessage, DispatchResult> *pair);

@@ -57,6 +57,7 @@ void JobBusTap::attach(AbstractCanHandler *handler)
                          Qt::DirectConnection);
     m_sent = connect(handler, &AbstractCanHandler::framesSent, this, &JobBusTap::take,
                      Qt::DirectConnection);
+    handler->publishConnections();
 }
 
 void JobBusTap::detach()
@@ -87,6 +88,7 @@ void JobBusTap::attachOthers(const QList<AbstractCanHandler *> &handlers)
                                  Qt::DirectConnection);
         other.sent
             = connect(handler, &AbstractCanHandler::framesSent, this, take, Qt::DirectConnection);
+        handler->publishConnections();
         others.push_back(std::move(other));
     }
     std::lock_guard<std::mutex> lock(m_mutex);
