@@ -5,9 +5,9 @@
 
 #include <QDebug>
 #include <QFileInfo>
-#include <mutex>
 
 #include <algorithm>
+#include <mutex>
 
 const char *const ReplayCanHandler::DemoRecording = ":/demo/demo-bus.log";
 const char *const ReplayCanHandler::DemoScheme = ":/demo/demo.tvsx";
@@ -20,8 +20,11 @@ const char *const DemoPort = QT_TRANSLATE_NOOP("ReplayCanHandler", "Demo bus (bu
 
 TranslatableText ReplayCanHandler::portText(const QString &port)
 {
-    return port == tr(DemoPort) ? TranslatableText::catalogue("ReplayCanHandler", DemoPort)
-                                : TranslatableText::plain(port);
+    if (port == tr(DemoPort))
+        return TranslatableText::catalogue("ReplayCanHandler", DemoPort);
+    // A recording by its file's name, as the player names it.
+    const QFileInfo file(port);
+    return TranslatableText::plain(file.isFile() ? file.fileName() : port);
 }
 
 namespace {

@@ -26,7 +26,7 @@ public:
     // The example scheme whose units match the demo recording.
     static const char *const DemoScheme;
     // A port of this handler as the status bar names it, in the words of the code: the demo
-    // bus's name is a text of the program; a recording's is its path, said as it is.
+    // bus's name is a text of the program; a recording's is its file's name.
     static TranslatableText portText(const QString &port);
 
     explicit ReplayCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent = nullptr);

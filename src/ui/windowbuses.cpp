@@ -22,9 +22,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
-#include <QDir>
 #include <QDockWidget>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -46,18 +44,6 @@ struct WindowBuses::Bus
     // view on the first bus's time.
     qint64 clockOffsetMs = 0;
 };
-
-namespace {
-
-// A recording by its file's name; the demo bus and the adapters' ports as they are named.
-QString portText(const QString &port)
-{
-    const QFileInfo file(port);
-    return file.isFile() ? QDir::toNativeSeparators(file.fileName())
-                         : ReplayCanHandler::portText(port).toString();
-}
-
-} // namespace
 
 WindowBuses::WindowBuses(MainWindow *window)
     : QObject(window)
@@ -165,9 +151,10 @@ DeviceDispatcher *WindowBuses::add(int type, const CanHandlerFactory::AdapterOpt
     }
     m_window->configureBus(dispatcher);
     const char *const onPort = QT_TRANSLATE_NOOP("MainWindow", "%1 on %2");
-    const QString description = QCoreApplication::translate("MainWindow", onPort)
-                                    .arg(CanHandlerFactory::buttonTextSource(type).toString(),
-                                         portText(port.isEmpty() ? started.port : port));
+    const QString description
+        = QCoreApplication::translate("MainWindow", onPort)
+              .arg(CanHandlerFactory::buttonTextSource(type).toString(),
+                   ReplayCanHandler::portText(port.isEmpty() ? started.port : port).toString());
     SchemeController *scheme = m_window->schemeController();
     scheme->setBusDescription(dispatcher, description);
     scheme->setBusDescription(m_window->dispatcher(), m_window->connectionText());

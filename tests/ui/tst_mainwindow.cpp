@@ -72,6 +72,11 @@ void tst_MainWindow::statusBarWidgets()
     window.showConnection(TranslatableText::plain(QStringLiteral("I7565 (USB-COM)")),
                           QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(connection->text(), QStringLiteral("I7565 (USB-COM) on /dev/ttyUSB0"));
+    // A recording given by its path (tarvik --adapter replay --port <file>): by its name.
+    window.showConnection(TranslatableText::plain(QStringLiteral("Replay (demo)")),
+                          TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.MF4"));
+    QCOMPARE(connection->text(),
+             QStringLiteral("Replay (demo) on css_FCBF0606_j1939_truck_bam.MF4"));
     QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("loadCaption"))->text(),
              QStringLiteral("Bus load:"));
     QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("parameterLogCaption"))->text(),

@@ -21,6 +21,7 @@
 #include <QDockWidget>
 #include <QDomDocument>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -432,6 +433,13 @@ void tst_WindowBuses::recordingOfTwoBusesPlaysAsTwo()
     };
     QVERIFY2(DemoBusWindow::waitFor([&] { return sorted() == expected; }, 15000),
              qPrintable(QStringList(sorted().value(QStringLiteral("can1"))).join(',')));
+
+    // Both bus rows name the recording by its file, as the player does.
+    for (int bus = 0; bus < 2; ++bus) {
+        const QString description = model->index(bus, 2).data().toString();
+        QVERIFY2(description.endsWith(QStringLiteral(" on ") + QFileInfo(file).fileName()),
+                 qPrintable(description));
+    }
 
     // The player's controls act on both buses.
     QCOMPARE(window->buses()->added().size(), 1);
