@@ -1,7 +1,8 @@
 #include "app/jobsession.h"
 
-#include "buscheck/buschecker.h"
 #include "can/abstractcanhandler.h"
+#include "can/abstractcanmessagedispatcher.h"
+#include "can/busnames.h"
 #include "can/replaycanhandler.h"
 #include "can/tooladdress.h"
 #include "descriptions/unitnames.h"
@@ -15,7 +16,6 @@
 #include "job/snapshotwriter.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
-#include "model/zxparameter.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 
@@ -24,9 +24,6 @@
 #include <QRunnable>
 
 #include <algorithm>
-
-#include <cmath>
-#include <limits>
 
 namespace {
 
@@ -78,9 +75,10 @@ void setValue(InventoryRecord::Unit *unit, const QString &what, const QString &v
 void fillIn(InventoryRecord *found, const InventoryRecord &again)
 {
     for (const InventoryRecord::Unit &u : again.units) {
-        auto it
-            = std::find_if(found->units.begin(), found->units.end(),
-                           [&](const InventoryRecord::Unit &f) { return f.address == u.address; });
+        auto it = std::find_if(found->units.begin(), found->units.end(),
+                               [&](const InventoryRecord::Unit &f) {
+                                   return f.address == u.address && f.bus == u.bus;
+                               });
         if (it == found->units.end()) {
             found->units.append(u);
             continue;
@@ -102,10 +100,33 @@ void fillIn(InventoryRecord *found, const InventoryRecord &again)
             it->previousKnown = u.previousKnown;
         }
     }
-    std::sort(found->units.begin(), found->units.end(),
-              [](const InventoryRecord::Unit &a, const InventoryRecord::Unit &b) {
-                  return a.address < b.address;
-              });
+    found->sortUnits();
+}
+
+// Whether an inventory may ask the units of a bus: it is open and it is not a recording played
+// back (which cannot answer); the demo bus's simulated units can.
+bool mayAsk(const AbstractCanHandler *handler)
+{
+    if (!handler || !handler->isOpen())
+        return false;
+    const auto *replay = qobject_cast<const ReplayCanHandler *>(handler);
+    return !replay || replay->playingPath().isEmpty();
+}
+
+quint8 busNumberOf(const AbstractCanHandler *handler)
+{
+    const AbstractCanMessageDispatcher *bus = handler ? handler->dispatcher() : nullptr;
+    return quint8(bus ? bus->busNumber() : 0);
+}
+
+// The units a bus's inventory found, without the tool asking from its address on that bus.
+void dropTool(InventoryRecord *record, const AbstractCanHandler *handler)
+{
+    const quint8 tool = ToolAddress::of(handler ? handler->dispatcher() : nullptr).current();
+    record->units.erase(
+        std::remove_if(record->units.begin(), record->units.end(),
+                       [tool](const InventoryRecord::Unit &u) { return u.address == tool; }),
+        record->units.end());
 }
 
 } // namespace
@@ -169,11 +190,7 @@ void JobSession::setOtherBuses(const QList<AbstractCanHandler *> &handlers)
 
 bool JobSession::requestsAllowed() const
 {
-    if (!m_handler || !m_handler->isOpen())
-        return false;
-    // A recording played back cannot answer; the demo bus's simulated units can.
-    const auto *replay = qobject_cast<const ReplayCanHandler *>(m_handler.data());
-    return !replay || replay->playingPath().isEmpty();
+    return mayAsk(m_handler);
 }
 
 QString JobSession::title() const
@@ -304,6 +321,8 @@ void JobSession::takeInventory(Taking kind)
     m_taking = kind;
     m_tap->startInventory();
     m_requesting = requestsAllowed();
+    for (const QPointer<AbstractCanHandler> &other : qAsConst(m_otherBuses))
+        m_requesting = m_requesting || mayAsk(other);
     m_nextRequest = 0;
     if (m_requesting)
         m_requestTimer.start(m_timing.requestSpacingMs);
@@ -316,13 +335,21 @@ void JobSession::takeInventory(Taking kind)
 void JobSession::sendRequest()
 {
     const QVector<quint32> &pgns = inventoryRequests();
-    if (m_nextRequest >= pgns.size() || !m_handler || !m_handler->isOpen()) {
+    if (m_nextRequest >= pgns.size()) {
         m_requestTimer.stop();
         return;
     }
-    m_handler->sendMessage(ToolRequest::frame(pgns.at(m_nextRequest++),
-                                              quint8(CanMessage::GlobalAddress),
-                                              ToolAddress::of(m_handler->dispatcher()).current()));
+    // Every bus that can answer is asked, each from the tool's address there.
+    const quint32 pgn = pgns.at(m_nextRequest++);
+    QList<AbstractCanHandler *> buses{m_handler.data()};
+    for (const QPointer<AbstractCanHandler> &other : qAsConst(m_otherBuses))
+        buses << other.data();
+    for (AbstractCanHandler *handler : qAsConst(buses)) {
+        if (mayAsk(handler))
+            handler->sendMessage(
+                ToolRequest::frame(pgn, quint8(CanMessage::GlobalAddress),
+                                   ToolAddress::of(handler->dispatcher()).current()));
+    }
 }
 
 bool JobSession::refreshInventory()
@@ -348,15 +375,25 @@ void JobSession::inventoryDone()
     m_taking = Taking::Nothing;
     if (!m_tap || kind == Taking::Nothing)
         return;
-    const Inventory inventory = m_tap->takeInventory();
+    const QMap<quint8, Inventory> others = m_tap->takeOtherInventories();
+    const QDateTime taken = QDateTime::currentDateTimeUtc();
     InventoryRecord record = InventoryRecord::fromInventory(
-        inventory, unitLabels(), QDateTime::currentDateTimeUtc(), m_requesting);
+        m_tap->takeInventory(), unitLabels(m_handler ? m_handler->dispatcher() : nullptr), taken,
+        m_requesting);
     // The tool's own requests come from its address: it is no unit of the machine.
-    const quint8 tool = ToolAddress::of(m_handler ? m_handler->dispatcher() : nullptr).current();
-    record.units.erase(
-        std::remove_if(record.units.begin(), record.units.end(),
-                       [tool](const InventoryRecord::Unit &u) { return u.address == tool; }),
-        record.units.end());
+    dropTool(&record, m_handler);
+    // The window's other buses: their units, named with their bus, follow the job's bus's.
+    for (const QPointer<AbstractCanHandler> &handler : qAsConst(m_otherBuses)) {
+        const auto inventory = handler ? others.constFind(busNumberOf(handler)) : others.cend();
+        if (inventory == others.cend())
+            continue;
+        InventoryRecord bus = InventoryRecord::fromInventory(
+            *inventory, unitLabels(handler->dispatcher()), taken, m_requesting,
+            BusNames::defaultName(busNumberOf(handler)));
+        dropTool(&bus, handler);
+        record.units << bus.units;
+    }
+    record.sortUnits();
     QString error;
     bool ok = true;
     if (kind == Taking::AsLeft) {
@@ -403,12 +440,22 @@ void JobSession::inventoryDone()
     health.loadMaxPercent = h.loadMaxPercent;
     health.transportAborts = h.transportAborts;
     const qint64 nowUs = m_tap->nowUs();
+    QMap<QString, quint8> busNumbers; // the other buses, by name
+    for (const QPointer<AbstractCanHandler> &handler : qAsConst(m_otherBuses)) {
+        if (handler)
+            busNumbers.insert(BusNames::defaultName(busNumberOf(handler)), busNumberOf(handler));
+    }
     for (const InventoryRecord::Unit &u : m_job->asFound().units) {
-        const qint64 last = h.lastSeenUs.value(quint8(u.address), -1);
-        if (last < 0 || nowUs - last > qint64(m_timing.silentAfterMs) * 1000)
-            health.silentUnits
-                << QStringLiteral("0x")
-                       + QStringLiteral("%1").arg(u.address, 2, 16, QLatin1Char('0')).toUpper();
+        // A unit of a bus no longer in the window was not heard: it is silent.
+        const int bus = u.bus.isEmpty() ? busNumberOf(m_handler) : busNumbers.value(u.bus, 0xFF);
+        const qint64 last
+            = bus == 0xFF ? -1 : h.lastSeenUs.value(JobBusTap::unitKey(bus, quint8(u.address)), -1);
+        if (last >= 0 && nowUs - last <= qint64(m_timing.silentAfterMs) * 1000)
+            continue;
+        const QString hex
+            = QStringLiteral("0x")
+              + QStringLiteral("%1").arg(u.address, 2, 16, QLatin1Char('0')).toUpper();
+        health.silentUnits << (u.bus.isEmpty() ? hex : u.bus + QLatin1Char(' ') + hex);
     }
     m_tap->detach();
     writeSnapshots(true);
@@ -488,50 +535,6 @@ bool JobSession::noteValues(const ServiceJournal::Entry &entry, InventoryRecord 
             m_lastValues[entry.unit][what] = after;
     }
     return true;
-}
-
-void JobSession::sample()
-{
-    if (!m_model || !m_parameters || !m_tap)
-        return;
-    const qint64 nowUs = m_tap->nowUs();
-    for (AbstractSchemeTreeItem *node : jobUnits()) {
-        const auto *unit = qobject_cast<const J1939Device *>(node->displayable());
-        if (!unit || unit->address().value > 0xFD)
-            continue;
-        const quint8 address = quint8(unit->address().value);
-        QStringList names;
-        QStringList units;
-        QVector<double> values;
-        // The tree's nodes, not the unit's children: the window's copy of the list, which the
-        // bus thread does not change underneath.
-        for (AbstractSchemeTreeItem *child : node->childNodes()) {
-            const AbstractDisplayableItem *function = child->displayable();
-            if (!function)
-                continue;
-            // The unit's values, not its diagnostic messages: DM1's lamp and code fields vary
-            // with every change and would crowd the engine's speed out of the plot.
-            const ItemAddress a = function->address();
-            if (a.kind == ItemAddress::Pgn && BusChecker::isEventGroup(a.value))
-                continue;
-            for (const ZxParameter *p : function->parameters()) {
-                if (p->isHidden())
-                    continue;
-                bool numeric = false;
-                const double v = p->variantValue().toDouble(&numeric);
-                if (!numeric && p->type() == ZxParameter::String)
-                    continue;
-                names << QStringLiteral("%1: %2").arg(function->name(), p->name());
-                units << p->suffix();
-                values << (numeric && p->isValid() ? v : std::numeric_limits<double>::quiet_NaN());
-            }
-        }
-        if (m_columns.value(address) != names) {
-            m_columns.insert(address, names);
-            m_parameters->setColumns(address, names, units);
-        }
-        m_parameters->append(address, nowUs, values);
-    }
 }
 
 void JobSession::writeSnapshots(bool finishing)

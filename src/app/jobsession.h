@@ -14,6 +14,7 @@
 
 #include <memory>
 
+class AbstractCanMessageDispatcher;
 class AbstractSchemeTreeItem;
 class AbstractCanHandler;
 class JobBusTap;
@@ -54,7 +55,8 @@ public:
     void setSchemeModel(SchemeTreeModel *model) { m_model = model; }
     // The bus the job listens to, and how the window names the connection.
     void setBus(AbstractCanHandler *handler, const TranslatableText &connection);
-    // The window's other buses, whose frames the job's raw recording keeps beside its bus's.
+    // The window's other buses: the job's raw recording keeps their frames beside its bus's,
+    // and its inventories list their units with their bus.
     void setOtherBuses(const QList<AbstractCanHandler *> &handlers);
     void setConnection(const TranslatableText &connection) { m_connection = connection; }
     // Whether an inventory may ask the units: a bus is open and it is not a recording played
@@ -106,9 +108,10 @@ private:
     void writeSnapshots(bool finishing = false);
     // Until every snapshot taken so far is in the folder.
     void waitForSnapshots();
+    // The name of a unit of the job's bus.
     QString unitName(quint8 address) const;
-    QList<AbstractSchemeTreeItem *> jobUnits() const;
-    QMap<quint8, QString> unitLabels() const;
+    QList<AbstractSchemeTreeItem *> jobUnits(const AbstractCanMessageDispatcher *bus) const;
+    QMap<quint8, QString> unitLabels(const AbstractCanMessageDispatcher *bus) const;
 
     Timing m_timing;
     QPointer<SchemeTreeModel> m_model;

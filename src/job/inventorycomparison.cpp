@@ -5,6 +5,8 @@
 
 #include <QMap>
 
+#include <map>
+
 namespace {
 
 using Row = InventoryComparison::Row;
@@ -130,6 +132,7 @@ void compareUnits(const Unit &f, const Unit &l, QVector<Row> *rows)
 {
     Row base;
     base.address = f.address;
+    base.bus = f.bus;
     base.unit = l.label.isEmpty() ? f.label : l.label;
     const QString componentBefore = f.componentText();
     const QString componentAfter = l.componentText();
@@ -176,21 +179,26 @@ void compareUnits(const Unit &f, const Unit &l, QVector<Row> *rows)
 
 QVector<Row> InventoryComparison::compare(const InventoryRecord &found, const InventoryRecord &left)
 {
-    QMap<int, QPair<const Unit *, const Unit *>> byAddress;
+    // A unit is its bus and address: the same address on two buses is two units.
+    const auto unitOrder
+        = [](const Unit *a, const Unit *b) { return InventoryRecord::before(*a, *b); };
+    std::map<const Unit *, std::pair<const Unit *, const Unit *>, decltype(unitOrder)> byUnit(
+        unitOrder);
     for (const Unit &u : found.units)
-        byAddress[u.address].first = &u;
+        byUnit[&u].first = &u;
     for (const Unit &u : left.units)
-        byAddress[u.address].second = &u;
+        byUnit[&u].second = &u;
     QVector<Row> rows;
-    for (auto it = byAddress.cbegin(); it != byAddress.cend(); ++it) {
-        const Unit *f = it->first;
-        const Unit *l = it->second;
+    for (const auto &[key, pair] : byUnit) {
+        const Unit *f = pair.first;
+        const Unit *l = pair.second;
         if (f && l) {
             compareUnits(*f, *l, &rows);
             continue;
         }
         Row row;
-        row.address = it.key();
+        row.address = key->address;
+        row.bus = key->bus;
         row.field = Field::Unit;
         row.unit = f ? f->label : l->label;
         row.before = f ? f->label : QString();

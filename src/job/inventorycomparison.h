@@ -35,6 +35,7 @@ public:
     struct Row
     {
         int address = 0;
+        QString bus;  // empty: the job's own bus
         QString unit; // the unit's label
         Field field = Field::Name;
         QString key;

@@ -56,8 +56,8 @@ QVector<InventoryRecord::Code> codesFrom(const QJsonValue &value)
 
 bool InventoryRecord::Unit::operator==(const Unit &o) const
 {
-    return address == o.address && label == o.label && name == o.name && ecu == o.ecu
-           && software == o.software && component == o.component
+    return address == o.address && bus == o.bus && label == o.label && name == o.name
+           && ecu == o.ecu && software == o.software && component == o.component
            && componentFields == o.componentFields && vin == o.vin && calibrations == o.calibrations
            && active == o.active && previous == o.previous && activeKnown == o.activeKnown
            && previousKnown == o.previousKnown && values == o.values;
@@ -75,9 +75,16 @@ QString InventoryRecord::defaultLabel(int address)
     return UnitNames::unnamed(address);
 }
 
+QString InventoryRecord::unitText(const QString &label, const QString &bus)
+{
+    const QString name = UnitNames::translated(label);
+    return bus.isEmpty() || name.isEmpty() ? name : tr("%1 on %2").arg(name, bus);
+}
+
 InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
                                                const QMap<quint8, QString> &labels,
-                                               const QDateTime &taken, bool requested)
+                                               const QDateTime &taken, bool requested,
+                                               const QString &bus)
 {
     InventoryRecord record;
     record.taken = taken.toUTC();
@@ -87,6 +94,7 @@ InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
         const Inventory::Unit &in = *it;
         Unit unit;
         unit.address = it.key();
+        unit.bus = bus;
         unit.label = labels.value(it.key());
         if (unit.label.isEmpty())
             unit.label = defaultLabel(it.key());
@@ -117,10 +125,26 @@ InventoryRecord InventoryRecord::fromInventory(const Inventory &inventory,
     return record;
 }
 
-const InventoryRecord::Unit *InventoryRecord::unit(int address) const
+bool InventoryRecord::before(const Unit &a, const Unit &b)
+{
+    if (a.bus != b.bus) {
+        // "can2" before "can10"; the job's own bus (no name) first.
+        if (a.bus.size() != b.bus.size())
+            return a.bus.size() < b.bus.size();
+        return a.bus < b.bus;
+    }
+    return a.address < b.address;
+}
+
+void InventoryRecord::sortUnits()
+{
+    std::stable_sort(units.begin(), units.end(), &InventoryRecord::before);
+}
+
+const InventoryRecord::Unit *InventoryRecord::unit(int address, const QString &bus) const
 {
     for (const Unit &u : units) {
-        if (u.address == address)
+        if (u.address == address && u.bus == bus)
             return &u;
     }
     return nullptr;
@@ -138,7 +162,7 @@ QJsonObject InventoryRecord::toJson() const
         for (const Value &v : u.values)
             valueArray.append(
                 QJsonObject{{QStringLiteral("what"), v.what}, {QStringLiteral("value"), v.value}});
-        unitArray.append(QJsonObject{
+        QJsonObject unit{
             {QStringLiteral("address"), u.address},
             {QStringLiteral("label"), u.label},
             {QStringLiteral("name"), u.name},
@@ -152,7 +176,11 @@ QJsonObject InventoryRecord::toJson() const
             {QStringLiteral("previous"), codesJson(u.previous)},
             {QStringLiteral("activeKnown"), u.activeKnown},
             {QStringLiteral("previousKnown"), u.previousKnown},
-            {QStringLiteral("values"), valueArray}});
+            {QStringLiteral("values"), valueArray}};
+        // Only a job with several buses names them: one bus's files stay as they were.
+        if (!u.bus.isEmpty())
+            unit.insert(QStringLiteral("bus"), u.bus);
+        unitArray.append(unit);
     }
     return QJsonObject{{QStringLiteral("version"), Version},
                        {QStringLiteral("taken"), JobJson::timeText(taken)},
@@ -197,6 +225,7 @@ bool InventoryRecord::fromJson(const QJsonObject &object, const QString &fileNam
         }
         Unit u;
         u.address = int(address);
+        u.bus = o.value(QLatin1String("bus")).toString();
         u.label = o.value(QLatin1String("label")).toString();
         if (u.label.isEmpty())
             u.label = defaultLabel(u.address);
@@ -226,8 +255,7 @@ bool InventoryRecord::fromJson(const QJsonObject &object, const QString &fileNam
         }
         r.units << u;
     }
-    std::stable_sort(r.units.begin(), r.units.end(),
-                     [](const Unit &a, const Unit &b) { return a.address < b.address; });
+    r.sortUnits();
     *record = r;
     return true;
 }

@@ -35,6 +35,9 @@ public:
     struct Unit
     {
         int address = 0;
+        // The bus of a unit on one of the window's other buses ("can1"); empty on the job's
+        // own bus, which is all a job with one bus has.
+        QString bus;
         QString label;
         QString name; // 16 hex digits, empty when no address claim came
         QString ecu;  // identification texts, empty when not received
@@ -58,7 +61,7 @@ public:
 
     QDateTime taken;
     bool requested = false;
-    QVector<Unit> units; // by address
+    QVector<Unit> units; // by bus (the job's own first) and address
 
     bool operator==(const InventoryRecord &o) const
     {
@@ -66,14 +69,21 @@ public:
     }
     bool operator!=(const InventoryRecord &o) const { return !(*this == o); }
 
-    // Units without a label of their own are called "Unit 0x1C".
+    // Units without a label of their own are called "Unit 0x1C". `bus` names the bus of the
+    // units when it is not the job's own.
     static InventoryRecord fromInventory(const Inventory &inventory,
                                          const QMap<quint8, QString> &labels = {},
                                          const QDateTime &taken = QDateTime::currentDateTimeUtc(),
-                                         bool requested = false);
+                                         bool requested = false, const QString &bus = QString());
     static QString defaultLabel(int address);
+    // A unit as the window and the report name it, in the current language; one of the job's
+    // other buses is named: "Engine #1 (0x00) on can1".
+    static QString unitText(const QString &label, const QString &bus);
+    // The order of `units`: the job's own bus first, then the others by name; by address.
+    static bool before(const Unit &a, const Unit &b);
+    void sortUnits();
 
-    const Unit *unit(int address) const;
+    const Unit *unit(int address, const QString &bus = QString()) const;
 
     QJsonObject toJson() const;
     QByteArray toBytes() const;

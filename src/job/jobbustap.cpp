@@ -70,7 +70,7 @@ void JobBusTap::detach()
 
 void JobBusTap::attachOthers(const QList<AbstractCanHandler *> &handlers)
 {
-    detachOthers();
+    std::vector<Other> before = detachOthers();
     std::vector<Other> others;
     for (AbstractCanHandler *handler : handlers) {
         if (!handler || handler == m_handler)
@@ -92,10 +92,17 @@ void JobBusTap::attachOthers(const QList<AbstractCanHandler *> &handlers)
         others.push_back(std::move(other));
     }
     std::lock_guard<std::mutex> lock(m_mutex);
+    // An inventory being taken goes on with the buses that stay.
+    for (Other &other : others) {
+        for (Other &old : before) {
+            if (old.handler == other.handler && old.inventory)
+                other.inventory = std::move(old.inventory);
+        }
+    }
     m_others = std::move(others);
 }
 
-void JobBusTap::detachOthers()
+std::vector<JobBusTap::Other> JobBusTap::detachOthers()
 {
     // Disconnected outside the lock: a frame being taken on a bus thread finishes first.
     std::vector<Other> others;
@@ -107,14 +114,13 @@ void JobBusTap::detachOthers()
         disconnect(other.received);
         disconnect(other.sent);
     }
+    return others;
 }
 
 void JobBusTap::takeOther(const QVector<CanMessage> &frames, const AbstractCanHandler *handler)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_raw || m_raw->hasFailed())
-        return;
-    for (const Other &other : m_others) {
+    for (Other &other : m_others) {
         if (other.handler != handler)
             continue;
         const qint64 timeUs = other.originUs + handler->messageElapsedTimer() * 1000;
@@ -123,8 +129,13 @@ void JobBusTap::takeOther(const QVector<CanMessage> &frames, const AbstractCanHa
         for (const CanMessage &m : frames) {
             timed.append({timeUs, m});
             timed.last().bus = other.bus;
+            if (m.extended)
+                m_health.lastSeenUs[unitKey(other.bus, m.address())] = timeUs;
+            if (other.inventory)
+                other.inventory->take(m, timeUs);
         }
-        m_raw->take(timed);
+        if (m_raw && !m_raw->hasFailed())
+            m_raw->take(timed);
         return;
     }
 }
@@ -182,7 +193,7 @@ void JobBusTap::takeLocked(const QVector<CanMessage> &frames, qint64 timeUs)
         timed.append({timeUs, m});
         timed.last().bus = m_bus;
         if (m.extended) {
-            m_health.lastSeenUs[m.address()] = timeUs;
+            m_health.lastSeenUs[unitKey(m_bus, m.address())] = timeUs;
             const quint8 pf = m.pduFormat();
             if (pf == PfTransportControl || pf == PfTransportData)
                 m_transport.take(m, timeUs);
@@ -223,6 +234,8 @@ void JobBusTap::startInventory()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_inventory.emplace();
+    for (Other &other : m_others)
+        other.inventory.emplace();
 }
 
 bool JobBusTap::isTakingInventory() const
@@ -237,6 +250,23 @@ Inventory JobBusTap::takeInventory()
     Inventory taken = m_inventory ? std::move(*m_inventory) : Inventory();
     m_inventory.reset();
     taken.finish(nowUsLocked());
+    return taken;
+}
+
+QMap<quint8, Inventory> JobBusTap::takeOtherInventories()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QMap<quint8, Inventory> taken;
+    for (Other &other : m_others) {
+        // A bus added while the inventory was being taken has none: it was not listened to.
+        if (!other.inventory)
+            continue;
+        Inventory &inventory = taken[other.bus];
+        inventory = std::move(*other.inventory);
+        other.inventory.reset();
+        if (other.handler)
+            inventory.finish(other.originUs + other.handler->messageElapsedTimer() * 1000);
+    }
     return taken;
 }
 

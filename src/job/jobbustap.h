@@ -37,8 +37,10 @@ public:
         double loadMeanPercent = 0;
         double loadMaxPercent = 0;
         qint64 transportAborts = 0;
-        QMap<quint8, qint64> lastSeenUs; // by source address
+        QMap<int, qint64> lastSeenUs; // by unitKey(): every bus's units
     };
+    // A unit of any of the tap's buses: its bus number and source address.
+    static int unitKey(quint8 bus, quint8 address) { return int(bus) << 8 | address; }
 
     // Without `rawDir` no raw recording is kept.
     explicit JobBusTap(const QString &rawDir, qint64 partBytes = RawRecorder::DefaultPartBytes,
@@ -48,9 +50,9 @@ public:
     void attach(AbstractCanHandler *handler);
     void detach();
     bool isAttached() const;
-    // The window's other buses: their frames join the raw recording with their buses' numbers;
-    // the inventory, the health figures and the snapshots stay with the attached bus. Replaces
-    // the buses given before.
+    // The window's other buses: their frames join the raw recording with their buses' numbers,
+    // and each has an inventory of its own and its units' last frames; the bus load and the
+    // snapshots stay with the attached bus. Replaces the buses given before.
     void attachOthers(const QList<AbstractCanHandler *> &handlers);
 
     void setSnapshotWindow(qint64 beforeUs, qint64 afterUs);
@@ -63,6 +65,8 @@ public:
     bool isTakingInventory() const;
     // Ends the inventory being taken and hands it over.
     Inventory takeInventory();
+    // The other buses' inventories of the same time, by bus number; call before takeInventory().
+    QMap<quint8, Inventory> takeOtherInventories();
 
     // Snapshots whose window has passed by now; `finishing` completes those still collecting.
     QVector<Snapshot> takeSnapshots(bool finishing = false);
@@ -90,8 +94,10 @@ private:
         qint64 originUs = 0;
         QMetaObject::Connection received;
         QMetaObject::Connection sent;
+        std::optional<Inventory> inventory;
     };
-    void detachOthers();
+    // The buses let go, with what they held.
+    std::vector<Other> detachOthers();
     void takeOther(const QVector<CanMessage> &frames, const AbstractCanHandler *handler);
     void takeLocked(const QVector<CanMessage> &frames, qint64 timeUs);
     void countLoad(const QVector<CanMessage> &frames, qint64 timeUs);

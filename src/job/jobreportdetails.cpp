@@ -79,10 +79,10 @@ bool identifies(const InventoryRecord::Unit &u)
            || !u.calibrations.isEmpty() || !u.vin.isEmpty();
 }
 
-const InventoryRecord::Code *codeIn(const InventoryRecord &record, int address, bool active,
+const InventoryRecord::Code *codeIn(const InventoryRecord &record, const Row &row, bool active,
                                     const InventoryRecord::Code &code)
 {
-    const InventoryRecord::Unit *unit = record.unit(address);
+    const InventoryRecord::Unit *unit = record.unit(row.address, row.bus);
     if (!unit)
         return nullptr;
     for (const InventoryRecord::Code &c : active ? unit->active : unit->previous) {
@@ -104,11 +104,11 @@ QString groupedRows(const QVector<Row> &rows, int columns,
                     const std::function<QString(const Row &)> &cells)
 {
     QString html;
-    int unit = -1;
+    const Row *unit = nullptr;
     for (const Row &row : rows) {
-        if (row.address != unit) {
-            unit = row.address;
-            html += unitRow(unitName(row.unit), columns);
+        if (!unit || row.address != unit->address || row.bus != unit->bus) {
+            unit = &row;
+            html += unitRow(busUnitName(row.unit, row.bus), columns);
         }
         html += QStringLiteral("<tr>%1</tr>").arg(cells(row));
     }
@@ -245,7 +245,7 @@ QString unitsSection(const ServiceJob &job)
     QString rows;
     for (const InventoryRecord::Unit &u : record.units) {
         if (!identifies(u)) {
-            quiet << unitName(u.label);
+            quiet << busUnitName(u.label, u.bus);
             continue;
         }
         QStringList calibrations;
@@ -256,7 +256,7 @@ QString unitsSection(const ServiceJob &job)
             identity += (identity.isEmpty() ? QString() : QStringLiteral("; "))
                         + JobReport::tr("VIN %1").arg(u.vin);
         rows += QStringLiteral("<tr><td><b>%1</b></td>%2</tr>")
-                    .arg(esc(unitName(u.label)),
+                    .arg(esc(busUnitName(u.label, u.bus)),
                          cellsHtml({identity, u.software, calibrations.join(QLatin1String("; "))}));
     }
     if (!rows.isEmpty())
@@ -290,7 +290,7 @@ QString codesSection(const ServiceJob &job)
     html += groupedRows(rows, 5, [&](const Row &row) {
         const bool active = row.field == Field::ActiveCode;
         const auto count = [&](const InventoryRecord &record, bool taken) {
-            const InventoryRecord::Code *c = codeIn(record, row.address, active, row.code);
+            const InventoryRecord::Code *c = codeIn(record, row, active, row.code);
             return !taken || !c ? QString() : JobReport::tr("count %1").arg(c->oc);
         };
         const QString code = (active ? JobReport::tr("Active (DM1) %1")
@@ -321,8 +321,8 @@ QString differencesSection(const ServiceJob &job)
     html += groupedRows(rows, 4, [](const Row &row) {
         const bool unit = row.field == Field::Unit;
         return cellsHtml({InventoryComparison::fieldText(row),
-                          unit ? unitName(row.before) : row.before,
-                          unit ? unitName(row.after) : row.after})
+                          unit ? busUnitName(row.before, row.bus) : row.before,
+                          unit ? busUnitName(row.after, row.bus) : row.after})
                + QStringLiteral("<td><b>%1</b></td>")
                      .arg(esc(InventoryComparison::kindText(row.kind)));
     });

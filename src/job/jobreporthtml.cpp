@@ -49,7 +49,7 @@ QStringList codesPerUnit(const InventoryRecord &record, bool withStored)
             counts << countText(int(u.previous.size()),
                                 QT_TRANSLATE_N_NOOP("JobReport", "%n previously active"));
         if (!counts.isEmpty())
-            parts << JobReport::tr("%1: %2").arg(unitName(u.label),
+            parts << JobReport::tr("%1: %2").arg(busUnitName(u.label, u.bus),
                                                  counts.join(QLatin1String(", ")));
     }
     return parts;
@@ -169,6 +169,11 @@ QString unitLabel(const QString &name, int address)
 QString unitName(const QString &label)
 {
     return UnitNames::translated(label);
+}
+
+QString busUnitName(const QString &label, const QString &bus)
+{
+    return InventoryRecord::unitText(label, bus);
 }
 
 QString shownPath(const QString &jobDir, const QString &path)

@@ -31,6 +31,8 @@ QString listHtml(const QStringList &items);
 QString unitLabel(const QString &name, int address);
 // A unit's label as the job keeps it, in the report's language where the catalogue knows it.
 QString unitName(const QString &label);
+// A unit of one of the job's other buses is named with its bus: "Engine #1 (0x00) on can1".
+QString busUnitName(const QString &label, const QString &bus);
 // A file the job refers to, without the engineer's folders: its path in the job's folder, or
 // its bare name when it lies elsewhere.
 QString shownPath(const QString &jobDir, const QString &path);

@@ -211,9 +211,10 @@ void ServiceJobDock::refreshInventory()
         for (const InventoryRecord::Value &v : u.values)
             values << QStringLiteral("%1 = %2").arg(v.what, v.value);
         setRow(m_asFound, row,
-               {UnitNames::translated(u.label), u.name, u.ecu, u.software, u.componentText(), u.vin,
-                calibrationsText(u.calibrations), codesText(u.active, u.activeKnown),
-                codesText(u.previous, u.previousKnown), values.join(QStringLiteral("; "))});
+               {InventoryRecord::unitText(u.label, u.bus), u.name, u.ecu, u.software,
+                u.componentText(), u.vin, calibrationsText(u.calibrations),
+                codesText(u.active, u.activeKnown), codesText(u.previous, u.previousKnown),
+                values.join(QStringLiteral("; "))});
     }
     fitColumns(m_asFound);
     const bool compared = job && job->hasAsLeft() && job->hasAsFound();
@@ -257,9 +258,9 @@ void ServiceJobDock::refreshInventory()
             difference = InventoryComparison::fateText(r.fate);
         const bool unit = r.field == InventoryComparison::Field::Unit;
         setRow(m_comparison, i,
-               {UnitNames::translated(r.unit), InventoryComparison::fieldText(r),
-                unit ? UnitNames::translated(r.before) : r.before,
-                unit ? UnitNames::translated(r.after) : r.after, difference},
+               {InventoryRecord::unitText(r.unit, r.bus), InventoryComparison::fieldText(r),
+                unit ? InventoryRecord::unitText(r.before, r.bus) : r.before,
+                unit ? InventoryRecord::unitText(r.after, r.bus) : r.after, difference},
                background);
     }
     fitColumns(m_comparison);

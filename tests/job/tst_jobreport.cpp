@@ -100,8 +100,15 @@ void tst_JobReport::initTestCase()
     setup.connection = QStringLiteral("Demo bus (built in)");
     std::unique_ptr<ServiceJob> job = ServiceJob::create(m_dir.path(), header, &error, setup);
     QVERIFY2(job, qPrintable(error));
-    const InventoryRecord found = record({engine(), controller()});
+    // The window's second bus has an engine at the same address, without codes.
+    InventoryRecord::Unit secondBus = engine();
+    secondBus.bus = QStringLiteral("can1");
+    secondBus.software = QStringLiteral("SW 1.0");
+    secondBus.active.clear();
+    secondBus.previous.clear();
+    const InventoryRecord found = record({engine(), controller(), secondBus});
     InventoryRecord left = found;
+    left.units[2].software = QStringLiteral("SW 1.1");
     left.units[0].calibrations[0].cvn = QStringLiteral("0x55AA55AA");
     left.units[0].active.removeFirst(); // SPN 110 FMI 0 cleared, kept as previously active
     left.units[0].previous << InventoryRecord::Code{110, 0, 1};
@@ -166,6 +173,10 @@ void tst_JobReport::htmlShowsTheVisit()
         QVERIFY2(!row.contains(QLatin1String("added")) && !row.contains(QLatin1String(">new<")),
                  qPrintable(row));
     }
+    // The second bus's engine is a unit of its own, named with its bus.
+    const QString software = rowWith(html, QStringLiteral("SW 1.1"));
+    QVERIFY2(software.contains(QLatin1String("SW 1.0")), qPrintable(software));
+    QVERIFY(html.contains(QLatin1String("Engine #1 (0x00) on can1")));
     // Header texts escaped, changes and the acceptance test listed once.
     QVERIFY(html.contains(QLatin1String("VIN&lt;1&gt;")));
     QVERIFY(html.contains(QLatin1String("Leak &amp; noise")));

@@ -97,7 +97,11 @@ void tst_ServiceJob::reopenGivesBackEverything()
     ServiceJob::Header changed = nonAsciiHeader();
     changed.engineer = QStringLiteral("Ольга Петрова");
     QVERIFY(job->setHeader(changed, &error));
-    const InventoryRecord found = record({engine(), controller()});
+    // The same address on the window's second bus is a unit of its own.
+    InventoryRecord::Unit secondBus = engine();
+    secondBus.bus = QStringLiteral("can1");
+    secondBus.software = QStringLiteral("SW 1.0");
+    const InventoryRecord found = record({engine(), controller(), secondBus});
     InventoryRecord left = found;
     left.units[0].software = QStringLiteral("SW 5.0 — новая");
     left.taken = utc("2026-12-07T16:00:00Z");
@@ -125,7 +129,8 @@ void tst_ServiceJob::reopenGivesBackEverything()
     health.loadMaxPercent = 30.1;
     health.frames = 123456789012;
     health.transportAborts = 3;
-    health.silentUnits = QStringList{QStringLiteral("0x21"), QStringLiteral("0xA0")};
+    health.silentUnits
+        = QStringList{QStringLiteral("0x21"), QStringLiteral("0xA0"), QStringLiteral("can1 0x00")};
     QVERIFY(job->finish(health, &error, utc("2026-12-07T16:05:09Z")));
 
     std::unique_ptr<ServiceJob> back = ServiceJob::open(job->dir(), &error);
@@ -146,6 +151,12 @@ void tst_ServiceJob::reopenGivesBackEverything()
     QVERIFY(back->hasAsFound());
     QVERIFY(back->hasAsLeft());
     QVERIFY(back->asFound() == found);
+    QVERIFY(back->asFound().unit(0, QStringLiteral("can1")));
+    QCOMPARE(back->asFound().unit(0, QStringLiteral("can1"))->software, secondBus.software);
+    // Only the other bus's unit names a bus: a job with one bus writes what it always did.
+    QFile foundFile(back->filePath(ServiceJob::AsFoundFile));
+    QVERIFY(foundFile.open(QIODevice::ReadOnly));
+    QCOMPARE(foundFile.readAll().count("\"bus\""), 1);
     QVERIFY(back->asLeft() == left);
     compareEntries(back->changes(), job->changes());
     QCOMPARE(back->changes().size(), 2);

@@ -5827,6 +5827,10 @@ Options:
         <source>a unit without a valid address</source>
         <translation>блок без допустимого адреса</translation>
     </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 на шине %2</translation>
+    </message>
 </context>
 <context>
     <name>J1939</name>
