@@ -1,5 +1,6 @@
 #pragma once
 
+#include "can/busclock.h"
 #include "can/tooladdress.h"
 
 #include <atomic>
@@ -31,6 +32,9 @@ public:
     // scheme keeps it with every unit of the bus. Any thread.
     int busNumber() const { return m_busNumber.load(); }
     void setBusNumber(int number) { m_busNumber.store(number); }
+    // The time of the bus's frames: a recording played on the bus sets it. Any thread.
+    BusClock &clock() { return m_clock; }
+    const BusClock &clock() const { return m_clock; }
 
 private:
     AbstractCanMessageDispatcher(const AbstractCanMessageDispatcher &) = delete;
@@ -40,4 +44,5 @@ private:
     std::atomic<AbstractCanHandler *> m_handler{nullptr};
     ToolAddress m_toolAddress;
     std::atomic<int> m_busNumber{0};
+    BusClock m_clock;
 };

@@ -1,28 +1,14 @@
 #include "can/busclock.h"
 
+#include "can/abstractcanmessagedispatcher.h"
+
 #include <QDateTime>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <mutex>
 
 namespace {
-
-struct State
-{
-    std::mutex mutex;
-    bool recording = false;
-    qint64 anchorBusMs = 0;
-    qint64 anchorSteadyUs = 0;
-    double rate = 1.0;
-};
-
-State &state()
-{
-    static State s;
-    return s;
-}
 
 qint64 steadyUs()
 {
@@ -32,31 +18,35 @@ qint64 steadyUs()
 
 } // namespace
 
-qint64 BusClock::nowMs()
+const BusClock &BusClock::of(const AbstractCanMessageDispatcher *bus)
 {
-    State &s = state();
-    std::lock_guard locker(s.mutex);
-    if (!s.recording)
+    // Never told to follow anything: the wall clock, whoever asks.
+    static const BusClock wall;
+    return bus ? bus->clock() : wall;
+}
+
+qint64 BusClock::nowMs() const
+{
+    std::lock_guard locker(m_mutex);
+    if (!m_recording)
         return QDateTime::currentMSecsSinceEpoch();
-    return s.anchorBusMs
-           + qint64(std::floor(double(steadyUs() - s.anchorSteadyUs) * s.rate / 1000.0));
+    return m_anchorBusMs
+           + qint64(std::floor(double(steadyUs() - m_anchorSteadyUs) * m_rate / 1000.0));
 }
 
-double BusClock::rate()
+double BusClock::rate() const
 {
-    State &s = state();
-    std::lock_guard locker(s.mutex);
-    return s.recording ? s.rate : 1.0;
+    std::lock_guard locker(m_mutex);
+    return m_recording ? m_rate : 1.0;
 }
 
-bool BusClock::followsRecording()
+bool BusClock::followsRecording() const
 {
-    State &s = state();
-    std::lock_guard locker(s.mutex);
-    return s.recording;
+    std::lock_guard locker(m_mutex);
+    return m_recording;
 }
 
-int BusClock::wallInterval(int busMs)
+int BusClock::wallInterval(int busMs) const
 {
     const double r = rate();
     if (r <= 0 || r == 1.0 || busMs <= 0)
@@ -66,18 +56,16 @@ int BusClock::wallInterval(int busMs)
 
 void BusClock::followRecording(qint64 busMs, double rate)
 {
-    State &s = state();
-    std::lock_guard locker(s.mutex);
-    s.recording = true;
-    s.anchorBusMs = busMs;
-    s.anchorSteadyUs = steadyUs();
-    s.rate = std::max(0.0, rate);
+    std::lock_guard locker(m_mutex);
+    m_recording = true;
+    m_anchorBusMs = busMs;
+    m_anchorSteadyUs = steadyUs();
+    m_rate = std::max(0.0, rate);
 }
 
 void BusClock::followWallClock()
 {
-    State &s = state();
-    std::lock_guard locker(s.mutex);
-    s.recording = false;
-    s.rate = 1.0;
+    std::lock_guard locker(m_mutex);
+    m_recording = false;
+    m_rate = 1.0;
 }

@@ -139,12 +139,6 @@ QVector<quint8> ReplayCanHandler::channels() const
     return m_channels;
 }
 
-void ReplayCanHandler::setFollower(bool on)
-{
-    std::lock_guard locker(m_mutex);
-    m_follower = on;
-}
-
 bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 {
     QString path;
@@ -211,7 +205,8 @@ bool ReplayCanHandler::stopImpl()
 {
     std::lock_guard locker(m_mutex);
     m_playing = false;
-    BusClock::followWallClock();
+    if (AbstractCanMessageDispatcher *bus = dispatcher())
+        bus->clock().followWallClock();
     return true;
 }
 
@@ -236,17 +231,19 @@ void ReplayCanHandler::anchor(qint64 positionUs)
 
 void ReplayCanHandler::publishClock() const
 {
-    if (m_follower)
+    // Every bus of a recording keeps its own clock on its own frames' time.
+    AbstractCanMessageDispatcher *bus = dispatcher();
+    if (!bus)
         return;
     // The demo bus's simulated units answer in real time: it stays on the wall clock.
     if (m_index == 0 || m_frames.isEmpty() || !m_playing) {
-        BusClock::followWallClock();
+        bus->clock().followWallClock();
         return;
     }
     const qint64 busUs = m_frames.first().timeUs + m_loopOffsetUs + m_anchorPositionUs;
     // As fast as possible, the clock moves with the frames (set at each batch).
     const double rate = m_paused || m_speed <= AsFastAsPossible ? 0.0 : m_speed;
-    BusClock::followRecording(busUs / 1000, rate);
+    bus->clock().followRecording(busUs / 1000, rate);
 }
 
 void ReplayCanHandler::setPaused(bool paused)

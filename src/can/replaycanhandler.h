@@ -75,9 +75,6 @@ public:
     int channel() const;
     // The buses of the recording chosen, in number order.
     QVector<quint8> channels() const;
-    // Plays one bus of a recording that another handler plays too: the bus clock is the other
-    // handler's.
-    void setFollower(bool on);
 
 public slots:
     bool setBaudRateImpl(unsigned rate) override;
@@ -118,6 +115,5 @@ private:
     int m_requestedChannel = -1;
     int m_channel = -1;
     QVector<quint8> m_channels;
-    bool m_follower = false;
     SimulatedBus m_simulated; // has its own lock
 };

@@ -1,5 +1,7 @@
 #include "can/trafficcalculator.h"
 
+#include "can/abstractcanhandler.h"
+#include "can/abstractcanmessagedispatcher.h"
 #include "can/busclock.h"
 
 #include <mutex>
@@ -41,7 +43,8 @@ void TrafficCalculator::shift()
         sum = get();
         // Frames per second of the bus's time: a recording played at 20x brings twenty seconds
         // of its traffic in each second.
-        const double rate = BusClock::rate();
+        const AbstractCanHandler *handler = m_handler.load();
+        const double rate = BusClock::of(handler ? handler->dispatcher() : nullptr).rate();
         const int perBusTime = rate > 0 && rate != 1.0 ? int(double(sum) / rate + 0.5) : sum;
         emit trafficChanged(trafficText(perBusTime, depth() * interval() / 1000));
         emit trafficChanged(perBusTime);

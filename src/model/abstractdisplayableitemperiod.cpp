@@ -2,6 +2,7 @@
 #include "model/abstractdisplayableitem.h"
 
 #include "can/busclock.h"
+#include "model/devicedispatcher.h"
 
 #include <QThread>
 
@@ -21,7 +22,7 @@ void AbstractDisplayableItem::learnPeriodFromTraffic()
 void AbstractDisplayableItem::learnFrom(qint64 stamp)
 {
     // Played as fast as possible (or paused) the stamps tell the batches, not the bus.
-    if (BusClock::rate() <= 0) {
+    if (BusClock::of(dispatcher()).rate() <= 0) {
         m_learner.forgetLastFrame();
         return;
     }

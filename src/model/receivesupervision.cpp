@@ -1,6 +1,8 @@
 #include "model/receivesupervision.h"
 
 #include "can/busclock.h"
+#include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,21 +22,27 @@ qint64 steadyMs()
 
 } // namespace
 
-ReceiveSupervision::ReceiveSupervision(QObject *item)
-    : m_timer(item)
+ReceiveSupervision::ReceiveSupervision(AbstractDisplayableItem *item)
+    : m_item(item)
+    , m_timer(item)
 {}
+
+const BusClock &ReceiveSupervision::clock() const
+{
+    return BusClock::of(m_item->dispatcher());
+}
 
 void ReceiveSupervision::setNominalInterval(int interval)
 {
     m_nominalInterval = interval;
-    m_timer.setInterval(std::max(0, BusClock::wallInterval(interval)));
+    m_timer.setInterval(std::max(0, clock().wallInterval(interval)));
 }
 
 void ReceiveSupervision::arm(int interval)
 {
     // Periods are the bus's: a recording played faster has shorter ones on the wall clock.
     if (interval > 0)
-        m_timer.start(BusClock::wallInterval(interval));
+        m_timer.start(clock().wallInterval(interval));
     else
         m_timer.start();
     m_frameSinceArm = false;
@@ -56,8 +64,7 @@ bool ReceiveSupervision::rearmForLateFrame()
 {
     if (!m_frameSinceArm || m_nominalInterval <= 0)
         return false;
-    const qint64 remaining
-        = BusClock::wallInterval(m_nominalInterval) - (steadyMs() - m_lastFrameAt);
+    const qint64 remaining = clock().wallInterval(m_nominalInterval) - (steadyMs() - m_lastFrameAt);
     m_frameSinceArm = false;
     if (remaining <= 1)
         return false;
@@ -70,17 +77,17 @@ bool ReceiveSupervision::periodEnded()
 {
     if (rearmForLateFrame())
         return false;
-    if (!m_slackGiven && BusClock::rate() > 1.0) {
+    if (!m_slackGiven && clock().rate() > 1.0) {
         m_slackGiven = true;
         m_timer.start(DeliverySlackMs);
         return false;
     }
     m_slackGiven = false;
-    const int wall = BusClock::wallInterval(m_nominalInterval);
+    const int wall = clock().wallInterval(m_nominalInterval);
     if (m_timer.interval() != wall && m_nominalInterval > 0)
         m_timer.start(wall);
     // No bus time passes while a played recording pauses: no period ends.
-    return BusClock::rate() > 0;
+    return clock().rate() > 0;
 }
 
 int ReceiveSupervision::countMissedPeriod()

@@ -4,6 +4,9 @@
 
 #include <atomic>
 
+class AbstractDisplayableItem;
+class BusClock;
+
 // The receive supervision of a scheme item: the timer that runs one period per expected frame
 // and the count of periods that passed without one. A frame restarts the period without
 // touching the timer: its time is noted and the timer, when it fires early, waits out the rest.
@@ -13,7 +16,7 @@ class ReceiveSupervision
 public:
     static constexpr int MaxMissedPeriods = 128;
 
-    explicit ReceiveSupervision(QObject *item);
+    explicit ReceiveSupervision(AbstractDisplayableItem *item);
     ReceiveSupervision(const ReceiveSupervision &) = delete;
     ReceiveSupervision &operator=(const ReceiveSupervision &) = delete;
 
@@ -38,7 +41,10 @@ public:
 
 private:
     bool rearmForLateFrame();
+    // The clock of the item's bus.
+    const BusClock &clock() const;
 
+    const AbstractDisplayableItem *m_item;
     QTimer m_timer;
     std::atomic<int> m_missedPeriods{0};
     int m_nominalInterval = -1;

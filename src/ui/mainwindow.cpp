@@ -82,6 +82,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_details->setModel(m_schemeModel);
     m_plotDocks = new PlotDocks(this, m_schemeModel);
     m_plotDocks->setNeighbour(m_rawDataWindow);
+    // Plots and the parameter log keep to the first bus's time: a recording played there its own.
+    const auto firstBusClock = [this]() -> const BusClock & { return BusClock::of(dispatcher()); };
+    m_plotDocks->setClock(firstBusClock);
+    m_parameterLog->setClock(firstBusClock);
     m_schemeController = new SchemeController(m_schemeModel, this, this);
     connect(m_schemeController, &SchemeController::schemeUpdated, m_constructorModel,
             &DeviceConstructorModel::refresh);

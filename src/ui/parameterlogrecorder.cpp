@@ -63,7 +63,7 @@ bool ParameterLogRecorder::start(const SchemeTreeModel *model)
     const QDateTime startTime = QDateTime::currentDateTime();
     const QString path = ParameterLog::fileName(directory, startTime);
     // Records are on the bus time (a played recording's own); the name on the wall clock.
-    if (!m_log->start(path, columns, BusClock::nowMs())) {
+    if (!m_log->start(path, columns, m_clock().nowMs())) {
         m_startAction->setChecked(false);
         return false;
     }
@@ -95,9 +95,10 @@ void ParameterLogRecorder::slotParameterLogTick()
         return;
     }
     // A paused recording adds no time, so no record.
-    if (BusClock::followsRecording() && BusClock::rate() <= 0)
+    const BusClock &clock = m_clock();
+    if (clock.followsRecording() && clock.rate() <= 0)
         return;
-    if (!m_log->writeRecord(BusClock::nowMs(), m_liveAction->isChecked())) {
+    if (!m_log->writeRecord(clock.nowMs(), m_liveAction->isChecked())) {
         // What was written so far stays; the user learns why the log ended.
         const QString reason = m_log->errorString();
         m_startAction->setChecked(false);

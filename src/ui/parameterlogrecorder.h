@@ -1,7 +1,10 @@
 #pragma once
 
+#include "can/busclock.h"
+
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class ParameterLog;
@@ -31,6 +34,9 @@ public:
     // Starts logging the scheme's marked items; false (with the reason shown) when it cannot.
     bool start(const SchemeTreeModel *model);
     void stop();
+    // The clock the records are stamped on: the window's first bus (the wall clock until one is
+    // given).
+    void setClock(std::function<const BusClock &()> clock) { m_clock = std::move(clock); }
 
 public slots:
     void slotParameterLogTick();
@@ -39,6 +45,7 @@ private:
     void showMessage(const QString &text);
 
     QMainWindow *m_window;
+    std::function<const BusClock &()> m_clock = [] { return std::cref(BusClock::of(nullptr)); };
     std::unique_ptr<ParameterLog> m_log;
     QTimer *m_timer = nullptr;
     QAction *m_startAction = nullptr;

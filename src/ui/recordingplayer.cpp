@@ -210,7 +210,6 @@ void RecordingPlayer::playOtherBuses(ReplayCanHandler *first)
         auto prepare = [channel, speed, looping](AbstractCanHandler *handler) {
             if (auto *other = qobject_cast<ReplayCanHandler *>(handler)) {
                 other->setChannel(channel);
-                other->setFollower(true);
                 other->setSpeed(speed);
                 other->setLooping(looping);
             }

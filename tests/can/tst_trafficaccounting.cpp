@@ -3,6 +3,7 @@
 #include "can/eventcounter.h"
 #include "can/guimessagenotifier.h"
 #include "can/trafficcalculator.h"
+#include "model/devicedispatcher.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -181,10 +182,12 @@ void tst_TrafficAccounting::trafficTextDescribesPreviousWindow_data()
     QTest::addColumn<double>("speed"); // 0: a live bus
     QTest::addColumn<int>("frames");
     QTest::addColumn<int>("perSecond");
-    QTest::newRow("live bus") << 0.0 << 7 << 7;
+    QTest::addColumn<bool>("otherBus"); // the recording plays on another bus of the window
+    QTest::newRow("live bus") << 0.0 << 7 << 7 << false;
     // A played recording counts per second of its own time.
-    QTest::newRow("recording at 20x") << 20.0 << 140 << 7;
-    QTest::newRow("recording at a quarter") << 0.25 << 2 << 8;
+    QTest::newRow("recording at 20x") << 20.0 << 140 << 7 << false;
+    QTest::newRow("recording at a quarter") << 0.25 << 2 << 8 << false;
+    QTest::newRow("live bus beside a recording at 20x") << 20.0 << 140 << 140 << true;
 }
 
 void tst_TrafficAccounting::trafficTextDescribesPreviousWindow()
@@ -192,10 +195,13 @@ void tst_TrafficAccounting::trafficTextDescribesPreviousWindow()
     QFETCH(double, speed);
     QFETCH(int, frames);
     QFETCH(int, perSecond);
-    if (speed > 0)
-        BusClock::followRecording(0, speed);
+    QFETCH(bool, otherBus);
     TestCanHandler handler;
+    TestCanHandler other;
+    if (speed > 0)
+        (otherBus ? other : handler).bus()->clock().followRecording(0, speed);
     TrafficCalculator calculator;
+    calculator.setHandler(&handler);
     QSignalSpy texts(&calculator, qOverload<const QString &>(&TrafficCalculator::trafficChanged));
     QSignalSpy counts(&calculator, qOverload<int>(&TrafficCalculator::trafficChanged));
     AbstractCanHandler::MessagePack pack(frames);
@@ -203,7 +209,6 @@ void tst_TrafficAccounting::trafficTextDescribesPreviousWindow()
     calculator.shift();
     QCOMPARE(counts.last().first().toInt(), 0);
     calculator.shift();
-    BusClock::followWallClock();
     QCOMPARE(counts.last().first().toInt(), perSecond);
     QCOMPARE(texts.last().first().toString(), TrafficCalculator::trafficText(perSecond, 1));
     QVERIFY(texts.last().first().toString().contains(QString::number(perSecond)));

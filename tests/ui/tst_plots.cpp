@@ -220,7 +220,7 @@ void tst_Plots::tableKeepsItsWindow()
 
 void tst_Plots::exportsPngAndCsv()
 {
-    PlotWidget plot(false);
+    PlotWidget plot(false, QDateTime::currentMSecsSinceEpoch());
     PlotTable &table = plot.plotter().table();
     table.setColumns(
         {{QStringLiteral("Engine_speed"), QStringLiteral("Engine speed"), QStringLiteral("rpm")},
@@ -285,7 +285,7 @@ void tst_Plots::exportNamesGetTheirExtension()
     QFETCH(QString, typed);
     QFETCH(QString, written);
     QTemporaryDir dir;
-    PlotWidget plot(false);
+    PlotWidget plot(false, QDateTime::currentMSecsSinceEpoch());
     plot.plotter().table().setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QString()}});
     plot.plotter().table().append(0.0, {800});
     plot.rebuild();
@@ -333,7 +333,7 @@ void tst_Plots::csvValuesAsPreciseAsTheirParameters()
 
 void tst_Plots::cursorReadsValues()
 {
-    PlotWidget plot(false);
+    PlotWidget plot(false, QDateTime::currentMSecsSinceEpoch());
     PlotTable &table = plot.plotter().table();
     table.setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QStringLiteral("rpm")},
                       {QStringLiteral("p"), QStringLiteral("Pressure"), QStringLiteral("rpm")}});
@@ -355,7 +355,7 @@ void tst_Plots::cursorReadsValues()
 
 void tst_Plots::liveViewFollowsUntilZoomed()
 {
-    PlotWidget plot(true);
+    PlotWidget plot(true, QDateTime::currentMSecsSinceEpoch());
     PlotTable &table = plot.plotter().table();
     table.setColumns({{QStringLiteral("s"), QStringLiteral("Speed"), QStringLiteral("rpm")},
                       {QStringLiteral("t"), QStringLiteral("Temperature"), QStringLiteral("C")}});

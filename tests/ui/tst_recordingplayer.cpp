@@ -1,6 +1,7 @@
 #include "can/busclock.h"
 #include "can/replaycanhandler.h"
 #include "model/abstractdisplayableitem.h"
+#include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
@@ -10,6 +11,7 @@
 #include "ui/editors/plottable.h"
 #include "ui/editors/plotwidget.h"
 #include "ui/recordingplayer.h"
+#include "ui/windowbuses.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -105,7 +107,12 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     QVERIFY(replay->playingPath().endsWith(file));
     auto *time = child<QLabel>(demo, "playerTime");
     QTRY_VERIFY2(time->text().contains(QStringLiteral(" / ") + duration), qPrintable(time->text()));
-    QVERIFY(BusClock::followsRecording());
+    // Both buses of the truck's recording are on its time, each on its own clock.
+    const BusClock &clock = demo.window()->dispatcher()->clock();
+    QTRY_COMPARE(demo.window()->buses()->added().size(), 1);
+    const BusClock &secondClock = demo.window()->buses()->added().constFirst()->clock();
+    QVERIFY(clock.followsRecording());
+    QTRY_VERIFY(secondClock.followsRecording());
 
     // 20× as fast: the units come, a function of the engine is plotted.
     auto *speed = child<QComboBox>(demo, "playerSpeed");
@@ -134,12 +141,14 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     pause->trigger();
     QVERIFY(replay->isPaused());
     const qint64 pausedAt = replay->positionUs();
-    const qint64 busAt = BusClock::nowMs();
+    const qint64 busAt = clock.nowMs();
+    const qint64 secondBusAt = secondClock.nowMs();
     const qint64 stampAt = replay->messageElapsedTimer();
     const int state = demo.window()->schemeModel()->item(eec1)->displayable()->state();
     QTest::qWait(400);
     QCOMPARE(replay->positionUs(), pausedAt);
-    QCOMPARE(BusClock::nowMs(), busAt);
+    QCOMPARE(clock.nowMs(), busAt);
+    QCOMPARE(secondClock.nowMs(), secondBusAt);
     // Frames' stamps, which the bus check and the raw view go by, stand still too.
     QCOMPARE(replay->messageElapsedTimer(), stampAt);
     QCOMPARE(demo.window()->schemeModel()->item(eec1)->displayable()->state(), state);
@@ -149,7 +158,7 @@ void tst_RecordingPlayer::playPauseSeekAndPlot()
     slider->setValue(100 * 1000);
     QVERIFY(qAbs(replay->positionUs() - 100 * 1000 * 1000) < 1000 * 1000);
     QTRY_VERIFY2(time->text().startsWith(QStringLiteral("00:01:40")), qPrintable(time->text()));
-    QVERIFY(qAbs(BusClock::nowMs() - (replay->originUs() / 1000 + 100 * 1000)) < 1000);
+    QVERIFY(qAbs(clock.nowMs() - (replay->originUs() / 1000 + 100 * 1000)) < 1000);
     // A click on the bar jumps there.
     slider->resize(400, slider->sizeHint().height());
     QTest::mouseClick(slider, Qt::LeftButton, {},

@@ -159,11 +159,11 @@ QDockWidget *PlotDocks::plotNodes(const QList<AbstractSchemeTreeItem *> &nodes)
 QDockWidget *PlotDocks::plotSources(const QVector<ParameterPlotter::Source> &sources,
                                     const QString &name)
 {
-    auto *plot = new PlotWidget(true);
+    auto *plot = new PlotWidget(true, m_clock().nowMs());
     plot->plotter().setSources(sources);
     plot->setWindow(m_windowMinutes * 60.0);
     // The plot starts with the values as they are now.
-    plot->plotter().sampleNow(BusClock::nowMs());
+    plot->plotter().sampleNow(m_clock().nowMs());
     plot->rebuild();
     const QVector<PlotTable::Column> &columns = plot->table().columns();
     QString title = columns.isEmpty() ? tr("Plot") : tr("Plot: %1").arg(columns.first().label);
@@ -180,7 +180,7 @@ QDockWidget *PlotDocks::openLog(const QString &path, QString *error, QStringList
         *error = file.errorString();
         return nullptr;
     }
-    auto plot = std::make_unique<PlotWidget>(false);
+    auto plot = std::make_unique<PlotWidget>(false, m_clock().nowMs());
     ParameterLogReader reader;
     if (!reader.read(file.readAll(), &plot->plotter().table())) {
         *error = reader.errorString();
@@ -221,7 +221,7 @@ void PlotDocks::slotNotifyPack(const AbstractCanHandler::MessagePack &pack)
     if (m_docks.isEmpty())
         return;
     // The bus time: a played recording's own, standing still while it pauses.
-    const qint64 now = BusClock::nowMs();
+    const qint64 now = m_clock().nowMs();
     for (PlotWidget *plot : plots()) {
         if (plot->isLive())
             plot->sample(pack, now);

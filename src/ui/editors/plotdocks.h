@@ -1,12 +1,15 @@
 #pragma once
 
 #include "can/abstractcanhandler.h"
+#include "can/busclock.h"
 #include "ui/editors/parameterplotter.h"
 
 #include <QCoreApplication>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+
+#include <functional>
 
 class AbstractSchemeTreeItem;
 class PlotWidget;
@@ -32,6 +35,9 @@ public:
     // New plots open as a tab over this dock while it sits visible in the bottom area, so they
     // get its whole width and the scheme tree keeps its height.
     void setNeighbour(QDockWidget *dock) { m_neighbour = dock; }
+    // The clock live plots sample on: the bus whose packs come to slotNotifyPack (the wall clock
+    // until one is given).
+    void setClock(std::function<const BusClock &()> clock) { m_clock = std::move(clock); }
 
     // Minutes of history the live plots keep (a setting).
     int windowMinutes() const { return m_windowMinutes; }
@@ -68,4 +74,5 @@ private:
     QList<QPointer<QDockWidget>> m_docks;
     QPointer<QDockWidget> m_neighbour;
     int m_windowMinutes = DefaultWindowMinutes;
+    std::function<const BusClock &()> m_clock = [] { return std::cref(BusClock::of(nullptr)); };
 };

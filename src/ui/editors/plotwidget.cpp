@@ -44,9 +44,9 @@ const QColor CurveColours[] = {Qt::blue,       Qt::red,          QColor(0, 140, 
 
 } // namespace
 
-PlotWidget::PlotWidget(bool live, QWidget *parent)
+PlotWidget::PlotWidget(bool live, qint64 startMs, QWidget *parent)
     : QWidget(parent)
-    , m_plotter(BusClock::nowMs())
+    , m_plotter(startMs)
     , m_live(live)
 {
     auto *box = new QVBoxLayout(this);

@@ -28,7 +28,8 @@ public:
     using FilePrompt = std::function<QString(const QString &title, const QString &filter)>;
     static constexpr int DefaultRefreshMs = 500;
 
-    explicit PlotWidget(bool live, QWidget *parent = nullptr);
+    // `startMs`: the time the plot's axis counts from.
+    PlotWidget(bool live, qint64 startMs, QWidget *parent = nullptr);
     ~PlotWidget() override;
 
     ParameterPlotter &plotter() { return m_plotter; }
