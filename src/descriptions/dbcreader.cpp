@@ -347,10 +347,12 @@ void DbcReader::parseSignal(DbcTokenizer &tokens)
                  .arg(message.name));
         return;
     }
-    if (message.signalIndex(signal.name) >= 0
-        || message.signalList.size() >= MaxSignalsPerMessage) {
-        warn(tr("signal %1 repeats a name or is one too many in message %2")
-                 .arg(signal.name, message.name));
+    if (message.signalIndex(signal.name) >= 0) {
+        warn(tr("signal %1 repeats a name in message %2").arg(signal.name, message.name));
+        return;
+    }
+    if (message.signalList.size() >= MaxSignalsPerMessage) {
+        warn(tr("message %1 has more than %2 signals").arg(message.name).arg(MaxSignalsPerMessage));
         return;
     }
     message.signalList.append(signal);
