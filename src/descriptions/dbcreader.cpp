@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -102,6 +102,47 @@ bool skipPunct(DbcTokenizer &tokens, char punct)
     return tokens.next().is(punct);
 }
 
+bool isBlankUpTo(const char *p, const char *end)
+{
+    while (p < end && isBlank(*p))
+        ++p;
+    return p == end;
+}
+
+// The end of a statement that ends with ';': the ';' outside strings. A statement missing it ends
+// before the next line that starts one (or after MaxStatementLines lines); a string still open
+// there was never closed.
+const char *statementEnd(const char *p, const char *end, bool *stringOpen)
+{
+    bool inString = false;
+    int lines = 0;
+    while (p < end) {
+        const char c = *p;
+        if (inString && c == '\\' && p + 1 < end && (p[1] == '"' || p[1] == '\\')) {
+            p += 2;
+            continue;
+        }
+        if (c == '"')
+            inString = !inString;
+        else if (c == ';' && !inString)
+            break;
+        else if (c == '\n' && (++lines > MaxStatementLines || startsStatement(p + 1, end)))
+            break;
+        ++p;
+    }
+    *stringOpen = inString;
+    return p;
+}
+
+// The start of a line as a warning shows it: printable ASCII, anything else as '?'.
+QString shownText(const char *p, const char *end)
+{
+    QString shown;
+    for (; p < end && shown.size() < 40; ++p)
+        shown.append(*p >= 0x20 && *p < 0x7F ? QLatin1Char(*p) : QLatin1Char('?'));
+    return shown.trimmed();
+}
+
 } // namespace
 
 bool DbcReader::readFile(const QString &path)
@@ -123,7 +164,7 @@ bool DbcReader::parse(const QByteArray &text, const QString &fileName)
     const char *const end = p + text.size();
     int line = 1;
     bool recognised = false;
-    bool inSymbols = false; // NS_ lists one symbol per line
+    bool inSymbols = false;
     while (p < end) {
         if (*p == '\n' || isBlank(*p)) {
             line += *p == '\n';
@@ -135,14 +176,10 @@ bool DbcReader::parse(const QByteArray &text, const QString &fileName)
         if (!lineEnd)
             lineEnd = end;
         const char *wordEnd = keywordEnd(p, lineEnd);
-        if (inSymbols && wordEnd > p) {
-            const char *rest = wordEnd;
-            while (rest < lineEnd && isBlank(*rest))
-                ++rest;
-            if (rest == lineEnd) {
-                p = lineEnd;
-                continue;
-            }
+        // NS_ lists one symbol on each line.
+        if (inSymbols && wordEnd > p && isBlankUpTo(wordEnd, lineEnd)) {
+            p = lineEnd;
+            continue;
         }
         inSymbols = false;
         const QByteArray keyword
@@ -155,39 +192,19 @@ bool DbcReader::parse(const QByteArray &text, const QString &fileName)
             continue;
         }
         if (!isOneOf(keyword, ListedStatements)) {
-            const QByteArray shown = QByteArray(p, int(qMin<qint64>(lineEnd - p, 40))).trimmed();
-            warn(tr("unknown statement \"%1\"")
-                     .arg(QString::fromLatin1(shown.toPercentEncoding(" _\"'.:;,()[]|@+-"))));
+            warn(tr("unknown statement \"%1\"").arg(shownText(p, lineEnd)));
             p = lineEnd;
             continue;
         }
-        // Up to the ';' outside strings; a statement missing its ';' ends before the next line
-        // that starts one, and a string still open there was never closed.
-        const char *q = wordEnd;
-        bool inString = false;
-        int lines = 0;
-        while (q < end) {
-            const char c = *q;
-            if (inString && c == '\\' && q + 1 < end && (q[1] == '"' || q[1] == '\\')) {
-                q += 2;
-                continue;
-            }
-            if (c == '"')
-                inString = !inString;
-            else if (c == ';' && !inString)
-                break;
-            else if (c == '\n' && (++lines > MaxStatementLines || startsStatement(q + 1, end)))
-                break;
-            ++q;
-        }
-        if (inString) {
+        bool stringOpen = false;
+        const char *q = statementEnd(wordEnd, end, &stringOpen);
+        if (stringOpen) {
             warn(tr("string not closed"));
             p = lineEnd;
             continue;
         }
         parseStatement(keyword, wordEnd, q);
-        for (const char *r = p; r < q; ++r)
-            line += *r == '\n';
+        line += int(std::count(p, q, '\n'));
         p = q < end && *q == ';' ? q + 1 : q;
     }
     if (!recognised) {

@@ -62,6 +62,8 @@ BA_ "VFrameFormat" BO_ 2365587454 3; VAL_ 1280 Mode 0 "Idle" 1 "Run" 2 "Fault";
 VAL_ 1280 Switch OnOff;
 SIG_VALTYPE_ 1280 Level : 1;
 SIG_VALTYPE_ 2365587454 Precise : 2;
+BO_ 2565537790 Request: 3 Engine
+BA_ "VFrameFormat" BO_ 2565537790 3;
 BO_ x
 )";
 
@@ -70,7 +72,7 @@ void tst_DbcReader::features()
     QStringList warnings;
     const DbcDatabase database = readText(FeaturesDbc, &warnings);
     QCOMPARE(warnings.size(), 1);
-    QVERIFY2(warnings.first().startsWith(QLatin1String("t.dbc:27: ")),
+    QVERIFY2(warnings.first().startsWith(QLatin1String("t.dbc:29: ")),
              qPrintable(warnings.first()));
     QCOMPARE(database.comment, QStringLiteral("Database comment"));
     QCOMPARE(database.valueTables.value(QStringLiteral("OnOff")).value(1), QStringLiteral("On"));
@@ -106,6 +108,13 @@ void tst_DbcReader::features()
     QVERIFY(!database.isJ1939());
     QCOMPARE(database.messageForFrame(0x18FFFF17, true), &fd);
     QCOMPARE(database.messageForFrame(0x500, false), &status);
+    // A PDU1 group matches whatever its destination.
+    const DbcMessage &request = database.messages.at(2);
+    QCOMPARE(request.pgn(), 0xEA00u);
+    QCOMPARE(database.messageForFrame(0x18EA0021, true), &request);
+    QCOMPARE(database.messageForFrame(0x18EAFF00, true), &request);
+    QCOMPARE(database.messageForPgn(0xEA00), &request);
+    QCOMPARE(database.messageForFrame(0x18EB0021, true), nullptr);
 
     // Text in Latin-1, as Windows tools write it, reads as such; UTF-8 as UTF-8.
     const QByteArray unit = "VERSION \"\"\nBO_ 1 A: 8 N\n SG_ T : 0|8@1+ (1,0) [0|0] \"%1C\" N\n";
