@@ -3087,6 +3087,149 @@ Options:
     </message>
 </context>
 <context>
+    <name>DbcReader</name>
+    <message>
+        <source>%1: cannot be read: %2</source>
+        <translation>%1: не удаётся прочитать: %2</translation>
+    </message>
+    <message>
+        <source>unknown statement &quot;%1&quot;</source>
+        <translation>неизвестная инструкция «%1»</translation>
+    </message>
+    <message>
+        <source>string not closed</source>
+        <translation>строка не закрыта</translation>
+    </message>
+    <message>
+        <source>%1: not a DBC database (no VERSION, NS_, BU_ or BO_ statement)</source>
+        <translation>%1: не база DBC (нет инструкций VERSION, NS_, BU_ или BO_)</translation>
+    </message>
+    <message>
+        <source>message identifier is not a number</source>
+        <translation>идентификатор сообщения — не число</translation>
+    </message>
+    <message>
+        <source>message %1 has no name</source>
+        <translation>у сообщения %1 нет имени</translation>
+    </message>
+    <message>
+        <source>message %1 has a bad length</source>
+        <translation>у сообщения %1 неверная длина</translation>
+    </message>
+    <message>
+        <source>message %1 has an identifier beyond 29 bits</source>
+        <translation>идентификатор сообщения %1 длиннее 29 бит</translation>
+    </message>
+    <message>
+        <source>message %1 repeats the identifier of an earlier one</source>
+        <translation>сообщение %1 повторяет идентификатор предыдущего</translation>
+    </message>
+    <message>
+        <source>signal outside a message</source>
+        <translation>сигнал вне сообщения</translation>
+    </message>
+    <message>
+        <source>signal without a name</source>
+        <translation>сигнал без имени</translation>
+    </message>
+    <message>
+        <source>signal %1 has a bad multiplexer mark</source>
+        <translation>у сигнала %1 неверная отметка мультиплексора</translation>
+    </message>
+    <message>
+        <source>signal %1 has a bad placement</source>
+        <translation>у сигнала %1 неверное расположение</translation>
+    </message>
+    <message>
+        <source>signal %1 has a bad scaling or unit</source>
+        <translation>у сигнала %1 неверный масштаб или единица</translation>
+    </message>
+    <message>
+        <source>signal %1 lies beyond the %2 bytes of message %3</source>
+        <translation>сигнал %1 выходит за %2 байт сообщения %3</translation>
+    </message>
+    <message>
+        <source>signal %1 repeats a name in message %2</source>
+        <translation>сигнал %1 повторяет имя в сообщении %2</translation>
+    </message>
+    <message>
+        <source>message %1 has more than %2 signals</source>
+        <translation>в сообщении %1 больше %2 сигналов</translation>
+    </message>
+    <message>
+        <source>%1: message identifier is not a number</source>
+        <translation>%1: идентификатор сообщения — не число</translation>
+    </message>
+    <message>
+        <source>%1 for message %2 that the file does not define</source>
+        <translation>%1 для сообщения %2, которого нет в файле</translation>
+    </message>
+    <message>
+        <source>%1 for a signal that message %2 does not have</source>
+        <translation>%1 для сигнала, которого нет в сообщении %2</translation>
+    </message>
+    <message>
+        <source>comment on an unknown kind of object</source>
+        <translation>комментарий к объекту неизвестного вида</translation>
+    </message>
+    <message>
+        <source>comment without its text</source>
+        <translation>комментарий без текста</translation>
+    </message>
+    <message>
+        <source>attribute definition without a name</source>
+        <translation>определение атрибута без имени</translation>
+    </message>
+    <message>
+        <source>attribute default without a name or value</source>
+        <translation>значение атрибута по умолчанию без имени или значения</translation>
+    </message>
+    <message>
+        <source>attribute without a name</source>
+        <translation>атрибут без имени</translation>
+    </message>
+    <message>
+        <source>frame format of message %1 is none of the defined ones</source>
+        <translation>формат кадра сообщения %1 не из определённых</translation>
+    </message>
+    <message>
+        <source>SPN of signal %1 is not a number up to %2</source>
+        <translation>SPN сигнала %1 — не число до %2</translation>
+    </message>
+    <message>
+        <source>value table without a name</source>
+        <translation>таблица значений без имени</translation>
+    </message>
+    <message>
+        <source>value texts are not pairs of a number and a string</source>
+        <translation>тексты значений — не пары из числа и строки</translation>
+    </message>
+    <message>
+        <source>value type of signal %1 is not 0, 1 or 2</source>
+        <translation>тип значения сигнала %1 — не 0, 1 или 2</translation>
+    </message>
+    <message>
+        <source>signal %1 of %2 bits cannot hold an IEEE value of %3 bits</source>
+        <translation>сигнал %1 из %2 бит не вмещает значение IEEE из %3 бит</translation>
+    </message>
+    <message>
+        <source>signal %1 is switched by a signal that message %2 does not have</source>
+        <translation>сигнал %1 переключается сигналом, которого нет в сообщении %2</translation>
+    </message>
+    <message>
+        <source>signal %1 has a bad multiplexer range</source>
+        <translation>у сигнала %1 неверный диапазон мультиплексора</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n more warning(s)</source>
+        <translation>
+            <numerusform>%1: ещё %n предупреждение</numerusform>
+            <numerusform>%1: ещё %n предупреждения</numerusform>
+            <numerusform>%1: ещё %n предупреждений</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>DescriptionFiles</name>
     <message>
         <source>The function library %1 cannot be read: %2 (line %3, column %4). It is skipped.</source>
