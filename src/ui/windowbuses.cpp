@@ -27,6 +27,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTreeView>
 
@@ -324,6 +325,13 @@ void WindowBuses::showBuses()
     }
     if (auto *loads = m_window->statusBar()->findChild<QWidget *>(QStringLiteral("otherBusLoads")))
         loads->setVisible(several);
+    // The bus rows push every unit and function a level right: the state column makes room for
+    // a function's state and a unit's two icons after the indentation. A wider column stays.
+    QTreeView *view = m_window->mainView();
+    const int icon = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+    const int room = view->indentation() * (several ? 3 : 2) + 2 * icon + 8;
+    if (view->columnWidth(0) < room)
+        view->setColumnWidth(0, room);
     if (auto *caption = m_window->findChild<QLabel *>(QStringLiteral("loadCaption"))) {
         caption->setText(several ? tr("Bus load: %1").arg(nameOf(m_window->dispatcher()))
                                  : tr("Bus load:"));

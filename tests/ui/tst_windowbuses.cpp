@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -332,6 +333,17 @@ void tst_WindowBuses::sameAddressOnTwoBuses()
     QCOMPARE(model->index(0, 2).data().toString(), window->connectionText());
     QCOMPARE(model->index(1, 2).data().toString(),
              QStringLiteral("Replay (demo) on Demo bus (built in)"));
+    // A function two levels down still shows its state: its icon fits the state column.
+    QTreeView *view = window->mainView();
+    const QModelIndex controller = unitRow(model, 1, QStringLiteral("0xa0")).siblingAtColumn(0);
+    QTRY_VERIFY(model->rowCount(controller) > 0);
+    view->expand(controller);
+    const QRect function = view->visualRect(model->index(0, 0, controller));
+    const int icon = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+    QVERIFY2(function.left() + icon <= view->columnWidth(0),
+             qPrintable(QStringLiteral("icon at %1, column %2 wide")
+                            .arg(function.left())
+                            .arg(view->columnWidth(0))));
 
     // The raw view has a bus column and shows one bus when asked.
     QCOMPARE(raw->columnCount(), 4);
