@@ -326,12 +326,16 @@ void WindowBuses::showBuses()
     if (auto *loads = m_window->statusBar()->findChild<QWidget *>(QStringLiteral("otherBusLoads")))
         loads->setVisible(several);
     // The bus rows push every unit and function a level right: the state column makes room for
-    // a function's state and a unit's two icons after the indentation. A wider column stays.
+    // a function's state icon and a unit's two after their indentation (the root's included). A
+    // wider column stays.
     QTreeView *view = m_window->mainView();
-    const int icon = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
-    const int room = view->indentation() * (several ? 3 : 2) + 2 * icon + 8;
-    if (view->columnWidth(0) < room)
-        view->setColumnWidth(0, room);
+    if (several) {
+        const int icon = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+        const int indent = view->indentation();
+        const int room = std::max(3 * indent + icon, 2 * indent + 2 * icon) + 4;
+        if (view->columnWidth(0) < room)
+            view->setColumnWidth(0, room);
+    }
     if (auto *caption = m_window->findChild<QLabel *>(QStringLiteral("loadCaption"))) {
         caption->setText(several ? tr("Bus load: %1").arg(nameOf(m_window->dispatcher()))
                                  : tr("Bus load:"));
