@@ -5,6 +5,7 @@
 #include "cli/busrowmerge.h"
 #include "cli/clicommand.h"
 #include "cli/csvoutput.h"
+#include "cli/dbcoption.h"
 #include "cli/eventrowwriter.h"
 #include "cli/paralleldecode.h"
 #include "cli/recordingdecoder.h"
@@ -76,6 +77,7 @@ public:
     {
         m_decoder = std::make_unique<RecordingDecoder>();
         m_decoder->setSupervised(m_options.everyFrame);
+        m_decoder->setDbcDatabases(m_options.databases);
         if (!m_options.scheme.isEmpty() && !loadScheme(bus))
             return false;
         if (!m_opened) {
@@ -275,7 +277,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         Cli::tr("Decode every frame the way the window does, with its supervision (slower; the "
                 "output is the same)"));
     const QCommandLineOption bus = BusSelection::keptOption();
-    parser.addOptions({scheme, period, output, events, jobs, everyFrame, bus});
+    const QCommandLineOption dbc = DbcOption::option();
+    parser.addOptions({scheme, period, output, events, jobs, everyFrame, bus, dbc});
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -299,6 +302,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     options.scheme = parser.value(scheme);
     options.everyFrame = parser.isSet(everyFrame);
     options.buses = parser.values(bus);
+    if (!DbcOption::read(parser.values(dbc), &options.databases, err))
+        return 1;
     QString busError;
     if (!BusPasses().keepBuses(options.buses, &busError))
         return CliCommand::usageError(command, busError, err);

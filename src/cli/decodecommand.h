@@ -1,5 +1,7 @@
 #pragma once
 
+#include "descriptions/candevicefactory.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -15,6 +17,8 @@ struct DecodeOptions
     bool everyFrame = false;
     // The --bus values: only these buses (all when empty).
     QStringList buses;
+    // The --dbc databases, read once for every decoder.
+    CanDeviceFactory::Databases databases;
 };
 
 // The console program's "decode" command: takes the arguments after the

@@ -50,6 +50,11 @@ RecordingDecoder::~RecordingDecoder()
     m_dispatcher.clearScheme();
 }
 
+void RecordingDecoder::setDbcDatabases(const QVector<std::shared_ptr<const DbcDatabase>> &databases)
+{
+    m_catalogue->setDbcDatabases(databases);
+}
+
 bool RecordingDecoder::loadScheme(const QString &path, QString *error)
 {
     QFile file(path);

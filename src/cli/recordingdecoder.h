@@ -17,6 +17,7 @@
 
 class AbstractDisplayableItem;
 class CanDeviceFactory;
+class DbcDatabase;
 class J1939Device;
 class SchemeController;
 class SchemeTreeModel;
@@ -39,6 +40,8 @@ public:
     // A scheme's text; `path` names it in messages.
     bool loadScheme(const QByteArray &content, const QString &path, QString *error);
     void setAutoDetect(bool on) { m_autoDetect = on; }
+    // The engineer's DBC databases: their groups join the units auto-detection makes.
+    void setDbcDatabases(const QVector<std::shared_ptr<const DbcDatabase>> &databases);
     // Called for each item auto-detection makes, after it joined the dispatcher.
     void setItemObserver(std::function<void(AbstractDisplayableItem *)> observer)
     {

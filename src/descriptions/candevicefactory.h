@@ -2,7 +2,11 @@
 
 #include "descriptions/abstractdevicefactory.h"
 
+#include <QVector>
+
 #include <memory>
+
+class DbcDatabase;
 
 class QDomElement;
 
@@ -40,8 +44,17 @@ public:
     AbstractDisplayableItem *getDeviceByPath(const QString &path) const;
     class ZxParameter *getParameter(const QString &path) const;
 
+    // The engineer's DBC databases of the bus, in order: their J1939 groups join every unit's
+    // functions after the library's, so the library describes a group both know. Set before the
+    // bus's units are made; read wherever they are made.
+    using Databases = QVector<std::shared_ptr<const DbcDatabase>>;
+    void setDbcDatabases(const Databases &databases) { m_databases = databases; }
+    const Databases &dbcDatabases() const { return m_databases; }
+
 private:
     CanDeviceFactory();
     static DeviceFactoryEntry unknownDeviceEntry();
     static DeviceFactoryEntry unknownSidEntry();
+
+    Databases m_databases;
 };

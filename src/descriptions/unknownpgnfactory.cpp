@@ -2,10 +2,13 @@
 
 #include "can/canmessage.h"
 #include "can/dispatchresult.h"
+#include "descriptions/candevicefactory.h"
+#include "descriptions/dbcfunction.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/pgnfunctionregistry.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "descriptions/xmlstaticpgnj1939devicefunction.h"
+#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 
@@ -58,6 +61,31 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
 }
 
+void UnknownPgnFactory::appendDbcMessages()
+{
+    // A unit auto-detection makes asks for its first function before it joins its bus: the
+    // databases are the bus's, taken once the unit is on it.
+    if (m_dbcAppended)
+        return;
+    const DeviceDispatcher *bus = m_device ? m_device->dispatcher() : nullptr;
+    const CanDeviceFactory *catalogue = CanDeviceFactory::of(bus);
+    if (!catalogue)
+        return;
+    m_dbcAppended = true;
+    for (const std::shared_ptr<const DbcDatabase> &database : catalogue->dbcDatabases()) {
+        for (const DbcMessage &message : database->messages) {
+            // A unit's functions are its J1939 groups; a database's plain CAN identifiers are
+            // no group of a unit.
+            if (!message.extended || !database->matchesByPgn(message))
+                continue;
+            const quint32 pgn = message.pgn() & 0xFFFF;
+            appendEntry(DeviceFactoryEntry(
+                "dbc_" + message.name.toLatin1(), {ItemAddress::Pgn, pgn}, message.name,
+                message.comment, QString(), [message] { return new DbcFunction(message); }));
+        }
+    }
+}
+
 QObject *UnknownPgnFactory::owner() const
 {
     return m_device.data();
@@ -103,6 +131,7 @@ bool UnknownPgnFactory::isManualOnly(const QByteArray &key) const
 
 AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
 {
+    appendDbcMessages();
     const bool pdu1 = ((pgn >> 8) & 0xFF) < 0xF0;
     const QList<DeviceFactoryEntry> list = entries();
     for (int i = 0; i < list.size(); ++i) {

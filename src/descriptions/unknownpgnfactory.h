@@ -38,6 +38,9 @@ public:
                                             const QMetaObject *metaObject);
 
 private:
+    // The groups of the bus's DBC databases (CanDeviceFactory::dbcDatabases), after the library's.
+    void appendDbcMessages();
     QPointer<J1939Device> m_device;
     QSet<QByteArray> m_byHandOnly;
+    bool m_dbcAppended = false;
 };

@@ -172,6 +172,24 @@ void tst_Commands::arguments_data()
     fails("inventory missing", {"inventory", missing}, 1, "Cannot read " + missing);
     fails("inventory no frames", {"inventory", junk}, 1, "holds no CAN frames");
     fails("decode without recording", {"decode"}, 2, "expected one recording");
+    // The engineer's database describes a group the library lacks: the boom's pressure at
+    // 0x03E8 x 0.1 and its signed angle at -50 x 0.01, from 0x80 though written from 0xFE.
+    const QString ownDbc
+        = writeFile(QStringLiteral("own.dbc"),
+                    "VERSION \"\"\nNS_ :\nBS_:\nBU_:\n"
+                    "BO_ 2365542142 BoomPressure: 8 Vector__XXX\n"
+                    " SG_ Pressure : 0|16@1+ (0.1,0) [0|6553.5] \"bar\" Vector__XXX\n"
+                    " SG_ Angle : 16|16@1- (0.01,0) [-327.68|327.67] \"deg\" Vector__XXX\n"
+                    "BA_DEF_  \"ProtocolType\" STRING ;\nBA_ \"ProtocolType\" \"J1939\";\n");
+    const QString boom
+        = writeFile(QStringLiteral("boom.log"), "(1.000000) can0 0CFF4E80#E803CEFFFFFFFFFF\n");
+    runs("decode with a DBC", {"decode", "--events", "--dbc", ownDbc, boom},
+         "0.000000,80,FF4E,BoomPressure,Pressure,100,bar\n"
+         "0.000000,80,FF4E,BoomPressure,Angle,-0.5,deg\n",
+         "");
+    runs("decode without it", {"decode", "--events", boom}, "Time,Address,PGN", "");
+    fails("decode with no DBC", {"decode", "--dbc", truck, truck}, 1, "not a DBC database");
+    fails("decode with a missing DBC", {"decode", "--dbc", missing, truck}, 1, "cannot be read");
     runs("snapshots help", {"snapshots", "--help"}, "--before", "");
     runs("snapshots listed", {"--help"}, "snapshots", "");
     fails("snapshots without output", {"snapshots", truck}, 2, "-o DIR is missing");
@@ -355,6 +373,13 @@ void tst_Commands::decodeEventsOfTruck()
     // The library's single-frame groups of the recording are decoded too.
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
+    // A database of the same groups (EEC1, CCVS1, EC1) leaves them to the library.
+    const CliRun withDbc = CliRun::run(
+        {QStringLiteral("decode"), QStringLiteral("--events"), QStringLiteral("--dbc"),
+         TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")), QStringLiteral("--dbc"),
+         TestEnvironment::dataFile(QStringLiteral("css_tp_j1939.dbc")), truckLog()});
+    QCOMPARE(withDbc.code, 0);
+    QVERIFY(withDbc.out == r.out);
 }
 
 void tst_Commands::csvFieldAppended_data()

@@ -2150,6 +2150,10 @@ Options:
         <source>Recordings decoded at once, each by a thread of its own (default 1)</source>
         <translation>Сколько записей расшифровывать одновременно, каждую отдельным потоком (по умолчанию 1)</translation>
     </message>
+    <message>
+        <source>Decode also the J1939 groups this DBC database describes and the library does not (repeatable)</source>
+        <translation>Декодировать также группы J1939, которые описывает эта база DBC и нет в библиотеке (можно повторять)</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>

@@ -1,0 +1,123 @@
+#include "descriptions/dbcfunction.h"
+
+#include "descriptions/dbcsignalcodec.h"
+#include "model/zxfloatparameter.h"
+#include "model/zxintparameter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A signal whose physical values are whole numbers an int holds: scaled by a whole factor and
+// offset from an integer of at most 31 bits (32 when signed).
+bool isWholeNumber(const DbcSignal &s)
+{
+    const int bits = s.isSigned ? 32 : 31;
+    return s.valueType == DbcSignal::ValueType::Integer && s.length <= bits && s.factor == 1.0
+           && s.offset == std::trunc(s.offset) && std::fabs(s.offset) < 1e9;
+}
+
+// Decimals that show one step of the factor.
+int decimalsOf(double factor)
+{
+    if (factor == 0.0 || !std::isfinite(factor))
+        return -1;
+    const double digits = std::ceil(-std::log10(std::fabs(factor)) - 1e-9);
+    return int(std::clamp(digits, 0.0, 9.0));
+}
+
+} // namespace
+
+DbcFunction::DbcFunction(const DbcMessage &message, QObject *parent)
+    : StaticPgnJ1939DeviceFunction(0xFF, 0xFF, parent)
+    , m_message(message)
+{
+    const quint32 pgn = message.pgn();
+    setPgn(quint8(pgn >> 8), quint8(pgn));
+    setKey("dbc_" + message.name.toLatin1());
+    setObjectName(QStringLiteral("DbcFunction") + message.name);
+    setName(message.name);
+    setDefaultPriority(quint8((message.id >> 26) & 0x7));
+    m_texts.resize(message.signalList.size());
+    for (const DbcSignal &s : message.signalList) {
+        ZxParameter *parameter = nullptr;
+        if (isWholeNumber(s)) {
+            parameter = new ZxIntParameter;
+        } else {
+            auto *number = new ZxFloatParameter;
+            number->setDecimals(s.valueType == DbcSignal::ValueType::Integer ? decimalsOf(s.factor)
+                                                                             : -1);
+            parameter = number;
+        }
+        parameter->setSuffix(s.unit);
+        parameter->setDescription(s.comment);
+        addParameter(parameter, s.name, s.name);
+        // Nothing is known before the first frame.
+        parameter->setValid(false);
+        m_parameters.append(parameter);
+    }
+}
+
+DbcFunction::~DbcFunction() = default;
+
+ZxParameter *DbcFunction::signalParameter(int index) const
+{
+    return index >= 0 && index < m_parameters.size() ? m_parameters.at(index) : nullptr;
+}
+
+void DbcFunction::decode(const quint8 *payload, int size)
+{
+    QVector<bool> present(m_parameters.size(), false);
+    for (const DbcDecodedSignal &one : DbcSignalCodec::decodeMessage(m_message, payload, size)) {
+        ZxParameter *parameter = m_parameters.value(one.signalIndex);
+        if (!parameter)
+            continue;
+        present[one.signalIndex] = true;
+        m_texts[one.signalIndex] = one.text;
+        parameter->setNumber(one.value);
+        parameter->setValid(std::isfinite(one.value));
+    }
+    // A multiplexed signal its multiplexor does not select now, or one past a short payload,
+    // has no value.
+    for (int i = 0; i < m_parameters.size(); ++i) {
+        if (!present.at(i)) {
+            m_parameters.at(i)->setValid(false);
+            m_texts[i].clear();
+        }
+    }
+}
+
+bool DbcFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)
+{
+    result->item = this;
+    decode(message.data, message.length);
+    if (result->mode.testFlag(DispatchResult::DescribeFrames))
+        result->description = textDataImpl();
+    return true;
+}
+
+bool DbcFunction::dispatchBroadcastDataImpl(const QByteArray &data)
+{
+    decode(reinterpret_cast<const quint8 *>(data.constData()), int(data.size()));
+    return true;
+}
+
+QString DbcFunction::textDataImpl() const
+{
+    QStringList parts;
+    for (int i = 0; i < m_parameters.size(); ++i) {
+        const ZxParameter *p = m_parameters.at(i);
+        if (!p->isValid())
+            continue;
+        // A value table's text says it all; a number goes with its unit.
+        QString value = m_texts.at(i);
+        if (value.isEmpty()) {
+            value = p->toString();
+            if (!p->suffix().isEmpty())
+                value += QLatin1Char(' ') + p->suffix();
+        }
+        parts << QStringLiteral("%1=%2").arg(p->name(), value);
+    }
+    return parts.join(QLatin1Char(' '));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "descriptions/dbcdatabase.h"
+#include "model/staticpgnj1939devicefunction.h"
+
+#include <QVector>
+
+class ZxParameter;
+
+// A J1939 function described by a message of one of the engineer's DBC databases: a parameter
+// per signal, read with the database's placement and scaling. A multiplexed signal has a value
+// only while its multiplexor holds one of its values; a message longer than a frame is decoded
+// from the reassembled transport message of its group. Lives on the bus thread like every item.
+class DbcFunction : public StaticPgnJ1939DeviceFunction
+{
+    Q_OBJECT
+
+public:
+    explicit DbcFunction(const DbcMessage &message, QObject *parent = nullptr);
+    ~DbcFunction() override;
+
+    const DbcMessage &message() const { return m_message; }
+    // The parameter of the message's signal at `index`; null past the end.
+    ZxParameter *signalParameter(int index) const;
+
+    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
+    bool dispatchBroadcastDataImpl(const QByteArray &data) override;
+    QString textDataImpl() const override;
+
+private:
+    void decode(const quint8 *payload, int size);
+
+    DbcMessage m_message;
+    QVector<ZxParameter *> m_parameters; // by signal index
+    QVector<QString> m_texts;            // the value table's text of each signal, or empty
+};
