@@ -86,6 +86,11 @@ public:
     // (tools write ExtendedCAN for transport-protocol groups) are matched by PGN too when set, as a
     // J1939 user expects of such a database; clear it to match them by exact identifier.
     bool extendedAsJ1939 = true;
+    // What the engineer calls the database (the file's name), for the items made from it.
+    QString name;
+    // The engineer's choice for a group both this database and the library describe: the
+    // library's description by default, this database's when set.
+    bool winsOverLibrary = false;
 
     bool isJ1939() const;
     bool matchesByPgn(const DbcMessage &message) const;

@@ -61,6 +61,16 @@ DbcFunction::DbcFunction(const DbcMessage &message, QObject *parent)
 
 DbcFunction::~DbcFunction() = default;
 
+void DbcFunction::setSource(const QString &database, bool winsOverLibrary)
+{
+    m_source = database;
+    QString from = winsOverLibrary
+                       ? tr("Decoded with the DBC database %1, which comes before the library")
+                             .arg(database)
+                       : tr("Decoded with the DBC database %1").arg(database);
+    setDescription(m_message.comment.isEmpty() ? from : m_message.comment + QLatin1Char('\n') + from);
+}
+
 ZxParameter *DbcFunction::signalParameter(int index) const
 {
     return index >= 0 && index < m_parameters.size() ? m_parameters.at(index) : nullptr;

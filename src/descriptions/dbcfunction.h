@@ -20,6 +20,10 @@ public:
     ~DbcFunction() override;
 
     const DbcMessage &message() const { return m_message; }
+    // The database the message comes from, and whether the engineer put it before the library;
+    // the item's description says so.
+    void setSource(const QString &database, bool winsOverLibrary);
+    QString sourceDatabase() const { return m_source; }
     // The parameter of the message's signal at `index`; null past the end.
     ZxParameter *signalParameter(int index) const;
 
@@ -31,6 +35,7 @@ private:
     void decode(const quint8 *payload, int size);
 
     DbcMessage m_message;
+    QString m_source;
     QVector<ZxParameter *> m_parameters; // by signal index
     QVector<QString> m_texts;            // the value table's text of each signal, or empty
 };

@@ -3,6 +3,7 @@
 #include "descriptions/dbctokenizer.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -153,7 +154,10 @@ bool DbcReader::readFile(const QString &path)
         m_error = tr("%1: cannot be read: %2").arg(path, file.errorString());
         return false;
     }
-    return parse(file.readAll(), path);
+    if (!parse(file.readAll(), path))
+        return false;
+    m_database.name = QFileInfo(path).fileName();
+    return true;
 }
 
 bool DbcReader::parse(const QByteArray &text, const QString &fileName)

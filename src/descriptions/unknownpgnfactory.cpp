@@ -79,9 +79,17 @@ void UnknownPgnFactory::appendDbcMessages()
             if (!message.extended || !database->matchesByPgn(message))
                 continue;
             const quint32 pgn = message.pgn() & 0xFFFF;
-            appendEntry(DeviceFactoryEntry(
-                "dbc_" + message.name.toLatin1(), {ItemAddress::Pgn, pgn}, message.name,
-                message.comment, QString(), [message] { return new DbcFunction(message); }));
+            const QByteArray key = "dbc_" + message.name.toLatin1();
+            const QString source = database->name;
+            const bool wins = database->winsOverLibrary;
+            appendEntry(DeviceFactoryEntry(key, {ItemAddress::Pgn, pgn}, message.name,
+                                           message.comment, QString(), [message, source, wins] {
+                                               auto *function = new DbcFunction(message);
+                                               function->setSource(source, wins);
+                                               return function;
+                                           }));
+            if (wins)
+                m_dbcWinning.insert(key);
         }
     }
 }
@@ -134,20 +142,26 @@ AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
     appendDbcMessages();
     const bool pdu1 = ((pgn >> 8) & 0xFF) < 0xF0;
     const QList<DeviceFactoryEntry> list = entries();
-    for (int i = 0; i < list.size(); ++i) {
-        const DeviceFactoryEntry &e = list.at(i);
+    const auto matches = [&](const DeviceFactoryEntry &e) {
         if (isManualOnly(e.key))
-            continue;
-        const bool match = pdu1 ? ((e.address.value >> 8) & 0xFF) == ((pgn >> 8) & 0xFF)
-                                      && e.address.value <= 0xFFFF
-                                : e.address.value == pgn;
-        if (!match)
-            continue;
-        if (e.instance)
-            return nullptr;
-        return createDeviceAt(i, NoAddress);
+            return false;
+        return pdu1 ? ((e.address.value >> 8) & 0xFF) == ((pgn >> 8) & 0xFF)
+                          && e.address.value <= 0xFFFF
+                    : e.address.value == pgn;
+    };
+    // The groups of a database the engineer put before the library first, then in order.
+    int found = -1;
+    for (int i = 0; found < 0 && !m_dbcWinning.isEmpty() && i < list.size(); ++i) {
+        if (m_dbcWinning.contains(list.at(i).key) && matches(list.at(i)))
+            found = i;
     }
-    return nullptr;
+    for (int i = 0; found < 0 && i < list.size(); ++i) {
+        if (matches(list.at(i)))
+            found = i;
+    }
+    if (found < 0 || list.at(found).instance)
+        return nullptr;
+    return createDeviceAt(found, NoAddress);
 }
 
 AbstractDisplayableItem *UnknownPgnFactory::createDevice(const CanMessage &frame)

@@ -43,4 +43,5 @@ private:
     QPointer<J1939Device> m_device;
     QSet<QByteArray> m_byHandOnly;
     bool m_dbcAppended = false;
+    QSet<QByteArray> m_dbcWinning; // keys of groups whose database wins over the library
 };
