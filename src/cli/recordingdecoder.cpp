@@ -52,6 +52,7 @@ RecordingDecoder::~RecordingDecoder()
 
 void RecordingDecoder::setDbcDatabases(const QVector<std::shared_ptr<const DbcDatabase>> &databases)
 {
+    m_commandDatabases = databases;
     m_catalogue->setDbcDatabases(databases);
 }
 
@@ -74,6 +75,9 @@ bool RecordingDecoder::loadScheme(const QByteArray &content, const QString &path
         *error = m_controller->lastError();
         return false;
     }
+    // The scheme's own databases come first; the command's follow them.
+    if (!m_commandDatabases.isEmpty())
+        m_catalogue->setDbcDatabases(m_catalogue->dbcDatabases() + m_commandDatabases);
     return true;
 }
 

@@ -77,6 +77,7 @@ private:
 
     // Outlives the units made from it.
     std::unique_ptr<CanDeviceFactory> m_catalogue;
+    QVector<std::shared_ptr<const DbcDatabase>> m_commandDatabases; // --dbc, kept past a scheme
     DeviceDispatcher m_dispatcher;
     AutoDetector m_detector;
     std::unique_ptr<SchemeTreeModel> m_model;

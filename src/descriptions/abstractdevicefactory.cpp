@@ -46,6 +46,19 @@ void AbstractDeviceFactory::appendEntry(const DeviceFactoryEntry &entry)
     emit dataChanged();
 }
 
+void AbstractDeviceFactory::removeIdleEntries(const QByteArray &prefix)
+{
+    {
+        std::unique_lock locker(m_entriesLock);
+        for (int i = m_entries.size() - 1; i >= 0; --i) {
+            const DeviceFactoryEntry &e = m_entries.at(i);
+            if (!e.instance && e.key.startsWith(prefix))
+                m_entries.removeAt(i);
+        }
+    }
+    emit dataChanged();
+}
+
 void AbstractDeviceFactory::setUnknownEntry(const DeviceFactoryEntry &entry)
 {
     m_unknown = entry;

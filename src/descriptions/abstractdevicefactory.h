@@ -29,6 +29,9 @@ public:
     int count() const;
     Entry entry(int index) const;
     void appendEntry(const DeviceFactoryEntry &entry);
+    // Drops the entries without an item whose key starts with `prefix`; an entry whose item
+    // lives stays with it.
+    void removeIdleEntries(const QByteArray &prefix);
     void setUnknownEntry(const DeviceFactoryEntry &entry);
     const DeviceFactoryEntry &unknownEntry() const { return m_unknown; }
 

@@ -6,6 +6,7 @@
 #include "descriptions/j1939preferredaddresses.h"
 #include "descriptions/unitregistry.h"
 #include "descriptions/unknownj1939device.h"
+#include "descriptions/unknownpgnfactory.h"
 #include "descriptions/unknownsiddevice.h"
 #include "descriptions/xmlj1939device.h"
 #include "descriptions/xmlsiddevice.h"
@@ -59,6 +60,53 @@ std::unique_ptr<CanDeviceFactory> CanDeviceFactory::create()
     for (const QString &path : DescriptionFiles::deviceListFiles())
         catalogue->addDeviceDescriptionsFromFile(path);
     return catalogue;
+}
+
+namespace {
+// The catalogue making a unit in this thread right now.
+thread_local const CanDeviceFactory *t_making = nullptr;
+} // namespace
+
+void CanDeviceFactory::setDbcDatabases(const Databases &databases)
+{
+    {
+        std::lock_guard<std::mutex> locker(m_dbcLock);
+        m_databases = databases;
+    }
+    ++m_dbcGeneration;
+}
+
+CanDeviceFactory::Databases CanDeviceFactory::dbcDatabases() const
+{
+    std::lock_guard<std::mutex> locker(m_dbcLock);
+    return m_databases;
+}
+
+const CanDeviceFactory *CanDeviceFactory::making()
+{
+    return t_making;
+}
+
+const CanDeviceFactory *CanDeviceFactory::ofUnit(const AbstractDisplayableItem *unit,
+                                                 const CanDeviceFactory *madeBy)
+{
+    if (const CanDeviceFactory *bus = of(unit ? unit->dispatcher() : nullptr))
+        return bus;
+    return madeBy ? madeBy : t_making;
+}
+
+AbstractDisplayableItem *CanDeviceFactory::createDeviceFromEntry(int index)
+{
+    // A unit read from a description looks at its functions in its constructor.
+    const CanDeviceFactory *outer = t_making;
+    t_making = this;
+    AbstractDisplayableItem *item = AbstractDeviceFactory::createDeviceFromEntry(index);
+    t_making = outer;
+    if (auto *unit = qobject_cast<J1939Device *>(item)) {
+        if (auto *functions = qobject_cast<UnknownPgnFactory *>(unit->subFactory()))
+            functions->setMadeBy(this);
+    }
+    return item;
 }
 
 CanDeviceFactory *CanDeviceFactory::of(const DeviceDispatcher *bus)

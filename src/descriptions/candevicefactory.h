@@ -4,7 +4,9 @@
 
 #include <QVector>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 class DbcDatabase;
 
@@ -47,14 +49,27 @@ public:
     // The engineer's DBC databases of the bus, in order: their J1939 groups join every unit's
     // functions after the library's, so the library describes a group both know. Set before the
     // bus's units are made; read wherever they are made.
+    // They may change while the bus runs (the window's Databases dialog): each unit takes the new
+    // list the next time it looks at its functions; a function already made stays.
     using Databases = QVector<std::shared_ptr<const DbcDatabase>>;
-    void setDbcDatabases(const Databases &databases) { m_databases = databases; }
-    const Databases &dbcDatabases() const { return m_databases; }
+    void setDbcDatabases(const Databases &databases);
+    Databases dbcDatabases() const;
+    // Counts the changes of the databases, so a unit sees when its list is old.
+    int dbcGeneration() const { return m_dbcGeneration.load(); }
+    // The catalogue a unit belongs to: its bus's, else the catalogue that made it (a unit read
+    // from a scheme looks at its functions before it joins its bus).
+    static const CanDeviceFactory *ofUnit(const AbstractDisplayableItem *unit,
+                                          const CanDeviceFactory *madeBy);
+    static const CanDeviceFactory *making();
+
+    AbstractDisplayableItem *createDeviceFromEntry(int index) override;
 
 private:
     CanDeviceFactory();
     static DeviceFactoryEntry unknownDeviceEntry();
     static DeviceFactoryEntry unknownSidEntry();
 
+    mutable std::mutex m_dbcLock;
     Databases m_databases;
+    std::atomic<int> m_dbcGeneration{0};
 };

@@ -88,6 +88,12 @@ public:
     bool extendedAsJ1939 = true;
     // What the engineer calls the database (the file's name), for the items made from it.
     QString name;
+    // The file it was read from (absolute) and the SHA-256 of its content in hexadecimal, by
+    // which a scheme notices a database changed since it was saved.
+    QString filePath;
+    QString sha256;
+    // Why a database a scheme names has no messages (the file missing or no DBC); empty when read.
+    QString problem;
     // The engineer's choice for a group both this database and the library describe: the
     // library's description by default, this database's when set.
     bool winsOverLibrary = false;

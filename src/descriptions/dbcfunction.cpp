@@ -35,7 +35,7 @@ DbcFunction::DbcFunction(const DbcMessage &message, QObject *parent)
 {
     const quint32 pgn = message.pgn();
     setPgn(quint8(pgn >> 8), quint8(pgn));
-    setKey("dbc_" + message.name.toLatin1());
+    setKey(KeyPrefix + message.name.toLatin1());
     setObjectName(QStringLiteral("DbcFunction") + message.name);
     setName(message.name);
     setDefaultPriority(quint8((message.id >> 26) & 0x7));
@@ -64,11 +64,12 @@ DbcFunction::~DbcFunction() = default;
 void DbcFunction::setSource(const QString &database, bool winsOverLibrary)
 {
     m_source = database;
-    QString from = winsOverLibrary
-                       ? tr("Decoded with the DBC database %1, which comes before the library")
-                             .arg(database)
-                       : tr("Decoded with the DBC database %1").arg(database);
-    setDescription(m_message.comment.isEmpty() ? from : m_message.comment + QLatin1Char('\n') + from);
+    m_note
+        = winsOverLibrary
+              ? tr("Decoded with the DBC database %1, which comes before the library").arg(database)
+              : tr("Decoded with the DBC database %1").arg(database);
+    setDescription(m_message.comment.isEmpty() ? m_note
+                                               : m_message.comment + QLatin1Char('\n') + m_note);
 }
 
 ZxParameter *DbcFunction::signalParameter(int index) const

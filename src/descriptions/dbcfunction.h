@@ -16,6 +16,9 @@ class DbcFunction : public StaticPgnJ1939DeviceFunction
     Q_OBJECT
 
 public:
+    // Keys of the functions made from databases: the prefix and the message's name.
+    static constexpr const char *KeyPrefix = "dbc_";
+
     explicit DbcFunction(const DbcMessage &message, QObject *parent = nullptr);
     ~DbcFunction() override;
 
@@ -30,12 +33,14 @@ public:
     bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override;
     bool dispatchBroadcastDataImpl(const QByteArray &data) override;
     QString textDataImpl() const override;
+    QString detailsNote() const override { return m_note; }
 
 private:
     void decode(const quint8 *payload, int size);
 
     DbcMessage m_message;
     QString m_source;
+    QString m_note;
     QVector<ZxParameter *> m_parameters; // by signal index
     QVector<QString> m_texts;            // the value table's text of each signal, or empty
 };

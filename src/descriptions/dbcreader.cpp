@@ -2,6 +2,7 @@
 
 #include "descriptions/dbctokenizer.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -154,9 +155,14 @@ bool DbcReader::readFile(const QString &path)
         m_error = tr("%1: cannot be read: %2").arg(path, file.errorString());
         return false;
     }
-    if (!parse(file.readAll(), path))
+    const QByteArray text = file.readAll();
+    if (!parse(text, path))
         return false;
-    m_database.name = QFileInfo(path).fileName();
+    const QFileInfo info(path);
+    m_database.name = info.fileName();
+    m_database.filePath = info.absoluteFilePath();
+    m_database.sha256
+        = QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex());
     return true;
 }
 

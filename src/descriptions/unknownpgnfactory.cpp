@@ -61,17 +61,18 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
 }
 
-void UnknownPgnFactory::appendDbcMessages()
+void UnknownPgnFactory::syncDbcEntries()
 {
-    // A unit auto-detection makes asks for its first function before it joins its bus: the
-    // databases are the bus's, taken once the unit is on it.
-    if (m_dbcAppended)
+    const CanDeviceFactory *catalogue = CanDeviceFactory::ofUnit(m_device.data(), m_madeBy);
+    if (!catalogue || catalogue->dbcGeneration() == m_dbcGeneration.load())
         return;
-    const DeviceDispatcher *bus = m_device ? m_device->dispatcher() : nullptr;
-    const CanDeviceFactory *catalogue = CanDeviceFactory::of(bus);
-    if (!catalogue)
+    // The bus thread (auto-detection) and the GUI thread (the catalogue shown) may both ask.
+    std::lock_guard<std::mutex> locker(m_dbcLock);
+    const int generation = catalogue->dbcGeneration();
+    if (generation == m_dbcGeneration.load())
         return;
-    m_dbcAppended = true;
+    removeIdleEntries(DbcFunction::KeyPrefix);
+    QSet<QByteArray> winning;
     for (const std::shared_ptr<const DbcDatabase> &database : catalogue->dbcDatabases()) {
         for (const DbcMessage &message : database->messages) {
             // A unit's functions are its J1939 groups; a database's plain CAN identifiers are
@@ -79,7 +80,7 @@ void UnknownPgnFactory::appendDbcMessages()
             if (!message.extended || !database->matchesByPgn(message))
                 continue;
             const quint32 pgn = message.pgn() & 0xFFFF;
-            const QByteArray key = "dbc_" + message.name.toLatin1();
+            const QByteArray key = DbcFunction::KeyPrefix + message.name.toLatin1();
             const QString source = database->name;
             const bool wins = database->winsOverLibrary;
             appendEntry(DeviceFactoryEntry(key, {ItemAddress::Pgn, pgn}, message.name,
@@ -89,9 +90,14 @@ void UnknownPgnFactory::appendDbcMessages()
                                                return function;
                                            }));
             if (wins)
-                m_dbcWinning.insert(key);
+                winning.insert(key);
         }
     }
+    {
+        std::lock_guard<std::mutex> winners(m_winningLock);
+        m_dbcWinning = winning;
+    }
+    m_dbcGeneration.store(generation);
 }
 
 QObject *UnknownPgnFactory::owner() const
@@ -132,6 +138,15 @@ void UnknownPgnFactory::appendXmlDescFile(const QString &path)
         appendEntry(entry);
 }
 
+DeviceFactoryEntry UnknownPgnFactory::fallbackEntry(const QByteArray &key) const
+{
+    // A group of a database the bus no longer has (a scheme's database missing) comes back raw
+    // rather than taking the unit's other functions with it.
+    if (key.startsWith(DbcFunction::KeyPrefix))
+        return unknownEntry();
+    return AbstractDeviceFactory::fallbackEntry(key);
+}
+
 bool UnknownPgnFactory::isManualOnly(const QByteArray &key) const
 {
     return m_byHandOnly.contains(key);
@@ -139,7 +154,12 @@ bool UnknownPgnFactory::isManualOnly(const QByteArray &key) const
 
 AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
 {
-    appendDbcMessages();
+    syncDbcEntries();
+    QSet<QByteArray> winning;
+    {
+        std::lock_guard<std::mutex> locker(m_winningLock);
+        winning = m_dbcWinning;
+    }
     const bool pdu1 = ((pgn >> 8) & 0xFF) < 0xF0;
     const QList<DeviceFactoryEntry> list = entries();
     const auto matches = [&](const DeviceFactoryEntry &e) {
@@ -151,8 +171,8 @@ AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
     };
     // The groups of a database the engineer put before the library first, then in order.
     int found = -1;
-    for (int i = 0; found < 0 && !m_dbcWinning.isEmpty() && i < list.size(); ++i) {
-        if (m_dbcWinning.contains(list.at(i).key) && matches(list.at(i)))
+    for (int i = 0; found < 0 && !winning.isEmpty() && i < list.size(); ++i) {
+        if (winning.contains(list.at(i).key) && matches(list.at(i)))
             found = i;
     }
     for (int i = 0; found < 0 && i < list.size(); ++i) {

@@ -5,6 +5,10 @@
 #include <QPointer>
 #include <QSet>
 
+#include <atomic>
+#include <mutex>
+
+class CanDeviceFactory;
 class J1939Device;
 
 // The function catalogue of one J1939 device: registered function classes and the function
@@ -29,6 +33,7 @@ public:
     AbstractDisplayableItem *createDevice(const CanMessage &frame,
                                           const DispatchResult &result) override;
     using AbstractDeviceFactory::createDevice;
+    DeviceFactoryEntry fallbackEntry(const QByteArray &key) const override;
     // A raw function (the unknown entry) for the frame's group when no entry describes it, so
     // that every group a unit sends is listed; none for transport frames or a listed group.
     AbstractDisplayableItem *createRawFunction(const CanMessage &frame,
@@ -37,11 +42,18 @@ public:
     static DeviceFactoryEntry j1939PgnEntry(const QByteArray &key, quint32 pgn, const QString &name,
                                             const QMetaObject *metaObject);
 
+    // Brings the groups of the bus's DBC databases (CanDeviceFactory::dbcDatabases) into the
+    // catalogue, after the library's, when they changed since the last look; either thread.
+    void syncDbcEntries();
+    // The catalogue that made the unit, asked while the unit is on no bus.
+    void setMadeBy(const CanDeviceFactory *catalogue) { m_madeBy = catalogue; }
+
 private:
-    // The groups of the bus's DBC databases (CanDeviceFactory::dbcDatabases), after the library's.
-    void appendDbcMessages();
     QPointer<J1939Device> m_device;
     QSet<QByteArray> m_byHandOnly;
-    bool m_dbcAppended = false;
-    QSet<QByteArray> m_dbcWinning; // keys of groups whose database wins over the library
+    const CanDeviceFactory *m_madeBy = nullptr;
+    std::mutex m_dbcLock;
+    std::atomic<int> m_dbcGeneration{-1};
+    mutable std::mutex m_winningLock;
+    QSet<QByteArray> m_dbcWinning; // keys of groups whose database comes before the library
 };

@@ -94,6 +94,9 @@ public:
     virtual void dumpParameterIdsImpl(QIODevice *device);
     virtual void dumpParametersImpl(QIODevice *device);
     virtual QString textDataImpl() const;
+    // A line the item's Details shows above its parameters (where its description comes from);
+    // none by default. Fixed once the item is made.
+    virtual QString detailsNote() const { return QString(); }
     virtual bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result);
     virtual bool dispatchTargetMessageImpl(const CanMessage &message, DispatchResult *result);
     virtual bool dispatchBroadcastDataImpl(const QByteArray &) { return false; }

@@ -171,7 +171,11 @@ AbstractDeviceFactory *J1939Device::subFactory()
 {
     if (!AbstractDisplayableItem::subFactory())
         setSubFactory(new UnknownPgnFactory(this));
-    return AbstractDisplayableItem::subFactory();
+    AbstractDeviceFactory *functions = AbstractDisplayableItem::subFactory();
+    // Whoever looks at the unit's functions sees the bus's databases as they are now.
+    if (auto *own = qobject_cast<UnknownPgnFactory *>(functions))
+        own->syncDbcEntries();
+    return functions;
 }
 
 AbstractDisplayableItem *J1939Device::findOrCreateFunction(const QByteArray &key,

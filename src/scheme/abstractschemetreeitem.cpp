@@ -15,6 +15,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -312,6 +313,13 @@ QWidget *AbstractSchemeTreeItem::createDefaultWidget()
     auto *widget = new QWidget;
     if (!m_links.empty()) {
         auto *form = new QFormLayout(widget);
+        const QString note = m_displayable ? m_displayable->detailsNote() : QString();
+        if (!note.isEmpty()) {
+            auto *label = new QLabel(note, widget);
+            label->setObjectName(QStringLiteral("detailsNote"));
+            label->setWordWrap(true);
+            form->addRow(label);
+        }
         for (ZxParameterLink *link : m_links) {
             if (link->parameter()->isHidden())
                 continue;
