@@ -7,6 +7,7 @@
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemebusnode.h"
+#include "scheme/schemedatabases.h"
 #include "scheme/schemetreemodel.h"
 #include "scheme/schemewindow.h"
 #include "util/savefile.h"
@@ -188,6 +189,16 @@ void SchemeController::addBus(DeviceDispatcher *dispatcher)
     } else {
         m_model->addItem(m_buses.back().item->treeItem());
     }
+    // The databases the file kept for this bus, before its units, which may use them.
+    const int number = dispatcher->busNumber();
+    SchemeDatabases::Read read
+        = SchemeDatabases::read(m_otherDatabases.documentElement(), QString(), {number});
+    if (CanDeviceFactory *catalogue = CanDeviceFactory::of(dispatcher);
+        catalogue && read.byBus.contains(number)) {
+        catalogue->setDbcDatabases(read.byBus.value(number));
+        m_otherDatabases = read.kept;
+        m_databaseProblems += read.problems;
+    }
     // The units the file kept for this bus join it.
     QDomElement kept = m_otherBuses.documentElement();
     for (QDomElement e = kept.firstChildElement(QStringLiteral("device")); !e.isNull();) {
@@ -216,6 +227,13 @@ void SchemeController::removeBus(DeviceDispatcher *dispatcher)
         kept.appendChild(element);
         unit->displayable()->saveItemToXmlNode(element);
         element.setAttribute(BusAttribute, dispatcher->busNumber());
+    }
+    // So are its databases.
+    if (const CanDeviceFactory *catalogue = CanDeviceFactory::of(dispatcher)) {
+        if (m_otherDatabases.isNull())
+            m_otherDatabases.appendChild(m_otherDatabases.createElement(QStringLiteral("devices")));
+        SchemeDatabases::write(m_otherDatabases.documentElement(),
+                               {{catalogue, dispatcher->busNumber()}}, QString(), QDomDocument());
     }
     delete m_model->takeItem(m_model->index(node));
     m_buses.erase(it);
@@ -249,7 +267,28 @@ QString SchemeController::loadNote() const
         .arg(kept);
 }
 
-QDomDocument SchemeController::toDocument() const
+int SchemeController::fileBusNumber(const DeviceDispatcher *bus) const
+{
+    // A lone bus shows the file's bus it chose, whose number its units keep.
+    return m_buses.empty() && m_shownBus >= 0 ? m_shownBus : bus->busNumber();
+}
+
+void SchemeController::applyDatabases(const QDomElement &root, const QString &path)
+{
+    QList<int> numbers;
+    for (const DeviceDispatcher *bus : buses())
+        numbers << fileBusNumber(bus);
+    SchemeDatabases::Read read = SchemeDatabases::read(root, path, numbers);
+    for (DeviceDispatcher *bus : buses()) {
+        if (CanDeviceFactory *catalogue = CanDeviceFactory::of(bus))
+            catalogue->setDbcDatabases(read.byBus.value(fileBusNumber(bus)));
+    }
+    m_otherDatabases = read.kept;
+    m_schemePath = path;
+    m_databaseProblems = read.problems;
+}
+
+QDomDocument SchemeController::toDocument(const QString &schemePath) const
 {
     QDomDocument doc;
     QDomElement root = doc.createElement(QStringLiteral("devices"));
@@ -271,6 +310,10 @@ QDomDocument SchemeController::toDocument() const
     const QDomElement others = m_otherBuses.documentElement();
     for (QDomElement e = others.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
         root.appendChild(doc.importNode(e, true));
+    QList<SchemeDatabases::Bus> catalogues;
+    for (const DeviceDispatcher *bus : buses())
+        catalogues.append({CanDeviceFactory::of(bus), fileBusNumber(bus)});
+    SchemeDatabases::write(root, catalogues, schemePath, m_otherDatabases);
     QDomElement widgets = doc.createElement(QStringLiteral("widgets"));
     root.appendChild(widgets);
     if (m_window) {
@@ -293,7 +336,7 @@ QDomDocument SchemeController::toDocument() const
 
 bool SchemeController::serialize(const QString &path)
 {
-    const QByteArray text = toDocument().toByteArray(2);
+    const QByteArray text = toDocument(path).toByteArray(2);
     for (;;) {
         // Written beside the old file and renamed over it: a failed save keeps the old scheme.
         QString error;
@@ -317,6 +360,10 @@ void SchemeController::clearScheme()
     QDomDocument none;
     none.appendChild(none.createElement(QStringLiteral("devices")));
     setOtherBuses(-1, none);
+    // The buses keep their databases (the next recording of the machine needs them too); a file
+    // opened brings its own.
+    m_otherDatabases = QDomDocument();
+    m_databaseProblems.clear();
     // The nodes go first: they read their items, which the dispatchers delete.
     m_model->clear();
     for (DeviceDispatcher *d : buses()) {
@@ -484,14 +531,20 @@ bool SchemeController::load(const QByteArray &content, const QString &path)
         return false;
     // Kept to put the current scheme back should a device still fail once it is gone.
     const QDomDocument previous = toDocument();
+    const QString previousPath = m_schemePath;
     clearScheme();
     setOtherBuses(shownBus, otherBuses);
+    // Before the units, whose functions may be the databases' groups.
+    applyDatabases(root, path);
     if (!loadDevices(root, path)) {
         const QString error = m_lastError;
         clearScheme();
         const QDomElement previousRoot = previous.documentElement();
         QDomDocument previousOthers;
         setOtherBuses(takeOtherBuses(previousRoot, &previousOthers), previousOthers);
+        applyDatabases(previousRoot, QString());
+        m_schemePath = previousPath;
+        m_databaseProblems.clear();
         if (!loadDevices(previousRoot, tr("previous scheme")))
             qWarning("The previous scheme could not be restored completely");
         restoreWindow(previousRoot);

@@ -49,8 +49,12 @@ public:
     // other buses it keeps); empty when nothing.
     QString loadNote() const;
     void setRetryPrompt(RetryPrompt prompt) { m_retryPrompt = std::move(prompt); }
-    // The scheme as a document (what serialize writes).
-    QDomDocument toDocument() const;
+    // The scheme as a document (what serialize writes); the paths of databases are relative to
+    // `schemePath`'s folder where they can be, else absolute.
+    QDomDocument toDocument(const QString &schemePath = QString()) const;
+    // What went wrong with the databases the scheme opened last names (missing, changed, no
+    // DBC); empty when nothing.
+    QStringList databaseProblems() const { return m_databaseProblems; }
     // The dispatcher of the bus the scheme's units are registered with (the bus thread's, a
     // decoder's); without one, units are made but hear nothing.
     void setDispatcher(DeviceDispatcher *dispatcher) { m_dispatcher = dispatcher; }
@@ -100,6 +104,10 @@ private:
     // under `root`, the others move to `kept`. The bus shown, or -1 when no unit names one.
     int takeOtherBuses(QDomElement root, QDomDocument *kept) const;
     void setOtherBuses(int shownBus, const QDomDocument &kept);
+    // The buses' DBC databases as the file names them; the others kept.
+    void applyDatabases(const QDomElement &root, const QString &path);
+    // The number of a bus in the file: its own, or the file's bus a lone bus shows.
+    int fileBusNumber(const DeviceDispatcher *bus) const;
 
     SchemeTreeModel *m_model;
     SchemeWindow *m_window;
@@ -112,6 +120,10 @@ private:
     // the units of the other buses are written back as the file had them.
     int m_shownBus = -1;
     QDomDocument m_otherBuses;
+    // The databases of buses not in the window, and the scheme's file for their paths.
+    QDomDocument m_otherDatabases;
+    QString m_schemePath;
+    QStringList m_databaseProblems;
     // With several buses, the row of each, the first bus's first; empty with one bus.
     struct Bus
     {

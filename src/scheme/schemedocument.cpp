@@ -162,5 +162,7 @@ QByteArray SchemeDocument::fingerprint()
     QCryptographicHash hash(QCryptographicHash::Sha1);
     for (const AbstractSchemeTreeItem *node : m_model->unitNodes())
         hash.addData(nodeFingerprint(node, false));
+    if (m_settings)
+        hash.addData(m_settings());
     return hash.result();
 }

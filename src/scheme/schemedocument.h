@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class AbstractDisplayableItem;
 class AbstractSchemeTreeItem;
 class SchemeTreeModel;
@@ -45,6 +47,12 @@ public:
     // The item (and what comes with it) was added by auto add for traffic no item took, not by
     // the engineer: it makes no change until the engineer changes it.
     void addedFromTraffic(const AbstractDisplayableItem *item);
+    // What else of the scheme the engineer changes outside the tree (the buses' databases), as
+    // bytes that differ when it does.
+    void setSettingsFingerprint(std::function<QByteArray()> settings)
+    {
+        m_settings = std::move(settings);
+    }
 
 signals:
     void modifiedChanged(bool modified);
@@ -62,5 +70,6 @@ private:
     QTimer m_checkTimer;
     // Compared by address only, never dereferenced; cleared whenever the scheme matches a file.
     QSet<const void *> m_fromTraffic;
+    std::function<QByteArray()> m_settings;
     QHash<const void *, QByteArray> m_trafficBaseline;
 };

@@ -195,6 +195,7 @@ void MainWindow::buildActions()
     action("actionExit", tr("Exit"), "Ctrl+Q");
     action("actionAutoAdd", tr("Auto add"), "Ctrl+G")->setCheckable(true);
     action("actionConnectionTimeouts", tr("Connection Options…"));
+    action("actionDatabases", tr("Databases…"));
     action("actionParameter_Log_Period", tr("Parameter Log Period…"));
     action("actionParameter_Log_Directory", tr("Parameter Log Directory…"));
     action("actionToolAddress", tr("Tool Address…"));
@@ -250,9 +251,10 @@ void MainWindow::buildMenus()
 
     m_menuOptions = bar->addMenu(tr("Options"));
     m_menuOptions->setObjectName(QStringLiteral("menuOptions"));
-    for (const char *name : {"actionAutoAdd", "actionConnectionTimeouts", "actionToolAddress",
-                             "actionParameter_Log_Period", "actionParameter_Log_Directory",
-                             "actionLiveParameterLog", "actionPlotWindow"})
+    for (const char *name :
+         {"actionAutoAdd", "actionDatabases", "actionConnectionTimeouts", "actionToolAddress",
+          "actionParameter_Log_Period", "actionParameter_Log_Directory", "actionLiveParameterLog",
+          "actionPlotWindow"})
         m_menuOptions->addAction(a(name));
     buildLanguageMenu();
 

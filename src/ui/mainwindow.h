@@ -127,6 +127,12 @@ public:
     // Restores the user's layout and options; false when the stored layout version differs.
     bool restoreUiState();
     void saveUiState();
+    // Raw functions of groups the buses' databases now describe leave for auto add's.
+    void dropRawGroupsNowDescribed();
+    // The buses' databases and choices as the scheme's fingerprint sees them.
+    QByteArray databasesFingerprint() const;
+    // Tells what is wrong with the databases of the scheme just opened.
+    void reportDatabaseProblems();
     void refreshConnectionTimeouts();
     void applyToolAddress();
     // The tool's address and NAME from the settings (Options ▸ Tool Address…).
@@ -209,6 +215,7 @@ public slots:
     void on_actionParameter_Log_Period_triggered();
     void on_actionParameter_Log_Directory_triggered();
     void on_actionConnectionTimeouts_triggered();
+    void on_actionDatabases_triggered();
     void on_actionToolAddress_triggered();
     void on_actionClearScheme_triggered();
     void on_actionPlot_triggered();

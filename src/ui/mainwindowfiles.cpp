@@ -3,19 +3,24 @@
 #include "ui/mainwindow.h"
 
 #include "app/parameterlog.h"
+#include "can/busnames.h"
 #include "can/guimessagenotifier.h"
 #include "can/recordingwriter.h"
 #include "can/tooladdress.h"
 #include "descriptions/candevicefactory.h"
+#include "descriptions/dbcdatabase.h"
 #include "descriptions/deviceconstructormodel.h"
+#include "descriptions/unknownpgnfunction.h"
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/devicedispatcher.h"
 #include "model/tpconnection.h"
+#include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemedocument.h"
 #include "scheme/schemetreemodel.h"
 #include "ui/detailsdocks.h"
 #include "ui/editors/connectiontimeoutsdialog.h"
+#include "ui/editors/databasesdialog.h"
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/rawdataview.h"
 #include "ui/parameterlogrecorder.h"
@@ -33,6 +38,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -75,6 +81,7 @@ bool MainWindow::openScheme(const QString &path)
         const QString note = m_schemeController->loadNote();
         if (!note.isEmpty())
             statusBar()->showMessage(note);
+        reportDatabaseProblems();
     }
     m_constructorModel->refresh();
     return ok;
@@ -238,6 +245,93 @@ void MainWindow::on_actionConnectionTimeouts_triggered()
 {
     if (m_questions->runConnectionTimeoutsDialog())
         refreshConnectionTimeouts();
+}
+
+void MainWindow::on_actionDatabases_triggered()
+{
+    const QList<DeviceDispatcher *> buses = m_schemeController->buses();
+    QStringList names;
+    QVector<CanDeviceFactory::Databases> lists;
+    for (const DeviceDispatcher *bus : buses) {
+        const CanDeviceFactory *catalogue = CanDeviceFactory::of(bus);
+        names << BusNames::defaultName(quint8(bus->busNumber()));
+        lists << (catalogue ? catalogue->dbcDatabases() : CanDeviceFactory::Databases());
+    }
+    if (buses.isEmpty()) {
+        m_questions->showError(tr("Databases"), tr("There is no bus to decode."));
+        return;
+    }
+    DatabasesDialog dialog(names, lists, m_questions, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QVector<CanDeviceFactory::Databases> chosen = dialog.lists();
+    for (int i = 0; i < buses.size() && i < chosen.size(); ++i) {
+        if (CanDeviceFactory *catalogue = CanDeviceFactory::of(buses.at(i)))
+            catalogue->setDbcDatabases(chosen.at(i));
+    }
+    dropRawGroupsNowDescribed();
+    m_constructorModel->refresh();
+    m_schemeDocument->check();
+}
+
+void MainWindow::dropRawGroupsNowDescribed()
+{
+    // Auto add listed the groups nothing described as raw functions; once a database describes
+    // one, the raw function goes and auto add makes the database's at the group's next frame.
+    if (!findChild<QAction *>(QStringLiteral("actionAutoAdd"))->isChecked())
+        return;
+    for (AbstractSchemeTreeItem *unit : m_schemeModel->unitNodes()) {
+        const CanDeviceFactory *catalogue = CanDeviceFactory::of(
+            unit->displayable() ? unit->displayable()->dispatcher() : nullptr);
+        if (!catalogue)
+            continue;
+        QSet<quint32> described;
+        for (const std::shared_ptr<const DbcDatabase> &database : catalogue->dbcDatabases()) {
+            for (const DbcMessage &message : database->messages) {
+                if (database->matchesByPgn(message))
+                    described.insert(message.pgn() & 0xFFFF);
+            }
+        }
+        if (described.isEmpty())
+            continue;
+        const QList<AbstractSchemeTreeItem *> functions = unit->childNodes();
+        for (AbstractSchemeTreeItem *node : functions) {
+            auto *raw = qobject_cast<UnknownPgnFunction *>(node->displayable());
+            if (!raw || !described.contains(raw->pgnValue()))
+                continue;
+            m_schemeModel->takeItem(m_schemeModel->index(node, 0));
+            delete node;
+            raw->deleteLater();
+        }
+    }
+}
+
+QByteArray MainWindow::databasesFingerprint() const
+{
+    QByteArray bytes;
+    if (!m_schemeController)
+        return bytes;
+    for (const DeviceDispatcher *bus : m_schemeController->buses()) {
+        const CanDeviceFactory *catalogue = CanDeviceFactory::of(bus);
+        if (!catalogue)
+            continue;
+        for (const std::shared_ptr<const DbcDatabase> &database : catalogue->dbcDatabases())
+            bytes += QStringLiteral("%1|%2|%3|%4|%5\n")
+                         .arg(bus->busNumber())
+                         .arg(database->filePath, database->sha256)
+                         .arg(int(database->winsOverLibrary))
+                         .arg(int(database->extendedAsJ1939))
+                         .toUtf8();
+    }
+    return bytes;
+}
+
+void MainWindow::reportDatabaseProblems()
+{
+    const QStringList problems = m_schemeController->databaseProblems();
+    if (problems.isEmpty())
+        return;
+    m_questions->showError(tr("Databases"), problems.join(QLatin1Char('\n')));
 }
 
 void MainWindow::refreshConnectionTimeouts()

@@ -39,6 +39,7 @@ void MainWindow::buildSchemeDocument()
     connect(m_details, &DetailsDocks::expectationChanged, m_schemeDocument,
             &SchemeDocument::check);
     connect(m_recentFiles, &RecentFiles::fileChosen, this, &MainWindow::openRecentScheme);
+    m_schemeDocument->setSettingsFingerprint([this] { return databasesFingerprint(); });
     // Offered right after Save As.
     QMenu *recent = m_recentFiles->createMenu(tr("Recent schemes"), m_menuFile);
     recent->menuAction()->setObjectName(QStringLiteral("menuRecentSchemes"));

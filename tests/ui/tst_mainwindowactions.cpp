@@ -177,9 +177,10 @@ void tst_MainWindowActions::menusAndToolBar()
                           "|", "actionAddBus", "actionRemoveBus", "actionOpenRecording",
                           "actionOpenParameterLog", "|", "actionExit"}));
     QCOMPARE(menuActions(bar, QStringLiteral("Options")),
-             (QStringList{"actionAutoAdd", "actionConnectionTimeouts", "actionToolAddress",
-                          "actionParameter_Log_Period", "actionParameter_Log_Directory",
-                          "actionLiveParameterLog", "actionPlotWindow", "menuLanguage"}));
+             (QStringList{"actionAutoAdd", "actionDatabases", "actionConnectionTimeouts",
+                          "actionToolAddress", "actionParameter_Log_Period",
+                          "actionParameter_Log_Directory", "actionLiveParameterLog",
+                          "actionPlotWindow", "menuLanguage"}));
     const QStringList device = menuActions(bar, QStringLiteral("Device"));
     const int flasher = int(device.indexOf(QStringLiteral("actionAddFlasher")));
     QVERIFY(flasher > 0);

@@ -3091,6 +3091,100 @@ Options:
     </message>
 </context>
 <context>
+    <name>DatabasesDialog</name>
+    <message>
+        <source>Databases</source>
+        <translation>Базы данных</translation>
+    </message>
+    <message>
+        <source>DBC databases decode the groups they describe on the bus. A group the library also describes is decoded by the library unless its database comes before it.</source>
+        <translation>Базы DBC расшифровывают описанные в них группы шины. Группу, которую описывает и библиотека, расшифровывает библиотека, если её база не стоит перед библиотекой.</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Сообщения</translation>
+    </message>
+    <message>
+        <source>Before the library</source>
+        <translation>Перед библиотекой</translation>
+    </message>
+    <message>
+        <source>Extended frames by PGN</source>
+        <translation>Расширенные кадры по PGN</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>Add…</source>
+        <translation>Добавить…</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>Вверх</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>Вниз</translation>
+    </message>
+    <message>
+        <source>J1939: every source address</source>
+        <translation>J1939: любой адрес источника</translation>
+    </message>
+    <message>
+        <source>Exact identifiers</source>
+        <translation>Точные идентификаторы</translation>
+    </message>
+    <message>
+        <source>Add DBC database</source>
+        <translation>Добавить базу DBC</translation>
+    </message>
+    <message>
+        <source>DBC databases (*.dbc);;All files (*)</source>
+        <translation>Базы DBC (*.dbc);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>%1 is already in the list</source>
+        <translation>%1 уже есть в списке</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n message(s)</source>
+        <translation>
+            <numerusform>%1: %n сообщение</numerusform>
+            <numerusform>%1: %n сообщения</numerusform>
+            <numerusform>%1: %n сообщений</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n line(s) not read, the first: %1</source>
+        <translation>
+            <numerusform>%n строка не прочитана, первая: %1</numerusform>
+            <numerusform>%n строки не прочитаны, первая: %1</numerusform>
+            <numerusform>%n строк не прочитано, первая: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DbcFunction</name>
+    <message>
+        <source>Decoded with the DBC database %1, which comes before the library</source>
+        <translation>Расшифровано базой DBC %1, стоящей перед библиотекой</translation>
+    </message>
+    <message>
+        <source>Decoded with the DBC database %1</source>
+        <translation>Расшифровано базой DBC %1</translation>
+    </message>
+</context>
+<context>
     <name>DbcReader</name>
     <message>
         <source>%1: cannot be read: %2</source>
@@ -8183,6 +8277,18 @@ Use %1 ms?</source>
         <source>Show Details</source>
         <translation>Показать подробности</translation>
     </message>
+    <message>
+        <source>Databases…</source>
+        <translation>Базы данных…</translation>
+    </message>
+    <message>
+        <source>Databases</source>
+        <translation>Базы данных</translation>
+    </message>
+    <message>
+        <source>There is no bus to decode.</source>
+        <translation>Нет шины для расшифровки.</translation>
+    </message>
 </context>
 <context>
     <name>MemoryAccessDock</name>
@@ -9476,6 +9582,25 @@ Use %1 ms?</source>
     <message>
         <source>Units of buses not in the window kept in the file: %1</source>
         <translation>Блоки шин, которых нет в окне, сохранены в файле: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SchemeDatabases</name>
+    <message>
+        <source>The database %1 has changed since the scheme was saved</source>
+        <translation>База %1 изменилась после сохранения схемы</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n line(s) not read, the first: %2</source>
+        <translation>
+            <numerusform>%1: %n строка не прочитана, первая: %2</numerusform>
+            <numerusform>%1: %n строки не прочитаны, первая: %2</numerusform>
+            <numerusform>%1: %n строк не прочитано, первая: %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The database %1 is missing: its groups are not decoded</source>
+        <translation>База %1 не найдена: её группы не расшифровываются</translation>
     </message>
 </context>
 <context>
