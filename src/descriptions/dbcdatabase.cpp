@@ -79,10 +79,10 @@ const DbcMessage *DbcDatabase::messageForPgn(quint32 pgn) const
     return matchesByPgn(message) ? &message : nullptr;
 }
 
-const DbcMessage *DbcDatabase::messageByName(const QString &name) const
+const DbcMessage *DbcDatabase::messageByName(const QString &messageName) const
 {
     for (const DbcMessage &message : messages) {
-        if (message.name == name)
+        if (message.name == messageName)
             return &message;
     }
     return nullptr;

@@ -100,7 +100,7 @@ public:
     const DbcMessage *messageForFrame(quint32 id, bool extended) const;
     // The message of a reassembled transport-protocol group.
     const DbcMessage *messageForPgn(quint32 pgn) const;
-    const DbcMessage *messageByName(const QString &name) const;
+    const DbcMessage *messageByName(const QString &messageName) const;
 
     void buildIndex();
 
