@@ -259,6 +259,13 @@ bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int
     QFile file;
     if (!openFile(path, &file))
         return false;
+    // bytesRead() follows the file while this reading runs, and only then.
+    struct Following
+    {
+        const QIODevice *&device;
+        ~Following() { device = nullptr; }
+    } following{m_streamed};
+    m_streamed = &file;
     char magic[BinaryMagicBytes];
     const qint64 peeked = file.peek(magic, sizeof magic);
     const Format binary = detectBinary(magic, std::max<qint64>(peeked, 0));
@@ -329,6 +336,11 @@ bool RecordingReader::streamFile(const QString &path, const FrameSink &sink, int
         }
     }
     return true;
+}
+
+qint64 RecordingReader::bytesRead() const
+{
+    return m_streamed ? m_streamed->pos() : 0;
 }
 
 void RecordingReader::parse(const QByteArray &text, const QString &fileName)

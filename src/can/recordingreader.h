@@ -41,6 +41,9 @@ public:
     // problems (with line numbers) and errors as readFile; frames() stays empty. False when the
     // file cannot be read, holds no recording or the sink stopped.
     bool streamFile(const QString &path, const FrameSink &sink, int chunkBytes = StreamChunkBytes);
+    // How far streamFile has read its file (the file's position: binary formats may seek back
+    // and forth), for a progress display from within the sink; 0 outside streamFile.
+    qint64 bytesRead() const;
     // Parses a whole recording held in memory; `fileName` only helps the format detection.
     void parse(const QByteArray &text, const QString &fileName = QString());
     // Parses as the given format without detection (Unknown parses nothing).
@@ -76,4 +79,5 @@ private:
     QString m_error;
     Format m_format = Unknown;
     BusNames m_busNames;
+    const QIODevice *m_streamed = nullptr; // the file streamFile reads, while it runs
 };

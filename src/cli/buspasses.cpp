@@ -2,7 +2,10 @@
 
 #include "cli/cli.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/recordingsource.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -47,6 +50,12 @@ QString BusPasses::noFramesError(const QString &path) const
     return Cli::tr("%1 holds no frames on bus %2").arg(path, m_busTexts.join(QLatin1String(", ")));
 }
 
+void BusPasses::expectPasses(const QString &path, int passes)
+{
+    if (m_progress && passes > 0)
+        m_progress->expect(QFileInfo(path).size() * passes);
+}
+
 bool BusPasses::read(const QString &path, int bus, const BusStep &begin,
                      const RecordingReader::FrameSink &sink, QString *error, QTextStream *warnings)
 {
@@ -57,8 +66,13 @@ bool BusPasses::read(const QString &path, int bus, const BusStep &begin,
     RecordingSource::StreamSummary summary;
     const auto take = [&](const QVector<TimedFrame> &frames) {
         if (first) {
-            if (m_frames == 0)
+            if (m_frames == 0) {
                 m_originUs = frames.constFirst().timeUs;
+                // A reading ahead is followed by one pass at least, counted now that the
+                // reading ahead counts itself.
+                if (bus == FindOnly)
+                    expectPasses(path, 1);
+            }
             m_endUs = frames.constLast().timeUs;
             m_frames += frames.size();
         }
@@ -92,7 +106,7 @@ bool BusPasses::read(const QString &path, int bus, const BusStep &begin,
         }
         return kept.isEmpty() || sink(kept);
     };
-    if (!RecordingSource::stream(path, take, &summary, error, warnings))
+    if (!RecordingSource::stream(path, take, &summary, error, warnings, m_progress))
         return false;
     if (first) {
         m_read = true;
@@ -116,6 +130,7 @@ bool BusPasses::run(const QString &path, const BusStep &begin,
         if (!read(path, FindOnly, begin, sink, error, warnings))
             return false;
         warnings = nullptr;
+        expectPasses(path, int(m_buses.size()) - 1);
     }
     if (!m_read) {
         if (!read(path, FirstBus, begin, sink, error, warnings) || !end(quint8(m_lastPassBus)))
@@ -124,6 +139,7 @@ bool BusPasses::run(const QString &path, const BusStep &begin,
         // A guess proved wrong: the bus taken for the first is passed again in its turn.
         if (m_busesFirst && m_buses.constFirst() != done)
             done = -1;
+        expectPasses(path, int(m_buses.size()) - (done < 0 ? 0 : 1));
     }
     for (const quint8 bus : qAsConst(m_buses)) {
         if (bus == done)

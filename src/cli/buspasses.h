@@ -11,6 +11,8 @@
 
 #include <functional>
 
+class ConsoleProgress;
+
 // The buses of a recording for the commands that report per bus: every bus is an address space
 // of its own, so a unit is its bus and its address. Decoding takes one pass over the recording
 // per bus, one bus's decoder alive at a time, since the catalogue lets only one live unit hold
@@ -32,6 +34,9 @@ public:
     // have one). Should a lower bus turn up, the guessed bus is passed again in its turn, so its
     // steps must replace whatever its first pass made.
     void setFirstBusGuessed(bool on) { m_firstBusGuessed = on; }
+
+    // Where the readings show their progress (none when null).
+    void setProgress(ConsoleProgress *progress) { m_progress = progress; }
 
     // Called before and after the pass of a bus; false stops with the caller's error.
     using BusStep = std::function<bool(quint8 bus)>;
@@ -64,6 +69,8 @@ private:
               const RecordingReader::FrameSink &sink, QString *error, QTextStream *warnings);
     void noteBus(quint8 bus);
     QString noFramesError(const QString &path) const;
+    // The passes still to come read the file again: the progress counts them in its whole.
+    void expectPasses(const QString &path, int passes);
 
     BusSelection m_selection;
     QStringList m_busTexts;
@@ -77,4 +84,5 @@ private:
     qint64 m_endUs = 0;
     qint64 m_frames = 0;
     int m_skippedLines = 0;
+    ConsoleProgress *m_progress = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "cli/buspasses.h"
 #include "cli/cli.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/recordingdecoder.h"
 #include "cli/schemebuses.h"
 #include "model/abstractdisplayableitem.h"
@@ -211,6 +212,8 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     CheckRun run(stretch, settings);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
+    ConsoleProgress progress(parser);
+    run.passes.setProgress(&progress);
     if (!run.prepare(parser.value(scheme))) {
         err << run.error << '\n';
         return CliCommand::Failure;

@@ -1,6 +1,7 @@
 #include "cli/clicommand.h"
 
 #include "cli/buscheckcommands.h"
+#include "cli/consoleprogress.h"
 #include "cli/convertcommand.h"
 #include "cli/decodecommand.h"
 #include "cli/exportdbccommand.h"
@@ -34,30 +35,29 @@ const QList<Entry> &commands()
         {"record", QT_TRANSLATE_NOOP("Cli", "Record every frame from an adapter to a candump log"),
          &runRecordCommand},
         {"decode", QT_TRANSLATE_NOOP("Cli", "Decode a recording's parameters into CSV"),
-         &runDecodeCommand},
+         &runDecodeCommand, true},
         {"faults", QT_TRANSLATE_NOOP("Cli", "Show every unit's DM1 lamps and trouble codes"),
-         &runFaultsCommand},
+         &runFaultsCommand, true},
         {"inventory",
          QT_TRANSLATE_NOOP("Cli", "Show every unit's identification, calibrations and codes"),
-         &runInventoryCommand},
+         &runInventoryCommand, true},
         {"stats",
          QT_TRANSLATE_NOOP("Cli", "Frames, transport sessions and bus load of a recording"),
-         &runStatsCommand},
+         &runStatsCommand, true},
         {"learn",
          QT_TRANSLATE_NOOP("Cli", "Learn the expected scheme from a recording of a healthy bus"),
-         &runLearnCommand},
+         &runLearnCommand, true},
         {"check", QT_TRANSLATE_NOOP("Cli", "Check a recording against an expected scheme"),
-         &runCheckCommand},
+         &runCheckCommand, true},
         {"snapshots",
          QT_TRANSLATE_NOOP("Cli", "Write the fault snapshots of a recording's code changes"),
-         &runSnapshotsCommand},
+         &runSnapshotsCommand, true},
         {"convert",
          QT_TRANSLATE_NOOP("Cli", "Convert a recording to candump, ASC, TRC, BLF, pcapng or pcap"),
-         &runConvertCommand},
+         &runConvertCommand, true},
         {"export-dbc", QT_TRANSLATE_NOOP("Cli", "Write the function library as a DBC file"),
          &runExportDbcCommand},
-        {"report",
-         QT_TRANSLATE_NOOP("Cli", "Write the report of a service job as HTML and PDF"),
+        {"report", QT_TRANSLATE_NOOP("Cli", "Write the report of a service job as HTML and PDF"),
          &runReportCommand},
     };
     return list;
@@ -126,6 +126,9 @@ bool parse(QCommandLineParser &parser, const QString &command, const QStringList
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   Cli::tr("Show this help"));
     parser.addOption(help);
+    const Entry *entry = find(command);
+    if (entry && entry->readsRecordings)
+        parser.addOption(ConsoleProgress::quietOption());
     if (!parser.parse(QStringList{QStringLiteral("tarvik-cli")} + arguments)) {
         *exitCode = usageError(command, parser.errorText(), err);
         return false;

@@ -18,6 +18,8 @@ struct Entry
     const char *name;
     const char *summary; // translated in the "Cli" context
     Function run;
+    // A command that reads recordings shows their progress on the terminal, unless --quiet.
+    bool readsRecordings = false;
 };
 
 enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
@@ -29,6 +31,7 @@ QString programHelp();
 
 // Parses a command's arguments: false with the message written (or help shown, `*exitCode`
 // set) when the command should stop. The parser's positional names are the command's syntax.
+// Adds --help, and --quiet to a command that reads recordings (its ConsoleProgress reads it).
 bool parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
            QTextStream &out, QTextStream &err, int *exitCode);
 QString commandHelp(const QCommandLineParser &parser, const QString &command);

@@ -3,9 +3,11 @@
 #include "can/recordingwriter.h"
 #include "cli/busselection.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/recordingsource.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -21,7 +23,7 @@ QString formatList()
 
 // pcap keeps buses only in the Linux cooked header, chosen before the first frame: a reading
 // ahead tells whether any frame written is on a bus other than the first.
-bool needsBusIndex(const QString &in, BusSelection &selection)
+bool needsBusIndex(const QString &in, BusSelection &selection, ConsoleProgress *progress)
 {
     bool otherBus = false;
     RecordingSource::StreamSummary summary;
@@ -34,7 +36,7 @@ bool needsBusIndex(const QString &in, BusSelection &selection)
                                    [](const TimedFrame &f) { return f.bus != 0; });
             return !otherBus;
         },
-        &summary, &error);
+        &summary, &error, nullptr, progress);
     return otherBus;
 }
 
@@ -97,7 +99,12 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
     // frames leaves no file behind.
     RecordingWriter writer;
     writer.setNanosecondStamps(parser.isSet(nanoseconds));
-    writer.setPcapBusIndex(to == RecordingReader::Pcap && needsBusIndex(in, selection));
+    ConsoleProgress progress(parser);
+    if (to == RecordingReader::Pcap) {
+        // The reading ahead and the conversion: the share is of both.
+        progress.expect(QFileInfo(in).size() * 2);
+        writer.setPcapBusIndex(needsBusIndex(in, selection, &progress));
+    }
     bool opened = false;
     QString writeError;
     RecordingSource::StreamSummary summary;
@@ -116,7 +123,7 @@ int runConvertCommand(const QStringList &arguments, QTextStream &out, QTextStrea
         return false;
     };
     QString readError;
-    const bool read = RecordingSource::stream(in, write, &summary, &readError, &err);
+    const bool read = RecordingSource::stream(in, write, &summary, &readError, &err, &progress);
     if (summary.stopped) {
         err << Cli::tr("Cannot write %1: %2").arg(path, writeError) << '\n';
         return CliCommand::Failure;

@@ -4,6 +4,7 @@
 #include "cli/buspasses.h"
 #include "cli/busrowmerge.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/csvoutput.h"
 #include "cli/dbcoption.h"
 #include "cli/eventrowwriter.h"
@@ -225,6 +226,7 @@ int decodeRecording(const DecodeOptions &options, const QString &recording,
     // Events are written as they come, so their header must know the buses ahead; a scheme's
     // units without a bus go to the first bus, known ahead too.
     run.passes.setBusesFirst(options.events || !options.scheme.isEmpty());
+    run.passes.setProgress(options.progress);
     const bool decoded = run.passes.run(
         recording, [&run](quint8 bus) { return run.begin(bus); },
         [&run](const QVector<TimedFrame> &frames) { return run.take(frames); },
@@ -307,6 +309,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     QString busError;
     if (!BusPasses().keepBuses(options.buses, &busError))
         return CliCommand::usageError(command, busError, err);
+    ConsoleProgress progress(parser);
+    options.progress = &progress;
     const int jobCount = parser.value(jobs).toInt(&ok);
     if (!ok || jobCount < 1 || jobCount > ParallelDecode::JobLimit)
         return CliCommand::usageError(command,

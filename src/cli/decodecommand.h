@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+class ConsoleProgress;
+
 // How `decode` decodes each recording.
 struct DecodeOptions
 {
@@ -19,6 +21,8 @@ struct DecodeOptions
     QStringList buses;
     // The --dbc databases, read once for every decoder.
     CanDeviceFactory::Databases databases;
+    // The one progress line of the whole run, shared by the recordings' decoders (none: null).
+    ConsoleProgress *progress = nullptr;
 };
 
 // The console program's "decode" command: takes the arguments after the

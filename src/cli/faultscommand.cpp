@@ -2,6 +2,7 @@
 
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/faulthistory.h"
 #include "cli/recordingdecoder.h"
 #include "diagnostics/acknowledgementfunction.h"
@@ -38,6 +39,8 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
     BusPasses passes;
     if (!passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
+    ConsoleProgress progress(parser);
+    passes.setProgress(&progress);
     // Streamed, a pass per bus: a bus's history starts at the recording's first frame and
     // nothing of the recording is kept.
     std::map<quint8, std::unique_ptr<FaultHistory>> histories;

@@ -2,6 +2,7 @@
 
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "descriptions/candevicefactory.h"
 #include "job/inventory.h"
 
@@ -37,6 +38,8 @@ int runInventoryCommand(const QStringList &arguments, QTextStream &out, QTextStr
     BusPasses passes;
     if (!passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
+    ConsoleProgress progress(parser);
+    passes.setProgress(&progress);
     // The catalogue names the units its descriptions know by their addresses.
     const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
     // Each bus is an address space of its own: an inventory per bus.

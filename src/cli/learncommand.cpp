@@ -3,6 +3,7 @@
 #include "cli/buspasses.h"
 #include "cli/cli.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/recordingdecoder.h"
 #include "cli/schemebuses.h"
 #include "model/abstractdisplayableitem.h"
@@ -199,6 +200,8 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     LearnRun run(stretch, settings);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
+    ConsoleProgress progress(parser);
+    run.passes.setProgress(&progress);
     QDomDocument base;
     if (parser.isSet(scheme)) {
         // The base scheme is checked before the recording is read.

@@ -2,6 +2,7 @@
 
 #include "cli/cli.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,6 +62,11 @@ int run(const DecodeOptions &options, const QStringList &recordings, const QStri
     if (!QDir().mkpath(directory)) {
         err << Cli::tr("Cannot make the directory %1").arg(directory) << '\n';
         return CliCommand::Failure;
+    }
+    // The line shows the share of every recording, not of the ones begun.
+    if (options.progress) {
+        for (const QString &recording : recordings)
+            options.progress->expect(QFileInfo(recording).size());
     }
     int failed = 0;
     if (jobs == 1) {

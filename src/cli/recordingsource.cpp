@@ -1,6 +1,7 @@
 #include "cli/recordingsource.h"
 
 #include "cli/cli.h"
+#include "cli/consoleprogress.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -56,21 +57,30 @@ bool read(const QString &path, Recording *recording, QString *error, QTextStream
 }
 
 bool stream(const QString &path, const RecordingReader::FrameSink &sink, StreamSummary *summary,
-            QString *error, QTextStream *warnings)
+            QString *error, QTextStream *warnings, ConsoleProgress *progress)
 {
     *summary = StreamSummary();
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         *error = directoryError(path);
         return false;
     }
     RecordingReader reader;
-    const bool read = reader.streamFile(path, [&](const QVector<TimedFrame> &frames) {
-        summary->busNames = reader.busNames();
-        if (sink(frames))
+    bool read = false;
+    {
+        ConsoleProgress::Reading reading(progress, info.size());
+        qint64 handed = 0;
+        read = reader.streamFile(path, [&](const QVector<TimedFrame> &frames) {
+            summary->busNames = reader.busNames();
+            if (!sink(frames)) {
+                summary->stopped = true;
+                return false;
+            }
+            handed += frames.size();
+            reading.advance(reader.bytesRead(), handed);
             return true;
-        summary->stopped = true;
-        return false;
-    });
+        });
+    }
     summary->frames = reader.frameCount();
     summary->skippedLines = reader.skippedLines();
     if (!read && !summary->stopped) {

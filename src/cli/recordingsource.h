@@ -6,6 +6,8 @@
 #include <QTextStream>
 #include <QVector>
 
+class ConsoleProgress;
+
 // The one place the console commands read a recording: every frame in file order, or an error
 // text that names the file. Lines that are not frames are counted, not fatal.
 namespace RecordingSource {
@@ -33,8 +35,9 @@ struct StreamSummary
 };
 
 // Like read, but hands the frames on a piece at a time without keeping them, so memory stays
-// bounded for recordings of any size. Skipped lines are reported once the reading ends.
+// bounded for recordings of any size. Skipped lines are reported once the reading ends, after
+// `progress` (when given) cleared its line.
 bool stream(const QString &path, const RecordingReader::FrameSink &sink, StreamSummary *summary,
-            QString *error, QTextStream *warnings = nullptr);
+            QString *error, QTextStream *warnings = nullptr, ConsoleProgress *progress = nullptr);
 
 } // namespace RecordingSource

@@ -2,6 +2,7 @@
 
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "cli/recordingdecoder.h"
 #include "cli/schemebuses.h"
 #include "descriptions/j1939preferredaddresses.h"
@@ -327,6 +328,8 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
     SnapshotRun run(dir, beforeUs, afterUs, out);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
+    ConsoleProgress progress(parser);
+    run.passes.setProgress(&progress);
     if (parser.isSet(scheme)) {
         // The scheme is checked before the recording is read.
         if (!run.prepare(parser.value(scheme))) {

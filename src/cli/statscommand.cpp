@@ -2,6 +2,7 @@
 
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
+#include "cli/consoleprogress.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/j1939reg.h"
 #include "model/transportmonitor.h"
@@ -229,6 +230,8 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     BusPasses passes;
     if (!passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
+    ConsoleProgress progress(parser);
+    passes.setProgress(&progress);
     // Streamed: memory follows what is reported (groups, sessions, intervals), not the frames.
     std::array<std::unique_ptr<Tally>, BusNames::MaxBus + 1> tallies;
     QString error;
