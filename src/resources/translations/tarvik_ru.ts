@@ -2154,6 +2154,14 @@ Options:
         <source>Decode also the J1939 groups this DBC database describes and the library does not (repeatable)</source>
         <translation>Декодировать также группы J1939, которые описывает эта база DBC и нет в библиотеке (можно повторять)</translation>
     </message>
+    <message>
+        <source>Show no progress line on the terminal</source>
+        <translation>Не показывать строку хода работы в терминале</translation>
+    </message>
+    <message>
+        <source>%1% read, %2 frames/s, %3 left</source>
+        <translation>прочитано %1%, %2 кадров/с, осталось %3</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
