@@ -27,6 +27,18 @@ int decimalsOf(double factor)
     return int(std::clamp(digits, 0.0, 9.0));
 }
 
+// J1939 keeps the raw values above a parameter's range for the sender's error indicator and
+// "not available", so a J1939 database's range is the values a signal can have; one outside it
+// is no value. A range of [0|0] (or a reversed one) says nothing. Half a step of slack keeps the
+// range's decimal text from cutting off its own end.
+bool isInRange(const DbcSignal &s, double value)
+{
+    if (!(s.minimum < s.maximum))
+        return true;
+    const double slack = std::fabs(s.factor) / 2;
+    return value >= s.minimum - slack && value <= s.maximum + slack;
+}
+
 } // namespace
 
 DbcFunction::DbcFunction(const DbcMessage &message, QObject *parent)
@@ -81,15 +93,15 @@ void DbcFunction::decode(const quint8 *payload, int size)
     QVector<bool> present(m_parameters.size(), false);
     for (const DbcDecodedSignal &one : DbcSignalCodec::decodeMessage(m_message, payload, size)) {
         ZxParameter *parameter = m_parameters.value(one.signalIndex);
-        if (!parameter)
+        if (!parameter || !isInRange(m_message.signalList.at(one.signalIndex), one.value))
             continue;
         present[one.signalIndex] = true;
         m_texts[one.signalIndex] = one.text;
         parameter->setNumber(one.value);
         parameter->setValid(std::isfinite(one.value));
     }
-    // A multiplexed signal its multiplexor does not select now, or one past a short payload,
-    // has no value.
+    // A multiplexed signal its multiplexor does not select now, one past a short payload, or one
+    // outside its range has no value.
     for (int i = 0; i < m_parameters.size(); ++i) {
         if (!present.at(i)) {
             m_parameters.at(i)->setValid(false);

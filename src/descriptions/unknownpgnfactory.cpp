@@ -61,14 +61,20 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
     }
 }
 
+void UnknownPgnFactory::setBusCatalogue(const CanDeviceFactory *catalogue)
+{
+    m_busCatalogue = catalogue;
+}
+
 void UnknownPgnFactory::appendDbcMessages()
 {
     // A unit auto-detection makes asks for its first function before it joins its bus: the
-    // databases are the bus's, taken once the unit is on it.
+    // databases are those of the bus it joins, told by the detector, or the bus's once the unit
+    // is on it.
     if (m_dbcAppended)
         return;
     const DeviceDispatcher *bus = m_device ? m_device->dispatcher() : nullptr;
-    const CanDeviceFactory *catalogue = CanDeviceFactory::of(bus);
+    const CanDeviceFactory *catalogue = bus ? CanDeviceFactory::of(bus) : m_busCatalogue.data();
     if (!catalogue)
         return;
     m_dbcAppended = true;

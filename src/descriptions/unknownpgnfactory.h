@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSet>
 
+class CanDeviceFactory;
 class J1939Device;
 
 // The function catalogue of one J1939 device: registered function classes and the function
@@ -17,6 +18,9 @@ public:
     explicit UnknownPgnFactory(J1939Device *device);
 
     QObject *owner() const override;
+    // The catalogue of the bus a unit auto-detection makes is about to join: its DBC databases
+    // count for the unit's first function already. Once the unit is on a bus, the bus's counts.
+    void setBusCatalogue(const CanDeviceFactory *catalogue);
 
     void appendXmlDescFile(const QString &path);
     AbstractDisplayableItem *createDeviceFromPgn(quint32 pgn);
@@ -41,6 +45,7 @@ private:
     // The groups of the bus's DBC databases (CanDeviceFactory::dbcDatabases), after the library's.
     void appendDbcMessages();
     QPointer<J1939Device> m_device;
+    QPointer<const CanDeviceFactory> m_busCatalogue;
     QSet<QByteArray> m_byHandOnly;
     bool m_dbcAppended = false;
     QSet<QByteArray> m_dbcWinning; // keys of groups whose database wins over the library
