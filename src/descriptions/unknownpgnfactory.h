@@ -49,4 +49,5 @@ private:
     QSet<QByteArray> m_byHandOnly;
     bool m_dbcAppended = false;
     QSet<QByteArray> m_dbcWinning; // keys of groups whose database wins over the library
+    QSet<QByteArray> m_builtIn;    // keys of the program's own classes (J1939Reg, registry)
 };
