@@ -161,6 +161,7 @@ private slots:
     void learnsWhetherAUnitMayFallSilent();
     void realRecordings_data();
     void realRecordings();
+    void learnsDbcGroups();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -662,6 +663,24 @@ void tst_BusCheck::realRecordings()
         QVERIFY2(std::abs(d.value("end").toDouble() - expected.at(i).end) <= 0.15,
                  qPrintable(r.out));
     }
+}
+
+// With the engineer's database before the library, the learned scheme holds the engine's EEC1
+// as the database's function.
+void tst_BusCheck::learnsDbcGroups()
+{
+    const QString scheme = m_dir.filePath(QStringLiteral("dbc.tvsx"));
+    const CliRun r = CliRun::run(
+        {"learn", TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log"), "--to", "20", "-o",
+         scheme, "--dbc", TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QFile file(scheme);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY(text.contains(" key=\"dbc_EEC1\""));
+    QVERIFY(!text.contains(" key=\"eec1\""));
+    // The library's other groups stay the library's.
+    QVERIFY(text.contains(" key=\"eec2\""));
 }
 
 QTEST_GUILESS_MAIN(tst_BusCheck)
