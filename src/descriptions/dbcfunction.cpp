@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -65,6 +66,10 @@ DbcFunction::DbcFunction(const DbcMessage &message, QObject *parent)
         parameter->setSuffix(s.unit);
         parameter->setDescription(s.comment);
         addParameter(parameter, s.name, s.name);
+        m_multiplexed = m_multiplexed || s.isMultiplexed;
+        m_needed.append(DbcSignalCodec::fits(s, std::numeric_limits<int>::max())
+                            ? s.bytesNeeded()
+                            : std::numeric_limits<int>::max());
         // Nothing is known before the first frame.
         parameter->setValid(false);
         m_parameters.append(parameter);
@@ -90,24 +95,46 @@ ZxParameter *DbcFunction::signalParameter(int index) const
 
 void DbcFunction::decode(const quint8 *payload, int size)
 {
-    QVector<bool> present(m_parameters.size(), false);
-    for (const DbcDecodedSignal &one : DbcSignalCodec::decodeMessage(m_message, payload, size)) {
-        ZxParameter *parameter = m_parameters.value(one.signalIndex);
-        if (!parameter || !isInRange(m_message.signalList.at(one.signalIndex), one.value))
-            continue;
-        present[one.signalIndex] = true;
-        m_texts[one.signalIndex] = one.text;
-        parameter->setNumber(one.value);
-        parameter->setValid(std::isfinite(one.value));
-    }
-    // A multiplexed signal its multiplexor does not select now, one past a short payload, or one
-    // outside its range has no value.
-    for (int i = 0; i < m_parameters.size(); ++i) {
-        if (!present.at(i)) {
-            m_parameters.at(i)->setValid(false);
-            m_texts[i].clear();
+    if (!m_multiplexed) {
+        for (int i = 0; i < m_parameters.size(); ++i) {
+            const quint64 raw
+                = size >= m_needed.at(i)
+                      ? DbcSignalCodec::readFitting(m_message.signalList.at(i), payload)
+                      : 0;
+            take(i, size >= m_needed.at(i) ? &raw : nullptr);
         }
+        return;
     }
+    m_present.fill(false, m_parameters.size());
+    DbcSignalCodec::decodeMessage(m_message, payload, size, &m_decoded);
+    for (const DbcDecodedSignal &one : qAsConst(m_decoded)) {
+        if (one.signalIndex < 0 || one.signalIndex >= m_parameters.size())
+            continue;
+        m_present[one.signalIndex] = true;
+        take(one.signalIndex, &one.raw);
+    }
+    // A multiplexed signal its multiplexor does not select now has no value.
+    for (int i = 0; i < m_parameters.size(); ++i) {
+        if (!m_present.at(i))
+            take(i, nullptr);
+    }
+}
+
+void DbcFunction::take(int index, const quint64 *raw)
+{
+    const DbcSignal &s = m_message.signalList.at(index);
+    ZxParameter *parameter = m_parameters.at(index);
+    const double value = raw ? DbcSignalCodec::physical(s, *raw) : 0.0;
+    // One past a short payload, or one outside its range, has no value either.
+    if (!raw || !isInRange(s, value)) {
+        parameter->setValid(false);
+        m_texts[index].clear();
+        return;
+    }
+    if (!s.valueTexts.isEmpty())
+        m_texts[index] = s.valueTexts.value(DbcSignalCodec::valueKey(s, *raw));
+    parameter->setNumber(value);
+    parameter->setValid(std::isfinite(value));
 }
 
 bool DbcFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)

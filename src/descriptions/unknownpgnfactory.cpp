@@ -163,11 +163,13 @@ AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
     // program's own classes (trouble codes, address claims, requests) keep their groups: the
     // rest of the program reads their items.
     int found = -1;
-    const bool builtIn = std::any_of(list.cbegin(), list.cend(), [&](const DeviceFactoryEntry &e) {
-        return m_builtIn.contains(e.key) && matches(e);
-    });
+    const bool builtIn
+        = !m_dbcWinning.isEmpty()
+          && std::any_of(list.cbegin(), list.cend(), [&](const DeviceFactoryEntry &e) {
+                 return matches(e) && m_builtIn.contains(e.key);
+             });
     for (int i = 0; found < 0 && !builtIn && !m_dbcWinning.isEmpty() && i < list.size(); ++i) {
-        if (m_dbcWinning.contains(list.at(i).key) && matches(list.at(i)))
+        if (matches(list.at(i)) && m_dbcWinning.contains(list.at(i).key))
             found = i;
     }
     for (int i = 0; found < 0 && i < list.size(); ++i) {
