@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/clicommand.h"
 #include "cli/consoleprogress.h"
+#include "cli/dbcoption.h"
 #include "cli/recordingdecoder.h"
 #include "cli/schemebuses.h"
 #include "model/abstractdisplayableitem.h"
@@ -24,9 +25,11 @@ namespace {
 class CheckRun
 {
 public:
-    CheckRun(const Stretch &stretch, const BusChecker::Settings &settings)
+    CheckRun(const Stretch &stretch, const BusChecker::Settings &settings,
+             const CanDeviceFactory::Databases &databases)
         : m_stretch(stretch)
         , m_settings(settings)
+        , m_databases(databases)
     {}
 
     BusPasses passes;
@@ -40,14 +43,14 @@ public:
         if (!scheme.read(path, &error))
             return false;
         if (scheme.buses().isEmpty())
-            m_decoder = std::make_unique<RecordingDecoder>();
-        return scheme.check(m_decoder.get(), &error);
+            m_decoder = newDecoder();
+        return scheme.check(m_decoder.get(), m_databases, &error);
     }
 
     bool begin(quint8 bus)
     {
         if (!m_decoder) {
-            m_decoder = std::make_unique<RecordingDecoder>();
+            m_decoder = newDecoder();
             const QByteArray content = scheme.contentFor(bus, bus == passes.buses().constFirst());
             if (!content.isEmpty() && !m_decoder->loadScheme(content, scheme.path(), &error))
                 return false;
@@ -122,6 +125,13 @@ public:
     }
 
 private:
+    std::unique_ptr<RecordingDecoder> newDecoder() const
+    {
+        auto decoder = std::make_unique<RecordingDecoder>();
+        decoder->setDbcDatabases(m_databases);
+        return decoder;
+    }
+
     struct Checked
     {
         std::unique_ptr<BusChecker> checker;
@@ -129,6 +139,7 @@ private:
     };
     const Stretch m_stretch;
     const BusChecker::Settings m_settings;
+    const CanDeviceFactory::Databases m_databases;
     std::unique_ptr<RecordingDecoder> m_decoder;
     std::map<quint8, Checked> m_checked;
     Checked *m_current = nullptr;
@@ -184,6 +195,7 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     const QCommandLineOption bus = BusSelection::keptOption();
     parser.addOptions({scheme, json, junit, bitrate, loadLimit, bus});
     parser.addOptions(stretchOptions());
+    parser.addOptions(DbcOption::options());
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -209,7 +221,10 @@ int runCheckCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     if (!readStretch(parser, command, &stretch, err, &exitCode))
         return exitCode;
 
-    CheckRun run(stretch, settings);
+    CanDeviceFactory::Databases databases;
+    if (!DbcOption::read(parser, command, &databases, err, &exitCode))
+        return exitCode;
+    CheckRun run(stretch, settings, databases);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
     ConsoleProgress progress(parser);

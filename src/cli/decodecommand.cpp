@@ -279,8 +279,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
         Cli::tr("Decode every frame the way the window does, with its supervision (slower; the "
                 "output is the same)"));
     const QCommandLineOption bus = BusSelection::keptOption();
-    const QCommandLineOption dbc = DbcOption::option();
-    parser.addOptions({scheme, period, output, events, jobs, everyFrame, bus, dbc});
+    parser.addOptions({scheme, period, output, events, jobs, everyFrame, bus});
+    parser.addOptions(DbcOption::options());
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -304,8 +304,8 @@ int runDecodeCommand(const QStringList &arguments, QTextStream &out, QTextStream
     options.scheme = parser.value(scheme);
     options.everyFrame = parser.isSet(everyFrame);
     options.buses = parser.values(bus);
-    if (!DbcOption::read(parser.values(dbc), &options.databases, err))
-        return 1;
+    if (!DbcOption::read(parser, command, &options.databases, err, &exitCode))
+        return exitCode;
     QString busError;
     if (!BusPasses().keepBuses(options.buses, &busError))
         return CliCommand::usageError(command, busError, err);

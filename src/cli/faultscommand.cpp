@@ -3,6 +3,7 @@
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
 #include "cli/consoleprogress.h"
+#include "cli/dbcoption.h"
 #include "cli/faulthistory.h"
 #include "cli/recordingdecoder.h"
 #include "diagnostics/acknowledgementfunction.h"
@@ -31,11 +32,15 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         Cli::tr("The recording (candump, ASC, TRC, MF4, BLF, pcap or pcapng)"));
     const QCommandLineOption bus = BusSelection::keptOption();
     parser.addOption(bus);
+    parser.addOptions(DbcOption::options());
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
     if (parser.positionalArguments().size() != 1)
         return CliCommand::usageError(command, Cli::tr("expected one recording"), err);
+    CanDeviceFactory::Databases databases;
+    if (!DbcOption::read(parser, command, &databases, err, &exitCode))
+        return exitCode;
     BusPasses passes;
     if (!passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
@@ -51,6 +56,7 @@ int runFaultsCommand(const QStringList &arguments, QTextStream &out, QTextStream
         busHistory = std::make_unique<FaultHistory>(passes.originUs());
         history = busHistory.get();
         decoder = std::make_unique<RecordingDecoder>();
+        decoder->setDbcDatabases(databases);
         // Only codes, requests and acknowledgements count here: the values of functions
         // decoded from their descriptions need not be decoded at all.
         decoder->setCoalescing(true);

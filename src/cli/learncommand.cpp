@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/clicommand.h"
 #include "cli/consoleprogress.h"
+#include "cli/dbcoption.h"
 #include "cli/recordingdecoder.h"
 #include "cli/schemebuses.h"
 #include "model/abstractdisplayableitem.h"
@@ -25,9 +26,11 @@ namespace {
 class LearnRun
 {
 public:
-    LearnRun(const Stretch &stretch, const BusLearner::Settings &settings)
+    LearnRun(const Stretch &stretch, const BusLearner::Settings &settings,
+             const CanDeviceFactory::Databases &databases)
         : m_stretch(stretch)
         , m_settings(settings)
+        , m_databases(databases)
     {}
 
     BusPasses passes;
@@ -42,8 +45,8 @@ public:
         if (!base.read(path, &error))
             return false;
         if (base.buses().isEmpty())
-            m_decoder = std::make_unique<RecordingDecoder>();
-        return base.check(m_decoder.get(), &error);
+            m_decoder = newDecoder();
+        return base.check(m_decoder.get(), m_databases, &error);
     }
 
     bool begin(quint8 bus)
@@ -51,7 +54,7 @@ public:
         m_learner = std::make_unique<BusLearner>();
         m_busStretch = m_stretch;
         if (!m_decoder) {
-            m_decoder = std::make_unique<RecordingDecoder>();
+            m_decoder = newDecoder();
             // A base scheme of one bus is the first bus's; the others start from nothing.
             const QByteArray content
                 = base.path().isEmpty() ? QByteArray()
@@ -137,8 +140,16 @@ public:
     }
 
 private:
+    std::unique_ptr<RecordingDecoder> newDecoder() const
+    {
+        auto decoder = std::make_unique<RecordingDecoder>();
+        decoder->setDbcDatabases(m_databases);
+        return decoder;
+    }
+
     const Stretch m_stretch;
     const BusLearner::Settings m_settings;
+    const CanDeviceFactory::Databases m_databases;
     Stretch m_busStretch;
     std::unique_ptr<RecordingDecoder> m_decoder;
     std::unique_ptr<BusLearner> m_learner;
@@ -177,6 +188,7 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     const QCommandLineOption bus = BusSelection::keptOption();
     parser.addOptions({scheme, output, margin, bus});
     parser.addOptions(stretchOptions());
+    parser.addOptions(DbcOption::options());
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -197,7 +209,10 @@ int runLearnCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     if (!readStretch(parser, command, &stretch, err, &exitCode))
         return exitCode;
 
-    LearnRun run(stretch, settings);
+    CanDeviceFactory::Databases databases;
+    if (!DbcOption::read(parser, command, &databases, err, &exitCode))
+        return exitCode;
+    LearnRun run(stretch, settings, databases);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
     ConsoleProgress progress(parser);

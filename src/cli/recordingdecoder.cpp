@@ -71,13 +71,12 @@ bool RecordingDecoder::loadScheme(const QByteArray &content, const QString &path
     m_model = std::make_unique<SchemeTreeModel>();
     m_controller = std::make_unique<SchemeController>(m_model.get(), nullptr);
     m_controller->setDispatcher(&m_dispatcher);
+    // The scheme's own databases come first; the command's follow them.
+    m_controller->setRunDatabases(m_commandDatabases);
     if (!m_controller->load(content, path)) {
         *error = m_controller->lastError();
         return false;
     }
-    // The scheme's own databases come first; the command's follow them.
-    if (!m_commandDatabases.isEmpty())
-        m_catalogue->setDbcDatabases(m_catalogue->dbcDatabases() + m_commandDatabases);
     return true;
 }
 

@@ -77,7 +77,8 @@ QByteArray SchemeBuses::partFor(int bus) const
     return filtered([bus](int on) { return on == bus; });
 }
 
-bool SchemeBuses::check(RecordingDecoder *first, QString *error) const
+bool SchemeBuses::check(RecordingDecoder *first, const CanDeviceFactory::Databases &databases,
+                        QString *error) const
 {
     if (m_buses.isEmpty())
         return first->loadScheme(m_content, m_path, error);
@@ -86,6 +87,7 @@ bool SchemeBuses::check(RecordingDecoder *first, QString *error) const
         parts.append(bus);
     for (const int bus : qAsConst(parts)) {
         RecordingDecoder decoder;
+        decoder.setDbcDatabases(databases);
         if (!decoder.loadScheme(partFor(bus), m_path, error))
             return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "descriptions/candevicefactory.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -28,8 +30,10 @@ public:
     QByteArray contentFor(quint8 bus, bool first) const;
     // Loads every bus's units, each bus alone (two buses may have a unit at one address), so a
     // damaged file or unit is told before any recording is read. A scheme of one bus is loaded
-    // into `first`, the decoder of the first bus, which must be given for one.
-    bool check(RecordingDecoder *first, QString *error) const;
+    // into `first`, the decoder of the first bus, which must be given for one. The others are
+    // loaded with the run's DBC databases, whose groups a unit may hold.
+    bool check(RecordingDecoder *first, const CanDeviceFactory::Databases &databases,
+               QString *error) const;
 
 private:
     // The units of `bus`, -1 for those without one.

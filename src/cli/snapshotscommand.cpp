@@ -3,6 +3,7 @@
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
 #include "cli/consoleprogress.h"
+#include "cli/dbcoption.h"
 #include "cli/recordingdecoder.h"
 #include "cli/schemebuses.h"
 #include "descriptions/j1939preferredaddresses.h"
@@ -76,8 +77,10 @@ bool j1939Address(const AbstractDisplayableItem *device, quint8 *source)
 class SnapshotRun
 {
 public:
-    SnapshotRun(const QString &dir, qint64 beforeUs, qint64 afterUs, QTextStream &out)
+    SnapshotRun(const QString &dir, qint64 beforeUs, qint64 afterUs,
+                const CanDeviceFactory::Databases &databases, QTextStream &out)
         : m_writer(dir)
+        , m_databases(databases)
         , m_beforeUs(beforeUs)
         , m_afterUs(afterUs)
         , m_out(out)
@@ -94,14 +97,14 @@ public:
         if (!scheme.read(path, &error))
             return false;
         if (scheme.buses().isEmpty())
-            m_bus = std::make_unique<Bus>();
-        return scheme.check(m_bus ? &m_bus->decoder : nullptr, &error);
+            m_bus = newBus();
+        return scheme.check(m_bus ? &m_bus->decoder : nullptr, m_databases, &error);
     }
 
     bool begin(quint8 bus)
     {
         if (!m_bus) {
-            m_bus = std::make_unique<Bus>();
+            m_bus = newBus();
             const QByteArray content
                 = scheme.path().isEmpty()
                       ? QByteArray()
@@ -187,6 +190,13 @@ private:
         qint64 nextSampleUs = 0;
     };
 
+    std::unique_ptr<Bus> newBus() const
+    {
+        auto bus = std::make_unique<Bus>();
+        bus->decoder.setDbcDatabases(m_databases);
+        return bus;
+    }
+
     static QString onBus(const QString &unit, const QString &bus)
     {
         return bus.isEmpty() ? unit : Cli::tr("%1 on %2").arg(unit, bus);
@@ -256,6 +266,7 @@ private:
     }
 
     SnapshotWriter m_writer;
+    const CanDeviceFactory::Databases m_databases;
     qint64 m_beforeUs;
     qint64 m_afterUs;
     QTextStream &m_out;
@@ -307,6 +318,7 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
         Cli::tr("FILE"));
     const QCommandLineOption bus = BusSelection::keptOption();
     parser.addOptions({output, before, after, scheme, bus});
+    parser.addOptions(DbcOption::options());
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -324,8 +336,11 @@ int runSnapshotsCommand(const QStringList &arguments, QTextStream &out, QTextStr
                 .arg(MaxWindowS),
             err);
 
+    CanDeviceFactory::Databases databases;
+    if (!DbcOption::read(parser, command, &databases, err, &exitCode))
+        return exitCode;
     const QString dir = QDir(parser.value(output)).filePath(QStringLiteral("snapshots"));
-    SnapshotRun run(dir, beforeUs, afterUs, out);
+    SnapshotRun run(dir, beforeUs, afterUs, databases, out);
     if (!run.passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
     ConsoleProgress progress(parser);

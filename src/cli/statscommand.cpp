@@ -3,6 +3,8 @@
 #include "cli/buspasses.h"
 #include "cli/clicommand.h"
 #include "cli/consoleprogress.h"
+#include "cli/dbcoption.h"
+#include "descriptions/dbcdatabase.h"
 #include "descriptions/descriptionfiles.h"
 #include "model/j1939reg.h"
 #include "model/transportmonitor.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 
 #include <array>
 #include <memory>
@@ -31,18 +34,37 @@ QString hex(quint32 value, int width)
     return QStringLiteral("%1").arg(value, width, 16, QLatin1Char('0')).toUpper();
 }
 
-// Names of the parameter groups the program knows: the built-in classes and the library.
-QHash<quint32, QString> groupNames()
+// Names of the parameter groups the program knows: the built-in classes and the library, then
+// the engineer's databases, as units take their groups: a database names a group the library
+// does not, or one only the library describes too when it comes before the library. The first
+// database to name a group names it.
+QHash<quint32, QString> groupNames(const CanDeviceFactory::Databases &databases)
 {
     QHash<quint32, QString> names;
-    for (const J1939PgnDescription &d : J1939Reg::descriptions())
+    QSet<quint32> builtIn;
+    for (const J1939PgnDescription &d : J1939Reg::descriptions()) {
         names.insert(d.pgn, QCoreApplication::translate("J1939", d.name.toUtf8().constData()));
+        builtIn.insert(d.pgn);
+    }
     for (const QString &path : DescriptionFiles::functionLibraryFiles()) {
         for (const QDomElement &func : DescriptionFiles::readFunctionLibrary(path)) {
             bool ok = false;
             const uint pgn = func.attribute(QStringLiteral("address")).toUInt(&ok, 16);
             if (ok && !names.contains(pgn))
                 names.insert(pgn, func.firstChildElement(QStringLiteral("name")).text());
+        }
+    }
+    QSet<quint32> namedByDatabase;
+    for (const std::shared_ptr<const DbcDatabase> &database : databases) {
+        for (const DbcMessage &message : database->messages) {
+            if (!message.extended || !database->matchesByPgn(message))
+                continue;
+            const quint32 pgn = message.pgn() & 0x3FFFF;
+            if (namedByDatabase.contains(pgn) || builtIn.contains(pgn)
+                || (names.contains(pgn) && !database->winsOverLibrary))
+                continue;
+            names.insert(pgn, message.name);
+            namedByDatabase.insert(pgn);
         }
     }
     names.insert(0xEC00, Cli::tr("TP.CM - Transport Protocol, Connection Management"));
@@ -88,9 +110,9 @@ struct Tally
     QMap<qint64, QPair<qint64, qint64>> buckets; // interval -> frames, bits
 };
 
-void writeGroups(const QMap<quint64, qint64> &counts, double seconds, QTextStream &out)
+void writeGroups(const QMap<quint64, qint64> &counts, const QHash<quint32, QString> &names,
+                 double seconds, QTextStream &out)
 {
-    const QHash<quint32, QString> names = groupNames();
     out << Cli::tr("Frames per source and PGN") << '\n';
     out << QStringLiteral("  %1 %2 %3 %4  %5\n")
                .arg(Cli::tr("SA"), -3)
@@ -179,9 +201,10 @@ void writeBusLoad(const QMap<qint64, QPair<qint64, qint64>> &buckets, int bitRat
     }
 }
 
-void writeTally(Tally &tally, int bitRate, int intervalS, QTextStream &out)
+void writeTally(Tally &tally, const QHash<quint32, QString> &names, int bitRate, int intervalS,
+                QTextStream &out)
 {
-    writeGroups(tally.counts, double(tally.endUs - tally.startUs) / 1e6, out);
+    writeGroups(tally.counts, names, double(tally.endUs - tally.startUs) / 1e6, out);
     tally.monitor.finish(tally.endUs);
     writeSessions(tally.monitor, tally.originUs, out);
     writeBusLoad(tally.buckets, bitRate, intervalS, out);
@@ -207,6 +230,7 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                                       Cli::tr("S"), QStringLiteral("1"));
     const QCommandLineOption bus = BusSelection::keptOption();
     parser.addOptions({bitRate, interval, bus});
+    parser.addOptions(DbcOption::options());
     int exitCode = 0;
     if (!CliCommand::parse(parser, command, arguments, out, err, &exitCode))
         return exitCode;
@@ -227,6 +251,9 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                                               "seconds, not \"%1\"")
                                           .arg(parser.value(interval)),
                                       err);
+    CanDeviceFactory::Databases databases;
+    if (!DbcOption::read(parser, command, &databases, err, &exitCode))
+        return exitCode;
     BusPasses passes;
     if (!passes.readOption(parser, bus, command, err, &exitCode))
         return exitCode;
@@ -256,6 +283,7 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                .arg(double(passes.endUs() - passes.originUs()) / 1e6, 0, 'f', 3)
                .arg(passes.skippedLines())
         << "\n\n";
+    const QHash<quint32, QString> names = groupNames(databases);
     for (const quint8 b : passes.buses()) {
         Tally &tally = *tallies[b];
         if (passes.namesBuses())
@@ -264,7 +292,7 @@ int runStatsCommand(const QStringList &arguments, QTextStream &out, QTextStream 
                        .arg(tally.frames)
                        .arg(double(tally.endUs - tally.startUs) / 1e6, 0, 'f', 3)
                 << "\n\n";
-        writeTally(tally, rate, seconds, out);
+        writeTally(tally, names, rate, seconds, out);
         if (b != passes.buses().constLast())
             out << '\n';
     }

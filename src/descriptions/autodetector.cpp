@@ -1,6 +1,7 @@
 #include "descriptions/autodetector.h"
 
 #include "descriptions/abstractdevicefactory.h"
+#include "descriptions/candevicefactory.h"
 #include "descriptions/unknownpgnfactory.h"
 #include "descriptions/unknownpgnfunction.h"
 #include "model/abstractdisplayableitem.h"
@@ -107,6 +108,9 @@ AbstractDisplayableItem *AutoDetector::adopt(AbstractDisplayableItem *item, cons
         return nullptr;
     // A new unit also gets the function for the frame that made it: a unit that first speaks
     // with its address claim, and only claims again when asked, shows who it is at once.
+    // The unit is not on the bus yet: its functions learn the bus's DBC databases from here.
+    if (auto *functions = qobject_cast<UnknownPgnFactory *>(item->subFactory()))
+        functions->setMadeBy(qobject_cast<const CanDeviceFactory *>(m_catalogue));
     AbstractDisplayableItem *child = createFrom(item->subFactory(), frame, fresh);
     if (!child)
         return nullptr;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -25,6 +26,18 @@ int decimalsOf(double factor)
         return -1;
     const double digits = std::ceil(-std::log10(std::fabs(factor)) - 1e-9);
     return int(std::clamp(digits, 0.0, 9.0));
+}
+
+// J1939 keeps the raw values above a parameter's range for the sender's error indicator and
+// "not available", so a J1939 database's range is the values a signal can have; one outside it
+// is no value. A range of [0|0] (or a reversed one) says nothing. Half a step of slack keeps the
+// range's decimal text from cutting off its own end.
+bool isInRange(const DbcSignal &s, double value)
+{
+    if (!(s.minimum < s.maximum))
+        return true;
+    const double slack = std::fabs(s.factor) / 2;
+    return value >= s.minimum - slack && value <= s.maximum + slack;
 }
 
 } // namespace
@@ -53,6 +66,10 @@ DbcFunction::DbcFunction(const DbcMessage &message, QObject *parent)
         parameter->setSuffix(s.unit);
         parameter->setDescription(s.comment);
         addParameter(parameter, s.name, s.name);
+        m_multiplexed = m_multiplexed || s.isMultiplexed;
+        m_needed.append(DbcSignalCodec::fits(s, std::numeric_limits<int>::max())
+                            ? s.bytesNeeded()
+                            : std::numeric_limits<int>::max());
         // Nothing is known before the first frame.
         parameter->setValid(false);
         m_parameters.append(parameter);
@@ -79,24 +96,46 @@ ZxParameter *DbcFunction::signalParameter(int index) const
 
 void DbcFunction::decode(const quint8 *payload, int size)
 {
-    QVector<bool> present(m_parameters.size(), false);
-    for (const DbcDecodedSignal &one : DbcSignalCodec::decodeMessage(m_message, payload, size)) {
-        ZxParameter *parameter = m_parameters.value(one.signalIndex);
-        if (!parameter)
-            continue;
-        present[one.signalIndex] = true;
-        m_texts[one.signalIndex] = one.text;
-        parameter->setNumber(one.value);
-        parameter->setValid(std::isfinite(one.value));
-    }
-    // A multiplexed signal its multiplexor does not select now, or one past a short payload,
-    // has no value.
-    for (int i = 0; i < m_parameters.size(); ++i) {
-        if (!present.at(i)) {
-            m_parameters.at(i)->setValid(false);
-            m_texts[i].clear();
+    if (!m_multiplexed) {
+        for (int i = 0; i < m_parameters.size(); ++i) {
+            const quint64 raw
+                = size >= m_needed.at(i)
+                      ? DbcSignalCodec::readFitting(m_message.signalList.at(i), payload)
+                      : 0;
+            take(i, size >= m_needed.at(i) ? &raw : nullptr);
         }
+        return;
     }
+    m_present.fill(false, m_parameters.size());
+    DbcSignalCodec::decodeMessage(m_message, payload, size, &m_decoded);
+    for (const DbcDecodedSignal &one : qAsConst(m_decoded)) {
+        if (one.signalIndex < 0 || one.signalIndex >= m_parameters.size())
+            continue;
+        m_present[one.signalIndex] = true;
+        take(one.signalIndex, &one.raw);
+    }
+    // A multiplexed signal its multiplexor does not select now has no value.
+    for (int i = 0; i < m_parameters.size(); ++i) {
+        if (!m_present.at(i))
+            take(i, nullptr);
+    }
+}
+
+void DbcFunction::take(int index, const quint64 *raw)
+{
+    const DbcSignal &s = m_message.signalList.at(index);
+    ZxParameter *parameter = m_parameters.at(index);
+    const double value = raw ? DbcSignalCodec::physical(s, *raw) : 0.0;
+    // One past a short payload, or one outside its range, has no value either.
+    if (!raw || !isInRange(s, value)) {
+        parameter->setValid(false);
+        m_texts[index].clear();
+        return;
+    }
+    if (!s.valueTexts.isEmpty())
+        m_texts[index] = s.valueTexts.value(DbcSignalCodec::valueKey(s, *raw));
+    parameter->setNumber(value);
+    parameter->setValid(std::isfinite(value));
 }
 
 bool DbcFunction::dispatchMessageImpl(const CanMessage &message, DispatchResult *result)

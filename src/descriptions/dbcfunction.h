@@ -1,6 +1,7 @@
 #pragma once
 
 #include "descriptions/dbcdatabase.h"
+#include "descriptions/dbcsignalcodec.h"
 #include "model/staticpgnj1939devicefunction.h"
 
 #include <QVector>
@@ -37,10 +38,19 @@ public:
 
 private:
     void decode(const quint8 *payload, int size);
+    // The signal's value from its raw bits, or none (`raw` null) when the frame has none.
+    void take(int index, const quint64 *raw);
 
     DbcMessage m_message;
     QString m_source;
     QString m_note;
     QVector<ZxParameter *> m_parameters; // by signal index
     QVector<QString> m_texts;            // the value table's text of each signal, or empty
+    // Without multiplexing, each signal is present when the payload holds its bytes: the bytes
+    // each needs (INT_MAX for a layout no payload holds) are worked out once.
+    bool m_multiplexed = false;
+    QVector<int> m_needed;
+    // Used again by every frame's decoding of a multiplexed message: a frame allocates nothing.
+    QVector<DbcDecodedSignal> m_decoded;
+    QVector<bool> m_present; // by signal index
 };

@@ -1,5 +1,8 @@
 #include "descriptions/dbcsignalcodec.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -11,11 +14,6 @@ constexpr int MaxStartBit = 1 << 20;
 quint64 lowMask(int length)
 {
     return length >= 64 ? ~quint64(0) : (quint64(1) << length) - 1;
-}
-
-bool bitAt(const quint8 *data, int position)
-{
-    return (data[position / 8] >> (position % 8)) & 1;
 }
 
 void setBitAt(quint8 *data, int position, bool value)
@@ -60,19 +58,33 @@ bool DbcSignalCodec::readRaw(const DbcSignal &signal, const quint8 *data, int si
 {
     if (!fits(signal, size))
         return false;
+    *raw = readFitting(signal, data);
+    return true;
+}
+
+quint64 DbcSignalCodec::readFitting(const DbcSignal &signal, const quint8 *data)
+{
+    // A byte's share of the bits at a time: this runs for every signal of every frame.
     quint64 value = 0;
+    int byte = signal.startBit / 8;
     if (signal.byteOrder == DbcSignal::ByteOrder::Intel) {
-        for (int i = 0; i < signal.length; ++i)
-            value |= quint64(bitAt(data, signal.startBit + i)) << i;
+        // From the least significant bit up, the low bits of each byte first.
+        int shift = signal.startBit % 8;
+        for (int got = 0; got < signal.length; shift = 0, ++byte) {
+            const int take = std::min(8 - shift, signal.length - got);
+            value |= quint64((data[byte] >> shift) & lowMask(take)) << got;
+            got += take;
+        }
     } else {
-        int position = signal.startBit;
-        for (int i = 0; i < signal.length; ++i) {
-            value = (value << 1) | quint64(bitAt(data, position));
-            position = nextMotorolaBit(position);
+        // From the most significant bit down, each byte from its bit `top` to bit 0.
+        int top = signal.startBit % 8;
+        for (int left = signal.length; left > 0; top = 7, ++byte) {
+            const int take = std::min(top + 1, left);
+            value = (value << take) | ((data[byte] >> (top + 1 - take)) & lowMask(take));
+            left -= take;
         }
     }
-    *raw = value;
-    return true;
+    return value;
 }
 
 bool DbcSignalCodec::writeRaw(const DbcSignal &signal, quint64 raw, quint8 *data, int size)
@@ -168,10 +180,21 @@ bool DbcSignalCodec::encode(const DbcSignal &signal, double value, quint8 *data,
 QVector<DbcDecodedSignal> DbcSignalCodec::decodeMessage(const DbcMessage &message,
                                                         const quint8 *data, int size)
 {
+    QVector<DbcDecodedSignal> decoded;
+    decodeMessage(message, data, size, &decoded);
+    return decoded;
+}
+
+void DbcSignalCodec::decodeMessage(const DbcMessage &message, const quint8 *data, int size,
+                                   QVector<DbcDecodedSignal> *decoded)
+{
     enum State : quint8 { Unknown, Present, Absent };
     const int count = message.signalList.size();
-    QVector<State> states(count, Unknown);
-    QVector<quint64> raws(count, 0);
+    // On the stack for the usual message: nothing is allocated per frame.
+    QVarLengthArray<State, 64> states(count);
+    QVarLengthArray<quint64, 64> raws(count);
+    std::fill(states.begin(), states.end(), Unknown);
+    std::fill(raws.begin(), raws.end(), quint64(0));
 
     // Settle presence in passes: a plain signal by its fit, a multiplexed one once its switch is
     // settled. Switches that depend on each other in a circle stay unsettled and count as absent.
@@ -201,7 +224,7 @@ QVector<DbcDecodedSignal> DbcSignalCodec::decodeMessage(const DbcMessage &messag
         }
     }
 
-    QVector<DbcDecodedSignal> decoded;
+    decoded->clear(); // keeps its capacity
     for (int i = 0; i < count; ++i) {
         if (states.at(i) != Present)
             continue;
@@ -210,8 +233,8 @@ QVector<DbcDecodedSignal> DbcSignalCodec::decodeMessage(const DbcMessage &messag
         one.signalIndex = i;
         one.raw = raws.at(i);
         one.value = physical(signal, one.raw);
-        one.text = signal.valueTexts.value(valueKey(signal, one.raw));
-        decoded.append(one);
+        if (!signal.valueTexts.isEmpty())
+            one.text = signal.valueTexts.value(valueKey(signal, one.raw));
+        decoded->append(one);
     }
-    return decoded;
 }

@@ -23,6 +23,9 @@ public:
     // The signal's bits (1 to 64), false when they do not fit or the layout is invalid.
     static bool readRaw(const DbcSignal &signal, const quint8 *data, int size, quint64 *raw);
     static bool writeRaw(const DbcSignal &signal, quint64 raw, quint8 *data, int size);
+    // readRaw() for a signal the caller knows fits the payload (fits() holds): for a caller that
+    // checks a message's layout once and then decodes every frame.
+    static quint64 readFitting(const DbcSignal &signal, const quint8 *data);
 
     // Raw bits as the number they carry: sign-extended integer, or IEEE float/double.
     static double rawNumber(const DbcSignal &signal, quint64 raw);
@@ -38,4 +41,7 @@ public:
     // switch is present and holds one of their values. In the order of the message's signals.
     static QVector<DbcDecodedSignal> decodeMessage(const DbcMessage &message, const quint8 *data,
                                                    int size);
+    // The same into `decoded`, whose memory is used again: for a caller decoding every frame.
+    static void decodeMessage(const DbcMessage &message, const quint8 *data, int size,
+                              QVector<DbcDecodedSignal> *decoded);
 };

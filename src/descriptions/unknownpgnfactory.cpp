@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 constexpr quint32 BroadcastAnnouncement = 0xECFF;
 constexpr quint32 BroadcastData = 0xEBFF;
@@ -42,6 +44,7 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
                                        [] { return new UnknownPgnFunction; }));
     for (const J1939PgnDescription &d : J1939Reg::descriptions()) {
         const QString name = QCoreApplication::translate("J1939", d.name.toUtf8().constData());
+        m_builtIn.insert(d.key.toLatin1());
         if (d.metaObject && d.metaObject->constructorCount() > 0) {
             appendEntry(j1939PgnEntry(d.key.toLatin1(), d.pgn, name, d.metaObject));
         } else if (d.creator) {
@@ -57,6 +60,7 @@ UnknownPgnFactory::UnknownPgnFactory(J1939Device *device)
         entry.name = tr(entry.name.toUtf8().constData());
         if (PgnFunctionRegistry::isByHandOnly(entry.key))
             m_byHandOnly.insert(entry.key);
+        m_builtIn.insert(entry.key);
         appendEntry(entry);
     }
 }
@@ -169,10 +173,17 @@ AbstractDisplayableItem *UnknownPgnFactory::createDeviceFromPgn(quint32 pgn)
                           && e.address.value <= 0xFFFF
                     : e.address.value == pgn;
     };
-    // The groups of a database the engineer put before the library first, then in order.
+    // The groups of a database the engineer put before the library first, then in order. The
+    // program's own classes (trouble codes, address claims, requests) keep their groups: the
+    // rest of the program reads their items.
     int found = -1;
-    for (int i = 0; found < 0 && !winning.isEmpty() && i < list.size(); ++i) {
-        if (winning.contains(list.at(i).key) && matches(list.at(i)))
+    const bool builtIn
+        = !winning.isEmpty()
+          && std::any_of(list.cbegin(), list.cend(), [&](const DeviceFactoryEntry &e) {
+                 return matches(e) && m_builtIn.contains(e.key);
+             });
+    for (int i = 0; found < 0 && !builtIn && !winning.isEmpty() && i < list.size(); ++i) {
+        if (matches(list.at(i)) && winning.contains(list.at(i).key))
             found = i;
     }
     for (int i = 0; found < 0 && i < list.size(); ++i) {

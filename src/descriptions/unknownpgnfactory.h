@@ -56,4 +56,5 @@ private:
     std::atomic<int> m_dbcGeneration{-1};
     mutable std::mutex m_winningLock;
     QSet<QByteArray> m_dbcWinning; // keys of groups whose database comes before the library
+    QSet<QByteArray> m_builtIn;    // keys of the program's own classes (J1939Reg, registry)
 };

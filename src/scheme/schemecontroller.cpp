@@ -281,7 +281,7 @@ void SchemeController::applyDatabases(const QDomElement &root, const QString &pa
     SchemeDatabases::Read read = SchemeDatabases::read(root, path, numbers);
     for (DeviceDispatcher *bus : buses()) {
         if (CanDeviceFactory *catalogue = CanDeviceFactory::of(bus))
-            catalogue->setDbcDatabases(read.byBus.value(fileBusNumber(bus)));
+            catalogue->setDbcDatabases(read.byBus.value(fileBusNumber(bus)) + m_runDatabases);
     }
     m_otherDatabases = read.kept;
     m_schemePath = path;
@@ -313,7 +313,7 @@ QDomDocument SchemeController::toDocument(const QString &schemePath) const
     QList<SchemeDatabases::Bus> catalogues;
     for (const DeviceDispatcher *bus : buses())
         catalogues.append({CanDeviceFactory::of(bus), fileBusNumber(bus)});
-    SchemeDatabases::write(root, catalogues, schemePath, m_otherDatabases);
+    SchemeDatabases::write(root, catalogues, schemePath, m_otherDatabases, m_runDatabases);
     QDomElement widgets = doc.createElement(QStringLiteral("widgets"));
     root.appendChild(widgets);
     if (m_window) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "descriptions/candevicefactory.h"
+
 #include <QDomDocument>
 #include <QModelIndex>
 #include <QObject>
@@ -55,6 +57,12 @@ public:
     // What went wrong with the databases the scheme opened last names (missing, changed, no
     // DBC); empty when nothing.
     QStringList databaseProblems() const { return m_databaseProblems; }
+    // Databases of the run (the console's --dbc), after a scheme's own on every bus whatever
+    // the scheme opened; not written to the file.
+    void setRunDatabases(const CanDeviceFactory::Databases &databases)
+    {
+        m_runDatabases = databases;
+    }
     // The dispatcher of the bus the scheme's units are registered with (the bus thread's, a
     // decoder's); without one, units are made but hear nothing.
     void setDispatcher(DeviceDispatcher *dispatcher) { m_dispatcher = dispatcher; }
@@ -124,6 +132,7 @@ private:
     QDomDocument m_otherDatabases;
     QString m_schemePath;
     QStringList m_databaseProblems;
+    CanDeviceFactory::Databases m_runDatabases;
     // With several buses, the row of each, the first bus's first; empty with one bus.
     struct Bus
     {

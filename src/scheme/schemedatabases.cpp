@@ -34,13 +34,15 @@ QString keptPath(const QString &absolute, const QString &schemePath)
 } // namespace
 
 void SchemeDatabases::write(QDomElement root, const QList<Bus> &buses, const QString &schemePath,
-                            const QDomDocument &kept)
+                            const QDomDocument &kept, const Skip &skip)
 {
     QDomDocument doc = root.ownerDocument();
     for (const Bus &bus : buses) {
         if (!bus.first)
             continue;
         for (const std::shared_ptr<const DbcDatabase> &database : bus.first->dbcDatabases()) {
+            if (skip.contains(database))
+                continue;
             QDomElement element = doc.createElement(Tag);
             element.setAttribute(BusKey, bus.second);
             element.setAttribute(PathKey, keptPath(database->filePath, schemePath));

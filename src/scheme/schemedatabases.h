@@ -26,10 +26,12 @@ public:
 
     // A bus's catalogue and the number the file gives the bus.
     using Bus = QPair<const CanDeviceFactory *, int>;
+    // Databases of the run, not the scheme's, which are not written.
+    using Skip = CanDeviceFactory::Databases;
     // Appends the elements of the buses' databases to `root`, then the kept ones of buses not in
     // the window. `schemePath` is the file written.
     static void write(QDomElement root, const QList<Bus> &buses, const QString &schemePath,
-                      const QDomDocument &kept);
+                      const QDomDocument &kept, const Skip &skip = Skip());
 
     struct Read
     {

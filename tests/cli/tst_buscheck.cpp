@@ -161,6 +161,7 @@ private slots:
     void learnsWhetherAUnitMayFallSilent();
     void realRecordings_data();
     void realRecordings();
+    void learnsDbcGroups();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -662,6 +663,40 @@ void tst_BusCheck::realRecordings()
         QVERIFY2(std::abs(d.value("end").toDouble() - expected.at(i).end) <= 0.15,
                  qPrintable(r.out));
     }
+}
+
+// With the engineer's database before the library, the learned scheme holds the engine's EEC1
+// as the database's function.
+void tst_BusCheck::learnsDbcGroups()
+{
+    const QString scheme = m_dir.filePath(QStringLiteral("dbc.tvsx"));
+    const CliRun r = CliRun::run(
+        {"learn", TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log"), "--to", "20", "-o",
+         scheme, "--dbc", TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QFile file(scheme);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY(text.contains(" key=\"dbc_EEC1\""));
+    QVERIFY(!text.contains(" key=\"eec1\""));
+    // The library's other groups stay the library's.
+    QVERIFY(text.contains(" key=\"eec2\""));
+    // The scheme's database functions come back for the check and the decoder: the bus is the
+    // one learned, and EEC1's signal is the database's again.
+    const QStringList database
+        = {"--dbc", TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"};
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const CliRun check
+        = CliRun::run(QStringList{"check", truck, "--to", "20", "--scheme", scheme} + database);
+    QVERIFY2(check.code == 0, qPrintable(check.out + check.err));
+    QVERIFY2(check.out.contains("matches the expected scheme"), qPrintable(check.out));
+    const QString csv = m_dir.filePath(QStringLiteral("dbc.csv"));
+    const CliRun decode
+        = CliRun::run(QStringList{"decode", truck, "--scheme", scheme, "-o", csv} + database);
+    QVERIFY2(decode.code == 0, qPrintable(decode.err));
+    QFile decoded(csv);
+    QVERIFY(decoded.open(QIODevice::ReadOnly));
+    QVERIFY2(decoded.readLine().contains("EngineSpeed"), qPrintable(csv));
 }
 
 QTEST_GUILESS_MAIN(tst_BusCheck)

@@ -190,6 +190,54 @@ void tst_Commands::arguments_data()
     runs("decode without it", {"decode", "--events", boom}, "Time,Address,PGN", "");
     fails("decode with no DBC", {"decode", "--dbc", truck, truck}, 1, "not a DBC database");
     fails("decode with a missing DBC", {"decode", "--dbc", missing, truck}, 1, "cannot be read");
+    runs("stats names a group by its DBC message", {"stats", "--dbc", ownDbc, boom},
+         "  80  FF4E          1      0.00  BoomPressure\n", "");
+    // A database of groups the library describes too (EEC1, and DM1, whose trouble codes the
+    // program reads itself): with --dbc-wins the database decodes and names EEC1, never DM1.
+    const QString winsDbc
+        = writeFile(QStringLiteral("wins.dbc"),
+                    "VERSION \"\"\nNS_ :\nBS_:\nBU_:\n"
+                    "BO_ 2364540158 OwnEEC1: 8 Vector__XXX\n"
+                    " SG_ Rpm : 24|16@1+ (0.125,0) [0|8031.875] \"rpm\" Vector__XXX\n"
+                    "BO_ 2566834942 OwnDM1: 8 Vector__XXX\n"
+                    " SG_ Lamps : 0|8@1+ (1,0) [0|255] \"\" Vector__XXX\n"
+                    "BA_DEF_  \"ProtocolType\" STRING ;\nBA_ \"ProtocolType\" \"J1939\";\n");
+    const QString engine
+        = writeFile(QStringLiteral("engine.log"), "(1.000000) can0 0CF00480#FFFFFF901AFFFFFF\n"
+                                                  "(1.100000) can0 18FECA80#0400640004010000\n"
+                                                  "(2.100000) can0 18FECA80#0000FFFFFFFFFFFF\n");
+    runs("decode with a DBC before the library",
+         {"decode", "--events", "--dbc", winsDbc, "--dbc-wins", engine},
+         "0.000000,80,F004,OwnEEC1,Rpm,850,rpm\n0.100000,80,FECA,DM - Active Diagnostic", "");
+    runs("decode with a DBC after the library", {"decode", "--events", "--dbc", winsDbc, engine},
+         "0.000000,80,F004,EEC1 - Electronic Engine Controller 1,SPN190,850,rpm", "");
+    runs("stats with a DBC before the library", {"stats", "--dbc", winsDbc, "--dbc-wins", engine},
+         "  80  F004          1      0.91  OwnEEC1\n"
+         "  80  FECA          2      1.82  DM - Active Diagnostic Trouble Codes\n",
+         "");
+    runs("stats with a DBC after the library", {"stats", "--dbc", winsDbc, engine},
+         "  80  F004          1      0.91  EEC1 - Electronic Engine Controller 1\n", "");
+    runs("faults with a DBC of DM1 before the library",
+         {"faults", "--dbc", winsDbc, "--dbc-wins", engine},
+         "SPN 100 FMI 4 (Voltage below normal, or shorted to low source)  OC 1", "");
+    // Every command that decodes takes the databases alike.
+    for (const char *command : {"decode", "faults", "stats", "learn", "check", "snapshots"}) {
+        const QStringList more = QLatin1String(command) == QLatin1String("snapshots")
+                                     ? QStringList{"-o", m_dir.path()}
+                                 : QLatin1String(command) == QLatin1String("learn")
+                                     ? QStringList{"-o", m_dir.filePath("x.tvsx")}
+                                 : QLatin1String(command) == QLatin1String("check")
+                                     ? QStringList{"--scheme", ":/demo/demo.tvsx"}
+                                     : QStringList{};
+        QTest::newRow(qPrintable(QStringLiteral("%1 help names --dbc-wins").arg(command)))
+            << QStringList{command, "--help"} << 0 << QString("--dbc-wins") << QString();
+        QTest::newRow(qPrintable(QStringLiteral("%1 with a missing DBC").arg(command)))
+            << QStringList{command, "--dbc", ownDbc, "--dbc", missing, boom} + more << 1
+            << QString() << QString(missing + ": cannot be read");
+        QTest::newRow(qPrintable(QStringLiteral("%1 --dbc-wins without --dbc").arg(command)))
+            << QStringList{command, "--dbc-wins", boom} + more << 2 << QString()
+            << QString("--dbc-wins needs a --dbc FILE");
+    }
     runs("snapshots help", {"snapshots", "--help"}, "--before", "");
     runs("snapshots listed", {"--help"}, "snapshots", "");
     fails("snapshots without output", {"snapshots", truck}, 2, "-o DIR is missing");

@@ -229,6 +229,24 @@ void tst_SnapshotsCommand::snapshotFiles()
     QVERIFY(csv.at(1).startsWith("-2.500,"));
     QVERIFY(csv.at(36).startsWith("1.000,"));
     QCOMPARE(QImage(folder + QStringLiteral("/plot.png")).size(), SnapshotPlot::defaultSize());
+
+    // With the engineer's database before the library, the engine's EEC1 is the database's:
+    // its signal is the table's column.
+    QTemporaryDir withDbc;
+    const CliRun d
+        = CliRun::run({QStringLiteral("snapshots"), m_spliced, QStringLiteral("-o"), withDbc.path(),
+                       QStringLiteral("--before"), QStringLiteral("2.5"), QStringLiteral("--after"),
+                       QStringLiteral("1"), QStringLiteral("--dbc"),
+                       TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")),
+                       QStringLiteral("--dbc-wins")});
+    QCOMPARE(d.code, 0);
+    const QList<QByteArray> table = readAll(withDbc.path() + QStringLiteral("/snapshots/")
+                                            + first.value(QStringLiteral("dir")).toString()
+                                            + QStringLiteral("/parameters.csv"))
+                                        .split('\n');
+    QVERIFY2(table.constFirst().contains(",EngineSpeed [rpm]"), table.constFirst().constData());
+    QVERIFY2(!table.constFirst().contains("Engine Speed [rpm]"), table.constFirst().constData());
+    QCOMPARE(table.size(), csv.size());
 }
 
 QTEST_MAIN(tst_SnapshotsCommand)

@@ -35,6 +35,18 @@ void tst_DbcFunction::decodesWhatTheFrameHolds_data()
     QTest::newRow("CCVS1") << demo << "CCVS1" << 0x18FEF117u
                            << QByteArray::fromHex("FF0019FFFFFFFFFF")
                            << "WheelBasedVehicleSpeed=25 km/h";
+    // The range of a J1939 signal ends below the error indicator and "not available"; its
+    // written end (250.996 for 0xFAFF / 256) may round the last value off.
+    QTest::newRow("EEC1 at the top of its range")
+        << demo << "EEC1" << 0x0CF00400u << QByteArray::fromHex("FFFFFFFFFAFFFFFF")
+        << "EngineSpeed=8031.875 rpm";
+    QTest::newRow("CCVS1 at the rounded top of its range")
+        << demo << "CCVS1" << 0x18FEF117u << QByteArray::fromHex("FFFFFAFFFFFFFFFF")
+        << "WheelBasedVehicleSpeed=250.9961 km/h";
+    QTest::newRow("EEC1 error indicator")
+        << demo << "EEC1" << 0x0CF00400u << QByteArray::fromHex("FFFFFF00FEFFFFFF") << "";
+    QTest::newRow("EEC1 not available")
+        << demo << "EEC1" << 0x0CF00400u << QByteArray::fromHex("FFFFFFFFFFFFFFFF") << "";
     QTest::newRow("a frame too short for the signal")
         << demo << "EEC1" << 0x0CF00400u << QByteArray::fromHex("FFFFFF40") << "";
     // Multiplexor 0x20: 0x50 x 0.25 + 20 and 0x1234; the 0x60 signal has no value.

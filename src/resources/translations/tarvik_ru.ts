@@ -2162,6 +2162,14 @@ Options:
         <source>%1% read, %2 frames/s, %3 left</source>
         <translation>прочитано %1%, %2 кадров/с, осталось %3</translation>
     </message>
+    <message>
+        <source>Decode the groups both a --dbc database and the library describe with the database</source>
+        <translation>Группы, которые описывают и база --dbc, и библиотека, расшифровывать базой</translation>
+    </message>
+    <message>
+        <source>--dbc-wins needs a --dbc FILE</source>
+        <translation>--dbc-wins требует --dbc ФАЙЛ</translation>
+    </message>
 </context>
 <context>
     <name>CodeActions</name>
@@ -3179,6 +3187,14 @@ Options:
             <numerusform>%n строки не прочитаны, первая: %1</numerusform>
             <numerusform>%n строк не прочитано, первая: %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>A group the library also describes is decoded with this database</source>
+        <translation>Группа, которую описывает и библиотека, расшифровывается этой базой</translation>
+    </message>
+    <message>
+        <source>Extended messages of this J1939 database that are not marked as J1939 groups match their group from every source address too</source>
+        <translation>Расширенные сообщения этой базы J1939, не помеченные как группы J1939, тоже относятся к своей группе от любого адреса источника</translation>
     </message>
 </context>
 <context>

@@ -82,7 +82,20 @@ DatabasesDialog::DatabasesDialog(const QStringList &busNames,
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setMinimumWidth(640);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(StateColumn, QHeaderView::Stretch);
+    m_table->setMinimumWidth(820);
+    const struct
+    {
+        Column column;
+        QString tip;
+    } tips[] = {
+        {WinsColumn, tr("A group the library also describes is decoded with this database")},
+        {ByPgnColumn, tr("Extended messages of this J1939 database that are not marked as J1939 "
+                         "groups match their group from every source address too")},
+    };
+    for (const auto &t : tips)
+        m_table->horizontalHeaderItem(t.column)->setToolTip(t.tip);
     row->addWidget(m_table);
     connect(m_table, &QTableWidget::itemChanged, this,
             [this](QTableWidgetItem *item) { takeChoices(item->row()); });
@@ -149,7 +162,6 @@ void DatabasesDialog::fillTable()
         stateItem->setToolTip(state);
         m_table->setItem(i, StateColumn, stateItem);
     }
-    m_table->resizeColumnsToContents();
     m_filling = false;
     updateButtons();
 }
