@@ -9,6 +9,7 @@
 #include "ui/editors/plotdocks.h"
 #include "ui/editors/plottable.h"
 #include "ui/editors/plotwidget.h"
+#include "ui/rawdatamodel.h"
 #include "ui/recordingplayer.h"
 
 #include <QAction>
@@ -176,6 +177,25 @@ void tst_DbcWalkthrough::databasesDecodeAndStayWithTheScheme()
     // 0xF0 in byte 2 of every F023 frame: 240 halves of a percent.
     QTRY_VERIFY2(rowText(level).contains(QStringLiteral("ThirdByte=120 %")),
                  qPrintable(rowText(level)));
+    // The raw view's decoded text is the database's too.
+    const RawDataModel *raw = window->rawDataModel();
+    QVERIFY(DemoBusWindow::waitFor([&] {
+        for (int r = raw->rowCount() - 1; r >= 0; --r) {
+            if (raw->index(r, RawDataModel::DecodedColumn)
+                    .data()
+                    .toString()
+                    .contains(QStringLiteral("ThirdByte=120 %")))
+                return true;
+        }
+        return false;
+    }));
+    // Every unit's catalogue offers the database's groups: the chassis controller gets F023 by
+    // a double-click in the Devices list.
+    const QModelIndex chassis = rowNamed(model, QStringLiteral("0x47"));
+    QVERIFY(chassis.isValid());
+    demo.select(chassis);
+    QVERIFY(demo.addFromCatalogue(QStringLiteral("TruckF023"), "addModeReceiveButton"));
+    QTRY_VERIFY(rowNamed(model, QStringLiteral("TruckF023"), chassis).isValid());
     QDockWidget *details = demo.openDetails(eec1);
     QVERIFY(details);
     auto *note = details->findChild<QLabel *>(QStringLiteral("detailsNote"));
