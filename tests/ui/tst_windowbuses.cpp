@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QDomDocument>
 #include <QDoubleSpinBox>
@@ -62,6 +63,24 @@ QModelIndex unitRow(const SchemeTreeModel *model, int bus, const QString &addres
 }
 
 // The units of a saved scheme by their "bus": "1 0xa0" each.
+// "bus path" of each database a scheme file names.
+QStringList savedDatabases(const QString &path)
+{
+    QFile file(path);
+    QDomDocument doc;
+    if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file))
+        return {QStringLiteral("unreadable")};
+    QStringList databases;
+    const QDomNodeList elements
+        = doc.documentElement().elementsByTagName(QStringLiteral("database"));
+    for (int i = 0; i < elements.size(); ++i) {
+        const QDomElement e = elements.at(i).toElement();
+        databases << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ')
+                         + e.attribute(QStringLiteral("path"));
+    }
+    return databases;
+}
+
 QStringList savedUnits(const QString &path)
 {
     QFile file(path);
@@ -381,9 +400,21 @@ void tst_WindowBuses::sameAddressOnTwoBuses()
                  && docks.at(1).startsWith(QStringLiteral("bus1/a0")),
              qPrintable(docks.join(' ')));
     QTemporaryDir dir;
+    // can1 decodes with a database of its own, which the file keeps for bus 1.
+    const QString dbc = dir.filePath(QStringLiteral("can1.dbc"));
+    QVERIFY(QFile::copy(TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")), dbc));
+    ModalAnswerer databases([&](QWidget *d) {
+        d->findChild<QComboBox *>(QStringLiteral("databasesBus"))->setCurrentIndex(1);
+        window->fileAnswer = dbc;
+        d->findChild<QPushButton *>(QStringLiteral("databasesAdd"))->click();
+        ModalAnswerer::accept()(d);
+    });
+    demo.action("actionDatabases")->trigger();
+    QVERIFY(databases.answered());
     const QString path = dir.filePath(QStringLiteral("two-buses.tvsx"));
     window->fileAnswer = path;
     demo.action("actionSaveAs")->trigger();
+    QCOMPARE(savedDatabases(path), QStringList{QStringLiteral("1 can1.dbc")});
     const QStringList saved = savedUnits(path);
     QVERIFY(saved.contains(QStringLiteral("0 a0")));
     QVERIFY(saved.contains(QStringLiteral("1 a0")));
@@ -411,6 +442,12 @@ void tst_WindowBuses::sameAddressOnTwoBuses()
     QCOMPARE(raw->columnCount(), 3);
     demo.action("actionSave")->trigger();
     QCOMPARE(savedUnits(path), saved);
+    // The removed bus's database stays in the file, found from another folder too.
+    QCOMPARE(savedDatabases(path), QStringList{QStringLiteral("1 can1.dbc")});
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("elsewhere")));
+    window->fileAnswer = dir.filePath(QStringLiteral("elsewhere/two-buses.tvsx"));
+    demo.action("actionSaveAs")->trigger();
+    QCOMPARE(savedDatabases(window->fileAnswer), QStringList{QStringLiteral("1 ../can1.dbc")});
 }
 
 void tst_WindowBuses::recordingOfTwoBusesPlaysAsTwo_data()
