@@ -149,7 +149,23 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
         demoUnits = m_demoUnits;
     }
     RecordingReader reader;
-    if (!reader.readFile(path)) {
+    QVector<TimedFrame> frames;
+    const qint64 size = QFileInfo(path).size();
+    m_readingPercent.store(0);
+    // The reading is streamed so that it can tell how far it is and stop when asked.
+    const bool read = reader.streamFile(path, [&](const QVector<TimedFrame> &piece) {
+        frames += piece;
+        if (size > 0)
+            m_readingPercent.store(
+                int(std::clamp<qint64>(reader.bytesRead() * 100 / size, 0, 100)));
+        return !m_readingCancelled.load();
+    });
+    m_readingPercent.store(-1);
+    if (m_readingCancelled.exchange(false)) {
+        setLastError(tr("Reading of recording %1 cancelled").arg(path));
+        return false;
+    }
+    if (!read) {
         setLastError(tr("Cannot read recording %1: %2").arg(path, reader.errorString()));
         return false;
     }
@@ -158,7 +174,7 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
                  qUtf8Printable(path), qUtf8Printable(RecordingReader::formatName(reader.format())),
                  qUtf8Printable(reader.problems().first()));
     }
-    if (reader.frames().isEmpty()) {
+    if (frames.isEmpty()) {
         setLastError(tr("Recording %1 holds no frames").arg(path));
         return false;
     }
@@ -166,7 +182,7 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
     if (index == 0 && demoUnits)
         demoUnits(&m_simulated);
     std::lock_guard locker(m_mutex);
-    m_frames = reader.frames();
+    m_frames = std::move(frames);
     m_channels = busesOf(m_frames);
     m_channel = -1;
     if (m_channels.size() > 1) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 #include "can/abstractcanhandler.h"
@@ -39,6 +40,12 @@ public:
     int addRecording(const QString &path);
 
     int loadedFrameCount() const;
+    // How far the recording being chosen (setTransceiver) is read, in percent of its file; -1
+    // while none is read. Any thread.
+    int readingPercent() const { return m_readingPercent.load(); }
+    // True asks the reading of the recording being chosen to stop: the choice fails and the
+    // handler keeps the recording it had. False lets the next reading run. Any thread.
+    void setReadingCancelled(bool cancelled) { m_readingCancelled.store(cancelled); }
     int skippedLineCount() const;
     qint64 loopPeriodUs() const;
     quint64 loopsCompleted() const;
@@ -116,4 +123,6 @@ private:
     int m_channel = -1;
     QVector<quint8> m_channels;
     SimulatedBus m_simulated; // has its own lock
+    std::atomic<int> m_readingPercent{-1};
+    std::atomic<bool> m_readingCancelled{false};
 };

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -77,6 +78,8 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     , m_loop(new QCheckBox(tr("Loop"), m_bar))
     , m_time(new QLabel(m_bar))
     , m_timer(new QTimer(this))
+    , m_cancel(new QPushButton(tr("Cancel"), window))
+    , m_progressTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("recordingPlayer"));
     m_open->setObjectName(QStringLiteral("actionOpenRecording"));
@@ -152,6 +155,21 @@ RecordingPlayer::RecordingPlayer(MainWindow *window)
     });
     m_timer->setInterval(200);
     connect(m_timer, &QTimer::timeout, this, &RecordingPlayer::refresh);
+
+    // While a recording is read the status bar tells how far, and Esc or Cancel stops it.
+    m_cancel->setObjectName(QStringLiteral("readingCancel"));
+    m_cancel->setToolTip(tr("Stop reading the recording (Esc)"));
+    window->statusBar()->addPermanentWidget(m_cancel);
+    // Esc anywhere in the window presses Cancel.
+    auto *escape = new QAction(m_cancel);
+    escape->setShortcut(Qt::Key_Escape);
+    escape->setShortcutContext(Qt::WindowShortcut);
+    m_cancel->addAction(escape);
+    connect(escape, &QAction::triggered, m_cancel, &QPushButton::click);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &RecordingPlayer::cancelReading);
+    m_progressTimer->setInterval(250);
+    connect(m_progressTimer, &QTimer::timeout, this, &RecordingPlayer::showReadingProgress);
 }
 
 void RecordingPlayer::attach(AbstractCanHandler *handler)
@@ -167,6 +185,11 @@ void RecordingPlayer::attach(AbstractCanHandler *handler)
 void RecordingPlayer::setRefreshInterval(int ms)
 {
     m_timer->setInterval(ms);
+}
+
+void RecordingPlayer::setProgressInterval(int ms)
+{
+    m_progressTimer->setInterval(ms);
 }
 
 ReplayCanHandler *RecordingPlayer::replay() const
@@ -270,15 +293,30 @@ bool RecordingPlayer::open(const QString &path)
     }
     // A long recording takes a while to read: not on the window's thread.
     m_reading = true;
+    m_cancelling = false;
+    r->setReadingCancelled(false);
     m_open->setEnabled(false);
-    m_window->statusBar()->showMessage(
-        tr("Reading %1…").arg(QDir::toNativeSeparators(QFileInfo(path).fileName())));
+    m_readingName = QDir::toNativeSeparators(QFileInfo(path).fileName());
+    m_window->statusBar()->showMessage(tr("Reading %1…").arg(m_readingName));
+    m_cancel->setEnabled(true);
+    m_cancel->show();
+    m_progressTimer->start();
     QPointer<AbstractCanHandler> handler = m_handler;
     QPointer<RecordingPlayer> self(this);
     QThread *reader = QThread::create([handler, self, index, path] {
         auto *replay = qobject_cast<ReplayCanHandler *>(handler.data());
-        const bool ok = replay && replay->setTransceiver(index) && replay->start();
-        const QString error = replay && !ok ? replay->lastError() : QString();
+        bool ok = false;
+        QString error;
+        if (replay) {
+            // Choosing a recording stops the one that plays; a reading that fails or is
+            // cancelled leaves the handler on the recording it had, playing on where it stood.
+            const bool wasOpen = replay->isOpen();
+            const qint64 position = replay->positionUs();
+            ok = replay->setTransceiver(index) && replay->start();
+            error = ok ? QString() : replay->lastError();
+            if (!ok && wasOpen && replay->start())
+                replay->seek(position);
+        }
         QMetaObject::invokeMethod(
             qApp,
             [self, ok, error, path] {
@@ -292,11 +330,39 @@ bool RecordingPlayer::open(const QString &path)
     return true;
 }
 
+void RecordingPlayer::cancelReading()
+{
+    ReplayCanHandler *r = replay();
+    if (!m_reading || !r)
+        return;
+    m_cancelling = true;
+    m_cancel->setEnabled(false);
+    r->setReadingCancelled(true);
+}
+
+void RecordingPlayer::showReadingProgress()
+{
+    ReplayCanHandler *r = replay();
+    const int percent = r ? r->readingPercent() : -1;
+    if (m_reading && percent >= 0)
+        m_window->statusBar()->showMessage(tr("Reading %1… %2 %").arg(m_readingName).arg(percent));
+}
+
 void RecordingPlayer::opened(const QString &path, bool ok, const QString &error)
 {
     m_reading = false;
+    m_progressTimer->stop();
+    m_cancel->hide();
     m_open->setEnabled(true);
     ReplayCanHandler *r = replay();
+    // A cancel that came after the reading ended must not stop the next one.
+    if (r)
+        r->setReadingCancelled(false);
+    if (!ok && m_cancelling) {
+        m_window->statusBar()->clearMessage();
+        showPlaying();
+        return;
+    }
     if (!ok || !r) {
         m_window->statusBar()->clearMessage();
         m_window->questions()->showError(

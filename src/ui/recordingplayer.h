@@ -10,6 +10,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QSlider;
 class QTimer;
 class QToolBar;
@@ -33,6 +34,8 @@ public:
     bool isReading() const { return m_reading; }
     // The refresh interval of the position shown; tests shorten it.
     void setRefreshInterval(int ms);
+    // How often the status bar shows how far a recording is read; tests shorten it.
+    void setProgressInterval(int ms);
 
     // The property the player sets on Auto add when it turned it on for a recording; the
     // window does not keep such a choice for the next start.
@@ -50,6 +53,8 @@ signals:
 public slots:
     void openRecording();
     void refresh();
+    // Stops reading the recording being opened; the window stays as it was before.
+    void cancelReading();
 
 private slots:
     void showPlaying();
@@ -63,6 +68,7 @@ private:
     void playOtherBuses(ReplayCanHandler *first);
     static QString timeText(qint64 us);
     void showPaused(bool paused);
+    void showReadingProgress();
 
     MainWindow *m_window;
     QPointer<AbstractCanHandler> m_handler;
@@ -74,8 +80,12 @@ private:
     QCheckBox *m_loop;
     QLabel *m_time;
     QTimer *m_timer;
+    QPushButton *m_cancel;
+    QTimer *m_progressTimer;
+    QString m_readingName;
     bool m_dragging = false;
     bool m_reading = false;
+    bool m_cancelling = false;
     // The scheme was empty when the recording began: its units came from the recording.
     bool m_filledScheme = false;
     QString m_shownPath;

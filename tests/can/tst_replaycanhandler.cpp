@@ -30,6 +30,7 @@ private slots:
     void otherFormats_data();
     void otherFormats();
     void emptyRecordingRefused();
+    void cancelledReadingKeepsTheRecording();
     void paceFollowsTimestamps();
     void loops();
     void sentFramesAreEchoedAsSent();
@@ -120,6 +121,29 @@ void tst_ReplayCanHandler::emptyRecordingRefused()
     QVERIFY(handler.lastError().contains(QLatin1String("holds no frames")));
     QVERIFY(!handler.start());
     QCOMPARE(handler.state(), AbstractCanHandler::Closed);
+}
+
+void tst_ReplayCanHandler::cancelledReadingKeepsTheRecording()
+{
+    QTemporaryDir dir;
+    const QString first = writeRecording(dir, "(0.0) can0 18FEF100#01\n");
+    const QString second = dir.filePath(QStringLiteral("second.log"));
+    QVERIFY(QFile::copy(first, second));
+    ReplayCanHandler handler(nullptr);
+    QVERIFY(handler.setTransceiver(handler.addRecording(first)));
+    QCOMPARE(handler.readingPercent(), -1);
+    QVERIFY(handler.start());
+
+    handler.setReadingCancelled(true);
+    QVERIFY(!handler.setTransceiver(handler.addRecording(second)));
+    QVERIFY(handler.lastError().contains(QLatin1String("cancelled")));
+    QCOMPARE(handler.readingPercent(), -1);
+    // The recording it had plays again when started; the cancel ended with its reading.
+    QVERIFY(handler.start());
+    QVERIFY(handler.playingPath().endsWith(QLatin1String("recording.log")));
+    QVERIFY(handler.setTransceiver(handler.addRecording(second)));
+    QVERIFY(handler.start());
+    QVERIFY(handler.playingPath().endsWith(QLatin1String("second.log")));
 }
 
 void tst_ReplayCanHandler::paceFollowsTimestamps()

@@ -19,8 +19,10 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
@@ -63,6 +65,8 @@ private slots:
     void playPauseSeekAndPlot_data();
     void playPauseSeekAndPlot();
     void unreadableRecordingIsRefused();
+    void readingShowsProgressAndCancels_data();
+    void readingShowsProgressAndCancels();
     void emptySchemeGetsTheRecordingsUnitsOnly();
     void healthyUnitsNormalStoppedUnitSilent_data();
     void healthyUnitsNormalStoppedUnitSilent();
@@ -201,6 +205,108 @@ void tst_RecordingPlayer::unreadableRecordingIsRefused()
     QVERIFY2(demo.window()->errors.first().contains(QStringLiteral("garbage.blf")),
              qPrintable(demo.window()->errors.first()));
     QVERIFY(!child<QToolBar>(demo, "playerBar")->isVisible());
+}
+
+void tst_RecordingPlayer::readingShowsProgressAndCancels_data()
+{
+    QTest::addColumn<QString>("cancel"); // how the engineer stops the reading; empty: not at all
+    QTest::newRow("read to the end") << QString();
+    QTest::newRow("Cancel button") << "button";
+    QTest::newRow("Esc") << "Esc";
+}
+
+void tst_RecordingPlayer::readingShowsProgressAndCancels()
+{
+    QFETCH(QString, cancel);
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    RecordingPlayer *player = demo.window()->player();
+    player->setProgressInterval(5);
+    auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
+    QVERIFY(replay);
+
+    // A recording of some megabytes: its reading takes many progress intervals.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.log"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray text;
+        constexpr int Lines = 400000;
+        for (int i = 0; i < Lines; ++i) {
+            text += QByteArrayLiteral("(1600000000.") + QByteArray::number(100000 + i % 900000)
+                    + QByteArrayLiteral(") can0 18FEF100#00112233445566")
+                    + QByteArray::number(10 + i % 90) + '\n';
+            if (text.size() > (1 << 20)) {
+                QVERIFY(file.write(text) == text.size());
+                text.clear();
+            }
+        }
+        QVERIFY(file.write(text) == text.size());
+    }
+
+    auto *cancelButton = child<QPushButton>(demo, "readingCancel");
+    QVERIFY(cancelButton);
+    QVERIFY(!cancelButton->isVisible());
+    const QRegularExpression progress(QStringLiteral("^Reading big\\.log… (\\d+) %$"));
+    QList<int> percents;
+    QStatusBar *status = demo.window()->statusBar();
+    QEventLoop shown;
+    QObject listening; // ends the connection below before what it captures
+    connect(status, &QStatusBar::messageChanged, &listening, [&](const QString &message) {
+        const QRegularExpressionMatch match = progress.match(message);
+        if (!match.hasMatch())
+            return;
+        percents << match.captured(1).toInt();
+        if (percents.size() == 1)
+            shown.quit();
+    });
+    QSignalSpy opened(player, &RecordingPlayer::recordingOpened);
+    demo.window()->fileAnswer = path;
+    demo.action("actionOpenRecording")->trigger();
+    QVERIFY(player->isReading());
+    if (!cancel.isEmpty()) {
+        // The engineer stops the reading as soon as it shows how far it is.
+        QTimer::singleShot(20000, &shown, &QEventLoop::quit);
+        shown.exec();
+        QVERIFY(!percents.isEmpty());
+        QVERIFY(cancelButton->isVisible());
+        if (cancel == QLatin1String("button")) {
+            QTest::mouseClick(cancelButton, Qt::LeftButton);
+        } else {
+            QApplication::setActiveWindow(demo.window());
+            QTest::keyClick(demo.window(), Qt::Key_Escape);
+        }
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!player->isReading(), 60000);
+
+    QVERIFY(!percents.isEmpty());
+    QVERIFY(std::is_sorted(percents.cbegin(), percents.cend()));
+    QVERIFY2(percents.first() >= 0 && percents.last() <= 100,
+             qPrintable(QString::number(percents.last())));
+    QVERIFY2(demo.window()->errors.isEmpty(), qPrintable(demo.window()->errors.join('\n')));
+    QVERIFY(!cancelButton->isVisible());
+    QVERIFY(demo.action("actionOpenRecording")->isEnabled());
+    QCOMPARE(replay->readingPercent(), -1);
+    if (cancel.isEmpty()) {
+        QCOMPARE(opened.count(), 1);
+        QVERIFY(replay->playingPath().endsWith(QStringLiteral("big.log")));
+        QCOMPARE(replay->loadedFrameCount(), 400000);
+        QTRY_VERIFY(child<QToolBar>(demo, "playerBar")->isVisible());
+        return;
+    }
+    // Cancelled: no message, and the demo bus plays on as before.
+    QCOMPARE(opened.count(), 0);
+    QVERIFY(status->currentMessage().isEmpty());
+    QVERIFY(replay->isOpen());
+    QVERIFY(replay->playingPath().isEmpty());
+    QVERIFY(replay->loadedFrameCount() < 400000);
+    QVERIFY(!child<QToolBar>(demo, "playerBar")->isVisible());
+    // The cancel does not outlive its reading: the next recording opens.
+    demo.window()->fileAnswer = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    demo.action("actionOpenRecording")->trigger();
+    QVERIFY(opened.wait(20000));
+    QVERIFY(replay->playingPath().endsWith(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
 }
 
 void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
