@@ -9015,6 +9015,18 @@ Use %1 ms?</source>
         <source>Pause the recording (Space)</source>
         <translation>Приостановить запись (Пробел)</translation>
     </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Stop reading the recording (Esc)</source>
+        <translation>Прекратить чтение записи (Esc)</translation>
+    </message>
+    <message>
+        <source>Reading %1… %2 %</source>
+        <translation>Чтение %1… %2 %</translation>
+    </message>
 </context>
 <context>
     <name>RecordingReader</name>
@@ -9440,6 +9452,10 @@ Use %1 ms?</source>
     <message>
         <source>No recording selected</source>
         <translation>Запись не выбрана</translation>
+    </message>
+    <message>
+        <source>Reading of recording %1 cancelled</source>
+        <translation>Чтение записи %1 отменено</translation>
     </message>
 </context>
 <context>
