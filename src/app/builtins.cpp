@@ -4,14 +4,15 @@
 #include "diagnostics/diagnosticsregistry.h"
 #include "machine/machineregistry.h"
 
-#include <QList>
-#include <QMetaType>
+#include <QScriptEngine>
 
 void registerBuiltIns()
 {
-    // Script engines register QList<int> (and its converter) at their first use; decoders in
-    // threads of their own (decode -j) would race to do it, and Qt complains on standard error.
-    qRegisterMetaType<QList<int>>();
+    // The first script engine registers QList<int> and QObjectList, with their converters, in the
+    // script library's own copy of the type ids. Engines first made at once in threads of their
+    // own (decode -j, several buses) would race to do it, and Qt complains on standard error; one
+    // engine made here first settles it.
+    { QScriptEngine settlesTypes; }
     registerDiagnosticsFunctions();
     registerMachineFunctions();
     // After the machine's units: it gives them their acceptance tests.
