@@ -2,12 +2,14 @@
 
 #include "can/abstractcanmessagedispatcher.h"
 #include "can/busclock.h"
+#include "can/replayreading.h"
 
 #include <QDebug>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 const char *const ReplayCanHandler::DemoRecording = ":/demo/demo-bus.log";
 const char *const ReplayCanHandler::DemoScheme = ":/demo/demo.tvsx";
@@ -26,46 +28,6 @@ TranslatableText ReplayCanHandler::portText(const QString &port)
     const QFileInfo file(port);
     return TranslatableText::plain(file.isFile() ? file.fileName() : port);
 }
-
-namespace {
-
-// Length of one pass through a recording. The next pass starts where the first frame's identifier
-// would have come next, so periodic traffic stays periodic across the loop.
-qint64 loopPeriodFor(const QVector<TimedFrame> &frames)
-{
-    constexpr qint64 MinGapUs = 1000;
-    constexpr qint64 MaxGapUs = 10 * 1000 * 1000;
-    const qint64 first = frames.first().timeUs;
-    const qint64 span = frames.last().timeUs - first;
-    const quint32 firstId = frames.first().message.id;
-    qint64 period = -1;
-    qint64 lastOfFirstId = first;
-    for (const TimedFrame &frame : frames) {
-        if (frame.message.id != firstId || frame.timeUs == first)
-            continue;
-        if (period < 0)
-            period = frame.timeUs - first;
-        lastOfFirstId = frame.timeUs;
-    }
-    if (period < MinGapUs || period > MaxGapUs)
-        return span + MinGapUs;
-    return std::max(lastOfFirstId + period - first, span + MinGapUs);
-}
-
-QVector<quint8> busesOf(const QVector<TimedFrame> &frames)
-{
-    bool seen[256] = {};
-    for (const TimedFrame &frame : frames)
-        seen[frame.bus] = true;
-    QVector<quint8> buses;
-    for (int bus = 0; bus < 256; ++bus) {
-        if (seen[bus])
-            buses << quint8(bus);
-    }
-    return buses;
-}
-
-} // namespace
 
 ReplayCanHandler::ReplayCanHandler(AbstractCanMessageDispatcher *dispatcher, QObject *parent)
     : AbstractCanHandler(dispatcher, parent)
@@ -136,66 +98,73 @@ int ReplayCanHandler::channel() const
 QVector<quint8> ReplayCanHandler::channels() const
 {
     std::lock_guard locker(m_mutex);
-    return m_channels;
+    return m_reading ? m_reading->spool.buses() : QVector<quint8>();
 }
 
 bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 {
     QString path;
     UnitSource demoUnits;
+    int wantedBus = -1;
     {
         std::lock_guard locker(m_mutex);
         path = m_paths.value(int(index));
         demoUnits = m_demoUnits;
+        wantedBus = m_requestedChannel;
     }
-    RecordingReader reader;
-    QVector<TimedFrame> frames;
-    const qint64 size = QFileInfo(path).size();
-    m_readingPercent.store(0);
-    // The reading is streamed so that it can tell how far it is and stop when asked.
-    const bool read = reader.streamFile(path, [&](const QVector<TimedFrame> &piece) {
-        frames += piece;
-        if (size > 0)
-            m_readingPercent.store(
-                int(std::clamp<qint64>(reader.bytesRead() * 100 / size, 0, 100)));
-        return !m_readingCancelled.load();
-    });
-    m_readingPercent.store(-1);
+    auto reading = std::make_shared<ReplayReading>();
+    {
+        std::lock_guard locker(m_mutex);
+        m_choosing = reading;
+    }
+    if (!reading->start(path)) {
+        std::lock_guard locker(m_mutex);
+        m_choosing.reset();
+        setLastError(tr("Cannot read recording %1: %2").arg(path, reading->spool.errorString()));
+        return false;
+    }
+    // The recording plays as soon as its start is read; the rest is read while it plays.
+    while (!reading->canPlay(wantedBus, StartSpanUs) && !m_readingCancelled.load())
+        reading->waitForProgress(20);
+    {
+        std::lock_guard locker(m_mutex);
+        m_choosing.reset();
+    }
     if (m_readingCancelled.exchange(false)) {
         setLastError(tr("Reading of recording %1 cancelled").arg(path));
         return false;
     }
-    if (!read) {
-        setLastError(tr("Cannot read recording %1: %2").arg(path, reader.errorString()));
-        return false;
-    }
-    if (reader.skippedLines() > 0) {
-        qWarning("Replay: %d lines skipped in %s (%s), first: %s", reader.skippedLines(),
-                 qUtf8Printable(path), qUtf8Printable(RecordingReader::formatName(reader.format())),
-                 qUtf8Printable(reader.problems().first()));
-    }
-    if (frames.isEmpty()) {
-        setLastError(tr("Recording %1 holds no frames").arg(path));
+    if (reading->spool.frameCount() == 0) {
+        // Done, as frames are all that ends the wait otherwise.
+        setLastError(reading->ok()
+                         ? tr("Recording %1 holds no frames").arg(path)
+                         : tr("Cannot read recording %1: %2").arg(path, reading->error()));
         return false;
     }
     m_simulated.clearUnits();
     if (index == 0 && demoUnits)
         demoUnits(&m_simulated);
-    std::lock_guard locker(m_mutex);
-    m_frames = std::move(frames);
-    m_channels = busesOf(m_frames);
-    m_channel = -1;
-    if (m_channels.size() > 1) {
-        const bool requested
-            = m_requestedChannel >= 0 && m_channels.contains(quint8(m_requestedChannel));
-        m_channel = requested ? m_requestedChannel : m_channels.first();
-        if (AbstractCanMessageDispatcher *bus = dispatcher())
-            bus->setBusNumber(m_channel);
+    std::shared_ptr<ReplayReading> previous;
+    {
+        std::lock_guard locker(m_mutex);
+        previous = std::exchange(m_reading, reading);
+        m_originUs = reading->spool.firstTimeUs();
+        m_block.clear();
+        m_blockIndex = -1;
+        rewind();
+        const QVector<quint8> buses = reading->spool.buses();
+        m_channel = -1;
+        if (buses.size() > 1) {
+            const bool requested = wantedBus >= 0 && buses.contains(quint8(wantedBus));
+            m_channel = requested ? wantedBus : buses.first();
+            if (AbstractCanMessageDispatcher *bus = dispatcher())
+                bus->setBusNumber(m_channel);
+        }
+        m_playing = false;
+        m_index = int(index);
     }
-    m_skipped = reader.skippedLines();
-    m_loopPeriodUs = loopPeriodFor(m_frames);
-    m_playing = false;
-    m_index = int(index);
+    // The last recording's reading stops, out of the lock: it ends its piece first.
+    previous.reset();
     setLastError(QString());
     return true;
 }
@@ -203,11 +172,11 @@ bool ReplayCanHandler::setTransceiverImpl(unsigned index)
 bool ReplayCanHandler::startImpl()
 {
     std::lock_guard locker(m_mutex);
-    if (m_frames.isEmpty()) {
+    if (!hasFrames()) {
         setLastError(tr("No recording selected"));
         return false;
     }
-    m_next = 0;
+    rewind();
     m_loopOffsetUs = 0;
     m_loops = 0;
     m_playing = true;
@@ -226,9 +195,53 @@ bool ReplayCanHandler::stopImpl()
     return true;
 }
 
+bool ReplayCanHandler::hasFrames() const
+{
+    return m_reading && m_reading->spool.blockCount() > 0;
+}
+
+qint64 ReplayCanHandler::durationNowUs() const
+{
+    return hasFrames() ? m_reading->spool.lastTimeUs() - m_originUs : 0;
+}
+
+void ReplayCanHandler::rewind()
+{
+    m_cursorBlock = 0;
+    m_cursorFrame = 0;
+    m_seekTimeUs = -1;
+}
+
+void ReplayCanHandler::loadCursorBlock()
+{
+    std::shared_ptr<ReplayReading> reading;
+    int wanted = -1;
+    {
+        std::lock_guard locker(m_mutex);
+        if (!m_playing || !m_reading || m_cursorBlock == m_blockIndex)
+            return;
+        reading = m_reading;
+        wanted = m_cursorBlock;
+    }
+    // Read and uncompressed out of the lock: the window asks for the position meanwhile.
+    QVector<TimedFrame> frames = reading->spool.block(wanted);
+    std::lock_guard locker(m_mutex);
+    if (reading != m_reading || wanted != m_cursorBlock)
+        return; // a seek or another recording came in between
+    m_block = std::move(frames);
+    m_blockIndex = wanted;
+    if (m_seekTimeUs >= 0) {
+        const auto next = std::lower_bound(
+            m_block.cbegin(), m_block.cend(), m_seekTimeUs,
+            [](const TimedFrame &frame, qint64 timeUs) { return frame.timeUs < timeUs; });
+        m_cursorFrame = std::max(0, std::min(int(next - m_block.cbegin()), m_block.size() - 1));
+        m_seekTimeUs = -1;
+    }
+}
+
 qint64 ReplayCanHandler::positionNowUs() const
 {
-    if (m_frames.isEmpty())
+    if (!hasFrames())
         return 0;
     if (m_paused || !m_playing)
         return m_anchorPositionUs;
@@ -252,11 +265,11 @@ void ReplayCanHandler::publishClock() const
     if (!bus)
         return;
     // The demo bus's simulated units answer in real time: it stays on the wall clock.
-    if (m_index == 0 || m_frames.isEmpty() || !m_playing) {
+    if (m_index == 0 || !hasFrames() || !m_playing) {
         bus->clock().followWallClock();
         return;
     }
-    const qint64 busUs = m_frames.first().timeUs + m_loopOffsetUs + m_anchorPositionUs;
+    const qint64 busUs = m_originUs + m_loopOffsetUs + m_anchorPositionUs;
     // As fast as possible, the clock moves with the frames (set at each batch).
     const double rate = m_paused || m_speed <= AsFastAsPossible ? 0.0 : m_speed;
     bus->clock().followRecording(busUs / 1000, rate);
@@ -272,7 +285,7 @@ void ReplayCanHandler::setPaused(bool paused)
     if (!paused && m_endReached) {
         // Play at the end starts again from the beginning.
         m_endReached = false;
-        m_next = 0;
+        rewind();
         m_seekOffsetUs += position;
         anchor(0);
         return;
@@ -315,16 +328,16 @@ bool ReplayCanHandler::isLooping() const
 void ReplayCanHandler::seek(qint64 positionUs)
 {
     std::lock_guard locker(m_mutex);
-    if (m_frames.isEmpty())
+    if (!hasFrames())
         return;
-    const qint64 origin = m_frames.first().timeUs;
-    positionUs = std::clamp<qint64>(positionUs, 0, m_frames.last().timeUs - origin);
-    const auto next = std::lower_bound(
-        m_frames.cbegin(), m_frames.cend(), origin + positionUs,
-        [](const TimedFrame &frame, qint64 timeUs) { return frame.timeUs < timeUs; });
-    m_next = int(next - m_frames.cbegin());
-    if (m_next == m_frames.size())
-        m_next = m_frames.size() - 1;
+    positionUs = std::clamp<qint64>(positionUs, 0, durationNowUs());
+    const FrameSpool &spool = m_reading->spool;
+    m_cursorBlock = std::min(spool.blockReaching(m_originUs + positionUs), spool.blockCount() - 1);
+    m_cursorFrame = 0;
+    m_seekTimeUs = m_originUs + positionUs;
+    // The block that plays is found in at once; another is when it is loaded.
+    if (m_cursorBlock == m_blockIndex)
+        m_blockIndex = -1;
     m_endReached = false;
     m_seekOffsetUs += positionNowUs() - positionUs;
     anchor(positionUs);
@@ -333,21 +346,19 @@ void ReplayCanHandler::seek(qint64 positionUs)
 qint64 ReplayCanHandler::positionUs() const
 {
     std::lock_guard locker(m_mutex);
-    const qint64 duration
-        = m_frames.isEmpty() ? 0 : m_frames.last().timeUs - m_frames.first().timeUs;
-    return std::clamp<qint64>(positionNowUs(), 0, duration);
+    return std::clamp<qint64>(positionNowUs(), 0, durationNowUs());
 }
 
 qint64 ReplayCanHandler::durationUs() const
 {
     std::lock_guard locker(m_mutex);
-    return m_frames.isEmpty() ? 0 : m_frames.last().timeUs - m_frames.first().timeUs;
+    return durationNowUs();
 }
 
 qint64 ReplayCanHandler::originUs() const
 {
     std::lock_guard locker(m_mutex);
-    return m_frames.isEmpty() ? 0 : m_frames.first().timeUs;
+    return hasFrames() ? m_originUs : 0;
 }
 
 bool ReplayCanHandler::setBaudRateImpl(unsigned rate)
@@ -357,43 +368,54 @@ bool ReplayCanHandler::setBaudRateImpl(unsigned rate)
 
 bool ReplayCanHandler::receiveMessagesImpl(unsigned *count)
 {
+    loadCursorBlock();
     QVector<CanMessage> batch;
     bool playing = false;
     {
         std::lock_guard locker(m_mutex);
         playing = m_playing;
-        if (m_playing && !m_paused) {
+        if (m_playing && !m_paused && m_blockIndex == m_cursorBlock) {
             const bool asFast = m_speed <= AsFastAsPossible;
             qint64 nowUs = positionNowUs();
-            const qint64 originUs = m_frames.first().timeUs;
             while (batch.size() < ReadBatchLimit) {
-                const TimedFrame &next = m_frames.at(m_next);
-                const qint64 at = next.timeUs - originUs;
+                if (m_cursorFrame >= m_block.size()) {
+                    if (m_cursorBlock + 1 < m_reading->spool.blockCount()) {
+                        // The next block is loaded at the next call, out of the lock.
+                        ++m_cursorBlock;
+                        m_cursorFrame = 0;
+                        break;
+                    }
+                    if (!m_reading->done.load())
+                        break; // the reading has not come this far yet
+                    ++m_loops;
+                    if (!m_looping) {
+                        // The end: the player stands at the last frame until told otherwise.
+                        m_paused = true;
+                        anchor(m_lastDeliveredUs);
+                        m_cursorFrame = std::max(0, m_block.size() - 1);
+                        m_endReached = true;
+                        break;
+                    }
+                    // The next pass starts one loop period after this one did, and the clock
+                    // counts in the new pass: its first frame is due a period after the last
+                    // pass's first.
+                    const qint64 period = m_reading->loopPeriodUs.load();
+                    m_loopOffsetUs += period;
+                    nowUs = asFast ? 0 : nowUs - period;
+                    rewind();
+                    anchor(nowUs);
+                    if (asFast || m_cursorBlock != m_blockIndex)
+                        break;
+                    continue;
+                }
+                const TimedFrame &next = m_block.at(m_cursorFrame);
+                const qint64 at = next.timeUs - m_originUs;
                 if (!asFast && at > nowUs)
                     break;
                 if (m_channel < 0 || next.bus == m_channel)
                     batch.append(next.message);
                 m_lastDeliveredUs = at;
-                if (++m_next < m_frames.size())
-                    continue;
-                m_next = 0;
-                ++m_loops;
-                if (!m_looping) {
-                    // The end: the player stands at the last frame until told otherwise.
-                    m_paused = true;
-                    anchor(at);
-                    m_next = m_frames.size() - 1;
-                    m_endReached = true;
-                    break;
-                }
-                // The next pass starts one loop period after this one did.
-                m_loopOffsetUs += m_loopPeriodUs;
-                // The clock now counts in the new pass: its first frame is due a period after
-                // the last pass's first.
-                nowUs = asFast ? 0 : nowUs - m_loopPeriodUs;
-                anchor(nowUs);
-                if (asFast)
-                    break;
+                ++m_cursorFrame;
             }
             if (asFast && !batch.isEmpty())
                 publishClock();
@@ -420,22 +442,37 @@ void ReplayCanHandler::sendMessagesImpl(const CanMessage *messages, unsigned cou
         m_simulated.framesSent(messages, count);
 }
 
-int ReplayCanHandler::loadedFrameCount() const
+qint64 ReplayCanHandler::loadedFrameCount() const
 {
     std::lock_guard locker(m_mutex);
-    return m_frames.size();
+    return m_reading ? m_reading->spool.frameCount() : 0;
+}
+
+int ReplayCanHandler::readingPercent() const
+{
+    std::lock_guard locker(m_mutex);
+    if (m_choosing)
+        return m_choosing->percent.load();
+    return m_reading && !m_reading->done.load() ? m_reading->percent.load() : -1;
 }
 
 int ReplayCanHandler::skippedLineCount() const
 {
     std::lock_guard locker(m_mutex);
-    return m_skipped;
+    return m_reading ? m_reading->skipped.load() : 0;
+}
+
+qint64 ReplayCanHandler::memoryBytes() const
+{
+    std::lock_guard locker(m_mutex);
+    const qint64 block = qint64(m_block.capacity()) * qint64(sizeof(TimedFrame));
+    return block + (m_reading ? m_reading->spool.memoryBytes() : 0);
 }
 
 qint64 ReplayCanHandler::loopPeriodUs() const
 {
     std::lock_guard locker(m_mutex);
-    return m_loopPeriodUs;
+    return m_reading ? m_reading->loopPeriodUs.load() : 0;
 }
 
 quint64 ReplayCanHandler::loopsCompleted() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 #include "can/abstractcanhandler.h"
@@ -13,11 +14,16 @@
 
 #include <functional>
 
+class ReplayReading;
+
 // Plays recordings (any format the recording reader knows) as if an adapter received them;
-// sent frames are accepted. The built-in demo bus is transceiver 0; recordings named by the
-// user follow. Plays in real time and loops unless told otherwise: the player's controls pause,
-// change the speed, seek and switch looping off. While a recording of the user's plays, the
-// bus clock follows its time.
+// sent frames are accepted. A recording streams: a thread of its own reads it into a spool of
+// compressed blocks on disk while it plays, and the player holds only the block it plays, so a
+// day of a busy bus plays in the memory of a minute of it. Seeking finds its block by the spool's
+// index; until the reading is done, the recording ends where the reading stands. The built-in demo
+// bus is transceiver 0; recordings named by the user follow. Plays in real time and loops unless
+// told otherwise: the player's controls pause, change the speed, seek and switch looping off. While
+// a recording of the user's plays, the bus clock follows its time.
 class ReplayCanHandler : public AbstractCanHandler
 {
     Q_OBJECT
@@ -39,14 +45,21 @@ public:
     int transceiverIndexForName(const QString &name) override;
     int addRecording(const QString &path);
 
-    int loadedFrameCount() const;
-    // How far the recording being chosen (setTransceiver) is read, in percent of its file; -1
-    // while none is read. Any thread.
-    int readingPercent() const { return m_readingPercent.load(); }
-    // True asks the reading of the recording being chosen to stop: the choice fails and the
-    // handler keeps the recording it had. False lets the next reading run. Any thread.
+    // Choosing a recording waits until this much of it is read (or all of it), so that its
+    // buses are known before it plays.
+    static constexpr qint64 StartSpanUs = 2 * 1000 * 1000;
+
+    // Frames read so far; all of them once readingPercent() is -1.
+    qint64 loadedFrameCount() const;
+    // How far the recording chosen or being chosen (setTransceiver) is read, in percent of its
+    // file; -1 when it is read whole. Any thread.
+    int readingPercent() const;
+    // True asks the choice of a recording (setTransceiver) to stop: it fails and the handler
+    // keeps the recording it had. False lets the next choice run. Any thread.
     void setReadingCancelled(bool cancelled) { m_readingCancelled.store(cancelled); }
     int skippedLineCount() const;
+    // What the recording takes in memory: the spool's index and the block that plays.
+    qint64 memoryBytes() const;
     qint64 loopPeriodUs() const;
     quint64 loopsCompleted() const;
     // Player controls, any thread. Speed is recording seconds per wall second; 0 plays as fast
@@ -94,6 +107,13 @@ protected:
     bool stopImpl() override;
 
 private:
+    // The recording chosen holds frames (lock held).
+    bool hasFrames() const;
+    qint64 durationNowUs() const;
+    // Moves the play cursor to the start of the recording (lock held).
+    void rewind();
+    // Loads the block the cursor stands in, when it is not the one loaded (lock not held).
+    void loadCursorBlock();
     // The recording position the clock stands at now (lock held).
     qint64 positionNowUs() const;
     // Restarts the clock at `positionUs` (lock held) and sets the bus clock.
@@ -102,12 +122,16 @@ private:
 
     mutable std::mutex m_mutex; // guards everything below
     QStringList m_paths;
-    QVector<TimedFrame> m_frames;
-    int m_skipped = 0;
-    qint64 m_loopPeriodUs = 0;
+    std::shared_ptr<ReplayReading> m_reading;  // the recording chosen
+    std::shared_ptr<ReplayReading> m_choosing; // the recording being chosen, until it plays
+    qint64 m_originUs = 0;                     // its first frame's time
+    QVector<TimedFrame> m_block;               // the block the cursor stands in, once loaded
+    int m_blockIndex = -1;                     // which block m_block is
+    int m_cursorBlock = 0;
+    int m_cursorFrame = 0;
+    qint64 m_seekTimeUs = -1; // a seek finds its frame in the cursor's block once loaded
     bool m_playing = false;
     QElapsedTimer m_clock;
-    int m_next = 0;
     qint64 m_loopOffsetUs = 0;
     quint64 m_loops = 0;
     int m_index = 0;
@@ -121,8 +145,6 @@ private:
     UnitSource m_demoUnits;
     int m_requestedChannel = -1;
     int m_channel = -1;
-    QVector<quint8> m_channels;
     SimulatedBus m_simulated; // has its own lock
-    std::atomic<int> m_readingPercent{-1};
     std::atomic<bool> m_readingCancelled{false};
 };

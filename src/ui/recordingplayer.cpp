@@ -384,9 +384,15 @@ void RecordingPlayer::opened(const QString &path, bool ok, const QString &error)
         TranslatableText::catalogue("RecordingPlayer",
                                     QT_TRANSLATE_NOOP("RecordingPlayer", "Recording")),
         QFileInfo(path).fileName());
-    m_window->statusBar()->showMessage(
-        tr("Playing %1: %n frames", nullptr, r->loadedFrameCount()).arg(QFileInfo(path).fileName()),
-        5000);
+    if (r->readingPercent() < 0) {
+        m_window->statusBar()->showMessage(tr("Playing %1: %n frames", nullptr,
+                                              int(std::min<qint64>(r->loadedFrameCount(), INT_MAX)))
+                                               .arg(QFileInfo(path).fileName()),
+                                           5000);
+    } else {
+        m_window->statusBar()->showMessage(
+            tr("Playing %1 while the rest of it is read").arg(QFileInfo(path).fileName()), 5000);
+    }
     showPlaying();
     emit recordingOpened(path);
 }
@@ -423,18 +429,24 @@ void RecordingPlayer::showPlaying()
         // A recording of several buses plays as several buses.
         playOtherBuses(r);
     }
-    {
-        const QSignalBlocker blocker(m_position);
-        m_position->setRange(0, int(std::min<qint64>(r->durationUs() / SliderUnitUs, INT_MAX)));
-        m_position->setPageStep(std::max(1, m_position->maximum() / 20));
-        m_position->setSingleStep(std::max(1, m_position->maximum() / 200));
-    }
+    showRange(r->durationUs());
     {
         const QSignalBlocker blocker(m_loop);
         m_loop->setChecked(r->isLooping());
     }
     m_timer->start();
     refresh();
+}
+
+void RecordingPlayer::showRange(qint64 durationUs)
+{
+    const int maximum = int(std::min<qint64>(durationUs / SliderUnitUs, INT_MAX));
+    if (maximum == m_position->maximum())
+        return;
+    const QSignalBlocker blocker(m_position);
+    m_position->setRange(0, maximum);
+    m_position->setPageStep(std::max(1, maximum / 20));
+    m_position->setSingleStep(std::max(1, maximum / 200));
 }
 
 QString RecordingPlayer::timeText(qint64 us)
@@ -455,7 +467,18 @@ void RecordingPlayer::refresh()
     // Paused first, then the position: a player that paused at the end shows the end.
     const bool paused = r->isPaused();
     const qint64 position = r->positionUs();
-    m_time->setText(QStringLiteral("%1 / %2").arg(timeText(position), timeText(r->durationUs())));
+    // A long recording plays while it is still read: its end, and the bar's, move on with the
+    // reading.
+    const qint64 duration = r->durationUs();
+    const int readPercent = m_reading ? -1 : r->readingPercent();
+    showRange(duration);
+    if (readPercent >= 0) {
+        m_time->setText(tr("%1 / %2 (reading %3 %)")
+                            .arg(timeText(position), timeText(duration))
+                            .arg(readPercent));
+    } else {
+        m_time->setText(QStringLiteral("%1 / %2").arg(timeText(position), timeText(duration)));
+    }
     // The end of a recording played without looping pauses the player.
     if (paused != m_pause->isChecked()) {
         const QSignalBlocker blocker(m_pause);

@@ -69,6 +69,8 @@ private:
     static QString timeText(qint64 us);
     void showPaused(bool paused);
     void showReadingProgress();
+    // Sets the position bar's range to the recording's length as far as it is read.
+    void showRange(qint64 durationUs);
 
     MainWindow *m_window;
     QPointer<AbstractCanHandler> m_handler;

@@ -225,7 +225,8 @@ void tst_RecordingPlayer::readingShowsProgressAndCancels()
     auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
     QVERIFY(replay);
 
-    // A recording of some megabytes: its reading takes many progress intervals.
+    // A recording of some megabytes, all of it within half a second: it is read whole before it
+    // plays, and its reading takes many progress intervals.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.log"));
     {

@@ -9027,6 +9027,14 @@ Use %1 ms?</source>
         <source>Reading %1… %2 %</source>
         <translation>Чтение %1… %2 %</translation>
     </message>
+    <message>
+        <source>Playing %1 while the rest of it is read</source>
+        <translation>Воспроизводится %1, остаток ещё читается</translation>
+    </message>
+    <message>
+        <source>%1 / %2 (reading %3 %)</source>
+        <translation>%1 / %2 (прочитано %3 %)</translation>
+    </message>
 </context>
 <context>
     <name>RecordingReader</name>
