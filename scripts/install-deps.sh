@@ -18,6 +18,11 @@ if [ "${1:-}" = "--test" ]; then
     # The installation check: package tools and the validators of its desktop files.
     packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
 fi
+if [ "${1:-}" = "--coverage" ]; then
+    # scripts/coverage.sh: the suite's packages and the coverage report.
+    packages+=(libbenchmark-dev clang libclang-rt-dev tshark python3-can python3-canmatrix can-utils)
+    packages+=(dpkg-dev file desktop-file-utils appstream groff-base gcovr)
+fi
 if [ "${1:-}" = "--package" ]; then
     # scripts/package.sh: CPack's Debian generator computes dependencies with dpkg-shlibdeps.
     packages+=(dpkg-dev file)
