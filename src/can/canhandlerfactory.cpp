@@ -14,6 +14,7 @@
 #endif
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <memory>
@@ -125,6 +126,15 @@ TranslatableText buttonTextSource(int type)
     const AdapterInfo *info = find(type);
     return info ? TranslatableText::catalogue("AdapterChoiceDialog", info->buttonText)
                 : TranslatableText();
+}
+
+TranslatableText connectionSource(int type, const QString &port)
+{
+    const QFileInfo file(port);
+    if (type == Replay && !port.startsWith(QLatin1Char(':')) && file.isFile())
+        return TranslatableText::catalogue("AdapterChoiceDialog",
+                                           QT_TRANSLATE_NOOP("AdapterChoiceDialog", "Recording"));
+    return buttonTextSource(type);
 }
 
 QString description(int type)

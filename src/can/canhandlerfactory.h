@@ -35,6 +35,9 @@ struct AdapterOptions
 QString buttonText(int type);
 // The same in the words of the code, for texts said again later in another language.
 TranslatableText buttonTextSource(int type);
+// What the status bar and the scheme call the adapter of a bus on `port`: a recording of the
+// user's played on the replay adapter is a recording, not the demo.
+TranslatableText connectionSource(int type, const QString &port);
 // One line saying what the adapter is, for the start dialog.
 QString description(int type);
 QString commandLineKey(int type);

@@ -146,7 +146,8 @@ int runTarvik(int argc, char **argv)
         return started.exitCode;
     }
 
-    window->showConnection(CanHandlerFactory::buttonTextSource(bus.handlerType()), started.port);
+    window->showConnection(CanHandlerFactory::connectionSource(bus.handlerType(), started.port),
+                           started.port);
     // Further ports of the same adapter are buses of their own (can0 and can1).
     for (const QString &port : options.morePorts) {
         if (!window->addBus(bus.handlerType(), adapterOptions, port, options.bitRate))

@@ -152,10 +152,11 @@ DeviceDispatcher *WindowBuses::add(int type, const CanHandlerFactory::AdapterOpt
     }
     m_window->configureBus(dispatcher);
     const char *const onPort = QT_TRANSLATE_NOOP("MainWindow", "%1 on %2");
+    const QString busPort = port.isEmpty() ? started.port : port;
     const QString description
         = QCoreApplication::translate("MainWindow", onPort)
-              .arg(CanHandlerFactory::buttonTextSource(type).toString(),
-                   ReplayCanHandler::portText(port.isEmpty() ? started.port : port).toString());
+              .arg(CanHandlerFactory::connectionSource(type, busPort).toString(),
+                   ReplayCanHandler::portText(busPort).toString());
     SchemeController *scheme = m_window->schemeController();
     scheme->setBusDescription(dispatcher, description);
     scheme->setBusDescription(m_window->dispatcher(), m_window->connectionText());

@@ -203,6 +203,10 @@
         <source>Truck service adapters, through the vendor&apos;s library that RP1210.INI names</source>
         <translation>Сервисные адаптеры грузовой техники, через библиотеку производителя, указанную в RP1210.INI</translation>
     </message>
+    <message>
+        <source>Recording</source>
+        <translation>Запись</translation>
+    </message>
 </context>
 <context>
     <name>AddressClaimFunction</name>
