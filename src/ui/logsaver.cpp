@@ -74,7 +74,7 @@ void LogSaver::writeSlice()
     QTextStream stream(&text);
     const int total = m_rows.size();
     TimedFrame frame;
-    while (m_row < total && (m_row % RowsPerLook != 0 || clock.elapsed() < m_sliceMs)) {
+    while (m_row < total && (m_row % RowsPerLook != 0 || clock.elapsed() < SliceMs)) {
         const RawDataModel::Row &row = m_rows.at(m_row++);
         if (m_writer) {
             if (RawDataModel::frameOf(row, m_baseEpochMs, &frame) && !m_writer->write(frame)) {

@@ -25,7 +25,8 @@ class LogSaver : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int DefaultSliceMs = 20;
+    // About the longest a slice of writing holds the GUI thread.
+    static constexpr int SliceMs = 20;
 
     LogSaver(QStatusBar *bar, QObject *parent = nullptr);
     ~LogSaver() override;
@@ -37,8 +38,6 @@ public:
     bool isSaving() const { return m_saving; }
     // Stops saving: the old file stays as it was; finished(false) comes with no error.
     void cancel();
-    // The longest a slice of writing holds the GUI thread; tests shorten it.
-    void setSliceMs(int ms) { m_sliceMs = qMax(1, ms); }
 
     QString path() const { return m_path; }
     QString errorString() const { return m_error; }
@@ -64,7 +63,6 @@ private:
     QString m_path;
     QString m_error;
     int m_row = 0;
-    int m_sliceMs = DefaultSliceMs;
     qint64 m_saved = 0;
     bool m_saving = false;
 };
