@@ -4,11 +4,15 @@
 //   each to sort): range 0 learns on the GUI thread (LiveBusCheck::learn), range 1 as the window
 //   does (startLearning, the expectations written when it ends);
 // - "Save log" writes the raw view at its 200,000-row limit, as raw view text (range 0),
-//   candump (1) or BLF (2).
+//   candump (1) or BLF (2);
+// - a long service visit's report is written.
 // Also the wall time of the whole work (work_ms).
+#include "app/jobsession.h"
 #include "app/livebuscheck.h"
 #include "app/resources.h"
 #include "can/dispatchresult.h"
+#include "job/jobreport.h"
+#include "job/servicejob.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/staticpgnj1939devicefunction.h"
@@ -21,8 +25,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -201,6 +209,108 @@ BENCHMARK(BM_SaveLogAtRowLimit)
     ->Arg(1)
     ->Arg(2)
     ->ArgName("text0_candump1_blf2")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// A long visit's job: 500 changes and 40 fault snapshots with their plots. Its report (HTML and
+// PDF) written on the GUI thread (range 0) or as the window writes it now (1).
+void BM_JobReport(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QString error;
+    ServiceJob::Header header{QStringLiteral("SN4711"), QStringLiteral("VIN1"),
+                              QStringLiteral("Order 118"), QStringLiteral("Engineer"),
+                              QStringLiteral("Leak")};
+    std::unique_ptr<ServiceJob> job = ServiceJob::create(dir.path(), header, &error);
+    if (!job) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    QVector<ServiceJournal::Entry> entries;
+    for (int i = 0; i < 500; ++i) {
+        ServiceJournal::Entry e;
+        e.time = QDateTime::currentDateTimeUtc();
+        e.kind = ServiceJournal::MemoryWrite;
+        e.unit = QStringLiteral("Engine #1 (0x00)");
+        e.summary = QStringLiteral("Wrote parameter %1").arg(i);
+        for (int d = 0; d < 4; ++d)
+            e.details << QStringLiteral("Parameter %1.%2: %3 → %4").arg(i).arg(d).arg(i).arg(i + d);
+        entries << e;
+    }
+    QFile changes(QDir(job->dir()).filePath(ServiceJob::ChangesFile));
+    if (!changes.open(QIODevice::WriteOnly)
+        || changes.write(ServiceJob::changesToBytes(entries)) < 0) {
+        state.SkipWithError("cannot write the changes");
+        return;
+    }
+    changes.close();
+    QImage plot(900, 420, QImage::Format_RGB32);
+    plot.fill(Qt::white);
+    QPainter painter(&plot);
+    for (int x = 0; x < 900; x += 3)
+        painter.drawLine(x, 200 + (x * 37) % 150, x + 3, 200 + ((x + 3) * 37) % 150);
+    painter.end();
+    QString index = QStringLiteral("{\"version\":1,\"snapshots\":[");
+    for (int i = 1; i <= 40; ++i) {
+        const QString folder = QStringLiteral("%1-0x00-spn110").arg(i, 3, 10, QLatin1Char('0'));
+        QDir(job->snapshotsDir()).mkpath(folder);
+        plot.save(QDir(job->snapshotsDir()).filePath(folder + QStringLiteral("/plot.png")));
+        index
+            += QStringLiteral("%1{\"id\":%2,\"time\":\"2026-12-07T14:15:00Z\",\"timeUs\":1,"
+                              "\"unit\":0,\"unitName\":\"Engine #1\",\"change\":\"SPN 110 FMI 0 "
+                              "appeared\",\"fromUs\":0,\"toUs\":2,\"frames\":1234,\"dir\":\"%3\"}")
+                   .arg(i > 1 ? QStringLiteral(",") : QString())
+                   .arg(i)
+                   .arg(folder);
+    }
+    index += QStringLiteral("]}");
+    QFile indexFile(QDir(job->snapshotsDir()).filePath(QStringLiteral("index.json")));
+    indexFile.open(QIODevice::WriteOnly);
+    indexFile.write(index.toUtf8());
+    indexFile.close();
+    if (!job->finish(ServiceJob::Health(), &error)) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    JobSession session;
+    if (!session.open(job->dir(), &error)) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    const bool onWorker = state.range(0) != 0;
+    bool written = false;
+    Result result;
+    for (auto _ : state) {
+        bool ended = false;
+        QObject::connect(&session, &JobSession::reportEnded, &session, [&](bool ok) {
+            written = ok;
+            ended = true;
+        });
+        result = measure(
+            [&] {
+                if (onWorker) {
+                    session.startReport();
+                    return;
+                }
+                written = JobReport::writeHtml(job->dir(),
+                                               job->filePath(QStringLiteral("report.html")), &error)
+                          && JobReport::writePdf(job->dir(),
+                                                 job->filePath(QStringLiteral("report.pdf")),
+                                                 QPageSize::A4, &error);
+                ended = true;
+            },
+            [&] { return ended; });
+        QObject::disconnect(&session, &JobSession::reportEnded, &session, nullptr);
+    }
+    if (!written)
+        state.SkipWithError("the report was not written");
+    state.counters["longest_gui_wait_ms"] = result.longestWaitMs;
+    state.counters["work_ms"] = result.workMs;
+}
+BENCHMARK(BM_JobReport)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("worker")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

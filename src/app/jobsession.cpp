@@ -22,8 +22,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRunnable>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -166,8 +168,21 @@ JobSession::JobSession(QObject *parent)
     connect(&m_snapshotTimer, &QTimer::timeout, this, [this] { writeSnapshots(); });
 }
 
+// One report on its worker thread. The GUI thread sets `cancelled`; the worker reads it between
+// rows and pages.
+struct JobSession::ReportRun
+{
+    std::atomic<bool> cancelled{false};
+};
+
 JobSession::~JobSession()
 {
+    // Report threads post to this object: they end before it does, unheard.
+    if (m_report)
+        m_report->cancelled.store(true);
+    m_report.reset();
+    for (QThread *thread : findChildren<QThread *>(QString(), Qt::FindDirectChildrenOnly))
+        thread->wait();
     close();
 }
 
@@ -292,6 +307,8 @@ void JobSession::close()
 {
     if (!m_job)
         return;
+    // The report of a job no longer open would come to whatever is open then.
+    cancelReport();
     ServiceJournal::setListener({});
     m_inventoryTimer.stop();
     m_requestTimer.stop();
@@ -470,25 +487,79 @@ void JobSession::inventoryDone()
         return;
     }
     m_tap.reset();
-    QString html;
-    QString pdf;
-    if (!writeReport(&html, &pdf, &error)) {
-        emit message(error);
-        emit jobChanged();
-        return;
-    }
     emit jobChanged();
-    emit finished(html);
+    // A long visit's report takes a while: finished() comes once it is written.
+    cancelReport();
+    m_finishing = startReport();
 }
 
-bool JobSession::writeReport(QString *html, QString *pdf, QString *error)
+bool JobSession::startReport()
 {
-    if (!m_job)
+    if (!m_job || m_report)
         return false;
-    *html = m_job->filePath(QStringLiteral("report.html"));
-    *pdf = m_job->filePath(QStringLiteral("report.pdf"));
-    return JobReport::writeHtml(m_job->dir(), *html, error)
-           && JobReport::writePdf(m_job->dir(), *pdf, m_pageSize, error);
+    auto run = std::make_shared<ReportRun>();
+    m_report = run;
+    const QString dir = m_job->dir();
+    const QString html = m_job->filePath(QStringLiteral("report.html"));
+    const QString pdf = m_job->filePath(QStringLiteral("report.pdf"));
+    const QPageSize::PageSizeId page = m_pageSize;
+    QThread *worker = QThread::create([this, run, dir, html, pdf, page] {
+        int shown = -1;
+        const JobReport::Progress progress = [&](int percent) {
+            if (run->cancelled.load())
+                return false;
+            if (percent != shown) {
+                shown = percent;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, run, percent] {
+                        if (run == m_report)
+                            emit reportProgress(percent);
+                    },
+                    Qt::QueuedConnection);
+            }
+            return true;
+        };
+        QString error;
+        const bool written = JobReport::writeHtml(dir, html, &error)
+                             && JobReport::writePdf(dir, pdf, page, &error, progress);
+        QMetaObject::invokeMethod(
+            this, [this, run, written, html, error] { reportDone(run, written, html, error); },
+            Qt::QueuedConnection);
+    });
+    worker->setParent(this);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start(QThread::LowPriority);
+    emit reportStarted();
+    return true;
+}
+
+void JobSession::reportDone(const std::shared_ptr<ReportRun> &run, bool written,
+                            const QString &html, const QString &error)
+{
+    // A cancelled report has already ended.
+    if (run != m_report)
+        return;
+    m_report.reset();
+    const bool finishing = m_finishing;
+    m_finishing = false;
+    emit reportEnded(written, html, error);
+    if (!finishing)
+        return;
+    if (written)
+        emit finished(html);
+    else
+        emit message(error);
+}
+
+void JobSession::cancelReport()
+{
+    if (!m_report)
+        return;
+    m_report->cancelled.store(true);
+    m_report.reset();
+    m_finishing = false;
+    emit reportEnded(false, QString(), QString());
 }
 
 void JobSession::journal(const ServiceJournal::Entry &entry)
