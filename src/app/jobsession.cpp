@@ -22,10 +22,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRunnable>
-#include <QThread>
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
 
@@ -149,7 +147,10 @@ const QVector<quint32> &JobSession::inventoryRequests()
 
 JobSession::JobSession(QObject *parent)
     : QObject(parent)
+    , m_reportWriter(new JobReportWriter(this))
 {
+    connect(m_reportWriter, &JobReportWriter::progressed, this, &JobSession::reportProgress);
+    connect(m_reportWriter, &JobReportWriter::ended, this, &JobSession::reportDone);
     m_writing.setMaxThreadCount(1);
     m_inventoryTimer.setSingleShot(true);
     connect(&m_inventoryTimer, &QTimer::timeout, this, &JobSession::inventoryDone);
@@ -168,21 +169,8 @@ JobSession::JobSession(QObject *parent)
     connect(&m_snapshotTimer, &QTimer::timeout, this, [this] { writeSnapshots(); });
 }
 
-// One report on its worker thread. The GUI thread sets `cancelled`; the worker reads it between
-// rows and pages.
-struct JobSession::ReportRun
-{
-    std::atomic<bool> cancelled{false};
-};
-
 JobSession::~JobSession()
 {
-    // Report threads post to this object: they end before it does, unheard.
-    if (m_report)
-        m_report->cancelled.store(true);
-    m_report.reset();
-    for (QThread *thread : findChildren<QThread *>(QString(), Qt::FindDirectChildrenOnly))
-        thread->wait();
     close();
 }
 
@@ -495,52 +483,16 @@ void JobSession::inventoryDone()
 
 bool JobSession::startReport()
 {
-    if (!m_job || m_report)
+    if (!m_job
+        || !m_reportWriter->start(m_job->dir(), m_job->filePath(QStringLiteral("report.html")),
+                                  m_job->filePath(QStringLiteral("report.pdf")), m_pageSize))
         return false;
-    auto run = std::make_shared<ReportRun>();
-    m_report = run;
-    const QString dir = m_job->dir();
-    const QString html = m_job->filePath(QStringLiteral("report.html"));
-    const QString pdf = m_job->filePath(QStringLiteral("report.pdf"));
-    const QPageSize::PageSizeId page = m_pageSize;
-    QThread *worker = QThread::create([this, run, dir, html, pdf, page] {
-        int shown = -1;
-        const JobReport::Progress progress = [&](int percent) {
-            if (run->cancelled.load())
-                return false;
-            if (percent != shown) {
-                shown = percent;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, run, percent] {
-                        if (run == m_report)
-                            emit reportProgress(percent);
-                    },
-                    Qt::QueuedConnection);
-            }
-            return true;
-        };
-        QString error;
-        const bool written = JobReport::writeHtml(dir, html, &error)
-                             && JobReport::writePdf(dir, pdf, page, &error, progress);
-        QMetaObject::invokeMethod(
-            this, [this, run, written, html, error] { reportDone(run, written, html, error); },
-            Qt::QueuedConnection);
-    });
-    worker->setParent(this);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start(QThread::LowPriority);
     emit reportStarted();
     return true;
 }
 
-void JobSession::reportDone(const std::shared_ptr<ReportRun> &run, bool written,
-                            const QString &html, const QString &error)
+void JobSession::reportDone(bool written, const QString &html, const QString &error)
 {
-    // A cancelled report has already ended.
-    if (run != m_report)
-        return;
-    m_report.reset();
     const bool finishing = m_finishing;
     m_finishing = false;
     emit reportEnded(written, html, error);
@@ -548,18 +500,8 @@ void JobSession::reportDone(const std::shared_ptr<ReportRun> &run, bool written,
         return;
     if (written)
         emit finished(html);
-    else
+    else if (!error.isEmpty())
         emit message(error);
-}
-
-void JobSession::cancelReport()
-{
-    if (!m_report)
-        return;
-    m_report->cancelled.store(true);
-    m_report.reset();
-    m_finishing = false;
-    emit reportEnded(false, QString(), QString());
 }
 
 void JobSession::journal(const ServiceJournal::Entry &entry)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/jobreportwriter.h"
 #include "job/servicejob.h"
 #include "job/snapshotcollector.h"
 #include "scheme/schemetreemodel.h"
@@ -85,9 +86,9 @@ public:
     // own, which reads the folder only: reportStarted, reportProgress and reportEnded tell of
     // it. False without a job or while a report is being written.
     bool startReport();
-    bool isWritingReport() const { return m_report != nullptr; }
+    bool isWritingReport() const { return m_reportWriter->isWriting(); }
     // Stops the report being written: reportEnded(false) with no error comes at once.
-    void cancelReport();
+    void cancelReport() { m_reportWriter->cancel(); }
 
 signals:
     void jobChanged();
@@ -105,9 +106,7 @@ signals:
 
 private:
     enum class Taking { Nothing, AsFound, Refresh, AsLeft };
-    struct ReportRun;
-    void reportDone(const std::shared_ptr<ReportRun> &run, bool written, const QString &html,
-                    const QString &error);
+    void reportDone(bool written, const QString &html, const QString &error);
     bool begin(std::unique_ptr<ServiceJob> job, QString *error);
     void takeInventory(Taking kind);
     void inventoryDone();
@@ -148,6 +147,6 @@ private:
     QTimer m_snapshotTimer;
     Taking m_taking = Taking::Nothing;
     int m_nextRequest = 0;
-    std::shared_ptr<ReportRun> m_report; // the report being written
-    bool m_finishing = false;            // and the job ends with it
+    JobReportWriter *m_reportWriter;
+    bool m_finishing = false; // the report being written ends the job
 };

@@ -249,6 +249,9 @@ void ServiceJobActions::reportEnded(bool written, const QString &html, const QSt
     m_reportProgress->end();
     const bool open = m_openWhenWritten;
     m_openWhenWritten = false;
+    // A finished job is not left open, whether its report was written or not.
+    if (m_session->isFinished())
+        QSettings().remove(OpenJobKey);
     if (written) {
         if (open)
             showReport(html);
