@@ -147,7 +147,10 @@ const QVector<quint32> &JobSession::inventoryRequests()
 
 JobSession::JobSession(QObject *parent)
     : QObject(parent)
+    , m_reportWriter(new JobReportWriter(this))
 {
+    connect(m_reportWriter, &JobReportWriter::progressed, this, &JobSession::reportProgress);
+    connect(m_reportWriter, &JobReportWriter::ended, this, &JobSession::reportDone);
     m_writing.setMaxThreadCount(1);
     m_inventoryTimer.setSingleShot(true);
     connect(&m_inventoryTimer, &QTimer::timeout, this, &JobSession::inventoryDone);
@@ -292,6 +295,8 @@ void JobSession::close()
 {
     if (!m_job)
         return;
+    // The report of a job no longer open would come to whatever is open then.
+    cancelReport();
     ServiceJournal::setListener({});
     m_inventoryTimer.stop();
     m_requestTimer.stop();
@@ -470,25 +475,33 @@ void JobSession::inventoryDone()
         return;
     }
     m_tap.reset();
-    QString html;
-    QString pdf;
-    if (!writeReport(&html, &pdf, &error)) {
-        emit message(error);
-        emit jobChanged();
-        return;
-    }
     emit jobChanged();
-    emit finished(html);
+    // A long visit's report takes a while: finished() comes once it is written.
+    cancelReport();
+    m_finishing = startReport();
 }
 
-bool JobSession::writeReport(QString *html, QString *pdf, QString *error)
+bool JobSession::startReport()
 {
-    if (!m_job)
+    if (!m_job
+        || !m_reportWriter->start(m_job->dir(), m_job->filePath(QStringLiteral("report.html")),
+                                  m_job->filePath(QStringLiteral("report.pdf")), m_pageSize))
         return false;
-    *html = m_job->filePath(QStringLiteral("report.html"));
-    *pdf = m_job->filePath(QStringLiteral("report.pdf"));
-    return JobReport::writeHtml(m_job->dir(), *html, error)
-           && JobReport::writePdf(m_job->dir(), *pdf, m_pageSize, error);
+    emit reportStarted();
+    return true;
+}
+
+void JobSession::reportDone(bool written, const QString &html, const QString &error)
+{
+    const bool finishing = m_finishing;
+    m_finishing = false;
+    emit reportEnded(written, html, error);
+    if (!finishing)
+        return;
+    if (written)
+        emit finished(html);
+    else if (!error.isEmpty())
+        emit message(error);
 }
 
 void JobSession::journal(const ServiceJournal::Entry &entry)

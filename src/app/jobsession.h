@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/jobreportwriter.h"
 #include "job/servicejob.h"
 #include "job/snapshotcollector.h"
 #include "scheme/schemetreemodel.h"
@@ -81,8 +82,13 @@ public:
     bool refreshInventory();
     // Takes the as-left inventory; once it is in, the job is finished and the report written.
     bool finish();
-    // The report of the job as it stands (HTML and PDF in the folder); false with `error`.
-    bool writeReport(QString *html, QString *pdf, QString *error);
+    // Writes the report of the job as it stands (HTML and PDF in the folder) on a thread of its
+    // own, which reads the folder only: reportStarted, reportProgress and reportEnded tell of
+    // it. False without a job or while a report is being written.
+    bool startReport();
+    bool isWritingReport() const { return m_reportWriter->isWriting(); }
+    // Stops the report being written: reportEnded(false) with no error comes at once.
+    void cancelReport() { m_reportWriter->cancel(); }
 
 signals:
     void jobChanged();
@@ -90,11 +96,17 @@ signals:
     void inventoryTaken(bool asLeft);
     void changeAdded();
     void snapshotWritten(int id, const QString &text);
+    // The job is finished and its report written.
     void finished(const QString &reportPath);
     void message(const QString &text);
+    void reportStarted();
+    void reportProgress(int percent);
+    // Written (`html` is the report's path), or not: `error` says why, empty when cancelled.
+    void reportEnded(bool written, const QString &html, const QString &error);
 
 private:
     enum class Taking { Nothing, AsFound, Refresh, AsLeft };
+    void reportDone(bool written, const QString &html, const QString &error);
     bool begin(std::unique_ptr<ServiceJob> job, QString *error);
     void takeInventory(Taking kind);
     void inventoryDone();
@@ -135,4 +147,6 @@ private:
     QTimer m_snapshotTimer;
     Taking m_taking = Taking::Nothing;
     int m_nextRequest = 0;
+    JobReportWriter *m_reportWriter;
+    bool m_finishing = false; // the report being written ends the job
 };

@@ -6,6 +6,17 @@
 #include "util/savefile.h"
 
 #include <QFileInfo>
+#include <QThread>
+
+#include <atomic>
+
+// One learning on its worker thread. The GUI thread sets `cancelled`; the worker reads it
+// between functions and stretches.
+struct LiveBusCheck::LearningRun
+{
+    std::atomic<bool> cancelled{false};
+    double marginPercent = 0;
+};
 
 LiveBusCheck::LiveBusCheck(QObject *parent)
     : QObject(parent)
@@ -14,7 +25,15 @@ LiveBusCheck::LiveBusCheck(QObject *parent)
     connect(&m_advance, &QTimer::timeout, this, &LiveBusCheck::slotAdvance);
 }
 
-LiveBusCheck::~LiveBusCheck() = default;
+LiveBusCheck::~LiveBusCheck()
+{
+    // Learning threads post to this object: they end before it does. No signal now: whoever
+    // listens may be going too.
+    if (m_run)
+        m_run->cancelled.store(true);
+    for (QThread *thread : findChildren<QThread *>(QString(), Qt::FindDirectChildrenOnly))
+        thread->wait();
+}
 
 qint64 LiveBusCheck::nowUs() const
 {
@@ -53,34 +72,129 @@ void LiveBusCheck::takeForLearning(const CanMessage &message, qint64 timeUs,
             const qint64 origin = m_stretches.back().startUs;
             startUs = origin + (timeUs - origin) / m_stretchUs * m_stretchUs;
         }
-        m_stretches.push_back(Stretch{startUs, BusLearner()});
+        m_stretches.push_back(Stretch{startUs, std::make_shared<BusLearner>()});
         while (m_stretches.size() > size_t(StretchLimit))
             m_stretches.pop_front();
     }
-    m_stretches.back().learner.take(message, timeUs, item);
+    m_stretches.back().learner->take(message, timeUs, item);
 }
 
-int LiveBusCheck::learn(const QList<AbstractDisplayableItem *> &devices, int stretches,
-                        double marginPercent)
+LiveBusCheck::Stretches LiveBusCheck::stretchesToLearn(int stretches) const
 {
+    Stretches taken;
     if (m_stretches.empty())
-        return -1;
+        return taken;
     // The stretches that meet the last `stretches` lengths of time: the current one is seldom
     // complete, so the oldest one taken reaches further back.
     const qint64 fromUs = m_lastFrameUs - qint64(qMax(1, stretches)) * m_stretchUs;
     auto first = m_stretches.end() - 1;
     while (first != m_stretches.begin() && (first - 1)->startUs + m_stretchUs > fromUs)
         --first;
-    BusLearner joined;
-    for (auto it = first; it != m_stretches.end(); ++it)
-        joined.append(it->learner);
-    if (joined.isEmpty())
-        return -1;
-    joined.finish(qMax(m_lastFrameUs, joined.endUs()));
+    for (auto it = first; it + 1 != m_stretches.end(); ++it)
+        taken.push_back(it->learner);
+    // The current stretch goes on taking frames while a worker joins it.
+    taken.push_back(std::make_shared<const BusLearner>(*m_stretches.back().learner));
+    return taken;
+}
+
+std::shared_ptr<BusLearner> LiveBusCheck::join(const Stretches &stretches, qint64 endUs,
+                                               const std::function<bool(int percent)> &progress)
+{
+    // Joining copies the gaps; working out the periods sorts them and takes most of the time.
+    constexpr int JoinShare = 20;
+    auto joined = std::make_shared<BusLearner>();
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        if (progress && !progress(int(JoinShare * i / stretches.size())))
+            return nullptr;
+        joined->append(*stretches[i]);
+    }
+    if (joined->isEmpty())
+        return nullptr;
+    const bool finished = joined->finish(qMax(endUs, joined->endUs()), [&](int done, int total) {
+        return !progress || progress(JoinShare + (100 - JoinShare) * done / qMax(1, total));
+    });
+    return finished ? joined : nullptr;
+}
+
+int LiveBusCheck::apply(const BusLearner &joined, const QList<AbstractDisplayableItem *> &devices,
+                        double marginPercent)
+{
     BusLearner::Settings settings;
     settings.marginPercent = marginPercent;
     m_outside = joined.sourcesOutside(devices);
     return joined.apply(devices, settings);
+}
+
+int LiveBusCheck::learn(const QList<AbstractDisplayableItem *> &devices, int stretches,
+                        double marginPercent)
+{
+    const std::shared_ptr<BusLearner> joined = join(stretchesToLearn(stretches), m_lastFrameUs, {});
+    return joined ? apply(*joined, devices, marginPercent) : -1;
+}
+
+bool LiveBusCheck::startLearning(int stretches, double marginPercent)
+{
+    if (m_run || m_stretches.empty())
+        return false;
+    m_learned.reset();
+    auto run = std::make_shared<LearningRun>();
+    run->marginPercent = marginPercent;
+    m_run = run;
+    // The worker owns what it reads: shared completed stretches and a copy of the current one.
+    QThread *worker
+        = QThread::create([this, run, taken = stretchesToLearn(stretches), endUs = m_lastFrameUs] {
+              int shown = -1;
+              const std::shared_ptr<BusLearner> joined = join(taken, endUs, [&](int percent) {
+                  if (run->cancelled.load())
+                      return false;
+                  if (percent != shown) {
+                      shown = percent;
+                      QMetaObject::invokeMethod(
+                          this,
+                          [this, run, percent] {
+                              if (run == m_run)
+                                  emit learningProgress(percent);
+                          },
+                          Qt::QueuedConnection);
+                  }
+                  return true;
+              });
+              // Handed back by value: the GUI thread alone touches it from now on.
+              QMetaObject::invokeMethod(
+                  this, [this, run, joined] { learningDone(run, joined); }, Qt::QueuedConnection);
+          });
+    worker->setParent(this);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start(QThread::LowPriority);
+    return true;
+}
+
+void LiveBusCheck::learningDone(const std::shared_ptr<LearningRun> &run,
+                                const std::shared_ptr<BusLearner> &joined)
+{
+    // A cancelled learning has already ended.
+    if (run != m_run)
+        return;
+    m_run.reset();
+    m_learned = joined;
+    m_learnedMargin = run->marginPercent;
+    emit learningEnded(true);
+}
+
+void LiveBusCheck::cancelLearning()
+{
+    if (!m_run)
+        return;
+    m_run->cancelled.store(true);
+    m_run.reset();
+    emit learningEnded(false);
+}
+
+int LiveBusCheck::applyLearned(const QList<AbstractDisplayableItem *> &devices)
+{
+    const std::shared_ptr<BusLearner> joined = std::move(m_learned);
+    m_learned.reset();
+    return joined ? apply(*joined, devices, m_learnedMargin) : -1;
 }
 
 void LiveBusCheck::start(const QList<AbstractDisplayableItem *> &devices, const QString &bus)
@@ -144,6 +258,8 @@ bool LiveBusCheck::saveReport(const QString &path, const QString &scheme, QStrin
 
 void LiveBusCheck::forgetLearned()
 {
+    cancelLearning();
+    m_learned.reset();
     m_stretches.clear();
 }
 

@@ -10,13 +10,16 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class AbstractDisplayableItem;
 
 // The bus check in the window: learns the last hour of live (or replayed) traffic in stretches
 // of a minute, writes what it learned onto the scheme's items, and checks the bus against the
 // items' expectations while the engineer lets it run. Fed with the notifier's packs: the frames
-// received and those the scheme's own items send. GUI thread.
+// received and those the scheme's own items send. GUI thread; a learning started with
+// startLearning() joins the stretches on a thread of its own, which gets the stretches it reads
+// as its own (completed stretches are never written again, the current one is copied).
 class LiveBusCheck : public QObject
 {
     Q_OBJECT
@@ -56,6 +59,17 @@ public:
     // further back) and writes the expectations onto these devices' items; the number of items
     // that got one, -1 when nothing was learned yet.
     int learn(const QList<AbstractDisplayableItem *> &devices, int stretches, double marginPercent);
+    // The same learning with the costly part (joining the stretches, working out each function's
+    // period) on a worker thread: learningProgress tells how far it is, learningEnded when it is
+    // over, and applyLearned() then writes the expectations. False when nothing was learned yet
+    // or a learning runs.
+    bool startLearning(int stretches, double marginPercent);
+    bool isLearning() const { return m_run != nullptr; }
+    // Stops the running learning: nothing is written, learningEnded(false) comes at once.
+    void cancelLearning();
+    // Writes what the learning that ended learned onto these devices' items (as learn() does),
+    // once; the number of items, -1 when there is nothing to write.
+    int applyLearned(const QList<AbstractDisplayableItem *> &devices);
     // The source addresses the last learning saw that have no unit in the scheme.
     const QList<quint8> &sourcesOutsideScheme() const { return m_outside; }
 
@@ -71,7 +85,8 @@ public:
     const QString &checkedBus() const { return m_checkedBus; }
     // Writes the last check as JUnit XML (".xml") or JSON (anything else), atomically.
     bool saveReport(const QString &path, const QString &scheme, QString *error) const;
-    // The scheme was replaced: what was learned belongs to items that are gone.
+    // The scheme was replaced: what was learned belongs to items that are gone (a running
+    // learning stops too).
     void forgetLearned();
 
 public slots:
@@ -84,14 +99,30 @@ signals:
     void deviationChanged(int index);
     // The check moved on: open deviations and lanes grew up to now.
     void advanced();
+    void learningProgress(int percent);
+    // The learning started with startLearning() is over: done, or cancelled.
+    void learningEnded(bool completed);
 
 private:
     struct Stretch
     {
         qint64 startUs = 0;
-        BusLearner learner;
+        // Only the last stretch is written to; the others may be read by a learning thread.
+        std::shared_ptr<BusLearner> learner;
     };
+    using Stretches = std::vector<std::shared_ptr<const BusLearner>>;
+    struct LearningRun;
 
+    // The stretches that meet the last `stretches` lengths of time, the current one copied.
+    Stretches stretchesToLearn(int stretches) const;
+    // Joins them and finishes the joined learner at `endUs`; null when there is nothing or
+    // `progress` stopped it.
+    static std::shared_ptr<BusLearner> join(const Stretches &stretches, qint64 endUs,
+                                            const std::function<bool(int percent)> &progress);
+    int apply(const BusLearner &joined, const QList<AbstractDisplayableItem *> &devices,
+              double marginPercent);
+    void learningDone(const std::shared_ptr<LearningRun> &run,
+                      const std::shared_ptr<BusLearner> &joined);
     void takeForLearning(const CanMessage &message, qint64 timeUs, AbstractDisplayableItem *item);
     void slotAdvance();
 
@@ -105,4 +136,7 @@ private:
     qint64 m_lastFrameUs = -1;
     QList<quint8> m_outside;
     QString m_checkedBus;
+    std::shared_ptr<LearningRun> m_run;
+    std::shared_ptr<BusLearner> m_learned;
+    double m_learnedMargin = 0;
 };

@@ -14,15 +14,6 @@ constexpr quint32 PgnAddressClaim = 0xEE00;
 constexpr quint32 PgnDm1 = 0xFECA;
 constexpr quint32 PgnSoftwareId = 0xFEDA;
 
-float median(std::vector<float> values)
-{
-    if (values.empty())
-        return 0;
-    const auto middle = values.begin() + values.size() / 2;
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
 bool isNumeric(const ZxParameter *p)
 {
     switch (p->type()) {
@@ -141,12 +132,61 @@ void BusLearner::takePayload(quint8 source, quint32 pgn, const QByteArray &data)
     }
 }
 
-void BusLearner::finish(qint64 endUs)
+bool BusLearner::finish(qint64 endUs, const Progress &progress)
 {
     if (m_startUs < 0)
         m_startUs = endUs;
     m_endUs = qMax(m_endUs, endUs);
     m_transport.finish(m_endUs);
+    const int total = m_functions.size();
+    int done = 0;
+    for (auto it = m_functions.begin(); it != m_functions.end(); ++it, ++done) {
+        if (progress && !progress(done, total))
+            return false;
+        Function &f = it.value();
+        // Fewer frames make the function event-driven whatever its gaps.
+        if (f.count >= MinimumFrames && !f.timed) {
+            f.timing = timingOf(f.gapsMs);
+            f.timed = true;
+        }
+    }
+    return !progress || progress(total, total);
+}
+
+BusLearner::Timing BusLearner::timingOf(const std::vector<float> &gapsMs)
+{
+    Timing t;
+    if (gapsMs.empty())
+        return t;
+    std::vector<float> sorted = gapsMs;
+    std::sort(sorted.begin(), sorted.end());
+    const float period = sorted[sorted.size() / 2]; // the median
+    // Groups whose gaps scatter widely come on a change, not on a clock.
+    const float low = sorted[sorted.size() / 10];
+    const float high = sorted[sorted.size() * 9 / 10];
+    t.longestGapMs = sorted.back();
+    if (period < 1.0f || high > 3 * period || low < period / 3)
+        return t;
+    t.regular = true;
+    t.periodMs = qMax(1, int(std::lround(period)));
+    // How far the mean over the check's window strayed, in shares of the period.
+    const int n = int(gapsMs.size());
+    const qint64 lateMs = BusChecker::lateLimitUs(t.periodMs) / 1000;
+    double sum = 0;
+    int inWindow = 0;
+    for (int i = 0; i < n; ++i) {
+        if (gapsMs[size_t(i)] > lateMs) {
+            sum = 0;
+            inWindow = 0;
+            continue;
+        }
+        sum += gapsMs[size_t(i)];
+        if (++inWindow > MeanWindow)
+            sum -= gapsMs[size_t(i - MeanWindow)], inWindow = MeanWindow;
+        if (inWindow == MeanWindow)
+            t.worstStray = qMax(t.worstStray, std::abs(sum / MeanWindow - t.periodMs) / t.periodMs);
+    }
+    return t;
 }
 
 void BusLearner::append(const BusLearner &later)
@@ -180,6 +220,7 @@ void BusLearner::append(const BusLearner &later)
     for (auto it = later.m_functions.cbegin(); it != later.m_functions.cend(); ++it) {
         Function &f = m_functions[it.key()];
         const Function &l = it.value();
+        f.timed = false; // more gaps: the timing is worked out again
         if (f.lastUs >= 0 && l.firstUs >= 0 && f.gapsMs.size() < size_t(GapLimit))
             f.gapsMs.push_back(float(l.firstUs - f.lastUs) / 1000.0f);
         if (f.firstUs < 0)
@@ -307,41 +348,17 @@ int BusLearner::applyItem(AbstractDisplayableItem *item, const Unit *unit, const
     x.tolerancePercent = 0;
     x.presence = ItemExpectation::DefaultPresence;
     if (!x.eventDriven) {
-        const float period = median(f.gapsMs);
-        // Groups whose gaps scatter widely come on a change, not on a clock.
-        std::vector<float> sorted = f.gapsMs;
-        std::sort(sorted.begin(), sorted.end());
-        const float low = sorted[sorted.size() / 10];
-        const float high = sorted[sorted.size() * 9 / 10];
-        if (period < 1.0f || high > 3 * period || low < period / 3) {
+        const Timing t = f.timed ? f.timing : timingOf(f.gapsMs);
+        if (!t.regular) {
             x.eventDriven = true;
         } else {
-            x.periodMs = qMax(1, int(std::lround(period)));
-            // How far the mean over the check's window strayed, in percent of the period.
-            double worst = 0;
-            const int n = int(f.gapsMs.size());
-            const qint64 lateMs = BusChecker::lateLimitUs(x.periodMs) / 1000;
-            double sum = 0;
-            int inWindow = 0;
-            for (int i = 0; i < n; ++i) {
-                if (f.gapsMs[size_t(i)] > lateMs) {
-                    sum = 0;
-                    inWindow = 0;
-                    continue;
-                }
-                sum += f.gapsMs[size_t(i)];
-                if (++inWindow > MeanWindow)
-                    sum -= f.gapsMs[size_t(i - MeanWindow)], inWindow = MeanWindow;
-                if (inWindow == MeanWindow)
-                    worst = qMax(worst, std::abs(sum / MeanWindow - x.periodMs) / x.periodMs);
-            }
+            x.periodMs = t.periodMs;
             x.tolerancePercent
-                = qMax(settings.minimumTolerancePercent, int(std::ceil(worst * 200.0)));
+                = qMax(settings.minimumTolerancePercent, int(std::ceil(t.worstStray * 200.0)));
             const qint64 silentUs = BusChecker::silentLimitUs(x.periodMs);
             const qint64 edge = m_endUs - f.lastUs;
             const bool unitPaused = unit && qMax(unit->maxGapUs, m_endUs - unit->lastUs) > silentUs;
-            if (!unitPaused
-                && (edge > silentUs || (!sorted.empty() && sorted.back() * 1000.0 > silentUs)))
+            if (!unitPaused && (edge > silentUs || t.longestGapMs * 1000.0 > silentUs))
                 x.presence = ItemExpectation::Intermittent;
             if (*unitPeriodMs == 0 || x.periodMs < *unitPeriodMs)
                 *unitPeriodMs = x.periodMs;

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QVector>
 
+#include <functional>
 #include <vector>
 
 class AbstractDisplayableItem;
@@ -43,9 +44,16 @@ public:
     // temperature warming up, torque reaching new heights) keeps no limits.
     static constexpr int GrowthShare = 16;
 
+    // Told how many functions had their timing worked out so far and how many there are; false
+    // stops the work.
+    using Progress = std::function<bool(int done, int total)>;
+
     void take(const CanMessage &message, qint64 timeUs, AbstractDisplayableItem *item);
     // The time the learning ends (a unit silent since its last frame counts as silent till then).
-    void finish(qint64 endUs);
+    // Works out each function's timing from its gaps: the sorting that makes learning an hour
+    // take a while, and touches no item. False when `progress` stopped it: the learner is then
+    // unfinished, to be dropped.
+    bool finish(qint64 endUs, const Progress &progress = Progress());
     // Continues with what a learner of the following stretch of time saw.
     void append(const BusLearner &later);
     bool isEmpty() const { return m_startUs < 0; }
@@ -75,12 +83,23 @@ private:
         // Whether the range seen is settled enough to judge other values by.
         bool isSettled() const;
     };
+    // What a function's gaps tell of its period.
+    struct Timing
+    {
+        bool regular = false; // the gaps gather round a period: not event-driven
+        int periodMs = 0;
+        // How far the mean over MeanWindow gaps strayed from the period, as a share of it.
+        double worstStray = 0;
+        float longestGapMs = 0;
+    };
     struct Function
     {
         qint64 firstUs = -1;
         qint64 lastUs = -1;
         qint64 count = 0;
         std::vector<float> gapsMs;
+        bool timed = false; // `timing` was worked out from all the gaps
+        Timing timing;
         // By the parameter's position in its item (the list never changes once built).
         QVector<Values> values;
     };
@@ -97,6 +116,7 @@ private:
         QSet<quint32> transported; // groups of the long messages it sent
     };
 
+    static Timing timingOf(const std::vector<float> &gapsMs);
     void takeValues(Function *f, AbstractDisplayableItem *item, qint64 timeUs);
     void takePayload(quint8 source, quint32 pgn, const QByteArray &data);
     int applyItem(AbstractDisplayableItem *item, const Unit *unit, const Settings &settings,

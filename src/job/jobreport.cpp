@@ -86,16 +86,26 @@ bool isGroupRow(QTextTable *table, int row)
 // padding below its text, until the row starts below the page's last line; Qt then lays it
 // out on the next page. A group's name goes along with its first row. A row taller than half a
 // page may still be split.
-void keepRowsWhole(QTextDocument *document, double margin)
+// Laying out is most of the PDF's time: `progress` hears of it up to `share` percent.
+bool keepRowsWhole(QTextDocument *document, double margin, const JobReport::Progress &progress,
+                   int share)
 {
     const double page = document->pageSize().height();
     const double scale
         = document->documentLayout()->paintDevice()
               ? document->documentLayout()->paintDevice()->logicalDpiY() / DocumentDpi
               : 1.0;
+    int rows = 0;
+    for (QTextFrame *frame : document->rootFrame()->childFrames()) {
+        if (auto *table = qobject_cast<QTextTable *>(frame))
+            rows += table->rows();
+    }
+    int done = 0;
     for (QTextFrame *frame : document->rootFrame()->childFrames()) {
         auto *table = qobject_cast<QTextTable *>(frame);
         for (int r = 1; table && r < table->rows(); ++r) {
+            if (progress && !progress(share * (done + r) / qMax(1, rows)))
+                return false;
             const RowSpan span = rowSpan(document, table, r);
             const int first = int(span.top / page);
             if (span.bottom <= span.top || int(span.bottom / page) == first
@@ -119,12 +129,16 @@ void keepRowsWhole(QTextDocument *document, double margin)
             // rows below are measured where they now are.
             document->markContentsDirty(0, document->characterCount());
         }
+        if (table)
+            done += table->rows();
     }
+    return true;
 }
 
 // The report laid out on the pages of `device`: the images as resources under their names
 // (QTextDocument reads no data: URIs), the margins inside the page.
-void layOut(QTextDocument *document, const JobReport::Content &content, QPagedPaintDevice *device)
+bool layOut(QTextDocument *document, const JobReport::Content &content, QPagedPaintDevice *device,
+            const JobReport::Progress &progress = JobReport::Progress(), int share = 0)
 {
     for (auto it = content.images.cbegin(); it != content.images.cend(); ++it)
         document->addResource(QTextDocument::ImageResource, QUrl(it.key()),
@@ -137,7 +151,7 @@ void layOut(QTextDocument *document, const JobReport::Content &content, QPagedPa
     frame.setMargin(MarginCm / 2.54 * DocumentDpi);
     document->rootFrame()->setFrameFormat(frame);
     document->setPageSize(QSizeF(device->width(), device->height()));
-    keepRowsWhole(document, MarginCm / 2.54 * DocumentDpi);
+    return keepRowsWhole(document, MarginCm / 2.54 * DocumentDpi, progress, share);
 }
 
 // A writer of the report's pages; the document keeps the margins.
@@ -173,17 +187,25 @@ void paintPage(QPainter *painter, QTextDocument *document, int index, int dpi)
 
 } // namespace
 
-QByteArray JobReport::pdf(const Content &content, QPageSize::PageSizeId page)
+QByteArray JobReport::pdf(const Content &content, QPageSize::PageSizeId page,
+                          const Progress &progress)
 {
+    constexpr int LayoutShare = 80;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
     setUp(&writer, page);
     QTextDocument document;
-    layOut(&document, content, &writer);
+    if (!layOut(&document, content, &writer, progress, LayoutShare))
+        return QByteArray();
     QPainter painter(&writer);
-    for (int i = 0; i < document.pageCount(); ++i) {
+    const int pages = document.pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (progress && !progress(LayoutShare + (100 - LayoutShare) * i / pages)) {
+            painter.end();
+            return QByteArray();
+        }
         if (i > 0)
             writer.newPage();
         paintPage(&painter, &document, i, writer.logicalDpiY());
@@ -244,7 +266,7 @@ QStringList JobReport::pageTexts(const Content &content, QPageSize::PageSizeId p
 }
 
 bool JobReport::writePdf(const QString &jobDir, const QString &path, QPageSize::PageSizeId page,
-                         QString *error)
+                         QString *error, const Progress &progress)
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         if (error)
@@ -254,7 +276,7 @@ bool JobReport::writePdf(const QString &jobDir, const QString &path, QPageSize::
     Content content;
     if (!build(jobDir, &content, error))
         return false;
-    const QByteArray bytes = pdf(content, page);
+    const QByteArray bytes = pdf(content, page, progress);
     if (bytes.isEmpty()) {
         if (error)
             *error = tr("The PDF could not be made");

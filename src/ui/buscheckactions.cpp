@@ -11,6 +11,7 @@
 #include "ui/buscheckdock.h"
 #include "ui/editors/learndialog.h"
 #include "ui/mainwindow.h"
+#include "ui/statusprogress.h"
 #include "ui/windowbuses.h"
 
 #include <QAction>
@@ -46,6 +47,7 @@ BusCheckActions::BusCheckActions(MainWindow *window)
     , m_learn(new QAction(tr("Learn from the last minutes…"), window))
     , m_run(new QAction(tr("Check the bus"), window))
     , m_save(new QAction(tr("Save check report…"), window))
+    , m_learning(new StatusProgress(window->statusBar(), QStringLiteral("learningCancel"), this))
 {
     setObjectName(QStringLiteral("busCheckActions"));
     m_check->setObjectName(QStringLiteral("liveBusCheck"));
@@ -89,6 +91,9 @@ BusCheckActions::BusCheckActions(MainWindow *window)
         m_run->setChecked(false);
         m_check->forgetLearned();
     });
+    connect(m_check, &LiveBusCheck::learningProgress, m_learning, &StatusProgress::setPercent);
+    connect(m_check, &LiveBusCheck::learningEnded, this, &BusCheckActions::learningEnded);
+    connect(m_learning, &StatusProgress::cancelRequested, m_check, &LiveBusCheck::cancelLearning);
     connect(m_check, &LiveBusCheck::started, this, &BusCheckActions::updateActions);
     connect(m_check, &LiveBusCheck::stopped, this, &BusCheckActions::updateActions);
     updateActions();
@@ -191,10 +196,29 @@ void BusCheckActions::updateActions()
 
 void BusCheckActions::learn()
 {
+    if (m_check->isLearning())
+        return;
     LearnDialog dialog(m_check->stretchCount(), m_window);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const int items = m_check->learn(devices(), dialog.minutes(), dialog.marginPercent());
+    m_learnMinutes = dialog.minutes();
+    if (!m_check->startLearning(m_learnMinutes, dialog.marginPercent())) {
+        message(tr("Nothing to learn from: no traffic came since the bus opened"));
+        return;
+    }
+    m_learn->setEnabled(false);
+    m_learning->begin(tr("Learning from the last %1 min…").arg(m_learnMinutes));
+}
+
+void BusCheckActions::learningEnded(bool completed)
+{
+    m_learning->end();
+    m_learn->setEnabled(true);
+    if (!completed) {
+        message(tr("Learning cancelled; the expectations are as they were"));
+        return;
+    }
+    const int items = m_check->applyLearned(devices());
     if (items < 0) {
         message(tr("Nothing to learn from: no traffic came since the bus opened"));
         return;
@@ -202,7 +226,7 @@ void BusCheckActions::learn()
     // The expectations are part of the scheme: Save keeps them.
     m_window->schemeDocument()->check();
     QString text
-        = tr("%n item(s) learned from the last %1 min", nullptr, items).arg(dialog.minutes());
+        = tr("%n item(s) learned from the last %1 min", nullptr, items).arg(m_learnMinutes);
     // A unit on the bus that the scheme lacks cannot be expected: the check will call it
     // unexpected until it is added.
     QStringList outside;

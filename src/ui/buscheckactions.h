@@ -12,6 +12,7 @@ class GuiMessageNotifier;
 class LiveBusCheck;
 class MainWindow;
 class QAction;
+class StatusProgress;
 
 // The window's "Bus check" menu: learn the expected bus from the last minutes of traffic,
 // check the bus against the scheme's expectations, save the check's report; and the "Bus
@@ -39,6 +40,7 @@ public slots:
     void busAboutToBeRemoved(DeviceDispatcher *bus);
     // Watches the bus at this position among the window's (the first is 0).
     void chooseBus(int index);
+    // Asks what to learn from and starts learning; the status bar shows how far it is.
     void learn();
     void setChecking(bool on);
     void saveReport();
@@ -49,6 +51,8 @@ private:
     QList<AbstractDisplayableItem *> devices() const;
     void message(const QString &text);
     void updateActions();
+    // Writes what was learned onto the items and starts the check.
+    void learningEnded(bool completed);
     // Watches this bus (null: the first); a running check stops and learning starts over.
     void watch(DeviceDispatcher *bus);
     void feedFrom(GuiMessageNotifier *notifier);
@@ -64,4 +68,6 @@ private:
     QAction *m_learn;
     QAction *m_run;
     QAction *m_save;
+    StatusProgress *m_learning;
+    int m_learnMinutes = 0;
 };

@@ -29,6 +29,7 @@
 #include "ui/editors/rawdataview.h"
 #include "ui/firststartlayout.h"
 #include "ui/freezeframeactions.h"
+#include "ui/logsaver.h"
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recordingplayer.h"
@@ -101,6 +102,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_mainView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MainWindow::updateTestAction);
     buildStatusBar();
+    m_logSaver = new LogSaver(statusBar(), this);
+    connect(m_logSaver, &LogSaver::finished, this, &MainWindow::logSaved);
     new ClearingActions(this);
     m_busCheck = new BusCheckActions(this);
     m_player = new RecordingPlayer(this);

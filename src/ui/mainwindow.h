@@ -30,6 +30,7 @@ class DeviceTest;
 class DeviceTestDialog;
 class DetailsDocks;
 class FilterDockWidget;
+class LogSaver;
 class GuiMessageNotifier;
 class ParameterLog;
 class ParameterLogRecorder;
@@ -222,6 +223,8 @@ public slots:
     void on_actionOpenParameterLog_triggered();
     void on_actionPlotWindow_triggered();
     void openRecentScheme(const QString &path);
+    // "Save log" ended: saved, failed or cancelled.
+    void logSaved(bool ok);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -276,6 +279,7 @@ private:
     SchemeTreeModel *m_schemeModel = nullptr;
     DeviceConstructorModel *m_constructorModel = nullptr;
     RawDataModel *m_rawModel = nullptr;
+    LogSaver *m_logSaver = nullptr;
     QToolButton *m_transceiverState = nullptr;
     FilterDockWidget *m_filterDock = nullptr;
     DetailsDocks *m_details = nullptr;

@@ -23,11 +23,11 @@
 #include "ui/editors/databasesdialog.h"
 #include "ui/editors/filterdockwidget.h"
 #include "ui/editors/rawdataview.h"
+#include "ui/logsaver.h"
 #include "ui/parameterlogrecorder.h"
 #include "ui/rawdatamodel.h"
 #include "ui/recentfiles.h"
 #include "ui/recordingplayer.h"
-#include "util/savefile.h"
 #include "util/userfolders.h"
 
 #include <QAbstractButton>
@@ -42,7 +42,6 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTextStream>
 #include <QTreeView>
 
 #include <algorithm>
@@ -114,6 +113,8 @@ void MainWindow::on_actionSaveLog_triggered()
     for (const LogType &type : LogTypes)
         filters.append(tr(type.filter));
     m_selectedSaveFilter.clear();
+    if (m_logSaver->isSaving())
+        return;
     QString path = m_questions->askSaveFileName(
         tr("Log Filename"), filters.join(QLatin1String(";;")), QString(), &m_selectedSaveFilter);
     if (path.isEmpty())
@@ -129,29 +130,28 @@ void MainWindow::on_actionSaveLog_triggered()
         path += QLatin1Char('.')
                 + (format == RecordingReader::Unknown ? QStringLiteral("txt")
                                                       : RecordingWriter::extension(format));
-    QString error;
-    qint64 saved = m_rawModel->rowCount();
-    if (format == RecordingReader::Unknown || format == RecordingReader::Candump) {
-        QString text;
-        QTextStream stream(&text);
-        if (format == RecordingReader::Candump)
-            m_rawModel->saveCandump(stream, m_rawModel->timeBaseEpochMs());
-        else
-            m_rawModel->save(stream);
-        stream.flush();
-        SaveFile::write(path, text.toUtf8(), &error);
-    } else {
-        RecordingWriter writer;
-        if (!writer.open(path, format)
-            || !writer.write(m_rawModel->frames(m_rawModel->timeBaseEpochMs())) || !writer.commit())
-            error = writer.errorString();
-        saved = writer.frameCount();
-    }
-    if (!error.isEmpty()) {
-        m_questions->showError(tr("Save log"), tr("Unable to save %1: %2").arg(path, error));
+    // Written a slice at a time: the window goes on meanwhile, and logSaved() tells the end.
+    if (!m_logSaver->start(m_rawModel->rows(), m_rawModel->timeBaseEpochMs(), path, format)) {
+        m_questions->showError(tr("Save log"),
+                               tr("Unable to save %1: %2").arg(path, m_logSaver->errorString()));
         return;
     }
-    statusBar()->showMessage(tr("%n messages saved to %1", nullptr, int(saved)).arg(path), 5000);
+    findChild<QAction *>(QStringLiteral("actionSaveLog"))->setEnabled(false);
+}
+
+void MainWindow::logSaved(bool ok)
+{
+    findChild<QAction *>(QStringLiteral("actionSaveLog"))->setEnabled(true);
+    const QString path = m_logSaver->path();
+    if (ok) {
+        statusBar()->showMessage(
+            tr("%n messages saved to %1", nullptr, int(m_logSaver->savedCount())).arg(path), 5000);
+    } else if (m_logSaver->errorString().isEmpty()) {
+        statusBar()->showMessage(tr("Saving %1 cancelled; the file is as it was").arg(path), 5000);
+    } else {
+        m_questions->showError(tr("Save log"),
+                               tr("Unable to save %1: %2").arg(path, m_logSaver->errorString()));
+    }
 }
 
 void MainWindow::on_actionStartParameterLog_toggled(bool on)

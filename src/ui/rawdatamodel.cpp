@@ -317,52 +317,81 @@ void RawDataModel::addPack(const AbstractCanHandler::MessagePack &pack, int bus,
     endInsertRows();
 }
 
+void RawDataModel::writeRow(QTextStream &stream, const Row &row)
+{
+    stream << row.index << ' ' << row.rawText() << '\t' << row.timing << '\t' << row.decodedText()
+           << '\n';
+}
+
+bool RawDataModel::writeCandumpRow(QTextStream &stream, const Row &row, qint64 baseEpochMs)
+{
+    if (row.status & DispatchResult::TransmitError)
+        return false;
+    const qint64 ms = baseEpochMs + row.timing;
+    QString bytes;
+    for (int i = 0; i < row.length && i < 8; ++i)
+        bytes += QStringLiteral("%1").arg(row.data[i], 2, 16, QLatin1Char('0'));
+    stream << QStringLiteral("(%1.%2) %3 %4#%5\n")
+                  .arg(ms / 1000)
+                  .arg((ms % 1000) * 1000, 6, 10, QLatin1Char('0'))
+                  .arg(BusNames::defaultName(row.bus))
+                  .arg(QString::number(row.id, 16)
+                           .rightJustified(row.extended ? 8 : 3, QLatin1Char('0'))
+                           .toUpper(),
+                       bytes.toUpper());
+    return true;
+}
+
+bool RawDataModel::frameOf(const Row &row, qint64 baseEpochMs, TimedFrame *frame)
+{
+    if (row.status & DispatchResult::TransmitError)
+        return false;
+    frame->timeUs = (baseEpochMs + row.timing) * 1000;
+    frame->message = CanMessage(row.id, row.data, std::min<int>(row.length, 8));
+    frame->message.extended = row.extended;
+    frame->bus = row.bus;
+    return true;
+}
+
 void RawDataModel::save(QTextStream &stream) const
 {
-    for (int r = m_count - 1; r >= 0; --r) {
-        const Row &row = this->row(r);
-        stream << row.index << ' ' << row.rawText() << '\t' << row.timing << '\t'
-               << row.decodedText() << '\n';
-    }
+    for (int r = m_count - 1; r >= 0; --r)
+        writeRow(stream, row(r));
 }
 
 void RawDataModel::saveCandump(QTextStream &stream, qint64 baseEpochMs) const
 {
-    for (int r = m_count - 1; r >= 0; --r) {
-        const Row &row = this->row(r);
-        if (row.status & DispatchResult::TransmitError)
-            continue;
-        const qint64 ms = baseEpochMs + row.timing;
-        QString bytes;
-        for (int i = 0; i < row.length && i < 8; ++i)
-            bytes += QStringLiteral("%1").arg(row.data[i], 2, 16, QLatin1Char('0'));
-        stream << QStringLiteral("(%1.%2) %3 %4#%5\n")
-                      .arg(ms / 1000)
-                      .arg((ms % 1000) * 1000, 6, 10, QLatin1Char('0'))
-                      .arg(BusNames::defaultName(row.bus))
-                      .arg(QString::number(row.id, 16)
-                               .rightJustified(row.extended ? 8 : 3, QLatin1Char('0'))
-                               .toUpper(),
-                           bytes.toUpper());
-    }
+    for (int r = m_count - 1; r >= 0; --r)
+        writeCandumpRow(stream, row(r), baseEpochMs);
 }
 
 QVector<TimedFrame> RawDataModel::frames(qint64 baseEpochMs) const
 {
     QVector<TimedFrame> frames;
     frames.reserve(m_count);
+    TimedFrame frame;
     for (int r = m_count - 1; r >= 0; --r) {
-        const Row &row = this->row(r);
-        if (row.status & DispatchResult::TransmitError)
-            continue;
-        TimedFrame frame;
-        frame.timeUs = (baseEpochMs + row.timing) * 1000;
-        frame.message = CanMessage(row.id, row.data, std::min<int>(row.length, 8));
-        frame.message.extended = row.extended;
-        frame.bus = row.bus;
-        frames.append(frame);
+        if (frameOf(row(r), baseEpochMs, &frame))
+            frames.append(frame);
     }
     return frames;
+}
+
+RawDataModel::Rows RawDataModel::rows() const
+{
+    Rows rows;
+    rows.m_ring = m_ring;
+    rows.m_head = m_head;
+    rows.m_count = m_count;
+    return rows;
+}
+
+const RawDataModel::Row &RawDataModel::Rows::at(int i) const
+{
+    // Row 0 of the model (the newest) is at m_head; the oldest is m_count - 1 rows before it.
+    const int capacity = m_ring.size();
+    const int r = m_count - 1 - i;
+    return m_ring.at((m_head - r % capacity + capacity) % capacity);
 }
 
 void RawDataModel::setHandler(const AbstractCanHandler *handler)

@@ -49,6 +49,21 @@ public:
         QString decodedText() const;
     };
 
+    // The rows as they were when taken, oldest first. The model goes on without changing them:
+    // the ring is shared until the model next writes to it.
+    class Rows
+    {
+    public:
+        int size() const { return m_count; }
+        const Row &at(int i) const;
+
+    private:
+        friend class RawDataModel;
+        QVector<Row> m_ring;
+        int m_head = 0;
+        int m_count = 0;
+    };
+
     explicit RawDataModel(QObject *parent = nullptr);
     // The adapter whose clock stamps the rows (the bus's elapsed time); none counts from 0.
     void setHandler(const AbstractCanHandler *handler);
@@ -86,6 +101,12 @@ public:
     void saveCandump(QTextStream &stream, qint64 baseEpochMs) const;
     // The same frames as saveCandump, oldest first, for the recording writers.
     QVector<TimedFrame> frames(qint64 baseEpochMs) const;
+    Rows rows() const;
+    // One row as save() writes it; as saveCandump() writes it and as frames() gives it, false
+    // for a frame the adapter refused (left out).
+    static void writeRow(QTextStream &stream, const Row &row);
+    static bool writeCandumpRow(QTextStream &stream, const Row &row, qint64 baseEpochMs);
+    static bool frameOf(const Row &row, qint64 baseEpochMs, TimedFrame *frame);
     // Wall-clock time (ms since 1970) at which timing 0 was, as near as the clocks tell.
     qint64 timeBaseEpochMs() const;
 

@@ -5,6 +5,7 @@
 #include "ui/editors/servicejobdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/servicejobdock.h"
+#include "ui/statusprogress.h"
 #include "ui/userquestions.h"
 #include "util/userfolders.h"
 
@@ -34,6 +35,8 @@ ServiceJobActions::ServiceJobActions(MainWindow *window)
     , m_open(new QAction(tr("Open service job…"), window))
     , m_finish(new QAction(tr("Finish service job…"), window))
     , m_label(new QLabel(window))
+    , m_reportProgress(
+          new StatusProgress(window->statusBar(), QStringLiteral("reportCancel"), this))
 {
     setObjectName(QStringLiteral("serviceJobActions"));
     m_session->setSchemeModel(window->schemeModel());
@@ -76,6 +79,12 @@ ServiceJobActions::ServiceJobActions(MainWindow *window)
     connect(m_session, &JobSession::inventoryStarted, this, &ServiceJobActions::jobChanged);
     connect(m_session, &JobSession::inventoryTaken, this, &ServiceJobActions::jobChanged);
     connect(m_session, &JobSession::finished, this, &ServiceJobActions::jobFinished);
+    connect(m_session, &JobSession::reportStarted, m_reportProgress,
+            [this] { m_reportProgress->begin(tr("Writing the report…")); });
+    connect(m_session, &JobSession::reportProgress, m_reportProgress, &StatusProgress::setPercent);
+    connect(m_session, &JobSession::reportEnded, this, &ServiceJobActions::reportEnded);
+    connect(m_reportProgress, &StatusProgress::cancelRequested, m_session,
+            &JobSession::cancelReport);
     connect(m_session, &JobSession::message, this,
             [this](const QString &text) { m_window->statusBar()->showMessage(text, 10000); });
     jobChanged();
@@ -216,22 +225,43 @@ void ServiceJobActions::finishJob()
 void ServiceJobActions::openReport()
 {
     ServiceJob *job = m_session->job();
-    if (!job)
+    if (!job || m_session->isWritingReport())
         return;
-    QString html;
-    QString pdf;
-    QString error;
-    // An open job's report tells how it stands now.
-    if (!job->isFinished() || !QFileInfo::exists(job->filePath(QStringLiteral("report.html")))) {
-        if (!m_session->writeReport(&html, &pdf, &error)) {
-            m_window->questions()->showError(tr("Service job report"), error);
-            return;
-        }
-    } else {
-        html = job->filePath(QStringLiteral("report.html"));
+    // An open job's report tells how it stands now; a finished job's is written once, and
+    // again when that one was not completed.
+    const QString html = job->filePath(QStringLiteral("report.html"));
+    if (!job->isFinished() || !QFileInfo::exists(html)
+        || !QFileInfo::exists(job->filePath(QStringLiteral("report.pdf")))) {
+        m_openWhenWritten = m_session->startReport();
+        return;
     }
+    showReport(html);
+}
+
+void ServiceJobActions::showReport(const QString &html)
+{
     m_window->statusBar()->showMessage(tr("Report: %1").arg(QDir::toNativeSeparators(html)), 10000);
     openWithDesktop(m_window, html);
+}
+
+void ServiceJobActions::reportEnded(bool written, const QString &html, const QString &error)
+{
+    m_reportProgress->end();
+    const bool open = m_openWhenWritten;
+    m_openWhenWritten = false;
+    // A finished job is not left open, whether its report was written or not.
+    if (m_session->isFinished())
+        QSettings().remove(OpenJobKey);
+    if (written) {
+        if (open)
+            showReport(html);
+    } else if (error.isEmpty()) {
+        m_window->statusBar()->showMessage(tr("The report was not written; Open report writes it"),
+                                           10000);
+    } else if (open) {
+        m_window->questions()->showError(tr("Service job report"), error);
+    }
+    // A job's finishing report that failed: the session's message says why.
 }
 
 void ServiceJobActions::jobFinished(const QString &reportPath)

@@ -10,6 +10,7 @@ class MainWindow;
 class QAction;
 class QLabel;
 class ServiceJobDock;
+class StatusProgress;
 
 // File ▸ New service job…, Open service job…, Finish service job: runs the window's one job,
 // names it in the title and the status bar, and offers the job left open at the next start.
@@ -43,9 +44,12 @@ public slots:
 private slots:
     void jobChanged();
     void jobFinished(const QString &reportPath);
+    void reportEnded(bool written, const QString &html, const QString &error);
 
 private:
     QString jobsDirectory() const;
+    // Tells where the report is and has the desktop open it.
+    void showReport(const QString &html);
 
     MainWindow *m_window;
     JobSession *m_session;
@@ -54,5 +58,7 @@ private:
     QAction *m_open;
     QAction *m_finish;
     QLabel *m_label;
+    StatusProgress *m_reportProgress;
+    bool m_openWhenWritten = false; // the report being written was asked for by "Open report"
     bool m_offered = false;
 };

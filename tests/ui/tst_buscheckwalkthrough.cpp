@@ -21,11 +21,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QThread>
 #include <QTreeView>
-#include <QStatusBar>
 #include <QtTest>
 
 namespace {
@@ -132,14 +133,40 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     QAction *run = menuAction(demo, "actionBusCheckRun");
     QVERIFY(learn && run);
     QVERIFY(!run->isChecked());
-    ModalAnswerer answer([](QWidget *dialog) {
+    const ModalAnswerer::Answer twoMinutes = [](QWidget *dialog) {
         dialog->findChild<QSpinBox *>(QStringLiteral("learnMinutes"))->setValue(2);
         dialog->findChild<QDoubleSpinBox *>(QStringLiteral("learnMargin"))->setValue(10);
         auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("learnButtons"));
         QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
-    });
+    };
+    // The learning runs while the window goes on: the status bar tells it, and Cancel stops it
+    // with nothing learned.
+    auto *cancel = window->statusBar()->findChild<QPushButton *>(QStringLiteral("learningCancel"));
+    QVERIFY(cancel);
+    {
+        ModalAnswerer answer(twoMinutes);
+        learn->trigger();
+        QVERIFY(answer.answered());
+    }
+    QVERIFY(cancel->isVisible());
+    QVERIFY(!learn->isEnabled());
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QStringLiteral("Learning from the last 2 min…"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!cancel->isVisible());
+    QVERIFY(learn->isEnabled());
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QStringLiteral("Learning cancelled; the expectations are as they were"));
+    // Nor does the stopped worker's late result write anything when it comes.
+    QTRY_VERIFY(check->findChildren<QThread *>().isEmpty());
+    QVERIFY(sender->expectation().isEmpty());
+    QVERIFY(!run->isChecked());
+    ModalAnswerer answer(twoMinutes);
     learn->trigger();
     QVERIFY(answer.answered());
+    QVERIFY(cancel->isVisible());
+    QTRY_VERIFY(!cancel->isVisible());
+    QVERIFY(learn->isEnabled());
     // The period the stand-in showed on the bus: its own, give or take its timer's jitter.
     const int learned = sender->expectation().periodMs;
     QVERIFY2(qAbs(learned - period) <= period / 10, qPrintable(QString::number(learned)));

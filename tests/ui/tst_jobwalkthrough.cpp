@@ -470,7 +470,24 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     // offscreen platform has none) says so in the status bar instead of nothing happening.
     auto *openReport = dock->findChild<QPushButton *>(QStringLiteral("jobOpenReport"));
     QVERIFY(openReport && openReport->isEnabled());
+    // A report not completed (its PDF gone) is written again first, while the window goes on:
+    // the status bar says so, with Cancel, after which it is still to be written.
+    QVERIFY(QFile::remove(QDir(dir).filePath(QStringLiteral("report.pdf"))));
+    auto *cancel = window->statusBar()->findChild<QPushButton *>(QStringLiteral("reportCancel"));
+    QVERIFY(cancel);
     openReport->click();
+    QVERIFY(cancel->isVisible());
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QCoreApplication::translate("ServiceJobActions", "Writing the report…"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!cancel->isVisible());
+    QCOMPARE(window->statusBar()->currentMessage(),
+             QCoreApplication::translate("ServiceJobActions",
+                                         "The report was not written; Open report writes it"));
+    openReport->click();
+    QVERIFY(cancel->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!cancel->isVisible(), LongWaitMs);
+    QVERIFY(QFile::exists(QDir(dir).filePath(QStringLiteral("report.pdf"))));
     const QString reportPath = QDir(dir).filePath(QStringLiteral("report.html"));
     QCOMPARE(window->statusBar()->currentMessage(),
              QCoreApplication::translate("DesktopFiles",

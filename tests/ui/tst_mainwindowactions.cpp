@@ -24,16 +24,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -687,20 +688,52 @@ void tst_MainWindowActions::saveLogFormats_data()
     QTest::addColumn<QString>("filter"); // the type chosen in the dialog
     QTest::addColumn<QString>("firstLine"); // of a text log; empty for a recording
     QTest::addColumn<QString>("savedAs");
+    QTest::addColumn<bool>("cancel"); // Cancel pressed while it saves: the old file stays
     const QString text = QStringLiteral("0 I 6 fef100 01 02 \t10\t");
-    QTest::newRow("raw view text") << "raw.txt" << "" << text << "raw.txt";
-    QTest::newRow("candump by extension") << "raw.log" << "" << "can0 18FEF100#0102" << "raw.log";
-    QTest::newRow("no extension: the text type's") << "raw" << "" << text << "raw.txt";
-    QTest::newRow("ASC by extension") << "raw.asc" << "" << "" << "raw.asc";
-    QTest::newRow("TRC by extension") << "raw.trc" << "" << "" << "raw.trc";
-    QTest::newRow("BLF by extension") << "raw.blf" << "" << "" << "raw.blf";
-    QTest::newRow("pcapng by extension") << "raw.pcapng" << "" << "" << "raw.pcapng";
-    QTest::newRow("BLF chosen, extension added")
-        << "chosen" << "Vector BLF log (*.blf)" << "" << "chosen.blf";
-    QTest::newRow("pcapng chosen, extension added")
-        << "chosen" << "pcapng for Wireshark (*.pcapng)" << "" << "chosen.pcapng";
-    QTest::newRow("the chosen type decides over the extension")
-        << "typed.log" << "Vector ASC log (*.asc)" << "" << "typed.log";
+    QTest::newRow("raw view text") << "raw.txt"
+                                   << "" << text << "raw.txt" << false;
+    QTest::newRow("candump by extension") << "raw.log"
+                                          << ""
+                                          << "can0 18FEF100#0102"
+                                          << "raw.log" << false;
+    QTest::newRow("no extension: the text type's") << "raw"
+                                                   << "" << text << "raw.txt" << false;
+    QTest::newRow("ASC by extension") << "raw.asc"
+                                      << ""
+                                      << ""
+                                      << "raw.asc" << false;
+    QTest::newRow("TRC by extension") << "raw.trc"
+                                      << ""
+                                      << ""
+                                      << "raw.trc" << false;
+    QTest::newRow("BLF by extension") << "raw.blf"
+                                      << ""
+                                      << ""
+                                      << "raw.blf" << false;
+    QTest::newRow("pcapng by extension") << "raw.pcapng"
+                                         << ""
+                                         << ""
+                                         << "raw.pcapng" << false;
+    QTest::newRow("BLF chosen, extension added") << "chosen"
+                                                 << "Vector BLF log (*.blf)"
+                                                 << ""
+                                                 << "chosen.blf" << false;
+    QTest::newRow("pcapng chosen, extension added") << "chosen"
+                                                    << "pcapng for Wireshark (*.pcapng)"
+                                                    << ""
+                                                    << "chosen.pcapng" << false;
+    QTest::newRow("the chosen type decides over the extension") << "typed.log"
+                                                                << "Vector ASC log (*.asc)"
+                                                                << ""
+                                                                << "typed.log" << false;
+    QTest::newRow("candump cancelled") << "kept.log"
+                                       << ""
+                                       << ""
+                                       << "kept.log" << true;
+    QTest::newRow("BLF cancelled") << "kept.blf"
+                                   << ""
+                                   << ""
+                                   << "kept.blf" << true;
 }
 
 void tst_MainWindowActions::saveLogFormats()
@@ -709,19 +742,51 @@ void tst_MainWindowActions::saveLogFormats()
     QFETCH(QString, filter);
     QFETCH(QString, firstLine);
     QFETCH(QString, savedAs);
+    QFETCH(bool, cancel);
     GuiMessageNotifier notifier;
     m_window->attachBus(nullptr, &notifier);
     emit notifier.notifyPack(pack({{makeFrame(0x18FEF100, {1, 2}), 10}}));
+    const QString path = m_dir.filePath(savedAs);
+    const QByteArray old("the log saved before\n");
+    if (cancel) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
     m_window->fileAnswer = m_dir.filePath(name);
     m_window->filterAnswer = filter;
-    action(m_window.get(), "actionSaveLog")->trigger();
+    QAction *save = action(m_window.get(), "actionSaveLog");
+    save->trigger();
     m_window->filterAnswer.clear();
     QCOMPARE(m_window->asked.last(),
              QStringLiteral("Log Filename|Raw view text (*.txt);;candump log (*.log);;"
                             "Vector ASC log (*.asc);;PEAK trace (*.trc);;Vector BLF log (*.blf);;"
                             "pcapng for Wireshark (*.pcapng)"));
     QVERIFY(m_window->errors.isEmpty());
-    const QString path = m_dir.filePath(savedAs);
+    // The log is written while the window goes on: the status bar says so, with Cancel.
+    auto *cancelButton = m_window->statusBar()->findChild<QPushButton *>("saveLogCancel");
+    QVERIFY(cancelButton && !cancelButton->isHidden());
+    QVERIFY(!save->isEnabled());
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Saving %1…").arg(QFileInfo(path).fileName()));
+    if (cancel) {
+        QTest::mouseClick(cancelButton, Qt::LeftButton);
+        QVERIFY(cancelButton->isHidden());
+        QVERIFY(save->isEnabled());
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("Saving %1 cancelled; the file is as it was").arg(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        // Nor is the new file's temporary left beside it.
+        QCOMPARE(QDir(m_dir.path()).entryList({savedAs + QLatin1String("*")}, QDir::Files),
+                 QStringList{savedAs});
+        return;
+    }
+    QTRY_VERIFY(cancelButton->isHidden());
+    QVERIFY(save->isEnabled());
+    QVERIFY(m_window->errors.isEmpty());
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("1 messages saved to %1").arg(path));
     if (firstLine.isEmpty()) {
         RecordingReader reader;
         QVERIFY2(reader.readFile(path), qPrintable(reader.errorString()));

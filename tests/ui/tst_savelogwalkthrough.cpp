@@ -74,10 +74,10 @@ void tst_SaveLogWalkthrough::savesTheRawViewAsRecording()
     window->fileAnswer = dir.filePath(name);
     window->filterAnswer = filter;
     demo.action("actionSaveLog")->trigger();
-    QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join(QLatin1Char('\n'))));
     const QString path = dir.filePath(savedAs);
-    QCOMPARE(window->statusBar()->currentMessage(),
-             QStringLiteral("%1 messages saved to %2").arg(rows).arg(path));
+    QTRY_COMPARE(window->statusBar()->currentMessage(),
+                 QStringLiteral("%1 messages saved to %2").arg(rows).arg(path));
+    QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join(QLatin1Char('\n'))));
 
     RecordingReader reader;
     QVERIFY2(reader.readFile(path), qPrintable(reader.errorString()));

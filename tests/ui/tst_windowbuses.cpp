@@ -240,6 +240,7 @@ void learnThenSilence(TwoBusCheck &f, int chosen)
     });
     f.action("actionBusCheckLearn")->trigger();
     QVERIFY(answer.answered());
+    QTRY_VERIFY(!f.check->isLearning());
     const QString learned = f.window->statusBar()->currentMessage();
     QVERIFY2(learned.contains(QStringLiteral("learned from the last 2 min")), qPrintable(learned));
     // What the chosen bus's Stub sent was learned; the other bus's Stub was not looked at.
