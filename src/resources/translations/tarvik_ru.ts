@@ -445,6 +445,14 @@ They stay stopped while the window holds them, until you resume them, close the 
         <source>The bus check watches %1 now; learning starts over</source>
         <translation>Проверка шины следит теперь за %1; изучение начинается заново</translation>
     </message>
+    <message>
+        <source>Learning from the last %1 min…</source>
+        <translation>Обучение по последним %1 мин…</translation>
+    </message>
+    <message>
+        <source>Learning cancelled; the expectations are as they were</source>
+        <translation>Обучение отменено; ожидания остались прежними</translation>
+    </message>
 </context>
 <context>
     <name>BusCheckDock</name>
@@ -7714,6 +7722,13 @@ Options:
     </message>
 </context>
 <context>
+    <name>LogSaver</name>
+    <message>
+        <source>Saving %1…</source>
+        <translation>Сохранение %1…</translation>
+    </message>
+</context>
+<context>
     <name>MachineLists</name>
     <message>
         <source>00 - Off, ok</source>
@@ -8316,6 +8331,10 @@ Use %1 ms?</source>
     <message>
         <source>There is no bus to decode.</source>
         <translation>Нет шины для расшифровки.</translation>
+    </message>
+    <message>
+        <source>Saving %1 cancelled; the file is as it was</source>
+        <translation>Сохранение %1 отменено; файл остался прежним</translation>
     </message>
 </context>
 <context>
@@ -9813,6 +9832,14 @@ Use %1 ms?</source>
         <source>Job %1 (finished)</source>
         <translation>Задание %1 (завершено)</translation>
     </message>
+    <message>
+        <source>Writing the report…</source>
+        <translation>Запись отчёта…</translation>
+    </message>
+    <message>
+        <source>The report was not written; Open report writes it</source>
+        <translation>Отчёт не записан; «Открыть отчёт» запишет его</translation>
+    </message>
 </context>
 <context>
     <name>ServiceJobDialog</name>
@@ -10217,6 +10244,21 @@ Use %1 ms?</source>
     <message>
         <source>State mismatch in parameter %1</source>
         <translation>Несовпадение состояния в параметре %1</translation>
+    </message>
+</context>
+<context>
+    <name>StatusProgress</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Stop this work (Esc)</source>
+        <translation>Остановить эту работу (Esc)</translation>
+    </message>
+    <message>
+        <source>%1 %2 %</source>
+        <translation>%1 %2 %</translation>
     </message>
 </context>
 <context>
