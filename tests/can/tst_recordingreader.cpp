@@ -8,6 +8,8 @@
 
 namespace {
 
+using TestEnvironment::writeFile;
+
 // One recording and what must come of it; `first*` describe the first frame read.
 struct Case
 {
@@ -47,15 +49,6 @@ QByteArray longRecording(bool asc)
     }
     text.chop(1);
     return text;
-}
-
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        return QString();
-    return path;
 }
 
 // $STARTTIME of 1 January 1970, 00:00 and 12:00.

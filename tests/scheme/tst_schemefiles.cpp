@@ -26,20 +26,8 @@
 // that fails leaves the scheme as it was.
 namespace {
 
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        return QString();
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestEnvironment::readFile;
+using TestEnvironment::writeFile;
 
 // The device elements of a saved scheme, without the window layout.
 QString deviceElements(const QString &path)

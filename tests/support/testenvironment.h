@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+class QTemporaryDir;
 
 // Common set-up of every test executable: metatypes, resources and a private settings store.
 namespace TestEnvironment {
@@ -14,6 +17,12 @@ struct DeveloperMessages
     DeveloperMessages();
     ~DeveloperMessages();
 };
+// Writes `content` to the file `name` in `dir`: its path, or empty when it cannot.
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content);
+// Writes `content` to `path`; false when it cannot.
+bool writeFile(const QString &path, const QByteArray &content);
+// The whole file, or empty when it cannot be read.
+QByteArray readFile(const QString &path);
 // Path of a file under tests/data.
 QString dataFile(const QString &name);
 // Units (top-level device elements) of a scheme file, by default the built-in example.

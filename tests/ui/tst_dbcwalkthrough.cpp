@@ -23,6 +23,9 @@
 
 namespace {
 
+using TestEnvironment::readFile;
+using TestEnvironment::writeFile;
+
 // A group of the truck the library does not describe: PGN F023, byte 2 in halves of a percent.
 const QByteArray TruckDbc = "VERSION \"\"\n"
                             "BO_ 2565874686 TruckF023: 8 Vector__XXX\n"
@@ -30,18 +33,6 @@ const QByteArray TruckDbc = "VERSION \"\"\n"
                             "BA_DEF_ BO_ \"VFrameFormat\" ENUM \"StandardCAN\",\"ExtendedCAN\","
                             "\"reserved\",\"J1939PG\";\n"
                             "BA_ \"VFrameFormat\" BO_ 2565874686 3;\n";
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The row named `name` below `parent` at any depth.
 QModelIndex rowNamed(const QAbstractItemModel *model, const QString &name,

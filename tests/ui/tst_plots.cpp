@@ -32,6 +32,8 @@
 
 namespace {
 
+using TestEnvironment::writeFile;
+
 constexpr quint32 Eec1Id = 0x0CF00400; // EEC1 from the engine at address 0
 constexpr quint32 Et1Id = 0x18FEEE00;  // engine temperature 1
 
@@ -67,15 +69,6 @@ AbstractDisplayableItem *childByKey(AbstractDisplayableItem *device, const char 
 int parameterIndex(AbstractDisplayableItem *item, const char *key)
 {
     return item->parameters().indexOf(item->parameter(QLatin1String(key)));
-}
-
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        return QString();
-    return path;
 }
 
 } // namespace

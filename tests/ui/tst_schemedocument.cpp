@@ -24,15 +24,11 @@
 
 namespace {
 
+using TestEnvironment::readFile;
+
 QAction *action(QObject *window, const char *name)
 {
     return window->findChild<QAction *>(QLatin1String(name));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 AbstractSchemeTreeItem *nodeByKeys(SchemeTreeModel *model, const QByteArray &device,
