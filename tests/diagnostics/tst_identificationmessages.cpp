@@ -85,13 +85,7 @@ void tst_IdentificationMessages::init()
     delete m_handler;
     m_handler = new TestCanHandler(nullptr, this);
     QVERIFY(m_handler->start());
-    TPConnection::Timing t;
-    t.delayRtsToCts = 5;
-    t.delayDataToCts0 = 5;
-    t.delayCts0ToCts = 10;
-    t.delayDataToAck = 5;
-    t.windowSize = 255;
-    m_handler->bus()->setTransportTiming(t);
+    m_handler->bus()->setTransportTiming(quickTiming(5, 255));
 }
 
 void tst_IdentificationMessages::component_data()

@@ -355,12 +355,7 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
 {
     // The stand-in answers the program's own receiver at 0xF9 (default timings, window 2); a
     // device listening to 0x00 follows the same connection from the stand-in's frames.
-    TPConnection::Timing rt;
-    rt.delayRtsToCts = 5;
-    rt.delayDataToCts0 = 5;
-    rt.delayCts0ToCts = 10;
-    rt.delayDataToAck = 5;
-    m_handler->bus()->setTransportTiming(rt);
+    m_handler->bus()->setTransportTiming(quickTiming(5));
     J1939Device standIn(StandIn);
     m_handler->adopt(&standIn);
     auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);

@@ -55,14 +55,9 @@ void tst_TransportProtocol::init()
     m_handler = new TestCanHandler(nullptr, this);
     QVERIFY(m_handler->start());
     // Short receiver timings keep the suite fast; their order is the real one.
-    TPConnection::Timing t;
-    t.delayRtsToCts = 20;
-    t.delayDataToCts0 = 20;
-    t.delayCts0ToCts = 40;
-    t.delayDataToAck = 20;
+    TPConnection::Timing t = quickTiming(20);
     t.timeoutDataToData = 150;
     t.timeoutCtsToData = 300;
-    t.windowSize = 2;
     m_handler->bus()->setTransportTiming(t);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/tpconnection.h"
 #include "support/testcanhandler.h"
 
 #include <QByteArray>
@@ -9,6 +10,19 @@
 #include <initializer_list>
 
 // Transport-protocol frames as a peer sends them, and sample long messages.
+
+// A receiver's timings shortened to keep tests fast, in the real order: `step` ms before a CTS
+// and an acknowledgement, twice that after a CTS that holds the connection.
+inline TPConnection::Timing quickTiming(int step, int windowSize = 2)
+{
+    TPConnection::Timing t;
+    t.delayRtsToCts = step;
+    t.delayDataToCts0 = step;
+    t.delayCts0ToCts = 2 * step;
+    t.delayDataToAck = step;
+    t.windowSize = windowSize;
+    return t;
+}
 
 // TP.CM (PF 0xEC) from `source` to `destination` (0xFF: global).
 inline CanMessage tpControl(quint8 source, quint8 destination,
