@@ -274,25 +274,8 @@ void tst_CodeWalkthrough::readinessFromDevices()
     const QModelIndex engineRow = demo.row(QStringLiteral("Engine #1"));
     demo.select(engineRow);
     // Devices (Ctrl+B) lists the engine's functions: DM5 added to be received.
-    auto *devices = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
-    if (!devices->isVisible())
-        devices->toggleViewAction()->trigger();
-    QTRY_VERIFY(devices->isVisible());
-    demo.window()->findChild<QRadioButton *>(QStringLiteral("addModeReceiveButton"))->click();
-    auto *catalogue = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
-    QModelIndex entry;
-    for (int r = 0; r < catalogue->model()->rowCount() && !entry.isValid(); ++r) {
-        for (int c = 0; c < catalogue->model()->columnCount(); ++c) {
-            const QModelIndex i = catalogue->model()->index(r, c);
-            if (i.data().toString() == QLatin1String("DM - Diagnostic Readiness 1"))
-                entry = i;
-        }
-    }
-    QVERIFY(entry.isValid());
-    catalogue->scrollTo(entry);
-    const QPoint at = catalogue->visualRect(entry).center();
-    QTest::mouseClick(catalogue->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(catalogue->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(demo.addFromCatalogue(QStringLiteral("DM - Diagnostic Readiness 1"),
+                                  "addModeReceiveButton"));
     QModelIndex dm5Row;
     QVERIFY(DemoBusWindow::waitFor([&] {
         return (dm5Row = demo.row(QStringLiteral("DM - Diagnostic Readiness 1"), engineRow))

@@ -64,30 +64,7 @@ void tst_ConnectionAnswers::unitShowsWhatItAnsweredTheTool()
     demo.select(controller);
 
     // Its function catalogue in Devices: "ECU Identification" added to receive, by a double click.
-    auto *devices = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
-    QVERIFY(devices);
-    if (!devices->isVisible())
-        devices->toggleViewAction()->trigger();
-    QTRY_VERIFY(devices->isVisible());
-    auto *catalogue = devices->findChild<QTableView *>(QStringLiteral("constructorView"));
-    QVERIFY(catalogue);
-    QModelIndex entry;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        const QAbstractItemModel *m = catalogue->model();
-        for (int r = 0; r < m->rowCount() && !entry.isValid(); ++r) {
-            for (int c = 0; c < m->columnCount(); ++c) {
-                if (m->index(r, c).data().toString() == QLatin1String("ECU Identification"))
-                    entry = m->index(r, c);
-            }
-        }
-        return entry.isValid();
-    }));
-    QTest::mouseClick(devices->findChild<QRadioButton *>(QStringLiteral("addModeReceiveButton")),
-                      Qt::LeftButton);
-    catalogue->scrollTo(entry);
-    const QPoint at = catalogue->visualRect(entry).center();
-    QTest::mouseClick(catalogue->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(catalogue->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(demo.addFromCatalogue(QStringLiteral("ECU Identification"), "addModeReceiveButton"));
     QModelIndex ecuid;
     QVERIFY(DemoBusWindow::waitFor([&] {
         return (ecuid = functionRow(demo, controller, QStringLiteral("0xfdc5"))).isValid();

@@ -402,31 +402,8 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     // Its function catalogue in Devices (Ctrl+B): EMR2 added by a double click; "Send" chosen
     // there does not make a function of the observed engine stand in. Device > Send does.
     demo.select(engine);
-    auto *devices = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
-    QVERIFY(devices);
-    if (!devices->isVisible())
-        devices->toggleViewAction()->trigger();
-    QTRY_VERIFY(devices->isVisible());
-    auto *catalogue = devices->findChild<QTableView *>(QStringLiteral("constructorView"));
-    QVERIFY(catalogue);
     const QString emr2 = QStringLiteral("EMR2 - Engine Stop Request");
-    QModelIndex entry;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        const QAbstractItemModel *m = catalogue->model();
-        for (int r = 0; r < m->rowCount() && !entry.isValid(); ++r) {
-            for (int c = 0; c < m->columnCount(); ++c) {
-                if (m->index(r, c).data().toString() == emr2)
-                    entry = m->index(r, c);
-            }
-        }
-        return entry.isValid();
-    }));
-    QTest::mouseClick(devices->findChild<QRadioButton *>(QStringLiteral("addModeSendButton")),
-                      Qt::LeftButton);
-    catalogue->scrollTo(entry);
-    const QPoint at = catalogue->visualRect(entry).center();
-    QTest::mouseClick(catalogue->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(catalogue->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(demo.addFromCatalogue(emr2, "addModeSendButton"));
     QModelIndex stopRow;
     QVERIFY(DemoBusWindow::waitFor([&] { return (stopRow = demo.row(emr2, engine)).isValid(); }));
     AbstractDisplayableItem *stopFunction
