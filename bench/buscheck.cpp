@@ -2,14 +2,11 @@
 // the decoder with the example scheme, once only decoded and once decoded and checked against
 // the scheme's expectations, from frames already read; and the learner on the same frames.
 // The difference between the first two is what the check costs per frame.
-#include "app/builtins.h"
-#include "app/resources.h"
+#include "benchsupport.h"
 #include "buscheck/buschecker.h"
 #include "buscheck/buslearner.h"
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -89,10 +86,5 @@ BENCHMARK(BM_Play)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    initTarvikResources();
-    registerBuiltIns();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runConsoleBenchmarks(argc, argv);
 }

@@ -1,12 +1,9 @@
 // Frames per second of "tarvik-cli decode": the demo recording (about 32,000 frames of a
 // machine's bus) played through RecordingDecoder with auto-detection from the built-in library,
 // from frames already read; and the candump reading of the same recording.
-#include "app/builtins.h"
-#include "app/resources.h"
+#include "benchsupport.h"
 #include "can/candumpreader.h"
 #include "cli/recordingdecoder.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -60,10 +57,5 @@ BENCHMARK(BM_ReadRecording)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    initTarvikResources();
-    registerBuiltIns();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runConsoleBenchmarks(argc, argv);
 }

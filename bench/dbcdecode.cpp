@@ -4,14 +4,11 @@
 // RecordingDecoder. The database holds the library's groups as export-dbc writes them, so the
 // trace's groups are the database's, and 1,000 messages in all with made-up groups of eight
 // byte signals. Steady state (the units detected before the timing) and with the detection.
-#include "app/builtins.h"
-#include "app/resources.h"
+#include "benchsupport.h"
 #include "cli/dbcwriter.h"
 #include "cli/recordingdecoder.h"
 #include "descriptions/candevicefactory.h"
 #include "descriptions/dbcreader.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 
@@ -174,10 +171,5 @@ BENCHMARK(BM_DecodeWithDetection)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    initTarvikResources();
-    registerBuiltIns();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runConsoleBenchmarks(argc, argv);
 }

@@ -3,9 +3,10 @@
 // of 4 to 8 parameters each; the same with more devices on the bus, where the cost of finding a
 // frame's device shows. Also the cost of one binding's extraction and insertion, and of a
 // description function whose script computes a value from two decoded ones on every frame.
+#include "benchsupport.h"
 #include "can/canmessage.h"
-#include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "can/dispatchresult.h"
+#include "descriptions/xmlstaticpgnj1939devicefunction.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
@@ -13,8 +14,6 @@
 #include "model/staticpgnj1939devicefunction.h"
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 
@@ -212,8 +211,5 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

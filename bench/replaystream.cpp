@@ -2,10 +2,8 @@
 // million frames (a busy 250 kbit/s bus, 4000 frames a second) is chosen, read whole in the
 // background and played from its middle. The heap it holds stays about the same whatever the
 // length; the spool on disk grows with it. Also how fast the reading fills the spool.
-#include "app/resources.h"
+#include "benchsupport.h"
 #include "can/replaycanhandler.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -98,8 +96,5 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     initTarvikResources();
     registerCanMetaTypes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

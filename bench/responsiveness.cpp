@@ -3,7 +3,7 @@
 // 200000-row limit, and the scheme tree refreshes a 30-device scheme whose items all changed.
 // Also the heap held per raw row at the limit, and the same tick with 20 plotted parameters that
 // hold an hour of history, the cost of redrawing that plot, and the heap held per plotted point.
-#include "app/resources.h"
+#include "benchsupport.h"
 #include "can/abstractcanhandler.h"
 #include "can/dispatchresult.h"
 #include "can/guimessagenotifier.h"
@@ -20,8 +20,6 @@
 #include "ui/editors/rawdataview.h"
 #include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDateTime>
@@ -40,28 +38,6 @@ namespace {
 
 constexpr int FramesPerTick = 382; // 50 ms of back-to-back 128-bit frames at 1 Mbit/s
 constexpr qint64 PlotHistoryMs = 3600 * 1000;
-
-class BenchFunction : public StaticPgnJ1939DeviceFunction
-{
-public:
-    BenchFunction(quint8 ps, QObject *parent)
-        : StaticPgnJ1939DeviceFunction(0xFE, ps, parent)
-    {
-        for (int i = 0; i < 4; ++i) {
-            ZxParameter *p = addFloatParameter(QStringLiteral("p%1").arg(i));
-            ParameterBinding b;
-            b.startByte = unsigned(i * 2);
-            b.bitLength = 16;
-            b.multiplier = 0.125f;
-            setBinding(p, b);
-        }
-    }
-    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override
-    {
-        result->item = this;
-        return xmlDispatchMessageImpl(message, result);
-    }
-};
 
 struct Window
 {
@@ -276,15 +252,5 @@ BENCHMARK(BM_PlotPointMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("ZentraxBench"));
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikBench"));
-    initTarvikResources();
-    registerCanMetaTypes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -9,7 +9,7 @@
 // Also the wall time of the whole work (work_ms).
 #include "app/jobsession.h"
 #include "app/livebuscheck.h"
-#include "app/resources.h"
+#include "benchsupport.h"
 #include "can/dispatchresult.h"
 #include "job/jobreport.h"
 #include "job/servicejob.h"
@@ -20,8 +20,6 @@
 #include "scheme/schemecontroller.h"
 #include "support/scriptedmainwindow.h"
 #include "ui/rawdatamodel.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QAction>
 #include <QApplication>
@@ -43,28 +41,6 @@ namespace {
 constexpr int Functions = 100;
 constexpr int PeriodMs = 10;
 constexpr qint64 HourMs = 3600 * 1000;
-
-class BenchFunction : public StaticPgnJ1939DeviceFunction
-{
-public:
-    BenchFunction(quint8 ps, QObject *parent)
-        : StaticPgnJ1939DeviceFunction(0xFE, ps, parent)
-    {
-        for (int i = 0; i < 2; ++i) {
-            ZxParameter *p = addFloatParameter(QStringLiteral("p%1").arg(i));
-            ParameterBinding b;
-            b.startByte = unsigned(i * 2);
-            b.bitLength = 16;
-            b.multiplier = 0.125f;
-            setBinding(p, b);
-        }
-    }
-    bool dispatchMessageImpl(const CanMessage &message, DispatchResult *result) override
-    {
-        result->item = this;
-        return xmlDispatchMessageImpl(message, result);
-    }
-};
 
 struct Result
 {
@@ -103,7 +79,7 @@ void BM_LearnHour(benchmark::State &state)
     auto *device = new J1939Device(0x10);
     QList<AbstractDisplayableItem *> functions;
     for (int f = 0; f < Functions; ++f)
-        functions << new BenchFunction(quint8(0x10 + f), device);
+        functions << new BenchFunction(quint8(0x10 + f), device, 2);
     devices << device;
     LiveBusCheck check;
     for (qint64 t = 0; t < HourMs; t += PeriodMs) {
@@ -160,7 +136,7 @@ void BM_SaveLogAtRowLimit(benchmark::State &state)
         auto *device = new J1939Device(address);
         device->setName(QStringLiteral("Device %1").arg(address));
         for (int f = 0; f < 5; ++f)
-            new BenchFunction(quint8(0x10 + f), device);
+            new BenchFunction(quint8(0x10 + f), device, 2);
         window.addDisplayable(device);
         dispatcher.registerDisplayable(device);
     }
@@ -318,15 +294,5 @@ BENCHMARK(BM_JobReport)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("ZentraxBench"));
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikBench"));
-    initTarvikResources();
-    registerCanMetaTypes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }
