@@ -1,4 +1,5 @@
 #include "app/jobreportwriter.h"
+#include "app/workerprogress.h"
 
 #include "job/jobreport.h"
 
@@ -35,22 +36,11 @@ bool JobReportWriter::start(const QString &jobDir, const QString &html, const QS
     auto run = std::make_shared<Run>();
     m_run = run;
     QThread *worker = QThread::create([this, run, jobDir, html, pdf, page] {
-        int shown = -1;
-        const JobReport::Progress progress = [&](int percent) {
-            if (run->cancelled.load())
-                return false;
-            if (percent != shown) {
-                shown = percent;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, run, percent] {
-                        if (run == m_run)
-                            emit progressed(percent);
-                    },
-                    Qt::QueuedConnection);
-            }
-            return true;
-        };
+        const JobReport::Progress progress
+            = workerProgress(this, run->cancelled, [this, run](int percent) {
+                  if (run == m_run)
+                      emit progressed(percent);
+              });
         QString error;
         const bool written = JobReport::writeHtml(jobDir, html, &error)
                              && JobReport::writePdf(jobDir, pdf, page, &error, progress);

@@ -1,4 +1,5 @@
 #include "app/livebuscheck.h"
+#include "app/workerprogress.h"
 
 #include "buscheck/checkreport.h"
 #include "can/canmessage.h"
@@ -143,22 +144,11 @@ bool LiveBusCheck::startLearning(int stretches, double marginPercent)
     // The worker owns what it reads: shared completed stretches and a copy of the current one.
     QThread *worker
         = QThread::create([this, run, taken = stretchesToLearn(stretches), endUs = m_lastFrameUs] {
-              int shown = -1;
-              const std::shared_ptr<BusLearner> joined = join(taken, endUs, [&](int percent) {
-                  if (run->cancelled.load())
-                      return false;
-                  if (percent != shown) {
-                      shown = percent;
-                      QMetaObject::invokeMethod(
-                          this,
-                          [this, run, percent] {
-                              if (run == m_run)
-                                  emit learningProgress(percent);
-                          },
-                          Qt::QueuedConnection);
-                  }
-                  return true;
-              });
+              const std::shared_ptr<BusLearner> joined = join(
+                  taken, endUs, workerProgress(this, run->cancelled, [this, run](int percent) {
+                      if (run == m_run)
+                          emit learningProgress(percent);
+                  }));
               // Handed back by value: the GUI thread alone touches it from now on.
               QMetaObject::invokeMethod(
                   this, [this, run, joined] { learningDone(run, joined); }, Qt::QueuedConnection);
