@@ -31,6 +31,24 @@ public:
     QByteArray reply;
 };
 
+// The unit the program stands in for, on `handler`'s bus, answering for EC1 (0xFEE3) with a
+// message of `replySize` bytes.
+class StandInUnit : public J1939Device
+{
+public:
+    StandInUnit(TestCanHandler *handler, int replySize)
+        : J1939Device(StandIn)
+    {
+        handler->adopt(this);
+        ec1->reply = tpMessage(replySize);
+        setState(AbstractDisplayableItem::Send);
+    }
+    bool receive(const CanMessage &m) { return dispatchTargetMessage(m, &result); }
+
+    AnsweringFunction *ec1 = new AnsweringFunction(0xFE, 0xE3, this);
+    DispatchResult result;
+};
+
 // A request for `pgn` from `source` to `destination`.
 CanMessage request(quint8 source, quint8 destination, quint32 pgn)
 {
@@ -195,33 +213,26 @@ void tst_SendConnection::answer()
     QFETCH(QStringList, steps);
     QFETCH(QString, sent);
     QFETCH(bool, completed);
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(size);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    QVERIFY(standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r));
+    StandInUnit standIn(m_handler, size);
+    AnsweringFunction *ec1 = standIn.ec1;
+    QVERIFY(standIn.receive(request(Tool, StandIn, 0xFEE3)));
     QPointer<TPSendConnection> connection = standIn.transport()->sendConnectionTo(Tool);
     QVERIFY(connection);
     bool sawCompletion = false;
     for (const QString &step : steps) {
         const QStringList f = step.split(QLatin1Char(' '));
         if (f[0].startsWith(QLatin1String("cts"))) {
-            standIn.dispatchTargetMessage(
-                fromTool({0x11, quint8(f[1].toUInt()), quint8(f[2].toUInt()), 0xFF, 0xFF, 0xE3,
-                          0xFE, 0}),
-                &r);
+            standIn.receive(fromTool(
+                {0x11, quint8(f[1].toUInt()), quint8(f[2].toUInt()), 0xFF, 0xFF, 0xE3, 0xFE, 0}));
             if (f[0] == QLatin1String("cts"))
                 QTRY_VERIFY(!connection || connection->state() != TPSendConnection::SendingWindow);
         } else if (f[0] == QLatin1String("ack")) {
-            standIn.dispatchTargetMessage(fromTool({0x13, quint8(size), quint8(size >> 8),
-                                                    quint8((size + 6) / 7), 0xFF, 0xE3, 0xFE, 0}),
-                                          &r);
+            standIn.receive(fromTool({0x13, quint8(size), quint8(size >> 8), quint8((size + 6) / 7),
+                                      0xFF, 0xE3, 0xFE, 0}));
             // Ended connections are deleted later: the outcome is still there to read.
             sawCompletion = connection && connection->isCompleted();
         } else if (f[0] == QLatin1String("abort")) {
-            standIn.dispatchTargetMessage(fromTool({0xFF, 2, 0xFF, 0xFF, 0xFF, 0xE3, 0xFE, 0}), &r);
+            standIn.receive(fromTool({0xFF, 2, 0xFF, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
         } else if (f[0] == QLatin1String("silence")) {
             // Longer than any time-out of the stand-in: whatever it does on its own is done.
             QTRY_VERIFY_WITH_TIMEOUT(!standIn.transport()->sendConnectionTo(Tool), 3000);
@@ -236,18 +247,13 @@ void tst_SendConnection::answer()
 
 void tst_SendConnection::announcement()
 {
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(28);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
+    StandInUnit standIn(m_handler, 28);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
     // RTS to the requester: size, packets, no limit per CTS, the PGN; then the packets.
     QCOMPARE(m_handler->writtenFrames().size(), 1);
     QCOMPARE(m_handler->writtenFrames().at(0).toString(),
              QStringLiteral("6 ecf900 10 1c 00 04 ff e3 fe 00"));
-    standIn.dispatchTargetMessage(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 5);
     QCOMPARE(m_handler->writtenFrames().at(1).toString(),
              QStringLiteral("6 ebf900 01 10 11 12 13 14 15 16"));
@@ -255,7 +261,7 @@ void tst_SendConnection::announcement()
              QStringLiteral("6 ebf900 04 25 26 27 28 29 2a 2b"));
     // A CTS of another PGN is not this connection's.
     QTest::ignoreMessage(QtDebugMsg, "Got unexpected TP.CM message");
-    standIn.dispatchTargetMessage(fromTool({0x11, 2, 1, 0xFF, 0xFF, 0xCA, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x11, 2, 1, 0xFF, 0xFF, 0xCA, 0xFE, 0}));
     QTest::qWait(20);
     QCOMPARE(m_handler->writtenFrames().size(), 5);
     // The time-out's abort names the PGN.
@@ -266,44 +272,34 @@ void tst_SendConnection::announcement()
 
 void tst_SendConnection::busyPeerRefused()
 {
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
+    StandInUnit standIn(m_handler, 23);
     auto *dm1 = new AnsweringFunction(0xFE, 0xCA, &standIn);
-    ec1->reply = tpMessage(23);
     dm1->reply = tpMessage(10);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFECA), &r);
+    dm1->setState(AbstractDisplayableItem::Send);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
+    standIn.receive(request(Tool, StandIn, 0xFECA));
     // One connection per direction between two nodes: the second is refused (reason 1, its
     // own PGN), the first goes on.
     QCOMPARE(m_handler->writtenFrames().size(), 2);
     QCOMPARE(m_handler->writtenFrames().at(1).toString(),
              QStringLiteral("6 ecf900 ff 01 ff ff ff ca fe 00"));
-    standIn.dispatchTargetMessage(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 6);
-    standIn.dispatchTargetMessage(fromTool({0x13, 23, 0, 4, 0xFF, 0xE3, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x13, 23, 0, 4, 0xFF, 0xE3, 0xFE, 0}));
     QCOMPARE(standIn.transport()->sendConnectionCount(), 0);
     // Once done, the next request gets its connection.
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFECA), &r);
+    standIn.receive(request(Tool, StandIn, 0xFECA));
     QCOMPARE(m_handler->writtenFrames().last().toString(),
              QStringLiteral("6 ecf900 10 0a 00 02 ff ca fe 00"));
 }
 
 void tst_SendConnection::twoPeersAtOnce()
 {
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(14);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
-    standIn.dispatchTargetMessage(request(0x21, StandIn, 0xFEE3), &r);
+    StandInUnit standIn(m_handler, 14);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
+    standIn.receive(request(0x21, StandIn, 0xFEE3));
     QCOMPARE(standIn.transport()->sendConnectionCount(), 2);
-    standIn.dispatchTargetMessage(tpControl(0x21, StandIn, {0x11, 2, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}),
-                                  &r);
+    standIn.receive(tpControl(0x21, StandIn, {0x11, 2, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
     QTRY_COMPARE(m_handler->writtenFrames(J1939Device::PfTransportData).size(), 2);
     for (const CanMessage &dt : m_handler->writtenFrames(J1939Device::PfTransportData))
         QCOMPARE(dt.pduSpecific(), quint8(0x21));
@@ -330,16 +326,12 @@ void tst_SendConnection::broadcastUnlessAskedByName()
     QFETCH(quint8, requester);
     QFETCH(QString, asked);
     QFETCH(QString, first);
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(23);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
+    StandInUnit standIn(m_handler, 23);
+    AnsweringFunction *ec1 = standIn.ec1;
     if (asked == QLatin1String("by name"))
-        standIn.dispatchTargetMessage(request(requester, StandIn, 0xFEE3), &r);
+        standIn.receive(request(requester, StandIn, 0xFEE3));
     else if (asked == QLatin1String("globally"))
-        standIn.dispatchTargetMessage(request(requester, 0xFF, 0xFEE3), &r);
+        standIn.receive(request(requester, 0xFF, 0xFEE3));
     else
         ec1->transmitState();
     QVERIFY(!m_handler->writtenFrames().isEmpty());
@@ -356,11 +348,8 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     // The stand-in answers the program's own receiver at 0xF9 (default timings, window 2); a
     // device listening to 0x00 follows the same connection from the stand-in's frames.
     m_handler->bus()->setTransportTiming(quickTiming(5));
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(47);
-    standIn.setState(AbstractDisplayableItem::Send);
+    StandInUnit standIn(m_handler, 47);
+    AnsweringFunction *ec1 = standIn.ec1;
     J1939Device tool(Tool);
     m_handler->adopt(&tool);
     auto *received = new RecordingFunction(0xFE, 0xE3, &tool);
@@ -368,8 +357,7 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     J1939Device listener(StandIn);
     m_handler->adopt(&listener);
     auto *followed = new RecordingFunction(0xFE, 0xE3, &listener);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
     int seen = 0;
     QElapsedTimer clock;
     clock.start();
