@@ -1,9 +1,7 @@
-#include "can/replaycanhandler.h"
 #include "demo/demounits.h"
 #include "demobuspeer.h"
 #include "demolayouts.h"
 #include "descriptions/spnnames.h"
-#include "support/adapterharness.h"
 #include "support/testenvironment.h"
 
 #include <QtTest>
@@ -58,7 +56,6 @@ private slots:
     void broadcastSuspension_data();
     void broadcastSuspension();
     void holdKeepsSuspendedUntilItStops();
-    void replayHandlerAnswers();
 
 private:
     void startBus(const DemoUnits::Timing &timing);
@@ -532,36 +529,6 @@ void tst_DemoUnits::holdKeepsSuspendedUntilItStops()
     const int after = m_peer->frames.size();
     m_peer->run(300);
     QVERIFY(engineBroadcasts(m_peer->frames, after) > 0);
-}
-
-void tst_DemoUnits::replayHandlerAnswers()
-{
-    // The demo bus as the program plays it: the request goes out through the replay handler,
-    // the engine's acknowledgement and readiness come back among the recorded frames.
-    ReplayCanHandler handler(nullptr);
-    handler.setDemoUnits([](SimulatedBus *bus) { DemoUnits::addTimed(bus, fastTiming()); });
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    const quint8 dm11[3] = {0xD3, 0xFE, 0x00};
-    const quint8 dm5[3] = {0xCE, 0xFE, 0x00};
-    handler.sendMessage(CanMessage(0x18EA01F9, dm11, 3));
-    handler.sendMessage(CanMessage(0x18EA01F9, dm5, 3));
-    QVector<CanMessage> got;
-    auto find = [&](quint32 id) {
-        return std::find_if(got.begin(), got.end(),
-                            [&](const CanMessage &m) { return m.id == id; });
-    };
-    QTRY_VERIFY_WITH_TIMEOUT((got += drainReceived(handler),
-                              find(0x18E8F901) != got.end() && find(0x18FECE01) != got.end()),
-                             3000);
-    const CanMessage ack = *find(0x18E8F901);
-    QCOMPARE(int(ack.data[0]), 0);
-    QCOMPARE(int(ack.data[4]), 0xF9);
-    QCOMPARE(int(ack.data[5] | ack.data[6] << 8), 0xFED3);
-    const CanMessage readiness = *find(0x18FECE01);
-    QCOMPARE(int(readiness.data[0]), 0); // the active codes were just cleared
-    QCOMPARE(int(readiness.data[1]), 5);
-    handler.stop();
 }
 
 QTEST_MAIN(tst_DemoUnits)
