@@ -9,8 +9,6 @@
 
 #include <QtTest>
 
-#include <iterator>
-
 namespace {
 
 constexpr quint8 StandIn = 0x00;
@@ -108,17 +106,6 @@ QString summary(const QVector<CanMessage> &frames, const QByteArray &message)
     return out.join(QStringLiteral(", "));
 }
 
-// A request as it reaches a stand-in over the bus, and what the stand-in sends in answer.
-struct BusRequest
-{
-    quint8 requester;
-    quint8 destination;
-    quint32 pgn;
-    int replySize;
-    bool standingIn;  // the unit in Send; else observed
-    const char *sent; // summary() of the stand-in's frames
-};
-
 } // namespace
 
 // A unit the program stands in for answers a request addressed to it with a long message by a
@@ -138,14 +125,10 @@ private slots:
     void broadcastUnlessAskedByName_data();
     void broadcastUnlessAskedByName();
     void reassembledByReceiverAndBystander();
-    void requestsThroughTheDispatcher_data();
-    void requestsThroughTheDispatcher();
 
 private:
     TestCanHandler *m_handler = nullptr;
 };
-
-Q_DECLARE_METATYPE(BusRequest)
 
 void tst_SendConnection::init()
 {
@@ -385,59 +368,3 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
 
 QTEST_MAIN(tst_SendConnection)
 #include "tst_sendconnection.moc"
-
-void tst_SendConnection::requestsThroughTheDispatcher_data()
-{
-    // A stand-in at 0x00 sending EC1 (0xFEE3); the tool at 0xF9, a telematics unit at 0x4A.
-    QTest::addColumn<BusRequest>("row");
-    const char *const frame8 = "6 fee300 10 11 12 13 14 15 16 17";
-    const BusRequest rows[] = {
-        {Tool, 0xFF, 0xFEE3, 8, true, frame8},
-        {0x4A, 0xFF, 0xFEE3, 23, true, "BAM 23/4, DT 1-4"},
-        {0xFE, 0xFF, 0xFEE3, 23, true, "BAM 23/4, DT 1-4"},
-        {0xFE, StandIn, 0xFEE3, 23, true, "BAM 23/4, DT 1-4"},
-        {Tool, StandIn, 0xFEE3, 8, true, frame8},
-        {Tool, StandIn, 0xFEE3, 23, true, "RTS 23/4"},
-        {Tool, 0x33, 0xFEE3, 8, true, ""},
-        {Tool, 0xFF, 0xFECA, 8, true, ""},
-        {Tool, 0xFF, 0xFEE3, 8, false, ""},
-    };
-    const char *const names[] = {
-        "to everyone, one frame: answered",
-        "to everyone, 23 bytes: BAM",
-        "to everyone from the null address: BAM",
-        "to the unit from the null address: BAM, no connection to 0xFE",
-        "to the unit, one frame: answered",
-        "to the unit, 23 bytes: RTS to the requester",
-        "to another unit: nothing",
-        "to everyone for a group it does not send: nothing",
-        "to everyone, the unit only observed: nothing",
-    };
-    for (int i = 0; i < int(std::size(rows)); ++i)
-        QTest::newRow(names[i]) << rows[i];
-}
-
-void tst_SendConnection::requestsThroughTheDispatcher()
-{
-    QFETCH(BusRequest, row);
-    auto *dispatcher = new DeviceDispatcher;
-    m_handler->setDispatcher(dispatcher);
-    auto *standIn = new J1939Device(StandIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, standIn);
-    ec1->reply = tpMessage(row.replySize);
-    if (row.standingIn)
-        standIn->setState(AbstractDisplayableItem::Send);
-    dispatcher->registerDisplayable(standIn);
-    DispatchResult r(DispatchResult::Received, 0);
-    dispatcher->dispatchMessage(request(row.requester, row.destination, row.pgn), &r);
-    const QString sent = QString::fromLatin1(row.sent);
-    if (sent.isEmpty())
-        QVERIFY(m_handler->writtenFrames().isEmpty());
-    else
-        QTRY_COMPARE(summary(m_handler->writtenFrames(), ec1->reply), sent);
-    // Only the unit it is addressed to answers by name: nothing else opened a connection.
-    QCOMPARE(standIn->transport()->sendConnectionCount(),
-             sent.startsWith(QLatin1String("RTS")) ? 1 : 0);
-    dispatcher->clearScheme();
-    delete dispatcher;
-}
