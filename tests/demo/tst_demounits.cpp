@@ -105,17 +105,11 @@ void tst_DemoUnits::answers_data()
     QTest::newRow("DM24 of the engine: connection") << Dm24 << Engine << Engine << connection;
     QTest::newRow("DM25 of the engine: connection") << Dm25 << Engine << Engine << connection;
     QTest::newRow("DM25 asked of all: BAM") << Dm25 << Global << Engine << bam;
-    QTest::newRow("component of the engine: connection")
-        << Component << Engine << Engine << connection;
     QTest::newRow("component of the controller asked of all: BAM")
         << Component << Global << Controller << bam;
-    QTest::newRow("VIN of the engine: connection") << Vin << Engine << Engine << connection;
     QTest::newRow("VIN asked of all: BAM") << Vin << Global << Engine << bam;
-    QTest::newRow("DM19 of the engine: connection") << Dm19 << Engine << Engine << connection;
     QTest::newRow("DM19 of the controller: connection")
         << Dm19 << Controller << Controller << connection;
-    QTest::newRow("ECU identification of the engine: connection")
-        << Ecuid << Engine << Engine << connection;
     QTest::newRow("software identification of the controller: connection")
         << Soft << Controller << Controller << connection;
 }
