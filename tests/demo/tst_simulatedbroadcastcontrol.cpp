@@ -68,6 +68,11 @@ void tst_SimulatedBroadcastControl::suspension_data()
     QTest::newRow("stop to this unit") << QStringList{"t0", "01:" + stop} << qint64(10) << true;
     QTest::newRow("another network's stop")
         << QStringList{"t0", "ff3ff0f0ffffffff"} << qint64(10) << false;
+    QTest::newRow("current data link stop")
+        << QStringList{"t0", "3ffffff0ffffffff"} << qint64(10) << true;
+    QTest::newRow("reserved value for network #1")
+        << QStringList{"t0", "fefffff0ffffffff"} << qint64(10) << false;
+    QTest::newRow("too short") << QStringList{"t0", "fcffff"} << qint64(10) << false;
     QTest::newRow("don't care keeps the suspension")
         << QStringList{"t0", stop, "t100", "ffffffffffffffff"} << qint64(200) << true;
 }

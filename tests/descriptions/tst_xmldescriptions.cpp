@@ -31,6 +31,16 @@ QString param(const QString &type, const QString &name, const QString &inner,
         .arg(type, name, inner, extra);
 }
 
+// An int parameter of one byte at `startByte`, unscaled.
+QString byteParam(const QString &name, int startByte, const QString &extra = QString())
+{
+    return param(QStringLiteral("int"), name,
+                 extra
+                     + QStringLiteral("<startbyte>%1</startbyte><bitlength>8</bitlength>"
+                                      "<multiplier>1</multiplier>")
+                           .arg(startByte));
+}
+
 CanMessage frameFor(const StaticPgnJ1939DeviceFunction &f, const QByteArray &hex)
 {
     const QByteArray data = QByteArray::fromHex(hex);
@@ -116,13 +126,9 @@ void tst_XmlDescriptions::unboundParameter()
 void tst_XmlDescriptions::shortnameFallback()
 {
     XmlStaticPgnJ1939DeviceFunction f(
-        func(
-            QString(),
-            param(QStringLiteral("int"), QStringLiteral("Engine Load"),
-                  QStringLiteral(
-                      "<startbyte>0</startbyte><bitlength>8</bitlength><multiplier>1</multiplier>"))
-                + param(QStringLiteral("int"), QStringLiteral("Other"),
-                        QStringLiteral("<shortname>OT</shortname>"))),
+        func(QString(), byteParam(QStringLiteral("Engine Load"), 0)
+                            + param(QStringLiteral("int"), QStringLiteral("Other"),
+                                    QStringLiteral("<shortname>OT</shortname>"))),
         nullptr);
     QVERIFY(f.parameter(QStringLiteral("Engine Load")));
     QCOMPARE(f.parameters().at(0)->id(), QStringLiteral("Engine Load"));
@@ -247,17 +253,8 @@ void tst_XmlDescriptions::buttonList()
 
 void tst_XmlDescriptions::textGroups()
 {
-    const QString params
-        = param(QStringLiteral("int"), QStringLiteral("A"),
-                QStringLiteral(
-                    "<startbyte>0</startbyte><bitlength>8</bitlength><multiplier>1</multiplier>"))
-          + param(QStringLiteral("int"), QStringLiteral("B"),
-                  QStringLiteral(
-                      "<startbyte>1</startbyte><bitlength>8</bitlength><multiplier>1</multiplier>"))
-          + param(
-              QStringLiteral("int"), QStringLiteral("C"),
-              QStringLiteral(
-                  "<startbyte>2</startbyte><bitlength>8</bitlength><multiplier>1</multiplier>"));
+    const QString params = byteParam(QStringLiteral("A"), 0) + byteParam(QStringLiteral("B"), 1)
+                           + byteParam(QStringLiteral("C"), 2);
     XmlStaticPgnJ1939DeviceFunction f(
         func(QString(),
              params
@@ -286,14 +283,10 @@ void tst_XmlDescriptions::textIndexOutOfRange()
 
 void tst_XmlDescriptions::savedElementCarriesDescription()
 {
-    const QString xml = func(
-        QStringLiteral("period=\"100\""),
-        QStringLiteral("<name>Test group</name>")
-            + param(
-                QStringLiteral("int"), QStringLiteral("A"),
-                QStringLiteral(
-                    "<startbyte>0</startbyte><bitlength>8</bitlength><multiplier>1</multiplier>"))
-            + QStringLiteral("<widget layout=\"vbox\"><parameter id=\"0\"/></widget>"));
+    const QString xml
+        = func(QStringLiteral("period=\"100\""),
+               QStringLiteral("<name>Test group</name>") + byteParam(QStringLiteral("A"), 0)
+                   + QStringLiteral("<widget layout=\"vbox\"><parameter id=\"0\"/></widget>"));
     XmlStaticPgnJ1939DeviceFunction f(xml, nullptr);
     QVERIFY(f.widgetXml().contains(QLatin1String("<parameter id=\"0\"")));
     QDomDocument doc;
@@ -377,12 +370,8 @@ void tst_XmlDescriptions::scriptHooks()
     TestCanHandler handler;
     QVERIFY(handler.start());
     const QString body
-        = param(QStringLiteral("int"), QStringLiteral("A"),
-                QStringLiteral("<shortname>A</shortname><startbyte>0</startbyte><bitlength>8</"
-                               "bitlength><multiplier>1</multiplier>"))
-          + param(QStringLiteral("int"), QStringLiteral("B"),
-                  QStringLiteral("<shortname>B</shortname><startbyte>1</startbyte><bitlength>8</"
-                                 "bitlength><multiplier>1</multiplier>"))
+        = byteParam(QStringLiteral("A"), 0, QStringLiteral("<shortname>A</shortname>"))
+          + byteParam(QStringLiteral("B"), 1, QStringLiteral("<shortname>B</shortname>"))
           + param(QStringLiteral("int"), QStringLiteral("Sum"),
                   QStringLiteral("<shortname>Sum</shortname>"))
           + QStringLiteral("<script>var calls = 0;"
@@ -457,12 +446,8 @@ void tst_XmlDescriptions::runawayScriptAborted()
     QElapsedTimer clock;
     clock.start();
     XmlStaticPgnJ1939DeviceFunction f(
-        func(
-            QString(),
-            param(QStringLiteral("int"), QStringLiteral("A"),
-                  QStringLiteral(
-                      "<startbyte>0</startbyte><bitlength>8</bitlength><multiplier>1</multiplier>"))
-                + QStringLiteral("<script>%1</script>").arg(script.toHtmlEscaped())),
+        func(QString(), byteParam(QStringLiteral("A"), 0)
+                            + QStringLiteral("<script>%1</script>").arg(script.toHtmlEscaped())),
         nullptr);
     DispatchResult r;
     f.dispatchMessageImpl(frameFor(f, "0500000000000000"), &r);
@@ -495,14 +480,13 @@ void tst_XmlDescriptions::brokenLibraryFileSkipped()
 {
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("funcs"));
-    QFile good(dir.filePath(QStringLiteral("funcs/a.xml")));
-    QVERIFY(good.open(QIODevice::WriteOnly));
-    good.write("<doc><func key=\"mine\" address=\"ff42\"><name>Mine</name></func></doc>");
-    good.close();
-    QFile bad(dir.filePath(QStringLiteral("funcs/b.xml")));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write("<doc><func key=\"broken\"></doc>");
-    bad.close();
+    QVERIFY(!TestEnvironment::writeFile(
+                 dir, QStringLiteral("funcs/a.xml"),
+                 "<doc><func key=\"mine\" address=\"ff42\"><name>Mine</name></func></doc>")
+                 .isEmpty());
+    QVERIFY(!TestEnvironment::writeFile(dir, QStringLiteral("funcs/b.xml"),
+                                        "<doc><func key=\"broken\"></doc>")
+                 .isEmpty());
     DescriptionFiles::setBaseDirectory(dir.path());
     QStringList reported;
     DescriptionFiles::setFaultReporter([&](const QString &m) { reported << m; });

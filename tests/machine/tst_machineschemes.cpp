@@ -1,6 +1,5 @@
 #include "descriptions/autodetector.h"
 #include "descriptions/candevicefactory.h"
-#include "descriptions/descriptionfiles.h"
 #include "diagnostics/controllermachinestatedevicefunction.h"
 #include "diagnostics/tunefunction.h"
 #include "machine/basicjoystickmessagefunction.h"
@@ -17,7 +16,6 @@
 #include "machine/editors/scauxioschemetreeitem.h"
 #include "machine/editors/sipsfschemetreeitem.h"
 #include "machine/joystickparameter.h"
-#include "machine/machineregistry.h"
 #include "machine/saejoystickparameter.h"
 #include "machine/supportcontroller.h"
 #include "machine/supportindicationpanel.h"
@@ -30,14 +28,12 @@
 #include "scheme/schemetreemodel.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
-#include "ui/mainwindow.h"
+#include "support/windowtestcase.h"
 
 #include <QAbstractItemModelTester>
 #include <QDockWidget>
 #include <QLabel>
-#include <QSettings>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -77,14 +73,16 @@ void buildEditors(AbstractSchemeTreeItem *node, int *count)
 
 } // namespace
 
-class tst_MachineSchemes : public QObject
+class tst_MachineSchemes : public WindowTestCase
 {
     Q_OBJECT
 
+public:
+    tst_MachineSchemes()
+        : WindowTestCase(QStringLiteral("TarvikMachineSchemesTest"))
+    {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void catalogueEntries_data();
     void catalogueEntries();
     void treeItemsAndEditors();
@@ -95,41 +93,7 @@ private slots:
     void requestIsAnsweredAtOnce();
     void autoDetectedSensorJoinsTheBridge();
     void saeJoystickEditorEmits();
-
-private:
-    std::unique_ptr<CanDeviceFactory> m_catalogue;
-    std::unique_ptr<DeviceDispatcher> m_dispatcher;
-    std::unique_ptr<MainWindow> m_window;
-    QTemporaryDir m_dir;
 };
-
-void tst_MachineSchemes::initTestCase()
-{
-    TestEnvironment::init();
-    QCoreApplication::setApplicationName(QStringLiteral("TarvikMachineSchemesTest"));
-    QSettings().clear();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    registerMachineFunctions();
-    m_dispatcher = std::make_unique<DeviceDispatcher>();
-    QVERIFY(m_dir.isValid());
-}
-
-void tst_MachineSchemes::init()
-{
-    m_catalogue = CanDeviceFactory::create();
-    m_dispatcher->setCatalogue(m_catalogue.get());
-    m_window = std::make_unique<MainWindow>();
-    m_window->setDispatcher(m_dispatcher.get());
-}
-
-void tst_MachineSchemes::cleanup()
-{
-    m_window->schemeController()->clearScheme();
-    m_window.reset();
-    m_dispatcher->setCatalogue(nullptr);
-    m_catalogue.reset();
-    QSettings().clear();
-}
 
 void tst_MachineSchemes::catalogueEntries_data()
 {

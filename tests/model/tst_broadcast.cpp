@@ -15,6 +15,18 @@ QString hex(const CanMessage &m)
     return m.toString();
 }
 
+// A BAM announcement from the unit at 0x00 for PGN 0xFExx.
+CanMessage bam(int size, int packets, quint8 ps = 0xE3)
+{
+    return tpControl(0x00, 0xFF,
+                     {0x20, quint8(size), quint8(size >> 8), quint8(packets), 0xFF, ps, 0xFE, 0});
+}
+
+CanMessage dt(quint8 sequence, const QByteArray &seven)
+{
+    return tpData(0x00, 0xFF, sequence, seven);
+}
+
 } // namespace
 
 // Broadcast transfers (BAM) of the transport protocol: sending, reassembly, time-out, counting.
@@ -25,6 +37,7 @@ class tst_Broadcast : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void init();
+    void cleanup();
     void bamOut();
     void bamPadding_data();
     void bamPadding();
@@ -43,7 +56,15 @@ private slots:
     void bamOnlyFromGlobalData();
 
 private:
+    bool receive(const CanMessage &m, DispatchResult *r = nullptr)
+    {
+        DispatchResult scratch;
+        return m_device->dispatchMessage(m, r ? r : &scratch);
+    }
+
     TestCanHandler *m_handler = nullptr;
+    // The unit at 0x00 on the handler's bus, the one whose broadcasts arrive.
+    std::unique_ptr<J1939Device> m_device;
 };
 
 void tst_Broadcast::init()
@@ -51,6 +72,13 @@ void tst_Broadcast::init()
     delete m_handler;
     m_handler = new TestCanHandler(nullptr, this);
     QVERIFY(m_handler->start());
+    m_device = std::make_unique<J1939Device>(0x00);
+    m_handler->adopt(m_device.get());
+}
+
+void tst_Broadcast::cleanup()
+{
+    m_device.reset();
 }
 
 void tst_Broadcast::bamOut()
@@ -139,34 +167,27 @@ void tst_Broadcast::secondBamRefused()
 
 void tst_Broadcast::bamIn()
 {
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    auto *ec1 = new RecordingFunction(0xFE, 0xE3, &device);
+    auto *ec1 = new RecordingFunction(0xFE, 0xE3, m_device.get());
     const QByteArray data = tpMessage(17);
-    DispatchResult r;
-    QVERIFY(device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 17, 0, 3, 0xFF, 0xE3, 0xFE, 0x00}),
-                                   &r));
-    QCOMPARE(device.broadcastState(), int(J1939Device::BroadcastInProgress));
+    QVERIFY(receive(bam(17, 3)));
+    QCOMPARE(m_device->broadcastState(), int(J1939Device::BroadcastInProgress));
     DispatchResult r1;
-    QVERIFY(device.dispatchMessage(tpData(0x00, 0xFF, 1, data.mid(0, 7)), &r1));
+    QVERIFY(receive(dt(1, data.mid(0, 7)), &r1));
     QVERIFY(r1.payload.isEmpty());
-    DispatchResult r2;
-    QVERIFY(device.dispatchMessage(tpData(0x00, 0xFF, 2, data.mid(7, 7)), &r2));
+    QVERIFY(receive(dt(2, data.mid(7, 7))));
     DispatchResult last;
-    QVERIFY(device.dispatchMessage(tpData(0x00, 0xFF, 3, data.mid(14, 3) + QByteArray(4, '\xff')),
-                                   &last));
+    QVERIFY(receive(dt(3, data.mid(14, 3) + QByteArray(4, '\xff')), &last));
     QCOMPARE(ec1->broadcasts.size(), 1);
     QCOMPARE(ec1->broadcasts.first(), data);
     QCOMPARE(last.pgn, 0xFEE3u);
     QCOMPARE(last.payload, data);
     QCOMPARE(last.item, static_cast<AbstractDisplayableItem *>(ec1));
-    QCOMPARE(device.broadcastState(), int(J1939Device::BroadcastIdle));
-    QVERIFY(!device.broadcastTimer()->isActive());
+    QCOMPARE(m_device->broadcastState(), int(J1939Device::BroadcastIdle));
+    QVERIFY(!m_device->broadcastTimer()->isActive());
     // A BAM for a PGN without a function is reassembled but not accepted.
-    QVERIFY(!device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 9, 0, 2, 0xFF, 0xEC, 0xFE, 0x00}),
-                                    &r));
-    QVERIFY(device.dispatchMessage(tpData(0x00, 0xFF, 1, data), &r));
-    QVERIFY(!device.dispatchMessage(tpData(0x00, 0xFF, 2, data), &r));
+    QVERIFY(!receive(bam(9, 2, 0xEC)));
+    QVERIFY(receive(dt(1, data)));
+    QVERIFY(!receive(dt(2, data)));
 }
 
 void tst_Broadcast::bamCountedOnce_data()
@@ -184,21 +205,17 @@ void tst_Broadcast::bamCountedOnce()
     QFETCH(int, size);
     QFETCH(int, messages);
     // A function fed by broadcasts against a single-frame one, on the same schedule.
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    auto *longGroup = new RecordingFunction(0xFE, 0xE3, &device);
-    auto *shortGroup = new RecordingFunction(0xFE, 0xEE, &device);
+    auto *longGroup = new RecordingFunction(0xFE, 0xE3, m_device.get());
+    auto *shortGroup = new RecordingFunction(0xFE, 0xEE, m_device.get());
     longGroup->setDeviceType(AbstractDisplayableItem::Continuous, 1000);
     shortGroup->setDeviceType(AbstractDisplayableItem::Continuous, 1000);
     const QByteArray data = tpMessage(size);
     const quint8 packets = quint8((size + 6) / 7);
     for (int i = 0; i < messages; ++i) {
-        DispatchResult r;
-        device.dispatchMessage(
-            tpControl(0x00, 0xFF, {0x20, quint8(size), 0, packets, 0xFF, 0xE3, 0xFE, 0x00}), &r);
+        receive(bam(size, packets));
         for (int s = 1; s <= packets; ++s)
-            device.dispatchMessage(tpData(0x00, 0xFF, quint8(s), data.mid((s - 1) * 7, 7)), &r);
-        device.dispatchMessage(makeFrame(0x18FEEE00, {1, 2, 3, 4, 5, 6, 7, 8}), &r);
+            receive(dt(quint8(s), data.mid((s - 1) * 7, 7)));
+        receive(makeFrame(0x18FEEE00, {1, 2, 3, 4, 5, 6, 7, 8}));
     }
     QCOMPARE(longGroup->broadcasts.size(), messages);
     QCOMPARE(longGroup->totalEvents(), qint64(messages));
@@ -229,14 +246,10 @@ void tst_Broadcast::bamReceiveTimeout()
     // Time runs at 0.4 of real speed: the 750 ms time-out becomes 300 ms, the gaps shrink alike.
     constexpr double Speed = 0.4;
     const int timeoutMs = int(J1939Device::BroadcastReceiveTimeoutMs * Speed);
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    device.setBroadcastReceiveTimeout(timeoutMs);
-    auto *f = new RecordingFunction(0xFE, 0xE3, &device);
+    m_device->setBroadcastReceiveTimeout(timeoutMs);
+    auto *f = new RecordingFunction(0xFE, 0xE3, m_device.get());
     const QByteArray data = tpMessage(21);
-    DispatchResult r;
-    QVERIFY(device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 21, 0, 3, 0xFF, 0xE3, 0xFE, 0x00}),
-                                   &r));
+    QVERIFY(receive(bam(21, 3)));
     QElapsedTimer clock;
     for (int i = 0; i < gapsMs.size(); ++i) {
         const int gap = int(gapsMs.at(i) * Speed);
@@ -246,55 +259,50 @@ void tst_Broadcast::bamReceiveTimeout()
         if (inTime && clock.elapsed() >= timeoutMs)
             QSKIP("the test thread stalled beyond the time-out");
         const quint8 s = quint8(i + 1);
-        const bool accepted
-            = device.dispatchMessage(tpData(0x00, 0xFF, s, data.mid((s - 1) * 7, 7)), &r);
+        const bool accepted = receive(dt(s, data.mid((s - 1) * 7, 7)));
         QCOMPARE(accepted, inTime);
-        QCOMPARE(device.broadcastState(), int(inTime ? (s == 3 ? J1939Device::BroadcastIdle
-                                                               : J1939Device::BroadcastInProgress)
-                                                     : J1939Device::BroadcastTimedOut));
+        QCOMPARE(m_device->broadcastState(),
+                 int(inTime
+                         ? (s == 3 ? J1939Device::BroadcastIdle : J1939Device::BroadcastInProgress)
+                         : J1939Device::BroadcastTimedOut));
     }
     QCOMPARE(f->broadcasts.size(), completes ? 1 : 0);
 }
 
 void tst_Broadcast::bamReceiveTimeoutDefault()
 {
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    new RecordingFunction(0xFE, 0xE3, &device);
+    new RecordingFunction(0xFE, 0xE3, m_device.get());
     QCOMPARE(J1939Device::BroadcastReceiveTimeoutMs, 750);
-    QCOMPARE(device.broadcastReceiveTimeout(), 750);
-    DispatchResult r;
-    device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 21, 0, 3, 0xFF, 0xE3, 0xFE, 0x00}), &r);
-    QCOMPARE(device.broadcastTimer()->interval(), 750);
-    QVERIFY(device.broadcastTimer()->isActive());
-    device.dispatchMessage(tpData(0x00, 0xFF, 1, tpMessage(7)), &r);
+    QCOMPARE(m_device->broadcastReceiveTimeout(), 750);
+    receive(bam(21, 3));
+    QCOMPARE(m_device->broadcastTimer()->interval(), 750);
+    QVERIFY(m_device->broadcastTimer()->isActive());
+    receive(dt(1, tpMessage(7)));
     // Restarted by each packet.
-    QCOMPARE(device.broadcastTimer()->interval(), 750);
-    QVERIFY(device.broadcastTimer()->remainingTime() > 600);
+    QCOMPARE(m_device->broadcastTimer()->interval(), 750);
+    QVERIFY(m_device->broadcastTimer()->remainingTime() > 600);
 }
 
 void tst_Broadcast::bamMissingPacket()
 {
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    device.setBroadcastReceiveTimeout(150);
-    auto *f = new RecordingFunction(0xFE, 0xE3, &device);
+    m_device->setBroadcastReceiveTimeout(150);
+    auto *f = new RecordingFunction(0xFE, 0xE3, m_device.get());
     const QByteArray data = tpMessage(21);
-    DispatchResult r;
-    device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 21, 0, 3, 0xFF, 0xE3, 0xFE, 0x00}), &r);
+    receive(bam(21, 3));
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(device.dispatchMessage(tpData(0x00, 0xFF, 1, data.mid(0, 7)), &r));
+    QVERIFY(receive(dt(1, data.mid(0, 7))));
     QTest::ignoreMessage(QtDebugMsg, "Invalid packet sequence: expected 14 instead got 7");
-    QVERIFY(!device.dispatchMessage(tpData(0x00, 0xFF, 3, data.mid(14, 7)), &r));
-    QCOMPARE(device.broadcastState(), int(J1939Device::BroadcastInProgress));
-    QTRY_COMPARE_WITH_TIMEOUT(device.broadcastState(), int(J1939Device::BroadcastTimedOut), 5000);
+    QVERIFY(!receive(dt(3, data.mid(14, 7))));
+    QCOMPARE(m_device->broadcastState(), int(J1939Device::BroadcastInProgress));
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->broadcastState(), int(J1939Device::BroadcastTimedOut),
+                              5000);
     QVERIFY(clock.elapsed() >= 150); // the time-out after the last accepted frame
     QVERIFY(f->broadcasts.isEmpty());
     // The next announcement starts afresh.
-    device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 9, 0, 2, 0xFF, 0xE3, 0xFE, 0x00}), &r);
-    device.dispatchMessage(tpData(0x00, 0xFF, 1, data), &r);
-    device.dispatchMessage(tpData(0x00, 0xFF, 2, data.mid(7)), &r);
+    receive(bam(9, 2));
+    receive(dt(1, data));
+    receive(dt(2, data.mid(7)));
     QCOMPARE(f->broadcasts.size(), 1);
     QCOMPARE(f->broadcasts.first(), data.left(9));
 }
@@ -310,13 +318,11 @@ void tst_Broadcast::bamInvalidSequence_data()
 void tst_Broadcast::bamInvalidSequence()
 {
     QFETCH(int, sequence);
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    new RecordingFunction(0xFE, 0xE3, &device);
-    DispatchResult r;
-    device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 21, 0, 3, 0xFF, 0xE3, 0xFE, 0x00}), &r);
+    new RecordingFunction(0xFE, 0xE3, m_device.get());
+    receive(bam(21, 3));
     QTest::ignoreMessage(QtDebugMsg, "Invalid sequence number");
-    QVERIFY(!device.dispatchMessage(tpData(0x00, 0xFF, quint8(sequence), tpMessage(7)), &r));
+    DispatchResult r;
+    QVERIFY(!receive(dt(quint8(sequence), tpMessage(7)), &r));
     QVERIFY(r.payload.isEmpty());
 }
 
@@ -333,30 +339,21 @@ void tst_Broadcast::bamBadAnnouncement()
 {
     QFETCH(int, size);
     QFETCH(int, packets);
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xE3, &device);
-    DispatchResult r;
-    QVERIFY(!device.dispatchMessage(
-        tpControl(0x00, 0xFF,
-                  {0x20, quint8(size), quint8(size >> 8), quint8(packets), 0xFF, 0xE3, 0xFE, 0}),
-        &r));
+    auto *f = new RecordingFunction(0xFE, 0xE3, m_device.get());
+    QVERIFY(!receive(bam(size, packets)));
     for (int s = 1; s <= std::max(packets, 1); ++s)
-        QVERIFY(!device.dispatchMessage(tpData(0x00, 0xFF, quint8(s), tpMessage(7)), &r));
+        QVERIFY(!receive(dt(quint8(s), tpMessage(7))));
     QVERIFY(f->broadcasts.isEmpty());
 }
 
 void tst_Broadcast::bamOnlyFromGlobalData()
 {
-    J1939Device device(0x00);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xE3, &device);
-    DispatchResult r;
-    device.dispatchMessage(tpControl(0x00, 0xFF, {0x20, 9, 0, 2, 0xFF, 0xE3, 0xFE, 0x00}), &r);
+    auto *f = new RecordingFunction(0xFE, 0xE3, m_device.get());
+    receive(bam(9, 2));
     // Data this device sends to a peer in another transfer is not part of the broadcast.
-    QVERIFY(!device.dispatchMessage(tpData(0x00, 0x42, 1, tpMessage(7)), &r));
-    device.dispatchMessage(tpData(0x00, 0xFF, 1, tpMessage(7)), &r);
-    device.dispatchMessage(tpData(0x00, 0xFF, 2, tpMessage(7)), &r);
+    QVERIFY(!receive(tpData(0x00, 0x42, 1, tpMessage(7))));
+    receive(dt(1, tpMessage(7)));
+    receive(dt(2, tpMessage(7)));
     QCOMPARE(f->broadcasts.size(), 1);
 }
 

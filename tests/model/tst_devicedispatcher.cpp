@@ -89,6 +89,25 @@ public:
     }
 };
 
+// A dispatcher living in a bus thread of its own, both gone at the end of the scope.
+struct BusThread
+{
+    QThread bus;
+    DeviceDispatcher *dispatcher = new DeviceDispatcher;
+
+    BusThread()
+    {
+        dispatcher->moveToThread(&bus);
+        bus.start();
+    }
+    ~BusThread()
+    {
+        QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
+        bus.quit();
+        bus.wait(5000);
+    }
+};
+
 template<typename Device>
 Device *named(Device *device, const char *name)
 {
@@ -297,32 +316,25 @@ void tst_DeviceDispatcher::unicastReachesTarget()
 
 void tst_DeviceDispatcher::nonDeviceRegistration()
 {
-    QThread bus;
-    DeviceDispatcher *dispatcher = new DeviceDispatcher;
-    dispatcher->moveToThread(&bus);
-    bus.start();
+    BusThread thread;
+    DeviceDispatcher *dispatcher = thread.dispatcher;
     auto *function = new BindingFunction(0xFE, 0xF1);
     QSignalSpy registered(function, &AbstractDisplayableItem::registered);
     dispatcher->registerDisplayable(function);
     QCOMPARE(registered.count(), 1);
-    QCOMPARE(function->thread(), &bus); // moved, but not listed
+    QCOMPARE(function->thread(), &thread.bus); // moved, but not listed
     QVERIFY(dispatcher->devices().isEmpty());
     DispatchResult r;
     dispatcher->dispatchMessage(makeFrame(0x18FEF100, {}), &r);
     QCOMPARE(function->totalEvents(), qint64(0));
     QVERIFY(dispatcher->unregisterDisplayable(function));
     QMetaObject::invokeMethod(function, "deleteLater", Qt::BlockingQueuedConnection);
-    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
-    bus.quit();
-    QVERIFY(bus.wait(5000));
 }
 
 void tst_DeviceDispatcher::unregisterFromAnotherThread()
 {
-    QThread bus;
-    auto *dispatcher = new DeviceDispatcher;
-    dispatcher->moveToThread(&bus);
-    bus.start();
+    BusThread thread;
+    DeviceDispatcher *dispatcher = thread.dispatcher;
     auto *device = new ProbeDevice(0x21, true);
     dispatcher->registerDisplayable(device);
     QCOMPARE(dispatcher->devices().size(), 1);
@@ -331,17 +343,12 @@ void tst_DeviceDispatcher::unregisterFromAnotherThread()
     QVERIFY(dispatcher->devices().isEmpty());
     QMetaObject::invokeMethod(device, "deleteLater", Qt::BlockingQueuedConnection);
     QTRY_VERIFY(!AbstractDisplayableItem::isValid(device));
-    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
-    bus.quit();
-    QVERIFY(bus.wait(5000));
 }
 
 void tst_DeviceDispatcher::clearSchemeDeletes()
 {
-    QThread bus;
-    auto *dispatcher = new DeviceDispatcher;
-    dispatcher->moveToThread(&bus);
-    bus.start();
+    BusThread thread;
+    DeviceDispatcher *dispatcher = thread.dispatcher;
     QList<AbstractDisplayableItem *> devices;
     for (quint8 a = 1; a <= 3; ++a) {
         auto *d = new J1939Device(a);
@@ -353,9 +360,6 @@ void tst_DeviceDispatcher::clearSchemeDeletes()
     QVERIFY(dispatcher->devices().isEmpty());
     for (AbstractDisplayableItem *item : qAsConst(devices))
         QVERIFY(!AbstractDisplayableItem::isValid(item)); // functions went with their devices
-    QMetaObject::invokeMethod(dispatcher, "deleteLater", Qt::BlockingQueuedConnection);
-    bus.quit();
-    QVERIFY(bus.wait(5000));
 }
 
 void tst_DeviceDispatcher::lowLatencyAndHousekeeping()

@@ -2,30 +2,12 @@
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 #include "model/siddevice.h"
-#include "model/zbusbridge.h"
-#include "model/zxboolparameter.h"
-#include "support/hex.h"
+#include "model/zxparameter.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "support/testitems.h"
 
 #include <QtTest>
-
-namespace {
-
-// A bridge function that records what its sensors send.
-class RecordingBridge : public StaticPgnJ1939DeviceFunction, public ZBusBridge
-{
-public:
-    RecordingBridge()
-        : StaticPgnJ1939DeviceFunction(0xFF, 0x50)
-    {}
-    void sendMessage(const ZBusMessage &message) override { sent.append(message); }
-    using StaticPgnJ1939DeviceFunction::sendMessage;
-    QVector<ZBusMessage> sent;
-};
-
-} // namespace
 
 class tst_Devices : public QObject
 {
@@ -39,16 +21,12 @@ private slots:
     void functionMatching();
     void aggregateState_data();
     void aggregateState();
-    void setStatePropagates();
     void stateFollowsItsFunctions();
     void targetMatching();
     void requestAnswered();
     void requestForUnknownPgnConsumed();
     void functionFrameIdentifier();
     void sidTransmitData();
-    void zbusFault_data();
-    void zbusFault();
-    void zbusSendThroughBridge();
     void registryLookup();
 };
 
@@ -84,12 +62,7 @@ void tst_Devices::functionMatching_data()
     QTest::addColumn<int>("ps");
     QTest::addColumn<quint32>("id");
     QTest::addColumn<bool>("match");
-    QTest::newRow("pdu1 ignores the destination") << 0xEF << 0x00 << 0x18EF2100u << true;
-    QTest::newRow("pdu1 other destination") << 0xEF << 0x00 << 0x18EF9900u << true;
-    QTest::newRow("pdu1 other format") << 0xEF << 0x00 << 0x18EE2100u << false;
-    QTest::newRow("pdu1 to global") << 0xEF << 0x00 << 0x18EFFF00u << true;
     QTest::newRow("pdu1 to global, function PS 0x21") << 0xEF << 0x21 << 0x18EFFF00u << true;
-    QTest::newRow("pdu1 to global, other format") << 0xEF << 0x00 << 0x18EEFF00u << false;
     QTest::newRow("last pdu1 format 0xEF") << 0xEF << 0x00 << 0x18EF3000u << true;
     QTest::newRow("first pdu2 format 0xF0 needs the PS") << 0xF0 << 0x04 << 0x18F00500u << false;
     QTest::newRow("pdu2 exact") << 0xFE << 0xF1 << 0x18FEF100u << true;
@@ -126,18 +99,6 @@ void tst_Devices::aggregateState()
     for (int s : states)
         (new BindingFunction(0xFE, quint8(0x10 + device.children().size()), &device))->setState(s);
     QCOMPARE(device.state(), aggregate);
-}
-
-void tst_Devices::setStatePropagates()
-{
-    J1939Device device(0x10);
-    auto *a = new BindingFunction(0xFE, 0x01, &device);
-    auto *b = new BindingFunction(0xFE, 0x02, &device);
-    a->setState(AbstractDisplayableItem::ReceiveOk);
-    QVERIFY(device.setState(AbstractDisplayableItem::Send));
-    QCOMPARE(a->state(), int(AbstractDisplayableItem::Send));
-    QCOMPARE(b->state(), int(AbstractDisplayableItem::Send));
-    QCOMPARE(device.state(), int(AbstractDisplayableItem::Send));
 }
 
 void tst_Devices::stateFollowsItsFunctions()
@@ -245,45 +206,6 @@ void tst_Devices::sidTransmitData()
     QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("SID1a0 01 02"));
     QCOMPARE(handler.writtenFrames().first().sender,
              static_cast<AbstractDisplayableItem *>(&device));
-}
-
-void tst_Devices::zbusFault_data()
-{
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<bool>("fault");
-    QTest::newRow("all FF") << hex("07ffffffffffffff") << true;
-    QTest::newRow("one byte not FF") << hex("07ffffffffffff00") << false;
-    QTest::newRow("zeros") << hex("0700000000000000") << false;
-}
-
-void tst_Devices::zbusFault()
-{
-    QFETCH(QByteArray, payload);
-    QFETCH(bool, fault);
-    TestZBusSensor sensor(0x07);
-    CanMessage frame(0x18FF5000, reinterpret_cast<const quint8 *>(payload.constData()), 8);
-    QVERIFY(sensor.matchMessage(frame));
-    QVERIFY(!TestZBusSensor(0x08).matchMessage(frame));
-    DispatchResult r;
-    QVERIFY(sensor.dispatchMessageImpl(frame, &r));
-    QCOMPARE(sensor.faultParameter()->value(), fault);
-    QCOMPARE(sensor.received, 1);
-}
-
-void tst_Devices::zbusSendThroughBridge()
-{
-    RecordingBridge bridge;
-    auto *sensor = new TestZBusSensor(0x09, &bridge);
-    const unsigned char data[] = {1, 2, 3};
-    sensor->sendMessage(data, 3);
-    QCOMPARE(bridge.sent.size(), 1);
-    QCOMPARE(int(bridge.sent.first().address()), 0x09);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(bridge.sent.first().data()), 7),
-             hex("010203ffffffff"));
-    sensor->faultParameter()->setValue(true); // a faulty sensor sends all 0xFF
-    sensor->sendMessage(data, 3);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(bridge.sent.last().data()), 7),
-             hex("ffffffffffffff"));
 }
 
 void tst_Devices::registryLookup()

@@ -9,8 +9,6 @@
 
 #include <QtTest>
 
-#include <iterator>
-
 namespace {
 
 constexpr quint8 StandIn = 0x00;
@@ -29,6 +27,24 @@ public:
                      unsigned(reply.size()));
     }
     QByteArray reply;
+};
+
+// The unit the program stands in for, on `handler`'s bus, answering for EC1 (0xFEE3) with a
+// message of `replySize` bytes.
+class StandInUnit : public J1939Device
+{
+public:
+    StandInUnit(TestCanHandler *handler, int replySize)
+        : J1939Device(StandIn)
+    {
+        handler->adopt(this);
+        ec1->reply = tpMessage(replySize);
+        setState(AbstractDisplayableItem::Send);
+    }
+    bool receive(const CanMessage &m) { return dispatchTargetMessage(m, &result); }
+
+    AnsweringFunction *ec1 = new AnsweringFunction(0xFE, 0xE3, this);
+    DispatchResult result;
 };
 
 // A request for `pgn` from `source` to `destination`.
@@ -90,17 +106,6 @@ QString summary(const QVector<CanMessage> &frames, const QByteArray &message)
     return out.join(QStringLiteral(", "));
 }
 
-// A request as it reaches a stand-in over the bus, and what the stand-in sends in answer.
-struct BusRequest
-{
-    quint8 requester;
-    quint8 destination;
-    quint32 pgn;
-    int replySize;
-    bool standingIn;  // the unit in Send; else observed
-    const char *sent; // summary() of the stand-in's frames
-};
-
 } // namespace
 
 // A unit the program stands in for answers a request addressed to it with a long message by a
@@ -120,14 +125,10 @@ private slots:
     void broadcastUnlessAskedByName_data();
     void broadcastUnlessAskedByName();
     void reassembledByReceiverAndBystander();
-    void requestsThroughTheDispatcher_data();
-    void requestsThroughTheDispatcher();
 
 private:
     TestCanHandler *m_handler = nullptr;
 };
-
-Q_DECLARE_METATYPE(BusRequest)
 
 void tst_SendConnection::init()
 {
@@ -195,33 +196,26 @@ void tst_SendConnection::answer()
     QFETCH(QStringList, steps);
     QFETCH(QString, sent);
     QFETCH(bool, completed);
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(size);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    QVERIFY(standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r));
+    StandInUnit standIn(m_handler, size);
+    AnsweringFunction *ec1 = standIn.ec1;
+    QVERIFY(standIn.receive(request(Tool, StandIn, 0xFEE3)));
     QPointer<TPSendConnection> connection = standIn.transport()->sendConnectionTo(Tool);
     QVERIFY(connection);
     bool sawCompletion = false;
     for (const QString &step : steps) {
         const QStringList f = step.split(QLatin1Char(' '));
         if (f[0].startsWith(QLatin1String("cts"))) {
-            standIn.dispatchTargetMessage(
-                fromTool({0x11, quint8(f[1].toUInt()), quint8(f[2].toUInt()), 0xFF, 0xFF, 0xE3,
-                          0xFE, 0}),
-                &r);
+            standIn.receive(fromTool(
+                {0x11, quint8(f[1].toUInt()), quint8(f[2].toUInt()), 0xFF, 0xFF, 0xE3, 0xFE, 0}));
             if (f[0] == QLatin1String("cts"))
                 QTRY_VERIFY(!connection || connection->state() != TPSendConnection::SendingWindow);
         } else if (f[0] == QLatin1String("ack")) {
-            standIn.dispatchTargetMessage(fromTool({0x13, quint8(size), quint8(size >> 8),
-                                                    quint8((size + 6) / 7), 0xFF, 0xE3, 0xFE, 0}),
-                                          &r);
+            standIn.receive(fromTool({0x13, quint8(size), quint8(size >> 8), quint8((size + 6) / 7),
+                                      0xFF, 0xE3, 0xFE, 0}));
             // Ended connections are deleted later: the outcome is still there to read.
             sawCompletion = connection && connection->isCompleted();
         } else if (f[0] == QLatin1String("abort")) {
-            standIn.dispatchTargetMessage(fromTool({0xFF, 2, 0xFF, 0xFF, 0xFF, 0xE3, 0xFE, 0}), &r);
+            standIn.receive(fromTool({0xFF, 2, 0xFF, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
         } else if (f[0] == QLatin1String("silence")) {
             // Longer than any time-out of the stand-in: whatever it does on its own is done.
             QTRY_VERIFY_WITH_TIMEOUT(!standIn.transport()->sendConnectionTo(Tool), 3000);
@@ -236,18 +230,13 @@ void tst_SendConnection::answer()
 
 void tst_SendConnection::announcement()
 {
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(28);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
+    StandInUnit standIn(m_handler, 28);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
     // RTS to the requester: size, packets, no limit per CTS, the PGN; then the packets.
     QCOMPARE(m_handler->writtenFrames().size(), 1);
     QCOMPARE(m_handler->writtenFrames().at(0).toString(),
              QStringLiteral("6 ecf900 10 1c 00 04 ff e3 fe 00"));
-    standIn.dispatchTargetMessage(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 5);
     QCOMPARE(m_handler->writtenFrames().at(1).toString(),
              QStringLiteral("6 ebf900 01 10 11 12 13 14 15 16"));
@@ -255,7 +244,7 @@ void tst_SendConnection::announcement()
              QStringLiteral("6 ebf900 04 25 26 27 28 29 2a 2b"));
     // A CTS of another PGN is not this connection's.
     QTest::ignoreMessage(QtDebugMsg, "Got unexpected TP.CM message");
-    standIn.dispatchTargetMessage(fromTool({0x11, 2, 1, 0xFF, 0xFF, 0xCA, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x11, 2, 1, 0xFF, 0xFF, 0xCA, 0xFE, 0}));
     QTest::qWait(20);
     QCOMPARE(m_handler->writtenFrames().size(), 5);
     // The time-out's abort names the PGN.
@@ -266,44 +255,34 @@ void tst_SendConnection::announcement()
 
 void tst_SendConnection::busyPeerRefused()
 {
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
+    StandInUnit standIn(m_handler, 23);
     auto *dm1 = new AnsweringFunction(0xFE, 0xCA, &standIn);
-    ec1->reply = tpMessage(23);
     dm1->reply = tpMessage(10);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFECA), &r);
+    dm1->setState(AbstractDisplayableItem::Send);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
+    standIn.receive(request(Tool, StandIn, 0xFECA));
     // One connection per direction between two nodes: the second is refused (reason 1, its
     // own PGN), the first goes on.
     QCOMPARE(m_handler->writtenFrames().size(), 2);
     QCOMPARE(m_handler->writtenFrames().at(1).toString(),
              QStringLiteral("6 ecf900 ff 01 ff ff ff ca fe 00"));
-    standIn.dispatchTargetMessage(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x11, 4, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 6);
-    standIn.dispatchTargetMessage(fromTool({0x13, 23, 0, 4, 0xFF, 0xE3, 0xFE, 0}), &r);
+    standIn.receive(fromTool({0x13, 23, 0, 4, 0xFF, 0xE3, 0xFE, 0}));
     QCOMPARE(standIn.transport()->sendConnectionCount(), 0);
     // Once done, the next request gets its connection.
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFECA), &r);
+    standIn.receive(request(Tool, StandIn, 0xFECA));
     QCOMPARE(m_handler->writtenFrames().last().toString(),
              QStringLiteral("6 ecf900 10 0a 00 02 ff ca fe 00"));
 }
 
 void tst_SendConnection::twoPeersAtOnce()
 {
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(14);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
-    standIn.dispatchTargetMessage(request(0x21, StandIn, 0xFEE3), &r);
+    StandInUnit standIn(m_handler, 14);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
+    standIn.receive(request(0x21, StandIn, 0xFEE3));
     QCOMPARE(standIn.transport()->sendConnectionCount(), 2);
-    standIn.dispatchTargetMessage(tpControl(0x21, StandIn, {0x11, 2, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}),
-                                  &r);
+    standIn.receive(tpControl(0x21, StandIn, {0x11, 2, 1, 0xFF, 0xFF, 0xE3, 0xFE, 0}));
     QTRY_COMPARE(m_handler->writtenFrames(J1939Device::PfTransportData).size(), 2);
     for (const CanMessage &dt : m_handler->writtenFrames(J1939Device::PfTransportData))
         QCOMPARE(dt.pduSpecific(), quint8(0x21));
@@ -330,16 +309,12 @@ void tst_SendConnection::broadcastUnlessAskedByName()
     QFETCH(quint8, requester);
     QFETCH(QString, asked);
     QFETCH(QString, first);
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(23);
-    standIn.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
+    StandInUnit standIn(m_handler, 23);
+    AnsweringFunction *ec1 = standIn.ec1;
     if (asked == QLatin1String("by name"))
-        standIn.dispatchTargetMessage(request(requester, StandIn, 0xFEE3), &r);
+        standIn.receive(request(requester, StandIn, 0xFEE3));
     else if (asked == QLatin1String("globally"))
-        standIn.dispatchTargetMessage(request(requester, 0xFF, 0xFEE3), &r);
+        standIn.receive(request(requester, 0xFF, 0xFEE3));
     else
         ec1->transmitState();
     QVERIFY(!m_handler->writtenFrames().isEmpty());
@@ -356,11 +331,8 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     // The stand-in answers the program's own receiver at 0xF9 (default timings, window 2); a
     // device listening to 0x00 follows the same connection from the stand-in's frames.
     m_handler->bus()->setTransportTiming(quickTiming(5));
-    J1939Device standIn(StandIn);
-    m_handler->adopt(&standIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, &standIn);
-    ec1->reply = tpMessage(47);
-    standIn.setState(AbstractDisplayableItem::Send);
+    StandInUnit standIn(m_handler, 47);
+    AnsweringFunction *ec1 = standIn.ec1;
     J1939Device tool(Tool);
     m_handler->adopt(&tool);
     auto *received = new RecordingFunction(0xFE, 0xE3, &tool);
@@ -368,8 +340,7 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     J1939Device listener(StandIn);
     m_handler->adopt(&listener);
     auto *followed = new RecordingFunction(0xFE, 0xE3, &listener);
-    DispatchResult r;
-    standIn.dispatchTargetMessage(request(Tool, StandIn, 0xFEE3), &r);
+    standIn.receive(request(Tool, StandIn, 0xFEE3));
     int seen = 0;
     QElapsedTimer clock;
     clock.start();
@@ -397,59 +368,3 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
 
 QTEST_MAIN(tst_SendConnection)
 #include "tst_sendconnection.moc"
-
-void tst_SendConnection::requestsThroughTheDispatcher_data()
-{
-    // A stand-in at 0x00 sending EC1 (0xFEE3); the tool at 0xF9, a telematics unit at 0x4A.
-    QTest::addColumn<BusRequest>("row");
-    const char *const frame8 = "6 fee300 10 11 12 13 14 15 16 17";
-    const BusRequest rows[] = {
-        {Tool, 0xFF, 0xFEE3, 8, true, frame8},
-        {0x4A, 0xFF, 0xFEE3, 23, true, "BAM 23/4, DT 1-4"},
-        {0xFE, 0xFF, 0xFEE3, 23, true, "BAM 23/4, DT 1-4"},
-        {0xFE, StandIn, 0xFEE3, 23, true, "BAM 23/4, DT 1-4"},
-        {Tool, StandIn, 0xFEE3, 8, true, frame8},
-        {Tool, StandIn, 0xFEE3, 23, true, "RTS 23/4"},
-        {Tool, 0x33, 0xFEE3, 8, true, ""},
-        {Tool, 0xFF, 0xFECA, 8, true, ""},
-        {Tool, 0xFF, 0xFEE3, 8, false, ""},
-    };
-    const char *const names[] = {
-        "to everyone, one frame: answered",
-        "to everyone, 23 bytes: BAM",
-        "to everyone from the null address: BAM",
-        "to the unit from the null address: BAM, no connection to 0xFE",
-        "to the unit, one frame: answered",
-        "to the unit, 23 bytes: RTS to the requester",
-        "to another unit: nothing",
-        "to everyone for a group it does not send: nothing",
-        "to everyone, the unit only observed: nothing",
-    };
-    for (int i = 0; i < int(std::size(rows)); ++i)
-        QTest::newRow(names[i]) << rows[i];
-}
-
-void tst_SendConnection::requestsThroughTheDispatcher()
-{
-    QFETCH(BusRequest, row);
-    auto *dispatcher = new DeviceDispatcher;
-    m_handler->setDispatcher(dispatcher);
-    auto *standIn = new J1939Device(StandIn);
-    auto *ec1 = new AnsweringFunction(0xFE, 0xE3, standIn);
-    ec1->reply = tpMessage(row.replySize);
-    if (row.standingIn)
-        standIn->setState(AbstractDisplayableItem::Send);
-    dispatcher->registerDisplayable(standIn);
-    DispatchResult r(DispatchResult::Received, 0);
-    dispatcher->dispatchMessage(request(row.requester, row.destination, row.pgn), &r);
-    const QString sent = QString::fromLatin1(row.sent);
-    if (sent.isEmpty())
-        QVERIFY(m_handler->writtenFrames().isEmpty());
-    else
-        QTRY_COMPARE(summary(m_handler->writtenFrames(), ec1->reply), sent);
-    // Only the unit it is addressed to answers by name: nothing else opened a connection.
-    QCOMPARE(standIn->transport()->sendConnectionCount(),
-             sent.startsWith(QLatin1String("RTS")) ? 1 : 0);
-    dispatcher->clearScheme();
-    delete dispatcher;
-}

@@ -20,6 +20,18 @@ QString hex(const CanMessage &m)
     return m.toString();
 }
 
+// From the peer at 0x21 to the unit at 0x30 under test, for PGN 0xFEDA.
+CanMessage rts(int size, int packets, quint8 from = 0x21)
+{
+    return tpControl(from, 0x30,
+                     {0x10, quint8(size), quint8(size >> 8), quint8(packets), 0xFF, 0xDA, 0xFE, 0});
+}
+
+CanMessage dt(quint8 sequence, const QByteArray &seven, quint8 from = 0x21)
+{
+    return tpData(from, 0x30, sequence, seven);
+}
+
 } // namespace
 
 // Connection-mode reception (RTS/CTS) and the receiver's timing settings.
@@ -30,6 +42,7 @@ class tst_TransportProtocol : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void init();
+    void cleanup();
     void rtsCtsExchange();
     void ctsNearTheEnd_data();
     void ctsNearTheEnd();
@@ -46,7 +59,14 @@ private slots:
     void timingDialogDefaults();
 
 private:
+    // Hands a frame from the peer to the unit under test.
+    bool receive(const CanMessage &m) { return m_device->dispatchTargetMessage(m, &m_result); }
+
     TestCanHandler *m_handler = nullptr;
+    // The unit at 0x30 on the handler's bus with a function for PGN 0xFEDA, sending.
+    std::unique_ptr<J1939Device> m_device;
+    RecordingFunction *m_function = nullptr;
+    DispatchResult m_result;
 };
 
 void tst_TransportProtocol::init()
@@ -59,45 +79,49 @@ void tst_TransportProtocol::init()
     t.timeoutDataToData = 150;
     t.timeoutCtsToData = 300;
     m_handler->bus()->setTransportTiming(t);
+    m_device = std::make_unique<J1939Device>(0x30);
+    m_handler->adopt(m_device.get());
+    m_function = new RecordingFunction(0xFE, 0xDA, m_device.get());
+    m_function->setState(AbstractDisplayableItem::Send);
+}
+
+void tst_TransportProtocol::cleanup()
+{
+    m_device.reset();
 }
 
 void tst_TransportProtocol::rtsCtsExchange()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
     const QByteArray data = tpMessage(23);
-    DispatchResult r;
-    CanMessage rts = tpControl(0x21, 0x30, {0x10, 23, 0, 4, 0xFF, 0xDA, 0xFE, 0x00});
-    QVERIFY(device.dispatchTargetMessage(rts, &r));
-    QCOMPARE(rts.text, QStringLiteral("TP.CM.RTS from 21, size 23 bytes 4 packets, PGN feda"));
-    QVERIFY(device.getConnection(0x21));
-    QCOMPARE(device.getConnection(0x21)->state(), TPConnection::WaitingToRespondRTS);
+    CanMessage announcement = rts(23, 4);
+    QVERIFY(receive(announcement));
+    QCOMPARE(announcement.text,
+             QStringLiteral("TP.CM.RTS from 21, size 23 bytes 4 packets, PGN feda"));
+    QVERIFY(m_device->getConnection(0x21));
+    QCOMPARE(m_device->getConnection(0x21)->state(), TPConnection::WaitingToRespondRTS);
     QTRY_COMPARE(m_handler->writtenFrames().size(), 1);
     QCOMPARE(hex(m_handler->writtenFrames().at(0)),
              QStringLiteral("6 ec2130 11 02 01 ff ff da fe 00"));
     QCOMPARE(m_handler->writtenFrames().at(0).text,
              QStringLiteral("TP.CM CTS windowSize 2 seq 1 PGN feda"));
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, data.mid(0, 7)), &r);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 2, data.mid(7, 7)), &r);
+    receive(dt(1, data.mid(0, 7)));
+    receive(dt(2, data.mid(7, 7)));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 2);
     QCOMPARE(hex(m_handler->writtenFrames().at(1)),
              QStringLiteral("6 ec2130 11 00 ff ff ff da fe 00"));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 3);
     QCOMPARE(hex(m_handler->writtenFrames().at(2)),
              QStringLiteral("6 ec2130 11 02 03 ff ff da fe 00"));
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 3, data.mid(14, 7)), &r);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 4, data.mid(21, 2) + QByteArray(5, '\xff')),
-                                 &r);
+    receive(dt(3, data.mid(14, 7)));
+    receive(dt(4, data.mid(21, 2) + QByteArray(5, '\xff')));
     // The last packet leads straight to the acknowledgement.
-    QCOMPARE(f->connections.size(), 1);
-    QCOMPARE(f->connections.first(), data);
+    QCOMPARE(m_function->connections.size(), 1);
+    QCOMPARE(m_function->connections.first(), data);
     QTRY_COMPARE(m_handler->writtenFrames().size(), 4);
     const CanMessage ack = m_handler->writtenFrames().at(3);
     QCOMPARE(hex(ack), QStringLiteral("6 ec2130 13 17 00 04 ff da fe 00"));
     QCOMPARE(ack.text, QStringLiteral("TP.CM EndOfMsgAck 23 bytes, 4 packets, pgn feda"));
-    QVERIFY(!device.getConnection(0x21));
+    QVERIFY(!m_device->getConnection(0x21));
     QTest::qWait(60);
     QCOMPARE(m_handler->writtenFrames().size(), 4);
 }
@@ -124,15 +148,9 @@ void tst_TransportProtocol::ctsNearTheEnd()
     TPConnection::Timing t = m_handler->bus()->transportTiming();
     t.windowSize = window;
     m_handler->bus()->setTransportTiming(t);
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
     const QByteArray data = tpMessage(size);
     const quint8 packets = quint8((size + 6) / 7);
-    DispatchResult r;
-    device.dispatchTargetMessage(
-        tpControl(0x21, 0x30, {0x10, quint8(size), 0, packets, 0xFF, 0xDA, 0xFE, 0}), &r);
+    receive(rts(size, packets));
     // Play the originator: send what each CTS asks for, until the acknowledgement.
     QStringList got;
     int seen = 0;
@@ -150,123 +168,91 @@ void tst_TransportProtocol::ctsNearTheEnd()
         got << QStringLiteral("%1/%2").arg(count).arg(next);
         QVERIFY2(count == 0 || next + count - 1 <= packets, qPrintable(got.join(QLatin1Char(' '))));
         for (int s = next; count > 0 && s < next + count; ++s)
-            device.dispatchTargetMessage(tpData(0x21, 0x30, quint8(s), data.mid((s - 1) * 7, 7)),
-                                         &r);
+            receive(dt(quint8(s), data.mid((s - 1) * 7, 7)));
     }
     QCOMPARE(got.join(QLatin1Char(' ')), ctsSequence);
-    QCOMPARE(f->connections, QList<QByteArray>{data});
+    QCOMPARE(m_function->connections, QList<QByteArray>{data});
 }
 
 void tst_TransportProtocol::repeatedPacketIgnored()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
     const QByteArray data = tpMessage(10);
-    DispatchResult r;
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 10, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r);
+    receive(rts(10, 2));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 1);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, data), &r);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, tpMessage(7)), &r); // again: ignored
-    QVERIFY(device.getConnection(0x21));
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 2, data.mid(7)), &r);
-    QCOMPARE(f->connections.size(), 1);
-    QCOMPARE(f->connections.first(), data);
+    receive(dt(1, data));
+    receive(dt(1, tpMessage(7))); // again: ignored
+    QVERIFY(m_device->getConnection(0x21));
+    receive(dt(2, data.mid(7)));
+    QCOMPARE(m_function->connections.size(), 1);
+    QCOMPARE(m_function->connections.first(), data);
 }
 
 void tst_TransportProtocol::skippedPacketDrops()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 21, 0, 3, 0xFF, 0xDA, 0xFE, 0}), &r);
+    receive(rts(21, 3));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 1);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, tpMessage(7)), &r);
+    receive(dt(1, tpMessage(7)));
     QTest::ignoreMessage(QtDebugMsg, "Unexpected message");
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 3, tpMessage(7)), &r);
-    QVERIFY(!device.getConnection(0x21));
-    QVERIFY(f->connections.isEmpty());
+    receive(dt(3, tpMessage(7)));
+    QVERIFY(!m_device->getConnection(0x21));
+    QVERIFY(m_function->connections.isEmpty());
     QTest::qWait(80);
     QCOMPARE(m_handler->writtenFrames().size(), 1); // no abort is sent
 }
 
 void tst_TransportProtocol::abortDrops()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    new RecordingFunction(0xFE, 0xDA, &device);
-    device.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 21, 0, 3, 0xFF, 0xDA, 0xFE, 0}), &r);
-    QVERIFY(device.getConnection(0x21));
+    receive(rts(21, 3));
+    QVERIFY(m_device->getConnection(0x21));
     CanMessage abort = tpControl(0x21, 0x30, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xDA, 0xFE, 0});
-    device.dispatchTargetMessage(abort, &r);
+    receive(abort);
     QCOMPARE(abort.text, QStringLiteral("TP.CM ConnAbort"));
-    QVERIFY(!device.getConnection(0x21));
+    QVERIFY(!m_device->getConnection(0x21));
     QTest::qWait(60);
     QVERIFY(m_handler->writtenFrames().isEmpty());
 }
 
 void tst_TransportProtocol::newRtsReplaces()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 100, 0, 15, 0xFF, 0xDA, 0xFE, 0}),
-                                 &r);
-    QPointer<TPConnection> first = device.getConnection(0x21);
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r);
-    TPConnection *second = device.getConnection(0x21);
+    receive(rts(100, 15));
+    QPointer<TPConnection> first = m_device->getConnection(0x21);
+    receive(rts(9, 2));
+    TPConnection *second = m_device->getConnection(0x21);
     QVERIFY(second && second != first.data());
     QCOMPARE(second->totalSize(), quint16(9));
     QTRY_VERIFY(first.isNull()); // deleted later
-    QCOMPARE(device.connectionCount(), 1);
+    QCOMPARE(m_device->connectionCount(), 1);
     QTRY_COMPARE(m_handler->writtenFrames().size(), 1);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, tpMessage(7)), &r);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 2, tpMessage(7)), &r);
-    QCOMPARE(f->connections.size(), 1);
-    QCOMPARE(f->connections.first().size(), 9);
+    receive(dt(1, tpMessage(7)));
+    receive(dt(2, tpMessage(7)));
+    QCOMPARE(m_function->connections.size(), 1);
+    QCOMPARE(m_function->connections.first().size(), 9);
 }
 
 void tst_TransportProtocol::noDataAfterCtsDropsSilently()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 21, 0, 3, 0xFF, 0xDA, 0xFE, 0}), &r);
+    receive(rts(21, 3));
     QElapsedTimer clock;
     clock.start();
     QTRY_COMPARE(m_handler->writtenFrames().size(), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!device.getConnection(0x21), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_device->getConnection(0x21), 5000);
     QVERIFY(clock.elapsed() >= 300); // the CTS-to-data time-out
     QCOMPARE(m_handler->writtenFrames().size(), 1);
 }
 
 void tst_TransportProtocol::twoPeersAtOnce()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    auto *f = new RecordingFunction(0xFE, 0xDA, &device);
-    f->setState(AbstractDisplayableItem::Send);
     const QByteArray a = tpMessage(14);
     const QByteArray b(14, 'b');
-    DispatchResult r;
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 14, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r);
-    device.dispatchTargetMessage(tpControl(0x22, 0x30, {0x10, 14, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r);
-    QCOMPARE(device.connectionCount(), 2);
+    receive(rts(14, 2));
+    receive(rts(14, 2, 0x22));
+    QCOMPARE(m_device->connectionCount(), 2);
     QTRY_COMPARE(m_handler->writtenFrames().size(), 2);
-    device.dispatchTargetMessage(tpData(0x22, 0x30, 1, b.mid(0, 7)), &r);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, a.mid(0, 7)), &r);
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 2, a.mid(7, 7)), &r);
-    device.dispatchTargetMessage(tpData(0x22, 0x30, 2, b.mid(7, 7)), &r);
-    QCOMPARE(f->connections, (QList<QByteArray>{a, b}));
+    receive(dt(1, b.mid(0, 7), 0x22));
+    receive(dt(1, a.mid(0, 7)));
+    receive(dt(2, a.mid(7, 7)));
+    receive(dt(2, b.mid(7, 7), 0x22));
+    QCOMPARE(m_function->connections, (QList<QByteArray>{a, b}));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 4);
     QSet<quint32> acked;
     for (int i = 2; i < 4; ++i)
@@ -276,29 +262,22 @@ void tst_TransportProtocol::twoPeersAtOnce()
 
 void tst_TransportProtocol::unexpectedControl()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    device.setState(AbstractDisplayableItem::Send);
-    DispatchResult r;
+    m_device->setState(AbstractDisplayableItem::Send);
     for (quint8 control : {quint8(0x11), quint8(0x13), quint8(0x20)}) {
         QTest::ignoreMessage(QtDebugMsg, "Got unexpected TP.CM message");
-        QVERIFY(device.dispatchTargetMessage(
-            tpControl(0x21, 0x30, {control, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r));
+        QVERIFY(receive(tpControl(0x21, 0x30, {control, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0})));
     }
-    QCOMPARE(device.connectionCount(), 0);
+    QCOMPARE(m_device->connectionCount(), 0);
 }
 
 void tst_TransportProtocol::dataWithoutConnection()
 {
-    J1939Device device(0x30);
-    m_handler->adopt(&device);
-    DispatchResult r;
-    QTest::ignoreMessage(QtDebugMsg,
-                         "TP error, no connection for data message 7 eb3021 01 10 11 12 13 14 15 16");
-    device.dispatchTargetMessage(tpData(0x21, 0x30, 1, tpMessage(7)), &r);
+    QTest::ignoreMessage(
+        QtDebugMsg, "TP error, no connection for data message 7 eb3021 01 10 11 12 13 14 15 16");
+    receive(dt(1, tpMessage(7)));
     // An RTS whose size and packet count disagree opens nothing.
-    device.dispatchTargetMessage(tpControl(0x21, 0x30, {0x10, 30, 0, 2, 0xFF, 0xDA, 0xFE, 0}), &r);
-    QCOMPARE(device.connectionCount(), 0);
+    receive(rts(30, 2));
+    QCOMPARE(m_device->connectionCount(), 0);
 }
 
 void tst_TransportProtocol::timingSettings_data()

@@ -33,6 +33,7 @@
 #include <sys/resource.h>
 #endif
 
+#include <functional>
 #include <memory>
 
 // An item that offers one method to scheme files and has another that it does not offer.
@@ -54,6 +55,9 @@ using TestEnvironment::readFile;
 using TestEnvironment::writeFile;
 
 } // namespace
+
+using ItemMaker = std::function<AbstractDisplayableItem *()>;
+Q_DECLARE_METATYPE(ItemMaker)
 
 class tst_SchemeController : public WindowTestCase
 {
@@ -218,45 +222,36 @@ void tst_SchemeController::unnamedChildElementIsSavedAsFunc()
 
 void tst_SchemeController::shippedClassesNameTheirElement_data()
 {
-    QTest::addColumn<QString>("className");
+    QTest::addColumn<ItemMaker>("make");
     QTest::addColumn<QString>("tag");
-    for (const char *name : {"XmlStaticPgnJ1939DeviceFunction", "DM1Function", "EcuidFunction",
-                             "SoftFunction", "UnknownPgnFunction", "ZBusDevice"})
-        QTest::newRow(name) << QString::fromLatin1(name) << QStringLiteral("func");
-    for (const char *name : {"J1939Device", "XmlJ1939Device", "XmlSidDevice", "UnknownJ1939Device",
-                             "UnknownSidDevice"})
-        QTest::newRow(name) << QString::fromLatin1(name) << QStringLiteral("device");
+    const QString func = QStringLiteral("func");
+    const QString device = QStringLiteral("device");
+    QTest::newRow("XmlStaticPgnJ1939DeviceFunction") << ItemMaker([] {
+        return new XmlStaticPgnJ1939DeviceFunction(
+            QStringLiteral("<func key=\"k\" address=\"ff01\"><name>N</name></func>"));
+    }) << func;
+    QTest::newRow("DM1Function") << ItemMaker([] { return new DM1Function; }) << func;
+    QTest::newRow("EcuidFunction") << ItemMaker([] { return new EcuidFunction; }) << func;
+    QTest::newRow("SoftFunction") << ItemMaker([] { return new SoftFunction; }) << func;
+    QTest::newRow("UnknownPgnFunction") << ItemMaker([] { return new UnknownPgnFunction; }) << func;
+    QTest::newRow("ZBusDevice") << ItemMaker([] { return new TestZBusSensor(3); }) << func;
+    QTest::newRow("J1939Device") << ItemMaker([] { return new J1939Device; }) << device;
+    QTest::newRow("XmlJ1939Device")
+        << ItemMaker([] { return new XmlJ1939Device(QStringLiteral("<device key=\"d\"/>")); })
+        << device;
+    QTest::newRow("XmlSidDevice") << ItemMaker([] {
+        return new XmlSidDevice(QStringLiteral("<device key=\"s\" address=\"100\" type=\"sid\"/>"));
+    }) << device;
+    QTest::newRow("UnknownJ1939Device")
+        << ItemMaker([] { return new UnknownJ1939Device; }) << device;
+    QTest::newRow("UnknownSidDevice") << ItemMaker([] { return new UnknownSidDevice; }) << device;
 }
 
 void tst_SchemeController::shippedClassesNameTheirElement()
 {
-    QFETCH(QString, className);
+    QFETCH(ItemMaker, make);
     QFETCH(QString, tag);
-    const QString func = QStringLiteral("<func key=\"k\" address=\"ff01\"><name>N</name></func>");
-    std::unique_ptr<AbstractDisplayableItem> item;
-    if (className == QLatin1String("XmlStaticPgnJ1939DeviceFunction"))
-        item = std::make_unique<XmlStaticPgnJ1939DeviceFunction>(func);
-    else if (className == QLatin1String("DM1Function"))
-        item = std::make_unique<DM1Function>();
-    else if (className == QLatin1String("EcuidFunction"))
-        item = std::make_unique<EcuidFunction>();
-    else if (className == QLatin1String("SoftFunction"))
-        item = std::make_unique<SoftFunction>();
-    else if (className == QLatin1String("UnknownPgnFunction"))
-        item = std::make_unique<UnknownPgnFunction>();
-    else if (className == QLatin1String("ZBusDevice"))
-        item = std::make_unique<TestZBusSensor>(quint8(3));
-    else if (className == QLatin1String("J1939Device"))
-        item = std::make_unique<J1939Device>();
-    else if (className == QLatin1String("XmlJ1939Device"))
-        item = std::make_unique<XmlJ1939Device>(QStringLiteral("<device key=\"d\"/>"));
-    else if (className == QLatin1String("XmlSidDevice"))
-        item = std::make_unique<XmlSidDevice>(
-            QStringLiteral("<device key=\"s\" address=\"100\" type=\"sid\"/>"));
-    else if (className == QLatin1String("UnknownJ1939Device"))
-        item = std::make_unique<UnknownJ1939Device>();
-    else if (className == QLatin1String("UnknownSidDevice"))
-        item = std::make_unique<UnknownSidDevice>();
+    std::unique_ptr<AbstractDisplayableItem> item(make());
     QVERIFY(item);
     QDomDocument doc;
     QDomElement element = doc.createElement(QStringLiteral("genericitem"));
