@@ -8,11 +8,7 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestEnvironment::readFile;
 
 // Frames on three named interfaces, the first not on bus 0.
 const QByteArray ThreeBuses = "(1.000000) vcan1 123#01\n"
@@ -101,17 +97,14 @@ void tst_ConvertBuses::options()
     QFETCH(QString, message);
     QFETCH(QByteArray, written);
     const QString in = path(QStringLiteral("three.log"));
-    QFile file(in);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ThreeBuses);
-    file.close();
+    QVERIFY(TestEnvironment::writeFile(in, ThreeBuses));
     const QString out = path(QStringLiteral("picked.log"));
     QFile::remove(out);
     const CliRun r = CliRun::run(QStringList{"convert", in, "-o", out} + options);
     QCOMPARE(r.code, code);
     QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
     QCOMPARE(QFile::exists(out), !written.isEmpty());
-    QCOMPARE(readAll(out), written);
+    QCOMPARE(readFile(out), written);
 }
 
 void tst_ConvertBuses::loggerFilesKeepTheirBuses_data()
@@ -138,7 +131,7 @@ void tst_ConvertBuses::loggerFilesKeepTheirBuses()
     QFETCH(QString, recording);
     QFETCH(QString, source);
     QFETCH(QString, extension);
-    const QByteArray expected = readAll(TestEnvironment::dataFile(recording + ".log"));
+    const QByteArray expected = readFile(TestEnvironment::dataFile(recording + ".log"));
     QVERIFY(expected.contains(" can1 "));
     const QString middle = path(QStringLiteral("logger.") + extension);
     const QString back = path(QStringLiteral("logger-back.log"));
@@ -148,7 +141,7 @@ void tst_ConvertBuses::loggerFilesKeepTheirBuses()
     const CliRun r = CliRun::run({"convert", middle, "-o", back});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
-    QCOMPARE(readAll(back), expected);
+    QCOMPARE(readFile(back), expected);
 }
 
 // A recording of one bus writes pcap as before: the SocketCAN link type, no cooked header.
@@ -158,9 +151,9 @@ void tst_ConvertBuses::oneBusPcapStaysSocketCan()
     const QString truck
         = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "--map", "1=0", "-o", out}).code, 0);
-    QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
+    QCOMPARE(readFile(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "-o", out}).code, 0);
-    QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("14010000")); // 276, SLL2
+    QCOMPARE(readFile(out).mid(20, 4), QByteArray::fromHex("14010000")); // 276, SLL2
 }
 
 QTEST_GUILESS_MAIN(tst_ConvertBuses)

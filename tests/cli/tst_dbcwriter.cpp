@@ -162,9 +162,7 @@ void tst_DbcWriter::writesFileAtomically()
     const QString path = dir.filePath(QStringLiteral("library.dbc"));
     CliRun r = CliRun::run({QStringLiteral("export-dbc"), QStringLiteral("-o"), path});
     QCOMPARE(r.code, 0);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), DbcWriter::write(DbcWriter::libraryFunctions()));
+    QCOMPARE(TestEnvironment::readFile(path), DbcWriter::write(DbcWriter::libraryFunctions()));
     r = CliRun::run({QStringLiteral("export-dbc")});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.startsWith(QLatin1String("VERSION \"\"")));
