@@ -1,6 +1,8 @@
+#include "can/recordingreader.h"
 #include "can/recordingwriter.h"
 #include "cli/clirun.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,10 +32,12 @@ private slots:
     void loggerFilesKeepTheirBuses_data();
     void loggerFilesKeepTheirBuses();
     void oneBusPcapStaysSocketCan();
+    void convert_data();
+    void convert();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 void tst_ConvertBuses::options_data()
@@ -154,6 +158,91 @@ void tst_ConvertBuses::oneBusPcapStaysSocketCan()
     QCOMPARE(readFile(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "-o", out}).code, 0);
     QCOMPARE(readFile(out).mid(20, 4), QByteArray::fromHex("14010000")); // 276, SLL2
+}
+
+// Whole recordings converted by extension or --format: the frames read back as written.
+void tst_ConvertBuses::convert_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("frames"); // in the output; -1 for no file, -2 for some but not all
+    const QString truck
+        = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
+    QTest::newRow("truck to BLF by the extension")
+        << truck << QStringList() << "truck.blf" << 0
+        << "Wrote 1815 frames to " + m_dir.filePath(QStringLiteral("truck.blf"))
+               + " (Vector BLF); 0 records skipped"
+        << 1815;
+    QTest::newRow("truck to pcapng by --format")
+        << truck << QStringList{"--format", "pcapng"} << "truck.out" << 0 << "(pcapng)" << 1815;
+    QTest::newRow("truck to pcap in nanoseconds")
+        << truck << QStringList{"--nanoseconds"} << "truck.pcap" << 0 << "(pcap)" << 1815;
+    QTest::newRow("bad lines counted")
+        << m_dir.write(QStringLiteral("mixed2.log"),
+                       "(1622547830.100000) can0 18FEF100#01\njunk\n(1622547830.2) can0 123#\n")
+        << QStringList() << "mixed.asc" << 0 << "Wrote 2 frames to" << 2;
+    QTest::newRow("no frames leave no file")
+        << m_dir.write(QStringLiteral("junk2.log"), "nothing\n") << QStringList() << "junk.trc" << 1
+        << "holds no CAN frames" << -1;
+    // A BLF cut part way, as a logger leaves it when its power fails: the truck five times over
+    // fills several log containers.
+    RecordingReader reader;
+    reader.readFile(truck);
+    const QString whole = m_dir.filePath(QStringLiteral("whole.blf"));
+    RecordingWriter writer;
+    writer.open(whole, RecordingReader::Blf);
+    for (int round = 0; round < 5; ++round) {
+        for (TimedFrame frame : reader.frames()) {
+            frame.timeUs += round * qint64(200000000);
+            writer.write(frame);
+        }
+    }
+    if (!writer.commit())
+        QFAIL("cannot write the BLF");
+    const QByteArray blf = TestEnvironment::readFile(whole);
+    QTest::newRow("BLF cut part way: the frames before the cut")
+        << m_dir.write(QStringLiteral("cut.blf"), blf.left(blf.size() * 2 / 3)) << QStringList()
+        << "cut.log" << 1 << "offset " << -2;
+}
+
+void tst_ConvertBuses::convert()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(int, frames);
+    const QString path = m_dir.filePath(output);
+    QFile::remove(path);
+    const CliRun r = CliRun::run(
+        QStringList{QStringLiteral("convert"), input, QStringLiteral("-o"), path} + options);
+    QCOMPARE(r.code, code);
+    QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
+    if (frames == -1) {
+        QVERIFY(!QFile::exists(path));
+        return;
+    }
+    RecordingReader original;
+    original.readFile(input);
+    RecordingReader converted;
+    QVERIFY2(converted.readFile(path), qPrintable(converted.errorString()));
+    const QVector<TimedFrame> &read = converted.frames();
+    const QVector<TimedFrame> &all = original.frames();
+    if (frames == -2) {
+        QVERIFY(!original.errorString().isEmpty());
+        QVERIFY(read.size() > 1815);
+        QCOMPARE(read.size(), all.size());
+    } else {
+        QCOMPARE(read.size(), frames);
+    }
+    for (int i = 0; i < read.size() && i < all.size(); ++i) {
+        QCOMPARE(read[i].timeUs, all[i].timeUs);
+        QCOMPARE(read[i].message.toString(), all[i].message.toString());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ConvertBuses)
