@@ -300,7 +300,7 @@ void tst_Commands::arguments()
 
 void tst_Commands::statsOfTruck()
 {
-    const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
+    const CliRun r = CliRun::run({"stats", truckLog()});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.startsWith(QLatin1String("1815 frames over 186.")), qPrintable(r.out));
     // A section per bus, as can-utils' log2asc counts them (channels 1 and 2).
@@ -345,7 +345,7 @@ void tst_Commands::statsAgreesWithTshark()
                       .arg(f.at(1).toUInt(nullptr, 0), 4, 16, QLatin1Char('0'))
                       .toUpper()]++;
     }
-    const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
+    const CliRun r = CliRun::run({"stats", truckLog()});
     QCOMPARE(statsRows(r.out), wireshark);
 }
 

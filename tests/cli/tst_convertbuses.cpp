@@ -218,8 +218,7 @@ void tst_ConvertBuses::convert()
     QFETCH(int, frames);
     const QString path = m_dir.filePath(output);
     QFile::remove(path);
-    const CliRun r = CliRun::run(
-        QStringList{QStringLiteral("convert"), input, QStringLiteral("-o"), path} + options);
+    const CliRun r = CliRun::run(QStringList{"convert", input, "-o", path} + options);
     QCOMPARE(r.code, code);
     QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
     if (frames == -1) {

@@ -92,8 +92,7 @@ void tst_DecodeCommand::initTestCase()
 
 void tst_DecodeCommand::decodeEventsOfTruck()
 {
-    const CliRun r
-        = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
+    const CliRun r = CliRun::run({"decode", "--events", truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     // The truck's two buses are told apart: each row names its bus.
@@ -147,10 +146,9 @@ void tst_DecodeCommand::decodeEventsOfTruck()
     for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
         QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
     // A database of the same groups (EEC1, CCVS1, EC1) leaves them to the library.
-    const CliRun withDbc = CliRun::run(
-        {QStringLiteral("decode"), QStringLiteral("--events"), QStringLiteral("--dbc"),
-         TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")), QStringLiteral("--dbc"),
-         TestEnvironment::dataFile(QStringLiteral("css_tp_j1939.dbc")), truckLog()});
+    const CliRun withDbc = CliRun::run({"decode", "--events", "--dbc",
+                                        TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc",
+                                        TestEnvironment::dataFile("css_tp_j1939.dbc"), truckLog()});
     QCOMPARE(withDbc.code, 0);
     QVERIFY(withDbc.out == r.out);
 }
@@ -197,8 +195,7 @@ void tst_DecodeCommand::decodeSampledLog_data()
 void tst_DecodeCommand::decodeSampledLog()
 {
     QFETCH(int, periodMs);
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--period"),
-                                  QString::number(periodMs), truckLog()});
+    const CliRun r = CliRun::run({"decode", "--period", QString::number(periodMs), truckLog()});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     const QStringList header = csvFields(rows.first());
@@ -224,8 +221,7 @@ void tst_DecodeCommand::decodeSampledLog()
 void tst_DecodeCommand::decodeWithSchemeHasWindowColumns()
 {
     const QString scheme = QStringLiteral(":/demo/demo.tvsx");
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--scheme"), scheme,
-                                  QStringLiteral(":/demo/demo-bus.log")});
+    const CliRun r = CliRun::run({"decode", "--scheme", scheme, ":/demo/demo-bus.log"});
     QCOMPARE(r.code, 0);
     const QStringList rows = lines(r.out);
     // 31950 frames over 89.995 s: 89 records.
@@ -261,12 +257,10 @@ void tst_DecodeCommand::decodeWithSchemeHasWindowColumns()
 void tst_DecodeCommand::decodeWritesFileAtomically()
 {
     const QString path = m_dir.write(QStringLiteral("kept.csv"), "old content\n");
-    CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("-o"), path,
-                            m_dir.filePath(QStringLiteral("missing.log"))});
+    CliRun r = CliRun::run({"decode", "-o", path, m_dir.filePath("missing.log")});
     QCOMPARE(r.code, 1);
     QCOMPARE(TestEnvironment::readFile(path), QByteArray("old content\n"));
-    r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), QStringLiteral("-o"),
-                     path, truckLog()});
+    r = CliRun::run({"decode", "--events", "-o", path, truckLog()});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.isEmpty());
     const QByteArray written = TestEnvironment::readFile(path);
@@ -301,11 +295,11 @@ void tst_DecodeCommand::broadcastTimeOutOnRecordingClock()
                + QByteArray::number(us % 1000000).rightJustified(6, '0') + ") can0 " + frame + "\n";
     }
     const QString path = m_dir.write(QStringLiteral("bam%1.log").arg(gapMs), log);
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
+    const CliRun r = CliRun::run({"decode", "--events", path});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out.contains(QLatin1String(",00,FEE3,")), decoded);
     QVERIFY(r.out.contains(QLatin1String(",00,FEEE,")));
-    const CliRun stats = CliRun::run({QStringLiteral("stats"), path});
+    const CliRun stats = CliRun::run({"stats", path});
     QCOMPARE(stats.out.contains(QLatin1String("time-out between packets (T1)")), !decoded);
 }
 
@@ -345,7 +339,7 @@ void tst_DecodeCommand::decodeEventRows()
     const QString path = m_dir.write(QStringLiteral("rows.log"),
                                      "(100.500000) can0 18FEEE00#7E57202EFFFFFFFF\n(" + stamp
                                          + ") can0 18FEEE00#" + payload + "\n");
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
+    const CliRun r = CliRun::run({"decode", "--events", path});
     QCOMPARE(r.code, 0);
     QMap<QString, QString> values;
     for (const QString &row : lines(r.out)) {

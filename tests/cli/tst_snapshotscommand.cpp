@@ -153,9 +153,7 @@ void tst_SnapshotsCommand::recordings()
     QFETCH(QStringList, dirs);
     QFETCH(QStringList, present);
     QTemporaryDir out;
-    const CliRun r = CliRun::run(QStringList{QStringLiteral("snapshots"), recording,
-                                             QStringLiteral("-o"), out.path()}
-                                 + options);
+    const CliRun r = CliRun::run(QStringList{"snapshots", recording, "-o", out.path()} + options);
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
     for (const QString &text : present)
@@ -180,9 +178,8 @@ void tst_SnapshotsCommand::recordings()
 void tst_SnapshotsCommand::snapshotFiles()
 {
     QTemporaryDir out;
-    const CliRun r = CliRun::run({QStringLiteral("snapshots"), m_spliced, QStringLiteral("-o"),
-                                  out.path(), QStringLiteral("--before"), QStringLiteral("2.5"),
-                                  QStringLiteral("--after"), QStringLiteral("1")});
+    const CliRun r = CliRun::run(
+        {"snapshots", m_spliced, "-o", out.path(), "--before", "2.5", "--after", "1"});
     QCOMPARE(r.code, 0);
     const QJsonArray index = indexOf(out.path());
     // The shorter window leaves the change at +22 s out of the first: four snapshots.
@@ -227,12 +224,9 @@ void tst_SnapshotsCommand::snapshotFiles()
     // With the engineer's database before the library, the engine's EEC1 is the database's:
     // its signal is the table's column.
     QTemporaryDir withDbc;
-    const CliRun d
-        = CliRun::run({QStringLiteral("snapshots"), m_spliced, QStringLiteral("-o"), withDbc.path(),
-                       QStringLiteral("--before"), QStringLiteral("2.5"), QStringLiteral("--after"),
-                       QStringLiteral("1"), QStringLiteral("--dbc"),
-                       TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")),
-                       QStringLiteral("--dbc-wins")});
+    const CliRun d = CliRun::run({"snapshots", m_spliced, "-o", withDbc.path(), "--before", "2.5",
+                                  "--after", "1", "--dbc",
+                                  TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"});
     QCOMPARE(d.code, 0);
     const QList<QByteArray> table = readFile(withDbc.path() + QStringLiteral("/snapshots/")
                                              + first.value(QStringLiteral("dir")).toString()
