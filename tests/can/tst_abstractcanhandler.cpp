@@ -55,7 +55,6 @@ private slots:
     void immediateSendStatus();
     void failedBatchSendEntersError();
     void stateTransitionsEmitOnce();
-    void receiveErrorTimesOutToClosed();
     void errorTimeoutKeepsErrorWhenStopFails();
     void setTransceiverChecksIndex_data();
     void setTransceiverChecksIndex();
@@ -260,26 +259,6 @@ void tst_AbstractCanHandler::stateTransitionsEmitOnce()
     handler.setTransmissionState(AbstractCanHandler::Error);
     handler.setTransmissionState(AbstractCanHandler::Open);
     QCOMPARE(spy.count(), 7);
-}
-
-void tst_AbstractCanHandler::receiveErrorTimesOutToClosed()
-{
-    TestCanHandler handler;
-    handler.errorTimer()->setInterval(30);
-    QVERIFY(handler.start());
-    QSignalSpy spy(&handler, &AbstractCanHandler::stateChanged);
-    handler.setReceiveOk(false);
-    handler.receiveMessages();
-    QCOMPARE(handler.state(), AbstractCanHandler::Error);
-    QCOMPARE(spy.count(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(handler.state(), AbstractCanHandler::Closed, 5000);
-    QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.at(1).first().toInt(), int(AbstractCanHandler::Closed));
-    QVERIFY(handler.stopCalls() >= 1);
-    // Closed stops the poll timer: no further reads happen.
-    const int reads = handler.receiveCalls();
-    QTest::qWait(20);
-    QCOMPARE(handler.receiveCalls(), reads);
 }
 
 void tst_AbstractCanHandler::errorTimeoutKeepsErrorWhenStopFails()

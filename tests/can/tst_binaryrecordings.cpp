@@ -2,6 +2,7 @@
 #include "can/recordingwriter.h"
 #include "support/recordingbytes.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -24,7 +25,7 @@ private slots:
     void truncatedEverywhere();
 
 private:
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 Q_DECLARE_METATYPE(Format)
@@ -283,11 +284,7 @@ void tst_BinaryRecordings::hostile()
     QVERIFY2(reader.errorString().startsWith(error), qPrintable(reader.errorString()));
     QCOMPARE(reader.frames().size(), frames);
     // The same from a file, streamed.
-    const QString path = m_dir.filePath(QStringLiteral("hostile.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    const QString path = m_dir.write(QStringLiteral("hostile.bin"), bytes);
     qint64 streamed = 0;
     QVERIFY(!reader.streamFile(path, [&](const Frames &f) {
         streamed += f.size();

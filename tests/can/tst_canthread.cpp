@@ -145,11 +145,8 @@ void tst_CanThread::startupGivesTheDemoBusItsUnits()
 
     // A recording of the user's has no simulated units.
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bus.log"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("(5.000) can0 18FEF1AB#0102\n");
-    file.close();
+    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("bus.log"),
+                                                    "(5.000) can0 18FEF1AB#0102\n");
     QCOMPARE(BusStartup::run(&handler, path, 500000, {}).exitCode, 0);
     QVERIFY(!handler.simulatedBus()->hasUnits());
     QCOMPARE(handler.baudRate(), 500000u);

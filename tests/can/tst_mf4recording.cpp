@@ -1,6 +1,7 @@
 #include "can/recordingreader.h"
 #include "cli/clirun.h"
 #include "support/mf4builder.h"
+#include "support/recordingbytes.h"
 #include "support/testenvironment.h"
 
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 
 namespace {
 
+using RecordingBytes::describe;
 using Builder = Mf4Builder;
 using Options = Mf4Builder::Options;
 
@@ -63,26 +65,6 @@ QVector<TimedFrame> expectedFrames(const QVector<Builder::Frame> &frames, const 
         out.append(t);
     }
     return out;
-}
-
-QString describe(const TimedFrame &f)
-{
-    return QStringLiteral("%1 bus %6 %2%3 [%4] %5")
-        .arg(f.timeUs)
-        .arg(f.message.id, 0, 16)
-        .arg(f.message.extended ? "x" : "")
-        .arg(f.message.length)
-        .arg(QString::fromLatin1(
-            QByteArray(reinterpret_cast<const char *>(f.message.data), f.message.length).toHex()))
-        .arg(f.bus);
-}
-
-QStringList describe(const QVector<TimedFrame> &frames)
-{
-    QStringList lines;
-    for (const TimedFrame &f : frames)
-        lines.append(describe(f));
-    return lines;
 }
 
 RecordingReader parseMf4(const QByteArray &file)

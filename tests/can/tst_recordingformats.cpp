@@ -2,6 +2,7 @@
 #include "can/recordingwriter.h"
 #include "support/recordingbytes.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -65,7 +66,7 @@ private slots:
     void wiresharkReads();
 
 private:
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 Q_DECLARE_METATYPE(Format)
@@ -371,13 +372,10 @@ void tst_RecordingFormats::pythonCanWrites()
     // python-can keeps the start time to the millisecond but counts from the exact first time:
     // the first frame falls on a whole millisecond.
     const Frames frames = onBuses(sampleFrames(1622547830123000, 200), {0, 1, 1, 4});
-    const QString input = m_dir.filePath(QStringLiteral("frames.txt"));
+    const QString input = m_dir.write(QStringLiteral("frames.txt"),
+                                      linesOf(frames).join(QLatin1Char('\n')).toLatin1() + '\n');
     const QString path
         = m_dir.filePath(QStringLiteral("python.") + RecordingWriter::extension(format));
-    QFile text(input);
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write(linesOf(frames).join(QLatin1Char('\n')).toLatin1() + '\n');
-    text.close();
     QVERIFY(runPython(QLatin1String(PythonWriter), {input, path}));
     RecordingReader reader;
     QVERIFY2(reader.readFile(path), qPrintable(reader.errorString()));

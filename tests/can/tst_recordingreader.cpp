@@ -340,11 +340,7 @@ void tst_RecordingReader::mappedFileReadsLikeText()
     for (int i = 0; i < 30; ++i)
         text += "junk\n";
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("trace.dat"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    file.close();
+    const QString path = writeFile(dir, QStringLiteral("trace.dat"), text);
     RecordingReader fromFile;
     QVERIFY(fromFile.readFile(path));
     RecordingReader fromText;
@@ -454,9 +450,7 @@ void tst_RecordingReader::fileErrors()
     if (name == QLatin1String("folder")) {
         QVERIFY(QDir(dir.path()).mkdir(name));
     } else if (name != QLatin1String("missing.log")) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        QVERIFY(writeFile(path, content));
     }
     RecordingReader reader;
     QVERIFY(!reader.readFile(path));

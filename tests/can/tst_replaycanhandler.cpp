@@ -5,20 +5,6 @@
 
 #include <QtTest>
 
-namespace {
-
-QString writeRecording(QTemporaryDir &dir, const QByteArray &text)
-{
-    const QString path = dir.filePath(QStringLiteral("recording.log"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(text);
-    return path;
-}
-
-} // namespace
-
 class tst_ReplayCanHandler : public QObject
 {
     Q_OBJECT
@@ -63,7 +49,8 @@ void tst_ReplayCanHandler::demoBusIsBuiltIn()
 void tst_ReplayCanHandler::recordingsByName()
 {
     QTemporaryDir dir;
-    const QString path = writeRecording(dir, "(0.0) can0 18FEF100#01\n");
+    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
+                                                    "(0.0) can0 18FEF100#01\n");
     ReplayCanHandler handler(nullptr);
     QCOMPARE(handler.transceiverIndexForName(QStringLiteral("/no/such/file.log")), -1);
     QCOMPARE(handler.transceiverIndexForName(path), 1);
@@ -90,7 +77,7 @@ void tst_ReplayCanHandler::otherFormats()
     QFETCH(QByteArray, text);
     QTemporaryDir dir;
     // The name says candump; the content decides.
-    const QString path = writeRecording(dir, text);
+    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"), text);
     ReplayCanHandler handler(nullptr);
     QVERIFY(handler.setTransceiver(handler.addRecording(path)));
     QCOMPARE(handler.loadedFrameCount(), 2);
@@ -116,7 +103,8 @@ void tst_ReplayCanHandler::otherFormats()
 void tst_ReplayCanHandler::emptyRecordingRefused()
 {
     QTemporaryDir dir;
-    const QString path = writeRecording(dir, "nothing to see\n");
+    const QString path
+        = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"), "nothing to see\n");
     ReplayCanHandler handler(nullptr);
     QVERIFY(!handler.setTransceiver(handler.addRecording(path)));
     QVERIFY(handler.lastError().contains(QLatin1String("holds no frames")));
@@ -195,7 +183,8 @@ void tst_ReplayCanHandler::longRecordingStreams()
 void tst_ReplayCanHandler::cancelledReadingKeepsTheRecording()
 {
     QTemporaryDir dir;
-    const QString first = writeRecording(dir, "(0.0) can0 18FEF100#01\n");
+    const QString first = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
+                                                     "(0.0) can0 18FEF100#01\n");
     const QString second = dir.filePath(QStringLiteral("second.log"));
     QVERIFY(QFile::copy(first, second));
     ReplayCanHandler handler(nullptr);
@@ -219,10 +208,11 @@ void tst_ReplayCanHandler::paceFollowsTimestamps()
 {
     QTemporaryDir dir;
     // A recording that starts at an absolute time: pacing is relative to its first frame.
-    const QString path = writeRecording(dir, "(1622547830.000000) can0 18FEF100#00\n"
-                                             "(1622547830.150000) can0 18FEF100#01\n"
-                                             "(1622547830.300000) can0 18FEF100#02\n"
-                                             "(1622547830.600000) can0 18FEF100#03\n");
+    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
+                                                    "(1622547830.000000) can0 18FEF100#00\n"
+                                                    "(1622547830.150000) can0 18FEF100#01\n"
+                                                    "(1622547830.300000) can0 18FEF100#02\n"
+                                                    "(1622547830.600000) can0 18FEF100#03\n");
     ReplayCanHandler handler(nullptr);
     QVERIFY(handler.setTransceiver(handler.addRecording(path)));
     QVERIFY(handler.start());
@@ -255,9 +245,10 @@ void tst_ReplayCanHandler::paceFollowsTimestamps()
 void tst_ReplayCanHandler::loops()
 {
     QTemporaryDir dir;
-    const QString path = writeRecording(dir, "(0.000) can0 18FEF100#00\n"
-                                             "(0.010) can0 18FEF101#01\n"
-                                             "(0.020) can0 18FEF100#02\n");
+    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
+                                                    "(0.000) can0 18FEF100#00\n"
+                                                    "(0.010) can0 18FEF101#01\n"
+                                                    "(0.020) can0 18FEF100#02\n");
     ReplayCanHandler handler(nullptr);
     QVERIFY(handler.setTransceiver(handler.addRecording(path)));
     // The next pass starts one period of the first identifier after its last frame.

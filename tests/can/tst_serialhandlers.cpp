@@ -3,6 +3,7 @@
 #include "can/zentraxv1canhandler.h"
 #include "support/adapterbytes.h"
 #include "support/adapterharness.h"
+#include "support/hex.h"
 #include "support/i7565adapterpeer.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
@@ -66,10 +67,8 @@ private slots:
     void adapters_data();
     void selectionByPath_data() { adapters_data(); }
     void selectionByPath();
-    void unknownPathRefused_data() { adapters_data(); }
-    void unknownPathRefused();
-    void bitRateCommands();
-    void startSequence();
+    void rateThenStart_data();
+    void rateThenStart();
     void framesFromAdapter_data();
     void framesFromAdapter();
     void handlerInBusThread();
@@ -92,62 +91,40 @@ void tst_SerialHandlers::selectionByPath()
     QCOMPARE(rig.handler->transceivers().at(index).second, rig.peer->portPath());
     QVERIFY2(rig.handler->setTransceiver(index), qPrintable(rig.handler->lastError()));
     QVERIFY(rig.handler->lastError().isEmpty());
-    // The same path again maps to the same entry.
+    // The same path again maps to the same entry; paths of no port map to none.
     QCOMPARE(rig.handler->transceiverIndexForName(rig.peer->portPath()), index);
-}
-
-void tst_SerialHandlers::unknownPathRefused()
-{
-    QFETCH(Adapter, adapter);
-    Rig rig = makeRig(adapter);
     QCOMPARE(rig.handler->transceiverIndexForName(QStringLiteral("/dev/no-such-adapter")), -1);
     QCOMPARE(rig.handler->transceiverIndexForName(QStringLiteral("not-a-port")), -1);
 }
 
-void tst_SerialHandlers::bitRateCommands()
+void tst_SerialHandlers::rateThenStart_data()
 {
-    {
-        Rig rig = makeRig(Zentrax);
-        QVERIFY(connectRig(rig));
-        QVERIFY(!rig.handler->setBaudRate(800000));
-        QVERIFY(rig.handler->setBaudRate(500000));
-        QCOMPARE(rig.handler->baudRate(), 500000u);
-        QTRY_COMPARE(rig.peer->written().toHex(), QByteArray("f00303fcf00283"));
-        auto *peer = static_cast<ZentraxAdapterPeer *>(rig.peer.get());
-        QCOMPARE(peer->lastBitRateCode(), 0xFC);
-        QCOMPARE(peer->settingsCommits(), 1);
-    }
-    {
-        Rig rig = makeRig(I7565);
-        QVERIFY(connectRig(rig));
-        QVERIFY(!rig.handler->setBaudRate(83333));
-        QVERIFY(rig.handler->setBaudRate(250000));
-        QTRY_COMPARE(static_cast<I7565AdapterPeer *>(rig.peer.get())->lines(), QStringList{"P15"});
-        QCOMPARE(rig.peer->written(), QByteArray("P15\r"));
-    }
+    QTest::addColumn<Adapter>("adapter");
+    QTest::addColumn<unsigned>("refused");
+    QTest::addColumn<QByteArray>("rateBytes");  // written once the rate is set
+    QTest::addColumn<QByteArray>("startBytes"); // written by the start after it
+    QTest::newRow("zentrax") << Zentrax << 800000u << hex("f00303faf00283") << QByteArray();
+    QTest::newRow("i7565") << I7565 << 83333u << QByteArray("P15\r") << QByteArray("C\r");
 }
 
-void tst_SerialHandlers::startSequence()
+// Selection opens the port, the rate goes out at once, and start finds the port open.
+void tst_SerialHandlers::rateThenStart()
 {
-    {
-        // Selection opens the port, the rate goes out, start finds the port open.
-        Rig rig = makeRig(Zentrax);
-        QVERIFY(connectRig(rig));
-        QVERIFY(rig.handler->setBaudRate(250000));
-        QVERIFY(rig.handler->start());
-        QVERIFY(rig.handler->isOpen());
-        QTRY_COMPARE(rig.peer->written().toHex(), QByteArray("f00303faf00283"));
-        QTest::qWait(20);
-        QCOMPARE(rig.peer->written().size(), 7);
-    }
-    {
-        Rig rig = makeRig(I7565);
-        QVERIFY(connectRig(rig));
-        QVERIFY(rig.handler->setBaudRate(250000));
-        QVERIFY(rig.handler->start());
-        QTRY_COMPARE(static_cast<I7565AdapterPeer *>(rig.peer.get())->lines(),
-                     (QStringList{"P15", "C"}));
-    }
+    QFETCH(Adapter, adapter);
+    QFETCH(unsigned, refused);
+    QFETCH(QByteArray, rateBytes);
+    QFETCH(QByteArray, startBytes);
+    Rig rig = makeRig(adapter);
+    QVERIFY(connectRig(rig));
+    QVERIFY(!rig.handler->setBaudRate(refused));
+    QVERIFY(rig.handler->setBaudRate(250000));
+    QCOMPARE(rig.handler->baudRate(), 250000u);
+    QTRY_COMPARE(rig.peer->written(), rateBytes);
+    QVERIFY(rig.handler->start());
+    QVERIFY(rig.handler->isOpen());
+    QTRY_COMPARE(rig.peer->written(), rateBytes + startBytes);
+    QTest::qWait(20);
+    QCOMPARE(rig.peer->written(), rateBytes + startBytes);
 }
 
 void tst_SerialHandlers::framesFromAdapter_data()

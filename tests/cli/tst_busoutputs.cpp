@@ -3,6 +3,7 @@
 // recording of one bus gives the output it always gave.
 #include "app/builtins.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include "clirun.h"
 
@@ -16,11 +17,7 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestEnvironment::readFile;
 
 // DM1 of the truck's engine (a code that comes and goes) and of its chassis controller.
 const QByteArray Dm1Lines = "(1622547831.000000) can0 18FECA00#00FF00000000FFFF\n"
@@ -46,7 +43,7 @@ QString unitsByBus(const QString &command, const QString &out, const QString &cs
     QMap<QString, QSet<QString>> units;
     QString bus = QStringLiteral("-");
     if (command == QLatin1String("decode") && !csvPath.isEmpty()) {
-        const QList<QByteArray> rows = readAll(csvPath).split('\n');
+        const QList<QByteArray> rows = readFile(csvPath).split('\n');
         const QList<QByteArray> header = rows.first().split(',');
         if (header.value(1) == "Bus" || header.value(1) == "Address") {
             const bool named = header.value(1) == "Bus";
@@ -125,7 +122,7 @@ private slots:
 private:
     QString path(const QString &key) const;
 
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 void tst_BusOutputs::initTestCase()
@@ -138,7 +135,7 @@ void tst_BusOutputs::initTestCase()
     // two buses.
     QByteArray can0;
     for (const QByteArray &line :
-         readAll(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")))
+         readFile(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")))
              .split('\n')) {
         if (line.contains(" can0 "))
             can0 += line + '\n';
@@ -151,9 +148,7 @@ void tst_BusOutputs::initTestCase()
     }
     for (const auto &file : {qMakePair(QStringLiteral("one.log"), can0),
                              qMakePair(QStringLiteral("twin.log"), twin)}) {
-        QFile f(m_dir.filePath(file.first));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QCOMPARE(f.write(file.second), file.second.size());
+        QVERIFY(!m_dir.write(file.first, file.second).isEmpty());
     }
 }
 
@@ -225,12 +220,12 @@ void tst_BusOutputs::oneBusAsBefore()
     const CliRun r = CliRun::run(arguments);
     QVERIFY2(r.code == 0 || arguments.first() == QLatin1String("check"), qPrintable(r.err));
     if (!expectedFile.isEmpty()) {
-        const QByteArray expected = readAll(expectedFile);
+        const QByteArray expected = readFile(expectedFile);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(r.out, QString::fromUtf8(expected));
         return;
     }
-    const QByteArray written = readAll(outputFile);
+    const QByteArray written = readFile(outputFile);
     QCOMPARE(int(written.count('\n')), lines);
     QCOMPARE(QCryptographicHash::hash(written, QCryptographicHash::Sha256).toHex(), sha256);
 }
@@ -297,7 +292,7 @@ void tst_BusOutputs::busChosenAsRecordingOfIt()
     auto output = [&](const QStringList &arguments) {
         const CliRun r
             = CliRun::run(command + arguments + (decode ? QStringList{"-o", csv} : QStringList{}));
-        return r.code == 0 ? (decode ? readAll(csv) : r.out.toUtf8()) : QByteArray();
+        return r.code == 0 ? (decode ? readFile(csv) : r.out.toUtf8()) : QByteArray();
     };
     QByteArray chosen = withoutBus(output({"--bus", "1", path("twin")}), "can1");
     QByteArray alone = output({path("one")});

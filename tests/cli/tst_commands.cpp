@@ -1,21 +1,15 @@
 #include "app/builtins.h"
-#include "app/parameterlog.h"
 #include "can/recordingreader.h"
 #include "can/recordingwriter.h"
 #include "cli/clicommand.h"
 #include "job/servicejob.h"
-#include "descriptions/candevicefactory.h"
-#include "model/candevice.h"
-#include "model/devicedispatcher.h"
-#include "scheme/schemecontroller.h"
-#include "scheme/schemetreemodel.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include "clirun.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -31,37 +25,6 @@ QString truckLog()
     return TestEnvironment::dataFile(TruckLog);
 }
 
-// Splits a CSV line written by the commands (quoted fields may hold commas).
-QStringList csvFields(const QString &line)
-{
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < line.size()
-                && line.at(i + 1) == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields << field;
-    return fields;
-}
-
 // The "stats" rows, source and PGN to frame count.
 QMap<QString, int> statsRows(const QString &out)
 {
@@ -75,11 +38,6 @@ QMap<QString, int> statsRows(const QString &out)
     return counted;
 }
 
-QStringList lines(const QString &text)
-{
-    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 class tst_Commands : public QObject
@@ -90,29 +48,13 @@ private slots:
     void initTestCase();
     void arguments_data();
     void arguments();
-    void decodeEventsOfTruck();
-    void decodeEventRows_data();
-    void decodeEventRows();
-    void csvFieldAppended_data();
-    void csvFieldAppended();
-    void decodeSampledLog_data();
-    void decodeSampledLog();
-    void decodeWithSchemeHasWindowColumns();
-    void decodeWritesFileAtomically();
-    void broadcastTimeOutOnRecordingClock_data();
-    void broadcastTimeOutOnRecordingClock();
     void statsOfTruck();
     void statsAgreesWithTshark();
-    void convert_data();
-    void convert();
-    void faultsHistory_data();
-    void faultsHistory();
-    void inventory_data();
-    void inventory();
+    void reports_data();
+    void reports();
 
 private:
-    QString writeFile(const QString &name, const QByteArray &content);
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 void tst_Commands::initTestCase()
@@ -123,15 +65,6 @@ void tst_Commands::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-QString tst_Commands::writeFile(const QString &name, const QByteArray &content)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        return QString();
-    return path;
-}
-
 void tst_Commands::arguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -139,13 +72,13 @@ void tst_Commands::arguments_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
 
-    const QString junk = writeFile(QStringLiteral("junk.log"), "no frames here\nnor here\n");
-    const QString badScheme = writeFile(QStringLiteral("bad.tvsx"), "<devices><device");
+    const QString junk = m_dir.write(QStringLiteral("junk.log"), "no frames here\nnor here\n");
+    const QString badScheme = m_dir.write(QStringLiteral("bad.tvsx"), "<devices><device");
     const QString missing = m_dir.filePath(QStringLiteral("missing.log"));
-    const QString mixed = writeFile(QStringLiteral("mixed.log"),
-                                    "(1622547830.100000) can0 18FEF100#0102030405060708\n"
-                                    "junk\n"
-                                    "(1622547830.200000) can0 18FEF100#0102030405060708\n");
+    const QString mixed = m_dir.write(QStringLiteral("mixed.log"),
+                                      "(1622547830.100000) can0 18FEF100#0102030405060708\n"
+                                      "junk\n"
+                                      "(1622547830.200000) can0 18FEF100#0102030405060708\n");
     const QString truck = truckLog();
     QString jobError;
     const std::unique_ptr<ServiceJob> job = ServiceJob::create(m_dir.filePath(QStringLiteral("jobs")), {}, &jobError);
@@ -153,7 +86,7 @@ void tst_Commands::arguments_data()
     const QString jobDir = job->dir();
     const QString brokenJob = m_dir.filePath(QStringLiteral("brokenjob"));
     QVERIFY(QDir().mkpath(brokenJob));
-    writeFile(QStringLiteral("brokenjob/job.json"), "{\"format\":");
+    m_dir.write(QStringLiteral("brokenjob/job.json"), "{\"format\":");
     // A run that ends with the exit code and prints only the error; one that succeeds.
     auto fails = [](const char *name, const QStringList &arguments, int code, const QString &err) {
         QTest::newRow(name) << arguments << code << QString() << err;
@@ -175,14 +108,14 @@ void tst_Commands::arguments_data()
     // The engineer's database describes a group the library lacks: the boom's pressure at
     // 0x03E8 x 0.1 and its signed angle at -50 x 0.01, from 0x80 though written from 0xFE.
     const QString ownDbc
-        = writeFile(QStringLiteral("own.dbc"),
-                    "VERSION \"\"\nNS_ :\nBS_:\nBU_:\n"
-                    "BO_ 2365542142 BoomPressure: 8 Vector__XXX\n"
-                    " SG_ Pressure : 0|16@1+ (0.1,0) [0|6553.5] \"bar\" Vector__XXX\n"
-                    " SG_ Angle : 16|16@1- (0.01,0) [-327.68|327.67] \"deg\" Vector__XXX\n"
-                    "BA_DEF_  \"ProtocolType\" STRING ;\nBA_ \"ProtocolType\" \"J1939\";\n");
+        = m_dir.write(QStringLiteral("own.dbc"),
+                      "VERSION \"\"\nNS_ :\nBS_:\nBU_:\n"
+                      "BO_ 2365542142 BoomPressure: 8 Vector__XXX\n"
+                      " SG_ Pressure : 0|16@1+ (0.1,0) [0|6553.5] \"bar\" Vector__XXX\n"
+                      " SG_ Angle : 16|16@1- (0.01,0) [-327.68|327.67] \"deg\" Vector__XXX\n"
+                      "BA_DEF_  \"ProtocolType\" STRING ;\nBA_ \"ProtocolType\" \"J1939\";\n");
     const QString boom
-        = writeFile(QStringLiteral("boom.log"), "(1.000000) can0 0CFF4E80#E803CEFFFFFFFFFF\n");
+        = m_dir.write(QStringLiteral("boom.log"), "(1.000000) can0 0CFF4E80#E803CEFFFFFFFFFF\n");
     runs("decode with a DBC", {"decode", "--events", "--dbc", ownDbc, boom},
          "0.000000,80,FF4E,BoomPressure,Pressure,100,bar\n"
          "0.000000,80,FF4E,BoomPressure,Angle,-0.5,deg\n",
@@ -195,17 +128,17 @@ void tst_Commands::arguments_data()
     // A database of groups the library describes too (EEC1, and DM1, whose trouble codes the
     // program reads itself): with --dbc-wins the database decodes and names EEC1, never DM1.
     const QString winsDbc
-        = writeFile(QStringLiteral("wins.dbc"),
-                    "VERSION \"\"\nNS_ :\nBS_:\nBU_:\n"
-                    "BO_ 2364540158 OwnEEC1: 8 Vector__XXX\n"
-                    " SG_ Rpm : 24|16@1+ (0.125,0) [0|8031.875] \"rpm\" Vector__XXX\n"
-                    "BO_ 2566834942 OwnDM1: 8 Vector__XXX\n"
-                    " SG_ Lamps : 0|8@1+ (1,0) [0|255] \"\" Vector__XXX\n"
-                    "BA_DEF_  \"ProtocolType\" STRING ;\nBA_ \"ProtocolType\" \"J1939\";\n");
+        = m_dir.write(QStringLiteral("wins.dbc"),
+                      "VERSION \"\"\nNS_ :\nBS_:\nBU_:\n"
+                      "BO_ 2364540158 OwnEEC1: 8 Vector__XXX\n"
+                      " SG_ Rpm : 24|16@1+ (0.125,0) [0|8031.875] \"rpm\" Vector__XXX\n"
+                      "BO_ 2566834942 OwnDM1: 8 Vector__XXX\n"
+                      " SG_ Lamps : 0|8@1+ (1,0) [0|255] \"\" Vector__XXX\n"
+                      "BA_DEF_  \"ProtocolType\" STRING ;\nBA_ \"ProtocolType\" \"J1939\";\n");
     const QString engine
-        = writeFile(QStringLiteral("engine.log"), "(1.000000) can0 0CF00480#FFFFFF901AFFFFFF\n"
-                                                  "(1.100000) can0 18FECA80#0400640004010000\n"
-                                                  "(2.100000) can0 18FECA80#0000FFFFFFFFFFFF\n");
+        = m_dir.write(QStringLiteral("engine.log"), "(1.000000) can0 0CF00480#FFFFFF901AFFFFFF\n"
+                                                    "(1.100000) can0 18FECA80#0400640004010000\n"
+                                                    "(2.100000) can0 18FECA80#0000FFFFFFFFFFFF\n");
     runs("decode with a DBC before the library",
          {"decode", "--events", "--dbc", winsDbc, "--dbc-wins", engine},
          "0.000000,80,F004,OwnEEC1,Rpm,850,rpm\n0.100000,80,FECA,DM - Active Diagnostic", "");
@@ -365,272 +298,9 @@ void tst_Commands::arguments()
     }
 }
 
-void tst_Commands::decodeEventsOfTruck()
-{
-    const CliRun r
-        = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truckLog()});
-    QCOMPARE(r.code, 0);
-    const QStringList rows = lines(r.out);
-    // The truck's two buses are told apart: each row names its bus.
-    QCOMPARE(rows.first(), QStringLiteral("Time,Bus,Address,PGN,Function,Parameter,Value,Unit"));
-    QMultiMap<QString, QStringList> ec1;
-    QSet<QString> ec1Times;
-    QSet<QString> groups;
-    QMap<QString, QSet<QString>> unitsByBus;
-    QList<QStringList> speeds;
-    QList<QStringList> coolant;
-    double previous = -1;
-    for (int i = 1; i < rows.size(); ++i) {
-        const QStringList f = csvFields(rows.at(i));
-        QCOMPARE(f.size(), 8);
-        unitsByBus[f.at(1)].insert(f.at(2));
-        groups.insert(f.at(3));
-        // The buses are decoded one after the other, their rows merged in time order.
-        QVERIFY2(f.at(0).toDouble() >= previous, qPrintable(rows.at(i)));
-        previous = f.at(0).toDouble();
-        if (f.at(3) == QLatin1String("F004") && f.at(5) == QLatin1String("SPN190"))
-            speeds.append(f);
-        if (f.at(3) == QLatin1String("FEEE") && f.at(5) == QLatin1String("SPN110"))
-            coolant.append(f);
-        if (f.at(3) == QLatin1String("FEE3")) {
-            QCOMPARE(f.at(2), QStringLiteral("00"));
-            ec1.insert(f.at(5), f);
-            ec1Times.insert(f.at(0));
-        }
-    }
-    // can0 holds 00 and 47, can1 51, 52 and A3 (counted in the candump text).
-    QCOMPARE(unitsByBus.value(QStringLiteral("can0")), (QSet<QString>{"00", "47"}));
-    QCOMPARE(unitsByBus.value(QStringLiteral("can1")), (QSet<QString>{"51", "52", "A3"}));
-    QCOMPARE(unitsByBus.size(), 2);
-    // Every one of the 13 EC1 broadcasts decoded, the first one included.
-    QCOMPARE(ec1Times.size(), 13);
-    const QList<QStringList> idle = ec1.values(QStringLiteral("SI1"));
-    QCOMPARE(idle.size(), 13);
-    for (const QStringList &f : idle)
-        QCOMPARE(f.at(6).toDouble(), 850.0); // 0x1A90 x 0.125 rpm
-    // The 28-byte EC1 has no upper speed of the extended range: empty, not a number.
-    for (const QStringList &f : ec1.values(QStringLiteral("SERH")))
-        QCOMPARE(f.at(6), QString());
-    // The first transfer (listed last) carries 0xCB - 125 = 78 % idle torque.
-    QCOMPARE(ec1.values(QStringLiteral("T1")).last().at(6).toDouble(), 78.0);
-    QCOMPARE(speeds.first().at(7), QStringLiteral("rpm"));
-    // ET1 every 5 s: coolant 0x7E - 40 = 86 degrees, the degree sign intact.
-    QCOMPARE(coolant.size(), 13);
-    QCOMPARE(coolant.first().at(6), QStringLiteral("86"));
-    QCOMPARE(coolant.first().at(7), QStringLiteral("\u00B0C"));
-    // The library's single-frame groups of the recording are decoded too.
-    for (const char *pgn : {"F004", "F003", "FEF1", "FEEE"})
-        QVERIFY2(groups.contains(QLatin1String(pgn)), pgn);
-    // A database of the same groups (EEC1, CCVS1, EC1) leaves them to the library.
-    const CliRun withDbc = CliRun::run(
-        {QStringLiteral("decode"), QStringLiteral("--events"), QStringLiteral("--dbc"),
-         TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")), QStringLiteral("--dbc"),
-         TestEnvironment::dataFile(QStringLiteral("css_tp_j1939.dbc")), truckLog()});
-    QCOMPARE(withDbc.code, 0);
-    QVERIFY(withDbc.out == r.out);
-}
-
-void tst_Commands::csvFieldAppended_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("field");
-    QTest::newRow("plain number") << "1234.5" << QByteArray("1234.5");
-    QTest::newRow("empty") << "" << QByteArray();
-    QTest::newRow("comma quoted") << "a,b" << QByteArray("\"a,b\"");
-    QTest::newRow("quote doubled") << "say \"hi\"" << QByteArray("\"say \"\"hi\"\"\"");
-    QTest::newRow("line break quoted") << "a\nb" << QByteArray("\"a\nb\"");
-    QTest::newRow("carriage return quoted") << "a\rb" << QByteArray("\"a\rb\"");
-    QTest::newRow("latin-1 kept")
-        << QString::fromUtf8("90 \xc2\xb0" "C") << QByteArray("90 \xb0" "C");
-    QTest::newRow("beyond latin-1 a question mark")
-        << QString::fromUtf8("5 \xce\xa9") << QByteArray("5 ?");
-    QTest::newRow("beyond latin-1 and a comma") << QString::fromUtf8("\xce\xa9,1")
-                                                << QByteArray("\"?,1\"");
-}
-
-void tst_Commands::csvFieldAppended()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, field);
-    QCOMPARE(ParameterLog::csvField(text), field);
-    // Appended to a record: the same field after what the record held.
-    QByteArray record("1.000,x,");
-    ParameterLog::appendCsvField(&record, text);
-    QCOMPARE(record, "1.000,x," + field);
-}
-
-void tst_Commands::decodeSampledLog_data()
-{
-    QTest::addColumn<int>("periodMs");
-    QTest::newRow("1 s") << 1000;
-    QTest::newRow("250 ms") << 250;
-    QTest::newRow("60 s") << 60000;
-}
-
-void tst_Commands::decodeSampledLog()
-{
-    QFETCH(int, periodMs);
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--period"),
-                                  QString::number(periodMs), truckLog()});
-    QCOMPARE(r.code, 0);
-    const QStringList rows = lines(r.out);
-    const QStringList header = csvFields(rows.first());
-    QCOMPARE(header.first(), QStringLiteral("Time"));
-    // Columns named as the window's log names them: unique key of the item, parameter name,
-    // after the bus (the truck's engine is on can0).
-    const int idle = header.indexOf(QStringLiteral("can0:0unknown_device_fee3ec1Idle_speed"));
-    QVERIFY2(idle > 0, qPrintable(rows.first()));
-    // 1815 frames over 186.121 s of recording.
-    QCOMPARE(rows.size() - 1, int(186121 / periodMs));
-    double previous = 0;
-    for (int i = 1; i < rows.size(); ++i) {
-        const QStringList f = csvFields(rows.at(i));
-        QCOMPARE(f.size(), header.size());
-        const double t = f.first().toDouble();
-        QCOMPARE(qRound(t * 1000), qRound(previous * 1000) + periodMs);
-        previous = t;
-        // The first EC1 completes 1.852 s into the recording: no value before, 850 rpm after.
-        QCOMPARE(f.at(idle), t < 1.852 ? QString() : QStringLiteral("850"));
-    }
-}
-
-void tst_Commands::decodeWithSchemeHasWindowColumns()
-{
-    const QString scheme = QStringLiteral(":/demo/demo.tvsx");
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--scheme"), scheme,
-                                  QStringLiteral(":/demo/demo-bus.log")});
-    QCOMPARE(r.code, 0);
-    const QStringList rows = lines(r.out);
-    // 31950 frames over 89.995 s: 89 records.
-    QCOMPARE(rows.size(), 90);
-
-    // The window's log of the same scheme with every item marked has the same header.
-    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
-    SchemeTreeModel model;
-    DeviceDispatcher dispatcher;
-    dispatcher.setCatalogue(catalogue.get());
-    SchemeController controller(&model, nullptr);
-    controller.setDispatcher(&dispatcher);
-    QFile file(scheme);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY2(controller.load(file.readAll(), scheme), qPrintable(controller.lastError()));
-    std::function<void(AbstractDisplayableItem *)> mark = [&mark](AbstractDisplayableItem *item) {
-        item->setFiltered(true);
-        for (AbstractDisplayableItem *child : item->children())
-            mark(child);
-    };
-    for (CanDevice *device : dispatcher.devices())
-        mark(device);
-    const QList<ParameterLog::Column> columns = ParameterLog::collectColumns(&model);
-    QVERIFY(columns.size() > 100);
-    QCOMPARE(rows.first().toLatin1() + '\n', ParameterLog::headerLine(columns));
-    const int speed
-        = csvFields(rows.first()).indexOf(QStringLiteral("0engine1_f004eec1Engine_Speed"));
-    QVERIFY(speed > 0);
-    for (int i = 1; i < rows.size(); ++i)
-        QVERIFY2(csvFields(rows.at(i)).at(speed).toDouble() > 500, qPrintable(rows.at(i)));
-    dispatcher.clearScheme();
-}
-
-void tst_Commands::decodeWritesFileAtomically()
-{
-    const QString path = writeFile(QStringLiteral("kept.csv"), "old content\n");
-    CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("-o"), path,
-                            m_dir.filePath(QStringLiteral("missing.log"))});
-    QCOMPARE(r.code, 1);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("old content\n"));
-    file.close();
-    r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), QStringLiteral("-o"),
-                     path, truckLog()});
-    QCOMPARE(r.code, 0);
-    QVERIFY(r.out.isEmpty());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readLine().startsWith("Time,Bus,Address,PGN"));
-    QVERIFY(file.size() > 10000);
-}
-
-void tst_Commands::broadcastTimeOutOnRecordingClock_data()
-{
-    QTest::addColumn<int>("gapMs");
-    QTest::addColumn<bool>("decoded");
-    QTest::newRow("packets 50 ms apart") << 50 << true;
-    QTest::newRow("packets 740 ms apart") << 740 << true;
-    QTest::newRow("packets 760 ms apart, T1 passed") << 760 << false;
-    QTest::newRow("packets 5 s apart") << 5000 << false;
-}
-
-void tst_Commands::broadcastTimeOutOnRecordingClock()
-{
-    QFETCH(int, gapMs);
-    QFETCH(bool, decoded);
-    // EC1 by BAM from the engine, its packets as far apart in the recording as the row says; the
-    // decoding itself takes microseconds.
-    const QList<QByteArray> frames{"1CECFF00#201C0004FFE3FE00", "1CEBFF00#01901ACBA041D4A0",
-                                   "1CEBFF00#020FA74A20DDF430", "1CEBFF00#03E7A041FFFF7602",
-                                   "1CEBFF00#04F0550001FA9CFA"};
-    QByteArray log = "(100.000000) can0 18FEEE00#7E57202EFFFFFFFF\n";
-    qint64 us = 100000000;
-    for (const QByteArray &frame : frames) {
-        us += qint64(gapMs) * 1000;
-        log += "(" + QByteArray::number(us / 1000000) + "."
-               + QByteArray::number(us % 1000000).rightJustified(6, '0') + ") can0 " + frame + "\n";
-    }
-    const QString path = writeFile(QStringLiteral("bam%1.log").arg(gapMs), log);
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
-    QCOMPARE(r.code, 0);
-    QCOMPARE(r.out.contains(QLatin1String(",00,FEE3,")), decoded);
-    QVERIFY(r.out.contains(QLatin1String(",00,FEEE,")));
-    const CliRun stats = CliRun::run({QStringLiteral("stats"), path});
-    QCOMPARE(stats.out.contains(QLatin1String("time-out between packets (T1)")), !decoded);
-}
-
-void tst_Commands::decodeEventRows_data()
-{
-    QTest::addColumn<QByteArray>("stamp");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("coolant");  // integer parameter
-    QTest::addColumn<QString>("oil");      // fractional parameter
-    QTest::addColumn<QString>("turboOil"); // not available
-    QTest::newRow("microseconds after the start")
-        << QByteArray("100.500007") << QByteArray("7F57FF2EFFFFFFFF") << "0.000007" << "87"
-        << "102.96875" << "";
-    QTest::newRow("stepped back before the start")
-        << QByteArray("100.250001") << QByteArray("28571020FFFFFFFF") << "-0.249999" << "0"
-        << "-16.5" << "";
-    QTest::newRow("hours later") << QByteArray("7300.000000") << QByteArray("0057202EFFFFFFFF")
-                                 << "7199.500000" << "-40" << "96" << "";
-}
-
-void tst_Commands::decodeEventRows()
-{
-    QFETCH(QByteArray, stamp);
-    QFETCH(QByteArray, payload);
-    QFETCH(QString, time);
-    QFETCH(QString, coolant);
-    QFETCH(QString, oil);
-    QFETCH(QString, turboOil);
-    const QString path
-        = writeFile(QStringLiteral("rows.log"), "(100.500000) can0 18FEEE00#7E57202EFFFFFFFF\n("
-                                                    + stamp + ") can0 18FEEE00#" + payload + "\n");
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
-    QCOMPARE(r.code, 0);
-    QMap<QString, QString> values;
-    for (const QString &row : lines(r.out)) {
-        const QStringList f = csvFields(row);
-        if (f.size() == 7 && f.at(0) == time)
-            values.insert(f.at(4), f.at(5));
-    }
-    QCOMPARE(values.value(QStringLiteral("SPN110"), QStringLiteral("?")), coolant);
-    QCOMPARE(values.value(QStringLiteral("SPN175"), QStringLiteral("?")), oil);
-    QCOMPARE(values.value(QStringLiteral("SPN176"), QStringLiteral("?")), turboOil);
-}
-
 void tst_Commands::statsOfTruck()
 {
-    const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
+    const CliRun r = CliRun::run({"stats", truckLog()});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.startsWith(QLatin1String("1815 frames over 186.")), qPrintable(r.out));
     // A section per bus, as can-utils' log2asc counts them (channels 1 and 2).
@@ -649,39 +319,14 @@ void tst_Commands::statsAgreesWithTshark()
     if (tshark.isEmpty())
         QSKIP("tshark is not installed");
     // The recording as a SocketCAN pcap, for Wireshark's J1939 dissector.
-    QFile file(truckLog());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QByteArray pcap;
-    auto put32 = [&pcap](quint32 v, bool big = false) {
-        for (int i = 0; i < 4; ++i)
-            pcap.append(char(big ? v >> (24 - 8 * i) : v >> (8 * i)));
-    };
-    put32(0xA1B2C3D4);
-    pcap.append("\x02\x00\x04\x00", 4);
-    put32(0);
-    put32(0);
-    put32(65535);
-    put32(227);
-    const QRegularExpression frame(
-        QStringLiteral("^\\((\\d+)\\.(\\d{6})\\) \\S+ ([0-9A-F]{8})#([0-9A-F]*)$"));
-    int frames = 0;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QRegularExpressionMatch m = frame.match(QString::fromLatin1(line).trimmed());
-        if (!m.hasMatch())
-            continue;
-        const QByteArray data = QByteArray::fromHex(m.captured(4).toLatin1());
-        put32(m.captured(1).toUInt());
-        put32(m.captured(2).toUInt());
-        put32(16);
-        put32(16);
-        put32(m.captured(3).toUInt(nullptr, 16) | 0x80000000u, true);
-        pcap.append(char(data.size()));
-        pcap.append(3, '\0');
-        pcap.append(data.leftJustified(8, '\0'));
-        ++frames;
-    }
-    QCOMPARE(frames, 1815);
-    const QString pcapPath = writeFile(QStringLiteral("truck.pcap"), pcap);
+    RecordingReader reader;
+    QVERIFY(reader.readFile(truckLog()));
+    QCOMPARE(reader.frames().size(), 1815);
+    const QString pcapPath = m_dir.filePath(QStringLiteral("truck.pcap"));
+    RecordingWriter writer;
+    QVERIFY(writer.open(pcapPath, RecordingReader::Pcap));
+    QVERIFY(writer.write(reader.frames()));
+    QVERIFY(writer.commit());
     QProcess process;
     process.start(tshark,
                   {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
@@ -700,188 +345,8 @@ void tst_Commands::statsAgreesWithTshark()
                       .arg(f.at(1).toUInt(nullptr, 0), 4, 16, QLatin1Char('0'))
                       .toUpper()]++;
     }
-    const CliRun r = CliRun::run({QStringLiteral("stats"), truckLog()});
+    const CliRun r = CliRun::run({"stats", truckLog()});
     QCOMPARE(statsRows(r.out), wireshark);
-}
-
-void tst_Commands::convert_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("frames"); // in the output; -1 for no file, -2 for some but not all
-    const QString truck = truckLog();
-    QTest::newRow("truck to BLF by the extension")
-        << truck << QStringList() << "truck.blf" << 0
-        << "Wrote 1815 frames to " + m_dir.filePath(QStringLiteral("truck.blf"))
-               + " (Vector BLF); 0 records skipped"
-        << 1815;
-    QTest::newRow("truck to pcapng by --format") << truck << QStringList{"--format", "pcapng"}
-                                                 << "truck.out" << 0 << "(pcapng)" << 1815;
-    QTest::newRow("truck to pcap in nanoseconds")
-        << truck << QStringList{"--nanoseconds"} << "truck.pcap" << 0 << "(pcap)" << 1815;
-    QTest::newRow("bad lines counted")
-        << writeFile(QStringLiteral("mixed2.log"),
-                     "(1622547830.100000) can0 18FEF100#01\njunk\n(1622547830.2) can0 123#\n")
-        << QStringList() << "mixed.asc" << 0 << "Wrote 2 frames to" << 2;
-    QTest::newRow("no frames leave no file")
-        << writeFile(QStringLiteral("junk2.log"), "nothing\n") << QStringList() << "junk.trc"
-        << 1 << "holds no CAN frames" << -1;
-    // A BLF cut part way, as a logger leaves it when its power fails: the truck five times over
-    // fills several log containers.
-    RecordingReader reader;
-    reader.readFile(truck);
-    const QString whole = m_dir.filePath(QStringLiteral("whole.blf"));
-    RecordingWriter writer;
-    writer.open(whole, RecordingReader::Blf);
-    for (int round = 0; round < 5; ++round) {
-        for (TimedFrame frame : reader.frames()) {
-            frame.timeUs += round * qint64(200000000);
-            writer.write(frame);
-        }
-    }
-    if (!writer.commit())
-        QFAIL("cannot write the BLF");
-    QFile file(whole);
-    file.open(QIODevice::ReadOnly);
-    const QByteArray blf = file.readAll();
-    QTest::newRow("BLF cut part way: the frames before the cut")
-        << writeFile(QStringLiteral("cut.blf"), blf.left(blf.size() * 2 / 3)) << QStringList()
-        << "cut.log" << 1 << "offset " << -2;
-}
-
-void tst_Commands::convert()
-{
-    QFETCH(QString, input);
-    QFETCH(QStringList, options);
-    QFETCH(QString, output);
-    QFETCH(int, code);
-    QFETCH(QString, message);
-    QFETCH(int, frames);
-    const QString path = m_dir.filePath(output);
-    QFile::remove(path);
-    const CliRun r = CliRun::run(QStringList{QStringLiteral("convert"), input, QStringLiteral("-o"), path}
-                                 + options);
-    QCOMPARE(r.code, code);
-    QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
-    if (frames == -1) {
-        QVERIFY(!QFile::exists(path));
-        return;
-    }
-    RecordingReader original;
-    original.readFile(input);
-    RecordingReader converted;
-    QVERIFY2(converted.readFile(path), qPrintable(converted.errorString()));
-    const QVector<TimedFrame> &read = converted.frames();
-    const QVector<TimedFrame> &all = original.frames();
-    if (frames == -2) {
-        QVERIFY(!original.errorString().isEmpty());
-        QVERIFY(read.size() > 1815);
-        QCOMPARE(read.size(), all.size());
-    } else {
-        QCOMPARE(read.size(), frames);
-    }
-    for (int i = 0; i < read.size() && i < all.size(); ++i) {
-        QCOMPARE(read[i].timeUs, all[i].timeUs);
-        QCOMPARE(read[i].message.toString(), all[i].message.toString());
-    }
-}
-
-void tst_Commands::faultsHistory_data()
-{
-    QTest::addColumn<QByteArray>("log");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QStringList>("absent");
-    const QString fmi0 = QStringLiteral(
-        "FMI 0 (Data valid but above normal operational range, most severe level)");
-    const QString fmi2 = QStringLiteral("FMI 2 (Data erratic, intermittent or incorrect)");
-    const QString fmi3 = QStringLiteral("FMI 3 (Voltage above normal, or shorted to high source)");
-    // Unit 0x03: DM1 in single frames: nothing, then SPN 100 FMI 3 with the amber lamp, then
-    // gone. Unit 0x05: DM1 by BAM with two codes and the malfunction lamp.
-    // The entries that are no codes (padding, "no code" beside a code) stay out, and the
-    // conversion method bit is no occurrence, in DM1 and DM2 alike.
-    QTest::newRow("padding, no code and the conversion method bit")
-        << QByteArray("(10.000000) can0 1CECFF03#200E0002FFCAFE00\n"
-                      "(10.050000) can0 1CEBFF03#0104FF6400038200\n"
-                      "(10.100000) can0 1CEBFF03#02000000FFFFFFFF\n"
-                      "(11.000000) can0 18FECB03#00FF640003FFFFFF\n")
-        << QStringList{"SPN 100 " + fmi3 + "  OC 2  first 0.100 s",
-                       "0.100 s  SPN 100 " + fmi3 + " active (OC 2)",
-                       "1.000 s  SPN 100 " + fmi3 + " previously active (OC 127)"}
-        << QStringList{"SPN 524287", "SPN 0 ", "OC 130"};
-    QTest::newRow("DM1 in single frames and by BAM")
-        << QByteArray("(10.000000) can0 18FECA03#00FF00000000FFFF\n"
-                      "(11.000000) can0 18FECA03#04FF64000301FFFF\n"
-                      "(11.500000) can0 1CECFF05#200A0002FFCAFE00\n"
-                      "(11.550000) can0 1CEBFF05#0140FF6E0000016F\n"
-                      "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
-                      "(12.000000) can0 18FECA03#04FF64000302FFFF\n"
-                      "(13.000000) can0 18FECA03#00FF00000000FFFF\n")
-        << QStringList{"Source 03: 4 DM1 messages",
-                       "SPN 100 " + fmi3 + "  OC 2  first 1.000 s  last 2.000 s  in 2 messages",
-                       "1.000 s  AWL on",
-                       "1.000 s  SPN 100 " + fmi3 + " active (OC 1)",
-                       "2.000 s  SPN 100 " + fmi3 + " occurrence count 2",
-                       "3.000 s  SPN 100 " + fmi3 + " gone",
-                       "3.000 s  AWL off",
-                       "Source 05: 1 DM1 messages",
-                       "SPN 110 " + fmi0 + "  OC 1",
-                       "SPN 111 " + fmi2 + "  OC 2",
-                       "1.600 s  MIL on",
-                       "(active at the end)"}
-        << QStringList{"Previously active codes", "Clear requests"};
-    // Unit 0x03: DM2 with SPN 100 FMI 3 (conversion method bit set), then none. Unit 0x05: DM2
-    // by BAM with two codes.
-    QTest::newRow("DM2 in single frames and by BAM")
-        << QByteArray("(10.000000) can0 18FECB03#00FF64000381FFFF\n"
-                      "(11.500000) can0 1CECFF05#200A0002FFCBFE00\n"
-                      "(11.550000) can0 1CEBFF05#0100FF6E0000016F\n"
-                      "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
-                      "(12.000000) can0 18FECB03#00FF00000000FFFF\n")
-        << QStringList{"Source 03: 0 DM1 messages",
-                       "Previously active codes (2 DM2 messages):",
-                       "SPN 100 " + fmi3 + "  OC 1  first 0.000 s  last 0.000 s  in 1 messages\n",
-                       "0.000 s  SPN 100 " + fmi3 + " previously active (OC 1)",
-                       "2.000 s  SPN 100 " + fmi3 + " no longer previously active",
-                       "Previously active codes (1 DM2 messages):",
-                       "SPN 110 " + fmi0 + "  OC 1",
-                       "SPN 111 " + fmi2 + "  OC 2  first 1.600 s  last 1.600 s  in 1 messages  "
-                                           "(listed at the end)"}
-        << QStringList{"No DM1 messages", ") active (OC", "Clear requests"};
-    // DM11 to 0x01, answered; DM3 to everyone, refused by 0x01 (to everyone), acknowledged by
-    // 0x03 (twice: the first answer counts); DM11 to 0x05, answered too late; a DM1 request.
-    QTest::newRow("clear requests and their answers")
-        << QByteArray("(20.000000) can0 18EA01F9#D3FE00\n"
-                      "(20.010000) can0 18E8F901#00FFFFFFF9D3FE00\n"
-                      "(21.000000) can0 18EAFFF9#CCFE00\n"
-                      "(21.005000) can0 18E8FF01#01FFFFFFF9CCFE00\n"
-                      "(21.010000) can0 18E8F903#00FFFFFFF9CCFE00\n"
-                      "(21.020000) can0 18E8F903#01FFFFFFF9CCFE00\n"
-                      "(23.000000) can0 18EA05F9#D3FE00\n"
-                      "(25.000000) can0 18E8F905#00FFFFFFF9D3FE00\n"
-                      "(26.000000) can0 18EA05F9#CAFE00\n")
-        << QStringList{"No DM1 messages in the recording.\nClear requests:\n",
-                       "  0.000 s  DM11 (clear active codes) from F9 to 01: 01 ACK\n",
-                       "  1.000 s  DM3 (clear previously active codes) from F9 to all: 01 NACK, "
-                       "03 ACK\n",
-                       "  3.000 s  DM11 (clear active codes) from F9 to 05: no answer\n"}
-        << QStringList{"6.000 s", "03 NACK"};
-}
-
-void tst_Commands::faultsHistory()
-{
-    QFETCH(QByteArray, log);
-    QFETCH(QStringList, expected);
-    QFETCH(QStringList, absent);
-    const QString path = writeFile(QStringLiteral("faults.log"), log);
-    const CliRun r = CliRun::run({QStringLiteral("faults"), path});
-    QCOMPARE(r.code, 0);
-    for (const QString &line : expected)
-        QVERIFY2(r.out.contains(line), qPrintable(line + "\n" + r.out));
-    for (const QString &text : absent)
-        QVERIFY2(!r.out.contains(text), qPrintable(text + "\n" + r.out));
 }
 
 namespace {
@@ -910,7 +375,8 @@ QByteArray transportLines(double &time, quint8 source, quint8 destination, quint
     line(0xEC, source, destination,
          QByteArray(1, bam ? '\x20' : '\x10') + size + char(packets) + '\xff' + tail);
     if (!bam)
-        line(0xEC, destination, source, QByteArray("\x11") + char(packets) + '\x01' + "\xff\xff" + tail);
+        line(0xEC, destination, source,
+             QByteArray("\x11") + char(packets) + '\x01' + "\xff\xff" + tail);
     for (int i = 0; i < packets; ++i) {
         if (i == abortAfter) {
             line(0xEC, destination, source, QByteArray("\xff\x03\xff\xff\xff") + tail);
@@ -935,25 +401,111 @@ QByteArray calibration(quint32 cvn, const QByteArray &calId)
 
 } // namespace
 
-void tst_Commands::inventory_data()
+// What the faults and inventory commands report of a recording, and what they leave out.
+void tst_Commands::reports_data()
 {
-    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("absent");
+    int logs = 0;
+    const auto faults = [&](const QByteArray &log) {
+        return QStringList{"faults", m_dir.write(QStringLiteral("faults%1.log").arg(++logs), log)};
+    };
+    const QString fmi0 = QStringLiteral(
+        "FMI 0 (Data valid but above normal operational range, most severe level)");
+    const QString fmi2 = QStringLiteral("FMI 2 (Data erratic, intermittent or incorrect)");
+    const QString fmi3 = QStringLiteral("FMI 3 (Voltage above normal, or shorted to high source)");
+    // Unit 0x03: DM1 in single frames: nothing, then SPN 100 FMI 3 with the amber lamp, then
+    // gone. Unit 0x05: DM1 by BAM with two codes and the malfunction lamp.
+    // The entries that are no codes (padding, "no code" beside a code) stay out, and the
+    // conversion method bit is no occurrence, in DM1 and DM2 alike.
+    QTest::newRow("padding, no code and the conversion method bit")
+        << faults("(10.000000) can0 1CECFF03#200E0002FFCAFE00\n"
+                  "(10.050000) can0 1CEBFF03#0104FF6400038200\n"
+                  "(10.100000) can0 1CEBFF03#02000000FFFFFFFF\n"
+                  "(11.000000) can0 18FECB03#00FF640003FFFFFF\n")
+        << QStringList{"SPN 100 " + fmi3 + "  OC 2  first 0.100 s",
+                       "0.100 s  SPN 100 " + fmi3 + " active (OC 2)",
+                       "1.000 s  SPN 100 " + fmi3 + " previously active (OC 127)"}
+        << QStringList{"SPN 524287", "SPN 0 ", "OC 130"};
+    QTest::newRow("DM1 in single frames and by BAM")
+        << faults("(10.000000) can0 18FECA03#00FF00000000FFFF\n"
+                  "(11.000000) can0 18FECA03#04FF64000301FFFF\n"
+                  "(11.500000) can0 1CECFF05#200A0002FFCAFE00\n"
+                  "(11.550000) can0 1CEBFF05#0140FF6E0000016F\n"
+                  "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
+                  "(12.000000) can0 18FECA03#04FF64000302FFFF\n"
+                  "(13.000000) can0 18FECA03#00FF00000000FFFF\n")
+        << QStringList{"Source 03: 4 DM1 messages",
+                       "SPN 100 " + fmi3 + "  OC 2  first 1.000 s  last 2.000 s  in 2 messages",
+                       "1.000 s  AWL on",
+                       "1.000 s  SPN 100 " + fmi3 + " active (OC 1)",
+                       "2.000 s  SPN 100 " + fmi3 + " occurrence count 2",
+                       "3.000 s  SPN 100 " + fmi3 + " gone",
+                       "3.000 s  AWL off",
+                       "Source 05: 1 DM1 messages",
+                       "SPN 110 " + fmi0 + "  OC 1",
+                       "SPN 111 " + fmi2 + "  OC 2",
+                       "1.600 s  MIL on",
+                       "(active at the end)"}
+        << QStringList{"Previously active codes", "Clear requests"};
+    // Unit 0x03: DM2 with SPN 100 FMI 3 (conversion method bit set), then none. Unit 0x05: DM2
+    // by BAM with two codes.
+    QTest::newRow("DM2 in single frames and by BAM")
+        << faults("(10.000000) can0 18FECB03#00FF64000381FFFF\n"
+                  "(11.500000) can0 1CECFF05#200A0002FFCBFE00\n"
+                  "(11.550000) can0 1CEBFF05#0100FF6E0000016F\n"
+                  "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
+                  "(12.000000) can0 18FECB03#00FF00000000FFFF\n")
+        << QStringList{"Source 03: 0 DM1 messages",
+                       "Previously active codes (2 DM2 messages):",
+                       "SPN 100 " + fmi3 + "  OC 1  first 0.000 s  last 0.000 s  in 1 messages\n",
+                       "0.000 s  SPN 100 " + fmi3 + " previously active (OC 1)",
+                       "2.000 s  SPN 100 " + fmi3 + " no longer previously active",
+                       "Previously active codes (1 DM2 messages):",
+                       "SPN 110 " + fmi0 + "  OC 1",
+                       "SPN 111 " + fmi2
+                           + "  OC 2  first 1.600 s  last 1.600 s  in 1 messages  "
+                             "(listed at the end)"}
+        << QStringList{"No DM1 messages", ") active (OC", "Clear requests"};
+    // DM11 to 0x01, answered; DM3 to everyone, refused by 0x01 (to everyone), acknowledged by
+    // 0x03 (twice: the first answer counts); DM11 to 0x05, answered too late; a DM1 request.
+    QTest::newRow("clear requests and their answers")
+        << faults("(20.000000) can0 18EA01F9#D3FE00\n"
+                  "(20.010000) can0 18E8F901#00FFFFFFF9D3FE00\n"
+                  "(21.000000) can0 18EAFFF9#CCFE00\n"
+                  "(21.005000) can0 18E8FF01#01FFFFFFF9CCFE00\n"
+                  "(21.010000) can0 18E8F903#00FFFFFFF9CCFE00\n"
+                  "(21.020000) can0 18E8F903#01FFFFFFF9CCFE00\n"
+                  "(23.000000) can0 18EA05F9#D3FE00\n"
+                  "(25.000000) can0 18E8F905#00FFFFFFF9D3FE00\n"
+                  "(26.000000) can0 18EA05F9#CAFE00\n")
+        << QStringList{"No DM1 messages in the recording.\nClear requests:\n",
+                       "  0.000 s  DM11 (clear active codes) from F9 to 01: 01 ACK\n",
+                       "  1.000 s  DM3 (clear previously active codes) from F9 to all: 01 NACK, "
+                       "03 ACK\n",
+                       "  3.000 s  DM11 (clear active codes) from F9 to 05: no answer\n"}
+        << QStringList{"6.000 s", "03 NACK"};
     QTest::newRow("truck: the engine's VIN from its broadcasts, a section per bus")
-        << truckLog()
-        << QStringList{"Bus can0\nUnit 00: Engine #1\n", "  VIN: 1L06130RELP969468\n",
+        << QStringList{"inventory", truckLog()}
+        << QStringList{"Bus can0\nUnit 00: Engine #1\n",
+                       "  VIN: 1L06130RELP969468\n",
                        "Unit 47: Chassis controller #1\n",
                        "\nBus can1\nUnit 51: Aftertreatment #1 system gas intake\n",
                        "Unit A3: Catalyst fluid sensor\n",
                        "  ECU identification: not in the recording\n"}
         << QStringList{};
     QTest::newRow("demo recording: the engine's active codes in words")
-        << QStringLiteral(":/demo/demo-bus.log")
-        << QStringList{"Unit 00: Engine #1\n", "  Active codes (DM1): 2\n",
-                       "    SPN 110", "FMI 16 (Data valid but above normal operating range, "
+        << QStringList{"inventory", ":/demo/demo-bus.log"}
+        << QStringList{"Unit 00: Engine #1\n",
+                       "  Active codes (DM1): 2\n",
+                       "    SPN 110",
+                       "FMI 16 (Data valid but above normal operating range, "
                        "moderately severe level) OC 3\n",
-                       "    SPN 100", "FMI 18 (", "Unit A0: Controller\n", "Unit 80: Support controller\n"}
+                       "    SPN 100",
+                       "FMI 18 (",
+                       "Unit A0: Controller\n",
+                       "Unit 80: Support controller\n"}
         << QStringList{"Unit F9"};
     double t = 10.0;
     const QByteArray dm19 = calibration(0x1234ABCD, "CAL-ENGINE-01") + calibration(0xFFFFFFFF, "BOOT");
@@ -963,10 +515,11 @@ void tst_Commands::inventory_data()
     unit += transportLines(t, 0x21, 0xFF, 0xFEEB, "ZTX*MC2*SN0417*A0*");
     const QByteArray rts = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19);
     QTest::newRow("unit: claim, codes, component by BAM, DM19 by RTS/CTS")
-        << writeFile(QStringLiteral("inventory.log"), rts)
+        << QStringList{"inventory", m_dir.write(QStringLiteral("inventory.log"), rts)}
         << QStringList{"Unit 21: Body Controller\n",
                        "  NAME: 0x0807060504030201: identity number 197121, manufacturer code 32, ",
-                       "power take-off, main or rear (function 6), ", "industry group 0 (global)",
+                       "power take-off, main or rear (function 6), ",
+                       "industry group 0 (global)",
                        "  Component identification: make ZTX, model MC2, serial number SN0417, "
                        "unit number A0\n",
                        "  Calibrations: 2\n    CAL ID CAL-ENGINE-01  CVN 0x1234ABCD\n"
@@ -979,17 +532,18 @@ void tst_Commands::inventory_data()
     t = 10.0;
     const QByteArray aborted = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19, 3);
     QTest::newRow("unit: an aborted connection gives no calibrations")
-        << writeFile(QStringLiteral("inventory-aborted.log"), aborted)
-        << QStringList{"  Calibrations: not in the recording\n", "  Component identification: make ZTX"}
+        << QStringList{"inventory", m_dir.write(QStringLiteral("inventory-aborted.log"), aborted)}
+        << QStringList{"  Calibrations: not in the recording\n",
+                       "  Component identification: make ZTX"}
         << QStringList{"CAL-ENGINE-01"};
 }
 
-void tst_Commands::inventory()
+void tst_Commands::reports()
 {
-    QFETCH(QString, recording);
+    QFETCH(QStringList, arguments);
     QFETCH(QStringList, present);
     QFETCH(QStringList, absent);
-    const CliRun r = CliRun::run({QStringLiteral("inventory"), recording});
+    const CliRun r = CliRun::run(arguments);
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
     for (const QString &text : present)

@@ -1,6 +1,8 @@
+#include "can/recordingreader.h"
 #include "can/recordingwriter.h"
 #include "cli/clirun.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,11 +10,7 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestEnvironment::readFile;
 
 // Frames on three named interfaces, the first not on bus 0.
 const QByteArray ThreeBuses = "(1.000000) vcan1 123#01\n"
@@ -34,10 +32,12 @@ private slots:
     void loggerFilesKeepTheirBuses_data();
     void loggerFilesKeepTheirBuses();
     void oneBusPcapStaysSocketCan();
+    void convert_data();
+    void convert();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 void tst_ConvertBuses::options_data()
@@ -101,17 +101,14 @@ void tst_ConvertBuses::options()
     QFETCH(QString, message);
     QFETCH(QByteArray, written);
     const QString in = path(QStringLiteral("three.log"));
-    QFile file(in);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ThreeBuses);
-    file.close();
+    QVERIFY(TestEnvironment::writeFile(in, ThreeBuses));
     const QString out = path(QStringLiteral("picked.log"));
     QFile::remove(out);
     const CliRun r = CliRun::run(QStringList{"convert", in, "-o", out} + options);
     QCOMPARE(r.code, code);
     QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
     QCOMPARE(QFile::exists(out), !written.isEmpty());
-    QCOMPARE(readAll(out), written);
+    QCOMPARE(readFile(out), written);
 }
 
 void tst_ConvertBuses::loggerFilesKeepTheirBuses_data()
@@ -138,7 +135,7 @@ void tst_ConvertBuses::loggerFilesKeepTheirBuses()
     QFETCH(QString, recording);
     QFETCH(QString, source);
     QFETCH(QString, extension);
-    const QByteArray expected = readAll(TestEnvironment::dataFile(recording + ".log"));
+    const QByteArray expected = readFile(TestEnvironment::dataFile(recording + ".log"));
     QVERIFY(expected.contains(" can1 "));
     const QString middle = path(QStringLiteral("logger.") + extension);
     const QString back = path(QStringLiteral("logger-back.log"));
@@ -148,7 +145,7 @@ void tst_ConvertBuses::loggerFilesKeepTheirBuses()
     const CliRun r = CliRun::run({"convert", middle, "-o", back});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
-    QCOMPARE(readAll(back), expected);
+    QCOMPARE(readFile(back), expected);
 }
 
 // A recording of one bus writes pcap as before: the SocketCAN link type, no cooked header.
@@ -158,9 +155,93 @@ void tst_ConvertBuses::oneBusPcapStaysSocketCan()
     const QString truck
         = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "--map", "1=0", "-o", out}).code, 0);
-    QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
+    QCOMPARE(readFile(out).mid(20, 4), QByteArray::fromHex("e3000000")); // 227
     QCOMPARE(CliRun::run({"convert", truck, "--bus", "can1", "-o", out}).code, 0);
-    QCOMPARE(readAll(out).mid(20, 4), QByteArray::fromHex("14010000")); // 276, SLL2
+    QCOMPARE(readFile(out).mid(20, 4), QByteArray::fromHex("14010000")); // 276, SLL2
+}
+
+// Whole recordings converted by extension or --format: the frames read back as written.
+void tst_ConvertBuses::convert_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("frames"); // in the output; -1 for no file, -2 for some but not all
+    const QString truck
+        = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
+    QTest::newRow("truck to BLF by the extension")
+        << truck << QStringList() << "truck.blf" << 0
+        << "Wrote 1815 frames to " + m_dir.filePath(QStringLiteral("truck.blf"))
+               + " (Vector BLF); 0 records skipped"
+        << 1815;
+    QTest::newRow("truck to pcapng by --format")
+        << truck << QStringList{"--format", "pcapng"} << "truck.out" << 0 << "(pcapng)" << 1815;
+    QTest::newRow("truck to pcap in nanoseconds")
+        << truck << QStringList{"--nanoseconds"} << "truck.pcap" << 0 << "(pcap)" << 1815;
+    QTest::newRow("bad lines counted")
+        << m_dir.write(QStringLiteral("mixed2.log"),
+                       "(1622547830.100000) can0 18FEF100#01\njunk\n(1622547830.2) can0 123#\n")
+        << QStringList() << "mixed.asc" << 0 << "Wrote 2 frames to" << 2;
+    QTest::newRow("no frames leave no file")
+        << m_dir.write(QStringLiteral("junk2.log"), "nothing\n") << QStringList() << "junk.trc" << 1
+        << "holds no CAN frames" << -1;
+    // A BLF cut part way, as a logger leaves it when its power fails: the truck five times over
+    // fills several log containers.
+    RecordingReader reader;
+    reader.readFile(truck);
+    const QString whole = m_dir.filePath(QStringLiteral("whole.blf"));
+    RecordingWriter writer;
+    writer.open(whole, RecordingReader::Blf);
+    for (int round = 0; round < 5; ++round) {
+        for (TimedFrame frame : reader.frames()) {
+            frame.timeUs += round * qint64(200000000);
+            writer.write(frame);
+        }
+    }
+    if (!writer.commit())
+        QFAIL("cannot write the BLF");
+    const QByteArray blf = TestEnvironment::readFile(whole);
+    QTest::newRow("BLF cut part way: the frames before the cut")
+        << m_dir.write(QStringLiteral("cut.blf"), blf.left(blf.size() * 2 / 3)) << QStringList()
+        << "cut.log" << 1 << "offset " << -2;
+}
+
+void tst_ConvertBuses::convert()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(int, frames);
+    const QString path = m_dir.filePath(output);
+    QFile::remove(path);
+    const CliRun r = CliRun::run(QStringList{"convert", input, "-o", path} + options);
+    QCOMPARE(r.code, code);
+    QVERIFY2((code == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
+    if (frames == -1) {
+        QVERIFY(!QFile::exists(path));
+        return;
+    }
+    RecordingReader original;
+    original.readFile(input);
+    RecordingReader converted;
+    QVERIFY2(converted.readFile(path), qPrintable(converted.errorString()));
+    const QVector<TimedFrame> &read = converted.frames();
+    const QVector<TimedFrame> &all = original.frames();
+    if (frames == -2) {
+        QVERIFY(!original.errorString().isEmpty());
+        QVERIFY(read.size() > 1815);
+        QCOMPARE(read.size(), all.size());
+    } else {
+        QCOMPARE(read.size(), frames);
+    }
+    for (int i = 0; i < read.size() && i < all.size(); ++i) {
+        QCOMPARE(read[i].timeUs, all[i].timeUs);
+        QCOMPARE(read[i].message.toString(), all[i].message.toString());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ConvertBuses)

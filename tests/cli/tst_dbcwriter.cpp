@@ -160,16 +160,13 @@ void tst_DbcWriter::writesFileAtomically()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("library.dbc"));
-    CliRun r = CliRun::run({QStringLiteral("export-dbc"), QStringLiteral("-o"), path});
+    CliRun r = CliRun::run({"export-dbc", "-o", path});
     QCOMPARE(r.code, 0);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), DbcWriter::write(DbcWriter::libraryFunctions()));
-    r = CliRun::run({QStringLiteral("export-dbc")});
+    QCOMPARE(TestEnvironment::readFile(path), DbcWriter::write(DbcWriter::libraryFunctions()));
+    r = CliRun::run({"export-dbc"});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.startsWith(QLatin1String("VERSION \"\"")));
-    r = CliRun::run({QStringLiteral("export-dbc"), QStringLiteral("-o"),
-                     dir.filePath(QStringLiteral("no/such/dir/library.dbc"))});
+    r = CliRun::run({"export-dbc", "-o", dir.filePath("no/such/dir/library.dbc")});
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QLatin1String("Cannot write")));
 }
@@ -200,7 +197,7 @@ void tst_DbcWriter::readBackByCanmatrix()
         QSKIP("python3-canmatrix is not installed");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("library.dbc"));
-    QVERIFY(CliRun::run({QStringLiteral("export-dbc"), QStringLiteral("-o"), path}).code == 0);
+    QVERIFY(CliRun::run({"export-dbc", "-o", path}).code == 0);
     // canmatrix decodes an EEC1 and an ET1 frame of the truck recording as the library does.
     const QString script = QStringLiteral(
         "import sys, canmatrix.formats\n"
@@ -241,14 +238,13 @@ void tst_DbcWriter::decodesTheTruckAsTheLibrary()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("library.dbc"));
-    QCOMPARE(CliRun::run({QStringLiteral("export-dbc"), QStringLiteral("-o"), path}).code, 0);
+    QCOMPARE(CliRun::run({"export-dbc", "-o", path}).code, 0);
     DbcReader reader;
     QVERIFY2(reader.readFile(path), qPrintable(reader.errorString()));
     QVERIFY2(reader.warnings().isEmpty(), qPrintable(reader.warnings().join('\n')));
     const DbcDatabase exported = reader.database();
     const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
-    const CliRun library
-        = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), truck});
+    const CliRun library = CliRun::run({"decode", "--events", truck});
     const CliRun dbc = CliRun::run({"decode", "--events", "--dbc", path, "--dbc-wins", truck});
     QCOMPARE(library.code, 0);
     QCOMPARE(dbc.code, 0);

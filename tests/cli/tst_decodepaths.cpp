@@ -48,10 +48,7 @@ QByteArray tst_DecodePaths::decode(const QStringList &arguments)
     const CliRun r = CliRun::run(QStringList{"decode", "-o", csv} + arguments);
     if (r.code != 0)
         qWarning("%s", qPrintable(r.err));
-    QFile file(csv);
-    if (r.code != 0 || !file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return r.code == 0 ? TestEnvironment::readFile(csv) : QByteArray();
 }
 
 void tst_DecodePaths::quickPathDecodesAsTheWindowDoes_data()

@@ -2,6 +2,7 @@
 #include "cli/recordcommand.h"
 #include "support/adapterbytes.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 #include "support/zentraxadapterpeer.h"
 
 #include <QTemporaryDir>
@@ -39,10 +40,7 @@ QByteArray numberedData(quint32 n)
 
 int linesIn(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return int(file.readAll().count('\n'));
+    return int(TestEnvironment::readFile(path).count('\n'));
 }
 
 } // namespace
@@ -62,7 +60,7 @@ private slots:
     void portThatCannotBeUsedLeavesNoFile();
 
 private:
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
 };
 
 void tst_RecordCommand::badArguments_data()
@@ -98,11 +96,7 @@ void tst_RecordCommand::replayForADuration()
         text += QByteArray("(10.") + QByteArray::number(i * 5000).rightJustified(6, '0')
                 + ") can0 18FF00" + QByteArray::number(i, 16).rightJustified(2, '0').toUpper() + "#"
                 + QByteArray::number(i, 16).rightJustified(2, '0') + "\n";
-    const QString recording = m_dir.filePath(QStringLiteral("in.log"));
-    QFile in(recording);
-    QVERIFY(in.open(QIODevice::WriteOnly));
-    in.write(text);
-    in.close();
+    const QString recording = m_dir.write(QStringLiteral("in.log"), text);
     const QString output = m_dir.filePath(QStringLiteral("replayed.log"));
     const Run run({"--adapter", "replay", "--port", recording, "--duration", "1.2", "-o", output});
     QCOMPARE(run.code, 0);

@@ -102,7 +102,7 @@ void tst_RecordingDecoder::connectionDecoded()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(log);
     file.close();
-    const CliRun r = CliRun::run({QStringLiteral("decode"), QStringLiteral("--events"), path});
+    const CliRun r = CliRun::run({"decode", "--events", path});
     QCOMPARE(r.code, 0);
     // One row per parameter of each decoded message, all at the time of its last packet; the
     // idle speed (bytes 1-2: 0x1A90 x 0.125 rpm) reads 850 each time, so the bytes sent again

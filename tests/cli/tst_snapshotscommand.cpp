@@ -3,11 +3,11 @@
 #include "can/recordingreader.h"
 #include "job/snapshotplot.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include "clirun.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,11 +21,7 @@ namespace {
 // The console prints times from the recording's first frame.
 constexpr double TruckStart = 1622547830.0;
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestEnvironment::readFile;
 
 QByteArray line(double seconds, const char *rest, const char *bus = "can0")
 {
@@ -68,7 +64,7 @@ QByteArray merged(const QByteArray &a, const QByteArray &b)
 
 QJsonArray indexOf(const QString &dir)
 {
-    const QByteArray json = readAll(dir + QStringLiteral("/snapshots/index.json"));
+    const QByteArray json = readFile(dir + QStringLiteral("/snapshots/index.json"));
     return QJsonDocument::fromJson(json).object().value(QStringLiteral("snapshots")).toArray();
 }
 
@@ -85,7 +81,7 @@ private slots:
     void snapshotFiles();
 
 private:
-    QTemporaryDir m_dir;
+    TestFolder m_dir;
     QString m_spliced;
 };
 
@@ -94,15 +90,13 @@ void tst_SnapshotsCommand::initTestCase()
     TestEnvironment::init();
     registerBuiltIns();
     QVERIFY(m_dir.isValid());
-    m_spliced = m_dir.filePath(QStringLiteral("truck-dm1.log"));
-    QFile f(m_spliced);
-    QVERIFY(f.open(QIODevice::WriteOnly));
     const QByteArray truck
-        = readAll(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
-    f.write(merged(truck, addedDm1()));
-    QFile both(m_dir.filePath(QStringLiteral("truck-dm1-both.log")));
-    QVERIFY(both.open(QIODevice::WriteOnly));
-    both.write(merged(truck, addedDm1() + addedDm1("can1")));
+        = readFile(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
+    m_spliced = m_dir.write(QStringLiteral("truck-dm1.log"), merged(truck, addedDm1()));
+    QVERIFY(!m_dir
+                 .write(QStringLiteral("truck-dm1-both.log"),
+                        merged(truck, addedDm1() + addedDm1("can1")))
+                 .isEmpty());
 }
 
 void tst_SnapshotsCommand::recordings_data()
@@ -159,9 +153,7 @@ void tst_SnapshotsCommand::recordings()
     QFETCH(QStringList, dirs);
     QFETCH(QStringList, present);
     QTemporaryDir out;
-    const CliRun r = CliRun::run(QStringList{QStringLiteral("snapshots"), recording,
-                                             QStringLiteral("-o"), out.path()}
-                                 + options);
+    const CliRun r = CliRun::run(QStringList{"snapshots", recording, "-o", out.path()} + options);
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
     for (const QString &text : present)
@@ -186,9 +178,8 @@ void tst_SnapshotsCommand::recordings()
 void tst_SnapshotsCommand::snapshotFiles()
 {
     QTemporaryDir out;
-    const CliRun r = CliRun::run({QStringLiteral("snapshots"), m_spliced, QStringLiteral("-o"),
-                                  out.path(), QStringLiteral("--before"), QStringLiteral("2.5"),
-                                  QStringLiteral("--after"), QStringLiteral("1")});
+    const CliRun r = CliRun::run(
+        {"snapshots", m_spliced, "-o", out.path(), "--before", "2.5", "--after", "1"});
     QCOMPARE(r.code, 0);
     const QJsonArray index = indexOf(out.path());
     // The shorter window leaves the change at +22 s out of the first: four snapshots.
@@ -203,7 +194,7 @@ void tst_SnapshotsCommand::snapshotFiles()
              QStringLiteral("SPN 110 FMI 0 appeared"));
 
     CandumpReader all;
-    all.parse(readAll(m_spliced));
+    all.parse(readFile(m_spliced));
     QStringList expected;
     // The engine is on can0; the truck's can1 frames of that time are not its snapshot's.
     QCOMPARE(first.value(QStringLiteral("bus")).toString(), QStringLiteral("can0"));
@@ -221,7 +212,7 @@ void tst_SnapshotsCommand::snapshotFiles()
     QCOMPARE(got, expected);
     QCOMPARE(first.value(QStringLiteral("frames")).toInt(), expected.size());
 
-    const QList<QByteArray> csv = readAll(folder + QStringLiteral("/parameters.csv")).split('\n');
+    const QList<QByteArray> csv = readFile(folder + QStringLiteral("/parameters.csv")).split('\n');
     QVERIFY2(csv.constFirst().startsWith("time_s,"), csv.constFirst().constData());
     QVERIFY2(csv.constFirst().contains("[rpm]"), csv.constFirst().constData());
     // 100 ms samples from -2.5 s to +1 s: 36 rows and the header (and the last line break).
@@ -233,16 +224,13 @@ void tst_SnapshotsCommand::snapshotFiles()
     // With the engineer's database before the library, the engine's EEC1 is the database's:
     // its signal is the table's column.
     QTemporaryDir withDbc;
-    const CliRun d
-        = CliRun::run({QStringLiteral("snapshots"), m_spliced, QStringLiteral("-o"), withDbc.path(),
-                       QStringLiteral("--before"), QStringLiteral("2.5"), QStringLiteral("--after"),
-                       QStringLiteral("1"), QStringLiteral("--dbc"),
-                       TestEnvironment::dataFile(QStringLiteral("css_j1939_demo.dbc")),
-                       QStringLiteral("--dbc-wins")});
+    const CliRun d = CliRun::run({"snapshots", m_spliced, "-o", withDbc.path(), "--before", "2.5",
+                                  "--after", "1", "--dbc",
+                                  TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"});
     QCOMPARE(d.code, 0);
-    const QList<QByteArray> table = readAll(withDbc.path() + QStringLiteral("/snapshots/")
-                                            + first.value(QStringLiteral("dir")).toString()
-                                            + QStringLiteral("/parameters.csv"))
+    const QList<QByteArray> table = readFile(withDbc.path() + QStringLiteral("/snapshots/")
+                                             + first.value(QStringLiteral("dir")).toString()
+                                             + QStringLiteral("/parameters.csv"))
                                         .split('\n');
     QVERIFY2(table.constFirst().contains(",EngineSpeed [rpm]"), table.constFirst().constData());
     QVERIFY2(!table.constFirst().contains("Engine Speed [rpm]"), table.constFirst().constData());

@@ -1,0 +1,376 @@
+// The bus check of real recordings: parts of them learned and the rest checked, and copies
+// with one fault each put in.
+#include "app/builtins.h"
+#include "support/testenvironment.h"
+#include "support/testfolder.h"
+
+#include "clirun.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct Expected
+{
+    QString kind;
+    int address;
+    double start;
+    double end;
+    QString bus = QString(); // compared when given
+};
+} // namespace
+
+Q_DECLARE_METATYPE(QVector<Expected>)
+
+class tst_RealBusCheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void realRecordings_data();
+    void realRecordings();
+    void learnsDbcGroups();
+
+private:
+    // A copy of a real recording with one fault put in.
+    QString faultyCopy(const QString &source, const QString &fault);
+
+    TestFolder m_dir;
+};
+
+void tst_RealBusCheck::initTestCase()
+{
+    TestEnvironment::init();
+    registerBuiltIns();
+    QVERIFY(m_dir.isValid());
+}
+
+namespace {
+
+// One frame of a candump log, its time in seconds after the log's first frame.
+struct LogFrame
+{
+    double t = 0;
+    double absolute = 0;
+    QByteArray bus;
+    quint32 id = 0;
+    QByteArray data;
+};
+
+QVector<LogFrame> readLog(const QString &path)
+{
+    QVector<LogFrame> frames;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return frames;
+    while (!file.atEnd()) {
+        const QList<QByteArray> parts = file.readLine().trimmed().split(' ');
+        if (parts.size() != 3 || !parts.at(2).contains('#'))
+            continue;
+        LogFrame f;
+        f.absolute = parts.at(0).mid(1, parts.at(0).size() - 2).toDouble();
+        f.t = frames.isEmpty() ? 0 : f.absolute - frames.first().absolute;
+        f.bus = parts.at(1);
+        f.id = parts.at(2).split('#').at(0).toUInt(nullptr, 16);
+        f.data = QByteArray::fromHex(parts.at(2).split('#').at(1));
+        frames.append(f);
+    }
+    return frames;
+}
+
+QByteArray logText(QVector<LogFrame> frames)
+{
+    std::stable_sort(frames.begin(), frames.end(),
+                     [](const LogFrame &a, const LogFrame &b) { return a.t < b.t; });
+    const double origin = frames.isEmpty() ? 0 : frames.first().absolute - frames.first().t;
+    QByteArray text;
+    for (const LogFrame &f : frames) {
+        text += QStringLiteral("(%1) %2 %3#%4\n")
+                    .arg(origin + f.t, 0, 'f', 6)
+                    .arg(QString::fromLatin1(f.bus))
+                    .arg(QStringLiteral("%1").arg(f.id, 8, 16, QLatin1Char('0')).toUpper())
+                    .arg(QString::fromLatin1(f.data.toHex().toUpper()))
+                    .toLatin1();
+    }
+    return text;
+}
+
+// A frame of `source` sent every `periodS` from `fromS` to before `toS`.
+void addEvery(QVector<LogFrame> *frames, double fromS, double toS, double periodS, quint32 id,
+              const char *hexData)
+{
+    const double origin = frames->first().absolute;
+    for (double t = fromS; t < toS - 1e-9; t += periodS)
+        frames->append({t, origin + t, "can0", id, QByteArray::fromHex(hexData)});
+}
+
+bool between(const LogFrame &f, double fromS, double toS)
+{
+    return f.t >= fromS && f.t < toS;
+}
+
+} // namespace
+QString tst_RealBusCheck::faultyCopy(const QString &source, const QString &fault)
+{
+    QVector<LogFrame> frames = readLog(source);
+    if (frames.isEmpty())
+        return QString();
+    QVector<LogFrame> out;
+    int eec1 = 0;
+    // The truck's can0 twice: the same units at the same addresses on can0 and can1.
+    if (fault.startsWith(QLatin1String("twin"))) {
+        for (const LogFrame &f : qAsConst(frames)) {
+            if (f.bus != "can0")
+                continue;
+            out.append(f);
+            LogFrame copy = f;
+            copy.bus = "can1";
+            if (fault == "twin, 0x47 silent on can1" && (f.id & 0xFF) == 0x47 && between(f, 60, 65))
+                continue;
+            out.append(copy);
+        }
+        return m_dir.write(QString(fault).remove(QLatin1Char(',')).replace(' ', '-') + ".log",
+                           logText(out));
+    }
+    for (LogFrame f : qAsConst(frames)) {
+        const quint8 sa = f.id & 0xFF;
+        if (fault == "silent" && sa == 0x47 && between(f, 60, 65))
+            continue; // the unit at 0x47 says nothing for 5 s
+        if (fault == "switched off" && sa == 0x47 && between(f, 60, 130))
+            continue; // ... or for 70 s
+        if (fault == "half rate" && f.id == 0x0CF00400 && between(f, 10, 30) && eec1++ % 2)
+            continue; // every second EEC1 of the engine dropped
+        if (fault == "error indicator" && f.id == 0x0CF00400 && between(f, 20, 25))
+            f.data[4] = char(0xFE); // engine speed at its error indicator
+        if (fault == "not available" && f.id == 0x18FEF147 && between(f, 70, 80))
+            f.data[1] = f.data[2] = char(0xFF); // vehicle speed not available
+        if (fault == "moved" && sa == 0x23 && f.t >= 30)
+            f.id = (f.id & ~0xFFu) | 0x24; // 0x23 goes on at 0x24
+        out.append(f);
+    }
+    if (fault == "moved") // it claims the new address first, with its NAME
+        addEvery(&out, 29.999, 30, 1, 0x18EEFF24, "0795E01003B4A0C2");
+    if (fault == "unexpected unit")
+        addEvery(&out, 50, 60, 0.1, 0x18FF2042, "0102030405060708");
+    if (fault == "active code") {
+        addEvery(&out, 20.5, 25, 1, 0x18FECA00, "04FF6E001003FFFF");
+        addEvery(&out, 25.5, 26, 1, 0x18FECA00, "00FF00000000FFFF");
+    }
+    return m_dir.write(QStringLiteral("%1.log").arg(QString(fault).replace(' ', '-')),
+                       logText(out));
+}
+
+void tst_RealBusCheck::realRecordings_data()
+{
+    QTest::addColumn<QStringList>("learn");
+    QTest::addColumn<QStringList>("check");
+    QTest::addColumn<QVector<Expected>>("expected"); // start < 0: times not compared
+
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const QString nmea = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log");
+    const QString logger = TestEnvironment::dataFile("css_2F6913DB_newer_logger.log");
+    const QString expected = m_dir.filePath(QStringLiteral("real.tvsx"));
+    // Healthy recordings learned on a part and checked on the rest show nothing, at any split.
+    // The truck's engine falls silent at 41 s and comes back at 169 s: switched off, no
+    // dropout, though its silence is noted when the learning did not see it.
+    const struct
+    {
+        const char *name;
+        QString path;
+        double lengthS;
+    } healthy[]
+        = {{"truck", truck, 186.1}, {"NMEA 2000", nmea, 60.0}, {"newer logger", logger, 170.6}};
+    for (const auto &h : healthy) {
+        const QString third = QString::number(h.lengthS / 3, 'f', 1);
+        const QString half = QString::number(h.lengthS / 2, 'f', 1);
+        const QList<QPair<QString, QString>> splits{
+            {"first third learned, the rest matches", third},
+            {"first half learned, the second half matches", half},
+            {"first 40 s learned, the rest matches", "40"}};
+        for (const auto &split : splits) {
+            QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(h.name, split.first)))
+                << QStringList{"learn", h.path, "--to", split.second, "-o", expected}
+                << QStringList{"check", "--scheme", expected, h.path, "--from", split.second}
+                << (h.path == truck && split.second == "40"
+                        ? QVector<Expected>{{"switched-off", 0x00, -1, 0}}
+                        : QVector<Expected>{});
+        }
+    }
+    // Faults put into copies of a healthy recording are each found once, with their times.
+    // A unit's silence starts five of its periods (1 s + 24 ms) after its last frame (0x47's
+    // before the cut: 59.225 s) and ends with its next one. The engine's EEC1 (every 100 ms,
+    // learned tolerance 20 %) is late once the mean of eight gaps passes 120 ms and again on
+    // time after seven gaps at full rate. A value's deviation runs from its first frame at
+    // fault to the first one without.
+    const QStringList learnTruck{"learn", truck, "-o", expected};
+    const QStringList learnNmea{"learn", nmea, "-o", expected};
+    const struct
+    {
+        const char *name;
+        QStringList learn;
+        QString source;
+        Expected found;
+    } faults[] = {
+        {"silent", learnTruck, truck, {"silent", 0x47, 59.225 + 5.12, 65.035}},
+        {"switched off", learnTruck, truck, {"switched-off", 0x47, 59.225 + 5.12, 130.064}},
+        {"half rate", learnTruck, truck, {"late", 0x00, 10.421, 30.773}},
+        {"error indicator", learnTruck, truck, {"error-indicator", 0x00, 20.0, 25.0}},
+        {"not available", learnTruck, truck, {"out-of-range", 0x47, 70.227, 80.328}},
+        {"moved", learnNmea, nmea, {"moved", 0x23, 30.0, 60.0}},
+        {"unexpected unit", learnTruck, truck, {"unexpected-unit", 0x42, 50.0, 59.9}},
+        {"active code", learnTruck, truck, {"trouble-code", 0x00, 20.5, 25.5}},
+    };
+    for (const auto &f : faults) {
+        QTest::newRow(qPrintable(QStringLiteral("fault: %1").arg(f.name)))
+            << f.learn << QStringList{"check", "--scheme", expected, faultyCopy(f.source, f.name)}
+            << QVector<Expected>{f.found};
+    }
+    // A code seen while learning is allowed: its coming and going is no deviation.
+    const QString coded = faultyCopy(truck, "active code");
+    QTest::newRow("allowed code comes and goes")
+        << QStringList{"learn", coded, "-o", expected}
+        << QStringList{"check", "--scheme", expected, coded} << QVector<Expected>{};
+    // Two buses with the same units: a unit is its bus and address, so the silence of can1's
+    // 0x47 is found while can0's goes on sending (a check of one address space would not).
+    const QStringList learnTwin{"learn", faultyCopy(truck, "twin"), "-o", expected};
+    const QString twinFault = faultyCopy(truck, "twin, 0x47 silent on can1");
+    const Expected can1Silent{"silent", 0x47, 59.225 + 5.12, 65.035, "can1"};
+    QTest::newRow("two buses: one unit silent on can1")
+        << learnTwin << QStringList{"check", "--scheme", expected, twinFault}
+        << QVector<Expected>{can1Silent};
+    QTest::newRow("two buses: --bus can1")
+        << learnTwin << QStringList{"check", "--scheme", expected, twinFault, "--bus", "can1"}
+        << QVector<Expected>{can1Silent};
+    QTest::newRow("two buses: --bus 0 matches")
+        << learnTwin << QStringList{"check", "--scheme", expected, twinFault, "--bus", "0"}
+        << QVector<Expected>{};
+    // Learning one bus on a base scheme of two keeps the other bus's units as they were.
+    const QString twinBase = m_dir.filePath(QStringLiteral("twin-base.tvsx"));
+    CliRun::run({"learn", learnTwin.at(1), "-o", twinBase});
+    QTest::newRow("two buses: can0 learned again on their scheme")
+        << QStringList{"learn", learnTwin.at(1), "--scheme", twinBase, "--bus", "0", "-o", expected}
+        << QStringList{"check", "--scheme", expected, twinFault} << QVector<Expected>{can1Silent};
+    // A scheme of one bus is the first bus's, also when the recording starts on another: the
+    // NMEA 2000 units are missing on the newer logger's can0, though its first frame is can1's.
+    QVector<Expected> missingOnCan0;
+    for (const int address : {0x00, 0x01, 0x02, 0x03, 0x05, 0x23, 0x8E, 0x8F})
+        missingOnCan0.append({"missing", address, -1, 0, "can0"});
+    QTest::newRow("a scheme of one bus on a recording starting on can1")
+        << learnNmea << QStringList{"check", "--scheme", expected, logger} << missingOnCan0;
+    QTest::newRow("NMEA 2000 against the truck")
+        << QStringList{"learn", truck, "--to", "93", "-o", expected}
+        << QStringList{"check", "--scheme", expected, nmea}
+        << QVector<Expected>{{"missing", 0, -1, 0},           {"missing", 163, -1, 0},
+                             {"missing", 71, -1, 0},          {"missing", 81, -1, 0},
+                             {"missing", 82, -1, 0},          {"unexpected-unit", 1, -1, 0},
+                             {"unexpected-unit", 142, -1, 0}, {"unexpected-unit", 143, -1, 0},
+                             {"unexpected-unit", 2, -1, 0},   {"unexpected-unit", 3, -1, 0},
+                             {"unexpected-unit", 35, -1, 0},  {"unexpected-unit", 5, -1, 0}};
+    QTest::newRow("demo recording against the example scheme")
+        << QStringList{}
+        << QStringList{"check", "--scheme", ":/demo/demo.tvsx", ":/demo/demo-bus.log"}
+        << QVector<Expected>{{"out-of-range", 160, -1, 0},
+                             {"out-of-range", 160, -1, 0},
+                             {"trouble-code", 0, -1, 0},
+                             {"trouble-code", 0, -1, 0}};
+}
+
+void tst_RealBusCheck::realRecordings()
+{
+    QFETCH(QStringList, learn);
+    QFETCH(QStringList, check);
+    QFETCH(QVector<Expected>, expected);
+    if (!learn.isEmpty()) {
+        const CliRun r = CliRun::run(learn);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+    }
+    const QString json = m_dir.filePath(QStringLiteral("real.json"));
+    const CliRun r = CliRun::run(check + QStringList{"--json", json});
+    const bool faults = std::any_of(expected.cbegin(), expected.cend(),
+                                    [](const Expected &e) { return e.kind != "switched-off"; });
+    QVERIFY2(r.code == (faults ? 1 : 0), qPrintable(r.out + r.err));
+    // The report is the same in every run, whatever order the process's hashes keep.
+    for (int seed = 1; seed <= 2; ++seed) {
+        qSetGlobalQHashSeed(seed);
+        const CliRun again = CliRun::run(check);
+        qSetGlobalQHashSeed(-1);
+        QCOMPARE(again.out, r.out);
+    }
+    // Units switched off are listed apart: they are no deviation.
+    const QJsonObject report = QJsonDocument::fromJson(TestEnvironment::readFile(json)).object();
+    QJsonArray found = report.value("deviations").toArray();
+    for (const QJsonValue &v : report.value("switchedOff").toArray()) {
+        QJsonObject o = v.toObject();
+        QCOMPARE(o.value("kind").toString(), QStringLiteral("silent"));
+        o["kind"] = QStringLiteral("switched-off");
+        found.append(o);
+    }
+    QVERIFY2(found.size() == expected.size(), qPrintable(r.out));
+    const bool withBus = std::any_of(expected.cbegin(), expected.cend(),
+                                     [](const Expected &e) { return !e.bus.isEmpty(); });
+    auto order = [withBus](const QString &kind, int address, const QString &bus) {
+        return kind + QLatin1Char(' ') + QString::number(address)
+               + (withBus ? QLatin1Char(' ') + bus : QString());
+    };
+    QStringList kinds;
+    for (const Expected &e : expected)
+        kinds << order(e.kind, e.address, e.bus);
+    QStringList got;
+    for (const QJsonValue &v : found)
+        got << order(v["kind"].toString(), v["address"].toInt(-1), v["bus"].toString());
+    std::sort(kinds.begin(), kinds.end());
+    std::sort(got.begin(), got.end());
+    QCOMPARE(got, kinds);
+    for (int i = 0; i < expected.size(); ++i) {
+        if (expected.at(i).start < 0)
+            continue;
+        const QJsonObject d = found.at(i).toObject();
+        QVERIFY2(std::abs(d.value("start").toDouble() - expected.at(i).start) <= 0.15,
+                 qPrintable(r.out));
+        QVERIFY2(std::abs(d.value("end").toDouble() - expected.at(i).end) <= 0.15,
+                 qPrintable(r.out));
+    }
+}
+
+// With the engineer's database before the library, the learned scheme holds the engine's EEC1
+// as the database's function.
+void tst_RealBusCheck::learnsDbcGroups()
+{
+    const QString scheme = m_dir.filePath(QStringLiteral("dbc.tvsx"));
+    const CliRun r = CliRun::run(
+        {"learn", TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log"), "--to", "20", "-o",
+         scheme, "--dbc", TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QByteArray text = TestEnvironment::readFile(scheme);
+    QVERIFY(text.contains(" key=\"dbc_EEC1\""));
+    QVERIFY(!text.contains(" key=\"eec1\""));
+    // The library's other groups stay the library's.
+    QVERIFY(text.contains(" key=\"eec2\""));
+    // The scheme's database functions come back for the check and the decoder: the bus is the
+    // one learned, and EEC1's signal is the database's again.
+    const QStringList database
+        = {"--dbc", TestEnvironment::dataFile("css_j1939_demo.dbc"), "--dbc-wins"};
+    const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
+    const CliRun check
+        = CliRun::run(QStringList{"check", truck, "--to", "20", "--scheme", scheme} + database);
+    QVERIFY2(check.code == 0, qPrintable(check.out + check.err));
+    QVERIFY2(check.out.contains("matches the expected scheme"), qPrintable(check.out));
+    const QString csv = m_dir.filePath(QStringLiteral("dbc.csv"));
+    const CliRun decode
+        = CliRun::run(QStringList{"decode", truck, "--scheme", scheme, "-o", csv} + database);
+    QVERIFY2(decode.code == 0, qPrintable(decode.err));
+    QVERIFY2(TestEnvironment::readFile(csv).split('\n').first().contains("EngineSpeed"),
+             qPrintable(csv));
+}
+
+QTEST_GUILESS_MAIN(tst_RealBusCheck)
+#include "tst_realbuscheck.moc"
