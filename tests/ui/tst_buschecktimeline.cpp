@@ -89,7 +89,6 @@ private slots:
     void initTestCase() { TestEnvironment::initSchemeTests(QStringLiteral("TarvikTimelineTest")); }
     void spans_data();
     void spans();
-    void spansStayBoundedForHoursOfTraffic();
     void learnsFromTheLastStretchesOnly();
     void stretchesStayBounded();
     void listFollowsTheCheck();
@@ -141,28 +140,6 @@ void tst_BusCheckTimeline::spans()
     shuffled += intervals;
     QCOMPARE(spansText(TimelineSpans::spans(TimelineSpans::merged(shuffled), fromUs, toUs, pixels)),
              expected);
-}
-
-void tst_BusCheckTimeline::spansStayBoundedForHoursOfTraffic()
-{
-    // Three hours of a unit that stops for 300 ms every second: 10 800 intervals.
-    Intervals intervals;
-    const qint64 hourUs = qint64(3600) * 1000000;
-    for (qint64 t = 0; t < 3 * hourUs; t += 1000000)
-        intervals.append({t, t + 700000});
-    const int pixels = 800;
-    const QVector<TimelineSpans::Span> whole
-        = TimelineSpans::spans(intervals, 0, 3 * hourUs, pixels);
-    QVERIFY2(whole.size() <= pixels / 2 + 1, qPrintable(QString::number(whole.size())));
-    QVERIFY(!whole.isEmpty());
-    QCOMPARE(whole.first().first, 0);
-    QCOMPARE(whole.last().second, pixels - 1);
-    // Zoomed into ten seconds, each stop shows again.
-    const QVector<TimelineSpans::Span> zoomed
-        = TimelineSpans::spans(intervals, hourUs, hourUs + 9900000, pixels);
-    QCOMPARE(zoomed.size(), 10);
-    for (int i = 1; i < zoomed.size(); ++i)
-        QVERIFY(zoomed.at(i).first > zoomed.at(i - 1).second + 1);
 }
 
 void tst_BusCheckTimeline::learnsFromTheLastStretchesOnly()

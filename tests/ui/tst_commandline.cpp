@@ -26,64 +26,49 @@ void tst_CommandLine::parse_data()
     QTest::addColumn<unsigned>("bitRate");
     QTest::addColumn<QString>("scheme");
 
-    QTest::newRow("nothing: ask for everything")
-        << QStringList{"tarvik"} << true << 0 << "" << 250000u << "";
-    QTest::newRow("scheme only") << QStringList{"tarvik", "machine.tvsx"} << true << 0 << ""
-                                 << 250000u << "machine.tvsx";
-    QTest::newRow("replay demo") << QStringList{"tarvik", "--adapter", "replay"} << true
-                                 << int(CanHandlerFactory::Replay) << "" << 250000u << "";
-    QTest::newRow("demo bus") << QStringList{"tarvik", "--demo"} << true
-                              << int(CanHandlerFactory::Replay) << "" << 250000u << "";
-    QTest::newRow("demo refused on another adapter")
-        << QStringList{"tarvik", "--demo", "--adapter", "zentrax"} << false << 0 << "" << 250000u
-        << "";
-    QTest::newRow("serial path and rate") << QStringList{"tarvik",    "--adapter=zentrax",
-                                                         "--port",    "/dev/serial/by-id/usb-x",
-                                                         "--bitrate", "500000",
-                                                         "a.tvsx"}
-                                          << true << int(CanHandlerFactory::Zentrax)
-                                          << "/dev/serial/by-id/usb-x" << 500000u << "a.tvsx";
-    QTest::newRow("adapter key ignores case")
-        << QStringList{"tarvik", "--adapter", "I7565"} << true << int(CanHandlerFactory::I7565)
-        << "" << 250000u << "";
-    QTest::newRow("CAN bus port") << QStringList{"tarvik", "--adapter", "canbus", "--port",
-                                                 "virtualcan:can0"}
-                                  << true << int(CanHandlerFactory::CanBus) << "virtualcan:can0"
-                                  << 250000u << "";
-    QTest::newRow("two ports, two buses")
-        << QStringList{"tarvik", "--adapter", "canbus", "--port", "can0", "--port", "can1"} << true
-        << int(CanHandlerFactory::CanBus) << "can0" << 250000u << "";
-    QTest::newRow("second port empty") << QStringList{"tarvik", "--port", "can0", "--port", ""}
-                                       << false << 0 << "" << 250000u << "";
-    QTest::newRow("library for a library adapter")
-        << QStringList{"tarvik", "--adapter", "slcan", "--library", "/opt/v/libslcan.so"} << true
-        << int(CanHandlerFactory::Slcan) << "" << 250000u << "";
-    QTest::newRow("library replacing the RP1210 vendors' own")
-        << QStringList{"tarvik",     "--adapter", "rp1210",      "--port",
-                       "VND/1 Link", "--library", "C:/v/VND.DLL"}
-        << true << int(CanHandlerFactory::Rp1210) << "VND/1 Link" << 250000u << "";
-    QTest::newRow("library without adapter: for the dialog's choice")
-        << QStringList{"tarvik", "--library", "C:/vendor/op20pt32.dll"} << true << 0 << ""
-        << 250000u << "";
-    QTest::newRow("library refused for a serial adapter")
-        << QStringList{"tarvik", "--adapter", "zentrax", "--library", "/x.so"} << false << 0 << ""
-        << 250000u << "";
-    QTest::newRow("library path empty")
-        << QStringList{"tarvik", "--library", ""} << false << 0 << "" << 250000u << "";
-    QTest::newRow("unknown adapter")
-        << QStringList{"tarvik", "--adapter", "peak"} << false << 0 << "" << 250000u << "";
-    QTest::newRow("bit rate not a number")
-        << QStringList{"tarvik", "--bitrate", "fast"} << false << 0 << "" << 250000u << "";
-    QTest::newRow("bit rate zero")
-        << QStringList{"tarvik", "--bitrate", "0"} << false << 0 << "" << 250000u << "";
-    QTest::newRow("unknown option")
-        << QStringList{"tarvik", "--frobnicate"} << false << 0 << "" << 250000u << "";
-    QTest::newRow("option without value")
-        << QStringList{"tarvik", "--port"} << false << 0 << "" << 250000u << "";
-    QTest::newRow("language") << QStringList{"tarvik", "--language", "de", "x.tvsx"} << true << 0
-                              << "" << 250000u << "x.tvsx";
-    QTest::newRow("language without code")
-        << QStringList{"tarvik", "--language"} << false << 0 << "" << 250000u << "";
+    // Unless a row says otherwise: no adapter, no port, 250 kbit/s, no scheme.
+    const auto row = [](const char *name, const QStringList &args, bool ok, int adapter = 0,
+                        const QString &port = QString(), const QString &scheme = QString(),
+                        unsigned bitRate = 250000u) {
+        QTest::newRow(name) << args << ok << adapter << port << bitRate << scheme;
+    };
+    const int replay = CanHandlerFactory::Replay;
+    const int canBus = CanHandlerFactory::CanBus;
+    row("nothing: ask for everything", {"tarvik"}, true);
+    row("scheme only", {"tarvik", "machine.tvsx"}, true, 0, "", "machine.tvsx");
+    row("replay demo", {"tarvik", "--adapter", "replay"}, true, replay);
+    row("demo bus", {"tarvik", "--demo"}, true, replay);
+    row("demo refused on another adapter", {"tarvik", "--demo", "--adapter", "zentrax"}, false);
+    row("serial path and rate",
+        {"tarvik", "--adapter=zentrax", "--port", "/dev/serial/by-id/usb-x", "--bitrate", "500000",
+         "a.tvsx"},
+        true, CanHandlerFactory::Zentrax, "/dev/serial/by-id/usb-x", "a.tvsx", 500000u);
+    row("adapter key ignores case", {"tarvik", "--adapter", "I7565"}, true,
+        CanHandlerFactory::I7565);
+    row("CAN bus port", {"tarvik", "--adapter", "canbus", "--port", "virtualcan:can0"}, true,
+        canBus, "virtualcan:can0");
+    row("two ports, two buses",
+        {"tarvik", "--adapter", "canbus", "--port", "can0", "--port", "can1"}, true, canBus,
+        "can0");
+    row("second port empty", {"tarvik", "--port", "can0", "--port", ""}, false);
+    row("library for a library adapter",
+        {"tarvik", "--adapter", "slcan", "--library", "/opt/v/libslcan.so"}, true,
+        CanHandlerFactory::Slcan);
+    row("library replacing the RP1210 vendors' own",
+        {"tarvik", "--adapter", "rp1210", "--port", "VND/1 Link", "--library", "C:/v/VND.DLL"},
+        true, CanHandlerFactory::Rp1210, "VND/1 Link");
+    row("library without adapter: for the dialog's choice",
+        {"tarvik", "--library", "C:/vendor/op20pt32.dll"}, true);
+    row("library refused for a serial adapter",
+        {"tarvik", "--adapter", "zentrax", "--library", "/x.so"}, false);
+    row("library path empty", {"tarvik", "--library", ""}, false);
+    row("unknown adapter", {"tarvik", "--adapter", "peak"}, false);
+    row("bit rate not a number", {"tarvik", "--bitrate", "fast"}, false);
+    row("bit rate zero", {"tarvik", "--bitrate", "0"}, false);
+    row("unknown option", {"tarvik", "--frobnicate"}, false);
+    row("option without value", {"tarvik", "--port"}, false);
+    row("language", {"tarvik", "--language", "de", "x.tvsx"}, true, 0, "", "x.tvsx");
+    row("language without code", {"tarvik", "--language"}, false);
 }
 
 void tst_CommandLine::parse()

@@ -37,8 +37,6 @@ private slots:
     void stateIconFollowsHandler();
     void trafficReachesStatusBar();
     void choiceDialogOffersSixAdapters();
-    void unavailableAdapterKeepsDialogOpen();
-    void availableAdapterEndsDialog();
     void languageMenuStoresChoice();
     void rawViewFollowsTraffic();
     void firstStartWindowSize_data();
@@ -191,39 +189,6 @@ void tst_MainWindow::choiceDialogOffersSixAdapters()
     QTest::mouseClick(cancel, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(CanHandlerFactory::None));
-}
-
-void tst_MainWindow::unavailableAdapterKeepsDialogOpen()
-{
-    AdapterChoiceDialog dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    // An adapter whose library is not installed here cannot be used.
-    int type = CanHandlerFactory::FirstType;
-    QString why;
-    while (CanHandlerFactory::probe(type, {}, &why))
-        ++type;
-    QVERIFY(type <= CanHandlerFactory::LastType);
-    auto *button = dialog.findChild<QPushButton *>(QStringLiteral("adapterButton%1").arg(type));
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.result(), 0);
-    auto *note = dialog.findChild<QLabel *>(QStringLiteral("adapterNote"));
-    QVERIFY(note->isVisible());
-    QCOMPARE(note->text(), why);
-    QCOMPARE(button->toolTip(), why);
-}
-
-void tst_MainWindow::availableAdapterEndsDialog()
-{
-    AdapterChoiceDialog dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *button = dialog.findChild<QPushButton *>(
-        QStringLiteral("adapterButton%1").arg(CanHandlerFactory::Replay));
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(CanHandlerFactory::Replay));
 }
 
 void tst_MainWindow::languageMenuStoresChoice()

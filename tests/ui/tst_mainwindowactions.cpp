@@ -689,51 +689,30 @@ void tst_MainWindowActions::saveLogFormats_data()
     QTest::addColumn<QString>("firstLine"); // of a text log; empty for a recording
     QTest::addColumn<QString>("savedAs");
     QTest::addColumn<bool>("cancel"); // Cancel pressed while it saves: the old file stays
-    const QString text = QStringLiteral("0 I 6 fef100 01 02 \t10\t");
-    QTest::newRow("raw view text") << "raw.txt"
-                                   << "" << text << "raw.txt" << false;
-    QTest::newRow("candump by extension") << "raw.log"
-                                          << ""
-                                          << "can0 18FEF100#0102"
-                                          << "raw.log" << false;
-    QTest::newRow("no extension: the text type's") << "raw"
-                                                   << "" << text << "raw.txt" << false;
-    QTest::newRow("ASC by extension") << "raw.asc"
-                                      << ""
-                                      << ""
-                                      << "raw.asc" << false;
-    QTest::newRow("TRC by extension") << "raw.trc"
-                                      << ""
-                                      << ""
-                                      << "raw.trc" << false;
-    QTest::newRow("BLF by extension") << "raw.blf"
-                                      << ""
-                                      << ""
-                                      << "raw.blf" << false;
-    QTest::newRow("pcapng by extension") << "raw.pcapng"
-                                         << ""
-                                         << ""
-                                         << "raw.pcapng" << false;
-    QTest::newRow("BLF chosen, extension added") << "chosen"
-                                                 << "Vector BLF log (*.blf)"
-                                                 << ""
-                                                 << "chosen.blf" << false;
-    QTest::newRow("pcapng chosen, extension added") << "chosen"
-                                                    << "pcapng for Wireshark (*.pcapng)"
-                                                    << ""
-                                                    << "chosen.pcapng" << false;
-    QTest::newRow("the chosen type decides over the extension") << "typed.log"
-                                                                << "Vector ASC log (*.asc)"
-                                                                << ""
-                                                                << "typed.log" << false;
-    QTest::newRow("candump cancelled") << "kept.log"
-                                       << ""
-                                       << ""
-                                       << "kept.log" << true;
-    QTest::newRow("BLF cancelled") << "kept.blf"
-                                   << ""
-                                   << ""
-                                   << "kept.blf" << true;
+    const char *text = "0 I 6 fef100 01 02 \t10\t";
+    const struct
+    {
+        const char *row, *name, *filter, *firstLine, *savedAs;
+        bool cancel;
+    } rows[] = {
+        {"raw view text", "raw.txt", "", text, "raw.txt", false},
+        {"candump by extension", "raw.log", "", "can0 18FEF100#0102", "raw.log", false},
+        {"no extension: the text type's", "raw", "", text, "raw.txt", false},
+        {"ASC by extension", "raw.asc", "", "", "raw.asc", false},
+        {"TRC by extension", "raw.trc", "", "", "raw.trc", false},
+        {"BLF by extension", "raw.blf", "", "", "raw.blf", false},
+        {"pcapng by extension", "raw.pcapng", "", "", "raw.pcapng", false},
+        {"BLF chosen, extension added", "chosen", "Vector BLF log (*.blf)", "", "chosen.blf",
+         false},
+        {"pcapng chosen, extension added", "chosen", "pcapng for Wireshark (*.pcapng)", "",
+         "chosen.pcapng", false},
+        {"the chosen type decides over the extension", "typed.log", "Vector ASC log (*.asc)", "",
+         "typed.log", false},
+        {"candump cancelled", "kept.log", "", "", "kept.log", true},
+        {"BLF cancelled", "kept.blf", "", "", "kept.blf", true},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.row) << r.name << r.filter << r.firstLine << r.savedAs << r.cancel;
 }
 
 void tst_MainWindowActions::saveLogFormats()

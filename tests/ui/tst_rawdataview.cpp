@@ -1,17 +1,11 @@
-#include "can/guimessagenotifier.h"
-#include "descriptions/candevicefactory.h"
-#include "descriptions/descriptionfiles.h"
-#include "model/devicedispatcher.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 #include "ui/editors/rawdataview.h"
-#include "ui/mainwindow.h"
 #include "ui/rawdatamodel.h"
 
 #include <QAction>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStatusBar>
 #include <QtTest>
 
 #include <memory>
@@ -56,7 +50,6 @@ private slots:
     void rowsStayUnderTheCursor();
     void followShowsTheNewestRows();
     void followIsRemembered();
-    void shiftClickFigureInTheWindow();
 
 private:
     std::unique_ptr<RawDataModel> m_model;
@@ -180,42 +173,6 @@ void tst_RawDataView::followIsRemembered()
     m_view->followAction()->setChecked(true);
     RawDataView third;
     QVERIFY(third.isFollowing());
-}
-
-void tst_RawDataView::shiftClickFigureInTheWindow()
-{
-    m_view.reset();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
-    DeviceDispatcher dispatcher;
-    dispatcher.setCatalogue(catalogue.get());
-    MainWindow window;
-    window.setDispatcher(&dispatcher);
-    window.resize(1200, 1000);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    GuiMessageNotifier notifier;
-    window.attachBus(nullptr, &notifier);
-    auto *view = window.findChild<RawDataView *>(QStringLiteral("rawDataView"));
-    QVERIFY(view);
-    QVERIFY(window.findChild<QTableView *>(QStringLiteral("rawDataView"))
-                ->actions()
-                .contains(view->followAction()));
-    RawDataModel *model = window.rawDataModel();
-    emit notifier.notifyPack(frames(50, &m_sequence));
-    QCoreApplication::processEvents();
-    const QPoint first = rowCenter(*view, 1);
-    const QPoint last = rowCenter(*view, 5);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, first);
-    for (int p = 0; p < 3; ++p) {
-        emit notifier.notifyPack(frames(45, &m_sequence));
-        QCoreApplication::processEvents();
-    }
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, last);
-    QCOMPARE(view->selectionModel()->selectedRows().size(), 5);
-    // Five consecutive frames 10 ms apart.
-    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("5 messages, interval 40 ms"));
-    QCOMPARE(model->rowCount(), 185);
 }
 
 QTEST_MAIN(tst_RawDataView)

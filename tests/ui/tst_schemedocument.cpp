@@ -89,7 +89,6 @@ private slots:
     void deleteAsksFirst();
     void detailsDockResetByClearAndOpen();
     void recentSchemesAndDialogStart();
-    void engineerChangesComeBack();
     void saveQuestionFitsTheFile_data();
     void saveQuestionFitsTheFile();
 
@@ -370,38 +369,6 @@ void tst_SchemeDocument::recentSchemesAndDialogStart()
     m_window->recentFiles()->fileChosen(savedFile);
     QCOMPARE(m_window->errors.size(), 1);
     QCOMPARE(m_window->recentFiles()->files(), QStringList{m_demo});
-}
-
-void tst_SchemeDocument::engineerChangesComeBack()
-{
-    // As a new user: the example scheme twice, then a function sent, renamed, given a period,
-    // saved and opened again.
-    QVERIFY(m_window->openScheme(m_demo));
-    QVERIFY(m_window->openScheme(m_demo));
-    SchemeTreeModel *model = m_window->schemeModel();
-    m_window->mainView()->setCurrentIndex(
-        model->index(nodeByKeys(model, "demo_panel_left", "demo_panel"), 1));
-    action(m_window.get(), "actionSend")->trigger();
-    m_window->textAnswer = QStringLiteral("Left panel, stand-in");
-    action(m_window.get(), "actionRename")->trigger();
-    m_window->intAnswer = 50;
-    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
-    QVERIFY(m_window->schemeDocument()->check());
-    m_window->fileAnswer = m_demo;
-    action(m_window.get(), "actionSave")->trigger();
-    QVERIFY(!m_window->isWindowModified());
-    action(m_window.get(), "actionOpen")->trigger();
-    QVERIFY(m_window->errors.isEmpty());
-    AbstractDisplayableItem *panel = nodeByKeys(model, "demo_panel_left", "demo_panel")->displayable();
-    QCOMPARE(panel->state(), int(AbstractDisplayableItem::Send));
-    QCOMPARE(panel->name(), QStringLiteral("Left panel, stand-in"));
-    QCOMPARE(panel->transmissionInterval(), 50);
-    QCOMPARE(panel->deviceType(), AbstractDisplayableItem::Continuous);
-    // The other panels were left alone.
-    AbstractDisplayableItem *right = nodeByKeys(model, "demo_panel_right", "demo_panel")->displayable();
-    QCOMPARE(right->state(), int(AbstractDisplayableItem::ReceiveOk));
-    QCOMPARE(right->transmissionInterval(), 20);
-    QVERIFY(!m_window->schemeDocument()->check());
 }
 
 void tst_SchemeDocument::saveQuestionFitsTheFile_data()

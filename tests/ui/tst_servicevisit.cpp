@@ -11,9 +11,8 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QListWidget>
-#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -63,8 +62,8 @@ QString shownTexts(const QWidget *panel)
 // A service visit on the demo bus, as the README walks a new user through it: the demo's
 // simulated engine at 0x01 is added from its traffic, its active and previously active codes
 // read, the freeze frame of one code opened, the codes cleared and the one whose cause persists
-// seen coming back, its identification read, and its broadcasts suspended and resumed. One bus
-// for the whole visit: each step starts where the one before left the window.
+// seen coming back, and its broadcasts suspended and resumed. One bus for the whole visit: each
+// step starts where the one before left the window.
 class tst_ServiceVisit : public QObject
 {
     Q_OBJECT
@@ -76,7 +75,6 @@ private slots:
     void readsActiveAndPreviouslyActiveCodes();
     void freezeFrameOfTheCoolantCode();
     void clearsAndSeesWhatCameBack();
-    void identificationOfTheEngine();
     void suspendsAndResumesBroadcasts();
 
 private:
@@ -335,32 +333,6 @@ void tst_ServiceVisit::clearsAndSeesWhatCameBack()
                  QStringList{QString::fromUtf8("[110,16] Engine Coolant Temperature · Data valid "
                                                "but above normal operating range, moderately "
                                                "severe level · 4×")});
-}
-
-void tst_ServiceVisit::identificationOfTheEngine()
-{
-    m_demo->select(engineRow());
-    QAction *identification = treeAction("actionUnitIdentification");
-    QVERIFY(identification);
-    QVERIFY2(identification->isEnabled(), qPrintable(identification->statusTip()));
-    identification->trigger();
-    QMessageBox *box = nullptr;
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] {
-            box = m_demo->window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"));
-            return box && box->isVisible();
-        },
-        LongWaitMs));
-    const QStringList lines = box->informativeText().split(QLatin1Char('\n'));
-    const QStringList expected
-        = {"ECU identification: EMR2-0211*4.2*Engine*Deutz*",
-           "Software identification: EMR2 0211 04 20",
-           "Component identification: make Deutz, model TCD 2.9 L4, serial number 11934527, unit "
-           "number E01",
-           "Vehicle identification number: X89TVK290R0000417",
-           "Calibrations: EMR4TCD29L4V0312 (0x5A3C9E71); DPF-RGN 2.1 (0x0B71D2C4)"};
-    QCOMPARE(lines, expected);
-    box->close();
 }
 
 void tst_ServiceVisit::suspendsAndResumesBroadcasts()

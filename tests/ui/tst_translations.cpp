@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTranslator>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <memory>
@@ -30,50 +29,35 @@ QVector<Entry> readCatalogue(const QString &path, QString *error)
 {
     QVector<Entry> entries;
     QFile file(path);
+    QDomDocument doc;
     if (!file.open(QIODevice::ReadOnly)) {
         *error = file.errorString();
         return entries;
     }
-    QXmlStreamReader xml(&file);
-    QString context;
-    Entry entry;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            const QStringRef name = xml.name();
-            if (name == QLatin1String("name")) {
-                context = xml.readElementText();
-            } else if (name == QLatin1String("message")) {
-                entry = Entry{context, {}, {}, false, false};
-            } else if (name == QLatin1String("source")) {
-                entry.source = xml.readElementText();
-            } else if (name == QLatin1String("translation")) {
-                const QStringRef type = xml.attributes().value(QLatin1String("type"));
-                entry.unfinished = type == QLatin1String("unfinished");
-                entry.obsolete
-                    = type == QLatin1String("obsolete") || type == QLatin1String("vanished");
-                if (xml.attributes().value(QLatin1String("variants")).isEmpty()) {
-                    // Plain text, or plural forms as children.
-                    QString text;
-                    while (!xml.atEnd()) {
-                        xml.readNext();
-                        if (xml.isCharacters())
-                            text += xml.text();
-                        else if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
-                            entry.translations.append(xml.readElementText());
-                        else if (xml.isEndElement() && xml.name() == QLatin1String("translation"))
-                            break;
-                    }
-                    if (entry.translations.isEmpty())
-                        entry.translations.append(text);
-                }
-            }
-        } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
-            entries.append(entry);
+    if (!doc.setContent(&file, error))
+        return entries;
+    const QDomNodeList contexts = doc.elementsByTagName(QStringLiteral("context"));
+    for (int c = 0; c < contexts.size(); ++c) {
+        const QDomElement context = contexts.at(c).toElement();
+        const QString name = context.firstChildElement(QStringLiteral("name")).text();
+        for (QDomElement m = context.firstChildElement(QStringLiteral("message")); !m.isNull();
+             m = m.nextSiblingElement(QStringLiteral("message"))) {
+            const QDomElement t = m.firstChildElement(QStringLiteral("translation"));
+            const QString type = t.attribute(QStringLiteral("type"));
+            Entry e{name,
+                    m.firstChildElement(QStringLiteral("source")).text(),
+                    {},
+                    type == QLatin1String("unfinished"),
+                    type == QLatin1String("obsolete") || type == QLatin1String("vanished")};
+            // Plain text, or plural forms as children.
+            for (QDomElement n = t.firstChildElement(QStringLiteral("numerusform")); !n.isNull();
+                 n = n.nextSiblingElement(QStringLiteral("numerusform")))
+                e.translations.append(n.text());
+            if (e.translations.isEmpty())
+                e.translations.append(t.text());
+            entries.append(e);
         }
     }
-    if (xml.hasError())
-        *error = xml.errorString();
     return entries;
 }
 

@@ -57,7 +57,6 @@ public:
 
 private slots:
     void testActionOpensOneDialog();
-    void addFlasherTwiceAddsOne();
     void closingARunningTest_data();
     void closingARunningTest();
     void abandoningTransferAsks_data();
@@ -104,19 +103,6 @@ void tst_UnitActions::testActionOpensOneDialog()
     QPointer<DeviceTestDialog> guard(dialog);
     dialog->close();
     QTRY_VERIFY(guard.isNull());
-}
-
-void tst_UnitActions::addFlasherTwiceAddsOne()
-{
-    QAction *flasher = action(m_window.get(), "actionAddFlasher");
-    QVERIFY(flasher->isEnabled()); // the catalogue offers the off-board unit
-    flasher->trigger();
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
-    m_window->mainView()->clearSelection();
-    m_window->mainView()->setCurrentIndex(QModelIndex());
-    flasher->trigger();
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
-    QCOMPARE(m_window->mainView()->currentIndex().row(), 0);
 }
 
 void tst_UnitActions::closingARunningTest_data()

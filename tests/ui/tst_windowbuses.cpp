@@ -62,40 +62,32 @@ QModelIndex unitRow(const SchemeTreeModel *model, int bus, const QString &addres
     return {};
 }
 
-// The units of a saved scheme by their "bus": "1 0xa0" each.
-// "bus path" of each database a scheme file names.
-QStringList savedDatabases(const QString &path)
+// "<bus> <attribute>" of every `tag` element of a saved scheme, sorted: "1 a0" for the units'
+// addresses, "1 can1.dbc" for the databases' paths.
+QStringList saved(const QString &path, const QString &tag, const QString &attribute)
 {
     QFile file(path);
     QDomDocument doc;
     if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file))
         return {QStringLiteral("unreadable")};
-    QStringList databases;
-    const QDomNodeList elements
-        = doc.documentElement().elementsByTagName(QStringLiteral("database"));
+    QStringList out;
+    const QDomNodeList elements = doc.documentElement().elementsByTagName(tag);
     for (int i = 0; i < elements.size(); ++i) {
         const QDomElement e = elements.at(i).toElement();
-        databases << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ')
-                         + e.attribute(QStringLiteral("path"));
+        out << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ') + e.attribute(attribute);
     }
-    return databases;
+    out.sort();
+    return out;
+}
+
+QStringList savedDatabases(const QString &path)
+{
+    return saved(path, QStringLiteral("database"), QStringLiteral("path"));
 }
 
 QStringList savedUnits(const QString &path)
 {
-    QFile file(path);
-    QDomDocument doc;
-    if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file))
-        return {QStringLiteral("unreadable")};
-    QStringList units;
-    const QDomNodeList devices = doc.documentElement().elementsByTagName(QStringLiteral("device"));
-    for (int i = 0; i < devices.size(); ++i) {
-        const QDomElement e = devices.at(i).toElement();
-        units << e.attribute(QStringLiteral("bus")) + QLatin1Char(' ')
-                     + e.attribute(QStringLiteral("address"));
-    }
-    units.sort();
-    return units;
+    return saved(path, QStringLiteral("device"), QStringLiteral("address"));
 }
 
 constexpr int StubAddress = 0x33;
@@ -552,33 +544,29 @@ void tst_WindowBuses::busCheckWatchesTheChosenBus()
     const QString stopped
         = QStringLiteral("The bus check watches can0 now; the running check stopped and learning "
                          "starts over");
-    if (then == QLatin1String("choose can0")) {
-        f.chooser->setCurrentIndex(0);
-        QCOMPARE(f.window->statusBar()->currentMessage(), stopped);
-        QVERIFY(!run->isChecked());
-        QVERIFY(!f.check->isRunning());
-        QCOMPARE(f.check->stretchCount(), 0);
-        // The list stays, saying whose it is.
-        QVERIFY2(f.status->text().startsWith(QStringLiteral("Bus can1: Check ended after")),
-                 qPrintable(f.status->text()));
-        run->trigger();
-        QTRY_COMPARE(f.unitLanes(), f.lanesOfUnitsBelow(model->index(0, 0)));
-        QVERIFY2(f.status->text().startsWith(QStringLiteral("Bus can0: Checking for")),
-                 qPrintable(f.status->text()));
-    } else {
+    const bool removed = then == QLatin1String("remove");
+    if (removed) {
         // File ▸ Remove Bus on can1's row: the check goes back to can0, the only bus.
         f.demo.select(model->index(1, 1));
         f.action("actionRemoveBus")->trigger();
         QCOMPARE(f.window->buses()->count(), 1);
-        QCOMPARE(f.window->statusBar()->currentMessage(), stopped);
-        QVERIFY(!run->isChecked());
-        QVERIFY(!f.check->isRunning());
         QVERIFY(!f.chooser->isVisibleTo(f.dock));
-        run->trigger();
-        QTRY_COMPARE(f.unitLanes(), f.lanesOfUnitsBelow(QModelIndex()));
-        QVERIFY2(f.status->text().startsWith(QStringLiteral("Checking for")),
+    } else {
+        f.chooser->setCurrentIndex(0);
+        QCOMPARE(f.check->stretchCount(), 0);
+        // The list stays, saying whose it is.
+        QVERIFY2(f.status->text().startsWith(QStringLiteral("Bus can1: Check ended after")),
                  qPrintable(f.status->text()));
     }
+    QCOMPARE(f.window->statusBar()->currentMessage(), stopped);
+    QVERIFY(!run->isChecked());
+    QVERIFY(!f.check->isRunning());
+    run->trigger();
+    QTRY_COMPARE(f.unitLanes(), f.lanesOfUnitsBelow(removed ? QModelIndex() : model->index(0, 0)));
+    // With one bus left the status names none.
+    QVERIFY2(f.status->text().startsWith(removed ? QStringLiteral("Checking for")
+                                                 : QStringLiteral("Bus can0: Checking for")),
+             qPrintable(f.status->text()));
     // can0's frames reach the check again: its Stub is green.
     QTRY_VERIFY(f.paints(stubKeys[0], TimelineSpans::AsExpected));
 }
