@@ -47,12 +47,6 @@ void compareEntries(const QVector<ServiceJournal::Entry> &a,
     }
 }
 
-bool writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(ServiceJob::Header)
@@ -297,7 +291,7 @@ void tst_ServiceJob::unreadable()
     if (text == "-")
         QVERIFY(QFile::remove(path));
     else
-        QVERIFY(writeText(path, text));
+        QVERIFY(TestEnvironment::writeFile(path, text));
     error.clear();
     QVERIFY(!ServiceJob::open(job->dir(), &error));
     QVERIFY2(error.contains(message), qPrintable(error));
