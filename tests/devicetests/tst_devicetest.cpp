@@ -10,6 +10,7 @@
 #include "diagnostics/softfunction.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
+#include "support/testenvironment.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -468,9 +469,7 @@ void tst_DeviceTest::report()
     QVERIFY(DeviceTestReport::save(&test, dir.path(), &paths, &error));
     QCOMPARE(paths.size(), 2);
     QVERIFY(QFileInfo(paths.at(0)).fileName().startsWith(QStringLiteral("test-controller-")));
-    QFile saved(paths.at(0));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), DeviceTestReport::toCsv(&test));
+    QCOMPARE(TestEnvironment::readFile(paths.at(0)), DeviceTestReport::toCsv(&test));
     QVERIFY(!DeviceTestReport::save(&test, dir.filePath(QStringLiteral("missing/dir")), &paths,
                                     &error));
     QVERIFY(!error.isEmpty());

@@ -1,6 +1,7 @@
 #include "devicetests/devicetestreport.h"
 #include "devicetests/devicetestrig.h"
 #include "devicetests/editors/devicetestdialog.h"
+#include "support/testenvironment.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -287,9 +288,7 @@ void tst_DeviceTestDialog::saveReport()
         QCOMPARE(status->text().isEmpty(), answer.isEmpty());
         return;
     }
-    QFile csv(expected.first());
-    QVERIFY(csv.open(QIODevice::ReadOnly));
-    const QString content = QString::fromUtf8(csv.readAll());
+    const QString content = QString::fromUtf8(TestEnvironment::readFile(expected.first()));
     QVERIFY(content.contains(QStringLiteral("2,step 2,Skipped,")));
     QVERIFY(content.contains(QStringLiteral("# Run: completed")));
     QVERIFY(status->text().contains(expected.first()));
