@@ -1,6 +1,7 @@
 #include "devicetests/devicetestreport.h"
 #include "devicetests/devicetestrig.h"
 #include "devicetests/editors/devicetestdialog.h"
+#include "support/testenvironment.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +24,21 @@ public:
     // The report path the engineer chooses ("" cancels), and where the dialog proposed one.
     QString reportAnswer;
     QString proposedReport;
+
+    bool showNow()
+    {
+        show();
+        return QTest::qWaitForWindowExposed(this);
+    }
+    QLabel *label(const char *name) const { return findChild<QLabel *>(QLatin1String(name)); }
+    QPushButton *button(const char *name) const
+    {
+        return findChild<QPushButton *>(QLatin1String(name));
+    }
+    QProgressBar *progress() const
+    {
+        return findChild<QProgressBar *>(QStringLiteral("progressBar"));
+    }
 
 protected:
     bool confirmCancel() override
@@ -78,15 +94,14 @@ void tst_DeviceTestDialog::rowsShowEachResult()
 {
     DeviceTest *test = scriptedTest({{4}, {0}, {2}, {2}});
     AnsweringDialog dialog(test);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.showNow());
     auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
     QCOMPARE(table->rowCount(), 4);
     QCOMPARE(table->item(1, 0)->text(), QStringLiteral("step 2"));
     QCOMPARE(test->runState(), DeviceTest::Running);
     test->slotRefreshTimeout(); // step 1 passes
     test->slotRefreshTimeout(); // step 2 faults
-    auto *skip = dialog.findChild<QPushButton *>(QStringLiteral("skipButton"));
+    auto *skip = dialog.button("skipButton");
     QTest::mouseClick(skip, Qt::LeftButton); // step 2 failed
     QTest::mouseClick(skip, Qt::LeftButton); // step 3 skipped
     QCOMPARE(rowResult(&dialog, 0), int(DeviceTest::Passed));
@@ -120,23 +135,22 @@ void tst_DeviceTestDialog::lastStepSkippedCompletesLikePassed()
     QFETCH(bool, skipLast);
     DeviceTest *test = scriptedTest({{4}, {skipLast ? 2 : 4}});
     AnsweringDialog dialog(test);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.showNow());
     test->slotRefreshTimeout();
     if (skipLast)
-        dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->click();
+        dialog.button("skipButton")->click();
     else
         test->slotRefreshTimeout();
-    auto *text = dialog.findChild<QLabel *>(QStringLiteral("textLabel"));
+    auto *text = dialog.label("textLabel");
     QVERIFY(text->text().startsWith(QStringLiteral("Test complete")));
-    auto *progress = dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"));
+    auto *progress = dialog.progress();
     QCOMPARE(progress->value(), 2);
     QCOMPARE(progress->text(), QStringLiteral("2 of 2 steps"));
     QVERIFY(text->text().contains(skipLast ? QStringLiteral("1 passed, 1 skipped")
                                            : QStringLiteral("2 passed, 0 skipped")));
-    auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"));
+    auto *cancel = dialog.button("cancelButton");
     QCOMPARE(cancel->text(), QStringLiteral("Finish"));
-    auto *skip = dialog.findChild<QPushButton *>(QStringLiteral("skipButton"));
+    auto *skip = dialog.button("skipButton");
     QVERIFY(!skip->isEnabled());
     QCOMPARE(rowResult(&dialog, 1), int(skipLast ? DeviceTest::Skipped : DeviceTest::Passed));
     cancel->click();
@@ -148,10 +162,9 @@ void tst_DeviceTestDialog::messages()
 {
     DeviceTest *test = scriptedTest({{1, 0, 2}});
     AnsweringDialog dialog(test);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *text = dialog.findChild<QLabel *>(QStringLiteral("textLabel"));
-    auto *icon = dialog.findChild<QLabel *>(QStringLiteral("iconLabel"));
+    QVERIFY(dialog.showNow());
+    auto *text = dialog.label("textLabel");
+    auto *icon = dialog.label("iconLabel");
     QCOMPARE(text->text(), QStringLiteral("do 1"));
     test->slotRefreshTimeout();
     QCOMPARE(text->text(), QStringLiteral("trouble 1"));
@@ -165,8 +178,7 @@ void tst_DeviceTestDialog::messages()
     test->slotRefreshTimeout();
     QVERIFY(!icon->isVisible());
     QCOMPARE(text->text(), QStringLiteral("do 1"));
-    QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->text(),
-             QStringLiteral("0 of 1 steps"));
+    QCOMPARE(dialog.progress()->text(), QStringLiteral("0 of 1 steps"));
 }
 
 void tst_DeviceTestDialog::stepNamedOnlyShowsWhereTheTestStands()
@@ -174,12 +186,10 @@ void tst_DeviceTestDialog::stepNamedOnlyShowsWhereTheTestStands()
     DeviceTest *test = scriptedTest({{4}, {4}});
     test->tests().at(1)->setDescription(test->tests().at(1)->name());
     AnsweringDialog dialog(test);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.showNow());
     test->slotRefreshTimeout();
-    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("textLabel"))->text(),
-             QStringLiteral("Step 2 of 2: step 2"));
-    QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->value(), 1);
+    QCOMPARE(dialog.label("textLabel")->text(), QStringLiteral("Step 2 of 2: step 2"));
+    QCOMPARE(dialog.progress()->value(), 1);
 }
 
 void tst_DeviceTestDialog::startsOnFirstShowOnly()
@@ -187,8 +197,7 @@ void tst_DeviceTestDialog::startsOnFirstShowOnly()
     DeviceTest *test = scriptedTest({{4}, {2}});
     AnsweringDialog dialog(test);
     QSignalSpy changed(test, &DeviceTest::currentTestChanged);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.showNow());
     test->slotRefreshTimeout();
     QCOMPARE(test->currentIndex(), 1);
     dialog.hide();
@@ -203,17 +212,12 @@ void tst_DeviceTestDialog::zeroStepsSayNoSteps()
     auto *test = new DeviceTest(&machine.controller);
     test->createButtonTest(machine.in1); // not a button: no steps
     AnsweringDialog dialog(test);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.showNow());
     QCOMPARE(test->runState(), DeviceTest::NotStarted);
-    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("textLabel"))->text(),
-             QStringLiteral("This test has no steps"));
-    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))
-                ->text()
-                .contains(QStringLiteral("IN1")));
-    QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->isEnabled());
-    QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"))->text()
-            != QStringLiteral("Finish"));
+    QCOMPARE(dialog.label("textLabel")->text(), QStringLiteral("This test has no steps"));
+    QVERIFY(dialog.label("statusLabel")->text().contains(QStringLiteral("IN1")));
+    QVERIFY(!dialog.button("skipButton")->isEnabled());
+    QVERIFY(dialog.button("cancelButton")->text() != QStringLiteral("Finish"));
 }
 
 void tst_DeviceTestDialog::cancelAsksStopsAndRestores()
@@ -226,11 +230,10 @@ void tst_DeviceTestDialog::cancelAsksStopsAndRestores()
     QPointer<DeviceTest> guard(test);
     {
         AnsweringDialog dialog(test);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(dialog.showNow());
         test->slotRefreshTimeout();
         QCOMPARE(machine.panelButton->value(), true);
-        auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"));
+        auto *cancel = dialog.button("cancelButton");
         dialog.answer = false;
         cancel->click();
         QCOMPARE(dialog.asked, 1);
@@ -267,11 +270,10 @@ void tst_DeviceTestDialog::saveReport()
     QTemporaryDir chosen;
     dialog.setReportDirectory(logs.path());
     dialog.reportAnswer = answer.isEmpty() ? QString() : chosen.filePath(answer);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.showNow());
     test->slotRefreshTimeout();
-    dialog.findChild<QPushButton *>(QStringLiteral("skipButton"))->click();
-    dialog.findChild<QPushButton *>(QStringLiteral("saveReportButton"))->click();
+    dialog.button("skipButton")->click();
+    dialog.button("saveReportButton")->click();
     // Asked where, starting beside the parameter logs; nothing written there unasked.
     QCOMPARE(QFileInfo(dialog.proposedReport).absolutePath(), QDir(logs.path()).absolutePath());
     QVERIFY(QFileInfo(dialog.proposedReport).fileName().startsWith(QStringLiteral("test-")));
@@ -281,14 +283,12 @@ void tst_DeviceTestDialog::saveReport()
         expected << chosen.filePath(name);
     QCOMPARE(dialog.savedReports(), expected);
     QCOMPARE(QDir(chosen.path()).entryList(QDir::Files).size(), written.size());
-    auto *status = dialog.findChild<QLabel *>(QStringLiteral("statusLabel"));
+    auto *status = dialog.label("statusLabel");
     if (written.isEmpty()) {
         QCOMPARE(status->text().isEmpty(), answer.isEmpty());
         return;
     }
-    QFile csv(expected.first());
-    QVERIFY(csv.open(QIODevice::ReadOnly));
-    const QString content = QString::fromUtf8(csv.readAll());
+    const QString content = QString::fromUtf8(TestEnvironment::readFile(expected.first()));
     QVERIFY(content.contains(QStringLiteral("2,step 2,Skipped,")));
     QVERIFY(content.contains(QStringLiteral("# Run: completed")));
     QVERIFY(status->text().contains(expected.first()));

@@ -47,11 +47,8 @@ struct SuspensionBus
 {
     SuspensionBus()
     {
-        QFile file(dir.filePath(QStringLiteral("quiet.log")));
-        file.open(QIODevice::WriteOnly);
-        file.write("(0.000000) can0 18FEF1AA#0102030405060708\n");
-        file.close();
-        handler.setTransceiver(handler.addRecording(file.fileName()));
+        handler.setTransceiver(handler.addRecording(TestEnvironment::writeFile(
+            dir, QStringLiteral("quiet.log"), "(0.000000) can0 18FEF1AA#0102030405060708\n")));
         handler.simulatedBus()->addUnit(listener);
         QObject::connect(&handler, &AbstractCanHandler::stateChanged, &suspension,
                          &BroadcastSuspension::slotAdapterStateChanged);

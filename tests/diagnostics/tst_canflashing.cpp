@@ -454,18 +454,16 @@ void tst_CanFlashing::flashLogWriteFailureKeepsTheResult()
 void tst_CanFlashing::flashLogStartsEveryRecordOnItsOwnLine()
 {
     QTemporaryDir dir;
-    QFile file(dir.filePath(QString::fromLatin1(FlashLog::FileName)));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FlashLog::header() + "2026-01-01T00:00:00,cut");
-    file.close();
+    const QString path = TestEnvironment::writeFile(dir, QString::fromLatin1(FlashLog::FileName),
+                                                    FlashLog::header() + "2026-01-01T00:00:00,cut");
+    QVERIFY(!path.isEmpty());
     FlashLog::Record r;
     r.target = 0x21;
     r.file = QStringLiteral("a \"quoted\"\nname.prg");
     r.outcome = QStringLiteral("finished");
     QString error;
     QVERIFY(FlashLog::append(dir.path(), r, &error));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = TestEnvironment::readFile(path).split('\n');
     QCOMPARE(lines.size(), 4); // header, the cut line, the record, the final empty piece
     QCOMPARE(lines.at(1), QByteArray("2026-01-01T00:00:00,cut"));
     QVERIFY(lines.at(2).contains(",0x21,\"\",\"\",\"a \"\"quoted\"\" name.prg\",0,,finished,"));

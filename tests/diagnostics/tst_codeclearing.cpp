@@ -93,12 +93,11 @@ struct ClearingBus
     ClearingBus()
         : handler(&dispatcher)
     {
-        QFile file(dir.filePath(QStringLiteral("quiet.log")));
-        file.open(QIODevice::WriteOnly);
-        file.write("(0.000000) can0 18FEF1AA#0102030405060708\n"
-                   "(5.000000) can0 18FEF1AA#0102030405060708\n");
-        file.close();
-        handler.setTransceiver(handler.addRecording(file.fileName()));
+        const QString quiet
+            = TestEnvironment::writeFile(dir, QStringLiteral("quiet.log"),
+                                         "(0.000000) can0 18FEF1AA#0102030405060708\n"
+                                         "(5.000000) can0 18FEF1AA#0102030405060708\n");
+        handler.setTransceiver(handler.addRecording(quiet));
     }
     ~ClearingBus()
     {

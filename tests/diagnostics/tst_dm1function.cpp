@@ -28,7 +28,6 @@ private slots:
     void treeItemShowsTheCodeList();
     void decode_data();
     void decode();
-    void conversionMethod4RoundTrip();
     void encodeLimits_data();
     void encodeLimits();
     void singleFrameAndBroadcastPaths();
@@ -134,14 +133,6 @@ void tst_DM1Function::decode()
     }
     QCOMPARE(lampText, lamps);
     QCOMPARE(f.dtcParameter()->toString(), text);
-}
-
-void tst_DM1Function::conversionMethod4RoundTrip()
-{
-    DM1Function f;
-    const QByteArray data = hex("44ff41f34702ffff");
-    QVERIFY(f.decode(data));
-    QCOMPARE(f.encode(), data); // one code: a whole frame, padded with FF FF
 }
 
 void tst_DM1Function::encodeLimits_data()

@@ -37,7 +37,6 @@ private slots:
     void unparsableCellRestored();
     void outOfRangeReadNotClamped();
     void treeItemOpenSaveShow();
-    void dockDiesWithFunction();
     void refusedStartLeavesWindowUsable();
     void refreshAsksBeforeDiscardingEdits();
     void busThreadExchangesWhileEditingAndClearing();
@@ -314,17 +313,6 @@ void tst_MemoryAccessDock::refreshAsksBeforeDiscardingEdits()
     QTest::mouseClick(dock.findChild<QPushButton *>(QStringLiteral("refresh")), Qt::LeftButton);
     QVERIFY(finished.wait(3000));
     QCOMPARE(rig.value(0), 12.5);
-}
-
-void tst_MemoryAccessDock::dockDiesWithFunction()
-{
-    QPointer<MemoryAccessDock> dock;
-    {
-        Rig rig;
-        dock = MemoryAccessDock::showFor(rig.function);
-        QVERIFY(dock);
-    }
-    QTRY_VERIFY(!dock);
 }
 
 void tst_MemoryAccessDock::busThreadExchangesWhileEditingAndClearing()

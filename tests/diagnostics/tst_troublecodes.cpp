@@ -216,10 +216,6 @@ void tst_TroubleCodes::dm2Decode_data()
         << DecodeRow{hex("1400 64000103 ffff"), true, 1, "100/1/3", "01100000"};
     QTest::newRow("all ones: padding, no code, lamps not available")
         << DecodeRow{hex("ffff ffffffff ffff"), true, 0, "", "33333333"};
-    QTest::newRow("conversion method bit kept in OC")
-        << DecodeRow{hex("0000 6e001083 ffff"), true, 1, "110/16/131", "00000000"};
-    QTest::newRow("two codes, 10 bytes by transport")
-        << DecodeRow{hex("0400 6e001003 64001201"), true, 2, "110/16/3 100/18/1", "00100000"};
     QTest::newRow("six codes, 26 bytes: the list holds all")
         << DecodeRow{manyCodes(6), true, 6, "1000/0/1 1001/1/2 1002/2/3 1003/3/4 1004/4/5 1005/5/6",
                      "10100000"};
@@ -452,16 +448,6 @@ void tst_TroubleCodes::requestButtonNeedsTheBus()
     QCOMPARE(line->text(), QStringLiteral("No bus connection: nothing was sent"));
     QTest::qWait(20);
     QVERIFY(handler.writtenFrames().isEmpty());
-
-    QVERIFY(handler.start());
-    QTest::mouseClick(request, Qt::LeftButton);
-    QTRY_COMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("6 ea00f9 ca fe 00"));
-    QVERIFY2(line->text().endsWith(QStringLiteral(", no answer yet")), qPrintable(line->text()));
-    DispatchResult r;
-    QVERIFY(unit.dispatchMessage(makeFrame(0x18FECA00, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF}), &r));
-    QVERIFY(node->doUpdate());
-    QVERIFY2(line->text().contains(QStringLiteral(", answered at ")), qPrintable(line->text()));
 }
 
 QTEST_MAIN(tst_TroubleCodes)

@@ -34,12 +34,11 @@ void tst_InventoryRecord::fromRecordingRoundTrip_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("activeCodes"); // "spn/fmi/oc ...", "-" when no DM1 came
 
-    QFile truck(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
-    QVERIFY(truck.open(QIODevice::ReadOnly));
-    QTest::newRow("truck: engine VIN by broadcast")
-        << truck.readAll() << 0x00 << "1L06130RELP969468"
-        << ""
-        << "-";
+    const QByteArray truck = TestEnvironment::readFile(
+        TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
+    QTest::newRow("truck: engine VIN by broadcast") << truck << 0x00 << "1L06130RELP969468"
+                                                    << ""
+                                                    << "-";
     QTest::newRow("claim, one DM1 code, DM2 holding no code")
         << QByteArray("(9.000000) can0 18EEFF21#0102030405060708\n"
                       "(9.100000) can0 18FECA21#00006E000001FFFF\n"

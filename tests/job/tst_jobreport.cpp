@@ -16,6 +16,8 @@
 #include <QtTest>
 
 using namespace JobFixtures;
+using TestEnvironment::readFile;
+using TestEnvironment::writeFile;
 
 namespace {
 
@@ -30,18 +32,6 @@ QByteArray plotPng()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return png;
-}
-
-bool writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The table row of the report that holds `text`.
@@ -130,8 +120,8 @@ void tst_JobReport::initTestCase()
     m_png = plotPng();
     const QString snapDir = QDir(job->snapshotsDir()).filePath(QStringLiteral("001-0x00-spn110"));
     QVERIFY(QDir().mkpath(snapDir));
-    QVERIFY(writeText(QDir(snapDir).filePath(QStringLiteral("plot.png")), m_png));
-    QVERIFY(writeText(QDir(job->snapshotsDir()).filePath(QStringLiteral("index.json")),
+    QVERIFY(writeFile(QDir(snapDir).filePath(QStringLiteral("plot.png")), m_png));
+    QVERIFY(writeFile(QDir(job->snapshotsDir()).filePath(QStringLiteral("index.json")),
                       R"({"version":1,"snapshots":[{"id":1,"time":"2026-12-07T14:15:00Z","timeUs":1,
             "unit":0,"unitName":"Engine #1","change":"SPN 110 FMI 0 appeared",
             "appeared":[{"spn":110,"fmi":0,"oc":1}],"gone":[],"countChanged":[],"codes":[],
@@ -254,7 +244,7 @@ void tst_JobReport::pdfPages()
     QString error;
     QVERIFY2(JobReport::writePdf(m_job, path, QPageSize::PageSizeId(page), &error),
              qPrintable(error));
-    const QByteArray pdf = readAll(path);
+    const QByteArray pdf = readFile(path);
     QVERIFY(pdf.startsWith("%PDF"));
     // The PDF has the pages the report is laid out on, and a small job fits on one or two.
     JobReport::Content content;
@@ -290,14 +280,15 @@ void tst_JobReport::consoleProgramWritesBoth()
     cli.start(QStringLiteral(TARVIK_CLI_EXECUTABLE), {QStringLiteral("report"), m_job});
     QVERIFY(cli.waitForFinished(60000));
     QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
-    QVERIFY(readAll(QDir(m_job).filePath(QStringLiteral("report.pdf"))).startsWith("%PDF"));
-    QVERIFY(readAll(QDir(m_job).filePath(QStringLiteral("report.html"))).contains("CAL-ENGINE-01"));
+    QVERIFY(readFile(QDir(m_job).filePath(QStringLiteral("report.pdf"))).startsWith("%PDF"));
+    QVERIFY(
+        readFile(QDir(m_job).filePath(QStringLiteral("report.html"))).contains("CAL-ENGINE-01"));
 }
 
 void tst_JobReport::damagedJobNamed()
 {
     QTemporaryDir dir;
-    QVERIFY(writeText(dir.filePath(QStringLiteral("job.json")), "{\"format\":"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("job.json")), "{\"format\":"));
     QString error;
     QVERIFY(JobReport::html(dir.path(), &error).isEmpty());
     QVERIFY2(error.contains(QLatin1String("job.json is damaged")), qPrintable(error));

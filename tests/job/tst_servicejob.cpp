@@ -47,12 +47,6 @@ void compareEntries(const QVector<ServiceJournal::Entry> &a,
     }
 }
 
-bool writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(ServiceJob::Header)
@@ -154,9 +148,8 @@ void tst_ServiceJob::reopenGivesBackEverything()
     QVERIFY(back->asFound().unit(0, QStringLiteral("can1")));
     QCOMPARE(back->asFound().unit(0, QStringLiteral("can1"))->software, secondBus.software);
     // Only the other bus's unit names a bus: a job with one bus writes what it always did.
-    QFile foundFile(back->filePath(ServiceJob::AsFoundFile));
-    QVERIFY(foundFile.open(QIODevice::ReadOnly));
-    QCOMPARE(foundFile.readAll().count("\"bus\""), 1);
+    QCOMPARE(TestEnvironment::readFile(back->filePath(ServiceJob::AsFoundFile)).count("\"bus\""),
+             1);
     QVERIFY(back->asLeft() == left);
     compareEntries(back->changes(), job->changes());
     QCOMPARE(back->changes().size(), 2);
@@ -297,7 +290,7 @@ void tst_ServiceJob::unreadable()
     if (text == "-")
         QVERIFY(QFile::remove(path));
     else
-        QVERIFY(writeText(path, text));
+        QVERIFY(TestEnvironment::writeFile(path, text));
     error.clear();
     QVERIFY(!ServiceJob::open(job->dir(), &error));
     QVERIFY2(error.contains(message), qPrintable(error));

@@ -2,6 +2,7 @@
 
 #include "can/recordingreader.h"
 #include "job/snapshotplot.h"
+#include "support/testenvironment.h"
 
 #include "framestext.h"
 
@@ -55,16 +56,7 @@ ParameterSamples samplesAround(qint64 timeUs)
 
 QJsonObject readJson(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QJsonObject();
-    return QJsonDocument::fromJson(f.readAll()).object();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return QJsonDocument::fromJson(TestEnvironment::readFile(path)).object();
 }
 
 } // namespace
@@ -107,7 +99,7 @@ void tst_SnapshotWriter::writesTheFolder()
     }
 
     QCOMPARE(
-        readAll(folder.filePath(QStringLiteral("parameters.csv"))),
+        TestEnvironment::readFile(folder.filePath(QStringLiteral("parameters.csv"))),
         QString::fromUtf8("time_s,Engine speed [rpm],\"Oil, pressure [kPa]\",Gear,Coolant [°C]\n"
                           "-2.000,1480,250.5,3,219.2\n"
                           "-1.000,1490,250.5,3,219.2\n"
@@ -118,7 +110,7 @@ void tst_SnapshotWriter::writesTheFolder()
     // values, the times from the change; a text of another shape is none.
     ParameterSamples back;
     QVERIFY(SnapshotWriter::samplesFromCsv(
-        readAll(folder.filePath(QStringLiteral("parameters.csv"))), &back));
+        TestEnvironment::readFile(folder.filePath(QStringLiteral("parameters.csv"))), &back));
     const ParameterSamples sent = samplesAround(s.timeUs);
     QCOMPARE(back.names, sent.names);
     QCOMPARE(back.units, sent.units);
@@ -222,15 +214,11 @@ void tst_SnapshotWriter::damagedIndexKept()
     QFETCH(QString, error);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("index.json"));
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(index);
-    }
+    QVERIFY(TestEnvironment::writeFile(path, index));
     SnapshotWriter writer(dir.path());
     QVERIFY(!writer.write(snapshotAt(0), QString(), ParameterSamples()));
     QVERIFY2(writer.errorString().contains(error), qPrintable(writer.errorString()));
-    QCOMPARE(readAll(path), index);
+    QCOMPARE(TestEnvironment::readFile(path), index);
 }
 
 void tst_SnapshotWriter::timeOfTheEntry_data()
@@ -266,7 +254,7 @@ void tst_SnapshotWriter::plotWithoutParameters()
     SnapshotWriter writer(dir.path());
     SnapshotWriter::Written w;
     QVERIFY(writer.write(snapshotAt(EpochUs), QString(), ParameterSamples(), &w));
-    QCOMPARE(readAll(dir.filePath(w.dir + QStringLiteral("/parameters.csv"))),
+    QCOMPARE(TestEnvironment::readFile(dir.filePath(w.dir + QStringLiteral("/parameters.csv"))),
              QByteArray("time_s\n"));
     const QImage plot(dir.filePath(w.dir + QStringLiteral("/plot.png")));
     QCOMPARE(plot.size(), SnapshotPlot::defaultSize());
