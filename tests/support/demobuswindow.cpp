@@ -92,6 +92,12 @@ DeviceDispatcher *DemoBusWindow::dispatcher() const
     return m_thread ? dynamic_cast<DeviceDispatcher *>(m_thread->dispatcher()) : nullptr;
 }
 
+SimulatedBus *DemoBusWindow::simulatedBus() const
+{
+    auto *replay = dynamic_cast<ReplayCanHandler *>(handler());
+    return replay ? replay->simulatedBus() : nullptr;
+}
+
 QModelIndex DemoBusWindow::row(const QString &name, const QModelIndex &parent) const
 {
     const QAbstractItemModel *model = m_window->mainView()->model();

@@ -16,6 +16,7 @@ class DeviceDispatcher;
 class GuiMessageNotifier;
 class AbstractDisplayableItem;
 class QAction;
+class SimulatedBus;
 class QCheckBox;
 class QDockWidget;
 
@@ -66,6 +67,8 @@ public:
     ScriptedMainWindow *window() const { return m_window.get(); }
     AbstractCanHandler *handler() const;
     DeviceDispatcher *dispatcher() const;
+    // The demo's simulated units, which a test adds its own beside; null when none.
+    SimulatedBus *simulatedBus() const;
 
     // The tree row whose name column reads name, below parent (any depth); invalid when none.
     QModelIndex row(const QString &name, const QModelIndex &parent = QModelIndex()) const;
