@@ -23,7 +23,6 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -56,7 +55,6 @@ private slots:
     void memoryAccessFromTheUnit();
     void flashingFromTheUnit();
     void toolAddressChosenAndLost();
-    void identificationFromTheUnit();
 
 private:
     static bool chooseInDevices(DemoBusWindow &demo, const QString &name);
@@ -418,32 +416,6 @@ void tst_TestWalkthrough::flashingFromTheUnit()
     QCOMPARE(tool->flasher()->target(), 0xA0);
     QCOMPARE(demo.currentItem(), tool->flasher());
     QVERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
-}
-
-void tst_TestWalkthrough::identificationFromTheUnit()
-{
-    // The answers come by transport protocol: its pauses shortened, as Connection Options can.
-    DemoBusWindow::shortenTransportPauses();
-    // Groups the demo controller does not answer are not awaited long.
-    UnitActions::s_identificationTimeoutMs = 1000;
-    DemoBusWindow demo;
-    QVERIFY(demo.start());
-    demo.window()->refreshConnectionTimeouts();
-    demo.select(demo.row(QStringLiteral("Controller")));
-    QAction *identify = demo.treeAction("actionUnitIdentification");
-    identify->trigger();
-    // While the answer is awaited a second request waits too.
-    QVERIFY(!identify->isEnabled());
-    QMessageBox *box = nullptr;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        box = demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"));
-        return box && box->isVisible();
-    }, 8000));
-    QVERIFY2(box->informativeText().contains(QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")),
-             qPrintable(box->informativeText()));
-    QVERIFY(box->informativeText().contains(QStringLiteral("MC2 4.1.7")));
-    QVERIFY(box->text().contains(QStringLiteral("Controller")));
-    QVERIFY(identify->isEnabled());
 }
 
 void tst_TestWalkthrough::toolAddressChosenAndLost()
