@@ -7,6 +7,7 @@
 #include "can/guimessagenotifier.h"
 #include "can/replaycanhandler.h"
 #include "descriptions/candevicefactory.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -22,12 +23,10 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QItemSelectionModel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QSettings>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTableView>
@@ -190,13 +189,6 @@ bool DemoBusWindow::waitFor(const std::function<bool()> &check, int timeoutMs)
     return true;
 }
 
-void DemoBusWindow::shortenTransportPauses()
-{
-    QSettings settings;
-    for (const char *key : {"DelayRtsToCts", "DelayDataToCts0", "DelayCts0ToCts", "DelayDataToAck"})
-        settings.setValue(QStringLiteral("ConnectionTiming/") + QLatin1String(key), 10);
-}
-
 QModelIndex DemoBusWindow::waitRow(const QString &name, const QModelIndex &parent,
                                    int timeoutMs) const
 {
@@ -229,6 +221,20 @@ AbstractDisplayableItem *DemoBusWindow::item(const QModelIndex &index) const
 AbstractDisplayableItem *DemoBusWindow::currentItem() const
 {
     return item(m_window->mainView()->currentIndex());
+}
+
+OffBoardDiagnosticDevice *DemoBusWindow::toolUnit() const
+{
+    return qobject_cast<OffBoardDiagnosticDevice *>(
+        m_window->catalogue()->getDevice(MainWindow::FlasherKey));
+}
+
+int DemoBusWindow::unitsAtToolAddress() const
+{
+    int units = 0;
+    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems())
+        units += node->displayable()->address().value == m_window->toolAddress().current();
+    return units;
 }
 
 QAction *DemoBusWindow::treeAction(const char *objectName) const
@@ -419,21 +425,6 @@ ModalAnswerer::Answer ModalAnswerer::chooseFile(const QString &path)
         }
         files->selectFile(path);
         static_cast<QDialog *>(files)->accept();
-    };
-}
-
-ModalAnswerer::Answer ModalAnswerer::enterText(const QString &text)
-{
-    return [text](QWidget *dialog) {
-        if (auto *input = qobject_cast<QInputDialog *>(dialog)) {
-            input->setTextValue(text);
-            input->accept();
-            return;
-        }
-        if (auto *edit = dialog->findChild<QLineEdit *>())
-            edit->setText(text);
-        if (auto *d = qobject_cast<QDialog *>(dialog))
-            d->accept();
     };
 }
 

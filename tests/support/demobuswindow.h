@@ -15,6 +15,7 @@ class CanDeviceFactory;
 class DeviceDispatcher;
 class GuiMessageNotifier;
 class AbstractDisplayableItem;
+class OffBoardDiagnosticDevice;
 class QAction;
 class SimulatedBus;
 class QCheckBox;
@@ -35,12 +36,11 @@ public:
     QString text() const { return *m_text; }
 
     // Ready-made answers: press the message box's button with this text ("&Yes" or "Yes"),
-    // choose this file in a file dialog, type this into an input dialog and press OK.
+    // choose this file in a file dialog.
     static Answer press(const QString &buttonText);
     // Press the button that accepts the dialog (OK, Start job …), whatever its language.
     static Answer accept();
     static Answer chooseFile(const QString &path);
-    static Answer enterText(const QString &text);
     // Arms `answer`, runs `act` (which opens the dialog): whether the dialog came and was
     // answered; its text in *text.
     static bool run(const Answer &answer, const std::function<void()> &act,
@@ -84,9 +84,6 @@ public:
     bool addFromCatalogue(const QString &name, const char *state = "addModeSendButton");
     // The cell of the Devices catalogue that reads `name`; invalid when none.
     QModelIndex catalogueRow(const QString &name) const;
-    // Shortens the transport protocol's pauses in the settings, as Connection Options can; a
-    // window reads them at start or on refreshConnectionTimeouts().
-    static void shortenTransportPauses();
     // Runs until check() holds or timeoutMs passes, handling events meanwhile.
     static bool waitFor(const std::function<bool()> &check, int timeoutMs = 5000);
 
@@ -101,6 +98,10 @@ public:
     // The item a row shows, and that of the current row.
     AbstractDisplayableItem *item(const QModelIndex &index) const;
     AbstractDisplayableItem *currentItem() const;
+    // The tool unit the window added (Add flasher, a unit's service entries); null before.
+    OffBoardDiagnosticDevice *toolUnit() const;
+    // How many of the tree's units are at the tool's address.
+    int unitsAtToolAddress() const;
     // An action of the tree's context menu.
     QAction *treeAction(const char *objectName) const;
     // Triggers the window's action (with `answer` armed for the dialog it opens): false when

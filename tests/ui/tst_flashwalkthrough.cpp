@@ -437,11 +437,7 @@ void tst_FlashWalkthrough::flashingThenMemoryAccessOnOneToolUnit()
                        QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")));
 
     // One unit at the tool's address did it all.
-    int atToolAddress = 0;
-    for (AbstractSchemeTreeItem *top : demo.window()->schemeModel()->topLevelItems())
-        atToolAddress
-            += top->displayable()->address().value == demo.window()->toolAddress().current();
-    QCOMPARE(atToolAddress, 1);
+    QCOMPARE(demo.unitsAtToolAddress(), 1);
     QVERIFY(demo.window()->errors.isEmpty());
 }
 

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -129,8 +130,11 @@ void tst_IdentificationWalkthrough::initTestCase()
 
 void tst_IdentificationWalkthrough::init()
 {
-    // The answers to the tool come by transport protocol: its pauses shortened.
-    DemoBusWindow::shortenTransportPauses();
+    // The answers to the tool come by transport protocol: its pauses shortened, as Connection
+    // Options can.
+    QSettings settings;
+    for (const char *key : {"DelayRtsToCts", "DelayDataToCts0", "DelayCts0ToCts", "DelayDataToAck"})
+        settings.setValue(QStringLiteral("ConnectionTiming/") + QLatin1String(key), 10);
 }
 
 std::shared_ptr<IdentifyingUnit> tst_IdentificationWalkthrough::addUnit(DemoBusWindow &demo)
@@ -263,8 +267,7 @@ void tst_IdentificationWalkthrough::identificationSurvivesSaveAndOpen()
     QVERIFY(demo.saveAndReopen(dir.filePath(QStringLiteral("identified.tvsx")), false));
     // The tool unit comes back with one function of each kind, the controller with the
     // functions its answers brought.
-    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    OffBoardDiagnosticDevice *tool = demo.toolUnit();
     QVERIFY(tool);
     QCOMPARE(tool->findChildren<ComponentIdFunction *>().size(), 1);
     QCOMPARE(tool->findChildren<VehicleIdFunction *>().size(), 1);
@@ -293,7 +296,7 @@ void tst_IdentificationWalkthrough::nothingAskedWithoutConnection()
     QVERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
     QCOMPARE(unit->requests.load(), 0);
     // No tool unit was added for nothing.
-    QVERIFY(!demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(!demo.toolUnit());
 }
 
 void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()

@@ -380,7 +380,7 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
         // The tool unit itself, the flasher's, hears the answers in any state.
         AbstractDisplayableItem *tool = demo.window()->unitActions()->toolUnit();
         QVERIFY(qobject_cast<OffBoardDiagnosticDevice *>(tool));
-        QCOMPARE(tool, demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+        QCOMPARE(tool, demo.toolUnit());
         // The function's Details are open: its row is current.
         AbstractSchemeTreeItem *node
             = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
@@ -394,21 +394,17 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
         // The second time the tool unit and its function are reused.
         QCOMPARE(tool->findChildren<MemoryAccessFunction *>().size(), 1);
     }
-    int toolUnits = 0;
-    for (AbstractSchemeTreeItem *node : demo.window()->schemeModel()->topLevelItems())
-        toolUnits += node->displayable()->address().value == demo.window()->toolAddress().current();
-    QCOMPARE(toolUnits, 1);
+    QCOMPARE(demo.unitsAtToolAddress(), 1);
 }
 
 void tst_TestWalkthrough::flashingFromTheUnit()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    QVERIFY(!demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(!demo.toolUnit());
     demo.select(demo.row(QStringLiteral("Engine #1")));
     demo.treeAction("actionUnitFlashing")->trigger();
-    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    OffBoardDiagnosticDevice *tool = demo.toolUnit();
     QVERIFY(tool);
     QCOMPARE(tool->flasher()->target(), 0x00);
     demo.select(demo.row(QStringLiteral("Controller")));
@@ -426,8 +422,7 @@ void tst_TestWalkthrough::toolAddressChosenAndLost()
     demo.window()->intAnswer = 0xFA;
     demo.action("actionToolAddress")->trigger();
     demo.action("actionAddFlasher")->trigger();
-    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    OffBoardDiagnosticDevice *tool = demo.toolUnit();
     QVERIFY(tool);
     QTRY_COMPARE(tool->address().value, 0xFAu);
     QTRY_COMPARE(tool->claimText(), QStringLiteral("Address 0xfa claimed"));
