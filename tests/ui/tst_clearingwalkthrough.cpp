@@ -15,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>

@@ -6,7 +6,6 @@
 #include "support/testenvironment.h"
 #include "ui/editors/expectationbox.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
@@ -14,10 +13,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {

@@ -24,7 +24,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {

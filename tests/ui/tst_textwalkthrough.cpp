@@ -16,7 +16,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
