@@ -7,23 +7,28 @@
 #include "can/guimessagenotifier.h"
 #include "can/replaycanhandler.h"
 #include "descriptions/candevicefactory.h"
+#include "diagnostics/offboarddiagnosticdevice.h"
+#include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
+#include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
 #include "scheme/schemetreemodel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QItemSelectionModel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -86,6 +91,12 @@ DeviceDispatcher *DemoBusWindow::dispatcher() const
     return m_thread ? dynamic_cast<DeviceDispatcher *>(m_thread->dispatcher()) : nullptr;
 }
 
+SimulatedBus *DemoBusWindow::simulatedBus() const
+{
+    auto *replay = dynamic_cast<ReplayCanHandler *>(handler());
+    return replay ? replay->simulatedBus() : nullptr;
+}
+
 QModelIndex DemoBusWindow::row(const QString &name, const QModelIndex &parent) const
 {
     const QAbstractItemModel *model = m_window->mainView()->model();
@@ -128,36 +139,21 @@ QDockWidget *DemoBusWindow::openDetails(const QModelIndex &index)
     action("actionDetails")->trigger();
     for (QDockWidget *dock : m_window->findChildren<QDockWidget *>()) {
         if (!before.contains(dock))
-            return dock;
+            return waitFor([dock] { return dock->isVisible(); }) ? dock : nullptr;
     }
     return nullptr;
 }
 
 bool DemoBusWindow::addFromCatalogue(const QString &name, const char *state)
 {
-    auto *dock = m_window->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
     auto *mode = m_window->findChild<QRadioButton *>(QLatin1String(state));
     auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
-    if (!dock || !mode || !view)
-        return false;
-    if (!dock->isVisible())
-        dock->toggleViewAction()->trigger();
-    if (!waitFor([&] { return dock->isVisible(); }))
+    if (!mode || !view || !showDock("constructorWindow"))
         return false;
     mode->click();
     // The catalogue follows the current row: the bus's units, or the unit's functions.
-    const auto find = [view, &name] {
-        const QAbstractItemModel *model = view->model();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            for (int c = 0; c < model->columnCount(); ++c) {
-                if (model->index(r, c).data().toString() == name)
-                    return model->index(r, c);
-            }
-        }
-        return QModelIndex();
-    };
     QModelIndex index;
-    if (!waitFor([&] { return (index = find()).isValid(); })) {
+    if (!waitFor([&] { return (index = catalogueRow(name)).isValid(); })) {
         QWARN(qPrintable(QStringLiteral("No \"%1\" in the catalogue").arg(name)));
         return false;
     }
@@ -166,6 +162,19 @@ bool DemoBusWindow::addFromCatalogue(const QString &name, const char *state)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     return true;
+}
+
+QModelIndex DemoBusWindow::catalogueRow(const QString &name) const
+{
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
+    const QAbstractItemModel *model = view ? view->model() : nullptr;
+    for (int r = 0; model && r < model->rowCount(); ++r) {
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (model->index(r, c).data().toString() == name)
+                return model->index(r, c);
+        }
+    }
+    return {};
 }
 
 bool DemoBusWindow::waitFor(const std::function<bool()> &check, int timeoutMs)
@@ -178,6 +187,154 @@ bool DemoBusWindow::waitFor(const std::function<bool()> &check, int timeoutMs)
         QTest::qWait(10);
     }
     return true;
+}
+
+QModelIndex DemoBusWindow::waitRow(const QString &name, const QModelIndex &parent,
+                                   int timeoutMs) const
+{
+    QModelIndex found;
+    waitFor([&] { return (found = row(name, parent)).isValid(); }, timeoutMs);
+    return found;
+}
+
+QModelIndex DemoBusWindow::unitAt(int address) const
+{
+    return functionAt(QModelIndex(), QStringLiteral("0x%1").arg(address, 2, 16, QLatin1Char('0')));
+}
+
+QModelIndex DemoBusWindow::functionAt(const QModelIndex &unit, const QString &address) const
+{
+    const QAbstractItemModel *model = m_window->mainView()->model();
+    for (int r = 0; r < model->rowCount(unit); ++r) {
+        if (model->index(r, 1, unit).data().toString() == address)
+            return model->index(r, 0, unit);
+    }
+    return {};
+}
+
+AbstractDisplayableItem *DemoBusWindow::item(const QModelIndex &index) const
+{
+    AbstractSchemeTreeItem *node = m_window->schemeModel()->item(index);
+    return node ? node->displayable() : nullptr;
+}
+
+AbstractDisplayableItem *DemoBusWindow::currentItem() const
+{
+    return item(m_window->mainView()->currentIndex());
+}
+
+OffBoardDiagnosticDevice *DemoBusWindow::toolUnit() const
+{
+    return qobject_cast<OffBoardDiagnosticDevice *>(
+        m_window->catalogue()->getDevice(MainWindow::FlasherKey));
+}
+
+int DemoBusWindow::unitsAtToolAddress() const
+{
+    int units = 0;
+    for (AbstractSchemeTreeItem *node : m_window->schemeModel()->topLevelItems())
+        units += node->displayable()->address().value == m_window->toolAddress().current();
+    return units;
+}
+
+QAction *DemoBusWindow::treeAction(const char *objectName) const
+{
+    for (QAction *a : m_window->mainView()->actions()) {
+        if (a->objectName() == QLatin1String(objectName))
+            return a;
+    }
+    return nullptr;
+}
+
+bool DemoBusWindow::trigger(const char *objectName, const ModalAnswerer::Answer &answer,
+                            QString *text)
+{
+    QAction *a = action(objectName);
+    if (!a || !a->isEnabled()) {
+        QWARN(qPrintable(QStringLiteral("No enabled %1").arg(QLatin1String(objectName))));
+        return false;
+    }
+    if (!answer) {
+        a->trigger();
+        return true;
+    }
+    return ModalAnswerer::run(
+        answer, [a] { a->trigger(); }, text);
+}
+
+QDockWidget *DemoBusWindow::showDock(const char *objectName)
+{
+    auto *dock = m_window->findChild<QDockWidget *>(QLatin1String(objectName));
+    if (!dock)
+        return nullptr;
+    if (!dock->isVisible())
+        dock->toggleViewAction()->trigger();
+    return waitFor([dock] { return dock->isVisible(); }) ? dock : nullptr;
+}
+
+QWidget *DemoBusWindow::showDetails(const QModelIndex &index)
+{
+    select(index);
+    if (!showDock("detailsWindow"))
+        return nullptr;
+    QWidget *editor = nullptr;
+    waitFor([&] { return (editor = details()) && editor->isVisible(); });
+    return editor;
+}
+
+bool DemoBusWindow::saveAndReopen(const QString &path, bool clear)
+{
+    m_window->fileAnswer = path;
+    action("actionSaveAs")->trigger();
+    if (!QFile::exists(path))
+        return false;
+    if (clear)
+        action("actionClearScheme")->trigger();
+    action("actionOpen")->trigger();
+    return true;
+}
+
+bool DemoBusWindow::click(QWidget *in, const char *name, const ModalAnswerer::Answer &answer,
+                          QString *text)
+{
+    auto *button = find<QAbstractButton>(in, name);
+    if (!button) {
+        QStringList there;
+        for (const QAbstractButton *b :
+             in ? in->findChildren<QAbstractButton *>() : QList<QAbstractButton *>())
+            there << b->objectName();
+        QWARN(qPrintable(QStringLiteral("No button \"%1\"; there are: %2")
+                             .arg(QLatin1String(name), there.join(QStringLiteral(", ")))));
+        return false;
+    }
+    const auto act = [button] { QTest::mouseClick(button, Qt::LeftButton); };
+    if (!answer) {
+        act();
+        return true;
+    }
+    return ModalAnswerer::run(answer, act, text);
+}
+
+void DemoBusWindow::type(QWidget *field, const QString &text)
+{
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+void DemoBusWindow::tick(QCheckBox *box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect indicator
+        = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
+}
+
+QString DemoBusWindow::rowText(const QModelIndex &index, int column)
+{
+    return index.sibling(index.row(), column).data().toString();
 }
 
 ModalAnswerer::ModalAnswerer(Answer answer, int timeoutMs)
@@ -271,17 +428,11 @@ ModalAnswerer::Answer ModalAnswerer::chooseFile(const QString &path)
     };
 }
 
-ModalAnswerer::Answer ModalAnswerer::enterText(const QString &text)
+bool ModalAnswerer::run(const Answer &answer, const std::function<void()> &act, QString *text)
 {
-    return [text](QWidget *dialog) {
-        if (auto *input = qobject_cast<QInputDialog *>(dialog)) {
-            input->setTextValue(text);
-            input->accept();
-            return;
-        }
-        if (auto *edit = dialog->findChild<QLineEdit *>())
-            edit->setText(text);
-        if (auto *d = qobject_cast<QDialog *>(dialog))
-            d->accept();
-    };
+    ModalAnswerer armed(answer);
+    act();
+    if (text)
+        *text = armed.text();
+    return armed.answered();
 }

@@ -112,16 +112,13 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     // The stand-in: a stub at 0x33 that sends CCVS1 every 100 ms.
     window->intAnswer = int(StandInAddress);
     QVERIFY(demo.addFromCatalogue(QStringLiteral("Stub")));
-    QModelIndex unit;
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] { return (unit = demo.row(QStringLiteral("Stub"))).isValid(); }));
+    const QModelIndex unit = demo.waitRow(QStringLiteral("Stub"));
     demo.select(unit);
     QVERIFY(demo.addFromCatalogue(QLatin1String(StandInFunction)));
-    QModelIndex function;
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] { return (function = demo.row(QLatin1String(StandInFunction), unit)).isValid(); }));
+    const QModelIndex function = demo.waitRow(QLatin1String(StandInFunction), unit);
     const QString unitKey = keyOf(demo, unit);
-    AbstractDisplayableItem *sender = window->schemeModel()->item(function)->displayable();
+    AbstractDisplayableItem *sender = demo.item(function);
+    QVERIFY(sender);
     const int period = sender->transmissionInterval();
     QVERIFY(period > 0);
     // Four stretches of its traffic, so the last two lengths are all stand-in.
@@ -143,11 +140,9 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     // with nothing learned.
     auto *cancel = window->statusBar()->findChild<QPushButton *>(QStringLiteral("learningCancel"));
     QVERIFY(cancel);
-    {
-        ModalAnswerer answer(twoMinutes);
-        learn->trigger();
-        QVERIFY(answer.answered());
-    }
+    const auto learnTwoMinutes
+        = [&] { return ModalAnswerer::run(twoMinutes, [learn] { learn->trigger(); }); };
+    QVERIFY(learnTwoMinutes());
     QVERIFY(cancel->isVisible());
     QVERIFY(!learn->isEnabled());
     QCOMPARE(window->statusBar()->currentMessage(),
@@ -161,9 +156,7 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
     QTRY_VERIFY(check->findChildren<QThread *>().isEmpty());
     QVERIFY(sender->expectation().isEmpty());
     QVERIFY(!run->isChecked());
-    ModalAnswerer answer(twoMinutes);
-    learn->trigger();
-    QVERIFY(answer.answered());
+    QVERIFY(learnTwoMinutes());
     QVERIFY(cancel->isVisible());
     QTRY_VERIFY(!cancel->isVisible());
     QVERIFY(learn->isEnabled());
@@ -178,12 +171,12 @@ void tst_BusCheckWalkthrough::standInFallsSilent()
              qPrintable(status));
     QVERIFY(run->isChecked());
     QVERIFY(check->isRunning());
-    auto *dock = window->findChild<QDockWidget *>(QStringLiteral("busCheckDock"));
+    auto *dock = DemoBusWindow::find<QDockWidget>(window, "busCheckDock");
     QVERIFY(dock);
     QTRY_VERIFY(dock->isVisible());
-    auto *plot = dock->findChild<BusTimelinePlot *>(QStringLiteral("busCheckTimeline"));
-    auto *list = dock->findChild<QTableView *>(QStringLiteral("busCheckDeviations"));
-    auto *details = dock->findChild<QTextEdit *>(QStringLiteral("busCheckDeviationDetails"));
+    auto *plot = DemoBusWindow::find<BusTimelinePlot>(dock, "busCheckTimeline");
+    auto *list = DemoBusWindow::find<QTableView>(dock, "busCheckDeviations");
+    auto *details = DemoBusWindow::find<QTextEdit>(dock, "busCheckDeviationDetails");
     QVERIFY(plot && list && details);
     const QString unitLane = QStringLiteral("unit:") + unitKey;
     QTRY_VERIFY(plot->rowKeys().contains(unitLane));

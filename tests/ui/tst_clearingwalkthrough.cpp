@@ -1,11 +1,9 @@
-#include "can/replaycanhandler.h"
-#include "can/simulatedunit.h"
+#include "can/simulatedbus.h"
+#include "demo/simulatedtransport.h"
 #include "diagnostics/broadcastsuspension.h"
 #include "diagnostics/codeclearingfunction.h"
 #include "diagnostics/toolrequest.h"
 #include "model/j1939device.h"
-#include "scheme/abstractschemetreeitem.h"
-#include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 
@@ -17,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -45,15 +42,10 @@ public:
         m_requests.append(quint32(pgn));
         if (pgn != CodeClearingFunction::Dm11Pgn && pgn != CodeClearingFunction::Dm3Pgn)
             return;
-        const quint8 ack[8] = {0x00,
-                               0xFF,
-                               0xFF,
-                               0xFF,
-                               frame.address(),
-                               quint8(pgn),
-                               quint8(pgn >> 8),
-                               quint8(pgn >> 16)};
-        replies->append({CanMessage(0x18E8F900u | m_address, ack, 8), m_ackDelayMs});
+        replies->append({SimulatedTransport::acknowledgement(
+                             m_address, SimulatedTransport::Acknowledgement::Positive,
+                             frame.address(), quint32(pgn), 0xF9),
+                         m_ackDelayMs});
     }
     // Copies of their own: a shared copy would let the bus thread's next append test the
     // count this thread drops, a relaxed read ThreadSanitizer reports.
@@ -82,8 +74,7 @@ constexpr quint8 EngineAddress = 0x00;
 std::shared_ptr<ServiceListener> listenOn(DemoBusWindow &demo, int ackDelayMs = 5)
 {
     auto listener = std::make_shared<ServiceListener>(EngineAddress, ackDelayMs);
-    if (auto *replay = dynamic_cast<ReplayCanHandler *>(demo.handler()))
-        replay->simulatedBus()->addUnit(listener);
+    demo.simulatedBus()->addUnit(listener);
     return listener;
 }
 
@@ -132,17 +123,16 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
     const QModelIndex engine = demo.row(Engine);
     QVERIFY(engine.isValid());
     // The engine's active codes have been read (its DM1 broadcasts two).
-    AbstractDisplayableItem *unit = demo.window()->schemeModel()->item(engine)->displayable();
+    AbstractDisplayableItem *unit = demo.item(engine);
     QVector<DtcArrayParameter::DtcItem> codes;
     QVERIFY(DemoBusWindow::waitFor([&] {
         return CodeClearingFunction::knownCodes(unit, CodeClearingFunction::Dm1Pgn, &codes)
                && codes.size() == 2;
     }));
     demo.select(engine);
-    QAction *clear = demo.action("actionUnitClearCodes");
-    QVERIFY(clear);
-    QVERIFY(clear->isEnabled());
-    QVERIFY(demo.window()->mainView()->actions().contains(clear));
+    // In the row's context menu.
+    QAction *clear = demo.treeAction("actionUnitClearCodes");
+    QVERIFY(clear && clear->isEnabled());
     ScriptedMainWindow *window = demo.window();
     window->asked.clear();
     window->confirm = true;
@@ -167,8 +157,7 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
     // The clearing function's row under the engine shows the clearing as it goes, in the
     // Details panel and in a Details dock of its own.
     const QString rowName = QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes");
-    QVERIFY(DemoBusWindow::waitFor([&] { return demo.row(rowName, engine).isValid(); }));
-    QDockWidget *dock = demo.openDetails(demo.row(rowName, engine));
+    QDockWidget *dock = demo.openDetails(demo.waitRow(rowName, engine));
     QVERIFY(dock);
     QTRY_VERIFY(demo.details());
     // The result stays in the status bar.
@@ -190,10 +179,7 @@ void tst_ClearingWalkthrough::clearCodesOfTheEngine()
 
     // The clearing row is part of the scheme: it comes back from the file.
     QTemporaryDir dir;
-    window->fileAnswer = dir.filePath(QStringLiteral("cleared.tvsx"));
-    demo.action("actionSaveAs")->trigger();
-    QVERIFY(QFile::exists(window->fileAnswer));
-    demo.action("actionOpen")->trigger();
+    QVERIFY(demo.saveAndReopen(dir.filePath(QStringLiteral("cleared.tvsx")), false));
     const QModelIndex reopened = demo.row(rowName, demo.row(Engine));
     QVERIFY(reopened.isValid());
     demo.openDetails(reopened);
@@ -209,21 +195,13 @@ void tst_ClearingWalkthrough::cancelledClearingSendsNothing()
     demo.select(demo.row(Engine));
     ScriptedMainWindow *window = demo.window();
     window->confirm = false;
-    {
-        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
-        demo.action("actionUnitClearCodes")->trigger();
-        QVERIFY(dialog.answered());
-    }
+    QVERIFY(demo.trigger("actionUnitClearCodes", ModalAnswerer::press(QStringLiteral("OK"))));
     QCOMPARE(window->statusBar()->currentMessage(),
              QStringLiteral("Clearing cancelled: nothing was sent"));
-    {
-        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("Cancel")));
-        window->confirm = true;
-        window->asked.clear();
-        demo.action("actionUnitClearCodes")->trigger();
-        QVERIFY(dialog.answered());
-        QVERIFY(window->asked.isEmpty()); // no confirmation after Cancel
-    }
+    window->confirm = true;
+    window->asked.clear();
+    QVERIFY(demo.trigger("actionUnitClearCodes", ModalAnswerer::press(QStringLiteral("Cancel"))));
+    QVERIFY(window->asked.isEmpty()); // no confirmation after Cancel
     QTest::qWait(200);
     QVERIFY(listener->requests().isEmpty());
     QVERIFY(!demo.row(QStringLiteral("DM11/DM3 - Clear Diagnostic Trouble Codes")).isValid());
@@ -238,28 +216,24 @@ void tst_ClearingWalkthrough::suspendAndResumeBroadcasts()
         QVERIFY(demo.start());
         listener = listenOn(demo);
         ScriptedMainWindow *window = demo.window();
-        auto *label = window->findChild<QLabel *>(QStringLiteral("broadcastSuspendedLabel"));
+        auto *label = DemoBusWindow::find<QLabel>(window, "broadcastSuspendedLabel");
         QVERIFY(label);
         QVERIFY(!label->isVisible());
         QAction *resume = demo.action("actionResumeBroadcasts");
         QVERIFY(!resume->isEnabled());
+        const auto suspend = [&] {
+            return demo.trigger("actionSuspendBroadcasts",
+                                ModalAnswerer::press(QStringLiteral("OK")));
+        };
         window->confirm = false;
-        {
-            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
-            demo.action("actionSuspendBroadcasts")->trigger();
-            QVERIFY(dialog.answered());
-        }
+        QVERIFY(suspend());
         QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Nothing suspended"));
         QTest::qWait(150);
         QVERIFY(listener->dm13().isEmpty());
         QVERIFY(!label->isVisible());
+        // All units on J1939 network #1, as the dialog proposes.
         window->confirm = true;
-        {
-            // All units on J1939 network #1, as the dialog proposes.
-            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
-            demo.action("actionSuspendBroadcasts")->trigger();
-            QVERIFY(dialog.answered());
-        }
+        QVERIFY(suspend());
         QTRY_VERIFY(label->isVisible());
         QCOMPARE(label->text(), QStringLiteral("Broadcasts suspended (DM13)"));
         QVERIFY(window->asked.last().contains(QLatin1String("all units on J1939 network #1")));
@@ -272,11 +246,7 @@ void tst_ClearingWalkthrough::suspendAndResumeBroadcasts()
         QVERIFY(!resume->isEnabled());
 
         // Suspended again, then the window goes: the broadcasts start again first.
-        {
-            ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
-            demo.action("actionSuspendBroadcasts")->trigger();
-            QVERIFY(dialog.answered());
-        }
+        QVERIFY(suspend());
         QTRY_VERIFY(label->isVisible());
         QCOMPARE(listener->dm13().count(BroadcastSuspension::stopData(network1)), 2);
     }

@@ -5,8 +5,6 @@
 #include "diagnostics/dm5function.h"
 #include "diagnostics/toolrequest.h"
 #include "model/abstractdisplayableitem.h"
-#include "scheme/abstractschemetreeitem.h"
-#include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 
@@ -15,9 +13,6 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -69,22 +64,6 @@ public:
     std::atomic<quint32> lastRequestId{0};
 };
 
-QAction *treeAction(DemoBusWindow &demo, const char *name)
-{
-    for (QAction *a : demo.window()->mainView()->actions()) {
-        if (a->objectName() == QLatin1String(name))
-            return a;
-    }
-    return nullptr;
-}
-
-AbstractDisplayableItem *currentItem(DemoBusWindow &demo)
-{
-    AbstractSchemeTreeItem *node
-        = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
-    return node ? node->displayable() : nullptr;
-}
-
 int functionsOf(const AbstractDisplayableItem *unit, const QMetaObject &kind)
 {
     int n = 0;
@@ -93,39 +72,8 @@ int functionsOf(const AbstractDisplayableItem *unit, const QMetaObject &kind)
     return n;
 }
 
-QString dataColumn(const QModelIndex &row)
-{
-    return row.sibling(row.row(), 3).data().toString();
-}
-
-} // namespace
-
-// The engineer reads a unit's trouble codes on the demo bus: "Trouble codes" in the unit's
-// context menu, the previously active codes in Details, "Request" again; and the readiness
-// summary added from Devices and asked for.
-class tst_CodeWalkthrough : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void menuAppliesOrSaysWhy_data();
-    void menuAppliesOrSaysWhy();
-    void troubleCodesFromTheUnit();
-    void readinessFromDevices();
-
-private:
-    static std::shared_ptr<CodeAnswerer> answerer(DemoBusWindow &demo);
-    // File > Save As, then File > Open of that file: the engine's row in the opened scheme.
-    static QModelIndex reopen(DemoBusWindow &demo, const QTemporaryDir &dir);
-};
-
-void tst_CodeWalkthrough::initTestCase()
-{
-    TestEnvironment::initSchemeTests(QStringLiteral("TarvikCodeWalkthrough"));
-}
-
-std::shared_ptr<CodeAnswerer> tst_CodeWalkthrough::answerer(DemoBusWindow &demo)
+// The engine as a unit of the demo bus that answers for its codes.
+std::shared_ptr<CodeAnswerer> answerer(DemoBusWindow &demo)
 {
     auto *replay = dynamic_cast<ReplayCanHandler *>(demo.handler());
     if (!replay)
@@ -135,52 +83,33 @@ std::shared_ptr<CodeAnswerer> tst_CodeWalkthrough::answerer(DemoBusWindow &demo)
     return unit;
 }
 
-QModelIndex tst_CodeWalkthrough::reopen(DemoBusWindow &demo, const QTemporaryDir &dir)
+// File > Save As, then File > Open of that file: the engine in the opened scheme.
+AbstractDisplayableItem *reopenedEngine(DemoBusWindow &demo)
 {
-    const QString path = dir.filePath(QStringLiteral("codes.tvsx"));
-    demo.window()->fileAnswer = path;
-    demo.action("actionSaveAs")->trigger();
-    if (!QFile::exists(path))
-        return {};
-    demo.action("actionClearScheme")->trigger();
-    demo.action("actionOpen")->trigger();
-    return demo.row(QStringLiteral("Engine #1"));
+    QTemporaryDir dir;
+    if (!demo.saveAndReopen(dir.filePath(QStringLiteral("codes.tvsx"))))
+        return nullptr;
+    return demo.item(demo.row(QStringLiteral("Engine #1")));
 }
 
-void tst_CodeWalkthrough::menuAppliesOrSaysWhy_data()
-{
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<bool>("flasherFirst");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("the engine") << QStringLiteral("Engine #1") << false << true;
-    QTest::newRow("the controller") << QStringLiteral("Controller") << false << true;
-    QTest::newRow("the tool itself") << QStringLiteral("Off-board diagnostic unit") << true
-                                     << false;
-    QTest::newRow("no row") << QString() << false << false;
-}
+} // namespace
 
-void tst_CodeWalkthrough::menuAppliesOrSaysWhy()
+// The engineer reads a unit's trouble codes on the demo bus: "Trouble codes" in the unit's
+// context menu, the previously active codes in Details, "Request" again; and the readiness
+// summary added from Devices and asked for. Where the menu entry applies is
+// tst_TestWalkthrough::unitMenuAppliesOrSaysWhy's.
+class tst_CodeWalkthrough : public QObject
 {
-    QFETCH(QString, row);
-    QFETCH(bool, flasherFirst);
-    QFETCH(bool, enabled);
-    DemoBusWindow demo;
-    QVERIFY(demo.start());
-    if (flasherFirst)
-        demo.action("actionAddFlasher")->trigger();
-    if (row.isEmpty()) {
-        demo.window()->mainView()->setCurrentIndex(QModelIndex());
-    } else {
-        const QModelIndex index = demo.row(row);
-        QVERIFY(index.isValid());
-        demo.select(index);
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        TestEnvironment::initSchemeTests(QStringLiteral("TarvikCodeWalkthrough"));
     }
-    QAction *codes = treeAction(demo, "actionUnitTroubleCodes");
-    QVERIFY(codes);
-    QCOMPARE(codes->isEnabled(), enabled);
-    // Where it does not apply, the status bar says why.
-    QCOMPARE(codes->statusTip().isEmpty(), enabled);
-}
+    void troubleCodesFromTheUnit();
+    void readinessFromDevices();
+};
 
 void tst_CodeWalkthrough::troubleCodesFromTheUnit()
 {
@@ -189,25 +118,23 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     std::shared_ptr<CodeAnswerer> engineUnit = answerer(demo);
     QVERIFY(engineUnit);
     const QModelIndex engineRow = demo.row(QStringLiteral("Engine #1"));
-    QVERIFY(engineRow.isValid());
-    AbstractDisplayableItem *engine = demo.window()->schemeModel()->item(engineRow)->displayable();
+    AbstractDisplayableItem *engine = demo.item(engineRow);
+    QVERIFY(engine);
     QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 0);
 
     // Right-click the engine's row, "Trouble codes".
     demo.select(engineRow);
-    QAction *codes = treeAction(demo, "actionUnitTroubleCodes");
+    QAction *codes = demo.treeAction("actionUnitTroubleCodes");
     QVERIFY(codes && codes->isEnabled());
     codes->trigger();
 
     // The DM2 row is added under the engine and shown in Details.
-    auto *dm2 = qobject_cast<DM2Function *>(currentItem(demo));
+    auto *dm2 = qobject_cast<DM2Function *>(demo.currentItem());
     QVERIFY(dm2);
     QCOMPARE(dm2->parentItem(), engine);
-    QTRY_VERIFY(
-        demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
+    QTRY_VERIFY(DemoBusWindow::find<QDockWidget>(demo.window(), "detailsWindow")->isVisible());
     QWidget *details = demo.details();
-    QVERIFY(details);
-    auto *list = details->findChild<QListWidget *>(QStringLiteral("dtcList"));
+    auto *list = DemoBusWindow::find<QListWidget>(details, "dtcList");
     QVERIFY(list);
     QVERIFY(DemoBusWindow::waitFor([list] { return list->count() == 1; }));
     QCOMPARE(list->item(0)->text(),
@@ -217,16 +144,15 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     // whole row is also its tool tip.
     QVERIFY(list->visualItemRect(list->item(0)).right() < list->viewport()->width());
     QCOMPARE(list->item(0)->toolTip(), list->item(0)->text());
-    bool titled = false;
+    QStringList labels;
     for (const QLabel *label : details->findChildren<QLabel *>())
-        titled |= label->text() == QLatin1String("Previously active trouble codes");
-    QVERIFY(titled);
-    auto *line = details->findChild<QLabel *>(QStringLiteral("requestLine"));
+        labels << label->text();
+    QVERIFY(labels.contains(QStringLiteral("Previously active trouble codes")));
+    auto *line = DemoBusWindow::find<QLabel>(details, "requestLine");
     QVERIFY(line);
     QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
     // The row reads the codes in words.
-    const QModelIndex dm2Row = demo.window()->mainView()->currentIndex();
-    QTRY_COMPARE(dataColumn(dm2Row),
+    QTRY_COMPARE(DemoBusWindow::rowText(demo.window()->mainView()->currentIndex()),
                  QString::fromUtf8("AWL on · [100,1] Engine Oil Pressure · Data valid but below "
                                    "normal operational range, most severe level · 3×"));
 
@@ -239,9 +165,7 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     QCOMPARE(functionsOf(engine, DM1Function::staticMetaObject), 1);
 
     // "Request" in Details asks again.
-    auto *request = details->findChild<QPushButton *>(QStringLiteral("requestButton"));
-    QVERIFY(request);
-    QTest::mouseClick(request, Qt::LeftButton);
+    QVERIFY(DemoBusWindow::click(details, "requestButton"));
     QTRY_COMPARE(engineUnit->dm2Requests.load(), 2);
     QCOMPARE(engineUnit->dm1Requests.load(), 1);
 
@@ -250,13 +174,11 @@ void tst_CodeWalkthrough::troubleCodesFromTheUnit()
     codes->trigger();
     QTRY_COMPARE(engineUnit->dm2Requests.load(), 3);
     QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 1);
-    QCOMPARE(currentItem(demo), dm2);
+    QCOMPARE(demo.currentItem(), dm2);
 
     // The scheme keeps the added function, listened to as before.
-    QTemporaryDir dir;
-    const QModelIndex reopened = reopen(demo, dir);
-    QVERIFY(reopened.isValid());
-    engine = demo.window()->schemeModel()->item(reopened)->displayable();
+    engine = reopenedEngine(demo);
+    QVERIFY(engine);
     QCOMPARE(functionsOf(engine, DM2Function::staticMetaObject), 1);
     QCOMPARE(functionsOf(engine, DM1Function::staticMetaObject), 1);
     for (const AbstractDisplayableItem *f : engine->children()) {
@@ -274,24 +196,17 @@ void tst_CodeWalkthrough::readinessFromDevices()
     const QModelIndex engineRow = demo.row(QStringLiteral("Engine #1"));
     demo.select(engineRow);
     // Devices (Ctrl+B) lists the engine's functions: DM5 added to be received.
-    QVERIFY(demo.addFromCatalogue(QStringLiteral("DM - Diagnostic Readiness 1"),
-                                  "addModeReceiveButton"));
-    QModelIndex dm5Row;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        return (dm5Row = demo.row(QStringLiteral("DM - Diagnostic Readiness 1"), engineRow))
-            .isValid();
-    }));
-    QCOMPARE(dataColumn(dm5Row), QStringLiteral("no data yet"));
+    const QString readiness = QStringLiteral("DM - Diagnostic Readiness 1");
+    QVERIFY(demo.addFromCatalogue(readiness, "addModeReceiveButton"));
+    const QModelIndex dm5Row = demo.waitRow(readiness, engineRow);
+    QCOMPARE(DemoBusWindow::rowText(dm5Row), QStringLiteral("no data yet"));
 
     // Details of the new row, "Request".
     QDockWidget *dock = demo.openDetails(dm5Row);
     QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
-    auto *request = dock->widget()->findChild<QPushButton *>(QStringLiteral("requestButton"));
-    QVERIFY(request);
-    QTest::mouseClick(request, Qt::LeftButton);
+    QVERIFY(DemoBusWindow::click(dock->widget(), "requestButton"));
     QTRY_COMPARE(engineUnit->dm5Requests.load(), 1);
-    QTRY_COMPARE(dataColumn(dm5Row),
+    QTRY_COMPARE(DemoBusWindow::rowText(dm5Row),
                  QString::fromUtf8("2 active, 1 previously active · Not OBD compliant · not "
                                    "complete: Misfire"));
     QStringList shown;
@@ -302,14 +217,12 @@ void tst_CodeWalkthrough::readinessFromDevices()
         return shown.contains(QStringLiteral("Not complete"));
     }()));
     QVERIFY2(shown.contains(QStringLiteral("Not OBD compliant")), qPrintable(shown.join('|')));
-    auto *line = dock->widget()->findChild<QLabel *>(QStringLiteral("requestLine"));
+    auto *line = DemoBusWindow::find<QLabel>(dock->widget(), "requestLine");
     QVERIFY(line);
     QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
 
-    QTemporaryDir dir;
-    const QModelIndex reopened = reopen(demo, dir);
-    QVERIFY(reopened.isValid());
-    AbstractDisplayableItem *engine = demo.window()->schemeModel()->item(reopened)->displayable();
+    AbstractDisplayableItem *engine = reopenedEngine(demo);
+    QVERIFY(engine);
     QCOMPARE(functionsOf(engine, DM5Function::staticMetaObject), 1);
 }
 

@@ -15,10 +15,8 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -33,23 +31,6 @@ const QByteArray TruckDbc = "VERSION \"\"\n"
                             "BA_DEF_ BO_ \"VFrameFormat\" ENUM \"StandardCAN\",\"ExtendedCAN\","
                             "\"reserved\",\"J1939PG\";\n"
                             "BA_ \"VFrameFormat\" BO_ 2565874686 3;\n";
-
-// The row named `name` below `parent` at any depth.
-QModelIndex rowNamed(const QAbstractItemModel *model, const QString &name,
-                     const QModelIndex &parent = QModelIndex())
-{
-    for (int r = 0; r < model->rowCount(parent); ++r) {
-        const QModelIndex index = model->index(r, 0, parent);
-        for (int column = 0; column < model->columnCount(parent); ++column) {
-            if (model->index(r, column, parent).data().toString() == name)
-                return index;
-        }
-        const QModelIndex below = rowNamed(model, name, index);
-        if (below.isValid())
-            return below;
-    }
-    return {};
-}
 
 // Whether a unit lists group F023 as a raw function.
 bool rawF023(const SchemeTreeModel *model)
@@ -81,13 +62,6 @@ bool editDatabases(DemoBusWindow &demo, const std::function<void(QWidget *)> &ed
     });
     demo.action("actionDatabases")->trigger();
     return dialog.answered();
-}
-
-void click(QWidget *dialog, const char *name)
-{
-    auto *button = dialog->findChild<QPushButton *>(QLatin1String(name));
-    QVERIFY2(button && button->isEnabled(), name);
-    button->click();
 }
 
 QTableWidget *table(QWidget *dialog)
@@ -129,7 +103,7 @@ void tst_DbcWalkthrough::databasesDecodeAndStayWithTheScheme()
     int rows = -1;
     QVERIFY(editDatabases(demo, [&](QWidget *d) {
         window->fileAnswer = demoDbc;
-        click(d, "databasesAdd");
+        QVERIFY(DemoBusWindow::click(d, "databasesAdd"));
         rows = table(d)->rowCount();
         table(d)->item(0, DatabasesDialog::WinsColumn)->setCheckState(Qt::Checked);
     }));
@@ -143,28 +117,22 @@ void tst_DbcWalkthrough::databasesDecodeAndStayWithTheScheme()
         = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
     demo.action("actionOpenRecording")->trigger();
     QVERIFY(opened.wait(20000));
-    const QAbstractItemModel *model = window->mainView()->model();
-    QModelIndex eec1;
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] {
-            eec1 = rowNamed(model, QStringLiteral("EEC1"));
-            return eec1.isValid() && rawF023(window->schemeModel());
-        },
-        20000));
+    const QModelIndex eec1 = demo.waitRow(QStringLiteral("EEC1"), QModelIndex(), 20000);
+    QVERIFY(eec1.isValid());
+    QVERIFY(DemoBusWindow::waitFor([&] { return rawF023(window->schemeModel()); }, 20000));
 
     // The engineer's own database for F023, added while the recording plays: the raw group
     // becomes the database's.
     QVERIFY(editDatabases(demo, [&](QWidget *d) {
         window->fileAnswer = truckDbc;
-        click(d, "databasesAdd");
+        QVERIFY(DemoBusWindow::click(d, "databasesAdd"));
         rows = table(d)->rowCount();
     }));
     QCOMPARE(rows, 2);
-    QModelIndex level;
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] { return (level = rowNamed(model, QStringLiteral("TruckF023"))).isValid(); }, 20000));
+    const QModelIndex level = demo.waitRow(QStringLiteral("TruckF023"), QModelIndex(), 20000);
+    QVERIFY(level.isValid());
     QVERIFY(!rawF023(window->schemeModel()));
-    QVERIFY(qobject_cast<DbcFunction *>(window->schemeModel()->item(eec1)->displayable()));
+    QVERIFY(qobject_cast<DbcFunction *>(demo.item(eec1)));
     // 0xF0 in byte 2 of every F023 frame: 240 halves of a percent.
     QTRY_VERIFY2(rowText(level).contains(QStringLiteral("ThirdByte=120 %")),
                  qPrintable(rowText(level)));
@@ -182,11 +150,11 @@ void tst_DbcWalkthrough::databasesDecodeAndStayWithTheScheme()
     }));
     // Every unit's catalogue offers the database's groups: the chassis controller gets F023 by
     // a double-click in the Devices list.
-    const QModelIndex chassis = rowNamed(model, QStringLiteral("0x47"));
+    const QModelIndex chassis = demo.row(QStringLiteral("0x47"));
     QVERIFY(chassis.isValid());
     demo.select(chassis);
     QVERIFY(demo.addFromCatalogue(QStringLiteral("TruckF023"), "addModeReceiveButton"));
-    QTRY_VERIFY(rowNamed(model, QStringLiteral("TruckF023"), chassis).isValid());
+    QTRY_VERIFY(demo.row(QStringLiteral("TruckF023"), chassis).isValid());
     QDockWidget *details = demo.openDetails(eec1);
     QVERIFY(details);
     auto *note = details->findChild<QLabel *>(QStringLiteral("detailsNote"));
@@ -214,7 +182,7 @@ void tst_DbcWalkthrough::databasesDecodeAndStayWithTheScheme()
     QVERIFY(editDatabases(demo, [&](QWidget *d) {
         for (int i = 0; i < 2; ++i) {
             table(d)->selectRow(0);
-            click(d, "databasesRemove");
+            QVERIFY(DemoBusWindow::click(d, "databasesRemove"));
         }
         rows = table(d)->rowCount();
     }));
@@ -233,9 +201,9 @@ void tst_DbcWalkthrough::databasesDecodeAndStayWithTheScheme()
     QCOMPARE(names,
              QStringList({QStringLiteral("css_j1939_demo.dbc"), QStringLiteral("truck.dbc")}));
     QCOMPARE(wins, QList<Qt::CheckState>({Qt::Checked, Qt::Unchecked}));
-    const QModelIndex reopened = rowNamed(model, QStringLiteral("TruckF023"));
+    const QModelIndex reopened = demo.row(QStringLiteral("TruckF023"));
     QVERIFY(reopened.isValid());
-    QVERIFY(qobject_cast<DbcFunction *>(window->schemeModel()->item(reopened)->displayable()));
+    QVERIFY(qobject_cast<DbcFunction *>(demo.item(reopened)));
     QCOMPARE(window->plotDocks()->plots().size(), 1);
 
     // Elsewhere, one database missing and the other changed: both told at open, and saving

@@ -6,7 +6,6 @@
 #include "support/testenvironment.h"
 #include "ui/editors/expectationbox.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
@@ -14,10 +13,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -91,20 +88,11 @@ private slots:
     void oldFileOpensWithoutExpectations();
 
 private:
-    static AbstractDisplayableItem *itemOf(DemoBusWindow &demo, const QModelIndex &index);
     static QWidget *rangeCell(QGroupBox *box, const QString &parameter, int column);
     static void type(QLineEdit *edit, const QString &text);
     static void fill(QGroupBox *box, const Edit &edit);
-    static void press(QGroupBox *box, const char *button);
     static QString reopen(DemoBusWindow &demo, const QString &path);
 };
-
-AbstractDisplayableItem *tst_ExpectationWalkthrough::itemOf(DemoBusWindow &demo,
-                                                            const QModelIndex &index)
-{
-    AbstractSchemeTreeItem *node = demo.window()->schemeModel()->item(index);
-    return node ? node->displayable() : nullptr;
-}
 
 QWidget *tst_ExpectationWalkthrough::rangeCell(QGroupBox *box, const QString &parameter, int column)
 {
@@ -165,25 +153,11 @@ void tst_ExpectationWalkthrough::fill(QGroupBox *box, const Edit &edit)
     }
 }
 
-void tst_ExpectationWalkthrough::press(QGroupBox *box, const char *button)
-{
-    auto *b = box->findChild<QPushButton *>(QLatin1String(button));
-    QVERIFY2(b, button);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 // Save As, Clear Scheme and Open, as the engineer does: the saved file's text.
 QString tst_ExpectationWalkthrough::reopen(DemoBusWindow &demo, const QString &path)
 {
-    demo.window()->fileAnswer = path;
-    demo.action("actionSaveAs")->trigger();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QString text = QString::fromUtf8(file.readAll());
-    demo.action("actionClearScheme")->trigger();
-    demo.action("actionOpen")->trigger();
-    return text;
+    return demo.saveAndReopen(path) ? QString::fromUtf8(TestEnvironment::readFile(path))
+                                    : QString();
 }
 
 void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen_data()
@@ -249,18 +223,15 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen()
     QVERIFY(demo.start());
     QModelIndex index = demo.row(edit.row);
     QVERIFY2(index.isValid(), qPrintable(edit.row));
-    QDockWidget *dock = demo.openDetails(index);
-    QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
-    auto *box = dock->findChild<QGroupBox *>(QStringLiteral("expectBox"));
+    auto *box = DemoBusWindow::find<QGroupBox>(demo.openDetails(index), "expectBox");
     QVERIFY(box);
     QCOMPARE(box->title(), QStringLiteral("Expected"));
     fill(box, edit);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(!demo.window()->schemeDocument()->isModified());
-    press(box, "expectApply");
-    QCOMPARE(itemOf(demo, index)->expectation(), edit.expected);
+    QVERIFY(DemoBusWindow::click(box, "expectApply"));
+    QCOMPARE(demo.item(index)->expectation(), edit.expected);
     QVERIFY(demo.window()->schemeDocument()->isModified());
     // The tree says so where the row is pointed at.
     const QString tip = index.data(Qt::ToolTipRole).toString();
@@ -270,12 +241,10 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen()
     QVERIFY(saved.contains(QStringLiteral("<expect")));
     index = demo.row(edit.row);
     QVERIFY(index.isValid());
-    QCOMPARE(itemOf(demo, index)->expectation(), edit.expected);
+    QCOMPARE(demo.item(index)->expectation(), edit.expected);
     QVERIFY(!demo.window()->schemeDocument()->isModified());
     // Details of the opened scheme show what was applied.
-    dock = demo.openDetails(index);
-    QVERIFY(dock);
-    box = dock->findChild<QGroupBox *>(QStringLiteral("expectBox"));
+    box = DemoBusWindow::find<QGroupBox>(demo.openDetails(index), "expectBox");
     QVERIFY(box);
     auto *presence = box->findChild<QComboBox *>(QStringLiteral("expectPresence"));
     QCOMPARE(presence->currentText(),
@@ -293,8 +262,8 @@ void tst_ExpectationWalkthrough::editedExpectationSurvivesSaveAndOpen()
     if (auto *codes = box->findChild<QLineEdit *>(QStringLiteral("expectCodes")))
         QCOMPARE(codes->text().isEmpty(), edit.expected.codes.isEmpty());
     // Apply without a change keeps the scheme as the file has it.
-    press(box, "expectApply");
-    QCOMPARE(itemOf(demo, index)->expectation(), edit.expected);
+    QVERIFY(DemoBusWindow::click(box, "expectApply"));
+    QCOMPARE(demo.item(index)->expectation(), edit.expected);
     QVERIFY(!demo.window()->schemeDocument()->isModified());
 }
 
@@ -343,18 +312,16 @@ void tst_ExpectationWalkthrough::badInputLeavesTheItemAsItWas()
     QVERIFY(demo.start());
     const QModelIndex index = demo.row(edit.row);
     QVERIFY(index.isValid());
-    const ItemExpectation before = itemOf(demo, index)->expectation();
-    QDockWidget *dock = demo.openDetails(index);
-    QVERIFY(dock);
-    auto *box = dock->findChild<QGroupBox *>(QStringLiteral("expectBox"));
+    const ItemExpectation before = demo.item(index)->expectation();
+    auto *box = DemoBusWindow::find<QGroupBox>(demo.openDetails(index), "expectBox");
     QVERIFY(box);
     fill(box, edit);
     if (QTest::currentTestFailed())
         return;
-    press(box, "expectApply");
+    QVERIFY(DemoBusWindow::click(box, "expectApply"));
     const QString status = box->findChild<QLabel *>(QStringLiteral("expectStatus"))->text();
     QVERIFY2(status.contains(said), qPrintable(status));
-    QCOMPARE(itemOf(demo, index)->expectation(), before);
+    QCOMPARE(demo.item(index)->expectation(), before);
     QTest::qWait(2 * SchemeDocument::DefaultCheckDelayMs);
     QVERIFY(!demo.window()->schemeDocument()->isModified());
 }
@@ -366,30 +333,23 @@ void tst_ExpectationWalkthrough::clearInThePanelRemovesTheExpectation()
     QVERIFY(demo.start());
     QModelIndex index = demo.row(QLatin1String(SensorRow));
     QVERIFY(index.isValid());
-    QVERIFY(!itemOf(demo, index)->expectation().isEmpty());
+    QVERIFY(!demo.item(index)->expectation().isEmpty());
     QVERIFY(index.data(Qt::ToolTipRole).toString().contains(QStringLiteral("Expected: ")));
-    demo.select(index);
     // The example scheme opens its tab with the docks hidden: Windows > Details shows the panel,
     // which shows the box of the current row under its editor.
-    auto *details = demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"));
-    QVERIFY(details);
-    if (!details->isVisible())
-        details->toggleViewAction()->trigger();
-    QWidget *panel = demo.details();
-    QVERIFY(panel);
-    auto *box = panel->findChild<QGroupBox *>(QStringLiteral("expectBox"));
+    auto *box = DemoBusWindow::find<QGroupBox>(demo.showDetails(index), "expectBox");
     QVERIFY(box);
     QTRY_VERIFY(box->isVisible());
     auto *maximum = qobject_cast<QLineEdit *>(rangeCell(box, QStringLiteral("P"), 2));
     QVERIFY(maximum);
     QCOMPARE(maximum->text(), QStringLiteral("250"));
     // Apply on the box as it came changes nothing.
-    const ItemExpectation before = itemOf(demo, index)->expectation();
-    press(box, "expectApply");
-    QCOMPARE(itemOf(demo, index)->expectation(), before);
+    const ItemExpectation before = demo.item(index)->expectation();
+    QVERIFY(DemoBusWindow::click(box, "expectApply"));
+    QCOMPARE(demo.item(index)->expectation(), before);
     QVERIFY(!demo.window()->schemeDocument()->isModified());
-    press(box, "expectClear");
-    QVERIFY(itemOf(demo, index)->expectation().isEmpty());
+    QVERIFY(DemoBusWindow::click(box, "expectClear"));
+    QVERIFY(demo.item(index)->expectation().isEmpty());
     maximum = qobject_cast<QLineEdit *>(rangeCell(box, QStringLiteral("P"), 2));
     QVERIFY(maximum);
     QVERIFY(maximum->text().isEmpty());
@@ -406,7 +366,7 @@ void tst_ExpectationWalkthrough::clearInThePanelRemovesTheExpectation()
     QVERIFY(!saved.contains(QStringLiteral("param=\"P\"")));
     index = demo.row(QLatin1String(SensorRow));
     QVERIFY(index.isValid());
-    QVERIFY(itemOf(demo, index)->expectation().isEmpty());
+    QVERIFY(demo.item(index)->expectation().isEmpty());
 }
 
 void tst_ExpectationWalkthrough::boxFollowsTheItemUntilEdited()
@@ -416,16 +376,13 @@ void tst_ExpectationWalkthrough::boxFollowsTheItemUntilEdited()
     const QModelIndex index = demo.row(QLatin1String(SensorRow));
     QVERIFY(index.isValid());
     QDockWidget *dock = demo.openDetails(index);
-    QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
-    auto *box = dock->findChild<QGroupBox *>(QStringLiteral("expectBox"));
-    QVERIFY(box);
-    auto *period = box->findChild<QLineEdit *>(QStringLiteral("expectPeriod"));
-    auto *tolerance = box->findChild<QLineEdit *>(QStringLiteral("expectTolerance"));
+    auto *box = DemoBusWindow::find<QGroupBox>(dock, "expectBox");
+    auto *period = DemoBusWindow::find<QLineEdit>(box, "expectPeriod");
+    auto *tolerance = DemoBusWindow::find<QLineEdit>(box, "expectTolerance");
     QVERIFY(period && tolerance);
     QVERIFY(period->text().isEmpty());
     // Learning writes the item's expectation while its Details are open.
-    AbstractDisplayableItem *item = itemOf(demo, index);
+    AbstractDisplayableItem *item = demo.item(index);
     ItemExpectation learned = item->expectation();
     learned.periodMs = 40;
     item->setExpectation(learned);
@@ -440,7 +397,7 @@ void tst_ExpectationWalkthrough::boxFollowsTheItemUntilEdited()
     QTest::qWait(100);
     QCOMPARE(period->text(), QStringLiteral("40"));
     QCOMPARE(tolerance->text(), QStringLiteral("5"));
-    press(box, "expectApply");
+    QVERIFY(DemoBusWindow::click(box, "expectApply"));
     learned.tolerancePercent = 5;
     QCOMPARE(item->expectation(), learned);
 }
@@ -463,7 +420,7 @@ void tst_ExpectationWalkthrough::oldFileOpensWithoutExpectations()
         const QAbstractItemModel *model = demo.window()->schemeModel();
         for (int r = 0; r < model->rowCount(parent); ++r) {
             const QModelIndex child = model->index(r, 0, parent);
-            QVERIFY(itemOf(demo, child)->expectation().isEmpty());
+            QVERIFY(demo.item(child)->expectation().isEmpty());
             pending << child;
             ++items;
         }
@@ -481,8 +438,8 @@ void tst_ExpectationWalkthrough::oldFileOpensWithoutExpectations()
         QVERIFY2(line && line->text().isEmpty(), name);
     }
     // Apply on an untouched box writes nothing: the scheme stays as the file has it.
-    press(box, "expectApply");
-    QVERIFY(itemOf(demo, index)->expectation().isEmpty());
+    QVERIFY(DemoBusWindow::click(box, "expectApply"));
+    QVERIFY(demo.item(index)->expectation().isEmpty());
     QVERIFY(!demo.window()->schemeDocument()->isModified());
     const QString saved = reopen(demo, dir.filePath(QStringLiteral("old.tvsx")));
     QVERIFY(saved.contains(QStringLiteral("Machine controller")));

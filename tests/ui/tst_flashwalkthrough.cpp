@@ -20,20 +20,14 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {
 
-constexpr int DataColumn = 3;
 const char *const FlashingName = "Flashing Function";
 
 QString exampleProgram()
@@ -41,62 +35,10 @@ QString exampleProgram()
     return QStringLiteral(TARVIK_SOURCE_DIR "/resources/demo/example.prg");
 }
 
-QString rowText(const QModelIndex &index, int column = DataColumn)
-{
-    return index.sibling(index.row(), column).data().toString();
-}
-
-template<typename T>
-T *child(QWidget *parent, const QString &name)
-{
-    return parent ? parent->findChild<T *>(name) : nullptr;
-}
-
-// Clicks into a line editor, replaces its text by typing and presses Enter, as the user does.
-void typeInto(QLineEdit *edit, const QString &text)
-{
-    QTest::mouseClick(edit, Qt::LeftButton);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-// Clicks a check box on its box, where the user clicks (a form stretches it wider).
-void tick(QCheckBox *box)
-{
-    QStyleOptionButton option;
-    option.initFrom(box);
-    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-    QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
-}
-
-// The top-level row of the unit at this source address.
-QModelIndex unitRow(const DemoBusWindow &demo, int address)
-{
-    const QAbstractItemModel *model = demo.window()->mainView()->model();
-    const QString text = QStringLiteral("0x%1").arg(address, 2, 16, QLatin1Char('0'));
-    for (int r = 0; r < model->rowCount(); ++r) {
-        if (model->index(r, 1).data().toString() == text)
-            return model->index(r, 0);
-    }
-    return {};
-}
-
-// The function row below unit whose address column reads address.
-QModelIndex functionRow(const DemoBusWindow &demo, const QModelIndex &unit, const QString &address)
-{
-    const QAbstractItemModel *model = demo.window()->mainView()->model();
-    for (int r = 0; r < model->rowCount(unit); ++r) {
-        if (model->index(r, 1, unit).data().toString() == address)
-            return model->index(r, 0, unit);
-    }
-    return {};
-}
-
 // The flashing editor's address field.
 QLineEdit *targetEditor(QWidget *details)
 {
-    return details->findChild<QLineEdit *>(QStringLiteral("address"));
+    return DemoBusWindow::find<QLineEdit>(details, "address");
 }
 
 } // namespace
@@ -124,6 +66,9 @@ private:
     QDockWidget *openFlasher(DemoBusWindow &demo, QModelIndex *row);
     // Chooses the example program, sets the target and starts with Yes: the question asked.
     static QString startRun(QWidget *details, const QString &target);
+    // Requests the identification by its button: whether the label came to read `expected`.
+    static bool identified(QWidget *details, const char *button, const char *label,
+                           const QString &expected);
 
     QTemporaryDir m_logs;
 };
@@ -142,14 +87,11 @@ QDockWidget *tst_FlashWalkthrough::openFlasher(DemoBusWindow &demo, QModelIndex 
     if (!add || add->shortcut() != QKeySequence(QStringLiteral("Ctrl+Shift+T")))
         return nullptr;
     add->trigger();
-    if (!DemoBusWindow::waitFor([&] { return demo.row(QLatin1String(FlashingName)).isValid(); }))
-        return nullptr;
-    *row = demo.row(QLatin1String(FlashingName));
+    *row = demo.waitRow(QLatin1String(FlashingName));
     // The demo's controller loads at once and nothing waits on the result: shorter waits keep
     // the test quick (configuration, not a user's step). The load wait stays longer than the
     // tree's refresh, which is when the editor starts following the transfer closely.
-    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(
-        demo.window()->schemeModel()->item(*row)->displayable());
+    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(demo.item(*row));
     if (!flasher)
         return nullptr;
     CanFlashingFunctionV1::Intervals fast;
@@ -159,10 +101,7 @@ QDockWidget *tst_FlashWalkthrough::openFlasher(DemoBusWindow &demo, QModelIndex 
         flasher, [flasher, fast] { flasher->setIntervals(fast); },
         flasher->thread() == QThread::currentThread() ? Qt::DirectConnection
                                                       : Qt::BlockingQueuedConnection);
-    QDockWidget *dock = demo.openDetails(*row);
-    if (!dock || !DemoBusWindow::waitFor([dock] { return dock->isVisible(); }))
-        return nullptr;
-    return dock;
+    return demo.openDetails(*row);
 }
 
 QString tst_FlashWalkthrough::startRun(QWidget *details, const QString &target)
@@ -170,16 +109,26 @@ QString tst_FlashWalkthrough::startRun(QWidget *details, const QString &target)
     QLineEdit *address = targetEditor(details);
     if (!address)
         return QStringLiteral("no address editor");
-    typeInto(address, target);
-    {
-        ModalAnswerer choose(ModalAnswerer::chooseFile(exampleProgram()));
-        QTest::mouseClick(child<QPushButton>(details, QStringLiteral("choose")), Qt::LeftButton);
-        if (!choose.answered())
-            return QStringLiteral("no file dialog");
-    }
-    ModalAnswerer confirm(ModalAnswerer::press(QStringLiteral("Yes")));
-    QTest::mouseClick(child<QPushButton>(details, QStringLiteral("start")), Qt::LeftButton);
-    return confirm.answered() ? confirm.text() : QStringLiteral("no question");
+    DemoBusWindow::type(address, target);
+    if (!DemoBusWindow::click(details, "choose", ModalAnswerer::chooseFile(exampleProgram())))
+        return QStringLiteral("no file dialog");
+    QString question;
+    if (!DemoBusWindow::click(details, "start", ModalAnswerer::press(QStringLiteral("Yes")),
+                              &question))
+        return QStringLiteral("no question");
+    return question;
+}
+
+bool tst_FlashWalkthrough::identified(QWidget *details, const char *button, const char *label,
+                                      const QString &expected)
+{
+    auto *shown = DemoBusWindow::find<QLabel>(details, label);
+    if (!shown || !DemoBusWindow::click(details, button))
+        return false;
+    if (DemoBusWindow::waitFor([&] { return shown->text() == expected; }))
+        return true;
+    QWARN(qPrintable(shown->text()));
+    return false;
 }
 
 void tst_FlashWalkthrough::bootLoadTheExampleProgram()
@@ -192,20 +141,18 @@ void tst_FlashWalkthrough::bootLoadTheExampleProgram()
     QWidget *details = dock->widget();
     // The function's own editor, not a form of its raw fields.
     for (const char *name : {"choose", "start", "stop", "requestEcuid", "requestSoft"})
-        QVERIFY2(child<QPushButton>(details, QLatin1String(name)), name);
-    auto *progress = child<QProgressBar>(details, QStringLiteral("progress"));
-    auto *block = child<QLabel>(details, QStringLiteral("block"));
-    auto *result = child<QLabel>(details, QStringLiteral("result"));
-    auto *state = child<QLabel>(details, QStringLiteral("state"));
+        QVERIFY2(DemoBusWindow::find<QPushButton>(details, name), name);
+    auto *progress = DemoBusWindow::find<QProgressBar>(details, "progress");
+    auto *block = DemoBusWindow::find<QLabel>(details, "block");
+    auto *result = DemoBusWindow::find<QLabel>(details, "result");
+    auto *state = DemoBusWindow::find<QLabel>(details, "state");
     QVERIFY(progress && block && result && state);
     // The Details panel of the current row shows the same editor.
-    QVERIFY(child<QPushButton>(demo.details(), QStringLiteral("start")));
+    QVERIFY(DemoBusWindow::find<QPushButton>(demo.details(), "start"));
 
     const QString question = startRun(details, QStringLiteral("a0"));
-    QVERIFY2(question.contains(QLatin1String("unit 0xa0")), qPrintable(question));
-    QVERIFY2(question.contains(QLatin1String("example.prg")), qPrintable(question));
-    QVERIFY2(question.contains(QLatin1String("2050 bytes, 513 blocks")), qPrintable(question));
-    QVERIFY(question.contains(QLatin1String("SHA-256")));
+    for (const char *part : {"unit 0xa0", "example.prg", "2050 bytes, 513 blocks", "SHA-256"})
+        QVERIFY2(question.contains(QLatin1String(part)), qPrintable(question));
 
     // The progress bar and "Block i of n" follow the transfer.
     int seenProgress = -1;
@@ -221,21 +168,21 @@ void tst_FlashWalkthrough::bootLoadTheExampleProgram()
         20000));
     QVERIFY2(seenBlock.contains(QLatin1String(" of 513")), qPrintable(seenBlock));
     // Stop asks first; No lets the transfer go on.
-    {
-        ModalAnswerer no(ModalAnswerer::press(QStringLiteral("No")));
-        QTest::mouseClick(child<QPushButton>(details, QStringLiteral("stop")), Qt::LeftButton);
-        QVERIFY(no.answered());
-        QVERIFY2(no.text().contains(QLatin1String("boot loader")), qPrintable(no.text()));
-    }
+    QString asked;
+    QVERIFY(
+        DemoBusWindow::click(details, "stop", ModalAnswerer::press(QStringLiteral("No")), &asked));
+    QVERIFY2(asked.contains(QLatin1String("boot loader")), qPrintable(asked));
     const QString finished = QStringLiteral("Reflash finished: 513 blocks to 0xa0");
     QVERIFY(DemoBusWindow::waitFor([&] { return result->text().startsWith(finished); }, 60000));
     QTRY_COMPARE(progress->value(), 100);
-    QVERIFY2(rowText(row).contains(finished), qPrintable(rowText(row)));
+    QVERIFY2(DemoBusWindow::rowText(row).contains(finished),
+             qPrintable(DemoBusWindow::rowText(row)));
     // The flasher returns to idle by itself; the result stays in Details and in the row.
     QVERIFY(DemoBusWindow::waitFor([&] { return state->text().isEmpty(); }, 5000));
     QVERIFY(result->text().startsWith(finished));
     QVERIFY(block->text().isEmpty());
-    QVERIFY2(rowText(row).contains(finished), qPrintable(rowText(row)));
+    QVERIFY2(DemoBusWindow::rowText(row).contains(finished),
+             qPrintable(DemoBusWindow::rowText(row)));
 }
 
 void tst_FlashWalkthrough::timeOutShowsInTheRowWithoutTraffic()
@@ -251,12 +198,11 @@ void tst_FlashWalkthrough::timeOutShowsInTheRowWithoutTraffic()
             [&](const QModelIndex &from, const QModelIndex &to) {
                 if (from.parent() == row.parent() && from.row() <= row.row()
                     && to.row() >= row.row())
-                    repainted << rowText(row);
+                    repainted << DemoBusWindow::rowText(row);
             });
     // The tree refreshes once a second; a state change must show at the first refresh after it,
     // though no frame passes through the tool unit then.
-    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(
-        demo.window()->schemeModel()->item(row)->displayable());
+    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(demo.item(row));
     QVERIFY(flasher);
     QList<int> states;
     connect(flasher, &CanFlashingFunctionV1::flasherStateChanged, this,
@@ -269,18 +215,17 @@ void tst_FlashWalkthrough::timeOutShowsInTheRowWithoutTraffic()
         return DemoBusWindow::waitFor([&] { return passes.count() > before; }, 3000);
     };
     // Nothing answers at 0x55: the run ends by the response time-out, and no frame follows.
-    const QString question = startRun(dock->widget(), QStringLiteral("55"));
-    QVERIFY2(question.contains(QLatin1String("unit 0x55")), qPrintable(question));
     // Nothing was read from it: each line says which button would read it.
-    QVERIFY2(question.contains(QLatin1String("ECU: not read yet (Request ECUID reads it)"))
-                 && question.contains(QLatin1String("Software: not read yet (Request SOFT")),
-             qPrintable(question));
+    const QString question = startRun(dock->widget(), QStringLiteral("55"));
+    for (const char *part : {"unit 0x55", "ECU: not read yet (Request ECUID reads it)",
+                             "Software: not read yet (Request SOFT"})
+        QVERIFY2(question.contains(QLatin1String(part)), qPrintable(question));
     const QString timedOut = QStringLiteral("no answer to the boot-load request");
     QVERIFY(nextPassAfterState(CanFlashingFunctionV1::FlasherError));
     QVERIFY2(!repainted.isEmpty() && repainted.last().contains(timedOut),
              qPrintable(repainted.join(QLatin1Char('|'))));
-    auto *result = child<QLabel>(dock->widget(), QStringLiteral("result"));
-    QVERIFY2(result->text().contains(timedOut), qPrintable(result->text()));
+    const QString result = DemoBusWindow::find<QLabel>(dock->widget(), "result")->text();
+    QVERIFY2(result.contains(timedOut), qPrintable(result));
     // Back to idle after the result wait, still without a frame: the row keeps the result and
     // loses the error state.
     states.clear();
@@ -288,7 +233,7 @@ void tst_FlashWalkthrough::timeOutShowsInTheRowWithoutTraffic()
     QVERIFY2(repainted.last().contains(timedOut), qPrintable(repainted.last()));
     QVERIFY2(!repainted.last().contains(QLatin1String("Reflash Error")),
              qPrintable(repainted.last()));
-    QCOMPARE(child<QLabel>(dock->widget(), QStringLiteral("state"))->text(), QString());
+    QCOMPARE(DemoBusWindow::find<QLabel>(dock->widget(), "state")->text(), QString());
     disconnect(flasher, nullptr, this, nullptr);
     disconnect(demo.window()->schemeModel(), nullptr, this, nullptr);
 }
@@ -319,21 +264,14 @@ void tst_FlashWalkthrough::identificationFromControllerAndEngine()
     QWidget *details = dock->widget();
     QLineEdit *address = targetEditor(details);
     QVERIFY(address);
-    typeInto(address, target);
+    DemoBusWindow::type(address, target);
     QCOMPARE(address->text(), target);
-    auto *ecuLabel = child<QLabel>(details, QStringLiteral("ecuId"));
-    auto *softLabel = child<QLabel>(details, QStringLiteral("softId"));
-    QVERIFY(ecuLabel && softLabel);
-    QTest::mouseClick(child<QPushButton>(details, QStringLiteral("requestEcuid")), Qt::LeftButton);
-    QVERIFY2(DemoBusWindow::waitFor([&] { return ecuLabel->text() == ecuid; }),
-             qPrintable(ecuLabel->text()));
-    QTest::mouseClick(child<QPushButton>(details, QStringLiteral("requestSoft")), Qt::LeftButton);
-    QVERIFY2(DemoBusWindow::waitFor([&] { return softLabel->text() == soft; }),
-             qPrintable(softLabel->text()));
+    QVERIFY(identified(details, "requestEcuid", "ecuId", ecuid));
+    QVERIFY(identified(details, "requestSoft", "softId", soft));
     // The tool's identification rows show the answers too.
     const QModelIndex ecuRow = demo.row(QStringLiteral("ECU Identification Information"));
     QVERIFY(ecuRow.isValid());
-    QVERIFY(DemoBusWindow::waitFor([&] { return rowText(ecuRow).contains(ecuid); }));
+    QVERIFY(DemoBusWindow::waitFor([&] { return DemoBusWindow::rowText(ecuRow).contains(ecuid); }));
 }
 
 void tst_FlashWalkthrough::settingsSurviveSaveAndOpen()
@@ -343,17 +281,13 @@ void tst_FlashWalkthrough::settingsSurviveSaveAndOpen()
     QModelIndex row;
     QDockWidget *dock = openFlasher(demo, &row);
     QVERIFY(dock);
-    typeInto(targetEditor(dock->widget()), QStringLiteral("a0"));
-    auto *delay = child<QSpinBox>(dock->widget(), QStringLiteral("delay"));
-    QVERIFY(delay);
-    QTest::mouseClick(delay, Qt::LeftButton);
-    QTest::keyClick(delay, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(delay, QStringLiteral("15"));
-    QTest::keyClick(delay, Qt::Key_Return);
+    DemoBusWindow::type(targetEditor(dock->widget()), QStringLiteral("a0"));
+    auto *delay = DemoBusWindow::find<QSpinBox>(dock->widget(), "delay");
+    auto *retransmit = DemoBusWindow::find<QCheckBox>(dock->widget(), "retransmit");
+    QVERIFY(delay && retransmit);
+    DemoBusWindow::type(delay, QStringLiteral("15"));
     QCOMPARE(delay->value(), 15);
-    auto *retransmit = child<QCheckBox>(dock->widget(), QStringLiteral("retransmit"));
-    QVERIFY(retransmit);
-    tick(retransmit);
+    DemoBusWindow::tick(retransmit);
     QVERIFY(retransmit->isChecked());
 
     const QString path = m_logs.filePath(QStringLiteral("flasher.tvsx"));
@@ -361,21 +295,16 @@ void tst_FlashWalkthrough::settingsSurviveSaveAndOpen()
     demo.action("actionSave")->trigger();
     QVERIFY(QFile::exists(path));
     // Changed after saving: what comes back can only come from the file.
-    typeInto(targetEditor(dock->widget()), QStringLiteral("55"));
-    tick(retransmit);
+    DemoBusWindow::type(targetEditor(dock->widget()), QStringLiteral("55"));
+    DemoBusWindow::tick(retransmit);
     QVERIFY(!retransmit->isChecked());
-    demo.window()->fileAnswer = path;
     demo.action("actionOpen")->trigger();
-    QModelIndex reopened;
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] { return (reopened = demo.row(QLatin1String(FlashingName))).isValid(); }));
-    dock = demo.openDetails(reopened);
+    dock = demo.openDetails(demo.waitRow(QLatin1String(FlashingName)));
     QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
     QCOMPARE(targetEditor(dock->widget())->text(), QStringLiteral("a0"));
-    QCOMPARE(child<QSpinBox>(dock->widget(), QStringLiteral("delay"))->value(), 15);
-    QVERIFY(child<QCheckBox>(dock->widget(), QStringLiteral("retransmit"))->isChecked());
-    QVERIFY(!child<QCheckBox>(dock->widget(), QStringLiteral("lowLatency"))->isChecked());
+    QCOMPARE(DemoBusWindow::find<QSpinBox>(dock->widget(), "delay")->value(), 15);
+    QVERIFY(DemoBusWindow::find<QCheckBox>(dock->widget(), "retransmit")->isChecked());
+    QVERIFY(!DemoBusWindow::find<QCheckBox>(dock->widget(), "lowLatency")->isChecked());
 }
 
 void tst_FlashWalkthrough::engineStopsAndStarts()
@@ -387,31 +316,31 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     autoAdd->trigger();
     // The simulated engine at 0x01 with its speed, hours and configuration (EC1 every 5 s).
     QModelIndex engine;
-    QVERIFY(DemoBusWindow::waitFor([&] { return (engine = unitRow(demo, 1)).isValid(); }));
-    QModelIndex speed;
-    for (const QString &address : {QStringLiteral("0xf004"), QStringLiteral("0xfee5"),
-                                   QStringLiteral("0xfee3")}) {
-        QVERIFY2(DemoBusWindow::waitFor(
-                     [&] { return (speed = functionRow(demo, engine, address)).isValid(); },
-                     12000),
-                 qPrintable(address));
+    QVERIFY(DemoBusWindow::waitFor([&] { return (engine = demo.unitAt(1)).isValid(); }));
+    for (const char *address : {"0xf004", "0xfee5", "0xfee3"}) {
+        QVERIFY2(
+            DemoBusWindow::waitFor(
+                [&] { return demo.functionAt(engine, QLatin1String(address)).isValid(); }, 12000),
+            address);
     }
-    speed = functionRow(demo, engine, QStringLiteral("0xf004"));
-    QVERIFY(DemoBusWindow::waitFor([&] { return rowText(speed).contains(QLatin1String("n=1500 rpm")); }));
+    const QModelIndex speed = demo.functionAt(engine, QStringLiteral("0xf004"));
+    const auto speedReads = [&](const char *text) {
+        return DemoBusWindow::waitFor(
+            [&] { return DemoBusWindow::rowText(speed).contains(QLatin1String(text)); }, 10000);
+    };
+    QVERIFY(speedReads("n=1500 rpm"));
 
     // Its function catalogue in Devices (Ctrl+B): EMR2 added by a double click; "Send" chosen
     // there does not make a function of the observed engine stand in. Device > Send does.
     demo.select(engine);
     const QString emr2 = QStringLiteral("EMR2 - Engine Stop Request");
     QVERIFY(demo.addFromCatalogue(emr2, "addModeSendButton"));
-    QModelIndex stopRow;
-    QVERIFY(DemoBusWindow::waitFor([&] { return (stopRow = demo.row(emr2, engine)).isValid(); }));
-    AbstractDisplayableItem *stopFunction
-        = demo.window()->schemeModel()->item(stopRow)->displayable();
+    const QModelIndex stopRow = demo.waitRow(emr2, engine);
+    AbstractDisplayableItem *stopFunction = demo.item(stopRow);
+    QVERIFY(stopFunction);
     QTRY_COMPARE(stopFunction->state(), int(AbstractDisplayableItem::ReceiveOk));
     // The engine's other groups stay observed.
-    QVERIFY(demo.window()->schemeModel()->item(speed)->displayable()->state()
-            != AbstractDisplayableItem::Send);
+    QVERIFY(demo.item(speed)->state() != AbstractDisplayableItem::Send);
     demo.select(stopRow);
     demo.action("actionSend")->trigger();
     QTRY_COMPARE(stopFunction->state(), int(AbstractDisplayableItem::Send));
@@ -419,47 +348,41 @@ void tst_FlashWalkthrough::engineStopsAndStarts()
     // Its Details: tick "Stop", the engine runs down to 0 rpm; untick, it starts again.
     QDockWidget *dock = demo.openDetails(stopRow);
     QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
     auto *stop = dock->widget()->findChild<QCheckBox *>();
     QVERIFY(stop);
-    tick(stop);
+    DemoBusWindow::tick(stop);
     QVERIFY(stop->isChecked());
-    QVERIFY2(DemoBusWindow::waitFor(
-                 [&] { return rowText(speed).contains(QLatin1String("n=0 rpm")); }, 10000),
-             qPrintable(rowText(speed)));
-    tick(stop);
+    QVERIFY2(speedReads("n=0 rpm"), qPrintable(DemoBusWindow::rowText(speed)));
+    DemoBusWindow::tick(stop);
     QVERIFY(!stop->isChecked());
-    QVERIFY2(DemoBusWindow::waitFor(
-                 [&] { return rowText(speed).contains(QLatin1String("n=1500 rpm")); }, 10000),
-             qPrintable(rowText(speed)));
+    QVERIFY2(speedReads("n=1500 rpm"), qPrintable(DemoBusWindow::rowText(speed)));
 }
 
 void tst_FlashWalkthrough::engineTroubleCodesInDetails()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    const QModelIndex engine = unitRow(demo, 0);
+    const QModelIndex engine = demo.unitAt(0);
     QVERIFY(engine.isValid());
     QModelIndex dm1;
     QVERIFY(DemoBusWindow::waitFor(
-        [&] { return (dm1 = functionRow(demo, engine, QStringLiteral("0xfeca"))).isValid(); }));
+        [&] { return (dm1 = demo.functionAt(engine, QStringLiteral("0xfeca"))).isValid(); }));
     QDockWidget *dock = demo.openDetails(dm1);
     QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
     for (QWidget *details : {dock->widget(), demo.details()}) {
-        auto *list = details->findChild<QListWidget *>(QStringLiteral("dtcList"));
+        auto *list = DemoBusWindow::find<QListWidget>(details, "dtcList");
         QVERIFY(list);
         // The recording's engine reports two codes by BAM once a second.
         QVERIFY(DemoBusWindow::waitFor([list] { return list->count() == 2; }));
         QVERIFY2(list->item(0)->text().contains(QLatin1String("110")),
                  qPrintable(list->item(0)->text()));
-        bool lampLabelled = false;
+        QStringList labels;
         for (QLabel *label : details->findChildren<QLabel *>())
-            lampLabelled |= label->text() == QLatin1String("Amber Warning Lamp");
-        QVERIFY(lampLabelled);
+            labels << label->text();
+        QVERIFY(labels.contains(QStringLiteral("Amber Warning Lamp")));
         // The per-slot fields the list already shows are left out.
-        for (QLabel *label : details->findChildren<QLabel *>())
-            QVERIFY2(!label->text().startsWith(QLatin1String("SPN0")), qPrintable(label->text()));
+        QVERIFY2(labels.filter(QRegularExpression(QStringLiteral("^SPN0"))).isEmpty(),
+                 qPrintable(labels.join(QLatin1Char('|'))));
     }
 }
 
@@ -477,63 +400,43 @@ void tst_FlashWalkthrough::flashingThenMemoryAccessOnOneToolUnit()
     QDockWidget *dock = openFlasher(demo, &row);
     QVERIFY(dock);
     QWidget *details = dock->widget();
-    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(
-        demo.window()->schemeModel()->item(row)->displayable());
+    auto *flasher = qobject_cast<CanFlashingFunctionV1 *>(demo.item(row));
     QVERIFY(flasher);
     AbstractDisplayableItem *tool = flasher->parentItem();
     const QString question = startRun(details, QStringLiteral("a0"));
     QVERIFY2(question.contains(QLatin1String("unit 0xa0")), qPrintable(question));
-    auto *result = child<QLabel>(details, QStringLiteral("result"));
+    auto *result = DemoBusWindow::find<QLabel>(details, "result");
     const QString finished = QStringLiteral("Reflash finished: 513 blocks to 0xa0");
     QVERIFY(DemoBusWindow::waitFor([&] { return result->text().startsWith(finished); }, 60000));
     QVERIFY(DemoBusWindow::waitFor(
         [&] { return flasher->flasherState() == CanFlashingFunctionV1::FlasherIdle; }, 5000));
 
     // Then Memory access… on the controller's row: the same tool unit, no Stub.
-    demo.select(unitRow(demo, 0xA0));
-    QAction *memoryAccess = nullptr;
-    for (QAction *a : demo.window()->mainView()->actions()) {
-        if (a->objectName() == QLatin1String("actionUnitMemoryAccess"))
-            memoryAccess = a;
-    }
+    demo.select(demo.unitAt(0xA0));
+    QAction *memoryAccess = demo.treeAction("actionUnitMemoryAccess");
     QVERIFY(memoryAccess);
     QVERIFY2(memoryAccess->isEnabled(), qPrintable(memoryAccess->statusTip()));
     memoryAccess->trigger();
-    AbstractSchemeTreeItem *node
-        = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
-    auto *function = node ? qobject_cast<MemoryAccessFunction *>(node->displayable()) : nullptr;
+    auto *function = qobject_cast<MemoryAccessFunction *>(demo.currentItem());
     QVERIFY(function);
     QCOMPARE(function->parentItem(), tool);
     QCOMPARE(function->target(), 0xA0);
     QWidget *maDetails = demo.details();
-    QVERIFY(maDetails);
-    {
-        ModalAnswerer answer(ModalAnswerer::chooseFile(path));
-        QTest::mouseClick(child<QPushButton>(maDetails, QStringLiteral("open")), Qt::LeftButton);
-        QVERIFY(answer.answered());
-    }
-    QTest::mouseClick(child<QPushButton>(maDetails, QStringLiteral("showData")), Qt::LeftButton);
+    QVERIFY(DemoBusWindow::click(maDetails, "open", ModalAnswerer::chooseFile(path)));
+    QVERIFY(DemoBusWindow::click(maDetails, "showData"));
     MemoryAccessDock *data = nullptr;
     QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
-    QTest::mouseClick(child<QPushButton>(data, QStringLiteral("refresh")), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(data, QStringLiteral("status"))->text(),
+    QVERIFY(DemoBusWindow::click(data, "refresh"));
+    QTRY_COMPARE_WITH_TIMEOUT(DemoBusWindow::find<QLabel>(data, "status")->text(),
                               QStringLiteral("Read complete"), 10000);
-    QCOMPARE(child<QDoubleSpinBox>(data, QStringLiteral("spn:f020"))->value(), 850.0);
+    QCOMPARE(DemoBusWindow::find<QDoubleSpinBox>(data, "spn:f020")->value(), 850.0);
 
     // And the flasher's identification request after it, through the same node.
-    auto *ecuLabel = child<QLabel>(details, QStringLiteral("ecuId"));
-    QVERIFY(ecuLabel);
-    QTest::mouseClick(child<QPushButton>(details, QStringLiteral("requestEcuid")), Qt::LeftButton);
-    QVERIFY2(DemoBusWindow::waitFor(
-                 [&] { return ecuLabel->text() == QLatin1String("TVK-MC2*A0-0417*Boom*Tarvik*"); }),
-             qPrintable(ecuLabel->text()));
+    QVERIFY(identified(details, "requestEcuid", "ecuId",
+                       QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")));
 
     // One unit at the tool's address did it all.
-    int atToolAddress = 0;
-    for (AbstractSchemeTreeItem *top : demo.window()->schemeModel()->topLevelItems())
-        atToolAddress
-            += top->displayable()->address().value == demo.window()->toolAddress().current();
-    QCOMPARE(atToolAddress, 1);
+    QCOMPARE(demo.unitsAtToolAddress(), 1);
     QVERIFY(demo.window()->errors.isEmpty());
 }
 

@@ -1,12 +1,9 @@
-#include "can/replaycanhandler.h"
+#include "can/simulatedbus.h"
 #include "demo/simulatedtransport.h"
 #include "diagnostics/editors/dm25schemetreeitem.h"
 #include "diagnostics/freezeframe.h"
 #include "diagnostics/toolrequest.h"
-#include "model/abstractdisplayableitem.h"
-#include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemecontroller.h"
-#include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 #include "ui/firststartlayout.h"
@@ -143,24 +140,12 @@ namespace {
 // engineer turns it on): the unit's row once it turned up from its broadcasts.
 QModelIndex startWithUnit(DemoBusWindow *demo, const std::shared_ptr<FreezeFrameUnit> &unit)
 {
-    auto *replay = dynamic_cast<ReplayCanHandler *>(demo->handler());
     QAction *autoAdd = demo->action("actionAutoAdd");
-    if (!replay || !autoAdd)
-        return {};
-    replay->simulatedBus()->addUnit(unit);
+    demo->simulatedBus()->addUnit(unit);
     if (!autoAdd->isChecked())
         autoAdd->trigger();
-    SchemeTreeModel *model = demo->window()->schemeModel();
     QModelIndex unitRow;
-    DemoBusWindow::waitFor([&] {
-        for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
-            const AbstractDisplayableItem *item = node->displayable();
-            if (item && item->address().kind == ItemAddress::J1939
-                && item->address().value == UnitAddress)
-                unitRow = model->index(node, 1);
-        }
-        return unitRow.isValid();
-    });
+    DemoBusWindow::waitFor([&] { return (unitRow = demo->unitAt(UnitAddress)).isValid(); });
     return unitRow;
 }
 
@@ -174,27 +159,24 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
     auto unit = std::make_shared<FreezeFrameUnit>();
     const QModelIndex unitRow = startWithUnit(&demo, unit);
     QVERIFY(unitRow.isValid());
-    SchemeTreeModel *model = demo.window()->schemeModel();
     demo.select(unitRow);
-    QAction *freezeFrames = demo.action("actionUnitFreezeFrames");
+    // In the row's context menu.
+    QAction *freezeFrames = demo.treeAction("actionUnitFreezeFrames");
     QVERIFY(freezeFrames);
-    QVERIFY(demo.window()->mainView()->actions().contains(freezeFrames));
     QTRY_VERIFY(freezeFrames->isEnabled());
     freezeFrames->trigger();
 
     // The unit's DM25 Details open, with its active code to choose.
-    auto *dock = demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"));
-    QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
-    QTRY_VERIFY(demo.details() && demo.details()->findChild<QComboBox *>("codeCombo"));
+    QTRY_VERIFY(DemoBusWindow::find<QDockWidget>(demo.window(), "detailsWindow")->isVisible());
+    QTRY_VERIFY(DemoBusWindow::find<QComboBox>(demo.details(), "codeCombo"));
     QWidget *editor = demo.details();
-    auto *codes = editor->findChild<QComboBox *>(QStringLiteral("codeCombo"));
-    auto *spn = editor->findChild<QSpinBox *>(QStringLiteral("spnSpin"));
-    auto *fmi = editor->findChild<QSpinBox *>(QStringLiteral("fmiSpin"));
-    auto *oc = editor->findChild<QSpinBox *>(QStringLiteral("ocSpin"));
-    auto *button = editor->findChild<QPushButton *>(QStringLiteral("requestFreezeFrameButton"));
-    auto *result = editor->findChild<QLabel *>(QStringLiteral("freezeFrameResult"));
-    auto *values = editor->findChild<QTableWidget *>(QStringLiteral("freezeFrameValues"));
+    auto *codes = DemoBusWindow::find<QComboBox>(editor, "codeCombo");
+    auto *spn = DemoBusWindow::find<QSpinBox>(editor, "spnSpin");
+    auto *fmi = DemoBusWindow::find<QSpinBox>(editor, "fmiSpin");
+    auto *oc = DemoBusWindow::find<QSpinBox>(editor, "ocSpin");
+    auto *button = DemoBusWindow::find<QPushButton>(editor, "requestFreezeFrameButton");
+    auto *result = DemoBusWindow::find<QLabel>(editor, "freezeFrameResult");
+    auto *values = DemoBusWindow::find<QTableWidget>(editor, "freezeFrameValues");
     QVERIFY(spn && fmi && oc && button && result && values);
     QTRY_COMPARE(codes->count(), 2);
     QVERIFY(codes->itemText(1).startsWith(QStringLiteral("Active: SPN 110 FMI 0 OC 3")));
@@ -245,12 +227,11 @@ void tst_FreezeFrameWalkthrough::freezeFrameOfAnActiveCode()
     // The result stays when the row is left and the Details come back to it.
     const QModelIndex dm25Row = demo.window()->mainView()->currentIndex();
     QVERIFY(dm25Row.isValid());
-    QCOMPARE(model->index(dm25Row.row(), 3, dm25Row.parent()).data().toString(),
-             QStringLiteral("Freeze frames: 2 ([110,0] [190,2])"));
+    QCOMPARE(DemoBusWindow::rowText(dm25Row), QStringLiteral("Freeze frames: 2 ([110,0] [190,2])"));
     demo.select(unitRow);
     demo.select(dm25Row);
-    QTRY_VERIFY(demo.details() && demo.details()->findChild<QLabel *>("freezeFrameResult"));
-    QCOMPARE(demo.details()->findChild<QLabel *>("freezeFrameResult")->text(),
+    QTRY_VERIFY(DemoBusWindow::find<QLabel>(demo.details(), "freezeFrameResult"));
+    QCOMPARE(DemoBusWindow::find<QLabel>(demo.details(), "freezeFrameResult")->text(),
              QStringLiteral("No freeze frame for SPN 100 FMI 1"));
 
     // The functions the action added belong to the scheme: they come back with it.
@@ -269,24 +250,18 @@ void tst_FreezeFrameWalkthrough::freezeFrameParametersOnRequest()
     QVERIFY(demo.start());
     auto unit = std::make_shared<FreezeFrameUnit>();
     QVERIFY(startWithUnit(&demo, unit).isValid());
-    QModelIndex dm4Row;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        dm4Row = demo.row(QStringLiteral("DM4 - Freeze Frame Parameters"));
-        return dm4Row.isValid();
-    }));
-    SchemeTreeModel *model = demo.window()->schemeModel();
-    const QModelIndex summary = model->index(dm4Row.row(), 3, dm4Row.parent());
+    const QModelIndex dm4Row = demo.waitRow(QStringLiteral("DM4 - Freeze Frame Parameters"));
+    QVERIFY(dm4Row.isValid());
+    const QModelIndex summary = dm4Row.siblingAtColumn(3);
     QTRY_COMPARE(summary.data().toString(), QStringLiteral("no freeze frame"));
-    QDockWidget *dock = demo.openDetails(dm4Row);
-    QVERIFY(dock);
-    QTRY_VERIFY(demo.details() && demo.details()->findChild<QPushButton *>("requestButton"));
+    QVERIFY(demo.openDetails(dm4Row));
+    QTRY_VERIFY(DemoBusWindow::find<QPushButton>(demo.details(), "requestButton"));
     QWidget *editor = demo.details();
-    auto *table = editor->findChild<QTableWidget *>(QStringLiteral("freezeFrameTable"));
-    auto *result = editor->findChild<QLabel *>(QStringLiteral("result"));
+    auto *table = DemoBusWindow::find<QTableWidget>(editor, "freezeFrameTable");
+    auto *result = DemoBusWindow::find<QLabel>(editor, "result");
     QVERIFY(table && result);
     QCOMPARE(table->rowCount(), 0);
-    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("requestButton")),
-                      Qt::LeftButton);
+    QVERIFY(DemoBusWindow::click(editor, "requestButton"));
     QTRY_COMPARE(table->rowCount(), 2);
     QVERIFY(unit->asked().contains(0xFECD));
     QTRY_VERIFY(result->text().contains(QStringLiteral("answered")));

@@ -1,6 +1,5 @@
 #include "can/abstractcanhandler.h"
-#include "can/replaycanhandler.h"
-#include "can/simulatedunit.h"
+#include "can/simulatedbus.h"
 #include "demo/simulatedtransport.h"
 #include "descriptions/candevicefactory.h"
 #include "diagnostics/componentidfunction.h"
@@ -10,24 +9,19 @@
 #include "diagnostics/vehicleidfunction.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/zxparameter.h"
-#include "scheme/abstractschemetreeitem.h"
-#include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
 #include "ui/mainwindow.h"
 #include "ui/unitactions.h"
 
 #include <QAction>
-#include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 #include <atomic>
@@ -81,33 +75,18 @@ public:
         ++requests;
         if (pgn == 0xD300 && refuseCalibrations) {
             // Negative acknowledgement to the requester, naming it and the group.
-            const quint8 nack[8] = {0x01,
-                                    0xFF,
-                                    0xFF,
-                                    0xFF,
-                                    frame.address(),
-                                    quint8(pgn),
-                                    quint8(pgn >> 8),
-                                    quint8(pgn >> 16)};
-            replies->append({CanMessage(0x18E8FF00u | Controller, nack, 8), 0});
+            replies->append({SimulatedTransport::acknowledgement(
+                                 Controller, SimulatedTransport::Acknowledgement::Negative,
+                                 frame.address(), quint32(pgn), CanMessage::GlobalAddress),
+                             0});
             return;
         }
-        const int packets = (int(data.size()) + 6) / 7;
-        const quint8 announce[8] = {0x20,
-                                    quint8(data.size()),
-                                    0,
-                                    quint8(packets),
-                                    0xFF,
-                                    quint8(pgn),
-                                    quint8(pgn >> 8),
-                                    quint8(pgn >> 16)};
-        replies->append({CanMessage(0x1CECFF00u | Controller, announce, 8), 0});
-        for (int i = 0; i < packets; ++i) {
-            quint8 packet[8] = {quint8(i + 1), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-            const QByteArray part = data.mid(i * 7, 7);
-            std::copy(part.begin(), part.end(), packet + 1);
-            replies->append({CanMessage(0x1CEBFF00u | Controller, packet, 8), 2 + i});
-        }
+        m_transport.send(quint32(pgn), data, CanMessage::GlobalAddress, replies);
+    }
+    // The transport sends what waits once the broadcast before it is out.
+    void tick(qint64 nowMs, QVector<SimulatedReply> *replies) override
+    {
+        m_transport.tick(nowMs, replies);
     }
 
     // Broadcast answers given (component, vehicle, calibrations); bus thread writes, test reads.
@@ -118,15 +97,6 @@ public:
 private:
     SimulatedTransport m_transport{Controller};
 };
-
-QAction *treeAction(DemoBusWindow &demo, const char *name)
-{
-    for (QAction *a : demo.window()->mainView()->actions()) {
-        if (a->objectName() == QLatin1String(name))
-            return a;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -170,10 +140,8 @@ void tst_IdentificationWalkthrough::init()
 std::shared_ptr<IdentifyingUnit> tst_IdentificationWalkthrough::addUnit(DemoBusWindow &demo)
 {
     auto unit = std::make_shared<IdentifyingUnit>();
-    if (auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler())) {
-        replay->simulatedBus()->clearUnits();
-        replay->simulatedBus()->addUnit(unit);
-    }
+    demo.simulatedBus()->clearUnits();
+    demo.simulatedBus()->addUnit(unit);
     return unit;
 }
 
@@ -181,10 +149,13 @@ QMessageBox *tst_IdentificationWalkthrough::identify(DemoBusWindow &demo, const 
 {
     demo.window()->refreshConnectionTimeouts();
     demo.select(demo.row(row));
-    QAction *identification = treeAction(demo, "actionUnitIdentification");
+    QAction *identification = demo.treeAction("actionUnitIdentification");
     if (!identification || !identification->isEnabled())
         return nullptr;
     identification->trigger();
+    // While the answer is awaited a second request waits too.
+    if (identification->isEnabled())
+        return nullptr;
     QMessageBox *box = nullptr;
     DemoBusWindow::waitFor(
         [&] {
@@ -248,7 +219,7 @@ void tst_IdentificationWalkthrough::allFiveInOneBox()
     }
     // One request each, one at a time.
     QCOMPARE(unit->requests.load(), row == QLatin1String("Controller") ? 3 : 0);
-    QVERIFY(treeAction(demo, "actionUnitIdentification")->isEnabled());
+    QVERIFY(demo.treeAction("actionUnitIdentification")->isEnabled());
 }
 
 void tst_IdentificationWalkthrough::requestFromDetails()
@@ -260,28 +231,21 @@ void tst_IdentificationWalkthrough::requestFromDetails()
     // With Auto add on, the controller's broadcast answers bring their functions into the tree.
     demo.action("actionAutoAdd")->setChecked(true);
     QVERIFY(identify(demo, QStringLiteral("Controller")));
-    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
-    QModelIndex dm19;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        dm19 = demo.row(QStringLiteral("DM19 - Calibration Information"), controller);
-        return dm19.isValid();
-    }));
-    AbstractDisplayableItem *function = demo.window()->schemeModel()->item(dm19)->displayable();
-    QVERIFY(qobject_cast<DM19Function *>(function));
+    const QModelIndex dm19 = demo.waitRow(QStringLiteral("DM19 - Calibration Information"),
+                                          demo.row(QStringLiteral("Controller")));
+    auto *function = qobject_cast<DM19Function *>(demo.item(dm19));
+    QVERIFY(function);
     const qint64 before = function->totalEvents();
     const int requests = unit->requests.load();
     QVERIFY(demo.openDetails(dm19));
     QWidget *details = demo.details();
-    QVERIFY(details);
-    auto *request = details->findChild<QPushButton *>(QStringLiteral("requestButton"));
-    QVERIFY(request);
-    QTest::mouseClick(request, Qt::LeftButton);
-    auto *result = details->findChild<QLabel *>(QStringLiteral("requestResult"));
+    QVERIFY(DemoBusWindow::click(details, "requestButton"));
+    auto *result = DemoBusWindow::find<QLabel>(details, "requestResult");
     QVERIFY(result);
     QVERIFY2(result->text().contains(QLatin1String("0xa0")), qPrintable(result->text()));
     QTRY_COMPARE(unit->requests.load(), requests + 1);
     QTRY_VERIFY(function->totalEvents() > before);
-    auto *list = details->findChild<QListWidget *>(QStringLiteral("calibrationList"));
+    auto *list = DemoBusWindow::find<QListWidget>(details, "calibrationList");
     QVERIFY(list);
     QTRY_COMPARE(list->count(), 2);
     QCOMPARE(list->item(0)->text(), QStringLiteral("CAL-BOOM-0417  CVN 0x1234ABCD"));
@@ -296,20 +260,14 @@ void tst_IdentificationWalkthrough::identificationSurvivesSaveAndOpen()
     addUnit(demo);
     demo.action("actionAutoAdd")->setChecked(true);
     QVERIFY(identify(demo, QStringLiteral("Controller")));
-    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        return demo.row(QStringLiteral("DM19 - Calibration Information"), controller).isValid();
-    }));
+    QVERIFY(demo.waitRow(QStringLiteral("DM19 - Calibration Information"),
+                         demo.row(QStringLiteral("Controller")))
+                .isValid());
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("identified.tvsx"));
-    demo.window()->fileAnswer = path;
-    demo.action("actionSaveAs")->trigger();
-    QVERIFY(QFile::exists(path));
-    demo.action("actionOpen")->trigger();
+    QVERIFY(demo.saveAndReopen(dir.filePath(QStringLiteral("identified.tvsx")), false));
     // The tool unit comes back with one function of each kind, the controller with the
     // functions its answers brought.
-    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    OffBoardDiagnosticDevice *tool = demo.toolUnit();
     QVERIFY(tool);
     QCOMPARE(tool->findChildren<ComponentIdFunction *>().size(), 1);
     QCOMPARE(tool->findChildren<VehicleIdFunction *>().size(), 1);
@@ -331,14 +289,14 @@ void tst_IdentificationWalkthrough::nothingAskedWithoutConnection()
         handler, [handler] { handler->stop(); }, Qt::BlockingQueuedConnection);
     QVERIFY(!handler->isOpen());
     demo.select(demo.row(QStringLiteral("Controller")));
-    treeAction(demo, "actionUnitIdentification")->trigger();
+    demo.treeAction("actionUnitIdentification")->trigger();
     QVERIFY(
         demo.window()->statusBar()->currentMessage().contains(QLatin1String("No bus connection")));
     QTest::qWait(500);
     QVERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
     QCOMPARE(unit->requests.load(), 0);
     // No tool unit was added for nothing.
-    QVERIFY(!demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(!demo.toolUnit());
 }
 
 void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()
@@ -350,14 +308,9 @@ void tst_IdentificationWalkthrough::answerToTheToolFillsTheUnitsFunction()
     // The first answers are broadcasts: with Auto add on they bring the controller's functions.
     demo.action("actionAutoAdd")->setChecked(true);
     QVERIFY(identify(demo, QStringLiteral("Controller")));
-    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
-    QModelIndex vin;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        vin = demo.row(QStringLiteral("Vehicle Identification"), controller);
-        return vin.isValid();
-    }));
-    AbstractDisplayableItem *function = demo.window()->schemeModel()->item(vin)->displayable();
-    QVERIFY(qobject_cast<VehicleIdFunction *>(function));
+    auto *function = qobject_cast<VehicleIdFunction *>(demo.item(demo.waitRow(
+        QStringLiteral("Vehicle Identification"), demo.row(QStringLiteral("Controller")))));
+    QVERIFY(function);
     QTRY_COMPARE(function->parameters().at(0)->toString(), QStringLiteral("ZTXDEMO0000000417"));
     demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"))->close();
     QTRY_VERIFY(!demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox")));
@@ -396,12 +349,8 @@ void tst_IdentificationWalkthrough::detailsNameTheFieldsInWords()
     DemoBusWindow demo;
     QVERIFY(demo.start());
     const QModelIndex function = demo.row(row, demo.row(QStringLiteral("Engine #1")));
-    QVERIFY(function.isValid());
-    demo.select(function);
-    demo.action("actionShowDetailsPanel")->trigger();
-    QWidget *details = demo.details();
+    QWidget *details = demo.showDetails(function);
     QVERIFY(details);
-    QTRY_VERIFY(details->isVisible());
     QStringList shown;
     for (const QLabel *label : details->findChildren<QLabel *>())
         shown << label->text();
@@ -414,10 +363,8 @@ void tst_IdentificationWalkthrough::detailsNameTheFieldsInWords()
         QVERIFY2(shown.count(label) == 2, qPrintable(shown.join(QLatin1Char('|'))));
     for (const QString &key : keys)
         QVERIFY2(!shown.contains(key), qPrintable(shown.join(QLatin1Char('|'))));
-    const AbstractDisplayableItem *item
-        = demo.window()->schemeModel()->item(function)->displayable();
     QStringList names;
-    for (const ZxParameter *p : item->parameters())
+    for (const ZxParameter *p : demo.item(function)->parameters())
         names << p->name();
     for (const QString &key : keys)
         QVERIFY2(names.contains(key), qPrintable(names.join(QLatin1Char('|'))));

@@ -7,8 +7,6 @@
 #include "job/rawrecorder.h"
 #include "job/servicejob.h"
 #include "job/snapshotwriter.h"
-#include "model/abstractdisplayableitem.h"
-#include "scheme/abstractschemetreeitem.h"
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/librarywords.h"
@@ -17,7 +15,6 @@
 #include "ui/servicejobdock.h"
 #include "ui/windowbuses.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -35,7 +32,6 @@
 #include <QStyleOptionFrame>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QUrl>
 #include <QtTest>
 
@@ -99,35 +95,28 @@ QString cell(const QTableWidget *table, int row, int column)
                                                          : QString();
 }
 
-QModelIndex engineRow(DemoBusWindow &demo)
-{
-    SchemeTreeModel *model = demo.window()->schemeModel();
-    for (AbstractSchemeTreeItem *node : model->topLevelItems()) {
-        const AbstractDisplayableItem *item = node->displayable();
-        if (item && item->address().kind == ItemAddress::J1939
-            && item->address().value == EngineAddress)
-            return model->index(node, 1);
-    }
-    return {};
-}
-
 bool autoAddEngine(DemoBusWindow &demo)
 {
     QAction *autoAdd = demo.action("actionAutoAdd");
     if (!autoAdd->isChecked())
         autoAdd->trigger();
-    return DemoBusWindow::waitFor([&] { return engineRow(demo).isValid(); }, LongWaitMs);
+    return DemoBusWindow::waitFor([&] { return demo.unitAt(EngineAddress).isValid(); }, LongWaitMs);
+}
+
+// The cells of a row, joined by '|'; the rows of a table, by new lines.
+QString rowTexts(const QTableWidget *table, int row)
+{
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c)
+        cells << cell(table, row, c);
+    return cells.join(QLatin1Char('|'));
 }
 
 QString tableTexts(const QTableWidget *table)
 {
     QStringList rows;
-    for (int r = 0; table && r < table->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table->columnCount(); ++c)
-            cells << cell(table, r, c);
-        rows << cells.join(QLatin1Char('|'));
-    }
+    for (int r = 0; table && r < table->rowCount(); ++r)
+        rows << rowTexts(table, r);
     return rows.join(QLatin1Char('\n'));
 }
 
@@ -194,6 +183,15 @@ QVector<TimedFrame> readFrames(const QString &path)
     return reader.readFile(path) ? reader.frames() : QVector<TimedFrame>();
 }
 
+// The frames of every part of the job's raw recording, in order.
+QVector<TimedFrame> rawFrames(const QString &rawDir)
+{
+    QVector<TimedFrame> frames;
+    for (int part : RawRecorder::partNumbers(rawDir))
+        frames += readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(part)));
+    return frames;
+}
+
 bool sameFrame(const TimedFrame &a, const TimedFrame &b)
 {
     return a.timeUs == b.timeUs && a.message.id == b.message.id
@@ -214,10 +212,7 @@ int runChild(const QString &jobsDir)
     if (!DemoBusWindow::waitFor([&] { return sessionOf(demo)->job()->hasAsFound(); }, LongWaitMs))
         return 5;
     demo.window()->confirm = true;
-    {
-        ModalAnswerer dialog(ModalAnswerer::press(QStringLiteral("OK")));
-        demo.action("actionSuspendBroadcasts")->trigger();
-    }
+    demo.trigger("actionSuspendBroadcasts", ModalAnswerer::press(QStringLiteral("OK")));
     if (!DemoBusWindow::waitFor([&] { return !sessionOf(demo)->job()->changes().isEmpty(); }))
         return 6;
     // A little traffic in the raw recording's first second.
@@ -335,35 +330,21 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
             return session->job()->hasAsFound() && engine >= 0;
         },
         LongWaitMs));
-    const QStringList engineCells = [&] {
-        QStringList cells;
-        for (int c = 0; c < found->columnCount(); ++c)
-            cells << cell(found, engine, c);
-        return cells;
-    }();
-    const QString all = engineCells.join(QLatin1Char('|'));
-    QVERIFY2(all.contains(QLatin1String("X89TVK290R0000417")), qPrintable(all));
-    QVERIFY2(all.contains(QLatin1String("EMR4TCD29L4V0312")), qPrintable(all));
-    QVERIFY2(all.contains(QLatin1String("SPN 110 FMI 16")), qPrintable(all));
-    QVERIFY2(all.contains(QLatin1String("SPN 168 FMI 1")), qPrintable(all)); // previously active
+    const QString all = rowTexts(found, engine);
+    // SPN 168 FMI 1 is previously active.
+    for (const char *text :
+         {"X89TVK290R0000417", "EMR4TCD29L4V0312", "SPN 110 FMI 16", "SPN 168 FMI 1"})
+        QVERIFY2(all.contains(QLatin1String(text)), qPrintable(all));
     QCOMPARE(session->job()->header().vin, QStringLiteral("X89TVK290R0000417"));
     QVERIFY(rowOf(found, QStringLiteral("Unit 0xA0")) >= 0
             || columnTexts(found, 0).join(QLatin1Char('|')).contains(QLatin1String("0xA0")));
 
     // What was done: the engine's active codes cleared from its row.
-    demo.select(engineRow(demo));
-    QAction *clear = nullptr;
-    for (QAction *a : window->mainView()->actions()) {
-        if (a->objectName() == QLatin1String("actionUnitClearCodes"))
-            clear = a;
-    }
+    demo.select(demo.unitAt(EngineAddress));
+    QAction *clear = demo.treeAction("actionUnitClearCodes");
     QVERIFY(clear && clear->isEnabled());
     window->confirm = true;
-    {
-        ModalAnswerer dialog(ModalAnswerer::accept());
-        clear->trigger();
-        QVERIFY(dialog.answered());
-    }
+    QVERIFY(ModalAnswerer::run(ModalAnswerer::accept(), [clear] { clear->trigger(); }));
     const QString summary = expected.summary;
     QTableWidget *changes = dock->changesTable();
     QVERIFY2(DemoBusWindow::waitFor([&] { return columnTexts(changes, 1).contains(summary); },
@@ -388,19 +369,13 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QVERIFY(session->isFinished());
     QCOMPARE(label->text(), expected.finishedTitle);
     const QString table = tableTexts(dock->comparisonTable());
-    const QStringList rows = table.split(QLatin1Char('\n'));
-    QVERIFY2(rows.filter(expected.engine + QLatin1Char('|'))
-                     .filter(QStringLiteral("SPN 100 FMI 18"))
-                     .filter(QLatin1Char('|') + expected.cleared)
-                     .size()
-                 == 1,
-             qPrintable(table));
-    QVERIFY2(rows.filter(expected.engine + QLatin1Char('|'))
-                     .filter(QStringLiteral("SPN 110 FMI 16"))
-                     .filter(QLatin1Char('|') + expected.stillActive)
-                     .size()
-                 == 1,
-             qPrintable(table));
+    const QStringList engineRows
+        = table.split(QLatin1Char('\n')).filter(expected.engine + QLatin1Char('|'));
+    for (const auto &[code, kind] :
+         {std::pair(QStringLiteral("SPN 100 FMI 18"), expected.cleared),
+          std::pair(QStringLiteral("SPN 110 FMI 16"), expected.stillActive)})
+        QVERIFY2(engineRows.filter(code).filter(QLatin1Char('|') + kind).size() == 1,
+                 qPrintable(table));
     // The dock's tables name the library's units, groups and parameters in the window's
     // language.
     if (language == QLatin1String("ru")) {
@@ -417,10 +392,9 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
     QFile html(QDir(dir).filePath(QStringLiteral("report.html")));
     QVERIFY(html.open(QIODevice::ReadOnly));
     const QString report = QString::fromUtf8(html.readAll());
-    QVERIFY(report.contains(QLatin1String("SN4711")));
-    QVERIFY(report.contains(summary.toHtmlEscaped()));
-    QVERIFY(report.contains(expected.cleared));
-    QVERIFY(report.contains(QLatin1String("data:image/png;base64,")));
+    for (const QString &part : {QStringLiteral("SN4711"), summary.toHtmlEscaped(), expected.cleared,
+                                QStringLiteral("data:image/png;base64,")})
+        QVERIFY2(report.contains(part), qPrintable(part));
     QFile pdf(QDir(dir).filePath(QStringLiteral("report.pdf")));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     const QByteArray pdfBytes = pdf.readAll();
@@ -509,10 +483,7 @@ void tst_JobWalkthrough::wholeJobOnTheDemoBus()
                                        &index, &error),
              qPrintable(error));
     QVERIFY(!index.isEmpty());
-    QVector<TimedFrame> raw;
-    const QString rawDir = QDir(dir).filePath(QStringLiteral("raw"));
-    for (int part : RawRecorder::partNumbers(rawDir))
-        raw += readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(part)));
+    const QVector<TimedFrame> raw = rawFrames(QDir(dir).filePath(QStringLiteral("raw")));
     QVERIFY(!raw.isEmpty());
     const QJsonObject first = index.first().toObject();
     const qint64 fromUs = qint64(first.value(QStringLiteral("fromUs")).toDouble());
@@ -626,11 +597,8 @@ void tst_JobWalkthrough::rawRecordingKeepsEveryBus()
     const QString rawDir = QDir(session->job()->dir()).filePath(QStringLiteral("raw"));
     const auto buses = [&] {
         QMap<int, int> frames;
-        for (int part : RawRecorder::partNumbers(rawDir)) {
-            for (const TimedFrame &f :
-                 readFrames(QDir(rawDir).filePath(RawRecorder::partFileName(part))))
-                ++frames[f.bus];
-        }
+        for (const TimedFrame &f : rawFrames(rawDir))
+            ++frames[f.bus];
         return frames;
     };
     QVERIFY(DemoBusWindow::waitFor([&] { return buses().value(0) > 100 && buses().value(1) > 100; },

@@ -57,8 +57,6 @@ void tst_SaveLogWalkthrough::savesTheRawViewAsRecording()
     DemoBusWindow demo;
     QVERIFY(demo.start());
     ScriptedMainWindow *window = demo.window();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
     RawDataModel *raw = window->rawDataModel();
     QVERIFY(DemoBusWindow::waitFor([&] { return raw->rowCount() >= 30; }));
     // Paused, the view holds still while it is saved.

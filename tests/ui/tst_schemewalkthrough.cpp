@@ -28,12 +28,6 @@ namespace {
 const QString Eec1Path = QStringLiteral("0engine1:f004eec1");
 const QString EnginePath = QStringLiteral("0engine1");
 
-QByteArray firstLine(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed() : QByteArray();
-}
-
 void drag(QWidget *canvas, const QPoint &from, const QPoint &to)
 {
     QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton,
@@ -128,10 +122,7 @@ void tst_SchemeWalkthrough::savedSchemeOpensUnchanged()
     m_demo->action("actionAutoAdd")->setChecked(true);
     QVERIFY(DemoBusWindow::waitFor([&] { return window->rawDataModel()->rowCount() > 500; }));
     const QString path = m_dir->filePath(QStringLiteral("test1.tvsx"));
-    window->fileAnswer = path;
-    m_demo->action("actionSaveAs")->trigger();
-    QVERIFY(QFile::exists(path));
-    m_demo->action("actionOpen")->trigger();
+    QVERIFY(m_demo->saveAndReopen(path, false));
     QCOMPARE(window->schemeDocument()->filePath(), path);
     const int rows = window->schemeModel()->rowCount();
     QTest::qWait(2000);
@@ -223,11 +214,8 @@ void tst_SchemeWalkthrough::plotZoomAndExport()
 
     // Both exports under one name typed without an extension: two files, each with its own.
     const QString name = m_dir->filePath(QStringLiteral("engine"));
-    {
-        ModalAnswerer answer(ModalAnswerer::chooseFile(name));
-        plot->findChild<QAction *>(QStringLiteral("plotExportPngAction"))->trigger();
-        QVERIFY(answer.answered());
-    }
+    QAction *png = DemoBusWindow::find<QAction>(plot, "plotExportPngAction");
+    QVERIFY(ModalAnswerer::run(ModalAnswerer::chooseFile(name), [png] { png->trigger(); }));
     {
         ModalAnswerer answer(ModalAnswerer::chooseFile(name));
         plot->findChild<QAction *>(QStringLiteral("plotExportCsvAction"))->trigger();
@@ -235,7 +223,8 @@ void tst_SchemeWalkthrough::plotZoomAndExport()
         QVERIFY(!answer.title().isEmpty());
     }
     QVERIFY(!QImage(name + QStringLiteral(".png")).isNull());
-    const QByteArray header = firstLine(name + QStringLiteral(".csv"));
+    const QByteArray header
+        = TestEnvironment::readFile(name + QStringLiteral(".csv")).split('\n').first().trimmed();
     const AbstractDisplayableItem *item
         = window->schemeModel()->getItemForPath(Eec1Path)->displayable();
     const QByteArray expected
@@ -304,9 +293,7 @@ void tst_SchemeWalkthrough::schemeOfTwoBusesKeepsTheOtherBus()
 {
     // As the console's learn writes a scheme of two buses: an engine at 0x00 on each.
     const QString path = m_dir->filePath(QStringLiteral("two-buses.tvsx"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(R"(<devices version="2">
+    QVERIFY(TestEnvironment::writeFile(path, R"(<devices version="2">
   <device bus="1" internal="true" type="j1939" address="0" key="unknown_device">
     <name>Second engine</name>
   </device>
@@ -317,8 +304,7 @@ void tst_SchemeWalkthrough::schemeOfTwoBusesKeepsTheOtherBus()
     <name>Second gearbox</name>
   </device>
 </devices>
-)");
-    file.close();
+)"));
     ScriptedMainWindow *window = m_demo->window();
     window->fileAnswer = path;
     m_demo->action("actionOpen")->trigger();

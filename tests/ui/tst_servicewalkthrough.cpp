@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -22,55 +21,54 @@
 
 namespace {
 
-// The catalogue row (Devices dock) whose text in any column is `name`.
-QModelIndex catalogueRow(QTableView *view, const QString &name)
+// A target field typed into as the engineer does.
+void typeTarget(QWidget *editor, const QString &target)
 {
-    const QAbstractItemModel *model = view->model();
-    for (int r = 0; r < model->rowCount(); ++r) {
-        for (int c = 0; c < model->columnCount(); ++c) {
-            if (model->index(r, c).data().toString() == name)
-                return model->index(r, c);
-        }
-    }
-    return {};
+    auto *field = editor->findChild<TargetEditor *>();
+    QVERIFY(field);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, target);
+    QTest::keyClick(field, Qt::Key_Return);
 }
 
-// The row's "Data" column: the item's one-line text.
-QString rowText(const QModelIndex &row)
+// README step 2: Memory access… on the controller's row; the tool unit's function's row, once
+// it is the current one (its Details open).
+QModelIndex addMemoryAccessTool(DemoBusWindow &demo)
 {
-    return row.sibling(row.row(), 3).data().toString();
+    demo.select(demo.row(QStringLiteral("Controller")));
+    QAction *memoryAccess = demo.treeAction("actionUnitMemoryAccess");
+    if (!memoryAccess || !memoryAccess->isEnabled())
+        return {};
+    memoryAccess->trigger();
+    QModelIndex function;
+    DemoBusWindow::waitFor([&] {
+        const QModelIndex tool = demo.row(QStringLiteral("Off-board diagnostic unit"));
+        function
+            = tool.isValid() ? demo.row(QStringLiteral("Memory Access Tool"), tool) : QModelIndex();
+        return function.isValid()
+               && demo.window()->mainView()->currentIndex().siblingAtColumn(0) == function;
+    });
+    return function;
 }
 
-// Brings a dock into view as its shortcut (Ctrl+B, Ctrl+D) does: the example scheme's tab hides
-// the docks at start.
-void showDock(DemoBusWindow &demo, const QString &name)
+// Step 4: the function's Details, target typed, the file chosen by "Open…", "Show data": the
+// data dock, once shown.
+MemoryAccessDock *showData(DemoBusWindow &demo, const QModelIndex &function, const QString &target,
+                           const QString &path, QWidget **details)
 {
-    auto *dock = demo.window()->findChild<QDockWidget *>(name);
-    QVERIFY(dock);
-    if (!dock->isVisible())
-        dock->toggleViewAction()->trigger();
-    QTRY_VERIFY(dock->isVisible());
-}
-
-QPushButton *button(QWidget *in, const QString &name)
-{
-    return in ? in->findChild<QPushButton *>(name) : nullptr;
-}
-
-// Clicks the button `name` in `in`; a missing one is named with the buttons that are there,
-// instead of aborting in the click.
-bool click(QWidget *in, const QString &name)
-{
-    if (QPushButton *b = button(in, name)) {
-        QTest::mouseClick(b, Qt::LeftButton);
-        return true;
-    }
-    QStringList there;
-    for (const QPushButton *b : in ? in->findChildren<QPushButton *>() : QList<QPushButton *>())
-        there << b->objectName();
-    QWARN(qPrintable(QStringLiteral("No button \"%1\"; there are: %2")
-                         .arg(name, there.join(QStringLiteral(", ")))));
-    return false;
+    *details = demo.showDetails(function);
+    if (!*details || !DemoBusWindow::find<QPushButton>(*details, "open"))
+        return nullptr;
+    typeTarget(*details, target);
+    if (!DemoBusWindow::click(*details, "open", ModalAnswerer::chooseFile(path))
+        || !DemoBusWindow::click(*details, "showData"))
+        return nullptr;
+    MemoryAccessDock *data = nullptr;
+    DemoBusWindow::waitFor([&] {
+        return (data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible();
+    });
+    return data;
 }
 
 } // namespace
@@ -82,111 +80,17 @@ class tst_ServiceWalkthrough : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        TestEnvironment::initSchemeTests(QStringLiteral("TarvikServiceWalkthroughTest"));
+    }
     void memoryAccessAsInTheReadme();
     void memoryAccessTimeoutReachesTheRow();
     void detailDockShowsTheSameEditor();
     void tuneVariableReadAndWrite();
     void addFlasherWithStubAtItsAddress_data();
     void addFlasherWithStubAtItsAddress();
-
-private:
-    // Devices: the initial state `state` chosen, the catalogue row `name` double-clicked.
-    static bool addFromCatalogue(DemoBusWindow &demo, const QString &name,
-                                 const char *state = "addModeSendButton");
-    // README step 2: Memory access… on the controller's row; the tool unit's function's row.
-    static QModelIndex addMemoryAccessTool(DemoBusWindow &demo);
-    // The Stub at 0xF9 in Send from Devices, with its Memory Access Tool; the function's row.
-    static QModelIndex addStubWithMemoryAccessTool(DemoBusWindow &demo);
-    static void typeTarget(QWidget *editor, const QString &target);
 };
-
-void tst_ServiceWalkthrough::initTestCase()
-{
-    TestEnvironment::initSchemeTests(QStringLiteral("TarvikServiceWalkthroughTest"));
-}
-
-bool tst_ServiceWalkthrough::addFromCatalogue(DemoBusWindow &demo, const QString &name,
-                                              const char *state)
-{
-    showDock(demo, QStringLiteral("constructorWindow"));
-    auto *mode = demo.window()->findChild<QRadioButton *>(QLatin1String(state));
-    auto *view = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
-    if (!mode || !view)
-        return false;
-    mode->click();
-    const QModelIndex index = catalogueRow(view, name);
-    if (!index.isValid()) {
-        QWARN(qPrintable(QStringLiteral("No \"%1\" in the catalogue").arg(name)));
-        return false;
-    }
-    view->scrollTo(index);
-    const QPoint at = view->visualRect(index).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    return true;
-}
-
-QModelIndex tst_ServiceWalkthrough::addMemoryAccessTool(DemoBusWindow &demo)
-{
-    // Step 2: Memory access… in the controller's context menu.
-    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
-    if (!controller.isValid())
-        return {};
-    demo.select(controller);
-    QAction *memoryAccess = nullptr;
-    for (QAction *a : demo.window()->mainView()->actions()) {
-        if (a->objectName() == QLatin1String("actionUnitMemoryAccess"))
-            memoryAccess = a;
-    }
-    if (!memoryAccess || !memoryAccess->isEnabled())
-        return {};
-    memoryAccess->trigger();
-    // The tool unit joined; its function's row is the current one, its Details open.
-    QModelIndex function;
-    DemoBusWindow::waitFor([&] {
-        const QModelIndex tool = demo.row(QStringLiteral("Off-board diagnostic unit"));
-        function
-            = tool.isValid() ? demo.row(QStringLiteral("Memory Access Tool"), tool) : QModelIndex();
-        return function.isValid()
-               && demo.window()->mainView()->currentIndex().row() == function.row()
-               && demo.window()->mainView()->currentIndex().parent() == tool;
-    });
-    return function;
-}
-
-QModelIndex tst_ServiceWalkthrough::addStubWithMemoryAccessTool(DemoBusWindow &demo)
-{
-    demo.window()->intAnswer = 0xF9;
-    if (!addFromCatalogue(demo, QStringLiteral("Stub")))
-        return {};
-    QModelIndex stub;
-    DemoBusWindow::waitFor([&] {
-        stub = demo.row(QStringLiteral("Stub"));
-        return stub.isValid();
-    });
-    if (!stub.isValid())
-        return {};
-    demo.select(stub);
-    if (!addFromCatalogue(demo, QStringLiteral("Memory Access Tool")))
-        return {};
-    QModelIndex function;
-    DemoBusWindow::waitFor([&] {
-        function = demo.row(QStringLiteral("Memory Access Tool"), stub);
-        return function.isValid();
-    });
-    return function;
-}
-
-void tst_ServiceWalkthrough::typeTarget(QWidget *editor, const QString &target)
-{
-    auto *field = editor->findChild<TargetEditor *>();
-    QVERIFY(field);
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, target);
-    QTest::keyClick(field, Qt::Key_Return);
-}
 
 void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
 {
@@ -199,36 +103,22 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     QVERIFY(demo.start());
     JournalRecorder journal;
 
-    // Steps 2 and 3.
+    // Steps 2 to 4.
     const QModelIndex function = addMemoryAccessTool(demo);
     QVERIFY(function.isValid());
-
-    // Step 4: Details of the new function, target a0, "Open…" the file, "Show data".
-    demo.select(function);
-    showDock(demo, QStringLiteral("detailsWindow"));
-    QWidget *details = demo.details();
-    QVERIFY(details);
-    QTRY_VERIFY(button(details, QStringLiteral("open"))
-                && button(details, QStringLiteral("open"))->isVisible());
-    typeTarget(details, QStringLiteral("a0"));
-    {
-        ModalAnswerer answer(ModalAnswerer::chooseFile(path));
-        QVERIFY(click(details, QStringLiteral("open")));
-        QVERIFY(answer.answered());
-    }
-    QVERIFY(click(details, QStringLiteral("showData")));
-    MemoryAccessDock *data = nullptr;
-    QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
+    QWidget *details = nullptr;
+    MemoryAccessDock *data = showData(demo, function, QStringLiteral("a0"), path, &details);
+    QVERIFY(data);
     // Docked in the window the button was pressed in.
     QCOMPARE(demo.window()->dockWidgetArea(data), Qt::LeftDockWidgetArea);
     QTRY_VERIFY(data->windowTitle().contains(QLatin1String("0xa0")));
-    QVERIFY(data->findChild<QTableView *>(QStringLiteral("group:Valve currents")));
-    auto *idle = data->findChild<QDoubleSpinBox *>(QStringLiteral("spn:f020"));
+    QVERIFY(DemoBusWindow::find<QTableView>(data, "group:Valve currents"));
+    auto *idle = DemoBusWindow::find<QDoubleSpinBox>(data, "spn:f020");
     QVERIFY(idle);
 
     // Step 5: "Refresh" reads every value and leaves a backup beside the file.
-    auto *status = data->findChild<QLabel *>(QStringLiteral("status"));
-    QVERIFY(click(data, QStringLiteral("refresh")));
+    auto *status = DemoBusWindow::find<QLabel>(data, "status");
+    QVERIFY(DemoBusWindow::click(data, "refresh"));
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Read complete"), 10000);
     QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("controller.ma.a0-*.bak")}).size(), 1);
     QCOMPARE(idle->value(), 850.0);
@@ -238,19 +128,20 @@ void tst_ServiceWalkthrough::memoryAccessAsInTheReadme()
     idle->selectAll();
     QTest::keyClicks(idle, QStringLiteral("900"));
     QTest::keyClick(idle, Qt::Key_Return);
-    ModalAnswerer question(ModalAnswerer::press(QStringLiteral("Yes")));
-    QVERIFY(click(data, QStringLiteral("commitChanged")));
-    QTRY_VERIFY(question.answered());
-    QCOMPARE(question.text(), QStringLiteral("Write 1 value(s) to unit 0xa0?"));
+    QString question;
+    QVERIFY(DemoBusWindow::click(data, "commitChanged", ModalAnswerer::press(QStringLiteral("Yes")),
+                                 &question));
+    QCOMPARE(question, QStringLiteral("Write 1 value(s) to unit 0xa0?"));
     const QString written = QStringLiteral("Write complete, 1 values verified");
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), written, 10000);
     // The result reaches the function's row and its Details without any other frame.
-    QTRY_COMPARE(rowText(function), QStringLiteral("Unit 0xa0, controller.ma: ") + written);
-    auto *result = details->findChild<QLineEdit *>(QStringLiteral("status"));
+    QTRY_COMPARE(DemoBusWindow::rowText(function),
+                 QStringLiteral("Unit 0xa0, controller.ma: ") + written);
+    auto *result = DemoBusWindow::find<QLineEdit>(details, "status");
     QVERIFY(result);
     QTRY_COMPARE(result->text(), written);
     // Read back: the unit holds the new value.
-    QVERIFY(click(data, QStringLiteral("refresh")));
+    QVERIFY(DemoBusWindow::click(data, "refresh"));
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Read complete"), 10000);
     QCOMPARE(idle->value(), 900.0);
 
@@ -280,38 +171,25 @@ void tst_ServiceWalkthrough::memoryAccessTimeoutReachesTheRow()
     QVERIFY(demo.start());
     const QModelIndex function = addMemoryAccessTool(demo);
     QVERIFY(function.isValid());
-    demo.select(function);
-    showDock(demo, QStringLiteral("detailsWindow"));
-    QWidget *details = demo.details();
-    QVERIFY(details);
     // Nobody answers at 0x33: the read ends in a time-out, which no frame accompanies.
-    typeTarget(details, QStringLiteral("33"));
-    {
-        ModalAnswerer answer(ModalAnswerer::chooseFile(path));
-        QVERIFY(click(details, QStringLiteral("open")));
-        QVERIFY(answer.answered());
-    }
-    QVERIFY(click(details, QStringLiteral("showData")));
-    MemoryAccessDock *data = nullptr;
-    QTRY_VERIFY((data = demo.window()->findChild<MemoryAccessDock *>()) && data->isVisible());
-    QVERIFY(click(data, QStringLiteral("refresh")));
+    QWidget *details = nullptr;
+    MemoryAccessDock *data = showData(demo, function, QStringLiteral("33"), path, &details);
+    QVERIFY(data);
+    QVERIFY(DemoBusWindow::click(data, "refresh"));
     const QString timeout = QStringLiteral("Device timeout");
-    QTRY_COMPARE_WITH_TIMEOUT(rowText(function),
+    QTRY_COMPARE_WITH_TIMEOUT(DemoBusWindow::rowText(function),
                               QStringLiteral("Unit 0x33, controller.ma: ") + timeout, 5000);
-    QTRY_COMPARE(details->findChild<QLineEdit *>(QStringLiteral("status"))->text(), timeout);
+    QTRY_COMPARE(DemoBusWindow::find<QLineEdit>(details, "status")->text(), timeout);
 }
 
 void tst_ServiceWalkthrough::detailDockShowsTheSameEditor()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    const QModelIndex function = addMemoryAccessTool(demo);
-    QVERIFY(function.isValid());
-    QDockWidget *dock = demo.openDetails(function);
+    QDockWidget *dock = demo.openDetails(addMemoryAccessTool(demo));
     QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
     for (const char *name : {"open", "save", "showData"})
-        QVERIFY2(button(dock, QLatin1String(name)), name);
+        QVERIFY2(DemoBusWindow::find<QPushButton>(dock, name), name);
 }
 
 void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
@@ -319,36 +197,32 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     DemoBusWindow demo;
     QVERIFY(demo.start());
     JournalRecorder journal;
-    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
-    QVERIFY(controller.isValid());
-    const QModelIndex tune = demo.row(QStringLiteral("Tune variables"), controller);
+    const QModelIndex tune
+        = demo.row(QStringLiteral("Tune variables"), demo.row(QStringLiteral("Controller")));
     QVERIFY(tune.isValid());
     // Devices shows the variables of the selected function; L0 is added in Receive.
     demo.select(tune);
-    QVERIFY(addFromCatalogue(demo, QStringLiteral("L0"), "addModeReceiveButton"));
-    QModelIndex l0;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        l0 = demo.row(QStringLiteral("L0"), tune);
-        return l0.isValid();
-    }));
-    demo.select(l0);
-    showDock(demo, QStringLiteral("detailsWindow"));
-    QWidget *details = demo.details();
-    QVERIFY(details);
-    QTRY_VERIFY(button(details, QStringLiteral("getValue")));
+    QVERIFY(demo.addFromCatalogue(QStringLiteral("L0"), "addModeReceiveButton"));
+    const QModelIndex l0 = demo.waitRow(QStringLiteral("L0"), tune);
+    QWidget *details = demo.showDetails(l0);
+    QVERIFY(DemoBusWindow::find<QPushButton>(details, "getValue"));
     typeTarget(details, QStringLiteral("a0"));
-    auto *answer = details->findChild<QLabel *>(QStringLiteral("answer"));
+    auto *answer = DemoBusWindow::find<QLabel>(details, "answer");
     QVERIFY(answer);
+    // The answer in Details and in the row, after the button.
+    const auto answers = [&](const char *button, const QString &text) {
+        if (!DemoBusWindow::click(details, button))
+            return false;
+        return DemoBusWindow::waitFor(
+            [&] { return answer->text() == text && DemoBusWindow::rowText(l0) == text; });
+    };
 
     // Read: the controller's value of L0, a float.
-    QVERIFY(click(details, QStringLiteral("getValue")));
-    const QString read = QStringLiteral("12.5, read from unit 0xa0");
-    QTRY_COMPARE(answer->text(), read);
-    QTRY_COMPARE(rowText(l0), read);
-    auto *value = details->findChild<QLineEdit *>(QStringLiteral("variantValue"));
+    QVERIFY(answers("getValue", QStringLiteral("12.5, read from unit 0xa0")));
+    auto *value = DemoBusWindow::find<QLineEdit>(details, "variantValue");
     QVERIFY(value);
     QCOMPARE(value->text(), QStringLiteral("12.5"));
-    QCOMPARE(details->findChild<QComboBox *>(QStringLiteral("variantType"))->currentText(),
+    QCOMPARE(DemoBusWindow::find<QComboBox>(details, "variantType")->currentText(),
              QStringLiteral("Float"));
 
     // Write 13.5: acknowledged, and read back from the unit.
@@ -356,12 +230,9 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     value->selectAll();
     QTest::keyClicks(value, QStringLiteral("13.5"));
     QTest::keyClick(value, Qt::Key_Return);
-    QVERIFY(click(details, QStringLiteral("setValue")));
-    QTRY_COMPARE(answer->text(), QStringLiteral("13.5, written to unit 0xa0"));
-    QTRY_COMPARE(rowText(l0), QStringLiteral("13.5, written to unit 0xa0"));
+    QVERIFY(answers("setValue", QStringLiteral("13.5, written to unit 0xa0")));
     value->setText(QString());
-    QVERIFY(click(details, QStringLiteral("getValue")));
-    QTRY_COMPARE(answer->text(), QStringLiteral("13.5, read from unit 0xa0"));
+    QVERIFY(answers("getValue", QStringLiteral("13.5, read from unit 0xa0")));
     QTRY_COMPARE(value->text(), QStringLiteral("13.5"));
     // A service job's record: the write with the value before and after, and the reads.
     QTRY_COMPARE(journal.entries(ServiceJournal::TuneWrite).size(), 1);
@@ -373,15 +244,12 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
 
     // A unit that does not answer is named as such.
     typeTarget(details, QStringLiteral("33"));
-    QVERIFY(click(details, QStringLiteral("getValue")));
-    QTRY_COMPARE_WITH_TIMEOUT(answer->text(), QStringLiteral("No answer from unit 0x33"), 5000);
-    QTRY_COMPARE(rowText(l0), QStringLiteral("No answer from unit 0x33"));
+    QVERIFY(answers("getValue", QStringLiteral("No answer from unit 0x33")));
     // Device ▸ Details opens a dock with the same editor and answer.
     QDockWidget *dock = demo.openDetails(l0);
     QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
-    QVERIFY(button(dock, QStringLiteral("setValue")));
-    QTRY_COMPARE(dock->findChild<QLabel *>(QStringLiteral("answer"))->text(),
+    QVERIFY(DemoBusWindow::find<QPushButton>(dock, "setValue"));
+    QTRY_COMPARE(DemoBusWindow::find<QLabel>(dock, "answer")->text(),
                  QStringLiteral("No answer from unit 0x33"));
 }
 
@@ -397,7 +265,13 @@ void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress()
     QFETCH(bool, replace);
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    QVERIFY(addStubWithMemoryAccessTool(demo).isValid());
+    // The Stub at 0xF9 in Send from Devices, with its Memory Access Tool.
+    demo.window()->intAnswer = 0xF9;
+    QVERIFY(demo.addFromCatalogue(QStringLiteral("Stub")));
+    const QModelIndex stub = demo.waitRow(QStringLiteral("Stub"));
+    demo.select(stub);
+    QVERIFY(demo.addFromCatalogue(QStringLiteral("Memory Access Tool")));
+    QVERIFY(demo.waitRow(QStringLiteral("Memory Access Tool"), stub).isValid());
     demo.window()->confirm = replace;
     demo.window()->asked.clear();
     demo.action("actionAddFlasher")->trigger();
@@ -412,17 +286,15 @@ void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress()
         QVERIFY(!demo.row(QStringLiteral("Off-board diagnostic unit")).isValid());
         return;
     }
-    QVERIFY(DemoBusWindow::waitFor(
-        [&] { return demo.row(QStringLiteral("Off-board diagnostic unit")).isValid(); }));
-    QVERIFY(!demo.row(QStringLiteral("Stub")).isValid());
     // The tool unit is selected: its Details show the flashing function's row beneath it.
-    const QModelIndex tool = demo.row(QStringLiteral("Off-board diagnostic unit"));
+    const QModelIndex tool = demo.waitRow(QStringLiteral("Off-board diagnostic unit"));
+    QVERIFY(tool.isValid());
+    QVERIFY(!demo.row(QStringLiteral("Stub")).isValid());
     // The Stub's memory access is the tool unit's own now.
     QVERIFY(demo.row(QStringLiteral("Memory Access Tool"), tool).isValid());
     QCOMPARE(demo.window()->mainView()->currentIndex().row(), tool.row());
     // Its catalogue offers the Memory Access Tool again, as the question says.
-    auto *catalogue = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
-    QTRY_VERIFY(catalogueRow(catalogue, QStringLiteral("Memory Access Tool")).isValid());
+    QTRY_VERIFY(demo.catalogueRow(QStringLiteral("Memory Access Tool")).isValid());
     QVERIFY(demo.window()->errors.isEmpty());
 }
 

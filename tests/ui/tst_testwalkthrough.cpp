@@ -23,7 +23,6 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -56,11 +55,8 @@ private slots:
     void memoryAccessFromTheUnit();
     void flashingFromTheUnit();
     void toolAddressChosenAndLost();
-    void identificationFromTheUnit();
 
 private:
-    static QAction *treeAction(DemoBusWindow &demo, const char *name);
-    static QTableView *catalogue(DemoBusWindow &demo);
     static bool chooseInDevices(DemoBusWindow &demo, const QString &name);
     static DeviceTestDialog *testDialog(DemoBusWindow &demo);
 };
@@ -70,40 +66,16 @@ void tst_TestWalkthrough::initTestCase()
     TestEnvironment::initSchemeTests(QStringLiteral("TarvikTestWalkthrough"));
 }
 
-QAction *tst_TestWalkthrough::treeAction(DemoBusWindow &demo, const char *name)
-{
-    for (QAction *a : demo.window()->mainView()->actions()) {
-        if (a->objectName() == QLatin1String(name))
-            return a;
-    }
-    return nullptr;
-}
-
-QTableView *tst_TestWalkthrough::catalogue(DemoBusWindow &demo)
-{
-    return demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
-}
-
 // Devices (Ctrl+B), then a click on the row of that name.
 bool tst_TestWalkthrough::chooseInDevices(DemoBusWindow &demo, const QString &name)
 {
-    auto *dock = demo.window()->findChild<QDockWidget *>(QStringLiteral("constructorWindow"));
-    if (!dock->isVisible())
-        dock->toggleViewAction()->trigger();
-    if (!DemoBusWindow::waitFor([dock] { return dock->isVisible(); }))
+    auto *view = demo.window()->findChild<QTableView *>(QStringLiteral("constructorView"));
+    const QModelIndex cell = demo.catalogueRow(name);
+    if (!demo.showDock("constructorWindow") || !cell.isValid())
         return false;
-    QTableView *view = catalogue(demo);
-    const QAbstractItemModel *model = view->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->index(row, 1).data().toString() == name) {
-            const QModelIndex cell = model->index(row, 1);
-            view->scrollTo(cell);
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                              view->visualRect(cell).center());
-            return view->currentIndex().row() == row;
-        }
-    }
-    return false;
+    view->scrollTo(cell);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
+    return view->currentIndex().row() == cell.row();
 }
 
 DeviceTestDialog *tst_TestWalkthrough::testDialog(DemoBusWindow &demo)
@@ -156,7 +128,10 @@ void tst_TestWalkthrough::testFromDevices()
         QVERIFY(button && button->isEnabled());
         QTest::mouseClick(button, Qt::LeftButton);
     } else {
-        QVERIFY(catalogue(demo)->actions().contains(test));
+        QVERIFY(demo.window()
+                    ->findChild<QTableView *>(QStringLiteral("constructorView"))
+                    ->actions()
+                    .contains(test));
         test->trigger();
     }
     DeviceTestDialog *dialog = testDialog(demo);
@@ -216,7 +191,7 @@ void tst_TestWalkthrough::testFromTheTree()
     // Device ▸ Test follows the unit selected in the tree, whatever Devices lists.
     demo.select(demo.row(QStringLiteral("Controller")));
     QVERIFY(test->isEnabled());
-    QAction *unitTest = treeAction(demo, "actionUnitTest");
+    QAction *unitTest = demo.treeAction("actionUnitTest");
     QVERIFY(unitTest && unitTest->isEnabled());
     unitTest->trigger();
     DeviceTestDialog *dialog = testDialog(demo);
@@ -321,8 +296,7 @@ void tst_TestWalkthrough::runOnTheDemoBus()
         startedIn = files->directory().absolutePath();
         ModalAnswerer::chooseFile(chosen)(w);
     });
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveReportButton")),
-                      Qt::LeftButton);
+    QVERIFY(DemoBusWindow::click(dialog, "saveReportButton"));
     QVERIFY(answer.answered());
     QCOMPARE(startedIn, QDir(logs.path()).absolutePath());
     QCOMPARE(dialog->savedReports(),
@@ -337,8 +311,7 @@ void tst_TestWalkthrough::runOnTheDemoBus()
     QVERIFY(QDir(QDir::currentPath()).entryList({QStringLiteral("test-controller-*")}).isEmpty());
 
     // Finish puts the lower panel back as the scheme had it.
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cancelButton")),
-                      Qt::LeftButton);
+    QVERIFY(DemoBusWindow::click(dialog, "cancelButton"));
     AbstractDisplayableItem *panel
         = demo.window()->catalogue()->getDeviceByPath(QStringLiteral("control_panel_low"));
     // The state goes back in the bus thread.
@@ -350,19 +323,16 @@ void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy_data()
     QTest::addColumn<QString>("row");
     QTest::addColumn<bool>("flasherFirst");
     QTest::addColumn<QStringList>("enabled");
-    const QStringList services{QStringLiteral("actionUnitMemoryAccess"),
-                               QStringLiteral("actionUnitFlashing"),
-                               QStringLiteral("actionUnitIdentification")};
-    QTest::newRow("controller") << QStringLiteral("Controller") << false
-                                << (QStringList(QStringLiteral("actionUnitTest")) + services);
-    QTest::newRow("engine: no test") << QStringLiteral("Engine #1") << false << services;
-    QTest::newRow("a function's row") << QStringLiteral("ControllerIOState") << false
-                                      << QStringList();
+    const QStringList services{"actionUnitMemoryAccess", "actionUnitFlashing",
+                               "actionUnitIdentification", "actionUnitTroubleCodes"};
+    QTest::newRow("controller") << "Controller" << false
+                                << (QStringList("actionUnitTest") + services);
+    QTest::newRow("engine: no test") << "Engine #1" << false << services;
+    QTest::newRow("a function's row") << "ControllerIOState" << false << QStringList();
     QTest::newRow("the tool unit added first: every service through it")
-        << QStringLiteral("Controller") << true
-        << (QStringList(QStringLiteral("actionUnitTest")) + services);
-    QTest::newRow("the tool itself") << QStringLiteral("Off-board diagnostic unit") << true
-                                     << QStringList();
+        << "Controller" << true << (QStringList("actionUnitTest") + services);
+    QTest::newRow("the tool itself") << "Off-board diagnostic unit" << true << QStringList();
+    QTest::newRow("no row") << QString() << false << QStringList();
 }
 
 void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy()
@@ -374,21 +344,24 @@ void tst_TestWalkthrough::unitMenuAppliesOrSaysWhy()
     QVERIFY(demo.start());
     if (flasherFirst)
         demo.action("actionAddFlasher")->trigger();
-    QModelIndex index = demo.row(row);
-    if (!index.isValid()) {
-        const QModelIndex controller = demo.row(QStringLiteral("Controller"));
-        for (int r = 0; r < demo.window()->schemeModel()->rowCount(controller); ++r) {
-            const QModelIndex child = demo.window()->schemeModel()->index(r, 0, controller);
-            AbstractSchemeTreeItem *node = demo.window()->schemeModel()->item(child);
-            if (node->displayable()->objectName() == row)
-                index = child;
-        }
+    // A function is found by its object name among the controller's.
+    QModelIndex index = row.isEmpty() ? QModelIndex() : demo.row(row);
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    for (int r = 0; !row.isEmpty() && !index.isValid()
+                    && r < demo.window()->schemeModel()->rowCount(controller);
+         ++r) {
+        const QModelIndex child = demo.window()->schemeModel()->index(r, 0, controller);
+        if (demo.item(child)->objectName() == row)
+            index = child;
     }
-    QVERIFY(index.isValid());
-    demo.select(index);
+    QCOMPARE(index.isValid(), !row.isEmpty());
+    if (index.isValid())
+        demo.select(index);
+    else
+        demo.window()->mainView()->setCurrentIndex(QModelIndex());
     for (const char *name : {"actionUnitTest", "actionUnitMemoryAccess", "actionUnitFlashing",
-                             "actionUnitIdentification"}) {
-        QAction *a = treeAction(demo, name);
+                             "actionUnitIdentification", "actionUnitTroubleCodes"}) {
+        QAction *a = demo.treeAction(name);
         QVERIFY2(a, name);
         const bool applies = enabled.contains(QLatin1String(name));
         QCOMPARE(a->isEnabled(), applies);
@@ -403,16 +376,16 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
     QVERIFY(demo.start());
     for (int round = 0; round < 2; ++round) {
         demo.select(demo.row(QStringLiteral("Controller")));
-        treeAction(demo, "actionUnitMemoryAccess")->trigger();
+        demo.treeAction("actionUnitMemoryAccess")->trigger();
         // The tool unit itself, the flasher's, hears the answers in any state.
         AbstractDisplayableItem *tool = demo.window()->unitActions()->toolUnit();
         QVERIFY(qobject_cast<OffBoardDiagnosticDevice *>(tool));
-        QCOMPARE(tool, demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+        QCOMPARE(tool, demo.toolUnit());
         // The function's Details are open: its row is current.
         AbstractSchemeTreeItem *node
             = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
-        auto *function = node ? qobject_cast<MemoryAccessFunction *>(node->displayable()) : nullptr;
-        QVERIFY(function);
+        auto *function = qobject_cast<MemoryAccessFunction *>(demo.currentItem());
+        QVERIFY(node && function);
         QCOMPARE(function->parentItem(), tool);
         QCOMPARE(function->target(), 0xA0);
         QVERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))
@@ -421,59 +394,24 @@ void tst_TestWalkthrough::memoryAccessFromTheUnit()
         // The second time the tool unit and its function are reused.
         QCOMPARE(tool->findChildren<MemoryAccessFunction *>().size(), 1);
     }
-    int toolUnits = 0;
-    for (AbstractSchemeTreeItem *node : demo.window()->schemeModel()->topLevelItems())
-        toolUnits += node->displayable()->address().value == demo.window()->toolAddress().current();
-    QCOMPARE(toolUnits, 1);
+    QCOMPARE(demo.unitsAtToolAddress(), 1);
 }
 
 void tst_TestWalkthrough::flashingFromTheUnit()
 {
     DemoBusWindow demo;
     QVERIFY(demo.start());
-    QVERIFY(!demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    QVERIFY(!demo.toolUnit());
     demo.select(demo.row(QStringLiteral("Engine #1")));
-    treeAction(demo, "actionUnitFlashing")->trigger();
-    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    demo.treeAction("actionUnitFlashing")->trigger();
+    OffBoardDiagnosticDevice *tool = demo.toolUnit();
     QVERIFY(tool);
     QCOMPARE(tool->flasher()->target(), 0x00);
     demo.select(demo.row(QStringLiteral("Controller")));
-    treeAction(demo, "actionUnitFlashing")->trigger();
+    demo.treeAction("actionUnitFlashing")->trigger();
     QCOMPARE(tool->flasher()->target(), 0xA0);
-    AbstractSchemeTreeItem *node
-        = demo.window()->schemeModel()->item(demo.window()->mainView()->currentIndex());
-    QVERIFY(node);
-    QCOMPARE(node->displayable(), tool->flasher());
+    QCOMPARE(demo.currentItem(), tool->flasher());
     QVERIFY(demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"))->isVisible());
-}
-
-void tst_TestWalkthrough::identificationFromTheUnit()
-{
-    // The answers come by transport protocol: its pauses shortened, as Connection Options can.
-    QSettings settings;
-    for (const char *key : {"DelayRtsToCts", "DelayDataToCts0", "DelayCts0ToCts", "DelayDataToAck"})
-        settings.setValue(QStringLiteral("ConnectionTiming/") + QLatin1String(key), 10);
-    // Groups the demo controller does not answer are not awaited long.
-    UnitActions::s_identificationTimeoutMs = 1000;
-    DemoBusWindow demo;
-    QVERIFY(demo.start());
-    demo.window()->refreshConnectionTimeouts();
-    demo.select(demo.row(QStringLiteral("Controller")));
-    QAction *identify = treeAction(demo, "actionUnitIdentification");
-    identify->trigger();
-    // While the answer is awaited a second request waits too.
-    QVERIFY(!identify->isEnabled());
-    QMessageBox *box = nullptr;
-    QVERIFY(DemoBusWindow::waitFor([&] {
-        box = demo.window()->findChild<QMessageBox *>(QStringLiteral("identificationBox"));
-        return box && box->isVisible();
-    }, 8000));
-    QVERIFY2(box->informativeText().contains(QStringLiteral("TVK-MC2*A0-0417*Boom*Tarvik*")),
-             qPrintable(box->informativeText()));
-    QVERIFY(box->informativeText().contains(QStringLiteral("MC2 4.1.7")));
-    QVERIFY(box->text().contains(QStringLiteral("Controller")));
-    QVERIFY(identify->isEnabled());
 }
 
 void tst_TestWalkthrough::toolAddressChosenAndLost()
@@ -484,8 +422,7 @@ void tst_TestWalkthrough::toolAddressChosenAndLost()
     demo.window()->intAnswer = 0xFA;
     demo.action("actionToolAddress")->trigger();
     demo.action("actionAddFlasher")->trigger();
-    auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
-        demo.window()->catalogue()->getDevice(MainWindow::FlasherKey));
+    OffBoardDiagnosticDevice *tool = demo.toolUnit();
     QVERIFY(tool);
     QTRY_COMPARE(tool->address().value, 0xFAu);
     QTRY_COMPARE(tool->claimText(), QStringLiteral("Address 0xfa claimed"));

@@ -16,7 +16,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -104,11 +103,8 @@ void tst_TextWalkthrough::rawViewShowsDecodedFrames()
 
     // Windows > Raw data: at the window's first size the time column is as wide as its text,
     // and the decoded text has the rest of the view.
-    auto *view = demo.window()->findChild<RawDataView *>(QStringLiteral("rawDataView"));
-    auto *dock = demo.window()->findChild<QDockWidget *>(QStringLiteral("rawDataWindow"));
-    if (!dock->isVisible())
-        dock->toggleViewAction()->trigger();
-    QTRY_VERIFY(dock->isVisible());
+    auto *view = DemoBusWindow::find<RawDataView>(demo.window(), "rawDataView");
+    QVERIFY(demo.showDock("rawDataWindow"));
     const QHeaderView *header = view->horizontalHeader();
     const int time = RawDataModel::TimeColumn;
     const int decoded = RawDataModel::DecodedColumn;
@@ -193,10 +189,8 @@ void tst_TextWalkthrough::renameRetitlesDetails()
     const QModelIndex controller = demo.row(QStringLiteral("Controller"));
     QVERIFY(controller.isValid());
     QDockWidget *dock = demo.openDetails(controller);
-    QVERIFY(dock);
-    QTRY_VERIFY(dock->isVisible());
-    auto *panel = demo.window()->findChild<QDockWidget *>(QStringLiteral("detailsWindow"));
-    QVERIFY(panel);
+    auto *panel = DemoBusWindow::find<QDockWidget>(demo.window(), "detailsWindow");
+    QVERIFY(dock && panel);
     QCOMPARE(panel->windowTitle(), QStringLiteral("Details - [0xa0] Controller"));
     QCOMPARE(dock->windowTitle(), QStringLiteral("[0xa0] Controller"));
 
@@ -243,12 +237,8 @@ void tst_TextWalkthrough::russianWindowShowsExampleScheme()
 
         // A broken scheme file: the message is Russian throughout, the parser's words too.
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QFile broken(dir.filePath(QStringLiteral("broken.tvsx")));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("<devices><device key=\"controller\"");
-        broken.close();
-        demo.window()->fileAnswer = broken.fileName();
+        demo.window()->fileAnswer = TestEnvironment::writeFile(
+            dir, QStringLiteral("broken.tvsx"), "<devices><device key=\"controller\"");
         demo.window()->errors.clear();
         demo.action("actionOpen")->trigger();
         QTRY_COMPARE(demo.window()->errors.size(), 1);
