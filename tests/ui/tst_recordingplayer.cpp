@@ -218,24 +218,18 @@ void tst_RecordingPlayer::readingShowsProgressAndCancels_data()
 void tst_RecordingPlayer::readingShowsProgressAndCancels()
 {
     QFETCH(QString, cancel);
-    DemoBusWindow demo;
-    QVERIFY(demo.start());
-    RecordingPlayer *player = demo.window()->player();
-    player->setProgressInterval(5);
-    auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
-    QVERIFY(replay);
-
-    // A recording of some megabytes, all of it within half a second: it is read whole before it
-    // plays, and its reading takes many progress intervals.
+    // A recording of some megabytes, all of it within a second: it is read whole before it
+    // plays, and its reading takes many progress intervals. Written before the window starts:
+    // the window's thread, held up meanwhile, would be catching up while it is read.
+    constexpr int Lines = 1000000;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.log"));
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QByteArray text;
-        constexpr int Lines = 400000;
         for (int i = 0; i < Lines; ++i) {
-            text += QByteArrayLiteral("(1600000000.") + QByteArray::number(100000 + i % 900000)
+            text += QByteArrayLiteral("(1600000000.") + QByteArray::number(i).rightJustified(6, '0')
                     + QByteArrayLiteral(") can0 18FEF100#00112233445566")
                     + QByteArray::number(10 + i % 90) + '\n';
             if (text.size() > (1 << 20)) {
@@ -245,6 +239,13 @@ void tst_RecordingPlayer::readingShowsProgressAndCancels()
         }
         QVERIFY(file.write(text) == text.size());
     }
+
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    RecordingPlayer *player = demo.window()->player();
+    player->setProgressInterval(5);
+    auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
+    QVERIFY(replay);
 
     auto *cancelButton = child<QPushButton>(demo, "readingCancel");
     QVERIFY(cancelButton);
@@ -292,7 +293,7 @@ void tst_RecordingPlayer::readingShowsProgressAndCancels()
     if (cancel.isEmpty()) {
         QCOMPARE(opened.count(), 1);
         QVERIFY(replay->playingPath().endsWith(QStringLiteral("big.log")));
-        QCOMPARE(replay->loadedFrameCount(), 400000);
+        QCOMPARE(replay->loadedFrameCount(), Lines);
         QTRY_VERIFY(child<QToolBar>(demo, "playerBar")->isVisible());
         return;
     }
@@ -301,7 +302,7 @@ void tst_RecordingPlayer::readingShowsProgressAndCancels()
     QVERIFY(status->currentMessage().isEmpty());
     QVERIFY(replay->isOpen());
     QVERIFY(replay->playingPath().isEmpty());
-    QVERIFY(replay->loadedFrameCount() < 400000);
+    QVERIFY(replay->loadedFrameCount() < Lines);
     QVERIFY(!child<QToolBar>(demo, "playerBar")->isVisible());
     // The cancel does not outlive its reading: the next recording opens.
     demo.window()->fileAnswer = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
