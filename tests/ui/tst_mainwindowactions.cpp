@@ -724,7 +724,9 @@ void tst_MainWindowActions::saveLogFormats()
     QFETCH(bool, cancel);
     GuiMessageNotifier notifier;
     m_window->attachBus(nullptr, &notifier);
-    emit notifier.notifyPack(pack({{makeFrame(0x18FEF100, {1, 2}), 10}}));
+    const CanMessage first = makeFrame(0x18FEF100, {1, 2});
+    const CanMessage second = makeFrame(0x0CF00401, {3, 4, 5});
+    emit notifier.notifyPack(pack({{first, 10}, {second, 50}}));
     const QString path = m_dir.filePath(savedAs);
     const QByteArray old("the log saved before\n");
     if (cancel) {
@@ -765,20 +767,23 @@ void tst_MainWindowActions::saveLogFormats()
     QVERIFY(save->isEnabled());
     QVERIFY(m_window->errors.isEmpty());
     QCOMPARE(m_window->statusBar()->currentMessage(),
-             QStringLiteral("1 messages saved to %1").arg(path));
+             QStringLiteral("2 messages saved to %1").arg(path));
     if (firstLine.isEmpty()) {
+        // Oldest first, the times keeping their spacing.
         RecordingReader reader;
         QVERIFY2(reader.readFile(path), qPrintable(reader.errorString()));
-        QCOMPARE(reader.frames().size(), 1);
-        QCOMPARE(reader.frames().first().message.toString(),
-                 makeFrame(0x18FEF100, {1, 2}).toString());
+        const QVector<TimedFrame> &frames = reader.frames();
+        QCOMPARE(frames.size(), 2);
+        QCOMPARE(frames.at(0).message.toString(), first.toString());
+        QCOMPARE(frames.at(1).message.toString(), second.toString());
+        QCOMPARE(frames.at(1).timeUs - frames.at(0).timeUs, 40000);
         return;
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString content = QString::fromUtf8(file.readAll());
-    QVERIFY2(content.contains(firstLine), qPrintable(content));
-    QCOMPARE(content.count(QLatin1Char('\n')), 1);
+    QVERIFY2(content.section(QLatin1Char('\n'), 0, 0).contains(firstLine), qPrintable(content));
+    QCOMPARE(content.count(QLatin1Char('\n')), 2);
 }
 
 void tst_MainWindowActions::saveLogFailureIsShown()
