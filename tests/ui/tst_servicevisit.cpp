@@ -4,6 +4,7 @@
 #include "scheme/schemetreemodel.h"
 #include "support/demobuswindow.h"
 #include "support/testenvironment.h"
+#include "ui/rawdatamodel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -28,6 +29,7 @@ constexpr quint32 Eec1Pgn = 0xF004;
 constexpr quint32 HoursPgn = 0xFEE5;
 constexpr quint32 Dm1Pgn = 0xFECA;
 constexpr quint32 Dm2Pgn = 0xFECB;
+constexpr quint32 Dm5Pgn = 0xFECE;
 constexpr quint32 ClearingPgn = 0xFED3; // DM11, the clearing function's row
 constexpr int EventColumn = 5;
 constexpr int DataColumn = 3;
@@ -73,6 +75,7 @@ private slots:
     void cleanupTestCase();
     void autoAddFindsTheEngine();
     void readsActiveAndPreviouslyActiveCodes();
+    void readinessFromDevices();
     void freezeFrameOfTheCoolantCode();
     void clearsAndSeesWhatCameBack();
     void suspendsAndResumesBroadcasts();
@@ -88,6 +91,10 @@ private:
     qint64 events(const QModelIndex &row) const;
     // The list of codes in the Details of the current row.
     QListWidget *detailsCodes() const;
+    // The newest raw view row's index: requests counted from it on are the ones asked since.
+    quint32 rawMark() const;
+    // The requests for `pgn` the raw view shows going from the tool to the engine since `mark`.
+    int requestsSince(quint32 mark, quint32 pgn) const;
 
     std::unique_ptr<DemoBusWindow> m_demo;
 };
@@ -159,6 +166,25 @@ QListWidget *tst_ServiceVisit::detailsCodes() const
     return details ? details->findChild<QListWidget *>(QStringLiteral("dtcList")) : nullptr;
 }
 
+quint32 tst_ServiceVisit::rawMark() const
+{
+    const RawDataModel *raw = m_demo->window()->rawDataModel();
+    return raw->rowCount() > 0 ? raw->row(0).index : 0;
+}
+
+int tst_ServiceVisit::requestsSince(quint32 mark, quint32 pgn) const
+{
+    const RawDataModel *raw = m_demo->window()->rawDataModel();
+    int n = 0;
+    for (int i = 0; i < raw->rowCount() && raw->row(i).index > mark; ++i) {
+        const RawDataModel::Row &r = raw->row(i);
+        if (r.id == 0x18EA01F9u && r.length == 3
+            && (r.data[0] | r.data[1] << 8 | r.data[2] << 16) == int(pgn))
+            ++n;
+    }
+    return n;
+}
+
 void tst_ServiceVisit::autoAddFindsTheEngine()
 {
     QVERIFY(!engineRow().isValid()); // the example scheme knows the recording's engine only
@@ -188,6 +214,7 @@ void tst_ServiceVisit::readsActiveAndPreviouslyActiveCodes()
     QAction *codes = treeAction("actionUnitTroubleCodes");
     QVERIFY(codes);
     QVERIFY2(codes->isEnabled(), qPrintable(codes->statusTip()));
+    quint32 mark = rawMark();
     codes->trigger();
 
     // The previously active codes come to the tool by a connection and show in Details.
@@ -208,6 +235,27 @@ void tst_ServiceVisit::readsActiveAndPreviouslyActiveCodes()
     QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
     QTRY_VERIFY2(cell(dm2, DataColumn).contains(QLatin1String("[168,1] Battery Potential")),
                  qPrintable(cell(dm2, DataColumn)));
+    // A row wraps at the panel's width, so the count at its end needs no scrolling; the whole
+    // row is also its tool tip.
+    const QListWidget *list = detailsCodes();
+    QVERIFY(list->visualItemRect(list->item(0)).right() < list->viewport()->width());
+    QCOMPARE(list->item(0)->toolTip(), list->item(0)->text());
+    // The tool asked for DM2, then, once it was answered, for DM1: the raw view shows both.
+    QTRY_COMPARE(requestsSince(mark, Dm1Pgn), 1);
+    QCOMPARE(requestsSince(mark, Dm2Pgn), 1);
+
+    // "Request" in Details asks for DM2 alone; the menu entry again adds no second row.
+    mark = rawMark();
+    QVERIFY(DemoBusWindow::click(m_demo->details(), "requestButton"));
+    QTRY_COMPARE(requestsSince(mark, Dm2Pgn), 1);
+    const QModelIndex unit = engineRow();
+    const int functions = m_demo->window()->schemeModel()->rowCount(unit.sibling(unit.row(), 0));
+    m_demo->select(unit);
+    mark = rawMark();
+    codes->trigger();
+    QTRY_COMPARE(requestsSince(mark, Dm2Pgn), 1);
+    QCOMPARE(m_demo->window()->schemeModel()->rowCount(unit.sibling(unit.row(), 0)), functions);
+    QCOMPARE(m_demo->window()->mainView()->currentIndex().row(), dm2.row());
 
     // The active codes beside them, in the DM1 row and its Details.
     const QModelIndex dm1 = functionRow(Dm1Pgn);
@@ -223,6 +271,27 @@ void tst_ServiceVisit::readsActiveAndPreviouslyActiveCodes()
     QTRY_COMPARE_WITH_TIMEOUT(listTexts(detailsCodes()), active, LongWaitMs);
     QVERIFY2(cell(dm1, DataColumn).startsWith(QLatin1String("MIL, AWL on")),
              qPrintable(cell(dm1, DataColumn)));
+}
+
+void tst_ServiceVisit::readinessFromDevices()
+{
+    // Devices (Ctrl+B) lists the engine's functions: DM5 added to be received, then asked.
+    m_demo->select(engineRow());
+    const QString readiness = QStringLiteral("DM - Diagnostic Readiness 1");
+    QVERIFY(m_demo->addFromCatalogue(readiness, "addModeReceiveButton"));
+    QModelIndex dm5;
+    QVERIFY(DemoBusWindow::waitFor([&] { return (dm5 = functionRow(Dm5Pgn)).isValid(); }));
+    QDockWidget *dock = m_demo->openDetails(dm5);
+    QVERIFY(dock);
+    QVERIFY(DemoBusWindow::click(dock->widget(), "requestButton"));
+    QTRY_COMPARE_WITH_TIMEOUT(cell(dm5, DataColumn),
+                              QString::fromUtf8("3 active, 2 previously active · Not OBD compliant "
+                                                "· not complete: Comprehensive component, Diesel "
+                                                "particulate filter"),
+                              LongWaitMs);
+    auto *line = DemoBusWindow::find<QLabel>(dock->widget(), "requestLine");
+    QVERIFY(line);
+    QTRY_VERIFY2(line->text().contains(QLatin1String("answered at")), qPrintable(line->text()));
 }
 
 void tst_ServiceVisit::freezeFrameOfTheCoolantCode()
