@@ -81,7 +81,6 @@ private slots:
     void suspendsAndResumesBroadcasts();
 
 private:
-    QAction *treeAction(const char *name) const;
     // The engine's row (column 1: column 0 of an idle item is disabled).
     QModelIndex engineRow() const;
     // The row of the engine's function for `pgn`; invalid when it has none.
@@ -109,15 +108,6 @@ void tst_ServiceVisit::initTestCase()
 void tst_ServiceVisit::cleanupTestCase()
 {
     m_demo.reset();
-}
-
-QAction *tst_ServiceVisit::treeAction(const char *name) const
-{
-    for (QAction *a : m_demo->window()->mainView()->actions()) {
-        if (a->objectName() == QLatin1String(name))
-            return a;
-    }
-    return nullptr;
 }
 
 QModelIndex tst_ServiceVisit::engineRow() const
@@ -211,7 +201,7 @@ void tst_ServiceVisit::readsActiveAndPreviouslyActiveCodes()
     const QModelIndex engine = engineRow();
     QVERIFY(engine.isValid());
     m_demo->select(engine);
-    QAction *codes = treeAction("actionUnitTroubleCodes");
+    QAction *codes = m_demo->treeAction("actionUnitTroubleCodes");
     QVERIFY(codes);
     QVERIFY2(codes->isEnabled(), qPrintable(codes->statusTip()));
     quint32 mark = rawMark();
@@ -297,7 +287,7 @@ void tst_ServiceVisit::readinessFromDevices()
 void tst_ServiceVisit::freezeFrameOfTheCoolantCode()
 {
     m_demo->select(engineRow());
-    QAction *freezeFrames = treeAction("actionUnitFreezeFrames");
+    QAction *freezeFrames = m_demo->treeAction("actionUnitFreezeFrames");
     QVERIFY(freezeFrames);
     QVERIFY2(freezeFrames->isEnabled(), qPrintable(freezeFrames->statusTip()));
     freezeFrames->trigger();
@@ -336,7 +326,7 @@ void tst_ServiceVisit::clearsAndSeesWhatCameBack()
 {
     const QModelIndex engine = engineRow();
     m_demo->select(engine);
-    QAction *clear = treeAction("actionUnitClearCodes");
+    QAction *clear = m_demo->treeAction("actionUnitClearCodes");
     QVERIFY(clear);
     QVERIFY2(clear->isEnabled(), qPrintable(clear->statusTip()));
     ScriptedMainWindow *window = m_demo->window();
