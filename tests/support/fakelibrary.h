@@ -20,7 +20,6 @@ public:
 
     static QString pathOf(Kind kind, const char *variant = "");
     QString path() const { return m_library.fileName(); }
-    bool isLoaded() const { return m_library.isLoaded(); }
 
     void failNext(const char *function, long result = 0);
     void setValue(const char *key, long value);

@@ -56,12 +56,6 @@ void TestCanHandler::queueBatch(const QVector<CanMessage> &frames)
     m_batches.append(frames);
 }
 
-void TestCanHandler::setReceiveOk(bool ok)
-{
-    std::lock_guard locker(m_mutex);
-    m_receiveOk = ok;
-}
-
 void TestCanHandler::setSendOk(bool ok)
 {
     std::lock_guard locker(m_mutex);
@@ -133,18 +127,6 @@ int TestCanHandler::selectedTransceiver() const
     return m_selected;
 }
 
-int TestCanHandler::startCalls() const
-{
-    std::lock_guard locker(m_mutex);
-    return m_startCalls;
-}
-
-int TestCanHandler::stopCalls() const
-{
-    std::lock_guard locker(m_mutex);
-    return m_stopCalls;
-}
-
 bool TestCanHandler::setBaudRateImpl(unsigned rate)
 {
     std::lock_guard locker(m_mutex);
@@ -156,22 +138,15 @@ bool TestCanHandler::receiveMessagesImpl(unsigned *count)
     const qint64 stamp = messageElapsedTimer();
     QVector<CanMessage> batch;
     std::function<void()> hook;
-    bool ok;
     {
         std::lock_guard locker(m_mutex);
         ++m_receiveCalls;
-        ok = m_receiveOk;
-        if (ok && !m_batches.isEmpty())
+        if (!m_batches.isEmpty())
             batch = m_batches.takeFirst();
         hook = m_duringReceive;
     }
     if (hook)
         hook();
-    if (!ok) {
-        setLastError(QStringLiteral("test adapter read failure"));
-        *count = 0;
-        return false;
-    }
     *count = unsigned(batch.size());
     deliverReceived(batch, stamp);
     return true;
@@ -198,14 +173,12 @@ bool TestCanHandler::setTransceiverImpl(unsigned index)
 bool TestCanHandler::startImpl()
 {
     std::lock_guard locker(m_mutex);
-    ++m_startCalls;
     return m_startOk;
 }
 
 bool TestCanHandler::stopImpl()
 {
     std::lock_guard locker(m_mutex);
-    ++m_stopCalls;
     return m_stopOk;
 }
 

@@ -28,7 +28,6 @@ public:
 
     void setPorts(const QStringList &names);
     void queueBatch(const QVector<CanMessage> &frames);
-    void setReceiveOk(bool ok);
     void setSendOk(bool ok);
     void setStartOk(bool ok);
     void setStopOk(bool ok);
@@ -44,8 +43,6 @@ public:
     // The frames written of one PDU format (PF), in order.
     QVector<CanMessage> writtenFrames(quint8 pduFormat) const;
     int selectedTransceiver() const;
-    int startCalls() const;
-    int stopCalls() const;
     // The bus this handler is the adapter of: the dispatcher it was given, else one of its own
     // made on first use. A unit adopted onto it sends through this handler.
     DeviceDispatcher *bus();
@@ -69,7 +66,6 @@ private:
     mutable std::mutex m_mutex;
     QStringList m_ports{QStringLiteral("test0")};
     QList<QVector<CanMessage>> m_batches;
-    bool m_receiveOk = true;
     bool m_sendOk = true;
     bool m_startOk = true;
     bool m_stopOk = true;
@@ -79,8 +75,6 @@ private:
     QVector<int> m_writtenSizes;
     QVector<CanMessage> m_written;
     int m_selected = -1;
-    int m_startCalls = 0;
-    int m_stopCalls = 0;
     std::unique_ptr<DeviceDispatcher> m_ownBus;
 };
 

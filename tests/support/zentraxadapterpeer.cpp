@@ -14,7 +14,6 @@ void ZentraxAdapterPeer::handleWritten(const QByteArray &bytes)
             continue;
         }
         if (commit >= 0) {
-            ++m_commits;
             m_pending.remove(0, commit + 3);
             continue;
         }

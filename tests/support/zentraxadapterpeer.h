@@ -12,7 +12,6 @@ public:
     using PtyAdapterPeer::PtyAdapterPeer;
 
     int lastBitRateCode() const { return m_bitRateCode; }
-    int settingsCommits() const { return m_commits; }
 
 protected:
     void handleWritten(const QByteArray &bytes) override;
@@ -20,5 +19,4 @@ protected:
 private:
     QByteArray m_pending;
     int m_bitRateCode = -1;
-    int m_commits = 0;
 };
