@@ -371,13 +371,7 @@ void tst_DM1Function::codeNamesFromTheLibrary_data()
     QTest::addColumn<quint32>("oc"); // the fourth byte of the code as received
     QTest::addColumn<QString>("row");
     const auto row = [](const char *utf8) { return QString::fromUtf8(utf8); };
-    QTest::newRow("engine speed")
-        << 190u << 2u << 1u
-        << row("[190,2] Engine Speed · Data erratic, intermittent or incorrect · 1×");
-    QTest::newRow("oil pressure, another FMI")
-        << 100u << 1u << 3u
-        << row("[100,1] Engine Oil Pressure · Data valid but below normal operational range, "
-               "most severe level · 3×");
+    // Library names with plain counts: tst_CodeWalkthrough and tst_ServiceVisit read such rows.
     QTest::newRow("coolant temperature, count of 126")
         << 110u << 0u << 126u
         << row("[110,0] Engine Coolant Temperature · Data valid but above normal operational "
