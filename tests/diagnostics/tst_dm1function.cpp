@@ -1,4 +1,3 @@
-#include "can/candumpreader.h"
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/spnnames.h"
 #include "diagnostics/dm1function.h"
@@ -31,7 +30,6 @@ private slots:
     void encodeLimits_data();
     void encodeLimits();
     void singleFrameAndBroadcastPaths();
-    void broadcastDm1AtItsRealPeriod();
     void transmitsBySingleFrameOrBam_data();
     void transmitsBySingleFrameOrBam();
     void codeListOverTime();
@@ -209,41 +207,6 @@ void tst_DM1Function::singleFrameAndBroadcastPaths()
     QCOMPARE(f->totalEvents(), before + 1);
     QCOMPARE(f->intParameter(DM1Function::Count)->value(), 2);
     QCOMPARE(f->listParameter(DM1Function::Mil)->value(), 1);
-}
-
-void tst_DM1Function::broadcastDm1AtItsRealPeriod()
-{
-    // The demo recording's engine sends its two codes by BAM once a second. Its frames go in at
-    // once, and the recording's clock moves the counter window on every 500 ms.
-    CandumpReader reader;
-    QVERIFY(reader.readFile(QStringLiteral(":/demo/demo-bus.log")));
-    J1939Device engine(0x00);
-    auto *f = new DM1Function(&engine);
-    const int stepMs = f->counter()->interval();
-    const int windowMs = stepMs * f->counter()->depth();
-    const qint64 startMs = reader.frames().first().timeUs / 1000;
-    qint64 nextShift = startMs + stepMs;
-    int announced = 0;
-    QVector<int> periods;
-    for (const TimedFrame &t : reader.frames()) {
-        const qint64 nowMs = t.timeUs / 1000;
-        for (; nextShift <= nowMs; nextShift += stepMs) {
-            f->counter()->shift();
-            if (nextShift >= startMs + windowMs)
-                periods.append(f->period());
-        }
-        const CanMessage &m = t.message;
-        if (m.address() == 0x00 && m.pduFormat() == 0xEC && m.data[0] == 0x20 && m.data[5] == 0xCA)
-            ++announced;
-        DispatchResult r;
-        engine.dispatchMessage(m, &r);
-    }
-    QCOMPARE(announced, 90);
-    QCOMPARE(f->totalEvents(), qint64(announced));
-    QCOMPARE(f->intParameter(DM1Function::Count)->value(), 2);
-    QVERIFY(periods.size() > 100);
-    for (int p : qAsConst(periods))
-        QCOMPARE(p, 1000);
 }
 
 void tst_DM1Function::transmitsBySingleFrameOrBam_data()
