@@ -340,6 +340,7 @@ void tst_IdentificationMessages::registered()
     // DM19 and the address claim are addressed (PDU1): any destination is the same group.
     QVERIFY(f->matchMessage(makeFrame(0x18000021u | pgn << 8 | (pgn < 0xF000 ? 0xF900 : 0), {})));
     QVERIFY(!f->matchMessage(makeFrame(0x18000021u | (pgn + 0x100) << 8, {})));
+    QVERIFY(!J1939Reg::find(0x1234, &d)); // a group nobody registered
 }
 
 void tst_IdentificationMessages::arrivesEveryWay_data()

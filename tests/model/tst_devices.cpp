@@ -1,6 +1,5 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
-#include "model/j1939reg.h"
 #include "model/siddevice.h"
 #include "model/zxparameter.h"
 #include "support/testcanhandler.h"
@@ -27,7 +26,6 @@ private slots:
     void requestForUnknownPgnConsumed();
     void functionFrameIdentifier();
     void sidTransmitData();
-    void registryLookup();
 };
 
 void tst_Devices::routing_data()
@@ -206,21 +204,6 @@ void tst_Devices::sidTransmitData()
     QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("SID1a0 01 02"));
     QCOMPARE(handler.writtenFrames().first().sender,
              static_cast<AbstractDisplayableItem *>(&device));
-}
-
-void tst_Devices::registryLookup()
-{
-    J1939Reg::registerClass([](J1939Device *d) { return new BindingFunction(0xFD, 0xD6, d); },
-                            0xFDD6, QStringLiteral("bjm1"),
-                            QStringLiteral("Basic Joystick Message 1"));
-    J1939PgnDescription d;
-    QVERIFY(J1939Reg::find(0xFDD6, &d));
-    QCOMPARE(d.key, QStringLiteral("bjm1"));
-    QVERIFY(J1939Reg::findKey(QStringLiteral("bjm1"), &d));
-    QVERIFY(!J1939Reg::find(0x1234, &d));
-    J1939Device device(0x10);
-    std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
-    QVERIFY(f->matchMessage(makeFrame(0x0CFDD610, {})));
 }
 
 QTEST_MAIN(tst_Devices)
