@@ -24,7 +24,6 @@ private slots:
     void targetMatching();
     void requestAnswered();
     void requestForUnknownPgnConsumed();
-    void functionFrameIdentifier();
     void sidTransmitData();
 };
 
@@ -176,18 +175,6 @@ void tst_Devices::requestForUnknownPgnConsumed()
     // A short request carries no PGN.
     QVERIFY(device.dispatchTargetMessage(makeFrame(0x18EA30F9, {0xF1}), &r));
     QCOMPARE(f->transmitCount(), 0);
-}
-
-void tst_Devices::functionFrameIdentifier()
-{
-    J1939Device device(0x42);
-    auto *f = new BindingFunction(0xFE, 0xEE, &device);
-    QCOMPARE(f->canMessageId(), 0x18FEEE42u);
-    f->setDefaultPriority(3);
-    QCOMPARE(f->canMessageId(), 0x0CFEEE42u);
-    QCOMPARE(f->pgnValue(), 0xFEEEu);
-    QCOMPARE(f->j1939DeviceAddress(), quint8(0x42));
-    QCOMPARE(f->userReadableAddress(), QStringLiteral("0xfeee"));
 }
 
 void tst_Devices::sidTransmitData()
