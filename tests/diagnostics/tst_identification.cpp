@@ -33,7 +33,6 @@ private slots:
     void ecuid();
     void soft_data();
     void soft();
-    void registered();
     void nameFields_data();
     void nameFields();
     void nameFieldLabels_data();
@@ -111,28 +110,6 @@ void tst_Identification::soft()
     QCOMPARE(f.decode(data), ok);
     QCOMPARE(f.intParameter(0)->value(), count);
     QCOMPARE(f.stringParameter(1)->value(), text);
-}
-
-void tst_Identification::registered()
-{
-    registerDiagnosticsFunctions();
-    const int registered = J1939Reg::descriptions().size();
-    registerDiagnosticsFunctions(); // twice changes nothing
-    const struct
-    {
-        quint32 pgn;
-        const char *key;
-    } expected[] = {{0xFECA, "dm1"},    {0xFDC5, "ecuid"}, {0xFEDA, "soft"},
-                    {0xD900, "matool"}, {0xFEE3, "ec1"},   {0xEE00, "addrclaim"}};
-    for (const auto &e : expected) {
-        J1939PgnDescription d;
-        QVERIFY(J1939Reg::find(e.pgn, &d));
-        QCOMPARE(d.key, QString::fromLatin1(e.key));
-        J1939Device device(0x10);
-        std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
-        QVERIFY(f->matchMessage(makeFrame(0x18000010u | e.pgn << 8, {})));
-    }
-    QCOMPARE(J1939Reg::descriptions().size(), registered);
 }
 
 void tst_Identification::nameFields_data()

@@ -78,6 +78,9 @@ void tst_IdentificationMessages::initTestCase()
 {
     TestEnvironment::init();
     registerDiagnosticsFunctions();
+    const int registered = J1939Reg::descriptions().size();
+    registerDiagnosticsFunctions(); // twice changes nothing
+    QCOMPARE(J1939Reg::descriptions().size(), registered);
 }
 
 void tst_IdentificationMessages::init()
@@ -310,6 +313,14 @@ void tst_IdentificationMessages::registered_data()
                              << "Vehicle Identification";
     QTest::newRow("dm19") << 0xD300u << "dm19"
                           << "DM19 - Calibration Information";
+    QTest::newRow("ecu") << 0xFDC5u << "ecuid"
+                         << "ECU Identification";
+    QTest::newRow("software") << 0xFEDAu << "soft"
+                              << "Soft";
+    QTest::newRow("engine configuration") << 0xFEE3u << "ec1"
+                                          << "Engine Configuration 1";
+    QTest::newRow("address claim") << 0xEE00u << "addrclaim"
+                                   << "Address Claimed";
 }
 
 void tst_IdentificationMessages::registered()
@@ -326,9 +337,10 @@ void tst_IdentificationMessages::registered()
     auto *function = qobject_cast<StaticPgnJ1939DeviceFunction *>(f.get());
     QVERIFY(function);
     QCOMPARE(function->pgnValue(), pgn);
-    // DM19 is addressed (PDU1): any destination is the same group.
+    // DM19 and the address claim are addressed (PDU1): any destination is the same group.
     QVERIFY(f->matchMessage(makeFrame(0x18000021u | pgn << 8 | (pgn < 0xF000 ? 0xF900 : 0), {})));
     QVERIFY(!f->matchMessage(makeFrame(0x18000021u | (pgn + 0x100) << 8, {})));
+    QVERIFY(!J1939Reg::find(0x1234, &d)); // a group nobody registered
 }
 
 void tst_IdentificationMessages::arrivesEveryWay_data()

@@ -41,8 +41,6 @@ private slots:
     void englishDescription_data();
     void englishDescription();
     void dm2IsItsOwnFunction();
-    void dm2Decode_data();
-    void dm2Decode();
     void dm2EncodeRoundTrip_data();
     void dm2EncodeRoundTrip();
     void catalogueAndDetection_data();
@@ -69,15 +67,6 @@ QString codeList(const TroubleCodesFunction &f)
     for (const DtcArrayParameter::DtcItem &c : f.dtcParameter()->codes())
         out << QStringLiteral("%1/%2/%3").arg(c.spn).arg(c.fmi).arg(c.oc);
     return out.join(QLatin1Char(' '));
-}
-
-// The eight lamp values, "MIL RSL AWL PL FMIL FRSL FAWL FPL" as digits.
-QString lampValues(const TroubleCodesFunction &f)
-{
-    QString out;
-    for (int i = TroubleCodesFunction::Mil; i <= TroubleCodesFunction::Fpl; ++i)
-        out += QString::number(f.listParameter(i)->value());
-    return out;
 }
 
 // `count` codes SPN 1000 + i, FMI i % 32, OC i + 1, after the lamp bytes 44 00.
@@ -195,45 +184,6 @@ void tst_TroubleCodes::dm2IsItsOwnFunction()
     QVERIFY(!qobject_cast<DM1Function *>(static_cast<QObject *>(&dm2)));
     QVERIFY(!qobject_cast<DM2Function *>(static_cast<QObject *>(&dm1)));
     QVERIFY(dm1.codesTitle() != dm2.codesTitle());
-}
-
-struct DecodeRow
-{
-    QByteArray data;
-    bool ok;
-    int count;
-    QString codes; // "spn/fmi/oc" of every code
-    QString lamps;
-};
-Q_DECLARE_METATYPE(DecodeRow)
-
-void tst_TroubleCodes::dm2Decode_data()
-{
-    QTest::addColumn<DecodeRow>("row");
-    QTest::newRow("no code: one code of SPN 0, FMI 0")
-        << DecodeRow{hex("0000 00000000 ffff"), true, 0, "", "00000000"};
-    QTest::newRow("one code, single frame, lamps")
-        << DecodeRow{hex("1400 64000103 ffff"), true, 1, "100/1/3", "01100000"};
-    QTest::newRow("all ones: padding, no code, lamps not available")
-        << DecodeRow{hex("ffff ffffffff ffff"), true, 0, "", "33333333"};
-    QTest::newRow("six codes, 26 bytes: the list holds all")
-        << DecodeRow{manyCodes(6), true, 6, "1000/0/1 1001/1/2 1002/2/3 1003/3/4 1004/4/5 1005/5/6",
-                     "10100000"};
-    QTest::newRow("trailing partial code ignored")
-        << DecodeRow{hex("0000 64000103 6400"), true, 1, "100/1/3", "00000000"};
-    QTest::newRow("five bytes: nothing changes")
-        << DecodeRow{hex("ffff000000"), false, 0, "", "00000000"};
-}
-
-void tst_TroubleCodes::dm2Decode()
-{
-    QFETCH(DecodeRow, row);
-    DM2Function f;
-    QCOMPARE(f.decode(row.data), row.ok);
-    QCOMPARE(f.intParameter(TroubleCodesFunction::Count)->value(), row.count);
-    QCOMPARE(codeList(f), row.codes);
-    QCOMPARE(lampValues(f), row.lamps);
-    QCOMPARE(f.lastDecodedMs() != 0, row.ok);
 }
 
 void tst_TroubleCodes::dm2EncodeRoundTrip_data()

@@ -1,6 +1,5 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
-#include "model/j1939reg.h"
 #include "model/siddevice.h"
 #include "model/zxparameter.h"
 #include "support/testcanhandler.h"
@@ -25,9 +24,7 @@ private slots:
     void targetMatching();
     void requestAnswered();
     void requestForUnknownPgnConsumed();
-    void functionFrameIdentifier();
     void sidTransmitData();
-    void registryLookup();
 };
 
 void tst_Devices::routing_data()
@@ -180,18 +177,6 @@ void tst_Devices::requestForUnknownPgnConsumed()
     QCOMPARE(f->transmitCount(), 0);
 }
 
-void tst_Devices::functionFrameIdentifier()
-{
-    J1939Device device(0x42);
-    auto *f = new BindingFunction(0xFE, 0xEE, &device);
-    QCOMPARE(f->canMessageId(), 0x18FEEE42u);
-    f->setDefaultPriority(3);
-    QCOMPARE(f->canMessageId(), 0x0CFEEE42u);
-    QCOMPARE(f->pgnValue(), 0xFEEEu);
-    QCOMPARE(f->j1939DeviceAddress(), quint8(0x42));
-    QCOMPARE(f->userReadableAddress(), QStringLiteral("0xfeee"));
-}
-
 void tst_Devices::sidTransmitData()
 {
     TestCanHandler handler;
@@ -206,21 +191,6 @@ void tst_Devices::sidTransmitData()
     QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("SID1a0 01 02"));
     QCOMPARE(handler.writtenFrames().first().sender,
              static_cast<AbstractDisplayableItem *>(&device));
-}
-
-void tst_Devices::registryLookup()
-{
-    J1939Reg::registerClass([](J1939Device *d) { return new BindingFunction(0xFD, 0xD6, d); },
-                            0xFDD6, QStringLiteral("bjm1"),
-                            QStringLiteral("Basic Joystick Message 1"));
-    J1939PgnDescription d;
-    QVERIFY(J1939Reg::find(0xFDD6, &d));
-    QCOMPARE(d.key, QStringLiteral("bjm1"));
-    QVERIFY(J1939Reg::findKey(QStringLiteral("bjm1"), &d));
-    QVERIFY(!J1939Reg::find(0x1234, &d));
-    J1939Device device(0x10);
-    std::unique_ptr<AbstractDisplayableItem> f(d.creator(&device));
-    QVERIFY(f->matchMessage(makeFrame(0x0CFDD610, {})));
 }
 
 QTEST_MAIN(tst_Devices)
