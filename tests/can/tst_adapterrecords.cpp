@@ -136,12 +136,12 @@ void tst_AdapterRecords::passThruDecode()
 }
 
 // Frames themselves are the adapter contract's (tst_adaptercontract); here the record's unused
-// bytes and the length clamped on receive.
+// bytes, an identifier above its 11 bits masked, and the length clamped on receive.
 void tst_AdapterRecords::slcanRecord()
 {
     unsigned char out[SlcanRecordSize];
     std::memset(out, 0xAB, sizeof out);
-    toSlcanRecord(frame(0x1A0, false, hex("01")), out);
+    toSlcanRecord(frame(0x11A0, false, hex("01")), out);
     QCOMPARE(bytes(out, SlcanRecordSize).toHex(), QByteArray("00a0010000010100000000000000"));
     bool clamped = true;
     QCOMPARE(fromSlcanRecord(out, &clamped).toString(), QStringLiteral("SID1a0 01"));
