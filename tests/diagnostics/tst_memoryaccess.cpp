@@ -3,12 +3,13 @@
 #include "diagnostics/memoryaccessfile.h"
 #include "diagnostics/memoryaccessframes.h"
 #include "diagnostics/memoryaccessfunction.h"
+#include "diagnostics/memoryaccessrig.h"
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 #include "model/targetparameter.h"
-#include "diagnostics/memoryaccessrig.h"
 #include "support/simulatedbushandler.h"
+#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QDomDocument>
@@ -379,7 +380,11 @@ void tst_MemoryAccess::registered()
     QCOMPARE(d.name, QStringLiteral("Memory Access Tool"));
     J1939Device device(Tool);
     std::unique_ptr<AbstractDisplayableItem> made(d.creator(&device));
-    QVERIFY(qobject_cast<MemoryAccessFunction *>(made.get()));
+    auto *tool = qobject_cast<MemoryAccessFunction *>(made.get());
+    QVERIFY(tool);
+    // Its row is DM14's, matched by format whatever the addresses.
+    QVERIFY(tool->matchMessage(makeFrame(0x18D90010u, {})));
+    QVERIFY(!tool->matchMessage(makeFrame(0x18D8F9A0u, {})));
     QCOMPARE(made->name(), QStringLiteral("Memory Access"));
     made->updateUserReadableAddress();
     QCOMPARE(made->userReadableAddress(), QStringLiteral("0xd9/0xd8/0xd7"));
