@@ -12,6 +12,7 @@
 #include "support/testfolder.h"
 
 #include "clirun.h"
+#include "expecteddeviation.h"
 
 #include <QDomDocument>
 #include <QJsonArray>
@@ -133,19 +134,9 @@ QByteArray recording(Fault fault)
     return text;
 }
 
-struct Expected
-{
-    QString kind;
-    int address;
-    double start;
-    double end;
-    QString bus = QString(); // compared when given
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Fault)
-Q_DECLARE_METATYPE(QVector<Expected>)
 
 class tst_BusCheck : public QObject
 {
@@ -196,43 +187,50 @@ QJsonArray tst_BusCheck::check(Fault fault, int *code)
 void tst_BusCheck::deviations_data()
 {
     QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QVector<Expected>>("expected");
+    QTest::addColumn<QVector<ExpectedDeviation>>("expected");
     QTest::addColumn<double>("slack");
 
     // The unit's silence starts five periods (100 ms + 24 ms each) after its last frame.
-    QTest::newRow("learned recording matches") << Healthy << QVector<Expected>{} << 0.0;
+    QTest::newRow("learned recording matches") << Healthy << QVector<ExpectedDeviation>{} << 0.0;
     QTest::newRow("unit removed for 5 s")
-        << TransmissionRemoved << QVector<Expected>{{"silent", 0x03, 9.93 + 0.62, 15.03}} << 0.001;
+        << TransmissionRemoved << QVector<ExpectedDeviation>{{"silent", 0x03, 9.93 + 0.62, 15.03}}
+        << 0.001;
     // The mean over eight gaps leaves the 20 % band after two slow gaps and comes back seven
     // gaps after the period does.
     QTest::newRow("period doubled")
-        << EngineSlow << QVector<Expected>{{"late", 0x00, 10.2, 20.35}} << 0.001;
+        << EngineSlow << QVector<ExpectedDeviation>{{"late", 0x00, 10.2, 20.35}} << 0.001;
     QTest::newRow("period halved")
-        << EngineFast << QVector<Expected>{{"too-fast", 0x00, 10.1, 20.25}} << 0.001;
+        << EngineFast << QVector<ExpectedDeviation>{{"too-fast", 0x00, 10.1, 20.25}} << 0.001;
     QTest::newRow("value out of range")
-        << SpeedTooHigh << QVector<Expected>{{"out-of-range", 0x00, 10.0, 12.0}} << 0.001;
+        << SpeedTooHigh << QVector<ExpectedDeviation>{{"out-of-range", 0x00, 10.0, 12.0}} << 0.001;
     QTest::newRow("error indicator")
-        << ErrorIndicator << QVector<Expected>{{"error-indicator", 0x00, 10.002, 12.002}} << 0.001;
+        << ErrorIndicator << QVector<ExpectedDeviation>{{"error-indicator", 0x00, 10.002, 12.002}}
+        << 0.001;
     QTest::newRow("unit at another address")
-        << TransmissionMoved << QVector<Expected>{{"moved", 0x03, 10.0, 29.93}} << 0.001;
+        << TransmissionMoved << QVector<ExpectedDeviation>{{"moved", 0x03, 10.0, 29.93}} << 0.001;
     QTest::newRow("unknown group")
-        << UnknownGroup << QVector<Expected>{{"unexpected-group", 0x03, 10.031, 11.931}} << 0.001;
+        << UnknownGroup << QVector<ExpectedDeviation>{{"unexpected-group", 0x03, 10.031, 11.931}}
+        << 0.001;
     QTest::newRow("aborted transfer")
-        << AbortedTransfer << QVector<Expected>{{"transport-aborted", 0x00, 10.0, 10.02}} << 0.001;
+        << AbortedTransfer << QVector<ExpectedDeviation>{{"transport-aborted", 0x00, 10.0, 10.02}}
+        << 0.001;
     QTest::newRow("trouble code") << CodeAppears
-                                  << QVector<Expected>{{"trouble-code", 0x00, 10.5, 12.5}} << 0.001;
+                                  << QVector<ExpectedDeviation>{{"trouble-code", 0x00, 10.5, 12.5}}
+                                  << 0.001;
     // 2000 frames a second of 131 bits: above 80 % of 250 kbit/s in the seconds from 10 to 12.
-    QTest::newRow("bus load") << Flood << QVector<Expected>{{"bus-load", -1, 10.0, 12.0}} << 0.001;
+    QTest::newRow("bus load") << Flood << QVector<ExpectedDeviation>{{"bus-load", -1, 10.0, 12.0}}
+                              << 0.001;
     QTest::newRow("another NAME at the address")
-        << OtherName << QVector<Expected>{{"identification", 0x00, 10.0, 10.0}} << 0.001;
+        << OtherName << QVector<ExpectedDeviation>{{"identification", 0x00, 10.0, 10.0}} << 0.001;
     QTest::newRow("unexpected unit")
-        << StrangerJoins << QVector<Expected>{{"unexpected-unit", 0x42, 20.032, 29.932}} << 0.001;
+        << StrangerJoins << QVector<ExpectedDeviation>{{"unexpected-unit", 0x42, 20.032, 29.932}}
+        << 0.001;
 }
 
 void tst_BusCheck::deviations()
 {
     QFETCH(Fault, fault);
-    QFETCH(QVector<Expected>, expected);
+    QFETCH(QVector<ExpectedDeviation>, expected);
     QFETCH(double, slack);
     int code = -1;
     const QJsonArray found = check(fault, &code);

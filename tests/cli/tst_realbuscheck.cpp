@@ -5,6 +5,7 @@
 #include "support/testfolder.h"
 
 #include "clirun.h"
+#include "expecteddeviation.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,20 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-struct Expected
-{
-    QString kind;
-    int address;
-    double start;
-    double end;
-    QString bus = QString(); // compared when given
-};
-} // namespace
-
-Q_DECLARE_METATYPE(QVector<Expected>)
 
 class tst_RealBusCheck : public QObject
 {
@@ -173,7 +160,7 @@ void tst_RealBusCheck::realRecordings_data()
 {
     QTest::addColumn<QStringList>("learn");
     QTest::addColumn<QStringList>("check");
-    QTest::addColumn<QVector<Expected>>("expected"); // start < 0: times not compared
+    QTest::addColumn<QVector<ExpectedDeviation>>("expected"); // start < 0: times not compared
 
     const QString truck = TestEnvironment::dataFile("css_FCBF0606_j1939_truck_bam.log");
     const QString nmea = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.log");
@@ -201,8 +188,8 @@ void tst_RealBusCheck::realRecordings_data()
                 << QStringList{"learn", h.path, "--to", split.second, "-o", expected}
                 << QStringList{"check", "--scheme", expected, h.path, "--from", split.second}
                 << (h.path == truck && split.second == "40"
-                        ? QVector<Expected>{{"switched-off", 0x00, -1, 0}}
-                        : QVector<Expected>{});
+                        ? QVector<ExpectedDeviation>{{"switched-off", 0x00, -1, 0}}
+                        : QVector<ExpectedDeviation>{});
         }
     }
     // Faults put into copies of a healthy recording are each found once, with their times.
@@ -218,7 +205,7 @@ void tst_RealBusCheck::realRecordings_data()
         const char *name;
         QStringList learn;
         QString source;
-        Expected found;
+        ExpectedDeviation found;
     } faults[] = {
         {"silent", learnTruck, truck, {"silent", 0x47, 59.225 + 5.12, 65.035}},
         {"switched off", learnTruck, truck, {"switched-off", 0x47, 59.225 + 5.12, 130.064}},
@@ -232,36 +219,37 @@ void tst_RealBusCheck::realRecordings_data()
     for (const auto &f : faults) {
         QTest::newRow(qPrintable(QStringLiteral("fault: %1").arg(f.name)))
             << f.learn << QStringList{"check", "--scheme", expected, faultyCopy(f.source, f.name)}
-            << QVector<Expected>{f.found};
+            << QVector<ExpectedDeviation>{f.found};
     }
     // A code seen while learning is allowed: its coming and going is no deviation.
     const QString coded = faultyCopy(truck, "active code");
     QTest::newRow("allowed code comes and goes")
         << QStringList{"learn", coded, "-o", expected}
-        << QStringList{"check", "--scheme", expected, coded} << QVector<Expected>{};
+        << QStringList{"check", "--scheme", expected, coded} << QVector<ExpectedDeviation>{};
     // Two buses with the same units: a unit is its bus and address, so the silence of can1's
     // 0x47 is found while can0's goes on sending (a check of one address space would not).
     const QStringList learnTwin{"learn", faultyCopy(truck, "twin"), "-o", expected};
     const QString twinFault = faultyCopy(truck, "twin, 0x47 silent on can1");
-    const Expected can1Silent{"silent", 0x47, 59.225 + 5.12, 65.035, "can1"};
+    const ExpectedDeviation can1Silent{"silent", 0x47, 59.225 + 5.12, 65.035, "can1"};
     QTest::newRow("two buses: one unit silent on can1")
         << learnTwin << QStringList{"check", "--scheme", expected, twinFault}
-        << QVector<Expected>{can1Silent};
+        << QVector<ExpectedDeviation>{can1Silent};
     QTest::newRow("two buses: --bus can1")
         << learnTwin << QStringList{"check", "--scheme", expected, twinFault, "--bus", "can1"}
-        << QVector<Expected>{can1Silent};
+        << QVector<ExpectedDeviation>{can1Silent};
     QTest::newRow("two buses: --bus 0 matches")
         << learnTwin << QStringList{"check", "--scheme", expected, twinFault, "--bus", "0"}
-        << QVector<Expected>{};
+        << QVector<ExpectedDeviation>{};
     // Learning one bus on a base scheme of two keeps the other bus's units as they were.
     const QString twinBase = m_dir.filePath(QStringLiteral("twin-base.tvsx"));
     CliRun::run({"learn", learnTwin.at(1), "-o", twinBase});
     QTest::newRow("two buses: can0 learned again on their scheme")
         << QStringList{"learn", learnTwin.at(1), "--scheme", twinBase, "--bus", "0", "-o", expected}
-        << QStringList{"check", "--scheme", expected, twinFault} << QVector<Expected>{can1Silent};
+        << QStringList{"check", "--scheme", expected, twinFault}
+        << QVector<ExpectedDeviation>{can1Silent};
     // A scheme of one bus is the first bus's, also when the recording starts on another: the
     // NMEA 2000 units are missing on the newer logger's can0, though its first frame is can1's.
-    QVector<Expected> missingOnCan0;
+    QVector<ExpectedDeviation> missingOnCan0;
     for (const int address : {0x00, 0x01, 0x02, 0x03, 0x05, 0x23, 0x8E, 0x8F})
         missingOnCan0.append({"missing", address, -1, 0, "can0"});
     QTest::newRow("a scheme of one bus on a recording starting on can1")
@@ -269,34 +257,36 @@ void tst_RealBusCheck::realRecordings_data()
     QTest::newRow("NMEA 2000 against the truck")
         << QStringList{"learn", truck, "--to", "93", "-o", expected}
         << QStringList{"check", "--scheme", expected, nmea}
-        << QVector<Expected>{{"missing", 0, -1, 0},           {"missing", 163, -1, 0},
-                             {"missing", 71, -1, 0},          {"missing", 81, -1, 0},
-                             {"missing", 82, -1, 0},          {"unexpected-unit", 1, -1, 0},
-                             {"unexpected-unit", 142, -1, 0}, {"unexpected-unit", 143, -1, 0},
-                             {"unexpected-unit", 2, -1, 0},   {"unexpected-unit", 3, -1, 0},
-                             {"unexpected-unit", 35, -1, 0},  {"unexpected-unit", 5, -1, 0}};
+        << QVector<ExpectedDeviation>{
+               {"missing", 0, -1, 0},           {"missing", 163, -1, 0},
+               {"missing", 71, -1, 0},          {"missing", 81, -1, 0},
+               {"missing", 82, -1, 0},          {"unexpected-unit", 1, -1, 0},
+               {"unexpected-unit", 142, -1, 0}, {"unexpected-unit", 143, -1, 0},
+               {"unexpected-unit", 2, -1, 0},   {"unexpected-unit", 3, -1, 0},
+               {"unexpected-unit", 35, -1, 0},  {"unexpected-unit", 5, -1, 0}};
     QTest::newRow("demo recording against the example scheme")
         << QStringList{}
         << QStringList{"check", "--scheme", ":/demo/demo.tvsx", ":/demo/demo-bus.log"}
-        << QVector<Expected>{{"out-of-range", 160, -1, 0},
-                             {"out-of-range", 160, -1, 0},
-                             {"trouble-code", 0, -1, 0},
-                             {"trouble-code", 0, -1, 0}};
+        << QVector<ExpectedDeviation>{{"out-of-range", 160, -1, 0},
+                                      {"out-of-range", 160, -1, 0},
+                                      {"trouble-code", 0, -1, 0},
+                                      {"trouble-code", 0, -1, 0}};
 }
 
 void tst_RealBusCheck::realRecordings()
 {
     QFETCH(QStringList, learn);
     QFETCH(QStringList, check);
-    QFETCH(QVector<Expected>, expected);
+    QFETCH(QVector<ExpectedDeviation>, expected);
     if (!learn.isEmpty()) {
         const CliRun r = CliRun::run(learn);
         QVERIFY2(r.code == 0, qPrintable(r.err));
     }
     const QString json = m_dir.filePath(QStringLiteral("real.json"));
     const CliRun r = CliRun::run(check + QStringList{"--json", json});
-    const bool faults = std::any_of(expected.cbegin(), expected.cend(),
-                                    [](const Expected &e) { return e.kind != "switched-off"; });
+    const bool faults
+        = std::any_of(expected.cbegin(), expected.cend(),
+                      [](const ExpectedDeviation &e) { return e.kind != "switched-off"; });
     QVERIFY2(r.code == (faults ? 1 : 0), qPrintable(r.out + r.err));
     // The report is the same in every run, whatever order the process's hashes keep.
     for (int seed = 1; seed <= 2; ++seed) {
@@ -316,13 +306,13 @@ void tst_RealBusCheck::realRecordings()
     }
     QVERIFY2(found.size() == expected.size(), qPrintable(r.out));
     const bool withBus = std::any_of(expected.cbegin(), expected.cend(),
-                                     [](const Expected &e) { return !e.bus.isEmpty(); });
+                                     [](const ExpectedDeviation &e) { return !e.bus.isEmpty(); });
     auto order = [withBus](const QString &kind, int address, const QString &bus) {
         return kind + QLatin1Char(' ') + QString::number(address)
                + (withBus ? QLatin1Char(' ') + bus : QString());
     };
     QStringList kinds;
-    for (const Expected &e : expected)
+    for (const ExpectedDeviation &e : expected)
         kinds << order(e.kind, e.address, e.bus);
     QStringList got;
     for (const QJsonValue &v : found)
