@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -88,6 +89,7 @@ private slots:
     void memoryAccessTimeoutReachesTheRow();
     void detailDockShowsTheSameEditor();
     void tuneVariableReadAndWrite();
+    void calibrationAndBlockErrorsInDetails();
     void addFlasherWithStubAtItsAddress_data();
     void addFlasherWithStubAtItsAddress();
 };
@@ -251,6 +253,34 @@ void tst_ServiceWalkthrough::tuneVariableReadAndWrite()
     QVERIFY(DemoBusWindow::find<QPushButton>(dock, "setValue"));
     QTRY_COMPARE(DemoBusWindow::find<QLabel>(dock, "answer")->text(),
                  QStringLiteral("No answer from unit 0x33"));
+}
+
+// The engine's calibration, added by hand from Devices, starts and stops from its Details; the
+// controller's Blocks show their error codes there, a field each.
+void tst_ServiceWalkthrough::calibrationAndBlockErrorsInDetails()
+{
+    DemoBusWindow demo;
+    QVERIFY(demo.start());
+    const QModelIndex engine = demo.row(QStringLiteral("Engine #1"));
+    demo.select(engine);
+    const QString calibration = QStringLiteral("Engine Controller Calibration");
+    QVERIFY(demo.addFromCatalogue(calibration, "addModeSendButton"));
+    QWidget *details = demo.showDetails(demo.waitRow(calibration, engine));
+    auto *state = DemoBusWindow::find<QLabel>(details, "state");
+    QVERIFY(state);
+    QCOMPARE(state->text(), QStringLiteral("Calibration stopped"));
+    QVERIFY(DemoBusWindow::click(details, "start"));
+    QTRY_COMPARE(state->text(), QStringLiteral("Calibration running"));
+    QVERIFY(DemoBusWindow::click(details, "stop"));
+    QTRY_COMPARE(state->text(), QStringLiteral("Calibration stopped"));
+
+    const QModelIndex controller = demo.row(QStringLiteral("Controller"));
+    details = demo.showDetails(demo.waitRow(QStringLiteral("Blocks"), controller));
+    auto *first = DemoBusWindow::find<QLineEdit>(details, "code0");
+    QVERIFY(first);
+    QTRY_VERIFY2(
+        QRegularExpression(QStringLiteral("^[0-9a-f]{2}$")).match(first->text()).hasMatch(),
+        qPrintable(first->text()));
 }
 
 void tst_ServiceWalkthrough::addFlasherWithStubAtItsAddress_data()
