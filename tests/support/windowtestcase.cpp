@@ -4,6 +4,7 @@
 #include "scheme/schemecontroller.h"
 #include "support/testenvironment.h"
 
+#include <QAction>
 #include <QSettings>
 #include <QtTest>
 
@@ -37,4 +38,9 @@ void WindowTestCase::cleanup()
     m_dispatcher->setCatalogue(nullptr);
     m_catalogue.reset();
     QSettings().clear();
+}
+
+QAction *WindowTestCase::action(const char *objectName) const
+{
+    return m_window ? m_window->findChild<QAction *>(QLatin1String(objectName)) : nullptr;
 }

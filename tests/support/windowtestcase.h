@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class QAction;
+
 // Base of the test classes that drive a whole scripted main window: its own settings store
 // and built-in descriptions only, a dispatcher, a temporary folder, and a fresh window for every
 // test function whose scheme is cleared afterwards. Qt Test finds the set-up slots here.
@@ -28,6 +30,9 @@ protected slots:
     void cleanup();
 
 protected:
+    // The window's action of that object name; null when none.
+    QAction *action(const char *objectName) const;
+
     // A fresh unit catalogue for every test, the bus's while the window lives.
     std::unique_ptr<CanDeviceFactory> m_catalogue;
     std::unique_ptr<DeviceDispatcher> m_dispatcher;

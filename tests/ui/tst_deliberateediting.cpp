@@ -34,11 +34,6 @@
 
 namespace {
 
-QAction *action(QObject *window, const char *name)
-{
-    return window->findChild<QAction *>(QLatin1String(name));
-}
-
 int rowOfKey(const DeviceConstructorModel *model, const QByteArray &key)
 {
     for (int r = 0; r < model->rowCount(); ++r) {
@@ -308,7 +303,7 @@ void tst_DeliberateEditing::occupiedAddressRefused()
     // Once the unit is gone, the address is free again.
     m_window->mainView()->setCurrentIndex(
         m_window->schemeModel()->index(unknown->existingTreeItem(), 1));
-    action(m_window.get(), "actionDeleteDevice")->trigger();
+    action("actionDeleteDevice")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const QModelIndex freed = model->index(rowOfKey(model, "pedal_unit"), 0);
     QVERIFY(model->isAvailable(freed));
@@ -345,7 +340,7 @@ void tst_DeliberateEditing::shortPeriodAsks()
         m_window->schemeModel()->index(device->existingTreeItem(), 1));
     m_window->intAnswer = period;
     m_window->confirm = confirm;
-    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+    action("actionSetTransmissionInterval")->trigger();
     QCOMPARE(m_window->asked.first(),
              QStringLiteral("Period|Transmission period, ms|250|0|2147483647"));
     QCOMPARE(m_window->asked.size(), asks ? 2 : 1);

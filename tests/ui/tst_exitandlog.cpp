@@ -25,11 +25,6 @@
 
 namespace {
 
-QAction *action(QObject *window, const char *name)
-{
-    return window->findChild<QAction *>(QLatin1String(name));
-}
-
 // What another program reading the file sees now: only what has reached the file.
 QByteArray onDisk(const QString &path)
 {
@@ -153,7 +148,7 @@ void tst_ExitAndLog::logNeedsMarkedItems()
         device->setFiltered(marked);
         m_window->addDisplayable(device);
     }
-    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    QAction *start = action("actionStartParameterLog");
     start->trigger();
     QCOMPARE(start->isChecked(), starts);
     QCOMPARE(m_window->parameterLog()->isRunning(), starts);
@@ -205,8 +200,8 @@ void tst_ExitAndLog::exitAfterTheDiagramEndsTheEventLoop()
     };
     QTimer::singleShot(0, m_window.get(), [&] {
         QTimer::singleShot(20, answerDialog);
-        action(m_window.get(), "actionConnectionTimeouts")->trigger();
-        action(m_window.get(), "actionExit")->trigger();
+        action("actionConnectionTimeouts")->trigger();
+        action("actionExit")->trigger();
     });
     QTimer guard;
     guard.setSingleShot(true);

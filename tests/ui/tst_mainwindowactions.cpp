@@ -42,11 +42,6 @@
 
 namespace {
 
-QAction *action(QObject *window, const char *name)
-{
-    return window->findChild<QAction *>(QLatin1String(name));
-}
-
 QStringList menuActions(QMenuBar *bar, const QString &title)
 {
     for (QAction *m : bar->actions()) {
@@ -155,7 +150,7 @@ void tst_MainWindowActions::actions()
     QFETCH(QString, text);
     QFETCH(QString, shortcut);
     QFETCH(bool, checkable);
-    QAction *a = action(m_window.get(), qPrintable(name));
+    QAction *a = action(qPrintable(name));
     QVERIFY(a);
     QCOMPARE(a->text(), text);
     QCOMPARE(a->shortcut(), QKeySequence(shortcut));
@@ -204,8 +199,8 @@ void tst_MainWindowActions::menusAndToolBar()
                                  "actionStartParameterLog", "|", "actionAutoAdd", "actionTest"}));
     for (const char *name : {"actionRawEnable", "actionRawClear", "actionSaveLog",
                              "actionStartParameterLog", "actionAutoAdd", "actionTest"})
-        QVERIFY2(!action(m_window.get(), name)->icon().isNull(), name);
-    QVERIFY(!action(m_window.get(), "actionTest")->isEnabled());
+        QVERIFY2(!action(name)->icon().isNull(), name);
+    QVERIFY(!action("actionTest")->isEnabled());
 }
 
 void tst_MainWindowActions::windowsMenuShortcuts_data()
@@ -258,7 +253,7 @@ void tst_MainWindowActions::contextMenus()
                                   "actionUnitFreezeFrames",
                                   "actionUnitClearCodes"}));
     auto *constructor = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
-    QCOMPARE(constructor->actions(), QList<QAction *>{action(m_window.get(), "actionTest")});
+    QCOMPARE(constructor->actions(), QList<QAction *>{action("actionTest")});
     auto *raw = m_window->findChild<QTableView *>(QStringLiteral("rawDataView"));
     QCOMPARE(raw->actions().size(), 6);
     QVERIFY(raw->actions().at(2)->isSeparator());
@@ -274,7 +269,7 @@ void tst_MainWindowActions::autoAddConnectsAndDisconnects()
 {
     GuiMessageNotifier notifier;
     m_window->attachBus(nullptr, &notifier);
-    QAction *autoAdd = action(m_window.get(), "actionAutoAdd");
+    QAction *autoAdd = action("actionAutoAdd");
     QVERIFY(!autoAdd->isChecked());
     emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
     QCOMPARE(m_window->schemeModel()->rowCount(), 0);
@@ -297,8 +292,8 @@ void tst_MainWindowActions::autoAddConnectsAndDisconnects()
 
 void tst_MainWindowActions::settingsRoundTrip()
 {
-    action(m_window.get(), "actionRawEnable")->setChecked(false);
-    action(m_window.get(), "actionAutoAdd")->setChecked(true);
+    action("actionRawEnable")->setChecked(false);
+    action("actionAutoAdd")->setChecked(true);
     m_window->findChild<QRadioButton *>(QStringLiteral("addModeSendButton"))->setChecked(true);
     m_window->findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->setChecked(true);
     m_window.reset(); // saves
@@ -311,9 +306,9 @@ void tst_MainWindowActions::settingsRoundTrip()
     m_window = std::make_unique<ScriptedMainWindow>();
 
     m_window->setDispatcher(m_dispatcher.get());
-    QVERIFY(!action(m_window.get(), "actionRawEnable")->isChecked());
+    QVERIFY(!action("actionRawEnable")->isChecked());
     QVERIFY(!m_window->rawDataModel()->isFlowEnabled());
-    QVERIFY(action(m_window.get(), "actionAutoAdd")->isChecked());
+    QVERIFY(action("actionAutoAdd")->isChecked());
     QVERIFY(
         m_window->findChild<QRadioButton *>(QStringLiteral("addModeReceiveButton"))->isChecked());
     QVERIFY(m_window->findChild<QGroupBox *>(QStringLiteral("idFilterGroupBox"))->isChecked());
@@ -373,7 +368,7 @@ void tst_MainWindowActions::initialStateIsForOneItem()
     };
     AbstractDisplayableItem *unit = nullptr;
     if (unitState == QLatin1String("traffic")) {
-        action(m_window.get(), "actionAutoAdd")->setChecked(true);
+        action("actionAutoAdd")->setChecked(true);
         emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
         QCOMPARE(m_window->schemeModel()->rowCount(), 1);
         unit = m_window->schemeModel()->topLevelItems().at(0)->displayable();
@@ -429,7 +424,7 @@ void tst_MainWindowActions::answerToARequestIsEventDriven()
     QFETCH(bool, eventDriven);
     GuiMessageNotifier notifier;
     m_window->attachBus(nullptr, &notifier);
-    action(m_window.get(), "actionAutoAdd")->setChecked(true);
+    action("actionAutoAdd")->setChecked(true);
     emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
     QCOMPARE(m_window->schemeModel()->rowCount(), 1);
     AbstractDisplayableItem *unit = m_window->schemeModel()->topLevelItems().at(0)->displayable();
@@ -468,8 +463,8 @@ void tst_MainWindowActions::otherUiVersionRestoresNothing()
     QTest::ignoreMessage(QtDebugMsg, "UiVersion changed from 3 to 4, won't restore ui state");
     m_window = std::make_unique<ScriptedMainWindow>();
     m_window->setDispatcher(m_dispatcher.get());
-    QVERIFY(action(m_window.get(), "actionRawEnable")->isChecked());
-    QVERIFY(!action(m_window.get(), "actionAutoAdd")->isChecked());
+    QVERIFY(action("actionRawEnable")->isChecked());
+    QVERIFY(!action("actionAutoAdd")->isChecked());
     QCOMPARE(m_dispatcher->transportTiming().windowSize, TPConnection::defaultTiming().windowSize);
 }
 
@@ -569,7 +564,7 @@ void tst_MainWindowActions::periodDialogStartsAtThePeriodKept()
     m_window->mainView()->setCurrentIndex(
         m_window->schemeModel()->index(selected->existingTreeItem(), 1));
     m_window->intAnswer = 250;
-    action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+    action("actionSetTransmissionInterval")->trigger();
     const QStringList asked = m_window->asked.last().split(QLatin1Char('|'));
     QCOMPARE(asked.value(2).toInt(), shown);
     QCOMPARE(asked.value(3).toInt(), 0);
@@ -604,7 +599,7 @@ void tst_MainWindowActions::detailsDocks()
     QCOMPARE(m_window->dockWidgetArea(first), Qt::LeftDockWidgetArea);
     m_window->addDockWidget(Qt::RightDockWidgetArea, first);
     m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(node, 1));
-    action(m_window.get(), "actionDetails")->trigger();
+    action("actionDetails")->trigger();
     const auto docks = m_window->findChildren<QDockWidget *>(QRegularExpression(QStringLiteral("DetailsDockWidget$")));
     QCOMPARE(docks.size(), 2);
     // A new dock goes where the last one is.
@@ -666,19 +661,19 @@ void tst_MainWindowActions::filterMarksAndStates()
                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     selection->select(m_window->schemeModel()->index(1, 0),
                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    action(m_window.get(), "actionFilterOn")->trigger();
+    action("actionFilterOn")->trigger();
     QVERIFY(ra->isFiltered() && rb->isFiltered());
     selection->select(m_window->schemeModel()->index(1, 0),
                       QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    action(m_window.get(), "actionFilterOff")->trigger();
+    action("actionFilterOff")->trigger();
     QVERIFY(!ra->isFiltered());
     QVERIFY(rb->isFiltered());
     m_window->mainView()->setCurrentIndex(m_window->schemeModel()->index(1, 1));
-    action(m_window.get(), "actionSend")->trigger();
+    action("actionSend")->trigger();
     QCOMPARE(rb->AbstractDisplayableItem::state(), int(AbstractDisplayableItem::Send));
-    action(m_window.get(), "actionReceive")->trigger();
+    action("actionReceive")->trigger();
     QCOMPARE(rb->AbstractDisplayableItem::state(), int(AbstractDisplayableItem::ReceiveOk));
-    action(m_window.get(), "actionClearScheme")->trigger();
+    action("actionClearScheme")->trigger();
     QCOMPARE(m_window->schemeModel()->rowCount(), 0);
 }
 
@@ -735,7 +730,7 @@ void tst_MainWindowActions::saveLogFormats()
     }
     m_window->fileAnswer = m_dir.filePath(name);
     m_window->filterAnswer = filter;
-    QAction *save = action(m_window.get(), "actionSaveLog");
+    QAction *save = action("actionSaveLog");
     save->trigger();
     m_window->filterAnswer.clear();
     QCOMPARE(m_window->asked.last(),
@@ -794,7 +789,7 @@ void tst_MainWindowActions::saveLogFailureIsShown()
     for (const char *name : {"no/such/dir/x.blf", "no/such/dir/x.txt"}) {
         m_window->errors.clear();
         m_window->fileAnswer = m_dir.filePath(QLatin1String(name));
-        action(m_window.get(), "actionSaveLog")->trigger();
+        action("actionSaveLog")->trigger();
         QCOMPARE(m_window->errors.size(), 1);
         QVERIFY2(m_window->errors.first().contains(QLatin1String("Unable to save")),
                  qPrintable(m_window->errors.first()));

@@ -25,11 +25,6 @@
 // status bar counts its records, and a failing disk stops it with a message.
 namespace {
 
-QAction *action(QObject *window, const char *name)
-{
-    return window->findChild<QAction *>(QLatin1String(name));
-}
-
 int fieldCount(const QByteArray &line)
 {
     return line.split(',').size();
@@ -82,8 +77,8 @@ void tst_ParameterLogRecorder::parameterLogColumnsStayFixed()
     J1939Device *aRaw = a.get();
     for (auto *d : {a.release(), b.release(), c.release()})
         m_window->addDisplayable(d);
-    QVERIFY(!action(m_window.get(), "actionLiveParameterLog")->isChecked());
-    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    QVERIFY(!action("actionLiveParameterLog")->isChecked());
+    QAction *start = action("actionStartParameterLog");
     start->setChecked(true);
     QVERIFY(m_window->parameterLog()->isRunning());
     const QString path = m_window->parameterLog()->path();
@@ -106,7 +101,7 @@ void tst_ParameterLogRecorder::parameterLogColumnsStayFixed()
     aRaw->setFiltered(false);
     m_window->mainView()->setCurrentIndex(
         m_window->schemeModel()->index(aRaw->existingTreeItem(), 1));
-    action(m_window.get(), "actionDeleteDevice")->trigger();
+    action("actionDeleteDevice")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const int before = counter->text().toInt();
     QTRY_VERIFY_WITH_TIMEOUT(counter->text().toInt() >= before + 2, 5000);
@@ -146,7 +141,7 @@ void tst_ParameterLogRecorder::parameterLogUnwritableDirectory()
 {
     QSettings().setValue(QStringLiteral("ParameterLog/Directory"),
                          m_dir.filePath(QStringLiteral("missing/sub")));
-    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    QAction *start = action("actionStartParameterLog");
     start->setChecked(true);
     QVERIFY(!start->isChecked());
     QVERIFY(!m_window->parameterLog()->isRunning());
@@ -180,8 +175,8 @@ void tst_ParameterLogRecorder::parameterLogStopsOnWriteError()
     auto device = deviceWithParameters(0x50, 3);
     device->setFiltered(true);
     m_window->addDisplayable(device.release());
-    action(m_window.get(), "actionLiveParameterLog")->setChecked(true);
-    QAction *start = action(m_window.get(), "actionStartParameterLog");
+    action("actionLiveParameterLog")->setChecked(true);
+    QAction *start = action("actionStartParameterLog");
     start->setChecked(true);
     QVERIFY(m_window->parameterLog()->isRunning());
     const QString path = m_window->parameterLog()->path();
@@ -208,26 +203,26 @@ void tst_ParameterLogRecorder::parameterLogStopsOnWriteError()
 void tst_ParameterLogRecorder::parameterLogDialogs()
 {
     m_window->intAnswer = 250;
-    action(m_window.get(), "actionParameter_Log_Period")->trigger();
+    action("actionParameter_Log_Period")->trigger();
     QCOMPARE(m_window->asked.last(),
              QStringLiteral("Parameter Log Period|Period, ms|1000|10|99999"));
     QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Period")).toInt(), 250);
     m_window->accept = false;
     m_window->intAnswer = 40;
-    action(m_window.get(), "actionParameter_Log_Period")->trigger();
+    action("actionParameter_Log_Period")->trigger();
     QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Period")).toInt(), 250);
     // Never chosen: the dialog starts in Tarvik's folder among the engineer's documents, which
     // exists, never in the folder the program happened to start in.
     QSettings().remove(QStringLiteral("ParameterLog/Directory"));
     m_window->directoryAnswer.clear();
-    action(m_window.get(), "actionParameter_Log_Directory")->trigger();
+    action("actionParameter_Log_Directory")->trigger();
     const QString start = m_window->asked.last().section(QLatin1Char('|'), 1);
     QCOMPARE(QFileInfo(start).fileName(), QStringLiteral("Tarvik"));
     QVERIFY(QFileInfo(start).isDir());
     QVERIFY(QDir(start) != QDir::current());
     QVERIFY(!QSettings().contains(QStringLiteral("ParameterLog/Directory")));
     m_window->directoryAnswer = m_dir.path();
-    action(m_window.get(), "actionParameter_Log_Directory")->trigger();
+    action("actionParameter_Log_Directory")->trigger();
     QCOMPARE(QSettings().value(QStringLiteral("ParameterLog/Directory")).toString(), m_dir.path());
 }
 

@@ -26,11 +26,6 @@ namespace {
 
 using TestEnvironment::readFile;
 
-QAction *action(QObject *window, const char *name)
-{
-    return window->findChild<QAction *>(QLatin1String(name));
-}
-
 AbstractSchemeTreeItem *nodeByKeys(SchemeTreeModel *model, const QByteArray &device,
                                    const QByteArray &function = QByteArray())
 {
@@ -157,24 +152,24 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen()
         break;
     case Change::Delete:
         m_window->mainView()->setCurrentIndex(model->index(nodeByKeys(model, "demo_cabin"), 1));
-        action(m_window.get(), "actionDeleteDevice")->trigger();
+        action("actionDeleteDevice")->trigger();
         break;
     case Change::Rename:
         m_window->textAnswer = QStringLiteral("Inputs");
-        action(m_window.get(), "actionRename")->trigger();
+        action("actionRename")->trigger();
         break;
     case Change::Period:
         m_window->intAnswer = 200;
-        action(m_window.get(), "actionSetTransmissionInterval")->trigger();
+        action("actionSetTransmissionInterval")->trigger();
         break;
     case Change::Send:
-        action(m_window.get(), "actionSend")->trigger();
+        action("actionSend")->trigger();
         break;
     case Change::Auto:
         item->setState(AbstractDisplayableItem::Auto);
         break;
     case Change::Filter:
-        action(m_window.get(), "actionFilterOn")->trigger();
+        action("actionFilterOn")->trigger();
         break;
     case Change::SentValue:
         item->setState(AbstractDisplayableItem::Send);
@@ -198,7 +193,7 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen()
         if (change == Change::AddedByTrafficRenamed) {
             m_window->mainView()->setCurrentIndex(model->index(rows, 1));
             m_window->textAnswer = QStringLiteral("Found unit");
-            action(m_window.get(), "actionRename")->trigger();
+            action("actionRename")->trigger();
         }
         break;
     }
@@ -222,7 +217,7 @@ void tst_SchemeDocument::everyKindOfChangeIsSeen()
     QVERIFY(!m_window->isWindowModified());
     if (change == Change::Rename) {
         m_window->textAnswer = QStringLiteral("Inputs again");
-        action(m_window.get(), "actionRename")->trigger();
+        action("actionRename")->trigger();
         QTRY_VERIFY(m_window->isWindowModified());
     }
 }
@@ -266,10 +261,10 @@ void tst_SchemeDocument::questionsBeforeLosingChanges()
     bool closed = false;
     switch (question) {
     case Question::Open:
-        action(m_window.get(), "actionOpen")->trigger();
+        action("actionOpen")->trigger();
         break;
     case Question::Clear:
-        action(m_window.get(), "actionClearScheme")->trigger();
+        action("actionClearScheme")->trigger();
         break;
     case Question::Close:
         closed = m_window->close();
@@ -301,11 +296,11 @@ void tst_SchemeDocument::deleteAsksFirst()
     QPointer<AbstractDisplayableItem> item = engine->displayable();
     m_window->mainView()->setCurrentIndex(model->index(engine, 1));
     m_window->confirm = false;
-    action(m_window.get(), "actionDeleteDevice")->trigger();
+    action("actionDeleteDevice")->trigger();
     QCOMPARE(m_window->asked.last(), QStringLiteral("Delete|Delete %1 from the scheme?").arg(engine->uniqueName()));
     QCOMPARE(model->rowCount(), TestEnvironment::schemeUnits(m_demo));
     m_window->confirm = true;
-    action(m_window.get(), "actionDeleteDevice")->trigger();
+    action("actionDeleteDevice")->trigger();
     QCOMPARE(model->rowCount(), TestEnvironment::schemeUnits(m_demo) - 1);
     QVERIFY(!nodeByKeys(model, "engine1"));
     // Gone from the bus side too, and destroyed.
@@ -327,7 +322,7 @@ void tst_SchemeDocument::detailsDockResetByClearAndOpen()
     auto editors = [&] { return panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(); };
     select();
     m_window->saveChoice = MainWindow::SaveChoice::Discard;
-    action(m_window.get(), "actionClearScheme")->trigger();
+    action("actionClearScheme")->trigger();
     QCOMPARE(details->windowTitle(), QStringLiteral("Details"));
     QVERIFY(m_window->openScheme(m_demo));
     select();
@@ -346,7 +341,7 @@ void tst_SchemeDocument::recentSchemesAndDialogStart()
     QCOMPARE(m_window->schemeDialogStart(), m_demo);
     const QString saved = m_dir.filePath(QStringLiteral("saved"));
     m_window->fileAnswer = saved;
-    action(m_window.get(), "actionSaveAs")->trigger();
+    action("actionSaveAs")->trigger();
     const QString savedFile = saved + QStringLiteral(".tvsx");
     QCOMPARE(recent->files(), (QStringList{savedFile, m_demo}));
     QCOMPARE(m_window->schemeDialogStart(), savedFile);
@@ -399,7 +394,7 @@ void tst_SchemeDocument::saveQuestionFitsTheFile()
     // Save asks for a name exactly where there is no file of one's own to write.
     const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere.tvsx"));
     m_window->fileAnswer = elsewhere;
-    action(m_window.get(), "actionSave")->trigger();
+    action("actionSave")->trigger();
     QCOMPARE(!m_window->asked.filter(QStringLiteral("Save scheme|")).isEmpty(), saveAsks);
     QCOMPARE(document->filePath(), saveAsks ? elsewhere : scheme);
     QVERIFY(!document->check());

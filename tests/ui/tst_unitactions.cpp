@@ -37,15 +37,6 @@
 
 // What the window offers for a unit: its acceptance test in one dialog, the tool unit added once,
 // and the questions before a running test or transfer is abandoned.
-namespace {
-
-QAction *action(QObject *window, const char *name)
-{
-    return window->findChild<QAction *>(QLatin1String(name));
-}
-
-} // namespace
-
 class tst_UnitActions : public WindowTestCase
 {
     Q_OBJECT
@@ -74,7 +65,7 @@ void tst_UnitActions::testActionOpensOneDialog()
     QVERIFY(row >= 0);
     auto *view = m_window->findChild<QTableView *>(QStringLiteral("constructorView"));
     view->setCurrentIndex(model->index(row, 1));
-    QAction *test = action(m_window.get(), "actionTest");
+    QAction *test = action("actionTest");
     QVERIFY(test->isEnabled());
     // An engineer's scheme is replaced only when he agrees.
     m_window->on_constructorView_activated(model->index(0, 0));
@@ -133,7 +124,7 @@ void tst_UnitActions::closingARunningTest()
             view->setCurrentIndex(model->index(r, 1));
     }
     m_window->confirm = true;
-    action(m_window.get(), "actionTest")->trigger();
+    action("actionTest")->trigger();
     QPointer<DeviceTestDialog> dialog = m_window->findChild<DeviceTestDialog *>();
     QVERIFY(dialog);
     QPointer<DeviceTest> test = dialog->test();
@@ -156,7 +147,7 @@ void tst_UnitActions::closingARunningTest()
     m_window->asked.clear();
     m_window->confirm = agree;
     m_window->fileAnswer.clear();
-    action(m_window.get(), qPrintable(actionName))->trigger();
+    action(qPrintable(actionName))->trigger();
     QVERIFY2(m_window->asked.value(0).startsWith(
                  QLatin1String("Test|The test of Controller is running")),
              qPrintable(m_window->asked.join(QLatin1Char('\n'))));
@@ -198,7 +189,7 @@ void tst_UnitActions::abandoningTransferAsks()
     unit->setFault(SimulatedBootLoader::SilentFrom, 1);
     handler.bus()->addUnit(unit);
     QVERIFY(handler.start());
-    action(m_window.get(), "actionAddFlasher")->trigger();
+    action("actionAddFlasher")->trigger();
     auto *tool = qobject_cast<OffBoardDiagnosticDevice *>(
         m_window->catalogue()->getDevice(QByteArray("offboarddiagunit")));
     QVERIFY(tool && tool->flasher());
@@ -210,7 +201,7 @@ void tst_UnitActions::abandoningTransferAsks()
     m_window->asked.clear();
     m_window->confirm = agree;
     m_window->fileAnswer.clear();
-    action(m_window.get(), qPrintable(actionName))->trigger();
+    action(qPrintable(actionName))->trigger();
     QVERIFY2(m_window->asked.value(0).startsWith(
                  QLatin1String("Boot loading|The program of unit 0xa0 is being replaced")),
              qPrintable(m_window->asked.join(QLatin1Char('\n'))));
