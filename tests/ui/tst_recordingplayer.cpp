@@ -47,6 +47,19 @@ QModelIndex rowStartingWith(const QAbstractItemModel *model, const QString &pref
     return {};
 }
 
+// The addresses of the units under each bus row, sorted, by the bus's name.
+QMap<QString, QStringList> unitsByBus(const QAbstractItemModel *model)
+{
+    QMap<QString, QStringList> buses;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList &units = buses[model->index(r, 1).data().toString()];
+        for (int u = 0; u < model->rowCount(model->index(r, 0)); ++u)
+            units << model->index(u, 1, model->index(r, 0)).data().toString();
+        units.sort();
+    }
+    return buses;
+}
+
 template<typename T>
 T *child(DemoBusWindow &demo, const char *name)
 {
@@ -331,6 +344,14 @@ void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
         [&] { return rowStartingWith(view->model(), QStringLiteral("0x47")).isValid(); }, 10000));
     for (const char *demoUnit : {"0xa0", "0x9d", "0x4a"})
         QVERIFY2(!rowStartingWith(view->model(), QLatin1String(demoUnit)).isValid(), demoUnit);
+    // The truck's engine and retarder on can0, three other units on can1; both bus rows name the
+    // recording by its file, as the player does.
+    const QMap<QString, QStringList> truck{{"can0", {"0x00", "0x47"}},
+                                           {"can1", {"0x51", "0x52", "0xa3"}}};
+    QVERIFY(DemoBusWindow::waitFor([&] { return unitsByBus(view->model()) == truck; }, 15000));
+    for (int bus = 0; bus < 2; ++bus)
+        QCOMPARE(view->model()->index(bus, 2).data().toString(),
+                 QStringLiteral("Recording on css_FCBF0606_j1939_truck_bam.MF4"));
 
     // Space pauses with the focus in the tree; the button then offers to play.
     auto *replay = qobject_cast<ReplayCanHandler *>(demo.handler());
@@ -340,6 +361,11 @@ void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Space);
     QVERIFY(replay->isPaused());
+    // Both buses.
+    auto *second
+        = qobject_cast<ReplayCanHandler *>(demo.window()->buses()->added().first()->handler());
+    QVERIFY(second && second->isPaused());
+    QCOMPARE(second->channel(), 1);
     QCOMPARE(pause->text(), QStringLiteral("Play"));
 
     // The next recording is another machine: its units only, and it plays.
@@ -352,6 +378,8 @@ void tst_RecordingPlayer::emptySchemeGetsTheRecordingsUnitsOnly()
     QVERIFY(DemoBusWindow::waitFor(
         [&] { return rowStartingWith(view->model(), QStringLiteral("0x23")).isValid(); }, 10000));
     QVERIFY(!rowStartingWith(view->model(), QStringLiteral("0x47")).isValid());
+    // The truck's second bus went with it.
+    QCOMPARE(demo.window()->buses()->count(), 1);
 
     // Auto add came on for the recordings, not by the engineer: the next start has it off.
     demo.window()->saveUiState();

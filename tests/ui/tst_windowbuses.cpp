@@ -3,7 +3,6 @@
 #include "buscheck/deviation.h"
 #include "can/canhandlerfactory.h"
 #include "can/editors/canloadbar.h"
-#include "can/replaycanhandler.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
 #include "scheme/abstractschemetreeitem.h"
@@ -12,7 +11,6 @@
 #include "support/testenvironment.h"
 #include "ui/editors/bustimelineplot.h"
 #include "ui/rawdatamodel.h"
-#include "ui/recordingplayer.h"
 #include "ui/windowbuses.h"
 
 #include <QAction>
@@ -22,7 +20,6 @@
 #include <QDockWidget>
 #include <QDomDocument>
 #include <QDoubleSpinBox>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -302,8 +299,6 @@ class tst_WindowBuses : public QObject
 private slots:
     void initTestCase();
     void sameAddressOnTwoBuses();
-    void recordingOfTwoBusesPlaysAsTwo_data();
-    void recordingOfTwoBusesPlaysAsTwo();
     void busCheckWatchesTheChosenBus_data();
     void busCheckWatchesTheChosenBus();
     void flasherJoinsTheSelectedBus();
@@ -441,63 +436,6 @@ void tst_WindowBuses::sameAddressOnTwoBuses()
     window->fileAnswer = dir.filePath(QStringLiteral("elsewhere/two-buses.tvsx"));
     demo.action("actionSaveAs")->trigger();
     QCOMPARE(savedDatabases(window->fileAnswer), QStringList{QStringLiteral("1 ../can1.dbc")});
-}
-
-void tst_WindowBuses::recordingOfTwoBusesPlaysAsTwo_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::newRow("candump") << "css_FCBF0606_j1939_truck_bam.log";
-    QTest::newRow("MF4") << "css_FCBF0606_j1939_truck_bam.MF4";
-}
-
-void tst_WindowBuses::recordingOfTwoBusesPlaysAsTwo()
-{
-    QFETCH(QString, file);
-    DemoBusWindow demo;
-    QVERIFY(demo.start());
-    ScriptedMainWindow *window = demo.window();
-    demo.action("actionClearScheme")->trigger();
-    QSignalSpy opened(window->player(), &RecordingPlayer::recordingOpened);
-    window->fileAnswer = TestEnvironment::dataFile(file);
-    demo.action("actionOpenRecording")->trigger();
-    QVERIFY(opened.wait(20000));
-    QVERIFY2(window->errors.isEmpty(), qPrintable(window->errors.join('\n')));
-
-    // The truck's engine and retarder on can0, three other units on can1.
-    SchemeTreeModel *model = window->schemeModel();
-    const QMap<QString, QStringList> expected{{"can0", {"0x00", "0x47"}},
-                                              {"can1", {"0x51", "0x52", "0xa3"}}};
-    auto sorted = [&] {
-        QMap<QString, QStringList> buses = unitsByBus(model);
-        for (QStringList &units : buses)
-            units.sort();
-        return buses;
-    };
-    QVERIFY2(DemoBusWindow::waitFor([&] { return sorted() == expected; }, 15000),
-             qPrintable(QStringList(sorted().value(QStringLiteral("can1"))).join(',')));
-
-    // Both bus rows name the recording by its file, as the player does.
-    for (int bus = 0; bus < 2; ++bus) {
-        const QString description = model->index(bus, 2).data().toString();
-        QCOMPARE(description, QStringLiteral("Recording on ") + QFileInfo(file).fileName());
-    }
-
-    // The player's controls act on both buses.
-    QCOMPARE(window->buses()->added().size(), 1);
-    auto *second = qobject_cast<ReplayCanHandler *>(window->buses()->added().first()->handler());
-    QVERIFY(second);
-    QCOMPARE(second->channel(), 1);
-    demo.action("actionPlayerPause")->trigger();
-    QVERIFY(second->isPaused());
-    demo.action("actionPlayerPause")->trigger();
-    QVERIFY(!second->isPaused());
-
-    // Another recording of one bus: the second bus goes with the first recording.
-    window->fileAnswer = TestEnvironment::dataFile("css_94C49784_nmea2000_addrclaim_request.MF4");
-    demo.action("actionOpenRecording")->trigger();
-    QVERIFY(opened.wait(20000));
-    QTRY_COMPARE(window->buses()->count(), 1);
-    QVERIFY(model->rowCount() == 0 || !model->topLevelItems().first()->isBus());
 }
 
 void tst_WindowBuses::busCheckWatchesTheChosenBus_data()
