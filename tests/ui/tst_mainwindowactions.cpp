@@ -82,7 +82,6 @@ private slots:
     void windowsMenuShortcuts_data();
     void windowsMenuShortcuts();
     void contextMenus();
-    void autoAddConnectsAndDisconnects();
     void settingsRoundTrip();
     void initialStateIsForOneItem_data();
     void answerToARequestIsEventDriven_data();
@@ -263,31 +262,6 @@ void tst_MainWindowActions::contextMenus()
     QCOMPARE(raw->actions().at(5)->objectName(), QStringLiteral("actionRawBusFilter"));
     QVERIFY(!raw->actions().at(5)->isVisible());
     QCOMPARE(raw->font().family(), QStringLiteral("DejaVu Sans Mono"));
-}
-
-void tst_MainWindowActions::autoAddConnectsAndDisconnects()
-{
-    GuiMessageNotifier notifier;
-    m_window->attachBus(nullptr, &notifier);
-    QAction *autoAdd = action("actionAutoAdd");
-    QVERIFY(!autoAdd->isChecked());
-    emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 5}}));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 0);
-
-    autoAdd->setChecked(true);
-    emit notifier.notifyPack(pack({{makeFrame(0x18FEF133, {1}), 6}, {makeFrame(0x18FEF133, {2}), 7}}));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
-    AbstractDisplayableItem *device = m_window->schemeModel()->topLevelItems().at(0)->displayable();
-    QCOMPARE(device->address().value, 0x33u);
-    QCOMPARE(m_dispatcher->devices().size(), 1);
-    // Dispatched frames make nothing.
-    emit notifier.notifyPack(pack({{makeFrame(0x18FEF144, {1}), 8}},
-                                  DispatchResult::Status(DispatchResult::Received | DispatchResult::Dispatched)));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
-
-    autoAdd->setChecked(false);
-    emit notifier.notifyPack(pack({{makeFrame(0x18FEF155, {1}), 9}}));
-    QCOMPARE(m_window->schemeModel()->rowCount(), 1);
 }
 
 void tst_MainWindowActions::settingsRoundTrip()
