@@ -8,7 +8,6 @@
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
 #include "model/targetparameter.h"
-#include "support/simulatedbushandler.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -358,10 +357,8 @@ void tst_MemoryAccess::deviceRoundTripByKey()
     QVERIFY(f->loadFromData(File));
     QVERIFY(f->setItemValue(0, 99.5));
     f->setTarget(Unit);
-    QDomDocument doc;
-    QDomElement element = doc.createElement(QStringLiteral("device"));
-    doc.appendChild(element);
-    saved.saveItemToXmlNode(element);
+    const QDomDocument doc = savedItem(saved);
+    QDomElement element = doc.documentElement();
     J1939Device restored(Tool);
     QVERIFY(restored.applyXmlData(element));
     QCOMPARE(restored.children().size(), 1);
