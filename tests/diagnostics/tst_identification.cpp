@@ -212,9 +212,8 @@ void tst_Identification::nameFields()
     auto *f = new AddressClaimFunction(&device);
     for (ZxParameter *p : f->parameters())
         p->setValid(false);
-    CanMessage claim(0x18EEFF00, reinterpret_cast<const quint8 *>(payload.constData()), 8);
     DispatchResult result;
-    QVERIFY(device.dispatchMessage(claim, &result));
+    QVERIFY(device.dispatchMessage(frameOf(0x18EEFF00, payload), &result));
     QCOMPARE(result.item, f);
     QCOMPARE(fieldsOf(*f), fields);
     for (ZxParameter *p : f->parameters())
@@ -273,8 +272,7 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
     if (answers) {
         const CanMessage sent = handler.writtenFrames().last();
         QCOMPARE(sent.id, 0x18EEFF23u); // to the global address, from the unit
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sent.data), sent.length),
-                 hex("0795e01003b4a0c2"));
+        QCOMPARE(payloadOf(sent), hex("0795e01003b4a0c2"));
     }
     QTest::qWait(20);
     QCOMPARE(int(handler.writtenFrames().size()) - before, answers);

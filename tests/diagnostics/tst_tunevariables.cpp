@@ -25,7 +25,7 @@ constexpr quint8 Controller = 0xA0;
 
 QByteArray hex(const CanMessage &m)
 {
-    return QByteArray(reinterpret_cast<const char *>(m.data), m.length).toHex(' ');
+    return payloadOf(m).toHex(' ');
 }
 
 // A device that owns a tune function from its constructor, as the machine's units do.
