@@ -2,9 +2,8 @@
 
 #include "demo/simulatedmemoryunit.h"
 #include "diagnostics/memoryaccessfunction.h"
-#include "model/devicedispatcher.h"
 #include "model/j1939device.h"
-#include "support/simulatedbushandler.h"
+#include "support/busfixtures.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -28,7 +27,7 @@ inline const QByteArray File = "10;P_1;first;S01;0;RW\n"
                         "\nS01;0.1;0;2;0;6553.5;bar\nB;1;0;1;0;255;x\n";
 
 // A tool device at 0xF9, simulated, with the memory access function; the unit at 0xA0.
-struct Rig
+struct Rig : SimulatedBusRig
 {
     Rig()
     {
@@ -50,11 +49,6 @@ struct Rig
         unit->setCell(0x13, {1, 5, true});
         QVERIFY(handler.start());
     }
-    ~Rig()
-    {
-        handler.stop();
-        dispatcher.clearScheme();
-    }
 
     // Runs one exchange to its end; the text it ended with.
     QString run(const std::function<void()> &start)
@@ -74,8 +68,6 @@ struct Rig
     double value(int i) const { return function->table().items.at(i).value; }
 
     QTemporaryDir backups;
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler{&dispatcher};
     J1939Device *device = nullptr;
     MemoryAccessFunction *function = nullptr;
     std::shared_ptr<SimulatedMemoryUnit> unit;

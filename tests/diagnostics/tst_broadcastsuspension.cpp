@@ -2,6 +2,7 @@
 #include "can/simulatedunit.h"
 #include "diagnostics/broadcastsuspension.h"
 #include "model/devicedispatcher.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
 #include "support/testenvironment.h"
 
@@ -34,7 +35,7 @@ public:
     {
         int n = 0;
         for (const CanMessage &f : frames())
-            n += QByteArray(reinterpret_cast<const char *>(f.data), f.length) == data;
+            n += payloadOf(f) == data;
         return n;
     }
 

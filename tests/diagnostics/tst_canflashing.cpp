@@ -8,11 +8,10 @@
 #include "diagnostics/offboarddiagnosticdevice.h"
 #include "diagnostics/softfunction.h"
 #include "model/devicedispatcher.h"
-#include "model/tpconnection.h"
 #include "model/zxboolparameter.h"
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
-#include "support/simulatedbushandler.h"
+#include "support/busfixtures.h"
 #include "support/testenvironment.h"
 
 #include <QCryptographicHash>
@@ -40,7 +39,7 @@ QByteArray program(int size)
 
 // The tool's off-board unit (not simulated: it hears its answers anyway) and a boot loader
 // at 0xA0 on the far end of the test adapter; short waits.
-struct Rig
+struct Rig : SimulatedBusRig
 {
     explicit Rig(int size = 10)
     {
@@ -50,12 +49,8 @@ struct Rig
         unit = std::make_shared<SimulatedBootLoader>(Unit);
         unit->setExpectedSize(size);
         handler.bus()->addUnit(unit);
-        F::Intervals intervals;
-        intervals.responseMs = 60;
-        intervals.bootLoadMs = 20;
-        intervals.ackMs = 60;
-        intervals.resultMs = 2000;
-        flasher->setIntervals(intervals);
+        // Response, boot load, acknowledgement and result waits in ms.
+        flasher->setIntervals({60, 20, 60, 2000});
         flasher->setTarget(Unit);
         file = program(size);
         flasher->setProgram(file, QStringLiteral("test.prg"));
@@ -65,11 +60,6 @@ struct Rig
         if (!QTest::qWaitFor([this] { return !handler.writtenFrames(0xEE).isEmpty(); }, 2000))
             QWARN("The tool unit claimed no address");
         handler.clearWritten();
-    }
-    ~Rig()
-    {
-        handler.stop();
-        dispatcher.clearScheme();
     }
     // Runs from Start until a result; the state it ended in.
     int run()
@@ -103,8 +93,6 @@ struct Rig
     }
 
     QTemporaryDir logDir;
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler{&dispatcher};
     OffBoardDiagnosticDevice *device = nullptr;
     F *flasher = nullptr;
     std::shared_ptr<SimulatedBootLoader> unit;
@@ -390,12 +378,7 @@ void tst_CanFlashing::stopInEveryState()
     QFETCH(int, block);
     QFETCH(int, ackDelay);
     Rig rig(40);
-    F::Intervals slow;
-    slow.responseMs = 5000;
-    slow.bootLoadMs = state == F::FlasherWaitingBootLoad ? 5000 : 20;
-    slow.ackMs = 5000;
-    slow.resultMs = 5000;
-    rig.flasher->setIntervals(slow);
+    rig.flasher->setIntervals({5000, state == F::FlasherWaitingBootLoad ? 5000 : 20, 5000, 5000});
     rig.unit->setFault(SimulatedBootLoader::Fault(fault), block);
     rig.flasher->intParameter(F::AckDelay)->setValue(ackDelay);
     rig.flasher->slotStart();
@@ -509,28 +492,21 @@ void tst_CanFlashing::requestsGoToTheTarget()
     rig.flasher->slotRequestEcuid();
     rig.flasher->slotRequestSoft();
     rig.flasher->slotRequestHours();
-    QStringList requests;
-    for (const CanMessage &m : rig.sent(0xEA))
-        requests << m.toString();
-    QCOMPARE(requests, (QStringList{"6 eaa0f9 c5 fd 00", "6 eaa0f9 da fe 00", "6 eaa0f9 e5 fe 00"}));
+    QCOMPARE(frameTexts(rig.sent(0xEA)),
+             (QStringList{"6 eaa0f9 c5 fd 00", "6 eaa0f9 da fe 00", "6 eaa0f9 e5 fe 00"}));
 }
 
 void tst_CanFlashing::identificationOverConnection()
 {
-    TPConnection::Timing t;
-    t.delayRtsToCts = 1;
-    t.delayDataToAck = 1;
     Rig rig;
-    rig.dispatcher.setTransportTiming(t);
+    rig.dispatcher.setTransportTiming(quickTiming(1));
     DispatchResult r;
     // The unit answers with an RTS/CTS connection to the tool, which is not simulated.
-    rig.device->dispatchTargetMessage(makeFrame(0x1CECF9A0, {0x10, 9, 0, 2, 0xFF, 0xDA, 0xFE, 0}),
-                                      &r);
+    const QVector<CanMessage> frames = tpFrames(Unit, Tool, 0xFEDA, QByteArray("\x02VER1*B*\0", 9));
+    rig.device->dispatchTargetMessage(frames.at(0), &r);
     QTRY_VERIFY(!rig.sent(0xEC).isEmpty()); // the CTS
-    rig.device->dispatchTargetMessage(makeFrame(0x1CEBF9A0, {1, 0x02, 'V', 'E', 'R', '1', '*', 'B'}),
-                                      &r);
-    rig.device->dispatchTargetMessage(makeFrame(0x1CEBF9A0, {2, '*', 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),
-                                      &r);
+    rig.device->dispatchTargetMessage(frames.at(1), &r);
+    rig.device->dispatchTargetMessage(frames.at(2), &r);
     auto *soft = rig.device->findChild<SoftFunction *>();
     QVERIFY(soft);
     QCOMPARE(soft->intParameter(0)->value(), 2);
@@ -570,11 +546,8 @@ void tst_CanFlashing::schemeRoundTrip()
     // The memory access function shares the flasher's group: each finds its own values again.
     saved.memoryAccess()->setTarget(0xA0);
     f->setTarget(0x21);
-    QDomDocument doc;
-    QDomElement element = doc.createElement(QStringLiteral("device"));
-    doc.appendChild(element);
-    saved.saveItemToXmlNode(element);
-
+    const QDomDocument doc = savedItem(saved);
+    QDomElement element = doc.documentElement();
     OffBoardDiagnosticDevice restored;
     QVERIFY(restored.applyXmlData(element));
     // Found again, not doubled.

@@ -8,6 +8,7 @@
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
 #include "support/testenvironment.h"
 
@@ -46,16 +47,10 @@ public:
             if (m_control == Silent)
                 return;
             const quint32 acked = m_ackPgnOverride ? m_ackPgnOverride : quint32(pgn);
-            const quint8 data[8] = {quint8(m_control),
-                                    0xFF,
-                                    0xFF,
-                                    0xFF,
-                                    frame.address(),
-                                    quint8(acked),
-                                    quint8(acked >> 8),
-                                    quint8(acked >> 16)};
-            replies->append(
-                {CanMessage(0x18E80000u | quint32(m_ackDestination) << 8 | m_address, data, 8), 5});
+            replies->append({makeFrame(0x18E80000u | quint32(m_ackDestination) << 8 | m_address,
+                                       {quint8(m_control), 0xFF, 0xFF, 0xFF, frame.address(),
+                                        quint8(acked), quint8(acked >> 8), quint8(acked >> 16)}),
+                             5});
             if (m_control == AcknowledgementFunction::Ack && pgn == CodeClearingFunction::Dm11Pgn)
                 m_cleared = true;
         } else if (pgn == CodeClearingFunction::Dm1Pgn || pgn == CodeClearingFunction::Dm2Pgn) {
@@ -65,9 +60,7 @@ public:
                               : pgn == CodeClearingFunction::Dm1Pgn
                                   ? hex("0400 6400 0102 ffff") // (one of two, for brevity)
                                   : hex("0000 0000 0000 ffff");
-            replies->append({CanMessage(0x18000000u | quint32(pgn) << 8 | m_address,
-                                        reinterpret_cast<const quint8 *>(data.constData()), 8),
-                             5});
+            replies->append({frameOf(0x18000000u | quint32(pgn) << 8 | m_address, data), 5});
         }
     }
 
@@ -181,8 +174,7 @@ void tst_CodeClearing::acknowledgementDecodes()
     QFETCH(quint32, id);
     QFETCH(QByteArray, data);
     QFETCH(bool, valid);
-    const CanMessage frame(id, reinterpret_cast<const quint8 *>(data.constData()),
-                           int(data.size()));
+    const CanMessage frame = frameOf(id, data);
     AcknowledgementFunction::Answer a;
     QCOMPARE(AcknowledgementFunction::decodeFrame(frame, &a), valid);
     if (!valid)

@@ -1,13 +1,13 @@
 #include "descriptions/descriptionfiles.h"
 #include "descriptions/spnnames.h"
 #include "diagnostics/dm1function.h"
-#include "diagnostics/editors/dm1schemetreeitem.h"
 #include "diagnostics/dtcarrayparameter.h"
+#include "diagnostics/editors/dm1schemetreeitem.h"
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
-#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QListWidget>
@@ -16,6 +16,20 @@
 #include <QtTest>
 
 #include <memory>
+
+namespace {
+
+// `count` codes SPN 521025 FMI 16, their occurrence counts from `firstOc` up, in the slots.
+void fillSlots(DM1Function *f, int count, int firstOc)
+{
+    for (int i = 0; i < count; ++i) {
+        f->intParameter(8 + 3 * i)->setValue(521025);
+        f->intParameter(9 + 3 * i)->setValue(16);
+        f->intParameter(10 + 3 * i)->setValue(firstOc + i);
+    }
+}
+
+} // namespace
 
 class tst_DM1Function : public QObject
 {
@@ -41,14 +55,13 @@ private slots:
 void tst_DM1Function::parameterLayout()
 {
     DM1Function f;
-    QCOMPARE(f.parameters().size(), 25);
-    QCOMPARE(f.parameters().at(0)->key(), QStringLiteral("MIL"));
-    QCOMPARE(f.parameters().at(7)->key(), QStringLiteral("FPL"));
-    QCOMPARE(f.parameters().at(8)->key(), QStringLiteral("SPN0"));
-    QCOMPARE(f.parameters().at(10)->key(), QStringLiteral("OC0"));
-    QCOMPARE(f.parameters().at(22)->key(), QStringLiteral("OC4"));
-    QCOMPARE(f.parameters().at(23)->key(), QStringLiteral("COUNT"));
-    QCOMPARE(f.parameters().at(24)->key(), QStringLiteral("DTC"));
+    QStringList keys;
+    for (const ZxParameter *p : f.parameters())
+        keys << p->key();
+    QCOMPARE(
+        keys.join(QLatin1Char(' ')),
+        QStringLiteral("MIL RSL AWL PL FMIL FRSL FAWL FPL SPN0 FMI0 OC0 SPN1 FMI1 OC1 SPN2 FMI2 "
+                       "OC2 SPN3 FMI3 OC3 SPN4 FMI4 OC4 COUNT DTC"));
     QCOMPARE(int(f.parameters().at(24)->type()), 11);
     QCOMPARE(f.pgnValue(), 0xFECAu);
     QCOMPARE(int(f.deviceType()), int(AbstractDisplayableItem::ContinuousCommit));
@@ -154,11 +167,7 @@ void tst_DM1Function::encodeLimits()
     QFETCH(QByteArray, codes);
     DM1Function f;
     f.intParameter(DM1Function::Count)->setValue(count);
-    for (int i = 0; i < 5; ++i) {
-        f.intParameter(8 + 3 * i)->setValue(521025);
-        f.intParameter(9 + 3 * i)->setValue(16);
-        f.intParameter(10 + 3 * i)->setValue(i);
-    }
+    fillSlots(&f, 5, 0);
     f.listParameter(DM1Function::Awl)->setValue(1);
     const QByteArray out = f.encode();
     QCOMPARE(out.size(), 2 + codes.size() / 2);
@@ -197,12 +206,7 @@ void tst_DM1Function::singleFrameAndBroadcastPaths()
     QVERIFY(!f->dispatchBroadcastData(QByteArray(3, 0)));
     // The same message reassembled by the device counts once too.
     before = f->totalEvents();
-    const CanMessage frames[] = {
-        makeFrame(0x1CECFF00, {0x20, 10, 0, 2, 0xFF, 0xCA, 0xFE, 0x00}),
-        makeFrame(0x1CEBFF00, {1, 0x44, 0xFF, 0x6E, 0x00, 0x10, 0x03, 0x64}),
-        makeFrame(0x1CEBFF00, {2, 0x00, 0x12, 0x01, 0xFF, 0xFF, 0xFF, 0xFF}),
-    };
-    for (const CanMessage &frame : frames)
+    for (const CanMessage &frame : tpFrames(0x00, 0xFF, 0xFECA, hex("44ff6e00100364001201")))
         QVERIFY(device.dispatchMessage(frame, &r));
     QCOMPARE(f->totalEvents(), before + 1);
     QCOMPARE(f->intParameter(DM1Function::Count)->value(), 2);
@@ -225,24 +229,14 @@ void tst_DM1Function::transmitsBySingleFrameOrBam()
 {
     QFETCH(int, count);
     QFETCH(QStringList, frames);
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device device(0x00);
-    handler.adopt(&device);
-    auto *f = new DM1Function(&device);
+    AdoptedUnit bus(0x00);
+    auto *f = new DM1Function(&bus.unit);
     f->intParameter(DM1Function::Count)->setValue(count);
-    for (int i = 0; i < count; ++i) {
-        f->intParameter(8 + 3 * i)->setValue(521025);
-        f->intParameter(9 + 3 * i)->setValue(16);
-        f->intParameter(10 + 3 * i)->setValue(i + 1);
-    }
+    fillSlots(f, count, 1);
     f->transmitState();
-    QTRY_COMPARE(handler.writtenFrames().size(), frames.size());
-    QStringList got;
-    for (const CanMessage &m : handler.writtenFrames())
-        got << m.toString();
-    QCOMPARE(got, frames);
-    QCOMPARE(device.broadcastState(), int(J1939Device::BroadcastIdle));
+    QTRY_COMPARE(bus.handler.writtenFrames().size(), frames.size());
+    QCOMPARE(frameTexts(bus.handler.writtenFrames()), frames);
+    QCOMPARE(bus.unit.broadcastState(), int(J1939Device::BroadcastIdle));
 }
 
 void tst_DM1Function::codeListOverTime()

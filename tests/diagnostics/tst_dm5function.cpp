@@ -5,8 +5,8 @@
 #include "model/j1939device.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
-#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QComboBox>
@@ -208,40 +208,32 @@ void tst_DM5Function::editsEncodeAsSent()
 
 void tst_DM5Function::noAnswerYetAfterAsking()
 {
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device unit(0x00);
-    handler.adopt(&unit);
-    auto *f = new DM5Function(&unit);
+    AdoptedUnit bus(0x00);
+    auto *f = new DM5Function(&bus.unit);
     QCOMPARE(f->summaryText(), QStringLiteral("no data yet"));
     QVERIFY(ToolRequest::ask(f));
-    QTRY_COMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().toString(), QStringLiteral("6 ea00f9 ce fe 00"));
+    QTRY_COMPARE(frameTexts(bus.handler.writtenFrames()), QStringList{"6 ea00f9 ce fe 00"});
     // The request counts as the function's traffic; its values still wait for the answer.
     QCOMPARE(f->summaryText(), QStringLiteral("no answer yet"));
     DispatchResult r;
-    QVERIFY(unit.dispatchMessage(makeFrame(0x18FECE00, {1, 0, 5, 0, 0, 0, 0, 0}), &r));
+    QVERIFY(bus.unit.dispatchMessage(makeFrame(0x18FECE00, {1, 0, 5, 0, 0, 0, 0, 0}), &r));
     QVERIFY(f->summaryText().startsWith(QStringLiteral("1 active")));
 }
 
 void tst_DM5Function::standInAnswersARequest()
 {
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device unit(0x01);
-    handler.adopt(&unit);
-    auto *f = new DM5Function(&unit);
-    unit.setState(AbstractDisplayableItem::Send);
+    AdoptedUnit bus(0x01);
+    auto *f = new DM5Function(&bus.unit);
+    bus.unit.setState(AbstractDisplayableItem::Send);
     f->intParameter(DM5Function::Active)->setValue(2);
     f->intParameter(DM5Function::Previous)->setValue(1);
     f->listParameter(DM5Function::Obd)->setValue(5);
     f->listParameter(DM5Function::FirstMonitor)->setValue(DM5Function::NotComplete);
     f->listParameter(DM5Function::FirstNonContinuous + 13 - 1)->setValue(DM5Function::Complete);
     DispatchResult r;
-    unit.dispatchTargetMessage(ToolRequest::frame(0xFECE, 0x01, ToolAddress::Default), &r);
-    QTRY_COMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().toString(),
-             QStringLiteral("6 fece01 02 01 05 11 00 10 00 00"));
+    bus.unit.dispatchTargetMessage(ToolRequest::frame(0xFECE, 0x01, ToolAddress::Default), &r);
+    QTRY_COMPARE(frameTexts(bus.handler.writtenFrames()),
+                 QStringList{"6 fece01 02 01 05 11 00 10 00 00"});
 }
 
 void tst_DM5Function::detailsShowEveryMonitor()

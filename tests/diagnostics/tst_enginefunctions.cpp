@@ -11,8 +11,7 @@
 #include "model/zxboolparameter.h"
 #include "model/zxfloatparameter.h"
 #include "model/zxintparameter.h"
-#include "support/simulatedbushandler.h"
-#include "support/testcanhandler.h"
+#include "support/busfixtures.h"
 #include "support/testenvironment.h"
 
 #include <QPushButton>
@@ -27,11 +26,6 @@ namespace {
 QByteArray ec1(int size = EngineConfigurationFunction::MessageLength, quint8 fill = 0)
 {
     return QByteArray(size, char(fill));
-}
-
-CanMessage frameOf(quint32 id, const QByteArray &payload)
-{
-    return CanMessage(id, reinterpret_cast<const quint8 *>(payload.constData()), payload.size());
 }
 
 // The long message a BAM announcement and its packets among `frames` carry.
@@ -231,11 +225,9 @@ void tst_EngineFunctions::ec1Encode()
 
 void tst_EngineFunctions::ec1TransmitsAsBroadcast()
 {
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device device(0x00);
-    handler.adopt(&device);
-    auto *f = new EngineConfigurationFunction(&device);
+    AdoptedUnit bus(0x00);
+    TestCanHandler &handler = bus.handler;
+    auto *f = new EngineConfigurationFunction(&bus.unit);
     f->floatParameter(0)->setValue(800.0f);
     f->transmitState();
     QTRY_VERIFY(!handler.writtenFrames().isEmpty());
@@ -263,20 +255,16 @@ void tst_EngineFunctions::emr2Decode()
     QFETCH(bool, after);
     Emr2EngineStopRequestFunction f;
     f.boolParameter(0)->setValue(before);
-    CanMessage m(0x08FF1600, reinterpret_cast<const quint8 *>(payload.constData()),
-                 payload.size());
     DispatchResult r;
-    QVERIFY(f.dispatchMessageImpl(m, &r));
+    QVERIFY(f.dispatchMessageImpl(frameOf(0x08FF1600, payload), &r));
     QCOMPARE(f.isStopRequested(), after);
 }
 
 void tst_EngineFunctions::emr2Transmit()
 {
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device device(0x00);
-    handler.adopt(&device);
-    auto *f = new Emr2EngineStopRequestFunction(&device);
+    AdoptedUnit bus(0x00);
+    TestCanHandler &handler = bus.handler;
+    auto *f = new Emr2EngineStopRequestFunction(&bus.unit);
     QVector<quint8> draws{1, 1, 7};
     Emr2EngineStopRequestFunction::setRandomSource([&draws] { return draws.takeFirst(); });
     f->transmitState(); // 1 is drawn again until it differs
@@ -296,11 +284,8 @@ void tst_EngineFunctions::emr2Transmit()
 
 void tst_EngineFunctions::calibrationStartStop()
 {
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device device(0x00);
-    handler.adopt(&device);
-    auto *f = new EngineControllerCalibrationFunction(&device);
+    AdoptedUnit bus(0x00);
+    auto *f = new EngineControllerCalibrationFunction(&bus.unit);
     ECCFSChemeTreeItem node(f);
     std::unique_ptr<QWidget> widget(node.createWidget(1));
     QTest::mouseClick(widget->findChild<QPushButton *>(QStringLiteral("start")), Qt::LeftButton);
@@ -310,7 +295,7 @@ void tst_EngineFunctions::calibrationStartStop()
     QTest::mouseClick(widget->findChild<QPushButton *>(QStringLiteral("stop")), Qt::LeftButton);
     QTRY_VERIFY(!f->isRunning());
     QVERIFY(!f->calibrationTimer()->isActive());
-    QVERIFY(handler.writtenFrames().isEmpty()); // a calibration tick sends nothing
+    QVERIFY(bus.handler.writtenFrames().isEmpty()); // a calibration tick sends nothing
 }
 
 void tst_EngineFunctions::simulatedEngineAnswers_data()
@@ -363,20 +348,17 @@ void tst_EngineFunctions::simulatedEngineAnswers()
 void tst_EngineFunctions::simulatedEngineConfigurationDecodes()
 {
     // What the demo engine broadcasts reaches the tool's EC1 through its transport protocol.
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler(&dispatcher);
-    handler.bus()->addUnit(std::make_shared<SimulatedEngine>(0x01));
+    SimulatedBusRig bus;
+    bus.handler.bus()->addUnit(std::make_shared<SimulatedEngine>(0x01));
     auto *device = new J1939Device(0x01);
     auto *f = new EngineConfigurationFunction(device);
-    dispatcher.registerDisplayable(device);
-    QVERIFY(handler.start());
+    bus.dispatcher.registerDisplayable(device);
+    QVERIFY(bus.handler.start());
     QTRY_COMPARE_WITH_TIMEOUT(f->floatParameter(0)->value(), 800.0f, 3000);
     QVERIFY(f->floatParameter(0)->isValid());
     QCOMPARE(f->floatParameter(5)->value(), 2400.0f);
     QCOMPARE(f->intParameter(11)->value(), 85);
     QCOMPARE(f->encode(), SimulatedEngine::configuration());
-    handler.stop();
-    dispatcher.clearScheme();
 }
 
 void tst_EngineFunctions::simulatedEngineStopRequest_data()

@@ -25,14 +25,12 @@ private slots:
     void initTestCase();
     void dm4Decode_data();
     void dm4Decode();
-    void dm4Encode_data();
-    void dm4Encode();
     void dm24Decode_data();
     void dm24Decode();
     void dm25Values_data();
     void dm25Values();
-    void dm25Encode_data();
-    void dm25Encode();
+    void encodeAsReceived_data();
+    void encodeAsReceived();
     void spnScaling_data();
     void spnScaling();
     void spnScalingFromManyThreads();
@@ -181,27 +179,6 @@ void tst_FreezeFrames::dm4Decode()
     QCOMPARE(texts, records);
 }
 
-void tst_FreezeFrames::dm4Encode_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::newRow("no freeze frame") << padded(hex("00"));
-    QTest::newRow("one record") << dm4Record(110, 0, 3, Standard);
-    QTest::newRow("not available") << dm4Record(190, 2, 1, AllNotAvailable);
-    QTest::newRow("manufacturer bytes") << dm4Record(110, 0, 3, Standard, "abcdef0123");
-    QTest::newRow("many records, 19-bit SPN")
-        << dm4Record(110, 0, 3, Standard) + dm4Record(0x7FEE0, 31, 126, AllNotAvailable)
-               + dm4Record(84, 9, 1, Standard, "00");
-    QTest::newRow("record of 255 bytes")
-        << dm4Record(110, 0, 3, Standard, QByteArray(243, 'a').toHex().constData());
-}
-
-// What a unit sends decodes and encodes back to the same bytes.
-void tst_FreezeFrames::dm4Encode()
-{
-    QFETCH(QByteArray, data);
-    QCOMPARE(encodeDm4(decodeDm4(data)), data);
-}
-
 void tst_FreezeFrames::dm24Decode_data()
 {
     QTest::addColumn<QByteArray>("data");
@@ -326,21 +303,36 @@ void tst_FreezeFrames::dm25Values()
     QCOMPARE(isConsistent, consistent);
 }
 
-void tst_FreezeFrames::dm25Encode_data()
+void tst_FreezeFrames::encodeAsReceived_data()
 {
+    QTest::addColumn<bool>("dm25"); // else DM4
     QTest::addColumn<QByteArray>("data");
-    QTest::newRow("no freeze frame") << padded(hex("00"));
-    QTest::newRow("one short record, padded") << padded(dm25Record(110, 0, 3, "82"));
-    QTest::newRow("one record") << dm25Record(110, 0, 3, "e02e 82 0014");
-    QTest::newRow("code without values") << padded(dm25Record(110, 0, 3, ""));
-    QTest::newRow("many records")
+    QTest::newRow("DM4: no freeze frame") << false << padded(hex("00"));
+    QTest::newRow("DM4: one record") << false << dm4Record(110, 0, 3, Standard);
+    QTest::newRow("DM4: not available") << false << dm4Record(190, 2, 1, AllNotAvailable);
+    QTest::newRow("DM4: manufacturer bytes")
+        << false << dm4Record(110, 0, 3, Standard, "abcdef0123");
+    QTest::newRow("DM4: many records, 19-bit SPN")
+        << false
+        << dm4Record(110, 0, 3, Standard) + dm4Record(0x7FEE0, 31, 126, AllNotAvailable)
+               + dm4Record(84, 9, 1, Standard, "00");
+    QTest::newRow("DM4: record of 255 bytes")
+        << false << dm4Record(110, 0, 3, Standard, QByteArray(243, 'a').toHex().constData());
+    QTest::newRow("DM25: no freeze frame") << true << padded(hex("00"));
+    QTest::newRow("DM25: one short record, padded") << true << padded(dm25Record(110, 0, 3, "82"));
+    QTest::newRow("DM25: one record") << true << dm25Record(110, 0, 3, "e02e 82 0014");
+    QTest::newRow("DM25: code without values") << true << padded(dm25Record(110, 0, 3, ""));
+    QTest::newRow("DM25: many records")
+        << true
         << dm25Record(190, 2, 1, "0000 00 0000") + dm25Record(0x7FEE0, 31, 126, "ffff ff ffff");
 }
 
-void tst_FreezeFrames::dm25Encode()
+// What a unit sends decodes and encodes back to the same bytes.
+void tst_FreezeFrames::encodeAsReceived()
 {
+    QFETCH(bool, dm25);
     QFETCH(QByteArray, data);
-    QCOMPARE(encodeDm25(decodeDm25(data)), data);
+    QCOMPARE(dm25 ? encodeDm25(decodeDm25(data)) : encodeDm4(decodeDm4(data)), data);
 }
 
 void tst_FreezeFrames::spnScaling_data()

@@ -14,8 +14,8 @@
 #include "model/zxparameterlink.h"
 #include "model/zxstringparameter.h"
 #include "scheme/abstractschemetreeitem.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
-#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QSpinBox>
@@ -62,6 +62,36 @@ Fields fieldsOf(const AddressClaimFunction &f)
     }
     return out;
 }
+
+// The dispatcher with auto-detection over the built-in catalogue, as the window runs them.
+struct DetectingBus
+{
+    DetectingBus()
+    {
+        registerDiagnosticsFunctions();
+        DescriptionFiles::setBaseDirectory(QDir::tempPath()
+                                           + QStringLiteral("/no-such-tarvik-dir"));
+        catalogue = CanDeviceFactory::create();
+        dispatcher.setCatalogue(catalogue.get());
+        detector.setCatalogue(catalogue.get());
+    }
+    ~DetectingBus() { dispatcher.clearScheme(); }
+    // Offers a received frame; the items detected from it, registered.
+    QList<AbstractDisplayableItem *> hear(const CanMessage &frame, qint64 timeMs = 0)
+    {
+        AbstractCanHandler::MessagePack pack;
+        pack.append(qMakePair(frame, DispatchResult(DispatchResult::Received, timeMs)));
+        dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
+        const QList<AbstractDisplayableItem *> created = detector.process(pack);
+        for (AbstractDisplayableItem *item : created)
+            dispatcher.registerDisplayable(item);
+        return created;
+    }
+
+    std::unique_ptr<CanDeviceFactory> catalogue;
+    DeviceDispatcher dispatcher;
+    AutoDetector detector;
+};
 
 } // namespace
 
@@ -182,9 +212,8 @@ void tst_Identification::nameFields()
     auto *f = new AddressClaimFunction(&device);
     for (ZxParameter *p : f->parameters())
         p->setValid(false);
-    CanMessage claim(0x18EEFF00, reinterpret_cast<const quint8 *>(payload.constData()), 8);
     DispatchResult result;
-    QVERIFY(device.dispatchMessage(claim, &result));
+    QVERIFY(device.dispatchMessage(frameOf(0x18EEFF00, payload), &result));
     QCOMPARE(result.item, f);
     QCOMPARE(fieldsOf(*f), fields);
     for (ZxParameter *p : f->parameters())
@@ -243,8 +272,7 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
     if (answers) {
         const CanMessage sent = handler.writtenFrames().last();
         QCOMPARE(sent.id, 0x18EEFF23u); // to the global address, from the unit
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sent.data), sent.length),
-                 hex("0795e01003b4a0c2"));
+        QCOMPARE(payloadOf(sent), hex("0795e01003b4a0c2"));
     }
     QTest::qWait(20);
     QCOMPARE(int(handler.writtenFrames().size()) - before, answers);
@@ -253,13 +281,11 @@ void tst_Identification::simulatedUnitAnswersClaimRequests()
 
 void tst_Identification::editedNameIsClaimed()
 {
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device unit(0x23);
-    handler.adopt(&unit);
-    auto *claim = new AddressClaimFunction(&unit);
+    AdoptedUnit bus(0x23);
+    TestCanHandler &handler = bus.handler;
+    auto *claim = new AddressClaimFunction(&bus.unit);
     QVERIFY(claim->decode(hex("0795e01003b4a0c2")));
-    unit.setState(AbstractDisplayableItem::Send);
+    bus.unit.setState(AbstractDisplayableItem::Send);
     QTest::qWait(20);
     const int before = int(handler.writtenFrames().size());
     ZxParameterLink link(claim->intParameter(AddressClaimFunction::EcuInstance), nullptr);
@@ -296,21 +322,11 @@ void tst_Identification::receivedClaimStaysActive()
 // show its NAME.
 void tst_Identification::firstClaimShowsTheName()
 {
-    registerDiagnosticsFunctions();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
-    DeviceDispatcher dispatcher;
-    dispatcher.setCatalogue(catalogue.get());
-    AutoDetector detector;
-    detector.setCatalogue(catalogue.get());
-    AbstractCanHandler::MessagePack pack;
-    pack.append(qMakePair(makeFrame(0x18EEFF8E, {0x94, 0xF9, 0x36, 0x11, 0x01, 0xBE, 0xA0, 0xC0}),
-                          DispatchResult(DispatchResult::Received, 0)));
-    dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
-    const QList<AbstractDisplayableItem *> created = detector.process(pack);
+    DetectingBus bus;
+    const CanMessage frame
+        = makeFrame(0x18EEFF8E, {0x94, 0xF9, 0x36, 0x11, 0x01, 0xBE, 0xA0, 0xC0});
+    const QList<AbstractDisplayableItem *> created = bus.hear(frame);
     QCOMPARE(created.size(), 2);
-    for (AbstractDisplayableItem *item : created)
-        dispatcher.registerDisplayable(item);
     auto *unit = qobject_cast<J1939Device *>(created.at(0));
     auto *claim = qobject_cast<AddressClaimFunction *>(created.at(1));
     QVERIFY(unit);
@@ -321,9 +337,8 @@ void tst_Identification::firstClaimShowsTheName()
     QTRY_COMPARE(unit->name(), QStringLiteral("Instrumentation (0x8E)"));
     // Once the unit has its function, the next claim needs nothing new.
     DispatchResult again(DispatchResult::Received, 1);
-    dispatcher.dispatchMessage(pack.first().first, &again);
+    bus.dispatcher.dispatchMessage(frame, &again);
     QVERIFY(again.status.testFlag(DispatchResult::Dispatched));
-    dispatcher.clearScheme();
 }
 
 void tst_Identification::claimNamesTheUnit_data()
@@ -367,25 +382,13 @@ void tst_Identification::claimNamesTheUnit()
 // through the dispatcher with auto-detection as the window runs it.
 void tst_Identification::recordingShowsEveryNode()
 {
-    registerDiagnosticsFunctions();
-    DescriptionFiles::setBaseDirectory(QDir::tempPath() + QStringLiteral("/no-such-tarvik-dir"));
-    const std::unique_ptr<CanDeviceFactory> catalogue = CanDeviceFactory::create();
+    DetectingBus bus;
     CandumpReader reader;
     QVERIFY(reader.readFile(
         TestEnvironment::dataFile(QStringLiteral("css_94C49784_nmea2000_addrclaim_request.log"))));
     QCOMPARE(reader.frames().size(), 9600);
-    DeviceDispatcher dispatcher;
-    dispatcher.setCatalogue(catalogue.get());
-    AutoDetector detector;
-    detector.setCatalogue(catalogue.get());
-    for (const TimedFrame &f : reader.frames()) {
-        AbstractCanHandler::MessagePack pack;
-        pack.append(
-            qMakePair(f.message, DispatchResult(DispatchResult::Received, f.timeUs / 1000)));
-        dispatcher.dispatchMessage(pack.first().first, &pack.first().second);
-        for (AbstractDisplayableItem *item : detector.process(pack))
-            dispatcher.registerDisplayable(item);
-    }
+    for (const TimedFrame &f : reader.frames())
+        bus.hear(f.message, f.timeUs / 1000);
     const QMap<quint32, Fields> expected{
         {0x00, {208461, 273, 0, 0, 130, 0, 25, 0, 4, 1}},
         {0x01, {208464, 273, 0, 0, 130, 0, 25, 0, 4, 1}},
@@ -397,7 +400,7 @@ void tst_Identification::recordingShowsEveryNode()
     };
     QMap<quint32, Fields> shown;
     QStringList names;
-    for (CanDevice *d : dispatcher.devices()) {
+    for (CanDevice *d : bus.dispatcher.devices()) {
         names << d->name();
         for (AbstractDisplayableItem *child : d->children()) {
             if (auto *claim = qobject_cast<AddressClaimFunction *>(child)) {
@@ -419,7 +422,6 @@ void tst_Identification::recordingShowsEveryNode()
                                     "Shift console, primary (0x05)",
                                     "Steering and control surfaces (0x02)"};
     QCOMPARE(names, expectedNames);
-    dispatcher.clearScheme();
 }
 
 QTEST_MAIN(tst_Identification)

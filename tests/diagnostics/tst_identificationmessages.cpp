@@ -10,9 +10,9 @@
 #include "model/tpconnection.h"
 #include "model/zxintparameter.h"
 #include "model/zxstringparameter.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
 #include "support/testenvironment.h"
-#include "support/tpframes.h"
 
 #include <QtTest>
 
@@ -38,10 +38,8 @@ private slots:
     void dm19();
     void encode_data();
     void encode();
-    void printable_data();
-    void printable();
-    void software_data();
-    void software();
+    void summary_data();
+    void summary();
     void registered_data();
     void registered();
     void arrivesEveryWay_data();
@@ -252,8 +250,7 @@ void tst_IdentificationMessages::encode()
         QVERIFY(sent.isEmpty());
     } else if (bytes.size() <= 8) {
         QCOMPARE(sent.size(), 1);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sent.first().data), sent.first().length),
-                 bytes);
+        QCOMPARE(payloadOf(sent.first()), bytes);
     } else {
         QVERIFY(!sent.isEmpty());
         QCOMPARE(sent.first().pduFormat(), quint8(0xEC));
@@ -261,45 +258,39 @@ void tst_IdentificationMessages::encode()
     }
 }
 
-void tst_IdentificationMessages::printable_data()
+void tst_IdentificationMessages::summary_data()
 {
+    QTest::addColumn<quint32>("pgn");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("shown");
+    const quint32 ecu = Codec::PgnEcu;
     // An identification text may carry any byte; the ECU's keeps its delimiters.
     QTest::newRow("control characters written out")
-        << QByteArray("1L0>,\x05)]\x07\x01'*") << "1L0>,\\x05)]\\x07\\x01'*";
-    QTest::newRow("escape of a terminal") << QByteArray("A\x1b[2JB*") << "A\\x1B[2JB*";
+        << ecu << QByteArray("1L0>,\x05)]\x07\x01'*") << "1L0>,\\x05)]\\x07\\x01'*";
+    QTest::newRow("escape of a terminal") << ecu << QByteArray("A\x1b[2JB*") << "A\\x1B[2JB*";
     QTest::newRow("Latin-1 letters kept")
-        << QByteArray("M\xfcller*") << QString::fromLatin1("M\xfcller*");
-    QTest::newRow("C1 control") << QByteArray("A\x9b"
+        << ecu << QByteArray("M\xfcller*") << QString::fromLatin1("M\xfcller*");
+    QTest::newRow("C1 control") << ecu
+                                << QByteArray("A\x9b"
                                               "B*")
                                 << "A\\x9BB*";
+    // Software: the count byte, then the fields, each closed by "*".
+    const quint32 software = Codec::PgnSoftware;
+    QTest::newRow("one field") << software << QByteArray("\x01V1 0211*") << "V1 0211";
+    QTest::newRow("two fields") << software << QByteArray("\x02MC2 4.1.7*BOOT 1.3*")
+                                << "MC2 4.1.7, BOOT 1.3";
+    QTest::newRow("last field without its delimiter")
+        << software << QByteArray("\x02V1*V2") << "V1, V2";
+    QTest::newRow("padded frame") << software << QByteArray("\x01V1*\xff\xff\xff") << "V1";
+    QTest::newRow("count byte only") << software << QByteArray("\x00", 1) << "";
 }
 
-void tst_IdentificationMessages::printable()
+void tst_IdentificationMessages::summary()
 {
+    QFETCH(quint32, pgn);
     QFETCH(QByteArray, data);
     QFETCH(QString, shown);
-    QCOMPARE(Codec::summary(Codec::PgnEcu, data), shown);
-}
-
-void tst_IdentificationMessages::software_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("shown");
-    // The count byte, then the fields, each closed by "*".
-    QTest::newRow("one field") << QByteArray("\x01V1 0211*") << "V1 0211";
-    QTest::newRow("two fields") << QByteArray("\x02MC2 4.1.7*BOOT 1.3*") << "MC2 4.1.7, BOOT 1.3";
-    QTest::newRow("last field without its delimiter") << QByteArray("\x02V1*V2") << "V1, V2";
-    QTest::newRow("padded frame") << QByteArray("\x01V1*\xff\xff\xff") << "V1";
-    QTest::newRow("count byte only") << QByteArray("\x00", 1) << "";
-}
-
-void tst_IdentificationMessages::software()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(QString, shown);
-    QCOMPARE(Codec::summary(Codec::PgnSoftware, data), shown);
+    QCOMPARE(Codec::summary(pgn, data), shown);
 }
 
 void tst_IdentificationMessages::registered_data()
@@ -383,32 +374,22 @@ void tst_IdentificationMessages::arrivesEveryWay()
     OffBoardDiagnosticDevice tool;
     auto *toolFunction = qobject_cast<IdentificationFunction *>(tool.functionForPgn(pgn));
     QVERIFY(toolFunction);
-    const quint8 packets = quint8((data.size() + 6) / 7);
-    const quint8 pgnBytes[3] = {quint8(pgn), quint8(pgn >> 8), quint8(pgn >> 16)};
     DispatchResult r;
     IdentificationFunction *taker = own;
     if (way == QLatin1String("frame")) {
-        CanMessage m(0x18000000u | pgn << 8 | Unit,
-                     reinterpret_cast<const quint8 *>(data.constData()), int(data.size()));
-        QVERIFY(unit.dispatchMessage(m, &r));
+        QVERIFY(unit.dispatchMessage(frameOf(0x18000000u | pgn << 8 | Unit, data), &r));
     } else if (way == QLatin1String("bam")) {
-        unit.dispatchMessage(tpControl(Unit, 0xFF,
-                                       {0x20, quint8(data.size()), 0, packets, 0xFF, pgnBytes[0],
-                                        pgnBytes[1], pgnBytes[2]}),
-                             &r);
-        for (quint8 i = 0; i < packets; ++i) {
+        for (const CanMessage &m : tpFrames(Unit, 0xFF, pgn, data)) {
             r = DispatchResult();
-            unit.dispatchMessage(tpData(Unit, 0xFF, i + 1, data.mid(i * 7, 7)), &r);
+            unit.dispatchMessage(m, &r);
         }
         QCOMPARE(r.payload, data);
     } else {
         taker = toolFunction;
-        QVERIFY(tool.dispatchTargetMessage(tpControl(Unit, Tool,
-                                                     {0x10, quint8(data.size()), 0, packets, 0xFF,
-                                                      pgnBytes[0], pgnBytes[1], pgnBytes[2]}),
-                                           &r));
-        for (quint8 i = 0; i < packets; ++i)
-            tool.dispatchTargetMessage(tpData(Unit, Tool, i + 1, data.mid(i * 7, 7)), &r);
+        const QVector<CanMessage> frames = tpFrames(Unit, Tool, pgn, data);
+        QVERIFY(tool.dispatchTargetMessage(frames.first(), &r));
+        for (const CanMessage &m : frames.mid(1))
+            tool.dispatchTargetMessage(m, &r);
         const OffBoardDiagnosticDevice::LongMessage last = tool.lastLongMessage();
         QCOMPARE(last.peer, Unit);
         QCOMPARE(last.pgn, pgn);
@@ -430,12 +411,14 @@ void tst_IdentificationMessages::severalUnitsAnswerOneGlobalRequest()
     const QByteArray vins[] = {"WDB9634031L000001*", "X89TVK290R0000417*", "ZTXDEMO0000000418*"};
     std::vector<std::unique_ptr<J1939Device>> units;
     QVector<IdentificationFunction *> functions;
+    QVector<QVector<CanMessage>> broadcasts; // per unit: announcement and three packets
     J1939PgnDescription d;
     QVERIFY(J1939Reg::find(0xFEEC, &d));
-    for (quint8 a : addresses) {
-        units.push_back(std::make_unique<J1939Device>(a));
+    for (int i = 0; i < 3; ++i) {
+        units.push_back(std::make_unique<J1939Device>(addresses[i]));
         functions << qobject_cast<IdentificationFunction *>(d.creator(units.back().get()));
         QVERIFY(functions.last());
+        broadcasts << tpFrames(addresses[i], 0xFF, 0xFEEC, vins[i]);
     }
     // Offered as the dispatcher does: to every unit whose address sent the frame.
     auto offer = [&units](const CanMessage &m) {
@@ -446,11 +429,10 @@ void tst_IdentificationMessages::severalUnitsAnswerOneGlobalRequest()
         }
     };
     for (int i = 0; i < 3; ++i)
-        offer(tpControl(addresses[i], 0xFF,
-                        {0x20, quint8(vins[i].size()), 0, 3, 0xFF, 0xEC, 0xFE, 0x00}));
-    for (quint8 packet = 1; packet <= 3; ++packet) {
+        offer(broadcasts[i].first());
+    for (int packet = 1; packet <= 3; ++packet) {
         for (int i = 2; i >= 0; --i)
-            offer(tpData(addresses[i], 0xFF, packet, vins[i].mid((packet - 1) * 7, 7)));
+            offer(broadcasts[i].at(packet));
     }
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(functions.at(i)->totalEvents(), qint64(1));

@@ -181,6 +181,7 @@ void tst_MemoryAccessDock::readShowsValuesWithoutMarking()
     QTest::mouseClick(refresh, Qt::LeftButton);
     QVERIFY(finished.wait(3000));
     QTRY_COMPARE(dock.cellOf(1)->foreground().color(), QColor(Qt::red));
+    QCOMPARE(dock.cellOf(1)->data(Qt::EditRole).toDouble(), 30.1);
     QCOMPARE(dock.cellOf(0)->foreground(), QBrush());
 }
 

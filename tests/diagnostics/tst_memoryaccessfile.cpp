@@ -1,8 +1,9 @@
+#include "demo/demounits.h"
 #include "diagnostics/memoryaccessfile.h"
 #include "diagnostics/memoryaccessframes.h"
 #include "diagnostics/memoryaccesslayout.h"
-#include "demo/demounits.h"
 #include "diagnostics/memoryaccesstable.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
 #include "support/testenvironment.h"
 
@@ -14,11 +15,6 @@
 namespace {
 
 const QByteArray Slots = "\nG;(P|Q)_(\\d)\n\nS01;0.1;0;2;0;6553.5;bar\n";
-
-QByteArray dataHex(const CanMessage &m)
-{
-    return QByteArray(reinterpret_cast<const char *>(m.data), m.length).toHex(' ');
-}
 
 } // namespace
 
@@ -267,7 +263,7 @@ void tst_MemoryAccessFile::frames()
     QFETCH(QByteArray, data);
     QCOMPARE(frame.id, id);
     QVERIFY(frame.extended);
-    QCOMPARE(dataHex(frame), data);
+    QCOMPARE(payloadOf(frame).toHex(' '), data);
     QCOMPARE(frame.priority(), quint8(3));
 }
 
@@ -292,10 +288,9 @@ void tst_MemoryAccessFile::parseDm16()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, ok);
     QFETCH(quint32, raw);
-    CanMessage m(0x0CD7F9A0, reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
     quint8 size = 0;
     quint32 out = 0;
-    QCOMPARE(MemoryAccessFrames::parseDm16(m, &size, &out), ok);
+    QCOMPARE(MemoryAccessFrames::parseDm16(frameOf(0x0CD7F9A0, bytes), &size, &out), ok);
     if (ok)
         QCOMPARE(out, raw);
 }

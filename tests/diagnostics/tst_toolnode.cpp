@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -69,13 +70,12 @@ private slots:
     void eachBusHasItsOwnAddress();
 
 private:
-    // The tool unit registered and its first claim written.
-    void join();
     void hear(const CanMessage &frame);
 
     TestCanHandler *m_handler = nullptr;
     DeviceDispatcher *m_dispatcher = nullptr;
     OffBoardDiagnosticDevice *m_tool = nullptr;
+    std::unique_ptr<QSignalSpy> m_claimChanges; // of the tool, from before it joined
 };
 
 void tst_ToolNode::init()
@@ -85,19 +85,18 @@ void tst_ToolNode::init()
     m_dispatcher = new DeviceDispatcher;
     m_handler->setDispatcher(m_dispatcher);
     m_tool = new OffBoardDiagnosticDevice;
+    m_claimChanges = std::make_unique<QSignalSpy>(m_tool, &OffBoardDiagnosticDevice::claimChanged);
+    // Every test starts from the tool unit registered and its first claim written.
+    m_dispatcher->registerDisplayable(m_tool);
+    QTRY_COMPARE_WITH_TIMEOUT(claimSources(m_handler->writtenFrames()), QStringLiteral("f9"), 2000);
 }
 
 void tst_ToolNode::cleanup()
 {
+    m_claimChanges.reset();
     m_dispatcher->clearScheme();
     delete m_dispatcher;
     delete m_handler;
-}
-
-void tst_ToolNode::join()
-{
-    m_dispatcher->registerDisplayable(m_tool);
-    QTRY_COMPARE_WITH_TIMEOUT(claimSources(m_handler->writtenFrames()), QStringLiteral("f9"), 2000);
 }
 
 void tst_ToolNode::hear(const CanMessage &frame)
@@ -108,9 +107,6 @@ void tst_ToolNode::hear(const CanMessage &frame)
 
 void tst_ToolNode::claimsOnJoining()
 {
-    join();
-    if (QTest::currentTestFailed())
-        return;
     const CanMessage claim = m_handler->writtenFrames().constFirst();
     QCOMPARE(claim.pduSpecific(), quint8(CanMessage::GlobalAddress));
     QCOMPARE(claim.length, quint8(8));
@@ -144,9 +140,6 @@ void tst_ToolNode::answersRequestForClaim()
     QFETCH(quint8, source);
     QFETCH(quint8, destination);
     QFETCH(bool, answered);
-    join();
-    if (QTest::currentTestFailed())
-        return;
     hear(requestForClaim(source, destination));
     QCOMPARE(claimSources(m_handler->writtenFrames()),
              answered ? QStringLiteral("f9, f9") : QStringLiteral("f9"));
@@ -183,10 +176,7 @@ void tst_ToolNode::contention_data()
 void tst_ToolNode::contention()
 {
     QFETCH(Contention, row);
-    QSignalSpy changes(m_tool, &OffBoardDiagnosticDevice::claimChanged);
-    join();
-    if (QTest::currentTestFailed())
-        return;
+    const QSignalSpy &changes = *m_claimChanges;
     const ToolAddress &tool = m_dispatcher->toolAddress();
     const quint64 ours = tool.name();
     // A NAME without the arbitrary-address bit is numerically lower: higher priority.
@@ -236,9 +226,6 @@ void tst_ToolNode::eachBusHasItsOwnAddress()
     QVERIFY(other.start());
     OffBoardDiagnosticDevice otherTool;
     other.adopt(&otherTool);
-    join();
-    if (QTest::currentTestFailed())
-        return;
     QTRY_COMPARE(claimSources(other.writtenFrames()), QStringLiteral("f9"));
     hear(claimOf(0x0000123400A5F00Dull, 0xF9));
     QCOMPARE(quint8(m_tool->address().value), quint8(0xFA));

@@ -11,13 +11,11 @@
 #include "model/devicedispatcher.h"
 #include "model/j1939device.h"
 #include "model/j1939reg.h"
-#include "model/tpconnection.h"
 #include "model/zxintparameter.h"
 #include "model/zxlistparameter.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
-#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
-#include "support/tpframes.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -246,14 +244,9 @@ void tst_TroubleCodes::requestLeavesFromTheTool()
 {
     QFETCH(bool, global);
     QFETCH(QString, frame);
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device unit(0x05);
-    handler.adopt(&unit);
-    auto *dm2 = new DM2Function(&unit);
-    QVERIFY(ToolRequest::ask(dm2, global));
-    QTRY_COMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().toString(), frame);
+    AdoptedUnit bus(0x05);
+    QVERIFY(ToolRequest::ask(new DM2Function(&bus.unit), global));
+    QTRY_COMPARE(frameTexts(bus.handler.writtenFrames()), QStringList{frame});
 }
 
 void tst_TroubleCodes::standInAnswersARequest_data()
@@ -268,10 +261,8 @@ void tst_TroubleCodes::standInAnswersARequest()
 {
     QFETCH(int, count);
     QFETCH(QString, answer);
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    J1939Device unit(0x00);
-    handler.adopt(&unit);
+    AdoptedUnit bus(0x00);
+    J1939Device &unit = bus.unit;
     auto *dm2 = new DM2Function(&unit);
     unit.setState(AbstractDisplayableItem::Send);
     dm2->intParameter(TroubleCodesFunction::Count)->setValue(count);
@@ -285,11 +276,10 @@ void tst_TroubleCodes::standInAnswersARequest()
     QVERIFY(unit.matchTargetMessage(askDm1));
     unit.dispatchTargetMessage(askDm1, &r);
     unit.dispatchTargetMessage(ToolRequest::frame(0xFECB, 0x00, ToolAddress::Default), &r);
-    QTRY_COMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().toString(), answer);
+    QTRY_COMPARE(frameTexts(bus.handler.writtenFrames()), QStringList{answer});
     // Nothing goes out on a period of its own.
     QTest::qWait(50);
-    QCOMPARE(handler.writtenFrames().size(), 1);
+    QCOMPARE(bus.handler.writtenFrames().size(), 1);
 }
 
 void tst_TroubleCodes::longAnswerToAnAddress_data()
@@ -304,23 +294,20 @@ void tst_TroubleCodes::longAnswerToAnAddress()
 {
     QFETCH(bool, standIn);
     QFETCH(QString, codes);
-    TPConnection::Timing fast;
-    fast.delayRtsToCts = 1;
-    fast.delayDataToAck = 1;
     TestCanHandler handler;
-    handler.bus()->setTransportTiming(fast);
+    handler.bus()->setTransportTiming(quickTiming(1));
     QVERIFY(handler.start());
     OffBoardDiagnosticDevice tool;
     handler.adopt(&tool);
     auto *dm2 = new DM2Function;
     tool.registerChild(dm2);
     tool.setState(standIn ? AbstractDisplayableItem::Send : AbstractDisplayableItem::ReceiveOk);
-    const QByteArray data = hex("0400 6e001003 64001201");
+    const QVector<CanMessage> frames = tpFrames(0x00, 0xF9, 0xFECB, hex("0400 6e001003 64001201"));
     DispatchResult r;
-    tool.dispatchTargetMessage(tpControl(0x00, 0xF9, {0x10, 10, 0, 2, 0xFF, 0xCB, 0xFE, 0x00}), &r);
+    tool.dispatchTargetMessage(frames.at(0), &r);
     QTRY_COMPARE(handler.writtenFrames(0xEC).size(), 1); // clear to send
-    tool.dispatchTargetMessage(tpData(0x00, 0xF9, 1, data.mid(0, 7)), &r);
-    tool.dispatchTargetMessage(tpData(0x00, 0xF9, 2, data.mid(7) + QByteArray(4, '\xff')), &r);
+    tool.dispatchTargetMessage(frames.at(1), &r);
+    tool.dispatchTargetMessage(frames.at(2), &r);
     QTRY_COMPARE(handler.writtenFrames(0xEC).size(), 2); // end of message acknowledged
     QCOMPARE(codeList(*dm2), codes);
 }
@@ -350,10 +337,8 @@ void tst_TroubleCodes::dataColumnText()
     QVERIFY(qobject_cast<DM1SchemeTreeItem *>(node.get()));
     if (!data.isEmpty()) {
         DispatchResult r;
-        CanMessage m = makeFrame(0x18FECB00, {});
         if (data.size() <= 8) {
-            m.setData(reinterpret_cast<const quint8 *>(data.constData()), int(data.size()));
-            QVERIFY(unit.dispatchMessage(m, &r));
+            QVERIFY(unit.dispatchMessage(frameOf(0x18FECB00, data), &r));
         } else {
             QVERIFY(dm2->dispatchBroadcastData(data));
         }
@@ -385,10 +370,8 @@ void tst_TroubleCodes::requestLineText()
 
 void tst_TroubleCodes::requestButtonNeedsTheBus()
 {
-    TestCanHandler handler; // not started: no bus connection
-    J1939Device unit(0x00);
-    handler.adopt(&unit);
-    auto *dm1 = new DM1Function(&unit);
+    AdoptedUnit bus(0x00, false); // not started: no bus connection
+    auto *dm1 = new DM1Function(&bus.unit);
     std::unique_ptr<AbstractSchemeTreeItem> node(dm1->treeItem());
     QWidget *editor = node->getNewWidget();
     auto *request = editor->findChild<QPushButton *>(QStringLiteral("requestButton"));
@@ -397,7 +380,7 @@ void tst_TroubleCodes::requestButtonNeedsTheBus()
     QTest::mouseClick(request, Qt::LeftButton);
     QCOMPARE(line->text(), QStringLiteral("No bus connection: nothing was sent"));
     QTest::qWait(20);
-    QVERIFY(handler.writtenFrames().isEmpty());
+    QVERIFY(bus.handler.writtenFrames().isEmpty());
 }
 
 QTEST_MAIN(tst_TroubleCodes)

@@ -9,8 +9,8 @@
 #include "model/j1939device.h"
 #include "model/zxlistparameter.h"
 #include "model/zxvariantparameter.h"
+#include "support/busfixtures.h"
 #include "support/hex.h"
-#include "support/simulatedbushandler.h"
 #include "support/testenvironment.h"
 
 #include <QDomDocument>
@@ -25,7 +25,7 @@ constexpr quint8 Controller = 0xA0;
 
 QByteArray hex(const CanMessage &m)
 {
-    return QByteArray(reinterpret_cast<const char *>(m.data), m.length).toHex(' ');
+    return payloadOf(m).toHex(' ');
 }
 
 // A device that owns a tune function from its constructor, as the machine's units do.
@@ -50,29 +50,24 @@ TuneVariable *createVariable(TuneFunction *function, const char *name)
     return v;
 }
 
-// The tool at 0xF9, simulated, with a tune function and its L0 variable aimed at the controller.
-struct Rig
+// A unit with a tune function and its L0 variable aimed at the controller, simulated at 0xA0; by
+// default the tool at 0xF9, simulated by the program (else only watched).
+struct Rig : SimulatedBusRig
 {
-    Rig()
+    explicit Rig(quint8 address = Tool, bool simulated = true)
     {
-        device = new TunedDevice(Tool);
+        device = new TunedDevice(address);
         variable = createVariable(device->function, "L0");
         variable->setTarget(Controller);
         dispatcher.registerDisplayable(device);
-        device->setState(AbstractDisplayableItem::Send);
+        device->setState(simulated ? AbstractDisplayableItem::Send
+                                   : AbstractDisplayableItem::ReceiveOk);
         controller = std::make_shared<SimulatedTuneController>(Controller);
         handler.bus()->addUnit(controller);
         QVERIFY(handler.start());
     }
-    ~Rig()
-    {
-        handler.stop();
-        dispatcher.clearScheme();
-    }
     QVector<CanMessage> sent() const { return handler.writtenFrames(); }
 
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler{&dispatcher};
     TunedDevice *device = nullptr;
     TuneVariable *variable = nullptr;
     std::shared_ptr<SimulatedTuneController> controller;
@@ -256,12 +251,12 @@ void tst_TuneVariables::firstWalkTakesTargetFromPs()
 void tst_TuneVariables::simulatedVariableAnswers()
 {
     // The program simulates the controller at 0xA0; a panel at 0x9D asks it.
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler(&dispatcher);
+    SimulatedBusRig bus;
+    SimulatedBusHandler &handler = bus.handler;
     auto *device = new TunedDevice(Controller);
     TuneVariable *v = createVariable(device->function, "R1");
     v->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::Int16, 300));
-    dispatcher.registerDisplayable(device);
+    bus.dispatcher.registerDisplayable(device);
     device->setState(AbstractDisplayableItem::Send);
     QVERIFY(handler.start());
     handler.queueBatch({makeFrame(0x18EFA09D, {0, 'R', '1', 2, 0xFF, 0xFF, 0xFF, 0xFF})});
@@ -273,8 +268,6 @@ void tst_TuneVariables::simulatedVariableAnswers()
     QCOMPARE(handler.writtenFrames().at(1).id, 0x18E89DA0u);
     QCOMPARE(hex(handler.writtenFrames().at(1)), QByteArray("00 52 31 02 10 00 00 00"));
     QCOMPARE(v->valueParameter()->value().toInt(), 16);
-    handler.stop();
-    dispatcher.clearScheme();
 }
 
 void tst_TuneVariables::machineStateFromTraffic()
@@ -325,17 +318,13 @@ void tst_TuneVariables::machineStateTexts()
     QFETCH(QString, address);
     QFETCH(QString, text);
     ControllerMachineStateDeviceFunction function;
-    const QByteArray named = QByteArray(1, 0) + hex("487201ff000000");
-    auto *v = qobject_cast<MachineStateVariable *>(function.subFactory()->createDevice(
-        CanMessage(0x18FF35A0, reinterpret_cast<const quint8 *>(named.constData()), 8)));
+    auto *v = qobject_cast<MachineStateVariable *>(
+        function.subFactory()->createDevice(frameOf(0x18FF35A0, hex("00487201ff000000"))));
     QVERIFY(v);
     function.registerChild(v);
     if (!frame.isEmpty()) {
-        const QByteArray payload = QByteArray(1, 0) + frame;
         DispatchResult result;
-        QVERIFY(function.dispatchMessage(
-            CanMessage(0x18FF35A0, reinterpret_cast<const quint8 *>(payload.constData()), 8),
-            &result));
+        QVERIFY(function.dispatchMessage(frameOf(0x18FF35A0, QByteArray(1, 0) + frame), &result));
     }
     QCOMPARE(v->userReadableAddress(), address);
     QCOMPARE(v->summaryText(), text);
@@ -343,8 +332,8 @@ void tst_TuneVariables::machineStateTexts()
 
 void tst_TuneVariables::machineStateSends()
 {
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler(&dispatcher);
+    SimulatedBusRig bus;
+    SimulatedBusHandler &handler = bus.handler;
     auto *device = new J1939Device(Tool);
     auto *function = new ControllerMachineStateDeviceFunction;
     device->registerChild(function);
@@ -352,7 +341,7 @@ void tst_TuneVariables::machineStateSends()
         function->subFactory()->createDevice(makeFrame(0x18FF35A0, {0, 'M', 'S', 2, 1, 2, 0, 0})));
     function->registerChild(v);
     v->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::Int16, 0x0201));
-    dispatcher.registerDisplayable(device);
+    bus.dispatcher.registerDisplayable(device);
     QVERIFY(handler.start());
     device->setState(AbstractDisplayableItem::Send);
     QTRY_VERIFY_WITH_TIMEOUT(handler.writtenFrames().size() >= 2, 2000);
@@ -360,8 +349,6 @@ void tst_TuneVariables::machineStateSends()
         QCOMPARE(m.id, 0x18FF35F9u);
         QCOMPARE(hex(m), QByteArray("00 4d 53 02 01 02 00 00"));
     }
-    handler.stop();
-    dispatcher.clearScheme();
 }
 
 void tst_TuneVariables::catalogueEntry()
@@ -383,10 +370,8 @@ void tst_TuneVariables::schemeRoundTrip()
     l0->valueParameter()->setValue(ZxVariant::fromFloat(10.1f));
     l0->setTarget(0x9D);
     r1->valueParameter()->setValue(ZxVariant::fromInt(ZxVariant::UInt8, 200));
-    QDomDocument doc;
-    QDomElement element = doc.createElement(QStringLiteral("device"));
-    doc.appendChild(element);
-    saved.saveItemToXmlNode(element);
+    const QDomDocument doc = savedItem(saved);
+    QDomElement element = doc.documentElement();
     TunedDevice restored(Controller);
     QVERIFY(restored.applyXmlData(element));
     const auto variables = restored.function->children();
@@ -415,32 +400,21 @@ void tst_TuneVariables::requester()
     QFETCH(quint8, unit);
     QFETCH(bool, simulated);
     QFETCH(quint32, id);
-    DeviceDispatcher dispatcher;
-    SimulatedBusHandler handler(&dispatcher);
-    auto *device = new TunedDevice(unit);
-    TuneVariable *v = createVariable(device->function, "L0");
-    v->setTarget(Controller);
-    dispatcher.registerDisplayable(device);
-    device->setState(simulated ? AbstractDisplayableItem::Send
-                               : AbstractDisplayableItem::ReceiveOk);
+    Rig rig(unit, simulated);
+    TuneVariable *v = rig.variable;
     // Put in Send by the engineer: the answer still reaches it.
     v->setState(AbstractDisplayableItem::Send);
-    auto controller = std::make_shared<SimulatedTuneController>(Controller);
-    controller->setValue(SimulatedTuneController::name("L0"), {4, 0x41200000});
-    handler.bus()->addUnit(controller);
-    QVERIFY(handler.start());
+    rig.controller->setValue(SimulatedTuneController::name("L0"), {4, 0x41200000});
     v->valueParameter()->setValue(ZxVariant::fromFloat(1.5f)); // the request names its type
     v->requestGetValue();
-    QCOMPARE(handler.writtenFrames().size(), 1);
-    QCOMPARE(handler.writtenFrames().first().id, id);
-    QCOMPARE(hex(handler.writtenFrames().first()), QByteArray("00 4c 30 04 ff ff ff ff"));
+    QCOMPARE(rig.sent().size(), 1);
+    QCOMPARE(rig.sent().first().id, id);
+    QCOMPARE(hex(rig.sent().first()), QByteArray("00 4c 30 04 ff ff ff ff"));
     QVERIFY(v->isRequestPending());
     QTRY_COMPARE(v->outcome(), TuneVariable::Answered);
     QCOMPARE(v->valueParameter()->value(), ZxVariant::fromFloat(10));
     QCOMPARE(v->target(), int(Controller));
     QCOMPARE(v->replyCount(), 1u);
-    handler.stop();
-    dispatcher.clearScheme();
 }
 
 void tst_TuneVariables::outcomeText_data()
