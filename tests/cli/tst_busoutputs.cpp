@@ -25,17 +25,6 @@ const QByteArray Dm1Lines
     = candumpText({"1622547831 18FECA00#00FF00000000FFFF", "1622547850 18FECA00#04FF6E000001FFFF",
                    "1622547852 18FECA00#00FF00000000FFFF", "1622547853 18FECA47#00FF00000000FFFF"});
 
-// The lines of a candump text in time order (stable for equal stamps).
-QByteArray sorted(const QByteArray &text)
-{
-    QList<QByteArray> lines = text.split('\n');
-    lines.removeAll(QByteArray());
-    std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &x, const QByteArray &y) {
-        return x.mid(1, x.indexOf(')') - 1).toDouble() < y.mid(1, y.indexOf(')') - 1).toDouble();
-    });
-    return lines.join('\n') + '\n';
-}
-
 // The units of each bus as a command reports them: "can0: 00 47; can1: 51 52 A3", "-" standing
 // for the bus of output that names none.
 QString unitsByBus(const QString &command, const QString &out, const QString &csvPath)
@@ -140,7 +129,7 @@ void tst_BusOutputs::initTestCase()
         if (line.contains(" can0 "))
             can0 += line + '\n';
     }
-    can0 = sorted(can0 + Dm1Lines);
+    can0 = sortedByTime(can0 + Dm1Lines);
     QByteArray twin;
     for (const QByteArray &line : can0.split('\n')) {
         if (!line.isEmpty())

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
 #include <initializer_list>
 
 // A candump log from short frame texts: "11.55 18FECA05#04FF64000301FFFF" is the frame at
@@ -18,4 +19,15 @@ inline QByteArray candumpText(std::initializer_list<const char *> frames)
                 + ' ' + fields.at(2) + '\n';
     }
     return text;
+}
+
+// The lines of a candump text in time order (stable for equal stamps).
+inline QByteArray sortedByTime(const QByteArray &text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    lines.removeAll(QByteArray());
+    std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &x, const QByteArray &y) {
+        return x.mid(1, x.indexOf(')') - 1).toDouble() < y.mid(1, y.indexOf(')') - 1).toDouble();
+    });
+    return lines.join('\n') + '\n';
 }
