@@ -325,11 +325,8 @@ void tst_Commands::statsAgreesWithTshark()
     QVERIFY(writer.write(reader.frames()));
     QVERIFY(writer.commit());
     QProcess process;
-    process.start(tshark,
-                  {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
-                   QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
-                   QStringLiteral("fields"), QStringLiteral("-e"), QStringLiteral("j1939.src_addr"),
-                   QStringLiteral("-e"), QStringLiteral("j1939.pgn")});
+    process.start(tshark, {"-r", pcapPath, "-d", "can.subdissector,j1939", "-T", "fields", "-e",
+                           "j1939.src_addr", "-e", "j1939.pgn"});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QMap<QString, int> wireshark;

@@ -222,10 +222,8 @@ void tst_Library::libraryCoversTheGroups()
 // Every group of the built-in library reads the standard's error and not-available ranges.
 void tst_Library::libraryFollowsSaeRanges()
 {
-    QFile file(QStringLiteral(":/funcs.xml"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
     QDomDocument document;
-    QVERIFY(document.setContent(&file));
+    QVERIFY(document.setContent(TestEnvironment::readFile(QStringLiteral(":/funcs.xml"))));
     int groups = 0;
     for (QDomElement e = document.documentElement().firstChildElement(QStringLiteral("func"));
          !e.isNull(); e = e.nextSiblingElement(QStringLiteral("func"))) {

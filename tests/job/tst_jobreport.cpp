@@ -2,6 +2,7 @@
 #include "job/jobreport.h"
 #include "job/rawrecorder.h"
 #include "job/servicejob.h"
+#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include "jobfixtures.h"
@@ -128,11 +129,8 @@ void tst_JobReport::initTestCase()
             "fromUs":0,"toUs":2,"frames":1234,"dir":"001-0x00-spn110"},
            {"id":2,"unit":1,"unitName":"Escape","change":"x","dir":"../.."}]})"));
     RawRecorder raw(job->rawDir());
-    TimedFrame frame;
-    frame.timeUs = 1733580723000000LL;
-    frame.message.id = 0x18FECA00;
-    frame.message.extended = true;
-    QVERIFY(raw.take({frame}));
+    QVERIFY(raw.take(
+        {TimedFrame{1733580723000000LL, makeFrame(0x18FECA00, {0, 0, 0, 0, 0, 0, 0, 0})}}));
     raw.close();
     m_job = job->dir();
 }
