@@ -2,6 +2,8 @@
 // learned, then variants of it with one fault each are checked against what was learned.
 #include "app/builtins.h"
 #include "buscheck/deviation.h"
+#include "can/recordingreader.h"
+#include "can/recordingwriter.h"
 #include "descriptions/candevicefactory.h"
 #include "model/abstractdisplayableitem.h"
 #include "model/devicedispatcher.h"
@@ -48,16 +50,6 @@ constexpr double DurationS = 30;
 const QByteArray EngineName = "0077665544332211"; // the NAME's bytes as sent
 const QByteArray TransmissionName = "0377665544332211";
 
-QByteArray frame(double t, quint32 id, const QByteArray &hexData)
-{
-    return QStringLiteral("(%1) can0 %2#%3\n")
-        .arg(t, 0, 'f', 6)
-        .arg(id, 8, 16, QLatin1Char('0'))
-        .arg(QString::fromLatin1(hexData))
-        .toUpper()
-        .toLatin1();
-}
-
 QByteArray le16(int value)
 {
     return QByteArray::number((value & 0xFF) | 0x100, 16).right(2)
@@ -65,17 +57,16 @@ QByteArray le16(int value)
 }
 
 // Two units: the engine at 0x00 (EEC1 every 50 ms, ET1 every second) and the transmission at
-// 0x03 (CCVS1 every 100 ms); both claim their address at the start.
-QByteArray recording(Fault fault)
+// 0x03 (CCVS1 every 100 ms); both claim their address at the start. Written to `path`, which
+// is returned (empty when it cannot be written).
+QString recording(Fault fault, const QString &path)
 {
-    struct Timed
-    {
-        double t;
-        QByteArray line;
-    };
-    QVector<Timed> lines;
-    auto add = [&](double t, quint32 id, const QByteArray &data) {
-        lines.append({t, frame(t, id, data)});
+    QVector<TimedFrame> frames;
+    auto add = [&](double t, quint32 id, const QByteArray &hexData) {
+        const QByteArray data = QByteArray::fromHex(hexData);
+        frames.append(
+            {qRound64(t * 1e6),
+             CanMessage(id, reinterpret_cast<const quint8 *>(data.constData()), int(data.size()))});
     };
     add(0.0, 0x18EEFF00, EngineName);
     add(fault == TransmissionLate ? 9.999 : 0.001, 0x18EEFF03, TransmissionName);
@@ -126,12 +117,12 @@ QByteArray recording(Fault fault)
         add(10.0, 0x1CEC0300, "10140003FFEBFE00");
         add(10.02, 0x1CEC0003, "FF03FFFFFFEBFE00");
     }
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const Timed &a, const Timed &b) { return a.t < b.t; });
-    QByteArray text;
-    for (const Timed &l : qAsConst(lines))
-        text += l.line;
-    return text;
+    std::stable_sort(frames.begin(), frames.end(),
+                     [](const TimedFrame &a, const TimedFrame &b) { return a.timeUs < b.timeUs; });
+    RecordingWriter writer;
+    const bool written
+        = writer.open(path, RecordingReader::Candump) && writer.write(frames) && writer.commit();
+    return written ? path : QString();
 }
 
 } // namespace
@@ -163,7 +154,7 @@ void tst_BusCheck::initTestCase()
     TestEnvironment::init();
     registerBuiltIns();
     QVERIFY(m_dir.isValid());
-    const QString healthy = m_dir.write(QStringLiteral("healthy.log"), recording(Healthy));
+    const QString healthy = recording(Healthy, m_dir.filePath(QStringLiteral("healthy.log")));
     m_expected = m_dir.filePath(QStringLiteral("expected.tvsx"));
     const CliRun r = CliRun::run({"learn", healthy, "-o", m_expected});
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -173,7 +164,7 @@ void tst_BusCheck::initTestCase()
 QJsonArray tst_BusCheck::check(Fault fault, int *code)
 {
     const QString log
-        = m_dir.write(QStringLiteral("fault%1.log").arg(int(fault)), recording(fault));
+        = recording(fault, m_dir.filePath(QStringLiteral("fault%1.log").arg(int(fault))));
     const QString json = m_dir.filePath(QStringLiteral("fault%1.json").arg(int(fault)));
     const CliRun r = CliRun::run({"check", "--scheme", m_expected, log, "--json", json});
     *code = r.code;
@@ -277,7 +268,7 @@ void tst_BusCheck::expectationsSurviveSaveAndOpen()
 
 void tst_BusCheck::junitHasACasePerLane()
 {
-    const QString log = m_dir.write(QStringLiteral("junit.log"), recording(TransmissionRemoved));
+    const QString log = recording(TransmissionRemoved, m_dir.filePath(QStringLiteral("junit.log")));
     const QString junit = m_dir.filePath(QStringLiteral("check.xml"));
     const CliRun r = CliRun::run({"check", "--scheme", m_expected, log, "--junit", junit});
     QCOMPARE(r.code, 1);
@@ -319,7 +310,7 @@ void tst_BusCheck::learnsWhetherAUnitMayFallSilent()
     QFETCH(Fault, fault);
     QFETCH(int, presence);
     const QString log
-        = m_dir.write(QStringLiteral("presence%1.log").arg(int(fault)), recording(fault));
+        = recording(fault, m_dir.filePath(QStringLiteral("presence%1.log").arg(int(fault))));
     const QString learned = m_dir.filePath(QStringLiteral("presence%1.tvsx").arg(int(fault)));
     const CliRun r = CliRun::run({"learn", log, "-o", learned});
     QVERIFY2(r.code == 0, qPrintable(r.err));
