@@ -2,6 +2,7 @@
 // so a unit is its bus and its address, and each result says which bus it belongs to. A
 // recording of one bus gives the output it always gave.
 #include "app/builtins.h"
+#include "support/candumptext.h"
 #include "support/testenvironment.h"
 #include "support/testfolder.h"
 
@@ -20,21 +21,9 @@ namespace {
 using TestEnvironment::readFile;
 
 // DM1 of the truck's engine (a code that comes and goes) and of its chassis controller.
-const QByteArray Dm1Lines = "(1622547831.000000) can0 18FECA00#00FF00000000FFFF\n"
-                            "(1622547850.000000) can0 18FECA00#04FF6E000001FFFF\n"
-                            "(1622547852.000000) can0 18FECA00#00FF00000000FFFF\n"
-                            "(1622547853.000000) can0 18FECA47#00FF00000000FFFF\n";
-
-// The lines of a candump text in time order (stable for equal stamps).
-QByteArray sorted(const QByteArray &text)
-{
-    QList<QByteArray> lines = text.split('\n');
-    lines.removeAll(QByteArray());
-    std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &x, const QByteArray &y) {
-        return x.mid(1, x.indexOf(')') - 1).toDouble() < y.mid(1, y.indexOf(')') - 1).toDouble();
-    });
-    return lines.join('\n') + '\n';
-}
+const QByteArray Dm1Lines
+    = candumpText({"1622547831 18FECA00#00FF00000000FFFF", "1622547850 18FECA00#04FF6E000001FFFF",
+                   "1622547852 18FECA00#00FF00000000FFFF", "1622547853 18FECA47#00FF00000000FFFF"});
 
 // The units of each bus as a command reports them: "can0: 00 47; can1: 51 52 A3", "-" standing
 // for the bus of output that names none.
@@ -140,7 +129,7 @@ void tst_BusOutputs::initTestCase()
         if (line.contains(" can0 "))
             can0 += line + '\n';
     }
-    can0 = sorted(can0 + Dm1Lines);
+    can0 = sortedByTime(can0 + Dm1Lines);
     QByteArray twin;
     for (const QByteArray &line : can0.split('\n')) {
         if (!line.isEmpty())
@@ -176,37 +165,32 @@ void tst_BusOutputs::oneBusAsBefore_data()
     const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
     const QString json = m_dir.filePath(QStringLiteral("check.json"));
     const QString junit = m_dir.filePath(QStringLiteral("check.xml"));
-    auto kept = [](const char *name) {
-        return TestEnvironment::dataFile(QStringLiteral("demo-bus-outputs/%1.txt").arg(name));
-    };
-    QTest::newRow("stats") << QStringList{"stats", demo} << QString() << kept("stats")
-                           << QByteArray() << 0;
-    QTest::newRow("faults") << QStringList{"faults", demo} << QString() << kept("faults")
-                            << QByteArray() << 0;
-    QTest::newRow("inventory") << QStringList{"inventory", demo} << QString() << kept("inventory")
+    for (const char *command : {"stats", "faults", "inventory"}) {
+        QTest::newRow(command) << QStringList{command, demo} << QString()
+                               << TestEnvironment::dataFile(
+                                      QStringLiteral("demo-bus-outputs/%1.txt").arg(command))
                                << QByteArray() << 0;
+    }
     QTest::newRow("check") << QStringList{"check", "--scheme", scheme, demo} << QString()
-                           << kept("check") << QByteArray() << 0;
-    const QByteArray sampled = "0ce57e5360ccb2de81c372223494760f0b94a183754177b6f773def9356e0e15";
-    QTest::newRow("decode") << QStringList{"decode", demo, "-o", csv} << csv << QString() << sampled
-                            << 90;
-    QTest::newRow("decode --every-frame") << QStringList{"decode", "--every-frame", demo, "-o", csv}
-                                          << csv << QString() << sampled << 90;
-    QTest::newRow("decode --events")
-        << QStringList{"decode", "--events", demo, "-o", csv} << csv << QString()
-        << QByteArray("364dd537c89bef6a523c1b285665be87653353b26cc1f5118b7f6910c444db5d") << 74971;
-    QTest::newRow("decode --period 100")
-        << QStringList{"decode", "--period", "100", demo, "-o", csv} << csv << QString()
-        << QByteArray("9350020eef32f736b51bb39269c37fc49e7d06b0d0793c93f69cf055b25b8563") << 900;
-    QTest::newRow("decode --scheme")
-        << QStringList{"decode", "--scheme", scheme, demo, "-o", csv} << csv << QString()
-        << QByteArray("e44ebc13bc71f8771cd5653e294dced7993d09a00709fcdf330ef50e44ceefa1") << 90;
-    QTest::newRow("check --json")
-        << QStringList{"check", "--scheme", scheme, demo, "--json", json} << json << QString()
-        << QByteArray("2456cbef918381e8d7b776520ed43b63cfbee2e5d712455ad9778fb7bb463015") << 71;
-    QTest::newRow("check --junit")
-        << QStringList{"check", "--scheme", scheme, demo, "--junit", junit} << junit << QString()
-        << QByteArray("c471a645520c757c7d136559d880b688c6aa9a9b5a9a31d5099f3de777beb1ab") << 68;
+                           << TestEnvironment::dataFile("demo-bus-outputs/check.txt")
+                           << QByteArray() << 0;
+    const auto hashed = [](const char *name, const QStringList &arguments, const QString &output,
+                           const char *sha256, int lines) {
+        QTest::newRow(name) << arguments << output << QString() << QByteArray(sha256) << lines;
+    };
+    const char *sampled = "0ce57e5360ccb2de81c372223494760f0b94a183754177b6f773def9356e0e15";
+    hashed("decode", {"decode", demo, "-o", csv}, csv, sampled, 90);
+    hashed("decode --every-frame", {"decode", "--every-frame", demo, "-o", csv}, csv, sampled, 90);
+    hashed("decode --events", {"decode", "--events", demo, "-o", csv}, csv,
+           "364dd537c89bef6a523c1b285665be87653353b26cc1f5118b7f6910c444db5d", 74971);
+    hashed("decode --period 100", {"decode", "--period", "100", demo, "-o", csv}, csv,
+           "9350020eef32f736b51bb39269c37fc49e7d06b0d0793c93f69cf055b25b8563", 900);
+    hashed("decode --scheme", {"decode", "--scheme", scheme, demo, "-o", csv}, csv,
+           "e44ebc13bc71f8771cd5653e294dced7993d09a00709fcdf330ef50e44ceefa1", 90);
+    hashed("check --json", {"check", "--scheme", scheme, demo, "--json", json}, json,
+           "2456cbef918381e8d7b776520ed43b63cfbee2e5d712455ad9778fb7bb463015", 71);
+    hashed("check --junit", {"check", "--scheme", scheme, demo, "--junit", junit}, junit,
+           "c471a645520c757c7d136559d880b688c6aa9a9b5a9a31d5099f3de777beb1ab", 68);
 }
 
 void tst_BusOutputs::oneBusAsBefore()

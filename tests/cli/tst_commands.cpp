@@ -3,6 +3,7 @@
 #include "can/recordingwriter.h"
 #include "cli/clicommand.h"
 #include "job/servicejob.h"
+#include "support/candumptext.h"
 #include "support/testenvironment.h"
 #include "support/testfolder.h"
 
@@ -153,22 +154,22 @@ void tst_Commands::arguments_data()
     runs("faults with a DBC of DM1 before the library",
          {"faults", "--dbc", winsDbc, "--dbc-wins", engine},
          "SPN 100 FMI 4 (Voltage below normal, or shorted to low source)  OC 1", "");
+    // What a command needs besides the recording to get as far as reading it.
+    const auto more = [this](const QString &command) {
+        return command == QLatin1String("snapshots") ? QStringList{"-o", m_dir.path()}
+               : command == QLatin1String("learn")   ? QStringList{"-o", m_dir.filePath("x.tvsx")}
+               : command == QLatin1String("check")   ? QStringList{"--scheme", ":/demo/demo.tvsx"}
+                                                     : QStringList{};
+    };
     // Every command that decodes takes the databases alike.
     for (const char *command : {"decode", "faults", "stats", "learn", "check", "snapshots"}) {
-        const QStringList more = QLatin1String(command) == QLatin1String("snapshots")
-                                     ? QStringList{"-o", m_dir.path()}
-                                 : QLatin1String(command) == QLatin1String("learn")
-                                     ? QStringList{"-o", m_dir.filePath("x.tvsx")}
-                                 : QLatin1String(command) == QLatin1String("check")
-                                     ? QStringList{"--scheme", ":/demo/demo.tvsx"}
-                                     : QStringList{};
         QTest::newRow(qPrintable(QStringLiteral("%1 help names --dbc-wins").arg(command)))
             << QStringList{command, "--help"} << 0 << QString("--dbc-wins") << QString();
         QTest::newRow(qPrintable(QStringLiteral("%1 with a missing DBC").arg(command)))
-            << QStringList{command, "--dbc", ownDbc, "--dbc", missing, boom} + more << 1
+            << QStringList{command, "--dbc", ownDbc, "--dbc", missing, boom} + more(command) << 1
             << QString() << QString(missing + ": cannot be read");
         QTest::newRow(qPrintable(QStringLiteral("%1 --dbc-wins without --dbc").arg(command)))
-            << QStringList{command, "--dbc-wins", boom} + more << 2 << QString()
+            << QStringList{command, "--dbc-wins", boom} + more(command) << 2 << QString()
             << QString("--dbc-wins needs a --dbc FILE");
     }
     runs("snapshots help", {"snapshots", "--help"}, "--before", "");
@@ -200,11 +201,7 @@ void tst_Commands::arguments_data()
           "the bit rate must lie between");
     // --bus picks buses by number or name, as convert does; one the recording lacks is no result.
     for (const char *command : {"decode", "faults", "inventory", "stats", "snapshots", "learn"}) {
-        const QStringList output = QLatin1String(command) == QLatin1String("snapshots")
-                                       ? QStringList{"-o", m_dir.path()}
-                                   : QLatin1String(command) == QLatin1String("learn")
-                                       ? QStringList{"-o", m_dir.filePath("x.tvsx")}
-                                       : QStringList{};
+        const QStringList output = more(command);
         QTest::newRow(qPrintable(QStringLiteral("%1 help names --bus").arg(command)))
             << QStringList{command, "--help"} << 0 << QString("--bus <BUS>") << QString();
         QTest::newRow(qPrintable(QStringLiteral("%1 bus no name").arg(command)))
@@ -328,11 +325,8 @@ void tst_Commands::statsAgreesWithTshark()
     QVERIFY(writer.write(reader.frames()));
     QVERIFY(writer.commit());
     QProcess process;
-    process.start(tshark,
-                  {QStringLiteral("-r"), pcapPath, QStringLiteral("-d"),
-                   QStringLiteral("can.subdissector,j1939"), QStringLiteral("-T"),
-                   QStringLiteral("fields"), QStringLiteral("-e"), QStringLiteral("j1939.src_addr"),
-                   QStringLiteral("-e"), QStringLiteral("j1939.pgn")});
+    process.start(tshark, {"-r", pcapPath, "-d", "can.subdissector,j1939", "-T", "fields", "-e",
+                           "j1939.src_addr", "-e", "j1939.pgn"});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QMap<QString, int> wireshark;
@@ -420,22 +414,17 @@ void tst_Commands::reports_data()
     // The entries that are no codes (padding, "no code" beside a code) stay out, and the
     // conversion method bit is no occurrence, in DM1 and DM2 alike.
     QTest::newRow("padding, no code and the conversion method bit")
-        << faults("(10.000000) can0 1CECFF03#200E0002FFCAFE00\n"
-                  "(10.050000) can0 1CEBFF03#0104FF6400038200\n"
-                  "(10.100000) can0 1CEBFF03#02000000FFFFFFFF\n"
-                  "(11.000000) can0 18FECB03#00FF640003FFFFFF\n")
+        << faults(candumpText({"10 1CECFF03#200E0002FFCAFE00", "10.05 1CEBFF03#0104FF6400038200",
+                               "10.1 1CEBFF03#02000000FFFFFFFF", "11 18FECB03#00FF640003FFFFFF"}))
         << QStringList{"SPN 100 " + fmi3 + "  OC 2  first 0.100 s",
                        "0.100 s  SPN 100 " + fmi3 + " active (OC 2)",
                        "1.000 s  SPN 100 " + fmi3 + " previously active (OC 127)"}
         << QStringList{"SPN 524287", "SPN 0 ", "OC 130"};
     QTest::newRow("DM1 in single frames and by BAM")
-        << faults("(10.000000) can0 18FECA03#00FF00000000FFFF\n"
-                  "(11.000000) can0 18FECA03#04FF64000301FFFF\n"
-                  "(11.500000) can0 1CECFF05#200A0002FFCAFE00\n"
-                  "(11.550000) can0 1CEBFF05#0140FF6E0000016F\n"
-                  "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
-                  "(12.000000) can0 18FECA03#04FF64000302FFFF\n"
-                  "(13.000000) can0 18FECA03#00FF00000000FFFF\n")
+        << faults(candumpText({"10 18FECA03#00FF00000000FFFF", "11 18FECA03#04FF64000301FFFF",
+                               "11.5 1CECFF05#200A0002FFCAFE00", "11.55 1CEBFF05#0140FF6E0000016F",
+                               "11.6 1CEBFF05#02000202FFFFFFFF", "12 18FECA03#04FF64000302FFFF",
+                               "13 18FECA03#00FF00000000FFFF"}))
         << QStringList{"Source 03: 4 DM1 messages",
                        "SPN 100 " + fmi3 + "  OC 2  first 1.000 s  last 2.000 s  in 2 messages",
                        "1.000 s  AWL on",
@@ -452,11 +441,9 @@ void tst_Commands::reports_data()
     // Unit 0x03: DM2 with SPN 100 FMI 3 (conversion method bit set), then none. Unit 0x05: DM2
     // by BAM with two codes.
     QTest::newRow("DM2 in single frames and by BAM")
-        << faults("(10.000000) can0 18FECB03#00FF64000381FFFF\n"
-                  "(11.500000) can0 1CECFF05#200A0002FFCBFE00\n"
-                  "(11.550000) can0 1CEBFF05#0100FF6E0000016F\n"
-                  "(11.600000) can0 1CEBFF05#02000202FFFFFFFF\n"
-                  "(12.000000) can0 18FECB03#00FF00000000FFFF\n")
+        << faults(candumpText({"10 18FECB03#00FF64000381FFFF", "11.5 1CECFF05#200A0002FFCBFE00",
+                               "11.55 1CEBFF05#0100FF6E0000016F", "11.6 1CEBFF05#02000202FFFFFFFF",
+                               "12 18FECB03#00FF00000000FFFF"}))
         << QStringList{"Source 03: 0 DM1 messages",
                        "Previously active codes (2 DM2 messages):",
                        "SPN 100 " + fmi3 + "  OC 1  first 0.000 s  last 0.000 s  in 1 messages\n",
@@ -471,15 +458,11 @@ void tst_Commands::reports_data()
     // DM11 to 0x01, answered; DM3 to everyone, refused by 0x01 (to everyone), acknowledged by
     // 0x03 (twice: the first answer counts); DM11 to 0x05, answered too late; a DM1 request.
     QTest::newRow("clear requests and their answers")
-        << faults("(20.000000) can0 18EA01F9#D3FE00\n"
-                  "(20.010000) can0 18E8F901#00FFFFFFF9D3FE00\n"
-                  "(21.000000) can0 18EAFFF9#CCFE00\n"
-                  "(21.005000) can0 18E8FF01#01FFFFFFF9CCFE00\n"
-                  "(21.010000) can0 18E8F903#00FFFFFFF9CCFE00\n"
-                  "(21.020000) can0 18E8F903#01FFFFFFF9CCFE00\n"
-                  "(23.000000) can0 18EA05F9#D3FE00\n"
-                  "(25.000000) can0 18E8F905#00FFFFFFF9D3FE00\n"
-                  "(26.000000) can0 18EA05F9#CAFE00\n")
+        << faults(candumpText({"20 18EA01F9#D3FE00", "20.01 18E8F901#00FFFFFFF9D3FE00",
+                               "21 18EAFFF9#CCFE00", "21.005 18E8FF01#01FFFFFFF9CCFE00",
+                               "21.01 18E8F903#00FFFFFFF9CCFE00", "21.02 18E8F903#01FFFFFFF9CCFE00",
+                               "23 18EA05F9#D3FE00", "25 18E8F905#00FFFFFFF9D3FE00",
+                               "26 18EA05F9#CAFE00"}))
         << QStringList{"No DM1 messages in the recording.\nClear requests:\n",
                        "  0.000 s  DM11 (clear active codes) from F9 to 01: 01 ACK\n",
                        "  1.000 s  DM3 (clear previously active codes) from F9 to all: 01 NACK, "
@@ -509,9 +492,8 @@ void tst_Commands::reports_data()
         << QStringList{"Unit F9"};
     double t = 10.0;
     const QByteArray dm19 = calibration(0x1234ABCD, "CAL-ENGINE-01") + calibration(0xFFFFFFFF, "BOOT");
-    QByteArray unit = "(9.000000) can0 18EEFF21#0102030405060708\n"
-                      "(9.100000) can0 18FECA21#0000000000000000\n"
-                      "(9.200000) can0 18FECB21#04006E001003FFFF\n";
+    QByteArray unit = candumpText({"9 18EEFF21#0102030405060708", "9.1 18FECA21#0000000000000000",
+                                   "9.2 18FECB21#04006E001003FFFF"});
     unit += transportLines(t, 0x21, 0xFF, 0xFEEB, "ZTX*MC2*SN0417*A0*");
     const QByteArray rts = unit + transportLines(t, 0x21, 0xF9, 0xD300, dm19);
     QTest::newRow("unit: claim, codes, component by BAM, DM19 by RTS/CTS")

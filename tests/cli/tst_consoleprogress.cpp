@@ -185,22 +185,19 @@ void tst_ConsoleProgress::share_data()
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QByteArray>("share");
     QTest::addColumn<bool>("wiped");
-    QTest::newRow("half of one reading")
-        << QStringList{"begin", "at 0 500"} << QByteArray("50%") << false;
-    QTest::newRow("two recordings foreseen")
-        << QStringList{"expect 2000", "begin", "at 0 500"} << QByteArray("25%") << false;
-    QTest::newRow("a second pass expected once the first began")
-        << QStringList{"begin", "expect 1000", "at 0 500"} << QByteArray("25%") << false;
-    QTest::newRow("a seek back keeps the furthest point")
-        << QStringList{"begin", "at 0 800", "at 0 300"} << QByteArray("80%") << false;
-    QTest::newRow("a reading stopped early gives back its rest")
-        << QStringList{"begin", "at 0 200", "begin", "end 0", "at 1 400"} << QByteArray("50%")
-        << false;
-    QTest::newRow("parallel readings share one line")
-        << QStringList{"begin", "begin", "at 0 1000", "end 0", "at 1 0"} << QByteArray("50%")
-        << false;
-    QTest::newRow("wiped when the last reading ends")
-        << QStringList{"begin", "at 0 1000", "end 0"} << QByteArray("100%") << true;
+    const auto row
+        = [](const char *name, const QStringList &steps, const char *share, bool wiped = false) {
+              QTest::newRow(name) << steps << QByteArray(share) << wiped;
+          };
+    row("half of one reading", {"begin", "at 0 500"}, "50%");
+    row("two recordings foreseen", {"expect 2000", "begin", "at 0 500"}, "25%");
+    row("a second pass expected once the first began", {"begin", "expect 1000", "at 0 500"}, "25%");
+    row("a seek back keeps the furthest point", {"begin", "at 0 800", "at 0 300"}, "80%");
+    row("a reading stopped early gives back its rest",
+        {"begin", "at 0 200", "begin", "end 0", "at 1 400"}, "50%");
+    row("parallel readings share one line", {"begin", "begin", "at 0 1000", "end 0", "at 1 0"},
+        "50%");
+    row("wiped when the last reading ends", {"begin", "at 0 1000", "end 0"}, "100%", true);
 }
 
 void tst_ConsoleProgress::share()

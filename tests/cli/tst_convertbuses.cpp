@@ -1,6 +1,7 @@
 #include "can/recordingreader.h"
 #include "can/recordingwriter.h"
 #include "cli/clirun.h"
+#include "support/candumptext.h"
 #include "support/testenvironment.h"
 #include "support/testfolder.h"
 
@@ -13,10 +14,8 @@ namespace {
 using TestEnvironment::readFile;
 
 // Frames on three named interfaces, the first not on bus 0.
-const QByteArray ThreeBuses = "(1.000000) vcan1 123#01\n"
-                              "(2.000000) can0 18FEF100#02\n"
-                              "(3.000000) can3 123#03\n"
-                              "(4.000000) vcan1 123#04\n";
+const QByteArray ThreeBuses
+    = candumpText({"1 vcan1 123#01", "2 can0 18FEF100#02", "3 can3 123#03", "4 vcan1 123#04"});
 
 } // namespace
 
@@ -46,52 +45,37 @@ void tst_ConvertBuses::options_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QByteArray>("written"); // the candump log written; empty for none
-    QTest::newRow("every bus kept with its name")
-        << QStringList() << 0 << "Wrote 4 frames" << ThreeBuses;
-    QTest::newRow("--bus by number")
-        << QStringList{"--bus", "1"} << 0 << "Wrote 2 frames"
-        << QByteArray("(1.000000) vcan1 123#01\n(4.000000) vcan1 123#04\n");
-    QTest::newRow("--bus by the recording's name")
-        << QStringList{"--bus", "vcan1"} << 0 << "Wrote 2 frames"
-        << QByteArray("(1.000000) vcan1 123#01\n(4.000000) vcan1 123#04\n");
-    QTest::newRow("--bus canN of a bus with its own name matches nothing")
-        << QStringList{"--bus", "can1"} << 1 << "holds no frames on bus can1" << QByteArray();
-    QTest::newRow("--bus twice") << QStringList{"--bus", "0", "--bus", "can3"} << 0
-                                 << "Wrote 2 frames"
-                                 << QByteArray(
-                                        "(2.000000) can0 18FEF100#02\n(3.000000) can3 123#03\n");
-    QTest::newRow("--map swaps buses")
-        << QStringList{"--map", "0=1", "--map", "vcan1=0"} << 0 << "Wrote 4 frames"
-        << QByteArray("(1.000000) can0 123#01\n(2.000000) can1 18FEF100#02\n"
-                      "(3.000000) can3 123#03\n(4.000000) can0 123#04\n");
-    QTest::newRow("--map to a name")
-        << QStringList{"--map", "can3=slcan7"} << 0 << "Wrote 4 frames"
-        << QByteArray("(1.000000) vcan1 123#01\n(2.000000) can0 18FEF100#02\n"
-                      "(3.000000) slcan7 123#03\n(4.000000) vcan1 123#04\n");
-    QTest::newRow("--map merges buses")
-        << QStringList{"--map", "3=0", "--map", "1=0"} << 0 << "Wrote 4 frames"
-        << QByteArray("(1.000000) can0 123#01\n(2.000000) can0 18FEF100#02\n"
-                      "(3.000000) can0 123#03\n(4.000000) can0 123#04\n");
-    QTest::newRow("--bus with --map") << QStringList{"--bus", "3", "--map", "3=2"} << 0
-                                      << "Wrote 1 frames" << QByteArray("(3.000000) can2 123#03\n");
-    QTest::newRow("bus number too large")
-        << QStringList{"--bus", "256"} << 2 << "--bus: bus 256 is out of range (0 to 255)"
-        << QByteArray();
-    QTest::newRow("bus empty") << QStringList{"--bus", ""} << 2 << "--bus: a bus is missing"
-                               << QByteArray();
-    QTest::newRow("bus name with a blank")
-        << QStringList{"--bus", "can 1"} << 2
-        << "--bus: \"can 1\" is neither a bus number nor an interface name" << QByteArray();
-    QTest::newRow("map without =")
-        << QStringList{"--map", "can1"} << 2
-        << "--map: \"can1\" is not FROM=TO (for example can1=0)" << QByteArray();
-    QTest::newRow("map without target")
-        << QStringList{"--map", "can1="} << 2 << "--map: a bus is missing" << QByteArray();
-    QTest::newRow("map twice from one bus") << QStringList{"--map", "1=2", "--map", "1=3"} << 2
-                                            << "--map: bus 1 is mapped twice" << QByteArray();
-    QTest::newRow("map to a negative number")
-        << QStringList{"--map", "1=-1"} << 2
-        << "--map: \"-1\" is neither a bus number nor an interface name" << QByteArray();
+    const auto row = [](const char *name, const QStringList &options, int code,
+                        const QString &message, const QByteArray &written = QByteArray()) {
+        QTest::newRow(name) << options << code << message << written;
+    };
+    row("every bus kept with its name", {}, 0, "Wrote 4 frames", ThreeBuses);
+    const QByteArray vcan1 = candumpText({"1 vcan1 123#01", "4 vcan1 123#04"});
+    row("--bus by number", {"--bus", "1"}, 0, "Wrote 2 frames", vcan1);
+    row("--bus by the recording's name", {"--bus", "vcan1"}, 0, "Wrote 2 frames", vcan1);
+    row("--bus canN of a bus with its own name matches nothing", {"--bus", "can1"}, 1,
+        "holds no frames on bus can1");
+    row("--bus twice", {"--bus", "0", "--bus", "can3"}, 0, "Wrote 2 frames",
+        candumpText({"2 can0 18FEF100#02", "3 can3 123#03"}));
+    row("--map swaps buses", {"--map", "0=1", "--map", "vcan1=0"}, 0, "Wrote 4 frames",
+        candumpText({"1 can0 123#01", "2 can1 18FEF100#02", "3 can3 123#03", "4 can0 123#04"}));
+    row("--map to a name", {"--map", "can3=slcan7"}, 0, "Wrote 4 frames",
+        candumpText({"1 vcan1 123#01", "2 can0 18FEF100#02", "3 slcan7 123#03", "4 vcan1 123#04"}));
+    row("--map merges buses", {"--map", "3=0", "--map", "1=0"}, 0, "Wrote 4 frames",
+        candumpText({"1 can0 123#01", "2 can0 18FEF100#02", "3 can0 123#03", "4 can0 123#04"}));
+    row("--bus with --map", {"--bus", "3", "--map", "3=2"}, 0, "Wrote 1 frames",
+        candumpText({"3 can2 123#03"}));
+    row("bus number too large", {"--bus", "256"}, 2, "--bus: bus 256 is out of range (0 to 255)");
+    row("bus empty", {"--bus", ""}, 2, "--bus: a bus is missing");
+    row("bus name with a blank", {"--bus", "can 1"}, 2,
+        "--bus: \"can 1\" is neither a bus number nor an interface name");
+    row("map without =", {"--map", "can1"}, 2,
+        "--map: \"can1\" is not FROM=TO (for example can1=0)");
+    row("map without target", {"--map", "can1="}, 2, "--map: a bus is missing");
+    row("map twice from one bus", {"--map", "1=2", "--map", "1=3"}, 2,
+        "--map: bus 1 is mapped twice");
+    row("map to a negative number", {"--map", "1=-1"}, 2,
+        "--map: \"-1\" is neither a bus number nor an interface name");
 }
 
 void tst_ConvertBuses::options()

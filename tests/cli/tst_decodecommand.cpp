@@ -10,6 +10,7 @@
 #include "support/testfolder.h"
 
 #include "clirun.h"
+#include "csvrecords.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,37 +22,6 @@ namespace {
 QString truckLog()
 {
     return TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
-}
-
-// Splits a CSV line written by the commands (quoted fields may hold commas).
-QStringList csvFields(const QString &line)
-{
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < line.size()
-                && line.at(i + 1) == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields << field;
-    return fields;
 }
 
 QStringList lines(const QString &text)
@@ -315,21 +285,16 @@ void tst_DecodeCommand::decodeEventRows_data()
     QTest::addColumn<QString>("coolant");  // integer parameter
     QTest::addColumn<QString>("oil");      // fractional parameter
     QTest::addColumn<QString>("turboOil"); // not available
-    QTest::newRow("microseconds after the start")
-        << QByteArray("100.500007") << QByteArray("7F57FF2EFFFFFFFF") << "0.000007"
-        << "87"
-        << "102.96875"
-        << "";
-    QTest::newRow("stepped back before the start")
-        << QByteArray("100.250001") << QByteArray("28571020FFFFFFFF") << "-0.249999"
-        << "0"
-        << "-16.5"
-        << "";
-    QTest::newRow("hours later") << QByteArray("7300.000000") << QByteArray("0057202EFFFFFFFF")
-                                 << "7199.500000"
-                                 << "-40"
-                                 << "96"
-                                 << "";
+    const auto row = [](const char *name, const char *stamp, const char *payload, const char *time,
+                        const char *coolant, const char *oil) {
+        QTest::newRow(name) << QByteArray(stamp) << QByteArray(payload) << QString(time)
+                            << QString(coolant) << QString(oil) << QString();
+    };
+    row("microseconds after the start", "100.500007", "7F57FF2EFFFFFFFF", "0.000007", "87",
+        "102.96875");
+    row("stepped back before the start", "100.250001", "28571020FFFFFFFF", "-0.249999", "0",
+        "-16.5");
+    row("hours later", "7300.000000", "0057202EFFFFFFFF", "7199.500000", "-40", "96");
 }
 
 void tst_DecodeCommand::decodeEventRows()

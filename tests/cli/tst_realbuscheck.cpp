@@ -1,13 +1,14 @@
 // The bus check of real recordings: parts of them learned and the rest checked, and copies
 // with one fault each put in.
 #include "app/builtins.h"
+#include "can/recordingreader.h"
+#include "can/recordingwriter.h"
 #include "support/testenvironment.h"
 #include "support/testfolder.h"
 
 #include "clirun.h"
 #include "expecteddeviation.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,119 +42,68 @@ void tst_RealBusCheck::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-namespace {
-
-// One frame of a candump log, its time in seconds after the log's first frame.
-struct LogFrame
-{
-    double t = 0;
-    double absolute = 0;
-    QByteArray bus;
-    quint32 id = 0;
-    QByteArray data;
-};
-
-QVector<LogFrame> readLog(const QString &path)
-{
-    QVector<LogFrame> frames;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return frames;
-    while (!file.atEnd()) {
-        const QList<QByteArray> parts = file.readLine().trimmed().split(' ');
-        if (parts.size() != 3 || !parts.at(2).contains('#'))
-            continue;
-        LogFrame f;
-        f.absolute = parts.at(0).mid(1, parts.at(0).size() - 2).toDouble();
-        f.t = frames.isEmpty() ? 0 : f.absolute - frames.first().absolute;
-        f.bus = parts.at(1);
-        f.id = parts.at(2).split('#').at(0).toUInt(nullptr, 16);
-        f.data = QByteArray::fromHex(parts.at(2).split('#').at(1));
-        frames.append(f);
-    }
-    return frames;
-}
-
-QByteArray logText(QVector<LogFrame> frames)
-{
-    std::stable_sort(frames.begin(), frames.end(),
-                     [](const LogFrame &a, const LogFrame &b) { return a.t < b.t; });
-    const double origin = frames.isEmpty() ? 0 : frames.first().absolute - frames.first().t;
-    QByteArray text;
-    for (const LogFrame &f : frames) {
-        text += QStringLiteral("(%1) %2 %3#%4\n")
-                    .arg(origin + f.t, 0, 'f', 6)
-                    .arg(QString::fromLatin1(f.bus))
-                    .arg(QStringLiteral("%1").arg(f.id, 8, 16, QLatin1Char('0')).toUpper())
-                    .arg(QString::fromLatin1(f.data.toHex().toUpper()))
-                    .toLatin1();
-    }
-    return text;
-}
-
-// A frame of `source` sent every `periodS` from `fromS` to before `toS`.
-void addEvery(QVector<LogFrame> *frames, double fromS, double toS, double periodS, quint32 id,
-              const char *hexData)
-{
-    const double origin = frames->first().absolute;
-    for (double t = fromS; t < toS - 1e-9; t += periodS)
-        frames->append({t, origin + t, "can0", id, QByteArray::fromHex(hexData)});
-}
-
-bool between(const LogFrame &f, double fromS, double toS)
-{
-    return f.t >= fromS && f.t < toS;
-}
-
-} // namespace
 QString tst_RealBusCheck::faultyCopy(const QString &source, const QString &fault)
 {
-    QVector<LogFrame> frames = readLog(source);
-    if (frames.isEmpty())
+    RecordingReader reader;
+    if (!reader.readFile(source) || reader.frames().isEmpty())
         return QString();
-    QVector<LogFrame> out;
+    const qint64 startUs = reader.frames().constFirst().timeUs;
+    // Whether the frame lies from `fromS` to before `toS` after the recording's first one.
+    const auto between = [startUs](const TimedFrame &f, double fromS, double toS) {
+        return f.timeUs - startUs >= qint64(fromS * 1e6) && f.timeUs - startUs < qint64(toS * 1e6);
+    };
+    QVector<TimedFrame> out;
+    // A frame sent every `periodS` from `fromS` to before `toS`.
+    const auto addEvery = [&](double fromS, double toS, double periodS, quint32 id,
+                              const char *hexData) {
+        const QByteArray data = QByteArray::fromHex(hexData);
+        for (double t = fromS; t < toS - 1e-9; t += periodS)
+            out.append({startUs + qRound64(t * 1e6),
+                        CanMessage(id, reinterpret_cast<const quint8 *>(data.constData()), 8)});
+    };
     int eec1 = 0;
-    // The truck's can0 twice: the same units at the same addresses on can0 and can1.
-    if (fault.startsWith(QLatin1String("twin"))) {
-        for (const LogFrame &f : qAsConst(frames)) {
-            if (f.bus != "can0")
+    for (TimedFrame f : reader.frames()) {
+        const quint8 sa = f.message.id & 0xFF;
+        // The truck's can0 twice: the same units at the same addresses on can0 and can1.
+        if (fault.startsWith(QLatin1String("twin"))) {
+            if (f.bus != 0)
                 continue;
             out.append(f);
-            LogFrame copy = f;
-            copy.bus = "can1";
-            if (fault == "twin, 0x47 silent on can1" && (f.id & 0xFF) == 0x47 && between(f, 60, 65))
-                continue;
-            out.append(copy);
+            f.bus = 1;
+            if (fault != "twin, 0x47 silent on can1" || sa != 0x47 || !between(f, 60, 65))
+                out.append(f);
+            continue;
         }
-        return m_dir.write(QString(fault).remove(QLatin1Char(',')).replace(' ', '-') + ".log",
-                           logText(out));
-    }
-    for (LogFrame f : qAsConst(frames)) {
-        const quint8 sa = f.id & 0xFF;
         if (fault == "silent" && sa == 0x47 && between(f, 60, 65))
             continue; // the unit at 0x47 says nothing for 5 s
         if (fault == "switched off" && sa == 0x47 && between(f, 60, 130))
             continue; // ... or for 70 s
-        if (fault == "half rate" && f.id == 0x0CF00400 && between(f, 10, 30) && eec1++ % 2)
+        if (fault == "half rate" && f.message.id == 0x0CF00400 && between(f, 10, 30) && eec1++ % 2)
             continue; // every second EEC1 of the engine dropped
-        if (fault == "error indicator" && f.id == 0x0CF00400 && between(f, 20, 25))
-            f.data[4] = char(0xFE); // engine speed at its error indicator
-        if (fault == "not available" && f.id == 0x18FEF147 && between(f, 70, 80))
-            f.data[1] = f.data[2] = char(0xFF); // vehicle speed not available
-        if (fault == "moved" && sa == 0x23 && f.t >= 30)
-            f.id = (f.id & ~0xFFu) | 0x24; // 0x23 goes on at 0x24
+        if (fault == "error indicator" && f.message.id == 0x0CF00400 && between(f, 20, 25))
+            f.message.data[4] = 0xFE; // engine speed at its error indicator
+        if (fault == "not available" && f.message.id == 0x18FEF147 && between(f, 70, 80))
+            f.message.data[1] = f.message.data[2] = 0xFF; // vehicle speed not available
+        if (fault == "moved" && sa == 0x23 && between(f, 30, 1e6))
+            f.message.id = (f.message.id & ~0xFFu) | 0x24; // 0x23 goes on at 0x24
         out.append(f);
     }
     if (fault == "moved") // it claims the new address first, with its NAME
-        addEvery(&out, 29.999, 30, 1, 0x18EEFF24, "0795E01003B4A0C2");
+        addEvery(29.999, 30, 1, 0x18EEFF24, "0795E01003B4A0C2");
     if (fault == "unexpected unit")
-        addEvery(&out, 50, 60, 0.1, 0x18FF2042, "0102030405060708");
+        addEvery(50, 60, 0.1, 0x18FF2042, "0102030405060708");
     if (fault == "active code") {
-        addEvery(&out, 20.5, 25, 1, 0x18FECA00, "04FF6E001003FFFF");
-        addEvery(&out, 25.5, 26, 1, 0x18FECA00, "00FF00000000FFFF");
+        addEvery(20.5, 25, 1, 0x18FECA00, "04FF6E001003FFFF");
+        addEvery(25.5, 26, 1, 0x18FECA00, "00FF00000000FFFF");
     }
-    return m_dir.write(QStringLiteral("%1.log").arg(QString(fault).replace(' ', '-')),
-                       logText(out));
+    std::stable_sort(out.begin(), out.end(),
+                     [](const TimedFrame &a, const TimedFrame &b) { return a.timeUs < b.timeUs; });
+    const QString path
+        = m_dir.filePath(QString(fault).remove(QLatin1Char(',')).replace(' ', '-') + ".log");
+    RecordingWriter writer;
+    const bool written
+        = writer.open(path, RecordingReader::Candump) && writer.write(out) && writer.commit();
+    return written ? path : QString();
 }
 
 void tst_RealBusCheck::realRecordings_data()
@@ -254,16 +204,14 @@ void tst_RealBusCheck::realRecordings_data()
         missingOnCan0.append({"missing", address, -1, 0, "can0"});
     QTest::newRow("a scheme of one bus on a recording starting on can1")
         << learnNmea << QStringList{"check", "--scheme", expected, logger} << missingOnCan0;
+    QVector<ExpectedDeviation> truckUnits;
+    for (const int address : {0, 163, 71, 81, 82})
+        truckUnits.append({"missing", address, -1, 0});
+    for (const int address : {1, 142, 143, 2, 3, 35, 5})
+        truckUnits.append({"unexpected-unit", address, -1, 0});
     QTest::newRow("NMEA 2000 against the truck")
         << QStringList{"learn", truck, "--to", "93", "-o", expected}
-        << QStringList{"check", "--scheme", expected, nmea}
-        << QVector<ExpectedDeviation>{
-               {"missing", 0, -1, 0},           {"missing", 163, -1, 0},
-               {"missing", 71, -1, 0},          {"missing", 81, -1, 0},
-               {"missing", 82, -1, 0},          {"unexpected-unit", 1, -1, 0},
-               {"unexpected-unit", 142, -1, 0}, {"unexpected-unit", 143, -1, 0},
-               {"unexpected-unit", 2, -1, 0},   {"unexpected-unit", 3, -1, 0},
-               {"unexpected-unit", 35, -1, 0},  {"unexpected-unit", 5, -1, 0}};
+        << QStringList{"check", "--scheme", expected, nmea} << truckUnits;
     QTest::newRow("demo recording against the example scheme")
         << QStringList{}
         << QStringList{"check", "--scheme", ":/demo/demo.tvsx", ":/demo/demo-bus.log"}

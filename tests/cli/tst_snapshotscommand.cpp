@@ -2,6 +2,7 @@
 #include "can/candumpreader.h"
 #include "can/recordingreader.h"
 #include "job/snapshotplot.h"
+#include "support/candumptext.h"
 #include "support/testenvironment.h"
 #include "support/testfolder.h"
 
@@ -51,17 +52,6 @@ QByteArray addedDm1(const char *bus = "can0")
            + line(182.0, "18FECA00#04FF6E000001FFFF", bus);
 }
 
-// The lines of a candump text sorted by their time stamps (stable for equal ones).
-QByteArray merged(const QByteArray &a, const QByteArray &b)
-{
-    QList<QByteArray> lines = (a + b).split('\n');
-    lines.removeAll(QByteArray());
-    std::stable_sort(lines.begin(), lines.end(), [](const QByteArray &x, const QByteArray &y) {
-        return x.mid(1, x.indexOf(')') - 1).toDouble() < y.mid(1, y.indexOf(')') - 1).toDouble();
-    });
-    return lines.join('\n') + '\n';
-}
-
 QJsonArray indexOf(const QString &dir)
 {
     const QByteArray json = readFile(dir + QStringLiteral("/snapshots/index.json"));
@@ -92,10 +82,10 @@ void tst_SnapshotsCommand::initTestCase()
     QVERIFY(m_dir.isValid());
     const QByteArray truck
         = readFile(TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
-    m_spliced = m_dir.write(QStringLiteral("truck-dm1.log"), merged(truck, addedDm1()));
+    m_spliced = m_dir.write(QStringLiteral("truck-dm1.log"), sortedByTime(truck + addedDm1()));
     QVERIFY(!m_dir
                  .write(QStringLiteral("truck-dm1-both.log"),
-                        merged(truck, addedDm1() + addedDm1("can1")))
+                        sortedByTime(truck + addedDm1() + addedDm1("can1")))
                  .isEmpty());
 }
 

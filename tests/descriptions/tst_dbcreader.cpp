@@ -417,9 +417,7 @@ void tst_DbcReader::agreesWithCanmatrix()
                        .toLatin1();
         }
         recording = dir.filePath(QStringLiteral("random.log"));
-        QFile file(recording);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(log);
+        QVERIFY(TestEnvironment::writeFile(recording, log));
     }
 
     // The script exits with 3 when its python has no canmatrix; another python may have it.

@@ -222,10 +222,8 @@ void tst_Library::libraryCoversTheGroups()
 // Every group of the built-in library reads the standard's error and not-available ranges.
 void tst_Library::libraryFollowsSaeRanges()
 {
-    QFile file(QStringLiteral(":/funcs.xml"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
     QDomDocument document;
-    QVERIFY(document.setContent(&file));
+    QVERIFY(document.setContent(TestEnvironment::readFile(QStringLiteral(":/funcs.xml"))));
     int groups = 0;
     for (QDomElement e = document.documentElement().firstChildElement(QStringLiteral("func"));
          !e.isNull(); e = e.nextSiblingElement(QStringLiteral("func"))) {
@@ -318,20 +316,14 @@ void tst_Library::demoRecordingAutoDetects()
         QVERIFY2(functions.contains(QLatin1String(key)),
                  qPrintable(QStringList(functions.keys()).join(',')));
     // Values as the demo generator wrote them.
-    const double rpm = functions.value(QStringLiteral("eec1"))
-                           ->parameter(QStringLiteral("SPN190"))
-                           ->variantValue()
-                           .toDouble();
+    const auto value = [&functions](const char *key, const char *spn) {
+        return functions.value(QLatin1String(key))->parameter(QLatin1String(spn))->variantValue();
+    };
+    const double rpm = value("eec1", "SPN190").toDouble();
     QVERIFY2(rpm >= 800 && rpm <= 1900, qPrintable(QString::number(rpm)));
-    const double hours = functions.value(QStringLiteral("hours"))
-                             ->parameter(QStringLiteral("SPN247"))
-                             ->variantValue()
-                             .toDouble();
+    const double hours = value("hours", "SPN247").toDouble();
     QVERIFY2(hours > 1234 && hours < 1236, qPrintable(QString::number(hours)));
-    const int coolant = functions.value(QStringLiteral("et1"))
-                            ->parameter(QStringLiteral("SPN110"))
-                            ->variantValue()
-                            .toInt();
+    const int coolant = value("et1", "SPN110").toInt();
     QVERIFY(coolant >= 78 && coolant <= 92);
     QCOMPARE(
         functions.value(QStringLiteral("et1"))->parameter(QStringLiteral("SPN175"))->toString(),

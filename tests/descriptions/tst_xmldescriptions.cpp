@@ -19,12 +19,12 @@
 
 namespace {
 
-QString func(const QString &attributes, const QString &body)
+QString func(const QString &body, const QString &attributes = QString())
 {
     return QStringLiteral("<func key=\"t\" address=\"ff10\" %1>%2</func>").arg(attributes, body);
 }
 
-QString param(const QString &type, const QString &name, const QString &inner,
+QString param(const QString &type, const QString &name, const QString &inner = QString(),
               const QString &extra = QString())
 {
     return QStringLiteral("<param type=\"%1\" %4><name>%2</name>%3</param>")
@@ -34,7 +34,7 @@ QString param(const QString &type, const QString &name, const QString &inner,
 // An int parameter of one byte at `startByte`, unscaled.
 QString byteParam(const QString &name, int startByte, const QString &extra = QString())
 {
-    return param(QStringLiteral("int"), name,
+    return param("int", name,
                  extra
                      + QStringLiteral("<startbyte>%1</startbyte><bitlength>8</bitlength>"
                                       "<multiplier>1</multiplier>")
@@ -88,14 +88,13 @@ void tst_XmlDescriptions::localTypeList()
     QStringList values;
     for (int i = 0; i < 8; ++i)
         values << QStringLiteral("<value>v%1</value>").arg(i);
-    const QString xml
-        = func(QString(), QStringLiteral("<types><type key=\"io3bit\" basetype=\"list\">"
-                                         "<bitlength>3</bitlength><multiplier>5</multiplier>"
-                                         "<list>%1</list></type></types>")
-                                  .arg(values.join(QString()))
-                              + param(QStringLiteral("io3bit"), QStringLiteral("Out"),
-                                      QStringLiteral("<startbyte>1</startbyte>"
-                                                     "<startbit>2</startbit>")));
+    const QString xml = func(QStringLiteral("<types><type key=\"io3bit\" basetype=\"list\">"
+                                            "<bitlength>3</bitlength><multiplier>5</multiplier>"
+                                            "<list>%1</list></type></types>")
+                                 .arg(values.join(QString()))
+                             + param("io3bit", "Out",
+                                     QStringLiteral("<startbyte>1</startbyte>"
+                                                    "<startbit>2</startbit>")));
     XmlStaticPgnJ1939DeviceFunction f(xml, nullptr);
     auto *list = dynamic_cast<ZxListParameter *>(f.parameters().value(0));
     QVERIFY(list);
@@ -114,8 +113,7 @@ void tst_XmlDescriptions::localTypeList()
 
 void tst_XmlDescriptions::unboundParameter()
 {
-    XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(), param(QStringLiteral("bool"), QStringLiteral("Flag"), QString())), nullptr);
+    XmlStaticPgnJ1939DeviceFunction f(func(param("bool", "Flag")), nullptr);
     QCOMPARE(f.parameters().size(), 1);
     QVERIFY(!f.binding(f.parameters().first()));
     DispatchResult r;
@@ -126,9 +124,7 @@ void tst_XmlDescriptions::unboundParameter()
 void tst_XmlDescriptions::shortnameFallback()
 {
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(), byteParam(QStringLiteral("Engine Load"), 0)
-                            + param(QStringLiteral("int"), QStringLiteral("Other"),
-                                    QStringLiteral("<shortname>OT</shortname>"))),
+        func(byteParam("Engine Load", 0) + param("int", "Other", "<shortname>OT</shortname>")),
         nullptr);
     QVERIFY(f.parameter(QStringLiteral("Engine Load")));
     QCOMPARE(f.parameters().at(0)->id(), QStringLiteral("Engine Load"));
@@ -157,10 +153,10 @@ void tst_XmlDescriptions::endian()
     if (big)
         QTest::ignoreMessage(QtDebugMsg, "Parameter Word is BIGENDIAN");
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(), param(QStringLiteral("int"), QStringLiteral("Word"),
-                              QStringLiteral("<startbyte %1>0</startbyte><bitlength>16</bitlength>"
-                                             "<multiplier>1</multiplier>")
-                                  .arg(attribute))),
+        func(param("int", "Word",
+                   QStringLiteral("<startbyte %1>0</startbyte><bitlength>16</bitlength>"
+                                  "<multiplier>1</multiplier>")
+                       .arg(attribute))),
         nullptr);
     QCOMPARE(f.binding(f.parameters().first())->bigEndian, big);
     DispatchResult r;
@@ -189,9 +185,9 @@ void tst_XmlDescriptions::precision()
     QFETCH(QString, multiplier);
     QFETCH(int, decimals);
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(), param(QStringLiteral("float"), QStringLiteral("F"),
-                              QStringLiteral("<startbyte>0</startbyte><bitlength>8</bitlength>")
-                                  + multiplier)),
+        func(
+            param("float", "F",
+                  QStringLiteral("<startbyte>0</startbyte><bitlength>8</bitlength>") + multiplier)),
         nullptr);
     QCOMPARE(static_cast<ZxFloatParameter *>(f.parameters().first())->decimals(), decimals);
 }
@@ -215,7 +211,7 @@ void tst_XmlDescriptions::priority()
     QFETCH(int, priority);
     QFETCH(int, type);
     QFETCH(int, interval);
-    XmlStaticPgnJ1939DeviceFunction f(func(attributes, QString()), nullptr);
+    XmlStaticPgnJ1939DeviceFunction f(func(QString(), attributes), nullptr);
     QCOMPARE(int(f.defaultPriority()), priority);
     QVERIFY(f.canMessageId() <= 0x1FFFFFFFu); // the identifier keeps three bits of it
     QCOMPARE(int(f.deviceType()), type);
@@ -227,11 +223,9 @@ void tst_XmlDescriptions::priority()
 void tst_XmlDescriptions::unknownTypeSkipped()
 {
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(),
-             param(QStringLiteral("complex"), QStringLiteral("A"), QString())
-                 + param(QStringLiteral("int"), QStringLiteral("B"), QString())
-                 + QStringLiteral("<types><type key=\"weird\" basetype=\"matrix\"/></types>")
-                 + param(QStringLiteral("weird"), QStringLiteral("C"), QString())),
+        func(param("complex", "A") + param("int", "B")
+             + QStringLiteral("<types><type key=\"weird\" basetype=\"matrix\"/></types>")
+             + param("weird", "C")),
         nullptr);
     QCOMPARE(f.parameters().size(), 1);
     QCOMPARE(f.parameters().first()->name(), QStringLiteral("B"));
@@ -240,10 +234,8 @@ void tst_XmlDescriptions::unknownTypeSkipped()
 void tst_XmlDescriptions::buttonList()
 {
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(),
-             param(
-                 QStringLiteral("buttonlist"), QStringLiteral("Mode"),
-                 QStringLiteral("<list minsize=\"7\"><value>off</value><value>on</value></list>"))),
+        func(param("buttonlist", "Mode",
+                   "<list minsize=\"7\"><value>off</value><value>on</value></list>")),
         nullptr);
     auto *p = dynamic_cast<ButtonListParameter *>(f.parameters().first());
     QVERIFY(p);
@@ -253,14 +245,12 @@ void tst_XmlDescriptions::buttonList()
 
 void tst_XmlDescriptions::textGroups()
 {
-    const QString params = byteParam(QStringLiteral("A"), 0) + byteParam(QStringLiteral("B"), 1)
-                           + byteParam(QStringLiteral("C"), 2);
+    const QString params = byteParam("A", 0) + byteParam("B", 1) + byteParam("C", 2);
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(),
-             params
-                 + QStringLiteral(
-                     "<text format=\"IO=%1 X=%2 AUX=%3 Z=%4\"><group><a>0</a><b>1</b></group>"
-                     "<other/><param>2</param><group/></text>")),
+        func(params
+             + QStringLiteral(
+                 "<text format=\"IO=%1 X=%2 AUX=%3 Z=%4\"><group><a>0</a><b>1</b></group>"
+                 "<other/><param>2</param><group/></text>")),
         nullptr);
     DispatchResult r;
     f.dispatchMessageImpl(frameFor(f, "0102030000000000"), &r);
@@ -273,20 +263,18 @@ void tst_XmlDescriptions::textGroups()
 void tst_XmlDescriptions::textIndexOutOfRange()
 {
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(),
-             param(QStringLiteral("int"), QStringLiteral("A"), QString())
-                 + QStringLiteral(
-                     "<text format=\"A=%1 B=%2\"><param>0</param><param>7</param></text>")),
+        func(
+            param("int", "A")
+            + QStringLiteral("<text format=\"A=%1 B=%2\"><param>0</param><param>7</param></text>")),
         nullptr);
     QCOMPARE(f.textDataImpl(), QStringLiteral("A=0 B="));
 }
 
 void tst_XmlDescriptions::savedElementCarriesDescription()
 {
-    const QString xml
-        = func(QStringLiteral("period=\"100\""),
-               QStringLiteral("<name>Test group</name>") + byteParam(QStringLiteral("A"), 0)
-                   + QStringLiteral("<widget layout=\"vbox\"><parameter id=\"0\"/></widget>"));
+    const QString xml = func(QStringLiteral("<name>Test group</name>") + byteParam("A", 0)
+                                 + "<widget layout=\"vbox\"><parameter id=\"0\"/></widget>",
+                             "period=\"100\"");
     XmlStaticPgnJ1939DeviceFunction f(xml, nullptr);
     QVERIFY(f.widgetXml().contains(QLatin1String("<parameter id=\"0\"")));
     QDomDocument doc;
@@ -370,10 +358,9 @@ void tst_XmlDescriptions::scriptHooks()
     TestCanHandler handler;
     QVERIFY(handler.start());
     const QString body
-        = byteParam(QStringLiteral("A"), 0, QStringLiteral("<shortname>A</shortname>"))
-          + byteParam(QStringLiteral("B"), 1, QStringLiteral("<shortname>B</shortname>"))
-          + param(QStringLiteral("int"), QStringLiteral("Sum"),
-                  QStringLiteral("<shortname>Sum</shortname>"))
+        = byteParam("A", 0, "<shortname>A</shortname>")
+          + byteParam("B", 1, "<shortname>B</shortname>")
+          + param("int", "Sum", "<shortname>Sum</shortname>")
           + QStringLiteral("<script>var calls = 0;"
                            "function dispatch() { xmlfunc.setParameterValue('Sum', "
                            "xmlfunc.parameterValue('A') + this.parameterValue('B')); }"
@@ -382,7 +369,7 @@ void tst_XmlDescriptions::scriptHooks()
                            "</script>");
     J1939Device device(0x21);
     handler.adopt(&device);
-    auto *f = new XmlStaticPgnJ1939DeviceFunction(func(QString(), body), &device);
+    auto *f = new XmlStaticPgnJ1939DeviceFunction(func(body), &device);
     QVERIFY(f->hasScript());
     DispatchResult r;
     f->dispatchMessageImpl(frameFor(*f, "0507000000000000"), &r);
@@ -415,8 +402,7 @@ void tst_XmlDescriptions::scriptSandbox()
 {
     QFETCH(QString, expression);
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(), QStringLiteral("<script>var probe = %1;</script>").arg(expression)),
-        nullptr);
+        func(QStringLiteral("<script>var probe = %1;</script>").arg(expression)), nullptr);
     QVERIFY(f.hasScript());
     QCOMPARE(f.script()->engine()->globalObject().property(QStringLiteral("probe")).toString(),
              QStringLiteral("undefined"));
@@ -446,8 +432,7 @@ void tst_XmlDescriptions::runawayScriptAborted()
     QElapsedTimer clock;
     clock.start();
     XmlStaticPgnJ1939DeviceFunction f(
-        func(QString(), byteParam(QStringLiteral("A"), 0)
-                            + QStringLiteral("<script>%1</script>").arg(script.toHtmlEscaped())),
+        func(byteParam("A", 0) + QStringLiteral("<script>%1</script>").arg(script.toHtmlEscaped())),
         nullptr);
     DispatchResult r;
     f.dispatchMessageImpl(frameFor(f, "0500000000000000"), &r);

@@ -43,6 +43,13 @@ private slots:
     void reportIdentification();
 };
 
+// Runs `count` ticks of the test's refresh timer.
+static void tick(DeviceTest &test, int count)
+{
+    for (int i = 0; i < count; ++i)
+        test.slotRefreshTimeout();
+}
+
 // Ticks until the step at index 0 passes (index changes), at most `limit`; returns the tick.
 static int ticksUntilPass(DeviceTest *test, int limit)
 {
@@ -108,8 +115,7 @@ void tst_DeviceTest::preconditionHoldsStep()
     QSignalSpy progress(&test, &DeviceTest::progressChanged);
     QSignalSpy hidden(&test, &DeviceTest::hideMessage);
     test.start();
-    for (int i = 0; i < 20; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 20);
     QCOMPARE(test.currentIndex(), 0);
     QCOMPARE(step->calls, 0);
     QCOMPARE(hidden.count(), 20);
@@ -126,16 +132,14 @@ void tst_DeviceTest::preconditionFaultShowsItsMessage()
     test.addTest(step, pre);
     QSignalSpy faults(&test, &DeviceTest::showFaultMessage);
     test.start();
-    for (int i = 0; i < 3; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 3);
     QCOMPARE(step->stability(), 3);
     test.slotRefreshTimeout();
     QCOMPARE(faults.count(), 1);
     QCOMPARE(faults.first().at(0).toString(), QStringLiteral("State mismatch in parameter IN2"));
     // The interruption restarts the count: five more ticks are needed.
     QCOMPARE(step->stability(), 0);
-    for (int i = 0; i < 4; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 4);
     QCOMPARE(test.currentIndex(), 0);
     test.slotRefreshTimeout();
     QCOMPARE(test.currentIndex(), 1);
@@ -225,19 +229,16 @@ void tst_DeviceTest::inputTest()
     QCOMPARE(test.currentIndex(), 1);
     QVERIFY(qobject_cast<StateCheckTestAction *>(test.currentTestItem().precondition));
     // IN1 at 0 from the start: the excluded input may change, the rest may not.
-    for (int i = 0; i < 5; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 5);
     QCOMPARE(test.currentIndex(), 2);
     machine.in1->setValue(1);
     machine.in2->setValue(2);
-    for (int i = 0; i < 10; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 10);
     QCOMPARE(test.currentIndex(), 2);
     QVERIFY(faults.count() >= 10);
     QCOMPARE(faults.last().at(0).toString(), QStringLiteral("State mismatch in parameter IN2"));
     machine.in2->setValue(0);
-    for (int i = 0; i < 5; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 5);
     QCOMPARE(test.currentIndex(), 3);
 }
 
@@ -250,18 +251,15 @@ void tst_DeviceTest::clauseNeedsReceivedData()
     QSignalSpy warnings(&test, &DeviceTest::showWarningMessage);
     test.start();
     // B1 is false by default, but nothing was received: the released step must not pass.
-    for (int i = 0; i < 10; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 10);
     QCOMPARE(test.currentIndex(), 0);
     QCOMPARE(warnings.last().at(0).toString(), QStringLiteral("No data from state"));
     machine.receive();
     machine.button->setValid(false);
-    for (int i = 0; i < 10; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 10);
     QCOMPARE(test.currentIndex(), 0);
     machine.button->setValid(true);
-    for (int i = 0; i < 5; ++i)
-        test.slotRefreshTimeout();
+    tick(test, 5);
     QCOMPARE(test.currentIndex(), 1);
 }
 
@@ -350,12 +348,10 @@ void tst_DeviceTest::writesRestoredOnStop()
     test.addTest(new ParameterInitTestAction(&machine.panel, machine.panelButton, true, &test));
     test.addTest(new ScriptedAction({2}, &test));
     test.start();
-    test.slotRefreshTimeout();
-    QCOMPARE(machine.panelButton->value(), true);
-    test.slotRefreshTimeout();
-    QCOMPARE(machine.panelButton->value(), false);
-    test.slotRefreshTimeout();
-    QCOMPARE(machine.panelButton->value(), true);
+    for (const bool written : {true, false, true}) {
+        test.slotRefreshTimeout();
+        QCOMPARE(machine.panelButton->value(), written);
+    }
     test.stop();
     QCOMPARE(test.runState(), DeviceTest::Cancelled);
     QCOMPARE(machine.panelButton->value(), false);
@@ -440,14 +436,11 @@ void tst_DeviceTest::report()
     test.stop();
 
     const QString csv = QString::fromUtf8(DeviceTestReport::toCsv(&test));
-    QVERIFY(csv.contains(QStringLiteral("1,\"First, with a comma\",Passed,")));
-    QVERIFY(csv.contains(QStringLiteral(",Failed,")));
-    QVERIFY(csv.contains(QStringLiteral("Output shorted")));
-    QVERIFY(csv.contains(QStringLiteral("3,Third,Not run,,")));
-    QVERIFY(csv.contains(QStringLiteral("# Run: cancelled")));
-    QVERIFY(csv.contains(QStringLiteral("# Device: Controller")));
-    QVERIFY(csv.contains(QStringLiteral("Not found: control_panel_low/state/B9")));
-    QVERIFY(csv.contains(QStringLiteral("1 passed, 0 skipped, 1 failed, 1 not run")));
+    for (const char *line :
+         {"1,\"First, with a comma\",Passed,", ",Failed,", "Output shorted", "3,Third,Not run,,",
+          "# Run: cancelled", "# Device: Controller", "Not found: control_panel_low/state/B9",
+          "1 passed, 0 skipped, 1 failed, 1 not run"})
+        QVERIFY2(csv.contains(QLatin1String(line)), line);
     const QString text = QString::fromUtf8(DeviceTestReport::toText(&test));
     QVERIFY(text.contains(QStringLiteral("2. Second: Failed")));
 

@@ -104,10 +104,10 @@ void tst_DeviceTestDialog::rowsShowEachResult()
     auto *skip = dialog.button("skipButton");
     QTest::mouseClick(skip, Qt::LeftButton); // step 2 failed
     QTest::mouseClick(skip, Qt::LeftButton); // step 3 skipped
-    QCOMPARE(rowResult(&dialog, 0), int(DeviceTest::Passed));
-    QCOMPARE(rowResult(&dialog, 1), int(DeviceTest::Failed));
-    QCOMPARE(rowResult(&dialog, 2), int(DeviceTest::Skipped));
-    QCOMPARE(rowResult(&dialog, 3), int(DeviceTest::NotRun));
+    const QList<int> results{DeviceTest::Passed, DeviceTest::Failed, DeviceTest::Skipped,
+                             DeviceTest::NotRun};
+    for (int row = 0; row < results.size(); ++row)
+        QCOMPARE(rowResult(&dialog, row), results.at(row));
     // Each result has its own mark; a step not run yet has a neutral one and no text.
     auto mark = [table](int row) { return table->item(row, 1)->icon().pixmap(16).toImage(); };
     for (int passed = 0; passed < 3; ++passed) {

@@ -1,4 +1,5 @@
 #include "job/inventoryrecord.h"
+#include "support/candumptext.h"
 #include "support/testenvironment.h"
 
 #include "jobfixtures.h"
@@ -36,20 +37,15 @@ void tst_InventoryRecord::fromRecordingRoundTrip_data()
 
     const QByteArray truck = TestEnvironment::readFile(
         TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log")));
-    QTest::newRow("truck: engine VIN by broadcast") << truck << 0x00 << "1L06130RELP969468"
-                                                    << ""
-                                                    << "-";
+    QTest::newRow("truck: engine VIN by broadcast")
+        << truck << 0x00 << QString("1L06130RELP969468") << QString() << QString("-");
     QTest::newRow("claim, one DM1 code, DM2 holding no code")
-        << QByteArray("(9.000000) can0 18EEFF21#0102030405060708\n"
-                      "(9.100000) can0 18FECA21#00006E000001FFFF\n"
-                      "(9.200000) can0 18FECB21#0000000000000000\n")
-        << 0x21 << ""
-        << "0807060504030201"
-        << "110/0/1";
+        << candumpText({"9 18EEFF21#0102030405060708", "9.1 18FECA21#00006E000001FFFF",
+                        "9.2 18FECB21#0000000000000000"})
+        << 0x21 << QString() << QString("0807060504030201") << QString("110/0/1");
     QTest::newRow("DM1 without codes is known and empty")
-        << QByteArray("(9.100000) can0 18FECA22#0000000000000000\n") << 0x22 << ""
-        << ""
-        << "";
+        << candumpText({"9.1 18FECA22#0000000000000000"}) << 0x22 << QString() << QString()
+        << QString();
 }
 
 void tst_InventoryRecord::fromRecordingRoundTrip()

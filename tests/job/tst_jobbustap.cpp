@@ -1,6 +1,7 @@
 #include "can/recordingreader.h"
 #include "job/jobbustap.h"
 #include "job/rawrecorder.h"
+#include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
 #include <QDir>
@@ -16,18 +17,12 @@ constexpr qint64 Second = 1000000;
 const qint64 StartUs
     = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC).toMSecsSinceEpoch() * 1000;
 
-CanMessage frame(quint32 id, std::initializer_list<quint8> bytes)
-{
-    QVector<quint8> data(bytes);
-    return CanMessage(id, data.constData(), quint8(data.size()));
-}
-
 // DM1 of `source` with one code (SPN 110 FMI 16, `oc` occurrences) or none.
 CanMessage dm1(quint8 source, int oc)
 {
     if (oc == 0)
-        return frame(0x18FECA00u | source, {0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF});
-    return frame(0x18FECA00u | source, {0x04, 0xFF, 110, 0x00, 16, quint8(oc), 0xFF, 0xFF});
+        return makeFrame(0x18FECA00u | source, {0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF});
+    return makeFrame(0x18FECA00u | source, {0x04, 0xFF, 110, 0x00, 16, quint8(oc), 0xFF, 0xFF});
 }
 
 QVector<TimedFrame> readParts(const QString &rawDir)
@@ -71,11 +66,11 @@ void tst_JobBusTap::recordsSnapshotsAndInventory()
     int sent = 0;
     for (int tick = 0; tick <= 100; ++tick) {
         now = StartUs + tick * Second / 10;
-        QVector<CanMessage> batch{frame(0x0CF00421, {1, 2, 3, 4, 5, 6, 7, 8})};
+        QVector<CanMessage> batch{makeFrame(0x0CF00421, {1, 2, 3, 4, 5, 6, 7, 8})};
         if (tick % 10 == 0)
             batch << dm1(0x21, tick >= 50 ? 2 : 1);
         if (tick == 25 || tick == 70)
-            batch << frame(0x18EEFF21, {1, 2, 3, 4, 5, 6, 7, 8});
+            batch << makeFrame(0x18EEFF21, {1, 2, 3, 4, 5, 6, 7, 8});
         if (tick == 60)
             tap.startInventory();
         tap.take(batch);
@@ -131,12 +126,13 @@ void tst_JobBusTap::countsLoadAndAborts()
     tap.setClock([&now] { return now; });
     for (int second = 0; second < seconds; ++second) {
         now = StartUs + second * Second;
-        tap.take(QVector<CanMessage>(framesPerSecond, frame(0x18FEF100, {0, 0, 0, 0, 0, 0, 0, 0})));
+        tap.take(
+            QVector<CanMessage>(framesPerSecond, makeFrame(0x18FEF100, {0, 0, 0, 0, 0, 0, 0, 0})));
     }
     if (abort) {
         // A connection announced by 0x00 to 0xF9 and aborted by the receiver.
-        tap.take({frame(0x1CECF900, {0x10, 20, 0, 3, 0xFF, 0xE3, 0xFE, 0x00})});
-        tap.take({frame(0x1CEC00F9, {0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0xE3, 0xFE, 0x00})});
+        tap.take({makeFrame(0x1CECF900, {0x10, 20, 0, 3, 0xFF, 0xE3, 0xFE, 0x00})});
+        tap.take({makeFrame(0x1CEC00F9, {0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0xE3, 0xFE, 0x00})});
     }
     now = StartUs + seconds * Second;
     tap.take({});
@@ -160,7 +156,7 @@ void tst_JobBusTap::framesFromTwoThreads()
         while (started < 2) {
         }
         for (int i = 0; i < 2000; ++i)
-            tap.take({frame(0x18FF0000u | source, {quint8(i), quint8(i >> 8)})});
+            tap.take({makeFrame(0x18FF0000u | source, {quint8(i), quint8(i >> 8)})});
     };
     std::thread a(feed, 0x10);
     std::thread b(feed, 0x20);

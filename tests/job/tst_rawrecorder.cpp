@@ -151,9 +151,7 @@ void tst_RawRecorder::writeFailureStopsRecording()
     QTemporaryDir dir;
     // A file where the folder should be: nothing can be written.
     const QString blocked = dir.filePath(QStringLiteral("raw"));
-    QFile file(blocked);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(TestEnvironment::writeFile(blocked, QByteArray()));
     RawRecorder recorder(blocked);
     QVERIFY(!recorder.take(frames(10)));
     QVERIFY(recorder.hasFailed());

@@ -303,7 +303,10 @@ void tst_ServiceJob::changeTexts_data()
     QTest::addColumn<QStringList>("details");
     const QByteArray noted(R"j("summary":"Gelöscht","details":["a","b"])j");
     const auto with = [&noted](const char *texts) { return noted + ',' + texts; };
-    QTest::newRow("older version: as noted") << noted << "Gelöscht" << QStringList{"a", "b"};
+    const auto asNoted = [](const char *name, const QByteArray &entry) {
+        QTest::newRow(name) << entry << QString("Gelöscht") << QStringList{"a", "b"};
+    };
+    asNoted("older version: as noted", noted);
     QTest::newRow("in the words of the code")
         << with(R"j("summaryText":{"context":"X","source":"Cleared %1: %2",
                     "args":[{"name":"Engine #1 (0x00)"},{"context":"X","source":"done"}]},
@@ -315,20 +318,15 @@ void tst_ServiceJob::changeTexts_data()
     QTest::newRow("a count for the plural form")
         << with(R"j("summaryText":{"context":"X","source":"%n code(s) came back","n":2})j")
         << "2 code(s) came back" << QStringList{"a", "b"};
-    QTest::newRow("a damaged text: as noted")
-        << with(R"j("summaryText":{"context":5,"source":"x"})j") << "Gelöscht"
-        << QStringList{"a", "b"};
-    QTest::newRow("arguments not a list: as noted")
-        << with(R"j("summaryText":{"context":"X","source":"%1","args":"y"})j") << "Gelöscht"
-        << QStringList{"a", "b"};
+    asNoted("a damaged text: as noted", with(R"j("summaryText":{"context":5,"source":"x"})j"));
+    asNoted("arguments not a list: as noted",
+            with(R"j("summaryText":{"context":"X","source":"%1","args":"y"})j"));
     QByteArray deep("\"z\"");
     for (int i = 0; i <= TranslatableText::MaxDepth; ++i)
         deep = R"j({"context":"X","source":"(%1)","args":[)j" + deep + "]}";
-    QTest::newRow("nested deeper than ours: as noted")
-        << with("\"summaryText\":" + deep) << "Gelöscht" << QStringList{"a", "b"};
-    QTest::newRow("one damaged detail: every detail as noted")
-        << with(R"j("detailTexts":["x",{"source":"no context"}])j") << "Gelöscht"
-        << QStringList{"a", "b"};
+    asNoted("nested deeper than ours: as noted", with("\"summaryText\":" + deep));
+    asNoted("one damaged detail: every detail as noted",
+            with(R"j("detailTexts":["x",{"source":"no context"}])j"));
 }
 
 // What a change says in the reader's language: from the texts in the words of the code when

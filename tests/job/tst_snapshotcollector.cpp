@@ -138,11 +138,10 @@ void tst_SnapshotCollector::changesOfAUnitJoin()
     QCOMPARE(int(got.at(2).source), 0x05);
     QCOMPARE(got.at(2).timeUs, 26 * Second);
     QCOMPARE(got.at(2).change, QStringLiteral("SPN 100 FMI 3 occurrence count 2"));
-    QCOMPARE(got.at(0).id, 1);
-    QCOMPARE(got.at(1).id, 2);
-    QCOMPARE(got.at(2).id, 3);
-    for (const Snapshot &s : got)
-        QVERIFY(s.complete);
+    for (int i = 0; i < got.size(); ++i) {
+        QCOMPARE(got.at(i).id, i + 1);
+        QVERIFY(got.at(i).complete);
+    }
 }
 
 void tst_SnapshotCollector::limitSkips()

@@ -25,10 +25,7 @@ Snapshot snapshotAt(qint64 timeUs)
     s.timeUs = timeUs;
     s.source = 0x05;
     s.change = QStringLiteral("SPN 100 FMI 3 appeared");
-    CodeWatcher::Code c;
-    c.spn = 100;
-    c.fmi = 3;
-    c.oc = 1;
+    const CodeWatcher::Code c{100, 3, 1};
     s.appeared = {c};
     s.codesAfter = {c};
     s.fromUs = timeUs - 2 * Second;
@@ -174,10 +171,7 @@ void tst_SnapshotWriter::idsContinueAcrossWriters()
     Snapshot other = snapshotAt(60 * Second);
     other.source = 0xA0;
     other.appeared.clear();
-    CodeWatcher::Code gone;
-    gone.spn = 520200;
-    gone.fmi = 31;
-    other.gone = {gone};
+    other.gone = {CodeWatcher::Code{520200, 31}};
     SnapshotWriter::Written w;
     QVERIFY(second.write(other, QString(), ParameterSamples(), &w));
     dirs << w.dir;
