@@ -75,14 +75,7 @@ public:
     QString portName() override { return m_peer->portPath(); }
     void deliver(const QVector<CanMessage> &frames) override
     {
-        QByteArray stream;
-        for (const CanMessage &m : frames)
-            stream += m_adapter == OnZentrax
-                          ? zentraxFramePacket(m.id, m.extended,
-                                               QByteArray(reinterpret_cast<const char *>(m.data),
-                                                          m.length))
-                          : i7565Line(m);
-        m_peer->deliver(stream);
+        m_peer->deliver(serialAdapterBytes(m_adapter == OnZentrax, frames));
     }
     // The serial adapters' wire bytes, compared whole.
     QStringList written() override { return {QString::fromLatin1(m_peer->written().toHex())}; }
@@ -90,12 +83,10 @@ public:
     {
         QByteArray bytes;
         for (const CanMessage &m : sent) {
-            QByteArray one;
             if (m_adapter == OnZentrax)
-                ZentraxV1Codec::encodeFrame(m, &one);
+                ZentraxV1Codec::encodeFrame(m, &bytes);
             else
-                I7565Codec::encodeFrame(m, &one);
-            bytes += one;
+                I7565Codec::encodeFrame(m, &bytes);
         }
         return {QString::fromLatin1(bytes.toHex())};
     }
@@ -103,13 +94,6 @@ public:
     void breakReads() override { m_peer->unplug(); }
 
 private:
-    static QByteArray i7565Line(const CanMessage &m)
-    {
-        QByteArray line;
-        I7565Codec::encodeFrame(m, &line);
-        return line;
-    }
-
     Adapter m_adapter;
     std::unique_ptr<PtyAdapterPeer> m_peer;
 };

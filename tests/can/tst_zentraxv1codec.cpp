@@ -179,14 +179,11 @@ void tst_ZentraxV1Codec::singleMarkerInBodyDropped()
 
 void tst_ZentraxV1Codec::splitAtEveryPosition()
 {
-    QByteArray stream;
-    QVector<CanMessage> sent;
-    sent << makeFrame(0x0CF00400, {0xF0, 0x7D, 0x7D, 0xF0, 0x20, 0x00, 0xF0, 0x7D})
-         << makeFrame(0x18FEF1F0, {}) << makeFrame(0x7F0, {0xF0}, false)
-         << makeFrame(0x18EAFF00, {0xE5, 0xFE, 0x00});
-    for (const CanMessage &m : sent)
-        stream += zentraxFramePacket(m.id, m.extended,
-                                     QByteArray(reinterpret_cast<const char *>(m.data), m.length));
+    const QVector<CanMessage> sent{
+        makeFrame(0x0CF00400, {0xF0, 0x7D, 0x7D, 0xF0, 0x20, 0x00, 0xF0, 0x7D}),
+        makeFrame(0x18FEF1F0, {}), makeFrame(0x7F0, {0xF0}, false),
+        makeFrame(0x18EAFF00, {0xE5, 0xFE, 0x00})};
+    const QByteArray stream = serialAdapterBytes(true, sent);
     for (int split = 0; split <= stream.size(); ++split) {
         const Decoded d = decodeAll({stream.left(split), stream.mid(split)});
         QCOMPARE(d.frames.size(), sent.size());
