@@ -75,7 +75,6 @@ private slots:
     void streamStopsWhenTold();
     void fileErrors_data();
     void fileErrors();
-    void realTruckRecording();
 };
 
 void tst_RecordingReader::formats_data()
@@ -450,35 +449,6 @@ void tst_RecordingReader::fileErrors()
     }));
     QCOMPARE(streamed.errorString(), reader.errorString());
     QCOMPARE(pieces, 0);
-}
-
-void tst_RecordingReader::realTruckRecording()
-{
-    const QString path
-        = TestEnvironment::dataFile(QStringLiteral("css_FCBF0606_j1939_truck_bam.log"));
-    CandumpReader candump;
-    QVERIFY(candump.readFile(path));
-    QCOMPARE(candump.frames().size(), 1815);
-    QCOMPARE(candump.skippedLines(), 0);
-    int bamAnnouncements = 0;
-    for (int i = 0; i < candump.frames().size(); ++i) {
-        const CanMessage &m = candump.frames().at(i).message;
-        QVERIFY(m.extended);
-        if ((m.id & 0x00FFFF00) == 0x00ECFF00 && m.data[0] == 0x20)
-            ++bamAnnouncements;
-        if (i > 0)
-            QVERIFY(candump.frames().at(i).timeUs >= candump.frames().at(i - 1).timeUs);
-    }
-    QCOMPARE(bamAnnouncements, 16); // 13 EC1 and 3 VI
-    RecordingReader reader;
-    QVERIFY(reader.readFile(path));
-    QCOMPARE(reader.format(), RecordingReader::Candump);
-    QCOMPARE(reader.frames().size(), candump.frames().size());
-    QCOMPARE(reader.skippedLines(), 0);
-    for (int i = 0; i < reader.frames().size(); i += 97) {
-        QCOMPARE(reader.frames().at(i).timeUs, candump.frames().at(i).timeUs);
-        QCOMPARE(reader.frames().at(i).message.id, candump.frames().at(i).message.id);
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_RecordingReader)
