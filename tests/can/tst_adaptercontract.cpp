@@ -4,11 +4,13 @@
 #include "can/rp1210canhandler.h"
 #include "can/slcancanhandler.h"
 #include "can/slmcpcanhandler.h"
+#include "can/threadhandover.h"
 #include "can/zentraxv1canhandler.h"
 #include "can/zentraxv1codec.h"
 #include "support/adapterbytes.h"
 #include "support/adapterharness.h"
 #include "support/fakelibrary.h"
+#include "support/hex.h"
 #include "support/i7565adapterpeer.h"
 #include "support/rp1210folder.h"
 #include "support/testcanhandler.h"
@@ -24,7 +26,8 @@
 #include <memory>
 
 // One contract, every adapter: each production handler runs against its stand-in far end (a
-// pseudo-terminal peer, a fake vendor library, a virtual CAN bus peer).
+// pseudo-terminal peer, a fake vendor library, a virtual CAN bus peer); and what only the serial
+// adapters do with their port.
 namespace {
 
 enum Adapter { OnZentrax, OnI7565, OnJ2534, OnSlcan, OnSlmcp, OnCanBus, OnRp1210, OnRp1210Can };
@@ -75,14 +78,7 @@ public:
     QString portName() override { return m_peer->portPath(); }
     void deliver(const QVector<CanMessage> &frames) override
     {
-        QByteArray stream;
-        for (const CanMessage &m : frames)
-            stream += m_adapter == OnZentrax
-                          ? zentraxFramePacket(m.id, m.extended,
-                                               QByteArray(reinterpret_cast<const char *>(m.data),
-                                                          m.length))
-                          : i7565Line(m);
-        m_peer->deliver(stream);
+        m_peer->deliver(serialAdapterBytes(m_adapter == OnZentrax, frames));
     }
     // The serial adapters' wire bytes, compared whole.
     QStringList written() override { return {QString::fromLatin1(m_peer->written().toHex())}; }
@@ -90,26 +86,18 @@ public:
     {
         QByteArray bytes;
         for (const CanMessage &m : sent) {
-            QByteArray one;
             if (m_adapter == OnZentrax)
-                ZentraxV1Codec::encodeFrame(m, &one);
+                ZentraxV1Codec::encodeFrame(m, &bytes);
             else
-                I7565Codec::encodeFrame(m, &one);
-            bytes += one;
+                I7565Codec::encodeFrame(m, &bytes);
         }
         return {QString::fromLatin1(bytes.toHex())};
     }
     void clearWritten() { m_peer->clearWritten(); }
+    PtyAdapterPeer &peer() { return *m_peer; }
     void breakReads() override { m_peer->unplug(); }
 
 private:
-    static QByteArray i7565Line(const CanMessage &m)
-    {
-        QByteArray line;
-        I7565Codec::encodeFrame(m, &line);
-        return line;
-    }
-
     Adapter m_adapter;
     std::unique_ptr<PtyAdapterPeer> m_peer;
 };
@@ -310,6 +298,16 @@ private slots:
     void readErrorEndsInClosed();
     void stopTwiceIsHarmless_data() { adapters_data(); }
     void stopTwiceIsHarmless();
+
+    // The serial adapters (pseudo-terminal ends) only.
+    void serialAdapters_data();
+    void selectionByPath_data() { serialAdapters_data(); }
+    void selectionByPath();
+    void rateThenStart_data();
+    void rateThenStart();
+    void framesFromAdapter_data();
+    void framesFromAdapter();
+    void serialHandlerInBusThread();
 };
 
 void tst_AdapterContract::adapters_data()
@@ -497,6 +495,122 @@ void tst_AdapterContract::stopTwiceIsHarmless()
     // And it starts again.
     QVERIFY2(rig.handler->start(), qPrintable(rig.handler->lastError()));
     QVERIFY(rig.handler->isOpen());
+}
+
+void tst_AdapterContract::serialAdapters_data()
+{
+    QTest::addColumn<Adapter>("adapter");
+    QTest::newRow("zentrax") << OnZentrax;
+    QTest::newRow("i7565") << OnI7565;
+}
+
+void tst_AdapterContract::selectionByPath()
+{
+    QFETCH(Adapter, adapter);
+    Rig rig = makeRig(adapter);
+    const QString path = rig.end->portName();
+    const int index = rig.handler->transceiverIndexForName(path);
+    QVERIFY(index >= 0);
+    QCOMPARE(rig.handler->transceivers().at(index).second, path);
+    QVERIFY2(rig.handler->setTransceiver(index), qPrintable(rig.handler->lastError()));
+    QVERIFY(rig.handler->lastError().isEmpty());
+    // The same path again maps to the same entry; paths of no port map to none.
+    QCOMPARE(rig.handler->transceiverIndexForName(path), index);
+    QCOMPARE(rig.handler->transceiverIndexForName(QStringLiteral("/dev/no-such-adapter")), -1);
+    QCOMPARE(rig.handler->transceiverIndexForName(QStringLiteral("not-a-port")), -1);
+}
+
+void tst_AdapterContract::rateThenStart_data()
+{
+    QTest::addColumn<Adapter>("adapter");
+    QTest::addColumn<unsigned>("refused");
+    QTest::addColumn<QByteArray>("rateBytes");  // written once the rate is set
+    QTest::addColumn<QByteArray>("startBytes"); // written by the start after it
+    QTest::newRow("zentrax") << OnZentrax << 800000u << hex("f00303faf00283") << QByteArray();
+    QTest::newRow("i7565") << OnI7565 << 83333u << QByteArray("P15\r") << QByteArray("C\r");
+}
+
+// Selection opens the port, the rate goes out at once, and start finds the port open.
+void tst_AdapterContract::rateThenStart()
+{
+    QFETCH(Adapter, adapter);
+    QFETCH(unsigned, refused);
+    QFETCH(QByteArray, rateBytes);
+    QFETCH(QByteArray, startBytes);
+    Rig rig = makeRig(adapter);
+    PtyAdapterPeer &peer = static_cast<PtyEnd *>(rig.end.get())->peer();
+    QVERIFY(rig.handler->setTransceiver(rig.handler->transceiverIndexForName(peer.portPath())));
+    QVERIFY(!rig.handler->setBaudRate(refused));
+    QVERIFY(rig.handler->setBaudRate(250000));
+    QCOMPARE(rig.handler->baudRate(), 250000u);
+    QTRY_COMPARE(peer.written(), rateBytes);
+    QVERIFY(rig.handler->start());
+    QVERIFY(rig.handler->isOpen());
+    QTRY_COMPARE(peer.written(), rateBytes + startBytes);
+    QTest::qWait(20);
+    QCOMPARE(peer.written(), rateBytes + startBytes);
+}
+
+void tst_AdapterContract::framesFromAdapter_data()
+{
+    QTest::addColumn<Adapter>("adapter");
+    QTest::addColumn<int>("chunk");
+    for (Adapter a : {OnZentrax, OnI7565}) {
+        const char *name = a == OnZentrax ? "zentrax" : "i7565";
+        for (int chunk : {0, 1, 3, 7}) {
+            QTest::addRow("%s, chunks of %d", name, chunk) << a << chunk;
+        }
+    }
+}
+
+// The adapter's bytes arrive in pieces cut anywhere: a partial packet waits for its rest.
+void tst_AdapterContract::framesFromAdapter()
+{
+    QFETCH(Adapter, adapter);
+    QFETCH(int, chunk);
+    Rig rig = makeRig(adapter);
+    QVERIFY2(startRig(rig), qPrintable(rig.handler->lastError()));
+    QVector<CanMessage> sent;
+    for (int i = 0; i < 300; ++i) {
+        sent << (i % 5 == 0
+                     ? makeFrame(0x1F0 + quint32(i % 8), {quint8(i)}, false)
+                     : makeFrame(0x18F0F000 | quint32(i), {0xF0, quint8(i), 0xF0, quint8(i >> 8)}));
+    }
+    PtyAdapterPeer &peer = static_cast<PtyEnd *>(rig.end.get())->peer();
+    QVERIFY(peer.deliver(serialAdapterBytes(adapter == OnZentrax, sent), chunk * 97));
+    const QVector<CanMessage> got = collectReceived(*rig.handler, sent.size());
+    QCOMPARE(got.size(), sent.size());
+    for (int i = 0; i < sent.size(); ++i)
+        QCOMPARE(got.at(i).toString(), sent.at(i).toString());
+    QVERIFY(rig.handler->isOpen());
+}
+
+void tst_AdapterContract::serialHandlerInBusThread()
+{
+    ZentraxAdapterPeer peer;
+    QVERIFY(peer.open());
+    QThread bus;
+    QObject inBus;
+    inBus.moveToThread(&bus);
+    bus.start();
+    ZentraxV1CanHandler *handler = nullptr;
+    // Created inside the bus thread, as the program does, so its port lives there.
+    QVERIFY(runInThreadOf(&inBus, [&] { handler = new ZentraxV1CanHandler(nullptr); }));
+    QVERIFY(handler);
+    QCOMPARE(handler->thread(), &bus);
+    const int index = handler->transceiverIndexForName(peer.portPath());
+    QVERIFY(handler->setTransceiver(index));
+    QVERIFY(handler->setBaudRate(1000000));
+    QVERIFY(handler->start());
+    QTRY_COMPARE(peer.lastBitRateCode(), 0xFE);
+    peer.deliver(zentraxFramePacket(0x0CF00400, true, QByteArray::fromHex("f0ff7d")));
+    const QVector<CanMessage> got = collectReceived(*handler, 1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got.first().toString(), QStringLiteral("3 f00400 f0 ff 7d"));
+    QVERIFY(handler->stop());
+    QMetaObject::invokeMethod(handler, "deleteLater", Qt::BlockingQueuedConnection);
+    bus.quit();
+    QVERIFY(bus.wait(5000));
 }
 
 QTEST_MAIN(tst_AdapterContract)

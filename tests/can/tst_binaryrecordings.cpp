@@ -35,6 +35,8 @@ void tst_BinaryRecordings::handWritten_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("frames");
     QTest::addColumn<int>("skipped");
+    const auto row = [](const char *name, const QByteArray &bytes, const QStringList &frames,
+                        int skipped) { QTest::newRow(name) << bytes << frames << skipped; };
     const QByteArray standard = socketCan(0x123, QByteArray::fromHex("0102"));
     const QByteArray extended = socketCan(0x98FEF100, QByteArray::fromHex("aabbccddeeff0011"));
     const QStringList both{QStringLiteral("1622547830123456 123 [2] 0102"),
@@ -43,84 +45,85 @@ void tst_BinaryRecordings::handWritten_data()
                                                    {1622547831000001, extended}};
     for (const bool big : {false, true}) {
         for (const bool ns : {false, true}) {
-            QTest::newRow(qPrintable(
-                QStringLiteral("pcap %1-endian %2").arg(big ? "big" : "little", ns ? "ns" : "us")))
-                << pcapFile(big, ns, 227, packets) << both << 0;
+            row(qPrintable(QStringLiteral("pcap %1-endian %2")
+                               .arg(big ? "big" : "little", ns ? "ns" : "us")),
+                pcapFile(big, ns, 227, packets), both, 0);
         }
     }
-    QTest::newRow("pcap remote, error, FD and XL frames skipped")
-        << pcapFile(false, false, 227,
-                    {{1, socketCan(0x40000123, {})},
-                     {2, socketCan(0x20000004, QByteArray(8, '\0'))},
-                     {3, socketCan(0x123, QByteArray(12, '\x55'), 72)},
-                     {4, QByteArray::fromHex("00000123") + char(0x80) + QByteArray(11, '\0')},
-                     {1622547830123456, standard}})
-        << QStringList{both.first()} << 4;
-    QTest::newRow("pcap FD frame by its flag") << pcapFile(
-        false, false, 227,
-        {{1, [] {
-              QByteArray fd = socketCan(0x123, "ab");
-              fd[5] = 0x04;
-              return fd;
-          }()}}) << QStringList() << 1;
+    row("pcap remote, error, FD and XL frames skipped",
+        pcapFile(false, false, 227,
+                 {{1, socketCan(0x40000123, {})},
+                  {2, socketCan(0x20000004, QByteArray(8, '\0'))},
+                  {3, socketCan(0x123, QByteArray(12, '\x55'), 72)},
+                  {4, QByteArray::fromHex("00000123") + char(0x80) + QByteArray(11, '\0')},
+                  {1622547830123456, standard}}),
+        QStringList{both.first()}, 4);
+    row("pcap FD frame by its flag",
+        pcapFile(false, false, 227,
+                 {{1,
+                   [] {
+                       QByteArray fd = socketCan(0x123, "ab");
+                       fd[5] = 0x04;
+                       return fd;
+                   }()}}),
+        QStringList(), 1);
     const QByteArray sll = QByteArray(14, '\0') + QByteArray::fromHex("000c");
     const QByteArray sll2 = QByteArray::fromHex("000c") + QByteArray(18, '\0');
     // Under a cooked header the identifier is in the file's byte order.
     const QByteArray hostStandard = le32(0x123) + standard.mid(4);
     const QByteArray sll2OnIndex5
         = QByteArray::fromHex("000c0000000000050118") + QByteArray(10, '\0');
-    QTest::newRow("pcap Linux cooked capture")
-        << pcapFile(false, false, 113, {{1622547830123456, sll + hostStandard}})
-        << QStringList{both.first()} << 0;
-    QTest::newRow("pcap Linux cooked capture v2")
-        << pcapFile(false, false, 276, {{1622547830123456, sll2 + hostStandard}})
-        << QStringList{both.first()} << 0;
-    QTest::newRow("pcap cooked v2 big-endian on interface 5")
-        << pcapFile(true, false, 276, {{1622547830123456, sll2OnIndex5 + standard}})
-        << QStringList{both.first() + " bus 5"} << 0;
-    QTest::newRow("pcap cooked capture of another protocol") << pcapFile(
-        false, false, 113, {{1, QByteArray(14, '\0') + QByteArray::fromHex("0800") + standard}})
-                                                             << QStringList() << 1;
-    QTest::newRow("pcap Ethernet skipped, not failed")
-        << pcapFile(false, false, 1, packets) << QStringList() << 2;
-    QTest::newRow("pcap packet shorter than its frame")
-        << pcapFile(false, false, 227, {{1, standard.left(9)}}) << QStringList() << 1;
+    row("pcap Linux cooked capture",
+        pcapFile(false, false, 113, {{1622547830123456, sll + hostStandard}}),
+        QStringList{both.first()}, 0);
+    row("pcap Linux cooked capture v2",
+        pcapFile(false, false, 276, {{1622547830123456, sll2 + hostStandard}}),
+        QStringList{both.first()}, 0);
+    row("pcap cooked v2 big-endian on interface 5",
+        pcapFile(true, false, 276, {{1622547830123456, sll2OnIndex5 + standard}}),
+        QStringList{both.first() + " bus 5"}, 0);
+    row("pcap cooked capture of another protocol",
+        pcapFile(false, false, 113,
+                 {{1, QByteArray(14, '\0') + QByteArray::fromHex("0800") + standard}}),
+        QStringList(), 1);
+    row("pcap Ethernet skipped, not failed", pcapFile(false, false, 1, packets), QStringList(), 2);
+    row("pcap packet shorter than its frame", pcapFile(false, false, 227, {{1, standard.left(9)}}),
+        QStringList(), 1);
 
     const Pcapng little;
     const Pcapng big{true};
-    QTest::newRow("pcapng sections of both byte orders")
-        << little.section() + little.iface(227) + little.packet(1622547830123456, standard)
-               + big.section() + big.iface(113, 6) + big.packet(1622547831000001, sll + extended)
-        << both << 0;
-    QTest::newRow("pcapng buses by interface name, else by number")
-        << little.section() + little.iface(227, -1, 0, "vcan2") + little.iface(227)
-               + little.packet(1622547830123456, standard, 1)
-               + little.packet(1622547831000001, extended, 0)
-        << QStringList{both.first() + " bus 1", both.last() + " bus 2"} << 0;
-    QTest::newRow("pcapng nanoseconds and an offset")
-        << little.section() + little.iface(227, 9, 1000)
-               + little.packet(quint64(1622547830123456789) - 1000000000000ull, standard)
-        << QStringList{both.first()} << 0;
-    QTest::newRow("pcapng power-of-two resolution")
-        << little.section() + little.iface(227, 0x80 | 10) + little.packet(1024 * 3 + 512, standard)
-        << QStringList{QStringLiteral("3500000 123 [2] 0102")} << 0;
-    QTest::newRow("pcapng simple packet keeps the time before")
-        << little.section() + little.iface(227) + little.packet(1622547830123456, standard)
-               + little.simplePacket(extended)
-        << QStringList{both.first(),
-                       QStringLiteral("1622547830123456 18fef100x [8] aabbccddeeff0011")}
-        << 0;
-    QTest::newRow("pcapng packet of an undeclared interface")
-        << little.section() + little.iface(227) + little.packet(5, standard, 1) << QStringList()
-        << 1;
-    QTest::newRow("pcapng interfaces numbered per section")
-        << little.section() + little.iface(1) + little.section() + little.iface(227)
-               + little.packet(1622547830123456, standard)
-        << QStringList{both.first()} << 0;
-    QTest::newRow("pcapng unknown blocks ignored")
-        << little.section() + little.block(0x0BAD, "xyz") + little.iface(227)
-               + little.packet(1622547830123456, standard)
-        << QStringList{both.first()} << 0;
+    row("pcapng sections of both byte orders",
+        little.section() + little.iface(227) + little.packet(1622547830123456, standard)
+            + big.section() + big.iface(113, 6) + big.packet(1622547831000001, sll + extended),
+        both, 0);
+    row("pcapng buses by interface name, else by number",
+        little.section() + little.iface(227, -1, 0, "vcan2") + little.iface(227)
+            + little.packet(1622547830123456, standard, 1)
+            + little.packet(1622547831000001, extended, 0),
+        QStringList{both.first() + " bus 1", both.last() + " bus 2"}, 0);
+    row("pcapng nanoseconds and an offset",
+        little.section() + little.iface(227, 9, 1000)
+            + little.packet(quint64(1622547830123456789) - 1000000000000ull, standard),
+        QStringList{both.first()}, 0);
+    row("pcapng power-of-two resolution",
+        little.section() + little.iface(227, 0x80 | 10) + little.packet(1024 * 3 + 512, standard),
+        QStringList{QStringLiteral("3500000 123 [2] 0102")}, 0);
+    row("pcapng simple packet keeps the time before",
+        little.section() + little.iface(227) + little.packet(1622547830123456, standard)
+            + little.simplePacket(extended),
+        QStringList{both.first(),
+                    QStringLiteral("1622547830123456 18fef100x [8] aabbccddeeff0011")},
+        0);
+    row("pcapng packet of an undeclared interface",
+        little.section() + little.iface(227) + little.packet(5, standard, 1), QStringList(), 1);
+    row("pcapng interfaces numbered per section",
+        little.section() + little.iface(1) + little.section() + little.iface(227)
+            + little.packet(1622547830123456, standard),
+        QStringList{both.first()}, 0);
+    row("pcapng unknown blocks ignored",
+        little.section() + little.block(0x0BAD, "xyz") + little.iface(227)
+            + little.packet(1622547830123456, standard),
+        QStringList{both.first()}, 0);
 
     const QByteArray data = QByteArray::fromHex("0102030405060708");
     const QByteArray objects
@@ -146,31 +149,30 @@ void tst_BinaryRecordings::handWritten_data()
     const QStringList blfFrames{QStringLiteral("1 100x [3] 010203"),
                                 QStringLiteral("2 7ff [8] 0102030405060708"),
                                 QStringLiteral("5 101 [2] 6162"), QStringLiteral("7 102x [1] 7a")};
-    QTest::newRow("blf objects of every CAN kind, plain container")
-        << blfFile(objects, false) << blfFrames << 5;
-    QTest::newRow("blf objects of every CAN kind, zlib container")
-        << blfFile(objects, true) << blfFrames << 5;
+    row("blf objects of every CAN kind, plain container", blfFile(objects, false), blfFrames, 5);
+    row("blf objects of every CAN kind, zlib container", blfFile(objects, true), blfFrames, 5);
     // An object continues from one container into the next.
     const QByteArray split = blfFile(objects.left(40), false);
     const QByteArray second = blfFile(objects.mid(40), false).mid(144);
-    QTest::newRow("blf object split across containers") << split + second << blfFrames << 5;
-    QTest::newRow("blf object outside any container")
-        << blfFile({}, false) + objects.left(48) << QStringList{blfFrames.first()} << 0;
+    row("blf object split across containers", split + second, blfFrames, 5);
+    row("blf object outside any container", blfFile({}, false) + objects.left(48),
+        QStringList{blfFrames.first()}, 0);
     QByteArray tenMicro = blfObject(1, 7, blfCanMessage(0x100, 0, {}));
     tenMicro[16] = 1; // time stamps in 10 us
-    QTest::newRow("blf time stamp beyond a century skipped") << blfFile(
-        blfObject(1, quint64(1) << 63, blfCanMessage(0x100, 0, {})) + objects.left(48), false)
-                                                             << QStringList{blfFrames.first()} << 1;
-    QTest::newRow("blf ten-microsecond stamps")
-        << blfFile(tenMicro, true) << QStringList{QStringLiteral("70 100 [0] ")} << 0;
+    row("blf time stamp beyond a century skipped",
+        blfFile(blfObject(1, quint64(1) << 63, blfCanMessage(0x100, 0, {})) + objects.left(48),
+                false),
+        QStringList{blfFrames.first()}, 1);
+    row("blf ten-microsecond stamps", blfFile(tenMicro, true),
+        QStringList{QStringLiteral("70 100 [0] ")}, 0);
     QByteArray dated = blfFile(objects.left(48), false);
     const quint16 start[8] = {1990, 1, 1, 2, 0, 0, 0, 0}; // 2 January 1990, local midnight
     for (int i = 0; i < 8; ++i)
         qToLittleEndian(start[i], dated.data() + 40 + 2 * i);
     const qint64 startUs
         = QDateTime(QDate(1990, 1, 2), QTime(0, 0), Qt::LocalTime).toMSecsSinceEpoch() * 1000;
-    QTest::newRow("blf start time in local time")
-        << dated << QStringList{QStringLiteral("%1 100x [3] 010203").arg(startUs + 1)} << 0;
+    row("blf start time in local time", dated,
+        QStringList{QStringLiteral("%1 100x [3] 010203").arg(startUs + 1)}, 0);
 }
 
 void tst_BinaryRecordings::handWritten()
@@ -193,53 +195,46 @@ void tst_BinaryRecordings::hostile_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("frames");
+    const auto row = [](const char *name, const QByteArray &bytes, const QString &error,
+                        int frames) { QTest::newRow(name) << bytes << error << frames; };
+    const auto offset = [](int at) { return QStringLiteral("offset %1:").arg(at); };
     const QByteArray one = blfObject(1, 1000, blfCanMessage(0x100, 0, "a"));
     const QByteArray header = blfFile({}, false).left(144);
     const auto withSize
         = [](const QByteArray &object, quint32 size) { return withLe32(object, 8, size); };
-    QTest::newRow("blf magic only") << QByteArray("LOGG") << QStringLiteral("offset 0:") << 0;
-    QTest::newRow("blf header size beyond the file")
-        << "LOGG" + le32(1 << 30) + QByteArray(80, '\0') << QStringLiteral("offset 4:") << 0;
-    QTest::newRow("blf object size 0")
-        << header + withSize(one, 0) << QStringLiteral("offset 144: bad BLF object size 0") << 0;
-    QTest::newRow("blf object beyond the file")
-        << header + withSize(one, 4000) << QStringLiteral("offset 144:") << 0;
-    QTest::newRow("blf absurd object")
-        << header + withSize(one, 0xFFFFFFF0) << QStringLiteral("offset 144:") << 0;
-    QTest::newRow("blf no object signature")
-        << header + QByteArray(32, 'x') << QStringLiteral("offset 144:") << 0;
-    QTest::newRow("blf object size 0 inside a container")
-        << blfFile(one + withSize(one, 0), false) << QStringLiteral("offset 144:") << 1;
-    QTest::newRow("blf object cut off at the end")
-        << blfFile(one + one.left(40), false) << QStringLiteral("offset %1:").arg(144 + 32 + 88)
-        << 1;
+    row("blf magic only", QByteArray("LOGG"), "offset 0:", 0);
+    row("blf header size beyond the file", "LOGG" + le32(1 << 30) + QByteArray(80, '\0'),
+        "offset 4:", 0);
+    row("blf object size 0", header + withSize(one, 0), "offset 144: bad BLF object size 0", 0);
+    row("blf object beyond the file", header + withSize(one, 4000), "offset 144:", 0);
+    row("blf absurd object", header + withSize(one, 0xFFFFFFF0), "offset 144:", 0);
+    row("blf no object signature", header + QByteArray(32, 'x'), "offset 144:", 0);
+    row("blf object size 0 inside a container", blfFile(one + withSize(one, 0), false),
+        "offset 144:", 1);
+    row("blf object cut off at the end", blfFile(one + one.left(40), false), offset(144 + 32 + 88),
+        1);
     // A kilobyte that inflates to 16 MiB, in a container that declares 100 bytes.
     const QByteArray bomb = qCompress(QByteArray(16 << 20, '\0'), 9).mid(4);
     QByteArray bombFile = blfFile({}, false).left(144);
     bombFile += "LOBJ" + le16(16) + le16(1) + le32(32 + quint32(bomb.size())) + le32(10) + le16(2)
                 + QByteArray(6, '\0') + le32(100) + le32(0) + bomb;
-    QTest::newRow("blf zlib bomb") << bombFile << QStringLiteral("offset 144:") << 0;
-    QTest::newRow("blf container declaring a gigabyte")
-        << blfFile(one, true, 1 << 30) << QStringLiteral("offset 144:") << 0;
-    QTest::newRow("blf broken zlib data")
-        << blfFile(one, true).left(144 + 32) + QByteArray(40, 'z') + QByteArray(8, '\0')
-        << QStringLiteral("offset 144:") << 0;
-    QTest::newRow("blf unknown compression")
-        << blfFile(one, false, -1, 7)
-        << QStringLiteral("offset 144: unknown BLF compression method 7") << 0;
+    row("blf zlib bomb", bombFile, "offset 144:", 0);
+    row("blf container declaring a gigabyte", blfFile(one, true, 1 << 30), "offset 144:", 0);
+    row("blf broken zlib data",
+        blfFile(one, true).left(144 + 32) + QByteArray(40, 'z') + QByteArray(8, '\0'),
+        "offset 144:", 0);
+    row("blf unknown compression", blfFile(one, false, -1, 7),
+        "offset 144: unknown BLF compression method 7", 0);
 
     const QByteArray frame = socketCan(0x123, "ab");
     const QByteArray pcap = pcapFile(false, false, 227, {{1, frame}});
-    QTest::newRow("pcap header cut off") << pcap.left(10) << QStringLiteral("offset 0:") << 0;
+    row("pcap header cut off", pcap.left(10), "offset 0:", 0);
     QByteArray version = pcap;
     version[4] = 9;
-    QTest::newRow("pcap unknown version") << version << QStringLiteral("offset 4:") << 0;
-    QTest::newRow("pcap packet header cut off")
-        << pcap + pcap.mid(24, 10) << QStringLiteral("offset 56:") << 1;
-    QTest::newRow("pcap packet beyond the file")
-        << pcap.left(pcap.size() - 1) << QStringLiteral("offset 24:") << 0;
-    QTest::newRow("pcap absurd packet")
-        << withLe32(pcap, 24 + 8, 0xFFFFFFF0) << QStringLiteral("offset 24:") << 0;
+    row("pcap unknown version", version, "offset 4:", 0);
+    row("pcap packet header cut off", pcap + pcap.mid(24, 10), "offset 56:", 1);
+    row("pcap packet beyond the file", pcap.left(pcap.size() - 1), "offset 24:", 0);
+    row("pcap absurd packet", withLe32(pcap, 24 + 8, 0xFFFFFFF0), "offset 24:", 0);
 
     const Pcapng ng;
     const QByteArray start = ng.section() + ng.iface(227);
@@ -247,30 +242,23 @@ void tst_BinaryRecordings::hostile_data()
     const int at = start.size();
     const auto withLength
         = [](const QByteArray &block, quint32 length) { return withLe32(block, 4, length); };
-    QTest::newRow("pcapng section header cut off")
-        << ng.section().left(20) << QStringLiteral("offset 0:") << 0;
+    row("pcapng section header cut off", ng.section().left(20), "offset 0:", 0);
     QByteArray order = ng.section();
     order[8] = 0x55;
-    QTest::newRow("pcapng bad byte-order magic") << order << QStringLiteral("offset 8:") << 0;
+    row("pcapng bad byte-order magic", order, "offset 8:", 0);
     QByteArray pcapngVersion = ng.section();
     pcapngVersion[12] = 2;
-    QTest::newRow("pcapng unknown version") << pcapngVersion << QStringLiteral("offset 12:") << 0;
-    QTest::newRow("pcapng block length 0")
-        << start + packet + withLength(packet, 0) << QStringLiteral("offset %1:").arg(at + 48) << 1;
-    QTest::newRow("pcapng block length not a multiple of four")
-        << start + withLength(packet, 45) << QStringLiteral("offset %1:").arg(at) << 0;
-    QTest::newRow("pcapng block beyond the file")
-        << start + withLength(packet, 4000) << QStringLiteral("offset %1:").arg(at) << 0;
-    QTest::newRow("pcapng absurd block")
-        << start + withLength(packet, 0xFFFFFFF0) << QStringLiteral("offset %1:").arg(at) << 0;
-    QTest::newRow("pcapng block lengths differ") << start + withLe32(packet, packet.size() - 4, 52)
-                                                 << QStringLiteral("offset %1:").arg(at) << 0;
-    QTest::newRow("pcapng packet longer than its block")
-        << start + withLe32(packet, 20, 400) << QStringLiteral("offset %1:").arg(at) << 0;
-    QTest::newRow("pcapng unknown time resolution")
-        << ng.section() + ng.iface(227, 40) << QStringLiteral("offset 44:") << 0;
-    QTest::newRow("pcapng cut in a block")
-        << start + packet + packet.left(30) << QStringLiteral("offset %1:").arg(at + 48) << 1;
+    row("pcapng unknown version", pcapngVersion, "offset 12:", 0);
+    row("pcapng block length 0", start + packet + withLength(packet, 0), offset(at + 48), 1);
+    row("pcapng block length not a multiple of four", start + withLength(packet, 45), offset(at),
+        0);
+    row("pcapng block beyond the file", start + withLength(packet, 4000), offset(at), 0);
+    row("pcapng absurd block", start + withLength(packet, 0xFFFFFFF0), offset(at), 0);
+    row("pcapng block lengths differ", start + withLe32(packet, packet.size() - 4, 52), offset(at),
+        0);
+    row("pcapng packet longer than its block", start + withLe32(packet, 20, 400), offset(at), 0);
+    row("pcapng unknown time resolution", ng.section() + ng.iface(227, 40), "offset 44:", 0);
+    row("pcapng cut in a block", start + packet + packet.left(30), offset(at + 48), 1);
 }
 
 // Bad structures end the reading with their offset; the frames before them are kept.

@@ -12,15 +12,11 @@ class tst_CanMessage : public QObject
 private slots:
     void initTestCase() { TestEnvironment::init(); }
     void defaults();
-    void text_data();
-    void text();
-    void unicast_data();
-    void unicast();
+    void identifier_data();
+    void identifier();
     void fieldSetters_data();
     void fieldSetters();
     void dataAccess();
-    void pgn_data();
-    void pgn();
     void resultDefaults();
     void metaTypesRegistered();
 };
@@ -36,45 +32,49 @@ void tst_CanMessage::defaults()
         QCOMPARE(int(b), 0);
 }
 
-void tst_CanMessage::text_data()
+void tst_CanMessage::identifier_data()
 {
     QTest::addColumn<CanMessage>("message");
     QTest::addColumn<QString>("text");
-    QTest::newRow("extended 3 bytes") << makeFrame(0x18FEF100, {1, 2, 3}) << "6 fef100 01 02 03";
+    QTest::addColumn<bool>("unicast");
+    QTest::addColumn<int>("pgn"); // -1: a standard frame has none
+    QTest::newRow("extended 3 bytes")
+        << makeFrame(0x18FEF100, {1, 2, 3}) << "6 fef100 01 02 03" << false << 0xFEF1;
     QTest::newRow("data page gives seven digits")
-        << makeFrame(0x19FEF1AB, {0xAB}) << "6 1fef1ab ab";
-    QTest::newRow("empty payload keeps the blank") << makeFrame(0x18FEF100, {}) << "6 fef100 ";
-    QTest::newRow("standard frame") << makeFrame(0x1A, {0xAB, 0x01}, false) << "SID01a ab 01";
-    QTest::newRow("standard frame, full id") << makeFrame(0x7FF, {0}, false) << "SID7ff 00";
+        << makeFrame(0x19FEF1AB, {0xAB}) << "6 1fef1ab ab" << false << 0x1FEF1;
+    QTest::newRow("empty payload keeps the blank")
+        << makeFrame(0x18FEF100, {}) << "6 fef100 " << false << 0xFEF1;
+    QTest::newRow("standard frame")
+        << makeFrame(0x1A, {0xAB, 0x01}, false) << "SID01a ab 01" << false << -1;
+    QTest::newRow("standard frame, full id")
+        << makeFrame(0x7FF, {0}, false) << "SID7ff 00" << false << -1;
     QTest::newRow("priority 3, eight bytes")
         << makeFrame(0x0CF00400, {0xF0, 0x7D, 0x7D, 0, 0x20, 0, 0xF0, 0x7D})
-        << "3 f00400 f0 7d 7d 00 20 00 f0 7d";
-    QTest::newRow("small identifier is zero padded") << makeFrame(0x00000102, {}) << "0 000102 ";
+        << "3 f00400 f0 7d 7d 00 20 00 f0 7d" << false << 0xF004;
+    QTest::newRow("small identifier is zero padded")
+        << makeFrame(0x00000102, {}) << "0 000102 " << true << 0x0;
+    QTest::newRow("pdu1 to 0x00, destination dropped from the PGN")
+        << makeFrame(0x18EA0021, {}) << "6 ea0021 " << true << 0xEA00;
+    QTest::newRow("pdu1 global") << makeFrame(0x18EFFF21, {}) << "6 efff21 " << false << 0xEF00;
+    QTest::newRow("pdu2 first PF 0xF0")
+        << makeFrame(0x18F00021, {}) << "6 f00021 " << false << 0xF000;
+    QTest::newRow("last pdu1 PF 0xEF")
+        << makeFrame(0x18EF1021, {}) << "6 ef1021 " << true << 0xEF00;
+    QTest::newRow("standard frame is never unicast")
+        << makeFrame(0x0EF, {}, false) << "SID0ef " << false << -1;
 }
 
-void tst_CanMessage::text()
+// The frame's text, whether it goes to one unit, and its PGN.
+void tst_CanMessage::identifier()
 {
     QFETCH(CanMessage, message);
     QFETCH(QString, text);
-    QCOMPARE(message.toString(), text);
-}
-
-void tst_CanMessage::unicast_data()
-{
-    QTest::addColumn<CanMessage>("message");
-    QTest::addColumn<bool>("unicast");
-    QTest::newRow("pdu1 to 0x00") << makeFrame(0x18EF0021, {}) << true;
-    QTest::newRow("pdu1 global") << makeFrame(0x18EFFF21, {}) << false;
-    QTest::newRow("pdu2 first PF 0xF0") << makeFrame(0x18F00021, {}) << false;
-    QTest::newRow("last pdu1 PF 0xEF") << makeFrame(0x18EF1021, {}) << true;
-    QTest::newRow("standard frame") << makeFrame(0x0EF, {}, false) << false;
-}
-
-void tst_CanMessage::unicast()
-{
-    QFETCH(CanMessage, message);
     QFETCH(bool, unicast);
+    QFETCH(int, pgn);
+    QCOMPARE(message.toString(), text);
     QCOMPARE(message.isUnicast(), unicast);
+    if (pgn >= 0)
+        QCOMPARE(message.pgn(), quint32(pgn));
 }
 
 void tst_CanMessage::fieldSetters_data()
@@ -132,24 +132,6 @@ void tst_CanMessage::dataAccess()
     CanMessage clipped(0x100, many, 12);
     QCOMPARE(int(clipped.length), 8);
     QCOMPARE(int(clipped.data[7]), 8);
-}
-
-void tst_CanMessage::pgn_data()
-{
-    QTest::addColumn<quint32>("id");
-    QTest::addColumn<quint32>("pgn");
-    QTest::newRow("pdu2") << 0x18FEF100u << 0xFEF1u;
-    QTest::newRow("pdu1 drops destination") << 0x18EA0021u << 0xEA00u;
-    QTest::newRow("data page") << 0x19FEF100u << 0x1FEF1u;
-}
-
-void tst_CanMessage::pgn()
-{
-    QFETCH(quint32, id);
-    QFETCH(quint32, pgn);
-    CanMessage m;
-    m.id = id;
-    QCOMPARE(m.pgn(), pgn);
 }
 
 void tst_CanMessage::resultDefaults()

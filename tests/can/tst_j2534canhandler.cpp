@@ -1,12 +1,16 @@
-// J2534 pass-thru handler on its fake library, and how the adapter libraries are chosen.
+// J2534 pass-thru handler on its fake library, how every library adapter reads and fails to
+// start, and how the adapter libraries are chosen.
 #include "can/adapterlibrary.h"
 #include "can/canhandlerfactory.h"
 #include "can/editors/adapterchoicedialog.h"
 #include "can/j2534.h"
 #include "can/j2534canhandler.h"
+#include "can/rp1210canhandler.h"
+#include "can/slcancanhandler.h"
 #include "can/slmcpcanhandler.h"
 #include "support/adapterharness.h"
 #include "support/fakelibrary.h"
+#include "support/rp1210folder.h"
 #include "support/testcanhandler.h"
 #include "support/testenvironment.h"
 
@@ -15,13 +19,65 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
 using J2534Handler = Exposed<J2534CanHandler>;
+using Library = FakeLibrary::Kind;
+
+// A production library handler on its fake library, its read and write steps opened.
+struct LibraryRig
+{
+    explicit LibraryRig(Library library)
+        : fake(library)
+    {
+        if (library == Library::J2534)
+            make<J2534CanHandler>(fake.path());
+        else if (library == Library::Rp1210)
+            make<Rp1210CanHandler>(folder.options());
+        else if (library == Library::Slcan)
+            make<SlcanCanHandler>(fake.path());
+        else
+            make<SlmcpCanHandler>(fake.path());
+    }
+    template<typename Handler, typename Argument>
+    void make(const Argument &argument)
+    {
+        auto *h = new Exposed<Handler>(nullptr, argument);
+        read = [h](unsigned *count) { return h->receiveMessagesImpl(count); };
+        write = [h](const QVector<CanMessage> &frames) {
+            bool ok = false;
+            h->sendMessagesImpl(frames.constData(), unsigned(frames.size()), &ok);
+            return ok;
+        };
+        handler.reset(h);
+    }
+    // The first port, selected and started.
+    bool start()
+    {
+        handler->transceivers();
+        return handler->setTransceiver(0) && handler->start();
+    }
+    // "function=result": the library's next call of the function fails with the result.
+    void failNext(const QString &step)
+    {
+        fake.failNext(qPrintable(step.section(QLatin1Char('='), 0, 0)),
+                      step.section(QLatin1Char('='), 1).toLong());
+    }
+
+    FakeLibrary fake;
+    Rp1210Folder folder;
+    std::unique_ptr<AbstractCanHandler> handler;
+    // One read of the adapter and one write, outside the poll cycle.
+    std::function<bool(unsigned *)> read;
+    std::function<bool(const QVector<CanMessage> &)> write;
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(FakeLibrary::Kind)
 
 class tst_J2534CanHandler : public QObject
 {
@@ -32,11 +88,12 @@ private slots:
     void init() { FakeLibrary::clearLog(); }
 
     void j2534Lifecycle();
-    void j2534Failures_data();
-    void j2534Failures();
-    void j2534ReadResults_data();
-    void j2534ReadResults();
-    void j2534PartialWriteFails();
+    void readResults_data();
+    void readResults();
+    void startFailures_data();
+    void startFailures();
+    void writeResults_data();
+    void writeResults();
     void j2534IoctlSkipsParameters_data();
     void j2534IoctlSkipsParameters();
     void j2534MissingFunction();
@@ -91,119 +148,205 @@ void tst_J2534CanHandler::j2534Lifecycle()
                                                 "unload"}));
 }
 
-void tst_J2534CanHandler::j2534Failures_data()
+void tst_J2534CanHandler::readResults_data()
 {
-    QTest::addColumn<QString>("failing");
+    QTest::addColumn<Library>("library");
+    QTest::addColumn<int>("queued");
+    QTest::addColumn<QStringList>("script"); // "function=result" for the fake library, in turn
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<unsigned>("count");
+    QTest::addColumn<int>("frames"); // delivered, the first queued; -1: not looked at
     QTest::addColumn<QString>("error");
-    QTest::addColumn<QStringList>("calls");
-    QTest::newRow("open") << "PassThruOpen" << "PassThruOpen failed: fake failure (code 0x08)"
-                          << QStringList{"PassThruOpen name=null", "PassThruGetLastError"};
-    QTest::newRow("connect, no filter")
-        << "PassThruConnect" << "PassThruConnect failed: fake failure (code 0x08)"
-        << QStringList{"PassThruOpen name=null",
-                       "PassThruConnect dev=1 p=5 flags=0x800 rate=250000",
-                       "PassThruGetLastError"};
-    QTest::newRow("filter, channel disconnected")
-        << "PassThruStartMsgFilter" << "PassThruStartMsgFilter failed: fake failure (code 0x08)"
-        << QStringList{"PassThruOpen name=null",
-                       "PassThruConnect dev=1 p=5 flags=0x800 rate=250000",
-                       "PassThruStartMsgFilter", "PassThruGetLastError",
-                       "PassThruDisconnect ch=7"};
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<int>("tally");    // J2534 overflows, RP1210 long messages
+    QTest::addColumn<QString>("call"); // the read's own call, when given
+    const auto row
+        = [](const char *name, Library library, int queued, const QStringList &script, bool ok,
+             unsigned count, int frames, const QString &error = QString(),
+             const QString &warning = QString(), int tally = 0, const QString &call = QString()) {
+              QTest::newRow(name) << library << queued << script << ok << count << frames << error
+                                  << warning << tally << call;
+          };
+    row("j2534: no error, 3 messages", Library::J2534, 3, {}, true, 3, 3, {}, {}, 0,
+        "PassThruReadMsgs ch=7 n=128 t=2");
+    row("j2534: buffer empty", Library::J2534, 0, {}, true, 0, 0);
+    row("j2534: time-out with 5", Library::J2534, 5, {"PassThruReadMsgs=9"}, true, 5, 5);
+    row("j2534: time-out with a full count", Library::J2534, 0,
+        {"PassThruReadMsgs=9", "countOverride=128"}, true, 0, 0);
+    row("j2534: adapter error", Library::J2534, 1, {"PassThruReadMsgs=8"}, false, 0, 0,
+        "impl code 0x08: fake failure");
+    row("j2534: count above the room clamped", Library::J2534, 3, {"countOverride=200"}, true, 128,
+        3, {}, "J2534 read returned 200 messages for room of 128");
+    row("j2534: overflow still delivers", Library::J2534, 2, {"PassThruReadMsgs=18"}, true, 2, 2,
+        {}, "J2534 adapter overflow: messages were lost", 1);
+    row("rp1210: three frames", Library::Rp1210, 3, {}, true, 3, 3);
+    row("rp1210: nothing to read", Library::Rp1210, 0, {}, true, 0, 0);
+    row("rp1210: adapter error", Library::Rp1210, 2, {"RP1210_ReadMessage=142"}, false, 0, 0,
+        "RP1210_ReadMessage failed: fake error 142 (code 142)");
+    row("rp1210: reassembled long message counted, not a frame", Library::Rp1210, 1,
+        {"longMessage=20"}, true, 2, 1, {}, {}, 1);
+    row("rp1210: message shorter than a stamp skipped", Library::Rp1210, 1, {"shortMessage=3"},
+        true, 2, 1);
+    row("slcan: read refused", Library::Slcan, 2, {"SlCan_DeviceReadMessages=0"}, false, 0, 0,
+        "SlCan_DeviceReadMessages failed");
+    row("slcan: count above the room clamped", Library::Slcan, 2, {"countOverride=129"}, true, 128,
+        -1, {}, "slcan.dll read returned 129 records for room of 128", 0,
+        "SlCan_DeviceReadMessages dev=0 t=0 room=128");
+    row("slmcp: two frames", Library::Slmcp, 2, {}, true, 2, 2, {}, {}, 0,
+        "CnRecievePackets 5 n=128");
+    row("slmcp: count above the room clamped", Library::Slmcp, 2, {"countOverride=5000"}, true,
+        1024, -1, {}, "slmcp.dll read returned 5000 records for room of 1024");
+    row("slmcp: read refused", Library::Slmcp, 2, {"CnRecievePackets=0"}, false, 0, 0,
+        "CnRecievePackets failed");
 }
 
-void tst_J2534CanHandler::j2534Failures()
+// One read of the library adapters: what it returns, counts and delivers when the library
+// reports errors, time-outs, overflows or counts beyond the room it was given.
+void tst_J2534CanHandler::readResults()
 {
+    QFETCH(Library, library);
+    QFETCH(int, queued);
+    QFETCH(QStringList, script);
+    QFETCH(bool, ok);
+    QFETCH(unsigned, count);
+    QFETCH(int, frames);
+    QFETCH(QString, error);
+    QFETCH(QString, warning);
+    QFETCH(int, tally);
+    QFETCH(QString, call);
+    LibraryRig rig(library);
+    QVERIFY2(rig.start(), qPrintable(rig.handler->lastError()));
+    drainAll(*rig.handler);
+    const QVector<CanMessage> sent = someFrames(queued);
+    rig.fake.queue(sent);
+    for (const QString &step : script)
+        rig.failNext(step);
+    if (!warning.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+    unsigned got = 99;
+    QCOMPARE(rig.read(&got), ok);
+    QCOMPARE(got, count);
+    const QVector<CanMessage> delivered = drainReceived(*rig.handler);
+    if (frames >= 0) {
+        QCOMPARE(delivered.size(), frames);
+        for (int i = 0; i < frames; ++i)
+            QCOMPARE(delivered.at(i).toString(), sent.at(i).toString());
+    }
+    if (!ok)
+        QCOMPARE(rig.handler->lastError(), error);
+    if (auto *j2534 = dynamic_cast<J2534CanHandler *>(rig.handler.get()))
+        QCOMPARE(j2534->overflowCount(), quint64(tally));
+    if (auto *rp1210 = dynamic_cast<Rp1210CanHandler *>(rig.handler.get()))
+        QCOMPARE(rp1210->longMessageCount(), quint64(tally));
+    if (!call.isEmpty())
+        QCOMPARE(FakeLibrary::calls(call.section(QLatin1Char(' '), 0, 0)).last(), call);
+}
+
+void tst_J2534CanHandler::startFailures_data()
+{
+    QTest::addColumn<Library>("library");
+    QTest::addColumn<QString>("failing");  // "function=result" for the fake library
+    QTest::addColumn<QString>("error");    // empty: the adapter starts all the same
+    QTest::addColumn<QStringList>("tail"); // the last calls made
+    const auto row = [](const char *name, Library library, const char *failing, const char *error,
+                        const QStringList &tail) {
+        QTest::newRow(name) << library << QString::fromLatin1(failing) << QString::fromLatin1(error)
+                            << tail;
+    };
+    const QString open = QStringLiteral("PassThruOpen name=null");
+    const QString connect = QStringLiteral("PassThruConnect dev=1 p=5 flags=0x800 rate=250000");
+    const QString passAll = QStringLiteral("p5 rx0 tx0x40 ts0 ds4 x0 00000000");
+    row("j2534: open", Library::J2534, "PassThruOpen=8",
+        "PassThruOpen failed: fake failure (code 0x08)", {open, "PassThruGetLastError"});
+    row("j2534: connect, no filter", Library::J2534, "PassThruConnect=8",
+        "PassThruConnect failed: fake failure (code 0x08)",
+        {open, connect, "PassThruGetLastError"});
+    row("j2534: filter, channel disconnected", Library::J2534, "PassThruStartMsgFilter=8",
+        "PassThruStartMsgFilter failed: fake failure (code 0x08)",
+        {open, connect,
+         QStringLiteral("PassThruStartMsgFilter ch=7 type=1 mask=[%1] pattern=[%1] flow=null")
+             .arg(passAll),
+         "PassThruGetLastError", "PassThruDisconnect ch=7"});
+    row("rp1210: connect refused", Library::Rp1210, "RP1210_ClientConnect=134",
+        "RP1210_ClientConnect failed: fake error 134 (code 134)", {"RP1210_GetErrorMsg code=134"});
+    row("rp1210: filters refused, client disconnected", Library::Rp1210, "command3=143",
+        "RP1210_SendCommand failed: fake error 143 (code 143)",
+        {"RP1210_GetErrorMsg code=143", "RP1210_ClientDisconnect client=1"});
+    row("rp1210: claim refused, still listening", Library::Rp1210, "command19=146", "",
+        {"RP1210_SendCommand cmd=19 client=1 [F9F90100000081008000]",
+         "RP1210_GetErrorMsg code=146"});
+    row("slcan: open", Library::Slcan, "SlCan_DeviceOpen=0", "Device open failure",
+        {"SlCan_DeviceOpen dev=0"});
+    row("slcan: bit rate", Library::Slcan, "SlCan_DeviceSetBitRate=0",
+        "Device baudrate set failure",
+        {"SlCan_DeviceSetBitRate dev=0 word=0x8003", "SlCan_DeviceClose dev=0"});
+    row("slcan: time-out", Library::Slcan, "SlCan_DeviceSetTXTimeOut=0",
+        "Device baudrate set failure",
+        {"SlCan_DeviceSetTXTimeOut dev=0 ms=10", "SlCan_DeviceClose dev=0"});
+    row("slcan: mode", Library::Slcan, "SlCan_DeviceSetMode=0", "Device baudrate set failure",
+        {"SlCan_DeviceSetMode dev=0 mode=1", "SlCan_DeviceClose dev=0"});
+    row("slcan: receive", Library::Slcan, "SlCan_DeviceEnaRec=0", "Device baudrate set failure",
+        {"SlCan_DeviceEnaRec dev=0 on=1", "SlCan_DeviceClose dev=0"});
+}
+
+// A vendor call that fails while the adapter starts: the start fails and says why, what was
+// opened is closed again, and nothing more reaches the library.
+void tst_J2534CanHandler::startFailures()
+{
+    QFETCH(Library, library);
     QFETCH(QString, failing);
     QFETCH(QString, error);
-    QFETCH(QStringList, calls);
-    FakeLibrary fake(FakeLibrary::J2534);
-    J2534Handler handler(nullptr, fake.path());
-    fake.failNext(qPrintable(failing), 8);
-    const bool ok = handler.setTransceiver(0) && handler.start();
-    QVERIFY(!ok);
-    QCOMPARE(handler.lastError(), error);
-    QStringList got = FakeLibrary::calls();
-    for (QString &line : got) {
-        if (line.startsWith(QLatin1String("PassThruStartMsgFilter")))
-            line = QStringLiteral("PassThruStartMsgFilter");
-    }
-    QCOMPARE(got, calls);
-    QCOMPARE(handler.state(), AbstractCanHandler::Closed);
+    QFETCH(QStringList, tail);
+    LibraryRig rig(library);
+    rig.failNext(failing);
+    const bool started = error.isEmpty();
+    if (started)
+        QTest::ignoreMessage(QtWarningMsg, "RP1210: the adapter could not claim the tool's "
+                                           "address F9: fake error 146 (code 146)");
+    QCOMPARE(rig.start(), started);
+    QCOMPARE(rig.handler->lastError(), error);
+    QCOMPARE(rig.handler->state(), started ? AbstractCanHandler::Open : AbstractCanHandler::Closed);
+    const QStringList calls = FakeLibrary::calls();
+    QCOMPARE(calls.mid(calls.size() - tail.size()), tail);
+    if (auto *rp1210 = dynamic_cast<Rp1210CanHandler *>(rig.handler.get()))
+        QCOMPARE(rp1210->protectedAddress(), -1);
+    QCOMPARE(rig.write({makeFrame(0x18FEF100, {1})}), started);
+    if (!started)
+        QCOMPARE(FakeLibrary::calls(), calls);
 }
 
-void tst_J2534CanHandler::j2534ReadResults_data()
+void tst_J2534CanHandler::writeResults_data()
 {
-    QTest::addColumn<int>("queued");
-    QTest::addColumn<long>("code");      // -1: the library's own result
-    QTest::addColumn<long>("reported");  // -1: the true count
+    QTest::addColumn<Library>("library");
+    QTest::addColumn<QString>("failing"); // "function=result" for the fake library, or none
     QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<unsigned>("count");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("no error, 3 messages") << 3 << -1L << -1L << true << 3 << 3u << "";
-    QTest::newRow("buffer empty") << 0 << -1L << -1L << true << 0 << 0u << "";
-    QTest::newRow("time-out with 5") << 5 << 9L << -1L << true << 5 << 5u << "";
-    QTest::newRow("time-out with a full count") << 0 << 9L << 128L << true << 0 << 0u << "";
-    QTest::newRow("adapter error") << 1 << 8L << -1L << false << 0 << 0u
-                                   << "impl code 0x08: fake failure";
-    QTest::newRow("count above the room clamped") << 3 << -1L << 200L << true << 3 << 128u << "";
-    QTest::newRow("overflow still delivers") << 2 << 0x12L << -1L << true << 2 << 2u << "";
+    QTest::newRow("j2534: written") << Library::J2534 << "" << true;
+    QTest::newRow("j2534: fewer written than sent") << Library::J2534 << "writeCount=2" << false;
+    QTest::newRow("j2534: write refused") << Library::J2534 << "PassThruWriteMsgs=8" << false;
+    QTest::newRow("slcan: written") << Library::Slcan << "" << true;
+    QTest::newRow("slcan: status byte 1") << Library::Slcan << "status=1" << false;
+    QTest::newRow("slcan: status byte never written") << Library::Slcan << "leaveStatus=1" << false;
+    QTest::newRow("slcan: write refused")
+        << Library::Slcan << "SlCan_DeviceWriteMessages=0" << false;
 }
 
-void tst_J2534CanHandler::j2534ReadResults()
+// Three frames in one call: the write fails unless the library took all of them.
+void tst_J2534CanHandler::writeResults()
 {
-    QFETCH(int, queued);
-    QFETCH(long, code);
-    QFETCH(long, reported);
+    QFETCH(Library, library);
+    QFETCH(QString, failing);
     QFETCH(bool, ok);
-    QFETCH(int, frames);
-    QFETCH(unsigned, count);
-    QFETCH(QString, error);
-    FakeLibrary fake(FakeLibrary::J2534);
-    J2534Handler handler(nullptr, fake.path());
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    drainReceived(handler);
-    const QVector<CanMessage> sent = someFrames(queued);
-    fake.queue(sent);
-    if (code >= 0)
-        fake.failNext("PassThruReadMsgs", code);
-    if (reported >= 0)
-        fake.failNext("countOverride", reported);
-    if (reported > 128)
-        QTest::ignoreMessage(QtWarningMsg, "J2534 read returned 200 messages for room of 128");
-    if (code == 0x12)
-        QTest::ignoreMessage(QtWarningMsg, "J2534 adapter overflow: messages were lost");
-    unsigned got = 99;
-    QCOMPARE(handler.receiveMessagesImpl(&got), ok);
-    QCOMPARE(got, count);
-    const QVector<CanMessage> delivered = drainReceived(handler);
-    QCOMPARE(delivered.size(), frames);
-    for (int i = 0; i < frames; ++i)
-        QCOMPARE(delivered.at(i).toString(), sent.at(i).toString());
-    if (!ok)
-        QCOMPARE(handler.lastError(), error);
-    QCOMPARE(handler.overflowCount(), code == 0x12 ? 1u : 0u);
-}
-
-void tst_J2534CanHandler::j2534PartialWriteFails()
-{
-    FakeLibrary fake(FakeLibrary::J2534);
-    J2534Handler handler(nullptr, fake.path());
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    const QVector<CanMessage> frames = someFrames(3);
-    bool ok = false;
-    handler.sendMessagesImpl(frames.constData(), 3, &ok);
-    QVERIFY(ok);
-    fake.failNext("writeCount", 2);
-    handler.sendMessagesImpl(frames.constData(), 3, &ok);
-    QVERIFY(!ok);
-    fake.failNext("PassThruWriteMsgs", 8);
-    handler.sendMessagesImpl(frames.constData(), 3, &ok);
-    QVERIFY(!ok);
-    QCOMPARE(FakeLibrary::calls("PassThruWriteMsgs").size(), 3);
-    QVERIFY(FakeLibrary::calls("PassThruWriteMsgs").first().endsWith(QLatin1String("n=3 t=0")));
+    LibraryRig rig(library);
+    QVERIFY(rig.start());
+    if (!failing.isEmpty())
+        rig.failNext(failing);
+    QCOMPARE(rig.write(someFrames(3)), ok);
+    const bool j2534 = library == Library::J2534;
+    const QStringList writes
+        = FakeLibrary::calls(j2534 ? "PassThruWriteMsgs" : "SlCan_DeviceWriteMessages");
+    QCOMPARE(writes.size(), 1);
+    QVERIFY2(writes.first().endsWith(QLatin1String(j2534 ? "n=3 t=0" : "n=3")),
+             qPrintable(writes.first()));
 }
 
 void tst_J2534CanHandler::j2534IoctlSkipsParameters_data()

@@ -316,6 +316,21 @@ void tst_Mf4Recording::hostile_data()
             Builder::putU64(f, b.value(block) + field, value);
         };
     };
+    const auto setByte = [](const QString &block, int field, char value) {
+        return [block, field, value](QByteArray &f, QHash<QString, qint64> &b) {
+            f[int(b.value(block) + field)] = value;
+        };
+    };
+    const auto cut = [](int size) {
+        return [size](QByteArray &f, QHash<QString, qint64> &) { f.truncate(size); };
+    };
+    // The second data list's link `index`, pointed at `to`.
+    const auto secondList = [](int index, const QString &to) {
+        return [index, to](QByteArray &f, QHash<QString, qint64> &b) {
+            const qint64 second = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
+            Builder::putU64(f, second + 24 + 8 * index, quint64(b.value(to)));
+        };
+    };
     const auto link = [](const QString &from, int index, const QString &to) {
         return [from, index, to](QByteArray &f, QHash<QString, qint64> &b) {
             Builder::putU64(f, b.value(from) + 24 + 8 * index, quint64(b.value(to)));
@@ -329,10 +344,8 @@ void tst_Mf4Recording::hostile_data()
     Options vlsd;
     vlsd.bytes = Builder::Bytes::Vlsd;
     // Fields: 8 block length, 16 link count, 24 first link; a DZ's body starts at 24.
-    QTest::newRow("zero-length file")
-        << HostileRow{plain, [](QByteArray &f, QHash<QString, qint64> &) { f.clear(); }, {}};
-    QTest::newRow("identification only")
-        << HostileRow{plain, [](QByteArray &f, QHash<QString, qint64> &) { f.truncate(64); }, "HD"};
+    QTest::newRow("zero-length file") << HostileRow{plain, cut(0), {}};
+    QTest::newRow("identification only") << HostileRow{plain, cut(64), "HD"};
     QTest::newRow("version 3.30") << HostileRow{plain,
                                                 [](QByteArray &f, QHash<QString, qint64> &) {
                                                     f[28] = char(74);
@@ -345,23 +358,10 @@ void tst_Mf4Recording::hostile_data()
         << HostileRow{plain, link("CN:ID", 1, "CN:IDE"), "CN:IDE"};
     QTest::newRow("channel list loops to its first")
         << HostileRow{plain, link("CN:CAN_DataFrame", 0, "CN0"), "CN0"};
-    QTest::newRow("data lists loop")
-        << HostileRow{lists,
-                      [](QByteArray &f, QHash<QString, qint64> &b) {
-                          // The second list's next link back to the first.
-                          const qint64 second
-                              = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
-                          Builder::putU64(f, second + 24, quint64(b.value("DL0")));
-                      },
-                      "DL0"};
+    // The second list's next link back to the first.
+    QTest::newRow("data lists loop") << HostileRow{lists, secondList(0, "DL0"), "DL0"};
     QTest::newRow("a list names a data block twice")
-        << HostileRow{lists,
-                      [](QByteArray &f, QHash<QString, qint64> &b) {
-                          const qint64 second
-                              = qFromLittleEndian<quint64>(f.constData() + b.value("DL0") + 24);
-                          Builder::putU64(f, second + 24 + 8, quint64(b.value("DT0")));
-                      },
-                      "DT0"};
+        << HostileRow{lists, secondList(1, "DT0"), "DT0"};
     QTest::newRow("two data groups share their data")
         << HostileRow{twoGroups, link("DG1", 2, "DATA0"), "DATA0"};
     QTest::newRow("block length beyond the file")
@@ -373,25 +373,13 @@ void tst_Mf4Recording::hostile_data()
     QTest::newRow("link into the identification block")
         << HostileRow{plain, set("DG0", 24 + 8, 8), "DG0"};
     QTest::newRow("link to the wrong block") << HostileRow{plain, link("DG0", 1, "DG0"), "DG0"};
-    QTest::newRow("unknown record id") << HostileRow{
-        vlsd,
-        [](QByteArray &f, QHash<QString, qint64> &b) { f[int(b.value("DATA0") + 24)] = char(9); },
-        "DATA0"};
-    QTest::newRow("record size 0")
-        << HostileRow{plain,
-                      [](QByteArray &f, QHash<QString, qint64> &b) {
-                          // The first group's record size, and its channels' room, set to 0.
-                          Builder::putU64(f, b.value("CG0") + 24 + 48 + 24, 0);
-                      },
-                      "CN0"};
+    QTest::newRow("unknown record id") << HostileRow{vlsd, setByte("DATA0", 24, 9), "DATA0"};
+    // The first group's record size, and its channels' room, set to 0.
+    QTest::newRow("record size 0") << HostileRow{plain, set("CG0", 24 + 48 + 24, 0), "CN0"};
     QTest::newRow("channel outside its record")
         << HostileRow{plain, set("CN:ID", 24 + 64 + 4, 1000), "CN:ID"};
     QTest::newRow("time conversion by a formula")
-        << HostileRow{plain,
-                      [](QByteArray &f, QHash<QString, qint64> &b) {
-                          f[int(b.value("CC0") + 24 + 32)] = char(10);
-                      },
-                      "CC0"};
+        << HostileRow{plain, setByte("CC0", 24 + 32, 10), "CC0"};
     Options kinds;
     kinds.groupPerFrameKind = true;
     QTest::newRow("virtual channel converted by a formula")

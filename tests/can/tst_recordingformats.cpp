@@ -13,29 +13,32 @@ using namespace RecordingBytes;
 
 namespace {
 
+// Runs a program to its end; false when it is missing or failed.
+bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        qWarning() << program << process.readAllStandardError();
+        return false;
+    }
+    if (output)
+        *output = process.readAllStandardOutput();
+    return true;
+}
+
 bool pythonCanAvailable()
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"), QStringLiteral("import can")});
-    return python.waitForFinished(30000) && python.exitStatus() == QProcess::NormalExit
-           && python.exitCode() == 0;
+    return run(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral("-c"), QStringLiteral("import can")});
 }
 
 // Runs a python-can script with its arguments; false when it failed.
 bool runPython(const QString &script, const QStringList &arguments, QByteArray *output = nullptr)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 QStringList{QStringLiteral("-c"), script} + arguments);
-    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit
-        || python.exitCode() != 0) {
-        qWarning() << python.readAllStandardError();
-        return false;
-    }
-    if (output)
-        *output = python.readAllStandardOutput();
-    return true;
+    return run(QStringLiteral("/usr/bin/python3"),
+               QStringList{QStringLiteral("-c"), script} + arguments, output);
 }
 
 } // namespace
@@ -345,15 +348,6 @@ QStringList linesOf(const Frames &frames, bool busByName = false)
     return lines;
 }
 
-// Runs a can-utils converter; false when it is missing or failed.
-bool runCanUtils(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStandardPaths::findExecutable(tool), arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-           && process.exitCode() == 0;
-}
-
 } // namespace
 
 void tst_RecordingFormats::pythonCanWrites_data()
@@ -424,16 +418,16 @@ void tst_RecordingFormats::canUtilsConvertChannels()
     const QString ourLog = m_dir.filePath(QStringLiteral("ours-for-log2asc.log"));
     const QString theirAsc = m_dir.filePath(QStringLiteral("log2asc.asc"));
     QVERIFY(writeRecording(ourLog, RecordingReader::Candump, original));
-    QVERIFY(runCanUtils(QStringLiteral("log2asc"),
-                        {QStringLiteral("-I"), ourLog, QStringLiteral("-O"), theirAsc,
-                         QStringLiteral("can0"), QStringLiteral("can1")}));
+    QVERIFY(run(QStandardPaths::findExecutable(QStringLiteral("log2asc")),
+                {QStringLiteral("-I"), ourLog, QStringLiteral("-O"), theirAsc,
+                 QStringLiteral("can0"), QStringLiteral("can1")}));
     compareTimes(linesOf(readRecording(theirAsc)), linesOf(original), true);
 
     const QString ourAsc = m_dir.filePath(QStringLiteral("ours-for-asc2log.asc"));
     const QString theirLog = m_dir.filePath(QStringLiteral("asc2log.log"));
     QVERIFY(writeRecording(ourAsc, RecordingReader::Asc, original));
-    QVERIFY(runCanUtils(QStringLiteral("asc2log"),
-                        {QStringLiteral("-I"), ourAsc, QStringLiteral("-O"), theirLog}));
+    QVERIFY(run(QStandardPaths::findExecutable(QStringLiteral("asc2log")),
+                {QStringLiteral("-I"), ourAsc, QStringLiteral("-O"), theirLog}));
     compareTimes(linesOf(readRecording(theirLog)), linesOf(original), true);
 }
 
@@ -467,17 +461,16 @@ void tst_RecordingFormats::wiresharkReads()
     const QString path
         = m_dir.filePath(QStringLiteral("ours.") + RecordingWriter::extension(format));
     QVERIFY(writeRecording(path, format, frames, nanoseconds, names));
-    QProcess process;
-    process.start(tshark,
-                  {QStringLiteral("-r"), path, QStringLiteral("-T"), QStringLiteral("fields"),
-                   QStringLiteral("-e"), QStringLiteral("frame.time_epoch"), QStringLiteral("-e"),
-                   QStringLiteral("can.id"), QStringLiteral("-e"), QStringLiteral("can.flags.xtd"),
-                   QStringLiteral("-e"), busField, QStringLiteral("-e"),
-                   QStringLiteral("data.data")});
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitCode(), 0);
+    QStringList arguments{QStringLiteral("-r"), path, QStringLiteral("-T"),
+                          QStringLiteral("fields")};
+    for (const QString &field :
+         {QStringLiteral("frame.time_epoch"), QStringLiteral("can.id"),
+          QStringLiteral("can.flags.xtd"), busField, QStringLiteral("data.data")})
+        arguments << QStringLiteral("-e") << field;
+    QByteArray output;
+    QVERIFY(run(tshark, arguments, &output));
     QStringList seen;
-    for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+    for (const QByteArray &line : output.split('\n')) {
         const QList<QByteArray> f = line.split('\t');
         if (f.size() < 4)
             continue;
@@ -495,12 +488,11 @@ void tst_RecordingFormats::wiresharkReads()
     }
     QStringList expected;
     for (const TimedFrame &f : frames) {
-        TimedFrame named = f;
-        expected.append(lineOf(named).replace(
-            QRegularExpression(QStringLiteral("^(\\S+ \\S+ \\S+) \\d+")),
-            QStringLiteral("\\1 ")
-                + (format == RecordingReader::Pcapng ? names.name(f.bus)
-                                                     : QString::number(f.bus))));
+        expected.append(
+            lineOf(f).replace(QRegularExpression(QStringLiteral("^(\\S+ \\S+ \\S+) \\d+")),
+                              QStringLiteral("\\1 ")
+                                  + (format == RecordingReader::Pcapng ? names.name(f.bus)
+                                                                       : QString::number(f.bus))));
     }
     QCOMPARE(seen, expected);
 }

@@ -2,6 +2,7 @@
 #include "demo/demounits.h"
 #include "support/adapterharness.h"
 #include "support/testenvironment.h"
+#include "support/testfolder.h"
 
 #include <QtTest>
 
@@ -13,7 +14,6 @@ private slots:
     void initTestCase() { TestEnvironment::init(); }
     void demoBusIsBuiltIn();
     void recordingsByName();
-    void otherFormats_data();
     void otherFormats();
     void emptyRecordingRefused();
     void longRecordingStreams();
@@ -21,6 +21,16 @@ private slots:
     void paceFollowsTimestamps();
     void loops();
     void sentFramesAreEchoedAsSent();
+
+private:
+    // Writes `text` as recording.log and selects it in `handler`.
+    bool load(ReplayCanHandler &handler, const QByteArray &text)
+    {
+        return handler.setTransceiver(
+            handler.addRecording(m_dir.write(QStringLiteral("recording.log"), text)));
+    }
+
+    TestFolder m_dir;
 };
 
 void tst_ReplayCanHandler::demoBusIsBuiltIn()
@@ -48,9 +58,7 @@ void tst_ReplayCanHandler::demoBusIsBuiltIn()
 
 void tst_ReplayCanHandler::recordingsByName()
 {
-    QTemporaryDir dir;
-    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
-                                                    "(0.0) can0 18FEF100#01\n");
+    const QString path = m_dir.write(QStringLiteral("recording.log"), "(0.0) can0 18FEF100#01\n");
     ReplayCanHandler handler(nullptr);
     QCOMPARE(handler.transceiverIndexForName(QStringLiteral("/no/such/file.log")), -1);
     QCOMPARE(handler.transceiverIndexForName(path), 1);
@@ -61,25 +69,16 @@ void tst_ReplayCanHandler::recordingsByName()
     QCOMPARE(handler.loadedFrameCount(), 1);
 }
 
-void tst_ReplayCanHandler::otherFormats_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    // Each format's own rules are tst_recordingreader's; here: the handler plays what the reader
-    // makes of a file whatever its name. Two frames 100 ms apart, and one line to skip.
-    QTest::newRow("Vector ASC") << QByteArray("base hex  timestamps absolute\n"
-                                              "   1.000000 1  18FEF100x Rx d 2 01 02\n"
-                                              "   1.050000 1  ErrorFrame\n"
-                                              "   1.100000 1  1A0       Rx d 1 03\n");
-}
-
 void tst_ReplayCanHandler::otherFormats()
 {
-    QFETCH(QByteArray, text);
-    QTemporaryDir dir;
-    // The name says candump; the content decides.
-    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"), text);
+    // Each format's own rules are tst_recordingreader's; here: the handler plays what the reader
+    // makes of a file whatever its name (candump by its name, Vector ASC by its content). Two
+    // frames 100 ms apart, and one line to skip.
     ReplayCanHandler handler(nullptr);
-    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    QVERIFY(load(handler, "base hex  timestamps absolute\n"
+                          "   1.000000 1  18FEF100x Rx d 2 01 02\n"
+                          "   1.050000 1  ErrorFrame\n"
+                          "   1.100000 1  1A0       Rx d 1 03\n"));
     QCOMPARE(handler.loadedFrameCount(), 2);
     QCOMPARE(handler.skippedLineCount(), 1);
     QVERIFY(handler.start());
@@ -102,11 +101,8 @@ void tst_ReplayCanHandler::otherFormats()
 
 void tst_ReplayCanHandler::emptyRecordingRefused()
 {
-    QTemporaryDir dir;
-    const QString path
-        = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"), "nothing to see\n");
     ReplayCanHandler handler(nullptr);
-    QVERIFY(!handler.setTransceiver(handler.addRecording(path)));
+    QVERIFY(!load(handler, "nothing to see\n"));
     QVERIFY(handler.lastError().contains(QLatin1String("holds no frames")));
     QVERIFY(!handler.start());
     QCOMPARE(handler.state(), AbstractCanHandler::Closed);
@@ -182,13 +178,9 @@ void tst_ReplayCanHandler::longRecordingStreams()
 
 void tst_ReplayCanHandler::cancelledReadingKeepsTheRecording()
 {
-    QTemporaryDir dir;
-    const QString first = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
-                                                     "(0.0) can0 18FEF100#01\n");
-    const QString second = dir.filePath(QStringLiteral("second.log"));
-    QVERIFY(QFile::copy(first, second));
+    const QString second = m_dir.write(QStringLiteral("second.log"), "(0.0) can0 18FEF100#01\n");
     ReplayCanHandler handler(nullptr);
-    QVERIFY(handler.setTransceiver(handler.addRecording(first)));
+    QVERIFY(load(handler, "(0.0) can0 18FEF100#01\n"));
     QCOMPARE(handler.readingPercent(), -1);
     QVERIFY(handler.start());
 
@@ -206,15 +198,12 @@ void tst_ReplayCanHandler::cancelledReadingKeepsTheRecording()
 
 void tst_ReplayCanHandler::paceFollowsTimestamps()
 {
-    QTemporaryDir dir;
     // A recording that starts at an absolute time: pacing is relative to its first frame.
-    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
-                                                    "(1622547830.000000) can0 18FEF100#00\n"
-                                                    "(1622547830.150000) can0 18FEF100#01\n"
-                                                    "(1622547830.300000) can0 18FEF100#02\n"
-                                                    "(1622547830.600000) can0 18FEF100#03\n");
     ReplayCanHandler handler(nullptr);
-    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    QVERIFY(load(handler, "(1622547830.000000) can0 18FEF100#00\n"
+                          "(1622547830.150000) can0 18FEF100#01\n"
+                          "(1622547830.300000) can0 18FEF100#02\n"
+                          "(1622547830.600000) can0 18FEF100#03\n"));
     QVERIFY(handler.start());
     QElapsedTimer clock;
     clock.start();
@@ -244,13 +233,10 @@ void tst_ReplayCanHandler::paceFollowsTimestamps()
 
 void tst_ReplayCanHandler::loops()
 {
-    QTemporaryDir dir;
-    const QString path = TestEnvironment::writeFile(dir, QStringLiteral("recording.log"),
-                                                    "(0.000) can0 18FEF100#00\n"
-                                                    "(0.010) can0 18FEF101#01\n"
-                                                    "(0.020) can0 18FEF100#02\n");
     ReplayCanHandler handler(nullptr);
-    QVERIFY(handler.setTransceiver(handler.addRecording(path)));
+    QVERIFY(load(handler, "(0.000) can0 18FEF100#00\n"
+                          "(0.010) can0 18FEF101#01\n"
+                          "(0.020) can0 18FEF100#02\n"));
     // The next pass starts one period of the first identifier after its last frame.
     QCOMPARE(handler.loopPeriodUs(), qint64(40000));
     QVERIFY(handler.start());

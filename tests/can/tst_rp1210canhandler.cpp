@@ -53,10 +53,6 @@ private slots:
     void messageLayouts();
     void lifecycle_data();
     void lifecycle();
-    void readResults_data();
-    void readResults();
-    void failures_data();
-    void failures();
     void toolClaimIsTheAdapters();
     void iniFiles_data();
     void iniFiles();
@@ -133,24 +129,8 @@ void tst_Rp1210CanHandler::lifecycle()
     QCOMPARE(FakeLibrary::calls(), expected);
     QCOMPARE(handler->protectedAddress(), j1939 ? 0xF9 : -1);
 
-    FakeLibrary::clearLog();
-    const QVector<CanMessage> frames = someFrames(2);
-    bool ok = false;
-    handler->sendMessagesImpl(frames.constData(), 2, &ok);
-    QVERIFY(ok);
-    const QString first = j1939 ? "00FF000600FF00A5" : "0118FF000000A5";
-    QCOMPARE(FakeLibrary::calls().first(),
-             QStringLiteral("RP1210_SendMessage client=1 notify=0 block=0 [%1]").arg(first));
-    QCOMPARE(fake.takeWritten().size(), 2);
-    fake.queue(frames);
-    unsigned count = 0;
-    QVERIFY(handler->receiveMessagesImpl(&count));
-    QCOMPARE(count, 2u);
-    const QVector<CanMessage> got = drainReceived(*handler);
-    QCOMPARE(got.size(), 2);
-    QCOMPARE(got.at(1).toString(), frames.at(1).toString());
-
-    // A new rate is a new connection, the claim made again with it.
+    // Frames sent and read are the adapter contract's (tst_adaptercontract). A new rate is a new
+    // connection, the claim made again with it.
     FakeLibrary::clearLog();
     QVERIFY(handler->setBaudRate(250000));
     expected = QStringList{"RP1210_ClientDisconnect client=1"}
@@ -163,104 +143,6 @@ void tst_Rp1210CanHandler::lifecycle()
     fake.release();
     handler.reset();
     QCOMPARE(FakeLibrary::calls(), (QStringList{"RP1210_ClientDisconnect client=1", "unload"}));
-}
-
-void tst_Rp1210CanHandler::readResults_data()
-{
-    QTest::addColumn<int>("queued");
-    QTest::addColumn<QString>("script"); // a scripted read, empty for none
-    QTest::addColumn<long>("value");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<unsigned>("count");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("three frames") << 3 << "" << 0L << true << 3 << 3u << "";
-    QTest::newRow("nothing to read") << 0 << "" << 0L << true << 0 << 0u << "";
-    QTest::newRow("a full batch of 128, then the next read")
-        << 200 << "" << 0L << true << 128 << 128u << "";
-    QTest::newRow("adapter error") << 2 << "RP1210_ReadMessage" << 142L << false << 0 << 0u
-                                   << "RP1210_ReadMessage failed: fake error 142 (code 142)";
-    QTest::newRow("reassembled long message counted, not a frame")
-        << 1 << "longMessage" << 20L << true << 1 << 2u << "";
-    QTest::newRow("message shorter than a stamp skipped")
-        << 1 << "shortMessage" << 3L << true << 1 << 2u << "";
-}
-
-void tst_Rp1210CanHandler::readResults()
-{
-    QFETCH(int, queued);
-    QFETCH(QString, script);
-    QFETCH(long, value);
-    QFETCH(bool, ok);
-    QFETCH(int, frames);
-    QFETCH(unsigned, count);
-    QFETCH(QString, error);
-    Rp1210Folder folder;
-    FakeLibrary fake(FakeLibrary::Rp1210);
-    Handler handler(nullptr, folder.options());
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    drainReceived(handler);
-    const QVector<CanMessage> sent = someFrames(queued);
-    fake.queue(sent);
-    if (!script.isEmpty())
-        fake.failNext(qPrintable(script), value);
-    unsigned got = 99;
-    QCOMPARE(handler.receiveMessagesImpl(&got), ok);
-    QCOMPARE(got, count);
-    const QVector<CanMessage> delivered = drainReceived(handler);
-    QCOMPARE(delivered.size(), frames);
-    for (int i = 0; i < frames; ++i)
-        QCOMPARE(delivered.at(i).toString(), sent.at(i).toString());
-    if (!ok)
-        QCOMPARE(handler.lastError(), error);
-    QCOMPARE(handler.longMessageCount(), script == QLatin1String("longMessage") ? 1u : 0u);
-}
-
-void tst_Rp1210CanHandler::failures_data()
-{
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<long>("code");
-    QTest::addColumn<bool>("started");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<QStringList>("tail"); // the last calls made
-    QTest::newRow("connect refused") << "RP1210_ClientConnect" << 134L << false
-                                     << "RP1210_ClientConnect failed: fake error 134 (code 134)"
-                                     << QStringList{"RP1210_GetErrorMsg code=134"};
-    QTest::newRow("filters refused: client disconnected")
-        << "command3" << 143L << false << "RP1210_SendCommand failed: fake error 143 (code 143)"
-        << QStringList{"RP1210_GetErrorMsg code=143", "RP1210_ClientDisconnect client=1"};
-    QTest::newRow("claim refused: still listening")
-        << "command19" << 146L << true << ""
-        << QStringList{ProtectF9, "RP1210_GetErrorMsg code=146"};
-}
-
-void tst_Rp1210CanHandler::failures()
-{
-    QFETCH(QString, failing);
-    QFETCH(long, code);
-    QFETCH(bool, started);
-    QFETCH(QString, error);
-    QFETCH(QStringList, tail);
-    Rp1210Folder folder;
-    FakeLibrary fake(FakeLibrary::Rp1210);
-    Handler handler(nullptr, folder.options());
-    fake.failNext(qPrintable(failing), code);
-    QVERIFY(handler.setTransceiver(0));
-    if (started)
-        QTest::ignoreMessage(QtWarningMsg, "RP1210: the adapter could not claim the tool's "
-                                           "address F9: fake error 146 (code 146)");
-    QCOMPARE(handler.start(), started);
-    QCOMPARE(handler.lastError(), error);
-    QCOMPARE(handler.state(), started ? AbstractCanHandler::Open : AbstractCanHandler::Closed);
-    QCOMPARE(handler.protectedAddress(), -1);
-    const QStringList calls = FakeLibrary::calls();
-    QCOMPARE(calls.mid(calls.size() - tail.size()), tail);
-    // Whatever failed, nothing else is left connected or sent.
-    bool ok = true;
-    const CanMessage m = makeFrame(0x18FEF100, {1});
-    handler.sendMessagesImpl(&m, 1, &ok);
-    QCOMPARE(ok, started);
 }
 
 void tst_Rp1210CanHandler::toolClaimIsTheAdapters()

@@ -43,9 +43,6 @@ private slots:
 
     void slcanLifecycle();
     void slcanWithoutSetMode();
-    void slcanStartFailures_data();
-    void slcanStartFailures();
-    void slcanReadAndWriteResults();
     void slcanUnterminatedInfo();
     void slcanListShifted();
     void slcanUnusableLibrary_data();
@@ -53,7 +50,6 @@ private slots:
     void slcanHotPlugFromLibraryThread();
 
     void slmcpScanAndLifecycle();
-    void slmcpReadClamped();
     void slmcpLibrarySharedBetweenHandlers();
 
 };
@@ -110,74 +106,6 @@ void tst_SlcanSlmcpHandlers::slcanWithoutSetMode()
     QCOMPARE(FakeLibrary::calls(),
              (QStringList{"SlCan_DeviceOpen dev=0", "SlCan_DeviceSetBitRate dev=0 word=0x8003",
                           "SlCan_DeviceSetTXTimeOut dev=0 ms=10", "SlCan_DeviceEnaRec dev=0 on=1"}));
-}
-
-void tst_SlcanSlmcpHandlers::slcanStartFailures_data()
-{
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<bool>("closed");
-    QTest::newRow("open") << "SlCan_DeviceOpen" << "Device open failure" << false;
-    QTest::newRow("bit rate") << "SlCan_DeviceSetBitRate" << "Device baudrate set failure" << true;
-    QTest::newRow("time-out") << "SlCan_DeviceSetTXTimeOut" << "Device baudrate set failure"
-                              << true;
-    QTest::newRow("mode") << "SlCan_DeviceSetMode" << "Device baudrate set failure" << true;
-    QTest::newRow("receive") << "SlCan_DeviceEnaRec" << "Device baudrate set failure" << true;
-}
-
-void tst_SlcanSlmcpHandlers::slcanStartFailures()
-{
-    QFETCH(QString, failing);
-    QFETCH(QString, error);
-    QFETCH(bool, closed);
-    FakeLibrary fake(FakeLibrary::Slcan);
-    SlcanHandler handler(nullptr, fake.path());
-    handler.transceivers();
-    QVERIFY(handler.setTransceiver(0));
-    fake.failNext(qPrintable(failing));
-    QVERIFY(!handler.start());
-    QCOMPARE(handler.lastError(), error);
-    QCOMPARE(FakeLibrary::calls("SlCan_DeviceClose").size(), closed ? 1 : 0);
-    QCOMPARE(handler.state(), AbstractCanHandler::Closed);
-    // Nothing reaches a device that is not open.
-    bool ok = true;
-    const CanMessage m = makeFrame(0x18FEF100, {1});
-    handler.sendMessagesImpl(&m, 1, &ok);
-    QVERIFY(!ok);
-    QVERIFY(FakeLibrary::calls("SlCan_DeviceWriteMessages").isEmpty());
-}
-
-void tst_SlcanSlmcpHandlers::slcanReadAndWriteResults()
-{
-    FakeLibrary fake(FakeLibrary::Slcan);
-    SlcanHandler handler(nullptr, fake.path());
-    handler.transceivers();
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    unsigned count = 0;
-    fake.failNext("SlCan_DeviceReadMessages");
-    QVERIFY(!handler.receiveMessagesImpl(&count));
-    fake.queue(someFrames(2));
-    fake.failNext("countOverride", 129);
-    QTest::ignoreMessage(QtWarningMsg, "slcan.dll read returned 129 records for room of 128");
-    QVERIFY(handler.receiveMessagesImpl(&count));
-    QCOMPARE(count, 128u);
-    QCOMPARE(FakeLibrary::calls("SlCan_DeviceReadMessages").last(),
-             QStringLiteral("SlCan_DeviceReadMessages dev=0 t=0 room=128"));
-
-    const CanMessage m = makeFrame(0x18FEF100, {1});
-    bool ok = true;
-    fake.failNext("status", 1);
-    handler.sendMessagesImpl(&m, 1, &ok);
-    QVERIFY2(!ok, "status byte 1");
-    fake.failNext("leaveStatus", 1);
-    handler.sendMessagesImpl(&m, 1, &ok);
-    QVERIFY2(!ok, "status byte never written");
-    fake.failNext("SlCan_DeviceWriteMessages");
-    handler.sendMessagesImpl(&m, 1, &ok);
-    QVERIFY2(!ok, "result 0");
-    handler.sendMessagesImpl(&m, 1, &ok);
-    QVERIFY(ok);
 }
 
 void tst_SlcanSlmcpHandlers::slcanUnterminatedInfo()
@@ -329,26 +257,6 @@ void tst_SlcanSlmcpHandlers::slmcpScanAndLifecycle()
     fake.release();
     handler.reset();
     QCOMPARE(FakeLibrary::calls(), (QStringList{"CnRecieveDisable 3", "CnClose 3", "unload"}));
-}
-
-void tst_SlcanSlmcpHandlers::slmcpReadClamped()
-{
-    FakeLibrary fake(FakeLibrary::Slmcp);
-    SlmcpHandler handler(nullptr, fake.path());
-    QVERIFY(handler.setTransceiver(0));
-    QVERIFY(handler.start());
-    fake.queue(someFrames(2));
-    unsigned count = 0;
-    QVERIFY(handler.receiveMessagesImpl(&count));
-    QCOMPARE(count, 2u);
-    QCOMPARE(FakeLibrary::calls("CnRecievePackets").last(),
-             QStringLiteral("CnRecievePackets 5 n=128"));
-    fake.failNext("countOverride", 5000);
-    QTest::ignoreMessage(QtWarningMsg, "slmcp.dll read returned 5000 records for room of 1024");
-    QVERIFY(handler.receiveMessagesImpl(&count));
-    QCOMPARE(count, 1024u);
-    fake.failNext("CnRecievePackets");
-    QVERIFY(!handler.receiveMessagesImpl(&count));
 }
 
 void tst_SlcanSlmcpHandlers::slmcpLibrarySharedBetweenHandlers()

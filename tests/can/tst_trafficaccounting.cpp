@@ -63,19 +63,16 @@ void tst_TrafficAccounting::counterPeriod()
 
 void tst_TrafficAccounting::counterWindowSlides()
 {
+    // Windows of three buckets: [0 0 5], [0 5 2], [5 2 0], [2 0 0] (the 5 left), [0 0 0].
     EventCounter counter(3);
-    counter.inc(5);
-    counter.shift(); // window: [0 0 5]
-    QCOMPARE(counter.get(), 5);
-    counter.inc(2);
-    counter.shift(); // [0 5 2]
-    QCOMPARE(counter.get(), 7);
-    counter.shift(); // [5 2 0]
-    QCOMPARE(counter.get(), 7);
-    counter.shift(); // [2 0 0]: the first 5 left the window
-    QCOMPARE(counter.get(), 2);
-    counter.shift();
-    QCOMPARE(counter.get(), 0);
+    const int added[] = {5, 2, 0, 0, 0};
+    const int inWindow[] = {5, 7, 7, 2, 0};
+    for (int i = 0; i < 5; ++i) {
+        if (added[i])
+            counter.inc(added[i]);
+        counter.shift();
+        QCOMPARE(counter.get(), inWindow[i]);
+    }
     QCOMPARE(counter.totalEvents(), qint64(7));
 }
 

@@ -120,33 +120,30 @@ void tst_ZentraxV1Codec::decodeStream_data()
     QTest::addColumn<int>("frames");
     QTest::addColumn<int>("buffered");
     QTest::addColumn<QString>("logged");
+    const auto row = [](const char *name, const QByteArray &stream, int frames, int buffered,
+                        const char *logged) {
+        QTest::newRow(name) << stream << frames << buffered << QString::fromLatin1(logged);
+    };
 
     const QByteArray frame = zentraxFramePacket(0x18FEF100, true, hex("0102"));
-    QTest::newRow("one frame") << frame << 1 << 0 << "";
-    QTest::newRow("stray bytes before marker")
-        << hex("0102") + frame << 1 << 0 << "Stray data: 01 02";
-    QTest::newRow("buffer ending in lone F0 keeps it") << frame + hex("f0") << 1 << 1 << "";
-    QTest::newRow("garbage then lone F0")
-        << hex("0102f0") << 0 << 1 << "Removing stray data upto marker";
-    QTest::newRow("garbage without marker")
-        << hex("010203") << 0 << 0 << "Removing stray data without marker";
-    QTest::newRow("length 0x01 drops the marker only")
-        << hex("f001") + frame << 1 << 0 << "Inalivd packet length 1";
-    QTest::newRow("length 0xF1 drops the marker only")
-        << hex("f0f1") + frame << 1 << 0 << "Inalivd packet length 241";
-    QTest::newRow("length byte 0xF0 is a stuffed pair, skipped")
-        << hex("f0f0") + frame << 1 << 0 << "Stray data: f0 f0";
-    QTest::newRow("unknown packet id")
-        << hex("f0032033") + frame << 1 << 0 << "Unknown packet Id 0x20";
-    QTest::newRow("ignored packet ids are silent")
-        << hex("f00301aa") + hex("f00317bb") + frame << 1 << 0 << "";
-    QTest::newRow("settings report") << hex("f00303fa") + frame << 1 << 0 << "Got CanSettings?";
-    QTest::newRow("short frame body")
-        << hex("f00502010203") + frame << 1 << 0 << "Invalid can packet data: 01 02 03";
-    QTest::newRow("more than 8 data bytes dropped")
-        << zentraxFramePacket(0x100, false, QByteArray(9, 'x')) + frame << 1 << 0
-        << "Dropping CAN packet with 9 data bytes";
-    QTest::newRow("incomplete packet waits") << frame.left(8) << 0 << 8 << "";
+    row("one frame", frame, 1, 0, "");
+    row("stray bytes before marker", hex("0102") + frame, 1, 0, "Stray data: 01 02");
+    row("buffer ending in lone F0 keeps it", frame + hex("f0"), 1, 1, "");
+    row("garbage then lone F0", hex("0102f0"), 0, 1, "Removing stray data upto marker");
+    row("garbage without marker", hex("010203"), 0, 0, "Removing stray data without marker");
+    row("length 0x01 drops the marker only", hex("f001") + frame, 1, 0, "Inalivd packet length 1");
+    row("length 0xF1 drops the marker only", hex("f0f1") + frame, 1, 0,
+        "Inalivd packet length 241");
+    row("length byte 0xF0 is a stuffed pair, skipped", hex("f0f0") + frame, 1, 0,
+        "Stray data: f0 f0");
+    row("unknown packet id", hex("f0032033") + frame, 1, 0, "Unknown packet Id 0x20");
+    row("ignored packet ids are silent", hex("f00301aa") + hex("f00317bb") + frame, 1, 0, "");
+    row("settings report", hex("f00303fa") + frame, 1, 0, "Got CanSettings?");
+    row("short frame body", hex("f00502010203") + frame, 1, 0, "Invalid can packet data: 01 02 03");
+    row("more than 8 data bytes dropped",
+        zentraxFramePacket(0x100, false, QByteArray(9, 'x')) + frame, 1, 0,
+        "Dropping CAN packet with 9 data bytes");
+    row("incomplete packet waits", frame.left(8), 0, 8, "");
 }
 
 void tst_ZentraxV1Codec::decodeStream()
@@ -179,14 +176,11 @@ void tst_ZentraxV1Codec::singleMarkerInBodyDropped()
 
 void tst_ZentraxV1Codec::splitAtEveryPosition()
 {
-    QByteArray stream;
-    QVector<CanMessage> sent;
-    sent << makeFrame(0x0CF00400, {0xF0, 0x7D, 0x7D, 0xF0, 0x20, 0x00, 0xF0, 0x7D})
-         << makeFrame(0x18FEF1F0, {}) << makeFrame(0x7F0, {0xF0}, false)
-         << makeFrame(0x18EAFF00, {0xE5, 0xFE, 0x00});
-    for (const CanMessage &m : sent)
-        stream += zentraxFramePacket(m.id, m.extended,
-                                     QByteArray(reinterpret_cast<const char *>(m.data), m.length));
+    const QVector<CanMessage> sent{
+        makeFrame(0x0CF00400, {0xF0, 0x7D, 0x7D, 0xF0, 0x20, 0x00, 0xF0, 0x7D}),
+        makeFrame(0x18FEF1F0, {}), makeFrame(0x7F0, {0xF0}, false),
+        makeFrame(0x18EAFF00, {0xE5, 0xFE, 0x00})};
+    const QByteArray stream = serialAdapterBytes(true, sent);
     for (int split = 0; split <= stream.size(); ++split) {
         const Decoded d = decodeAll({stream.left(split), stream.mid(split)});
         QCOMPARE(d.frames.size(), sent.size());

@@ -1,5 +1,7 @@
 #include "support/adapterbytes.h"
 
+#include "can/i7565codec.h"
+
 QByteArray zentraxFramePacket(quint32 id, bool extended, const QByteArray &data)
 {
     QByteArray body;
@@ -18,4 +20,22 @@ QByteArray zentraxFramePacket(quint32 id, bool extended, const QByteArray &data)
     packet.append(char(stuffed.size() + 2));
     packet.append(char(0x02));
     return packet + stuffed;
+}
+
+QByteArray zentraxFramePacket(const CanMessage &m)
+{
+    return zentraxFramePacket(m.id, m.extended,
+                              QByteArray(reinterpret_cast<const char *>(m.data), m.length));
+}
+
+QByteArray serialAdapterBytes(bool zentrax, const QVector<CanMessage> &frames)
+{
+    QByteArray bytes;
+    for (const CanMessage &m : frames) {
+        if (zentrax)
+            bytes += zentraxFramePacket(m);
+        else
+            I7565Codec::encodeFrame(m, &bytes);
+    }
+    return bytes;
 }
