@@ -1,6 +1,7 @@
 #pragma once
 
 #include "can/simulatedbus.h"
+#include "support/tpframes.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -148,24 +149,14 @@ private:
         return quint32(f.data[at]) | quint32(f.data[at + 1]) << 8 | quint32(f.data[at + 2]) << 16;
     }
 
-    CanMessage control(quint8 to, std::initializer_list<quint8> five, quint32 pgn) const
-    {
-        quint8 bytes[8];
-        int i = 0;
-        for (quint8 b : five)
-            bytes[i++] = b;
-        bytes[5] = quint8(pgn);
-        bytes[6] = quint8(pgn >> 8);
-        bytes[7] = quint8(pgn >> 16);
-        return CanMessage(0x1CEC0000u | quint32(to) << 8 | m_address, bytes, 8);
-    }
-
     void askPackets(quint8 source, Session *s)
     {
         const int count = std::min(packetsPerCts, s->packets - s->next + 1);
         s->windowEnd = s->next + count - 1;
         ++ctsCount;
-        send(control(source, {0x11, quint8(count), quint8(s->next), 0xFF, 0xFF}, s->pgn));
+        send(tpControl(m_address, source,
+                       {0x11, quint8(count), quint8(s->next), 0xFF, 0xFF, quint8(s->pgn),
+                        quint8(s->pgn >> 8), quint8(s->pgn >> 16)}));
     }
 
     void complete(quint8 source, quint8 destination, const Session &s, Path path)
@@ -210,9 +201,9 @@ private:
             const Session s = *it;
             sessions.erase(it);
             if (da == m_address)
-                send(control(source,
-                             {0x13, quint8(s.size), quint8(s.size >> 8), quint8(s.packets), 0xFF},
-                             s.pgn));
+                send(tpControl(m_address, source,
+                               {0x13, quint8(s.size), quint8(s.size >> 8), quint8(s.packets), 0xFF,
+                                quint8(s.pgn), quint8(s.pgn >> 8), quint8(s.pgn >> 16)}));
             complete(source, da, s, da == m_address ? Connection : Broadcast);
             return;
         }

@@ -1,4 +1,5 @@
 #include "demo/simulatedtransport.h"
+#include "support/tpframes.h"
 
 #include <QtTest>
 
@@ -9,21 +10,9 @@ namespace {
 constexpr quint8 Source = 0x01;
 constexpr quint8 Peer = 0xF9;
 
-QByteArray message(int size, char fill)
+CanMessage fromPeer(std::initializer_list<quint8> control)
 {
-    return QByteArray(size, fill);
-}
-
-CanMessage fromPeer(std::initializer_list<quint8> five, quint32 pgn)
-{
-    quint8 bytes[8];
-    int i = 0;
-    for (quint8 b : five)
-        bytes[i++] = b;
-    bytes[5] = quint8(pgn);
-    bytes[6] = quint8(pgn >> 8);
-    bytes[7] = quint8(pgn >> 16);
-    return CanMessage(0x1CEC0000u | quint32(Source) << 8 | Peer, bytes, 8);
+    return tpControl(Peer, Source, control);
 }
 
 // Connection-management frames among `replies` as "control:pgn", e.g. "10:feeb".
@@ -78,21 +67,21 @@ void tst_SimulatedTransport::secondConnectionWaitsForTheFirst()
     SimulatedTransport link(Source);
     QVector<SimulatedReply> replies;
     link.tick(0, &replies);
-    link.send(0xFEEB, message(20, 'a'), Peer, &replies);
-    link.send(0xFEEC, message(18, 'b'), Peer, &replies);
+    link.send(0xFEEB, QByteArray(20, 'a'), Peer, &replies);
+    link.send(0xFEEC, QByteArray(18, 'b'), Peer, &replies);
     QCOMPARE(controls(replies), QStringList{"10:feeb"});
     QCOMPARE(link.queuedCount(), 1);
 
     replies.clear();
-    link.takeControlFrame(fromPeer({0x11, 3, 1, 0xFF, 0xFF}, 0xFEEB), &replies);
+    link.takeControlFrame(fromPeer({0x11, 3, 1, 0xFF, 0xFF, 0xEB, 0xFE, 0}), &replies);
     QCOMPARE(dataPackets(replies), 3);
     replies.clear();
-    link.takeControlFrame(fromPeer({ending, 20, 0, 3, 0xFF}, 0xFEEB), &replies);
+    link.takeControlFrame(fromPeer({ending, 20, 0, 3, 0xFF, 0xEB, 0xFE, 0}), &replies);
     // The waiting message's connection opens once the first ends.
     QCOMPARE(controls(replies), QStringList{"10:feec"});
     replies.clear();
-    link.takeControlFrame(fromPeer({0x11, 3, 1, 0xFF, 0xFF}, 0xFEEC), &replies);
-    link.takeControlFrame(fromPeer({0x13, 18, 0, 3, 0xFF}, 0xFEEC), &replies);
+    link.takeControlFrame(fromPeer({0x11, 3, 1, 0xFF, 0xFF, 0xEC, 0xFE, 0}), &replies);
+    link.takeControlFrame(fromPeer({0x13, 18, 0, 3, 0xFF, 0xEC, 0xFE, 0}), &replies);
     QCOMPARE(link.completedCount(), completed);
     QCOMPARE(link.abortedCount(), aborted);
     QVERIFY(!link.isBusy());
@@ -103,8 +92,8 @@ void tst_SimulatedTransport::broadcastsFollowOneAnother()
     SimulatedTransport link(Source);
     QVector<SimulatedReply> replies;
     link.tick(1000, &replies);
-    link.send(0xFECA, message(14, 'a'), 0xFF, &replies); // 2 packets
-    link.send(0xFEEB, message(30, 'b'), 0xFF, &replies);
+    link.send(0xFECA, QByteArray(14, 'a'), 0xFF, &replies); // 2 packets
+    link.send(0xFEEB, QByteArray(30, 'b'), 0xFF, &replies);
     QCOMPARE(controls(replies), QStringList{"20:feca"});
     const int lastPacketMs = replies.last().delayMs;
     replies.clear();
@@ -120,8 +109,8 @@ void tst_SimulatedTransport::silentPeerIsAbandoned()
     SimulatedTransport link(Source);
     QVector<SimulatedReply> replies;
     link.tick(0, &replies);
-    link.send(0xFEEB, message(20, 'a'), Peer, &replies);
-    link.send(0xFECA, message(20, 'b'), 0xFF, &replies);
+    link.send(0xFEEB, QByteArray(20, 'a'), Peer, &replies);
+    link.send(0xFECA, QByteArray(20, 'b'), 0xFF, &replies);
     replies.clear();
     link.tick(SimulatedTransport::ResponseTimeoutMs, &replies);
     QVERIFY(replies.isEmpty());
@@ -132,7 +121,7 @@ void tst_SimulatedTransport::silentPeerIsAbandoned()
     QCOMPARE(link.abortedCount(), 1);
     // A late CTS of the abandoned connection sends nothing.
     replies.clear();
-    QVERIFY(!link.takeControlFrame(fromPeer({0x11, 3, 1, 0xFF, 0xFF}, 0xFEEB), &replies));
+    QVERIFY(!link.takeControlFrame(fromPeer({0x11, 3, 1, 0xFF, 0xFF, 0xEB, 0xFE, 0}), &replies));
     QCOMPARE(dataPackets(replies), 0);
 }
 
@@ -140,9 +129,9 @@ void tst_SimulatedTransport::singleFramesNeverWait()
 {
     SimulatedTransport link(Source);
     QVector<SimulatedReply> replies;
-    link.send(0xFEEB, message(20, 'a'), Peer, &replies);
+    link.send(0xFEEB, QByteArray(20, 'a'), Peer, &replies);
     replies.clear();
-    link.send(0xFECE, message(8, 'c'), Peer, &replies);
+    link.send(0xFECE, QByteArray(8, 'c'), Peer, &replies);
     QCOMPARE(replies.size(), 1);
     QCOMPARE(replies.first().frame.pgn(), 0xFECEu);
     QCOMPARE(int(replies.first().frame.length), 8);
@@ -152,9 +141,9 @@ void tst_SimulatedTransport::queueIsBounded()
 {
     SimulatedTransport link(Source);
     QVector<SimulatedReply> replies;
-    link.send(0xFEEB, message(20, 'a'), Peer, &replies);
+    link.send(0xFEEB, QByteArray(20, 'a'), Peer, &replies);
     for (int i = 0; i < SimulatedTransport::MaxQueued + 3; ++i)
-        link.send(0xFEEC, message(20, 'b'), Peer, &replies);
+        link.send(0xFEEC, QByteArray(20, 'b'), Peer, &replies);
     QCOMPARE(link.queuedCount(), SimulatedTransport::MaxQueued);
     QCOMPARE(link.droppedCount(), 3);
 }

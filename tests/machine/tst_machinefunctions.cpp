@@ -21,6 +21,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -28,23 +29,17 @@ namespace {
 // The function kinds under test, built by name so every table can name them in its rows.
 BitFieldFunction *makeFunction(const QString &kind, QObject *parent = nullptr)
 {
-    if (kind == QLatin1String("io"))
-        return new ControllerIOStateDeviceFunction(parent);
-    if (kind == QLatin1String("block"))
-        return new ControllerBlockStateDeviceFunction(parent);
-    if (kind == QLatin1String("panel"))
-        return new ControlPanelStateFunction(parent);
-    if (kind == QLatin1String("sip"))
-        return new SupportIndicationPanelStateFunction(parent);
-    if (kind == QLatin1String("cabin"))
-        return new CabinControllerAuxIoFunction(parent);
-    if (kind == QLatin1String("support"))
-        return new SupportControllerAuxIoFunction(parent);
-    if (kind == QLatin1String("bjm1"))
-        return new BasicJoystickMessageFunction(1, parent);
-    if (kind == QLatin1String("bjm3"))
-        return new BasicJoystickMessageFunction(3, parent);
-    return nullptr;
+    const QHash<QString, std::function<BitFieldFunction *()>> makers{
+        {"io", [=] { return new ControllerIOStateDeviceFunction(parent); }},
+        {"block", [=] { return new ControllerBlockStateDeviceFunction(parent); }},
+        {"panel", [=] { return new ControlPanelStateFunction(parent); }},
+        {"sip", [=] { return new SupportIndicationPanelStateFunction(parent); }},
+        {"cabin", [=] { return new CabinControllerAuxIoFunction(parent); }},
+        {"support", [=] { return new SupportControllerAuxIoFunction(parent); }},
+        {"bjm1", [=] { return new BasicJoystickMessageFunction(1, parent); }},
+        {"bjm3", [=] { return new BasicJoystickMessageFunction(3, parent); }},
+    };
+    return makers.value(kind)();
 }
 
 const QStringList AllKinds{"io", "block", "panel", "sip", "cabin", "support", "bjm1"};

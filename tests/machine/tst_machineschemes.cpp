@@ -90,7 +90,6 @@ private slots:
     void loadedFixedDeviceIsTheCatalogueInstance();
     void joystickEditorEmits();
     void buttonEditInSendIsSentAtOnce();
-    void requestIsAnsweredAtOnce();
     void autoDetectedSensorJoinsTheBridge();
     void saeJoystickEditorEmits();
 };
@@ -339,27 +338,6 @@ void tst_MachineSchemes::buttonEditInSendIsSentAtOnce()
     const CanMessage sent = handler.writtenFrames().last();
     QCOMPARE(sent.id, 0x10FF329Du);
     QCOMPARE(int(sent.data[5]), 0x40);
-}
-
-void tst_MachineSchemes::requestIsAnsweredAtOnce()
-{
-    TestCanHandler handler;
-    QVERIFY(handler.start());
-    std::unique_ptr<AbstractDisplayableItem> controller(
-        m_window->catalogue()->createDevice(QByteArray("controller")));
-    handler.adopt(controller.get());
-    for (AbstractDisplayableItem *f : controller->children())
-        f->setTransmissionInterval(60000); // only the answer sends within the test
-    controller->setState(AbstractDisplayableItem::Send);
-    QTest::qWait(50);
-    const int before = handler.writtenFrames().size();
-    // A request from the tool at 0xF9 to the controller for PGN 0xFF31.
-    const CanMessage request = makeFrame(0x18EAA0F9, {0x31, 0xFF, 0x00});
-    QVERIFY(controller->matchTargetMessage(request));
-    DispatchResult result(DispatchResult::Received, 0);
-    QVERIFY(controller->dispatchTargetMessage(request, &result));
-    QTRY_COMPARE(handler.writtenFrames().size(), before + 1);
-    QCOMPARE(handler.writtenFrames().last().id, 0x18FF31A0u);
 }
 
 void tst_MachineSchemes::autoDetectedSensorJoinsTheBridge()

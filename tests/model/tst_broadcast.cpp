@@ -10,11 +10,6 @@
 
 namespace {
 
-QString hex(const CanMessage &m)
-{
-    return m.toString();
-}
-
 // A BAM announcement from the unit at 0x00 for PGN 0xFExx.
 CanMessage bam(int size, int packets, quint8 ps = 0xE3)
 {
@@ -91,7 +86,7 @@ void tst_Broadcast::bamOut()
     device.transmitBroadcastData(reinterpret_cast<const unsigned char *>(data.constData()), 20,
                                  0xFECA);
     QCOMPARE(m_handler->writtenFrames().size(), 1);
-    QCOMPARE(hex(m_handler->writtenFrames().at(0)),
+    QCOMPARE(m_handler->writtenFrames().at(0).toString(),
              QStringLiteral("6 ecff21 20 14 00 03 ff ca fe 00"));
     QVector<qint64> at;
     while (m_handler->writtenFrames().size() < 4 && clock.elapsed() < 5000) {
@@ -102,9 +97,9 @@ void tst_Broadcast::bamOut()
     }
     const auto frames = m_handler->writtenFrames();
     QCOMPARE(frames.size(), 4);
-    QCOMPARE(hex(frames.at(1)), QStringLiteral("6 ebff21 01 10 11 12 13 14 15 16"));
-    QCOMPARE(hex(frames.at(2)), QStringLiteral("6 ebff21 02 17 18 19 1a 1b 1c 1d"));
-    QCOMPARE(hex(frames.at(3)), QStringLiteral("6 ebff21 03 1e 1f 20 21 22 23 ff"));
+    QCOMPARE(frames.at(1).toString(), QStringLiteral("6 ebff21 01 10 11 12 13 14 15 16"));
+    QCOMPARE(frames.at(2).toString(), QStringLiteral("6 ebff21 02 17 18 19 1a 1b 1c 1d"));
+    QCOMPARE(frames.at(3).toString(), QStringLiteral("6 ebff21 03 1e 1f 20 21 22 23 ff"));
     QCOMPARE(at.size(), 3);
     // 50 ms apart (generous bounds: never early, late only by scheduling).
     QVERIFY2(at.at(0) >= 45, qPrintable(QString::number(at.at(0))));
@@ -139,7 +134,7 @@ void tst_Broadcast::bamPadding()
     QTRY_COMPARE(device.broadcastState(), int(J1939Device::BroadcastIdle));
     const auto frames = m_handler->writtenFrames();
     QCOMPARE(frames.size(), 1 + (int(data.size()) + 6) / 7);
-    QCOMPARE(hex(frames.last()), last);
+    QCOMPARE(frames.last().toString(), last);
     // What a receiver reassembles is the message again.
     J1939Device receiver(0x21);
     auto *f = new RecordingFunction(0xFE, 0xCA, &receiver);

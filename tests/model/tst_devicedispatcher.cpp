@@ -199,14 +199,10 @@ void tst_DeviceDispatcher::receiveOrder_data()
     QTest::addColumn<quint32>("id");
     QTest::addColumn<bool>("extended");
     QTest::addColumn<QStringList>("visits");
-    const QStringList unbound{QStringLiteral("any1"), QStringLiteral("any2")};
+    const QStringList unbound{"any1", "any2"};
     QTest::newRow("source's devices among the unbound, in registration order")
-        << 0x18FEF121u << true
-        << QStringList{QStringLiteral("any1"), QStringLiteral("a21"), QStringLiteral("any2"),
-                       QStringLiteral("c21"), QStringLiteral("moved")};
-    QTest::newRow("another source")
-        << 0x18FEF122u << true
-        << QStringList{QStringLiteral("any1"), QStringLiteral("b22"), QStringLiteral("any2")};
+        << 0x18FEF121u << true << QStringList{"any1", "a21", "any2", "c21", "moved"};
+    QTest::newRow("another source") << 0x18FEF122u << true << QStringList{"any1", "b22", "any2"};
     QTest::newRow("a source without a device") << 0x18FEF199u << true << unbound;
     QTest::newRow("standard frame with a device's address as identifier")
         << 0x21u << false << unbound;
@@ -247,8 +243,7 @@ void tst_DeviceDispatcher::registrationDuringDispatch()
     dispatcher.registerDisplayable(named(new BringingDevice(0x21, &dispatcher, newcomer), "a21"));
     dispatcher.registerDisplayable(named(new ProbeDevice(0x21, true), "b21"));
     for (const QStringList &visits :
-         {QStringList{QStringLiteral("a21"), QStringLiteral("b21")},
-          QStringList{QStringLiteral("a21"), QStringLiteral("b21"), QStringLiteral("c21")}}) {
+         {QStringList{"a21", "b21"}, QStringList{"a21", "b21", "c21"}}) {
         s_visits.clear();
         DispatchResult r;
         dispatcher.dispatchMessage(makeFrame(0x18FEF121, {}), &r);

@@ -197,7 +197,6 @@ void tst_SendConnection::answer()
     QFETCH(QString, sent);
     QFETCH(bool, completed);
     StandInUnit standIn(m_handler, size);
-    AnsweringFunction *ec1 = standIn.ec1;
     QVERIFY(standIn.receive(request(Tool, StandIn, 0xFEE3)));
     QPointer<TPSendConnection> connection = standIn.transport()->sendConnectionTo(Tool);
     QVERIFY(connection);
@@ -222,7 +221,7 @@ void tst_SendConnection::answer()
             QTest::qWait(300);
         }
     }
-    QCOMPARE(summary(m_handler->writtenFrames(), ec1->reply), sent);
+    QCOMPARE(summary(m_handler->writtenFrames(), standIn.ec1->reply), sent);
     QCOMPARE(sawCompletion, completed);
     QCOMPARE(standIn.transport()->sendConnectionTo(Tool), nullptr);
     QTRY_VERIFY(connection.isNull()); // deleted later
@@ -332,7 +331,6 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
     // device listening to 0x00 follows the same connection from the stand-in's frames.
     m_handler->bus()->setTransportTiming(quickTiming(5));
     StandInUnit standIn(m_handler, 47);
-    AnsweringFunction *ec1 = standIn.ec1;
     J1939Device tool(Tool);
     m_handler->adopt(&tool);
     auto *received = new RecordingFunction(0xFE, 0xE3, &tool);
@@ -359,8 +357,8 @@ void tst_SendConnection::reassembledByReceiverAndBystander()
         }
         QTest::qWait(1);
     }
-    QCOMPARE(received->connections, QList<QByteArray>{ec1->reply});
-    QCOMPARE(followed->broadcasts, QList<QByteArray>{ec1->reply});
+    QCOMPARE(received->connections, QList<QByteArray>{standIn.ec1->reply});
+    QCOMPARE(followed->broadcasts, QList<QByteArray>{standIn.ec1->reply});
     // No abort from either side.
     for (const CanMessage &f : m_handler->writtenFrames(J1939Device::PfTransportControl))
         QVERIFY2(f.data[0] != 0xFF, qPrintable(f.toString()));

@@ -15,11 +15,6 @@
 
 namespace {
 
-QString hex(const CanMessage &m)
-{
-    return m.toString();
-}
-
 // From the peer at 0x21 to the unit at 0x30 under test, for PGN 0xFEDA.
 CanMessage rts(int size, int packets, quint8 from = 0x21)
 {
@@ -100,17 +95,17 @@ void tst_TransportProtocol::rtsCtsExchange()
     QVERIFY(m_device->getConnection(0x21));
     QCOMPARE(m_device->getConnection(0x21)->state(), TPConnection::WaitingToRespondRTS);
     QTRY_COMPARE(m_handler->writtenFrames().size(), 1);
-    QCOMPARE(hex(m_handler->writtenFrames().at(0)),
+    QCOMPARE(m_handler->writtenFrames().at(0).toString(),
              QStringLiteral("6 ec2130 11 02 01 ff ff da fe 00"));
     QCOMPARE(m_handler->writtenFrames().at(0).text,
              QStringLiteral("TP.CM CTS windowSize 2 seq 1 PGN feda"));
     receive(dt(1, data.mid(0, 7)));
     receive(dt(2, data.mid(7, 7)));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 2);
-    QCOMPARE(hex(m_handler->writtenFrames().at(1)),
+    QCOMPARE(m_handler->writtenFrames().at(1).toString(),
              QStringLiteral("6 ec2130 11 00 ff ff ff da fe 00"));
     QTRY_COMPARE(m_handler->writtenFrames().size(), 3);
-    QCOMPARE(hex(m_handler->writtenFrames().at(2)),
+    QCOMPARE(m_handler->writtenFrames().at(2).toString(),
              QStringLiteral("6 ec2130 11 02 03 ff ff da fe 00"));
     receive(dt(3, data.mid(14, 7)));
     receive(dt(4, data.mid(21, 2) + QByteArray(5, '\xff')));
@@ -119,7 +114,7 @@ void tst_TransportProtocol::rtsCtsExchange()
     QCOMPARE(m_function->connections.first(), data);
     QTRY_COMPARE(m_handler->writtenFrames().size(), 4);
     const CanMessage ack = m_handler->writtenFrames().at(3);
-    QCOMPARE(hex(ack), QStringLiteral("6 ec2130 13 17 00 04 ff da fe 00"));
+    QCOMPARE(ack.toString(), QStringLiteral("6 ec2130 13 17 00 04 ff da fe 00"));
     QCOMPARE(ack.text, QStringLiteral("TP.CM EndOfMsgAck 23 bytes, 4 packets, pgn feda"));
     QVERIFY(!m_device->getConnection(0x21));
     QTest::qWait(60);

@@ -58,7 +58,7 @@ class tst_MultiXmlItemWidget : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { TestEnvironment::init(); }
     void unitShowsTheFunctionsItHears();
     void init();
     void cleanup();
@@ -80,11 +80,6 @@ private:
     // Owned by the test; the model holds their nodes.
     std::unique_ptr<DerivedStateItem> m_controller;
 };
-
-void tst_MultiXmlItemWidget::initTestCase()
-{
-    TestEnvironment::init();
-}
 
 void tst_MultiXmlItemWidget::init()
 {

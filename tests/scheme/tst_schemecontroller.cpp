@@ -280,7 +280,7 @@ void tst_SchemeController::tabsHideDocksOnlyWhenBuilt_data()
     QTest::newRow("no tab") << QByteArray() << QStringList();
     QTest::newRow("tab of a lamp")
         << QByteArray("<tab name=\"Bench\" layout=\"hbox\"><dstate path=\"%1\"/></tab>")
-        << QStringList{QStringLiteral("Bench")};
+        << QStringList{"Bench"};
     QTest::newRow("tab naming no item is left out")
         << QByteArray("<tab name=\"Ghost\" layout=\"hbox\"><dstate path=\"77nosuch\"/>"
                       "<label>text only</label></tab>")
@@ -288,7 +288,7 @@ void tst_SchemeController::tabsHideDocksOnlyWhenBuilt_data()
     QTest::newRow("two tabs, one left out")
         << QByteArray("<tab name=\"Ghost\"/><tab name=\"Bench\" layout=\"vbox\">"
                       "<pgnwidget path=\"%1\"/></tab>")
-        << QStringList{QStringLiteral("Bench")};
+        << QStringList{"Bench"};
 }
 
 void tst_SchemeController::tabsHideDocksOnlyWhenBuilt()

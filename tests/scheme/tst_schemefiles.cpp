@@ -206,13 +206,12 @@ void tst_SchemeFiles::everySettingSurvivesSaveAndOpen()
         QTRY_COMPARE(item->state(), int(AbstractDisplayableItem::Send));
         item->setTransmissionInterval(100);
         break;
-    case Setting::Name:
-        QVERIFY(m_window->schemeModel()->setData(
-            m_window->schemeModel()->index(item->existingTreeItem(), 2), value, Qt::EditRole));
-        break;
+    case Setting::Name: // as typed into the name or the period column
     case Setting::Period:
         QVERIFY(m_window->schemeModel()->setData(
-            m_window->schemeModel()->index(item->existingTreeItem(), 4), value, Qt::EditRole));
+            m_window->schemeModel()->index(item->existingTreeItem(),
+                                           setting == Setting::Name ? 2 : 4),
+            value, Qt::EditRole));
         break;
     case Setting::Filter:
         item->setFiltered(value.toBool());

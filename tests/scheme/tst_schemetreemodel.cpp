@@ -41,10 +41,7 @@ std::unique_ptr<TestContainerItem> makeItem(const QString &name, quint32 address
 
 TestContainerItem *addChild(AbstractDisplayableItem *parent, const QString &name, quint32 address)
 {
-    auto *child = new TestContainerItem;
-    child->setName(name);
-    child->setObjectName(name);
-    child->setAddress({ItemAddress::Pgn, address});
+    TestContainerItem *child = makeItem(name, address, ItemAddress::Pgn).release();
     parent->registerChild(child);
     return child;
 }
